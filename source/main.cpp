@@ -1,0 +1,7 @@
+#include "application/CApplication.h"
+
+int main(int argc, char** argv)
+{
+    CApplication application(argc, argv);
+    return CApplication::exec();
+}
