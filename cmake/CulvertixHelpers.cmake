@@ -53,3 +53,15 @@ function(cx_add_qt_test NAME)
         set_tests_properties(${NAME} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
     endif()
 endfunction()
+
+# A libFuzzer target (clang only); scripts/test.sh builds them in a separate clang build and
+# runs each for a bounded time with the corpus folder beside its source, if any.
+#   cx_add_fuzzer(fuzz_ProjectXml SOURCES fuzz_ProjectXml.cpp LIBRARIES cx_surveyprojects)
+function(cx_add_fuzzer NAME)
+    cmake_parse_arguments(F "" "" "SOURCES;LIBRARIES" ${ARGN})
+    add_executable(${NAME} ${F_SOURCES})
+    target_compile_options(${NAME} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${NAME} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${NAME} PRIVATE ${F_LIBRARIES})
+    set_property(GLOBAL APPEND PROPERTY CX_FUZZERS ${NAME})
+endfunction()

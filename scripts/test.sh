@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/test"
 jobs=$(nproc)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-      -DCX_SANITIZE=ON -DCX_BUILD_TESTS=ON -DCX_BUILD_FUZZERS=ON >/dev/null
+      -DCX_SANITIZE=ON -DCX_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 # One GStreamer registry for the whole run instead of one scan per test.
 export GST_REGISTRY="$build/gst-registry.bin"
