@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QStringList>
+
+// Folder and file-name helpers shared by the GUI thread and the workers. Folder paths use
+// "/" and end with "/" once they went through ensureTrailingSlash.
+
+QString queryHomePath();
+QString queryProjectRootPath();
+QString deprecatedProjectRootPath();
+QString queryDrawingTemplatesPath();
+QString queryExternalStoragePath();
+
+QString ensureTrailingSlash(const QString& path);
+QString buildFolderPath(const QString& folder, const QString& subFolder);
+QString buildFilePath(const QString& folder, const QString& fileName);
+QString photosFolderName();
+QString videosFolderName();
+QString photosFolderPath(const QString& folder);
+QString videosFolderPath(const QString& folder);
+QString extractFilePath(const QString& filePath);
+QString fileNameFromPath(const QString& path);
+QStringList fileNamesFromPaths(const QStringList& paths);
+QString fileNameFromUrl(const QString& url);
+QString relativePath(const QString& path, const QString& root);
+QString relativePathFromUrl(const QString& url, const QString& root);
+QString buildFileName(const QString& fileName, const QString& suffix);
+QString sanitizeFileName(const QString& name);
+QString sanitizeFolderName(const QString& name);
+
+bool createMediaFolders(const QString& folder);
+void removeEmptyMediaFolders(const QString& folder);
+bool subFolderExists(const QString& folder, const QString& subFolderName);
+bool fileExists(const QString& filePath);
+qint64 folderSize(const QString& folder);
+QString createUniqueFileName(const QString& folder, const QString& suffix, bool absolute);
+QString createUniqueUuidFileName(const QString& folder, const QString& suffix, bool absolute);
+bool hasEnoughStorageSpace(const QStringList& sourceFiles, const QStringList& destinationFiles,
+                           const QStringList& replacedFiles);
+
+// The same naming rule at a given moment (tests, and callers that name several files at once).
+class QDateTime;
+QString createUniqueFileName(const QString& folder, const QString& suffix, bool absolute, const QDateTime& now);

@@ -1,0 +1,223 @@
+#include <QtTest>
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "application/CSettings.h"
+#include "application/PathHelpers.h"
+
+namespace {
+
+QSettings store()
+{
+    return QSettings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+}
+
+void clearStore()
+{
+    QSettings s(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+    s.clear();
+    s.sync();
+}
+
+} // namespace
+
+class tst_CSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { clearStore(); }
+
+    void firstRunKeepsConstructorValuesAndSaveEndsFreshStart()
+    {
+        CSettings settings;
+        QSignalSpy fresh(&settings, &CSettings::freshStartChanged);
+        settings.load();
+        QVERIFY(settings.freshStart());
+        QCOMPARE(settings.localeName(), QStringLiteral("en_US"));
+        QCOMPARE(settings.overlayBackgroundColor(), QColor(0, 0, 128));
+        QCOMPARE(settings.workType(), CSettings::WorkWithDefaultDirectories);
+        QVERIFY(!settings.projectMode());
+        QCOMPARE(settings.autoPauseDelay(), 60);
+        QCOMPARE(settings.customPhotoFolder(), queryProjectRootPath());
+        QCOMPARE(fresh.count(), 0);
+
+        settings.save();
+        QVERIFY(!settings.freshStart());
+        QCOMPARE(fresh.count(), 1);
+
+        QSettings s(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+        s.beginGroup(QStringLiteral("Settings"));
+        QCOMPARE(s.value(QStringLiteral("Version")).toInt(), 1);
+        QCOMPARE(s.childKeys().size(), 53);
+        QCOMPARE(s.value(QStringLiteral("OverlayBackgroundColor")).toString(), QStringLiteral("#000080"));
+    }
+
+    void roundTripRestoresEveryStoredValue()
+    {
+        QTemporaryDir folder;
+        {
+            CSettings settings;
+            settings.setLocaleName(QStringLiteral("de_DE"));
+            settings.setHeadline1Text(QStringLiteral("Kanal Süd"));
+            settings.setWebPassword(QStringLiteral("Pässwörd€ 密码"));
+            settings.setOverlayTextColor(QColor(QStringLiteral("#ffcc00")));
+            settings.setOverlayBackgroundColor(QColor(QStringLiteral("#101010")));
+            settings.setTextPlacement(CSettings::TextPlacementBottom);
+            settings.setShowDateTime(false);
+            settings.setAutoPauseDelay(15);
+            settings.setDateFormat(QStringLiteral("yyyy.MM.dd"));
+            settings.setCoordinateFormat(4);
+            settings.setWorkType(CSettings::WorkWithCustomDirectories);
+            settings.setCustomPhotoFolder(folder.path());
+            settings.setPhotoFileFormat(CSettings::PhotoFileFormatJPEG);
+            settings.setLastUpdateIgnoredVersion(QStringLiteral("2.0.0"));
+            settings.setStorageMigrationReminderActive(false);
+            settings.setDownloadAllMedia(true);
+            settings.save();
+        }
+        QSettings raw(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+        QVERIFY(!raw.value(QStringLiteral("Settings/WebPassword")).toString().contains(QStringLiteral("Pässwörd")));
+
+        CSettings loaded;
+        QSignalSpy fresh(&loaded, &CSettings::freshStartChanged);
+        QSignalSpy projectMode(&loaded, &CSettings::projectModeChanged);
+        loaded.load();
+        QCOMPARE(fresh.count(), 1);
+        QVERIFY(!loaded.freshStart());
+        QCOMPARE(loaded.localeName(), QStringLiteral("de_DE"));
+        QCOMPARE(loaded.headline1Text(), QStringLiteral("Kanal Süd"));
+        QCOMPARE(loaded.webPassword(), QStringLiteral("Pässwörd€ 密码"));
+        QCOMPARE(loaded.overlayTextColor(), QColor(QStringLiteral("#ffcc00")));
+        QCOMPARE(loaded.overlayBackgroundColor(), QColor(QStringLiteral("#101010")));
+        QCOMPARE(loaded.textPlacement(), CSettings::TextPlacementBottom);
+        QCOMPARE(loaded.showDateTime(), false);
+        QCOMPARE(loaded.autoPauseDelay(), 15);
+        QCOMPARE(loaded.dateFormat(), QStringLiteral("yyyy.MM.dd"));
+        QCOMPARE(loaded.coordinateFormat(), 4);
+        QCOMPARE(loaded.workType(), CSettings::WorkWithCustomDirectories);
+        QCOMPARE(projectMode.count(), 1);
+        QCOMPARE(loaded.customPhotoFolder(), folder.path());
+        QCOMPARE(loaded.photoFileFormat(), CSettings::PhotoFileFormatJPEG);
+        QCOMPARE(loaded.lastUpdateIgnoredVersion(), QStringLiteral("2.0.0"));
+        QCOMPARE(loaded.storageMigrationReminderActive(), false);
+        QCOMPARE(loaded.downloadAllMedia(), false); // never stored
+    }
+
+    void missingKeysTakeTheLoadDefaults()
+    {
+        {
+            QSettings s(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+            s.beginGroup(QStringLiteral("Settings"));
+            s.setValue(QStringLiteral("Version"), 1);
+            s.setValue(QStringLiteral("DateFormat"), QStringLiteral("yyyy/MM/dd"));
+            s.setValue(QStringLiteral("CustomPhotoFolder"), QStringLiteral("/no/such/folder/anywhere"));
+        }
+        CSettings settings;
+        QSignalSpy workType(&settings, &CSettings::workTypeChanged);
+        QSignalSpy projectMode(&settings, &CSettings::projectModeChanged);
+        settings.load();
+        QCOMPARE(settings.showDateTime(), false);
+        QCOMPARE(settings.autoPauseDelay(), 0);
+        QCOMPARE(settings.workType(), CSettings::WorkWithProjects);
+        QVERIFY(settings.projectMode());
+        QCOMPARE(workType.count(), 1);
+        QCOMPARE(projectMode.count(), 1);
+        QCOMPARE(settings.dateFormat(), QStringLiteral("MM/dd/yyyy"));
+        QCOMPARE(settings.customPhotoFolder(), queryProjectRootPath());
+        QVERIFY(!settings.overlayTextColor().isValid());
+        QCOMPARE(settings.useSystemMediaGallery(), true);
+        QCOMPARE(settings.logoAlignment(), CSettings::LogoAlignmentRight);
+        QCOMPARE(settings.coordinateFormat(), 1);
+        QCOMPARE(settings.storageMigrationReminderActive(), false);
+    }
+
+    void otherVersionIsIgnoredAndLeftInPlace()
+    {
+        {
+            QSettings s(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+            s.beginGroup(QStringLiteral("Settings"));
+            s.setValue(QStringLiteral("Version"), 2);
+            s.setValue(QStringLiteral("LocaleName"), QStringLiteral("fr_FR"));
+            s.setValue(QStringLiteral("FutureKey"), QStringLiteral("kept"));
+        }
+        CSettings settings;
+        settings.load();
+        QVERIFY(settings.freshStart());
+        QCOMPARE(settings.localeName(), QStringLiteral("en_US"));
+        QSettings s(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+        QCOMPARE(s.value(QStringLiteral("Settings/FutureKey")).toString(), QStringLiteral("kept"));
+    }
+
+    void corruptStoreIsKeptAsACopy()
+    {
+        const QString fileName = store().fileName();
+        QDir().mkpath(QFileInfo(fileName).absolutePath());
+        {
+            QFile file(fileName);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[Settings\nVersion=1\n\x01\x02garbage=[[[\n");
+        }
+        CSettings settings;
+        settings.load();
+        settings.save();
+        QVERIFY(!settings.freshStart());
+        QVERIFY(QFile::exists(fileName + QStringLiteral(".unreadable")));
+        QVERIFY(QFile(fileName + QStringLiteral(".unreadable")).open(QIODevice::ReadOnly));
+    }
+
+    void setterSignalRules()
+    {
+        CSettings settings;
+        QSignalSpy locale(&settings, &CSettings::localeNameChanged);
+        settings.setLocaleName(QStringLiteral("en_US"));
+        QCOMPARE(locale.count(), 0);
+        settings.setLocaleName(QStringLiteral("de_DE"));
+        QCOMPARE(locale.count(), 1);
+
+        QSignalSpy download(&settings, &CSettings::downloadAllMediaChanged);
+        settings.setDownloadAllMedia(true);
+        QVERIFY(settings.downloadAllMedia());
+        QCOMPARE(download.count(), 0);
+
+        QSignalSpy remind(&settings, &CSettings::doNotRemindAboutAllMediaDownloadChanged);
+        settings.setDoNotRemindAboutAllMediaDownload(false);
+        settings.setDoNotRemindAboutAllMediaDownload(false);
+        QCOMPARE(remind.count(), 2);
+
+        // Loading the same values twice re-signals only the two migration flags.
+        settings.save();
+        CSettings reloaded;
+        reloaded.load();
+        QList<QSignalSpy*> spies;
+        const QMetaObject* meta = reloaded.metaObject();
+        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+            const QMetaProperty property = meta->property(i);
+            spies.append(new QSignalSpy(&reloaded, property.notifySignal().methodSignature().prepend('2').constData()));
+            spies.last()->setObjectName(QString::fromLatin1(property.name()));
+        }
+        reloaded.load();
+        for (QSignalSpy* spy : qAsConst(spies)) {
+            const bool migration = spy->objectName() == QLatin1String("storageMigrationDone")
+                || spy->objectName() == QLatin1String("storageMigrationReminderActive");
+            QVERIFY2(spy->count() == (migration ? 1 : 0), qPrintable(spy->objectName()));
+        }
+        qDeleteAll(spies);
+    }
+
+    void fixedLists()
+    {
+        QCOMPARE(CSettings::languageNames().size(), 15);
+        QCOMPARE(CSettings::localeCodes().size(), 15);
+        QCOMPARE(CSettings::localeCodes().at(CSettings::languageNames().indexOf(QStringLiteral("Magyar"))),
+                 QStringLiteral("hu_HU"));
+        QCOMPARE(CSettings::localeCodes().at(CSettings::languageNames().indexOf(QStringLiteral("Slovenčina"))),
+                 QStringLiteral("sk_SK"));
+        QCOMPARE(CSettings::supportedDateFormats().size(), 6);
+        QCOMPARE(CSettings::staticMetaObject.propertyCount() - CSettings::staticMetaObject.propertyOffset(), 56);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CSettings)
+#include "tst_CSettings.moc"

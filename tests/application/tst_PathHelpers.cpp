@@ -1,0 +1,141 @@
+#include <QtTest>
+
+#include <QDateTime>
+#include <QTemporaryDir>
+
+#include "application/PathHelpers.h"
+
+namespace {
+
+void touch(const QString& path, int bytes = 0)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(bytes, 'x'));
+}
+
+} // namespace
+
+class tst_PathHelpers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pathBuilding()
+    {
+        QCOMPARE(ensureTrailingSlash(QStringLiteral("D:/data")), QStringLiteral("D:/data/"));
+        QCOMPARE(ensureTrailingSlash(QStringLiteral("D:/data/")), QStringLiteral("D:/data/"));
+        QCOMPARE(ensureTrailingSlash(QString()), QString());
+        QCOMPARE(ensureTrailingSlash(QStringLiteral("D:\\data\\")), QStringLiteral("D:\\data\\/"));
+        QCOMPARE(buildFolderPath(QStringLiteral("D:/p"), QStringLiteral("Photos/")), QStringLiteral("D:/p/Photos/"));
+        QCOMPARE(buildFolderPath(QString(), QStringLiteral("Photos/")), QString());
+        QCOMPARE(buildFilePath(QStringLiteral("/a"), QStringLiteral("b.png")), QStringLiteral("/a/b.png"));
+        QCOMPARE(buildFilePath(QStringLiteral("/a"), QString()), QString());
+        QCOMPARE(fileNameFromPath(QStringLiteral("abc")), QStringLiteral("abc"));
+        QCOMPARE(fileNameFromPath(QStringLiteral("a/b/")), QString());
+        QCOMPARE(fileNameFromUrl(QStringLiteral("file:///tmp/with%20space.png")), QStringLiteral("with space.png"));
+        QCOMPARE(sanitizeFileName(QStringLiteral("a:b*c?")), QStringLiteral("a_b_c_"));
+        QCOMPARE(sanitizeFileName(QStringLiteral("\"<>|\\/")), QStringLiteral("______"));
+        QCOMPARE(sanitizeFolderName(QStringLiteral("  My:Project  ")), QStringLiteral("My_Project/"));
+        QCOMPARE(buildFileName(QStringLiteral("photo.png"), QStringLiteral("jpg")), QStringLiteral("photo.jpg"));
+        QCOMPARE(buildFileName(QStringLiteral("photo"), QStringLiteral("jpg")), QStringLiteral("photo.jpg"));
+        QCOMPARE(buildFileName(QStringLiteral("photo"), QString()), QStringLiteral("photo"));
+    }
+
+    void relativePathStaysInsideTheRoot()
+    {
+        QCOMPARE(relativePath(QStringLiteral("D:/media/x/y.png"), QStringLiteral("D:/media")), QStringLiteral("x/y.png"));
+        QCOMPARE(relativePath(QStringLiteral("D:/media/x/y.png"), QStringLiteral("D:/media/")), QStringLiteral("x/y.png"));
+        QCOMPARE(relativePath(QStringLiteral("d:/media/x"), QStringLiteral("D:/media")), QString());
+        // A sibling whose name merely starts like the root is not inside it.
+        QCOMPARE(relativePath(QStringLiteral("/media2/x"), QStringLiteral("/media")), QString());
+        QCOMPARE(relativePathFromUrl(QStringLiteral("file:///media/a/b.mp4"), QStringLiteral("/media")),
+                 QStringLiteral("a/b.mp4"));
+        QCOMPARE(relativePathFromUrl(QStringLiteral("http://127.0.0.1/media/a"), QStringLiteral("/media")), QString());
+    }
+
+    void uniqueFileNames()
+    {
+        QTemporaryDir dir;
+        const QDateTime at(QDate(2024, 3, 5), QTime(14, 7, 31));
+        QCOMPARE(createUniqueFileName(dir.path(), QStringLiteral("jpg"), false, at),
+                 QStringLiteral("2024-03-05_14-07_0001.jpg"));
+        touch(dir.filePath(QStringLiteral("2024-03-05_14-07_0001.JPG")));
+        QCOMPARE(createUniqueFileName(dir.path(), QStringLiteral("jpg"), false, at),
+                 QStringLiteral("2024-03-05_14-07_0002.jpg"));
+        QCOMPARE(createUniqueFileName(dir.path(), QStringLiteral("mp4"), false, at),
+                 createUniqueFileName(dir.path(), QStringLiteral(".mp4"), false, at));
+        QCOMPARE(createUniqueFileName(dir.path(), QStringLiteral("jpg"), true, at),
+                 QDir(dir.path()).absoluteFilePath(QStringLiteral("2024-03-05_14-07_0002.jpg")));
+        // A new minute starts again at 0001.
+        QCOMPARE(createUniqueFileName(dir.path(), QStringLiteral("jpg"), false, at.addSecs(60)),
+                 QStringLiteral("2024-03-05_14-08_0001.jpg"));
+
+        const QString uuidName = createUniqueUuidFileName(dir.path(), QStringLiteral("xml"), false);
+        QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.xml$"))
+                     .match(uuidName).hasMatch(), qPrintable(uuidName));
+        QVERIFY(createUniqueUuidFileName(dir.path(), QStringLiteral("xml"), true).startsWith(dir.path()));
+    }
+
+    void mediaFoldersAndSizes()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("a/b/c"));
+        QVERIFY(createMediaFolders(folder));
+        QVERIFY(QDir(photosFolderPath(folder)).exists());
+        QVERIFY(QDir(videosFolderPath(folder)).exists());
+        QVERIFY(!createMediaFolders(QString()));
+
+        QVERIFY(subFolderExists(folder, QStringLiteral("photos/")));
+        QVERIFY(!subFolderExists(folder, QStringLiteral("Audio")));
+        touch(photosFolderPath(folder) + QStringLiteral("Shot.PNG"), 10);
+        QVERIFY(fileExists(photosFolderPath(folder) + QStringLiteral("shot.png")));
+        QVERIFY(!fileExists(photosFolderPath(folder) + QStringLiteral("other.png")));
+
+        touch(videosFolderPath(folder) + QStringLiteral(".hidden"), 5);
+        touch(ensureTrailingSlash(folder) + QStringLiteral("project.xml"), 100);
+        QCOMPARE(folderSize(folder), qint64(115));
+
+        // Anything inside keeps the folders; emptied again they go.
+        removeEmptyMediaFolders(folder);
+        QVERIFY(QDir(folder).exists());
+        QFile::remove(photosFolderPath(folder) + QStringLiteral("Shot.PNG"));
+        QFile::remove(videosFolderPath(folder) + QStringLiteral(".hidden"));
+        removeEmptyMediaFolders(folder);
+        QVERIFY(QDir(folder).exists()); // project.xml is a third entry
+        QFile::remove(ensureTrailingSlash(folder) + QStringLiteral("project.xml"));
+        removeEmptyMediaFolders(folder);
+        QVERIFY(!QDir(folder).exists());
+    }
+
+    void storageSpaceCheck()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("source.bin"));
+        touch(source, 4096);
+        // A destination folder that does not exist yet is checked on its nearest existing parent.
+        const QString destination = dir.filePath(QStringLiteral("new/deeper/target.bin"));
+        QVERIFY(hasEnoughStorageSpace({source}, {destination}, {}));
+        QVERIFY(hasEnoughStorageSpace({}, {}, {}));
+
+        const QStorageInfo volume(dir.path());
+        if (volume.bytesAvailable() <= 0)
+            QSKIP("The temporary folder's volume reports no free space");
+        // Two sources far beyond the volume's free space are refused together.
+        const QString huge = dir.filePath(QStringLiteral("huge.bin"));
+        {
+            QFile file(huge);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (!file.resize(volume.bytesAvailable() / 2 + 4096))
+                QSKIP("Cannot create a sparse file here");
+        }
+        QVERIFY(hasEnoughStorageSpace({huge}, {dir.filePath(QStringLiteral("x1"))}, {}));
+        QVERIFY(!hasEnoughStorageSpace({huge, huge, huge},
+                                       {dir.filePath(QStringLiteral("x1")), dir.filePath(QStringLiteral("x2")),
+                                        dir.filePath(QStringLiteral("x3"))},
+                                       {}));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_PathHelpers)
+#include "tst_PathHelpers.moc"
