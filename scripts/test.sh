@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the test configuration (AddressSanitizer and
-# UndefinedBehaviorSanitizer), runs the whole suite, then builds the libFuzzer targets with
-# clang and runs each for a bounded time. Exits non-zero on any failure.
+# UndefinedBehaviorSanitizer) and the libFuzzer targets (clang), runs each fuzzer for a
+# bounded time and then the whole suite. Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -18,8 +18,6 @@ export GST_REGISTRY="$build/gst-registry.bin"
 gst-inspect-1.0 >/dev/null 2>&1 || true
 
 status=0
-(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 600 "$@") || status=$?
-
 if [ -n "$(find "$root/fuzz" -mindepth 2 -maxdepth 2 -name CMakeLists.txt 2>/dev/null)" ]; then
     fuzz_build="$root/build/fuzz"
     CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
@@ -44,7 +42,10 @@ if [ -n "$(find "$root/fuzz" -mindepth 2 -maxdepth 2 -name CMakeLists.txt 2>/dev
             fi
             rm -rf "$corpus"
         done < "$fuzz_build/fuzzers.txt"
-        echo "fuzzers: $passed passed, $failed failed"
+        echo "Fuzzing finished: $passed targets clean, $failed with findings"
     fi
 fi
+
+# The suite runs last so that its summary closes the output.
+(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 600 "$@") || status=$?
 exit $status
