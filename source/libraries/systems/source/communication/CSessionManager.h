@@ -1,0 +1,68 @@
+#pragma once
+
+#include "CSystemConnectionInfo.h"
+#include "communication/CommunicationTypes.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+namespace Ulx {
+namespace Communication {
+
+class CSessionManagerPrivate;
+
+// The one public entry to inspection-system connectivity: the reachable systems, the Wi-Fi
+// interface and scanning, and at most one system session at a time. Made once by the systems
+// library and deleted by it before anything the session uses. GUI thread.
+class CSessionManager : public QObject
+{
+    Q_OBJECT
+
+public:
+    CSessionManager();
+    ~CSessionManager() override;
+
+    QStringList queryWifiInterfaces() const;
+    QString activeWifiInterface() const;
+    void setActiveWifiInterface(const QString& interfaceName);
+    bool isWifiSignalStrengthAvailable() const;
+    int wifiSignalStrength() const;
+    bool wifiAccessRestricted() const;
+    bool allFilesAccessRestricted() const;
+    bool networkScanEnabled() const;
+    void setNetworkScanEnabled(bool enabled);
+    bool permissionWriteExternalStorage();
+    bool permissionAccessLocation();
+    void openLocationSettings() const;
+    void openManageAllFilesSettings() const;
+
+    // Built anew on every call, in the list's sorted order.
+    QList<Ulx::CSystemConnectionInfo> availableSystems() const;
+    CommunicationTypes::SystemType connectedSystemType() const;
+    CommunicationTypes::ConnectionState state() const;
+    bool controlOnline() const;
+
+    void connectToSystem(const QString& systemName, bool spectatorMode);
+    void disconnectFromSystem(bool shutdownSystem);
+
+signals:
+    void stateChanged();
+    void communicationErrorOccurred(Ulx::CommunicationTypes::CommunicationError error);
+    void availableSystemsChanged();
+    void connectedSystemTypeChanged();
+    void controlOnlineChanged();
+    void networkScanEnabledChanged();
+    void wifiSignalStrengthChanged();
+    void wifiAccessRestrictedChanged();
+    void allFilesAccessRestrictedChanged();
+    void permissionAccessLocationChanged();
+    void permissionWriteExternalStorageChanged();
+
+private:
+    friend class CSessionManagerPrivate;
+    CSessionManagerPrivate* d = nullptr; // owned
+};
+
+} // namespace Communication
+} // namespace Ulx

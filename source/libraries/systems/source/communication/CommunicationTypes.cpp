@@ -1,0 +1,1 @@
+#include "communication/CommunicationTypes.h"

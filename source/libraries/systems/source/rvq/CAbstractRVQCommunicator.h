@@ -1,0 +1,125 @@
+#pragma once
+
+#include "rvq/CRVQMessage.h"
+#include "rvq/CRVQReceiveBuffer.h"
+#include "rvq/IRVQMessageProcessor.h"
+#include "rvq/IRVQMessageSender.h"
+
+#include <QBasicTimer>
+#include <QObject>
+
+#include <memory>
+#include <vector>
+
+namespace Ulx {
+namespace Communication {
+
+// Carries link messages over one transport: a priority queue of outgoing messages with one
+// frame in flight, resends on time-out, merging of repeated commands that still wait, and the
+// receive side that cuts the byte stream into frames for the message processor.
+// Owns every queued message and the one in flight; the processor is not owned. GUI thread only.
+class CAbstractRVQCommunicator : public QObject, public Ulx::IRVQMessageSender
+{
+    Q_OBJECT
+
+public:
+    enum State
+    {
+        StateDisconnected = 0,
+        StateDisconnecting = 1,
+        StateConnecting = 2,
+        StateConnected = 3
+    };
+    Q_ENUM(State)
+
+    enum Error
+    {
+        ErrorNone = 0,
+        ErrorInternal = 1,
+        ErrorConnection = 2,
+        ErrorBusy = 4
+    };
+    Q_ENUM(Error)
+
+    static constexpr int DefaultTickInterval = 50;
+    // Ticks without ACK or reply before the frame in flight is sent again.
+    static constexpr int ResendTicks = 10;
+    // How often one message goes out at most (the first transmission and two resends).
+    static constexpr int MaximumTransmissions = 3;
+    // How long an orderly disconnect may take before the link is aborted.
+    static constexpr int DefaultDisconnectTimeout = 5000;
+
+    CAbstractRVQCommunicator();
+    ~CAbstractRVQCommunicator() override;
+
+    // Registers the enumerations for queued connections; safe to call again.
+    static void registerMetaTypes();
+
+    void setMessageProcessor(Ulx::IRVQMessageProcessor* processor);
+    void setUseSequenceNumbers(bool useSequenceNumbers);
+    bool useSequenceNumbers() const { return m_useSequenceNumbers; }
+    State state() const { return m_state; }
+
+    bool hasPendingMessages() const { return !m_queue.empty(); }
+    // Deletes every queued message.
+    void clearQueue();
+    // The queue, the message in flight and the received bytes are all dropped.
+    void reset();
+
+    // Tests shorten the intervals; every other interval is a multiple of the tick.
+    void setTickInterval(int milliseconds);
+    int tickInterval() const { return m_tickInterval; }
+    void setDisconnectTimeout(int milliseconds);
+
+    virtual bool writeData(const QByteArray& data) = 0;
+    bool isReadyToSend() const override;
+    void sendMessage(Ulx::CRVQMessage* message) override;
+    virtual void connectToSystem() = 0;
+    virtual void disconnectFromSystem(bool force) = 0;
+
+signals:
+    void stateChanged();
+    void communicationErrorOccurred(Ulx::Communication::CAbstractRVQCommunicator::Error error);
+
+protected:
+    void setState(State state);
+    // Bytes from the transport; consumed at once.
+    void receiveData(const QByteArray& data);
+    // A transport failure: nothing waits any more and everything queued is dropped.
+    void failCommunication(Error error);
+    bool isDisconnectPending() const { return m_disconnectPending; }
+    void setDisconnectPending(bool pending) { m_disconnectPending = pending; }
+    // Bounds an orderly disconnect: when it has not ended in time, the link is aborted.
+    void startDisconnectGuard();
+    // One turn of the queue: resend on time-out, or send the next message, or finish a disconnect.
+    void tick();
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void enqueue(std::unique_ptr<CRVQMessage> message);
+    void sendNext();
+    void transmit();
+    void consumeReceiveBuffer();
+    void handleAck();
+
+    std::vector<std::unique_ptr<CRVQMessage>> m_queue;
+    std::unique_ptr<CRVQMessage> m_current;
+    Ulx::IRVQMessageProcessor* m_processor = nullptr;
+    CRVQReceiveBuffer m_receiveBuffer;
+    QBasicTimer m_tickTimer;
+    QBasicTimer m_disconnectGuardTimer;
+    int m_tickInterval = DefaultTickInterval;
+    int m_disconnectTimeout = DefaultDisconnectTimeout;
+    int m_tickCount = 0;
+    int m_timeoutCount = 0;
+    quint16 m_sequenceCounter = 0;
+    const int m_coalescingMode = 1;
+    State m_state = StateDisconnected;
+    bool m_awaitingResponse = false;
+    bool m_disconnectPending = false;
+    bool m_useSequenceNumbers = false;
+    bool m_consuming = false;
+};
+
+} // namespace Communication
+} // namespace Ulx

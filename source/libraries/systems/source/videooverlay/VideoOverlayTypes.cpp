@@ -1,0 +1,1 @@
+#include "videooverlay/VideoOverlayTypes.h"

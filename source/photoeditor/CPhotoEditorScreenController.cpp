@@ -1,0 +1,6 @@
+#include "photoeditor/CPhotoEditorScreenController.h"
+
+CPhotoEditorScreenController::CPhotoEditorScreenController(QObject* parent)
+    : QObject(parent)
+{
+}
