@@ -1,0 +1,249 @@
+#include "CApplication.h"
+
+#include <QDir>
+#include <QSslSocket>
+#include <QTimer>
+
+#include "CLogger.h"
+#include "application/CAppRuntimeData.h"
+#include "application/CBackgroundExecutionHandler.h"
+#include "application/COpenGLProbe.h"
+#include "application/CSettings.h"
+#include "application/PathHelpers.h"
+#include "inspection/CVideoOverlayManager.h"
+#include "inspection/CVideoPlayer.h"
+#include "managers/CGeoPositionSourceManager.h"
+#include "managers/CLinuxPowerManager.h"
+#include "managers/CMediaDirectoryHandler.h"
+#include "mediaimport/CMediaImportService.h"
+#include "photoeditor/CDrawingTemplateService.h"
+#include "surveyprojects/CProjectService.h"
+#include "uiengine/CUiEngine.h"
+
+#include "CGstMultimediaLibrary.h"
+#include "CUlxSystemsLibrary.h"
+#include "MultimediaTypes.h"
+#include "TovrinWebApi.h"
+#include "TovrinWebLibrary.h"
+#include "communication/CSessionManager.h"
+#include "multimedia/CRemoteMediaStorage.h"
+#include "multimedia/CVideoStreamer.h"
+
+using Tovrin::Logging::CLogger;
+
+namespace {
+
+const char kVersion[] = "1.7.9-0-g6ef5c9d4";
+const QString kCategory = QStringLiteral("CulvertixApplication");
+const QString kLogFileName = QStringLiteral("Culvertix.log");
+const QString kMultimediaLogFileName = QStringLiteral("GStreamer.log");
+const QString kPreviousProjectRootName = QStringLiteral("Zephira-Projects");
+const QString kProjectRootName = QStringLiteral("Culvertix-Projects");
+
+void logInfo(const QString& message)
+{
+    CLogger::logMessage(CLogger::LogLevelInfo, kCategory, message, {});
+}
+
+} // namespace
+
+CApplication::CApplication(int& argc, char** argv)
+    : QGuiApplication(argc, argv)
+    , m_argc(&argc)
+    , m_argv(argv)
+{
+    setApplicationVersion(QStringLiteral("v%1").arg(QLatin1String(kVersion)));
+    QTimer::singleShot(0, this, &CApplication::delayedInit);
+}
+
+CApplication::~CApplication()
+{
+    CUiEngine::destroy();
+    delete m_backgroundExecutionHandler;
+    delete m_mediaImportService;
+    delete m_drawingTemplateService;
+    delete m_projectService;
+    delete m_videoOverlayManager;
+    delete m_webApi;
+    delete m_powerManager;
+    delete m_geoPositionSourceManager;
+    delete m_videoPlayer;
+    delete m_mediaDirectoryHandler;
+    delete m_appRuntimeData;
+    delete m_settings;
+    Ulx::CUlxSystemsLibrary::finalize();
+    Tovrin::Web::TovrinWebLibrary::finalize();
+    Ulx::GStreamer::CGstMultimediaLibrary::finalize();
+}
+
+CApplication* CApplication::instance()
+{
+    return static_cast<CApplication*>(QCoreApplication::instance());
+}
+
+void CApplication::terminate(bool saveState)
+{
+    if (saveState) {
+        if (m_settings)
+            m_settings->save();
+        if (m_appRuntimeData)
+            m_appRuntimeData->save();
+    }
+    QCoreApplication::quit();
+}
+
+bool CApplication::isSystemSleepAllowed(int playbackState, int connectionState)
+{
+    const bool playbackStopped = playbackState == Ulx::MultimediaTypes::PlaybackStopped;
+    const bool sessionUp = connectionState == Ulx::CommunicationTypes::ConnectionOnline
+        || connectionState == Ulx::CommunicationTypes::ConnectionEstablishing
+        || connectionState == Ulx::CommunicationTypes::ConnectionReestablishing;
+    return playbackStopped && !sessionUp;
+}
+
+void CApplication::delayedInit()
+{
+    m_settings = new CSettings;
+    m_settings->load();
+
+    if (m_settings->freshStart()) {
+        QDir home(queryHomePath());
+        if (home.exists())
+            home.rename(kPreviousProjectRootName, kProjectRootName);
+    }
+
+    createApplicationFolders();
+    initializeLogging();
+    probeOpenGLSupport();
+
+    m_appRuntimeData = new CAppRuntimeData;
+    m_appRuntimeData->load();
+    m_mediaDirectoryHandler = new CMediaDirectoryHandler;
+
+    if (m_settings->writeMultimediaLogFile()) {
+        // GStreamer reads both when it initialises below.
+        qputenv("GST_DEBUG", "*:6");
+        qputenv("GST_DEBUG_FILE", (queryProjectRootPath() + kMultimediaLogFileName).toUtf8());
+    }
+
+    if (!QSslSocket::supportsSsl()) {
+        logInfo(QStringLiteral("SSL support is not enabled"));
+        logInfo(QStringLiteral("Application built with ") + QSslSocket::sslLibraryBuildVersionString());
+        logInfo(QStringLiteral("Application is running with ") + QSslSocket::sslLibraryVersionString());
+    }
+
+    if (!Ulx::GStreamer::CGstMultimediaLibrary::initialize(m_argc, &m_argv))
+        logInfo(QStringLiteral("Failed to initialize GStreamer."));
+    Tovrin::Web::TovrinWebLibrary::initialize();
+    Ulx::CUlxSystemsLibrary::initialize();
+
+    selectWifiInterface();
+    Ulx::CUlxSystemsLibrary::videoStreamer()->setVideoOutputEnabled(true);
+
+    m_powerManager = new CLinuxPowerManager;
+    m_videoPlayer = new CVideoPlayer;
+    m_geoPositionSourceManager = new CGeoPositionSourceManager(m_settings, nullptr);
+    m_webApi = new Tovrin::Web::TovrinWebApi(nullptr);
+    m_videoOverlayManager = new CVideoOverlayManager(Ulx::CUlxSystemsLibrary::sessionManager(),
+                                                     Ulx::CUlxSystemsLibrary::videoOverlayControl(),
+                                                     Ulx::CUlxSystemsLibrary::videoOverlayCaps());
+    m_projectService = new CProjectService(m_settings);
+    m_drawingTemplateService = new CDrawingTemplateService;
+    m_mediaImportService = new CMediaImportService;
+    m_backgroundExecutionHandler = new CBackgroundExecutionHandler;
+
+    applyPhotoFileFormat();
+    Ulx::GStreamer::CGstMultimediaLibrary::setAlwaysUseSoftwareDecoding(m_settings->useSoftwareDecoding());
+    connectSignals();
+
+    CUiEngine::create();
+}
+
+void CApplication::createApplicationFolders()
+{
+    QDir dir(QString{});
+    dir.mkpath(queryProjectRootPath());
+    dir.mkpath(queryDrawingTemplatesPath());
+}
+
+void CApplication::initializeLogging()
+{
+    CLogger::setPrintToConsole(true);
+    CLogger::setOutputFileName(queryProjectRootPath() + kLogFileName);
+    logInfo(QString(62, QLatin1Char('=')));
+    logInfo(QStringLiteral("Starting application (") + QCoreApplication::applicationVersion() + QStringLiteral(")..."));
+}
+
+void CApplication::selectWifiInterface()
+{
+    Ulx::Communication::CSessionManager* sessionManager = Ulx::CUlxSystemsLibrary::sessionManager();
+    QString interfaceName = m_settings->activeWifiInterface();
+    if (interfaceName.isEmpty())
+        interfaceName = sessionManager->activeWifiInterface();
+    if (interfaceName.isEmpty()) {
+        const QStringList interfaces = sessionManager->queryWifiInterfaces();
+        if (!interfaces.isEmpty())
+            interfaceName = interfaces.first();
+    }
+    m_settings->setActiveWifiInterface(interfaceName);
+    sessionManager->setActiveWifiInterface(interfaceName);
+    sessionManager->setNetworkScanEnabled(true);
+}
+
+void CApplication::applyPhotoFileFormat()
+{
+    const auto format = m_settings->photoFileFormat() == CSettings::PhotoFileFormatJPEG
+        ? Ulx::MultimediaTypes::ImageOutputFormatJPEG
+        : Ulx::MultimediaTypes::ImageOutputFormatPNG;
+    Ulx::CUlxSystemsLibrary::videoStreamer()->setImageOutputFormat(format);
+    m_videoPlayer->setImageOutputFormat(format);
+}
+
+void CApplication::applySleepRule()
+{
+    const bool allowed = isSystemSleepAllowed(static_cast<int>(m_videoPlayer->state()),
+                                              static_cast<int>(Ulx::CUlxSystemsLibrary::sessionManager()->state()));
+    m_powerManager->setSystemSleepAllowed(allowed);
+}
+
+void CApplication::connectSignals()
+{
+    connect(m_videoPlayer, &CVideoPlayer::stateChanged, this, &CApplication::onVideoPlayerStateChanged);
+    connect(Ulx::CUlxSystemsLibrary::sessionManager(), &Ulx::Communication::CSessionManager::stateChanged, this,
+            &CApplication::onSessionManagerStateChanged);
+    connect(m_settings, &CSettings::useSoftwareDecodingChanged, this,
+            &CApplication::onApplicationSettingsUseSoftwareDecodingChanged);
+    connect(m_settings, &CSettings::photoFileFormatChanged, this,
+            &CApplication::onApplicationSettingsPhotoFileFormatChanged);
+    connect(Ulx::CUlxSystemsLibrary::remoteMediaStorage(), &Ulx::Multimedia::CRemoteMediaStorage::activeDownloadChanged,
+            this, &CApplication::requestCurrentProjectSizeUpdate);
+    connect(m_mediaImportService, &CMediaImportService::importFinished, this,
+            &CApplication::requestCurrentProjectSizeUpdate);
+}
+
+void CApplication::onVideoPlayerStateChanged()
+{
+    applySleepRule();
+}
+
+void CApplication::onSessionManagerStateChanged()
+{
+    applySleepRule();
+}
+
+void CApplication::onApplicationSettingsUseSoftwareDecodingChanged()
+{
+    Ulx::GStreamer::CGstMultimediaLibrary::setAlwaysUseSoftwareDecoding(m_settings->useSoftwareDecoding());
+}
+
+void CApplication::onApplicationSettingsPhotoFileFormatChanged()
+{
+    applyPhotoFileFormat();
+}
+
+void CApplication::requestCurrentProjectSizeUpdate()
+{
+    const SurveyProjectPtr project = m_appRuntimeData->currentProject();
+    if (project)
+        m_projectService->updateProjectSizeOnClose(project);
+}

@@ -1,0 +1,146 @@
+// Start-up and shutdown of the whole application in a fresh home folder. Run twice by
+// CTest: "fresh" (no stored settings, an old project folder to take over) and "stored"
+// (settings asking for the multimedia log; the old folder must stay where it is).
+#include <QtTest>
+
+#include <QSettings>
+
+#include "CLogger.h"
+#include "application/CApplication.h"
+#include "application/CSettings.h"
+#include "application/PathHelpers.h"
+
+namespace {
+
+bool g_stored = false;
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString decodeLog(const QByteArray& bytes)
+{
+    const QByteArray body = bytes.mid(2);
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2);
+}
+
+void prepareHome()
+{
+    QDir home(QDir::homePath());
+    home.mkpath(QStringLiteral("Zephira-Projects/Old project"));
+    QFile marker(home.filePath(QStringLiteral("Zephira-Projects/Old project/project.xml")));
+    marker.open(QIODevice::WriteOnly);
+    marker.write("<project/>");
+    if (g_stored) {
+        QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+        store.beginGroup(QStringLiteral("Settings"));
+        store.setValue(QStringLiteral("Version"), 1);
+        store.setValue(QStringLiteral("WriteMultimediaLogFile"), true);
+        store.setValue(QStringLiteral("LocaleName"), QStringLiteral("de_DE"));
+    }
+}
+
+} // namespace
+
+class tst_CApplication : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void servicesExistAfterStartUp()
+    {
+        CApplication* app = CApplication::instance();
+        QVERIFY(app->settings());
+        QVERIFY(app->appRuntimeData());
+        QVERIFY(app->mediaDirectoryHandler());
+        QVERIFY(app->powerManager());
+        QVERIFY(app->geoPositionSourceManager());
+        QVERIFY(app->videoPlayer());
+        QVERIFY(app->webApi());
+        QVERIFY(app->videoOverlayManager());
+        QVERIFY(app->projectService());
+        QVERIFY(app->drawingTemplateService());
+        QVERIFY(app->mediaImportService());
+        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("v1.7.9-0-g6ef5c9d4"));
+        QCOMPARE(app->settings()->freshStart(), !g_stored);
+    }
+
+    void foldersAndProjectRootTakeOver()
+    {
+        QVERIFY(QDir(queryProjectRootPath()).exists());
+        QVERIFY(QDir(queryDrawingTemplatesPath()).exists());
+        const QString home = queryHomePath();
+        if (g_stored) {
+            QVERIFY(QFile::exists(home + QStringLiteral("Zephira-Projects/Old project/project.xml")));
+        } else {
+            QVERIFY(!QDir(home + QStringLiteral("Zephira-Projects")).exists());
+            QVERIFY(QFile::exists(queryProjectRootPath() + QStringLiteral("Old project/project.xml")));
+        }
+    }
+
+    void logFileBytes()
+    {
+        const QByteArray bytes = readBytes(queryProjectRootPath() + QStringLiteral("Culvertix.log"));
+        QVERIFY(bytes.startsWith("\xFF\xFE"));
+        QVERIFY(bytes.endsWith(QByteArray("\r\0\n\0", 4)));
+        const QString text = decodeLog(bytes);
+        const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QVERIFY(lines.size() >= 2);
+        QVERIFY2(lines.at(0).endsWith(QStringLiteral("][CulvertixApplication] ") + QString(62, QLatin1Char('='))),
+                 qPrintable(lines.at(0)));
+        QVERIFY(lines.at(1).endsWith(QStringLiteral("][CulvertixApplication] Starting application (v1.7.9-0-g6ef5c9d4)...")));
+    }
+
+    void multimediaLogFollowsTheSetting()
+    {
+        const QString gstLog = queryProjectRootPath() + QStringLiteral("GStreamer.log");
+        if (g_stored) {
+            QCOMPARE(qgetenv("GST_DEBUG"), QByteArray("*:6"));
+            QCOMPARE(QString::fromUtf8(qgetenv("GST_DEBUG_FILE")), gstLog);
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(gstLog), 10000);
+        } else {
+            QVERIFY(qgetenv("GST_DEBUG_FILE").isEmpty());
+            QVERIFY(!QFile::exists(gstLog));
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "stored") == 0)
+            g_stored = true;
+    }
+    qunsetenv("GST_DEBUG");
+    qunsetenv("GST_DEBUG_FILE");
+    int appArgc = 1;
+    prepareHome();
+
+    int result = 1;
+    int exitCode = 0;
+    {
+        CApplication app(appArgc, argv);
+        tst_CApplication checks;
+        // Queued behind the application's own start-up, so every service exists by then.
+        QTimer::singleShot(0, &app, [&] {
+            result = QTest::qExec(&checks, 1, argv);
+            app.terminate(true);
+        });
+        exitCode = CApplication::exec();
+    }
+
+    // terminate(true) saved both groups; the destructor saved nothing more.
+    QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+    const bool settingsSaved = store.value(QStringLiteral("Settings/Version")).toInt() == 1
+        && store.value(QStringLiteral("Settings/LocaleName")).toString() == (g_stored ? QLatin1String("de_DE") : QLatin1String("en_US"));
+    const bool runtimeSaved = store.value(QStringLiteral("RuntimeData/Version")).toInt() == 1;
+    if (!settingsSaved || !runtimeSaved) {
+        qWarning("FAIL: settings groups were not saved at Version 1 by terminate(true)");
+        return 1;
+    }
+    return result != 0 ? result : exitCode;
+}
+
+#include "tst_CApplication.moc"
