@@ -32,8 +32,23 @@ endfunction()
 #   cx_add_qt_test(tst_CName SOURCES a.cpp LIBRARIES Tovrin::Logging [RESOURCES x.qrc] [TIMEOUT 120] [LABELS slow])
 function(cx_add_qt_test NAME)
     cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBRARIES;RESOURCES;LABELS;ENVIRONMENT" ${ARGN})
+    # Feature libraries reach each other (the application object, the UI engine), and their
+    # merged meta-object code pulls those references in: a test of any feature links the
+    # whole application library group.
+    set(libraries "")
+    set(needs_app FALSE)
+    foreach(lib IN LISTS T_LIBRARIES)
+        if(lib MATCHES "^cx_")
+            set(needs_app TRUE)
+        else()
+            list(APPEND libraries ${lib})
+        endif()
+    endforeach()
+    if(needs_app)
+        list(APPEND libraries culvertix_app)
+    endif()
     add_executable(${NAME} ${T_SOURCES} ${T_RESOURCES})
-    target_link_libraries(${NAME} PRIVATE Qt5::Test ${T_LIBRARIES})
+    target_link_libraries(${NAME} PRIVATE Qt5::Test ${libraries})
     target_include_directories(${NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_compile_definitions(${NAME} PRIVATE
         CX_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"

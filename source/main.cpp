@@ -1,4 +1,4 @@
-#include "application/CApplication.h"
+#include "startup/CApplication.h"
 
 int main(int argc, char** argv)
 {

@@ -6,8 +6,8 @@
 
 #include "CLogger.h"
 #include "application/CAppRuntimeData.h"
-#include "application/CBackgroundExecutionHandler.h"
-#include "application/COpenGLProbe.h"
+#include "startup/CBackgroundExecutionHandler.h"
+#include "startup/COpenGLProbe.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 #include "inspection/CVideoOverlayManager.h"
@@ -74,11 +74,6 @@ CApplication::~CApplication()
     Ulx::CUlxSystemsLibrary::finalize();
     Tovrin::Web::TovrinWebLibrary::finalize();
     Ulx::GStreamer::CGstMultimediaLibrary::finalize();
-}
-
-CApplication* CApplication::instance()
-{
-    return static_cast<CApplication*>(QCoreApplication::instance());
 }
 
 void CApplication::terminate(bool saveState)

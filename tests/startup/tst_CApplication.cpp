@@ -6,7 +6,7 @@
 #include <QSettings>
 
 #include "CLogger.h"
-#include "application/CApplication.h"
+#include "startup/CApplication.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 

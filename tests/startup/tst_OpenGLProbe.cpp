@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 
 #include "CLogger.h"
-#include "application/COpenGLProbe.h"
+#include "startup/COpenGLProbe.h"
 
 using Tovrin::Logging::CLogger;
 

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QGuiApplication>
+
+#include "application/ApplicationTypes.h"
+
+class CAbstractPowerManager;
+class CAppRuntimeData;
+class CBackgroundExecutionHandler;
+class CDrawingTemplateService;
+class CGeoPositionSourceManager;
+class CMediaDirectoryHandler;
+class CMediaImportService;
+class CProjectService;
+class CSettings;
+class CVideoOverlayManager;
+class CVideoPlayer;
+
+namespace Tovrin {
+namespace Web {
+class TovrinWebApi;
+}
+} // namespace Tovrin
+
+// The program's QGuiApplication. It owns every application-wide service: all are created in
+// delayedInit() on the first turn of the event loop and deleted, in reverse dependency order,
+// by the destructor. Settings and runtime data are saved only by terminate(true).
+class CApplication : public QGuiApplication
+{
+    Q_OBJECT
+
+public:
+    CApplication(int& argc, char** argv);
+    ~CApplication() override;
+
+    static CApplication* instance() { return static_cast<CApplication*>(QCoreApplication::instance()); }
+
+    CSettings* settings() const { return m_settings; }
+    CAppRuntimeData* appRuntimeData() const { return m_appRuntimeData; }
+    CMediaDirectoryHandler* mediaDirectoryHandler() const { return m_mediaDirectoryHandler; }
+    CVideoOverlayManager* videoOverlayManager() const { return m_videoOverlayManager; }
+    CAbstractPowerManager* powerManager() const { return m_powerManager; }
+    CGeoPositionSourceManager* geoPositionSourceManager() const { return m_geoPositionSourceManager; }
+    CVideoPlayer* videoPlayer() const { return m_videoPlayer; }
+    Tovrin::Web::TovrinWebApi* webApi() const { return m_webApi; }
+    CProjectService* projectService() const { return m_projectService; }
+    CDrawingTemplateService* drawingTemplateService() const { return m_drawingTemplateService; }
+    CMediaImportService* mediaImportService() const { return m_mediaImportService; }
+
+    void terminate(bool saveState);
+
+    // The keep-awake rule: the tablet may sleep only while nothing plays and no session is
+    // up or being established (playback and connection states as their enumerations number them).
+    static bool isSystemSleepAllowed(int playbackState, int connectionState);
+
+signals:
+    void applicationErrorOccured(ApplicationTypes::ApplicationError error);
+
+private slots:
+    void delayedInit();
+    void onVideoPlayerStateChanged();
+    void onApplicationSettingsUseSoftwareDecodingChanged();
+    void onApplicationSettingsPhotoFileFormatChanged();
+    void onSessionManagerStateChanged();
+    void requestCurrentProjectSizeUpdate();
+
+private:
+    void createApplicationFolders();
+    void initializeLogging();
+    void selectWifiInterface();
+    void applyPhotoFileFormat();
+    void applySleepRule();
+    void connectSignals();
+
+    CSettings* m_settings = nullptr;
+    CAppRuntimeData* m_appRuntimeData = nullptr;
+    CMediaDirectoryHandler* m_mediaDirectoryHandler = nullptr;
+    CVideoOverlayManager* m_videoOverlayManager = nullptr;
+    CAbstractPowerManager* m_powerManager = nullptr;
+    CGeoPositionSourceManager* m_geoPositionSourceManager = nullptr;
+    CVideoPlayer* m_videoPlayer = nullptr;
+    Tovrin::Web::TovrinWebApi* m_webApi = nullptr;
+    CProjectService* m_projectService = nullptr;
+    CDrawingTemplateService* m_drawingTemplateService = nullptr;
+    CMediaImportService* m_mediaImportService = nullptr;
+    CBackgroundExecutionHandler* m_backgroundExecutionHandler = nullptr;
+    int* m_argc = nullptr;
+    char** m_argv = nullptr;
+};
