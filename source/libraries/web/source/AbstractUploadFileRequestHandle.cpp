@@ -1,0 +1,32 @@
+#include "AbstractUploadFileRequestHandle.h"
+
+#include <QtGlobal>
+
+namespace Tovrin {
+namespace Web {
+
+AbstractUploadFileRequestHandle::AbstractUploadFileRequestHandle(const UploadFileDescriptor& file, QObject* parent)
+    : RequestHandle(parent)
+    , m_uploadFile(file)
+{
+}
+
+void AbstractUploadFileRequestHandle::announceFile()
+{
+    emit uploadedBytes(0, 0, m_totalFileBytes, m_uploadFile.localFilePath());
+}
+
+void AbstractUploadFileRequestHandle::handleUploadProgress(qint64 bytesSent, qint64 bytesTotal)
+{
+    // Qt reports (0, 0) around replies without a body; that says nothing about our file.
+    if (bytesTotal <= 0)
+        return;
+    const qint64 position = qMax<qint64>(0, bytesSent + progressReferenceSize() - bytesTotal);
+    const qint64 step = position - m_bodyPosition;
+    m_bodyPosition = position;
+    m_totalUploadedBytes += qMax<qint64>(0, step);
+    emit uploadedBytes(m_totalUploadedBytes, qMax<qint64>(0, step), m_totalFileBytes, m_uploadFile.localFilePath());
+}
+
+} // namespace Web
+} // namespace Tovrin

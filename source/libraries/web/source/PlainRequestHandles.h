@@ -1,0 +1,195 @@
+#pragma once
+
+#include "LoginResponse.h"
+#include "ProjectResponses.h"
+#include "RequestHandle.h"
+#include "SessionResponses.h"
+#include "StorageResponses.h"
+
+// The handles of the requests with one reply each: each turns its reply into its typed reply and
+// reports it with requestFinished. Owned by whoever received them from the communicator.
+namespace Tovrin {
+namespace Web {
+
+class LoginRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+
+signals:
+    void requestFinished(Tovrin::Web::LoginResponse response);
+};
+
+class Check2StepAuthenticationRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+
+signals:
+    void requestFinished(Tovrin::Web::Check2StepAuthenticationResponse response);
+};
+
+class ClientCredentialsRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+    // Waits up to timeoutMs for the reply and reads it; a time-out gives an empty reply with ErrorTimeOut.
+    static ClientCredentialsResponse waitForResponse(ClientCredentialsRequestHandle* handle, int timeoutMs, int* networkError = nullptr);
+
+signals:
+    void requestFinished(Tovrin::Web::ClientCredentialsResponse response);
+};
+
+class UserProjectsRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+
+signals:
+    void requestFinished(Tovrin::Web::UserProjectsResponse response, Tovrin::Web::Error error);
+};
+
+class UploadProjectsStatusHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+
+signals:
+    void requestFinished(Tovrin::Web::UploadProjectsStatusResponse response);
+};
+
+class ProjectReadyToDownloadRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+
+signals:
+    void requestFinished(Tovrin::Web::ProjectReadyToDownloadResponse response);
+};
+
+class SingleProjectFileDownloadRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+
+signals:
+    void requestFinished(Tovrin::Web::SingleProjectFileDownloadResponse response);
+};
+
+class BeginUploadProjectRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+    // Waits up to timeoutMs for the reply and reads it; a time-out gives an empty reply with ErrorTimeOut.
+    static BeginUploadProjectResponse waitForResponse(BeginUploadProjectRequestHandle* handle, int timeoutMs, int* networkError = nullptr);
+
+signals:
+    void requestFinished(Tovrin::Web::BeginUploadProjectResponse response);
+};
+
+class PreSignedBatchUploadRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+    // Waits up to timeoutMs for the reply and reads it; a time-out gives an empty reply with ErrorTimeOut.
+    static PreSignedBatchUploadResponse waitForResponse(PreSignedBatchUploadRequestHandle* handle, int timeoutMs, int* networkError = nullptr);
+
+signals:
+    void requestFinished(Tovrin::Web::PreSignedBatchUploadResponse response);
+};
+
+class BucketGetRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+    // Waits up to timeoutMs for the reply and reads it; a time-out gives an empty reply with ErrorTimeOut.
+    static BucketGetResponse waitForResponse(BucketGetRequestHandle* handle, int timeoutMs, int* networkError = nullptr);
+
+signals:
+    void requestFinished(Tovrin::Web::BucketGetResponse response);
+};
+
+class BucketCreateRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+    // Waits up to timeoutMs for the reply and reads it; a time-out gives an empty reply with ErrorTimeOut.
+    static BucketCreateResponse waitForResponse(BucketCreateRequestHandle* handle, int timeoutMs, int* networkError = nullptr);
+
+signals:
+    void requestFinished(Tovrin::Web::BucketCreateResponse response);
+};
+
+class BucketListFilesFromLocationsRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+
+signals:
+    void requestFinished(Tovrin::Web::ListOfFilesFromLocationResponse response);
+};
+
+// The reply of a password reset is not read; the handle removes itself.
+class ResetPasswordRequestHandle : public RequestHandle
+{
+    Q_OBJECT
+
+public:
+    using RequestHandle::RequestHandle;
+    void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                     QNetworkReply::NetworkError error) override;
+
+signals:
+    void requestFinished(Tovrin::Web::ResetPasswordResponse response);
+};
+
+} // namespace Web
+} // namespace Tovrin

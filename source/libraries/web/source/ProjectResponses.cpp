@@ -1,0 +1,120 @@
+#include "ProjectResponses.h"
+
+#include "CLogger.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using Tovrin::Logging::CLogger;
+
+namespace Tovrin {
+namespace Web {
+
+namespace {
+void logError(const QString& text)
+{
+    CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"), text);
+}
+} // namespace
+
+UserProjectsResponse::UserProjectsResponse()
+    : m(new Data)
+{
+}
+
+void UserProjectsResponse::fromJson(const QString& text)
+{
+    CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("CUserProjectsResponse::fromJSON"));
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    if (document.isNull()) {
+        logError(QStringLiteral("UserProjectsResponse is null."));
+        return;
+    }
+    if (!document.isObject()) {
+        logError(QStringLiteral("UserProjectsResponse document is not an object."));
+        return;
+    }
+    const QJsonArray projects = document.object().value(QStringLiteral("projects")).toArray();
+    for (const QJsonValue& value : projects) {
+        const QJsonObject object = value.toObject();
+        UserProjectEntry entry;
+        entry.projectName = object.value(QStringLiteral("projectName")).toString();
+        entry.projectImportDate = QDateTime::fromString(object.value(QStringLiteral("projectImportDate")).toString(), Qt::ISODate);
+        entry.projectId = object.value(QStringLiteral("projectId")).toString();
+        entry.webProjectId = object.value(QStringLiteral("webProjectId")).toString();
+        entry.projectFolderName = object.value(QStringLiteral("projectFolderName")).toString();
+        entry.diskUsage = ResponseReading::toInt64(object.value(QStringLiteral("diskUsage")), 0);
+        m->projects.append(entry);
+    }
+}
+
+ProjectReadyToDownloadResponse::ProjectReadyToDownloadResponse()
+    : m(new Data)
+{
+}
+
+void ProjectReadyToDownloadResponse::fromJson(const QString& text)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    if (document.isNull()) {
+        logError(QStringLiteral("ProjectReadyToDownloadResponse is null."));
+        return;
+    }
+    if (!document.isObject()) {
+        logError(QStringLiteral("ProjectReadyToDownloadResponse document is not an object."));
+        return;
+    }
+    const QJsonObject object = document.object();
+    m->projectId = object.value(QStringLiteral("projectId")).toString();
+    m->projectName = object.value(QStringLiteral("projectName")).toString();
+    m->isCulvertixProject = ResponseReading::toInt64(object.value(QStringLiteral("projectType")), 0) == 1;
+}
+
+UploadProjectsStatusResponse::UploadProjectsStatusResponse()
+    : m(new Data)
+{
+}
+
+void UploadProjectsStatusResponse::fromJson(const QString& text)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    if (!document.isArray())
+        return;
+    const QJsonArray array = document.array();
+    for (const QJsonValue& value : array) {
+        const QJsonObject object = value.toObject();
+        UploadStatusInfo info;
+        info.projectId = object.value(QStringLiteral("projectId")).toString();
+        info.status = ResponseReading::toInt32(object.value(QStringLiteral("status")), 0);
+        m->statuses.append(info);
+    }
+}
+
+SingleProjectFileDownloadResponse::SingleProjectFileDownloadResponse()
+    : m(new Data)
+{
+}
+
+void SingleProjectFileDownloadResponse::fromXml(const QString& text)
+{
+    SingleMediaFileLinkData link;
+    ResponseReading::readXml(
+        text,
+        [&link](const QStringRef& name, const QString& value) {
+            if (name == QLatin1String("url"))
+                link.url = value;
+            else if (name == QLatin1String("type"))
+                link.type = value;
+            else if (name == QLatin1String("name"))
+                link.name = value;
+        },
+        {QStringLiteral("url"), QStringLiteral("type"), QStringLiteral("name")},
+        [this, &link](const QStringRef& name) {
+            if (name == QLatin1String("media-item"))
+                m->links.append(link);
+        });
+}
+
+} // namespace Web
+} // namespace Tovrin

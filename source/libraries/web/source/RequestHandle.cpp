@@ -1,0 +1,240 @@
+#include "RequestHandle.h"
+
+#include "RequestSigning.h"
+#include "TransferWatchdog.h"
+
+#include "CLogger.h"
+
+#include <QAtomicInt>
+#include <QEventLoop>
+#include <QMetaEnum>
+#include <QNetworkAccessManager>
+#include <QTimer>
+
+using Tovrin::Logging::CLogger;
+
+namespace Tovrin {
+namespace Web {
+
+namespace {
+QAtomicInt g_defaultTransferTimeoutMs(60000);
+}
+
+RequestHandle::RequestHandle(QObject* parent)
+    : QObject(parent)
+    , m_transferTimeoutMs(g_defaultTransferTimeoutMs.loadRelaxed())
+{
+}
+
+RequestHandle::~RequestHandle() = default;
+
+void RequestHandle::setDefaultTransferTimeout(int milliseconds)
+{
+    g_defaultTransferTimeoutMs.storeRelaxed(milliseconds);
+}
+
+int RequestHandle::defaultTransferTimeout()
+{
+    return g_defaultTransferTimeoutMs.loadRelaxed();
+}
+
+void RequestHandle::setReply(QNetworkReply* reply)
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->deleteLater();
+    }
+    m_reply = reply;
+    if (!reply)
+        return;
+    m_handled = false;
+    reply->setParent(this);
+    connect(reply, &QNetworkReply::finished, this, &RequestHandle::onReplyFinished);
+    connect(reply, &QNetworkReply::uploadProgress, this, &RequestHandle::onReplyUploadProgress);
+    TransferWatchdog::watch(reply, m_transferTimeoutMs);
+}
+
+void RequestHandle::enableRetry(QNetworkAccessManager* manager, const QByteArray& body)
+{
+    m_retryEnabled = true;
+    m_manager = manager;
+    m_requestBody = body;
+    // Every body is a request of its own: its retries are counted afresh.
+    m_retryCount = 0;
+}
+
+void RequestHandle::disableRetry()
+{
+    m_retryEnabled = false;
+    m_requestBody.clear();
+    m_retryCount = 0;
+}
+
+void RequestHandle::abort()
+{
+    if (m_reply)
+        m_reply->abort();
+}
+
+QString RequestHandle::handleClassName() const
+{
+    return QString::fromLatin1(metaObject()->className());
+}
+
+QNetworkReply::NetworkError RequestHandle::effectiveError(QNetworkReply* reply) const
+{
+    return TransferWatchdog::errorOf(reply);
+}
+
+bool RequestHandle::shouldRetry(QNetworkReply::NetworkError error) const
+{
+    return m_retryEnabled && m_retryCount < MaxRetries && error != QNetworkReply::OperationCanceledError
+           && error != QNetworkReply::ContentNotFoundError && error != QNetworkReply::AuthenticationRequiredError;
+}
+
+void RequestHandle::onReplyFinished()
+{
+    QNetworkReply* reply = qobject_cast<QNetworkReply*>(sender());
+    if (!reply || reply != m_reply)
+        return;
+    const QNetworkReply::NetworkError error = effectiveError(reply);
+    m_responseData = reply->readAll();
+    m_rawHeaders = reply->rawHeaderPairs();
+
+    if (error != QNetworkReply::NoError) {
+        // Bodies and addresses may carry tokens or signatures: log sizes and redacted texts only.
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"),
+                            QStringLiteral("RequestHandle::onReplyFinished error (%1): %2 {bytes=%3}")
+                                .arg(int(error))
+                                .arg(redactAddresses(reply->errorString()))
+                                .arg(m_responseData.size()));
+        logNetworkError();
+        if (shouldRetry(error)) {
+            retry();
+            return;
+        }
+    }
+
+    finishReply(reply, error);
+}
+
+void RequestHandle::finishReply(QNetworkReply* reply, QNetworkReply::NetworkError error)
+{
+    const int zero = m_responseData.indexOf('\0');
+    const QString text = QString::fromUtf8(zero >= 0 ? m_responseData.left(zero) : m_responseData);
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->deleteLater();
+    m_handled = true;
+    m_lastError = error;
+    QPointer<RequestHandle> guard(this);
+    handleReply(text, m_rawHeaders, error);
+    if (guard)
+        emit replyHandled();
+}
+
+void RequestHandle::onReplyUploadProgress(qlonglong bytesSent, qlonglong bytesTotal)
+{
+    handleUploadProgress(bytesSent, bytesTotal);
+}
+
+void RequestHandle::retry()
+{
+    QNetworkReply* previous = m_reply;
+    ++m_retryCount;
+    if (!previous || !m_manager)
+        return;
+    const QNetworkRequest request = previous->request();
+    QNetworkReply* next = nullptr;
+    switch (previous->operation()) {
+    case QNetworkAccessManager::PutOperation:
+        next = m_manager->put(request, m_requestBody);
+        break;
+    case QNetworkAccessManager::PostOperation:
+        next = m_manager->post(request, m_requestBody);
+        break;
+    case QNetworkAccessManager::GetOperation:
+        next = m_manager->get(request);
+        break;
+    default: {
+        QString name = QStringLiteral("Unknown");
+        if (previous->operation() == QNetworkAccessManager::HeadOperation)
+            name = QStringLiteral("Head");
+        else if (previous->operation() == QNetworkAccessManager::DeleteOperation)
+            name = QStringLiteral("Delete");
+        else if (previous->operation() == QNetworkAccessManager::CustomOperation)
+            name = QStringLiteral("Custom");
+        CLogger::logMessage(CLogger::LogLevelWarning, handleClassName(),
+                            QStringLiteral("Retry mechanism doesn't support ") + name + QStringLiteral(" operation."));
+        // Nothing is sent again: report the failed reply as it is.
+        finishReply(previous, effectiveError(previous));
+        return;
+    }
+    }
+    CLogger::logMessage(CLogger::LogLevelWarning, handleClassName(),
+                        QStringLiteral("Retrying request (%1 of %2).").arg(m_retryCount).arg(MaxRetries));
+    setReply(next);
+}
+
+void RequestHandle::logNetworkError()
+{
+    if (!m_reply)
+        return;
+    const QNetworkReply::NetworkError error = effectiveError(m_reply);
+    if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::AuthenticationRequiredError)
+        return;
+    const QMetaEnum metaEnum = QMetaEnum::fromType<QNetworkReply::NetworkError>();
+    CLogger::logMessage(CLogger::LogLevelError, handleClassName(),
+                        QStringLiteral("Network Error: \"%1\" occured.\n Message: \n%2")
+                            .arg(QString::fromLatin1(metaEnum.valueToKey(error)))
+                            .arg(redactAddresses(m_reply->errorString())));
+}
+
+void RequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                                QNetworkReply::NetworkError error)
+{
+    Q_UNUSED(text)
+    Q_UNUSED(headers)
+    Q_UNUSED(error)
+}
+
+void RequestHandle::handleUploadProgress(qint64 bytesSent, qint64 bytesTotal)
+{
+    Q_UNUSED(bytesSent)
+    Q_UNUSED(bytesTotal)
+}
+
+QString RequestHandle::waitForReply(RequestHandle* handle, int timeoutMs, int* networkError)
+{
+    if (networkError)
+        *networkError = 0;
+    if (!handle)
+        return QString();
+    if (!handle->m_reply) {
+        CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("Already finished."));
+        if (networkError)
+            *networkError = handle->m_lastError;
+        return QString::fromUtf8(handle->m_responseData);
+    }
+    QPointer<RequestHandle> guard(handle);
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(handle, &RequestHandle::replyHandled, &loop, &QEventLoop::quit);
+    connect(handle, &QObject::destroyed, &loop, &QEventLoop::quit);
+    timer.start(timeoutMs);
+    loop.exec();
+    if (!guard || !guard->m_handled) {
+        CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("TovrinWeb"), QStringLiteral("Request timed out."));
+        if (networkError)
+            *networkError = QNetworkReply::TimeoutError;
+        return QString();
+    }
+    if (networkError && guard->m_lastError != QNetworkReply::NoError)
+        *networkError = guard->m_lastError;
+    return QString::fromUtf8(guard->m_responseData);
+}
+
+} // namespace Web
+} // namespace Tovrin

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "TovrinWebTypes.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QNetworkReply>
+#include <QObject>
+#include <QPointer>
+
+class QNetworkAccessManager;
+
+namespace Tovrin {
+namespace Web {
+
+// Follows one request of the web client: takes its reply, reads body and headers when it
+// finishes, sends it again where retries are enabled, and lets the subclass turn it into its
+// typed reply. Whoever receives a handle from the communicator owns it; the handle owns its
+// reply (a QObject child). Lives on the web worker thread.
+//
+// A reply that moves no data for the transfer time-out is aborted and reported as a time-out,
+// so a stalled peer cannot hold a transfer forever.
+class RequestHandle : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit RequestHandle(QObject* parent = nullptr);
+    ~RequestHandle() override;
+
+    virtual void setReply(QNetworkReply* reply);
+    virtual void retry();
+    virtual void logNetworkError();
+    virtual void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
+                             QNetworkReply::NetworkError error);
+    virtual void handleUploadProgress(qint64 bytesSent, qint64 bytesTotal);
+
+    void enableRetry(QNetworkAccessManager* manager, const QByteArray& body);
+    void disableRetry();
+    QNetworkReply* reply() const { return m_reply; }
+    void abort();
+    QString handleClassName() const;
+    int retryCount() const { return m_retryCount; }
+    QByteArray responseData() const { return m_responseData; }
+    QList<QNetworkReply::RawHeaderPair> rawHeaders() const { return m_rawHeaders; }
+    QNetworkReply::NetworkError lastError() const { return m_lastError; }
+
+    // Milliseconds without any transferred byte after which a reply is given up; 0 turns it off.
+    void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
+    int transferTimeout() const { return m_transferTimeoutMs; }
+    static void setDefaultTransferTimeout(int milliseconds);
+    static int defaultTransferTimeout();
+
+    // Waits, with a nested event loop bounded by timeoutMs, until the handle has handled its
+    // reply. On time-out: empty text and networkError 4; the reply stays with the handle.
+    static QString waitForReply(RequestHandle* handle, int timeoutMs, int* networkError);
+
+    static constexpr int MaxRetries = 5;
+
+signals:
+    void errorOccurred(Tovrin::Web::Error error);
+    // Emitted once a reply has been handled (not when it is being retried).
+    void replyHandled();
+
+public slots:
+    void onReplyFinished();
+    void onReplyUploadProgress(qlonglong bytesSent, qlonglong bytesTotal);
+
+protected:
+    bool shouldRetry(QNetworkReply::NetworkError error) const;
+    // The error the finished reply ended with, a stalled transfer counting as a time-out.
+    QNetworkReply::NetworkError effectiveError(QNetworkReply* reply) const;
+    // Hands a finished reply to handleReply and announces it.
+    void finishReply(QNetworkReply* reply, QNetworkReply::NetworkError error);
+
+private:
+    QByteArray m_responseData;
+    QList<QNetworkReply::RawHeaderPair> m_rawHeaders;
+    QByteArray m_requestBody;
+    QPointer<QNetworkReply> m_reply;
+    QNetworkAccessManager* m_manager = nullptr;
+    int m_retryCount = 0;
+    bool m_retryEnabled = false;
+    int m_transferTimeoutMs;
+    bool m_handled = false;
+    QNetworkReply::NetworkError m_lastError = QNetworkReply::NoError;
+};
+
+} // namespace Web
+} // namespace Tovrin

@@ -1,0 +1,180 @@
+#include "StorageResponses.h"
+
+#include "CLogger.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using Tovrin::Logging::CLogger;
+
+namespace Tovrin {
+namespace Web {
+
+namespace {
+void logError(const QString& text)
+{
+    CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"), text);
+}
+} // namespace
+
+BeginUploadProjectResponse::BeginUploadProjectResponse()
+    : m(new Data)
+{
+}
+
+void BeginUploadProjectResponse::fromXml(const QString& text)
+{
+    ResponseReading::readXml(
+        text, [this](const QStringRef&, const QString& value) { m->bucketName = value; }, {QStringLiteral("BucketName")});
+}
+
+BucketCreateResponse::BucketCreateResponse()
+    : m(new Data)
+{
+}
+
+void BucketCreateResponse::fromXml(const QString& text)
+{
+    ResponseReading::readXml(
+        text, [this](const QStringRef&, const QString& value) { m->name = value; }, {QStringLiteral("Name")});
+}
+
+BucketGetResponse::BucketGetResponse()
+    : m(new Data)
+{
+}
+
+void BucketGetResponse::fromXml(const QString& text)
+{
+    m->exists = false;
+    ResponseReading::readXml(
+        text,
+        [this](const QStringRef&, const QString& value) {
+            m->exists = true;
+            m->name = value;
+        },
+        {QStringLiteral("Name")});
+}
+
+ListOfFilesFromLocationResponse::ListOfFilesFromLocationResponse()
+    : m(new Data)
+{
+}
+
+void ListOfFilesFromLocationResponse::fromXml(const QString& text)
+{
+    RemoteObjectEntry entry;
+    ResponseReading::readXml(
+        text,
+        [this, &entry](const QStringRef& name, const QString& value) {
+            if (name == QLatin1String("Key"))
+                entry.key = value;
+            else if (name == QLatin1String("FileName"))
+                entry.fileName = value;
+            else if (name == QLatin1String("ModifiedDate"))
+                entry.modifiedDate = QDateTime::fromString(value, Qt::ISODate);
+            else if (name == QLatin1String("Size"))
+                entry.size = value.toLongLong();
+            else if (name == QLatin1String("Type"))
+                entry.type = value == QLatin1String("Directory") ? 0 : 1;
+            else if (name == QLatin1String("Count"))
+                m->count = value.toInt();
+        },
+        {QStringLiteral("Key"), QStringLiteral("FileName"), QStringLiteral("ModifiedDate"), QStringLiteral("Size"),
+         QStringLiteral("Type"), QStringLiteral("Count")},
+        [this, &entry](const QStringRef& name) {
+            if (name == QLatin1String("ObjectModel")) {
+                m->files.append(entry);
+                entry = RemoteObjectEntry();
+            }
+        });
+}
+
+void ListOfFilesFromLocationResponse::fromJson(const QString& text)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    if (document.isNull()) {
+        logError(QStringLiteral("ListOfFilesFromLocationResponse is null."));
+        return;
+    }
+    if (!document.isArray()) {
+        logError(QStringLiteral("ListOfFilesFromLocationResponse document is not an array."));
+        return;
+    }
+    const QJsonArray array = document.array();
+    for (const QJsonValue& value : array) {
+        const QJsonObject object = value.toObject();
+        RemoteObjectEntry entry;
+        entry.key = object.value(QStringLiteral("key")).toString();
+        entry.fileName = entry.key;
+        entry.modifiedDate = QDateTime::fromString(object.value(QStringLiteral("modifiedDate")).toString(), Qt::ISODate);
+        entry.size = ResponseReading::toInt64(object.value(QStringLiteral("size")), 0);
+        entry.type = 1;
+        m->files.append(entry);
+    }
+}
+
+PreSignedBatchUploadResponse::PreSignedBatchUploadResponse()
+    : m(new Data)
+{
+}
+
+void PreSignedBatchUploadResponse::fromJson(const QString& text)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    if (document.isNull()) {
+        logError(QStringLiteral("PreSignedBatchUploadResponse is null."));
+        return;
+    }
+    if (!document.isObject()) {
+        logError(QStringLiteral("PreSignedBatchUploadResponse document is not an object."));
+        return;
+    }
+    const QJsonObject object = document.object();
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it)
+        m->urls.append(it.value().toString());
+}
+
+UploadFileMultiPartInitResponse::UploadFileMultiPartInitResponse()
+    : m(new Data)
+{
+}
+
+void UploadFileMultiPartInitResponse::fromJson(const QString& text)
+{
+    if (text.isEmpty()) {
+        logError(QStringLiteral("UploadFileMultiPartInitResponse has no content!"));
+        return;
+    }
+    // The body is a JSON string: drop its quotes, but only when they are there.
+    const QString trimmed = text.trimmed();
+    if (trimmed.size() >= 2 && trimmed.startsWith(QLatin1Char('"')) && trimmed.endsWith(QLatin1Char('"')))
+        m->uploadId = trimmed.mid(1, trimmed.size() - 2);
+    else
+        m->uploadId = trimmed;
+}
+
+UploadFileMultiPartUrlsResponse::UploadFileMultiPartUrlsResponse()
+    : m(new Data)
+{
+}
+
+void UploadFileMultiPartUrlsResponse::fromJson(const QString& text)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    if (document.isNull()) {
+        logError(QStringLiteral("UploadFileMultiPartUrlsResponse is null."));
+        return;
+    }
+    if (!document.isArray()) {
+        logError(QStringLiteral("UploadFileMultiPartUrlsResponse document is not an array."));
+        return;
+    }
+    const QJsonArray array = document.array();
+    for (const QJsonValue& value : array)
+        m->urls.append(value.toString());
+}
+
+} // namespace Web
+} // namespace Tovrin

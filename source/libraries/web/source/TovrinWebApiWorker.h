@@ -1,0 +1,132 @@
+#pragma once
+
+#include "LoginResponse.h"
+#include "ProjectInfo.h"
+#include "SingleMediaFileLinkData.h"
+#include "UploadStatusInfo.h"
+#include "SessionResponses.h"
+#include "TovrinWebApi.h"
+#include "TovrinWebTypes.h"
+
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace Tovrin {
+namespace Web {
+
+class RequestHandle;
+class WebCommunicator;
+
+// Does the web client's work on its worker thread: here the login session (connection check,
+// two-step check, password and code login, choice among several application users, logout,
+// expiry). Owns the communicator; request handles are handed to deleteLater once handled.
+// The getters run on the GUI thread and only take the worker mutex.
+class TovrinWebApiWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TovrinWebApiWorker(QObject* parent = nullptr);
+    ~TovrinWebApiWorker() override;
+
+    Q_INVOKABLE void initialize();
+    Q_INVOKABLE void login(const QString& user, const QString& password);
+    Q_INVOKABLE void loginWithToken(const QString& tokenCode);
+    Q_INVOKABLE void loginChosenUser(const QString& userId);
+    Q_INVOKABLE void cancelLogin();
+    Q_INVOKABLE void logout();
+    Q_INVOKABLE void resetPassword(const QString& user);
+
+    QString currentUser() const;
+    QString currentUserFirstName() const;
+    QString currentUserLastName() const;
+    QString currentUserCompanyId() const;
+    TovrinWebApi::UserRole currentUserRole() const;
+    bool loginInProgress() const;
+    bool isLoggedIn() const;
+    bool anyUploadActive() const;
+    bool anyDownloadActive() const;
+    TovrinWebApi::LoginStatus loginStatus() const;
+
+    void setCurrentUser(const QString& name);
+    void setCurrentUserFirstName(const QString& value);
+    void setCurrentUserLastName(const QString& value);
+    void setCurrentUserCompanyId(const QString& value);
+    void setCurrentUserRole(const QString& roleText);
+
+    static TovrinWebApi::UserRole roleFromText(const QString& roleText);
+
+    // Only for the worker thread (and tests running there).
+    WebCommunicator* communicator() const { return m_communicator; }
+    bool loginRequestPending() const { return !m_currentLoginRequest.isNull(); }
+
+signals:
+    void uploadFileProgressChanged(uint uploadId, QString fileName, int progress);
+    void currentUploadFilesChanged(uint uploadId, QStringList currentUploadFiles);
+    void uploadTotalProgressChanged(uint uploadId, int value);
+    void filesToUploadTotalChanged(uint uploadId, int value);
+    void completedUploadFilesChanged(uint uploadId, int value);
+    void uploadActiveChanged(uint uploadId, bool bValue);
+    void anyUploadActiveChanged(bool bValue);
+    void uploadFinished(uint uploadId);
+    void downloadFileProgressChanged(uint downloadId, QString fileName, int progress);
+    void currentDownloadFilesChanged(uint downloadId, QStringList currentDownloadFiles);
+    void downloadTotalProgressChanged(uint downloadId, int value);
+    void filesToDownloadTotalChanged(uint downloadId, int value);
+    void completedDownloadFilesChanged(uint downloadId, int value);
+    void downloadActiveChanged(uint downloadId, bool bValue);
+    void anyDownloadActiveChanged(bool bValue);
+    void downloadFinished(uint downloadId);
+    void internetConnectionCheckCompleted();
+    void currentUserChanged(QString user);
+    void loginResult(QString userName, Tovrin::Web::TovrinWebApi::LoginResult loginResult);
+    void loginStatusChanged();
+    void projectInfoReceived(QList<Tovrin::Web::ProjectInfo> projectInfoList);
+    void uploadStatusInfoReceived(QList<Tovrin::Web::UploadStatusInfo> uploadsStatusInfoList);
+    void errorOccurred(Tovrin::Web::Error error);
+    void queryRemoteProjectsError(Tovrin::Web::Error error);
+    void singleFileDownloadLinkReceived(Tovrin::Web::SingleMediaFileLinkData mediaDataLink);
+    void allProjectsMediaDownloadLinkReceived(QList<Tovrin::Web::SingleMediaFileLinkData> mediaDataLink);
+    void loginExpired();
+    void tokenAuthenticationNeeded();
+    void userChoiceNeeded(QMap<QString, QString> userMap);
+    void checkIfCulvertixProjectFinished(QString projectId, QString projectName, bool isCulvertixProject);
+
+public slots:
+    void handleCheck2StepsAuthenticationResponse(Tovrin::Web::Check2StepAuthenticationResponse response);
+    void handleLoginResponse(Tovrin::Web::LoginResponse response);
+    void handleConnectionCheckReply();
+
+private:
+    void setLoginInProgress(bool value);
+    QString resolveCurrentUserName(const LoginResponse& response) const;
+    void sendPasswordLogin();
+    void finishLogin(RequestHandle* handle, const QString& userName, TovrinWebApi::LoginResult result);
+
+    WebCommunicator* m_communicator = nullptr;
+    mutable QMutex m_mutex;
+    QPointer<RequestHandle> m_currentLoginRequest;
+    QString m_loginName;
+    QString m_password;
+    QString m_currentUser;
+    QString m_firstName;
+    QString m_lastName;
+    QString m_companyId;
+    TovrinWebApi::UserRole m_role = TovrinWebApi::Guest;
+    bool m_anyUploadActive = false;
+    bool m_anyDownloadActive = false;
+    bool m_loginInProgress = false;
+    QMap<QString, QString> m_userMap;
+    QUrl m_statusUrl;
+    QNetworkAccessManager* m_networkAccessManager = nullptr;
+    QPointer<QNetworkReply> m_connectionCheckReply;
+};
+
+} // namespace Web
+} // namespace Tovrin

@@ -1,0 +1,89 @@
+#pragma once
+
+// Scenario and helpers shared by the web client tests that talk to the simulator.
+
+#include "peers/webservice/WebServiceSimulator.h"
+
+#include "WebCommunicator.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSignalSpy>
+
+namespace WebTestSupport {
+
+inline const char* alicePassword()
+{
+    return "Secr3t&=% pass";
+}
+
+inline QJsonObject account(const QString& user, const QString& password, const QString& id)
+{
+    return QJsonObject{{QStringLiteral("userName"), user},
+                       {QStringLiteral("password"), password},
+                       {QStringLiteral("id"), id},
+                       {QStringLiteral("companyId"), QStringLiteral("company-") + id}};
+}
+
+inline QJsonObject defaultScenario(double clockSkewSeconds = 0)
+{
+    QJsonObject bob = account(QStringLiteral("bob"), QStringLiteral("b0b & co=1"), QStringLiteral("u-bob"));
+    bob.insert(QStringLiteral("twoStep"), true);
+    bob.insert(QStringLiteral("twoStepCode"), QStringLiteral("123 456"));
+    QJsonObject carol = account(QStringLiteral("carol"), QStringLiteral("carol-pw"), QStringLiteral("u-carol"));
+    carol.insert(QStringLiteral("applicationUsers"),
+                 QJsonArray{QJsonObject{{QStringLiteral("alias"), QStringLiteral("South")}, {QStringLiteral("id"), QStringLiteral("u-s")}},
+                            QJsonObject{{QStringLiteral("alias"), QStringLiteral("North")}, {QStringLiteral("id"), QStringLiteral("u-n")}}});
+    QJsonObject dave = account(QStringLiteral("dave"), QStringLiteral("dave-pw"), QStringLiteral("u-dave"));
+    dave.insert(QStringLiteral("expiresIn"), 600);
+    QJsonArray accounts{account(QStringLiteral("alice"), QString::fromLatin1(alicePassword()), QStringLiteral("u-alice")), bob,
+                        carol, dave};
+    QJsonArray projects{QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Big")},
+                                    {QStringLiteral("projectId"), QStringLiteral("p-big")},
+                                    {QStringLiteral("webProjectId"), QStringLiteral("w-big")},
+                                    {QStringLiteral("projectFolderName"), QStringLiteral("Big")},
+                                    {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")},
+                                    {QStringLiteral("diskUsage"), 5368709120.0},
+                                    {QStringLiteral("media"),
+                                     QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("Photos")},
+                                                            {QStringLiteral("name"), QStringLiteral("a b.jpg")}},
+                                                QJsonObject{{QStringLiteral("type"), QStringLiteral("Videos")},
+                                                            {QStringLiteral("name"), QStringLiteral("v.mp4")}}}}}};
+    return QJsonObject{{QStringLiteral("clockSkewSeconds"), clockSkewSeconds},
+                       {QStringLiteral("accounts"), accounts},
+                       {QStringLiteral("projects"), projects}};
+}
+
+inline QJsonObject fault(const QString& route, const QJsonObject& action, const QList<int>& nth = {})
+{
+    QJsonObject rule = action;
+    rule.insert(QStringLiteral("route"), route);
+    if (!nth.isEmpty()) {
+        QJsonArray numbers;
+        for (int n : nth)
+            numbers.append(n);
+        rule.insert(QStringLiteral("nth"), numbers);
+    }
+    return rule;
+}
+
+// Logs the communicator in directly (no worker) and fetches its client data.
+inline bool loginCommunicator(Tovrin::Web::WebCommunicator& communicator, const QString& user, const QString& password)
+{
+    using namespace Tovrin::Web;
+    LoginRequestHandle* handle = communicator.login(user, password);
+    QSignalSpy finished(handle, &LoginRequestHandle::requestFinished);
+    if (!finished.wait(10000)) {
+        delete handle;
+        return false;
+    }
+    const LoginResponse response = finished.at(0).at(0).value<LoginResponse>();
+    delete handle;
+    if (!response.isSuccess())
+        return false;
+    communicator.synchronizeServerTime();
+    communicator.setLoginData(response);
+    return communicator.queryClientCredentials() == ErrorNone;
+}
+
+} // namespace WebTestSupport

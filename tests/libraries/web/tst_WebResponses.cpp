@@ -1,0 +1,281 @@
+// Typed replies: the error mapping from network errors, the login reply's outcomes, and the JSON,
+// XML and plain-text readers, malformed and oversized input included.
+
+#include "LoginResponse.h"
+#include "ProjectResponses.h"
+#include "SessionResponses.h"
+#include "StorageResponses.h"
+#include "TovrinWebLibrary.h"
+#include "UploadFileMultiPartRequestHandle.h"
+
+#include <QTest>
+
+using namespace Tovrin::Web;
+
+class tst_WebResponses : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TovrinWebLibrary::initialize(); }
+
+    void errorMapping_data()
+    {
+        QTest::addColumn<int>("networkError");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("succeeded");
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("none") << int(QNetworkReply::NoError) << int(ErrorNone) << true << false;
+        QTest::newRow("time-out") << int(QNetworkReply::TimeoutError) << int(ErrorTimeOut) << false << false;
+        QTest::newRow("cancelled") << int(QNetworkReply::OperationCanceledError) << int(ErrorCancelled) << false << true;
+        QTest::newRow("unknown network") << int(QNetworkReply::UnknownNetworkError) << int(ErrorTimeOut) << false << false;
+        QTest::newRow("auth") << int(QNetworkReply::AuthenticationRequiredError) << int(ErrorFalseCredentials) << false << false;
+        QTest::newRow("server") << int(QNetworkReply::InternalServerError) << int(ErrorInternalServer) << false << false;
+        QTest::newRow("not found") << int(QNetworkReply::ContentNotFoundError) << int(ErrorNetwork) << false << false;
+        QTest::newRow("refused") << int(QNetworkReply::ConnectionRefusedError) << int(ErrorNetwork) << false << false;
+        QTest::newRow("tls") << int(QNetworkReply::SslHandshakeFailedError) << int(ErrorNetwork) << false << false;
+    }
+
+    void errorMapping()
+    {
+        QFETCH(int, networkError);
+        QFETCH(int, error);
+        QFETCH(bool, succeeded);
+        QFETCH(bool, cancelled);
+        Response response;
+        response.setError(static_cast<QNetworkReply::NetworkError>(networkError));
+        QCOMPARE(int(response.error()), error);
+        QCOMPARE(response.isRequestSuccessful(), succeeded);
+        QCOMPARE(response.isCancelled(), cancelled);
+    }
+
+    void loginSuccess()
+    {
+        LoginResponse response;
+        response.setError(QNetworkReply::NoError);
+        const QDateTime before = QDateTime::currentDateTime();
+        response.fromJson(QString::fromUtf8("{\"error\":null,\"access_token\":\"T\",\"expires_in\":3600,\"username\":\"u\","
+                                         "\"id\":\"7\",\"companyId\":\"C\",\"applicationUsers\":[]}"));
+        QVERIFY(response.isSuccess());
+        QCOMPARE(response.loginResult(), TovrinWebApi::LoginResultSuccess);
+        QCOMPARE(response.accessToken(), QStringLiteral("T"));
+        QCOMPARE(response.currentUserToken(), QStringLiteral("T"));
+        QCOMPARE(response.userName(), QStringLiteral("u"));
+        QCOMPARE(response.userId(), QStringLiteral("7"));
+        QCOMPARE(response.companyId(), QStringLiteral("C"));
+        QCOMPARE(response.expiresIn(), 3600);
+        QVERIFY(qAbs(before.secsTo(response.expirationDate()) - 3600) <= 2);
+        QVERIFY(response.applicationUsers().isEmpty());
+        QVERIFY(response.firstName().isEmpty());
+        QVERIFY(response.role().isEmpty());
+    }
+
+    void loginRefused()
+    {
+        LoginResponse response;
+        response.setError(QNetworkReply::NoError);
+        response.fromJson(QString::fromUtf8("{\"error\":\"Invalid user credentials.\",\"needTwoFactor\":true,\"errorMsgLog\":\"x\"}"));
+        QVERIFY(!response.isSuccess());
+        QVERIFY(response.needTwoFactor());
+        QCOMPARE(response.error(), ErrorFalseCredentials);
+        QCOMPARE(response.loginResult(), TovrinWebApi::LoginResultFalseCredentials);
+        QCOMPARE(response.errorMsgLog(), QStringLiteral("x"));
+
+        LoginResponse other;
+        other.fromJson(QString::fromUtf8("{\"error\":\"Locked\"}"));
+        QCOMPARE(other.error(), ErrorNetwork);
+        QCOMPARE(other.loginResult(), TovrinWebApi::LoginResultFalseCredentials);
+    }
+
+    void loginUnreadableOrFailed()
+    {
+        LoginResponse garbage;
+        garbage.setError(QNetworkReply::NoError);
+        garbage.fromJson(QStringLiteral("<html>no</html>"));
+        QCOMPARE(garbage.error(), ErrorInvalidReply);
+        QCOMPARE(garbage.loginResult(), TovrinWebApi::LoginResultTimeOut);
+
+        LoginResponse serverError;
+        serverError.setError(QNetworkReply::InternalServerError);
+        serverError.fromJson(QString::fromUtf8("{\"message\":\"oops\"}"));
+        QVERIFY(!serverError.isSuccess());
+        QCOMPARE(serverError.loginResult(), TovrinWebApi::LoginResultTimeOut);
+        QCOMPARE(serverError.error(), ErrorInternalServer);
+
+        LoginResponse empty;
+        empty.setError(QNetworkReply::ConnectionRefusedError);
+        empty.fromJson(QString());
+        QCOMPARE(empty.loginResult(), TovrinWebApi::LoginResultTimeOut);
+
+        LoginResponse cancelled;
+        cancelled.setError(QNetworkReply::OperationCanceledError);
+        cancelled.fromJson(QString::fromUtf8("{\"error\":null,\"access_token\":\"T\"}"));
+        QVERIFY(!cancelled.isSuccess());
+        QCOMPARE(cancelled.loginResult(), TovrinWebApi::LoginResultCancelled);
+        QVERIFY(cancelled.accessToken().isEmpty());
+    }
+
+    void applicationUsersOrderedByAlias()
+    {
+        LoginResponse response;
+        response.fromJson(QString::fromUtf8("{\"access_token\":\"T\",\"applicationUsers\":[{\"id\":\"7\",\"alias\":\"b\"},{\"id\":\"8\",\"alias\":\"a\"}]}"));
+        const QMap<QString, QString> users = response.applicationUsers();
+        QCOMPARE(users.keys(), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+        QCOMPARE(users.value(QStringLiteral("a")), QStringLiteral("8"));
+        QCOMPARE(users.value(QStringLiteral("b")), QStringLiteral("7"));
+    }
+
+    void copiesDetach()
+    {
+        LoginResponse first;
+        first.fromJson(QString::fromUtf8("{\"access_token\":\"A\"}"));
+        LoginResponse second = first;
+        second.fromJson(QString::fromUtf8("{\"access_token\":\"B\"}"));
+        QCOMPARE(first.accessToken(), QStringLiteral("A"));
+        QCOMPARE(second.accessToken(), QStringLiteral("B"));
+    }
+
+    void projectSizesAbove2GiB()
+    {
+        UserProjectsResponse response;
+        response.fromJson(QString::fromUtf8("{\"projects\":[{\"projectName\":\"Big\",\"projectId\":\"1\",\"webProjectId\":\"w\","
+                                         "\"projectFolderName\":\"f\",\"projectImportDate\":\"2026-01-02T03:04:05Z\",\"diskUsage\":5368709120},"
+                                         "{\"projectName\":\"NoSize\",\"diskUsage\":1.5},{\"projectName\":\"Neg\",\"diskUsage\":-4}]}"));
+        QCOMPARE(response.projects().size(), 3);
+        QCOMPARE(response.projects().at(0).diskUsage, Q_INT64_C(5368709120));
+        QCOMPARE(response.projects().at(0).projectImportDate, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC));
+        QCOMPARE(response.projects().at(1).diskUsage, Q_INT64_C(0));
+        QCOMPARE(response.projects().at(2).diskUsage, Q_INT64_C(-4));
+
+        ListOfFilesFromLocationResponse listing;
+        listing.fromJson(QString::fromUtf8("[{\"key\":\"a/b.mp4\",\"size\":3221225472,\"modifiedDate\":\"2026-01-02T03:04:05Z\"}]"));
+        QCOMPARE(listing.files().size(), 1);
+        QCOMPARE(listing.files().at(0).size, Q_INT64_C(3221225472));
+        QCOMPARE(listing.files().at(0).fileName, QStringLiteral("a/b.mp4"));
+        QCOMPARE(listing.files().at(0).type, 1);
+    }
+
+    void malformedJsonKeepsDefaults()
+    {
+        UserProjectsResponse projects;
+        projects.fromJson(QStringLiteral("{\"projects\": [")); // truncated
+        QVERIFY(projects.projects().isEmpty());
+        QVERIFY(projects.isRequestSuccessful());
+        PreSignedBatchUploadResponse urls;
+        urls.fromJson(QStringLiteral("[1,2]"));
+        QVERIFY(urls.urls().isEmpty());
+        UploadFileMultiPartUrlsResponse parts;
+        parts.fromJson(QStringLiteral("{}"));
+        QVERIFY(parts.urls().isEmpty());
+        UploadProjectsStatusResponse statuses;
+        statuses.fromJson(QStringLiteral("nonsense"));
+        QVERIFY(statuses.statuses().isEmpty());
+    }
+
+    void projectDetailsAndStatuses()
+    {
+        ProjectReadyToDownloadResponse one;
+        one.fromJson(QString::fromUtf8("{\"projectId\":\"p\",\"projectName\":\"n\",\"projectType\":1}"));
+        QVERIFY(one.isCulvertixProject());
+        ProjectReadyToDownloadResponse two;
+        two.fromJson(QString::fromUtf8("{\"projectId\":\"p\",\"projectType\":2}"));
+        QVERIFY(!two.isCulvertixProject());
+        UploadProjectsStatusResponse statuses;
+        statuses.fromJson(QString::fromUtf8("[{\"projectId\":\"a\",\"status\":3},{\"projectId\":\"b\"}]"));
+        QCOMPARE(statuses.statuses().size(), 2);
+        QCOMPARE(statuses.statuses().at(0).status, 3);
+        QCOMPARE(statuses.statuses().at(1).status, 0);
+        PreSignedBatchUploadResponse urls;
+        urls.fromJson(QString::fromUtf8("{\"k1\":\"http://127.0.0.1/a\",\"k2\":\"http://127.0.0.1/b\"}"));
+        QCOMPARE(urls.urls().size(), 2);
+    }
+
+    void plainTextReplies()
+    {
+        for (const QString& yes : {QStringLiteral("true"), QStringLiteral("True"), QStringLiteral("TRUE")}) {
+            Check2StepAuthenticationResponse response;
+            response.fromJson(yes);
+            QVERIFY(response.result());
+        }
+        for (const QString& no : {QStringLiteral("false"), QStringLiteral("yes"), QStringLiteral("\"true\""), QString()}) {
+            Check2StepAuthenticationResponse response;
+            response.fromJson(no);
+            QVERIFY(!response.result());
+        }
+        UploadFileMultiPartInitResponse init;
+        init.fromJson(QStringLiteral("\"upload-17\""));
+        QCOMPARE(init.uploadId(), QStringLiteral("upload-17"));
+        UploadFileMultiPartInitResponse bare;
+        bare.fromJson(QStringLiteral("upload-18"));
+        QCOMPARE(bare.uploadId(), QStringLiteral("upload-18"));
+        UploadFileMultiPartInitResponse empty;
+        empty.fromJson(QString());
+        QVERIFY(empty.uploadId().isEmpty());
+    }
+
+    void xmlReplies()
+    {
+        StatusResponse status;
+        status.fromXml(QStringLiteral("<S xmlns=\"urn:x\"><CurrentDate>2026-12-06T07:51:37Z</CurrentDate></S>"));
+        QCOMPARE(status.currentDate(), QDateTime(QDate(2026, 12, 6), QTime(7, 51, 37), Qt::UTC));
+        StatusResponse missing;
+        missing.fromXml(QStringLiteral("<S/>"));
+        QVERIFY(!missing.currentDate().isValid());
+
+        ClientCredentialsResponse credentials;
+        credentials.fromXml(QStringLiteral("<a:R xmlns:a=\"urn:a\"><a:Url>http://127.0.0.1/s/</a:Url><a:ClientId>c</a:ClientId>"
+                                           "<a:SecretKey>k</a:SecretKey><a:CurrentDate>d</a:CurrentDate></a:R>"));
+        QCOMPARE(credentials.url(), QStringLiteral("http://127.0.0.1/s/"));
+        QCOMPARE(credentials.clientId(), QStringLiteral("c"));
+        QCOMPARE(credentials.secretKey(), QStringLiteral("k"));
+
+        BucketGetResponse bucket;
+        bucket.fromXml(QStringLiteral("<B><Name>x</Name></B>"));
+        QVERIFY(bucket.exists());
+        QCOMPARE(bucket.name(), QStringLiteral("x"));
+        BucketGetResponse noBucket;
+        noBucket.fromXml(QStringLiteral("<B></B>"));
+        QVERIFY(!noBucket.exists());
+
+        ListOfFilesFromLocationResponse listing;
+        listing.fromXml(QStringLiteral("<L><Count>2</Count><ObjectModel><Key>a/</Key><Type>Directory</Type></ObjectModel>"
+                                       "<ObjectModel><Key>a/b</Key><Size>5368709120</Size></ObjectModel></L>"));
+        QCOMPARE(listing.count(), 2);
+        QCOMPARE(listing.files().size(), 2);
+        QCOMPARE(listing.files().at(0).type, 0);
+        QCOMPARE(listing.files().at(1).type, 2);
+        QCOMPARE(listing.files().at(1).size, Q_INT64_C(5368709120));
+
+        SingleProjectFileDownloadResponse links;
+        links.fromXml(QStringLiteral("<m><media-item><url>u1</url><type>Photos</type><name>a.jpg</name></media-item>"
+                                     "<media-item><url>u2</url><name>b.jpg</name></media-item></m>"));
+        QCOMPARE(links.links().size(), 2);
+        QCOMPARE(links.links().at(1).type, QStringLiteral("Photos"));
+        QCOMPARE(links.links().at(1).url, QStringLiteral("u2"));
+    }
+
+    void malformedXmlEndsQuietly()
+    {
+        BeginUploadProjectResponse begin;
+        begin.fromXml(QStringLiteral("<R><BucketName>b1</BucketName><Oops>"));
+        QCOMPARE(begin.bucketName(), QStringLiteral("b1"));
+        ClientCredentialsResponse credentials;
+        credentials.fromXml(QStringLiteral("<<<&&&"));
+        QVERIFY(credentials.clientId().isEmpty());
+    }
+
+    void eTagHeaders()
+    {
+        using Pairs = QList<QNetworkReply::RawHeaderPair>;
+        QCOMPARE(UploadFileMultiPartRequestHandle::eTagFromHeaders(Pairs{{"ETag", "\"abc\""}}), QStringLiteral("abc"));
+        QCOMPARE(UploadFileMultiPartRequestHandle::eTagFromHeaders(Pairs{{"etag", "\"abc\""}}), QStringLiteral("abc"));
+        QCOMPARE(UploadFileMultiPartRequestHandle::eTagFromHeaders(Pairs{{"ETag", "abc"}}), QStringLiteral("abc"));
+        QCOMPARE(UploadFileMultiPartRequestHandle::eTagFromHeaders(Pairs{{"ETag", "\"a\""}, {"ETAG", "\"b\""}}),
+                 QStringLiteral("b"));
+        QCOMPARE(UploadFileMultiPartRequestHandle::eTagFromHeaders(Pairs{{"Content-Type", "x"}}), QString());
+        QCOMPARE(UploadFileMultiPartRequestHandle::eTagFromHeaders(Pairs{{"ETag", "\""}}), QStringLiteral("\""));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_WebResponses)
+#include "tst_WebResponses.moc"

@@ -1,0 +1,200 @@
+#pragma once
+
+// Starts the web-service simulator (webservice_sim.py beside this file) on a free port of
+// 127.0.0.1 for one test, and reads its request log. Every wait is bounded.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class WebServiceSimulator
+{
+public:
+    struct Tls
+    {
+        QString caFile;
+        QString certFile;
+        QString keyFile;
+    };
+
+    ~WebServiceSimulator() { stop(); }
+
+    // Writes the scenario, starts the peer and waits (bounded) for its "READY <port>" line.
+    bool start(const QJsonObject& scenario, const Tls& tls = Tls())
+    {
+        if (!m_dir.isValid())
+            return false;
+        QFile file(m_dir.filePath(QStringLiteral("scenario.json")));
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(QJsonDocument(scenario).toJson());
+        file.close();
+        QDir(m_dir.path()).mkpath(QStringLiteral("storage"));
+        QStringList arguments = {QStringLiteral(CX_SOURCE_ROOT "/tests/peers/webservice/webservice_sim.py"),
+                                 QStringLiteral("--scenario"), file.fileName(),
+                                 QStringLiteral("--log"), logPath(),
+                                 QStringLiteral("--storage"), storageDir()};
+        m_scheme = QStringLiteral("http");
+        if (!tls.certFile.isEmpty()) {
+            arguments << QStringLiteral("--tls-cert") << tls.certFile << QStringLiteral("--tls-key") << tls.keyFile;
+            m_scheme = QStringLiteral("https");
+        }
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral("python3"), arguments);
+        if (!m_process.waitForStarted(10000))
+            return false;
+        QByteArray line;
+        for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
+            if (!m_process.waitForReadyRead(200) && m_process.state() != QProcess::Running)
+                return false;
+            line += m_process.readAllStandardOutput();
+        }
+        if (!line.startsWith("READY "))
+            return false;
+        m_port = line.mid(6).trimmed().toInt();
+        return m_port > 0;
+    }
+
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    int port() const { return m_port; }
+    QString rootUrl() const { return QStringLiteral("%1://127.0.0.1:%2/").arg(m_scheme).arg(m_port); }
+    QString logPath() const { return m_dir.filePath(QStringLiteral("requests.jsonl")); }
+    QString storageDir() const { return m_dir.filePath(QStringLiteral("storage")); }
+    QString workDir() const { return m_dir.path(); }
+
+    QList<QJsonObject> log() const
+    {
+        QList<QJsonObject> entries;
+        QFile file(logPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return entries;
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        for (const QByteArray& line : lines) {
+            if (!line.trimmed().isEmpty())
+                entries.append(QJsonDocument::fromJson(line).object());
+        }
+        return entries;
+    }
+
+    QStringList routes() const
+    {
+        QStringList names;
+        const QList<QJsonObject> entries = log();
+        for (const QJsonObject& entry : entries)
+            names.append(entry.value(QStringLiteral("route")).toString());
+        return names;
+    }
+
+    // Requests whose path ends with the suffix (all when it is empty).
+    QList<QJsonObject> requestsTo(const QString& route, const QString& pathSuffix = QString()) const
+    {
+        QList<QJsonObject> matching;
+        const QList<QJsonObject> entries = log();
+        for (const QJsonObject& entry : entries) {
+            if (entry.value(QStringLiteral("route")).toString() == route
+                && entry.value(QStringLiteral("path")).toString().endsWith(pathSuffix))
+                matching.append(entry);
+        }
+        return matching;
+    }
+
+    // Entries the peer refused or could not handle (not the injected faults).
+    QList<QJsonObject> rejections() const
+    {
+        QList<QJsonObject> rejected;
+        const QList<QJsonObject> entries = log();
+        for (const QJsonObject& entry : entries) {
+            const QString verdict = entry.value(QStringLiteral("verdict")).toString();
+            if (verdict.startsWith(QLatin1String("rejected")) || verdict.startsWith(QLatin1String("error")))
+                rejected.append(entry);
+        }
+        return rejected;
+    }
+
+    // Replaces the fault rules (and resets the per-route counters).
+    bool setFaults(const QJsonArray& rules) { return control(QStringLiteral("__sim/faults"), QJsonDocument(rules).toJson()); }
+
+    // Lets every issued token run out at once.
+    bool expireTokens() { return control(QStringLiteral("__sim/expire-tokens"), QByteArray("{}")); }
+
+    bool control(const QString& route, const QByteArray& body)
+    {
+        QNetworkAccessManager manager;
+        QNetworkRequest request(QUrl(rootUrl() + route));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+        QNetworkReply* reply = manager.post(request, body);
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        const bool done = reply->isFinished() || finished.wait(10000);
+        const bool ok = done && reply->error() == QNetworkReply::NoError;
+        delete reply;
+        return ok;
+    }
+
+    // A throw-away CA and a server certificate for 127.0.0.1, made with the openssl tool.
+    static bool makeCertificates(const QString& folder, Tls* tls, QString* error)
+    {
+        auto run = [&](const QStringList& arguments) {
+            QProcess process;
+            process.setWorkingDirectory(folder);
+            process.start(QStringLiteral("openssl"), arguments);
+            if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+                *error = QString::fromLocal8Bit(process.readAllStandardError());
+                return false;
+            }
+            return true;
+        };
+        QFile ext(folder + QStringLiteral("/server.ext"));
+        if (!ext.open(QIODevice::WriteOnly))
+            return false;
+        ext.write("basicConstraints=CA:FALSE\nsubjectAltName=IP:127.0.0.1\nextendedKeyUsage=serverAuth\n"
+                  "keyUsage=digitalSignature,keyEncipherment\n");
+        ext.close();
+        const QStringList ec = {QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                                QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
+        if (!run(QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + ec
+                 + QStringList{QStringLiteral("-keyout"), QStringLiteral("ca.key"), QStringLiteral("-out"),
+                               QStringLiteral("ca.pem"), QStringLiteral("-days"), QStringLiteral("2"),
+                               QStringLiteral("-subj"), QStringLiteral("/CN=Culvertix Test CA"),
+                               QStringLiteral("-addext"), QStringLiteral("basicConstraints=critical,CA:TRUE"),
+                               QStringLiteral("-addext"), QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")}))
+            return false;
+        if (!run(QStringList{QStringLiteral("req")} + ec
+                 + QStringList{QStringLiteral("-keyout"), QStringLiteral("server.key"), QStringLiteral("-out"),
+                               QStringLiteral("server.csr"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")}))
+            return false;
+        if (!run({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), QStringLiteral("server.csr"),
+                  QStringLiteral("-CA"), QStringLiteral("ca.pem"), QStringLiteral("-CAkey"), QStringLiteral("ca.key"),
+                  QStringLiteral("-CAcreateserial"), QStringLiteral("-out"), QStringLiteral("server.pem"),
+                  QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"), QStringLiteral("server.ext")}))
+            return false;
+        tls->caFile = folder + QStringLiteral("/ca.pem");
+        tls->certFile = folder + QStringLiteral("/server.pem");
+        tls->keyFile = folder + QStringLiteral("/server.key");
+        return true;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QString m_scheme = QStringLiteral("http");
+    int m_port = 0;
+};
