@@ -2,12 +2,8 @@
 
 #include "CGstVideoSurfaceSink.h"
 #include "CRTSPVideoStreamerLogic.h"
-#include "ILogicProvider.h"
-
-#if __has_include("CUlxSystemsLibraryPrivate.h")
 #include "CUlxSystemsLibraryPrivate.h"
-#define CX_HAVE_SYSTEMS_LIBRARY_PRIVATE 1
-#endif
+#include "ILogicProvider.h"
 
 namespace Ulx {
 namespace Multimedia {
@@ -31,12 +27,8 @@ CVideoStreamer::~CVideoStreamer() = default;
 
 CRTSPVideoStreamerLogic* CVideoStreamer::logic()
 {
-#ifdef CX_HAVE_SYSTEMS_LIBRARY_PRIVATE
     ILogicProvider* provider = CUlxSystemsLibraryPrivate::instance();
     return provider ? provider->videoStreamerLogic() : nullptr;
-#else
-    return nullptr;
-#endif
 }
 
 Ulx::MultimediaTypes::StreamingState CVideoStreamer::state() const

@@ -1,0 +1,559 @@
+#include "CRVQLinkSimulator.h"
+
+#include "rvq/CRVQMessage.h"
+#include "rvq/CRVQNetworkCommunicator.h"
+#include "rvq/IRVQMessageProcessor.h"
+#include "rvq/RVQMessages.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <functional>
+
+using namespace Ulx;
+using Ulx::Communication::CAbstractRVQCommunicator;
+using Ulx::Communication::CRVQNetworkCommunicator;
+
+namespace {
+
+// Short ticks keep the resend time at 50 ms; every wait below is on a condition, not a time.
+constexpr int TestTick = 5;
+
+struct RecordingProcessor : public IRVQMessageProcessor
+{
+    QList<CRVQMessage> messages;
+    std::function<void(CRVQMessage*)> onMessage;
+
+    void processMessage(CRVQMessage* message) override
+    {
+        messages.append(*message);
+        if (onMessage)
+            onMessage(message);
+    }
+
+    int count(quint32 id) const
+    {
+        int n = 0;
+        for (const CRVQMessage& message : messages)
+            n += message.id() == id ? 1 : 0;
+        return n;
+    }
+};
+
+CRVQMessage* withPriority(CRVQMessage* message, int priority)
+{
+    message->setPriority(priority);
+    return message;
+}
+
+QList<quint8> receivedIds(const CRVQLinkSimulator& simulator)
+{
+    QList<quint8> ids;
+    const auto frames = simulator.receivedFrames();
+    for (const auto& frame : frames)
+        ids.append(frame.id);
+    return ids;
+}
+
+} // namespace
+
+class tst_CRVQNetworkCommunicator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void connectsWithSocketOptionsAndReportsStates();
+    void queryIsAnsweredAndProcessed();
+    void priorityOrderWithTiesToTheHead();
+    void likeCommandsAreMergedInPlace();
+    void excludedIdsAreNotMerged();
+    void sequenceNumbersStampReplacementsToo();
+    void sequenceCounterRestartsWhenSwitched();
+    void ackForQueryKeepsWaitingForTheReply();
+    void ackBeforeAnySendIsIgnored();
+    void unansweredMessageGoesThreeTimesThenGivesWay();
+    void everyMessageGetsItsOwnThreeTries();
+    void droppedReplyIsResentOnce();
+    void lateAckDoesNotWedgeTheQueue();
+    void frameSplitByteByByte();
+    void ackAndSeveralFramesInOneWrite();
+    void strayBytesBeforeAFrameAreSkipped();
+    void badEndByteIsDiscardedAndRecoveredByResend();
+    void hugeLengthWaitsAndRecovers();
+    void processorMayDisconnectFromInside();
+    void processorMayResetFromInside();
+    void gracefulDisconnectSendsTheQueueFirst();
+    void gracefulDisconnectIsBoundedWhenSilent();
+    void messagesAfterDisconnectRequestAreDropped();
+    void peerCloseWithFin();
+    void peerCloseWithRst();
+    void refusedConnection();
+    void connectWhileConnectingIsBusy();
+    void simulatorZoomMotorFollowsSpeedAndPosition();
+    void standaloneSimulatorProgram();
+
+private:
+    void connectLink();
+
+    CRVQLinkSimulator* m_simulator = nullptr;
+    CRVQNetworkCommunicator* m_communicator = nullptr;
+    RecordingProcessor m_processor;
+};
+
+void tst_CRVQNetworkCommunicator::init()
+{
+    CAbstractRVQCommunicator::registerMetaTypes();
+    m_simulator = new CRVQLinkSimulator;
+    QVERIFY(m_simulator->listen());
+    m_communicator = new CRVQNetworkCommunicator;
+    m_processor = RecordingProcessor();
+    m_communicator->setMessageProcessor(&m_processor);
+    m_communicator->setTickInterval(TestTick);
+    m_communicator->setDisconnectTimeout(2000);
+    m_communicator->setHost(QStringLiteral("127.0.0.1"));
+    m_communicator->setPort(m_simulator->port());
+}
+
+void tst_CRVQNetworkCommunicator::cleanup()
+{
+    delete m_communicator;
+    m_communicator = nullptr;
+    delete m_simulator;
+    m_simulator = nullptr;
+}
+
+void tst_CRVQNetworkCommunicator::connectLink()
+{
+    m_communicator->connectToSystem();
+    QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateConnected);
+    QTRY_COMPARE(m_simulator->clientCount(), 1);
+}
+
+void tst_CRVQNetworkCommunicator::connectsWithSocketOptionsAndReportsStates()
+{
+    QSignalSpy stateSpy(m_communicator, &CAbstractRVQCommunicator::stateChanged);
+    QVERIFY(!m_communicator->isReadyToSend());
+    connectLink();
+    QVERIFY(m_communicator->isReadyToSend());
+    QVERIFY(stateSpy.count() >= 2); // connecting, connected
+    QCOMPARE(m_communicator->port(), m_simulator->port());
+}
+
+void tst_CRVQNetworkCommunicator::queryIsAnsweredAndProcessed()
+{
+    connectLink();
+    m_communicator->sendMessage(createRVQHardwareIdQueryMessage());
+    QTRY_COMPARE(m_processor.count(254), 1);
+    QString hardwareId;
+    QVERIFY(m_processor.messages.first().readString(0, hardwareId));
+    QCOMPARE(hardwareId, QStringLiteral("ZPX_1.0 V01"));
+    QCOMPARE(m_simulator->receivedFrames(254).size(), 1);
+    QVERIFY(!m_simulator->receivedFrames(254).first().hasTrailer);
+}
+
+void tst_CRVQNetworkCommunicator::priorityOrderWithTiesToTheHead()
+{
+    connectLink();
+    // Head first: 3, 1 (42), 1 (49), 0.
+    m_communicator->sendMessage(withPriority(createRVQClimateQueryMessage(), 3));
+    m_communicator->sendMessage(withPriority(createRVQBatteryQueryMessage(), 1));
+    m_communicator->sendMessage(withPriority(createRVQHourCounterQueryMessage(), 1));
+    m_communicator->sendMessage(withPriority(createRVQInclinationQueryMessage(), 0));
+    QTRY_COMPARE(m_simulator->receivedFrames().size(), 4);
+    QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{251, 42, 49, 40}));
+    QTRY_COMPARE(m_processor.messages.size(), 4);
+}
+
+void tst_CRVQNetworkCommunicator::likeCommandsAreMergedInPlace()
+{
+    connectLink();
+    m_communicator->sendMessage(createRVQZoomSpeedMessage(20));
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    m_communicator->sendMessage(createRVQZoomSpeedMessage(-40));
+    QVERIFY(m_communicator->hasPendingMessages());
+    QTRY_COMPARE(m_simulator->receivedFrames().size(), 2);
+    QTRY_COMPARE(m_processor.count(42), 1);
+    QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{17, 42}));
+    QCOMPARE(m_simulator->receivedFrames(17).first().payload, QByteArray(1, char(-40)));
+    QTRY_COMPARE(m_simulator->zoomSpeed(), -40);
+}
+
+void tst_CRVQNetworkCommunicator::excludedIdsAreNotMerged()
+{
+    connectLink();
+    m_communicator->sendMessage(createRVQHardwareIdQueryMessage());
+    m_communicator->sendMessage(createRVQHardwareIdQueryMessage());
+    m_communicator->sendMessage(createRVQShutterStepMessage(RVQShutterStepUp));
+    m_communicator->sendMessage(createRVQShutterStepMessage(RVQShutterStepUp));
+    QTRY_COMPARE(m_simulator->receivedFrames().size(), 4);
+    QCOMPARE(m_simulator->receivedFrames(254).size(), 2);
+    QCOMPARE(m_simulator->receivedFrames(24).size(), 2);
+    QTRY_COMPARE(m_simulator->value(24), QByteArray(1, 12));
+}
+
+void tst_CRVQNetworkCommunicator::sequenceNumbersStampReplacementsToo()
+{
+    connectLink();
+    m_communicator->setUseSequenceNumbers(true);
+    m_communicator->sendMessage(createRVQHardwareIdQueryMessage());
+    m_communicator->sendMessage(createRVQZoomSpeedMessage(10));
+    m_communicator->sendMessage(createRVQZoomSpeedMessage(30)); // replaces the waiting 10
+    m_communicator->sendMessage(createRVQSoftwareVersionQueryMessage());
+    QTRY_COMPARE(m_simulator->receivedFrames().size(), 3);
+    const auto frames = m_simulator->receivedFrames();
+    QCOMPARE(frames.at(1).id, quint8(17));
+    QCOMPARE(frames.at(1).payload, QByteArray(1, 30));
+    for (int i = 0; i < frames.size(); ++i) {
+        QVERIFY2(frames.at(i).hasTrailer, qPrintable(QStringLiteral("frame %1 without sequence number").arg(i)));
+        QCOMPARE(frames.at(i).trailer, quint16(i));
+    }
+}
+
+void tst_CRVQNetworkCommunicator::sequenceCounterRestartsWhenSwitched()
+{
+    connectLink();
+    m_communicator->setUseSequenceNumbers(true);
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    m_communicator->sendMessage(createRVQClimateQueryMessage());
+    QTRY_COMPARE(m_processor.messages.size(), 2);
+    m_communicator->setUseSequenceNumbers(false);
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_processor.messages.size(), 3);
+    m_communicator->setUseSequenceNumbers(true);
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_processor.messages.size(), 4);
+    const auto frames = m_simulator->receivedFrames();
+    QCOMPARE(frames.at(1).trailer, quint16(1));
+    QVERIFY(!frames.at(2).hasTrailer);
+    QVERIFY(frames.at(3).hasTrailer);
+    QCOMPARE(frames.at(3).trailer, quint16(0));
+}
+
+void tst_CRVQNetworkCommunicator::ackForQueryKeepsWaitingForTheReply()
+{
+    connectLink();
+    m_simulator->setAnswerQueriesWithAck(true);
+    m_simulator->setSplitByteByByte(true); // the ACK lands long before the reply is complete
+    // A reply trickling in byte by byte needs the real resend time.
+    m_communicator->setTickInterval(CAbstractRVQCommunicator::DefaultTickInterval);
+    int repliesWhenCommandArrived = -1;
+    connect(m_simulator, &CRVQLinkSimulator::frameReceived, this, [&](quint8 id, quint8) {
+        if (id == 38)
+            repliesWhenCommandArrived = m_processor.count(49);
+    });
+    m_communicator->sendMessage(createRVQHourCounterQueryMessage());
+    m_communicator->sendMessage(withPriority(createRVQLightIntensityMessage(80), 1));
+    QTRY_COMPARE(m_simulator->receivedFrames(38).size(), 1);
+    QCOMPARE(repliesWhenCommandArrived, 1);
+    QCOMPARE(m_simulator->receivedFrames(49).size(), 1); // not resent either
+    float hours = 0;
+    QVERIFY(m_processor.messages.first().readFloat(0, hours));
+    QCOMPARE(hours, 123.5f);
+}
+
+void tst_CRVQNetworkCommunicator::ackBeforeAnySendIsIgnored()
+{
+    connectLink();
+    m_simulator->sendRaw(QByteArray("\x06\x06\x15", 3));
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_processor.count(42), 1);
+    // And after a reset, with nothing in flight.
+    m_communicator->reset();
+    m_simulator->sendRaw(QByteArray(1, '\x06'));
+    m_communicator->sendMessage(createRVQClimateQueryMessage());
+    QTRY_COMPARE(m_processor.count(40), 1);
+}
+
+void tst_CRVQNetworkCommunicator::unansweredMessageGoesThreeTimesThenGivesWay()
+{
+    connectLink();
+    m_simulator->setIgnoredId(44);
+    m_communicator->sendMessage(createRVQDistanceLaserQueryMessage());
+    m_communicator->sendMessage(withPriority(createRVQBatteryQueryMessage(), 1));
+    QTRY_COMPARE(m_processor.count(42), 1);
+    QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{44, 44, 44, 42}));
+    // Nothing else waits: the given-up message is not sent again.
+    m_communicator->sendMessage(createRVQClimateQueryMessage());
+    QTRY_COMPARE(m_processor.count(40), 1);
+    QCOMPARE(m_simulator->receivedFrames(44).size(), 3);
+}
+
+void tst_CRVQNetworkCommunicator::everyMessageGetsItsOwnThreeTries()
+{
+    connectLink();
+    // The first message is answered only at its third transmission...
+    m_simulator->dropNextResponses(2);
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_processor.count(42), 1);
+    QCOMPARE(m_simulator->receivedFrames(42).size(), 3);
+    // ...which must not cost the next message its resends, even with another one waiting.
+    m_simulator->dropNextResponses(2);
+    m_communicator->sendMessage(createRVQClimateQueryMessage());
+    m_communicator->sendMessage(withPriority(createRVQHourCounterQueryMessage(), 1));
+    QTRY_COMPARE(m_processor.count(49), 1);
+    QCOMPARE(m_processor.count(40), 1);
+    QCOMPARE(m_simulator->receivedFrames(40).size(), 3);
+    QCOMPARE(m_simulator->receivedFrames(49).size(), 1);
+}
+
+void tst_CRVQNetworkCommunicator::droppedReplyIsResentOnce()
+{
+    connectLink();
+    m_simulator->dropNextResponses(1);
+    m_communicator->sendMessage(createRVQSystemReadyQueryMessage());
+    QTRY_COMPARE(m_processor.count(50), 1);
+    QCOMPARE(m_simulator->receivedFrames(50).size(), 2);
+}
+
+void tst_CRVQNetworkCommunicator::lateAckDoesNotWedgeTheQueue()
+{
+    connectLink();
+    // Later than the resend time (10 ticks of 5 ms).
+    m_simulator->setResponseDelay(80);
+    m_communicator->sendMessage(createRVQLightIntensityMessage(10));
+    m_communicator->sendMessage(createRVQLightBoosterMessage(1));
+    m_communicator->sendMessage(createRVQLocatorMessage(5));
+    QTRY_COMPARE(m_simulator->receivedFrames(85).size() > 0, true);
+    QVERIFY(m_simulator->receivedFrames(38).size() <= 3);
+    QVERIFY(m_simulator->receivedFrames(39).size() <= 3);
+    m_simulator->setResponseDelay(0);
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_processor.count(42) >= 1, true);
+    QCOMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateConnected);
+    QCOMPARE(m_simulator->value(38), QByteArray(1, 10));
+    QCOMPARE(m_simulator->value(85), QByteArray(1, 5));
+}
+
+void tst_CRVQNetworkCommunicator::frameSplitByteByByte()
+{
+    connectLink();
+    m_simulator->setSplitByteByByte(true);
+    m_communicator->setTickInterval(CAbstractRVQCommunicator::DefaultTickInterval);
+    m_simulator->setHardwareId(QStringLiteral("ZPX_2.0 V01"));
+    m_communicator->sendMessage(createRVQHardwareIdQueryMessage());
+    m_communicator->sendMessage(createRVQSoftwareVersionQueryMessage());
+    QTRY_COMPARE(m_processor.messages.size(), 2);
+    QString text;
+    QVERIFY(m_processor.messages.at(0).readString(0, text));
+    QCOMPARE(text, QStringLiteral("ZPX_2.0 V01"));
+    QVERIFY(m_processor.messages.at(1).readString(0, text));
+    QCOMPARE(text, QStringLiteral("2.4.1"));
+    QCOMPARE(m_simulator->receivedFrames().size(), 2);
+}
+
+void tst_CRVQNetworkCommunicator::ackAndSeveralFramesInOneWrite()
+{
+    connectLink();
+    m_simulator->setMergeAckWithFrames(true);
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    m_communicator->sendMessage(withPriority(createRVQDistanceLaserMessage(1), 1));
+    QTRY_COMPARE(m_simulator->receivedFrames(44).size(), 1);
+    // The reply and both extra frames were handed on, and nothing was resent.
+    QTRY_COMPARE(m_processor.count(251) >= 2, true);
+    QCOMPARE(m_processor.count(42), 1);
+    QCOMPARE(m_simulator->receivedFrames(42).size(), 1);
+}
+
+void tst_CRVQNetworkCommunicator::strayBytesBeforeAFrameAreSkipped()
+{
+    connectLink();
+    m_simulator->setStrayBytesBeforeNextResponse(QByteArray("\x41\x00\xFF", 3));
+    m_communicator->sendMessage(createRVQPressureQueryMessage());
+    QTRY_COMPARE(m_processor.count(41), 1);
+    QCOMPARE(m_simulator->receivedFrames(41).size(), 1);
+    quint16 pressure = 0;
+    QVERIFY(m_processor.messages.first().readUInt16(0, pressure));
+    QCOMPARE(pressure, quint16(1000));
+}
+
+void tst_CRVQNetworkCommunicator::badEndByteIsDiscardedAndRecoveredByResend()
+{
+    connectLink();
+    m_simulator->setBadEndByteOnNextReply();
+    m_communicator->sendMessage(createRVQInclinationQueryMessage());
+    QTRY_COMPARE(m_processor.count(251), 1);
+    QCOMPARE(m_simulator->receivedFrames(251).size(), 2);
+}
+
+void tst_CRVQNetworkCommunicator::hugeLengthWaitsAndRecovers()
+{
+    connectLink();
+    m_simulator->setHugeLengthOnNextReply();
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_processor.count(42), 1);
+    QCOMPARE(m_simulator->receivedFrames(42).size(), 2);
+    QCOMPARE(m_processor.messages.first().payload(), QByteArray(1, 85));
+}
+
+void tst_CRVQNetworkCommunicator::processorMayDisconnectFromInside()
+{
+    connectLink();
+    m_simulator->setMergeAckWithFrames(true);
+    m_processor.onMessage = [this](CRVQMessage*) { m_communicator->disconnectFromSystem(true); };
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateDisconnected);
+    // The two frames behind the first one were not handed on after the link went down.
+    QCOMPARE(m_processor.messages.size(), 1);
+}
+
+void tst_CRVQNetworkCommunicator::processorMayResetFromInside()
+{
+    connectLink();
+    m_simulator->setMergeAckWithFrames(true);
+    bool once = true;
+    m_processor.onMessage = [this, &once](CRVQMessage*) {
+        if (once) {
+            once = false;
+            m_communicator->reset();
+            m_communicator->sendMessage(createRVQClimateQueryMessage());
+        }
+    };
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_processor.count(40), 1);
+    QCOMPARE(m_processor.messages.first().id(), 42u);
+    QCOMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateConnected);
+}
+
+void tst_CRVQNetworkCommunicator::gracefulDisconnectSendsTheQueueFirst()
+{
+    connectLink();
+    m_communicator->sendMessage(createRVQControlStateMessage(RVQGiveControlBack));
+    m_communicator->sendMessage(createRVQCameraPowerMessage(RVQSystemShutdownCode));
+    m_communicator->disconnectFromSystem(false);
+    QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateDisconnected);
+    QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{253, 16}));
+    QVERIFY(m_simulator->shutdownReceived());
+}
+
+void tst_CRVQNetworkCommunicator::gracefulDisconnectIsBoundedWhenSilent()
+{
+    connectLink();
+    m_simulator->setSilent(true);
+    m_communicator->sendMessage(createRVQControlStateMessage(RVQGiveControlBack));
+    m_communicator->sendMessage(createRVQCameraPowerMessage(RVQSystemShutdownCode));
+    m_communicator->disconnectFromSystem(false);
+    QTRY_COMPARE_WITH_TIMEOUT(m_communicator->state(), CAbstractRVQCommunicator::StateDisconnected, 10000);
+    QCOMPARE(m_simulator->receivedFrames(253).size(), 3);
+    QCOMPARE(m_simulator->receivedFrames(16).size(), 3);
+}
+
+void tst_CRVQNetworkCommunicator::messagesAfterDisconnectRequestAreDropped()
+{
+    connectLink();
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    m_communicator->disconnectFromSystem(false);
+    m_communicator->sendMessage(createRVQClimateQueryMessage());
+    QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateDisconnected);
+    QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{42}));
+    m_communicator->sendMessage(createRVQClimateQueryMessage()); // disconnected: dropped quietly
+    QVERIFY(!m_communicator->hasPendingMessages());
+}
+
+void tst_CRVQNetworkCommunicator::peerCloseWithFin()
+{
+    connectLink();
+    QSignalSpy errorSpy(m_communicator, &CAbstractRVQCommunicator::communicationErrorOccurred);
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_processor.count(42), 1);
+    m_simulator->closeClientsWithFin();
+    QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateDisconnected);
+    QVERIFY(!m_communicator->hasPendingMessages());
+    QTRY_VERIFY(errorSpy.count() >= 1);
+    QCOMPARE(errorSpy.first().first().value<CAbstractRVQCommunicator::Error>(), CAbstractRVQCommunicator::ErrorConnection);
+    // The link can be opened again.
+    connectLink();
+    m_communicator->sendMessage(createRVQClimateQueryMessage());
+    QTRY_COMPARE(m_processor.count(40), 1);
+}
+
+void tst_CRVQNetworkCommunicator::peerCloseWithRst()
+{
+    connectLink();
+    QSignalSpy errorSpy(m_communicator, &CAbstractRVQCommunicator::communicationErrorOccurred);
+    m_simulator->setSilent(true);
+    m_communicator->sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(m_simulator->receivedFrames(42).size(), 1);
+    m_simulator->closeClientsWithRst();
+    QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateDisconnected);
+    QTRY_VERIFY(errorSpy.count() >= 1);
+    QCOMPARE(errorSpy.first().first().value<CAbstractRVQCommunicator::Error>(), CAbstractRVQCommunicator::ErrorConnection);
+}
+
+void tst_CRVQNetworkCommunicator::refusedConnection()
+{
+    m_simulator->setRefuseConnections(true);
+    QSignalSpy errorSpy(m_communicator, &CAbstractRVQCommunicator::communicationErrorOccurred);
+    m_communicator->connectToSystem();
+    QTRY_VERIFY(errorSpy.count() >= 1);
+    QCOMPARE(errorSpy.first().first().value<CAbstractRVQCommunicator::Error>(), CAbstractRVQCommunicator::ErrorConnection);
+    QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateDisconnected);
+    m_simulator->setRefuseConnections(false);
+    connectLink();
+}
+
+void tst_CRVQNetworkCommunicator::connectWhileConnectingIsBusy()
+{
+    QSignalSpy errorSpy(m_communicator, &CAbstractRVQCommunicator::communicationErrorOccurred);
+    m_communicator->connectToSystem();
+    m_communicator->connectToSystem();
+    QCOMPARE(errorSpy.count(), 1);
+    QCOMPARE(errorSpy.first().first().value<CAbstractRVQCommunicator::Error>(), CAbstractRVQCommunicator::ErrorBusy);
+    QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateConnected);
+}
+
+void tst_CRVQNetworkCommunicator::simulatorZoomMotorFollowsSpeedAndPosition()
+{
+    connectLink();
+    m_simulator->setZoomMotorInterval(2);
+    m_communicator->sendMessage(createRVQZoomSpeedMessage(100));
+    QTRY_VERIFY(m_simulator->zoomPosition() > 2000);
+    m_communicator->sendMessage(createRVQZoomPositionMessage(16384));
+    QTRY_COMPARE(m_simulator->zoomPosition(), quint16(16384));
+    m_communicator->sendMessage(createRVQZoomPositionQueryMessage());
+    QTRY_COMPARE(m_processor.count(17), 1);
+    quint16 raw = 0;
+    QVERIFY(m_processor.messages.first().readUInt16(0, raw));
+    QCOMPARE(raw, quint16(16384));
+}
+
+void tst_CRVQNetworkCommunicator::standaloneSimulatorProgram()
+{
+    const QString program = QStringLiteral(CX_BINARY_ROOT "/bin/cx_rvq_link_simulator");
+    if (!QFileInfo::exists(program))
+        QSKIP("the simulator program is not built");
+    QProcess process;
+    process.start(program, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--hardware-id"),
+                             QStringLiteral("ZPH_4.0 V01")});
+    QVERIFY(process.waitForStarted(5000));
+    QByteArray output;
+    while (!output.contains('\n')) {
+        QVERIFY2(process.waitForReadyRead(5000), "no READY line");
+        output += process.readAllStandardOutput();
+    }
+    const QList<QByteArray> words = output.trimmed().split(' ');
+    QCOMPARE(words.size(), 2);
+    QCOMPARE(words.first(), QByteArray("READY"));
+    bool ok = false;
+    const quint16 port = words.last().toUShort(&ok);
+    QVERIFY(ok && port > 0);
+
+    m_communicator->setPort(port);
+    m_communicator->connectToSystem();
+    QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateConnected);
+    m_communicator->sendMessage(createRVQHardwareIdQueryMessage());
+    QTRY_COMPARE(m_processor.count(254), 1);
+    QString hardwareId;
+    QVERIFY(m_processor.messages.first().readString(0, hardwareId));
+    QCOMPARE(hardwareId, QStringLiteral("ZPH_4.0 V01"));
+    m_communicator->disconnectFromSystem(true);
+    process.terminate();
+    QVERIFY(process.waitForFinished(5000));
+}
+
+QTEST_GUILESS_MAIN(tst_CRVQNetworkCommunicator)
+#include "tst_CRVQNetworkCommunicator.moc"
