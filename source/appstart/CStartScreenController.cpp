@@ -1,0 +1,6 @@
+#include "appstart/CStartScreenController.h"
+
+CStartScreenController::CStartScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

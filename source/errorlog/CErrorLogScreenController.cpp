@@ -1,0 +1,6 @@
+#include "errorlog/CErrorLogScreenController.h"
+
+CErrorLogScreenController::CErrorLogScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QObject>
+
+// Placeholder until the error log screen lands.
+class CErrorLogScreenController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CErrorLogScreenController(QObject* parent = nullptr);
+};

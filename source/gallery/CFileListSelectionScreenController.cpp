@@ -1,0 +1,6 @@
+#include "gallery/CFileListSelectionScreenController.h"
+
+CFileListSelectionScreenController::CFileListSelectionScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

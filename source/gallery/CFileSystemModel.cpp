@@ -1,0 +1,132 @@
+#include "gallery/CFileSystemModel.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+QString cleanFolder(const QString& directory)
+{
+    if (directory.isEmpty())
+        return QString();
+    QString cleaned = QDir::cleanPath(directory);
+    if (!cleaned.endsWith(QLatin1Char('/')))
+        cleaned += QLatin1Char('/');
+    return cleaned;
+}
+
+} // namespace
+
+CFileSystemModel::CFileSystemModel(QObject* parent)
+    : QAbstractListModel(parent)
+{
+    reload();
+}
+
+int CFileSystemModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_folders.size() + m_files.size();
+}
+
+QVariant CFileSystemModel::data(const QModelIndex& index, int role) const
+{
+    const int row = index.row();
+    if (!index.isValid() || row < 0 || row >= rowCount())
+        return QVariant();
+    const bool folder = row < m_folders.size();
+    const QString name = folder ? m_folders.at(row) : m_files.at(row - m_folders.size());
+    switch (role) {
+    case Qt::UserRole:
+        return name;
+    case Qt::UserRole + 1:
+        return QDir::cleanPath(m_directory + name);
+    case Qt::UserRole + 2:
+        return folder ? ItemTypeDirectory : ItemTypeFile;
+    default:
+        return QVariant();
+    }
+}
+
+QHash<int, QByteArray> CFileSystemModel::roleNames() const
+{
+    return {{Qt::UserRole, "modelData_FileName"},
+            {Qt::UserRole + 1, "modelData_FullFileName"},
+            {Qt::UserRole + 2, "modelData_ItemType"}};
+}
+
+bool CFileSystemModel::canGoUp() const
+{
+    return !m_directory.isEmpty();
+}
+
+QString CFileSystemModel::directory() const
+{
+    return m_directory;
+}
+
+void CFileSystemModel::setDirectory(const QString& directory)
+{
+    const QString cleaned = cleanFolder(directory);
+    if (cleaned == m_directory)
+        return;
+    const bool couldGoUp = canGoUp();
+    m_directory = cleaned;
+    reload();
+    emit directoryChanged();
+    if (couldGoUp != canGoUp())
+        emit canGoUpChanged();
+}
+
+QString CFileSystemModel::topLevelDirectory() const
+{
+    return m_topLevelDirectory;
+}
+
+void CFileSystemModel::setTopLevelDirectory(const QString& directory)
+{
+    const QString cleaned = cleanFolder(directory);
+    if (cleaned == m_topLevelDirectory)
+        return;
+    m_topLevelDirectory = cleaned;
+    emit topLevelDirectoryChanged();
+}
+
+QString CFileSystemModel::nameFilters() const
+{
+    return m_nameFilters;
+}
+
+void CFileSystemModel::setNameFilters(const QString& filters)
+{
+    if (filters == m_nameFilters)
+        return;
+    m_nameFilters = filters;
+    reload();
+    emit nameFiltersChanged();
+}
+
+void CFileSystemModel::goUp()
+{
+    if (m_directory.isEmpty())
+        return;
+    QDir dir(m_directory);
+    setDirectory(dir.cdUp() ? dir.absolutePath() : QString());
+}
+
+void CFileSystemModel::reload()
+{
+    beginResetModel();
+    m_folders.clear();
+    m_files.clear();
+    if (m_directory.isEmpty()) {
+        const QFileInfoList drives = QDir::drives();
+        for (const QFileInfo& drive : drives)
+            m_folders.append(drive.absoluteFilePath());
+    } else {
+        const QDir dir(m_directory);
+        m_folders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+        const QStringList filters = m_nameFilters.isEmpty() ? QStringList() : QDir::nameFiltersFromString(m_nameFilters);
+        m_files = dir.entryList(filters, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    }
+    endResetModel();
+}

@@ -1,0 +1,6 @@
+#include "gallery/CRemoteGalleryScreenController.h"
+
+CRemoteGalleryScreenController::CRemoteGalleryScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "gallery/CSimpleGalleryScreenController.h"
+
+CSimpleGalleryScreenController::CSimpleGalleryScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "gallery/CSurveyGalleryScreenController.h"
+
+CSurveyGalleryScreenController::CSurveyGalleryScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

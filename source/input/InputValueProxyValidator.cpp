@@ -1,0 +1,6 @@
+#include "input/InputValueProxyValidator.h"
+
+InputValueProxyValidator::InputValueProxyValidator(QObject* parent)
+    : QObject(parent)
+{
+}

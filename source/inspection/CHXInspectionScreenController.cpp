@@ -1,0 +1,6 @@
+#include "inspection/CHXInspectionScreenController.h"
+
+CHXInspectionScreenController::CHXInspectionScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "inspection/CLiveVideoQmlNamespaceObject.h"
+
+CLiveVideoQmlNamespaceObject::CLiveVideoQmlNamespaceObject(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "inspection/CMediaViewScreenController.h"
+
+CMediaViewScreenController::CMediaViewScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "inspection/CRVQInspectionScreenController.h"
+
+CRVQInspectionScreenController::CRVQInspectionScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "inspection/CRemoteMediaQmlNamespaceObject.h"
+
+CRemoteMediaQmlNamespaceObject::CRemoteMediaQmlNamespaceObject(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "inspection/CSystemQmlNamespaceObject.h"
+
+CSystemQmlNamespaceObject::CSystemQmlNamespaceObject(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "inspection/CZPInspectionScreenController.h"
+
+CZPInspectionScreenController::CZPInspectionScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QObject>
+
+// Placeholder until the live inspection screens land.
+class CZPInspectionScreenController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CZPInspectionScreenController(QObject* parent = nullptr);
+};

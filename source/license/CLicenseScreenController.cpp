@@ -1,0 +1,6 @@
+#include "license/CLicenseScreenController.h"
+
+CLicenseScreenController::CLicenseScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "mediaimport/CMediaDownloadScreenController.h"
+
+CMediaDownloadScreenController::CMediaDownloadScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

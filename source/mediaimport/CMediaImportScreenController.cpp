@@ -1,0 +1,6 @@
+#include "mediaimport/CMediaImportScreenController.h"
+
+CMediaImportScreenController::CMediaImportScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "mediaimport/CMediaImportService.h"
+
+CMediaImportService::CMediaImportService(QObject* parent)
+    : QObject(parent)
+{
+}

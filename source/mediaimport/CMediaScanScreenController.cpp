@@ -1,0 +1,6 @@
+#include "mediaimport/CMediaScanScreenController.h"
+
+CMediaScanScreenController::CMediaScanScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "settings/COverlayConfigScreenController.h"
+
+COverlayConfigScreenController::COverlayConfigScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "settings/CSettingsScreenController.h"
+
+CSettingsScreenController::CSettingsScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

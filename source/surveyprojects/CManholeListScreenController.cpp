@@ -1,0 +1,6 @@
+#include "surveyprojects/CManholeListScreenController.h"
+
+CManholeListScreenController::CManholeListScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

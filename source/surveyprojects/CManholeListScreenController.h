@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QObject>
+
+// Placeholder until the project list screens land.
+class CManholeListScreenController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CManholeListScreenController(QObject* parent = nullptr);
+};

@@ -1,0 +1,6 @@
+#include "surveyprojects/CManholeMapScreenController.h"
+
+CManholeMapScreenController::CManholeMapScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "surveyprojects/CProjectListScreenController.h"
+
+CProjectListScreenController::CProjectListScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

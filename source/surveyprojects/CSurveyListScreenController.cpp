@@ -1,0 +1,6 @@
+#include "surveyprojects/CSurveyListScreenController.h"
+
+CSurveyListScreenController::CSurveyListScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

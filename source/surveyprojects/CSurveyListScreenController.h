@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QObject>
+
+// Placeholder until the project list screens land.
+class CSurveyListScreenController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CSurveyListScreenController(QObject* parent = nullptr);
+};

@@ -1,0 +1,48 @@
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+import design 1.0
+
+// A labelled check box sized for fingers.
+AbstractButton {
+    id: option
+
+    checkable: true
+    implicitHeight: Design.buttonHeight
+    implicitWidth: box.width + Design.spacing + label.implicitWidth
+    focusPolicy: Qt.NoFocus
+
+    contentItem: Item {
+        Rectangle {
+            id: box
+            anchors.left: parent.left
+            anchors.verticalCenter: parent.verticalCenter
+            width: Design.buttonHeight * 0.6
+            height: width
+            radius: Design.radius / 2
+            color: Design.buttonColor
+            border.color: Design.textColor
+            border.width: 4
+
+            Rectangle {
+                anchors.fill: parent
+                anchors.margins: parent.width * 0.25
+                radius: 4
+                color: Design.accentColor
+                visible: option.checked
+            }
+        }
+
+        Text {
+            id: label
+            anchors.left: box.right
+            anchors.leftMargin: Design.spacing
+            anchors.right: parent.right
+            anchors.verticalCenter: parent.verticalCenter
+            text: option.text
+            font.family: Design.fontFamily
+            font.pixelSize: Design.fontSizeNormal
+            color: Design.textColor
+            elide: Text.ElideRight
+        }
+    }
+}

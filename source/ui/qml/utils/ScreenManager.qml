@@ -1,0 +1,81 @@
+pragma Singleton
+import QtQuick 2.15
+import QtQuick.Controls 2.15
+
+// Switches screens by key on the main window's one page stack. show() pushes a screen with
+// its parameters and remembers a callback; close() pops the top screen and hands its result
+// to that callback.
+QtObject {
+    id: manager
+
+    property var stack: null
+
+    // Screen keys and the files that implement them; later features add their screens here.
+    readonly property var screens: ({
+        "StartScreen": "qrc:/appstart/ui/qml/StartScreen.qml",
+        "InitialSetupScreen": "qrc:/appstart/ui/qml/InitialSetupScreen.qml",
+        "StartUpProjectSetupScreen": "qrc:/appstart/ui/qml/StartUpProjectSetupScreen.qml",
+        "InitialWarningScreen": "qrc:/appstart/ui/qml/InitialWarningScreen.qml",
+        "ItemSelectionScreen": "qrc:/ui/qml/screens/ItemSelectionScreen.qml",
+        "ValueInputScreen": "qrc:/ui/qml/screens/ValueInputScreen.qml",
+        "FileSelectionScreen": "qrc:/ui/qml/screens/FileSelectionScreen.qml"
+    })
+
+    property var _callbacks: []
+
+    readonly property int depth: stack ? stack.depth : 0
+    readonly property var currentScreen: stack ? stack.currentItem : null
+
+    function initialize(pageStack) {
+        stack = pageStack
+    }
+
+    function hasScreen(key) {
+        return screens[key] !== undefined
+    }
+
+    function show(key, params, callback) {
+        if (!stack || !hasScreen(key)) {
+            console.error("ScreenManager: unknown screen", key)
+            return null
+        }
+        var item = stack.push(screens[key], params || {}, StackView.Immediate)
+        if (!item) {
+            console.error("ScreenManager: screen could not be created", key)
+            return null
+        }
+        var list = _callbacks
+        list.push({ "screen": item, "callback": callback })
+        _callbacks = list
+        return item
+    }
+
+    // Pops the top screen; the screen at the bottom of the stack stays.
+    function close(result) {
+        if (!stack || stack.depth <= 1)
+            return false
+        var item = stack.currentItem
+        stack.pop(StackView.Immediate)
+        var list = _callbacks
+        for (var i = list.length - 1; i >= 0; --i) {
+            if (list[i].screen === item) {
+                var callback = list[i].callback
+                list.splice(i, 1)
+                _callbacks = list
+                if (typeof callback === "function")
+                    callback(result)
+                break
+            }
+        }
+        return true
+    }
+
+    // The Back key: a screen with its own back() decides itself, others close.
+    function back() {
+        var item = currentScreen
+        if (item && typeof item.back === "function")
+            item.back()
+        else
+            close()
+    }
+}

@@ -1,0 +1,179 @@
+#include "uiengine/TranslationHelper.h"
+
+#include "uiengine/CErrorMessageHelper.h"
+
+#include "CTranslator.h"
+
+#include <QPointer>
+
+using Tovrin::Translation::CTranslator;
+
+namespace TranslationHelper {
+
+namespace {
+
+const QString Context = QStringLiteral("Ombrastella.Zephira.App.TranslationHelper");
+
+struct TextRow
+{
+    int value;
+    const char* key;
+    const char* english;
+};
+
+QPointer<CTranslator>& surveyTranslatorReference()
+{
+    static QPointer<CTranslator> reference;
+    return reference;
+}
+
+template <size_t N>
+QString messageOf(const TextRow (&table)[N], int value)
+{
+    for (const TextRow& row : table) {
+        if (row.value == value)
+            return CErrorMessageHelper::translatedMessage(QString::fromLatin1(row.key), QString::fromUtf8(row.english));
+    }
+    return QString();
+}
+
+const TextRow StreamingErrors[] = {
+    {1, "MsgInternalMultimediaError",
+     "An unknown multimedia error occurred.\nThis was not supposed to happen.\nPlease notify your service station about this error."},
+    {2, "MsgMultimediaConnectionError", "Failed to get a video stream from the camera.\nPlease try reconnecting to it."},
+    {3, "MsgMultimediaInvalidStreamFormatError",
+     "Invalid video stream format detected.\nThis is likely due to a configuration error of your camera.\nPlease notify your service station about this error."},
+    {4, "MsgMultimediaImageCaptureError",
+     "Image capture error - could not write to the image output file.\nPlease check whether the destination drive is actually writable, and maybe try again with another filename."},
+    {5, "MsgMultimediaCorruptedStreamDataError",
+     "The video stream received from the camera contains erroneous data.\nPlease check if there is any possible interference with the WiFi."},
+    {6, "MsgMultimediaImageCaptureInternalError",
+     "An internal error has occurred when trying to capture an image.\nPlease notify your service station about this error."},
+};
+
+const TextRow RecordingErrors[] = {
+    {1, "MsgMultimediaGenericRecordingError",
+     "An unkown error occurred when trying to record video.\nThis was not supposed to happen.\nPlease notify your service station about this error."},
+    {2, "MsgMultimediaRecordingFileAccessError",
+     "Video recording error - could not write to the video output file.\nPlease check whether the destination drive is actually writable, and maybe try again with another filename."},
+};
+
+const TextRow ApplicationErrors[] = {
+    {1, "MsgApplicationGenericMissingPermissionsError",
+     "This application do not have required permissions and might not work correctly.\n Please check if access to external storage and location is allowed."},
+};
+
+const TextRow CommunicationErrors[] = {
+    {1, "MsgNetworkManagerConnectionFailedError",
+     "Could not connect to the Wi-Fi of the camera system.\nPlease check if the device is still online and if there is any possible interference with the Wi-Fi."},
+    {2, "MsgInternalCommunicatorError",
+     "An internal communication error occurred which was not supposed to happen.\nPlease notify your service station about this error."},
+    {3, "MsgCommunicatorConnectionError",
+     "Could not connect to the camera system.\nPlease check if there is any possible interference with the WiFi."},
+    {4, "MsgUnsupportedSystemError",
+     "The connected camera system is not supported by this software.\nPlease check if there is a newer version of this software available."},
+    {5, "MsgWriteAccessDeniedError",
+     "Unable to obtain control access to the camera system because someone else is already controlling it."},
+    {6, "MsgMultimediaConnectionError", "Failed to get a video stream from the camera system.\nPlease try reconnecting to it."},
+    {7, "MsgInternalCommunicatorError",
+     "An internal communication error occurred which was not supposed to happen.\nPlease notify your service station about this error."},
+};
+
+const TextRow LoggedErrors[] = {
+    {1, "MsgLoggedErrorPressureOK", "Pressure OK"},
+    {2, "MsgLoggedErrorPressureLow", "Pressure Too Low"},
+    {3, "MsgLoggedErrorPressureHigh", "Pressure Too High"},
+    {4, "MsgLoggedErrorLightTempOK", "Light Temperature OK"},
+    {5, "MsgLoggedErrorLightTempHigh", "Light Temperature Too High"},
+    {6, "MsgLoggedErrorCommunicationUart1", "Uart Communication Error 1"},
+    {7, "MsgLoggedErrorCommunicationUart2", "Uart Communication Error 2"},
+    {8, "MsgLoggedErrorCommunicationUart3", "Uart Communication Error 3"},
+    {9, "MsgLoggedErrorCommunicationUart4", "Uart Communication Error 4"},
+};
+
+const TextRow MediaStorageStates[] = {
+    {1, "MediaStorageAlmostFull",
+     "The SD card of the camera is almost full.\n\nPlease replace it or delete some files from it to free up some space again."},
+    {2, "MediaStorageFull",
+     "The SD card of the camera is full.\n\nPlease replace it or delete some files from it to free up some space again."},
+    {3, "MediaStorageNotAvailable",
+     "There is currently no SD card in the camera.\n\nPlease insert a SD card for recording videos and taking photos."},
+    {4, "MediaStorageError",
+     "The camera could not access the SD card properly.\n\nVideo recording and taking photos is currently disabled.\n\nTry reformatting the SD card or replace it."},
+};
+
+const TextRow SurveyTexts[] = {
+    {0, "UnspecifiedSurvey", "Unspecified Survey"},
+    {1, "SurveyTypeSection", "Section (default)"},
+    {2, "SurveyTypeLateral", "Lateral"},
+    {3, "SurveyTypeManhole", "Manhole"},
+    {4, "SurveyDirectionInFlow", "Downstream"},
+    {5, "SurveyDirectionAgainstFlow", "Upstream"},
+    {6, "SurveyDirectionUnknown", "Unknown"},
+    {7, "SurveyDirectionDownwards", "Downwards"},
+    {8, "SurveyDirectionUpwards", "Upwards"},
+    {9, "PropertySurveyType", "Survey type"},
+    {10, "PropertyManholeName", "Manhole Name"},
+    {11, "PropertyUpstreamManhole", "Upstream Manhole"},
+    {12, "PropertyDownstreamManhole", "Downstream Manhole"},
+    {13, "PropertyDirection", "Survey Direction"},
+    {14, "PropertyOperator", "Operator"},
+    {15, "PropertyLeg", "Leg"},
+    {16, "PropertySurveyLength", "Survey Length"},
+    {17, "PropertySurveyRemarks", "Remarks"},
+};
+
+} // namespace
+
+QString videoStreamerErrorMessage(Ulx::MultimediaTypes::StreamingError error)
+{
+    return CErrorMessageHelper::createErrorMessage(messageOf(StreamingErrors, error),
+                                                   CErrorMessageHelper::ErrorCategoryVideoStreamer, error);
+}
+
+QString videoRecorderErrorMessage(Ulx::MultimediaTypes::RecordingError error)
+{
+    return CErrorMessageHelper::createErrorMessage(messageOf(RecordingErrors, error),
+                                                   CErrorMessageHelper::ErrorCategoryVideoRecorder, error);
+}
+
+QString applicationErrorMessage(ApplicationTypes::ApplicationError error)
+{
+    return CErrorMessageHelper::createErrorMessage(messageOf(ApplicationErrors, error),
+                                                   CErrorMessageHelper::ErrorCategoryApplication, error);
+}
+
+QString communicationErrorMessage(Ulx::CommunicationTypes::CommunicationError error)
+{
+    return CErrorMessageHelper::createErrorMessage(messageOf(CommunicationErrors, error),
+                                                   CErrorMessageHelper::ErrorCategorySessionManager, error);
+}
+
+QString loggedErrorText(Ulx::SystemTypes::LoggedError error)
+{
+    return messageOf(LoggedErrors, error);
+}
+
+QString mediaStorageStateMessage(Ulx::RemoteMediaTypes::MediaStorageState state)
+{
+    return messageOf(MediaStorageStates, state);
+}
+
+QString surveyText(int textId)
+{
+    for (const TextRow& row : SurveyTexts) {
+        if (row.value != textId)
+            continue;
+        const QString english = QString::fromLatin1(row.english);
+        const CTranslator* translator = surveyTranslatorReference().data();
+        return translator ? translator->txt(Context, QString::fromLatin1(row.key), english, QVariant()) : english;
+    }
+    return QString();
+}
+
+void setSurveyTextTranslator(CTranslator* translator)
+{
+    surveyTranslatorReference() = translator;
+}
+
+} // namespace TranslationHelper

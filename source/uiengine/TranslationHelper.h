@@ -1,0 +1,35 @@
+#pragma once
+
+#include "application/ApplicationTypes.h"
+#include "communication/CommunicationTypes.h"
+#include "MultimediaTypes.h"
+#include "RemoteMediaTypes.h"
+#include "systemcontrol/SystemTypes.h"
+
+#include <QString>
+
+namespace Tovrin {
+namespace Translation {
+class CTranslator;
+}
+} // namespace Tovrin
+
+// The user texts of the shared enumerations: error messages (with error code and log line,
+// through CErrorMessageHelper), the camera's logged errors and SD-card states, and the
+// survey words. Every text falls back to its English default when no translator is set.
+namespace TranslationHelper {
+
+QString videoStreamerErrorMessage(Ulx::MultimediaTypes::StreamingError error);
+QString videoRecorderErrorMessage(Ulx::MultimediaTypes::RecordingError error);
+QString applicationErrorMessage(ApplicationTypes::ApplicationError error);
+QString communicationErrorMessage(Ulx::CommunicationTypes::CommunicationError error);
+QString loggedErrorText(Ulx::SystemTypes::LoggedError error);
+QString mediaStorageStateMessage(Ulx::RemoteMediaTypes::MediaStorageState state);
+
+// Survey types 1 to 3, direction words 4 to 8 and property labels 9 to 17; 0 is the
+// unspecified survey. Other ids give an empty string.
+QString surveyText(int textId);
+
+void setSurveyTextTranslator(Tovrin::Translation::CTranslator* translator);
+
+} // namespace TranslationHelper

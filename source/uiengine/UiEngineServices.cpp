@@ -1,0 +1,99 @@
+#include "uiengine/UiEngineServices.h"
+
+#include "uiengine/CUiEngine.h"
+
+#include "application/CApplication.h"
+#include "inspection/CVideoOverlayManager.h"
+#include "inspection/CVideoPlayer.h"
+#include "managers/CAbstractPowerManager.h"
+
+#include "CUlxSystemsLibrary.h"
+#include "communication/CSessionManager.h"
+
+#include <QCoreApplication>
+
+namespace UiEngineServices {
+
+namespace {
+
+// Tests run the engine under a plain QGuiApplication: then there are no services.
+CApplication* app()
+{
+    return qobject_cast<CApplication*>(QCoreApplication::instance());
+}
+
+} // namespace
+
+QObject* application()
+{
+    return app();
+}
+
+CSettings* settings()
+{
+    return app() ? app()->settings() : nullptr;
+}
+
+CAppRuntimeData* appRuntimeData()
+{
+    return app() ? app()->appRuntimeData() : nullptr;
+}
+
+CProjectService* projectService()
+{
+    return app() ? app()->projectService() : nullptr;
+}
+
+CDrawingTemplateService* drawingTemplateService()
+{
+    return app() ? app()->drawingTemplateService() : nullptr;
+}
+
+Tovrin::Web::TovrinWebApi* webApi()
+{
+    return app() ? app()->webApi() : nullptr;
+}
+
+QObject* videoOverlayManager()
+{
+    return app() ? app()->videoOverlayManager() : nullptr;
+}
+
+QObject* videoPlayer()
+{
+    return app() ? app()->videoPlayer() : nullptr;
+}
+
+QObject* powerManager()
+{
+    return app() ? app()->powerManager() : nullptr;
+}
+
+void connectSessionManager(CUiEngine* engine)
+{
+    // The systems library exists only once the application has initialised it.
+    if (!app())
+        return;
+    Ulx::Communication::CSessionManager* manager = Ulx::CUlxSystemsLibrary::sessionManager();
+    if (!manager)
+        return;
+    QObject::connect(manager, &Ulx::Communication::CSessionManager::stateChanged, engine,
+                     &CUiEngine::onCommunicationStateChanged);
+    QObject::connect(manager, &Ulx::Communication::CSessionManager::communicationErrorOccurred, engine,
+                     &CUiEngine::onCommunicationErrorOccurred);
+}
+
+bool sessionManagerOffline()
+{
+    const Ulx::Communication::CSessionManager* manager = app() ? Ulx::CUlxSystemsLibrary::sessionManager() : nullptr;
+    return manager && manager->state() == Ulx::CommunicationTypes::ConnectionOffline;
+}
+
+void connectApplication(CUiEngine* engine)
+{
+    if (CApplication* application = app())
+        QObject::connect(application, &CApplication::applicationErrorOccured, engine,
+                         &CUiEngine::onApplicationErrorOccurred);
+}
+
+} // namespace UiEngineServices

@@ -1,0 +1,6 @@
+#include "update/CUpdateScreenController.h"
+
+CUpdateScreenController::CUpdateScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

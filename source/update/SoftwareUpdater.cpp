@@ -1,0 +1,6 @@
+#include "update/SoftwareUpdater.h"
+
+SoftwareUpdater::SoftwareUpdater(QObject* parent)
+    : QObject(parent)
+{
+}

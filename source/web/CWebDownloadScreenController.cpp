@@ -1,0 +1,6 @@
+#include "web/CWebDownloadScreenController.h"
+
+CWebDownloadScreenController::CWebDownloadScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "web/CWebLoginScreenController.h"
+
+CWebLoginScreenController::CWebLoginScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "web/CWebMainScreenController.h"
+
+CWebMainScreenController::CWebMainScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "web/CWebUploadScreenController.h"
+
+CWebUploadScreenController::CWebUploadScreenController(QObject* parent)
+    : QObject(parent)
+{
+}

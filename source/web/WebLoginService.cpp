@@ -1,0 +1,6 @@
+#include "web/WebLoginService.h"
+
+WebLoginService::WebLoginService(Tovrin::Web::TovrinWebApi*, QObject* parent)
+    : QObject(parent)
+{
+}

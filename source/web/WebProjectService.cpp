@@ -1,0 +1,10 @@
+#include "web/WebProjectService.h"
+
+WebProjectService::WebProjectService(Tovrin::Web::TovrinWebApi*, QObject* parent)
+    : QObject(parent)
+{
+}
+
+void WebProjectService::resetSessionBackup()
+{
+}
