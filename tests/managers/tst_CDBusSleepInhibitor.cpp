@@ -1,0 +1,287 @@
+#include "managers/CDBusSleepInhibitor.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusUnixFileDescriptor>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <QThread>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+// The desktop side of the inhibit protocols, run on its own thread and its own bus
+// connection, so that the inhibitor's blocking calls really travel through the bus daemon.
+class FakeLogind : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+
+public:
+    ~FakeLogind() override
+    {
+        if (m_readEnd >= 0)
+            ::close(m_readEnd);
+    }
+
+    // The read end of the last lock; it reports end of file once every copy of the lock's
+    // descriptor is closed.
+    int readEnd() const { return m_readEnd; }
+    QStringList lastArguments;
+
+public slots:
+    QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why, const QString& mode)
+    {
+        lastArguments = QStringList{what, who, why, mode};
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return QDBusUnixFileDescriptor();
+        if (m_readEnd >= 0)
+            ::close(m_readEnd);
+        m_readEnd = fds[0];
+        QDBusUnixFileDescriptor lock(fds[1]); // duplicates the descriptor
+        ::close(fds[1]);
+        return lock;
+    }
+
+private:
+    int m_readEnd = -1;
+};
+
+class FakeScreenSaver : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+
+public:
+    QList<uint> active;
+
+signals:
+    void uninhibited(uint cookie);
+
+public slots:
+    uint Inhibit(const QString&, const QString&)
+    {
+        active.append(++m_nextCookie);
+        return m_nextCookie;
+    }
+    void UnInhibit(uint cookie)
+    {
+        active.removeAll(cookie);
+        emit uninhibited(cookie);
+    }
+
+private:
+    uint m_nextCookie = 40;
+};
+
+} // namespace
+
+class tst_CDBusSleepInhibitor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void holdsBothLocksAndGivesThemBack();
+    void screenSaverAloneIsEnough();
+    void withoutServicesOnlyTheStateIsKept();
+    void withoutBusOnlyTheStateIsKept();
+    void destructionReleases();
+
+private:
+    bool startServices(bool logind, bool screenSaver);
+    QDBusConnection clientBus() const;
+
+    QProcess m_daemon;
+    QString m_address;
+    QThread m_serviceThread;
+    std::unique_ptr<FakeLogind> m_logind;
+    std::unique_ptr<FakeScreenSaver> m_screenSaver;
+    int m_serviceCounter = 0;
+    QString m_serviceConnectionName;
+};
+
+void tst_CDBusSleepInhibitor::initTestCase()
+{
+    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+    if (daemon.isEmpty())
+        QSKIP("dbus-daemon is not installed; the bus peer cannot run");
+
+    // A bus of its own, with no service folders: nothing of the machine is started on it.
+    const QString socket = QDir::tempPath() + QStringLiteral("/cx-test-bus-%1").arg(QCoreApplication::applicationPid());
+    const QString config = QDir::tempPath() + QStringLiteral("/cx-test-bus.conf");
+    QFile configFile(config);
+    QVERIFY(configFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    configFile.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                     "<busconfig>\n"
+                     "  <type>session</type>\n"
+                     "  <listen>unix:path=" + socket.toUtf8() + "</listen>\n"
+                     "  <auth>EXTERNAL</auth>\n"
+                     "  <policy context=\"default\">\n"
+                     "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                     "    <allow eavesdrop=\"true\"/>\n"
+                     "    <allow own=\"*\"/>\n"
+                     "  </policy>\n"
+                     "</busconfig>\n");
+    configFile.close();
+
+    m_daemon.setProgram(daemon);
+    m_daemon.setArguments({QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                           QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+    QSignalSpy output(&m_daemon, &QProcess::readyReadStandardOutput);
+    m_daemon.start();
+    QVERIFY2(m_daemon.waitForStarted(5000), qPrintable(m_daemon.errorString()));
+    QVERIFY(output.wait(5000));
+    m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    QVERIFY(!m_address.isEmpty());
+
+    m_serviceThread.start();
+}
+
+void tst_CDBusSleepInhibitor::cleanupTestCase()
+{
+    m_serviceThread.quit();
+    QVERIFY(m_serviceThread.wait(5000));
+    if (m_daemon.state() != QProcess::NotRunning) {
+        m_daemon.terminate();
+        if (!m_daemon.waitForFinished(5000))
+            m_daemon.kill();
+        m_daemon.waitForFinished(5000);
+    }
+}
+
+void tst_CDBusSleepInhibitor::cleanup()
+{
+    if (!m_serviceConnectionName.isEmpty()) {
+        QDBusConnection::disconnectFromBus(m_serviceConnectionName);
+        m_serviceConnectionName.clear();
+    }
+    // The objects live on the service thread: let it delete them.
+    if (m_logind)
+        m_logind.release()->deleteLater();
+    if (m_screenSaver)
+        m_screenSaver.release()->deleteLater();
+}
+
+bool tst_CDBusSleepInhibitor::startServices(bool logind, bool screenSaver)
+{
+    m_serviceConnectionName = QStringLiteral("services-%1").arg(++m_serviceCounter);
+    QDBusConnection bus = QDBusConnection::connectToBus(m_address, m_serviceConnectionName);
+    if (!bus.isConnected())
+        return false;
+    if (logind) {
+        m_logind = std::make_unique<FakeLogind>();
+        m_logind->moveToThread(&m_serviceThread);
+        if (!bus.registerObject(QStringLiteral("/org/freedesktop/login1"), m_logind.get(),
+                                QDBusConnection::ExportAllSlots)
+            || !bus.registerService(QStringLiteral("org.freedesktop.login1")))
+            return false;
+    }
+    if (screenSaver) {
+        m_screenSaver = std::make_unique<FakeScreenSaver>();
+        m_screenSaver->moveToThread(&m_serviceThread);
+        if (!bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), m_screenSaver.get(),
+                                QDBusConnection::ExportAllSlots)
+            || !bus.registerService(QStringLiteral("org.freedesktop.ScreenSaver")))
+            return false;
+    }
+    return true;
+}
+
+QDBusConnection tst_CDBusSleepInhibitor::clientBus() const
+{
+    return QDBusConnection::connectToBus(m_address, QStringLiteral("client"));
+}
+
+void tst_CDBusSleepInhibitor::holdsBothLocksAndGivesThemBack()
+{
+    QVERIFY(startServices(true, true));
+    CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 5000);
+    QVERIFY(!inhibitor.isHeld());
+
+    QVERIFY(inhibitor.acquire());
+    QVERIFY(inhibitor.isHeld());
+    QVERIFY(inhibitor.holdsLogindLock());
+    QVERIFY(inhibitor.holdsScreenSaverCookie());
+    QCOMPARE(m_logind->lastArguments,
+             (QStringList{"sleep:idle", "Culvertix", "Inspection in progress", "block"}));
+    QCOMPARE(m_screenSaver->active.size(), 1);
+
+    // A second acquire keeps the one lock.
+    QVERIFY(inhibitor.acquire());
+    QCOMPARE(m_screenSaver->active.size(), 1);
+
+    QSocketNotifier lockClosed(m_logind->readEnd(), QSocketNotifier::Read);
+    QSignalSpy closed(&lockClosed, &QSocketNotifier::activated);
+    QSignalSpy uninhibited(m_screenSaver.get(), &FakeScreenSaver::uninhibited);
+    inhibitor.release();
+    QVERIFY(!inhibitor.isHeld());
+    QVERIFY(!inhibitor.holdsLogindLock());
+    QVERIFY(!inhibitor.holdsScreenSaverCookie());
+    QVERIFY(closed.count() > 0 || closed.wait(5000));
+    char byte = 0;
+    QCOMPARE(::read(m_logind->readEnd(), &byte, 1), ssize_t(0)); // end of file: no holder left
+    QVERIFY(uninhibited.count() > 0 || uninhibited.wait(5000));
+    QCOMPARE(uninhibited.first().first().toUInt(), 41u);
+
+    inhibitor.release(); // nothing held: nothing sent
+    QCOMPARE(uninhibited.count(), 1);
+}
+
+void tst_CDBusSleepInhibitor::screenSaverAloneIsEnough()
+{
+    QVERIFY(startServices(false, true));
+    CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 5000);
+    QVERIFY(inhibitor.acquire());
+    QVERIFY(!inhibitor.holdsLogindLock());
+    QVERIFY(inhibitor.holdsScreenSaverCookie());
+    inhibitor.release();
+    QTRY_VERIFY_WITH_TIMEOUT(m_screenSaver->active.isEmpty(), 5000);
+}
+
+void tst_CDBusSleepInhibitor::withoutServicesOnlyTheStateIsKept()
+{
+    CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 5000);
+    QVERIFY(!inhibitor.acquire());
+    QVERIFY(inhibitor.isHeld());
+    QVERIFY(!inhibitor.holdsLogindLock());
+    QVERIFY(!inhibitor.holdsScreenSaverCookie());
+    inhibitor.release();
+    QVERIFY(!inhibitor.isHeld());
+}
+
+void tst_CDBusSleepInhibitor::withoutBusOnlyTheStateIsKept()
+{
+    const QDBusConnection nowhere = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=") + QDir::tempPath() + QStringLiteral("/no-such-bus"), QStringLiteral("nowhere"));
+    QVERIFY(!nowhere.isConnected());
+    CDBusSleepInhibitor inhibitor(nowhere, nowhere);
+    QVERIFY(!inhibitor.acquire());
+    QVERIFY(inhibitor.isHeld());
+    inhibitor.release();
+    QVERIFY(!inhibitor.isHeld());
+}
+
+void tst_CDBusSleepInhibitor::destructionReleases()
+{
+    QVERIFY(startServices(false, true));
+    {
+        CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 5000);
+        QVERIFY(inhibitor.acquire());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(m_screenSaver->active.isEmpty(), 5000);
+}
+
+QTEST_GUILESS_MAIN(tst_CDBusSleepInhibitor)
+#include "tst_CDBusSleepInhibitor.moc"
