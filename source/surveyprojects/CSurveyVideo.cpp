@@ -1,0 +1,7 @@
+#include "surveyprojects/CSurveyVideo.h"
+
+CSurveyVideo::CSurveyVideo(const QString& path, const QString& comment)
+    : m_path(path)
+    , m_comment(comment)
+{
+}

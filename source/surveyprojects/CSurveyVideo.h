@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QMetaType>
+#include <QString>
+
+#include <memory>
+
+// One video of a survey. Held by SurveyVideoPtr; the path is relative to the project folder.
+class CSurveyVideo
+{
+public:
+    CSurveyVideo() = default;
+    CSurveyVideo(const QString& path, const QString& comment);
+
+    QString path() const { return m_path; }
+    void setPath(const QString& path) { m_path = path; }
+    QString comment() const { return m_comment; }
+    void setComment(const QString& comment) { m_comment = comment; }
+
+private:
+    QString m_path;
+    QString m_comment;
+};
+
+using SurveyVideoPtr = std::shared_ptr<CSurveyVideo>;
+Q_DECLARE_METATYPE(SurveyVideoPtr)

@@ -1,0 +1,123 @@
+#include "surveyprojects/SafeFileWriting.h"
+
+#include "CLogger.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using Tovrin::Logging::CLogger;
+
+namespace SafeFileWriting {
+
+namespace {
+
+const QString LogCategory = QStringLiteral("Projects");
+
+// Makes the rename that replaced a file durable as well.
+void syncFolder(const QString& filePath)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+bool writeFile(const QString& filePath, const std::function<bool(QIODevice*)>& writeContent)
+{
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly)) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot open file for writing.",
+                            {filePath, file.errorString()});
+        return false;
+    }
+    if (!writeContent(&file) || !file.flush() || ::fsync(file.handle()) != 0) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot write file.",
+                            {filePath, file.errorString()});
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot replace file.",
+                            {filePath, file.errorString()});
+        return false;
+    }
+    syncFolder(filePath);
+    return true;
+}
+
+bool refreshBackup(const QString& filePath, const QString& backupPath)
+{
+    QFile source(filePath);
+    if (!source.exists())
+        return false;
+    // A hard link shares the current file's data without copying it; the next save
+    // replaces the file by a new one, so the link keeps the old content.
+    const QString linkPath = backupPath + QStringLiteral(".new");
+    QFile::remove(linkPath);
+    if (::link(QFile::encodeName(filePath).constData(), QFile::encodeName(linkPath).constData()) == 0) {
+        if (::rename(QFile::encodeName(linkPath).constData(), QFile::encodeName(backupPath).constData()) == 0) {
+            syncFolder(backupPath);
+            return true;
+        }
+        QFile::remove(linkPath);
+    }
+    // File systems without hard links get a copy.
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    return writeFile(backupPath, [&source](QIODevice* device) {
+        char buffer[65536];
+        for (;;) {
+            const qint64 n = source.read(buffer, sizeof(buffer));
+            if (n < 0)
+                return false;
+            if (n == 0)
+                return true;
+            if (device->write(buffer, n) != n)
+                return false;
+        }
+    });
+}
+
+QString xmlSafeText(const QString& text)
+{
+    QString result;
+    bool changed = false;
+    const int n = text.size();
+    for (int i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        const ushort u = c.unicode();
+        bool allowed;
+        if (c.isHighSurrogate()) {
+            allowed = i + 1 < n && text.at(i + 1).isLowSurrogate();
+            if (allowed) {
+                if (changed) {
+                    result.append(c);
+                    result.append(text.at(i + 1));
+                }
+                ++i;
+                continue;
+            }
+        } else if (c.isLowSurrogate()) {
+            allowed = false;
+        } else {
+            allowed = u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u != 0xFFFE && u != 0xFFFF);
+        }
+        if (!allowed && !changed) {
+            result = text.left(i);
+            changed = true;
+        }
+        if (allowed && changed)
+            result.append(c);
+    }
+    return changed ? result : text;
+}
+
+} // namespace SafeFileWriting

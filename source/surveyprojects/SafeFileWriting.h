@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class QIODevice;
+
+// Replaces a file atomically: the content goes to a temporary file beside it, is flushed and
+// synced to the disk, and then takes the file's name. On failure the old file stays as it was.
+namespace SafeFileWriting {
+
+bool writeFile(const QString& filePath, const std::function<bool(QIODevice*)>& writeContent);
+
+// Makes backupPath a copy of filePath as it is now, replacing the previous backup only once
+// the new one is complete. False when filePath does not exist or the copy failed.
+bool refreshBackup(const QString& filePath, const QString& backupPath);
+
+// Removes characters that XML 1.0 does not allow, so that a written file always reads back.
+QString xmlSafeText(const QString& text);
+
+} // namespace SafeFileWriting

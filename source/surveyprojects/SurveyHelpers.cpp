@@ -1,0 +1,101 @@
+#include "surveyprojects/SurveyHelpers.h"
+
+#include "application/PathHelpers.h"
+
+bool claimTaskResult(uint& pendingTaskId, uint taskId)
+{
+    if (pendingTaskId != taskId)
+        return false;
+    pendingTaskId = 0;
+    return true;
+}
+
+SurveyPtr latestSurvey(const SurveyProjectPtr& project)
+{
+    if (!project)
+        return {};
+    SurveyPtr latest;
+    for (const SurveyPtr& survey : project->surveys()) {
+        if (!survey)
+            continue;
+        if (!latest || survey->date() > latest->date())
+            latest = survey;
+    }
+    return latest;
+}
+
+namespace {
+
+template <typename Ptr>
+Ptr findByFileName(const QVector<Ptr>& list, const QString& fileName)
+{
+    for (const Ptr& item : list) {
+        if (item && fileNameFromPath(item->path()) == fileName)
+            return item;
+    }
+    return {};
+}
+
+template <typename Ptr>
+Ptr findByPath(const QVector<Ptr>& list, const QString& path)
+{
+    for (const Ptr& item : list) {
+        if (item && item->path() == path)
+            return item;
+    }
+    return {};
+}
+
+} // namespace
+
+SurveyPhotoPtr findSurveyPhotoByFileName(const CSurvey& survey, const QString& fileName)
+{
+    return findByFileName(survey.pictures(), fileName);
+}
+
+SurveyPhotoPtr findSurveyPhotoByPath(const CSurvey& survey, const QString& path)
+{
+    return findByPath(survey.pictures(), path);
+}
+
+SurveyVideoPtr findSurveyVideoByFileName(const CSurvey& survey, const QString& fileName)
+{
+    return findByFileName(survey.videos(), fileName);
+}
+
+SurveyVideoPtr findSurveyVideoByPath(const CSurvey& survey, const QString& path)
+{
+    return findByPath(survey.videos(), path);
+}
+
+QStringList projectMediaFilePaths(const CSurveyProject& project, const QString& folder)
+{
+    QStringList paths;
+    const QVector<SurveyPtr> surveys = project.surveys();
+    int count = 0;
+    for (const SurveyPtr& survey : surveys) {
+        if (survey)
+            count += survey->pictures().size() + survey->videos().size();
+    }
+    paths.reserve(count);
+    for (const SurveyPtr& survey : surveys) {
+        if (!survey)
+            continue;
+        for (const SurveyPhotoPtr& photo : survey->pictures())
+            paths.append(folder + photo->path());
+        for (const SurveyVideoPtr& video : survey->videos())
+            paths.append(folder + video->path());
+    }
+    return paths;
+}
+
+bool projectContainsMediaFile(const CSurveyProject& project, const QString& fileName)
+{
+    for (const SurveyPtr& survey : project.surveys()) {
+        if (!survey)
+            continue;
+        if (findSurveyPhotoByFileName(*survey, fileName) || findSurveyVideoByFileName(*survey, fileName))
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "surveyprojects/CSurveyProject.h"
+
+#include <QString>
+#include <QStringList>
+
+// Small helpers that screens and services share for surveys and project-service results.
+
+QString surveyDirectionSeparator(ProjectTypes::SurveyDirection direction);
+QString surveyTitle(const SurveyPtr& survey);
+// True (and the pending id cleared) when taskId is the caller's pending request.
+bool claimTaskResult(uint& pendingTaskId, uint taskId);
+SurveyPtr latestSurvey(const SurveyProjectPtr& project);
+SurveyPhotoPtr findSurveyPhotoByFileName(const CSurvey& survey, const QString& fileName);
+SurveyPhotoPtr findSurveyPhotoByPath(const CSurvey& survey, const QString& path);
+SurveyVideoPtr findSurveyVideoByFileName(const CSurvey& survey, const QString& fileName);
+SurveyVideoPtr findSurveyVideoByPath(const CSurvey& survey, const QString& path);
+QStringList projectMediaFilePaths(const CSurveyProject& project, const QString& folder);
+bool projectContainsMediaFile(const CSurveyProject& project, const QString& fileName);

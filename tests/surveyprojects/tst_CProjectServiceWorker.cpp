@@ -1,0 +1,510 @@
+#include "surveyprojects/CManholeXmlReader.h"
+#include "surveyprojects/CProjectServiceWorker.h"
+#include "surveyprojects/CProjectXmlReader.h"
+#include "surveyprojects/CProjectXmlWriter.h"
+#include "surveyprojects/CSurveyChangeSet.h"
+#include "surveyprojects/CSurveyMediaChangeSet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <limits>
+
+namespace {
+
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+
+bool writeAll(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class tst_CProjectServiceWorker : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CProjectServiceWorker> m_worker;
+    QString m_root;
+
+    bool listed(const QString& name) const
+    {
+        const QVector<CLocalProjectInfo> list = m_worker->projectList();
+        return std::any_of(list.cbegin(), list.cend(), [&name](const CLocalProjectInfo& i) { return i.name() == name; });
+    }
+
+    int listCount(const QString& name) const
+    {
+        const QVector<CLocalProjectInfo> list = m_worker->projectList();
+        return static_cast<int>(
+            std::count_if(list.cbegin(), list.cend(), [&name](const CLocalProjectInfo& i) { return i.name() == name; }));
+    }
+
+    // Creates a project through the worker and returns it (open), with its folder path.
+    SurveyProjectPtr create(const QString& name, QString* path = nullptr)
+    {
+        QSignalSpy spy(m_worker.get(), &CProjectServiceWorker::projectCreated);
+        m_worker->createProject(7, name, "en", ProjectTypes::DistanceUnitMetric, m_root);
+        if (spy.size() != 1)
+            return {};
+        if (path)
+            *path = spy.at(0).at(1).toString();
+        return spy.at(0).at(2).value<SurveyProjectPtr>();
+    }
+
+    ProjectTypes::ProjectError createError(const QString& name)
+    {
+        QSignalSpy spy(m_worker.get(), &CProjectServiceWorker::projectCreated);
+        m_worker->createProject(8, name, "en", ProjectTypes::DistanceUnitMetric, m_root);
+        return spy.size() == 1 ? spy.at(0).at(3).value<ProjectTypes::ProjectError>() : ProjectTypes::ProjectErrorInternal;
+    }
+
+    ProjectTypes::ProjectError renameError(const QString& path, const QString& newName, QString* newPath = nullptr)
+    {
+        QSignalSpy spy(m_worker.get(), &CProjectServiceWorker::projectRenamed);
+        m_worker->renameProject(9, path, newName);
+        if (spy.size() != 1)
+            return ProjectTypes::ProjectErrorInternal;
+        if (newPath)
+            *newPath = spy.at(0).at(2).toString();
+        return spy.at(0).at(3).value<ProjectTypes::ProjectError>();
+    }
+
+    ProjectTypes::ProjectError apply(const AbstractChangeSetPtr& changeSet)
+    {
+        QSignalSpy spy(m_worker.get(), &CProjectServiceWorker::changeSetApplied);
+        m_worker->applyChangeSet(10, changeSet);
+        return spy.size() == 1 ? spy.at(0).at(2).value<ProjectTypes::ProjectError>() : ProjectTypes::ProjectErrorInternal;
+    }
+
+    SurveyProjectPtr load(const QString& path, ProjectTypes::ProjectError* error = nullptr)
+    {
+        QSignalSpy spy(m_worker.get(), &CProjectServiceWorker::projectLoaded);
+        m_worker->loadProject(11, path);
+        if (spy.size() != 1)
+            return {};
+        if (error)
+            *error = spy.at(0).at(3).value<ProjectTypes::ProjectError>();
+        return spy.at(0).at(2).value<SurveyProjectPtr>();
+    }
+
+    SurveyProjectPtr withSurvey(const QString& name, QString& path)
+    {
+        SurveyProjectPtr project = create(name, &path);
+        if (project)
+            project->addSurvey(std::make_shared<CSurvey>());
+        return project;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<SurveyProjectPtr>("SurveyProjectPtr");
+        qRegisterMetaType<ProjectTypes::ProjectError>("ProjectTypes::ProjectError");
+        qRegisterMetaType<AbstractChangeSetPtr>("AbstractChangeSetPtr");
+        qRegisterMetaType<SurveyPhotoPtr>("SurveyPhotoPtr");
+        qRegisterMetaType<SurveyVideoPtr>("SurveyVideoPtr");
+        qRegisterMetaType<ManholeListPtr>("ManholeListPtr");
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_root = m_dir->path() + "/root/";
+        QVERIFY(QDir().mkpath(m_root));
+        m_worker = std::make_unique<CProjectServiceWorker>();
+        QSignalSpy ready(m_worker.get(), &CProjectServiceWorker::projectListReadyChanged);
+        m_worker->init(m_root);
+        QCOMPARE(ready.size(), 1);
+        QCOMPARE(ready.at(0).at(0).toBool(), true);
+    }
+
+    void cleanup()
+    {
+        m_worker.reset();
+        m_dir.reset();
+    }
+
+    void unsetRootListsNothing()
+    {
+        QVERIFY(create("Here"));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_root));
+        m_worker->init(QString());
+        QDir::setCurrent(before);
+        QVERIFY(m_worker->projectList().isEmpty());
+    }
+
+    void createMakesAListedOpenProject()
+    {
+        QString path;
+        const SurveyProjectPtr project = create("Main Street", &path);
+        QVERIFY(project);
+        QCOMPARE(path, m_root + "Main Street/");
+        QVERIFY(QFileInfo(path + "Photos").isDir());
+        QVERIFY(QFileInfo(path + "Videos").isDir());
+        QVERIFY(CProjectXmlReader().read(path + "project.xml", false));
+        QCOMPARE(listCount("Main Street"), 1);
+        QSignalSpy saved(m_worker.get(), &CProjectServiceWorker::projectSaved);
+        m_worker->saveProject(1, project);
+        QCOMPARE(saved.at(0).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
+    }
+
+    void createRefusals()
+    {
+        QVERIFY(create("Alpha"));
+        QCOMPARE(createError("ALPHA"), ProjectTypes::ProjectErrorCreateTakenProjectName);
+        QDir().mkpath(m_root + "Stray");
+        QCOMPARE(createError("stray"), ProjectTypes::ProjectErrorCreateFolderExists);
+        QCOMPARE(createError("   "), ProjectTypes::ProjectErrorCreateInvalidProjectName);
+        QCOMPARE(createError(".."), ProjectTypes::ProjectErrorCreateInvalidProjectName);
+        QCOMPARE(createError(QString(QChar(0x01))), ProjectTypes::ProjectErrorCreateInvalidProjectName);
+        QVERIFY(!QFile::exists(m_dir->path() + "/project.xml"));
+        QSignalSpy spy(m_worker.get(), &CProjectServiceWorker::projectCreated);
+        m_worker->createProject(3, "Nowhere", "en", ProjectTypes::DistanceUnitMetric, "/proc/no-such-place/");
+        QCOMPARE(spy.at(0).at(3).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorCreateFileAccess);
+        QVERIFY(!spy.at(0).at(2).value<SurveyProjectPtr>());
+    }
+
+    void placeholderStaysUnlistedUntilAdded()
+    {
+        QSignalSpy spy(m_worker.get(), &CProjectServiceWorker::projectCreated);
+        m_worker->createPlaceholderProject(4, "Web", m_root);
+        const QString path = spy.at(0).at(1).toString();
+        QCOMPARE(spy.at(0).at(3).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
+        QVERIFY(!spy.at(0).at(2).value<SurveyProjectPtr>());
+        QVERIFY(QFileInfo(path + "Photos").isDir());
+        QVERIFY(!listed("Web"));
+        auto project = std::make_shared<CSurveyProject>("Web", "en", ProjectTypes::DistanceUnitMetric);
+        QVERIFY(CProjectXmlWriter().write(project, path + "project.xml"));
+        m_worker->addProjectAtPathToTheProjectList(path);
+        QCOMPARE(listCount("Web"), 1);
+        m_worker->addProjectAtPathToTheProjectList(path);
+        QCOMPARE(listCount("Web"), 1);
+    }
+
+    void savesKeepThePreviousFileAsBackup()
+    {
+        QString path;
+        const SurveyProjectPtr project = create("Backup", &path);
+        QVERIFY(project);
+        QSignalSpy saved(m_worker.get(), &CProjectServiceWorker::projectSaved);
+        project->setDescription("first");
+        m_worker->saveProject(1, project);
+        const QByteArray first = readAll(path + "project.xml");
+        project->setDescription("second");
+        m_worker->saveProject(2, project);
+        QCOMPARE(saved.size(), 2);
+        QCOMPARE(readAll(path + "project.xml_bak"), first);
+        QVERIFY(readAll(path + "project.xml").contains("second"));
+
+        // A project file deleted behind the program's back is written anew.
+        QFile::remove(path + "project.xml");
+        m_worker->saveProject(3, project);
+        QCOMPARE(saved.last().at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
+        QVERIFY(CProjectXmlReader().read(path + "project.xml", false));
+    }
+
+    void saveAndCloseOfUnknownProjects()
+    {
+        auto stranger = std::make_shared<CSurveyProject>("x", "en", ProjectTypes::DistanceUnitMetric);
+        QSignalSpy saved(m_worker.get(), &CProjectServiceWorker::projectSaved);
+        QSignalSpy closed(m_worker.get(), &CProjectServiceWorker::projectClosed);
+        m_worker->saveProject(1, stranger);
+        m_worker->closeProject(2, stranger);
+        QCOMPARE(saved.at(0).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorInternal);
+        QCOMPARE(closed.at(0).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorInternal);
+
+        const SurveyProjectPtr project = create("Open");
+        m_worker->closeProject(3, project);
+        m_worker->closeProject(4, project);
+        QCOMPARE(closed.at(1).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
+        QCOMPARE(closed.at(2).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorInternal);
+    }
+
+    void damagedProjectFileFallsBackToTheBackup()
+    {
+        QString path;
+        SurveyProjectPtr project = withSurvey("Damaged", path);
+        QSignalSpy saved(m_worker.get(), &CProjectServiceWorker::projectSaved);
+        m_worker->saveProject(1, project);
+        m_worker->saveProject(2, project);
+        const QByteArray good = readAll(path + "project.xml_bak");
+        m_worker->closeProject(3, project);
+        QVERIFY(writeAll(path + "project.xml", "<project version=\"1\"><name>trunc"));
+
+        // The list still shows it after a restart, and it loads from the backup.
+        m_worker->init(m_root);
+        QVERIFY(listed("Damaged"));
+        ProjectTypes::ProjectError error = ProjectTypes::ProjectErrorInternal;
+        const SurveyProjectPtr loaded = load(path, &error);
+        QVERIFY(loaded);
+        QCOMPARE(error, ProjectTypes::ProjectErrorNone);
+        QCOMPARE(loaded->surveys().size(), 1);
+
+        // Saving must not replace the good backup by the damaged file.
+        m_worker->saveProject(4, loaded);
+        QCOMPARE(saved.last().at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
+        QCOMPARE(readAll(path + "project.xml_bak"), good);
+        QVERIFY(CProjectXmlReader().read(path + "project.xml", false));
+    }
+
+    void missingBothFilesIsAnAccessError()
+    {
+        QDir().mkpath(m_root + "Empty");
+        ProjectTypes::ProjectError error = ProjectTypes::ProjectErrorNone;
+        QVERIFY(!load(m_root + "Empty/", &error));
+        QCOMPARE(error, ProjectTypes::ProjectErrorLoadFileAccess);
+    }
+
+    void photosAndVideosAreStored()
+    {
+        QString path;
+        const SurveyProjectPtr project = withSurvey("Media", path);
+        const SurveyPtr survey = project->surveys().first();
+        QSignalSpy photos(m_worker.get(), &CProjectServiceWorker::surveyPhotoCreated);
+        QSignalSpy videos(m_worker.get(), &CProjectServiceWorker::surveyVideoCreated);
+        m_worker->createSurveyPhoto(1, project, survey, "p1.jpg", "c", 8.5, 47.25, NaN);
+        m_worker->createSurveyVideo(2, project, survey, "v1.mp4", QString());
+        QCOMPARE(photos.at(0).at(3).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
+        QCOMPARE(photos.at(0).at(1).toString(), QString("p1.jpg"));
+        QCOMPARE(photos.at(0).at(2).value<SurveyPhotoPtr>()->path(), QString("Photos/p1.jpg"));
+        QCOMPARE(videos.at(0).at(2).value<SurveyVideoPtr>()->path(), QString("Videos/v1.mp4"));
+
+        const SurveyProjectPtr stored = CProjectXmlReader().read(path + "project.xml", false);
+        QCOMPARE(stored->surveys().first()->pictures().first()->latitude(), 47.25);
+        QCOMPARE(stored->surveys().first()->videos().size(), 1);
+
+        auto stranger = std::make_shared<CSurveyProject>("x", "en", ProjectTypes::DistanceUnitMetric);
+        m_worker->createSurveyPhoto(3, stranger, survey, "p2.jpg", QString(), NaN, NaN, NaN);
+        QCOMPARE(photos.at(1).at(3).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorInternal);
+        QVERIFY(!photos.at(1).at(2).value<SurveyPhotoPtr>());
+
+        // A survey that a change set removed meanwhile cannot take the photo: no false success.
+        auto removed = std::make_shared<CSurvey>();
+        m_worker->createSurveyPhoto(4, project, removed, "p3.jpg", QString(), NaN, NaN, NaN);
+        QCOMPARE(photos.at(2).at(3).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorInternal);
+        m_worker->createSurveyVideo(5, project, removed, "v3.mp4", QString());
+        QCOMPARE(videos.at(1).at(3).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorInternal);
+        QVERIFY(removed->pictures().isEmpty());
+    }
+
+    void unwritableProjectReportsWriteErrorWithTheRecord()
+    {
+        QString path;
+        const SurveyProjectPtr project = withSurvey("Blocked", path);
+        const QByteArray before = readAll(path + "project.xml");
+        // A folder in place of the file: the new file cannot take its name.
+        QVERIFY(QFile::remove(path + "project.xml"));
+        QVERIFY(QDir().mkpath(path + "project.xml/x"));
+        QSignalSpy photos(m_worker.get(), &CProjectServiceWorker::surveyPhotoCreated);
+        m_worker->createSurveyPhoto(1, project, project->surveys().first(), "p.jpg", QString(), NaN, NaN, NaN);
+        QCOMPARE(photos.at(0).at(3).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorWriteFileAccess);
+        QVERIFY(photos.at(0).at(2).value<SurveyPhotoPtr>());
+        Q_UNUSED(before);
+    }
+
+    void mediaChangeSetDeletesOnlyUnreferencedFilesInsideTheProject()
+    {
+        QString path;
+        const SurveyProjectPtr project = withSurvey("Gallery", path);
+        auto second = std::make_shared<CSurvey>();
+        project->addSurvey(second);
+        const SurveyPtr survey = project->surveys().first();
+        const QString outside = m_dir->path() + "/outside.jpg";
+        QVERIFY(writeAll(outside, "keep"));
+        QVERIFY(writeAll(path + "Photos/own.jpg", "x"));
+        QVERIFY(writeAll(path + "Photos/shared.jpg", "x"));
+        QVERIFY(writeAll(path + "Videos/v.mp4", "x"));
+        auto own = std::make_shared<CSurveyPhoto>("Photos/own.jpg", QString(), NaN, NaN, NaN);
+        auto shared = std::make_shared<CSurveyPhoto>("Photos/shared.jpg", QString(), NaN, NaN, NaN);
+        auto sharedElsewhere = std::make_shared<CSurveyPhoto>("Photos/./shared.jpg", QString(), NaN, NaN, NaN);
+        auto escaping = std::make_shared<CSurveyPhoto>("Photos/../../../outside.jpg", QString(), NaN, NaN, NaN);
+        auto video = std::make_shared<CSurveyVideo>("Videos/v.mp4", QString());
+        survey->setPictures({own, shared, escaping});
+        survey->addVideo(video);
+        second->addPicture(sharedElsewhere);
+
+        auto changeSet = std::make_shared<CSurveyMediaChangeSet>(project);
+        changeSet->removePhoto(survey, own);
+        changeSet->removePhoto(survey, shared);
+        changeSet->removePhoto(survey, escaping);
+        changeSet->removeVideo(survey, video);
+        QCOMPARE(apply(changeSet), ProjectTypes::ProjectErrorNone);
+        QVERIFY(!QFile::exists(path + "Photos/own.jpg"));
+        QVERIFY(!QFile::exists(path + "Videos/v.mp4"));
+        QVERIFY(QFile::exists(path + "Photos/shared.jpg"));
+        QVERIFY(QFile::exists(outside));
+        QVERIFY(survey->pictures().isEmpty());
+    }
+
+    void filesStayWhenTheSaveFails()
+    {
+        QString path;
+        const SurveyProjectPtr project = withSurvey("Failing", path);
+        const SurveyPtr survey = project->surveys().first();
+        QVERIFY(writeAll(path + "Photos/a.jpg", "x"));
+        auto photo = std::make_shared<CSurveyPhoto>("Photos/a.jpg", QString(), NaN, NaN, NaN);
+        survey->addPicture(photo);
+        QVERIFY(QFile::remove(path + "project.xml"));
+        QVERIFY(QDir().mkpath(path + "project.xml/x"));
+        auto changeSet = std::make_shared<CSurveyMediaChangeSet>(project);
+        changeSet->removePhoto(survey, photo);
+        QCOMPARE(apply(changeSet), ProjectTypes::ProjectErrorWriteFileAccess);
+        QVERIFY(QFile::exists(path + "Photos/a.jpg"));
+    }
+
+    void surveyChangeSetUpdatesSurveysAndManholes()
+    {
+        QString path;
+        const SurveyProjectPtr project = withSurvey("Surveys", path);
+        const SurveyPtr old = project->surveys().first();
+        QVERIFY(writeAll(path + "Photos/gone.jpg", "x"));
+        old->addPicture(std::make_shared<CSurveyPhoto>("Photos/gone.jpg", QString(), NaN, NaN, NaN));
+
+        auto changeSet = std::make_shared<CSurveyChangeSet>(project);
+        const SurveyPtr created = changeSet->createSurvey();
+        created->setUpstreamManhole("U1");
+        created->setDownstreamManhole("D1");
+        changeSet->removeSurvey(old);
+        QCOMPARE(apply(changeSet), ProjectTypes::ProjectErrorNone);
+        QCOMPARE(project->surveys(), QVector<SurveyPtr>{created});
+        QVERIFY(!QFile::exists(path + "Photos/gone.jpg"));
+        const ManholeListPtr manholes = CManholeXmlReader().read(path + "manholes.xml");
+        QVERIFY(manholes);
+        QCOMPARE(manholes->size(), 2);
+        QCOMPARE(manholes->at(0).name(), QString("D1"));
+
+        QSignalSpy loaded(m_worker.get(), &CProjectServiceWorker::manholeListLoaded);
+        m_worker->loadManholeList(5, project);
+        QCOMPARE(loaded.at(0).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
+        QCOMPARE(loaded.at(0).at(1).value<ManholeListPtr>()->size(), 2);
+
+        auto stranger = std::make_shared<CSurveyProject>("x", "en", ProjectTypes::DistanceUnitMetric);
+        QCOMPARE(apply(std::make_shared<CSurveyChangeSet>(stranger)), ProjectTypes::ProjectErrorInternal);
+        m_worker->loadManholeList(6, stranger);
+        QCOMPARE(loaded.at(1).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorInternal);
+    }
+
+    void deleteRefusesTheWorkingFolder()
+    {
+        const QString marker = QDir::currentPath() + "/cx-delete-marker";
+        QVERIFY(writeAll(marker, "x"));
+        QSignalSpy deleted(m_worker.get(), &CProjectServiceWorker::projectDeleted);
+        m_worker->deleteProject(1, QString());
+        m_worker->deleteProject(2, m_root);
+        QCOMPARE(deleted.at(0).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorDeleteFileAccess);
+        QCOMPARE(deleted.at(1).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorDeleteFileAccess);
+        QVERIFY(QFile::exists(marker));
+        QFile::remove(marker);
+
+        QString path;
+        QVERIFY(create("Doomed", &path));
+        m_worker->deleteProject(3, path);
+        QCOMPARE(deleted.at(2).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
+        QVERIFY(!QFileInfo::exists(path));
+        QVERIFY(!listed("Doomed"));
+    }
+
+    void renameRules()
+    {
+        QString path;
+        const SurveyProjectPtr project = create("Old Name", &path);
+        QVERIFY(create("Taken"));
+        QCOMPARE(renameError(path, "Old Name"), ProjectTypes::ProjectErrorRenameProjectOpen);
+        QSignalSpy closed(m_worker.get(), &CProjectServiceWorker::projectClosed);
+        m_worker->closeProject(1, project);
+
+        QCOMPARE(renameError(path, "taken"), ProjectTypes::ProjectErrorRenameTakenProjectName);
+        QCOMPARE(renameError(path, " "), ProjectTypes::ProjectErrorRenameInvalidProjectName);
+        QCOMPARE(renameError(path, ".."), ProjectTypes::ProjectErrorRenameInvalidProjectName);
+        QDir().mkpath(m_root + "Busy");
+        QCOMPARE(renameError(path, "Busy"), ProjectTypes::ProjectErrorRenameFolderExists);
+        QCOMPARE(renameError(m_root + "nothing/", "Any"), ProjectTypes::ProjectErrorInternal);
+
+        QString newPath;
+        QCOMPARE(renameError(path, "old name", &newPath), ProjectTypes::ProjectErrorNone);
+        QCOMPARE(newPath, m_root + "old name/");
+        const SurveyProjectPtr renamed = CProjectXmlReader().read(newPath + "project.xml", false);
+        QCOMPARE(renamed->name(), QString("old name"));
+        QVERIFY(renamed->id() != project->id());
+        QVERIFY(listed("old name"));
+        QVERIFY(!listed("Old Name"));
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    void closingAfterChangesRefreshesTheSize()
+    {
+        QString path;
+        const SurveyProjectPtr project = withSurvey("Sized", path);
+        QVERIFY(writeAll(path + "Photos/big.jpg", QByteArray(100000, 'x')));
+        m_worker->updateProjectSizeOnClose(project);
+        QSignalSpy changed(m_worker.get(), &CProjectServiceWorker::projectListChanged);
+        m_worker->closeProject(1, project);
+        QCOMPARE(changed.size(), 1);
+        const QVector<CLocalProjectInfo> list = m_worker->projectList();
+        QVERIFY(list.first().size() >= 100000);
+    }
+
+    void watcherPicksUpFoldersCopiedIn()
+    {
+        auto project = std::make_shared<CSurveyProject>("Copied", "en", ProjectTypes::DistanceUnitMetric);
+        const QString staging = m_dir->path() + "/staging/";
+        QDir().mkpath(staging);
+        QVERIFY(CProjectXmlWriter().write(project, staging + "project.xml"));
+        // A file manager allows names that the program itself would have replaced.
+        QVERIFY(QDir().rename(staging, m_root + "Copied: 1"));
+        QTRY_VERIFY(listed("Copied"));
+        QCOMPARE(m_worker->projectList().first().path(), m_root + "Copied: 1/");
+
+        QVERIFY(QDir(m_root + "Copied: 1").removeRecursively());
+        QTRY_VERIFY(!listed("Copied"));
+    }
+
+    // A file manager makes the folder first and copies project.xml into it afterwards.
+    void watcherPicksUpProjectFilesThatArriveLater()
+    {
+        QVERIFY(QDir().mkpath(m_root + "Late"));
+        m_worker->init(m_root);
+        QVERIFY(!listed("Late"));
+
+        // The copy starts with an incomplete file, which is not listed yet.
+        QVERIFY(writeAll(m_root + "Late/project.xml", "<?xml version=\"1.0\"?><project version=\"1\">"));
+        auto project = std::make_shared<CSurveyProject>("Late", "en", ProjectTypes::DistanceUnitMetric);
+        QVERIFY(CProjectXmlWriter().write(project, m_root + "Late/project.xml"));
+        QTRY_VERIFY(listed("Late"));
+        QCOMPARE(listCount("Late"), 1);
+    }
+
+    void createdProjectsAreListedOnceDespiteTheWatcher()
+    {
+        QVERIFY(create("Once"));
+        // The watcher reports the folders in order: once the later one is listed, the
+        // report of the created project's folder has been handled as well.
+        auto marker = std::make_shared<CSurveyProject>("Zed", "en", ProjectTypes::DistanceUnitMetric);
+        const QString staging = m_dir->path() + "/staging/";
+        QDir().mkpath(staging);
+        QVERIFY(CProjectXmlWriter().write(marker, staging + "project.xml"));
+        QVERIFY(QDir().rename(staging, m_root + "Zed"));
+        QTRY_VERIFY(listed("Zed"));
+        QCOMPARE(listCount("Once"), 1);
+        QCOMPARE(m_worker->projectList().first().name(), QString("Once"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CProjectServiceWorker)
+#include "tst_CProjectServiceWorker.moc"
