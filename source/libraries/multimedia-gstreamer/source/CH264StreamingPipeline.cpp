@@ -1,0 +1,280 @@
+#include "CH264StreamingPipeline.h"
+
+#include "CGstBufferDistributionSink.h"
+#include "CGstVideoSurfaceSink.h"
+#include "GstErrorMapping.h"
+
+#include <CLogger.h>
+
+#include <gst/app/gstappsink.h>
+
+using Tovrin::Logging::CLogger;
+
+namespace Ulx {
+namespace GStreamer {
+
+namespace {
+
+const char RecordingCaps[] = "video/x-h264, stream-format=(string)byte-stream, alignment=(string)au";
+// RTSP lower transport restricted to TCP (GST_RTSP_LOWER_TRANS_TCP).
+const guint RtspLowerTransportTcp = 4;
+
+} // namespace
+
+CH264StreamingPipeline::CH264StreamingPipeline(QObject* parent)
+    : CAbstractPipeline(parent)
+{
+}
+
+CH264StreamingPipeline::~CH264StreamingPipeline()
+{
+    release();
+}
+
+bool CH264StreamingPipeline::start()
+{
+    return changeState(GST_STATE_PLAYING);
+}
+
+bool CH264StreamingPipeline::stop()
+{
+    return changeState(GST_STATE_NULL);
+}
+
+bool CH264StreamingPipeline::pause()
+{
+    return changeState(m_stopStreamOnPause ? GST_STATE_NULL : GST_STATE_PAUSED);
+}
+
+bool CH264StreamingPipeline::resume()
+{
+    return changeState(GST_STATE_PLAYING);
+}
+
+void CH264StreamingPipeline::notifyErrorOccurred(uint errorDomain, int errorCode, QString errorMessage)
+{
+    emit pipelineErrorOccurred(errorDomain, errorCode, errorMessage);
+    changeState(GST_STATE_NULL);
+}
+
+void CH264StreamingPipeline::notifyEndOfStream()
+{
+    emit streamEnded();
+    changeState(GST_STATE_NULL);
+}
+
+bool CH264StreamingPipeline::prepareStateChange(GstState target)
+{
+    if (target != GST_STATE_NULL && state() == GST_STATE_NULL) {
+        if (m_location.isEmpty())
+            return false;
+        build();
+        if (m_built)
+            g_object_set(G_OBJECT(m_rtspSource), "location", m_location.toUtf8().constData(), nullptr);
+    }
+    return m_built;
+}
+
+void CH264StreamingPipeline::build()
+{
+    if (m_built || !m_videoOutputSink || !m_recordingSink)
+        return;
+
+    m_pipeline = gst_pipeline_new("pipeline");
+    if (m_pipeline)
+        gst_object_ref_sink(m_pipeline);
+    m_rtspSource = gst_element_factory_make("rtspsrc", "rtspsrc0");
+    m_depayloader = gst_element_factory_make("rtph264depay", "rtph264depay0");
+    m_tee = gst_element_factory_make("tee", "tee0");
+    m_decodeQueue = gst_element_factory_make("queue", "queue0");
+    m_decoder = gst_element_factory_make("decodebin", "decodebin0");
+    m_videoConvert = gst_element_factory_make("videoconvert", "videoconvert0");
+    m_videoOutputAppSink = gst_element_factory_make("appsink", "videooutputsink");
+    m_recordingQueue = gst_element_factory_make("queue", "queue1");
+    m_recordingParser = gst_element_factory_make("h264parse", "recordingparser");
+    m_recordingAppSink = gst_element_factory_make("appsink", "recordingsink");
+
+    GstElement** elements[] = { &m_rtspSource,   &m_depayloader,        &m_tee,
+                                &m_decodeQueue,  &m_decoder,            &m_videoConvert,
+                                &m_videoOutputAppSink, &m_recordingQueue, &m_recordingParser,
+                                &m_recordingAppSink };
+    bool allCreated = m_pipeline != nullptr;
+    for (GstElement** element : elements)
+        allCreated = allCreated && *element != nullptr;
+    if (!allCreated) {
+        // Nothing is in the bin yet, so each element is released on its own.
+        for (GstElement** element : elements) {
+            if (*element)
+                gst_object_ref_sink(*element);
+            releaseElement(*element);
+        }
+        releaseElement(m_pipeline);
+        forgetSinkElements();
+        CLogger::logMessage(CLogger::LogLevelError, "H264StreamingPipeline", "Element creation failed");
+        emit pipelineErrorOccurred(OwnErrorDomain, -2, QStringLiteral("Internal error."));
+        return;
+    }
+
+    g_object_set(G_OBJECT(m_rtspSource), "latency", m_latency, nullptr);
+    if (m_rtspOverTcp)
+        g_object_set(G_OBJECT(m_rtspSource), "protocols", RtspLowerTransportTcp, nullptr);
+    g_object_set(G_OBJECT(m_recordingParser), "disable-passthrough", TRUE, nullptr);
+    // The RTSP source stops the camera's stream when paused, so a sink waiting for a preroll
+    // buffer would hold the pipeline between PLAYING and PAUSED for good, and resume() would
+    // find it still "playing" and do nothing. The live sinks therefore do not preroll.
+    g_object_set(G_OBJECT(m_videoOutputAppSink), "async", FALSE, nullptr);
+    g_object_set(G_OBJECT(m_recordingAppSink), "async", FALSE, nullptr);
+
+    g_signal_connect(m_rtspSource, "pad-added", G_CALLBACK(&CH264StreamingPipeline::onSourcePadAdded), this);
+    g_signal_connect(m_decoder, "pad-added", G_CALLBACK(&CH264StreamingPipeline::onDecoderPadAdded), m_videoConvert);
+    if (m_preferSoftwareDecoding)
+        g_signal_connect(m_decoder, "autoplug-sort", G_CALLBACK(&CH264StreamingPipeline::onAutoplugSort), nullptr);
+
+    gst_bin_add_many(GST_BIN(m_pipeline), m_rtspSource, m_depayloader, m_tee, m_decodeQueue, m_decoder,
+                     m_videoConvert, m_videoOutputAppSink, m_recordingQueue, m_recordingParser, m_recordingAppSink,
+                     nullptr);
+
+    GstCaps* streamCaps = gst_caps_from_string(m_streamCaps.constData());
+    GstCaps* recordingCaps = gst_caps_from_string(RecordingCaps);
+    bool linked = streamCaps && recordingCaps
+                  && gst_element_link_filtered(m_depayloader, m_tee, streamCaps)
+                  && gst_element_link(m_decodeQueue, m_decoder)
+                  && gst_element_link(m_videoConvert, m_videoOutputAppSink)
+                  && gst_element_link(m_recordingQueue, m_recordingParser)
+                  && gst_element_link_filtered(m_recordingParser, m_recordingAppSink, recordingCaps);
+    if (linked) {
+        GstPadTemplate* teeTemplate =
+            gst_element_class_get_pad_template(GST_ELEMENT_GET_CLASS(m_tee), "src_%u");
+        GstPad* teeDecodePad = gst_element_request_pad(m_tee, teeTemplate, nullptr, nullptr);
+        GstPad* teeRecordingPad = gst_element_request_pad(m_tee, teeTemplate, nullptr, nullptr);
+        GstPad* decodeSink = gst_element_get_static_pad(m_decodeQueue, "sink");
+        GstPad* recordingSink = gst_element_get_static_pad(m_recordingQueue, "sink");
+        linked = teeDecodePad && teeRecordingPad && decodeSink && recordingSink
+                 && gst_pad_link(teeDecodePad, decodeSink) == GST_PAD_LINK_OK
+                 && gst_pad_link(teeRecordingPad, recordingSink) == GST_PAD_LINK_OK;
+        // The tee keeps its request pads; only our references go.
+        for (GstPad* pad : { teeDecodePad, teeRecordingPad, decodeSink, recordingSink }) {
+            if (pad)
+                gst_object_unref(pad);
+        }
+    }
+    if (streamCaps)
+        gst_caps_unref(streamCaps);
+    if (recordingCaps)
+        gst_caps_unref(recordingCaps);
+
+    if (!linked) {
+        release();
+        CLogger::logMessage(CLogger::LogLevelError, "H264StreamingPipeline", "Linking failed",
+                            { QString::fromUtf8(m_streamCaps) });
+        emit pipelineErrorOccurred(OwnErrorDomain, -1, QStringLiteral("Internal error."));
+        return;
+    }
+
+    installBusHandler(m_pipeline);
+    m_videoOutputSink->setAppSinkElement(GST_APP_SINK(m_videoOutputAppSink));
+    m_recordingSink->setAppSinkElement(GST_APP_SINK(m_recordingAppSink));
+    m_built = true;
+}
+
+void CH264StreamingPipeline::forgetSinkElements()
+{
+    if (m_videoOutputSink && m_videoOutputSink->appSinkElement() == GST_APP_SINK_CAST(m_videoOutputAppSink))
+        m_videoOutputSink->setAppSinkElement(nullptr);
+    if (m_recordingSink && m_recordingSink->appSinkElement() == GST_APP_SINK_CAST(m_recordingAppSink))
+        m_recordingSink->setAppSinkElement(nullptr);
+}
+
+void CH264StreamingPipeline::release()
+{
+    if (m_pipeline) {
+        // Stop every streaming thread first, so no callback can run during the tear-down.
+        gst_element_set_state(m_pipeline, GST_STATE_NULL);
+        removeBusHandler(m_pipeline);
+        if (m_rtspSource)
+            g_signal_handlers_disconnect_by_data(m_rtspSource, this);
+        if (m_decoder) {
+            g_signal_handlers_disconnect_by_func(m_decoder,
+                                                 reinterpret_cast<gpointer>(&CH264StreamingPipeline::onDecoderPadAdded),
+                                                 m_videoConvert);
+            g_signal_handlers_disconnect_by_func(m_decoder,
+                                                 reinterpret_cast<gpointer>(&CH264StreamingPipeline::onAutoplugSort),
+                                                 nullptr);
+        }
+    }
+    forgetSinkElements();
+    // The bin owns the elements; dropping the pipeline releases them all.
+    releaseElement(m_pipeline);
+    m_rtspSource = m_depayloader = m_tee = m_decodeQueue = m_decoder = m_videoConvert = nullptr;
+    m_videoOutputAppSink = m_recordingQueue = m_recordingParser = m_recordingAppSink = nullptr;
+    m_built = false;
+}
+
+// Streaming thread: links the video pad of the RTSP source to the depayloader, once.
+void CH264StreamingPipeline::onSourcePadAdded(GstElement* source, GstPad* pad, gpointer userData)
+{
+    Q_UNUSED(source)
+    auto* self = static_cast<CH264StreamingPipeline*>(userData);
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (!caps)
+        caps = gst_pad_query_caps(pad, nullptr);
+    if (!caps)
+        return;
+    const GstStructure* structure = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+    const gchar* media = structure ? gst_structure_get_string(structure, "media") : nullptr;
+    if (media && g_strcmp0(media, "video") == 0) {
+        GstPad* sinkPad = gst_element_get_static_pad(self->m_depayloader, "sink");
+        if (sinkPad) {
+            if (!gst_pad_is_linked(sinkPad))
+                gst_pad_link(pad, sinkPad);
+            gst_object_unref(sinkPad);
+        }
+    }
+    gst_caps_unref(caps);
+}
+
+// Streaming thread: links the decoded pad to the converter, once.
+void CH264StreamingPipeline::onDecoderPadAdded(GstElement* decoder, GstPad* pad, gpointer userData)
+{
+    Q_UNUSED(decoder)
+    auto* converter = static_cast<GstElement*>(userData);
+    GstPad* sinkPad = gst_element_get_static_pad(converter, "sink");
+    if (!sinkPad)
+        return;
+    if (!gst_pad_is_linked(sinkPad))
+        gst_pad_link(pad, sinkPad);
+    gst_object_unref(sinkPad);
+}
+
+G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+// Streaming thread: moves the software decoder to the front of decodebin's candidates.
+GValueArray* CH264StreamingPipeline::onAutoplugSort(GstElement* bin, GstPad* pad, GstCaps* caps,
+                                                    GValueArray* factories, gpointer userData)
+{
+    Q_UNUSED(bin)
+    Q_UNUSED(pad)
+    Q_UNUSED(caps)
+    Q_UNUSED(userData)
+    GstElementFactory* softwareDecoder = gst_element_factory_find("avdec_h264");
+    if (!softwareDecoder)
+        return nullptr;
+    GValueArray* result = nullptr;
+    for (guint i = 1; i < factories->n_values; ++i) {
+        if (g_value_get_object(g_value_array_get_nth(factories, i)) == softwareDecoder) {
+            result = g_value_array_copy(factories);
+            GValue entry = G_VALUE_INIT;
+            g_value_init(&entry, G_VALUE_TYPE(g_value_array_get_nth(factories, i)));
+            g_value_copy(g_value_array_get_nth(factories, i), &entry);
+            g_value_array_prepend(result, &entry);
+            g_value_unset(&entry);
+            g_value_array_remove(result, i + 1);
+            break;
+        }
+    }
+    gst_object_unref(softwareDecoder);
+    return result;
+}
+G_GNUC_END_IGNORE_DEPRECATIONS
+
+} // namespace GStreamer
+} // namespace Ulx

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "CImageMetaData.h"
+#include "MultimediaTypes.h"
+
+#include <QBasicTimer>
+#include <QByteArray>
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+namespace Ulx {
+namespace GStreamer {
+class CGstVideoSurfaceSink;
+class CGstBufferDistributionSink;
+class CH264StreamingPipeline;
+class IGstBufferProcessor;
+} // namespace GStreamer
+
+namespace Multimedia {
+
+class CImageMetaDataWriter;
+
+// The live video of the connected camera system: keeps the stream parameters, builds a fresh
+// streaming pipeline at every start from Stopped, retries a failing start a bounded number of
+// times, hands the encoded stream to a recorder and writes stills of the shown video.
+// One instance per process, on the GUI thread; it owns its two sinks, the metadata writer and
+// the current pipeline object (kept after a stop until the next start).
+class CRTSPVideoStreamerLogic : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int DefaultRetryInterval = 3000;
+    static constexpr int MaxRetries = 8;
+
+    explicit CRTSPVideoStreamerLogic(QObject* parent = nullptr);
+    ~CRTSPVideoStreamerLogic() override;
+
+    void setStreamUrl(const QString& url) { m_streamUrl = url; }
+    QString streamUrl() const { return m_streamUrl; }
+    void setLatency(uint milliseconds) { m_latency = milliseconds; }
+    void setStreamCaps(const QByteArray& caps) { m_streamCaps = caps; }
+    void setPreferSoftwareDecoding(bool prefer) { m_preferSoftwareDecoding = prefer; }
+    void setRtspOverTcp(bool tcpOnly) { m_rtspOverTcp = tcpOnly; }
+    void setStopStreamOnPause(bool stop) { m_stopStreamOnPause = stop; }
+    // Time between two attempts while starting; fixed at 3000 ms in the program.
+    void setRetryInterval(int milliseconds) { m_retryInterval = milliseconds; }
+    int retryCount() const { return m_retryCount; }
+
+    Ulx::MultimediaTypes::StreamingState state() const { return m_state; }
+    void start();
+    void stop();
+    void pause();
+    void resume();
+
+    Ulx::GStreamer::CGstVideoSurfaceSink* videoSurfaceSink() const { return m_videoSurfaceSink; }
+    bool videoOutputEnabled() const;
+    void setVideoOutputEnabled(bool enabled);
+
+    void captureImage(const QString& fileName, const CImageMetaData& metaData);
+    void cancelImageCapture() {}
+    Ulx::MultimediaTypes::ImageOutputFormat imageOutputFormat() const { return m_imageOutputFormat; }
+    void setImageOutputFormat(Ulx::MultimediaTypes::ImageOutputFormat format) { m_imageOutputFormat = format; }
+
+    void setBufferProcessor(Ulx::GStreamer::IGstBufferProcessor* processor);
+    QByteArray streamCapsString() const;
+
+    // The current pipeline object, for diagnostics; null before the first start.
+    Ulx::GStreamer::CH264StreamingPipeline* pipeline() const { return m_pipeline; }
+
+signals:
+    void videoSurfaceSinkChanged();
+    void stateChanged();
+    void imageCaptured(QString fileName);
+    void errorOccurred(Ulx::MultimediaTypes::StreamingError errorCode);
+    void videoOutputEnabledChanged();
+
+private slots:
+    void onSampleReceived();
+    void onPipelineStreamEnded();
+    void onStreamingPipelineStateChanged(int pipelineState);
+    void onStreamingPipelineErrorOccurred(uint errorDomain, int errorCode, QString errorMessage);
+    void onImageCaptured(QImage image);
+    void onImageCaptureFailed();
+    void onImageMetaDataOperationDone();
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void setState(Ulx::MultimediaTypes::StreamingState state);
+    void createPipeline();
+    bool pipelineIsAtNull() const;
+    void failImageCapture(Ulx::MultimediaTypes::StreamingError error);
+
+    QString m_streamUrl;
+    QString m_pendingImageFileName;
+    QByteArray m_streamCaps;
+    QBasicTimer m_retryTimer;
+    CImageMetaData m_pendingMetaData;
+    Ulx::GStreamer::CGstVideoSurfaceSink* m_videoSurfaceSink = nullptr;
+    Ulx::GStreamer::CGstBufferDistributionSink* m_bufferDistributionSink = nullptr;
+    Ulx::GStreamer::CH264StreamingPipeline* m_pipeline = nullptr;
+    CImageMetaDataWriter* m_metaDataWriter = nullptr;
+    int m_retryCount = 0;
+    int m_retryInterval = DefaultRetryInterval;
+    uint m_latency = 100;
+    Ulx::MultimediaTypes::ImageOutputFormat m_imageOutputFormat = Ulx::MultimediaTypes::ImageOutputFormatPNG;
+    Ulx::MultimediaTypes::StreamingState m_state = Ulx::MultimediaTypes::StreamingStopped;
+    bool m_preferSoftwareDecoding = false;
+    bool m_rtspOverTcp = false;
+    bool m_stopStreamOnPause = false;
+    bool m_endOfStreamSeen = false;
+};
+
+} // namespace Multimedia
+} // namespace Ulx

@@ -1,0 +1,311 @@
+#include "CGstBufferDistributionSink.h"
+#include "CGstMultimediaLibrary.h"
+#include "CGstVideoSurfaceSink.h"
+#include "CH264StreamingPipeline.h"
+#include "RtspPeer.h"
+#include "TestVideoSurface.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <gst/gst.h>
+
+using Ulx::GStreamer::CGstBufferDistributionSink;
+using Ulx::GStreamer::CGstMultimediaLibrary;
+using Ulx::GStreamer::CGstVideoSurfaceSink;
+using Ulx::GStreamer::CH264StreamingPipeline;
+
+namespace {
+
+const QByteArray ByteStreamCaps = "video/x-h264, stream-format=(string)byte-stream, alignment=(string)nal";
+const QByteArray AvcCaps = "video/x-h264, stream-format=(string)avc, alignment=(string)au";
+const int Wait = 20000;
+
+GstElement* child(CH264StreamingPipeline& pipeline, const char* name)
+{
+    GstElement* element = gst_bin_get_by_name(GST_BIN(pipeline.pipelineElement()), name);
+    if (element)
+        gst_object_unref(element); // the bin keeps it
+    return element;
+}
+
+QByteArray factoryName(GstElement* element)
+{
+    GstElementFactory* factory = element ? gst_element_get_factory(element) : nullptr;
+    return factory ? QByteArray(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory))) : QByteArray();
+}
+
+// The factory names of the elements that decodebin plugged in.
+QList<QByteArray> decoderChildren(GstElement* decodebin)
+{
+    QList<QByteArray> names;
+    GstIterator* iterator = gst_bin_iterate_recurse(GST_BIN(decodebin));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(iterator, &item) == GST_ITERATOR_OK) {
+        names << factoryName(GST_ELEMENT(g_value_get_object(&item)));
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(iterator);
+    return names;
+}
+
+struct Rig
+{
+    CGstVideoSurfaceSink videoSink;
+    CGstBufferDistributionSink recordingSink;
+    TestVideoSurface surface;
+    CH264StreamingPipeline pipeline;
+
+    Rig(const QString& location, const QByteArray& caps = ByteStreamCaps)
+    {
+        videoSink.setVideoSurface(&surface);
+        pipeline.setVideoOutputSink(&videoSink);
+        pipeline.setRecordingSink(&recordingSink);
+        pipeline.setLocation(location);
+        pipeline.setStreamCaps(caps);
+        pipeline.setLatency(50);
+    }
+    ~Rig() { videoSink.setVideoSurface(nullptr); }
+};
+
+} // namespace
+
+class tst_CH264StreamingPipeline : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        int argc = 0;
+        QVERIFY(CGstMultimediaLibrary::initialize(&argc, nullptr));
+    }
+
+    void softwareDecoderRank()
+    {
+        GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), "avdec_h264");
+        if (!feature)
+            QSKIP("avdec_h264 is not installed; nothing to rank");
+        CGstMultimediaLibrary::setAlwaysUseSoftwareDecoding(true);
+        QCOMPARE(gst_plugin_feature_get_rank(feature), guint(512));
+        CGstMultimediaLibrary::setAlwaysUseSoftwareDecoding(false);
+        QCOMPARE(gst_plugin_feature_get_rank(feature), guint(GST_RANK_SECONDARY));
+        gst_plugin_feature_set_rank(feature, GST_RANK_PRIMARY);
+        gst_object_unref(feature);
+        CGstMultimediaLibrary::finalize();
+    }
+
+    void emptyLocationNeverBuilds()
+    {
+        Rig rig { QString() };
+        QSignalSpy errors(&rig.pipeline, &CH264StreamingPipeline::pipelineErrorOccurred);
+        QSignalSpy states(&rig.pipeline, &CH264StreamingPipeline::stateChanged);
+        QVERIFY(!rig.pipeline.start());
+        QVERIFY(!rig.pipeline.pause());
+        QVERIFY(!rig.pipeline.stop());
+        QCoreApplication::processEvents();
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(states.count(), 0);
+        QVERIFY(!rig.pipeline.isBuilt());
+        QVERIFY(rig.pipeline.pipelineElement() == nullptr);
+    }
+
+    void repeatedStateReportsAreSignalledOnce()
+    {
+        CH264StreamingPipeline pipeline;
+        QSignalSpy states(&pipeline, &CH264StreamingPipeline::stateChanged);
+        QMetaObject::invokeMethod(&pipeline, "asyncNotifyStateChanged", Q_ARG(int, GST_STATE_PAUSED));
+        QMetaObject::invokeMethod(&pipeline, "asyncNotifyStateChanged", Q_ARG(int, GST_STATE_PAUSED));
+        QCOMPARE(states.count(), 1);
+        QCOMPARE(pipeline.state(), int(GST_STATE_PAUSED));
+        QMetaObject::invokeMethod(&pipeline, "asyncNotifyStateChanged", Q_ARG(int, GST_STATE_NULL));
+        QCOMPARE(states.count(), 2);
+    }
+
+    void missingSinkObjectsNeverBuild()
+    {
+        CH264StreamingPipeline pipeline;
+        pipeline.setLocation(QStringLiteral("rtsp://127.0.0.1:1/stream"));
+        pipeline.setStreamCaps(ByteStreamCaps);
+        QVERIFY(!pipeline.start());
+        QVERIFY(!pipeline.isBuilt());
+    }
+
+    void unparsableCapsFailToLink()
+    {
+        Rig rig(QStringLiteral("rtsp://127.0.0.1:1/stream"), "this is not a caps string (");
+        QSignalSpy errors(&rig.pipeline, &CH264StreamingPipeline::pipelineErrorOccurred);
+        QVERIFY(!rig.pipeline.start());
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.at(0).at(0).toUInt(), uint(-1));
+        QCOMPARE(errors.at(0).at(1).toInt(), -1);
+        QCOMPARE(errors.at(0).at(2).toString(), QStringLiteral("Internal error."));
+        QVERIFY(!rig.pipeline.isBuilt());
+        QVERIFY(rig.videoSink.appSinkElement() == nullptr);
+        QVERIFY(rig.recordingSink.appSinkElement() == nullptr);
+    }
+
+    void buildsTheNamedGraphOnceAndPlays()
+    {
+        RtspPeer peer({ "--width", "160", "--height", "120" });
+        QVERIFY(peer.start());
+        Rig rig(peer.url("/cam0_0"));
+        QSignalSpy states(&rig.pipeline, &CH264StreamingPipeline::stateChanged);
+        QVERIFY(rig.pipeline.start());
+        QVERIFY(rig.pipeline.isBuilt());
+        GstElement* top = rig.pipeline.pipelineElement();
+        QCOMPARE(QByteArray(GST_OBJECT_NAME(top)), QByteArray("pipeline"));
+        const QList<QPair<const char*, const char*>> graph {
+            { "rtspsrc0", "rtspsrc" },           { "rtph264depay0", "rtph264depay" }, { "tee0", "tee" },
+            { "queue0", "queue" },               { "decodebin0", "decodebin" },       { "videoconvert0", "videoconvert" },
+            { "videooutputsink", "appsink" },    { "queue1", "queue" },               { "recordingparser", "h264parse" },
+            { "recordingsink", "appsink" } };
+        for (const auto& entry : graph)
+            QCOMPARE(factoryName(child(rig.pipeline, entry.first)), QByteArray(entry.second));
+        guint latency = 0;
+        gchar* location = nullptr;
+        g_object_get(G_OBJECT(child(rig.pipeline, "rtspsrc0")), "latency", &latency, "location", &location, nullptr);
+        QCOMPARE(latency, 50u);
+        QCOMPARE(QString::fromUtf8(location), peer.url("/cam0_0"));
+        g_free(location);
+        gboolean disablePassthrough = FALSE;
+        g_object_get(G_OBJECT(child(rig.pipeline, "recordingparser")), "disable-passthrough", &disablePassthrough,
+                     nullptr);
+        QVERIFY(disablePassthrough);
+        QCOMPARE(rig.videoSink.appSinkElement(), GST_APP_SINK(child(rig.pipeline, "videooutputsink")));
+        QCOMPARE(rig.recordingSink.appSinkElement(), GST_APP_SINK(child(rig.pipeline, "recordingsink")));
+
+        QTRY_VERIFY_WITH_TIMEOUT(rig.surface.frameCount >= 3, Wait);
+        QCOMPARE(rig.videoSink.frameSize(), QSize(160, 120));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.pipeline.state(), int(GST_STATE_PLAYING), Wait);
+        // Only the pipeline's own states are reported, each once.
+        QList<int> reported;
+        for (const QList<QVariant>& args : qAsConst(states))
+            reported << args.at(0).toInt();
+        QCOMPARE(reported, (QList<int> { GST_STATE_READY, GST_STATE_PAUSED, GST_STATE_PLAYING }));
+
+        QVERIFY(rig.pipeline.start());
+        QCOMPARE(rig.pipeline.pipelineElement(), top);
+
+        QSignalSpy stopped(&rig.pipeline, &CH264StreamingPipeline::stateChanged);
+        QVERIFY(rig.pipeline.stop());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.pipeline.state(), int(GST_STATE_NULL), Wait);
+        QCOMPARE(stopped.last().at(0).toInt(), int(GST_STATE_NULL));
+    }
+
+    void avcStreamOverTcpWithTheSoftwareDecoder()
+    {
+        RtspPeer peer;
+        QVERIFY(peer.start());
+        Rig rig(peer.url("/liveRTSP/av2"), AvcCaps);
+        rig.pipeline.setRtspOverTcp(true);
+        rig.pipeline.setPreferSoftwareDecoding(true);
+        QVERIFY(rig.pipeline.start());
+        guint protocols = 0;
+        g_object_get(G_OBJECT(child(rig.pipeline, "rtspsrc0")), "protocols", &protocols, nullptr);
+        QCOMPARE(protocols, 4u);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.surface.frameCount >= 3, Wait);
+        GstPad* teeSink = gst_element_get_static_pad(child(rig.pipeline, "tee0"), "sink");
+        GstCaps* caps = gst_pad_get_current_caps(teeSink);
+        QVERIFY(caps);
+        gchar* text = gst_caps_to_string(caps);
+        QVERIFY2(QByteArray(text).contains("stream-format=(string)avc"), text);
+        g_free(text);
+        gst_caps_unref(caps);
+        gst_object_unref(teeSink);
+        const QList<QByteArray> decoders = decoderChildren(child(rig.pipeline, "decodebin0"));
+        if (gst_registry_lookup_feature(gst_registry_get(), "avdec_h264"))
+            QVERIFY2(decoders.contains("avdec_h264"), decoders.join(' ').constData());
+        QVERIFY(rig.recordingSink.capsString().contains("stream-format=(string)byte-stream"));
+        QVERIFY(rig.recordingSink.capsString().contains("alignment=(string)au"));
+    }
+
+    void onlyTheVideoPadOfTheSourceIsLinked()
+    {
+        RtspPeer peer({ "--audio" });
+        QVERIFY(peer.start());
+        Rig rig(peer.url("/stream"));
+        QSignalSpy errors(&rig.pipeline, &CH264StreamingPipeline::pipelineErrorOccurred);
+        QVERIFY(rig.pipeline.start());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.surface.frameCount >= 3, Wait);
+        GstElement* source = child(rig.pipeline, "rtspsrc0");
+        auto countPads = [source](bool linkedOnly) {
+            int count = 0;
+            GstIterator* iterator = gst_element_iterate_src_pads(source);
+            GValue item = G_VALUE_INIT;
+            while (gst_iterator_next(iterator, &item) == GST_ITERATOR_OK) {
+                if (!linkedOnly || gst_pad_is_linked(GST_PAD(g_value_get_object(&item))))
+                    ++count;
+                g_value_reset(&item);
+            }
+            g_value_unset(&item);
+            gst_iterator_free(iterator);
+            return count;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(countPads(false), 2, Wait);
+        QCOMPARE(countPads(true), 1);
+        QCOMPARE(errors.count(), 0);
+    }
+
+    void pauseStopsTheSessionWhenAsked()
+    {
+        RtspPeer peer;
+        QVERIFY(peer.start());
+        Rig rig(peer.url("/stream"));
+        rig.pipeline.setStopStreamOnPause(true);
+        QVERIFY(rig.pipeline.start());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.pipeline.state(), int(GST_STATE_PLAYING), Wait);
+        QVERIFY(rig.pipeline.pause());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.pipeline.state(), int(GST_STATE_NULL), Wait);
+        const int frames = rig.surface.frameCount;
+        QVERIFY(rig.pipeline.resume());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.pipeline.state(), int(GST_STATE_PLAYING), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.surface.frameCount > frames, Wait);
+    }
+
+    void destroyingAPlayingPipelineReleasesEverything()
+    {
+        RtspPeer peer;
+        QVERIFY(peer.start());
+        CGstVideoSurfaceSink videoSink;
+        CGstBufferDistributionSink recordingSink;
+        TestVideoSurface surface;
+        videoSink.setVideoSurface(&surface);
+        auto* pipeline = new CH264StreamingPipeline;
+        pipeline->setVideoOutputSink(&videoSink);
+        pipeline->setRecordingSink(&recordingSink);
+        pipeline->setLocation(peer.url("/stream"));
+        pipeline->setStreamCaps(ByteStreamCaps);
+        QVERIFY(pipeline->start());
+        QTRY_VERIFY_WITH_TIMEOUT(surface.frameCount >= 3, Wait);
+        GstElement* top = pipeline->pipelineElement();
+        gst_object_ref(top);
+        delete pipeline;
+        GstState current = GST_STATE_VOID_PENDING;
+        gst_element_get_state(top, &current, nullptr, 0);
+        QCOMPARE(current, GST_STATE_NULL);
+        QCOMPARE(GST_OBJECT_REFCOUNT_VALUE(top), 1);
+        gst_object_unref(top);
+        QVERIFY(videoSink.appSinkElement() == nullptr);
+        QVERIFY(recordingSink.appSinkElement() == nullptr);
+        QCoreApplication::processEvents();
+        videoSink.setVideoSurface(nullptr);
+    }
+
+    void endOfStreamTakesThePipelineToNull()
+    {
+        RtspPeer peer;
+        QVERIFY(peer.start());
+        Rig rig(peer.url("/stream"));
+        QSignalSpy ended(&rig.pipeline, &CH264StreamingPipeline::streamEnded);
+        QVERIFY(rig.pipeline.start());
+        QTRY_COMPARE_WITH_TIMEOUT(rig.pipeline.state(), int(GST_STATE_PLAYING), Wait);
+        gst_element_send_event(rig.pipeline.pipelineElement(), gst_event_new_eos());
+        QVERIFY(ended.wait(Wait));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.pipeline.state(), int(GST_STATE_NULL), Wait);
+    }
+};
+
+QTEST_MAIN(tst_CH264StreamingPipeline)
+#include "tst_CH264StreamingPipeline.moc"

@@ -1,0 +1,150 @@
+/*
+ * Stands in for a camera system's RTSP server: serves live test video encoded with x264enc
+ * (no B-frames, a key frame every second, parameter sets with every key frame) on 127.0.0.1.
+ *
+ * Mounts, as the system types address them:
+ *   /stream         port-9001 style encoder boards
+ *   /cam0_0         camera path of the binary-link systems
+ *   /               the address without a path, for user "ZP", password "9274" only; served by a
+ *                   second listener whose port is printed as "AUTH <port>" (a client sends its
+ *                   credentials only when challenged, so this listener has no anonymous access)
+ *   /0              the open form "rtsp://:@host/0"
+ *   /liveRTSP/av2   the HTTP-CGI camera's path, TCP transport only
+ *
+ * Options: --port N (0: any free port), --width W, --height H, --fps F,
+ *          --pattern NAME (videotestsrc pattern), --audio (add an audio stream to every mount).
+ * Prints "AUTH <port>" and then "READY <port>" on stdout once it listens; runs until killed.
+ */
+#include <gst/gst.h>
+#include <gst/rtsp-server/rtsp-server.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+typedef struct {
+    const char* port;
+    int width;
+    int height;
+    int fps;
+    const char* pattern;
+    gboolean audio;
+} PeerOptions;
+
+static gchar* build_launch_line(const PeerOptions* options)
+{
+    gchar* video = g_strdup_printf(
+        "videotestsrc is-live=true pattern=%s ! video/x-raw,format=I420,width=%d,height=%d,framerate=%d/1 "
+        "! x264enc tune=zerolatency sliced-threads=false speed-preset=ultrafast bframes=0 key-int-max=%d "
+        "! video/x-h264,profile=constrained-baseline ! rtph264pay name=pay0 pt=96 config-interval=-1",
+        options->pattern, options->width, options->height, options->fps, options->fps);
+    gchar* line;
+    if (options->audio)
+        line = g_strdup_printf("( %s audiotestsrc is-live=true wave=sine ! audioconvert ! audioresample "
+                               "! alawenc ! rtppcmapay name=pay1 pt=8 )",
+                               video);
+    else
+        line = g_strdup_printf("( %s )", video);
+    g_free(video);
+    return line;
+}
+
+static GstRTSPMediaFactory* add_mount(GstRTSPMountPoints* mounts, const char* path, const gchar* launch,
+                                      gboolean anonymous, gboolean tcpOnly)
+{
+    GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
+    gst_rtsp_media_factory_set_launch(factory, launch);
+    gst_rtsp_media_factory_set_shared(factory, FALSE);
+    if (tcpOnly)
+        gst_rtsp_media_factory_set_protocols(factory, GST_RTSP_LOWER_TRANS_TCP);
+    gst_rtsp_media_factory_add_role(factory, "user", GST_RTSP_PERM_MEDIA_FACTORY_ACCESS, G_TYPE_BOOLEAN, TRUE,
+                                    GST_RTSP_PERM_MEDIA_FACTORY_CONSTRUCT, G_TYPE_BOOLEAN, TRUE, NULL);
+    if (anonymous)
+        gst_rtsp_media_factory_add_role(factory, "anonymous", GST_RTSP_PERM_MEDIA_FACTORY_ACCESS, G_TYPE_BOOLEAN,
+                                        TRUE, GST_RTSP_PERM_MEDIA_FACTORY_CONSTRUCT, G_TYPE_BOOLEAN, TRUE, NULL);
+    gst_rtsp_mount_points_add_factory(mounts, path, factory);
+    return factory;
+}
+
+static int parse_int(const char* text, int fallback)
+{
+    char* end = NULL;
+    long value = strtol(text, &end, 10);
+    if (!end || *end != '\0' || value <= 0 || value > 10000)
+        return fallback;
+    return (int)value;
+}
+
+int main(int argc, char* argv[])
+{
+    PeerOptions options = { "0", 640, 360, 30, "smpte", FALSE };
+    gst_init(&argc, &argv);
+    for (int i = 1; i < argc; ++i) {
+        const gboolean hasValue = i + 1 < argc;
+        if (strcmp(argv[i], "--port") == 0 && hasValue)
+            options.port = argv[++i];
+        else if (strcmp(argv[i], "--width") == 0 && hasValue)
+            options.width = parse_int(argv[++i], options.width);
+        else if (strcmp(argv[i], "--height") == 0 && hasValue)
+            options.height = parse_int(argv[++i], options.height);
+        else if (strcmp(argv[i], "--fps") == 0 && hasValue)
+            options.fps = parse_int(argv[++i], options.fps);
+        else if (strcmp(argv[i], "--pattern") == 0 && hasValue)
+            options.pattern = argv[++i];
+        else if (strcmp(argv[i], "--audio") == 0)
+            options.audio = TRUE;
+        else {
+            fprintf(stderr, "unknown option %s\n", argv[i]);
+            return 2;
+        }
+    }
+
+    GMainLoop* loop = g_main_loop_new(NULL, FALSE);
+    gchar* launch = build_launch_line(&options);
+
+    GstRTSPServer* server = gst_rtsp_server_new();
+    gst_rtsp_server_set_address(server, "127.0.0.1");
+    gst_rtsp_server_set_service(server, options.port);
+    GstRTSPAuth* openAuth = gst_rtsp_auth_new();
+    GstRTSPToken* anonymous = gst_rtsp_token_new(GST_RTSP_TOKEN_MEDIA_FACTORY_ROLE, G_TYPE_STRING, "anonymous", NULL);
+    gst_rtsp_auth_set_default_token(openAuth, anonymous);
+    gst_rtsp_token_unref(anonymous);
+    gst_rtsp_server_set_auth(server, openAuth);
+    g_object_unref(openAuth);
+    GstRTSPMountPoints* mounts = gst_rtsp_server_get_mount_points(server);
+    add_mount(mounts, "/stream", launch, TRUE, FALSE);
+    add_mount(mounts, "/cam0_0", launch, TRUE, FALSE);
+    add_mount(mounts, "/0", launch, TRUE, FALSE);
+    add_mount(mounts, "/liveRTSP/av2", launch, TRUE, TRUE);
+    g_object_unref(mounts);
+
+    /* No default token: anonymous requests are challenged, "ZP" with "9274" is let in. */
+    GstRTSPServer* authServer = gst_rtsp_server_new();
+    gst_rtsp_server_set_address(authServer, "127.0.0.1");
+    gst_rtsp_server_set_service(authServer, "0");
+    GstRTSPAuth* auth = gst_rtsp_auth_new();
+    GstRTSPToken* user = gst_rtsp_token_new(GST_RTSP_TOKEN_MEDIA_FACTORY_ROLE, G_TYPE_STRING, "user", NULL);
+    gchar* basic = gst_rtsp_auth_make_basic("ZP", "9274");
+    gst_rtsp_auth_add_basic(auth, basic, user);
+    g_free(basic);
+    gst_rtsp_token_unref(user);
+    gst_rtsp_server_set_auth(authServer, auth);
+    g_object_unref(auth);
+    GstRTSPMountPoints* authMounts = gst_rtsp_server_get_mount_points(authServer);
+    add_mount(authMounts, "/", launch, FALSE, FALSE);
+    g_object_unref(authMounts);
+    g_free(launch);
+
+    if (gst_rtsp_server_attach(server, NULL) == 0 || gst_rtsp_server_attach(authServer, NULL) == 0) {
+        fprintf(stderr, "cannot listen on 127.0.0.1:%s\n", options.port);
+        return 1;
+    }
+    printf("AUTH %d\n", gst_rtsp_server_get_bound_port(authServer));
+    printf("READY %d\n", gst_rtsp_server_get_bound_port(server));
+    fflush(stdout);
+    g_main_loop_run(loop);
+    g_main_loop_unref(loop);
+    g_object_unref(authServer);
+    g_object_unref(server);
+    return 0;
+}
