@@ -6,7 +6,12 @@
 
 #include "WebCommunicator.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
+#include <QRandomGenerator>
 #include <QJsonObject>
 #include <QSignalSpy>
 
@@ -84,6 +89,53 @@ inline bool loginCommunicator(Tovrin::Web::WebCommunicator& communicator, const 
     communicator.synchronizeServerTime();
     communicator.setLoginData(response);
     return communicator.queryClientCredentials() == ErrorNone;
+}
+
+// Writes size pseudo-random bytes (the same for the same seed), streamed in blocks.
+inline bool makeRandomFile(const QString& path, qint64 size, quint32 seed = 1)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QRandomGenerator random(seed);
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    qint64 written = 0;
+    while (written < size) {
+        random.fillRange(reinterpret_cast<quint32*>(block.data()), block.size() / 4);
+        const qint64 chunk = qMin<qint64>(block.size(), size - written);
+        if (file.write(block.constData(), chunk) != chunk)
+            return false;
+        written += chunk;
+    }
+    return true;
+}
+
+// A file of size bytes that takes no room on disk (it reads as zeros).
+inline bool makeSparseFile(const QString& path, qint64 size)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.resize(size);
+}
+
+inline bool writeText(const QString& path, const QByteArray& text)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size();
+}
+
+// MD5 of a file, read in blocks; empty when the file cannot be read.
+inline QByteArray fileMd5(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    if (!hash.addData(&file))
+        return QByteArray();
+    return hash.result().toHex();
 }
 
 } // namespace WebTestSupport

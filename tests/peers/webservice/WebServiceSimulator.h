@@ -136,7 +136,31 @@ public:
     // Lets every issued token run out at once.
     bool expireTokens() { return control(QStringLiteral("__sim/expire-tokens"), QByteArray("{}")); }
 
+    // A pre-signed storage address of the peer for method and path ("storage/objects/<project>/<key>").
+    QString presign(const QString& method, const QString& path)
+    {
+        const QByteArray answer = controlReply(QStringLiteral("__sim/presign"),
+                                               QJsonDocument(QJsonObject{{QStringLiteral("method"), method},
+                                                                         {QStringLiteral("path"), path}})
+                                                   .toJson());
+        return QJsonDocument::fromJson(answer).object().value(QStringLiteral("url")).toString();
+    }
+
+    // Where the peer keeps an object that was uploaded to a project's storage.
+    QString storedObject(const QString& projectId, const QString& key) const
+    {
+        return storageDir() + QStringLiteral("/storage/objects/") + projectId + QLatin1Char('/') + key;
+    }
+
     bool control(const QString& route, const QByteArray& body)
+    {
+        bool ok = false;
+        controlReply(route, body, &ok);
+        return ok;
+    }
+
+    // Posts a control request to the peer and returns its reply body (bounded wait).
+    QByteArray controlReply(const QString& route, const QByteArray& body, bool* ok = nullptr)
     {
         QNetworkAccessManager manager;
         QNetworkRequest request(QUrl(rootUrl() + route));
@@ -144,9 +168,11 @@ public:
         QNetworkReply* reply = manager.post(request, body);
         QSignalSpy finished(reply, &QNetworkReply::finished);
         const bool done = reply->isFinished() || finished.wait(10000);
-        const bool ok = done && reply->error() == QNetworkReply::NoError;
+        if (ok)
+            *ok = done && reply->error() == QNetworkReply::NoError;
+        const QByteArray answer = done ? reply->readAll() : QByteArray();
         delete reply;
-        return ok;
+        return answer;
     }
 
     // A throw-away CA and a server certificate for 127.0.0.1, made with the openssl tool.

@@ -74,6 +74,7 @@ class State:
         self.storage_key = secrets.token_bytes(32)
         self.uploads = {}         # upload id -> {key, projectId, parts: {n: (md5, size)}, aborted}
         self.buckets = set()
+        self.bucket_projects = {}  # bucket name (lower case) -> project id
         self.next_id = 1
 
     @property
@@ -135,6 +136,7 @@ def route_of(method, path):
     table = [
         ('POST', r'^/__sim/faults$', 'control'),
         ('POST', r'^/__sim/expire-tokens$', 'expire_tokens'),
+        ('POST', r'^/__sim/presign$', 'presign_control'),
         ('GET', r'^/api/status$', 'status_check'),
         ('GET', r'^/api/Users/CheckTwoStepAuthentication$', 'two_step'),
         ('POST', r'^/login/api/users/login$', 'login_json'),
@@ -170,6 +172,10 @@ def route_of(method, path):
         if m == method and re.match(pattern, p):
             return name, p
     return 'unknown', p
+
+
+def xml_escape(text):
+    return text.replace('&', '&amp;').replace('<', '&lt;').replace('>', '&gt;')
 
 
 def check_xml(body, root, namespace, children):
@@ -214,7 +220,13 @@ class Handler(BaseHTTPRequestHandler):
         if fault.get('malformed'):
             body = b'{"broken": <<<' if 'json' in content_type else b'<Broken><Unclosed>'
         raw = ('HTTP/1.1 %d %s\r\n' % (status, self.responses.get(status, ('X',))[0])).encode()
-        all_headers = [('Content-Type', content_type), ('Content-Length', str(len(body)))]
+        all_headers = [('Content-Type', content_type)]
+        if fault.get('noContentLength'):
+            # The body then ends with the connection, as HTTP/1.1 allows.
+            all_headers.append(('Connection', 'close'))
+            self.close_connection = True
+        else:
+            all_headers.append(('Content-Length', str(len(body))))
         all_headers += list((headers or {}).items())
         if status >= 300 or fault.get('closeConnection'):
             all_headers.append(('Connection', 'close'))
@@ -426,6 +438,11 @@ class Handler(BaseHTTPRequestHandler):
                 session['expires'] = 0
         self.ok(b'{}')
 
+    def route_presign_control(self):
+        body = json.loads(self.read_body() or b'{}')
+        address = self.state.presign(body.get('method', 'GET'), body.get('path', ''))
+        self.ok(json.dumps({'url': address}).encode())
+
     def route_status_check(self):
         self.ok(b'OK', 'text/plain')
 
@@ -560,8 +577,17 @@ class Handler(BaseHTTPRequestHandler):
         kind = parts[5] if len(parts) > 5 else 'Project'
         if project_id not in [p.get('projectId') for p in self.state.scenario.get('projects', [])]:
             raise Rejected(404, 'no such project')
-        body = '<%s><ProjectId>%s</ProjectId></%s>' % (kind, project_id, kind)
-        self.ok(body.encode(), 'application/xml', kind=kind)
+        project = [p for p in self.state.scenario.get('projects', []) if p.get('projectId') == project_id][0]
+        data = project.get('data', {})
+        if kind in data:
+            body = data[kind].encode('utf-8')
+        else:
+            body = ('<%s><ProjectId>%s</ProjectId></%s>' % (kind, project_id, kind)).encode()
+            # Scenario padding makes a body large enough for several reads.
+            pad = int(project.get('dataPadding', 0))
+            if pad:
+                body = body[:-len('</%s>' % kind)] + b'<Pad>' + b'x' * pad + b'</Pad>' + ('</%s>' % kind).encode()
+        self.ok(body, 'application/xml', kind=kind, bytes=len(body))
 
     def route_media_links(self):
         self.check_xml_download_headers()
@@ -590,9 +616,24 @@ class Handler(BaseHTTPRequestHandler):
         target = os.path.realpath(os.path.join(root, urllib.parse.unquote(path)))
         if not target.startswith(root + os.sep) or not os.path.isfile(target):
             raise Rejected(404, 'no such object')
+        size = os.path.getsize(target)
+        fault = self.fault or {}
+        if fault.get('malformed') or fault.get('slowBodyMs') or 'closeAfterBytes' in fault:
+            with open(target, 'rb') as f:
+                self.ok(f.read(), 'application/octet-stream', bytes=size)
+            return
+        # Streamed: objects can be far larger than what the peer should hold in memory.
+        self.record('ok', 200, bytes=size)
+        head = ['HTTP/1.1 200 OK', 'Content-Type: application/octet-stream']
+        if fault.get('noContentLength'):
+            head.append('Connection: close')
+            self.close_connection = True
+        else:
+            head.append('Content-Length: %d' % size)
+        self.wfile.write(('\r\n'.join(head) + '\r\n\r\n').encode())
         with open(target, 'rb') as f:
-            data = f.read()
-        self.ok(data, 'application/octet-stream', bytes=len(data))
+            shutil.copyfileobj(f, self.wfile, 1048576)
+        self.wfile.flush()
 
     def route_upload_statuses(self):
         self.bearer()
@@ -609,6 +650,8 @@ class Handler(BaseHTTPRequestHandler):
         if not values['CreationDate'].endswith('Z'):
             raise Rejected(400, 'creation date not in UTC form')
         bucket = 'Bucket-' + values['ProjectId']
+        with self.state.lock:
+            self.state.bucket_projects[bucket.lower()] = values['ProjectId']
         self.ok(('<InitUploadProcessResponse><BucketName>%s</BucketName></InitUploadProcessResponse>' % bucket).encode(),
                 'application/xml', projectName=values['ProjectName'])
 
@@ -753,8 +796,25 @@ class Handler(BaseHTTPRequestHandler):
         body = self.read_body()
         if ('<Prefixes %s>' % NS_ARRAYS).encode() not in body:
             raise Rejected(400, 'Prefixes without the arrays namespace')
-        check_xml(body, 'FileListFromLocationsRequest', NS_SERVICE, ['BucketName', 'Delimiter', 'Prefixes'])
-        self.ok(b'<FileListResponse><Count>0</Count></FileListResponse>', 'application/xml')
+        values = check_xml(body, 'FileListFromLocationsRequest', NS_SERVICE, ['BucketName', 'Delimiter', 'Prefixes'])
+        with self.state.lock:
+            project_id = self.state.bucket_projects.get(values['BucketName'].lower())
+        objects = []
+        if project_id is not None:
+            root = os.path.join(self.state.storage_dir, 'storage', 'objects', project_id)
+            for folder, _, names in os.walk(root):
+                for name in sorted(names):
+                    if name.endswith('.partial'):
+                        continue
+                    full = os.path.join(folder, name)
+                    key = os.path.relpath(full, root).replace(os.sep, '/')
+                    modified = datetime.datetime.fromtimestamp(os.path.getmtime(full), datetime.timezone.utc)
+                    objects.append('<ObjectModel><Key>%s</Key><FileName>%s</FileName><ModifiedDate>%s</ModifiedDate>'
+                                   '<Size>%d</Size><Type>File</Type></ObjectModel>' % (
+                                       xml_escape(key), xml_escape(name), modified.strftime('%Y-%m-%dT%H:%M:%SZ'),
+                                       os.path.getsize(full)))
+        body = '<FileListResponse><Files>%s</Files><Count>%d</Count></FileListResponse>' % (''.join(objects), len(objects))
+        self.ok(body.encode('utf-8'), 'application/xml', objects=len(objects))
 
     def route_transcoding(self):
         self.check_signature('PUT')

@@ -2,10 +2,16 @@
 
 #include "NetworkRequestBuilder.h"
 #include "PlainRequestHandles.h"
+#include "ProjectUpload.h"
 #include "WebCommunicator.h"
+#include "ZephiraManholeDataDownload.h"
+#include "ZephiraProjectDataDownload.h"
+#include "ZephiraProjectSingleFileDownload.h"
+#include "ZephiraSurveyDataDownload.h"
 
 #include "CLogger.h"
 
+#include <QDir>
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -30,6 +36,12 @@ TovrinWebApiWorker::TovrinWebApiWorker(QObject* parent)
 
 TovrinWebApiWorker::~TovrinWebApiWorker()
 {
+    // The jobs use the communicator: they go first.
+    const QList<QObject*> jobs = children();
+    for (QObject* child : jobs) {
+        if (qobject_cast<ProjectUpload*>(child) || qobject_cast<AbstractDownload*>(child))
+            delete child;
+    }
     delete m_communicator;
     if (m_connectionCheckReply)
         m_connectionCheckReply->deleteLater();
@@ -85,7 +97,14 @@ bool TovrinWebApiWorker::loginInProgress() const
 bool TovrinWebApiWorker::isLoggedIn() const
 {
     QMutexLocker lock(&m_mutex);
-    return m_communicator && m_communicator->isLoggedIn();
+    const bool loggedIn = m_communicator && m_communicator->isLoggedIn();
+    // The screens ask often: only a change is worth a log line.
+    if (int(loggedIn) != m_lastLoggedInState) {
+        m_lastLoggedInState = int(loggedIn);
+        CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"),
+                            QStringLiteral("isLoggedIn: %1").arg(loggedIn ? QStringLiteral("true") : QStringLiteral("false")));
+    }
+    return loggedIn;
 }
 
 bool TovrinWebApiWorker::anyUploadActive() const
@@ -176,6 +195,7 @@ void TovrinWebApiWorker::login(const QString& user, const QString& password)
 {
     m_loginName = user;
     m_password = password;
+    m_loginGeneration = m_sessionGeneration;
     if (m_connectionCheckReply)
         return;
     QNetworkRequest request(m_statusUrl);
@@ -195,6 +215,11 @@ void TovrinWebApiWorker::handleConnectionCheckReply()
     if (status != 200)
         CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("TovrinWeb"),
                             QStringLiteral("Connection status: %1").arg(status));
+    if (m_loginGeneration != m_sessionGeneration) {
+        // A logout or cancel came while the connection was checked: that login is off.
+        CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("Login withdrawn."));
+        return;
+    }
     setLoginInProgress(true);
     if (!m_communicator)
         initialize();
@@ -271,13 +296,30 @@ void TovrinWebApiWorker::handleLoginResponse(LoginResponse response)
     bool succeeded = response.isSuccess();
     TovrinWebApi::LoginResult result = response.loginResult();
 
+    const quint64 generation = m_sessionGeneration;
     if (succeeded) {
+        // Both steps wait for replies, and a logout or cancel may be handled meanwhile: after each
+        // the login goes on only when none came.
         m_communicator->synchronizeServerTime();
+        if (generation != m_sessionGeneration) {
+            finishLogin(handle, response.userName(), TovrinWebApi::LoginResultCancelled);
+            return;
+        }
         {
             QMutexLocker lock(&m_mutex);
             m_communicator->setLoginData(response);
         }
         const Error credentialsError = m_communicator->queryClientCredentials();
+        if (generation != m_sessionGeneration) {
+            {
+                QMutexLocker lock(&m_mutex);
+                m_communicator->clearLoginData();
+            }
+            setCurrentUser(QString());
+            finishLogin(handle, response.userName(), TovrinWebApi::LoginResultCancelled);
+            emit loginStatusChanged();
+            return;
+        }
         if (credentialsError != ErrorNone) {
             // Without client data no signed request can succeed: the login has failed.
             {
@@ -331,6 +373,7 @@ void TovrinWebApiWorker::finishLogin(RequestHandle* handle, const QString& userN
 
 void TovrinWebApiWorker::cancelLogin()
 {
+    ++m_sessionGeneration;
     if (!m_currentLoginRequest)
         return;
     RequestHandle* handle = m_currentLoginRequest;
@@ -340,6 +383,7 @@ void TovrinWebApiWorker::cancelLogin()
 
 void TovrinWebApiWorker::logout()
 {
+    ++m_sessionGeneration;
     {
         QMutexLocker lock(&m_mutex);
         if (m_communicator)
@@ -353,6 +397,373 @@ void TovrinWebApiWorker::resetPassword(const QString& user)
     if (!m_communicator)
         initialize();
     m_communicator->resetPassword(user);
+}
+
+void TovrinWebApiWorker::ensureCommunicator()
+{
+    if (!m_communicator)
+        initialize();
+}
+
+// ---- project queries ----
+
+void TovrinWebApiWorker::queryRemoteProjects()
+{
+    ensureCommunicator();
+    UserProjectsRequestHandle* handle = nullptr;
+    {
+        QMutexLocker lock(&m_mutex);
+        handle = m_communicator->queryUserProjects();
+    }
+    connect(handle, &RequestHandle::errorOccurred, this, &TovrinWebApiWorker::errorOccurred);
+    connect(handle, &UserProjectsRequestHandle::requestFinished, this, &TovrinWebApiWorker::handleUserProjectsResponse);
+}
+
+void TovrinWebApiWorker::handleUserProjectsResponse(UserProjectsResponse response, Error error)
+{
+    CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("Received user projects response..."));
+    if (QObject* handle = sender())
+        handle->deleteLater();
+    if (error != ErrorNone) {
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"), QStringLiteral("Error occured"));
+        emit queryRemoteProjectsError(error);
+        return;
+    }
+    QList<ProjectInfo> projects;
+    const QList<UserProjectEntry> entries = response.projects();
+    for (const UserProjectEntry& entry : entries) {
+        projects.append(ProjectInfo(entry.projectName, entry.projectId, entry.webProjectId, entry.projectFolderName,
+                                    entry.projectImportDate, quint64(entry.diskUsage), true));
+    }
+    emit projectInfoReceived(projects);
+}
+
+void TovrinWebApiWorker::checkIfCulvertixProject(const QString& projectId, const QString& webProjectId)
+{
+    Q_UNUSED(webProjectId)
+    ensureCommunicator();
+    ProjectReadyToDownloadRequestHandle* handle = m_communicator->queryProjectReadyToDownload(projectId);
+    connect(handle, &RequestHandle::errorOccurred, this, &TovrinWebApiWorker::errorOccurred);
+    connect(handle, &ProjectReadyToDownloadRequestHandle::requestFinished, this,
+            &TovrinWebApiWorker::handleProjectReadyToDownloadResponse);
+}
+
+void TovrinWebApiWorker::handleProjectReadyToDownloadResponse(ProjectReadyToDownloadResponse response)
+{
+    if (QObject* handle = sender())
+        handle->deleteLater();
+    emit checkIfCulvertixProjectFinished(response.projectId(), response.projectName(), response.isCulvertixProject());
+}
+
+void TovrinWebApiWorker::startSingleProjectFileDownload(const QString& projectId, const QString& fileName)
+{
+    ensureCommunicator();
+    SingleProjectFileDownloadRequestHandle* handle = m_communicator->requestSingleFileLink(projectId, fileName);
+    connect(handle, &RequestHandle::errorOccurred, this, &TovrinWebApiWorker::errorOccurred);
+    connect(handle, &SingleProjectFileDownloadRequestHandle::requestFinished, this,
+            &TovrinWebApiWorker::handleSingleFileDownloadResponse);
+}
+
+void TovrinWebApiWorker::handleSingleFileDownloadResponse(SingleProjectFileDownloadResponse response)
+{
+    if (QObject* handle = sender())
+        handle->deleteLater();
+    const QList<SingleMediaFileLinkData> links = response.links();
+    if (links.isEmpty()) {
+        const Error error = response.error();
+        emit errorOccurred(error == ErrorNone || error == ErrorInternalServer ? ErrorEmptyMediaDownloadLink : error);
+        return;
+    }
+    emit singleFileDownloadLinkReceived(links.constFirst());
+}
+
+void TovrinWebApiWorker::startAllProjectsMediaDownload(const QString& projectId)
+{
+    ensureCommunicator();
+    SingleProjectFileDownloadRequestHandle* handle = m_communicator->requestAllMediaLinks(projectId);
+    connect(handle, &RequestHandle::errorOccurred, this, &TovrinWebApiWorker::errorOccurred);
+    connect(handle, &SingleProjectFileDownloadRequestHandle::requestFinished, this,
+            &TovrinWebApiWorker::handleAllProjectsMediaDownloadResponse);
+}
+
+void TovrinWebApiWorker::handleAllProjectsMediaDownloadResponse(SingleProjectFileDownloadResponse response)
+{
+    if (QObject* handle = sender())
+        handle->deleteLater();
+    if (!response.isRequestSuccessful()) {
+        // Without the links the project would "finish" without its media: that is an error.
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"),
+                            QStringLiteral("Media download links not received (error %1).").arg(int(response.error())));
+        emit errorOccurred(response.error() != ErrorNone ? response.error() : ErrorNetwork);
+        return;
+    }
+    emit allProjectsMediaDownloadLinkReceived(response.links());
+}
+
+void TovrinWebApiWorker::queryUploadProjectStatus(const QList<QString>& projectId)
+{
+    ensureCommunicator();
+    UploadProjectsStatusHandle* handle = m_communicator->queryUploadStatuses(projectId);
+    connect(handle, &RequestHandle::errorOccurred, this, &TovrinWebApiWorker::errorOccurred);
+    connect(handle, &UploadProjectsStatusHandle::requestFinished, this, &TovrinWebApiWorker::handleUploadStatus);
+}
+
+void TovrinWebApiWorker::handleUploadStatus(UploadProjectsStatusResponse response)
+{
+    if (QObject* handle = sender())
+        handle->deleteLater();
+    emit uploadStatusInfoReceived(response.statuses());
+}
+
+// ---- uploads ----
+
+void TovrinWebApiWorker::uploadProject(const QString& projectId, const QString& projectName, const QString& projectPath,
+                                       const QDateTime& projectCreationDate, ImportType importType,
+                                       int maxSimultaneousUploads, uint uploadId, MediaNamesList manholesMedia)
+{
+    ensureCommunicator();
+    {
+        QMutexLocker lock(&m_mutex);
+        if (!m_anyUploadActive) {
+            m_anyUploadActive = true;
+            lock.unlock();
+            emit anyUploadActiveChanged(true);
+        }
+    }
+    m_activeUploadIds.append(uploadId);
+    auto* job = new ProjectUpload(m_communicator, uploadId, this);
+    m_uploads.insert(uploadId, job);
+    connect(job, &ProjectUpload::totalUploadProgressChanged, this, &TovrinWebApiWorker::handleTotalUploadProgressChanged);
+    connect(job, &ProjectUpload::fileUploadProgressChanged, this, &TovrinWebApiWorker::handleFileUploadProgressChanged);
+    connect(job, &ProjectUpload::uploadCompleted, this, &TovrinWebApiWorker::handleUploadCompleted);
+    connect(job, &ProjectUpload::errorOccurred, this, &TovrinWebApiWorker::handleUploadError);
+
+    QString path = QDir::fromNativeSeparators(projectPath);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    job->setUploadParameters(projectId, projectName, path, projectCreationDate, importType, maxSimultaneousUploads,
+                             manholesMedia);
+    job->start();
+}
+
+void TovrinWebApiWorker::handleTotalUploadProgressChanged(uint uploadId, int filesCompleted, int filesTotal, int progress,
+                                                          QStringList currentUploadFiles)
+{
+    emit uploadTotalProgressChanged(uploadId, progress);
+    emit currentUploadFilesChanged(uploadId, currentUploadFiles);
+    emit filesToUploadTotalChanged(uploadId, filesTotal);
+    emit completedUploadFilesChanged(uploadId, filesCompleted);
+}
+
+void TovrinWebApiWorker::handleFileUploadProgressChanged(uint uploadId, QString filePath, int progress)
+{
+    emit uploadFileProgressChanged(uploadId, filePath, progress);
+}
+
+void TovrinWebApiWorker::updateAnyUploadActive()
+{
+    if (!m_activeUploadIds.isEmpty())
+        return;
+    QMutexLocker lock(&m_mutex);
+    if (m_anyUploadActive) {
+        m_anyUploadActive = false;
+        lock.unlock();
+        emit anyUploadActiveChanged(false);
+    }
+}
+
+void TovrinWebApiWorker::handleUploadCompleted(uint uploadId)
+{
+    m_activeUploadIds.removeAll(uploadId);
+    emit uploadFinished(uploadId);
+    updateAnyUploadActive();
+}
+
+void TovrinWebApiWorker::handleUploadError(uint uploadId, Error errorCode)
+{
+    if (m_activeUploadIds.contains(uploadId)) {
+        // Taken out of the tables first: the abort waits for the service, and nothing may reach
+        // this upload by its id meanwhile.
+        ProjectUpload* job = m_uploads.take(uploadId);
+        m_activeUploadIds.removeAll(uploadId);
+        if (job)
+            job->abort();
+        // A failed upload is no longer active either.
+        updateAnyUploadActive();
+    }
+    emit errorOccurred(errorCode);
+}
+
+void TovrinWebApiWorker::reportInvalidId(const QString& message, uint id)
+{
+    CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"), message, {QString::number(id)});
+    emit errorOccurred(ErrorInvalidParameter);
+}
+
+void TovrinWebApiWorker::resumeUpload(uint id)
+{
+    if (ProjectUpload* job = m_uploads.value(id))
+        job->resume();
+    else
+        reportInvalidId(QStringLiteral("Cannot resume upload. Invalid id, project upload not found."), id);
+}
+
+void TovrinWebApiWorker::pauseUpload(uint id)
+{
+    if (ProjectUpload* job = m_uploads.value(id))
+        job->pause();
+    else
+        reportInvalidId(QStringLiteral("Cannot pause upload. Invalid id, project upload not found."), id);
+}
+
+void TovrinWebApiWorker::abortUpload(uint id)
+{
+    ProjectUpload* job = m_uploads.value(id);
+    if (!job) {
+        reportInvalidId(QStringLiteral("Cannot abort upload. Invalid id, project upload not found."), id);
+        return;
+    }
+    job->abort();
+    // An aborted upload neither completes nor fails: it leaves the active list here.
+    if (m_activeUploadIds.contains(id)) {
+        m_activeUploadIds.removeAll(id);
+        updateAnyUploadActive();
+    }
+}
+
+// ---- downloads ----
+
+void TovrinWebApiWorker::startDownload(AbstractDownload* job, const QString& outputFilePath, const QString& source)
+{
+    const uint id = job->downloadId();
+    {
+        QMutexLocker lock(&m_mutex);
+        if (!m_anyDownloadActive) {
+            m_anyDownloadActive = true;
+            lock.unlock();
+            emit anyDownloadActiveChanged(true);
+        }
+    }
+    m_activeDownloadIds.append(id);
+    m_downloads.insert(id, job);
+    connect(job, &AbstractDownload::totalDownloadProgressChanged, this,
+            &TovrinWebApiWorker::handleTotalDownloadProgressChanged);
+    connect(job, &AbstractDownload::fileDownloadProgressChanged, this,
+            &TovrinWebApiWorker::handleFileDownloadProgressChanged);
+    connect(job, &AbstractDownload::downloadCompleted, this, &TovrinWebApiWorker::handleDownloadCompleted);
+    connect(job, &AbstractDownload::errorOccurred, this, &TovrinWebApiWorker::handleDownloadError);
+    auto* dynamic = qobject_cast<DynDataDownload*>(job);
+    if (!dynamic || !dynamic->prepareOutput(outputFilePath, source)) {
+        // The job has reported its error, which took it out of the tables.
+        if (m_downloads.value(id) == job) {
+            m_downloads.remove(id);
+            m_activeDownloadIds.removeAll(id);
+            updateAnyDownloadActive();
+        }
+        job->deleteLater();
+        return;
+    }
+    job->start();
+}
+
+void TovrinWebApiWorker::downloadZephiraProjectData(const QString& projectId, const QString& outputFilePath, uint downloadId)
+{
+    ensureCommunicator();
+    startDownload(new ZephiraProjectDataDownload(m_communicator, downloadId, this), outputFilePath, projectId);
+}
+
+void TovrinWebApiWorker::downloadZephiraSurveyData(const QString& projectId, const QString& outputFilePath, uint downloadId)
+{
+    ensureCommunicator();
+    startDownload(new ZephiraSurveyDataDownload(m_communicator, downloadId, this), outputFilePath, projectId);
+}
+
+void TovrinWebApiWorker::downloadZephiraManholeData(const QString& projectId, const QString& outputFilePath, uint downloadId)
+{
+    ensureCommunicator();
+    startDownload(new ZephiraManholeDataDownload(m_communicator, downloadId, this), outputFilePath, projectId);
+}
+
+void TovrinWebApiWorker::downloadSingleProjectFile(const QString& outputFilePath, const QString& url, uint downloadId)
+{
+    ensureCommunicator();
+    startDownload(new ZephiraProjectSingleFileDownload(url, m_communicator, downloadId, this), outputFilePath, QString());
+}
+
+void TovrinWebApiWorker::handleTotalDownloadProgressChanged(uint downloadId, int filesCompleted, int filesTotal,
+                                                            int progress, QStringList currentDownloadFiles)
+{
+    emit downloadTotalProgressChanged(downloadId, progress);
+    emit currentDownloadFilesChanged(downloadId, currentDownloadFiles);
+    emit filesToDownloadTotalChanged(downloadId, filesTotal);
+    emit completedDownloadFilesChanged(downloadId, filesCompleted);
+}
+
+void TovrinWebApiWorker::handleFileDownloadProgressChanged(uint downloadId, QString fileName, int progress)
+{
+    emit downloadFileProgressChanged(downloadId, fileName, progress);
+}
+
+void TovrinWebApiWorker::updateAnyDownloadActive()
+{
+    if (!m_activeDownloadIds.isEmpty())
+        return;
+    QMutexLocker lock(&m_mutex);
+    if (m_anyDownloadActive) {
+        m_anyDownloadActive = false;
+        lock.unlock();
+        emit anyDownloadActiveChanged(false);
+    }
+}
+
+void TovrinWebApiWorker::handleDownloadCompleted(uint downloadId)
+{
+    emit downloadFinished(downloadId);
+    m_activeDownloadIds.removeAll(downloadId);
+    if (AbstractDownload* job = m_downloads.take(downloadId))
+        job->deleteLater();
+    updateAnyDownloadActive();
+}
+
+void TovrinWebApiWorker::handleDownloadError(uint downloadId, Error errorCode)
+{
+    if (AbstractDownload* job = m_downloads.take(downloadId)) {
+        job->abort();
+        job->deleteLater();
+    }
+    m_activeDownloadIds.removeAll(downloadId);
+    updateAnyDownloadActive();
+    emit errorOccurred(errorCode);
+}
+
+void TovrinWebApiWorker::resumeDownload(uint id)
+{
+    if (AbstractDownload* job = m_downloads.value(id))
+        job->resume();
+    else
+        reportInvalidId(QStringLiteral("Cannot resume download. Invalid id, project download not found."), id);
+}
+
+void TovrinWebApiWorker::pauseDownload(uint id)
+{
+    if (AbstractDownload* job = m_downloads.value(id))
+        job->pause();
+    else
+        reportInvalidId(QStringLiteral("Cannot pause download. Invalid id, project download not found."), id);
+}
+
+void TovrinWebApiWorker::abortDownload(uint id)
+{
+    AbstractDownload* job = m_downloads.take(id);
+    if (!job) {
+        reportInvalidId(QStringLiteral("Invalid id, project download not found."), id);
+        return;
+    }
+    job->abort();
+    job->deleteLater();
+    // An aborted download is over: it must not keep the active flag up.
+    m_activeDownloadIds.removeAll(id);
+    updateAnyDownloadActive();
 }
 
 } // namespace Web

@@ -2,6 +2,7 @@
 
 #include "LoginResponse.h"
 #include "ProjectInfo.h"
+#include "ProjectResponses.h"
 #include "SingleMediaFileLinkData.h"
 #include "UploadStatusInfo.h"
 #include "SessionResponses.h"
@@ -20,13 +21,16 @@ class QNetworkReply;
 namespace Tovrin {
 namespace Web {
 
+class AbstractDownload;
+class ProjectUpload;
 class RequestHandle;
 class WebCommunicator;
 
-// Does the web client's work on its worker thread: here the login session (connection check,
+// Does the web client's work on its worker thread: the login session (connection check,
 // two-step check, password and code login, choice among several application users, logout,
-// expiry). Owns the communicator; request handles are handed to deleteLater once handled.
-// The getters run on the GUI thread and only take the worker mutex.
+// expiry), the project queries, and the uploads and downloads as jobs kept in one table each by
+// their id. Owns the communicator; the jobs are its children; request handles are handed to
+// deleteLater once handled. The getters run on the GUI thread and only take the worker mutex.
 class TovrinWebApiWorker : public QObject
 {
     Q_OBJECT
@@ -42,6 +46,32 @@ public:
     Q_INVOKABLE void cancelLogin();
     Q_INVOKABLE void logout();
     Q_INVOKABLE void resetPassword(const QString& user);
+
+    Q_INVOKABLE void queryRemoteProjects();
+    Q_INVOKABLE void checkIfCulvertixProject(const QString& projectId, const QString& webProjectId);
+    Q_INVOKABLE void startSingleProjectFileDownload(const QString& projectId, const QString& fileName);
+    Q_INVOKABLE virtual void startAllProjectsMediaDownload(const QString& projectId);
+    Q_INVOKABLE void queryUploadProjectStatus(const QList<QString>& projectId);
+
+    Q_INVOKABLE void uploadProject(const QString& projectId, const QString& projectName, const QString& projectPath,
+                                   const QDateTime& projectCreationDate, Tovrin::Web::ImportType importType,
+                                   int maxSimultaneousUploads, uint uploadId, Tovrin::Web::MediaNamesList manholesMedia);
+    Q_INVOKABLE void abortUpload(uint id);
+    Q_INVOKABLE void pauseUpload(uint id);
+    Q_INVOKABLE void resumeUpload(uint id);
+    Q_INVOKABLE void downloadZephiraProjectData(const QString& projectId, const QString& outputFilePath, uint downloadId);
+    Q_INVOKABLE void downloadZephiraSurveyData(const QString& projectId, const QString& outputFilePath, uint downloadId);
+    Q_INVOKABLE void downloadZephiraManholeData(const QString& projectId, const QString& outputFilePath, uint downloadId);
+    Q_INVOKABLE void downloadSingleProjectFile(const QString& outputFilePath, const QString& url, uint downloadId);
+    Q_INVOKABLE void abortDownload(uint id);
+    Q_INVOKABLE void pauseDownload(uint id);
+    Q_INVOKABLE void resumeDownload(uint id);
+
+    // Worker thread only (and tests running there).
+    ProjectUpload* upload(uint id) const { return m_uploads.value(id); }
+    AbstractDownload* download(uint id) const { return m_downloads.value(id); }
+    QList<uint> activeUploadIds() const { return m_activeUploadIds; }
+    QList<uint> activeDownloadIds() const { return m_activeDownloadIds; }
 
     QString currentUser() const;
     QString currentUserFirstName() const;
@@ -103,11 +133,33 @@ public slots:
     void handleLoginResponse(Tovrin::Web::LoginResponse response);
     void handleConnectionCheckReply();
 
+    void handleUserProjectsResponse(Tovrin::Web::UserProjectsResponse response, Tovrin::Web::Error error);
+    void handleProjectReadyToDownloadResponse(Tovrin::Web::ProjectReadyToDownloadResponse response);
+    void handleSingleFileDownloadResponse(Tovrin::Web::SingleProjectFileDownloadResponse response);
+    void handleAllProjectsMediaDownloadResponse(Tovrin::Web::SingleProjectFileDownloadResponse response);
+    void handleUploadStatus(Tovrin::Web::UploadProjectsStatusResponse response);
+
+    void handleFileUploadProgressChanged(uint uploadId, QString filePath, int progress);
+    void handleTotalUploadProgressChanged(uint uploadId, int filesCompleted, int filesTotal, int progress,
+                                          QStringList currentUploadFiles);
+    void handleUploadCompleted(uint uploadId);
+    void handleUploadError(uint uploadId, Tovrin::Web::Error errorCode);
+    void handleFileDownloadProgressChanged(uint downloadId, QString fileName, int progress);
+    void handleTotalDownloadProgressChanged(uint downloadId, int filesCompleted, int filesTotal, int progress,
+                                            QStringList currentDownloadFiles);
+    void handleDownloadCompleted(uint downloadId);
+    void handleDownloadError(uint downloadId, Tovrin::Web::Error errorCode);
+
 private:
     void setLoginInProgress(bool value);
     QString resolveCurrentUserName(const LoginResponse& response) const;
     void sendPasswordLogin();
     void finishLogin(RequestHandle* handle, const QString& userName, TovrinWebApi::LoginResult result);
+    void ensureCommunicator();
+    void startDownload(AbstractDownload* job, const QString& outputFilePath, const QString& source);
+    void reportInvalidId(const QString& message, uint id);
+    void updateAnyUploadActive();
+    void updateAnyDownloadActive();
 
     WebCommunicator* m_communicator = nullptr;
     mutable QMutex m_mutex;
@@ -126,6 +178,14 @@ private:
     QUrl m_statusUrl;
     QNetworkAccessManager* m_networkAccessManager = nullptr;
     QPointer<QNetworkReply> m_connectionCheckReply;
+    // Counts logouts and cancels: a login step that waited re-checks it before it goes on.
+    quint64 m_sessionGeneration = 0;
+    quint64 m_loginGeneration = 0;
+    mutable int m_lastLoggedInState = -1;
+    QMap<uint, ProjectUpload*> m_uploads;
+    QMap<uint, AbstractDownload*> m_downloads;
+    QList<uint> m_activeUploadIds;
+    QList<uint> m_activeDownloadIds;
 };
 
 } // namespace Web

@@ -2,6 +2,7 @@
 
 #include "NetworkRequestBodyBuilder.h"
 #include "RequestSigning.h"
+#include "StreamingPutReply.h"
 #include "TransferWatchdog.h"
 #include "WebConstants.h"
 
@@ -499,7 +500,10 @@ AWSPutRequestHandle* WebCommunicator::uploadFromUrl(const QString& url, const QS
     handle->setUploadBodyFile(bodyFile);
     handle->setTransferTimeout(m_timeouts.transferMs);
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
-    handle->setReply(m_manager->put(request, bodyFile));
+    // The streaming reply keeps large files at the socket's pace; other schemes take the manager's way.
+    QNetworkReply* reply = StreamingPutReply::supports(request.url()) ? new StreamingPutReply(request, bodyFile)
+                                                                       : m_manager->put(request, bodyFile);
+    handle->setReply(reply);
     return handle;
 }
 
@@ -651,14 +655,16 @@ void WebCommunicator::putJobForEachPreset(const UploadFileDescriptor& file)
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
 }
 
-void WebCommunicator::finishProjectUpload(const QString& projectId, ImportType importType)
+Error WebCommunicator::finishProjectUpload(const QString& projectId, ImportType importType)
 {
     logInfo(QStringLiteral("Finish project upload (endpoint: %1)").arg(Route::PROJECT_UPLOAD_UPLOADED));
     const QNetworkRequest request =
         m_builder->initializeWebRequest(Route::PROJECT_UPLOAD_UPLOADED).usingMethod(POST).withAuthHeader();
     RequestHandle* handle = attach(new RequestHandle(), send("POST", request, buildFinishUploadBody(projectId, importType)));
-    RequestHandle::waitForReply(handle, m_timeouts.finishUploadMs, nullptr);
+    int networkError = 0;
+    RequestHandle::waitForReply(handle, m_timeouts.finishUploadMs, &networkError);
     handle->deleteLater();
+    return Response::mapNetworkError(static_cast<QNetworkReply::NetworkError>(networkError));
 }
 
 void WebCommunicator::cancelProjectUpload(const QString& projectId)
@@ -701,7 +707,6 @@ bool WebCommunicator::isLoggedIn() const
         return false;
     const QDateTime now = QDateTime::currentDateTime().addSecs(kExpiryMarginSeconds);
     const QDateTime expiry = m_loginData.expirationDate();
-    logInfo(QStringLiteral("isLoggedIn in time %1, expire: %2").arg(now.toString(), expiry.toString()));
     return now < expiry;
 }
 

@@ -80,7 +80,8 @@ public:
     // Null, before any request, when the local file cannot be opened.
     UploadFileMultiPartRequestHandle* initMultipartUpload(const UploadFileDescriptor& file);
     void putJobForEachPreset(const UploadFileDescriptor& file);
-    void finishProjectUpload(const QString& projectId, ImportType importType);
+    // Confirms a finished upload; the result tells whether the service took the confirmation.
+    Error finishProjectUpload(const QString& projectId, ImportType importType);
     void cancelProjectUpload(const QString& projectId);
 
     // Login state.

@@ -1,0 +1,294 @@
+// Download jobs and the worker's download bookkeeping against the web-service simulator:
+// project, survey and manhole data and single files equal what was served (with and without
+// Content-Length), errors, cut-off bodies, pause and abort leave no partial file, and media
+// link lists, including a failed one.
+
+#include "WebTestSupport.h"
+
+#include "TovrinWebApiWorker.h"
+#include "TovrinWebLibrary.h"
+#include "WebCommunicator.h"
+#include "ZephiraManholeDataDownload.h"
+#include "ZephiraProjectDataDownload.h"
+#include "ZephiraProjectSingleFileDownload.h"
+#include "ZephiraSurveyDataDownload.h"
+
+#include "ApplicationUrls.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Tovrin::Web;
+using namespace WebTestSupport;
+
+namespace {
+const QString kProject = QStringLiteral("p-dl");
+const int kPadding = 3 * 1024 * 1024;
+
+QByteArray servedBody(const QString& kind)
+{
+    return QStringLiteral("<%1><ProjectId>%2</ProjectId><Pad>").arg(kind, kProject).toUtf8() + QByteArray(kPadding, 'x')
+           + QStringLiteral("</Pad></%1>").arg(kind).toUtf8();
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class tst_WebDownloads : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WebServiceSimulator> m_sim;
+    std::unique_ptr<TovrinWebApiWorker> m_worker;
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    WebCommunicator* communicator() const { return m_worker->communicator(); }
+    QString output(const QString& name) const { return m_dir->path() + QStringLiteral("/out/") + name; }
+    int count(const QString& route) const { return m_sim->requestsTo(route).size(); }
+
+    static std::unique_ptr<DynDataDownload> makeJob(const QString& kind, WebCommunicator* communicator, uint id)
+    {
+        if (kind == QLatin1String("Surveys"))
+            return std::make_unique<ZephiraSurveyDataDownload>(communicator, id);
+        if (kind == QLatin1String("Manholes"))
+            return std::make_unique<ZephiraManholeDataDownload>(communicator, id);
+        return std::make_unique<ZephiraProjectDataDownload>(communicator, id);
+    }
+
+private slots:
+    void initTestCase() { TovrinWebLibrary::initialize(); }
+
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        QJsonObject scenario = defaultScenario();
+        QJsonArray projects = scenario.value(QStringLiteral("projects")).toArray();
+        projects.append(QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Downloads")},
+                                    {QStringLiteral("projectId"), kProject},
+                                    {QStringLiteral("dataPadding"), kPadding}});
+        scenario.insert(QStringLiteral("projects"), projects);
+        m_sim.reset(new WebServiceSimulator);
+        QVERIFY(m_sim->start(scenario));
+        Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim->rootUrl());
+        m_worker.reset(new TovrinWebApiWorker);
+        m_worker->initialize();
+        WebCommunicator::Timeouts timeouts = communicator()->timeouts();
+        timeouts.transferMs = 20000;
+        communicator()->setTimeouts(timeouts);
+        QVERIFY(loginCommunicator(*communicator(), QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
+    }
+
+    void cleanup()
+    {
+        m_worker.reset();
+        m_sim.reset();
+        m_dir.reset();
+    }
+
+    void dataEqualsWhatWasServed_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("contentLength");
+        for (const QString& kind : {QStringLiteral("Zephira"), QStringLiteral("Surveys"), QStringLiteral("Manholes")}) {
+            QTest::newRow(qPrintable(kind + QStringLiteral(" with length"))) << kind << true;
+            QTest::newRow(qPrintable(kind + QStringLiteral(" without length"))) << kind << false;
+        }
+    }
+
+    void dataEqualsWhatWasServed()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, contentLength);
+        if (!contentLength)
+            QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("noContentLength"), true}})}));
+        std::unique_ptr<DynDataDownload> job = makeJob(kind, communicator(), 4);
+        QSignalSpy completed(job.get(), &AbstractDownload::downloadCompleted);
+        QSignalSpy errors(job.get(), &AbstractDownload::errorOccurred);
+        QSignalSpy progress(job.get(), &AbstractDownload::fileDownloadProgressChanged);
+        // The folder does not exist yet: it is made with all its parents.
+        const QString path = output(QStringLiteral("deep/er/") + kind + QStringLiteral(".xml"));
+        QVERIFY(job->prepareOutput(path, kProject));
+        job->start();
+        QVERIFY(completed.wait(20000));
+        QCOMPARE(completed.at(0).at(0).toUInt(), 4u);
+        QVERIFY(errors.isEmpty());
+        const QString served = kind == QLatin1String("Zephira") ? QStringLiteral("Project") : kind;
+        QCOMPARE(readAll(path), servedBody(served));
+        QVERIFY(!progress.isEmpty());
+        for (const QList<QVariant>& step : qAsConst(progress))
+            QCOMPARE(step.at(1).toString(), path);
+        QCOMPARE(progress.last().at(2).toInt(), contentLength ? 100 : 0);
+        if (!contentLength) {
+            for (const QList<QVariant>& step : qAsConst(progress))
+                QCOMPARE(step.at(2).toInt(), 0);
+        }
+    }
+
+    void singleFileFromItsAddress()
+    {
+        const QString object = m_sim->storedObject(kProject, QStringLiteral("Photos/a b.jpg"));
+        QVERIFY(makeRandomFile(object, 5 * 1024 * 1024 + 3, 11));
+        const QString url = m_sim->presign(QStringLiteral("GET"), QStringLiteral("storage/objects/p-dl/Photos/a%20b.jpg"));
+        QVERIFY(!url.isEmpty());
+        ZephiraProjectSingleFileDownload job(url, communicator(), 9);
+        QSignalSpy completed(&job, &AbstractDownload::downloadCompleted);
+        QSignalSpy total(&job, &AbstractDownload::totalDownloadProgressChanged);
+        QVERIFY(job.prepareOutput(output(QStringLiteral("a b.jpg")), QString()));
+        job.start();
+        QVERIFY(completed.wait(20000));
+        QCOMPARE(fileMd5(output(QStringLiteral("a b.jpg"))), fileMd5(object));
+        QCOMPARE(total.last().at(3).toInt(), 100);
+        QCOMPARE(total.last().at(2).toInt(), 1);
+    }
+
+    void failuresLeaveNoFile_data()
+    {
+        QTest::addColumn<QJsonObject>("action");
+        QTest::addColumn<Error>("expected");
+        QTest::newRow("500") << QJsonObject{{QStringLiteral("status"), 500}} << ErrorInternalServer;
+        QTest::newRow("401") << QJsonObject{{QStringLiteral("status"), 401}} << ErrorFalseCredentials;
+        QTest::newRow("404") << QJsonObject{{QStringLiteral("status"), 404}} << ErrorNetwork;
+        QTest::newRow("cut off") << QJsonObject{{QStringLiteral("closeAfterBytes"), 70000}} << ErrorNetwork;
+    }
+
+    void failuresLeaveNoFile()
+    {
+        QFETCH(QJsonObject, action);
+        QFETCH(Error, expected);
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), action)}));
+        ZephiraProjectDataDownload job(communicator(), 3);
+        QSignalSpy completed(&job, &AbstractDownload::downloadCompleted);
+        QSignalSpy errors(&job, &AbstractDownload::errorOccurred);
+        const QString path = output(QStringLiteral("project.xml"));
+        QVERIFY(job.prepareOutput(path, kProject));
+        job.start();
+        QVERIFY(errors.wait(20000));
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.at(0).at(1).value<Error>(), expected);
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(!job.isRunning());
+        QCOMPARE(completed.count(), 0);
+    }
+
+    void abortDeletesThePartialFile()
+    {
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("slowBodyMs"), 1}})}));
+        ZephiraProjectDataDownload job(communicator(), 2);
+        QSignalSpy completed(&job, &AbstractDownload::downloadCompleted);
+        QSignalSpy errors(&job, &AbstractDownload::errorOccurred);
+        QSignalSpy progress(&job, &AbstractDownload::fileDownloadProgressChanged);
+        const QString path = output(QStringLiteral("project.xml"));
+        QVERIFY(job.prepareOutput(path, kProject));
+        job.start();
+        QVERIFY(progress.wait(20000));
+        QVERIFY(QFileInfo(path).size() > 0);
+        job.abort();
+        QVERIFY(!job.isRunning());
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(completed.count(), 0);
+        QCOMPARE(errors.count(), 0);
+        // Abort is final.
+        job.resume();
+        QVERIFY(!job.isRunning());
+    }
+
+    void pauseAndResumeStartAgainFromTheFirstByte()
+    {
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("slowBodyMs"), 1}}, {1})}));
+        ZephiraProjectDataDownload job(communicator(), 2);
+        QSignalSpy completed(&job, &AbstractDownload::downloadCompleted);
+        QSignalSpy progress(&job, &AbstractDownload::fileDownloadProgressChanged);
+        const QString path = output(QStringLiteral("project.xml"));
+        QVERIFY(job.prepareOutput(path, kProject));
+        job.start();
+        QVERIFY(progress.wait(20000));
+        job.pause();
+        QVERIFY(job.isPaused());
+        QVERIFY(!QFile::exists(path));
+        job.resume();
+        QVERIFY(completed.wait(20000));
+        QCOMPARE(readAll(path), servedBody(QStringLiteral("Project")));
+        QCOMPARE(count(QStringLiteral("project_data")), 2);
+    }
+
+    void folderThatCannotBeMadeSendsNothing()
+    {
+        QVERIFY(writeText(m_dir->path() + QStringLiteral("/blocker"), "a file, not a folder"));
+        ZephiraProjectDataDownload job(communicator(), 6);
+        QSignalSpy errors(&job, &AbstractDownload::errorOccurred);
+        QVERIFY(!job.prepareOutput(m_dir->path() + QStringLiteral("/blocker/sub/out.xml"), kProject));
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.at(0).at(1).value<Error>(), ErrorCreatePath);
+    }
+
+    void workerKeepsTheActiveFlagTrueToItsTable()
+    {
+        QSignalSpy finished(m_worker.get(), &TovrinWebApiWorker::downloadFinished);
+        QSignalSpy errors(m_worker.get(), &TovrinWebApiWorker::errorOccurred);
+        QSignalSpy active(m_worker.get(), &TovrinWebApiWorker::anyDownloadActiveChanged);
+
+        m_worker->downloadZephiraSurveyData(kProject, output(QStringLiteral("s.xml")), 1);
+        QVERIFY(m_worker->anyDownloadActive());
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.at(0).at(0).toUInt(), 1u);
+        QVERIFY(!m_worker->anyDownloadActive());
+        QCOMPARE(m_worker->download(1), nullptr);
+
+        // An aborted download no longer counts as active.
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("slowBodyMs"), 1}})}));
+        m_worker->downloadZephiraProjectData(kProject, output(QStringLiteral("p.xml")), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(output(QStringLiteral("p.xml"))).size() > 0, 20000);
+        m_worker->abortDownload(2);
+        QVERIFY(!m_worker->anyDownloadActive());
+        QVERIFY(m_worker->activeDownloadIds().isEmpty());
+        QVERIFY(!QFile::exists(output(QStringLiteral("p.xml"))));
+
+        // A failed one neither finishes nor stays active, and its id is gone.
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("status"), 500}})}));
+        m_worker->downloadZephiraManholeData(kProject, output(QStringLiteral("m.xml")), 3);
+        QVERIFY(errors.wait(20000));
+        QCOMPARE(errors.last().at(0).value<Error>(), ErrorInternalServer);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!m_worker->anyDownloadActive());
+        QVERIFY(!QFile::exists(output(QStringLiteral("m.xml"))));
+        m_worker->pauseDownload(3);
+        QCOMPARE(errors.last().at(0).value<Error>(), ErrorInvalidParameter);
+        QCOMPARE(active.count(), 6);
+    }
+
+    void mediaLinks()
+    {
+        QSignalSpy all(m_worker.get(), &TovrinWebApiWorker::allProjectsMediaDownloadLinkReceived);
+        QSignalSpy single(m_worker.get(), &TovrinWebApiWorker::singleFileDownloadLinkReceived);
+        QSignalSpy errors(m_worker.get(), &TovrinWebApiWorker::errorOccurred);
+        m_worker->startAllProjectsMediaDownload(QStringLiteral("p-big"));
+        QVERIFY(all.wait(10000));
+        const QList<SingleMediaFileLinkData> links = all.at(0).at(0).value<QList<SingleMediaFileLinkData>>();
+        QCOMPARE(links.size(), 2);
+        QCOMPARE(links.at(0).name, QStringLiteral("a b.jpg"));
+        QCOMPARE(links.at(1).type, QStringLiteral("Videos"));
+
+        m_worker->startSingleProjectFileDownload(QStringLiteral("p-big"), QStringLiteral("v.mp4"));
+        QVERIFY(single.wait(10000));
+        QCOMPARE(single.at(0).at(0).value<SingleMediaFileLinkData>().name, QStringLiteral("v.mp4"));
+
+        // A failed list is an error, not an empty success.
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("media_links"), {{QStringLiteral("status"), 500}})}));
+        m_worker->startAllProjectsMediaDownload(QStringLiteral("p-big"));
+        QVERIFY(errors.wait(10000));
+        QCOMPARE(errors.last().at(0).value<Error>(), ErrorInternalServer);
+        QCOMPARE(all.count(), 1);
+        // No link for a single file: the empty-link error.
+        m_worker->startSingleProjectFileDownload(QStringLiteral("p-big"), QStringLiteral("v.mp4"));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.last().at(0).value<Error>(), ErrorEmptyMediaDownloadLink, 10000);
+    }
+};
+
+QTEST_MAIN(tst_WebDownloads)
+#include "tst_WebDownloads.moc"
