@@ -66,11 +66,14 @@ CRVQLinkSimulator::CRVQLinkSimulator(QObject* parent)
     : QObject(parent)
     , m_server(new QTcpServer(this))
     , m_zoomMotor(new QTimer(this))
+    , m_headMotors(new QTimer(this))
 {
     m_clock.start();
     connect(m_server, &QTcpServer::newConnection, this, &CRVQLinkSimulator::onNewConnection);
     m_zoomMotor->setInterval(50);
     connect(m_zoomMotor, &QTimer::timeout, this, &CRVQLinkSimulator::stepZoomMotor);
+    m_headMotors->setInterval(50);
+    connect(m_headMotors, &QTimer::timeout, this, &CRVQLinkSimulator::stepHeadMotors);
 
     m_values.insert(16, QByteArray(1, 1));
     m_values.insert(18, QByteArray(1, 0));
@@ -141,6 +144,11 @@ void CRVQLinkSimulator::setControlHeldByOtherClient(bool held)
 void CRVQLinkSimulator::setZoomMotorInterval(int milliseconds)
 {
     m_zoomMotor->setInterval(milliseconds);
+}
+
+void CRVQLinkSimulator::setHeadMotorInterval(int milliseconds)
+{
+    m_headMotors->setInterval(milliseconds);
 }
 
 void CRVQLinkSimulator::setRefuseConnections(bool refuse)
@@ -338,6 +346,14 @@ void CRVQLinkSimulator::applyCommand(Client* client, const ReceivedFrame& frame)
         if (m_zoomSpeed != 0 || m_zoomToTarget)
             m_zoomMotor->start();
         return;
+    case 19:
+    case 37:
+        if (frame.kind == 0 && !frame.payload.isEmpty()) {
+            (frame.id == 19 ? m_focusSpeed : m_tiltSpeed) = static_cast<qint8>(first);
+            if (m_focusSpeed != 0 || m_tiltSpeed != 0)
+                m_headMotors->start();
+        }
+        return;
     case 24:
         if (!frame.payload.isEmpty()) {
             const QByteArray shutter = m_values.value(24);
@@ -472,4 +488,21 @@ void CRVQLinkSimulator::stepZoomMotor()
     m_zoomPosition = static_cast<quint16>(qBound(0, position, int(MaximumZoomPosition)));
     if ((!m_zoomToTarget && m_zoomSpeed == 0) || (m_zoomSpeed != 0 && (m_zoomPosition == 0 || m_zoomPosition == MaximumZoomPosition)))
         m_zoomMotor->stop();
+}
+
+void CRVQLinkSimulator::stepHeadMotors()
+{
+    constexpr int UnitsPerSpeedStep = 4;
+    const auto move = [this](quint8 id, int speed) {
+        if (speed == 0)
+            return;
+        const QByteArray value = m_values.value(id);
+        int position = value.size() >= 2 ? (static_cast<quint8>(value.at(0)) << 8) | static_cast<quint8>(value.at(1)) : 0;
+        position = qBound(0, position + speed * UnitsPerSpeedStep, 0xFFFF);
+        m_values.insert(id, u16(static_cast<quint16>(position)));
+    };
+    move(19, m_focusSpeed);
+    move(36, m_tiltSpeed);
+    if (m_focusSpeed == 0 && m_tiltSpeed == 0)
+        m_headMotors->stop();
 }

@@ -62,6 +62,11 @@ public:
     quint16 zoomPosition() const { return m_zoomPosition; }
     int zoomSpeed() const { return m_zoomSpeed; }
     void setZoomMotorInterval(int milliseconds);
+    // The focus and tilt motors: a focus speed (19 c) moves the focus position that 19
+    // answers, a tilt speed (37 c) the tilt position that 36 answers, one step per interval.
+    void setHeadMotorInterval(int milliseconds);
+    int focusSpeed() const { return m_focusSpeed; }
+    int tiltSpeed() const { return m_tiltSpeed; }
     // Error records of the 252 reply: 4 bytes each (u16 time, unused byte, code).
     void setErrorRecords(const QByteArray& records) { setValue(252, records); }
 
@@ -123,10 +128,12 @@ private:
     void queueOutput(Client* client, const QByteArray& bytes, int delay);
     void flushOutput(Client* client);
     void stepZoomMotor();
+    void stepHeadMotors();
     Client* findClient(QTcpSocket* socket);
 
     QTcpServer* m_server = nullptr;
     QTimer* m_zoomMotor = nullptr;
+    QTimer* m_headMotors = nullptr;
     QList<Client*> m_clients;
     QList<ReceivedFrame> m_frames;
     QHash<quint8, QByteArray> m_values;
@@ -138,6 +145,8 @@ private:
     quint16 m_zoomPosition = 0;
     quint16 m_zoomTarget = 0;
     int m_zoomSpeed = 0;
+    int m_focusSpeed = 0;
+    int m_tiltSpeed = 0;
     bool m_zoomToTarget = false;
     int m_controlOwner = 0; // 0 free, -1 another client, else the number of our client
     int m_nextClientNumber = 1;

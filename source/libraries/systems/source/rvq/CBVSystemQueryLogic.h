@@ -5,8 +5,8 @@
 namespace Ulx {
 namespace SystemControl {
 
-// The query logic of the Gullyrover.
-// Placeholder until the RVQ query logics land.
+// The query logic of the Gullyrover: light, distance counter, battery and the sonde locator,
+// with one poll of the distance counter and the battery.
 class CBVSystemQueryLogic : public CRVQSystemQueryLogic
 {
     Q_OBJECT
@@ -14,6 +14,15 @@ class CBVSystemQueryLogic : public CRVQSystemQueryLogic
 public:
     CBVSystemQueryLogic(Ulx::IRVQMessageSender* sender, Ulx::IStorageProvider* storageProvider);
     ~CBVSystemQueryLogic() override;
+
+    void start() override;
+    void stop() override;
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    QBasicTimer m_pollTimer;
 };
 
 } // namespace SystemControl

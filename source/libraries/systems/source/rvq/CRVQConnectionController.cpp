@@ -57,7 +57,6 @@ CRVQConnectionController::CRVQConnectionController(Ulx::IStorageProvider* storag
     CAbstractRVQCommunicator::registerMetaTypes();
     m_communicator->setMessageProcessor(this);
     m_accessNegotiator = new CRVQAccessNegotiator(m_communicator);
-    m_host = Flavors::systemEndpoint(Flavors::SystemHost::ZephiraVideoServer).address;
 
     connect(m_accessNegotiator, &CRVQAccessNegotiator::negotiationCompleted, this,
             &CRVQConnectionController::onAccessNegotiatorNegotiationCompleted);
@@ -100,13 +99,21 @@ void CRVQConnectionController::setTimerIntervals(int identification, int keepAli
     m_queryLogicReadyDelay = qMax(0, queryLogicReady);
 }
 
+void CRVQConnectionController::setQueryLogicPollIntervals(
+    const SystemControl::CRVQSystemQueryLogic::PollIntervals& intervals)
+{
+    m_queryLogicPollIntervals = intervals;
+}
+
 void CRVQConnectionController::connectToSystem(int accessMode)
 {
     if (state() != StateDisconnected)
         return;
     setState(StateConnecting);
     m_accessNegotiator->setAccessMode(accessMode);
-    m_communicator->setHost(m_host);
+    // The system's address is read at each connect: joining a network may have moved it.
+    m_communicator->setHost(m_host.isEmpty() ? Flavors::systemEndpoint(Flavors::SystemHost::ZephiraVideoServer).address
+                                             : m_host);
     m_communicator->setPort(m_port);
     m_communicator->connectToSystem();
 }
@@ -177,8 +184,11 @@ void CRVQConnectionController::processMessage(Ulx::CRVQMessage* message)
         break;
     }
     default:
-        if (m_queryLogic)
+        if (m_queryLogic) {
+            ++m_queryLogicCallDepth;
             m_queryLogic->processMessage(message);
+            --m_queryLogicCallDepth;
+        }
         break;
     }
 }
@@ -324,6 +334,7 @@ void CRVQConnectionController::createQueryLogic()
         return;
     }
     m_queryLogic->setReadyDelay(m_queryLogicReadyDelay);
+    m_queryLogic->setPollIntervals(m_queryLogicPollIntervals);
     connect(m_queryLogic, &SystemControl::CRVQSystemQueryLogic::logicReady, this,
             &CRVQConnectionController::onQueryLogicReady);
     m_queryLogic->start();
@@ -331,8 +342,16 @@ void CRVQConnectionController::createQueryLogic()
 
 void CRVQConnectionController::deleteQueryLogic()
 {
-    delete m_queryLogic;
+    if (!m_queryLogic)
+        return;
+    SystemControl::CRVQSystemQueryLogic* logic = m_queryLogic;
     m_queryLogic = nullptr;
+    logic->stop();
+    QObject::disconnect(logic, nullptr, this, nullptr);
+    if (m_queryLogicCallDepth > 0)
+        logic->deleteLater();
+    else
+        delete logic;
 }
 
 void CRVQConnectionController::onQueryLogicReady()

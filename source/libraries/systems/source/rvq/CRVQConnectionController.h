@@ -4,6 +4,7 @@
 #include "rvq/CAbstractRVQCommunicator.h"
 #include "rvq/IRVQMessageProcessor.h"
 #include "rvq/IRVQMessageSender.h"
+#include "rvq/CRVQSystemQueryLogic.h"
 
 #include <QBasicTimer>
 #include <QString>
@@ -12,10 +13,6 @@ namespace Ulx {
 
 class CRVQMessage;
 class IStorageProvider;
-
-namespace SystemControl {
-class CRVQSystemQueryLogic;
-}
 
 namespace Communication {
 
@@ -52,10 +49,13 @@ public:
     bool isReadyToSend() const override;
     void sendMessage(Ulx::CRVQMessage* message) override;
 
-    // Where the link goes; the system's own address and port 5000 unless set otherwise.
+    // Where the link goes; the system's own address and port 5000 unless set otherwise (an
+    // empty host keeps the system's own address).
     void setLinkEndpoint(const QString& host, quint16 port);
     // Tests shorten the identification, keep-alive and query-logic ready intervals.
     void setTimerIntervals(int identification, int keepAlive, int queryLogicReady);
+    // Poll periods handed to every query logic this controller creates.
+    void setQueryLogicPollIntervals(const SystemControl::CRVQSystemQueryLogic::PollIntervals& intervals);
     CRVQNetworkCommunicator* communicator() const { return m_communicator; }
     SystemControl::CRVQSystemQueryLogic* queryLogic() const { return m_queryLogic; }
 
@@ -92,7 +92,11 @@ private:
     int m_identificationInterval = DefaultIdentificationInterval;
     int m_keepAliveInterval = DefaultKeepAliveInterval;
     int m_queryLogicReadyDelay = 1000;
+    SystemControl::CRVQSystemQueryLogic::PollIntervals m_queryLogicPollIntervals;
     int m_identificationTickCount = 0;
+    // Depth of processMessage calls into the query logic: a logic let go of inside one is
+    // deleted later, not under its own feet.
+    int m_queryLogicCallDepth = 0;
     bool m_hardwareIdReceived = false;
     bool m_softwareVersionReceived = false;
     bool m_accessNegotiated = false;

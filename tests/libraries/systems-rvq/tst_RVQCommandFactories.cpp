@@ -1,0 +1,386 @@
+#include "RVQTestSupport.h"
+
+#include "CRVQLinkSimulator.h"
+
+#include "rvq/CBVCommandFactory.h"
+#include "rvq/CRVQConnectionController.h"
+#include "rvq/CRVQNetworkCommunicator.h"
+#include "rvq/CRequestErrorLogCommand.h"
+#include "rvq/CSetAEAutoModeEnabledCommand.h"
+#include "rvq/CSetActiveCameraCommand.h"
+#include "rvq/CSetAutoFocusEnabledCommand.h"
+#include "rvq/CSetCameraDistanceMeasurementEnabledCommand.h"
+#include "rvq/CSetCameraPanPositionCommand.h"
+#include "rvq/CSetCameraPanSpeedCommand.h"
+#include "rvq/CSetCameraPowerOnlineCommand.h"
+#include "rvq/CSetCameraTiltPositionCommand.h"
+#include "rvq/CSetCameraTiltSpeedCommand.h"
+#include "rvq/CSetDefogModeEnabledCommand.h"
+#include "rvq/CSetDigitalZoomEnabledCommand.h"
+#include "rvq/CSetDistanceCounterCommand.h"
+#include "rvq/CSetDistanceLaserEnabledCommand.h"
+#include "rvq/CSetFocusSpeedCommand.h"
+#include "rvq/CSetLightBoosterEnabledCommand.h"
+#include "rvq/CSetLightIntensityCommand.h"
+#include "rvq/CSetLocatorStateCommand.h"
+#include "rvq/CSetPictureEnhancementEnabledCommand.h"
+#include "rvq/CSetPictureFlipEnabledCommand.h"
+#include "rvq/CSetPictureStabilizerEnabledCommand.h"
+#include "rvq/CSetShutterPositionCommand.h"
+#include "rvq/CSetZoomPositionZPHCommand.h"
+#include "rvq/CSetZoomPositionZPXCommand.h"
+#include "rvq/CSetZoomSpeedCommand.h"
+#include "rvq/CStopMovementZPXCommand.h"
+#include "rvq/CZPHCommandFactory.h"
+#include "rvq/CZPXCommandFactory.h"
+#include "rvq/RVQFrameCodec.h"
+#include "rvq/RVQMessages.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <functional>
+#include <typeinfo>
+
+using namespace Ulx;
+using namespace Ulx::SystemControl;
+using Ulx::Communication::CAbstractConnectionController;
+using Ulx::Communication::CRVQConnectionController;
+
+namespace {
+
+template <typename Command> bool isExactly(const std::unique_ptr<CControlCommand>& command)
+{
+    return command && typeid(*command) == typeid(Command);
+}
+
+// The commands and sets (not the queries) the simulator received since a mark.
+QList<CRVQLinkSimulator::ReceivedFrame> controlFramesSince(const CRVQLinkSimulator& simulator, int mark)
+{
+    QList<CRVQLinkSimulator::ReceivedFrame> frames;
+    const auto all = simulator.receivedFrames();
+    for (int i = mark; i < all.size(); ++i) {
+        if (all.at(i).kind != CRVQMessage::KindQuery && all.at(i).id != 253)
+            frames.append(all.at(i));
+    }
+    return frames;
+}
+
+using RunSetter = std::function<void(Ulx::SystemControl::CAbstractCommandFactory&)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(RunSetter)
+
+class tst_RVQCommandFactories : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commonOperationsMakeTheirCommands();
+    void zoomPositionAndStopDependOnTheSystemType();
+    void everyCommandIsNewAndOwnedByTheCaller();
+
+    void everySetterPutsItsFrameOnTheWire_data();
+    void everySetterPutsItsFrameOnTheWire();
+    void zoomPositionMovesTheMotorAndGivesZoomControlBack();
+    void spectatorSendsNothing();
+    void errorLogRequestFillsTheList();
+
+private:
+    RVQTestStorageProvider m_storages;
+    RecordingRVQSender m_sender;
+};
+
+void tst_RVQCommandFactories::commonOperationsMakeTheirCommands()
+{
+    CZPXCommandFactory zpx(&m_sender, &m_storages);
+    CZPHCommandFactory zph(&m_sender, &m_storages);
+    CBVCommandFactory bv(&m_sender, &m_storages);
+    for (CRVQCommandFactory* factory : std::initializer_list<CRVQCommandFactory*>{&zpx, &zph, &bv}) {
+        QVERIFY(isExactly<CSetDistanceLaserEnabledCommand>(factory->createSetDistanceLaserEnabledCommand(true)));
+        QVERIFY(isExactly<CSetCameraDistanceMeasurementEnabledCommand>(
+            factory->createSetCameraDistanceMeasurementEnabledCommand(true)));
+        QVERIFY(isExactly<CSetAutoFocusEnabledCommand>(factory->createSetAutoFocusEnabledCommand(true)));
+        QVERIFY(
+            isExactly<CSetPictureStabilizerEnabledCommand>(factory->createSetPictureStabilizerEnabledCommand(true)));
+        QVERIFY(
+            isExactly<CSetPictureEnhancementEnabledCommand>(factory->createSetPictureEnhancementEnabledCommand(true)));
+        QVERIFY(isExactly<CSetDefogModeEnabledCommand>(factory->createSetDefogModeEnabledCommand(true)));
+        QVERIFY(isExactly<CSetPictureFlipEnabledCommand>(factory->createSetPictureFlipEnabledCommand(true)));
+        QVERIFY(isExactly<CSetLightBoosterEnabledCommand>(factory->createSetLightBoosterEnabledCommand(true)));
+        QVERIFY(isExactly<CSetDigitalZoomEnabledCommand>(factory->createSetDigitalZoomEnabledCommand(true)));
+        QVERIFY(isExactly<CSetAEAutoModeEnabledCommand>(factory->createSetAEAutoModeEnabledCommand(true)));
+        QVERIFY(isExactly<CSetCameraPowerOnlineCommand>(factory->createSetCameraPowerOnlineCommand(true)));
+        QVERIFY(isExactly<CSetFocusSpeedCommand>(factory->createSetFocusSpeedCommand(1)));
+        QVERIFY(isExactly<CSetZoomSpeedCommand>(factory->createSetZoomSpeedCommand(1)));
+        QVERIFY(isExactly<CSetLightIntensityCommand>(factory->createSetLightIntensityCommand(1)));
+        QVERIFY(isExactly<CSetCameraTiltSpeedCommand>(factory->createSetCameraTiltSpeedCommand(1)));
+        QVERIFY(isExactly<CSetCameraPanSpeedCommand>(factory->createSetCameraPanSpeedCommand(1)));
+        QVERIFY(isExactly<CSetCameraTiltPositionCommand>(factory->createSetCameraTiltPositionCommand(1)));
+        QVERIFY(isExactly<CSetCameraPanPositionCommand>(factory->createSetCameraPanPositionCommand(1)));
+        QVERIFY(isExactly<CSetActiveCameraCommand>(factory->createSetActiveCameraCommand(SystemTypes::Camera2)));
+        QVERIFY(isExactly<CSetShutterPositionCommand>(factory->createSetShutterPositionCommand(1)));
+        QVERIFY(isExactly<CRequestErrorLogCommand>(factory->createRequestErrorLogCommand()));
+        QVERIFY(isExactly<CSetDistanceCounterCommand>(factory->createSetDistanceCounterCommand(1.0)));
+        QVERIFY(
+            isExactly<CSetLocatorStateCommand>(factory->createSetLocatorStateCommand(SystemTypes::LocatorState512Hz)));
+    }
+}
+
+void tst_RVQCommandFactories::zoomPositionAndStopDependOnTheSystemType()
+{
+    CZPXCommandFactory zpx(&m_sender, &m_storages);
+    CZPHCommandFactory zph(&m_sender, &m_storages);
+    CBVCommandFactory bv(&m_sender, &m_storages);
+    QVERIFY(isExactly<CSetZoomPositionZPXCommand>(zpx.createSetZoomPositionCommand(50)));
+    QVERIFY(isExactly<CStopMovementZPXCommand>(zpx.createStopMovementCommand()));
+    QVERIFY(isExactly<CSetZoomPositionZPHCommand>(zph.createSetZoomPositionCommand(50)));
+    QVERIFY(isExactly<CControlCommand>(zph.createStopMovementCommand()));
+    QVERIFY(isExactly<CControlCommand>(bv.createSetZoomPositionCommand(50)));
+    QVERIFY(isExactly<CControlCommand>(bv.createStopMovementCommand()));
+
+    // The Gullyrover's do nothing, even with zoom control and a moving head.
+    m_storages.data.setZoomControlAvailable(true);
+    m_storages.data.setCameraTiltSpeed(10);
+    bv.createSetZoomPositionCommand(50)->execute();
+    bv.createStopMovementCommand()->execute();
+    QVERIFY(m_sender.sent.isEmpty());
+    QCOMPARE(m_storages.data.cameraTiltSpeed(), qint8(10));
+    m_storages.data.reset();
+}
+
+void tst_RVQCommandFactories::everyCommandIsNewAndOwnedByTheCaller()
+{
+    CZPXCommandFactory factory(&m_sender, &m_storages);
+    std::unique_ptr<CControlCommand> first = factory.createSetLightIntensityCommand(10);
+    std::unique_ptr<CControlCommand> second = factory.createSetLightIntensityCommand(10);
+    QVERIFY(first && second);
+    QVERIFY(first.get() != second.get());
+}
+
+void tst_RVQCommandFactories::everySetterPutsItsFrameOnTheWire_data()
+{
+    using Run = RunSetter;
+    QTest::addColumn<Run>("run");
+    QTest::addColumn<QByteArray>("frames"); // id, kind, payload size, payload; one after the other
+
+    auto frame = [](quint8 id, quint8 kind, const QByteArray& payload) {
+        return QByteArray(1, char(id)) + QByteArray(1, char(kind)) + QByteArray(1, char(payload.size())) + payload;
+    };
+    const QByteArray on(1, 1);
+    const QByteArray off(1, 0);
+    QTest::newRow("distance laser") << Run([](CAbstractCommandFactory& f) {
+        f.createSetDistanceLaserEnabledCommand(true)->execute();
+    }) << frame(44, 0, on);
+    QTest::newRow("auto focus off") << Run([](CAbstractCommandFactory& f) {
+        f.createSetAutoFocusEnabledCommand(false)->execute();
+    }) << frame(20, 2, off);
+    QTest::newRow("stabilizer") << Run([](CAbstractCommandFactory& f) {
+        f.createSetPictureStabilizerEnabledCommand(true)->execute();
+    }) << frame(27, 2, on);
+    QTest::newRow("flip") << Run([](CAbstractCommandFactory& f) {
+        f.createSetPictureFlipEnabledCommand(true)->execute();
+    }) << frame(26, 2, on);
+    QTest::newRow("digital zoom") << Run([](CAbstractCommandFactory& f) {
+        f.createSetDigitalZoomEnabledCommand(true)->execute();
+    }) << frame(18, 2, on);
+    QTest::newRow("manual exposure") << Run([](CAbstractCommandFactory& f) {
+        f.createSetAEAutoModeEnabledCommand(false)->execute();
+    }) << frame(23, 2, off);
+    QTest::newRow("enhancement") << Run([](CAbstractCommandFactory& f) {
+        f.createSetPictureEnhancementEnabledCommand(true)->execute();
+    }) << frame(43, 2, on);
+    QTest::newRow("defog") << Run([](CAbstractCommandFactory& f) {
+        f.createSetDefogModeEnabledCommand(true)->execute();
+    }) << frame(25, 2, on);
+    QTest::newRow("camera off") << Run([](CAbstractCommandFactory& f) {
+        f.createSetCameraPowerOnlineCommand(false)->execute();
+    }) << frame(16, 0, off);
+    QTest::newRow("camera 2") << Run([](CAbstractCommandFactory& f) {
+        f.createSetActiveCameraCommand(SystemTypes::Camera2)->execute();
+    }) << frame(16, 0, QByteArray(1, 2));
+    QTest::newRow("focus speed") << Run([](CAbstractCommandFactory& f) { f.createSetFocusSpeedCommand(-7)->execute(); })
+                                 << (frame(20, 2, off) + frame(19, 0, QByteArray(1, char(-7))));
+    QTest::newRow("zoom speed") << Run([](CAbstractCommandFactory& f) { f.createSetZoomSpeedCommand(25)->execute(); })
+                                << frame(17, 0, QByteArray(1, 25));
+    QTest::newRow("zoom position") << Run([](CAbstractCommandFactory& f) {
+        f.createSetZoomPositionCommand(100)->execute();
+    }) << frame(17, 2, rvqU16(16384));
+    QTest::newRow("light") << Run([](CAbstractCommandFactory& f) { f.createSetLightIntensityCommand(80)->execute(); })
+                           << frame(38, 0, QByteArray(1, 80));
+    QTest::newRow("booster") << Run([](CAbstractCommandFactory& f) {
+        f.createSetLightBoosterEnabledCommand(true)->execute();
+    }) << (frame(38, 0, QByteArray(1, 100)) + frame(39, 0, on));
+    QTest::newRow("tilt speed") << Run([](CAbstractCommandFactory& f) {
+        f.createSetCameraTiltSpeedCommand(-30)->execute();
+    }) << frame(37, 0, QByteArray(1, char(-30)));
+    QTest::newRow("pan speed") << Run([](CAbstractCommandFactory& f) {
+        f.createSetCameraPanSpeedCommand(30)->execute();
+    }) << frame(35, 0, QByteArray(1, 30));
+    QTest::newRow("tilt position") << Run([](CAbstractCommandFactory& f) {
+        f.createSetCameraTiltPositionCommand(0x1234)->execute();
+    }) << frame(36, 2, rvqU16(0x1234));
+    QTest::newRow("pan position") << Run([](CAbstractCommandFactory& f) {
+        f.createSetCameraPanPositionCommand(0x0102)->execute();
+    }) << frame(34, 2, rvqU16(0x0102));
+    QTest::newRow("stop movement") << Run([](CAbstractCommandFactory& f) {
+        f.createSetCameraTiltSpeedCommand(20)->execute();
+        f.createStopMovementCommand()->execute();
+    }) << frame(37, 0, QByteArray(1, 0)); // the stop replaces the speed that still waits
+    QTest::newRow("shutter") << Run([](CAbstractCommandFactory& f) {
+        f.createSetAEAutoModeEnabledCommand(false)->execute();
+        f.createSetShutterPositionCommand(2)->execute();
+    }) << (frame(23, 2, off) + frame(24, 0, QByteArray(1, char(0x81))) + frame(24, 0, QByteArray(1, char(0x81))));
+    QTest::newRow("distance counter") << Run([](CAbstractCommandFactory& f) {
+        f.createSetDistanceCounterCommand(2.5)->execute();
+    }) << frame(52, 2, rvqF32(2.5f));
+    QTest::newRow("locator") << Run([](CAbstractCommandFactory& f) {
+        f.createSetLocatorStateCommand(SystemTypes::LocatorState33kHz)->execute();
+    }) << frame(85, 0, QByteArray(1, 33));
+}
+
+void tst_RVQCommandFactories::everySetterPutsItsFrameOnTheWire()
+{
+    using Run = RunSetter;
+    QFETCH(Run, run);
+    QFETCH(QByteArray, frames);
+
+    CRVQLinkSimulator simulator;
+    QVERIFY(simulator.listen());
+    RVQTestStorageProvider storages;
+    CRVQConnectionController controller(&storages);
+    controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
+    controller.setTimerIntervals(200, 1000, 10);
+    controller.communicator()->setTickInterval(5);
+    controller.connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+    QTRY_COMPARE(controller.state(), CAbstractConnectionController::StateConnected);
+    // The start queries are answered, so the storage holds the system's values.
+    QTRY_VERIFY(storages.data.aeAutoModeEnabled());
+    QTRY_COMPARE(storages.data.lightIntensity(), quint8(50));
+    QTRY_VERIFY(storages.data.autoFocusEnabled());
+
+    CZPXCommandFactory factory(&controller, &storages);
+    const int mark = simulator.receivedFrames().size();
+    run(factory);
+
+    QList<QByteArray> expected;
+    for (int at = 0; at < frames.size();) {
+        const int size = quint8(frames.at(at + 2));
+        expected.append(frames.mid(at, 3 + size));
+        at += 3 + size;
+    }
+    QTRY_COMPARE(controlFramesSince(simulator, mark).size(), expected.size());
+    const auto received = controlFramesSince(simulator, mark);
+    for (int i = 0; i < expected.size(); ++i) {
+        const CRVQLinkSimulator::ReceivedFrame& frame = received.at(i);
+        QCOMPARE(frame.id, quint8(expected.at(i).at(0)));
+        QCOMPARE(frame.kind, quint8(expected.at(i).at(1)));
+        QCOMPARE(frame.payload, expected.at(i).mid(3));
+        // Byte for byte as the link's codec writes it, sequence number included.
+        CRVQMessage message(frame.id, frame.kind);
+        message.setPayload(frame.payload);
+        message.setHasTrailer(frame.hasTrailer);
+        message.setTrailer(frame.trailer);
+        QCOMPARE(frame.raw, encodeRVQFrame(message));
+        QVERIFY(frame.endByteValid);
+    }
+}
+
+void tst_RVQCommandFactories::zoomPositionMovesTheMotorAndGivesZoomControlBack()
+{
+    CRVQLinkSimulator simulator;
+    QVERIFY(simulator.listen());
+    simulator.setHardwareId(QStringLiteral("ZPH_4.0 V01"));
+    simulator.setZoomMotorInterval(5);
+    RVQTestStorageProvider storages;
+    CRVQConnectionController controller(&storages);
+    controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
+    controller.setTimerIntervals(200, 1000, 10);
+    CRVQSystemQueryLogic::PollIntervals polls;
+    polls.fast = 10;
+    controller.setQueryLogicPollIntervals(polls);
+    controller.communicator()->setTickInterval(5);
+    controller.connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+    QTRY_COMPARE(controller.state(), CAbstractConnectionController::StateConnected);
+    QCOMPARE(controller.systemType(), CommunicationTypes::SystemTypeZPH);
+    QTRY_VERIFY(storages.data.zoomControlAvailable());
+
+    CZPHCommandFactory factory(&controller, &storages);
+    factory.createSetZoomPositionCommand(100)->execute();
+    QVERIFY(!storages.data.zoomControlAvailable());
+    QCOMPARE(storages.data.pendingRawZoomPosition(), quint16(16384));
+    // While the move is pending, another position is refused.
+    factory.createSetZoomPositionCommand(10)->execute();
+    QCOMPARE(storages.data.pendingRawZoomPosition(), quint16(16384));
+
+    QTRY_VERIFY(storages.data.zoomControlAvailable());
+    QCOMPARE(simulator.zoomPosition(), quint16(16384));
+    QCOMPARE(storages.data.rawZoomPosition(), quint16(16384));
+    QCOMPARE(storages.data.zoomPosition(), quint8(52));
+    QCOMPARE(storages.data.zoomFactor(), 36.0f);
+    QCOMPARE(storages.data.pendingRawZoomPosition(), CSystemDataStorage::NoPendingRawZoomPosition);
+    QCOMPARE(simulator.receivedFrames(17, 2).size(), 1);
+}
+
+void tst_RVQCommandFactories::spectatorSendsNothing()
+{
+    CRVQLinkSimulator simulator;
+    QVERIFY(simulator.listen());
+    simulator.setControlHeldByOtherClient(true);
+    RVQTestStorageProvider storages;
+    CRVQConnectionController controller(&storages);
+    controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
+    controller.setTimerIntervals(200, 1000, 10);
+    controller.communicator()->setTickInterval(5);
+    controller.connectToSystem(CAbstractConnectionController::AccessModeSpectator);
+    QTRY_COMPARE(controller.state(), CAbstractConnectionController::StateConnected);
+
+    CZPXCommandFactory factory(&controller, &storages);
+    const int mark = simulator.receivedFrames().size();
+    factory.createSetLightIntensityCommand(70)->execute();
+    factory.createSetDistanceLaserEnabledCommand(true)->execute();
+    factory.createRequestErrorLogCommand()->execute();
+    QCOMPARE(storages.data.lightIntensity(), quint8(0));
+    QCOMPARE(storages.data.distanceLaserState(), SystemTypes::DistanceLaserStateOff);
+    // A message through the same link afterwards arrives alone.
+    controller.sendMessage(createRVQBatteryQueryMessage());
+    QTRY_COMPARE(simulator.receivedFrames().size(), mark + 1);
+    QCOMPARE(simulator.receivedFrames().last().id, quint8(42));
+}
+
+void tst_RVQCommandFactories::errorLogRequestFillsTheList()
+{
+    CRVQLinkSimulator simulator;
+    QVERIFY(simulator.listen());
+    // Two records of known codes, one of an unknown code and a byte too many.
+    simulator.setErrorRecords(QByteArray::fromHex("0010000A"
+                                                  "00200015"
+                                                  "0030004D"
+                                                  "07"));
+    RVQTestStorageProvider storages;
+    CRVQConnectionController controller(&storages);
+    controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
+    controller.setTimerIntervals(200, 1000, 10);
+    controller.communicator()->setTickInterval(5);
+    controller.connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+    QTRY_COMPARE(controller.state(), CAbstractConnectionController::StateConnected);
+
+    CZPXCommandFactory factory(&controller, &storages);
+    QSignalSpy listSpy(&storages.data, &CSystemDataStorage::errorRecordListChanged);
+    factory.createRequestErrorLogCommand()->execute();
+    QTRY_COMPARE(listSpy.count(), 1);
+    SystemTypes::ErrorRecordList expected;
+    expected.append(qMakePair(quint16(0x0010), SystemTypes::LoggedErrorPressureOK));
+    expected.append(qMakePair(quint16(0x0020), SystemTypes::LoggedErrorLightTempHigh));
+    QCOMPARE(storages.data.errorRecordList(), expected);
+
+    // Asking again brings the signal again, with the same list.
+    factory.createRequestErrorLogCommand()->execute();
+    QTRY_COMPARE(listSpy.count(), 2);
+    QCOMPARE(storages.data.errorRecordList(), expected);
+    QCOMPARE(simulator.receivedFrames(252, 1).size(), 2);
+}
+
+QTEST_GUILESS_MAIN(tst_RVQCommandFactories)
+#include "tst_RVQCommandFactories.moc"
