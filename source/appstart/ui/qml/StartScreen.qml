@@ -1,10 +1,12 @@
 import QtQuick 2.15
+import ScreenControllers 1.0
 import controls 1.0
 import design 1.0
 import utils 1.0
 
-// The screen at the bottom of the stack. It lists the inspection systems in reach once the
-// session screens land; until then it names itself.
+// The screen at the bottom of the stack: the inspection systems whose Wi-Fi networks are in
+// reach, connecting to one (with control or as a spectator) and disconnecting, Wi-Fi scanning,
+// and ending the program. Until the inspection screens exist it shows the connection state.
 Screen {
     id: screen
     objectName: "StartScreen"
@@ -18,35 +20,195 @@ Screen {
     function back() {
     }
 
-    Column {
-        anchors.centerIn: parent
-        spacing: Design.spacing * 2
+    StartScreenController { id: controller }
 
-        Rectangle {
-            anchors.horizontalCenter: parent.horizontalCenter
-            width: 480
-            height: 24
-            radius: 12
-            color: Design.accentColor
+    // Connection states as the session manager numbers them.
+    readonly property int connectionState: controller.connectionState
+    readonly property bool sessionActive: connectionState !== 0
+
+    function stateText(state) {
+        switch (state) {
+        case 1: return tr.txt("TxtShuttingDown", "Disconnecting...")
+        case 2: return tr.txt("TxtOnline", "Connected")
+        case 3: return tr.txt("TxtEstablishing", "Connecting...")
+        case 4: return tr.txt("TxtReestablishing", "Connection lost, reconnecting...")
+        default: return tr.txt("TxtOffline", "Not connected")
         }
+    }
+
+    property string lastError: ""
+
+    Connections {
+        target: controller
+        function onCommunicationErrorOccurred(error) {
+            screen.lastError = tr.txt("TxtConnectionFailed", "The connection failed (error {0}).", [error])
+        }
+        function onConnectionStateChanged() {
+            if (controller.connectionState === 3)
+                screen.lastError = ""
+        }
+    }
+
+    Item {
+        anchors.fill: parent
+        anchors.margins: Design.margin
 
         Text {
+            id: headline
             objectName: "startScreenHeadline"
-            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.left: parent.left
+            anchors.top: parent.top
             text: tr.txt("TxtHeadline", "Start screen")
             font.family: Design.fontFamily
-            font.pixelSize: Design.fontSizeTitle * 2
+            font.pixelSize: Design.fontSizeTitle
             font.bold: true
             color: Design.textColor
         }
 
         Text {
             objectName: "startScreenInfo"
-            anchors.horizontalCenter: parent.horizontalCenter
-            text: tr.txt("TxtSystemListPending", "Inspection systems in reach will be listed here.")
+            anchors.left: headline.right
+            anchors.leftMargin: Design.margin
+            anchors.baseline: headline.baseline
+            text: tr.txt("TxtSystemsInReach", "Inspection systems in reach")
             font.family: Design.fontFamily
             font.pixelSize: Design.fontSizeLarge
             color: Design.secondaryTextColor
+        }
+
+        CheckOption {
+            id: scanOption
+            objectName: "startScreenScanOption"
+            anchors.right: parent.right
+            anchors.verticalCenter: headline.verticalCenter
+            text: tr.txt("TxtScan", "Search for systems")
+            checked: controller.networkScanEnabled
+            onToggled: controller.networkScanEnabled = checked
+        }
+
+        Rectangle {
+            id: listPanel
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.top: headline.bottom
+            anchors.topMargin: Design.spacing
+            anchors.bottom: statusPanel.top
+            anchors.bottomMargin: Design.spacing
+            radius: Design.radius
+            color: Design.panelColor
+
+            ListView {
+                id: systemList
+                objectName: "startScreenSystemList"
+                anchors.fill: parent
+                anchors.margins: Design.spacing
+                clip: true
+                spacing: Design.spacing / 2
+                model: controller.inspectionSystemModel
+
+                delegate: Rectangle {
+                    width: systemList.width
+                    height: Design.listItemHeight
+                    radius: Design.radius
+                    color: Design.backgroundColor
+
+                    Column {
+                        anchors.left: parent.left
+                        anchors.leftMargin: Design.margin
+                        anchors.verticalCenter: parent.verticalCenter
+                        Text {
+                            text: modelData_Display + "  " + modelData_SerialNumber
+                            font.family: Design.fontFamily
+                            font.pixelSize: Design.fontSizeLarge
+                            color: Design.textColor
+                        }
+                        Text {
+                            text: modelData_NetworkName + " \u2022 " + modelData_FamilyName
+                            font.family: Design.fontFamily
+                            font.pixelSize: Design.fontSizeSmall
+                            color: Design.secondaryTextColor
+                        }
+                    }
+
+                    Row {
+                        anchors.right: parent.right
+                        anchors.rightMargin: Design.spacing
+                        anchors.verticalCenter: parent.verticalCenter
+                        spacing: Design.spacing
+                        PushButton {
+                            visible: modelData_SpectatorModeSupported
+                            enabled: !screen.sessionActive
+                            text: tr.txt("TxtSpectate", "Watch")
+                            onClicked: controller.connectToSystem(modelData_NetworkName, true)
+                        }
+                        PushButton {
+                            enabled: !screen.sessionActive
+                            highlighted: true
+                            text: tr.txt("TxtConnect", "Connect")
+                            onClicked: controller.connectToSystem(modelData_NetworkName, false)
+                        }
+                    }
+                }
+            }
+
+            Text {
+                anchors.centerIn: parent
+                visible: systemList.count === 0
+                text: controller.networkScanEnabled
+                      ? tr.txt("TxtSearching", "Searching for inspection systems...")
+                      : tr.txt("TxtScanOff", "The search for inspection systems is switched off.")
+                font.family: Design.fontFamily
+                font.pixelSize: Design.fontSizeLarge
+                color: Design.secondaryTextColor
+            }
+        }
+
+        Rectangle {
+            id: statusPanel
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            height: Design.buttonHeight + 2 * Design.spacing
+            radius: Design.radius
+            color: Design.panelColor
+
+            Column {
+                anchors.left: parent.left
+                anchors.leftMargin: Design.margin
+                anchors.verticalCenter: parent.verticalCenter
+                Text {
+                    objectName: "startScreenConnectionState"
+                    text: screen.stateText(screen.connectionState)
+                    font.family: Design.fontFamily
+                    font.pixelSize: Design.fontSizeLarge
+                    color: screen.connectionState === 2 ? Design.accentColor : Design.textColor
+                }
+                Text {
+                    visible: screen.lastError !== ""
+                    text: screen.lastError
+                    font.family: Design.fontFamily
+                    font.pixelSize: Design.fontSizeSmall
+                    color: Design.secondaryTextColor
+                }
+            }
+
+            Row {
+                anchors.right: parent.right
+                anchors.rightMargin: Design.spacing
+                anchors.verticalCenter: parent.verticalCenter
+                spacing: Design.spacing
+                PushButton {
+                    objectName: "startScreenDisconnectButton"
+                    visible: screen.sessionActive
+                    text: tr.txt("TxtDisconnect", "Disconnect")
+                    onClicked: controller.disconnectFromSystem()
+                }
+                PushButton {
+                    objectName: "startScreenExitButton"
+                    text: tr.txt("TxtExit", "Exit")
+                    onClicked: controller.terminateApp()
+                }
+            }
         }
     }
 }

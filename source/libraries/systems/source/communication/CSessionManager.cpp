@@ -160,10 +160,18 @@ void CSessionManager::connectToSystem(const QString& systemName, bool spectatorM
     d->createSession(systemName);
     if (CAbstractSystemSession* session = d->session()) {
         session->connectToSystem(systemName, spectatorMode);
-    } else {
-        logOperation(QStringLiteral("connectToSystem"),
-                     QStringLiteral("No system family recognises the name %1.").arg(systemName));
+        return;
     }
+    // No family, no session: say so instead of leaving the caller waiting for a state change.
+    Tovrin::Logging::CLogger::logMessage(
+        Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("UlxSystemsLibrary"),
+        QStringLiteral("[connectToSystem] No system family recognises the name %1.").arg(systemName), {});
+    emit communicationErrorOccurred(CommunicationTypes::CommunicationErrorCommunicatorUnsupportedSystem);
+}
+
+void CSessionManager::setSystemHideInterval(int milliseconds)
+{
+    d->systemListMaintainer()->setHideInterval(milliseconds);
 }
 
 void CSessionManager::disconnectFromSystem(bool shutdownSystem)

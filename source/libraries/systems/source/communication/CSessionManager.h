@@ -43,8 +43,14 @@ public:
     CommunicationTypes::ConnectionState state() const;
     bool controlOnline() const;
 
+    // A name that no system family recognises is refused with
+    // CommunicationErrorCommunicatorUnsupportedSystem; no session is made.
     void connectToSystem(const QString& systemName, bool spectatorMode);
     void disconnectFromSystem(bool shutdownSystem);
+
+    // How long a system shut down from the application stays off the list (60000 ms in the
+    // program); applies to later shutdowns.
+    void setSystemHideInterval(int milliseconds);
 
 signals:
     void stateChanged();

@@ -112,8 +112,8 @@ void CSessionManagerPrivate::retireSession()
 {
     CAbstractSystemSession* session = m_session;
     m_session = nullptr;
+    // The error relay stays: a session reports its error right after it has gone offline.
     disconnect(session, nullptr, this, nullptr);
-    disconnect(session, nullptr, q, nullptr);
     m_retiredSessions.removeAll(QPointer<CAbstractSystemSession>());
     m_retiredSessions.append(session);
     session->deleteLater();

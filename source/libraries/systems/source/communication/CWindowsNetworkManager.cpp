@@ -1,14 +1,130 @@
 #include "communication/CWindowsNetworkManager.h"
 
+#include "communication/CommunicationTypes.h"
+#include "communication/WlanNotificationEvents.h"
+#include "communication/WlanProfile.h"
+#include "wlan/IWlanApi.h"
+#include "wlan/PlatformWlan.h"
+
+#include "CLogger.h"
+
+#include <QCoreApplication>
+#include <QSet>
+#include <QTimerEvent>
+
 namespace Ulx {
 namespace Communication {
 
+namespace {
+
+using Tovrin::Logging::CLogger;
+
+const QString kLibraryCategory = QStringLiteral("UlxSystemsLibrary");
+const QString kNetworkCategory = QStringLiteral("NetworkManager");
+constexpr quint32 kClientVersion = 2;
+constexpr quint32 kNoCurrentInterface = 0xFFFFFFFF;
+
+CAbstractNetworkManager::State stateFromInterfaceState(quint32 interfaceState)
+{
+    switch (interfaceState) {
+    case Wlan::InterfaceConnected:
+        return CAbstractNetworkManager::StateConnected;
+    case Wlan::InterfaceDisconnecting:
+        return CAbstractNetworkManager::StateDisconnecting;
+    case Wlan::InterfaceAssociating:
+    case Wlan::InterfaceDiscovering:
+    case Wlan::InterfaceAuthenticating:
+        return CAbstractNetworkManager::StateConnecting;
+    default:
+        return CAbstractNetworkManager::StateDisconnected;
+    }
+}
+
+} // namespace
+
 CWindowsNetworkManager::CWindowsNetworkManager(QObject* parent)
-    : CAbstractNetworkManager(parent)
+    : CWindowsNetworkManager(Wlan::platformWlan(), parent)
 {
 }
 
-CWindowsNetworkManager::~CWindowsNetworkManager() = default;
+CWindowsNetworkManager::CWindowsNetworkManager(std::shared_ptr<Wlan::IWlanApi> wlan, QObject* parent)
+    : CAbstractNetworkManager(parent)
+    , m_wlan(std::move(wlan))
+{
+    Wlan::ClientHandle handle = 0;
+    const Wlan::ErrorCode openError = m_wlan ? m_wlan->openHandle(kClientVersion, &handle) : Wlan::ErrorServiceNotActive;
+    if (openError != Wlan::ErrorSuccess) {
+        logFailure(QStringLiteral("CWindowsNetworkManager: unable to acquire handle"), openError);
+        return;
+    }
+    m_handle = handle;
+
+    // Runs on the service's thread: it only builds the event and posts it to this object.
+    CWindowsNetworkManager* receiver = this;
+    auto callback = [receiver](const Wlan::Notification& notification) {
+        QEvent* event = nullptr;
+        if (notification.source == Wlan::SourceMsm
+            && (notification.code == Wlan::MsmStart || notification.code == Wlan::MsmConnected)) {
+            event = new CWlanConnectionNotificationEvent(notification.interfaceGuid, notification.source,
+                                                         notification.code, ssidFromBytes(notification.ssid),
+                                                         notification.reasonCode);
+        } else {
+            event = new CWLanGenericNotificationEvent(notification.interfaceGuid, notification.source, notification.code);
+        }
+        QCoreApplication::postEvent(receiver, event, Qt::NormalEventPriority);
+    };
+    const Wlan::ErrorCode registerError =
+        m_wlan->registerNotification(m_handle, Wlan::SourceAcm | Wlan::SourceMsm, callback);
+    if (registerError != Wlan::ErrorSuccess)
+        logFailure(QStringLiteral("CWindowsNetworkManager: unable to register notification"), registerError);
+
+    chooseDefaultInterface();
+}
+
+CWindowsNetworkManager::~CWindowsNetworkManager()
+{
+    m_scanTimer.stop();
+    m_signalTimer.stop();
+    m_joinTimer.stop();
+    if (m_handle != 0)
+        m_wlan->closeHandle(m_handle); // no callback runs after this
+    m_handle = 0;
+}
+
+QString CWindowsNetworkManager::ssidFromBytes(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes.left(Wlan::MaxSsidLength));
+}
+
+QByteArray CWindowsNetworkManager::ssidToBytes(const QString& ssid)
+{
+    return ssid.toUtf8();
+}
+
+void CWindowsNetworkManager::logFailure(const QString& text, Wlan::ErrorCode error, bool isError) const
+{
+    const QString errorText = m_wlan ? m_wlan->errorText(error) : QString();
+    CLogger::logMessage(isError ? CLogger::LogLevelError : CLogger::LogLevelInfo, kLibraryCategory, text,
+                        {QVariant(errorText)});
+}
+
+void CWindowsNetworkManager::chooseDefaultInterface()
+{
+    QList<Wlan::InterfaceInfo> interfaces;
+    quint32 currentIndex = kNoCurrentInterface;
+    const Wlan::ErrorCode error = m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex);
+    if (error != Wlan::ErrorSuccess || currentIndex == kNoCurrentInterface || interfaces.isEmpty()
+        || currentIndex >= static_cast<quint32>(interfaces.size())) {
+        m_interfaceGuid = QUuid();
+        m_activeInterfaceName = QString();
+        setState(StateDisconnected);
+        return;
+    }
+    const Wlan::InterfaceInfo& chosen = interfaces.at(static_cast<int>(currentIndex));
+    m_interfaceGuid = chosen.guid;
+    m_activeInterfaceName = chosen.description;
+    setState(stateFromInterfaceState(chosen.state));
+}
 
 bool CWindowsNetworkManager::isWifiSignalStrengthAvailable() const
 {
@@ -22,62 +138,436 @@ bool CWindowsNetworkManager::wifiAccessRestricted() const
 
 bool CWindowsNetworkManager::wifiEnabled() const
 {
+    QList<Wlan::PhyRadioState> phys;
+    if (m_wlan->queryRadioState(m_handle, m_interfaceGuid, &phys) != Wlan::ErrorSuccess)
+        return false;
+    if (phys.isEmpty())
+        return true;
+    for (const Wlan::PhyRadioState& phy : qAsConst(phys)) {
+        if (phy.softwareState == Wlan::RadioOn && phy.hardwareState == Wlan::RadioOn)
+            return true;
+    }
     return false;
 }
 
 void CWindowsNetworkManager::setWifiEnabled(bool enabled)
 {
-    Q_UNUSED(enabled)
+    quint32 supportedPhys = 0;
+    if (m_wlan->getInterfaceCapability(m_handle, m_interfaceGuid, &supportedPhys) != Wlan::ErrorSuccess)
+        return;
+    for (quint32 index = 0; index < supportedPhys; ++index) {
+        const Wlan::PhyRadioState radio{index, enabled ? Wlan::RadioOn : Wlan::RadioOff, Wlan::RadioUnknown};
+        const Wlan::ErrorCode error = m_wlan->setRadioState(m_handle, m_interfaceGuid, radio);
+        if (error != Wlan::ErrorSuccess) {
+            logFailure(QStringLiteral("setWifiEnabled"), error);
+            return;
+        }
+    }
 }
 
 bool CWindowsNetworkManager::networkScanEnabled() const
 {
-    return false;
+    return m_networkScanEnabled;
 }
 
 void CWindowsNetworkManager::setNetworkScanEnabled(bool enabled)
 {
-    Q_UNUSED(enabled)
+    if (m_handle == 0 || enabled == m_networkScanEnabled)
+        return;
+    m_networkScanEnabled = enabled;
+    emit networkScanEnabledChanged();
+    if (!enabled) {
+        m_scanTimer.stop();
+        return;
+    }
+    if (!wifiEnabled())
+        setWifiEnabled(true);
+    m_scanTimer.start(m_scanInterval, this);
+    startWifiScan();
+}
+
+void CWindowsNetworkManager::startWifiScan()
+{
+    const Wlan::ErrorCode error = m_wlan->scan(m_handle, m_interfaceGuid);
+    if (error != Wlan::ErrorSuccess)
+        logFailure(QStringLiteral("startWifiScan"), error);
+}
+
+bool CWindowsNetworkManager::readAvailableNetworks(QList<Wlan::AvailableNetwork>* networks) const
+{
+    QList<Wlan::AvailableNetwork> list;
+    if (m_wlan->getAvailableNetworkList(m_handle, m_interfaceGuid, 0, &list) != Wlan::ErrorSuccess)
+        return false;
+    QSet<QString> seen;
+    networks->clear();
+    for (const Wlan::AvailableNetwork& entry : qAsConst(list)) {
+        const QString ssid = ssidFromBytes(entry.ssid);
+        if (seen.contains(ssid))
+            continue; // the first entry of an SSID counts
+        seen.insert(ssid);
+        networks->append(entry);
+    }
+    return true;
+}
+
+void CWindowsNetworkManager::updateAvailableNetworks()
+{
+    for (NetworkRecord& record : m_networks)
+        ++record.missedScans;
+    QList<Wlan::AvailableNetwork> list;
+    if (readAvailableNetworks(&list)) {
+        for (const Wlan::AvailableNetwork& entry : qAsConst(list))
+            m_networks.insert(ssidFromBytes(entry.ssid), {0, entry.authAlgorithm, entry.cipherAlgorithm});
+    }
+    for (auto it = m_networks.begin(); it != m_networks.end();) {
+        if (it->missedScans >= 2)
+            it = m_networks.erase(it);
+        else
+            ++it;
+    }
 }
 
 QString CWindowsNetworkManager::connectedNetworkName() const
 {
+    QList<Wlan::AvailableNetwork> list;
+    if (!readAvailableNetworks(&list))
+        return QString();
+    for (const Wlan::AvailableNetwork& entry : qAsConst(list)) {
+        if (entry.flags & Wlan::NetworkConnected)
+            return ssidFromBytes(entry.ssid);
+    }
     return QString();
 }
 
 QStringList CWindowsNetworkManager::availableNetworks() const
 {
-    return QStringList();
+    return m_networks.keys();
 }
 
 void CWindowsNetworkManager::connectToWifiNetwork(const QString& ssid, const QString& key)
 {
-    Q_UNUSED(ssid)
-    Q_UNUSED(key)
+    // The key never reaches the log.
+    CLogger::logMessage(CLogger::LogLevelInfo, kNetworkCategory,
+                        QStringLiteral("[%1] %2").arg(QStringLiteral("connectToWifiNetwork"),
+                                                      QStringLiteral("SSID: `%1`").arg(ssid)),
+                        {});
+    setState(StateConnecting);
+
+    const QString joined = connectedNetworkName();
+    if (!joined.isNull() && joined == ssid) {
+        setState(StateConnected);
+    } else {
+        const QByteArray ssidBytes = ssidToBytes(ssid);
+        if (ssidBytes.isEmpty() || ssidBytes.size() > Wlan::MaxSsidLength) {
+            // The air interface carries at most 32 bytes; a longer name cannot be the network.
+            CLogger::logMessage(CLogger::LogLevelError, kLibraryCategory,
+                                QStringLiteral("[connectToWifiNetwork] Refused SSID of %1 bytes.").arg(ssidBytes.size()),
+                                {});
+            failConnection();
+            return;
+        }
+        m_targetSsid = ssid;
+        m_targetKey = key;
+        m_profileRetried = false;
+        m_joinTimer.start(m_joinTimeout, this);
+        if (key.isNull())
+            internalConnectToOpenWifiNetwork(ssid);
+        else
+            internalConnectToWifiNetwork(ssid, key);
+        if (state() == StateDisconnected)
+            return; // failed at once
+    }
+    m_signalTimer.start(m_signalInterval, this);
+}
+
+void CWindowsNetworkManager::failConnection()
+{
+    m_targetSsid = QString();
+    m_joinTimer.stop();
+    m_signalTimer.stop();
+    setState(StateDisconnected);
+    emit connectionFailed();
+}
+
+void CWindowsNetworkManager::internalConnectToOpenWifiNetwork(const QString& ssid)
+{
+    Wlan::ConnectionParameters parameters;
+    parameters.mode = Wlan::ConnectionModeDiscoveryUnsecure;
+    parameters.ssid = ssidToBytes(ssid);
+    parameters.bssType = Wlan::BssInfrastructure;
+    parameters.flags = 0;
+    const Wlan::ErrorCode error = m_wlan->connect(m_handle, m_interfaceGuid, parameters);
+    if (error != Wlan::ErrorSuccess) {
+        logFailure(QStringLiteral("internalConnectToOpenWifiNetwork"), error, true);
+        failConnection();
+    }
+}
+
+void CWindowsNetworkManager::internalConnectToWifiNetwork(const QString& ssid, const QString& key)
+{
+    bool known = false;
+    quint32 authAlgorithm = 0;
+    quint32 cipherAlgorithm = 0;
+    const auto record = m_networks.constFind(ssid);
+    if (record != m_networks.constEnd()) {
+        known = true;
+        authAlgorithm = record->authAlgorithm;
+        cipherAlgorithm = record->cipherAlgorithm;
+    } else {
+        QList<Wlan::AvailableNetwork> list;
+        if (readAvailableNetworks(&list)) {
+            for (const Wlan::AvailableNetwork& entry : qAsConst(list)) {
+                if (ssidFromBytes(entry.ssid) == ssid) {
+                    known = true;
+                    authAlgorithm = entry.authAlgorithm;
+                    cipherAlgorithm = entry.cipherAlgorithm;
+                    break;
+                }
+            }
+        }
+    }
+    QString profile;
+    if (!known || !generateWlanProfile(ssid, key, authAlgorithm, cipherAlgorithm, profile)) {
+        CLogger::logMessage(CLogger::LogLevelError, kLibraryCategory, QStringLiteral("Failed to generate Wifi profile."),
+                            {});
+        failConnection();
+        return;
+    }
+    Wlan::ConnectionParameters parameters;
+    parameters.mode = Wlan::ConnectionModeTemporaryProfile;
+    parameters.profileXml = profile;
+    parameters.ssid = ssidToBytes(ssid);
+    parameters.bssType = Wlan::BssAny;
+    parameters.flags = 0;
+    const Wlan::ErrorCode error = m_wlan->connect(m_handle, m_interfaceGuid, parameters);
+    if (error != Wlan::ErrorSuccess) {
+        logFailure(QStringLiteral("internalConnectToWifiNetwork"), error, true);
+        failConnection();
+    }
 }
 
 void CWindowsNetworkManager::disconnectFromWifiNetwork()
 {
+    if (state() == StateDisconnected)
+        return;
+    setState(StateDisconnecting);
+    internalDisconnectFromWifiNetwork();
+}
+
+void CWindowsNetworkManager::internalDisconnectFromWifiNetwork()
+{
+    m_targetSsid = QString();
+    m_targetKey = QString();
+    m_wlan->setInterface(m_handle, m_interfaceGuid, Wlan::OpcodeBackgroundScanEnabled, 1);
+    m_wlan->setInterface(m_handle, m_interfaceGuid, Wlan::OpcodeMediaStreamingMode, 0);
+    m_profileRetried = false;
+    const Wlan::ErrorCode error = m_wlan->disconnect(m_handle, m_interfaceGuid);
+    if (error != Wlan::ErrorSuccess)
+        logFailure(QStringLiteral("internalDisconnectFromWifiNetwork"), error);
+    m_signalTimer.stop();
+    m_joinTimer.stop();
 }
 
 int CWindowsNetworkManager::wifiSignalStrength() const
 {
-    return 0;
+    return m_signalStrength;
 }
 
 QStringList CWindowsNetworkManager::queryWifiInterfaces() const
 {
-    return QStringList();
+    QList<Wlan::InterfaceInfo> interfaces;
+    quint32 currentIndex = 0;
+    QStringList names;
+    if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) != Wlan::ErrorSuccess)
+        return names;
+    for (const Wlan::InterfaceInfo& info : qAsConst(interfaces)) {
+        if (!info.description.isEmpty())
+            names.append(info.description);
+    }
+    return names;
 }
 
 QString CWindowsNetworkManager::activeWifiInterface() const
 {
-    return QString();
+    return m_activeInterfaceName;
 }
 
 void CWindowsNetworkManager::setActiveWifiInterface(const QString& interfaceName)
 {
-    Q_UNUSED(interfaceName)
+    QList<Wlan::InterfaceInfo> interfaces;
+    quint32 currentIndex = 0;
+    if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) == Wlan::ErrorSuccess) {
+        for (const Wlan::InterfaceInfo& info : qAsConst(interfaces)) {
+            if (info.description == interfaceName) {
+                m_interfaceGuid = info.guid;
+                m_activeInterfaceName = info.description;
+                return;
+            }
+        }
+    }
+    m_interfaceGuid = QUuid();
+    m_activeInterfaceName = QString();
+}
+
+void CWindowsNetworkManager::pollSignalStrength()
+{
+    qint32 rssi = 0;
+    int strength = 0;
+    if (m_wlan->queryRssi(m_handle, m_interfaceGuid, &rssi) == Wlan::ErrorSuccess)
+        strength = 2 * rssi + 200;
+    if (strength != m_signalStrength) {
+        m_signalStrength = strength;
+        emit signalStrengthChanged();
+    }
+}
+
+void CWindowsNetworkManager::logProfile(const QString& profileName)
+{
+    quint32 flags = Wlan::ProfileGetPlaintextKey;
+    quint32 grantedAccess = 0;
+    QString profileXml;
+    const Wlan::ErrorCode error =
+        m_wlan->getProfile(m_handle, m_interfaceGuid, profileName, &flags, &profileXml, &grantedAccess);
+    if (error != Wlan::ErrorSuccess) {
+        logFailure(QStringLiteral("Failed to get profile ") + profileName, error, true);
+        return;
+    }
+    QString flagsText = QStringLiteral("\nProfile Flags:");
+    if (flags & Wlan::ProfileGroupPolicy)
+        flagsText += QStringLiteral(" Group Policy");
+    if (flags & Wlan::ProfileUser)
+        flagsText += QStringLiteral(" Per User Profile");
+    QString accessText = QStringLiteral("\nProfile Access:");
+    if (grantedAccess & Wlan::ProfileReadAccess)
+        accessText += QStringLiteral(" Read access");
+    if (grantedAccess & Wlan::ProfileExecuteAccess)
+        accessText += QStringLiteral(" Execute access");
+    if (grantedAccess & Wlan::ProfileWriteAccess)
+        accessText += QStringLiteral(" Write access");
+    accessText += QStringLiteral("\n");
+    // The key is read in plain text for the service's sake only: the log gets it masked.
+    CLogger::logMessage(CLogger::LogLevelInfo, kLibraryCategory, QStringLiteral("Data for profile: ") + profileName,
+                        {QVariant(flagsText), QVariant(accessText), QVariant(maskWlanProfileKey(profileXml))});
+}
+
+void CWindowsNetworkManager::deleteProfile(const QString& profileName)
+{
+    const Wlan::ErrorCode error = m_wlan->deleteProfile(m_handle, m_interfaceGuid, profileName);
+    if (error != Wlan::ErrorSuccess)
+        logFailure(QStringLiteral("Failed to delete profile ") + profileName, error, true);
+    else
+        CLogger::logMessage(CLogger::LogLevelError, kLibraryCategory,
+                            QStringLiteral("Successfully deleted profile ") + profileName, {});
+}
+
+void CWindowsNetworkManager::customEvent(QEvent* event)
+{
+    if (event->type() != CWLanGenericNotificationEvent::EventType
+        && event->type() != CWlanConnectionNotificationEvent::EventType) {
+        CAbstractNetworkManager::customEvent(event);
+        return;
+    }
+    const auto* notification = static_cast<CWLanBaseNotificationEvent*>(event);
+    const quint32 source = notification->notificationSource();
+    const quint32 code = notification->notificationCode();
+
+    // Adapters coming and going concern every listener, whichever adapter is chosen.
+    if (source == Wlan::SourceAcm && (code == Wlan::AcmInterfaceArrival || code == Wlan::AcmInterfaceRemoval)) {
+        if (code == Wlan::AcmInterfaceRemoval && notification->interfaceGuid() == m_interfaceGuid
+            && !m_interfaceGuid.isNull()) {
+            if (state() == StateConnecting && !m_targetSsid.isNull())
+                failConnection();
+            else
+                setState(StateDisconnected);
+        }
+        emit wifiInterfacesChanged();
+        return;
+    }
+    if (notification->interfaceGuid() != m_interfaceGuid)
+        return;
+
+    if (event->type() == CWlanConnectionNotificationEvent::EventType) {
+        const auto* connection = static_cast<CWlanConnectionNotificationEvent*>(event);
+        onConnectionNotification(code, connection->ssid(), connection->reasonCode());
+    } else {
+        onGenericNotification(source, code);
+    }
+}
+
+void CWindowsNetworkManager::onGenericNotification(quint32 source, quint32 code)
+{
+    if (source == Wlan::SourceAcm) {
+        // A join is under way while a target is set, even when a late disconnect report has
+        // moved the state meanwhile.
+        const bool joining = state() == StateConnecting || !m_targetSsid.isNull();
+        if (code == Wlan::AcmConnectionAttemptFail && joining) {
+            internalDisconnectFromWifiNetwork();
+            failConnection();
+        } else if (code == Wlan::AcmProfilesExhausted && joining) {
+            const QString ssid = m_targetSsid;
+            const QString key = m_targetKey;
+            logProfile(ssid);
+            if (!m_profileRetried && !ssid.isNull()) {
+                m_profileRetried = true;
+                deleteProfile(ssid);
+                internalConnectToWifiNetwork(ssid, key);
+            } else {
+                internalDisconnectFromWifiNetwork();
+                failConnection();
+            }
+        }
+        return;
+    }
+    if (source == Wlan::SourceMsm) {
+        if (code == Wlan::MsmDisassociating) {
+            setState(StateDisconnecting);
+        } else if (code == Wlan::MsmDisconnected) {
+            // May be the late report of an earlier disconnect while a new join is under way;
+            // a join that really ends here is failed by the attempt-fail notification or, at
+            // the latest, by the join timer.
+            setState(StateDisconnected);
+        }
+    }
+}
+
+void CWindowsNetworkManager::onConnectionNotification(quint32 code, const QString& ssid, quint32 reasonCode)
+{
+    if (code == Wlan::MsmStart) {
+        if (!m_targetSsid.isNull() && ssid == m_targetSsid)
+            setState(StateConnecting);
+    } else if (code == Wlan::MsmConnected) {
+        if (reasonCode != 0) {
+            failConnection();
+        } else if (!m_targetSsid.isNull() && ssid == m_targetSsid) {
+            m_targetSsid = QString();
+            m_joinTimer.stop();
+            m_wlan->setInterface(m_handle, m_interfaceGuid, Wlan::OpcodeBackgroundScanEnabled, 0);
+            m_wlan->setInterface(m_handle, m_interfaceGuid, Wlan::OpcodeMediaStreamingMode, 1);
+            setState(StateConnected);
+        }
+    }
+}
+
+void CWindowsNetworkManager::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_scanTimer.timerId()) {
+        updateAvailableNetworks();
+        emit networkScanEnded();
+        startWifiScan();
+    } else if (event->timerId() == m_signalTimer.timerId()) {
+        pollSignalStrength();
+    } else if (event->timerId() == m_joinTimer.timerId()) {
+        m_joinTimer.stop();
+        if (!m_targetSsid.isNull()) {
+            CLogger::logMessage(CLogger::LogLevelError, kLibraryCategory,
+                                QStringLiteral("[timerEvent] The join of `%1` was not answered in time.").arg(m_targetSsid),
+                                {});
+            internalDisconnectFromWifiNetwork();
+            failConnection();
+        }
+    } else {
+        CAbstractNetworkManager::timerEvent(event);
+    }
 }
 
 } // namespace Communication

@@ -1,0 +1,335 @@
+#include "hx/CHXMediaDownload.h"
+
+#include "hx/TetronCameraUrls.h"
+
+#include "CLogger.h"
+#include "CMP4VideoOrientationPatcher.h"
+
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+
+#include <algorithm>
+
+namespace Ulx {
+namespace Multimedia {
+
+namespace {
+
+void logDownload(const QString& text, const QList<QVariant>& arguments = {})
+{
+    Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelInfo, QStringLiteral("UlxSystemsLibrary"),
+                                         text, arguments);
+}
+
+int percent(qint64 part, qint64 whole)
+{
+    if (whole <= 0)
+        return 0;
+    const double value = static_cast<double>(part) / static_cast<double>(whole) * 100.0;
+    return static_cast<int>(std::min(100.0, std::max(0.0, value)));
+}
+
+} // namespace
+
+CHXMediaDownload::CHXMediaDownload(const QVector<CRemoteFileInfo>& files, const QVector<QString>& targetPaths)
+    : m_files(files)
+    , m_targetPaths(targetPaths)
+    , m_networkAccessManager(new QNetworkAccessManager())
+{
+    for (const CRemoteFileInfo& file : files)
+        m_totalSize += std::max<qint64>(0, file.fileSize());
+}
+
+CHXMediaDownload::~CHXMediaDownload()
+{
+    dropReply();
+    delete m_networkAccessManager;
+    // Removes a partial temporary file from disk.
+    delete m_temporaryFile;
+}
+
+void CHXMediaDownload::start()
+{
+    if (m_state != Idle || m_result != ResultNone)
+        return;
+    if (m_targetPaths.size() < m_files.size()) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Fewer target paths than files."));
+        end(Idle, ResultFileWriteFailed);
+        return;
+    }
+    m_state = Running;
+    nextFile();
+}
+
+void CHXMediaDownload::end(DownloadState state, DownloadResult result)
+{
+    m_state = state;
+    m_result = result;
+    QMetaObject::invokeMethod(this, &CAbstractMediaDownload::finished, Qt::QueuedConnection);
+}
+
+void CHXMediaDownload::nextFile()
+{
+    ++m_index;
+    if (m_index >= m_files.size()) {
+        m_index = -1;
+        end(Idle, ResultCompleted);
+        return;
+    }
+    const CRemoteFileInfo& file = m_files.at(m_index);
+    if (m_currentFileUrl != file.fileUrl()) {
+        m_currentFileUrl = file.fileUrl();
+        emit currentFileUrlChanged();
+    }
+    m_currentFileSize = std::max<qint64>(0, file.fileSize());
+    m_currentFileReceived = 0;
+    m_currentFileProgress = 0;
+    emit currentFileSizeChanged();
+    emit currentFileProgressChanged();
+
+    // Files are fetched from the camera only, never from a URL that leads elsewhere.
+    if (!Communication::isSafeCameraPath(Communication::cameraFilePath(m_currentFileUrl))) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Refused file URL"), {m_currentFileUrl});
+        end(Failed, ResultTransferFailed);
+        return;
+    }
+
+    m_temporaryFile = new QTemporaryFile(m_targetPaths.at(m_index));
+    if (!m_temporaryFile->open()) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Cannot create a temporary file for"), {m_targetPaths.at(m_index)});
+        delete m_temporaryFile;
+        m_temporaryFile = nullptr;
+        --m_index;
+        end(Idle, ResultFileWriteFailed);
+        return;
+    }
+    requestCurrentFile();
+}
+
+void CHXMediaDownload::requestCurrentFile()
+{
+    QNetworkRequest request{QUrl(m_currentFileUrl)};
+    if (m_currentFileReceived > 0) {
+        request.setRawHeader("Range", QByteArray("bytes=") + QByteArray::number(m_currentFileReceived) + '-'
+                                          + QByteArray::number(m_currentFileSize));
+    }
+    if (m_transferTimeout > 0)
+        request.setTransferTimeout(m_transferTimeout);
+    m_replyChecked = false;
+    m_restartPending = false;
+    m_reply = m_networkAccessManager->get(request);
+    connect(m_reply, &QNetworkReply::readyRead, this, &CHXMediaDownload::onReplyReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &CHXMediaDownload::onReplyFinished);
+}
+
+bool CHXMediaDownload::acceptReply(QNetworkReply* reply)
+{
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 200 && status != 206)
+        return false; // an error page: the reply ends with its error
+    if (m_currentFileReceived == 0)
+        return true;
+    // A continuation must say that it starts where the file stopped; anything else would
+    // duplicate or skip bytes.
+    const QString range = QString::fromLatin1(reply->rawHeader("Content-Range"));
+    const QRegularExpression pattern(QStringLiteral("^bytes (\\d+)-(\\d+)/(\\d+|\\*)$"));
+    const QRegularExpressionMatch match = pattern.match(range.trimmed());
+    if (status == 206 && match.hasMatch() && match.captured(1).toLongLong() == m_currentFileReceived)
+        return true;
+    logDownload(QStringLiteral("[CHXMediaDownload] Resume not honoured, restarting the file."),
+                {status, range});
+    if (status == 200) {
+        // The whole file comes again: start the file over with this very answer.
+        restartCurrentFile();
+        return true;
+    }
+    m_restartPending = true;
+    return false;
+}
+
+void CHXMediaDownload::restartCurrentFile()
+{
+    m_temporaryFile->resize(0);
+    m_temporaryFile->seek(0);
+    m_totalReceived -= m_currentFileReceived;
+    m_currentFileReceived = 0;
+    updateProgress();
+}
+
+void CHXMediaDownload::onReplyReadyRead()
+{
+    QNetworkReply* reply = qobject_cast<QNetworkReply*>(sender());
+    if (m_state != Running || !reply || reply != m_reply || !m_temporaryFile)
+        return;
+    if (!m_replyChecked) {
+        m_replyChecked = true;
+        if (!acceptReply(reply)) {
+            if (m_restartPending) {
+                dropReply();
+                restartCurrentFile();
+                requestCurrentFile();
+            }
+            return;
+        }
+    }
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 200 && status != 206)
+        return;
+    const QByteArray data = reply->readAll();
+    qint64 written = 0;
+    while (written < data.size()) {
+        const qint64 n = m_temporaryFile->write(data.constData() + written, data.size() - written);
+        if (n <= 0) {
+            logDownload(QStringLiteral("[CHXMediaDownload] Writing failed:"), {m_temporaryFile->fileName()});
+            dropReply();
+            dropTemporaryFile();
+            end(Failed, ResultFileWriteFailed);
+            return;
+        }
+        written += n;
+    }
+    addReceived(written);
+}
+
+void CHXMediaDownload::addReceived(qint64 bytes)
+{
+    m_currentFileReceived += bytes;
+    m_totalReceived += bytes;
+    updateProgress();
+}
+
+void CHXMediaDownload::updateProgress()
+{
+    const int fileProgress = percent(m_currentFileReceived, m_currentFileSize);
+    if (fileProgress != m_currentFileProgress) {
+        m_currentFileProgress = fileProgress;
+        emit currentFileProgressChanged();
+    }
+    const int totalProgress = percent(m_totalReceived, m_totalSize);
+    if (totalProgress != m_totalProgress) {
+        m_totalProgress = totalProgress;
+        emit totalProgressChanged();
+    }
+}
+
+void CHXMediaDownload::dropReply()
+{
+    QNetworkReply* reply = m_reply;
+    m_reply = nullptr;
+    if (!reply)
+        return;
+    disconnect(reply, nullptr, this, nullptr);
+    reply->abort();
+    reply->deleteLater();
+}
+
+void CHXMediaDownload::dropTemporaryFile()
+{
+    delete m_temporaryFile;
+    m_temporaryFile = nullptr;
+}
+
+void CHXMediaDownload::onReplyFinished()
+{
+    QNetworkReply* reply = qobject_cast<QNetworkReply*>(sender());
+    if (!reply || reply != m_reply)
+        return;
+    m_reply = nullptr;
+    disconnect(reply, nullptr, this, nullptr);
+    reply->deleteLater();
+
+    if (m_state != Running)
+        return;
+    if (reply->error() != QNetworkReply::NoError) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Transfer failed:"), {m_currentFileUrl, reply->errorString()});
+        dropTemporaryFile();
+        end(Failed, ResultTransferFailed);
+        return;
+    }
+    completeCurrentFile();
+}
+
+void CHXMediaDownload::completeCurrentFile()
+{
+    if (!finishCurrentFile()) {
+        dropTemporaryFile();
+        end(Failed, ResultFileWriteFailed);
+        return;
+    }
+    nextFile();
+}
+
+bool CHXMediaDownload::finishCurrentFile()
+{
+    if (!m_temporaryFile->flush())
+        return false;
+    if (m_files.at(m_index).fileType() == RemoteMediaTypes::FileTypeVideo) {
+        CMP4VideoOrientationPatcher patcher(*m_temporaryFile);
+        if (!patcher.run())
+            logDownload(QStringLiteral("Failed to patch video orientation."), {m_temporaryFile->fileName()});
+    }
+    const QString target = m_targetPaths.at(m_index);
+    m_temporaryFile->setAutoRemove(false);
+    m_temporaryFile->close();
+    if (!m_temporaryFile->rename(target)) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Cannot move the file to its target:"),
+                    {m_temporaryFile->fileName(), target, m_temporaryFile->errorString()});
+        // The temporary file goes; the target, if another file holds it, stays untouched.
+        m_temporaryFile->setAutoRemove(true);
+        m_temporaryFile->remove();
+        return false;
+    }
+    m_processedFiles.append(target);
+    delete m_temporaryFile;
+    m_temporaryFile = nullptr;
+    return true;
+}
+
+void CHXMediaDownload::pause()
+{
+    QMetaObject::invokeMethod(this, "deferredPause", Qt::QueuedConnection);
+}
+
+void CHXMediaDownload::resume()
+{
+    QMetaObject::invokeMethod(this, "deferredResume", Qt::QueuedConnection);
+}
+
+void CHXMediaDownload::deferredPause()
+{
+    if (m_state != Running)
+        return;
+    m_state = Paused;
+    // The partial temporary file stays for the resume.
+    dropReply();
+}
+
+void CHXMediaDownload::deferredResume()
+{
+    if (m_state != Paused)
+        return;
+    m_state = Running;
+    // Paused after the last byte but before the end of the answer: a range beyond the end
+    // would only be refused.
+    if (m_currentFileSize > 0 && m_currentFileReceived >= m_currentFileSize) {
+        completeCurrentFile();
+        return;
+    }
+    requestCurrentFile();
+}
+
+void CHXMediaDownload::cancel()
+{
+    if (m_state != Running && m_state != Paused)
+        return;
+    dropReply();
+    dropTemporaryFile();
+    end(Cancelling, ResultCancelled);
+}
+
+} // namespace Multimedia
+} // namespace Ulx

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "multimedia/CAbstractMediaDownload.h"
+
+#include "CRemoteFileInfo.h"
+
+#include <QPointer>
+#include <QVector>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTemporaryFile;
+
+namespace Ulx {
+namespace Multimedia {
+
+// Downloads files from the Hoselux camera one after the other, each into a temporary file next
+// to its target that is renamed to the target when complete. A paused file resumes with a
+// Range request; an answer that does not continue where the file stopped restarts it from
+// zero. finished() is always emitted from the event loop, never inside a call of the caller.
+// Made by the HX storage logic and shared with the storage as the active download; owns its
+// network access manager and the current temporary file. GUI thread only.
+class CHXMediaDownload : public CAbstractMediaDownload
+{
+    Q_OBJECT
+
+public:
+    enum DownloadState
+    {
+        Idle = 0,
+        Running = 1,
+        Paused = 2,
+        Cancelling = 3,
+        Failed = 4
+    };
+    Q_ENUM(DownloadState)
+
+    enum DownloadResult
+    {
+        ResultNone = 0,
+        ResultCancelled = 1,
+        ResultCompleted = 2,
+        ResultTransferFailed = 3,
+        ResultFileWriteFailed = 4
+    };
+    Q_ENUM(DownloadResult)
+
+    // A transfer that moves no data for this long fails.
+    static constexpr int DefaultTransferTimeoutMs = 15000;
+
+    CHXMediaDownload(const QVector<CRemoteFileInfo>& files, const QVector<QString>& targetPaths);
+    ~CHXMediaDownload() override;
+
+    void start();
+    DownloadState state() const { return m_state; }
+    void setTransferTimeout(int milliseconds) { m_transferTimeout = milliseconds; }
+
+    int result() const override { return m_result; }
+    qint64 totalSize() const override { return m_totalSize; }
+    int totalProgress() const override { return m_totalProgress; }
+    qint64 currentFileSize() const override { return m_currentFileSize; }
+    int currentFileProgress() const override { return m_currentFileProgress; }
+    QString currentFileUrl() const override { return m_currentFileUrl; }
+    QStringList processedFiles() const override { return m_processedFiles; }
+    void pause() override;
+    void resume() override;
+    void cancel() override;
+
+    Q_INVOKABLE void deferredPause();
+    Q_INVOKABLE void deferredResume();
+
+private slots:
+    void onReplyReadyRead();
+    void onReplyFinished();
+
+private:
+    void nextFile();
+    void requestCurrentFile();
+    bool acceptReply(QNetworkReply* reply);
+    void restartCurrentFile();
+    bool finishCurrentFile();
+    void completeCurrentFile();
+    void addReceived(qint64 bytes);
+    void updateProgress();
+    void dropReply();
+    void dropTemporaryFile();
+    void end(DownloadState state, DownloadResult result);
+
+    QVector<CRemoteFileInfo> m_files;
+    QVector<QString> m_targetPaths;
+    QStringList m_processedFiles;
+    QString m_currentFileUrl;
+    qint64 m_currentFileSize = 0;
+    qint64 m_currentFileReceived = 0;
+    int m_currentFileProgress = 0;
+    qint64 m_totalSize = 0;
+    qint64 m_totalReceived = 0;
+    int m_totalProgress = 0;
+    QNetworkAccessManager* m_networkAccessManager = nullptr;
+    QPointer<QNetworkReply> m_reply;
+    QTemporaryFile* m_temporaryFile = nullptr;
+    int m_index = -1;
+    DownloadState m_state = Idle;
+    DownloadResult m_result = ResultNone;
+    int m_transferTimeout = DefaultTransferTimeoutMs;
+    bool m_replyChecked = false; // the current reply's status was examined
+    bool m_restartPending = false; // the answer did not continue the file: fetch it anew
+};
+
+} // namespace Multimedia
+} // namespace Ulx

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "multimedia/CAbstractVideoStreamConfigLogic.h"
+
+namespace Ulx {
+namespace Multimedia {
+
+// The Hoselux camera's live stream has one fixed configuration (1440p at 30 frames per second)
+// that the tablet cannot change: queries report it at once, changes are refused. Created and
+// owned by the family session; GUI thread only.
+class CHXVideoStreamConfigLogic : public CAbstractVideoStreamConfigLogic
+{
+    Q_OBJECT
+
+public:
+    CHXVideoStreamConfigLogic();
+    ~CHXVideoStreamConfigLogic() override;
+
+    void queryActiveConfig() override;
+    void changeActiveConfig(Ulx::MultimediaTypes::VideoConfig config) override;
+    bool supportsConfigChange() const override { return false; }
+    void reset() override;
+};
+
+} // namespace Multimedia
+} // namespace Ulx

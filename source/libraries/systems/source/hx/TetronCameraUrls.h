@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace Ulx {
+namespace Communication {
+
+// Where the Hoselux camera's web server is reached. The host comes from the system address
+// table (loopback only on this platform); the port is 8580, or CX_HOSELUX_HTTP_PORT when set
+// at start, or what setCameraHttpPort() chose (0 restores the default). GUI thread only.
+QString cameraBaseUrl();
+void setCameraHttpPort(quint16 port);
+quint16 cameraHttpPort();
+
+// Whether a path from the camera is safe to use: it starts with "/", and no segment is ".."
+// or ".", holds a backslash or is empty (apart from none at all).
+bool isSafeCameraPath(const QString& path);
+
+// The base URL followed by the path; empty when the path is not safe.
+QString cameraFileUrl(const QString& path);
+
+// The URL without the base URL when it starts with it (case-sensitive), else empty.
+QString cameraFilePath(const QString& url);
+
+// UTF-8 percent-encoding that leaves letters, digits and "-._~" (plus the given extra
+// characters) as they are.
+QString percentEncoded(const QString& text, const QByteArray& keep = QByteArray());
+
+} // namespace Communication
+} // namespace Ulx

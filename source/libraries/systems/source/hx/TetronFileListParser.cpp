@@ -1,0 +1,114 @@
+#include "hx/TetronFileListParser.h"
+
+#include "hx/TetronCameraUrls.h"
+
+#include "CLogger.h"
+
+#include <QXmlStreamReader>
+
+namespace Ulx {
+namespace Communication {
+
+namespace {
+
+void logParser(const QString& text)
+{
+    Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelInfo, QStringLiteral("UlxSystemsLibrary"),
+                                         text, {});
+}
+
+struct Entry
+{
+    QString path;
+    QString fileName;
+    QDateTime time;
+    qint64 size = 0;
+    RemoteMediaTypes::FileType type = RemoteMediaTypes::FileTypeUnknown;
+};
+
+void readFile(QXmlStreamReader& reader, QVector<Multimedia::CRemoteFileInfo>* files)
+{
+    Entry entry;
+    while (reader.readNextStartElement()) {
+        const QStringRef name = reader.name();
+        if (name == QLatin1String("name")) {
+            entry.path = reader.readElementText();
+            const int slash = entry.path.lastIndexOf(QLatin1Char('/'));
+            if (slash < 0) {
+                logParser(QStringLiteral("File list parser - invalid file name detected."));
+                entry.fileName.clear();
+            } else {
+                entry.fileName = entry.path.mid(slash + 1);
+            }
+        } else if (name == QLatin1String("format")) {
+            const QString format = reader.readElementText();
+            if (format.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0) {
+                entry.type = RemoteMediaTypes::FileTypePhoto;
+            } else if (format.compare(QLatin1String("MP4"), Qt::CaseInsensitive) == 0) {
+                entry.type = RemoteMediaTypes::FileTypeVideo;
+            } else {
+                entry.type = RemoteMediaTypes::FileTypeUnknown;
+                logParser(QStringLiteral("File list parser - invalid file type detected."));
+            }
+        } else if (name == QLatin1String("size")) {
+            bool ok = false;
+            const QString text = reader.readElementText();
+            entry.size = text.toLongLong(&ok, 10);
+            if (!ok || entry.size < 0) {
+                entry.size = 0;
+                logParser(QStringLiteral("File list parser - invalid file size detected."));
+            }
+        } else if (name == QLatin1String("time")) {
+            const QString text = reader.readElementText();
+            entry.time = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+            if (!entry.time.isValid()) {
+                logParser(QStringLiteral("File list parser - invalid date detected - %1 %2.").arg(entry.fileName, text));
+                entry.time = QDateTime::currentDateTime();
+            }
+        } else {
+            reader.skipCurrentElement();
+        }
+    }
+    if (entry.fileName.isEmpty() || !entry.time.isValid() || entry.type == RemoteMediaTypes::FileTypeUnknown)
+        return;
+    // The name becomes part of a URL on the camera and of a local file name: a path that could
+    // reach another host or climb out of a folder is refused.
+    if (!isSafeCameraPath(entry.path) || entry.fileName.contains(QLatin1Char(':'))) {
+        logParser(QStringLiteral("File list parser - unsafe file path refused."));
+        return;
+    }
+    files->append(Multimedia::CRemoteFileInfo(entry.fileName, cameraFileUrl(entry.path), entry.time, entry.size,
+                                              entry.type));
+}
+
+} // namespace
+
+bool parseTetronFileList(const QByteArray& xml, QVector<Multimedia::CRemoteFileInfo>* files)
+{
+    files->clear();
+    QXmlStreamReader reader(xml);
+    if (reader.readNextStartElement()) {
+        if (reader.name() == QLatin1String("DCIM")) {
+            while (reader.readNextStartElement()) {
+                if (reader.name() == QLatin1String("file"))
+                    readFile(reader, files);
+                else
+                    reader.skipCurrentElement();
+            }
+        } else {
+            reader.skipCurrentElement();
+        }
+    }
+    // Read to the end, so that a broken document (an error page, a cut-off answer) is noticed.
+    while (!reader.atEnd() && !reader.hasError())
+        reader.readNext();
+    if (reader.hasError()) {
+        logParser(QStringLiteral("File list parser - invalid XML detected."));
+        files->clear();
+        return false;
+    }
+    return true;
+}
+
+} // namespace Communication
+} // namespace Ulx

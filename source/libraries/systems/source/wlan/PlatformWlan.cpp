@@ -1,0 +1,57 @@
+#include "wlan/PlatformWlan.h"
+
+#include "wlan/CSimulatedWlan.h"
+#include "wlan/CWlanScenarioReader.h"
+
+#include "CLogger.h"
+
+namespace Ulx {
+namespace Wlan {
+
+namespace {
+
+const char* const kDefaultInterface = "Simulated Wi-Fi Adapter";
+
+std::shared_ptr<CSimulatedWlan> createFromEnvironment()
+{
+    auto wlan = std::make_shared<CSimulatedWlan>();
+    const QString path = qEnvironmentVariable(ScenarioVariable);
+    if (!path.isEmpty()) {
+        QString error;
+        if (CWlanScenarioReader::applyFile(path, wlan.get(), &error)) {
+            Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelInfo, QStringLiteral("NetworkManager"),
+                                                 QStringLiteral("Simulated WLAN scenario loaded from %1").arg(path), {});
+            return wlan;
+        }
+        Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("NetworkManager"),
+                                             QStringLiteral("Simulated WLAN scenario not loaded: %1").arg(error), {});
+    }
+    wlan->addInterface(QString::fromLatin1(kDefaultInterface));
+    return wlan;
+}
+
+std::weak_ptr<CSimulatedWlan>& sharedInstance()
+{
+    static std::weak_ptr<CSimulatedWlan> instance;
+    return instance;
+}
+
+} // namespace
+
+std::shared_ptr<CSimulatedWlan> sharedSimulatedWlan()
+{
+    std::shared_ptr<CSimulatedWlan> wlan = sharedInstance().lock();
+    if (!wlan) {
+        wlan = createFromEnvironment();
+        sharedInstance() = wlan;
+    }
+    return wlan;
+}
+
+std::shared_ptr<IWlanApi> platformWlan()
+{
+    return sharedSimulatedWlan();
+}
+
+} // namespace Wlan
+} // namespace Ulx

@@ -1,0 +1,331 @@
+// The HX connection controller with its query logic on the camera simulator: the connect
+// sequence and configuration corrections, what lands in the storages, the poll, alert bits,
+// recording time, and the ways a connection ends.
+
+#include "CameraSimulator.h"
+#include "FakeStorageProvider.h"
+#include "LogCapture.h"
+
+#include "hx/CHXConnectionController.h"
+#include "hx/CHXQueryLogic.h"
+#include "hx/CTetronCommandRunner.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using namespace Ulx;
+using namespace Ulx::Communication;
+using Ulx::RemoteMediaTypes;
+using State = CAbstractConnectionController::State;
+
+class tst_CHXConnectionController : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CameraSimulator> m_sim;
+    std::unique_ptr<FakeStorageProvider> m_provider;
+    std::unique_ptr<CHXConnectionController> m_controller;
+
+    Multimedia::CRemoteMediaDataStorage* media() { return m_provider->remoteMediaDataStorage(); }
+
+    QStringList setValues(const QString& property)
+    {
+        QStringList values;
+        const QList<QJsonObject> sets = m_sim->requestsTo("set");
+        for (const QJsonObject& request : sets) {
+            const QUrlQuery query(request.value("query").toString());
+            if (query.queryItemValue("property") == property)
+                values.append(query.queryItemValue("value"));
+        }
+        return values;
+    }
+
+    bool connectAndWait()
+    {
+        m_controller->connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+        return QTest::qWaitFor([&]() { return m_controller->state() == CAbstractConnectionController::StateConnected; },
+                               15000);
+    }
+
+    bool waitDisconnected()
+    {
+        return QTest::qWaitFor(
+            [&]() { return m_controller->state() == CAbstractConnectionController::StateDisconnected; }, 15000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        CAbstractConnectionController::registerMetaTypes();
+    }
+
+    void init()
+    {
+        m_sim = std::make_unique<CameraSimulator>();
+        if (!m_sim->start())
+            QSKIP("python3 could not start the camera simulator");
+        m_provider = std::make_unique<FakeStorageProvider>();
+        m_controller = std::make_unique<CHXConnectionController>(m_provider.get());
+    }
+
+    void cleanup()
+    {
+        m_controller.reset();
+        m_provider.reset();
+        m_sim.reset();
+    }
+
+    void connectSequenceCorrectsTheVideoResolution()
+    {
+        QSignalSpy errors(m_controller.get(), &CAbstractConnectionController::errorOccurred);
+        QVERIFY(connectAndWait());
+        QVERIFY(m_controller->controlOnline());
+        QCOMPARE(m_controller->systemType(), CommunicationTypes::SystemTypeHoselux);
+        QCOMPARE(errors.count(), 0);
+        const QStringList routes = m_sim->routes();
+        QCOMPARE(routes.mid(0, 7), QStringList({"logout", "login", "alert", "get", "get", "get", "set"}));
+        QCOMPARE(setValues("Videores"), QStringList({"1440P30"}));
+        QVERIFY(QRegularExpression("^\\d{4}\\$\\d{2}\\$\\d{2}\\$\\d{2}\\$\\d{2}\\$\\d{2}$")
+                    .match(setValues("TimeSettings").value(0))
+                    .hasMatch());
+
+        QCOMPARE(media()->captureMode(), RemoteMediaTypes::CaptureModeVideo);
+        QCOMPARE(media()->videoCaptureConfig(), MultimediaTypes::VideoConfig1440P30FPS);
+        QCOMPARE(media()->photoCaptureResolution(), MultimediaTypes::PhotoResolution8MP);
+        QCOMPARE(media()->mediaStorageState(), RemoteMediaTypes::MediaStorageReady);
+        QCOMPARE(media()->availableSize(), qint64(2027) * 1048576);
+        // 2027 MiB at 1440p30: 1048.576 s, rounded to 1049 s.
+        QCOMPARE(media()->availableVideoRecordingTime(), RemoteMediaTypes::RecordingTime(1049000));
+        QCOMPARE(m_provider->systemDataStorage()->batteryPower(), quint8(80));
+        QCOMPARE(m_provider->systemDataStorage()->softwareVersion(), QStringLiteral("HX-1.4.2"));
+        QCOMPARE(m_provider->systemDataStorage()->cameraTemperatureState(), SystemTypes::TemperatureStateOK);
+    }
+
+    void supportedVideoNeedsNoCorrection()
+    {
+        QVERIFY(m_sim->setState(QJsonObject{{"videores", "720P30"}}));
+        QVERIFY(connectAndWait());
+        QVERIFY(setValues("Videores").isEmpty());
+        QCOMPARE(media()->videoCaptureConfig(), MultimediaTypes::VideoConfig720P30FPS);
+        QCOMPARE(media()->availableVideoRecordingTime(),
+                 RemoteMediaTypes::RecordingTime(CHXQueryLogic::availableRecordingTime(qint64(2027) * 1048576, false)));
+    }
+
+    void photoModeIsSetTo3MP()
+    {
+        QVERIFY(m_sim->setState(QJsonObject{{"mode", "CAMERA"}, {"imageres", "8MP"}}));
+        QVERIFY(connectAndWait());
+        QCOMPARE(setValues("Imageres"), QStringList({"3MP"}));
+        QVERIFY(setValues("Videores").isEmpty());
+        QCOMPARE(media()->photoCaptureResolution(), MultimediaTypes::PhotoResolution3MP);
+    }
+
+    void unknownModeBecomesVideoThenIsChecked()
+    {
+        QVERIFY(m_sim->setState(QJsonObject{{"mode", "SETTING"}}));
+        QVERIFY(connectAndWait());
+        QCOMPARE(setValues("UIMode"), QStringList({"VIDEO"}));
+        QCOMPARE(setValues("Videores"), QStringList({"1440P30"}));
+        QCOMPARE(media()->captureMode(), RemoteMediaTypes::CaptureModeVideo);
+    }
+
+    void loginNotAvailableIsWriteAccessDenied()
+    {
+        LogCapture log;
+        QVERIFY(m_sim->setState(QJsonObject{{"login_available", false}}));
+        QSignalSpy errors(m_controller.get(), &CAbstractConnectionController::errorOccurred);
+        m_controller->connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+        QVERIFY(waitDisconnected());
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().at(0).value<CAbstractConnectionController::Error>(),
+                 CAbstractConnectionController::ErrorWriteAccessDenied);
+        QVERIFY(!m_controller->controlOnline());
+        QCOMPARE(m_controller->systemType(), CommunicationTypes::SystemTypeUnknown);
+        QCOMPARE(log.count("onLogicErrorOccurred StateConnecting LoginNotAvailable"), 1);
+        // Nothing after the failed log-in was sent.
+        QCOMPARE(m_sim->routes(), QStringList({"logout", "login"}));
+    }
+
+    void silentCameraIsAConnectionError()
+    {
+        m_controller->runner()->setTransferTimeout(300);
+        QVERIFY(m_sim->fault("login", "no-answer"));
+        QSignalSpy errors(m_controller.get(), &CAbstractConnectionController::errorOccurred);
+        m_controller->connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+        QVERIFY(waitDisconnected());
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().at(0).value<CAbstractConnectionController::Error>(),
+                 CAbstractConnectionController::ErrorConnection);
+    }
+
+    void garbledAnswerWhileConnectingIsInternal()
+    {
+        QVERIFY(m_sim->fault("alert", "html"));
+        QSignalSpy errors(m_controller.get(), &CAbstractConnectionController::errorOccurred);
+        m_controller->connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+        QVERIFY(waitDisconnected());
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().at(0).value<CAbstractConnectionController::Error>(),
+                 CAbstractConnectionController::ErrorInternal);
+        // The aborted rest of the sequence queued no corrections.
+        QVERIFY(m_sim->requestsTo("set").isEmpty());
+    }
+
+    void pollReadsAlertAndBattery()
+    {
+        m_controller->queryLogic()->setPollInterval(20);
+        QVERIFY(connectAndWait());
+        QVERIFY(m_controller->queryLogic()->pollTimerActive());
+        QVERIFY(m_sim->setState(QJsonObject{{"alert", 0x11}, {"battery", 42}}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_provider->systemDataStorage()->batteryPower(), quint8(42), 10000);
+        // 0x10 wins over 0x01.
+        QTRY_COMPARE_WITH_TIMEOUT(media()->mediaStorageState(), RemoteMediaTypes::MediaStorageNotAvailable, 10000);
+        QVERIFY(m_sim->setState(QJsonObject{{"alert", 0x02}}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_provider->systemDataStorage()->cameraTemperatureState(),
+                                  SystemTypes::TemperatureStateTooHigh, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(media()->mediaStorageState(), RemoteMediaTypes::MediaStorageReady, 10000);
+        // The free size is read while recording only (and on storage changes).
+        QVERIFY(m_sim->setState(QJsonObject{{"recording", true}, {"mbytes", 100}}));
+        QTRY_COMPARE_WITH_TIMEOUT(media()->captureState(), RemoteMediaTypes::CaptureRunning, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(media()->availableSize(), qint64(100) * 1048576, 10000);
+    }
+
+    void pollSkipsQueriesStillPending()
+    {
+        QVERIFY(connectAndWait()); // the 10000 ms poll does not tick during the test
+        CHXQueryLogic* logic = m_controller->queryLogic();
+        QTRY_VERIFY_WITH_TIMEOUT(m_controller->runner()->isIdle(), 10000);
+        QVERIFY(m_sim->fault("alert", "no-answer"));
+        QVERIFY(m_sim->clearLog());
+        logic->poll();
+        QVERIFY(logic->alertQueryPending() && logic->infoQueryPending());
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->routes(), QStringList({"alert"}), 10000);
+        QCOMPARE(m_controller->runner()->queuedCommandCount(), 1); // the info query waits
+        logic->poll();
+        logic->poll();
+        QCOMPARE(m_controller->runner()->queuedCommandCount(), 1);
+    }
+
+    void pollSendsOnlyWhatIsNotPending()
+    {
+        QVERIFY(connectAndWait());
+        CHXQueryLogic* logic = m_controller->queryLogic();
+        QTRY_VERIFY_WITH_TIMEOUT(m_controller->runner()->isIdle(), 10000);
+        QVERIFY(m_sim->fault("get", "no-answer"));
+        QVERIFY(m_sim->clearLog());
+        logic->poll();
+        // The alert query is answered, the info query hangs: the next poll asks the alert only.
+        QTRY_VERIFY_WITH_TIMEOUT(!logic->alertQueryPending() && logic->infoQueryPending(), 10000);
+        logic->poll();
+        QVERIFY(logic->alertQueryPending());
+        QCOMPARE(m_controller->runner()->queuedCommandCount(), 1);
+    }
+
+    void failedPollDisconnectsWithoutError()
+    {
+        m_controller->queryLogic()->setPollInterval(20);
+        QVERIFY(m_sim->setState(QJsonObject{{"alert", 0x01}}));
+        QVERIFY(connectAndWait());
+        QCOMPARE(media()->mediaStorageState(), RemoteMediaTypes::MediaStorageFull);
+        QSignalSpy errors(m_controller.get(), &CAbstractConnectionController::errorOccurred);
+        QVERIFY(m_sim->fault("alert", "status:1"));
+        QVERIFY(waitDisconnected());
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(m_sim->routes().last(), QStringLiteral("logout"));
+        QVERIFY(!m_controller->controlOnline());
+        // No aborted alert query was taken for "all clear".
+        QCOMPARE(media()->mediaStorageState(), RemoteMediaTypes::MediaStorageFull);
+    }
+
+    void abortedAlertQueryChangesNothing()
+    {
+        QVERIFY(m_sim->setState(QJsonObject{{"alert", 0x21}}));
+        QVERIFY(connectAndWait());
+        QCOMPARE(media()->mediaStorageState(), RemoteMediaTypes::MediaStorageFull);
+        QTRY_VERIFY_WITH_TIMEOUT(m_controller->runner()->isIdle(), 10000);
+        QVERIFY(m_sim->fault("alert", "no-answer"));
+        QVERIFY(m_sim->clearLog());
+        m_controller->queryLogic()->poll();
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->routes(), QStringList({"alert"}), 10000);
+        // The disconnect aborts the alert query in flight: that is no "all clear".
+        m_controller->disconnectFromSystem(CAbstractConnectionController::DisconnectTypeNormal);
+        QVERIFY(waitDisconnected());
+        QCOMPARE(media()->mediaStorageState(), RemoteMediaTypes::MediaStorageFull);
+    }
+
+    void expiredCameraSessionLogsInAgain()
+    {
+        m_controller->queryLogic()->setPollInterval(20);
+        QVERIFY(connectAndWait());
+        QVERIFY(m_sim->expireSessions());
+        QVERIFY(m_sim->clearLog());
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->routes().contains("login"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->routes().count("alert") >= 2, 10000);
+        QCOMPARE(m_controller->state(), CAbstractConnectionController::StateConnected);
+    }
+
+    void normalDisconnectLogsOut()
+    {
+        QVERIFY(connectAndWait());
+        QVERIFY(m_sim->clearLog());
+        QSignalSpy states(m_controller.get(), &CAbstractConnectionController::stateChanged);
+        m_controller->disconnectFromSystem(CAbstractConnectionController::DisconnectTypeNormal);
+        QCOMPARE(m_controller->state(), CAbstractConnectionController::StateDisconnecting);
+        QVERIFY(waitDisconnected());
+        QCOMPARE(m_sim->routes(), QStringList({"logout"}));
+        QCOMPARE(m_sim->state().value("sessions").toInt(), 0);
+        m_controller->disconnectFromSystem(CAbstractConnectionController::DisconnectTypeNormal);
+        QCOMPARE(states.count(), 2); // nothing more when already disconnected
+    }
+
+    void abortWhenDisconnected()
+    {
+        QSignalSpy states(m_controller.get(), &CAbstractConnectionController::stateChanged);
+        m_controller->abortConnection();
+        QCOMPARE(m_controller->state(), CAbstractConnectionController::StateDisconnecting);
+        QVERIFY(waitDisconnected());
+        QCOMPARE(states.count(), 2);
+    }
+
+    void abortWhileConnecting()
+    {
+        QVERIFY(m_sim->fault("get", "no-answer"));
+        QSignalSpy errors(m_controller.get(), &CAbstractConnectionController::errorOccurred);
+        m_controller->connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->routes().contains("get"), 10000);
+        m_controller->abortConnection();
+        QVERIFY(waitDisconnected());
+        QCOMPARE(errors.count(), 0);
+        QVERIFY(m_controller->runner()->isIdle());
+        QVERIFY(m_sim->requestsTo("set").isEmpty());
+    }
+
+    void recordingTimeCounts()
+    {
+        m_controller->queryLogic()->setRecordingTick(10);
+        media()->setCaptureMode(RemoteMediaTypes::CaptureModeVideo);
+        media()->setCaptureState(RemoteMediaTypes::CaptureRunning);
+        QTRY_VERIFY_WITH_TIMEOUT(media()->videoRecordingTime() >= 3000, 10000);
+        QCOMPARE(media()->videoRecordingTime() % 1000, 0u);
+        media()->setCaptureState(RemoteMediaTypes::CaptureStopped);
+        QCOMPARE(media()->videoRecordingTime(), 0u);
+        QVERIFY(!m_controller->queryLogic()->recordingTimerActive());
+        // Photos do not count.
+        media()->setCaptureMode(RemoteMediaTypes::CaptureModePhoto);
+        media()->setCaptureState(RemoteMediaTypes::CaptureRunning);
+        QVERIFY(!m_controller->queryLogic()->recordingTimerActive());
+    }
+
+    void availableRecordingTimeRounding()
+    {
+        QCOMPARE(CHXQueryLogic::availableRecordingTime(0, true), 0u);
+        QCOMPARE(CHXQueryLogic::availableRecordingTime(qint64(2027) * 1048576, true), 1049000u);
+        QCOMPARE(CHXQueryLogic::availableRecordingTime(1522700 / 2, false), 1000u); // a half rounds up
+        QCOMPARE(CHXQueryLogic::availableRecordingTime(-5, false), 0u);
+    }
+};
+
+QTEST_MAIN(tst_CHXConnectionController)
+#include "tst_CHXConnectionController.moc"

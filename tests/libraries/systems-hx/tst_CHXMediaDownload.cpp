@@ -1,0 +1,270 @@
+// Downloads from the camera simulator: whole files, pause and resume with Range requests,
+// cancelling, servers that ignore Range, broken transfers and local write failures.
+
+#include "CameraSimulator.h"
+#include "LogCapture.h"
+
+#include "hx/CHXMediaDownload.h"
+#include "hx/TetronCameraUrls.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using namespace Ulx;
+using namespace Ulx::Multimedia;
+
+class tst_CHXMediaDownload : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CameraSimulator> m_sim;
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    static const char* photoPath() { return "/SD/DCIM/100MEDIA/IMG0001.JPG"; }
+    static const char* videoPath() { return "/SD/DCIM/100MEDIA/MOV0001.MP4"; }
+
+    CRemoteFileInfo info(const QString& path, qint64 size, RemoteMediaTypes::FileType type)
+    {
+        return CRemoteFileInfo(path.mid(path.lastIndexOf('/') + 1), Communication::cameraFileUrl(path),
+                               QDateTime::currentDateTime(), size, type);
+    }
+    CRemoteFileInfo video() { return info(videoPath(), 65536, RemoteMediaTypes::FileTypeVideo); }
+    CRemoteFileInfo photo() { return info(photoPath(), 4096, RemoteMediaTypes::FileTypePhoto); }
+    QString target(const QString& name) const { return m_dir->filePath(name); }
+
+    QByteArray fileBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QStringList leftovers() const
+    {
+        return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+    }
+
+    QStringList ranges()
+    {
+        QStringList values;
+        const QList<QJsonObject> requests = m_sim->requestsTo(QStringLiteral("file"));
+        for (const QJsonObject& request : requests)
+            values.append(request.value(QStringLiteral("range")).toString());
+        return values;
+    }
+
+    // Waits for the next progress step, then pauses and resumes the download.
+    void pauseAndResumeOnce(CHXMediaDownload& download)
+    {
+        QSignalSpy progress(&download, &CAbstractMediaDownload::currentFileProgressChanged);
+        QVERIFY(progress.wait(10000));
+        download.pause();
+        QTRY_COMPARE_WITH_TIMEOUT(download.state(), CHXMediaDownload::Paused, 5000);
+        download.resume();
+        QTRY_COMPARE_WITH_TIMEOUT(download.state(), CHXMediaDownload::Running, 5000);
+    }
+
+private slots:
+    void init()
+    {
+        m_sim = std::make_unique<CameraSimulator>();
+        if (!m_sim->start())
+            QSKIP("python3 could not start the camera simulator");
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void cleanup()
+    {
+        m_sim.reset();
+        m_dir.reset();
+    }
+
+    void downloadsEveryFileToItsTarget()
+    {
+        CHXMediaDownload download({photo(), video()}, {target("a.jpg"), target("b.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        QSignalSpy urls(&download, &CAbstractMediaDownload::currentFileUrlChanged);
+        QCOMPARE(download.totalSize(), qint64(4096 + 65536));
+        download.start();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
+        QCOMPARE(download.totalProgress(), 100);
+        QCOMPARE(download.processedFiles(), QStringList({target("a.jpg"), target("b.mp4")}));
+        QCOMPARE(fileBytes(target("a.jpg")), m_sim->content(photoPath()));
+        QCOMPARE(fileBytes(target("b.mp4")), m_sim->content(videoPath()));
+        QCOMPARE(urls.count(), 2);
+        QCOMPARE(leftovers().size(), 2);
+    }
+
+    void finishedIsNeverEmittedInsideACall()
+    {
+        CHXMediaDownload download({photo()}, {QStringLiteral("/nonexistent-folder/x/a.jpg")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultFileWriteFailed));
+    }
+
+    void pauseAndResumeContinueWithARange()
+    {
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        CHXMediaDownload download({video()}, {target("v.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        pauseAndResumeOnce(download);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
+        QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
+        const QStringList sent = ranges();
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(sent.at(0), QString());
+        QVERIFY2(QRegularExpression("^bytes=[1-9][0-9]*-65536$").match(sent.at(1)).hasMatch(), qPrintable(sent.at(1)));
+    }
+
+    void tenPauseResumeCyclesKeepTheBytes()
+    {
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        CHXMediaDownload download({video()}, {target("v.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        for (int i = 0; i < 10 && finished.isEmpty(); ++i)
+            pauseAndResumeOnce(download);
+        QVERIFY(finished.count() == 1 || finished.wait(30000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
+        QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
+        QVERIFY(ranges().size() >= 10);
+    }
+
+    void serverIgnoringRangeRestartsTheFile()
+    {
+        // Appending a whole-file answer to the partial file would duplicate its start.
+        QVERIFY(m_sim->fault("file", "slow+ignore-range", -1));
+        CHXMediaDownload download({video()}, {target("v.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        pauseAndResumeOnce(download);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
+        QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
+        QVERIFY(download.currentFileProgress() <= 100);
+    }
+
+    void cancelWhilePausedRemovesThePartialFile()
+    {
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        CHXMediaDownload download({video()}, {target("v.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QSignalSpy progress(&download, &CAbstractMediaDownload::currentFileProgressChanged);
+        QVERIFY(progress.wait(10000));
+        download.pause();
+        QTRY_COMPARE_WITH_TIMEOUT(download.state(), CHXMediaDownload::Paused, 5000);
+        download.cancel();
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCancelled));
+        QVERIFY(leftovers().isEmpty());
+    }
+
+    void cancelWhileRunning()
+    {
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        CHXMediaDownload download({photo(), video()}, {target("a.jpg"), target("v.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        QSignalSpy urls(&download, &CAbstractMediaDownload::currentFileUrlChanged);
+        download.start();
+        QTRY_COMPARE_WITH_TIMEOUT(urls.count(), 2, 10000);
+        download.cancel();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCancelled));
+        // The finished first file stays; the second leaves nothing behind.
+        QCOMPARE(download.processedFiles(), QStringList({target("a.jpg")}));
+        QCOMPARE(leftovers(), QStringList({"a.jpg"}));
+    }
+
+    void transferFaultsFail_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("404") << "404";
+        QTest::newRow("close-mid-body") << "close-mid-body";
+        QTest::newRow("no-answer") << "no-answer";
+    }
+
+    void transferFaultsFail()
+    {
+        QFETCH(QString, fault);
+        QVERIFY(m_sim->fault("file", fault, -1));
+        CHXMediaDownload download({video()}, {target("v.mp4")});
+        download.setTransferTimeout(500);
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultTransferFailed));
+        QVERIFY(download.processedFiles().isEmpty());
+        QVERIFY(leftovers().isEmpty());
+    }
+
+    void existingTargetIsNotOverwritten()
+    {
+        {
+            QFile existing(target("a.jpg"));
+            QVERIFY(existing.open(QIODevice::WriteOnly));
+            existing.write("keep me");
+        }
+        LogCapture log;
+        CHXMediaDownload download({photo()}, {target("a.jpg")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultFileWriteFailed));
+        QVERIFY(download.processedFiles().isEmpty());
+        QCOMPARE(fileBytes(target("a.jpg")), QByteArray("keep me"));
+        QCOMPARE(leftovers(), QStringList({"a.jpg"}));
+        QVERIFY(log.count("Cannot move the file to its target") == 1);
+    }
+
+    void emptyFileAndUnknownSizes()
+    {
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", "/SD/DCIM/100MEDIA/EMPTY.JPG"}, {"format", "jpeg"}, {"size", 0}}));
+        // Listed sizes of zero must not divide by zero.
+        CHXMediaDownload download({info("/SD/DCIM/100MEDIA/EMPTY.JPG", 0, RemoteMediaTypes::FileTypePhoto),
+                                   info(photoPath(), 0, RemoteMediaTypes::FileTypePhoto)},
+                                  {target("e.jpg"), target("p.jpg")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
+        QCOMPARE(download.totalProgress(), 0);
+        QCOMPARE(fileBytes(target("e.jpg")), QByteArray());
+        QCOMPARE(fileBytes(target("p.jpg")), m_sim->content(photoPath()));
+    }
+
+    void foreignUrlIsRefused()
+    {
+        CRemoteFileInfo foreign(QStringLiteral("x.jpg"), QStringLiteral("http://127.0.0.2:1/x.jpg"),
+                                QDateTime::currentDateTime(), 10, RemoteMediaTypes::FileTypePhoto);
+        CHXMediaDownload download({foreign}, {target("x.jpg")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultTransferFailed));
+        QVERIFY(leftovers().isEmpty());
+    }
+
+    void fewerTargetsThanFilesFails()
+    {
+        CHXMediaDownload download({photo(), video()}, {target("a.jpg")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultFileWriteFailed));
+        QVERIFY(m_sim->requestsTo(QStringLiteral("file")).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CHXMediaDownload)
+#include "tst_CHXMediaDownload.moc"

@@ -1,0 +1,258 @@
+// The HX session end to end on loopback: the simulated Wi-Fi network, the camera simulator
+// for the CGI interface and the RTSP test peer for the live video.
+
+#include "CameraSimulator.h"
+#include "FakeStorageProvider.h"
+#include "RtspPeer.h"
+
+#include "CGstMultimediaLibrary.h"
+#include "CRTSPVideoStreamerLogic.h"
+#include "communication/CHXSystemSession.h"
+#include "communication/CWindowsNetworkManager.h"
+#include "flavors/Flavors.h"
+#include "flavors/SystemAddresses.h"
+#include "hx/CHXConnectionController.h"
+#include "hx/CHXQueryLogic.h"
+#include "multimedia/CAbstractMediaDownload.h"
+#include "multimedia/CAbstractRemoteMediaCaptureLogic.h"
+#include "multimedia/CAbstractRemoteMediaStorageLogic.h"
+#include "multimedia/CAbstractVideoStreamConfigLogic.h"
+#include "wlan/CSimulatedWlan.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using namespace Ulx;
+using namespace Ulx::Communication;
+using Ulx::RemoteMediaTypes;
+
+namespace {
+const QString kSystem = QStringLiteral("tetron+_SN40213");
+constexpr int kOnlineWait = 60000;
+} // namespace
+
+class tst_CHXSystemSession : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<RtspPeer> m_rtsp;
+    std::unique_ptr<CameraSimulator> m_sim;
+    std::shared_ptr<Wlan::CSimulatedWlan> m_wlan;
+    std::unique_ptr<CWindowsNetworkManager> m_manager;
+    std::unique_ptr<Multimedia::CRTSPVideoStreamerLogic> m_streamer;
+    std::unique_ptr<FakeStorageProvider> m_provider;
+    std::unique_ptr<CHXSystemSession> m_session;
+    QStringList m_events;
+
+    Multimedia::CRemoteMediaDataStorage* media() { return m_provider->remoteMediaDataStorage(); }
+
+    bool bringOnline()
+    {
+        m_session->connectToSystem(kSystem, false);
+        return QTest::qWaitFor([&]() { return m_session->state() == CommunicationTypes::ConnectionOnline; },
+                               kOnlineWait);
+    }
+
+    QStringList setValues(const QString& property)
+    {
+        QStringList values;
+        const QList<QJsonObject> sets = m_sim->requestsTo("set");
+        for (const QJsonObject& request : sets) {
+            const QUrlQuery query(request.value("query").toString());
+            if (query.queryItemValue("property") == property)
+                values.append(query.queryItemValue("value"));
+        }
+        return values;
+    }
+
+    QByteArray fileBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        int argc = 0;
+        QVERIFY(GStreamer::CGstMultimediaLibrary::initialize(&argc, nullptr));
+        CAbstractConnectionController::registerMetaTypes();
+        qRegisterMetaType<RemoteMediaTypes::CaptureError>();
+        qRegisterMetaType<CommunicationTypes::CommunicationError>();
+        qRegisterMetaType<MultimediaTypes::StreamConfigError>();
+        m_rtsp = std::make_unique<RtspPeer>();
+        if (!m_rtsp->start())
+            QSKIP("the RTSP test peer did not start");
+        m_sim = std::make_unique<CameraSimulator>();
+        if (!m_sim->start())
+            QSKIP("python3 could not start the camera simulator");
+    }
+
+    void cleanupTestCase()
+    {
+        m_sim.reset();
+        m_rtsp.reset();
+        Flavors::resetSystemEndpoints();
+    }
+
+    void init()
+    {
+        QVERIFY(m_sim->setState(QJsonObject{{"videores", "1080P60"}, {"mode", "VIDEO"}, {"recording", false}}));
+        QVERIFY(m_sim->clearFaults());
+        QVERIFY(m_sim->clearLog());
+        m_wlan = std::make_shared<Wlan::CSimulatedWlan>();
+        m_wlan->addInterface(QStringLiteral("Adapter"));
+        Wlan::CSimulatedWlan::Network network;
+        network.ssid = kSystem.toUtf8();
+        network.key = Flavors::defaultWifiKey(CommunicationTypes::SystemFamilyHoselux);
+        network.endpoints = {{Flavors::SystemHost::HoseluxCamera, static_cast<quint16>(m_rtsp->port())}};
+        m_wlan->setNetwork(network);
+        m_manager = std::make_unique<CWindowsNetworkManager>(m_wlan);
+        m_manager->setSignalInterval(50);
+        m_manager->setJoinTimeout(5000);
+        m_streamer = std::make_unique<Multimedia::CRTSPVideoStreamerLogic>();
+        m_provider = std::make_unique<FakeStorageProvider>();
+        m_session = std::make_unique<CHXSystemSession>(m_manager.get(), nullptr, m_streamer.get(), m_provider.get());
+        m_session->setReconnectInterval(100);
+        m_session->hxController()->queryLogic()->setPollInterval(100);
+        m_events.clear();
+        connect(m_streamer.get(), &Multimedia::CRTSPVideoStreamerLogic::stateChanged, this, [this]() {
+            m_events.append(QString::fromLatin1(
+                QMetaEnum::fromType<MultimediaTypes::StreamingState>().valueToKey(m_streamer->state())));
+        });
+    }
+
+    void cleanup()
+    {
+        if (m_session && m_session->state() != CommunicationTypes::ConnectionOffline) {
+            m_session->disconnectFromSystem(false);
+            QVERIFY(QTest::qWaitFor([&]() { return m_session->state() == CommunicationTypes::ConnectionOffline; }, 20000));
+        }
+        m_session.reset();
+        if (m_streamer) {
+            m_streamer->stop();
+            QVERIFY(QTest::qWaitFor([&]() { return m_streamer->state() == MultimediaTypes::StreamingStopped; }, 20000));
+        }
+        m_streamer.reset();
+        m_manager.reset();
+        m_wlan.reset();
+        m_provider.reset();
+    }
+
+    void onlineWithCorrectionsPollPhotoAndRecording()
+    {
+        QVERIFY(bringOnline());
+        QCOMPARE(m_session->connectedSystemType(), CommunicationTypes::SystemTypeHoselux);
+        QCOMPARE(setValues("Videores"), QStringList({"1440P30"}));
+        QCOMPARE(m_session->videoStreamConfigLogic()->activeConfig(), MultimediaTypes::VideoConfig1440P30FPS);
+        QVERIFY(!m_session->commandFactory());
+        QVERIFY(!m_session->videoOverlayLogic());
+        // The poll runs.
+        const int alerts = m_sim->requestsTo("alert").size();
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->requestsTo("alert").size() >= alerts + 2, 10000);
+        QCOMPARE(m_streamer->state(), MultimediaTypes::StreamingRunning);
+
+        auto* capture = m_session->remoteMediaCaptureLogic();
+        QVERIFY(capture);
+        m_events.clear();
+        QSignalSpy photo(capture, &Multimedia::CAbstractRemoteMediaCaptureLogic::photoCaptured);
+        connect(capture, &Multimedia::CAbstractRemoteMediaCaptureLogic::photoCaptured, this,
+                [this]() { m_events.append("photo"); });
+        capture->capturePhoto();
+        QVERIFY(photo.wait(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_streamer->state(), MultimediaTypes::StreamingRunning, 30000);
+        QVERIFY2(m_events.indexOf("StreamingPaused") >= 0, qPrintable(m_events.join(',')));
+        QVERIFY(m_events.indexOf("StreamingPaused") < m_events.indexOf("photo"));
+        QVERIFY(m_events.indexOf("StreamingResuming") > m_events.indexOf("photo"));
+        QCOMPARE(media()->captureState(), RemoteMediaTypes::CaptureStopped);
+        QCOMPARE(m_session->state(), CommunicationTypes::ConnectionOnline);
+
+        m_events.clear();
+        QSignalSpy started(capture, &Multimedia::CAbstractRemoteMediaCaptureLogic::videoRecordingStarted);
+        QSignalSpy stopped(capture, &Multimedia::CAbstractRemoteMediaCaptureLogic::videoRecordingStopped);
+        capture->startVideoRecording();
+        QVERIFY(started.wait(20000));
+        QCOMPARE(media()->captureState(), RemoteMediaTypes::CaptureRunning);
+        QTRY_COMPARE_WITH_TIMEOUT(m_streamer->state(), MultimediaTypes::StreamingRunning, 30000);
+        QVERIFY(m_events.contains("StreamingPaused"));
+        QVERIFY(m_events.contains("StreamingResuming"));
+        capture->stopVideoRecording();
+        QVERIFY(stopped.wait(20000));
+        QCOMPARE(media()->captureState(), RemoteMediaTypes::CaptureStopped);
+        QCOMPARE(m_sim->state().value("files").toArray().size() >= 4, true);
+    }
+
+    void mediaListThumbnailDeleteDownload()
+    {
+        QVERIFY(bringOnline());
+        auto* storageLogic = m_session->remoteMediaStorageLogic();
+        QVERIFY(storageLogic);
+        storageLogic->requestFileList();
+        QTRY_COMPARE_WITH_TIMEOUT(media()->fileListState(), RemoteMediaTypes::FileListStateReady, 20000);
+        const QVector<Multimedia::CRemoteFileInfo> files = media()->remoteFiles();
+        QVERIFY(files.size() >= 2);
+
+        QSignalSpy thumbnails(storageLogic, &Multimedia::CAbstractRemoteMediaStorageLogic::thumbnailReady);
+        storageLogic->requestFileThumbnail(files.first().fileUrl());
+        QVERIFY(thumbnails.wait(20000));
+
+        // Download the video with pauses, then delete the photo.
+        Multimedia::CRemoteFileInfo video;
+        for (const Multimedia::CRemoteFileInfo& file : files) {
+            if (file.fileType() == RemoteMediaTypes::FileTypeVideo && file.fileSize() >= 65536)
+                video = file;
+        }
+        QVERIFY(!video.fileUrl().isEmpty());
+        QTemporaryDir dir;
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        auto download = storageLogic->downloadFiles({video}, {dir.filePath("video.mp4")});
+        QVERIFY(download);
+        QSignalSpy finished(download.get(), &Multimedia::CAbstractMediaDownload::finished);
+        for (int i = 0; i < 3 && finished.isEmpty(); ++i) {
+            QSignalSpy progress(download.get(), &Multimedia::CAbstractMediaDownload::currentFileProgressChanged);
+            QVERIFY(progress.wait(20000));
+            download->pause();
+            download->resume();
+        }
+        QVERIFY(finished.count() == 1 || finished.wait(30000));
+        QCOMPARE(download->result(), 2);
+        QCOMPARE(fileBytes(dir.filePath("video.mp4")),
+                 m_sim->content(Communication::cameraFilePath(video.fileUrl())));
+        QVERIFY(m_sim->clearFaults());
+
+        // A cancelled download leaves nothing behind.
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        auto cancelled = storageLogic->downloadFiles({video}, {dir.filePath("again.mp4")});
+        QVERIFY(cancelled);
+        QSignalSpy cancelledFinished(cancelled.get(), &Multimedia::CAbstractMediaDownload::finished);
+        QSignalSpy progress(cancelled.get(), &Multimedia::CAbstractMediaDownload::currentFileProgressChanged);
+        QVERIFY(progress.wait(20000));
+        cancelled->cancel();
+        QVERIFY(cancelledFinished.wait(10000));
+        QCOMPARE(cancelled->result(), 1);
+        QVERIFY(!QFile::exists(dir.filePath("again.mp4")));
+        QVERIFY(m_sim->clearFaults());
+
+        const int before = media()->remoteFiles().size();
+        QVERIFY(storageLogic->deleteFiles({files.first().fileUrl()}));
+        QTRY_COMPARE_WITH_TIMEOUT(media()->fileListState(), RemoteMediaTypes::FileListStateReady, 20000);
+        QCOMPARE(media()->remoteFiles().size(), before - 1);
+        QCOMPARE(m_session->state(), CommunicationTypes::ConnectionOnline);
+    }
+
+    void reestablishesAfterALinkLoss()
+    {
+        QVERIFY(bringOnline());
+        const int logins = m_sim->requestsTo("login").size();
+        m_wlan->dropConnection();
+        QTRY_COMPARE_WITH_TIMEOUT(m_session->state(), CommunicationTypes::ConnectionReestablishing, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_session->state(), CommunicationTypes::ConnectionOnline, kOnlineWait);
+        QVERIFY(m_sim->requestsTo("login").size() > logins);
+        QCOMPARE(m_session->connectedSystemType(), CommunicationTypes::SystemTypeHoselux);
+    }
+};
+
+QTEST_MAIN(tst_CHXSystemSession)
+#include "tst_CHXSystemSession.moc"

@@ -1,0 +1,157 @@
+#pragma once
+
+// Starts the camera simulator (camera_sim.py beside this file) on a free port of 127.0.0.1 for
+// one test, points the program's camera address at it, and reads and steers it through its
+// control routes. Every wait is bounded.
+
+#include "hx/TetronCameraUrls.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrlQuery>
+
+class CameraSimulator
+{
+public:
+    ~CameraSimulator()
+    {
+        stop();
+        Ulx::Communication::setCameraHttpPort(0);
+    }
+
+    // Writes the scenario, starts the peer, waits (bounded) for "READY <port>" and moves the
+    // camera address to it.
+    bool start(const QJsonObject& scenario = QJsonObject())
+    {
+        if (!m_dir.isValid())
+            return false;
+        QFile file(m_dir.filePath(QStringLiteral("scenario.json")));
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(QJsonDocument(scenario).toJson());
+        file.close();
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral("python3"),
+                        {QStringLiteral(CX_SOURCE_ROOT "/tests/peers/camera-simulator/camera_sim.py"),
+                         QStringLiteral("--scenario"), file.fileName()});
+        if (!m_process.waitForStarted(10000))
+            return false;
+        QByteArray line;
+        for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
+            if (!m_process.waitForReadyRead(200) && m_process.state() != QProcess::Running)
+                return false;
+            line += m_process.readAllStandardOutput();
+        }
+        if (!line.startsWith("READY "))
+            return false;
+        m_port = line.mid(6).trimmed().toInt();
+        if (m_port <= 0)
+            return false;
+        Ulx::Communication::setCameraHttpPort(static_cast<quint16>(m_port));
+        return true;
+    }
+
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    int port() const { return m_port; }
+    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+
+    // Fault rules per route: {"get": [{"fault": "crlf", "count": 1}], ...}.
+    bool setFaults(const QJsonObject& rules) { return post(QStringLiteral("/__sim/faults"), rules); }
+    bool fault(const QString& route, const QString& name, int count = 1)
+    {
+        return setFaults(QJsonObject{{route, QJsonArray{QJsonObject{{QStringLiteral("fault"), name},
+                                                                     {QStringLiteral("count"), count}}}}});
+    }
+    bool clearFaults() { return setFaults(QJsonObject()); }
+    bool setState(const QJsonObject& values) { return post(QStringLiteral("/__sim/state"), values); }
+    bool addFile(const QJsonObject& entry) { return post(QStringLiteral("/__sim/files"), entry); }
+    bool expireSessions() { return post(QStringLiteral("/__sim/sessions-expire"), QJsonObject()); }
+    bool clearLog() { return post(QStringLiteral("/__sim/log-clear"), QJsonObject()); }
+
+    QJsonObject state() { return QJsonDocument::fromJson(get(QStringLiteral("/__sim/state"))).object(); }
+
+    QList<QJsonObject> log()
+    {
+        QList<QJsonObject> entries;
+        const QJsonArray array = QJsonDocument::fromJson(get(QStringLiteral("/__sim/log"))).array();
+        for (const QJsonValue& value : array)
+            entries.append(value.toObject());
+        return entries;
+    }
+
+    QStringList routes()
+    {
+        QStringList names;
+        const QList<QJsonObject> entries = log();
+        for (const QJsonObject& entry : entries)
+            names.append(entry.value(QStringLiteral("route")).toString());
+        return names;
+    }
+
+    QList<QJsonObject> requestsTo(const QString& route)
+    {
+        QList<QJsonObject> matching;
+        const QList<QJsonObject> entries = log();
+        for (const QJsonObject& entry : entries) {
+            if (entry.value(QStringLiteral("route")).toString() == route)
+                matching.append(entry);
+        }
+        return matching;
+    }
+
+    QByteArray content(const QString& path)
+    {
+        QUrlQuery query;
+        query.addQueryItem(QStringLiteral("path"), path);
+        return get(QStringLiteral("/__sim/content?") + query.toString(QUrl::FullyEncoded));
+    }
+
+private:
+    QByteArray get(const QString& route)
+    {
+        QNetworkAccessManager manager;
+        QNetworkReply* reply = manager.get(QNetworkRequest(QUrl(baseUrl() + route)));
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        const bool done = reply->isFinished() || finished.wait(10000);
+        const QByteArray body = done && reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+        delete reply;
+        return body;
+    }
+
+    bool post(const QString& route, const QJsonObject& body)
+    {
+        QNetworkAccessManager manager;
+        QNetworkRequest request(QUrl(baseUrl() + route));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+        QNetworkReply* reply = manager.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        const bool done = reply->isFinished() || finished.wait(10000);
+        const bool ok = done && reply->error() == QNetworkReply::NoError;
+        delete reply;
+        return ok;
+    }
+
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    int m_port = 0;
+};
