@@ -14,6 +14,8 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include "peers/PeerProcess.h"
+
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStringList>
@@ -40,37 +42,16 @@ public:
             return false;
         file.write(QJsonDocument(scenario).toJson());
         file.close();
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral("python3"),
-                        {QStringLiteral(CX_SOURCE_ROOT "/tests/peers/camera-simulator/camera_sim.py"),
-                         QStringLiteral("--scenario"), file.fileName()});
-        if (!m_process.waitForStarted(10000))
-            return false;
-        QByteArray line;
-        for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
-            if (!m_process.waitForReadyRead(200) && m_process.state() != QProcess::Running)
-                return false;
-            line += m_process.readAllStandardOutput();
-        }
-        if (!line.startsWith("READY "))
-            return false;
-        m_port = line.mid(6).trimmed().toInt();
+        m_port = m_peer.start(QStringLiteral("python3"),
+                              {QStringLiteral(CX_SOURCE_ROOT "/tests/peers/camera-simulator/camera_sim.py"),
+                               QStringLiteral("--scenario"), file.fileName()});
         if (m_port <= 0)
             return false;
         Ulx::Communication::setCameraHttpPort(static_cast<quint16>(m_port));
         return true;
     }
 
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
+    void stop() { m_peer.stop(); }
 
     int port() const { return m_port; }
     QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
@@ -152,6 +133,6 @@ private:
     }
 
     QTemporaryDir m_dir;
-    QProcess m_process;
+    PeerProcess m_peer;
     int m_port = 0;
 };

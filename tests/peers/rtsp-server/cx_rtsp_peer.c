@@ -12,7 +12,9 @@
  *   /liveRTSP/av2   the HTTP-CGI camera's path, TCP transport only
  *
  * Options: --port N (0: any free port), --width W, --height H, --fps F,
- *          --pattern NAME (videotestsrc pattern), --audio (add an audio stream to every mount).
+ *          --pattern NAME (videotestsrc pattern), --audio (add an audio stream to every mount),
+ *          --low-latency (the encoder of low-latency cameras: sliced threads, so several slices
+ *          make up each frame, and a key frame every two seconds).
  * Prints "AUTH <port>" and then "READY <port>" on stdout once it listens; runs until killed.
  */
 #include <gst/gst.h>
@@ -29,15 +31,17 @@ typedef struct {
     int fps;
     const char* pattern;
     gboolean audio;
+    gboolean lowLatency;
 } PeerOptions;
 
 static gchar* build_launch_line(const PeerOptions* options)
 {
     gchar* video = g_strdup_printf(
         "videotestsrc is-live=true pattern=%s ! video/x-raw,format=I420,width=%d,height=%d,framerate=%d/1 "
-        "! x264enc tune=zerolatency sliced-threads=false speed-preset=ultrafast bframes=0 key-int-max=%d "
+        "! x264enc tune=zerolatency sliced-threads=%s threads=%d speed-preset=ultrafast bframes=0 key-int-max=%d "
         "! video/x-h264,profile=constrained-baseline ! rtph264pay name=pay0 pt=96 config-interval=-1",
-        options->pattern, options->width, options->height, options->fps, options->fps);
+        options->pattern, options->width, options->height, options->fps, options->lowLatency ? "true" : "false",
+        options->lowLatency ? 4 : 0, options->lowLatency ? 2 * options->fps : options->fps);
     gchar* line;
     if (options->audio)
         line = g_strdup_printf("( %s audiotestsrc is-live=true wave=sine ! audioconvert ! audioresample "
@@ -77,7 +81,7 @@ static int parse_int(const char* text, int fallback)
 
 int main(int argc, char* argv[])
 {
-    PeerOptions options = { "0", 640, 360, 30, "smpte", FALSE };
+    PeerOptions options = { "0", 640, 360, 30, "smpte", FALSE, FALSE };
     gst_init(&argc, &argv);
     for (int i = 1; i < argc; ++i) {
         const gboolean hasValue = i + 1 < argc;
@@ -93,6 +97,8 @@ int main(int argc, char* argv[])
             options.pattern = argv[++i];
         else if (strcmp(argv[i], "--audio") == 0)
             options.audio = TRUE;
+        else if (strcmp(argv[i], "--low-latency") == 0)
+            options.lowLatency = TRUE;
         else {
             fprintf(stderr, "unknown option %s\n", argv[i]);
             return 2;

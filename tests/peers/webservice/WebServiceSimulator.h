@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include "peers/PeerProcess.h"
+
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStringList>
@@ -48,32 +50,11 @@ public:
             arguments << QStringLiteral("--tls-cert") << tls.certFile << QStringLiteral("--tls-key") << tls.keyFile;
             m_scheme = QStringLiteral("https");
         }
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral("python3"), arguments);
-        if (!m_process.waitForStarted(10000))
-            return false;
-        QByteArray line;
-        for (int i = 0; i < 100 && !line.contains('\n'); ++i) {
-            if (!m_process.waitForReadyRead(200) && m_process.state() != QProcess::Running)
-                return false;
-            line += m_process.readAllStandardOutput();
-        }
-        if (!line.startsWith("READY "))
-            return false;
-        m_port = line.mid(6).trimmed().toInt();
+        m_port = m_peer.start(QStringLiteral("python3"), arguments);
         return m_port > 0;
     }
 
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
+    void stop() { m_peer.stop(); }
 
     int port() const { return m_port; }
     QString rootUrl() const { return QStringLiteral("%1://127.0.0.1:%2/").arg(m_scheme).arg(m_port); }
@@ -220,7 +201,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_process;
+    PeerProcess m_peer;
     QString m_scheme = QStringLiteral("http");
     int m_port = 0;
 };
