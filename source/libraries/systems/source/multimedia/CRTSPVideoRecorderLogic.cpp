@@ -40,7 +40,7 @@ CRTSPVideoRecorderLogic::~CRTSPVideoRecorderLogic()
     // At program exit no event loop turns any more: finish the file here, within a bounded
     // wait, instead of dropping the pipeline with the file unfinished.
     if (m_pipeline->isActive()) {
-        if (m_pipeline->pushedBufferCount() > 0) {
+        if (m_pipeline->hasPictures()) {
             if (!m_pipeline->finishBlocking(m_finishTimeout))
                 CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Recording not finished at exit",
                                     { m_pipeline->fileName() });
@@ -124,7 +124,7 @@ void CRTSPVideoRecorderLogic::endRecording()
         m_streamerLogic->setBufferProcessor(nullptr);
     if (!m_pipeline)
         return;
-    if (m_pipeline->pushedBufferCount() == 0) {
+    if (!m_pipeline->hasPictures()) {
         discardEmptyRecording();
         return;
     }

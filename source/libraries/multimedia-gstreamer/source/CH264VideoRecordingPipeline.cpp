@@ -1,0 +1,218 @@
+#include "CH264VideoRecordingPipeline.h"
+
+#include "CTimestampRebaser.h"
+#include "GstErrorMapping.h"
+
+#include <CLogger.h>
+
+#include <gst/app/gstappsrc.h>
+
+using Tovrin::Logging::CLogger;
+
+namespace Ulx {
+namespace GStreamer {
+
+CH264VideoRecordingPipeline::CH264VideoRecordingPipeline(QObject* parent)
+    : CAbstractPipeline(parent)
+    , m_rebaser(new CTimestampRebaser)
+{
+}
+
+CH264VideoRecordingPipeline::~CH264VideoRecordingPipeline()
+{
+    release();
+}
+
+bool CH264VideoRecordingPipeline::start(const QString& fileName)
+{
+    if (state() != GST_STATE_NULL)
+        return false;
+    m_fileName = fileName;
+    m_rebaser->reset();
+    m_pushedBuffers = 0;
+    m_receivedBuffers = 0;
+    m_ending = false;
+    m_active = changeState(GST_STATE_PLAYING);
+    return m_active;
+}
+
+void CH264VideoRecordingPipeline::stop()
+{
+    if (!m_built)
+        return;
+    if (m_active && !m_ending) {
+        endStream();
+    } else if (!m_active) {
+        changeState(GST_STATE_NULL);
+    }
+}
+
+void CH264VideoRecordingPipeline::abort()
+{
+    m_active = false;
+    changeState(GST_STATE_NULL);
+}
+
+void CH264VideoRecordingPipeline::pause()
+{
+    m_rebaser->pause();
+}
+
+void CH264VideoRecordingPipeline::resume()
+{
+    m_rebaser->resume();
+}
+
+bool CH264VideoRecordingPipeline::finishBlocking(int timeoutMs)
+{
+    if (!m_built || !m_pipeline || !m_active)
+        return false;
+    if (!m_ending)
+        endStream();
+    bool finished = false;
+    GstBus* bus = gst_element_get_bus(m_pipeline);
+    if (bus) {
+        // The sync handler passes every message on, so the end of stream also lands in the
+        // bus queue where it can be waited for without an event loop.
+        GstMessage* message = gst_bus_timed_pop_filtered(
+            bus, static_cast<GstClockTime>(timeoutMs) * GST_MSECOND,
+            static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        if (message) {
+            finished = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+            gst_message_unref(message);
+        }
+        gst_object_unref(bus);
+    }
+    m_active = false;
+    gst_element_set_state(m_pipeline, GST_STATE_NULL);
+    return finished;
+}
+
+void CH264VideoRecordingPipeline::processBuffer(GstBuffer* buffer)
+{
+    if (!buffer)
+        return;
+    if (!m_active || m_ending) {
+        gst_buffer_unref(buffer);
+        return;
+    }
+    ++m_receivedBuffers;
+    QVector<GstBuffer*> ready;
+    m_rebaser->process(gst_buffer_make_writable(buffer), ready);
+    pushBuffers(ready);
+}
+
+quint64 CH264VideoRecordingPipeline::joinedBufferCount() const
+{
+    return quint64(m_rebaser->joinedBufferCount());
+}
+
+bool CH264VideoRecordingPipeline::hasPictures() const
+{
+    return m_pushedBuffers > 0 || m_rebaser->heldBufferCount() > 0;
+}
+
+void CH264VideoRecordingPipeline::pushBuffers(const QVector<GstBuffer*>& buffers)
+{
+    for (GstBuffer* ready : buffers) {
+        if (gst_app_src_push_buffer(GST_APP_SRC(m_appSource), ready) == GST_FLOW_OK)
+            ++m_pushedBuffers;
+    }
+}
+
+void CH264VideoRecordingPipeline::endStream()
+{
+    m_rebaser->resume();
+    QVector<GstBuffer*> ready;
+    m_rebaser->flush(ready);
+    pushBuffers(ready);
+    if (m_rebaser->droppedBufferCount() > 0)
+        CLogger::logMessage(CLogger::LogLevelWarning, "H264VideoRecordingPipeline", "Buffers left out of the recording",
+                            { m_fileName, QString::number(m_rebaser->droppedBufferCount()) });
+    m_ending = true;
+    gst_app_src_end_of_stream(GST_APP_SRC(m_appSource));
+}
+
+void CH264VideoRecordingPipeline::notifyErrorOccurred(uint errorDomain, int errorCode, QString errorMessage)
+{
+    m_active = false;
+    emit pipelineErrorOccurred(errorDomain, errorCode, errorMessage);
+    changeState(GST_STATE_NULL);
+}
+
+void CH264VideoRecordingPipeline::notifyEndOfStream()
+{
+    m_active = false;
+    emit streamEnded();
+    changeState(GST_STATE_NULL);
+}
+
+bool CH264VideoRecordingPipeline::prepareStateChange(GstState target)
+{
+    if (target != GST_STATE_NULL && state() == GST_STATE_NULL) {
+        if (m_fileName.isEmpty())
+            return false;
+        build();
+        if (m_built)
+            g_object_set(G_OBJECT(m_fileSink), "location", m_fileName.toUtf8().constData(), nullptr);
+    }
+    return m_built;
+}
+
+void CH264VideoRecordingPipeline::build()
+{
+    if (m_built)
+        return;
+
+    m_pipeline = gst_pipeline_new("pipeline");
+    if (m_pipeline)
+        gst_object_ref_sink(m_pipeline);
+    m_appSource = gst_element_factory_make("appsrc", "appsrc0");
+    m_videoParser = gst_element_factory_make("h264parse", "videoparser0");
+    m_muxer = gst_element_factory_make("mp4mux", "muxer0");
+    m_fileSink = gst_element_factory_make("filesink", "filesink0");
+
+    GstElement** elements[] = { &m_appSource, &m_videoParser, &m_muxer, &m_fileSink };
+    bool allCreated = m_pipeline != nullptr;
+    for (GstElement** element : elements)
+        allCreated = allCreated && *element != nullptr;
+    if (!allCreated) {
+        for (GstElement** element : elements) {
+            if (*element)
+                gst_object_ref_sink(*element);
+            releaseElement(*element);
+        }
+        releaseElement(m_pipeline);
+        CLogger::logMessage(CLogger::LogLevelError, "H264VideoRecordingPipeline", "Element creation failed");
+        emit pipelineErrorOccurred(OwnErrorDomain, -2, QStringLiteral("Internal error."));
+        return;
+    }
+
+    GstCaps* caps = gst_caps_from_string(m_streamCaps.constData());
+    g_object_set(G_OBJECT(m_appSource), "caps", caps, "stream-type", 0, "format", GST_FORMAT_TIME, nullptr);
+    if (caps)
+        gst_caps_unref(caps);
+    g_object_set(G_OBJECT(m_videoParser), "disable-passthrough", TRUE, nullptr);
+
+    gst_bin_add_many(GST_BIN(m_pipeline), m_appSource, m_videoParser, m_muxer, m_fileSink, nullptr);
+    if (!gst_element_link_many(m_appSource, m_videoParser, m_muxer, m_fileSink, nullptr)) {
+        release();
+        CLogger::logMessage(CLogger::LogLevelError, "H264VideoRecordingPipeline", "Linking failed",
+                            { QString::fromUtf8(m_streamCaps) });
+        emit pipelineErrorOccurred(OwnErrorDomain, -1, QStringLiteral("Internal error."));
+        return;
+    }
+
+    installBusHandler(m_pipeline);
+    m_built = true;
+}
+
+void CH264VideoRecordingPipeline::release()
+{
+    releasePipeline();
+    m_appSource = m_videoParser = m_muxer = m_fileSink = nullptr;
+    m_built = false;
+}
+
+} // namespace GStreamer
+} // namespace Ulx

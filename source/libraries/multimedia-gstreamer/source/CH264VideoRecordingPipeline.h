@@ -1,0 +1,85 @@
+#pragma once
+
+#include "CAbstractPipeline.h"
+#include "IGstBufferProcessor.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+namespace Ulx {
+namespace GStreamer {
+
+class CTimestampRebaser;
+
+// Writes the live H.264 stream into an MP4 file without decoding it:
+// appsrc -> h264parse -> mp4mux -> filesink. The buffer distribution sink of the streaming
+// pipeline hands it copies of the access units from the first key frame on (processBuffer, GUI
+// thread); their time stamps are rebased to start at zero with paused stretches cut out.
+// One object per recording, owned by the recorder logic; it owns its pipeline and rebaser.
+class CH264VideoRecordingPipeline : public CAbstractPipeline, public IGstBufferProcessor
+{
+    Q_OBJECT
+
+public:
+    explicit CH264VideoRecordingPipeline(QObject* parent = nullptr);
+    ~CH264VideoRecordingPipeline() override;
+
+    void setStreamCaps(const QByteArray& caps) { m_streamCaps = caps; }
+    QString fileName() const { return m_fileName; }
+    bool isBuilt() const { return m_built; }
+    // Access units pushed into the file so far, and handed in while recording (paused
+    // stretches included).
+    quint64 pushedBufferCount() const { return m_pushedBuffers; }
+    quint64 receivedBufferCount() const { return m_receivedBuffers; }
+    // Buffers that only carried further slices of the picture before them.
+    quint64 joinedBufferCount() const;
+    // Whether any picture is in the file or on its way there.
+    bool hasPictures() const;
+    bool isActive() const { return m_active; }
+    bool isEnding() const { return m_ending; }
+
+    bool start(const QString& fileName);
+    // Ends the file by end of stream; the pipeline goes to NULL once the muxer has finished.
+    void stop();
+    // Tears the pipeline down at once; the file is left unfinished.
+    void abort();
+    void pause();
+    void resume();
+
+    // Ends the stream and waits at most timeoutMs for the muxer to finish the file, then takes
+    // the pipeline to NULL. For program exit, where no event loop turns any more.
+    bool finishBlocking(int timeoutMs);
+
+    void processBuffer(GstBuffer* buffer) override;
+
+protected:
+    void notifyErrorOccurred(uint errorDomain, int errorCode, QString errorMessage) override;
+    void notifyEndOfStream() override;
+    bool prepareStateChange(GstState target) override;
+
+private:
+    void build();
+    void release();
+    void pushBuffers(const QVector<GstBuffer*>& buffers);
+    void endStream();
+
+    QString m_fileName;
+    QByteArray m_streamCaps;
+    std::unique_ptr<CTimestampRebaser> m_rebaser;
+    GstElement* m_appSource = nullptr;
+    GstElement* m_videoParser = nullptr;
+    GstElement* m_muxer = nullptr;
+    GstElement* m_fileSink = nullptr;
+    quint64 m_pushedBuffers = 0;
+    quint64 m_receivedBuffers = 0;
+    bool m_built = false;
+    // Between a successful start and the way back to NULL (end of stream, error, abort).
+    bool m_active = false;
+    bool m_ending = false;
+};
+
+} // namespace GStreamer
+} // namespace Ulx

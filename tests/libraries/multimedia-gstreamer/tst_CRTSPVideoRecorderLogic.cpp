@@ -1,0 +1,253 @@
+#include "CGstMultimediaLibrary.h"
+#include "CH264VideoRecordingPipeline.h"
+#include "CRTSPVideoStreamerLogic.h"
+#include "Mp4Probe.h"
+#include "RtspPeer.h"
+#include "multimedia/CRTSPVideoRecorderLogic.h"
+
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using Ulx::MultimediaTypes;
+using Ulx::GStreamer::CH264VideoRecordingPipeline;
+using Ulx::Multimedia::CRTSPVideoRecorderLogic;
+using Ulx::Multimedia::CRTSPVideoStreamerLogic;
+
+namespace {
+
+const QByteArray ByteStreamCaps = "video/x-h264, stream-format=(string)byte-stream, alignment=(string)nal";
+// Generous: the first frames come late under the sanitizers on a busy machine.
+const int FirstFrameWait = 60000;
+const int Fps = 30;
+
+} // namespace
+
+// The recorder against the RTSP peer: what it writes is read back with the discoverer and a
+// decoder. Pauses are measured in received access units, not on the clock.
+class tst_CRTSPVideoRecorderLogic : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    bool startStreaming(RtspPeer& peer, CRTSPVideoStreamerLogic& streamer)
+    {
+        if (!peer.start())
+            return false;
+        streamer.setStreamUrl(peer.url("/stream"));
+        streamer.setStreamCaps(ByteStreamCaps);
+        streamer.setLatency(100);
+        // Over UDP a loaded machine loses packets even on the loopback, and a damaged access
+        // unit decodes to fewer frames; the count check wants every packet delivered.
+        streamer.setRtspOverTcp(true);
+        streamer.start();
+        QSignalSpy spy(&streamer, &CRTSPVideoStreamerLogic::stateChanged);
+        for (int i = 0; i < 20 && streamer.state() != MultimediaTypes::StreamingRunning; ++i)
+            spy.wait(FirstFrameWait / 20);
+        return streamer.state() == MultimediaTypes::StreamingRunning;
+    }
+
+    static bool waitForState(CRTSPVideoRecorderLogic& recorder, MultimediaTypes::RecordingState state,
+                             int timeout = FirstFrameWait)
+    {
+        QSignalSpy spy(&recorder, &CRTSPVideoRecorderLogic::stateChanged);
+        QDeadlineTimer deadline(timeout);
+        while (recorder.state() != state && !deadline.hasExpired())
+            spy.wait(int(qMax<qint64>(1, deadline.remainingTime())));
+        return recorder.state() == state;
+    }
+
+    static quint64 received(const CRTSPVideoRecorderLogic& recorder)
+    {
+        return recorder.recordingPipeline() ? recorder.recordingPipeline()->receivedBufferCount() : 0;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        int argc = 0;
+        QVERIFY(Ulx::GStreamer::CGstMultimediaLibrary::initialize(&argc, nullptr));
+        QVERIFY(m_dir.isValid());
+    }
+
+    void controlsOutsideTheirStatesDoNothing()
+    {
+        CRTSPVideoStreamerLogic streamer;
+        CRTSPVideoRecorderLogic recorder(&streamer);
+        QSignalSpy states(&recorder, &CRTSPVideoRecorderLogic::stateChanged);
+        QSignalSpy names(&recorder, &CRTSPVideoRecorderLogic::fileNameChanged);
+        recorder.start(); // no file name
+        recorder.stop();
+        recorder.pause();
+        recorder.resume();
+        QCOMPARE(states.count(), 0);
+        QCOMPARE(recorder.state(), MultimediaTypes::RecordingStopped);
+        QCOMPARE(recorder.duration(), 0);
+
+        recorder.setFileName(m_dir.filePath("a.mp4"));
+        recorder.setFileName(m_dir.filePath("a.mp4"));
+        QCOMPARE(names.count(), 1);
+    }
+
+    // No key frame reached the file (stopped at once, a camera still in its first group of
+    // pictures, or one whose key frames lack their parameter sets): no unplayable stub stays.
+    void stopBeforeTheFirstKeyFrameLeavesNoFile()
+    {
+        RtspPeer peer({ "--width", "160", "--height", "120", "--fps", QString::number(Fps), "--low-latency" });
+        CRTSPVideoStreamerLogic streamer;
+        QVERIFY(startStreaming(peer, streamer));
+        CRTSPVideoRecorderLogic recorder(&streamer);
+        QSignalSpy errors(&recorder, &CRTSPVideoRecorderLogic::errorOccurred);
+        const QString fileName = m_dir.filePath("nokeyframe.mp4");
+        recorder.setFileName(fileName);
+        recorder.start();
+        QCOMPARE(recorder.state(), MultimediaTypes::RecordingStarting);
+        recorder.pause(); // only from Running
+        QCOMPARE(recorder.state(), MultimediaTypes::RecordingStarting);
+        recorder.stop();
+        QCOMPARE(recorder.state(), MultimediaTypes::RecordingStopped);
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.first().at(0).value<MultimediaTypes::RecordingError>(), MultimediaTypes::RecordingErrorInternal);
+        QVERIFY(!QFileInfo::exists(fileName));
+
+        // Nothing comes back later, and the next recording works.
+        QVERIFY(!errors.wait(500) || errors.count() == 1);
+        QCOMPARE(recorder.state(), MultimediaTypes::RecordingStopped);
+        QVERIFY(!QFileInfo::exists(fileName));
+    }
+
+    // The figure: ten seconds of stream with a three-second pause give a file of about
+    // seven seconds whose every frame decodes.
+    void recordingWithPauseGivesAFileWithoutThePause()
+    {
+        RtspPeer peer({ "--width", "160", "--height", "120", "--fps", QString::number(Fps) });
+        CRTSPVideoStreamerLogic streamer;
+        QVERIFY(startStreaming(peer, streamer));
+        CRTSPVideoRecorderLogic recorder(&streamer);
+        QSignalSpy errors(&recorder, &CRTSPVideoRecorderLogic::errorOccurred);
+        const QString fileName = m_dir.filePath("paused.mp4");
+        recorder.setFileName(fileName);
+        recorder.start();
+        QVERIFY(waitForState(recorder, MultimediaTypes::RecordingRunning));
+
+        QTRY_VERIFY_WITH_TIMEOUT(received(recorder) >= quint64(3.5 * Fps), FirstFrameWait);
+        recorder.pause();
+        QCOMPARE(recorder.state(), MultimediaTypes::RecordingPaused);
+        const quint64 pauseStart = received(recorder);
+        const int durationAtPause = recorder.duration();
+        QTRY_VERIFY_WITH_TIMEOUT(received(recorder) >= pauseStart + quint64(3 * Fps), FirstFrameWait);
+        // The running duration counts paused time.
+        QVERIFY(recorder.duration() > durationAtPause);
+        recorder.resume();
+        QCOMPARE(recorder.state(), MultimediaTypes::RecordingRunning);
+        const quint64 pauseEnd = received(recorder);
+        QTRY_VERIFY_WITH_TIMEOUT(received(recorder) >= pauseEnd + quint64(3.5 * Fps), FirstFrameWait);
+        recorder.stop();
+        QCOMPARE(recorder.state(), MultimediaTypes::RecordingEnding);
+        // A late PLAYING report must not bring the ending recording back.
+        recorder.onVideoRecordingPipelineStateChanged(GST_STATE_PLAYING);
+        QCOMPARE(recorder.state(), MultimediaTypes::RecordingEnding);
+        QVERIFY(waitForState(recorder, MultimediaTypes::RecordingStopped));
+        QCOMPARE(recorder.duration(), 0);
+        QCOMPARE(errors.count(), 0);
+
+        const quint64 pushed = recorder.recordingPipeline()->pushedBufferCount();
+        const quint64 pausedBuffers = pauseEnd - pauseStart;
+        QVERIFY(pushed + pausedBuffers <= received(recorder));
+        const Mp4Probe probe = Mp4Probe::inspect(fileName);
+        QVERIFY(probe.discovered);
+        QVERIFY(probe.isH264);
+        QCOMPARE(probe.width, 160);
+        QCOMPARE(probe.height, 120);
+        const qint64 expectedMs = qint64(pushed) * 1000 / Fps;
+        QVERIFY2(qAbs(probe.durationMs - expectedMs) <= 200 && qAbs(probe.durationMs - 7000) <= 700,
+                 qPrintable(QStringLiteral("%1 ms for %2 frames").arg(probe.durationMs).arg(pushed)));
+        QCOMPARE(probe.decodedFrames, int(pushed));
+    }
+
+    // Low-latency encoders: several slices per frame and long groups of pictures. Every access
+    // unit received from the first key frame on is in the file and decodes.
+    void lowLatencyStreamKeepsEveryFrame()
+    {
+        RtspPeer peer({ "--width", "320", "--height", "240", "--fps", QString::number(Fps), "--low-latency" });
+        CRTSPVideoStreamerLogic streamer;
+        QVERIFY(startStreaming(peer, streamer));
+        CRTSPVideoRecorderLogic recorder(&streamer);
+        const QString fileName = m_dir.filePath("lowlatency.mp4");
+        recorder.setFileName(fileName);
+        recorder.start();
+        QVERIFY(waitForState(recorder, MultimediaTypes::RecordingRunning));
+        QTRY_VERIFY_WITH_TIMEOUT(received(recorder) >= quint64(2 * Fps), FirstFrameWait);
+        recorder.stop();
+        QVERIFY(waitForState(recorder, MultimediaTypes::RecordingStopped));
+
+        // Buffers that only carried further slices of a picture joined it; every other
+        // received buffer is a picture in the file.
+        const quint64 pushed = recorder.recordingPipeline()->pushedBufferCount();
+        QCOMPARE(pushed + recorder.recordingPipeline()->joinedBufferCount(), received(recorder));
+        const Mp4Probe probe = Mp4Probe::inspect(fileName);
+        QVERIFY(probe.discovered);
+        QCOMPARE(probe.width, 320);
+        QCOMPARE(probe.height, 240);
+        QCOMPARE(probe.decodedFrames, int(pushed));
+    }
+
+    void streamerStopFinishesTheFile()
+    {
+        RtspPeer peer({ "--width", "160", "--height", "120", "--fps", QString::number(Fps) });
+        CRTSPVideoStreamerLogic streamer;
+        QVERIFY(startStreaming(peer, streamer));
+        CRTSPVideoRecorderLogic recorder(&streamer);
+        const QString fileName = m_dir.filePath("streamerstopped.mp4");
+        recorder.setFileName(fileName);
+        recorder.start();
+        QVERIFY(waitForState(recorder, MultimediaTypes::RecordingRunning));
+        QTRY_VERIFY_WITH_TIMEOUT(received(recorder) >= quint64(Fps), FirstFrameWait);
+        streamer.stop();
+        QVERIFY(waitForState(recorder, MultimediaTypes::RecordingStopped));
+        const Mp4Probe probe = Mp4Probe::inspect(fileName);
+        QVERIFY(probe.discovered);
+        QCOMPARE(probe.decodedFrames, int(recorder.recordingPipeline()->pushedBufferCount()));
+    }
+
+    // At program exit the recorder is deleted while recording: the file is finished first.
+    void destructionWhileRecordingFinishesTheFile()
+    {
+        RtspPeer peer({ "--width", "160", "--height", "120", "--fps", QString::number(Fps) });
+        CRTSPVideoStreamerLogic streamer;
+        QVERIFY(startStreaming(peer, streamer));
+        auto recorder = std::make_unique<CRTSPVideoRecorderLogic>(&streamer);
+        const QString fileName = m_dir.filePath("atexit.mp4");
+        recorder->setFileName(fileName);
+        recorder->start();
+        QVERIFY(waitForState(*recorder, MultimediaTypes::RecordingRunning));
+        QTRY_VERIFY_WITH_TIMEOUT(received(*recorder) >= quint64(Fps), FirstFrameWait);
+        // Every picture handed in so far must be in the file.
+        const quint64 pushed = received(*recorder) - recorder->recordingPipeline()->joinedBufferCount();
+        recorder.reset();
+        const Mp4Probe probe = Mp4Probe::inspect(fileName);
+        QVERIFY(probe.discovered);
+        QCOMPARE(probe.decodedFrames, int(pushed));
+    }
+
+    void unwritableFileReportsFileAccess()
+    {
+        CRTSPVideoStreamerLogic streamer;
+        CRTSPVideoRecorderLogic recorder(&streamer);
+        QSignalSpy errors(&recorder, &CRTSPVideoRecorderLogic::errorOccurred);
+        recorder.setFileName(m_dir.filePath("missing/folder/file.mp4"));
+        recorder.start();
+        QVERIFY(waitForState(recorder, MultimediaTypes::RecordingStopped, 20000));
+        QVERIFY(errors.count() > 0 || errors.wait(20000));
+        QCOMPARE(errors.first().at(0).value<MultimediaTypes::RecordingError>(),
+                 MultimediaTypes::RecordingErrorFileAccess);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CRTSPVideoRecorderLogic)
+#include "tst_CRTSPVideoRecorderLogic.moc"
