@@ -11,13 +11,6 @@ using Tovrin::Logging::CLogger;
 namespace Tovrin {
 namespace Web {
 
-namespace {
-void logError(const QString& text)
-{
-    CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"), text);
-}
-} // namespace
-
 UserProjectsResponse::UserProjectsResponse()
     : m(new Data)
 {
@@ -26,16 +19,10 @@ UserProjectsResponse::UserProjectsResponse()
 void UserProjectsResponse::fromJson(const QString& text)
 {
     CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("CUserProjectsResponse::fromJSON"));
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
-    if (document.isNull()) {
-        logError(QStringLiteral("UserProjectsResponse is null."));
+    QJsonObject document;
+    if (!ResponseReading::readJsonObject(text, QStringLiteral("UserProjectsResponse"), document))
         return;
-    }
-    if (!document.isObject()) {
-        logError(QStringLiteral("UserProjectsResponse document is not an object."));
-        return;
-    }
-    const QJsonArray projects = document.object().value(QStringLiteral("projects")).toArray();
+    const QJsonArray projects = document.value(QStringLiteral("projects")).toArray();
     for (const QJsonValue& value : projects) {
         const QJsonObject object = value.toObject();
         UserProjectEntry entry;
@@ -56,16 +43,9 @@ ProjectReadyToDownloadResponse::ProjectReadyToDownloadResponse()
 
 void ProjectReadyToDownloadResponse::fromJson(const QString& text)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
-    if (document.isNull()) {
-        logError(QStringLiteral("ProjectReadyToDownloadResponse is null."));
+    QJsonObject object;
+    if (!ResponseReading::readJsonObject(text, QStringLiteral("ProjectReadyToDownloadResponse"), object))
         return;
-    }
-    if (!document.isObject()) {
-        logError(QStringLiteral("ProjectReadyToDownloadResponse document is not an object."));
-        return;
-    }
-    const QJsonObject object = document.object();
     m->projectId = object.value(QStringLiteral("projectId")).toString();
     m->projectName = object.value(QStringLiteral("projectName")).toString();
     m->isCulvertixProject = ResponseReading::toInt64(object.value(QStringLiteral("projectType")), 0) == 1;

@@ -1,5 +1,8 @@
 #include "Response.h"
 
+#include "CLogger.h"
+
+#include <QJsonDocument>
 #include <QStringList>
 #include <QXmlStreamReader>
 
@@ -63,6 +66,52 @@ void Response::setRequestSucceeded(bool value) { c->requestSucceeded = value; }
 void Response::setErrorValue(Error value) { c->error = value; }
 
 namespace ResponseReading {
+
+namespace {
+
+bool readJsonDocument(const QString& text, const QString& replyName, QJsonDocument& document)
+{
+    document = QJsonDocument::fromJson(text.toUtf8());
+    if (!document.isNull())
+        return true;
+    Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("TovrinWeb"),
+                                         replyName + QStringLiteral(" is null."));
+    return false;
+}
+
+void logWrongShape(const QString& replyName, const char* shape)
+{
+    Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("TovrinWeb"),
+                                         replyName + QStringLiteral(" document is not ") + QLatin1String(shape) + QLatin1Char('.'));
+}
+
+} // namespace
+
+bool readJsonObject(const QString& text, const QString& replyName, QJsonObject& object)
+{
+    QJsonDocument document;
+    if (!readJsonDocument(text, replyName, document))
+        return false;
+    if (!document.isObject()) {
+        logWrongShape(replyName, "an object");
+        return false;
+    }
+    object = document.object();
+    return true;
+}
+
+bool readJsonArray(const QString& text, const QString& replyName, QJsonArray& array)
+{
+    QJsonDocument document;
+    if (!readJsonDocument(text, replyName, document))
+        return false;
+    if (!document.isArray()) {
+        logWrongShape(replyName, "an array");
+        return false;
+    }
+    array = document.array();
+    return true;
+}
 
 qint64 toInt64(const QJsonValue& value, qint64 defaultValue)
 {

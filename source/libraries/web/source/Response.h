@@ -2,6 +2,8 @@
 
 #include "TovrinWebTypes.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QNetworkReply>
 #include <QSharedDataPointer>
@@ -47,6 +49,11 @@ namespace ResponseReading {
 // A whole JSON number as 64 bits; anything else gives the default. Project sizes pass 4 GiB.
 qint64 toInt64(const QJsonValue& value, qint64 defaultValue = 0);
 qint32 toInt32(const QJsonValue& value, qint32 defaultValue = 0);
+
+// A reply body that must be a JSON object or array; anything else is logged as
+// "<replyName> is null." or "<replyName> document is not an object/array." and gives false.
+bool readJsonObject(const QString& text, const QString& replyName, QJsonObject& object);
+bool readJsonArray(const QString& text, const QString& replyName, QJsonArray& array);
 
 // Walks an XML document and hands the text of every element whose local name is known to its
 // reader; endElement is told the local name of every closing element. A malformed document ends

@@ -93,16 +93,9 @@ void ListOfFilesFromLocationResponse::fromXml(const QString& text)
 
 void ListOfFilesFromLocationResponse::fromJson(const QString& text)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
-    if (document.isNull()) {
-        logError(QStringLiteral("ListOfFilesFromLocationResponse is null."));
+    QJsonArray array;
+    if (!ResponseReading::readJsonArray(text, QStringLiteral("ListOfFilesFromLocationResponse"), array))
         return;
-    }
-    if (!document.isArray()) {
-        logError(QStringLiteral("ListOfFilesFromLocationResponse document is not an array."));
-        return;
-    }
-    const QJsonArray array = document.array();
     for (const QJsonValue& value : array) {
         const QJsonObject object = value.toObject();
         RemoteObjectEntry entry;
@@ -122,16 +115,9 @@ PreSignedBatchUploadResponse::PreSignedBatchUploadResponse()
 
 void PreSignedBatchUploadResponse::fromJson(const QString& text)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
-    if (document.isNull()) {
-        logError(QStringLiteral("PreSignedBatchUploadResponse is null."));
+    QJsonObject object;
+    if (!ResponseReading::readJsonObject(text, QStringLiteral("PreSignedBatchUploadResponse"), object))
         return;
-    }
-    if (!document.isObject()) {
-        logError(QStringLiteral("PreSignedBatchUploadResponse document is not an object."));
-        return;
-    }
-    const QJsonObject object = document.object();
     for (auto it = object.constBegin(); it != object.constEnd(); ++it)
         m->urls.append(it.value().toString());
 }
@@ -162,16 +148,9 @@ UploadFileMultiPartUrlsResponse::UploadFileMultiPartUrlsResponse()
 
 void UploadFileMultiPartUrlsResponse::fromJson(const QString& text)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
-    if (document.isNull()) {
-        logError(QStringLiteral("UploadFileMultiPartUrlsResponse is null."));
+    QJsonArray array;
+    if (!ResponseReading::readJsonArray(text, QStringLiteral("UploadFileMultiPartUrlsResponse"), array))
         return;
-    }
-    if (!document.isArray()) {
-        logError(QStringLiteral("UploadFileMultiPartUrlsResponse document is not an array."));
-        return;
-    }
-    const QJsonArray array = document.array();
     for (const QJsonValue& value : array)
         m->urls.append(value.toString());
 }
