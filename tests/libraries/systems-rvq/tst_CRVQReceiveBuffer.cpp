@@ -22,7 +22,7 @@ private slots:
     void acknowledgementsBetweenFrames();
     void partialHeaderAndPartialFrameWait();
     void frameWithTrailerIsCutByItsLength();
-    void garbageUpToTheNextStartIsSkipped();
+    void strayBytesDiscardTheWholeBuffer();
     void garbageWithoutStartIsDropped();
     void badEndByteYieldsACorruptFrame();
     void hugeLengthWaitsWithoutGrowingPastOneFrame();
@@ -72,16 +72,22 @@ void tst_CRVQReceiveBuffer::frameWithTrailerIsCutByItsLength()
     QCOMPARE(buffer.size(), 2);
 }
 
-void tst_CRVQReceiveBuffer::garbageUpToTheNextStartIsSkipped()
+void tst_CRVQReceiveBuffer::strayBytesDiscardTheWholeBuffer()
 {
+    // A complete frame behind stray bytes in the same read goes with them; the resend brings it.
     CRVQReceiveBuffer buffer;
-    buffer.append(hex("41 42 43 02 2A 01 01 00 55 03"));
+    buffer.append(hex("41 42 43 02 2A 01 01 00 55 03 06"));
     const CRVQReceiveBuffer::Item garbage = buffer.takeNext();
     QCOMPARE(garbage.type, ItemType::Garbage);
-    QCOMPARE(garbage.bytes, hex("41 42 43"));
+    QCOMPARE(garbage.bytes, hex("41 42 43 02 2A 01 01 00 55 03 06"));
+    QVERIFY(buffer.isEmpty());
+    QCOMPARE(buffer.takeNext().type, ItemType::None);
+
+    // What arrives afterwards is read from its start again.
+    buffer.append(hex("02 2A 01 01 00 56 03"));
     const CRVQReceiveBuffer::Item frame = buffer.takeNext();
     QCOMPARE(frame.type, ItemType::Frame);
-    QCOMPARE(frame.bytes, hex("02 2A 01 01 00 55 03"));
+    QCOMPARE(frame.bytes, hex("02 2A 01 01 00 56 03"));
 }
 
 void tst_CRVQReceiveBuffer::garbageWithoutStartIsDropped()

@@ -48,13 +48,13 @@ CRVQReceiveBuffer::Item CRVQReceiveBuffer::takeNext()
         return item;
     }
 
-    // Resynchronise on the next start of frame; a frame that follows the stray bytes survives.
-    int next = m_bytes.indexOf(RVQStartOfFrame, 1);
-    if (next < 0)
-        next = m_bytes.size();
+    // Stray bytes: the whole buffer goes, a frame behind them in the same read included. The
+    // link resynchronises on the next start of frame that arrives, and the sender's resend
+    // brings back what was lost; picking frames out of a stream that is known to be out of
+    // step could hand on a frame cut at the wrong place.
     item.type = ItemType::Garbage;
-    item.bytes = m_bytes.left(next);
-    m_bytes.remove(0, next);
+    item.bytes = m_bytes;
+    m_bytes.clear();
     return item;
 }
 

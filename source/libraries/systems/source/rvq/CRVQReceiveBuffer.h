@@ -17,7 +17,7 @@ public:
         Nak,          // 0x15
         Frame,        // one complete frame, end byte checked
         CorruptFrame, // a frame cut by its length field whose end byte is not 0x03
-        Garbage       // bytes before the next start of frame
+        Garbage       // a stray byte at the front: the whole buffer, discarded
     };
 
     struct Item
