@@ -64,7 +64,7 @@ private slots:
     void headSpeedsAndPositions();
     void stopMovementStopsTheTilt();
     void shutterStepsOnePerPosition();
-    void shutterJumpIsClamped();
+    void shutterTargetIsClampedToItsRange();
     void errorLogIsAlwaysRequested();
     void distanceCounterAndLocator();
     void enhancementAndDefogNeedTheAutomaticExposure();
@@ -373,22 +373,31 @@ void tst_RVQControlCommands::shutterStepsOnePerPosition()
     QVERIFY(m_sender->sent.isEmpty());
 }
 
-void tst_RVQControlCommands::shutterJumpIsClamped()
+void tst_RVQControlCommands::shutterTargetIsClampedToItsRange()
 {
-    // A wild value must neither flood the link with single steps nor overflow the difference.
+    // A far jump is sent whole, and a value beyond the range goes to its end: the storage holds
+    // the target, never a position part of the way.
     CSystemDataStorage& data = m_storages->data;
-    data.setShutterPosition(-5);
+    data.setShutterPosition(10);
+    CSetShutterPositionCommand(m_sender, m_storages, 200).execute();
+    QCOMPARE(m_sender->sent.size(), 190);
+    QCOMPARE(data.shutterPosition(), 200);
+    m_sender->sent.clear();
+
     CSetShutterPositionCommand(m_sender, m_storages, std::numeric_limits<int>::max()).execute();
-    QCOMPARE(m_sender->sent.size(), CSetShutterPositionCommand::MaximumSteps);
-    QCOMPARE(data.shutterPosition(), -5 + CSetShutterPositionCommand::MaximumSteps);
+    QCOMPARE(m_sender->sent.size(), 55);
+    QCOMPARE(data.shutterPosition(), 255);
     for (const SentMessage& message : m_sender->sent)
         QCOMPARE(message.payload, u8(0x81));
     m_sender->sent.clear();
 
-    data.setShutterPosition(10);
+    // Already at the end: a larger value sends nothing.
+    CSetShutterPositionCommand(m_sender, m_storages, 1000).execute();
+    QVERIFY(m_sender->sent.isEmpty());
+
     CSetShutterPositionCommand(m_sender, m_storages, std::numeric_limits<int>::min()).execute();
-    QCOMPARE(m_sender->sent.size(), CSetShutterPositionCommand::MaximumSteps);
-    QCOMPARE(data.shutterPosition(), 10 - CSetShutterPositionCommand::MaximumSteps);
+    QCOMPARE(m_sender->sent.size(), 255);
+    QCOMPARE(data.shutterPosition(), 0);
     for (const SentMessage& message : m_sender->sent)
         QCOMPARE(message.payload, u8(0x01));
 }

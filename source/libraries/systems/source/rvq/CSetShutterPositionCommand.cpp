@@ -20,14 +20,18 @@ void CSetShutterPositionCommand::execute()
     if (!isReadyToSend())
         return;
     CSystemDataStorage* data = systemDataStorage();
+    const int target = qBound(MinimumPosition, m_position, MaximumPosition);
     const int stored = data->shutterPosition();
-    const qint64 delta = qint64(m_position) - qint64(stored);
-    if (delta == 0)
+    if (target == stored)
         return;
-    const int steps = int(qMin<qint64>(delta > 0 ? delta : -delta, MaximumSteps));
-    for (int i = 0; i < steps; ++i)
-        send(createRVQShutterStepMessage(delta > 0 ? RVQShutterStepUp : RVQShutterStepDown), 1);
-    data->setShutterPosition(delta > 0 ? stored + steps : stored - steps);
+    // The shutter cannot stand outside its range: a stored value there (never reported by the
+    // system) counts from the nearest end, so the steps stay within the range's width.
+    const int from = qBound(MinimumPosition, stored, MaximumPosition);
+    const int delta = target - from;
+    const quint8 step = delta > 0 ? RVQShutterStepUp : RVQShutterStepDown;
+    for (int i = 0; i < qAbs(delta); ++i)
+        send(createRVQShutterStepMessage(step), 1);
+    data->setShutterPosition(target);
 }
 
 } // namespace SystemControl

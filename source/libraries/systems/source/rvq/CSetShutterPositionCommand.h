@@ -7,14 +7,15 @@
 namespace Ulx {
 namespace SystemControl {
 
-// Moves the shutter to a position, one step message per position. One command sends at most
-// MaximumSteps steps, so that a wild value cannot flood the link; the storage then holds the
-// position that those steps reach.
+// Moves the shutter to a position, one step message per position. The target is first brought
+// into the shutter's range (the system reports its position in one byte), which also bounds
+// the number of steps one command sends; the storage holds that target.
 class CSetShutterPositionCommand : public CRVQControlCommand
 {
 public:
-    // The most single steps one command sends.
-    static constexpr int MaximumSteps = 32;
+    // The positions the shutter can take.
+    static constexpr int MinimumPosition = 0;
+    static constexpr int MaximumPosition = 255;
 
     CSetShutterPositionCommand(Ulx::IRVQMessageSender* sender, Ulx::IStorageProvider* storageProvider, int position);
     ~CSetShutterPositionCommand() override;
