@@ -7,9 +7,10 @@ class ISleepInhibitor
 public:
     virtual ~ISleepInhibitor() = default;
 
-    // Takes the request; true when the platform accepted it.
-    virtual bool acquire() = 0;
-    // Gives the request back; harmless when none is held.
+    // Asks for the request and returns at once: the state is recorded now, and the platform's
+    // lock arrives when it answers (or never, where nothing answers).
+    virtual void acquire() = 0;
+    // Gives the request back, also one still on its way; harmless when none is held.
     virtual void release() = 0;
     virtual bool isHeld() const = 0;
 };

@@ -14,7 +14,6 @@ public:
         int acquired = 0;
         int released = 0;
         bool held = false;
-        bool refuse = false; // the platform says no
     };
 
     explicit FakeSleepInhibitor(std::shared_ptr<Record> record)
@@ -22,11 +21,10 @@ public:
     {
     }
 
-    bool acquire() override
+    void acquire() override
     {
         ++m_record->acquired;
         m_record->held = true;
-        return !m_record->refuse;
     }
 
     void release() override

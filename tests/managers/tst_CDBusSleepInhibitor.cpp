@@ -2,6 +2,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QProcess>
 #include <QSocketNotifier>
@@ -17,7 +19,7 @@
 namespace {
 
 // The desktop side of the inhibit protocols, run on its own thread and its own bus
-// connection, so that the inhibitor's blocking calls really travel through the bus daemon.
+// connection, so that the inhibitor's calls really travel through the bus daemon.
 class FakeLogind : public QObject
 {
     Q_OBJECT
@@ -81,6 +83,41 @@ private:
     uint m_nextCookie = 40;
 };
 
+// A screensaver that takes every inhibit call and answers it only when the test says so (or
+// never): the inhibitor must neither wait for it nor keep a cookie that comes too late.
+class HeldScreenSaver : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+
+signals:
+    void callHeld();
+    void uninhibited(uint cookie);
+
+public slots:
+    uint Inhibit(const QString&, const QString&)
+    {
+        setDelayedReply(true);
+        m_held.append(message());
+        m_connectionName = connection().name();
+        emit callHeld();
+        return 0;
+    }
+    void UnInhibit(uint cookie) { emit uninhibited(cookie); }
+
+    // Answers the oldest held call with the given cookie (service thread).
+    void answerOne(uint cookie)
+    {
+        if (m_held.isEmpty())
+            return;
+        QDBusConnection(m_connectionName).send(m_held.takeFirst().createReply(cookie));
+    }
+
+private:
+    QList<QDBusMessage> m_held;
+    QString m_connectionName;
+};
+
 } // namespace
 
 class tst_CDBusSleepInhibitor : public QObject
@@ -97,9 +134,12 @@ private slots:
     void withoutServicesOnlyTheStateIsKept();
     void withoutBusOnlyTheStateIsKept();
     void destructionReleases();
+    void aServiceThatNeverAnswersHoldsNothingUp();
+    void aCookieForARequestGivenBackIsReturned();
 
 private:
     bool startServices(bool logind, bool screenSaver);
+    bool startHeldScreenSaver();
     QDBusConnection clientBus() const;
 
     QProcess m_daemon;
@@ -107,6 +147,7 @@ private:
     QThread m_serviceThread;
     std::unique_ptr<FakeLogind> m_logind;
     std::unique_ptr<FakeScreenSaver> m_screenSaver;
+    std::unique_ptr<HeldScreenSaver> m_heldScreenSaver;
     int m_serviceCounter = 0;
     QString m_serviceConnectionName;
 };
@@ -172,6 +213,21 @@ void tst_CDBusSleepInhibitor::cleanup()
         m_logind.release()->deleteLater();
     if (m_screenSaver)
         m_screenSaver.release()->deleteLater();
+    if (m_heldScreenSaver)
+        m_heldScreenSaver.release()->deleteLater();
+}
+
+bool tst_CDBusSleepInhibitor::startHeldScreenSaver()
+{
+    m_serviceConnectionName = QStringLiteral("services-%1").arg(++m_serviceCounter);
+    QDBusConnection bus = QDBusConnection::connectToBus(m_address, m_serviceConnectionName);
+    if (!bus.isConnected())
+        return false;
+    m_heldScreenSaver = std::make_unique<HeldScreenSaver>();
+    m_heldScreenSaver->moveToThread(&m_serviceThread);
+    return bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), m_heldScreenSaver.get(),
+                              QDBusConnection::ExportAllSlots)
+        && bus.registerService(QStringLiteral("org.freedesktop.ScreenSaver"));
 }
 
 bool tst_CDBusSleepInhibitor::startServices(bool logind, bool screenSaver)
@@ -210,16 +266,18 @@ void tst_CDBusSleepInhibitor::holdsBothLocksAndGivesThemBack()
     CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 5000);
     QVERIFY(!inhibitor.isHeld());
 
-    QVERIFY(inhibitor.acquire());
+    inhibitor.acquire();
     QVERIFY(inhibitor.isHeld());
+    QTRY_COMPARE_WITH_TIMEOUT(inhibitor.pendingCalls(), 0, 10000);
     QVERIFY(inhibitor.holdsLogindLock());
     QVERIFY(inhibitor.holdsScreenSaverCookie());
     QCOMPARE(m_logind->lastArguments,
              (QStringList{"sleep:idle", "Culvertix", "Inspection in progress", "block"}));
     QCOMPARE(m_screenSaver->active.size(), 1);
 
-    // A second acquire keeps the one lock.
-    QVERIFY(inhibitor.acquire());
+    // A second acquire keeps the one lock and asks nothing more.
+    inhibitor.acquire();
+    QCOMPARE(inhibitor.pendingCalls(), 0);
     QCOMPARE(m_screenSaver->active.size(), 1);
 
     QSocketNotifier lockClosed(m_logind->readEnd(), QSocketNotifier::Read);
@@ -243,7 +301,8 @@ void tst_CDBusSleepInhibitor::screenSaverAloneIsEnough()
 {
     QVERIFY(startServices(false, true));
     CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 5000);
-    QVERIFY(inhibitor.acquire());
+    inhibitor.acquire();
+    QTRY_COMPARE_WITH_TIMEOUT(inhibitor.pendingCalls(), 0, 10000);
     QVERIFY(!inhibitor.holdsLogindLock());
     QVERIFY(inhibitor.holdsScreenSaverCookie());
     inhibitor.release();
@@ -253,8 +312,10 @@ void tst_CDBusSleepInhibitor::screenSaverAloneIsEnough()
 void tst_CDBusSleepInhibitor::withoutServicesOnlyTheStateIsKept()
 {
     CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 5000);
-    QVERIFY(!inhibitor.acquire());
+    inhibitor.acquire();
     QVERIFY(inhibitor.isHeld());
+    // The bus itself answers that nobody owns the names.
+    QTRY_COMPARE_WITH_TIMEOUT(inhibitor.pendingCalls(), 0, 10000);
     QVERIFY(!inhibitor.holdsLogindLock());
     QVERIFY(!inhibitor.holdsScreenSaverCookie());
     inhibitor.release();
@@ -267,8 +328,9 @@ void tst_CDBusSleepInhibitor::withoutBusOnlyTheStateIsKept()
         QStringLiteral("unix:path=") + QDir::tempPath() + QStringLiteral("/no-such-bus"), QStringLiteral("nowhere"));
     QVERIFY(!nowhere.isConnected());
     CDBusSleepInhibitor inhibitor(nowhere, nowhere);
-    QVERIFY(!inhibitor.acquire());
+    inhibitor.acquire();
     QVERIFY(inhibitor.isHeld());
+    QCOMPARE(inhibitor.pendingCalls(), 0);
     inhibitor.release();
     QVERIFY(!inhibitor.isHeld());
 }
@@ -278,9 +340,63 @@ void tst_CDBusSleepInhibitor::destructionReleases()
     QVERIFY(startServices(false, true));
     {
         CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 5000);
-        QVERIFY(inhibitor.acquire());
+        inhibitor.acquire();
+        QTRY_VERIFY_WITH_TIMEOUT(inhibitor.holdsScreenSaverCookie(), 10000);
     }
     QTRY_VERIFY_WITH_TIMEOUT(m_screenSaver->active.isEmpty(), 5000);
+}
+
+void tst_CDBusSleepInhibitor::aServiceThatNeverAnswersHoldsNothingUp()
+{
+    QVERIFY(startHeldScreenSaver());
+    CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 500);
+    QSignalSpy held(m_heldScreenSaver.get(), &HeldScreenSaver::callHeld);
+    QSignalSpy finished(&inhibitor, &CDBusSleepInhibitor::callFinished);
+
+    inhibitor.acquire();
+    QVERIFY(inhibitor.isHeld());
+    // The service has the call and has not answered, yet the caller is already back: a
+    // blocking call could not be outstanding here.
+    QVERIFY(held.count() > 0 || held.wait(10000));
+    QCOMPARE(inhibitor.pendingCalls(), 1);
+    QVERIFY(!inhibitor.holdsScreenSaverCookie());
+
+    // The call's own time-out ends it; the state stays as asked.
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(inhibitor.pendingCalls(), 0);
+    QVERIFY(inhibitor.isHeld());
+    QVERIFY(!inhibitor.holdsScreenSaverCookie());
+    inhibitor.release();
+    QVERIFY(!inhibitor.isHeld());
+}
+
+void tst_CDBusSleepInhibitor::aCookieForARequestGivenBackIsReturned()
+{
+    QVERIFY(startHeldScreenSaver());
+    CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 10000);
+    QSignalSpy held(m_heldScreenSaver.get(), &HeldScreenSaver::callHeld);
+    QSignalSpy uninhibited(m_heldScreenSaver.get(), &HeldScreenSaver::uninhibited);
+    QSignalSpy finished(&inhibitor, &CDBusSleepInhibitor::callFinished);
+
+    inhibitor.acquire();
+    QVERIFY(held.count() > 0 || held.wait(10000));
+    inhibitor.release();
+    // Asked again before the first answer: only the second request's cookie is kept.
+    inhibitor.acquire();
+    QTRY_COMPARE_WITH_TIMEOUT(held.count(), 2, 10000);
+
+    QMetaObject::invokeMethod(m_heldScreenSaver.get(), "answerOne", Qt::QueuedConnection, Q_ARG(uint, 7u));
+    QVERIFY(uninhibited.count() > 0 || uninhibited.wait(10000));
+    QCOMPARE(uninhibited.first().first().toUInt(), 7u);
+    QVERIFY(!inhibitor.holdsScreenSaverCookie());
+
+    QMetaObject::invokeMethod(m_heldScreenSaver.get(), "answerOne", Qt::QueuedConnection, Q_ARG(uint, 8u));
+    QTRY_VERIFY_WITH_TIMEOUT(inhibitor.holdsScreenSaverCookie(), 10000);
+    QCOMPARE(uninhibited.count(), 1);
+
+    inhibitor.release();
+    QTRY_COMPARE_WITH_TIMEOUT(uninhibited.count(), 2, 10000);
+    QCOMPARE(uninhibited.at(1).first().toUInt(), 8u);
 }
 
 QTEST_GUILESS_MAIN(tst_CDBusSleepInhibitor)

@@ -59,7 +59,6 @@ private slots:
     void unchangedLevelSignalsNothing();
     void noPowerSupplyFolderReadsZero();
     void sleepIsAStateNotACounter();
-    void refusedInhibitStillRecordsTheState();
     void destructionLetsTheMachineSleep();
 
 private:
@@ -206,17 +205,6 @@ void tst_CLinuxPowerManager::sleepIsAStateNotACounter()
 
     manager->setSystemSleepAllowed(false);
     QCOMPARE(m_inhibitor->acquired, 2);
-}
-
-void tst_CLinuxPowerManager::refusedInhibitStillRecordsTheState()
-{
-    m_inhibitor->refuse = true;
-    auto manager = makeManager();
-    manager->setSystemSleepAllowed(false);
-    QVERIFY(!manager->systemSleepAllowed());
-    manager->setSystemSleepAllowed(true);
-    QVERIFY(manager->systemSleepAllowed());
-    QVERIFY(!m_inhibitor->held);
 }
 
 void tst_CLinuxPowerManager::destructionLetsTheMachineSleep()
