@@ -5,9 +5,18 @@
 
 #include "application/PathHelpers.h"
 
+#include "CLogger.h"
 #include "WorkerThread.h"
 
 #include <QThread>
+
+namespace {
+
+// A batch stops after its current photo; one photo on a stuck file system must not hang the
+// exit for ever.
+const int ShutdownTimeoutMs = 30000;
+
+} // namespace
 
 CDrawingTemplateService::CDrawingTemplateService()
     : CDrawingTemplateService(queryDrawingTemplatesPath())
@@ -48,7 +57,12 @@ CDrawingTemplateService::~CDrawingTemplateService()
     // A batch in progress stops after its current photo, so the wait lasts one photo at most.
     m_workerThread->requestInterruption();
     m_workerThread->quit();
-    m_workerThread->wait();
+    if (!m_workerThread->wait(ShutdownTimeoutMs)) {
+        // Deleting the worker under a running thread would crash; at exit leaking is harmless.
+        Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("DrawingTemplates"),
+                                             "Drawing-template worker did not stop in time.", {ShutdownTimeoutMs});
+        return;
+    }
     delete m_worker;
     delete m_workerThread;
 }
