@@ -17,18 +17,35 @@ namespace {
 
 const QString LogCategory = QStringLiteral("Projects");
 
+SyncFunction& syncFunction()
+{
+    static SyncFunction function;
+    return function;
+}
+
+int syncDescriptor(int fd)
+{
+    const SyncFunction& sync = syncFunction();
+    return sync ? sync(fd) : ::fsync(fd);
+}
+
 // Makes the rename that replaced a file durable as well.
 void syncFolder(const QString& filePath)
 {
     const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
-        ::fsync(fd);
+        syncDescriptor(fd);
         ::close(fd);
     }
 }
 
 } // namespace
+
+void setSyncFunction(const SyncFunction& sync)
+{
+    syncFunction() = sync;
+}
 
 bool writeFile(const QString& filePath, const std::function<bool(QIODevice*)>& writeContent)
 {
@@ -38,7 +55,7 @@ bool writeFile(const QString& filePath, const std::function<bool(QIODevice*)>& w
                             {filePath, file.errorString()});
         return false;
     }
-    if (!writeContent(&file) || !file.flush() || ::fsync(file.handle()) != 0) {
+    if (!writeContent(&file) || !file.flush() || syncDescriptor(file.handle()) != 0) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot write file.",
                             {filePath, file.errorString()});
         file.cancelWriting();

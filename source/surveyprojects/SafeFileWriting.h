@@ -13,6 +13,12 @@ namespace SafeFileWriting {
 
 bool writeFile(const QString& filePath, const std::function<bool(QIODevice*)>& writeContent);
 
+// What syncs a descriptor to the disk (::fsync unless replaced). A crash cannot show a missing
+// sync, since the kernel keeps the written pages; tests put their own here to see each sync and
+// when it happens. Set it only while no file is being written; null restores ::fsync.
+using SyncFunction = std::function<int(int fileDescriptor)>;
+void setSyncFunction(const SyncFunction& sync);
+
 // Makes backupPath a copy of filePath as it is now, replacing the previous backup only once
 // the new one is complete. False when filePath does not exist or the copy failed.
 bool refreshBackup(const QString& filePath, const QString& backupPath);

@@ -1,6 +1,7 @@
 #include "surveyprojects/CProjectServiceWorker.h"
 #include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/CProjectXmlWriter.h"
+#include "surveyprojects/SafeFileWriting.h"
 
 #include <QDir>
 #include <QProcess>
@@ -14,6 +15,7 @@
 #include <limits>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 // The operator's photos must survive a crash or a full disk at any moment of a save. The
 // child processes are this executable started again with "--child".
@@ -170,6 +172,56 @@ private slots:
                 QVERIFY2(stored.contains("Photos/" + name), qPrintable(name));
         }
         QVERIFY(confirmed.size() >= rounds);
+    }
+
+    void theNewFileIsSyncedBeforeItTakesTheName()
+    {
+        // Each sync as the writer asks for it: what was synced, and which file held the name then.
+        struct Sync
+        {
+            bool folder = false;
+            ino_t synced = 0;
+            qint64 syncedSize = 0;
+            ino_t named = 0;
+        };
+        const QString path = m_dir.path() + "/synced/";
+        QVERIFY(QDir().mkpath(path));
+        const QString target = path + "project.xml";
+        QVERIFY(CProjectXmlWriter().write(makeProject(1), target));
+        const auto inode = [](const QString& file) {
+            struct stat status;
+            return ::stat(QFile::encodeName(file).constData(), &status) == 0 ? status.st_ino : ino_t(0);
+        };
+        const ino_t oldFile = inode(target);
+
+        QList<Sync> syncs;
+        SafeFileWriting::setSyncFunction([&](int fd) {
+            struct stat status;
+            Sync sync;
+            if (::fstat(fd, &status) == 0) {
+                sync.folder = S_ISDIR(status.st_mode);
+                sync.synced = status.st_ino;
+                sync.syncedSize = status.st_size;
+            }
+            sync.named = inode(target);
+            syncs.append(sync);
+            return ::fsync(fd);
+        });
+        const bool written = CProjectXmlWriter().write(makeProject(300), target);
+        SafeFileWriting::setSyncFunction(nullptr);
+        QVERIFY(written);
+
+        const ino_t newFile = inode(target);
+        QVERIFY(newFile != oldFile);
+        QCOMPARE(syncs.size(), 2);
+        // First the new content, complete, while the old file still had the name ...
+        QVERIFY(!syncs.at(0).folder);
+        QCOMPARE(syncs.at(0).synced, newFile);
+        QCOMPARE(syncs.at(0).syncedSize, QFileInfo(target).size());
+        QCOMPARE(syncs.at(0).named, oldFile);
+        // ... then the folder, once the rename was done, so that the new name lasts too.
+        QVERIFY(syncs.at(1).folder);
+        QCOMPARE(syncs.at(1).named, newFile);
     }
 
     void fullDiskReportsWriteErrorAndKeepsTheProject()
