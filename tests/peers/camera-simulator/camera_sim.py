@@ -17,8 +17,9 @@ resolutions, recording, alert bits, free space, files) can be read and changed t
 
 Routes: login, logout, get, set, alert, dir, del, thumb, file.
 Faults: one-line, non-numeric, crlf, html, no-answer, close-mid-body, slow, 404,
-ignore-range, status:<n> (the status line becomes n), raw:<text> (the whole body); transport
-faults combine with "+", for example "slow+ignore-range".
+ignore-range, shifted-range (a Range is answered with 206 from half the asked offset, its
+Content-Range saying so), status:<n> (the status line becomes n), raw:<text> (the whole body);
+transport faults combine with "+", for example "slow+ignore-range".
 """
 
 import argparse
@@ -438,6 +439,8 @@ class Handler(BaseHTTPRequestHandler):
                 self.send_header("Content-Length", "0")
                 self.end_headers()
                 return
+            if "shifted-range" in (fault or "").split("+"):
+                start = start // 2
             body = data[start:end + 1]
             headers = {"Content-Range": "bytes %d-%d/%d" % (start, end, len(data)), "Accept-Ranges": "bytes"}
             self.send_body(206, body, content_type, headers, fault=fault)
