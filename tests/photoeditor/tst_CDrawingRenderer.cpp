@@ -89,6 +89,7 @@ private slots:
     void crossIsAnUprightPlus();
     void arrowHeadEndsAtSevenTenthsOfTheWidth();
     void rotationTurnsAboutTheObjectsOwnCentre();
+    void positiveAnglesTurnClockwise();
     void laterObjectsPaintOverEarlierOnes();
     void textIsCentredInsideItsBox();
     void dynamicTextWithoutDataShowsOnlyItsBox();
@@ -258,6 +259,27 @@ void tst_CDrawingRenderer::rotationTurnsAboutTheObjectsOwnCentre()
     QCOMPARE(at(image, 177, 37), Fill);
     QVERIFY(isPaper(image, 165, 45));
     QVERIFY(isPaper(image, 145, 30));
+}
+
+void tst_CDrawingRenderer::positiveAnglesTurnClockwise()
+{
+    // An arrow points right before it turns; at +45 degrees on the y-down image it must point
+    // down and to the right. Its head tells the tip from the tail, so neither a turn the other
+    // way nor one by 180 degrees more looks the same.
+    QImage image = paper(160, 160);
+    CDrawingRenderer renderer;
+    // Centre (80, 80); stroke-inset box 46..114, so the tip (114, 80) lands near (104, 104).
+    QVERIFY(renderer.render({object(CDrawingObject::Arrow, 40, 40, 81, 81, 6, Clear, Ink, 45)}, {}, image));
+    // The shaft runs along the falling diagonal, not the rising one.
+    QVERIFY(near(at(image, 70, 70), Ink, 60));
+    QVERIFY(near(at(image, 92, 92), Ink, 60));
+    QVERIFY(isPaper(image, 70, 90));
+    QVERIFY(isPaper(image, 90, 70));
+    // The barbs leave the tip towards (114, 66) and (66, 114); the tail has none.
+    QVERIFY(near(at(image, 109, 85), Ink, 60));
+    QVERIFY(near(at(image, 85, 109), Ink, 60));
+    QVERIFY(isPaper(image, 51, 75));
+    QVERIFY(isPaper(image, 75, 51));
 }
 
 void tst_CDrawingRenderer::laterObjectsPaintOverEarlierOnes()
@@ -532,6 +554,8 @@ void tst_CDrawingRenderer::extremeNumbersFromFilesAreSurvived()
                 << object(kind, small, small, -50, -50, small, Fill, Ink, big)
                 << object(kind, 5, 5, 30, 30, -7, Fill, Ink, 45);
     }
+    // A sane object behind them all is still painted: the wild ones ended nothing.
+    objects << object(CDrawingObject::Rectangle, 40, 40, 20, 20, 0, Fill, Clear);
     for (const DrawingObjectPtr& each : objects) {
         if (auto text = qobject_cast<CDrawingBaseText*>(each.get())) {
             text->setFontSize(big);
@@ -546,6 +570,9 @@ void tst_CDrawingRenderer::extremeNumbersFromFilesAreSurvived()
     QImage image = paper(64, 64);
     CDrawingRenderer renderer;
     QVERIFY(renderer.render(objects, {{int(CDrawingDynamicText::ProjectName), QStringLiteral("y")}}, image));
+    QCOMPARE(image.size(), QSize(64, 64));
+    QCOMPARE(at(image, 50, 50), Fill);
+    QCOMPARE(at(image, 58, 58), Fill);
 }
 
 int main(int argc, char** argv)

@@ -65,6 +65,7 @@ private slots:
     void pushBelowTheCleanIndexMakesCleanUnreachable();
     void clearSignalsOnlyWhenThereWasSomething();
     void undoLimitDropsTheOldest();
+    void undoLimitKeepsACleanStateAtTheNewBottom();
     void undoLimitIsIgnoredOnANonEmptyStack();
     void setIndexUndoesAndRedoesInOrder();
     void emptyCommandIsIgnored();
@@ -226,6 +227,30 @@ void tst_CUndoStack::undoLimitDropsTheOldest()
     stack.setIndex(0);
     QCOMPARE(m_journal, (QStringList{"undo c", "undo b"}));
     // The clean index (0) fell out with the oldest command.
+    QVERIFY(!stack.isClean());
+}
+
+void tst_CUndoStack::undoLimitKeepsACleanStateAtTheNewBottom()
+{
+    // Clean after "a"; pushing "b" and "c" drops exactly "a", so the state after "a" is now
+    // the bottom of the stack (index 0) and must still count as clean there.
+    CUndoStack stack;
+    stack.setUndoLimit(2);
+    stack.push(command("a"));
+    stack.setClean();
+    stack.push(command("b"));
+    stack.push(command("c"));
+    QCOMPARE(stack.count(), 2);
+    QVERIFY(!stack.isClean());
+    stack.setIndex(0);
+    QVERIFY(stack.isClean());
+
+    // One drop further and the clean state is gone for good.
+    stack.setIndex(2);
+    stack.push(command("d"));
+    stack.setIndex(0);
+    QVERIFY(!stack.isClean());
+    stack.setIndex(2);
     QVERIFY(!stack.isClean());
 }
 

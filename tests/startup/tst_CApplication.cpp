@@ -7,6 +7,7 @@
 
 #include "CLogger.h"
 #include "startup/CApplication.h"
+#include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 
@@ -127,12 +128,21 @@ int main(int argc, char** argv)
         QTimer::singleShot(0, &app, [&] {
             result = QTest::qExec(&checks, 1, argv);
             app.terminate(true);
+            // Changed after the save and never saved again: a save in the destructor would
+            // write these, so they must not be found in the store afterwards.
+            app.settings()->setLocaleName(QStringLiteral("fr_FR"));
+            app.appRuntimeData()->setLastPhotoFolder(QDir::homePath() + QStringLiteral("/changed-after-save/"));
         });
         exitCode = CApplication::exec();
     }
 
     // terminate(true) saved both groups; the destructor saved nothing more.
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+    if (store.value(QStringLiteral("Settings/LocaleName")).toString() == QLatin1String("fr_FR")
+        || store.value(QStringLiteral("RuntimeData/LastPhotoFolder")).toString().contains(QLatin1String("changed-after-save"))) {
+        qWarning("FAIL: the application's destructor saved settings or runtime data");
+        return 1;
+    }
     const bool settingsSaved = store.value(QStringLiteral("Settings/Version")).toInt() == 1
         && store.value(QStringLiteral("Settings/LocaleName")).toString() == (g_stored ? QLatin1String("de_DE") : QLatin1String("en_US"));
     const bool runtimeSaved = store.value(QStringLiteral("RuntimeData/Version")).toInt() == 1;

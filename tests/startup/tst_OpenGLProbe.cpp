@@ -1,6 +1,8 @@
 #include <QtTest>
 
 #include <QFile>
+#include <QOpenGLContext>
+#include <QQuickWindow>
 #include <QTemporaryDir>
 
 #include "CLogger.h"
@@ -116,13 +118,31 @@ private slots:
             QVERIFY2(!log.contains(line), qPrintable(log));
     }
 
-    void platformProbeNeverAborts()
+    void platformProbeDecidesAndCleansUp()
     {
-        // Whatever this machine offers (the offscreen platform has no OpenGL), the real
-        // probe finishes and cleans up.
+        // Whatever this machine offers (the offscreen platform has no OpenGL, Xvfb has Mesa),
+        // the real probe finishes with a decision that matches what the platform can do,
+        // leaves nothing behind, and the start-up call switches the renderer by it.
+        QOpenGLContext context;
+        const bool hasOpenGL = context.create();
+
         CQtOpenGLProbeDriver driver;
-        probeOpenGLSupport(driver);
+        const bool software = probeOpenGLSupport(driver);
+        if (!hasOpenGL)
+            QVERIFY(software);
+        const QString log = readLog(m_log);
+        QCOMPARE(log.contains(QStringLiteral("OpenGL Library loaded successfuly")), hasOpenGL);
+        // A failed step keeps hardware rendering; a finished test logs its outcome.
+        if (hasOpenGL && !software && !log.contains(QStringLiteral("setupSoftwareRendering")))
+            QVERIFY2(log.contains(QStringLiteral("OpenGL 2.0 entry points available")), qPrintable(log));
+
+        // The clean-up released the surface and context: the same driver probes again alike.
+        QCOMPARE(probeOpenGLSupport(driver), software);
+
+        QQuickWindow::setSceneGraphBackend(QString());
         probeOpenGLSupport();
+        QCOMPARE(QQuickWindow::sceneGraphBackend() == QLatin1String("software"), software);
+        QQuickWindow::setSceneGraphBackend(QString());
     }
 
 private:

@@ -174,6 +174,10 @@ private slots:
         QTest::newRow("size past the end of the file") << ftyp() + be32(100000) + QByteArray("moov") + good.mid(ftyp().size() + 8);
         QTest::newRow("size smaller than the header")
             << ftyp() + be32(4) + QByteArray("moov") + good.mid(ftyp().size() + 8);
+        // Read on from inside the header, these bytes would make a valid 12-byte "free" atom
+        // and the track behind it would be patched: only the header-size check refuses them.
+        QTest::newRow("size inside its own header, valid atoms behind")
+            << ftyp() + atom("moov", be32(4) + be32(12) + QByteArray("free") + QByteArray(4, '\0') + atom("trak", rotated));
         QTest::newRow("64-bit size below its header")
             << ftyp() + be32(1) + QByteArray("moov") + be64(8) + good.mid(ftyp().size() + 8);
         QTest::newRow("huge 64-bit size") << ftyp() + be32(1) + QByteArray("moov") + be64(~quint64(0))

@@ -13,6 +13,7 @@
 #include "CLogger.h"
 #include "WorkerThread.h"
 
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -250,9 +251,17 @@ private slots:
         QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorNetwork);
     }
 
-    void deletingTheFacadeDuringAnUploadReturns()
+    void deletingTheFacadeDuringAnUploadStopsTheWorkerThread()
     {
+        // The facade's destructor must end the upload and the worker thread within its bounded
+        // wait; a thread it had to leave running would still exist afterwards.
+        QPointer<QThread> workerThread;
+        TovrinWebApiPrivate::setThreadStarter([&workerThread](Tovrin::Shared::WorkerThread* thread) {
+            workerThread = thread;
+            return thread->blockingStart();
+        });
         auto api = std::make_unique<TovrinWebApi>();
+        QVERIFY(workerThread);
         QVERIFY(login(*api));
         const QString project = m_dir->path() + QStringLiteral("/Big/");
         QVERIFY(makeSparseFile(project + QStringLiteral("big.mp4"), 101 * 1024 * 1024));
@@ -260,8 +269,9 @@ private slots:
         QSignalSpy progress(api.get(), &TovrinWebApi::uploadTotalProgressChanged);
         api->uploadProject(QStringLiteral("p-del"), QStringLiteral("Big"), project, kCreated);
         QTRY_VERIFY_WITH_TIMEOUT(count(QStringLiteral("multipart_init")) == 1, 20000);
+        QVERIFY(workerThread->isRunning());
         api.reset();
-        QVERIFY(true);
+        QVERIFY(workerThread.isNull());
     }
 };
 
