@@ -143,12 +143,19 @@ public:
     // Posts a control request to the peer and returns its reply body (bounded wait).
     QByteArray controlReply(const QString& route, const QByteArray& body, bool* ok = nullptr)
     {
+        if (!m_peer.isAnswering()) {
+            if (ok)
+                *ok = false;
+            return QByteArray();
+        }
         QNetworkAccessManager manager;
         QNetworkRequest request(QUrl(rootUrl() + route));
         request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
         QNetworkReply* reply = manager.post(request, body);
         QSignalSpy finished(reply, &QNetworkReply::finished);
         const bool done = reply->isFinished() || finished.wait(10000);
+        if (!done)
+            m_peer.markNotAnswering();
         if (ok)
             *ok = done && reply->error() == QNetworkReply::NoError;
         const QByteArray answer = done ? reply->readAll() : QByteArray();
