@@ -19,10 +19,19 @@ trap cleanup EXIT
 if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
     logs="$build/simulators"
     mkdir -p "$logs"
-    "$build/bin/cx_rtsp_peer" --port 8554 --width 1280 --height 720 --fps 30 >"$logs/rtsp.log" 2>&1 &
-    peers+=($!)
-    "$build/bin/cx_rvq_link_simulator" --port 5000 >"$logs/rvq-link.log" 2>&1 &
-    peers+=($!)
+    # The command link's port is fixed, so each binary-link system has a loopback address of
+    # its own (as the scenario says), with its video server beside it. Every RTSP peer serves
+    # the paths and credentials of all system types; the one on 127.0.0.1 also stands in for
+    # the Hoselux and Pelkom video.
+    for system in "127.0.0.1 ZPX_1.0 V01" "127.0.0.2 ZPH_4.0 V01" "127.0.0.3 GLYRV_1.0 V01"; do
+        read -r address hardware_id <<<"$system"
+        "$build/bin/cx_rtsp_peer" --address "$address" --port 8554 --width 1280 --height 720 --fps 30 \
+            >"$logs/rtsp-$address.log" 2>&1 &
+        peers+=($!)
+        "$build/bin/cx_rvq_link_simulator" --address "$address" --port 5000 --hardware-id "$hardware_id" \
+            >"$logs/rvq-link-$address.log" 2>&1 &
+        peers+=($!)
+    done
     python3 "$root/tests/peers/camera-simulator/camera_sim.py" --port 8580 >"$logs/camera.log" 2>&1 &
     peers+=($!)
 fi

@@ -1,3 +1,4 @@
+#include "flavors/Flavors.h"
 #include "flavors/SystemAddresses.h"
 #include "wlan/CSimulatedWlan.h"
 #include "wlan/CWlanScenarioReader.h"
@@ -65,8 +66,38 @@ void tst_CWlanScenarioReader::defaultScenarioOfTheRunCommandLoads()
                                             &error),
              qPrintable(error));
     QVERIFY(wlan.networks().size() >= 3);
-    for (const CSimulatedWlan::Network& network : wlan.networks())
+    using Ulx::Flavors::SystemHost;
+    namespace Types = Ulx::CommunicationTypes;
+    // Where each family's session looks for its system once the network is joined: the
+    // command link at the Zephira video server's address, the video at the type's server.
+    const QMap<Types::SystemFamily, QList<SystemHost>> needs = {
+        {Types::SystemFamilyZephira, {SystemHost::ZephiraVideoServer}},
+        {Types::SystemFamilyGullyrover, {SystemHost::ZephiraVideoServer, SystemHost::BrennicVideoServer}},
+        {Types::SystemFamilyHoselux, {SystemHost::HoseluxCamera}},
+        {Types::SystemFamilyPelkom, {SystemHost::PelkomVideoServer}}};
+    QSet<Types::SystemFamily> families;
+    QSet<QString> linkAddresses;
+    for (const CSimulatedWlan::Network& network : wlan.networks()) {
+        const QString name = QString::fromUtf8(network.ssid);
         QVERIFY(Ulx::Flavors::isPermittedSystemAddress(network.systemAddress));
+        const Types::SystemFamily family = Ulx::Flavors::systemFamilyFromNetworkName(name);
+        if (family == Types::SystemFamilyUnknown)
+            continue;
+        families.insert(family);
+        QList<SystemHost> served;
+        for (const CSimulatedWlan::Endpoint& endpoint : network.endpoints)
+            served.append(endpoint.host);
+        for (SystemHost host : needs.value(family))
+            QVERIFY2(served.contains(host), qPrintable(name));
+        // The link's port is fixed: two binary-link systems on one address would meet the
+        // same simulator.
+        if (family == Types::SystemFamilyZephira || family == Types::SystemFamilyGullyrover) {
+            QVERIFY2(!linkAddresses.contains(network.systemAddress), qPrintable(name));
+            linkAddresses.insert(network.systemAddress);
+        }
+    }
+    QCOMPARE(families.size(), needs.size());
+    QVERIFY(wlan.networks().size() > families.size()); // two Zephira types and a foreign network
 }
 
 void tst_CWlanScenarioReader::badScenariosLeaveSimulatorUntouched_data()

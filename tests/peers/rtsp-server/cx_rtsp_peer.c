@@ -5,13 +5,17 @@
  * Mounts, as the system types address them:
  *   /stream         port-9001 style encoder boards
  *   /cam0_0         camera path of the binary-link systems
- *   /               the address without a path, for user "ZP", password "9274" only; served by a
- *                   second listener whose port is printed as "AUTH <port>" (a client sends its
- *                   credentials only when challenged, so this listener has no anonymous access)
+ *   /               the address without a path, for user "ZP", password "9274" only: on the main
+ *                   listener (anonymous requests for it are challenged, so a client sends the
+ *                   credentials of its address), and on a second listener without anonymous
+ *                   access at all, whose port is printed as "AUTH <port>"
  *   /0              the open form "rtsp://:@host/0"
  *   /liveRTSP/av2   the HTTP-CGI camera's path, TCP transport only
  *
- * Options: --port N (0: any free port), --width W, --height H, --fps F,
+ * Every family's address thus answers on one port, as the systems' own servers do.
+ *
+ * Options: --port N (0: any free port), --address A (a loopback address, 127.0.0.1 by default;
+ *          several simulated systems each get their own), --width W, --height H, --fps F,
  *          --pattern NAME (videotestsrc pattern), --audio (add an audio stream to every mount),
  *          --low-latency (the encoder of low-latency cameras: sliced threads, so several slices
  *          make up each frame, and a key frame every two seconds).
@@ -25,6 +29,7 @@
 #include <string.h>
 
 typedef struct {
+    const char* address;
     const char* port;
     int width;
     int height;
@@ -51,6 +56,50 @@ static gchar* build_launch_line(const PeerOptions* options)
         line = g_strdup_printf("( %s )", video);
     g_free(video);
     return line;
+}
+
+/*
+ * The main listener's authenticator: like the default one, except that a request for the root
+ * address without the right credentials loses its anonymous token, which makes the server
+ * challenge it (401) instead of denying the path (404). A client then sends the credentials of
+ * its address, as it does with the systems' own servers.
+ */
+typedef struct {
+    GstRTSPAuth parent;
+} PeerAuth;
+
+typedef struct {
+    GstRTSPAuthClass parent_class;
+} PeerAuthClass;
+
+G_DEFINE_TYPE(PeerAuth, peer_auth, GST_TYPE_RTSP_AUTH)
+
+static gboolean is_root_path(const GstRTSPUrl* uri)
+{
+    return uri && (!uri->abspath || uri->abspath[0] == '\0' || strcmp(uri->abspath, "/") == 0);
+}
+
+static gboolean peer_auth_authenticate(GstRTSPAuth* auth, GstRTSPContext* ctx)
+{
+    GstRTSPAuthClass* parent = GST_RTSP_AUTH_CLASS(peer_auth_parent_class);
+    if (parent->authenticate && !parent->authenticate(auth, ctx))
+        return FALSE;
+    if (ctx->token && is_root_path(ctx->uri)) {
+        const gchar* role = gst_rtsp_token_get_string(ctx->token, GST_RTSP_TOKEN_MEDIA_FACTORY_ROLE);
+        if (!role || strcmp(role, "user") != 0)
+            ctx->token = NULL;
+    }
+    return TRUE;
+}
+
+static void peer_auth_class_init(PeerAuthClass* klass)
+{
+    GST_RTSP_AUTH_CLASS(klass)->authenticate = peer_auth_authenticate;
+}
+
+static void peer_auth_init(PeerAuth* self)
+{
+    (void)self;
 }
 
 static GstRTSPMediaFactory* add_mount(GstRTSPMountPoints* mounts, const char* path, const gchar* launch,
@@ -81,12 +130,14 @@ static int parse_int(const char* text, int fallback)
 
 int main(int argc, char* argv[])
 {
-    PeerOptions options = { "0", 640, 360, 30, "smpte", FALSE, FALSE };
+    PeerOptions options = { "127.0.0.1", "0", 640, 360, 30, "smpte", FALSE, FALSE };
     gst_init(&argc, &argv);
     for (int i = 1; i < argc; ++i) {
         const gboolean hasValue = i + 1 < argc;
         if (strcmp(argv[i], "--port") == 0 && hasValue)
             options.port = argv[++i];
+        else if (strcmp(argv[i], "--address") == 0 && hasValue)
+            options.address = argv[++i];
         else if (strcmp(argv[i], "--width") == 0 && hasValue)
             options.width = parse_int(argv[++i], options.width);
         else if (strcmp(argv[i], "--height") == 0 && hasValue)
@@ -105,16 +156,26 @@ int main(int argc, char* argv[])
         }
     }
 
+    if (strncmp(options.address, "127.", 4) != 0) {
+        fprintf(stderr, "only loopback addresses: %s\n", options.address);
+        return 2;
+    }
+
     GMainLoop* loop = g_main_loop_new(NULL, FALSE);
     gchar* launch = build_launch_line(&options);
 
     GstRTSPServer* server = gst_rtsp_server_new();
-    gst_rtsp_server_set_address(server, "127.0.0.1");
+    gst_rtsp_server_set_address(server, options.address);
     gst_rtsp_server_set_service(server, options.port);
-    GstRTSPAuth* openAuth = gst_rtsp_auth_new();
+    GstRTSPAuth* openAuth = g_object_new(peer_auth_get_type(), NULL);
     GstRTSPToken* anonymous = gst_rtsp_token_new(GST_RTSP_TOKEN_MEDIA_FACTORY_ROLE, G_TYPE_STRING, "anonymous", NULL);
     gst_rtsp_auth_set_default_token(openAuth, anonymous);
     gst_rtsp_token_unref(anonymous);
+    GstRTSPToken* openUser = gst_rtsp_token_new(GST_RTSP_TOKEN_MEDIA_FACTORY_ROLE, G_TYPE_STRING, "user", NULL);
+    gchar* openBasic = gst_rtsp_auth_make_basic("ZP", "9274");
+    gst_rtsp_auth_add_basic(openAuth, openBasic, openUser);
+    g_free(openBasic);
+    gst_rtsp_token_unref(openUser);
     gst_rtsp_server_set_auth(server, openAuth);
     g_object_unref(openAuth);
     GstRTSPMountPoints* mounts = gst_rtsp_server_get_mount_points(server);
@@ -122,11 +183,12 @@ int main(int argc, char* argv[])
     add_mount(mounts, "/cam0_0", launch, TRUE, FALSE);
     add_mount(mounts, "/0", launch, TRUE, FALSE);
     add_mount(mounts, "/liveRTSP/av2", launch, TRUE, TRUE);
+    add_mount(mounts, "/", launch, FALSE, FALSE);
     g_object_unref(mounts);
 
     /* No default token: anonymous requests are challenged, "ZP" with "9274" is let in. */
     GstRTSPServer* authServer = gst_rtsp_server_new();
-    gst_rtsp_server_set_address(authServer, "127.0.0.1");
+    gst_rtsp_server_set_address(authServer, options.address);
     gst_rtsp_server_set_service(authServer, "0");
     GstRTSPAuth* auth = gst_rtsp_auth_new();
     GstRTSPToken* user = gst_rtsp_token_new(GST_RTSP_TOKEN_MEDIA_FACTORY_ROLE, G_TYPE_STRING, "user", NULL);
@@ -142,7 +204,7 @@ int main(int argc, char* argv[])
     g_free(launch);
 
     if (gst_rtsp_server_attach(server, NULL) == 0 || gst_rtsp_server_attach(authServer, NULL) == 0) {
-        fprintf(stderr, "cannot listen on 127.0.0.1:%s\n", options.port);
+        fprintf(stderr, "cannot listen on %s:%s\n", options.address, options.port);
         return 1;
     }
     printf("AUTH %d\n", gst_rtsp_server_get_bound_port(authServer));

@@ -117,8 +117,14 @@ CRVQLinkSimulator::~CRVQLinkSimulator()
 
 bool CRVQLinkSimulator::listen(quint16 port)
 {
-    if (!m_server->listen(QHostAddress::LocalHost, port))
+    return listen(QHostAddress(QHostAddress::LocalHost), port);
+}
+
+bool CRVQLinkSimulator::listen(const QHostAddress& address, quint16 port)
+{
+    if (!address.isLoopback() || !m_server->listen(address, port))
         return false;
+    m_address = address;
     m_port = m_server->serverPort();
     return true;
 }
@@ -159,7 +165,7 @@ void CRVQLinkSimulator::setRefuseConnections(bool refuse)
     if (refuse)
         m_server->close();
     else
-        m_server->listen(QHostAddress::LocalHost, m_port);
+        m_server->listen(m_address, m_port);
 }
 
 void CRVQLinkSimulator::closeClientsWithFin()

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QHostAddress>
 #include <QString>
 
 class QTcpServer;
@@ -13,11 +14,12 @@ class QTcpSocket;
 class QTimer;
 
 // A camera system of the RVQ family at the far end of the binary command link, listening on
-// 127.0.0.1 only. It parses frames on its own (independently of the program's codec), answers
-// queries, acknowledges commands and sets, holds the control state, models a zoom motor and the
-// readouts, records every frame it receives, and can be told to misbehave the way real links
-// do. One object serves any number of clients; everything runs on the thread that created it.
-// The simulator owns its server, client sockets and timers (QObject children).
+// a loopback address only (127.0.0.1 unless told another). It parses frames on its own
+// (independently of the program's codec), answers queries, acknowledges commands and sets,
+// holds the control state, models a zoom motor and the readouts, records every frame it
+// receives, and can be told to misbehave the way real links do. One object serves any number
+// of clients; everything runs on the thread that created it. The simulator owns its server,
+// client sockets and timers (QObject children).
 class CRVQLinkSimulator : public QObject
 {
     Q_OBJECT
@@ -43,6 +45,9 @@ public:
 
     // Listens on 127.0.0.1 at the port (0: one of the system's choosing).
     bool listen(quint16 port = 0);
+    // Listens on another loopback address (127.0.0.1 by default), so that several simulated
+    // systems can each have the link's fixed port.
+    bool listen(const QHostAddress& address, quint16 port);
     quint16 port() const { return m_port; }
     int clientCount() const;
     qint64 elapsedMs() const { return m_clock.elapsed(); }
@@ -142,6 +147,7 @@ private:
     QString m_softwareVersion = QStringLiteral("2.4.1");
     QByteArray m_strayBytes;
     quint16 m_port = 0;
+    QHostAddress m_address = QHostAddress(QHostAddress::LocalHost);
     quint16 m_zoomPosition = 0;
     quint16 m_zoomTarget = 0;
     int m_zoomSpeed = 0;

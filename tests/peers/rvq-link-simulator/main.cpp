@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHostAddress>
 
 #include <cstdio>
 
@@ -23,7 +24,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption controlTakenOption(QStringLiteral("control-taken"),
                                                 QStringLiteral("Pretend another client holds the control."));
     const QCommandLineOption notReadyOption(QStringLiteral("not-ready"), QStringLiteral("Report the system not ready."));
-    parser.addOptions({portOption, hardwareIdOption, versionOption, controlTakenOption, notReadyOption});
+    const QCommandLineOption addressOption(QStringLiteral("address"),
+                                           QStringLiteral("Loopback address to listen on (default 127.0.0.1)."),
+                                           QStringLiteral("address"), QStringLiteral("127.0.0.1"));
+    parser.addOptions({addressOption, portOption, hardwareIdOption, versionOption, controlTakenOption, notReadyOption});
     parser.process(app);
 
     CRVQLinkSimulator simulator;
@@ -33,8 +37,10 @@ int main(int argc, char* argv[])
     simulator.setReady(!parser.isSet(notReadyOption));
     bool portOk = false;
     const uint port = parser.value(portOption).toUInt(&portOk);
-    if (!portOk || port > 65535 || !simulator.listen(static_cast<quint16>(port))) {
-        std::fprintf(stderr, "cannot listen on 127.0.0.1:%s\n", qPrintable(parser.value(portOption)));
+    const QHostAddress address(parser.value(addressOption));
+    if (!portOk || port > 65535 || !simulator.listen(address, static_cast<quint16>(port))) {
+        std::fprintf(stderr, "cannot listen on %s:%s\n", qPrintable(parser.value(addressOption)),
+                     qPrintable(parser.value(portOption)));
         return 1;
     }
     std::printf("READY %u\n", static_cast<unsigned>(simulator.port()));
