@@ -23,10 +23,18 @@ if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
     # its own (as the scenario says), with its video server beside it. Every RTSP peer serves
     # the paths and credentials of all system types; the one on 127.0.0.1 also stands in for
     # the Hoselux and Pelkom video.
+    # The encoder boards sit beside their systems: the ZPX's web board and the Gullyrover's
+    # Brennic board. The video of those two systems follows the board's mode.
+    python3 "$root/tests/peers/encoder-boards/zpx_board_sim.py" --address 127.0.0.1 --port 8680 \
+        --mode-file "$logs/board-127.0.0.1.txt" >"$logs/zpx-board.log" 2>&1 &
+    peers+=($!)
+    python3 "$root/tests/peers/encoder-boards/brennic_board_sim.py" --address 127.0.0.3 --port 5002 \
+        --mode-file "$logs/board-127.0.0.3.txt" >"$logs/brennic-board.log" 2>&1 &
+    peers+=($!)
     for system in "127.0.0.1 ZPX_1.0 V01" "127.0.0.2 ZPH_4.0 V01" "127.0.0.3 GLYRV_1.0 V01"; do
         read -r address hardware_id <<<"$system"
         "$build/bin/cx_rtsp_peer" --address "$address" --port 8554 --width 1280 --height 720 --fps 30 \
-            >"$logs/rtsp-$address.log" 2>&1 &
+            --mode-file "$logs/board-$address.txt" >"$logs/rtsp-$address.log" 2>&1 &
         peers+=($!)
         "$build/bin/cx_rvq_link_simulator" --address "$address" --port 5000 --hardware-id "$hardware_id" \
             >"$logs/rvq-link-$address.log" 2>&1 &

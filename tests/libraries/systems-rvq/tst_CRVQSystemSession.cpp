@@ -1,6 +1,7 @@
 #include "RVQTestSupport.h"
 
 #include "CRVQLinkSimulator.h"
+#include "EncoderBoardSimulator.h"
 #include "fakes/CStubSessionStreamer.h"
 
 #include "communication/CRVQSystemSession.h"
@@ -87,6 +88,9 @@ private slots:
 
 private:
     void makeSession();
+    // The encoder boards the ZPX, ZPX2 and Gullyrover sessions ask for their stream mode.
+    std::unique_ptr<EncoderBoardSimulator> m_brennicBoard;
+    std::unique_ptr<EncoderBoardSimulator> m_zpxBoard;
     void connectOnline(bool spectator = false);
 
     std::shared_ptr<CSimulatedWlan> m_wlan;
@@ -101,6 +105,10 @@ void tst_CRVQSystemSession::initTestCase()
 {
     CAbstractConnectionController::registerMetaTypes();
     qRegisterMetaType<CommunicationTypes::CommunicationError>();
+    m_brennicBoard = std::make_unique<EncoderBoardSimulator>(EncoderBoardSimulator::Brennic);
+    m_zpxBoard = std::make_unique<EncoderBoardSimulator>(EncoderBoardSimulator::ZPX);
+    if (!m_brennicBoard->start() || !m_zpxBoard->start())
+        QSKIP("python3 could not start the board simulators");
 }
 
 void tst_CRVQSystemSession::init()
@@ -261,6 +269,7 @@ void tst_CRVQSystemSession::logicsFollowTheSystemType()
     m_simulator->setHardwareId(hardwareId);
     connectOnline();
     QCOMPARE(int(m_session->connectedSystemType()), type);
+    QVERIFY(m_brennicBoard->clearLog() && m_zpxBoard->clearLog());
     SystemControl::CAbstractCommandFactory* factory = m_session->commandFactory();
     Multimedia::CAbstractVideoStreamConfigLogic* config = m_session->videoStreamConfigLogic();
     VideoOverlay::CAbstractVideoOverlayLogic* overlay = m_session->videoOverlayLogic();
@@ -270,6 +279,8 @@ void tst_CRVQSystemSession::logicsFollowTheSystemType()
         QVERIFY(dynamic_cast<SystemControl::CZPHCommandFactory*>(factory));
         QVERIFY(dynamic_cast<Multimedia::CZPHVideoStreamConfigLogic*>(config));
         QVERIFY(dynamic_cast<VideoOverlay::CZPHVideoOverlayLogic*>(overlay));
+        // A fixed mode: known without asking anyone.
+        QCOMPARE(config->activeConfig(), MultimediaTypes::VideoConfigPAL25FPS);
         break;
     case CommunicationTypes::SystemTypeZPX:
         QVERIFY(dynamic_cast<SystemControl::CZPXCommandFactory*>(factory));
@@ -288,6 +299,8 @@ void tst_CRVQSystemSession::logicsFollowTheSystemType()
         QVERIFY(dynamic_cast<VideoOverlay::CBrennicVideoOverlayLogic*>(overlay));
         break;
     }
+    if (type != CommunicationTypes::SystemTypeZPH)
+        QVERIFY(config->activeConfig() != MultimediaTypes::VideoConfigInvalid); // read from the board
     // A second creation keeps what exists.
     m_session->createLogics();
     QCOMPARE(m_session->commandFactory(), factory);

@@ -112,6 +112,7 @@ void tst_CWlanScenarioReader::badScenariosLeaveSimulatorUntouched_data()
     QTest::newRow("foreign address") << QByteArray(R"({"networks": [ { "ssid": "A", "address": "192.168.1.10" } ]})");
     QTest::newRow("bad port") << QByteArray(R"({"networks": [ { "ssid": "A", "rtspPorts": { "PelkomVideoServer": 70000 } } ]})");
     QTest::newRow("unknown host") << QByteArray(R"({"networks": [ { "ssid": "A", "rtspPorts": { "Toaster": 1 } } ]})");
+    QTest::newRow("bad board port") << QByteArray(R"({"networks": [ { "ssid": "A", "boardPorts": { "ZPXEncoderBoard": -1 } } ]})");
     QTest::newRow("interface without name") << QByteArray(R"({"interfaces": [ {} ]})");
 }
 
@@ -144,7 +145,8 @@ void tst_CWlanScenarioReader::acceptedJoinPointsSystemAddressesAtNetwork()
     CSimulatedWlan wlan;
     QString error;
     QVERIFY(CWlanScenarioReader::apply(R"({"interfaces": [ { "description": "Adapter" } ],
-        "networks": [ { "ssid": "Pelkom0001", "address": "127.0.0.7", "rtspPorts": { "PelkomVideoServer": 18554 } } ] })",
+        "networks": [ { "ssid": "Pelkom0001", "address": "127.0.0.7", "rtspPorts": { "PelkomVideoServer": 18554 },
+                        "boardPorts": { "BrennicEncoderBoard": 15002 } } ] })",
                                        &wlan, &error));
     Wlan::ClientHandle handle = 0;
     QCOMPARE(wlan.openHandle(2, &handle), Wlan::ErrorCode(Wlan::ErrorSuccess));
@@ -157,6 +159,10 @@ void tst_CWlanScenarioReader::acceptedJoinPointsSystemAddressesAtNetwork()
     const Ulx::Flavors::SystemEndpoint endpoint = Ulx::Flavors::systemEndpoint(Ulx::Flavors::SystemHost::PelkomVideoServer);
     QCOMPARE(endpoint.address, QStringLiteral("127.0.0.7"));
     QCOMPARE(endpoint.rtspPort, quint16(18554));
+    // The encoder board behind the same network answers HTTP on its own port.
+    const Ulx::Flavors::SystemEndpoint board = Ulx::Flavors::systemEndpoint(Ulx::Flavors::SystemHost::BrennicEncoderBoard);
+    QCOMPARE(board.address, QStringLiteral("127.0.0.7"));
+    QCOMPARE(board.httpPort, quint16(15002));
 }
 
 QTEST_GUILESS_MAIN(tst_CWlanScenarioReader)

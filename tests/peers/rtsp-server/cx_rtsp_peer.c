@@ -18,7 +18,10 @@
  *          several simulated systems each get their own), --width W, --height H, --fps F,
  *          --pattern NAME (videotestsrc pattern), --audio (add an audio stream to every mount),
  *          --low-latency (the encoder of low-latency cameras: sliced threads, so several slices
- *          make up each frame, and a key frame every two seconds).
+ *          make up each frame, and a key frame every two seconds),
+ *          --mode-file PATH (a file holding "width height fps", written by an encoder-board
+ *          simulator: every new client gets the picture size and rate the file names then, so a
+ *          mode change on the board shows in the picture).
  * Prints "AUTH <port>" and then "READY <port>" on stdout once it listens; runs until killed.
  */
 #include <gst/gst.h>
@@ -102,6 +105,63 @@ static void peer_auth_init(PeerAuth* self)
     (void)self;
 }
 
+static const char* g_modeFile = NULL;
+
+/* Reads "width height fps" from the mode file; FALSE when it is missing or unreadable. */
+static gboolean read_mode_file(int* width, int* height, int* fps)
+{
+    gchar* text = NULL;
+    if (!g_modeFile || !g_file_get_contents(g_modeFile, &text, NULL, NULL))
+        return FALSE;
+    int w = 0, h = 0, f = 0;
+    const gboolean ok = sscanf(text, "%d %d %d", &w, &h, &f) == 3 && w > 0 && w <= 4096 && h > 0 && h <= 4096
+                        && f > 0 && f <= 120;
+    g_free(text);
+    if (ok) {
+        *width = w;
+        *height = h;
+        *fps = f;
+    }
+    return ok;
+}
+
+/* Points the first raw-video caps filter of a new client's pipeline at the board's mode. */
+static void on_media_configure(GstRTSPMediaFactory* factory, GstRTSPMedia* media, gpointer user_data)
+{
+    (void)factory;
+    (void)user_data;
+    int width = 0, height = 0, fps = 0;
+    if (!read_mode_file(&width, &height, &fps))
+        return;
+    GstElement* bin = gst_rtsp_media_get_element(media);
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(bin));
+    GValue item = G_VALUE_INIT;
+    gboolean done = FALSE;
+    while (!done && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        GstElement* element = GST_ELEMENT(g_value_get_object(&item));
+        GstElementFactory* kind = gst_element_get_factory(element);
+        if (kind && strcmp(GST_OBJECT_NAME(kind), "capsfilter") == 0) {
+            GstCaps* caps = NULL;
+            g_object_get(element, "caps", &caps, NULL);
+            if (caps && gst_caps_get_size(caps) > 0
+                && gst_structure_has_name(gst_caps_get_structure(caps, 0), "video/x-raw")) {
+                GstCaps* changed = gst_caps_copy(caps);
+                gst_caps_set_simple(changed, "width", G_TYPE_INT, width, "height", G_TYPE_INT, height, "framerate",
+                                    GST_TYPE_FRACTION, fps, 1, NULL);
+                g_object_set(element, "caps", changed, NULL);
+                gst_caps_unref(changed);
+                done = TRUE;
+            }
+            if (caps)
+                gst_caps_unref(caps);
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    gst_object_unref(bin);
+}
+
 static GstRTSPMediaFactory* add_mount(GstRTSPMountPoints* mounts, const char* path, const gchar* launch,
                                       gboolean anonymous, gboolean tcpOnly)
 {
@@ -115,6 +175,8 @@ static GstRTSPMediaFactory* add_mount(GstRTSPMountPoints* mounts, const char* pa
     if (anonymous)
         gst_rtsp_media_factory_add_role(factory, "anonymous", GST_RTSP_PERM_MEDIA_FACTORY_ACCESS, G_TYPE_BOOLEAN,
                                         TRUE, GST_RTSP_PERM_MEDIA_FACTORY_CONSTRUCT, G_TYPE_BOOLEAN, TRUE, NULL);
+    if (g_modeFile)
+        g_signal_connect(factory, "media-configure", G_CALLBACK(on_media_configure), NULL);
     gst_rtsp_mount_points_add_factory(mounts, path, factory);
     return factory;
 }
@@ -150,6 +212,8 @@ int main(int argc, char* argv[])
             options.audio = TRUE;
         else if (strcmp(argv[i], "--low-latency") == 0)
             options.lowLatency = TRUE;
+        else if (strcmp(argv[i], "--mode-file") == 0 && hasValue)
+            g_modeFile = argv[++i];
         else {
             fprintf(stderr, "unknown option %s\n", argv[i]);
             return 2;

@@ -143,6 +143,10 @@ void CAbstractSystemSession::internalDisconnect()
     m_reconnectFailerTimer.stop();
 
     setState(CommunicationTypes::ConnectionShuttingDown);
+    // The stream logic forgets the encoder first, so that nothing it still waits for (a reply,
+    // the pause before a restart) starts the stream again behind the session's back.
+    if (Multimedia::CAbstractVideoStreamConfigLogic* logic = videoStreamConfigLogic())
+        logic->reset();
     m_streamer->stop();
 
     CAbstractConnectionController* controller = connectionController();

@@ -14,7 +14,7 @@ namespace {
 const char* const kCategory = "UlxSystemsLibrary";
 const char* const kAddressVariable = "CX_SYSTEM_ADDRESS";
 const char* const kDefaultAddress = "127.0.0.1";
-constexpr std::size_t kHostCount = 4;
+constexpr std::size_t kHostCount = 6;
 
 void logLine(Tovrin::Logging::CLogger::LogLevel level, const QString& operation, const QString& text)
 {
@@ -40,6 +40,8 @@ std::array<SystemEndpoint, kHostCount> builtInEndpoints()
     endpoints[static_cast<std::size_t>(SystemHost::ZephiraVideoServer)] = {address, 0};
     endpoints[static_cast<std::size_t>(SystemHost::PelkomVideoServer)] = {address, 0};
     endpoints[static_cast<std::size_t>(SystemHost::HoseluxCamera)] = {address, 0};
+    endpoints[static_cast<std::size_t>(SystemHost::BrennicEncoderBoard)] = {address, 0};
+    endpoints[static_cast<std::size_t>(SystemHost::ZPXEncoderBoard)] = {address, 0};
     return endpoints;
 }
 
@@ -64,14 +66,14 @@ SystemEndpoint systemEndpoint(SystemHost host)
     return endpointTable()[static_cast<std::size_t>(host)];
 }
 
-bool setSystemEndpoint(SystemHost host, const QString& address, quint16 rtspPort)
+bool setSystemEndpoint(SystemHost host, const QString& address, quint16 rtspPort, quint16 httpPort)
 {
     if (!isPermittedSystemAddress(address)) {
         logLine(Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("setSystemEndpoint"),
                 QStringLiteral("Refused system address %1: only loopback addresses are allowed.").arg(address));
         return false;
     }
-    endpointTable()[static_cast<std::size_t>(host)] = {address.trimmed(), rtspPort};
+    endpointTable()[static_cast<std::size_t>(host)] = {address.trimmed(), rtspPort, httpPort};
     return true;
 }
 

@@ -25,10 +25,10 @@ public:
     virtual void reset() = 0;
 
 signals:
+    void errorOccurred(Ulx::MultimediaTypes::StreamConfigError errorCode);
+    void configQuerySucceeded();
     void activeConfigChanged();
     void configChangeInProgressChanged();
-    void configQuerySucceeded();
-    void errorOccurred(Ulx::MultimediaTypes::StreamConfigError errorCode);
 
 protected:
     void setActiveConfig(Ulx::MultimediaTypes::VideoConfig config);

@@ -25,6 +25,8 @@ bool CDefaultVideoStreamConfigLogic::supportsConfigChange() const
 
 void CDefaultVideoStreamConfigLogic::reset()
 {
+    setActiveConfig(Ulx::MultimediaTypes::VideoConfigInvalid);
+    setConfigChangeInProgress(false);
 }
 
 } // namespace Multimedia

@@ -1,26 +1,34 @@
 #include "multimedia/CZPHVideoStreamConfigLogic.h"
 
-#include <QMetaObject>
-
 namespace Ulx {
 namespace Multimedia {
 
-CZPHVideoStreamConfigLogic::CZPHVideoStreamConfigLogic() { }
+CZPHVideoStreamConfigLogic::CZPHVideoStreamConfigLogic() = default;
 
 CZPHVideoStreamConfigLogic::~CZPHVideoStreamConfigLogic() = default;
 
 void CZPHVideoStreamConfigLogic::queryActiveConfig()
 {
-    // Placeholder until the video stream configuration logics land: the query succeeds (one
-    // turn later, as a real answer would) without a known configuration, so a session can come up.
-    QMetaObject::invokeMethod(this, &CZPHVideoStreamConfigLogic::configQuerySucceeded, Qt::QueuedConnection);
+    setActiveConfig(Ulx::MultimediaTypes::VideoConfigPAL25FPS);
+    emit configQuerySucceeded();
 }
 
-void CZPHVideoStreamConfigLogic::changeActiveConfig(Ulx::MultimediaTypes::VideoConfig /*config*/) { }
+void CZPHVideoStreamConfigLogic::changeActiveConfig(Ulx::MultimediaTypes::VideoConfig config)
+{
+    Q_UNUSED(config)
+    emit errorOccurred(Ulx::MultimediaTypes::StreamConfigErrorInternal);
+}
 
-bool CZPHVideoStreamConfigLogic::supportsConfigChange() const { return false; }
+bool CZPHVideoStreamConfigLogic::supportsConfigChange() const
+{
+    return false;
+}
 
-void CZPHVideoStreamConfigLogic::reset() { setActiveConfig(Ulx::MultimediaTypes::VideoConfigInvalid); }
+void CZPHVideoStreamConfigLogic::reset()
+{
+    setActiveConfig(Ulx::MultimediaTypes::VideoConfigInvalid);
+    setConfigChangeInProgress(false);
+}
 
 } // namespace Multimedia
 } // namespace Ulx

@@ -5,10 +5,8 @@
 namespace Ulx {
 namespace Multimedia {
 
-class CRTSPVideoStreamerLogic;
-
-// The stream configuration logic of ZPH systems.
-// Placeholder until the video stream configuration logics land.
+// The stream configuration logic of ZPH systems, whose video mode is fixed at PAL 25 fps:
+// nothing is asked of the system and nothing can be changed. Owned by the session.
 class CZPHVideoStreamConfigLogic : public CAbstractVideoStreamConfigLogic
 {
     Q_OBJECT

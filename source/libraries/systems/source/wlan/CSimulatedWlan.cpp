@@ -484,7 +484,7 @@ ErrorCode CSimulatedWlan::connect(ClientHandle handle, const QUuid& interfaceGui
         }
         if (outcome == JoinAccepted) {
             for (const Endpoint& endpoint : network.endpoints)
-                Flavors::setSystemEndpoint(endpoint.host, network.systemAddress, endpoint.rtspPort);
+                Flavors::setSystemEndpoint(endpoint.host, network.systemAddress, endpoint.rtspPort, endpoint.httpPort);
         }
     }
     const QUuid guid = model.info.guid;

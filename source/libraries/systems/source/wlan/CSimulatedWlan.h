@@ -44,6 +44,7 @@ public:
     {
         Flavors::SystemHost host;
         quint16 rtspPort;
+        quint16 httpPort = 0;
     };
 
     struct Network
@@ -57,7 +58,7 @@ public:
         JoinOutcome joinOutcome = JoinAccepted;
         bool visible = true;
         QString systemAddress = QStringLiteral("127.0.0.1");
-        QList<Endpoint> endpoints; // RTSP ports of the camera system's hosts
+        QList<Endpoint> endpoints; // RTSP and HTTP ports of the camera system's hosts
     };
 
     struct Interface

@@ -45,7 +45,9 @@ bool readHost(const QString& name, Flavors::SystemHost* host)
         {QStringLiteral("BrennicVideoServer"), Flavors::SystemHost::BrennicVideoServer},
         {QStringLiteral("ZephiraVideoServer"), Flavors::SystemHost::ZephiraVideoServer},
         {QStringLiteral("PelkomVideoServer"), Flavors::SystemHost::PelkomVideoServer},
-        {QStringLiteral("HoseluxCamera"), Flavors::SystemHost::HoseluxCamera}};
+        {QStringLiteral("HoseluxCamera"), Flavors::SystemHost::HoseluxCamera},
+        {QStringLiteral("BrennicEncoderBoard"), Flavors::SystemHost::BrennicEncoderBoard},
+        {QStringLiteral("ZPXEncoderBoard"), Flavors::SystemHost::ZPXEncoderBoard}};
     for (const auto& entry : hosts) {
         if (entry.first == name) {
             *host = entry.second;
@@ -114,7 +116,18 @@ bool readNetwork(const QJsonObject& object, CSimulatedWlan::Network* network, QS
             *error = where + QStringLiteral("bad RTSP port entry %1").arg(it.key());
             return false;
         }
-        network->endpoints.append({host, static_cast<quint16>(port)});
+        network->endpoints.append({host, static_cast<quint16>(port), 0});
+    }
+    // The encoder boards answer HTTP on a port of their own.
+    const QJsonObject boards = object.value(QStringLiteral("boardPorts")).toObject();
+    for (auto it = boards.constBegin(); it != boards.constEnd(); ++it) {
+        Flavors::SystemHost host;
+        const int port = it.value().toInt(-1);
+        if (!readHost(it.key(), &host) || port < 0 || port > 65535) {
+            *error = where + QStringLiteral("bad board port entry %1").arg(it.key());
+            return false;
+        }
+        network->endpoints.append({host, 0, static_cast<quint16>(port)});
     }
     return true;
 }

@@ -17,7 +17,8 @@ class CSimulatedWlan;
 //     "networks": [ { "ssid": "Zephira_SN10001", "authentication": "WPA2PSK", "encryption": "AES",
 //                     "key": "40617295", "rssi": -45, "joinLatencyMs": 800, "join": "accept",
 //                     "visible": true, "address": "127.0.0.1",
-//                     "rtspPorts": { "ZephiraVideoServer": 8554 } } ] }
+//                     "rtspPorts": { "ZephiraVideoServer": 8554 },
+//                     "boardPorts": { "ZPXEncoderBoard": 8680 } } ] }
 //
 // "authentication" and "encryption" take the profile names (OPEN, WEP, WPAPSK, WPA2PSK; NONE,
 // WEP, TKIP, AES) or the algorithm numbers; a network without "key" is open. "join" is one of
