@@ -109,10 +109,14 @@ private:
 
     QByteArray get(const QString& route)
     {
+        if (!m_peer.isAnswering())
+            return QByteArray();
         QNetworkAccessManager manager;
         QNetworkReply* reply = manager.get(QNetworkRequest(QUrl(baseUrl() + route)));
         QSignalSpy finished(reply, &QNetworkReply::finished);
         const bool done = reply->isFinished() || finished.wait(10000);
+        if (!done)
+            m_peer.markNotAnswering();
         const QByteArray body = done && reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
         delete reply;
         return body;
@@ -120,12 +124,16 @@ private:
 
     bool post(const QString& route, const QJsonObject& body)
     {
+        if (!m_peer.isAnswering())
+            return false;
         QNetworkAccessManager manager;
         QNetworkRequest request(QUrl(baseUrl() + route));
         request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
         QNetworkReply* reply = manager.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
         QSignalSpy finished(reply, &QNetworkReply::finished);
         const bool done = reply->isFinished() || finished.wait(10000);
+        if (!done)
+            m_peer.markNotAnswering();
         const bool ok = done && reply->error() == QNetworkReply::NoError;
         delete reply;
         return ok;
