@@ -20,7 +20,6 @@ QString cleanFolder(const QString& directory)
 CFileSystemModel::CFileSystemModel(QObject* parent)
     : QAbstractListModel(parent)
 {
-    reload();
 }
 
 int CFileSystemModel::rowCount(const QModelIndex& parent) const
@@ -56,7 +55,9 @@ QHash<int, QByteArray> CFileSystemModel::roleNames() const
 
 bool CFileSystemModel::canGoUp() const
 {
-    return !m_directory.isEmpty();
+    if (m_directory.isEmpty())
+        return false;
+    return m_topLevelDirectory.isEmpty() || QDir(m_topLevelDirectory) != QDir(m_directory);
 }
 
 QString CFileSystemModel::directory() const
@@ -66,15 +67,13 @@ QString CFileSystemModel::directory() const
 
 void CFileSystemModel::setDirectory(const QString& directory)
 {
-    const QString cleaned = cleanFolder(directory);
-    if (cleaned == m_directory)
+    // The same folder again keeps the listing; the drive list is always listed anew.
+    if (directory == m_directory && !m_directory.isEmpty())
         return;
-    const bool couldGoUp = canGoUp();
-    m_directory = cleaned;
-    reload();
+    m_directory = cleanFolder(directory);
     emit directoryChanged();
-    if (couldGoUp != canGoUp())
-        emit canGoUpChanged();
+    emit canGoUpChanged();
+    reload();
 }
 
 QString CFileSystemModel::topLevelDirectory() const
@@ -84,11 +83,11 @@ QString CFileSystemModel::topLevelDirectory() const
 
 void CFileSystemModel::setTopLevelDirectory(const QString& directory)
 {
-    const QString cleaned = cleanFolder(directory);
-    if (cleaned == m_topLevelDirectory)
+    if (directory == m_topLevelDirectory)
         return;
-    m_topLevelDirectory = cleaned;
+    m_topLevelDirectory = directory;
     emit topLevelDirectoryChanged();
+    emit canGoUpChanged();
 }
 
 QString CFileSystemModel::nameFilters() const
@@ -101,16 +100,24 @@ void CFileSystemModel::setNameFilters(const QString& filters)
     if (filters == m_nameFilters)
         return;
     m_nameFilters = filters;
-    reload();
     emit nameFiltersChanged();
+    reload();
 }
 
 void CFileSystemModel::goUp()
 {
-    if (m_directory.isEmpty())
+    if (!canGoUp())
         return;
+    const QFileInfoList drives = QDir::drives();
+    for (const QFileInfo& drive : drives) {
+        if (QDir(drive.absoluteFilePath()) == QDir(m_directory)) {
+            setDirectory(QString());
+            return;
+        }
+    }
     QDir dir(m_directory);
-    setDirectory(dir.cdUp() ? dir.absolutePath() : QString());
+    if (dir.cdUp())
+        setDirectory(dir.absolutePath());
 }
 
 void CFileSystemModel::reload()
@@ -124,9 +131,10 @@ void CFileSystemModel::reload()
             m_folders.append(drive.absoluteFilePath());
     } else {
         const QDir dir(m_directory);
-        m_folders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+        m_folders = dir.entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDot | QDir::NoDotDot,
+                                  QDir::Name | QDir::IgnoreCase);
         const QStringList filters = m_nameFilters.isEmpty() ? QStringList() : QDir::nameFiltersFromString(m_nameFilters);
-        m_files = dir.entryList(filters, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        m_files = dir.entryList(filters, QDir::Files | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
     }
     endResetModel();
 }

@@ -3,9 +3,9 @@
 #include <QAbstractListModel>
 #include <QStringList>
 
-// Placeholder until the galleries and file selection land: the folders, then the files, of
-// one folder (the drives when none is set), with the final roles and properties but without
-// the top-level folder rule, which it only stores.
+// The folders, then the files, of one folder (the drives when none is set), for the file and
+// folder selection screens; walks up no further than the top-level folder when one is set.
+// Hidden entries and symbolic links are not listed. GUI thread only.
 class CFileSystemModel : public QAbstractListModel
 {
     Q_OBJECT

@@ -102,6 +102,65 @@ const TextRow MediaStorageStates[] = {
      "The camera could not access the SD card properly.\n\nVideo recording and taking photos is currently disabled.\n\nTry reformatting the SD card or replace it."},
 };
 
+const TextRow WebErrors[] = {
+    {1, "MsgWebTimeOutError", "Failed to connect to the Tovrin Web server.\nPlease check your Internet connection."},
+    {3, "MsgWebFalseCredentialsError",
+     "Failed to connect to the Tovrin Web server - either your email or password are incorrect."},
+    {6, "MsgWebFileAccessError",
+     "Upload to the Web failed - could not read one of the files you selected for upload.\nPlease check whether the files you selected for upload are still present and readable."},
+    {13, "MsgWebEmptyMutimediaDownloadLink",
+     "Multimedia download file failed - please make sure that given multimedia file and project exists in your TovrinWeb account."},
+};
+
+const char* const WebInternalErrorKey = "MsgWebInternalError";
+const char* const WebInternalErrorText =
+    "An internal error related to the Web occurred which was not supposed to happen.\nPlease notify your service station about this error.";
+
+const TextRow MediaImportErrors[] = {
+    {1, "MediaImportErrorInternal",
+     "An unknown internal error related to the import download occurred.\n\nPlease notify your service station about this error."},
+    {2, "MediaImportErrorInsufficientFreeSpace",
+     "The import could not be started because there is insufficient free space on your tablet.\n\nPlease free up some space and try again."},
+    {3, "MediaImportErrorOverwriteFileFailed",
+     "The import could not be started because the file {0} on your tablet could not be overwritten.\n\nPlease remove the file manually and try again."},
+    {4, "MediaImportErrorFileReadFailed",
+     "Failed to import the file {0}.\n\nPlease check whether the media source is still connected and try again."},
+    {5, "MediaImportErrorFileWriteFailed",
+     "Failed to import the file {0}.\n\nPlease verify that the file import folder is not write-protected and try again."},
+};
+
+const TextRow MediaDownloadErrors[] = {
+    {1, "MediaDownloadErrorInternal",
+     "An unknown internal error related to the media download occurred.\n\nPlease notify your service station about this error."},
+    {2, "MediaDownloadErrorInsufficientFreeSpace",
+     "The download could not be started because there is insufficient free space on your tablet.\n\nPlease free up some space and try again."},
+    {3, "MediaDownloadErrorOverwriteFileFailed",
+     "The download could not be started because the file {0} on your tablet could not be overwritten.\n\nPlease remove the file manually and try again."},
+    {4, "MediaDownloadErrorTransmissionFailed",
+     "Failed to download the file {0} from the camera.\n\nPlease check the Wifi connectivity to the camera and try again."},
+    {5, "MediaDownloadErrorFileWriteFailed",
+     "Failed to save the file {0} to your tablet.\n\nPlease verify that the file download folder is not write-protected and try again."},
+};
+
+// A table's text with its "{0}" filled by argument, translated when a translator is set.
+template <size_t N>
+QString messageWithArgument(const TextRow (&table)[N], int value, const QString& argument)
+{
+    for (const TextRow& row : table) {
+        if (row.value != value)
+            continue;
+        const QString key = QString::fromLatin1(row.key);
+        const QString english = QString::fromUtf8(row.english);
+        const QVariantList parameters{argument};
+        if (const CTranslator* translator = CErrorMessageHelper::translator())
+            return translator->msg(Context, key, english, QVariant(parameters));
+        QString text = english;
+        CTranslator::processParameters(text, parameters);
+        return text;
+    }
+    return QString();
+}
+
 const TextRow SurveyTexts[] = {
     {0, "UnspecifiedSurvey", "Unspecified Survey"},
     {1, "SurveyTypeSection", "Section (default)"},
@@ -157,6 +216,32 @@ QString loggedErrorText(Ulx::SystemTypes::LoggedError error)
 QString mediaStorageStateMessage(Ulx::RemoteMediaTypes::MediaStorageState state)
 {
     return messageOf(MediaStorageStates, state);
+}
+
+QString webErrorMessage(Tovrin::Web::Error error)
+{
+    const int value = static_cast<int>(error);
+    QString text = messageOf(WebErrors, value);
+    if (text.isEmpty() && value >= 2 && value <= 14)
+        text = CErrorMessageHelper::translatedMessage(QString::fromLatin1(WebInternalErrorKey),
+                                                      QString::fromUtf8(WebInternalErrorText));
+    const QString message = CErrorMessageHelper::createErrorMessage(text, CErrorMessageHelper::ErrorCategoryWeb, value);
+    // Values without a text still show the operator their code.
+    if (message.isEmpty())
+        return CErrorMessageHelper::errorCodeSuffix(CErrorMessageHelper::errorCode(CErrorMessageHelper::ErrorCategoryWeb, value));
+    return message;
+}
+
+QString mediaImportErrorMessage(int code, const QString& fileName)
+{
+    return CErrorMessageHelper::createErrorMessage(messageWithArgument(MediaImportErrors, code, fileName),
+                                                   CErrorMessageHelper::ErrorCategoryMediaImport, code);
+}
+
+QString mediaDownloadErrorMessage(int code, const QString& fileName)
+{
+    return CErrorMessageHelper::createErrorMessage(messageWithArgument(MediaDownloadErrors, code, fileName),
+                                                   CErrorMessageHelper::ErrorCategoryMediaDownload, code);
 }
 
 QString surveyText(int textId)

@@ -5,6 +5,7 @@
 #include "MultimediaTypes.h"
 #include "RemoteMediaTypes.h"
 #include "systemcontrol/SystemTypes.h"
+#include "TovrinWebTypes.h"
 
 #include <QString>
 
@@ -25,6 +26,14 @@ QString applicationErrorMessage(ApplicationTypes::ApplicationError error);
 QString communicationErrorMessage(Ulx::CommunicationTypes::CommunicationError error);
 QString loggedErrorText(Ulx::SystemTypes::LoggedError error);
 QString mediaStorageStateMessage(Ulx::RemoteMediaTypes::MediaStorageState state);
+
+// The web client's errors; values without a text (0, and 15 upwards) give the error code alone.
+QString webErrorMessage(Tovrin::Web::Error error);
+
+// Media import (codes 1 to 5) and camera media download (codes 1 to 5) messages; fileName
+// fills the "{0}" of the texts that name a file. Other codes give an empty text.
+QString mediaImportErrorMessage(int code, const QString& fileName = QString());
+QString mediaDownloadErrorMessage(int code, const QString& fileName = QString());
 
 // Survey types 1 to 3, direction words 4 to 8 and property labels 9 to 17; 0 is the
 // unspecified survey. Other ids give an empty string.

@@ -58,6 +58,7 @@ private:
             QStringList({Ctx + ".Msg.MsgMultimediaConnectionError", "", "Kein Videostrom."}).join(Sep),
             QStringList({Ctx + ".Txt.SurveyTypeLateral", "", "Zulauf"}).join(Sep),
             QStringList({Ctx + ".Msg.MediaStorageFull", "", "SD-Karte voll."}).join(Sep),
+            QStringList({Ctx + ".Msg.MediaImportErrorFileWriteFailed", "", "Import von {0} fehlgeschlagen."}).join(Sep),
         };
         file.write(lines.join(QLatin1Char('\n')).toUtf8());
         file.close();
@@ -233,6 +234,50 @@ private slots:
         CErrorMessageHelper::setTranslator(nullptr);
         TranslationHelper::setSurveyTextTranslator(nullptr);
         QCOMPARE(TranslationHelper::loggedErrorText(Ulx::SystemTypes::LoggedErrorPressureOK), QString("Pressure OK"));
+    }
+
+    void webMessagesAlwaysCarryTheirCode()
+    {
+        using namespace Tovrin::Web;
+        const QString internal = QStringLiteral(
+            "An internal error related to the Web occurred which was not supposed to happen.\nPlease notify your service station about this error.");
+        QCOMPARE(TranslationHelper::webErrorMessage(ErrorTimeOut),
+                 QString("Failed to connect to the Tovrin Web server.\nPlease check your Internet connection.\n\nError Code: 0x50001"));
+        QVERIFY(TranslationHelper::webErrorMessage(ErrorFalseCredentials).startsWith("Failed to connect to the Tovrin Web server - either"));
+        QVERIFY(TranslationHelper::webErrorMessage(ErrorFalseCredentials).endsWith("Error Code: 0x50003"));
+        // 2 and 14 share the internal text, 9 and 12 too though no operation reports them.
+        QCOMPARE(TranslationHelper::webErrorMessage(ErrorInternalServer), internal + "\n\nError Code: 0x50002");
+        QCOMPARE(TranslationHelper::webErrorMessage(ErrorNetwork), internal + "\n\nError Code: 0x5000E");
+        QCOMPARE(TranslationHelper::webErrorMessage(static_cast<Error>(9)), internal + "\n\nError Code: 0x50009");
+        QVERIFY(TranslationHelper::webErrorMessage(ErrorEmptyMediaDownloadLink).startsWith("Multimedia download file failed"));
+        // Values without a text: the code alone, never an empty message.
+        QCOMPARE(TranslationHelper::webErrorMessage(ErrorNone), QString("\n\nError Code: 0x50000"));
+        QCOMPARE(TranslationHelper::webErrorMessage(static_cast<Error>(15)), QString("\n\nError Code: 0x5000F"));
+        QCOMPARE(TranslationHelper::webErrorMessage(static_cast<Error>(300)), QString("\n\nError Code: 0x5012C"));
+        QCOMPARE(takeLogLines().size(), 10);
+    }
+
+    void transferMessagesNameTheFile()
+    {
+        QCOMPARE(TranslationHelper::mediaImportErrorMessage(5, "IMG_0003.JPG"),
+                 QString("Failed to import the file IMG_0003.JPG.\n\nPlease verify that the file import folder is not write-protected and try again.\n\nError Code: 0x90005"));
+        QVERIFY(TranslationHelper::mediaImportErrorMessage(3, "a.png").contains("the file a.png on your tablet"));
+        QVERIFY(TranslationHelper::mediaImportErrorMessage(2).endsWith("try again.\n\nError Code: 0x90002"));
+        QCOMPARE(TranslationHelper::mediaImportErrorMessage(6, "x"), QString());
+        QCOMPARE(TranslationHelper::mediaDownloadErrorMessage(4, "IMG_0003.JPG"),
+                 QString("Failed to download the file IMG_0003.JPG from the camera.\n\nPlease check the Wifi connectivity to the camera and try again.\n\nError Code: 0x70004"));
+        QVERIFY(TranslationHelper::mediaDownloadErrorMessage(5, "v.mp4").startsWith("Failed to save the file v.mp4 to your tablet."));
+        QVERIFY(TranslationHelper::mediaDownloadErrorMessage(1).endsWith("0x70001"));
+        QCOMPARE(TranslationHelper::mediaDownloadErrorMessage(0), QString());
+        // A file name that looks like a placeholder is inserted as it is.
+        QVERIFY(TranslationHelper::mediaImportErrorMessage(4, "{0}.jpg").contains("the file {0}.jpg."));
+
+        auto translator = germanTranslator();
+        QVERIFY(translator);
+        CErrorMessageHelper::setTranslator(translator.get());
+        QCOMPARE(TranslationHelper::mediaImportErrorMessage(5, "b.mp4"),
+                 QString("Import von b.mp4 fehlgeschlagen.\n\nFehlercode: 0x90005"));
+        QCOMPARE(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNone), QString("\n\nFehlercode: 0x50000"));
     }
 };
 
