@@ -18,7 +18,9 @@ QtObject {
         "InitialWarningScreen": "qrc:/appstart/ui/qml/InitialWarningScreen.qml",
         "ItemSelectionScreen": "qrc:/ui/qml/screens/ItemSelectionScreen.qml",
         "ValueInputScreen": "qrc:/ui/qml/screens/ValueInputScreen.qml",
-        "FileSelectionScreen": "qrc:/ui/qml/screens/FileSelectionScreen.qml"
+        "FileSelectionScreen": "qrc:/ui/qml/screens/FileSelectionScreen.qml",
+        "MediaScanScreen": "qrc:/mediaimport/ui/qml/MediaScanScreen.qml",
+        "MediaImportScreen": "qrc:/mediaimport/ui/qml/MediaImportScreen.qml"
     })
 
     property var _callbacks: []

@@ -1,0 +1,237 @@
+#include "mediaimport/CMediaImportWorker.h"
+
+#include "helpers/MediaFileTypes.h"
+
+#include "CLogger.h"
+#include "CMP4VideoOrientationPatcher.h"
+
+#include <QAbstractEventDispatcher>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QThread>
+
+using Tovrin::Logging::CLogger;
+
+namespace {
+
+const QString LogCategory = QStringLiteral("CulvertixApplication");
+
+} // namespace
+
+CMediaImportWorker::CMediaImportWorker()
+{
+    m_buffer.resize(static_cast<int>(BlockSize));
+}
+
+CMediaImportWorker::~CMediaImportWorker()
+{
+    closeFiles();
+}
+
+void CMediaImportWorker::start(QStringList sourceFiles, QStringList destFiles)
+{
+    if (m_state != StateIdle)
+        return;
+    m_state = StateRunning;
+    if (sourceFiles.size() != destFiles.size()) {
+        // Unpaired lists would copy a file over the wrong destination: copy nothing.
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                            QStringLiteral("Media import refused: %1 sources for %2 destinations."),
+                            {sourceFiles.size(), destFiles.size()});
+        emit totalSizeChanged(0);
+        fail(CMediaImport::FileWriteFailure);
+        return;
+    }
+    m_sourceFiles = sourceFiles;
+    m_destFiles = destFiles;
+    qint64 total = 0;
+    for (const QString& source : qAsConst(m_sourceFiles))
+        total += QFileInfo(source).size();
+    emit totalSizeChanged(total);
+    copyLoop();
+}
+
+void CMediaImportWorker::pause()
+{
+    m_pauseRequested = false;
+    if (m_state == StateRunning)
+        m_state = StatePaused;
+}
+
+void CMediaImportWorker::resume()
+{
+    m_pauseRequested = false;
+    if (m_state != StatePaused)
+        return;
+    m_state = StateRunning;
+    // Delivered inside a running loop (pause and resume in one batch): that loop goes on.
+    if (!m_loopRunning)
+        copyLoop();
+}
+
+void CMediaImportWorker::cancel()
+{
+    m_cancelRequested = false;
+    if (m_state == StateRunning)
+        m_state = StateCancelled;
+    else if (m_state == StatePaused)
+        endCancelled(); // no loop runs that would report it
+}
+
+void CMediaImportWorker::takeRequests()
+{
+    if (m_cancelRequested.exchange(false) && m_state == StateRunning)
+        m_state = StateCancelled;
+    if (m_pauseRequested.exchange(false) && m_state == StateRunning)
+        m_state = StatePaused;
+    if (QThread::currentThread()->isInterruptionRequested() && m_state == StateRunning)
+        m_state = StateCancelled;
+}
+
+void CMediaImportWorker::release()
+{
+    cancel();
+    if (m_loopRunning)
+        m_releaseRequested = true;
+    else
+        deleteLater();
+}
+
+void CMediaImportWorker::copyLoop()
+{
+    // The loop polls the thread's events, so the job may let go of this worker meanwhile:
+    // then it is deleted only once the loop has returned.
+    m_loopRunning = true;
+    runCopyLoop();
+    m_loopRunning = false;
+    if (m_releaseRequested)
+        deleteLater();
+}
+
+void CMediaImportWorker::runCopyLoop()
+{
+    forever {
+        if (QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher())
+            dispatcher->processEvents(QEventLoop::AllEvents);
+        takeRequests();
+        if (m_state == StateCancelled) {
+            endCancelled();
+            return;
+        }
+        if (m_state != StateRunning)
+            return;
+        if ((!m_sourceFile || m_bytesWritten == m_fileSize) && !openNextFile())
+            return;
+        if (!copyBlock())
+            return;
+    }
+}
+
+bool CMediaImportWorker::openNextFile()
+{
+    closeFiles();
+    if (m_index + 1 >= m_sourceFiles.size()) {
+        m_bytesWritten = 0;
+        m_fileSize = 0;
+        m_index = -1;
+        m_state = StateIdle;
+        emit finished(CMediaImport::Success);
+        return false;
+    }
+    ++m_index;
+    const QString source = m_sourceFiles.at(m_index);
+    emit currentFileNameChanged(source);
+    m_bytesWritten = 0;
+
+    m_sourceFile = new QFile(source);
+    if (!m_sourceFile->open(QIODevice::ReadOnly)) {
+        fail(CMediaImport::FileReadFailure);
+        return false;
+    }
+    m_fileSize = m_sourceFile->size();
+    emit currentFileSizeChanged(m_fileSize);
+
+    m_destFile = new QTemporaryFile(m_destFiles.at(m_index));
+    if (!m_destFile->open()) {
+        fail(CMediaImport::FileWriteFailure);
+        return false;
+    }
+    return true;
+}
+
+bool CMediaImportWorker::copyBlock()
+{
+    const qint64 wanted = qMin(m_fileSize - m_bytesWritten, BlockSize);
+    const qint64 read = wanted > 0 ? m_sourceFile->read(m_buffer.data(), wanted) : 0;
+    // Nothing read before the end means the source shrank: stop instead of trying for ever.
+    if (read < 0 || (wanted > 0 && read == 0)) {
+        fail(CMediaImport::FileReadFailure);
+        return false;
+    }
+    qint64 done = 0;
+    while (done < read) {
+        const qint64 written = m_destFile->write(m_buffer.constData() + done, read - done);
+        if (written <= 0) {
+            fail(CMediaImport::FileWriteFailure);
+            return false;
+        }
+        done += written;
+    }
+    m_bytesWritten += read;
+    emit bytesWritten(read);
+    if (m_bytesWritten == m_fileSize)
+        return completeFile();
+    return true;
+}
+
+bool CMediaImportWorker::completeFile()
+{
+    const QString destination = m_destFiles.at(m_index);
+    if (isVideoFile(destination)) {
+        // Write errors would otherwise surface only at close.
+        if (!m_destFile->flush()) {
+            fail(CMediaImport::FileWriteFailure);
+            return false;
+        }
+        Ulx::Multimedia::CMP4VideoOrientationPatcher patcher(*m_destFile);
+        if (!patcher.run())
+            CLogger::logMessage(CLogger::LogLevelInfo, LogCategory, QStringLiteral("Failed to patch video orientation."),
+                                {m_destFile->fileName()});
+    }
+    m_destFile->close();
+    if (m_destFile->error() != QFileDevice::NoError || !m_destFile->rename(destination)) {
+        fail(CMediaImport::FileWriteFailure);
+        return false;
+    }
+    m_destFile->setAutoRemove(false);
+    emit fileCompleted(m_sourceFiles.at(m_index));
+    return true;
+}
+
+void CMediaImportWorker::fail(CMediaImport::Result result)
+{
+    closeFiles();
+    m_index = -1;
+    m_state = StateFailed;
+    emit finished(result);
+}
+
+void CMediaImportWorker::endCancelled()
+{
+    closeFiles();
+    m_index = -1;
+    m_bytesWritten = 0;
+    m_fileSize = 0;
+    m_state = StateCancelled;
+    emit finished(CMediaImport::Cancelled);
+}
+
+void CMediaImportWorker::closeFiles()
+{
+    delete m_sourceFile;
+    m_sourceFile = nullptr;
+    // An unrenamed temporary file removes itself here.
+    delete m_destFile;
+    m_destFile = nullptr;
+}

@@ -1,0 +1,331 @@
+// The scan and import screens in the whole application: a generated media tree is scanned and
+// imported through the QML screens, without a current project (destination folders) and with
+// one (files matched by name), with a cancel in the middle of a large file. With CX_SHOTS_DIR
+// set, screenshots of selection, progress and result are written there.
+#include "mediaimport/CMediaImportScreenController.h"
+#include "mediaimport/CMediaScanScreenController.h"
+
+#include "application/CAppRuntimeData.h"
+#include "application/CApplication.h"
+#include "surveyprojects/CSurvey.h"
+#include "surveyprojects/CSurveyPhoto.h"
+#include "surveyprojects/CSurveyProject.h"
+#include "surveyprojects/CSurveyVideo.h"
+#include "uiengine/CUiEngine.h"
+
+#include "MediaTree.h"
+
+#include <QMouseEvent>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace MediaTree;
+
+namespace {
+
+constexpr int WaitMs = 60000;
+constexpr qint64 MiB = 1048576;
+
+} // namespace
+
+class tst_MediaImportScreens : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQuickWindow* m_window = nullptr;
+    QTemporaryDir m_dir;
+    bool m_hasVideo = false;
+
+    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+
+    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
+    {
+        if (!item)
+            return nullptr;
+        if (item->objectName() == name)
+            return item;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (QQuickItem* found = findVisualItem(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    QQuickItem* item(const QString& name) const { return findVisualItem(m_window->contentItem(), name); }
+
+    QVariant evaluate(const QString& script)
+    {
+        QQmlExpression expression(qmlContext(m_window), m_window, script);
+        const QVariant result = expression.evaluate();
+        if (expression.hasError())
+            qWarning() << expression.error().toString();
+        return result;
+    }
+
+    bool waitForFrame()
+    {
+        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        return swapped.wait(10000);
+    }
+
+    void click(const QString& name)
+    {
+        QQuickItem* target = item(name);
+        QVERIFY2(target, qPrintable(name));
+        QVERIFY(target->isEnabled() && target->isVisible());
+        QVERIFY(waitForFrame());
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        const QPointF global = m_window->mapToGlobal(centre.toPoint());
+        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &release);
+    }
+
+    void shot(const QString& name)
+    {
+        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
+        if (folder.isEmpty())
+            return;
+        QDir().mkpath(folder);
+        const QImage image = m_window->grabWindow();
+        if (image.isNull() || !image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
+            qWarning() << "screenshot not saved:" << name;
+    }
+
+    template <typename T>
+    T* controllerOf(const QString& screenName)
+    {
+        QQuickItem* screen = item(screenName);
+        return screen ? screen->findChild<T*>() : nullptr;
+    }
+
+    void answerMessage()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        evaluate(QStringLiteral("messageBoxView.answer(true)"));
+    }
+
+    // Scans with the screen's button and waits for the end of the scan.
+    void scan(CMediaScanScreenController* controller)
+    {
+        QSignalSpy running(controller, &CMediaScanScreenController::operationInProgressChanged);
+        click(QStringLiteral("mediaScanStart"));
+        QTRY_VERIFY_WITH_TIMEOUT(running.size() >= 2 && !controller->operationInProgress(), WaitMs);
+    }
+
+    // Opens the import screen with the ticked files and waits for its outcome signal.
+    CMediaImportScreenController* startImport(const char* outcome, QSignalSpy*& spy)
+    {
+        click(QStringLiteral("mediaScanImport"));
+        auto* controller = controllerOf<CMediaImportScreenController>(QStringLiteral("MediaImportScreen"));
+        if (controller)
+            spy = new QSignalSpy(controller, outcome);
+        return controller;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
+                                 WaitMs);
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        m_window->resize(1280, 800);
+        // The start-up screens on top are not this test's business.
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
+        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
+            evaluate(QStringLiteral("ScreenManager.close()"));
+
+        m_hasVideo = writeVideo(path("card/DCIM/101/VID_0001.MP4")) && rotateVideo(path("card/DCIM/101/VID_0001.MP4"));
+        QVERIFY(writePhoto(path("card/DCIM/100/IMG_0001.JPG"), 1));
+        QVERIFY(writePhoto(path("card/DCIM/100/IMG_0002.JPG"), 2));
+        QVERIFY(writePhoto(path("card/DCIM/101/img_0002.jpg"), 3));
+        QVERIFY(writePhoto(path("card/Misc/sketch.png"), 4));
+        QVERIFY(writeBytes(path("card/Misc/LARGE_0001.JPG"), noise(24 * MiB, 5)));
+        QVERIFY(writeBytes(path("card/Misc/readme.txt"), "not media"));
+        QVERIFY(writePhoto(path("card/.thumbs/IMG_0009.JPG"), 6));
+        QVERIFY(writeSparse(path("card/Misc/ZHUGE_0001.MP4"), 3LL * 1024 * MiB));
+    }
+
+    void destinationModeImportsTheTickedFiles()
+    {
+        QVERIFY(!CApplication::instance()->appRuntimeData()->projectSelected());
+        QVERIFY(QDir().mkpath(path("tablet/photos")));
+        QVERIFY(QDir().mkpath(path("tablet/videos")));
+        QVERIFY(writeBytes(path("tablet/photos/IMG_0002.JPG"), "older copy"));
+
+        evaluate(QStringLiteral("ScreenManager.show('MediaScanScreen')"));
+        auto* scanner = controllerOf<CMediaScanScreenController>(QStringLiteral("MediaScanScreen"));
+        QVERIFY(scanner);
+        QVERIFY(item("mediaScanPhotoFolder")->isVisible());
+        QVERIFY(!item("mediaScanStart")->isEnabled());
+        QCOMPARE(scanner->scanResultText(), QStringLiteral("No media to import found."));
+        scanner->setSearchFolder(path("card"));
+        scanner->setPhotoFolder(path("tablet/photos"));
+        scanner->setVideoFolder(path("tablet/videos"));
+        scan(scanner);
+        QCOMPARE(scanner->scanResultText(), QString());
+        const int rows = scanner->selectionModel()->rowCount();
+        QCOMPARE(rows, m_hasVideo ? 7 : 6);
+        // The one whose destination exists starts unticked.
+        QCOMPARE(scanner->selectionCount(), rows - 1);
+        shot(QStringLiteral("scan-destination-selection"));
+
+        // Leave the huge file out; tick the existing one so it is overwritten.
+        QAbstractListModel* model = scanner->selectionModel();
+        for (int row = 0; row < rows; ++row) {
+            const QString name = model->data(model->index(row), Qt::UserRole + 1).toString();
+            if (name == QLatin1String("ZHUGE_0001.MP4"))
+                QVERIFY(model->setData(model->index(row), false, Qt::UserRole));
+            if (name == QLatin1String("IMG_0002.JPG"))
+                QVERIFY(model->setData(model->index(row), true, Qt::UserRole));
+        }
+        QCOMPARE(scanner->queryOverwriteableFiles(), QStringList({path("tablet/photos/IMG_0002.JPG")}));
+        const QStringList sources = scanner->querySourceFiles();
+        const QStringList destinations = scanner->queryDestFiles();
+        QCOMPARE(sources.size(), destinations.size());
+
+        QSignalSpy* finished = nullptr;
+        auto* importer = startImport(SIGNAL(operationFinished()), finished);
+        QVERIFY(importer);
+        std::unique_ptr<QSignalSpy> finishedOwner(finished);
+        bool progressShot = false;
+        connect(importer, &CMediaIOScreenController::overallProgressChanged, this, [&] {
+            if (!progressShot && importer->overallProgress() > 5 && importer->overallProgress() < 95) {
+                progressShot = true;
+                shot(QStringLiteral("import-destination-progress"));
+            }
+        });
+        QVERIFY(finished->wait(WaitMs));
+        QVERIFY(!importer->operationInProgress());
+        answerMessage();
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("import-destination-result-rescanned"));
+        for (int i = 0; i < sources.size(); ++i) {
+            QCOMPARE(QFileInfo(destinations.at(i)).fileName(), QFileInfo(sources.at(i)).fileName());
+            if (destinations.at(i).endsWith(QLatin1String(".MP4"))) {
+                QCOMPARE(trackMatrix(destinations.at(i)), identityMatrix());
+                QCOMPARE(QFileInfo(destinations.at(i)).size(), QFileInfo(sources.at(i)).size());
+            }
+            else
+                QVERIFY2(sameContent(sources.at(i), destinations.at(i)), qPrintable(destinations.at(i)));
+        }
+        QVERIFY(sameContent(path("card/DCIM/100/IMG_0002.JPG"), path("tablet/photos/IMG_0002.JPG")));
+        QVERIFY(!QFile::exists(path("tablet/videos/ZHUGE_0001.MP4")));
+        QVERIFY(temporaryLeftovers(path("tablet")).isEmpty());
+
+        // Back on the scan screen, which scanned again: everything is there now.
+        QTRY_COMPARE_WITH_TIMEOUT(scanner->selectionCount(), 1, WaitMs);
+        evaluate(QStringLiteral("ScreenManager.close()"));
+    }
+
+    void cancelMidFileKeepsCompletedFiles()
+    {
+        QVERIFY(QDir().mkpath(path("cancel/photos")));
+        QVERIFY(QDir().mkpath(path("cancel/videos")));
+        evaluate(QStringLiteral("ScreenManager.show('MediaScanScreen')"));
+        auto* scanner = controllerOf<CMediaScanScreenController>(QStringLiteral("MediaScanScreen"));
+        QVERIFY(scanner);
+        scanner->setSearchFolder(path("card/Misc"));
+        scanner->setPhotoFolder(path("cancel/photos"));
+        scanner->setVideoFolder(path("cancel/videos"));
+        scan(scanner);
+        QCOMPARE(scanner->querySourceFiles().size(), 3);
+
+        QSignalSpy* cancelled = nullptr;
+        auto* importer = startImport(SIGNAL(operationCancelled()), cancelled);
+        QVERIFY(importer);
+        std::unique_ptr<QSignalSpy> cancelledOwner(cancelled);
+        bool clicked = false;
+        connect(importer, &CMediaIOScreenController::currentFileProgressChanged, this, [&] {
+            if (!clicked && importer->currentFileName() == QLatin1String("ZHUGE_0001.MP4")
+                && importer->currentFileProgress() >= 1) {
+                clicked = true;
+                shot(QStringLiteral("import-cancel-progress"));
+                click(QStringLiteral("transferCancel"));
+            }
+        });
+        QVERIFY(cancelled->wait(WaitMs));
+        QVERIFY(!importer->cancelInProgress());
+        answerMessage();
+        // Sorted by name: the large photo came first and stays; sketch.png was still to come.
+        QVERIFY(sameContent(path("card/Misc/LARGE_0001.JPG"), path("cancel/photos/LARGE_0001.JPG")));
+        QVERIFY(!QFile::exists(path("cancel/photos/sketch.png")));
+        QVERIFY(!QFile::exists(path("cancel/videos/ZHUGE_0001.MP4")));
+        QVERIFY(temporaryLeftovers(path("cancel")).isEmpty());
+        evaluate(QStringLiteral("ScreenManager.close()"));
+    }
+
+    void projectModeMatchesByName()
+    {
+        const QString project = path("projects/Culvert/");
+        QVERIFY(QDir().mkpath(project + QStringLiteral("Photos")));
+        QVERIFY(QDir().mkpath(project + QStringLiteral("Videos")));
+        QVERIFY(writeBytes(project + QStringLiteral("Photos/IMG_0002.JPG"), "already imported"));
+        auto survey = std::make_shared<CSurvey>();
+        survey->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/IMG_0001.JPG"), QString(), 0.0, 0.0, 0.0));
+        survey->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/IMG_0002.JPG"), QString(), 0.0, 0.0, 0.0));
+        survey->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/VID_0001.MP4"), QString()));
+        auto surveyProject = std::make_shared<CSurveyProject>(QStringLiteral("Culvert"), QStringLiteral("en_US"),
+                                                               ProjectTypes::DistanceUnitMetric);
+        surveyProject->addSurvey(survey);
+        CApplication::instance()->appRuntimeData()->setCurrentProject(surveyProject, project);
+
+        evaluate(QStringLiteral("ScreenManager.show('MediaScanScreen')"));
+        auto* scanner = controllerOf<CMediaScanScreenController>(QStringLiteral("MediaScanScreen"));
+        QVERIFY(scanner);
+        QVERIFY(!item("mediaScanPhotoFolder")->isVisible());
+        scanner->setSearchFolder(path("card"));
+        scan(scanner);
+        const int expected = m_hasVideo ? 3 : 2;
+        QCOMPARE(scanner->selectionModel()->rowCount(), expected);
+        QCOMPARE(scanner->selectionCount(), expected - 1);
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("scan-project-selection"));
+
+        QSignalSpy* finished = nullptr;
+        auto* importer = startImport(SIGNAL(operationFinished()), finished);
+        QVERIFY(importer);
+        std::unique_ptr<QSignalSpy> finishedOwner(finished);
+        QVERIFY(finished->wait(WaitMs));
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("import-project-result"));
+        answerMessage();
+        QVERIFY(sameContent(path("card/DCIM/100/IMG_0001.JPG"), project + QStringLiteral("Photos/IMG_0001.JPG")));
+        QCOMPARE(readBytes(project + QStringLiteral("Photos/IMG_0002.JPG")), QByteArray("already imported"));
+        if (m_hasVideo)
+            QCOMPARE(trackMatrix(project + QStringLiteral("Videos/VID_0001.MP4")), identityMatrix());
+        evaluate(QStringLiteral("ScreenManager.close()"));
+        CApplication::instance()->appRuntimeData()->setCurrentProject(nullptr, QString());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    int appArgc = 1;
+    int result = 1;
+    {
+        CApplication app(appArgc, argv);
+        tst_MediaImportScreens checks;
+        // Queued behind the application's own start-up, so every service exists by then.
+        QTimer::singleShot(0, &app, [&] {
+            result = QTest::qExec(&checks, argc, argv);
+            app.terminate(false);
+        });
+        CApplication::exec();
+    }
+    return result;
+}
+
+#include "tst_MediaImportScreens.moc"

@@ -1,0 +1,399 @@
+// The media scan and import jobs on their own worker thread, against folder trees generated
+// here: duplicates, case variants, hidden folders, a link loop, empty, large and sparse files.
+#include "mediaimport/CMediaImport.h"
+#include "mediaimport/CMediaImportService.h"
+#include "mediaimport/CMediaImportWorker.h"
+#include "mediaimport/CMediaScan.h"
+
+#include "MediaTree.h"
+
+#include <QSet>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+
+using namespace MediaTree;
+
+namespace {
+
+constexpr int WaitMs = 60000;
+constexpr qint64 MiB = 1048576;
+
+QSet<QString> namesOf(const QStringList& paths)
+{
+    QSet<QString> names;
+    for (const QString& path : paths)
+        names.insert(QFileInfo(path).fileName());
+    return names;
+}
+
+// Hands a worker's reports to the test's thread, so the spies are only ever touched there.
+class WorkerRelay : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit WorkerRelay(CMediaImportWorker* worker)
+    {
+        connect(worker, &CMediaImportWorker::bytesWritten, this, &WorkerRelay::bytesWritten, Qt::QueuedConnection);
+        connect(worker, &CMediaImportWorker::finished, this, &WorkerRelay::finished, Qt::QueuedConnection);
+    }
+
+signals:
+    void bytesWritten(qlonglong size);
+    void finished(CMediaImport::Result result);
+};
+
+// Runs a bare worker on a thread of its own; the worker comes home before it is destroyed.
+class WorkerHarness
+{
+public:
+    WorkerHarness()
+    {
+        qRegisterMetaType<CMediaImport::Result>("CMediaImport::Result");
+        m_thread.start();
+        m_worker.moveToThread(&m_thread);
+    }
+    ~WorkerHarness()
+    {
+        CMediaImportWorker* worker = &m_worker;
+        QThread* home = QCoreApplication::instance()->thread();
+        QMetaObject::invokeMethod(worker, [worker, home] { worker->moveToThread(home); }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    CMediaImportWorker& worker() { return m_worker; }
+    void start(const QString& source, const QString& destination)
+    {
+        QMetaObject::invokeMethod(&m_worker, "start", Q_ARG(QStringList, QStringList{source}),
+                                  Q_ARG(QStringList, QStringList{destination}));
+    }
+
+private:
+    QThread m_thread;
+    CMediaImportWorker m_worker;
+};
+
+} // namespace
+
+class tst_MediaScanAndImport : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CMediaImportService> m_service;
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString path(const QString& relative) const { return m_dir->filePath(relative); }
+
+    std::shared_ptr<CMediaScan> scanDestinations(const QString& search, const QString& photos, const QString& videos)
+    {
+        auto scan = m_service->createScan(search, photos, videos);
+        QSignalSpy finished(scan.get(), &CMediaScan::finished);
+        if (!finished.wait(WaitMs))
+            return nullptr;
+        return scan;
+    }
+
+    std::shared_ptr<CMediaImport> runImport(const QStringList& sources, const QStringList& destinations)
+    {
+        auto import = m_service->createImport(sources, destinations);
+        QSignalSpy finished(import.get(), &CMediaImport::finished);
+        if (!finished.wait(WaitMs))
+            return nullptr;
+        return import;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_service = std::make_unique<CMediaImportService>();
+    }
+
+    void cleanup()
+    {
+        m_service.reset();
+        m_dir.reset();
+    }
+
+    void scanFindsMediaSortedByNameWithTheirDestinations()
+    {
+        QVERIFY(writePhoto(path("src/b/a.jpg"), 1));
+        QVERIFY(writePhoto(path("src/a/b.jpg"), 2));
+        QVERIFY(writePhoto(path("src/x.jpg"), 3));
+        QVERIFY(writePhoto(path("src/deep/er/X.JPG"), 4));
+        QVERIFY(writeBytes(path("src/x.mp4"), "video"));
+        QVERIFY(writePhoto(path("src/C.PNG"), 5));
+        QVERIFY(writeBytes(path("src/clip.MP4"), "video"));
+        QVERIFY(writeBytes(path("src/d.jpeg"), "jpeg"));
+        QVERIFY(writeBytes(path("src/notes.txt"), "not media"));
+        QVERIFY(writePhoto(path("src/.hidden/h.jpg"), 6));
+        QVERIFY(writeBytes(path("photos/b.jpg"), "already here"));
+        QVERIFY(QDir().mkpath(path("videos")));
+
+        // The folders come without their trailing "/": the names must still land inside them.
+        auto scan = scanDestinations(path("src"), path("photos"), path("videos"));
+        QVERIFY(scan);
+        QCOMPARE(scan->result(), CMediaScan::Success);
+        const QStringList found = scan->foundFiles();
+        QStringList names;
+        for (const QString& file : found)
+            names.append(QFileInfo(file).fileName());
+        // By name, not by path; x.jpg and X.JPG are two files; nothing hidden, nothing else.
+        QCOMPARE(names, QStringList({"C.PNG", "X.JPG", "a.jpg", "b.jpg", "clip.MP4", "d.jpeg", "x.jpg", "x.mp4"}));
+        QCOMPARE(found.at(2), path("src/b/a.jpg"));
+        const QStringList destinations = scan->destFiles();
+        QCOMPARE(destinations.size(), found.size());
+        QCOMPARE(destinations.at(0), path("photos/C.PNG"));
+        QCOMPARE(destinations.at(4), path("videos/clip.MP4"));
+        QCOMPARE(destinations.at(7), path("videos/x.mp4"));
+        QCOMPARE(scan->foundFileStates(), QList<bool>({false, false, false, true, false, false, false, false}));
+    }
+
+    void scanEndsOnDuplicatesAndOnEmptyInput()
+    {
+        QVERIFY(writePhoto(path("dup/one/x.jpg"), 1));
+        QVERIFY(writePhoto(path("dup/two/x.jpg"), 2));
+        auto duplicates = scanDestinations(path("dup"), path("p/"), path("v/"));
+        QVERIFY(duplicates);
+        QCOMPARE(duplicates->result(), CMediaScan::FailedDuplicatesFound);
+        QCOMPARE(duplicates->foundFiles().size(), 1);
+        QVERIFY(duplicates->destFiles().isEmpty());
+
+        QVERIFY(QDir().mkpath(path("empty")));
+        auto empty = scanDestinations(path("empty"), path("p/"), path("v/"));
+        QVERIFY(empty);
+        QCOMPARE(empty->result(), CMediaScan::Success);
+        QVERIFY(empty->foundFiles().isEmpty() && empty->destFiles().isEmpty() && empty->foundFileStates().isEmpty());
+
+        // Match mode without match files never looks at the folder (it does not even exist).
+        auto nothing = m_service->createScan(path("missing"), QStringList());
+        QSignalSpy finished(nothing.get(), &CMediaScan::finished);
+        QVERIFY(finished.wait(WaitMs));
+        QCOMPARE(nothing->result(), CMediaScan::Success);
+        QVERIFY(nothing->foundFiles().isEmpty());
+    }
+
+    void matchModePairsByExactName()
+    {
+        QVERIFY(writePhoto(path("card/DCIM/IMG_0001.JPG"), 1));
+        QVERIFY(writePhoto(path("card/DCIM/img_0002.jpg"), 2));
+        QVERIFY(writeBytes(path("card/MOV/VID_0001.MP4"), "v"));
+        QVERIFY(writeBytes(path("project/Photos/IMG_0001.JPG"), "old"));
+        const QStringList matches = {path("project/Photos/IMG_0001.JPG"), path("project/Photos/IMG_0002.JPG"),
+                                     path("project/Videos/VID_0001.MP4")};
+        auto scan = m_service->createScan(path("card"), matches);
+        QSignalSpy finished(scan.get(), &CMediaScan::finished);
+        QVERIFY(finished.wait(WaitMs));
+        QCOMPARE(scan->result(), CMediaScan::Success);
+        QCOMPARE(scan->foundFiles(), QStringList({path("card/DCIM/IMG_0001.JPG"), path("card/MOV/VID_0001.MP4")}));
+        QCOMPARE(scan->destFiles(), QStringList({matches.at(0), matches.at(2)}));
+        QCOMPARE(scan->foundFileStates(), QList<bool>({true, false}));
+    }
+
+    void linkLoopsEndAndRepeatNothing()
+    {
+        QVERIFY(writePhoto(path("loop/a/p1.jpg"), 1));
+        QVERIFY(writePhoto(path("loop/a/b/p2.png"), 2));
+        QVERIFY(QFile::link(path("loop/a"), path("loop/a/b/back")));
+        QVERIFY(QFile::link(path("loop"), path("loop/a/b/top")));
+        auto scan = scanDestinations(path("loop"), path("p/"), path("v/"));
+        QVERIFY(scan);
+        QCOMPARE(scan->result(), CMediaScan::Success);
+        QCOMPARE(namesOf(scan->foundFiles()), QSet<QString>({"p1.jpg", "p2.png"}));
+        QCOMPARE(scan->foundFiles().size(), 2);
+    }
+
+    void cancellingAScan()
+    {
+        // Enough folders that the walk is still busy when the cancel arrives.
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(QDir().mkpath(path(QStringLiteral("wide/f%1/g").arg(i))));
+        auto running = m_service->createScan(path("wide"), path("p/"), path("v/"));
+        running->cancel();
+        QSignalSpy finished(running.get(), &CMediaScan::finished);
+        QVERIFY(finished.wait(WaitMs));
+        QCOMPARE(running->result(), CMediaScan::Cancelled);
+
+        // A cancel while paused is reported at once (no walk runs that could notice it).
+        QThread thread;
+        thread.start();
+        QObject probe;
+        probe.moveToThread(&thread);
+        {
+            CMediaScan scan(&thread);
+            QSignalSpy done(&scan, &CMediaScan::finished);
+            scan.start(path("wide"), path("p/"), path("v/"));
+            scan.pause();
+            // Returns once the walk has taken the pause and given the thread back.
+            QVERIFY(QMetaObject::invokeMethod(&probe, [] {}, Qt::BlockingQueuedConnection));
+            QCOMPARE(done.size(), 0);
+            scan.cancel();
+            QVERIFY(done.wait(WaitMs));
+            QCOMPARE(scan.result(), CMediaScan::Cancelled);
+        }
+        QMetaObject::invokeMethod(&probe, [&probe, &thread] { probe.moveToThread(thread.thread()); },
+                                  Qt::BlockingQueuedConnection);
+        thread.quit();
+        QVERIFY(thread.wait(WaitMs));
+    }
+
+    void importCopiesEveryFileAndPatchesVideos()
+    {
+        const QString video = path("src/rotated.mp4");
+        if (!writeVideo(video))
+            QSKIP("gst-launch-1.0 with x264enc and mp4mux is needed to make a video");
+        QVERIFY(rotateVideo(video));
+        QVERIFY(trackMatrix(video) != identityMatrix());
+        QVERIFY(writePhoto(path("src/p.jpg"), 7));
+        QVERIFY(writeBytes(path("src/zero.png"), QByteArray()));
+        QVERIFY(writeBytes(path("src/big.jpg"), noise(10 * MiB, 11)));
+        QVERIFY(QDir().mkpath(path("dst")));
+
+        const QStringList sources = {path("src/p.jpg"), path("src/zero.png"), path("src/big.jpg"), video};
+        const QStringList destinations = {path("dst/p.jpg"), path("dst/zero.png"), path("dst/big.jpg"),
+                                          path("dst/ROTATED.MP4")};
+        auto import = m_service->createImport(sources, destinations);
+        QSignalSpy finished(import.get(), &CMediaImport::finished);
+        QSignalSpy files(import.get(), &CMediaImport::currentFileSizeChanged);
+        QSignalSpy serviceDone(m_service.get(), &CMediaImportService::importFinished);
+        QVERIFY(finished.wait(WaitMs));
+        QCOMPARE(import->result(), CMediaImport::Success);
+        QCOMPARE(serviceDone.size(), 1);
+        QCOMPARE(import->processedFiles(), sources);
+        QCOMPARE(import->totalProgress(), 100);
+        QCOMPARE(import->totalSize(), QFileInfo(path("src/p.jpg")).size() + 10 * MiB + QFileInfo(video).size());
+        QCOMPARE(files.size(), 4);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(sameContent(sources.at(i), destinations.at(i)), qPrintable(destinations.at(i)));
+        QCOMPARE(trackMatrix(destinations.at(3)), identityMatrix());
+        QCOMPARE(QFileInfo(destinations.at(3)).size(), QFileInfo(video).size());
+        QVERIFY(temporaryLeftovers(path("dst")).isEmpty());
+    }
+
+    void blocksAndProgress()
+    {
+        QVERIFY(writeBytes(path("src/ten.jpg"), noise(10 * MiB, 3)));
+        QVERIFY(QDir().mkpath(path("dst")));
+        {
+            WorkerHarness harness;
+            WorkerRelay relay(&harness.worker());
+            QSignalSpy blocks(&relay, &WorkerRelay::bytesWritten);
+            QSignalSpy finished(&relay, &WorkerRelay::finished);
+            harness.start(path("src/ten.jpg"), path("dst/ten.jpg"));
+            QVERIFY(finished.wait(WaitMs));
+            QCOMPARE(finished.first().first().value<CMediaImport::Result>(), CMediaImport::Success);
+            QCOMPARE(blocks.size(), 3);
+            QCOMPARE(blocks.at(0).first().toLongLong(), 4 * MiB);
+            QCOMPARE(blocks.at(1).first().toLongLong(), 4 * MiB);
+            QCOMPARE(blocks.at(2).first().toLongLong(), 2 * MiB);
+        }
+        QVERIFY(sameContent(path("src/ten.jpg"), path("dst/ten.jpg")));
+
+        // Percent of nothing is complete, never a division by zero.
+        QCOMPARE(CMediaImport::percentOf(0, 0), 100);
+        QCOMPARE(CMediaImport::percentOf(MiB, 3 * MiB), 33);
+        QCOMPARE(CMediaImport::percentOf(4 * MiB, 5LL * 1024 * MiB), 0);
+        QCOMPARE(CMediaImport::percentOf(5LL * 1024 * MiB - 1, 5LL * 1024 * MiB), 99);
+
+        auto empty = runImport({}, {});
+        QVERIFY(empty);
+        QCOMPARE(empty->result(), CMediaImport::Success);
+        QCOMPARE(empty->totalSize(), 0);
+    }
+
+    void failuresKeepCompletedFilesAndLeaveNoPartialOnes()
+    {
+        QVERIFY(writeBytes(path("src/a.jpg"), noise(MiB, 1)));
+        QVERIFY(writeBytes(path("src/b.jpg"), noise(MiB, 2)));
+        QVERIFY(writeBytes(path("dst/b.jpg"), "appeared meanwhile"));
+        auto exists = runImport({path("src/a.jpg"), path("src/b.jpg")}, {path("dst/a.jpg"), path("dst/b.jpg")});
+        QVERIFY(exists);
+        QCOMPARE(exists->result(), CMediaImport::FileWriteFailure);
+        QCOMPARE(exists->processedFiles(), QStringList({path("src/a.jpg")}));
+        QVERIFY(sameContent(path("src/a.jpg"), path("dst/a.jpg")));
+        QCOMPARE(readBytes(path("dst/b.jpg")), QByteArray("appeared meanwhile"));
+        QVERIFY(temporaryLeftovers(path("dst")).isEmpty());
+
+        // A folder where the destination's folder should be.
+        QVERIFY(writeBytes(path("blocker"), "a file"));
+        auto noFolder = runImport({path("src/a.jpg")}, {path("blocker/a.jpg")});
+        QVERIFY(noFolder);
+        QCOMPARE(noFolder->result(), CMediaImport::FileWriteFailure);
+
+        auto vanished = runImport({path("src/gone.jpg")}, {path("dst/gone.jpg")});
+        QVERIFY(vanished);
+        QCOMPARE(vanished->result(), CMediaImport::FileReadFailure);
+
+        auto unpaired = runImport({path("src/a.jpg"), path("src/b.jpg")}, {path("dst/c.jpg")});
+        QVERIFY(unpaired);
+        QCOMPARE(unpaired->result(), CMediaImport::FileWriteFailure);
+        QVERIFY(!QFile::exists(path("dst/c.jpg")));
+    }
+
+    void aSourceThatShrinksIsAReadFailure()
+    {
+        QVERIFY(writeBytes(path("src/shrinks.jpg"), noise(10 * MiB, 5)));
+        QVERIFY(QDir().mkpath(path("dst")));
+        {
+            WorkerHarness harness;
+            WorkerRelay relay(&harness.worker());
+            // Runs on the worker's thread between two blocks: the file loses its tail.
+            const QString source = path("src/shrinks.jpg");
+            connect(&harness.worker(), &CMediaImportWorker::bytesWritten, &harness.worker(),
+                    [source] { QFile::resize(source, MiB); }, Qt::DirectConnection);
+            QSignalSpy finished(&relay, &WorkerRelay::finished);
+            harness.start(source, path("dst/shrinks.jpg"));
+            QVERIFY(finished.wait(WaitMs));
+            QCOMPARE(finished.first().first().value<CMediaImport::Result>(), CMediaImport::FileReadFailure);
+        }
+        QVERIFY(!QFile::exists(path("dst/shrinks.jpg")));
+        QVERIFY(temporaryLeftovers(path("dst")).isEmpty());
+    }
+
+    void cancelMidFileKeepsCompletedFiles()
+    {
+        QVERIFY(writeBytes(path("src/small.jpg"), noise(MiB, 8)));
+        QVERIFY(writeSparse(path("src/huge.mp4"), 5LL * 1024 * MiB));
+        QVERIFY(QDir().mkpath(path("dst")));
+        auto import = m_service->createImport({path("src/small.jpg"), path("src/huge.mp4")},
+                                              {path("dst/small.jpg"), path("dst/huge.mp4")});
+        QSignalSpy finished(import.get(), &CMediaImport::finished);
+        QSignalSpy names(import.get(), &CMediaImport::currentFileNameChanged);
+        // Cancelled once the large file has begun.
+        connect(import.get(), &CMediaImport::currentFileProgressChanged, this, [&] {
+            if (import->currentFileName().endsWith(QLatin1String("huge.mp4")))
+                import->cancel();
+        });
+        QSignalSpy sizes(import.get(), &CMediaImport::currentFileSizeChanged);
+        QVERIFY(finished.wait(WaitMs));
+        QCOMPARE(import->result(), CMediaImport::Cancelled);
+        // 64-bit sizes all the way: more than 4 GiB is no wrap-around.
+        QCOMPARE(import->totalSize(), MiB + 5LL * 1024 * MiB);
+        QCOMPARE(import->processedFiles(), QStringList({path("src/small.jpg")}));
+        QVERIFY(sameContent(path("src/small.jpg"), path("dst/small.jpg")));
+        QVERIFY(!QFile::exists(path("dst/huge.mp4")));
+        QVERIFY(temporaryLeftovers(path("dst")).isEmpty());
+
+        // Dropping a running job cancels it; what was complete stays.
+        QVERIFY(writeSparse(path("src/huge2.mp4"), 5LL * 1024 * MiB));
+        auto dropped = m_service->createImport({path("src/small.jpg"), path("src/huge2.mp4")},
+                                               {path("dst/small2.jpg"), path("dst/huge2.mp4")});
+        QSignalSpy second(dropped.get(), &CMediaImport::currentFileProgressChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(dropped->currentFileName().endsWith(QLatin1String("huge2.mp4")), WaitMs);
+        dropped.reset();
+        // The service waits for its thread, which first ends the cancelled copy.
+        m_service.reset();
+        QVERIFY(sameContent(path("src/small.jpg"), path("dst/small2.jpg")));
+        QVERIFY(!QFile::exists(path("dst/huge2.mp4")));
+        QVERIFY(temporaryLeftovers(path("dst")).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_MediaScanAndImport)
+#include "tst_MediaScanAndImport.moc"
