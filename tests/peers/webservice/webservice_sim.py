@@ -20,6 +20,7 @@ import base64
 import datetime
 import email.utils
 import hashlib
+import html
 import hmac
 import json
 import os
@@ -602,12 +603,15 @@ class Handler(BaseHTTPRequestHandler):
         wanted = urllib.parse.unquote(parts[6]) if len(parts) == 8 else None
         items = []
         for media in project.get('media', []):
-            if wanted is not None and media['name'] != wanted:
+            # "requestName" answers a request for a name other than the one sent back (hostile
+            # names); a missing "type" or "name" leaves that element out of the item.
+            if wanted is not None and media.get('requestName', media.get('name')) != wanted:
                 continue
             address = self.state.presign('GET', 'storage/objects/%s/%s' % (
-                project_id, urllib.parse.quote(media['type'] + '/' + media['name'])))
-            items.append('<media-item><url>%s</url><type>%s</type><name>%s</name></media-item>' % (
-                address.replace('&', '&amp;'), media['type'], media['name']))
+                project_id, urllib.parse.quote(media.get('type', '') + '/' + media.get('name', ''))))
+            fields = ''.join('<%s>%s</%s>' % (key, html.escape(media[key]), key)
+                             for key in ('type', 'name') if key in media)
+            items.append('<media-item><url>%s</url>%s</media-item>' % (address.replace('&', '&amp;'), fields))
         self.ok(('<media>%s</media>' % ''.join(items)).encode(), 'application/xml', links=len(items))
 
     def route_storage_get(self):

@@ -1,0 +1,211 @@
+// Single media files of a web project downloaded into the current project, against the
+// web-service simulator, with hostile media links ("../", absolute names, a missing name).
+#include "mediaimport/CWebMediaDownloadHandler.h"
+
+#include "application/CAppRuntimeData.h"
+#include "surveyprojects/CSurveyProject.h"
+
+#include "ApplicationUrls.h"
+#include "TovrinWebApi.h"
+#include "TovrinWebLibrary.h"
+#include "libraries/web/WebTestSupport.h"
+
+#include "MediaTree.h"
+
+#include <QDirIterator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Tovrin::Web;
+using namespace WebTestSupport;
+
+namespace {
+
+constexpr int WaitMs = 20000;
+const QUuid ProjectId(QStringLiteral("6f1c2e0a-3b4d-4c5e-8f90-a1b2c3d4e5f6"));
+
+QJsonObject media(const QString& type, const QString& name, const QString& requestName = QString())
+{
+    QJsonObject item;
+    if (!type.isNull())
+        item.insert(QStringLiteral("type"), type);
+    if (!name.isNull())
+        item.insert(QStringLiteral("name"), name);
+    if (!requestName.isEmpty())
+        item.insert(QStringLiteral("requestName"), requestName);
+    return item;
+}
+
+} // namespace
+
+class tst_CWebMediaDownloadHandler : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<WebServiceSimulator> m_sim;
+    std::unique_ptr<TovrinWebApi> m_api;
+    std::unique_ptr<CAppRuntimeData> m_runtime;
+    QString m_projectPath;
+
+    QString stored(const QString& relative) const
+    {
+        return m_sim->storageDir() + QStringLiteral("/storage/objects/") + ProjectId.toString(QUuid::WithoutBraces)
+            + QLatin1Char('/') + relative;
+    }
+
+    QStringList projectFiles() const
+    {
+        QStringList files;
+        QDirIterator it(m_projectPath, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(it.next().mid(m_projectPath.size()));
+        files.sort();
+        return files;
+    }
+
+private slots:
+    void initTestCase() { TovrinWebLibrary::initialize(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QJsonObject scenario = defaultScenario();
+        QJsonArray projects = scenario.value(QStringLiteral("projects")).toArray();
+        projects.append(QJsonObject{
+            {QStringLiteral("projectName"), QStringLiteral("Culvert")},
+            {QStringLiteral("projectId"), ProjectId.toString(QUuid::WithoutBraces)},
+            {QStringLiteral("webProjectId"), QStringLiteral("w-culvert")},
+            {QStringLiteral("projectFolderName"), QStringLiteral("Culvert")},
+            {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")},
+            {QStringLiteral("media"),
+             QJsonArray{media("Photos", "IMG_0001.JPG"), media("Videos", "B.mp4"),
+                        media("../..", "canary.jpg", "up.jpg"), media("Photos", "/tmp/abs.jpg", "abs.jpg"),
+                        media("Photos", "../../canary.jpg", "dots.jpg"), media("Photos", QString(), "missing.jpg"),
+                        media("Photos/../../..", "x.jpg", "folder.jpg")}}});
+        scenario.insert(QStringLiteral("projects"), projects);
+        m_sim = std::make_unique<WebServiceSimulator>();
+        QVERIFY(m_sim->start(scenario));
+        Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim->rootUrl());
+        QVERIFY(MediaTree::writeBytes(stored("Photos/IMG_0001.JPG"), MediaTree::noise(300000, 1)));
+        QVERIFY(MediaTree::writeBytes(stored("Videos/B.mp4"), MediaTree::noise(2000000, 2)));
+        QVERIFY(MediaTree::writeBytes(stored("../canary.jpg"), "served"));
+
+        m_api = std::make_unique<TovrinWebApi>();
+        QSignalSpy login(m_api.get(), &TovrinWebApi::loginResult);
+        m_api->login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+        QVERIFY(login.wait(WaitMs));
+        QCOMPARE(login.first().at(1).value<TovrinWebApi::LoginResult>(), TovrinWebApi::LoginResultSuccess);
+
+        m_projectPath = m_dir->filePath(QStringLiteral("projects/Culvert/"));
+        QVERIFY(QDir().mkpath(m_projectPath + QStringLiteral("Photos")));
+        m_runtime = std::make_unique<CAppRuntimeData>();
+        m_runtime->setCurrentProject(std::make_shared<CSurveyProject>(QStringLiteral("Culvert"), QStringLiteral("en_US"),
+                                                                      ProjectTypes::DistanceUnitMetric),
+                                     m_projectPath);
+    }
+
+    void cleanup()
+    {
+        m_api.reset();
+        m_sim.reset();
+        m_runtime.reset();
+        m_dir.reset();
+    }
+
+    void downloadsIntoTheProjectAndKeepsFinishedFiles()
+    {
+        CWebMediaDownloadHandler handler(m_api.get(), m_runtime.get());
+        QSignalSpy finished(&handler, &CWebMediaDownloadHandler::downloadFinished);
+        QSignalSpy progress(&handler, &CWebMediaDownloadHandler::overallProgressChanged);
+        QSignalSpy names(&handler, &CWebMediaDownloadHandler::fileNameChanged);
+        QSignalSpy errors(&handler, &CWebMediaDownloadHandler::errorOccurred);
+        handler.downloadFile(ProjectId, QStringLiteral("IMG_0001.JPG"));
+        QVERIFY(handler.downloadInProgress());
+        QVERIFY(finished.wait(WaitMs));
+        QVERIFY(errors.isEmpty());
+        QVERIFY(!handler.downloadInProgress());
+        QCOMPARE(handler.fileName(), QStringLiteral("IMG_0001.JPG"));
+        QCOMPARE(names.size(), 1);
+        QVERIFY(!progress.isEmpty());
+        QCOMPARE(handler.overallProgress(), handler.fileProgress());
+        const QString a = m_projectPath + QStringLiteral("Photos/IMG_0001.JPG");
+        QVERIFY(MediaTree::sameContent(stored("Photos/IMG_0001.JPG"), a));
+
+        // B is asked for and cancelled before its link arrives: A is not B's to remove.
+        QSignalSpy cancelled(&handler, &CWebMediaDownloadHandler::downloadCancelled);
+        QSignalSpy links(m_api.get(), &TovrinWebApi::singleFileDownloadLinkReceived);
+        handler.downloadFile(ProjectId, QStringLiteral("B.mp4"));
+        handler.cancelDownload();
+        QCOMPARE(cancelled.size(), 1);
+        QVERIFY(!handler.downloadInProgress());
+        QVERIFY(QFile::exists(a));
+        // The late link of the cancelled request starts nothing.
+        QVERIFY(links.wait(WaitMs));
+        QVERIFY(!handler.downloadInProgress());
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(!QFile::exists(m_projectPath + QStringLiteral("Videos/B.mp4")));
+
+        // An error of the web client while nothing is followed changes nothing.
+        handler.onErrorOccurred(ErrorNetwork);
+        QVERIFY(errors.isEmpty());
+        QVERIFY(QFile::exists(a));
+        // Reports of other downloads are not ours.
+        handler.onDownloadFileProgressChanged(4242, QStringLiteral("x"), 50);
+        handler.onDownloadFinished(4242);
+        QCOMPARE(handler.overallProgress(), 100);
+        QCOMPARE(finished.size(), 1);
+    }
+
+    void hostileLinksWriteNothing()
+    {
+        const QString canary = m_dir->filePath(QStringLiteral("canary.jpg"));
+        QVERIFY(MediaTree::writeBytes(canary, "canary"));
+        QVERIFY(MediaTree::writeBytes(m_dir->filePath(QStringLiteral("projects/canary.jpg")), "canary"));
+        CWebMediaDownloadHandler handler(m_api.get(), m_runtime.get());
+        QSignalSpy errors(&handler, &CWebMediaDownloadHandler::errorOccurred);
+        QSignalSpy finished(&handler, &CWebMediaDownloadHandler::downloadFinished);
+        const QStringList requests = {"up.jpg", "abs.jpg", "dots.jpg", "missing.jpg", "folder.jpg"};
+        for (const QString& request : requests) {
+            handler.downloadFile(ProjectId, request);
+            QVERIFY2(errors.wait(WaitMs), qPrintable(request));
+            QVERIFY2(errors.last().first().toString().endsWith(QLatin1String("0x5000D")),
+                     qPrintable(request + QLatin1String(": ") + errors.last().first().toString()));
+            QVERIFY(!handler.downloadInProgress());
+        }
+        QCOMPARE(errors.size(), requests.size());
+        QVERIFY(finished.isEmpty());
+        QCOMPARE(MediaTree::readBytes(canary), QByteArray("canary"));
+        QCOMPARE(MediaTree::readBytes(m_dir->filePath(QStringLiteral("projects/canary.jpg"))), QByteArray("canary"));
+        QVERIFY(!QFile::exists(QStringLiteral("/tmp/abs.jpg")));
+        QCOMPARE(projectFiles(), QStringList());
+        QVERIFY(m_sim->requestsTo(QStringLiteral("storage_get")).isEmpty());
+    }
+
+    void failuresRemoveOnlyTheirOwnFile()
+    {
+        CWebMediaDownloadHandler handler(m_api.get(), m_runtime.get());
+        QSignalSpy errors(&handler, &CWebMediaDownloadHandler::errorOccurred);
+        // No project identifier: reported, and the web client's own answer ends the attempt.
+        handler.downloadFile(QUuid(), QStringLiteral("IMG_0001.JPG"));
+        QVERIFY(errors.size() == 1 || errors.wait(WaitMs));
+        QVERIFY(errors.first().first().toString().endsWith(QLatin1String("0x5000E")));
+        QTRY_VERIFY_WITH_TIMEOUT(!handler.downloadInProgress(), WaitMs);
+
+        // A transfer that fails midway leaves no part of the file behind.
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_get"), {{QStringLiteral("closeAfterBytes"), 1000}})}));
+        const int before = errors.size();
+        handler.downloadFile(ProjectId, QStringLiteral("B.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(errors.size() > before, WaitMs);
+        QVERIFY(!handler.downloadInProgress());
+        QVERIFY(!QFile::exists(m_projectPath + QStringLiteral("Videos/B.mp4")));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CWebMediaDownloadHandler)
+#include "tst_CWebMediaDownloadHandler.moc"
