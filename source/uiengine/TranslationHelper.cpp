@@ -244,6 +244,21 @@ QString mediaDownloadErrorMessage(int code, const QString& fileName)
                                                    CErrorMessageHelper::ErrorCategoryMediaDownload, code);
 }
 
+QString drawingTemplateErrorMessage(DrawingTemplateTypes::DrawingTemplateError error, const QVariant& argument)
+{
+    if (error == DrawingTemplateTypes::DrawingTemplateErrorNone)
+        return QString();
+    // A value this build does not know still reaches the user, as an internal error with its code.
+    DrawingTemplateTypes::DrawingTemplateError textOf = error;
+    if (DrawingTemplateTypes::errorMessageKey(error).isEmpty())
+        textOf = DrawingTemplateTypes::DrawingTemplateErrorInternal;
+    const QString key = DrawingTemplateTypes::errorMessageKey(textOf);
+    const QString english = DrawingTemplateTypes::errorMessageDefaultText(textOf);
+    const CTranslator* translator = CErrorMessageHelper::translator();
+    const QString text = translator ? translator->msg(Context, key, english, argument) : english;
+    return CErrorMessageHelper::createErrorMessage(text, CErrorMessageHelper::ErrorCategoryDrawingTemplate, error);
+}
+
 QString surveyText(int textId)
 {
     for (const TextRow& row : SurveyTexts) {

@@ -3,11 +3,13 @@
 #include "application/ApplicationTypes.h"
 #include "communication/CommunicationTypes.h"
 #include "MultimediaTypes.h"
+#include "photoeditor/DrawingTemplateTypes.h"
 #include "RemoteMediaTypes.h"
 #include "systemcontrol/SystemTypes.h"
 #include "TovrinWebTypes.h"
 
 #include <QString>
+#include <QVariant>
 
 namespace Tovrin {
 namespace Translation {
@@ -26,6 +28,10 @@ QString applicationErrorMessage(ApplicationTypes::ApplicationError error);
 QString communicationErrorMessage(Ulx::CommunicationTypes::CommunicationError error);
 QString loggedErrorText(Ulx::SystemTypes::LoggedError error);
 QString mediaStorageStateMessage(Ulx::RemoteMediaTypes::MediaStorageState state);
+// The message of a drawing-template error with its code; the argument fills a "{0}" of the
+// translated text (the template's name for load and save). Empty for no error.
+QString drawingTemplateErrorMessage(DrawingTemplateTypes::DrawingTemplateError error,
+                                    const QVariant& argument = QVariant());
 
 // The web client's errors; values without a text (0, and 15 upwards) give the error code alone.
 QString webErrorMessage(Tovrin::Web::Error error);

@@ -20,7 +20,8 @@ QtObject {
         "ValueInputScreen": "qrc:/ui/qml/screens/ValueInputScreen.qml",
         "FileSelectionScreen": "qrc:/ui/qml/screens/FileSelectionScreen.qml",
         "MediaScanScreen": "qrc:/mediaimport/ui/qml/MediaScanScreen.qml",
-        "MediaImportScreen": "qrc:/mediaimport/ui/qml/MediaImportScreen.qml"
+        "MediaImportScreen": "qrc:/mediaimport/ui/qml/MediaImportScreen.qml",
+        "PhotoEditorScreen": "qrc:/photoeditor/ui/qml/PhotoEditorScreen.qml"
     })
 
     property var _callbacks: []
