@@ -37,6 +37,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QFontMetrics>
+#include <QJSValue>
 #include <QTransform>
 #include <QVariantMap>
 
@@ -85,7 +86,7 @@ void registerFieldDataConversions()
     DrawingTemplateTypes::registerMetaTypes();
     // QML calls the field methods with the enumeration's value.
     qRegisterMetaType<CDrawingDynamicText::Field>("CDrawingDynamicText::Field");
-    QMetaType::registerConverter<QVariantMap, DynamicFieldData>([](const QVariantMap& map) {
+    const auto fromMap = [](const QVariantMap& map) {
         DynamicFieldData data;
         for (auto it = map.cbegin(); it != map.cend(); ++it) {
             bool ok = false;
@@ -94,7 +95,10 @@ void registerFieldDataConversions()
                 data.insert(key, it.value().toString());
         }
         return data;
-    });
+    };
+    QMetaType::registerConverter<QVariantMap, DynamicFieldData>(fromMap);
+    QMetaType::registerConverter<QJSValue, DynamicFieldData>(
+        [fromMap](const QJSValue& value) { return fromMap(value.toVariant().toMap()); });
     QMetaType::registerConverter<DynamicFieldData, QVariantMap>([](const DynamicFieldData& data) {
         QVariantMap map;
         for (auto it = data.cbegin(); it != data.cend(); ++it)

@@ -21,6 +21,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlExpression>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -392,6 +395,14 @@ private slots:
         QVERIFY(m_controller->setProperty("dynamicFieldData",
                                           QVariantMap{{QStringLiteral("1"), QStringLiteral("Project A")}}));
         QCOMPARE(m_controller->queryTextForField(CDrawingDynamicText::ProjectName), QStringLiteral("Project A"));
+        QQmlEngine engine;
+        engine.rootContext()->setContextProperty(QStringLiteral("editor"), m_controller.get());
+        QQmlExpression assign(engine.rootContext(), nullptr,
+                              QStringLiteral("editor.dynamicFieldData = { '1': 'Project B', '3': 'R. Field' }"));
+        assign.evaluate();
+        QVERIFY(!assign.hasError());
+        QCOMPARE(m_controller->queryTextForField(CDrawingDynamicText::ProjectName), QStringLiteral("Project B"));
+        QCOMPARE(m_controller->queryTextForField(CDrawingDynamicText::OperatorName), QStringLiteral("R. Field"));
     }
 
     void resizeGeometry()

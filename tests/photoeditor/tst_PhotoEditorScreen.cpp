@@ -337,6 +337,7 @@ private slots:
         QVERIFY(addThroughMenu(QStringLiteral("menuItemAddSurveyName"), true));
         QCOMPARE(rows(), 8);
         QCOMPARE(qobject_cast<CDrawingDynamicText*>(selected())->field(), CDrawingDynamicText::SurveyName);
+        QCOMPARE(editor->queryTextForField(CDrawingDynamicText::SurveyName), QStringLiteral("MH 12 - MH 13"));
         QVERIFY(addThroughMenu(QStringLiteral("menuItemAddDate"), true));
         QCOMPARE(rows(), 9);
         QVERIFY(!editor->dynamicFieldData().value(CDrawingDynamicText::InspectionDate).isEmpty());
