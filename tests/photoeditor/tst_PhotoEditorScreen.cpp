@@ -545,6 +545,27 @@ private slots:
         QVERIFY(clickItem(QStringLiteral("deleteButton")));
         QCOMPARE(rows(), 1);
 
+        // The frame's text-edit request (its double click) edits the text; the empty text is
+        // accepted and the box keeps its size.
+        evaluate(QStringLiteral("ScreenManager.currentScreen.form.zoom = 2"));
+        QVERIFY(addThroughMenu(QStringLiteral("menuItemAddText")));
+        QTRY_VERIFY(item(QStringLiteral("ValueInputScreen")));
+        QVERIFY(clickItem(QStringLiteral("valueInputApply")));
+        QTRY_COMPARE(rows(), 2);
+        auto* text = qobject_cast<CDrawingText*>(selected());
+        QVERIFY(text);
+        QCOMPARE(text->text(), QStringLiteral("text"));
+        const QSize textBox(text->width(), text->height());
+        evaluate(QStringLiteral("ScreenManager.currentScreen.form.selector.textEditRequested()"));
+        QTRY_VERIFY(item(QStringLiteral("ValueInputScreen")));
+        QCOMPARE(item(QStringLiteral("valueInputField"))->property("text").toString(), QStringLiteral("text"));
+        item(QStringLiteral("valueInputField"))->setProperty("text", QString());
+        QVERIFY(clickItem(QStringLiteral("valueInputApply")));
+        QTRY_COMPARE(text->text(), QString());
+        QCOMPARE(QSize(text->width(), text->height()), textBox);
+        QVERIFY(clickItem(QStringLiteral("deleteButton")));
+        QCOMPARE(rows(), 1);
+
         // Save under a new name: no question.
         auto saveAs = [this](const QString& name) {
             QVERIFY(clickItem(QStringLiteral("menuToggleButton")));
