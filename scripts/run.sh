@@ -44,6 +44,14 @@ if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
     peers+=($!)
 fi
 
+# The manhole map takes its tiles from the local tile peer, never from the internet; its
+# address is kept in scripts/map-tiles.env.
+export CX_MAP_TILE_URL="${CX_MAP_TILE_URL:-$(sed -n 's/^CX_MAP_TILE_URL=//p' "$root/scripts/map-tiles.env")}"
+mkdir -p "$build/simulators"
+python3 "$root/tests/peers/tile-server/tile_peer.py" --url "$CX_MAP_TILE_URL" \
+    --log "$build/simulators/tiles.jsonl" >"$build/simulators/tiles.log" 2>&1 &
+peers+=($!)
+
 app="$build/bin/Culvertix"
 status=0
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

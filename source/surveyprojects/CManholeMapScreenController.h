@@ -1,12 +1,46 @@
 #pragma once
 
-#include <QObject>
+#include "surveyprojects/ProjectScreenServices.h"
 
-// Placeholder until the project list screens land.
+#include <QAbstractListModel>
+#include <QGeoCoordinate>
+#include <QObject>
+#include <QString>
+
+class CManholeMapModel;
+
+// Controller of the manhole map screen: the project's manholes as markers around the
+// tablet's current position. Owns its model (child); GUI thread.
 class CManholeMapScreenController : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(QGeoCoordinate currentPosition READ currentPosition NOTIFY currentPositionChanged)
+    Q_PROPERTY(int currentManholeIndex READ currentManholeIndex WRITE setCurrentManholeIndex
+                   NOTIFY currentManholeIndexChanged)
+    Q_PROPERTY(QString currentManholeName READ currentManholeName NOTIFY currentManholeIndexChanged)
+    Q_PROPERTY(QAbstractListModel* manholeMapModel READ manholeMapModel CONSTANT)
+    // Where the map takes its tiles from; always a local address.
+    Q_PROPERTY(QString tileServerUrl READ tileServerUrl CONSTANT)
 
 public:
     explicit CManholeMapScreenController(QObject* parent = nullptr);
+    CManholeMapScreenController(const ProjectScreenServices& services, QObject* parent);
+
+    QGeoCoordinate currentPosition() const;
+    int currentManholeIndex() const { return m_currentManholeIndex; }
+    void setCurrentManholeIndex(int index);
+    QString currentManholeName() const;
+    QAbstractListModel* manholeMapModel() const;
+    QString tileServerUrl() const;
+
+    Q_INVOKABLE void selectManholeByName(const QString& name);
+
+signals:
+    void currentPositionChanged();
+    void currentManholeIndexChanged();
+
+private:
+    ProjectScreenServices m_services;
+    CManholeMapModel* m_model = nullptr;
+    int m_currentManholeIndex = -1;
 };

@@ -204,6 +204,13 @@ Screen {
                     onClicked: controller.disconnectFromSystem()
                 }
                 PushButton {
+                    objectName: "startScreenProjectsButton"
+                    visible: settings ? settings.projectMode : false
+                    enabled: !screen.sessionActive
+                    text: tr.txt("TxtProjects", "Projects")
+                    onClicked: ScreenManager.show("ProjectListScreen")
+                }
+                PushButton {
                     objectName: "startScreenExitButton"
                     text: tr.txt("TxtExit", "Exit")
                     onClicked: controller.terminateApp()

@@ -21,7 +21,11 @@ QtObject {
         "FileSelectionScreen": "qrc:/ui/qml/screens/FileSelectionScreen.qml",
         "MediaScanScreen": "qrc:/mediaimport/ui/qml/MediaScanScreen.qml",
         "MediaImportScreen": "qrc:/mediaimport/ui/qml/MediaImportScreen.qml",
-        "PhotoEditorScreen": "qrc:/photoeditor/ui/qml/PhotoEditorScreen.qml"
+        "PhotoEditorScreen": "qrc:/photoeditor/ui/qml/PhotoEditorScreen.qml",
+        "ProjectListScreen": "qrc:/surveyprojects/ui/qml/ProjectListScreen.qml",
+        "SurveyListScreen": "qrc:/surveyprojects/ui/qml/SurveyListScreen.qml",
+        "ManholeListScreen": "qrc:/surveyprojects/ui/qml/ManholeListScreen.qml",
+        "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml"
     })
 
     property var _callbacks: []

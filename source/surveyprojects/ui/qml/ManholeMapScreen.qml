@@ -1,0 +1,162 @@
+import QtQuick 2.15
+import QtLocation 5.15
+import QtPositioning 5.15
+import ScreenControllers 1.0
+import controls 1.0
+import design 1.0
+import utils 1.0
+
+// The project's manholes on a map around the tablet's position. Parameter: manholeName (the
+// selected one). Closes with { manholeName } when applied, with undefined when left. Tiles
+// come only from the local tile server the controller names; the plugin's provider
+// repository on the internet is switched off.
+Screen {
+    id: screen
+    objectName: "ManholeMapScreen"
+
+    property string manholeName: ""
+    property alias controller: controller
+    property alias map: map
+    // True once the map shows the custom map type, the one served by the local tile server.
+    readonly property bool localTiles: map.activeMapType !== null && map.activeMapType.style === MapType.CustomMap
+
+    Translator { id: tr; translationClassName: "Ombrastella.Zephira.App.ManholeMapScreen" }
+
+    title: tr.txt("TxtTitle", "Manhole map")
+
+    ManholeMapScreenController { id: controller }
+
+    function back() {
+        ScreenManager.close(undefined)
+    }
+
+    Component.onCompleted: controller.selectManholeByName(manholeName)
+
+    Plugin {
+        id: tilePlugin
+        name: "osm"
+        PluginParameter { name: "osm.mapping.providersrepository.disabled"; value: true }
+        PluginParameter { name: "osm.mapping.custom.host"; value: controller.tileServerUrl }
+        PluginParameter { name: "osm.mapping.custom.mapcopyright"; value: "" }
+        PluginParameter { name: "osm.mapping.custom.datacopyright"; value: "" }
+        PluginParameter { name: "osm.mapping.highdpi_tiles"; value: false }
+        PluginParameter { name: "osm.useragent"; value: "Culvertix" }
+        // Nothing of the plugin may look elsewhere: its other services point home as well.
+        PluginParameter { name: "osm.geocoding.host"; value: controller.tileServerUrl }
+        PluginParameter { name: "osm.places.host"; value: controller.tileServerUrl }
+        PluginParameter { name: "osm.routing.host"; value: controller.tileServerUrl }
+    }
+
+    // The centre: the tablet's position, else the selected manhole, else the first one.
+    function centreCoordinate() {
+        if (controller.currentPosition.isValid)
+            return controller.currentPosition
+        var model = controller.manholeMapModel
+        var row = controller.currentManholeIndex >= 0 ? controller.currentManholeIndex : 0
+        if (model.rowCount() > row) {
+            var coordinate = model.data(model.index(row, 0), 257)
+            if (coordinate && coordinate.isValid)
+                return coordinate
+        }
+        return QtPositioning.coordinate(0, 0)
+    }
+
+    ListScreenLayout {
+        anchors.fill: parent
+
+        detailWidth: width - Design.buttonMinimumWidth - Design.margin * 2 - Design.spacing
+        detail: Map {
+            id: map
+            objectName: "manholeMap"
+            anchors.fill: parent
+            plugin: tilePlugin
+            // The custom map type is the one that reads from the local tile server.
+            onSupportedMapTypesChanged: {
+                for (var i = 0; i < supportedMapTypes.length; ++i) {
+                    if (supportedMapTypes[i].style === MapType.CustomMap) {
+                        activeMapType = supportedMapTypes[i]
+                        break
+                    }
+                }
+            }
+            copyrightsVisible: false
+            zoomLevel: 17
+            center: screen.centreCoordinate()
+
+            MapItemView {
+                model: controller.manholeMapModel
+                delegate: MapQuickItem {
+                    coordinate: modelData_ManholeCoordinate
+                    anchorPoint.x: marker.width / 2
+                    anchorPoint.y: 28
+                    sourceItem: Item {
+                        id: marker
+                        width: Math.max(56, label.implicitWidth)
+                        height: 56 + label.implicitHeight
+                        Rectangle {
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            width: 56
+                            height: 56
+                            radius: 28
+                            color: index === controller.currentManholeIndex ? Design.accentColor : Design.selectionColor
+                            border.color: "white"
+                            border.width: 6
+                        }
+                        Text {
+                            id: label
+                            anchors.horizontalCenter: parent.horizontalCenter
+                            anchors.bottom: parent.bottom
+                            text: modelData_ManholeName
+                            font.family: Design.fontFamily
+                            font.pixelSize: Design.fontSizeSmall
+                            font.bold: true
+                            color: "black"
+                        }
+                        MouseArea {
+                            anchors.fill: parent
+                            onClicked: controller.currentManholeIndex = index
+                        }
+                    }
+                }
+            }
+
+            MapQuickItem {
+                visible: controller.currentPosition.isValid
+                coordinate: controller.currentPosition
+                anchorPoint.x: 24
+                anchorPoint.y: 24
+                sourceItem: Rectangle {
+                    width: 48
+                    height: 48
+                    radius: 24
+                    color: "#2e7d32"
+                    border.color: "white"
+                    border.width: 6
+                }
+            }
+        }
+
+        PushButton {
+            objectName: "manholeMapApplyButton"
+            width: parent.width
+            highlighted: true
+            enabled: controller.currentManholeIndex >= 0
+            text: tr.txt("TxtApply", "Apply")
+            onClicked: ScreenManager.close({ "manholeName": controller.currentManholeName })
+        }
+        PushButton {
+            objectName: "manholeMapCentreButton"
+            width: parent.width
+            text: tr.txt("TxtCentre", "Centre")
+            onClicked: map.center = screen.centreCoordinate()
+        }
+        Text {
+            width: parent.width
+            wrapMode: Text.Wrap
+            text: controller.currentManholeName
+            font.family: Design.fontFamily
+            font.pixelSize: Design.fontSizeLarge
+            color: Design.textColor
+        }
+    }
+}

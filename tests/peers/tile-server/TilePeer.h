@@ -1,0 +1,53 @@
+#pragma once
+
+// Starts the tile peer (tile_peer.py beside this file) on a free port of 127.0.0.1 for one
+// test and reads its request log. Every wait is bounded.
+
+#include "peers/PeerProcess.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QTemporaryDir>
+
+class TilePeer
+{
+public:
+    ~TilePeer() { stop(); }
+
+    bool start()
+    {
+        if (!m_dir.isValid())
+            return false;
+        m_port = m_peer.start(QStringLiteral("python3"),
+                              {QStringLiteral(CX_SOURCE_ROOT "/tests/peers/tile-server/tile_peer.py"),
+                               QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--log"), logPath()});
+        return m_port > 0;
+    }
+
+    void stop() { m_peer.stop(); }
+
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/").arg(m_port); }
+    QString logPath() const { return m_dir.filePath(QStringLiteral("tiles.jsonl")); }
+
+    QList<QJsonObject> log() const
+    {
+        QList<QJsonObject> entries;
+        QFile file(logPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return entries;
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        for (const QByteArray& line : lines) {
+            if (!line.trimmed().isEmpty())
+                entries.append(QJsonDocument::fromJson(line).object());
+        }
+        return entries;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    PeerProcess m_peer;
+    int m_port = 0;
+};

@@ -1,0 +1,439 @@
+// The project, survey and manhole screens in the real QML world: the UI engine with its main
+// window, real services on a temporary project root, a simulated NMEA position and the local
+// tile peer. Each screen's main path is driven through its buttons. With CX_SHOTS_DIR set
+// (by hand, under Xvfb) every step leaves a screenshot there.
+#include "surveyprojects/CManholeXmlWriter.h"
+#include "surveyprojects/CProjectService.h"
+#include "surveyprojects/ProjectScreenServices.h"
+
+#include "application/CAppRuntimeData.h"
+#include "application/CSettings.h"
+#include "managers/CGeoPositionSourceManager.h"
+#include "managers/CMediaDirectoryHandler.h"
+#include "uiengine/CUiEngine.h"
+
+#include "peers/tile-server/TilePeer.h"
+
+#include <QDir>
+#include <QNmeaPositionInfoSource>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QtTest>
+
+namespace {
+
+QStringList g_warnings;
+QtMessageHandler g_previousHandler = nullptr;
+
+void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg)
+        g_warnings.append(message);
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+}
+
+QByteArray nmea(const QByteArray& body)
+{
+    quint8 checksum = 0;
+    for (char c : body)
+        checksum ^= static_cast<quint8>(c);
+    return "$" + body + "*" + QByteArray::number(checksum, 16).rightJustified(2, '0').toUpper() + "\r\n";
+}
+
+// The simulated receiver stands at 47 deg 30' N, 8 deg 15' E.
+const QGeoCoordinate Here(47.5, 8.25);
+
+} // namespace
+
+class tst_ProjectScreensQml : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_root;
+    QTemporaryFile m_nmea;
+    TilePeer m_tiles;
+    std::unique_ptr<CSettings> m_settings;
+    std::unique_ptr<CAppRuntimeData> m_runtimeData;
+    std::unique_ptr<CMediaDirectoryHandler> m_mediaDirectories;
+    std::unique_ptr<CProjectService> m_service;
+    std::unique_ptr<CGeoPositionSourceManager> m_positions;
+    QQuickWindow* m_window = nullptr;
+    int m_shot = 0;
+
+    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
+    {
+        if (!item || !item->isVisible())
+            return nullptr;
+        if (item->objectName() == name)
+            return item;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (QQuickItem* found = findVisualItem(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    QQuickItem* topScreen() const { return evaluate("ScreenManager.currentScreen").value<QQuickItem*>(); }
+
+    QQuickItem* find(const QString& name) const { return findVisualItem(topScreen(), name); }
+
+    QVariant evaluate(const QString& script) const
+    {
+        QQmlExpression expression(qmlContext(m_window), m_window, script);
+        const QVariant result = expression.evaluate();
+        if (expression.hasError())
+            qWarning() << expression.error().toString();
+        return result;
+    }
+
+    QString topScreenName() const
+    {
+        QQuickItem* screen = topScreen();
+        return screen ? screen->objectName() : QString();
+    }
+
+    bool waitForFrame()
+    {
+        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        return swapped.wait(10000);
+    }
+
+    bool click(const QString& name)
+    {
+        QQuickItem* item = find(name);
+        if (!item || !item->isEnabled() || !waitForFrame())
+            return false;
+        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+        return true;
+    }
+
+    // Clicks the list row that shows the text (rows are ListRow items of the top screen).
+    bool clickRow(const QString& text)
+    {
+        if (!waitForFrame())
+            return false;
+        QQuickItem* row = findRow(topScreen(), text);
+        if (!row)
+            return false;
+        const QPointF centre = row->mapToScene(QPointF(row->width() / 2, row->height() / 2));
+        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+        return true;
+    }
+
+    static QQuickItem* findRow(QQuickItem* item, const QString& text)
+    {
+        if (!item || !item->isVisible())
+            return nullptr;
+        if (item->metaObject()->indexOfSignal("tapped()") >= 0) {
+            if (item->property("text").toString() == text)
+                return item;
+        }
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (QQuickItem* found = findRow(child, text))
+                return found;
+        }
+        return nullptr;
+    }
+
+    void shot(const QString& name)
+    {
+        const QString folder = QString::fromLocal8Bit(qgetenv("CX_SHOTS_DIR"));
+        if (folder.isEmpty())
+            return;
+        QVERIFY(waitForFrame());
+        const QImage image = m_window->grabWindow();
+        QVERIFY(!image.isNull());
+        QDir().mkpath(folder);
+        QVERIFY(image.save(QStringLiteral("%1/%2-%3.png").arg(folder).arg(++m_shot, 2, 10, QLatin1Char('0')).arg(name)));
+    }
+
+    // Types a value into the value input screen on top and applies it.
+    bool enterValue(const QString& text)
+    {
+        if (topScreenName() != QLatin1String("ValueInputScreen"))
+            return false;
+        QQuickItem* field = find("valueInputField");
+        if (!field)
+            return false;
+        field->setProperty("text", text);
+        return click("valueInputApply");
+    }
+
+    QByteArray projectFile(const QString& name) const
+    {
+        QFile file(m_root + name + "/project.xml");
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void closeToStart()
+    {
+        while (evaluate("ScreenManager.depth").toInt() > 1)
+            evaluate("ScreenManager.close()");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_root = m_dir.path() + "/projects/";
+        QDir().mkpath(m_root);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+        QVERIFY(m_tiles.start());
+        qputenv("CX_MAP_TILE_URL", m_tiles.url().toUtf8());
+
+        // Ten minutes of fixes at one place, a second apart.
+        QVERIFY(m_nmea.open());
+        for (int second = 0; second < 600; ++second) {
+            const QByteArray time = QStringLiteral("12%1%2.00")
+                                        .arg(second / 60, 2, 10, QLatin1Char('0'))
+                                        .arg(second % 60, 2, 10, QLatin1Char('0'))
+                                        .toLatin1();
+            m_nmea.write(nmea("GPRMC," + time + ",A,4730.000,N,00815.000,E,0.0,0.0,050324,,,A"));
+        }
+        m_nmea.flush();
+        m_nmea.seek(0);
+
+        m_settings = std::make_unique<CSettings>();
+        m_settings->setWorkType(CSettings::WorkWithProjectsCustomRoot);
+        m_settings->setCustomProjectFolder(m_root);
+        m_settings->setDefaultOperatorName("Olga");
+        m_settings->setUseImperialUnits(false);
+        m_runtimeData = std::make_unique<CAppRuntimeData>();
+        m_mediaDirectories = std::make_unique<CMediaDirectoryHandler>(m_settings.get(), m_runtimeData.get());
+        m_service = std::make_unique<CProjectService>(m_settings.get());
+        auto* source = new QNmeaPositionInfoSource(QNmeaPositionInfoSource::SimulationMode);
+        source->setDevice(&m_nmea);
+        m_positions = std::make_unique<CGeoPositionSourceManager>(m_settings.get(), source, nullptr);
+        QSignalSpy fix(m_positions.get(), &CGeoPositionSourceManager::geoPositionUpdated);
+        m_positions->updatePositionSourceActiveStatus();
+        QVERIFY(fix.count() > 0 || fix.wait(10000));
+        QSignalSpy ready(m_service.get(), &CProjectService::projectListReadyChanged);
+        QVERIFY(m_service->projectListReady() || ready.wait(10000));
+
+        ProjectScreenServices services;
+        services.settings = m_settings.get();
+        services.appRuntimeData = m_runtimeData.get();
+        services.projectService = m_service.get();
+        services.mediaDirectoryHandler = m_mediaDirectories.get();
+        services.geoPositionSourceManager = m_positions.get();
+        ProjectScreenServices::install(services);
+
+        g_previousHandler = qInstallMessageHandler(collectWarnings);
+        CUiEngine::create();
+        QSignalSpy created(CUiEngine::instance()->qmlEngine(), &QQmlApplicationEngine::objectCreated);
+        QVERIFY(created.wait(20000));
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        // The screens read the runtime data and the settings through the QML context.
+        m_window->resize(1280, 800);
+        QQmlContext* root = CUiEngine::instance()->qmlEngine()->rootContext();
+        root->setContextProperty("appRuntimeData", m_runtimeData.get());
+        root->setContextProperty("settings", m_settings.get());
+        QVERIFY(QTest::qWaitForWindowExposed(m_window, 20000));
+        closeToStart();
+    }
+
+    void cleanupTestCase()
+    {
+        CUiEngine::destroy();
+        ProjectScreenServices::uninstall();
+        qInstallMessageHandler(g_previousHandler);
+        m_positions.reset();
+        m_service.reset();
+    }
+
+    void cleanup()
+    {
+        closeToStart();
+        QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join('\n')));
+    }
+
+    void projectListCreatesSortsAndFilters()
+    {
+        evaluate("ScreenManager.show('ProjectListScreen')");
+        QCOMPARE(topScreenName(), QString("ProjectListScreen"));
+
+        for (const QString& name : {QString("Harbour Road"), QString("abbey lane"), QString("Mill Street")}) {
+            QVERIFY(click("projectNewButton"));
+            // The name input refuses markup characters and says why.
+            QQuickItem* field = find("valueInputField");
+            QVERIFY(field);
+            QTest::keyClick(m_window, '<');
+            QCOMPARE(field->property("text").toString(), QString());
+            QVERIFY(evaluate("ScreenManager.currentScreen.description").toString().contains("&, < and >"));
+            QVERIFY(enterValue(name));
+            // A created project is opened and goes on to its survey list.
+            QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("SurveyListScreen"), 10000);
+            QVERIFY(click("surveyApplyButton"));
+            QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("ProjectListScreen"), 10000);
+            QVERIFY(QDir(m_root + name).exists("Photos"));
+            QVERIFY(QDir(m_root + name).exists("Videos"));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate("ScreenManager.currentScreen.controller.projectListProxyModel.rowCount()").toInt(), 3, 10000);
+        shot("project-list-by-name");
+        QVERIFY(click("projectSortName"));
+        QTRY_COMPARE(evaluate("ScreenManager.currentScreen.controller.queryProjectProxyIndex('Mill Street')").toInt(), 0);
+        shot("project-list-by-name-descending");
+        QVERIFY(click("projectSortSize"));
+        shot("project-list-by-size");
+        QVERIFY(click("projectSortDate"));
+        QCOMPARE(evaluate("ScreenManager.currentScreen.controller.queryProjectProxyIndex('Harbour Road')").toInt(), 0);
+        shot("project-list-by-date");
+
+        QQuickItem* search = find("projectSearchField");
+        QVERIFY(search);
+        search->setProperty("text", "STREET");
+        QCOMPARE(evaluate("ScreenManager.currentScreen.controller.projectListProxyModel.rowCount()").toInt(), 1);
+        shot("project-list-filtered");
+        search->setProperty("text", "");
+
+        // Deleting asks first, then removes the selected project.
+        QVERIFY(clickRow("abbey lane"));
+        QVERIFY(click("projectDeleteButton"));
+        QTRY_VERIFY(evaluate("MessageBox.isOpen").toBool());
+        shot("project-delete-question");
+        evaluate("MessageBox.view.answer(true)");
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(m_root + "abbey lane").exists(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate("ScreenManager.currentScreen.controller.projectListProxyModel.rowCount()").toInt(), 2, 10000);
+    }
+
+    void surveyListEditsAreSaved()
+    {
+        auto manholes = std::make_shared<ManholeList>(ManholeList{
+            CGeoManhole("MH 300", Here.atDistanceAndAzimuth(300, 90)), CGeoManhole("MH 40", Here.atDistanceAndAzimuth(40, 0)),
+            CGeoManhole("MH 120", Here.atDistanceAndAzimuth(120, 200)), CGeoManhole("MH 75", Here.atDistanceAndAzimuth(75, 300)),
+            CGeoManhole("MH far", Here.atDistanceAndAzimuth(2500, 45))});
+
+        evaluate("ScreenManager.show('ProjectListScreen')");
+        QVERIFY(click("projectNewButton"));
+        QVERIFY(enterValue("Canal Walk"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("SurveyListScreen"), 10000);
+        QVERIFY(CManholeXmlWriter().write(manholes, m_runtimeData->currentProjectPath()));
+
+        // A section survey: upstream manhole picked from the list nearest first.
+        QVERIFY(click("surveyNewButton"));
+        QVERIFY(clickRow("Remarks"));
+        QVERIFY(enterValue("roots at 12 m"));
+        QVERIFY(clickRow("Upstream Manhole"));
+        QTRY_COMPARE(topScreenName(), QString("ManholeListScreen"));
+        QTRY_VERIFY_WITH_TIMEOUT(!evaluate("ScreenManager.currentScreen.controller.loadingManholeList").toBool(), 10000);
+        QCOMPARE(evaluate("ScreenManager.currentScreen.controller.manholeDistanceModel.rowCount()").toInt(), 5);
+        QCOMPARE(evaluate("var m = ScreenManager.currentScreen.controller.manholeDistanceModel;"
+                          " m.data(m.index(0, 0), 256) + '|' + m.data(m.index(0, 0), 257)").toString(),
+                 QString("MH 40|40.00m"));
+        shot("manhole-list-by-distance");
+        QVERIFY(clickRow("MH 120"));
+        QVERIFY(click("manholeApplyButton"));
+        QTRY_COMPARE(topScreenName(), QString("SurveyListScreen"));
+        shot("survey-list-section");
+
+        // A manhole survey in a second survey.
+        QVERIFY(click("surveyNewButton"));
+        QVERIFY(clickRow("Survey type"));
+        QTRY_COMPARE(topScreenName(), QString("ItemSelectionScreen"));
+        QVERIFY(evaluate("ScreenManager.currentScreen.selectedIndex = 2; true").toBool());
+        QVERIFY(click("itemSelectionApply"));
+        QTRY_COMPARE(topScreenName(), QString("SurveyListScreen"));
+        QVERIFY(clickRow("Manhole Name"));
+        QTRY_COMPARE(topScreenName(), QString("ManholeListScreen"));
+        QVERIFY(clickRow("MH 75"));
+        QVERIFY(click("manholeApplyButton"));
+        QTRY_COMPARE(topScreenName(), QString("SurveyListScreen"));
+        shot("survey-list-manhole");
+
+        QVERIFY(click("surveyApplyButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("ProjectListScreen"), 10000);
+        const QByteArray xml = projectFile("Canal Walk");
+        QVERIFY(xml.contains("<upstream-manhole>MH 120</upstream-manhole>"));
+        QVERIFY(xml.contains("<manhole-name>MH 75</manhole-name>") || xml.contains(">MH 75<"));
+        QVERIFY(xml.contains("roots at 12 m"));
+        QVERIFY(!m_runtimeData->currentProject());
+    }
+
+    void closingAModifiedSurveyListAsksFirst()
+    {
+        evaluate("ScreenManager.show('ProjectListScreen')");
+        QTRY_VERIFY_WITH_TIMEOUT(clickRow("Harbour Road"), 10000);
+        QVERIFY(click("projectOpenButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("SurveyListScreen"), 10000);
+        QVERIFY(click("surveyNewButton"));
+        evaluate("ScreenManager.back()");
+        QTRY_VERIFY(evaluate("MessageBox.isOpen").toBool());
+        shot("survey-list-discard-question");
+        evaluate("MessageBox.view.answer(false)");
+        QCOMPARE(topScreenName(), QString("SurveyListScreen"));
+        evaluate("ScreenManager.back()");
+        QTRY_VERIFY(evaluate("MessageBox.isOpen").toBool());
+        evaluate("MessageBox.view.answer(true)");
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("ProjectListScreen"), 10000);
+        QVERIFY(!m_runtimeData->currentProject());
+        QVERIFY(!projectFile("Harbour Road").contains("<survey-id>"));
+    }
+
+    void mapShowsManholesOnLocalTiles()
+    {
+        m_runtimeData->setManholeList(std::make_shared<ManholeList>(ManholeList{
+            CGeoManhole("MH 40", Here.atDistanceAndAzimuth(40, 0)), CGeoManhole("MH 75", Here.atDistanceAndAzimuth(75, 300)),
+            CGeoManhole("MH 120", Here.atDistanceAndAzimuth(120, 200))}));
+        evaluate("ScreenManager.show('ManholeMapScreen', { manholeName: 'MH 75' }, function(result) {"
+                 " mainWindow.title = result ? result.manholeName : 'none' })");
+        QCOMPARE(topScreenName(), QString("ManholeMapScreen"));
+        QCOMPARE(evaluate("ScreenManager.currentScreen.controller.currentManholeIndex").toInt(), 1);
+        QCOMPARE(evaluate("ScreenManager.currentScreen.localTiles").toBool(), true);
+        QTRY_VERIFY_WITH_TIMEOUT(m_tiles.log().size() >= 4, 20000);
+        // Let the first tiles arrive and be drawn.
+        QTRY_VERIFY_WITH_TIMEOUT(m_tiles.log().size() >= 4 && waitForFrame(), 10000);
+        shot("manhole-map");
+        for (const QJsonObject& entry : m_tiles.log()) {
+            QCOMPARE(entry.value("client").toString(), QString("127.0.0.1"));
+            QVERIFY2(entry.value("path").toString().startsWith("/17/"), qPrintable(entry.value("path").toString()));
+        }
+        QVERIFY(click("manholeMapApplyButton"));
+        QTRY_COMPARE(m_window->title(), QString("MH 75"));
+        m_runtimeData->setManholeList(ManholeListPtr());
+    }
+
+    void startUpProjectIsCreatedWithItsSurvey()
+    {
+        StartUpSurveyParameters parameters;
+        parameters.text1 = "S 1";
+        parameters.text2 = "S 2";
+        parameters.text3 = "from the office";
+        m_runtimeData->setStartUpProjectName("Station Square");
+        m_runtimeData->setStartUpSurveyParams(parameters);
+        evaluate("ScreenManager.show('StartUpProjectSetupScreen')");
+        shot("start-up-project");
+        QVERIFY(click("startUpProjectOpenButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("SurveyListScreen"), 10000);
+        const QByteArray xml = projectFile("Station Square");
+        QVERIFY(xml.contains("<upstream-manhole>S 1</upstream-manhole>"));
+        QVERIFY(xml.contains("<downstream-manhole>S 2</downstream-manhole>"));
+        QVERIFY(xml.contains("from the office"));
+        QVERIFY(m_runtimeData->currentSurvey());
+        QCOMPARE(m_runtimeData->currentSurvey()->upstreamManhole(), QString("S 1"));
+        shot("start-up-survey-list");
+        // Not opened from the project list: apply keeps the project open.
+        QVERIFY(click("surveyApplyButton"));
+        QTRY_COMPARE(topScreenName(), QString("StartScreen"));
+        QVERIFY(m_runtimeData->currentProject());
+        m_runtimeData->setStartUpProjectName(QString());
+        m_runtimeData->setStartUpSurveyParams(StartUpSurveyParameters());
+    }
+};
+
+QTEST_MAIN(tst_ProjectScreensQml)
+#include "tst_ProjectScreensQml.moc"
