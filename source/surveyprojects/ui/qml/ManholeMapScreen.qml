@@ -37,8 +37,9 @@ Screen {
         name: "osm"
         PluginParameter { name: "osm.mapping.providersrepository.disabled"; value: true }
         PluginParameter { name: "osm.mapping.custom.host"; value: controller.tileServerUrl }
-        PluginParameter { name: "osm.mapping.custom.mapcopyright"; value: "" }
-        PluginParameter { name: "osm.mapping.custom.datacopyright"; value: "" }
+        // Parameters with an empty text never count as set and would keep the plugin from starting.
+        PluginParameter { name: "osm.mapping.custom.mapcopyright"; value: "Culvertix" }
+        PluginParameter { name: "osm.mapping.custom.datacopyright"; value: "Culvertix" }
         PluginParameter { name: "osm.mapping.highdpi_tiles"; value: false }
         PluginParameter { name: "osm.useragent"; value: "Culvertix" }
         // Nothing of the plugin may look elsewhere: its other services point home as well.
@@ -80,7 +81,7 @@ Screen {
                 }
             }
             copyrightsVisible: false
-            zoomLevel: 17
+            zoomLevel: 18
             center: screen.centreCoordinate()
 
             MapItemView {
