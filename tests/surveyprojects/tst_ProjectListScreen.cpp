@@ -371,9 +371,10 @@ private slots:
         controller.setCurrentProjectProxyIndex(controller.queryProjectProxyIndex("Delta"));
         QCOMPARE(controller.currentProjectProxyIndex(), 1);
 
-        // Another project folder copied into the root lands before the selected one.
-        QVERIFY(copyFolder(m_root + "Bravo", m_root + "Alpha"));
-        QFile xml(m_root + "Alpha/project.xml");
+        // Another project folder, made ready elsewhere, lands in the root before the selected one.
+        const QString staging = m_dir->path() + "/staging/Alpha";
+        QVERIFY(copyFolder(m_root + "Bravo", staging));
+        QFile xml(staging + "/project.xml");
         QVERIFY(xml.open(QIODevice::ReadOnly));
         QByteArray content = xml.readAll();
         xml.close();
@@ -384,6 +385,7 @@ private slots:
         QVERIFY(xml.open(QIODevice::WriteOnly | QIODevice::Truncate));
         xml.write(content);
         xml.close();
+        QVERIFY(QDir().rename(staging, m_root + "Alpha"));
         QTRY_VERIFY_WITH_TIMEOUT(controller.queryProjectProxyIndex("Alpha") >= 0, 15000);
         QCOMPARE(controller.currentProjectProxyIndex(), 2);
         QCOMPARE(controller.queryCurrentProjectName(), QString("Delta"));
