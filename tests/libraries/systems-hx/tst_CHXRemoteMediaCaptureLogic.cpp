@@ -18,6 +18,11 @@ using namespace Ulx;
 using namespace Ulx::Multimedia;
 using Ulx::RemoteMediaTypes;
 
+namespace {
+// Generous: the simulator is a Python process that a loaded 2-core machine may starve.
+const int PeerWait = 30000;
+} // namespace
+
 class tst_CHXRemoteMediaCaptureLogic : public QObject
 {
     Q_OBJECT
@@ -36,14 +41,14 @@ private:
     {
         return QTest::qWaitFor(
             [&]() { return m_logic->operation() == CHXRemoteMediaCaptureLogic::OperationNone && m_runner->isIdle(); },
-            10000);
+            PeerWait);
     }
 
     // The camera as the query logic leaves it: logged in, mode and resolutions known.
     void prepare(RemoteMediaTypes::CaptureMode mode, MultimediaTypes::PhotoResolution photo)
     {
         m_runner->enqueueCommand(new Communication::CLoginCommand());
-        QTRY_VERIFY_WITH_TIMEOUT(m_runner->isIdle(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_runner->isIdle(), PeerWait);
         QVERIFY(m_sim->setState(QJsonObject{{"mode", mode == RemoteMediaTypes::CaptureModePhoto ? "CAMERA" : "VIDEO"},
                                             {"imageres", photo == MultimediaTypes::PhotoResolution3MP ? "3MP" : "8MP"}}));
         storage()->setCaptureMode(mode);
@@ -82,7 +87,7 @@ private slots:
     {
         prepare(RemoteMediaTypes::CaptureModeVideo, MultimediaTypes::PhotoResolution3MP);
         m_storageLogic->requestFileList();
-        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileListState(), RemoteMediaTypes::FileListStateReady, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileListState(), RemoteMediaTypes::FileListStateReady, PeerWait);
         QVERIFY(!m_storageLogic->fileListOutdated());
         m_recorder->names.clear();
 
@@ -93,7 +98,7 @@ private slots:
         // Requests while it runs are ignored.
         m_logic->startVideoRecording();
         m_logic->capturePhoto();
-        QVERIFY(captured.wait(10000));
+        QVERIFY(captured.wait(PeerWait));
         QVERIFY(idle());
         QCOMPARE(m_recorder->names, QStringList({"Delay", "SetCameraMode(CAMERA)", "Delay", "SetCameraAction(capture)",
                                                  "Delay", "GetCameraInfo"}));
@@ -109,7 +114,7 @@ private slots:
         prepare(RemoteMediaTypes::CaptureModePhoto, MultimediaTypes::PhotoResolution8MP);
         QSignalSpy captured(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::photoCaptured);
         m_logic->capturePhoto();
-        QVERIFY(captured.wait(10000));
+        QVERIFY(captured.wait(PeerWait));
         QVERIFY(idle());
         QCOMPARE(m_recorder->names,
                  QStringList({"SetPhotoResolution(3MP)", "Delay", "SetCameraAction(capture)", "Delay", "GetCameraInfo"}));
@@ -124,7 +129,7 @@ private slots:
         m_logic->startVideoRecording();
         QCOMPARE(storage()->captureState(), RemoteMediaTypes::CaptureStarting);
         m_logic->stopVideoRecording(); // ignored while starting
-        QVERIFY(started.wait(10000));
+        QVERIFY(started.wait(PeerWait));
         QVERIFY(idle());
         QCOMPARE(m_recorder->names, QStringList({"Delay", "SetCameraMode(VIDEO)", "Delay", "SetCameraAction(record_start)",
                                                  "Delay", "GetCameraInfo"}));
@@ -135,7 +140,7 @@ private slots:
         m_recorder->names.clear();
         m_logic->stopVideoRecording();
         QCOMPARE(storage()->captureState(), RemoteMediaTypes::CaptureStopping);
-        QVERIFY(stopped.wait(10000));
+        QVERIFY(stopped.wait(PeerWait));
         QVERIFY(idle());
         QCOMPARE(m_recorder->names, QStringList({"SetCameraAction(record_stop)"}));
         QCOMPARE(storage()->captureState(), RemoteMediaTypes::CaptureStopped);
@@ -161,7 +166,7 @@ private slots:
         QVERIFY(m_sim->fault("get", "status:1"));
         QSignalSpy started(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::videoRecordingStarted);
         m_logic->startVideoRecording();
-        QVERIFY(started.wait(10000));
+        QVERIFY(started.wait(PeerWait));
         QCOMPARE(started.first().at(0).toString(), QString());
         QCOMPARE(storage()->captureState(), RemoteMediaTypes::CaptureRunning);
     }
@@ -173,7 +178,7 @@ private slots:
         QSignalSpy errors(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::errorOccurred);
         QSignalSpy captured(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::photoCaptured);
         m_logic->capturePhoto();
-        QVERIFY(errors.wait(10000));
+        QVERIFY(errors.wait(PeerWait));
         QVERIFY(idle());
         QCOMPARE(errors.first().at(0).value<RemoteMediaTypes::CaptureError>(), RemoteMediaTypes::CaptureErrorNetwork);
         QCOMPARE(storage()->captureMode(), RemoteMediaTypes::CaptureModeInvalid);
@@ -189,7 +194,7 @@ private slots:
         QVERIFY(m_sim->setState(QJsonObject{{"mode", "VIDEO"}})); // the camera refuses to capture
         QSignalSpy errors(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::errorOccurred);
         m_logic->capturePhoto();
-        QVERIFY(errors.wait(10000));
+        QVERIFY(errors.wait(PeerWait));
         QCOMPARE(errors.first().at(0).value<RemoteMediaTypes::CaptureError>(), RemoteMediaTypes::CaptureErrorInternal);
         QCOMPARE(storage()->captureMode(), RemoteMediaTypes::CaptureModePhoto);
     }
@@ -198,10 +203,13 @@ private slots:
     {
         prepare(RemoteMediaTypes::CaptureModeVideo, MultimediaTypes::PhotoResolution3MP);
         QVERIFY(m_sim->fault("set", "no-answer"));
+        // Only the abort may end the unanswered request: a transfer timeout racing it on a
+        // slow machine would fail the command before the abort and test something else.
+        m_runner->setTransferTimeout(24 * 3600 * 1000);
         QSignalSpy started(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::videoRecordingStarted);
         QSignalSpy errors(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::errorOccurred);
         m_logic->startVideoRecording();
-        QTRY_COMPARE_WITH_TIMEOUT(m_sim->requestsTo("set").size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->requestsTo("set").size(), 1, PeerWait);
         m_runner->abortAllCommands();
         QVERIFY(idle());
         QCOMPARE(started.count(), 0);
@@ -214,10 +222,13 @@ private slots:
     {
         prepare(RemoteMediaTypes::CaptureModePhoto, MultimediaTypes::PhotoResolution3MP);
         QVERIFY(m_sim->fault("set", "no-answer"));
+        // Only the abort may end the unanswered request: a transfer timeout racing it on a
+        // slow machine would fail the command before the abort and test something else.
+        m_runner->setTransferTimeout(24 * 3600 * 1000);
         QSignalSpy captured(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::photoCaptured);
         QSignalSpy errors(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::errorOccurred);
         m_logic->capturePhoto();
-        QTRY_COMPARE_WITH_TIMEOUT(m_sim->requestsTo("set").size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->requestsTo("set").size(), 1, PeerWait);
         m_runner->abortAllCommands();
         QVERIFY(idle());
         QCOMPARE(captured.count(), 0);

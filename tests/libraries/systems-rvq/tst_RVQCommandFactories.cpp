@@ -54,16 +54,45 @@ template <typename Command> bool isExactly(const std::unique_ptr<CControlCommand
     return command && typeid(*command) == typeid(Command);
 }
 
-// The commands and sets (not the queries) the simulator received since a mark.
+// Generous: a loaded 2-core machine runs the link and the simulator on one busy thread.
+const int LinkWait = 30000;
+
+// The commands and sets (not the queries) the simulator received since a mark. A frame that
+// repeats the one before byte for byte, sequence number included, is the link resending a
+// message whose answer came late (the link's resend timeout is a few ticks), not a second
+// message, so it is counted once.
 QList<CRVQLinkSimulator::ReceivedFrame> controlFramesSince(const CRVQLinkSimulator& simulator, int mark)
 {
     QList<CRVQLinkSimulator::ReceivedFrame> frames;
     const auto all = simulator.receivedFrames();
     for (int i = mark; i < all.size(); ++i) {
-        if (all.at(i).kind != CRVQMessage::KindQuery && all.at(i).id != 253)
-            frames.append(all.at(i));
+        const CRVQLinkSimulator::ReceivedFrame& frame = all.at(i);
+        if (frame.kind == CRVQMessage::KindQuery || frame.id == 253)
+            continue;
+        if (frame.hasTrailer && !frames.isEmpty() && frames.last().raw == frame.raw)
+            continue;
+        frames.append(frame);
     }
     return frames;
+}
+
+// Waits until every query queued so far has been answered: a message of the lowest urgency is
+// sent only when nothing more urgent waits, and only after the message before it was answered,
+// so its arrival at the simulator says the start queries' replies are in the storage. The
+// software version query is the marker because nothing else asks it once connected and the
+// link never merges it with another.
+bool waitForQueuedQueriesAnswered(CRVQConnectionController& controller, const CRVQLinkSimulator& simulator)
+{
+    const int before = simulator.receivedFrames(quint8(RVQMessageId::SoftwareVersion), CRVQMessage::KindQuery).size();
+    CRVQMessage* marker = createRVQSoftwareVersionQueryMessage();
+    marker->setPriority(254);
+    controller.sendMessage(marker);
+    return QTest::qWaitFor(
+        [&] {
+            return simulator.receivedFrames(quint8(RVQMessageId::SoftwareVersion), CRVQMessage::KindQuery).size()
+                > before;
+        },
+        LinkWait);
 }
 
 using RunSetter = std::function<void(Ulx::SystemControl::CAbstractCommandFactory&)>;
@@ -248,17 +277,29 @@ void tst_RVQCommandFactories::everySetterPutsItsFrameOnTheWire()
 
     CRVQLinkSimulator simulator;
     QVERIFY(simulator.listen());
+    // The shutter reports its lowest position, as the program stores it while the exposure is
+    // automatic; otherwise the stored start position would depend on whether the exposure or
+    // the shutter reply came in last, and so would the number of steps.
+    simulator.setValue(24, QByteArray(1, 0));
     RVQTestStorageProvider storages;
     CRVQConnectionController controller(&storages);
     controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
-    controller.setTimerIntervals(200, 1000, 10);
+    controller.setTimerIntervals(CRVQConnectionController::DefaultIdentificationInterval, 1000, 10);
+    // The start queries fill the storage; polls would only keep the link busy.
+    CRVQSystemQueryLogic::PollIntervals polls;
+    polls.fast = polls.slow = polls.poll = 600000;
+    controller.setQueryLogicPollIntervals(polls);
     controller.communicator()->setTickInterval(5);
     controller.connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
-    QTRY_COMPARE(controller.state(), CAbstractConnectionController::StateConnected);
-    // The start queries are answered, so the storage holds the system's values.
-    QTRY_VERIFY(storages.data.aeAutoModeEnabled());
-    QTRY_COMPARE(storages.data.lightIntensity(), quint8(50));
-    QTRY_VERIFY(storages.data.autoFocusEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(controller.state(), CAbstractConnectionController::StateConnected, LinkWait);
+    // Every setter skips a value the storage already holds, so it must hold the system's
+    // values (all of them, not only those checked here) before the setter runs.
+    QVERIFY(waitForQueuedQueriesAnswered(controller, simulator));
+    QVERIFY(storages.data.aeAutoModeEnabled());
+    QCOMPARE(storages.data.lightIntensity(), quint8(50));
+    QVERIFY(storages.data.autoFocusEnabled());
+    QVERIFY(storages.data.cameraPowerOnline());
+    QCOMPARE(storages.data.shutterPosition(), 0);
 
     CZPXCommandFactory factory(&controller, &storages);
     const int mark = simulator.receivedFrames().size();
@@ -270,7 +311,7 @@ void tst_RVQCommandFactories::everySetterPutsItsFrameOnTheWire()
         expected.append(frames.mid(at, 3 + size));
         at += 3 + size;
     }
-    QTRY_COMPARE(controlFramesSince(simulator, mark).size(), expected.size());
+    QTRY_COMPARE_WITH_TIMEOUT(controlFramesSince(simulator, mark).size(), expected.size(), LinkWait);
     const auto received = controlFramesSince(simulator, mark);
     for (int i = 0; i < expected.size(); ++i) {
         const CRVQLinkSimulator::ReceivedFrame& frame = received.at(i);
@@ -296,15 +337,15 @@ void tst_RVQCommandFactories::zoomPositionMovesTheMotorAndGivesZoomControlBack()
     RVQTestStorageProvider storages;
     CRVQConnectionController controller(&storages);
     controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
-    controller.setTimerIntervals(200, 1000, 10);
+    controller.setTimerIntervals(CRVQConnectionController::DefaultIdentificationInterval, 1000, 10);
     CRVQSystemQueryLogic::PollIntervals polls;
     polls.fast = 10;
     controller.setQueryLogicPollIntervals(polls);
     controller.communicator()->setTickInterval(5);
     controller.connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
-    QTRY_COMPARE(controller.state(), CAbstractConnectionController::StateConnected);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.state(), CAbstractConnectionController::StateConnected, LinkWait);
     QCOMPARE(controller.systemType(), CommunicationTypes::SystemTypeZPH);
-    QTRY_VERIFY(storages.data.zoomControlAvailable());
+    QTRY_VERIFY_WITH_TIMEOUT(storages.data.zoomControlAvailable(), LinkWait);
 
     CZPHCommandFactory factory(&controller, &storages);
     factory.createSetZoomPositionCommand(100)->execute();
@@ -314,7 +355,7 @@ void tst_RVQCommandFactories::zoomPositionMovesTheMotorAndGivesZoomControlBack()
     factory.createSetZoomPositionCommand(10)->execute();
     QCOMPARE(storages.data.pendingRawZoomPosition(), quint16(16384));
 
-    QTRY_VERIFY(storages.data.zoomControlAvailable());
+    QTRY_VERIFY_WITH_TIMEOUT(storages.data.zoomControlAvailable(), LinkWait);
     QCOMPARE(simulator.zoomPosition(), quint16(16384));
     QCOMPARE(storages.data.rawZoomPosition(), quint16(16384));
     QCOMPARE(storages.data.zoomPosition(), quint8(52));
@@ -331,10 +372,10 @@ void tst_RVQCommandFactories::spectatorSendsNothing()
     RVQTestStorageProvider storages;
     CRVQConnectionController controller(&storages);
     controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
-    controller.setTimerIntervals(200, 1000, 10);
+    controller.setTimerIntervals(CRVQConnectionController::DefaultIdentificationInterval, 1000, 10);
     controller.communicator()->setTickInterval(5);
     controller.connectToSystem(CAbstractConnectionController::AccessModeSpectator);
-    QTRY_COMPARE(controller.state(), CAbstractConnectionController::StateConnected);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.state(), CAbstractConnectionController::StateConnected, LinkWait);
 
     CZPXCommandFactory factory(&controller, &storages);
     const int mark = simulator.receivedFrames().size();
@@ -345,7 +386,7 @@ void tst_RVQCommandFactories::spectatorSendsNothing()
     QCOMPARE(storages.data.distanceLaserState(), SystemTypes::DistanceLaserStateOff);
     // A message through the same link afterwards arrives alone.
     controller.sendMessage(createRVQBatteryQueryMessage());
-    QTRY_COMPARE(simulator.receivedFrames().size(), mark + 1);
+    QTRY_COMPARE_WITH_TIMEOUT(simulator.receivedFrames().size(), mark + 1, LinkWait);
     QCOMPARE(simulator.receivedFrames().last().id, quint8(42));
 }
 
@@ -361,15 +402,15 @@ void tst_RVQCommandFactories::errorLogRequestFillsTheList()
     RVQTestStorageProvider storages;
     CRVQConnectionController controller(&storages);
     controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
-    controller.setTimerIntervals(200, 1000, 10);
+    controller.setTimerIntervals(CRVQConnectionController::DefaultIdentificationInterval, 1000, 10);
     controller.communicator()->setTickInterval(5);
     controller.connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
-    QTRY_COMPARE(controller.state(), CAbstractConnectionController::StateConnected);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.state(), CAbstractConnectionController::StateConnected, LinkWait);
 
     CZPXCommandFactory factory(&controller, &storages);
     QSignalSpy listSpy(&storages.data, &CSystemDataStorage::errorRecordListChanged);
     factory.createRequestErrorLogCommand()->execute();
-    QTRY_COMPARE(listSpy.count(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(listSpy.count(), 1, LinkWait);
     SystemTypes::ErrorRecordList expected;
     expected.append(qMakePair(quint16(0x0010), SystemTypes::LoggedErrorPressureOK));
     expected.append(qMakePair(quint16(0x0020), SystemTypes::LoggedErrorLightTempHigh));
@@ -377,7 +418,7 @@ void tst_RVQCommandFactories::errorLogRequestFillsTheList()
 
     // Asking again brings the signal again, with the same list.
     factory.createRequestErrorLogCommand()->execute();
-    QTRY_COMPARE(listSpy.count(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(listSpy.count(), 2, LinkWait);
     QCOMPARE(storages.data.errorRecordList(), expected);
     QCOMPARE(simulator.receivedFrames(252, 1).size(), 2);
 }
