@@ -25,7 +25,8 @@ QtObject {
         "ProjectListScreen": "qrc:/surveyprojects/ui/qml/ProjectListScreen.qml",
         "SurveyListScreen": "qrc:/surveyprojects/ui/qml/SurveyListScreen.qml",
         "ManholeListScreen": "qrc:/surveyprojects/ui/qml/ManholeListScreen.qml",
-        "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml"
+        "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml",
+        "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml"
     })
 
     property var _callbacks: []

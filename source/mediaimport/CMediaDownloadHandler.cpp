@@ -1,0 +1,218 @@
+#include "mediaimport/CMediaDownloadHandler.h"
+
+#include "mediaimport/SafeMediaPaths.h"
+
+#include "application/PathHelpers.h"
+#include "helpers/MediaFileTypes.h"
+#include "uiengine/TranslationHelper.h"
+
+#include "CLogger.h"
+#include "CUlxSystemsLibrary.h"
+#include "multimedia/CAbstractMediaDownload.h"
+#include "multimedia/CRemoteMediaStorage.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStorageInfo>
+
+using Tovrin::Logging::CLogger;
+using Ulx::Multimedia::CAbstractMediaDownload;
+using Ulx::Multimedia::CRemoteFileInfo;
+
+namespace {
+
+enum MediaDownloadError
+{
+    MediaDownloadErrorInternal = 1,
+    MediaDownloadErrorInsufficientFreeSpace = 2,
+    MediaDownloadErrorOverwriteFileFailed = 3
+};
+
+// The volume of a folder that may not exist yet: its nearest existing ancestor decides.
+QStorageInfo volumeOf(const QString& folder)
+{
+    QString candidate = QFileInfo(folder).absoluteFilePath();
+    while (!QFileInfo::exists(candidate)) {
+        const QString parent = QFileInfo(candidate).absolutePath();
+        if (parent == candidate)
+            break;
+        candidate = parent;
+    }
+    return QStorageInfo(candidate);
+}
+
+// Volumes are told apart by root path and device together.
+QString volumeKey(const QStorageInfo& volume)
+{
+    return volume.rootPath() + QString::fromLocal8Bit(volume.device());
+}
+
+bool isRemoteMedia(const CRemoteFileInfo& file)
+{
+    return file.fileType() == Ulx::RemoteMediaTypes::FileTypePhoto
+        || file.fileType() == Ulx::RemoteMediaTypes::FileTypeVideo;
+}
+
+} // namespace
+
+CMediaDownloadHandler::CMediaDownloadHandler()
+    : QObject(nullptr)
+{
+}
+
+CMediaDownloadHandler::~CMediaDownloadHandler() = default;
+
+QString CMediaDownloadHandler::targetPath(const QString& fileNameOrUrl, const QString& photoFolder,
+                                          const QString& videoFolder)
+{
+    const QString name = fileNameFromUrl(fileNameOrUrl);
+    // A camera name such as ".." or one hiding a separator never becomes a path.
+    if (!isSafeFileName(name))
+        return QString();
+    if (isPhotoFile(name))
+        return buildFilePath(photoFolder, name);
+    if (isVideoFile(name))
+        return buildFilePath(videoFolder, name);
+    return QString();
+}
+
+QStringList CMediaDownloadHandler::queryExistingFiles(const QStringList& files, const QString& photoFolder,
+                                                      const QString& videoFolder) const
+{
+    QStringList existing;
+    for (const QString& file : files) {
+        const QString target = targetPath(file, photoFolder, videoFolder);
+        if (!target.isEmpty() && QFile::exists(target))
+            existing.append(file);
+    }
+    return existing;
+}
+
+bool CMediaDownloadHandler::hasEnoughFreeSpace(const QVector<CRemoteFileInfo>& files,
+                                               const QStringList& overwriteTargets, const QString& photoFolder,
+                                               const QString& videoFolder)
+{
+    qint64 photoBytes = 0;
+    qint64 videoBytes = 0;
+    for (const CRemoteFileInfo& file : files) {
+        if (file.fileType() == Ulx::RemoteMediaTypes::FileTypePhoto)
+            photoBytes += file.fileSize();
+        else if (file.fileType() == Ulx::RemoteMediaTypes::FileTypeVideo)
+            videoBytes += file.fileSize();
+    }
+    qint64 photoFreed = 0;
+    qint64 videoFreed = 0;
+    for (const QString& target : overwriteTargets) {
+        const QFileInfo info(target);
+        if (!info.exists())
+            continue;
+        if (isPhotoFile(target))
+            photoFreed += info.size();
+        else if (isVideoFile(target))
+            videoFreed += info.size();
+    }
+
+    const QStorageInfo photoVolume = volumeOf(photoFolder);
+    const QStorageInfo videoVolume = volumeOf(videoFolder);
+    QHash<QString, qint64> needed;
+    QHash<QString, qint64> freed;
+    QHash<QString, qint64> available;
+    needed[volumeKey(photoVolume)] += photoBytes;
+    freed[volumeKey(photoVolume)] += photoFreed;
+    available.insert(volumeKey(photoVolume), photoVolume.bytesAvailable());
+    needed[volumeKey(videoVolume)] += videoBytes;
+    freed[volumeKey(videoVolume)] += videoFreed;
+    available.insert(volumeKey(videoVolume), videoVolume.bytesAvailable());
+    for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
+        if (available.value(it.key()) + freed.value(it.key()) < it.value())
+            return false;
+    }
+    return true;
+}
+
+std::shared_ptr<CAbstractMediaDownload>
+CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, const QStringList& overwriteFiles,
+                                     const QStringList& excludedFiles, const QString& photoFolder,
+                                     const QString& videoFolder)
+{
+    QVector<CRemoteFileInfo> records = files;
+    for (const QString& excluded : excludedFiles) {
+        for (int i = 0; i < records.size(); ++i) {
+            if (records.at(i).fileUrl() == excluded) {
+                records.remove(i);
+                break;
+            }
+        }
+    }
+    QVector<CRemoteFileInfo> media;
+    for (const CRemoteFileInfo& record : qAsConst(records)) {
+        if (isRemoteMedia(record))
+            media.append(record);
+    }
+    if (media.isEmpty())
+        return nullptr;
+
+    QStringList overwriteTargets;
+    for (const QString& file : overwriteFiles)
+        overwriteTargets.append(targetPath(file, photoFolder, videoFolder));
+
+    if (!hasEnoughFreeSpace(media, overwriteTargets, photoFolder, videoFolder)) {
+        reportError(MediaDownloadErrorInsufficientFreeSpace);
+        return nullptr;
+    }
+    for (const QString& target : qAsConst(overwriteTargets)) {
+        if (target.isEmpty() || !QFile::remove(target)) {
+            reportError(MediaDownloadErrorOverwriteFileFailed, fileNameFromPath(target));
+            return nullptr;
+        }
+    }
+
+    QVector<QString> targets;
+    QVector<CRemoteFileInfo> fetched;
+    for (const CRemoteFileInfo& record : qAsConst(media)) {
+        const QString target = targetPath(record.fileUrl(), photoFolder, videoFolder);
+        // A file the tablet cannot name safely is left on the camera.
+        if (target.isEmpty()) {
+            CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
+                                QStringLiteral("Camera file left out, its name is not usable: \"%1\""),
+                                {record.fileUrl()});
+            continue;
+        }
+        fetched.append(record);
+        targets.append(target);
+    }
+
+    Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage();
+    std::shared_ptr<CAbstractMediaDownload> download =
+        storage && !fetched.isEmpty() ? storage->downloadFiles(fetched, targets) : nullptr;
+    if (!download) {
+        reportError(MediaDownloadErrorInternal);
+        return nullptr;
+    }
+    QMetaObject::invokeMethod(this, "downloadStarted", Qt::QueuedConnection);
+    return download;
+}
+
+std::shared_ptr<CAbstractMediaDownload>
+CMediaDownloadHandler::startDownload(const QString& fileName, const QStringList& overwriteFiles,
+                                     const QStringList& excludedFiles, const QString& photoFolder,
+                                     const QString& videoFolder)
+{
+    QVector<CRemoteFileInfo> records;
+    Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage();
+    const QVector<CRemoteFileInfo> listed = storage ? storage->fileList() : QVector<CRemoteFileInfo>();
+    for (const CRemoteFileInfo& record : listed) {
+        if (record.fileName() == fileName) {
+            records.append(record);
+            break;
+        }
+    }
+    return startDownload(records, overwriteFiles, excludedFiles, photoFolder, videoFolder);
+}
+
+void CMediaDownloadHandler::reportError(int code, const QString& fileName)
+{
+    QMetaObject::invokeMethod(this, "errorOccurred", Qt::QueuedConnection,
+                              Q_ARG(QString, TranslationHelper::mediaDownloadErrorMessage(code, fileName)));
+}

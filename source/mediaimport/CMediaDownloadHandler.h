@@ -1,0 +1,57 @@
+#pragma once
+
+#include "CRemoteFileInfo.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+namespace Ulx {
+namespace Multimedia {
+class CAbstractMediaDownload;
+}
+} // namespace Ulx
+
+// Starts the download of camera files into the photo and the video folder of the tablet: picks
+// the files, works out each local path (the camera's file name, checked to be one plain name),
+// checks the free space of every volume involved, removes the files to be overwritten and hands
+// the list to the remote media storage. Keeps no state between calls; the owner deletes it.
+// GUI thread only.
+class CMediaDownloadHandler : public QObject
+{
+    Q_OBJECT
+
+public:
+    CMediaDownloadHandler();
+    ~CMediaDownloadHandler() override;
+
+    // The running download, or null when nothing was started (errorOccurred tells why, except
+    // when no file was left to fetch).
+    std::shared_ptr<Ulx::Multimedia::CAbstractMediaDownload>
+    startDownload(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files, const QStringList& overwriteFiles,
+                  const QStringList& excludedFiles, const QString& photoFolder, const QString& videoFolder);
+    std::shared_ptr<Ulx::Multimedia::CAbstractMediaDownload>
+    startDownload(const QString& fileName, const QStringList& overwriteFiles, const QStringList& excludedFiles,
+                  const QString& photoFolder, const QString& videoFolder);
+
+    // The entries (names or addresses) whose local path exists already, in their order.
+    QStringList queryExistingFiles(const QStringList& files, const QString& photoFolder, const QString& videoFolder) const;
+
+    // The local path of a camera file name or address; empty for other types and unsafe names.
+    static QString targetPath(const QString& fileNameOrUrl, const QString& photoFolder, const QString& videoFolder);
+
+    // Whether every volume has room: per volume, available bytes plus the bytes freed by the
+    // files to overwrite must cover the photo or video bytes that go there.
+    static bool hasEnoughFreeSpace(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files,
+                                   const QStringList& overwriteTargets, const QString& photoFolder,
+                                   const QString& videoFolder);
+
+signals:
+    void downloadStarted();
+    void errorOccurred(QString errorMessage);
+
+private:
+    void reportError(int code, const QString& fileName = QString());
+};

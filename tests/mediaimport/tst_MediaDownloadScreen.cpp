@@ -1,0 +1,327 @@
+// Camera downloads in the whole application: the download handler starts them on the camera
+// simulator through the remote media storage, the download screen follows them with pause,
+// resume and cancel. Free-space and overwrite refusals, and camera names that are not plain
+// file names. With CX_SHOTS_DIR set, screenshots are written there.
+#include "mediaimport/CMediaDownloadHandler.h"
+#include "mediaimport/CMediaDownloadScreenController.h"
+
+#include "application/CApplication.h"
+#include "uiengine/CUiEngine.h"
+
+#include "CUlxSystemsLibrary.h"
+#include "CUlxSystemsLibraryPrivate.h"
+#include "CameraSimulator.h"
+#include "hx/CHXRemoteMediaStorageLogic.h"
+#include "hx/CTetronCommandRunner.h"
+#include "hx/TetronCameraUrls.h"
+#include "multimedia/CAbstractMediaDownload.h"
+#include "multimedia/CRemoteMediaStorage.h"
+
+#include "MediaTree.h"
+
+#include <QMouseEvent>
+#include <QProcess>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace MediaTree;
+using Ulx::Multimedia::CRemoteFileInfo;
+
+namespace {
+
+constexpr int WaitMs = 60000;
+const char* const PhotoPath = "/SD/DCIM/100MEDIA/IMG0001.JPG";
+const char* const VideoPath = "/SD/DCIM/100MEDIA/MOV0001.MP4";
+
+} // namespace
+
+class tst_MediaDownloadScreen : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQuickWindow* m_window = nullptr;
+    QTemporaryDir m_dir;
+    std::unique_ptr<CameraSimulator> m_sim;
+    std::unique_ptr<Ulx::Communication::CTetronCommandRunner> m_runner;
+    std::unique_ptr<Ulx::Multimedia::CHXRemoteMediaStorageLogic> m_logic;
+
+    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+
+    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
+    {
+        if (!item)
+            return nullptr;
+        if (item->objectName() == name)
+            return item;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (QQuickItem* found = findVisualItem(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    QQuickItem* item(const QString& name) const { return findVisualItem(m_window->contentItem(), name); }
+
+    QVariant evaluate(const QString& script)
+    {
+        QQmlExpression expression(qmlContext(m_window), m_window, script);
+        const QVariant result = expression.evaluate();
+        if (expression.hasError())
+            qWarning() << expression.error().toString();
+        return result;
+    }
+
+    bool waitForFrame()
+    {
+        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        return swapped.wait(10000);
+    }
+
+    void click(const QString& name)
+    {
+        QQuickItem* target = item(name);
+        QVERIFY2(target, qPrintable(name));
+        QVERIFY2(target->isEnabled() && target->isVisible(), qPrintable(name));
+        QVERIFY(waitForFrame());
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        const QPointF global = m_window->mapToGlobal(centre.toPoint());
+        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &release);
+    }
+
+    void shot(const QString& name)
+    {
+        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
+        if (folder.isEmpty())
+            return;
+        QDir().mkpath(folder);
+        const QImage image = m_window->grabWindow();
+        if (image.isNull() || !image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
+            qWarning() << "screenshot not saved:" << name;
+    }
+
+    void answerMessage()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        evaluate(QStringLiteral("messageBoxView.answer(true)"));
+    }
+
+    Ulx::Multimedia::CRemoteMediaStorage* storage() { return Ulx::CUlxSystemsLibrary::remoteMediaStorage(); }
+
+    CMediaDownloadScreenController* showDownloadScreen()
+    {
+        evaluate(QStringLiteral("ScreenManager.show('MediaDownloadScreen')"));
+        QQuickItem* screen = item(QStringLiteral("MediaDownloadScreen"));
+        return screen ? screen->findChild<CMediaDownloadScreenController*>() : nullptr;
+    }
+
+    static QString photos(const QString& folder) { return folder + QStringLiteral("/photos/"); }
+    static QString videos(const QString& folder) { return folder + QStringLiteral("/videos/"); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
+                                 WaitMs);
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        m_window->resize(1280, 800);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
+        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
+            evaluate(QStringLiteral("ScreenManager.close()"));
+
+        m_sim = std::make_unique<CameraSimulator>();
+        if (!m_sim->start())
+            QSKIP("python3 could not start the camera simulator");
+        // A bigger video, so that a transfer lasts long enough to be paused and cancelled.
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", "/SD/DCIM/100MEDIA/MOV0002.MP4"}, {"format", "MP4"}, {"size", 3000000}}));
+        m_runner = std::make_unique<Ulx::Communication::CTetronCommandRunner>();
+        m_logic = std::make_unique<Ulx::Multimedia::CHXRemoteMediaStorageLogic>(Ulx::CUlxSystemsLibraryPrivate::instance(),
+                                                                                 m_runner.get());
+        Ulx::CUlxSystemsLibraryPrivate::instance()->installLogics(nullptr, m_logic.get(), nullptr, nullptr, nullptr);
+        storage()->requestFileList();
+        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), 3, WaitMs);
+    }
+
+    void cleanupTestCase()
+    {
+        if (Ulx::CUlxSystemsLibraryPrivate::instance())
+            Ulx::CUlxSystemsLibraryPrivate::instance()->installLogics(nullptr, nullptr, nullptr, nullptr, nullptr);
+        m_logic.reset();
+        m_runner.reset();
+        m_sim.reset();
+    }
+
+    void nothingToFollow()
+    {
+        QVERIFY(!storage()->activeDownload());
+        CMediaDownloadScreenController* controller = showDownloadScreen();
+        QVERIFY(controller);
+        QVERIFY(!controller->operationInProgress());
+        QCOMPARE(controller->overallSize(), QString());
+        QCOMPARE(controller->currentFileName(), QString());
+        QVERIFY(item("mediaDownloadNothing")->isVisible());
+        evaluate(QStringLiteral("ScreenManager.close()"));
+    }
+
+    void downloadWithPauseAndResume()
+    {
+        QVERIFY(m_sim->fault(QStringLiteral("file"), QStringLiteral("slow"), -1));
+        CMediaDownloadHandler handler;
+        QSignalSpy started(&handler, &CMediaDownloadHandler::downloadStarted);
+        const QString folder = path("all");
+        QVERIFY(QDir().mkpath(photos(folder)) && QDir().mkpath(videos(folder)));
+        auto download = handler.startDownload(storage()->fileList(), {}, {}, photos(folder), videos(folder));
+        QVERIFY(download);
+        QCOMPARE(started.size(), 0);
+        QVERIFY(started.wait(WaitMs));
+
+        CMediaDownloadScreenController* controller = showDownloadScreen();
+        QVERIFY(controller);
+        QVERIFY(controller->operationInProgress());
+        QSignalSpy finished(controller, &CMediaIOScreenController::operationFinished);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->currentFileName() == QLatin1String("MOV0002.MP4")
+                                     && controller->currentFileProgress() > 0, WaitMs);
+        click(QStringLiteral("transferPause"));
+        QVERIFY(evaluate(QStringLiteral("ScreenManager.currentScreen.paused")).toBool());
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("download-paused"));
+        click(QStringLiteral("transferPause"));
+        QVERIFY(!evaluate(QStringLiteral("ScreenManager.currentScreen.paused")).toBool());
+        shot(QStringLiteral("download-progress"));
+        QVERIFY(finished.wait(WaitMs));
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("download-result"));
+        answerMessage();
+        QCOMPARE(controller->queryProcessedFiles().size(), 3);
+        QCOMPARE(readBytes(photos(folder) + "IMG0001.JPG"), m_sim->content(PhotoPath));
+        QCOMPARE(readBytes(videos(folder) + "MOV0001.MP4"), m_sim->content(VideoPath));
+        QCOMPARE(readBytes(videos(folder) + "MOV0002.MP4"), m_sim->content("/SD/DCIM/100MEDIA/MOV0002.MP4"));
+        // Resumed with a range: the camera sent the rest, not the file again.
+        bool ranged = false;
+        for (const QJsonObject& request : m_sim->requestsTo(QStringLiteral("file")))
+            ranged = ranged || !request.value(QStringLiteral("range")).toString().isEmpty();
+        QVERIFY(ranged);
+    }
+
+    void cancelThroughTheScreen()
+    {
+        QVERIFY(m_sim->fault(QStringLiteral("file"), QStringLiteral("slow"), -1));
+        CMediaDownloadHandler handler;
+        const QString folder = path("cancel");
+        QVERIFY(QDir().mkpath(photos(folder)) && QDir().mkpath(videos(folder)));
+        // The photo is left out by its address.
+        QString photoUrl;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileName() == QLatin1String("IMG0001.JPG"))
+                photoUrl = file.fileUrl();
+        }
+        auto download = handler.startDownload(storage()->fileList(), {}, {photoUrl}, photos(folder), videos(folder));
+        QVERIFY(download);
+        CMediaDownloadScreenController* controller = showDownloadScreen();
+        QVERIFY(controller);
+        QSignalSpy cancelled(controller, &CMediaIOScreenController::operationCancelled);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->currentFileName() == QLatin1String("MOV0002.MP4"), WaitMs);
+        click(QStringLiteral("transferCancel"));
+        QVERIFY(controller->cancelInProgress());
+        QVERIFY(cancelled.wait(WaitMs));
+        QVERIFY(!controller->cancelInProgress());
+        answerMessage();
+        QCOMPARE(readBytes(videos(folder) + "MOV0001.MP4"), m_sim->content(VideoPath));
+        QVERIFY(!QFile::exists(photos(folder) + "IMG0001.JPG"));
+        QVERIFY(!QFile::exists(videos(folder) + "MOV0002.MP4"));
+        QCOMPARE(QDir(videos(folder)).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void refusalsBeforeAnyTransfer()
+    {
+        const int fileRequests = m_sim->requestsTo(QStringLiteral("file")).size();
+        CMediaDownloadHandler handler;
+        QSignalSpy errors(&handler, &CMediaDownloadHandler::errorOccurred);
+
+        // Only files of unknown type: nothing starts, nothing is said.
+        const CRemoteFileInfo unknown(QStringLiteral("LOG.TXT"), Ulx::Communication::cameraFileUrl("/SD/LOG.TXT"),
+                                      QDateTime::currentDateTime(), 10, Ulx::RemoteMediaTypes::FileTypeUnknown);
+        QVERIFY(!handler.startDownload({unknown}, {}, {}, path("x/"), path("y/")));
+
+        // A small volume: a 1 MiB tmpfs where one can be mounted, else a file larger than any disk.
+        const QString small = path("small");
+        QVERIFY(QDir().mkpath(small));
+        QProcess mount;
+        mount.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=1m", "tmpfs", small});
+        const bool mounted = mount.waitForFinished(10000) && mount.exitCode() == 0;
+        const qint64 tooLarge = mounted ? 2 * 1048576 : (qint64(1) << 60);
+        QVERIFY(QDir().mkpath(photos(small)) && QDir().mkpath(videos(small)));
+        const CRemoteFileInfo big(QStringLiteral("MOV0001.MP4"), Ulx::Communication::cameraFileUrl(VideoPath),
+                                  QDateTime::currentDateTime(), tooLarge, Ulx::RemoteMediaTypes::FileTypeVideo);
+        QVERIFY(!handler.startDownload({big}, {}, {}, photos(small), videos(small)));
+        QCOMPARE(errors.size(), 0);
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70002")));
+        // Freeing what is to be overwritten counts: a 1.5 MiB photo plus 0.5 MiB free is enough room.
+        if (mounted) {
+            QVERIFY(writeBytes(photos(small) + "IMG0001.JPG", QByteArray(900 * 1024, 'x')));
+            const CRemoteFileInfo photo(QStringLiteral("IMG0001.JPG"), Ulx::Communication::cameraFileUrl(PhotoPath),
+                                        QDateTime::currentDateTime(), 950 * 1024, Ulx::RemoteMediaTypes::FileTypePhoto);
+            QVERIFY(!CMediaDownloadHandler::hasEnoughFreeSpace({photo, photo}, {}, photos(small), videos(small)));
+            QVERIFY(CMediaDownloadHandler::hasEnoughFreeSpace({photo}, {photos(small) + "IMG0001.JPG"}, photos(small),
+                                                              videos(small)));
+            QProcess::execute(QStringLiteral("umount"), {small});
+        }
+
+        // A file to overwrite that cannot be removed (a folder has its name).
+        const QString folder = path("locked");
+        QVERIFY(QDir().mkpath(photos(folder) + "IMG0001.JPG") && QDir().mkpath(videos(folder)));
+        QVERIFY(!handler.startDownload(storage()->fileList(), {"IMG0001.JPG"}, {}, photos(folder), videos(folder)));
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY(errors.last().first().toString().contains(QLatin1String("the file IMG0001.JPG on your tablet")));
+        QCOMPARE(handler.queryExistingFiles({"MOV0001.MP4", "IMG0001.JPG"}, photos(folder), videos(folder)),
+                 QStringList({"IMG0001.JPG"}));
+
+        // Camera names that are not one plain file name are never written.
+        const QString canary = path("canary.jpg");
+        QVERIFY(writeBytes(canary, "canary"));
+        const CRemoteFileInfo hostile(QStringLiteral("..\\canary.jpg"),
+                                      Ulx::Communication::cameraFileUrl("/SD/DCIM/..%5Ccanary.jpg"),
+                                      QDateTime::currentDateTime(), 10, Ulx::RemoteMediaTypes::FileTypePhoto);
+        QVERIFY(!handler.startDownload({hostile}, {}, {}, path("h/photos/"), path("h/videos/")));
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70001")));
+        QCOMPARE(readBytes(canary), QByteArray("canary"));
+        QCOMPARE(CMediaDownloadHandler::targetPath(QStringLiteral(".."), path("p/"), path("v/")), QString());
+        QCOMPARE(CMediaDownloadHandler::targetPath(QStringLiteral("A.PNG"), path("p"), path("v")), path("p/A.PNG"));
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    int appArgc = 1;
+    int result = 1;
+    {
+        CApplication app(appArgc, argv);
+        tst_MediaDownloadScreen checks;
+        QTimer::singleShot(0, &app, [&] {
+            result = QTest::qExec(&checks, argc, argv);
+            app.terminate(false);
+        });
+        CApplication::exec();
+    }
+    return result;
+}
+
+#include "tst_MediaDownloadScreen.moc"
