@@ -155,7 +155,7 @@ private slots:
         QVERIFY(writeBytes(path("card/Misc/LARGE_0001.JPG"), noise(24 * MiB, 5)));
         QVERIFY(writeBytes(path("card/Misc/readme.txt"), "not media"));
         QVERIFY(writePhoto(path("card/.thumbs/IMG_0009.JPG"), 6));
-        QVERIFY(writeSparse(path("card/Misc/ZHUGE_0001.MP4"), 3LL * 1024 * MiB));
+        QVERIFY(writeSparse(path("card/Misc/ZHUGE_0001.MP4"), 1024 * MiB));
     }
 
     void destinationModeImportsTheTickedFiles()
@@ -252,8 +252,9 @@ private slots:
             if (!clicked && importer->currentFileName() == QLatin1String("ZHUGE_0001.MP4")
                 && importer->currentFileProgress() >= 1) {
                 clicked = true;
+                // What the Cancel button calls (the button itself is driven on the download screen).
+                importer->cancelOperation();
                 shot(QStringLiteral("import-cancel-progress"));
-                click(QStringLiteral("transferCancel"));
             }
         });
         QVERIFY(cancelled->wait(WaitMs));
