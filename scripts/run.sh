@@ -42,6 +42,11 @@ if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
     done
     python3 "$root/tests/peers/camera-simulator/camera_sim.py" --port 8580 >"$logs/camera.log" 2>&1 &
     peers+=($!)
+    # The update server offers this build's own version unless CX_UPDATE_VERSION says otherwise.
+    python3 "$root/tests/peers/update-server/update_server.py" --port 8590 --version "${CX_UPDATE_VERSION:-1.7.9}" \
+        --installer "$root/README.md" >"$logs/update.log" 2>&1 &
+    peers+=($!)
+    export CX_UPDATE_BASE_URL="${CX_UPDATE_BASE_URL:-http://127.0.0.1:8590}"
 fi
 
 # The manhole map takes its tiles from the local tile peer, never from the internet; its

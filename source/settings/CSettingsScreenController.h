@@ -1,12 +1,37 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QStringList>
 
-// Placeholder until the settings screens land.
+class CAppRuntimeData;
+class CSettings;
+
+// The settings screen's controller. The screen keeps its working values itself and writes
+// them into the settings on Apply; this object offers the fixed lists, the Wi-Fi interfaces,
+// clearing the open project when the work type changes, and saving. Created by QML; the
+// settings and runtime data belong to the application. GUI thread.
 class CSettingsScreenController : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(bool wifiInterfaceChangeSupported READ wifiInterfaceChangeSupported CONSTANT)
+    Q_PROPERTY(QStringList availableTranslations READ availableTranslations CONSTANT)
 
 public:
     explicit CSettingsScreenController(QObject* parent = nullptr);
+    // Over other settings and runtime data than the application's (tests).
+    CSettingsScreenController(CSettings* settings, CAppRuntimeData* runtimeData, QObject* parent = nullptr);
+
+    bool wifiInterfaceChangeSupported() const { return true; }
+    QStringList availableTranslations() const;
+
+    Q_INVOKABLE QString localeCodeFromIndex(int index) const;
+    Q_INVOKABLE int indexFromLocaleCode(const QString& code) const;
+    Q_INVOKABLE QStringList queryWifiInterfaces() const;
+    Q_INVOKABLE void resetProjectsInfo();
+    Q_INVOKABLE void saveSettings();
+
+private:
+    QPointer<CSettings> m_settings;
+    QPointer<CAppRuntimeData> m_runtimeData;
 };

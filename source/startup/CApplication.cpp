@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "CLogger.h"
+#include "application/BuildVersion.h"
 #include "application/CAppRuntimeData.h"
 #include "startup/CBackgroundExecutionHandler.h"
 #include "startup/COpenGLProbe.h"
@@ -33,7 +34,6 @@ using Tovrin::Logging::CLogger;
 
 namespace {
 
-const char kVersion[] = "1.7.9-0-g6ef5c9d4";
 const QString kCategory = QStringLiteral("CulvertixApplication");
 const QString kLogFileName = QStringLiteral("Culvertix.log");
 const QString kMultimediaLogFileName = QStringLiteral("GStreamer.log");
@@ -52,7 +52,7 @@ CApplication::CApplication(int& argc, char** argv)
     , m_argc(&argc)
     , m_argv(argv)
 {
-    setApplicationVersion(QStringLiteral("v%1").arg(QLatin1String(kVersion)));
+    setApplicationVersion(QStringLiteral("v%1").arg(QLatin1String(buildVersionString())));
     QTimer::singleShot(0, this, &CApplication::delayedInit);
 }
 

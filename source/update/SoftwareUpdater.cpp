@@ -1,6 +1,435 @@
 #include "update/SoftwareUpdater.h"
 
+#include "application/BuildVersion.h"
+#include "managers/IUrlLauncher.h"
+#include "update/CIniData.h"
+
+#include "CLogger.h"
+
+#include <QAuthenticator>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+using Tovrin::Logging::CLogger;
+
+namespace {
+
+const QString LogCategory = QStringLiteral("SoftwareUpdater");
+const QString DefaultBaseUrl = QStringLiteral("https://update.culvertix.example");
+
+void logLine(CLogger::LogLevel level, const QString& operation, const QString& text)
+{
+    CLogger::logMessage(level, LogCategory, QStringLiteral("[%1] %2").arg(operation, text), {});
+}
+
+QNetworkRequest makeRequest(const QUrl& url)
+{
+    QNetworkRequest request(url);
+    // Qt 5 leaves redirects to the caller; a content host may well send one. Never from
+    // HTTPS down to HTTP.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    return request;
+}
+
+// The reply's final status; anything but 200 is not the file that was asked for.
+bool finishedWithContent(QNetworkReply* reply, QString* reason)
+{
+    if (reply->error() != QNetworkReply::NoError) {
+        *reason = reply->errorString();
+        return false;
+    }
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 200) {
+        *reason = QStringLiteral("HTTP status %1").arg(status);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 SoftwareUpdater::SoftwareUpdater(QObject* parent)
     : QObject(parent)
+    , m_baseUrl(defaultBaseUrl())
+    , m_builtInVersion(QVersionNumber::fromString(QLatin1String(buildVersionString())))
 {
+    createNetworkAccessManager();
+}
+
+SoftwareUpdater::~SoftwareUpdater()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+    }
+    discardDownload();
+}
+
+QUrl SoftwareUpdater::defaultBaseUrl()
+{
+    const QString configured = qEnvironmentVariable("CX_UPDATE_BASE_URL").trimmed();
+    if (!configured.isEmpty()) {
+        const QUrl url(configured);
+        if (url.isValid() && !url.host().isEmpty())
+            return url;
+    }
+    return QUrl(DefaultBaseUrl);
+}
+
+void SoftwareUpdater::setBaseUrl(const QUrl& url)
+{
+    m_baseUrl = url;
+}
+
+QString SoftwareUpdater::downloadFolder() const
+{
+    QString folder = m_downloadFolder.isEmpty()
+        ? QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)
+        : m_downloadFolder;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+void SoftwareUpdater::setDownloadFolder(const QString& folder)
+{
+    m_downloadFolder = folder;
+}
+
+bool SoftwareUpdater::installerReady() const
+{
+    return m_installerFile && !m_installerFile->fileName().isEmpty();
+}
+
+QString SoftwareUpdater::installerFilePath() const
+{
+    return m_installerFile ? m_installerFile->fileName() : QString();
+}
+
+QString SoftwareUpdater::safeFileName(const QUrl& url)
+{
+    QString name = url.fileName(QUrl::FullyDecoded);
+    // A decoded name may still carry folders of either kind of separator.
+    const int separator = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+    if (separator >= 0)
+        name = name.mid(separator + 1);
+    QString safe;
+    for (const QChar c : qAsConst(name)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || QStringLiteral("<>:\"|?*").contains(c))
+            safe += QLatin1Char('_');
+        else
+            safe += c;
+    }
+    safe = safe.trimmed();
+    // Windows drops trailing dots and blanks itself; what is left must still name a file.
+    while (safe.endsWith(QLatin1Char('.')) || safe.endsWith(QLatin1Char(' ')))
+        safe.chop(1);
+    if (safe.isEmpty() || safe == QLatin1String(".") || safe == QLatin1String(".."))
+        return QString();
+    return safe;
+}
+
+QUrl SoftwareUpdater::serverUrl(const QString& path) const
+{
+    QString base = m_baseUrl.toString(QUrl::FullyEncoded);
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return QUrl(base + path);
+}
+
+void SoftwareUpdater::createNetworkAccessManager()
+{
+    if (m_networkAccessManager)
+        m_networkAccessManager->deleteLater();
+    m_networkAccessManager = new QNetworkAccessManager(this);
+    connect(m_networkAccessManager, &QNetworkAccessManager::authenticationRequired, this,
+            &SoftwareUpdater::onNetworkAuthenticationRequired);
+}
+
+void SoftwareUpdater::setState(int state)
+{
+    const int previous = m_state;
+    m_state = state;
+    if (state != StateIdle)
+        return;
+    if (previous == StateChecking)
+        emit updateCheckDone();
+    else if (previous == StateDownloading)
+        emit updateDownloadDone();
+}
+
+void SoftwareUpdater::setUpdateVersion(const QString& version)
+{
+    if (m_updateVersion == version)
+        return;
+    m_updateVersion = version;
+    emit updateVersionChanged();
+}
+
+void SoftwareUpdater::dropReply()
+{
+    if (!m_reply)
+        return;
+    m_reply->disconnect(this);
+    m_reply->abort();
+    m_reply->deleteLater();
+    m_reply = nullptr;
+    // Nothing of the aborted request may survive into the next one.
+    createNetworkAccessManager();
+}
+
+void SoftwareUpdater::checkForUpdate()
+{
+    if (m_state != StateIdle)
+        return;
+    setState(StateChecking);
+    m_installerFileName.clear();
+    // A version found by an earlier check says nothing about this one.
+    setUpdateVersion(QString());
+    const QUrl url = serverUrl(QStringLiteral("/version.conf"));
+    logLine(CLogger::LogLevelInfo, QStringLiteral("checkForUpdate"), url.toString());
+    m_reply = m_networkAccessManager->get(makeRequest(url));
+    connect(m_reply, &QNetworkReply::finished, this, &SoftwareUpdater::onNetworkReplyFinished);
+}
+
+void SoftwareUpdater::cancelUpdateCheck()
+{
+    if (m_state != StateChecking)
+        return;
+    dropReply();
+    setState(StateIdle);
+}
+
+void SoftwareUpdater::downloadUpdate()
+{
+    if (m_state != StateIdle)
+        return;
+    if (m_installerFileName.isEmpty()) {
+        emit updateErrorOccurred(UpdateErrorNoUpdateAvailable);
+        return;
+    }
+    setState(StateDownloading);
+    const QUrl url = serverUrl(QStringLiteral("/culvertix/") + m_installerFileName);
+    const QString name = safeFileName(url);
+    const QString folder = downloadFolder();
+    m_installerFile.reset();
+    discardDownload();
+    m_bytesWritten = 0;
+    bool opened = false;
+    if (name.isEmpty()) {
+        logLine(CLogger::LogLevelError, QStringLiteral("downloadUpdate"),
+                QStringLiteral("no usable file name in %1").arg(url.toString()));
+    } else if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        logLine(CLogger::LogLevelError, QStringLiteral("downloadUpdate"),
+                QStringLiteral("cannot create the download folder %1").arg(folder));
+    } else {
+        m_download = std::make_unique<QSaveFile>(folder + name);
+        // Never write into the target itself, not even where a temporary file is refused.
+        m_download->setDirectWriteFallback(false);
+        opened = m_download->open(QIODevice::WriteOnly);
+        if (!opened)
+            logLine(CLogger::LogLevelError, QStringLiteral("downloadUpdate"),
+                    QStringLiteral("cannot write %1: %2").arg(m_download->fileName(), m_download->errorString()));
+    }
+    if (!opened) {
+        discardDownload();
+        emit updateErrorOccurred(UpdateErrorFileIO);
+        setState(StateIdle);
+        return;
+    }
+    logLine(CLogger::LogLevelInfo, QStringLiteral("downloadUpdate"),
+            QStringLiteral("%1 to %2").arg(url.toString(), m_download->fileName()));
+    m_reply = m_networkAccessManager->get(makeRequest(url));
+    connect(m_reply, &QNetworkReply::finished, this, &SoftwareUpdater::onNetworkReplyFinished);
+    connect(m_reply, &QNetworkReply::readyRead, this, &SoftwareUpdater::onNetworkReplyReadyRead);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &SoftwareUpdater::onNetworkReplyDownloadProgress);
+}
+
+void SoftwareUpdater::cancelUpdateDownload()
+{
+    if (m_state != StateDownloading)
+        return;
+    discardDownload();
+    dropReply();
+    setState(StateIdle);
+}
+
+void SoftwareUpdater::discardDownload()
+{
+    if (!m_download)
+        return;
+    // The temporary file goes; the target was never touched.
+    m_download->cancelWriting();
+    m_download.reset();
+}
+
+void SoftwareUpdater::launchInstaller()
+{
+    if (!m_installerFile) {
+        emit updateErrorOccurred(UpdateErrorFileIO);
+        return;
+    }
+    const QString path = m_installerFile->fileName();
+    if (!QFileInfo::exists(path)) {
+        logLine(CLogger::LogLevelError, QStringLiteral("launchInstaller"), path + QStringLiteral(" has vanished"));
+        m_installerFile.reset();
+        emit updateErrorOccurred(UpdateErrorFileIO);
+        return;
+    }
+    IUrlLauncher* launcher = m_launcher ? m_launcher : UrlLaunching::launcher();
+    const bool launched = launcher->openUrl(QUrl::fromLocalFile(path));
+    logLine(launched ? CLogger::LogLevelInfo : CLogger::LogLevelError, QStringLiteral("launchInstaller"),
+            QStringLiteral("%1: %2").arg(path, launched ? QStringLiteral("opened") : QStringLiteral("not opened")));
+    emit installerLaunched(launched);
+}
+
+qint64 SoftwareUpdater::writeInstallerData(const QByteArray& data)
+{
+    return m_download ? m_download->write(data) : -1;
+}
+
+void SoftwareUpdater::onNetworkReplyReadyRead()
+{
+    if (!m_reply || m_state != StateDownloading)
+        return;
+    const QByteArray data = m_reply->readAll();
+    if (data.isEmpty())
+        return;
+    const qint64 written = writeInstallerData(data);
+    if (written < data.size()) {
+        logLine(CLogger::LogLevelError, QStringLiteral("download"),
+                QStringLiteral("short write: %1 of %2 bytes").arg(written).arg(data.size()));
+        emit updateErrorOccurred(UpdateErrorFileIO);
+        cancelUpdateDownload();
+        return;
+    }
+    m_bytesWritten += written;
+}
+
+void SoftwareUpdater::onNetworkReplyDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
+{
+    if (!m_reply || m_state != StateDownloading)
+        return;
+    emit updateDownloadProgress(bytesReceived, bytesTotal);
+}
+
+void SoftwareUpdater::onNetworkAuthenticationRequired(QNetworkReply*, QAuthenticator* authenticator)
+{
+    authenticator->setUser(QString());
+    authenticator->setPassword(QString());
+}
+
+void SoftwareUpdater::onNetworkReplyFinished()
+{
+    auto* reply = qobject_cast<QNetworkReply*>(sender());
+    if (!reply)
+        return;
+    if (reply != m_reply) {
+        // A reply of an operation that has already been given up.
+        reply->deleteLater();
+        return;
+    }
+    m_reply = nullptr;
+    if (m_state == StateChecking)
+        finishCheck(reply);
+    else if (m_state == StateDownloading)
+        finishDownload(reply);
+    else
+        m_state = StateIdle;
+    reply->deleteLater();
+}
+
+void SoftwareUpdater::finishCheck(QNetworkReply* reply)
+{
+    QString reason;
+    if (!finishedWithContent(reply, &reason)) {
+        logLine(CLogger::LogLevelError, QStringLiteral("checkForUpdate"), reason);
+        emit updateErrorOccurred(UpdateErrorConnection);
+        setState(StateIdle);
+        return;
+    }
+    const QByteArray data = reply->readAll();
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (announced.isValid() && announced.toLongLong() != data.size()) {
+        logLine(CLogger::LogLevelError, QStringLiteral("checkForUpdate"),
+                QStringLiteral("%1 of %2 bytes").arg(data.size()).arg(announced.toLongLong()));
+        emit updateErrorOccurred(UpdateErrorConnection);
+        setState(StateIdle);
+        return;
+    }
+    CIniData ini;
+    ini.parse(data);
+    ini.setGroup(QStringLiteral("Windows"));
+    const QString versionText = ini.value(QStringLiteral("Version")).toString();
+    const QString file = ini.value(QStringLiteral("File")).toString();
+    const QVersionNumber version = QVersionNumber::fromString(versionText);
+    if (versionText.isEmpty() || file.isEmpty() || version.segmentCount() == 0
+        || safeFileName(serverUrl(QStringLiteral("/culvertix/") + file)).isEmpty()) {
+        logLine(CLogger::LogLevelError, QStringLiteral("checkForUpdate"),
+                QStringLiteral("invalid update information (Version \"%1\", File \"%2\")").arg(versionText, file));
+        emit updateErrorOccurred(UpdateErrorInvalidUpdateInfo);
+    } else if (version > m_builtInVersion) {
+        logLine(CLogger::LogLevelInfo, QStringLiteral("checkForUpdate"),
+                QStringLiteral("version %1 is available").arg(versionText));
+        m_installerFileName = file;
+        setUpdateVersion(versionText);
+        emit updateAvailable();
+    } else {
+        logLine(CLogger::LogLevelInfo, QStringLiteral("checkForUpdate"),
+                QStringLiteral("version %1 is not newer than %2").arg(versionText, m_builtInVersion.toString()));
+    }
+    setState(StateIdle);
+}
+
+void SoftwareUpdater::finishDownload(QNetworkReply* reply)
+{
+    // Whatever is still buffered belongs to the file.
+    if (reply->bytesAvailable() > 0) {
+        m_reply = reply;
+        onNetworkReplyReadyRead();
+        m_reply = nullptr;
+        if (m_state != StateDownloading)
+            return;
+    }
+    QString reason;
+    bool complete = finishedWithContent(reply, &reason);
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (complete && m_bytesWritten == 0) {
+        complete = false;
+        reason = QStringLiteral("empty installer");
+    } else if (complete && announced.isValid() && announced.toLongLong() != m_bytesWritten) {
+        complete = false;
+        reason = QStringLiteral("%1 of %2 bytes").arg(m_bytesWritten).arg(announced.toLongLong());
+    }
+    if (!complete) {
+        logLine(CLogger::LogLevelError, QStringLiteral("download"), reason);
+        discardDownload();
+        emit updateErrorOccurred(UpdateErrorDownload);
+        setState(StateIdle);
+        return;
+    }
+    const QString target = m_download->fileName();
+    if (!m_download->commit()) {
+        logLine(CLogger::LogLevelError, QStringLiteral("download"),
+                QStringLiteral("cannot store %1: %2").arg(target, m_download->errorString()));
+        m_download.reset();
+        emit updateErrorOccurred(UpdateErrorFileIO);
+        setState(StateIdle);
+        return;
+    }
+    m_download.reset();
+    logLine(CLogger::LogLevelInfo, QStringLiteral("download"),
+            QStringLiteral("%1 bytes stored in %2").arg(m_bytesWritten).arg(target));
+    m_installerFile = std::make_unique<QFile>(target);
+    m_installerFileName.clear();
+    setUpdateVersion(QString());
+    setState(StateIdle);
 }

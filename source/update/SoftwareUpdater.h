@@ -1,12 +1,117 @@
 #pragma once
 
-#include <QObject>
+#include "update/UpdateErrors.h"
 
-// Placeholder until the software update lands.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QVersionNumber>
+
+#include <memory>
+
+class IUrlLauncher;
+class QAuthenticator;
+class QFile;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QSaveFile;
+
+// Talks to the update server: fetches "version.conf", downloads the installer it names into
+// the Downloads folder and opens it. Made once by the QML context provider and kept for the
+// life of the process. Owns its network access manager (child), the reply in flight (released
+// with deleteLater) and the installer file objects. GUI thread; replies arrive through the
+// event loop.
+//
+// The installer is written to a temporary file beside its target and renamed only when the
+// whole body arrived, so a failed or cancelled download never touches a file the user already
+// has under that name.
 class SoftwareUpdater : public QObject
 {
     Q_OBJECT
 
 public:
+    enum State
+    {
+        StateIdle = 0,
+        StateChecking = 1,
+        StateDownloading = 2
+    };
+
     explicit SoftwareUpdater(QObject* parent = nullptr);
+    ~SoftwareUpdater() override;
+
+    // The server's origin: CX_UPDATE_BASE_URL when set, else the product's update host.
+    static QUrl defaultBaseUrl();
+    QUrl baseUrl() const { return m_baseUrl; }
+    void setBaseUrl(const QUrl& url);
+
+    // Where installers go; empty means the user's Downloads folder.
+    QString downloadFolder() const;
+    void setDownloadFolder(const QString& folder);
+
+    // The launcher that opens the installer; null means the process-wide one.
+    void setUrlLauncher(IUrlLauncher* launcher) { m_launcher = launcher; }
+
+    // The running build's version (1.7.9 for "1.7.9-0-g6ef5c9d4"); tests may pretend another.
+    QVersionNumber builtInVersion() const { return m_builtInVersion; }
+    void setBuiltInVersion(const QVersionNumber& version) { m_builtInVersion = version; }
+
+    void checkForUpdate();
+    void cancelUpdateCheck();
+    void downloadUpdate();
+    void cancelUpdateDownload();
+    void launchInstaller();
+
+    QString updateVersion() const { return m_updateVersion; }
+    bool installerReady() const;
+    QString installerFilePath() const;
+    int state() const { return m_state; }
+
+    // The installer's file name from the last part of its address, made safe for a file
+    // system: no folders, no control or reserved characters; empty when nothing usable is left.
+    static QString safeFileName(const QUrl& url);
+
+signals:
+    void updateErrorOccurred(UpdateError error);
+    void updateDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal);
+    void installerLaunched(bool launched);
+    void updateCheckDone();
+    void updateDownloadDone();
+    void updateAvailable();
+    void updateVersionChanged();
+
+public slots:
+    void onNetworkReplyFinished();
+    void onNetworkReplyReadyRead();
+    void onNetworkReplyDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal);
+    void onNetworkAuthenticationRequired(QNetworkReply* reply, QAuthenticator* authenticator);
+
+protected:
+    // Writes a piece of the installer; returns the bytes stored. Tests override it to fail.
+    virtual qint64 writeInstallerData(const QByteArray& data);
+
+private:
+    void setState(int state);
+    void setUpdateVersion(const QString& version);
+    void createNetworkAccessManager();
+    void dropReply();
+    QUrl serverUrl(const QString& path) const;
+    void finishCheck(QNetworkReply* reply);
+    void finishDownload(QNetworkReply* reply);
+    void discardDownload();
+
+    QString m_installerFileName;
+    QString m_updateVersion;
+    std::unique_ptr<QFile> m_installerFile;
+    std::unique_ptr<QSaveFile> m_download;
+    QNetworkAccessManager* m_networkAccessManager = nullptr;
+    QPointer<QNetworkReply> m_reply;
+    int m_state = StateIdle;
+
+    QUrl m_baseUrl;
+    QString m_downloadFolder;
+    IUrlLauncher* m_launcher = nullptr;
+    QVersionNumber m_builtInVersion;
+    qint64 m_bytesWritten = 0;
 };

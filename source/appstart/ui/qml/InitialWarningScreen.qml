@@ -19,11 +19,18 @@ Screen {
 
         Text {
             width: parent.width
-            horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
-            text: tr.txt("TxtPlaceholder", "Initial warning screen")
+            objectName: "initialWarningText"
+            text: tr.txt("TxtNotice",
+                         "Before you work with a camera system in a pipe:\n\n"
+                         + "\u2022 Follow the safety rules for working at and in sewers: secure the site and the "
+                         + "manhole, check the air, and never enter a pipe or shaft alone.\n"
+                         + "\u2022 Keep clear of the cable drum and the moving crawler; do not look into the laser.\n"
+                         + "\u2022 Do not rely on the screen alone for the camera's position: watch the cable and the crawler.\n"
+                         + "\u2022 Your photos, videos and projects are stored on this tablet. Copy them to a safe "
+                         + "place regularly and before deleting anything.")
             font.family: Design.fontFamily
-            font.pixelSize: Design.fontSizeLarge
+            font.pixelSize: Design.fontSizeNormal
             color: Design.textColor
         }
 

@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import Culvertix.Application 1.0
 import ScreenControllers 1.0
 import controls 1.0
 import design 1.0
@@ -37,6 +38,38 @@ Screen {
     }
 
     property string lastError: ""
+
+    // The update check of the start: a newer version is offered once, unless the user asked
+    // not to be reminded of exactly that version.
+    property bool startUpdateCheckPending: false
+
+    Component.onCompleted: {
+        if (Context.updateService && Context.updateService.updateState === UpdateScreenController.UpdateStateIdle) {
+            startUpdateCheckPending = true
+            Context.updateService.startUpdateCheck()
+        }
+    }
+
+    Connections {
+        target: Context.updateService
+        function onUpdateStateChanged(state) {
+            if (!screen.startUpdateCheckPending || state === UpdateScreenController.UpdateStateCheckInProgress)
+                return
+            screen.startUpdateCheckPending = false
+            var version = Context.updateService.updateVersion
+            if (state !== UpdateScreenController.UpdateStateUpdateAvailable
+                    || (settings && settings.lastUpdateIgnoredVersion === version))
+                return
+            MessageBox.question(tr.txt("TxtUpdateTitle", "Software update"),
+                                tr.msg("MsgUpdateAvailable", "Version {0} of this software is available. Do you want to install it now?", [version]),
+                                function(yes, remember) {
+                                    if (yes)
+                                        ScreenManager.show("UpdateScreen")
+                                    else if (remember && settings)
+                                        settings.lastUpdateIgnoredVersion = version
+                                }, true)
+        }
+    }
 
     Connections {
         target: controller
@@ -86,10 +119,59 @@ Screen {
             onToggled: controller.networkScanEnabled = checked
         }
 
+        Column {
+            id: menu
+            objectName: "startScreenMenu"
+            anchors.right: parent.right
+            anchors.top: listPanel.top
+            width: Design.buttonMinimumWidth * 1.5
+            spacing: Design.spacing
+
+            PushButton {
+                objectName: "startScreenSettingsButton"
+                width: parent.width
+                text: tr.txt("TxtSettings", "Settings")
+                onClicked: ScreenManager.show("SettingsScreen")
+            }
+            PushButton {
+                objectName: "startScreenOverlayButton"
+                width: parent.width
+                text: tr.txt("TxtOverlay", "Video overlay")
+                onClicked: ScreenManager.show("OverlayConfigScreen")
+            }
+            PushButton {
+                objectName: "startScreenFoldersButton"
+                width: parent.width
+                visible: settings ? !settings.projectMode : false
+                text: tr.txt("TxtFolders", "Folders")
+                onClicked: ScreenManager.show("DirectorySettingsScreen")
+            }
+            PushButton {
+                objectName: "startScreenErrorLogButton"
+                width: parent.width
+                enabled: screen.connectionState === 2
+                text: tr.txt("TxtErrorLog", "Error log")
+                onClicked: ScreenManager.show("ErrorLogScreen")
+            }
+            PushButton {
+                objectName: "startScreenUpdateButton"
+                width: parent.width
+                text: tr.txt("TxtUpdate", "Software update")
+                onClicked: ScreenManager.show("UpdateScreen")
+            }
+            PushButton {
+                objectName: "startScreenLicenseButton"
+                width: parent.width
+                text: tr.txt("TxtLicenses", "Licences")
+                onClicked: ScreenManager.show("LicenseScreen")
+            }
+        }
+
         Rectangle {
             id: listPanel
             anchors.left: parent.left
-            anchors.right: parent.right
+            anchors.right: menu.left
+            anchors.rightMargin: Design.spacing
             anchors.top: headline.bottom
             anchors.topMargin: Design.spacing
             anchors.bottom: statusPanel.top

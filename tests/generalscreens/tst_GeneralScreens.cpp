@@ -1,0 +1,487 @@
+// The general screens in the whole application, driven through their QML: start screen and
+// initial warning, settings and overlay configuration, folders, licences, error log and the
+// software update against the update server peer. The last step installs the update, which
+// ends the program; main() checks that it ended with 0 and that the installer was opened.
+//
+// With CX_SHOTS_DIR set, every screen and tab is saved there as a PNG.
+#include "application/CAppRuntimeData.h"
+#include "application/CSettings.h"
+#include "managers/IUrlLauncher.h"
+#include "startup/CApplication.h"
+#include "uiengine/CUiEngine.h"
+#include "uiengine/Context.h"
+#include "update/UpdateService.h"
+
+#include "peers/update-server/UpdateServerPeer.h"
+
+#include "CLogger.h"
+
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+class RecordingLauncher : public IUrlLauncher
+{
+public:
+    QList<QUrl> opened;
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
+};
+
+RecordingLauncher g_launcher;
+UpdateServerPeer* g_server = nullptr;
+int g_serverPort = 0;
+QByteArray g_installer;
+QString g_installerPath;
+
+int freeLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof(address);
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+// The overlay manager as the camera overlay will offer it: what the camera can show, and a
+// count of the settings it was asked to apply.
+class FakeOverlayManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool graphicsSupported MEMBER graphicsSupported CONSTANT)
+    Q_PROPERTY(bool textBackgroundColorSupported MEMBER textBackgroundColorSupported CONSTANT)
+
+public:
+    bool graphicsSupported = true;
+    bool textBackgroundColorSupported = true;
+    int applied = 0;
+    QColor textColorWhenApplied;
+
+    Q_INVOKABLE void applySettings()
+    {
+        ++applied;
+        textColorWhenApplied = CApplication::instance()->settings()->overlayTextColor();
+    }
+};
+
+} // namespace
+
+class tst_GeneralScreens : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQuickWindow* m_window = nullptr;
+    QString m_shots;
+
+    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
+    {
+        if (!item)
+            return nullptr;
+        if (item->objectName() == name)
+            return item;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (QQuickItem* found = findVisualItem(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    // Looks below the current screen first, so that a name used on several screens finds the
+    // one on top.
+    QQuickItem* item(const QString& name)
+    {
+        auto* top = evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QQuickItem*>();
+        if (QQuickItem* found = findVisualItem(top, name))
+            return found;
+        return findVisualItem(m_window->contentItem(), name);
+    }
+
+    QVariant evaluate(const QString& script)
+    {
+        QQmlExpression expression(qmlContext(m_window), m_window, script);
+        const QVariant result = expression.evaluate();
+        if (expression.hasError())
+            qWarning() << expression.error().toString();
+        return result;
+    }
+
+    bool waitForFrame()
+    {
+        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        return swapped.wait(10000);
+    }
+
+    void click(const QString& name)
+    {
+        QQuickItem* target = item(name);
+        QVERIFY2(target, qPrintable(name));
+        QVERIFY2(target->isVisible() && target->isEnabled(), qPrintable(name));
+        QVERIFY(waitForFrame());
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    }
+
+    QString topScreen() { return evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(); }
+    int depth() { return evaluate(QStringLiteral("ScreenManager.depth")).toInt(); }
+    bool messageOpen() { return item(QStringLiteral("messageBoxView"))->property("opened").toBool(); }
+    QString messageText() { return item(QStringLiteral("messageBoxText"))->property("text").toString(); }
+
+    void shoot(const QString& name)
+    {
+        if (m_shots.isEmpty())
+            return;
+        QVERIFY(waitForFrame());
+        const QImage image = m_window->screen()->grabWindow(m_window->winId()).toImage();
+        QVERIFY(!image.isNull());
+        QVERIFY(image.save(m_shots + QLatin1Char('/') + name + QStringLiteral(".png")));
+    }
+
+    void shootTabs(const QString& prefix, int count)
+    {
+        for (int tab = 0; tab < count; ++tab) {
+            click(QStringLiteral("tab_%1").arg(tab));
+            QTRY_COMPARE(item(QStringLiteral("tabRow"))->property("currentIndex").toInt(), tab);
+            shoot(QStringLiteral("%1-tab%2").arg(prefix).arg(tab + 1));
+        }
+    }
+
+    CSettings* settings() { return CApplication::instance()->settings(); }
+    CAppRuntimeData* runtimeData() { return CApplication::instance()->appRuntimeData(); }
+
+    static QVariant stored(const QString& key)
+    {
+        QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+        return store.value(key);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_shots = qEnvironmentVariable("CX_SHOTS_DIR");
+        if (!m_shots.isEmpty())
+            QVERIFY(QDir().mkpath(m_shots));
+        QVERIFY2(g_serverPort > 0, "the update server did not start");
+        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
+                                 30000);
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        QVERIFY(QTest::qWaitForWindowExposed(m_window, 20000));
+    }
+
+    // At start the update offer of 1.8 comes over the initial warning; "No" with "Remember"
+    // stores the version as the one not to be reminded of.
+    void startOffersTheUpdateOnceAndRemembersRefusal()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(messageOpen(), 20000);
+        QVERIFY2(messageText().contains(QStringLiteral("1.8")), qPrintable(messageText()));
+        QCOMPARE(depth(), 2);
+        QCOMPARE(topScreen(), QStringLiteral("InitialWarningScreen"));
+        shoot(QStringLiteral("start-update-offer"));
+        click(QStringLiteral("messageBoxRemember"));
+        click(QStringLiteral("messageBoxNo"));
+        QTRY_VERIFY(!messageOpen());
+        QCOMPARE(settings()->lastUpdateIgnoredVersion(), QStringLiteral("1.8"));
+        QCOMPARE(g_server->requestedPaths(), QStringList{QStringLiteral("/version.conf")});
+    }
+
+    void initialWarningIsAcknowledged()
+    {
+        QQuickItem* text = item(QStringLiteral("initialWarningText"));
+        QVERIFY(text);
+        QVERIFY(text->property("text").toString().contains(QStringLiteral("safety")));
+        shoot(QStringLiteral("initial-warning"));
+        click(QStringLiteral("initialWarningOk"));
+        QTRY_COMPARE(depth(), 1);
+        QCOMPARE(topScreen(), QStringLiteral("StartScreen"));
+        shoot(QStringLiteral("start-screen"));
+    }
+
+    // Changing only the work type clears last project, survey and project before the new
+    // work type is stored, and the close saves the store.
+    void settingsApplyChangesWorkTypeAfterClearingTheProject()
+    {
+        const QString projectFolder = QDir::homePath() + QStringLiteral("/North");
+        QVERIFY(QDir().mkpath(projectFolder));
+        runtimeData()->setLastProject(QStringLiteral("North"), projectFolder);
+        QCOMPARE(settings()->workType(), CSettings::WorkWithDefaultDirectories);
+        QStringList order;
+        QMetaObject::Connection first = connect(runtimeData(), &CAppRuntimeData::lastProjectNameChanged, this,
+                                                [&order] { order << QStringLiteral("lastProject"); });
+        QMetaObject::Connection second = connect(settings(), &CSettings::workTypeChanged, this,
+                                                 [&order] { order << QStringLiteral("workType"); });
+        QMetaObject::Connection third = connect(settings(), &CSettings::localeNameChanged, this,
+                                                [&order] { order << QStringLiteral("locale"); });
+
+        click(QStringLiteral("startScreenSettingsButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("SettingsScreen"));
+        shootTabs(QStringLiteral("settings"), 4);
+        click(QStringLiteral("settingsWorkType"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("ItemSelectionScreen"));
+        item(QStringLiteral("itemSelectionList"))->setProperty("selectedIndex", 0);
+        click(QStringLiteral("itemSelectionApply"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("SettingsScreen"));
+        shoot(QStringLiteral("settings-worktype-changed"));
+        click(QStringLiteral("tabbedScreenApply"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        disconnect(first);
+        disconnect(second);
+        disconnect(third);
+
+        QCOMPARE(order, (QStringList{QStringLiteral("lastProject"), QStringLiteral("workType")}));
+        QCOMPARE(settings()->workType(), CSettings::WorkWithProjects);
+        QVERIFY(runtimeData()->lastProjectName().isEmpty());
+        QCOMPARE(stored(QStringLiteral("Settings/WorkType")).toInt(), int(CSettings::WorkWithProjects));
+        // The unchanged values went back as they were.
+        QCOMPARE(settings()->localeName(), QStringLiteral("en_US"));
+        QCOMPARE(settings()->autoPauseDelay(), 120);
+    }
+
+    void settingsCancelKeepsValuesButStillSaves()
+    {
+        settings()->setDefaultOperatorName(QStringLiteral("Ann Example"));
+        QVERIFY(stored(QStringLiteral("Settings/DefaultOperatorName")).toString().isEmpty());
+        click(QStringLiteral("startScreenSettingsButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("SettingsScreen"));
+        click(QStringLiteral("tab_1"));
+        click(QStringLiteral("settingsPhotoFormat_1"));
+        click(QStringLiteral("tabbedScreenCancel"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QCOMPARE(settings()->photoFileFormat(), CSettings::PhotoFileFormatPNG);
+        QCOMPARE(stored(QStringLiteral("Settings/DefaultOperatorName")).toString(), QStringLiteral("Ann Example"));
+    }
+
+    void overlayWithThePlaceholderManagerHasNoLogoTab()
+    {
+        click(QStringLiteral("startScreenOverlayButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("OverlayConfigScreen"));
+        QVERIFY(!item(QStringLiteral("overlayBackgroundRow"))->isVisible());
+        click(QStringLiteral("tab_2"));
+        QTRY_COMPARE(item(QStringLiteral("tabRow"))->property("currentIndex").toInt(), 2);
+        shoot(QStringLiteral("overlay-placeholder-appearance"));
+        // The logo tab does not open.
+        QVERIFY(waitForFrame());
+        QQuickItem* logoTab = item(QStringLiteral("tab_3"));
+        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier,
+                          logoTab->mapToScene(QPointF(logoTab->width() / 2, logoTab->height() / 2)).toPoint());
+        QVERIFY(waitForFrame());
+        QCOMPARE(item(QStringLiteral("tabRow"))->property("currentIndex").toInt(), 2);
+        // Apply reaches the placeholder manager and closes.
+        click(QStringLiteral("tabbedScreenApply"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+    }
+
+    void overlayAppliesThroughTheManagerWithoutSaving()
+    {
+        FakeOverlayManager manager;
+        QQmlContext* root = CUiEngine::instance()->qmlEngine()->rootContext();
+        QObject* placeholder = root->contextProperty(QStringLiteral("videoOverlayManager")).value<QObject*>();
+        root->setContextProperty(QStringLiteral("videoOverlayManager"), &manager);
+        const QVariant storedColor = stored(QStringLiteral("Settings/OverlayTextColor"));
+
+        click(QStringLiteral("startScreenOverlayButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("OverlayConfigScreen"));
+        shootTabs(QStringLiteral("overlay"), 4);
+        click(QStringLiteral("tab_2"));
+        QVERIFY(item(QStringLiteral("overlayBackgroundRow"))->isVisible());
+        // The eight colours in their order; red is the third.
+        QVERIFY(item(QStringLiteral("overlayTextColor_7")));
+        QVERIFY(!item(QStringLiteral("overlayTextColor_8")));
+        click(QStringLiteral("overlayTextColor_2"));
+        click(QStringLiteral("tab_1"));
+        click(QStringLiteral("overlayDateFormat_5"));
+        click(QStringLiteral("tabbedScreenApply"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        root->setContextProperty(QStringLiteral("videoOverlayManager"), placeholder);
+
+        QCOMPARE(manager.applied, 1);
+        QCOMPARE(manager.textColorWhenApplied, QColor(255, 0, 0));
+        QCOMPARE(settings()->overlayTextColor(), QColor(255, 0, 0));
+        QCOMPARE(settings()->dateFormat(), QStringLiteral("yyyy.MM.dd"));
+        QCOMPARE(stored(QStringLiteral("Settings/OverlayTextColor")), storedColor);
+    }
+
+    void directoryScreenWritesTheRuntimeData()
+    {
+        const QString root = fileSystemRoot();
+        QVERIFY(QDir().mkpath(root + QStringLiteral("media")));
+        runtimeData()->setPhotoDirectory(root);
+        runtimeData()->setVideoDirectory(root);
+        // Without project management the start screen offers the folders.
+        settings()->setWorkType(CSettings::WorkWithDefaultDirectories);
+        const QVariant workType = stored(QStringLiteral("Settings/WorkType"));
+        click(QStringLiteral("startScreenFoldersButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("DirectorySettingsScreen"));
+        shoot(QStringLiteral("directories"));
+        click(QStringLiteral("directoryPhotoFolder"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("FileSelectionScreen"));
+        click(QStringLiteral("fileSelectionEntry_media"));
+        QTRY_COMPARE(item(QStringLiteral("fileSelectionPath"))->property("text").toString(), root + QStringLiteral("media/"));
+        click(QStringLiteral("fileSelectionApply"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("DirectorySettingsScreen"));
+        click(QStringLiteral("directoryApply"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QCOMPARE(runtimeData()->photoDirectory(), root + QStringLiteral("media/"));
+        QCOMPARE(runtimeData()->videoDirectory(), root);
+        QCOMPARE(stored(QStringLiteral("Settings/WorkType")), workType);
+    }
+
+    void licencesShowThreeTexts()
+    {
+        click(QStringLiteral("startScreenLicenseButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("LicenseScreen"));
+        shootTabs(QStringLiteral("licence"), 3);
+        const QString app = item(QStringLiteral("licenseText_0"))->property("text").toString();
+        const QString lgpl = item(QStringLiteral("licenseText_1"))->property("text").toString();
+        const QString openssl = item(QStringLiteral("licenseText_2"))->property("text").toString();
+        QVERIFY(app.contains(QStringLiteral("Culvertix")));
+        QVERIFY(lgpl.contains(QStringLiteral("GNU LESSER GENERAL PUBLIC LICENSE")));
+        QVERIFY(lgpl.contains(QStringLiteral("Version 2.1")));
+        QVERIFY(openssl.contains(QStringLiteral("OpenSSL License")));
+        QVERIFY(openssl.contains(QStringLiteral("Original SSLeay License")));
+        QVERIFY(!item(QStringLiteral("tabbedScreenApply"))->isVisible());
+        click(QStringLiteral("titleBarCloseButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+    }
+
+    void errorLogOfflineIsEmpty()
+    {
+        QVERIFY(!item(QStringLiteral("startScreenErrorLogButton"))->isEnabled());
+        evaluate(QStringLiteral("ScreenManager.show('ErrorLogScreen')"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("ErrorLogScreen"));
+        QCOMPARE(item(QStringLiteral("errorLogList"))->property("count").toInt(), 0);
+        shoot(QStringLiteral("error-log"));
+        click(QStringLiteral("titleBarCloseButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+    }
+
+    // A refused download shows its message and keeps the folder clean; then the update is
+    // found, downloaded byte for byte, and installed, which ends the program.
+    void updateScreenDownloadsAndInstalls()
+    {
+        QVERIFY(g_server->setRoutes({{QStringLiteral("/version.conf"),
+                                      UpdateServerPeer::textRoute("[Windows]\nVersion=1.8\nFile=setup/Installer.exe\n")},
+                                     {QStringLiteral("/culvertix/setup/Installer.exe"),
+                                      UpdateServerPeer::fileRoute(g_installerPath, QStringLiteral("404"))}}));
+        click(QStringLiteral("startScreenUpdateButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("UpdateScreen"));
+        shoot(QStringLiteral("update-idle"));
+        click(QStringLiteral("updateButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("updateStatus"))->property("text").toString().contains("1.8"), 20000);
+        shoot(QStringLiteral("update-available"));
+        click(QStringLiteral("updateButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(messageOpen(), 20000);
+        QVERIFY2(messageText().endsWith(QStringLiteral("Error Code: 0x30005")), qPrintable(messageText()));
+        shoot(QStringLiteral("update-download-error"));
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_VERIFY(!messageOpen());
+        const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+        QVERIFY(QDir(downloads).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+        QVERIFY(g_server->setRoutes({{QStringLiteral("/version.conf"),
+                                      UpdateServerPeer::textRoute("[Windows]\nVersion=1.8\nFile=setup/Installer.exe\n")},
+                                     {QStringLiteral("/culvertix/setup/Installer.exe"),
+                                      UpdateServerPeer::fileRoute(g_installerPath)}}));
+        click(QStringLiteral("updateButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("updateStatus"))->property("text").toString().contains("1.8"), 20000);
+        click(QStringLiteral("updateButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("Context.updateService.updateState")).toInt(),
+                                  int(UpdateService::InstallReady), 20000);
+        shoot(QStringLiteral("update-ready"));
+        QFile installer(downloads + QStringLiteral("/Installer.exe"));
+        QVERIFY(installer.open(QIODevice::ReadOnly));
+        QCOMPARE(installer.readAll(), g_installer);
+        click(QStringLiteral("updateButton"));
+        QTRY_COMPARE(g_launcher.opened.size(), 1);
+        QCOMPARE(g_launcher.opened.first(), QUrl::fromLocalFile(installer.fileName()));
+    }
+
+private:
+    static QString fileSystemRoot()
+    {
+        return QDir::homePath() + QStringLiteral("/Pictures/");
+    }
+};
+
+int main(int argc, char** argv)
+{
+    // Stored settings, so that no initial set-up comes between; auto pause after 2 minutes.
+    {
+        QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+        store.beginGroup(QStringLiteral("Settings"));
+        store.setValue(QStringLiteral("Version"), 1);
+        store.setValue(QStringLiteral("WorkType"), 2);
+        store.setValue(QStringLiteral("AutoPauseDelay"), 120);
+    }
+    g_serverPort = freeLoopbackPort();
+    qputenv("CX_UPDATE_BASE_URL", QStringLiteral("http://127.0.0.1:%1").arg(g_serverPort).toUtf8());
+    UrlLaunching::setLauncher(&g_launcher);
+    Tovrin::Logging::CLogger::setPrintToConsole(false);
+
+    int appArgc = 1;
+    int result = 1;
+    int exitCode = -1;
+    {
+        CApplication app(appArgc, argv);
+        UpdateServerPeer server;
+        g_server = &server;
+        QTimer::singleShot(0, &app, [&] {
+            // Before the main window loads: the start screen's first check must find the server.
+            for (int i = 0; i < 300000; ++i)
+                g_installer.append(static_cast<char>((i * 31 + i / 977) & 0xFF));
+            g_installerPath = server.workDir() + QStringLiteral("/Installer.exe");
+            QFile file(g_installerPath);
+            if (file.open(QIODevice::WriteOnly))
+                file.write(g_installer);
+            file.close();
+            if (!server.start(g_serverPort, {QStringLiteral("--version"), QStringLiteral("1.8"), QStringLiteral("--installer"),
+                                             g_installerPath}))
+                g_serverPort = 0;
+            QTimer::singleShot(0, &app, [&] {
+                tst_GeneralScreens checks;
+                result = QTest::qExec(&checks, argc, argv);
+                // A passing run ends with the install; anything else must still end the program.
+                if (result != 0 || g_launcher.opened.isEmpty())
+                    app.terminate(false);
+            });
+        });
+        exitCode = CApplication::exec();
+        g_server = nullptr;
+    }
+    UrlLaunching::setLauncher(nullptr);
+    if (result == 0 && (exitCode != 0 || g_launcher.opened.size() != 1)) {
+        qWarning("FAIL: the install did not end the program with 0 (exit code %d, %d launches)", exitCode,
+                 int(g_launcher.opened.size()));
+        return 1;
+    }
+    return result;
+}
+
+#include "tst_GeneralScreens.moc"

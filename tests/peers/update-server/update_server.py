@@ -1,0 +1,212 @@
+#!/usr/bin/env python3
+"""The software-update server for tests and by-hand runs, on 127.0.0.1 only.
+
+It serves "/version.conf" and installers below "/culvertix/" as a scenario says, and can
+misbehave the way real servers and captive portals do. Every request is logged as one JSON
+line. Python 3 standard library only.
+
+Scenario (JSON): {"routes": {"<path>": <route>, ...}} where a route is
+  {"body": "<text>"}                    the text as Latin-1 bytes
+  {"file": "<path on disk>"}            the file's bytes
+and may carry "fault":
+  "redirect"   302 with an HTML body; Location only when the route gives "location"
+  "404", "500" that status with an HTML body
+  "cut"        announces the whole length, sends half and closes the connection
+  "no-length"  no Content-Length; the body ends when the connection closes
+  "empty"      200 with an empty body
+  "trickle"    the body in pieces of "chunk" bytes (default 1024), "interval" ms apart
+               (default 50), bounded by "max_seconds" (default 60)
+Unknown paths answer 404. POST /__sim/routes replaces the routes with the posted JSON object.
+
+Start: update_server.py --port 0 [--scenario FILE] [--log FILE] [--version 1.8 --file setup/Installer.exe
+        --installer PATH]; prints "READY <port>" once it listens.
+"""
+
+import argparse
+import json
+import os
+import socket
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+HTML = b"<html><head><title>Sign in</title></head><body><p>Please sign in to use this network.</p></body></html>"
+
+
+class State:
+    def __init__(self, routes, log_path):
+        self.lock = threading.Lock()
+        self.routes = routes
+        self.log_path = log_path
+
+    def route(self, path):
+        with self.lock:
+            return self.routes.get(path)
+
+    def set_routes(self, routes):
+        with self.lock:
+            self.routes = routes
+
+    def log(self, entry):
+        line = json.dumps(entry)
+        with self.lock:
+            if self.log_path:
+                with open(self.log_path, "a", encoding="utf-8") as log:
+                    log.write(line + "\n")
+        sys.stderr.write(line + "\n")
+
+
+def route_body(route):
+    if "file" in route:
+        with open(route["file"], "rb") as source:
+            return source.read()
+    return route.get("body", "").encode("latin-1")
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "CulvertixUpdateSim/1.0"
+
+    def log_message(self, format, *args):  # the JSON log replaces the default lines
+        pass
+
+    def _log(self, status, fault=None, sent=None, event="answer"):
+        self.server.state.log({"event": event, "method": self.command, "path": self.path, "status": status,
+                               "fault": fault, "sent": sent, "time": time.time()})
+
+    def _send_simple(self, status, body, extra=None):
+        self.send_response(status)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(body)))
+        for key, value in (extra or {}).items():
+            self.send_header(key, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_POST(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        data = self.rfile.read(length) if length > 0 else b""
+        if self.path != "/__sim/routes":
+            self._send_simple(404, HTML)
+            self._log(404)
+            return
+        try:
+            routes = json.loads(data.decode("utf-8"))
+            if not isinstance(routes, dict):
+                raise ValueError("routes must be an object")
+        except ValueError as error:
+            self._send_simple(400, str(error).encode("utf-8"))
+            self._log(400, "rejected")
+            return
+        self.server.state.set_routes(routes)
+        self._send_simple(200, b"{}")
+        self._log(200, "control")
+
+    def do_GET(self):
+        # Logged on arrival as well, so that a test sees a slow answer begin.
+        self._log(None, event="request")
+        route = self.server.state.route(self.path.split("?", 1)[0])
+        if route is None:
+            self._send_simple(404, HTML)
+            self._log(404)
+            return
+        fault = route.get("fault")
+        try:
+            body = route_body(route)
+        except OSError:
+            self._send_simple(500, HTML)
+            self._log(500, "error: unreadable file")
+            return
+        try:
+            self._answer(route, fault, body)
+        except (BrokenPipeError, ConnectionResetError):
+            self._log(200, fault, "client went away")
+            self.close_connection = True
+
+    def _answer(self, route, fault, body):
+        if fault == "redirect":
+            extra = {"Location": route["location"]} if route.get("location") else {}
+            self._send_simple(302, HTML, extra)
+            self._log(302, fault)
+            return
+        if fault in ("404", "500"):
+            self._send_simple(int(fault), HTML)
+            self._log(int(fault), fault)
+            return
+        if fault == "empty":
+            body = b""
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        if fault == "no-length":
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(body)
+            self.wfile.flush()
+            self.close_connection = True
+            self._log(200, fault, len(body))
+            return
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if fault == "cut":
+            half = body[: len(body) // 2]
+            self.wfile.write(half)
+            self.wfile.flush()
+            self.connection.shutdown(socket.SHUT_RDWR)
+            self.close_connection = True
+            self._log(200, fault, len(half))
+            return
+        if fault == "trickle":
+            chunk = max(1, int(route.get("chunk", 1024)))
+            interval = max(0, int(route.get("interval", 50))) / 1000.0
+            deadline = time.monotonic() + float(route.get("max_seconds", 60))
+            sent = 0
+            while sent < len(body) and time.monotonic() < deadline:
+                self.wfile.write(body[sent:sent + chunk])
+                self.wfile.flush()
+                sent += chunk
+                time.sleep(interval)
+            self.close_connection = sent < len(body)
+            self._log(200, fault, min(sent, len(body)))
+            return
+        self.wfile.write(body)
+        self._log(200, fault, len(body))
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--scenario")
+    parser.add_argument("--log")
+    parser.add_argument("--version", help="serve a version.conf offering this version")
+    parser.add_argument("--file", default="setup/Installer.exe", help="the File value of that version.conf")
+    parser.add_argument("--installer", help="the installer's bytes for that File value")
+    arguments = parser.parse_args()
+
+    routes = {}
+    if arguments.scenario:
+        with open(arguments.scenario, encoding="utf-8") as source:
+            routes = json.load(source).get("routes", {})
+    if arguments.version:
+        routes["/version.conf"] = {"body": "[Windows]\nVersion=%s\nFile=%s\n" % (arguments.version, arguments.file)}
+        if arguments.installer:
+            routes["/culvertix/" + arguments.file] = {"file": os.path.abspath(arguments.installer)}
+
+    server = Server(("127.0.0.1", arguments.port), Handler)
+    server.state = State(routes, arguments.log)
+    print("READY %d" % server.server_address[1], flush=True)
+    try:
+        server.serve_forever(poll_interval=0.2)
+    except KeyboardInterrupt:
+        pass
+    finally:
+        server.server_close()
+
+
+if __name__ == "__main__":
+    main()
