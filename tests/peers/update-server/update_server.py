@@ -71,6 +71,13 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, format, *args):  # the JSON log replaces the default lines
         pass
 
+    def handle(self):
+        # A client that gives up (a cancelled download) is normal here, not an error.
+        try:
+            super().handle()
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+
     def _log(self, status, fault=None, sent=None, event="answer"):
         self.server.state.log({"event": event, "method": self.command, "path": self.path, "status": status,
                                "fault": fault, "sent": sent, "time": time.time()})
