@@ -204,6 +204,16 @@ def main():
         if arguments.installer:
             routes["/culvertix/" + arguments.file] = {"file": os.path.abspath(arguments.installer)}
 
+    # A test that dies without stopping its peer must not leave it behind.
+    parent = os.getppid()
+
+    def watch_parent():
+        while os.getppid() == parent:
+            time.sleep(0.5)
+        os._exit(0)
+
+    threading.Thread(target=watch_parent, daemon=True).start()
+
     server = Server(("127.0.0.1", arguments.port), Handler)
     server.state = State(routes, arguments.log)
     print("READY %d" % server.server_address[1], flush=True)

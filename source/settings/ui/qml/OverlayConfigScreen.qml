@@ -168,7 +168,7 @@ TabbedScreen {
             }
         }
         Grid {
-            columns: 2
+            columns: 3
             columnSpacing: Design.margin * 2
             rowSpacing: Design.spacing
             Repeater {
@@ -183,7 +183,7 @@ TabbedScreen {
                         ["showDistanceCounter", tr.txt("TxtDistanceCounter", "Distance counter")]]
                 CheckOption {
                     objectName: "overlay_" + modelData[0]
-                    width: 1000
+                    width: 780
                     text: modelData[1]
                     checked: screen[modelData[0]]
                     onToggled: screen[modelData[0]] = checked
