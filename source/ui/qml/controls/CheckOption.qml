@@ -8,7 +8,7 @@ AbstractButton {
 
     checkable: true
     implicitHeight: Design.buttonHeight
-    implicitWidth: box.width + Design.spacing + label.implicitWidth
+    implicitWidth: leftPadding + box.width + Design.spacing + label.implicitWidth + rightPadding
     focusPolicy: Qt.NoFocus
 
     contentItem: Item {
