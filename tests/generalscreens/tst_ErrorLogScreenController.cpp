@@ -14,6 +14,7 @@
 #include "wlan/PlatformWlan.h"
 
 #include "CRVQLinkSimulator.h"
+#include "EncoderBoardSimulator.h"
 #include "fakes/CStubSessionStreamer.h"
 
 #include "CLogger.h"
@@ -69,6 +70,8 @@ private slots:
 
 private:
     std::unique_ptr<CRVQLinkSimulator> m_simulator;
+    // The ZPX asks its encoder board for the stream mode before it goes online.
+    std::unique_ptr<EncoderBoardSimulator> m_board;
     std::unique_ptr<CStubSessionStreamer> m_streamer;
     std::shared_ptr<CSimulatedWlan> m_wlan;
 };
@@ -79,6 +82,9 @@ void tst_ErrorLogScreenController::init()
     m_simulator = std::make_unique<CRVQLinkSimulator>();
     QVERIFY(m_simulator->listen());
     m_streamer = std::make_unique<CStubSessionStreamer>();
+    m_board = std::make_unique<EncoderBoardSimulator>(EncoderBoardSimulator::ZPX);
+    if (!m_board->start())
+        QSKIP("python3 could not start the encoder board simulator");
     CUlxSystemsLibrary::initialize();
     CUlxSystemsLibraryPrivate* library = CUlxSystemsLibraryPrivate::instance();
     m_wlan = Wlan::sharedSimulatedWlan();
@@ -101,6 +107,7 @@ void tst_ErrorLogScreenController::cleanup()
     CUlxSystemsLibrary::finalize();
     m_wlan.reset();
     m_streamer.reset();
+    m_board.reset();
     m_simulator.reset();
 }
 
