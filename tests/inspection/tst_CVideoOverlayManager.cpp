@@ -1,6 +1,7 @@
 // The overlay manager: layout rules against a recording overlay logic, and a whole ZPX session
 // against the link simulator through the systems library's session manager.
 #include "CRVQLinkSimulator.h"
+#include "EncoderBoardSimulator.h"
 #include "fakes/CStubSessionStreamer.h"
 
 #include "application/CAppRuntimeData.h"
@@ -378,6 +379,10 @@ void tst_CVideoOverlayManager::logoIsScaledAndSentOnlyWhenItChanged()
 
 void tst_CVideoOverlayManager::zpxSessionShowsRowsAndRewritesThemAfterALostLink()
 {
+    // The ZPX session asks its encoder board for the stream mode before it goes online.
+    EncoderBoardSimulator board(EncoderBoardSimulator::ZPX);
+    if (!board.start())
+        QSKIP("python3 could not start the ZPX board simulator");
     CRVQLinkSimulator simulator;
     QVERIFY(simulator.listen());
     CStubSessionStreamer streamer;

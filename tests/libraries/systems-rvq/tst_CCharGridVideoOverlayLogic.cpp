@@ -1,6 +1,7 @@
 #include "OverlayTestSupport.h"
 
 #include "CRVQLinkSimulator.h"
+#include "EncoderBoardSimulator.h"
 #include "fakes/CStubSessionStreamer.h"
 
 #include "communication/CRVQSystemSession.h"
@@ -267,6 +268,10 @@ void tst_CCharGridVideoOverlayLogic::zpxSessionWritesRowsToTheSystemAndAgainAfte
     networkManager.setScanInterval(50);
     networkManager.setSignalInterval(50);
     networkManager.setJoinTimeout(5000);
+    // The ZPX session asks its encoder board for the stream mode before it goes online.
+    EncoderBoardSimulator board(EncoderBoardSimulator::ZPX);
+    if (!board.start())
+        QSKIP("python3 could not start the ZPX board simulator");
     CRVQLinkSimulator simulator;
     QVERIFY(simulator.listen());
     OverlayTestStorageProvider storages;
