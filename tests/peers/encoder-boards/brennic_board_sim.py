@@ -8,10 +8,16 @@ Prints "READY <port>" once it listens. Routes:
   GET /api/1/videostream/settings    {"current_config": <mode>}
   PUT /api/1/videostream/settings    body exactly {"new_config": <mode>} as "application/json";
                                      an unknown mode, another member or another type gets 400
+  POST /api/1/videooverlay           {"commands": [{"command": ..., "params": {...}}, ...]} as
+                                     "application/json"; answers {"results": [{"result": 0|1,
+                                     "handle": n}, ...]}, one per command. The board's objects
+                                     are in the state as "overlay_objects" (handle -> params).
 
-Route names for faults: "version", "settings", "change". Faults besides the transport ones of
+Route names for faults: "version", "settings", "change", "overlay". Faults besides the transport ones of
 board_common: "version-number" (supported_api_versions [1]), "no-version-1" (["2"]),
-"non-json" (a body that is not JSON), "unknown-mode" (current_config "4K@120fps").
+"non-json" (a body that is not JSON), "unknown-mode" (current_config "4K@120fps"), on the
+overlay route "wrong-count" (the commands are carried out, one result fewer is answered) and
+"late" (carried out, answered after state["slow_ms"] milliseconds).
 """
 
 import json
@@ -38,7 +44,8 @@ MODES = {
 class BrennicBoard(Board):
     def __init__(self):
         super().__init__({"mode": "1080p@30fps", "platform": "BRN-ENC", "platform_version": "3.2.1",
-                          "api_revision": "14", "supported_api_versions": ["1"]})
+                          "api_revision": "14", "supported_api_versions": ["1"],
+                          "overlay_objects": {}, "overlay_enabled": False, "next_handle": 1})
 
     def picture(self):
         return MODES.get(self.state.get("mode"))
@@ -53,6 +60,8 @@ class Handler(BoardHandler):
             route = "settings"
         elif path == "/api/1/videostream/settings" and method == "PUT":
             route = "change"
+        elif path == "/api/1/videooverlay" and method == "POST":
+            route = "overlay"
         else:
             self.board.record({"route": "unknown", "method": method, "path": self.path})
             self.send_body(404, "{}")
@@ -98,6 +107,55 @@ class Handler(BoardHandler):
             self.board.state["mode"] = request["new_config"]
         self.board.write_mode_file()
         self.send_body(200, "{}", fault=fault)
+
+    def route_overlay(self, body, fault):
+        try:
+            request = json.loads(body.decode("utf-8"))
+        except (UnicodeDecodeError, ValueError):
+            request = None
+        commands = request.get("commands") if isinstance(request, dict) else None
+        if self.headers.get("Content-Type", "") != "application/json" or not isinstance(commands, list):
+            self.send_body(400, json.dumps({"error": "bad commands"}), fault=fault)
+            return
+        results = []
+        with self.board.lock:
+            objects = self.board.state["overlay_objects"]
+            for entry in commands:
+                results.append(self.apply_overlay_command(objects, entry))
+        if fault == "wrong-count":
+            results = results[:-1]
+            fault = None
+        elif fault == "late":
+            fault = "slow"
+        self.send_body(200, json.dumps({"results": results}), fault=fault)
+
+    def apply_overlay_command(self, objects, entry):
+        name = entry.get("command") if isinstance(entry, dict) else None
+        params = entry.get("params") if isinstance(entry, dict) else None
+        if not isinstance(params, dict):
+            return {"result": 1}
+        state = self.board.state
+        if name in ("create_text", "create_image"):
+            handle = state["next_handle"]
+            state["next_handle"] = handle + 1
+            kind = "text" if name == "create_text" else "image"
+            objects[str(handle)] = dict(params, kind=kind)
+            return {"result": 0, "handle": handle}
+        if name in ("update_text", "update_image"):
+            key = str(params.get("handle"))
+            kind = "text" if name == "update_text" else "image"
+            if key not in objects or objects[key].get("kind") != kind:
+                return {"result": 1}
+            objects[key].update({k: v for k, v in params.items() if k != "handle"})
+            return {"result": 0}
+        if name == "set_overlay_state" and isinstance(params.get("enabled"), bool):
+            state["overlay_enabled"] = params["enabled"]
+            return {"result": 0}
+        if name == "clear":
+            for key in [k for k, v in objects.items() if v.get("kind") == "text"]:
+                del objects[key]
+            return {"result": 0}
+        return {"result": 1}
 
 
 if __name__ == "__main__":

@@ -10,7 +10,10 @@ namespace VideoOverlay {
 class CVideoOverlayImage;
 class CVideoOverlayText;
 
-// Base of the per-family logics that draw into the camera's own video.
+// Base of the per-family logics that draw into the camera's own video. A session creates its
+// family's logic without a parent and owns it; the overlay control facade calls the logic of
+// the online session. Items are told apart by the address of the object the caller passes.
+// GUI thread only.
 class CAbstractVideoOverlayLogic : public QObject
 {
     Q_OBJECT
@@ -19,6 +22,7 @@ public:
     CAbstractVideoOverlayLogic();
     ~CAbstractVideoOverlayLogic() override;
 
+public slots:
     virtual void initialize() = 0;
     virtual void shutdown() = 0;
     virtual void beginUpdate() = 0;

@@ -5,8 +5,9 @@
 namespace Ulx {
 namespace VideoOverlay {
 
-// The facade of the camera overlay's capabilities.
-// Placeholder until the video issues land.
+// What the connected system's camera overlay can do, read from the caps storage on every call.
+// Created by the systems library; GUI thread only. Its signals are relayed from the storage by
+// queued connections, so they arrive one event-loop turn after the storage's.
 class CVideoOverlayCaps : public QObject
 {
     Q_OBJECT
@@ -14,6 +15,23 @@ class CVideoOverlayCaps : public QObject
 public:
     CVideoOverlayCaps();
     ~CVideoOverlayCaps() override;
+
+    int maximumColumnCount() const;
+    int maximumRowCount() const;
+    int maximumTextLength() const;
+    bool textBackgroundColorSupported() const;
+    bool unicodeTextSupported() const;
+    bool graphicsSupported() const;
+    bool overlaySupported() const;
+
+signals:
+    void overlaySupportedChanged();
+    void graphicsSupportedChanged();
+    void unicodeTextSupportedChanged();
+    void textBackgroundColorSupportedChanged();
+    void maximumColumnCountChanged();
+    void maximumRowCountChanged();
+    void maximumTextLengthChanged();
 };
 
 } // namespace VideoOverlay

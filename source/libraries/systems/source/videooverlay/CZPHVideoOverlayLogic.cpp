@@ -1,24 +1,27 @@
 #include "videooverlay/CZPHVideoOverlayLogic.h"
 
+#include "videooverlay/CVideoOverlayCapsStorage.h"
+
 namespace Ulx {
 namespace VideoOverlay {
 
-CZPHVideoOverlayLogic::CZPHVideoOverlayLogic(
-    Ulx::IRVQMessageSender* /*sender*/, Ulx::IStorageProvider* /*storageProvider*/)
+CZPHVideoOverlayLogic::CZPHVideoOverlayLogic(Ulx::IRVQMessageSender* sender, Ulx::IStorageProvider* storageProvider)
+    : CCharGridVideoOverlayLogic(sender, storageProvider)
 {
 }
 
 CZPHVideoOverlayLogic::~CZPHVideoOverlayLogic() = default;
 
-void CZPHVideoOverlayLogic::initialize() { }
-void CZPHVideoOverlayLogic::shutdown() { }
-void CZPHVideoOverlayLogic::beginUpdate() { }
-void CZPHVideoOverlayLogic::endUpdate() { }
-void CZPHVideoOverlayLogic::drawImage(const CVideoOverlayImage& /*image*/) { }
-void CZPHVideoOverlayLogic::drawText(const CVideoOverlayText& /*text*/) { }
-void CZPHVideoOverlayLogic::setVideoOverlayEnabled(bool /*enabled*/) { }
-void CZPHVideoOverlayLogic::clearVideoOverlay() { }
-void CZPHVideoOverlayLogic::setScript(Ulx::VideoOverlayTypes::Script /*script*/) { }
+void CZPHVideoOverlayLogic::setupCaps()
+{
+    CVideoOverlayCapsStorage* caps = capsStorage();
+    if (!caps)
+        return;
+    caps->setMaximumColumnCount(24);
+    caps->setMaximumRowCount(11);
+    caps->setMaximumTextLength(20);
+    caps->setOverlaySupported(true);
+}
 
 } // namespace VideoOverlay
 } // namespace Ulx

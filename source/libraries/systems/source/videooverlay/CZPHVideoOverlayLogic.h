@@ -1,18 +1,12 @@
 #pragma once
 
-#include "videooverlay/CAbstractVideoOverlayLogic.h"
-
-namespace Ulx {
-class IRVQMessageSender;
-class IStorageProvider;
-} // namespace Ulx
+#include "videooverlay/CCharGridVideoOverlayLogic.h"
 
 namespace Ulx {
 namespace VideoOverlay {
 
-// The camera text overlay of ZPH systems, drawn with the overlay messages of the command link.
-// Placeholder until the camera overlay logics land.
-class CZPHVideoOverlayLogic : public CAbstractVideoOverlayLogic
+// The camera text overlay of ZPH systems: 24 columns by 11 rows, at most 20 characters a row.
+class CZPHVideoOverlayLogic : public CCharGridVideoOverlayLogic
 {
     Q_OBJECT
 
@@ -20,15 +14,8 @@ public:
     CZPHVideoOverlayLogic(Ulx::IRVQMessageSender* sender, Ulx::IStorageProvider* storageProvider);
     ~CZPHVideoOverlayLogic() override;
 
-    void initialize() override;
-    void shutdown() override;
-    void beginUpdate() override;
-    void endUpdate() override;
-    void drawImage(const CVideoOverlayImage& image) override;
-    void drawText(const CVideoOverlayText& text) override;
-    void setVideoOverlayEnabled(bool enabled) override;
-    void clearVideoOverlay() override;
-    void setScript(Ulx::VideoOverlayTypes::Script script) override;
+protected:
+    void setupCaps() override;
 };
 
 } // namespace VideoOverlay

@@ -1,24 +1,27 @@
 #include "videooverlay/CZPXVideoOverlayLogic.h"
 
+#include "videooverlay/CVideoOverlayCapsStorage.h"
+
 namespace Ulx {
 namespace VideoOverlay {
 
-CZPXVideoOverlayLogic::CZPXVideoOverlayLogic(
-    Ulx::IRVQMessageSender* /*sender*/, Ulx::IStorageProvider* /*storageProvider*/)
+CZPXVideoOverlayLogic::CZPXVideoOverlayLogic(Ulx::IRVQMessageSender* sender, Ulx::IStorageProvider* storageProvider)
+    : CCharGridVideoOverlayLogic(sender, storageProvider)
 {
 }
 
 CZPXVideoOverlayLogic::~CZPXVideoOverlayLogic() = default;
 
-void CZPXVideoOverlayLogic::initialize() { }
-void CZPXVideoOverlayLogic::shutdown() { }
-void CZPXVideoOverlayLogic::beginUpdate() { }
-void CZPXVideoOverlayLogic::endUpdate() { }
-void CZPXVideoOverlayLogic::drawImage(const CVideoOverlayImage& /*image*/) { }
-void CZPXVideoOverlayLogic::drawText(const CVideoOverlayText& /*text*/) { }
-void CZPXVideoOverlayLogic::setVideoOverlayEnabled(bool /*enabled*/) { }
-void CZPXVideoOverlayLogic::clearVideoOverlay() { }
-void CZPXVideoOverlayLogic::setScript(Ulx::VideoOverlayTypes::Script /*script*/) { }
+void CZPXVideoOverlayLogic::setupCaps()
+{
+    CVideoOverlayCapsStorage* caps = capsStorage();
+    if (!caps)
+        return;
+    caps->setMaximumColumnCount(32);
+    caps->setMaximumRowCount(11);
+    caps->setMaximumTextLength(20);
+    caps->setOverlaySupported(true);
+}
 
 } // namespace VideoOverlay
 } // namespace Ulx

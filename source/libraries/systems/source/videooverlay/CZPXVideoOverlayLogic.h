@@ -1,18 +1,12 @@
 #pragma once
 
-#include "videooverlay/CAbstractVideoOverlayLogic.h"
-
-namespace Ulx {
-class IRVQMessageSender;
-class IStorageProvider;
-} // namespace Ulx
+#include "videooverlay/CCharGridVideoOverlayLogic.h"
 
 namespace Ulx {
 namespace VideoOverlay {
 
-// The camera text overlay of ZPX systems, drawn with the overlay messages of the command link.
-// Placeholder until the camera overlay logics land.
-class CZPXVideoOverlayLogic : public CAbstractVideoOverlayLogic
+// The camera text overlay of ZPX systems: 32 columns by 11 rows, at most 20 characters a row.
+class CZPXVideoOverlayLogic : public CCharGridVideoOverlayLogic
 {
     Q_OBJECT
 
@@ -20,15 +14,8 @@ public:
     CZPXVideoOverlayLogic(Ulx::IRVQMessageSender* sender, Ulx::IStorageProvider* storageProvider);
     ~CZPXVideoOverlayLogic() override;
 
-    void initialize() override;
-    void shutdown() override;
-    void beginUpdate() override;
-    void endUpdate() override;
-    void drawImage(const CVideoOverlayImage& image) override;
-    void drawText(const CVideoOverlayText& text) override;
-    void setVideoOverlayEnabled(bool enabled) override;
-    void clearVideoOverlay() override;
-    void setScript(Ulx::VideoOverlayTypes::Script script) override;
+protected:
+    void setupCaps() override;
 };
 
 } // namespace VideoOverlay
