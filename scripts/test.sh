@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 jobs=$(nproc)
 # Wall-clock budget shared by all fuzzers, which run side by side.
-fuzz_seconds=${CX_FUZZ_SECONDS:-80}
+fuzz_seconds=${CX_FUZZ_SECONDS:-85}
 
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
