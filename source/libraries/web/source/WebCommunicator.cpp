@@ -2,7 +2,6 @@
 
 #include "NetworkRequestBodyBuilder.h"
 #include "RequestSigning.h"
-#include "StreamingPutReply.h"
 #include "TransferWatchdog.h"
 #include "WebConstants.h"
 
@@ -509,10 +508,9 @@ AWSPutRequestHandle* WebCommunicator::uploadFromUrl(const QString& url, const QS
     handle->setUploadBodyFile(bodyFile);
     handle->setTransferTimeout(m_timeouts.transferMs);
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
-    // The streaming reply keeps large files at the socket's pace; other schemes take the manager's way.
-    QNetworkReply* reply = StreamingPutReply::supports(request.url()) ? new StreamingPutReply(request, bodyFile)
-                                                                       : m_manager->put(request, bodyFile);
-    handle->setReply(reply);
+    // Streamed from the file by the manager (proxies, chunked answers and TLS included); the
+    // handle owns the file and keeps it open until the reply is done.
+    handle->setReply(m_manager->put(request, bodyFile));
     return handle;
 }
 
