@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the test configuration (AddressSanitizer and
-# UndefinedBehaviorSanitizer) and the libFuzzer targets (clang), runs each fuzzer for a
-# bounded time and then the whole suite. Exits non-zero on any failure.
+# UndefinedBehaviorSanitizer) and the libFuzzer targets (clang), runs all fuzzers side by side
+# within one bounded time and then the whole suite. Exits non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 jobs=$(nproc)
-fuzz_seconds=${CX_FUZZ_SECONDS:-45}
+# Wall-clock budget shared by all fuzzers, which run side by side.
+fuzz_seconds=${CX_FUZZ_SECONDS:-85}
 
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
@@ -26,23 +27,9 @@ if [ -n "$(find "$root/fuzz" -mindepth 2 -maxdepth 2 -name CMakeLists.txt 2>/dev
     if [ -n "$targets" ]; then
         # shellcheck disable=SC2086
         cmake --build "$fuzz_build" -j "$jobs" --target $targets
-        passed=0; failed=0
-        while read -r name dir; do
-            [ -n "$name" ] || continue
-            corpus=$(mktemp -d)
-            [ -d "$dir/corpus" ] && cp -r "$dir/corpus/." "$corpus/"
-            echo "Fuzzing $name for ${fuzz_seconds}s"
-            if ASAN_OPTIONS=detect_leaks=0 "$fuzz_build/fuzz/$(basename "$dir")/$name" \
-                   -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 \
-                   -print_final_stats=0 -close_fd_mask=3 "$corpus" >"$fuzz_build/$name.log" 2>&1; then
-                passed=$((passed + 1))
-            else
-                failed=$((failed + 1)); status=1
-                tail -n 60 "$fuzz_build/$name.log"
-            fi
-            rm -rf "$corpus"
-        done < "$fuzz_build/fuzzers.txt"
-        echo "Fuzzing finished: $passed targets clean, $failed with findings"
+        fuzz_status=0
+        "$root/scripts/run-fuzzers.sh" "$fuzz_build" "$fuzz_seconds" || fuzz_status=$?
+        [ "$fuzz_status" -eq 0 ] || status=1
     fi
 fi
 

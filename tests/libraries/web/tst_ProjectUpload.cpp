@@ -372,18 +372,44 @@ private slots:
         }
     }
 
-    void failedConfirmationIsAnError()
+    // Once "Uploaded" went out the service may have committed the project: a failed or late
+    // answer is reported, and no Cancel may throw the upload away.
+    void failedConfirmationIsAnErrorWithoutCancel_data()
     {
+        QTest::addColumn<bool>("late");
+        QTest::newRow("status 500") << false;
+        QTest::newRow("answer after the time-out") << true;
+    }
+
+    void failedConfirmationIsAnErrorWithoutCancel()
+    {
+        QFETCH(bool, late);
         QVERIFY(writeText(projectPath() + QStringLiteral("project.xml"), "<Project/>"));
-        QVERIFY(m_sim->setFaults({fault(QStringLiteral("upload_uploaded"), {{QStringLiteral("status"), 500}})}));
+        if (late) {
+            WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
+            timeouts.finishUploadMs = 1000;
+            m_worker->communicator()->setTimeouts(timeouts);
+            QVERIFY(m_sim->setFaults({fault(QStringLiteral("upload_uploaded"), {{QStringLiteral("hold"), true}})}));
+        } else {
+            QVERIFY(m_sim->setFaults({fault(QStringLiteral("upload_uploaded"), {{QStringLiteral("status"), 500}})}));
+        }
         QSignalSpy finished(m_worker.get(), &TovrinWebApiWorker::uploadFinished);
         QSignalSpy errors(m_worker.get(), &TovrinWebApiWorker::errorOccurred);
         start(QStringLiteral("p-confirm"));
         QVERIFY(errors.wait(20000));
-        QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorInternalServer);
+        QCOMPARE(errors.at(0).at(0).value<Error>(), late ? ErrorTimeOut : ErrorInternalServer);
         QCOMPARE(finished.count(), 0);
         QCOMPARE(m_worker->upload(1), nullptr);
         QVERIFY(!m_worker->anyUploadActive());
+        if (late) {
+            QCOMPARE(m_sim->heldRequests(QStringLiteral("upload_uploaded")), 1);
+            QVERIFY(m_sim->release(QStringLiteral("upload_uploaded")));
+            // The service commits the project after the client gave up waiting.
+            QTRY_COMPARE_WITH_TIMEOUT(count(QStringLiteral("upload_uploaded")), 1, 10000);
+        }
+        // The error was handled (and any cancel sent) before the error signal came out.
+        QCOMPARE(count(QStringLiteral("upload_cancel")), 0);
+        QCOMPARE(finished.count(), 0);
     }
 
     void fileDeletedAfterTheScanFailsTheUpload()

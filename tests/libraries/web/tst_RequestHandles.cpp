@@ -303,17 +303,37 @@ private slots:
     void cancelDuringAPartEndsTwice()
     {
         const QString path = makeFile(QStringLiteral("cancel.bin"), 5 * kMiB);
-        QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_part"), {{QStringLiteral("delayMs"), 3000}})}));
+        // The peer keeps the first part unanswered, so the cancel certainly finds it in flight.
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_part"), {{QStringLiteral("hold"), true}})}));
         UploadFileMultiPartRequestHandle* handle = m_communicator->initMultipartUpload(descriptor(path, QStringLiteral("j.bin")));
         QVERIFY(handle);
         QSignalSpy finished(handle, &UploadFileMultiPartRequestHandle::requestFinished);
-        QTRY_COMPARE_WITH_TIMEOUT(handle->state(), int(UploadFileMultiPartRequestHandle::StateUploadingParts), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("storage_part")), 1, 30000);
+        QCOMPARE(handle->state(), int(UploadFileMultiPartRequestHandle::StateUploadingParts));
         handle->cancel();
+        QVERIFY(m_sim->release(QStringLiteral("storage_part")));
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 30000);
         QVERIFY(!finished.at(0).at(0).value<UploadFileMultiPartFinishedResponse>().result());
         QVERIFY(!finished.at(1).at(0).value<UploadFileMultiPartFinishedResponse>().result());
         QCOMPARE(finished.at(0).at(0).value<UploadFileMultiPartFinishedResponse>().error(), ErrorCancelled);
         QTRY_COMPARE_WITH_TIMEOUT(m_sim->requestsTo(QStringLiteral("multipart_abort")).size(), 1, 10000);
+        delete handle;
+    }
+
+    void cancelBeforeThePartIsSentSendsNoPart()
+    {
+        const QString path = makeFile(QStringLiteral("early.bin"), 5 * kMiB);
+        UploadFileMultiPartRequestHandle* handle = m_communicator->initMultipartUpload(descriptor(path, QStringLiteral("k.bin")));
+        QVERIFY(handle);
+        QSignalSpy finished(handle, &UploadFileMultiPartRequestHandle::requestFinished);
+        // Cancelled while the first part's request is still queued.
+        connect(handle, &UploadFileMultiPartRequestHandle::uploadNextPart, handle,
+                &UploadFileMultiPartRequestHandle::cancel);
+        QVERIFY(finished.wait(30000));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->requestsTo(QStringLiteral("multipart_abort")).size(), 1, 10000);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!finished.at(0).at(0).value<UploadFileMultiPartFinishedResponse>().result());
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("storage_part")).size(), 0);
         delete handle;
     }
 
@@ -337,7 +357,9 @@ private slots:
         QCOMPARE(readAll(storedObject(key)), readAll(path));
     }
 
-    void listingIsRetriedWithTheSameBody()
+    // The peer checks signature and one-time token before it injects the fault, so a retry that
+    // re-sent the first attempt's token would be refused.
+    void listingIsRetriedWithTheSameBodyAndANewSignature()
     {
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("list_files"), {{QStringLiteral("status"), 503}}, {1, 2})}));
         BucketListFilesFromLocationsRequestHandle* handle =
@@ -351,6 +373,11 @@ private slots:
         const QList<QJsonObject> attempts = m_sim->requestsTo(QStringLiteral("list_files"));
         QCOMPARE(attempts.size(), 3);
         QCOMPARE(attempts.last().value(QStringLiteral("verdict")).toString(), QStringLiteral("ok"));
+        QSet<QString> tokens;
+        for (const QJsonObject& attempt : attempts)
+            tokens.insert(attempt.value(QStringLiteral("messageToken")).toString());
+        QCOMPARE(tokens.size(), 3);
+        QVERIFY(m_sim->rejections().isEmpty());
     }
 
     void stalledDownloadIsGivenUp()

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 #include <QThread>
 
 using namespace Tovrin::Web;
@@ -54,6 +55,16 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 
     int count(const QString& route) const { return m_sim->requestsTo(route).size(); }
+
+    // The application log is UTF-16LE.
+    static QString readLog(const QString& path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QString();
+        const QByteArray raw = file.readAll();
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()), raw.size() / 2);
+    }
 
     bool login(TovrinWebApi& api)
     {
@@ -208,12 +219,19 @@ private slots:
     void logoutDuringTheServerTimeRequestEndsTheLogin()
     {
         TovrinWebApi api;
-        QVERIFY(m_sim->setFaults({fault(QStringLiteral("server_status"), {{QStringLiteral("delayMs"), 1500}})}));
+        // The peer keeps the server time unanswered until the logout has been handled.
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("server_status"), {{QStringLiteral("hold"), true}})}));
         QSignalSpy result(&api, &TovrinWebApi::loginResult);
+        QSignalSpy status(&api, &TovrinWebApi::loginStatusChanged);
         api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
         // The login itself is accepted; the worker now waits for the server time.
-        QTRY_COMPARE_WITH_TIMEOUT(count(QStringLiteral("login_json")), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("server_status")), 1, 10000);
+        // So far only "logging in" was announced; the logout announces the second change.
+        QTRY_COMPARE_WITH_TIMEOUT(status.count(), 1, 10000);
         api.logout();
+        QTRY_COMPARE_WITH_TIMEOUT(status.count(), 2, 10000);
+        QCOMPARE(result.count(), 0);
+        QVERIFY(m_sim->release(QStringLiteral("server_status")));
         QVERIFY(result.wait(10000));
         QCOMPARE(result.at(0).at(1).value<TovrinWebApi::LoginResult>(), TovrinWebApi::LoginResultCancelled);
         QCOMPARE(api.loginStatus(), TovrinWebApi::LoginStatusLoggedOut);
@@ -230,11 +248,30 @@ private slots:
         QVERIFY(login(api));
         for (int i = 0; i < 20; ++i)
             QCOMPARE(api.loginStatus(), TovrinWebApi::LoginStatusLoggedIn);
-        QFile log(logPath);
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        const int lines = log.readAll().count("isLoggedIn");
         CLogger::setOutputFileName(QString());
+        const QString log = readLog(logPath);
+        QVERIFY(!log.isEmpty());
+        const int lines = log.count(QStringLiteral("isLoggedIn"));
         QVERIFY2(lines <= 2, qPrintable(QString::number(lines)));
+    }
+
+    void refusalLogLineHidesTheAddressSignature()
+    {
+        QTemporaryDir logFolder;
+        const QString logPath = logFolder.filePath(QStringLiteral("Culvertix.log"));
+        CLogger::setOutputFileName(logPath);
+        TovrinWebApi api;
+        QSignalSpy errors(&api, &TovrinWebApi::errorOccurred);
+        const QString address = m_sim->presign(QStringLiteral("GET"), QStringLiteral("storage/objects/p-big/Photos/a.jpg"));
+        const QString signature = QUrlQuery(QUrl(address)).queryItemValue(QStringLiteral("X-Signature"));
+        QVERIFY(!signature.isEmpty());
+        QCOMPARE(api.downloadSingleProjectFile(QString(), address), 0u);
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 10000);
+        CLogger::setOutputFileName(QString());
+        const QString log = readLog(logPath);
+        QVERIFY(log.contains(QStringLiteral("Invalid parameter")));
+        QVERIFY(log.contains(address.left(address.indexOf(QLatin1Char('?')))));
+        QVERIFY(!log.contains(signature));
     }
 
     void workerThreadThatDoesNotStartLeavesAnInertFacade()

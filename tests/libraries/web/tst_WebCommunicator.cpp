@@ -97,6 +97,31 @@ private slots:
         QCOMPARE(m_sim->requestsTo(QStringLiteral("upload_uploaded")).size(), 0);
     }
 
+    // API replies are held in memory up to a bound; a larger one fails clearly and is not retried.
+    void oversizedReplyIsGivenUp_data()
+    {
+        QTest::addColumn<qint64>("padding");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("one MiB") << qint64(1024 * 1024) << true;
+        QTest::newRow("over the limit") << RequestHandle::MaxReplyBytes << false;
+    }
+
+    void oversizedReplyIsGivenUp()
+    {
+        QFETCH(qint64, padding);
+        QFETCH(bool, accepted);
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("projects"), {{QStringLiteral("padBytes"), double(padding)}})}));
+        UserProjectsRequestHandle* handle = m_communicator->queryUserProjects();
+        QSignalSpy done(handle, &UserProjectsRequestHandle::requestFinished);
+        QVERIFY(done.wait(20000));
+        const UserProjectsResponse response = done.at(0).at(0).value<UserProjectsResponse>();
+        QCOMPARE(response.error() == ErrorNone, accepted);
+        QCOMPARE(response.projects().size(), accepted ? 1 : 0);
+        QVERIFY(handle->responseData().size() <= RequestHandle::MaxReplyBytes);
+        delete handle;
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("projects")).size(), 1);
+    }
+
     void statusesAndProjectDetails()
     {
         UploadProjectsStatusHandle* statuses =

@@ -280,6 +280,44 @@ private slots:
         QCOMPARE(result.count(), 1);
     }
 
+    // Before the login request goes out (connection check, two-step check) a cancel or logout
+    // still ends the login with one cancelled result, and no login request follows.
+    void cancelBeforeTheLoginRequestEndsTheLogin_data()
+    {
+        QTest::addColumn<QString>("heldRoute");
+        QTest::addColumn<bool>("byLogout");
+        QTest::newRow("cancel during the connection check") << QStringLiteral("status_check") << false;
+        QTest::newRow("cancel during the two-step check") << QStringLiteral("two_step") << false;
+        QTest::newRow("logout during the connection check") << QStringLiteral("status_check") << true;
+        QTest::newRow("logout during the two-step check") << QStringLiteral("two_step") << true;
+    }
+
+    void cancelBeforeTheLoginRequestEndsTheLogin()
+    {
+        QFETCH(QString, heldRoute);
+        QFETCH(bool, byLogout);
+        QVERIFY(startSimulator(defaultScenario()));
+        QVERIFY(m_sim->setFaults({fault(heldRoute, {{QStringLiteral("hold"), true}})}));
+        QSignalSpy result(m_worker.get(), &TovrinWebApiWorker::loginResult);
+        m_worker->login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(heldRoute), 1, 10000);
+        if (byLogout)
+            m_worker->logout();
+        else
+            m_worker->cancelLogin();
+        QVERIFY(m_sim->release(heldRoute));
+        QVERIFY(result.count() == 1 || result.wait(10000));
+        QCOMPARE(result.at(0).at(0).toString(), QStringLiteral("alice"));
+        QCOMPARE(result.at(0).at(1).value<TovrinWebApi::LoginResult>(), TovrinWebApi::LoginResultCancelled);
+        QVERIFY(!m_worker->loginInProgress());
+        QVERIFY(!m_worker->isLoggedIn());
+        m_worker->cancelLogin(); // nothing left to cancel
+        // A login started now goes through from the start.
+        QCOMPARE(loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword())), TovrinWebApi::LoginResultSuccess);
+        QCOMPARE(result.count(), 2);
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("login_json")).size(), 1);
+    }
+
     void serviceRequestsAreSignedUnderGermanLocaleAndSkewedClock()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

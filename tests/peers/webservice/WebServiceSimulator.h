@@ -114,6 +114,25 @@ public:
     // Replaces the fault rules (and resets the per-route counters).
     bool setFaults(const QJsonArray& rules) { return control(QStringLiteral("__sim/faults"), QJsonDocument(rules).toJson()); }
 
+    // Answers the requests of a route that a "hold" fault keeps waiting (and any later ones).
+    bool release(const QString& route)
+    {
+        return control(QStringLiteral("__sim/release"), QJsonDocument(QJsonObject{{QStringLiteral("route"), route}}).toJson());
+    }
+
+    // Requests of a route that a "hold" fault is keeping unanswered, counted on arrival.
+    int heldRequests(const QString& route) const
+    {
+        int held = 0;
+        const QList<QJsonObject> entries = log();
+        for (const QJsonObject& entry : entries) {
+            if (entry.value(QStringLiteral("route")).toString() == QLatin1String("held")
+                && entry.value(QStringLiteral("held")).toString() == route)
+                ++held;
+        }
+        return held;
+    }
+
     // Lets every issued token run out at once.
     bool expireTokens() { return control(QStringLiteral("__sim/expire-tokens"), QByteArray("{}")); }
 

@@ -9,7 +9,10 @@ namespaces and element order, the strict encoding of the form login, pre-signed 
 addresses, ETags and part sizes of multi-part uploads.
 
 Every request is appended to a JSON-lines log with its verdict. Fault rules (per route and per
-Nth request of that route) make it misbehave on purpose.
+Nth request of that route) make it misbehave on purpose. Signed service requests are checked
+(signature, date, one-time token) before any fault is injected, so a replayed token fails even
+where a fault was asked for. A "hold" rule keeps a request unanswered until the test releases
+its route (POST __sim/release {"route": ...}); the request is logged as route "held" on arrival.
 
 Usage: webservice_sim.py --scenario FILE --log FILE --storage DIR [--tls-cert PEM --tls-key PEM]
 Prints "READY <port>" once it listens.
@@ -47,6 +50,8 @@ DATE_RE = re.compile(r'^(Mon|Tue|Wed|Thu|Fri|Sat|Sun), \d\d (Jan|Feb|Mar|Apr|May
                      r'\d{4} \d\d:\d\d:\d\d GMT$')
 TOKEN_RE = re.compile(r'^\{[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\}$')
 UNRESERVED = '-._~'
+# Signed service routes and the method each one signs.
+SIGNED_ROUTES = {'bucket_get': 'GET', 'bucket_create': 'PUT', 'list_files': 'POST', 'transcoding': 'PUT'}
 
 
 class Rejected(Exception):
@@ -77,6 +82,7 @@ class State:
         self.buckets = set()
         self.bucket_projects = {}  # bucket name (lower case) -> project id
         self.next_id = 1
+        self.holds = {}           # route -> threading.Event that releases its held requests
 
     @property
     def skew(self):
@@ -102,6 +108,12 @@ class State:
                 if wanted is None or nth in wanted:
                     return rule
         return None
+
+    def hold_event(self, route):
+        with self.lock:
+            if route not in self.holds:
+                self.holds[route] = threading.Event()
+            return self.holds[route]
 
     def log(self, entry):
         with self.lock:
@@ -138,6 +150,7 @@ def route_of(method, path):
         ('POST', r'^/__sim/faults$', 'control'),
         ('POST', r'^/__sim/expire-tokens$', 'expire_tokens'),
         ('POST', r'^/__sim/presign$', 'presign_control'),
+        ('POST', r'^/__sim/release$', 'release_control'),
         ('GET', r'^/api/status$', 'status_check'),
         ('GET', r'^/api/Users/CheckTwoStepAuthentication$', 'two_step'),
         ('POST', r'^/login/api/users/login$', 'login_json'),
@@ -220,6 +233,9 @@ class Handler(BaseHTTPRequestHandler):
         fault = self.fault or {}
         if fault.get('malformed'):
             body = b'{"broken": <<<' if 'json' in content_type else b'<Broken><Unclosed>'
+        if fault.get('padBytes'):
+            # Trailing white space: the reply stays well-formed, only larger.
+            body = body + b' ' * int(fault['padBytes'])
         raw = ('HTTP/1.1 %d %s\r\n' % (status, self.responses.get(status, ('X',))[0])).encode()
         all_headers = [('Content-Type', content_type)]
         if fault.get('noContentLength'):
@@ -261,6 +277,8 @@ class Handler(BaseHTTPRequestHandler):
     def record(self, verdict, status, **extra):
         entry = {'method': self.command, 'path': self.clean_path, 'route': self.route, 'nth': self.nth,
                  'verdict': verdict, 'status': status}
+        if self.headers.get('X-TovrinService-MessageToken'):
+            entry['messageToken'] = self.headers['X-TovrinService-MessageToken']
         entry.update(extra)
         self.state.log(entry)
 
@@ -290,6 +308,9 @@ class Handler(BaseHTTPRequestHandler):
             raise Rejected(400, 'Content-Type is not JSON')
 
     def check_signature(self, method):
+        if self.signature_checked:
+            return
+        self.signature_checked = True
         for name in ('Date', 'X-TovrinService-MessageToken', 'X-TovrinService-ClientId', 'Authorization'):
             if not self.headers.get(name):
                 raise Rejected(401, 'missing header %s' % name)
@@ -386,10 +407,19 @@ class Handler(BaseHTTPRequestHandler):
         self.route, self.clean_path = route_of(self.command, urllib.parse.urlsplit(self.path).path)
         self.nth = self.state.count(self.route)
         self.fault = self.state.fault_for(self.route, self.nth)
+        self.signature_checked = False
         fault = self.fault or {}
         try:
+            if fault.get('hold'):
+                self.state.log({'method': self.command, 'path': self.clean_path, 'route': 'held',
+                                'held': self.route, 'nth': self.nth, 'verdict': 'held', 'status': 0})
+                # Bounded: a test that forgets to release must not keep the peer's thread for ever.
+                self.state.hold_event(self.route).wait(60)
             if fault.get('delayMs'):
                 time.sleep(fault['delayMs'] / 1000.0)
+            if self.route in SIGNED_ROUTES:
+                # What the real service refuses is refused before any injected fault.
+                self.check_signature(SIGNED_ROUTES[self.route])
             if 'closeAfterBytes' in fault and self.route in ('storage_put', 'storage_part'):
                 self.read_body(int(fault['closeAfterBytes']))
                 self.record('fault: closed after %d bytes' % int(fault['closeAfterBytes']), 0)
@@ -443,6 +473,11 @@ class Handler(BaseHTTPRequestHandler):
         body = json.loads(self.read_body() or b'{}')
         address = self.state.presign(body.get('method', 'GET'), body.get('path', ''))
         self.ok(json.dumps({'url': address}).encode())
+
+    def route_release_control(self):
+        body = json.loads(self.read_body() or b'{}')
+        self.state.hold_event(body.get('route', '')).set()
+        self.ok(b'{}')
 
     def route_status_check(self):
         self.ok(b'OK', 'text/plain')

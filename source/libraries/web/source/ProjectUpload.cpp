@@ -338,6 +338,7 @@ void ProjectUpload::finishProjectIfDone()
     if (!m_pendingUploads.isEmpty() || !m_activeUploads.isEmpty())
         return;
     m_confirming = true;
+    m_confirmationSent = true;
     const Error confirmation = m_communicator->finishProjectUpload(m_projectId, m_importType);
     m_confirming = false;
     if (m_aborted)
@@ -432,6 +433,13 @@ void ProjectUpload::abort()
     m_paused = true;
     m_aborted = true;
     m_state = StateAborted;
+    if (m_confirmationSent) {
+        // The confirmation went out, so the service may have committed the project even when its
+        // answer failed or came too late; a cancel could throw away a finished upload. The
+        // project's status query tells what the service did.
+        logWarning(QStringLiteral("Upload of project %1 was confirmed already; it is not cancelled.").arg(m_projectId));
+        return;
+    }
     m_pendingUploads.clear();
     const QList<AbstractUploadFileRequestHandle*> handles = m_activeUploads.values();
     for (AbstractUploadFileRequestHandle* handle : handles) {

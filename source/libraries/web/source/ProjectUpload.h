@@ -129,6 +129,8 @@ private:
     bool m_aborted = false;
     bool m_scheduling = false;
     bool m_confirming = false;
+    // Set once "Uploaded" has gone out: from then on the service may have committed the project.
+    bool m_confirmationSent = false;
     State m_state = StateCreated;
     QMap<QString, RemoteObjectEntry> m_remoteFiles;
     MediaNamesList m_manholesMedia;

@@ -18,6 +18,7 @@ namespace Web {
 
 namespace {
 QAtomicInt g_defaultTransferTimeoutMs(60000);
+const char kTooLargeProperty[] = "cxReplyTooLarge";
 }
 
 RequestHandle::RequestHandle(QObject* parent)
@@ -48,7 +49,9 @@ void RequestHandle::setReply(QNetworkReply* reply)
     if (!reply)
         return;
     m_handled = false;
+    m_incoming.clear();
     reply->setParent(this);
+    connect(reply, &QNetworkReply::readyRead, this, &RequestHandle::onReplyReadyRead);
     connect(reply, &QNetworkReply::finished, this, &RequestHandle::onReplyFinished);
     connect(reply, &QNetworkReply::uploadProgress, this, &RequestHandle::onReplyUploadProgress);
     TransferWatchdog::watch(reply, m_transferTimeoutMs);
@@ -83,7 +86,38 @@ QString RequestHandle::handleClassName() const
 
 QNetworkReply::NetworkError RequestHandle::effectiveError(QNetworkReply* reply) const
 {
+    if (replyTooLarge(reply))
+        return QNetworkReply::ProtocolFailure;
     return TransferWatchdog::errorOf(reply);
+}
+
+bool RequestHandle::replyTooLarge(const QNetworkReply* reply)
+{
+    return reply && reply->property(kTooLargeProperty).toBool();
+}
+
+void RequestHandle::onReplyReadyRead()
+{
+    QNetworkReply* reply = qobject_cast<QNetworkReply*>(sender());
+    if (reply && reply == m_reply)
+        drainReply(reply);
+}
+
+void RequestHandle::drainReply(QNetworkReply* reply)
+{
+    if (replyTooLarge(reply) || !reply->isOpen())
+        return;
+    // Read at most one byte past the limit: enough to know the reply is too large.
+    const qint64 room = MaxReplyBytes + 1 - m_incoming.size();
+    if (room > 0)
+        m_incoming += reply->read(room);
+    if (m_incoming.size() <= MaxReplyBytes)
+        return;
+    CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"),
+                        QStringLiteral("Reply body larger than %1 bytes; the request is given up.").arg(MaxReplyBytes));
+    m_incoming.clear();
+    reply->setProperty(kTooLargeProperty, true);
+    reply->abort();
 }
 
 bool RequestHandle::shouldRetry(QNetworkReply::NetworkError error) const
@@ -97,8 +131,11 @@ void RequestHandle::onReplyFinished()
     QNetworkReply* reply = qobject_cast<QNetworkReply*>(sender());
     if (!reply || reply != m_reply)
         return;
+    // Whatever readyRead left unread, still within the limit.
+    drainReply(reply);
     const QNetworkReply::NetworkError error = effectiveError(reply);
-    m_responseData = reply->readAll();
+    m_responseData = replyTooLarge(reply) ? QByteArray() : m_incoming;
+    m_incoming.clear();
     m_rawHeaders = reply->rawHeaderPairs();
 
     if (error != QNetworkReply::NoError) {
@@ -109,7 +146,8 @@ void RequestHandle::onReplyFinished()
                                 .arg(redactAddresses(reply->errorString()))
                                 .arg(m_responseData.size()));
         logNetworkError();
-        if (shouldRetry(error)) {
+        // A reply too large now is too large the next time as well.
+        if (shouldRetry(error) && !replyTooLarge(reply)) {
             retry();
             return;
         }
@@ -144,7 +182,9 @@ void RequestHandle::retry()
     ++m_retryCount;
     if (!previous || !m_manager)
         return;
-    const QNetworkRequest request = previous->request();
+    QNetworkRequest request = m_requestFactory ? m_requestFactory() : QNetworkRequest();
+    if (request.url().isEmpty())
+        request = previous->request();
     QNetworkReply* next = nullptr;
     switch (previous->operation()) {
     case QNetworkAccessManager::PutOperation:

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class QNetworkAccessManager;
 
 namespace Tovrin {
@@ -36,6 +38,9 @@ public:
     virtual void handleUploadProgress(qint64 bytesSent, qint64 bytesTotal);
 
     void enableRetry(QNetworkAccessManager* manager, const QByteArray& body);
+    // Builds the request anew for each retry. Signed service requests need it: a service that
+    // enforces one-time message tokens refuses a second copy of the same Date, token and signature.
+    void setRequestFactory(std::function<QNetworkRequest()> factory) { m_requestFactory = std::move(factory); }
     void disableRetry();
     QNetworkReply* reply() const { return m_reply; }
     void abort();
@@ -56,6 +61,10 @@ public:
     static QString waitForReply(RequestHandle* handle, int timeoutMs, int* networkError);
 
     static constexpr int MaxRetries = 5;
+    // Largest reply body held in memory. API replies are small; file contents go through the
+    // downloads, which stream to disk. A larger reply is given up as a protocol failure.
+    static constexpr qint64 MaxReplyBytes = 8 * 1024 * 1024;
+    static bool replyTooLarge(const QNetworkReply* reply);
 
 signals:
     void errorOccurred(Tovrin::Web::Error error);
@@ -66,19 +75,27 @@ public slots:
     void onReplyFinished();
     void onReplyUploadProgress(qlonglong bytesSent, qlonglong bytesTotal);
 
+private slots:
+    void onReplyReadyRead();
+
 protected:
     bool shouldRetry(QNetworkReply::NetworkError error) const;
     // The error the finished reply ended with, a stalled transfer counting as a time-out.
     QNetworkReply::NetworkError effectiveError(QNetworkReply* reply) const;
     // Hands a finished reply to handleReply and announces it.
     void finishReply(QNetworkReply* reply, QNetworkReply::NetworkError error);
+    // Moves what the reply has received into the body buffer, up to the limit.
+    void drainReply(QNetworkReply* reply);
 
 private:
     QByteArray m_responseData;
+    // The body of the current reply as it arrives, never more than MaxReplyBytes + 1 bytes.
+    QByteArray m_incoming;
     QList<QNetworkReply::RawHeaderPair> m_rawHeaders;
     QByteArray m_requestBody;
     QPointer<QNetworkReply> m_reply;
     QNetworkAccessManager* m_manager = nullptr;
+    std::function<QNetworkRequest()> m_requestFactory;
     int m_retryCount = 0;
     bool m_retryEnabled = false;
     int m_transferTimeoutMs;

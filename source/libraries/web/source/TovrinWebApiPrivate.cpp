@@ -1,5 +1,7 @@
 #include "TovrinWebApiPrivate.h"
 
+#include "RequestSigning.h"
+
 #include "TovrinWebApiWorker.h"
 
 #include "CLogger.h"
@@ -207,7 +209,8 @@ uint TovrinWebApiPrivate::downloadRequest(const QString& firstName, const QStrin
         const QString text = QStringLiteral("Invalid parameter. Values passed in:\n")
                              + QStringLiteral("%1: %2\n").arg(firstName, firstValue)
                              + QStringLiteral("%1: %2\n").arg(secondName, secondValue);
-        CLogger::logMessage(CLogger::LogLevelError, kCategory, text);
+        // A pre-signed address carries its signature in the query.
+        CLogger::logMessage(CLogger::LogLevelError, kCategory, redactAddresses(text));
         emit errorOccurred(ErrorInvalidParameter);
         return 0;
     }

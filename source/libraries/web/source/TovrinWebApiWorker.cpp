@@ -216,14 +216,17 @@ void TovrinWebApiWorker::handleConnectionCheckReply()
         CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("TovrinWeb"),
                             QStringLiteral("Connection status: %1").arg(status));
     if (m_loginGeneration != m_sessionGeneration) {
-        // A logout or cancel came while the connection was checked: that login is off.
+        // A logout came while the connection was checked: that login is off, and whoever waits
+        // for its result learns so.
         CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("Login withdrawn."));
+        finishLogin(nullptr, m_loginName, TovrinWebApi::LoginResultCancelled);
         return;
     }
     setLoginInProgress(true);
     if (!m_communicator)
         initialize();
     Check2StepAuthenticationRequestHandle* handle = m_communicator->check2StepAuthentication(m_loginName);
+    m_twoStepCheck = handle;
     connect(handle, &RequestHandle::errorOccurred, this, &TovrinWebApiWorker::errorOccurred);
     connect(handle, &Check2StepAuthenticationRequestHandle::requestFinished, this,
             &TovrinWebApiWorker::handleCheck2StepsAuthenticationResponse);
@@ -233,6 +236,12 @@ void TovrinWebApiWorker::handleCheck2StepsAuthenticationResponse(Check2StepAuthe
 {
     if (QObject* handle = sender())
         handle->deleteLater();
+    m_twoStepCheck = nullptr;
+    if (m_loginGeneration != m_sessionGeneration) {
+        // A logout came during the check: the password login is not sent.
+        finishLogin(nullptr, m_loginName, TovrinWebApi::LoginResultCancelled);
+        return;
+    }
     if (response.result()) {
         setLoginInProgress(false);
         emit tokenAuthenticationNeeded();
@@ -374,6 +383,24 @@ void TovrinWebApiWorker::finishLogin(RequestHandle* handle, const QString& userN
 void TovrinWebApiWorker::cancelLogin()
 {
     ++m_sessionGeneration;
+    if (m_connectionCheckReply || m_twoStepCheck) {
+        // Before the login request itself: stop the check and end the login here, as a
+        // cancelled login request would end it.
+        if (QNetworkReply* reply = m_connectionCheckReply) {
+            m_connectionCheckReply = nullptr;
+            reply->disconnect(this);
+            reply->abort();
+            reply->deleteLater();
+        }
+        if (RequestHandle* handle = m_twoStepCheck) {
+            m_twoStepCheck = nullptr;
+            handle->disconnect(this);
+            handle->abort();
+            handle->deleteLater();
+        }
+        finishLogin(nullptr, m_loginName, TovrinWebApi::LoginResultCancelled);
+        return;
+    }
     if (!m_currentLoginRequest)
         return;
     RequestHandle* handle = m_currentLoginRequest;

@@ -178,6 +178,8 @@ private:
     QUrl m_statusUrl;
     QNetworkAccessManager* m_networkAccessManager = nullptr;
     QPointer<QNetworkReply> m_connectionCheckReply;
+    // The two-step check of the login in progress, null once it answered.
+    QPointer<RequestHandle> m_twoStepCheck;
     // Counts logouts and cancels: a login step that waited re-checks it before it goes on.
     quint64 m_sessionGeneration = 0;
     quint64 m_loginGeneration = 0;

@@ -2,7 +2,6 @@
 
 #include "NetworkRequestBodyBuilder.h"
 #include "RequestSigning.h"
-#include "StreamingPutReply.h"
 #include "TransferWatchdog.h"
 #include "WebConstants.h"
 
@@ -455,11 +454,20 @@ BucketListFilesFromLocationsRequestHandle* WebCommunicator::listFilesFromLocatio
                                                                                    const QString& delimiter,
                                                                                    const QStringList& prefixes)
 {
-    const QNetworkRequest request =
-        m_builder->initializeServiceRequest(Route::BUCKET_FILES_FROM_LOCATIONS).usingMethod(POST).withAuthHeader();
+    // Each attempt is dated and signed afresh with a new one-time message token.
+    const QPointer<WebCommunicator> self(this);
+    auto signedRequest = [self]() -> QNetworkRequest {
+        if (!self)
+            return QNetworkRequest();
+        return self->m_builder->initializeServiceRequest(Route::BUCKET_FILES_FROM_LOCATIONS)
+            .usingMethod(POST)
+            .withAuthHeader();
+    };
+    const QNetworkRequest request = signedRequest();
     const QByteArray body = buildListFilesBody(bucketName, delimiter, prefixes);
     auto* handle = new BucketListFilesFromLocationsRequestHandle();
     handle->enableRetry(m_manager, body);
+    handle->setRequestFactory(signedRequest);
     return attach(handle, send("POST", request, body));
 }
 
@@ -500,10 +508,9 @@ AWSPutRequestHandle* WebCommunicator::uploadFromUrl(const QString& url, const QS
     handle->setUploadBodyFile(bodyFile);
     handle->setTransferTimeout(m_timeouts.transferMs);
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
-    // The streaming reply keeps large files at the socket's pace; other schemes take the manager's way.
-    QNetworkReply* reply = StreamingPutReply::supports(request.url()) ? new StreamingPutReply(request, bodyFile)
-                                                                       : m_manager->put(request, bodyFile);
-    handle->setReply(reply);
+    // Streamed from the file by the manager (proxies, chunked answers and TLS included); the
+    // handle owns the file and keeps it open until the reply is done.
+    handle->setReply(m_manager->put(request, bodyFile));
     return handle;
 }
 
@@ -516,26 +523,28 @@ UploadFileMultiPartRequestHandle* WebCommunicator::initMultipartUpload(const Upl
         return nullptr;
     }
     // Queued, so that each step starts after the handle has finished handling the previous reply;
-    // the guard drops steps of a handle that was deleted in between.
+    // the guard drops steps of a handle that was deleted in between, and a step queued before a
+    // cancel is not sent after it.
     QPointer<UploadFileMultiPartRequestHandle> guard(handle);
+    auto goesOn = [guard] { return guard && guard->state() != UploadFileMultiPartRequestHandle::StateAborted; };
     connect(
         handle, &UploadFileMultiPartRequestHandle::obtainUploadUrls, this,
-        [this, guard](const QString& uploadId, int parts) {
-            if (guard)
+        [this, guard, goesOn](const QString& uploadId, int parts) {
+            if (goesOn())
                 obtainUrlsFor(guard, uploadId, parts);
         },
         Qt::QueuedConnection);
     connect(
         handle, &UploadFileMultiPartRequestHandle::uploadNextPart, this,
-        [this, guard](const QString& address, const QByteArray& data) {
-            if (guard)
+        [this, guard, goesOn](const QString& address, const QByteArray& data) {
+            if (goesOn())
                 nextPartFor(guard, address, data);
         },
         Qt::QueuedConnection);
     connect(
         handle, &UploadFileMultiPartRequestHandle::finishUpload, this,
-        [this, guard](const QString& uploadId, const QList<QString>& eTags) {
-            if (guard)
+        [this, guard, goesOn](const QString& uploadId, const QList<QString>& eTags) {
+            if (goesOn())
                 finishFor(guard, uploadId, eTags);
         },
         Qt::QueuedConnection);

@@ -1,11 +1,13 @@
-// The streamed PUT reply against the web-service simulator: plain and TLS uploads stored byte for
-// byte, progress up to the file size, the status of a refused address, a peer that cuts the body
-// off, an abort in the middle, an untrusted certificate, and the error for each HTTP status.
+// The single PUT of a file to a pre-signed storage address, through the communicator, against the
+// web-service simulator: plain and TLS uploads stored byte for byte, progress up to the file size,
+// a refused address, a peer that cuts the body off, a cancel in the middle, an untrusted
+// certificate, and nobody listening.
 
 #include "WebTestSupport.h"
 
-#include "StreamingPutReply.h"
+#include "AWSPutRequestHandle.h"
 #include "TovrinWebLibrary.h"
+#include "WebCommunicator.h"
 
 #include <QSslConfiguration>
 #include <QTcpServer>
@@ -20,7 +22,7 @@ const qint64 kMiB = 1024 * 1024;
 const QString kObject = QStringLiteral("storage/objects/p-s/Picture/Sec/a%20b.jpg");
 } // namespace
 
-class tst_StreamingPutReply : public QObject
+class tst_SinglePutUpload : public QObject
 {
     Q_OBJECT
 
@@ -29,33 +31,36 @@ private:
 
     struct Outcome
     {
-        QNetworkReply::NetworkError error = QNetworkReply::UnknownNetworkError;
-        int status = 0;
-        qint64 lastSent = -1;
-        qint64 lastTotal = -1;
+        Error error = ErrorNetwork;
+        bool succeeded = false;
+        qint64 lastUploaded = -1;
+        qint64 fileBytes = -1;
         int finishedCount = 0;
     };
 
-    static Outcome put(const QString& url, const QString& path, bool abortEarly = false)
+    static Outcome put(const QString& url, const QString& path, bool cancelEarly = false)
     {
         Outcome outcome;
-        QFile body(path);
-        if (!body.open(QIODevice::ReadOnly))
+        WebCommunicator communicator;
+        AWSPutRequestHandle* handle = communicator.uploadFromUrl(
+            url, path, UploadFileDescriptor(QStringLiteral("p-s"), QStringLiteral("b"), path, QString(), QStringLiteral("k"), false));
+        if (!handle)
             return outcome;
-        QNetworkRequest request{QUrl(url)};
-        StreamingPutReply reply(request, &body);
-        QSignalSpy finished(&reply, &QNetworkReply::finished);
-        QObject::connect(&reply, &QNetworkReply::uploadProgress, &reply, [&](qint64 sent, qint64 total) {
-            outcome.lastSent = sent;
-            outcome.lastTotal = total;
-            if (abortEarly && sent > 0)
-                reply.abort();
-        });
-        if (!reply.isFinished() && !finished.wait(30000))
-            return outcome;
-        outcome.finishedCount = finished.count();
-        outcome.error = reply.error();
-        outcome.status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        QSignalSpy finished(handle, &AWSPutRequestHandle::requestFinished);
+        QObject::connect(handle, &AWSPutRequestHandle::uploadedBytes, handle,
+                         [&](qlonglong total, qlonglong step, qlonglong fileBytes) {
+                             outcome.lastUploaded = total;
+                             outcome.fileBytes = fileBytes;
+                             if (cancelEarly && step > 0)
+                                 handle->cancel();
+                         });
+        if (finished.wait(30000)) {
+            outcome.finishedCount = finished.count();
+            const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
+            outcome.error = response.error();
+            outcome.succeeded = response.isRequestSuccessful();
+        }
+        delete handle;
         return outcome;
     }
 
@@ -73,11 +78,11 @@ private slots:
         const QString path = m_files.filePath(QStringLiteral("plain.bin"));
         QVERIFY(makeRandomFile(path, 9 * kMiB + 5, 3));
         const Outcome outcome = put(sim.presign(QStringLiteral("PUT"), kObject), path);
-        QCOMPARE(outcome.error, QNetworkReply::NoError);
-        QCOMPARE(outcome.status, 200);
+        QCOMPARE(outcome.error, ErrorNone);
+        QVERIFY(outcome.succeeded);
         QCOMPARE(outcome.finishedCount, 1);
-        QCOMPARE(outcome.lastSent, 9 * kMiB + 5);
-        QCOMPARE(outcome.lastTotal, 9 * kMiB + 5);
+        QCOMPARE(outcome.lastUploaded, 9 * kMiB + 5);
+        QCOMPARE(outcome.fileBytes, 9 * kMiB + 5);
         QCOMPARE(fileMd5(sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"))), fileMd5(path));
     }
 
@@ -88,7 +93,7 @@ private slots:
         const QString path = m_files.filePath(QStringLiteral("empty.bin"));
         QVERIFY(writeText(path, QByteArray()));
         const Outcome outcome = put(sim.presign(QStringLiteral("PUT"), kObject), path);
-        QCOMPARE(outcome.error, QNetworkReply::NoError);
+        QCOMPARE(outcome.error, ErrorNone);
         QVERIFY(QFile::exists(sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"))));
     }
 
@@ -114,12 +119,13 @@ private slots:
         // Without the test CA the handshake fails.
         QSslConfiguration::setDefaultConfiguration(original);
         const Outcome refused = put(url, path);
-        QCOMPARE(refused.error, QNetworkReply::SslHandshakeFailedError);
-        QCOMPARE(outcome.error, QNetworkReply::NoError);
+        QVERIFY(!refused.succeeded);
+        QCOMPARE(refused.error, ErrorNetwork);
+        QCOMPARE(outcome.error, ErrorNone);
         QCOMPARE(fileMd5(sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"))), fileMd5(path));
     }
 
-    void refusedAddressGivesItsStatus()
+    void refusedAddressFailsTheUpload()
     {
         WebServiceSimulator sim;
         QVERIFY(sim.start(defaultScenario()));
@@ -128,9 +134,12 @@ private slots:
         QString url = sim.presign(QStringLiteral("PUT"), kObject);
         url.replace(QStringLiteral("X-Signature="), QStringLiteral("X-Signature=0"));
         const Outcome outcome = put(url, path);
-        QCOMPARE(outcome.status, 403);
-        QCOMPARE(outcome.error, QNetworkReply::ContentAccessDenied);
+        // The peer answers 403 and closes before it has read the body; Qt then reports the
+        // broken upload rather than the status. Either way the upload is a failure, reported once.
+        QVERIFY(!outcome.succeeded);
+        QVERIFY(outcome.error != ErrorNone);
         QCOMPARE(outcome.finishedCount, 1);
+        QVERIFY(!QFile::exists(sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"))));
     }
 
     void cutOffBodyIsAnError()
@@ -141,7 +150,7 @@ private slots:
         const QString path = m_files.filePath(QStringLiteral("cut.bin"));
         QVERIFY(makeRandomFile(path, 8 * kMiB, 6));
         const Outcome outcome = put(sim.presign(QStringLiteral("PUT"), kObject), path);
-        QVERIFY(outcome.error != QNetworkReply::NoError);
+        QVERIFY(!outcome.succeeded);
         QCOMPARE(outcome.finishedCount, 1);
         QVERIFY(!QFile::exists(sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"))));
     }
@@ -153,7 +162,7 @@ private slots:
         const QString path = m_files.filePath(QStringLiteral("abort.bin"));
         QVERIFY(makeSparseFile(path, 64 * kMiB));
         const Outcome outcome = put(sim.presign(QStringLiteral("PUT"), kObject), path, true);
-        QCOMPARE(outcome.error, QNetworkReply::OperationCanceledError);
+        QCOMPARE(outcome.error, ErrorCancelled);
         QCOMPARE(outcome.finishedCount, 1);
     }
 
@@ -167,22 +176,10 @@ private slots:
         const quint16 port = probe.serverPort();
         probe.close();
         const Outcome outcome = put(QStringLiteral("http://127.0.0.1:%1/x").arg(port), path);
-        QCOMPARE(outcome.error, QNetworkReply::ConnectionRefusedError);
-    }
-
-    void statusMapping()
-    {
-        QCOMPARE(StreamingPutReply::errorForStatus(200), QNetworkReply::NoError);
-        QCOMPARE(StreamingPutReply::errorForStatus(302), QNetworkReply::NoError);
-        QCOMPARE(StreamingPutReply::errorForStatus(401), QNetworkReply::AuthenticationRequiredError);
-        QCOMPARE(StreamingPutReply::errorForStatus(404), QNetworkReply::ContentNotFoundError);
-        QCOMPARE(StreamingPutReply::errorForStatus(422), QNetworkReply::UnknownContentError);
-        QCOMPARE(StreamingPutReply::errorForStatus(500), QNetworkReply::InternalServerError);
-        QCOMPARE(StreamingPutReply::errorForStatus(502), QNetworkReply::UnknownServerError);
-        QVERIFY(StreamingPutReply::supports(QUrl(QStringLiteral("https://127.0.0.1/a"))));
-        QVERIFY(!StreamingPutReply::supports(QUrl(QStringLiteral("ftp://127.0.0.1/a"))));
+        QVERIFY(!outcome.succeeded);
+        QCOMPARE(outcome.error, ErrorNetwork);
     }
 };
 
-QTEST_MAIN(tst_StreamingPutReply)
-#include "tst_StreamingPutReply.moc"
+QTEST_MAIN(tst_SinglePutUpload)
+#include "tst_SinglePutUpload.moc"
