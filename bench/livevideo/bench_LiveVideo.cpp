@@ -209,12 +209,15 @@ std::vector<double> programDelays(const QString& url, const QByteArray& caps, in
 }
 
 // The bare line's text: the program's decode chain up to a fakesink that syncs to the clock.
-QByteArray bareLine(const QString& url, const QByteArray& caps, int latency, bool tcp)
+// With sync=false the line shows what the chain itself costs without the clock wait, the way
+// the program's surface sink runs.
+QByteArray bareLine(const QString& url, const QByteArray& caps, int latency, bool tcp, bool sync = true)
 {
     return "rtspsrc location=" + url.toUtf8() + " latency=" + QByteArray::number(latency)
            + (tcp ? " protocols=tcp" : "") + " ! rtph264depay ! " + QByteArray(caps).replace(" ", "")
            + " ! queue ! decodebin ! videoconvert ! video/x-raw,format=I420"
-             " ! fakesink name=sink sync=true signal-handoffs=true";
+             " ! fakesink name=sink sync="
+           + (sync ? "true" : "false") + " signal-handoffs=true";
 }
 
 void onBareHandoff(GstElement*, GstBuffer* buffer, GstPad* pad, gpointer data)
@@ -299,9 +302,14 @@ int glass(int seconds, int latency)
         const std::vector<double> bareNal = bareDelays(nalLine, seconds);
         const std::vector<double> bareAu = bareDelays(auLine, seconds);
         const std::vector<double> programAvc = programDelays(tcpUrl, AvcCaps, latency, true, seconds);
+        const std::vector<double> bareNalFree = bareDelays(bareLine(url, NalCaps, latency, false, false), seconds);
+        const std::vector<double> bareAuFree = bareDelays(bareLine(url, AuCaps, latency, false, false), seconds);
         printRow(label.constData(), "byte-stream/nal", programNal, "bare nal sync=true", bareNal);
+        printRow(label.constData(), "byte-stream/nal", programNal, "bare nal sync=false", bareNalFree);
         printRow(label.constData(), "byte-stream/nal", programNal, "bare au sync=true", bareAu);
+        printRow(label.constData(), "byte-stream/nal", programNal, "bare au sync=false", bareAuFree);
         printRow(label.constData(), "avc/au over TCP (Hoselux)", programAvc, "bare au sync=true", bareAu);
+        printRow(label.constData(), "avc/au over TCP (Hoselux)", programAvc, "bare au sync=false", bareAuFree);
     }
     return 0;
 }

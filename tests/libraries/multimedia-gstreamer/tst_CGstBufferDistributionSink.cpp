@@ -100,7 +100,9 @@ private slots:
         const char caps[] = "video/x-h264,stream-format=byte-stream,alignment=au";
         const QByteArray keyFrame = nal(7) + nal(8) + nal(5, 1000);
         const QByteArray frame = nal(1, 1000);
-        CountedBuffers counted;
+        // Static: an appsink may release its last sample from a GStreamer thread after the
+        // pipeline object is gone.
+        static CountedBuffers counted;
         RecordingProcessor processor;
         {
             // The pipelines outlive the sink, which drives their appsinks.
@@ -136,7 +138,7 @@ private slots:
 
         }
         // The sink, and then the pipelines, are gone (an appsink keeps its last sample till then).
-        QCOMPARE(counted.released.load(), counted.made.load());
+        QTRY_COMPARE_WITH_TIMEOUT(counted.released.load(), counted.made.load(), 20000);
         QCOMPARE(processor.overflows, 1);
     }
 

@@ -141,7 +141,11 @@ GstBusSyncReply CAbstractPipeline::busSyncHandler(GstBus* bus, GstMessage* messa
     // loop (finishing a recording at exit); there are at most a few of them before the
     // pipeline goes to NULL, which flushes the bus.
     const GstMessageType type = GST_MESSAGE_TYPE(message);
-    return (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR) ? GST_BUS_PASS : GST_BUS_DROP;
+    if (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR)
+        return GST_BUS_PASS;
+    // A sync handler that drops a message owns it.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
 }
 
 } // namespace GStreamer
