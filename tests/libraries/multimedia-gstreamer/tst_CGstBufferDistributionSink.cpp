@@ -1,5 +1,6 @@
 #include "CGstBufferDistributionSink.h"
 #include "CGstMultimediaLibrary.h"
+#include "CountedBuffers.h"
 #include "IGstBufferProcessor.h"
 
 #include <QSignalSpy>
@@ -18,6 +19,7 @@ class RecordingProcessor : public Ulx::GStreamer::IGstBufferProcessor
 public:
     ~RecordingProcessor() override { clear(); }
     void processBuffer(GstBuffer* buffer) override { buffers << buffer; }
+    void bufferQueueOverflowed() override { ++overflows; }
     void clear()
     {
         for (GstBuffer* buffer : qAsConst(buffers))
@@ -39,6 +41,7 @@ public:
         return keyFrame;
     }
     QList<GstBuffer*> buffers;
+    int overflows = 0;
 };
 
 QByteArray nal(int type, int payload = 3)
@@ -87,6 +90,56 @@ private slots:
         QVERIFY(!keyFrame(nal(7) + nal(8) + QByteArray("\0\0\0\1", 4)));
         // Three-byte start codes are not looked at.
         QVERIFY(!keyFrame(QByteArray("\0\0\1\x67\0\0\1\x68\0\0\1\x65", 12)));
+    }
+
+    // Every sample is kept while the GUI thread is busy, up to the queue's limit; past it the
+    // queue lets go of what it holds, the processor is told once and gets nothing more until
+    // the next key frame. Destroying the sink with samples queued releases them all.
+    void queueKeepsEverySampleUpToItsLimitAndTeardownReleasesThem()
+    {
+        const char caps[] = "video/x-h264,stream-format=byte-stream,alignment=au";
+        const QByteArray keyFrame = nal(7) + nal(8) + nal(5, 1000);
+        const QByteArray frame = nal(1, 1000);
+        // Static: an appsink may release its last sample from a GStreamer thread after the
+        // pipeline object is gone.
+        static CountedBuffers counted;
+        RecordingProcessor processor;
+        {
+            // The pipelines outlive the sink, which drives their appsinks.
+            PushPipeline pipeline(caps);
+            PushPipeline second(caps);
+            QVERIFY(pipeline.isValid() && second.isValid());
+            CGstBufferDistributionSink sink;
+            sink.setQueueLimit(5 * frame.size());
+            sink.setAppSinkElement(pipeline.sink());
+            sink.setBufferProcessor(&processor);
+            QVERIFY(pipeline.play());
+            QVERIFY(pipeline.push(counted.make(keyFrame)));
+            QVERIFY(pipeline.push(counted.make(frame)));
+            QTRY_COMPARE_WITH_TIMEOUT(processor.buffers.size(), 2, 20000);
+
+            // A stall while ten frames arrive: the sixth takes the queue past its limit.
+            for (int i = 0; i < 10; ++i)
+                QVERIFY(pipeline.push(counted.make(frame)));
+            QVERIFY(pipeline.finishWithoutEventLoop());
+            QCOMPARE(sink.droppedSampleCount(), quint64(6));
+            QCOMPARE(sink.queuedBytes(), qint64(4 * frame.size()));
+            QCOMPARE(counted.released.load(), 2 + 6);
+            QTRY_COMPARE_WITH_TIMEOUT(processor.overflows, 1, 20000);
+            QCOMPARE(processor.buffers.size(), 2);
+
+            // Queued and never processed: the sink's end releases them.
+            sink.setAppSinkElement(second.sink());
+            QVERIFY(second.play());
+            for (int i = 0; i < 3; ++i)
+                QVERIFY(second.push(counted.make(frame)));
+            QVERIFY(second.finishWithoutEventLoop());
+            QCOMPARE(sink.queuedBytes(), qint64(3 * frame.size()));
+
+        }
+        // The sink, and then the pipelines, are gone (an appsink keeps its last sample till then).
+        QTRY_COMPARE_WITH_TIMEOUT(counted.released.load(), counted.made.load(), 20000);
+        QCOMPARE(processor.overflows, 1);
     }
 
     void forwardsFromTheFirstKeyFrameOnly()

@@ -11,6 +11,46 @@
 
 using Ulx::GStreamer::CH264VideoRecordingPipeline;
 
+namespace {
+
+// Holds a pad's streaming thread until opened (or for at most 30 s), as a stalled disk would.
+struct Gate
+{
+    GMutex mutex;
+    GCond cond;
+    bool isOpen = false;
+    Gate()
+    {
+        g_mutex_init(&mutex);
+        g_cond_init(&cond);
+    }
+    ~Gate()
+    {
+        open();
+        g_cond_clear(&cond);
+        g_mutex_clear(&mutex);
+    }
+    void open()
+    {
+        g_mutex_lock(&mutex);
+        isOpen = true;
+        g_cond_broadcast(&cond);
+        g_mutex_unlock(&mutex);
+    }
+    static GstPadProbeReturn wait(GstPad*, GstPadProbeInfo*, gpointer data)
+    {
+        auto* gate = static_cast<Gate*>(data);
+        const gint64 deadline = g_get_monotonic_time() + 30 * G_TIME_SPAN_SECOND;
+        g_mutex_lock(&gate->mutex);
+        while (!gate->isOpen && g_cond_wait_until(&gate->cond, &gate->mutex, deadline)) {
+        }
+        g_mutex_unlock(&gate->mutex);
+        return GST_PAD_PROBE_OK;
+    }
+};
+
+} // namespace
+
 // The recording pipeline fed with an H.264 stream encoded in the test: stream time comes from
 // the buffers, so pauses of several seconds cost no wall-clock time.
 class tst_CH264VideoRecordingPipeline : public QObject
@@ -161,6 +201,54 @@ private slots:
                  Ulx::MultimediaTypes::RecordingErrorFileAccess);
         pipeline.processBuffer(m_stream.copy(0));
         QCOMPARE(pipeline.pushedBufferCount(), quint64(0));
+    }
+
+    // A disk slower than the stream: the file sink is held shut while the stream keeps coming.
+    // Past the backlog limit the recording ends with an error, nothing more is queued, and once
+    // the disk catches up the file is finished and plays every frame that was queued.
+    void slowDiskEndsTheRecordingWithAPlayableFile()
+    {
+        const QString fileName = m_dir.filePath("slowdisk.mp4");
+        const qint64 limit = 16 * 1024;
+        Gate gate; // outlives the pipeline, whose streaming thread may be waiting in it
+        CH264VideoRecordingPipeline pipeline;
+        pipeline.setStreamCaps(m_stream.caps);
+        pipeline.setBacklogLimit(limit);
+        QSignalSpy states(&pipeline, &CH264VideoRecordingPipeline::stateChanged);
+        QSignalSpy errors(&pipeline, &CH264VideoRecordingPipeline::pipelineErrorOccurred);
+        QVERIFY(pipeline.start(fileName));
+
+        GstElement* fileSink = gst_bin_get_by_name(GST_BIN(pipeline.pipelineElement()), "filesink0");
+        QVERIFY(fileSink);
+        GstPad* pad = gst_element_get_static_pad(fileSink, "sink");
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &Gate::wait, &gate, nullptr);
+
+        int handed = 0;
+        while (errors.isEmpty() && handed < m_stream.buffers.size())
+            pipeline.processBuffer(m_stream.copy(handed++));
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(handed < m_stream.buffers.size());
+        QCOMPARE(Ulx::GStreamer::recordingErrorFromGstError(errors.first().at(0).toUInt(), errors.first().at(1).toInt()),
+                 Ulx::MultimediaTypes::RecordingErrorInternal);
+        QVERIFY(pipeline.isEnding());
+        // Bounded: what arrives after the error is released, not queued.
+        const qint64 backlog = pipeline.backlogBytes();
+        const quint64 pushed = pipeline.pushedBufferCount();
+        QVERIFY(backlog <= limit + 64 * 1024);
+        while (handed < m_stream.buffers.size())
+            pipeline.processBuffer(m_stream.copy(handed++));
+        QCOMPARE(pipeline.pushedBufferCount(), pushed);
+        QVERIFY(pipeline.backlogBytes() <= backlog);
+
+        gate.open();
+        QVERIFY(waitForNull(pipeline, states));
+        QCOMPARE(errors.count(), 1);
+        gst_object_unref(pad);
+        gst_object_unref(fileSink);
+        const Mp4Probe probe = Mp4Probe::inspect(fileName);
+        QVERIFY(probe.discovered);
+        QVERIFY(probe.isH264);
+        QCOMPARE(probe.decodedFrames, int(pushed));
     }
 };
 

@@ -21,11 +21,20 @@
  *          make up each frame, and a key frame every two seconds),
  *          --mode-file PATH (a file holding "width height fps", written by an encoder-board
  *          simulator: every new client gets the picture size and rate the file names then, so a
- *          mode change on the board shows in the picture).
+ *          mode change on the board shows in the picture),
+ *          --stamp (draw each frame's capture time into the picture, see below; without
+ *          --low-latency the encoder then runs on one thread, so that it does not hold frames of
+ *          its own for frame-parallel encoding and the measured delay is the receiver's).
+ * Frame stamps: with --stamp, the time of the monotonic clock (g_get_monotonic_time, in
+ * microseconds) at which a raw frame leaves the test source is drawn into its top left corner
+ * before encoding, as 64 bits, most significant first, in two rows of 32 blocks of 16x16 luma
+ * pixels (235 for a one, 16 for a zero). A receiver on the same machine reads the blocks back
+ * after decoding and so measures the delay from capture to display on one clock.
  * Prints "AUTH <port>" and then "READY <port>" on stdout once it listens; runs until killed.
  */
 #include <gst/gst.h>
 #include <gst/rtsp-server/rtsp-server.h>
+#include <gst/video/video.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -40,16 +49,68 @@ typedef struct {
     const char* pattern;
     gboolean audio;
     gboolean lowLatency;
+    gboolean stamp;
 } PeerOptions;
+
+enum { StampBlock = 16, StampBlocksPerRow = 32, StampRows = 2 };
+
+/* Draws the capture time into the frame (see the header comment). */
+static GstPadProbeReturn stamp_frame(GstPad* pad, GstPadProbeInfo* info, gpointer userData)
+{
+    (void)userData;
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    GstVideoInfo video;
+    const gboolean known = caps && gst_video_info_from_caps(&video, caps);
+    if (caps)
+        gst_caps_unref(caps);
+    if (!known || GST_VIDEO_INFO_WIDTH(&video) < StampBlock * StampBlocksPerRow
+        || GST_VIDEO_INFO_HEIGHT(&video) < StampBlock * StampRows)
+        return GST_PAD_PROBE_OK;
+    buffer = gst_buffer_make_writable(buffer);
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    GstVideoFrame frame;
+    if (!gst_video_frame_map(&frame, &video, buffer, GST_MAP_WRITE))
+        return GST_PAD_PROBE_OK;
+    const guint64 stamp = (guint64)g_get_monotonic_time();
+    guint8* luma = GST_VIDEO_FRAME_PLANE_DATA(&frame, 0);
+    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+    for (int bit = 0; bit < StampBlocksPerRow * StampRows; ++bit) {
+        const guint8 value = ((stamp >> (63 - bit)) & 1) ? 235 : 16;
+        const int left = (bit % StampBlocksPerRow) * StampBlock;
+        const int top = (bit / StampBlocksPerRow) * StampBlock;
+        for (int row = 0; row < StampBlock; ++row)
+            memset(luma + (gsize)(top + row) * stride + left, value, StampBlock);
+    }
+    gst_video_frame_unmap(&frame);
+    return GST_PAD_PROBE_OK;
+}
+
+/* Hooks the stamp probe into a new client's pipeline (only a --stamp line has a stamper). */
+static void on_media_configure_stamp(GstRTSPMediaFactory* factory, GstRTSPMedia* media, gpointer userData)
+{
+    (void)factory;
+    (void)userData;
+    GstElement* element = gst_rtsp_media_get_element(media);
+    GstElement* stamper = gst_bin_get_by_name_recurse_up(GST_BIN(element), "stamper");
+    if (stamper) {
+        GstPad* pad = gst_element_get_static_pad(stamper, "src");
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, stamp_frame, NULL, NULL);
+        gst_object_unref(pad);
+        gst_object_unref(stamper);
+    }
+    gst_object_unref(element);
+}
 
 static gchar* build_launch_line(const PeerOptions* options)
 {
     gchar* video = g_strdup_printf(
         "videotestsrc is-live=true pattern=%s ! video/x-raw,format=I420,width=%d,height=%d,framerate=%d/1 "
-        "! x264enc tune=zerolatency sliced-threads=%s threads=%d speed-preset=ultrafast bframes=0 key-int-max=%d "
+        "%s! x264enc tune=zerolatency sliced-threads=%s threads=%d speed-preset=ultrafast bframes=0 key-int-max=%d "
         "! video/x-h264,profile=constrained-baseline ! rtph264pay name=pay0 pt=96 config-interval=-1",
-        options->pattern, options->width, options->height, options->fps, options->lowLatency ? "true" : "false",
-        options->lowLatency ? 4 : 0, options->lowLatency ? 2 * options->fps : options->fps);
+        options->pattern, options->width, options->height, options->fps,
+        options->stamp ? "! identity name=stamper " : "", options->lowLatency ? "true" : "false",
+        options->lowLatency ? 4 : (options->stamp ? 1 : 0), options->lowLatency ? 2 * options->fps : options->fps);
     gchar* line;
     if (options->audio)
         line = g_strdup_printf("( %s audiotestsrc is-live=true wave=sine ! audioconvert ! audioresample "
@@ -167,6 +228,7 @@ static GstRTSPMediaFactory* add_mount(GstRTSPMountPoints* mounts, const char* pa
 {
     GstRTSPMediaFactory* factory = gst_rtsp_media_factory_new();
     gst_rtsp_media_factory_set_launch(factory, launch);
+    g_signal_connect(factory, "media-configure", G_CALLBACK(on_media_configure_stamp), NULL);
     gst_rtsp_media_factory_set_shared(factory, FALSE);
     if (tcpOnly)
         gst_rtsp_media_factory_set_protocols(factory, GST_RTSP_LOWER_TRANS_TCP);
@@ -192,7 +254,7 @@ static int parse_int(const char* text, int fallback)
 
 int main(int argc, char* argv[])
 {
-    PeerOptions options = { "127.0.0.1", "0", 640, 360, 30, "smpte", FALSE, FALSE };
+    PeerOptions options = { "127.0.0.1", "0", 640, 360, 30, "smpte", FALSE, FALSE, FALSE };
     gst_init(&argc, &argv);
     for (int i = 1; i < argc; ++i) {
         const gboolean hasValue = i + 1 < argc;
@@ -214,6 +276,8 @@ int main(int argc, char* argv[])
             options.lowLatency = TRUE;
         else if (strcmp(argv[i], "--mode-file") == 0 && hasValue)
             g_modeFile = argv[++i];
+        else if (strcmp(argv[i], "--stamp") == 0)
+            options.stamp = TRUE;
         else {
             fprintf(stderr, "unknown option %s\n", argv[i]);
             return 2;

@@ -29,17 +29,16 @@ GstFlowReturn CAbstractAppSink::newSample()
 
 void CAbstractAppSink::setAppSinkElement(GstAppSink* element)
 {
-    if (m_appSink) {
+    if (GstAppSink* previous = m_appSink.exchange(element)) {
         GstAppSinkCallbacks empty = {};
-        gst_app_sink_set_callbacks(m_appSink, &empty, nullptr, nullptr);
+        gst_app_sink_set_callbacks(previous, &empty, nullptr, nullptr);
     }
-    m_appSink = element;
-    if (m_appSink) {
+    if (element) {
         GstAppSinkCallbacks callbacks = {};
         callbacks.eos = &CAbstractAppSink::callbackEOS;
         callbacks.new_preroll = &CAbstractAppSink::callbackNewPreroll;
         callbacks.new_sample = &CAbstractAppSink::callbackNewSample;
-        gst_app_sink_set_callbacks(m_appSink, &callbacks, this, nullptr);
+        gst_app_sink_set_callbacks(element, &callbacks, this, nullptr);
     }
 }
 

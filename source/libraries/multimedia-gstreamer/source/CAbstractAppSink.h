@@ -4,6 +4,8 @@
 
 #include <gst/app/gstappsink.h>
 
+#include <atomic>
+
 namespace Ulx {
 namespace GStreamer {
 
@@ -18,7 +20,7 @@ public:
     explicit CAbstractAppSink(QObject* parent = nullptr);
     ~CAbstractAppSink() override;
 
-    GstAppSink* appSinkElement() const { return m_appSink; }
+    GstAppSink* appSinkElement() const { return m_appSink.load(); }
 
 public slots:
     virtual void notifyEndOfStream();
@@ -34,7 +36,8 @@ protected:
     static GstFlowReturn callbackNewPreroll(GstAppSink* sink, gpointer userData);
     static GstFlowReturn callbackNewSample(GstAppSink* sink, gpointer userData);
 
-    GstAppSink* m_appSink = nullptr;
+    // Set on the GUI thread, read by the streaming thread's callbacks.
+    std::atomic<GstAppSink*> m_appSink { nullptr };
 };
 
 } // namespace GStreamer

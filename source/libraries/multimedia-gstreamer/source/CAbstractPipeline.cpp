@@ -135,7 +135,17 @@ GstBusSyncReply CAbstractPipeline::busSyncHandler(GstBus* bus, GstMessage* messa
     default:
         break;
     }
-    return GST_BUS_PASS;
+    // Nothing pops this bus while the pipeline runs: a message passed on would stay queued for
+    // the pipeline's whole life (every QoS, stream-status and element message of every
+    // element). Only the end of stream and errors go on, for a bounded wait without an event
+    // loop (finishing a recording at exit); there are at most a few of them before the
+    // pipeline goes to NULL, which flushes the bus.
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR)
+        return GST_BUS_PASS;
+    // A sync handler that drops a message owns it.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
 }
 
 } // namespace GStreamer

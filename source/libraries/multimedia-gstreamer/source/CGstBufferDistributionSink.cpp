@@ -2,8 +2,12 @@
 
 #include "IGstBufferProcessor.h"
 
+#include <CLogger.h>
+
 #include <QMetaObject>
 #include <QTimerEvent>
+
+using Tovrin::Logging::CLogger;
 
 namespace Ulx {
 namespace GStreamer {
@@ -23,6 +27,8 @@ CGstBufferDistributionSink::CGstBufferDistributionSink(QObject* parent)
 CGstBufferDistributionSink::~CGstBufferDistributionSink()
 {
     setAppSinkElement(nullptr);
+    // A wake-up still queued for this object dies with it; the samples it announced must not.
+    m_queue.clear();
 }
 
 void CGstBufferDistributionSink::setBufferProcessor(IGstBufferProcessor* processor)
@@ -38,13 +44,17 @@ void CGstBufferDistributionSink::reset()
     m_capsString.clear();
     m_sampleCounter = 0;
     m_measuredSampleRate = 0;
+    m_queue.clear();
+    m_queue.resetCounters();
 }
 
 void CGstBufferDistributionSink::setAppSinkElement(GstAppSink* element)
 {
     CAbstractAppSink::setAppSinkElement(element);
-    if (!element)
+    if (!element) {
+        m_queue.clear();
         return;
+    }
     gst_base_sink_set_sync(GST_BASE_SINK(element), FALSE);
     g_object_set(G_OBJECT(element), "enable-last-sample", FALSE, "max-buffers", 16, "sync", FALSE, nullptr);
 }
@@ -81,7 +91,7 @@ bool CGstBufferDistributionSink::isKeyFrame(const QByteArrayMatcher& startCodeMa
 // Streaming thread: only the appsink, the matcher and the atomic flag are touched here.
 GstFlowReturn CGstBufferDistributionSink::newSample()
 {
-    GstAppSink* sink = m_appSink;
+    GstAppSink* sink = m_appSink.load();
     if (!sink)
         return GST_FLOW_OK;
     GstSample* sample = gst_app_sink_pull_sample(sink);
@@ -98,8 +108,8 @@ GstFlowReturn CGstBufferDistributionSink::newSample()
         }
         m_checkKeyFrame.store(!keyFrame);
     }
-    QMetaObject::invokeMethod(this, "asyncNewSample", Qt::QueuedConnection,
-                              Q_ARG(void*, static_cast<void*>(sample)), Q_ARG(bool, keyFrame));
+    if (m_queue.push(sample, keyFrame))
+        QMetaObject::invokeMethod(this, "asyncProcessQueue", Qt::QueuedConnection);
     return GST_FLOW_OK;
 }
 
@@ -112,6 +122,25 @@ GstFlowReturn CGstBufferDistributionSink::newPreroll()
 void CGstBufferDistributionSink::asyncNewPreroll()
 {
     m_sampleRateTimer.start(m_measurementInterval, this);
+}
+
+void CGstBufferDistributionSink::asyncProcessQueue()
+{
+    bool overflowed = false;
+    const QVector<CGstSampleQueue::Entry> entries = m_queue.takeAll(&overflowed);
+    if (overflowed) {
+        CLogger::logMessage(CLogger::LogLevelError, "GstBufferDistributionSink", "Sample queue over its limit",
+                            { QString::number(m_queue.limitBytes()), QString::number(m_queue.droppedCount()) });
+        if (m_forwardingState == 2 && m_bufferProcessor) {
+            // The processor has missed buffers: it ends what it has. If it stays attached it
+            // starts again from a key frame rather than from a broken reference chain.
+            m_forwardingState = 1;
+            m_checkKeyFrame.store(true);
+            m_bufferProcessor->bufferQueueOverflowed();
+        }
+    }
+    for (const CGstSampleQueue::Entry& entry : entries)
+        asyncNewSample(entry.sample, entry.keyFrame);
 }
 
 void CGstBufferDistributionSink::asyncNewSample(void* pSample, bool bIsCheckedIDRFrame)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CAbstractAppSink.h"
+#include "CGstSampleQueue.h"
 
 #include <QBasicTimer>
 #include <QByteArray>
@@ -16,7 +17,9 @@ class IGstBufferProcessor;
 // Receives the encoded H.264 access units of the streaming pipeline and, once a processor is
 // attached, hands it copies of the buffers from the first complete key frame on (parameter
 // sets and an IDR slice), so a recording never starts on an undecodable frame. Lives on the
-// GUI thread; the streaming thread touches only the atomic key-frame flag and the matcher.
+// GUI thread; the streaming thread touches only the atomic key-frame flag, the matcher and
+// the sample queue. The queue keeps every sample (a recording must not lose frames) up to a
+// byte limit; past it the processor is told and the wait for a key frame starts again.
 class CGstBufferDistributionSink : public CAbstractAppSink
 {
     Q_OBJECT
@@ -33,6 +36,13 @@ public:
     void setMeasurementInterval(int milliseconds) { m_measurementInterval = milliseconds; }
     void reset();
 
+    // The byte limit of the queue towards the GUI thread; 64 MiB in the program.
+    void setQueueLimit(qint64 bytes) { m_queue.setLimitBytes(bytes); }
+    qint64 queuedBytes() const { return m_queue.queuedBytes(); }
+    qint64 peakQueuedBytes() const { return m_queue.peakBytes(); }
+    // Samples released unprocessed because the queue went past its limit.
+    quint64 droppedSampleCount() const { return m_queue.droppedCount(); }
+
     void setAppSinkElement(GstAppSink* element) override;
 
     // True when the Annex B data holds a sequence parameter set, a picture parameter set and
@@ -45,6 +55,8 @@ signals:
 public:
     Q_INVOKABLE void asyncNewSample(void* pSample, bool bIsCheckedIDRFrame);
     Q_INVOKABLE void asyncNewPreroll();
+    // The wake-up posted by the streaming thread: processes everything queued, oldest first.
+    Q_INVOKABLE void asyncProcessQueue();
 
     GstFlowReturn newPreroll() override;
     GstFlowReturn newSample() override;
@@ -53,6 +65,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    CGstSampleQueue m_queue;
     QByteArray m_capsString;
     QByteArrayMatcher m_startCodeMatcher;
     IGstBufferProcessor* m_bufferProcessor = nullptr;

@@ -20,6 +20,8 @@ CGstVideoSurfaceSink::CGstVideoSurfaceSink(QObject* parent)
 CGstVideoSurfaceSink::~CGstVideoSurfaceSink()
 {
     setAppSinkElement(nullptr);
+    // A wake-up still queued for this object dies with it; the frame it announced must not.
+    m_mailbox.clear();
 }
 
 QAbstractVideoSurface* CGstVideoSurfaceSink::videoSurface() const
@@ -72,6 +74,19 @@ void CGstVideoSurfaceSink::clear()
     m_frameCounter = 0;
     m_measuredFrameRate = 0;
     m_formatDirty = true;
+    m_framesShown = 0;
+    m_deliveryDelayUs = 0;
+    m_mailbox.resetCounters();
+}
+
+CGstVideoSurfaceSink::DeliveryStatistics CGstVideoSurfaceSink::deliveryStatistics() const
+{
+    DeliveryStatistics statistics;
+    statistics.received = m_mailbox.receivedCount();
+    statistics.dropped = m_mailbox.droppedCount();
+    statistics.shown = m_framesShown;
+    statistics.deliveryDelayUs = m_deliveryDelayUs;
+    return statistics;
 }
 
 void CGstVideoSurfaceSink::reset()
@@ -79,14 +94,18 @@ void CGstVideoSurfaceSink::reset()
     if (m_videoSurface && m_videoSurface->isActive())
         m_videoSurface->stop();
     m_frameRateTimer.stop();
+    // A frame of the stream that has just ended is not shown after the reset.
+    m_mailbox.clear();
     clear();
 }
 
 void CGstVideoSurfaceSink::setAppSinkElement(GstAppSink* element)
 {
     CAbstractAppSink::setAppSinkElement(element);
-    if (!element)
+    if (!element) {
+        m_mailbox.clear();
         return;
+    }
     gst_base_sink_set_sync(GST_BASE_SINK(element), m_syncToClock);
     GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", nullptr);
     g_object_set(G_OBJECT(element), "enable-last-sample", FALSE, "max-buffers", 8, "drop", TRUE, "caps", caps,
@@ -101,16 +120,16 @@ GstFlowReturn CGstVideoSurfaceSink::newPreroll()
     return GST_FLOW_OK;
 }
 
-// Streaming thread: the sample's reference travels with the queued call.
+// Streaming thread: the sample goes into the mailbox (replacing one the GUI thread has not
+// taken yet) and at most one wake-up is queued, so a stalled GUI thread never collects frames.
 GstFlowReturn CGstVideoSurfaceSink::newSample()
 {
-    GstAppSink* sink = m_appSink;
+    GstAppSink* sink = m_appSink.load();
     if (!sink)
         return GST_FLOW_OK;
     GstSample* sample = gst_app_sink_pull_sample(sink);
-    if (sample)
-        QMetaObject::invokeMethod(this, "asyncNewSample", Qt::QueuedConnection,
-                                  Q_ARG(void*, static_cast<void*>(sample)));
+    if (sample && m_mailbox.put(sample))
+        QMetaObject::invokeMethod(this, "asyncTakePendingSample", Qt::QueuedConnection);
     return GST_FLOW_OK;
 }
 
@@ -129,6 +148,16 @@ void CGstVideoSurfaceSink::asyncNewPreroll()
 {
     m_formatDirty = true;
     m_frameRateTimer.start(m_measurementInterval, this);
+}
+
+void CGstVideoSurfaceSink::asyncTakePendingSample()
+{
+    qint64 waitedUs = 0;
+    GstSample* sample = m_mailbox.take(&waitedUs);
+    if (!sample)
+        return;
+    m_deliveryDelayUs = waitedUs;
+    asyncNewSample(sample);
 }
 
 void CGstVideoSurfaceSink::asyncNewSample(void* pSample)
@@ -167,6 +196,7 @@ void CGstVideoSurfaceSink::asyncNewSample(void* pSample)
         }
     }
     ++m_frameCounter;
+    ++m_framesShown;
     QVideoFrame frame(new CGstSampleBuffer(sample, m_bytesPerLine), m_surfaceFormat.frameSize(),
                       m_surfaceFormat.pixelFormat());
     m_videoSurface->present(frame);

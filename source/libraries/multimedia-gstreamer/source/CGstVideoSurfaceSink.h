@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CAbstractAppSink.h"
+#include "CGstSampleMailbox.h"
 
 #include <QAbstractVideoSurface>
 #include <QBasicTimer>
@@ -15,7 +16,8 @@ namespace GStreamer {
 
 // Presents decoded I420 samples of an appsink to a QAbstractVideoSurface (the QML video
 // output) and converts the frame shown last into an image on request. Lives on the GUI
-// thread; the surface is not owned.
+// thread; the surface is not owned. Samples reach the GUI thread through a one-slot mailbox:
+// a busy GUI thread skips to the newest frame instead of playing a backlog late.
 class CGstVideoSurfaceSink : public CAbstractAppSink
 {
     Q_OBJECT
@@ -44,6 +46,20 @@ public:
 
     void clear();
 
+    // Frame delivery since the last reset: samples that reached the appsink, frames presented,
+    // frames replaced by a newer one before the GUI thread took them, and how long the last
+    // presented frame waited between the appsink and the surface.
+    struct DeliveryStatistics
+    {
+        quint64 received = 0;
+        quint64 shown = 0;
+        quint64 dropped = 0;
+        qint64 deliveryDelayUs = 0;
+    };
+    DeliveryStatistics deliveryStatistics() const;
+    // Whether a sample waits in the mailbox for the GUI thread.
+    bool hasPendingSample() const { return m_mailbox.isHoldingSample(); }
+
     void setAppSinkElement(GstAppSink* element) override;
 
     // The conversion behind captureImage(): integer BT.601 from planar YUV 4:2:0 to RGB888.
@@ -61,6 +77,8 @@ public:
     Q_INVOKABLE void asyncNotifyEndOfStream();
     Q_INVOKABLE void asyncNewPreroll();
     Q_INVOKABLE void asyncNewSample(void* pSample);
+    // The wake-up posted by the streaming thread: presents the newest sample of the mailbox.
+    Q_INVOKABLE void asyncTakePendingSample();
     Q_INVOKABLE void reset();
 
     GstFlowReturn newPreroll() override;
@@ -74,6 +92,9 @@ protected:
 private:
     void startSurface();
 
+    CGstSampleMailbox m_mailbox;
+    quint64 m_framesShown = 0;
+    qint64 m_deliveryDelayUs = 0;
     QVideoSurfaceFormat m_surfaceFormat;
     QVideoFrame m_lastFrame;
     QBasicTimer m_frameRateTimer;

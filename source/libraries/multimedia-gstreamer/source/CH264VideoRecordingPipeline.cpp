@@ -12,6 +12,13 @@ using Tovrin::Logging::CLogger;
 namespace Ulx {
 namespace GStreamer {
 
+namespace {
+
+// The pipeline's own error codes: -1 linking, -2 element creation, -3 backlog over the limit.
+const int BacklogErrorCode = -3;
+
+} // namespace
+
 CH264VideoRecordingPipeline::CH264VideoRecordingPipeline(QObject* parent)
     : CAbstractPipeline(parent)
     , m_rebaser(new CTimestampRebaser)
@@ -112,16 +119,40 @@ bool CH264VideoRecordingPipeline::hasPictures() const
     return m_pushedBuffers > 0 || m_rebaser->heldBufferCount() > 0;
 }
 
+void CH264VideoRecordingPipeline::bufferQueueOverflowed()
+{
+    if (m_active && !m_ending)
+        endWithError(QStringLiteral("Buffers for the recording piled up past their limit."));
+}
+
+qint64 CH264VideoRecordingPipeline::backlogBytes() const
+{
+    return m_appSource ? qint64(gst_app_src_get_current_level_bytes(GST_APP_SRC(m_appSource))) : 0;
+}
+
 void CH264VideoRecordingPipeline::pushBuffers(const QVector<GstBuffer*>& buffers)
 {
     for (GstBuffer* ready : buffers) {
         if (gst_app_src_push_buffer(GST_APP_SRC(m_appSource), ready) == GST_FLOW_OK)
             ++m_pushedBuffers;
     }
+    if (!m_ending && backlogBytes() > m_backlogLimit)
+        endWithError(QStringLiteral("The recording could not be written fast enough."));
+}
+
+// Ends the file with what it has (so it plays) and reports the error; the end of stream then
+// takes the pipeline to NULL. Buffers handed in meanwhile are released, not queued.
+void CH264VideoRecordingPipeline::endWithError(const QString& reason)
+{
+    CLogger::logMessage(CLogger::LogLevelError, "H264VideoRecordingPipeline", "Ending the recording",
+                        { m_fileName, reason, QString::number(backlogBytes()) });
+    endStream();
+    emit pipelineErrorOccurred(OwnErrorDomain, BacklogErrorCode, reason);
 }
 
 void CH264VideoRecordingPipeline::endStream()
 {
+    m_ending = true;
     m_rebaser->resume();
     QVector<GstBuffer*> ready;
     m_rebaser->flush(ready);
@@ -129,7 +160,6 @@ void CH264VideoRecordingPipeline::endStream()
     if (m_rebaser->droppedBufferCount() > 0)
         CLogger::logMessage(CLogger::LogLevelWarning, "H264VideoRecordingPipeline", "Buffers left out of the recording",
                             { m_fileName, QString::number(m_rebaser->droppedBufferCount()) });
-    m_ending = true;
     gst_app_src_end_of_stream(GST_APP_SRC(m_appSource));
 }
 
@@ -189,7 +219,8 @@ void CH264VideoRecordingPipeline::build()
     }
 
     GstCaps* caps = gst_caps_from_string(m_streamCaps.constData());
-    g_object_set(G_OBJECT(m_appSource), "caps", caps, "stream-type", 0, "format", GST_FORMAT_TIME, nullptr);
+    g_object_set(G_OBJECT(m_appSource), "caps", caps, "stream-type", 0, "format", GST_FORMAT_TIME, "max-bytes",
+                 guint64(m_backlogLimit), nullptr);
     if (caps)
         gst_caps_unref(caps);
     g_object_set(G_OBJECT(m_videoParser), "disable-passthrough", TRUE, nullptr);

@@ -19,6 +19,8 @@ class CTimestampRebaser;
 // pipeline hands it copies of the access units from the first key frame on (processBuffer, GUI
 // thread); their time stamps are rebased to start at zero with paused stretches cut out.
 // One object per recording, owned by the recorder logic; it owns its pipeline and rebaser.
+// What waits in the appsrc for a slow disk is bounded: past the limit the file is finished
+// with what it has and an error is reported, rather than memory growing without end.
 class CH264VideoRecordingPipeline : public CAbstractPipeline, public IGstBufferProcessor
 {
     Q_OBJECT
@@ -54,6 +56,13 @@ public:
     bool finishBlocking(int timeoutMs);
 
     void processBuffer(GstBuffer* buffer) override;
+    void bufferQueueOverflowed() override;
+
+    static constexpr qint64 DefaultBacklogLimit = 64 * 1024 * 1024;
+    // Bytes allowed to wait in the appsrc for the muxer and the disk; 64 MiB in the program.
+    void setBacklogLimit(qint64 bytes) { m_backlogLimit = bytes; }
+    // Bytes waiting in the appsrc now; 0 when not built.
+    qint64 backlogBytes() const;
 
 protected:
     void notifyErrorOccurred(uint errorDomain, int errorCode, QString errorMessage) override;
@@ -65,6 +74,7 @@ private:
     void release();
     void pushBuffers(const QVector<GstBuffer*>& buffers);
     void endStream();
+    void endWithError(const QString& reason);
 
     QString m_fileName;
     QByteArray m_streamCaps;
@@ -73,6 +83,7 @@ private:
     GstElement* m_videoParser = nullptr;
     GstElement* m_muxer = nullptr;
     GstElement* m_fileSink = nullptr;
+    qint64 m_backlogLimit = DefaultBacklogLimit;
     quint64 m_pushedBuffers = 0;
     quint64 m_receivedBuffers = 0;
     bool m_built = false;

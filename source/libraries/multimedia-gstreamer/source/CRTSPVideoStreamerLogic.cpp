@@ -252,6 +252,10 @@ void CRTSPVideoStreamerLogic::onImageMetaDataOperationDone()
 
 void CRTSPVideoStreamerLogic::timerEvent(QTimerEvent* event)
 {
+    if (event->timerId() == m_statisticsTimer.timerId()) {
+        logStatistics();
+        return;
+    }
     if (event->timerId() != m_retryTimer.timerId()) {
         QObject::timerEvent(event);
         return;
@@ -266,7 +270,25 @@ void CRTSPVideoStreamerLogic::setState(MultimediaTypes::StreamingState state)
     if (state == m_state)
         return;
     m_state = state;
+    if (m_state == MultimediaTypes::StreamingStopped)
+        m_statisticsTimer.stop();
+    else if (!m_statisticsTimer.isActive())
+        m_statisticsTimer.start(m_statisticsInterval, this);
     emit stateChanged();
+}
+
+// Frames received, shown and dropped since the stream started, the delay of the last frame
+// between the appsink and the surface, and what waits for the recording.
+void CRTSPVideoStreamerLogic::logStatistics()
+{
+    const Ulx::GStreamer::CGstVideoSurfaceSink::DeliveryStatistics statistics =
+        m_videoSurfaceSink->deliveryStatistics();
+    CLogger::logMessage(CLogger::LogLevelInfo, LogCategory, "Live video",
+                        { QStringLiteral("received %1").arg(statistics.received),
+                          QStringLiteral("shown %1").arg(statistics.shown),
+                          QStringLiteral("dropped %1").arg(statistics.dropped),
+                          QStringLiteral("delay %1 ms").arg(double(statistics.deliveryDelayUs) / 1000.0, 0, 'f', 1),
+                          QStringLiteral("recording queue %1 bytes").arg(m_bufferDistributionSink->queuedBytes()) });
 }
 
 void CRTSPVideoStreamerLogic::createPipeline()

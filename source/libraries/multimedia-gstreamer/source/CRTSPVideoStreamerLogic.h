@@ -33,6 +33,7 @@ class CRTSPVideoStreamerLogic : public QObject
 public:
     static constexpr int DefaultRetryInterval = 3000;
     static constexpr int MaxRetries = 8;
+    static constexpr int DefaultStatisticsInterval = 60000;
 
     explicit CRTSPVideoStreamerLogic(QObject* parent = nullptr);
     ~CRTSPVideoStreamerLogic() override;
@@ -47,6 +48,9 @@ public:
     // Time between two attempts while starting; fixed at 3000 ms in the program.
     void setRetryInterval(int milliseconds) { m_retryInterval = milliseconds; }
     int retryCount() const { return m_retryCount; }
+    // How often the frame-delivery figures are logged while a stream is up; once a minute in
+    // the program.
+    void setStatisticsInterval(int milliseconds) { m_statisticsInterval = milliseconds; }
 
     Ulx::MultimediaTypes::StreamingState state() const { return m_state; }
     void start();
@@ -93,11 +97,14 @@ private:
     void createPipeline();
     bool pipelineIsAtNull() const;
     void failImageCapture(Ulx::MultimediaTypes::StreamingError error);
+    void logStatistics();
 
     QString m_streamUrl;
     QString m_pendingImageFileName;
     QByteArray m_streamCaps;
     QBasicTimer m_retryTimer;
+    QBasicTimer m_statisticsTimer;
+    int m_statisticsInterval = DefaultStatisticsInterval;
     CImageMetaData m_pendingMetaData;
     Ulx::GStreamer::CGstVideoSurfaceSink* m_videoSurfaceSink = nullptr;
     Ulx::GStreamer::CGstBufferDistributionSink* m_bufferDistributionSink = nullptr;

@@ -12,6 +12,9 @@ public:
     virtual ~IGstBufferProcessor() = default;
     // Takes ownership of the buffer.
     virtual void processBuffer(GstBuffer* buffer) = 0;
+    // Buffers meant for this processor were let go because they piled up past their limit:
+    // what follows would not continue what it has received.
+    virtual void bufferQueueOverflowed() {}
 };
 
 } // namespace GStreamer
