@@ -203,7 +203,8 @@ private slots:
     {
         if (m_session) {
             m_session->disconnectFromSystem(false);
-            QTest::qWaitFor([&]() { return m_session->state() == CommunicationTypes::ConnectionOffline; }, kOnlineWait);
+            if (!QTest::qWaitFor([&]() { return m_session->state() == CommunicationTypes::ConnectionOffline; }, kOnlineWait))
+                qWarning("The session did not go offline before the next test");
             CUlxSystemsLibraryPrivate::instance()->installLogics(nullptr, nullptr, nullptr, nullptr, nullptr);
         }
         m_session.reset();
