@@ -122,12 +122,18 @@ void CBaseInspectionScreenController::onSurveyPhotoCreated(
 void CBaseInspectionScreenController::onSurveyVideoCreated(
     uint taskId, QString fileName, std::shared_ptr<CSurveyVideo> surveyVideo, ProjectTypes::ProjectError error)
 {
-    Q_UNUSED(surveyVideo)
     if (!claimTaskResult(m_pendingTaskId, taskId))
         return;
+    surveyVideoRecorded(fileName, surveyVideo);
     emit videoRecordingStarted(fileName);
     if (error != ProjectTypes::ProjectErrorNone)
         emit errorOccurred(TranslationHelper::projectErrorMessage(error));
+}
+
+void CBaseInspectionScreenController::surveyVideoRecorded(const QString& fileName, const SurveyVideoPtr& video)
+{
+    Q_UNUSED(fileName)
+    Q_UNUSED(video)
 }
 
 void CBaseInspectionScreenController::onCurrentProjectChanged()
