@@ -59,6 +59,10 @@ CBaseInspectionScreenController::CBaseInspectionScreenController(const Services&
         connect(projects, &CProjectService::surveyVideoCreated, this,
             &CBaseInspectionScreenController::onSurveyVideoCreated);
     }
+    // The screen closed last cleared the media folders; a project that is still current gets
+    // its Photos/ and Videos/ folders back, so new media do not land beside the projects.
+    if (m_services.appRuntimeData && m_services.appRuntimeData->currentProject() && m_services.mediaDirectoryHandler)
+        m_services.mediaDirectoryHandler->setupMediaDirectories();
 }
 
 CBaseInspectionScreenController::~CBaseInspectionScreenController()

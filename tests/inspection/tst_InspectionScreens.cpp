@@ -337,6 +337,31 @@ private slots:
         evaluate(QStringLiteral("system.connection.close(false)"));
         QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
         QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1);
+        // The closed screen cleared the media folders.
+        QTRY_COMPARE(evaluate(QStringLiteral("appRuntimeData.photoDirectory")).toString(), QString());
+    }
+
+    // The screen that closed cleared the media folders; the project is still current, so the
+    // next session's photo goes into its Photos/ folder again.
+    void nextSessionKeepsTheProjectFolders()
+    {
+        click(QStringLiteral("startScreenConnectButton_0"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("ZPInspectionScreen"), 30000);
+        QTRY_COMPARE(text(QStringLiteral("inspectionProjectName")), QStringLiteral("Project: Main Street"));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 10000);
+        const QDir photos(m_projectPath + QStringLiteral("Photos/"));
+        const int before = photos.entryList(QDir::Files).size();
+        QVERIFY(before > 0);
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionMessage")).startsWith(QStringLiteral("Photo saved: ")),
+                                 20000);
+        const QString photo = text(QStringLiteral("inspectionMessage")).mid(13);
+        QCOMPARE(photos.entryList(QDir::Files).size(), before + 1);
+        QVERIFY2(photos.exists(photo), qPrintable(photo));
+        QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(photo.toUtf8()), 10000);
+        evaluate(QStringLiteral("system.connection.close(false)"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
         QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(QLatin1Char('\n'))));
     }
 };
