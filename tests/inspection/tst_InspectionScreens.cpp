@@ -5,6 +5,8 @@
 // come from an NMEA log. Connecting opens the ZP screen with live video and readouts; zoom,
 // light and laser put their frames on the link; the last project is continued; a photo and a
 // recording land in the project's folders and in project.xml; disconnecting closes the screen.
+// Then a Hoselux of the camera simulator records and takes photos on its card, and a Pelkom
+// shows its video in the RVQ screen and the error of a project that cannot be written.
 //
 // With CX_SHOTS_DIR set, the screen is saved there as PNG files.
 
@@ -19,6 +21,7 @@
 #include "uiengine/CUiEngine.h"
 
 #include "CRVQLinkSimulator.h"
+#include "CameraSimulator.h"
 #include "RtspPeer.h"
 #include "peers/PeerProcess.h"
 
@@ -59,6 +62,7 @@ void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QS
 QString g_address;
 int g_rtspPort = 0;
 int g_boardPort = 0;
+int g_localRtspPort = 0;
 QTemporaryDir* g_dir = nullptr;
 
 int freePort(const QString& address)
@@ -103,6 +107,9 @@ private:
     std::unique_ptr<CRVQLinkSimulator> m_link;
     std::unique_ptr<RtspPeer> m_rtsp;
     PeerProcess m_board;
+    // The Hoselux and Pelkom video comes from a second RTSP peer on 127.0.0.1.
+    std::unique_ptr<RtspPeer> m_rtspLocal;
+    std::unique_ptr<CameraSimulator> m_camera;
     QString m_projectPath;
 
     static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
@@ -177,6 +184,59 @@ private:
         QVERIFY(image.save(m_shots + QLatin1Char('/') + name + QStringLiteral(".png")));
     }
 
+    bool messageOpen() { return item(QStringLiteral("messageBoxView"))->property("opened").toBool(); }
+    QString messageText() { return item(QStringLiteral("messageBoxText"))->property("text").toString(); }
+
+    // The Connect button of the start screen's row for a network.
+    QString connectButtonFor(const QString& ssid)
+    {
+        for (int row = 0; row < 10; ++row) {
+            const QString name = QStringLiteral("startScreenConnectButton_%1").arg(row);
+            QQuickItem* button = item(name);
+            QQuickItem* delegate = button && button->parentItem() ? button->parentItem()->parentItem() : nullptr;
+            if (delegate && containsText(delegate, ssid))
+                return name;
+        }
+        return QString();
+    }
+
+    static bool containsText(QQuickItem* item, const QString& wanted)
+    {
+        if (item->property("text").toString().contains(wanted))
+            return true;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (containsText(child, wanted))
+                return true;
+        }
+        return false;
+    }
+
+    void connectTo(const QString& ssid, const QString& screen)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!connectButtonFor(ssid).isEmpty(), 20000);
+        click(connectButtonFor(ssid));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), screen, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionVideo"))->property("sourceRect").toRectF().width() > 0,
+                                 20000);
+    }
+
+    void disconnect()
+    {
+        evaluate(QStringLiteral("system.connection.close(false)"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+    }
+
+    // Confirms the open message box, which must start with the text.
+    void acknowledge(const QString& start)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(messageOpen(), 20000);
+        QVERIFY2(messageText().startsWith(start), qPrintable(messageText()));
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_VERIFY(!messageOpen() || !messageText().startsWith(start));
+    }
+
     QByteArray lastPayload(quint8 id)
     {
         const QList<CRVQLinkSimulator::ReceivedFrame> frames = m_link->receivedFrames(id, 0);
@@ -206,6 +266,11 @@ private slots:
                                                         QStringLiteral("360"), QStringLiteral("--fps"), QStringLiteral("30")});
         if (!m_rtsp->start())
             QSKIP("the RTSP test peer did not start");
+        m_rtspLocal = std::make_unique<RtspPeer>(QStringList{QStringLiteral("--port"), QString::number(g_localRtspPort),
+                                                             QStringLiteral("--width"), QStringLiteral("640"),
+                                                             QStringLiteral("--height"), QStringLiteral("360")});
+        if (!m_rtspLocal->start())
+            QSKIP("the RTSP test peer did not start on 127.0.0.1");
         if (m_board.start(QStringLiteral("python3"),
                           {QStringLiteral(CX_SOURCE_ROOT "/tests/peers/encoder-boards/zpx_board_sim.py"),
                            QStringLiteral("--address"), g_address, QStringLiteral("--port"), QString::number(g_boardPort)})
@@ -226,6 +291,8 @@ private slots:
     {
         qInstallMessageHandler(g_previousHandler);
         m_board.stop();
+        m_camera.reset();
+        m_rtspLocal.reset();
         m_rtsp.reset();
         m_link.reset();
     }
@@ -252,15 +319,9 @@ private slots:
 
     void connectingOpensTheZPScreenWithLiveVideo()
     {
-        // The only network of the scenario is the ZPX.
-        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("startScreenConnectButton_0")), 20000);
-        click(QStringLiteral("startScreenConnectButton_0"));
-        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("ZPInspectionScreen"), 30000);
-        QCOMPARE(evaluate(QStringLiteral("system.connection.connectedSystemType")).toInt(), 2);
-        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
         // Frames reach the video output: it knows the picture's size.
-        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionVideo"))->property("sourceRect").toRectF().width() > 0,
-                                 20000);
+        connectTo(QStringLiteral("Zephira_SN10421"), QStringLiteral("ZPInspectionScreen"));
+        QCOMPARE(evaluate(QStringLiteral("system.connection.connectedSystemType")).toInt(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(!text(QStringLiteral("inspectionZoomFactorValue")).isEmpty()
                                      && item(QStringLiteral("inspectionZoomFactor"))->isVisible(),
                                  20000);
@@ -345,10 +406,8 @@ private slots:
     // next session's photo goes into its Photos/ folder again.
     void nextSessionKeepsTheProjectFolders()
     {
-        click(QStringLiteral("startScreenConnectButton_0"));
-        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("ZPInspectionScreen"), 30000);
+        connectTo(QStringLiteral("Zephira_SN10421"), QStringLiteral("ZPInspectionScreen"));
         QTRY_COMPARE(text(QStringLiteral("inspectionProjectName")), QStringLiteral("Project: Main Street"));
-        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 10000);
         const QDir photos(m_projectPath + QStringLiteral("Photos/"));
         const int before = photos.entryList(QDir::Files).size();
@@ -360,8 +419,68 @@ private slots:
         QCOMPARE(photos.entryList(QDir::Files).size(), before + 1);
         QVERIFY2(photos.exists(photo), qPrintable(photo));
         QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(photo.toUtf8()), 10000);
-        evaluate(QStringLiteral("system.connection.close(false)"));
-        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+        disconnect();
+    }
+
+    // The Hoselux camera takes photos and records on its card: the space and the running time
+    // show, the card's warnings come in message boxes, the photo is filed under the camera's name.
+    void hoseluxScreenRunsTheCamera()
+    {
+        m_camera = std::make_unique<CameraSimulator>();
+        if (!m_camera->start())
+            QSKIP("python3 could not start the camera simulator");
+        connectTo(QStringLiteral("tetron+_SN30562"), QStringLiteral("HXInspectionScreen"));
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionRemainingSpaceValue")).startsWith("Space Remaining: ")
+                                     && text(QStringLiteral("inspectionRemainingSpaceValue")).endsWith("min)"),
+                                 20000);
+        QVERIFY(m_camera->setState(QJsonObject{{"alert", 0x20}}));
+        acknowledge(QStringLiteral("The SD card of the camera is almost full."));
+        QVERIFY(m_camera->setState(QJsonObject{{"alert", 0}}));
+
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionRecordButton"))->isEnabled(), 20000);
+        click(QStringLiteral("inspectionRecordButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionRecordingTimeValue")).startsWith("REC 00:00.0"), 30000);
+        QVERIFY(item(QStringLiteral("inspectionRecordingTime"))->isVisible());
+        QCOMPARE(text(QStringLiteral("inspectionRecordButton")), QStringLiteral("Stop"));
+        shoot(QStringLiteral("hx-recording"));
+        click(QStringLiteral("inspectionRecordButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(!item(QStringLiteral("inspectionRecordingTime"))->isVisible(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 30000);
+
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionMessage")).startsWith(QStringLiteral("Photo saved: IMG")),
+                                 30000);
+        const QString photo = text(QStringLiteral("inspectionMessage")).mid(13);
+        QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(photo.toUtf8()), 10000);
+        disconnect();
+        m_camera.reset();
+    }
+
+    // A Pelkom shows its live video in the RVQ screen. With project.xml unwritable (a folder in
+    // its place) a photo stays on disk and the project's error is shown.
+    void pelkomScreenShowsVideoAndProjectErrors()
+    {
+        connectTo(QStringLiteral("Pelkom4711"), QStringLiteral("RVQInspectionScreen"));
+        QCOMPARE(evaluate(QStringLiteral("system.connection.connectedSystemType")).toInt(), 6);
+        QVERIFY(!item(QStringLiteral("inspectionZoomIn"))->isVisible());
+        shoot(QStringLiteral("rvq-pelkom"));
+
+        const QDir photos(m_projectPath + QStringLiteral("Photos/"));
+        const int before = photos.entryList(QDir::Files).size();
+        QDir project(m_projectPath);
+        QVERIFY(project.rename(QStringLiteral("project.xml"), QStringLiteral("project.xml.kept")));
+        QVERIFY(project.mkdir(QStringLiteral("project.xml")));
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 10000);
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(messageOpen(), 20000);
+        QVERIFY(!messageText().isEmpty());
+        shoot(QStringLiteral("rvq-project-error"));
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_COMPARE(photos.entryList(QDir::Files).size(), before + 1);
+        QVERIFY(project.rmdir(QStringLiteral("project.xml")));
+        QVERIFY(project.rename(QStringLiteral("project.xml.kept"), QStringLiteral("project.xml")));
+        disconnect();
+        QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1);
         QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(QLatin1Char('\n'))));
     }
 };
@@ -376,6 +495,7 @@ int main(int argc, char** argv)
     g_address = QStringLiteral("127.%1.%2.%3").arg(100 + pid % 100).arg((pid / 100) % 250).arg(7 + pid % 3);
     g_rtspPort = freePort(g_address);
     g_boardPort = freePort(g_address);
+    g_localRtspPort = freePort(QStringLiteral("127.0.0.1"));
     if (g_rtspPort == 0 || g_boardPort == 0 || g_rtspPort == g_boardPort) {
         qWarning("FAIL: no free ports on %s", qPrintable(g_address));
         return 1;
@@ -384,10 +504,16 @@ int main(int argc, char** argv)
         "{ \"interfaces\": [ { \"description\": \"Simulated Wi-Fi Adapter\" } ],"
         "  \"networks\": [ { \"ssid\": \"Zephira_SN10421\", \"authentication\": \"WPA2PSK\", \"encryption\": \"AES\","
         "    \"key\": \"40617295\", \"rssi\": -48, \"joinLatencyMs\": 100, \"address\": \"%1\","
-        "    \"rtspPorts\": { \"ZephiraVideoServer\": %2 }, \"boardPorts\": { \"ZPXEncoderBoard\": %3 } } ] }")
+        "    \"rtspPorts\": { \"ZephiraVideoServer\": %2 }, \"boardPorts\": { \"ZPXEncoderBoard\": %3 } },"
+        "  { \"ssid\": \"tetron+_SN30562\", \"authentication\": \"WPA2PSK\", \"encryption\": \"AES\","
+        "    \"key\": \"8305172946\", \"rssi\": -55, \"joinLatencyMs\": 100, \"address\": \"127.0.0.1\","
+        "    \"rtspPorts\": { \"HoseluxCamera\": %4 } },"
+        "  { \"ssid\": \"Pelkom4711\", \"rssi\": -67, \"joinLatencyMs\": 100, \"address\": \"127.0.0.1\","
+        "    \"rtspPorts\": { \"PelkomVideoServer\": %4 } } ] }")
                                  .arg(g_address)
                                  .arg(g_rtspPort)
-                                 .arg(g_boardPort);
+                                 .arg(g_boardPort)
+                                 .arg(g_localRtspPort);
     QFile scenarioFile(dir.filePath(QStringLiteral("scenario.json")));
     if (!scenarioFile.open(QIODevice::WriteOnly) || scenarioFile.write(scenario.toUtf8()) < 0)
         return 1;
