@@ -30,9 +30,6 @@ public:
     Q_INVOKABLE void stopVideoRecording();
     Q_INVOKABLE void takePhoto();
 
-    // "REC hh:mm.ss" for a running recording time in milliseconds; empty for 0.
-    static QString formatRecordingTime(qint32 milliseconds);
-
 signals:
     void currentRecordingTimeChanged();
     void remainingSpaceChanged();
@@ -49,6 +46,8 @@ public slots:
 
 private:
     void initialize();
+    // "REC hh:mm.ss" for a running recording time in milliseconds; empty for 0.
+    static QString formatRecordingTime(qint32 milliseconds);
 
     // A missing card when the screen opens is no news; any other first state is.
     Ulx::RemoteMediaTypes::MediaStorageState m_lastStorageState = Ulx::RemoteMediaTypes::MediaStorageNotAvailable;
