@@ -49,6 +49,7 @@ function(cx_add_qt_test NAME)
     endif()
     add_executable(${NAME} ${T_SOURCES} ${T_RESOURCES})
     target_link_libraries(${NAME} PRIVATE Qt5::Test ${libraries})
+    # tests/ is on the include path: "fakes/...", "peers/..." and "support/QuickScreenDriver.h".
     target_include_directories(${NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_compile_definitions(${NAME} PRIVATE
         CX_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"

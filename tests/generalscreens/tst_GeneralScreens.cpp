@@ -16,15 +16,14 @@
 #include "update/UpdateService.h"
 
 #include "peers/update-server/UpdateServerPeer.h"
+#include "support/QuickScreenDriver.h"
 
 #include "CLogger.h"
 
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
-#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
@@ -94,79 +93,11 @@ public:
 
 } // namespace
 
-class tst_GeneralScreens : public QObject
+class tst_GeneralScreens : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
 private:
-    QQuickWindow* m_window = nullptr;
-    QString m_shots;
-
-    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
-    {
-        if (!item)
-            return nullptr;
-        if (item->objectName() == name)
-            return item;
-        const QList<QQuickItem*> children = item->childItems();
-        for (QQuickItem* child : children) {
-            if (QQuickItem* found = findVisualItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    // Looks below the current screen first, so that a name used on several screens finds the
-    // one on top.
-    QQuickItem* item(const QString& name)
-    {
-        auto* top = evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QQuickItem*>();
-        if (QQuickItem* found = findVisualItem(top, name))
-            return found;
-        return findVisualItem(m_window->contentItem(), name);
-    }
-
-    QVariant evaluate(const QString& script)
-    {
-        QQmlExpression expression(qmlContext(m_window), m_window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    bool waitForFrame()
-    {
-        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
-        return swapped.wait(10000);
-    }
-
-    void click(const QString& name)
-    {
-        QQuickItem* target = item(name);
-        QVERIFY2(target, qPrintable(name));
-        QVERIFY2(target->isVisible() && target->isEnabled(), qPrintable(name));
-        QVERIFY(waitForFrame());
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-    }
-
-    QString topScreen() { return evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(); }
-    int depth() { return evaluate(QStringLiteral("ScreenManager.depth")).toInt(); }
-    bool messageOpen() { return item(QStringLiteral("messageBoxView"))->property("opened").toBool(); }
-    QString messageText() { return item(QStringLiteral("messageBoxText"))->property("text").toString(); }
-
-    void shoot(const QString& name)
-    {
-        if (m_shots.isEmpty())
-            return;
-        QVERIFY(waitForFrame());
-        const QImage image = m_window->screen()->grabWindow(m_window->winId()).toImage();
-        QVERIFY(!image.isNull());
-        QVERIFY(image.save(m_shots + QLatin1Char('/') + name + QStringLiteral(".png")));
-    }
-
     void shootTabs(const QString& prefix, int count)
     {
         for (int tab = 0; tab < count; ++tab) {
@@ -188,15 +119,12 @@ private:
 private slots:
     void initTestCase()
     {
-        m_shots = qEnvironmentVariable("CX_SHOTS_DIR");
-        if (!m_shots.isEmpty())
-            QVERIFY(QDir().mkpath(m_shots));
         QVERIFY2(g_serverPort > 0, "the update server did not start");
         QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
                                  30000);
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
-        QVERIFY(QTest::qWaitForWindowExposed(m_window, 20000));
+        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
+        QVERIFY(window());
+        QVERIFY(QTest::qWaitForWindowExposed(window(), 20000));
     }
 
     // At start the update offer of 1.8 comes over the initial warning; "No" with "Remember"
@@ -206,7 +134,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(messageOpen(), 20000);
         QVERIFY2(messageText().contains(QStringLiteral("1.8")), qPrintable(messageText()));
         QCOMPARE(depth(), 2);
-        QCOMPARE(topScreen(), QStringLiteral("InitialWarningScreen"));
+        QCOMPARE(topScreenName(), QStringLiteral("InitialWarningScreen"));
         shoot(QStringLiteral("start-update-offer"));
         click(QStringLiteral("messageBoxRemember"));
         click(QStringLiteral("messageBoxNo"));
@@ -223,7 +151,7 @@ private slots:
         shoot(QStringLiteral("initial-warning"));
         click(QStringLiteral("initialWarningOk"));
         QTRY_COMPARE(depth(), 1);
-        QCOMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QCOMPARE(topScreenName(), QStringLiteral("StartScreen"));
         shoot(QStringLiteral("start-screen"));
     }
 
@@ -244,17 +172,17 @@ private slots:
                                                 [&order] { order << QStringLiteral("locale"); });
 
         click(QStringLiteral("startScreenSettingsButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("SettingsScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SettingsScreen"));
         shootTabs(QStringLiteral("settings"), 4);
         click(QStringLiteral("tab_2"));
         click(QStringLiteral("settingsWorkType"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("ItemSelectionScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("ItemSelectionScreen"));
         item(QStringLiteral("ItemSelectionScreen"))->setProperty("selectedIndex", 0);
         click(QStringLiteral("itemSelectionApply"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("SettingsScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SettingsScreen"));
         shoot(QStringLiteral("settings-worktype-changed"));
         click(QStringLiteral("tabbedScreenApply"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
         disconnect(first);
         disconnect(second);
         disconnect(third);
@@ -273,11 +201,11 @@ private slots:
         settings()->setDefaultOperatorName(QStringLiteral("Ann Example"));
         QVERIFY(stored(QStringLiteral("Settings/DefaultOperatorName")).toString().isEmpty());
         click(QStringLiteral("startScreenSettingsButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("SettingsScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SettingsScreen"));
         click(QStringLiteral("tab_1"));
         click(QStringLiteral("settingsPhotoFormat_1"));
         click(QStringLiteral("tabbedScreenCancel"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
         QCOMPARE(settings()->photoFileFormat(), CSettings::PhotoFileFormatPNG);
         QCOMPARE(stored(QStringLiteral("Settings/DefaultOperatorName")).toString(), QStringLiteral("Ann Example"));
     }
@@ -285,21 +213,19 @@ private slots:
     void overlayWithThePlaceholderManagerHasNoLogoTab()
     {
         click(QStringLiteral("startScreenOverlayButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("OverlayConfigScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("OverlayConfigScreen"));
         QVERIFY(!item(QStringLiteral("overlayBackgroundRow"))->isVisible());
         click(QStringLiteral("tab_2"));
         QTRY_COMPARE(item(QStringLiteral("tabRow"))->property("currentIndex").toInt(), 2);
         shoot(QStringLiteral("overlay-placeholder-appearance"));
         // The logo tab does not open.
         QVERIFY(waitForFrame());
-        QQuickItem* logoTab = item(QStringLiteral("tab_3"));
-        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier,
-                          logoTab->mapToScene(QPointF(logoTab->width() / 2, logoTab->height() / 2)).toPoint());
+        QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, centreOf(item(QStringLiteral("tab_3"))));
         QVERIFY(waitForFrame());
         QCOMPARE(item(QStringLiteral("tabRow"))->property("currentIndex").toInt(), 2);
         // Apply reaches the placeholder manager and closes.
         click(QStringLiteral("tabbedScreenApply"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
     }
 
     void overlayAppliesThroughTheManagerWithoutSaving()
@@ -311,7 +237,7 @@ private slots:
         const QVariant storedColor = stored(QStringLiteral("Settings/OverlayTextColor"));
 
         click(QStringLiteral("startScreenOverlayButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("OverlayConfigScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("OverlayConfigScreen"));
         shootTabs(QStringLiteral("overlay"), 4);
         click(QStringLiteral("tab_2"));
         QVERIFY(item(QStringLiteral("overlayBackgroundRow"))->isVisible());
@@ -322,7 +248,7 @@ private slots:
         click(QStringLiteral("tab_1"));
         click(QStringLiteral("overlayDateFormat_5"));
         click(QStringLiteral("tabbedScreenApply"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
         root->setContextProperty(QStringLiteral("videoOverlayManager"), placeholder);
 
         QCOMPARE(manager.applied, 1);
@@ -342,16 +268,16 @@ private slots:
         settings()->setWorkType(CSettings::WorkWithDefaultDirectories);
         const QVariant workType = stored(QStringLiteral("Settings/WorkType"));
         click(QStringLiteral("startScreenFoldersButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("DirectorySettingsScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("DirectorySettingsScreen"));
         shoot(QStringLiteral("directories"));
         click(QStringLiteral("directoryPhotoFolder"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("FileSelectionScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("FileSelectionScreen"));
         click(QStringLiteral("fileSelectionEntry_media"));
         QTRY_COMPARE(item(QStringLiteral("fileSelectionPath"))->property("text").toString(), root + QStringLiteral("media/"));
         click(QStringLiteral("fileSelectionApply"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("DirectorySettingsScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("DirectorySettingsScreen"));
         click(QStringLiteral("directoryApply"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
         QCOMPARE(runtimeData()->photoDirectory(), root + QStringLiteral("media/"));
         QCOMPARE(runtimeData()->videoDirectory(), root);
         QCOMPARE(stored(QStringLiteral("Settings/WorkType")), workType);
@@ -360,7 +286,7 @@ private slots:
     void licencesShowThreeTexts()
     {
         click(QStringLiteral("startScreenLicenseButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("LicenseScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("LicenseScreen"));
         shootTabs(QStringLiteral("licence"), 3);
         const QString app = item(QStringLiteral("licenseText_0"))->property("text").toString();
         const QString lgpl = item(QStringLiteral("licenseText_1"))->property("text").toString();
@@ -372,18 +298,18 @@ private slots:
         QVERIFY(openssl.contains(QStringLiteral("Original SSLeay License")));
         QVERIFY(!item(QStringLiteral("tabbedScreenApply"))->isVisible());
         click(QStringLiteral("titleBarCloseButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
     }
 
     void errorLogOfflineIsEmpty()
     {
         QVERIFY(!item(QStringLiteral("startScreenErrorLogButton"))->isEnabled());
         evaluate(QStringLiteral("ScreenManager.show('ErrorLogScreen')"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("ErrorLogScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("ErrorLogScreen"));
         QCOMPARE(item(QStringLiteral("errorLogList"))->property("count").toInt(), 0);
         shoot(QStringLiteral("error-log"));
         click(QStringLiteral("titleBarCloseButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
     }
 
     // A refused download shows its message and keeps the folder clean; then the update is
@@ -395,7 +321,7 @@ private slots:
                                      {QStringLiteral("/culvertix/setup/Installer.exe"),
                                       UpdateServerPeer::fileRoute(g_installerPath, QStringLiteral("404"))}}));
         click(QStringLiteral("startScreenUpdateButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("UpdateScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("UpdateScreen"));
         // The check of the start found 1.8: the screen offers its download at once.
         QVERIFY(item(QStringLiteral("updateStatus"))->property("text").toString().contains("1.8"));
         shoot(QStringLiteral("update-available"));

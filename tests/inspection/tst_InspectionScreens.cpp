@@ -24,6 +24,7 @@
 #include "CameraSimulator.h"
 #include "RtspPeer.h"
 #include "peers/PeerProcess.h"
+#include "support/QuickScreenDriver.h"
 
 #include "CLogger.h"
 
@@ -32,10 +33,8 @@
 #include <QHostAddress>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
-#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QScreen>
 #include <QSettings>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -97,13 +96,11 @@ bool writeNmeaLog(const QString& path)
 
 } // namespace
 
-class tst_InspectionScreens : public QObject
+class tst_InspectionScreens : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
 private:
-    QQuickWindow* m_window = nullptr;
-    QString m_shots;
     std::unique_ptr<CRVQLinkSimulator> m_link;
     std::unique_ptr<RtspPeer> m_rtsp;
     PeerProcess m_board;
@@ -111,81 +108,6 @@ private:
     std::unique_ptr<RtspPeer> m_rtspLocal;
     std::unique_ptr<CameraSimulator> m_camera;
     QString m_projectPath;
-
-    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
-    {
-        if (!item)
-            return nullptr;
-        if (item->objectName() == name)
-            return item;
-        const QList<QQuickItem*> children = item->childItems();
-        for (QQuickItem* child : children) {
-            if (QQuickItem* found = findVisualItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    QQuickItem* item(const QString& name)
-    {
-        auto* top = evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QQuickItem*>();
-        if (QQuickItem* found = findVisualItem(top, name))
-            return found;
-        return findVisualItem(m_window->contentItem(), name);
-    }
-
-    QVariant evaluate(const QString& script)
-    {
-        QQmlExpression expression(qmlContext(m_window), m_window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    bool waitForFrame()
-    {
-        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
-        return swapped.wait(10000);
-    }
-
-    QPoint centreOf(const QString& name)
-    {
-        QQuickItem* target = item(name);
-        if (!target)
-            return {};
-        return target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
-    }
-
-    void click(const QString& name)
-    {
-        QQuickItem* target = item(name);
-        QVERIFY2(target, qPrintable(name));
-        QVERIFY2(target->isVisible() && target->isEnabled(), qPrintable(name));
-        QVERIFY(waitForFrame());
-        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centreOf(name));
-    }
-
-    QString topScreen() { return evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(); }
-    QString text(const QString& name)
-    {
-        QQuickItem* target = item(name);
-        return target ? target->property("text").toString() : QString();
-    }
-
-    void shoot(const QString& name)
-    {
-        if (m_shots.isEmpty())
-            return;
-        QVERIFY(waitForFrame());
-        const QImage image = m_window->screen()->grabWindow(m_window->winId()).toImage();
-        QVERIFY(!image.isNull());
-        QVERIFY(image.save(m_shots + QLatin1Char('/') + name + QStringLiteral(".png")));
-    }
-
-    bool messageOpen() { return item(QStringLiteral("messageBoxView"))->property("opened").toBool(); }
-    QString messageText() { return item(QStringLiteral("messageBoxText"))->property("text").toString(); }
 
     // The Connect button of the start screen's row for a network.
     QString connectButtonFor(const QString& ssid)
@@ -216,7 +138,7 @@ private:
     {
         QTRY_VERIFY_WITH_TIMEOUT(!connectButtonFor(ssid).isEmpty(), 20000);
         click(connectButtonFor(ssid));
-        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), screen, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), screen, 30000);
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionVideo"))->property("sourceRect").toRectF().width() > 0,
                                  20000);
@@ -225,7 +147,7 @@ private:
     void disconnect()
     {
         evaluate(QStringLiteral("system.connection.close(false)"));
-        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), 20000);
     }
 
     // Confirms the open message box, which must start with the text.
@@ -253,9 +175,6 @@ private slots:
     void initTestCase()
     {
         g_previousHandler = qInstallMessageHandler(collectWarnings);
-        m_shots = qEnvironmentVariable("CX_SHOTS_DIR");
-        if (!m_shots.isEmpty())
-            QVERIFY(QDir().mkpath(m_shots));
 
         m_link = std::make_unique<CRVQLinkSimulator>();
         m_link->setHardwareId(QStringLiteral("ZPX_1.0 V01"));
@@ -279,12 +198,12 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
                                  30000);
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
-        QVERIFY(QTest::qWaitForWindowExposed(m_window, 20000));
-        QTRY_COMPARE(topScreen(), QStringLiteral("InitialWarningScreen"));
+        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
+        QVERIFY(window());
+        QVERIFY(QTest::qWaitForWindowExposed(window(), 20000));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("InitialWarningScreen"));
         click(QStringLiteral("initialWarningOk"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
     }
 
     void cleanupTestCase()
@@ -334,10 +253,10 @@ private slots:
     {
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionZoomIn"))->isVisible(), 10000);
         QVERIFY(waitForFrame());
-        const QPoint zoomIn = centreOf(QStringLiteral("inspectionZoomIn"));
-        QTest::mousePress(m_window, Qt::LeftButton, Qt::NoModifier, zoomIn);
+        const QPoint zoomIn = centreOf(item(QStringLiteral("inspectionZoomIn")));
+        QTest::mousePress(window(), Qt::LeftButton, Qt::NoModifier, zoomIn);
         QTRY_COMPARE_WITH_TIMEOUT(lastPayload(17), QByteArray(1, char(50)), 10000);
-        QTest::mouseRelease(m_window, Qt::LeftButton, Qt::NoModifier, zoomIn);
+        QTest::mouseRelease(window(), Qt::LeftButton, Qt::NoModifier, zoomIn);
         QTRY_COMPARE_WITH_TIMEOUT(lastPayload(17), QByteArray(1, char(0)), 10000);
 
         const int light = evaluate(QStringLiteral("system.control.lightIntensity")).toInt();
@@ -396,7 +315,7 @@ private slots:
     void disconnectingClosesTheScreen()
     {
         evaluate(QStringLiteral("system.connection.close(false)"));
-        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), 20000);
         QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1);
         // The closed screen cleared the media folders.
         QTRY_COMPARE(evaluate(QStringLiteral("appRuntimeData.photoDirectory")).toString(), QString());

@@ -18,12 +18,11 @@
 #include "multimedia/CRemoteMediaStorage.h"
 
 #include "MediaTree.h"
+#include "support/QuickScreenDriver.h"
 
-#include <QMouseEvent>
 #include <QProcess>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
-#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
@@ -42,76 +41,17 @@ const char* const VideoPath = "/SD/DCIM/100MEDIA/MOV0001.MP4";
 
 } // namespace
 
-class tst_MediaDownloadScreen : public QObject
+class tst_MediaDownloadScreen : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
 private:
-    QQuickWindow* m_window = nullptr;
     QTemporaryDir m_dir;
     std::unique_ptr<CameraSimulator> m_sim;
     std::unique_ptr<Ulx::Communication::CTetronCommandRunner> m_runner;
     std::unique_ptr<Ulx::Multimedia::CHXRemoteMediaStorageLogic> m_logic;
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
-
-    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
-    {
-        if (!item)
-            return nullptr;
-        if (item->objectName() == name)
-            return item;
-        const QList<QQuickItem*> children = item->childItems();
-        for (QQuickItem* child : children) {
-            if (QQuickItem* found = findVisualItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    QQuickItem* item(const QString& name) const { return findVisualItem(m_window->contentItem(), name); }
-
-    QVariant evaluate(const QString& script)
-    {
-        QQmlExpression expression(qmlContext(m_window), m_window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    bool waitForFrame()
-    {
-        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
-        return swapped.wait(10000);
-    }
-
-    void click(const QString& name)
-    {
-        QQuickItem* target = item(name);
-        QVERIFY2(target, qPrintable(name));
-        QVERIFY2(target->isEnabled() && target->isVisible(), qPrintable(name));
-        QVERIFY(waitForFrame());
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-        const QPointF global = m_window->mapToGlobal(centre.toPoint());
-        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &release);
-    }
-
-    void shot(const QString& name)
-    {
-        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
-        if (folder.isEmpty())
-            return;
-        QDir().mkpath(folder);
-        const QImage image = m_window->grabWindow();
-        if (image.isNull() || !image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
-            qWarning() << "screenshot not saved:" << name;
-    }
 
     void answerMessage()
     {
@@ -137,12 +77,11 @@ private slots:
         QVERIFY(m_dir.isValid());
         QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
                                  WaitMs);
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
-        m_window->resize(1280, 800);
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
-        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
-            evaluate(QStringLiteral("ScreenManager.close()"));
+        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
+        QVERIFY(window());
+        window()->resize(1280, 800);
+        QTRY_VERIFY_WITH_TIMEOUT(depth() >= 1, WaitMs);
+        closeToStartScreen();
 
         m_sim = std::make_unique<CameraSimulator>();
         if (!m_sim->start())
@@ -199,13 +138,13 @@ private slots:
         click(QStringLiteral("transferPause"));
         QVERIFY(evaluate(QStringLiteral("ScreenManager.currentScreen.paused")).toBool());
         QVERIFY(waitForFrame());
-        shot(QStringLiteral("download-paused"));
+        shoot(QStringLiteral("download-paused"));
         click(QStringLiteral("transferPause"));
         QVERIFY(!evaluate(QStringLiteral("ScreenManager.currentScreen.paused")).toBool());
-        shot(QStringLiteral("download-progress"));
+        shoot(QStringLiteral("download-progress"));
         QVERIFY(finished.wait(WaitMs));
         QVERIFY(waitForFrame());
-        shot(QStringLiteral("download-result"));
+        shoot(QStringLiteral("download-result"));
         answerMessage();
         QCOMPARE(controller->queryProcessedFiles().size(), 3);
         QCOMPARE(readBytes(photos(folder) + "IMG0001.JPG"), m_sim->content(PhotoPath));

@@ -14,11 +14,10 @@
 #include "uiengine/CUiEngine.h"
 
 #include "MediaTree.h"
+#include "support/QuickScreenDriver.h"
 
-#include <QMouseEvent>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
-#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
@@ -33,74 +32,15 @@ constexpr qint64 MiB = 1048576;
 
 } // namespace
 
-class tst_MediaImportScreens : public QObject
+class tst_MediaImportScreens : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
 private:
-    QQuickWindow* m_window = nullptr;
     QTemporaryDir m_dir;
     bool m_hasVideo = false;
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
-
-    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
-    {
-        if (!item)
-            return nullptr;
-        if (item->objectName() == name)
-            return item;
-        const QList<QQuickItem*> children = item->childItems();
-        for (QQuickItem* child : children) {
-            if (QQuickItem* found = findVisualItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    QQuickItem* item(const QString& name) const { return findVisualItem(m_window->contentItem(), name); }
-
-    QVariant evaluate(const QString& script)
-    {
-        QQmlExpression expression(qmlContext(m_window), m_window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    bool waitForFrame()
-    {
-        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
-        return swapped.wait(10000);
-    }
-
-    void click(const QString& name)
-    {
-        QQuickItem* target = item(name);
-        QVERIFY2(target, qPrintable(name));
-        QVERIFY(target->isEnabled() && target->isVisible());
-        QVERIFY(waitForFrame());
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-        const QPointF global = m_window->mapToGlobal(centre.toPoint());
-        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &release);
-    }
-
-    void shot(const QString& name)
-    {
-        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
-        if (folder.isEmpty())
-            return;
-        QDir().mkpath(folder);
-        const QImage image = m_window->grabWindow();
-        if (image.isNull() || !image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
-            qWarning() << "screenshot not saved:" << name;
-    }
 
     template <typename T>
     T* controllerOf(const QString& screenName)
@@ -139,13 +79,12 @@ private slots:
         QVERIFY(m_dir.isValid());
         QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
                                  WaitMs);
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
-        m_window->resize(1280, 800);
+        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
+        QVERIFY(window());
+        window()->resize(1280, 800);
         // The start-up screens on top are not this test's business.
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
-        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
-            evaluate(QStringLiteral("ScreenManager.close()"));
+        QTRY_VERIFY_WITH_TIMEOUT(depth() >= 1, WaitMs);
+        closeToStartScreen();
 
         m_hasVideo = writeVideo(path("card/DCIM/101/VID_0001.MP4")) && rotateVideo(path("card/DCIM/101/VID_0001.MP4"));
         QVERIFY(writePhoto(path("card/DCIM/100/IMG_0001.JPG"), 1));
@@ -180,7 +119,7 @@ private slots:
         QCOMPARE(rows, m_hasVideo ? 7 : 6);
         // The one whose destination exists starts unticked.
         QCOMPARE(scanner->selectionCount(), rows - 1);
-        shot(QStringLiteral("scan-destination-selection"));
+        shoot(QStringLiteral("scan-destination-selection"));
 
         // Leave the huge file out; tick the existing one so it is overwritten.
         QAbstractListModel* model = scanner->selectionModel();
@@ -204,14 +143,14 @@ private slots:
         connect(importer, &CMediaIOScreenController::overallProgressChanged, this, [&] {
             if (!progressShot && importer->overallProgress() > 5 && importer->overallProgress() < 95) {
                 progressShot = true;
-                shot(QStringLiteral("import-destination-progress"));
+                shoot(QStringLiteral("import-destination-progress"));
             }
         });
         QVERIFY(finished->wait(WaitMs));
         QVERIFY(!importer->operationInProgress());
         answerMessage();
         QVERIFY(waitForFrame());
-        shot(QStringLiteral("import-destination-result-rescanned"));
+        shoot(QStringLiteral("import-destination-result-rescanned"));
         for (int i = 0; i < sources.size(); ++i) {
             QCOMPARE(QFileInfo(destinations.at(i)).fileName(), QFileInfo(sources.at(i)).fileName());
             if (destinations.at(i).endsWith(QLatin1String(".MP4"))) {
@@ -254,7 +193,7 @@ private slots:
                 clicked = true;
                 // What the Cancel button calls (the button itself is driven on the download screen).
                 importer->cancelOperation();
-                shot(QStringLiteral("import-cancel-progress"));
+                shoot(QStringLiteral("import-cancel-progress"));
             }
         });
         QVERIFY(cancelled->wait(WaitMs));
@@ -293,7 +232,7 @@ private slots:
         QCOMPARE(scanner->selectionModel()->rowCount(), expected);
         QCOMPARE(scanner->selectionCount(), expected - 1);
         QVERIFY(waitForFrame());
-        shot(QStringLiteral("scan-project-selection"));
+        shoot(QStringLiteral("scan-project-selection"));
 
         QSignalSpy* finished = nullptr;
         auto* importer = startImport(SIGNAL(operationFinished()), finished);
@@ -301,7 +240,7 @@ private slots:
         std::unique_ptr<QSignalSpy> finishedOwner(finished);
         QVERIFY(finished->wait(WaitMs));
         QVERIFY(waitForFrame());
-        shot(QStringLiteral("import-project-result"));
+        shoot(QStringLiteral("import-project-result"));
         answerMessage();
         QVERIFY(sameContent(path("card/DCIM/100/IMG_0001.JPG"), project + QStringLiteral("Photos/IMG_0001.JPG")));
         QCOMPARE(readBytes(project + QStringLiteral("Photos/IMG_0002.JPG")), QByteArray("already imported"));

@@ -13,12 +13,12 @@
 #include "uiengine/CUiEngine.h"
 
 #include "peers/tile-server/TilePeer.h"
+#include "support/QuickScreenDriver.h"
 
 #include <QDir>
 #include <QNmeaPositionInfoSource>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
-#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSignalSpy>
@@ -52,9 +52,12 @@ const QGeoCoordinate Here(47.5, 8.25);
 
 } // namespace
 
-class tst_ProjectScreensQml : public QObject
+class tst_ProjectScreensQml : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
+
+public:
+    tst_ProjectScreensQml() : QuickScreenDriver(Lookup::VisibleItems) {}
 
 private:
     QTemporaryDir m_dir;
@@ -66,70 +69,14 @@ private:
     std::unique_ptr<CMediaDirectoryHandler> m_mediaDirectories;
     std::unique_ptr<CProjectService> m_service;
     std::unique_ptr<CGeoPositionSourceManager> m_positions;
-    QQuickWindow* m_window = nullptr;
     int m_shot = 0;
-
-    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
-    {
-        if (!item || !item->isVisible())
-            return nullptr;
-        if (item->objectName() == name)
-            return item;
-        const QList<QQuickItem*> children = item->childItems();
-        for (QQuickItem* child : children) {
-            if (QQuickItem* found = findVisualItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    QQuickItem* topScreen() const { return evaluate("ScreenManager.currentScreen").value<QQuickItem*>(); }
-
-    QQuickItem* find(const QString& name) const { return findVisualItem(topScreen(), name); }
-
-    QVariant evaluate(const QString& script) const
-    {
-        QQmlExpression expression(qmlContext(m_window), m_window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    QString topScreenName() const
-    {
-        QQuickItem* screen = topScreen();
-        return screen ? screen->objectName() : QString();
-    }
-
-    bool waitForFrame()
-    {
-        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
-        return swapped.wait(10000);
-    }
-
-    bool click(const QString& name)
-    {
-        QQuickItem* item = find(name);
-        if (!item || !item->isEnabled() || !waitForFrame())
-            return false;
-        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-        return true;
-    }
 
     // Clicks the list row that shows the text (rows are ListRow items of the top screen).
     bool clickRow(const QString& text)
     {
         if (!waitForFrame())
             return false;
-        QQuickItem* row = findRow(topScreen(), text);
-        if (!row)
-            return false;
-        const QPointF centre = row->mapToScene(QPointF(row->width() / 2, row->height() / 2));
-        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-        return true;
+        return tryClick(findRow(topScreen(), text));
     }
 
     static QQuickItem* findRow(QQuickItem* item, const QString& text)
@@ -148,40 +95,24 @@ private:
         return nullptr;
     }
 
-    void shot(const QString& name)
-    {
-        const QString folder = QString::fromLocal8Bit(qgetenv("CX_SHOTS_DIR"));
-        if (folder.isEmpty())
-            return;
-        QVERIFY(waitForFrame());
-        const QImage image = m_window->grabWindow();
-        QVERIFY(!image.isNull());
-        QDir().mkpath(folder);
-        QVERIFY(image.save(QStringLiteral("%1/%2-%3.png").arg(folder).arg(++m_shot, 2, 10, QLatin1Char('0')).arg(name)));
-    }
+    void shot(const QString& name) { shoot(QStringLiteral("%1-%2").arg(++m_shot, 2, 10, QLatin1Char('0')).arg(name)); }
 
     // Types a value into the value input screen on top and applies it.
     bool enterValue(const QString& text)
     {
         if (topScreenName() != QLatin1String("ValueInputScreen"))
             return false;
-        QQuickItem* field = find("valueInputField");
+        QQuickItem* field = topScreenItem("valueInputField");
         if (!field)
             return false;
         field->setProperty("text", text);
-        return click("valueInputApply");
+        return tryClick("valueInputApply");
     }
 
     QByteArray projectFile(const QString& name) const
     {
         QFile file(m_root + name + "/project.xml");
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    void closeToStart()
-    {
-        while (evaluate("ScreenManager.depth").toInt() > 1)
-            evaluate("ScreenManager.close()");
     }
 
 private slots:
@@ -236,17 +167,17 @@ private slots:
         CUiEngine::create();
         QSignalSpy created(CUiEngine::instance()->qmlEngine(), &QQmlApplicationEngine::objectCreated);
         QVERIFY(created.wait(20000));
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
+        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
+        QVERIFY(window());
         // The screens read the runtime data and the settings through the QML context.
-        m_window->resize(1280, 800);
+        window()->resize(1280, 800);
         QQmlContext* root = CUiEngine::instance()->qmlEngine()->rootContext();
         root->setContextProperty("appRuntimeData", m_runtimeData.get());
         root->setContextProperty("settings", m_settings.get());
-        QVERIFY(QTest::qWaitForWindowExposed(m_window, 20000));
-        m_window->requestActivate();
-        QVERIFY(QTest::qWaitForWindowActive(m_window, 20000));
-        closeToStart();
+        QVERIFY(QTest::qWaitForWindowExposed(window(), 20000));
+        window()->requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(window(), 20000));
+        closeToStartScreen();
     }
 
     void cleanupTestCase()
@@ -260,7 +191,7 @@ private slots:
 
     void cleanup()
     {
-        closeToStart();
+        closeToStartScreen();
         const QStringList warnings = g_warnings;
         g_warnings.clear();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
@@ -272,33 +203,33 @@ private slots:
         QCOMPARE(topScreenName(), QString("ProjectListScreen"));
 
         for (const QString& name : {QString("Harbour Road"), QString("abbey lane"), QString("Mill Street")}) {
-            QVERIFY(click("projectNewButton"));
+            QVERIFY(tryClick("projectNewButton"));
             // The name input refuses markup characters and says why.
-            QQuickItem* field = find("valueInputField");
+            QQuickItem* field = topScreenItem("valueInputField");
             QVERIFY(field);
             field->forceActiveFocus();
-            QTest::keyClick(m_window, '<');
+            QTest::keyClick(window(), '<');
             QCOMPARE(field->property("text").toString(), QString());
             QVERIFY(evaluate("ScreenManager.currentScreen.description").toString().contains("&, < and >"));
             QVERIFY(enterValue(name));
             // A created project is opened and goes on to its survey list.
             QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("SurveyListScreen"), 10000);
-            QVERIFY(click("surveyApplyButton"));
+            QVERIFY(tryClick("surveyApplyButton"));
             QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("ProjectListScreen"), 10000);
             QVERIFY(QDir(m_root + name).exists("Photos"));
             QVERIFY(QDir(m_root + name).exists("Videos"));
         }
         QTRY_COMPARE_WITH_TIMEOUT(evaluate("ScreenManager.currentScreen.controller.projectListProxyModel.rowCount()").toInt(), 3, 10000);
         shot("project-list-by-name");
-        QVERIFY(click("projectSortName"));
+        QVERIFY(tryClick("projectSortName"));
         QTRY_COMPARE(evaluate("ScreenManager.currentScreen.controller.queryProjectProxyIndex('Mill Street')").toInt(), 0);
         shot("project-list-by-name-descending");
-        QVERIFY(click("projectSortSize"));
+        QVERIFY(tryClick("projectSortSize"));
         shot("project-list-by-size");
-        QVERIFY(click("projectSortDate"));
+        QVERIFY(tryClick("projectSortDate"));
         shot("project-list-by-date");
 
-        QQuickItem* search = find("projectSearchField");
+        QQuickItem* search = topScreenItem("projectSearchField");
         QVERIFY(search);
         search->setProperty("text", "STREET");
         QCOMPARE(evaluate("ScreenManager.currentScreen.controller.projectListProxyModel.rowCount()").toInt(), 1);
@@ -307,7 +238,7 @@ private slots:
 
         // Deleting asks first, then removes the selected project.
         QVERIFY(clickRow("abbey lane"));
-        QVERIFY(click("projectDeleteButton"));
+        QVERIFY(tryClick("projectDeleteButton"));
         QTRY_VERIFY(evaluate("MessageBox.isOpen").toBool());
         shot("project-delete-question");
         evaluate("MessageBox.view.answer(true)");
@@ -323,13 +254,13 @@ private slots:
             CGeoManhole("MH far", Here.atDistanceAndAzimuth(2500, 45))});
 
         evaluate("ScreenManager.show('ProjectListScreen')");
-        QVERIFY(click("projectNewButton"));
+        QVERIFY(tryClick("projectNewButton"));
         QVERIFY(enterValue("Canal Walk"));
         QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("SurveyListScreen"), 10000);
         QVERIFY(CManholeXmlWriter().write(manholes, m_runtimeData->currentProjectPath()));
 
         // A section survey: upstream manhole picked from the list nearest first.
-        QVERIFY(click("surveyNewButton"));
+        QVERIFY(tryClick("surveyNewButton"));
         QVERIFY(clickRow("Remarks"));
         QVERIFY(enterValue("roots at 12 m"));
         QVERIFY(clickRow("Upstream Manhole"));
@@ -341,25 +272,25 @@ private slots:
                  QString("MH 40|40.00m"));
         shot("manhole-list-by-distance");
         QVERIFY(clickRow("MH 120"));
-        QVERIFY(click("manholeApplyButton"));
+        QVERIFY(tryClick("manholeApplyButton"));
         QTRY_COMPARE(topScreenName(), QString("SurveyListScreen"));
         shot("survey-list-section");
 
         // A manhole survey in a second survey.
-        QVERIFY(click("surveyNewButton"));
+        QVERIFY(tryClick("surveyNewButton"));
         QVERIFY(clickRow("Survey type"));
         QTRY_COMPARE(topScreenName(), QString("ItemSelectionScreen"));
         QVERIFY(evaluate("ScreenManager.currentScreen.selectedIndex = 2; true").toBool());
-        QVERIFY(click("itemSelectionApply"));
+        QVERIFY(tryClick("itemSelectionApply"));
         QTRY_COMPARE(topScreenName(), QString("SurveyListScreen"));
         QVERIFY(clickRow("Manhole Name"));
         QTRY_COMPARE(topScreenName(), QString("ManholeListScreen"));
         QVERIFY(clickRow("MH 75"));
-        QVERIFY(click("manholeApplyButton"));
+        QVERIFY(tryClick("manholeApplyButton"));
         QTRY_COMPARE(topScreenName(), QString("SurveyListScreen"));
         shot("survey-list-manhole");
 
-        QVERIFY(click("surveyApplyButton"));
+        QVERIFY(tryClick("surveyApplyButton"));
         QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("ProjectListScreen"), 10000);
         const QByteArray xml = projectFile("Canal Walk");
         QVERIFY(xml.contains("<upstream-manhole>MH 120</upstream-manhole>"));
@@ -372,9 +303,9 @@ private slots:
     {
         evaluate("ScreenManager.show('ProjectListScreen')");
         QTRY_VERIFY_WITH_TIMEOUT(clickRow("Harbour Road"), 10000);
-        QVERIFY(click("projectOpenButton"));
+        QVERIFY(tryClick("projectOpenButton"));
         QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("SurveyListScreen"), 10000);
-        QVERIFY(click("surveyNewButton"));
+        QVERIFY(tryClick("surveyNewButton"));
         evaluate("ScreenManager.back()");
         QTRY_VERIFY(evaluate("MessageBox.isOpen").toBool());
         shot("survey-list-discard-question");
@@ -406,8 +337,8 @@ private slots:
             QCOMPARE(entry.value("client").toString(), QString("127.0.0.1"));
             QVERIFY2(entry.value("path").toString().startsWith("/18/"), qPrintable(entry.value("path").toString()));
         }
-        QVERIFY(click("manholeMapApplyButton"));
-        QTRY_COMPARE(m_window->title(), QString("MH 75"));
+        QVERIFY(tryClick("manholeMapApplyButton"));
+        QTRY_COMPARE(window()->title(), QString("MH 75"));
         m_runtimeData->setManholeList(ManholeListPtr());
     }
 
@@ -421,7 +352,7 @@ private slots:
         m_runtimeData->setStartUpSurveyParams(parameters);
         evaluate("ScreenManager.show('StartUpProjectSetupScreen')");
         shot("start-up-project");
-        QVERIFY(click("startUpProjectOpenButton"));
+        QVERIFY(tryClick("startUpProjectOpenButton"));
         QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("SurveyListScreen"), 10000);
         const QByteArray xml = projectFile("Station Square");
         QVERIFY(xml.contains("<upstream-manhole>S 1</upstream-manhole>"));
@@ -431,7 +362,7 @@ private slots:
         QCOMPARE(m_runtimeData->currentSurvey()->upstreamManhole(), QString("S 1"));
         shot("start-up-survey-list");
         // Not opened from the project list: apply keeps the project open.
-        QVERIFY(click("surveyApplyButton"));
+        QVERIFY(tryClick("surveyApplyButton"));
         QTRY_COMPARE(topScreenName(), QString("StartScreen"));
         QVERIFY(m_runtimeData->currentProject());
         m_runtimeData->setStartUpProjectName(QString());

@@ -5,6 +5,8 @@
 #include "CLogger.h"
 #include "CTranslator.h"
 
+#include "support/QuickScreenDriver.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -13,7 +15,6 @@
 #include <QPixmap>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
-#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScreen>
@@ -41,7 +42,7 @@ const QString Sep = QString(QChar(0x2194));
 
 } // namespace
 
-class tst_CUiEngine : public QObject
+class tst_CUiEngine : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
@@ -50,7 +51,7 @@ private:
     QString m_logFile;
     QString m_translationFile;
 
-    // Creates the engine and waits until its main window exists.
+    // Creates the engine, waits until its main window exists and drives that window.
     QQuickWindow* startEngine()
     {
         CUiEngine::create();
@@ -69,57 +70,8 @@ private:
             window->requestActivate();
             static_cast<void>(QTest::qWaitForWindowActive(window, 20000));
         }
+        setWindow(window);
         return window;
-    }
-
-    // Searches the visual tree: screens hang below the page stack, not among QObject children.
-    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
-    {
-        if (!item)
-            return nullptr;
-        if (item->objectName() == name)
-            return item;
-        const QList<QQuickItem*> children = item->childItems();
-        for (QQuickItem* child : children) {
-            if (QQuickItem* found = findVisualItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    static QQuickItem* findItem(QQuickWindow* window, const QString& name)
-    {
-        return window ? findVisualItem(window->contentItem(), name) : nullptr;
-    }
-
-    static QVariant evaluate(QQuickWindow* window, const QString& script)
-    {
-        QQmlExpression expression(qmlContext(window), window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    // Layouts settle when a frame is drawn: have one drawn before looking at positions.
-    static bool waitForFrame(QQuickWindow* window)
-    {
-        QSignalSpy swapped(window, &QQuickWindow::frameSwapped);
-        window->update();
-        return swapped.wait(10000);
-    }
-
-    static void click(QQuickWindow* window, QQuickItem* item)
-    {
-        QVERIFY(item);
-        QVERIFY(waitForFrame(window));
-        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-    }
-
-    static int stackDepth(QQuickWindow* window)
-    {
-        return evaluate(window, QStringLiteral("ScreenManager.depth")).toInt();
     }
 
     QString takeLog()
@@ -189,17 +141,17 @@ private slots:
         QCOMPARE(window->objectName(), QString("mainWindow"));
         QCOMPARE(window->color(), QColor(Qt::black));
         // Start screen below, the initial warning on top; no settings means no fresh start.
-        QCOMPARE(stackDepth(window), 2);
-        QVERIFY(findItem(window, "StartScreen"));
-        QVERIFY(findItem(window, "InitialWarningScreen"));
+        QCOMPARE(depth(), 2);
+        QVERIFY(windowItem("StartScreen"));
+        QVERIFY(windowItem("InitialWarningScreen"));
         QVERIFY(qgetenv("QML_DISABLE_DISK_CACHE") == "1");
         // The singleton sees this engine and the always-available update service, so the
         // update screen's controller type exists.
-        QCOMPARE(evaluate(window, QStringLiteral("Context.uiEngine")).value<QObject*>(), CUiEngine::instance());
-        QVERIFY(evaluate(window, QStringLiteral("Context.updateService.serviceAvailable")).toBool());
-        QVERIFY(evaluate(window, QStringLiteral(
+        QCOMPARE(evaluate(QStringLiteral("Context.uiEngine")).value<QObject*>(), CUiEngine::instance());
+        QVERIFY(evaluate(QStringLiteral("Context.updateService.serviceAvailable")).toBool());
+        QVERIFY(evaluate(QStringLiteral(
             "Qt.createQmlObject('import ScreenControllers 1.0; UpdateScreenController {}', mainWindow) !== null")).toBool());
-        QVERIFY(evaluate(window, QStringLiteral(
+        QVERIFY(evaluate(QStringLiteral(
             "Qt.createQmlObject('import Culvertix.Drawing 1.0; import Communication 1.0; import QtQml 2.15;"
             " QtObject { property int offline: CommunicationTypes.ConnectionOffline }', mainWindow).offline === 0")).toBool());
         // Closing the window from outside is refused.
@@ -211,14 +163,13 @@ private slots:
     {
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        QQuickItem* ok = findItem(window, "initialWarningOk");
+        QQuickItem* ok = windowItem("initialWarningOk");
         QVERIFY(ok);
-        click(window, ok);
-        QTRY_COMPARE(stackDepth(window), 1);
+        QVERIFY(tryClick(ok));
+        QTRY_COMPARE(depth(), 1);
 
-        QVERIFY(waitForFrame(window));
         // The platform's own grab reads what was drawn into the window's backing store.
-        const QImage image = window->screen()->grabWindow(window->winId()).toImage();
+        const QImage image = grab();
         QVERIFY(!image.isNull());
         // Kept beside the test binary for a look by eye.
         image.save(QStringLiteral(CX_TEST_BINARY_DIR "/start-screen.png"));
@@ -237,29 +188,29 @@ private slots:
     {
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        QCOMPARE(stackDepth(window), 2);
+        QCOMPARE(depth(), 2);
         QTest::keyClick(window, Qt::Key_Left, Qt::AltModifier);
-        QTRY_COMPARE(stackDepth(window), 1);
+        QTRY_COMPARE(depth(), 1);
         QTest::keyClick(window, Qt::Key_Back);
-        QCOMPARE(stackDepth(window), 1);
-        QVERIFY(findItem(window, "StartScreen"));
+        QCOMPARE(depth(), 1);
+        QVERIFY(windowItem("StartScreen"));
     }
 
     void screenManagerReturnsResultToCallback()
     {
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        evaluate(window, QStringLiteral(
+        evaluate(QStringLiteral(
             "ScreenManager.show('ItemSelectionScreen', {title: 'Pick', items: ['a', 'b', 'c'], selectedIndex: 1},"
             " function(result) { mainWindow.title = 'result ' + result })"));
-        QCOMPARE(stackDepth(window), 3);
-        QQuickItem* apply = findItem(window, "itemSelectionApply");
+        QCOMPARE(depth(), 3);
+        QQuickItem* apply = windowItem("itemSelectionApply");
         QVERIFY(apply);
-        click(window, apply);
+        QVERIFY(tryClick(apply));
         QTRY_COMPARE(window->title(), QString("result 1"));
-        QCOMPARE(stackDepth(window), 2);
+        QCOMPARE(depth(), 2);
 
-        QCOMPARE(evaluate(window, QStringLiteral("ScreenManager.show('NoSuchScreen') === null")).toBool(), true);
+        QCOMPARE(evaluate(QStringLiteral("ScreenManager.show('NoSuchScreen') === null")).toBool(), true);
         QCOMPARE(g_warnings.size(), 1);
         QVERIFY(g_warnings.first().contains("NoSuchScreen"));
         g_warnings.clear();
@@ -269,18 +220,18 @@ private slots:
     {
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        const QStringList keys = evaluate(window, QStringLiteral("Object.keys(ScreenManager.screens)")).toStringList();
+        const QStringList keys = evaluate(QStringLiteral("Object.keys(ScreenManager.screens)")).toStringList();
         QVERIFY(keys.contains("InitialSetupScreen"));
         QVERIFY(keys.contains("StartUpProjectSetupScreen"));
         for (const QString& key : keys) {
-            const int depth = stackDepth(window);
-            QVERIFY2(evaluate(window, QStringLiteral("ScreenManager.show('%1') !== null").arg(key)).toBool(),
+            const int below = depth();
+            QVERIFY2(evaluate(QStringLiteral("ScreenManager.show('%1') !== null").arg(key)).toBool(),
                      qPrintable(key));
-            QCOMPARE(stackDepth(window), depth + 1);
-            QVERIFY(waitForFrame(window));
+            QCOMPARE(depth(), below + 1);
+            QVERIFY(waitForFrame());
             QVERIFY2(g_warnings.isEmpty(), qPrintable(key + ": " + g_warnings.join(QLatin1Char('\n'))));
-            QVERIFY(evaluate(window, QStringLiteral("ScreenManager.close()")).toBool());
-            QCOMPARE(stackDepth(window), depth);
+            QVERIFY(evaluate(QStringLiteral("ScreenManager.close()")).toBool());
+            QCOMPARE(depth(), below);
         }
     }
 
@@ -296,25 +247,25 @@ private slots:
         }
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        evaluate(window, QStringLiteral(
+        evaluate(QStringLiteral(
             "ScreenManager.show('FileSelectionScreen', {directory: '%1', nameFilters: '*.jpg'},"
             " function(result) { mainWindow.title = 'file ' + result })").arg(root.path()));
-        QQuickItem* list = findItem(window, "fileSelectionList");
+        QQuickItem* list = windowItem("fileSelectionList");
         QVERIFY(list);
         // Two folders and the one matching file.
         QCOMPARE(list->property("count").toInt(), 3);
-        QQuickItem* apply = findItem(window, "fileSelectionApply");
+        QQuickItem* apply = windowItem("fileSelectionApply");
         QVERIFY(!apply->isEnabled());
 
-        click(window, findItem(window, "fileSelectionEntry_alpha"));
-        QTRY_COMPARE(findItem(window, "fileSelectionPath")->property("text").toString(), root.path() + "/alpha/");
+        QVERIFY(tryClick(windowItem("fileSelectionEntry_alpha")));
+        QTRY_COMPARE(windowItem("fileSelectionPath")->property("text").toString(), root.path() + "/alpha/");
         QCOMPARE(list->property("count").toInt(), 2);
-        click(window, findItem(window, "fileSelectionUp"));
+        QVERIFY(tryClick(windowItem("fileSelectionUp")));
         QTRY_COMPARE(list->property("count").toInt(), 3);
 
-        click(window, findItem(window, "fileSelectionEntry_photo.jpg"));
+        QVERIFY(tryClick(windowItem("fileSelectionEntry_photo.jpg")));
         QTRY_VERIFY(apply->isEnabled());
-        click(window, apply);
+        QVERIFY(tryClick(apply));
         QTRY_COMPARE(window->title(), "file " + root.path() + "/photo.jpg");
     }
 
@@ -327,12 +278,12 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        evaluate(window, QStringLiteral(
+        evaluate(QStringLiteral(
             "ScreenManager.show('FileSelectionScreen', {directory: '%1', folderMode: true},"
             " function(result) { mainWindow.title = 'folder ' + result })").arg(root.path()));
-        click(window, findItem(window, "fileSelectionEntry_media"));
-        QTRY_COMPARE(findItem(window, "fileSelectionPath")->property("text").toString(), root.path() + "/media/");
-        click(window, findItem(window, "fileSelectionApply"));
+        QVERIFY(tryClick(windowItem("fileSelectionEntry_media")));
+        QTRY_COMPARE(windowItem("fileSelectionPath")->property("text").toString(), root.path() + "/media/");
+        QVERIFY(tryClick(windowItem("fileSelectionApply")));
         QTRY_COMPARE(window->title(), "folder " + root.path() + "/media/");
     }
 
@@ -340,10 +291,10 @@ private slots:
     {
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        evaluate(window, QStringLiteral(
+        evaluate(QStringLiteral(
             "ScreenManager.show('ValueInputScreen', {title: 'Operator', value: 'Ann'},"
             " function(result) { mainWindow.title = 'value ' + result })"));
-        QQuickItem* field = findItem(window, "valueInputField");
+        QQuickItem* field = windowItem("valueInputField");
         QVERIFY(field);
         QTRY_VERIFY(field->hasActiveFocus());
         for (const char key : QByteArray("e K."))
@@ -352,7 +303,7 @@ private slots:
         QTest::keyClick(window, Qt::Key_Return);
         QTRY_COMPARE(window->title(), QString("value Anne K."));
         // Left by the close button, the callback gets no value.
-        evaluate(window, QStringLiteral(
+        evaluate(QStringLiteral(
             "ScreenManager.show('ValueInputScreen', {value: 'x'}, function(result) {"
             " mainWindow.title = 'closed ' + (result === undefined) })"));
         QTest::keyClick(window, Qt::Key_Left, Qt::AltModifier);
@@ -363,43 +314,42 @@ private slots:
     {
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        evaluate(window, QStringLiteral("ScreenManager.show('InitialSetupScreen')"));
-        QQuickItem* screen = findItem(window, "InitialSetupScreen");
+        evaluate(QStringLiteral("ScreenManager.show('InitialSetupScreen')"));
+        QQuickItem* screen = windowItem("InitialSetupScreen");
         QVERIFY(screen);
-        QQuickItem* list = findItem(window, "initialSetupLanguageList");
+        QQuickItem* list = windowItem("initialSetupLanguageList");
         QVERIFY(list);
         QCOMPARE(list->property("count").toInt(), 15);
-        QVERIFY(waitForFrame(window));
-        window->screen()->grabWindow(window->winId()).save(QStringLiteral(CX_TEST_BINARY_DIR "/initial-setup.png"));
-        QQuickItem* next = findItem(window, "initialSetupLanguageNext");
+        QVERIFY(saveShot(QStringLiteral(CX_TEST_BINARY_DIR), QStringLiteral("initial-setup")));
+        QQuickItem* next = windowItem("initialSetupLanguageNext");
         // No language chosen yet (no settings here): nothing to confirm.
         QVERIFY(!next->isEnabled());
         list->setProperty("selectedIndex", 4);
         QVERIFY(next->isEnabled());
-        click(window, next);
+        QVERIFY(tryClick(next));
         QTRY_VERIFY(screen->property("modeStep").toBool());
         QVERIFY(screen->property("simpleMode").toBool());
         // Leaving the mode step goes back to the language step, not out of the program.
         QMetaObject::invokeMethod(screen, "back");
         QVERIFY(!screen->property("modeStep").toBool());
-        QCOMPARE(stackDepth(window), 3);
+        QCOMPARE(depth(), 3);
     }
 
     void questionReportsAnswerAndRemember()
     {
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        evaluate(window, QStringLiteral(
+        evaluate(QStringLiteral(
             "MessageBox.question('Title', 'Delete?', function(yes, remember) {"
             " mainWindow.title = 'answer ' + yes + ' ' + remember }, true)"));
-        QQuickItem* remember = findItem(window, "messageBoxRemember");
+        QQuickItem* remember = windowItem("messageBoxRemember");
         QVERIFY(remember);
         QTRY_VERIFY(remember->isVisible());
-        click(window, remember);
+        QVERIFY(tryClick(remember));
         QTRY_VERIFY(remember->property("checked").toBool());
-        click(window, findItem(window, "messageBoxYes"));
+        QVERIFY(tryClick(windowItem("messageBoxYes")));
         QTRY_COMPARE(window->title(), QString("answer true true"));
-        QVERIFY(!findItem(window, "messageBoxView")->isVisible());
+        QVERIFY(!windowItem("messageBoxView")->isVisible());
     }
 
     void applicationErrorsShowMessageBox()
@@ -408,24 +358,24 @@ private slots:
         QVERIFY(window);
         CUiEngine::instance()->onCommunicationErrorOccurred(
             Ulx::CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed);
-        QQuickItem* text = findItem(window, "messageBoxText");
+        QQuickItem* text = windowItem("messageBoxText");
         QVERIFY(text);
-        QTRY_VERIFY(findItem(window, "messageBoxView")->isVisible());
+        QTRY_VERIFY(windowItem("messageBoxView")->isVisible());
         QVERIFY(text->property("text").toString().endsWith("Error Code: 0x20001"));
         // A second message waits until the first one is answered.
         CUiEngine::instance()->onApplicationErrorOccurred(ApplicationTypes::MissingPermissionsError);
         QVERIFY(text->property("text").toString().endsWith("0x20001"));
-        click(window, findItem(window, "messageBoxOk"));
+        QVERIFY(tryClick(windowItem("messageBoxOk")));
         QTRY_VERIFY(text->property("text").toString().endsWith("Error Code: 0xA0001"));
-        click(window, findItem(window, "messageBoxOk"));
-        QTRY_VERIFY(!findItem(window, "messageBoxView")->isVisible());
+        QVERIFY(tryClick(windowItem("messageBoxOk")));
+        QTRY_VERIFY(!windowItem("messageBoxView")->isVisible());
     }
 
     void languageChangeRetranslatesOpenScreen()
     {
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        QQuickItem* headline = findItem(window, "startScreenHeadline");
+        QQuickItem* headline = windowItem("startScreenHeadline");
         QVERIFY(headline);
         QCOMPARE(headline->property("text").toString(), QString("Start screen"));
 
@@ -444,13 +394,13 @@ private slots:
     {
         QQuickWindow* window = startEngine();
         QVERIFY(window);
-        QCOMPARE(evaluate(window, QStringLiteral("translationEngine.txt('Ctx', 'Key', 'Saved photo to: {0}', ['a.jpg'])"))
+        QCOMPARE(evaluate(QStringLiteral("translationEngine.txt('Ctx', 'Key', 'Saved photo to: {0}', ['a.jpg'])"))
                      .toString(),
                  QString("Saved photo to: a.jpg"));
-        QCOMPARE(evaluate(window, QStringLiteral("translationEngine.msg('Ctx', 'Key', '{0} of {1}', [12345, 'x'])"))
+        QCOMPARE(evaluate(QStringLiteral("translationEngine.msg('Ctx', 'Key', '{0} of {1}', [12345, 'x'])"))
                      .toString(),
                  QString("12,345 of x"));
-        QCOMPARE(evaluate(window, QStringLiteral("translationEngine.txt('Ctx', 'Key', 'Saved photo to: {0}')")).toString(),
+        QCOMPARE(evaluate(QStringLiteral("translationEngine.txt('Ctx', 'Key', 'Saved photo to: {0}')")).toString(),
                  QString("Saved photo to: {0}"));
     }
 
