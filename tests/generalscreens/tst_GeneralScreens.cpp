@@ -16,6 +16,7 @@
 #include "update/UpdateService.h"
 
 #include "peers/update-server/UpdateServerPeer.h"
+#include "support/ApplicationScreenTest.h"
 #include "support/QuickScreenDriver.h"
 
 #include "CLogger.h"
@@ -120,11 +121,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(g_serverPort > 0, "the update server did not start");
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 30000);
-        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
-        QVERIFY(window());
-        QVERIFY(QTest::qWaitForWindowExposed(window(), 20000));
+        setWindow(ApplicationScreenTest::waitForMainWindow(30000));
+        QVERIFY2(window(), "the main window did not load");
     }
 
     // At start the update offer of 1.8 comes over the initial warning; "No" with "Remember"

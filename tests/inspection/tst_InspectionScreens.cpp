@@ -24,6 +24,7 @@
 #include "CameraSimulator.h"
 #include "RtspPeer.h"
 #include "peers/PeerProcess.h"
+#include "support/ApplicationScreenTest.h"
 #include "support/QuickScreenDriver.h"
 
 #include "CLogger.h"
@@ -196,11 +197,8 @@ private slots:
             != g_boardPort)
             QSKIP("python3 could not start the ZPX board simulator");
 
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 30000);
-        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
-        QVERIFY(window());
-        QVERIFY(QTest::qWaitForWindowExposed(window(), 20000));
+        setWindow(ApplicationScreenTest::waitForMainWindow(30000));
+        QVERIFY2(window(), "the main window did not load");
         QTRY_COMPARE(topScreenName(), QStringLiteral("InitialWarningScreen"));
         click(QStringLiteral("initialWarningOk"));
         QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
@@ -453,18 +451,7 @@ int main(int argc, char** argv)
     }
     Tovrin::Logging::CLogger::setPrintToConsole(false);
 
-    int appArgc = 1;
-    int result = 1;
-    {
-        CApplication app(appArgc, argv);
-        tst_InspectionScreens checks;
-        QTimer::singleShot(0, &app, [&] {
-            result = QTest::qExec(&checks, argc, argv);
-            app.terminate(false);
-        });
-        CApplication::exec();
-    }
-    return result;
+    return ApplicationScreenTest::runInApplication<tst_InspectionScreens>(argc, argv);
 }
 
 #include "tst_InspectionScreens.moc"

@@ -18,6 +18,7 @@
 #include "multimedia/CRemoteMediaStorage.h"
 
 #include "MediaTree.h"
+#include "support/ApplicationScreenTest.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QProcess>
@@ -75,10 +76,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 WaitMs);
-        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
-        QVERIFY(window());
+        setWindow(ApplicationScreenTest::waitForMainWindow(WaitMs));
+        QVERIFY2(window(), "the main window did not load");
         window()->resize(1280, 800);
         QTRY_VERIFY_WITH_TIMEOUT(depth() >= 1, WaitMs);
         closeToStartScreen();
@@ -249,18 +248,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    int appArgc = 1;
-    int result = 1;
-    {
-        CApplication app(appArgc, argv);
-        tst_MediaDownloadScreen checks;
-        QTimer::singleShot(0, &app, [&] {
-            result = QTest::qExec(&checks, argc, argv);
-            app.terminate(false);
-        });
-        CApplication::exec();
-    }
-    return result;
+    return ApplicationScreenTest::runInApplication<tst_MediaDownloadScreen>(argc, argv);
 }
 
 #include "tst_MediaDownloadScreen.moc"

@@ -14,6 +14,7 @@
 #include "uiengine/CUiEngine.h"
 
 #include "MediaTree.h"
+#include "support/ApplicationScreenTest.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QQmlApplicationEngine>
@@ -77,10 +78,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 WaitMs);
-        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
-        QVERIFY(window());
+        setWindow(ApplicationScreenTest::waitForMainWindow(WaitMs));
+        QVERIFY2(window(), "the main window did not load");
         window()->resize(1280, 800);
         // The start-up screens on top are not this test's business.
         QTRY_VERIFY_WITH_TIMEOUT(depth() >= 1, WaitMs);
@@ -253,19 +252,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    int appArgc = 1;
-    int result = 1;
-    {
-        CApplication app(appArgc, argv);
-        tst_MediaImportScreens checks;
-        // Queued behind the application's own start-up, so every service exists by then.
-        QTimer::singleShot(0, &app, [&] {
-            result = QTest::qExec(&checks, argc, argv);
-            app.terminate(false);
-        });
-        CApplication::exec();
-    }
-    return result;
+    return ApplicationScreenTest::runInApplication<tst_MediaImportScreens>(argc, argv);
 }
 
 #include "tst_MediaImportScreens.moc"

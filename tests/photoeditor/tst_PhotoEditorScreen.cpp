@@ -17,6 +17,7 @@
 #include "startup/CApplication.h"
 #include "uiengine/CUiEngine.h"
 
+#include "support/ApplicationScreenTest.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QDir>
@@ -161,11 +162,8 @@ private:
 private slots:
     void initTestCase()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 60000);
-        setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
-        QVERIFY(window());
-        QVERIFY(QTest::qWaitForWindowExposed(window(), 20000));
+        setWindow(ApplicationScreenTest::waitForMainWindow(60000));
+        QVERIFY2(window(), "the main window did not load");
         CUiEngine::instance()->qmlEngine()->rootContext()->setContextProperty(QStringLiteral("testResult"), &m_holder);
 
         // A survey photo of 4000 x 3000 and a logo for the image object, under the project root.
@@ -580,19 +578,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    int appArgc = 1;
-    int result = 1;
-    {
-        CApplication app(appArgc, argv);
-        tst_PhotoEditorScreen checks;
-        // Queued behind the application's own start-up, so every service exists by then.
-        QTimer::singleShot(0, &app, [&] {
-            result = QTest::qExec(&checks, argc, argv);
-            app.terminate(false);
-        });
-        CApplication::exec();
-    }
-    return result;
+    return ApplicationScreenTest::runInApplication<tst_PhotoEditorScreen>(argc, argv);
 }
 
 #include "tst_PhotoEditorScreen.moc"
