@@ -3,12 +3,16 @@
 // Shared by the stream-configuration tests: a live stream from the RTSP test peer whose
 // picture follows the board simulator's mode file, played by a real streamer logic.
 
+#include "CGstMultimediaLibrary.h"
 #include "CRTSPVideoStreamerLogic.h"
 #include "CGstVideoSurfaceSink.h"
+#include "EncoderBoardSimulator.h"
 #include "RtspPeer.h"
 #include "TestVideoSurface.h"
 #include "flavors/Flavors.h"
+#include "multimedia/CAbstractVideoStreamConfigLogic.h"
 
+#include <QJsonObject>
 #include <QSize>
 #include <QtTest>
 
@@ -64,3 +68,67 @@ inline Ulx::MultimediaTypes::StreamConfigError errorAt(const QSignalSpy& spy, in
 {
     return spy.at(index).at(0).value<Ulx::MultimediaTypes::StreamConfigError>();
 }
+
+// What a board's stream-configuration test runs against: the board simulator, the live stream
+// whose picture follows the board's mode, and a fresh logic of the board for every test
+// function. The test object derives from it and calls these from its own slots.
+template <typename Logic>
+class BoardStreamFixture
+{
+protected:
+    std::unique_ptr<EncoderBoardSimulator> m_board;
+    LiveStream m_stream;
+    std::unique_ptr<Logic> m_logic;
+
+    // For initTestCase: skips the test when python3 or the RTSP test peer cannot start.
+    void startPeers(EncoderBoardSimulator::Kind kind, const char* boardName)
+    {
+        int argc = 0;
+        QVERIFY(Ulx::GStreamer::CGstMultimediaLibrary::initialize(&argc, nullptr));
+        Ulx::MultimediaTypes::registerMetaTypes();
+        m_board = std::make_unique<EncoderBoardSimulator>(kind);
+        if (!m_board->start())
+            QSKIP(qPrintable(QStringLiteral("python3 could not start the %1 board simulator").arg(QLatin1String(boardName))));
+        if (!m_stream.start(m_board->modeFile()))
+            QSKIP("the RTSP test peer did not start");
+    }
+
+    // For init: the board in that state, without faults and log, and a new logic on the stream.
+    void resetBoard(const QJsonObject& state)
+    {
+        QVERIFY(m_board->setState(state));
+        QVERIFY(m_board->clearFaults());
+        QVERIFY(m_board->clearLog());
+        m_logic = std::make_unique<Logic>(m_stream.streamer.get());
+        m_logic->setRestartDelay(300);
+        m_logic->setTransferTimeout(1500);
+        m_stream.streamer->setStreamUrl(m_stream.peer->url(QStringLiteral("/stream")));
+    }
+
+    // For cleanup: the logic goes and the stream has stopped.
+    void dropLogic()
+    {
+        m_logic.reset();
+        m_stream.streamer->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(m_stream.state(), Ulx::MultimediaTypes::StreamingStopped, kStreamWait);
+    }
+
+    // For cleanupTestCase.
+    void stopPeers()
+    {
+        m_stream.streamer.reset();
+        m_stream.peer.reset();
+        m_board.reset();
+    }
+
+    // Queries the board and waits for the answer; true when the query succeeded.
+    bool query()
+    {
+        QSignalSpy succeeded(m_logic.get(), &Ulx::Multimedia::CAbstractVideoStreamConfigLogic::configQuerySucceeded);
+        QSignalSpy errors(m_logic.get(), &Ulx::Multimedia::CAbstractVideoStreamConfigLogic::errorOccurred);
+        m_logic->queryActiveConfig();
+        if (!QTest::qWaitFor([&]() { return succeeded.count() + errors.count() > 0; }, kBoardWait))
+            return false;
+        return succeeded.count() == 1 && errors.isEmpty();
+    }
+};

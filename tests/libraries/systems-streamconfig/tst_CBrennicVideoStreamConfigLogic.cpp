@@ -1,9 +1,7 @@
 // The Brennic board's stream configuration against the board simulator, with a live stream
 // from the RTSP test peer that shows the board's mode.
-#include "EncoderBoardSimulator.h"
 #include "StreamConfigTestSupport.h"
 
-#include "CGstMultimediaLibrary.h"
 #include "multimedia/CBrennicVideoStreamConfigLogic.h"
 
 #include <QJsonDocument>
@@ -13,63 +11,15 @@ using namespace Ulx;
 using namespace Ulx::Multimedia;
 using VideoConfig = MultimediaTypes::VideoConfig;
 
-class tst_CBrennicVideoStreamConfigLogic : public QObject
+class tst_CBrennicVideoStreamConfigLogic : public QObject, private BoardStreamFixture<CBrennicVideoStreamConfigLogic>
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<EncoderBoardSimulator> m_board;
-    LiveStream m_stream;
-    std::unique_ptr<CBrennicVideoStreamConfigLogic> m_logic;
-
-    // Queries the board and waits for the answer; true when the query succeeded.
-    bool query()
-    {
-        QSignalSpy succeeded(m_logic.get(), &CAbstractVideoStreamConfigLogic::configQuerySucceeded);
-        QSignalSpy errors(m_logic.get(), &CAbstractVideoStreamConfigLogic::errorOccurred);
-        m_logic->queryActiveConfig();
-        if (!QTest::qWaitFor([&]() { return succeeded.count() + errors.count() > 0; }, kBoardWait))
-            return false;
-        return succeeded.count() == 1 && errors.isEmpty();
-    }
-
 private slots:
-    void initTestCase()
-    {
-        int argc = 0;
-        QVERIFY(GStreamer::CGstMultimediaLibrary::initialize(&argc, nullptr));
-        MultimediaTypes::registerMetaTypes();
-        m_board = std::make_unique<EncoderBoardSimulator>(EncoderBoardSimulator::Brennic);
-        if (!m_board->start())
-            QSKIP("python3 could not start the Brennic board simulator");
-        if (!m_stream.start(m_board->modeFile()))
-            QSKIP("the RTSP test peer did not start");
-    }
-
-    void init()
-    {
-        QVERIFY(m_board->setState(QJsonObject{{"mode", "1080p@30fps"}, {"supported_api_versions", QJsonArray{"1"}}}));
-        QVERIFY(m_board->clearFaults());
-        QVERIFY(m_board->clearLog());
-        m_logic = std::make_unique<CBrennicVideoStreamConfigLogic>(m_stream.streamer.get());
-        m_logic->setRestartDelay(300);
-        m_logic->setTransferTimeout(1500);
-        m_stream.streamer->setStreamUrl(m_stream.peer->url(QStringLiteral("/stream")));
-    }
-
-    void cleanup()
-    {
-        m_logic.reset();
-        m_stream.streamer->stop();
-        QTRY_COMPARE_WITH_TIMEOUT(m_stream.state(), MultimediaTypes::StreamingStopped, kStreamWait);
-    }
-
-    void cleanupTestCase()
-    {
-        m_stream.streamer.reset();
-        m_stream.peer.reset();
-        m_board.reset();
-    }
+    void initTestCase() { startPeers(EncoderBoardSimulator::Brennic, "Brennic"); }
+    void init() { resetBoard(QJsonObject{{"mode", "1080p@30fps"}, {"supported_api_versions", QJsonArray{"1"}}}); }
+    void cleanup() { dropLogic(); }
+    void cleanupTestCase() { stopPeers(); }
 
     void modeStringsBothWays()
     {

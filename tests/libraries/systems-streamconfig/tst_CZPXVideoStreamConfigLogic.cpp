@@ -1,10 +1,8 @@
 // The ZPX board's stream configuration: its page formats and code tables, and the logic
 // against the board simulator (HTTP authentication with either password) with a live stream
 // from the RTSP test peer that shows the board's mode.
-#include "EncoderBoardSimulator.h"
 #include "StreamConfigTestSupport.h"
 
-#include "CGstMultimediaLibrary.h"
 #include "multimedia/CZPHVideoStreamConfigLogic.h"
 #include "multimedia/CZPXVideoStreamConfigLogic.h"
 #include "multimedia/ZPXBoardFormat.h"
@@ -32,62 +30,15 @@ QByteArray form(int frameRate, int imageSize)
 
 } // namespace
 
-class tst_CZPXVideoStreamConfigLogic : public QObject
+class tst_CZPXVideoStreamConfigLogic : public QObject, private BoardStreamFixture<CZPXVideoStreamConfigLogic>
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<EncoderBoardSimulator> m_board;
-    LiveStream m_stream;
-    std::unique_ptr<CZPXVideoStreamConfigLogic> m_logic;
-
-    bool query()
-    {
-        QSignalSpy succeeded(m_logic.get(), &CAbstractVideoStreamConfigLogic::configQuerySucceeded);
-        QSignalSpy errors(m_logic.get(), &CAbstractVideoStreamConfigLogic::errorOccurred);
-        m_logic->queryActiveConfig();
-        if (!QTest::qWaitFor([&]() { return succeeded.count() + errors.count() > 0; }, kBoardWait))
-            return false;
-        return succeeded.count() == 1 && errors.isEmpty();
-    }
-
 private slots:
-    void initTestCase()
-    {
-        int argc = 0;
-        QVERIFY(GStreamer::CGstMultimediaLibrary::initialize(&argc, nullptr));
-        MultimediaTypes::registerMetaTypes();
-        m_board = std::make_unique<EncoderBoardSimulator>(EncoderBoardSimulator::ZPX);
-        if (!m_board->start())
-            QSKIP("python3 could not start the ZPX board simulator");
-        if (!m_stream.start(m_board->modeFile()))
-            QSKIP("the RTSP test peer did not start");
-    }
-
-    void init()
-    {
-        QVERIFY(m_board->setState(QJsonObject{{"mode", "1080p30"}, {"firmware", "4.28-b17"}, {"password", "first"}}));
-        QVERIFY(m_board->clearFaults());
-        QVERIFY(m_board->clearLog());
-        m_logic = std::make_unique<CZPXVideoStreamConfigLogic>(m_stream.streamer.get());
-        m_logic->setRestartDelay(300);
-        m_logic->setTransferTimeout(1500);
-        m_stream.streamer->setStreamUrl(m_stream.peer->url(QStringLiteral("/stream")));
-    }
-
-    void cleanup()
-    {
-        m_logic.reset();
-        m_stream.streamer->stop();
-        QTRY_COMPARE_WITH_TIMEOUT(m_stream.state(), MultimediaTypes::StreamingStopped, kStreamWait);
-    }
-
-    void cleanupTestCase()
-    {
-        m_stream.streamer.reset();
-        m_stream.peer.reset();
-        m_board.reset();
-    }
+    void initTestCase() { startPeers(EncoderBoardSimulator::ZPX, "ZPX"); }
+    void init() { resetBoard(QJsonObject{{"mode", "1080p30"}, {"firmware", "4.28-b17"}, {"password", "first"}}); }
+    void cleanup() { dropLogic(); }
+    void cleanupTestCase() { stopPeers(); }
 
     void firmwareTexts_data()
     {
