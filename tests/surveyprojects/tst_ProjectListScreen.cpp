@@ -9,6 +9,8 @@
 #include "application/CSettings.h"
 #include "managers/CMediaDirectoryHandler.h"
 
+#include "ProjectScreenFixture.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -47,28 +49,11 @@ bool copyFolder(const QString& from, const QString& to)
 
 } // namespace
 
-class tst_ProjectListScreen : public QObject
+class tst_ProjectListScreen : public QObject, private ProjectScreenFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CSettings> m_settings;
-    std::unique_ptr<CAppRuntimeData> m_runtimeData;
-    std::unique_ptr<CMediaDirectoryHandler> m_mediaDirectories;
-    std::unique_ptr<CProjectService> m_service;
-    QString m_root;
-
-    ProjectScreenServices services() const
-    {
-        ProjectScreenServices s;
-        s.settings = m_settings.get();
-        s.appRuntimeData = m_runtimeData.get();
-        s.projectService = m_service.get();
-        s.mediaDirectoryHandler = m_mediaDirectories.get();
-        return s;
-    }
-
     // Creates a project through the controller and waits for it to be open and listed.
     bool createThrough(CProjectListScreenController& controller, const QString& name)
     {
@@ -82,29 +67,16 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_root = m_dir->path() + "/projects/";
-        QDir().mkpath(m_root);
-        m_settings = std::make_unique<CSettings>();
-        m_settings->setWorkType(CSettings::WorkWithProjectsCustomRoot);
-        m_settings->setCustomProjectFolder(m_root);
+        QVERIFY(makeSettings());
         m_settings->setLocaleName("de_CH");
         m_settings->setUseImperialUnits(false);
-        m_runtimeData = std::make_unique<CAppRuntimeData>();
-        m_mediaDirectories = std::make_unique<CMediaDirectoryHandler>(m_settings.get(), m_runtimeData.get());
-        m_service = std::make_unique<CProjectService>(m_settings.get());
-        QSignalSpy ready(m_service.get(), &CProjectService::projectListReadyChanged);
-        QVERIFY(m_service->projectListReady() || ready.wait(10000));
+        QVERIFY(startServices());
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
     void cleanup()
     {
-        m_service.reset();
-        m_mediaDirectories.reset();
-        m_runtimeData.reset();
-        m_settings.reset();
-        m_dir.reset();
+        stopServices();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 

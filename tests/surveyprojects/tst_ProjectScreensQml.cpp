@@ -15,6 +15,8 @@
 #include "peers/tile-server/TilePeer.h"
 #include "support/QuickScreenDriver.h"
 
+#include "ProjectScreenFixture.h"
+
 #include <QDir>
 #include <QNmeaPositionInfoSource>
 #include <QQmlApplicationEngine>
@@ -52,7 +54,7 @@ const QGeoCoordinate Here(47.5, 8.25);
 
 } // namespace
 
-class tst_ProjectScreensQml : public QObject, private QuickScreenDriver
+class tst_ProjectScreensQml : public QObject, private ProjectScreenFixture, private QuickScreenDriver
 {
     Q_OBJECT
 
@@ -60,14 +62,8 @@ public:
     tst_ProjectScreensQml() : QuickScreenDriver(Lookup::VisibleItems) {}
 
 private:
-    QTemporaryDir m_dir;
-    QString m_root;
     QTemporaryFile m_nmea;
     TilePeer m_tiles;
-    std::unique_ptr<CSettings> m_settings;
-    std::unique_ptr<CAppRuntimeData> m_runtimeData;
-    std::unique_ptr<CMediaDirectoryHandler> m_mediaDirectories;
-    std::unique_ptr<CProjectService> m_service;
     std::unique_ptr<CGeoPositionSourceManager> m_positions;
     int m_shot = 0;
 
@@ -118,9 +114,6 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        m_root = m_dir.path() + "/projects/";
-        QDir().mkpath(m_root);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
         QVERIFY(m_tiles.start());
@@ -138,30 +131,20 @@ private slots:
         m_nmea.flush();
         m_nmea.seek(0);
 
-        m_settings = std::make_unique<CSettings>();
-        m_settings->setWorkType(CSettings::WorkWithProjectsCustomRoot);
-        m_settings->setCustomProjectFolder(m_root);
+        QVERIFY(makeSettings());
         m_settings->setDefaultOperatorName("Olga");
         m_settings->setUseImperialUnits(false);
-        m_runtimeData = std::make_unique<CAppRuntimeData>();
-        m_mediaDirectories = std::make_unique<CMediaDirectoryHandler>(m_settings.get(), m_runtimeData.get());
-        m_service = std::make_unique<CProjectService>(m_settings.get());
+        QVERIFY(startServices());
         auto* source = new QNmeaPositionInfoSource(QNmeaPositionInfoSource::SimulationMode);
         source->setDevice(&m_nmea);
         m_positions = std::make_unique<CGeoPositionSourceManager>(m_settings.get(), source, nullptr);
         QSignalSpy fix(m_positions.get(), &CGeoPositionSourceManager::geoPositionUpdated);
         m_positions->updatePositionSourceActiveStatus();
         QVERIFY(fix.count() > 0 || fix.wait(10000));
-        QSignalSpy ready(m_service.get(), &CProjectService::projectListReadyChanged);
-        QVERIFY(m_service->projectListReady() || ready.wait(10000));
 
-        ProjectScreenServices services;
-        services.settings = m_settings.get();
-        services.appRuntimeData = m_runtimeData.get();
-        services.projectService = m_service.get();
-        services.mediaDirectoryHandler = m_mediaDirectories.get();
-        services.geoPositionSourceManager = m_positions.get();
-        ProjectScreenServices::install(services);
+        ProjectScreenServices withPositions = services();
+        withPositions.geoPositionSourceManager = m_positions.get();
+        ProjectScreenServices::install(withPositions);
 
         g_previousHandler = qInstallMessageHandler(collectWarnings);
         CUiEngine::create();
@@ -186,7 +169,7 @@ private slots:
         ProjectScreenServices::uninstall();
         qInstallMessageHandler(g_previousHandler);
         m_positions.reset();
-        m_service.reset();
+        stopServices();
     }
 
     void cleanup()

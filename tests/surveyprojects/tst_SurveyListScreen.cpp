@@ -12,6 +12,8 @@
 #include "input/InputValueProxyValidator.h"
 #include "managers/CMediaDirectoryHandler.h"
 
+#include "ProjectScreenFixture.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSequentialIterable>
@@ -45,28 +47,12 @@ QString shown(const P& model, int row)
 
 } // namespace
 
-class tst_SurveyListScreen : public QObject
+class tst_SurveyListScreen : public QObject, private ProjectScreenFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CSettings> m_settings;
-    std::unique_ptr<CAppRuntimeData> m_runtimeData;
-    std::unique_ptr<CMediaDirectoryHandler> m_mediaDirectories;
-    std::unique_ptr<CProjectService> m_service;
-    QString m_root;
     QString m_projectPath;
-
-    ProjectScreenServices services() const
-    {
-        ProjectScreenServices s;
-        s.settings = m_settings.get();
-        s.appRuntimeData = m_runtimeData.get();
-        s.projectService = m_service.get();
-        s.mediaDirectoryHandler = m_mediaDirectories.get();
-        return s;
-    }
 
     QByteArray projectFile() const
     {
@@ -78,18 +64,9 @@ private slots:
     void init()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_root = m_dir->path() + "/projects/";
-        QDir().mkpath(m_root);
-        m_settings = std::make_unique<CSettings>();
-        m_settings->setWorkType(CSettings::WorkWithProjectsCustomRoot);
-        m_settings->setCustomProjectFolder(m_root);
+        QVERIFY(makeSettings());
         m_settings->setDefaultOperatorName("Olga");
-        m_runtimeData = std::make_unique<CAppRuntimeData>();
-        m_mediaDirectories = std::make_unique<CMediaDirectoryHandler>(m_settings.get(), m_runtimeData.get());
-        m_service = std::make_unique<CProjectService>(m_settings.get());
-        QSignalSpy ready(m_service.get(), &CProjectService::projectListReadyChanged);
-        QVERIFY(m_service->projectListReady() || ready.wait(10000));
+        QVERIFY(startServices());
 
         QSignalSpy created(m_service.get(), &CProjectService::projectCreated);
         m_service->createProject("Ring Road", "en_US", ProjectTypes::DistanceUnitUS, m_root);
@@ -100,11 +77,7 @@ private slots:
 
     void cleanup()
     {
-        m_service.reset();
-        m_mediaDirectories.reset();
-        m_runtimeData.reset();
-        m_settings.reset();
-        m_dir.reset();
+        stopServices();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
 
