@@ -11,109 +11,17 @@
 //
 //   bench_OverlayControlLatency [rounds] [port]   (default 200 per run; port 0: any free one)
 
-#include "CRVQLinkSimulator.h"
+#include "LatencyBenchSupport.h"
 
-#include "IStorageProvider.h"
-#include "rvq/CRVQConnectionController.h"
-#include "rvq/CZPXCommandFactory.h"
-#include "systemcontrol/CSystemCapsStorage.h"
-#include "systemcontrol/CSystemDataStorage.h"
-#include "videooverlay/CVideoOverlayCapsStorage.h"
-#include "videooverlay/CVideoOverlayDataStorage.h"
 #include "videooverlay/CVideoOverlayText.h"
 #include "videooverlay/CZPXVideoOverlayLogic.h"
 
 #include "CLogger.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QRandomGenerator>
 #include <QTimer>
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
-#include <vector>
-
-namespace {
-
-class BenchStorages : public Ulx::IStorageProvider
-{
-public:
-    Ulx::Multimedia::CRemoteMediaDataStorage* remoteMediaDataStorage() override { return nullptr; }
-    Ulx::SystemControl::CSystemCapsStorage* systemCapsStorage() override { return &caps; }
-    Ulx::SystemControl::CSystemDataStorage* systemDataStorage() override { return &data; }
-    Ulx::VideoOverlay::CVideoOverlayCapsStorage* videoOverlayCapsStorage() override { return &overlayCaps; }
-    Ulx::VideoOverlay::CVideoOverlayDataStorage* videoOverlayDataStorage() override { return &overlayData; }
-
-    Ulx::SystemControl::CSystemCapsStorage caps;
-    Ulx::SystemControl::CSystemDataStorage data;
-    Ulx::VideoOverlay::CVideoOverlayCapsStorage overlayCaps;
-    Ulx::VideoOverlay::CVideoOverlayDataStorage overlayData;
-};
-
-template <typename Condition> bool spinUntil(Condition condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() >= timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
-}
-
-double percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
-    return values[index];
-}
-
-struct Figures
-{
-    double median = 0;
-    double p99 = 0;
-    int arrived = 0;
-    int lost = 0;
-};
-
-Figures measure(CRVQLinkSimulator& simulator, Ulx::SystemControl::CZPXCommandFactory& factory, int rounds)
-{
-    std::vector<double> latencies;
-    latencies.reserve(size_t(rounds));
-    Figures figures;
-    bool arrived = false;
-    const QMetaObject::Connection connection = QObject::connect(&simulator, &CRVQLinkSimulator::frameReceived,
-        [&](quint8 id, quint8 kind) {
-            if (id == 38 && kind == 0)
-                arrived = true;
-        });
-    QRandomGenerator random(20261207);
-    QElapsedTimer call;
-    for (int round = 0; round < rounds; ++round) {
-        spinUntil([]() { return false; }, int(random.bounded(0, 120)));
-        arrived = false;
-        const quint8 intensity = quint8(10 + round % 2 * 10 + (round / 2) % 50);
-        call.start();
-        factory.createSetLightIntensityCommand(intensity)->execute();
-        if (spinUntil([&]() { return arrived; }, 3000))
-            latencies.push_back(double(call.nsecsElapsed()) / 1e6);
-        else
-            ++figures.lost;
-    }
-    QObject::disconnect(connection);
-    figures.arrived = int(latencies.size());
-    if (!latencies.empty()) {
-        figures.median = percentile(latencies, 0.5);
-        figures.p99 = percentile(latencies, 0.99);
-    }
-    return figures;
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -130,17 +38,13 @@ int main(int argc, char* argv[])
     }
     BenchStorages storages;
     Ulx::Communication::CRVQConnectionController controller(&storages);
-    controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
-    controller.connectToSystem(Ulx::Communication::CAbstractConnectionController::AccessModeWriteWhenFree);
-    if (!spinUntil(
-            [&]() { return controller.state() == Ulx::Communication::CAbstractConnectionController::StateConnected; },
-            10000)) {
+    if (!connectWithWriteAccess(controller, simulator)) {
         std::fprintf(stderr, "the link did not come up\n");
         return 1;
     }
     Ulx::SystemControl::CZPXCommandFactory factory(&controller, &storages);
 
-    const Figures baseline = measure(simulator, factory, rounds);
+    const LatencyFigures baseline = measureSetterLatency(simulator, factory, rounds, 3000);
 
     Ulx::VideoOverlay::CZPXVideoOverlayLogic overlay(&controller, &storages);
     overlay.initialize();
@@ -162,9 +66,9 @@ int main(int argc, char* argv[])
     });
     refreshTimer.start(1000);
     changingRows = 3;
-    const Figures typical = measure(simulator, factory, rounds);
+    const LatencyFigures typical = measureSetterLatency(simulator, factory, rounds, 3000);
     changingRows = int(rows.size());
-    const Figures withOverlay = measure(simulator, factory, rounds);
+    const LatencyFigures withOverlay = measureSetterLatency(simulator, factory, rounds, 3000);
     refreshTimer.stop();
 
     std::printf("%s\n", qPrintable(QCoreApplication::applicationFilePath()));
