@@ -5,11 +5,9 @@
 #include "CLogger.h"
 #include "CMP4VideoOrientationPatcher.h"
 
-#include <QAbstractEventDispatcher>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-#include <QThread>
 
 using Tovrin::Logging::CLogger;
 
@@ -49,83 +47,14 @@ void CMediaImportWorker::start(QStringList sourceFiles, QStringList destFiles)
     for (const QString& source : qAsConst(m_sourceFiles))
         total += QFileInfo(source).size();
     emit totalSizeChanged(total);
-    copyLoop();
+    runLoop();
 }
 
-void CMediaImportWorker::pause()
+bool CMediaImportWorker::step()
 {
-    m_pauseRequested = false;
-    if (m_state == StateRunning)
-        m_state = StatePaused;
-}
-
-void CMediaImportWorker::resume()
-{
-    m_pauseRequested = false;
-    if (m_state != StatePaused)
-        return;
-    m_state = StateRunning;
-    // Delivered inside a running loop (pause and resume in one batch): that loop goes on.
-    if (!m_loopRunning)
-        copyLoop();
-}
-
-void CMediaImportWorker::cancel()
-{
-    m_cancelRequested = false;
-    if (m_state == StateRunning)
-        m_state = StateCancelled;
-    else if (m_state == StatePaused)
-        endCancelled(); // no loop runs that would report it
-}
-
-void CMediaImportWorker::takeRequests()
-{
-    if (m_cancelRequested.exchange(false) && m_state == StateRunning)
-        m_state = StateCancelled;
-    if (m_pauseRequested.exchange(false) && m_state == StateRunning)
-        m_state = StatePaused;
-    if (QThread::currentThread()->isInterruptionRequested() && m_state == StateRunning)
-        m_state = StateCancelled;
-}
-
-void CMediaImportWorker::release()
-{
-    cancel();
-    if (m_loopRunning)
-        m_releaseRequested = true;
-    else
-        deleteLater();
-}
-
-void CMediaImportWorker::copyLoop()
-{
-    // The loop polls the thread's events, so the job may let go of this worker meanwhile:
-    // then it is deleted only once the loop has returned.
-    m_loopRunning = true;
-    runCopyLoop();
-    m_loopRunning = false;
-    if (m_releaseRequested)
-        deleteLater();
-}
-
-void CMediaImportWorker::runCopyLoop()
-{
-    forever {
-        if (QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher())
-            dispatcher->processEvents(QEventLoop::AllEvents);
-        takeRequests();
-        if (m_state == StateCancelled) {
-            endCancelled();
-            return;
-        }
-        if (m_state != StateRunning)
-            return;
-        if ((!m_sourceFile || m_bytesWritten == m_fileSize) && !openNextFile())
-            return;
-        if (!copyBlock())
-            return;
-    }
+    if ((!m_sourceFile || m_bytesWritten == m_fileSize) && !openNextFile())
+        return false;
+    return copyBlock();
 }
 
 bool CMediaImportWorker::openNextFile()

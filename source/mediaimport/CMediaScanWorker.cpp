@@ -3,12 +3,10 @@
 #include "application/PathHelpers.h"
 #include "helpers/MediaFileTypes.h"
 
-#include <QAbstractEventDispatcher>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QThread>
 
 #include <algorithm>
 
@@ -28,7 +26,7 @@ void CMediaScanWorker::start(QString searchPath, QStringList matchFiles)
     m_matchFiles = matchFiles;
     if (!m_matchFiles.isEmpty() && !searchPath.isEmpty())
         m_queue.append(searchPath);
-    walk();
+    runLoop();
 }
 
 void CMediaScanWorker::start(QString searchPath, QString destPhotosPath, QString destVideosPath)
@@ -42,91 +40,26 @@ void CMediaScanWorker::start(QString searchPath, QString destPhotosPath, QString
     // An empty path would mean the working folder: search nothing instead.
     if (!searchPath.isEmpty())
         m_queue.append(searchPath);
-    walk();
+    runLoop();
 }
 
-void CMediaScanWorker::pause()
+bool CMediaScanWorker::step()
 {
-    m_pauseRequested = false;
-    if (m_state == StateRunning)
-        m_state = StatePaused;
-}
-
-void CMediaScanWorker::resume()
-{
-    m_pauseRequested = false;
-    if (m_state != StatePaused)
-        return;
-    m_state = StateRunning;
-    // Delivered inside a running walk (pause and resume in one batch): that walk goes on.
-    if (!m_walkRunning)
-        walk();
-}
-
-void CMediaScanWorker::takeRequests()
-{
-    if (m_cancelRequested.exchange(false) && m_state == StateRunning)
-        m_state = StateCancelled;
-    if (m_pauseRequested.exchange(false) && m_state == StateRunning)
-        m_state = StatePaused;
-    if (QThread::currentThread()->isInterruptionRequested() && m_state == StateRunning)
-        m_state = StateCancelled;
-}
-
-void CMediaScanWorker::cancel()
-{
-    m_cancelRequested = false;
-    if (m_state == StateRunning) {
-        // The walk sees it at its next folder.
-        m_state = StateCancelled;
-    } else if (m_state == StatePaused) {
-        // No walk runs to notice it: report now, or the screen would wait for ever.
-        finish(StateCancelled, CMediaScan::Cancelled);
+    if (m_queue.isEmpty()) {
+        buildResults();
+        finish(StateIdle, CMediaScan::Success);
+        return false;
     }
-}
-
-void CMediaScanWorker::release()
-{
-    cancel();
-    if (m_walkRunning)
-        m_releaseRequested = true;
-    else
-        deleteLater();
-}
-
-void CMediaScanWorker::walk()
-{
-    // The walk polls the thread's events, so the job may let go of this worker meanwhile:
-    // then it is deleted only once the walk has returned.
-    m_walkRunning = true;
-    runWalk();
-    m_walkRunning = false;
-    if (m_releaseRequested)
-        deleteLater();
-}
-
-void CMediaScanWorker::runWalk()
-{
-    forever {
-        if (QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher())
-            dispatcher->processEvents(QEventLoop::AllEvents);
-        takeRequests();
-        if (m_state == StateCancelled) {
-            finish(StateCancelled, CMediaScan::Cancelled);
-            return;
-        }
-        if (m_state != StateRunning)
-            return;
-        if (m_queue.isEmpty()) {
-            buildResults();
-            finish(StateIdle, CMediaScan::Success);
-            return;
-        }
-        if (!visitFolder(m_queue.takeFirst())) {
-            finish(StateIdle, CMediaScan::FailedDuplicatesFound);
-            return;
-        }
+    if (!visitFolder(m_queue.takeFirst())) {
+        finish(StateIdle, CMediaScan::FailedDuplicatesFound);
+        return false;
     }
+    return true;
+}
+
+void CMediaScanWorker::endCancelled()
+{
+    finish(StateCancelled, CMediaScan::Cancelled);
 }
 
 bool CMediaScanWorker::visitFolder(const QString& folder)
