@@ -47,32 +47,21 @@ void CMediaDownloadScreenController::attachDownload(const std::shared_ptr<CAbstr
     if (m_download)
         disconnect(m_download.get(), nullptr, this, nullptr);
     m_download = download;
-    setEstimatedTimeRemaining(0);
-    if (m_download) {
-        CAbstractMediaDownload* followed = m_download.get();
-        connect(followed, &CAbstractMediaDownload::finished, this, &CMediaDownloadScreenController::onDownloadFinished);
-        connect(followed, &CAbstractMediaDownload::totalProgressChanged, this,
-                &CMediaIOScreenController::overallProgressChanged);
-        connect(followed, &CAbstractMediaDownload::currentFileProgressChanged, this,
-                &CMediaIOScreenController::currentFileProgressChanged);
-        connect(followed, &CAbstractMediaDownload::currentFileUrlChanged, this,
-                &CMediaIOScreenController::currentFileNameChanged);
-        connect(followed, &CAbstractMediaDownload::currentFileSizeChanged, this,
-                &CMediaDownloadScreenController::onCurrentFileSizeChanged);
-        setCurrentFileSize(formatFileSizeMB(followed->currentFileSize()));
-        setOverallSize(formatFileSizeMB(followed->totalSize()));
-        startProgressTimer();
-    } else {
-        stopProgressTimer();
-        setCurrentFileSize(QString());
-        setOverallSize(QString());
+    if (!m_download) {
+        showTransfer(false);
+        return;
     }
-    emit currentFileNameChanged();
-    emit currentFileSizeChanged();
-    emit currentFileProgressChanged();
-    emit overallSizeChanged();
-    emit overallProgressChanged();
-    emit operationInProgressChanged();
+    CAbstractMediaDownload* followed = m_download.get();
+    connect(followed, &CAbstractMediaDownload::finished, this, &CMediaDownloadScreenController::onDownloadFinished);
+    connect(followed, &CAbstractMediaDownload::totalProgressChanged, this,
+            &CMediaIOScreenController::overallProgressChanged);
+    connect(followed, &CAbstractMediaDownload::currentFileProgressChanged, this,
+            &CMediaIOScreenController::currentFileProgressChanged);
+    connect(followed, &CAbstractMediaDownload::currentFileUrlChanged, this,
+            &CMediaIOScreenController::currentFileNameChanged);
+    connect(followed, &CAbstractMediaDownload::currentFileSizeChanged, this,
+            &CMediaDownloadScreenController::onCurrentFileSizeChanged);
+    showTransfer(true, followed->currentFileSize(), followed->totalSize());
 }
 
 void CMediaDownloadScreenController::onCurrentFileSizeChanged()

@@ -1,5 +1,6 @@
 #include "mediaimport/CMediaIOScreenController.h"
 
+#include "helpers/FormattingHelpers.h"
 #include "uiengine/CErrorMessageHelper.h"
 
 #include "CTranslator.h"
@@ -63,6 +64,26 @@ QString CMediaIOScreenController::remainingTimeText(quint32 seconds)
     if (minutes <= 1)
         return text(QStringLiteral("OneMinute"), QStringLiteral("1 minute"));
     return text(QStringLiteral("MoreThanOneMinute"), QStringLiteral("{0} minutes"), QVariantList{minutes});
+}
+
+void CMediaIOScreenController::showTransfer(bool attached, qint64 currentFileSize, qint64 totalSize)
+{
+    setEstimatedTimeRemaining(0);
+    if (attached) {
+        setCurrentFileSize(formatFileSizeMB(currentFileSize));
+        setOverallSize(formatFileSizeMB(totalSize));
+        startProgressTimer();
+    } else {
+        stopProgressTimer();
+        setCurrentFileSize(QString());
+        setOverallSize(QString());
+    }
+    emit currentFileNameChanged();
+    emit currentFileSizeChanged();
+    emit currentFileProgressChanged();
+    emit overallSizeChanged();
+    emit overallProgressChanged();
+    emit operationInProgressChanged();
 }
 
 void CMediaIOScreenController::setCurrentFileSize(const QString& size)

@@ -78,6 +78,10 @@ protected:
     virtual int queryCurrentFileProgress() const = 0;
     virtual int queryOverallProgress() const = 0;
 
+    // A transfer was attached (its sizes shown, the estimate's timer running) or let go
+    // (attached false: sizes cleared, timer stopped); every progress property is announced anew.
+    void showTransfer(bool attached, qint64 currentFileSize = 0, qint64 totalSize = 0);
+
     void timerEvent(QTimerEvent* event) override;
     void setProcessedFiles(const QStringList& files) { m_processedFiles = files; }
 

@@ -80,35 +80,18 @@ void CMediaImportScreenController::attachImport(const std::shared_ptr<CMediaImpo
     if (m_import)
         disconnect(m_import.get(), nullptr, this, nullptr);
     m_import = import;
-    setEstimatedTimeRemaining(0);
-    if (m_import) {
-        CMediaImport* job = m_import.get();
-        connect(job, &CMediaImport::finished, this, &CMediaImportScreenController::onImportFinished);
-        connect(job, &CMediaImport::totalProgressChanged, this, &CMediaImportScreenController::onTotalProgressChanged);
-        connect(job, &CMediaImport::currentFileProgressChanged, this,
-                &CMediaIOScreenController::currentFileProgressChanged);
-        connect(job, &CMediaImport::currentFileNameChanged, this, &CMediaIOScreenController::currentFileNameChanged);
-        connect(job, &CMediaImport::currentFileSizeChanged, this,
-                &CMediaImportScreenController::onCurrentFileSizeChanged);
-        setCurrentFileSize(formatFileSizeMB(job->currentFileSize()));
-        setOverallSize(formatFileSizeMB(job->totalSize()));
-        startProgressTimer();
-    } else {
-        stopProgressTimer();
-        setCurrentFileSize(QString());
-        setOverallSize(QString());
+    if (!m_import) {
+        showTransfer(false);
+        return;
     }
-    emitProgressSignals();
-}
-
-void CMediaImportScreenController::emitProgressSignals()
-{
-    emit currentFileNameChanged();
-    emit currentFileSizeChanged();
-    emit currentFileProgressChanged();
-    emit overallSizeChanged();
-    emit overallProgressChanged();
-    emit operationInProgressChanged();
+    CMediaImport* job = m_import.get();
+    connect(job, &CMediaImport::finished, this, &CMediaImportScreenController::onImportFinished);
+    connect(job, &CMediaImport::totalProgressChanged, this, &CMediaImportScreenController::onTotalProgressChanged);
+    connect(job, &CMediaImport::currentFileProgressChanged, this,
+            &CMediaIOScreenController::currentFileProgressChanged);
+    connect(job, &CMediaImport::currentFileNameChanged, this, &CMediaIOScreenController::currentFileNameChanged);
+    connect(job, &CMediaImport::currentFileSizeChanged, this, &CMediaImportScreenController::onCurrentFileSizeChanged);
+    showTransfer(true, job->currentFileSize(), job->totalSize());
 }
 
 void CMediaImportScreenController::onTotalProgressChanged()

@@ -36,7 +36,6 @@ private slots:
 private:
     void attachImport(const std::shared_ptr<CMediaImport>& import);
     void reportError(int code, const QString& fileName = QString());
-    void emitProgressSignals();
 
     std::shared_ptr<CMediaImport> m_import;
 };
