@@ -87,6 +87,22 @@ void CProjectXmlReader::fail()
     m_error = ProjectTypes::ProjectErrorLoadInvalidFile;
 }
 
+template <typename Item>
+void CProjectXmlReader::readList(QLatin1String child, QVector<Item>& items, Item (CProjectXmlReader::*readItem)())
+{
+    QXmlStreamReader& reader = *m_reader;
+    while (reader.readNextStartElement()) {
+        if (reader.name() == child) {
+            Item item = (this->*readItem)();
+            if (item)
+                items.append(item);
+        } else {
+            fail();
+            reader.skipCurrentElement();
+        }
+    }
+}
+
 void CProjectXmlReader::readProject()
 {
     QXmlStreamReader& reader = *m_reader;
@@ -133,7 +149,7 @@ void CProjectXmlReader::readProject()
             if (m_quick)
                 reader.skipCurrentElement();
             else
-                readSurveys(surveys);
+                readList(QLatin1String("survey"), surveys, &CProjectXmlReader::readSurvey);
         } else if (m_quick || m_tolerant) {
             reader.skipCurrentElement();
         } else {
@@ -147,21 +163,6 @@ void CProjectXmlReader::readProject()
         m_result = std::make_shared<CSurveyProject>(id, surveys, name, description, locale, date, unit);
     } else {
         fail();
-    }
-}
-
-void CProjectXmlReader::readSurveys(QVector<SurveyPtr>& surveys)
-{
-    QXmlStreamReader& reader = *m_reader;
-    while (reader.readNextStartElement()) {
-        if (reader.name() == QLatin1String("survey")) {
-            SurveyPtr survey = readSurvey();
-            if (survey)
-                surveys.append(survey);
-        } else {
-            fail();
-            reader.skipCurrentElement();
-        }
     }
 }
 
@@ -209,9 +210,9 @@ SurveyPtr CProjectXmlReader::readSurvey()
             const double value = reader.readElementText().toDouble(&ok);
             length = ok ? value : NaN;
         } else if (element == QLatin1String("pictures")) {
-            readPictures(pictures);
+            readList(QLatin1String("picture"), pictures, &CProjectXmlReader::readPicture);
         } else if (element == QLatin1String("videos")) {
-            readVideos(videos);
+            readList(QLatin1String("video"), videos, &CProjectXmlReader::readVideo);
         } else if (m_tolerant) {
             reader.skipCurrentElement();
         } else {
@@ -232,21 +233,6 @@ SurveyPtr CProjectXmlReader::readSurvey()
         id = QUuid::createUuid();
     return std::make_shared<CSurvey>(id, pictures, videos, manholeName, upstream, downstream, legName, operatorName,
                                      comment, date, length, type, direction);
-}
-
-void CProjectXmlReader::readPictures(QVector<SurveyPhotoPtr>& pictures)
-{
-    QXmlStreamReader& reader = *m_reader;
-    while (reader.readNextStartElement()) {
-        if (reader.name() == QLatin1String("picture")) {
-            SurveyPhotoPtr photo = readPicture();
-            if (photo)
-                pictures.append(photo);
-        } else {
-            fail();
-            reader.skipCurrentElement();
-        }
-    }
 }
 
 SurveyPhotoPtr CProjectXmlReader::readPicture()
@@ -282,21 +268,6 @@ SurveyPhotoPtr CProjectXmlReader::readPicture()
         return {};
     }
     return std::make_shared<CSurveyPhoto>(path, comment, longitude, latitude, altitude);
-}
-
-void CProjectXmlReader::readVideos(QVector<SurveyVideoPtr>& videos)
-{
-    QXmlStreamReader& reader = *m_reader;
-    while (reader.readNextStartElement()) {
-        if (reader.name() == QLatin1String("video")) {
-            SurveyVideoPtr video = readVideo();
-            if (video)
-                videos.append(video);
-        } else {
-            fail();
-            reader.skipCurrentElement();
-        }
-    }
 }
 
 SurveyVideoPtr CProjectXmlReader::readVideo()

@@ -18,11 +18,12 @@ public:
 
 private:
     void readProject();
-    void readSurveys(QVector<SurveyPtr>& surveys);
+    // Reads a list element whose children are all named child, each by readItem; an item
+    // that cannot be read is left out, any other child makes the file invalid.
+    template <typename Item>
+    void readList(QLatin1String child, QVector<Item>& items, Item (CProjectXmlReader::*readItem)());
     SurveyPtr readSurvey();
-    void readPictures(QVector<SurveyPhotoPtr>& pictures);
     SurveyPhotoPtr readPicture();
-    void readVideos(QVector<SurveyVideoPtr>& videos);
     SurveyVideoPtr readVideo();
     bool canAdd() const;
     void fail();
