@@ -71,9 +71,13 @@ Screen {
     function openFile(section, index, fileUrl) {
         if (!ScreenManager.hasScreen("MediaViewScreen"))
             return
-        ScreenManager.show("MediaViewScreen", { "modelDataProvider": controller.modelDataProvider, "modelId": section,
-                                                "currentMediaIndex": index, "fileUrl": fileUrl },
-                           function() { controller.deletePendingFiles() })
+        var view = ScreenManager.show("MediaViewScreen", { "modelDataProvider": controller.modelDataProvider,
+                                                           "modelId": section, "currentMediaIndex": index,
+                                                           "fileUrl": fileUrl },
+                                      function() { controller.deletePendingFiles() })
+        // A photo taken there from a camera video joins the current survey.
+        if (view && view.controller && view.controller.photoCreated)
+            view.controller.photoCreated.connect(controller.notifyPhotoCreated)
     }
 
     Rectangle {

@@ -71,8 +71,8 @@ Screen {
         if (fileState !== GalleryTypes.FileStateStoredLocally || !ScreenManager.hasScreen("MediaViewScreen"))
             return
         ScreenManager.show("MediaViewScreen", { "modelDataProvider": controller.modelDataProvider, "modelId": -1,
-                                                "currentMediaIndex": index, "fileUrl": fileUrl },
-                           function() { controller.setProjectModified() })
+                                                "currentMediaIndex": index, "fileUrl": fileUrl,
+                                                "dynamicFieldData": controller.queryDynamicFieldData(fileName) })
     }
 
     Item {
