@@ -123,6 +123,8 @@ private:
 
     void shot(const QString& name)
     {
+        QTRY_VERIFY_WITH_TIMEOUT(thumbnailsSettled(), WaitMs);
+        QVERIFY(waitForFrame());
         const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
         if (folder.isEmpty())
             return;
@@ -130,6 +132,29 @@ private:
         const QImage image = m_window->grabWindow();
         if (image.isNull() || !image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
             qWarning() << "screenshot not saved:" << name;
+    }
+
+    static void collect(QQuickItem* item, const QString& name, QList<QQuickItem*>& found)
+    {
+        if (!item)
+            return;
+        if (item->objectName() == name)
+            found.append(item);
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children)
+            collect(child, name, found);
+    }
+
+    // Thumbnails come asynchronously: a screenshot waits until none is loading any more.
+    bool thumbnailsSettled()
+    {
+        QList<QQuickItem*> images;
+        collect(m_window->contentItem(), QStringLiteral("galleryThumbnail"), images);
+        for (QQuickItem* image : qAsConst(images)) {
+            if (image->property("status").toInt() == 2)
+                return false;
+        }
+        return true;
     }
 
     void answerMessage(bool yes = true)

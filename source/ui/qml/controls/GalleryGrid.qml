@@ -41,6 +41,7 @@ GridView {
 
             Image {
                 id: thumbnail
+                objectName: "galleryThumbnail"
                 anchors.left: parent.left
                 anchors.right: parent.right
                 anchors.top: parent.top
