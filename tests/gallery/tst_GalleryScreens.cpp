@@ -328,6 +328,13 @@ private slots:
         controller->setSurveyList(controller->surveyList());
         QCOMPARE(listChanged.count(), 0);
         QCOMPARE(controller->selectionCount(), 1);
+        // A script array of surveys from QML works as well.
+        evaluate(QStringLiteral("var l = appRuntimeData.querySurveyList(); "
+                                "ScreenManager.currentScreen.controller.surveyList = [l[1]]"));
+        QCOMPARE(controller->surveyListModel()->rowCount(), 1);
+        QCOMPARE(model->rowCount(), 2);
+        evaluate(QStringLiteral("ScreenManager.currentScreen.controller.surveyList = appRuntimeData.querySurveyList()"));
+        QCOMPARE(controller->surveyListModel()->rowCount(), 2);
         controller->setCurrentSurveyIndex(-1);
         QCOMPARE(model->rowCount(), 0);
         QCOMPARE(controller->selectionCount(), 0);
