@@ -109,3 +109,23 @@ void CBaseSelectionModel::notifySelectionChanged(bool notifyRows)
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {});
     emit selectionCountChanged();
 }
+
+void CBaseSelectionModel::shiftSelectionForInsertedRow(int row)
+{
+    QSet<int> moved;
+    moved.reserve(m_selection.size());
+    for (int selected : qAsConst(m_selection))
+        moved.insert(selected >= row ? selected + 1 : selected);
+    m_selection = moved;
+}
+
+void CBaseSelectionModel::shiftSelectionForRemovedRow(int row)
+{
+    QSet<int> moved;
+    moved.reserve(m_selection.size());
+    for (int selected : qAsConst(m_selection)) {
+        if (selected != row)
+            moved.insert(selected > row ? selected - 1 : selected);
+    }
+    m_selection = moved;
+}
