@@ -179,18 +179,34 @@ bool CMediaViewScreenController::fileDownloadAllowed() const
     return !m_fileOutsideCurrentProject;
 }
 
+namespace {
+
+// The runtime media folders are emptied when an inspection screen closes; with a project open
+// its own folders are the place for the project's files then.
+QString mediaFolder(const CAppRuntimeData* runtime, const QString& runtimeFolder,
+                    QString (*projectFolder)(const QString&))
+{
+    if (!runtimeFolder.isEmpty() || !runtime || !runtime->projectSelected())
+        return runtimeFolder;
+    return projectFolder(runtime->currentProjectPath());
+}
+
+} // namespace
+
 QString CMediaViewScreenController::photoFolder(const QString& destPath) const
 {
     if (!destPath.isEmpty())
         return destPath;
-    return m_services.appRuntimeData ? m_services.appRuntimeData->photoDirectory() : QString();
+    const CAppRuntimeData* runtime = m_services.appRuntimeData;
+    return mediaFolder(runtime, runtime ? runtime->photoDirectory() : QString(), photosFolderPath);
 }
 
 QString CMediaViewScreenController::videoFolder(const QString& destPath) const
 {
     if (!destPath.isEmpty())
         return destPath;
-    return m_services.appRuntimeData ? m_services.appRuntimeData->videoDirectory() : QString();
+    const CAppRuntimeData* runtime = m_services.appRuntimeData;
+    return mediaFolder(runtime, runtime ? runtime->videoDirectory() : QString(), videosFolderPath);
 }
 
 QStringList CMediaViewScreenController::queryFilesToBeOverwrittenByDownload(QString destPath)

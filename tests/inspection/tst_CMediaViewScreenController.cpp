@@ -175,6 +175,12 @@ private slots:
         QCOMPARE(controller.fileUrl(), provider->fileUrl(-1, 1));
         QVERIFY(QFileInfo::exists(onDisk));
 
+        // With the runtime folders emptied, a download goes into the project's own folders.
+        const QString existing = projectPath + QStringLiteral("Photos/IMG_1.JPG");
+        QVERIFY(touch(existing));
+        controller.setFileUrl(QUrl(QStringLiteral("http://127.0.0.1:21300/SD/IMG_1.JPG")));
+        QCOMPARE(controller.queryFilesToBeOverwrittenByDownload(QString()), QStringList{controller.fileUrl().toString()});
+
         // A camera file is no local file and is not deleted through a survey.
         controller.setFileUrl(QUrl(QStringLiteral("http://127.0.0.1:21300/SD/IMG_1.JPG")));
         QVERIFY(controller.remoteMediaDisplayed());

@@ -92,8 +92,13 @@ Screen {
 
     function takePhoto() {
         controller.setupMediaDirectories()
+        var folder = appRuntimeData ? appRuntimeData.photoDirectory : ""
+        if (folder.length === 0) {
+            MessageBox.error(tr.txt("TxtError", "Error"), tr.msg("MsgNoPhotoFolder", "No photo folder is set up."))
+            return
+        }
         var format = settings ? settings.photoFileFormat : 0
-        controller.takePhoto(fileSystemHelper.createUniquePhotoFileName(appRuntimeData.photoDirectory, format, true))
+        controller.takePhoto(fileSystemHelper.createUniquePhotoFileName(folder, format, true))
     }
 
     function editPhoto() {
