@@ -1,7 +1,6 @@
 #include "gallery/CBaseGalleryScreenController.h"
 
 #include "application/CAppRuntimeData.h"
-#include "application/CApplication.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 #include "gallery/CAbstractGalleryModelDataProvider.h"
@@ -14,19 +13,10 @@
 #include "surveyprojects/ProjectErrorMessages.h"
 #include "surveyprojects/SurveyHelpers.h"
 #include "uiengine/TranslationHelper.h"
-
-namespace {
-
-CDrawingTemplateService* applicationTemplateService()
-{
-    CApplication* application = CApplication::instance();
-    return application ? application->drawingTemplateService() : nullptr;
-}
-
-} // namespace
+#include "uiengine/UiEngineServices.h"
 
 CBaseGalleryScreenController::CBaseGalleryScreenController(QObject* parent)
-    : CBaseGalleryScreenController(ProjectScreenServices::current(), applicationTemplateService(), parent)
+    : CBaseGalleryScreenController(ProjectScreenServices::current(), UiEngineServices::drawingTemplateService(), parent)
 {
 }
 

@@ -73,6 +73,10 @@ void CSurveyGalleryScreenController::initialize()
     m_provider->setProjectPath(currentProjectPath());
     connect(m_galleryModel, &CBaseSelectionModel::selectionCountChanged, this,
             &CSurveyGalleryScreenController::selectionCountChanged);
+    // Rows come and go one by one only through edits (here or in the media view over the same
+    // provider): the survey then differs from project.xml until it is saved.
+    connect(m_galleryModel, &QAbstractItemModel::rowsRemoved, this, [this] { setProjectModified(true); });
+    connect(m_galleryModel, &QAbstractItemModel::rowsInserted, this, [this] { setProjectModified(true); });
     if (Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage()) {
         connect(storage, &Ulx::Multimedia::CRemoteMediaStorage::fileListChanged, this,
                 &CSurveyGalleryScreenController::onRemoteFileListChanged);

@@ -34,7 +34,9 @@ QtObject {
         "SurveyListScreen": "qrc:/surveyprojects/ui/qml/SurveyListScreen.qml",
         "ManholeListScreen": "qrc:/surveyprojects/ui/qml/ManholeListScreen.qml",
         "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml",
-        "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml"
+        "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml",
+        "SurveyGalleryScreen": "qrc:/gallery/ui/qml/SurveyGalleryScreen.qml",
+        "RemoteGalleryScreen": "qrc:/gallery/ui/qml/RemoteGalleryScreen.qml"
     })
 
     property var _callbacks: []
