@@ -273,7 +273,7 @@ Screen {
         PushButton {
             objectName: "mediaViewTakePhoto"
             width: parent.width
-            visible: screen.showsVideo && !controller.remoteMediaDisplayed
+            visible: screen.showsVideo
             enabled: controller.photoCaptureAllowed
             text: tr.txt("TxtTakePhoto", "Take photo")
             onClicked: screen.takePhoto()
