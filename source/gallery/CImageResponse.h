@@ -30,7 +30,8 @@ public:
 
     private:
         friend class CImageResponse;
-        QMutex m_mutex;
+        // Recursive: a directly connected receiver of finished() may read image() at once.
+        QMutex m_mutex{QMutex::Recursive};
         CImageResponse* m_response = nullptr;
         QString m_id;
         QSize m_requestedSize;

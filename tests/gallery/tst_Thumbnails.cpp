@@ -107,8 +107,13 @@ private slots:
             responses.emplace_back(static_cast<CImageResponse*>(provider.requestImageResponse(urlOf(big), size)));
             spies.emplace_back(std::make_unique<QSignalSpy>(responses.back().get(), &QQuickImageResponse::finished));
         }
+        // A receiver connected directly may read the image while the answer is being given.
+        QSize seenInSignal;
+        connect(responses[1].get(), &QQuickImageResponse::finished, this,
+                [&] { seenInSignal = responses[1]->image().size(); }, Qt::DirectConnection);
         for (auto& spy : spies)
             QVERIFY(spy->count() == 1 || spy->wait(20000));
+        QCOMPARE(seenInSignal, QSize(120, 90));
         QCOMPARE(jobs.count(), 1);
         QCOMPARE(responses[0]->image().size(), QSize(480, 360));
         QCOMPARE(responses[1]->image().size(), QSize(120, 90));
