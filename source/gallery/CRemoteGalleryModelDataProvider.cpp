@@ -164,6 +164,9 @@ void CRemoteGalleryModelDataProvider::removeFileAt(int fileIndex)
     }
     updateFileMapping();
     notifyEndReset();
+    // The day headers show the file counts.
+    if (m_sectionModel)
+        m_sectionModel->refreshSections();
 }
 
 void CRemoteGalleryModelDataProvider::clearSections()

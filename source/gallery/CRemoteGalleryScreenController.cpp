@@ -102,7 +102,8 @@ void CRemoteGalleryScreenController::selectAllFromCurrentProject()
     const SurveyProjectPtr project = currentProject();
     if (!project)
         return;
-    const QSet<QString> names = fileNamesFromPaths(projectMediaFilePaths(*project, QString())).toSet();
+    const QStringList fileNames = fileNamesFromPaths(projectMediaFilePaths(*project, QString()));
+    const QSet<QString> names(fileNames.begin(), fileNames.end());
     const QVector<CRemoteFileInfo> files = m_provider->files();
     QSet<int> indices;
     for (int i = 0; i < files.size(); ++i) {

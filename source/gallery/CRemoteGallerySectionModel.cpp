@@ -157,3 +157,10 @@ void CRemoteGallerySectionModel::refreshAllRows()
             emit model->dataChanged(model->index(0, 0), model->index(count - 1, 0));
     }
 }
+
+void CRemoteGallerySectionModel::refreshSections()
+{
+    const int count = rowCount();
+    if (count > 0)
+        emit dataChanged(index(0, 0), index(count - 1, 0), {SectionNameRole, SectionItemCountRole});
+}

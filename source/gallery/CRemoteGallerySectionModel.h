@@ -43,6 +43,8 @@ public:
     void clearSelection();
     void selectAll();
     void refreshAllRows();
+    // The section rows themselves (titles, file counts) changed, the sections did not.
+    void refreshSections();
 
     // Called by the provider inside its reset of this model.
     void rebuildGalleryModels();

@@ -126,17 +126,15 @@ QVariant CSurveyGalleryScreenController::surveyList() const
 
 void CSurveyGalleryScreenController::setSurveyList(const QVariant& value)
 {
-    QVariant listValue;
-    if (value.canConvert<QJSValue>())
+    // A script value (a JavaScript array) gives its variant form; a list from C++ (the runtime
+    // data's survey vector) or a QVariantList is taken as it is.
+    QVariant listValue = value;
+    if (value.userType() == qMetaTypeId<QJSValue>())
         listValue = value.value<QJSValue>().toVariant();
-    else
-        listValue = QJSValue(QJSValue::UndefinedValue).toVariant();
-    // A list from C++ (the runtime data's survey list) arrives as the vector itself.
-    if (value.userType() == qMetaTypeId<QVector<SurveyPtr>>())
-        listValue = value;
 
     QVector<SurveyPtr> surveys;
-    if (listValue.canConvert<QVariantList>()) {
+    const int type = listValue.userType();
+    if (type == qMetaTypeId<QVector<SurveyPtr>>() || type == QMetaType::QVariantList) {
         const QSequentialIterable iterable = listValue.value<QSequentialIterable>();
         for (const QVariant& element : iterable)
             surveys.append(element.value<SurveyPtr>());

@@ -209,7 +209,10 @@ private slots:
         QPointer<CGalleryModel> middle = sections.galleryModel(1);
 
         // The only file of yesterday goes: its section stays, empty, under its title.
+        QSignalSpy sectionRows(&sections, &QAbstractItemModel::dataChanged);
         provider->removeFileByUrl(QStringLiteral("http://127.0.0.1/SD/c.jpg"));
+        QCOMPARE(sectionRows.count(), 1);
+        QCOMPARE(sections.index(1).data(CRemoteGallerySectionModel::SectionItemCountRole).toInt(), 0);
         QCOMPARE(provider->sectionCount(), 3);
         QCOMPARE(provider->rowCount(1), 0);
         QCOMPARE(provider->sectionTitle(1), QLocale().toString(today.addDays(-1), QLocale::LongFormat));

@@ -121,6 +121,22 @@ private:
         QCoreApplication::sendEvent(m_window, &release);
     }
 
+    // Holds a press on the item until the screen reacts with a message, then lets go.
+    void pressAndHold(const QString& name)
+    {
+        QVERIFY(waitForFrame());
+        QQuickItem* target = item(name);
+        QVERIFY2(target, qPrintable(name));
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        const QPointF global = m_window->mapToGlobal(centre.toPoint());
+        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &press);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &release);
+    }
+
     void shot(const QString& name)
     {
         QTRY_VERIFY_WITH_TIMEOUT(thumbnailsSettled(), WaitMs);
@@ -312,6 +328,13 @@ private slots:
         controller->setSurveyList(controller->surveyList());
         QCOMPARE(listChanged.count(), 0);
         QCOMPARE(controller->selectionCount(), 1);
+        // A script array of surveys from QML works as well.
+        evaluate(QStringLiteral("var l = appRuntimeData.querySurveyList(); "
+                                "ScreenManager.currentScreen.controller.surveyList = [l[1]]"));
+        QCOMPARE(controller->surveyListModel()->rowCount(), 1);
+        QCOMPARE(model->rowCount(), 2);
+        evaluate(QStringLiteral("ScreenManager.currentScreen.controller.surveyList = appRuntimeData.querySurveyList()"));
+        QCOMPARE(controller->surveyListModel()->rowCount(), 2);
         controller->setCurrentSurveyIndex(-1);
         QCOMPARE(model->rowCount(), 0);
         QCOMPARE(controller->selectionCount(), 0);
@@ -329,8 +352,10 @@ private slots:
         // being empty now that no inspection screen is open.
         CApplication::instance()->appRuntimeData()->setPhotoDirectory(QString());
         QSignalSpy started(controller, &CBaseGalleryScreenController::downloadStarted);
-        controller->downloadFile(QStringLiteral("IMG0001.JPG"));
-        QVERIFY(started.wait(WaitMs));
+        pressAndHold(QStringLiteral("galleryTile_IMG0001.JPG"));
+        answerMessage();
+        QVERIFY(started.count() > 0 || started.wait(WaitMs));
+        QCOMPARE(controller->selectionCount(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(state(model, "IMG0001.JPG"), int(GalleryTypes::FileStateStoredLocally), WaitMs);
         QVERIFY(QFile::exists(projectFile("Photos/IMG0001.JPG")));
         answerMessage();

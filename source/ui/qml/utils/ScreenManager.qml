@@ -35,6 +35,9 @@ QtObject {
         "ManholeListScreen": "qrc:/surveyprojects/ui/qml/ManholeListScreen.qml",
         "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml",
         "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml",
+        "HXInspectionScreen": "qrc:/inspection/ui/qml/HXInspectionScreen.qml",
+        "RVQInspectionScreen": "qrc:/inspection/ui/qml/RVQInspectionScreen.qml",
+        "ZPInspectionScreen": "qrc:/inspection/ui/qml/ZPInspectionScreen.qml",
         "SurveyGalleryScreen": "qrc:/gallery/ui/qml/SurveyGalleryScreen.qml",
         "RemoteGalleryScreen": "qrc:/gallery/ui/qml/RemoteGalleryScreen.qml"
     })
