@@ -4,6 +4,7 @@
 
 #include "application/CAppRuntimeData.h"
 #include "gallery/CGalleryModel.h"
+#include "gallery/CRemoteGalleryModelDataProvider.h"
 #include "gallery/CSurveyGalleryModelDataProvider.h"
 #include "surveyprojects/CSurvey.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
@@ -187,6 +188,35 @@ private slots:
         QCOMPARE(controller.photoUrl(), QUrl(QStringLiteral("http://127.0.0.1:21300/SD/IMG_1.JPG")));
         controller.deleteFile();
         QCOMPARE(provider->rowCount(-1), 3);
+    }
+
+    void cameraFilesGoThroughTheCameraProvider()
+    {
+        using Ulx::Multimedia::CRemoteFileInfo;
+        const QString base = QStringLiteral("http://127.0.0.1:21300/SD/");
+        const QDateTime day(QDate(2026, 5, 3), QTime(10, 0));
+        QVector<CRemoteFileInfo> files;
+        for (const char* name : {"A.JPG", "B.JPG", "C.MP4"})
+            files.append(CRemoteFileInfo(QLatin1String(name), base + QLatin1String(name), day, 100,
+                                         QByteArray(name).endsWith("MP4") ? Ulx::RemoteMediaTypes::FileTypeVideo
+                                                                          : Ulx::RemoteMediaTypes::FileTypePhoto));
+        auto provider = std::make_shared<CRemoteGalleryModelDataProvider>();
+        provider->setFiles(files, {1, 1, 1});
+        QCOMPARE(provider->rowCount(0), 3);
+
+        CMediaViewScreenController controller(CMediaViewScreenController::Services(), nullptr);
+        controller.setModelDataProvider(QVariant::fromValue(GalleryModelDataProviderPtr(provider)));
+        controller.setModelId(0);
+        controller.setCurrentMediaIndex(1);
+        controller.setFileUrl(provider->fileUrl(0, 1));
+        QVERIFY(controller.remoteMediaDisplayed());
+        controller.deleteFile();
+        // The camera provider keeps the file for deletion on the camera; the view shows the next.
+        QCOMPARE(provider->removedFileUrls(), QStringList{base + QStringLiteral("B.JPG")});
+        QCOMPARE(provider->rowCount(0), 2);
+        QCOMPARE(controller.currentMediaIndex(), 1);
+        QCOMPARE(controller.fileUrl(), QUrl(base + QStringLiteral("C.MP4")));
+        QCOMPARE(controller.videoUrl(), controller.fileUrl());
     }
 };
 
