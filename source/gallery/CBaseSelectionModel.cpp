@@ -27,6 +27,9 @@ bool CBaseSelectionModel::setData(const QModelIndex& index, const QVariant& valu
     const bool selected = value.toBool();
     if (selected == m_selection.contains(row))
         return false;
+    // A row that "select all" leaves out cannot be ticked one by one either.
+    if (selected && unselectableRows().contains(row))
+        return false;
     if (selected)
         m_selection.insert(row);
     else
