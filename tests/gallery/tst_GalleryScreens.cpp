@@ -24,12 +24,14 @@
 #include "hx/CTetronCommandRunner.h"
 #include "multimedia/CRemoteMediaStorage.h"
 
+#include "support/ApplicationScreenTest.h"
+#include "support/QuickScreenDriver.h"
+
 #include <QImage>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
-#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QStandardPaths>
@@ -61,12 +63,11 @@ bool writeJpeg(const QString& path, const QColor& colour)
 
 } // namespace
 
-class tst_GalleryScreens : public QObject
+class tst_GalleryScreens : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
 private:
-    QQuickWindow* m_window = nullptr;
     QTemporaryDir m_dir;
     std::unique_ptr<CameraSimulator> m_sim;
     std::unique_ptr<Ulx::Communication::CTetronCommandRunner> m_runner;
@@ -74,80 +75,27 @@ private:
     SurveyProjectPtr m_project;
     QString m_projectPath;
 
-    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
-    {
-        if (!item)
-            return nullptr;
-        if (item->objectName() == name)
-            return item;
-        const QList<QQuickItem*> children = item->childItems();
-        for (QQuickItem* child : children) {
-            if (QQuickItem* found = findVisualItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    QQuickItem* item(const QString& name) const { return findVisualItem(m_window->contentItem(), name); }
-
-    QVariant evaluate(const QString& script)
-    {
-        QQmlExpression expression(qmlContext(m_window), m_window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    bool waitForFrame()
-    {
-        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
-        return swapped.wait(10000);
-    }
-
-    void click(const QString& name)
-    {
-        QVERIFY(waitForFrame());
-        QQuickItem* target = item(name);
-        QVERIFY2(target, qPrintable(name));
-        QVERIFY2(target->isEnabled() && target->isVisible(), qPrintable(name));
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-        const QPointF global = m_window->mapToGlobal(centre.toPoint());
-        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &release);
-    }
-
     // Holds a press on the item until the screen reacts with a message, then lets go.
     void pressAndHold(const QString& name)
     {
         QVERIFY(waitForFrame());
         QQuickItem* target = item(name);
         QVERIFY2(target, qPrintable(name));
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-        const QPointF global = m_window->mapToGlobal(centre.toPoint());
+        const QPointF centre = centreOf(target);
+        const QPointF global = window()->mapToGlobal(centre.toPoint());
         QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &press);
+        QCoreApplication::sendEvent(window(), &press);
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
         QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
                             Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &release);
+        QCoreApplication::sendEvent(window(), &release);
     }
 
     void shot(const QString& name)
     {
         QTRY_VERIFY_WITH_TIMEOUT(thumbnailsSettled(), WaitMs);
         QVERIFY(waitForFrame());
-        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
-        if (folder.isEmpty())
-            return;
-        QDir().mkpath(folder);
-        const QImage image = m_window->grabWindow();
-        if (image.isNull() || !image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
-            qWarning() << "screenshot not saved:" << name;
+        shoot(name);
     }
 
     static void collect(QQuickItem* item, const QString& name, QList<QQuickItem*>& found)
@@ -165,7 +113,7 @@ private:
     bool thumbnailsSettled()
     {
         QList<QQuickItem*> images;
-        collect(m_window->contentItem(), QStringLiteral("galleryThumbnail"), images);
+        collect(window()->contentItem(), QStringLiteral("galleryThumbnail"), images);
         for (QQuickItem* image : qAsConst(images)) {
             if (image->property("status").toInt() == 2)
                 return false;
@@ -177,12 +125,6 @@ private:
     {
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
         evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? "true" : "false"));
-    }
-
-    void closeAllScreens()
-    {
-        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
-            evaluate(QStringLiteral("ScreenManager.close()"));
     }
 
     template <typename T>
@@ -241,13 +183,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 WaitMs);
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
-        m_window->resize(1280, 800);
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
-        closeAllScreens();
+        setWindow(ApplicationScreenTest::waitForMainWindow(WaitMs));
+        QVERIFY2(window(), "the main window did not load");
+        window()->resize(1280, 800);
+        QTRY_VERIFY_WITH_TIMEOUT(depth() >= 1, WaitMs);
+        closeToStartScreen();
 
         m_sim = std::make_unique<CameraSimulator>();
         const QJsonArray files{simFile("T0001.JPG", Today + " 09:00:00"), simFile("T0002.MP4", Today + " 09:10:00"),
@@ -297,7 +237,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        closeAllScreens();
+        closeToStartScreen();
         if (CApplication::instance())
             CApplication::instance()->appRuntimeData()->setCurrentProject(nullptr, QString());
         if (Ulx::CUlxSystemsLibraryPrivate::instance())
@@ -360,7 +300,7 @@ private slots:
         QVERIFY(QFile::exists(projectFile("Photos/IMG0001.JPG")));
         answerMessage();
         QTRY_VERIFY(item(QStringLiteral("SurveyGalleryScreen")) && !item(QStringLiteral("MediaDownloadScreen")));
-        closeAllScreens();
+        closeToStartScreen();
     }
 
     void templateChangesTickedPhotos()
@@ -390,7 +330,7 @@ private slots:
         // Every row is read again, so the views ask for new thumbnails.
         QVERIFY(!rowsChanged.isEmpty());
         QCOMPARE(rowsChanged.last().at(1).toModelIndex().row(), model->rowCount() - 1);
-        closeAllScreens();
+        closeToStartScreen();
     }
 
     void deleteAndSaveLeavesTheRest()
@@ -475,7 +415,7 @@ private slots:
         QCOMPARE(m_sim->requestsTo(QStringLiteral("dir")).size(), listRequests);
         answerMessage();
         QTRY_VERIFY(!item(QStringLiteral("MediaDownloadScreen")));
-        closeAllScreens();
+        closeToStartScreen();
     }
 
     void cameraDeletionsAfterAnEmptiedDay()
@@ -516,24 +456,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(simFileNames(), QStringList({"IMG0001.JPG", "MOV0001.MP4"}), WaitMs);
         storage()->requestFileList();
         QTRY_COMPARE_WITH_TIMEOUT(sections->rowCount(), 1, WaitMs);
-        closeAllScreens();
+        closeToStartScreen();
     }
 };
 
 int main(int argc, char** argv)
 {
-    int appArgc = 1;
-    int result = 1;
-    {
-        CApplication app(appArgc, argv);
-        tst_GalleryScreens checks;
-        QTimer::singleShot(0, &app, [&] {
-            result = QTest::qExec(&checks, argc, argv);
-            app.terminate(false);
-        });
-        CApplication::exec();
-    }
-    return result;
+    return ApplicationScreenTest::runInApplication<tst_GalleryScreens>(argc, argv);
 }
 
 #include "tst_GalleryScreens.moc"

@@ -11,13 +11,14 @@
 #include "application/CApplication.h"
 #include "uiengine/CUiEngine.h"
 
+#include "support/ApplicationScreenTest.h"
+#include "support/QuickScreenDriver.h"
+
 #include <QDir>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
-#include <QQmlExpression>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QStandardPaths>
@@ -55,74 +56,15 @@ bool writeVideo(const QString& path)
 
 } // namespace
 
-class tst_SimpleGalleryAndMediaView : public QObject
+class tst_SimpleGalleryAndMediaView : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
 private:
-    QQuickWindow* m_window = nullptr;
     QTemporaryDir m_dir;
     bool m_hasVideo = false;
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
-
-    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
-    {
-        if (!item)
-            return nullptr;
-        if (item->objectName() == name)
-            return item;
-        const QList<QQuickItem*> children = item->childItems();
-        for (QQuickItem* child : children) {
-            if (QQuickItem* found = findVisualItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    QQuickItem* item(const QString& name) const { return findVisualItem(m_window->contentItem(), name); }
-
-    QVariant evaluate(const QString& script)
-    {
-        QQmlExpression expression(qmlContext(m_window), m_window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    bool waitForFrame()
-    {
-        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
-        return swapped.wait(10000);
-    }
-
-    void click(const QString& name)
-    {
-        QQuickItem* target = item(name);
-        QVERIFY2(target, qPrintable(name));
-        QVERIFY2(target->isEnabled() && target->isVisible(), qPrintable(name));
-        QVERIFY(waitForFrame());
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-        const QPointF global = m_window->mapToGlobal(centre.toPoint());
-        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &release);
-    }
-
-    void shot(const QString& name)
-    {
-        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
-        if (folder.isEmpty())
-            return;
-        QDir().mkpath(folder);
-        const QImage image = m_window->grabWindow();
-        if (image.isNull() || !image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
-            qWarning() << "screenshot not saved:" << name;
-    }
 
     void answerMessage(bool yes)
     {
@@ -143,14 +85,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 WaitMs);
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
-        m_window->resize(1280, 800);
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
-        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
-            evaluate(QStringLiteral("ScreenManager.close()"));
+        setWindow(ApplicationScreenTest::waitForMainWindow(WaitMs));
+        QVERIFY2(window(), "the main window did not load");
+        window()->resize(1280, 800);
+        QTRY_VERIFY_WITH_TIMEOUT(depth() >= 1, WaitMs);
+        closeToStartScreen();
 
         QVERIFY(writePhoto(path("Inspection 7/Schacht 1.jpg"), QColor(40, 120, 200), 1600, 1200));
         QVERIFY(writePhoto(path("Inspection 7/Rohr ä.png"), QColor(200, 120, 40), 800, 600));
@@ -186,7 +125,7 @@ private slots:
         if (m_hasVideo)
             QTRY_VERIFY_WITH_TIMEOUT(thumbnails->isCached(urlOf(root + QStringLiteral("/Befahrung.mp4"))), WaitMs);
         QVERIFY(waitForFrame());
-        shot(QStringLiteral("simple-gallery"));
+        shoot(QStringLiteral("simple-gallery"));
 
         // Tick a folder and a photo, confirm, and only those go.
         click(QStringLiteral("simpleGallerySelectMode"));
@@ -194,7 +133,7 @@ private slots:
         click(QStringLiteral("simpleGalleryTile_Rohr ä.png"));
         QCOMPARE(controller->selectionCount(), 2);
         QVERIFY(waitForFrame());
-        shot(QStringLiteral("simple-gallery-selection"));
+        shoot(QStringLiteral("simple-gallery-selection"));
         QSignalSpy processing(controller, &CSimpleGalleryScreenController::processingChanged);
         click(QStringLiteral("simpleGalleryDelete"));
         answerMessage(true);
@@ -228,7 +167,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 1500, WaitMs);
         QVERIFY(item(QStringLiteral("mediaViewVideo"))->isVisible());
         QVERIFY(waitForFrame());
-        shot(QStringLiteral("media-view-video"));
+        shoot(QStringLiteral("media-view-video"));
 
         // Deleting the only file of a plain folder view ends the view; the folder is read again.
         click(QStringLiteral("mediaViewDelete"));
@@ -245,7 +184,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("mediaViewPhoto"))->property("status").toInt() == 1, WaitMs);
         QVERIFY(item(QStringLiteral("mediaViewEdit"))->isVisible());
         QVERIFY(waitForFrame());
-        shot(QStringLiteral("media-view-photo"));
+        shoot(QStringLiteral("media-view-photo"));
         evaluate(QStringLiteral("ScreenManager.close()"));
         evaluate(QStringLiteral("ScreenManager.close()"));
     }
@@ -253,19 +192,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    int appArgc = 1;
-    int result = 1;
-    {
-        CApplication app(appArgc, argv);
-        tst_SimpleGalleryAndMediaView checks;
-        // Queued behind the application's own start-up, so every service exists by then.
-        QTimer::singleShot(0, &app, [&] {
-            result = QTest::qExec(&checks, argc, argv);
-            app.terminate(false);
-        });
-        CApplication::exec();
-    }
-    return result;
+    return ApplicationScreenTest::runInApplication<tst_SimpleGalleryAndMediaView>(argc, argv);
 }
 
 #include "tst_SimpleGalleryAndMediaView.moc"

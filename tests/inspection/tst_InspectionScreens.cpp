@@ -312,11 +312,11 @@ private slots:
         // The survey's gallery opens from the screen and lists the new photo and video.
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionSurveyGallery"))->isEnabled(), 10000);
         click(QStringLiteral("inspectionSurveyGallery"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("SurveyGalleryScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SurveyGalleryScreen"));
         QTRY_VERIFY(evaluate(QStringLiteral("ScreenManager.currentScreen.controller.surveyMediaListModel.rowCount()"))
                         .toInt() >= 2);
         evaluate(QStringLiteral("ScreenManager.back()"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("ZPInspectionScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("ZPInspectionScreen"));
     }
 
     void disconnectingClosesTheScreen()
@@ -382,11 +382,11 @@ private slots:
         // The camera's own gallery opens from the screen and lists what is on the card.
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionCameraGallery"))->isEnabled(), 10000);
         click(QStringLiteral("inspectionCameraGallery"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("RemoteGalleryScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("RemoteGalleryScreen"));
         QTRY_VERIFY_WITH_TIMEOUT(
             evaluate(QStringLiteral("ScreenManager.currentScreen.controller.galleryModel.rowCount()")).toInt() > 0, 20000);
         evaluate(QStringLiteral("ScreenManager.back()"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("HXInspectionScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("HXInspectionScreen"));
         disconnect();
         m_camera.reset();
     }

@@ -125,18 +125,15 @@ public:
     {
         if (!target || !target->isVisible() || !target->isEnabled() || !waitForFrame())
             return false;
-        const QPointF centre = centreOf(target);
-        const QPointF global = m_window->mapToGlobal(centre.toPoint());
-        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QCoreApplication::sendEvent(m_window, &release);
+        sendClick(centreOf(target));
         return true;
     }
 
+    // The item is looked up once a frame has been drawn, so that views have made their rows.
     bool tryClick(const QString& name) const
     {
+        if (!waitForFrame())
+            return false;
         QQuickItem* target = item(name);
         if (!target)
             qWarning() << "no item" << name;
@@ -146,10 +143,11 @@ public:
     // As tryClick(), failing the running test with the reason.
     void click(const QString& name) const
     {
+        QVERIFY2(waitForFrame(), qPrintable(QStringLiteral("no frame drawn before clicking %1").arg(name)));
         QQuickItem* target = item(name);
         QVERIFY2(target, qPrintable(QStringLiteral("no item %1").arg(name)));
         QVERIFY2(target->isVisible() && target->isEnabled(), qPrintable(QStringLiteral("%1 is hidden or disabled").arg(name)));
-        QVERIFY2(tryClick(target), qPrintable(QStringLiteral("no frame drawn before clicking %1").arg(name)));
+        sendClick(centreOf(target));
     }
 
     // The message box of the main window.
@@ -194,6 +192,16 @@ public:
     }
 
 private:
+    void sendClick(const QPointF& centre) const
+    {
+        const QPointF global = m_window->mapToGlobal(centre.toPoint());
+        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &release);
+    }
+
     QPointer<QQuickWindow> m_window;
     Lookup m_lookup = Lookup::AnyItem;
 };
