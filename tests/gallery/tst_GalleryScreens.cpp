@@ -121,12 +121,6 @@ private:
         return true;
     }
 
-    void answerMessage(bool yes = true)
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
-        evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? "true" : "false"));
-    }
-
     template <typename T>
     T* showScreen(const QString& key)
     {

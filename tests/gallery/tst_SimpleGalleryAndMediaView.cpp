@@ -66,12 +66,6 @@ private:
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
 
-    void answerMessage(bool yes)
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
-        evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? QStringLiteral("true") : QStringLiteral("false")));
-    }
-
     template <typename T>
     T* controllerOf(const QString& screenName)
     {

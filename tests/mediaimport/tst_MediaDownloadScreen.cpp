@@ -54,12 +54,6 @@ private:
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
 
-    void answerMessage()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
-        evaluate(QStringLiteral("messageBoxView.answer(true)"));
-    }
-
     Ulx::Multimedia::CRemoteMediaStorage* storage() { return Ulx::CUlxSystemsLibrary::remoteMediaStorage(); }
 
     CMediaDownloadScreenController* showDownloadScreen()

@@ -50,12 +50,6 @@ private:
         return screen ? screen->findChild<T*>() : nullptr;
     }
 
-    void answerMessage()
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
-        evaluate(QStringLiteral("messageBoxView.answer(true)"));
-    }
-
     // Scans with the screen's button and waits for the end of the scan.
     void scan(CMediaScanScreenController* controller)
     {

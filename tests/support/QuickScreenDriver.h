@@ -158,6 +158,13 @@ public:
     }
     QString messageText() const { return text(QStringLiteral("messageBoxText")); }
 
+    // Waits (bounded) for the message box and answers it as its Yes (or OK) or No button would.
+    void answerMessage(bool yes = true, int timeoutMs = 60000) const
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), timeoutMs);
+        evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? QStringLiteral("true") : QStringLiteral("false")));
+    }
+
     // What the platform shows of the window, once a frame has been drawn; null when nothing
     // was drawn.
     QImage grab() const
