@@ -32,7 +32,10 @@ QtObject {
         "SurveyListScreen": "qrc:/surveyprojects/ui/qml/SurveyListScreen.qml",
         "ManholeListScreen": "qrc:/surveyprojects/ui/qml/ManholeListScreen.qml",
         "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml",
-        "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml"
+        "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml",
+        "HXInspectionScreen": "qrc:/inspection/ui/qml/HXInspectionScreen.qml",
+        "RVQInspectionScreen": "qrc:/inspection/ui/qml/RVQInspectionScreen.qml",
+        "ZPInspectionScreen": "qrc:/inspection/ui/qml/ZPInspectionScreen.qml"
     })
 
     property var _callbacks: []
