@@ -32,7 +32,8 @@ QtObject {
         "SurveyListScreen": "qrc:/surveyprojects/ui/qml/SurveyListScreen.qml",
         "ManholeListScreen": "qrc:/surveyprojects/ui/qml/ManholeListScreen.qml",
         "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml",
-        "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml"
+        "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml",
+        "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml"
     })
 
     property var _callbacks: []
