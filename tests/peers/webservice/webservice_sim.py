@@ -21,7 +21,7 @@ POST __sim/projects replaces the listed projects. An account's "expiresIn" (seco
 token run out mid-session; "applicationUsers" make it a multi-user account; "twoStep" with
 "twoStepCode" asks for an authentication code.
 
-Usage: webservice_sim.py --scenario FILE --log FILE --storage DIR [--tls-cert PEM --tls-key PEM]
+Usage: webservice_sim.py --scenario FILE --log FILE --storage DIR [--tls-cert PEM --tls-key PEM] [--port N]
 Prints "READY <port>" once it listens.
 """
 
@@ -928,6 +928,8 @@ def main():
     parser.add_argument('--storage', required=True)
     parser.add_argument('--tls-cert')
     parser.add_argument('--tls-key')
+    # A fixed port lets a whole program be pointed at the peer before the peer runs.
+    parser.add_argument('--port', type=int, default=0)
     args = parser.parse_args()
 
     with open(args.scenario, encoding='utf-8') as f:
@@ -935,7 +937,7 @@ def main():
     scheme = 'https' if args.tls_cert else 'http'
     state = State(scenario, args.log, args.storage, scheme)
     Handler.state = state
-    server = ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+    server = ThreadingHTTPServer(('127.0.0.1', args.port), Handler)
     server.daemon_threads = True
     if args.tls_cert:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
