@@ -33,6 +33,9 @@ QtObject {
         "ManholeListScreen": "qrc:/surveyprojects/ui/qml/ManholeListScreen.qml",
         "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml",
         "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml",
+        "HXInspectionScreen": "qrc:/inspection/ui/qml/HXInspectionScreen.qml",
+        "RVQInspectionScreen": "qrc:/inspection/ui/qml/RVQInspectionScreen.qml",
+        "ZPInspectionScreen": "qrc:/inspection/ui/qml/ZPInspectionScreen.qml",
         "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml"
     })
 
