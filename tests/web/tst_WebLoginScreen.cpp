@@ -335,6 +335,15 @@ private slots:
         QVERIFY(!log.contains(QStringLiteral("Bearer ")));
         for (const QJsonObject& entry : m_sim->requestsTo(QStringLiteral("client_credentials")))
             QVERIFY(!log.contains(entry.value(QStringLiteral("secret")).toString()));
+        int tokens = 0;
+        for (const QJsonObject& entry : m_sim->log()) {
+            const QString token = entry.value(QStringLiteral("token")).toString();
+            if (token.isEmpty())
+                continue;
+            ++tokens;
+            QVERIFY(!log.contains(token));
+        }
+        QVERIFY(tokens >= 2);
     }
 };
 

@@ -266,6 +266,11 @@ private slots:
             QVERIFY(!log.contains(secret));
         }
         QVERIFY(!log.contains(QStringLiteral("Bearer ")));
+        const QList<QJsonObject> logins = m_sim->requestsTo(QStringLiteral("login_json"));
+        QCOMPARE(logins.size(), 2);
+        const QString token = logins.last().value(QStringLiteral("token")).toString();
+        QVERIFY(!token.isEmpty());
+        QVERIFY(!log.contains(token));
         QVERIFY(!log.contains(QStringLiteral("TovrinService ")));
     }
 
