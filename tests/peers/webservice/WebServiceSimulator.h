@@ -31,7 +31,7 @@ public:
     ~WebServiceSimulator() { stop(); }
 
     // Writes the scenario, starts the peer and waits (bounded) for its "READY <port>" line.
-    // A port of 0 lets the peer take a free one.
+    // A port of 0 lets the peer choose a free one.
     bool start(const QJsonObject& scenario, const Tls& tls = Tls(), int port = 0)
     {
         if (!m_dir.isValid())

@@ -929,7 +929,6 @@ def main():
     parser.add_argument('--storage', required=True)
     parser.add_argument('--tls-cert')
     parser.add_argument('--tls-key')
-    # A fixed port lets a whole program be pointed at the peer before the peer runs.
     parser.add_argument('--port', type=int, default=0)
     args = parser.parse_args()
 
