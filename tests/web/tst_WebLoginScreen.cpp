@@ -333,6 +333,8 @@ private slots:
         QVERIFY(!log.contains(QString::fromLatin1(alicePassword())));
         QVERIFY(!log.contains(QStringLiteral("123 456")));
         QVERIFY(!log.contains(QStringLiteral("Bearer ")));
+        QVERIFY(!log.contains(QStringLiteral("TovrinService ")));
+        QVERIFY(!log.contains(QStringLiteral("X-Signature=")));
         for (const QJsonObject& entry : m_sim->requestsTo(QStringLiteral("client_credentials")))
             QVERIFY(!log.contains(entry.value(QStringLiteral("secret")).toString()));
         int tokens = 0;
