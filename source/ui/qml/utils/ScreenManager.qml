@@ -39,7 +39,8 @@ QtObject {
         "RVQInspectionScreen": "qrc:/inspection/ui/qml/RVQInspectionScreen.qml",
         "ZPInspectionScreen": "qrc:/inspection/ui/qml/ZPInspectionScreen.qml",
         "SurveyGalleryScreen": "qrc:/gallery/ui/qml/SurveyGalleryScreen.qml",
-        "RemoteGalleryScreen": "qrc:/gallery/ui/qml/RemoteGalleryScreen.qml"
+        "RemoteGalleryScreen": "qrc:/gallery/ui/qml/RemoteGalleryScreen.qml",
+        "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml"
     })
 
     property var _callbacks: []
