@@ -14,7 +14,7 @@ Nth request of that route) make it misbehave on purpose. Signed service requests
 where a fault was asked for. A "hold" rule keeps a request unanswered until the test releases
 its route (POST __sim/release {"route": ...}); the request is logged as route "held" on arrival.
 
-Usage: webservice_sim.py --scenario FILE --log FILE --storage DIR [--tls-cert PEM --tls-key PEM]
+Usage: webservice_sim.py --scenario FILE --log FILE --storage DIR [--tls-cert PEM --tls-key PEM] [--port N]
 Prints "READY <port>" once it listens.
 """
 
@@ -614,6 +614,7 @@ class Handler(BaseHTTPRequestHandler):
         if project_id not in [p.get('projectId') for p in self.state.scenario.get('projects', [])]:
             raise Rejected(404, 'no such project')
         project = [p for p in self.state.scenario.get('projects', []) if p.get('projectId') == project_id][0]
+        self.apply_project_data_scenario(project, kind)
         data = project.get('data', {})
         if kind in data:
             body = data[kind].encode('utf-8')
@@ -624,6 +625,19 @@ class Handler(BaseHTTPRequestHandler):
             if pad:
                 body = body[:-len('</%s>' % kind)] + b'<Pad>' + b'x' * pad + b'</Pad>' + ('</%s>' % kind).encode()
         self.ok(body, 'application/xml', kind=kind, bytes=len(body))
+
+    def apply_project_data_scenario(self, project, kind):
+        """Per-project misbehaviour of one data route, kept in the scenario file.
+
+        "failKinds": {"Surveys": 500} answers that kind with the status;
+        "slowKinds": {"Manholes": 20} sends that kind's body 16 bytes per 20 ms.
+        """
+        status = project.get('failKinds', {}).get(kind)
+        if status is not None:
+            raise Rejected(int(status), 'scenario: %s fails' % kind)
+        pause_ms = project.get('slowKinds', {}).get(kind)
+        if pause_ms:
+            self.fault = dict(self.fault or {}, slowBodyMs=float(pause_ms))
 
     def route_media_links(self):
         self.check_xml_download_headers()
@@ -869,6 +883,7 @@ def main():
     parser.add_argument('--storage', required=True)
     parser.add_argument('--tls-cert')
     parser.add_argument('--tls-key')
+    parser.add_argument('--port', type=int, default=0)
     args = parser.parse_args()
 
     with open(args.scenario, encoding='utf-8') as f:
@@ -876,7 +891,7 @@ def main():
     scheme = 'https' if args.tls_cert else 'http'
     state = State(scenario, args.log, args.storage, scheme)
     Handler.state = state
-    server = ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+    server = ThreadingHTTPServer(('127.0.0.1', args.port), Handler)
     server.daemon_threads = True
     if args.tls_cert:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)

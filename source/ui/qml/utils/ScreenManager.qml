@@ -32,7 +32,9 @@ QtObject {
         "SurveyListScreen": "qrc:/surveyprojects/ui/qml/SurveyListScreen.qml",
         "ManholeListScreen": "qrc:/surveyprojects/ui/qml/ManholeListScreen.qml",
         "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml",
-        "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml"
+        "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml",
+        "WebDownloadScreen": "qrc:/web/ui/qml/WebDownloadScreen.qml",
+        "WebUploadScreen": "qrc:/web/ui/qml/WebUploadScreen.qml"
     })
 
     property var _callbacks: []
