@@ -136,6 +136,12 @@ public:
         return held;
     }
 
+    // Replaces the projects that later list queries answer.
+    bool setProjects(const QJsonArray& projects)
+    {
+        return control(QStringLiteral("__sim/projects"), QJsonDocument(projects).toJson());
+    }
+
     // Lets every issued token run out at once.
     bool expireTokens() { return control(QStringLiteral("__sim/expire-tokens"), QByteArray("{}")); }
 

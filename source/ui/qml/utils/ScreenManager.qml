@@ -34,7 +34,8 @@ QtObject {
         "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml",
         "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml",
         "WebDownloadScreen": "qrc:/web/ui/qml/WebDownloadScreen.qml",
-        "WebUploadScreen": "qrc:/web/ui/qml/WebUploadScreen.qml"
+        "WebUploadScreen": "qrc:/web/ui/qml/WebUploadScreen.qml",
+        "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml"
     })
 
     property var _callbacks: []
