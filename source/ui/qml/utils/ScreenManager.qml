@@ -35,6 +35,7 @@ QtObject {
         "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml",
         "WebDownloadScreen": "qrc:/web/ui/qml/WebDownloadScreen.qml",
         "WebUploadScreen": "qrc:/web/ui/qml/WebUploadScreen.qml",
+        "WebMainScreen": "qrc:/web/ui/qml/WebMainScreen.qml",
         "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml"
     })
 

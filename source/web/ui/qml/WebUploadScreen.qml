@@ -10,7 +10,7 @@ Screen {
     id: screen
     objectName: "WebUploadScreen"
 
-    property string projectId: ""
+    property var projectId
     property string projectName: ""
     property string projectPath: ""
     property var projectCreationDate
