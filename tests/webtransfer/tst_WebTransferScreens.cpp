@@ -378,6 +378,8 @@ private slots:
             QCOMPARE(handler.currentFileProgress(), 0);
             handler.onDownloadFinished(surveyId);
             QCOMPARE(handler.state(), 3);
+            // The paused transfer that was reported finished by hand is not left behind.
+            api()->abortDownload(surveyId);
             handler.resume();
             // Paused again while the manhole data stream in, then resumed: the data start over.
             QTRY_VERIFY_WITH_TIMEOUT(handler.currentFileProgress() > 0, WaitMs);
@@ -409,6 +411,24 @@ private slots:
             QCOMPARE(handler.state(), 0);
             QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
             QVERIFY(!listed(folder));
+        }
+        // Another transfer's error (the web client's error names none) ends this download: its
+        // own transfer is stopped at the web client before the folder goes.
+        {
+            CProjectDownloadHandler handler;
+            QSignalSpy errors(&handler, &CProjectDownloadHandler::errorOccurred);
+            handler.startDownload(QStringLiteral("p-slow"), QStringLiteral("Slow"));
+            QTRY_VERIFY_WITH_TIMEOUT(handler.state() == 3 && handler.currentFileProgress() > 0, WaitMs);
+            QVERIFY(api()->anyDownloadActive());
+            const QString folder = handler.projectFolderPath();
+            handler.onErrorOccurred(ErrorTimeOut);
+            QCOMPARE(errors.size(), 1);
+            QVERIFY(errors.first().first().toString().endsWith(QLatin1String("Error Code: 0x50001")));
+            QTRY_VERIFY_WITH_TIMEOUT(!api()->anyDownloadActive(), WaitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
+            // The echo of that abort is no error of anybody's download.
+            handler.onErrorOccurred(ErrorInvalidParameter);
+            QCOMPARE(errors.size(), 1);
         }
         // Cancel while starting, before the folder exists: the folder made later goes too.
         {
