@@ -59,6 +59,10 @@ CBaseInspectionScreenController::CBaseInspectionScreenController(const Services&
         connect(projects, &CProjectService::surveyVideoCreated, this,
             &CBaseInspectionScreenController::onSurveyVideoCreated);
     }
+    // The screen closed last cleared the media folders; a project that is still current gets
+    // its Photos/ and Videos/ folders back, so new media do not land beside the projects.
+    if (m_services.appRuntimeData && m_services.appRuntimeData->currentProject() && m_services.mediaDirectoryHandler)
+        m_services.mediaDirectoryHandler->setupMediaDirectories();
 }
 
 CBaseInspectionScreenController::~CBaseInspectionScreenController()
@@ -122,12 +126,18 @@ void CBaseInspectionScreenController::onSurveyPhotoCreated(
 void CBaseInspectionScreenController::onSurveyVideoCreated(
     uint taskId, QString fileName, std::shared_ptr<CSurveyVideo> surveyVideo, ProjectTypes::ProjectError error)
 {
-    Q_UNUSED(surveyVideo)
     if (!claimTaskResult(m_pendingTaskId, taskId))
         return;
+    surveyVideoRecorded(fileName, surveyVideo);
     emit videoRecordingStarted(fileName);
     if (error != ProjectTypes::ProjectErrorNone)
         emit errorOccurred(TranslationHelper::projectErrorMessage(error));
+}
+
+void CBaseInspectionScreenController::surveyVideoRecorded(const QString& fileName, const SurveyVideoPtr& video)
+{
+    Q_UNUSED(fileName)
+    Q_UNUSED(video)
 }
 
 void CBaseInspectionScreenController::onCurrentProjectChanged()

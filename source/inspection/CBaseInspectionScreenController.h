@@ -83,6 +83,9 @@ protected:
     // follows the project service's answer; otherwise it comes at once.
     void addPhotoToCurrentSurvey(const QString& filePath, const Ulx::Multimedia::CImageMetaData& metaData);
     void setProcessing(bool processing);
+    // Called when the project service has answered the latest video request, before
+    // videoRecordingStarted; video is null when the record could not be made.
+    virtual void surveyVideoRecorded(const QString& fileName, const SurveyVideoPtr& video);
 
     const Services& services() const { return m_services; }
 

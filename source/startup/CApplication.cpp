@@ -14,6 +14,7 @@
 #include "inspection/CVideoOverlayManager.h"
 #include "inspection/CVideoPlayer.h"
 #include "managers/CGeoPositionSourceManager.h"
+#include "managers/PlatformPositionSource.h"
 #include "managers/CLinuxPowerManager.h"
 #include "managers/CMediaDirectoryHandler.h"
 #include "mediaimport/CMediaImportService.h"
@@ -137,7 +138,7 @@ void CApplication::delayedInit()
 
     m_powerManager = new CLinuxPowerManager;
     m_videoPlayer = new CVideoPlayer;
-    m_geoPositionSourceManager = new CGeoPositionSourceManager(m_settings, nullptr);
+    m_geoPositionSourceManager = new CGeoPositionSourceManager(m_settings, createPlatformPositionSource(nullptr), nullptr);
     m_webApi = new Tovrin::Web::TovrinWebApi(nullptr);
     m_videoOverlayManager = new CVideoOverlayManager(Ulx::CUlxSystemsLibrary::sessionManager(),
                                                      Ulx::CUlxSystemsLibrary::videoOverlayControl(),

@@ -7,7 +7,8 @@ import utils 1.0
 
 // The screen at the bottom of the stack: the inspection systems whose Wi-Fi networks are in
 // reach, connecting to one (with control or as a spectator) and disconnecting, Wi-Fi scanning,
-// and ending the program. Until the inspection screens exist it shows the connection state.
+// and ending the program. Once a session is online it opens the inspection screen of the
+// connected system type, and closes it again when the session has ended.
 Screen {
     id: screen
     objectName: "StartScreen"
@@ -79,6 +80,27 @@ Screen {
         function onConnectionStateChanged() {
             if (controller.connectionState === 3)
                 screen.lastError = ""
+            screen.updateInspectionScreen()
+        }
+    }
+
+    // The inspection screen of each system type: ZPH, ZPX and ZPX2 the ZP screen, Hoselux the
+    // HX screen, Gullyrover and Pelkom the RVQ screen. It stays while the session
+    // re-establishes itself and closes with everything above it once the session is offline.
+    readonly property var inspectionScreens: ({ 1: "ZPInspectionScreen", 2: "ZPInspectionScreen",
+                                                3: "ZPInspectionScreen", 4: "HXInspectionScreen",
+                                                5: "RVQInspectionScreen", 6: "RVQInspectionScreen" })
+    property bool inspectionScreenOpen: false
+
+    function updateInspectionScreen() {
+        if (connectionState === 2 && !inspectionScreenOpen) {
+            var key = inspectionScreens[system.connection.connectedSystemType]
+            if (key === undefined)
+                return
+            inspectionScreenOpen = ScreenManager.show(key) !== null
+        } else if (connectionState === 0 && inspectionScreenOpen) {
+            inspectionScreenOpen = false
+            while (ScreenManager.currentScreen !== screen && ScreenManager.close()) {}
         }
     }
 
@@ -224,6 +246,7 @@ Screen {
                             onClicked: controller.connectToSystem(modelData_NetworkName, true)
                         }
                         PushButton {
+                            objectName: "startScreenConnectButton_" + index
                             enabled: !screen.sessionActive
                             highlighted: true
                             text: tr.txt("TxtConnect", "Connect")

@@ -36,7 +36,10 @@ QtObject {
         "WebDownloadScreen": "qrc:/web/ui/qml/WebDownloadScreen.qml",
         "WebUploadScreen": "qrc:/web/ui/qml/WebUploadScreen.qml",
         "WebMainScreen": "qrc:/web/ui/qml/WebMainScreen.qml",
-        "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml"
+        "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml",
+        "HXInspectionScreen": "qrc:/inspection/ui/qml/HXInspectionScreen.qml",
+        "RVQInspectionScreen": "qrc:/inspection/ui/qml/RVQInspectionScreen.qml",
+        "ZPInspectionScreen": "qrc:/inspection/ui/qml/ZPInspectionScreen.qml"
     })
 
     property var _callbacks: []

@@ -1,19 +1,14 @@
 #include "multimedia/CBrennicVideoStreamConfigLogic.h"
 
-#include "CRTSPVideoStreamerLogic.h"
-#include "multimedia/EncoderBoardUrls.h"
-
 #include "CLogger.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-#include <QMetaObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimerEvent>
 
 namespace Ulx {
 namespace Multimedia {
@@ -62,19 +57,12 @@ QString stringMember(const QJsonObject& object, const char* name)
 } // namespace
 
 CBrennicVideoStreamConfigLogic::CBrennicVideoStreamConfigLogic(Ulx::Multimedia::CRTSPVideoStreamerLogic* streamerLogic)
-    : m_streamerLogic(streamerLogic)
+    : CEncoderBoardStreamConfigLogic(streamerLogic, Flavors::SystemHost::BrennicEncoderBoard, DefaultRestartDelay,
+                                     DefaultTransferTimeout)
 {
-    if (m_streamerLogic) {
-        connect(m_streamerLogic, &CRTSPVideoStreamerLogic::stateChanged, this,
-                &CBrennicVideoStreamConfigLogic::onStreamerStateChanged);
-    }
 }
 
-CBrennicVideoStreamConfigLogic::~CBrennicVideoStreamConfigLogic()
-{
-    releaseManager();
-    m_restartTimer.stop();
-}
+CBrennicVideoStreamConfigLogic::~CBrennicVideoStreamConfigLogic() = default;
 
 QString CBrennicVideoStreamConfigLogic::modeString(VideoConfig config)
 {
@@ -96,26 +84,10 @@ VideoConfig CBrennicVideoStreamConfigLogic::configFromModeString(const QString& 
 
 void CBrennicVideoStreamConfigLogic::queryActiveConfig()
 {
-    if (configChangeInProgress() || m_manager)
+    if (!beginQuery())
         return;
-    createManager();
     m_versionQueryPending = true;
-    send(QByteArrayLiteral("GET"), kVersionUrl);
-}
-
-void CBrennicVideoStreamConfigLogic::changeActiveConfig(VideoConfig config)
-{
-    if (config == activeConfig() || configChangeInProgress() || m_manager)
-        return;
-    setConfigChangeInProgress(true);
-    m_restartWhenStopped = false;
-    if (m_streamerLogic)
-        m_streamerLogic->stop();
-    createManager();
-    m_exchangeState = ExchangeChangeSent;
-    QJsonObject body;
-    body.insert(QStringLiteral("new_config"), modeString(config));
-    send(QByteArrayLiteral("PUT"), kSettingsUrl, QJsonDocument(body).toJson(QJsonDocument::Compact));
+    track(manager()->get(request(kVersionUrl)));
 }
 
 bool CBrennicVideoStreamConfigLogic::supportsConfigChange() const
@@ -123,119 +95,56 @@ bool CBrennicVideoStreamConfigLogic::supportsConfigChange() const
     return m_changeSupported;
 }
 
-void CBrennicVideoStreamConfigLogic::reset()
+void CBrennicVideoStreamConfigLogic::resetBoardState()
 {
-    setActiveConfig(MultimediaTypes::VideoConfigInvalid);
-    setConfigChangeInProgress(false);
-    m_restartTimer.stop();
-    m_exchangeState = ExchangeIdle;
     m_changeSupported = false;
     m_versionQueryPending = false;
-    m_restartWhenStopped = false;
-    releaseManager();
 }
 
-void CBrennicVideoStreamConfigLogic::createManager()
+void CBrennicVideoStreamConfigLogic::sendChange(VideoConfig config)
 {
-    m_manager = new QNetworkAccessManager();
-    connect(m_manager, &QNetworkAccessManager::finished, this, &CBrennicVideoStreamConfigLogic::onReplyFinished);
+    QJsonObject body;
+    body.insert(QStringLiteral("new_config"), modeString(config));
+    QNetworkRequest put = request(kSettingsUrl);
+    put.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    track(manager()->put(put, QJsonDocument(body).toJson(QJsonDocument::Compact)));
 }
 
-void CBrennicVideoStreamConfigLogic::releaseManager()
+void CBrennicVideoStreamConfigLogic::sendSettingsQuery()
 {
-    m_transferTimer.stop();
-    m_pendingReply = nullptr;
-    if (!m_manager)
-        return;
-    // A reply still under way must not reach this logic after the exchange has ended.
-    disconnect(m_manager, nullptr, this, nullptr);
-    m_manager->deleteLater();
-    m_manager = nullptr;
+    track(manager()->get(request(kSettingsUrl)));
 }
 
-QNetworkReply* CBrennicVideoStreamConfigLogic::send(const QByteArray& verb, const QString& urlTemplate,
-                                                    const QByteArray& body)
+VideoConfig CBrennicVideoStreamConfigLogic::parseSettings(const QByteArray& body)
 {
-    QNetworkRequest request(encoderBoardUrl(Flavors::SystemHost::BrennicEncoderBoard, urlTemplate));
-    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    QNetworkReply* reply = nullptr;
-    if (verb == "PUT") {
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-        reply = m_manager->put(request, body);
-    } else {
-        reply = m_manager->get(request);
-    }
-    // A board that accepts the connection and never answers would hold the session for ever.
-    m_pendingReply = reply;
-    m_transferTimer.start(m_transferTimeout, this);
-    return reply;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return MultimediaTypes::VideoConfigInvalid;
+    return configFromModeString(stringMember(document.object(), "current_config"));
 }
 
-void CBrennicVideoStreamConfigLogic::onReplyFinished(QNetworkReply* reply)
+void CBrennicVideoStreamConfigLogic::onQueryReplyFinished(QNetworkReply* reply, bool failed)
 {
-    reply->deleteLater();
-    if (reply == m_pendingReply) {
-        m_transferTimer.stop();
-        m_pendingReply = nullptr;
-    }
-    const bool failed = reply->error() != QNetworkReply::NoError;
-    if (failed) {
-        logInfo(QStringLiteral("[onReplyFinished] Request to encoding board failed:"),
-                {reply->url().toString(), static_cast<int>(reply->error()), reply->errorString()});
-    }
-
-    switch (m_exchangeState) {
-    case ExchangeChangeSent:
-        if (failed) {
-            emit errorOccurred(MultimediaTypes::StreamConfigErrorTimeOut);
-            m_exchangeState = ExchangeIdle;
-            releaseManager();
-            restartStreamAfterFailedChange();
+    if (m_versionQueryPending) {
+        m_versionQueryPending = false;
+        if (evaluateVersionReply(reply, failed)) {
+            sendSettingsQuery();
             return;
         }
-        m_exchangeState = ExchangeReadingBack;
-        send(QByteArrayLiteral("GET"), kSettingsUrl);
-        return;
-    case ExchangeReadingBack:
-        if (!evaluateSettingsReply(reply, failed)) {
-            m_exchangeState = ExchangeIdle;
-            releaseManager();
-            restartStreamAfterFailedChange();
-            return;
-        }
-        m_exchangeState = ExchangeWaitingBeforeRestart;
-        // Precise: the board needs the whole pause before the stream may come back.
-        m_restartTimer.start(m_restartDelay, Qt::PreciseTimer, this);
-        releaseManager();
-        return;
-    case ExchangeIdle:
-        if (m_versionQueryPending) {
-            m_versionQueryPending = false;
-            if (evaluateVersionReply(reply, failed)) {
-                send(QByteArrayLiteral("GET"), kSettingsUrl);
-                return;
-            }
-            setConfigChangeInProgress(false);
-            releaseManager();
-            if (!failed) {
-                // A board without the API version this program speaks still streams: the
-                // session goes on with the mode unknown and changes switched off.
-                setActiveConfig(MultimediaTypes::VideoConfigInvalid);
-                emit configQuerySucceeded();
-            }
-            return;
-        }
-        evaluateSettingsReply(reply, failed);
         setConfigChangeInProgress(false);
         releaseManager();
-        return;
-    default:
-        setConfigChangeInProgress(true);
-        releaseManager();
+        if (!failed) {
+            // A board without the API version this program speaks still streams: the
+            // session goes on with the mode unknown and changes switched off.
+            setActiveConfig(MultimediaTypes::VideoConfigInvalid);
+            emit configQuerySucceeded();
+        }
         return;
     }
+    evaluateSettingsReply(reply, failed);
+    setConfigChangeInProgress(false);
+    releaseManager();
 }
 
 bool CBrennicVideoStreamConfigLogic::evaluateVersionReply(QNetworkReply* reply, bool failed)
@@ -264,98 +173,6 @@ bool CBrennicVideoStreamConfigLogic::evaluateVersionReply(QNetworkReply* reply, 
     }
     m_changeSupported = supported;
     return supported;
-}
-
-bool CBrennicVideoStreamConfigLogic::evaluateSettingsReply(QNetworkReply* reply, bool failed)
-{
-    if (failed) {
-        emit errorOccurred(MultimediaTypes::StreamConfigErrorTimeOut);
-        return false;
-    }
-    VideoConfig config = MultimediaTypes::VideoConfigInvalid;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(reply->readAll(), &parseError);
-    if (parseError.error == QJsonParseError::NoError)
-        config = configFromModeString(stringMember(document.object(), "current_config"));
-    setActiveConfig(config);
-    emit configQuerySucceeded();
-    return true;
-}
-
-void CBrennicVideoStreamConfigLogic::restartStreamAfterFailedChange()
-{
-    // The board kept its old mode: bring the picture back in it. A stream still stopping is
-    // started once it has stopped; until then the change counts as under way, so the session
-    // does not take the stop for a lost stream.
-    if (m_streamerLogic && m_streamerLogic->state() == MultimediaTypes::StreamingStopping) {
-        m_restartWhenStopped = true;
-        return;
-    }
-    if (m_streamerLogic && m_streamerLogic->state() == MultimediaTypes::StreamingStopped)
-        m_streamerLogic->start();
-    setConfigChangeInProgress(false);
-}
-
-void CBrennicVideoStreamConfigLogic::onStreamerStateChanged()
-{
-    const MultimediaTypes::StreamingState streamingState = m_streamerLogic->state();
-    if (m_restartWhenStopped && streamingState == MultimediaTypes::StreamingStopped) {
-        m_restartWhenStopped = false;
-        // Not from inside the streamer's own report: it may still be tidying its pipeline.
-        QMetaObject::invokeMethod(
-            this,
-            [this]() {
-                if (m_exchangeState != ExchangeIdle || !configChangeInProgress())
-                    return; // reset, or a new change, came first
-                if (m_streamerLogic->state() == MultimediaTypes::StreamingStopped)
-                    m_streamerLogic->start();
-                setConfigChangeInProgress(false);
-            },
-            Qt::QueuedConnection);
-        return;
-    }
-    if (m_exchangeState != ExchangeWaitingForStream)
-        return;
-    if (streamingState == MultimediaTypes::StreamingRunning) {
-        m_exchangeState = ExchangeIdle;
-        setConfigChangeInProgress(false);
-    } else if (streamingState == MultimediaTypes::StreamingStopped) {
-        // The streamer gave up on the new mode: end the change, so that the session can
-        // reconnect and later changes are not refused.
-        m_exchangeState = ExchangeIdle;
-        setConfigChangeInProgress(false);
-        emit errorOccurred(MultimediaTypes::StreamConfigErrorTimeOut);
-    }
-}
-
-void CBrennicVideoStreamConfigLogic::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_transferTimer.timerId()) {
-        m_transferTimer.stop();
-        if (m_pendingReply) {
-            logInfo(QStringLiteral("[timerEvent] Encoding board did not answer in time:"),
-                    {m_pendingReply->url().toString(), m_transferTimeout});
-            m_pendingReply->abort(); // ends in the reply handler as a failed request
-        }
-        return;
-    }
-    if (event->timerId() != m_restartTimer.timerId()) {
-        CAbstractVideoStreamConfigLogic::timerEvent(event);
-        return;
-    }
-    m_restartTimer.stop();
-    if (m_exchangeState != ExchangeWaitingBeforeRestart)
-        return;
-    m_exchangeState = ExchangeWaitingForStream;
-    if (!m_streamerLogic || m_streamerLogic->state() == MultimediaTypes::StreamingRunning) {
-        m_exchangeState = ExchangeIdle;
-        setConfigChangeInProgress(false);
-        return;
-    }
-    m_streamerLogic->start();
-    // A streamer that refuses to start at all reports no state change to wait for.
-    if (m_exchangeState == ExchangeWaitingForStream && m_streamerLogic->state() == MultimediaTypes::StreamingStopped)
-        onStreamerStateChanged();
 }
 
 } // namespace Multimedia

@@ -1,0 +1,551 @@
+// The live inspection screen in the whole application, driven through its QML the way an
+// operator drives it: the simulated Wi-Fi network of a ZPX whose command link is the link
+// simulator (on a loopback address of this test's own, at the link's fixed port), whose video
+// comes from the RTSP test peer and whose encoder board is the ZPX board simulator; positions
+// come from an NMEA log. Connecting opens the ZP screen with live video and readouts; zoom,
+// light and laser put their frames on the link; the last project is continued; a photo and a
+// recording land in the project's folders and in project.xml; disconnecting closes the screen.
+// Then a Hoselux of the camera simulator records and takes photos on its card, and a Pelkom
+// shows its video in the RVQ screen and the error of a project that cannot be written.
+//
+// With CX_SHOTS_DIR set, the screen is saved there as PNG files.
+
+// The program is a QGuiApplication: QtTest must not take qApp for a QApplication.
+#undef QT_WIDGETS_LIB
+
+#include "application/CAppRuntimeData.h"
+#include "managers/CGeoPositionSourceManager.h"
+#include "startup/CApplication.h"
+#include "surveyprojects/CProjectService.h"
+#include "surveyprojects/CSurvey.h"
+#include "uiengine/CUiEngine.h"
+
+#include "CRVQLinkSimulator.h"
+#include "CameraSimulator.h"
+#include "RtspPeer.h"
+#include "peers/PeerProcess.h"
+
+#include "CLogger.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHostAddress>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+QStringList g_warnings;
+QtMessageHandler g_previousHandler = nullptr;
+
+// Every warning of the QML world is a fault of a QML file.
+void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if ((type == QtWarningMsg || type == QtCriticalMsg) && message.contains(QLatin1String("qml"), Qt::CaseInsensitive))
+        g_warnings.append(message);
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+}
+
+// A loopback address of this process alone, so that the link's fixed port is free on it.
+QString g_address;
+int g_rtspPort = 0;
+int g_boardPort = 0;
+int g_localRtspPort = 0;
+QTemporaryDir* g_dir = nullptr;
+
+int freePort(const QString& address)
+{
+    QTcpServer server;
+    if (!server.listen(QHostAddress(address), 0))
+        return 0;
+    return server.serverPort();
+}
+
+QString nmeaSentence(const QString& body)
+{
+    quint8 sum = 0;
+    for (const QChar c : body)
+        sum ^= static_cast<quint8>(c.toLatin1());
+    return QStringLiteral("$%1*%2\r\n").arg(body).arg(sum, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+// Ten minutes of fixes at 48 deg 07.038' N, 11 deg 31.000' E, 545.4 m, one a second.
+bool writeNmeaLog(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (int i = 0; i < 600; ++i) {
+        const QString time = QStringLiteral("10%1%2.00").arg(i / 60, 2, 10, QLatin1Char('0')).arg(i % 60, 2, 10, QLatin1Char('0'));
+        file.write(nmeaSentence(QStringLiteral("GPGGA,%1,4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,").arg(time)).toLatin1());
+        file.write(nmeaSentence(QStringLiteral("GPRMC,%1,A,4807.0380,N,01131.0000,E,000.0,000.0,071226,,").arg(time)).toLatin1());
+    }
+    return true;
+}
+
+} // namespace
+
+class tst_InspectionScreens : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQuickWindow* m_window = nullptr;
+    QString m_shots;
+    std::unique_ptr<CRVQLinkSimulator> m_link;
+    std::unique_ptr<RtspPeer> m_rtsp;
+    PeerProcess m_board;
+    // The Hoselux and Pelkom video comes from a second RTSP peer on 127.0.0.1.
+    std::unique_ptr<RtspPeer> m_rtspLocal;
+    std::unique_ptr<CameraSimulator> m_camera;
+    QString m_projectPath;
+
+    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
+    {
+        if (!item)
+            return nullptr;
+        if (item->objectName() == name)
+            return item;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (QQuickItem* found = findVisualItem(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    QQuickItem* item(const QString& name)
+    {
+        auto* top = evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QQuickItem*>();
+        if (QQuickItem* found = findVisualItem(top, name))
+            return found;
+        return findVisualItem(m_window->contentItem(), name);
+    }
+
+    QVariant evaluate(const QString& script)
+    {
+        QQmlExpression expression(qmlContext(m_window), m_window, script);
+        const QVariant result = expression.evaluate();
+        if (expression.hasError())
+            qWarning() << expression.error().toString();
+        return result;
+    }
+
+    bool waitForFrame()
+    {
+        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        return swapped.wait(10000);
+    }
+
+    QPoint centreOf(const QString& name)
+    {
+        QQuickItem* target = item(name);
+        if (!target)
+            return {};
+        return target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
+    }
+
+    void click(const QString& name)
+    {
+        QQuickItem* target = item(name);
+        QVERIFY2(target, qPrintable(name));
+        QVERIFY2(target->isVisible() && target->isEnabled(), qPrintable(name));
+        QVERIFY(waitForFrame());
+        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, centreOf(name));
+    }
+
+    QString topScreen() { return evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(); }
+    QString text(const QString& name)
+    {
+        QQuickItem* target = item(name);
+        return target ? target->property("text").toString() : QString();
+    }
+
+    void shoot(const QString& name)
+    {
+        if (m_shots.isEmpty())
+            return;
+        QVERIFY(waitForFrame());
+        const QImage image = m_window->screen()->grabWindow(m_window->winId()).toImage();
+        QVERIFY(!image.isNull());
+        QVERIFY(image.save(m_shots + QLatin1Char('/') + name + QStringLiteral(".png")));
+    }
+
+    bool messageOpen() { return item(QStringLiteral("messageBoxView"))->property("opened").toBool(); }
+    QString messageText() { return item(QStringLiteral("messageBoxText"))->property("text").toString(); }
+
+    // The Connect button of the start screen's row for a network.
+    QString connectButtonFor(const QString& ssid)
+    {
+        for (int row = 0; row < 10; ++row) {
+            const QString name = QStringLiteral("startScreenConnectButton_%1").arg(row);
+            QQuickItem* button = item(name);
+            QQuickItem* delegate = button && button->parentItem() ? button->parentItem()->parentItem() : nullptr;
+            if (delegate && containsText(delegate, ssid))
+                return name;
+        }
+        return QString();
+    }
+
+    static bool containsText(QQuickItem* item, const QString& wanted)
+    {
+        if (item->property("text").toString().contains(wanted))
+            return true;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (containsText(child, wanted))
+                return true;
+        }
+        return false;
+    }
+
+    void connectTo(const QString& ssid, const QString& screen)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!connectButtonFor(ssid).isEmpty(), 20000);
+        click(connectButtonFor(ssid));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), screen, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionVideo"))->property("sourceRect").toRectF().width() > 0,
+                                 20000);
+    }
+
+    void disconnect()
+    {
+        evaluate(QStringLiteral("system.connection.close(false)"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+    }
+
+    // Confirms the open message box, which must start with the text.
+    void acknowledge(const QString& start)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(messageOpen(), 20000);
+        QVERIFY2(messageText().startsWith(start), qPrintable(messageText()));
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_VERIFY(!messageOpen() || !messageText().startsWith(start));
+    }
+
+    QByteArray lastPayload(quint8 id)
+    {
+        const QList<CRVQLinkSimulator::ReceivedFrame> frames = m_link->receivedFrames(id, 0);
+        return frames.isEmpty() ? QByteArray() : frames.last().payload;
+    }
+
+    QByteArray projectXml()
+    {
+        QFile file(m_projectPath + QStringLiteral("project.xml"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        g_previousHandler = qInstallMessageHandler(collectWarnings);
+        m_shots = qEnvironmentVariable("CX_SHOTS_DIR");
+        if (!m_shots.isEmpty())
+            QVERIFY(QDir().mkpath(m_shots));
+
+        m_link = std::make_unique<CRVQLinkSimulator>();
+        m_link->setHardwareId(QStringLiteral("ZPX_1.0 V01"));
+        QVERIFY2(m_link->listen(QHostAddress(g_address), 5000), qPrintable(g_address));
+        m_rtsp = std::make_unique<RtspPeer>(QStringList{QStringLiteral("--address"), g_address, QStringLiteral("--port"),
+                                                        QString::number(g_rtspPort), QStringLiteral("--width"),
+                                                        QStringLiteral("640"), QStringLiteral("--height"),
+                                                        QStringLiteral("360"), QStringLiteral("--fps"), QStringLiteral("30")});
+        if (!m_rtsp->start())
+            QSKIP("the RTSP test peer did not start");
+        m_rtspLocal = std::make_unique<RtspPeer>(QStringList{QStringLiteral("--port"), QString::number(g_localRtspPort),
+                                                             QStringLiteral("--width"), QStringLiteral("640"),
+                                                             QStringLiteral("--height"), QStringLiteral("360")});
+        if (!m_rtspLocal->start())
+            QSKIP("the RTSP test peer did not start on 127.0.0.1");
+        if (m_board.start(QStringLiteral("python3"),
+                          {QStringLiteral(CX_SOURCE_ROOT "/tests/peers/encoder-boards/zpx_board_sim.py"),
+                           QStringLiteral("--address"), g_address, QStringLiteral("--port"), QString::number(g_boardPort)})
+            != g_boardPort)
+            QSKIP("python3 could not start the ZPX board simulator");
+
+        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
+                                 30000);
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        QVERIFY(QTest::qWaitForWindowExposed(m_window, 20000));
+        QTRY_COMPARE(topScreen(), QStringLiteral("InitialWarningScreen"));
+        click(QStringLiteral("initialWarningOk"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+    }
+
+    void cleanupTestCase()
+    {
+        qInstallMessageHandler(g_previousHandler);
+        m_board.stop();
+        m_camera.reset();
+        m_rtspLocal.reset();
+        m_rtsp.reset();
+        m_link.reset();
+    }
+
+    // A project with one survey, remembered as the last one, as a previous run leaves it.
+    void lastProjectIsOnDisk()
+    {
+        CProjectService* projects = CApplication::instance()->projectService();
+        QSignalSpy created(projects, &CProjectService::projectCreated);
+        projects->createProject(QStringLiteral("Main Street"), QStringLiteral("en"), ProjectTypes::DistanceUnitMetric,
+                                QDir::homePath() + QStringLiteral("/Projects/"));
+        QVERIFY(created.wait(10000));
+        const auto project = created.at(0).at(2).value<SurveyProjectPtr>();
+        QVERIFY(project);
+        m_projectPath = created.at(0).at(1).toString();
+        if (!m_projectPath.endsWith(QLatin1Char('/')))
+            m_projectPath += QLatin1Char('/');
+        project->addSurvey(std::make_shared<CSurvey>());
+        QSignalSpy saved(projects, &CProjectService::projectSaved);
+        projects->saveProject(project);
+        QVERIFY(saved.wait(10000));
+        CApplication::instance()->appRuntimeData()->setLastProject(QStringLiteral("Main Street"), m_projectPath);
+    }
+
+    void connectingOpensTheZPScreenWithLiveVideo()
+    {
+        // Frames reach the video output: it knows the picture's size.
+        connectTo(QStringLiteral("Zephira_SN10421"), QStringLiteral("ZPInspectionScreen"));
+        QCOMPARE(evaluate(QStringLiteral("system.connection.connectedSystemType")).toInt(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!text(QStringLiteral("inspectionZoomFactorValue")).isEmpty()
+                                     && item(QStringLiteral("inspectionZoomFactor"))->isVisible(),
+                                 20000);
+        QTRY_VERIFY(item(QStringLiteral("inspectionInclination"))->isVisible());
+        QVERIFY(item(QStringLiteral("inspectionLaserOption"))->isVisible());
+        shoot(QStringLiteral("zp-screen"));
+    }
+
+    void zoomLightAndLaserPutTheirFramesOnTheLink()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionZoomIn"))->isVisible(), 10000);
+        QVERIFY(waitForFrame());
+        const QPoint zoomIn = centreOf(QStringLiteral("inspectionZoomIn"));
+        QTest::mousePress(m_window, Qt::LeftButton, Qt::NoModifier, zoomIn);
+        QTRY_COMPARE_WITH_TIMEOUT(lastPayload(17), QByteArray(1, char(50)), 10000);
+        QTest::mouseRelease(m_window, Qt::LeftButton, Qt::NoModifier, zoomIn);
+        QTRY_COMPARE_WITH_TIMEOUT(lastPayload(17), QByteArray(1, char(0)), 10000);
+
+        const int light = evaluate(QStringLiteral("system.control.lightIntensity")).toInt();
+        QVERIFY(light <= 90);
+        click(QStringLiteral("inspectionLightUp"));
+        QTRY_COMPARE_WITH_TIMEOUT(lastPayload(38), QByteArray(1, char(light + 10)), 10000);
+        QTRY_COMPARE(text(QStringLiteral("inspectionLightIntensityValue")), QStringLiteral("%1%").arg(light + 10));
+
+        click(QStringLiteral("inspectionLaserOption"));
+        QTRY_COMPARE_WITH_TIMEOUT(lastPayload(44), QByteArray(1, char(1)), 10000);
+        // The laser's distance comes back as a readout and as the measured band on the scale.
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionMeasuredBand"))->isVisible(), 10000);
+        QVERIFY(item(QStringLiteral("inspectionDistanceScale"))->isVisible());
+        shoot(QStringLiteral("zp-laser"));
+    }
+
+    void continuedProjectGetsPhotoAndRecording()
+    {
+        QTRY_VERIFY(item(QStringLiteral("inspectionContinueProject"))->isVisible());
+        click(QStringLiteral("inspectionContinueProject"));
+        QTRY_COMPARE_WITH_TIMEOUT(text(QStringLiteral("inspectionProjectName")), QStringLiteral("Project: Main Street"),
+                                  10000);
+        QTRY_VERIFY(text(QStringLiteral("inspectionSurveyName")).startsWith(QStringLiteral("Survey: ")));
+        QTRY_VERIFY_WITH_TIMEOUT(CApplication::instance()->geoPositionSourceManager()->lastKnownPosition().isValid(),
+                                 20000);
+
+        // A photo: JPEG by the setting, in Photos/, listed with its position.
+        QTRY_VERIFY(item(QStringLiteral("inspectionPhotoButton"))->isEnabled());
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionMessage")).startsWith(QStringLiteral("Photo saved: ")),
+                                 20000);
+        const QString photo = text(QStringLiteral("inspectionMessage")).mid(13);
+        QVERIFY2(photo.endsWith(QStringLiteral(".jpg")), qPrintable(photo));
+        QVERIFY(QFile::exists(m_projectPath + QStringLiteral("Photos/") + photo));
+        QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(photo.toUtf8()), 10000);
+        QVERIFY2(projectXml().contains("48.1173"), projectXml().constData());
+        shoot(QStringLiteral("zp-photo"));
+
+        // A recording in Videos/, listed once it started; stopped when the file holds video.
+        click(QStringLiteral("inspectionRecordButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.recorder.state")).toInt(), 2, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionMessage")).startsWith(QStringLiteral("Recording: ")),
+                                 10000);
+        const QString video = text(QStringLiteral("inspectionMessage")).mid(11);
+        QVERIFY2(video.endsWith(QStringLiteral(".mp4")), qPrintable(video));
+        const QString videoPath = m_projectPath + QStringLiteral("Videos/") + video;
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(videoPath).size() > 100000, 30000);
+        QCOMPARE(text(QStringLiteral("inspectionRecordButton")), QStringLiteral("Stop"));
+        shoot(QStringLiteral("zp-recording"));
+        click(QStringLiteral("inspectionRecordButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.recorder.state")).toInt(), 0, 20000);
+        QVERIFY(QFileInfo(videoPath).size() > 100000);
+        QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(video.toUtf8()), 10000);
+    }
+
+    void disconnectingClosesTheScreen()
+    {
+        evaluate(QStringLiteral("system.connection.close(false)"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+        QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1);
+        // The closed screen cleared the media folders.
+        QTRY_COMPARE(evaluate(QStringLiteral("appRuntimeData.photoDirectory")).toString(), QString());
+    }
+
+    // The screen that closed cleared the media folders; the project is still current, so the
+    // next session's photo goes into its Photos/ folder again.
+    void nextSessionKeepsTheProjectFolders()
+    {
+        connectTo(QStringLiteral("Zephira_SN10421"), QStringLiteral("ZPInspectionScreen"));
+        QTRY_COMPARE(text(QStringLiteral("inspectionProjectName")), QStringLiteral("Project: Main Street"));
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 10000);
+        const QDir photos(m_projectPath + QStringLiteral("Photos/"));
+        const int before = photos.entryList(QDir::Files).size();
+        QVERIFY(before > 0);
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionMessage")).startsWith(QStringLiteral("Photo saved: ")),
+                                 20000);
+        const QString photo = text(QStringLiteral("inspectionMessage")).mid(13);
+        QCOMPARE(photos.entryList(QDir::Files).size(), before + 1);
+        QVERIFY2(photos.exists(photo), qPrintable(photo));
+        QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(photo.toUtf8()), 10000);
+        disconnect();
+    }
+
+    // The Hoselux camera takes photos and records on its card: the space and the running time
+    // show, the card's warnings come in message boxes, the photo is filed under the camera's name.
+    void hoseluxScreenRunsTheCamera()
+    {
+        m_camera = std::make_unique<CameraSimulator>();
+        if (!m_camera->start())
+            QSKIP("python3 could not start the camera simulator");
+        connectTo(QStringLiteral("tetron+_SN30562"), QStringLiteral("HXInspectionScreen"));
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionRemainingSpaceValue")).startsWith("Space Remaining: ")
+                                     && text(QStringLiteral("inspectionRemainingSpaceValue")).endsWith("min)"),
+                                 20000);
+        QVERIFY(m_camera->setState(QJsonObject{{"alert", 0x20}}));
+        acknowledge(QStringLiteral("The SD card of the camera is almost full."));
+        QVERIFY(m_camera->setState(QJsonObject{{"alert", 0}}));
+
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionRecordButton"))->isEnabled(), 20000);
+        click(QStringLiteral("inspectionRecordButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionRecordingTimeValue")).startsWith("REC 00:00.0"), 30000);
+        QVERIFY(item(QStringLiteral("inspectionRecordingTime"))->isVisible());
+        QCOMPARE(text(QStringLiteral("inspectionRecordButton")), QStringLiteral("Stop"));
+        shoot(QStringLiteral("hx-recording"));
+        click(QStringLiteral("inspectionRecordButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(!item(QStringLiteral("inspectionRecordingTime"))->isVisible(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 30000);
+
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionMessage")).startsWith(QStringLiteral("Photo saved: IMG")),
+                                 30000);
+        const QString photo = text(QStringLiteral("inspectionMessage")).mid(13);
+        QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(photo.toUtf8()), 10000);
+        disconnect();
+        m_camera.reset();
+    }
+
+    // A Pelkom shows its live video in the RVQ screen. With project.xml unwritable (a folder in
+    // its place) a photo stays on disk and the project's error is shown.
+    void pelkomScreenShowsVideoAndProjectErrors()
+    {
+        connectTo(QStringLiteral("Pelkom4711"), QStringLiteral("RVQInspectionScreen"));
+        QCOMPARE(evaluate(QStringLiteral("system.connection.connectedSystemType")).toInt(), 6);
+        QVERIFY(!item(QStringLiteral("inspectionZoomIn"))->isVisible());
+        shoot(QStringLiteral("rvq-pelkom"));
+
+        const QDir photos(m_projectPath + QStringLiteral("Photos/"));
+        const int before = photos.entryList(QDir::Files).size();
+        QDir project(m_projectPath);
+        QVERIFY(project.rename(QStringLiteral("project.xml"), QStringLiteral("project.xml.kept")));
+        QVERIFY(project.mkdir(QStringLiteral("project.xml")));
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 10000);
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(messageOpen(), 20000);
+        QVERIFY(!messageText().isEmpty());
+        shoot(QStringLiteral("rvq-project-error"));
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_COMPARE(photos.entryList(QDir::Files).size(), before + 1);
+        QVERIFY(project.rmdir(QStringLiteral("project.xml")));
+        QVERIFY(project.rename(QStringLiteral("project.xml.kept"), QStringLiteral("project.xml")));
+        disconnect();
+        QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1);
+        QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(QLatin1Char('\n'))));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    g_dir = &dir;
+    const int pid = static_cast<int>(::getpid());
+    g_address = QStringLiteral("127.%1.%2.%3").arg(100 + pid % 100).arg((pid / 100) % 250).arg(7 + pid % 3);
+    g_rtspPort = freePort(g_address);
+    g_boardPort = freePort(g_address);
+    g_localRtspPort = freePort(QStringLiteral("127.0.0.1"));
+    if (g_rtspPort == 0 || g_boardPort == 0 || g_rtspPort == g_boardPort) {
+        qWarning("FAIL: no free ports on %s", qPrintable(g_address));
+        return 1;
+    }
+    const QString scenario = QStringLiteral(
+        "{ \"interfaces\": [ { \"description\": \"Simulated Wi-Fi Adapter\" } ],"
+        "  \"networks\": [ { \"ssid\": \"Zephira_SN10421\", \"authentication\": \"WPA2PSK\", \"encryption\": \"AES\","
+        "    \"key\": \"40617295\", \"rssi\": -48, \"joinLatencyMs\": 100, \"address\": \"%1\","
+        "    \"rtspPorts\": { \"ZephiraVideoServer\": %2 }, \"boardPorts\": { \"ZPXEncoderBoard\": %3 } },"
+        "  { \"ssid\": \"tetron+_SN30562\", \"authentication\": \"WPA2PSK\", \"encryption\": \"AES\","
+        "    \"key\": \"8305172946\", \"rssi\": -55, \"joinLatencyMs\": 100, \"address\": \"127.0.0.1\","
+        "    \"rtspPorts\": { \"HoseluxCamera\": %4 } },"
+        "  { \"ssid\": \"Pelkom4711\", \"rssi\": -67, \"joinLatencyMs\": 100, \"address\": \"127.0.0.1\","
+        "    \"rtspPorts\": { \"PelkomVideoServer\": %4 } } ] }")
+                                 .arg(g_address)
+                                 .arg(g_rtspPort)
+                                 .arg(g_boardPort)
+                                 .arg(g_localRtspPort);
+    QFile scenarioFile(dir.filePath(QStringLiteral("scenario.json")));
+    if (!scenarioFile.open(QIODevice::WriteOnly) || scenarioFile.write(scenario.toUtf8()) < 0)
+        return 1;
+    scenarioFile.close();
+    const QString nmea = dir.filePath(QStringLiteral("positions.nmea"));
+    if (!writeNmeaLog(nmea))
+        return 1;
+    qputenv("CX_WLAN_SCENARIO", scenarioFile.fileName().toUtf8());
+    qputenv("CX_NMEA_LOG", nmea.toUtf8());
+    // Stored settings: projects, JPEG photos, no initial set-up.
+    {
+        QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+        store.beginGroup(QStringLiteral("Settings"));
+        store.setValue(QStringLiteral("Version"), 1);
+        store.setValue(QStringLiteral("WorkType"), 0);
+        store.setValue(QStringLiteral("PhotoFileFormat"), 1);
+        store.setValue(QStringLiteral("AutoPauseDelay"), 120);
+    }
+    Tovrin::Logging::CLogger::setPrintToConsole(false);
+
+    int appArgc = 1;
+    int result = 1;
+    {
+        CApplication app(appArgc, argv);
+        tst_InspectionScreens checks;
+        QTimer::singleShot(0, &app, [&] {
+            result = QTest::qExec(&checks, argc, argv);
+            app.terminate(false);
+        });
+        CApplication::exec();
+    }
+    return result;
+}
+
+#include "tst_InspectionScreens.moc"
