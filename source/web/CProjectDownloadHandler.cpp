@@ -1,6 +1,5 @@
 #include "web/CProjectDownloadHandler.h"
 
-#include "application/CApplication.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 #include "mediaimport/SafeMediaPaths.h"
@@ -8,10 +7,12 @@
 #include "surveyprojects/ProjectErrorMessages.h"
 #include "surveyprojects/ProjectFiles.h"
 #include "uiengine/TranslationHelper.h"
+#include "web/WebScreenServices.h"
 
 #include "CLogger.h"
 #include "TovrinWebApi.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,11 +31,6 @@ namespace {
 
 const QString LogCategory = QStringLiteral("WebModule");
 
-CApplication* application()
-{
-    return qobject_cast<CApplication*>(QCoreApplication::instance());
-}
-
 void logLine(CLogger::LogLevel level, const QString& text)
 {
     CLogger::logMessage(level, LogCategory, text, {});
@@ -43,9 +39,8 @@ void logLine(CLogger::LogLevel level, const QString& text)
 } // namespace
 
 CProjectDownloadHandler::CProjectDownloadHandler(QObject* parent)
-    : CProjectDownloadHandler(application() ? application()->webApi() : nullptr,
-                              application() ? application()->projectService() : nullptr,
-                              application() ? application()->settings() : nullptr, parent)
+    : CProjectDownloadHandler(WebScreenServices::current().webApi, WebScreenServices::current().projectService,
+                              WebScreenServices::current().settings, parent)
 {
 }
 

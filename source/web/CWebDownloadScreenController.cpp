@@ -1,29 +1,19 @@
 #include "web/CWebDownloadScreenController.h"
 
 #include "application/CAppRuntimeData.h"
-#include "application/CApplication.h"
 #include "mediaimport/CWebMediaDownloadHandler.h"
 #include "surveyprojects/CSurveyProject.h"
 #include "uiengine/TranslationHelper.h"
 #include "web/CProjectDownloadHandler.h"
+#include "web/WebScreenServices.h"
 
 #include "CLogger.h"
 
 using Tovrin::Logging::CLogger;
 
-namespace {
-
-CAppRuntimeData* applicationRuntimeData()
-{
-    CApplication* application = qobject_cast<CApplication*>(QCoreApplication::instance());
-    return application ? application->appRuntimeData() : nullptr;
-}
-
-} // namespace
-
 CWebDownloadScreenController::CWebDownloadScreenController(QObject* parent)
     : CWebDownloadScreenController(new CProjectDownloadHandler(), new CWebMediaDownloadHandler(),
-                                   applicationRuntimeData(), parent)
+                                   WebScreenServices::current().appRuntimeData, parent)
 {
 }
 

@@ -1,6 +1,5 @@
 #include "web/CWebUploadScreenController.h"
 
-#include "application/CApplication.h"
 #include "application/PathHelpers.h"
 #include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/CSurvey.h"
@@ -9,23 +8,14 @@
 #include "surveyprojects/CSurveyVideo.h"
 #include "surveyprojects/ProjectFiles.h"
 #include "uiengine/TranslationHelper.h"
+#include "web/WebScreenServices.h"
 
 #include "TovrinWebApi.h"
 
 using Tovrin::Web::TovrinWebApi;
 
-namespace {
-
-TovrinWebApi* applicationWebApi()
-{
-    CApplication* application = qobject_cast<CApplication*>(QCoreApplication::instance());
-    return application ? application->webApi() : nullptr;
-}
-
-} // namespace
-
 CWebUploadScreenController::CWebUploadScreenController(QObject* parent)
-    : CWebUploadScreenController(applicationWebApi(), parent)
+    : CWebUploadScreenController(WebScreenServices::current().webApi, parent)
 {
 }
 
@@ -53,6 +43,8 @@ CWebUploadScreenController::~CWebUploadScreenController()
 QSet<QString> CWebUploadScreenController::readManholeMedia(const QString& projectPath)
 {
     QSet<QString> media;
+    if (projectPath.isEmpty())
+        return media;
     CProjectXmlReader reader;
     const SurveyProjectPtr project = reader.read(buildFilePath(projectPath, QString::fromLatin1(ProjectFiles::ProjectFileName)), false);
     if (!project)

@@ -307,6 +307,21 @@ private slots:
         settings()->setDownloadAllMedia(false);
     }
 
+    void closingStopsTheListQueries()
+    {
+        QVERIFY(m_controller);
+        QVERIFY(webProjects()->isQueryTimerActive());
+        const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        // Staying logged in: the screen closes after either answer.
+        QCOMPARE(answerMessage(m_window, false), QStringLiteral("Do you want to logout with exit?"));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth - 1, WaitMs);
+        m_controller = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(!webProjects()->isQueryTimerActive(), WaitMs);
+        QCOMPARE(webProjects()->webProjectListModel()->rowCount(), 0);
+        QVERIFY(evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
+    }
+
     void controllerWithoutTheWebList()
     {
         CWebMainScreenController controller;

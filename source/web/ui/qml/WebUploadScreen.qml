@@ -10,10 +10,10 @@ Screen {
     id: screen
     objectName: "WebUploadScreen"
 
-    property var projectId
+    property var projectId: ""
     property string projectName: ""
     property string projectPath: ""
-    property var projectCreationDate
+    property var projectCreationDate: new Date(NaN)
     property var result: false
 
     Translator { id: tr; translationClassName: "Ombrastella.Zephira.App.WebProgressScreen" }
