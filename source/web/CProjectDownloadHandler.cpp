@@ -130,6 +130,13 @@ void CProjectDownloadHandler::startDownload(const QString& projectId, const QStr
             Qt::QueuedConnection);
         return;
     }
+    // What an earlier download of this handler left (its steps, links and folder) is not this one's.
+    m_stepIndex = 0;
+    m_stepCount = 2;
+    m_mediaLinks.clear();
+    m_projectFolderPath.clear();
+    m_currentMediaFilePath.clear();
+    m_paused = false;
     setState(StateStarting);
     m_projectId = projectId;
     m_projectName = projectName;
