@@ -529,7 +529,7 @@ class Handler(BaseHTTPRequestHandler):
                     login='needs code')
             return
         reply = self.issue_token(account, account['id'], account['userName'], account.get('applicationUsers', []))
-        self.ok(json.dumps(reply).encode(), login='accepted')
+        self.ok(json.dumps(reply).encode(), login='accepted', token=reply['access_token'])
 
     def route_login_form(self):
         if self.headers.get('Content-Type') != 'application/x-www-form-urlencoded; charset=UTF-8':
@@ -554,7 +554,7 @@ class Handler(BaseHTTPRequestHandler):
             self.ok(json.dumps({'error': 'Invalid user credentials.'}).encode(), login='refused')
             return
         reply = self.issue_token(account, account['id'], account['userName'], account.get('applicationUsers', []))
-        self.ok(json.dumps(reply).encode(), login='accepted')
+        self.ok(json.dumps(reply).encode(), login='accepted', token=reply['access_token'])
 
     def route_token(self):
         self.check_login_headers()
@@ -571,7 +571,7 @@ class Handler(BaseHTTPRequestHandler):
             self.ok(json.dumps({'error': 'UserNotFound'}).encode(), login='refused: unknown user')
             return
         reply = self.issue_token(account, target, account['userName'], [])
-        self.ok(json.dumps(reply).encode(), login='accepted', user=target)
+        self.ok(json.dumps(reply).encode(), login='accepted', user=target, token=reply['access_token'])
 
     def route_server_status(self):
         now = datetime.datetime.fromtimestamp(self.state.now(), datetime.timezone.utc)
@@ -593,7 +593,8 @@ class Handler(BaseHTTPRequestHandler):
         body = ('<CompanyTovrinService><Url>%stovrinservice/</Url><ClientId>%s</ClientId><SecretKey>%s</SecretKey>'
                 '<CurrentDate>%s</CurrentDate></CompanyTovrinService>') % (
             self.state.root(), client_id, secret, datetime.datetime.utcnow().isoformat())
-        # The secret goes to the peer's own log so that tests can look for it in the client's log.
+        # The secret (like each issued token) goes to the peer's own log so that tests can look
+        # for it in the client's log.
         self.ok(body.encode(), 'application/xml', clientId=client_id, secret=secret)
 
     def route_projects(self):

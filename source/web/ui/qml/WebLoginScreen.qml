@@ -1,5 +1,4 @@
 import QtQuick 2.15
-import QtQuick.Controls 2.15
 import QtQuick.Layouts 1.15
 import Culvertix.Application 1.0
 import ScreenControllers 1.0
@@ -79,7 +78,8 @@ Screen {
 
     MultiuserChoicePopup {
         id: aliasPopup
-        parent: Overlay.overlay
+        parent: screen
+        anchors.fill: parent
         userModel: screen.loginService ? screen.loginService.multiUserList : null
         onUserChosen: screen.loginService.loginChosenUser(userId)
     }
@@ -144,13 +144,29 @@ Screen {
                 enabled: screen.canLogIn
                 onClicked: screen.logIn()
 
-                BusyIndicator {
+                // The waiting animation while the service is asked.
+                Row {
                     objectName: "webLoginBusy"
                     anchors.centerIn: parent
-                    height: parent.height * 0.8
-                    width: height
-                    running: screen.loggingIn
-                    visible: running
+                    spacing: Design.spacing
+                    visible: screen.loggingIn
+                    Repeater {
+                        model: 3
+                        Rectangle {
+                            id: dot
+                            width: Design.fontSizeSmall
+                            height: width
+                            radius: width / 2
+                            color: Design.textColor
+                            SequentialAnimation on opacity {
+                                running: screen.loggingIn
+                                loops: Animation.Infinite
+                                PauseAnimation { duration: index * 200 }
+                                NumberAnimation { from: 1.0; to: 0.2; duration: 400 }
+                                NumberAnimation { from: 0.2; to: 1.0; duration: 400 }
+                            }
+                        }
+                    }
                 }
             }
 
@@ -162,6 +178,7 @@ Screen {
                 PushButton {
                     objectName: "webLoginForgotPassword"
                     Layout.fillWidth: true
+                    Layout.preferredWidth: 1
                     text: tr.txt("ForgotPassword", "Forgot Password?")
                     enabled: screen.canLogIn
                     onClicked: screen.forgotPassword()
@@ -170,6 +187,7 @@ Screen {
                 PushButton {
                     objectName: "webLoginCreateAccount"
                     Layout.fillWidth: true
+                    Layout.preferredWidth: 1
                     text: tr.txt("CreateNewAccount", "Create New Account")
                     enabled: screen.canLogIn
                     onClicked: controller.openRegistrationPage()
