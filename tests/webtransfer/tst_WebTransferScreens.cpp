@@ -528,6 +528,27 @@ private slots:
                 QCOMPARE(fileMd5(stored + key), fileMd5(folder + "Videos/M.mp4"));
         }
 
+        // Another transfer's error during the upload: the upload is stopped at the web client.
+        {
+            QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("storage_put"), {{"hold", true}})}));
+            CWebUploadScreenController upload;
+            QSignalSpy errors(&upload, &CMediaIOScreenController::operationErrorOccurred);
+            upload.startUpload(QUuid::createUuid(), QStringLiteral("Upload"), folder, QDateTime::currentDateTime());
+            QVERIFY(upload.operationInProgress());
+            QTRY_VERIFY_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("storage_put")) > 0, WaitMs);
+            QVERIFY(api()->anyUploadActive());
+            upload.onErrorOccurred(ErrorTimeOut);
+            QCOMPARE(errors.size(), 1);
+            QVERIFY(errors.first().first().toString().endsWith(QLatin1String("Error Code: 0x50001")));
+            QVERIFY(!upload.operationInProgress());
+            QTRY_VERIFY_WITH_TIMEOUT(!api()->anyUploadActive(), WaitMs);
+            // Later errors (the abort's own echo among them) are not this idle screen's.
+            upload.onErrorOccurred(ErrorInvalidParameter);
+            QCOMPARE(errors.size(), 1);
+            QVERIFY(m_sim->setFaults(QJsonArray()));
+            QVERIFY(m_sim->release(QStringLiteral("storage_put")));
+        }
+
         // Refusals and errors, on a controller of its own.
         CWebUploadScreenController upload;
         QSignalSpy errors(&upload, &CMediaIOScreenController::operationErrorOccurred);
