@@ -6,6 +6,7 @@
 #include "web/CWebDownloadScreenController.h"
 #include "web/CWebUploadScreenController.h"
 
+#include "application/CAppRuntimeData.h"
 #include "application/CApplication.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
@@ -37,6 +38,7 @@ namespace {
 
 constexpr int WaitMs = 60000;
 int SimulatorPort = 0;
+const QUuid SingleId(QStringLiteral("5a1e0000-0000-4000-8000-0000000000e1"));
 
 QJsonObject media(const QString& type, const QString& name)
 {
@@ -220,6 +222,9 @@ private slots:
         list.append(webProject(QStringLiteral("Drive"), {media("Photos", "A.JPG"), media("Photos", "C:canary.txt")}));
         list.append(webProject(QStringLiteral("Gap"), {media("Photos", "A.JPG"), media("Photos", QString())}));
         list.append(webProject(QStringLiteral("Rename"), {}));
+        QJsonObject single = webProject(QStringLiteral("Single"), {media("Photos", "ONE.JPG")});
+        single.insert(QStringLiteral("projectId"), SingleId.toString(QUuid::WithoutBraces));
+        list.append(single);
         scenario.insert(QStringLiteral("projects"), list);
         m_sim = std::make_unique<WebServiceSimulator>();
         if (!m_sim->start(scenario, WebServiceSimulator::Tls(), SimulatorPort))
@@ -228,6 +233,7 @@ private slots:
         QVERIFY(writeText(stored("Culvert", "Photos/M1.JPG"), QByteArray(300000, 'm')));
         QVERIFY(makeRandomFile(stored("Culvert", "Photos/S1.JPG"), 700000, 3));
         QVERIFY(makeRandomFile(stored("Culvert", "Videos/M.mp4"), 3000000, 4));
+        QVERIFY(makeRandomFile(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), "Photos/ONE.JPG"), 900000, 11));
         for (const QString& name : {"Up", "Dots", "Abs", "Drive", "Gap"})
             QVERIFY(writeText(stored(name, "Photos/A.JPG"), "photo"));
 
@@ -317,6 +323,7 @@ private slots:
         const QString canary = root() + QStringLiteral("../canary.txt");
         QVERIFY(writeText(canary, "canary"));
         QVERIFY(writeText(root() + QStringLiteral("canary.txt"), "canary"));
+        QVERIFY(makeRandomFile(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), "Photos/ONE.JPG"), 900000, 11));
         for (const QString& name : {"Up", "Dots", "Abs", "Drive", "Gap"}) {
             CProjectDownloadHandler handler;
             QString error;
@@ -484,6 +491,21 @@ private slots:
         QCOMPARE(answerMessage(), QStringLiteral("Download finished."));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(listed(root() + QStringLiteral("Slow/")), WaitMs);
+
+        // One media file of the current project, through the same screen.
+        const QString current = m_work.filePath(QStringLiteral("current/"));
+        QVERIFY(QDir().mkpath(current + QStringLiteral("Photos")));
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        runtime->setCurrentProject(std::make_shared<CSurveyProject>(SingleId, QVector<SurveyPtr>(), QStringLiteral("Single"),
+                                                                    QString(), QStringLiteral("en_US"), QDateTime::currentDateTime(),
+                                                                    ProjectTypes::DistanceUnitMetric),
+                                   current);
+        evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {mediaFileName: 'ONE.JPG'})"));
+        QCOMPARE(answerMessage(), QStringLiteral("Download finished."));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
+        QCOMPARE(fileMd5(current + QStringLiteral("Photos/ONE.JPG")),
+                 fileMd5(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), QStringLiteral("Photos/ONE.JPG"))));
+        runtime->setCurrentProject(SurveyProjectPtr(), QString());
     }
 
     void uploadsALocalProject()
