@@ -27,6 +27,9 @@ bool CBaseSelectionModel::setData(const QModelIndex& index, const QVariant& valu
     const bool selected = value.toBool();
     if (selected == m_selection.contains(row))
         return false;
+    // A row that "select all" leaves out cannot be ticked one by one either.
+    if (selected && unselectableRows().contains(row))
+        return false;
     if (selected)
         m_selection.insert(row);
     else
@@ -108,4 +111,24 @@ void CBaseSelectionModel::notifySelectionChanged(bool notifyRows)
     if (notifyRows && rowCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {});
     emit selectionCountChanged();
+}
+
+void CBaseSelectionModel::shiftSelectionForInsertedRow(int row)
+{
+    QSet<int> moved;
+    moved.reserve(m_selection.size());
+    for (int selected : qAsConst(m_selection))
+        moved.insert(selected >= row ? selected + 1 : selected);
+    m_selection = moved;
+}
+
+void CBaseSelectionModel::shiftSelectionForRemovedRow(int row)
+{
+    QSet<int> moved;
+    moved.reserve(m_selection.size());
+    for (int selected : qAsConst(m_selection)) {
+        if (selected != row)
+            moved.insert(selected > row ? selected - 1 : selected);
+    }
+    m_selection = moved;
 }

@@ -6,8 +6,8 @@
 // Base of every list model whose rows the operator can tick: keeps the ticked row numbers and
 // offers them to QML as the role "modelData_Selected" (Qt::UserRole). Subclasses own the rows,
 // add their roles from Qt::UserRole + 1 upwards and join roleNames() of this class into theirs.
-// Row numbers are not renumbered when rows go away: callers that remove several rows clear the
-// selection afterwards. GUI thread only.
+// deselectRow() does not renumber the other rows: callers that remove several rows clear the
+// selection afterwards, or move it with the row-insert and row-remove helpers. GUI thread only.
 class CBaseSelectionModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -33,6 +33,10 @@ public:
     void clearSelection(bool notifyRows);
     void deselectRow(int row, bool notifyRow);
     void notifySelectionChanged(bool notifyRows);
+    // Keep the ticks on the same items when one row goes or comes: selected rows behind it
+    // move by one. Emits no signal (a removed selected row is dropped through deselectRow).
+    void shiftSelectionForInsertedRow(int row);
+    void shiftSelectionForRemovedRow(int row);
 
 signals:
     void selectionCountChanged();

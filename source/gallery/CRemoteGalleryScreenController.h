@@ -1,12 +1,67 @@
 #pragma once
 
-#include <QObject>
+#include "gallery/CBaseGalleryScreenController.h"
 
-// Placeholder until the galleries and file selection land.
-class CRemoteGalleryScreenController : public QObject
+#include "CRemoteFileInfo.h"
+
+#include <QAbstractListModel>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+class CRemoteGalleryModelDataProvider;
+class CRemoteGallerySectionModel;
+
+// The camera gallery: the camera's photos and videos in one section per day, each marked as
+// on the tablet or only on the camera; selection by hand, of today or of the current project,
+// download into the project, deletion on the camera. Owns the section model; shares the
+// provider with the section models and the media view. GUI thread only.
+class CRemoteGalleryScreenController : public CBaseGalleryScreenController
 {
     Q_OBJECT
+    Q_PROPERTY(QAbstractListModel* galleryModel READ galleryModel CONSTANT)
+    Q_PROPERTY(int selectionCount READ selectionCount NOTIFY selectionCountChanged)
 
 public:
     explicit CRemoteGalleryScreenController(QObject* parent = nullptr);
+    CRemoteGalleryScreenController(const ProjectScreenServices& services, CDrawingTemplateService* templateService,
+                                   QObject* parent = nullptr);
+    ~CRemoteGalleryScreenController() override;
+
+    QAbstractListModel* galleryModel() const;
+    CRemoteGallerySectionModel* sectionModel() const { return m_sectionModel; }
+    std::shared_ptr<CRemoteGalleryModelDataProvider> dataProvider() const { return m_provider; }
+    int selectionCount() const;
+    QVariant modelDataProvider() const override;
+
+    Q_INVOKABLE void clearSelection();
+    Q_INVOKABLE void selectAll();
+    Q_INVOKABLE void selectAllFromToday();
+    Q_INVOKABLE void selectAllFromCurrentProject();
+    Q_INVOKABLE bool queryForeignFilesSelected() const;
+    Q_INVOKABLE QStringList queryFilesToBeOverwrittenByDownload(const QString& destPath) const;
+    Q_INVOKABLE void startDownload(const QString& destPath, const QStringList& overwritableFileUrls = QStringList(),
+                                   const QStringList& skippedFileUrls = QStringList());
+    Q_INVOKABLE void notifyPhotoCreated(const QString& filePath);
+    Q_INVOKABLE void deleteSelectedFiles();
+    Q_INVOKABLE void deletePendingFiles();
+    Q_INVOKABLE void setupMediaDirectories();
+
+signals:
+    void selectionCountChanged();
+
+public slots:
+    void onDownloadFinished();
+    void onRemoteFileListChanged();
+
+private:
+    void initialize();
+    void targetFolders(const QString& destPath, QString* photoFolder, QString* videoFolder) const;
+    QStringList localMediaFiles() const;
+    QVector<int> fileStates(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files) const;
+    QStringList foreignFileUrls(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files) const;
+
+    std::shared_ptr<CRemoteGalleryModelDataProvider> m_provider;
+    CRemoteGallerySectionModel* m_sectionModel = nullptr;
 };

@@ -1,21 +1,24 @@
 #include "gallery/CThumbnailImageProvider.h"
 
+#include "gallery/CImageRequestEvent.h"
+#include "gallery/CImageResponse.h"
 #include "gallery/CThumbnailManager.h"
 
+#include <QCoreApplication>
+
 CThumbnailImageProvider::CThumbnailImageProvider(CThumbnailManager* manager)
-    : QQuickImageProvider(QQuickImageProvider::Image)
-    , m_manager(manager)
+    : m_manager(manager)
 {
 }
 
-QImage CThumbnailImageProvider::requestImage(const QString&, QSize* size, const QSize& requestedSize)
+QQuickImageResponse* CThumbnailImageProvider::requestImageResponse(const QString& id, const QSize& requestedSize)
 {
-    QImage image = m_manager ? m_manager->missingPhotoImage() : QImage();
-    if (image.isNull())
-        image = QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
-    if (requestedSize.isValid())
-        image = image.scaled(requestedSize, Qt::KeepAspectRatio);
-    if (size)
-        *size = image.size();
-    return image;
+    auto* response = new CImageResponse(id, requestedSize);
+    if (m_manager)
+        QCoreApplication::postEvent(m_manager, new CImageRequestEvent(response->handle()), Qt::NormalEventPriority);
+    else
+        // Answered on the loader thread's next turn, once the engine listens for finished().
+        QMetaObject::invokeMethod(
+            response, [handle = response->handle()] { handle->answer(QImage()); }, Qt::QueuedConnection);
+    return response;
 }

@@ -1,17 +1,18 @@
 #pragma once
 
-#include <QQuickImageProvider>
+#include <QQuickAsyncImageProvider>
 
 class CThumbnailManager;
 
-// Placeholder until the thumbnail manager lands: answers every request with the missing-photo
-// image. Owned by the QML engine.
-class CThumbnailImageProvider : public QQuickImageProvider
+// The image provider "Thumbnail": image ids are file URLs (local files or the camera's).
+// Owned by the QML engine; the manager belongs to the UI engine and outlives the QML engine.
+class CThumbnailImageProvider : public QQuickAsyncImageProvider
 {
 public:
     explicit CThumbnailImageProvider(CThumbnailManager* manager);
 
-    QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
+    // Runs on the engine's image-loading thread: only posts the request to the manager.
+    QQuickImageResponse* requestImageResponse(const QString& id, const QSize& requestedSize) override;
 
 private:
     CThumbnailManager* m_manager;

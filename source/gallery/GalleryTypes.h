@@ -2,15 +2,36 @@
 
 #include <QObject>
 
-// Placeholder until the galleries and file selection land: the enumeration holder QML reads its values from.
+// The enumerations of the galleries and of the file-system model, read by QML from
+// "Culvertix.Models" as GalleryTypes.
 class GalleryTypes
 {
     Q_GADGET
 
 public:
-    enum Placeholder
+    enum FileType
     {
-        PlaceholderNone = 0
+        FileTypeInvalid = 0,
+        FileTypePhoto = 1,
+        FileTypeVideo = 2
     };
-    Q_ENUM(Placeholder)
+    Q_ENUM(FileType)
+
+    enum FileState
+    {
+        FileStateStoredLocally = 0,
+        FileStateStoredRemotely = 1,
+        FileStateNotAvailable = 2
+    };
+    Q_ENUM(FileState)
+
+    enum ItemType
+    {
+        ItemTypeInvalid = 0,
+        ItemTypeDirectory = 1,
+        ItemTypeLinkUp = 2,
+        ItemTypePhotoFile = 3,
+        ItemTypeVideoFile = 4
+    };
+    Q_ENUM(ItemType)
 };

@@ -1,6 +1,320 @@
 #include "inspection/CMediaViewScreenController.h"
 
-CMediaViewScreenController::CMediaViewScreenController(QObject* parent)
-    : QObject(parent)
+#include "application/CAppRuntimeData.h"
+#include "application/CApplication.h"
+#include "application/PathHelpers.h"
+#include "gallery/CGalleryModel.h"
+#include "gallery/CRemoteGalleryModelDataProvider.h"
+#include "gallery/CSurveyGalleryModelDataProvider.h"
+#include "helpers/MediaFileTypes.h"
+#include "inspection/CVideoPlayer.h"
+#include "managers/CMediaDirectoryHandler.h"
+#include "mediaimport/CMediaDownloadHandler.h"
+#include "surveyprojects/CSurveyProject.h"
+#include "surveyprojects/SurveyHelpers.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+
+CMediaViewScreenController::Services CMediaViewScreenController::Services::fromApplication()
 {
+    Services services;
+    if (auto* app = qobject_cast<CApplication*>(QCoreApplication::instance())) {
+        services.appRuntimeData = app->appRuntimeData();
+        services.videoPlayer = app->videoPlayer();
+        services.mediaDirectoryHandler = app->mediaDirectoryHandler();
+    }
+    return services;
+}
+
+CMediaViewScreenController::CMediaViewScreenController(QObject* parent)
+    : CMediaViewScreenController(Services::fromApplication(), parent)
+{
+}
+
+CMediaViewScreenController::CMediaViewScreenController(const Services& services, QObject* parent)
+    : QObject(parent)
+    , m_services(services)
+{
+    registerGalleryModelDataProviderType();
+    m_downloadHandler = new CMediaDownloadHandler();
+    m_galleryModel = new CGalleryModel(nullptr, -1, nullptr);
+
+    connect(m_galleryModel, &CGalleryModel::modelIdChanged, this, &CMediaViewScreenController::modelIdChanged);
+    connect(m_downloadHandler, &CMediaDownloadHandler::downloadStarted, this,
+            &CMediaViewScreenController::downloadStarted);
+    connect(m_downloadHandler, &CMediaDownloadHandler::errorOccurred, this, &CMediaViewScreenController::errorOccurred);
+    if (CVideoPlayer* player = m_services.videoPlayer) {
+        connect(player, &CVideoPlayer::positionChanged, this, &CMediaViewScreenController::updateVideoPositionText);
+        connect(player, &CVideoPlayer::durationChanged, this, &CMediaViewScreenController::updateVideoDurationText);
+        connect(player, &CVideoPlayer::imageCaptured, this, &CMediaViewScreenController::onVideoPlayerImageCaptured);
+        updateVideoPositionText(player->position());
+        updateVideoDurationText();
+    }
+}
+
+CMediaViewScreenController::~CMediaViewScreenController()
+{
+    delete m_galleryModel;
+    delete m_downloadHandler;
+    m_modelDataProvider.reset();
+}
+
+QString CMediaViewScreenController::timeText(qint64 milliseconds)
+{
+    const qint64 minutes = static_cast<qint64>(std::floor(milliseconds / 60000.0));
+    const qint64 seconds = static_cast<qint64>(std::round((milliseconds % 60000) / 1000.0));
+    return QStringLiteral("%1:").arg(minutes, 2, 10, QLatin1Char('0'))
+        + QStringLiteral("%1").arg(seconds, 2, 10, QLatin1Char('0'));
+}
+
+QUrl CMediaViewScreenController::fileUrl() const
+{
+    return m_fileUrl;
+}
+
+void CMediaViewScreenController::setFileUrl(const QUrl& url)
+{
+    if (url == m_fileUrl)
+        return;
+    m_fileOutsideCurrentProject = isOutsideCurrentProject(url);
+    m_fileUrl = url;
+    emit fileUrlChanged();
+}
+
+bool CMediaViewScreenController::isOutsideCurrentProject(const QUrl& url) const
+{
+    const CAppRuntimeData* runtime = m_services.appRuntimeData;
+    if (!runtime || !runtime->currentProject())
+        return false;
+    return !projectContainsMediaFile(*runtime->currentProject(), QFileInfo(url.path()).fileName());
+}
+
+QUrl CMediaViewScreenController::photoUrl() const
+{
+    return isPhotoFile(m_fileUrl.path()) ? m_fileUrl : QUrl();
+}
+
+QUrl CMediaViewScreenController::videoUrl() const
+{
+    return isVideoFile(m_fileUrl.path()) ? m_fileUrl : QUrl();
+}
+
+bool CMediaViewScreenController::remoteMediaDisplayed() const
+{
+    return !m_fileUrl.isEmpty() && !m_fileUrl.isLocalFile();
+}
+
+QString CMediaViewScreenController::videoPositionText() const
+{
+    return m_videoPositionText;
+}
+
+QString CMediaViewScreenController::videoDurationText() const
+{
+    return m_videoDurationText;
+}
+
+QAbstractListModel* CMediaViewScreenController::galleryModel() const
+{
+    return m_galleryModel;
+}
+
+int CMediaViewScreenController::currentMediaIndex() const
+{
+    return m_currentMediaIndex;
+}
+
+void CMediaViewScreenController::setCurrentMediaIndex(int index)
+{
+    if (index == m_currentMediaIndex)
+        return;
+    m_currentMediaIndex = index;
+    emit currentMediaIndexChanged();
+}
+
+QVariant CMediaViewScreenController::modelDataProvider() const
+{
+    return QVariant::fromValue(m_modelDataProvider);
+}
+
+GalleryModelDataProviderPtr CMediaViewScreenController::dataProvider() const
+{
+    return m_modelDataProvider;
+}
+
+void CMediaViewScreenController::setModelDataProvider(const QVariant& provider)
+{
+    GalleryModelDataProviderPtr value;
+    const int type = qMetaTypeId<GalleryModelDataProviderPtr>();
+    if (provider.userType() == type || provider.canConvert(type))
+        value = provider.value<GalleryModelDataProviderPtr>();
+    if (value == m_modelDataProvider)
+        return;
+    m_modelDataProvider = value;
+    m_galleryModel->setDataProvider(m_modelDataProvider);
+    emit modelDataProviderChanged();
+}
+
+int CMediaViewScreenController::modelId() const
+{
+    return m_galleryModel->modelId();
+}
+
+void CMediaViewScreenController::setModelId(int modelId)
+{
+    m_galleryModel->setModelId(modelId);
+}
+
+bool CMediaViewScreenController::photoCaptureAllowed() const
+{
+    return !m_fileOutsideCurrentProject;
+}
+
+bool CMediaViewScreenController::fileDownloadAllowed() const
+{
+    return !m_fileOutsideCurrentProject;
+}
+
+namespace {
+
+// The runtime media folders are emptied when an inspection screen closes; with a project open
+// its own folders are the place for the project's files then.
+QString mediaFolder(const CAppRuntimeData* runtime, const QString& runtimeFolder,
+                    QString (*projectFolder)(const QString&))
+{
+    if (!runtimeFolder.isEmpty() || !runtime || !runtime->projectSelected())
+        return runtimeFolder;
+    return projectFolder(runtime->currentProjectPath());
+}
+
+} // namespace
+
+QString CMediaViewScreenController::photoFolder(const QString& destPath) const
+{
+    if (!destPath.isEmpty())
+        return destPath;
+    const CAppRuntimeData* runtime = m_services.appRuntimeData;
+    return mediaFolder(runtime, runtime ? runtime->photoDirectory() : QString(), photosFolderPath);
+}
+
+QString CMediaViewScreenController::videoFolder(const QString& destPath) const
+{
+    if (!destPath.isEmpty())
+        return destPath;
+    const CAppRuntimeData* runtime = m_services.appRuntimeData;
+    return mediaFolder(runtime, runtime ? runtime->videoDirectory() : QString(), videosFolderPath);
+}
+
+QStringList CMediaViewScreenController::queryFilesToBeOverwrittenByDownload(QString destPath)
+{
+    return m_downloadHandler->queryExistingFiles({m_fileUrl.toString()}, photoFolder(destPath), videoFolder(destPath));
+}
+
+void CMediaViewScreenController::startDownload(QString destPath, QStringList overwritableFileUrls,
+                                               QStringList skippedFileUrls)
+{
+    m_downloadHandler->startDownload(QFileInfo(m_fileUrl.path()).fileName(), overwritableFileUrls, skippedFileUrls,
+                                     photoFolder(destPath), videoFolder(destPath));
+}
+
+void CMediaViewScreenController::startDownload(QString destPath, QStringList overwritableFileUrls)
+{
+    startDownload(destPath, overwritableFileUrls, QStringList());
+}
+
+void CMediaViewScreenController::startDownload(QString destPath)
+{
+    startDownload(destPath, QStringList(), QStringList());
+}
+
+void CMediaViewScreenController::takePhoto(QString fileName)
+{
+    if (m_services.videoPlayer)
+        m_services.videoPlayer->captureImage(fileName);
+}
+
+void CMediaViewScreenController::onVideoPlayerImageCaptured(QString fileName)
+{
+    auto survey = std::dynamic_pointer_cast<CSurveyGalleryModelDataProvider>(m_modelDataProvider);
+    if (survey && m_services.appRuntimeData) {
+        const QString path = relativePath(fileName, m_services.appRuntimeData->currentProjectPath());
+        // A photo written over an earlier one of the same name replaces its entry. A photo
+        // saved outside the project folder has no project path and stays out of the survey.
+        if (!path.isEmpty()) {
+            survey->removeFile(path);
+            survey->addPhoto(path);
+        }
+    }
+    emit photoCreated(fileName);
+}
+
+void CMediaViewScreenController::deleteFile()
+{
+    if (m_fileUrl.isEmpty())
+        return;
+    const QUrl url = m_fileUrl;
+    moveToNeighbour();
+    if (url.isLocalFile()) {
+        const CAppRuntimeData* runtime = m_services.appRuntimeData;
+        if (!runtime || !runtime->projectSelected()) {
+            QFile::remove(url.toLocalFile());
+            return;
+        }
+        if (auto survey = std::dynamic_pointer_cast<CSurveyGalleryModelDataProvider>(m_modelDataProvider))
+            survey->removeFile(relativePathFromUrl(url.toString(), runtime->currentProjectPath()));
+        return;
+    }
+    if (auto remote = std::dynamic_pointer_cast<CRemoteGalleryModelDataProvider>(m_modelDataProvider))
+        remote->removeFileByUrl(url.toString());
+}
+
+void CMediaViewScreenController::moveToNeighbour()
+{
+    const int count = m_modelDataProvider ? m_modelDataProvider->rowCount(modelId()) : 0;
+    if (!m_modelDataProvider || count <= 1) {
+        setCurrentMediaIndex(-1);
+        setFileUrl(QUrl());
+        return;
+    }
+    const bool last = m_currentMediaIndex >= count - 1;
+    // The next item moves into the current index once the shown one is removed.
+    const int neighbour = last ? count - 2 : m_currentMediaIndex + 1;
+    const QUrl url = m_modelDataProvider->fileUrl(modelId(), qMax(0, neighbour));
+    if (last)
+        setCurrentMediaIndex(count - 2);
+    setFileUrl(url);
+}
+
+void CMediaViewScreenController::updateLocalThumbnails()
+{
+    if (m_modelDataProvider)
+        m_modelDataProvider->notifyDataChanged();
+}
+
+void CMediaViewScreenController::setupMediaDirectories()
+{
+    if (m_services.mediaDirectoryHandler)
+        m_services.mediaDirectoryHandler->setupMediaDirectories();
+}
+
+void CMediaViewScreenController::updateVideoPositionText(qlonglong position)
+{
+    const QString text = timeText(position);
+    if (text == m_videoPositionText)
+        return;
+    m_videoPositionText = text;
+    emit videoPositionTextChanged();
+}
+
+void CMediaViewScreenController::updateVideoDurationText()
+{
+    const QString text = timeText(m_services.videoPlayer ? m_services.videoPlayer->duration() : 0);
+    if (text == m_videoDurationText)
+        return;
+    m_videoDurationText = text;
+    emit videoDurationTextChanged();
 }

@@ -1,12 +1,118 @@
 #pragma once
 
-#include <QObject>
+#include "gallery/CAbstractGalleryModelDataProvider.h"
 
-// Placeholder until the live inspection screens land.
+#include <QAbstractListModel>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QVariant>
+
+#include <memory>
+
+class CAppRuntimeData;
+class CGalleryModel;
+class CMediaDirectoryHandler;
+class CMediaDownloadHandler;
+class CVideoPlayer;
+
+// Backs the screen that shows one photo or video of a gallery full-size: plays videos through
+// the application's video player, takes a photo from a playing video into the survey, deletes
+// the shown file and moves to its neighbour, downloads a camera file. Created by the screen;
+// owns its gallery model and download handler, shares the gallery's provider. GUI thread only.
 class CMediaViewScreenController : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(QUrl fileUrl READ fileUrl WRITE setFileUrl NOTIFY fileUrlChanged)
+    Q_PROPERTY(QUrl photoUrl READ photoUrl NOTIFY fileUrlChanged)
+    Q_PROPERTY(QUrl videoUrl READ videoUrl NOTIFY fileUrlChanged)
+    Q_PROPERTY(bool remoteMediaDisplayed READ remoteMediaDisplayed NOTIFY fileUrlChanged)
+    Q_PROPERTY(QString videoPositionText READ videoPositionText NOTIFY videoPositionTextChanged)
+    Q_PROPERTY(QString videoDurationText READ videoDurationText NOTIFY videoDurationTextChanged)
+    Q_PROPERTY(QAbstractListModel* galleryModel READ galleryModel CONSTANT)
+    Q_PROPERTY(int currentMediaIndex READ currentMediaIndex WRITE setCurrentMediaIndex NOTIFY currentMediaIndexChanged)
+    Q_PROPERTY(QVariant modelDataProvider READ modelDataProvider WRITE setModelDataProvider NOTIFY
+                   modelDataProviderChanged)
+    Q_PROPERTY(int modelId READ modelId WRITE setModelId NOTIFY modelIdChanged)
+    Q_PROPERTY(bool photoCaptureAllowed READ photoCaptureAllowed NOTIFY fileUrlChanged)
+    Q_PROPERTY(bool fileDownloadAllowed READ fileDownloadAllowed NOTIFY fileUrlChanged)
 
 public:
+    // What the controller uses of the application; tests hand in their own.
+    struct Services
+    {
+        CAppRuntimeData* appRuntimeData = nullptr;
+        CVideoPlayer* videoPlayer = nullptr;
+        CMediaDirectoryHandler* mediaDirectoryHandler = nullptr;
+
+        static Services fromApplication();
+    };
+
     explicit CMediaViewScreenController(QObject* parent = nullptr);
+    CMediaViewScreenController(const Services& services, QObject* parent);
+    ~CMediaViewScreenController() override;
+
+    // "75:03" for 75 minutes and 3 seconds: minutes are not limited to 59.
+    static QString timeText(qint64 milliseconds);
+
+    QUrl fileUrl() const;
+    void setFileUrl(const QUrl& url);
+    QUrl photoUrl() const;
+    QUrl videoUrl() const;
+    bool remoteMediaDisplayed() const;
+    QString videoPositionText() const;
+    QString videoDurationText() const;
+    QAbstractListModel* galleryModel() const;
+    int currentMediaIndex() const;
+    void setCurrentMediaIndex(int index);
+    QVariant modelDataProvider() const;
+    void setModelDataProvider(const QVariant& provider);
+    GalleryModelDataProviderPtr dataProvider() const;
+    int modelId() const;
+    void setModelId(int modelId);
+    bool photoCaptureAllowed() const;
+    bool fileDownloadAllowed() const;
+
+    Q_INVOKABLE QStringList queryFilesToBeOverwrittenByDownload(QString destPath);
+    Q_INVOKABLE void startDownload(QString destPath, QStringList overwritableFileUrls, QStringList skippedFileUrls);
+    Q_INVOKABLE void startDownload(QString destPath, QStringList overwritableFileUrls);
+    Q_INVOKABLE void startDownload(QString destPath);
+    Q_INVOKABLE void takePhoto(QString fileName);
+    Q_INVOKABLE void deleteFile();
+    Q_INVOKABLE void updateLocalThumbnails();
+    Q_INVOKABLE void setupMediaDirectories();
+
+public slots:
+    void onVideoPlayerImageCaptured(QString fileName);
+    void updateVideoPositionText(qlonglong position);
+    void updateVideoDurationText();
+
+signals:
+    void fileUrlChanged();
+    void videoPositionTextChanged();
+    void videoDurationTextChanged();
+    void photoCreated(QString fileName);
+    void downloadStarted();
+    void errorOccurred(QString errorMessage);
+    void currentMediaIndexChanged();
+    void modelDataProviderChanged();
+    void modelIdChanged();
+
+private:
+    bool isOutsideCurrentProject(const QUrl& url) const;
+    void moveToNeighbour();
+    QString photoFolder(const QString& destPath) const;
+    QString videoFolder(const QString& destPath) const;
+
+    Services m_services;
+    GalleryModelDataProviderPtr m_modelDataProvider;
+    QString m_videoPositionText;
+    QString m_videoDurationText;
+    QUrl m_fileUrl;
+    CMediaDownloadHandler* m_downloadHandler = nullptr;
+    CGalleryModel* m_galleryModel = nullptr;
+    int m_currentMediaIndex = -1;
+    bool m_fileOutsideCurrentProject = false;
 };

@@ -391,6 +391,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.recorder.state")).toInt(), 0, 20000);
         QVERIFY(QFileInfo(videoPath).size() > 100000);
         QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(video.toUtf8()), 10000);
+
+        // The survey's gallery opens from the screen and lists the new photo and video.
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionSurveyGallery"))->isEnabled(), 10000);
+        click(QStringLiteral("inspectionSurveyGallery"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("SurveyGalleryScreen"));
+        QTRY_VERIFY(evaluate(QStringLiteral("ScreenManager.currentScreen.controller.surveyMediaListModel.rowCount()"))
+                        .toInt() >= 2);
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("ZPInspectionScreen"));
     }
 
     void disconnectingClosesTheScreen()
@@ -452,6 +461,15 @@ private slots:
                                  30000);
         const QString photo = text(QStringLiteral("inspectionMessage")).mid(13);
         QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(photo.toUtf8()), 10000);
+
+        // The camera's own gallery opens from the screen and lists what is on the card.
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionCameraGallery"))->isEnabled(), 10000);
+        click(QStringLiteral("inspectionCameraGallery"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("RemoteGalleryScreen"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            evaluate(QStringLiteral("ScreenManager.currentScreen.controller.galleryModel.rowCount()")).toInt() > 0, 20000);
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("HXInspectionScreen"));
         disconnect();
         m_camera.reset();
     }

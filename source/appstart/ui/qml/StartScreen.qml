@@ -316,6 +316,13 @@ Screen {
                     onClicked: ScreenManager.show("ProjectListScreen")
                 }
                 PushButton {
+                    objectName: "startScreenGalleryButton"
+                    visible: settings ? !settings.projectMode : false
+                    enabled: !screen.sessionActive
+                    text: tr.txt("TxtGallery", "Gallery")
+                    onClicked: ScreenManager.show("SimpleGalleryScreen")
+                }
+                PushButton {
                     objectName: "startScreenExitButton"
                     text: tr.txt("TxtExit", "Exit")
                     onClicked: controller.terminateApp()

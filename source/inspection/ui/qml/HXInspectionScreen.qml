@@ -14,6 +14,7 @@ InspectionScreenLayout {
     // Capture states: stopped 0, starting 1, running 2, stopping 3; mode video 1.
     recording: remoteMedia.capture.captureMode === 1 && remoteMedia.capture.captureState !== 0
     captureAvailable: remoteMedia.storage.storageReady && remoteMedia.capture.captureState === 0
+    cameraGalleryAvailable: remoteMedia.storage.storageReady
 
     onPhotoClicked: hxController.takePhoto()
     onRecordClicked: recording ? hxController.stopVideoRecording() : hxController.startVideoRecording()

@@ -18,6 +18,8 @@ Screen {
     property bool recording: false
     // Whether the photo and record buttons may be used apart from the controller's processing.
     property bool captureAvailable: true
+    // The camera keeps media of its own (Hoselux): its gallery is offered beside the survey's.
+    property bool cameraGalleryAvailable: false
     // Status texts of the screen on top of the readouts, and items laid over the picture's foot.
     property alias statusExtras: extraStatus.data
     property alias videoFooter: footer.data
@@ -369,6 +371,30 @@ Screen {
                 enabled: screen.controller !== null && !screen.controller.processing
                 text: tr.txt("TxtContinueProject", "Continue last project")
                 onClicked: screen.controller.continueLastProject()
+            }
+            Row {
+                spacing: Design.spacing / 2
+                visible: screen.projectName !== "" || screen.cameraGalleryAvailable
+                PushButton {
+                    id: galleryButton
+                    objectName: "inspectionSurveyGallery"
+                    width: sidePanel.halfWidth
+                    height: sidePanel.rowHeight
+                    visible: screen.projectName !== ""
+                    enabled: screen.controller !== null && !screen.controller.processing && !screen.recording
+                    text: tr.txt("TxtGallery", "Gallery")
+                    onClicked: ScreenManager.show("SurveyGalleryScreen")
+                }
+                PushButton {
+                    id: cameraGalleryButton
+                    objectName: "inspectionCameraGallery"
+                    width: sidePanel.halfWidth
+                    height: sidePanel.rowHeight
+                    visible: screen.cameraGalleryAvailable
+                    enabled: !screen.recording && !screen.reestablishing
+                    text: tr.txt("TxtCameraGallery", "Camera gallery")
+                    onClicked: ScreenManager.show("RemoteGalleryScreen")
+                }
             }
         }
 

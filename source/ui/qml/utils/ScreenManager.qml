@@ -27,6 +27,8 @@ QtObject {
         "UpdateScreen": "qrc:/update/ui/qml/UpdateScreen.qml",
         "MediaScanScreen": "qrc:/mediaimport/ui/qml/MediaScanScreen.qml",
         "MediaImportScreen": "qrc:/mediaimport/ui/qml/MediaImportScreen.qml",
+        "SimpleGalleryScreen": "qrc:/gallery/ui/qml/SimpleGalleryScreen.qml",
+        "MediaViewScreen": "qrc:/inspection/ui/qml/MediaViewScreen.qml",
         "PhotoEditorScreen": "qrc:/photoeditor/ui/qml/PhotoEditorScreen.qml",
         "ProjectListScreen": "qrc:/surveyprojects/ui/qml/ProjectListScreen.qml",
         "SurveyListScreen": "qrc:/surveyprojects/ui/qml/SurveyListScreen.qml",
@@ -39,7 +41,9 @@ QtObject {
         "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml",
         "HXInspectionScreen": "qrc:/inspection/ui/qml/HXInspectionScreen.qml",
         "RVQInspectionScreen": "qrc:/inspection/ui/qml/RVQInspectionScreen.qml",
-        "ZPInspectionScreen": "qrc:/inspection/ui/qml/ZPInspectionScreen.qml"
+        "ZPInspectionScreen": "qrc:/inspection/ui/qml/ZPInspectionScreen.qml",
+        "SurveyGalleryScreen": "qrc:/gallery/ui/qml/SurveyGalleryScreen.qml",
+        "RemoteGalleryScreen": "qrc:/gallery/ui/qml/RemoteGalleryScreen.qml"
     })
 
     property var _callbacks: []

@@ -1,0 +1,539 @@
+// The survey and camera galleries in the whole application, against the camera simulator and
+// the application's project and drawing-template services: file states, download into the
+// project, deletion and save, a template applied to ticked photos, the day sections and
+// camera deletions after a removal that empties a day. With CX_SHOTS_DIR set, screenshots are
+// written there.
+#include "gallery/CGalleryModel.h"
+#include "gallery/CRemoteGalleryModelDataProvider.h"
+#include "gallery/CRemoteGalleryScreenController.h"
+#include "gallery/CRemoteGallerySectionModel.h"
+#include "gallery/CSurveyGalleryModelDataProvider.h"
+#include "gallery/CSurveyGalleryScreenController.h"
+#include "gallery/GalleryTypes.h"
+
+#include "application/CAppRuntimeData.h"
+#include "application/CApplication.h"
+#include "application/PathHelpers.h"
+#include "surveyprojects/CProjectService.h"
+#include "uiengine/CUiEngine.h"
+
+#include "CUlxSystemsLibrary.h"
+#include "CUlxSystemsLibraryPrivate.h"
+#include "CameraSimulator.h"
+#include "hx/CHXRemoteMediaStorageLogic.h"
+#include "hx/CTetronCommandRunner.h"
+#include "multimedia/CRemoteMediaStorage.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using Ulx::Multimedia::CRemoteFileInfo;
+
+namespace {
+
+constexpr int WaitMs = 60000;
+const QString Today = QDate::currentDate().toString(Qt::ISODate);
+
+QJsonObject simFile(const QString& name, const QString& time)
+{
+    const bool video = name.endsWith(QLatin1String(".MP4"));
+    return QJsonObject{{"path", "/SD/DCIM/100MEDIA/" + name}, {"format", video ? "MP4" : "jpeg"},
+                       {"size", video ? 65536 : 4096}, {"time", time}};
+}
+
+bool writeJpeg(const QString& path, const QColor& colour)
+{
+    QImage image(800, 600, QImage::Format_RGB32);
+    image.fill(colour);
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && image.save(path, "JPG", 95);
+}
+
+} // namespace
+
+class tst_GalleryScreens : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQuickWindow* m_window = nullptr;
+    QTemporaryDir m_dir;
+    std::unique_ptr<CameraSimulator> m_sim;
+    std::unique_ptr<Ulx::Communication::CTetronCommandRunner> m_runner;
+    std::unique_ptr<Ulx::Multimedia::CHXRemoteMediaStorageLogic> m_logic;
+    SurveyProjectPtr m_project;
+    QString m_projectPath;
+
+    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
+    {
+        if (!item)
+            return nullptr;
+        if (item->objectName() == name)
+            return item;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (QQuickItem* found = findVisualItem(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    QQuickItem* item(const QString& name) const { return findVisualItem(m_window->contentItem(), name); }
+
+    QVariant evaluate(const QString& script)
+    {
+        QQmlExpression expression(qmlContext(m_window), m_window, script);
+        const QVariant result = expression.evaluate();
+        if (expression.hasError())
+            qWarning() << expression.error().toString();
+        return result;
+    }
+
+    bool waitForFrame()
+    {
+        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        return swapped.wait(10000);
+    }
+
+    void click(const QString& name)
+    {
+        QVERIFY(waitForFrame());
+        QQuickItem* target = item(name);
+        QVERIFY2(target, qPrintable(name));
+        QVERIFY2(target->isEnabled() && target->isVisible(), qPrintable(name));
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        const QPointF global = m_window->mapToGlobal(centre.toPoint());
+        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &release);
+    }
+
+    // Holds a press on the item until the screen reacts with a message, then lets go.
+    void pressAndHold(const QString& name)
+    {
+        QVERIFY(waitForFrame());
+        QQuickItem* target = item(name);
+        QVERIFY2(target, qPrintable(name));
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        const QPointF global = m_window->mapToGlobal(centre.toPoint());
+        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &press);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &release);
+    }
+
+    void shot(const QString& name)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(thumbnailsSettled(), WaitMs);
+        QVERIFY(waitForFrame());
+        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
+        if (folder.isEmpty())
+            return;
+        QDir().mkpath(folder);
+        const QImage image = m_window->grabWindow();
+        if (image.isNull() || !image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
+            qWarning() << "screenshot not saved:" << name;
+    }
+
+    static void collect(QQuickItem* item, const QString& name, QList<QQuickItem*>& found)
+    {
+        if (!item)
+            return;
+        if (item->objectName() == name)
+            found.append(item);
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children)
+            collect(child, name, found);
+    }
+
+    // Thumbnails come asynchronously: a screenshot waits until none is loading any more.
+    bool thumbnailsSettled()
+    {
+        QList<QQuickItem*> images;
+        collect(m_window->contentItem(), QStringLiteral("galleryThumbnail"), images);
+        for (QQuickItem* image : qAsConst(images)) {
+            if (image->property("status").toInt() == 2)
+                return false;
+        }
+        return true;
+    }
+
+    void answerMessage(bool yes = true)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? "true" : "false"));
+    }
+
+    void closeAllScreens()
+    {
+        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
+            evaluate(QStringLiteral("ScreenManager.close()"));
+    }
+
+    template <typename T>
+    T* showScreen(const QString& key)
+    {
+        evaluate(QStringLiteral("ScreenManager.show('%1')").arg(key));
+        QQuickItem* screen = item(key);
+        return screen ? screen->findChild<T*>() : nullptr;
+    }
+
+    Ulx::Multimedia::CRemoteMediaStorage* storage() { return Ulx::CUlxSystemsLibrary::remoteMediaStorage(); }
+
+    QStringList simFileNames()
+    {
+        QStringList names;
+        const QJsonArray files = m_sim->state().value(QStringLiteral("files")).toArray();
+        for (const QJsonValue& file : files)
+            names << QFileInfo(file.toObject().value(QStringLiteral("path")).toString()).fileName();
+        names.sort();
+        return names;
+    }
+
+    QString projectFile(const QString& relative) const { return m_projectPath + relative; }
+
+    // The file names that project.xml lists as photos or videos.
+    QStringList listedMedia()
+    {
+        QFile file(projectFile(QStringLiteral("project.xml")));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QString text = QString::fromUtf8(file.readAll());
+        QStringList names;
+        QRegularExpression pattern(QStringLiteral("(Photos|Videos)/([^<\"]+)"));
+        auto it = pattern.globalMatch(text);
+        while (it.hasNext())
+            names << it.next().captured(2);
+        names.sort();
+        return names;
+    }
+
+    int row(CGalleryModel* model, const QString& name)
+    {
+        for (int r = 0; r < model->rowCount(); ++r) {
+            if (model->index(r).data(CGalleryModel::FileNameRole).toString() == name)
+                return r;
+        }
+        return -1;
+    }
+
+    int state(CGalleryModel* model, const QString& name)
+    {
+        return model->index(row(model, name)).data(CGalleryModel::FileStateRole).toInt();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
+                                 WaitMs);
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        m_window->resize(1280, 800);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
+        closeAllScreens();
+
+        m_sim = std::make_unique<CameraSimulator>();
+        const QJsonArray files{simFile("T0001.JPG", Today + " 09:00:00"), simFile("T0002.MP4", Today + " 09:10:00"),
+                               simFile("Y0001.JPG", "2026-03-02 11:00:00"), simFile("IMG0001.JPG", "2026-03-01 10:00:00"),
+                               simFile("MOV0001.MP4", "2026-03-01 10:05:00")};
+        if (!m_sim->start(QJsonObject{{"files", files}}))
+            QSKIP("python3 could not start the camera simulator");
+        m_runner = std::make_unique<Ulx::Communication::CTetronCommandRunner>();
+        m_logic = std::make_unique<Ulx::Multimedia::CHXRemoteMediaStorageLogic>(Ulx::CUlxSystemsLibraryPrivate::instance(),
+                                                                                 m_runner.get());
+        Ulx::CUlxSystemsLibraryPrivate::instance()->installLogics(nullptr, m_logic.get(), nullptr, nullptr, nullptr);
+        storage()->requestFileList();
+        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), 5, WaitMs);
+
+        // A project with two surveys: the first with photos on the tablet, one only on the
+        // camera, one nowhere, and a video; the second lists today's camera files.
+        CProjectService* service = CApplication::instance()->projectService();
+        QSignalSpy created(service, &CProjectService::projectCreated);
+        service->createProject(QStringLiteral("Culvert"), QStringLiteral("en_US"), ProjectTypes::DistanceUnitMetric,
+                               m_dir.filePath(QStringLiteral("projects")));
+        QVERIFY(created.wait(WaitMs));
+        QCOMPARE(created.at(0).at(3).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
+        m_projectPath = ensureTrailingSlash(created.at(0).at(1).toString());
+        m_project = created.at(0).at(2).value<SurveyProjectPtr>();
+        QVERIFY(writeJpeg(projectFile("Photos/LOCAL1.JPG"), QColor(90, 90, 90)));
+        QVERIFY(writeJpeg(projectFile("Photos/LOCAL2.JPG"), QColor(40, 120, 40)));
+        QVERIFY(QDir().mkpath(projectFile("Videos")));
+        QFile video(projectFile("Videos/LOCALV.MP4"));
+        QVERIFY(video.open(QIODevice::WriteOnly) && video.write("not really a video") > 0);
+        video.close();
+
+        auto first = std::make_shared<CSurvey>();
+        first->setOperatorName(QStringLiteral("Olga"));
+        for (const char* name : {"LOCAL1.JPG", "LOCAL2.JPG", "IMG0001.JPG", "GONE.JPG"})
+            first->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/") + name, QString(), 0.0, 0.0, 0.0));
+        first->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/LOCALV.MP4"), QString()));
+        auto second = std::make_shared<CSurvey>();
+        second->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/T0001.JPG"), QString(), 0.0, 0.0, 0.0));
+        second->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/T0002.MP4"), QString()));
+        m_project->addSurvey(first);
+        m_project->addSurvey(second);
+        QSignalSpy saved(service, &CProjectService::projectSaved);
+        service->saveProject(m_project);
+        QVERIFY(saved.wait(WaitMs));
+        CApplication::instance()->appRuntimeData()->setCurrentProject(m_project, m_projectPath);
+    }
+
+    void cleanupTestCase()
+    {
+        closeAllScreens();
+        if (CApplication::instance())
+            CApplication::instance()->appRuntimeData()->setCurrentProject(nullptr, QString());
+        if (Ulx::CUlxSystemsLibraryPrivate::instance())
+            Ulx::CUlxSystemsLibraryPrivate::instance()->installLogics(nullptr, nullptr, nullptr, nullptr, nullptr);
+        m_logic.reset();
+        m_runner.reset();
+        m_sim.reset();
+    }
+
+    void surveyGalleryStatesAndDownload()
+    {
+        auto* controller = showScreen<CSurveyGalleryScreenController>(QStringLiteral("SurveyGalleryScreen"));
+        QVERIFY(controller);
+        auto* model = qobject_cast<CGalleryModel*>(controller->surveyMediaListModel());
+        QTRY_COMPARE(model->rowCount(), 5);
+        QCOMPARE(model->index(0).data(CGalleryModel::FileNameRole).toString(), QStringLiteral("LOCALV.MP4"));
+        QCOMPARE(state(model, "LOCAL1.JPG"), int(GalleryTypes::FileStateStoredLocally));
+        QCOMPARE(state(model, "IMG0001.JPG"), int(GalleryTypes::FileStateStoredRemotely));
+        QCOMPARE(state(model, "GONE.JPG"), int(GalleryTypes::FileStateNotAvailable));
+        QVERIFY(item("galleryTile_GONE.JPG"));
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("survey-gallery-states"));
+
+        // The same surveys again change nothing, not even the ticks.
+        click(QStringLiteral("galleryTile_LOCAL1.JPG"));
+        QCOMPARE(controller->selectionCount(), 1);
+        QSignalSpy listChanged(controller, &CSurveyGalleryScreenController::surveyListChanged);
+        controller->setSurveyList(controller->surveyList());
+        QCOMPARE(listChanged.count(), 0);
+        QCOMPARE(controller->selectionCount(), 1);
+        // A script array of surveys from QML works as well.
+        evaluate(QStringLiteral("var l = appRuntimeData.querySurveyList(); "
+                                "ScreenManager.currentScreen.controller.surveyList = [l[1]]"));
+        QCOMPARE(controller->surveyListModel()->rowCount(), 1);
+        QCOMPARE(model->rowCount(), 2);
+        evaluate(QStringLiteral("ScreenManager.currentScreen.controller.surveyList = appRuntimeData.querySurveyList()"));
+        QCOMPARE(controller->surveyListModel()->rowCount(), 2);
+        controller->setCurrentSurveyIndex(-1);
+        QCOMPARE(model->rowCount(), 0);
+        QCOMPARE(controller->selectionCount(), 0);
+        controller->setCurrentSurveyIndex(0);
+
+        // The second survey: today's files, both only on the camera.
+        click(QStringLiteral("surveyGallerySurvey_1"));
+        QCOMPARE(controller->currentSurveyIndex(), 1);
+        QTRY_COMPARE(model->rowCount(), 2);
+        QCOMPARE(state(model, "T0001.JPG"), int(GalleryTypes::FileStateStoredRemotely));
+        click(QStringLiteral("surveyGallerySurvey_0"));
+        QTRY_COMPARE(model->rowCount(), 5);
+
+        // The camera-only photo comes into the project's own folder, the runtime photo folder
+        // being empty now that no inspection screen is open.
+        CApplication::instance()->appRuntimeData()->setPhotoDirectory(QString());
+        QSignalSpy started(controller, &CBaseGalleryScreenController::downloadStarted);
+        pressAndHold(QStringLiteral("galleryTile_IMG0001.JPG"));
+        answerMessage();
+        QVERIFY(started.count() > 0 || started.wait(WaitMs));
+        QCOMPARE(controller->selectionCount(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(state(model, "IMG0001.JPG"), int(GalleryTypes::FileStateStoredLocally), WaitMs);
+        QVERIFY(QFile::exists(projectFile("Photos/IMG0001.JPG")));
+        answerMessage();
+        QTRY_VERIFY(item(QStringLiteral("SurveyGalleryScreen")) && !item(QStringLiteral("MediaDownloadScreen")));
+        closeAllScreens();
+    }
+
+    void templateChangesTickedPhotos()
+    {
+        auto* controller = showScreen<CSurveyGalleryScreenController>(QStringLiteral("SurveyGalleryScreen"));
+        QVERIFY(controller);
+        auto* model = qobject_cast<CGalleryModel*>(controller->surveyMediaListModel());
+        QTRY_COMPARE(model->rowCount(), 5);
+        QTRY_VERIFY_WITH_TIMEOUT(!controller->loadingTemplateList(), WaitMs);
+        QVERIFY(!controller->templateList().isEmpty());
+        const QImage before(projectFile("Photos/LOCAL1.JPG"));
+        const QImage otherBefore(projectFile("Photos/LOCAL2.JPG"));
+
+        click(QStringLiteral("galleryTile_LOCAL1.JPG"));
+        click(QStringLiteral("galleryTile_LOCALV.MP4"));
+        QCOMPARE(controller->selectionCount(), 2);
+        QSignalSpy rowsChanged(model, &QAbstractItemModel::dataChanged);
+        QSignalSpy processing(controller, &CBaseGalleryScreenController::processingChanged);
+        controller->applyDrawingTemplateToSelectedPhotos(controller->templateList().first());
+        QCOMPARE(controller->selectionCount(), 0);
+        QVERIFY(controller->processing());
+        QTRY_VERIFY_WITH_TIMEOUT(!controller->processing(), WaitMs);
+        const QImage after(projectFile("Photos/LOCAL1.JPG"));
+        QCOMPARE(after.size(), before.size());
+        QVERIFY(after != before);
+        QCOMPARE(QImage(projectFile("Photos/LOCAL2.JPG")), otherBefore);
+        // Every row is read again, so the views ask for new thumbnails.
+        QVERIFY(!rowsChanged.isEmpty());
+        QCOMPARE(rowsChanged.last().at(1).toModelIndex().row(), model->rowCount() - 1);
+        closeAllScreens();
+    }
+
+    void deleteAndSaveLeavesTheRest()
+    {
+        auto* controller = showScreen<CSurveyGalleryScreenController>(QStringLiteral("SurveyGalleryScreen"));
+        QVERIFY(controller);
+        auto* model = qobject_cast<CGalleryModel*>(controller->surveyMediaListModel());
+        QTRY_COMPARE(model->rowCount(), 5);
+        const QStringList listedBefore = listedMedia();
+        QVERIFY(listedBefore.contains("LOCAL2.JPG"));
+
+        // A photo taken from a video over LOCAL1.JPG: the old entry goes, a new one with the
+        // same path comes (what the media view does); the file must survive the save.
+        auto provider = controller->dataProvider();
+        provider->removeFile(QStringLiteral("Photos/LOCAL1.JPG"));
+        provider->addPhoto(QStringLiteral("Photos/LOCAL1.JPG"));
+        QVERIFY(controller->projectModified());
+        QTRY_VERIFY(item("galleryTile_LOCAL2.JPG"));
+
+        click(QStringLiteral("galleryTile_LOCAL2.JPG"));
+        click(QStringLiteral("galleryTile_GONE.JPG"));
+        click(QStringLiteral("surveyGalleryDelete"));
+        answerMessage();
+        QTRY_COMPARE(model->rowCount(), 3);
+        QVERIFY(controller->projectModified());
+        // Nothing leaves the disk before the save.
+        QVERIFY(QFile::exists(projectFile("Photos/LOCAL2.JPG")));
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("survey-gallery-after-delete"));
+
+        QSignalSpy saved(controller, &CBaseGalleryScreenController::changesSaved);
+        click(QStringLiteral("surveyGallerySave"));
+        QVERIFY(saved.wait(WaitMs));
+        QTRY_VERIFY(!item(QStringLiteral("SurveyGalleryScreen")));
+
+        QStringList expected = listedBefore;
+        expected.removeAll("LOCAL2.JPG");
+        expected.removeAll("GONE.JPG");
+        QCOMPARE(listedMedia(), expected);
+        QVERIFY(!QFile::exists(projectFile("Photos/LOCAL2.JPG")));
+        QVERIFY(QFile::exists(projectFile("Photos/LOCAL1.JPG")));
+        QVERIFY(QFile::exists(projectFile("Photos/IMG0001.JPG")));
+        QVERIFY(QFile::exists(projectFile("Videos/LOCALV.MP4")));
+        const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+        if (!xmllint.isEmpty())
+            QCOMPARE(QProcess::execute(xmllint, {"--noout", projectFile("project.xml")}), 0);
+    }
+
+    void cameraGalleryTodayDownload()
+    {
+        auto* controller = showScreen<CRemoteGalleryScreenController>(QStringLiteral("RemoteGalleryScreen"));
+        QVERIFY(controller);
+        CRemoteGallerySectionModel* sections = controller->sectionModel();
+        QTRY_COMPARE_WITH_TIMEOUT(sections->rowCount(), 3, WaitMs);
+        auto provider = controller->dataProvider();
+        QCOMPARE(provider->sectionTitle(0), QLocale().toString(QDate::currentDate(), QLocale::LongFormat));
+        QCOMPARE(provider->fileName(0, 0), QStringLiteral("T0001.JPG"));
+        QCOMPARE(provider->fileName(2, 0), QStringLiteral("IMG0001.JPG"));
+        // Downloaded by the survey gallery before: on the tablet.
+        QCOMPARE(provider->fileState(2, 0), int(GalleryTypes::FileStateStoredLocally));
+        QCOMPARE(provider->fileState(0, 0), int(GalleryTypes::FileStateStoredRemotely));
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("camera-gallery-by-day"));
+
+        click(QStringLiteral("remoteGallerySelectToday"));
+        QCOMPARE(controller->selectionCount(), 2);
+        QVERIFY(!controller->queryForeignFilesSelected());
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("camera-gallery-today-selected"));
+
+        CApplication::instance()->appRuntimeData()->setPhotoDirectory(QString());
+        CApplication::instance()->appRuntimeData()->setVideoDirectory(QString());
+        const int listRequests = m_sim->requestsTo(QStringLiteral("dir")).size();
+        QSignalSpy started(controller, &CBaseGalleryScreenController::downloadStarted);
+        click(QStringLiteral("remoteGalleryDownload"));
+        QVERIFY(started.wait(WaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(provider->fileState(0, 0) == GalleryTypes::FileStateStoredLocally
+                                     && provider->fileState(0, 1) == GalleryTypes::FileStateStoredLocally,
+                                 WaitMs);
+        QVERIFY(QFile::exists(projectFile("Photos/T0001.JPG")));
+        QVERIFY(QFile::exists(projectFile("Videos/T0002.MP4")));
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("dir")).size(), listRequests);
+        answerMessage();
+        QTRY_VERIFY(!item(QStringLiteral("MediaDownloadScreen")));
+        closeAllScreens();
+    }
+
+    void cameraDeletionsAfterAnEmptiedDay()
+    {
+        auto* controller = showScreen<CRemoteGalleryScreenController>(QStringLiteral("RemoteGalleryScreen"));
+        QVERIFY(controller);
+        CRemoteGallerySectionModel* sections = controller->sectionModel();
+        QTRY_COMPARE_WITH_TIMEOUT(sections->rowCount(), 3, WaitMs);
+        auto provider = controller->dataProvider();
+
+        // The media view removes Y0001.JPG, the only file of its day: the day stays, empty.
+        QString removedUrl;
+        for (const CRemoteFileInfo& file : provider->files()) {
+            if (file.fileName() == QLatin1String("Y0001.JPG"))
+                removedUrl = file.fileUrl();
+        }
+        provider->removeFileByUrl(removedUrl);
+        QCOMPARE(sections->rowCount(), 3);
+        QCOMPARE(provider->rowCount(1), 0);
+
+        // The project's files are ticked where they are shown, also behind the emptied day.
+        click(QStringLiteral("remoteGallerySelectProject"));
+        QStringList ticked;
+        for (const CRemoteFileInfo& file : provider->selectedFiles())
+            ticked << file.fileName();
+        ticked.sort();
+        QCOMPARE(ticked, QStringList({"IMG0001.JPG", "T0001.JPG", "T0002.MP4"}));
+        QCOMPARE(sections->galleryModel(2)->selection(), QSet<int>({0}));
+
+        // Back from the media view: the file it removed goes on the camera.
+        controller->deletePendingFiles();
+        QTRY_VERIFY_WITH_TIMEOUT(!simFileNames().contains("Y0001.JPG"), WaitMs);
+
+        click(QStringLiteral("remoteGallerySelectToday"));
+        QCOMPARE(controller->selectionCount(), 2);
+        click(QStringLiteral("remoteGalleryDelete"));
+        answerMessage();
+        QTRY_COMPARE_WITH_TIMEOUT(simFileNames(), QStringList({"IMG0001.JPG", "MOV0001.MP4"}), WaitMs);
+        storage()->requestFileList();
+        QTRY_COMPARE_WITH_TIMEOUT(sections->rowCount(), 1, WaitMs);
+        closeAllScreens();
+    }
+};
+
+int main(int argc, char** argv)
+{
+    int appArgc = 1;
+    int result = 1;
+    {
+        CApplication app(appArgc, argv);
+        tst_GalleryScreens checks;
+        QTimer::singleShot(0, &app, [&] {
+            result = QTest::qExec(&checks, argc, argv);
+            app.terminate(false);
+        });
+        CApplication::exec();
+    }
+    return result;
+}
+
+#include "tst_GalleryScreens.moc"

@@ -1,0 +1,271 @@
+// The simple gallery and media view screens in the whole application: a generated folder is
+// browsed with real thumbnails, items are ticked and deleted through the screen, and a video
+// is opened, played and deleted from the media view. With CX_SHOTS_DIR set, screenshots are
+// written there (run under xvfb-run with QT_QPA_PLATFORM=xcb and QT_QUICK_BACKEND=opengl to see
+// the video itself: the software scene graph paints no video).
+#include "gallery/CSimpleGalleryScreenController.h"
+#include "gallery/CThumbnailManager.h"
+#include "inspection/CMediaViewScreenController.h"
+#include "inspection/CVideoPlayer.h"
+
+#include "application/CApplication.h"
+#include "uiengine/CUiEngine.h"
+
+#include <QDir>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr int WaitMs = 60000;
+
+bool writePhoto(const QString& path, QColor colour, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    QPainter painter(&image);
+    painter.fillRect(width / 4, height / 4, width / 2, height / 2, colour.darker(200));
+    painter.end();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return image.save(path);
+}
+
+bool writeVideo(const QString& path)
+{
+    const QString launcher = QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
+    if (launcher.isEmpty())
+        return false;
+    QProcess process;
+    process.start(launcher, {QStringLiteral("-q"), QStringLiteral("videotestsrc"), QStringLiteral("num-buffers=150"),
+                             QStringLiteral("!"), QStringLiteral("video/x-raw,framerate=25/1,width=640,height=360"),
+                             QStringLiteral("!"), QStringLiteral("x264enc"), QStringLiteral("speed-preset=ultrafast"),
+                             QStringLiteral("key-int-max=25"), QStringLiteral("!"), QStringLiteral("mp4mux"),
+                             QStringLiteral("!"), QStringLiteral("filesink"), QStringLiteral("location=") + path});
+    return process.waitForFinished(60000) && process.exitCode() == 0 && QFileInfo(path).size() > 0;
+}
+
+} // namespace
+
+class tst_SimpleGalleryAndMediaView : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQuickWindow* m_window = nullptr;
+    QTemporaryDir m_dir;
+    bool m_hasVideo = false;
+
+    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+
+    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
+    {
+        if (!item)
+            return nullptr;
+        if (item->objectName() == name)
+            return item;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (QQuickItem* found = findVisualItem(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    QQuickItem* item(const QString& name) const { return findVisualItem(m_window->contentItem(), name); }
+
+    QVariant evaluate(const QString& script)
+    {
+        QQmlExpression expression(qmlContext(m_window), m_window, script);
+        const QVariant result = expression.evaluate();
+        if (expression.hasError())
+            qWarning() << expression.error().toString();
+        return result;
+    }
+
+    bool waitForFrame()
+    {
+        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        return swapped.wait(10000);
+    }
+
+    void click(const QString& name)
+    {
+        QQuickItem* target = item(name);
+        QVERIFY2(target, qPrintable(name));
+        QVERIFY2(target->isEnabled() && target->isVisible(), qPrintable(name));
+        QVERIFY(waitForFrame());
+        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
+        const QPointF global = m_window->mapToGlobal(centre.toPoint());
+        QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(m_window, &release);
+    }
+
+    void shot(const QString& name)
+    {
+        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
+        if (folder.isEmpty())
+            return;
+        QDir().mkpath(folder);
+        const QImage image = m_window->grabWindow();
+        if (image.isNull() || !image.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
+            qWarning() << "screenshot not saved:" << name;
+    }
+
+    void answerMessage(bool yes)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? QStringLiteral("true") : QStringLiteral("false")));
+    }
+
+    template <typename T>
+    T* controllerOf(const QString& screenName)
+    {
+        QQuickItem* screen = item(screenName);
+        return screen ? screen->findChild<T*>() : nullptr;
+    }
+
+    static QString urlOf(const QString& file) { return QUrl::fromLocalFile(file).toString(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
+                                 WaitMs);
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        m_window->resize(1280, 800);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
+        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
+            evaluate(QStringLiteral("ScreenManager.close()"));
+
+        QVERIFY(writePhoto(path("Inspection 7/Schacht 1.jpg"), QColor(40, 120, 200), 1600, 1200));
+        QVERIFY(writePhoto(path("Inspection 7/Rohr ä.png"), QColor(200, 120, 40), 800, 600));
+        QVERIFY(writePhoto(path("Inspection 7/Abzweig.jpg"), QColor(60, 160, 90), 1200, 900));
+        QVERIFY(writePhoto(path("Inspection 7/Haltung 2/inner.jpg"), Qt::gray, 64, 48));
+        QVERIFY(QDir().mkpath(path("Inspection 7/Leer")));
+        m_hasVideo = writeVideo(path("Inspection 7/Befahrung.mp4"));
+    }
+
+    void browseTickAndDeleteInTheSimpleGallery()
+    {
+        const QString root = path("Inspection 7");
+        evaluate(QStringLiteral("ScreenManager.show('SimpleGalleryScreen', { 'directory': '%1', "
+                                "'topLevelDirectory': '%2' })")
+                     .arg(root + QStringLiteral("/Haltung 2"), m_dir.path()));
+        auto* controller = controllerOf<CSimpleGalleryScreenController>(QStringLiteral("SimpleGalleryScreen"));
+        QVERIFY(controller);
+        QCOMPARE(controller->directory(), root + QStringLiteral("/Haltung 2/"));
+
+        // The link-up tile leads up, also in selection mode.
+        click(QStringLiteral("simpleGallerySelectMode"));
+        click(QStringLiteral("simpleGalleryTile_.."));
+        QCOMPARE(controller->directory(), root + QLatin1Char('/'));
+        QCOMPARE(controller->selectionCount(), 0);
+        click(QStringLiteral("simpleGallerySelectMode"));
+
+        const int media = m_hasVideo ? 4 : 3;
+        QTRY_COMPARE_WITH_TIMEOUT(controller->galleryModel()->rowCount(), 3 + media, WaitMs);
+        CThumbnailManager* thumbnails = CUiEngine::instance()->thumbnailManager();
+        for (const char* name : {"Schacht 1.jpg", "Rohr ä.png", "Abzweig.jpg"})
+            QTRY_VERIFY_WITH_TIMEOUT(thumbnails->isCached(urlOf(root + QLatin1Char('/') + QString::fromUtf8(name))),
+                                     WaitMs);
+        if (m_hasVideo)
+            QTRY_VERIFY_WITH_TIMEOUT(thumbnails->isCached(urlOf(root + QStringLiteral("/Befahrung.mp4"))), WaitMs);
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("simple-gallery"));
+
+        // Tick a folder and a photo, confirm, and only those go.
+        click(QStringLiteral("simpleGallerySelectMode"));
+        click(QStringLiteral("simpleGalleryTile_Haltung 2"));
+        click(QStringLiteral("simpleGalleryTile_Rohr ä.png"));
+        QCOMPARE(controller->selectionCount(), 2);
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("simple-gallery-selection"));
+        QSignalSpy processing(controller, &CSimpleGalleryScreenController::processingChanged);
+        click(QStringLiteral("simpleGalleryDelete"));
+        answerMessage(true);
+        QTRY_VERIFY_WITH_TIMEOUT(processing.count() == 2 && !controller->processing(), WaitMs);
+        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/Haltung 2")));
+        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/Rohr ä.png")));
+        QVERIFY(QFileInfo::exists(root + QStringLiteral("/Schacht 1.jpg")));
+        QVERIFY(QFileInfo::exists(root + QStringLiteral("/Leer")));
+        QCOMPARE(controller->galleryModel()->rowCount(), 1 + media);
+        QCOMPARE(controller->selectionCount(), 0);
+        click(QStringLiteral("simpleGallerySelectMode"));
+    }
+
+    void playAndDeleteAVideoInTheMediaView()
+    {
+        if (!m_hasVideo)
+            QSKIP("gst-launch-1.0 with x264enc and mp4mux is needed to make a video");
+        auto* gallery = controllerOf<CSimpleGalleryScreenController>(QStringLiteral("SimpleGalleryScreen"));
+        QVERIFY(gallery);
+        const int rows = gallery->galleryModel()->rowCount();
+
+        click(QStringLiteral("simpleGalleryTile_Befahrung.mp4"));
+        auto* view = controllerOf<CMediaViewScreenController>(QStringLiteral("MediaViewScreen"));
+        QVERIFY(view);
+        QCOMPARE(view->videoUrl(), QUrl::fromLocalFile(path("Inspection 7/Befahrung.mp4")));
+        QVERIFY(!view->remoteMediaDisplayed());
+        QVERIFY(view->photoCaptureAllowed());
+        CVideoPlayer* player = CApplication::instance()->videoPlayer();
+        QVERIFY(player);
+        QTRY_COMPARE_WITH_TIMEOUT(view->videoDurationText(), QStringLiteral("00:06"), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 1500, WaitMs);
+        QVERIFY(item(QStringLiteral("mediaViewVideo"))->isVisible());
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("media-view-video"));
+
+        // Deleting the only file of a plain folder view ends the view; the folder is read again.
+        click(QStringLiteral("mediaViewDelete"));
+        answerMessage(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!item(QStringLiteral("MediaViewScreen")), WaitMs);
+        QVERIFY(!QFileInfo::exists(path("Inspection 7/Befahrung.mp4")));
+        QCOMPARE(gallery->galleryModel()->rowCount(), rows - 1);
+
+        // A photo opens as a photo.
+        click(QStringLiteral("simpleGalleryTile_Schacht 1.jpg"));
+        view = controllerOf<CMediaViewScreenController>(QStringLiteral("MediaViewScreen"));
+        QVERIFY(view);
+        QVERIFY(view->videoUrl().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("mediaViewPhoto"))->property("status").toInt() == 1, WaitMs);
+        QVERIFY(item(QStringLiteral("mediaViewEdit"))->isVisible());
+        QVERIFY(waitForFrame());
+        shot(QStringLiteral("media-view-photo"));
+        evaluate(QStringLiteral("ScreenManager.close()"));
+        evaluate(QStringLiteral("ScreenManager.close()"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    int appArgc = 1;
+    int result = 1;
+    {
+        CApplication app(appArgc, argv);
+        tst_SimpleGalleryAndMediaView checks;
+        // Queued behind the application's own start-up, so every service exists by then.
+        QTimer::singleShot(0, &app, [&] {
+            result = QTest::qExec(&checks, argc, argv);
+            app.terminate(false);
+        });
+        CApplication::exec();
+    }
+    return result;
+}
+
+#include "tst_SimpleGalleryAndMediaView.moc"

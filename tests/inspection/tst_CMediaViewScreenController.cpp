@@ -1,0 +1,224 @@
+// The media view's controller: the neighbour rule over a survey's media, photos taken from a
+// video, deletions by kind of gallery, project membership and the time texts.
+#include "inspection/CMediaViewScreenController.h"
+
+#include "application/CAppRuntimeData.h"
+#include "gallery/CGalleryModel.h"
+#include "gallery/CRemoteGalleryModelDataProvider.h"
+#include "gallery/CSurveyGalleryModelDataProvider.h"
+#include "surveyprojects/CSurvey.h"
+#include "surveyprojects/CSurveyMediaChangeSet.h"
+#include "surveyprojects/CSurveyPhoto.h"
+#include "surveyprojects/CSurveyProject.h"
+#include "surveyprojects/CSurveyVideo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// Local files of a plain folder: a provider of no gallery kind the controller edits.
+class CFolderProvider : public CAbstractGalleryModelDataProvider
+{
+public:
+    QStringList paths;
+    int rowCount(int) const override { return paths.size(); }
+    QUrl fileUrl(int, int row) const override { return QUrl::fromLocalFile(paths.value(row)); }
+    QString fileName(int, int row) const override { return QFileInfo(paths.value(row)).fileName(); }
+    int fileType(int, int) const override { return 1; }
+    int fileState(int, int) const override { return 0; }
+};
+
+bool touch(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write("x") == 1;
+}
+
+} // namespace
+
+class tst_CMediaViewScreenController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void timeTexts()
+    {
+        QCOMPARE(CMediaViewScreenController::timeText(0), QStringLiteral("00:00"));
+        QCOMPARE(CMediaViewScreenController::timeText(75 * 60000 + 3000), QStringLiteral("75:03"));
+        QCOMPARE(CMediaViewScreenController::timeText(61499), QStringLiteral("01:01"));
+        QCOMPARE(CMediaViewScreenController::timeText(9500), QStringLiteral("00:10"));
+        CMediaViewScreenController controller(CMediaViewScreenController::Services(), nullptr);
+        QSignalSpy position(&controller, &CMediaViewScreenController::videoPositionTextChanged);
+        controller.updateVideoPositionText(3000);
+        controller.updateVideoPositionText(3200);
+        QCOMPARE(position.count(), 1);
+        QCOMPARE(controller.videoPositionText(), QStringLiteral("00:03"));
+    }
+
+    void deletingMovesToTheNeighbour()
+    {
+        QTemporaryDir dir;
+        CAppRuntimeData runtime;
+        CMediaViewScreenController::Services services;
+        services.appRuntimeData = &runtime;
+        auto provider = std::make_shared<CFolderProvider>();
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) {
+            provider->paths << dir.filePath(QLatin1String(name));
+            QVERIFY(touch(provider->paths.last()));
+        }
+        const auto urlOf = [&](int row) { return provider->fileUrl(-1, row); };
+
+        CMediaViewScreenController controller(services, nullptr);
+        QSignalSpy providerChanged(&controller, &CMediaViewScreenController::modelDataProviderChanged);
+        controller.setModelDataProvider(QVariant::fromValue(GalleryModelDataProviderPtr(provider)));
+        controller.setModelDataProvider(QVariant::fromValue(GalleryModelDataProviderPtr(provider)));
+        QCOMPARE(providerChanged.count(), 1);
+        QCOMPARE(controller.galleryModel()->rowCount(), 3);
+        QCOMPARE(controller.modelDataProvider().value<GalleryModelDataProviderPtr>(), GalleryModelDataProviderPtr(provider));
+
+        // The last of three: the view shows the second, index 1. Without a project the file goes.
+        controller.setCurrentMediaIndex(2);
+        controller.setFileUrl(urlOf(2));
+        QSignalSpy index(&controller, &CMediaViewScreenController::currentMediaIndexChanged);
+        controller.deleteFile();
+        QCOMPARE(controller.currentMediaIndex(), 1);
+        QCOMPARE(index.count(), 1);
+        QCOMPARE(controller.fileUrl(), urlOf(1));
+        QVERIFY(!QFileInfo::exists(provider->paths.at(2)));
+        provider->paths.removeLast();
+
+        // The first of two: the index stays and the next item shows.
+        controller.setCurrentMediaIndex(0);
+        controller.setFileUrl(urlOf(0));
+        index.clear();
+        controller.deleteFile();
+        QCOMPARE(controller.currentMediaIndex(), 0);
+        QCOMPARE(index.count(), 0);
+        QCOMPARE(controller.fileUrl(), urlOf(1));
+        provider->paths.removeFirst();
+
+        // The only one: nothing left to show.
+        controller.deleteFile();
+        QCOMPARE(controller.currentMediaIndex(), -1);
+        QVERIFY(controller.fileUrl().isEmpty());
+        QVERIFY(!QFileInfo::exists(provider->paths.first()));
+        // Nothing shown: nothing to delete.
+        controller.deleteFile();
+
+        // Anything that is not a provider is taken as none.
+        controller.setModelDataProvider(QVariant(42));
+        QVERIFY(!controller.dataProvider());
+        QCOMPARE(controller.galleryModel()->rowCount(), 0);
+    }
+
+    void surveyMediaFollowTheView()
+    {
+        QTemporaryDir dir;
+        const QString projectPath = dir.path() + QLatin1Char('/');
+        auto project = std::make_shared<CSurveyProject>(QStringLiteral("Ring Road"), QStringLiteral("en_US"),
+                                                        ProjectTypes::DistanceUnitMetric);
+        auto survey = std::make_shared<CSurvey>();
+        survey->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/v0.mp4"), QString()));
+        for (const char* path : {"Photos/p0.png", "Photos/p1.png", "Photos/grab.png"}) {
+            auto photo = std::make_shared<CSurveyPhoto>();
+            photo->setPath(QLatin1String(path));
+            survey->addPicture(photo);
+        }
+        project->addSurvey(survey);
+        CAppRuntimeData runtime;
+        runtime.setCurrentProject(project, projectPath);
+        auto changeSet = std::make_shared<CSurveyMediaChangeSet>(project);
+        auto provider = std::make_shared<CSurveyGalleryModelDataProvider>();
+        provider->setProjectPath(projectPath);
+        provider->setSurveyMedia(changeSet, survey, {0, 0, 0}, {0});
+
+        CMediaViewScreenController::Services services;
+        services.appRuntimeData = &runtime;
+        CMediaViewScreenController controller(services, nullptr);
+        controller.setModelDataProvider(QVariant::fromValue(GalleryModelDataProviderPtr(provider)));
+
+        // A file of the project may be grabbed from and downloaded; a stranger may not.
+        controller.setFileUrl(provider->fileUrl(-1, 0));
+        QVERIFY(controller.photoCaptureAllowed());
+        QCOMPARE(controller.videoUrl(), provider->fileUrl(-1, 0));
+        QVERIFY(controller.photoUrl().isEmpty());
+        controller.setFileUrl(QUrl::fromLocalFile(projectPath + QStringLiteral("Photos/stranger.png")));
+        QVERIFY(!controller.photoCaptureAllowed());
+        QVERIFY(!controller.fileDownloadAllowed());
+
+        // A photo taken from the video over an existing one replaces its entry, at the end.
+        QSignalSpy created(&controller, &CMediaViewScreenController::photoCreated);
+        controller.onVideoPlayerImageCaptured(projectPath + QStringLiteral("Photos/grab.png"));
+        QCOMPARE(created.count(), 1);
+        QCOMPARE(provider->rowCount(-1), 4);
+        QCOMPARE(provider->fileName(-1, 3), QStringLiteral("grab.png"));
+        QCOMPARE(provider->fileName(-1, 2), QStringLiteral("p1.png"));
+        // One saved outside the project only says so.
+        controller.onVideoPlayerImageCaptured(dir.path() + QStringLiteral("-elsewhere/x.png"));
+        QCOMPARE(created.count(), 2);
+        QCOMPARE(provider->rowCount(-1), 4);
+
+        // Deleting the second photo removes it from the survey only, and shows the next one.
+        const QString onDisk = projectPath + QStringLiteral("Photos/p0.png");
+        QVERIFY(touch(onDisk));
+        controller.setCurrentMediaIndex(1);
+        controller.setFileUrl(provider->fileUrl(-1, 1));
+        controller.deleteFile();
+        QCOMPARE(controller.currentMediaIndex(), 1);
+        QCOMPARE(provider->rowCount(-1), 3);
+        QCOMPARE(provider->fileName(-1, 1), QStringLiteral("p1.png"));
+        QCOMPARE(controller.fileUrl(), provider->fileUrl(-1, 1));
+        QVERIFY(QFileInfo::exists(onDisk));
+
+        // With the runtime folders emptied, a download goes into the project's own folders.
+        const QString existing = projectPath + QStringLiteral("Photos/IMG_1.JPG");
+        QVERIFY(touch(existing));
+        controller.setFileUrl(QUrl(QStringLiteral("http://127.0.0.1:21300/SD/IMG_1.JPG")));
+        QCOMPARE(controller.queryFilesToBeOverwrittenByDownload(QString()), QStringList{controller.fileUrl().toString()});
+
+        // A camera file is no local file and is not deleted through a survey.
+        controller.setFileUrl(QUrl(QStringLiteral("http://127.0.0.1:21300/SD/IMG_1.JPG")));
+        QVERIFY(controller.remoteMediaDisplayed());
+        QCOMPARE(controller.photoUrl(), QUrl(QStringLiteral("http://127.0.0.1:21300/SD/IMG_1.JPG")));
+        controller.deleteFile();
+        QCOMPARE(provider->rowCount(-1), 3);
+    }
+
+    void cameraFilesGoThroughTheCameraProvider()
+    {
+        using Ulx::Multimedia::CRemoteFileInfo;
+        const QString base = QStringLiteral("http://127.0.0.1:21300/SD/");
+        const QDateTime day(QDate(2026, 5, 3), QTime(10, 0));
+        QVector<CRemoteFileInfo> files;
+        for (const char* name : {"A.JPG", "B.JPG", "C.MP4"})
+            files.append(CRemoteFileInfo(QLatin1String(name), base + QLatin1String(name), day, 100,
+                                         QByteArray(name).endsWith("MP4") ? Ulx::RemoteMediaTypes::FileTypeVideo
+                                                                          : Ulx::RemoteMediaTypes::FileTypePhoto));
+        auto provider = std::make_shared<CRemoteGalleryModelDataProvider>();
+        provider->setFiles(files, {1, 1, 1});
+        QCOMPARE(provider->rowCount(0), 3);
+
+        CMediaViewScreenController controller(CMediaViewScreenController::Services(), nullptr);
+        controller.setModelDataProvider(QVariant::fromValue(GalleryModelDataProviderPtr(provider)));
+        controller.setModelId(0);
+        controller.setCurrentMediaIndex(1);
+        controller.setFileUrl(provider->fileUrl(0, 1));
+        QVERIFY(controller.remoteMediaDisplayed());
+        controller.deleteFile();
+        // The camera provider keeps the file for deletion on the camera; the view shows the next.
+        QCOMPARE(provider->removedFileUrls(), QStringList{base + QStringLiteral("B.JPG")});
+        QCOMPARE(provider->rowCount(0), 2);
+        QCOMPARE(controller.currentMediaIndex(), 1);
+        QCOMPARE(controller.fileUrl(), QUrl(base + QStringLiteral("C.MP4")));
+        QCOMPARE(controller.videoUrl(), controller.fileUrl());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CMediaViewScreenController)
+#include "tst_CMediaViewScreenController.moc"
