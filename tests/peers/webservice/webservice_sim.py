@@ -654,6 +654,7 @@ class Handler(BaseHTTPRequestHandler):
         if project_id not in [p.get('projectId') for p in self.state.scenario.get('projects', [])]:
             raise Rejected(404, 'no such project')
         project = [p for p in self.state.scenario.get('projects', []) if p.get('projectId') == project_id][0]
+        self.apply_project_data_scenario(project, kind)
         data = project.get('data', {})
         if kind in data:
             body = data[kind].encode('utf-8')
@@ -664,6 +665,19 @@ class Handler(BaseHTTPRequestHandler):
             if pad:
                 body = body[:-len('</%s>' % kind)] + b'<Pad>' + b'x' * pad + b'</Pad>' + ('</%s>' % kind).encode()
         self.ok(body, 'application/xml', kind=kind, bytes=len(body))
+
+    def apply_project_data_scenario(self, project, kind):
+        """Per-project misbehaviour of one data route, kept in the scenario file.
+
+        "failKinds": {"Surveys": 500} answers that kind with the status;
+        "slowKinds": {"Manholes": 20} sends that kind's body 16 bytes per 20 ms.
+        """
+        status = project.get('failKinds', {}).get(kind)
+        if status is not None:
+            raise Rejected(int(status), 'scenario: %s fails' % kind)
+        pause_ms = project.get('slowKinds', {}).get(kind)
+        if pause_ms:
+            self.fault = dict(self.fault or {}, slowBodyMs=float(pause_ms))
 
     def route_media_links(self):
         self.check_xml_download_headers()

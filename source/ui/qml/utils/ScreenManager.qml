@@ -35,12 +35,15 @@ QtObject {
         "ManholeListScreen": "qrc:/surveyprojects/ui/qml/ManholeListScreen.qml",
         "ManholeMapScreen": "qrc:/surveyprojects/ui/qml/ManholeMapScreen.qml",
         "MediaDownloadScreen": "qrc:/mediaimport/ui/qml/MediaDownloadScreen.qml",
+        "WebDownloadScreen": "qrc:/web/ui/qml/WebDownloadScreen.qml",
+        "WebUploadScreen": "qrc:/web/ui/qml/WebUploadScreen.qml",
+        "WebMainScreen": "qrc:/web/ui/qml/WebMainScreen.qml",
+        "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml",
         "HXInspectionScreen": "qrc:/inspection/ui/qml/HXInspectionScreen.qml",
         "RVQInspectionScreen": "qrc:/inspection/ui/qml/RVQInspectionScreen.qml",
         "ZPInspectionScreen": "qrc:/inspection/ui/qml/ZPInspectionScreen.qml",
         "SurveyGalleryScreen": "qrc:/gallery/ui/qml/SurveyGalleryScreen.qml",
-        "RemoteGalleryScreen": "qrc:/gallery/ui/qml/RemoteGalleryScreen.qml",
-        "WebLoginScreen": "qrc:/web/ui/qml/WebLoginScreen.qml"
+        "RemoteGalleryScreen": "qrc:/gallery/ui/qml/RemoteGalleryScreen.qml"
     })
 
     property var _callbacks: []
