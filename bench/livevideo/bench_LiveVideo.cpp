@@ -3,9 +3,10 @@
 // reads it back where the frame arrives, so every delay below is capture to display on one
 // clock. Build it optimised (CMAKE_BUILD_TYPE=Release) for figures that mean anything.
 //
-//   bench_LiveVideo glass [seconds] [latency]   glass-to-glass at 720p30 and 1080p30: the program's
-//                                               surface against bare gst-launch lines ending in
-//                                               fakesink sync=true (default 20 s, latency 10 ms)
+//   bench_LiveVideo glass [seconds] [latency]   glass-to-glass at 720p30 and 1080p30 (and 720p30
+//                                               with four slices a picture): the program's surface
+//                                               against bare gst-launch lines ending in fakesink
+//                                               (default 20 s, latency 10 ms)
 //   bench_LiveVideo stall                       block the GUI thread for 2 s while streaming and
 //                                               recording at 720p30: memory growth and recovery
 //   bench_LiveVideo soak [minutes]              stream and record (10-minute files) at 720p30:
@@ -88,12 +89,18 @@ struct Delays
     std::vector<double> values;
     qint64 startUs = 0;
     int unreadable = 0;
+    // Frames whose stamp is not newer than the one before: a picture decoded from stale slices.
+    int stale = 0;
+    uint64_t lastStampUs = 0;
 
     void add(uint64_t stampUs, qint64 atUs)
     {
         QMutexLocker lock(&mutex);
         if (atUs - startUs < WarmUpUs)
             return;
+        if (stampUs <= lastStampUs)
+            ++stale;
+        lastStampUs = stampUs;
         values.push_back(double(atUs - qint64(stampUs)) / 1000.0);
     }
     void unreadableFrame()
@@ -151,10 +158,11 @@ struct Peer
 {
     QProcess process;
     int port = 0;
-    bool start(int width, int height)
+    bool start(int width, int height, const QStringList& more = {})
     {
-        process.start(QStringLiteral(CX_RTSP_PEER_PATH), { "--width", QString::number(width), "--height",
-                                                           QString::number(height), "--fps", "30", "--stamp" });
+        process.start(QStringLiteral(CX_RTSP_PEER_PATH), QStringList { "--width", QString::number(width), "--height",
+                                                                       QString::number(height), "--fps", "30",
+                                                                       "--stamp" } + more);
         QDeadlineTimer deadline(WaitMs);
         while (port == 0 && !deadline.hasExpired() && process.waitForReadyRead(int(deadline.remainingTime()))) {
             while (process.canReadLine()) {
@@ -203,8 +211,9 @@ std::vector<double> programDelays(const QString& url, const QByteArray& caps, in
     logic.stop();
     spin(200);
     logic.videoSurfaceSink()->setVideoSurface(nullptr);
-    if (surface.delays.unreadable > 0)
-        std::printf("  (%d frames without a readable stamp)\n", surface.delays.unreadable);
+    if (surface.delays.unreadable > 0 || surface.delays.stale > 0)
+        std::printf("  (program: %d frames without a readable stamp, %d stale)\n", surface.delays.unreadable,
+                    surface.delays.stale);
     return surface.delays.take();
 }
 
@@ -262,8 +271,9 @@ std::vector<double> bareDelays(const QByteArray& line, int seconds)
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(sink);
     gst_object_unref(pipeline);
-    if (delays.unreadable > 0)
-        std::printf("  (%d frames without a readable stamp)\n", delays.unreadable);
+    if (delays.unreadable > 0 || delays.stale > 0)
+        std::printf("  (bare line: %d frames without a readable stamp, %d stale)\n", delays.unreadable,
+                    delays.stale);
     return delays.take();
 }
 
@@ -311,6 +321,21 @@ int glass(int seconds, int latency)
         printRow(label.constData(), "avc/au over TCP (Hoselux)", programAvc, "bare au sync=true", bareAu);
         printRow(label.constData(), "avc/au over TCP (Hoselux)", programAvc, "bare au sync=false", bareAuFree);
     }
+    // Several slices per picture (the peer's low-latency encoder): every slice of a picture must
+    // be in it when it is shown, on the nal path too.
+    Peer sliced;
+    if (!sliced.start(1280, 720, { "--low-latency" })) {
+        std::printf("sliced: the RTSP peer did not start\n");
+        return 1;
+    }
+    const QString url = sliced.url("/stream");
+    const std::vector<double> programNal = programDelays(url, NalCaps, latency, false, seconds);
+    // The peer's payloader repeats the parameter sets before every slice of a key frame, which a
+    // bare byte-stream line shows as stale upper slices; the avc form leaves them out.
+    const std::vector<double> bareAvcFree = bareDelays(bareLine(url, AvcCaps, latency, false, false), seconds);
+    const std::vector<double> programAvc = programDelays(sliced.url("/liveRTSP/av2"), AvcCaps, latency, true, seconds);
+    printRow("720p30", "byte-stream/nal, 4 slices", programNal, "bare avc/au sync=false", bareAvcFree);
+    printRow("720p30", "avc/au over TCP, 4 slices", programAvc, "bare avc/au sync=false", bareAvcFree);
     return 0;
 }
 

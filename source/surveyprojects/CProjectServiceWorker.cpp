@@ -168,7 +168,8 @@ void CProjectServiceWorker::init(const QString& rootPath)
     QVector<CLocalProjectInfo> list;
     for (const QString& folder : folders) {
         const QString path = m_rootPath + folder + QLatin1Char('/');
-        const CLocalProjectInfo info = readProjectInfo(path);
+        const CLocalProjectInfo info = m_placeholderFolders.contains(watchedForm(path)) ? CLocalProjectInfo()
+                                                                                        : readProjectInfo(path);
         if (info.isValid())
             list.append(info);
         else
@@ -194,6 +195,15 @@ void CProjectServiceWorker::onRootProjectDirectoryChanged(const QString& path)
         return;
     }
 
+    // A placeholder removed by its filler (a failed download) holds nothing back any more,
+    // also when the watcher never reported it.
+    for (auto it = m_placeholderFolders.begin(); it != m_placeholderFolders.end();) {
+        if (QFileInfo(*it).isDir())
+            ++it;
+        else
+            it = m_placeholderFolders.erase(it);
+    }
+
     const QStringList folders = listSubFolders(m_rootPath);
     const QSet<QString> current(folders.cbegin(), folders.cend());
     for (const QString& name : folders) {
@@ -202,7 +212,7 @@ void CProjectServiceWorker::onRootProjectDirectoryChanged(const QString& path)
         // The listed name itself: a folder made outside the program may hold characters
         // that the program would have replaced, and must still be found.
         const QString projectPath = buildFolderPath(m_rootPath, name);
-        addProjectAtPathToTheProjectList(projectPath);
+        addFoundFolderToTheProjectList(projectPath);
         if (!listContainsPath(projectPath))
             watchPendingFolder(projectPath);
     }
@@ -211,6 +221,7 @@ void CProjectServiceWorker::onRootProjectDirectoryChanged(const QString& path)
             continue;
         const QString projectPath = buildFolderPath(m_rootPath, name);
         unwatchPendingFolder(projectPath);
+        m_placeholderFolders.remove(watchedForm(projectPath));
         removeProjectFromList(projectPath);
     }
     m_knownFolders = current;
@@ -229,7 +240,7 @@ void CProjectServiceWorker::watchPendingFolder(const QString& projectPath)
         unwatchPendingFolder(projectPath);
         return;
     }
-    addProjectAtPathToTheProjectList(projectPath);
+    addFoundFolderToTheProjectList(projectPath);
     if (listContainsPath(projectPath)) {
         unwatchPendingFolder(projectPath);
         return;
@@ -258,6 +269,18 @@ void CProjectServiceWorker::unwatchPendingFolder(const QString& projectPath)
 
 void CProjectServiceWorker::addProjectAtPathToTheProjectList(const QString& projectPath)
 {
+    // The filler of a placeholder says it is complete: from now on it is a project like any.
+    m_placeholderFolders.remove(watchedForm(projectPath));
+    if (!listContainsPath(projectPath))
+        addProjectToList(projectPath);
+    if (listContainsPath(projectPath))
+        unwatchPendingFolder(projectPath);
+}
+
+void CProjectServiceWorker::addFoundFolderToTheProjectList(const QString& projectPath)
+{
+    if (m_placeholderFolders.contains(watchedForm(projectPath)))
+        return;
     if (!listContainsPath(projectPath))
         addProjectToList(projectPath);
 }
@@ -372,6 +395,9 @@ void CProjectServiceWorker::createPlaceholderProject(uint taskId, const QString&
 {
     QString projectPath;
     const ProjectTypes::ProjectError error = createProjectFolder(name, parentFolder, projectPath);
+    // Marked before the watcher's report of the new folder can be handled on this thread.
+    if (error == ProjectTypes::ProjectErrorNone && !projectPath.isEmpty())
+        m_placeholderFolders.insert(watchedForm(projectPath));
     emit projectCreated(taskId, projectPath, SurveyProjectPtr(), error);
 }
 
@@ -431,6 +457,7 @@ void CProjectServiceWorker::deleteProject(uint taskId, const QString& projectPat
     const bool removed = QDir(projectPath).removeRecursively();
     if (removed) {
         unwatchPendingFolder(projectPath);
+        m_placeholderFolders.remove(watchedForm(projectPath));
         removeProjectFromList(projectPath);
     }
     emit projectDeleted(taskId, projectPath,

@@ -93,6 +93,8 @@ private:
     bool listContainsPath(const QString& projectPath) const;
     void watchPendingFolder(const QString& projectPath);
     void unwatchPendingFolder(const QString& projectPath);
+    // Lists a folder that the watcher found, unless it is a placeholder still being filled.
+    void addFoundFolderToTheProjectList(const QString& projectPath);
 
     QVector<CLocalProjectInfo> m_projectList;
     QSet<QString> m_knownFolders;
@@ -107,4 +109,8 @@ private:
     // Folders whose project.xml was damaged and whose project came from the backup: the
     // backup must not be replaced by the damaged file.
     QSet<QString> m_damagedProjectFiles;
+    // Placeholder folders still being filled (a web download): their project.xml may be in
+    // place long before the media are, so the watcher leaves them alone; only the explicit
+    // addProjectAtPathToTheProjectList of the filler lists them. Keyed like m_pendingFolders.
+    QSet<QString> m_placeholderFolders;
 };

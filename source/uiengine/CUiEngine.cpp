@@ -62,6 +62,9 @@
 #include "web/CWebUploadScreenController.h"
 #include "web/WebLoginService.h"
 #include "web/WebProjectService.h"
+#include "web/WebScreenServices.h"
+
+#include "TovrinWebApi.h"
 
 #include "CLogger.h"
 #include "CTranslator.h"
@@ -326,8 +329,8 @@ QObject* CUiEngine::contextSingletonProvider(QQmlEngine*, QJSEngine*)
 {
     static SoftwareUpdater* updater = new SoftwareUpdater();
     static UpdateService* updateService = new UpdateService(updater);
-    static WebLoginService* webLoginService = new WebLoginService(UiEngineServices::webApi());
-    static WebProjectService* webProjectService = new WebProjectService(UiEngineServices::webApi());
+    static WebLoginService* webLoginService = new WebLoginService(WebScreenServices::current().webApi);
+    static WebProjectService* webProjectService = new WebProjectService(WebScreenServices::current().webApi);
 
     QObject::connect(webLoginService, &WebLoginService::logoutSucceeded, webProjectService,
                      &WebProjectService::resetSessionBackup, Qt::UniqueConnection);

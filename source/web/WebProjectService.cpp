@@ -1,10 +1,180 @@
 #include "web/WebProjectService.h"
 
-WebProjectService::WebProjectService(Tovrin::Web::TovrinWebApi*, QObject* parent)
+#include "surveyprojects/CProjectItemRolesModel.h"
+#include "web/CWebProjectListModel.h"
+
+#include "TovrinWebApi.h"
+
+#include <QSet>
+#include <QTimerEvent>
+
+using Tovrin::Web::ProjectInfo;
+using Tovrin::Web::TovrinWebApi;
+using Tovrin::Web::UploadStatusInfo;
+
+namespace {
+// Status values of an upload on the web service that end the wait for its import.
+constexpr int UploadStatusImported = 2;
+constexpr int UploadStatusGone = 3;
+} // namespace
+
+WebProjectService::WebProjectService(TovrinWebApi* webApi, QObject* parent)
     : QObject(parent)
+    , m_webApi(webApi)
+    , m_model(new CWebProjectListModel(nullptr))
 {
+    if (!m_webApi)
+        return;
+    connect(m_webApi, &TovrinWebApi::projectInfoReceived, this, &WebProjectService::onProjectInfoReceived);
+    connect(m_webApi, &TovrinWebApi::uploadStatusInfoReceived, this, &WebProjectService::onUploadStatusInfoReceived);
+    connect(m_webApi, &TovrinWebApi::queryRemoteProjectsError, this, &WebProjectService::queryRemoteProjectsError);
+}
+
+WebProjectService::~WebProjectService()
+{
+    delete m_model;
+}
+
+void WebProjectService::setTimerIntervals(int queryIntervalMs, int uploadStatusIntervalMs)
+{
+    m_queryIntervalMs = qMax(1, queryIntervalMs);
+    m_uploadStatusIntervalMs = qMax(1, uploadStatusIntervalMs);
+}
+
+void WebProjectService::queryRemoteProjects()
+{
+    if (!m_uploadBackup.isEmpty())
+        queryUploadStatuses();
+    if (m_webApi)
+        m_webApi->queryRemoteProjects();
+    m_queryTimer.start(m_queryIntervalMs, this);
+}
+
+void WebProjectService::stopRemoteProjectsQuerying()
+{
+    m_queryTimer.stop();
+    m_model->setProjectList({});
+}
+
+void WebProjectService::addUploadedProject(const ProjectInfo& project)
+{
+    m_uploadBackup.insert(project.projectId(), project);
+    queryUploadStatuses();
+    updateProjectEntry(project);
 }
 
 void WebProjectService::resetSessionBackup()
 {
+    m_uploadBackup.clear();
+    m_uploadStatusTimer.stop();
+}
+
+void WebProjectService::onProjectInfoReceived(QList<ProjectInfo> projectInfoList)
+{
+    if (m_model->rowCount() == 0) {
+        m_model->setProjectList(projectInfoList);
+        for (auto it = m_uploadBackup.begin(); it != m_uploadBackup.end();) {
+            if (it->isImportedByWeb()) {
+                it = m_uploadBackup.erase(it);
+            } else {
+                updateProjectEntry(*it);
+                ++it;
+            }
+        }
+        emit webProjectListInitilized();
+        return;
+    }
+
+    const QSet<ProjectInfo> shown = m_model->projectInfoSet();
+    QSet<ProjectInfo> received;
+    received.reserve(projectInfoList.size());
+    for (const ProjectInfo& project : qAsConst(projectInfoList))
+        received.insert(project);
+    const QSet<ProjectInfo> added = QSet<ProjectInfo>(received).subtract(shown);
+    const QSet<ProjectInfo> removed = QSet<ProjectInfo>(shown).subtract(received);
+
+    for (const ProjectInfo& project : removed) {
+        // A pending upload stays shown although the list does not carry it in that state yet.
+        if (project.isImportedByWeb() || m_uploadBackup.isEmpty()) {
+            const int row = m_model->rowOfProjectId(project.projectId());
+            if (row >= 0)
+                m_model->removeRows(row, 1);
+        }
+    }
+    for (const ProjectInfo& project : added) {
+        const auto backup = m_uploadBackup.find(project.projectId());
+        if (backup == m_uploadBackup.end()) {
+            m_model->insertProject(project, 0);
+        } else if (backup->isImportedByWeb()) {
+            const QModelIndex index = m_model->indexOfProjectId(project.projectId());
+            if (index.isValid()) {
+                m_model->setData(index, true, CProjectItemRolesModel::RoleIsImportedByWeb);
+                m_model->setData(index, QVariant::fromValue<qulonglong>(project.diskUsage()),
+                                 CProjectItemRolesModel::RoleProjectSize);
+            }
+            m_uploadBackup.erase(backup);
+        }
+    }
+}
+
+void WebProjectService::onUploadStatusInfoReceived(QList<UploadStatusInfo> uploadsStatusInfoList)
+{
+    if (uploadsStatusInfoList.isEmpty()) {
+        m_uploadStatusTimer.stop();
+        m_uploadBackup.clear();
+        return;
+    }
+    bool pending = false;
+    for (const UploadStatusInfo& info : qAsConst(uploadsStatusInfoList)) {
+        if (info.status == UploadStatusImported) {
+            m_uploadBackup[info.projectId].setIsImportedByWeb(true);
+        } else if (info.status == UploadStatusGone) {
+            if (m_model->rowCount() > 0) {
+                const int row = m_model->rowOfProjectId(info.projectId);
+                if (row >= 0)
+                    m_model->removeRows(row, 1);
+            }
+            m_uploadBackup.remove(info.projectId);
+        } else {
+            pending = true;
+        }
+    }
+    if (pending) {
+        if (!m_uploadStatusTimer.isActive())
+            m_uploadStatusTimer.start(m_uploadStatusIntervalMs, this);
+    } else {
+        m_uploadStatusTimer.stop();
+    }
+}
+
+void WebProjectService::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_queryTimer.timerId()) {
+        if (m_webApi)
+            m_webApi->queryRemoteProjects();
+    } else if (event->timerId() == m_uploadStatusTimer.timerId()) {
+        queryUploadStatuses();
+    } else {
+        QObject::timerEvent(event);
+    }
+}
+
+void WebProjectService::queryUploadStatuses()
+{
+    QList<QString> ids;
+    for (auto it = m_uploadBackup.cbegin(); it != m_uploadBackup.cend(); ++it) {
+        if (!it->isImportedByWeb())
+            ids.append(it.key());
+    }
+    if (!ids.isEmpty() && m_webApi)
+        m_webApi->queryUploadProjectStatus(ids);
+}
+
+void WebProjectService::updateProjectEntry(const ProjectInfo& project)
+{
+    const QModelIndex index = m_model->indexOfProjectId(project.projectId());
+    if (index.isValid())
+        m_model->setData(index, false, CProjectItemRolesModel::RoleIsImportedByWeb);
+    else
+        m_model->insertProject(project, 0);
 }

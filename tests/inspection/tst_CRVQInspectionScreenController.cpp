@@ -109,7 +109,9 @@ bool tst_CRVQInspectionScreenController::startStream()
     logic->setStreamCaps("video/x-h264, stream-format=(string)byte-stream, alignment=(string)nal");
     logic->setLatency(50);
     logic->start();
-    return QTest::qWaitFor([&]() { return m_surface->frameCount > 0; }, kStreamWait);
+    return QTest::qWaitFor(
+        [&]() { return m_surface->frameCount > 0 && logic->state() == MultimediaTypes::StreamingRunning; },
+        kStreamWait);
 }
 
 void tst_CRVQInspectionScreenController::photosFromTheStreamLandInTheSurvey()

@@ -197,6 +197,53 @@ private slots:
         QCOMPARE(listCount("Web"), 1);
     }
 
+    // A web download fills its placeholder with project.xml long before the media are in:
+    // the watcher must not list it before the downloader says it is complete.
+    void placeholderBeingFilledIsLeftAloneByTheWatcher()
+    {
+        QSignalSpy spy(m_worker.get(), &CProjectServiceWorker::projectCreated);
+        m_worker->createPlaceholderProject(5, "Downloading", m_root);
+        const QString path = spy.at(0).at(1).toString();
+        auto project = std::make_shared<CSurveyProject>("Downloading", "en", ProjectTypes::DistanceUnitMetric);
+        QVERIFY(CProjectXmlWriter().write(project, path + "project.xml"));
+        QVERIFY(writeAll(path + "Photos/half.jpg", "partial"));
+        // The watcher reports in order: once the later folder is listed, the placeholder's
+        // reports have been handled too.
+        auto marker = std::make_shared<CSurveyProject>("Zed", "en", ProjectTypes::DistanceUnitMetric);
+        const QString staging = m_dir->path() + "/staging/";
+        QDir().mkpath(staging);
+        QVERIFY(CProjectXmlWriter().write(marker, staging + "project.xml"));
+        QVERIFY(QDir().rename(staging, m_root + "Zed"));
+        QTRY_VERIFY(listed("Zed"));
+        QVERIFY(!listed("Downloading"));
+        // A new start of the list (another root and back) does not list it either.
+        m_worker->init(m_root);
+        QVERIFY(listed("Zed"));
+        QVERIFY(!listed("Downloading"));
+
+        m_worker->addProjectAtPathToTheProjectList(path);
+        QCOMPARE(listCount("Downloading"), 1);
+
+        // A failed download removes its placeholder; a folder copied in later under that
+        // name is an ordinary project again.
+        QSignalSpy second(m_worker.get(), &CProjectServiceWorker::projectCreated);
+        m_worker->createPlaceholderProject(6, "Failed", m_root);
+        const QString failed = second.at(0).at(1).toString();
+        QVERIFY(QDir(failed).removeRecursively());
+        auto yak = std::make_shared<CSurveyProject>("Yak", "en", ProjectTypes::DistanceUnitMetric);
+        const QString yakStaging = m_dir->path() + "/yak/";
+        QDir().mkpath(yakStaging);
+        QVERIFY(CProjectXmlWriter().write(yak, yakStaging + "project.xml"));
+        QVERIFY(QDir().rename(yakStaging, m_root + "Yak"));
+        QTRY_VERIFY(listed("Yak"));
+        auto copied = std::make_shared<CSurveyProject>("Failed", "en", ProjectTypes::DistanceUnitMetric);
+        const QString again = m_dir->path() + "/again/";
+        QDir().mkpath(again);
+        QVERIFY(CProjectXmlWriter().write(copied, again + "project.xml"));
+        QVERIFY(QDir().rename(again, failed));
+        QTRY_VERIFY(listed("Failed"));
+    }
+
     void savesKeepThePreviousFileAsBackup()
     {
         QString path;

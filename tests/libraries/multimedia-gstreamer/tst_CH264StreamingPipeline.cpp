@@ -69,6 +69,63 @@ struct Rig
     ~Rig() { videoSink.setVideoSurface(nullptr); }
 };
 
+// Which pictures had begun to leave the depayloader when each decoded picture reached the
+// video sink. Filled on the streaming threads.
+struct PictureOrder
+{
+    QMutex mutex;
+    QList<GstClockTime> begun;
+    // Per decoded picture: its place among the begun ones, and how many had begun by then.
+    QList<QPair<int, int>> shown;
+
+    static GstPadProbeReturn onDepayed(GstPad*, GstPadProbeInfo* info, gpointer data)
+    {
+        auto* self = static_cast<PictureOrder*>(data);
+        const GstClockTime timestamp = GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info));
+        QMutexLocker lock(&self->mutex);
+        if (self->begun.isEmpty() || self->begun.last() != timestamp)
+            self->begun << timestamp;
+        return GST_PAD_PROBE_OK;
+    }
+    static GstPadProbeReturn onShown(GstPad*, GstPadProbeInfo* info, gpointer data)
+    {
+        auto* self = static_cast<PictureOrder*>(data);
+        QMutexLocker lock(&self->mutex);
+        const int index = self->begun.indexOf(GST_BUFFER_PTS(GST_PAD_PROBE_INFO_BUFFER(info)));
+        if (index >= 0)
+            self->shown << qMakePair(index, self->begun.size());
+        return GST_PAD_PROBE_OK;
+    }
+    int shownCount()
+    {
+        QMutexLocker lock(&mutex);
+        return shown.size();
+    }
+    void watch(GstElement* depayloader, GstElement* videoSink)
+    {
+        GstPad* depayed = gst_element_get_static_pad(depayloader, "src");
+        GstPad* toSurface = gst_element_get_static_pad(videoSink, "sink");
+        gst_pad_add_probe(depayed, GST_PAD_PROBE_TYPE_BUFFER, &PictureOrder::onDepayed, this, nullptr);
+        gst_pad_add_probe(toSurface, GST_PAD_PROBE_TYPE_BUFFER, &PictureOrder::onShown, this, nullptr);
+        gst_object_unref(depayed);
+        gst_object_unref(toSurface);
+    }
+};
+
+QByteArray currentCaps(GstElement* element, const char* padName)
+{
+    GstPad* pad = gst_element_get_static_pad(element, padName);
+    GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr;
+    gchar* text = caps ? gst_caps_to_string(caps) : nullptr;
+    const QByteArray result(text);
+    g_free(text);
+    if (caps)
+        gst_caps_unref(caps);
+    if (pad)
+        gst_object_unref(pad);
+    return result;
+}
+
 } // namespace
 
 class tst_CH264StreamingPipeline : public QObject
@@ -219,6 +276,39 @@ private slots:
             QVERIFY2(decoders.contains("avdec_h264"), decoders.join(' ').constData());
         QVERIFY(rig.recordingSink.capsString().contains("stream-format=(string)byte-stream"));
         QVERIFY(rig.recordingSink.capsString().contains("alignment=(string)au"));
+    }
+
+    // At one picture a second, each picture must reach the video sink before the first unit of
+    // the next one leaves the depayloader: the decode branch does not wait for the next picture
+    // to learn that one has ended. Several slices a picture are joined as well. The recording
+    // branch still gets the depayloader's units as they are.
+    void aPictureIsShownBeforeTheNextArrives_data()
+    {
+        QTest::addColumn<QStringList>("peerOptions");
+        QTest::newRow("one slice") << QStringList {};
+        QTest::newRow("four slices") << QStringList { "--low-latency" };
+    }
+
+    void aPictureIsShownBeforeTheNextArrives()
+    {
+        QFETCH(QStringList, peerOptions);
+        RtspPeer peer(QStringList { "--width", "320", "--height", "240", "--fps", "1" } + peerOptions);
+        QVERIFY(peer.start());
+        Rig rig(peer.url("/stream"));
+        PictureOrder order;
+        QVERIFY(rig.pipeline.start());
+        order.watch(child(rig.pipeline, "rtph264depay0"), child(rig.pipeline, "videooutputsink"));
+        QTRY_VERIFY_WITH_TIMEOUT(order.shownCount() >= 4, Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.surface.frameCount >= 4, Wait);
+        {
+            QMutexLocker lock(&order.mutex);
+            for (const auto& picture : qAsConst(order.shown))
+                QCOMPARE(picture.second, picture.first + 1);
+        }
+        QVERIFY(currentCaps(child(rig.pipeline, "recordingparser"), "sink").contains("alignment=(string)nal"));
+        QVERIFY(currentCaps(child(rig.pipeline, "decodebin0"), "sink").contains("alignment=(string)au"));
+        QVERIFY(rig.recordingSink.capsString().contains("alignment=(string)au"));
+        QVERIFY(rig.pipeline.stop());
     }
 
     void onlyTheVideoPadOfTheSourceIsLinked()

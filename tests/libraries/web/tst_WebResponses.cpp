@@ -252,6 +252,16 @@ private slots:
         QCOMPARE(links.links().size(), 2);
         QCOMPARE(links.links().at(1).type, QStringLiteral("Photos"));
         QCOMPARE(links.links().at(1).url, QStringLiteral("u2"));
+        // A missing name or address stays missing instead of repeating the item before.
+        SingleProjectFileDownloadResponse gaps;
+        gaps.fromXml(QStringLiteral("<m><media-item><url>u1</url><type>Photos</type><name>a.jpg</name></media-item>"
+                                    "<media-item><url>u2</url><type>Photos</type></media-item>"
+                                    "<media-item><name>c.jpg</name></media-item></m>"));
+        QCOMPARE(gaps.links().size(), 3);
+        QCOMPARE(gaps.links().at(1).name, QString());
+        QCOMPARE(gaps.links().at(1).url, QStringLiteral("u2"));
+        QCOMPARE(gaps.links().at(2).url, QString());
+        QCOMPARE(gaps.links().at(2).name, QStringLiteral("c.jpg"));
     }
 
     void malformedXmlEndsQuietly()

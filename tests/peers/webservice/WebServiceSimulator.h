@@ -31,7 +31,8 @@ public:
     ~WebServiceSimulator() { stop(); }
 
     // Writes the scenario, starts the peer and waits (bounded) for its "READY <port>" line.
-    bool start(const QJsonObject& scenario, const Tls& tls = Tls())
+    // A port of 0 lets the peer choose a free one.
+    bool start(const QJsonObject& scenario, const Tls& tls = Tls(), int port = 0)
     {
         if (!m_dir.isValid())
             return false;
@@ -45,6 +46,8 @@ public:
                                  QStringLiteral("--scenario"), file.fileName(),
                                  QStringLiteral("--log"), logPath(),
                                  QStringLiteral("--storage"), storageDir()};
+        if (port > 0)
+            arguments << QStringLiteral("--port") << QString::number(port);
         m_scheme = QStringLiteral("http");
         if (!tls.certFile.isEmpty()) {
             arguments << QStringLiteral("--tls-cert") << tls.certFile << QStringLiteral("--tls-key") << tls.keyFile;
@@ -131,6 +134,12 @@ public:
                 ++held;
         }
         return held;
+    }
+
+    // Replaces the projects that later list queries answer.
+    bool setProjects(const QJsonArray& projects)
+    {
+        return control(QStringLiteral("__sim/projects"), QJsonDocument(projects).toJson());
     }
 
     // Lets every issued token run out at once.

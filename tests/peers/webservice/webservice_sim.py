@@ -14,7 +14,14 @@ Nth request of that route) make it misbehave on purpose. Signed service requests
 where a fault was asked for. A "hold" rule keeps a request unanswered until the test releases
 its route (POST __sim/release {"route": ...}); the request is logged as route "held" on arrival.
 
-Usage: webservice_sim.py --scenario FILE --log FILE --storage DIR [--tls-cert PEM --tls-key PEM]
+Lists and upload states that change between polls: "projectListSequence" gives the answer of each
+list query in turn, "uploadStatusSequence" the status of each status query per project id; an
+upload confirmed by the client joins the list once a status query answered it with 2 (imported).
+POST __sim/projects replaces the listed projects. An account's "expiresIn" (seconds) makes its
+token run out mid-session; "applicationUsers" make it a multi-user account; "twoStep" with
+"twoStepCode" asks for an authentication code.
+
+Usage: webservice_sim.py --scenario FILE --log FILE --storage DIR [--tls-cert PEM --tls-key PEM] [--port N]
 Prints "READY <port>" once it listens.
 """
 
@@ -83,6 +90,10 @@ class State:
         self.bucket_projects = {}  # bucket name (lower case) -> project id
         self.next_id = 1
         self.holds = {}           # route -> threading.Event that releases its held requests
+        self.initiated = {}       # project id -> {projectName, creationDate} of upload_init
+        self.confirmed = {}       # project id -> the same, once the upload was confirmed
+        self.status_polls = {}    # project id -> how often its upload status was asked
+        self.imported = []        # confirmed uploads the service has reported imported, in order
 
     @property
     def skew(self):
@@ -151,6 +162,7 @@ def route_of(method, path):
         ('POST', r'^/__sim/expire-tokens$', 'expire_tokens'),
         ('POST', r'^/__sim/presign$', 'presign_control'),
         ('POST', r'^/__sim/release$', 'release_control'),
+        ('POST', r'^/__sim/projects$', 'projects_control'),
         ('GET', r'^/api/status$', 'status_check'),
         ('GET', r'^/api/Users/CheckTwoStepAuthentication$', 'two_step'),
         ('POST', r'^/login/api/users/login$', 'login_json'),
@@ -517,7 +529,7 @@ class Handler(BaseHTTPRequestHandler):
                     login='needs code')
             return
         reply = self.issue_token(account, account['id'], account['userName'], account.get('applicationUsers', []))
-        self.ok(json.dumps(reply).encode(), login='accepted')
+        self.ok(json.dumps(reply).encode(), login='accepted', token=reply['access_token'])
 
     def route_login_form(self):
         if self.headers.get('Content-Type') != 'application/x-www-form-urlencoded; charset=UTF-8':
@@ -542,7 +554,7 @@ class Handler(BaseHTTPRequestHandler):
             self.ok(json.dumps({'error': 'Invalid user credentials.'}).encode(), login='refused')
             return
         reply = self.issue_token(account, account['id'], account['userName'], account.get('applicationUsers', []))
-        self.ok(json.dumps(reply).encode(), login='accepted')
+        self.ok(json.dumps(reply).encode(), login='accepted', token=reply['access_token'])
 
     def route_token(self):
         self.check_login_headers()
@@ -559,7 +571,7 @@ class Handler(BaseHTTPRequestHandler):
             self.ok(json.dumps({'error': 'UserNotFound'}).encode(), login='refused: unknown user')
             return
         reply = self.issue_token(account, target, account['userName'], [])
-        self.ok(json.dumps(reply).encode(), login='accepted', user=target)
+        self.ok(json.dumps(reply).encode(), login='accepted', user=target, token=reply['access_token'])
 
     def route_server_status(self):
         now = datetime.datetime.fromtimestamp(self.state.now(), datetime.timezone.utc)
@@ -581,15 +593,43 @@ class Handler(BaseHTTPRequestHandler):
         body = ('<CompanyTovrinService><Url>%stovrinservice/</Url><ClientId>%s</ClientId><SecretKey>%s</SecretKey>'
                 '<CurrentDate>%s</CurrentDate></CompanyTovrinService>') % (
             self.state.root(), client_id, secret, datetime.datetime.utcnow().isoformat())
-        # The secret goes to the peer's own log so that tests can look for it in the client's log.
+        # The secret (like each issued token) goes to the peer's own log so that tests can look
+        # for it in the client's log.
         self.ok(body.encode(), 'application/xml', clientId=client_id, secret=secret)
 
     def route_projects(self):
         self.bearer()
         if self.query().get('pageSize') != '1000000':
             raise Rejected(400, 'page size')
-        projects = self.state.scenario.get('projects', [])
-        self.ok(json.dumps({'projects': projects}).encode())
+        self.ok(json.dumps({'projects': self.listed_projects(self.nth)}).encode())
+
+    def listed_projects(self, nth):
+        """The list of the nth list query: an entry of "projectListSequence" (the last one repeats)
+        when the scenario has one, else "projects"; then the confirmed uploads already reported
+        imported by a status query."""
+        sequence = self.state.scenario.get('projectListSequence')
+        if sequence:
+            projects = list(sequence[min(nth, len(sequence)) - 1])
+        else:
+            projects = list(self.state.scenario.get('projects', []))
+        listed = set(p.get('projectId') for p in projects)
+        with self.state.lock:
+            imported = [(i, dict(self.state.confirmed[i])) for i in self.state.imported]
+        for project_id, upload in imported:
+            if project_id not in listed:
+                projects.append({'projectName': upload['projectName'], 'projectId': project_id,
+                                 'webProjectId': 'w-' + project_id, 'projectFolderName': upload['projectName'],
+                                 'projectImportDate': upload['creationDate'],
+                                 'diskUsage': upload.get('diskUsage', 1048576)})
+        return projects
+
+    def route_projects_control(self):
+        """Replaces the listed projects (and drops any list sequence) from the next query on."""
+        body = json.loads(self.read_body() or b'[]')
+        with self.state.lock:
+            self.state.scenario['projects'] = body
+            self.state.scenario.pop('projectListSequence', None)
+        self.ok(b'{}')
 
     def route_project(self):
         self.bearer()
@@ -614,6 +654,7 @@ class Handler(BaseHTTPRequestHandler):
         if project_id not in [p.get('projectId') for p in self.state.scenario.get('projects', [])]:
             raise Rejected(404, 'no such project')
         project = [p for p in self.state.scenario.get('projects', []) if p.get('projectId') == project_id][0]
+        self.apply_project_data_scenario(project, kind)
         data = project.get('data', {})
         if kind in data:
             body = data[kind].encode('utf-8')
@@ -624,6 +665,19 @@ class Handler(BaseHTTPRequestHandler):
             if pad:
                 body = body[:-len('</%s>' % kind)] + b'<Pad>' + b'x' * pad + b'</Pad>' + ('</%s>' % kind).encode()
         self.ok(body, 'application/xml', kind=kind, bytes=len(body))
+
+    def apply_project_data_scenario(self, project, kind):
+        """Per-project misbehaviour of one data route, kept in the scenario file.
+
+        "failKinds": {"Surveys": 500} answers that kind with the status;
+        "slowKinds": {"Manholes": 20} sends that kind's body 16 bytes per 20 ms.
+        """
+        status = project.get('failKinds', {}).get(kind)
+        if status is not None:
+            raise Rejected(int(status), 'scenario: %s fails' % kind)
+        pause_ms = project.get('slowKinds', {}).get(kind)
+        if pause_ms:
+            self.fault = dict(self.fault or {}, slowBodyMs=float(pause_ms))
 
     def route_media_links(self):
         self.check_xml_download_headers()
@@ -679,7 +733,21 @@ class Handler(BaseHTTPRequestHandler):
         if self.headers.get('Content-Type') != 'application/json; charset=UTF-8':
             raise Rejected(400, 'statuses Content-Type')
         body = json.loads(self.read_body() or b'{}')
-        self.ok(json.dumps([{'projectId': p, 'status': 1} for p in body.get('Projects', [])]).encode())
+        self.ok(json.dumps([{'projectId': p, 'status': self.upload_status(p)} for p in body.get('Projects', [])]).encode())
+
+    def upload_status(self, project_id):
+        """The kth status query of a project answers entry k of its "uploadStatusSequence" (keyed by
+        project id, "*" for any; the last entry repeats); 1 (pending) without one. A confirmed upload
+        answered with 2 is listed as imported from then on."""
+        sequences = self.state.scenario.get('uploadStatusSequence', {})
+        sequence = sequences.get(project_id) or sequences.get('*') or [1]
+        with self.state.lock:
+            polls = self.state.status_polls.get(project_id, 0) + 1
+            self.state.status_polls[project_id] = polls
+            status = int(sequence[min(polls, len(sequence)) - 1])
+            if status == 2 and project_id in self.state.confirmed and project_id not in self.state.imported:
+                self.state.imported.append(project_id)
+        return status
 
     def route_upload_init(self):
         self.bearer()
@@ -691,6 +759,8 @@ class Handler(BaseHTTPRequestHandler):
         bucket = 'Bucket-' + values['ProjectId']
         with self.state.lock:
             self.state.bucket_projects[bucket.lower()] = values['ProjectId']
+            self.state.initiated[values['ProjectId']] = {'projectName': values['ProjectName'],
+                                                         'creationDate': values['CreationDate']}
         self.ok(('<InitUploadProcessResponse><BucketName>%s</BucketName></InitUploadProcessResponse>' % bucket).encode(),
                 'application/xml', projectName=values['ProjectName'])
 
@@ -703,7 +773,11 @@ class Handler(BaseHTTPRequestHandler):
             children = ['TarnwickImport', 'ProjectId']
         elif '<ImportType>' in text:
             children = ['ImportType', 'ProjectId']
-        check_xml(body, 'UploadProcesMessageModel', NS_WEB, children)
+        values = check_xml(body, 'UploadProcesMessageModel', NS_WEB, children)
+        with self.state.lock:
+            upload = self.state.initiated.get(values['ProjectId'])
+            if upload is not None:
+                self.state.confirmed[values['ProjectId']] = upload
         self.ok(b'{}')
 
     def route_upload_cancel(self):
@@ -869,6 +943,7 @@ def main():
     parser.add_argument('--storage', required=True)
     parser.add_argument('--tls-cert')
     parser.add_argument('--tls-key')
+    parser.add_argument('--port', type=int, default=0)
     args = parser.parse_args()
 
     with open(args.scenario, encoding='utf-8') as f:
@@ -876,7 +951,7 @@ def main():
     scheme = 'https' if args.tls_cert else 'http'
     state = State(scenario, args.log, args.storage, scheme)
     Handler.state = state
-    server = ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+    server = ThreadingHTTPServer(('127.0.0.1', args.port), Handler)
     server.daemon_threads = True
     if args.tls_cert:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)

@@ -1,5 +1,6 @@
 #include "CH264StreamingPipeline.h"
 
+#include "CAccessUnitAssembler.h"
 #include "CGstBufferDistributionSink.h"
 #include "CGstVideoSurfaceSink.h"
 #include "GstErrorMapping.h"
@@ -157,6 +158,15 @@ void CH264StreamingPipeline::build()
             if (pad)
                 gst_object_unref(pad);
         }
+    }
+    if (linked && CAccessUnitAssembler::isNalAligned(streamCaps)) {
+        // The decode branch alone gets whole pictures, so a picture is decoded when its last
+        // unit arrives rather than when the next picture begins; the recording branch keeps
+        // the depayloader's units as they are.
+        GstPad* decodeSource = gst_element_get_static_pad(m_decodeQueue, "src");
+        linked = CAccessUnitAssembler::install(decodeSource);
+        if (decodeSource)
+            gst_object_unref(decodeSource);
     }
     if (streamCaps)
         gst_caps_unref(streamCaps);

@@ -91,8 +91,13 @@ void SingleProjectFileDownloadResponse::fromXml(const QString& text)
         },
         {QStringLiteral("url"), QStringLiteral("type"), QStringLiteral("name")},
         [this, &link](const QStringRef& name) {
-            if (name == QLatin1String("media-item"))
+            if (name == QLatin1String("media-item")) {
                 m->links.append(link);
+                // An item without its own address or name must not fetch or overwrite the
+                // file of the item before; the folder carries over as the service sends it.
+                link.url.clear();
+                link.name.clear();
+            }
         });
 }
 

@@ -1,0 +1,496 @@
+#include "web/CProjectDownloadHandler.h"
+
+#include "application/CSettings.h"
+#include "application/PathHelpers.h"
+#include "mediaimport/SafeMediaPaths.h"
+#include "surveyprojects/CProjectService.h"
+#include "surveyprojects/ProjectErrorMessages.h"
+#include "surveyprojects/ProjectFiles.h"
+#include "uiengine/TranslationHelper.h"
+#include "web/WebScreenServices.h"
+
+#include "CLogger.h"
+#include "TovrinWebApi.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cmath>
+
+using Tovrin::Logging::CLogger;
+using Tovrin::Web::SingleMediaFileLinkData;
+using Tovrin::Web::TovrinWebApi;
+
+const char* const CProjectDownloadHandler::ProjectDownloadFileName = "project.xml.download";
+const char* const CProjectDownloadHandler::ManholesDownloadFileName = "manholes.xml.download";
+
+namespace {
+
+const QString LogCategory = QStringLiteral("WebModule");
+
+void logLine(CLogger::LogLevel level, const QString& text)
+{
+    CLogger::logMessage(level, LogCategory, text, {});
+}
+
+} // namespace
+
+CProjectDownloadHandler::CProjectDownloadHandler(QObject* parent)
+    : CProjectDownloadHandler(WebScreenServices::current().webApi, WebScreenServices::current().projectService,
+                              WebScreenServices::current().settings, parent)
+{
+}
+
+CProjectDownloadHandler::CProjectDownloadHandler(TovrinWebApi* webApi, CProjectService* projectService,
+                                                 CSettings* settings, QObject* parent)
+    : QObject(parent)
+    , m_webApi(webApi)
+    , m_projectService(projectService)
+    , m_settings(settings)
+{
+    connectServices();
+}
+
+CProjectDownloadHandler::~CProjectDownloadHandler()
+{
+    // A screen closed mid-transfer must not leave the web client writing into the folder.
+    abortOwnTransfer();
+}
+
+void CProjectDownloadHandler::connectServices()
+{
+    if (m_webApi) {
+        connect(m_webApi, &TovrinWebApi::downloadTotalProgressChanged, this,
+                &CProjectDownloadHandler::onDownloadTotalProgressChanged);
+        connect(m_webApi, &TovrinWebApi::downloadFileProgressChanged, this,
+                &CProjectDownloadHandler::onDownloadFileProgressChanged);
+        connect(m_webApi, &TovrinWebApi::downloadFinished, this, &CProjectDownloadHandler::onDownloadFinished);
+        connect(m_webApi, &TovrinWebApi::errorOccurred, this, &CProjectDownloadHandler::onErrorOccurred);
+        connect(m_webApi, &TovrinWebApi::allProjectsMediaDownloadLinkReceived, this,
+                &CProjectDownloadHandler::onAllProjectsMediaLinkReceived);
+    }
+    if (m_projectService)
+        connect(m_projectService, &CProjectService::projectCreated, this, &CProjectDownloadHandler::onProjectCreated);
+}
+
+void CProjectDownloadHandler::setState(int state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emit stateChanged();
+}
+
+int CProjectDownloadHandler::overallProgressOf(int step, int steps, int value)
+{
+    if (steps <= 0)
+        return 0;
+    const double share = 1.0 / steps;
+    return static_cast<int>(std::trunc(step * share * 100.0)) + static_cast<int>(std::trunc(value * share));
+}
+
+QString CProjectDownloadHandler::mediaFilePath(const QString& projectFolder, const SingleMediaFileLinkData& link)
+{
+    // A drive letter or a stream name means something else to the tablet's file system.
+    if (link.url.isEmpty() || link.name.contains(QLatin1Char(':')) || link.type.contains(QLatin1Char(':')))
+        return QString();
+    const QString path = safeFilePathInside(projectFolder, link.type, link.name);
+    // Media live in a sub-folder: the project's own files beside them are never replaced.
+    if (path.isEmpty() || QFileInfo(path).absolutePath() == QDir::cleanPath(projectFolder))
+        return QString();
+    return path;
+}
+
+void CProjectDownloadHandler::startDownload(const QString& projectId, const QString& projectName)
+{
+    if (projectId.isEmpty() || projectName.isEmpty()) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                            QStringLiteral("projectId is empty: %1 ; projectName is empty: %2")
+                                .arg(projectId.isEmpty() ? 1 : 0)
+                                .arg(projectName.isEmpty() ? 1 : 0),
+                            {});
+        // The handler stays idle, so the refusal is told directly instead of through the error
+        // handling of a running download, which would drop it.
+        QMetaObject::invokeMethod(
+            this, [this]() { emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNetwork)); },
+            Qt::QueuedConnection);
+        return;
+    }
+    if (m_state != StateIdle) {
+        logLine(CLogger::LogLevelWarning, QStringLiteral("A project download is already running; the new one is ignored."));
+        return;
+    }
+    if (!m_webApi || !m_projectService) {
+        logLine(CLogger::LogLevelError, QStringLiteral("Project download without web client or project service."));
+        QMetaObject::invokeMethod(
+            this, [this]() { emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNetwork)); },
+            Qt::QueuedConnection);
+        return;
+    }
+    // What an earlier download of this handler left (its steps, links and folder) is not this one's.
+    m_stepIndex = 0;
+    m_stepCount = 2;
+    m_mediaLinks.clear();
+    m_projectFolderPath.clear();
+    m_currentMediaFilePath.clear();
+    m_paused = false;
+    setState(StateStarting);
+    m_projectId = projectId;
+    m_projectName = projectName;
+    if (m_settings && m_settings->downloadAllMedia()) {
+        m_webApi->startAllProjectsMediaDownload(projectId);
+        return;
+    }
+    createProjectFolder();
+}
+
+void CProjectDownloadHandler::createProjectFolder()
+{
+    m_projectCreationTaskId = m_projectService->createPlaceholderProject(m_projectName, queryProjectRootPath());
+}
+
+void CProjectDownloadHandler::onAllProjectsMediaLinkReceived(QList<SingleMediaFileLinkData> mediaDataLink)
+{
+    // Only the answer that a starting download waits for counts.
+    if (m_state != StateStarting || m_projectCreationTaskId != 0 || !m_projectFolderPath.isEmpty())
+        return;
+    m_mediaLinks = mediaDataLink;
+    m_stepCount += mediaDataLink.size();
+    createProjectFolder();
+}
+
+void CProjectDownloadHandler::onProjectCreated(uint taskId, QString projectPath, SurveyProjectPtr project,
+                                               ProjectTypes::ProjectError error)
+{
+    Q_UNUSED(project)
+    if (taskId != 0 && taskId == m_abandonedCreationTaskId) {
+        // The folder of a download that ended before it existed: empty, and nobody's.
+        m_abandonedCreationTaskId = 0;
+        if (error == ProjectTypes::ProjectErrorNone && !projectPath.isEmpty())
+            QDir(projectPath).removeRecursively();
+        return;
+    }
+    if (taskId == 0 || taskId != m_projectCreationTaskId)
+        return;
+    m_projectCreationTaskId = 0;
+    if (m_state != StateStarting)
+        return;
+    if (error != ProjectTypes::ProjectErrorNone) {
+        reset();
+        emit errorOccurred(TranslationHelper::projectErrorMessage(error));
+        return;
+    }
+    setState(StateSurveyData);
+    m_projectFolderPath = ensureTrailingSlash(projectPath);
+    setCurrentFile(QString::fromLatin1(ProjectDownloadFileName));
+    if (!m_paused)
+        startSurveyDataDownload();
+}
+
+void CProjectDownloadHandler::setCurrentFile(const QString& fileName)
+{
+    m_currentFilePath = m_projectFolderPath + fileName;
+    m_currentFileName = fileName;
+    emit currentFileNameChanged();
+}
+
+void CProjectDownloadHandler::setCurrentFileProgress(int progress)
+{
+    if (m_currentFileProgress == progress)
+        return;
+    m_currentFileProgress = progress;
+    emit currentFileProgressChanged();
+}
+
+void CProjectDownloadHandler::setOverallProgress(int progress)
+{
+    if (m_overallProgress == progress)
+        return;
+    m_overallProgress = progress;
+    emit overallProgressChanged();
+}
+
+void CProjectDownloadHandler::startSurveyDataDownload()
+{
+    logLine(CLogger::LogLevelInfo, QStringLiteral("About to download Zephira survey data..."));
+    m_currentDownloadId = m_webApi->downloadZephiraSurveyData(m_projectId, m_currentFilePath);
+    checkStarted();
+}
+
+void CProjectDownloadHandler::startManholeDataDownload()
+{
+    logLine(CLogger::LogLevelInfo, QStringLiteral("About to download Zephira manhole data..."));
+    m_currentDownloadId = m_webApi->downloadZephiraManholeData(m_projectId, m_currentFilePath);
+    checkStarted();
+}
+
+void CProjectDownloadHandler::startNextMediaFile()
+{
+    if (m_mediaLinks.isEmpty()) {
+        setState(StateFinishing);
+        finish();
+        return;
+    }
+    const SingleMediaFileLinkData link = m_mediaLinks.takeFirst();
+    const QString path = mediaFilePath(m_projectFolderPath, link);
+    if (path.isEmpty()) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                            QStringLiteral("Media link refused: folder \"%1\", name \"%2\"").arg(link.type, link.name),
+                            {});
+        // Reported like a media file that failed: the data files stay, nothing was written.
+        QString message = TranslationHelper::webErrorMessage(Tovrin::Web::ErrorEmptyMediaDownloadLink);
+        if (!link.name.isEmpty())
+            message.prepend(link.name + QStringLiteral(": "));
+        reset();
+        renameDownloaded(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName));
+        emit errorOccurred(message);
+        return;
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    m_currentMediaFilePath = path;
+    m_currentFilePath = path;
+    m_currentFileName = fileNameFromPath(path);
+    emit currentFileNameChanged();
+    setCurrentFileProgress(0);
+    m_currentDownloadId = m_webApi->downloadSingleProjectFile(path, link.url);
+    checkStarted();
+}
+
+void CProjectDownloadHandler::continueDownload()
+{
+    switch (m_state) {
+    case StateSurveyData:
+        startSurveyDataDownload();
+        break;
+    case StateManholeData:
+        startManholeDataDownload();
+        break;
+    case StateFinishing:
+        finish();
+        break;
+    case StateMedia:
+        startNextMediaFile();
+        break;
+    default:
+        break;
+    }
+}
+
+void CProjectDownloadHandler::onDownloadFinished(uint downloadId)
+{
+    if (downloadId == 0 || downloadId != m_currentDownloadId)
+        return;
+    switch (m_state) {
+    case StateSurveyData:
+        // project.xml stays under its download name until everything else is in place.
+        ++m_stepIndex;
+        setState(StateManholeData);
+        setCurrentFile(QString::fromLatin1(ManholesDownloadFileName));
+        m_currentFileProgress = 0;
+        emit currentFileProgressChanged();
+        break;
+    case StateManholeData:
+        ++m_stepIndex;
+        if (!moveIntoPlace(QString::fromLatin1(ManholesDownloadFileName),
+                           QString::fromLatin1(ProjectFiles::ManholeFileName)))
+            return;
+        setState(m_mediaLinks.isEmpty() ? StateFinishing : StateMedia);
+        break;
+    case StateMedia:
+        ++m_stepIndex;
+        m_currentMediaFilePath.clear();
+        if (m_mediaLinks.isEmpty())
+            setState(StateFinishing);
+        break;
+    default:
+        return;
+    }
+    m_currentDownloadId = 0;
+    if (!m_paused)
+        continueDownload();
+}
+
+bool CProjectDownloadHandler::renameDownloaded(const QString& downloadName, const QString& finalName) const
+{
+    const QString from = m_projectFolderPath + downloadName;
+    const QString to = m_projectFolderPath + finalName;
+    if (!m_projectFolderPath.isEmpty() && QFile::rename(from, to))
+        return true;
+    CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Could not move %1 to %2").arg(from, to), {});
+    return false;
+}
+
+bool CProjectDownloadHandler::moveIntoPlace(const QString& downloadName, const QString& finalName)
+{
+    if (renameDownloaded(downloadName, finalName))
+        return true;
+    // Without its data file the folder is no project: it goes, as after a web error.
+    m_currentMediaFilePath.clear();
+    failWithFolderRemoved(TranslationHelper::projectErrorMessage(ProjectTypes::ProjectErrorRenameProjectOpen));
+    return false;
+}
+
+void CProjectDownloadHandler::finish()
+{
+    if (!moveIntoPlace(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName)))
+        return;
+    m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
+    reset();
+    emit downloadFinished();
+}
+
+void CProjectDownloadHandler::reset()
+{
+    const bool nameShown = !m_currentFilePath.isEmpty() || !m_currentFileName.isEmpty();
+    m_currentFilePath.clear();
+    m_currentFileName.clear();
+    if (nameShown)
+        emit currentFileNameChanged();
+    setCurrentFileProgress(0);
+    setOverallProgress(0);
+    m_currentDownloadId = 0;
+    setState(StateIdle);
+}
+
+void CProjectDownloadHandler::onDownloadFileProgressChanged(uint downloadId, QString fileName, int progress)
+{
+    if (downloadId == 0 || downloadId != m_currentDownloadId)
+        return;
+    if (fileName != m_currentFilePath) {
+        m_currentFilePath = fileName;
+        m_currentFileName = fileNameFromPath(fileName);
+        emit currentFileNameChanged();
+    }
+    setCurrentFileProgress(progress);
+}
+
+void CProjectDownloadHandler::onDownloadTotalProgressChanged(uint downloadId, int value)
+{
+    if (downloadId == 0 || downloadId != m_currentDownloadId)
+        return;
+    m_overallProgress = overallProgressOf(m_stepIndex, m_stepCount, value);
+    emit overallProgressChanged();
+}
+
+void CProjectDownloadHandler::pause()
+{
+    if (m_currentDownloadId != 0 && m_webApi)
+        m_webApi->pauseDownload(m_currentDownloadId);
+    m_paused = true;
+}
+
+void CProjectDownloadHandler::resume()
+{
+    m_paused = false;
+    if (m_currentDownloadId != 0) {
+        if (m_webApi)
+            m_webApi->resumeDownload(m_currentDownloadId);
+        return;
+    }
+    continueDownload();
+}
+
+void CProjectDownloadHandler::cancel()
+{
+    abortOwnTransfer();
+    abandonProjectCreation();
+    removeProjectFolder();
+    reset();
+    emit downloadCancelled();
+    m_paused = false;
+}
+
+void CProjectDownloadHandler::abortOwnTransfer()
+{
+    if (m_currentDownloadId != 0 && m_webApi)
+        m_webApi->abortDownload(m_currentDownloadId);
+    m_currentDownloadId = 0;
+}
+
+void CProjectDownloadHandler::abandonProjectCreation()
+{
+    if (m_projectCreationTaskId != 0)
+        m_abandonedCreationTaskId = m_projectCreationTaskId;
+    m_projectCreationTaskId = 0;
+}
+
+namespace {
+
+// The web client's worker may still be closing the file of a transfer that was just aborted;
+// a folder that does not go at once is tried again a few times.
+void removeFolder(const QString& folder, int triesLeft)
+{
+    if (QDir(folder).removeRecursively() || !QFileInfo::exists(folder))
+        return;
+    if (triesLeft <= 0) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                            QStringLiteral("Could not remove the project folder %1").arg(folder), {});
+        return;
+    }
+    QTimer::singleShot(200, QCoreApplication::instance(), [folder, triesLeft]() { removeFolder(folder, triesLeft - 1); });
+}
+
+} // namespace
+
+void CProjectDownloadHandler::removeProjectFolder()
+{
+    if (m_projectFolderPath.isEmpty())
+        return;
+    removeFolder(m_projectFolderPath, 10);
+    m_projectFolderPath.clear();
+}
+
+void CProjectDownloadHandler::failWithFolderRemoved(const QString& message)
+{
+    abortOwnTransfer();
+    abandonProjectCreation();
+    reset();
+    removeProjectFolder();
+    emit errorOccurred(message);
+}
+
+void CProjectDownloadHandler::onErrorOccurred(Tovrin::Web::Error error)
+{
+    // A refused parameter or an unknown transfer id answers a control call (often the abort of
+    // a transfer that had already failed, possibly another handler's), never a failing
+    // transfer; a refused start of ours is seen where it is started.
+    if (error == Tovrin::Web::ErrorInvalidParameter)
+        return;
+    handleWebError(error);
+}
+
+void CProjectDownloadHandler::checkStarted()
+{
+    if (m_currentDownloadId != 0)
+        return;
+    logLine(CLogger::LogLevelError, QStringLiteral("The web client refused to start a transfer."));
+    QMetaObject::invokeMethod(
+        this, [this]() { handleWebError(Tovrin::Web::ErrorInvalidParameter); }, Qt::QueuedConnection);
+}
+
+void CProjectDownloadHandler::handleWebError(Tovrin::Web::Error error)
+{
+    if (m_state == StateIdle)
+        return;
+    // The web client's error names no transfer: ours is stopped before its files are touched.
+    abortOwnTransfer();
+    abandonProjectCreation();
+    reset();
+    if (!m_currentMediaFilePath.isEmpty()) {
+        const QString mediaName = fileNameFromPath(m_currentMediaFilePath);
+        QFile::remove(m_currentMediaFilePath);
+        m_currentMediaFilePath.clear();
+        // The data files are complete: the project stays usable without this file.
+        renameDownloaded(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName));
+        QString message = TranslationHelper::webErrorMessage(error);
+        if (error == Tovrin::Web::ErrorEmptyMediaDownloadLink || error == Tovrin::Web::ErrorNetwork)
+            message.prepend(mediaName + QStringLiteral(": "));
+        emit errorOccurred(message);
+        return;
+    }
+    removeProjectFolder();
+    emit errorOccurred(TranslationHelper::webErrorMessage(error));
+}

@@ -1,0 +1,131 @@
+import QtQuick 2.15
+import Culvertix.Application 1.0
+import ScreenControllers 1.0
+import controls 1.0
+import design 1.0
+import utils 1.0
+
+// The operator's local projects and the projects on the web service, in two tabs; uploads the
+// selected local project and downloads the selected web project. Closing asks whether to log
+// out; a failed list query or an expired login logs out and closes the screen.
+TabbedScreen {
+    id: screen
+    objectName: "WebMainScreen"
+
+    readonly property var loginService: Context.webLoginService
+
+    Translator { id: tr; translationClassName: "Ombrastella.Zephira.App.WebMainScreen" }
+
+    title: tr.txt("DialogCaption", "Tovrin Web") + "    " + tr.txt("LoggedInAs", "Logged in as:") + " "
+           + (loginService ? loginService.currentUser : "")
+    tabs: [tr.txt("TabLocalProjects", "Local Projects"), tr.txt("TabWebProjects", "Web Projects")]
+    buttonsVisible: false
+
+    function closeWithMessage(text) {
+        MessageBox.error("", text, function() { ScreenManager.close() })
+    }
+
+    function back() {
+        MessageBox.question(tr.txt("Logout", "Logout"), tr.txt("TxtLabelWebExit", "Do you want to logout with exit?"),
+                            function(yes) {
+                                if (yes && screen.loginService)
+                                    screen.loginService.logout()
+                                ScreenManager.close()
+                            })
+    }
+
+    function startDownload() {
+        if (settings.doNotRemindAboutAllMediaDownload) {
+            controller.downloadProject()
+            return
+        }
+        MessageBox.question("", tr.txt("DownloadMediaQuestion", "Do you want to download project with all photos and videos?"),
+                            function(yes, remember) {
+                                if (remember)
+                                    settings.doNotRemindAboutAllMediaDownload = true
+                                settings.downloadAllMedia = yes
+                                controller.downloadProject()
+                            }, true)
+    }
+
+    WebMainScreenController {
+        id: controller
+        webProjectService: Context.webProjectService
+        projectService: Context.projectService
+
+        onReuploadProject: MessageBox.question(tr.txt("ReuploadingProjectCaption", "Project update confirmation required"),
+            tr.txt("ReuploadProjectQuestion", "Project with given ID already exists on TovrinWeb. Do you want to update it?"),
+            function(yes) { if (yes) controller.uploadProject() })
+        onUploadedProjectNameTaken: MessageBox.question(tr.txt("UploadProjectNameTakenCaption", "Project upload confirmation required"),
+            projectName + ": " + tr.txt("UploadProjectNameTakenQuestion", "Project with given name already exists on TovrinWeb. Do you want proceed anyway?"),
+            function(yes) { if (yes) controller.uploadProject() })
+        onUploadWebImportPendingProjectFail: MessageBox.error(tr.txt("PendingProjectImportCaption", "Project import pending"),
+            projectUploadName + " " + tr.txt("ProjectImportPendingUploadFail", "cannot be uploaded because it is not imported by the web yet"))
+        onUploadInitiated: ScreenManager.show("WebUploadScreen", {
+                "projectId": projectId, "projectName": projectUploadName,
+                "projectPath": projectUploadPath, "projectCreationDate": projectUploadCreationDate
+            }, function(result) {
+                if (result === true)
+                    controller.handleProjectUploadFinished()
+                else
+                    controller.releasePendingUpload()
+            })
+        onDownloadInitiated: ScreenManager.show("WebDownloadScreen", {
+                "projectId": projectDownloadId, "projectName": projectDownloadName })
+        onDownloadFailWebImportPending: MessageBox.error(tr.txt("PendingProjectImportCaption", "Project import pending"),
+            projectDownloadName + " " + tr.txt("ProjectImportPendingDownloadFail", "cannot be downloaded because it is not imported by the web yet"))
+        onDownloadFailNotCulvertixProject: MessageBox.error(tr.txt("NotCulvertixProjectCaption", "Not a Culvertix project"),
+            "`" + projectDownloadName + "` " + tr.txt("DownloadFailNotCulvertixProject", "cannot be downloaded because it is not a Culvertix project."))
+        onQueryRemoteProjectsError: {
+            if (!screen.visible)
+                return
+            if (screen.loginService)
+                screen.loginService.logout()
+            screen.closeWithMessage(errorMessage)
+        }
+    }
+
+    Connections {
+        target: screen.loginService
+        function onLoginExpired() {
+            screen.closeWithMessage(tr.txt("LoginExpired", "Web login time has expired"))
+        }
+    }
+
+    WebProjectsPage {
+        objectName: "webMainLocalPage"
+        objectNamePrefix: "local"
+        translator: tr
+        proxyModel: controller.localProjectListProxyModel
+        currentIndex: controller.localProjectProxyIndex
+        loading: controller.loadingLocalProjectList
+        noProjectsText: tr.txt("NoProjects", "No projects available.")
+        actionText: tr.txt("StartUpload", "Start Upload")
+        actionEnabled: controller.localProjectProxyIndex !== -1 && !controller.loadingWebProjectList
+        onSelected: controller.localProjectProxyIndex = row
+        onSortRequested: controller.changeLocalProjectsFilterRole(role)
+        onFilterChanged: controller.localProjectProxyIndex = -1
+        onActionClicked: controller.uploadProject(true)
+    }
+
+    WebProjectsPage {
+        objectName: "webMainWebPage"
+        objectNamePrefix: "web"
+        translator: tr
+        nameKey: "WebProjectName"
+        sizeKey: "WebProjectSize"
+        dateKey: "WebProjectCreationDate"
+        proxyModel: controller.webProjectListProxyModel
+        currentIndex: controller.webProjectProxyIndex
+        loading: controller.loadingWebProjectList
+        noProjectsText: tr.txt("NoWebProjects", "No projects on the Web available.")
+        actionText: tr.txt("StartDownload", "Start Download")
+        actionEnabled: controller.webProjectProxyIndex !== -1
+        onSelected: controller.webProjectProxyIndex = row
+        onSortRequested: controller.changeWebProjectsFilterRole(role)
+        onFilterChanged: controller.webProjectProxyIndex = -1
+        onActionClicked: screen.startDownload()
+    }
+
+    Component.onCompleted: controller.startRemoteProjectsQuerying()
+}

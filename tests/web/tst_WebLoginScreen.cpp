@@ -1,0 +1,383 @@
+// The web login screen in the whole application against the web-service simulator, driven
+// through its QML: an empty password, a two-step account with "Remember me", a multi-user
+// account with the alias choice that cannot be dismissed, leaving during a login, password
+// reset and the registration page, and a log without secrets.
+//
+// With CX_SHOTS_DIR set, the screen in its modes is saved there as PNG files.
+
+// The program is a QGuiApplication: QtTest must not take qApp for a QApplication.
+#undef QT_WIDGETS_LIB
+#include "application/CSettings.h"
+#include "managers/IUrlLauncher.h"
+#include "startup/CApplication.h"
+#include "uiengine/CUiEngine.h"
+
+#include "libraries/web/WebTestSupport.h"
+
+#include "ApplicationUrls.h"
+#include "CLogger.h"
+#include "TovrinWebApi.h"
+
+#include <QQmlApplicationEngine>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScreen>
+#include <QSettings>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace WebTestSupport;
+using Tovrin::Web::TovrinWebApi;
+
+namespace {
+
+class RecordingLauncher : public IUrlLauncher
+{
+public:
+    QList<QUrl> opened;
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return true;
+    }
+};
+
+RecordingLauncher g_launcher;
+int g_simulatorPort = 0;
+
+int freeLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+QString readLog(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray raw = file.readAll();
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()), raw.size() / 2);
+}
+
+} // namespace
+
+class tst_WebLoginScreen : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQuickWindow* m_window = nullptr;
+    QString m_shots;
+    std::unique_ptr<WebServiceSimulator> m_sim;
+
+    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
+    {
+        if (!item)
+            return nullptr;
+        if (item->objectName() == name)
+            return item;
+        const QList<QQuickItem*> children = item->childItems();
+        for (QQuickItem* child : children) {
+            if (QQuickItem* found = findVisualItem(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+
+    QQuickItem* item(const QString& name)
+    {
+        auto* top = evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QQuickItem*>();
+        if (QQuickItem* found = findVisualItem(top, name))
+            return found;
+        return findVisualItem(m_window->contentItem(), name);
+    }
+
+    QVariant evaluate(const QString& script)
+    {
+        QQmlExpression expression(qmlContext(m_window), m_window, script);
+        const QVariant result = expression.evaluate();
+        if (expression.hasError())
+            qWarning() << expression.error().toString();
+        return result;
+    }
+
+    bool waitForFrame()
+    {
+        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        return swapped.wait(10000);
+    }
+
+    void clickAt(QQuickItem* target, qreal fx = 0.5, qreal fy = 0.5)
+    {
+        QVERIFY(waitForFrame());
+        const QPointF point = target->mapToScene(QPointF(target->width() * fx, target->height() * fy));
+        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, point.toPoint());
+    }
+
+    void click(const QString& name)
+    {
+        QQuickItem* target = item(name);
+        QVERIFY2(target, qPrintable(name));
+        QVERIFY2(target->isVisible() && target->isEnabled(), qPrintable(name));
+        clickAt(target);
+    }
+
+    void type(const QString& name, const QString& text)
+    {
+        QQuickItem* field = item(name);
+        QVERIFY2(field, qPrintable(name));
+        QVERIFY(field->setProperty("text", text));
+    }
+
+    QString topScreen() { return evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(); }
+    bool messageOpen() { return item(QStringLiteral("messageBoxView"))->property("opened").toBool(); }
+    QString messageText() { return item(QStringLiteral("messageBoxText"))->property("text").toString(); }
+    TovrinWebApi* api() { return CApplication::instance()->webApi(); }
+    CSettings* settings() { return CApplication::instance()->settings(); }
+
+    void shoot(const QString& name)
+    {
+        if (m_shots.isEmpty())
+            return;
+        QVERIFY(waitForFrame());
+        const QImage image = m_window->screen()->grabWindow(m_window->winId()).toImage();
+        QVERIFY(!image.isNull());
+        QVERIFY(image.save(m_shots + QLatin1Char('/') + name + QStringLiteral(".png")));
+    }
+
+    void openLoginScreen()
+    {
+        evaluate(QStringLiteral("ScreenManager.show(\"WebLoginScreen\")"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+    }
+
+    void logoutAndWait()
+    {
+        evaluate(QStringLiteral("Context.webLoginService.logout()"));
+        QTRY_COMPARE_WITH_TIMEOUT(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedOut, 10000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_shots = qEnvironmentVariable("CX_SHOTS_DIR");
+        if (!m_shots.isEmpty())
+            QVERIFY(QDir().mkpath(m_shots));
+        m_sim.reset(new WebServiceSimulator);
+        // The program took the peer's address at start; the peer now takes that port.
+        QVERIFY(g_simulatorPort > 0);
+        QVERIFY(m_sim->start(defaultScenario(), {}, g_simulatorPort));
+        QCOMPARE(Tovrin::Shared::ApplicationUrls::webUrl(), m_sim->rootUrl());
+        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
+                                 30000);
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        QVERIFY(QTest::qWaitForWindowExposed(m_window, 20000));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("InitialWarningScreen"), 20000);
+        click(QStringLiteral("initialWarningOk"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        if (messageOpen())
+            click(QStringLiteral("messageBoxOk"));
+    }
+
+    void cleanupTestCase() { m_sim.reset(); }
+
+    // Empty password: the credentials message with its code, and nothing sent.
+    void emptyPasswordIsRefusedOnTheScreen()
+    {
+        openLoginScreen();
+        QVERIFY(!item(QStringLiteral("webLoginAuthCode"))->isVisible());
+        QVERIFY(!item(QStringLiteral("webLoginRememberMe"))->property("checked").toBool());
+        type(QStringLiteral("webLoginUserName"), QStringLiteral("alice"));
+        shoot(QStringLiteral("login-screen"));
+        click(QStringLiteral("webLoginButton"));
+        QTRY_VERIFY(messageOpen());
+        QVERIFY2(messageText().endsWith(QStringLiteral("Error Code: 0x50003")), qPrintable(messageText()));
+        shoot(QStringLiteral("login-empty-password"));
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_VERIFY(!messageOpen());
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("login_json")).size(), 0);
+        QCOMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+    }
+
+    // Two steps: the code field appears and the name fields lock; the code logs in, the screen
+    // closes and "Remember me" stores what was entered.
+    void twoStepLoginWithRememberMe()
+    {
+        QCOMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        type(QStringLiteral("webLoginUserName"), QStringLiteral("bob"));
+        type(QStringLiteral("webLoginPassword"), QStringLiteral("b0b & co=1"));
+        click(QStringLiteral("webLoginRememberMe"));
+        click(QStringLiteral("webLoginButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("webLoginAuthCode"))->isVisible(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedOut, 10000);
+        QVERIFY(!item(QStringLiteral("webLoginUserName"))->parentItem()->parentItem()->isEnabled());
+        QVERIFY(!item(QStringLiteral("webLoginRememberMe"))->isEnabled());
+        type(QStringLiteral("webLoginAuthCode"), QStringLiteral("123 456"));
+        shoot(QStringLiteral("login-two-step"));
+        click(QStringLiteral("webLoginButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+        QCOMPARE(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedIn);
+        QCOMPARE(settings()->webUserName(), QStringLiteral("bob"));
+        QCOMPARE(settings()->webPassword(), QStringLiteral("b0b & co=1"));
+    }
+
+    // Several users: the alias choice opens, taps beside it do not close it, and the chosen
+    // alias logs in. Without "Remember me" the stored credentials are cleared.
+    void multiUserLoginWithAliasChoice()
+    {
+        logoutAndWait();
+        openLoginScreen();
+        // Filled from the settings, with "Remember me" checked because a name is stored.
+        QCOMPARE(item(QStringLiteral("webLoginUserName"))->property("text").toString(), QStringLiteral("bob"));
+        QVERIFY(item(QStringLiteral("webLoginRememberMe"))->property("checked").toBool());
+        click(QStringLiteral("webLoginRememberMe"));
+        type(QStringLiteral("webLoginUserName"), QStringLiteral("carol"));
+        type(QStringLiteral("webLoginPassword"), QStringLiteral("carol-pw"));
+        click(QStringLiteral("webLoginButton"));
+        QQuickItem* popup = item(QStringLiteral("multiuserChoicePopup"));
+        QVERIFY(popup);
+        QTRY_VERIFY_WITH_TIMEOUT(popup->property("opened").toBool(), 20000);
+        QTRY_VERIFY(item(QStringLiteral("multiuserAlias_1")));
+        shoot(QStringLiteral("login-alias-popup"));
+        // A tap in a corner, beside the panel, leaves it open.
+        clickAt(popup, 0.02, 0.98);
+        QVERIFY(waitForFrame());
+        QVERIFY(popup->property("opened").toBool());
+        QCOMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        click(QStringLiteral("multiuserAlias_1"));
+        QTRY_VERIFY(!popup->property("opened").toBool());
+        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+        QCOMPARE(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedIn);
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("token")).size(), 1);
+        QCOMPARE(settings()->webUserName(), QString());
+        QCOMPARE(settings()->webPassword(), QString());
+    }
+
+    // Leaving the screen while the service is asked cancels the login.
+    void leavingDuringTheLoginCancelsIt()
+    {
+        logoutAndWait();
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("login_json"), {{QStringLiteral("hold"), true}})}));
+        openLoginScreen();
+        type(QStringLiteral("webLoginUserName"), QStringLiteral("alice"));
+        type(QStringLiteral("webLoginPassword"), QString::fromLatin1(alicePassword()));
+        QSignalSpy result(api(), &TovrinWebApi::loginResult);
+        click(QStringLiteral("webLoginButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("login_json")), 1, 10000);
+        QTRY_VERIFY(item(QStringLiteral("webLoginBusy"))->isVisible());
+        QVERIFY(!item(QStringLiteral("webLoginButton"))->isEnabled());
+        shoot(QStringLiteral("login-in-progress"));
+        click(QStringLiteral("titleBarCloseButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QVERIFY(m_sim->release(QStringLiteral("login_json")));
+        QTRY_COMPARE_WITH_TIMEOUT(result.count(), 1, 20000);
+        QCOMPARE(result.at(0).at(1).value<TovrinWebApi::LoginResult>(), TovrinWebApi::LoginResultCancelled);
+        QTRY_COMPARE_WITH_TIMEOUT(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedOut, 10000);
+        QVERIFY(m_sim->setFaults({}));
+    }
+
+    // The account buttons: the registration page through the launcher, the password reset
+    // through the value input with its information box; an opener may hide both.
+    void accountButtons()
+    {
+        openLoginScreen();
+        click(QStringLiteral("webLoginCreateAccount"));
+        QTRY_COMPARE(g_launcher.opened.size(), 1);
+        QCOMPARE(g_launcher.opened.first().toString(), m_sim->rootUrl() + QStringLiteral("login/#/registration"));
+
+        click(QStringLiteral("webLoginForgotPassword"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("ValueInputScreen"));
+        type(QStringLiteral("valueInputField"), QStringLiteral("alice"));
+        click(QStringLiteral("valueInputApply"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        QTRY_VERIFY(messageOpen());
+        QVERIFY(messageText().startsWith(QStringLiteral("An email has been sent to you")));
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->requestsTo(QStringLiteral("reset_password")).size(), 1, 10000);
+
+        click(QStringLiteral("titleBarCloseButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        evaluate(QStringLiteral("ScreenManager.show(\"WebLoginScreen\", {\"hideAccountButtons\": true})"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        QVERIFY(!item(QStringLiteral("webLoginCreateAccount"))->isVisible());
+        click(QStringLiteral("titleBarCloseButton"));
+        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+    }
+
+    // The program's own log holds neither password, nor client secret, nor token.
+    void logHoldsNoSecrets()
+    {
+        const QString log = readLog(QDir::homePath() + QStringLiteral("/Culvertix-Projects/Culvertix.log"));
+        QVERIFY(log.contains(QStringLiteral("TovrinWeb")));
+        QVERIFY(!log.contains(QStringLiteral("b0b & co=1")));
+        QVERIFY(!log.contains(QStringLiteral("carol-pw")));
+        QVERIFY(!log.contains(QString::fromLatin1(alicePassword())));
+        QVERIFY(!log.contains(QStringLiteral("123 456")));
+        QVERIFY(!log.contains(QStringLiteral("Bearer ")));
+        QVERIFY(!log.contains(QStringLiteral("TovrinService ")));
+        QVERIFY(!log.contains(QStringLiteral("X-Signature=")));
+        for (const QJsonObject& entry : m_sim->requestsTo(QStringLiteral("client_credentials")))
+            QVERIFY(!log.contains(entry.value(QStringLiteral("secret")).toString()));
+        int tokens = 0;
+        for (const QJsonObject& entry : m_sim->log()) {
+            const QString token = entry.value(QStringLiteral("token")).toString();
+            if (token.isEmpty())
+                continue;
+            ++tokens;
+            QVERIFY(!log.contains(token));
+        }
+        QVERIFY(tokens >= 2);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    // Stored settings, so that no initial set-up comes between.
+    {
+        QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+        store.beginGroup(QStringLiteral("Settings"));
+        store.setValue(QStringLiteral("Version"), 1);
+        store.setValue(QStringLiteral("WorkType"), 2);
+    }
+    // The start screen's update check goes to a closed port of this machine.
+    qputenv("CX_UPDATE_BASE_URL", QByteArray("http://127.0.0.1:9"));
+    g_simulatorPort = freeLoopbackPort();
+    qputenv("CX_WEB_ROOT_URL", QStringLiteral("http://127.0.0.1:%1/").arg(g_simulatorPort).toUtf8());
+    UrlLaunching::setLauncher(&g_launcher);
+    Tovrin::Logging::CLogger::setPrintToConsole(false);
+
+    int appArgc = 1;
+    int result = 1;
+    {
+        CApplication app(appArgc, argv);
+        QTimer::singleShot(0, &app, [&] {
+            tst_WebLoginScreen checks;
+            result = QTest::qExec(&checks, argc, argv);
+            app.terminate(false);
+        });
+        CApplication::exec();
+    }
+    UrlLaunching::setLauncher(nullptr);
+    return result;
+}
+
+#include "tst_WebLoginScreen.moc"

@@ -1,0 +1,303 @@
+// The web project service and its list model: the merge of list answers with the uploads of
+// this login, the upload states, the model's texts and edits, and the periodic queries of a
+// real facade against the web-service simulator with short intervals.
+
+#include "libraries/web/WebTestSupport.h"
+
+#include "surveyprojects/CProjectItemRolesModel.h"
+#include "web/CWebProjectListModel.h"
+#include "web/WebProjectService.h"
+
+#include "ApplicationUrls.h"
+#include "TovrinWebApi.h"
+#include "TovrinWebLibrary.h"
+
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Tovrin::Web;
+using namespace WebTestSupport;
+
+namespace {
+
+const QDateTime kCreated(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC);
+
+ProjectInfo project(const QString& id, bool imported = true, quint64 size = 0)
+{
+    return ProjectInfo(QStringLiteral("Name ") + id, id, QStringLiteral("w-") + id, id, kCreated, size, imported);
+}
+
+QStringList ids(const CWebProjectListModel* model)
+{
+    QStringList list;
+    for (int row = 0; row < model->rowCount(); ++row)
+        list << model->projectInfoAt(row).projectId();
+    return list;
+}
+
+bool importedAt(const CWebProjectListModel* model, const QString& id)
+{
+    return model->data(model->indexOfProjectId(id), CProjectItemRolesModel::RoleIsImportedByWeb).toBool();
+}
+
+UploadStatusInfo status(const QString& id, int value)
+{
+    UploadStatusInfo info;
+    info.projectId = id;
+    info.status = value;
+    return info;
+}
+
+} // namespace
+
+class tst_WebProjectService : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        TovrinWebLibrary::initialize();
+    }
+
+    void cleanupTestCase() { TovrinWebLibrary::finalize(); }
+
+    // First answer with a pending upload it lacks; a later answer listing it as imported while
+    // the backup still waits; the status answer that imports it; the next list that marks it.
+    void mergeKeepsAPendingUploadUntilItIsImported()
+    {
+        WebProjectService service(nullptr);
+        CWebProjectListModel* model = service.webProjectListModel();
+        QSignalSpy initialised(&service, &WebProjectService::webProjectListInitilized);
+
+        service.addUploadedProject(project(QStringLiteral("x"), false, 10));
+        // Shown at once, before any list arrived.
+        QCOMPARE(ids(model), QStringList{QStringLiteral("x")});
+        service.stopRemoteProjectsQuerying();
+        QCOMPARE(model->rowCount(), 0);
+
+        service.onProjectInfoReceived({project(QStringLiteral("a")), project(QStringLiteral("b")), project(QStringLiteral("c"))});
+        QCOMPARE(initialised.count(), 1);
+        QCOMPARE(ids(model), (QStringList{QStringLiteral("x"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        QVERIFY(!importedAt(model, QStringLiteral("x")));
+
+        // The list carries x as imported while the backup still waits: nothing changes.
+        const QList<ProjectInfo> withX{project(QStringLiteral("a")), project(QStringLiteral("b")), project(QStringLiteral("c")),
+                                       project(QStringLiteral("x"), true, 7340032)};
+        service.onProjectInfoReceived(withX);
+        QCOMPARE(model->rowCount(), 4);
+        QVERIFY(!importedAt(model, QStringLiteral("x")));
+
+        service.onUploadStatusInfoReceived({status(QStringLiteral("x"), 2)});
+        QVERIFY(service.uploadBackup().value(QStringLiteral("x")).isImportedByWeb());
+        QVERIFY(!service.isUploadStatusTimerActive());
+        QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+        service.onProjectInfoReceived(withX);
+        QCOMPARE(model->rowCount(), 4);
+        QVERIFY(importedAt(model, QStringLiteral("x")));
+        QCOMPARE(model->data(model->indexOfProjectId(QStringLiteral("x")), CProjectItemRolesModel::RoleProjectSizeString).toString(),
+                 QStringLiteral("7 MB"));
+        QVERIFY(service.uploadBackup().isEmpty());
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(initialised.count(), 1);
+
+        // Gone from the list: an imported project's row goes, with an empty backup too.
+        service.onProjectInfoReceived({project(QStringLiteral("a")), project(QStringLiteral("x"))});
+        QCOMPARE(ids(model), (QStringList{QStringLiteral("x"), QStringLiteral("a")}));
+        // A new project appears on top.
+        service.onProjectInfoReceived({project(QStringLiteral("a")), project(QStringLiteral("x")), project(QStringLiteral("n"))});
+        QCOMPARE(ids(model).first(), QStringLiteral("n"));
+        QCOMPARE(initialised.count(), 1);
+    }
+
+    // A pending upload's row stays when a list lacks it; status 3 removes row and entry;
+    // an empty status answer empties the backup; logout forgets everything.
+    void pendingRowsAndUploadStates()
+    {
+        WebProjectService service(nullptr);
+        service.setTimerIntervals(60000, 60000);
+        CWebProjectListModel* model = service.webProjectListModel();
+        service.onProjectInfoReceived({project(QStringLiteral("a")), project(QStringLiteral("b"))});
+        service.addUploadedProject(project(QStringLiteral("p"), false));
+        service.addUploadedProject(project(QStringLiteral("q"), false));
+        QCOMPARE(ids(model), (QStringList{QStringLiteral("q"), QStringLiteral("p"), QStringLiteral("a"), QStringLiteral("b")}));
+        // A project that is listed already is shown as not imported when its upload is added.
+        service.addUploadedProject(project(QStringLiteral("a"), false));
+        QVERIFY(!importedAt(model, QStringLiteral("a")));
+        QCOMPARE(model->rowCount(), 4);
+
+        // The list lacks p, q and b: the pending rows stay, the imported b goes; a listed as
+        // imported while its upload is pending stays shown as pending.
+        service.onProjectInfoReceived({project(QStringLiteral("a"))});
+        QCOMPARE(ids(model), (QStringList{QStringLiteral("q"), QStringLiteral("p"), QStringLiteral("a")}));
+        QVERIFY(!importedAt(model, QStringLiteral("a")));
+
+        // One answer with a pending status starts the timer once; a running timer is not restarted.
+        service.onUploadStatusInfoReceived({status(QStringLiteral("p"), 1), status(QStringLiteral("q"), 3)});
+        QVERIFY(service.isUploadStatusTimerActive());
+        QVERIFY(!model->containsProjectId(QStringLiteral("q")));
+        QVERIFY(!service.uploadBackup().contains(QStringLiteral("q")));
+        service.onUploadStatusInfoReceived({status(QStringLiteral("p"), 0)});
+        QVERIFY(service.isUploadStatusTimerActive());
+        // All final: the timer stops.
+        service.onUploadStatusInfoReceived({status(QStringLiteral("p"), 3)});
+        QVERIFY(!service.isUploadStatusTimerActive());
+        QVERIFY(!model->containsProjectId(QStringLiteral("p")));
+
+        service.onUploadStatusInfoReceived({status(QStringLiteral("a"), 1)});
+        QVERIFY(service.isUploadStatusTimerActive());
+        service.onUploadStatusInfoReceived({});
+        QVERIFY(!service.isUploadStatusTimerActive());
+        QVERIFY(service.uploadBackup().isEmpty());
+
+        service.addUploadedProject(project(QStringLiteral("z"), false));
+        service.onUploadStatusInfoReceived({status(QStringLiteral("z"), 1)});
+        service.resetSessionBackup();
+        QVERIFY(service.uploadBackup().isEmpty());
+        QVERIFY(!service.isUploadStatusTimerActive());
+        // With the backup empty a missing project's row goes.
+        service.onProjectInfoReceived({project(QStringLiteral("a"))});
+        QCOMPARE(ids(model), QStringList{QStringLiteral("a")});
+    }
+
+    // Texts, edits and bounds of the model.
+    void modelTextsEditsAndBounds()
+    {
+        CWebProjectListModel model(nullptr);
+        model.setProjectList({project(QStringLiteral("a"), true, 0), project(QStringLiteral("b"), true, 1572864),
+                              project(QStringLiteral("c"), true, 1048575), project(QStringLiteral("d"), true, 5368709120ull),
+                              project(QStringLiteral("e"))});
+        auto text = [&model](int row) {
+            return model.data(model.index(row), CProjectItemRolesModel::RoleProjectSizeString).toString();
+        };
+        QCOMPARE(text(0), QStringLiteral("0 MB"));
+        QCOMPARE(text(1), QStringLiteral("1 MB"));
+        QCOMPARE(text(2), QStringLiteral("0 MB"));
+        QCOMPARE(text(3), QStringLiteral("5,120 MB"));
+        QCOMPARE(model.data(model.index(0), CProjectItemRolesModel::RoleProjectCreationDateString).toString(),
+                 QLocale().toString(kCreated.toLocalTime(), QLocale::ShortFormat));
+        QCOMPARE(model.data(model.index(3), CProjectItemRolesModel::RoleProjectSize).toULongLong(), 5368709120ull);
+        QVERIFY(!model.data(model.index(0), CProjectItemRolesModel::RoleProjectId).isValid());
+        QVERIFY(!model.data(model.index(5), CProjectItemRolesModel::RoleProjectName).isValid());
+
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QVERIFY(model.setData(model.index(0), 123, CProjectItemRolesModel::RoleProjectSize));
+        QCOMPARE(changed.last().at(2).value<QVector<int>>(), QVector<int>{CProjectItemRolesModel::RoleProjectSizeString});
+        QVERIFY(model.setData(model.index(0), kCreated, CProjectItemRolesModel::RoleProjectCreationDate));
+        QCOMPARE(changed.last().at(2).value<QVector<int>>(), QVector<int>{CProjectItemRolesModel::RoleProjectCreationDateString});
+        QVERIFY(model.setData(model.index(0), QStringLiteral("new-id"), CProjectItemRolesModel::RoleProjectId));
+        QCOMPARE(changed.last().at(2).value<QVector<int>>(), QVector<int>{CProjectItemRolesModel::RoleProjectId});
+        QCOMPARE(model.rowOfProjectId(QStringLiteral("new-id")), 0);
+        QCOMPARE(model.indexOfProjectName(QStringLiteral("Name b")).row(), 1);
+        QVERIFY(!model.setData(model.index(0), 1, CProjectItemRolesModel::RoleProjectSizeString));
+        QVERIFY(!model.setData(model.index(0), 1, Qt::DisplayRole));
+        CWebProjectListModel other(nullptr);
+        other.setProjectList({project(QStringLiteral("o"))});
+        QVERIFY(!model.setData(other.index(0), QStringLiteral("x"), CProjectItemRolesModel::RoleProjectName));
+        QCOMPARE(changed.count(), 3);
+
+        QVERIFY(!model.removeRows(5, 1));
+        QVERIFY(!model.removeRows(-1, 1));
+        QVERIFY(model.removeRows(3, 10));
+        QCOMPARE(model.rowCount(), 3);
+        QVERIFY(model.insertRows(1, 2));
+        QCOMPARE(model.rowCount(), 5);
+        QCOMPARE(model.projectInfoAt(1).projectId(), QString());
+        QCOMPARE(model.projectInfoAt(9).projectId(), QString());
+        QCOMPARE(model.flags(model.index(0)),
+                 Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
+    }
+
+    // With a real facade: the list is asked for again and again while querying runs, and no
+    // more once stopped; an upload's state is asked for while pending, and the imported upload
+    // shows up in the list as imported.
+    void periodicQueriesAgainstTheService()
+    {
+        QJsonObject scenario = defaultScenario();
+        // The first status query finds the upload pending, the second imported.
+        scenario.insert(QStringLiteral("uploadStatusSequence"),
+                        QJsonObject{{QStringLiteral("*"), QJsonArray{1, 2}}});
+        WebServiceSimulator sim;
+        QVERIFY(sim.start(scenario));
+        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        TovrinWebApi api;
+        QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
+        api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+        QVERIFY(loginResult.wait(20000));
+
+        WebProjectService service(&api);
+        service.setTimerIntervals(200, 100);
+        CWebProjectListModel* model = service.webProjectListModel();
+        QSignalSpy initialised(&service, &WebProjectService::webProjectListInitilized);
+        QSignalSpy lists(&api, &TovrinWebApi::projectInfoReceived);
+        QSignalSpy statuses(&api, &TovrinWebApi::uploadStatusInfoReceived);
+        service.queryRemoteProjects();
+        QVERIFY(initialised.wait(10000));
+        QCOMPARE(ids(model), QStringList{QStringLiteral("p-big")});
+        QTRY_VERIFY_WITH_TIMEOUT(lists.count() >= 3, 10000);
+        QCOMPARE(initialised.count(), 1);
+        // Nothing pending: no status query so far.
+        QCOMPARE(sim.requestsTo(QStringLiteral("upload_statuses")).size(), 0);
+
+        QTemporaryDir folder;
+        QVERIFY(writeText(folder.filePath(QStringLiteral("project.xml")), "<Project/>"));
+        const QUuid uuid = QUuid::createUuid();
+        QSignalSpy uploaded(&api, &TovrinWebApi::uploadFinished);
+        QVERIFY(api.uploadZephiraProject(uuid, QStringLiteral("Fresh"), folder.path(), kCreated, {}) > 0);
+        QVERIFY(uploaded.wait(20000));
+        const QString id = uuid.toString(QUuid::WithoutBraces);
+        service.addUploadedProject(ProjectInfo(QStringLiteral("Fresh"), id, QString(), QStringLiteral("Fresh"), kCreated, 0, false));
+        QCOMPARE(ids(model).first(), id);
+        QVERIFY(!importedAt(model, id));
+        QVERIFY(statuses.wait(10000));
+        QVERIFY(service.isUploadStatusTimerActive());
+        // The second answer reports it imported; the timer stops and the list marks it.
+        QTRY_VERIFY_WITH_TIMEOUT(!service.isUploadStatusTimerActive(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(importedAt(model, id), 10000);
+        QVERIFY(service.uploadBackup().isEmpty());
+        QCOMPARE(model->rowCount(), 2);
+        const int statusQueries = sim.requestsTo(QStringLiteral("upload_statuses")).size();
+        QCOMPARE(statusQueries, 2);
+
+        service.stopRemoteProjectsQuerying();
+        QVERIFY(!service.isQueryTimerActive());
+        QCOMPARE(model->rowCount(), 0);
+        // Started again, the first list initialises the model once more.
+        service.queryRemoteProjects();
+        QVERIFY(initialised.wait(10000));
+        QCOMPARE(initialised.count(), 2);
+        QCOMPARE(sim.requestsTo(QStringLiteral("upload_statuses")).size(), statusQueries);
+        service.stopRemoteProjectsQuerying();
+    }
+
+    // A list that changes between polls: projects come and go in the model.
+    void listChangingBetweenPolls()
+    {
+        QJsonObject scenario = defaultScenario();
+        const QJsonObject big = scenario.value(QStringLiteral("projects")).toArray().at(0).toObject();
+        QJsonObject second = big;
+        second.insert(QStringLiteral("projectId"), QStringLiteral("p-second"));
+        second.insert(QStringLiteral("projectName"), QStringLiteral("Second"));
+        scenario.insert(QStringLiteral("projectListSequence"),
+                        QJsonArray{QJsonArray{big}, QJsonArray{big, second}, QJsonArray{second}});
+        WebServiceSimulator sim;
+        QVERIFY(sim.start(scenario));
+        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        TovrinWebApi api;
+        QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
+        api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+        QVERIFY(loginResult.wait(20000));
+        WebProjectService service(&api);
+        service.setTimerIntervals(100, 100);
+        QSignalSpy lists(&api, &TovrinWebApi::projectInfoReceived);
+        service.queryRemoteProjects();
+        QTRY_VERIFY_WITH_TIMEOUT(lists.count() >= 3, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(ids(service.webProjectListModel()), QStringList{QStringLiteral("p-second")}, 10000);
+        service.stopRemoteProjectsQuerying();
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_WebProjectService)
+#include "tst_WebProjectService.moc"

@@ -1,0 +1,386 @@
+// The web main screen in the whole application against the web-service simulator: both lists,
+// the checks before an upload, the upload of a local project shown as being imported until the
+// service reports it imported, downloads started from the web list, re-sorting that keeps the
+// selection, and a controller used before the web list is there.
+// With CX_SHOTS_DIR set, screenshots are written there.
+#include "web/CWebMainScreenController.h"
+#include "web/CWebProjectListModel.h"
+#include "web/WebProjectService.h"
+
+#include "application/CApplication.h"
+#include "application/CSettings.h"
+#include "application/PathHelpers.h"
+#include "surveyprojects/CProjectService.h"
+#include "surveyprojects/CProjectXmlWriter.h"
+#include "uiengine/CUiEngine.h"
+
+#include "ApplicationUrls.h"
+#include "TovrinWebApi.h"
+#include "libraries/web/WebTestSupport.h"
+#include "webtransfer/WebScreenTest.h"
+
+#include <QQmlApplicationEngine>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Tovrin::Web;
+using namespace WebTestSupport;
+using namespace WebScreenTest;
+
+namespace {
+
+constexpr int WaitMs = 60000;
+int SimulatorPort = 0;
+const QUuid AlphaId(QStringLiteral("0a1b2c3d-0000-4000-8000-00000000a1fa"));
+const QUuid SameId(QStringLiteral("0a1b2c3d-0000-4000-8000-00000000005a"));
+const QUuid TwinId(QStringLiteral("0a1b2c3d-0000-4000-8000-00000000717e"));
+
+QString plain(const QUuid& id)
+{
+    return id.toString(QUuid::WithoutBraces);
+}
+
+bool writeLocalProject(const QUuid& id, const QString& name, int photos)
+{
+    const QString folder = queryProjectRootPath() + name + QLatin1Char('/');
+    auto project = std::make_shared<CSurveyProject>(id, QVector<SurveyPtr>(), name, QString(), QStringLiteral("en_US"),
+                                                    QDateTime::currentDateTime(), ProjectTypes::DistanceUnitMetric);
+    if (!QDir().mkpath(folder + QStringLiteral("Photos")) || !QDir().mkpath(folder + QStringLiteral("Videos")))
+        return false;
+    for (int i = 0; i < photos; ++i) {
+        if (!makeRandomFile(folder + QStringLiteral("Photos/P%1.JPG").arg(i), 100000 * (i + 1), quint32(i + 1)))
+            return false;
+    }
+    CProjectXmlWriter writer;
+    return writer.write(project, folder + QStringLiteral("project.xml"));
+}
+
+QJsonObject webEntry(const QString& name, const QString& id, int type = 1)
+{
+    return QJsonObject{{QStringLiteral("projectName"), name},
+                       {QStringLiteral("projectId"), id},
+                       {QStringLiteral("webProjectId"), QStringLiteral("w-") + id},
+                       {QStringLiteral("projectFolderName"), name},
+                       {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")},
+                       {QStringLiteral("diskUsage"), 3.0 * 1048576},
+                       {QStringLiteral("projectType"), type}};
+}
+
+} // namespace
+
+class tst_WebMainScreen : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQuickWindow* m_window = nullptr;
+    std::unique_ptr<WebServiceSimulator> m_sim;
+    CWebMainScreenController* m_controller = nullptr;
+
+    QVariant evaluate(const QString& script) { return WebScreenTest::evaluate(m_window, script); }
+    CProjectService* projects() const { return CApplication::instance()->projectService(); }
+    CSettings* settings() const { return CApplication::instance()->settings(); }
+    WebProjectService* webProjects() { return qobject_cast<WebProjectService*>(evaluate("Context.webProjectService").value<QObject*>()); }
+
+    // The proxy row whose name is the text; -1 when none.
+    static int rowNamed(QAbstractItemModel* proxy, const QString& name)
+    {
+        for (int row = 0; row < proxy->rowCount(); ++row) {
+            if (proxy->index(row, 0).data(CProjectItemRolesModel::RoleProjectName).toString() == name)
+                return row;
+        }
+        return -1;
+    }
+
+    QString webRowText(const QString& name)
+    {
+        QAbstractItemModel* proxy = m_controller->webProjectListProxyModel();
+        const int row = rowNamed(proxy, name);
+        if (row < 0)
+            return QString();
+        return name + (proxy->index(row, 0).data(CProjectItemRolesModel::RoleIsImportedByWeb).toBool()
+                           ? QString()
+                           : QStringLiteral(" (project import in progress)"));
+    }
+
+    void showTab(int tab)
+    {
+        evaluate(QStringLiteral("ScreenManager.currentScreen.currentTab = %1").arg(tab));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
+                                 WaitMs);
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        m_window->resize(1280, 800);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
+        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
+            evaluate(QStringLiteral("ScreenManager.close()"));
+        QTRY_VERIFY_WITH_TIMEOUT(projects()->projectListReady(), WaitMs);
+
+        QVERIFY(writeLocalProject(AlphaId, QStringLiteral("Alpha"), 3));
+        QVERIFY(writeLocalProject(SameId, QStringLiteral("Same"), 1));
+        QVERIFY(writeLocalProject(TwinId, QStringLiteral("Remote"), 0));
+        QTRY_COMPARE_WITH_TIMEOUT(projects()->projectList().size(), 3, WaitMs);
+
+        QJsonObject scenario = defaultScenario();
+        QJsonObject remote = webEntry(QStringLiteral("Remote"), QStringLiteral("p-remote"));
+        remote.insert(QStringLiteral("data"), QJsonObject{{QStringLiteral("Surveys"), QStringLiteral("<Surveys/>")},
+                                                          {QStringLiteral("Manholes"), QStringLiteral("<Manholes/>")}});
+        // The survey data of "Culvert East" are a project file as the program writes it.
+        QTemporaryDir xml;
+        auto east = std::make_shared<CSurveyProject>(QStringLiteral("Culvert East"), QStringLiteral("en_US"),
+                                                     ProjectTypes::DistanceUnitMetric);
+        QVERIFY(CProjectXmlWriter().write(east, xml.filePath(QStringLiteral("project.xml"))));
+        QFile eastFile(xml.filePath(QStringLiteral("project.xml")));
+        QVERIFY(eastFile.open(QIODevice::ReadOnly));
+        QJsonObject eastEntry = webEntry(QStringLiteral("Culvert East"), QStringLiteral("p-east"));
+        eastEntry.insert(QStringLiteral("data"), QJsonObject{{QStringLiteral("Surveys"), QString::fromUtf8(eastFile.readAll())},
+                                                             {QStringLiteral("Manholes"), QStringLiteral("<Manholes/>")}});
+        eastEntry.insert(QStringLiteral("media"), QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("Photos")},
+                                                                         {QStringLiteral("name"), QStringLiteral("E1.JPG")}}});
+        scenario.insert(QStringLiteral("projects"),
+                        QJsonArray{webEntry(QStringLiteral("Same"), plain(SameId)), remote,
+                                   webEntry(QStringLiteral("Fieldbook"), QStringLiteral("p-kq"), 2), eastEntry});
+        // Alpha is reported imported at its first status query that gets through.
+        scenario.insert(QStringLiteral("uploadStatusSequence"), QJsonObject{{plain(AlphaId), QJsonArray{2}}});
+        m_sim = std::make_unique<WebServiceSimulator>();
+        if (!m_sim->start(scenario, WebServiceSimulator::Tls(), SimulatorPort))
+            QSKIP("python3 could not start the web-service simulator");
+        QCOMPARE(Tovrin::Shared::ApplicationUrls::rootUrl(), m_sim->rootUrl());
+        QVERIFY(makeRandomFile(m_sim->storedObject(QStringLiteral("p-east"), QStringLiteral("Photos/E1.JPG")), 400000, 9));
+
+        QObject* login = evaluate(QStringLiteral("Context.webLoginService")).value<QObject*>();
+        QVERIFY(login);
+        QSignalSpy succeeded(login, SIGNAL(loginSucceeded()));
+        QMetaObject::invokeMethod(login, "login", Q_ARG(QString, QStringLiteral("alice")),
+                                  Q_ARG(QString, QString::fromLatin1(alicePassword())));
+        QVERIFY(succeeded.wait(WaitMs));
+        QVERIFY(webProjects());
+        webProjects()->setTimerIntervals(400, 200);
+    }
+
+    void cleanupTestCase()
+    {
+        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
+            evaluate(QStringLiteral("ScreenManager.close()"));
+        m_sim.reset();
+    }
+
+    void bothListsAndTheUploadChecks()
+    {
+        evaluate(QStringLiteral("ScreenManager.show('WebMainScreen')"));
+        QObject* screen = currentScreen(m_window);
+        QVERIFY(screen && screen->objectName() == QLatin1String("WebMainScreen"));
+        m_controller = screen->findChild<CWebMainScreenController*>();
+        QVERIFY(m_controller);
+        QVERIFY(!m_controller->loadingLocalProjectList());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_controller->loadingWebProjectList(), WaitMs);
+        QAbstractItemModel* local = m_controller->localProjectListProxyModel();
+        QAbstractItemModel* web = m_controller->webProjectListProxyModel();
+        QCOMPARE(local->rowCount(), 3);
+        QCOMPARE(web->rowCount(), 4);
+        // Sorted by name from the start.
+        QCOMPARE(local->index(0, 0).data(CProjectItemRolesModel::RoleProjectName).toString(), QStringLiteral("Alpha"));
+        QCOMPARE(web->index(0, 0).data(CProjectItemRolesModel::RoleProjectName).toString(), QStringLiteral("Culvert East"));
+        QVERIFY(evaluate("ScreenManager.currentScreen.title").toString().endsWith(QLatin1String("Logged in as: alice")));
+        shot(m_window, QStringLiteral("web-main-local"));
+        showTab(1);
+        shot(m_window, QStringLiteral("web-main-web"));
+        showTab(0);
+
+        QSignalSpy reupload(m_controller, &CWebMainScreenController::reuploadProject);
+        QSignalSpy nameTaken(m_controller, &CWebMainScreenController::uploadedProjectNameTaken);
+        QSignalSpy initiated(m_controller, &CWebMainScreenController::uploadInitiated);
+        // Same id on the web, imported: asks to update.
+        m_controller->setLocalProjectProxyIndex(rowNamed(local, QStringLiteral("Same")));
+        m_controller->uploadProject(true);
+        QCOMPARE(reupload.size(), 1);
+        QCOMPARE(initiated.size(), 0);
+        QCOMPARE(answerMessage(m_window, false), QStringLiteral("Project with given ID already exists on TovrinWeb. Do you want to update it?"));
+        // Another id with a web project's name (same case): asks about the name.
+        m_controller->setLocalProjectProxyIndex(rowNamed(local, QStringLiteral("Remote")));
+        m_controller->uploadProject(true);
+        QCOMPARE(nameTaken.size(), 1);
+        QCOMPARE(nameTaken.first().first().toString(), QStringLiteral("Remote"));
+        QVERIFY(answerMessage(m_window, false).startsWith(QLatin1String("Remote: Project with given name")));
+        QCOMPARE(initiated.size(), 0);
+        QVERIFY(!m_controller->pendingUpload());
+
+        // Re-sorting keeps the selected project selected.
+        m_controller->changeLocalProjectsFilterRole(CProjectItemRolesModel::RoleProjectSize);
+        QCOMPARE(local->index(m_controller->localProjectProxyIndex(), 0).data(CProjectItemRolesModel::RoleProjectName).toString(),
+                 QStringLiteral("Remote"));
+        m_controller->changeLocalProjectsFilterRole(CProjectItemRolesModel::RoleProjectSize);
+        QCOMPARE(local->index(m_controller->localProjectProxyIndex(), 0).data(CProjectItemRolesModel::RoleProjectName).toString(),
+                 QStringLiteral("Remote"));
+        m_controller->changeLocalProjectsFilterRole(CProjectItemRolesModel::RoleProjectName);
+        m_controller->setWebProjectProxyIndex(-1);
+        m_controller->changeWebProjectsFilterRole(CProjectItemRolesModel::RoleProjectCreationDate);
+        QCOMPARE(m_controller->webProjectProxyIndex(), -1);
+    }
+
+    void uploadShownAsImportedOnlyOnceImported()
+    {
+        QVERIFY(m_controller);
+        // The service keeps answering "pending" until the test lets the status queries through.
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("upload_statuses"), {{"hold", true}})}));
+        QAbstractItemModel* local = m_controller->localProjectListProxyModel();
+        m_controller->setLocalProjectProxyIndex(rowNamed(local, QStringLiteral("Alpha")));
+        QSignalSpy initiated(m_controller, &CWebMainScreenController::uploadInitiated);
+        m_controller->uploadProject(true);
+        QCOMPARE(initiated.size(), 1);
+        QCOMPARE(initiated.first().at(0).value<QUuid>(), AlphaId);
+        QVERIFY(m_controller->pendingUpload());
+        QCOMPARE(m_controller->pendingUpload()->webProjectId(), QStringLiteral("DUMMY_ID"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebUploadScreen"), WaitMs);
+        QVERIFY(answerMessage(m_window).startsWith(QLatin1String("Upload finished successfully.")));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
+        QVERIFY(!m_controller->pendingUpload());
+        QCOMPARE(fileMd5(m_sim->storedObject(plain(AlphaId), QStringLiteral("Picture/Sec/P2.JPG"))),
+                 fileMd5(queryProjectRootPath() + QStringLiteral("Alpha/Photos/P2.JPG")));
+        QVERIFY(QFileInfo::exists(m_sim->storedObject(plain(AlphaId), QStringLiteral("project.xml"))));
+        QTRY_COMPARE_WITH_TIMEOUT(webRowText(QStringLiteral("Alpha")), QStringLiteral("Alpha (project import in progress)"),
+                                  WaitMs);
+        showTab(1);
+        shot(m_window, QStringLiteral("web-main-web-import-pending"));
+
+        // Not imported yet: it can be neither downloaded nor uploaded again.
+        QSignalSpy downloadPending(m_controller, &CWebMainScreenController::downloadFailWebImportPending);
+        QSignalSpy uploadPending(m_controller, &CWebMainScreenController::uploadWebImportPendingProjectFail);
+        m_controller->setWebProjectProxyIndex(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Alpha")));
+        m_controller->downloadProject();
+        QCOMPARE(downloadPending.size(), 1);
+        QCOMPARE(answerMessage(m_window), QStringLiteral("Alpha cannot be downloaded because it is not imported by the web yet"));
+        m_controller->setLocalProjectProxyIndex(rowNamed(local, QStringLiteral("Alpha")));
+        m_controller->uploadProject(true);
+        QCOMPARE(uploadPending.size(), 1);
+        QCOMPARE(answerMessage(m_window), QStringLiteral("Alpha cannot be uploaded because it is not imported by the web yet"));
+
+        // The service reports it imported: shown as any other project.
+        QVERIFY(m_sim->setFaults(QJsonArray()));
+        QVERIFY(m_sim->release(QStringLiteral("upload_statuses")));
+        QTRY_COMPARE_WITH_TIMEOUT(webRowText(QStringLiteral("Alpha")), QStringLiteral("Alpha"), WaitMs);
+        showTab(0);
+    }
+
+    void downloadsFromTheWebList()
+    {
+        QVERIFY(m_controller);
+        settings()->setDoNotRemindAboutAllMediaDownload(false);
+        settings()->setDownloadAllMedia(true);
+        QAbstractItemModel* web = m_controller->webProjectListProxyModel();
+        showTab(1);
+
+        // Not a project of this program: refused with its name.
+        m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Fieldbook")));
+        evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+        QCOMPARE(answerMessage(m_window, false), QStringLiteral("Do you want to download project with all photos and videos?"));
+        QVERIFY(!settings()->downloadAllMedia());
+        QCOMPARE(answerMessage(m_window), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
+
+        // Asked once more, with the answer remembered: downloaded with all media.
+        m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Culvert East")));
+        evaluate(QStringLiteral("messageBoxView.remember = false"));
+        evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        evaluate(QStringLiteral("messageBoxView.remember = true"));
+        evaluate(QStringLiteral("messageBoxView.answer(true)"));
+        QVERIFY(settings()->downloadAllMedia());
+        QVERIFY(settings()->doNotRemindAboutAllMediaDownload());
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebDownloadScreen"), WaitMs);
+        QCOMPARE(answerMessage(m_window), QStringLiteral("Download finished."));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(rowNamed(m_controller->localProjectListProxyModel(), QStringLiteral("Culvert East")) >= 0,
+                                 WaitMs);
+        QCOMPARE(fileMd5(queryProjectRootPath() + QStringLiteral("Culvert East/Photos/E1.JPG")),
+                 fileMd5(m_sim->storedObject(QStringLiteral("p-east"), QStringLiteral("Photos/E1.JPG"))));
+        // Remembered: the next download asks nothing.
+        m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Fieldbook")));
+        evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+        QCOMPARE(answerMessage(m_window), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
+        settings()->setDoNotRemindAboutAllMediaDownload(false);
+        settings()->setDownloadAllMedia(false);
+    }
+
+    void closingStopsTheListQueries()
+    {
+        QVERIFY(m_controller);
+        QVERIFY(webProjects()->isQueryTimerActive());
+        const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        // Staying logged in: the screen closes after either answer.
+        QCOMPARE(answerMessage(m_window, false), QStringLiteral("Do you want to logout with exit?"));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth - 1, WaitMs);
+        m_controller = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(!webProjects()->isQueryTimerActive(), WaitMs);
+        QCOMPARE(webProjects()->webProjectListModel()->rowCount(), 0);
+        QVERIFY(evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
+    }
+
+    void controllerWithoutTheWebList()
+    {
+        CWebMainScreenController controller;
+        QSignalSpy initiated(&controller, &CWebMainScreenController::uploadInitiated);
+        QSignalSpy reupload(&controller, &CWebMainScreenController::reuploadProject);
+        controller.setProjectService(projects());
+        QVERIFY(controller.loadingWebProjectList());
+        controller.setLocalProjectProxyIndex(0);
+        // Before the web list: refused quietly, nothing thrown.
+        controller.uploadProject(true);
+        QCOMPARE(initiated.size() + reupload.size(), 0);
+        // Nothing selected, or a row beyond the list: nothing.
+        controller.setLocalProjectProxyIndex(-1);
+        controller.uploadProject();
+        controller.setLocalProjectProxyIndex(99);
+        controller.uploadProject();
+        controller.downloadProject();
+        QCOMPARE(initiated.size(), 0);
+        // A second start replaces the pending record; the record is handed on once.
+        controller.setLocalProjectProxyIndex(0);
+        controller.uploadProject();
+        controller.setLocalProjectProxyIndex(1);
+        controller.uploadProject();
+        QCOMPARE(initiated.size(), 2);
+        QCOMPARE(controller.pendingUpload()->projectName(),
+                 controller.localProjectListProxyModel()->index(1, 0).data(CProjectItemRolesModel::RoleProjectName).toString());
+        controller.handleProjectUploadFinished();
+        QVERIFY(!controller.pendingUpload());
+        controller.handleProjectUploadFinished();
+        controller.uploadProject();
+        controller.releasePendingUpload();
+        QVERIFY(!controller.pendingUpload());
+        // A new local list drops the selection.
+        QSignalSpy indexChanged(&controller, &CWebMainScreenController::localProjectProxyIndexChanged);
+        controller.updateProjectList();
+        QCOMPARE(controller.localProjectProxyIndex(), -1);
+        QCOMPARE(indexChanged.size(), 1);
+        // A list query error becomes the message with its code.
+        QSignalSpy queryError(&controller, &CWebMainScreenController::queryRemoteProjectsError);
+        controller.onQueryRemoteProjectsError(ErrorTimeOut);
+        QVERIFY(queryError.first().first().toString().endsWith(QLatin1String("Error Code: 0x50001")));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    SimulatorPort = WebScreenTest::pointWebClientAtFreePort();
+    int appArgc = 1;
+    int result = 1;
+    {
+        CApplication app(appArgc, argv);
+        tst_WebMainScreen checks;
+        QTimer::singleShot(0, &app, [&] {
+            result = QTest::qExec(&checks, argc, argv);
+            app.terminate(false);
+        });
+        CApplication::exec();
+    }
+    return result;
+}
+
+#include "tst_WebMainScreen.moc"

@@ -1,0 +1,613 @@
+// Web project downloads (states, pause and resume, progress, hostile media links, failing and
+// slow data routes) and project uploads, through the handlers, the screen controllers and the
+// QML screens of the whole application, against the web-service simulator.
+// With CX_SHOTS_DIR set, screenshots are written there.
+#include "web/CProjectDownloadHandler.h"
+#include "web/CWebDownloadScreenController.h"
+#include "web/CWebUploadScreenController.h"
+
+#include "application/CAppRuntimeData.h"
+#include "application/CApplication.h"
+#include "application/CSettings.h"
+#include "application/PathHelpers.h"
+#include "surveyprojects/CProjectService.h"
+#include "surveyprojects/CProjectXmlWriter.h"
+#include "surveyprojects/CSurvey.h"
+#include "surveyprojects/CSurveyPhoto.h"
+#include "surveyprojects/CSurveyVideo.h"
+#include "uiengine/CUiEngine.h"
+
+#include "ApplicationUrls.h"
+#include "TovrinWebApi.h"
+#include "libraries/web/WebTestSupport.h"
+#include "webtransfer/WebScreenTest.h"
+
+#include <QDirIterator>
+#include <QQmlApplicationEngine>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Tovrin::Web;
+using namespace WebTestSupport;
+
+namespace {
+
+constexpr int WaitMs = 60000;
+int SimulatorPort = 0;
+const QUuid SingleId(QStringLiteral("5a1e0000-0000-4000-8000-0000000000e1"));
+
+QJsonObject media(const QString& type, const QString& name)
+{
+    QJsonObject item;
+    if (!type.isNull())
+        item.insert(QStringLiteral("type"), type);
+    if (!name.isNull())
+        item.insert(QStringLiteral("name"), name);
+    return item;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A project file as the program writes it: one manhole survey with two photos and a video,
+// one section survey with a photo.
+QByteArray projectXml(const QString& name, const QString& folder)
+{
+    auto project = std::make_shared<CSurveyProject>(name, QStringLiteral("en_US"), ProjectTypes::DistanceUnitMetric);
+    auto manhole = std::make_shared<CSurvey>();
+    manhole->setType(ProjectTypes::SurveyTypeManhole);
+    manhole->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/M1.JPG"), QString(), 0.0, 0.0, 0.0));
+    manhole->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/M2.JPG"), QString(), 0.0, 0.0, 0.0));
+    manhole->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/M.mp4"), QString()));
+    auto section = std::make_shared<CSurvey>();
+    section->setType(ProjectTypes::SurveyTypeSection);
+    section->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/S1.JPG"), QString(), 0.0, 0.0, 0.0));
+    project->addSurvey(manhole);
+    project->addSurvey(section);
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/project.xml");
+    CProjectXmlWriter writer;
+    if (!writer.write(project, path))
+        return QByteArray();
+    return readAll(path);
+}
+
+} // namespace
+
+class tst_WebTransferScreens : public QObject
+{
+    Q_OBJECT
+
+private:
+    QQuickWindow* m_window = nullptr;
+    QTemporaryDir m_work;
+    std::unique_ptr<WebServiceSimulator> m_sim;
+    QMap<QString, QByteArray> m_surveyBodies;
+    const QByteArray m_manholes = QByteArrayLiteral("<Manholes><Manhole><Name>MH 1</Name></Manhole></Manholes>");
+
+    TovrinWebApi* api() const { return CApplication::instance()->webApi(); }
+    CProjectService* projects() const { return CApplication::instance()->projectService(); }
+    CSettings* settings() const { return CApplication::instance()->settings(); }
+    static QString root() { return queryProjectRootPath(); }
+
+    QJsonObject webProject(const QString& name, const QJsonArray& mediaItems, const QJsonObject& extra = {})
+    {
+        const QString id = QStringLiteral("p-") + name.toLower();
+        m_surveyBodies.insert(id, projectXml(name, m_work.filePath(QStringLiteral("xml/") + name)));
+        QJsonObject project{{QStringLiteral("projectName"), name},
+                            {QStringLiteral("projectId"), id},
+                            {QStringLiteral("webProjectId"), QStringLiteral("w-") + name.toLower()},
+                            {QStringLiteral("projectFolderName"), name},
+                            {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")},
+                            {QStringLiteral("data"),
+                             QJsonObject{{QStringLiteral("Surveys"), QString::fromUtf8(m_surveyBodies.value(id))},
+                                         {QStringLiteral("Manholes"), QString::fromUtf8(m_manholes)}}},
+                            {QStringLiteral("media"), mediaItems}};
+        for (auto it = extra.begin(); it != extra.end(); ++it)
+            project.insert(it.key(), it.value());
+        return project;
+    }
+
+    QString stored(const QString& name, const QString& key) const
+    {
+        return m_sim->storedObject(QStringLiteral("p-") + name.toLower(), key);
+    }
+
+    bool listed(const QString& folder) const
+    {
+        for (const CLocalProjectInfo& info : projects()->projectList()) {
+            if (QDir::cleanPath(info.path()) == QDir::cleanPath(folder))
+                return true;
+        }
+        return false;
+    }
+
+    static QStringList filesBelow(const QString& folder)
+    {
+        QStringList files;
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(it.next().mid(folder.size()));
+        files.sort();
+        return files;
+    }
+
+    QVariant evaluate(const QString& script)
+    {
+        QQmlExpression expression(qmlContext(m_window), m_window, script);
+        const QVariant result = expression.evaluate();
+        if (expression.hasError())
+            qWarning() << expression.error().toString();
+        return result;
+    }
+
+    bool waitForFrame()
+    {
+        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        return swapped.wait(10000);
+    }
+
+    void shot(const QString& name)
+    {
+        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
+        if (folder.isEmpty())
+            return;
+        QDir().mkpath(folder);
+        if (!waitForFrame() || !m_window->grabWindow().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
+            qWarning() << "screenshot not saved:" << name;
+    }
+
+    QString answerMessage()
+    {
+        if (!QTest::qWaitFor([this]() { return evaluate(QStringLiteral("MessageBox.isOpen")).toBool(); }, WaitMs))
+            return QStringLiteral("<no message>");
+        const QString text = evaluate(QStringLiteral("messageBoxView.message.text")).toString();
+        evaluate(QStringLiteral("messageBoxView.answer(true)"));
+        return text;
+    }
+
+    // Runs one project download through a handler of its own to its end; the handler's states.
+    QList<int> download(CProjectDownloadHandler& handler, const QString& name, QString* error = nullptr)
+    {
+        QList<int> states;
+        connect(&handler, &CProjectDownloadHandler::stateChanged, this, [&]() { states.append(handler.state()); });
+        QSignalSpy finished(&handler, &CProjectDownloadHandler::downloadFinished);
+        QSignalSpy errors(&handler, &CProjectDownloadHandler::errorOccurred);
+        handler.startDownload(QStringLiteral("p-") + name.toLower(), name);
+        if (!QTest::qWaitFor([&]() { return !finished.isEmpty() || !errors.isEmpty(); }, WaitMs))
+            states.append(-1);
+        if (error && !errors.isEmpty())
+            *error = errors.first().first().toString();
+        disconnect(&handler, &CProjectDownloadHandler::stateChanged, this, nullptr);
+        return states;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_work.isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
+                                 WaitMs);
+        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window);
+        m_window->resize(1280, 800);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
+        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
+            evaluate(QStringLiteral("ScreenManager.close()"));
+        QTRY_VERIFY_WITH_TIMEOUT(projects()->projectListReady(), WaitMs);
+
+        QJsonObject scenario = defaultScenario();
+        QJsonArray list;
+        list.append(webProject(QStringLiteral("Culvert"),
+                               {media("Photos", "M1.JPG"), media("Photos", "S1.JPG"), media("Videos", "M.mp4")}));
+        list.append(webProject(QStringLiteral("Broken"), {}, {{"failKinds", QJsonObject{{"Surveys", 500}}}}));
+        // Slow data, the manhole data long enough to be paused and cancelled midway.
+        QJsonObject slow = webProject(QStringLiteral("Slow"), {},
+                                      {{"slowKinds", QJsonObject{{"Surveys", 40}, {"Manholes", 15}}}, {"dataPadding", 3000}});
+        QJsonObject slowData = slow.value("data").toObject();
+        slowData.remove("Manholes");
+        slow.insert("data", slowData);
+        list.append(slow);
+        list.append(webProject(QStringLiteral("Up"), {media("Photos", "A.JPG"), media("../..", "canary.txt")}));
+        list.append(webProject(QStringLiteral("Dots"), {media("Photos", "A.JPG"), media("Photos", "../../canary.txt")}));
+        list.append(webProject(QStringLiteral("Abs"), {media("Photos", "A.JPG"), media("Photos", root() + "../canary.txt")}));
+        list.append(webProject(QStringLiteral("Drive"), {media("Photos", "A.JPG"), media("Photos", "C:canary.txt")}));
+        list.append(webProject(QStringLiteral("Gap"), {media("Photos", "A.JPG"), media("Photos", QString())}));
+        list.append(webProject(QStringLiteral("Rename"), {}));
+        QJsonObject single = webProject(QStringLiteral("Single"), {media("Photos", "ONE.JPG")});
+        single.insert(QStringLiteral("projectId"), SingleId.toString(QUuid::WithoutBraces));
+        list.append(single);
+        scenario.insert(QStringLiteral("projects"), list);
+        m_sim = std::make_unique<WebServiceSimulator>();
+        if (!m_sim->start(scenario, WebServiceSimulator::Tls(), SimulatorPort))
+            QSKIP("python3 could not start the web-service simulator");
+        QCOMPARE(Tovrin::Shared::ApplicationUrls::rootUrl(), m_sim->rootUrl());
+        QVERIFY(writeText(stored("Culvert", "Photos/M1.JPG"), QByteArray(300000, 'm')));
+        QVERIFY(makeRandomFile(stored("Culvert", "Photos/S1.JPG"), 700000, 3));
+        QVERIFY(makeRandomFile(stored("Culvert", "Videos/M.mp4"), 3000000, 4));
+        QVERIFY(makeRandomFile(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), "Photos/ONE.JPG"), 900000, 11));
+        for (const QString& name : {"Up", "Dots", "Abs", "Drive", "Gap"})
+            QVERIFY(writeText(stored(name, "Photos/A.JPG"), "photo"));
+
+        QSignalSpy login(api(), &TovrinWebApi::loginResult);
+        api()->login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+        QVERIFY(login.wait(WaitMs));
+        QCOMPARE(login.first().at(1).value<TovrinWebApi::LoginResult>(), TovrinWebApi::LoginResultSuccess);
+    }
+
+    void cleanupTestCase()
+    {
+        settings()->setDownloadAllMedia(false);
+        m_sim.reset();
+    }
+
+    void progressArithmeticAndMediaNames()
+    {
+        // Two data files: 0 to 50, then 50 to 100; with media each file its share.
+        QCOMPARE(CProjectDownloadHandler::overallProgressOf(0, 2, 0), 0);
+        QCOMPARE(CProjectDownloadHandler::overallProgressOf(0, 2, 100), 50);
+        QCOMPARE(CProjectDownloadHandler::overallProgressOf(1, 2, 51), 75);
+        QCOMPARE(CProjectDownloadHandler::overallProgressOf(2, 2, 0), 100);
+        QCOMPARE(CProjectDownloadHandler::overallProgressOf(1, 3, 99), 66);
+        QCOMPARE(CProjectDownloadHandler::overallProgressOf(2, 3, 100), 99);
+        QCOMPARE(CProjectDownloadHandler::overallProgressOf(4, 5, 100), 100);
+        QCOMPARE(CProjectDownloadHandler::overallProgressOf(0, 0, 50), 0);
+
+        const QString folder = m_work.filePath(QStringLiteral("names/P/"));
+        QVERIFY(QDir().mkpath(folder));
+        auto path = [&](const QString& type, const QString& name) {
+            return CProjectDownloadHandler::mediaFilePath(folder, SingleMediaFileLinkData{QStringLiteral("u"), type, name});
+        };
+        QCOMPARE(path("Photos", "a b.jpg"), folder + "Photos/a b.jpg");
+        QCOMPARE(path("Photos/../Videos", "v.mp4"), folder + "Videos/v.mp4");
+        for (const auto& bad : QList<QPair<QString, QString>>{{"..", "x.jpg"}, {"Photos", "../x.jpg"}, {"Photos", ".."},
+                                                            {"/tmp", "x.jpg"}, {"Photos", "/tmp/x.jpg"},
+                                                            {"Photos", "C:x.jpg"}, {"C:", "x.jpg"}, {"Photos", "a\\b.jpg"},
+                                                            {"Photos", ""}, {"", "x.jpg"}, {".", "project.xml"},
+                                                            {"Photos/../..", "x.jpg"}})
+            QVERIFY2(path(bad.first, bad.second).isEmpty(), qPrintable(bad.first + " | " + bad.second));
+        QVERIFY(CProjectDownloadHandler::mediaFilePath(folder, SingleMediaFileLinkData{QString(), "Photos", "a.jpg"}).isEmpty());
+    }
+
+    void downloadsAWebProjectWithAllMedia()
+    {
+        settings()->setDownloadAllMedia(true);
+        CProjectDownloadHandler handler;
+        QList<int> progress;
+        connect(&handler, &CProjectDownloadHandler::overallProgressChanged, this,
+                [&]() { progress.append(handler.overallProgress()); });
+        QString error;
+        const QList<int> states = download(handler, QStringLiteral("Culvert"), &error);
+        QCOMPARE(error, QString());
+        QCOMPARE(states, (QList<int>{1, 2, 3, 5, 4, 0}));
+        const QString folder = root() + QStringLiteral("Culvert/");
+        QCOMPARE(readAll(folder + "project.xml"), m_surveyBodies.value("p-culvert"));
+        QCOMPARE(readAll(folder + "manholes.xml"), m_manholes);
+        QCOMPARE(fileMd5(folder + "Photos/M1.JPG"), fileMd5(stored("Culvert", "Photos/M1.JPG")));
+        QCOMPARE(fileMd5(folder + "Photos/S1.JPG"), fileMd5(stored("Culvert", "Photos/S1.JPG")));
+        QCOMPARE(fileMd5(folder + "Videos/M.mp4"), fileMd5(stored("Culvert", "Videos/M.mp4")));
+        QCOMPARE(filesBelow(folder), (QStringList{"Photos/M1.JPG", "Photos/S1.JPG", "Videos/M.mp4", "manholes.xml",
+                                                  "project.xml"}));
+        QTRY_VERIFY_WITH_TIMEOUT(listed(folder), WaitMs);
+        // Five steps: every value lies in its step's share and never goes back.
+        QVERIFY(!progress.isEmpty());
+        for (int i = 1; i < progress.size(); ++i)
+            QVERIFY2(progress.at(i) >= progress.at(i - 1) || progress.at(i) == 0, qPrintable(QString::number(i)));
+        QVERIFY(progress.contains(20) || progress.contains(40));
+        QCOMPARE(handler.overallProgress(), 0);
+        settings()->setDownloadAllMedia(false);
+    }
+
+    void failedDataRouteRemovesTheFolder()
+    {
+        CProjectDownloadHandler handler;
+        QString error;
+        const QList<int> states = download(handler, QStringLiteral("Broken"), &error);
+        QCOMPARE(states, (QList<int>{1, 2, 0}));
+        QVERIFY2(error.contains(QLatin1String("Error Code: 0x500")), qPrintable(error));
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(root() + QStringLiteral("Broken")), WaitMs);
+        QVERIFY(!listed(root() + QStringLiteral("Broken/")));
+    }
+
+    void hostileMediaLinksWriteNothingOutside()
+    {
+        settings()->setDownloadAllMedia(true);
+        const QString canary = root() + QStringLiteral("../canary.txt");
+        QVERIFY(writeText(canary, "canary"));
+        QVERIFY(writeText(root() + QStringLiteral("canary.txt"), "canary"));
+        QVERIFY(makeRandomFile(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), "Photos/ONE.JPG"), 900000, 11));
+        for (const QString& name : {"Up", "Dots", "Abs", "Drive", "Gap"}) {
+            CProjectDownloadHandler handler;
+            QString error;
+            const QList<int> states = download(handler, name, &error);
+            QVERIFY2(states == (QList<int>{1, 2, 3, 5, 0}), qPrintable(name + ": " + error));
+            QVERIFY2(error.endsWith(QLatin1String("Error Code: 0x5000D")), qPrintable(name + ": " + error));
+            if (name != QLatin1String("Gap"))
+                QVERIFY2(error.contains(QLatin1String("canary.txt: ")), qPrintable(error));
+            // The data files and the good photo stay: the project is usable without the refused file.
+            const QString folder = root() + name + QLatin1Char('/');
+            QCOMPARE(filesBelow(folder), (QStringList{"Photos/A.JPG", "manholes.xml", "project.xml"}));
+        }
+        QCOMPARE(readAll(canary), QByteArray("canary"));
+        QCOMPARE(readAll(root() + QStringLiteral("canary.txt")), QByteArray("canary"));
+        QVERIFY(m_sim->requestsTo(QStringLiteral("storage_get"), QStringLiteral("canary.txt")).isEmpty());
+        settings()->setDownloadAllMedia(false);
+    }
+
+    void failedRenameEndsTheDownload()
+    {
+        CProjectDownloadHandler handler;
+        QSignalSpy errors(&handler, &CProjectDownloadHandler::errorOccurred);
+        QSignalSpy finished(&handler, &CProjectDownloadHandler::downloadFinished);
+        // The manhole file cannot take its name: a folder of that name is in the way.
+        connect(&handler, &CProjectDownloadHandler::stateChanged, this, [&]() {
+            if (handler.state() == CProjectDownloadHandler::StateManholeData)
+                QDir().mkpath(handler.projectFolderPath() + QStringLiteral("manholes.xml"));
+        });
+        handler.startDownload(QStringLiteral("p-rename"), QStringLiteral("Rename"));
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY(finished.isEmpty());
+        QVERIFY2(errors.first().first().toString().endsWith(QLatin1String("0x6000B")),
+                 qPrintable(errors.first().first().toString()));
+        QCOMPARE(handler.state(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(root() + QStringLiteral("Rename")), WaitMs);
+    }
+
+    void pauseResumeAndCancel()
+    {
+        // A step that finishes while paused starts nothing; resume starts the next one.
+        {
+            CProjectDownloadHandler handler;
+            QSignalSpy ids(api(), &TovrinWebApi::downloadTotalProgressChanged);
+            QSignalSpy finished(&handler, &CProjectDownloadHandler::downloadFinished);
+            handler.startDownload(QStringLiteral("p-slow"), QStringLiteral("Slow"));
+            QTRY_VERIFY_WITH_TIMEOUT(handler.state() == 2 && !ids.isEmpty(), WaitMs);
+            const uint surveyId = ids.first().first().toUInt();
+            const int manholeRequests = m_sim->requestsTo(QStringLiteral("project_data"), QStringLiteral("/Manholes")).size();
+            QTRY_VERIFY_WITH_TIMEOUT(handler.currentFileProgress() > 0, WaitMs);
+            handler.pause();
+            // The web client drops what a paused transfer wrote; then it reports the step
+            // finished anyway, its file complete.
+            QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(handler.projectFolderPath() + "project.xml.download"), WaitMs);
+            QVERIFY(writeText(handler.projectFolderPath() + QStringLiteral("project.xml.download"),
+                              m_surveyBodies.value("p-slow")));
+            handler.onDownloadFinished(surveyId);
+            QCOMPARE(handler.state(), 3);
+            QCOMPARE(handler.currentFileName(), QStringLiteral("manholes.xml.download"));
+            QCOMPARE(handler.currentFileProgress(), 0);
+            handler.onDownloadFinished(surveyId);
+            QCOMPARE(handler.state(), 3);
+            // The paused transfer that was reported finished by hand is not left behind.
+            api()->abortDownload(surveyId);
+            handler.resume();
+            // Paused again while the manhole data stream in, then resumed: the data start over.
+            QTRY_VERIFY_WITH_TIMEOUT(handler.currentFileProgress() > 0, WaitMs);
+            handler.pause();
+            handler.resume();
+            QVERIFY(finished.wait(WaitMs));
+            QVERIFY(m_sim->requestsTo(QStringLiteral("project_data"), QStringLiteral("/Manholes")).size() >= manholeRequests + 2);
+            const QString folder = root() + QStringLiteral("Slow/");
+            QCOMPARE(readAll(folder + "project.xml"), m_surveyBodies.value("p-slow"));
+            const QByteArray manholes = readAll(folder + "manholes.xml");
+            QVERIFY(manholes.startsWith("<Manholes><ProjectId>p-slow</ProjectId><Pad>xxx"));
+            QVERIFY(manholes.endsWith(QByteArray(100, 'x') + "</Pad></Manholes>"));
+            QTRY_VERIFY_WITH_TIMEOUT(listed(folder), WaitMs);
+            QVERIFY(QDir(folder).removeRecursively());
+            QTRY_VERIFY_WITH_TIMEOUT(!listed(folder), WaitMs);
+        }
+        // Cancel in the middle of the manhole data: the folder goes, nothing is listed.
+        {
+            CProjectDownloadHandler handler;
+            QSignalSpy cancelled(&handler, &CProjectDownloadHandler::downloadCancelled);
+            handler.startDownload(QStringLiteral("p-slow"), QStringLiteral("Slow"));
+            QTRY_VERIFY_WITH_TIMEOUT(handler.state() == 3 && handler.currentFileProgress() > 0, WaitMs);
+            const QString folder = handler.projectFolderPath();
+            QVERIFY(QFileInfo::exists(folder + "project.xml.download"));
+            QVERIFY(!QFileInfo::exists(folder + "project.xml"));
+            QVERIFY(!listed(folder));
+            handler.cancel();
+            QCOMPARE(cancelled.size(), 1);
+            QCOMPARE(handler.state(), 0);
+            QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
+            QVERIFY(!listed(folder));
+        }
+        // Another transfer's error (the web client's error names none) ends this download: its
+        // own transfer is stopped at the web client before the folder goes.
+        {
+            CProjectDownloadHandler handler;
+            QSignalSpy errors(&handler, &CProjectDownloadHandler::errorOccurred);
+            handler.startDownload(QStringLiteral("p-slow"), QStringLiteral("Slow"));
+            QTRY_VERIFY_WITH_TIMEOUT(handler.state() == 3 && handler.currentFileProgress() > 0, WaitMs);
+            QVERIFY(api()->anyDownloadActive());
+            const QString folder = handler.projectFolderPath();
+            handler.onErrorOccurred(ErrorTimeOut);
+            QCOMPARE(errors.size(), 1);
+            QVERIFY(errors.first().first().toString().endsWith(QLatin1String("Error Code: 0x50001")));
+            QTRY_VERIFY_WITH_TIMEOUT(!api()->anyDownloadActive(), WaitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
+            // The echo of that abort is no error of anybody's download.
+            handler.onErrorOccurred(ErrorInvalidParameter);
+            QCOMPARE(errors.size(), 1);
+        }
+        // Cancel while starting, before the folder exists: the folder made later goes too.
+        {
+            CProjectDownloadHandler handler;
+            QSignalSpy cancelled(&handler, &CProjectDownloadHandler::downloadCancelled);
+            QSignalSpy created(projects(), &CProjectService::projectCreated);
+            handler.startDownload(QStringLiteral("p-slow"), QStringLiteral("Slow"));
+            QCOMPARE(handler.state(), 1);
+            handler.cancel();
+            QCOMPARE(cancelled.size(), 1);
+            QVERIFY(created.wait(WaitMs));
+            QVERIFY(!QFileInfo::exists(created.first().at(1).toString()));
+        }
+    }
+
+    void downloadScreenFollowsAndRefuses()
+    {
+        // Opened with nothing to download: the refusal is shown and the estimate stops.
+        evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {projectId: '', projectName: 'X'})"));
+        QCOMPARE(answerMessage().right(5), QStringLiteral("5000E"));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1, WaitMs);
+        {
+            CWebDownloadScreenController controller;
+            QSignalSpy errors(&controller, &CMediaIOScreenController::operationErrorOccurred);
+            controller.startDownload(QString(), QStringLiteral("X"));
+            QVERIFY(errors.wait(WaitMs));
+            QVERIFY(!controller.operationInProgress());
+            QCOMPARE(controller.remainingSeconds(), 0u);
+            // One media file with no project open: an error, not a crash.
+            controller.setSingleMediaDownload(true);
+            controller.downloadFile(QStringLiteral("IMG_0001.JPG"));
+            QVERIFY(errors.wait(WaitMs));
+            QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x5000E")));
+        }
+
+        // The whole download on the screen, with the screen's cancel question answered No.
+        const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
+        evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {projectId: 'p-slow', projectName: 'Slow'})"));
+        QQuickItem* screen = qobject_cast<QQuickItem*>(evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QObject*>());
+        QVERIFY(screen);
+        auto* controller = screen->findChild<CWebDownloadScreenController*>();
+        QVERIFY(controller);
+        QSignalSpy second(controller->projectDownloadHandler(), &CProjectDownloadHandler::stateChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->projectDownloadHandler()->state() == 3 && controller->currentFileProgress() > 0,
+                                 WaitMs);
+        QVERIFY(controller->operationInProgress());
+        controller->startDownload(QStringLiteral("p-culvert"), QStringLiteral("Culvert"));
+        QCOMPARE(controller->projectDownloadHandler()->state(), 3);
+        shot(QStringLiteral("web-download-progress"));
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        evaluate(QStringLiteral("messageBoxView.answer(false)"));
+        QCOMPARE(answerMessage(), QStringLiteral("Download finished."));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(listed(root() + QStringLiteral("Slow/")), WaitMs);
+
+        // One media file of the current project, through the same screen.
+        const QString current = m_work.filePath(QStringLiteral("current/"));
+        QVERIFY(QDir().mkpath(current + QStringLiteral("Photos")));
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        runtime->setCurrentProject(std::make_shared<CSurveyProject>(SingleId, QVector<SurveyPtr>(), QStringLiteral("Single"),
+                                                                    QString(), QStringLiteral("en_US"), QDateTime::currentDateTime(),
+                                                                    ProjectTypes::DistanceUnitMetric),
+                                   current);
+        evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {mediaFileName: 'ONE.JPG'})"));
+        QCOMPARE(answerMessage(), QStringLiteral("Download finished."));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
+        QCOMPARE(fileMd5(current + QStringLiteral("Photos/ONE.JPG")),
+                 fileMd5(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), QStringLiteral("Photos/ONE.JPG"))));
+        runtime->setCurrentProject(SurveyProjectPtr(), QString());
+    }
+
+    void uploadsALocalProject()
+    {
+        // A local project made by the program, with media in its folders.
+        const QString folder = root() + QStringLiteral("Upload/");
+        QVERIFY(writeText(folder + "project.xml", projectXml(QStringLiteral("Upload"), m_work.filePath("xml/Upload"))));
+        QVERIFY(writeText(folder + "manholes.xml", m_manholes));
+        QVERIFY(makeRandomFile(folder + "Photos/M1.JPG", 200000, 5));
+        QVERIFY(makeRandomFile(folder + "Photos/M2.JPG", 200000, 6));
+        QVERIFY(makeRandomFile(folder + "Photos/S1.JPG", 200000, 7));
+        QVERIFY(makeRandomFile(folder + "Videos/M.mp4", 5000000, 8));
+        QCOMPARE(CWebUploadScreenController::readManholeMedia(folder),
+                 (QSet<QString>{"Photos/M1.JPG", "Photos/M2.JPG", "Videos/M.mp4"}));
+        QCOMPARE(CWebUploadScreenController::readManholeMedia(m_work.filePath("nothing")), QSet<QString>());
+
+        const QUuid id = QUuid::createUuid();
+        const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
+        evaluate(QStringLiteral("ScreenManager.show('WebUploadScreen', {projectId: '%1', projectName: 'Upload', "
+                                "projectPath: '%2', projectCreationDate: new Date()})")
+                     .arg(id.toString(QUuid::WithoutBraces), folder));
+        QQuickItem* screen = qobject_cast<QQuickItem*>(evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QObject*>());
+        QVERIFY(screen);
+        auto* controller = screen->findChild<CWebUploadScreenController*>();
+        QVERIFY(controller);
+        QVERIFY(controller->operationInProgress());
+        QCOMPARE(controller->manholeMedia().size(), 3);
+        QTRY_VERIFY_WITH_TIMEOUT(controller->overallProgress() > 0 || !controller->operationInProgress(), WaitMs);
+        shot(QStringLiteral("web-upload-progress"));
+        QString message = answerMessage();
+        QVERIFY2(message.startsWith(QLatin1String("Upload finished successfully.")), qPrintable(message));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
+        // The simulator stores every file of the project, the large video in parts.
+        const QString stored = m_sim->storedObject(id.toString(QUuid::WithoutBraces), QString());
+        QStringList names;
+        for (const QString& key : filesBelow(stored))
+            names.append(fileNameFromPath(key));
+        names.sort();
+        QCOMPARE(names, (QStringList{"M.mp4", "M1.JPG", "M2.JPG", "S1.JPG", "manholes.xml", "project.xml"}));
+        for (const QString& key : filesBelow(stored)) {
+            if (key.endsWith(QLatin1String("M.mp4")))
+                QCOMPARE(fileMd5(stored + key), fileMd5(folder + "Videos/M.mp4"));
+        }
+
+        // Another transfer's error during the upload: the upload is stopped at the web client.
+        {
+            QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("storage_put"), {{"hold", true}})}));
+            CWebUploadScreenController upload;
+            QSignalSpy errors(&upload, &CMediaIOScreenController::operationErrorOccurred);
+            upload.startUpload(QUuid::createUuid(), QStringLiteral("Upload"), folder, QDateTime::currentDateTime());
+            QVERIFY(upload.operationInProgress());
+            QTRY_VERIFY_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("storage_put")) > 0, WaitMs);
+            QVERIFY(api()->anyUploadActive());
+            upload.onErrorOccurred(ErrorTimeOut);
+            QCOMPARE(errors.size(), 1);
+            QVERIFY(errors.first().first().toString().endsWith(QLatin1String("Error Code: 0x50001")));
+            QVERIFY(!upload.operationInProgress());
+            QTRY_VERIFY_WITH_TIMEOUT(!api()->anyUploadActive(), WaitMs);
+            // Later errors (the abort's own echo among them) are not this idle screen's.
+            upload.onErrorOccurred(ErrorInvalidParameter);
+            QCOMPARE(errors.size(), 1);
+            QVERIFY(m_sim->setFaults(QJsonArray()));
+            QVERIFY(m_sim->release(QStringLiteral("storage_put")));
+        }
+
+        // Refusals and errors, on a controller of its own.
+        CWebUploadScreenController upload;
+        QSignalSpy errors(&upload, &CMediaIOScreenController::operationErrorOccurred);
+        QSignalSpy cancelled(&upload, &CMediaIOScreenController::operationCancelled);
+        upload.startUpload(id, QString(), folder, QDateTime::currentDateTime());
+        QVERIFY(!upload.operationInProgress());
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x5000E")));
+        upload.handleWebError(ErrorFalseCredentials);
+        QVERIFY(errors.last().first().toString().startsWith(QLatin1String("An internal error")));
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x50002")));
+        upload.setCancelInProgress(true);
+        upload.handleWebError(ErrorTimeOut);
+        QCOMPARE(cancelled.size(), 1);
+        QCOMPARE(errors.size(), 2);
+        QVERIFY(!upload.cancelInProgress());
+        // Progress of another upload is not ours.
+        upload.onUploadTotalProgressChanged(4242, 50);
+        QCOMPARE(upload.overallProgress(), 0);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    SimulatorPort = WebScreenTest::pointWebClientAtFreePort();
+    int appArgc = 1;
+    int result = 1;
+    {
+        CApplication app(appArgc, argv);
+        tst_WebTransferScreens checks;
+        QTimer::singleShot(0, &app, [&] {
+            result = QTest::qExec(&checks, argc, argv);
+            app.terminate(false);
+        });
+        CApplication::exec();
+    }
+    return result;
+}
+
+#include "tst_WebTransferScreens.moc"
