@@ -25,6 +25,7 @@
 #include "RtspPeer.h"
 #include "peers/PeerProcess.h"
 #include "support/ApplicationScreenTest.h"
+#include "support/QmlWarningCollector.h"
 #include "support/QuickScreenDriver.h"
 
 #include "CLogger.h"
@@ -45,18 +46,6 @@
 #include <unistd.h>
 
 namespace {
-
-QStringList g_warnings;
-QtMessageHandler g_previousHandler = nullptr;
-
-// Every warning of the QML world is a fault of a QML file.
-void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if ((type == QtWarningMsg || type == QtCriticalMsg) && message.contains(QLatin1String("qml"), Qt::CaseInsensitive))
-        g_warnings.append(message);
-    if (g_previousHandler)
-        g_previousHandler(type, context, message);
-}
 
 // A loopback address of this process alone, so that the link's fixed port is free on it.
 QString g_address;
@@ -175,7 +164,8 @@ private:
 private slots:
     void initTestCase()
     {
-        g_previousHandler = qInstallMessageHandler(collectWarnings);
+        // Every warning of the QML world is a fault of a QML file.
+        QmlWarningCollector::install(QmlWarningCollector::qmlWarning);
 
         m_link = std::make_unique<CRVQLinkSimulator>();
         m_link->setHardwareId(QStringLiteral("ZPX_1.0 V01"));
@@ -206,7 +196,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        qInstallMessageHandler(g_previousHandler);
+        QmlWarningCollector::uninstall();
         m_board.stop();
         m_camera.reset();
         m_rtspLocal.reset();
@@ -416,7 +406,7 @@ private slots:
         QVERIFY(project.rename(QStringLiteral("project.xml.kept"), QStringLiteral("project.xml")));
         disconnect();
         QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1);
-        QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(QLatin1Char('\n'))));
+        QVERIFY2(QmlWarningCollector::warnings().isEmpty(), qPrintable(QmlWarningCollector::warnings().join(QLatin1Char('\n'))));
     }
 };
 

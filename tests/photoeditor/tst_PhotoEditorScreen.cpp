@@ -18,6 +18,7 @@
 #include "uiengine/CUiEngine.h"
 
 #include "support/ApplicationScreenTest.h"
+#include "support/QmlWarningCollector.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QDir>
@@ -35,18 +36,11 @@
 
 namespace {
 
-QStringList g_warnings;
-QtMessageHandler g_previousHandler = nullptr;
-
-// Every warning of the QML world is a fault of a QML file.
-void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
+// Every warning of the QML world is a fault of a QML file; a picture that cannot be read is
+// expected where a test asks for one.
+bool unexpectedQmlWarning(QtMsgType type, const QString& message)
 {
-    // A picture that cannot be read is expected where a test asks for one.
-    if ((type == QtWarningMsg || type == QtCriticalMsg) && message.contains(QLatin1String("qml"), Qt::CaseInsensitive)
-        && !message.contains(QLatin1String("Cannot open")))
-        g_warnings.append(message);
-    if (g_previousHandler)
-        g_previousHandler(type, context, message);
+    return QmlWarningCollector::qmlWarning(type, message) && !message.contains(QLatin1String("Cannot open"));
 }
 
 } // namespace
@@ -183,10 +177,10 @@ private slots:
         m_logo = queryProjectRootPath() + QStringLiteral("logo.png");
         QVERIFY(logo.save(m_logo));
 
-        g_previousHandler = qInstallMessageHandler(collectWarnings);
+        QmlWarningCollector::install(unexpectedQmlWarning);
     }
 
-    void cleanupTestCase() { qInstallMessageHandler(g_previousHandler); }
+    void cleanupTestCase() { QmlWarningCollector::uninstall(); }
 
     void cleanup()
     {
@@ -195,8 +189,8 @@ private slots:
             evaluate(QStringLiteral("messageBoxView.answer(false)"));
         while (screenItem() && evaluate(QStringLiteral("ScreenManager.close()")).toBool()) {
         }
-        const QStringList warnings = g_warnings;
-        g_warnings.clear();
+        const QStringList warnings = QmlWarningCollector::warnings();
+        QmlWarningCollector::warnings().clear();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
     }
 

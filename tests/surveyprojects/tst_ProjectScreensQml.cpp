@@ -13,6 +13,7 @@
 #include "uiengine/CUiEngine.h"
 
 #include "peers/tile-server/TilePeer.h"
+#include "support/QmlWarningCollector.h"
 #include "support/QuickScreenDriver.h"
 
 #include "ProjectScreenFixture.h"
@@ -29,17 +30,6 @@
 #include <QtTest>
 
 namespace {
-
-QStringList g_warnings;
-QtMessageHandler g_previousHandler = nullptr;
-
-void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg)
-        g_warnings.append(message);
-    if (g_previousHandler)
-        g_previousHandler(type, context, message);
-}
 
 QByteArray nmea(const QByteArray& body)
 {
@@ -146,7 +136,7 @@ private slots:
         withPositions.geoPositionSourceManager = m_positions.get();
         ProjectScreenServices::install(withPositions);
 
-        g_previousHandler = qInstallMessageHandler(collectWarnings);
+        QmlWarningCollector::install();
         CUiEngine::create();
         QSignalSpy created(CUiEngine::instance()->qmlEngine(), &QQmlApplicationEngine::objectCreated);
         QVERIFY(created.wait(20000));
@@ -167,7 +157,7 @@ private slots:
     {
         CUiEngine::destroy();
         ProjectScreenServices::uninstall();
-        qInstallMessageHandler(g_previousHandler);
+        QmlWarningCollector::uninstall();
         m_positions.reset();
         stopServices();
     }
@@ -175,8 +165,8 @@ private slots:
     void cleanup()
     {
         closeToStartScreen();
-        const QStringList warnings = g_warnings;
-        g_warnings.clear();
+        const QStringList warnings = QmlWarningCollector::warnings();
+        QmlWarningCollector::warnings().clear();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 

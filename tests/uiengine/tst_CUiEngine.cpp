@@ -5,6 +5,7 @@
 #include "CLogger.h"
 #include "CTranslator.h"
 
+#include "support/QmlWarningCollector.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QCoreApplication>
@@ -26,17 +27,8 @@ using Tovrin::Logging::CLogger;
 
 namespace {
 
-QStringList g_warnings;
-QtMessageHandler g_previousHandler = nullptr;
-
 // Every warning of the QML world is a fault of a QML file: collect them all.
-void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg)
-        g_warnings.append(message);
-    if (g_previousHandler)
-        g_previousHandler(type, context, message);
-}
+QStringList& g_warnings = QmlWarningCollector::warnings();
 
 const QString Sep = QString(QChar(0x2194));
 
@@ -110,13 +102,13 @@ private slots:
         file.write(lines.join(QStringLiteral("\r\n")).toUtf8());
         file.close();
 
-        g_previousHandler = qInstallMessageHandler(collectWarnings);
+        QmlWarningCollector::install();
     }
 
     void cleanupTestCase()
     {
         CUiEngine::destroy();
-        qInstallMessageHandler(g_previousHandler);
+        QmlWarningCollector::uninstall();
         QFile::remove(m_translationFile);
     }
 
