@@ -173,7 +173,15 @@ private slots:
 
     void bothListsAndTheUploadChecks()
     {
-        evaluate(QStringLiteral("ScreenManager.show('WebMainScreen')"));
+        // The start screen offers the web projects to project work; logged in, its button goes
+        // straight to them.
+        settings()->setWorkType(CSettings::WorkWithProjects);
+        QObject* start = currentScreen(m_window);
+        QVERIFY(start && start->objectName() == QLatin1String("StartScreen"));
+        auto* webButton = start->findChild<QQuickItem*>(QStringLiteral("startScreenWebButton"));
+        QVERIFY(webButton);
+        QTRY_VERIFY(webButton->isVisible() && webButton->isEnabled());
+        QVERIFY(QMetaObject::invokeMethod(webButton, "clicked"));
         QObject* screen = currentScreen(m_window);
         QVERIFY(screen && screen->objectName() == QLatin1String("WebMainScreen"));
         m_controller = screen->findChild<CWebMainScreenController*>();

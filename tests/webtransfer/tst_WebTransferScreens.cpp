@@ -234,7 +234,7 @@ private slots:
         QVERIFY(makeRandomFile(stored("Culvert", "Photos/S1.JPG"), 700000, 3));
         QVERIFY(makeRandomFile(stored("Culvert", "Videos/M.mp4"), 3000000, 4));
         QVERIFY(makeRandomFile(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), "Photos/ONE.JPG"), 900000, 11));
-        for (const QString& name : {"Up", "Dots", "Abs", "Drive", "Gap"})
+        for (const char* name : {"Up", "Dots", "Abs", "Drive", "Gap"})
             QVERIFY(writeText(stored(name, "Photos/A.JPG"), "photo"));
 
         QSignalSpy login(api(), &TovrinWebApi::loginResult);
@@ -324,7 +324,7 @@ private slots:
         QVERIFY(writeText(canary, "canary"));
         QVERIFY(writeText(root() + QStringLiteral("canary.txt"), "canary"));
         QVERIFY(makeRandomFile(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), "Photos/ONE.JPG"), 900000, 11));
-        for (const QString& name : {"Up", "Dots", "Abs", "Drive", "Gap"}) {
+        for (const QString name : {"Up", "Dots", "Abs", "Drive", "Gap"}) {
             CProjectDownloadHandler handler;
             QString error;
             const QList<int> states = download(handler, name, &error);

@@ -28,6 +28,19 @@ Screen {
     readonly property int connectionState: controller.connectionState
     readonly property bool sessionActive: connectionState !== 0
 
+    // The web projects need a login first; a login still valid goes straight to them.
+    function openWebProjects() {
+        var login = Context.webLoginService
+        if (login && login.loggedIn) {
+            ScreenManager.show("WebMainScreen")
+            return
+        }
+        ScreenManager.show("WebLoginScreen", {}, function(loggedIn) {
+            if (loggedIn === true)
+                ScreenManager.show("WebMainScreen")
+        })
+    }
+
     function stateText(state) {
         switch (state) {
         case 1: return tr.txt("TxtShuttingDown", "Disconnecting...")
@@ -314,6 +327,13 @@ Screen {
                     enabled: !screen.sessionActive
                     text: tr.txt("TxtProjects", "Projects")
                     onClicked: ScreenManager.show("ProjectListScreen")
+                }
+                PushButton {
+                    objectName: "startScreenWebButton"
+                    visible: settings ? settings.projectMode : false
+                    enabled: !screen.sessionActive
+                    text: tr.txt("TxtWeb", "Web projects")
+                    onClicked: screen.openWebProjects()
                 }
                 PushButton {
                     objectName: "startScreenGalleryButton"
