@@ -14,7 +14,7 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include "peers/PeerProcess.h"
+#include "peers/PeerControl.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -108,36 +108,10 @@ public:
     }
 
 private:
-    QByteArray get(const QString& route)
-    {
-        if (!m_peer.isAnswering())
-            return QByteArray();
-        QNetworkAccessManager manager;
-        QNetworkReply* reply = manager.get(QNetworkRequest(QUrl(baseUrl() + route)));
-        QSignalSpy finished(reply, &QNetworkReply::finished);
-        const bool done = reply->isFinished() || finished.wait(10000);
-        if (!done)
-            m_peer.markNotAnswering();
-        const QByteArray body = done && reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
-        delete reply;
-        return body;
-    }
-
+    QByteArray get(const QString& route) { return PeerControl::get(m_peer, QUrl(baseUrl() + route)); }
     bool post(const QString& route, const QJsonObject& body)
     {
-        if (!m_peer.isAnswering())
-            return false;
-        QNetworkAccessManager manager;
-        QNetworkRequest request(QUrl(baseUrl() + route));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-        QNetworkReply* reply = manager.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
-        QSignalSpy finished(reply, &QNetworkReply::finished);
-        const bool done = reply->isFinished() || finished.wait(10000);
-        if (!done)
-            m_peer.markNotAnswering();
-        const bool ok = done && reply->error() == QNetworkReply::NoError;
-        delete reply;
-        return ok;
+        return PeerControl::post(m_peer, QUrl(baseUrl() + route), body);
     }
 
     QTemporaryDir m_dir;
