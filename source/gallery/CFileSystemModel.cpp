@@ -1,4 +1,5 @@
 #include "gallery/CFileSystemModel.h"
+#include "gallery/FolderNavigation.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -108,16 +109,9 @@ void CFileSystemModel::goUp()
 {
     if (!canGoUp())
         return;
-    const QFileInfoList drives = QDir::drives();
-    for (const QFileInfo& drive : drives) {
-        if (QDir(drive.absoluteFilePath()) == QDir(m_directory)) {
-            setDirectory(QString());
-            return;
-        }
-    }
-    QDir dir(m_directory);
-    if (dir.cdUp())
-        setDirectory(dir.absolutePath());
+    QString parent;
+    if (FolderNavigation::parentFolder(m_directory, &parent))
+        setDirectory(parent);
 }
 
 void CFileSystemModel::reload()
@@ -126,9 +120,7 @@ void CFileSystemModel::reload()
     m_folders.clear();
     m_files.clear();
     if (m_directory.isEmpty()) {
-        const QFileInfoList drives = QDir::drives();
-        for (const QFileInfo& drive : drives)
-            m_folders.append(drive.absoluteFilePath());
+        m_folders = FolderNavigation::driveRoots();
     } else {
         const QDir dir(m_directory);
         m_folders = dir.entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDot | QDir::NoDotDot,

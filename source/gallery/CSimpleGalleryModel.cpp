@@ -1,4 +1,5 @@
 #include "gallery/CSimpleGalleryModel.h"
+#include "gallery/FolderNavigation.h"
 
 #include "gallery/GalleryTypes.h"
 #include "helpers/MediaFileTypes.h"
@@ -138,16 +139,9 @@ void CSimpleGalleryModel::goUp()
 {
     if (!canGoUp())
         return;
-    const QFileInfoList drives = QDir::drives();
-    for (const QFileInfo& drive : drives) {
-        if (QDir(drive.absoluteFilePath()) == QDir(m_directory)) {
-            setDirectory(QString());
-            return;
-        }
-    }
-    QDir dir(m_directory);
-    if (dir.cdUp())
-        setDirectory(dir.absolutePath());
+    QString parent;
+    if (FolderNavigation::parentFolder(m_directory, &parent))
+        setDirectory(parent);
 }
 
 void CSimpleGalleryModel::refresh()
@@ -157,9 +151,7 @@ void CSimpleGalleryModel::refresh()
     m_folders.clear();
     m_files.clear();
     if (m_directory.isEmpty()) {
-        const QFileInfoList drives = QDir::drives();
-        for (const QFileInfo& drive : drives)
-            m_folders.append(drive.absoluteFilePath());
+        m_folders = FolderNavigation::driveRoots();
     } else {
         const QDir dir(m_directory);
         m_folders = dir.entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::IgnoreCase);
