@@ -182,6 +182,14 @@ Screen {
                 onClicked: ScreenManager.show("DirectorySettingsScreen")
             }
             PushButton {
+                objectName: "startScreenImportButton"
+                width: parent.width
+                visible: controller.mediaImportSupported && settings ? !settings.projectMode : false
+                enabled: !screen.sessionActive
+                text: tr.txt("TxtImport", "Import media")
+                onClicked: ScreenManager.show("MediaScanScreen")
+            }
+            PushButton {
                 objectName: "startScreenErrorLogButton"
                 width: parent.width
                 enabled: screen.connectionState === 2
@@ -209,7 +217,7 @@ Screen {
             anchors.rightMargin: Design.spacing
             anchors.top: headline.bottom
             anchors.topMargin: Design.spacing
-            anchors.bottom: statusPanel.top
+            anchors.bottom: projectPanel.visible ? projectPanel.top : statusPanel.top
             anchors.bottomMargin: Design.spacing
             radius: Design.radius
             color: Design.panelColor
@@ -278,6 +286,47 @@ Screen {
                 font.family: Design.fontFamily
                 font.pixelSize: Design.fontSizeLarge
                 color: Design.secondaryTextColor
+            }
+        }
+
+        // The project that is open, and closing it.
+        Rectangle {
+            id: projectPanel
+            objectName: "startScreenProjectPanel"
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: statusPanel.top
+            anchors.bottomMargin: Design.spacing
+            height: Design.buttonHeight + 2 * Design.spacing
+            visible: appRuntimeData !== null && appRuntimeData.projectSelected
+            radius: Design.radius
+            color: Design.panelColor
+
+            Text {
+                objectName: "startScreenProjectName"
+                anchors.left: parent.left
+                anchors.leftMargin: Design.margin
+                anchors.right: closeProjectButton.left
+                anchors.rightMargin: Design.spacing
+                anchors.verticalCenter: parent.verticalCenter
+                elide: Text.ElideRight
+                text: controller.processing ? tr.txt("TxtClosingProject", "Closing the project {0}...",
+                                                     [appRuntimeData.lastProjectName])
+                                            : tr.txt("TxtCurrentProject", "Current project: {0}",
+                                                     [appRuntimeData ? appRuntimeData.lastProjectName : ""])
+                font.family: Design.fontFamily
+                font.pixelSize: Design.fontSizeLarge
+                color: Design.textColor
+            }
+            PushButton {
+                id: closeProjectButton
+                objectName: "startScreenCloseProjectButton"
+                anchors.right: parent.right
+                anchors.rightMargin: Design.spacing
+                anchors.verticalCenter: parent.verticalCenter
+                enabled: !controller.processing && !screen.sessionActive
+                text: tr.txt("TxtCloseProject", "Close project")
+                onClicked: controller.closeProject()
             }
         }
 
