@@ -7,6 +7,7 @@
 
 #include "application/CAppRuntimeData.h"
 #include "application/CApplication.h"
+#include "application/CSettings.h"
 #include "surveyprojects/CSurvey.h"
 #include "surveyprojects/CSurveyPhoto.h"
 #include "surveyprojects/CSurveyProject.h"
@@ -97,7 +98,10 @@ private slots:
         QVERIFY(QDir().mkpath(path("tablet/videos")));
         QVERIFY(writeBytes(path("tablet/photos/IMG_0002.JPG"), "older copy"));
 
-        evaluate(QStringLiteral("ScreenManager.show('MediaScanScreen')"));
+        // Working with plain folders, the start screen opens the scan.
+        QVERIFY(!CApplication::instance()->settings()->projectMode());
+        click(QStringLiteral("startScreenImportButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("MediaScanScreen"));
         auto* scanner = controllerOf<CMediaScanScreenController>(QStringLiteral("MediaScanScreen"));
         QVERIFY(scanner);
         QVERIFY(item("mediaScanPhotoFolder")->isVisible());
@@ -215,7 +219,11 @@ private slots:
         surveyProject->addSurvey(survey);
         CApplication::instance()->appRuntimeData()->setCurrentProject(surveyProject, project);
 
-        evaluate(QStringLiteral("ScreenManager.show('MediaScanScreen')"));
+        // The open project's survey list opens the scan into the project's folders.
+        evaluate(QStringLiteral("ScreenManager.show('SurveyListScreen')"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SurveyListScreen"));
+        click(QStringLiteral("surveyImportButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("MediaScanScreen"));
         auto* scanner = controllerOf<CMediaScanScreenController>(QStringLiteral("MediaScanScreen"));
         QVERIFY(scanner);
         QVERIFY(!item("mediaScanPhotoFolder")->isVisible());
@@ -239,6 +247,8 @@ private slots:
         QCOMPARE(readBytes(project + QStringLiteral("Photos/IMG_0002.JPG")), QByteArray("already imported"));
         if (m_hasVideo)
             QCOMPARE(trackMatrix(project + QStringLiteral("Videos/VID_0001.MP4")), identityMatrix());
+        evaluate(QStringLiteral("ScreenManager.close()"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SurveyListScreen"));
         evaluate(QStringLiteral("ScreenManager.close()"));
         CApplication::instance()->appRuntimeData()->setCurrentProject(nullptr, QString());
     }
