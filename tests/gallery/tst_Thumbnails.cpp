@@ -216,6 +216,19 @@ private slots:
         QVERIFY(second);
         QCOMPARE(jobs.count(), 2);
         QCOMPARE(second->image().pixelColor(1, 1), QColor(Qt::blue));
+
+        // Written anew by anyone else (an import, a download): its new time is enough.
+        QVERIFY(writePhoto(path, 64, 48, Qt::green));
+        QFile rewritten(path);
+        QVERIFY(rewritten.open(QIODevice::ReadWrite));
+        QVERIFY(rewritten.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+        rewritten.close();
+        auto third = request(provider, qmlId);
+        QVERIFY(third);
+        QCOMPARE(jobs.count(), 3);
+        QCOMPARE(third->image().pixelColor(1, 1), QColor(Qt::green));
+        QVERIFY(request(provider, qmlId));
+        QCOMPARE(jobs.count(), 3);
     }
 
     void cameraThumbnailsNeverBlockTheirUrl()
