@@ -257,6 +257,13 @@ void CSurveyGalleryScreenController::onDownloadFinished()
 {
     if (!m_currentDownload)
         return;
+    refreshLocalFileStates();
+    disconnect(m_currentDownload.get(), nullptr, this, nullptr);
+    m_currentDownload.reset();
+}
+
+void CSurveyGalleryScreenController::refreshLocalFileStates()
+{
     QVector<int> photoStates = m_provider->photoStates();
     QVector<int> videoStates = m_provider->videoStates();
     if (const SurveyPtr survey = currentSurvey()) {
@@ -273,8 +280,6 @@ void CSurveyGalleryScreenController::onDownloadFinished()
         }
     }
     m_provider->setFileStates(photoStates, videoStates);
-    disconnect(m_currentDownload.get(), nullptr, this, nullptr);
-    m_currentDownload.reset();
 }
 
 void CSurveyGalleryScreenController::applyDrawingTemplateToSelectedPhotos(const QString& templateName)

@@ -56,6 +56,8 @@ public:
     Q_INVOKABLE void updateLocalThumbnails() override;
     Q_INVOKABLE void deleteSelectedFiles();
     Q_INVOKABLE void downloadFile(const QString& fileName);
+    // Files of the survey that have arrived on the tablet (a download) show as stored locally.
+    Q_INVOKABLE void refreshLocalFileStates();
     Q_INVOKABLE void applyDrawingTemplateToSelectedPhotos(const QString& templateName);
 
 signals:

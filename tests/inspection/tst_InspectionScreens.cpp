@@ -32,6 +32,7 @@
 #include "CLogger.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QHostAddress>
 #include <QQmlApplicationEngine>
@@ -485,9 +486,23 @@ private slots:
         click(QStringLiteral("startScreenCloseProjectButton"));
         QTRY_VERIFY_WITH_TIMEOUT(!runtime->projectSelected(), 20000);
         QTRY_VERIFY(!item(QStringLiteral("startScreenProjectPanel"))->isVisible());
-        // Closing kept what the sessions wrote.
+        // Closing kept what the sessions wrote, and the project list has its size on disk now.
         QVERIFY(projectXml().size() >= before.size());
         QVERIFY(projectXml().contains("Photos/"));
+        qint64 onDisk = 0;
+        for (QDirIterator it(m_projectPath, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+            it.next();
+            onDisk += it.fileInfo().size();
+        }
+        const auto listedSize = [this] {
+            const QVector<CLocalProjectInfo> list = CApplication::instance()->projectService()->projectList();
+            for (const CLocalProjectInfo& info : list) {
+                if (QDir(info.path()) == QDir(m_projectPath))
+                    return info.size();
+            }
+            return qint64(-1);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(listedSize(), onDisk, 10000);
         QVERIFY(QDir(m_projectPath + QStringLiteral("Photos/")).entryList(QDir::Files).size() > 0);
     }
 
