@@ -162,21 +162,37 @@ Screen {
             width: Design.buttonMinimumWidth * 1.5
             spacing: Design.spacing
 
+            // The buttons share the height beside the list (less with the project panel shown),
+            // never running into the panels below.
+            readonly property real available: (projectPanel.visible ? projectPanel.y : statusPanel.y) - y - Design.spacing
+            readonly property int shown: {
+                var count = 0
+                for (var i = 0; i < children.length; ++i)
+                    if (children[i].visible)
+                        ++count
+                return Math.max(1, count)
+            }
+            readonly property real buttonHeight: Math.min(Design.buttonHeight,
+                                                          (available - (shown - 1) * spacing) / shown)
+
             PushButton {
                 objectName: "startScreenSettingsButton"
                 width: parent.width
+                height: menu.buttonHeight
                 text: tr.txt("TxtSettings", "Settings")
                 onClicked: ScreenManager.show("SettingsScreen")
             }
             PushButton {
                 objectName: "startScreenOverlayButton"
                 width: parent.width
+                height: menu.buttonHeight
                 text: tr.txt("TxtOverlay", "Video overlay")
                 onClicked: ScreenManager.show("OverlayConfigScreen")
             }
             PushButton {
                 objectName: "startScreenFoldersButton"
                 width: parent.width
+                height: menu.buttonHeight
                 visible: settings ? !settings.projectMode : false
                 text: tr.txt("TxtFolders", "Folders")
                 onClicked: ScreenManager.show("DirectorySettingsScreen")
@@ -184,6 +200,7 @@ Screen {
             PushButton {
                 objectName: "startScreenImportButton"
                 width: parent.width
+                height: menu.buttonHeight
                 visible: controller.mediaImportSupported && settings ? !settings.projectMode : false
                 enabled: !screen.sessionActive
                 text: tr.txt("TxtImport", "Import media")
@@ -192,6 +209,7 @@ Screen {
             PushButton {
                 objectName: "startScreenErrorLogButton"
                 width: parent.width
+                height: menu.buttonHeight
                 enabled: screen.connectionState === 2
                 text: tr.txt("TxtErrorLog", "Error log")
                 onClicked: ScreenManager.show("ErrorLogScreen")
@@ -199,12 +217,14 @@ Screen {
             PushButton {
                 objectName: "startScreenUpdateButton"
                 width: parent.width
+                height: menu.buttonHeight
                 text: tr.txt("TxtUpdate", "Software update")
                 onClicked: ScreenManager.show("UpdateScreen")
             }
             PushButton {
                 objectName: "startScreenLicenseButton"
                 width: parent.width
+                height: menu.buttonHeight
                 text: tr.txt("TxtLicenses", "Licences")
                 onClicked: ScreenManager.show("LicenseScreen")
             }
