@@ -14,17 +14,6 @@ GridView {
     property string notAvailableText: ""
     signal opened(int index, url fileUrl, string fileName, int fileType, int fileState)
 
-    // The thumbnails are asked for again whenever the grid shows again (back from the media
-    // view or the photo editor): the image provider answers unchanged files from its cache and
-    // makes a new thumbnail of a file that changed meanwhile.
-    property bool thumbnailsShown: true
-    onVisibleChanged: {
-        if (visible) {
-            thumbnailsShown = false
-            thumbnailsShown = true
-        }
-    }
-
     readonly property int columns: Math.max(1, Math.floor(width / 560))
     cellWidth: Math.floor(width / columns)
     cellHeight: Math.floor(cellWidth * 9 / 16) + Design.fontSizeSmall + Design.spacing * 2
@@ -50,7 +39,7 @@ GridView {
             border.width: tile.ticked ? 6 : 0
             border.color: Design.accentColor
 
-            Image {
+            ThumbnailImage {
                 id: thumbnail
                 objectName: "galleryThumbnail"
                 anchors.left: parent.left
@@ -59,12 +48,9 @@ GridView {
                 anchors.margins: Design.spacing / 2
                 height: width * 9 / 16
                 fillMode: Image.PreserveAspectFit
-                asynchronous: true
-                cache: false
                 sourceSize.width: 480
                 sourceSize.height: 270
-                source: grid.thumbnailsShown && model.modelData_FileUrl.toString() !== ""
-                        ? "image://Thumbnail/" + model.modelData_FileUrl : ""
+                fileUrl: model.modelData_FileUrl
                 opacity: tile.fileState === GalleryTypes.FileStateStoredLocally ? 1.0 : 0.5
             }
 
