@@ -86,17 +86,6 @@ bool writeNmeaLog(const QString& path)
     return true;
 }
 
-// One record of the system's error log: the time (big-endian) and the code.
-QByteArray errorRecord(quint16 time, quint8 code)
-{
-    QByteArray bytes;
-    bytes.append(static_cast<char>(time >> 8));
-    bytes.append(static_cast<char>(time & 0xFF));
-    bytes.append('\0');
-    bytes.append(static_cast<char>(code));
-    return bytes;
-}
-
 } // namespace
 
 class tst_InspectionScreens : public QObject, private QuickScreenDriver
@@ -290,7 +279,8 @@ private slots:
     // time and code in their own columns.
     void errorLogOpensWhileConnected()
     {
-        m_link->setErrorRecords(errorRecord(300, 11) + errorRecord(12, 94) + errorRecord(65535, 21));
+        m_link->setErrorRecords(CRVQLinkSimulator::errorRecord(300, 11) + CRVQLinkSimulator::errorRecord(12, 94)
+                                + CRVQLinkSimulator::errorRecord(65535, 21));
         click(QStringLiteral("inspectionErrorLog"));
         QTRY_COMPARE(topScreenName(), QStringLiteral("ErrorLogScreen"));
         QTRY_COMPARE_WITH_TIMEOUT(item(QStringLiteral("errorLogList"))->property("count").toInt(), 3, 10000);
