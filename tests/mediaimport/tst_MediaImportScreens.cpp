@@ -162,6 +162,38 @@ private slots:
         evaluate(QStringLiteral("ScreenManager.close()"));
     }
 
+    void overwriteReplacesOnlyCompletedFiles()
+    {
+        // Three old copies to overwrite; the second source is gone, so the import fails there
+        // and never reaches the third.
+        QVERIFY(writeBytes(path("over/src/A.JPG"), noise(MiB, 11)));
+        QVERIFY(writeBytes(path("over/src/C.JPG"), noise(MiB, 13)));
+        const QStringList sources{path("over/src/A.JPG"), path("over/src/B.JPG"), path("over/src/C.JPG")};
+        const QStringList destinations{path("over/dst/A.JPG"), path("over/dst/B.JPG"), path("over/dst/C.JPG")};
+        for (const QString& destination : destinations)
+            QVERIFY(writeBytes(destination, "old copy"));
+        CMediaImportScreenController controller;
+        QSignalSpy errors(&controller, &CMediaIOScreenController::operationErrorOccurred);
+        controller.startImport(sources, destinations, destinations);
+        QVERIFY(errors.wait(WaitMs));
+        QCOMPARE(controller.queryProcessedFiles(), QStringList{sources.at(0)});
+        QVERIFY(sameContent(sources.at(0), destinations.at(0)));
+        QCOMPARE(readBytes(destinations.at(1)), QByteArray("old copy"));
+        QCOMPARE(readBytes(destinations.at(2)), QByteArray("old copy"));
+        QVERIFY(temporaryLeftovers(path("over/dst")).isEmpty());
+
+        // A start refused for the last file to overwrite (a folder has its name) leaves the
+        // old copies of the files before it.
+        QVERIFY(QDir().mkpath(path("over/dst/D.JPG")));
+        const QStringList refused{destinations.at(1), destinations.at(2), path("over/dst/D.JPG")};
+        controller.startImport({sources.at(0), sources.at(2), sources.at(2)}, refused, refused);
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY(errors.last().first().toString().contains(QLatin1String("the file D.JPG on your tablet")));
+        QVERIFY(!controller.operationInProgress());
+        QCOMPARE(readBytes(destinations.at(1)), QByteArray("old copy"));
+        QCOMPARE(readBytes(destinations.at(2)), QByteArray("old copy"));
+    }
+
     void cancelMidFileKeepsCompletedFiles()
     {
         QVERIFY(QDir().mkpath(path("cancel/photos")));
