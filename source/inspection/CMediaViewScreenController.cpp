@@ -65,8 +65,10 @@ CMediaViewScreenController::~CMediaViewScreenController()
 
 QString CMediaViewScreenController::timeText(qint64 milliseconds)
 {
-    const qint64 minutes = static_cast<qint64>(std::floor(milliseconds / 60000.0));
-    const qint64 seconds = static_cast<qint64>(std::round((milliseconds % 60000) / 1000.0));
+    // Both from one rounded total, so 59.5 s reads 01:00, never 00:60.
+    const qint64 totalSeconds = static_cast<qint64>(std::round(qMax<qint64>(0, milliseconds) / 1000.0));
+    const qint64 minutes = totalSeconds / 60;
+    const qint64 seconds = totalSeconds % 60;
     return QStringLiteral("%1:").arg(minutes, 2, 10, QLatin1Char('0'))
         + QStringLiteral("%1").arg(seconds, 2, 10, QLatin1Char('0'));
 }

@@ -53,6 +53,9 @@ private slots:
         QCOMPARE(CMediaViewScreenController::timeText(75 * 60000 + 3000), QStringLiteral("75:03"));
         QCOMPARE(CMediaViewScreenController::timeText(61499), QStringLiteral("01:01"));
         QCOMPARE(CMediaViewScreenController::timeText(9500), QStringLiteral("00:10"));
+        // Rounding up into the next minute carries.
+        QCOMPARE(CMediaViewScreenController::timeText(59500), QStringLiteral("01:00"));
+        QCOMPARE(CMediaViewScreenController::timeText(60 * 60000 - 400), QStringLiteral("60:00"));
         CMediaViewScreenController controller(CMediaViewScreenController::Services(), nullptr);
         QSignalSpy position(&controller, &CMediaViewScreenController::videoPositionTextChanged);
         controller.updateVideoPositionText(3000);
