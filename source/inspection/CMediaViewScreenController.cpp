@@ -12,12 +12,18 @@
 #include "mediaimport/CMediaDownloadHandler.h"
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/SurveyHelpers.h"
+#include "uiengine/CErrorMessageHelper.h"
+
+#include "CLogger.h"
+#include "CTranslator.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
+
+using Tovrin::Logging::CLogger;
 
 CMediaViewScreenController::Services CMediaViewScreenController::Services::fromApplication()
 {
@@ -259,6 +265,10 @@ void CMediaViewScreenController::deleteFile()
     if (m_fileUrl.isEmpty())
         return;
     const QUrl url = m_fileUrl;
+    if (!url.isLocalFile()) {
+        deleteCameraFile(url);
+        return;
+    }
     moveToNeighbour();
     if (url.isLocalFile()) {
         const CAppRuntimeData* runtime = m_services.appRuntimeData;
@@ -270,8 +280,38 @@ void CMediaViewScreenController::deleteFile()
             survey->removeFile(relativePathFromUrl(url.toString(), runtime->currentProjectPath()));
         return;
     }
-    if (auto remote = std::dynamic_pointer_cast<CRemoteGalleryModelDataProvider>(m_modelDataProvider))
-        remote->removeFileByUrl(url.toString());
+}
+
+void CMediaViewScreenController::deleteCameraFile(const QUrl& url)
+{
+    // The shown URL is the camera's address as QUrl made it, whose text may differ from the
+    // camera's own (a "%" in a name): find the camera's entry as the provider shows it.
+    QString cameraUrl;
+    if (auto remote = std::dynamic_pointer_cast<CRemoteGalleryModelDataProvider>(m_modelDataProvider)) {
+        for (const Ulx::Multimedia::CRemoteFileInfo& file : remote->files()) {
+            if (QUrl(file.fileUrl(), QUrl::TolerantMode) == url) {
+                cameraUrl = file.fileUrl();
+                break;
+            }
+        }
+        if (!cameraUrl.isEmpty()) {
+            moveToNeighbour();
+            remote->removeFileByUrl(cameraUrl);
+            return;
+        }
+    }
+    const QString name = fileNameFromUrl(url.toString());
+    CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
+                        QStringLiteral("Camera file not deleted, it is not in the camera's list."),
+                        {url.toString()});
+    const QVariantList parameters{name};
+    QString text = QStringLiteral("The file {0} could not be deleted.");
+    if (const Tovrin::Translation::CTranslator* translator = CErrorMessageHelper::translator())
+        text = translator->msg(QStringLiteral("Ombrastella.Zephira.App.MediaViewScreenController"),
+                               QStringLiteral("DeleteFileFailed"), text, QVariant(parameters));
+    else
+        Tovrin::Translation::CTranslator::processParameters(text, parameters);
+    emit errorOccurred(text);
 }
 
 void CMediaViewScreenController::moveToNeighbour()
