@@ -89,6 +89,7 @@ private slots:
     void builtInsCannotBeSavedOverOrDeleted();
     void deleteRemovesFileThenName();
     void failedDeleteIsReportedAndKeepsTheTemplate();
+    void deleteInAReadOnlyFolderFails();
     void applyFailures();
     void applyBatchStopsAtTheFirstFailure();
     void applyWorksOnCopiesOfTheCallersObjects();
@@ -344,7 +345,6 @@ void tst_CDrawingTemplateService::deleteRemovesFileThenName()
 void tst_CDrawingTemplateService::failedDeleteIsReportedAndKeepsTheTemplate()
 {
     const QString blocked = writeUserFile(QStringLiteral("blocked.xml"), templateXml("Blocked"));
-    const QString locked = writeUserFile(QStringLiteral("locked.xml"), templateXml("Locked"));
     startService();
     QSignalSpy deleted(m_service.get(), &CDrawingTemplateService::templateDeleted);
     QSignalSpy changed(m_service.get(), &CDrawingTemplateService::templateListChanged);
@@ -356,8 +356,15 @@ void tst_CDrawingTemplateService::failedDeleteIsReportedAndKeepsTheTemplate()
              DrawingTemplateTypes::DrawingTemplateErrorDeleteFile);
     QVERIFY(m_service->templateExists(QStringLiteral("Blocked")));
     QCOMPARE(changed.count(), 0);
+}
 
-    // A read-only templates folder. Root writes through it, so there the case cannot be made.
+void tst_CDrawingTemplateService::deleteInAReadOnlyFolderFails()
+{
+    const QString locked = writeUserFile(QStringLiteral("locked.xml"), templateXml("Locked"));
+    startService();
+    QSignalSpy deleted(m_service.get(), &CDrawingTemplateService::templateDeleted);
+    QSignalSpy changed(m_service.get(), &CDrawingTemplateService::templateListChanged);
+    // Root writes through a read-only folder, so there the case cannot be made.
     if (::geteuid() == 0)
         QSKIP("running as root: a read-only folder does not stop root from removing its files");
     QVERIFY(QFile::setPermissions(m_templatesPath, QFile::ReadOwner | QFile::ExeOwner));
