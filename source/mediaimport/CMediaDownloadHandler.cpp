@@ -201,7 +201,7 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
         reportError(MediaDownloadErrorInternal);
         return nullptr;
     }
-    CMediaDownloadReplacements::attach(download.get(), replacements);
+    CMediaDownloadReplacements::attach(download, replacements);
     QMetaObject::invokeMethod(this, "downloadStarted", Qt::QueuedConnection);
     return download;
 }

@@ -4,28 +4,42 @@
 
 #include "multimedia/CAbstractMediaDownload.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 using Ulx::Multimedia::CAbstractMediaDownload;
 
-CMediaDownloadReplacements::CMediaDownloadReplacements(CAbstractMediaDownload* download,
+CMediaDownloadReplacements::CMediaDownloadReplacements(const std::shared_ptr<CAbstractMediaDownload>& download,
                                                        const QHash<QString, QString>& replacements)
-    : QObject(download)
-    , m_download(download)
+    : QObject(download.get())
+    , m_download(download.get())
+    , m_keepAlive(download)
     , m_pending(replacements)
 {
     // A download reports the next file (or its end) right after it completed one.
-    connect(download, &CAbstractMediaDownload::currentFileSizeChanged, this,
+    connect(m_download, &CAbstractMediaDownload::currentFileSizeChanged, this,
             &CMediaDownloadReplacements::replaceCompleted);
-    connect(download, &CAbstractMediaDownload::currentFileUrlChanged, this,
+    connect(m_download, &CAbstractMediaDownload::currentFileUrlChanged, this,
             &CMediaDownloadReplacements::replaceCompleted);
-    connect(download, &CAbstractMediaDownload::finished, this, &CMediaDownloadReplacements::replaceCompleted);
+    connect(m_download, &CAbstractMediaDownload::finished, this, &CMediaDownloadReplacements::onFinished);
 }
 
-void CMediaDownloadReplacements::attach(CAbstractMediaDownload* download, const QHash<QString, QString>& replacements)
+void CMediaDownloadReplacements::attach(const std::shared_ptr<CAbstractMediaDownload>& download,
+                                        const QHash<QString, QString>& replacements)
 {
     if (download && !replacements.isEmpty())
         new CMediaDownloadReplacements(download, replacements);
+}
+
+void CMediaDownloadReplacements::onFinished()
+{
+    replaceCompleted();
+    // Let go from the event loop: the download may be the last one's to hold, and it is still
+    // emitting the signal that brought us here.
+    if (m_keepAlive) {
+        std::shared_ptr<CAbstractMediaDownload> held = std::move(m_keepAlive);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [held]() {}, Qt::QueuedConnection);
+    }
 }
 
 void CMediaDownloadReplacements::replaceCompleted()

@@ -215,6 +215,18 @@ private slots:
         QCOMPARE(QDir(photos(folder)).entryList(QDir::Files | QDir::Hidden).size()
                      + QDir(videos(folder)).entryList(QDir::Files | QDir::Hidden).size(),
                  3);
+
+        // Again with nobody but the storage holding the download, which lets go of it as it
+        // ends: the last file is still replaced.
+        for (const QString& target : qAsConst(targets))
+            QVERIFY(writeBytes(target, "old copy"));
+        QVERIFY(handler.startDownload(storage()->fileList(), names, {}, photos(folder), videos(folder)));
+        QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
+        for (int i = 0; i < names.size(); ++i)
+            QCOMPARE(readBytes(targets.at(i)), m_sim->content("/SD/DCIM/100MEDIA/" + names.at(i)));
+        QCOMPARE(QDir(photos(folder)).entryList(QDir::Files | QDir::Hidden).size()
+                     + QDir(videos(folder)).entryList(QDir::Files | QDir::Hidden).size(),
+                 3);
     }
 
     void refusalsBeforeAnyTransfer()
