@@ -242,6 +242,9 @@ private slots:
         survey->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/IMG_0001.JPG"), QString(), 0.0, 0.0, 0.0));
         survey->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/IMG_0002.JPG"), QString(), 0.0, 0.0, 0.0));
         survey->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/VID_0001.MP4"), QString()));
+        // A record leading out of the project folder to a name the card holds.
+        survey->addPicture(
+            std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/../../../LARGE_0001.JPG"), QString(), 0.0, 0.0, 0.0));
         auto surveyProject = std::make_shared<CSurveyProject>(QStringLiteral("Culvert"), QStringLiteral("en_US"),
                                                                ProjectTypes::DistanceUnitMetric);
         surveyProject->addSurvey(survey);
@@ -256,6 +259,9 @@ private slots:
         const int expected = m_hasVideo ? 3 : 2;
         QCOMPARE(scanner->selectionModel()->rowCount(), expected);
         QCOMPARE(scanner->selectionCount(), expected - 1);
+        QVERIFY(!scanner->queryDestFiles().contains(path("LARGE_0001.JPG")));
+        QCOMPARE(scanner->scanResultText(),
+                 QStringLiteral("Some photos or videos of the project lie outside the project folder.\nThey are not imported."));
         QVERIFY(waitForFrame());
         shoot(QStringLiteral("scan-project-selection"));
 
@@ -269,6 +275,7 @@ private slots:
         answerMessage();
         QVERIFY(sameContent(path("card/DCIM/100/IMG_0001.JPG"), project + QStringLiteral("Photos/IMG_0001.JPG")));
         QCOMPARE(readBytes(project + QStringLiteral("Photos/IMG_0002.JPG")), QByteArray("already imported"));
+        QVERIFY(!QFile::exists(path("LARGE_0001.JPG")));
         if (m_hasVideo)
             QCOMPARE(trackMatrix(project + QStringLiteral("Videos/VID_0001.MP4")), identityMatrix());
         evaluate(QStringLiteral("ScreenManager.close()"));
