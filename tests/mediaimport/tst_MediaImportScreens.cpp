@@ -216,9 +216,11 @@ private slots:
             if (!clicked && importer->currentFileName() == QLatin1String("ZHUGE_0001.MP4")
                 && importer->currentFileProgress() >= 1) {
                 clicked = true;
+                // Before the cancel: taking the shot runs the event loop, which must not end the
+                // job while its signal is still being emitted.
+                shoot(QStringLiteral("import-cancel-progress"));
                 // What the Cancel button calls (the button itself is driven on the download screen).
                 importer->cancelOperation();
-                shoot(QStringLiteral("import-cancel-progress"));
             }
         });
         QVERIFY(cancelled->wait(WaitMs));
