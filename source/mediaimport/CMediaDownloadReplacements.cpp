@@ -34,7 +34,7 @@ void CMediaDownloadReplacements::attach(const std::shared_ptr<CAbstractMediaDown
 void CMediaDownloadReplacements::onFinished()
 {
     replaceCompleted();
-    // Let go from the event loop: the download may be the last one's to hold, and it is still
+    // Let go from the event loop: this may be the last hold on the download, which is still
     // emitting the signal that brought us here.
     if (m_keepAlive) {
         std::shared_ptr<CAbstractMediaDownload> held = std::move(m_keepAlive);

@@ -138,10 +138,10 @@ bool CMediaImportWorker::completeFile()
     }
     m_destFile->close();
     // The old copy of a file to overwrite goes only now, as the complete new one takes its name.
-    const bool renamed = m_replaceableFiles.contains(destination)
-                             ? replaceFileWith(m_destFile->fileName(), destination)
-                             : m_destFile->rename(destination);
-    if (m_destFile->error() != QFileDevice::NoError || !renamed) {
+    const bool complete = m_destFile->error() == QFileDevice::NoError;
+    if (!complete
+        || !(m_replaceableFiles.contains(destination) ? replaceFileWith(m_destFile->fileName(), destination)
+                                                      : m_destFile->rename(destination))) {
         fail(CMediaImport::FileWriteFailure);
         return false;
     }
