@@ -6,7 +6,7 @@
 
 #include "application/PathHelpers.h"
 #include "helpers/MediaFileTypes.h"
-#include "uiengine/TranslationHelper.h"
+#include "messages/TranslationHelper.h"
 
 #include "CLogger.h"
 #include "CUlxSystemsLibrary.h"

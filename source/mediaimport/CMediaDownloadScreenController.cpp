@@ -4,7 +4,7 @@
 
 #include "application/PathHelpers.h"
 #include "helpers/FormattingHelpers.h"
-#include "uiengine/TranslationHelper.h"
+#include "messages/TranslationHelper.h"
 
 #include "CUlxSystemsLibrary.h"
 #include "multimedia/CAbstractMediaDownload.h"

@@ -7,7 +7,7 @@
 #include "application/CApplication.h"
 #include "application/PathHelpers.h"
 #include "helpers/FormattingHelpers.h"
-#include "uiengine/TranslationHelper.h"
+#include "messages/TranslationHelper.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include "mediaimport/CMediaScan.h"
 
 #include "application/CAppRuntimeData.h"
-#include "gallery/CFileListSelectionModel.h"
 #include "application/CApplication.h"
 #include "application/PathHelpers.h"
+#include "gallery/CFileListSelectionModel.h"
+#include "messages/CErrorMessageHelper.h"
 #include "surveyprojects/SurveyHelpers.h"
-#include "uiengine/CErrorMessageHelper.h"
 
 #include "CTranslator.h"
 
