@@ -8,10 +8,10 @@
 #include "helpers/MediaFileTypes.h"
 #include "mediaimport/CMediaDownloadHandler.h"
 #include "mediaimport/SafeMediaPaths.h"
+#include "messages/CErrorMessageHelper.h"
 #include "surveyprojects/CSurveyListModel.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
 #include "surveyprojects/SurveyHelpers.h"
-#include "uiengine/CErrorMessageHelper.h"
 
 #include "CLogger.h"
 #include "CTranslator.h"

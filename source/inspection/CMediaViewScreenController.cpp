@@ -10,9 +10,9 @@
 #include "inspection/CVideoPlayer.h"
 #include "managers/CMediaDirectoryHandler.h"
 #include "mediaimport/CMediaDownloadHandler.h"
+#include "messages/CErrorMessageHelper.h"
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/SurveyHelpers.h"
-#include "uiengine/CErrorMessageHelper.h"
 
 #include "CLogger.h"
 #include "CTranslator.h"
