@@ -5,33 +5,37 @@
 
 #include <vector>
 
-// The encoded elements of one project file's photo and video records as its last write made
-// them, keyed by record revision (RecordRevision), so that the next write encodes only the
-// records that are new or changed and copies the others. Held by the project worker per open
-// project; worker thread only.
+// The last document written of one project file, with where each photo and video record's
+// element lies in it, keyed by record revision (RecordRevision): the next write encodes only
+// the records that are new or changed and copies the others' bytes, runs of them at once.
+// Held by the project worker per open project; worker thread only.
 class CProjectXmlCache
 {
 public:
     // Starts a write: the elements kept by the write before become the ones to find.
     void beginWrite();
-    // The element of the record of this revision, or null. Asked in document order, it finds
-    // each unchanged record at once, also after a record was added, changed or removed.
-    const QByteArray* find(quint64 revision);
-    // Keeps an element of this write for the next one; what is not kept is forgotten then.
-    void keep(quint64 revision, const QByteArray& element);
-    // The size of the last document, to reserve the buffer of the next.
-    int documentSize() const { return m_documentSize; }
-    void setDocumentSize(int size) { m_documentSize = size; }
+    // Where the element of the record of this revision lies in previousDocument(); false when
+    // it is not there. Asked in document order, it finds each unchanged record at once, also
+    // after records were added, changed or removed.
+    bool find(quint64 revision, int* offset, int* length);
+    const QByteArray& previousDocument() const { return m_previousDocument; }
+    // Where a record's element lies in the document of this write.
+    void keep(quint64 revision, int offset, int length);
+    // Ends the write with its document, which the next write copies from.
+    void endWrite(const QByteArray& document);
 
 private:
     struct Entry
     {
         quint64 revision;
-        QByteArray element;
+        int offset;
+        int length;
     };
 
-    const QByteArray* foundAt(size_t index);
+    bool foundAt(size_t index, int* offset, int* length);
 
+    QByteArray m_previousDocument;
+    QByteArray m_document;
     std::vector<Entry> m_found;
     std::vector<Entry> m_kept;
     quint64 m_newestFound = 0;
@@ -41,5 +45,4 @@ private:
     // Revision to position, built only when records moved.
     QHash<quint64, size_t> m_positions;
     bool m_positionsBuilt = false;
-    int m_documentSize = 0;
 };

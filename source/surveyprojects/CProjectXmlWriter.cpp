@@ -9,7 +9,6 @@
 #include <QIODevice>
 
 #include <cmath>
-#include <utility>
 
 using Tovrin::Logging::CLogger;
 
@@ -106,12 +105,12 @@ bool CProjectXmlWriter::writeToDevice(const SurveyProjectPtr& project, QIODevice
 
 QByteArray CProjectXmlWriter::encode(const CSurveyProject& project)
 {
-    m_document.clear();
+    QByteArray document;
     if (m_cache) {
         m_cache->beginWrite();
-        m_document.reserve(m_cache->documentSize() + 4096);
+        document.reserve(m_cache->previousDocument().size() + 4096);
     }
-    CXmlTextBuilder builder(m_document);
+    CXmlTextBuilder builder(document);
     builder.startDocument();
     builder.startElement(QLatin1String("project"));
     builder.attribute(QLatin1String("version"), needsVersion2(project) ? QStringLiteral("2") : QStringLiteral("1"));
@@ -139,8 +138,8 @@ QByteArray CProjectXmlWriter::encode(const CSurveyProject& project)
     }
     builder.endDocument();
     if (m_cache)
-        m_cache->setDocumentSize(m_document.size());
-    return std::move(m_document);
+        m_cache->endWrite(document);
+    return document;
 }
 
 template <typename Record, typename Encode>
@@ -148,19 +147,19 @@ void CProjectXmlWriter::writeRecord(CXmlTextBuilder& builder, const Record& reco
 {
     // Taken before the content is read: a change meanwhile makes the next write encode again.
     const quint64 revision = record.revision();
-    if (m_cache) {
-        if (const QByteArray* element = m_cache->find(revision)) {
-            builder.appendElement(*element);
-            m_cache->keep(revision, *element);
-            return;
-        }
+    builder.closeTag();
+    const int start = builder.size();
+    int offset = 0;
+    int length = 0;
+    if (m_cache && m_cache->find(revision, &offset, &length)) {
+        builder.appendCopy(m_cache->previousDocument(), offset, length);
+    } else {
+        encode();
+        builder.closeTag();
+        length = builder.size() - start;
     }
-    builder.closeTag();
-    const int start = m_document.size();
-    encode();
-    builder.closeTag();
     if (m_cache)
-        m_cache->keep(revision, m_document.mid(start));
+        m_cache->keep(revision, start, length);
 }
 
 void CProjectXmlWriter::writeSurvey(CXmlTextBuilder& builder, const CSurvey& survey)

@@ -36,6 +36,4 @@ private:
     void writeRecord(CXmlTextBuilder& builder, const Record& record, Encode encode);
 
     CProjectXmlCache* m_cache = nullptr;
-    // The document being built.
-    QByteArray m_document;
 };

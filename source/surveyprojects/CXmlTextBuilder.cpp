@@ -58,6 +58,7 @@ CXmlTextBuilder::CXmlTextBuilder(QByteArray& out)
 void CXmlTextBuilder::startDocument()
 {
     closeTag();
+    flushCopy();
     m_out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
 }
 
@@ -125,6 +126,7 @@ void CXmlTextBuilder::endDocument()
     closeTag();
     while (!m_open.isEmpty())
         endElement();
+    flushCopy();
     m_out += '\n';
 }
 
@@ -137,14 +139,30 @@ void CXmlTextBuilder::closeTag()
     m_tag = OpenTag::None;
 }
 
-void CXmlTextBuilder::appendElement(const QByteArray& element)
+void CXmlTextBuilder::appendCopy(const QByteArray& source, int offset, int length)
 {
     closeTag();
-    m_out += element;
+    if (m_copySource == &source && m_copyOffset + m_copyLength == offset) {
+        m_copyLength += length;
+        return;
+    }
+    flushCopy();
+    m_copySource = &source;
+    m_copyOffset = offset;
+    m_copyLength = length;
+}
+
+void CXmlTextBuilder::flushCopy()
+{
+    if (m_copyLength > 0)
+        m_out.append(m_copySource->constData() + m_copyOffset, m_copyLength);
+    m_copySource = nullptr;
+    m_copyLength = 0;
 }
 
 void CXmlTextBuilder::newLine(int depth)
 {
+    flushCopy();
     m_out += '\n';
     for (int i = 0; i < depth; ++i)
         m_out += "    ";

@@ -25,16 +25,25 @@ public:
     void endElement();
     void endDocument();
 
-    // Completes the tag still open, so that the buffer ends where the next element begins.
-    // The bytes of an element taken between two calls can be put back by appendElement in a
-    // later document, at the same depth.
+    // Completes the tag still open, so that the document ends where the next element begins.
+    // The bytes of an element between two calls can be copied into a later document, at the
+    // same depth, by appendCopy.
     void closeTag();
-    void appendElement(const QByteArray& element);
+    // Appends bytes of an earlier document; copies of adjacent bytes are made in one go.
+    // The source must stay unchanged until the next call of any other member.
+    void appendCopy(const QByteArray& source, int offset, int length);
+    // The length of the document so far.
+    int size() const { return m_out.size() + m_copyLength; }
 
 private:
     void newLine(int depth);
+    void flushCopy();
 
     QByteArray& m_out;
     QVector<QLatin1String> m_open;
     enum class OpenTag { None, Start, Empty } m_tag = OpenTag::None;
+    // The copy not yet made.
+    const QByteArray* m_copySource = nullptr;
+    int m_copyOffset = 0;
+    int m_copyLength = 0;
 };
