@@ -115,7 +115,8 @@ private:
     // place long before the media are, so the watcher leaves them alone; only the explicit
     // addProjectAtPathToTheProjectList of the filler lists them. Keyed like m_pendingFolders.
     QSet<QString> m_placeholderFolders;
-    // The encoded records of each open project's last write, by project path: a photo added to
-    // a large survey then costs a copy of the file, not the encoding of every record in it.
+    // Each open project's last written document and where its records lie in it, by project
+    // path: a photo added to a large survey then costs a copy of the file's bytes, not the
+    // encoding of every record in it.
     QHash<QString, std::shared_ptr<CProjectXmlCache>> m_xmlCaches;
 };

@@ -56,6 +56,12 @@ bool hasChildren(const CSurveyPhoto& photo)
         || !std::isnan(photo.altitude());
 }
 
+void writeText(CXmlTextBuilder& builder, const char* name, const QString& text)
+{
+    // Characters that XML 1.0 forbids would make the whole file unreadable.
+    builder.textElement(QLatin1String(name), SafeFileWriting::xmlSafeText(text));
+}
+
 } // namespace
 
 bool CProjectXmlWriter::canBeReadBack(const CSurveyProject& project)
@@ -114,10 +120,7 @@ QByteArray CProjectXmlWriter::encode(const CSurveyProject& project)
     builder.startDocument();
     builder.startElement(QLatin1String("project"));
     builder.attribute(QLatin1String("version"), needsVersion2(project) ? QStringLiteral("2") : QStringLiteral("1"));
-    // Characters that XML 1.0 forbids would make the whole file unreadable.
-    auto text = [&builder](const char* name, const QString& value) {
-        builder.textElement(QLatin1String(name), SafeFileWriting::xmlSafeText(value));
-    };
+    auto text = [&builder](const char* name, const QString& value) { writeText(builder, name, value); };
     text("project-id", uuidText(project.id()));
     text("name", project.name());
     text("description", project.description());
@@ -164,9 +167,7 @@ void CProjectXmlWriter::writeRecord(CXmlTextBuilder& builder, const Record& reco
 
 void CProjectXmlWriter::writeSurvey(CXmlTextBuilder& builder, const CSurvey& survey)
 {
-    auto text = [&builder](const char* name, const QString& value) {
-        builder.textElement(QLatin1String(name), SafeFileWriting::xmlSafeText(value));
-    };
+    auto text = [&builder](const char* name, const QString& value) { writeText(builder, name, value); };
     builder.startElement(QLatin1String("survey"));
     text("survey-id", uuidText(survey.id()));
     text("type", surveyTypeText(survey.type()));

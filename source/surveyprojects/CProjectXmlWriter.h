@@ -17,7 +17,7 @@ class CProjectXmlWriter
 {
 public:
     CProjectXmlWriter() = default;
-    // The cache must outlive the writer and serve one project file only.
+    // The cache must outlive the writer; one cache per project file finds the most records.
     explicit CProjectXmlWriter(CProjectXmlCache* cache);
 
     bool write(const SurveyProjectPtr& project, const QString& filePath);
