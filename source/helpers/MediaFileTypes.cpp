@@ -1,6 +1,6 @@
 #include "helpers/MediaFileTypes.h"
 
-#include <QFileInfo>
+#include <QStringRef>
 
 namespace {
 
@@ -14,7 +14,12 @@ const QString FilterPrefix = QStringLiteral("*.");
 
 MediaFileType mediaFileType(const QString& filePath)
 {
-    const QString suffix = QFileInfo(filePath).suffix();
+    // The file name's part behind its last dot, as QFileInfo::suffix() has it, without making
+    // a QFileInfo: the media scan asks this of every file in a tree.
+    const int dot = filePath.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || filePath.indexOf(QLatin1Char('/'), dot) >= 0)
+        return MediaFileTypeOther;
+    const QStringRef suffix = filePath.midRef(dot + 1);
     if (suffix.compare(PngSuffix, Qt::CaseInsensitive) == 0)
         return MediaFileTypePNG;
     if (suffix.compare(JpgSuffix, Qt::CaseInsensitive) == 0 || suffix.compare(JpegSuffix, Qt::CaseInsensitive) == 0)

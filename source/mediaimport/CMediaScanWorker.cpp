@@ -2,18 +2,18 @@
 
 #include "application/PathHelpers.h"
 #include "helpers/MediaFileTypes.h"
+#include "mediaimport/CExistingFiles.h"
+#include "mediaimport/FolderEntries.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
+#include <numeric>
+#include <utility>
+#include <vector>
 
-CMediaScanWorker::CMediaScanWorker()
-    : m_nameFilters(mediaFileNameFilters(true, true))
-{
-}
+CMediaScanWorker::CMediaScanWorker() = default;
 
 CMediaScanWorker::~CMediaScanWorker() = default;
 
@@ -71,28 +71,42 @@ bool CMediaScanWorker::visitFolder(const QString& folder)
         return true;
     m_visitedFolders.insert(canonical);
 
-    const QString absolute = dir.absolutePath();
-    const QStringList subFolders =
-        dir.entryList(QDir::Dirs | QDir::NoDot | QDir::NoDotDot | QDir::NoSymLinks, QDir::Unsorted);
-    for (const QString& name : subFolders)
-        m_queue.append(buildFilePath(absolute, name));
-
-    const QStringList files = dir.entryList(m_nameFilters, QDir::Files, QDir::Unsorted);
-    for (const QString& name : files) {
-        if (m_seenNames.contains(name))
-            return false;
-        m_seenNames.insert(name);
-        m_foundFiles.append(buildFilePath(absolute, name));
-    }
-    return true;
+    const QString prefix = ensureTrailingSlash(dir.absolutePath());
+    // One listing for both: hidden entries are left out, links to folders are not followed,
+    // links to files are taken like files.
+    bool duplicate = false;
+    FolderEntries::list(prefix, [&](const FolderEntries::Entry& entry) {
+        if (duplicate || entry.name.startsWith(QLatin1Char('.')))
+            return;
+        if (entry.type == FolderEntries::Type::Folder) {
+            if (!entry.isLink)
+                m_queue.append(prefix + entry.name);
+            return;
+        }
+        if (entry.type != FolderEntries::Type::File || mediaFileType(entry.name) == MediaFileTypeOther)
+            return;
+        const int seen = m_seenNames.size();
+        m_seenNames.insert(entry.name);
+        if (m_seenNames.size() == seen) {
+            duplicate = true;
+            return;
+        }
+        m_foundFiles.append(prefix + entry.name);
+        m_foundNames.append(entry.name);
+    });
+    return !duplicate;
 }
 
 void CMediaScanWorker::buildResults()
 {
-    std::stable_sort(m_foundFiles.begin(), m_foundFiles.end(), [](const QString& left, const QString& right) {
-        return fileNameFromPath(left) < fileNameFromPath(right);
+    // By file name, each name taken once from the walk (names are unique, so the order is).
+    std::vector<int> order(static_cast<size_t>(m_foundFiles.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [this](int left, int right) {
+        return m_foundNames.at(left) < m_foundNames.at(right);
     });
 
+    CExistingFiles existing;
     QStringList kept;
     if (m_matchMode) {
         QHash<QString, QString> matchByName;
@@ -101,27 +115,25 @@ void CMediaScanWorker::buildResults()
             if (!matchByName.contains(name))
                 matchByName.insert(name, matchFile);
         }
-        for (const QString& found : qAsConst(m_foundFiles)) {
-            const auto match = matchByName.constFind(fileNameFromPath(found));
+        for (const int i : order) {
+            const auto match = matchByName.constFind(m_foundNames.at(i));
             if (match == matchByName.constEnd())
                 continue;
-            kept.append(found);
+            kept.append(m_foundFiles.at(i));
             m_destFiles.append(match.value());
-            m_foundFileStates.append(QFile::exists(match.value()));
+            m_foundFileStates.append(existing.exists(match.value()));
         }
     } else {
-        for (const QString& found : qAsConst(m_foundFiles)) {
-            const QString name = fileNameFromPath(found);
-            QString destination;
-            if (isPhotoFile(found))
-                destination = buildFilePath(m_destPhotosPath, name);
-            else if (isVideoFile(found))
-                destination = buildFilePath(m_destVideosPath, name);
-            if (destination.isEmpty())
+        const QString photoFolder = m_destPhotosPath.isEmpty() ? QString() : ensureTrailingSlash(m_destPhotosPath);
+        const QString videoFolder = m_destVideosPath.isEmpty() ? QString() : ensureTrailingSlash(m_destVideosPath);
+        for (const int i : order) {
+            const QString& name = m_foundNames.at(i);
+            const QString& folder = mediaFileType(name) == MediaFileTypeMP4 ? videoFolder : photoFolder;
+            if (folder.isEmpty())
                 continue;
-            kept.append(found);
-            m_destFiles.append(destination);
-            m_foundFileStates.append(QFile::exists(destination));
+            kept.append(m_foundFiles.at(i));
+            m_destFiles.append(folder + name);
+            m_foundFileStates.append(existing.exists(folder, name));
         }
     }
     m_foundFiles = kept;
@@ -136,7 +148,9 @@ void CMediaScanWorker::finish(State state, CMediaScan::Result result)
     m_visitedFolders.clear();
     m_matchFiles.clear();
     m_foundFiles.clear();
-    m_seenNames.clear();
+    // Freed only once the result is on its way: a large tree's name set takes a while.
+    const QStringList foundNames = std::exchange(m_foundNames, QStringList());
+    const QSet<QString> seenNames = std::exchange(m_seenNames, QSet<QString>());
     m_destFiles.clear();
     m_foundFileStates.clear();
     m_destPhotosPath.clear();

@@ -36,11 +36,12 @@ private:
 
     QString m_destPhotosPath;
     QString m_destVideosPath;
-    const QStringList m_nameFilters;
     QStringList m_queue;
     QSet<QString> m_visitedFolders;
     QStringList m_matchFiles;
     QStringList m_foundFiles;
+    // The file name of each found file, at the same index: the sort key.
+    QStringList m_foundNames;
     QSet<QString> m_seenNames;
     QStringList m_destFiles;
     QList<bool> m_foundFileStates;

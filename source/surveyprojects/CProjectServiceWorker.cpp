@@ -1,6 +1,7 @@
 #include "surveyprojects/CProjectServiceWorker.h"
 
 #include "surveyprojects/CManholeXmlReader.h"
+#include "surveyprojects/CProjectXmlCache.h"
 #include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/CProjectXmlWriter.h"
 #include "surveyprojects/CSurveyChangeSet.h"
@@ -358,7 +359,10 @@ ProjectTypes::ProjectError CProjectServiceWorker::writeProjectFile(const SurveyP
         && !SafeFileWriting::refreshBackup(file, backupFilePath(projectPath))) {
         CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, "Cannot refresh the project backup.", {projectPath});
     }
-    CProjectXmlWriter writer;
+    std::shared_ptr<CProjectXmlCache>& cache = m_xmlCaches[projectPath];
+    if (!cache)
+        cache = std::make_shared<CProjectXmlCache>();
+    CProjectXmlWriter writer(cache.get());
     if (!writer.write(project, file))
         return ProjectTypes::ProjectErrorWriteFileAccess;
     m_damagedProjectFiles.remove(projectPath);
@@ -440,6 +444,8 @@ void CProjectServiceWorker::closeProject(uint taskId, const SurveyProjectPtr& pr
     // without a change set; the list shows and sorts by what is on disk now.
     updateProjectSizeInList(path);
     m_openProjects->remove(project);
+    if (!m_openProjects->containsPath(path))
+        m_xmlCaches.remove(path);
     emit projectClosed(taskId, project, ProjectTypes::ProjectErrorNone);
 }
 
@@ -457,6 +463,7 @@ void CProjectServiceWorker::deleteProject(uint taskId, const QString& projectPat
         return;
     }
     const bool removed = QDir(projectPath).removeRecursively();
+    m_xmlCaches.remove(projectPath);
     if (removed) {
         unwatchPendingFolder(projectPath);
         m_placeholderFolders.remove(watchedForm(projectPath));

@@ -16,6 +16,8 @@
 
 #include <memory>
 
+class CProjectXmlCache;
+
 // Does all file work on local projects. Lives on the project service's worker thread and is
 // reached only by queued invocations; each request with a task id ends with exactly one
 // result signal carrying it. projectList() is the one member the GUI thread calls.
@@ -114,4 +116,8 @@ private:
     // place long before the media are, so the watcher leaves them alone; only the explicit
     // addProjectAtPathToTheProjectList of the filler lists them. Keyed like m_pendingFolders.
     QSet<QString> m_placeholderFolders;
+    // Each open project's last written document and where its records lie in it, by project
+    // path: a photo added to a large survey then costs a copy of the file's bytes, not the
+    // encoding of every record in it.
+    QHash<QString, std::shared_ptr<CProjectXmlCache>> m_xmlCaches;
 };

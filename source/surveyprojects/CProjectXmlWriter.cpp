@@ -1,11 +1,12 @@
 #include "surveyprojects/CProjectXmlWriter.h"
 
+#include "surveyprojects/CProjectXmlCache.h"
+#include "surveyprojects/CXmlTextBuilder.h"
 #include "surveyprojects/SafeFileWriting.h"
 
 #include "CLogger.h"
 
 #include <QIODevice>
-#include <QXmlStreamWriter>
 
 #include <cmath>
 
@@ -55,6 +56,12 @@ bool hasChildren(const CSurveyPhoto& photo)
         || !std::isnan(photo.altitude());
 }
 
+void writeText(CXmlTextBuilder& builder, const char* name, const QString& text)
+{
+    // Characters that XML 1.0 forbids would make the whole file unreadable.
+    builder.textElement(QLatin1String(name), SafeFileWriting::xmlSafeText(text));
+}
+
 } // namespace
 
 bool CProjectXmlWriter::canBeReadBack(const CSurveyProject& project)
@@ -72,6 +79,11 @@ bool CProjectXmlWriter::canBeReadBack(const CSurveyProject& project)
             return false;
     }
     return true;
+}
+
+CProjectXmlWriter::CProjectXmlWriter(CProjectXmlCache* cache)
+    : m_cache(cache)
+{
 }
 
 bool CProjectXmlWriter::write(const SurveyProjectPtr& project, const QString& filePath)
@@ -93,116 +105,140 @@ bool CProjectXmlWriter::writeToDevice(const SurveyProjectPtr& project, QIODevice
 {
     if (!project || !device)
         return false;
-    QXmlStreamWriter writer(device);
-    m_writer = &writer;
-    writer.setCodec("UTF-8");
-    writer.setAutoFormatting(true);
-    writer.setAutoFormattingIndent(4);
+    const QByteArray document = encode(*project);
+    return device->write(document) == document.size();
+}
 
-    writer.writeStartDocument();
-    writer.writeStartElement(QStringLiteral("project"));
-    writer.writeAttribute(QStringLiteral("version"), needsVersion2(*project) ? QStringLiteral("2") : QStringLiteral("1"));
-    writeTextElement(QStringLiteral("project-id"), uuidText(project->id()));
-    writeTextElement(QStringLiteral("name"), project->name());
-    writeTextElement(QStringLiteral("description"), project->description());
-    writeTextElement(QStringLiteral("date"), project->date().toString(Qt::ISODate));
-    writeTextElement(QStringLiteral("locale"), project->locale());
-    writeTextElement(QStringLiteral("distance-unit"), distanceUnitText(project->distanceUnit()));
+QByteArray CProjectXmlWriter::encode(const CSurveyProject& project)
+{
+    QByteArray document;
+    if (m_cache) {
+        m_cache->beginWrite();
+        document.reserve(m_cache->previousDocument().size() + 4096);
+    }
+    CXmlTextBuilder builder(document);
+    builder.startDocument();
+    builder.startElement(QLatin1String("project"));
+    builder.attribute(QLatin1String("version"), needsVersion2(project) ? QStringLiteral("2") : QStringLiteral("1"));
+    auto text = [&builder](const char* name, const QString& value) { writeText(builder, name, value); };
+    text("project-id", uuidText(project.id()));
+    text("name", project.name());
+    text("description", project.description());
+    text("date", project.date().toString(Qt::ISODate));
+    text("locale", project.locale());
+    text("distance-unit", distanceUnitText(project.distanceUnit()));
 
-    const QVector<SurveyPtr> surveys = project->surveys();
+    const QVector<SurveyPtr> surveys = project.surveys();
     if (surveys.isEmpty()) {
-        writer.writeEmptyElement(QStringLiteral("surveys"));
+        builder.emptyElement(QLatin1String("surveys"));
     } else {
-        writer.writeStartElement(QStringLiteral("surveys"));
+        builder.startElement(QLatin1String("surveys"));
         for (const SurveyPtr& survey : surveys) {
             if (survey)
-                writeSurvey(*survey);
+                writeSurvey(builder, *survey);
         }
-        writer.writeEndElement();
+        builder.endElement();
     }
-    writer.writeEndElement();
-    writer.writeEndDocument();
-    m_writer = nullptr;
-    return !writer.hasError();
+    builder.endDocument();
+    if (m_cache)
+        m_cache->endWrite(document);
+    return document;
 }
 
-void CProjectXmlWriter::writeTextElement(const QString& name, const QString& text)
+template <typename Record, typename Encode>
+void CProjectXmlWriter::writeRecord(CXmlTextBuilder& builder, const Record& record, Encode encode)
 {
-    // Characters that XML 1.0 forbids would make the whole file unreadable.
-    m_writer->writeTextElement(name, SafeFileWriting::xmlSafeText(text));
-}
-
-void CProjectXmlWriter::writeSurvey(const CSurvey& survey)
-{
-    QXmlStreamWriter& writer = *m_writer;
-    writer.writeStartElement(QStringLiteral("survey"));
-    writeTextElement(QStringLiteral("survey-id"), uuidText(survey.id()));
-    writeTextElement(QStringLiteral("type"), surveyTypeText(survey.type()));
-    if (survey.type() == ProjectTypes::SurveyTypeManhole) {
-        writeTextElement(QStringLiteral("manhole-name"), survey.manholeName());
+    // Taken before the content is read: a change meanwhile makes the next write encode again.
+    const quint64 revision = record.revision();
+    builder.closeTag();
+    const int start = builder.size();
+    int offset = 0;
+    int length = 0;
+    if (m_cache && m_cache->find(revision, &offset, &length)) {
+        builder.appendCopy(m_cache->previousDocument(), offset, length);
     } else {
-        writeTextElement(QStringLiteral("upstream-manhole"), survey.upstreamManhole());
-        writeTextElement(QStringLiteral("downstream-manhole"), survey.downstreamManhole());
+        encode();
+        builder.closeTag();
+        length = builder.size() - start;
     }
-    writeTextElement(QStringLiteral("inspection-direction"),
-                     QString::number(static_cast<int>(survey.inspectionDirection())));
+    if (m_cache)
+        m_cache->keep(revision, start, length);
+}
+
+void CProjectXmlWriter::writeSurvey(CXmlTextBuilder& builder, const CSurvey& survey)
+{
+    auto text = [&builder](const char* name, const QString& value) { writeText(builder, name, value); };
+    builder.startElement(QLatin1String("survey"));
+    text("survey-id", uuidText(survey.id()));
+    text("type", surveyTypeText(survey.type()));
+    if (survey.type() == ProjectTypes::SurveyTypeManhole) {
+        text("manhole-name", survey.manholeName());
+    } else {
+        text("upstream-manhole", survey.upstreamManhole());
+        text("downstream-manhole", survey.downstreamManhole());
+    }
+    text("inspection-direction", QString::number(static_cast<int>(survey.inspectionDirection())));
     if (!survey.legName().isEmpty())
-        writeTextElement(QStringLiteral("leg-name"), survey.legName());
-    writeTextElement(QStringLiteral("operator"), survey.operatorName());
-    writeTextElement(QStringLiteral("date"), survey.date().toString(Qt::ISODate));
-    writeTextElement(QStringLiteral("inspected-length"), numberText(survey.inspectedLength()));
+        text("leg-name", survey.legName());
+    text("operator", survey.operatorName());
+    text("date", survey.date().toString(Qt::ISODate));
+    text("inspected-length", numberText(survey.inspectedLength()));
     if (!survey.comment().isEmpty())
-        writeTextElement(QStringLiteral("comment"), survey.comment());
+        text("comment", survey.comment());
 
     const QVector<SurveyPhotoPtr> pictures = survey.pictures();
     if (pictures.isEmpty()) {
-        writer.writeEmptyElement(QStringLiteral("pictures"));
+        builder.emptyElement(QLatin1String("pictures"));
     } else {
-        writer.writeStartElement(QStringLiteral("pictures"));
+        builder.startElement(QLatin1String("pictures"));
         for (const SurveyPhotoPtr& photo : pictures) {
             if (!photo)
                 continue;
-            const QString path = SafeFileWriting::xmlSafeText(photo->path());
-            if (!hasChildren(*photo)) {
-                writer.writeEmptyElement(QStringLiteral("picture"));
-                writer.writeAttribute(QStringLiteral("path"), path);
-                continue;
-            }
-            writer.writeStartElement(QStringLiteral("picture"));
-            writer.writeAttribute(QStringLiteral("path"), path);
-            if (!photo->comment().isEmpty())
-                writeTextElement(QStringLiteral("comment"), photo->comment());
-            if (!std::isnan(photo->longitude()))
-                writeTextElement(QStringLiteral("longitude"), numberText(photo->longitude()));
-            if (!std::isnan(photo->latitude()))
-                writeTextElement(QStringLiteral("latitude"), numberText(photo->latitude()));
-            if (!std::isnan(photo->altitude()))
-                writeTextElement(QStringLiteral("altitude"), numberText(photo->altitude()));
-            writer.writeEndElement();
+            writeRecord(builder, *photo, [&]() {
+                const QString path = SafeFileWriting::xmlSafeText(photo->path());
+                if (!hasChildren(*photo)) {
+                    builder.emptyElement(QLatin1String("picture"));
+                    builder.attribute(QLatin1String("path"), path);
+                    return;
+                }
+                builder.startElement(QLatin1String("picture"));
+                builder.attribute(QLatin1String("path"), path);
+                if (!photo->comment().isEmpty())
+                    text("comment", photo->comment());
+                if (!std::isnan(photo->longitude()))
+                    text("longitude", numberText(photo->longitude()));
+                if (!std::isnan(photo->latitude()))
+                    text("latitude", numberText(photo->latitude()));
+                if (!std::isnan(photo->altitude()))
+                    text("altitude", numberText(photo->altitude()));
+                builder.endElement();
+            });
         }
-        writer.writeEndElement();
+        builder.endElement();
     }
 
     const QVector<SurveyVideoPtr> videos = survey.videos();
     if (videos.isEmpty()) {
-        writer.writeEmptyElement(QStringLiteral("videos"));
+        builder.emptyElement(QLatin1String("videos"));
     } else {
-        writer.writeStartElement(QStringLiteral("videos"));
+        builder.startElement(QLatin1String("videos"));
         for (const SurveyVideoPtr& video : videos) {
             if (!video)
                 continue;
-            const QString path = SafeFileWriting::xmlSafeText(video->path());
-            if (video->comment().isEmpty()) {
-                writer.writeEmptyElement(QStringLiteral("video"));
-                writer.writeAttribute(QStringLiteral("path"), path);
-                continue;
-            }
-            writer.writeStartElement(QStringLiteral("video"));
-            writer.writeAttribute(QStringLiteral("path"), path);
-            writeTextElement(QStringLiteral("comment"), video->comment());
-            writer.writeEndElement();
+            writeRecord(builder, *video, [&]() {
+                const QString path = SafeFileWriting::xmlSafeText(video->path());
+                if (video->comment().isEmpty()) {
+                    builder.emptyElement(QLatin1String("video"));
+                    builder.attribute(QLatin1String("path"), path);
+                    return;
+                }
+                builder.startElement(QLatin1String("video"));
+                builder.attribute(QLatin1String("path"), path);
+                text("comment", video->comment());
+                builder.endElement();
+            });
         }
-        writer.writeEndElement();
+        builder.endElement();
     }
-    writer.writeEndElement();
+    builder.endElement();
 }

@@ -2,16 +2,24 @@
 
 #include "surveyprojects/CSurveyProject.h"
 
+#include <QByteArray>
 #include <QString>
 
+class CProjectXmlCache;
+class CXmlTextBuilder;
 class QIODevice;
-class QXmlStreamWriter;
 
-// Writes a project as project.xml. The file is replaced atomically: a crash or a full disk
-// leaves either the old or the new file, never a partial one.
+// Writes a project as project.xml. The document is built in memory and the file replaced
+// atomically in one write: a crash or a full disk leaves either the old or the new file, never
+// a partial one. Given a cache, the writer encodes only the photo and video records that are
+// new or changed since the cache's last write; the document is the same either way.
 class CProjectXmlWriter
 {
 public:
+    CProjectXmlWriter() = default;
+    // The cache must outlive the writer; one cache per project file finds the most records.
+    explicit CProjectXmlWriter(CProjectXmlCache* cache);
+
     bool write(const SurveyProjectPtr& project, const QString& filePath);
     // The same document into an open device (used for the file and by tests and tools).
     bool writeToDevice(const SurveyProjectPtr& project, QIODevice* device);
@@ -21,8 +29,11 @@ public:
     static bool canBeReadBack(const CSurveyProject& project);
 
 private:
-    void writeSurvey(const CSurvey& survey);
-    void writeTextElement(const QString& name, const QString& text);
+    QByteArray encode(const CSurveyProject& project);
+    void writeSurvey(CXmlTextBuilder& builder, const CSurvey& survey);
+    // Writes one record's element, from the cache when it holds the record's revision.
+    template <typename Record, typename Encode>
+    void writeRecord(CXmlTextBuilder& builder, const Record& record, Encode encode);
 
-    QXmlStreamWriter* m_writer = nullptr;
+    CProjectXmlCache* m_cache = nullptr;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "surveyprojects/RecordRevision.h"
+
 #include <QMetaType>
 #include <QString>
 
@@ -14,22 +16,27 @@ public:
                  double altitude);
 
     QString path() const { return m_path; }
-    void setPath(const QString& path) { m_path = path; }
+    void setPath(const QString& path) { m_path = path; touch(); }
     QString comment() const { return m_comment; }
-    void setComment(const QString& comment) { m_comment = comment; }
+    void setComment(const QString& comment) { m_comment = comment; touch(); }
     double longitude() const { return m_longitude; }
-    void setLongitude(double longitude) { m_longitude = longitude; }
+    void setLongitude(double longitude) { m_longitude = longitude; touch(); }
     double latitude() const { return m_latitude; }
-    void setLatitude(double latitude) { m_latitude = latitude; }
+    void setLatitude(double latitude) { m_latitude = latitude; touch(); }
     double altitude() const { return m_altitude; }
-    void setAltitude(double altitude) { m_altitude = altitude; }
+    void setAltitude(double altitude) { m_altitude = altitude; touch(); }
+    // Changes with every change of the content (see RecordRevision).
+    quint64 revision() const { return m_revision; }
 
 private:
+    void touch() { m_revision = RecordRevision::next(); }
+
     QString m_path;
     QString m_comment;
     double m_longitude;
     double m_latitude;
     double m_altitude;
+    quint64 m_revision = RecordRevision::next();
 };
 
 using SurveyPhotoPtr = std::shared_ptr<CSurveyPhoto>;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "surveyprojects/RecordRevision.h"
+
 #include <QMetaType>
 #include <QString>
 
@@ -13,13 +15,18 @@ public:
     CSurveyVideo(const QString& path, const QString& comment);
 
     QString path() const { return m_path; }
-    void setPath(const QString& path) { m_path = path; }
+    void setPath(const QString& path) { m_path = path; touch(); }
     QString comment() const { return m_comment; }
-    void setComment(const QString& comment) { m_comment = comment; }
+    void setComment(const QString& comment) { m_comment = comment; touch(); }
+    // Changes with every change of the content (see RecordRevision).
+    quint64 revision() const { return m_revision; }
 
 private:
+    void touch() { m_revision = RecordRevision::next(); }
+
     QString m_path;
     QString m_comment;
+    quint64 m_revision = RecordRevision::next();
 };
 
 using SurveyVideoPtr = std::shared_ptr<CSurveyVideo>;

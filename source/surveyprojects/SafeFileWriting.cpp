@@ -80,10 +80,8 @@ bool refreshBackup(const QString& filePath, const QString& backupPath)
     const QString linkPath = backupPath + QStringLiteral(".new");
     QFile::remove(linkPath);
     if (::link(QFile::encodeName(filePath).constData(), QFile::encodeName(linkPath).constData()) == 0) {
-        if (::rename(QFile::encodeName(linkPath).constData(), QFile::encodeName(backupPath).constData()) == 0) {
-            syncFolder(backupPath);
+        if (::rename(QFile::encodeName(linkPath).constData(), QFile::encodeName(backupPath).constData()) == 0)
             return true;
-        }
         QFile::remove(linkPath);
     }
     // File systems without hard links get a copy.

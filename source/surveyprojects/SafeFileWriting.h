@@ -20,7 +20,9 @@ using SyncFunction = std::function<int(int fileDescriptor)>;
 void setSyncFunction(const SyncFunction& sync);
 
 // Makes backupPath a copy of filePath as it is now, replacing the previous backup only once
-// the new one is complete. False when filePath does not exist or the copy failed.
+// the new one is complete. False when filePath does not exist or the copy failed. A backup
+// made by a hard link is not synced here: it is there to be followed by writeFile of filePath
+// in the same folder, whose folder sync makes both names durable at once.
 bool refreshBackup(const QString& filePath, const QString& backupPath);
 
 // Removes characters that XML 1.0 does not allow, so that a written file always reads back.

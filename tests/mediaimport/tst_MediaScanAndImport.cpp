@@ -163,6 +163,67 @@ private slots:
         QCOMPARE(scan->foundFileStates(), QList<bool>({false, false, false, true, false, false, false, false}));
     }
 
+    // Names in every case and order class, media suffixes inside other names, a folder named
+    // like a photo, links to a file, to nothing and to a folder, and destinations that exist as
+    // a file, a folder, a link to nothing and a name of another case: the lists keep the order
+    // and the states they have always had, in both modes.
+    void scanKeepsOrderAndStatesOnAMixedTree()
+    {
+        const QStringList media = {"Zeta.JPG", "alpha.jpg", "Alpha.jpg", "beta.JpEg", "clip.Mp4", "10.jpg",
+                                   "9.jpg", QString::fromUtf8("\xc3\xa4-umlaut.png"), "folder.jpg/inner.PNG",
+                                   "sub/_under.jpeg", "sub/deeper/Omega.mp4", "sub/deeper/omega.MP4"};
+        for (const QString& name : media)
+            QVERIFY(writeBytes(path("src/" + name), name.toUtf8()));
+        for (const QString& name : {"gamma.png.txt", "delta.jpg.bak", "noext", "jpg", ".hidden.jpg",
+                                    ".hid/secret.jpg", "sub/mp4"})
+            QVERIFY(writeBytes(path("src/" + QString(name)), "other"));
+        QVERIFY(QFile::link(path("src/sub/_under.jpeg"), path("src/link-to-photo.jpg")));
+        QVERIFY(QFile::link(path("src/missing.jpg"), path("src/broken.jpg")));
+        QVERIFY(QFile::link(path("src/sub"), path("src/linked-dir")));
+
+        QVERIFY(writeBytes(path("photos/alpha.jpg"), "old"));
+        QVERIFY(writeBytes(path("photos/ZETA.JPG"), "other case"));
+        QVERIFY(writeBytes(path(QString::fromUtf8("photos/\xc3\xa4-umlaut.png")), "old"));
+        QVERIFY(QDir().mkpath(path("photos/9.jpg")));
+        QVERIFY(QFile::link(path("photos/gone.jpg"), path("photos/beta.JpEg")));
+        QVERIFY(writeBytes(path("videos/clip.Mp4"), "old"));
+
+        auto scan = scanDestinations(path("src"), path("photos/"), path("videos/"));
+        QVERIFY(scan);
+        QCOMPARE(scan->result(), CMediaScan::Success);
+        const QStringList expected = {"10.jpg", "9.jpg", "Alpha.jpg", "sub/deeper/Omega.mp4", "Zeta.JPG",
+                                      "sub/_under.jpeg", "alpha.jpg", "beta.JpEg", "clip.Mp4", "folder.jpg/inner.PNG",
+                                      "link-to-photo.jpg", "sub/deeper/omega.MP4",
+                                      QString::fromUtf8("\xc3\xa4-umlaut.png")};
+        QStringList found;
+        QStringList destinations;
+        for (const QString& relative : expected) {
+            found.append(path("src/" + relative));
+            const QString name = QFileInfo(relative).fileName();
+            destinations.append(path((name.endsWith("mp4", Qt::CaseInsensitive) ? "videos/" : "photos/") + name));
+        }
+        QCOMPARE(scan->foundFiles(), found);
+        QCOMPARE(scan->destFiles(), destinations);
+        QCOMPARE(scan->foundFileStates(),
+                 QList<bool>({false, true, false, false, false, false, true, false, true, false, false, false, true}));
+
+        // Match files in several folders, one of them missing; the first of two equal names wins.
+        const QStringList matches = {path("project/Photos/alpha.jpg"), path("project/Photos/Zeta.JPG"),
+                                     path("project/Videos/omega.MP4"), path("project/Other/9.jpg"),
+                                     path("project/Photos/nothere.jpg"), path("project/Videos/alpha.jpg")};
+        QVERIFY(writeBytes(matches.at(0), "old"));
+        QVERIFY(writeBytes(matches.at(2), "old"));
+        QVERIFY(writeBytes(matches.at(5), "old"));
+        auto matched = m_service->createScan(path("src"), matches);
+        QSignalSpy finished(matched.get(), &CMediaScan::finished);
+        QVERIFY(finished.wait(WaitMs));
+        QCOMPARE(matched->result(), CMediaScan::Success);
+        QCOMPARE(matched->foundFiles(), QStringList({path("src/9.jpg"), path("src/Zeta.JPG"), path("src/alpha.jpg"),
+                                                     path("src/sub/deeper/omega.MP4")}));
+        QCOMPARE(matched->destFiles(), QStringList({matches.at(3), matches.at(1), matches.at(0), matches.at(2)}));
+        QCOMPARE(matched->foundFileStates(), QList<bool>({false, false, true, true}));
+    }
+
     void scanEndsOnDuplicatesAndOnEmptyInput()
     {
         QVERIFY(writePhoto(path("dup/one/x.jpg"), 1));

@@ -5,12 +5,17 @@
 #include "surveyprojects/CSurveyChangeSet.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
 
+#include "ProjectSamples.h"
+
+#include <QBuffer>
+
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -348,6 +353,96 @@ private slots:
         m_worker->createSurveyVideo(5, project, removed, "v3.mp4", QString());
         QCOMPARE(videos.at(1).at(3).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorInternal);
         QVERIFY(removed->pictures().isEmpty());
+    }
+
+    // The worker encodes only new and changed records; whatever happened to the records
+    // between two writes, the file it leaves is the one a full encoding gives.
+    void projectFileAfterEachRecordMatchesTheFullEncoding()
+    {
+        const QString path = m_root + "Texts/";
+        QVERIFY(QDir().mkpath(path + "Photos") && QDir().mkpath(path + "Videos"));
+        QVERIFY(CProjectXmlWriter().write(ProjectSamples::projectWithEveryKindOfText(), path + "project.xml"));
+        const SurveyProjectPtr project = load(path);
+        QVERIFY(project);
+        const auto fullEncoding = [&project]() {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            return CProjectXmlWriter().writeToDevice(project, &buffer) ? bytes : QByteArray("failed");
+        };
+        const auto stored = [&](const char* step) {
+            const QByteArray file = readAll(path + "project.xml");
+            if (file != fullEncoding())
+                qWarning("project.xml differs from the full encoding after: %s", step);
+            return file == fullEncoding();
+        };
+        const QVector<SurveyPtr> surveys = project->surveys();
+        QSignalSpy photos(m_worker.get(), &CProjectServiceWorker::surveyPhotoCreated);
+        QSignalSpy videos(m_worker.get(), &CProjectServiceWorker::surveyVideoCreated);
+        QSignalSpy saved(m_worker.get(), &CProjectServiceWorker::projectSaved);
+
+        m_worker->createSurveyPhoto(1, project, surveys.at(0), "new <1>.jpg", "a & b", 8.5, NaN, 410.0);
+        QVERIFY(stored("first photo"));
+        m_worker->createSurveyPhoto(2, project, surveys.at(0), "new 2.jpg", QString(), NaN, NaN, NaN);
+        m_worker->createSurveyVideo(3, project, surveys.at(1), "new \"1\".mp4", QString());
+        QVERIFY(stored("a second photo and a video"));
+        QCOMPARE(photos.size(), 2);
+        QCOMPARE(videos.size(), 1);
+
+        // Records changed in memory since the last write, by every setter, by taking another
+        // record's content, and by being replaced with a new record of the old content.
+        QVector<SurveyPhotoPtr> pictures = surveys.at(0)->pictures();
+        pictures.at(0)->setComment("now with a comment");
+        pictures.at(1)->setLongitude(NaN);
+        pictures.at(2)->setLatitude(1.5);
+        pictures.at(3)->setAltitude(NaN);
+        pictures.at(4)->setPath("Photos/renamed.jpg");
+        *pictures.at(5) = *pictures.at(6);
+        pictures.replace(6, std::make_shared<CSurveyPhoto>(*pictures.at(6)));
+        surveys.at(0)->setPictures(pictures);
+        surveys.at(0)->videos().at(1)->setComment(QString());
+        surveys.at(1)->videos().at(0)->setPath("Videos/renamed.mp4");
+        m_worker->createSurveyPhoto(4, project, surveys.at(2), "after edits.jpg", "c", NaN, NaN, NaN);
+        QVERIFY(stored("records edited in memory"));
+
+        // Records removed and moved, between surveys and within one.
+        auto media = std::make_shared<CSurveyMediaChangeSet>(project);
+        media->removePhoto(surveys.at(0), pictures.at(1));
+        media->removeVideo(surveys.at(0), surveys.at(0)->videos().at(0));
+        QCOMPARE(apply(media), ProjectTypes::ProjectErrorNone);
+        QVERIFY(stored("a media change set"));
+        pictures = surveys.at(0)->pictures();
+        std::reverse(pictures.begin(), pictures.end());
+        surveys.at(0)->setPictures(pictures);
+        surveys.at(2)->addPicture(pictures.at(2));
+        m_worker->saveProject(5, project);
+        QVERIFY(stored("photos reversed and one listed twice"));
+
+        // Surveys removed, added and edited.
+        auto changeSet = std::make_shared<CSurveyChangeSet>(project);
+        changeSet->removeSurvey(surveys.at(1));
+        changeSet->createSurvey()->addPicture(std::make_shared<CSurveyPhoto>("Photos/z.jpg", "z", 1, 2, 3));
+        changeSet->editSurvey(surveys.at(0));
+        surveys.at(0)->setComment("edited");
+        QCOMPARE(apply(changeSet), ProjectTypes::ProjectErrorNone);
+        QVERIFY(stored("a survey change set"));
+        m_worker->createSurveyPhoto(6, project, project->surveys().last(), "last.jpg", QString(), NaN, NaN, NaN);
+        QVERIFY(stored("a photo into the new survey"));
+        QCOMPARE(saved.size(), 1);
+
+        // Closed and opened again, the project starts from a full encoding of what it read.
+        QSignalSpy closed(m_worker.get(), &CProjectServiceWorker::projectClosed);
+        m_worker->closeProject(7, project);
+        QCOMPARE(closed.size(), 1);
+        const SurveyProjectPtr reopened = load(path);
+        QVERIFY(reopened);
+        m_worker->createSurveyPhoto(8, reopened, reopened->surveys().first(), "reopened.jpg", QString(), NaN, NaN,
+                                    NaN);
+        QByteArray full;
+        QBuffer buffer(&full);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(CProjectXmlWriter().writeToDevice(reopened, &buffer));
+        QCOMPARE(readAll(path + "project.xml"), full);
     }
 
     void unwritableProjectReportsWriteErrorWithTheRecord()

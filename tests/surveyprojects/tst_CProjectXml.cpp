@@ -1,6 +1,8 @@
 #include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/CProjectXmlWriter.h"
 
+#include "ProjectSamples.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -128,6 +130,23 @@ private slots:
         const QByteArray expected = readAll(QString(CX_TEST_SOURCE_DIR) + "/golden/" + golden);
         QVERIFY2(!expected.isEmpty(), "golden file missing");
         QCOMPARE(readAll(path), expected);
+    }
+
+    // The file's bytes for every kind of text, as they have always been written.
+    void writerMatchesGoldenFileForEveryKindOfText()
+    {
+        const SurveyProjectPtr project = ProjectSamples::projectWithEveryKindOfText();
+        const QString path = m_dir.filePath("project-texts.xml");
+        QVERIFY(CProjectXmlWriter().write(project, path));
+        const QByteArray expected = readAll(QString(CX_TEST_SOURCE_DIR) + "/golden/project-texts.xml");
+        QVERIFY2(!expected.isEmpty(), "golden file missing");
+        QCOMPARE(readAll(path), expected);
+        ProjectTypes::ProjectError error = ProjectTypes::ProjectErrorInternal;
+        const SurveyProjectPtr read = readText(expected, error);
+        QVERIFY(read);
+        QCOMPARE(error, ProjectTypes::ProjectErrorNone);
+        QCOMPARE(read->surveys().size(), 4);
+        QCOMPARE(read->surveys().at(0)->pictures().size(), 6);
     }
 
     void writerRefusesNullProject()

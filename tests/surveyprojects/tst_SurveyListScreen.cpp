@@ -1,6 +1,7 @@
 // The survey list and its property editor: property writes and the type filter, the name
 // validator, the leg row by locale, and saving and closing through a real project service.
 #include "surveyprojects/CProjectService.h"
+#include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/CSurveyChangeSet.h"
 #include "surveyprojects/CSurveyListScreenController.h"
 #include "surveyprojects/CSurveyPropertyModel.h"
@@ -282,6 +283,10 @@ private slots:
         const SurveyProjectPtr project = m_runtimeData->currentProject();
         auto survey = std::make_shared<CSurvey>();
         project->addSurvey(survey);
+        QSignalSpy stored(m_service.get(), &CProjectService::projectSaved);
+        m_service->saveProject(project);
+        QVERIFY(stored.wait(10000));
+        QCOMPARE(stored.at(0).at(2).value<ProjectTypes::ProjectError>(), ProjectTypes::ProjectErrorNone);
         m_runtimeData->setCurrentSurvey(survey);
         CSurveyListScreenController controller(services(), nullptr);
         QCOMPARE(controller.currentSurveyIndex(), 0);
@@ -308,8 +313,13 @@ private slots:
         controller.closeProject(false);
         QVERIFY(closed.wait(10000));
         QVERIFY(!m_runtimeData->currentProject());
-        // Not saved: the survey is still in the file's project.
+        // Not saved: the survey is still in the project, and in its file.
         QCOMPARE(project->surveys().size(), 1);
+        CProjectXmlReader reader;
+        const SurveyProjectPtr onDisk = reader.read(m_projectPath + "project.xml", false);
+        QVERIFY(onDisk);
+        QCOMPARE(onDisk->surveys().size(), 1);
+        QCOMPARE(onDisk->surveys().at(0)->id(), survey->id());
     }
 };
 
