@@ -84,6 +84,7 @@ private slots:
     void initializeClearsPublishesTheGridAndSwitchesOn();
     void itemsAreWrittenOnceAndRowsRewrittenWhenVacated();
     void rowsAndColumnsOutsideTheGridAreNeverSent();
+    void emptyTextEmptiesItsRowWhateverItsColumn();
     void colourCodesFollowExactColours();
     void clearForgetsTheRowsSoUnchangedItemsAreWrittenAgain();
     void nothingIsSentOrKeptWhileTheLinkCannotSend();
@@ -198,6 +199,46 @@ void tst_CCharGridVideoOverlayLogic::rowsAndColumnsOutsideTheGridAreNeverSent()
     sender.sent.clear();
     logic.drawText(moving);
     QVERIFY(sender.sent.isEmpty());
+}
+
+void tst_CCharGridVideoOverlayLogic::emptyTextEmptiesItsRowWhateverItsColumn()
+{
+    OverlayTestStorageProvider storages;
+    RecordingRVQSender sender;
+    CZPHVideoOverlayLogic logic(&sender, &storages);
+    logic.initialize();
+    const QString blanks(20, QLatin1Char(' '));
+
+    // Right-aligned lines: an emptied text points one past the last column and must still
+    // empty its row, as the latitude and altitude lines do when the position is lost.
+    CVideoOverlayText latitude = item(QStringLiteral("41.89332deg S"), 4, 24 - 13);
+    CVideoOverlayText altitude = item(QStringLiteral("245.3m"), 5, 24 - 6);
+    logic.drawText(latitude);
+    logic.drawText(altitude);
+    sender.sent.clear();
+    latitude.setText(QString());
+    latitude.setColumn(24);
+    altitude.setText(QString());
+    altitude.setColumn(24);
+    logic.drawText(latitude);
+    logic.drawText(altitude);
+    QCOMPARE(sender.sent, (QList<SentMessage>{textMessage(4, blanks), textMessage(5, blanks)}));
+    sender.sent.clear();
+    logic.drawText(latitude);
+    QVERIFY(sender.sent.isEmpty());
+
+    // Left-aligned, the same; and a text that comes back is written in full.
+    CVideoOverlayText left = item(QStringLiteral("Dist N/A"), 6);
+    logic.drawText(left);
+    sender.sent.clear();
+    left.setText(QString());
+    logic.drawText(left);
+    QCOMPARE(sender.sent, (QList<SentMessage>{textMessage(6, blanks)}));
+    latitude.setText(QStringLiteral("41.89333deg S"));
+    latitude.setColumn(24 - 13);
+    sender.sent.clear();
+    logic.drawText(latitude);
+    QCOMPARE(sender.sent.first(), textMessage(4, QStringLiteral("41.89333deg S")));
 }
 
 void tst_CCharGridVideoOverlayLogic::colourCodesFollowExactColours()

@@ -64,7 +64,9 @@ void CCharGridVideoOverlayLogic::drawText(const CVideoOverlayText& text)
     if (!senderReady())
         return;
     const CVideoOverlayText* key = &text;
-    if (!text.visible()) {
+    // An empty text has nothing to place: it empties its row wherever its column points (a
+    // right-aligned empty text points one past the grid's last column).
+    if (!text.visible() || text.text().isEmpty()) {
         removeItem(key);
         return;
     }
