@@ -145,6 +145,15 @@ void tst_CCharGridVideoOverlayLogic::itemsAreWrittenOnceAndRowsRewrittenWhenVaca
     logic.drawText(first);
     QVERIFY(sender.sent.isEmpty());
 
+    // The camera shows the text colour: a change of the colour alone is sent.
+    first.setTextColor(Qt::red);
+    logic.drawText(first);
+    QVERIFY(sender.sent.contains(placeMessage(2, 4, 3)));
+    first.setTextColor(Qt::yellow);
+    logic.drawText(first);
+    QCOMPARE(sender.sent.last(), placeMessage(2, 4, 1));
+    sender.sent.clear();
+
     // A moved item leaves blanks in its old row, then takes the new one.
     first.setRow(5);
     logic.drawText(first);
