@@ -32,6 +32,8 @@ namespace {
 
 const QByteArray kNetworkName = QByteArrayLiteral("Zephira_SN12345");
 const QString kZephiraKey = QStringLiteral("40617295");
+// Overlay messages go behind the operator's setters (priority 1).
+constexpr int kOverlayPriority = 2;
 
 class TestRVQSession : public CRVQSystemSession
 {
@@ -64,14 +66,14 @@ CVideoOverlayText item(const QString& text, int row, int column = 0, const QColo
 SentMessage textMessage(int row, const QString& text)
 {
     std::unique_ptr<CRVQMessage> message(createRVQOverlayTextMessage(quint8(row), text));
-    return {message->id(), message->kind(), message->payload(), 1};
+    return {message->id(), message->kind(), message->payload(), kOverlayPriority};
 }
 
 SentMessage placeMessage(int row, int column, int color)
 {
     std::unique_ptr<CRVQMessage> message(
         createRVQOverlayTextColorsMessage(quint8(row), quint8(column), quint8(color), 0));
-    return {message->id(), message->kind(), message->payload(), 1};
+    return {message->id(), message->kind(), message->payload(), kOverlayPriority};
 }
 
 } // namespace
@@ -100,7 +102,7 @@ void tst_CCharGridVideoOverlayLogic::initializeClearsPublishesTheGridAndSwitches
         zph.initialize();
         QCOMPARE(sender.ids(), (QList<quint32>{136, 128}));
         for (const SentMessage& message : sender.sent)
-            QCOMPARE(message.priority, 1);
+            QCOMPARE(message.priority, kOverlayPriority);
         QCOMPARE(storages.overlayCaps.maximumColumnCount(), 24);
         QCOMPARE(storages.overlayCaps.maximumRowCount(), 11);
         QCOMPARE(storages.overlayCaps.maximumTextLength(), 20);
@@ -145,13 +147,21 @@ void tst_CCharGridVideoOverlayLogic::itemsAreWrittenOnceAndRowsRewrittenWhenVaca
     logic.drawText(first);
     QVERIFY(sender.sent.isEmpty());
 
-    // The camera shows the text colour: a change of the colour alone is sent.
+    // The camera shows the text colour: a change of the colour alone is sent, and only the
+    // message that carries it; a new text alone goes without it.
     first.setTextColor(Qt::red);
     logic.drawText(first);
-    QVERIFY(sender.sent.contains(placeMessage(2, 4, 3)));
+    QCOMPARE(sender.sent, (QList<SentMessage>{placeMessage(2, 4, 3)}));
     first.setTextColor(Qt::yellow);
+    first.setText(QStringLiteral("Pipe 8"));
     logic.drawText(first);
-    QCOMPARE(sender.sent.last(), placeMessage(2, 4, 1));
+    QCOMPARE(sender.sent.size(), 3);
+    QCOMPARE(sender.sent.at(1), textMessage(2, QStringLiteral("Pipe 8")));
+    QCOMPARE(sender.sent.at(2), placeMessage(2, 4, 1));
+    sender.sent.clear();
+    first.setText(QStringLiteral("Pipe 7"));
+    logic.drawText(first);
+    QCOMPARE(sender.sent, (QList<SentMessage>{textMessage(2, QStringLiteral("Pipe 7"))}));
     sender.sent.clear();
 
     // A moved item leaves blanks in its old row, then takes the new one.

@@ -16,6 +16,9 @@ bool isRVQCoalescingExcluded(quint32 id)
     switch (id) {
     case RVQMessageId::Shutter:
     case RVQMessageId::Reserved32:
+    case RVQMessageId::OverlayOn:
+    case RVQMessageId::OverlayOff:
+    case RVQMessageId::OverlayClear:
     case RVQMessageId::OverlayTextColors:
     case RVQMessageId::OverlayText:
     case RVQMessageId::ControlState:
@@ -25,6 +28,30 @@ bool isRVQCoalescingExcluded(quint32 id)
     default:
         return false;
     }
+}
+
+bool isRVQOverlayMessage(quint32 id)
+{
+    switch (id) {
+    case RVQMessageId::OverlayOn:
+    case RVQMessageId::OverlayOff:
+    case RVQMessageId::OverlayClear:
+    case RVQMessageId::OverlayTextColors:
+    case RVQMessageId::OverlayText:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isRVQOverlayLineMessage(quint32 id)
+{
+    return id == RVQMessageId::OverlayTextColors || id == RVQMessageId::OverlayText;
+}
+
+bool isRVQExposureMessage(quint32 id)
+{
+    return id == RVQMessageId::CameraPower || id == RVQMessageId::AEAutoMode || id == RVQMessageId::Shutter;
 }
 
 CRVQMessage* createRVQCameraPowerQueryMessage()
