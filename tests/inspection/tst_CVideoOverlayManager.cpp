@@ -209,9 +209,20 @@ private:
         m_manager = std::make_unique<CVideoOverlayManager>(CUlxSystemsLibrary::sessionManager(),
             CUlxSystemsLibrary::videoOverlayControl(), CUlxSystemsLibrary::videoOverlayCaps(), services);
     }
-    // Zephira sessions of the library connect to the simulator over the simulated Wi-Fi.
-    void useZephiraSessionsOn(const CRVQLinkSimulator& simulator, CStubSessionStreamer& streamer)
+    // The peers of a ZPX session: its encoder board (asked for the stream mode before the
+    // session goes online), the link and a scripted video streamer. The library's Zephira
+    // sessions connect to them over the simulated Wi-Fi. Null when a peer cannot start.
+    struct ZephiraPeers
     {
+        EncoderBoardSimulator board{EncoderBoardSimulator::ZPX};
+        CRVQLinkSimulator simulator;
+        CStubSessionStreamer streamer;
+    };
+    std::unique_ptr<ZephiraPeers> startZephiraPeers()
+    {
+        auto peers = std::make_unique<ZephiraPeers>();
+        if (!peers->board.start() || !peers->simulator.listen())
+            return nullptr;
         CUlxSystemsLibraryPrivate* library = CUlxSystemsLibraryPrivate::instance();
         std::shared_ptr<Wlan::CSimulatedWlan> wlan = Wlan::sharedSimulatedWlan();
         Wlan::CSimulatedWlan::Network network;
@@ -221,13 +232,15 @@ private:
         auto* networkManager = static_cast<Communication::CWindowsNetworkManager*>(library->networkManager());
         networkManager->setScanInterval(10);
         networkManager->setSignalInterval(50);
-        const quint16 port = simulator.port();
-        library->setSessionFactory([library, &streamer, port](CommunicationTypes::SystemFamily family)
+        const quint16 port = peers->simulator.port();
+        CStubSessionStreamer* streamer = &peers->streamer;
+        library->setSessionFactory([library, streamer, port](CommunicationTypes::SystemFamily family)
                                        -> Communication::CAbstractSystemSession* {
             if (family != CommunicationTypes::SystemFamilyZephira)
                 return nullptr;
-            return new TestRVQSession(library, &streamer, port);
+            return new TestRVQSession(library, streamer, port);
         });
+        return peers;
     }
     void installRecordingLogic()
     {
@@ -402,14 +415,10 @@ void tst_CVideoOverlayManager::logoIsScaledAndSentOnlyWhenItChanged()
 
 void tst_CVideoOverlayManager::zpxSessionShowsRowsAndRewritesThemAfterALostLink()
 {
-    // The ZPX session asks its encoder board for the stream mode before it goes online.
-    EncoderBoardSimulator board(EncoderBoardSimulator::ZPX);
-    if (!board.start())
-        QSKIP("python3 could not start the ZPX board simulator");
-    CRVQLinkSimulator simulator;
-    QVERIFY(simulator.listen());
-    CStubSessionStreamer streamer;
-    useZephiraSessionsOn(simulator, streamer);
+    const std::unique_ptr<ZephiraPeers> peers = startZephiraPeers();
+    if (!peers)
+        QSKIP("python3 could not start the ZPX board simulator, or no port to listen on");
+    CRVQLinkSimulator& simulator = peers->simulator;
 
     m_settings->setHeadline1Text(QStringLiteral("North"));
     m_settings->setHeadline2Text(QStringLiteral("Main"));
@@ -475,13 +484,10 @@ void tst_CVideoOverlayManager::zpxSessionShowsRowsAndRewritesThemAfterALostLink(
 
 void tst_CVideoOverlayManager::positionAndDistanceLinesReachTheCameraInFull()
 {
-    EncoderBoardSimulator board(EncoderBoardSimulator::ZPX);
-    if (!board.start())
-        QSKIP("python3 could not start the ZPX board simulator");
-    CRVQLinkSimulator simulator;
-    QVERIFY(simulator.listen());
-    CStubSessionStreamer streamer;
-    useZephiraSessionsOn(simulator, streamer);
+    const std::unique_ptr<ZephiraPeers> peers = startZephiraPeers();
+    if (!peers)
+        QSKIP("python3 could not start the ZPX board simulator, or no port to listen on");
+    CRVQLinkSimulator& simulator = peers->simulator;
 
     // Right-aligned, at the top: the distance line, then longitude, latitude and altitude.
     // The system's laser is off.
