@@ -75,7 +75,7 @@ private slots:
     void likeCommandsAreMergedInPlace();
     void excludedIdsAreNotMerged();
     void overlayLinesMergeByRowButNeverAcrossAClear();
-    void settersGoFirstAndTheOverlayAgesIntoTheirTurn();
+    void settersGoFirstAndAStarvedOverlayTakesATurn();
     void shutterMoveLetsOtherSettersBetweenItsSteps();
     void sequenceNumbersStampReplacementsToo();
     void sequenceCounterRestartsWhenSwitched();
@@ -235,7 +235,7 @@ void tst_CRVQNetworkCommunicator::overlayLinesMergeByRowButNeverAcrossAClear()
     QVERIFY(m_simulator->overlayOn());
 }
 
-void tst_CRVQNetworkCommunicator::settersGoFirstAndTheOverlayAgesIntoTheirTurn()
+void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
 {
     connectLink();
     // Rows waiting behind setters queued after them.
@@ -247,10 +247,10 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndTheOverlayAgesIntoTheirTurn()
     QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{38, 17, 152, 152, 152}));
 
     // A setter always waits (each one's frame brings the next): a row still goes, after at
-    // most its ageing time of setters, and every setter reaches the camera in its order.
+    // most as many setters as the overlay may go without a turn, and every setter arrives.
     m_simulator->clearReceivedFrames();
     int setters = 0;
-    const int lastSetter = 3 * int(CRVQSendQueue::AgedOverlayTicks);
+    const int lastSetter = 3 * int(CRVQSendQueue::OverlayStarvedTicks);
     const QMetaObject::Connection flood = connect(m_simulator, &CRVQLinkSimulator::frameReceived, this,
         [&](quint8 id, quint8) {
             if (id == 38 && setters < lastSetter)
@@ -263,8 +263,8 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndTheOverlayAgesIntoTheirTurn()
     disconnect(flood);
     const QList<quint8> ids = receivedIds(*m_simulator);
     const int settersBeforeRow = ids.indexOf(152);
-    const int ageingTicks = int(CRVQSendQueue::AgedOverlayTicks);
-    QVERIFY2(settersBeforeRow >= 1 && settersBeforeRow <= ageingTicks + 1,
+    const int starvedTicks = int(CRVQSendQueue::OverlayStarvedTicks);
+    QVERIFY2(settersBeforeRow >= 1 && settersBeforeRow <= starvedTicks + 1,
              qPrintable(QStringLiteral("%1 setters before the row").arg(settersBeforeRow)));
     QVERIFY(settersBeforeRow < lastSetter);
     QCOMPARE(m_simulator->value(38), QByteArray(1, char(lastSetter % 100)));

@@ -125,6 +125,8 @@ std::unique_ptr<CRVQMessage> CRVQSendQueue::takeNext(quint64 tick)
         return nullptr;
 
     m_servedAt[chosen] = ++m_taken;
+    if (chosen == LaneOverlay)
+        m_overlayServedAtTick = tick;
     const auto position = m_entries.begin() + head[chosen];
     std::unique_ptr<CRVQMessage> message = std::move(position->message);
     m_entries.erase(position);
@@ -145,10 +147,13 @@ CRVQSendQueue::Lane CRVQSendQueue::laneOf(const CRVQMessage& message)
     return LaneOrdinary;
 }
 
-qint32 CRVQSendQueue::effectivePriority(const Entry& entry, quint64 tick)
+qint32 CRVQSendQueue::effectivePriority(const Entry& entry, quint64 tick) const
 {
     const qint32 priority = entry.message->priority();
-    if (entry.lane != LaneOverlay || priority >= NeverSentPriority || tick - entry.queuedAt < AgedOverlayTicks)
+    if (entry.lane != LaneOverlay || priority >= NeverSentPriority)
+        return priority;
+    const quint64 waitingSince = qMax(entry.queuedAt, m_overlayServedAtTick);
+    if (tick - waitingSince < OverlayStarvedTicks)
         return priority;
     return qMin(priority, SetterPriority);
 }

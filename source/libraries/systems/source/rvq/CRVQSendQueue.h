@@ -21,17 +21,19 @@ namespace Communication {
 //
 // The next message is the one of the lowest priority, the head first among equals, with three
 // lanes that take turns when their heads tie: ordinary messages, the steps of a shutter move
-// (so that the operator's setters go between its steps) and the camera overlay (which waits
-// behind the setters until it has waited AgedOverlayTicks, and then goes with them). A setter
-// whose effect depends on the exposure keeps its place behind shutter steps queued before it.
+// (so that the operator's setters go between its steps) and the camera overlay. The overlay
+// waits behind the setters; only when it has had no turn for OverlayStarvedTicks does its head
+// go with them, so it is never starved and still never makes a setter wait while the link has
+// room (its own backlog of rows, merged per row, does not count). A setter whose effect
+// depends on the exposure keeps its place behind shutter steps queued before it.
 //
 // Owns every message it holds. GUI thread only (the communicator's).
 class CRVQSendQueue
 {
 public:
-    // Ticks an overlay message waits behind the setters before it is sent as one of them.
-    static constexpr quint64 AgedOverlayTicks = 16;
-    // The priority of the operator's setters, which an aged overlay message takes.
+    // Ticks the overlay may wait without a turn before its head is sent as one of the setters.
+    static constexpr quint64 OverlayStarvedTicks = 10;
+    // The priority of the operator's setters, which a starved overlay message takes.
     static constexpr qint32 SetterPriority = 1;
 
     // Queues the message, or lets it replace a waiting one; `tick` is the link's tick count
@@ -60,13 +62,15 @@ private:
     };
 
     static Lane laneOf(const CRVQMessage& message);
-    static qint32 effectivePriority(const Entry& entry, quint64 tick);
+    qint32 effectivePriority(const Entry& entry, quint64 tick) const;
     Entry* replaceable(const CRVQMessage& message);
 
     std::vector<Entry> m_entries;
     // When each lane was last served, counted in messages taken.
     std::array<quint64, LaneCount> m_servedAt{};
     quint64 m_taken = 0;
+    // The tick at which the overlay lane last had its turn.
+    quint64 m_overlayServedAtTick = 0;
 };
 
 } // namespace Communication
