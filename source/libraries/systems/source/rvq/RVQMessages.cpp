@@ -30,23 +30,15 @@ bool isRVQCoalescingExcluded(quint32 id)
     }
 }
 
-bool isRVQOverlayMessage(quint32 id)
-{
-    switch (id) {
-    case RVQMessageId::OverlayOn:
-    case RVQMessageId::OverlayOff:
-    case RVQMessageId::OverlayClear:
-    case RVQMessageId::OverlayTextColors:
-    case RVQMessageId::OverlayText:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isRVQOverlayLineMessage(quint32 id)
 {
     return id == RVQMessageId::OverlayTextColors || id == RVQMessageId::OverlayText;
+}
+
+bool isRVQOverlayMessage(quint32 id)
+{
+    return id == RVQMessageId::OverlayOn || id == RVQMessageId::OverlayOff || id == RVQMessageId::OverlayClear
+           || isRVQOverlayLineMessage(id);
 }
 
 bool isRVQExposureMessage(quint32 id)
