@@ -56,6 +56,8 @@ public:
     Q_INVOKABLE void updateLocalThumbnails() override;
     Q_INVOKABLE void deleteSelectedFiles();
     Q_INVOKABLE void downloadFile(const QString& fileName);
+    // Files of the survey that have arrived on the tablet (a download) show as stored locally.
+    Q_INVOKABLE void refreshLocalFileStates();
     Q_INVOKABLE void applyDrawingTemplateToSelectedPhotos(const QString& templateName);
 
 signals:
@@ -71,7 +73,8 @@ private:
     void initialize();
     SurveyPtr currentSurvey() const;
     int fileState(const QString& mediaPath, const QStringList& cameraFileNames) const;
-    void downloadFolders(const QString& fileName, QString* photoFolder, QString* videoFolder) const;
+    // False when the survey places the file outside the project folder.
+    bool downloadFolders(const QString& fileName, QString* photoFolder, QString* videoFolder) const;
 
     QVector<SurveyPtr> m_surveyList;
     std::shared_ptr<Ulx::Multimedia::CAbstractMediaDownload> m_currentDownload;

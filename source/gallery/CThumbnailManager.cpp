@@ -125,6 +125,12 @@ int CThumbnailManager::waitingCount(const QString& fileUrl) const
     return m_waiting.value(normalizedUrl(fileUrl)).size();
 }
 
+QDateTime CThumbnailManager::localModificationTime(const QString& key)
+{
+    const QUrl url(key);
+    return url.isLocalFile() ? QFileInfo(url.toLocalFile()).lastModified() : QDateTime();
+}
+
 void CThumbnailManager::removeThumbnail(const QString& fileUrl)
 {
     m_cache.remove(normalizedUrl(fileUrl));
@@ -160,14 +166,21 @@ void CThumbnailManager::handleRequest(const std::shared_ptr<CImageResponse::Hand
     if (!response)
         return;
     const QString key = normalizedUrl(response->id());
-    if (const QImage* cached = m_cache.object(key)) {
-        response->answer(*cached);
-        return;
+    if (const CachedThumbnail* cached = m_cache.object(key)) {
+        if (cached->modified == localModificationTime(key)) {
+            response->answer(cached->image);
+            return;
+        }
+        m_cache.remove(key);
     }
     auto& waiting = m_waiting[key];
     waiting.append(response);
-    if (waiting.size() == 1)
+    if (waiting.size() == 1) {
+        // Taken before the worker reads the file, so that a change while it works is seen
+        // at the next request.
+        m_requestedModified.insert(key, localModificationTime(key));
         requestThumbnail(key, response->id());
+    }
 }
 
 void CThumbnailManager::requestThumbnail(const QString& key, const QString& originalUrl)
@@ -257,7 +270,7 @@ void CThumbnailManager::onThumbnailReady(QString fileUrl, QImage image)
     }
     if (image.width() > m_maxSize.width() || image.height() > m_maxSize.height())
         image = image.scaled(m_maxSize, Qt::KeepAspectRatio, Qt::FastTransformation);
-    m_cache.insert(key, new QImage(image), 1);
+    m_cache.insert(key, new CachedThumbnail{image, m_requestedModified.take(key)}, 1);
     answerWaiting(key, image);
 }
 
@@ -274,6 +287,7 @@ void CThumbnailManager::onThumbnailCreationFailed(QString fileUrl)
 
 void CThumbnailManager::answerWaiting(const QString& key, const QImage& image)
 {
+    m_requestedModified.remove(key);
     const auto waiting = m_waiting.take(key);
     for (const auto& response : waiting)
         response->answer(image);

@@ -3,6 +3,7 @@
 #include "gallery/CImageResponse.h"
 
 #include <QCache>
+#include <QDateTime>
 #include <QHash>
 #include <QImage>
 #include <QObject>
@@ -85,10 +86,21 @@ private:
     void stopRemoteTimer(const QString& key);
     QImage placeholderFor(const QString& fileUrl) const;
 
+    // The local file's modification time goes with its image: an edited photo (written anew
+    // by the photo editor) gets a new thumbnail instead of the cached one of its old content.
+    struct CachedThumbnail
+    {
+        QImage image;
+        QDateTime modified;
+    };
+    static QDateTime localModificationTime(const QString& key);
+
     QImage m_missingPhotoImage;
     QImage m_missingVideoImage;
     QHash<QString, QVector<std::shared_ptr<CImageResponse::Handle>>> m_waiting;
-    QCache<QString, QImage> m_cache;
+    QCache<QString, CachedThumbnail> m_cache;
+    // The modification time of each local file when its thumbnail was asked for.
+    QHash<QString, QDateTime> m_requestedModified;
     CPhotoThumbnailWorker* m_photoWorker = nullptr;
     CVideoThumbnailWorker* m_videoWorker = nullptr;
     Tovrin::Shared::WorkerThread* m_photoThread = nullptr;

@@ -43,6 +43,9 @@ CProjectListScreenController::CProjectListScreenController(const ProjectScreenSe
     }
     updateProjectList();
     m_proxy->setSortFilterRole(CProjectItemRolesModel::RoleProjectName);
+    // The open project grew while it was used; its row shows and sorts by its size now.
+    if (m_services.projectService && m_services.appRuntimeData && m_services.appRuntimeData->projectSelected())
+        m_services.projectService->updateProjectSize(m_services.appRuntimeData->currentProjectPath());
 }
 
 QAbstractItemModel* CProjectListScreenController::projectListProxyModel() const

@@ -273,6 +273,12 @@ void CProjectService::updateProjectSizeOnClose(const SurveyProjectPtr& project)
     QMetaObject::invokeMethod(worker, [=]() { worker->updateProjectSizeOnClose(project); }, Qt::QueuedConnection);
 }
 
+void CProjectService::updateProjectSize(const QString& projectPath)
+{
+    CProjectServiceWorker* worker = m_worker;
+    QMetaObject::invokeMethod(worker, [=]() { worker->updateProjectSizeInList(projectPath); }, Qt::QueuedConnection);
+}
+
 QVector<CLocalProjectInfo> CProjectService::projectList() const
 {
     return m_worker->projectList();

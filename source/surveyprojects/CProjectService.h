@@ -52,6 +52,8 @@ public:
     uint loadManholeList(const SurveyProjectPtr& project);
     void addProjectAtPathToTheProjectList(const QString& projectPath);
     void updateProjectSizeOnClose(const SurveyProjectPtr& project);
+    // The size in the list of a project that stays open (photos taken, edited, imported).
+    void updateProjectSize(const QString& projectPath);
 
     bool projectListReady() const { return m_projectListReady; }
     QVector<CLocalProjectInfo> projectList() const;

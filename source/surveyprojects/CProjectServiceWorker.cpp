@@ -435,8 +435,10 @@ void CProjectServiceWorker::closeProject(uint taskId, const SurveyProjectPtr& pr
         emit projectClosed(taskId, project, ProjectTypes::ProjectErrorInternal);
         return;
     }
-    if (sizeChanged)
-        updateProjectSizeInList(path);
+    Q_UNUSED(sizeChanged)
+    // Photos and videos taken, edited or recorded while the project was open change its size
+    // without a change set; the list shows and sorts by what is on disk now.
+    updateProjectSizeInList(path);
     m_openProjects->remove(project);
     emit projectClosed(taskId, project, ProjectTypes::ProjectErrorNone);
 }

@@ -32,6 +32,8 @@ public:
 
     Q_INVOKABLE void init(const QString& rootPath);
     Q_INVOKABLE void updateProjectSizeOnClose(const SurveyProjectPtr& project);
+    // Measures the project's folder again; the list changes only when the size did.
+    Q_INVOKABLE void updateProjectSizeInList(const QString& projectPath);
     Q_INVOKABLE void createProject(uint taskId, const QString& name, const QString& localeCode,
                                    ProjectTypes::DistanceUnit distanceUnit, const QString& parentFolder);
     Q_INVOKABLE void createPlaceholderProject(uint taskId, const QString& name, const QString& parentFolder);
@@ -88,7 +90,6 @@ private:
     QStringList listSubFolders(const QString& rootPath) const;
     void addProjectToList(const QString& projectPath);
     void removeProjectFromList(const QString& projectPath);
-    void updateProjectSizeInList(const QString& projectPath);
     void replaceProjectList(const QVector<CLocalProjectInfo>& list);
     bool listContainsPath(const QString& projectPath) const;
     void watchPendingFolder(const QString& projectPath);

@@ -179,7 +179,21 @@ private slots:
         QVERIFY(item(QStringLiteral("mediaViewEdit"))->isVisible());
         QVERIFY(waitForFrame());
         shoot(QStringLiteral("media-view-photo"));
+
+        // The photo changes while it is open (as the photo editor writes it): back in the
+        // gallery its thumbnail is made again from the new content.
+        const QString photo = path("Inspection 7/Schacht 1.jpg");
+        QVERIFY(writePhoto(path("Inspection 7/edited.tmp.jpg"), QColor(220, 30, 30), 1600, 1200));
+        QFile edited(path("Inspection 7/edited.tmp.jpg"));
+        QVERIFY(edited.open(QIODevice::ReadWrite));
+        QVERIFY(edited.setFileTime(QFileInfo(photo).lastModified().addSecs(2), QFileDevice::FileModificationTime));
+        edited.close();
+        QVERIFY(QFile::remove(photo) && QFile::rename(edited.fileName(), photo));
+        CThumbnailManager* thumbnails = CUiEngine::instance()->thumbnailManager();
+        QSignalSpy asked(thumbnails, &CThumbnailManager::thumbnailRequested);
         evaluate(QStringLiteral("ScreenManager.close()"));
+        QTRY_VERIFY_WITH_TIMEOUT(asked.contains(QVariantList{CThumbnailManager::normalizedUrl(urlOf(photo))}), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(thumbnails->isCached(urlOf(photo)), WaitMs);
         evaluate(QStringLiteral("ScreenManager.close()"));
     }
 };

@@ -49,12 +49,7 @@ public:
 
 QByteArray record(quint16 time, quint8 code)
 {
-    QByteArray bytes;
-    bytes.append(static_cast<char>(time >> 8));
-    bytes.append(static_cast<char>(time & 0xFF));
-    bytes.append('\0');
-    bytes.append(static_cast<char>(code));
-    return bytes;
+    return CRVQLinkSimulator::errorRecord(time, code);
 }
 
 } // namespace

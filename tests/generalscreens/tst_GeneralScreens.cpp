@@ -208,6 +208,21 @@ private slots:
         QCOMPARE(stored(QStringLiteral("Settings/DefaultOperatorName")).toString(), QStringLiteral("Ann Example"));
     }
 
+    // Each unit choice reaches the settings file as itself.
+    void settingsUnitChoiceIsStored()
+    {
+        for (const bool imperial : {false, true, false}) {
+            click(QStringLiteral("startScreenSettingsButton"));
+            QTRY_COMPARE(topScreenName(), QStringLiteral("SettingsScreen"));
+            click(QStringLiteral("tab_0"));
+            click(imperial ? QStringLiteral("settingsUnits_1") : QStringLiteral("settingsUnits_0"));
+            click(QStringLiteral("tabbedScreenApply"));
+            QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
+            QCOMPARE(settings()->useImperialUnits(), imperial);
+            QCOMPARE(stored(QStringLiteral("Settings/UseImperialUnits")).toBool(), imperial);
+        }
+    }
+
     void overlayWithThePlaceholderManagerHasNoLogoTab()
     {
         click(QStringLiteral("startScreenOverlayButton"));

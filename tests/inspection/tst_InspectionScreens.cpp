@@ -14,6 +14,7 @@
 #undef QT_WIDGETS_LIB
 
 #include "application/CAppRuntimeData.h"
+#include "application/CSettings.h"
 #include "managers/CGeoPositionSourceManager.h"
 #include "startup/CApplication.h"
 #include "surveyprojects/CProjectService.h"
@@ -31,6 +32,7 @@
 #include "CLogger.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QHostAddress>
 #include <QQmlApplicationEngine>
@@ -247,6 +249,18 @@ private slots:
         QTest::mouseRelease(window(), Qt::LeftButton, Qt::NoModifier, zoomIn);
         QTRY_COMPARE_WITH_TIMEOUT(lastPayload(17), QByteArray(1, char(0)), 10000);
 
+        // A tap moves the zoom one step: out, then stopped, both on the link.
+        const int zoomFramesBefore = m_link->receivedFrames(17, 0).size();
+        click(QStringLiteral("inspectionZoomOut"));
+        QTRY_COMPARE_WITH_TIMEOUT(lastPayload(17), QByteArray(1, char(0)), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_link->receivedFrames(17, 0).size() >= zoomFramesBefore + 2, 10000);
+        bool steppedOut = false;
+        const QList<CRVQLinkSimulator::ReceivedFrame> zoomFrames = m_link->receivedFrames(17, 0);
+        for (int i = zoomFramesBefore; i < zoomFrames.size(); ++i)
+            steppedOut = steppedOut || zoomFrames.at(i).payload == QByteArray(1, char(-50));
+        QVERIFY2(steppedOut, "a tap on zoom out sent no zoom speed");
+        QTRY_COMPARE_WITH_TIMEOUT(lastPayload(17), QByteArray(1, char(0)), 10000);
+
         const int light = evaluate(QStringLiteral("system.control.lightIntensity")).toInt();
         QVERIFY(light <= 90);
         click(QStringLiteral("inspectionLightUp"));
@@ -259,6 +273,29 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionMeasuredBand"))->isVisible(), 10000);
         QVERIFY(item(QStringLiteral("inspectionDistanceScale"))->isVisible());
         shoot(QStringLiteral("zp-laser"));
+    }
+
+    // The camera's error log opens from the screen while connected and shows each record's
+    // time and code in their own columns.
+    void errorLogOpensWhileConnected()
+    {
+        m_link->setErrorRecords(CRVQLinkSimulator::errorRecord(300, 11) + CRVQLinkSimulator::errorRecord(12, 94)
+                                + CRVQLinkSimulator::errorRecord(65535, 21));
+        click(QStringLiteral("inspectionErrorLog"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("ErrorLogScreen"));
+        QTRY_COMPARE_WITH_TIMEOUT(item(QStringLiteral("errorLogList"))->property("count").toInt(), 3, 10000);
+        QVERIFY(waitForFrame());
+        const QStringList times{QStringLiteral("300"), QStringLiteral("12"), QStringLiteral("65535")};
+        // The codes as the program numbers them: pressure low, UART 4, light temperature high.
+        const QStringList codes{QStringLiteral("2"), QStringLiteral("9"), QStringLiteral("5")};
+        for (int row = 0; row < times.size(); ++row) {
+            QCOMPARE(text(QStringLiteral("errorLogTime_%1").arg(row)), times.at(row));
+            QCOMPARE(text(QStringLiteral("errorLogCode_%1").arg(row)), codes.at(row));
+        }
+        QCOMPARE(text(QStringLiteral("errorLogMessage_0")), QStringLiteral("Pressure Too Low"));
+        shoot(QStringLiteral("zp-error-log"));
+        click(QStringLiteral("titleBarCloseButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("ZPInspectionScreen"));
     }
 
     void continuedProjectGetsPhotoAndRecording()
@@ -307,6 +344,24 @@ private slots:
                         .toInt() >= 2);
         evaluate(QStringLiteral("ScreenManager.back()"));
         QTRY_COMPARE(topScreenName(), QStringLiteral("ZPInspectionScreen"));
+    }
+
+    // The picture stops while the video mode changes; the screen says so until the stream is
+    // back in the new mode.
+    void streamModeChangeIsShown()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.config.supportsConfigChange")).toBool(), 10000);
+        QQuickItem* notice = item(QStringLiteral("inspectionStreamModeChanging"));
+        QVERIFY(notice);
+        QVERIFY(!notice->isVisible());
+        QSignalSpy shown(notice, &QQuickItem::visibleChanged);
+        const int resolution = evaluate(QStringLiteral("liveVideo.config.activeResolution")).toInt();
+        click(resolution == 4 ? QStringLiteral("inspectionStreamMode_0") : QStringLiteral("inspectionStreamMode_1"));
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 1, 10000);
+        shoot(QStringLiteral("zp-stream-mode-changing"));
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 2 && !notice->isVisible(), 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
+        QVERIFY(evaluate(QStringLiteral("liveVideo.config.activeResolution")).toInt() != resolution);
     }
 
     void disconnectingClosesTheScreen()
@@ -406,6 +461,73 @@ private slots:
         QVERIFY(project.rename(QStringLiteral("project.xml.kept"), QStringLiteral("project.xml")));
         disconnect();
         QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1);
+    }
+
+    // The project the sessions left current shows on the start screen and closes from there:
+    // saved to disk, and no longer current.
+    void startScreenClosesTheCurrentProject()
+    {
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        QVERIFY(runtime->projectSelected());
+        const auto onDisk = [this] {
+            qint64 total = 0;
+            for (QDirIterator it(m_projectPath, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+                it.next();
+                total += it.fileInfo().size();
+            }
+            return total;
+        };
+        const auto listedSize = [this] {
+            const QVector<CLocalProjectInfo> list = CApplication::instance()->projectService()->projectList();
+            for (const CLocalProjectInfo& info : list) {
+                if (QDir(info.path()) == QDir(m_projectPath))
+                    return info.size();
+            }
+            return qint64(-1);
+        };
+        // The sessions' photos and videos made the open project bigger: the project list
+        // shows what is on disk, not the size it had when the program started.
+        click(QStringLiteral("startScreenProjectsButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("ProjectListScreen"));
+        QTRY_COMPARE_WITH_TIMEOUT(listedSize(), onDisk(), 10000);
+        click(QStringLiteral("titleBarCloseButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
+
+        QTRY_VERIFY(item(QStringLiteral("startScreenProjectPanel"))->isVisible());
+        QCOMPARE(text(QStringLiteral("startScreenProjectName")), QStringLiteral("Current project: Main Street"));
+        shoot(QStringLiteral("start-current-project"));
+        const QByteArray before = projectXml();
+        click(QStringLiteral("startScreenCloseProjectButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(!runtime->projectSelected(), 20000);
+        QTRY_VERIFY(!item(QStringLiteral("startScreenProjectPanel"))->isVisible());
+        // Closing kept what the sessions wrote, and the list has the size on disk.
+        QVERIFY(projectXml().size() >= before.size());
+        QVERIFY(projectXml().contains("Photos/"));
+        QTRY_COMPARE_WITH_TIMEOUT(listedSize(), onDisk(), 10000);
+    }
+
+    // Working with plain folders, the screen's gallery is the simple gallery of the media
+    // folders.
+    void plainFoldersOpenTheSimpleGallery()
+    {
+        CSettings* settings = CApplication::instance()->settings();
+        settings->setWorkType(CSettings::WorkWithDefaultDirectories);
+        const QString folder = QDir::homePath() + QStringLiteral("/Pictures/Field/");
+        QVERIFY(QDir().mkpath(folder));
+        QFile::copy(m_projectPath + QStringLiteral("Photos/") + QDir(m_projectPath + QStringLiteral("Photos/")).entryList(QDir::Files).first(),
+                    folder + QStringLiteral("kept.jpg"));
+        CApplication::instance()->appRuntimeData()->setLastPhotoFolder(folder);
+        connectTo(QStringLiteral("Pelkom4711"), QStringLiteral("RVQInspectionScreen"));
+        QVERIFY(!item(QStringLiteral("inspectionSurveyGallery"))->isVisible());
+        click(QStringLiteral("inspectionFolderGallery"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SimpleGalleryScreen"));
+        QTRY_COMPARE(evaluate(QStringLiteral("ScreenManager.currentScreen.controller.directory")).toString(), folder);
+        QTRY_VERIFY(evaluate(QStringLiteral("ScreenManager.currentScreen.controller.galleryModel.rowCount()")).toInt() >= 1);
+        shoot(QStringLiteral("rvq-simple-gallery"));
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("RVQInspectionScreen"));
+        disconnect();
+        settings->setWorkType(CSettings::WorkWithProjects);
         QVERIFY2(QmlWarningCollector::warnings().isEmpty(), qPrintable(QmlWarningCollector::warnings().join(QLatin1Char('\n'))));
     }
 };

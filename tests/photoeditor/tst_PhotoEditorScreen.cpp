@@ -204,20 +204,26 @@ private slots:
         QVERIFY(!item(QStringLiteral("deleteButton"))->isEnabled());
         shoot(QStringLiteral("opened"));
 
-        // Shapes, with the sizes new shapes get.
+        // Shapes, with the sizes new shapes get (a fifth of the whole photo's shorter side, all
+        // of it being visible), in the middle of the photo, thick and yellow.
         const QList<QPair<QString, QSize>> shapes = {
-            {QStringLiteral("menuItemAddRectangle"), QSize(200, 200)},
-            {QStringLiteral("menuItemAddEllipse"), QSize(200, 200)},
-            {QStringLiteral("menuItemAddCross"), QSize(200, 200)},
-            {QStringLiteral("menuItemAddLine"), QSize(200, 100)},
-            {QStringLiteral("menuItemAddArrow"), QSize(200, 100)},
+            {QStringLiteral("menuItemAddRectangle"), QSize(600, 600)},
+            {QStringLiteral("menuItemAddEllipse"), QSize(600, 600)},
+            {QStringLiteral("menuItemAddCross"), QSize(600, 600)},
+            {QStringLiteral("menuItemAddLine"), QSize(600, 300)},
+            {QStringLiteral("menuItemAddArrow"), QSize(600, 300)},
+        };
+        const auto centreOfSelected = [this] {
+            return QPoint(selected()->x() + selected()->width() / 2, selected()->y() + selected()->height() / 2);
         };
         for (const auto& shape : shapes) {
             const int before = rows();
             QVERIFY(addThroughMenu(shape.first));
             QCOMPARE(rows(), before + 1);
             QCOMPARE(QSize(selected()->width(), selected()->height()), shape.second);
-            QCOMPARE(selected()->strokeWidth(), 2);
+            QCOMPARE(centreOfSelected(), QPoint(2000, 1500));
+            QCOMPARE(selected()->strokeWidth(), 8);
+            QCOMPARE(selected()->strokeColor(), QColor(Qt::yellow));
         }
 
         // A text: the value input opens with "text"; an empty answer adds nothing.
@@ -236,8 +242,10 @@ private slots:
         auto* text = qobject_cast<CDrawingText*>(selected());
         QVERIFY(text);
         QCOMPARE(text->text(), QStringLiteral("Crack at 12.5 m"));
-        QCOMPARE(text->fontSize(), 24);
-        QCOMPARE(text->textColor(), QColor(Qt::white));
+        QCOMPARE(text->fontSize(), 48);
+        QCOMPARE(text->textColor(), QColor(Qt::yellow));
+        QVERIFY2((centreOfSelected() - QPoint(2000, 1500)).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2").arg(centreOfSelected().x()).arg(centreOfSelected().y())));
 
         // An image picked in the project root: transparent box, no stroke, the picture's size.
         QVERIFY(addThroughMenu(QStringLiteral("menuItemAddImage")));
@@ -250,6 +258,7 @@ private slots:
         QVERIFY(image);
         QCOMPARE(image->source(), m_logo);
         QCOMPARE(QSize(image->width(), image->height()), QSize(300, 100));
+        QCOMPARE(centreOfSelected(), QPoint(2000, 1500));
         QCOMPARE(image->backgroundColor().alpha(), 0);
         QCOMPARE(image->strokeWidth(), 0);
 
@@ -287,15 +296,15 @@ private slots:
         QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, photoPoint(QPointF(3800, 2800)));
         QTRY_VERIFY(!editor->selectedObject());
         QVERIFY(!item(QStringLiteral("deleteButton"))->isEnabled());
-        // Every object starts at the visible corner, so the one on top is hit there: move them
-        // away from the top down until the first rectangle is free.
+        // Every object starts in the middle, so the one on top is hit there: move them away
+        // from the top down until the first rectangle is free.
         QObject* rectangle = editor->objectModel()->data(editor->objectModel()->index(0), 256).value<QObject*>();
         editor->setSelectedObject(nullptr);
         for (int i = rows() - 1; i >= 1; --i) {
             auto* object = qobject_cast<CDrawingObject*>(
                 editor->objectModel()->data(editor->objectModel()->index(i), 256).value<QObject*>());
             const QPointF centre(object->x() + object->width() / 2.0, object->y() + object->height() / 2.0);
-            const QPointF target(600 + (i % 3) * 1100, 700 + (i / 3) * 600);
+            const QPointF target(500 + (i % 4) * 1000, i < 5 ? 400 : 2600);
             const int oldX = object->x();
             drag(photoPoint(centre), photoPoint(target));
             QTRY_VERIFY(object->x() != oldX);
@@ -305,17 +314,17 @@ private slots:
 
         // A short press selects without recording a move.
         auto* rect = qobject_cast<CDrawingObject*>(rectangle);
-        const QPointF rectCentre(rect->x() + 100, rect->y() + 100);
+        const QPointF rectCentre(rect->x() + 300, rect->y() + 300);
         QSignalSpy undoChanges(editor, &CPhotoEditorScreenController::canUndoChanged);
         QVERIFY(waitForFrame());
         QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, photoPoint(rectCentre));
         QTRY_COMPARE(editor->selectedObject(), rectangle);
         QCOMPARE(undoChanges.count(), 0);
 
-        // Move it into the middle of the photo through the selection frame's body.
+        // Move it up and left through the selection frame's body.
         const QPoint start = photoPoint(rectCentre);
-        drag(start, photoPoint(QPointF(2000, 1500)));
-        QTRY_VERIFY(qAbs(rect->x() + 100 - 2000) < 8 && qAbs(rect->y() + 100 - 1500) < 8);
+        drag(start, photoPoint(QPointF(1500, 1000)));
+        QTRY_VERIFY(qAbs(rect->x() + 300 - 1500) < 8 && qAbs(rect->y() + 300 - 1000) < 8);
         QCOMPARE(undoChanges.count(), 1);
         const QPoint afterMove(rect->x(), rect->y());
         QVERIFY(waitForFrame());
@@ -325,9 +334,9 @@ private slots:
         QVERIFY(rightHandle);
         QPoint handle = centreOf(rightHandle);
         drag(handle, handle + QPoint(40, 0));
-        QTRY_VERIFY(rect->width() > 200);
+        QTRY_VERIFY(rect->width() > 600);
         QCOMPARE(rect->x(), afterMove.x());
-        QCOMPARE(rect->height(), 200);
+        QCOMPARE(rect->height(), 600);
         const int widthAt0 = rect->width();
         shoot(QStringLiteral("resized"));
 
@@ -390,10 +399,10 @@ private slots:
             QVERIFY(tryClick(QStringLiteral("undoButton")));
             history.prepend(state());
         }
-        // Seven steps back: before the move through the frame, white stroke, black box.
-        QCOMPARE(history.first().width, 200);
+        // Seven steps back: before the move through the frame, yellow stroke, black box.
+        QCOMPARE(history.first().width, 600);
         QCOMPARE(history.first().rotation, 0);
-        QCOMPARE(history.first().stroke, QColor(Qt::white));
+        QCOMPARE(history.first().stroke, QColor(Qt::yellow));
         QCOMPARE(history.first().background, QColor(Qt::black));
         QVERIFY(history.first().x != afterMove.x());
         for (int step = 1; step <= 7; ++step) {
@@ -463,6 +472,36 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_holder.m_calls, 1, 60000);
         QVERIFY(m_holder.m_result.toMap().contains(QStringLiteral("fileModified")));
         QVERIFY(QFileInfo(m_photo).lastModified() >= modified);
+        settings->setShowPhotoEditorFileOverwriteWarning(true);
+    }
+
+    void leavingWhileApplyingWaitsForThePhoto()
+    {
+        CSettings* settings = CApplication::instance()->settings();
+        settings->setShowPhotoEditorFileOverwriteWarning(false);
+        QVERIFY(openEditor());
+        QVERIFY(addThroughMenu(QStringLiteral("menuItemAddRectangle")));
+        QFile photo(m_photo);
+        QVERIFY(photo.open(QIODevice::ReadOnly));
+        const QByteArray before = photo.readAll();
+        photo.close();
+
+        // Apply and leave in one turn of the event loop: the render cannot have reported yet.
+        const bool asked = evaluate(QStringLiteral("(function() { var s = ScreenManager.currentScreen;"
+                                                   " s.apply(); s.back(); return MessageBox.isOpen })()"))
+                               .toBool();
+        QVERIFY(controller()->processing());
+        // Whoever is asked answers "discard"; the screen must still stay until the photo is written.
+        if (asked)
+            QVERIFY(answerMessage(true));
+        QVERIFY(screenItem());
+        QCOMPARE(m_holder.m_calls, 0);
+
+        // The apply ends the screen itself and tells the opener the photo changed.
+        QTRY_COMPARE_WITH_TIMEOUT(m_holder.m_calls, 1, 60000);
+        QCOMPARE(m_holder.m_result.toMap().value(QStringLiteral("fileModified")).toUrl(), QUrl::fromLocalFile(m_photo));
+        QVERIFY(photo.open(QIODevice::ReadOnly));
+        QVERIFY(photo.readAll() != before);
         settings->setShowPhotoEditorFileOverwriteWarning(true);
     }
 

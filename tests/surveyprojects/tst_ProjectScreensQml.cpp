@@ -193,6 +193,16 @@ private slots:
             QVERIFY(QDir(m_root + name).exists("Videos"));
         }
         QTRY_COMPARE_WITH_TIMEOUT(evaluate("ScreenManager.currentScreen.controller.projectListProxyModel.rowCount()").toInt(), 3, 10000);
+        // An empty name makes no project, and says so.
+        QVERIFY(tryClick("projectNewButton"));
+        QVERIFY(enterValue("  "));
+        QTRY_VERIFY(messageOpen());
+        QVERIFY2(messageText().contains("needs a name"), qPrintable(messageText()));
+        shot("project-empty-name");
+        click("messageBoxOk");
+        QTRY_VERIFY(!messageOpen());
+        QCOMPARE(topScreenName(), QString("ProjectListScreen"));
+        QCOMPARE(QDir(m_root).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 3);
         shot("project-list-by-name");
         QVERIFY(tryClick("projectSortName"));
         QTRY_COMPARE(evaluate("ScreenManager.currentScreen.controller.queryProjectProxyIndex('Mill Street')").toInt(), 0);
@@ -213,6 +223,7 @@ private slots:
         QVERIFY(clickRow("abbey lane"));
         QVERIFY(tryClick("projectDeleteButton"));
         QTRY_VERIFY(evaluate("MessageBox.isOpen").toBool());
+        QVERIFY2(messageText().contains("\"abbey lane\""), qPrintable(messageText()));
         shot("project-delete-question");
         evaluate("MessageBox.view.answer(true)");
         QTRY_VERIFY_WITH_TIMEOUT(!QDir(m_root + "abbey lane").exists(), 10000);

@@ -20,6 +20,7 @@
 #include "ApplicationUrls.h"
 #include "TovrinWebApi.h"
 #include "libraries/web/WebTestSupport.h"
+#include "support/QuickScreenDriver.h"
 #include "webtransfer/WebScreenTest.h"
 
 #include <QDirIterator>
@@ -505,6 +506,47 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
         QCOMPARE(fileMd5(current + QStringLiteral("Photos/ONE.JPG")),
                  fileMd5(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), QStringLiteral("Photos/ONE.JPG"))));
+        runtime->setCurrentProject(SurveyProjectPtr(), QString());
+    }
+
+    // A photo the survey lists but the tablet lacks: its tile in the survey gallery offers the
+    // download from the web service, and shows the photo once it is there.
+    void surveyGalleryDownloadsAMissingWebFile()
+    {
+        const QString current = m_work.filePath(QStringLiteral("gallery/"));
+        QVERIFY(QDir().mkpath(current + QStringLiteral("Photos")));
+        auto survey = std::make_shared<CSurvey>();
+        survey->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/ONE.JPG"), QString(), 0.0, 0.0, 0.0));
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        runtime->setCurrentProject(std::make_shared<CSurveyProject>(SingleId, QVector<SurveyPtr>{survey}, QStringLiteral("Single"),
+                                                                    QString(), QStringLiteral("en_US"), QDateTime::currentDateTime(),
+                                                                    ProjectTypes::DistanceUnitMetric),
+                                   current);
+        QVERIFY(evaluate(QStringLiteral("Context.webLoginService.loggedIn")).toBool());
+        const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
+        evaluate(QStringLiteral("ScreenManager.show('SurveyGalleryScreen')"));
+        QQuickItem* tile = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((tile = QuickScreenDriver::findVisualItem(m_window->contentItem(),
+                                                                            QStringLiteral("galleryTile_ONE.JPG"))),
+                                 WaitMs);
+        QCOMPARE(tile->property("fileState").toInt(), 2);
+        evaluate(QStringLiteral("ScreenManager.currentScreen.openFile(0, '', 'ONE.JPG', %1, %2)")
+                     .arg(0)
+                     .arg(tile->property("fileState").toInt()));
+        QVERIFY(answerMessage().startsWith(QStringLiteral("ONE.JPG is not on this tablet.")));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(),
+                                  QStringLiteral("WebDownloadScreen"), WaitMs);
+        shot(QStringLiteral("web-single-download"));
+        QCOMPARE(answerMessage(), QStringLiteral("Download finished."));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(),
+                                  QStringLiteral("SurveyGalleryScreen"), WaitMs);
+        QCOMPARE(fileMd5(current + QStringLiteral("Photos/ONE.JPG")),
+                 fileMd5(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), QStringLiteral("Photos/ONE.JPG"))));
+        tile = QuickScreenDriver::findVisualItem(m_window->contentItem(), QStringLiteral("galleryTile_ONE.JPG"));
+        QVERIFY(tile);
+        QTRY_COMPARE_WITH_TIMEOUT(tile->property("fileState").toInt(), 0, WaitMs);
+        evaluate(QStringLiteral("ScreenManager.close()"));
+        QTRY_COMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth);
         runtime->setCurrentProject(SurveyProjectPtr(), QString());
     }
 

@@ -86,6 +86,16 @@ public:
     bool overlayOn() const { return m_overlayOn; }
     // Error records of the 252 reply: 4 bytes each (u16 time, unused byte, code).
     void setErrorRecords(const QByteArray& records) { setValue(252, records); }
+    // One such record: the time big-endian, then the code.
+    static QByteArray errorRecord(quint16 time, quint8 code)
+    {
+        QByteArray bytes;
+        bytes.append(static_cast<char>(time >> 8));
+        bytes.append(static_cast<char>(time & 0xFF));
+        bytes.append('\0');
+        bytes.append(static_cast<char>(code));
+        return bytes;
+    }
 
     // Faults.
     void setAnswerQueriesWithAck(bool enabled) { m_answerQueriesWithAck = enabled; }

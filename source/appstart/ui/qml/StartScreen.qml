@@ -162,28 +162,54 @@ Screen {
             width: Design.buttonMinimumWidth * 1.5
             spacing: Design.spacing
 
+            // The buttons share the height beside the list (less with the project panel shown),
+            // never running into the panels below.
+            readonly property real available: (projectPanel.visible ? projectPanel.y : statusPanel.y) - y - Design.spacing
+            readonly property int shown: {
+                var count = 0
+                for (var i = 0; i < children.length; ++i)
+                    if (children[i].visible)
+                        ++count
+                return Math.max(1, count)
+            }
+            readonly property real buttonHeight: Math.min(Design.buttonHeight,
+                                                          (available - (shown - 1) * spacing) / shown)
+
             PushButton {
                 objectName: "startScreenSettingsButton"
                 width: parent.width
+                height: menu.buttonHeight
                 text: tr.txt("TxtSettings", "Settings")
                 onClicked: ScreenManager.show("SettingsScreen")
             }
             PushButton {
                 objectName: "startScreenOverlayButton"
                 width: parent.width
+                height: menu.buttonHeight
                 text: tr.txt("TxtOverlay", "Video overlay")
                 onClicked: ScreenManager.show("OverlayConfigScreen")
             }
             PushButton {
                 objectName: "startScreenFoldersButton"
                 width: parent.width
+                height: menu.buttonHeight
                 visible: settings ? !settings.projectMode : false
                 text: tr.txt("TxtFolders", "Folders")
                 onClicked: ScreenManager.show("DirectorySettingsScreen")
             }
             PushButton {
+                objectName: "startScreenImportButton"
+                width: parent.width
+                height: menu.buttonHeight
+                visible: controller.mediaImportSupported && settings ? !settings.projectMode : false
+                enabled: !screen.sessionActive
+                text: tr.txt("TxtImport", "Import media")
+                onClicked: ScreenManager.show("MediaScanScreen")
+            }
+            PushButton {
                 objectName: "startScreenErrorLogButton"
                 width: parent.width
+                height: menu.buttonHeight
                 enabled: screen.connectionState === 2
                 text: tr.txt("TxtErrorLog", "Error log")
                 onClicked: ScreenManager.show("ErrorLogScreen")
@@ -191,12 +217,14 @@ Screen {
             PushButton {
                 objectName: "startScreenUpdateButton"
                 width: parent.width
+                height: menu.buttonHeight
                 text: tr.txt("TxtUpdate", "Software update")
                 onClicked: ScreenManager.show("UpdateScreen")
             }
             PushButton {
                 objectName: "startScreenLicenseButton"
                 width: parent.width
+                height: menu.buttonHeight
                 text: tr.txt("TxtLicenses", "Licences")
                 onClicked: ScreenManager.show("LicenseScreen")
             }
@@ -209,7 +237,7 @@ Screen {
             anchors.rightMargin: Design.spacing
             anchors.top: headline.bottom
             anchors.topMargin: Design.spacing
-            anchors.bottom: statusPanel.top
+            anchors.bottom: projectPanel.visible ? projectPanel.top : statusPanel.top
             anchors.bottomMargin: Design.spacing
             radius: Design.radius
             color: Design.panelColor
@@ -278,6 +306,47 @@ Screen {
                 font.family: Design.fontFamily
                 font.pixelSize: Design.fontSizeLarge
                 color: Design.secondaryTextColor
+            }
+        }
+
+        // The project that is open, and closing it.
+        Rectangle {
+            id: projectPanel
+            objectName: "startScreenProjectPanel"
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: statusPanel.top
+            anchors.bottomMargin: Design.spacing
+            height: Design.buttonHeight + 2 * Design.spacing
+            visible: appRuntimeData !== null && appRuntimeData.projectSelected
+            radius: Design.radius
+            color: Design.panelColor
+
+            Text {
+                objectName: "startScreenProjectName"
+                anchors.left: parent.left
+                anchors.leftMargin: Design.margin
+                anchors.right: closeProjectButton.left
+                anchors.rightMargin: Design.spacing
+                anchors.verticalCenter: parent.verticalCenter
+                elide: Text.ElideRight
+                text: controller.processing ? tr.txt("TxtClosingProject", "Closing the project {0}...",
+                                                     [appRuntimeData.lastProjectName])
+                                            : tr.txt("TxtCurrentProject", "Current project: {0}",
+                                                     [appRuntimeData ? appRuntimeData.lastProjectName : ""])
+                font.family: Design.fontFamily
+                font.pixelSize: Design.fontSizeLarge
+                color: Design.textColor
+            }
+            PushButton {
+                id: closeProjectButton
+                objectName: "startScreenCloseProjectButton"
+                anchors.right: parent.right
+                anchors.rightMargin: Design.spacing
+                anchors.verticalCenter: parent.verticalCenter
+                enabled: !controller.processing && !screen.sessionActive
+                text: tr.txt("TxtCloseProject", "Close project")
+                onClicked: controller.closeProject()
             }
         }
 

@@ -80,6 +80,7 @@ Screen {
                 anchors.fill: parent
                 anchors.leftMargin: Design.margin * 2
                 Text {
+                    objectName: "errorLogTime_" + index
                     width: 400
                     anchors.verticalCenter: parent.verticalCenter
                     text: modelData_ErrorTime
@@ -88,6 +89,7 @@ Screen {
                     color: Design.textColor
                 }
                 Text {
+                    objectName: "errorLogCode_" + index
                     width: 300
                     anchors.verticalCenter: parent.verticalCenter
                     text: modelData_ErrorCode

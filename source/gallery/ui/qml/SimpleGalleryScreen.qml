@@ -189,14 +189,12 @@ Screen {
                                 }
                             }
 
-                            Image {
+                            ThumbnailImage {
                                 id: thumbnail
                                 anchors.fill: parent
                                 visible: !tile.isFolder
                                 fillMode: Image.PreserveAspectFit
-                                asynchronous: true
-                                cache: false
-                                source: tile.isFolder ? "" : "image://Thumbnail/" + model.modelData_FileUrl
+                                fileUrl: tile.isFolder ? "" : model.modelData_FileUrl
                             }
 
                             Rectangle {

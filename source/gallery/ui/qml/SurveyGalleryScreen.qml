@@ -1,4 +1,5 @@
 import QtQuick 2.15
+import Culvertix.Application 1.0
 import Culvertix.Models 1.0
 import ScreenControllers 1.0
 import controls 1.0
@@ -61,11 +62,33 @@ Screen {
                            })
     }
 
+    // A file the survey lists but the tablet lacks may be on the web service: offered while
+    // logged in, downloaded into the project's folder, and the tile shows it once it is there.
+    function offerWebDownload(fileName) {
+        var login = Context.webLoginService
+        if (!login || !login.loggedIn) {
+            MessageBox.error(tr.txt("TxtMissingCaption", "File missing"),
+                tr.txt("TxtMissingNoLogin", "{0} is not on this tablet. Log in to Tovrin Web to download it.", [fileName]))
+            return
+        }
+        MessageBox.question(tr.txt("TxtWebDownloadCaption", "Download from Tovrin Web"),
+            tr.txt("TxtWebDownloadQuestion", "{0} is not on this tablet. Download it from Tovrin Web now?", [fileName]),
+            function(yes) {
+                if (yes)
+                    ScreenManager.show("WebDownloadScreen", { "mediaFileName": fileName },
+                                       function() { controller.refreshLocalFileStates() })
+            })
+    }
+
     function openFile(index, fileUrl, fileName, fileType, fileState) {
         if (fileState === GalleryTypes.FileStateStoredRemotely) {
             MessageBox.question(tr.txt("TxtDownloadCaption", "Download from camera"),
                 tr.txt("TxtDownloadQuestion", "{0} is only on the camera. Download it now?", [fileName]),
                 function(yes) { if (yes) controller.downloadFile(fileName) })
+            return
+        }
+        if (fileState === GalleryTypes.FileStateNotAvailable) {
+            offerWebDownload(fileName)
             return
         }
         if (fileState !== GalleryTypes.FileStateStoredLocally || !ScreenManager.hasScreen("MediaViewScreen"))

@@ -268,7 +268,7 @@ Screen {
 
         Text {
             anchors.centerIn: parent
-            visible: liveVideo.stream.state !== 2 && !screen.reestablishing
+            visible: liveVideo.stream.state !== 2 && !screen.reestablishing && !liveVideo.config.configChangeInProgress
             text: tr.txt("TxtNoVideo", "Waiting for the video...")
             font.family: Design.fontFamily
             font.pixelSize: Design.fontSizeLarge
@@ -281,6 +281,26 @@ Screen {
             width: video.contentRect.width
             height: childrenRect.height
             y: Math.min(video.y + video.contentRect.y + video.contentRect.height, videoArea.height) - height
+        }
+
+        // The picture stops for the seconds a mode change takes; say why.
+        Rectangle {
+            objectName: "inspectionStreamModeChanging"
+            anchors.fill: parent
+            visible: liveVideo.config.configChangeInProgress && !screen.reestablishing
+            color: Design.dimColor
+
+            Text {
+                anchors.centerIn: parent
+                width: parent.width - 2 * Design.margin
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.WordWrap
+                text: tr.txt("TxtStreamModeChanging", "Changing the video mode, please wait...")
+                font.family: Design.fontFamily
+                font.pixelSize: Design.fontSizeTitle
+                font.bold: true
+                color: Design.accentColor
+            }
         }
 
         Rectangle {
@@ -372,9 +392,11 @@ Screen {
                 text: tr.txt("TxtContinueProject", "Continue last project")
                 onClicked: screen.controller.continueLastProject()
             }
-            Row {
+            // The galleries and the camera's error log. Without projects the gallery is the
+            // simple one of the media folders.
+            Grid {
+                columns: 2
                 spacing: Design.spacing / 2
-                visible: screen.projectName !== "" || screen.cameraGalleryAvailable
                 PushButton {
                     id: galleryButton
                     objectName: "inspectionSurveyGallery"
@@ -386,6 +408,15 @@ Screen {
                     onClicked: ScreenManager.show("SurveyGalleryScreen")
                 }
                 PushButton {
+                    objectName: "inspectionFolderGallery"
+                    width: sidePanel.halfWidth
+                    height: sidePanel.rowHeight
+                    visible: settings !== null && !settings.projectMode
+                    enabled: !screen.recording
+                    text: tr.txt("TxtGallery", "Gallery")
+                    onClicked: ScreenManager.show("SimpleGalleryScreen")
+                }
+                PushButton {
                     id: cameraGalleryButton
                     objectName: "inspectionCameraGallery"
                     width: sidePanel.halfWidth
@@ -394,6 +425,14 @@ Screen {
                     enabled: !screen.recording && !screen.reestablishing
                     text: tr.txt("TxtCameraGallery", "Camera gallery")
                     onClicked: ScreenManager.show("RemoteGalleryScreen")
+                }
+                PushButton {
+                    objectName: "inspectionErrorLog"
+                    width: sidePanel.halfWidth
+                    height: sidePanel.rowHeight
+                    enabled: screen.connectionState === 2
+                    text: tr.txt("TxtErrorLog", "Error log")
+                    onClicked: ScreenManager.show("ErrorLogScreen")
                 }
             }
         }

@@ -248,13 +248,11 @@ Screen {
             height: strip.height
             radius: Design.radius / 2
             color: index === controller.currentMediaIndex ? Design.accentColor : Design.panelColor
-            Image {
+            ThumbnailImage {
                 anchors.fill: parent
                 anchors.margins: 6
                 fillMode: Image.PreserveAspectFit
-                asynchronous: true
-                cache: false
-                source: "image://Thumbnail/" + model.modelData_FileUrl
+                fileUrl: model.modelData_FileUrl
             }
             MouseArea {
                 anchors.fill: parent

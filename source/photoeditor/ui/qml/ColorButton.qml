@@ -8,7 +8,7 @@ PushButton {
 
     property color color: "transparent"
 
-    implicitWidth: Math.max(Design.buttonMinimumWidth, label.implicitWidth + swatch.width + 3 * Design.margin)
+    implicitWidth: Math.max(Design.buttonMinimumWidth, Math.ceil(label.implicitWidth) + swatch.width + 3 * Design.margin)
 
     contentItem: Item {
         Rectangle {
@@ -36,11 +36,18 @@ PushButton {
             anchors.left: swatch.right
             anchors.leftMargin: Design.spacing
             anchors.right: parent.right
-            anchors.verticalCenter: parent.verticalCenter
+            height: parent.height
             text: button.text
             font.family: Design.fontFamily
             font.pixelSize: Design.fontSizeSmall
             color: Design.textColor
+            verticalAlignment: Text.AlignVCenter
+            // The control bar shares its width among its buttons: two lines, then smaller,
+            // before a word is cut.
+            wrapMode: Text.WordWrap
+            maximumLineCount: 2
+            fontSizeMode: Text.Fit
+            minimumPixelSize: Design.fontSizeSmall * 0.6
             elide: Text.ElideRight
         }
     }

@@ -29,11 +29,13 @@ Screen {
 
         // The current drawing choices: new objects take them, and choosing one in a menu
         // applies it to the selected object.
-        property color textColor: "#FFFFFF"
-        property color strokeColor: "#FFFFFF"
+        // Yellow and thick: seen on the dark, brown and grey of a pipe, where white and thin
+        // lines get lost.
+        property color textColor: "#FFFF00"
+        property color strokeColor: "#FFFF00"
         property color backgroundColor: "#000000"
-        property int fontSize: 24
-        property int strokeWidth: 2
+        property int fontSize: 48
+        property int strokeWidth: 8
         property string templateName: ""
 
         onErrorOccurred: MessageBox.error("", errorMessage)
@@ -43,19 +45,43 @@ Screen {
     readonly property bool hasChanges: controller.canUndo || controller.canRedo || controller.templateWasLoaded
 
     // Closing without applying discards every object: ask first when there is something to lose.
+    // While the controller works the screen stays: an apply in progress cannot be discarded any
+    // more (the photo is being overwritten), and it closes the screen with its result itself, so
+    // the opener always learns of a changed photo.
     function back() {
+        if (controller.processing)
+            return
         if (!hasChanges) {
             ScreenManager.close(undefined)
             return
         }
         MessageBox.question(tr.txt("DiscardChangesCaption", "Discard changes?"),
                             tr.msg("DiscardChanges", "Are you sure you want to discard your changes?"),
-                            function(yes) { if (yes) ScreenManager.close(undefined) })
+                            function(yes) { if (yes && !controller.processing) ScreenManager.close(undefined) })
     }
 
-    // Geometry of a new object: the top-left corner of the visible part of the photo.
-    function newObjectPosition() {
-        return form.visibleTopLeft()
+    // New objects go to the middle of the visible part of the photo, where the operator looks;
+    // shapes take a fifth of its shorter side, so that they show at any zoom.
+    function newShapeSize() {
+        var area = form.visibleRect()
+        return Math.max(20, Math.round(Math.min(area.width, area.height) / 5))
+    }
+
+    function newObjectPosition(width, height) {
+        var area = form.visibleRect()
+        return Qt.point(Math.max(0, Math.round(area.x + (area.width - width) / 2)),
+                        Math.max(0, Math.round(area.y + (area.height - height) / 2)))
+    }
+
+    // Texts and pictures know their size only once made: the new (selected) object is moved
+    // to the middle before it is drawn.
+    function centreNewObject() {
+        var object = controller.selectedObject
+        if (!object)
+            return
+        var p = newObjectPosition(object.width, object.height)
+        object.x = p.x
+        object.y = p.y
     }
 
     function addText() {
@@ -63,10 +89,11 @@ Screen {
                            function(value) {
                                if (value === undefined || value === null || String(value).length === 0)
                                    return
-                               var p = newObjectPosition()
+                               var p = newObjectPosition(0, 0)
                                controller.createText(p.x, p.y, controller.fontSize, controller.backgroundColor,
                                                      controller.strokeColor, controller.strokeWidth,
                                                      controller.textColor, String(value))
+                               centreNewObject()
                            })
     }
 
@@ -84,37 +111,43 @@ Screen {
     }
 
     function addImageFile(path) {
-        var p = newObjectPosition()
+        var p = newObjectPosition(0, 0)
         controller.createImage(p.x, p.y, "#00000000", "#00000000", 0, path)
+        centreNewObject()
     }
 
     function addShape(type) {
-        var p = newObjectPosition()
+        var size = newShapeSize()
+        var flat = type === Drawing.Object.Line || type === Drawing.Object.Arrow
+        var w = size
+        var h = flat ? Math.round(size / 2) : size
+        var p = newObjectPosition(w, h)
         switch (type) {
         case Drawing.Object.Rectangle:
-            controller.createRectangle(p.x, p.y, 200, 200, controller.backgroundColor, controller.strokeColor,
+            controller.createRectangle(p.x, p.y, w, h, controller.backgroundColor, controller.strokeColor,
                                        controller.strokeWidth)
             break
         case Drawing.Object.Ellipse:
-            controller.createEllipse(p.x, p.y, 200, 200, controller.backgroundColor, controller.strokeColor,
+            controller.createEllipse(p.x, p.y, w, h, controller.backgroundColor, controller.strokeColor,
                                      controller.strokeWidth)
             break
         case Drawing.Object.Cross:
-            controller.createCross(p.x, p.y, 200, 200, "#00000000", controller.strokeColor, controller.strokeWidth)
+            controller.createCross(p.x, p.y, w, h, "#00000000", controller.strokeColor, controller.strokeWidth)
             break
         case Drawing.Object.Line:
-            controller.createLine(p.x, p.y, 200, 100, "#00000000", controller.strokeColor, controller.strokeWidth)
+            controller.createLine(p.x, p.y, w, h, "#00000000", controller.strokeColor, controller.strokeWidth)
             break
         case Drawing.Object.Arrow:
-            controller.createArrow(p.x, p.y, 200, 100, "#00000000", controller.strokeColor, controller.strokeWidth)
+            controller.createArrow(p.x, p.y, w, h, "#00000000", controller.strokeColor, controller.strokeWidth)
             break
         }
     }
 
     function addSpecialText(field) {
-        var p = newObjectPosition()
+        var p = newObjectPosition(0, 0)
         controller.createDynamicText(p.x, p.y, controller.fontSize, controller.backgroundColor,
                                      controller.strokeColor, controller.strokeWidth, controller.textColor, field)
+        centreNewObject()
     }
 
     function chooseBackgroundColor(color) {

@@ -42,12 +42,14 @@ Item {
         flick.contentY = 0
     }
 
-    // Top-left corner of the visible part of the photo, in photo pixels.
-    function visibleTopLeft() {
+    // The visible part of the photo, in photo pixels.
+    function visibleRect() {
         var w = photo.sourceSize.width
         var h = photo.sourceSize.height
-        return Qt.point(Math.max(0, Math.round(flick.visibleArea.xPosition * w)),
-                        Math.max(0, Math.round(flick.visibleArea.yPosition * h)))
+        var x = Math.max(0, flick.visibleArea.xPosition * w)
+        var y = Math.max(0, flick.visibleArea.yPosition * h)
+        return Qt.rect(x, y, Math.min(w - x, flick.visibleArea.widthRatio * w),
+                       Math.min(h - y, flick.visibleArea.heightRatio * h))
     }
 
     // The special-text menu belongs to the add menu: its button closes both.

@@ -50,8 +50,14 @@ Screen {
             { "title": title, "value": value, "validator": nameValidator, "maximumLength": 100 },
             function(result) {
                 screen.nameInputScreen = null
-                if (result !== undefined && result !== "")
-                    callback(result)
+                if (result === undefined || result === null)
+                    return
+                if (result.trim() === "") {
+                    MessageBox.error(title, tr.txt("TxtEmptyName",
+                        "A project needs a name. Nothing was changed."))
+                    return
+                }
+                callback(result)
             })
     }
 
@@ -69,7 +75,8 @@ Screen {
 
     function deleteProject() {
         MessageBox.question(tr.txt("TxtConfirmationRequired", "Confirmation required"),
-            tr.txt("TxtDeleteQuestion", "Do you really want to delete this project?\n\nThis will also delete all of its photos and videos.\n\nThis cannot be undone."),
+            tr.txt("TxtDeleteNamedQuestion", "Do you really want to delete the project \"{0}\"?\n\nThis will also delete all of its photos and videos.\n\nThis cannot be undone.",
+                   [controller.queryCurrentProjectName()]),
             function(yes) { if (yes) controller.deleteProject() })
     }
 

@@ -176,6 +176,15 @@ Screen {
             text: tr.txt("TxtNewSurvey", "New survey")
             onClicked: controller.createSurvey()
         }
+        // Photos and videos of this project's surveys made elsewhere (a card, a USB stick) go
+        // into the project's folders.
+        PushButton {
+            objectName: "surveyImportButton"
+            width: parent.width
+            enabled: !controller.processing && appRuntimeData !== null && appRuntimeData.projectSelected
+            text: tr.txt("TxtImportMedia", "Import media")
+            onClicked: ScreenManager.show("MediaScanScreen")
+        }
         PushButton {
             objectName: "surveyDeleteButton"
             width: parent.width

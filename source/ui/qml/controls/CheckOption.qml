@@ -8,7 +8,10 @@ AbstractButton {
 
     checkable: true
     implicitHeight: Design.buttonHeight
-    implicitWidth: leftPadding + box.width + Design.spacing + label.implicitWidth + rightPadding
+    // Rounded up with a little room: the layout is scaled to the screen, where a text can come
+    // out a fraction wider than measured, which would cut it.
+    implicitWidth: leftPadding + box.width + Design.spacing + Math.ceil(label.implicitWidth) + Design.spacing / 2
+                   + rightPadding
     focusPolicy: Qt.NoFocus
 
     contentItem: Item {
@@ -38,10 +41,17 @@ AbstractButton {
             anchors.leftMargin: Design.spacing
             anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
+            height: parent.height
             text: option.text
             font.family: Design.fontFamily
             font.pixelSize: Design.fontSizeNormal
             color: Design.textColor
+            verticalAlignment: Text.AlignVCenter
+            // A label too long for a narrow place goes on two lines and, only then, smaller.
+            wrapMode: Text.WordWrap
+            maximumLineCount: 2
+            fontSizeMode: Text.Fit
+            minimumPixelSize: Design.fontSizeSmall * 0.8
             elide: Text.ElideRight
         }
     }

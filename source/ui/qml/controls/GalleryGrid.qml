@@ -39,7 +39,7 @@ GridView {
             border.width: tile.ticked ? 6 : 0
             border.color: Design.accentColor
 
-            Image {
+            ThumbnailImage {
                 id: thumbnail
                 objectName: "galleryThumbnail"
                 anchors.left: parent.left
@@ -48,12 +48,9 @@ GridView {
                 anchors.margins: Design.spacing / 2
                 height: width * 9 / 16
                 fillMode: Image.PreserveAspectFit
-                asynchronous: true
-                cache: false
                 sourceSize.width: 480
                 sourceSize.height: 270
-                source: model.modelData_FileUrl.toString() !== ""
-                        ? "image://Thumbnail/" + model.modelData_FileUrl : ""
+                fileUrl: model.modelData_FileUrl
                 opacity: tile.fileState === GalleryTypes.FileStateStoredLocally ? 1.0 : 0.5
             }
 

@@ -8,7 +8,7 @@ AbstractButton {
 
     property bool highlighted: false
 
-    implicitWidth: Math.max(Design.buttonMinimumWidth, label.implicitWidth + 2 * Design.margin)
+    implicitWidth: Math.max(Design.buttonMinimumWidth, Math.ceil(label.implicitWidth) + 2 * Design.margin + Design.spacing / 2)
     implicitHeight: Design.buttonHeight
     focusPolicy: Qt.NoFocus
 
@@ -20,6 +20,10 @@ AbstractButton {
         color: Design.textColor
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
+        // A button narrower than its text (a fixed width in a panel) shrinks the text before
+        // cutting it.
+        fontSizeMode: Text.HorizontalFit
+        minimumPixelSize: Design.fontSizeSmall * 0.8
         elide: Text.ElideRight
     }
 

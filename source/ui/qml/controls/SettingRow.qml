@@ -20,6 +20,8 @@ Item {
         font.family: Design.fontFamily
         font.pixelSize: Design.fontSizeNormal
         color: Design.secondaryTextColor
+        wrapMode: Text.WordWrap
+        maximumLineCount: 2
         elide: Text.ElideRight
     }
 

@@ -1,0 +1,24 @@
+import QtQuick 2.15
+
+// The thumbnail of a media file from the "Thumbnail" image provider. It is asked for again each
+// time the image shows again (its screen back on top after the media view or the photo
+// editor): the provider answers unchanged files from its cache and makes a new thumbnail of a
+// file that was changed meanwhile, which a source that never changes would not ask for.
+Image {
+    id: image
+
+    property url fileUrl
+
+    property bool requested: true
+
+    asynchronous: true
+    cache: false
+    source: requested && fileUrl.toString() !== "" ? "image://Thumbnail/" + fileUrl : ""
+
+    onVisibleChanged: {
+        if (visible) {
+            requested = false
+            requested = true
+        }
+    }
+}
