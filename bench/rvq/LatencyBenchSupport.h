@@ -1,7 +1,7 @@
 #pragma once
 
 // Shared by the command-link latency benches: the storages a ZPX connection writes, a bounded
-// event-loop spin, the connection to the link simulator with write access, and the measuring
+// wait on the event loop, the connection to the link simulator with write access, and the measuring
 // loop that times light-intensity setters from the call to their frame at the simulator.
 
 #include "CRVQLinkSimulator.h"
@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRandomGenerator>
+#include <QTimer>
 
 #include <algorithm>
 #include <vector>
@@ -38,14 +39,18 @@ public:
 };
 
 // Runs the event loop until the condition holds or the time is up; returns the condition.
+// Sleeps in the event loop between events (a deadline timer wakes it), so that the bench does
+// not burn a core beside the link it measures.
 template <typename Condition> bool spinUntil(Condition condition, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.start(qMax(0, timeoutMs));
     while (!condition()) {
-        if (clock.elapsed() >= timeoutMs)
+        if (!deadline.isActive())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

@@ -25,6 +25,8 @@
 #include "wlan/CSimulatedWlan.h"
 #include "wlan/PlatformWlan.h"
 
+#include <QGeoCoordinate>
+#include <QGeoPositionInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -187,6 +189,7 @@ private slots:
     void surveyNameAndMeasuredTextsFollowTheSystem();
     void logoIsScaledAndSentOnlyWhenItChanged();
     void zpxSessionShowsRowsAndRewritesThemAfterALostLink();
+    void positionAndDistanceLinesReachTheCameraInFull();
 
 private:
     std::unique_ptr<CSettings> m_settings;
@@ -205,6 +208,39 @@ private:
         services.runtimeData = m_runtimeData.get();
         m_manager = std::make_unique<CVideoOverlayManager>(CUlxSystemsLibrary::sessionManager(),
             CUlxSystemsLibrary::videoOverlayControl(), CUlxSystemsLibrary::videoOverlayCaps(), services);
+    }
+    // The peers of a ZPX session: its encoder board (asked for the stream mode before the
+    // session goes online), the link and a scripted video streamer. The library's Zephira
+    // sessions connect to them over the simulated Wi-Fi. Null when a peer cannot start.
+    struct ZephiraPeers
+    {
+        EncoderBoardSimulator board{EncoderBoardSimulator::ZPX};
+        CRVQLinkSimulator simulator;
+        CStubSessionStreamer streamer;
+    };
+    std::unique_ptr<ZephiraPeers> startZephiraPeers()
+    {
+        auto peers = std::make_unique<ZephiraPeers>();
+        if (!peers->board.start() || !peers->simulator.listen())
+            return nullptr;
+        CUlxSystemsLibraryPrivate* library = CUlxSystemsLibraryPrivate::instance();
+        std::shared_ptr<Wlan::CSimulatedWlan> wlan = Wlan::sharedSimulatedWlan();
+        Wlan::CSimulatedWlan::Network network;
+        network.ssid = kZephira.toUtf8();
+        network.key = QStringLiteral("40617295");
+        wlan->setNetwork(network);
+        auto* networkManager = static_cast<Communication::CWindowsNetworkManager*>(library->networkManager());
+        networkManager->setScanInterval(10);
+        networkManager->setSignalInterval(50);
+        const quint16 port = peers->simulator.port();
+        CStubSessionStreamer* streamer = &peers->streamer;
+        library->setSessionFactory([library, streamer, port](CommunicationTypes::SystemFamily family)
+                                       -> Communication::CAbstractSystemSession* {
+            if (family != CommunicationTypes::SystemFamilyZephira)
+                return nullptr;
+            return new TestRVQSession(library, streamer, port);
+        });
+        return peers;
     }
     void installRecordingLogic()
     {
@@ -379,29 +415,10 @@ void tst_CVideoOverlayManager::logoIsScaledAndSentOnlyWhenItChanged()
 
 void tst_CVideoOverlayManager::zpxSessionShowsRowsAndRewritesThemAfterALostLink()
 {
-    // The ZPX session asks its encoder board for the stream mode before it goes online.
-    EncoderBoardSimulator board(EncoderBoardSimulator::ZPX);
-    if (!board.start())
-        QSKIP("python3 could not start the ZPX board simulator");
-    CRVQLinkSimulator simulator;
-    QVERIFY(simulator.listen());
-    CStubSessionStreamer streamer;
-    CUlxSystemsLibraryPrivate* library = CUlxSystemsLibraryPrivate::instance();
-    std::shared_ptr<Wlan::CSimulatedWlan> wlan = Wlan::sharedSimulatedWlan();
-    Wlan::CSimulatedWlan::Network network;
-    network.ssid = kZephira.toUtf8();
-    network.key = QStringLiteral("40617295");
-    wlan->setNetwork(network);
-    auto* networkManager = static_cast<Communication::CWindowsNetworkManager*>(library->networkManager());
-    networkManager->setScanInterval(10);
-    networkManager->setSignalInterval(50);
-    const quint16 port = simulator.port();
-    library->setSessionFactory([library, &streamer, port](CommunicationTypes::SystemFamily family)
-                                   -> Communication::CAbstractSystemSession* {
-        if (family != CommunicationTypes::SystemFamilyZephira)
-            return nullptr;
-        return new TestRVQSession(library, &streamer, port);
-    });
+    const std::unique_ptr<ZephiraPeers> peers = startZephiraPeers();
+    if (!peers)
+        QSKIP("python3 could not start the ZPX board simulator, or no port to listen on");
+    CRVQLinkSimulator& simulator = peers->simulator;
 
     m_settings->setHeadline1Text(QStringLiteral("North"));
     m_settings->setHeadline2Text(QStringLiteral("Main"));
@@ -463,6 +480,74 @@ void tst_CVideoOverlayManager::zpxSessionShowsRowsAndRewritesThemAfterALostLink(
     sessions->disconnectFromSystem(false);
     QTRY_COMPARE(sessions->state(), CommunicationTypes::ConnectionOffline);
     QTRY_VERIFY(!m_manager->videoOverlayAvailable());
+}
+
+void tst_CVideoOverlayManager::positionAndDistanceLinesReachTheCameraInFull()
+{
+    const std::unique_ptr<ZephiraPeers> peers = startZephiraPeers();
+    if (!peers)
+        QSKIP("python3 could not start the ZPX board simulator, or no port to listen on");
+    CRVQLinkSimulator& simulator = peers->simulator;
+
+    // Right-aligned, at the top: the distance line, then longitude, latitude and altitude.
+    // The system's laser is off.
+    const QLocale previousLocale;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    m_settings->setTextAlignment(CSettings::TextAlignmentRight);
+    m_settings->setShowGeoCoordinates(true);
+    m_settings->setShowDistanceMeasurement(true);
+    m_settings->setDistanceMeasurement(CSettings::DistanceMeasurementLaser);
+    m_settings->setCoordinateFormat(1);
+    m_settings->setUseImperialUnits(false);
+    makeManager();
+    Communication::CSessionManager* sessions = CUlxSystemsLibrary::sessionManager();
+    sessions->connectToSystem(kZephira, false);
+    QTRY_COMPARE_WITH_TIMEOUT(sessions->state(), CommunicationTypes::ConnectionOnline, 15000);
+    QTRY_VERIFY(m_manager->videoOverlayAvailable());
+    QTRY_COMPARE(cameraRows(simulator), (QMap<int, QString>{{0, QStringLiteral("DIST N/A")},
+                                                            {1, QStringLiteral("GEO-POS N/A")}}));
+
+    QGeoPositionInfo position(QGeoCoordinate(-41.893318, 12.482937, 245.27), QDateTime::currentDateTime());
+    m_manager->onGeoPositionUpdated(position);
+    QTRY_COMPARE(cameraRows(simulator), (QMap<int, QString>{{0, QStringLiteral("DIST N/A")},
+                                                            {1, QStringLiteral("12.48294DEG E")},
+                                                            {2, QStringLiteral("41.89332DEG S")},
+                                                            {3, QStringLiteral("245.3M")}}));
+
+    // Every coordinate format in full, longitude and latitude (the camera writes upper case).
+    const QList<QStringList> formats = {
+        {QStringLiteral("12.48294DEG"), QStringLiteral("-41.89332DEG")},
+        {QStringLiteral("12.48294DEG E"), QStringLiteral("41.89332DEG S")},
+        {QStringLiteral("12DEG 28.976'"), QStringLiteral("-41DEG 53.599'")},
+        {QStringLiteral("12DEG 28.976' E"), QStringLiteral("41DEG 53.599' S")},
+        {QStringLiteral("12DEG 28' 58.6\""), QStringLiteral("-41DEG 53' 35.9\"")},
+        {QStringLiteral("12DEG 28' 58.6\" E"), QStringLiteral("41DEG 53' 35.9\" S")}};
+    for (int format = 0; format < formats.size(); ++format) {
+        m_settings->setCoordinateFormat(format);
+        m_manager->onGeoPositionUpdated(position);
+        QTRY_COMPARE((QStringList{cameraRows(simulator).value(1), cameraRows(simulator).value(2)}),
+                     formats.at(format));
+    }
+
+    // The position is lost: the first line says so and the other two are emptied on the
+    // camera too, not left at their last values.
+    m_manager->onGeoPositionUpdateTimeout();
+    QTRY_COMPARE(cameraRows(simulator), (QMap<int, QString>{{0, QStringLiteral("DIST N/A")},
+                                                            {1, QStringLiteral("GEO-POS N/A")}}));
+
+    // The camera's own measurement: whole metres of the valid range, then no range.
+    SystemControl::CSystemDataStorage* readouts = CUlxSystemsLibraryPrivate::instance()->systemDataStorage();
+    m_settings->setDistanceMeasurement(CSettings::DistanceMeasurementCamera);
+    readouts->setCameraLowerDistanceRange(2.4);
+    readouts->setCameraUpperDistanceRange(5.9);
+    readouts->setCameraDistanceRangesValid(true);
+    QTRY_COMPARE(cameraRows(simulator).value(0), QStringLiteral("DIST 2..5M"));
+    readouts->setCameraDistanceRangesValid(false);
+    QTRY_COMPARE(cameraRows(simulator).value(0), QStringLiteral("DIST N/A"));
+
+    sessions->disconnectFromSystem(false);
+    QTRY_COMPARE(sessions->state(), CommunicationTypes::ConnectionOffline);
+    QLocale::setDefault(previousLocale);
 }
 
 QTEST_MAIN(tst_CVideoOverlayManager)

@@ -32,6 +32,8 @@ namespace {
 
 const QByteArray kNetworkName = QByteArrayLiteral("Zephira_SN12345");
 const QString kZephiraKey = QStringLiteral("40617295");
+// Overlay messages go behind the operator's setters (priority 1).
+constexpr int kOverlayPriority = 2;
 
 class TestRVQSession : public CRVQSystemSession
 {
@@ -64,14 +66,14 @@ CVideoOverlayText item(const QString& text, int row, int column = 0, const QColo
 SentMessage textMessage(int row, const QString& text)
 {
     std::unique_ptr<CRVQMessage> message(createRVQOverlayTextMessage(quint8(row), text));
-    return {message->id(), message->kind(), message->payload(), 1};
+    return {message->id(), message->kind(), message->payload(), kOverlayPriority};
 }
 
 SentMessage placeMessage(int row, int column, int color)
 {
     std::unique_ptr<CRVQMessage> message(
         createRVQOverlayTextColorsMessage(quint8(row), quint8(column), quint8(color), 0));
-    return {message->id(), message->kind(), message->payload(), 1};
+    return {message->id(), message->kind(), message->payload(), kOverlayPriority};
 }
 
 } // namespace
@@ -84,6 +86,7 @@ private slots:
     void initializeClearsPublishesTheGridAndSwitchesOn();
     void itemsAreWrittenOnceAndRowsRewrittenWhenVacated();
     void rowsAndColumnsOutsideTheGridAreNeverSent();
+    void emptyTextEmptiesItsRowWhateverItsColumn();
     void colourCodesFollowExactColours();
     void clearForgetsTheRowsSoUnchangedItemsAreWrittenAgain();
     void nothingIsSentOrKeptWhileTheLinkCannotSend();
@@ -99,7 +102,7 @@ void tst_CCharGridVideoOverlayLogic::initializeClearsPublishesTheGridAndSwitches
         zph.initialize();
         QCOMPARE(sender.ids(), (QList<quint32>{136, 128}));
         for (const SentMessage& message : sender.sent)
-            QCOMPARE(message.priority, 1);
+            QCOMPARE(message.priority, kOverlayPriority);
         QCOMPARE(storages.overlayCaps.maximumColumnCount(), 24);
         QCOMPARE(storages.overlayCaps.maximumRowCount(), 11);
         QCOMPARE(storages.overlayCaps.maximumTextLength(), 20);
@@ -143,6 +146,23 @@ void tst_CCharGridVideoOverlayLogic::itemsAreWrittenOnceAndRowsRewrittenWhenVaca
     first.setBackgroundColor(Qt::blue);
     logic.drawText(first);
     QVERIFY(sender.sent.isEmpty());
+
+    // The camera shows the text colour: a change of the colour alone is sent, and only the
+    // message that carries it; a new text alone goes without it.
+    first.setTextColor(Qt::red);
+    logic.drawText(first);
+    QCOMPARE(sender.sent, (QList<SentMessage>{placeMessage(2, 4, 3)}));
+    first.setTextColor(Qt::yellow);
+    first.setText(QStringLiteral("Pipe 8"));
+    logic.drawText(first);
+    QCOMPARE(sender.sent.size(), 3);
+    QCOMPARE(sender.sent.at(1), textMessage(2, QStringLiteral("Pipe 8")));
+    QCOMPARE(sender.sent.at(2), placeMessage(2, 4, 1));
+    sender.sent.clear();
+    first.setText(QStringLiteral("Pipe 7"));
+    logic.drawText(first);
+    QCOMPARE(sender.sent, (QList<SentMessage>{textMessage(2, QStringLiteral("Pipe 7"))}));
+    sender.sent.clear();
 
     // A moved item leaves blanks in its old row, then takes the new one.
     first.setRow(5);
@@ -198,6 +218,46 @@ void tst_CCharGridVideoOverlayLogic::rowsAndColumnsOutsideTheGridAreNeverSent()
     sender.sent.clear();
     logic.drawText(moving);
     QVERIFY(sender.sent.isEmpty());
+}
+
+void tst_CCharGridVideoOverlayLogic::emptyTextEmptiesItsRowWhateverItsColumn()
+{
+    OverlayTestStorageProvider storages;
+    RecordingRVQSender sender;
+    CZPHVideoOverlayLogic logic(&sender, &storages);
+    logic.initialize();
+    const QString blanks(20, QLatin1Char(' '));
+
+    // Right-aligned lines: an emptied text points one past the last column and must still
+    // empty its row, as the latitude and altitude lines do when the position is lost.
+    CVideoOverlayText latitude = item(QStringLiteral("41.89332deg S"), 4, 24 - 13);
+    CVideoOverlayText altitude = item(QStringLiteral("245.3m"), 5, 24 - 6);
+    logic.drawText(latitude);
+    logic.drawText(altitude);
+    sender.sent.clear();
+    latitude.setText(QString());
+    latitude.setColumn(24);
+    altitude.setText(QString());
+    altitude.setColumn(24);
+    logic.drawText(latitude);
+    logic.drawText(altitude);
+    QCOMPARE(sender.sent, (QList<SentMessage>{textMessage(4, blanks), textMessage(5, blanks)}));
+    sender.sent.clear();
+    logic.drawText(latitude);
+    QVERIFY(sender.sent.isEmpty());
+
+    // Left-aligned, the same; and a text that comes back is written in full.
+    CVideoOverlayText left = item(QStringLiteral("Dist N/A"), 6);
+    logic.drawText(left);
+    sender.sent.clear();
+    left.setText(QString());
+    logic.drawText(left);
+    QCOMPARE(sender.sent, (QList<SentMessage>{textMessage(6, blanks)}));
+    latitude.setText(QStringLiteral("41.89333deg S"));
+    latitude.setColumn(24 - 13);
+    sender.sent.clear();
+    logic.drawText(latitude);
+    QCOMPARE(sender.sent.first(), textMessage(4, QStringLiteral("41.89333deg S")));
 }
 
 void tst_CCharGridVideoOverlayLogic::colourCodesFollowExactColours()

@@ -2,6 +2,7 @@
 
 #include "rvq/CRVQMessage.h"
 #include "rvq/CRVQNetworkCommunicator.h"
+#include "rvq/CRVQSendQueue.h"
 #include "rvq/IRVQMessageProcessor.h"
 #include "rvq/RVQMessages.h"
 
@@ -15,6 +16,7 @@
 using namespace Ulx;
 using Ulx::Communication::CAbstractRVQCommunicator;
 using Ulx::Communication::CRVQNetworkCommunicator;
+using Ulx::Communication::CRVQSendQueue;
 
 namespace {
 
@@ -72,6 +74,9 @@ private slots:
     void priorityOrderWithTiesToTheHead();
     void likeCommandsAreMergedInPlace();
     void excludedIdsAreNotMerged();
+    void overlayLinesMergeByRowButNeverAcrossAClear();
+    void settersGoFirstAndAStarvedOverlayTakesATurn();
+    void shutterMoveLetsOtherSettersBetweenItsSteps();
     void sequenceNumbersStampReplacementsToo();
     void sequenceCounterRestartsWhenSwitched();
     void ackForQueryKeepsWaitingForTheReply();
@@ -194,6 +199,111 @@ void tst_CRVQNetworkCommunicator::excludedIdsAreNotMerged()
     QCOMPARE(m_simulator->receivedFrames(254).size(), 2);
     QCOMPARE(m_simulator->receivedFrames(24).size(), 2);
     QTRY_COMPARE(m_simulator->value(24), QByteArray(1, 12));
+}
+
+void tst_CRVQNetworkCommunicator::overlayLinesMergeByRowButNeverAcrossAClear()
+{
+    connectLink();
+    const auto overlay = [this](CRVQMessage* message) { m_communicator->sendMessage(withPriority(message, 2)); };
+    // All wait at once: the newest text and placement of a row take the place of the older
+    // ones, but what follows a clear stays after it; switches are each sent.
+    overlay(createRVQOverlayTextMessage(0, QStringLiteral("a")));
+    overlay(createRVQOverlayTextMessage(1, QStringLiteral("b")));
+    overlay(createRVQOverlayTextColorsMessage(0, 3, 1, 0));
+    overlay(createRVQOverlayTextMessage(0, QStringLiteral("c")));
+    overlay(createRVQOverlayTextColorsMessage(0, 4, 1, 0));
+    overlay(createRVQOverlayClearMessage());
+    overlay(createRVQOverlayTextMessage(0, QStringLiteral("d")));
+    overlay(createRVQOverlayTextColorsMessage(0, 5, 2, 0));
+    overlay(createRVQOverlayOnMessage());
+    overlay(createRVQOverlayOffMessage());
+    overlay(createRVQOverlayOnMessage());
+    overlay(createRVQOverlayTextMessage(0, QStringLiteral("e")));
+    QTRY_COMPARE(m_simulator->receivedFrames().size(), 9);
+    QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{152, 152, 146, 136, 152, 146, 128, 129, 128}));
+    const auto frames = m_simulator->receivedFrames();
+    QCOMPARE(frames.at(0).payload, QByteArray("\x00" "C", 2) + QByteArray(1, '\0'));
+    QCOMPARE(frames.at(2).payload, QByteArray("\x00\x04\x01\x00", 4));
+    QCOMPARE(frames.at(4).payload, QByteArray("\x00" "E", 2) + QByteArray(1, '\0'));
+    QVERIFY(!m_communicator->hasPendingMessages());
+    // The camera ends as if every message had been sent.
+    const QMap<int, CRVQLinkSimulator::OverlayRow> rows = m_simulator->overlayRows();
+    QCOMPARE(rows.keys(), QList<int>{0});
+    QCOMPARE(rows.value(0).text, QStringLiteral("E"));
+    QCOMPARE(rows.value(0).column, 5);
+    QCOMPARE(rows.value(0).colorCode, 2);
+    QVERIFY(m_simulator->overlayOn());
+}
+
+void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
+{
+    connectLink();
+    // Rows waiting behind setters queued after them.
+    for (quint8 row = 0; row < 3; ++row)
+        m_communicator->sendMessage(withPriority(createRVQOverlayTextMessage(row, QStringLiteral("row")), 2));
+    m_communicator->sendMessage(withPriority(createRVQLightIntensityMessage(40), 1));
+    m_communicator->sendMessage(withPriority(createRVQZoomSpeedMessage(5), 1));
+    QTRY_COMPARE(m_simulator->receivedFrames().size(), 5);
+    QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{38, 17, 152, 152, 152}));
+
+    // A setter always waits (each one's frame brings the next): a row still goes, after at
+    // most as many setters as the overlay may go without a turn, and every setter arrives.
+    m_simulator->clearReceivedFrames();
+    int setters = 0;
+    const int lastSetter = 3 * int(CRVQSendQueue::OverlayStarvedTicks);
+    const QMetaObject::Connection flood = connect(m_simulator, &CRVQLinkSimulator::frameReceived, this,
+        [&](quint8 id, quint8) {
+            if (id == 38 && setters < lastSetter)
+                m_communicator->sendMessage(withPriority(createRVQLightIntensityMessage(qint8(++setters % 100)), 1));
+        });
+    m_communicator->sendMessage(withPriority(createRVQLightIntensityMessage(0), 1));
+    m_communicator->sendMessage(withPriority(createRVQOverlayTextMessage(7, QStringLiteral("aged")), 2));
+    QTRY_COMPARE(m_simulator->receivedFrames(152).size(), 1);
+    QTRY_COMPARE(m_simulator->receivedFrames(38).size(), lastSetter + 1);
+    disconnect(flood);
+    const QList<quint8> ids = receivedIds(*m_simulator);
+    const int settersBeforeRow = ids.indexOf(152);
+    const int starvedTicks = int(CRVQSendQueue::OverlayStarvedTicks);
+    QVERIFY2(settersBeforeRow >= 1 && settersBeforeRow <= starvedTicks + 1,
+             qPrintable(QStringLiteral("%1 setters before the row").arg(settersBeforeRow)));
+    QVERIFY(settersBeforeRow < lastSetter);
+    QCOMPARE(m_simulator->value(38), QByteArray(1, char(lastSetter % 100)));
+    QCOMPARE(m_simulator->overlayRows().value(7).text, QStringLiteral("AGED"));
+}
+
+void tst_CRVQNetworkCommunicator::shutterMoveLetsOtherSettersBetweenItsSteps()
+{
+    connectLink();
+    m_simulator->setValue(24, QByteArray(1, 10));
+    // Forty steps up, then a light setter, an exposure setter and a shutter query: the light
+    // goes between the steps, the exposure setter and the query keep their place after them.
+    for (int i = 0; i < 40; ++i)
+        m_communicator->sendMessage(withPriority(createRVQShutterStepMessage(RVQShutterStepUp), 1));
+    m_communicator->sendMessage(withPriority(createRVQLightIntensityMessage(70), 1));
+    m_communicator->sendMessage(withPriority(createRVQAEAutoModeMessage(1), 1));
+    m_communicator->sendMessage(withPriority(createRVQShutterQueryMessage(), 3));
+    QTRY_COMPARE(m_processor.count(24), 1);
+    QList<quint8> ids = receivedIds(*m_simulator);
+    QCOMPARE(ids.size(), 43);
+    QCOMPARE(ids.count(24), 41);
+    QVERIFY2(ids.indexOf(38) <= 2, qPrintable(QStringLiteral("light after %1 frames").arg(ids.indexOf(38))));
+    QCOMPARE(ids.at(41), quint8(23));
+    QCOMPARE(m_simulator->receivedFrames(24, 1).size(), 1);
+    QCOMPARE(ids.last(), quint8(24));
+    // The camera ends as the plain order leaves it; the query reads the moved shutter.
+    QCOMPARE(m_simulator->value(24), QByteArray(1, 50));
+    QCOMPARE(m_simulator->value(38), QByteArray(1, 70));
+    QCOMPARE(m_simulator->value(23), QByteArray(1, 1));
+    QCOMPARE(m_processor.messages.last().payload(), QByteArray(1, 50));
+
+    // Steps never pass an exposure setter queued before them, whichever lane went last.
+    m_simulator->clearReceivedFrames();
+    m_communicator->sendMessage(withPriority(createRVQAEAutoModeMessage(0), 1));
+    m_communicator->sendMessage(withPriority(createRVQShutterStepMessage(RVQShutterStepDown), 1));
+    m_communicator->sendMessage(withPriority(createRVQShutterStepMessage(RVQShutterStepDown), 1));
+    QTRY_COMPARE(m_simulator->receivedFrames().size(), 3);
+    QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{23, 24, 24}));
+    QCOMPARE(m_simulator->value(24), QByteArray(1, 48));
 }
 
 void tst_CRVQNetworkCommunicator::sequenceNumbersStampReplacementsToo()

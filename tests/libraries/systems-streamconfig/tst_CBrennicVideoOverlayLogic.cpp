@@ -364,7 +364,8 @@ private slots:
         m_logic->drawText(b);
         m_logic->drawText(c);
         QVERIFY(m_logic->updateRunning());
-        QCOMPARE(m_logic->waitingUpdateCount(), 2);
+        // B and C wait as one update behind A.
+        QCOMPARE(m_logic->waitingUpdateCount(), 1);
         QVERIFY(settle());
         QCOMPARE(boardTexts(), 3);
 
@@ -378,6 +379,51 @@ private slots:
         QVERIFY(m_logic->updateRunning());
         QVERIFY(settle());
         QVERIFY(m_storages->data.videoOverlayEnabled());
+    }
+
+    void aStalledBoardHoldsOneWaitingUpdateWithTheNewestOfEverything()
+    {
+        startLogic();
+        CVideoOverlayText clock = text(QStringLiteral("10:00:00"), 0);
+        CVideoOverlayText headline = text(QStringLiteral("Main street"), 1);
+        m_logic->drawText(clock);
+        QVERIFY(settle());
+        const int requestsBefore = overlayRequests().size();
+
+        // The board takes the requests and answers none: every second's batch arrives while
+        // the first one hangs. Only one update may wait, holding the newest clock, the
+        // headline drawn once in between and the switch-off.
+        QVERIFY(m_board->fault(QStringLiteral("overlay"), QStringLiteral("no-answer"), -1));
+        for (int second = 1; second <= 30; ++second) {
+            m_logic->beginUpdate();
+            clock.setText(QStringLiteral("10:00:%1").arg(second, 2, 10, QLatin1Char('0')));
+            m_logic->drawText(clock);
+            if (second == 10)
+                m_logic->drawText(headline);
+            m_logic->endUpdate();
+            if (second == 20)
+                m_logic->setVideoOverlayEnabled(false);
+            QVERIFY(m_logic->updateRunning());
+            QVERIFY(m_logic->waitingUpdateCount() <= 1);
+        }
+        QCOMPARE(m_logic->waitingUpdateCount(), 1);
+
+        // The board recovers: what waited goes out in one request, not thirty.
+        QVERIFY(m_board->clearFaults());
+        QVERIFY(settle());
+        // A request that hung may have left objects unconfirmed; the next refresh puts back
+        // whatever the clean-up cleared.
+        m_logic->beginUpdate();
+        m_logic->drawText(clock);
+        m_logic->drawText(headline);
+        m_logic->endUpdate();
+        QVERIFY(settle());
+        QVERIFY2(overlayRequests().size() - requestsBefore <= 5,
+                 qPrintable(QStringLiteral("%1 requests").arg(overlayRequests().size() - requestsBefore)));
+        QCOMPARE(boardTexts(), 2);
+        const QJsonObject clockOnBoard = boardObjects().value(QString::number(m_logic->textHandle(&clock))).toObject();
+        QCOMPARE(clockOnBoard.value(QStringLiteral("text")).toString(), QStringLiteral("10:00:30"));
+        QCOMPARE(m_board->state().value(QStringLiteral("overlay_enabled")).toBool(), false);
     }
 };
 

@@ -376,6 +376,27 @@ void CRVQLinkSimulator::applyCommand(Client* client, const ReceivedFrame& frame)
             m_values.insert(44, laser);
         }
         return;
+    case 128:
+    case 129:
+        m_overlayOn = frame.id == 128;
+        return;
+    case 136:
+        m_overlayRows.clear();
+        return;
+    case 146:
+        if (frame.payload.size() >= 3) {
+            OverlayRow& row = m_overlayRows[first];
+            row.column = static_cast<quint8>(frame.payload.at(1));
+            row.colorCode = static_cast<quint8>(frame.payload.at(2));
+        }
+        return;
+    case 152:
+        if (!frame.payload.isEmpty()) {
+            const QByteArray text = frame.payload.mid(1);
+            const int end = text.indexOf('\0');
+            m_overlayRows[first].text = QString::fromLatin1(end >= 0 ? text.left(end) : text);
+        }
+        return;
     case 253:
         if (frame.kind == 2 && !frame.payload.isEmpty()) {
             if (first == 0)

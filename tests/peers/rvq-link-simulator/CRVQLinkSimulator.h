@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QHostAddress>
@@ -16,8 +17,8 @@ class QTimer;
 // A camera system of the RVQ family at the far end of the binary command link, listening on
 // a loopback address only (127.0.0.1 unless told another). It parses frames on its own
 // (independently of the program's codec), answers queries, acknowledges commands and sets,
-// holds the control state, models a zoom motor and the readouts, records every frame it
-// receives, and can be told to misbehave the way real links do. One object serves any number
+// holds the control state, models a zoom motor, the readouts and the overlay rows, records
+// every frame it receives, and can be told to misbehave the way real links do. One object serves any number
 // of clients; everything runs on the thread that created it. The simulator owns its server,
 // client sockets and timers (QObject children).
 class CRVQLinkSimulator : public QObject
@@ -36,6 +37,15 @@ public:
         QByteArray payload;
         QByteArray raw;
         bool endByteValid = true;
+    };
+
+    // One row of the camera's character overlay as the overlay messages left it: its text
+    // (152) and its start column and colour code (146); a clear (136) empties every row.
+    struct OverlayRow
+    {
+        QString text;
+        int column = 0;
+        int colorCode = 0;
     };
 
     static constexpr quint16 MaximumZoomPosition = 31424;
@@ -72,6 +82,8 @@ public:
     void setHeadMotorInterval(int milliseconds);
     int focusSpeed() const { return m_focusSpeed; }
     int tiltSpeed() const { return m_tiltSpeed; }
+    QMap<int, OverlayRow> overlayRows() const { return m_overlayRows; }
+    bool overlayOn() const { return m_overlayOn; }
     // Error records of the 252 reply: 4 bytes each (u16 time, unused byte, code).
     void setErrorRecords(const QByteArray& records) { setValue(252, records); }
     // One such record: the time big-endian, then the code.
@@ -152,6 +164,8 @@ private:
     QList<Client*> m_clients;
     QList<ReceivedFrame> m_frames;
     QHash<quint8, QByteArray> m_values;
+    QMap<int, OverlayRow> m_overlayRows;
+    bool m_overlayOn = false;
     QElapsedTimer m_clock;
     QString m_hardwareId = QStringLiteral("ZPX_1.0 V01");
     QString m_softwareVersion = QStringLiteral("2.4.1");

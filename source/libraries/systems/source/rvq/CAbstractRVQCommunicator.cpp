@@ -88,51 +88,15 @@ void CAbstractRVQCommunicator::sendMessage(Ulx::CRVQMessage* message)
         return;
     if (m_state != StateConnected || m_disconnectPending)
         return;
-    enqueue(std::move(owned));
-}
-
-void CAbstractRVQCommunicator::enqueue(std::unique_ptr<CRVQMessage> message)
-{
-    if (m_coalescingMode == 1 && !isRVQCoalescingExcluded(message->id())) {
-        for (auto& queued : m_queue) {
-            if (queued->id() == message->id() && queued->kind() == message->kind()) {
-                // The replacement takes over the waiting message's place and its sequence
-                // number, so the numbers on the wire keep running without a gap.
-                if (m_useSequenceNumbers) {
-                    if (queued->hasTrailer()) {
-                        message->setHasTrailer(true);
-                        message->setTrailer(queued->trailer());
-                    } else {
-                        message->setHasTrailer(true);
-                        message->setTrailer(m_sequenceCounter++);
-                    }
-                }
-                queued = std::move(message);
-                return;
-            }
-        }
-    }
-    if (m_useSequenceNumbers) {
-        message->setHasTrailer(true);
-        message->setTrailer(m_sequenceCounter++);
-    }
-    m_queue.push_back(std::move(message));
+    m_queue.push(std::move(owned), m_ticks, m_useSequenceNumbers ? &m_sequenceCounter : nullptr);
 }
 
 void CAbstractRVQCommunicator::sendNext()
 {
-    int minimum = 255;
-    auto found = m_queue.end();
-    for (auto it = m_queue.begin(); it != m_queue.end(); ++it) {
-        if ((*it)->priority() < minimum) {
-            minimum = (*it)->priority();
-            found = it;
-        }
-    }
-    if (found == m_queue.end())
+    std::unique_ptr<CRVQMessage> next = m_queue.takeNext(m_ticks);
+    if (!next)
         return;
-    m_current = std::move(*found);
-    m_queue.erase(found);
+    m_current = std::move(next);
     // Every message gets its own tries, whatever the one before it went through.
     m_timeoutCount = 0;
     transmit();
@@ -163,6 +127,7 @@ void CAbstractRVQCommunicator::failCommunication(Error error)
 
 void CAbstractRVQCommunicator::tick()
 {
+    ++m_ticks;
     if (m_awaitingResponse) {
         ++m_tickCount;
         if (m_tickCount < ResendTicks)
@@ -190,7 +155,7 @@ void CAbstractRVQCommunicator::tick()
         return;
     }
 
-    if (!m_queue.empty()) {
+    if (!m_queue.isEmpty()) {
         sendNext();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "rvq/CRVQMessage.h"
 #include "rvq/CRVQReceiveBuffer.h"
+#include "rvq/CRVQSendQueue.h"
 #include "rvq/IRVQMessageProcessor.h"
 #include "rvq/IRVQMessageSender.h"
 
@@ -9,14 +10,14 @@
 #include <QObject>
 
 #include <memory>
-#include <vector>
 
 namespace Ulx {
 namespace Communication {
 
-// Carries link messages over one transport: a priority queue of outgoing messages with one
-// frame in flight, resends on time-out, merging of repeated commands that still wait, and the
-// receive side that cuts the byte stream into frames for the message processor.
+// Carries link messages over one transport: a queue of outgoing messages (CRVQSendQueue:
+// merging of what still waits, priorities and turns) with one frame in flight, resends on
+// time-out, and the receive side that cuts the byte stream into frames for the message
+// processor.
 // Owns every queued message and the one in flight; the processor is not owned. GUI thread only.
 class CAbstractRVQCommunicator : public QObject, public Ulx::IRVQMessageSender
 {
@@ -60,7 +61,7 @@ public:
     bool useSequenceNumbers() const { return m_useSequenceNumbers; }
     State state() const { return m_state; }
 
-    bool hasPendingMessages() const { return !m_queue.empty(); }
+    bool hasPendingMessages() const { return !m_queue.isEmpty(); }
     // Deletes every queued message.
     void clearQueue();
     // The queue, the message in flight and the received bytes are all dropped.
@@ -96,13 +97,12 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    void enqueue(std::unique_ptr<CRVQMessage> message);
     void sendNext();
     void transmit();
     void consumeReceiveBuffer();
     void handleAck();
 
-    std::vector<std::unique_ptr<CRVQMessage>> m_queue;
+    CRVQSendQueue m_queue;
     std::unique_ptr<CRVQMessage> m_current;
     Ulx::IRVQMessageProcessor* m_processor = nullptr;
     CRVQReceiveBuffer m_receiveBuffer;
@@ -111,9 +111,10 @@ private:
     int m_tickInterval = DefaultTickInterval;
     int m_disconnectTimeout = DefaultDisconnectTimeout;
     int m_tickCount = 0;
+    // Ticks counted so far; the queue ages its overlay messages by them.
+    quint64 m_ticks = 0;
     int m_timeoutCount = 0;
     quint16 m_sequenceCounter = 0;
-    const int m_coalescingMode = 1;
     State m_state = StateDisconnected;
     bool m_awaitingResponse = false;
     bool m_disconnectPending = false;

@@ -16,6 +16,9 @@ bool isRVQCoalescingExcluded(quint32 id)
     switch (id) {
     case RVQMessageId::Shutter:
     case RVQMessageId::Reserved32:
+    case RVQMessageId::OverlayOn:
+    case RVQMessageId::OverlayOff:
+    case RVQMessageId::OverlayClear:
     case RVQMessageId::OverlayTextColors:
     case RVQMessageId::OverlayText:
     case RVQMessageId::ControlState:
@@ -25,6 +28,22 @@ bool isRVQCoalescingExcluded(quint32 id)
     default:
         return false;
     }
+}
+
+bool isRVQOverlayLineMessage(quint32 id)
+{
+    return id == RVQMessageId::OverlayTextColors || id == RVQMessageId::OverlayText;
+}
+
+bool isRVQOverlayMessage(quint32 id)
+{
+    return id == RVQMessageId::OverlayOn || id == RVQMessageId::OverlayOff || id == RVQMessageId::OverlayClear
+           || isRVQOverlayLineMessage(id);
+}
+
+bool isRVQExposureMessage(quint32 id)
+{
+    return id == RVQMessageId::CameraPower || id == RVQMessageId::AEAutoMode || id == RVQMessageId::Shutter;
 }
 
 CRVQMessage* createRVQCameraPowerQueryMessage()

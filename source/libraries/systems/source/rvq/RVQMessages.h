@@ -59,8 +59,16 @@ constexpr quint8 RVQShutterStepDown = 0x01;
 constexpr int RVQOverlayTextMaxLength = 20;
 
 // Whether queued messages of this id are each sent, even when an equal one waits: shutter
-// steps, overlay lines and the control-state and identification messages.
+// steps, the overlay's switches and lines (a line replaces only one of its own row) and the
+// control-state and identification messages.
 bool isRVQCoalescingExcluded(quint32 id);
+// The camera overlay's messages: switches, clear and lines.
+bool isRVQOverlayMessage(quint32 id);
+// The overlay messages that write one row, whose first payload byte is the row.
+bool isRVQOverlayLineMessage(quint32 id);
+// Messages whose effect depends on, or shows, the shutter's position: camera power and choice,
+// automatic exposure and the shutter itself. They keep their order with shutter steps.
+bool isRVQExposureMessage(quint32 id);
 
 // Builders: each returns a new message of priority 0 (ownership to the caller), which the
 // caller gives a priority and hands to a sender.

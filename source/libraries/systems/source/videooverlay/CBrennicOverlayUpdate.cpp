@@ -106,6 +106,38 @@ void CBrennicOverlayUpdate::addClearChange()
     m_changes.append(new COverlayClearChange());
 }
 
+void CBrennicOverlayUpdate::absorb(CBrennicOverlayUpdate& newer)
+{
+    const auto sameItem = [](const COverlayChange* older, const COverlayChange* change) {
+        if (older->type() != change->type())
+            return false;
+        switch (change->type()) {
+        case COverlayChange::TypeText:
+            return static_cast<const COverlayTextChange*>(older)->key
+                   == static_cast<const COverlayTextChange*>(change)->key;
+        case COverlayChange::TypeImage:
+            return static_cast<const COverlayImageChange*>(older)->key
+                   == static_cast<const COverlayImageChange*>(change)->key;
+        case COverlayChange::TypeState:
+        case COverlayChange::TypeClear:
+            return true;
+        }
+        return false;
+    };
+    for (COverlayChange* change : qAsConst(newer.m_changes)) {
+        const bool clear = change->type() == COverlayChange::TypeClear;
+        for (int i = m_changes.size() - 1; i >= 0; --i) {
+            COverlayChange* older = m_changes.at(i);
+            if (sameItem(older, change) || (clear && older->type() == COverlayChange::TypeText)) {
+                delete older;
+                m_changes.removeAt(i);
+            }
+        }
+        m_changes.append(change);
+    }
+    newer.m_changes.clear();
+}
+
 QImage CBrennicOverlayUpdate::prepareImage(const QImage& image)
 {
     if (image.isNull())

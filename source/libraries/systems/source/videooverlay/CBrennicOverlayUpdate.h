@@ -44,6 +44,11 @@ public:
     void addImageChange(const void* key, const CVideoOverlayImage& image);
     void addStateChange(bool enabled);
     void addClearChange();
+    // Takes over the changes of a newer update that was not sent either, so that one waiting
+    // request holds the newest of everything: an item's newer change replaces its older one,
+    // the newer overlay state replaces the older, and a clear drops the text changes before it
+    // (the board would wipe them). The newer update is left empty.
+    void absorb(CBrennicOverlayUpdate& newer);
     bool isEmpty() const { return m_changes.isEmpty(); }
     int changeCount() const { return m_changes.size(); }
 

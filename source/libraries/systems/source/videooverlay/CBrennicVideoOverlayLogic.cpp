@@ -50,9 +50,8 @@ CBrennicVideoOverlayLogic::~CBrennicVideoOverlayLogic()
 void CBrennicVideoOverlayLogic::initialize()
 {
     m_active = true;
-    for (CBrennicOverlayUpdate* update : qAsConst(m_waitingUpdates))
-        drop(update);
-    m_waitingUpdates.clear();
+    drop(m_waitingUpdate);
+    m_waitingUpdate = nullptr;
     m_texts.clear();
     clearVideoOverlay();
     publishCaps();
@@ -66,9 +65,8 @@ void CBrennicVideoOverlayLogic::shutdown()
     m_runningUpdate = nullptr;
     drop(m_collectingUpdate);
     m_collectingUpdate = nullptr;
-    for (CBrennicOverlayUpdate* update : qAsConst(m_waitingUpdates))
-        drop(update);
-    m_waitingUpdates.clear();
+    drop(m_waitingUpdate);
+    m_waitingUpdate = nullptr;
     m_texts.clear();
     m_images.clear();
     m_inBatch = false;
@@ -167,10 +165,15 @@ void CBrennicVideoOverlayLogic::submit()
     m_collectingUpdate = nullptr;
     if (!update)
         return;
-    if (m_runningUpdate)
-        m_waitingUpdates.append(update);
-    else
+    if (!m_runningUpdate) {
         start(update);
+    } else if (!m_waitingUpdate) {
+        m_waitingUpdate = update;
+    } else {
+        // Neither was sent: no reply or signal of the newer one can be pending.
+        m_waitingUpdate->absorb(*update);
+        delete update;
+    }
 }
 
 void CBrennicVideoOverlayLogic::start(CBrennicOverlayUpdate* update)
@@ -208,10 +211,17 @@ void CBrennicVideoOverlayLogic::onUpdateFinished()
         auto* clearing = new CBrennicOverlayUpdate(this, &m_layout, m_network);
         clearing->setTransferTimeout(m_transferTimeout);
         clearing->addClearChange();
-        m_waitingUpdates.prepend(clearing);
+        if (m_waitingUpdate) {
+            clearing->absorb(*m_waitingUpdate);
+            delete m_waitingUpdate;
+        }
+        m_waitingUpdate = clearing;
     }
-    if (!m_waitingUpdates.isEmpty())
-        start(m_waitingUpdates.takeFirst());
+    if (m_waitingUpdate) {
+        CBrennicOverlayUpdate* next = m_waitingUpdate;
+        m_waitingUpdate = nullptr;
+        start(next);
+    }
 }
 
 void CBrennicVideoOverlayLogic::onStreamConfigChanged()

@@ -28,7 +28,7 @@ class CBrennicOverlayUpdate;
 // The camera overlay of ZPX2 and Gullyrover systems, drawn by their Brennic encoder board from
 // text and image objects it keeps by handle. Changes are batched between beginUpdate and
 // endUpdate into updates (one request each) that reach the board strictly one after the
-// other. The capabilities follow the layout of the stream's resolution; while the stream is
+// other; while one runs, later batches merge into the one update that waits. The capabilities follow the layout of the stream's resolution; while the stream is
 // reconfigured the overlay is unsupported, and afterwards it is set up again.
 //
 // Ownership: made and owned by the session; the stream-configuration logic and the storage
@@ -76,7 +76,7 @@ public:
 
     const CBrennicOverlayLayout& layout() const { return m_layout; }
     bool updateRunning() const { return m_runningUpdate != nullptr; }
-    int waitingUpdateCount() const { return m_waitingUpdates.size(); }
+    int waitingUpdateCount() const { return m_waitingUpdate ? 1 : 0; }
     // Tests shorten the time a board may take to answer.
     void setTransferTimeout(int milliseconds) { m_transferTimeout = milliseconds; }
 
@@ -99,7 +99,9 @@ private:
     QHash<const void*, TextDescriptor> m_texts;
     CBrennicOverlayLayout m_layout;
     QNetworkAccessManager* m_network = nullptr;
-    QList<CBrennicOverlayUpdate*> m_waitingUpdates;
+    // At most one update waits behind the running one: a board that answers slowly must not
+    // collect a backlog of refreshes, each older than the one after it.
+    CBrennicOverlayUpdate* m_waitingUpdate = nullptr;
     CBrennicOverlayUpdate* m_collectingUpdate = nullptr;
     CBrennicOverlayUpdate* m_runningUpdate = nullptr;
     int m_transferTimeout = 0;

@@ -15,8 +15,10 @@ namespace VideoOverlay {
 
 namespace {
 
-// Overlay messages share the control commands' priority: neither may starve the other.
-constexpr quint32 kOverlayMessagePriority = 1;
+// Behind the operator's setters (priority 1): a refresh of the rows must not hold a zoom or
+// light command. The link sends an overlay message that has waited long enough with the
+// setters, so the rows are never starved.
+constexpr quint32 kOverlayMessagePriority = 2;
 
 } // namespace
 
@@ -64,16 +66,21 @@ void CCharGridVideoOverlayLogic::drawText(const CVideoOverlayText& text)
     if (!senderReady())
         return;
     const CVideoOverlayText* key = &text;
-    if (!text.visible()) {
+    // An empty text has nothing to place: it empties its row wherever its column points (a
+    // right-aligned empty text points one past the grid's last column).
+    if (!text.visible() || text.text().isEmpty()) {
         removeItem(key);
         return;
     }
-    if (const std::shared_ptr<CVideoOverlayText> shown = m_shownTexts.value(key)) {
+    std::shared_ptr<CVideoOverlayText> shown = m_shownTexts.value(key);
+    if (shown) {
         if (shown->text() == text.text() && shown->column() == text.column() && shown->row() == text.row()
             && shown->textColor() == text.textColor())
             return;
-        if (shown->row() != text.row())
+        if (shown->row() != text.row()) {
             removeItem(key);
+            shown.reset();
+        }
     }
     const CVideoOverlayCapsStorage* caps = capsStorage();
     const int rowCount = caps ? caps->maximumRowCount() : 0;
@@ -83,8 +90,15 @@ void CCharGridVideoOverlayLogic::drawText(const CVideoOverlayText& text)
         return;
     m_shownTexts.insert(key, std::make_shared<CVideoOverlayText>(text));
     const quint8 row = quint8(text.row() & 0xFF);
-    send(createRVQOverlayTextMessage(row, text.text()));
-    send(createRVQOverlayTextColorsMessage(row, quint8(text.column()), textColorCode(text.textColor()), 0));
+    // Each message only when what it sets changed: a new text, or a new place or colour.
+    if (!shown || shown->text() != text.text())
+        send(createRVQOverlayTextMessage(row, text.text()));
+    const RowPlacement placement{text.column(), textColorCode(text.textColor())};
+    const auto placed = m_rowPlacements.constFind(text.row());
+    if (placed == m_rowPlacements.cend() || !(*placed == placement)) {
+        m_rowPlacements.insert(text.row(), placement);
+        send(createRVQOverlayTextColorsMessage(row, quint8(text.column()), placement.colorCode, 0));
+    }
 }
 
 void CCharGridVideoOverlayLogic::setVideoOverlayEnabled(bool enabled)
@@ -104,6 +118,7 @@ void CCharGridVideoOverlayLogic::clearVideoOverlay()
     // The camera's rows are empty now: every item must be written again at its next draw, even
     // one that did not change (a reconnect clears the rows and redraws unchanged headlines).
     m_shownTexts.clear();
+    m_rowPlacements.clear();
     if (CVideoOverlayDataStorage* data = dataStorage())
         data->setVideoOverlayEnabled(false);
 }
@@ -179,6 +194,7 @@ void CCharGridVideoOverlayLogic::removeItem(const CVideoOverlayText* key)
 void CCharGridVideoOverlayLogic::forgetEverything()
 {
     m_shownTexts.clear();
+    m_rowPlacements.clear();
     if (CVideoOverlayCapsStorage* caps = capsStorage())
         caps->reset();
     if (CVideoOverlayDataStorage* data = dataStorage())

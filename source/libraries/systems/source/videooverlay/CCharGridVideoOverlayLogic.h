@@ -21,7 +21,8 @@ class CVideoOverlayText;
 
 // The character overlay of camera modules that show a fixed grid of text rows, written a whole
 // row at a time over the command link. Every item is sent as it is drawn (no batching); the
-// logic remembers each item as last sent so that an unchanged item costs nothing. Sender and
+// logic remembers each item and each row's place and colour as last sent, so that an unchanged
+// item costs nothing and a changed one only the message of what changed. Sender and
 // storage provider are not owned; the subclasses only publish their grid. GUI thread only.
 class CCharGridVideoOverlayLogic : public CAbstractVideoOverlayLogic
 {
@@ -61,6 +62,17 @@ private:
     Ulx::IStorageProvider* m_storageProvider = nullptr;
     // What each row holds as far as the camera knows: the item as last sent, by the caller's item.
     QHash<const CVideoOverlayText*, std::shared_ptr<CVideoOverlayText>> m_shownTexts;
+    // Where and in which colour each row's text stands as last sent, by row.
+    struct RowPlacement
+    {
+        int column = 0;
+        quint8 colorCode = 0;
+        bool operator==(const RowPlacement& other) const
+        {
+            return column == other.column && colorCode == other.colorCode;
+        }
+    };
+    QHash<int, RowPlacement> m_rowPlacements;
 };
 
 } // namespace VideoOverlay
