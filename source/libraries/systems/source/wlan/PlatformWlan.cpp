@@ -74,7 +74,7 @@ bool wlanServiceFound()
 
 std::shared_ptr<IWlanApi> platformWlan()
 {
-    if (!qEnvironmentVariableIsEmpty(ScenarioVariable) || !sharedInstance().expired())
+    if (!qEnvironmentVariableIsEmpty(ScenarioVariable))
         return sharedSimulatedWlan();
 
     std::shared_ptr<CNetworkManagerWlan> wlan = networkManagerInstance().lock();

@@ -13,8 +13,8 @@ class IWlanApi;
 constexpr const char* ScenarioVariable = "CX_WLAN_SCENARIO";
 
 // The wireless service the program runs on, shared by every user in the process and released
-// with its last user: the simulated WLAN when a scenario is named or a simulator has been set up
-// for scripting, NetworkManager otherwise. GUI thread.
+// with its last user: the simulated WLAN when a scenario is named, NetworkManager otherwise.
+// GUI thread.
 std::shared_ptr<IWlanApi> platformWlan();
 
 // False once NetworkManager was chosen and was not found on the system bus.
