@@ -34,6 +34,9 @@ const QString kHome = QStringLiteral("HomeNet");
 const QString kHardwareAddress = QStringLiteral("02:00:00:00:00:01");
 const QString kSettingsPath = QStringLiteral("/org/freedesktop/NetworkManager/Settings");
 const QString kDeviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+const QString kManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
+const QString kManagerInterface = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kConnectionInterface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
 
 QString familyKey(CommunicationTypes::SystemFamily family)
 {
@@ -100,9 +103,11 @@ private:
         manager->setJoinTimeout(10000);
         return manager;
     }
-    // The saved connection behind the device's active connection, and its key as GetSecrets
-    // gives it.
+    // The saved connection behind the device's active connection: its key as GetSecrets gives
+    // it, and its settings.
+    QString activeConnection(const QString& device);
     QString activeKey(const QString& device);
+    QMap<QString, QVariantMap> activeSettings(const QString& device);
     int savedConnectionCount();
 
     NetworkManagerMock m_mock;
@@ -128,16 +133,27 @@ void tst_CNetworkManagerWlan::cleanup()
     Tovrin::Logging::CLogger::setOutputFileName(QString());
 }
 
-QString tst_CNetworkManagerWlan::activeKey(const QString& device)
+QString tst_CNetworkManagerWlan::activeConnection(const QString& device)
 {
     const auto active = m_mock.property(device, kDeviceInterface, QStringLiteral("ActiveConnection")).value<QDBusObjectPath>();
-    const auto connection = m_mock.property(active.path(), QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
-                                            QStringLiteral("Connection"))
-                                .value<QDBusObjectPath>();
-    const QDBusMessage reply = m_mock.call(connection.path(), QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection"),
-                                           QStringLiteral("GetSecrets"), {QStringLiteral("802-11-wireless-security")});
+    return m_mock.property(active.path(), QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
+                           QStringLiteral("Connection"))
+        .value<QDBusObjectPath>()
+        .path();
+}
+
+QString tst_CNetworkManagerWlan::activeKey(const QString& device)
+{
+    const QDBusMessage reply = m_mock.call(activeConnection(device), kConnectionInterface, QStringLiteral("GetSecrets"),
+                                           {QStringLiteral("802-11-wireless-security")});
     const auto secrets = qdbus_cast<QMap<QString, QVariantMap>>(reply.arguments().value(0));
     return secrets.value(QStringLiteral("802-11-wireless-security")).value(QStringLiteral("psk")).toString();
+}
+
+QMap<QString, QVariantMap> tst_CNetworkManagerWlan::activeSettings(const QString& device)
+{
+    const QDBusMessage reply = m_mock.call(activeConnection(device), kConnectionInterface, QStringLiteral("GetSettings"));
+    return qdbus_cast<QMap<QString, QVariantMap>>(reply.arguments().value(0));
 }
 
 int tst_CNetworkManagerWlan::savedConnectionCount()
@@ -185,12 +201,15 @@ void tst_CNetworkManagerWlan::wifiLogicRunsOnNetworkManager()
     QFile::remove(logPath);
     Tovrin::Logging::CLogger::setOutputFileName(logPath);
 
+    // The radio is off: scanning switches it on.
+    m_mock.mock(QStringLiteral("SetProperty"), {kManagerPath, kManagerInterface, QStringLiteral("WirelessEnabled"),
+                                                QVariant::fromValue(QDBusVariant(false))});
     auto wlan = std::make_shared<CNetworkManagerWlan>();
     auto manager = makeManager(wlan);
     QCOMPARE(manager->queryWifiInterfaces(), QStringList{QStringLiteral("wlan0")});
     QCOMPARE(manager->activeWifiInterface(), QStringLiteral("wlan0"));
     QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
-    QVERIFY(manager->wifiEnabled());
+    QVERIFY(!manager->wifiEnabled());
 
     // A second listener of the service sees what the manager does not show: the scans ending.
     QList<quint32> codes;
@@ -201,6 +220,8 @@ void tst_CNetworkManagerWlan::wifiLogicRunsOnNetworkManager()
 
     // Scanning lists every network once, whatever the number of its access points.
     manager->setNetworkScanEnabled(true);
+    QTRY_VERIFY(manager->wifiEnabled());
+    QCOMPARE(m_mock.property(kManagerPath, kManagerInterface, QStringLiteral("WirelessEnabled")).toBool(), true);
     QTRY_VERIFY(manager->availableNetworks().size() == 4);
     QCOMPARE(manager->availableNetworks().count(kZephira), 1);
     for (const QString& ssid : {kZephira, kGullyrover, kPelkom, kHome})
@@ -221,6 +242,7 @@ void tst_CNetworkManagerWlan::wifiLogicRunsOnNetworkManager()
                  .path(),
              zephiraNear);
     QCOMPARE(activeKey(device), familyKey(CommunicationTypes::SystemFamilyZephira));
+    QCOMPARE(activeSettings(device).value(QStringLiteral("connection")).value(QStringLiteral("autoconnect")), QVariant(false));
     QTRY_COMPARE(manager->wifiSignalStrength(), 80);
 
     // Leaving and joining again: the saved connection is used, no second one is added.

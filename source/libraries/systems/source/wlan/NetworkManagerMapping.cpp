@@ -139,7 +139,10 @@ NmSettings connectionSettingsFor(const QByteArray& ssid, const QString& key, con
     settings[QStringLiteral("connection")] = QVariantMap{
         {QStringLiteral("id"), name},
         {QStringLiteral("type"), QStringLiteral("802-11-wireless")},
-        {QStringLiteral("uuid"), QUuid::createUuid().toString(QUuid::WithoutBraces)}};
+        {QStringLiteral("uuid"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
+        // The program decides when a system's network is joined; NetworkManager must not take
+        // the adapter over to it whenever it comes into reach.
+        {QStringLiteral("autoconnect"), false}};
     QVariantMap wireless{{QStringLiteral("ssid"), ssid}, {QStringLiteral("mode"), QStringLiteral("infrastructure")}};
     const bool open = key.isNull() || encryption == QLatin1String("NONE");
     if (!open) {

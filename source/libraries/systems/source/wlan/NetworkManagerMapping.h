@@ -55,8 +55,8 @@ ProfileRequest readWlanProfile(const QString& profileXml);
 
 using NmSettings = QMap<QString, QVariantMap>;
 
-// The settings of a new connection to an SSID: open when the key is null or the profile names
-// no encryption, WEP for a WEP profile, WPA-PSK otherwise.
+// The settings of a new connection to an SSID, never joined automatically: open when the key
+// is null or the profile names no encryption, WEP for a WEP profile, WPA-PSK otherwise.
 NmSettings connectionSettingsFor(const QByteArray& ssid, const QString& key, const QString& encryption);
 
 } // namespace Wlan
