@@ -14,6 +14,7 @@
 #include "wlan/PlatformWlan.h"
 
 #include "CLogger.h"
+#include "support/LogText.h"
 
 #include <QDBusArgument>
 #include <QtTest>
@@ -41,15 +42,6 @@ const QString kConnectionInterface = QStringLiteral("org.freedesktop.NetworkMana
 QString familyKey(CommunicationTypes::SystemFamily family)
 {
     return Flavors::defaultWifiKey(family);
-}
-
-QString readLog(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QByteArray raw = file.readAll();
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()), raw.size() / 2);
 }
 
 class StateRecorder : public QObject
@@ -180,7 +172,7 @@ void tst_CNetworkManagerWlan::withoutNetworkManagerTheProgramGoesOnWithoutWifi()
         QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
     }
     Tovrin::Logging::CLogger::setOutputFileName(QString());
-    const QString log = readLog(logPath);
+    const QString log = readLogText(logPath);
     QCOMPARE(log.count(QLatin1String("No Wi-Fi service: NetworkManager is not on the system bus")), 1);
 }
 
@@ -300,7 +292,7 @@ void tst_CNetworkManagerWlan::wifiLogicRunsOnNetworkManager()
     wlan->closeHandle(observer);
 
     Tovrin::Logging::CLogger::setOutputFileName(QString());
-    const QString log = readLog(logPath);
+    const QString log = readLogText(logPath);
     QVERIFY2(log.contains(QLatin1String("NetworkManager refused to join `Pelkom0042`")), qPrintable(log.right(3000)));
     QVERIFY(log.contains(QLatin1String("org.freedesktop.NetworkManager.PermissionDenied")));
     QVERIFY(log.contains(QLatin1String("Data for profile: Gullyrover_SN54321")));

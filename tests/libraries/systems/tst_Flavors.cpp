@@ -4,6 +4,7 @@
 #include "flavors/VendorData.h"
 
 #include "CLogger.h"
+#include "support/LogText.h"
 
 #include <QtTest>
 
@@ -324,15 +325,6 @@ void writeAddressFile(const QByteArray& content)
     file.write(content);
 }
 
-QString readLog(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QByteArray raw = file.readAll();
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()), raw.size() / 2);
-}
-
 } // namespace
 
 void tst_Flavors::addressFileMovesEachHostAndABadOneIsLeftOut()
@@ -379,7 +371,7 @@ void tst_Flavors::addressFileMovesEachHostAndABadOneIsLeftOut()
             QVERIFY2(Flavors::systemEndpoint(host.first).address == QStringLiteral("127.0.0.1"), content.constData());
     }
     Tovrin::Logging::CLogger::setOutputFileName(QString());
-    const QString log = readLog(logPath);
+    const QString log = readLogText(logPath);
     QCOMPARE(log.count(QLatin1String("is not a host with an IPv4 address; the built-in addresses stay.")), 4);
     QVERIFY(log.contains(QLatin1String("\"HoseluxCamera\"")));
     QVERIFY(log.contains(QLatin1String("\"VideoServer\"")));

@@ -75,6 +75,18 @@ bool CNetworkManagerWlan::serviceFound(int timeoutMs)
            && answer.arguments().constFirst().toBool();
 }
 
+void CNetworkManagerWlan::whenAnswered(const QDBusPendingCall& call,
+                                       std::function<void(const QDBusPendingCall&)> answered)
+{
+    // The watcher is this object's child: an answer that comes after it is gone is dropped.
+    auto* watcher = new QDBusPendingCallWatcher(call, this);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                     [answered = std::move(answered)](QDBusPendingCallWatcher* finished) {
+                         answered(*finished);
+                         finished->deleteLater();
+                     });
+}
+
 void CNetworkManagerWlan::logFailure(const QString& operation, const QString& text) const
 {
     CLogger::logMessage(CLogger::LogLevelWarning, kCategory, QStringLiteral("[%1] %2").arg(operation, text), {});
@@ -310,11 +322,9 @@ ErrorCode CNetworkManagerWlan::setRadioState(ClientHandle handle, const QUuid& i
                                                         QStringLiteral("Set"));
     write << kService << QStringLiteral("WirelessEnabled")
           << QVariant::fromValue(QDBusVariant(state.softwareState == RadioOn));
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(write), this);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
-        if (finished->isError())
-            logFailure(QStringLiteral("setRadioState"), finished->error().message());
-        finished->deleteLater();
+    whenAnswered(QDBusConnection::systemBus().asyncCall(write), [this](const QDBusPendingCall& answer) {
+        if (answer.isError())
+            logFailure(QStringLiteral("setRadioState"), answer.error().message());
     });
     return ErrorSuccess;
 }
@@ -362,13 +372,11 @@ ErrorCode CNetworkManagerWlan::scan(ClientHandle handle, const QUuid& interfaceG
     if (!device)
         return ErrorNotFound;
     const QUuid guid = record->guid;
-    auto* watcher = new QDBusPendingCallWatcher(device->requestScan(), this);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, guid](QDBusPendingCallWatcher* finished) {
+    whenAnswered(device->requestScan(), [this, guid](const QDBusPendingCall& answer) {
         // NetworkManager refuses a request while a scan runs or right after one, which at the
         // manager's pace is every other one: no log line, the access points stay as they are.
-        if (finished->isError())
+        if (answer.isError())
             notify(guid, SourceAcm, AcmScanFail);
-        finished->deleteLater();
     });
     return ErrorSuccess;
 }
@@ -473,29 +481,21 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
 
     // A connection saved for the network (by us or by the user) is used as it is; when its key
     // turns out wrong the manager deletes it and joins again, which then adds ours.
-    QDBusPendingCall call = QDBusPendingCall::fromError(QDBusError());
     const QList<NetworkManager::Connection::Ptr> saved = savedConnections(parameters.ssid);
-    if (!saved.isEmpty()) {
-        record->joinSecured = isSecured(saved.constFirst());
-        call = NetworkManager::activateConnection(saved.constFirst()->path(), uni, specificObject);
-    } else {
-        record->joinSecured = !key.isNull() && encryption != QLatin1String("NONE");
-        call = NetworkManager::addAndActivateConnection(connectionSettingsFor(parameters.ssid, key, encryption), uni,
-                                                        specificObject);
-    }
+    const bool reuse = !saved.isEmpty();
+    record->joinSecured = reuse ? isSecured(saved.constFirst()) : !key.isNull() && encryption != QLatin1String("NONE");
+    const QDBusPendingCall call =
+        reuse ? QDBusPendingCall(NetworkManager::activateConnection(saved.constFirst()->path(), uni, specificObject))
+              : QDBusPendingCall(NetworkManager::addAndActivateConnection(
+                    connectionSettingsFor(parameters.ssid, key, encryption), uni, specificObject));
     record->joinSsid = parameters.ssid;
     record->joinGeneration = m_nextJoin++;
     const quint64 generation = record->joinGeneration;
-    auto* watcher = new QDBusPendingCallWatcher(call, this);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this,
-                     [this, uni, generation](QDBusPendingCallWatcher* finished) {
-                         onJoinReply(uni, generation, *finished);
-                         finished->deleteLater();
-                     });
+    whenAnswered(call, [this, uni, generation](const QDBusPendingCall& answer) { onJoinReply(uni, generation, answer); });
     return ErrorSuccess;
 }
 
-void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, QDBusPendingCall call)
+void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, const QDBusPendingCall& call)
 {
     if (!call.isError())
         return;
@@ -520,12 +520,10 @@ ErrorCode CNetworkManagerWlan::disconnect(ClientHandle handle, const QUuid& inte
         return ErrorNotFound;
     record->joinSsid.clear();
     ++record->joinGeneration;
-    auto* watcher = new QDBusPendingCallWatcher(device->disconnectInterface(), this);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+    whenAnswered(device->disconnectInterface(), [this](const QDBusPendingCall& answer) {
         // Not active is the usual answer when the join had not started yet.
-        if (finished->isError())
-            logFailure(QStringLiteral("disconnect"), finished->error().message());
-        finished->deleteLater();
+        if (answer.isError())
+            logFailure(QStringLiteral("disconnect"), answer.error().message());
     });
     return ErrorSuccess;
 }
@@ -584,16 +582,13 @@ ErrorCode CNetworkManagerWlan::deleteProfile(ClientHandle handle, const QUuid& i
     for (const NetworkManager::Connection::Ptr& connection : saved) {
         // Marked at once: a join that follows must not pick it up while the removal travels.
         m_removedConnections.insert(connection->path());
-        auto* watcher = new QDBusPendingCallWatcher(connection->remove(), this);
         const QString path = connection->path();
-        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this,
-                         [this, path](QDBusPendingCallWatcher* finished) {
-                             // NetworkManager may hand the path to a new connection later on.
-                             m_removedConnections.remove(path);
-                             if (finished->isError())
-                                 logFailure(QStringLiteral("deleteProfile"), finished->error().message());
-                             finished->deleteLater();
-                         });
+        whenAnswered(connection->remove(), [this, path](const QDBusPendingCall& answer) {
+            // NetworkManager may hand the path to a new connection later on.
+            m_removedConnections.remove(path);
+            if (answer.isError())
+                logFailure(QStringLiteral("deleteProfile"), answer.error().message());
+        });
     }
     return ErrorSuccess;
 }

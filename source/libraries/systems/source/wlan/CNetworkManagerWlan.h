@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QSharedPointer>
 
+#include <functional>
+
 class QDBusPendingCall;
 
 namespace NetworkManager {
@@ -79,7 +81,8 @@ private:
     void forgetDevice(const QString& uni);
     void forgetAllDevices();
     void onDeviceStateChanged(const QString& uni, quint32 newState, quint32 reason);
-    void onJoinReply(const QString& uni, quint64 generation, QDBusPendingCall call);
+    void onJoinReply(const QString& uni, quint64 generation, const QDBusPendingCall& call);
+    void whenAnswered(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> answered);
 
     ErrorCode checkCall(ClientHandle handle, const QUuid& interfaceGuid, DeviceRecord** record);
     QSharedPointer<NetworkManager::WirelessDevice> wirelessDevice(const QString& uni) const;
