@@ -33,20 +33,18 @@ public:
         stopProcess(m_daemon);
     }
 
-    // The interpreter that has python-dbusmock; empty when none has.
+    // The interpreter that has python-dbusmock (the system's, not one of a Python version
+    // manager); empty when it has not.
     static QString python()
     {
-        for (const QString& candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-            const QString program = QFileInfo(candidate).isAbsolute() ? candidate
-                                                                      : QStandardPaths::findExecutable(candidate);
-            if (program.isEmpty() || !QFileInfo::exists(program))
-                continue;
-            QProcess probe;
-            probe.start(program, {QStringLiteral("-c"), QStringLiteral("import dbusmock")});
-            if (probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-                return program;
-        }
-        return QString();
+        const QString program = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+                                    ? QStringLiteral("/usr/bin/python3")
+                                    : QStandardPaths::findExecutable(QStringLiteral("python3"));
+        QProcess probe;
+        probe.start(program, {QStringLiteral("-c"), QStringLiteral("import dbusmock")});
+        const bool found = probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit
+                           && probe.exitCode() == 0;
+        return found ? program : QString();
     }
 
     // Starts the bus and makes it the program's system bus. False with a reason when it cannot.
@@ -150,9 +148,9 @@ public:
     }
 
     // Adds a Wi-Fi device (disconnected); its object path.
-    QString addDevice(const QString& name, const QString& interfaceName, const QString& hardwareAddress)
+    QString addDevice(const QString& name, const QString& interfaceName)
     {
-        return mock(QStringLiteral("AddCameraWiFiDevice"), {name, interfaceName, hardwareAddress}).arguments().value(0).toString();
+        return mock(QStringLiteral("AddCameraWiFiDevice"), {name, interfaceName}).arguments().value(0).toString();
     }
 
     // Adds an access point (WPA2-PSK unless open); its object path.

@@ -8,8 +8,8 @@ tests need beyond it.
   secrets), as NetworkManager does without a secret agent.
 - SetActivationRefused makes NetworkManager refuse an activation for an SSID outright.
 - Connections added by AddAndActivateConnection keep the settings and secrets they were given.
-- AddCameraWiFiDevice adds a device with its own hardware address, LastScan, ActiveAccessPoint,
-  a RequestScan that moves LastScan, and Disconnect.
+- AddCameraWiFiDevice adds a Wi-Fi device with LastScan, ActiveAccessPoint, a RequestScan that
+  moves LastScan, and Disconnect.
 - DropAccessPoint removes an access point and, when the device is joined to it, ends that
   connection as the supplicant losing the network does.
 - RemoveDevice takes a device away.
@@ -195,48 +195,16 @@ def SetActivationRefused(_self, ssid, refused):
         REFUSED.discard(str(ssid))
 
 
-@dbus.service.method(MOCK_IFACE, in_signature='sss', out_signature='s')
-def AddCameraWiFiDevice(self, device_name, iface_name, hw_address):
-    path = '/org/freedesktop/NetworkManager/Devices/' + device_name
-    self.AddObject(path, WIRELESS_DEVICE_IFACE, {
-        'HwAddress': dbus.String(hw_address),
-        'PermHwAddress': dbus.String(hw_address),
-        'Bitrate': dbus.UInt32(5400),
-        'Mode': dbus.UInt32(2),
-        'WirelessCapabilities': dbus.UInt32(255),
-        'AccessPoints': dbus.Array([], signature='o'),
-        'ActiveAccessPoint': dbus.ObjectPath('/'),
-        'LastScan': dbus.Int64(-1),
-    }, [
-        ('GetAccessPoints', '', 'ao', 'ret = self.access_points'),
-        ('GetAllAccessPoints', '', 'ao', 'ret = self.access_points'),
-        ('RequestScan', 'a{sv}', '',
-         "self.Set('org.freedesktop.NetworkManager.Device.Wireless', 'LastScan', "
-         "dbus.Int64(self.Get('org.freedesktop.NetworkManager.Device.Wireless', 'LastScan') + 1000))"),
-    ])
+@dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='s')
+def AddCameraWiFiDevice(self, device_name, iface_name):
+    path = self.AddWiFiDevice(device_name, iface_name, DeviceState.DISCONNECTED)
     dev = dbusmock.get_object(path)
-    dev.access_points = []
-    dev.AddProperties(DEVICE_IFACE, {
-        'ActiveConnection': dbus.ObjectPath('/'),
-        'AvailableConnections': dbus.Array([], signature='o'),
-        'AutoConnect': False,
-        'Managed': True,
-        'Driver': 'dbusmock',
-        'DeviceType': dbus.UInt32(2),
-        'State': dbus.UInt32(DeviceState.DISCONNECTED),
-        'StateReason': (dbus.UInt32(DeviceState.DISCONNECTED), dbus.UInt32(0)),
-        'Interface': iface_name,
-        'IpInterface': iface_name,
-    })
-    dev.AddMethod(DEVICE_IFACE, 'Disconnect', '', '',
-                  'self.disconnect_device(self)')
+    dev.AddProperties(WIRELESS_DEVICE_IFACE, {'ActiveAccessPoint': dbus.ObjectPath('/'), 'LastScan': dbus.Int64(-1)})
+    dev.AddMethod(WIRELESS_DEVICE_IFACE, 'RequestScan', 'a{sv}', '',
+                  "self.Set('org.freedesktop.NetworkManager.Device.Wireless', 'LastScan', "
+                  "dbus.Int64(self.Get('org.freedesktop.NetworkManager.Device.Wireless', 'LastScan') + 1000))")
+    dev.AddMethod(DEVICE_IFACE, 'Disconnect', '', '', 'self.disconnect_device(self)')
     dev.disconnect_device = _disconnect_device
-    self.object_manager_emit_added(path)
-    manager = dbusmock.get_object(MANAGER_OBJ)
-    devices = manager.Get(MANAGER_IFACE, 'Devices')
-    devices.append(dbus.ObjectPath(path))
-    manager.Set(MANAGER_IFACE, 'Devices', devices)
-    manager.EmitSignal(MANAGER_IFACE, 'DeviceAdded', 'o', [dbus.ObjectPath(path)])
     return path
 
 

@@ -32,7 +32,6 @@ const QString kZephira = QStringLiteral("Zephira_SN12345");
 const QString kGullyrover = QStringLiteral("Gullyrover_SN54321");
 const QString kPelkom = QStringLiteral("Pelkom0042");
 const QString kHome = QStringLiteral("HomeNet");
-const QString kHardwareAddress = QStringLiteral("02:00:00:00:00:01");
 const QString kSettingsPath = QStringLiteral("/org/freedesktop/NetworkManager/Settings");
 const QString kDeviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
 const QString kManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
@@ -179,7 +178,7 @@ void tst_CNetworkManagerWlan::withoutNetworkManagerTheProgramGoesOnWithoutWifi()
 void tst_CNetworkManagerWlan::wifiLogicRunsOnNetworkManager()
 {
     QVERIFY(m_mock.startService(m_python));
-    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"), kHardwareAddress);
+    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
     QVERIFY(!device.isEmpty());
     m_mock.addAccessPoint(device, QStringLiteral("zephira_far"), kZephira, 40, false);
     const QString zephiraNear = m_mock.addAccessPoint(device, QStringLiteral("zephira_near"), kZephira, 80, false);
@@ -276,7 +275,8 @@ void tst_CNetworkManagerWlan::wifiLogicRunsOnNetworkManager()
     QTRY_COMPARE(interfaces.count(), 1);
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
     QVERIFY(manager->queryWifiInterfaces().isEmpty());
-    const QString again = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"), kHardwareAddress);
+    // NetworkManager gives a device that comes back a new object path.
+    const QString again = m_mock.addDevice(QStringLiteral("wlan0dev_again"), QStringLiteral("wlan0"));
     m_mock.addAccessPoint(again, QStringLiteral("zephira_back"), kZephira, 60, false);
     QTRY_COMPARE(interfaces.count(), 2);
     manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
@@ -310,7 +310,7 @@ void tst_CNetworkManagerWlan::sessionGoesOnlineAndRidesOutLostNetworkAndStoppedS
     QVERIFY(link.listen(QHostAddress::LocalHost, 0));
 
     QVERIFY(m_mock.startService(m_python));
-    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"), kHardwareAddress);
+    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
     const QString accessPoint = m_mock.addAccessPoint(device, QStringLiteral("zephira"), kZephira, 75, false);
     m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, familyKey(CommunicationTypes::SystemFamilyZephira)});
 
