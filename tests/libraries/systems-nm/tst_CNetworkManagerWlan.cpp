@@ -289,6 +289,15 @@ void tst_CNetworkManagerWlan::wifiLogicRunsOnNetworkManager()
     QTRY_VERIFY(manager->queryWifiInterfaces().isEmpty());
     manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
     QCOMPARE(failed.count(), failures + 1);
+
+    // NetworkManager is back with the adapter: joining works again without a restart.
+    QVERIFY(m_mock.startService(m_python));
+    const QString restarted = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
+    m_mock.addAccessPoint(restarted, QStringLiteral("zephira"), kZephira, 60, false);
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, familyKey(CommunicationTypes::SystemFamilyZephira)});
+    QTRY_COMPARE(manager->queryWifiInterfaces(), QStringList{QStringLiteral("wlan0")});
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
     wlan->closeHandle(observer);
 
     Tovrin::Logging::CLogger::setOutputFileName(QString());

@@ -31,7 +31,7 @@ const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
 const QString kManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
 const QString kCategory = QStringLiteral("NetworkManager");
 const QString kSecuritySetting = QStringLiteral("802-11-wireless-security");
-constexpr int kSecretsTimeoutMs = 1000;
+constexpr int kBoundedCallMs = 1000;
 
 NetworkManager::WirelessSetting::Ptr wirelessSetting(const NetworkManager::Connection::Ptr& connection)
 {
@@ -94,7 +94,7 @@ void CNetworkManagerWlan::logFailure(const QString& operation, const QString& te
 
 ErrorCode CNetworkManagerWlan::openHandle(quint32, ClientHandle* handle)
 {
-    if (!serviceFound(kSecretsTimeoutMs))
+    if (!serviceFound(kBoundedCallMs))
         return ErrorServiceNotActive;
     startWatching();
     const ClientHandle opened = m_nextHandle++;
@@ -551,7 +551,7 @@ ErrorCode CNetworkManagerWlan::getProfile(ClientHandle handle, const QUuid& inte
                                                               QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection"),
                                                               QStringLiteral("GetSecrets"));
             ask << kSecuritySetting;
-            const QDBusMessage answer = QDBusConnection::systemBus().call(ask, QDBus::Block, kSecretsTimeoutMs);
+            const QDBusMessage answer = QDBusConnection::systemBus().call(ask, QDBus::Block, kBoundedCallMs);
             if (answer.type() == QDBusMessage::ReplyMessage && !answer.arguments().isEmpty()) {
                 const auto secrets = qdbus_cast<QMap<QString, QVariantMap>>(answer.arguments().constFirst());
                 key = secrets.value(kSecuritySetting).value(QStringLiteral("psk")).toString();
