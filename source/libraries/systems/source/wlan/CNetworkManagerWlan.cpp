@@ -282,6 +282,15 @@ ErrorCode CNetworkManagerWlan::checkCall(ClientHandle handle, const QUuid& inter
     return ErrorNotFound;
 }
 
+ErrorCode CNetworkManagerWlan::checkDevice(ClientHandle handle, const QUuid& interfaceGuid, DeviceRecord** record,
+                                           NetworkManager::WirelessDevice::Ptr* device)
+{
+    if (const ErrorCode error = checkCall(handle, interfaceGuid, record))
+        return error;
+    *device = wirelessDevice((*record)->uni);
+    return *device ? ErrorSuccess : ErrorNotFound;
+}
+
 ErrorCode CNetworkManagerWlan::enumInterfaces(ClientHandle handle, QList<InterfaceInfo>* interfaces,
                                               quint32* currentIndex)
 {
@@ -342,11 +351,11 @@ ErrorCode CNetworkManagerWlan::getInterfaceCapability(ClientHandle handle, const
 ErrorCode CNetworkManagerWlan::queryRssi(ClientHandle handle, const QUuid& interfaceGuid, qint32* rssi)
 {
     DeviceRecord* record = nullptr;
-    if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
+    NetworkManager::WirelessDevice::Ptr device;
+    if (const ErrorCode error = checkDevice(handle, interfaceGuid, &record, &device))
         return error;
-    const NetworkManager::WirelessDevice::Ptr device = wirelessDevice(record->uni);
-    NetworkManager::AccessPoint::Ptr accessPoint = device ? device->activeAccessPoint() : nullptr;
-    if (!accessPoint && device && !record->connectedSsid.isEmpty())
+    NetworkManager::AccessPoint::Ptr accessPoint = device->activeAccessPoint();
+    if (!accessPoint && !record->connectedSsid.isEmpty())
         accessPoint = device->findAccessPoint(strongestAccessPoint(record->uni, record->connectedSsid));
     if (!accessPoint || record->state != NmDeviceActivated)
         return ErrorInvalidState;
@@ -366,11 +375,9 @@ ErrorCode CNetworkManagerWlan::setInterface(ClientHandle handle, const QUuid& in
 ErrorCode CNetworkManagerWlan::scan(ClientHandle handle, const QUuid& interfaceGuid)
 {
     DeviceRecord* record = nullptr;
-    if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
+    NetworkManager::WirelessDevice::Ptr device;
+    if (const ErrorCode error = checkDevice(handle, interfaceGuid, &record, &device))
         return error;
-    const NetworkManager::WirelessDevice::Ptr device = wirelessDevice(record->uni);
-    if (!device)
-        return ErrorNotFound;
     const QUuid guid = record->guid;
     whenAnswered(device->requestScan(), [this, guid](const QDBusPendingCall& answer) {
         // NetworkManager refuses a request while a scan runs or right after one, which at the
@@ -385,11 +392,9 @@ ErrorCode CNetworkManagerWlan::getAvailableNetworkList(ClientHandle handle, cons
                                                        QList<AvailableNetwork>* networks)
 {
     DeviceRecord* record = nullptr;
-    if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
+    NetworkManager::WirelessDevice::Ptr device;
+    if (const ErrorCode error = checkDevice(handle, interfaceGuid, &record, &device))
         return error;
-    const NetworkManager::WirelessDevice::Ptr device = wirelessDevice(record->uni);
-    if (!device)
-        return ErrorNotFound;
 
     // One entry per SSID: the strongest access point's, strongest network first.
     QList<QPair<int, AvailableNetwork>> strongest;
@@ -513,11 +518,9 @@ void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, co
 ErrorCode CNetworkManagerWlan::disconnect(ClientHandle handle, const QUuid& interfaceGuid)
 {
     DeviceRecord* record = nullptr;
-    if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
+    NetworkManager::WirelessDevice::Ptr device;
+    if (const ErrorCode error = checkDevice(handle, interfaceGuid, &record, &device))
         return error;
-    const NetworkManager::WirelessDevice::Ptr device = wirelessDevice(record->uni);
-    if (!device)
-        return ErrorNotFound;
     record->joinSsid.clear();
     ++record->joinGeneration;
     whenAnswered(device->disconnectInterface(), [this](const QDBusPendingCall& answer) {

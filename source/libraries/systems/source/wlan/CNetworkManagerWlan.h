@@ -85,6 +85,9 @@ private:
     void whenAnswered(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> answered);
 
     ErrorCode checkCall(ClientHandle handle, const QUuid& interfaceGuid, DeviceRecord** record);
+    // As checkCall, and the device must still be there.
+    ErrorCode checkDevice(ClientHandle handle, const QUuid& interfaceGuid, DeviceRecord** record,
+                          QSharedPointer<NetworkManager::WirelessDevice>* device);
     QSharedPointer<NetworkManager::WirelessDevice> wirelessDevice(const QString& uni) const;
     QList<QSharedPointer<NetworkManager::Connection>> savedConnections(const QByteArray& ssid) const;
     QString strongestAccessPoint(const QString& uni, const QByteArray& ssid) const;
