@@ -7,6 +7,7 @@
 #include "appstart/CInspectionSystemModel.h"
 #include "communication/CSessionManager.h"
 #include "surveyprojects/CProjectService.h"
+#include "wlan/PlatformWlan.h"
 
 #include "CLogger.h"
 
@@ -97,6 +98,11 @@ void CStartScreenController::setNetworkScanEnabled(bool enabled)
 {
     if (m_sessionManager)
         m_sessionManager->setNetworkScanEnabled(enabled);
+}
+
+bool CStartScreenController::wifiServiceFound() const
+{
+    return Ulx::Wlan::wlanServiceFound();
 }
 
 bool CStartScreenController::wifiAccessRestricted() const

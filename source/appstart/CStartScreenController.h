@@ -29,6 +29,8 @@ class CStartScreenController : public QObject
     Q_PROPERTY(ConnectionMode connectionMode READ connectionMode NOTIFY connectionModeChanged)
     Q_PROPERTY(bool networkScanEnabled READ networkScanEnabled WRITE setNetworkScanEnabled NOTIFY networkScanEnabledChanged)
     Q_PROPERTY(bool wifiAccessRestricted READ wifiAccessRestricted NOTIFY wifiAccessRestrictedChanged)
+    // False when no Wi-Fi service was found at start: systems can be neither found nor joined.
+    Q_PROPERTY(bool wifiServiceFound READ wifiServiceFound CONSTANT)
     Q_PROPERTY(bool allFilesAccessRestricted READ allFilesAccessRestricted NOTIFY allFilesAccessRestrictedChanged)
     Q_PROPERTY(bool permissionAccessLocation READ permissionAccessLocation NOTIFY permissionAccessLocationChanged)
     Q_PROPERTY(bool permissionWriteExternalStorage READ permissionWriteExternalStorage
@@ -58,6 +60,7 @@ public:
     bool networkScanEnabled() const;
     void setNetworkScanEnabled(bool enabled);
     bool wifiAccessRestricted() const;
+    bool wifiServiceFound() const;
     bool allFilesAccessRestricted() const;
     bool permissionAccessLocation() const;
     bool permissionWriteExternalStorage() const;

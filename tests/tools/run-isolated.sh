@@ -68,6 +68,12 @@ export TMPDIR="$sandbox"
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export QT_QUICK_BACKEND="${QT_QUICK_BACKEND:-software}"
 export QML_DISABLE_DISK_CACHE=1
+# Tests run on the simulated Wi-Fi (one adapter, no network until a test adds some) unless
+# they name a scenario of their own or unset the variable; and the machine's system bus (with
+# its NetworkManager) is never reached: a test that needs NetworkManager starts a bus of its
+# own and points this variable at it.
+export CX_WLAN_SCENARIO="${CX_WLAN_SCENARIO:-$(cd "$(dirname "$0")" && pwd)/wlan-test-scenario.json}"
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$sandbox/no-system-bus"
 # The start screen checks for updates: never anywhere but the loopback network.
 export CX_UPDATE_BASE_URL="${CX_UPDATE_BASE_URL:-http://127.0.0.1:9}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:halt_on_error=1}"

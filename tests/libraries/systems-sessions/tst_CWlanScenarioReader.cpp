@@ -79,7 +79,7 @@ void tst_CWlanScenarioReader::defaultScenarioOfTheRunCommandLoads()
     QSet<QString> linkAddresses;
     for (const CSimulatedWlan::Network& network : wlan.networks()) {
         const QString name = QString::fromUtf8(network.ssid);
-        QVERIFY(Ulx::Flavors::isPermittedSystemAddress(network.systemAddress));
+        QVERIFY(Ulx::Flavors::isLoopbackSystemAddress(network.systemAddress));
         const Types::SystemFamily family = Ulx::Flavors::systemFamilyFromNetworkName(name);
         if (family == Types::SystemFamilyUnknown)
             continue;

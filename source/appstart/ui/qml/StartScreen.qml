@@ -298,9 +298,15 @@ Screen {
             }
 
             Text {
+                objectName: "startScreenListInfo"
                 anchors.centerIn: parent
+                width: parent.width - 2 * Design.margin
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.WordWrap
                 visible: systemList.count === 0
-                text: controller.networkScanEnabled
+                text: !controller.wifiServiceFound
+                      ? tr.txt("TxtNoWifiService", "No Wi-Fi service was found: inspection systems can be neither found nor joined.")
+                      : controller.networkScanEnabled
                       ? tr.txt("TxtSearching", "Searching for inspection systems...")
                       : tr.txt("TxtScanOff", "The search for inspection systems is switched off.")
                 font.family: Design.fontFamily

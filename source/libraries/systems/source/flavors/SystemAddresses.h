@@ -6,11 +6,12 @@ namespace Ulx {
 namespace Flavors {
 
 // The one place that says where the camera systems are reached. The real devices sit at fixed
-// addresses inside their own Wi-Fi networks; on this platform every system is simulated on the
-// loopback network, so the table holds loopback addresses only. The environment variable
-// CX_SYSTEM_ADDRESS (an IPv4 address inside 127.0.0.0/8) moves every host at once; tests and
-// the simulated Wi-Fi layer move single hosts and their RTSP or HTTP ports with setSystemEndpoint().
-// Read and written on the GUI thread.
+// addresses inside their own Wi-Fi networks, which an installer writes into the system-address
+// file in the program's settings folder (SystemAddressFileName, an INI file with one key per
+// host, named as below, each an IPv4 address). Without the file every host is on 127.0.0.1,
+// where the simulators run; the environment variable CX_SYSTEM_ADDRESS (an IPv4 address) moves
+// every host at once before the file is applied. Tests and the simulated Wi-Fi layer move single
+// hosts and their RTSP or HTTP ports with setSystemEndpoint(). Read and written on the GUI thread.
 enum class SystemHost
 {
     BrennicVideoServer, // video encoder board of ZPX2 and Gullyrover systems
@@ -30,14 +31,24 @@ struct SystemEndpoint
 
 SystemEndpoint systemEndpoint(SystemHost host);
 
-// Points one host elsewhere; refuses (false, with a log line) any address outside 127.0.0.0/8.
+constexpr const char* SystemAddressFileName = "SystemAddresses.ini";
+
+// Points one host elsewhere; refuses (false, with a log line) anything but an IPv4 address.
 bool setSystemEndpoint(SystemHost host, const QString& address, quint16 rtspPort, quint16 httpPort = 0);
 
-// Back to the built-in table, with CX_SYSTEM_ADDRESS applied when it is set and valid.
+// Back to the built-in table, with CX_SYSTEM_ADDRESS and then the system-address file applied.
+// A file that cannot be read or holds an entry that is not a host and an IPv4 address is left
+// out as a whole, with a log line that says why.
 void resetSystemEndpoints();
 
-// Whether an address is an IPv4 address inside 127.0.0.0/8.
+// Where the system-address file is looked for.
+QString systemAddressFilePath();
+
+// Whether an address is a unicast IPv4 address in dotted-quad form (four decimal numbers).
 bool isPermittedSystemAddress(const QString& address);
+
+// Whether an address is an IPv4 address inside 127.0.0.0/8.
+bool isLoopbackSystemAddress(const QString& address);
 
 } // namespace Flavors
 } // namespace Ulx

@@ -104,7 +104,7 @@ bool readNetwork(const QJsonObject& object, CSimulatedWlan::Network* network, QS
     }
 
     network->systemAddress = object.value(QStringLiteral("address")).toString(QStringLiteral("127.0.0.1"));
-    if (!Flavors::isPermittedSystemAddress(network->systemAddress)) {
+    if (!Flavors::isLoopbackSystemAddress(network->systemAddress)) {
         *error = where + QStringLiteral("address %1 is not a loopback address").arg(network->systemAddress);
         return false;
     }

@@ -1,5 +1,6 @@
 #include "wlan/PlatformWlan.h"
 
+#include "wlan/CNetworkManagerWlan.h"
 #include "wlan/CSimulatedWlan.h"
 #include "wlan/CWlanScenarioReader.h"
 
@@ -48,9 +49,48 @@ std::shared_ptr<CSimulatedWlan> sharedSimulatedWlan()
     return wlan;
 }
 
+namespace {
+
+constexpr int kPresenceTimeoutMs = 2000;
+
+std::weak_ptr<CNetworkManagerWlan>& networkManagerInstance()
+{
+    static std::weak_ptr<CNetworkManagerWlan> instance;
+    return instance;
+}
+
+bool& serviceFoundFlag()
+{
+    static bool found = true;
+    return found;
+}
+
+} // namespace
+
+bool wlanServiceFound()
+{
+    return serviceFoundFlag();
+}
+
 std::shared_ptr<IWlanApi> platformWlan()
 {
-    return sharedSimulatedWlan();
+    if (!qEnvironmentVariableIsEmpty(ScenarioVariable))
+        return sharedSimulatedWlan();
+
+    std::shared_ptr<CNetworkManagerWlan> wlan = networkManagerInstance().lock();
+    if (!wlan) {
+        wlan = std::make_shared<CNetworkManagerWlan>();
+        networkManagerInstance() = wlan;
+        serviceFoundFlag() = CNetworkManagerWlan::serviceFound(kPresenceTimeoutMs);
+        if (!serviceFoundFlag()) {
+            Tovrin::Logging::CLogger::logMessage(
+                Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("NetworkManager"),
+                QStringLiteral("No Wi-Fi service: NetworkManager is not on the system bus; camera systems cannot be "
+                               "found or joined."),
+                {});
+        }
+    }
+    return wlan;
 }
 
 } // namespace Wlan

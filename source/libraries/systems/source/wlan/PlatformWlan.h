@@ -8,13 +8,17 @@ namespace Wlan {
 class CSimulatedWlan;
 class IWlanApi;
 
-// The environment variable that names the simulated WLAN's scenario file. Without it (or when
-// the file cannot be read) the simulated WLAN has one interface and sees no network.
+// The environment variable that names the simulated WLAN's scenario file (when the file cannot
+// be read the simulated WLAN has one interface and sees no network).
 constexpr const char* ScenarioVariable = "CX_WLAN_SCENARIO";
 
-// The wireless service of this platform. There is no native one here, so it is the simulated
-// WLAN, shared by every user in the process and released with its last user.
+// The wireless service the program runs on, shared by every user in the process and released
+// with its last user: the simulated WLAN when a scenario is named, NetworkManager otherwise.
+// GUI thread.
 std::shared_ptr<IWlanApi> platformWlan();
+
+// False once NetworkManager was chosen and was not found on the system bus.
+bool wlanServiceFound();
 
 // The same shared simulator, for scripting it (tests, tools); created when nobody holds it.
 std::shared_ptr<CSimulatedWlan> sharedSimulatedWlan();

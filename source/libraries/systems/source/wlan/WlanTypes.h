@@ -98,6 +98,8 @@ enum NotificationSource : quint32
 
 enum AcmNotification : quint32
 {
+    AcmScanComplete = 7,
+    AcmScanFail = 8,
     AcmConnectionAttemptFail = 11,
     AcmInterfaceArrival = 13,
     AcmInterfaceRemoval = 14,

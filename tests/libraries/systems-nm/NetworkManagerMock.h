@@ -1,0 +1,183 @@
+#pragma once
+
+// NetworkManager for one test process: a bus daemon of its own standing in for the system bus
+// (DBUS_SYSTEM_BUS_ADDRESS points the program at it before anything opens the system bus), and
+// python-dbusmock with the camera_networkmanager.py template beside this file on it. The test
+// scripts the mock through its control interface on a connection of its own. Every wait is bounded.
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+
+class NetworkManagerMock
+{
+public:
+    static constexpr const char* Service = "org.freedesktop.NetworkManager";
+    static constexpr const char* MockInterface = "org.freedesktop.DBus.Mock";
+    static constexpr const char* MainObject = "/org/freedesktop";
+
+    ~NetworkManagerMock()
+    {
+        stopService();
+        QDBusConnection::disconnectFromBus(QStringLiteral("nm-mock-control"));
+        stopProcess(m_daemon);
+    }
+
+    // The interpreter that has python-dbusmock (the system's, not one of a Python version
+    // manager); empty when it has not.
+    static QString python()
+    {
+        const QString program = QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+                                    ? QStringLiteral("/usr/bin/python3")
+                                    : QStandardPaths::findExecutable(QStringLiteral("python3"));
+        QProcess probe;
+        probe.start(program, {QStringLiteral("-c"), QStringLiteral("import dbusmock")});
+        const bool found = probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit
+                           && probe.exitCode() == 0;
+        return found ? program : QString();
+    }
+
+    // Starts the bus and makes it the program's system bus. False with a reason when it cannot.
+    bool startBus(QString* error)
+    {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty()) {
+            *error = QStringLiteral("dbus-daemon is not installed");
+            return false;
+        }
+        const QString socket = QDir::tempPath() + QStringLiteral("/cx-nm-bus-%1").arg(QCoreApplication::applicationPid());
+        const QString config = QDir::tempPath() + QStringLiteral("/cx-nm-bus.conf");
+        QFile configFile(config);
+        if (!configFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            *error = QStringLiteral("cannot write %1").arg(config);
+            return false;
+        }
+        configFile.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                         " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                         "<busconfig>\n"
+                         "  <type>system</type>\n"
+                         "  <listen>unix:path=" + socket.toUtf8() + "</listen>\n"
+                         "  <auth>EXTERNAL</auth>\n"
+                         "  <policy context=\"default\">\n"
+                         "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                         "    <allow eavesdrop=\"true\"/>\n"
+                         "    <allow own=\"*\"/>\n"
+                         "  </policy>\n"
+                         "</busconfig>\n");
+        configFile.close();
+        m_daemon.setProgram(daemon);
+        m_daemon.setArguments({QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                               QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
+        QSignalSpy output(&m_daemon, &QProcess::readyReadStandardOutput);
+        m_daemon.start();
+        if (!m_daemon.waitForStarted(5000) || !output.wait(5000)) {
+            *error = QStringLiteral("the bus daemon did not start");
+            return false;
+        }
+        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toUtf8());
+        return !m_address.isEmpty();
+    }
+
+    QDBusConnection control() const
+    {
+        return QDBusConnection::connectToBus(m_address, QStringLiteral("nm-mock-control"));
+    }
+
+    // Starts the mock and waits (bounded) until it owns NetworkManager's name.
+    bool startService(const QString& python)
+    {
+        QDBusConnection bus = control();
+        QDBusServiceWatcher watcher(QString::fromLatin1(Service), bus, QDBusServiceWatcher::WatchForRegistration);
+        QSignalSpy registered(&watcher, &QDBusServiceWatcher::serviceRegistered);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), m_address);
+        m_service.setProcessEnvironment(environment);
+        m_service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_service.setStandardOutputFile(QProcess::nullDevice());
+        m_service.start(python, {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--system"),
+                                 QStringLiteral("--template"), QStringLiteral(CX_NM_MOCK_TEMPLATE)});
+        if (!m_service.waitForStarted(5000))
+            return false;
+        return bus.interface()->isServiceRegistered(QString::fromLatin1(Service)) || registered.wait(20000);
+    }
+
+    // Stops the mock, as NetworkManager stopping does, and waits (bounded) until its name is gone.
+    bool stopService()
+    {
+        if (m_service.state() == QProcess::NotRunning)
+            return true;
+        QDBusConnection bus = control();
+        QDBusServiceWatcher watcher(QString::fromLatin1(Service), bus, QDBusServiceWatcher::WatchForUnregistration);
+        QSignalSpy unregistered(&watcher, &QDBusServiceWatcher::serviceUnregistered);
+        stopProcess(m_service);
+        return !bus.interface()->isServiceRegistered(QString::fromLatin1(Service)) || unregistered.wait(10000);
+    }
+
+    // A call of the mock's control interface on its main object; an error reply as it came.
+    QDBusMessage mock(const QString& method, const QVariantList& arguments)
+    {
+        return call(QString::fromLatin1(MainObject), QString::fromLatin1(MockInterface), method, arguments);
+    }
+
+    QDBusMessage call(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& arguments = {})
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(Service), path, interface, method);
+        message.setArguments(arguments);
+        return control().call(message, QDBus::Block, 10000);
+    }
+
+    QVariant property(const QString& path, const QString& interface, const QString& name)
+    {
+        const QDBusMessage reply = call(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                                        {interface, name});
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return QVariant();
+        return reply.arguments().constFirst().value<QDBusVariant>().variant();
+    }
+
+    // Adds a Wi-Fi device (disconnected); its object path.
+    QString addDevice(const QString& name, const QString& interfaceName)
+    {
+        return mock(QStringLiteral("AddCameraWiFiDevice"), {name, interfaceName}).arguments().value(0).toString();
+    }
+
+    // Adds an access point (WPA2-PSK unless open); its object path.
+    QString addAccessPoint(const QString& device, const QString& name, const QString& ssid, uchar strength, bool open)
+    {
+        static int counter = 0;
+        const QString bssid = QStringLiteral("02:00:00:00:01:%1").arg(++counter % 256, 2, 16, QLatin1Char('0'));
+        return mock(QStringLiteral("AddAccessPoint"),
+                    {device, name, ssid, bssid, 2u, 2412u, 54000u, QVariant::fromValue(strength), open ? 0u : 0x100u})
+            .arguments()
+            .value(0)
+            .toString();
+    }
+
+private:
+    static void stopProcess(QProcess& process)
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate();
+        if (!process.waitForFinished(5000)) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+
+    QProcess m_daemon;
+    QProcess m_service;
+    QString m_address;
+};
