@@ -222,6 +222,9 @@ private slots:
         list.append(webProject(QStringLiteral("Drive"), {media("Photos", "A.JPG"), media("Photos", "C:canary.txt")}));
         list.append(webProject(QStringLiteral("Gap"), {media("Photos", "A.JPG"), media("Photos", QString())}));
         list.append(webProject(QStringLiteral("Rename"), {}));
+        list.append(webProject(QStringLiteral("Garbled"), {media("Photos", "G.JPG")},
+                               {{"data", QJsonObject{{"Surveys", "<Surveys><Survey/></Surveys>"},
+                                                     {"Manholes", QString::fromUtf8(m_manholes)}}}}));
         QJsonObject single = webProject(QStringLiteral("Single"), {media("Photos", "ONE.JPG")});
         single.insert(QStringLiteral("projectId"), SingleId.toString(QUuid::WithoutBraces));
         list.append(single);
@@ -315,6 +318,25 @@ private slots:
         QVERIFY2(error.contains(QLatin1String("Error Code: 0x500")), qPrintable(error));
         QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(root() + QStringLiteral("Broken")), WaitMs);
         QVERIFY(!listed(root() + QStringLiteral("Broken/")));
+    }
+
+    void unreadableSurveyDataEndTheDownload()
+    {
+        // Survey data that are no project file: reported, the folder goes, nothing more is
+        // fetched, and the next download of the same project is not blocked by a left-over folder.
+        settings()->setDownloadAllMedia(true);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            CProjectDownloadHandler handler;
+            QString error;
+            const QList<int> states = download(handler, QStringLiteral("Garbled"), &error);
+            QCOMPARE(states, (QList<int>{1, 2, 0}));
+            QVERIFY2(error.endsWith(QLatin1String("0x60005")), qPrintable(error));
+            QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(root() + QStringLiteral("Garbled")), WaitMs);
+            QVERIFY(!listed(root() + QStringLiteral("Garbled/")));
+        }
+        QVERIFY(m_sim->requestsTo(QStringLiteral("project_data"), QStringLiteral("p-garbled/Zephira/Manholes")).isEmpty());
+        QVERIFY(m_sim->requestsTo(QStringLiteral("storage_get"), QStringLiteral("G.JPG")).isEmpty());
+        settings()->setDownloadAllMedia(false);
     }
 
     void hostileMediaLinksWriteNothingOutside()
