@@ -145,7 +145,8 @@ private slots:
                                                                          {QStringLiteral("name"), QStringLiteral("E1.JPG")}}});
         scenario.insert(QStringLiteral("projects"),
                         QJsonArray{webEntry(QStringLiteral("Same"), plain(SameId)), remote,
-                                   webEntry(QStringLiteral("Fieldbook"), QStringLiteral("p-kq"), 2), eastEntry});
+                                   webEntry(QStringLiteral("Fieldbook"), QStringLiteral("p-kq"), 2), eastEntry,
+                                   webEntry(QStringLiteral("Late"), QStringLiteral("p-late"))});
         // Alpha is reported imported at its first status query that gets through.
         scenario.insert(QStringLiteral("uploadStatusSequence"), QJsonObject{{plain(AlphaId), QJsonArray{2}}});
         m_sim = std::make_unique<WebServiceSimulator>();
@@ -191,7 +192,7 @@ private slots:
         QAbstractItemModel* local = m_controller->localProjectListProxyModel();
         QAbstractItemModel* web = m_controller->webProjectListProxyModel();
         QCOMPARE(local->rowCount(), 3);
-        QCOMPARE(web->rowCount(), 4);
+        QCOMPARE(web->rowCount(), 5);
         // Sorted by name from the start.
         QCOMPARE(local->index(0, 0).data(CProjectItemRolesModel::RoleProjectName).toString(), QStringLiteral("Alpha"));
         QCOMPARE(web->index(0, 0).data(CProjectItemRolesModel::RoleProjectName).toString(), QStringLiteral("Culvert East"));
@@ -311,6 +312,14 @@ private slots:
         m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Fieldbook")));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
         QCOMPARE(answerMessage(m_window), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
+        // The check itself fails: the web error with its code, no verdict about a nameless project.
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project"), {{"status", 500}})}));
+        m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Culvert East")));
+        evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+        const QString failedCheck = answerMessage(m_window);
+        QVERIFY2(failedCheck.endsWith(QLatin1String("Error Code: 0x50002")), qPrintable(failedCheck));
+        QCOMPARE(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"));
+        QVERIFY(m_sim->setFaults(QJsonArray()));
         settings()->setDoNotRemindAboutAllMediaDownload(false);
         settings()->setDownloadAllMedia(false);
     }
@@ -371,6 +380,46 @@ private slots:
         QSignalSpy queryError(&controller, &CWebMainScreenController::queryRemoteProjectsError);
         controller.onQueryRemoteProjectsError(ErrorTimeOut);
         QVERIFY(queryError.first().first().toString().endsWith(QLatin1String("Error Code: 0x50001")));
+    }
+
+    void loginExpiryDuringADownloadEndsIt()
+    {
+        // A download stands still in its survey data when the login runs out.
+        settings()->setDoNotRemindAboutAllMediaDownload(true);
+        settings()->setDownloadAllMedia(false);
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project_data"), {{"hold", true}})}));
+        QObject* start = currentScreen(m_window);
+        QVERIFY(start && start->objectName() == QLatin1String("StartScreen"));
+        QVERIFY(QMetaObject::invokeMethod(start->findChild<QQuickItem*>(QStringLiteral("startScreenWebButton")), "clicked"));
+        m_controller = currentScreen(m_window)->findChild<CWebMainScreenController*>();
+        QVERIFY(m_controller);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_controller->loadingWebProjectList(), WaitMs);
+        m_controller->setWebProjectProxyIndex(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Late")));
+        evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebDownloadScreen"), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("project_data")), 1, WaitMs);
+        const QString folder = queryProjectRootPath() + QStringLiteral("Late");
+        QVERIFY(QFileInfo::exists(folder));
+
+        emit CApplication::instance()->webApi()->loginExpired();
+        // The download screen goes with its transfer and its folder; the operator is told, and
+        // then asked to log in again instead of being left on the web projects.
+        QCOMPARE(answerMessage(m_window), QStringLiteral("Web login time has expired"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebLoginScreen"), WaitMs);
+        QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 2);
+        m_controller = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!CApplication::instance()->webApi()->anyDownloadActive(), WaitMs);
+        QVERIFY(!evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
+        QVERIFY(m_sim->setFaults(QJsonArray()));
+        QVERIFY(m_sim->release(QStringLiteral("project_data")));
+
+        // Logged in again, the web projects open as from the start screen.
+        QObject* login = evaluate(QStringLiteral("Context.webLoginService")).value<QObject*>();
+        QMetaObject::invokeMethod(login, "login", Q_ARG(QString, QStringLiteral("alice")),
+                                  Q_ARG(QString, QString::fromLatin1(alicePassword())));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
+        settings()->setDoNotRemindAboutAllMediaDownload(false);
     }
 };
 
