@@ -162,6 +162,8 @@ void CProjectDownloadHandler::startDownload(const QString& projectId, const QStr
     m_projectFolderPath.clear();
     m_currentMediaFilePath.clear();
     m_paused = false;
+    setCurrentFileProgress(0);
+    setOverallProgress(0);
     setState(StateStarting);
     m_projectId = projectId;
     m_projectName = projectName;
@@ -385,6 +387,10 @@ void CProjectDownloadHandler::finish()
         return;
     m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
     reset();
+    // Behind its "finished" message the screen shows the whole download done: a download
+    // quicker than a frame would otherwise never show more than 0 %.
+    setCurrentFileProgress(100);
+    setOverallProgress(100);
     emit downloadFinished();
 }
 

@@ -3,6 +3,7 @@
 // service reports it imported, downloads started from the web list, re-sorting that keeps the
 // selection, and a controller used before the web list is there.
 // With CX_SHOTS_DIR set, screenshots are written there.
+#include "mediaimport/CMediaIOScreenController.h"
 #include "web/CWebMainScreenController.h"
 #include "web/CWebProjectListModel.h"
 #include "web/WebProjectService.h"
@@ -292,7 +293,9 @@ private slots:
         QVERIFY(!settings()->downloadAllMedia());
         QCOMPARE(answerMessage(m_window), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
 
-        // Asked once more, with the answer remembered: downloaded with all media.
+        // Asked once more, with the answer remembered: downloaded with all media (its data wait
+        // until the screen's progress is followed).
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project_data"), {{"hold", true}})}));
         m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Culvert East")));
         evaluate(QStringLiteral("messageBoxView.remember = false"));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
@@ -302,6 +305,25 @@ private slots:
         QVERIFY(settings()->downloadAllMedia());
         QVERIFY(settings()->doNotRemindAboutAllMediaDownload());
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebDownloadScreen"), WaitMs);
+        // The bars follow the transfer to its end, and show it done behind the message.
+        QObject* downloadScreen = currentScreen(m_window);
+        auto* downloadController = downloadScreen->findChild<CMediaIOScreenController*>();
+        auto* overallBar = downloadScreen->findChild<QQuickItem*>(QStringLiteral("webTransferOverallBar"));
+        auto* fileBar = downloadScreen->findChild<QQuickItem*>(QStringLiteral("webTransferFileBar"));
+        QVERIFY(downloadController && overallBar && fileBar);
+        QList<int> overall;
+        const QMetaObject::Connection follow =
+            connect(downloadController, &CMediaIOScreenController::overallProgressChanged, this,
+                    [&]() { overall.append(downloadController->overallProgress()); });
+        QVERIFY(m_sim->setFaults(QJsonArray()));
+        QVERIFY(m_sim->release(QStringLiteral("project_data")));
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        disconnect(follow);
+        QCOMPARE(overallBar->property("value").toInt(), 100);
+        QCOMPARE(fileBar->property("value").toInt(), 100);
+        // Two data files and one photo: each step's share on the way.
+        QVERIFY2(overall.contains(33) && overall.contains(66), qPrintable(QString::number(overall.size())));
+        shot(m_window, QStringLiteral("web-download-finished"));
         QCOMPARE(answerMessage(m_window), QStringLiteral("Download finished."));
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(rowNamed(m_controller->localProjectListProxyModel(), QStringLiteral("Culvert East")) >= 0,
@@ -387,6 +409,7 @@ private slots:
         // A download stands still in its survey data when the login runs out.
         settings()->setDoNotRemindAboutAllMediaDownload(true);
         settings()->setDownloadAllMedia(false);
+        const int heldBefore = m_sim->heldRequests(QStringLiteral("project_data"));
         QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project_data"), {{"hold", true}})}));
         QObject* start = currentScreen(m_window);
         QVERIFY(start && start->objectName() == QLatin1String("StartScreen"));
@@ -397,7 +420,7 @@ private slots:
         m_controller->setWebProjectProxyIndex(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Late")));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebDownloadScreen"), WaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("project_data")), 1, WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("project_data")), heldBefore + 1, WaitMs);
         const QString folder = queryProjectRootPath() + QStringLiteral("Late");
         QVERIFY(QFileInfo::exists(folder));
 
@@ -406,19 +429,28 @@ private slots:
         // then asked to log in again instead of being left on the web projects.
         QCOMPARE(answerMessage(m_window), QStringLiteral("Web login time has expired"));
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebLoginScreen"), WaitMs);
-        QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 2);
-        m_controller = nullptr;
+        QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 3);
         QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(!CApplication::instance()->webApi()->anyDownloadActive(), WaitMs);
         QVERIFY(!evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
         QVERIFY(m_sim->setFaults(QJsonArray()));
         QVERIFY(m_sim->release(QStringLiteral("project_data")));
 
-        // Logged in again, the web projects open as from the start screen.
+        // Logged in again, the web projects are shown again, with a fresh list.
         QObject* login = evaluate(QStringLiteral("Context.webLoginService")).value<QObject*>();
         QMetaObject::invokeMethod(login, "login", Q_ARG(QString, QStringLiteral("alice")),
                                   Q_ARG(QString, QString::fromLatin1(alicePassword())));
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Late")) >= 0, WaitMs);
+        QVERIFY(evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
+
+        // Expired again, and the operator does not log in: the web projects go as well.
+        emit CApplication::instance()->webApi()->loginExpired();
+        QCOMPARE(answerMessage(m_window), QStringLiteral("Web login time has expired"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebLoginScreen"), WaitMs);
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("StartScreen"), WaitMs);
+        m_controller = nullptr;
         settings()->setDoNotRemindAboutAllMediaDownload(false);
     }
 };

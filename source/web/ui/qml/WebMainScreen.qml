@@ -33,8 +33,8 @@ TabbedScreen {
     }
 
     // The login ran out: a transfer screen above this one goes at once (its transfer ends with
-    // it and leaves nothing behind), then this screen, and the operator is asked to log in again
-    // where the web projects are opened.
+    // it and leaves nothing behind), and the operator logs in again before the web projects are
+    // shown any further; without a new login this screen goes too.
     function leaveForNewLogin() {
         if (screen.leaving)
             return
@@ -44,12 +44,14 @@ TabbedScreen {
         MessageBox.error("", tr.txt("LoginExpired", "Web login time has expired"), function() {
             if (ScreenManager.currentScreen !== screen)
                 return
-            ScreenManager.close()
-            var opener = ScreenManager.currentScreen
-            if (opener && typeof opener.openWebProjects === "function")
-                opener.openWebProjects()
-            else
-                ScreenManager.show("WebLoginScreen")
+            ScreenManager.show("WebLoginScreen", {}, function(loggedIn) {
+                if (loggedIn === true) {
+                    screen.leaving = false
+                    controller.startRemoteProjectsQuerying()
+                } else if (ScreenManager.currentScreen === screen) {
+                    ScreenManager.close()
+                }
+            })
         })
     }
 
