@@ -117,7 +117,7 @@ private slots:
                                  WaitMs);
         m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
         QVERIFY(m_window);
-        m_window->resize(1280, 800);
+        m_window->resize(WebScreenTest::windowSize());
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
         while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
             evaluate(QStringLiteral("ScreenManager.close()"));
@@ -338,6 +338,8 @@ private slots:
         QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project"), {{"status", 500}})}));
         m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Culvert East")));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        shot(m_window, QStringLiteral("web-main-check-failed"));
         const QString failedCheck = answerMessage(m_window);
         QVERIFY2(failedCheck.endsWith(QLatin1String("Error Code: 0x50002")), qPrintable(failedCheck));
         QCOMPARE(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"));
@@ -425,11 +427,14 @@ private slots:
         QVERIFY(QFileInfo::exists(folder));
 
         emit CApplication::instance()->webApi()->loginExpired();
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        shot(m_window, QStringLiteral("web-login-expired"));
         // The download screen goes with its transfer and its folder; the operator is told, and
         // then asked to log in again instead of being left on the web projects.
         QCOMPARE(answerMessage(m_window), QStringLiteral("Web login time has expired"));
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebLoginScreen"), WaitMs);
         QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 3);
+        shot(m_window, QStringLiteral("web-login-after-expiry"));
         QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(!CApplication::instance()->webApi()->anyDownloadActive(), WaitMs);
         QVERIFY(!evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
@@ -444,10 +449,23 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Late")) >= 0, WaitMs);
         QVERIFY(evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
 
-        // Expired again, and the operator does not log in: the web projects go as well.
+        // Expired again during an upload, and the operator does not log in: the upload is
+        // called off at the service and the web projects go as well.
+        const int putsHeld = m_sim->heldRequests(QStringLiteral("storage_put"));
+        const int cancels = m_sim->requestsTo(QStringLiteral("upload_cancel")).size();
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("storage_put"), {{"hold", true}})}));
+        m_controller->setLocalProjectProxyIndex(rowNamed(m_controller->localProjectListProxyModel(), QStringLiteral("Alpha")));
+        m_controller->uploadProject();
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebUploadScreen"), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("storage_put")) > putsHeld, WaitMs);
+        QVERIFY(CApplication::instance()->webApi()->anyUploadActive());
         emit CApplication::instance()->webApi()->loginExpired();
         QCOMPARE(answerMessage(m_window), QStringLiteral("Web login time has expired"));
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebLoginScreen"), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!CApplication::instance()->webApi()->anyUploadActive(), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->requestsTo(QStringLiteral("upload_cancel")).size() > cancels, WaitMs);
+        QVERIFY(m_sim->setFaults(QJsonArray()));
+        QVERIFY(m_sim->release(QStringLiteral("storage_put")));
         evaluate(QStringLiteral("ScreenManager.back()"));
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("StartScreen"), WaitMs);
         m_controller = nullptr;

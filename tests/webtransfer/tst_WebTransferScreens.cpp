@@ -198,7 +198,7 @@ private slots:
                                  WaitMs);
         m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
         QVERIFY(m_window);
-        m_window->resize(1280, 800);
+        m_window->resize(WebScreenTest::windowSize());
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
         while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
             evaluate(QStringLiteral("ScreenManager.close()"));
