@@ -26,6 +26,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,6 +145,23 @@ Figures runCurl(const QStringList& arguments, const QString& scratchFolder)
     return figures;
 }
 
+// Runs one transfer of this process (run() tells whether it succeeded) and takes its time,
+// processor time and growth of the peak resident size.
+Figures measureOwn(const std::function<bool()>& run)
+{
+    Figures figures;
+    const qint64 before = statusKiB("VmRSS:");
+    resetPeak();
+    const double cpuBefore = ownCpuSeconds();
+    QElapsedTimer timer;
+    timer.start();
+    figures.ok = run();
+    figures.seconds = timer.nsecsElapsed() / 1e9;
+    figures.cpuSeconds = ownCpuSeconds() - cpuBefore;
+    figures.peakKiB = statusKiB("VmHWM:") - before;
+    return figures;
+}
+
 template <typename Sender, typename Signal>
 bool waitFor(Sender* sender, Signal signal)
 {
@@ -202,26 +221,19 @@ int main(int argc, char** argv)
 
     // Upload through the client.
     auto clientUpload = [&] {
-        Figures figures;
-        const qint64 before = statusKiB("VmRSS:");
-        resetPeak();
-        const double cpuBefore = ownCpuSeconds();
-        QElapsedTimer timer;
-        timer.start();
-        AWSPutRequestHandle* put = communicator.uploadFromUrl(
-            putUrl, source, UploadFileDescriptor(QStringLiteral("bench"), QStringLiteral("bench"), source, QString(),
-                                                 QStringLiteral("big.bin"), false));
-        bool succeeded = false;
-        if (put) {
-            QObject::connect(put, &AWSPutRequestHandle::requestFinished, put,
-                             [&](const UploadFileResponse& response) { succeeded = response.isRequestSuccessful(); });
-            waitFor(put, &AWSPutRequestHandle::requestFinished);
-        }
-        figures.seconds = timer.nsecsElapsed() / 1e9;
-        figures.cpuSeconds = ownCpuSeconds() - cpuBefore;
-        figures.peakKiB = statusKiB("VmHWM:") - before;
-        delete put;
-        figures.ok = succeeded && md5Of(stored) == sourceMd5;
+        Figures figures = measureOwn([&] {
+            std::unique_ptr<AWSPutRequestHandle> put(communicator.uploadFromUrl(
+                putUrl, source, UploadFileDescriptor(QStringLiteral("bench"), QStringLiteral("bench"), source, QString(),
+                                                     QStringLiteral("big.bin"), false)));
+            bool succeeded = false;
+            if (put) {
+                QObject::connect(put.get(), &AWSPutRequestHandle::requestFinished, put.get(),
+                                 [&](const UploadFileResponse& response) { succeeded = response.isRequestSuccessful(); });
+                waitFor(put.get(), &AWSPutRequestHandle::requestFinished);
+            }
+            return succeeded;
+        });
+        figures.ok = figures.ok && md5Of(stored) == sourceMd5;
         QFile::remove(stored);
         return figures;
     };
@@ -230,23 +242,16 @@ int main(int argc, char** argv)
     // before its plain-HTTP PUT streamed on its own): where the difference comes from.
     QNetworkAccessManager manager;
     auto qtUpload = [&] {
-        Figures figures;
         QFile file(source);
-        if (!file.open(QIODevice::ReadOnly))
-            return figures;
-        const qint64 before = statusKiB("VmRSS:");
-        resetPeak();
-        const double cpuBefore = ownCpuSeconds();
-        QElapsedTimer timer;
-        timer.start();
-        QNetworkReply* reply = manager.put(QNetworkRequest(QUrl(putUrl)), &file);
-        if (!reply->isFinished())
-            waitFor(reply, &QNetworkReply::finished);
-        figures.seconds = timer.nsecsElapsed() / 1e9;
-        figures.cpuSeconds = ownCpuSeconds() - cpuBefore;
-        figures.peakKiB = statusKiB("VmHWM:") - before;
-        figures.ok = reply->isFinished() && reply->error() == QNetworkReply::NoError && md5Of(stored) == sourceMd5;
-        delete reply;
+        Figures figures = measureOwn([&] {
+            if (!file.open(QIODevice::ReadOnly))
+                return false;
+            std::unique_ptr<QNetworkReply> reply(manager.put(QNetworkRequest(QUrl(putUrl)), &file));
+            if (!reply->isFinished())
+                waitFor(reply.get(), &QNetworkReply::finished);
+            return reply->isFinished() && reply->error() == QNetworkReply::NoError;
+        });
+        figures.ok = figures.ok && md5Of(stored) == sourceMd5;
         QFile::remove(stored);
         return figures;
     };
@@ -262,24 +267,18 @@ int main(int argc, char** argv)
 
     // Download through the client.
     auto clientDownload = [&] {
-        Figures figures;
         const QString target = dir.filePath(QStringLiteral("client.bin"));
-        const qint64 before = statusKiB("VmRSS:");
-        resetPeak();
-        const double cpuBefore = ownCpuSeconds();
-        QElapsedTimer timer;
-        timer.start();
-        ZephiraProjectSingleFileDownload download(getUrl, &communicator, 1);
-        bool completed = false;
-        QObject::connect(&download, &AbstractDownload::downloadCompleted, &download, [&] { completed = true; });
-        if (download.prepareOutput(target, QString())) {
-            download.start();
-            waitFor(&download, &AbstractDownload::downloadCompleted);
-        }
-        figures.seconds = timer.nsecsElapsed() / 1e9;
-        figures.cpuSeconds = ownCpuSeconds() - cpuBefore;
-        figures.peakKiB = statusKiB("VmHWM:") - before;
-        figures.ok = completed && md5Of(target) == sourceMd5;
+        Figures figures = measureOwn([&] {
+            ZephiraProjectSingleFileDownload download(getUrl, &communicator, 1);
+            bool completed = false;
+            QObject::connect(&download, &AbstractDownload::downloadCompleted, &download, [&] { completed = true; });
+            if (download.prepareOutput(target, QString())) {
+                download.start();
+                waitFor(&download, &AbstractDownload::downloadCompleted);
+            }
+            return completed;
+        });
+        figures.ok = figures.ok && md5Of(target) == sourceMd5;
         QFile::remove(target);
         return figures;
     };
