@@ -1,4 +1,5 @@
 #include "CAppRuntimeData.h"
+#include "CSettings.h"
 
 #include <QDir>
 #include <QSettings>
@@ -57,6 +58,8 @@ void CAppRuntimeData::load()
 void CAppRuntimeData::save()
 {
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+    // The same store as the settings, with the remembered web password in it.
+    CSettings::restrictStoreToOwner(store.fileName());
     store.beginGroup(QLatin1String(kGroup));
     store.remove(QString());
     store.setValue(QStringLiteral("Version"), 1);

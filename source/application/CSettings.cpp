@@ -2,11 +2,16 @@
 
 #include "PathHelpers.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
 #include "CLogger.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Tovrin::Logging::CLogger;
 
@@ -852,6 +857,20 @@ void CSettings::preserveUnreadableStore(const QString& fileName)
                             QStringLiteral("Settings store could not be read, kept a copy as"), {copy});
 }
 
+void CSettings::restrictStoreToOwner(const QString& fileName)
+{
+    // QSettings rewrites the store through a new file that takes the old one's permissions: a
+    // store created owner-only stays so, and one left readable by an older version is closed.
+    QDir().mkpath(QFileInfo(fileName).absolutePath());
+    const QByteArray path = QFile::encodeName(fileName);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
+    if (fd < 0 || ::fchmod(fd, S_IRUSR | S_IWUSR) != 0)
+        CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("CulvertixApplication"),
+                            QStringLiteral("The settings store could not be made private"), {fileName});
+    if (fd >= 0)
+        ::close(fd);
+}
+
 void CSettings::load()
 {
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
@@ -941,6 +960,7 @@ void CSettings::load()
 void CSettings::save()
 {
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+    restrictStoreToOwner(store.fileName());
     store.beginGroup(QLatin1String(kGroup));
     store.remove(QString());
     store.setValue(QStringLiteral("Version"), 1);

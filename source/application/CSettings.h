@@ -106,6 +106,9 @@ public:
     static QStringList languageNames();
     static QStringList localeCodes();
     static QStringList supportedDateFormats();
+    // The settings store holds the remembered web password: it is made (or made again) readable
+    // by its owner only, before it is written.
+    static void restrictStoreToOwner(const QString& fileName);
 
     bool freshStart() const;
     QString localeName() const;

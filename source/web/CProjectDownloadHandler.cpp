@@ -5,6 +5,7 @@
 #include "mediaimport/SafeMediaPaths.h"
 #include "messages/TranslationHelper.h"
 #include "surveyprojects/CProjectService.h"
+#include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/ProjectErrorMessages.h"
 #include "surveyprojects/ProjectFiles.h"
 #include "web/WebScreenServices.h"
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <memory>
 
 using Tovrin::Logging::CLogger;
 using Tovrin::Web::SingleMediaFileLinkData;
@@ -56,8 +58,31 @@ CProjectDownloadHandler::CProjectDownloadHandler(TovrinWebApi* webApi, CProjectS
 
 CProjectDownloadHandler::~CProjectDownloadHandler()
 {
-    // A screen closed mid-transfer must not leave the web client writing into the folder.
+    // A screen closed mid-transfer must not leave the web client writing into the folder, nor
+    // the unfinished folder itself: it would never be listed and would block the next download
+    // of this project.
     abortOwnTransfer();
+    if (m_state != StateIdle) {
+        removeProjectFolder();
+        abandonProjectCreation();
+    }
+    if (m_abandonedCreationTaskId != 0 && m_projectService)
+        removeFolderWhenCreated(m_projectService, m_abandonedCreationTaskId);
+}
+
+void CProjectDownloadHandler::removeFolderWhenCreated(CProjectService* projectService, uint taskId)
+{
+    // The handler is going: the folder asked for is taken away by a connection of its own.
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(projectService, &CProjectService::projectCreated, projectService,
+                          [connection, taskId](uint createdTaskId, QString projectPath, SurveyProjectPtr,
+                                               ProjectTypes::ProjectError error) {
+                              if (createdTaskId != taskId)
+                                  return;
+                              QObject::disconnect(*connection);
+                              if (error == ProjectTypes::ProjectErrorNone && !projectPath.isEmpty())
+                                  QDir(projectPath).removeRecursively();
+                          });
 }
 
 void CProjectDownloadHandler::connectServices()
@@ -137,6 +162,8 @@ void CProjectDownloadHandler::startDownload(const QString& projectId, const QStr
     m_projectFolderPath.clear();
     m_currentMediaFilePath.clear();
     m_paused = false;
+    setCurrentFileProgress(0);
+    setOverallProgress(0);
     setState(StateStarting);
     m_projectId = projectId;
     m_projectName = projectName;
@@ -285,6 +312,10 @@ void CProjectDownloadHandler::onDownloadFinished(uint downloadId)
         return;
     switch (m_state) {
     case StateSurveyData:
+        // Data that are no project file would leave a folder that is never listed and blocks the
+        // next download of this project: refused before anything else is fetched.
+        if (!surveyDataReadable())
+            return;
         // project.xml stays under its download name until everything else is in place.
         ++m_stepIndex;
         setState(StateManholeData);
@@ -313,6 +344,23 @@ void CProjectDownloadHandler::onDownloadFinished(uint downloadId)
         continueDownload();
 }
 
+bool CProjectDownloadHandler::surveyDataReadable()
+{
+    const QString path = m_projectFolderPath + QString::fromLatin1(ProjectDownloadFileName);
+    CProjectXmlReader reader;
+    if (reader.read(path, false))
+        return true;
+    CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                        QStringLiteral("The survey data of %1 are no readable project file (error %2).")
+                            .arg(m_projectId)
+                            .arg(int(reader.error())),
+                        {});
+    // The transfer is over: nothing of the web client's is left to abort.
+    m_currentDownloadId = 0;
+    failWithFolderRemoved(TranslationHelper::projectErrorMessage(reader.error()));
+    return false;
+}
+
 bool CProjectDownloadHandler::renameDownloaded(const QString& downloadName, const QString& finalName) const
 {
     const QString from = m_projectFolderPath + downloadName;
@@ -339,6 +387,10 @@ void CProjectDownloadHandler::finish()
         return;
     m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
     reset();
+    // Behind its "finished" message the screen shows the whole download done: a download
+    // quicker than a frame would otherwise never show more than 0 %.
+    setCurrentFileProgress(100);
+    setOverallProgress(100);
     emit downloadFinished();
 }
 

@@ -103,6 +103,8 @@ private:
     // when it cannot.
     bool moveIntoPlace(const QString& downloadName, const QString& finalName);
     bool renameDownloaded(const QString& downloadName, const QString& finalName) const;
+    // Whether the downloaded survey data read as a project; when not, the download has failed.
+    bool surveyDataReadable();
     // A folder asked for but not yet made is removed when it arrives.
     void abandonProjectCreation();
     void failWithFolderRemoved(const QString& message);
@@ -110,6 +112,7 @@ private:
     // A transfer the web client would not start ends the download.
     void checkStarted();
     void removeProjectFolder();
+    static void removeFolderWhenCreated(CProjectService* projectService, uint taskId);
 
     Tovrin::Web::TovrinWebApi* m_webApi = nullptr;
     CProjectService* m_projectService = nullptr;

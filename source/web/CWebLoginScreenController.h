@@ -35,8 +35,9 @@ public:
     // Opens the web service's registration page in the system's browser; false when the
     // desktop refused it.
     Q_INVOKABLE bool openRegistrationPage() const;
-    // Where the registration page lives: under the web service's root address.
-    static QString registrationPageUrl();
+    // Where the registration page lives: under the web service's root address. The screen
+    // shows it, so that an operator without a working browser can still reach it.
+    Q_INVOKABLE static QString registrationPageUrl();
 
 signals:
     void loginStatusChanged();

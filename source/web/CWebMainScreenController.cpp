@@ -30,9 +30,12 @@ CWebMainScreenController::CWebMainScreenController(QObject* parent)
 {
     m_localProxy->setSortFilterRole(CProjectItemRolesModel::RoleProjectName);
     m_webProxy->setSortFilterRole(CProjectItemRolesModel::RoleProjectName);
-    if (m_webApi)
+    if (m_webApi) {
         connect(m_webApi, &TovrinWebApi::checkIfCulvertixProjectFinished, this,
                 &CWebMainScreenController::onCheckIfCulvertixProjectFinished);
+        connect(m_webApi, &TovrinWebApi::checkIfCulvertixProjectFailed, this,
+                &CWebMainScreenController::onCheckIfCulvertixProjectFailed);
+    }
 }
 
 CWebMainScreenController::~CWebMainScreenController()
@@ -140,6 +143,13 @@ void CWebMainScreenController::onCheckIfCulvertixProjectFinished(QString project
         emit downloadInitiated(projectId, projectName);
     else
         emit downloadFailNotCulvertixProject(projectName);
+}
+
+void CWebMainScreenController::onCheckIfCulvertixProjectFailed(QString projectId, Tovrin::Web::Error error)
+{
+    CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("WebModule"),
+                        QStringLiteral("The project %1 could not be checked before its download.").arg(projectId), {});
+    emit downloadCheckFailed(TranslationHelper::webErrorMessage(error));
 }
 
 void CWebMainScreenController::downloadProject()

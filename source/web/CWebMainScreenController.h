@@ -73,6 +73,7 @@ public slots:
     void setWebProjectList();
     void onQueryRemoteProjectsError(Tovrin::Web::Error error);
     void onCheckIfCulvertixProjectFinished(QString projectId, QString projectName, bool isCulvertixProject);
+    void onCheckIfCulvertixProjectFailed(QString projectId, Tovrin::Web::Error error);
 
 signals:
     void localProjectProxyIndexChanged();
@@ -84,6 +85,8 @@ signals:
                          QDateTime projectUploadCreationDate);
     void downloadFailWebImportPending(QString projectDownloadName);
     void downloadFailNotCulvertixProject(QString projectDownloadName);
+    // The check before a download failed: the web error message with its code.
+    void downloadCheckFailed(QString errorMessage);
     void reuploadProject();
     void queryRemoteProjectsError(QString errorMessage);
     void uploadWebImportPendingProjectFail(QString projectUploadName);

@@ -7,6 +7,7 @@
 
 // The program is a QGuiApplication: QtTest must not take qApp for a QApplication.
 #undef QT_WIDGETS_LIB
+#include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
 #include "managers/IUrlLauncher.h"
 #include "startup/CApplication.h"
@@ -27,6 +28,7 @@
 #include <QtTest>
 
 #include <arpa/inet.h>
+#include <sys/stat.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -40,10 +42,12 @@ class RecordingLauncher : public IUrlLauncher
 {
 public:
     QList<QUrl> opened;
+    // As a desktop without a browser answers.
+    bool refuse = false;
     bool openUrl(const QUrl& url) override
     {
         opened.append(url);
-        return true;
+        return !refuse;
     }
 };
 
@@ -238,6 +242,24 @@ private slots:
         QCOMPARE(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedIn);
         QCOMPARE(settings()->webUserName(), QStringLiteral("bob"));
         QCOMPARE(settings()->webPassword(), QStringLiteral("b0b & co=1"));
+
+        // The store that keeps the password is its owner's alone, also once rewritten (this
+        // test made it readable by all before the program ran).
+        const QByteArray store = QFile::encodeName(QSettings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix")).fileName());
+        auto mode = [&store]() {
+            struct stat info {};
+            return ::stat(store.constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+        };
+        settings()->save();
+        QCOMPARE(mode(), 0600);
+        // Rewritten by both writers of the store, with a changed value.
+        settings()->setDefaultOperatorName(QStringLiteral("Bob in the field"));
+        settings()->save();
+        QCOMPARE(mode(), 0600);
+        CApplication::instance()->appRuntimeData()->save();
+        QCOMPARE(mode(), 0600);
+        QSettings check(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+        QCOMPARE(check.value(QStringLiteral("Settings/DefaultOperatorName")).toString(), QStringLiteral("Bob in the field"));
     }
 
     // Several users: the alias choice opens, taps beside it do not close it, and the chosen
@@ -300,9 +322,25 @@ private slots:
     void accountButtons()
     {
         openLoginScreen();
+        const QString registration = m_sim->rootUrl() + QStringLiteral("login/#/registration");
         click(QStringLiteral("webLoginCreateAccount"));
         QTRY_COMPARE(g_launcher.opened.size(), 1);
-        QCOMPARE(g_launcher.opened.first().toString(), m_sim->rootUrl() + QStringLiteral("login/#/registration"));
+        QCOMPARE(g_launcher.opened.first().toString(), registration);
+        // Whether a browser comes up or not, the screen says what happens and where the page is.
+        QTRY_VERIFY(messageOpen());
+        QVERIFY2(messageText().startsWith(QStringLiteral("The registration page is being opened")), qPrintable(messageText()));
+        QVERIFY(messageText().endsWith(registration));
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_VERIFY(!messageOpen());
+        g_launcher.refuse = true;
+        click(QStringLiteral("webLoginCreateAccount"));
+        QTRY_VERIFY(messageOpen());
+        QVERIFY2(messageText().startsWith(QStringLiteral("No web browser could be opened.")), qPrintable(messageText()));
+        QVERIFY(messageText().endsWith(registration));
+        shoot(QStringLiteral("login-no-browser"));
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_VERIFY(!messageOpen());
+        g_launcher.refuse = false;
 
         click(QStringLiteral("webLoginForgotPassword"));
         QTRY_COMPARE(topScreen(), QStringLiteral("ValueInputScreen"));

@@ -60,6 +60,14 @@ inline bool waitForFrame(QQuickWindow* window)
     return swapped.wait(10000);
 }
 
+// The window size of the screen tests: 1280 x 800, or CX_WINDOW_SIZE ("1920x1200").
+inline QSize windowSize()
+{
+    const QStringList parts = qEnvironmentVariable("CX_WINDOW_SIZE").split(QLatin1Char('x'));
+    const QSize size(parts.value(0).toInt(), parts.value(1).toInt());
+    return size.isValid() && !size.isEmpty() ? size : QSize(1280, 800);
+}
+
 // With CX_SHOTS_DIR set, the window goes there as name.png.
 inline void shot(QQuickWindow* window, const QString& name)
 {

@@ -3,6 +3,7 @@
 // service reports it imported, downloads started from the web list, re-sorting that keeps the
 // selection, and a controller used before the web list is there.
 // With CX_SHOTS_DIR set, screenshots are written there.
+#include "mediaimport/CMediaIOScreenController.h"
 #include "web/CWebMainScreenController.h"
 #include "web/CWebProjectListModel.h"
 #include "web/WebProjectService.h"
@@ -116,7 +117,7 @@ private slots:
                                  WaitMs);
         m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
         QVERIFY(m_window);
-        m_window->resize(1280, 800);
+        m_window->resize(WebScreenTest::windowSize());
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
         while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
             evaluate(QStringLiteral("ScreenManager.close()"));
@@ -145,7 +146,8 @@ private slots:
                                                                          {QStringLiteral("name"), QStringLiteral("E1.JPG")}}});
         scenario.insert(QStringLiteral("projects"),
                         QJsonArray{webEntry(QStringLiteral("Same"), plain(SameId)), remote,
-                                   webEntry(QStringLiteral("Fieldbook"), QStringLiteral("p-kq"), 2), eastEntry});
+                                   webEntry(QStringLiteral("Fieldbook"), QStringLiteral("p-kq"), 2), eastEntry,
+                                   webEntry(QStringLiteral("Late"), QStringLiteral("p-late"))});
         // Alpha is reported imported at its first status query that gets through.
         scenario.insert(QStringLiteral("uploadStatusSequence"), QJsonObject{{plain(AlphaId), QJsonArray{2}}});
         m_sim = std::make_unique<WebServiceSimulator>();
@@ -191,7 +193,7 @@ private slots:
         QAbstractItemModel* local = m_controller->localProjectListProxyModel();
         QAbstractItemModel* web = m_controller->webProjectListProxyModel();
         QCOMPARE(local->rowCount(), 3);
-        QCOMPARE(web->rowCount(), 4);
+        QCOMPARE(web->rowCount(), 5);
         // Sorted by name from the start.
         QCOMPARE(local->index(0, 0).data(CProjectItemRolesModel::RoleProjectName).toString(), QStringLiteral("Alpha"));
         QCOMPARE(web->index(0, 0).data(CProjectItemRolesModel::RoleProjectName).toString(), QStringLiteral("Culvert East"));
@@ -291,7 +293,9 @@ private slots:
         QVERIFY(!settings()->downloadAllMedia());
         QCOMPARE(answerMessage(m_window), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
 
-        // Asked once more, with the answer remembered: downloaded with all media.
+        // Asked once more, with the answer remembered: downloaded with all media (its data wait
+        // until the screen's progress is followed).
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project_data"), {{"hold", true}})}));
         m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Culvert East")));
         evaluate(QStringLiteral("messageBoxView.remember = false"));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
@@ -301,6 +305,25 @@ private slots:
         QVERIFY(settings()->downloadAllMedia());
         QVERIFY(settings()->doNotRemindAboutAllMediaDownload());
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebDownloadScreen"), WaitMs);
+        // The bars follow the transfer to its end, and show it done behind the message.
+        QObject* downloadScreen = currentScreen(m_window);
+        auto* downloadController = downloadScreen->findChild<CMediaIOScreenController*>();
+        auto* overallBar = downloadScreen->findChild<QQuickItem*>(QStringLiteral("webTransferOverallBar"));
+        auto* fileBar = downloadScreen->findChild<QQuickItem*>(QStringLiteral("webTransferFileBar"));
+        QVERIFY(downloadController && overallBar && fileBar);
+        QList<int> overall;
+        const QMetaObject::Connection follow =
+            connect(downloadController, &CMediaIOScreenController::overallProgressChanged, this,
+                    [&]() { overall.append(downloadController->overallProgress()); });
+        QVERIFY(m_sim->setFaults(QJsonArray()));
+        QVERIFY(m_sim->release(QStringLiteral("project_data")));
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        disconnect(follow);
+        QCOMPARE(overallBar->property("value").toInt(), 100);
+        QCOMPARE(fileBar->property("value").toInt(), 100);
+        // Two data files and one photo: each step's share on the way.
+        QVERIFY2(overall.contains(33) && overall.contains(66), qPrintable(QString::number(overall.size())));
+        shot(m_window, QStringLiteral("web-download-finished"));
         QCOMPARE(answerMessage(m_window), QStringLiteral("Download finished."));
         QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(rowNamed(m_controller->localProjectListProxyModel(), QStringLiteral("Culvert East")) >= 0,
@@ -311,6 +334,16 @@ private slots:
         m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Fieldbook")));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
         QCOMPARE(answerMessage(m_window), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
+        // The check itself fails: the web error with its code, no verdict about a nameless project.
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project"), {{"status", 500}})}));
+        m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Culvert East")));
+        evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        shot(m_window, QStringLiteral("web-main-check-failed"));
+        const QString failedCheck = answerMessage(m_window);
+        QVERIFY2(failedCheck.endsWith(QLatin1String("Error Code: 0x50002")), qPrintable(failedCheck));
+        QCOMPARE(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"));
+        QVERIFY(m_sim->setFaults(QJsonArray()));
         settings()->setDoNotRemindAboutAllMediaDownload(false);
         settings()->setDownloadAllMedia(false);
     }
@@ -371,6 +404,72 @@ private slots:
         QSignalSpy queryError(&controller, &CWebMainScreenController::queryRemoteProjectsError);
         controller.onQueryRemoteProjectsError(ErrorTimeOut);
         QVERIFY(queryError.first().first().toString().endsWith(QLatin1String("Error Code: 0x50001")));
+    }
+
+    void loginExpiryDuringADownloadEndsIt()
+    {
+        // A download stands still in its survey data when the login runs out.
+        settings()->setDoNotRemindAboutAllMediaDownload(true);
+        settings()->setDownloadAllMedia(false);
+        const int heldBefore = m_sim->heldRequests(QStringLiteral("project_data"));
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project_data"), {{"hold", true}})}));
+        QObject* start = currentScreen(m_window);
+        QVERIFY(start && start->objectName() == QLatin1String("StartScreen"));
+        QVERIFY(QMetaObject::invokeMethod(start->findChild<QQuickItem*>(QStringLiteral("startScreenWebButton")), "clicked"));
+        m_controller = currentScreen(m_window)->findChild<CWebMainScreenController*>();
+        QVERIFY(m_controller);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_controller->loadingWebProjectList(), WaitMs);
+        m_controller->setWebProjectProxyIndex(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Late")));
+        evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebDownloadScreen"), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("project_data")), heldBefore + 1, WaitMs);
+        const QString folder = queryProjectRootPath() + QStringLiteral("Late");
+        QVERIFY(QFileInfo::exists(folder));
+
+        emit CApplication::instance()->webApi()->loginExpired();
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        shot(m_window, QStringLiteral("web-login-expired"));
+        // The download screen goes with its transfer and its folder; the operator is told, and
+        // then asked to log in again instead of being left on the web projects.
+        QCOMPARE(answerMessage(m_window), QStringLiteral("Web login time has expired"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebLoginScreen"), WaitMs);
+        QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 3);
+        shot(m_window, QStringLiteral("web-login-after-expiry"));
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!CApplication::instance()->webApi()->anyDownloadActive(), WaitMs);
+        QVERIFY(!evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
+        QVERIFY(m_sim->setFaults(QJsonArray()));
+        QVERIFY(m_sim->release(QStringLiteral("project_data")));
+
+        // Logged in again, the web projects are shown again, with a fresh list.
+        QObject* login = evaluate(QStringLiteral("Context.webLoginService")).value<QObject*>();
+        QMetaObject::invokeMethod(login, "login", Q_ARG(QString, QStringLiteral("alice")),
+                                  Q_ARG(QString, QString::fromLatin1(alicePassword())));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Late")) >= 0, WaitMs);
+        QVERIFY(evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
+
+        // Expired again during an upload, and the operator does not log in: the upload is
+        // called off at the service and the web projects go as well.
+        const int putsHeld = m_sim->heldRequests(QStringLiteral("storage_put"));
+        const int cancels = m_sim->requestsTo(QStringLiteral("upload_cancel")).size();
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("storage_put"), {{"hold", true}})}));
+        m_controller->setLocalProjectProxyIndex(rowNamed(m_controller->localProjectListProxyModel(), QStringLiteral("Alpha")));
+        m_controller->uploadProject();
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebUploadScreen"), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("storage_put")) > putsHeld, WaitMs);
+        QVERIFY(CApplication::instance()->webApi()->anyUploadActive());
+        emit CApplication::instance()->webApi()->loginExpired();
+        QCOMPARE(answerMessage(m_window), QStringLiteral("Web login time has expired"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebLoginScreen"), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!CApplication::instance()->webApi()->anyUploadActive(), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->requestsTo(QStringLiteral("upload_cancel")).size() > cancels, WaitMs);
+        QVERIFY(m_sim->setFaults(QJsonArray()));
+        QVERIFY(m_sim->release(QStringLiteral("storage_put")));
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("StartScreen"), WaitMs);
+        m_controller = nullptr;
+        settings()->setDoNotRemindAboutAllMediaDownload(false);
     }
 };
 

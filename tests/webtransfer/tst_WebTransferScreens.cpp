@@ -199,7 +199,7 @@ private slots:
                                  WaitMs);
         m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
         QVERIFY(m_window);
-        m_window->resize(1280, 800);
+        m_window->resize(WebScreenTest::windowSize());
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
         while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
             evaluate(QStringLiteral("ScreenManager.close()"));
@@ -223,6 +223,9 @@ private slots:
         list.append(webProject(QStringLiteral("Drive"), {media("Photos", "A.JPG"), media("Photos", "C:canary.txt")}));
         list.append(webProject(QStringLiteral("Gap"), {media("Photos", "A.JPG"), media("Photos", QString())}));
         list.append(webProject(QStringLiteral("Rename"), {}));
+        list.append(webProject(QStringLiteral("Garbled"), {media("Photos", "G.JPG")},
+                               {{"data", QJsonObject{{"Surveys", "<Surveys><Survey/></Surveys>"},
+                                                     {"Manholes", QString::fromUtf8(m_manholes)}}}}));
         QJsonObject single = webProject(QStringLiteral("Single"), {media("Photos", "ONE.JPG")});
         single.insert(QStringLiteral("projectId"), SingleId.toString(QUuid::WithoutBraces));
         list.append(single);
@@ -303,7 +306,9 @@ private slots:
         for (int i = 1; i < progress.size(); ++i)
             QVERIFY2(progress.at(i) >= progress.at(i - 1) || progress.at(i) == 0, qPrintable(QString::number(i)));
         QVERIFY(progress.contains(20) || progress.contains(40));
-        QCOMPARE(handler.overallProgress(), 0);
+        // Done, and shown so.
+        QCOMPARE(handler.overallProgress(), 100);
+        QCOMPARE(handler.currentFileProgress(), 100);
         settings()->setDownloadAllMedia(false);
     }
 
@@ -316,6 +321,25 @@ private slots:
         QVERIFY2(error.contains(QLatin1String("Error Code: 0x500")), qPrintable(error));
         QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(root() + QStringLiteral("Broken")), WaitMs);
         QVERIFY(!listed(root() + QStringLiteral("Broken/")));
+    }
+
+    void unreadableSurveyDataEndTheDownload()
+    {
+        // Survey data that are no project file: reported, the folder goes, nothing more is
+        // fetched, and the next download of the same project is not blocked by a left-over folder.
+        settings()->setDownloadAllMedia(true);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            CProjectDownloadHandler handler;
+            QString error;
+            const QList<int> states = download(handler, QStringLiteral("Garbled"), &error);
+            QCOMPARE(states, (QList<int>{1, 2, 0}));
+            QVERIFY2(error.endsWith(QLatin1String("0x60005")), qPrintable(error));
+            QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(root() + QStringLiteral("Garbled")), WaitMs);
+            QVERIFY(!listed(root() + QStringLiteral("Garbled/")));
+        }
+        QVERIFY(m_sim->requestsTo(QStringLiteral("project_data"), QStringLiteral("p-garbled/Zephira/Manholes")).isEmpty());
+        QVERIFY(m_sim->requestsTo(QStringLiteral("storage_get"), QStringLiteral("G.JPG")).isEmpty());
+        settings()->setDownloadAllMedia(false);
     }
 
     void hostileMediaLinksWriteNothingOutside()

@@ -1,16 +1,19 @@
 // The single PUT of a file to a pre-signed storage address, through the communicator, against the
 // web-service simulator: plain and TLS uploads stored byte for byte, progress up to the file size,
 // a refused address, a peer that cuts the body off, a cancel in the middle, an untrusted
-// certificate, and nobody listening.
+// certificate, nobody listening, and an answer in chunks after an interim one on a connection the
+// peer keeps open.
 
 #include "WebTestSupport.h"
 
 #include "AWSPutRequestHandle.h"
+#include "StreamingPutReply.h"
 #include "TovrinWebLibrary.h"
 #include "WebCommunicator.h"
 
 #include <QSslConfiguration>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -164,6 +167,49 @@ private slots:
         const Outcome outcome = put(sim.presign(QStringLiteral("PUT"), kObject), path, true);
         QCOMPARE(outcome.error, ErrorCancelled);
         QCOMPARE(outcome.finishedCount, 1);
+    }
+
+    void chunkedAnswerAfterAnInterimOne()
+    {
+        // A peer that reads the whole request, answers "100 Continue", then 200 with a chunked
+        // body and its ETag, and keeps the connection open: the answer is complete without a close.
+        const QString path = m_files.filePath(QStringLiteral("chunked.bin"));
+        QVERIFY(makeRandomFile(path, 3 * kMiB + 7, 8));
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        QByteArray request;
+        QTcpSocket* peer = nullptr;
+        connect(&server, &QTcpServer::newConnection, this, [&]() {
+            peer = server.nextPendingConnection();
+            connect(peer, &QTcpSocket::readyRead, this, [&]() {
+                request += peer->readAll();
+                const int headEnd = request.indexOf("\r\n\r\n");
+                if (headEnd < 0 || request.size() - headEnd - 4 < 3 * kMiB + 7)
+                    return;
+                peer->write("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n"
+                            "ETag: \"e1\"\r\n\r\n5\r\nhello\r\n6;x=y\r\n world\r\n0\r\n\r\n");
+            });
+        });
+        QFile body(path);
+        QVERIFY(body.open(QIODevice::ReadOnly));
+        const QNetworkRequest put(QUrl(QStringLiteral("http://127.0.0.1:%1/a%20b?X-Signature=s").arg(server.serverPort())));
+        QVERIFY(StreamingPutReply::supports(put, nullptr));
+        StreamingPutReply reply(put, &body);
+        QByteArray answer;
+        connect(&reply, &QNetworkReply::readyRead, this, [&]() { answer += reply.readAll(); });
+        QSignalSpy finished(&reply, &QNetworkReply::finished);
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(reply.error(), QNetworkReply::NoError);
+        QCOMPARE(reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+        QCOMPARE(answer, QByteArray("hello world"));
+        QCOMPARE(reply.rawHeader("ETag"), QByteArray("\"e1\""));
+        QVERIFY(request.startsWith("PUT /a%20b?X-Signature=s HTTP/1.1\r\n"));
+        QVERIFY(request.contains("\r\nContent-Length: 3145735\r\n"));
+        QFile original(path);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QVERIFY(request.endsWith(original.readAll()));
+        // TLS goes the manager's way.
+        QVERIFY(!StreamingPutReply::supports(QNetworkRequest(QUrl(QStringLiteral("https://127.0.0.1/x"))), nullptr));
     }
 
     void nobodyListening()

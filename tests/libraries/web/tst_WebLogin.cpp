@@ -193,6 +193,26 @@ private slots:
         QCOMPARE(m_worker->loginStatus() == TovrinWebApi::LoginStatusLoggedIn, result == int(TovrinWebApi::LoginResultSuccess));
     }
 
+    void oversizedConnectionCheckIsCutShort()
+    {
+        // The connection check's answer goes through the cap of every reply: a huge one is given
+        // up once it passes the cap, not read whole, and the login goes on.
+        QVERIFY(startSimulator(defaultScenario()));
+        QTemporaryDir logFolder;
+        const QString logPath = logFolder.filePath(QStringLiteral("Culvertix.log"));
+        CLogger::setOutputFileName(logPath);
+        QVERIFY(m_sim->setFaults(
+            {fault(QStringLiteral("status_check"), {{QStringLiteral("padBytes"), double(4 * RequestHandle::MaxReplyBytes)}})}));
+        const TovrinWebApi::LoginResult result = loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+        CLogger::setOutputFileName(QString());
+        QCOMPARE(result, TovrinWebApi::LoginResultSuccess);
+        QFile log(logPath);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray raw = log.readAll();
+        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()), raw.size() / 2);
+        QVERIFY(text.contains(QStringLiteral("Reply body larger than")));
+    }
+
     void expiredTokenIsRefusedAndNotRetried()
     {
         QVERIFY(startSimulator(defaultScenario()));

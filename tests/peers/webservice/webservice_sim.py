@@ -472,6 +472,9 @@ class Handler(BaseHTTPRequestHandler):
         with self.state.lock:
             self.state.faults = rules
             self.state.counters = {}
+            # A released route holds again under new rules; requests still held stay so until released.
+            for route in [r for r, event in self.state.holds.items() if event.is_set()]:
+                del self.state.holds[route]
         self.ok(b'{}')
 
     def route_expire_tokens(self):

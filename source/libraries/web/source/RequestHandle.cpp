@@ -137,6 +137,7 @@ void RequestHandle::onReplyFinished()
     m_responseData = replyTooLarge(reply) ? QByteArray() : m_incoming;
     m_incoming.clear();
     m_rawHeaders = reply->rawHeaderPairs();
+    m_httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 
     if (error != QNetworkReply::NoError) {
         // Bodies and addresses may carry tokens or signatures: log sizes and redacted texts only.

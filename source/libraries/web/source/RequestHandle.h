@@ -49,6 +49,8 @@ public:
     QByteArray responseData() const { return m_responseData; }
     QList<QNetworkReply::RawHeaderPair> rawHeaders() const { return m_rawHeaders; }
     QNetworkReply::NetworkError lastError() const { return m_lastError; }
+    // The HTTP status of the last finished reply; 0 when none came.
+    int httpStatus() const { return m_httpStatus; }
 
     // Milliseconds without any transferred byte after which a reply is given up; 0 turns it off.
     void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
@@ -101,6 +103,7 @@ private:
     int m_transferTimeoutMs;
     bool m_handled = false;
     QNetworkReply::NetworkError m_lastError = QNetworkReply::NoError;
+    int m_httpStatus = 0;
 };
 
 } // namespace Web

@@ -38,6 +38,7 @@ TovrinWebApi::TovrinWebApi(QObject* parent)
     connect(d, &TovrinWebApiPrivate::loginExpired, this, &TovrinWebApi::loginExpired, Qt::QueuedConnection);
     connect(d, &TovrinWebApiPrivate::tokenAuthenticationNeeded, this, &TovrinWebApi::tokenAuthenticationNeeded, Qt::QueuedConnection);
     connect(d, &TovrinWebApiPrivate::checkIfCulvertixProjectFinished, this, &TovrinWebApi::checkIfCulvertixProjectFinished, Qt::QueuedConnection);
+    connect(d, &TovrinWebApiPrivate::checkIfCulvertixProjectFailed, this, &TovrinWebApi::checkIfCulvertixProjectFailed, Qt::QueuedConnection);
 }
 
 TovrinWebApi::~TovrinWebApi()

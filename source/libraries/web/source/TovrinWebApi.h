@@ -161,6 +161,8 @@ signals:
     void loginExpired();
     void tokenAuthenticationNeeded();
     void checkIfCulvertixProjectFinished(QString projectId, QString projectName, bool isCulvertixProject);
+    // The check itself failed (the service could not be asked, or its answer is unreadable).
+    void checkIfCulvertixProjectFailed(QString projectId, Tovrin::Web::Error error);
 
 private:
     TovrinWebApiPrivate* d = nullptr;

@@ -74,6 +74,7 @@ TovrinWebApiPrivate::TovrinWebApiPrivate(QObject* parent)
     connect(m_worker, &TovrinWebApiWorker::tokenAuthenticationNeeded, this, &TovrinWebApiPrivate::tokenAuthenticationNeeded);
     connect(m_worker, &TovrinWebApiWorker::userChoiceNeeded, this, &TovrinWebApiPrivate::userChoiceNeeded);
     connect(m_worker, &TovrinWebApiWorker::checkIfCulvertixProjectFinished, this, &TovrinWebApiPrivate::checkIfCulvertixProjectFinished);
+    connect(m_worker, &TovrinWebApiWorker::checkIfCulvertixProjectFailed, this, &TovrinWebApiPrivate::checkIfCulvertixProjectFailed);
 
     const ThreadStarter starter = threadStarter();
     const bool started = starter ? starter(m_thread) : m_thread->blockingStart();

@@ -116,6 +116,8 @@ signals:
     void tokenAuthenticationNeeded();
     void userChoiceNeeded(QMap<QString, QString> userMap);
     void checkIfCulvertixProjectFinished(QString projectId, QString projectName, bool isCulvertixProject);
+    // The check itself failed (the service could not be asked, or its answer is unreadable).
+    void checkIfCulvertixProjectFailed(QString projectId, Tovrin::Web::Error error);
 
 private:
     // Runs the call on the worker thread; false (with the error signalled) when there is no worker.

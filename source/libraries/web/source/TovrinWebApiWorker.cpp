@@ -25,6 +25,7 @@ namespace Web {
 namespace {
 // A connection check that hears nothing for this long is given up; the login goes on anyway.
 const int kConnectionCheckTimeoutMs = 10000;
+const char kCheckedProjectIdProperty[] = "cxCheckedProjectId";
 }
 
 TovrinWebApiWorker::TovrinWebApiWorker(QObject* parent)
@@ -43,8 +44,8 @@ TovrinWebApiWorker::~TovrinWebApiWorker()
             delete child;
     }
     delete m_communicator;
-    if (m_connectionCheckReply)
-        m_connectionCheckReply->deleteLater();
+    if (m_connectionCheck)
+        m_connectionCheck->deleteLater();
 }
 
 void TovrinWebApiWorker::initialize()
@@ -196,22 +197,25 @@ void TovrinWebApiWorker::login(const QString& user, const QString& password)
     m_loginName = user;
     m_password = password;
     m_loginGeneration = m_sessionGeneration;
-    if (m_connectionCheckReply)
+    if (m_connectionCheck)
         return;
     QNetworkRequest request(m_statusUrl);
     request.setTransferTimeout(kConnectionCheckTimeoutMs);
-    m_connectionCheckReply = m_networkAccessManager->get(request);
-    connect(m_connectionCheckReply, &QNetworkReply::finished, this, &TovrinWebApiWorker::handleConnectionCheckReply);
+    auto* check = new RequestHandle(this);
+    check->setTransferTimeout(kConnectionCheckTimeoutMs);
+    m_connectionCheck = check;
+    connect(check, &RequestHandle::replyHandled, this, &TovrinWebApiWorker::handleConnectionCheckReply);
+    check->setReply(m_networkAccessManager->get(request));
 }
 
 void TovrinWebApiWorker::handleConnectionCheckReply()
 {
-    QNetworkReply* reply = m_connectionCheckReply;
-    if (!reply)
+    RequestHandle* check = m_connectionCheck;
+    if (!check || check != sender())
         return;
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    reply->deleteLater();
-    m_connectionCheckReply = nullptr;
+    const int status = check->httpStatus();
+    check->deleteLater();
+    m_connectionCheck = nullptr;
     if (status != 200)
         CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("TovrinWeb"),
                             QStringLiteral("Connection status: %1").arg(status));
@@ -383,14 +387,14 @@ void TovrinWebApiWorker::finishLogin(RequestHandle* handle, const QString& userN
 void TovrinWebApiWorker::cancelLogin()
 {
     ++m_sessionGeneration;
-    if (m_connectionCheckReply || m_twoStepCheck) {
+    if (m_connectionCheck || m_twoStepCheck) {
         // Before the login request itself: stop the check and end the login here, as a
         // cancelled login request would end it.
-        if (QNetworkReply* reply = m_connectionCheckReply) {
-            m_connectionCheckReply = nullptr;
-            reply->disconnect(this);
-            reply->abort();
-            reply->deleteLater();
+        if (RequestHandle* check = m_connectionCheck) {
+            m_connectionCheck = nullptr;
+            check->disconnect(this);
+            check->abort();
+            check->deleteLater();
         }
         if (RequestHandle* handle = m_twoStepCheck) {
             m_twoStepCheck = nullptr;
@@ -470,6 +474,8 @@ void TovrinWebApiWorker::checkIfCulvertixProject(const QString& projectId, const
     Q_UNUSED(webProjectId)
     ensureCommunicator();
     ProjectReadyToDownloadRequestHandle* handle = m_communicator->queryProjectReadyToDownload(projectId);
+    // A failed answer carries no project id: the handle keeps the one asked for.
+    handle->setProperty(kCheckedProjectIdProperty, projectId);
     connect(handle, &RequestHandle::errorOccurred, this, &TovrinWebApiWorker::errorOccurred);
     connect(handle, &ProjectReadyToDownloadRequestHandle::requestFinished, this,
             &TovrinWebApiWorker::handleProjectReadyToDownloadResponse);
@@ -477,8 +483,21 @@ void TovrinWebApiWorker::checkIfCulvertixProject(const QString& projectId, const
 
 void TovrinWebApiWorker::handleProjectReadyToDownloadResponse(ProjectReadyToDownloadResponse response)
 {
-    if (QObject* handle = sender())
+    QString checkedProjectId;
+    if (QObject* handle = sender()) {
+        checkedProjectId = handle->property(kCheckedProjectIdProperty).toString();
         handle->deleteLater();
+    }
+    // A failed or unreadable answer says nothing about the project: it is the check that failed,
+    // never a verdict "not a project of ours" about a project without a name.
+    if (!response.isRequestSuccessful() || response.projectId().isEmpty()) {
+        const Error error = response.isRequestSuccessful() || response.error() == ErrorNone ? ErrorInvalidReply
+                                                                                             : response.error();
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"),
+                            QStringLiteral("Project check failed (error %1).").arg(int(error)));
+        emit checkIfCulvertixProjectFailed(checkedProjectId, error);
+        return;
+    }
     emit checkIfCulvertixProjectFinished(response.projectId(), response.projectName(), response.isCulvertixProject());
 }
 

@@ -127,6 +127,8 @@ signals:
     void tokenAuthenticationNeeded();
     void userChoiceNeeded(QMap<QString, QString> userMap);
     void checkIfCulvertixProjectFinished(QString projectId, QString projectName, bool isCulvertixProject);
+    // The check itself failed (the service could not be asked, or its answer is unreadable).
+    void checkIfCulvertixProjectFailed(QString projectId, Tovrin::Web::Error error);
 
 public slots:
     void handleCheck2StepsAuthenticationResponse(Tovrin::Web::Check2StepAuthenticationResponse response);
@@ -177,7 +179,8 @@ private:
     QMap<QString, QString> m_userMap;
     QUrl m_statusUrl;
     QNetworkAccessManager* m_networkAccessManager = nullptr;
-    QPointer<QNetworkReply> m_connectionCheckReply;
+    // The connection check before a login; its body goes through the same cap as every reply.
+    QPointer<RequestHandle> m_connectionCheck;
     // The two-step check of the login in progress, null once it answered.
     QPointer<RequestHandle> m_twoStepCheck;
     // Counts logouts and cancels: a login step that waited re-checks it before it goes on.

@@ -2,6 +2,7 @@
 
 #include "NetworkRequestBodyBuilder.h"
 #include "RequestSigning.h"
+#include "StreamingPutReply.h"
 #include "TransferWatchdog.h"
 #include "WebConstants.h"
 
@@ -508,9 +509,11 @@ AWSPutRequestHandle* WebCommunicator::uploadFromUrl(const QString& url, const QS
     handle->setUploadBodyFile(bodyFile);
     handle->setTransferTimeout(m_timeouts.transferMs);
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
-    // Streamed from the file by the manager (proxies, chunked answers and TLS included); the
-    // handle owns the file and keeps it open until the reply is done.
-    handle->setReply(m_manager->put(request, bodyFile));
+    // The handle owns the file and keeps it open until the reply is done. Plain HTTP streams
+    // from the file on this thread at the link's pace; TLS and proxies take the manager's way.
+    QNetworkReply* reply = StreamingPutReply::supports(request, m_manager) ? new StreamingPutReply(request, bodyFile)
+                                                                          : m_manager->put(request, bodyFile);
+    handle->setReply(reply);
     return handle;
 }
 

@@ -51,6 +51,15 @@ Screen {
         })
     }
 
+    // Whether or not a browser comes up, the operator learns where the page is.
+    function openRegistration() {
+        var address = controller.registrationPageUrl()
+        var text = controller.openRegistrationPage()
+                ? tr.txt("RegistrationPageOpened", "The registration page is being opened in your web browser. If no browser window appears, open this address:")
+                : tr.txt("RegistrationPageNotOpened", "No web browser could be opened. To create a new account, open this address in a web browser:")
+        MessageBox.error(tr.txt("CreateNewAccount", "Create New Account"), text + "\n\n" + address)
+    }
+
     Component.onDestruction: {
         // Leaving while the service is still asked must not leave a login running behind.
         if (loggingIn && loginService)
@@ -190,7 +199,7 @@ Screen {
                     Layout.preferredWidth: 1
                     text: tr.txt("CreateNewAccount", "Create New Account")
                     enabled: screen.canLogIn
-                    onClicked: controller.openRegistrationPage()
+                    onClicked: screen.openRegistration()
                 }
             }
         }

@@ -21,8 +21,38 @@ TabbedScreen {
     tabs: [tr.txt("TabLocalProjects", "Local Projects"), tr.txt("TabWebProjects", "Web Projects")]
     buttonsVisible: false
 
+    // Set once the screen is on its way out: later failures of the logged-out session say nothing.
+    property bool leaving: false
+
     function closeWithMessage(text) {
-        MessageBox.error("", text, function() { ScreenManager.close() })
+        screen.leaving = true
+        MessageBox.error("", text, function() {
+            if (ScreenManager.currentScreen === screen)
+                ScreenManager.close()
+        })
+    }
+
+    // The login ran out: a transfer screen above this one goes at once (its transfer ends with
+    // it and leaves nothing behind), and the operator logs in again before the web projects are
+    // shown any further; without a new login this screen goes too.
+    function leaveForNewLogin() {
+        if (screen.leaving)
+            return
+        screen.leaving = true
+        while (ScreenManager.depth > 1 && ScreenManager.currentScreen !== screen)
+            ScreenManager.close(false)
+        MessageBox.error("", tr.txt("LoginExpired", "Web login time has expired"), function() {
+            if (ScreenManager.currentScreen !== screen)
+                return
+            ScreenManager.show("WebLoginScreen", {}, function(loggedIn) {
+                if (loggedIn === true) {
+                    screen.leaving = false
+                    controller.startRemoteProjectsQuerying()
+                } else if (ScreenManager.currentScreen === screen) {
+                    ScreenManager.close()
+                }
+            })
+        })
     }
 
     function back() {
@@ -76,8 +106,9 @@ TabbedScreen {
             projectDownloadName + " " + tr.txt("ProjectImportPendingDownloadFail", "cannot be downloaded because it is not imported by the web yet"))
         onDownloadFailNotCulvertixProject: MessageBox.error(tr.txt("NotCulvertixProjectCaption", "Not a Culvertix project"),
             "`" + projectDownloadName + "` " + tr.txt("DownloadFailNotCulvertixProject", "cannot be downloaded because it is not a Culvertix project."))
+        onDownloadCheckFailed: MessageBox.error("", errorMessage)
         onQueryRemoteProjectsError: {
-            if (!screen.visible)
+            if (!screen.visible || screen.leaving)
                 return
             if (screen.loginService)
                 screen.loginService.logout()
@@ -88,7 +119,7 @@ TabbedScreen {
     Connections {
         target: screen.loginService
         function onLoginExpired() {
-            screen.closeWithMessage(tr.txt("LoginExpired", "Web login time has expired"))
+            screen.leaveForNewLogin()
         }
     }
 

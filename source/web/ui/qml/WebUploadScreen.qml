@@ -23,7 +23,9 @@ Screen {
 
     function finishWith(success) {
         screen.result = success
-        ScreenManager.close(success)
+        // A screen closed meanwhile (the login ran out) must not close the one now on top.
+        if (ScreenManager.currentScreen === screen)
+            ScreenManager.close(success)
     }
 
     function back() {
