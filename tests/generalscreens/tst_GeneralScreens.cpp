@@ -17,6 +17,7 @@
 
 #include "peers/update-server/UpdateServerPeer.h"
 #include "support/ApplicationScreenTest.h"
+#include "support/FreePort.h"
 #include "support/QuickScreenDriver.h"
 
 #include "CLogger.h"
@@ -29,10 +30,6 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -52,24 +49,6 @@ UpdateServerPeer* g_server = nullptr;
 int g_serverPort = 0;
 QByteArray g_installer;
 QString g_installerPath;
-
-int freeLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof(address);
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
 
 // The overlay manager as the camera overlay will offer it: what the camera can show, and a
 // count of the settings it was asked to apply.

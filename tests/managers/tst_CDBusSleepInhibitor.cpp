@@ -1,13 +1,13 @@
 #include "managers/CDBusSleepInhibitor.h"
 
+#include "support/PrivateDBusDaemon.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
-#include <QProcess>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <QThread>
 #include <QtTest>
 
@@ -142,7 +142,7 @@ private:
     bool startHeldScreenSaver();
     QDBusConnection clientBus() const;
 
-    QProcess m_daemon;
+    PrivateDBusDaemon m_bus;
     QString m_address;
     QThread m_serviceThread;
     std::unique_ptr<FakeLogind> m_logind;
@@ -154,38 +154,11 @@ private:
 
 void tst_CDBusSleepInhibitor::initTestCase()
 {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
+    if (!PrivateDBusDaemon::available())
         QSKIP("dbus-daemon is not installed; the bus peer cannot run");
-
-    // A bus of its own, with no service folders: nothing of the machine is started on it.
-    const QString socket = QDir::tempPath() + QStringLiteral("/cx-test-bus-%1").arg(QCoreApplication::applicationPid());
-    const QString config = QDir::tempPath() + QStringLiteral("/cx-test-bus.conf");
-    QFile configFile(config);
-    QVERIFY(configFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    configFile.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                     "<busconfig>\n"
-                     "  <type>session</type>\n"
-                     "  <listen>unix:path=" + socket.toUtf8() + "</listen>\n"
-                     "  <auth>EXTERNAL</auth>\n"
-                     "  <policy context=\"default\">\n"
-                     "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                     "    <allow eavesdrop=\"true\"/>\n"
-                     "    <allow own=\"*\"/>\n"
-                     "  </policy>\n"
-                     "</busconfig>\n");
-    configFile.close();
-
-    m_daemon.setProgram(daemon);
-    m_daemon.setArguments({QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                           QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-    QSignalSpy output(&m_daemon, &QProcess::readyReadStandardOutput);
-    m_daemon.start();
-    QVERIFY2(m_daemon.waitForStarted(5000), qPrintable(m_daemon.errorString()));
-    QVERIFY(output.wait(5000));
-    m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-    QVERIFY(!m_address.isEmpty());
+    QString error;
+    m_address = m_bus.start(QStringLiteral("session"), &error);
+    QVERIFY2(!m_address.isEmpty(), qPrintable(error));
 
     m_serviceThread.start();
 }
@@ -194,12 +167,7 @@ void tst_CDBusSleepInhibitor::cleanupTestCase()
 {
     m_serviceThread.quit();
     QVERIFY(m_serviceThread.wait(5000));
-    if (m_daemon.state() != QProcess::NotRunning) {
-        m_daemon.terminate();
-        if (!m_daemon.waitForFinished(5000))
-            m_daemon.kill();
-        m_daemon.waitForFinished(5000);
-    }
+    m_bus.stop();
 }
 
 void tst_CDBusSleepInhibitor::cleanup()
@@ -359,7 +327,9 @@ void tst_CDBusSleepInhibitor::aServiceThatNeverAnswersHoldsNothingUp()
     // The service has the call and has not answered, yet the caller is already back: a
     // blocking call could not be outstanding here.
     QVERIFY(held.count() > 0 || held.wait(10000));
-    QCOMPARE(inhibitor.pendingCalls(), 1);
+    // The bus's answer for the absent logind may still be on its way to this thread when the
+    // service reports the held call from its own: the held call alone stays outstanding.
+    QTRY_COMPARE_WITH_TIMEOUT(inhibitor.pendingCalls(), 1, 10000);
     QVERIFY(!inhibitor.holdsScreenSaverCookie());
 
     // The call's own time-out ends it; the state stays as asked.

@@ -11,6 +11,7 @@
 #include "wlan/PlatformWlan.h"
 
 #include "fakes/CStubSystemSession.h"
+#include "support/LogText.h"
 
 #include "CLogger.h"
 
@@ -24,15 +25,6 @@ namespace {
 
 const QString kZephira = QStringLiteral("Zephira_SN12345");
 const QString kHoselux = QStringLiteral("tetron+_SN54321");
-
-QString readLog(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QByteArray raw = file.readAll();
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()), raw.size() / 2);
-}
 
 } // namespace
 
@@ -168,7 +160,7 @@ void tst_CStartScreenController::connectLogsAndSetsMode()
     QVERIFY(lastSession()->spectatorMode());
 
     Tovrin::Logging::CLogger::setOutputFileName(QString());
-    const QString log = readLog(m_logPath);
+    const QString log = readLogText(m_logPath);
     QVERIFY2(log.contains(QStringLiteral("[connectToSystem] name: %1 ; spectatorMode: 1").arg(kZephira)),
              qPrintable(log.left(1500)));
     QVERIFY(log.contains(QLatin1String("GUI")));

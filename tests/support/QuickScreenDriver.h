@@ -165,6 +165,17 @@ public:
         evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? QStringLiteral("true") : QStringLiteral("false")));
     }
 
+    // Waits (bounded) for the message box and answers it as answerMessage() does, for a test
+    // that compares what it said: its text, or "<no message>" when none opened in time.
+    QString answerMessageText(bool yes = true, int timeoutMs = 60000) const
+    {
+        if (!QTest::qWaitFor([this] { return evaluate(QStringLiteral("MessageBox.isOpen")).toBool(); }, timeoutMs))
+            return QStringLiteral("<no message>");
+        const QString text = evaluate(QStringLiteral("messageBoxView.message.text")).toString();
+        evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? QStringLiteral("true") : QStringLiteral("false")));
+        return text;
+    }
+
     // What the platform shows of the window, once a frame has been drawn; null when nothing
     // was drawn.
     QImage grab() const
@@ -189,6 +200,14 @@ public:
 
     // Screenshots for a look by eye go to CX_SHOTS_DIR; without it none are taken.
     static QString shotsFolder() { return qEnvironmentVariable("CX_SHOTS_DIR"); }
+
+    // The window size for those screenshots: CX_WINDOW_SIZE ("1920x1200"), else the fallback.
+    static QSize shotsWindowSize(const QSize& fallback)
+    {
+        const QStringList parts = qEnvironmentVariable("CX_WINDOW_SIZE").split(QLatin1Char('x'));
+        const QSize size(parts.value(0).toInt(), parts.value(1).toInt());
+        return size.isValid() && !size.isEmpty() ? size : fallback;
+    }
 
     void shoot(const QString& name) const
     {

@@ -14,6 +14,7 @@
 #include "uiengine/CUiEngine.h"
 
 #include "libraries/web/WebTestSupport.h"
+#include "support/LogText.h"
 
 #include "ApplicationUrls.h"
 #include "CLogger.h"
@@ -27,11 +28,7 @@
 #include <QSettings>
 #include <QtTest>
 
-#include <arpa/inet.h>
 #include <sys/stat.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace WebTestSupport;
 using Tovrin::Web::TovrinWebApi;
@@ -53,32 +50,6 @@ public:
 
 RecordingLauncher g_launcher;
 int g_simulatorPort = 0;
-
-int freeLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
-QString readLog(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    const QByteArray raw = file.readAll();
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()), raw.size() / 2);
-}
 
 } // namespace
 
@@ -364,7 +335,7 @@ private slots:
     // The program's own log holds neither password, nor client secret, nor token.
     void logHoldsNoSecrets()
     {
-        const QString log = readLog(QDir::homePath() + QStringLiteral("/Culvertix-Projects/Culvertix.log"));
+        const QString log = readLogText(QDir::homePath() + QStringLiteral("/Culvertix-Projects/Culvertix.log"));
         QVERIFY(log.contains(QStringLiteral("TovrinWeb")));
         QVERIFY(!log.contains(QStringLiteral("b0b & co=1")));
         QVERIFY(!log.contains(QStringLiteral("carol-pw")));
@@ -398,8 +369,7 @@ int main(int argc, char** argv)
     }
     // The start screen's update check goes to a closed port of this machine.
     qputenv("CX_UPDATE_BASE_URL", QByteArray("http://127.0.0.1:9"));
-    g_simulatorPort = freeLoopbackPort();
-    qputenv("CX_WEB_ROOT_URL", QStringLiteral("http://127.0.0.1:%1/").arg(g_simulatorPort).toUtf8());
+    g_simulatorPort = pointWebClientAtFreePort();
     UrlLaunching::setLauncher(&g_launcher);
     Tovrin::Logging::CLogger::setPrintToConsole(false);
 

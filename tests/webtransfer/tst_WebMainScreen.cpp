@@ -13,21 +13,19 @@
 #include "application/PathHelpers.h"
 #include "surveyprojects/CProjectService.h"
 #include "surveyprojects/CProjectXmlWriter.h"
-#include "uiengine/CUiEngine.h"
 
 #include "ApplicationUrls.h"
 #include "TovrinWebApi.h"
 #include "libraries/web/WebTestSupport.h"
-#include "webtransfer/WebScreenTest.h"
+#include "support/ApplicationScreenTest.h"
+#include "support/QuickScreenDriver.h"
 
-#include <QQmlApplicationEngine>
 #include <QtTest>
 
 #include <memory>
 
 using namespace Tovrin::Web;
 using namespace WebTestSupport;
-using namespace WebScreenTest;
 
 namespace {
 
@@ -70,16 +68,14 @@ QJsonObject webEntry(const QString& name, const QString& id, int type = 1)
 
 } // namespace
 
-class tst_WebMainScreen : public QObject
+class tst_WebMainScreen : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
 private:
-    QQuickWindow* m_window = nullptr;
     std::unique_ptr<WebServiceSimulator> m_sim;
     CWebMainScreenController* m_controller = nullptr;
 
-    QVariant evaluate(const QString& script) { return WebScreenTest::evaluate(m_window, script); }
     CProjectService* projects() const { return CApplication::instance()->projectService(); }
     CSettings* settings() const { return CApplication::instance()->settings(); }
     WebProjectService* webProjects() { return qobject_cast<WebProjectService*>(evaluate("Context.webProjectService").value<QObject*>()); }
@@ -113,14 +109,11 @@ private:
 private slots:
     void initTestCase()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 WaitMs);
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
-        m_window->resize(WebScreenTest::windowSize());
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
-        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
-            evaluate(QStringLiteral("ScreenManager.close()"));
+        setWindow(ApplicationScreenTest::waitForMainWindow(WaitMs));
+        QVERIFY(window());
+        window()->resize(shotsWindowSize(QSize(1280, 800)));
+        QTRY_VERIFY_WITH_TIMEOUT(depth() >= 1, WaitMs);
+        closeToStartScreen();
         QTRY_VERIFY_WITH_TIMEOUT(projects()->projectListReady(), WaitMs);
 
         QVERIFY(writeLocalProject(AlphaId, QStringLiteral("Alpha"), 3));
@@ -168,8 +161,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
-            evaluate(QStringLiteral("ScreenManager.close()"));
+        closeToStartScreen();
         m_sim.reset();
     }
 
@@ -178,13 +170,13 @@ private slots:
         // The start screen offers the web projects to project work; logged in, its button goes
         // straight to them.
         settings()->setWorkType(CSettings::WorkWithProjects);
-        QObject* start = currentScreen(m_window);
+        QObject* start = topScreen();
         QVERIFY(start && start->objectName() == QLatin1String("StartScreen"));
         auto* webButton = start->findChild<QQuickItem*>(QStringLiteral("startScreenWebButton"));
         QVERIFY(webButton);
         QTRY_VERIFY(webButton->isVisible() && webButton->isEnabled());
         QVERIFY(QMetaObject::invokeMethod(webButton, "clicked"));
-        QObject* screen = currentScreen(m_window);
+        QObject* screen = topScreen();
         QVERIFY(screen && screen->objectName() == QLatin1String("WebMainScreen"));
         m_controller = screen->findChild<CWebMainScreenController*>();
         QVERIFY(m_controller);
@@ -198,9 +190,9 @@ private slots:
         QCOMPARE(local->index(0, 0).data(CProjectItemRolesModel::RoleProjectName).toString(), QStringLiteral("Alpha"));
         QCOMPARE(web->index(0, 0).data(CProjectItemRolesModel::RoleProjectName).toString(), QStringLiteral("Culvert East"));
         QVERIFY(evaluate("ScreenManager.currentScreen.title").toString().endsWith(QLatin1String("Logged in as: alice")));
-        shot(m_window, QStringLiteral("web-main-local"));
+        shoot(QStringLiteral("web-main-local"));
         showTab(1);
-        shot(m_window, QStringLiteral("web-main-web"));
+        shoot(QStringLiteral("web-main-web"));
         showTab(0);
 
         QSignalSpy reupload(m_controller, &CWebMainScreenController::reuploadProject);
@@ -211,13 +203,13 @@ private slots:
         m_controller->uploadProject(true);
         QCOMPARE(reupload.size(), 1);
         QCOMPARE(initiated.size(), 0);
-        QCOMPARE(answerMessage(m_window, false), QStringLiteral("Project with given ID already exists on TovrinWeb. Do you want to update it?"));
+        QCOMPARE(answerMessageText(false), QStringLiteral("Project with given ID already exists on TovrinWeb. Do you want to update it?"));
         // Another id with a web project's name (same case): asks about the name.
         m_controller->setLocalProjectProxyIndex(rowNamed(local, QStringLiteral("Remote")));
         m_controller->uploadProject(true);
         QCOMPARE(nameTaken.size(), 1);
         QCOMPARE(nameTaken.first().first().toString(), QStringLiteral("Remote"));
-        QVERIFY(answerMessage(m_window, false).startsWith(QLatin1String("Remote: Project with given name")));
+        QVERIFY(answerMessageText(false).startsWith(QLatin1String("Remote: Project with given name")));
         QCOMPARE(initiated.size(), 0);
         QVERIFY(!m_controller->pendingUpload());
 
@@ -247,9 +239,9 @@ private slots:
         QCOMPARE(initiated.first().at(0).value<QUuid>(), AlphaId);
         QVERIFY(m_controller->pendingUpload());
         QCOMPARE(m_controller->pendingUpload()->webProjectId(), QStringLiteral("DUMMY_ID"));
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebUploadScreen"), WaitMs);
-        QVERIFY(answerMessage(m_window).startsWith(QLatin1String("Upload finished successfully.")));
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebUploadScreen"), WaitMs);
+        QVERIFY(answerMessageText().startsWith(QLatin1String("Upload finished successfully.")));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebMainScreen"), WaitMs);
         QVERIFY(!m_controller->pendingUpload());
         QCOMPARE(fileMd5(m_sim->storedObject(plain(AlphaId), QStringLiteral("Picture/Sec/P2.JPG"))),
                  fileMd5(queryProjectRootPath() + QStringLiteral("Alpha/Photos/P2.JPG")));
@@ -257,7 +249,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(webRowText(QStringLiteral("Alpha")), QStringLiteral("Alpha (project import in progress)"),
                                   WaitMs);
         showTab(1);
-        shot(m_window, QStringLiteral("web-main-web-import-pending"));
+        shoot(QStringLiteral("web-main-web-import-pending"));
 
         // Not imported yet: it can be neither downloaded nor uploaded again.
         QSignalSpy downloadPending(m_controller, &CWebMainScreenController::downloadFailWebImportPending);
@@ -265,11 +257,11 @@ private slots:
         m_controller->setWebProjectProxyIndex(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Alpha")));
         m_controller->downloadProject();
         QCOMPARE(downloadPending.size(), 1);
-        QCOMPARE(answerMessage(m_window), QStringLiteral("Alpha cannot be downloaded because it is not imported by the web yet"));
+        QCOMPARE(answerMessageText(), QStringLiteral("Alpha cannot be downloaded because it is not imported by the web yet"));
         m_controller->setLocalProjectProxyIndex(rowNamed(local, QStringLiteral("Alpha")));
         m_controller->uploadProject(true);
         QCOMPARE(uploadPending.size(), 1);
-        QCOMPARE(answerMessage(m_window), QStringLiteral("Alpha cannot be uploaded because it is not imported by the web yet"));
+        QCOMPARE(answerMessageText(), QStringLiteral("Alpha cannot be uploaded because it is not imported by the web yet"));
 
         // The service reports it imported: shown as any other project.
         QVERIFY(m_sim->setFaults(QJsonArray()));
@@ -289,9 +281,9 @@ private slots:
         // Not a project of this program: refused with its name.
         m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Fieldbook")));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
-        QCOMPARE(answerMessage(m_window, false), QStringLiteral("Do you want to download project with all photos and videos?"));
+        QCOMPARE(answerMessageText(false), QStringLiteral("Do you want to download project with all photos and videos?"));
         QVERIFY(!settings()->downloadAllMedia());
-        QCOMPARE(answerMessage(m_window), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
+        QCOMPARE(answerMessageText(), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
 
         // Asked once more, with the answer remembered: downloaded with all media (its data wait
         // until the screen's progress is followed).
@@ -304,9 +296,9 @@ private slots:
         evaluate(QStringLiteral("messageBoxView.answer(true)"));
         QVERIFY(settings()->downloadAllMedia());
         QVERIFY(settings()->doNotRemindAboutAllMediaDownload());
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebDownloadScreen"), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebDownloadScreen"), WaitMs);
         // The bars follow the transfer to its end, and show it done behind the message.
-        QObject* downloadScreen = currentScreen(m_window);
+        QObject* downloadScreen = topScreen();
         auto* downloadController = downloadScreen->findChild<CMediaIOScreenController*>();
         auto* overallBar = downloadScreen->findChild<QQuickItem*>(QStringLiteral("webTransferOverallBar"));
         auto* fileBar = downloadScreen->findChild<QQuickItem*>(QStringLiteral("webTransferFileBar"));
@@ -323,9 +315,9 @@ private slots:
         QCOMPARE(fileBar->property("value").toInt(), 100);
         // Two data files and one photo: each step's share on the way.
         QVERIFY2(overall.contains(33) && overall.contains(66), qPrintable(QString::number(overall.size())));
-        shot(m_window, QStringLiteral("web-download-finished"));
-        QCOMPARE(answerMessage(m_window), QStringLiteral("Download finished."));
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
+        shoot(QStringLiteral("web-download-finished"));
+        QCOMPARE(answerMessageText(), QStringLiteral("Download finished."));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebMainScreen"), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(rowNamed(m_controller->localProjectListProxyModel(), QStringLiteral("Culvert East")) >= 0,
                                  WaitMs);
         QCOMPARE(fileMd5(queryProjectRootPath() + QStringLiteral("Culvert East/Photos/E1.JPG")),
@@ -333,16 +325,16 @@ private slots:
         // Remembered: the next download asks nothing.
         m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Fieldbook")));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
-        QCOMPARE(answerMessage(m_window), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
+        QCOMPARE(answerMessageText(), QStringLiteral("`Fieldbook` cannot be downloaded because it is not a Culvertix project."));
         // The check itself fails: the web error with its code, no verdict about a nameless project.
         QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project"), {{"status", 500}})}));
         m_controller->setWebProjectProxyIndex(rowNamed(web, QStringLiteral("Culvert East")));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
-        shot(m_window, QStringLiteral("web-main-check-failed"));
-        const QString failedCheck = answerMessage(m_window);
+        shoot(QStringLiteral("web-main-check-failed"));
+        const QString failedCheck = answerMessageText();
         QVERIFY2(failedCheck.endsWith(QLatin1String("Error Code: 0x50002")), qPrintable(failedCheck));
-        QCOMPARE(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"));
+        QCOMPARE(topScreenName(), QStringLiteral("WebMainScreen"));
         QVERIFY(m_sim->setFaults(QJsonArray()));
         settings()->setDoNotRemindAboutAllMediaDownload(false);
         settings()->setDownloadAllMedia(false);
@@ -355,7 +347,7 @@ private slots:
         const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
         evaluate(QStringLiteral("ScreenManager.back()"));
         // Staying logged in: the screen closes after either answer.
-        QCOMPARE(answerMessage(m_window, false), QStringLiteral("Do you want to logout with exit?"));
+        QCOMPARE(answerMessageText(false), QStringLiteral("Do you want to logout with exit?"));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth - 1, WaitMs);
         m_controller = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT(!webProjects()->isQueryTimerActive(), WaitMs);
@@ -413,28 +405,28 @@ private slots:
         settings()->setDownloadAllMedia(false);
         const int heldBefore = m_sim->heldRequests(QStringLiteral("project_data"));
         QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project_data"), {{"hold", true}})}));
-        QObject* start = currentScreen(m_window);
+        QObject* start = topScreen();
         QVERIFY(start && start->objectName() == QLatin1String("StartScreen"));
         QVERIFY(QMetaObject::invokeMethod(start->findChild<QQuickItem*>(QStringLiteral("startScreenWebButton")), "clicked"));
-        m_controller = currentScreen(m_window)->findChild<CWebMainScreenController*>();
+        m_controller = topScreen()->findChild<CWebMainScreenController*>();
         QVERIFY(m_controller);
         QTRY_VERIFY_WITH_TIMEOUT(!m_controller->loadingWebProjectList(), WaitMs);
         m_controller->setWebProjectProxyIndex(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Late")));
         evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebDownloadScreen"), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebDownloadScreen"), WaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("project_data")), heldBefore + 1, WaitMs);
         const QString folder = queryProjectRootPath() + QStringLiteral("Late");
         QVERIFY(QFileInfo::exists(folder));
 
         emit CApplication::instance()->webApi()->loginExpired();
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
-        shot(m_window, QStringLiteral("web-login-expired"));
+        shoot(QStringLiteral("web-login-expired"));
         // The download screen goes with its transfer and its folder; the operator is told, and
         // then asked to log in again instead of being left on the web projects.
-        QCOMPARE(answerMessage(m_window), QStringLiteral("Web login time has expired"));
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebLoginScreen"), WaitMs);
+        QCOMPARE(answerMessageText(), QStringLiteral("Web login time has expired"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebLoginScreen"), WaitMs);
         QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 3);
-        shot(m_window, QStringLiteral("web-login-after-expiry"));
+        shoot(QStringLiteral("web-login-after-expiry"));
         QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(!CApplication::instance()->webApi()->anyDownloadActive(), WaitMs);
         QVERIFY(!evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
@@ -445,7 +437,7 @@ private slots:
         QObject* login = evaluate(QStringLiteral("Context.webLoginService")).value<QObject*>();
         QMetaObject::invokeMethod(login, "login", Q_ARG(QString, QStringLiteral("alice")),
                                   Q_ARG(QString, QString::fromLatin1(alicePassword())));
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebMainScreen"), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebMainScreen"), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Late")) >= 0, WaitMs);
         QVERIFY(evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool());
 
@@ -456,18 +448,18 @@ private slots:
         QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("storage_put"), {{"hold", true}})}));
         m_controller->setLocalProjectProxyIndex(rowNamed(m_controller->localProjectListProxyModel(), QStringLiteral("Alpha")));
         m_controller->uploadProject();
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebUploadScreen"), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebUploadScreen"), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("storage_put")) > putsHeld, WaitMs);
         QVERIFY(CApplication::instance()->webApi()->anyUploadActive());
         emit CApplication::instance()->webApi()->loginExpired();
-        QCOMPARE(answerMessage(m_window), QStringLiteral("Web login time has expired"));
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("WebLoginScreen"), WaitMs);
+        QCOMPARE(answerMessageText(), QStringLiteral("Web login time has expired"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebLoginScreen"), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(!CApplication::instance()->webApi()->anyUploadActive(), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(m_sim->requestsTo(QStringLiteral("upload_cancel")).size() > cancels, WaitMs);
         QVERIFY(m_sim->setFaults(QJsonArray()));
         QVERIFY(m_sim->release(QStringLiteral("storage_put")));
         evaluate(QStringLiteral("ScreenManager.back()"));
-        QTRY_COMPARE_WITH_TIMEOUT(currentScreen(m_window)->objectName(), QStringLiteral("StartScreen"), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), WaitMs);
         m_controller = nullptr;
         settings()->setDoNotRemindAboutAllMediaDownload(false);
     }
@@ -475,19 +467,8 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    SimulatorPort = WebScreenTest::pointWebClientAtFreePort();
-    int appArgc = 1;
-    int result = 1;
-    {
-        CApplication app(appArgc, argv);
-        tst_WebMainScreen checks;
-        QTimer::singleShot(0, &app, [&] {
-            result = QTest::qExec(&checks, argc, argv);
-            app.terminate(false);
-        });
-        CApplication::exec();
-    }
-    return result;
+    SimulatorPort = pointWebClientAtFreePort();
+    return ApplicationScreenTest::runInApplication<tst_WebMainScreen>(argc, argv);
 }
 
 #include "tst_WebMainScreen.moc"

@@ -15,19 +15,15 @@
 #include "surveyprojects/CSurvey.h"
 #include "surveyprojects/CSurveyPhoto.h"
 #include "surveyprojects/CSurveyVideo.h"
-#include "uiengine/CUiEngine.h"
 
 #include "ApplicationUrls.h"
 #include "TovrinWebApi.h"
 #include "libraries/web/WebTestSupport.h"
+#include "support/ApplicationScreenTest.h"
 #include "support/QuickScreenDriver.h"
-#include "webtransfer/WebScreenTest.h"
 
 #include <QDirIterator>
-#include <QQmlApplicationEngine>
-#include <QQmlExpression>
 #include <QQuickItem>
-#include <QQuickWindow>
 #include <QtTest>
 
 #include <memory>
@@ -82,12 +78,11 @@ QByteArray projectXml(const QString& name, const QString& folder)
 
 } // namespace
 
-class tst_WebTransferScreens : public QObject
+class tst_WebTransferScreens : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
 private:
-    QQuickWindow* m_window = nullptr;
     QTemporaryDir m_work;
     std::unique_ptr<WebServiceSimulator> m_sim;
     QMap<QString, QByteArray> m_surveyBodies;
@@ -140,41 +135,6 @@ private:
         return files;
     }
 
-    QVariant evaluate(const QString& script)
-    {
-        QQmlExpression expression(qmlContext(m_window), m_window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    bool waitForFrame()
-    {
-        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
-        return swapped.wait(10000);
-    }
-
-    void shot(const QString& name)
-    {
-        const QString folder = qEnvironmentVariable("CX_SHOTS_DIR");
-        if (folder.isEmpty())
-            return;
-        QDir().mkpath(folder);
-        if (!waitForFrame() || !m_window->grabWindow().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")))
-            qWarning() << "screenshot not saved:" << name;
-    }
-
-    QString answerMessage()
-    {
-        if (!QTest::qWaitFor([this]() { return evaluate(QStringLiteral("MessageBox.isOpen")).toBool(); }, WaitMs))
-            return QStringLiteral("<no message>");
-        const QString text = evaluate(QStringLiteral("messageBoxView.message.text")).toString();
-        evaluate(QStringLiteral("messageBoxView.answer(true)"));
-        return text;
-    }
-
     // Runs one project download through a handler of its own to its end; the handler's states.
     QList<int> download(CProjectDownloadHandler& handler, const QString& name, QString* error = nullptr)
     {
@@ -195,14 +155,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_work.isValid());
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 WaitMs);
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
-        m_window->resize(WebScreenTest::windowSize());
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt() >= 1, WaitMs);
-        while (evaluate(QStringLiteral("ScreenManager.depth")).toInt() > 1)
-            evaluate(QStringLiteral("ScreenManager.close()"));
+        setWindow(ApplicationScreenTest::waitForMainWindow(WaitMs));
+        QVERIFY(window());
+        window()->resize(shotsWindowSize(QSize(1280, 800)));
+        QTRY_VERIFY_WITH_TIMEOUT(depth() >= 1, WaitMs);
+        closeToStartScreen();
         QTRY_VERIFY_WITH_TIMEOUT(projects()->projectListReady(), WaitMs);
 
         QJsonObject scenario = defaultScenario();
@@ -480,7 +437,7 @@ private slots:
     {
         // Opened with nothing to download: the refusal is shown and the estimate stops.
         evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {projectId: '', projectName: 'X'})"));
-        QCOMPARE(answerMessage().right(5), QStringLiteral("5000E"));
+        QCOMPARE(answerMessageText().right(5), QStringLiteral("5000E"));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1, WaitMs);
         {
             CWebDownloadScreenController controller;
@@ -499,7 +456,7 @@ private slots:
         // The whole download on the screen, with the screen's cancel question answered No.
         const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
         evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {projectId: 'p-slow', projectName: 'Slow'})"));
-        QQuickItem* screen = qobject_cast<QQuickItem*>(evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QObject*>());
+        QQuickItem* screen = topScreen();
         QVERIFY(screen);
         auto* controller = screen->findChild<CWebDownloadScreenController*>();
         QVERIFY(controller);
@@ -509,11 +466,11 @@ private slots:
         QVERIFY(controller->operationInProgress());
         controller->startDownload(QStringLiteral("p-culvert"), QStringLiteral("Culvert"));
         QCOMPARE(controller->projectDownloadHandler()->state(), 3);
-        shot(QStringLiteral("web-download-progress"));
+        shoot(QStringLiteral("web-download-progress"));
         evaluate(QStringLiteral("ScreenManager.back()"));
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
         evaluate(QStringLiteral("messageBoxView.answer(false)"));
-        QCOMPARE(answerMessage(), QStringLiteral("Download finished."));
+        QCOMPARE(answerMessageText(), QStringLiteral("Download finished."));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(listed(root() + QStringLiteral("Slow/")), WaitMs);
 
@@ -526,7 +483,7 @@ private slots:
                                                                     ProjectTypes::DistanceUnitMetric),
                                    current);
         evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {mediaFileName: 'ONE.JPG'})"));
-        QCOMPARE(answerMessage(), QStringLiteral("Download finished."));
+        QCOMPARE(answerMessageText(), QStringLiteral("Download finished."));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
         QCOMPARE(fileMd5(current + QStringLiteral("Photos/ONE.JPG")),
                  fileMd5(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), QStringLiteral("Photos/ONE.JPG"))));
@@ -550,23 +507,21 @@ private slots:
         const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
         evaluate(QStringLiteral("ScreenManager.show('SurveyGalleryScreen')"));
         QQuickItem* tile = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((tile = QuickScreenDriver::findVisualItem(m_window->contentItem(),
-                                                                            QStringLiteral("galleryTile_ONE.JPG"))),
-                                 WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT((tile = windowItem(QStringLiteral("galleryTile_ONE.JPG"))), WaitMs);
         QCOMPARE(tile->property("fileState").toInt(), 2);
         evaluate(QStringLiteral("ScreenManager.currentScreen.openFile(0, '', 'ONE.JPG', %1, %2)")
                      .arg(0)
                      .arg(tile->property("fileState").toInt()));
-        QVERIFY(answerMessage().startsWith(QStringLiteral("ONE.JPG is not on this tablet.")));
+        QVERIFY(answerMessageText().startsWith(QStringLiteral("ONE.JPG is not on this tablet.")));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(),
                                   QStringLiteral("WebDownloadScreen"), WaitMs);
-        shot(QStringLiteral("web-single-download"));
-        QCOMPARE(answerMessage(), QStringLiteral("Download finished."));
+        shoot(QStringLiteral("web-single-download"));
+        QCOMPARE(answerMessageText(), QStringLiteral("Download finished."));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(),
                                   QStringLiteral("SurveyGalleryScreen"), WaitMs);
         QCOMPARE(fileMd5(current + QStringLiteral("Photos/ONE.JPG")),
                  fileMd5(m_sim->storedObject(SingleId.toString(QUuid::WithoutBraces), QStringLiteral("Photos/ONE.JPG"))));
-        tile = QuickScreenDriver::findVisualItem(m_window->contentItem(), QStringLiteral("galleryTile_ONE.JPG"));
+        tile = windowItem(QStringLiteral("galleryTile_ONE.JPG"));
         QVERIFY(tile);
         QTRY_COMPARE_WITH_TIMEOUT(tile->property("fileState").toInt(), 0, WaitMs);
         evaluate(QStringLiteral("ScreenManager.close()"));
@@ -593,15 +548,15 @@ private slots:
         evaluate(QStringLiteral("ScreenManager.show('WebUploadScreen', {projectId: '%1', projectName: 'Upload', "
                                 "projectPath: '%2', projectCreationDate: new Date()})")
                      .arg(id.toString(QUuid::WithoutBraces), folder));
-        QQuickItem* screen = qobject_cast<QQuickItem*>(evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QObject*>());
+        QQuickItem* screen = topScreen();
         QVERIFY(screen);
         auto* controller = screen->findChild<CWebUploadScreenController*>();
         QVERIFY(controller);
         QVERIFY(controller->operationInProgress());
         QCOMPARE(controller->manholeMedia().size(), 3);
         QTRY_VERIFY_WITH_TIMEOUT(controller->overallProgress() > 0 || !controller->operationInProgress(), WaitMs);
-        shot(QStringLiteral("web-upload-progress"));
-        QString message = answerMessage();
+        shoot(QStringLiteral("web-upload-progress"));
+        QString message = answerMessageText();
         QVERIFY2(message.startsWith(QLatin1String("Upload finished successfully.")), qPrintable(message));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
         // The simulator stores every file of the project, the large video in parts.
@@ -661,19 +616,8 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    SimulatorPort = WebScreenTest::pointWebClientAtFreePort();
-    int appArgc = 1;
-    int result = 1;
-    {
-        CApplication app(appArgc, argv);
-        tst_WebTransferScreens checks;
-        QTimer::singleShot(0, &app, [&] {
-            result = QTest::qExec(&checks, argc, argv);
-            app.terminate(false);
-        });
-        CApplication::exec();
-    }
-    return result;
+    SimulatorPort = pointWebClientAtFreePort();
+    return ApplicationScreenTest::runInApplication<tst_WebTransferScreens>(argc, argv);
 }
 
 #include "tst_WebTransferScreens.moc"

@@ -5,15 +5,14 @@
 // python-dbusmock with the camera_networkmanager.py template beside this file on it. The test
 // scripts the mock through its control interface on a connection of its own. Every wait is bounded.
 
-#include <QCoreApplication>
+#include "support/PrivateDBusDaemon.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
@@ -30,7 +29,7 @@ public:
     {
         stopService();
         QDBusConnection::disconnectFromBus(QStringLiteral("nm-mock-control"));
-        stopProcess(m_daemon);
+        m_bus.stop();
     }
 
     // The interpreter that has python-dbusmock (the system's, not one of a Python version
@@ -50,43 +49,11 @@ public:
     // Starts the bus and makes it the program's system bus. False with a reason when it cannot.
     bool startBus(QString* error)
     {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty()) {
-            *error = QStringLiteral("dbus-daemon is not installed");
+        m_address = m_bus.start(QStringLiteral("system"), error);
+        if (m_address.isEmpty())
             return false;
-        }
-        const QString socket = QDir::tempPath() + QStringLiteral("/cx-nm-bus-%1").arg(QCoreApplication::applicationPid());
-        const QString config = QDir::tempPath() + QStringLiteral("/cx-nm-bus.conf");
-        QFile configFile(config);
-        if (!configFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            *error = QStringLiteral("cannot write %1").arg(config);
-            return false;
-        }
-        configFile.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                         " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                         "<busconfig>\n"
-                         "  <type>system</type>\n"
-                         "  <listen>unix:path=" + socket.toUtf8() + "</listen>\n"
-                         "  <auth>EXTERNAL</auth>\n"
-                         "  <policy context=\"default\">\n"
-                         "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                         "    <allow eavesdrop=\"true\"/>\n"
-                         "    <allow own=\"*\"/>\n"
-                         "  </policy>\n"
-                         "</busconfig>\n");
-        configFile.close();
-        m_daemon.setProgram(daemon);
-        m_daemon.setArguments({QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                               QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});
-        QSignalSpy output(&m_daemon, &QProcess::readyReadStandardOutput);
-        m_daemon.start();
-        if (!m_daemon.waitForStarted(5000) || !output.wait(5000)) {
-            *error = QStringLiteral("the bus daemon did not start");
-            return false;
-        }
-        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toUtf8());
-        return !m_address.isEmpty();
+        return true;
     }
 
     QDBusConnection control() const
@@ -120,7 +87,7 @@ public:
         QDBusConnection bus = control();
         QDBusServiceWatcher watcher(QString::fromLatin1(Service), bus, QDBusServiceWatcher::WatchForUnregistration);
         QSignalSpy unregistered(&watcher, &QDBusServiceWatcher::serviceUnregistered);
-        stopProcess(m_service);
+        PrivateDBusDaemon::stopProcess(m_service);
         return !bus.interface()->isServiceRegistered(QString::fromLatin1(Service)) || unregistered.wait(10000);
     }
 
@@ -166,18 +133,7 @@ public:
     }
 
 private:
-    static void stopProcess(QProcess& process)
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        if (!process.waitForFinished(5000)) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-
-    QProcess m_daemon;
+    PrivateDBusDaemon m_bus;
     QProcess m_service;
     QString m_address;
 };

@@ -5,6 +5,7 @@
 #include "peers/webservice/WebServiceSimulator.h"
 
 #include "WebCommunicator.h"
+#include "support/FreePort.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -20,6 +21,15 @@ namespace WebTestSupport {
 inline const char* alicePassword()
 {
     return "Secr3t&=% pass";
+}
+
+// The web client takes its address when the application creates it: the simulator's port is
+// chosen before, and the simulator is started on it once the application runs.
+inline int pointWebClientAtFreePort()
+{
+    const int port = freeLoopbackPort();
+    qputenv("CX_WEB_ROOT_URL", QStringLiteral("http://127.0.0.1:%1/").arg(port).toLatin1());
+    return port;
 }
 
 inline QJsonObject account(const QString& user, const QString& password, const QString& id)

@@ -12,6 +12,7 @@
 #include "ApplicationUrls.h"
 #include "CLogger.h"
 #include "WorkerThread.h"
+#include "support/LogText.h"
 
 #include <QPointer>
 #include <QTemporaryDir>
@@ -55,16 +56,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 
     int count(const QString& route) const { return m_sim->requestsTo(route).size(); }
-
-    // The application log is UTF-16LE.
-    static QString readLog(const QString& path)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return QString();
-        const QByteArray raw = file.readAll();
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(raw.constData()), raw.size() / 2);
-    }
 
     bool login(TovrinWebApi& api)
     {
@@ -249,7 +240,7 @@ private slots:
         for (int i = 0; i < 20; ++i)
             QCOMPARE(api.loginStatus(), TovrinWebApi::LoginStatusLoggedIn);
         CLogger::setOutputFileName(QString());
-        const QString log = readLog(logPath);
+        const QString log = readLogText(logPath);
         QVERIFY(!log.isEmpty());
         const int lines = log.count(QStringLiteral("isLoggedIn"));
         QVERIFY2(lines <= 2, qPrintable(QString::number(lines)));
@@ -268,7 +259,7 @@ private slots:
         QCOMPARE(api.downloadSingleProjectFile(QString(), address), 0u);
         QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 10000);
         CLogger::setOutputFileName(QString());
-        const QString log = readLog(logPath);
+        const QString log = readLogText(logPath);
         QVERIFY(log.contains(QStringLiteral("Invalid parameter")));
         QVERIFY(log.contains(address.left(address.indexOf(QLatin1Char('?')))));
         QVERIFY(!log.contains(signature));
