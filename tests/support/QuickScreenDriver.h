@@ -140,6 +140,15 @@ public:
         return tryClick(target);
     }
 
+    // Clicks a point of the item given as fractions of its size (0.5, 0.5 is the centre), as a
+    // tap beside a panel does; fails the running test when no frame was drawn.
+    void clickAt(QQuickItem* target, qreal fx, qreal fy) const
+    {
+        QVERIFY2(target, "no item to click");
+        QVERIFY2(waitForFrame(), "no frame drawn before clicking");
+        sendClick(target->mapToScene(QPointF(target->width() * fx, target->height() * fy)));
+    }
+
     // As tryClick(), failing the running test with the reason.
     void click(const QString& name) const
     {

@@ -11,20 +11,17 @@
 #include "application/CSettings.h"
 #include "managers/IUrlLauncher.h"
 #include "startup/CApplication.h"
-#include "uiengine/CUiEngine.h"
 
 #include "libraries/web/WebTestSupport.h"
+#include "support/ApplicationScreenTest.h"
 #include "support/LogText.h"
+#include "support/QuickScreenDriver.h"
 
 #include "ApplicationUrls.h"
 #include "CLogger.h"
 #include "TovrinWebApi.h"
 
-#include <QQmlApplicationEngine>
-#include <QQmlExpression>
 #include <QQuickItem>
-#include <QQuickWindow>
-#include <QScreen>
 #include <QSettings>
 #include <QtTest>
 
@@ -53,67 +50,12 @@ int g_simulatorPort = 0;
 
 } // namespace
 
-class tst_WebLoginScreen : public QObject
+class tst_WebLoginScreen : public QObject, private QuickScreenDriver
 {
     Q_OBJECT
 
 private:
-    QQuickWindow* m_window = nullptr;
-    QString m_shots;
     std::unique_ptr<WebServiceSimulator> m_sim;
-
-    static QQuickItem* findVisualItem(QQuickItem* item, const QString& name)
-    {
-        if (!item)
-            return nullptr;
-        if (item->objectName() == name)
-            return item;
-        const QList<QQuickItem*> children = item->childItems();
-        for (QQuickItem* child : children) {
-            if (QQuickItem* found = findVisualItem(child, name))
-                return found;
-        }
-        return nullptr;
-    }
-
-    QQuickItem* item(const QString& name)
-    {
-        auto* top = evaluate(QStringLiteral("ScreenManager.currentScreen")).value<QQuickItem*>();
-        if (QQuickItem* found = findVisualItem(top, name))
-            return found;
-        return findVisualItem(m_window->contentItem(), name);
-    }
-
-    QVariant evaluate(const QString& script)
-    {
-        QQmlExpression expression(qmlContext(m_window), m_window, script);
-        const QVariant result = expression.evaluate();
-        if (expression.hasError())
-            qWarning() << expression.error().toString();
-        return result;
-    }
-
-    bool waitForFrame()
-    {
-        QSignalSpy swapped(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
-        return swapped.wait(10000);
-    }
-
-    void clickAt(QQuickItem* target, qreal fx = 0.5, qreal fy = 0.5)
-    {
-        QVERIFY(waitForFrame());
-        const QPointF point = target->mapToScene(QPointF(target->width() * fx, target->height() * fy));
-        QTest::mouseClick(m_window, Qt::LeftButton, Qt::NoModifier, point.toPoint());
-    }
-
-    void click(const QString& name)
-    {
-        QQuickItem* target = item(name);
-        QVERIFY2(target, qPrintable(name));
-        QVERIFY2(target->isVisible() && target->isEnabled(), qPrintable(name));
-        clickAt(target);
-    }
 
     void type(const QString& name, const QString& text)
     {
@@ -122,26 +64,13 @@ private:
         QVERIFY(field->setProperty("text", text));
     }
 
-    QString topScreen() { return evaluate(QStringLiteral("ScreenManager.currentScreen.objectName")).toString(); }
-    bool messageOpen() { return item(QStringLiteral("messageBoxView"))->property("opened").toBool(); }
-    QString messageText() { return item(QStringLiteral("messageBoxText"))->property("text").toString(); }
     TovrinWebApi* api() { return CApplication::instance()->webApi(); }
     CSettings* settings() { return CApplication::instance()->settings(); }
-
-    void shoot(const QString& name)
-    {
-        if (m_shots.isEmpty())
-            return;
-        QVERIFY(waitForFrame());
-        const QImage image = m_window->screen()->grabWindow(m_window->winId()).toImage();
-        QVERIFY(!image.isNull());
-        QVERIFY(image.save(m_shots + QLatin1Char('/') + name + QStringLiteral(".png")));
-    }
 
     void openLoginScreen()
     {
         evaluate(QStringLiteral("ScreenManager.show(\"WebLoginScreen\")"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
     }
 
     void logoutAndWait()
@@ -153,22 +82,16 @@ private:
 private slots:
     void initTestCase()
     {
-        m_shots = qEnvironmentVariable("CX_SHOTS_DIR");
-        if (!m_shots.isEmpty())
-            QVERIFY(QDir().mkpath(m_shots));
         m_sim.reset(new WebServiceSimulator);
         // The program took the peer's address at start; the peer now takes that port.
         QVERIFY(g_simulatorPort > 0);
         QVERIFY(m_sim->start(defaultScenario(), {}, g_simulatorPort));
         QCOMPARE(Tovrin::Shared::ApplicationUrls::webUrl(), m_sim->rootUrl());
-        QTRY_VERIFY_WITH_TIMEOUT(CUiEngine::instance() && !CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(),
-                                 30000);
-        m_window = qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window);
-        QVERIFY(QTest::qWaitForWindowExposed(m_window, 20000));
-        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("InitialWarningScreen"), 20000);
+        setWindow(ApplicationScreenTest::waitForMainWindow(30000));
+        QVERIFY(window());
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("InitialWarningScreen"), 20000);
         click(QStringLiteral("initialWarningOk"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
         if (messageOpen())
             click(QStringLiteral("messageBoxOk"));
     }
@@ -190,14 +113,14 @@ private slots:
         click(QStringLiteral("messageBoxOk"));
         QTRY_VERIFY(!messageOpen());
         QCOMPARE(m_sim->requestsTo(QStringLiteral("login_json")).size(), 0);
-        QCOMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        QCOMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
     }
 
     // Two steps: the code field appears and the name fields lock; the code logs in, the screen
     // closes and "Remember me" stores what was entered.
     void twoStepLoginWithRememberMe()
     {
-        QCOMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        QCOMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
         type(QStringLiteral("webLoginUserName"), QStringLiteral("bob"));
         type(QStringLiteral("webLoginPassword"), QStringLiteral("b0b & co=1"));
         click(QStringLiteral("webLoginRememberMe"));
@@ -209,7 +132,7 @@ private slots:
         type(QStringLiteral("webLoginAuthCode"), QStringLiteral("123 456"));
         shoot(QStringLiteral("login-two-step"));
         click(QStringLiteral("webLoginButton"));
-        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), 20000);
         QCOMPARE(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedIn);
         QCOMPARE(settings()->webUserName(), QStringLiteral("bob"));
         QCOMPARE(settings()->webPassword(), QStringLiteral("b0b & co=1"));
@@ -255,10 +178,10 @@ private slots:
         clickAt(popup, 0.02, 0.98);
         QVERIFY(waitForFrame());
         QVERIFY(popup->property("opened").toBool());
-        QCOMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        QCOMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
         click(QStringLiteral("multiuserAlias_1"));
         QTRY_VERIFY(!popup->property("opened").toBool());
-        QTRY_COMPARE_WITH_TIMEOUT(topScreen(), QStringLiteral("StartScreen"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), 20000);
         QCOMPARE(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedIn);
         QCOMPARE(m_sim->requestsTo(QStringLiteral("token")).size(), 1);
         QCOMPARE(settings()->webUserName(), QString());
@@ -280,7 +203,7 @@ private slots:
         QVERIFY(!item(QStringLiteral("webLoginButton"))->isEnabled());
         shoot(QStringLiteral("login-in-progress"));
         click(QStringLiteral("titleBarCloseButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
         QVERIFY(m_sim->release(QStringLiteral("login_json")));
         QTRY_COMPARE_WITH_TIMEOUT(result.count(), 1, 20000);
         QCOMPARE(result.at(0).at(1).value<TovrinWebApi::LoginResult>(), TovrinWebApi::LoginResultCancelled);
@@ -314,22 +237,22 @@ private slots:
         g_launcher.refuse = false;
 
         click(QStringLiteral("webLoginForgotPassword"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("ValueInputScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("ValueInputScreen"));
         type(QStringLiteral("valueInputField"), QStringLiteral("alice"));
         click(QStringLiteral("valueInputApply"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
         QTRY_VERIFY(messageOpen());
         QVERIFY(messageText().startsWith(QStringLiteral("An email has been sent to you")));
         click(QStringLiteral("messageBoxOk"));
         QTRY_COMPARE_WITH_TIMEOUT(m_sim->requestsTo(QStringLiteral("reset_password")).size(), 1, 10000);
 
         click(QStringLiteral("titleBarCloseButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
         evaluate(QStringLiteral("ScreenManager.show(\"WebLoginScreen\", {\"hideAccountButtons\": true})"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("WebLoginScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
         QVERIFY(!item(QStringLiteral("webLoginCreateAccount"))->isVisible());
         click(QStringLiteral("titleBarCloseButton"));
-        QTRY_COMPARE(topScreen(), QStringLiteral("StartScreen"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
     }
 
     // The program's own log holds neither password, nor client secret, nor token.
@@ -373,17 +296,7 @@ int main(int argc, char** argv)
     UrlLaunching::setLauncher(&g_launcher);
     Tovrin::Logging::CLogger::setPrintToConsole(false);
 
-    int appArgc = 1;
-    int result = 1;
-    {
-        CApplication app(appArgc, argv);
-        QTimer::singleShot(0, &app, [&] {
-            tst_WebLoginScreen checks;
-            result = QTest::qExec(&checks, argc, argv);
-            app.terminate(false);
-        });
-        CApplication::exec();
-    }
+    const int result = ApplicationScreenTest::runInApplication<tst_WebLoginScreen>(argc, argv);
     UrlLaunching::setLauncher(nullptr);
     return result;
 }
