@@ -6,6 +6,7 @@
 // The daemon process belongs to this object and is stopped (bounded) when it goes.
 #pragma once
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -83,7 +84,7 @@ public:
     }
 
 private:
-    // A short path: a socket's path has room for about a hundred bytes only.
-    QTemporaryDir m_folder{QStringLiteral("/tmp/cx-bus-XXXXXX")};
+    // A short name: a socket's path has room for about a hundred bytes only.
+    QTemporaryDir m_folder{QDir::tempPath() + QStringLiteral("/cx-bus-XXXXXX")};
     QProcess m_daemon;
 };
