@@ -3,6 +3,7 @@
 #include "CRVQLinkSimulator.h"
 #include "EncoderBoardSimulator.h"
 #include "fakes/CStubSessionStreamer.h"
+#include "libraries/systems-rvq/RVQTestSession.h"
 
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
@@ -118,23 +119,6 @@ QMap<int, QString> cameraRows(const CRVQLinkSimulator& simulator)
     return rows;
 }
 
-// The RVQ session of the library, its link pointed at the simulator, its timers shortened and
-// a scripted video streamer instead of live video.
-class TestRVQSession : public Communication::CRVQSystemSession
-{
-public:
-    TestRVQSession(CUlxSystemsLibraryPrivate* library, CStubSessionStreamer* streamer, quint16 port)
-        : CRVQSystemSession(library->networkManager(), library->permissionChecker(), nullptr, library, streamer)
-    {
-        Communication::CRVQConnectionController* controller = rvqConnectionController();
-        controller->setLinkEndpoint(QStringLiteral("127.0.0.1"), port);
-        controller->setTimerIntervals(200, 1000, 10);
-        controller->communicator()->setTickInterval(5);
-        controller->communicator()->setDisconnectTimeout(2000);
-        setReconnectInterval(50);
-    }
-};
-
 // Counts the refresh ticks the manager gets.
 class TickCounter : public QObject
 {
@@ -238,7 +222,7 @@ private:
                                        -> Communication::CAbstractSystemSession* {
             if (family != CommunicationTypes::SystemFamilyZephira)
                 return nullptr;
-            return new TestRVQSession(library, streamer, port);
+            return new TestRVQSession(library->networkManager(), library, streamer, port, library->permissionChecker());
         });
         return peers;
     }

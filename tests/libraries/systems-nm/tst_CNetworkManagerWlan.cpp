@@ -2,6 +2,7 @@
 
 #include "CRVQLinkSimulator.h"
 #include "EncoderBoardSimulator.h"
+#include "RVQTestSession.h"
 #include "RVQTestSupport.h"
 #include "fakes/CStubSessionStreamer.h"
 
@@ -52,23 +53,6 @@ public:
                 [this, manager]() { states.append(manager->state()); });
     }
     QList<CAbstractNetworkManager::State> states;
-};
-
-// The RVQ session with a scripted video streamer, its link pointed at the simulator.
-class TestRVQSession : public Communication::CRVQSystemSession
-{
-public:
-    TestRVQSession(CAbstractNetworkManager* networkManager, IStorageProvider* storages, CStubSessionStreamer* streamer,
-                   quint16 port)
-        : CRVQSystemSession(networkManager, nullptr, nullptr, storages, streamer)
-    {
-        Communication::CRVQConnectionController* controller = rvqConnectionController();
-        controller->setLinkEndpoint(QStringLiteral("127.0.0.1"), port);
-        controller->setTimerIntervals(200, 1000, 10);
-        controller->communicator()->setTickInterval(5);
-        controller->communicator()->setDisconnectTimeout(2000);
-        setReconnectInterval(50);
-    }
 };
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "RVQTestSession.h"
 #include "OverlayTestSupport.h"
 
 #include "CRVQLinkSimulator.h"
@@ -34,23 +35,6 @@ const QByteArray kNetworkName = QByteArrayLiteral("Zephira_SN12345");
 const QString kZephiraKey = QStringLiteral("40617295");
 // Overlay messages go behind the operator's setters (priority 1).
 constexpr int kOverlayPriority = 2;
-
-class TestRVQSession : public CRVQSystemSession
-{
-public:
-    TestRVQSession(Communication::CAbstractNetworkManager* networkManager, IStorageProvider* storages,
-        CStubSessionStreamer* streamer, quint16 port)
-        : CRVQSystemSession(networkManager, nullptr, nullptr, storages, streamer)
-    {
-        CRVQConnectionController* controller = rvqConnectionController();
-        controller->setLinkEndpoint(QStringLiteral("127.0.0.1"), port);
-        controller->setTimerIntervals(200, 1000, 10);
-        controller->communicator()->setTickInterval(5);
-        controller->communicator()->setDisconnectTimeout(2000);
-        setReconnectInterval(50);
-        setReconnectFailerInterval(10000);
-    }
-};
 
 CVideoOverlayText item(const QString& text, int row, int column = 0, const QColor& color = Qt::white)
 {

@@ -1,3 +1,4 @@
+#include "RVQTestSession.h"
 #include "RVQTestSupport.h"
 
 #include "CRVQLinkSimulator.h"
@@ -36,25 +37,6 @@ namespace {
 
 const QByteArray kNetworkName = QByteArrayLiteral("Zephira_SN12345");
 const QString kZephiraKey = QStringLiteral("40617295");
-
-// The RVQ session with a scripted video streamer instead of live video, its link pointed at
-// the simulator and its timers shortened.
-class TestRVQSession : public CRVQSystemSession
-{
-public:
-    TestRVQSession(Communication::CAbstractNetworkManager* networkManager, IStorageProvider* storages,
-        CStubSessionStreamer* streamer, quint16 port)
-        : CRVQSystemSession(networkManager, nullptr, nullptr, storages, streamer)
-    {
-        CRVQConnectionController* controller = rvqConnectionController();
-        controller->setLinkEndpoint(QStringLiteral("127.0.0.1"), port);
-        controller->setTimerIntervals(200, 1000, 10);
-        controller->communicator()->setTickInterval(5);
-        controller->communicator()->setDisconnectTimeout(2000);
-        setReconnectInterval(50);
-        setReconnectFailerInterval(10000);
-    }
-};
 
 bool hasError(const QSignalSpy& spy, CommunicationTypes::CommunicationError error)
 {
