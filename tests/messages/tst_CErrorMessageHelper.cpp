@@ -3,6 +3,7 @@
 
 #include "CLogger.h"
 #include "CTranslator.h"
+#include "support/LogText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -31,19 +32,7 @@ private:
     QString m_logFile;
 
     // Lines the logger wrote since the last call.
-    QStringList takeLogLines()
-    {
-        QFile file(m_logFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QByteArray bytes = file.readAll();
-        file.close();
-        CLogger::clearLogFile();
-        if (bytes.startsWith("\xFF\xFE"))
-            bytes.remove(0, 2);
-        const QString text = QString::fromUtf16(reinterpret_cast<const ushort*>(bytes.constData()), bytes.size() / 2);
-        return text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    }
+    QStringList takeLogLines() { return takeLogText(m_logFile).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts); }
 
     std::unique_ptr<CTranslator> germanTranslator()
     {

@@ -5,6 +5,7 @@
 #include "CLogger.h"
 #include "CTranslator.h"
 
+#include "support/LogText.h"
 #include "support/QmlWarningCollector.h"
 #include "support/QuickScreenDriver.h"
 
@@ -66,17 +67,7 @@ private:
         return window;
     }
 
-    QString takeLog()
-    {
-        QFile file(m_logFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return QString();
-        QByteArray bytes = file.readAll();
-        CLogger::clearLogFile();
-        if (bytes.startsWith("\xFF\xFE"))
-            bytes.remove(0, 2);
-        return QString::fromUtf16(reinterpret_cast<const ushort*>(bytes.constData()), bytes.size() / 2);
-    }
+    QString takeLog() { return takeLogText(m_logFile); }
 
 private slots:
     void initTestCase()
