@@ -28,14 +28,14 @@ start() {
     shift 4
     "$@" >"$log" 2>&1 &
     peers+=($!)
-    listening+=("$name $address $port $log $!")
+    listening+=("$address|$port|$log|$!|$name")
 }
 
 # Waits (bounded) until every peer started above accepts connections.
 check_listening() {
     local failed=0 entry name address port log pid
     for entry in "${listening[@]}"; do
-        read -r name address port log pid <<<"$entry"
+        IFS='|' read -r address port log pid name <<<"$entry"
         if ! python3 - "$address" "$port" "$pid" <<'PY'
 import os, socket, sys, time
 address, port, pid = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
