@@ -338,6 +338,19 @@ private slots:
         disconnect();
     }
 
+    // The system's link drops and does not come back while its Wi-Fi stays: the session ends
+    // saying the camera system could not be reached, not that its Wi-Fi failed.
+    void lostLinkEndsTheSessionNamingTheLink()
+    {
+        connectTo(QStringLiteral("Zephira_SN10421"), QStringLiteral("ZPInspectionScreen"));
+        m_link.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), 40000);
+        acknowledge(QStringLiteral("Could not connect to the camera system."));
+        m_link = std::make_unique<CRVQLinkSimulator>();
+        m_link->setHardwareId(QStringLiteral("ZPX_1.0 V01"));
+        QVERIFY(m_link->listen(QHostAddress(g_address), 5000));
+    }
+
     // The Hoselux camera takes photos and records on its card: the space and the running time
     // show, the card's warnings come in message boxes, the photo is filed under the camera's name.
     void hoseluxScreenRunsTheCamera()
