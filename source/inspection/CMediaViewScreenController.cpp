@@ -12,6 +12,7 @@
 #include "mediaimport/CMediaDownloadHandler.h"
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/SurveyHelpers.h"
+#include "uiengine/TranslationHelper.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -51,6 +52,15 @@ CMediaViewScreenController::CMediaViewScreenController(const Services& services,
         connect(player, &CVideoPlayer::positionChanged, this, &CMediaViewScreenController::updateVideoPositionText);
         connect(player, &CVideoPlayer::durationChanged, this, &CMediaViewScreenController::updateVideoDurationText);
         connect(player, &CVideoPlayer::imageCaptured, this, &CMediaViewScreenController::onVideoPlayerImageCaptured);
+        // A photo from the video that was not taken is said, in the words of the live video's.
+        connect(player, &CVideoPlayer::errorOccurred, this, [this](Ulx::MultimediaTypes::PlaybackError error) {
+            if (error == Ulx::MultimediaTypes::PlaybackErrorImageCaptureFileAccess)
+                emit errorOccurred(TranslationHelper::videoStreamerErrorMessage(
+                    Ulx::MultimediaTypes::StreamingErrorImageCaptureFileAccess));
+            else if (error == Ulx::MultimediaTypes::PlaybackErrorImageCaptureInternal)
+                emit errorOccurred(TranslationHelper::videoStreamerErrorMessage(
+                    Ulx::MultimediaTypes::StreamingErrorImageCaptureInternal));
+        });
         updateVideoPositionText(player->position());
         updateVideoDurationText();
     }
