@@ -14,6 +14,7 @@
 #undef QT_WIDGETS_LIB
 
 #include "application/CAppRuntimeData.h"
+#include "gallery/GalleryTypes.h"
 #include "managers/CGeoPositionSourceManager.h"
 #include "startup/CApplication.h"
 #include "surveyprojects/CProjectService.h"
@@ -29,10 +30,13 @@
 #include "support/QuickScreenDriver.h"
 
 #include "CLogger.h"
+#include "CUlxSystemsLibrary.h"
+#include "multimedia/CRemoteMediaStorage.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHostAddress>
+#include <QImageReader>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickItem>
@@ -356,8 +360,8 @@ private slots:
     void hoseluxScreenRunsTheCamera()
     {
         m_camera = std::make_unique<CameraSimulator>();
-        if (!m_camera->start())
-            QSKIP("python3 could not start the camera simulator");
+        if (!m_camera->start(QJsonObject(), true))
+            QSKIP("python3 could not start the camera simulator with GStreamer media");
         connectTo(QStringLiteral("tetron+_SN30562"), QStringLiteral("HXInspectionScreen"));
         QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionRemainingSpaceValue")).startsWith("Space Remaining: ")
                                      && text(QStringLiteral("inspectionRemainingSpaceValue")).endsWith("min)"),
@@ -381,6 +385,46 @@ private slots:
                                  30000);
         const QString photo = text(QStringLiteral("inspectionMessage")).mid(13);
         QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(photo.toUtf8()), 10000);
+
+        // The survey gallery reads the camera's list itself: the photo shows as on the camera,
+        // never as missing, and downloads from there as a real JPEG with a normal file mode.
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionSurveyGallery"))->isEnabled(), 10000);
+        click(QStringLiteral("inspectionSurveyGallery"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SurveyGalleryScreen"));
+        auto* media = qobject_cast<QAbstractItemModel*>(
+            evaluate(QStringLiteral("ScreenManager.currentScreen.controller.surveyMediaListModel")).value<QObject*>());
+        QVERIFY(media);
+        const int nameRole = media->roleNames().key("modelData_FileName");
+        const int stateRole = media->roleNames().key("modelData_FileState");
+        const auto stateOfPhoto = [&]() {
+            for (int row = 0; row < media->rowCount(); ++row) {
+                if (media->index(row, 0).data(nameRole).toString() == photo)
+                    return media->index(row, 0).data(stateRole).toInt();
+            }
+            return -1;
+        };
+        QCOMPARE(stateOfPhoto(), int(GalleryTypes::FileStateStoredRemotely));
+        Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage();
+        QTRY_COMPARE_WITH_TIMEOUT(storage->fileListState(), Ulx::RemoteMediaTypes::FileListStateReady, 20000);
+        QVERIFY(!storage->fileList().isEmpty());
+        QCOMPARE(stateOfPhoto(), int(GalleryTypes::FileStateStoredRemotely));
+        shoot(QStringLiteral("hx-survey-gallery-on-camera"));
+        evaluate(QStringLiteral("ScreenManager.currentScreen.openFile(0, '', '%1', 0, %2)")
+                     .arg(photo)
+                     .arg(int(GalleryTypes::FileStateStoredRemotely)));
+        answerMessage(true);
+        QTRY_COMPARE_WITH_TIMEOUT(stateOfPhoto(), int(GalleryTypes::FileStateStoredLocally), 30000);
+        const QString downloaded = m_projectPath + QStringLiteral("Photos/") + photo;
+        QVERIFY2(QImageReader(downloaded).canRead(), qPrintable(downloaded));
+        QFile saved(m_projectPath + QStringLiteral("Photos/saved.txt"));
+        QVERIFY(saved.open(QIODevice::WriteOnly));
+        saved.close();
+        QCOMPARE(QFile::permissions(downloaded), saved.permissions());
+        QVERIFY(saved.remove());
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        if (messageOpen())
+            answerMessage(true);
+        QTRY_COMPARE(topScreenName(), QStringLiteral("HXInspectionScreen"));
 
         // The camera's own gallery opens from the screen and lists what is on the card.
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionCameraGallery"))->isEnabled(), 10000);
