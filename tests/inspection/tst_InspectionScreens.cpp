@@ -14,6 +14,7 @@
 #undef QT_WIDGETS_LIB
 
 #include "application/CAppRuntimeData.h"
+#include "application/CSettings.h"
 #include "gallery/GalleryTypes.h"
 #include "managers/CGeoPositionSourceManager.h"
 #include "startup/CApplication.h"
@@ -464,6 +465,38 @@ private slots:
         disconnect();
         QCOMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), 1);
         QVERIFY2(QmlWarningCollector::warnings().isEmpty(), qPrintable(QmlWarningCollector::warnings().join(QLatin1Char('\n'))));
+    }
+
+    // Watching a Pelkom without projects: the photo folder is asked for once, and the next
+    // photo of the session goes into the same folder without asking again.
+    void withoutProjectsThePhotoFolderIsAskedOnce()
+    {
+        CSettings* settings = CApplication::instance()->settings();
+        const CSettings::WorkType workType = settings->workType();
+        settings->setWorkType(CSettings::WorkWithDefaultDirectories);
+        const QDir folder(g_dir->filePath(QStringLiteral("watched")));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+
+        QTRY_VERIFY_WITH_TIMEOUT(!connectButtonFor(QStringLiteral("Pelkom4711")).isEmpty(), 20000);
+        QQuickItem* watch = item(connectButtonFor(QStringLiteral("Pelkom4711")))->parentItem()->childItems().first();
+        QVERIFY(watch->isVisible());
+        QVERIFY(tryClick(watch));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("RVQInspectionScreen"), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 20000);
+
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("FileSelectionScreen"));
+        evaluate(QStringLiteral("ScreenManager.close('%1')").arg(folder.absolutePath()));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("RVQInspectionScreen"));
+        QTRY_COMPARE_WITH_TIMEOUT(folder.entryList(QDir::Files).size(), 1, 20000);
+
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(folder.entryList(QDir::Files).size(), 2, 20000);
+        QCOMPARE(topScreenName(), QStringLiteral("RVQInspectionScreen"));
+        QCOMPARE(CApplication::instance()->appRuntimeData()->lastPhotoFolder(), folder.absolutePath() + QLatin1Char('/'));
+        shoot(QStringLiteral("rvq-watch-second-photo"));
+        disconnect();
+        settings->setWorkType(workType);
     }
 };
 
