@@ -1,6 +1,6 @@
 #include "errorlog/CErrorLogModel.h"
 
-#include "uiengine/TranslationHelper.h"
+#include "messages/TranslationHelper.h"
 
 CErrorLogModel::CErrorLogModel(QObject* parent)
     : QAbstractListModel(parent)

@@ -1,22 +1,22 @@
 #include "gallery/CBaseGalleryScreenController.h"
 
+#include "application/ApplicationServices.h"
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 #include "gallery/CAbstractGalleryModelDataProvider.h"
 #include "helpers/FormattingHelpers.h"
 #include "mediaimport/CMediaDownloadHandler.h"
+#include "messages/TranslationHelper.h"
 #include "photoeditor/CDrawingDynamicText.h"
 #include "photoeditor/CDrawingTemplateService.h"
 #include "surveyprojects/CProjectService.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
 #include "surveyprojects/ProjectErrorMessages.h"
 #include "surveyprojects/SurveyHelpers.h"
-#include "uiengine/TranslationHelper.h"
-#include "uiengine/UiEngineServices.h"
 
 CBaseGalleryScreenController::CBaseGalleryScreenController(QObject* parent)
-    : CBaseGalleryScreenController(ProjectScreenServices::current(), UiEngineServices::drawingTemplateService(), parent)
+    : CBaseGalleryScreenController(ProjectScreenServices::current(), ApplicationServices::drawingTemplateService(), parent)
 {
 }
 

@@ -56,9 +56,7 @@ QHash<int, QByteArray> CFileSystemModel::roleNames() const
 
 bool CFileSystemModel::canGoUp() const
 {
-    if (m_directory.isEmpty())
-        return false;
-    return m_topLevelDirectory.isEmpty() || QDir(m_topLevelDirectory) != QDir(m_directory);
+    return FolderNavigation::canGoUp(m_directory, m_topLevelDirectory);
 }
 
 QString CFileSystemModel::directory() const
@@ -117,16 +115,7 @@ void CFileSystemModel::goUp()
 void CFileSystemModel::reload()
 {
     beginResetModel();
-    m_folders.clear();
-    m_files.clear();
-    if (m_directory.isEmpty()) {
-        m_folders = FolderNavigation::driveRoots();
-    } else {
-        const QDir dir(m_directory);
-        m_folders = dir.entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDot | QDir::NoDotDot,
-                                  QDir::Name | QDir::IgnoreCase);
-        const QStringList filters = m_nameFilters.isEmpty() ? QStringList() : QDir::nameFiltersFromString(m_nameFilters);
-        m_files = dir.entryList(filters, QDir::Files | QDir::NoSymLinks, QDir::Name | QDir::IgnoreCase);
-    }
+    const QStringList filters = m_nameFilters.isEmpty() ? QStringList() : QDir::nameFiltersFromString(m_nameFilters);
+    FolderNavigation::listFolder(m_directory, filters, QDir::Files | QDir::NoSymLinks, &m_folders, &m_files);
     endResetModel();
 }

@@ -1,7 +1,7 @@
 #include "gallery/CRemoteGalleryModelDataProvider.h"
 
-#include "gallery/CRemoteGallerySectionModel.h"
 #include "gallery/GalleryTypes.h"
+#include "gallery/IRemoteGallerySections.h"
 
 #include <QLocale>
 #include <QMap>
@@ -68,7 +68,7 @@ int CRemoteGalleryModelDataProvider::fileState(int modelId, int row) const
     return m_fileStates.value(index, GalleryTypes::FileStateNotAvailable);
 }
 
-void CRemoteGalleryModelDataProvider::setSectionModel(CRemoteGallerySectionModel* model)
+void CRemoteGalleryModelDataProvider::setSectionModel(IRemoteGallerySections* model)
 {
     m_sectionModel = model;
 }
@@ -76,16 +76,14 @@ void CRemoteGalleryModelDataProvider::setSectionModel(CRemoteGallerySectionModel
 void CRemoteGalleryModelDataProvider::setFiles(const QVector<CRemoteFileInfo>& files, const QVector<int>& states)
 {
     if (m_sectionModel)
-        m_sectionModel->beginResetModel();
+        m_sectionModel->sectionsAboutToBeRebuilt();
     clearSections();
     m_files = files;
     m_fileStates = states;
     m_removedFileUrls.clear();
     buildSections();
-    if (m_sectionModel) {
-        m_sectionModel->rebuildGalleryModels();
-        m_sectionModel->endResetModel();
-    }
+    if (m_sectionModel)
+        m_sectionModel->sectionsRebuilt();
 }
 
 void CRemoteGalleryModelDataProvider::setFileStates(const QVector<int>& states)

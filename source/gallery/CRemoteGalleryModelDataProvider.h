@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QVector>
 
-class CRemoteGallerySectionModel;
+class IRemoteGallerySections;
 
 // The camera's files in one section per creation day, newest day first, a day's files by name.
 // The model identifier is the section index. A removal keeps every section (an emptied day
@@ -28,7 +28,7 @@ public:
     int fileState(int modelId, int row) const override;
 
     // Not owned; reset around every setFiles. Null detaches it.
-    void setSectionModel(CRemoteGallerySectionModel* model);
+    void setSectionModel(IRemoteGallerySections* model);
 
     void setFiles(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files, const QVector<int>& states);
     // Applied only when the length matches the files; emits nothing.
@@ -65,5 +65,5 @@ private:
     QVector<Ulx::Multimedia::CRemoteFileInfo> m_files;
     QVector<int> m_fileStates;
     QStringList m_removedFileUrls;
-    CRemoteGallerySectionModel* m_sectionModel = nullptr;
+    IRemoteGallerySections* m_sectionModel = nullptr;
 };

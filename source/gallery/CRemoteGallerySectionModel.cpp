@@ -71,6 +71,17 @@ void CRemoteGallerySectionModel::deleteGalleryModels()
     m_galleryModels.clear();
 }
 
+void CRemoteGallerySectionModel::sectionsAboutToBeRebuilt()
+{
+    beginResetModel();
+}
+
+void CRemoteGallerySectionModel::sectionsRebuilt()
+{
+    rebuildGalleryModels();
+    endResetModel();
+}
+
 void CRemoteGallerySectionModel::rebuildGalleryModels()
 {
     deleteGalleryModels();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gallery/IRemoteGallerySections.h"
+
 #include <QAbstractListModel>
 #include <QDate>
 #include <QList>
@@ -13,7 +15,7 @@ class CRemoteGalleryModelDataProvider;
 // The day sections of the camera gallery: one row per section of the shared provider, each
 // with its own gallery model (model identifier = section index). Owns those models; the
 // provider resets this model around every rebuild of its sections. GUI thread only.
-class CRemoteGallerySectionModel : public QAbstractListModel
+class CRemoteGallerySectionModel : public QAbstractListModel, public IRemoteGallerySections
 {
     Q_OBJECT
     Q_PROPERTY(int selectionCount READ selectionCount NOTIFY selectionCountChanged)
@@ -37,24 +39,23 @@ public:
     CGalleryModel* galleryModel(int section) const;
 
     int selectionCount() const;
-    QSet<int> selectedFileIndices() const;
+    QSet<int> selectedFileIndices() const override;
     void setSelectedFileIndices(const QSet<int>& fileIndices);
     void selectAllFromDate(const QDate& date);
     void clearSelection();
     void selectAll();
     void refreshAllRows();
-    // The section rows themselves (titles, file counts) changed, the sections did not.
-    void refreshSections();
+    void refreshSections() override;
 
-    // Called by the provider inside its reset of this model.
-    void rebuildGalleryModels();
+    // The provider resets this model around every rebuild of its sections.
+    void sectionsAboutToBeRebuilt() override;
+    void sectionsRebuilt() override;
 
 signals:
     void selectionCountChanged();
 
 private:
-    friend class CRemoteGalleryModelDataProvider;
-
+    void rebuildGalleryModels();
     void deleteGalleryModels();
 
     std::shared_ptr<CRemoteGalleryModelDataProvider> m_provider;

@@ -130,9 +130,7 @@ void CSimpleGalleryModel::setTopLevelDirectory(const QString& directory)
 
 bool CSimpleGalleryModel::canGoUp() const
 {
-    if (m_directory.isEmpty())
-        return false;
-    return m_topLevelDirectory.isEmpty() || QDir(m_topLevelDirectory) != QDir(m_directory);
+    return FolderNavigation::canGoUp(m_directory, m_topLevelDirectory);
 }
 
 void CSimpleGalleryModel::goUp()
@@ -148,17 +146,9 @@ void CSimpleGalleryModel::refresh()
 {
     beginResetModel();
     clearSelection(false);
-    m_folders.clear();
-    m_files.clear();
-    if (m_directory.isEmpty()) {
-        m_folders = FolderNavigation::driveRoots();
-    } else {
-        const QDir dir(m_directory);
-        m_folders = dir.entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::IgnoreCase);
-        if (canGoUp())
-            m_folders.prepend(LinkUp);
-        m_files = dir.entryList(mediaFileNameFilters(true, true), QDir::Files, QDir::IgnoreCase);
-    }
+    FolderNavigation::listFolder(m_directory, mediaFileNameFilters(true, true), QDir::Files, &m_folders, &m_files);
+    if (canGoUp())
+        m_folders.prepend(LinkUp);
     endResetModel();
 }
 

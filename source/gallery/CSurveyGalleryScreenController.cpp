@@ -7,10 +7,14 @@
 #include "gallery/GalleryTypes.h"
 #include "helpers/MediaFileTypes.h"
 #include "mediaimport/CMediaDownloadHandler.h"
+#include "mediaimport/SafeMediaPaths.h"
+#include "messages/CErrorMessageHelper.h"
 #include "surveyprojects/CSurveyListModel.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
 #include "surveyprojects/SurveyHelpers.h"
 
+#include "CLogger.h"
+#include "CTranslator.h"
 #include "CUlxSystemsLibrary.h"
 #include "multimedia/CAbstractMediaDownload.h"
 #include "multimedia/CRemoteMediaStorage.h"
@@ -34,6 +38,36 @@ void registerSurveyListType()
         return true;
     }();
     Q_UNUSED(registered)
+}
+
+// The folder of a survey's stored media path inside the project folder; false (and logged) when
+// the path leads out of it: a project file may come from the web service.
+bool storedMediaFolder(const QString& projectPath, const QString& storedPath, QString* folder)
+{
+    const QString file = safeRelativeFilePathInside(projectPath, storedPath);
+    if (file.isEmpty()) {
+        Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
+                                             QStringLiteral("Download refused for a survey record leading out of the "
+                                                            "project folder."),
+                                             {storedPath, projectPath});
+        return false;
+    }
+    *folder = extractFilePath(file);
+    return true;
+}
+
+QString outsideProjectMessage(const QString& fileName)
+{
+    const QString english =
+        QStringLiteral("The file {0} cannot be saved: the project places it outside the project folder.");
+    const QVariantList parameters{fileName};
+    QString text = english;
+    if (const Tovrin::Translation::CTranslator* translator = CErrorMessageHelper::translator())
+        text = translator->msg(QStringLiteral("Ombrastella.Zephira.App.SurveyGalleryScreenController"),
+                               QStringLiteral("MediaPathOutsideProject"), english, QVariant(parameters));
+    else
+        Tovrin::Translation::CTranslator::processParameters(text, parameters);
+    return CErrorMessageHelper::createErrorMessage(text, CErrorMessageHelper::ErrorCategoryMediaDownload, 5);
 }
 
 QStringList cameraFileNames()
@@ -221,7 +255,7 @@ void CSurveyGalleryScreenController::deleteSelectedFiles()
     m_galleryModel->clearSelection();
 }
 
-void CSurveyGalleryScreenController::downloadFolders(const QString& fileName, QString* photoFolder,
+bool CSurveyGalleryScreenController::downloadFolders(const QString& fileName, QString* photoFolder,
                                                      QString* videoFolder) const
 {
     const QString projectPath = currentProjectPath();
@@ -229,7 +263,7 @@ void CSurveyGalleryScreenController::downloadFolders(const QString& fileName, QS
     if (projectPath.isEmpty()) {
         *photoFolder = runtimeData ? runtimeData->photoDirectory() : QString();
         *videoFolder = runtimeData ? runtimeData->videoDirectory() : QString();
-        return;
+        return true;
     }
     // The project's own folders, not the runtime photo folder (which closing an inspection
     // empties); a file the survey lists goes to the folder its stored path names.
@@ -237,26 +271,26 @@ void CSurveyGalleryScreenController::downloadFolders(const QString& fileName, QS
     *videoFolder = videosFolderPath(projectPath);
     const SurveyPtr survey = currentSurvey();
     if (!survey)
-        return;
+        return true;
     for (const SurveyPhotoPtr& photo : changeSet()->pictures(survey)) {
-        if (photo && fileNameFromPath(photo->path()) == fileName) {
-            *photoFolder = extractFilePath(buildFilePath(projectPath, photo->path()));
-            return;
-        }
+        if (photo && fileNameFromPath(photo->path()) == fileName)
+            return storedMediaFolder(projectPath, photo->path(), photoFolder);
     }
     for (const SurveyVideoPtr& video : changeSet()->videos(survey)) {
-        if (video && fileNameFromPath(video->path()) == fileName) {
-            *videoFolder = extractFilePath(buildFilePath(projectPath, video->path()));
-            return;
-        }
+        if (video && fileNameFromPath(video->path()) == fileName)
+            return storedMediaFolder(projectPath, video->path(), videoFolder);
     }
+    return true;
 }
 
 void CSurveyGalleryScreenController::downloadFile(const QString& fileName)
 {
     QString photoFolder;
     QString videoFolder;
-    downloadFolders(fileName, &photoFolder, &videoFolder);
+    if (!downloadFolders(fileName, &photoFolder, &videoFolder)) {
+        emit errorOccurred(outsideProjectMessage(fileName));
+        return;
+    }
     auto download = mediaDownloadHandler()->startDownload(fileName, {}, {}, photoFolder, videoFolder);
     if (!download)
         return;

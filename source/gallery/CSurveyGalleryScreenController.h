@@ -71,7 +71,8 @@ private:
     void initialize();
     SurveyPtr currentSurvey() const;
     int fileState(const QString& mediaPath, const QStringList& cameraFileNames) const;
-    void downloadFolders(const QString& fileName, QString* photoFolder, QString* videoFolder) const;
+    // False when the survey places the file outside the project folder.
+    bool downloadFolders(const QString& fileName, QString* photoFolder, QString* videoFolder) const;
 
     QVector<SurveyPtr> m_surveyList;
     std::shared_ptr<Ulx::Multimedia::CAbstractMediaDownload> m_currentDownload;

@@ -30,4 +30,24 @@ bool parentFolder(const QString& directory, QString* parent)
     return true;
 }
 
+bool canGoUp(const QString& directory, const QString& topLevelDirectory)
+{
+    if (directory.isEmpty())
+        return false;
+    return topLevelDirectory.isEmpty() || QDir(topLevelDirectory) != QDir(directory);
+}
+
+void listFolder(const QString& directory, const QStringList& nameFilters, QDir::Filters fileFilters,
+                QStringList* folders, QStringList* files)
+{
+    files->clear();
+    if (directory.isEmpty()) {
+        *folders = driveRoots();
+        return;
+    }
+    const QDir dir(directory);
+    *folders = dir.entryList(QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    *files = dir.entryList(nameFilters, fileFilters, QDir::Name | QDir::IgnoreCase);
+}
+
 } // namespace FolderNavigation

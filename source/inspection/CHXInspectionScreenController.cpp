@@ -1,7 +1,7 @@
 #include "inspection/CHXInspectionScreenController.h"
 
-#include "uiengine/CErrorMessageHelper.h"
-#include "uiengine/TranslationHelper.h"
+#include "messages/CErrorMessageHelper.h"
+#include "messages/TranslationHelper.h"
 
 #include "CTranslator.h"
 #include "CUlxSystemsLibrary.h"

@@ -10,15 +10,21 @@
 #include "inspection/CVideoPlayer.h"
 #include "managers/CMediaDirectoryHandler.h"
 #include "mediaimport/CMediaDownloadHandler.h"
+#include "messages/CErrorMessageHelper.h"
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/SurveyHelpers.h"
 #include "uiengine/TranslationHelper.h"
+
+#include "CLogger.h"
+#include "CTranslator.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
+
+using Tovrin::Logging::CLogger;
 
 CMediaViewScreenController::Services CMediaViewScreenController::Services::fromApplication()
 {
@@ -75,8 +81,10 @@ CMediaViewScreenController::~CMediaViewScreenController()
 
 QString CMediaViewScreenController::timeText(qint64 milliseconds)
 {
-    const qint64 minutes = static_cast<qint64>(std::floor(milliseconds / 60000.0));
-    const qint64 seconds = static_cast<qint64>(std::round((milliseconds % 60000) / 1000.0));
+    // Both from one rounded total, so 59.5 s reads 01:00, never 00:60.
+    const qint64 totalSeconds = static_cast<qint64>(std::round(qMax<qint64>(0, milliseconds) / 1000.0));
+    const qint64 minutes = totalSeconds / 60;
+    const qint64 seconds = totalSeconds % 60;
     return QStringLiteral("%1:").arg(minutes, 2, 10, QLatin1Char('0'))
         + QStringLiteral("%1").arg(seconds, 2, 10, QLatin1Char('0'));
 }
@@ -267,6 +275,10 @@ void CMediaViewScreenController::deleteFile()
     if (m_fileUrl.isEmpty())
         return;
     const QUrl url = m_fileUrl;
+    if (!url.isLocalFile()) {
+        deleteCameraFile(url);
+        return;
+    }
     moveToNeighbour();
     if (url.isLocalFile()) {
         const CAppRuntimeData* runtime = m_services.appRuntimeData;
@@ -278,8 +290,38 @@ void CMediaViewScreenController::deleteFile()
             survey->removeFile(relativePathFromUrl(url.toString(), runtime->currentProjectPath()));
         return;
     }
-    if (auto remote = std::dynamic_pointer_cast<CRemoteGalleryModelDataProvider>(m_modelDataProvider))
-        remote->removeFileByUrl(url.toString());
+}
+
+void CMediaViewScreenController::deleteCameraFile(const QUrl& url)
+{
+    // The shown URL is the camera's address as QUrl made it, whose text may differ from the
+    // camera's own (a "%" in a name): find the camera's entry as the provider shows it.
+    QString cameraUrl;
+    if (auto remote = std::dynamic_pointer_cast<CRemoteGalleryModelDataProvider>(m_modelDataProvider)) {
+        for (const Ulx::Multimedia::CRemoteFileInfo& file : remote->files()) {
+            if (QUrl(file.fileUrl(), QUrl::TolerantMode) == url) {
+                cameraUrl = file.fileUrl();
+                break;
+            }
+        }
+        if (!cameraUrl.isEmpty()) {
+            moveToNeighbour();
+            remote->removeFileByUrl(cameraUrl);
+            return;
+        }
+    }
+    const QString name = fileNameFromUrl(url.toString());
+    CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
+                        QStringLiteral("Camera file not deleted, it is not in the camera's list."),
+                        {url.toString()});
+    const QVariantList parameters{name};
+    QString text = QStringLiteral("The file {0} could not be deleted.");
+    if (const Tovrin::Translation::CTranslator* translator = CErrorMessageHelper::translator())
+        text = translator->msg(QStringLiteral("Ombrastella.Zephira.App.MediaViewScreenController"),
+                               QStringLiteral("DeleteFileFailed"), text, QVariant(parameters));
+    else
+        Tovrin::Translation::CTranslator::processParameters(text, parameters);
+    emit errorOccurred(text);
 }
 
 void CMediaViewScreenController::moveToNeighbour()

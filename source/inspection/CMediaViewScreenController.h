@@ -103,6 +103,9 @@ signals:
 private:
     bool isOutsideCurrentProject(const QUrl& url) const;
     void moveToNeighbour();
+    // Takes the camera file out of the camera gallery (for deletion on the camera); reports an
+    // error and stays on it when the gallery does not hold it.
+    void deleteCameraFile(const QUrl& url);
     QString photoFolder(const QString& destPath) const;
     QString videoFolder(const QString& destPath) const;
 

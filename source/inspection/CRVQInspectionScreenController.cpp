@@ -2,12 +2,12 @@
 
 #include "application/CAppRuntimeData.h"
 #include "application/PathHelpers.h"
+#include "messages/TranslationHelper.h"
 #include "surveyprojects/CProjectService.h"
 #include "surveyprojects/CSurvey.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
 #include "surveyprojects/ProjectErrorMessages.h"
 #include "surveyprojects/SurveyHelpers.h"
-#include "uiengine/TranslationHelper.h"
 
 #include "CUlxSystemsLibrary.h"
 #include "multimedia/CVideoRecorder.h"

@@ -1,10 +1,12 @@
 #include "mediaimport/CMediaDownloadHandler.h"
 
+#include "mediaimport/CMediaDownloadReplacements.h"
+#include "mediaimport/MediaFileReplacement.h"
 #include "mediaimport/SafeMediaPaths.h"
 
 #include "application/PathHelpers.h"
 #include "helpers/MediaFileTypes.h"
-#include "uiengine/TranslationHelper.h"
+#include "messages/TranslationHelper.h"
 
 #include "CLogger.h"
 #include "CUlxSystemsLibrary.h"
@@ -161,8 +163,9 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
         reportError(MediaDownloadErrorInsufficientFreeSpace);
         return nullptr;
     }
+    // The old copies stay until their new ones are complete; only make sure each can be replaced.
     for (const QString& target : qAsConst(overwriteTargets)) {
-        if (target.isEmpty() || !QFile::remove(target)) {
+        if (!canReplaceFile(target)) {
             reportError(MediaDownloadErrorOverwriteFileFailed, fileNameFromPath(target));
             return nullptr;
         }
@@ -170,14 +173,22 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
 
     QVector<QString> targets;
     QVector<CRemoteFileInfo> fetched;
+    QHash<QString, QString> replacements;
     for (const CRemoteFileInfo& record : qAsConst(media)) {
-        const QString target = targetPath(record.fileUrl(), photoFolder, videoFolder);
+        QString target = targetPath(record.fileUrl(), photoFolder, videoFolder);
         // A file the tablet cannot name safely is left on the camera.
         if (target.isEmpty()) {
             CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
                                 QStringLiteral("Camera file left out, its name is not usable: \"%1\""),
                                 {record.fileUrl()});
             continue;
+        }
+        // A file to overwrite is fetched under a name of its own and replaces the old copy
+        // once complete.
+        if (overwriteTargets.contains(target) && QFileInfo::exists(target)) {
+            const QString replacement = replacementPathFor(target);
+            replacements.insert(replacement, target);
+            target = replacement;
         }
         fetched.append(record);
         targets.append(target);
@@ -190,6 +201,7 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
         reportError(MediaDownloadErrorInternal);
         return nullptr;
     }
+    CMediaDownloadReplacements::attach(download, replacements);
     QMetaObject::invokeMethod(this, "downloadStarted", Qt::QueuedConnection);
     return download;
 }

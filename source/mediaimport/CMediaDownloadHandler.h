@@ -16,9 +16,10 @@ class CAbstractMediaDownload;
 
 // Starts the download of camera files into the photo and the video folder of the tablet: picks
 // the files, works out each local path (the camera's file name, checked to be one plain name),
-// checks the free space of every volume involved, removes the files to be overwritten and hands
-// the list to the remote media storage. Keeps no state between calls; the owner deletes it.
-// GUI thread only.
+// checks the free space of every volume involved and that the files to be overwritten can be
+// replaced, and hands the list to the remote media storage. A file to overwrite is fetched under
+// a replacement name and takes its target's place only once complete (CMediaDownloadReplacements).
+// Keeps no state between calls; the owner deletes it. GUI thread only.
 class CMediaDownloadHandler : public QObject
 {
     Q_OBJECT

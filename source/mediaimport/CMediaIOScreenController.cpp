@@ -1,7 +1,7 @@
 #include "mediaimport/CMediaIOScreenController.h"
 
 #include "helpers/FormattingHelpers.h"
-#include "uiengine/CErrorMessageHelper.h"
+#include "messages/CErrorMessageHelper.h"
 
 #include "CTranslator.h"
 

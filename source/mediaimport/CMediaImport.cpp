@@ -28,9 +28,11 @@ CMediaImport::~CMediaImport()
     QMetaObject::invokeMethod(m_worker, "release");
 }
 
-void CMediaImport::start(const QStringList& sourceFiles, const QStringList& destFiles)
+void CMediaImport::start(const QStringList& sourceFiles, const QStringList& destFiles,
+                         const QStringList& replaceableFiles)
 {
-    QMetaObject::invokeMethod(m_worker, "start", Q_ARG(QStringList, sourceFiles), Q_ARG(QStringList, destFiles));
+    QMetaObject::invokeMethod(m_worker, "start", Q_ARG(QStringList, sourceFiles), Q_ARG(QStringList, destFiles),
+                              Q_ARG(QStringList, replaceableFiles));
 }
 
 void CMediaImport::pause()

@@ -28,7 +28,10 @@ public:
     explicit CMediaImport(QThread* workerThread);
     ~CMediaImport() override;
 
-    void start(const QStringList& sourceFiles, const QStringList& destFiles);
+    // A destination among replaceableFiles is replaced once its new copy is complete; any other
+    // destination that exists fails the import.
+    void start(const QStringList& sourceFiles, const QStringList& destFiles,
+               const QStringList& replaceableFiles = QStringList());
     void pause();
     void resume();
     void cancel();

@@ -2,13 +2,12 @@
 
 #include "mediaimport/CMediaImport.h"
 #include "mediaimport/CMediaImportService.h"
+#include "mediaimport/MediaFileReplacement.h"
 
 #include "application/CApplication.h"
 #include "application/PathHelpers.h"
 #include "helpers/FormattingHelpers.h"
-#include "uiengine/TranslationHelper.h"
-
-#include <QFile>
+#include "messages/TranslationHelper.h"
 
 namespace {
 
@@ -54,15 +53,17 @@ void CMediaImportScreenController::startImport(QStringList sourceFiles, QStringL
         attachImport(nullptr);
         return;
     }
+    // The old copies stay until their new ones are complete; only make sure each can be replaced.
     for (const QString& file : qAsConst(overwriteableFiles)) {
-        if (!QFile::remove(file)) {
+        if (!canReplaceFile(file)) {
             reportError(MediaImportErrorOverwriteFileFailed, fileNameFromPath(file));
             attachImport(nullptr);
             return;
         }
     }
     CMediaImportService* service = importService();
-    std::shared_ptr<CMediaImport> import = service ? service->createImport(sourceFiles, destFiles) : nullptr;
+    std::shared_ptr<CMediaImport> import =
+        service ? service->createImport(sourceFiles, destFiles, overwriteableFiles) : nullptr;
     if (!import)
         reportError(MediaImportErrorInternal);
     attachImport(import);

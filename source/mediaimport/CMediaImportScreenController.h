@@ -6,8 +6,9 @@
 
 class CMediaImport;
 
-// The media import screen: checks free space, removes the files to be overwritten, runs the
-// import and shows its progress and outcome. Holds the running import; dropping it (the
+// The media import screen: checks free space and that the files to be overwritten can be
+// replaced, runs the import (which replaces each of them only with its complete new copy) and
+// shows its progress and outcome. Holds the running import; dropping it (the
 // screen closes) cancels it, keeping the files already copied. GUI thread only.
 class CMediaImportScreenController : public CMediaIOScreenController
 {

@@ -41,10 +41,11 @@ std::shared_ptr<CMediaScan> CMediaImportService::createScan(const QString& searc
 }
 
 std::shared_ptr<CMediaImport> CMediaImportService::createImport(const QStringList& sourceFiles,
-                                                                const QStringList& destFiles)
+                                                                const QStringList& destFiles,
+                                                                const QStringList& replaceableFiles)
 {
     auto import = std::make_shared<CMediaImport>(m_workerThread);
     connect(import.get(), &CMediaImport::finished, this, &CMediaImportService::importFinished);
-    import->start(sourceFiles, destFiles);
+    import->start(sourceFiles, destFiles, replaceableFiles);
     return import;
 }

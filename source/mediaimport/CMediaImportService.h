@@ -32,8 +32,10 @@ public:
     // Destination mode: photos go into destPhotosPath, videos into destVideosPath.
     std::shared_ptr<CMediaScan> createScan(const QString& searchPath, const QString& destPhotosPath,
                                            const QString& destVideosPath);
-    // Copies sourceFiles[i] to destFiles[i].
-    std::shared_ptr<CMediaImport> createImport(const QStringList& sourceFiles, const QStringList& destFiles);
+    // Copies sourceFiles[i] to destFiles[i]; those of replaceableFiles that exist are replaced
+    // as their new copies complete.
+    std::shared_ptr<CMediaImport> createImport(const QStringList& sourceFiles, const QStringList& destFiles,
+                                               const QStringList& replaceableFiles = QStringList());
 
 signals:
     void importFinished();

@@ -1,5 +1,7 @@
 #include "mediaimport/CMediaImportWorker.h"
 
+#include "mediaimport/MediaFileReplacement.h"
+
 #include "helpers/MediaFileTypes.h"
 
 #include "CLogger.h"
@@ -29,6 +31,11 @@ CMediaImportWorker::~CMediaImportWorker()
 
 void CMediaImportWorker::start(QStringList sourceFiles, QStringList destFiles)
 {
+    start(sourceFiles, destFiles, QStringList());
+}
+
+void CMediaImportWorker::start(QStringList sourceFiles, QStringList destFiles, QStringList replaceableFiles)
+{
     if (m_state != StateIdle)
         return;
     m_state = StateRunning;
@@ -43,6 +50,7 @@ void CMediaImportWorker::start(QStringList sourceFiles, QStringList destFiles)
     }
     m_sourceFiles = sourceFiles;
     m_destFiles = destFiles;
+    m_replaceableFiles = QSet<QString>(replaceableFiles.cbegin(), replaceableFiles.cend());
     qint64 total = 0;
     for (const QString& source : qAsConst(m_sourceFiles))
         total += QFileInfo(source).size();
@@ -129,7 +137,11 @@ bool CMediaImportWorker::completeFile()
                                 {m_destFile->fileName()});
     }
     m_destFile->close();
-    if (m_destFile->error() != QFileDevice::NoError || !m_destFile->rename(destination)) {
+    // The old copy of a file to overwrite goes only now, as the complete new one takes its name.
+    const bool complete = m_destFile->error() == QFileDevice::NoError;
+    if (!complete
+        || !(m_replaceableFiles.contains(destination) ? replaceFileWith(m_destFile->fileName(), destination)
+                                                      : m_destFile->rename(destination))) {
         fail(CMediaImport::FileWriteFailure);
         return false;
     }

@@ -4,6 +4,7 @@
 #include "mediaimport/CMediaWorkerLoop.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QStringList>
 
 class QFile;
@@ -12,7 +13,9 @@ class QTemporaryFile;
 // Copies files on the media import thread, one block of at most BlockSize bytes per turn of
 // its loop, so pause and cancel take effect within one block. Each file is written to a
 // temporary file beside its destination (named after it with a generated suffix), MP4 files
-// get their orientation fixed, and only a complete file takes the destination name. Owns the
+// get their orientation fixed, and only a complete file takes the destination name; a
+// destination named as replaceable is replaced by that rename, any other existing one fails the
+// import. Owns the
 // open source file and the temporary file; serves one import and is owned by its CMediaImport,
 // which releases it (see CMediaWorkerLoop).
 class CMediaImportWorker : public CMediaWorkerLoop
@@ -26,6 +29,7 @@ public:
     ~CMediaImportWorker() override;
 
     Q_INVOKABLE void start(QStringList sourceFiles, QStringList destFiles);
+    Q_INVOKABLE void start(QStringList sourceFiles, QStringList destFiles, QStringList replaceableFiles);
 signals:
     void finished(CMediaImport::Result result);
     void currentFileNameChanged(QString fileName);
@@ -47,6 +51,7 @@ private:
 
     QStringList m_sourceFiles;
     QStringList m_destFiles;
+    QSet<QString> m_replaceableFiles;
     QByteArray m_buffer;
     QFile* m_sourceFile = nullptr;
     QTemporaryFile* m_destFile = nullptr;

@@ -4,11 +4,11 @@
 #include "mediaimport/CMediaScan.h"
 
 #include "application/CAppRuntimeData.h"
-#include "gallery/CFileListSelectionModel.h"
 #include "application/CApplication.h"
 #include "application/PathHelpers.h"
+#include "gallery/CFileListSelectionModel.h"
+#include "messages/CErrorMessageHelper.h"
 #include "surveyprojects/SurveyHelpers.h"
-#include "uiengine/CErrorMessageHelper.h"
 
 #include "CTranslator.h"
 
@@ -100,6 +100,7 @@ void CMediaScanScreenController::setVideoFolder(const QString& folder)
 
 void CMediaScanScreenController::folderChanged()
 {
+    m_mediaOutsideProject = false;
     m_destFiles.clear();
     m_foundFileStates.clear();
     m_selectionModel->clearFileList();
@@ -131,6 +132,10 @@ void CMediaScanScreenController::updateScanResultText(bool duplicatesFound)
         result = text(QStringLiteral("DuplicatesFound"),
                       QStringLiteral("The scan returned one or more files with the same name.\nPlease narrow down the "
                                      "search folder to avoid this and try again."));
+    else if (m_mediaOutsideProject)
+        result = text(QStringLiteral("MediaOutsideProject"),
+                      QStringLiteral("Some photos or videos of the project lie outside the project folder.\nThey "
+                                     "are not imported."));
     else if (m_destFiles.isEmpty())
         result = text(QStringLiteral("NoMediaFound"), QStringLiteral("No media to import found."));
     if (result == m_scanResultText)
@@ -151,8 +156,11 @@ bool CMediaScanScreenController::startScan()
     if (data && data->projectSelected() && data->currentProject()) {
         const QStringList matchFiles =
             projectMediaFilePaths(*data->currentProject(), ensureTrailingSlash(data->currentProjectPath()));
+        // The paths leading out of the project folder are left out; the operator is told.
+        m_mediaOutsideProject = matchFiles.size() < projectMediaFilePaths(*data->currentProject(), QString()).size();
         scan = service->createScan(m_searchFolder, matchFiles);
     } else {
+        m_mediaOutsideProject = false;
         scan = service->createScan(m_searchFolder, m_photoFolder, m_videoFolder);
     }
     if (m_scan)

@@ -83,4 +83,6 @@ private:
     CFileListSelectionModel* m_selectionModel = nullptr;
     bool m_cancelInProgress = false;
     bool m_scanPossible = false;
+    // The last scan left out project media whose paths lead out of the project folder.
+    bool m_mediaOutsideProject = false;
 };

@@ -4,7 +4,7 @@
 
 #include "application/CAppRuntimeData.h"
 #include "application/CApplication.h"
-#include "uiengine/TranslationHelper.h"
+#include "messages/TranslationHelper.h"
 
 #include "CLogger.h"
 #include "TovrinWebApi.h"

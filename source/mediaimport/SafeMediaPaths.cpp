@@ -5,6 +5,7 @@
 
 namespace {
 
+// With the separator: "/p/P2" is not inside "/p/P".
 bool isInside(const QString& path, const QString& root)
 {
     return path == root || path.startsWith(root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/'));
@@ -46,4 +47,10 @@ QString safeFilePathInside(const QString& root, const QString& folderPart, const
     if (!isInside(folder, cleanRoot) || !isInside(resolvedPath(folder), resolvedPath(cleanRoot)))
         return QString();
     return folder + QLatin1Char('/') + fileName;
+}
+
+QString safeRelativeFilePathInside(const QString& root, const QString& relativePath)
+{
+    const int slash = relativePath.lastIndexOf(QLatin1Char('/'));
+    return safeFilePathInside(root, slash < 0 ? QString() : relativePath.left(slash), relativePath.mid(slash + 1));
 }

@@ -12,3 +12,8 @@ bool isSafeFileName(const QString& name);
 // root + folderPart + "/" + fileName when fileName is safe and the folder, cleaned, lies inside
 // root (or is root); otherwise empty. folderPart must be relative; root must not be empty.
 QString safeFilePathInside(const QString& root, const QString& folderPart, const QString& fileName);
+
+// root + "/" + relativePath, cleaned, when relativePath names a file (a safe last component)
+// whose folder, with ".." and links resolved, lies inside root (or is root); otherwise empty.
+// For paths that a project file gives relative to its project folder.
+QString safeRelativeFilePathInside(const QString& root, const QString& relativePath);

@@ -1,7 +1,5 @@
 #include "photoeditor/CDrawingBaseText.h"
 
-#include "photoeditor/DrawingObjectFactory.h"
-
 CDrawingBaseText::CDrawingBaseText(Type type, uint id, int x, int y, int width, int height, double rotation,
                                    const QColor& backgroundColor, const QColor& strokeColor, int strokeWidth)
     : CDrawingObject(type, id, x, y, width, height, truncatedRotation(rotation), backgroundColor, strokeColor,

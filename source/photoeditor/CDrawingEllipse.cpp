@@ -1,7 +1,5 @@
 #include "photoeditor/CDrawingEllipse.h"
 
-#include "photoeditor/DrawingObjectFactory.h"
-
 CDrawingEllipse::CDrawingEllipse(uint id, int x, int y, int width, int height, double rotation,
                                  const QColor& backgroundColor, const QColor& strokeColor, int strokeWidth)
     : CDrawingObject(Ellipse, id, x, y, width, height, truncatedRotation(rotation), backgroundColor, strokeColor,

@@ -1,7 +1,5 @@
 #include "photoeditor/CDrawingImage.h"
 
-#include "photoeditor/DrawingObjectFactory.h"
-
 #include <QUrl>
 
 CDrawingImage::CDrawingImage(uint id, int x, int y, int width, int height, double rotation,

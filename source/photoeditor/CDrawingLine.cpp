@@ -1,7 +1,5 @@
 #include "photoeditor/CDrawingLine.h"
 
-#include "photoeditor/DrawingObjectFactory.h"
-
 CDrawingLine::CDrawingLine(uint id, int x, int y, int width, int height, double rotation,
                            const QColor& backgroundColor, const QColor& strokeColor, int strokeWidth)
     : CDrawingObject(Line, id, x, y, width, height, truncatedRotation(rotation), backgroundColor, strokeColor,

@@ -1,5 +1,8 @@
 #include "photoeditor/CDrawingObject.h"
 
+#include <cmath>
+#include <limits>
+
 CDrawingObject::CDrawingObject(Type type, uint id)
     : m_id(id)
     , m_type(type)
@@ -83,4 +86,20 @@ void CDrawingObject::setStrokeWidth(int strokeWidth)
         m_strokeWidth = strokeWidth;
         emit strokeWidthChanged();
     }
+}
+
+int truncatedRotation(double rotation)
+{
+    // A cast of a value outside the int range is undefined; NaN counts as no rotation.
+    if (std::isnan(rotation)) {
+        return 0;
+    }
+    const double truncated = std::trunc(rotation);
+    if (truncated >= static_cast<double>(std::numeric_limits<int>::max())) {
+        return std::numeric_limits<int>::max();
+    }
+    if (truncated <= static_cast<double>(std::numeric_limits<int>::min())) {
+        return std::numeric_limits<int>::min();
+    }
+    return static_cast<int>(truncated);
 }

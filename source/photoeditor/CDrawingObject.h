@@ -91,4 +91,7 @@ private:
     const Type m_type;
 };
 
+// A rotation in degrees truncated toward zero, held inside the int range.
+int truncatedRotation(double rotation);
+
 Q_DECLARE_METATYPE(DrawingObjectPtr)

@@ -26,11 +26,11 @@
 #include "photoeditor/CRotateObjectCommand.h"
 #include "photoeditor/CUndoStack.h"
 
+#include "application/ApplicationServices.h"
 #include "application/CSettings.h"
 #include "helpers/FormattingHelpers.h"
-#include "uiengine/CUiEngine.h"
-#include "uiengine/TranslationHelper.h"
-#include "uiengine/UiEngineServices.h"
+#include "messages/CErrorMessageHelper.h"
+#include "messages/TranslationHelper.h"
 
 #include "CTranslator.h"
 
@@ -110,7 +110,7 @@ void registerFieldDataConversions()
 } // namespace
 
 CPhotoEditorScreenController::CPhotoEditorScreenController(QObject* parent)
-    : CPhotoEditorScreenController(UiEngineServices::drawingTemplateService(), UiEngineServices::settings(), parent)
+    : CPhotoEditorScreenController(ApplicationServices::drawingTemplateService(), ApplicationServices::settings(), parent)
 {
 }
 
@@ -407,8 +407,7 @@ void CPhotoEditorScreenController::changeObjectTextColor(QColor color)
 
 QString CPhotoEditorScreenController::translatedText(const QString& key, const QString& defaultText) const
 {
-    const CUiEngine* engine = CUiEngine::instance();
-    const Tovrin::Translation::CTranslator* translator = engine ? engine->translator() : nullptr;
+    const Tovrin::Translation::CTranslator* translator = CErrorMessageHelper::translator();
     return translator ? translator->txt(TranslationContext, key, defaultText, QVariant()) : defaultText;
 }
 

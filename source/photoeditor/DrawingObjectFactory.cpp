@@ -9,8 +9,6 @@
 #include "photoeditor/CDrawingRectangle.h"
 #include "photoeditor/CDrawingText.h"
 
-#include <cmath>
-#include <limits>
 
 DrawingObjectPtr createDrawingObject(CDrawingObject::Type type, uint id, int x, int y, int width, int height,
                                      int rotation, const QColor& backgroundColor, const QColor& strokeColor,
@@ -70,20 +68,4 @@ DrawingObjectPtr cloneDrawingObject(const DrawingObjectPtr& object)
         static_cast<CDrawingDynamicText*>(copy.get())->setField(dynamicText->field());
     }
     return copy;
-}
-
-int truncatedRotation(double rotation)
-{
-    // A cast of a value outside the int range is undefined; NaN counts as no rotation.
-    if (std::isnan(rotation)) {
-        return 0;
-    }
-    const double truncated = std::trunc(rotation);
-    if (truncated >= static_cast<double>(std::numeric_limits<int>::max())) {
-        return std::numeric_limits<int>::max();
-    }
-    if (truncated <= static_cast<double>(std::numeric_limits<int>::min())) {
-        return std::numeric_limits<int>::min();
-    }
-    return static_cast<int>(truncated);
 }

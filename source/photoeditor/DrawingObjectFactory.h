@@ -12,5 +12,3 @@ DrawingObjectPtr createDrawingObject(CDrawingObject::Type type, uint id, int x, 
 // with the original; empty for an empty pointer.
 DrawingObjectPtr cloneDrawingObject(const DrawingObjectPtr& object);
 
-// A rotation in degrees truncated toward zero, held inside the int range.
-int truncatedRotation(double rotation);

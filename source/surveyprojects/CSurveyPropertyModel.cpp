@@ -1,7 +1,7 @@
 #include "surveyprojects/CSurveyPropertyModel.h"
 
 #include "helpers/CPropertyInputType.h"
-#include "uiengine/TranslationHelper.h"
+#include "messages/TranslationHelper.h"
 
 namespace {
 

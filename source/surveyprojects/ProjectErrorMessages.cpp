@@ -1,6 +1,6 @@
 #include "surveyprojects/ProjectErrorMessages.h"
 
-#include "uiengine/CErrorMessageHelper.h"
+#include "messages/CErrorMessageHelper.h"
 
 namespace TranslationHelper {
 

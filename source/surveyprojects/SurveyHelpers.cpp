@@ -1,6 +1,11 @@
 #include "surveyprojects/SurveyHelpers.h"
 
 #include "application/PathHelpers.h"
+#include "mediaimport/SafeMediaPaths.h"
+
+#include "CLogger.h"
+
+using Tovrin::Logging::CLogger;
 
 bool claimTaskResult(uint& pendingTaskId, uint taskId)
 {
@@ -78,13 +83,29 @@ QStringList projectMediaFilePaths(const CSurveyProject& project, const QString& 
             count += survey->pictures().size() + survey->videos().size();
     }
     paths.reserve(count);
+    // Files are written to these paths: one leading out of the folder (a project file may come
+    // from the web service) is refused.
+    const auto add = [&paths, &folder](const QString& record) {
+        if (folder.isEmpty()) {
+            paths.append(record);
+            return;
+        }
+        const QString path = safeRelativeFilePathInside(folder, record);
+        if (path.isEmpty()) {
+            CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Projects"),
+                                QStringLiteral("Media path refused, it leads out of the project folder."),
+                                {record, folder});
+            return;
+        }
+        paths.append(path);
+    };
     for (const SurveyPtr& survey : surveys) {
         if (!survey)
             continue;
         for (const SurveyPhotoPtr& photo : survey->pictures())
-            paths.append(folder + photo->path());
+            add(photo->path());
         for (const SurveyVideoPtr& video : survey->videos())
-            paths.append(folder + video->path());
+            add(video->path());
     }
     return paths;
 }

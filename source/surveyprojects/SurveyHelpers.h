@@ -16,5 +16,8 @@ SurveyPhotoPtr findSurveyPhotoByFileName(const CSurvey& survey, const QString& f
 SurveyPhotoPtr findSurveyPhotoByPath(const CSurvey& survey, const QString& path);
 SurveyVideoPtr findSurveyVideoByFileName(const CSurvey& survey, const QString& fileName);
 SurveyVideoPtr findSurveyVideoByPath(const CSurvey& survey, const QString& path);
+// The photo and video paths of every survey under folder (the project folder); a path that leads
+// out of folder after resolving ".." and links is left out and logged. With an empty folder, the
+// paths as the project stores them.
 QStringList projectMediaFilePaths(const CSurveyProject& project, const QString& folder);
 bool projectContainsMediaFile(const CSurveyProject& project, const QString& fileName);

@@ -1,11 +1,10 @@
 #include "uiengine/CUiEngine.h"
 
 #include "uiengine/CCustomControls.h"
-#include "uiengine/CErrorMessageHelper.h"
 #include "uiengine/Context.h"
-#include "uiengine/TranslationHelper.h"
 #include "uiengine/UiEngineServices.h"
 
+#include "application/ApplicationServices.h"
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
 #include "appstart/CInitialSetupScreenController.h"
@@ -41,6 +40,8 @@
 #include "mediaimport/CMediaDownloadScreenController.h"
 #include "mediaimport/CMediaImportScreenController.h"
 #include "mediaimport/CMediaScanScreenController.h"
+#include "messages/CErrorMessageHelper.h"
+#include "messages/TranslationHelper.h"
 #include "photoeditor/CDrawingDynamicText.h"
 #include "photoeditor/CDrawingObject.h"
 #include "photoeditor/CDrawingTemplateService.h"
@@ -147,7 +148,7 @@ CUiEngine::CUiEngine()
     TranslationHelper::setSurveyTextTranslator(m_translator.get());
     CErrorMessageHelper::setTranslator(m_translator.get());
 
-    const CSettings* settings = UiEngineServices::settings();
+    const CSettings* settings = ApplicationServices::settings();
     const QLocale locale = settings ? QLocale(settings->localeName()) : QLocale();
     QLocale::setDefault(locale);
     m_translator->setCurrentLocale(locale);
@@ -305,8 +306,8 @@ void CUiEngine::setContextProperties()
     root->setContextProperty(QStringLiteral("formatHelper"), m_formatHelper.get());
     root->setContextProperty(QStringLiteral("mathHelper"), m_mathHelper.get());
 
-    root->setContextProperty(QStringLiteral("appRuntimeData"), UiEngineServices::appRuntimeData());
-    root->setContextProperty(QStringLiteral("settings"), UiEngineServices::settings());
+    root->setContextProperty(QStringLiteral("appRuntimeData"), ApplicationServices::appRuntimeData());
+    root->setContextProperty(QStringLiteral("settings"), ApplicationServices::settings());
     root->setContextProperty(QStringLiteral("videoOverlayManager"), UiEngineServices::videoOverlayManager());
     root->setContextProperty(QStringLiteral("videoPlayer"), UiEngineServices::videoPlayer());
     root->setContextProperty(QStringLiteral("powerManager"), UiEngineServices::powerManager());
@@ -338,25 +339,25 @@ QObject* CUiEngine::contextSingletonProvider(QQmlEngine*, QJSEngine*)
                      &QCoreApplication::quit, Qt::UniqueConnection);
 
     static Context* context = [] {
-        auto* object = new Context(updateService, CUiEngine::instance(), UiEngineServices::settings(),
-                                   webLoginService, webProjectService, UiEngineServices::projectService());
+        auto* object = new Context(updateService, CUiEngine::instance(), ApplicationServices::settings(),
+                                   webLoginService, webProjectService, ApplicationServices::projectService());
         // Kept for the whole process: no QML engine may delete it.
         QQmlEngine::setObjectOwnership(object, QQmlEngine::CppOwnership);
         return object;
     }();
-    context->refresh(CUiEngine::instance(), UiEngineServices::settings(), UiEngineServices::projectService());
+    context->refresh(CUiEngine::instance(), ApplicationServices::settings(), ApplicationServices::projectService());
     return context;
 }
 
 void CUiEngine::connectSignals()
 {
-    if (CSettings* settings = UiEngineServices::settings()) {
+    if (CSettings* settings = ApplicationServices::settings()) {
         connect(settings, &CSettings::localeNameChanged, this, &CUiEngine::onApplicationSettingsLocaleNameChanged);
         connect(settings, &CSettings::useImperialUnitsChanged, this,
                 &CUiEngine::onApplicationSettingsUseImperialUnitsChanged);
     }
     UiEngineServices::connectSessionManager(this);
-    if (CDrawingTemplateService* service = UiEngineServices::drawingTemplateService())
+    if (CDrawingTemplateService* service = ApplicationServices::drawingTemplateService())
         connect(service, &CDrawingTemplateService::templateApplied, this, &CUiEngine::onTemplateApplied);
     UiEngineServices::connectApplication(this);
 }
@@ -373,7 +374,7 @@ void CUiEngine::applyLocale(const QLocale& locale)
 
 void CUiEngine::onApplicationSettingsLocaleNameChanged()
 {
-    if (const CSettings* settings = UiEngineServices::settings())
+    if (const CSettings* settings = ApplicationServices::settings())
         applyLocale(QLocale(settings->localeName()));
 }
 

@@ -24,36 +24,6 @@ CApplication* app()
 
 } // namespace
 
-QObject* application()
-{
-    return app();
-}
-
-CSettings* settings()
-{
-    return app() ? app()->settings() : nullptr;
-}
-
-CAppRuntimeData* appRuntimeData()
-{
-    return app() ? app()->appRuntimeData() : nullptr;
-}
-
-CProjectService* projectService()
-{
-    return app() ? app()->projectService() : nullptr;
-}
-
-CDrawingTemplateService* drawingTemplateService()
-{
-    return app() ? app()->drawingTemplateService() : nullptr;
-}
-
-Tovrin::Web::TovrinWebApi* webApi()
-{
-    return app() ? app()->webApi() : nullptr;
-}
-
 QObject* videoOverlayManager()
 {
     return app() ? app()->videoOverlayManager() : nullptr;

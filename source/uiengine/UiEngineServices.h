@@ -1,28 +1,13 @@
 #pragma once
 
-class CAppRuntimeData;
-class CDrawingTemplateService;
-class CProjectService;
-class CSettings;
 class CUiEngine;
 class QObject;
 
-namespace Tovrin {
-namespace Web {
-class TovrinWebApi;
-}
-} // namespace Tovrin
-
-// How the UI engine reaches the application's services and the systems library. Each
-// returns null when there is no application object (tests run the engine on its own).
+// How the UI engine reaches the objects it shows to QML and the systems library, beside the
+// services of ApplicationServices. Each returns null when there is no application object
+// (tests run the engine on its own).
 namespace UiEngineServices {
 
-QObject* application();
-CSettings* settings();
-CAppRuntimeData* appRuntimeData();
-CProjectService* projectService();
-CDrawingTemplateService* drawingTemplateService();
-Tovrin::Web::TovrinWebApi* webApi();
 QObject* videoOverlayManager();
 QObject* videoPlayer();
 QObject* powerManager();

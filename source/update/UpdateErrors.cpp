@@ -1,6 +1,6 @@
 #include "update/UpdateErrors.h"
 
-#include "uiengine/CErrorMessageHelper.h"
+#include "messages/CErrorMessageHelper.h"
 
 QString updateErrorText(UpdateError error)
 {

@@ -3,10 +3,10 @@
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 #include "mediaimport/SafeMediaPaths.h"
+#include "messages/TranslationHelper.h"
 #include "surveyprojects/CProjectService.h"
 #include "surveyprojects/ProjectErrorMessages.h"
 #include "surveyprojects/ProjectFiles.h"
-#include "uiengine/TranslationHelper.h"
 #include "web/WebScreenServices.h"
 
 #include "CLogger.h"

@@ -2,8 +2,8 @@
 
 #include "application/CAppRuntimeData.h"
 #include "mediaimport/CWebMediaDownloadHandler.h"
+#include "messages/TranslationHelper.h"
 #include "surveyprojects/CSurveyProject.h"
-#include "uiengine/TranslationHelper.h"
 #include "web/CProjectDownloadHandler.h"
 #include "web/WebScreenServices.h"
 

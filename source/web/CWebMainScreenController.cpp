@@ -1,9 +1,9 @@
 #include "web/CWebMainScreenController.h"
 
+#include "messages/TranslationHelper.h"
 #include "surveyprojects/CProjectFilterProxyModel.h"
 #include "surveyprojects/CProjectListModel.h"
 #include "surveyprojects/CProjectService.h"
-#include "uiengine/TranslationHelper.h"
 #include "web/CWebProjectListModel.h"
 #include "web/WebProjectService.h"
 #include "web/WebScreenServices.h"

@@ -1,13 +1,13 @@
 #include "web/CWebUploadScreenController.h"
 
 #include "application/PathHelpers.h"
+#include "messages/TranslationHelper.h"
 #include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/CSurvey.h"
 #include "surveyprojects/CSurveyPhoto.h"
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/CSurveyVideo.h"
 #include "surveyprojects/ProjectFiles.h"
-#include "uiengine/TranslationHelper.h"
 #include "web/WebScreenServices.h"
 
 #include "TovrinWebApi.h"

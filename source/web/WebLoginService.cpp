@@ -1,7 +1,7 @@
 #include "web/WebLoginService.h"
 
 #include "application/CSettings.h"
-#include "uiengine/TranslationHelper.h"
+#include "messages/TranslationHelper.h"
 #include "web/MultiUserListModel.h"
 #include "web/WebScreenServices.h"
 

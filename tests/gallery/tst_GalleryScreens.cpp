@@ -452,6 +452,27 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sections->rowCount(), 1, WaitMs);
         closeToStartScreen();
     }
+
+    void downloadLeadingOutOfTheProjectIsRefused()
+    {
+        // A survey record, as a project from the web service may hold it, that leads out of
+        // the project folder to a file the camera has.
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("escape"))));
+        auto escaping = std::make_shared<CSurvey>();
+        escaping->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/../../../escape/MOV0001.MP4"), QString()));
+        auto* controller = showScreen<CSurveyGalleryScreenController>(QStringLiteral("SurveyGalleryScreen"));
+        QVERIFY(controller);
+        controller->setSurveyList(QVariant::fromValue(QVector<SurveyPtr>{escaping}));
+        controller->setCurrentSurveyIndex(0);
+        QVERIFY(storage()->fileList().size() > 0);
+        QSignalSpy errors(controller, &CBaseGalleryScreenController::errorOccurred);
+        controller->downloadFile(QStringLiteral("MOV0001.MP4"));
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(errors.first().first().toString().contains(QLatin1String("MOV0001.MP4")));
+        QVERIFY(!storage()->activeDownload());
+        QVERIFY(QDir(m_dir.filePath(QStringLiteral("escape"))).isEmpty());
+        closeToStartScreen();
+    }
 };
 
 int main(int argc, char** argv)

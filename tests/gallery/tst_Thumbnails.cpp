@@ -132,6 +132,13 @@ private slots:
         QVERIFY(smaller);
         QCOMPARE(smaller->image().size(), QSize(300, 200));
         QCOMPARE(jobs.count(), 2);
+
+        // Within the width but too high: bounded by the height.
+        const QString tall = m_dir.filePath(QStringLiteral("tall.png"));
+        QVERIFY(writePhoto(tall, 300, 1000));
+        auto bounded = request(provider, urlOf(tall));
+        QVERIFY(bounded);
+        QCOMPARE(bounded->image().size(), QSize(108, 360));
     }
 
     void missingFilesGetTheirPlaceholders()
@@ -258,6 +265,19 @@ private slots:
         QCOMPARE(bigFinished.count(), 1);
         QCOMPARE(big->image().size(), QSize(640, 360));
         QVERIFY(manager.isCached(answered));
+        // Too large in one dimension only is too large as well.
+        for (const QSize& size : {QSize(1000, 200), QSize(200, 1000)}) {
+            const QString url = QStringLiteral("http://127.0.0.1:21300/DCIM/100/%1x%2.jpg").arg(size.width()).arg(size.height());
+            std::unique_ptr<CImageResponse> narrow(
+                static_cast<CImageResponse*>(provider.requestImageResponse(url, QSize(-1, -1))));
+            QSignalSpy narrowFinished(narrow.get(), &QQuickImageResponse::finished);
+            QTRY_VERIFY(manager.remoteRequests.contains(url));
+            QImage image(size, QImage::Format_RGB32);
+            image.fill(Qt::blue);
+            manager.onThumbnailReady(url, image);
+            QCOMPARE(narrowFinished.count(), 1);
+            QCOMPARE(narrow->image().size(), size.scaled(640, 360, Qt::KeepAspectRatio));
+        }
 
         manager.removeRemoteThumbnails();
         QCOMPARE(waitingFinished.count(), 1);

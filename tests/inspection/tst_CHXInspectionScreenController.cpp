@@ -6,8 +6,8 @@
 #include "RtspPeer.h"
 
 #include "inspection/CHXInspectionScreenController.h"
+#include "messages/TranslationHelper.h"
 #include "surveyprojects/CSurveyVideo.h"
-#include "uiengine/TranslationHelper.h"
 
 #include "CGstMultimediaLibrary.h"
 #include "CRTSPVideoStreamerLogic.h"

@@ -53,6 +53,9 @@ private slots:
         QCOMPARE(CMediaViewScreenController::timeText(75 * 60000 + 3000), QStringLiteral("75:03"));
         QCOMPARE(CMediaViewScreenController::timeText(61499), QStringLiteral("01:01"));
         QCOMPARE(CMediaViewScreenController::timeText(9500), QStringLiteral("00:10"));
+        // Rounding up into the next minute carries.
+        QCOMPARE(CMediaViewScreenController::timeText(59500), QStringLiteral("01:00"));
+        QCOMPARE(CMediaViewScreenController::timeText(60 * 60000 - 400), QStringLiteral("60:00"));
         CMediaViewScreenController controller(CMediaViewScreenController::Services(), nullptr);
         QSignalSpy position(&controller, &CMediaViewScreenController::videoPositionTextChanged);
         controller.updateVideoPositionText(3000);
@@ -217,6 +220,31 @@ private slots:
         QCOMPARE(controller.currentMediaIndex(), 1);
         QCOMPARE(controller.fileUrl(), QUrl(base + QStringLiteral("C.MP4")));
         QCOMPARE(controller.videoUrl(), controller.fileUrl());
+
+        // A name with "%": the shown URL's text differs from the camera's, the camera's own
+        // entry is still the one deleted.
+        const QString percent = base + QStringLiteral("100%.JPG");
+        files.append(CRemoteFileInfo(QStringLiteral("100%.JPG"), percent, day, 100, Ulx::RemoteMediaTypes::FileTypePhoto));
+        provider->setFiles(files, {1, 1, 1, 1});
+        controller.setCurrentMediaIndex(0);
+        controller.setFileUrl(provider->fileUrl(0, 0));
+        QVERIFY(controller.fileUrl().toString() != percent);
+        QSignalSpy errors(&controller, &CMediaViewScreenController::errorOccurred);
+        controller.deleteFile();
+        QCOMPARE(errors.count(), 0);
+        QVERIFY(provider->removedFileUrls().contains(percent));
+        QCOMPARE(provider->rowCount(0), 3);
+        QCOMPARE(controller.fileUrl(), provider->fileUrl(0, 0));
+
+        // A file the camera gallery does not hold: a failure, and the view stays on it.
+        const QUrl unknown(base + QStringLiteral("GONE.JPG"));
+        controller.setFileUrl(unknown);
+        controller.deleteFile();
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(errors.first().first().toString().contains(QLatin1String("GONE.JPG")));
+        QCOMPARE(controller.fileUrl(), unknown);
+        QCOMPARE(controller.currentMediaIndex(), 0);
+        QCOMPARE(provider->rowCount(0), 3);
     }
 };
 

@@ -5,13 +5,13 @@
 #include "RtspPeer.h"
 #include "TestVideoSurface.h"
 
+#include "helpers/DistanceUnits.h"
 #include "inspection/CRVQInspectionScreenController.h"
 #include "inspection/CZPInspectionScreenController.h"
-#include "helpers/DistanceUnits.h"
+#include "messages/TranslationHelper.h"
 #include "surveyprojects/CSurveyPhoto.h"
 #include "surveyprojects/CSurveyVideo.h"
 #include "surveyprojects/ProjectErrorMessages.h"
-#include "uiengine/TranslationHelper.h"
 
 #include "CGstMultimediaLibrary.h"
 #include "CGstVideoSurfaceSink.h"

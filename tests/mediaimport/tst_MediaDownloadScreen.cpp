@@ -179,6 +179,56 @@ private slots:
         QCOMPARE(QDir(videos(folder)).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
+    void overwriteReplacesOnlyCompletedFiles()
+    {
+        // The camera sends the first file, then fails every further one.
+        QVERIFY(m_sim->setFaults(QJsonObject{
+            {"file", QJsonArray{QJsonObject{{"fault", "slow"}, {"count", 1}}, QJsonObject{{"fault", "404"}, {"count", -1}}}}}));
+        const QString folder = path("overwrite");
+        QVERIFY(QDir().mkpath(photos(folder)) && QDir().mkpath(videos(folder)));
+        const QStringList names{"IMG0001.JPG", "MOV0001.MP4", "MOV0002.MP4"};
+        QStringList targets;
+        for (const QString& name : names) {
+            targets.append((name.endsWith(QLatin1String(".JPG")) ? photos(folder) : videos(folder)) + name);
+            QVERIFY(writeBytes(targets.last(), "old copy"));
+        }
+        CMediaDownloadHandler handler;
+        auto download = handler.startDownload(storage()->fileList(), names, {}, photos(folder), videos(folder));
+        QVERIFY(download);
+        for (const QString& target : qAsConst(targets))
+            QCOMPARE(readBytes(target), QByteArray("old copy"));
+        CMediaDownloadScreenController controller;
+        QVERIFY(controller.operationInProgress());
+        QSignalSpy errors(&controller, &CMediaIOScreenController::operationErrorOccurred);
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY(m_sim->clearFaults());
+
+        // The completed file replaced its old copy under its own name; the others kept theirs.
+        const QStringList processed = controller.queryProcessedFiles();
+        QCOMPARE(processed.size(), 1);
+        for (int i = 0; i < names.size(); ++i) {
+            if (processed.contains(targets.at(i)))
+                QCOMPARE(readBytes(targets.at(i)), m_sim->content("/SD/DCIM/100MEDIA/" + names.at(i)));
+            else
+                QCOMPARE(readBytes(targets.at(i)), QByteArray("old copy"));
+        }
+        QCOMPARE(QDir(photos(folder)).entryList(QDir::Files | QDir::Hidden).size()
+                     + QDir(videos(folder)).entryList(QDir::Files | QDir::Hidden).size(),
+                 3);
+
+        // Again with nobody but the storage holding the download, which lets go of it as it
+        // ends: the last file is still replaced.
+        for (const QString& target : qAsConst(targets))
+            QVERIFY(writeBytes(target, "old copy"));
+        QVERIFY(handler.startDownload(storage()->fileList(), names, {}, photos(folder), videos(folder)));
+        QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
+        for (int i = 0; i < names.size(); ++i)
+            QCOMPARE(readBytes(targets.at(i)), m_sim->content("/SD/DCIM/100MEDIA/" + names.at(i)));
+        QCOMPARE(QDir(photos(folder)).entryList(QDir::Files | QDir::Hidden).size()
+                     + QDir(videos(folder)).entryList(QDir::Files | QDir::Hidden).size(),
+                 3);
+    }
+
     void refusalsBeforeAnyTransfer()
     {
         const int fileRequests = m_sim->requestsTo(QStringLiteral("file")).size();
@@ -215,12 +265,20 @@ private slots:
             QProcess::execute(QStringLiteral("umount"), {small});
         }
 
-        // A file to overwrite that cannot be removed (a folder has its name).
+        // A file to overwrite that cannot be replaced (a folder has its name).
         const QString folder = path("locked");
         QVERIFY(QDir().mkpath(photos(folder) + "IMG0001.JPG") && QDir().mkpath(videos(folder)));
         QVERIFY(!handler.startDownload(storage()->fileList(), {"IMG0001.JPG"}, {}, photos(folder), videos(folder)));
         QVERIFY(errors.wait(WaitMs));
         QVERIFY(errors.last().first().toString().contains(QLatin1String("the file IMG0001.JPG on your tablet")));
+        // Refused so, it leaves the old copy of a file listed before it.
+        const QString partly = path("partly");
+        QVERIFY(QDir().mkpath(photos(partly) + "IMG0001.JPG") && QDir().mkpath(videos(partly)));
+        QVERIFY(writeBytes(videos(partly) + "MOV0001.MP4", "old copy"));
+        QVERIFY(!handler.startDownload(storage()->fileList(), {"MOV0001.MP4", "IMG0001.JPG"}, {}, photos(partly),
+                                       videos(partly)));
+        QVERIFY(errors.wait(WaitMs));
+        QCOMPARE(readBytes(videos(partly) + "MOV0001.MP4"), QByteArray("old copy"));
         QCOMPARE(handler.queryExistingFiles({"MOV0001.MP4", "IMG0001.JPG"}, photos(folder), videos(folder)),
                  QStringList({"IMG0001.JPG"}));
 

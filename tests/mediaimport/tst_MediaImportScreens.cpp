@@ -162,6 +162,38 @@ private slots:
         evaluate(QStringLiteral("ScreenManager.close()"));
     }
 
+    void overwriteReplacesOnlyCompletedFiles()
+    {
+        // Three old copies to overwrite; the second source is gone, so the import fails there
+        // and never reaches the third.
+        QVERIFY(writeBytes(path("over/src/A.JPG"), noise(MiB, 11)));
+        QVERIFY(writeBytes(path("over/src/C.JPG"), noise(MiB, 13)));
+        const QStringList sources{path("over/src/A.JPG"), path("over/src/B.JPG"), path("over/src/C.JPG")};
+        const QStringList destinations{path("over/dst/A.JPG"), path("over/dst/B.JPG"), path("over/dst/C.JPG")};
+        for (const QString& destination : destinations)
+            QVERIFY(writeBytes(destination, "old copy"));
+        CMediaImportScreenController controller;
+        QSignalSpy errors(&controller, &CMediaIOScreenController::operationErrorOccurred);
+        controller.startImport(sources, destinations, destinations);
+        QVERIFY(errors.wait(WaitMs));
+        QCOMPARE(controller.queryProcessedFiles(), QStringList{sources.at(0)});
+        QVERIFY(sameContent(sources.at(0), destinations.at(0)));
+        QCOMPARE(readBytes(destinations.at(1)), QByteArray("old copy"));
+        QCOMPARE(readBytes(destinations.at(2)), QByteArray("old copy"));
+        QVERIFY(temporaryLeftovers(path("over/dst")).isEmpty());
+
+        // A start refused for the last file to overwrite (a folder has its name) leaves the
+        // old copies of the files before it.
+        QVERIFY(QDir().mkpath(path("over/dst/D.JPG")));
+        const QStringList refused{destinations.at(1), destinations.at(2), path("over/dst/D.JPG")};
+        controller.startImport({sources.at(0), sources.at(2), sources.at(2)}, refused, refused);
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY(errors.last().first().toString().contains(QLatin1String("the file D.JPG on your tablet")));
+        QVERIFY(!controller.operationInProgress());
+        QCOMPARE(readBytes(destinations.at(1)), QByteArray("old copy"));
+        QCOMPARE(readBytes(destinations.at(2)), QByteArray("old copy"));
+    }
+
     void cancelMidFileKeepsCompletedFiles()
     {
         QVERIFY(QDir().mkpath(path("cancel/photos")));
@@ -184,9 +216,11 @@ private slots:
             if (!clicked && importer->currentFileName() == QLatin1String("ZHUGE_0001.MP4")
                 && importer->currentFileProgress() >= 1) {
                 clicked = true;
+                // Before the cancel: taking the shot runs the event loop, which must not end the
+                // job while its signal is still being emitted.
+                shoot(QStringLiteral("import-cancel-progress"));
                 // What the Cancel button calls (the button itself is driven on the download screen).
                 importer->cancelOperation();
-                shoot(QStringLiteral("import-cancel-progress"));
             }
         });
         QVERIFY(cancelled->wait(WaitMs));
@@ -210,6 +244,9 @@ private slots:
         survey->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/IMG_0001.JPG"), QString(), 0.0, 0.0, 0.0));
         survey->addPicture(std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/IMG_0002.JPG"), QString(), 0.0, 0.0, 0.0));
         survey->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/VID_0001.MP4"), QString()));
+        // A record leading out of the project folder to a name the card holds.
+        survey->addPicture(
+            std::make_shared<CSurveyPhoto>(QStringLiteral("Photos/../../../LARGE_0001.JPG"), QString(), 0.0, 0.0, 0.0));
         auto surveyProject = std::make_shared<CSurveyProject>(QStringLiteral("Culvert"), QStringLiteral("en_US"),
                                                                ProjectTypes::DistanceUnitMetric);
         surveyProject->addSurvey(survey);
@@ -224,6 +261,9 @@ private slots:
         const int expected = m_hasVideo ? 3 : 2;
         QCOMPARE(scanner->selectionModel()->rowCount(), expected);
         QCOMPARE(scanner->selectionCount(), expected - 1);
+        QVERIFY(!scanner->queryDestFiles().contains(path("LARGE_0001.JPG")));
+        QCOMPARE(scanner->scanResultText(),
+                 QStringLiteral("Some photos or videos of the project lie outside the project folder.\nThey are not imported."));
         QVERIFY(waitForFrame());
         shoot(QStringLiteral("scan-project-selection"));
 
@@ -237,6 +277,7 @@ private slots:
         answerMessage();
         QVERIFY(sameContent(path("card/DCIM/100/IMG_0001.JPG"), project + QStringLiteral("Photos/IMG_0001.JPG")));
         QCOMPARE(readBytes(project + QStringLiteral("Photos/IMG_0002.JPG")), QByteArray("already imported"));
+        QVERIFY(!QFile::exists(path("LARGE_0001.JPG")));
         if (m_hasVideo)
             QCOMPARE(trackMatrix(project + QStringLiteral("Videos/VID_0001.MP4")), identityMatrix());
         evaluate(QStringLiteral("ScreenManager.close()"));

@@ -1,12 +1,20 @@
 // The media scan and import jobs on their own worker thread, against folder trees generated
-// here: duplicates, case variants, hidden folders, a link loop, empty, large and sparse files.
+// here: duplicates, case variants, hidden folders, a link loop, empty, large and sparse files,
+// and project media paths that lead out of the project folder.
 #include "mediaimport/CMediaImport.h"
 #include "mediaimport/CMediaImportService.h"
 #include "mediaimport/CMediaImportWorker.h"
 #include "mediaimport/CMediaScan.h"
+#include "mediaimport/SafeMediaPaths.h"
+#include "surveyprojects/CSurvey.h"
+#include "surveyprojects/CSurveyPhoto.h"
+#include "surveyprojects/CSurveyProject.h"
+#include "surveyprojects/CSurveyVideo.h"
+#include "surveyprojects/SurveyHelpers.h"
 
 #include "MediaTree.h"
 
+#include <QDir>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -194,6 +202,32 @@ private slots:
         QCOMPARE(scan->foundFiles(), QStringList({path("card/DCIM/IMG_0001.JPG"), path("card/MOV/VID_0001.MP4")}));
         QCOMPARE(scan->destFiles(), QStringList({matches.at(0), matches.at(2)}));
         QCOMPARE(scan->foundFileStates(), QList<bool>({true, false}));
+    }
+
+    void projectRecordsLeadingOutOfTheProjectAreRefused()
+    {
+        // Project P, a neighbour project P2 whose name starts with P's, a link from P into P2
+        // and one inside P.
+        QVERIFY(writeBytes(path("projects/P2/Photos/IMG_2.JPG"), "neighbour's"));
+        QVERIFY(QDir().mkpath(path("projects/P/Photos")));
+        QVERIFY(QFile::link(path("projects/P2"), path("projects/P/Neighbour")));
+        QVERIFY(QFile::link(path("projects/P/Photos"), path("projects/P/Shortcut")));
+        auto survey = std::make_shared<CSurvey>();
+        for (const char* record : {"Photos/IMG_1.JPG", "../../escape/IMG_1.JPG", "Photos/../../P2/Photos/IMG_2.JPG",
+                                   "Neighbour/Photos/IMG_2.JPG", "Shortcut/IMG_3.JPG", "/tmp/IMG_4.JPG", "Photos/.."})
+            survey->addPicture(std::make_shared<CSurveyPhoto>(QLatin1String(record), QString(), 0.0, 0.0, 0.0));
+        survey->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/../../P2/VID_1.MP4"), QString()));
+        CSurveyProject project("P", "en", ProjectTypes::DistanceUnitMetric);
+        project.addSurvey(survey);
+        const QString root = path("projects/P") + QLatin1Char('/');
+        QCOMPARE(projectMediaFilePaths(project, root),
+                 QStringList({path("projects/P/Photos/IMG_1.JPG"), path("projects/P/Shortcut/IMG_3.JPG")}));
+        // The same rule for the names the web service gives.
+        QCOMPARE(safeFilePathInside(root, QStringLiteral("Neighbour"), QStringLiteral("x.jpg")), QString());
+        QCOMPARE(safeFilePathInside(path("projects/P"), QStringLiteral("../P2"), QStringLiteral("x.jpg")), QString());
+        QCOMPARE(safeFilePathInside(root, QStringLiteral("Shortcut"), QStringLiteral("x.jpg")),
+                 path("projects/P/Shortcut/x.jpg"));
+        QCOMPARE(readBytes(path("projects/P2/Photos/IMG_2.JPG")), QByteArray("neighbour's"));
     }
 
     void linkLoopsEndAndRepeatNothing()

@@ -19,6 +19,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
 
 using Error = DrawingTemplateTypes::DrawingTemplateError;
@@ -86,6 +88,8 @@ private slots:
     void saveUnderAKnownNameOverwritesItsFile();
     void builtInsCannotBeSavedOverOrDeleted();
     void deleteRemovesFileThenName();
+    void failedDeleteIsReportedAndKeepsTheTemplate();
+    void deleteInAReadOnlyFolderFails();
     void applyFailures();
     void applyBatchStopsAtTheFirstFailure();
     void applyWorksOnCopiesOfTheCallersObjects();
@@ -336,6 +340,40 @@ void tst_CDrawingTemplateService::deleteRemovesFileThenName()
     // A built-in that a user file had replaced does not come back before the next start.
     QVERIFY(!m_service->templateExists(QStringLiteral("Zephira (1080p)")));
     QVERIFY(m_service->templateExists(QStringLiteral("Mine")));
+}
+
+void tst_CDrawingTemplateService::failedDeleteIsReportedAndKeepsTheTemplate()
+{
+    const QString blocked = writeUserFile(QStringLiteral("blocked.xml"), templateXml("Blocked"));
+    startService();
+    QSignalSpy deleted(m_service.get(), &CDrawingTemplateService::templateDeleted);
+    QSignalSpy changed(m_service.get(), &CDrawingTemplateService::templateListChanged);
+
+    // Its file has become a folder with content: no one, not even root, removes it as a file.
+    QVERIFY(QFile::remove(blocked));
+    QVERIFY(QDir().mkpath(blocked + QStringLiteral("/inside")));
+    QCOMPARE(errorOf(resultFor(deleted, m_service->deleteTemplate(QStringLiteral("Blocked")))),
+             DrawingTemplateTypes::DrawingTemplateErrorDeleteFile);
+    QVERIFY(m_service->templateExists(QStringLiteral("Blocked")));
+    QCOMPARE(changed.count(), 0);
+}
+
+void tst_CDrawingTemplateService::deleteInAReadOnlyFolderFails()
+{
+    const QString locked = writeUserFile(QStringLiteral("locked.xml"), templateXml("Locked"));
+    startService();
+    QSignalSpy deleted(m_service.get(), &CDrawingTemplateService::templateDeleted);
+    QSignalSpy changed(m_service.get(), &CDrawingTemplateService::templateListChanged);
+    // Root writes through a read-only folder, so there the case cannot be made.
+    if (::geteuid() == 0)
+        QSKIP("running as root: a read-only folder does not stop root from removing its files");
+    QVERIFY(QFile::setPermissions(m_templatesPath, QFile::ReadOwner | QFile::ExeOwner));
+    const QList<QVariant> result = resultFor(deleted, m_service->deleteTemplate(QStringLiteral("Locked")));
+    QVERIFY(QFile::setPermissions(m_templatesPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(errorOf(result), DrawingTemplateTypes::DrawingTemplateErrorDeleteFile);
+    QVERIFY(QFile::exists(locked));
+    QVERIFY(m_service->templateExists(QStringLiteral("Locked")));
+    QCOMPARE(changed.count(), 0);
 }
 
 void tst_CDrawingTemplateService::applyFailures()

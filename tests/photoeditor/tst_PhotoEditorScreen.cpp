@@ -466,6 +466,36 @@ private slots:
         settings->setShowPhotoEditorFileOverwriteWarning(true);
     }
 
+    void leavingWhileApplyingWaitsForThePhoto()
+    {
+        CSettings* settings = CApplication::instance()->settings();
+        settings->setShowPhotoEditorFileOverwriteWarning(false);
+        QVERIFY(openEditor());
+        QVERIFY(addThroughMenu(QStringLiteral("menuItemAddRectangle")));
+        QFile photo(m_photo);
+        QVERIFY(photo.open(QIODevice::ReadOnly));
+        const QByteArray before = photo.readAll();
+        photo.close();
+
+        // Apply and leave in one turn of the event loop: the render cannot have reported yet.
+        const bool asked = evaluate(QStringLiteral("(function() { var s = ScreenManager.currentScreen;"
+                                                   " s.apply(); s.back(); return MessageBox.isOpen })()"))
+                               .toBool();
+        QVERIFY(controller()->processing());
+        // Whoever is asked answers "discard"; the screen must still stay until the photo is written.
+        if (asked)
+            QVERIFY(answerMessage(true));
+        QVERIFY(screenItem());
+        QCOMPARE(m_holder.m_calls, 0);
+
+        // The apply ends the screen itself and tells the opener the photo changed.
+        QTRY_COMPARE_WITH_TIMEOUT(m_holder.m_calls, 1, 60000);
+        QCOMPARE(m_holder.m_result.toMap().value(QStringLiteral("fileModified")).toUrl(), QUrl::fromLocalFile(m_photo));
+        QVERIFY(photo.open(QIODevice::ReadOnly));
+        QVERIFY(photo.readAll() != before);
+        settings->setShowPhotoEditorFileOverwriteWarning(true);
+    }
+
     void templateDrawerQuestions()
     {
         QVERIFY(openEditor());

@@ -1,6 +1,6 @@
-#include "uiengine/CErrorMessageHelper.h"
+#include "messages/CErrorMessageHelper.h"
+#include "messages/TranslationHelper.h"
 #include "uiengine/CUiEngine.h"
-#include "uiengine/TranslationHelper.h"
 
 #include "CLogger.h"
 #include "CTranslator.h"

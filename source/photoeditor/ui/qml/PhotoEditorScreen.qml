@@ -43,14 +43,19 @@ Screen {
     readonly property bool hasChanges: controller.canUndo || controller.canRedo || controller.templateWasLoaded
 
     // Closing without applying discards every object: ask first when there is something to lose.
+    // While the controller works the screen stays: an apply in progress cannot be discarded any
+    // more (the photo is being overwritten), and it closes the screen with its result itself, so
+    // the opener always learns of a changed photo.
     function back() {
+        if (controller.processing)
+            return
         if (!hasChanges) {
             ScreenManager.close(undefined)
             return
         }
         MessageBox.question(tr.txt("DiscardChangesCaption", "Discard changes?"),
                             tr.msg("DiscardChanges", "Are you sure you want to discard your changes?"),
-                            function(yes) { if (yes) ScreenManager.close(undefined) })
+                            function(yes) { if (yes && !controller.processing) ScreenManager.close(undefined) })
     }
 
     // Geometry of a new object: the top-left corner of the visible part of the photo.

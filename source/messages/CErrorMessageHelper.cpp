@@ -1,4 +1,4 @@
-#include "uiengine/CErrorMessageHelper.h"
+#include "messages/CErrorMessageHelper.h"
 
 #include "CLogger.h"
 #include "CTranslator.h"

@@ -1,5 +1,5 @@
-#include "uiengine/CErrorMessageHelper.h"
-#include "uiengine/TranslationHelper.h"
+#include "messages/CErrorMessageHelper.h"
+#include "messages/TranslationHelper.h"
 
 #include "CLogger.h"
 #include "CTranslator.h"

@@ -1,6 +1,6 @@
-#include "uiengine/TranslationHelper.h"
+#include "messages/TranslationHelper.h"
 
-#include "uiengine/CErrorMessageHelper.h"
+#include "messages/CErrorMessageHelper.h"
 
 #include "CTranslator.h"
 
