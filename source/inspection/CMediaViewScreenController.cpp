@@ -11,9 +11,9 @@
 #include "managers/CMediaDirectoryHandler.h"
 #include "mediaimport/CMediaDownloadHandler.h"
 #include "messages/CErrorMessageHelper.h"
+#include "messages/TranslationHelper.h"
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/SurveyHelpers.h"
-#include "uiengine/TranslationHelper.h"
 
 #include "CLogger.h"
 #include "CTranslator.h"
