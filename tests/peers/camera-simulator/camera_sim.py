@@ -4,7 +4,8 @@
 Usage: camera_sim.py [--port N] [--scenario FILE] [--log FILE] [--media DIR]
 
 With --media, photos and videos hold real media made in DIR at start (a JPEG still of the
-pattern the RTSP peer streams, an H.264 MP4 clip) instead of deterministic filler bytes.
+pattern the RTSP peer streams, an H.264 MP4 clip, a small JPEG thumbnail of the still) instead
+of deterministic filler bytes and the fixed thumbnail.
 
 Prints "READY <port>" once it listens. HTTP/1.1 with keep-alive. The camera state (mode,
 resolutions, recording, alert bits, free space, files) can be read and changed through
@@ -426,7 +427,7 @@ class Handler(BaseHTTPRequestHandler):
         if entry is None:
             self.send_body(404, "not found")
             return
-        body = THUMBNAIL
+        body = MEDIA.get("thumbnail", THUMBNAIL)
         if fault == "html":
             body = b"<html><body>no image</body></html>"
         self.send_body(200, body, "image/jpeg", fault=fault)
@@ -542,6 +543,8 @@ def main():
         os.makedirs(args.media, exist_ok=True)
         MEDIA["jpeg"] = demo_media.read(demo_media.make_jpeg(os.path.join(args.media, "still.jpg")))
         MEDIA["mp4"] = demo_media.read(demo_media.make_mp4(os.path.join(args.media, "clip.mp4")))
+        MEDIA["thumbnail"] = demo_media.read(demo_media.make_jpeg(os.path.join(args.media, "thumbnail.jpg"),
+                                                                  width=160, height=90))
     scenario = {}
     if args.scenario:
         with open(args.scenario, "r", encoding="utf-8") as handle:
