@@ -482,13 +482,23 @@ private slots:
         QVERIFY(watch->isVisible());
         QVERIFY(tryClick(watch));
         QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("RVQInspectionScreen"), 30000);
+        // A photo is taken from a shown frame.
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionVideo"))->property("sourceRect").toRectF().width() > 0,
+                                 20000);
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 20000);
 
         click(QStringLiteral("inspectionPhotoButton"));
         QTRY_COMPARE(topScreenName(), QStringLiteral("FileSelectionScreen"));
         evaluate(QStringLiteral("ScreenManager.close('%1')").arg(folder.absolutePath()));
         QTRY_COMPARE(topScreenName(), QStringLiteral("RVQInspectionScreen"));
-        QTRY_COMPARE_WITH_TIMEOUT(folder.entryList(QDir::Files).size(), 1, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(folder.entryList(QDir::Files).size() == 1 || messageOpen(), 20000);
+        QVERIFY2(!messageOpen(), qPrintable(messageText()));
+        QCOMPARE(folder.entryList(QDir::Files).size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionMessage")).startsWith(QStringLiteral("Photo saved: ")),
+                                 20000);
+        // The next photo can be taken once the first one is done.
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 20000);
 
         click(QStringLiteral("inspectionPhotoButton"));
         QTRY_COMPARE_WITH_TIMEOUT(folder.entryList(QDir::Files).size(), 2, 20000);
