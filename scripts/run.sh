@@ -11,51 +11,116 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_BUILD_PEER
 cmake --build "$build" --target Culvertix cx_rtsp_peer cx_rvq_link_simulator_peer
 
 export CX_WLAN_SCENARIO="${CX_WLAN_SCENARIO:-$root/scripts/wlan-default-scenario.json}"
+logs="$build/simulators"
+mkdir -p "$logs"
 peers=()
+listening=()
 cleanup() {
     for pid in "${peers[@]}"; do kill "$pid" 2>/dev/null || true; done
 }
 trap cleanup EXIT
+
+# start NAME ADDRESS PORT LOG COMMAND...: starts a peer in the background and notes where it
+# must listen, so that a peer that failed (a port in use, a missing plug-in) is named before
+# the program starts without it.
+start() {
+    local name=$1 address=$2 port=$3 log=$4
+    shift 4
+    "$@" >"$log" 2>&1 &
+    peers+=($!)
+    listening+=("$address|$port|$log|$!|$name")
+}
+
+# Waits (bounded) until every peer started above accepts connections.
+check_listening() {
+    local failed=0 entry name address port log pid
+    for entry in "${listening[@]}"; do
+        IFS='|' read -r address port log pid name <<<"$entry"
+        if ! python3 - "$address" "$port" "$pid" <<'PY'
+import os, socket, sys, time
+address, port, pid = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+deadline = time.monotonic() + 60
+while time.monotonic() < deadline:
+    try:
+        os.kill(pid, 0)
+    except OSError:
+        sys.exit(1)
+    try:
+        socket.create_connection((address, port), timeout=1).close()
+        sys.exit(0)
+    except OSError:
+        time.sleep(0.2)
+sys.exit(1)
+PY
+        then
+            echo "run.sh: the $name did not start listening on $address:$port; see $log" >&2
+            failed=1
+        fi
+    done
+    return $failed
+}
+
 if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
-    logs="$build/simulators"
-    mkdir -p "$logs"
     # The command link's port is fixed, so each binary-link system has a loopback address of
     # its own (as the scenario says), with its video server beside it. Every RTSP peer serves
     # the paths and credentials of all system types; the one on 127.0.0.1 also stands in for
     # the Hoselux and Pelkom video.
     # The encoder boards sit beside their systems: the ZPX's web board and the Gullyrover's
     # Brennic board. The video of those two systems follows the board's mode.
-    python3 "$root/tests/peers/encoder-boards/zpx_board_sim.py" --address 127.0.0.1 --port 8680 \
-        --mode-file "$logs/board-127.0.0.1.txt" >"$logs/zpx-board.log" 2>&1 &
-    peers+=($!)
-    python3 "$root/tests/peers/encoder-boards/brennic_board_sim.py" --address 127.0.0.3 --port 5002 \
-        --mode-file "$logs/board-127.0.0.3.txt" >"$logs/brennic-board.log" 2>&1 &
-    peers+=($!)
+    start "ZPX encoder board" 127.0.0.1 8680 "$logs/zpx-board.log" \
+        python3 "$root/tests/peers/encoder-boards/zpx_board_sim.py" --address 127.0.0.1 --port 8680 \
+        --mode-file "$logs/board-127.0.0.1.txt"
+    start "Brennic encoder board" 127.0.0.3 5002 "$logs/brennic-board.log" \
+        python3 "$root/tests/peers/encoder-boards/brennic_board_sim.py" --address 127.0.0.3 --port 5002 \
+        --mode-file "$logs/board-127.0.0.3.txt"
     for system in "127.0.0.1 ZPX_1.0 V01" "127.0.0.2 ZPH_4.0 V01" "127.0.0.3 GLYRV_1.0 V01"; do
         read -r address hardware_id <<<"$system"
-        "$build/bin/cx_rtsp_peer" --address "$address" --port 8554 --width 1280 --height 720 --fps 30 \
-            --mode-file "$logs/board-$address.txt" >"$logs/rtsp-$address.log" 2>&1 &
-        peers+=($!)
-        "$build/bin/cx_rvq_link_simulator" --address "$address" --port 5000 --hardware-id "$hardware_id" \
-            >"$logs/rvq-link-$address.log" 2>&1 &
-        peers+=($!)
+        start "RTSP video server" "$address" 8554 "$logs/rtsp-$address.log" \
+            "$build/bin/cx_rtsp_peer" --address "$address" --port 8554 --width 1280 --height 720 --fps 30 \
+            --mode-file "$logs/board-$address.txt"
+        start "$hardware_id link simulator" "$address" 5000 "$logs/rvq-link-$address.log" \
+            "$build/bin/cx_rvq_link_simulator" --address "$address" --port 5000 --hardware-id "$hardware_id"
     done
-    python3 "$root/tests/peers/camera-simulator/camera_sim.py" --port 8580 >"$logs/camera.log" 2>&1 &
-    peers+=($!)
-    # The update server offers this build's own version unless CX_UPDATE_VERSION says otherwise.
-    python3 "$root/tests/peers/update-server/update_server.py" --port 8590 --version "${CX_UPDATE_VERSION:-1.7.9}" \
-        --installer "$root/README.md" >"$logs/update.log" 2>&1 &
-    peers+=($!)
+    # The Hoselux camera keeps real photos and videos (made at its start with GStreamer).
+    start "Hoselux camera simulator" 127.0.0.1 8580 "$logs/camera.log" \
+        python3 "$root/tests/peers/camera-simulator/camera_sim.py" --port 8580 --media "$logs/camera-media"
+
+    # The web service with a demo account (user "demo", password "demo") and two web
+    # projects, made afresh in the logs folder at every start. The program uses it for this
+    # run only.
+    rm -rf "$logs/webservice"
+    start "web-service simulator" 127.0.0.1 8600 "$logs/webservice.log" \
+        python3 "$root/tests/peers/webservice/webservice_sim.py" --port 8600 --demo "$logs/webservice"
+    export CX_WEB_ROOT_URL="${CX_WEB_ROOT_URL:-http://127.0.0.1:8600/}"
+
+    # The update server offers a version newer than this build, so that the check, the
+    # download and the install offer can be seen. Its "installer" is a text file; it is stored
+    # in the Downloads folder under a name of its own, never over a file that is there.
+    built=$(sed -n 's/^project(Culvertix VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+    offered="${CX_UPDATE_VERSION:-$(echo "$built" | awk -F. '{ printf "%d.%d.0", $1, $2 + 1 }')}"
+    downloads=$(xdg-user-dir DOWNLOAD 2>/dev/null || echo "$HOME/Downloads")
+    installer="Culvertix-$offered-demo-update.txt"
+    n=1
+    while [ -e "$downloads/$installer" ]; do
+        n=$((n + 1))
+        installer="Culvertix-$offered-demo-update-$n.txt"
+    done
+    printf 'Culvertix %s: the demo update of scripts/run.sh.\nIt installs nothing and replaces nothing.\n' \
+        "$offered" >"$logs/demo-update.txt"
+    start "update server" 127.0.0.1 8590 "$logs/update.log" \
+        python3 "$root/tests/peers/update-server/update_server.py" --port 8590 --version "$offered" \
+        --file "setup/$installer" --installer "$logs/demo-update.txt"
     export CX_UPDATE_BASE_URL="${CX_UPDATE_BASE_URL:-http://127.0.0.1:8590}"
 fi
 
 # The manhole map takes its tiles from the local tile peer, never from the internet; its
 # address is kept in scripts/map-tiles.env.
 export CX_MAP_TILE_URL="${CX_MAP_TILE_URL:-$(sed -n 's/^CX_MAP_TILE_URL=//p' "$root/scripts/map-tiles.env")}"
-mkdir -p "$build/simulators"
-python3 "$root/tests/peers/tile-server/tile_peer.py" --url "$CX_MAP_TILE_URL" \
-    --log "$build/simulators/tiles.jsonl" >"$build/simulators/tiles.log" 2>&1 &
-peers+=($!)
+tile_port=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.urlsplit(sys.argv[1]).port or 80)' "$CX_MAP_TILE_URL")
+start "map tile peer" 127.0.0.1 "$tile_port" "$logs/tiles.log" \
+    python3 "$root/tests/peers/tile-server/tile_peer.py" --url "$CX_MAP_TILE_URL" --log "$logs/tiles.jsonl"
+
+check_listening || exit 1
 
 app="$build/bin/Culvertix"
 status=0

@@ -127,6 +127,9 @@ void CAppRuntimeData::setCurrentProject(const SurveyProjectPtr& project, const Q
     m_currentProjectPath = path;
     emit currentProjectChanged();
     emit projectSelectedChanged();
+    // The manholes held belong to the project that was current; the next screen that needs
+    // them loads the new project's.
+    setManholeList(ManholeListPtr());
 }
 
 void CAppRuntimeData::setCurrentSurvey(const SurveyPtr& survey, bool force)

@@ -114,6 +114,11 @@ void CSurveyGalleryScreenController::initialize()
     if (Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage()) {
         connect(storage, &Ulx::Multimedia::CRemoteMediaStorage::fileListChanged, this,
                 &CSurveyGalleryScreenController::onRemoteFileListChanged);
+        connect(storage, &Ulx::Multimedia::CRemoteMediaStorage::fileListStateChanged, this,
+                &CSurveyGalleryScreenController::onRemoteFileListChanged);
+        // Photos and videos taken on a connected camera are known only from its file list;
+        // without a camera the request does nothing.
+        storage->requestFileList();
     }
 }
 
@@ -203,6 +208,15 @@ void CSurveyGalleryScreenController::updateGalleryModel()
     const QVector<SurveyPhotoPtr> photos = survey ? changeSet()->pictures(survey) : QVector<SurveyPhotoPtr>();
     const QVector<SurveyVideoPtr> videos = survey ? changeSet()->videos(survey) : QVector<SurveyVideoPtr>();
     const QStringList cameraFiles = cameraFileNames();
+    // While the camera's list is being read, what is not on the tablet shows as on the camera.
+    const Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage();
+    const bool cameraListPending =
+        storage && storage->fileListState() == Ulx::RemoteMediaTypes::FileListStateUpdating;
+    const auto stateOf = [&](const QString& path) {
+        const int state = fileState(path, cameraFiles);
+        return cameraListPending && state == GalleryTypes::FileStateNotAvailable ? int(GalleryTypes::FileStateStoredRemotely)
+                                                                                 : state;
+    };
     m_provider->setProjectPath(currentProjectPath());
 
     QVector<int> photoStates;
@@ -210,9 +224,9 @@ void CSurveyGalleryScreenController::updateGalleryModel()
     photoStates.reserve(photos.size());
     videoStates.reserve(videos.size());
     for (const SurveyPhotoPtr& photo : photos)
-        photoStates.append(fileState(photo ? photo->path() : QString(), cameraFiles));
+        photoStates.append(stateOf(photo ? photo->path() : QString()));
     for (const SurveyVideoPtr& video : videos)
-        videoStates.append(fileState(video ? video->path() : QString(), cameraFiles));
+        videoStates.append(stateOf(video ? video->path() : QString()));
     m_provider->setSurveyMedia(changeSet(), survey, photoStates, videoStates);
 }
 

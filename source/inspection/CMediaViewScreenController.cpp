@@ -11,6 +11,7 @@
 #include "managers/CMediaDirectoryHandler.h"
 #include "mediaimport/CMediaDownloadHandler.h"
 #include "messages/CErrorMessageHelper.h"
+#include "messages/TranslationHelper.h"
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/SurveyHelpers.h"
 
@@ -57,6 +58,15 @@ CMediaViewScreenController::CMediaViewScreenController(const Services& services,
         connect(player, &CVideoPlayer::positionChanged, this, &CMediaViewScreenController::updateVideoPositionText);
         connect(player, &CVideoPlayer::durationChanged, this, &CMediaViewScreenController::updateVideoDurationText);
         connect(player, &CVideoPlayer::imageCaptured, this, &CMediaViewScreenController::onVideoPlayerImageCaptured);
+        // A photo from the video that was not taken is said, in the words of the live video's.
+        connect(player, &CVideoPlayer::errorOccurred, this, [this](Ulx::MultimediaTypes::PlaybackError error) {
+            if (error == Ulx::MultimediaTypes::PlaybackErrorImageCaptureFileAccess)
+                emit errorOccurred(TranslationHelper::videoStreamerErrorMessage(
+                    Ulx::MultimediaTypes::StreamingErrorImageCaptureFileAccess));
+            else if (error == Ulx::MultimediaTypes::PlaybackErrorImageCaptureInternal)
+                emit errorOccurred(TranslationHelper::videoStreamerErrorMessage(
+                    Ulx::MultimediaTypes::StreamingErrorImageCaptureInternal));
+        });
         updateVideoPositionText(player->position());
         updateVideoDurationText();
     }

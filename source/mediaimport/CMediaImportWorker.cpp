@@ -6,6 +6,7 @@
 
 #include "CLogger.h"
 #include "CMP4VideoOrientationPatcher.h"
+#include "FilePermissions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -138,7 +139,9 @@ bool CMediaImportWorker::completeFile()
     }
     m_destFile->close();
     // The old copy of a file to overwrite goes only now, as the complete new one takes its name.
-    const bool complete = m_destFile->error() == QFileDevice::NoError;
+    // The temporary file starts private to its owner; the imported file is a normal save.
+    const bool complete = m_destFile->error() == QFileDevice::NoError
+                          && m_destFile->setPermissions(FilePermissions::newFileDefault());
     if (!complete
         || !(m_replaceableFiles.contains(destination) ? replaceFileWith(m_destFile->fileName(), destination)
                                                       : m_destFile->rename(destination))) {

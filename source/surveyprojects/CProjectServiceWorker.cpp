@@ -164,9 +164,14 @@ void CProjectServiceWorker::init(const QString& rootPath)
     m_pendingFolders.clear();
 
     m_rootPath = ensureTrailingSlash(rootPath);
+    // Watched before it is listed: a folder that arrives while the list is being read still
+    // raises a change.
+    if (!m_rootPath.isEmpty())
+        m_watcher.addPath(watchedForm(m_rootPath));
     // An unset root is no folder at all, not the working folder.
     const QStringList folders = m_rootPath.isEmpty() ? QStringList() : listSubFolders(m_rootPath);
     QVector<CLocalProjectInfo> list;
+    QStringList pendingFolders;
     for (const QString& folder : folders) {
         const QString path = m_rootPath + folder + QLatin1Char('/');
         const CLocalProjectInfo info = m_placeholderFolders.contains(watchedForm(path)) ? CLocalProjectInfo()
@@ -174,13 +179,15 @@ void CProjectServiceWorker::init(const QString& rootPath)
         if (info.isValid())
             list.append(info);
         else
-            watchPendingFolder(path);
+            pendingFolders.append(path);
     }
     m_knownFolders = QSet<QString>(folders.cbegin(), folders.cend());
-    if (!m_rootPath.isEmpty())
-        m_watcher.addPath(watchedForm(m_rootPath));
 
     replaceProjectList(list);
+    // Only once the list is in place: a project file found by the pending watch is added to
+    // it, where the list replaced afterwards would lose it.
+    for (const QString& path : qAsConst(pendingFolders))
+        watchPendingFolder(path);
     emit projectListReadyChanged(true);
 }
 
@@ -241,11 +248,7 @@ void CProjectServiceWorker::watchPendingFolder(const QString& projectPath)
         unwatchPendingFolder(projectPath);
         return;
     }
-    addFoundFolderToTheProjectList(projectPath);
-    if (listContainsPath(projectPath)) {
-        unwatchPendingFolder(projectPath);
-        return;
-    }
+    // Watch first, then look: a project file that arrives in between still raises a change.
     const QString folder = watchedForm(projectPath);
     m_pendingFolders.insert(folder, projectPath);
     if (!m_watcher.directories().contains(folder))
@@ -254,6 +257,9 @@ void CProjectServiceWorker::watchPendingFolder(const QString& projectPath)
     const QString file = projectFilePath(projectPath);
     if (QFileInfo::exists(file) && !m_watcher.files().contains(file))
         m_watcher.addPath(file);
+    addFoundFolderToTheProjectList(projectPath);
+    if (listContainsPath(projectPath))
+        unwatchPendingFolder(projectPath);
 }
 
 void CProjectServiceWorker::unwatchPendingFolder(const QString& projectPath)

@@ -78,6 +78,11 @@ public slots:
 private slots:
     void onPendingProjectFileChanged(const QString& path);
 
+protected:
+    // Virtual for tests only: a file that lands between two steps of the watcher is the race
+    // they have to show.
+    virtual CLocalProjectInfo readProjectInfo(const QString& projectPath) const;
+
 private:
     ProjectTypes::ProjectError writeProjectFile(const SurveyProjectPtr& project, const QString& projectPath);
     bool isProjectNameTaken(const QString& name, const QString& excludedName) const;
@@ -88,7 +93,6 @@ private:
                                                          QStringList& removedFiles);
     void deleteUnreferencedMediaFiles(const SurveyProjectPtr& project, const QString& projectPath,
                                       const QStringList& candidates);
-    CLocalProjectInfo readProjectInfo(const QString& projectPath) const;
     QStringList listSubFolders(const QString& rootPath) const;
     void addProjectToList(const QString& projectPath);
     void removeProjectFromList(const QString& projectPath);

@@ -8,6 +8,7 @@
 #include "inspection/CMediaViewScreenController.h"
 #include "inspection/CVideoPlayer.h"
 
+#include "application/CAppRuntimeData.h"
 #include "application/CApplication.h"
 #include "uiengine/CUiEngine.h"
 
@@ -162,6 +163,24 @@ private slots:
         QVERIFY(item(QStringLiteral("mediaViewVideo"))->isVisible());
         QVERIFY(waitForFrame());
         shoot(QStringLiteral("media-view-video"));
+
+        // A photo from the video that cannot be written (its folder is a file) is said, and
+        // no file appears.
+        QFile blocker(path("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        const QString photoFolder = runtime->photoDirectory();
+        runtime->setPhotoDirectory(path("blocker") + QLatin1Char('/'));
+        click(QStringLiteral("mediaViewTakePhoto"));
+        QTRY_VERIFY_WITH_TIMEOUT(messageOpen(), WaitMs);
+        QVERIFY2(messageText().contains(QStringLiteral("capture an image"))
+                     || messageText().contains(QStringLiteral("could not write to the image output file")),
+                 qPrintable(messageText()));
+        shoot(QStringLiteral("media-view-photo-from-video-failed"));
+        answerMessage(true);
+        runtime->setPhotoDirectory(photoFolder);
+        QCOMPARE(QFileInfo(path("blocker")).size(), 0);
 
         // Deleting the only file of a plain folder view ends the view; the folder is read again.
         click(QStringLiteral("mediaViewDelete"));

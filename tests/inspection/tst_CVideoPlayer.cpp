@@ -17,6 +17,39 @@ namespace {
 
 const int PlaybackWait = 60000;
 
+// True when every quantisation table of the JPEG is all ones, as libjpeg writes them at
+// quality 100; any lower quality scales them up.
+bool jpegHasFullQuality(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = file.readAll();
+    int tables = 0;
+    int at = 2;
+    while (at + 4 <= data.size() && quint8(data[at]) == 0xFF) {
+        const quint8 marker = quint8(data[at + 1]);
+        const int length = (quint8(data[at + 2]) << 8) | quint8(data[at + 3]);
+        if (marker == 0xDA)
+            break;
+        if (marker == 0xDB) {
+            int table = at + 4;
+            while (table < at + 2 + length) {
+                const bool wide = (quint8(data[table]) >> 4) != 0;
+                const int entries = 64 * (wide ? 2 : 1);
+                for (int i = 1; i <= entries; ++i) {
+                    if (i % (wide ? 2 : 1) == 0 && quint8(data[table + i]) != 1)
+                        return false;
+                }
+                table += 1 + entries;
+                ++tables;
+            }
+        }
+        at += 2 + length;
+    }
+    return tables > 0;
+}
+
 } // namespace
 
 // The player on a file recorded by the recording pipeline, shown on a test surface.
@@ -111,17 +144,28 @@ private slots:
         QCOMPARE(QImageReader(png).size(), QSize(320, 240));
 
         // A folder that does not exist: file access error, and the next capture still works.
+        // A capture asked for while that one is still pending (here by whoever hears its
+        // error) is refused: nothing is written for it.
+        const QString retry = m_dir.filePath("retry.png");
+        const QMetaObject::Connection retrying =
+            connect(&player, &CVideoPlayer::errorOccurred, &player, [&player, retry]() { player.captureImage(retry); });
         player.captureImage(m_dir.filePath("missing/still.png"));
         QVERIFY(errors.count() > 0 || errors.wait(PlaybackWait));
+        disconnect(retrying);
         QCOMPARE(errors.first().at(0).value<MultimediaTypes::PlaybackError>(),
                  MultimediaTypes::PlaybackErrorImageCaptureFileAccess);
+        QVERIFY(!QFile::exists(retry));
+        QCOMPARE(captured.count(), 1);
 
         player.setImageOutputFormat(MultimediaTypes::ImageOutputFormatJPEG);
         const QString jpeg = m_dir.filePath("still.jpg");
+        const int capturedBefore = captured.count();
         player.captureImage(jpeg);
-        QVERIFY(captured.count() > 1 || captured.wait(PlaybackWait));
+        QTRY_COMPARE_WITH_TIMEOUT(captured.count(), capturedBefore + 1, PlaybackWait);
         QCOMPARE(captured.last().at(0).toString(), jpeg);
         QCOMPARE(QImageReader(jpeg).size(), QSize(320, 240));
+        // A photo from a video keeps all the video shows: JPEG at full quality.
+        QVERIFY(jpegHasFullQuality(jpeg));
 
         // A new source starts from zero.
         QSignalSpy positions(&player, &CVideoPlayer::positionChanged);
@@ -137,14 +181,20 @@ private slots:
     void playsToTheEndAndStops()
     {
         CVideoPlayer player;
+        TestVideoSurface surface;
+        player.surfaceSink()->setVideoSurface(&surface);
+        QSignalSpy frames(&surface, &TestVideoSurface::framePresented);
         player.setSourceUrl(QUrl::fromLocalFile(m_video));
         player.play();
         QVERIFY(waitForState(player, MultimediaTypes::PlaybackRunning));
+        QVERIFY(frames.count() > 0 || frames.wait(PlaybackWait));
+        QTRY_VERIFY_WITH_TIMEOUT(player.surfaceSink()->hasFrame(), PlaybackWait);
         player.seek(2500);
-        // The player reports the end as stopped and clears the last frame.
-        QVERIFY(waitForState(player, MultimediaTypes::PlaybackStopped) || player.state() == MultimediaTypes::PlaybackPaused);
-        player.stop();
+        // The player reports the end as stopped (not paused) and clears the last frame.
         QVERIFY(waitForState(player, MultimediaTypes::PlaybackStopped));
+        QTRY_VERIFY(!player.surfaceSink()->hasFrame());
+        player.stop();
+        QCOMPARE(player.state(), MultimediaTypes::PlaybackStopped);
         player.captureImage(m_dir.filePath("stopped.png"));
         QVERIFY(!QFile::exists(m_dir.filePath("stopped.png")));
     }

@@ -15,6 +15,7 @@
 
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
+#include "gallery/GalleryTypes.h"
 #include "managers/CGeoPositionSourceManager.h"
 #include "startup/CApplication.h"
 #include "surveyprojects/CProjectService.h"
@@ -30,11 +31,14 @@
 #include "support/QuickScreenDriver.h"
 
 #include "CLogger.h"
+#include "CUlxSystemsLibrary.h"
+#include "multimedia/CRemoteMediaStorage.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QHostAddress>
+#include <QImageReader>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQuickItem>
@@ -393,13 +397,26 @@ private slots:
         disconnect();
     }
 
+    // The system's link drops and does not come back while its Wi-Fi stays: the session ends
+    // saying the camera system could not be reached, not that its Wi-Fi failed.
+    void lostLinkEndsTheSessionNamingTheLink()
+    {
+        connectTo(QStringLiteral("Zephira_SN10421"), QStringLiteral("ZPInspectionScreen"));
+        m_link.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), 40000);
+        acknowledge(QStringLiteral("Could not connect to the camera system."));
+        m_link = std::make_unique<CRVQLinkSimulator>();
+        m_link->setHardwareId(QStringLiteral("ZPX_1.0 V01"));
+        QVERIFY(m_link->listen(QHostAddress(g_address), 5000));
+    }
+
     // The Hoselux camera takes photos and records on its card: the space and the running time
     // show, the card's warnings come in message boxes, the photo is filed under the camera's name.
     void hoseluxScreenRunsTheCamera()
     {
         m_camera = std::make_unique<CameraSimulator>();
-        if (!m_camera->start())
-            QSKIP("python3 could not start the camera simulator");
+        if (!m_camera->start(QJsonObject(), true))
+            QSKIP("python3 could not start the camera simulator with GStreamer media");
         connectTo(QStringLiteral("tetron+_SN30562"), QStringLiteral("HXInspectionScreen"));
         QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionRemainingSpaceValue")).startsWith("Space Remaining: ")
                                      && text(QStringLiteral("inspectionRemainingSpaceValue")).endsWith("min)"),
@@ -423,6 +440,46 @@ private slots:
                                  30000);
         const QString photo = text(QStringLiteral("inspectionMessage")).mid(13);
         QTRY_VERIFY_WITH_TIMEOUT(projectXml().contains(photo.toUtf8()), 10000);
+
+        // The survey gallery reads the camera's list itself: the photo shows as on the camera,
+        // never as missing, and downloads from there as a real JPEG with a normal file mode.
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionSurveyGallery"))->isEnabled(), 10000);
+        click(QStringLiteral("inspectionSurveyGallery"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SurveyGalleryScreen"));
+        auto* media = qobject_cast<QAbstractItemModel*>(
+            evaluate(QStringLiteral("ScreenManager.currentScreen.controller.surveyMediaListModel")).value<QObject*>());
+        QVERIFY(media);
+        const int nameRole = media->roleNames().key("modelData_FileName");
+        const int stateRole = media->roleNames().key("modelData_FileState");
+        const auto stateOfPhoto = [&]() {
+            for (int row = 0; row < media->rowCount(); ++row) {
+                if (media->index(row, 0).data(nameRole).toString() == photo)
+                    return media->index(row, 0).data(stateRole).toInt();
+            }
+            return -1;
+        };
+        QCOMPARE(stateOfPhoto(), int(GalleryTypes::FileStateStoredRemotely));
+        Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage();
+        QTRY_COMPARE_WITH_TIMEOUT(storage->fileListState(), Ulx::RemoteMediaTypes::FileListStateReady, 20000);
+        QVERIFY(!storage->fileList().isEmpty());
+        QCOMPARE(stateOfPhoto(), int(GalleryTypes::FileStateStoredRemotely));
+        shoot(QStringLiteral("hx-survey-gallery-on-camera"));
+        evaluate(QStringLiteral("ScreenManager.currentScreen.openFile(0, '', '%1', 0, %2)")
+                     .arg(photo)
+                     .arg(int(GalleryTypes::FileStateStoredRemotely)));
+        answerMessage(true);
+        QTRY_COMPARE_WITH_TIMEOUT(stateOfPhoto(), int(GalleryTypes::FileStateStoredLocally), 30000);
+        const QString downloaded = m_projectPath + QStringLiteral("Photos/") + photo;
+        QVERIFY2(QImageReader(downloaded).canRead(), qPrintable(downloaded));
+        QFile saved(m_projectPath + QStringLiteral("Photos/saved.txt"));
+        QVERIFY(saved.open(QIODevice::WriteOnly));
+        saved.close();
+        QCOMPARE(QFile::permissions(downloaded), saved.permissions());
+        QVERIFY(saved.remove());
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        if (messageOpen())
+            answerMessage(true);
+        QTRY_COMPARE(topScreenName(), QStringLiteral("HXInspectionScreen"));
 
         // The camera's own gallery opens from the screen and lists what is on the card.
         QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionCameraGallery"))->isEnabled(), 10000);
@@ -529,6 +586,48 @@ private slots:
         disconnect();
         settings->setWorkType(CSettings::WorkWithProjects);
         QVERIFY2(QmlWarningCollector::warnings().isEmpty(), qPrintable(QmlWarningCollector::warnings().join(QLatin1Char('\n'))));
+    }
+
+    // Watching a Pelkom without projects: the photo folder is asked for once, and the next
+    // photo of the session goes into the same folder without asking again.
+    void withoutProjectsThePhotoFolderIsAskedOnce()
+    {
+        CSettings* settings = CApplication::instance()->settings();
+        const CSettings::WorkType workType = settings->workType();
+        settings->setWorkType(CSettings::WorkWithDefaultDirectories);
+        const QDir folder(g_dir->filePath(QStringLiteral("watched")));
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+
+        QTRY_VERIFY_WITH_TIMEOUT(!connectButtonFor(QStringLiteral("Pelkom4711")).isEmpty(), 20000);
+        QQuickItem* watch = item(connectButtonFor(QStringLiteral("Pelkom4711")))->parentItem()->childItems().first();
+        QVERIFY(watch->isVisible());
+        QVERIFY(tryClick(watch));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("RVQInspectionScreen"), 30000);
+        // A photo is taken from a shown frame.
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionVideo"))->property("sourceRect").toRectF().width() > 0,
+                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 20000);
+
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("FileSelectionScreen"));
+        evaluate(QStringLiteral("ScreenManager.close('%1')").arg(folder.absolutePath()));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("RVQInspectionScreen"));
+        QTRY_VERIFY_WITH_TIMEOUT(folder.entryList(QDir::Files).size() == 1 || messageOpen(), 20000);
+        QVERIFY2(!messageOpen(), qPrintable(messageText()));
+        QCOMPARE(folder.entryList(QDir::Files).size(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(text(QStringLiteral("inspectionMessage")).startsWith(QStringLiteral("Photo saved: ")),
+                                 20000);
+        // The next photo can be taken once the first one is done.
+        QTRY_VERIFY_WITH_TIMEOUT(item(QStringLiteral("inspectionPhotoButton"))->isEnabled(), 20000);
+
+        click(QStringLiteral("inspectionPhotoButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(folder.entryList(QDir::Files).size(), 2, 20000);
+        QCOMPARE(topScreenName(), QStringLiteral("RVQInspectionScreen"));
+        QCOMPARE(CApplication::instance()->appRuntimeData()->lastPhotoFolder(), folder.absolutePath() + QLatin1Char('/'));
+        shoot(QStringLiteral("rvq-watch-second-photo"));
+        disconnect();
+        settings->setWorkType(workType);
     }
 };
 

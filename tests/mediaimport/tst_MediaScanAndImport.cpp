@@ -23,6 +23,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace MediaTree;
 
 namespace {
@@ -353,11 +355,22 @@ private slots:
         const QStringList sources = {path("src/p.jpg"), path("src/zero.png"), path("src/big.jpg"), video};
         const QStringList destinations = {path("dst/p.jpg"), path("dst/zero.png"), path("dst/big.jpg"),
                                           path("dst/ROTATED.MP4")};
+        // Under a umask other than the usual one, so that the files' mode must follow it.
+        const mode_t umaskBefore = ::umask(027);
         auto import = m_service->createImport(sources, destinations);
         QSignalSpy finished(import.get(), &CMediaImport::finished);
         QSignalSpy files(import.get(), &CMediaImport::currentFileSizeChanged);
         QSignalSpy serviceDone(m_service.get(), &CMediaImportService::importFinished);
-        QVERIFY(finished.wait(WaitMs));
+        const bool ended = finished.wait(WaitMs);
+        QFile saved(path("dst/saved.txt"));
+        const bool savedOpened = saved.open(QIODevice::WriteOnly);
+        saved.close();
+        ::umask(umaskBefore);
+        QVERIFY(ended);
+        QVERIFY(savedOpened);
+        // Imported files are what a normal save gives, not the temporary file's private mode.
+        for (const QString& destination : destinations)
+            QCOMPARE(QFile::permissions(destination), QFile::permissions(path("dst/saved.txt")));
         QCOMPARE(import->result(), CMediaImport::Success);
         QCOMPARE(serviceDone.size(), 1);
         QCOMPARE(import->processedFiles(), sources);

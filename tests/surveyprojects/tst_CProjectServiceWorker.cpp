@@ -16,6 +16,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -33,6 +34,39 @@ QByteArray readAll(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+bool writeProject(const QString& folder, const QString& name)
+{
+    auto project = std::make_shared<CSurveyProject>(name, "en", ProjectTypes::DistanceUnitMetric);
+    return CProjectXmlWriter().write(project, folder + "project.xml");
+}
+
+// Lands something (a project file, a whole project folder) right after the worker's n-th look
+// into a folder, as a copy running beside the program would between two of the worker's steps.
+class LateArrivalWorker : public CProjectServiceWorker
+{
+public:
+    void arriveAfterLook(const QString& folder, int look, std::function<void()> arrival)
+    {
+        m_arrivals.insert(QDir::cleanPath(folder), { look, std::move(arrival) });
+    }
+
+protected:
+    CLocalProjectInfo readProjectInfo(const QString& projectPath) const override
+    {
+        const CLocalProjectInfo info = CProjectServiceWorker::readProjectInfo(projectPath);
+        const QString key = QDir::cleanPath(projectPath);
+        const int look = ++m_looks[key];
+        const auto arrival = m_arrivals.constFind(key);
+        if (arrival != m_arrivals.cend() && arrival->first == look)
+            arrival->second();
+        return info;
+    }
+
+private:
+    QHash<QString, QPair<int, std::function<void()>>> m_arrivals;
+    mutable QHash<QString, int> m_looks;
+};
 
 } // namespace
 
@@ -630,6 +664,46 @@ private slots:
         QVERIFY(CProjectXmlWriter().write(project, m_root + "Late/project.xml"));
         QTRY_VERIFY(listed("Late"));
         QCOMPARE(listCount("Late"), 1);
+    }
+
+    // Folders made in a burst, each one's project.xml written just after the folder, while the
+    // worker lists: the file lands after the worker's first or its second look into the folder,
+    // before the list is read, while it is read, and while the burst is handled. A folder with
+    // its project that appears while the list is read is found too. Every one is listed.
+    void projectFilesArrivingWhileTheWorkerLooksAreAllListed()
+    {
+        const QString root = m_dir->path() + "/burst/";
+        QVERIFY(QDir().mkpath(root));
+        LateArrivalWorker worker;
+        QStringList names;
+        auto addFolder = [&](const QString& name) {
+            names << name;
+            const QString folder = root + name + "/";
+            QVERIFY(QDir().mkpath(folder));
+            worker.arriveAfterLook(folder, 1 + names.size() % 2,
+                                   [folder, name] { QVERIFY(writeProject(folder, name)); });
+        };
+        for (int i = 0; i < 4; ++i)
+            addFolder(QString("Early %1").arg(i));
+        worker.arriveAfterLook(root + "Early 0/", 1, [&] {
+            QVERIFY(QDir().mkpath(root + "Copied in"));
+            QVERIFY(writeProject(root + "Copied in/", "Copied in"));
+            QVERIFY(writeProject(root + "Early 0/", "Early 0"));
+        });
+        names << "Copied in";
+        worker.init(root);
+        for (int i = 0; i < 24; ++i)
+            addFolder(QString("Burst %1").arg(i));
+
+        auto listedNames = [&worker] {
+            QStringList listed;
+            for (const CLocalProjectInfo& info : worker.projectList())
+                listed << info.name();
+            listed.sort();
+            return listed;
+        };
+        names.sort();
+        QTRY_COMPARE(listedNames(), names);
     }
 
     void createdProjectsAreListedOnceDespiteTheWatcher()

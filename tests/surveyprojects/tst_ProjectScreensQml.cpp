@@ -352,6 +352,43 @@ private slots:
         m_runtimeData->setStartUpProjectName(QString());
         m_runtimeData->setStartUpSurveyParams(StartUpSurveyParameters());
     }
+
+    // Runs after the start-up project was left open: its manholes are loaded, then another
+    // project (one made on the tablet, without manholes.xml) is opened from the list.
+    void manholesFollowTheOpenedProjectAndAreTypedWithoutAList()
+    {
+        QVERIFY(m_runtimeData->currentProject());
+        auto square = std::make_shared<ManholeList>(ManholeList{CGeoManhole("SQ 1", Here.atDistanceAndAzimuth(20, 0)),
+                                                                CGeoManhole("SQ 2", Here.atDistanceAndAzimuth(60, 90))});
+        QVERIFY(CManholeXmlWriter().write(square, m_runtimeData->currentProjectPath()));
+        evaluate("ScreenManager.show('ManholeListScreen', { manholeName: '' })");
+        QTRY_COMPARE(topScreenName(), QString("ManholeListScreen"));
+        QTRY_VERIFY_WITH_TIMEOUT(!evaluate("ScreenManager.currentScreen.controller.loadingManholeList").toBool(), 10000);
+        QCOMPARE(evaluate("ScreenManager.currentScreen.controller.manholeDistanceModel.rowCount()").toInt(), 2);
+        QVERIFY(!evaluate("ScreenManager.currentScreen.typedName").toBool());
+        evaluate("ScreenManager.close(undefined)");
+        QVERIFY(m_runtimeData->manholeList() && m_runtimeData->manholeList()->size() == 2);
+
+        evaluate("ScreenManager.show('ProjectListScreen')");
+        QTRY_VERIFY_WITH_TIMEOUT(clickRow("Harbour Road"), 10000);
+        QVERIFY(tryClick("projectOpenButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("SurveyListScreen"), 10000);
+        QVERIFY(tryClick("surveyNewButton"));
+        QVERIFY(clickRow("Upstream Manhole"));
+        QTRY_COMPARE(topScreenName(), QString("ManholeListScreen"));
+        QTRY_VERIFY_WITH_TIMEOUT(!evaluate("ScreenManager.currentScreen.controller.loadingManholeList").toBool(), 10000);
+        QCOMPARE(evaluate("ScreenManager.currentScreen.controller.manholeDistanceModel.rowCount()").toInt(), 0);
+        QTRY_VERIFY(evaluate("ScreenManager.currentScreen.typedName").toBool());
+        QQuickItem* field = topScreenItem("manholeNameField");
+        QVERIFY(field);
+        field->setProperty("text", "HR 7");
+        shot("manhole-typed");
+        QVERIFY(tryClick("manholeApplyButton"));
+        QTRY_COMPARE(topScreenName(), QString("SurveyListScreen"));
+        QVERIFY(tryClick("surveyApplyButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QString("ProjectListScreen"), 10000);
+        QVERIFY(projectFile("Harbour Road").contains("<upstream-manhole>HR 7</upstream-manhole>"));
+    }
 };
 
 QTEST_MAIN(tst_ProjectScreensQml)

@@ -314,6 +314,8 @@ void tst_SoftwareUpdate::failedChecksShowTheirErrorAndNeverClaimUpToDate_data()
                          << int(UpdateErrorConnection);
     QTest::newRow("500") << UpdateServerPeer::textRoute(versionConf("1.8"), QStringLiteral("500")) << false
                          << int(UpdateErrorConnection);
+    QTest::newRow("204 without a body") << UpdateServerPeer::textRoute(versionConf("1.8"), QStringLiteral("204"))
+                                        << false << int(UpdateErrorConnection);
     QTest::newRow("302 without a target") << UpdateServerPeer::textRoute(versionConf("1.8"), QStringLiteral("redirect"))
                                           << false << int(UpdateErrorConnection);
     QTest::newRow("cut body") << UpdateServerPeer::textRoute(versionConf("1.8"), QStringLiteral("cut")) << false
@@ -361,6 +363,7 @@ void tst_SoftwareUpdate::failedDownloadsLeaveNoFile_data()
     QTest::addColumn<QByteArray>("fault");
     QTest::newRow("404") << QByteArray("404");
     QTest::newRow("500") << QByteArray("500");
+    QTest::newRow("204 without a body") << QByteArray("204");
     QTest::newRow("302 with an HTML body") << QByteArray("redirect");
     QTest::newRow("cut body") << QByteArray("cut");
     QTest::newRow("empty installer") << QByteArray("empty");

@@ -11,20 +11,22 @@ namespace {
 
 const char NalCaps[] = "video/x-h264, stream-format=(string)byte-stream, alignment=(string)nal";
 
-GstBuffer* unit(const QByteArray& bytes, GstClockTime timestamp, bool marker = false)
+GstBuffer* unit(const QByteArray& bytes, GstClockTime timestamp, bool marker = false, bool delta = false)
 {
     GstBuffer* buffer = gst_buffer_new_memdup(bytes.constData(), gsize(bytes.size()));
     GST_BUFFER_PTS(buffer) = timestamp;
     if (marker)
         GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_MARKER);
+    if (delta)
+        GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
     return buffer;
 }
 
 // A unit from a string literal, zero bytes included.
 template <int N>
-GstBuffer* unit(const char (&literal)[N], GstClockTime timestamp, bool marker = false)
+GstBuffer* unit(const char (&literal)[N], GstClockTime timestamp, bool marker = false, bool delta = false)
 {
-    return unit(QByteArray(literal, N - 1), timestamp, marker);
+    return unit(QByteArray(literal, N - 1), timestamp, marker, delta);
 }
 
 QByteArray bytesOf(GstBuffer* buffer)
@@ -41,6 +43,7 @@ struct Link
     GstPad* sink = gst_pad_new("sink", GST_PAD_SINK);
     QList<QByteArray> received;
     QList<GstClockTime> timestamps;
+    QList<bool> deltaUnits;
     QByteArray sinkCaps;
 
     Link()
@@ -50,6 +53,7 @@ struct Link
             auto* self = static_cast<Link*>(gst_pad_get_element_private(pad));
             self->received << bytesOf(buffer);
             self->timestamps << GST_BUFFER_PTS(buffer);
+            self->deltaUnits << GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_DELTA_UNIT);
             gst_buffer_unref(buffer);
             return GST_FLOW_OK;
         });
@@ -182,6 +186,40 @@ private slots:
         link.push(unit("f", 133));
         gst_pad_push_event(link.source, gst_event_new_eos());
         QCOMPARE(link.received, (QList<QByteArray> { "ab", "e" }));
+    }
+
+    // A picture is a key frame when any of its units is not a delta unit, whichever comes
+    // first; the decoder and the recording start on such pictures only.
+    void joinedPictureIsAKeyFrameWhenAnyUnitIs()
+    {
+        Link link;
+        link.push(unit("\0\0\0\1\x09", 0, false, true));
+        link.push(unit("\0\0\0\1\x67sps", 0));
+        link.push(unit("\0\0\0\1\x68pps", 0));
+        link.push(unit("\0\0\0\1\x65idr", 0, true));
+        link.push(unit("\0\0\0\1\x65top", 33));
+        link.push(unit("\0\0\0\1\x65low", 33, true, true));
+        link.push(unit("\0\0\0\1\x41top", 66, false, true));
+        link.push(unit("\0\0\0\1\x41low", 66, true, true));
+        QCOMPARE(link.received.size(), 3);
+        QCOMPARE(link.deltaUnits, (QList<bool> { false, false, true }));
+    }
+
+    // A stream that neither marks nor time-stamps its pictures: units go on in access units of
+    // at most 256, none held back beyond that.
+    void heldUnitsAreCapped()
+    {
+        Link link;
+        const int units = 2 * 256 + 10;
+        for (int i = 0; i < units; ++i)
+            QCOMPARE(link.push(unit("\0\0\1\x41s", 0)), GST_FLOW_OK);
+        QCOMPARE(link.received.size(), 2);
+        for (const QByteArray& accessUnit : qAsConst(link.received))
+            QCOMPARE(accessUnit, QByteArray("\0\0\1\x41s", 5).repeated(256));
+        // The rest goes on with the next picture.
+        link.push(unit("\0\0\1\x41n", 33, true));
+        QCOMPARE(link.received.size(), 4);
+        QCOMPARE(link.received.at(2), QByteArray("\0\0\1\x41s", 5).repeated(units - 2 * 256));
     }
 };
 

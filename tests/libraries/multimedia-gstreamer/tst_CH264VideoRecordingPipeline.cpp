@@ -127,7 +127,9 @@ private slots:
         QCOMPARE(probe.decodedFrames, 3 * Fps);
     }
 
-    // Ten seconds of stream with three of them paused: the file holds seven, without a gap.
+    // Ten seconds of stream with two and a half of them paused, resumed half-way through a
+    // group of pictures (a key frame every second): the file goes on at the next key frame and
+    // holds seven seconds, without a gap.
     void pauseIsCutOutOfTheFile()
     {
         const QString fileName = m_dir.filePath("paused.mp4");
@@ -139,7 +141,7 @@ private slots:
         for (; i < 4 * Fps; ++i)
             pipeline.processBuffer(m_stream.copy(i));
         pipeline.pause();
-        for (; i < 7 * Fps; ++i)
+        for (; i < 6.5 * Fps; ++i)
             pipeline.processBuffer(m_stream.copy(i));
         pipeline.resume();
         for (; i < 10 * Fps; ++i)

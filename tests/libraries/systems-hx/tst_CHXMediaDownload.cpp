@@ -11,6 +11,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace Ulx;
 using namespace Ulx::Multimedia;
 
@@ -83,6 +85,8 @@ private slots:
 
     void downloadsEveryFileToItsTarget()
     {
+        // Under a umask other than the usual one, so that the files' mode must follow it.
+        const mode_t umaskBefore = ::umask(027);
         CHXMediaDownload download({photo(), video()}, {target("a.jpg"), target("b.mp4")});
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         QSignalSpy urls(&download, &CAbstractMediaDownload::currentFileUrlChanged);
@@ -97,6 +101,14 @@ private slots:
         QCOMPARE(fileBytes(target("b.mp4")), m_sim->content(videoPath()));
         QCOMPARE(urls.count(), 2);
         QCOMPARE(leftovers().size(), 2);
+        // Media downloaded from the camera get what a normal save gives, not a private mode.
+        QFile saved(target("saved.txt"));
+        QVERIFY(saved.open(QIODevice::WriteOnly));
+        saved.close();
+        ::umask(umaskBefore);
+        QCOMPARE(QFile::permissions(target("a.jpg")), QFile::permissions(target("saved.txt")));
+        QCOMPARE(QFile::permissions(target("b.mp4")), QFile::permissions(target("saved.txt")));
+        QVERIFY(QFile::permissions(target("a.jpg")) & QFileDevice::ReadGroup);
     }
 
     void finishedIsNeverEmittedInsideACall()

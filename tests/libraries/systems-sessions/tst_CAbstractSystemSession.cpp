@@ -72,6 +72,8 @@ private slots:
     void authenticationErrorOnlineRestartsVideo();
     void lostWifiThatNeverReturnsEndsWithError1();
     void lostWifiThatReturnsComesBackOnline();
+    void lostLinkOrVideoThatNeverReturnsEndsWithItsOwnError_data();
+    void lostLinkOrVideoThatNeverReturnsEndsWithItsOwnError();
     void quickDisconnectAndReconnectToSameNetwork();
     void unknownSystemTypeStreamsFromNowhere();
     void familyWithoutStreamConfigStartsVideoDirectly();
@@ -420,6 +422,37 @@ void tst_CAbstractSystemSession::lostWifiThatNeverReturnsEndsWithError1()
     // The controller and streamer were forced down before the Wi-Fi was retried.
     QVERIFY(session->controller().disconnectTypes.contains(CAbstractConnectionController::DisconnectTypeForced));
     QVERIFY(!session->reconnectTimerActive());
+}
+
+void tst_CAbstractSystemSession::lostLinkOrVideoThatNeverReturnsEndsWithItsOwnError_data()
+{
+    QTest::addColumn<bool>("linkLost");
+    QTest::addColumn<int>("error");
+    QTest::newRow("link") << true << int(CommunicationTypes::CommunicationErrorCommunicatorConnection);
+    QTest::newRow("video") << false << int(CommunicationTypes::CommunicationErrorVideoStreamerConnection);
+}
+
+// The Wi-Fi stays joined: the session gives up naming the layer that did not come back.
+void tst_CAbstractSystemSession::lostLinkOrVideoThatNeverReturnsEndsWithItsOwnError()
+{
+    QFETCH(bool, linkLost);
+    QFETCH(int, error);
+    auto session = makeSession();
+    bringOnline(*session);
+    SessionRecorder recorder(session.get());
+    if (linkLost) {
+        session->controller().connectOutcome = CStubConnectionController::ConnectFails;
+        session->controller().loseLink();
+    } else {
+        session->streamer().startOutcome = CStubSessionStreamer::StartFails;
+        session->streamer().breakStream();
+    }
+    QTRY_COMPARE(session->state(), CommunicationTypes::ConnectionReestablishing);
+    QTRY_VERIFY(session->reconnectFailerTimerActive());
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.errors.size(), 1, 10000);
+    QCOMPARE(int(recorder.errors.first()), error);
+    QCOMPARE(session->state(), CommunicationTypes::ConnectionOffline);
+    QCOMPARE(recorder.events.last(), QStringLiteral("E:%1").arg(error));
 }
 
 void tst_CAbstractSystemSession::lostWifiThatReturnsComesBackOnline()

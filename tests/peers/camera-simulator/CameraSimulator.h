@@ -33,7 +33,9 @@ public:
 
     // Writes the scenario, starts the peer, waits (bounded) for "READY <port>" and moves the
     // camera address to it.
-    bool start(const QJsonObject& scenario = QJsonObject())
+    // With realMedia the camera keeps a real JPEG and H.264 MP4 (made with GStreamer at its
+    // start) instead of filler bytes.
+    bool start(const QJsonObject& scenario = QJsonObject(), bool realMedia = false)
     {
         if (!m_dir.isValid())
             return false;
@@ -42,9 +44,11 @@ public:
             return false;
         file.write(QJsonDocument(scenario).toJson());
         file.close();
-        m_port = m_peer.start(QStringLiteral("python3"),
-                              {QStringLiteral(CX_SOURCE_ROOT "/tests/peers/camera-simulator/camera_sim.py"),
-                               QStringLiteral("--scenario"), file.fileName()});
+        QStringList arguments{QStringLiteral(CX_SOURCE_ROOT "/tests/peers/camera-simulator/camera_sim.py"),
+                              QStringLiteral("--scenario"), file.fileName()};
+        if (realMedia)
+            arguments << QStringLiteral("--media") << m_dir.filePath(QStringLiteral("media"));
+        m_port = m_peer.start(QStringLiteral("python3"), arguments);
         if (m_port <= 0)
             return false;
         Ulx::Communication::setCameraHttpPort(static_cast<quint16>(m_port));

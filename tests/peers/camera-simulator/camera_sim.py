@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """A stand-in for the Hoselux camera's HTTP-CGI interface, on 127.0.0.1 only.
 
-Usage: camera_sim.py [--port N] [--scenario FILE] [--log FILE]
+Usage: camera_sim.py [--port N] [--scenario FILE] [--log FILE] [--media DIR]
+
+With --media, photos and videos hold real media made in DIR at start (a JPEG still of the
+pattern the RTSP peer streams, an H.264 MP4 clip, a small JPEG thumbnail of the still) instead
+of deterministic filler bytes and the fixed thumbnail.
 
 Prints "READY <port>" once it listens. HTTP/1.1 with keep-alive. The camera state (mode,
 resolutions, recording, alert bits, free space, files) can be read and changed through
@@ -91,6 +95,10 @@ def alert_bits(state):
     return int(state["alert"]) | (0x08 if state["recording"] else 0)
 
 
+# Real media by format ("jpeg", "mp4"), set by --media; filler bytes otherwise.
+MEDIA = {}
+
+
 def file_content(path, size):
     """Deterministic bytes of a file, different for every path."""
     out = bytearray()
@@ -135,6 +143,9 @@ class Camera:
         entry.setdefault("time", time.strftime("%Y-%m-%d %H:%M:%S"))
         if "content" in entry:
             entry["data"] = entry.pop("content").encode("latin-1")
+            entry["size"] = len(entry["data"])
+        elif entry["format"].lower() in MEDIA:
+            entry["data"] = MEDIA[entry["format"].lower()]
             entry["size"] = len(entry["data"])
         else:
             entry["data"] = file_content(entry["path"], int(entry["size"]))
@@ -416,7 +427,7 @@ class Handler(BaseHTTPRequestHandler):
         if entry is None:
             self.send_body(404, "not found")
             return
-        body = THUMBNAIL
+        body = MEDIA.get("thumbnail", THUMBNAIL)
         if fault == "html":
             body = b"<html><body>no image</body></html>"
         self.send_body(200, body, "image/jpeg", fault=fault)
@@ -524,7 +535,16 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--port", type=int, default=0, help="0: any free port (the program expects 8580)")
     parser.add_argument("--scenario", default="")
+    parser.add_argument("--media", default="", help="make real photos and videos in this folder")
     args = parser.parse_args()
+    if args.media:
+        sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+        import demo_media
+        os.makedirs(args.media, exist_ok=True)
+        MEDIA["jpeg"] = demo_media.read(demo_media.make_jpeg(os.path.join(args.media, "still.jpg")))
+        MEDIA["mp4"] = demo_media.read(demo_media.make_mp4(os.path.join(args.media, "clip.mp4")))
+        MEDIA["thumbnail"] = demo_media.read(demo_media.make_jpeg(os.path.join(args.media, "thumbnail.jpg"),
+                                                                  width=160, height=90))
     scenario = {}
     if args.scenario:
         with open(args.scenario, "r", encoding="utf-8") as handle:

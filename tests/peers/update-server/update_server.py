@@ -11,6 +11,7 @@ Scenario (JSON): {"routes": {"<path>": <route>, ...}} where a route is
 and may carry "fault":
   "redirect"   302 with an HTML body; Location only when the route gives "location"
   "404", "500" that status with an HTML body
+  "204"        204 No Content: a success status that carries no file
   "cut"        announces the whole length, sends half and closes the connection
   "no-length"  no Content-Length; the body ends when the connection closes
   "empty"      200 with an empty body
@@ -140,6 +141,11 @@ class Handler(BaseHTTPRequestHandler):
         if fault in ("404", "500"):
             self._send_simple(int(fault), HTML)
             self._log(int(fault), fault)
+            return
+        if fault == "204":
+            self.send_response(204)
+            self.end_headers()
+            self._log(204, fault)
             return
         if fault == "empty":
             body = b""

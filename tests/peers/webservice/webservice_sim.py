@@ -22,6 +22,9 @@ token run out mid-session; "applicationUsers" make it a multi-user account; "two
 "twoStepCode" asks for an authentication code.
 
 Usage: webservice_sim.py --scenario FILE --log FILE --storage DIR [--tls-cert PEM --tls-key PEM] [--port N]
+       webservice_sim.py --demo DIR [--port N]
+With --demo, the scenario is a demo account ("demo", password "demo") with two web projects whose
+files and media are made in DIR (see webservice_demo.py); the log is DIR/requests.jsonl.
 Prints "READY <port>" once it listens.
 """
 
@@ -941,16 +944,24 @@ class Handler(BaseHTTPRequestHandler):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument('--scenario', required=True)
-    parser.add_argument('--log', required=True)
-    parser.add_argument('--storage', required=True)
+    parser.add_argument('--scenario')
+    parser.add_argument('--log')
+    parser.add_argument('--storage')
+    parser.add_argument('--demo', help='serve demo data made in this folder')
     parser.add_argument('--tls-cert')
     parser.add_argument('--tls-key')
     parser.add_argument('--port', type=int, default=0)
     args = parser.parse_args()
 
-    with open(args.scenario, encoding='utf-8') as f:
-        scenario = json.load(f)
+    if args.demo:
+        import webservice_demo
+        scenario, args.storage = webservice_demo.build(args.demo)
+        args.log = args.log or os.path.join(args.demo, 'requests.jsonl')
+    elif not (args.scenario and args.log and args.storage):
+        parser.error('--scenario, --log and --storage are required without --demo')
+    else:
+        with open(args.scenario, encoding='utf-8') as f:
+            scenario = json.load(f)
     scheme = 'https' if args.tls_cert else 'http'
     state = State(scenario, args.log, args.storage, scheme)
     Handler.state = state

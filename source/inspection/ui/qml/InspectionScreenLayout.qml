@@ -80,11 +80,19 @@ Screen {
                      : fileSystemHelper.createUniqueVideoFileName(folder, true)
     }
 
+    // Without projects the folder is asked for once; later photos and videos of the session
+    // go where the last ones went, as the runtime data holds it.
     function chooseMediaFile(photo, callback) {
-        if (settings.workType !== 2) {
+        var current = photo ? appRuntimeData.photoDirectory : appRuntimeData.videoDirectory
+        if (settings.workType !== 2 || current !== "") {
             var folder = mediaFolder(photo)
             fileSystemHelper.createDirectory(folder)
-            callback(uniqueFileName(photo, folder))
+            var name = uniqueFileName(photo, folder)
+            if (settings.workType === 2)
+                name = photo ? fileSystemHelper.sanitizePictureFileName(name, settings.photoFileFormat)
+                             : fileSystemHelper.sanitizeVideoFileName(name)
+            if (name !== "")
+                callback(name)
             return
         }
         var last = photo ? appRuntimeData.lastPhotoFolder : appRuntimeData.lastVideoFolder
@@ -98,9 +106,11 @@ Screen {
                                var path = screen.uniqueFileName(photo, chosen)
                                if (photo) {
                                    appRuntimeData.lastPhotoFolder = fileSystemHelper.extractFilePath(path)
+                                   appRuntimeData.photoDirectory = appRuntimeData.lastPhotoFolder
                                    path = fileSystemHelper.sanitizePictureFileName(path, settings.photoFileFormat)
                                } else {
                                    appRuntimeData.lastVideoFolder = fileSystemHelper.extractFilePath(path)
+                                   appRuntimeData.videoDirectory = appRuntimeData.lastVideoFolder
                                    path = fileSystemHelper.sanitizeVideoFileName(path)
                                }
                                if (path !== "")

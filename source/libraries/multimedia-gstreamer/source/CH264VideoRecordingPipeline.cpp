@@ -1,5 +1,6 @@
 #include "CH264VideoRecordingPipeline.h"
 
+#include "CGstBufferDistributionSink.h"
 #include "CTimestampRebaser.h"
 #include "GstErrorMapping.h"
 
@@ -39,6 +40,7 @@ bool CH264VideoRecordingPipeline::start(const QString& fileName)
     m_pushedBuffers = 0;
     m_receivedBuffers = 0;
     m_ending = false;
+    m_awaitingKeyFrame = false;
     m_active = changeState(GST_STATE_PLAYING);
     return m_active;
 }
@@ -62,12 +64,14 @@ void CH264VideoRecordingPipeline::abort()
 
 void CH264VideoRecordingPipeline::pause()
 {
+    m_awaitingKeyFrame = false;
     m_rebaser->pause();
 }
 
 void CH264VideoRecordingPipeline::resume()
 {
-    m_rebaser->resume();
+    if (m_rebaser->state() == CTimestampRebaser::Paused)
+        m_awaitingKeyFrame = true;
 }
 
 bool CH264VideoRecordingPipeline::finishBlocking(int timeoutMs)
@@ -104,9 +108,25 @@ void CH264VideoRecordingPipeline::processBuffer(GstBuffer* buffer)
         return;
     }
     ++m_receivedBuffers;
+    if (m_awaitingKeyFrame && isKeyFrame(buffer)) {
+        m_awaitingKeyFrame = false;
+        m_rebaser->resume();
+    }
     QVector<GstBuffer*> ready;
     m_rebaser->process(gst_buffer_make_writable(buffer), ready);
     pushBuffers(ready);
+}
+
+bool CH264VideoRecordingPipeline::isKeyFrame(GstBuffer* buffer)
+{
+    static const QByteArrayMatcher startCode(QByteArray("\0\0\0\1", 4));
+    GstMapInfo info = GST_MAP_INFO_INIT;
+    if (!gst_buffer_map(buffer, &info, GST_MAP_READ))
+        return false;
+    const bool keyFrame = CGstBufferDistributionSink::isKeyFrame(startCode, reinterpret_cast<const char*>(info.data),
+                                                                 int(info.size));
+    gst_buffer_unmap(buffer, &info);
+    return keyFrame;
 }
 
 quint64 CH264VideoRecordingPipeline::joinedBufferCount() const
@@ -153,6 +173,7 @@ void CH264VideoRecordingPipeline::endWithError(const QString& reason)
 void CH264VideoRecordingPipeline::endStream()
 {
     m_ending = true;
+    m_awaitingKeyFrame = false;
     m_rebaser->resume();
     QVector<GstBuffer*> ready;
     m_rebaser->flush(ready);

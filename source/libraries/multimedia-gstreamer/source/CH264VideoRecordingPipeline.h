@@ -18,6 +18,8 @@ class CTimestampRebaser;
 // appsrc -> h264parse -> mp4mux -> filesink. The buffer distribution sink of the streaming
 // pipeline hands it copies of the access units from the first key frame on (processBuffer, GUI
 // thread); their time stamps are rebased to start at zero with paused stretches cut out.
+// A resumed recording goes on at the next complete key frame, as it starts at one: the
+// pictures before it refer to pictures that are not in the file, so they count as paused.
 // One object per recording, owned by the recorder logic; it owns its pipeline and rebaser.
 // What waits in the appsrc for a slow disk is bounded: past the limit the file is finished
 // with what it has and an error is reported, rather than memory growing without end.
@@ -75,6 +77,7 @@ private:
     void pushBuffers(const QVector<GstBuffer*>& buffers);
     void endStream();
     void endWithError(const QString& reason);
+    static bool isKeyFrame(GstBuffer* buffer);
 
     QString m_fileName;
     QByteArray m_streamCaps;
@@ -90,6 +93,8 @@ private:
     // Between a successful start and the way back to NULL (end of stream, error, abort).
     bool m_active = false;
     bool m_ending = false;
+    // Resumed, but no key frame has come since: the rebaser stays paused until one does.
+    bool m_awaitingKeyFrame = false;
 };
 
 } // namespace GStreamer

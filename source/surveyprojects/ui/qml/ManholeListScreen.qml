@@ -12,6 +12,15 @@ Screen {
 
     property string manholeName: ""
     property alias controller: controller
+    // A project without manholes (one made on the tablet has no manholes.xml) has no list to
+    // pick from: the name is typed instead.
+    property bool noManholes: false
+    readonly property bool typedName: noManholes && !controller.loadingManholeList
+
+    function followList() {
+        noManholes = controller.manholeDistanceModel.rowCount() === 0
+        controller.selectManholeByName(screen.manholeName)
+    }
 
     Translator { id: tr; translationClassName: "Ombrastella.Zephira.App.ManholeListScreen" }
 
@@ -27,13 +36,14 @@ Screen {
         target: controller
         function onLoadingManholeListChanged() {
             if (!controller.loadingManholeList)
-                controller.selectManholeByName(screen.manholeName)
+                screen.followList()
         }
     }
 
     Component.onCompleted: {
         controller.loadManholeList()
-        controller.selectManholeByName(manholeName)
+        if (!controller.loadingManholeList)
+            followList()
     }
 
     ListScreenLayout {
@@ -41,7 +51,33 @@ Screen {
         enabled: !controller.loadingManholeList
         model: controller.loadingManholeList ? null : controller.manholeDistanceModel
         emptyText: controller.loadingManholeList ? tr.txt("TxtLoading", "Loading manholes...")
-                                                 : tr.txt("TxtNoManholes", "This project has no manholes.")
+                                                 : tr.txt("TxtTypeManhole", "This project has no manholes: type the name above.")
+
+        header: Rectangle {
+            width: parent.width
+            height: screen.typedName ? Design.buttonHeight : 0
+            visible: screen.typedName
+            radius: Design.radius
+            color: Design.panelColor
+            border.color: Design.accentColor
+            border.width: 4
+
+            TextInput {
+                id: typedNameField
+                objectName: "manholeNameField"
+                anchors.fill: parent
+                anchors.margins: Design.margin
+                verticalAlignment: TextInput.AlignVCenter
+                text: screen.manholeName
+                font.family: Design.fontFamily
+                font.pixelSize: Design.fontSizeLarge
+                color: Design.textColor
+                selectByMouse: true
+                focus: screen.typedName
+                clip: true
+                onAccepted: if (text.trim() !== "") ScreenManager.close({ "manholeName": text.trim() })
+            }
+        }
 
         delegate: ListRow {
             width: ListView.view.width
@@ -55,13 +91,15 @@ Screen {
             objectName: "manholeApplyButton"
             width: parent.width
             highlighted: true
-            enabled: controller.currentManholeIndex >= 0
+            enabled: screen.typedName ? typedNameField.text.trim() !== "" : controller.currentManholeIndex >= 0
             text: tr.txt("TxtApply", "Apply")
-            onClicked: ScreenManager.close({ "manholeName": controller.currentManholeName })
+            onClicked: ScreenManager.close({ "manholeName": screen.typedName ? typedNameField.text.trim()
+                                                                               : controller.currentManholeName })
         }
         PushButton {
             objectName: "manholeMapButton"
             width: parent.width
+            visible: !screen.typedName
             text: tr.txt("TxtMap", "Map")
             onClicked: ScreenManager.show("ManholeMapScreen", { "manholeName": controller.currentManholeName },
                 function(result) {

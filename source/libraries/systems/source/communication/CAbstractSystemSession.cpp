@@ -495,6 +495,18 @@ void CAbstractSystemSession::attemptReconnect()
     m_networkManager->connectToWifiNetwork(m_systemName, key);
 }
 
+// The lowest layer that re-establishing did not get back: the Wi-Fi, the system's link or the
+// video. A link or video that stays lost is reported as such; the Wi-Fi may never have left.
+CommunicationTypes::CommunicationError CAbstractSystemSession::lostLayerError() const
+{
+    if (!m_networkManager || m_networkManager->state() != CAbstractNetworkManager::StateConnected)
+        return CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed;
+    const CAbstractConnectionController* controller = connectionController();
+    if (!controller || controller->state() != CAbstractConnectionController::StateConnected)
+        return CommunicationTypes::CommunicationErrorCommunicatorConnection;
+    return CommunicationTypes::CommunicationErrorVideoStreamerConnection;
+}
+
 void CAbstractSystemSession::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_reconnectTimer.timerId()) {
@@ -515,10 +527,12 @@ void CAbstractSystemSession::timerEvent(QTimerEvent* event)
     if (event->timerId() == m_reconnectFailerTimer.timerId()) {
         logStep("timerEvent", QStringLiteral("ReconnectFailerTimer elapsed."));
         m_reconnectFailerTimer.stop();
+        // Read before the layers are taken down.
+        const CommunicationTypes::CommunicationError error = lostLayerError();
         if (CAbstractConnectionController* controller = connectionController())
             controller->abortConnection();
         internalDisconnect();
-        emit errorOccurred(CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed);
+        emit errorOccurred(error);
         return;
     }
     QObject::timerEvent(event);

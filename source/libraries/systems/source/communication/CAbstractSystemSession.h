@@ -122,6 +122,7 @@ private:
     void startReconnectTimer();
     int accessMode() const;
     bool streamConfigKnown() const;
+    CommunicationTypes::CommunicationError lostLayerError() const;
     bool streamConfigChanging() const;
 
     CAbstractNetworkManager* m_networkManager = nullptr;                 // not owned

@@ -4,6 +4,7 @@
 
 #include "CLogger.h"
 #include "CMP4VideoOrientationPatcher.h"
+#include "FilePermissions.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -273,6 +274,11 @@ bool CHXMediaDownload::finishCurrentFile()
             logDownload(QStringLiteral("Failed to patch video orientation."), {m_temporaryFile->fileName()});
     }
     const QString target = m_targetPaths.at(m_index);
+    // The temporary file is private to its owner; the photo or video is the user's like any
+    // file saved on the tablet.
+    if (!m_temporaryFile->setPermissions(FilePermissions::newFileDefault()))
+        logDownload(QStringLiteral("[CHXMediaDownload] Cannot set the file's permissions:"),
+                    {m_temporaryFile->fileName(), m_temporaryFile->errorString()});
     m_temporaryFile->setAutoRemove(false);
     m_temporaryFile->close();
     if (!m_temporaryFile->rename(target)) {
