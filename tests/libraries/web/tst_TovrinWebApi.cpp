@@ -222,8 +222,10 @@ private slots:
         api.logout();
         QTRY_COMPARE_WITH_TIMEOUT(status.count(), 2, 10000);
         QCOMPARE(result.count(), 0);
+        // The release waits for the peer's answer in an event loop, where the result may
+        // already arrive.
         QVERIFY(m_sim->release(QStringLiteral("server_status")));
-        QVERIFY(result.wait(10000));
+        QVERIFY(result.count() > 0 || result.wait(10000));
         QCOMPARE(result.at(0).at(1).value<TovrinWebApi::LoginResult>(), TovrinWebApi::LoginResultCancelled);
         QCOMPARE(api.loginStatus(), TovrinWebApi::LoginStatusLoggedOut);
         QCOMPARE(api.currentUser(), QString());
