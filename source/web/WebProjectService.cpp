@@ -27,7 +27,7 @@ WebProjectService::WebProjectService(TovrinWebApi* webApi, QObject* parent)
         return;
     connect(m_webApi, &TovrinWebApi::projectInfoReceived, this, &WebProjectService::onProjectInfoReceived);
     connect(m_webApi, &TovrinWebApi::uploadStatusInfoReceived, this, &WebProjectService::onUploadStatusInfoReceived);
-    connect(m_webApi, &TovrinWebApi::queryRemoteProjectsError, this, &WebProjectService::queryRemoteProjectsError);
+    connect(m_webApi, &TovrinWebApi::queryRemoteProjectsError, this, &WebProjectService::onListQueryFailed);
 }
 
 WebProjectService::~WebProjectService()
@@ -45,15 +45,40 @@ void WebProjectService::queryRemoteProjects()
 {
     if (!m_uploadBackup.isEmpty())
         queryUploadStatuses();
-    if (m_webApi)
-        m_webApi->queryRemoteProjects();
+    // A query still on its way from before a stop answers this start.
+    m_dropListAnswer = false;
+    sendListQuery();
     m_queryTimer.start(m_queryIntervalMs, this);
 }
 
 void WebProjectService::stopRemoteProjectsQuerying()
 {
     m_queryTimer.stop();
+    m_dropListAnswer = m_listQueryInFlight;
     m_model->setProjectList({});
+}
+
+void WebProjectService::sendListQuery()
+{
+    if (!m_webApi || m_listQueryInFlight)
+        return;
+    m_listQueryInFlight = true;
+    m_webApi->queryRemoteProjects();
+}
+
+bool WebProjectService::takeDroppedListAnswer()
+{
+    m_listQueryInFlight = false;
+    if (!m_dropListAnswer)
+        return false;
+    m_dropListAnswer = false;
+    return true;
+}
+
+void WebProjectService::onListQueryFailed(Tovrin::Web::Error error)
+{
+    if (!takeDroppedListAnswer())
+        emit queryRemoteProjectsError(error);
 }
 
 void WebProjectService::addUploadedProject(const ProjectInfo& project)
@@ -71,6 +96,9 @@ void WebProjectService::resetSessionBackup()
 
 void WebProjectService::onProjectInfoReceived(QList<ProjectInfo> projectInfoList)
 {
+    // After a stop the list is empty on purpose; a late answer must not fill it again.
+    if (takeDroppedListAnswer())
+        return;
     if (m_model->rowCount() == 0) {
         m_model->setProjectList(projectInfoList);
         for (auto it = m_uploadBackup.begin(); it != m_uploadBackup.end();) {
@@ -119,6 +147,10 @@ void WebProjectService::onProjectInfoReceived(QList<ProjectInfo> projectInfoList
 
 void WebProjectService::onUploadStatusInfoReceived(QList<UploadStatusInfo> uploadsStatusInfoList)
 {
+    m_statusQueryInFlight = false;
+    // An upload added while the query was on its way is not in this answer: ask again for it.
+    const bool askAgain = m_statusQueryWanted;
+    m_statusQueryWanted = false;
     if (uploadsStatusInfoList.isEmpty()) {
         m_uploadStatusTimer.stop();
         m_uploadBackup.clear();
@@ -126,6 +158,9 @@ void WebProjectService::onUploadStatusInfoReceived(QList<UploadStatusInfo> uploa
     }
     bool pending = false;
     for (const UploadStatusInfo& info : qAsConst(uploadsStatusInfoList)) {
+        // An answer that arrives after the backup was reset speaks of uploads no longer followed.
+        if (!m_uploadBackup.contains(info.projectId))
+            continue;
         if (info.status == UploadStatusImported) {
             m_uploadBackup[info.projectId].setIsImportedByWeb(true);
         } else if (info.status == UploadStatusGone) {
@@ -145,15 +180,18 @@ void WebProjectService::onUploadStatusInfoReceived(QList<UploadStatusInfo> uploa
     } else {
         m_uploadStatusTimer.stop();
     }
+    if (askAgain)
+        queryUploadStatuses();
 }
 
 void WebProjectService::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_queryTimer.timerId()) {
-        if (m_webApi)
-            m_webApi->queryRemoteProjects();
+        sendListQuery();
     } else if (event->timerId() == m_uploadStatusTimer.timerId()) {
-        queryUploadStatuses();
+        // The answer on its way is the one this tick would ask for.
+        if (!m_statusQueryInFlight)
+            queryUploadStatuses();
     } else {
         QObject::timerEvent(event);
     }
@@ -166,8 +204,14 @@ void WebProjectService::queryUploadStatuses()
         if (!it->isImportedByWeb())
             ids.append(it.key());
     }
-    if (!ids.isEmpty() && m_webApi)
-        m_webApi->queryUploadProjectStatus(ids);
+    if (ids.isEmpty() || !m_webApi)
+        return;
+    if (m_statusQueryInFlight) {
+        m_statusQueryWanted = true;
+        return;
+    }
+    m_statusQueryInFlight = true;
+    m_webApi->queryUploadProjectStatus(ids);
 }
 
 void WebProjectService::updateProjectEntry(const ProjectInfo& project)

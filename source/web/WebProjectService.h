@@ -60,6 +60,9 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    void sendListQuery();
+    void onListQueryFailed(Tovrin::Web::Error error);
+    bool takeDroppedListAnswer();
     void queryUploadStatuses();
     void updateProjectEntry(const Tovrin::Web::ProjectInfo& project);
 
@@ -71,4 +74,11 @@ private:
     QBasicTimer m_uploadStatusTimer;
     int m_queryIntervalMs = DefaultQueryIntervalMs;
     int m_uploadStatusIntervalMs = DefaultUploadStatusIntervalMs;
+    // One query of each kind on the wire at a time: a slow service must not collect a queue of
+    // polls whose answers then arrive in any order.
+    bool m_listQueryInFlight = false;
+    // The answer still on its way when querying stopped belongs to no one.
+    bool m_dropListAnswer = false;
+    bool m_statusQueryInFlight = false;
+    bool m_statusQueryWanted = false;
 };

@@ -221,6 +221,9 @@ private slots:
                         QJsonObject{{QStringLiteral("*"), QJsonArray{1, 2}}});
         WebServiceSimulator sim;
         QVERIFY(sim.start(scenario));
+        // Each status answer takes several poll intervals: the polls must wait for it instead of
+        // piling up further queries.
+        QVERIFY(sim.setFaults({fault(QStringLiteral("upload_statuses"), {{QStringLiteral("slowBodyMs"), 100}})}));
         Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
         TovrinWebApi api;
         QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
@@ -296,6 +299,15 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(lists.count() >= 3, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(ids(service.webProjectListModel()), QStringList{QStringLiteral("p-second")}, 10000);
         service.stopRemoteProjectsQuerying();
+
+        // Stopped while a query is on its way (as when the screen closes): its answer is dropped.
+        QSignalSpy initialised(&service, &WebProjectService::webProjectListInitilized);
+        const int answered = lists.count();
+        service.queryRemoteProjects();
+        service.stopRemoteProjectsQuerying();
+        QTRY_COMPARE_WITH_TIMEOUT(lists.count(), answered + 1, 10000);
+        QCOMPARE(service.webProjectListModel()->rowCount(), 0);
+        QCOMPARE(initialised.count(), 0);
     }
 };
 

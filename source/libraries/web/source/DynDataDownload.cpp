@@ -128,9 +128,19 @@ void DynDataDownload::onNetworkReplyFinished()
     QNetworkReply* reply = m_reply;
     if (!reply || reply != sender())
         return;
-    const QNetworkReply::NetworkError networkError = TransferWatchdog::errorOf(reply);
+    QNetworkReply::NetworkError networkError = TransferWatchdog::errorOf(reply);
     if (!m_paused && !m_aborted && !m_failed && networkError == QNetworkReply::NoError)
         onNetworkReplyReadyRead();
+    // When the peer closes the connection early the network stack may send the request again and
+    // end the reply without an error; a body shorter than announced is still a failed transfer.
+    bool lengthOk = false;
+    const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&lengthOk);
+    if (networkError == QNetworkReply::NoError && lengthOk && announced >= 0 && m_outputFile.isOpen()
+        && m_outputFile.size() != announced) {
+        CLogger::logMessage(CLogger::LogLevelError, kCategory,
+                            QStringLiteral("Download incomplete: %1 of %2 bytes").arg(m_outputFile.size()).arg(announced));
+        networkError = QNetworkReply::RemoteHostClosedError;
+    }
     reply->disconnect(this);
     reply->deleteLater();
     m_reply = nullptr;
