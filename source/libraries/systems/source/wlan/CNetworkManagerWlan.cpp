@@ -531,15 +531,23 @@ ErrorCode CNetworkManagerWlan::disconnect(ClientHandle handle, const QUuid& inte
     return ErrorSuccess;
 }
 
-ErrorCode CNetworkManagerWlan::getProfile(ClientHandle handle, const QUuid& interfaceGuid, const QString& profileName,
-                                          quint32* flags, QString* profileXml, quint32* grantedAccess)
+ErrorCode CNetworkManagerWlan::savedProfileConnections(ClientHandle handle, const QUuid& interfaceGuid,
+                                                       const QString& profileName,
+                                                       QList<NetworkManager::Connection::Ptr>* saved)
 {
     DeviceRecord* record = nullptr;
     if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
         return error;
-    const QList<NetworkManager::Connection::Ptr> saved = savedConnections(profileName.toUtf8());
-    if (saved.isEmpty())
-        return ErrorNotFound;
+    *saved = savedConnections(profileName.toUtf8());
+    return saved->isEmpty() ? ErrorNotFound : ErrorSuccess;
+}
+
+ErrorCode CNetworkManagerWlan::getProfile(ClientHandle handle, const QUuid& interfaceGuid, const QString& profileName,
+                                          quint32* flags, QString* profileXml, quint32* grantedAccess)
+{
+    QList<NetworkManager::Connection::Ptr> saved;
+    if (const ErrorCode error = savedProfileConnections(handle, interfaceGuid, profileName, &saved))
+        return error;
     const NetworkManager::Connection::Ptr connection = saved.constFirst();
     QString key;
     quint32 auth = AuthOpen;
@@ -576,12 +584,9 @@ ErrorCode CNetworkManagerWlan::getProfile(ClientHandle handle, const QUuid& inte
 
 ErrorCode CNetworkManagerWlan::deleteProfile(ClientHandle handle, const QUuid& interfaceGuid, const QString& profileName)
 {
-    DeviceRecord* record = nullptr;
-    if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
+    QList<NetworkManager::Connection::Ptr> saved;
+    if (const ErrorCode error = savedProfileConnections(handle, interfaceGuid, profileName, &saved))
         return error;
-    const QList<NetworkManager::Connection::Ptr> saved = savedConnections(profileName.toUtf8());
-    if (saved.isEmpty())
-        return ErrorNotFound;
     for (const NetworkManager::Connection::Ptr& connection : saved) {
         // Marked at once: a join that follows must not pick it up while the removal travels.
         m_removedConnections.insert(connection->path());

@@ -90,6 +90,9 @@ private:
                           QSharedPointer<NetworkManager::WirelessDevice>* device);
     QSharedPointer<NetworkManager::WirelessDevice> wirelessDevice(const QString& uni) const;
     QList<QSharedPointer<NetworkManager::Connection>> savedConnections(const QByteArray& ssid) const;
+    // As checkCall, and the saved connections of the profile's network: ErrorNotFound for none.
+    ErrorCode savedProfileConnections(ClientHandle handle, const QUuid& interfaceGuid, const QString& profileName,
+                                      QList<QSharedPointer<NetworkManager::Connection>>* saved);
     QString strongestAccessPoint(const QString& uni, const QByteArray& ssid) const;
     void notify(const QUuid& guid, quint32 source, quint32 code, const QByteArray& ssid = QByteArray(),
                 quint32 reason = 0);
