@@ -8,6 +8,8 @@
 #include <QSet>
 #include <QTimerEvent>
 
+#include <algorithm>
+
 using Tovrin::Web::ProjectInfo;
 using Tovrin::Web::TovrinWebApi;
 using Tovrin::Web::UploadStatusInfo;
@@ -28,6 +30,7 @@ WebProjectService::WebProjectService(TovrinWebApi* webApi, QObject* parent)
     connect(m_webApi, &TovrinWebApi::projectInfoReceived, this, &WebProjectService::onProjectInfoReceived);
     connect(m_webApi, &TovrinWebApi::uploadStatusInfoReceived, this, &WebProjectService::onUploadStatusInfoReceived);
     connect(m_webApi, &TovrinWebApi::queryRemoteProjectsError, this, &WebProjectService::onListQueryFailed);
+    connect(m_webApi, &TovrinWebApi::uploadStatusQueryFailed, this, &WebProjectService::onUploadStatusQueryFailed);
 }
 
 WebProjectService::~WebProjectService()
@@ -182,6 +185,17 @@ void WebProjectService::onUploadStatusInfoReceived(QList<UploadStatusInfo> uploa
     }
     if (askAgain)
         queryUploadStatuses();
+}
+
+void WebProjectService::onUploadStatusQueryFailed()
+{
+    m_statusQueryInFlight = false;
+    m_statusQueryWanted = false;
+    // Nothing was learnt: keep following the uploads and ask again on the next tick.
+    const bool pending = std::any_of(m_uploadBackup.cbegin(), m_uploadBackup.cend(),
+                                     [](const ProjectInfo& project) { return !project.isImportedByWeb(); });
+    if (pending && !m_uploadStatusTimer.isActive())
+        m_uploadStatusTimer.start(m_uploadStatusIntervalMs, this);
 }
 
 void WebProjectService::timerEvent(QTimerEvent* event)

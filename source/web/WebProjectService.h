@@ -62,6 +62,7 @@ protected:
 private:
     void sendListQuery();
     void onListQueryFailed(Tovrin::Web::Error error);
+    void onUploadStatusQueryFailed();
     bool takeDroppedListAnswer();
     void queryUploadStatuses();
     void updateProjectEntry(const Tovrin::Web::ProjectInfo& project);

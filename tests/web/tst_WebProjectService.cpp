@@ -216,14 +216,16 @@ private slots:
     void periodicQueriesAgainstTheService()
     {
         QJsonObject scenario = defaultScenario();
-        // The first status query finds the upload pending, the second imported.
+        // The first status query that is answered finds the upload pending, the next imported.
         scenario.insert(QStringLiteral("uploadStatusSequence"),
                         QJsonObject{{QStringLiteral("*"), QJsonArray{1, 2}}});
         WebServiceSimulator sim;
         QVERIFY(sim.start(scenario));
-        // Each status answer takes several poll intervals: the polls must wait for it instead of
-        // piling up further queries.
-        QVERIFY(sim.setFaults({fault(QStringLiteral("upload_statuses"), {{QStringLiteral("slowBodyMs"), 100}})}));
+        // The first status query fails: that says nothing about the upload, which is still
+        // followed. Each answer then takes several poll intervals: the polls must wait for it
+        // instead of piling up further queries.
+        QVERIFY(sim.setFaults({fault(QStringLiteral("upload_statuses"), {{QStringLiteral("status"), 500}}, {1}),
+                               fault(QStringLiteral("upload_statuses"), {{QStringLiteral("slowBodyMs"), 100}})}));
         Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
         TovrinWebApi api;
         QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
@@ -236,6 +238,7 @@ private slots:
         QSignalSpy initialised(&service, &WebProjectService::webProjectListInitilized);
         QSignalSpy lists(&api, &TovrinWebApi::projectInfoReceived);
         QSignalSpy statuses(&api, &TovrinWebApi::uploadStatusInfoReceived);
+        QSignalSpy statusFailures(&api, &TovrinWebApi::uploadStatusQueryFailed);
         service.queryRemoteProjects();
         QVERIFY(initialised.wait(10000));
         QCOMPARE(ids(model), QStringList{QStringLiteral("p-big")});
@@ -255,6 +258,7 @@ private slots:
         QCOMPARE(ids(model).first(), id);
         QVERIFY(!importedAt(model, id));
         QVERIFY(statuses.wait(10000));
+        QCOMPARE(statusFailures.count(), 1);
         QVERIFY(service.isUploadStatusTimerActive());
         // The second answer reports it imported; the timer stops and the list marks it.
         QTRY_VERIFY_WITH_TIMEOUT(!service.isUploadStatusTimerActive(), 10000);
@@ -262,7 +266,7 @@ private slots:
         QVERIFY(service.uploadBackup().isEmpty());
         QCOMPARE(model->rowCount(), 2);
         const int statusQueries = sim.requestsTo(QStringLiteral("upload_statuses")).size();
-        QCOMPARE(statusQueries, 2);
+        QCOMPARE(statusQueries, 3);
 
         service.stopRemoteProjectsQuerying();
         QVERIFY(!service.isQueryTimerActive());

@@ -170,6 +170,8 @@ private slots:
         UploadProjectsStatusResponse statuses;
         statuses.fromJson(QStringLiteral("nonsense"));
         QVERIFY(statuses.statuses().isEmpty());
+        // Unlike an empty list, which means nothing is pending.
+        QCOMPARE(statuses.error(), ErrorInvalidReply);
     }
 
     void projectDetailsAndStatuses()

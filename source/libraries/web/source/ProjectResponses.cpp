@@ -59,8 +59,12 @@ UploadProjectsStatusResponse::UploadProjectsStatusResponse()
 void UploadProjectsStatusResponse::fromJson(const QString& text)
 {
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
-    if (!document.isArray())
+    if (!document.isArray()) {
+        // Unreadable statuses are not "no statuses": the caller must not stop following uploads.
+        if (error() == ErrorNone)
+            setErrorValue(ErrorInvalidReply);
         return;
+    }
     const QJsonArray array = document.array();
     for (const QJsonValue& value : array) {
         const QJsonObject object = value.toObject();

@@ -39,6 +39,7 @@ TovrinWebApi::TovrinWebApi(QObject* parent)
     connect(d, &TovrinWebApiPrivate::tokenAuthenticationNeeded, this, &TovrinWebApi::tokenAuthenticationNeeded, Qt::QueuedConnection);
     connect(d, &TovrinWebApiPrivate::checkIfCulvertixProjectFinished, this, &TovrinWebApi::checkIfCulvertixProjectFinished, Qt::QueuedConnection);
     connect(d, &TovrinWebApiPrivate::checkIfCulvertixProjectFailed, this, &TovrinWebApi::checkIfCulvertixProjectFailed, Qt::QueuedConnection);
+    connect(d, &TovrinWebApiPrivate::uploadStatusQueryFailed, this, &TovrinWebApi::uploadStatusQueryFailed, Qt::QueuedConnection);
 }
 
 TovrinWebApi::~TovrinWebApi()

@@ -163,6 +163,8 @@ signals:
     void checkIfCulvertixProjectFinished(QString projectId, QString projectName, bool isCulvertixProject);
     // The check itself failed (the service could not be asked, or its answer is unreadable).
     void checkIfCulvertixProjectFailed(QString projectId, Tovrin::Web::Error error);
+    // An upload-status query failed: no statuses are known, which is not "nothing pending".
+    void uploadStatusQueryFailed(Tovrin::Web::Error error);
 
 private:
     TovrinWebApiPrivate* d = nullptr;

@@ -75,6 +75,7 @@ TovrinWebApiPrivate::TovrinWebApiPrivate(QObject* parent)
     connect(m_worker, &TovrinWebApiWorker::userChoiceNeeded, this, &TovrinWebApiPrivate::userChoiceNeeded);
     connect(m_worker, &TovrinWebApiWorker::checkIfCulvertixProjectFinished, this, &TovrinWebApiPrivate::checkIfCulvertixProjectFinished);
     connect(m_worker, &TovrinWebApiWorker::checkIfCulvertixProjectFailed, this, &TovrinWebApiPrivate::checkIfCulvertixProjectFailed);
+    connect(m_worker, &TovrinWebApiWorker::uploadStatusQueryFailed, this, &TovrinWebApiPrivate::uploadStatusQueryFailed);
 
     const ThreadStarter starter = threadStarter();
     const bool started = starter ? starter(m_thread) : m_thread->blockingStart();

@@ -558,6 +558,13 @@ void TovrinWebApiWorker::handleUploadStatus(UploadProjectsStatusResponse respons
 {
     if (QObject* handle = sender())
         handle->deleteLater();
+    if (response.error() != ErrorNone) {
+        // An empty list would read as "nothing pending" and end the following of every upload.
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"),
+                            QStringLiteral("Upload status query failed (error %1).").arg(int(response.error())));
+        emit uploadStatusQueryFailed(response.error());
+        return;
+    }
     emit uploadStatusInfoReceived(response.statuses());
 }
 
