@@ -14,7 +14,6 @@
 #include "surveyprojects/SurveyHelpers.h"
 
 #include "CLogger.h"
-#include "CTranslator.h"
 #include "CUlxSystemsLibrary.h"
 #include "multimedia/CAbstractMediaDownload.h"
 #include "multimedia/CRemoteMediaStorage.h"
@@ -58,15 +57,9 @@ bool storedMediaFolder(const QString& projectPath, const QString& storedPath, QS
 
 QString outsideProjectMessage(const QString& fileName)
 {
-    const QString english =
-        QStringLiteral("The file {0} cannot be saved: the project places it outside the project folder.");
-    const QVariantList parameters{fileName};
-    QString text = english;
-    if (const Tovrin::Translation::CTranslator* translator = CErrorMessageHelper::translator())
-        text = translator->msg(QStringLiteral("Ombrastella.Zephira.App.SurveyGalleryScreenController"),
-                               QStringLiteral("MediaPathOutsideProject"), english, QVariant(parameters));
-    else
-        Tovrin::Translation::CTranslator::processParameters(text, parameters);
+    const QString text = CErrorMessageHelper::translatedMessage(
+        QStringLiteral("Ombrastella.Zephira.App.SurveyGalleryScreenController"), QStringLiteral("MediaPathOutsideProject"),
+        QStringLiteral("The file {0} cannot be saved: the project places it outside the project folder."), {fileName});
     return CErrorMessageHelper::createErrorMessage(text, CErrorMessageHelper::ErrorCategoryMediaDownload, 5);
 }
 

@@ -16,7 +16,6 @@
 #include "surveyprojects/SurveyHelpers.h"
 
 #include "CLogger.h"
-#include "CTranslator.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -314,14 +313,9 @@ void CMediaViewScreenController::deleteCameraFile(const QUrl& url)
     CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
                         QStringLiteral("Camera file not deleted, it is not in the camera's list."),
                         {url.toString()});
-    const QVariantList parameters{name};
-    QString text = QStringLiteral("The file {0} could not be deleted.");
-    if (const Tovrin::Translation::CTranslator* translator = CErrorMessageHelper::translator())
-        text = translator->msg(QStringLiteral("Ombrastella.Zephira.App.MediaViewScreenController"),
-                               QStringLiteral("DeleteFileFailed"), text, QVariant(parameters));
-    else
-        Tovrin::Translation::CTranslator::processParameters(text, parameters);
-    emit errorOccurred(text);
+    emit errorOccurred(CErrorMessageHelper::translatedMessage(
+        QStringLiteral("Ombrastella.Zephira.App.MediaViewScreenController"), QStringLiteral("DeleteFileFailed"),
+        QStringLiteral("The file {0} could not be deleted."), {name}));
 }
 
 void CMediaViewScreenController::moveToNeighbour()

@@ -48,6 +48,16 @@ QString CErrorMessageHelper::translatedMessage(const QString& key, const QString
     return current->msg(MessageContext, key, defaultText, QVariant());
 }
 
+QString CErrorMessageHelper::translatedMessage(const QString& context, const QString& key,
+                                               const QString& defaultText, const QVariantList& parameters)
+{
+    if (const CTranslator* current = translator())
+        return current->msg(context, key, defaultText, QVariant(parameters));
+    QString text = defaultText;
+    CTranslator::processParameters(text, parameters);
+    return text;
+}
+
 QString CErrorMessageHelper::errorCodeSuffix(quint32 errorCode)
 {
     const QString digits = QString::number(errorCode, 16).toUpper();

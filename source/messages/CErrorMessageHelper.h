@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QVariantList>
 
 namespace Tovrin {
 namespace Translation {
@@ -44,6 +45,10 @@ public:
 
     // The message of key in the shared message context, or defaultText without a translator.
     static QString translatedMessage(const QString& key, const QString& defaultText);
+    // The message of key in context with its "{0}"... filled from parameters, translated when a
+    // translator is set.
+    static QString translatedMessage(const QString& context, const QString& key, const QString& defaultText,
+                                     const QVariantList& parameters);
 
 private:
     CErrorMessageHelper() = delete;

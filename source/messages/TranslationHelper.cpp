@@ -149,14 +149,8 @@ QString messageWithArgument(const TextRow (&table)[N], int value, const QString&
     for (const TextRow& row : table) {
         if (row.value != value)
             continue;
-        const QString key = QString::fromLatin1(row.key);
-        const QString english = QString::fromUtf8(row.english);
-        const QVariantList parameters{argument};
-        if (const CTranslator* translator = CErrorMessageHelper::translator())
-            return translator->msg(Context, key, english, QVariant(parameters));
-        QString text = english;
-        CTranslator::processParameters(text, parameters);
-        return text;
+        return CErrorMessageHelper::translatedMessage(Context, QString::fromLatin1(row.key),
+                                                      QString::fromUtf8(row.english), {argument});
     }
     return QString();
 }

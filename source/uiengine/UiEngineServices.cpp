@@ -2,6 +2,7 @@
 
 #include "uiengine/CUiEngine.h"
 
+#include "application/ApplicationServices.h"
 #include "application/CApplication.h"
 #include "inspection/CVideoOverlayManager.h"
 #include "inspection/CVideoPlayer.h"
@@ -10,7 +11,6 @@
 #include "CUlxSystemsLibrary.h"
 #include "communication/CSessionManager.h"
 
-#include <QCoreApplication>
 
 namespace UiEngineServices {
 
@@ -19,7 +19,7 @@ namespace {
 // Tests run the engine under a plain QGuiApplication: then there are no services.
 CApplication* app()
 {
-    return qobject_cast<CApplication*>(QCoreApplication::instance());
+    return qobject_cast<CApplication*>(ApplicationServices::application());
 }
 
 } // namespace

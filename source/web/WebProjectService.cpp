@@ -8,8 +8,6 @@
 #include <QSet>
 #include <QTimerEvent>
 
-#include <algorithm>
-
 using Tovrin::Web::ProjectInfo;
 using Tovrin::Web::TovrinWebApi;
 using Tovrin::Web::UploadStatusInfo;
@@ -192,9 +190,7 @@ void WebProjectService::onUploadStatusQueryFailed()
     m_statusQueryInFlight = false;
     m_statusQueryWanted = false;
     // Nothing was learnt: keep following the uploads and ask again on the next tick.
-    const bool pending = std::any_of(m_uploadBackup.cbegin(), m_uploadBackup.cend(),
-                                     [](const ProjectInfo& project) { return !project.isImportedByWeb(); });
-    if (pending && !m_uploadStatusTimer.isActive())
+    if (!m_uploadStatusTimer.isActive())
         m_uploadStatusTimer.start(m_uploadStatusIntervalMs, this);
 }
 
@@ -218,8 +214,11 @@ void WebProjectService::queryUploadStatuses()
         if (!it->isImportedByWeb())
             ids.append(it.key());
     }
-    if (ids.isEmpty() || !m_webApi)
+    if (ids.isEmpty() || !m_webApi) {
+        // Nothing left to follow: a tick would only find the same.
+        m_uploadStatusTimer.stop();
         return;
+    }
     if (m_statusQueryInFlight) {
         m_statusQueryWanted = true;
         return;
