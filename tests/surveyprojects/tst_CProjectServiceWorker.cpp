@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -477,6 +478,27 @@ private slots:
         buffer.open(QIODevice::WriteOnly);
         QVERIFY(CProjectXmlWriter().writeToDevice(reopened, &buffer));
         QCOMPARE(readAll(path + "project.xml"), full);
+
+        // A text before every photo grows, so that each unchanged photo lies elsewhere in the
+        // file than two writes before: the writes after it must copy from the newest one.
+        const auto storedNow = [&](const char* step) {
+            QByteArray bytes;
+            QBuffer now(&bytes);
+            now.open(QIODevice::WriteOnly);
+            const bool same = CProjectXmlWriter().writeToDevice(reopened, &now) && readAll(path + "project.xml") == bytes;
+            if (!same)
+                qWarning("project.xml differs from the full encoding after: %s", step);
+            return same;
+        };
+        const SurveyPtr first = reopened->surveys().first();
+        first->setComment(first->comment() + " and a longer comment written before every photo");
+        m_worker->saveProject(9, reopened);
+        QVERIFY(storedNow("a longer survey comment"));
+        m_worker->createSurveyPhoto(10, reopened, first, "after the comment 1.jpg", QString(), NaN, NaN, NaN);
+        QVERIFY(storedNow("a photo after the comment"));
+        m_worker->createSurveyPhoto(11, reopened, first, "after the comment 2.jpg", QString(), NaN, NaN, NaN);
+        QVERIFY(storedNow("a second photo after the comment"));
+        QVERIFY(load(path));
     }
 
     void unwritableProjectReportsWriteErrorWithTheRecord()
@@ -578,7 +600,13 @@ private slots:
 
     void deleteRefusesTheWorkingFolder()
     {
-        const QString marker = QDir::currentPath() + "/cx-delete-marker";
+        // A working folder of this test's own: a copy of the suite running beside it keeps its own marker.
+        const QString working = m_dir->path() + "/working";
+        QVERIFY(QDir().mkpath(working));
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(working));
+        const auto restore = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+        const QString marker = working + "/cx-delete-marker";
         QVERIFY(writeAll(marker, "x"));
         QSignalSpy deleted(m_worker.get(), &CProjectServiceWorker::projectDeleted);
         m_worker->deleteProject(1, QString());
@@ -704,6 +732,29 @@ private slots:
         };
         names.sort();
         QTRY_COMPARE(listedNames(), names);
+    }
+
+    // One complete project folder copied in while the start-up listing reads another, and no
+    // change after it: only a watch set before the listing reports it.
+    void aProjectArrivingDuringTheStartUpListingIsListed()
+    {
+        const QString root = m_dir->path() + "/startup/";
+        QVERIFY(QDir().mkpath(root + "Present"));
+        QVERIFY(writeProject(root + "Present/", "Present"));
+        const QString staging = m_dir->path() + "/startup-staging/";
+        QVERIFY(QDir().mkpath(staging));
+        QVERIFY(writeProject(staging, "Arrived"));
+        LateArrivalWorker worker;
+        worker.arriveAfterLook(root + "Present/", 1, [&] { QVERIFY(QDir().rename(staging, root + "Arrived")); });
+        worker.init(root);
+        auto listedNames = [&worker] {
+            QStringList listed;
+            for (const CLocalProjectInfo& info : worker.projectList())
+                listed << info.name();
+            listed.sort();
+            return listed;
+        };
+        QTRY_COMPARE(listedNames(), QStringList({ "Arrived", "Present" }));
     }
 
     void createdProjectsAreListedOnceDespiteTheWatcher()
