@@ -15,6 +15,8 @@
 #include "MediaTree.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -248,6 +250,33 @@ private slots:
         QVERIFY(finished.wait(WaitMs));
         QCOMPARE(nothing->result(), CMediaScan::Success);
         QVERIFY(nothing->foundFiles().isEmpty());
+    }
+
+    // A FAT card or stick ignores case: a photo named IMG.JPG lands on the img.jpg already
+    // there, so the scan must offer it for overwrite.
+    void scanOnACaseIgnoringDestinationSeesTheFileOfTheOtherCase()
+    {
+        const QString image = path("card.img");
+        const QString card = path("card");
+        QVERIFY(QDir().mkpath(card));
+        QFile file(image);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(4 * 1024 * 1024));
+        file.close();
+        if (QProcess::execute("mkfs.vfat", {"-n", "CARD", image}) != 0)
+            QSKIP("mkfs.vfat could not make a FAT image (dosfstools missing)");
+        if (QProcess::execute("fusefat", {"-o", "rw+", image, card}) != 0)
+            QSKIP("fusefat could not mount the FAT image (no FUSE here)");
+        const auto unmount = qScopeGuard([&card] { QProcess::execute("fusermount", {"-u", card}); });
+        QVERIFY(writeBytes(card + "/photos/img.jpg", "already on the card"));
+        QVERIFY(QDir().mkpath(card + "/videos"));
+        QVERIFY(writePhoto(path("src/IMG.JPG"), 1));
+        QVERIFY(writePhoto(path("src/other.jpg"), 2));
+
+        auto scan = scanDestinations(path("src"), card + "/photos", card + "/videos");
+        QVERIFY(scan);
+        QCOMPARE(scan->result(), CMediaScan::Success);
+        QCOMPARE(scan->destFiles(), QStringList({card + "/photos/IMG.JPG", card + "/photos/other.jpg"}));
+        QCOMPARE(scan->foundFileStates(), QList<bool>({true, false}));
     }
 
     void matchModePairsByExactName()
