@@ -70,13 +70,16 @@ bool writeVideo(const QString& path)
     return process.waitForFinished(120000) && process.exitCode() == 0 && QFileInfo(path).size() > 0;
 }
 
-// Makes count files named <prefix><n>.<suffix>: a few distinct ones, the rest copies.
+// Makes count files named <prefix><n>.<suffix>: a few distinct ones, the rest copies. A work
+// folder given again still holds the files of the run before: they are made anew (a copy does
+// not replace a file).
 QStringList makeFiles(const QString& folder, const QString& prefix, const QString& suffix, int count, int distinct,
                       const std::function<bool(const QString&, int)>& write)
 {
     QStringList files;
     for (int i = 0; i < count; ++i) {
         const QString path = QStringLiteral("%1/%2%3.%4").arg(folder, prefix).arg(i, 3, 10, QLatin1Char('0')).arg(suffix);
+        QFile::remove(path);
         const bool ok = i < distinct ? write(path, i) : QFile::copy(files.at(i % distinct), path);
         if (!ok)
             return {};

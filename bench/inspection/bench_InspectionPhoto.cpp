@@ -178,7 +178,6 @@ int main(int argc, char** argv)
             return 1;
         }
         const QString photoFolder = project.path + (project.path.endsWith('/') ? "" : "/") + "Photos/";
-        CRVQInspectionScreenController controller(services, nullptr);
         for (const auto format : {MultimediaTypes::ImageOutputFormatPNG, MultimediaTypes::ImageOutputFormatJPEG}) {
             streamer->setImageOutputFormat(format);
             const QString suffix = format == MultimediaTypes::ImageOutputFormatJPEG ? ".jpg" : ".png";
@@ -215,8 +214,12 @@ int main(int argc, char** argv)
                     }
                     bare.push_back(double(timer.nsecsElapsed()) / 1e6);
                 }
-                // The same grab through the screen controller, filed into the survey.
+                // The same grab through the screen controller, filed into the survey. The
+                // controller lives for this photo only: it files every still the streamer
+                // writes, and the bare grab above must stay a bare grab, not a second photo whose
+                // project write the timed one would wait behind.
                 {
+                    CRVQInspectionScreenController controller(services, nullptr);
                     QSignalSpy captured(&controller, &CBaseInspectionScreenController::photoCaptured);
                     QElapsedTimer timer;
                     timer.start();
