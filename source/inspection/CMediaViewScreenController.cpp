@@ -291,18 +291,30 @@ void CMediaViewScreenController::deleteFile()
     }
 }
 
+QString CMediaViewScreenController::shownCameraFileUrl(const CRemoteGalleryModelDataProvider& remote,
+                                                       const QUrl& url) const
+{
+    // QUrl reads the camera's "A B.JPG" and "A%20B.JPG" as one address: the shown row's own
+    // entry is the file, and without it only an entry that no other one can be taken for.
+    const QVector<Ulx::Multimedia::CRemoteFileInfo> files = remote.files();
+    const int shown = remote.sectionFileIndices(modelId()).value(m_currentMediaIndex, -1);
+    if (shown >= 0 && shown < files.size() && QUrl(files.at(shown).fileUrl(), QUrl::TolerantMode) == url)
+        return files.at(shown).fileUrl();
+    QString found;
+    for (const Ulx::Multimedia::CRemoteFileInfo& file : files) {
+        if (QUrl(file.fileUrl(), QUrl::TolerantMode) != url)
+            continue;
+        if (!found.isEmpty())
+            return QString();
+        found = file.fileUrl();
+    }
+    return found;
+}
+
 void CMediaViewScreenController::deleteCameraFile(const QUrl& url)
 {
-    // The shown URL is the camera's address as QUrl made it, whose text may differ from the
-    // camera's own (a "%" in a name): find the camera's entry as the provider shows it.
-    QString cameraUrl;
     if (auto remote = std::dynamic_pointer_cast<CRemoteGalleryModelDataProvider>(m_modelDataProvider)) {
-        for (const Ulx::Multimedia::CRemoteFileInfo& file : remote->files()) {
-            if (QUrl(file.fileUrl(), QUrl::TolerantMode) == url) {
-                cameraUrl = file.fileUrl();
-                break;
-            }
-        }
+        const QString cameraUrl = shownCameraFileUrl(*remote, url);
         if (!cameraUrl.isEmpty()) {
             moveToNeighbour();
             remote->removeFileByUrl(cameraUrl);
@@ -311,7 +323,7 @@ void CMediaViewScreenController::deleteCameraFile(const QUrl& url)
     }
     const QString name = fileNameFromUrl(url.toString());
     CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
-                        QStringLiteral("Camera file not deleted, it is not in the camera's list."),
+                        QStringLiteral("Camera file not deleted, the camera's list holds no one entry of it."),
                         {url.toString()});
     emit errorOccurred(CErrorMessageHelper::translatedMessage(
         QStringLiteral("Ombrastella.Zephira.App.MediaViewScreenController"), QStringLiteral("DeleteFileFailed"),

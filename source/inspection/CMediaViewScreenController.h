@@ -16,6 +16,7 @@ class CAppRuntimeData;
 class CGalleryModel;
 class CMediaDirectoryHandler;
 class CMediaDownloadHandler;
+class CRemoteGalleryModelDataProvider;
 class CVideoPlayer;
 
 // Backs the screen that shows one photo or video of a gallery full-size: plays videos through
@@ -106,6 +107,7 @@ private:
     // Takes the camera file out of the camera gallery (for deletion on the camera); reports an
     // error and stays on it when the gallery does not hold it.
     void deleteCameraFile(const QUrl& url);
+    QString shownCameraFileUrl(const CRemoteGalleryModelDataProvider& remote, const QUrl& url) const;
     QString photoFolder(const QString& destPath) const;
     QString videoFolder(const QString& destPath) const;
 

@@ -236,12 +236,42 @@ private slots:
         QCOMPARE(provider->rowCount(0), 3);
         QCOMPARE(controller.fileUrl(), provider->fileUrl(0, 0));
 
+        // "A B.JPG" and "A%20B.JPG" give one QUrl: the shown row's own entry goes, not the
+        // other one that the camera lists first.
+        const QString spaced = base + QStringLiteral("A B.JPG");
+        const QString escaped = base + QStringLiteral("A%20B.JPG");
+        QVector<CRemoteFileInfo> twins{
+            CRemoteFileInfo(QStringLiteral("A B.JPG"), spaced, day, 100, Ulx::RemoteMediaTypes::FileTypePhoto),
+            CRemoteFileInfo(QStringLiteral("A%20B.JPG"), escaped, day, 100, Ulx::RemoteMediaTypes::FileTypePhoto),
+            CRemoteFileInfo(QStringLiteral("Z.JPG"), base + QStringLiteral("Z.JPG"), day, 100,
+                            Ulx::RemoteMediaTypes::FileTypePhoto)};
+        provider->setFiles(twins, {1, 1, 1});
+        QCOMPARE(provider->fileName(0, 1), QStringLiteral("A%20B.JPG"));
+        QCOMPARE(provider->fileUrl(0, 0), provider->fileUrl(0, 1));
+        controller.setCurrentMediaIndex(1);
+        controller.setFileUrl(provider->fileUrl(0, 1));
+        controller.deleteFile();
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(provider->removedFileUrls(), QStringList{escaped});
+        QCOMPARE(provider->fileName(0, 0), QStringLiteral("A B.JPG"));
+        // Shown at a row that is not its own, the address fits both: nothing is deleted.
+        provider->setFiles(twins, {1, 1, 1});
+        controller.setCurrentMediaIndex(2);
+        controller.setFileUrl(provider->fileUrl(0, 0));
+        controller.deleteFile();
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(provider->removedFileUrls().isEmpty());
+        QCOMPARE(provider->rowCount(0), 3);
+
         // A file the camera gallery does not hold: a failure, and the view stays on it.
+        provider->setFiles(files, {1, 1, 1, 1});
+        provider->removeFileByUrl(percent);
+        controller.setCurrentMediaIndex(0);
         const QUrl unknown(base + QStringLiteral("GONE.JPG"));
         controller.setFileUrl(unknown);
         controller.deleteFile();
-        QCOMPARE(errors.count(), 1);
-        QVERIFY(errors.first().first().toString().contains(QLatin1String("GONE.JPG")));
+        QCOMPARE(errors.count(), 2);
+        QVERIFY(errors.last().first().toString().contains(QLatin1String("GONE.JPG")));
         QCOMPARE(controller.fileUrl(), unknown);
         QCOMPARE(controller.currentMediaIndex(), 0);
         QCOMPARE(provider->rowCount(0), 3);
