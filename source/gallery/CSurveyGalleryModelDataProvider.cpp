@@ -37,7 +37,7 @@ int CSurveyGalleryModelDataProvider::rowCount(int) const
 
 QUrl CSurveyGalleryModelDataProvider::fileUrl(int, int row) const
 {
-    const QString path = buildFilePath(m_projectPath, mediaPathForRow(row));
+    const QString path = filePathForRow(row);
     if (path.isEmpty())
         return QUrl();
     return QUrl::fromLocalFile(path);
@@ -115,6 +115,16 @@ QString CSurveyGalleryModelDataProvider::mediaPathForRow(int row) const
     const QVector<SurveyPhotoPtr> photos = currentPhotos();
     const SurveyPhotoPtr photo = photos.value(row - m_videoCount);
     return photo ? photo->path() : QString();
+}
+
+QString CSurveyGalleryModelDataProvider::filePathForRow(int row) const
+{
+    return filePath(mediaPathForRow(row));
+}
+
+QString CSurveyGalleryModelDataProvider::filePath(const QString& mediaPath) const
+{
+    return projectMediaFilePath(m_projectPath, mediaPath);
 }
 
 int CSurveyGalleryModelDataProvider::photoIndexForRow(int row) const

@@ -38,8 +38,13 @@ public:
     SurveyPtr survey() const { return m_survey; }
     std::shared_ptr<CSurveyMediaChangeSet> changeSet() const { return m_changeSet; }
 
-    // The project-relative path of a row; empty outside the rows.
+    // The project-relative path of a row as the survey stores it; empty outside the rows.
     QString mediaPathForRow(int row) const;
+    // The file of a row, or of a stored path, inside the project folder: the only way the
+    // gallery, the media view and the photo editor get from a record to a file. Empty outside
+    // the rows and for a stored path that leads out of the project folder.
+    QString filePathForRow(int row) const;
+    QString filePath(const QString& mediaPath) const;
     int photoIndexForRow(int row) const;
     int rowForPhotoIndex(int index) const;
 

@@ -7,13 +7,11 @@
 #include "gallery/GalleryTypes.h"
 #include "helpers/MediaFileTypes.h"
 #include "mediaimport/CMediaDownloadHandler.h"
-#include "mediaimport/SafeMediaPaths.h"
 #include "messages/CErrorMessageHelper.h"
 #include "surveyprojects/CSurveyListModel.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
 #include "surveyprojects/SurveyHelpers.h"
 
-#include "CLogger.h"
 #include "CUlxSystemsLibrary.h"
 #include "multimedia/CAbstractMediaDownload.h"
 #include "multimedia/CRemoteMediaStorage.h"
@@ -39,28 +37,24 @@ void registerSurveyListType()
     Q_UNUSED(registered)
 }
 
-// The folder of a survey's stored media path inside the project folder; false (and logged) when
-// the path leads out of it: a project file may come from the web service.
-bool storedMediaFolder(const QString& projectPath, const QString& storedPath, QString* folder)
+// The folder of a survey's stored media path inside the project folder; false when the path
+// leads out of it.
+bool storedMediaFolder(const CSurveyGalleryModelDataProvider& provider, const QString& storedPath, QString* folder)
 {
-    const QString file = safeRelativeFilePathInside(projectPath, storedPath);
-    if (file.isEmpty()) {
-        Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
-                                             QStringLiteral("Download refused for a survey record leading out of the "
-                                                            "project folder."),
-                                             {storedPath, projectPath});
+    const QString file = provider.filePath(storedPath);
+    if (file.isEmpty())
         return false;
-    }
     *folder = extractFilePath(file);
     return true;
 }
 
-QString outsideProjectMessage(const QString& fileName)
+QString outsideProjectMessage(const QString& key, const QString& text, const QString& fileName,
+                              CErrorMessageHelper::ErrorCategory category, int code)
 {
-    const QString text = CErrorMessageHelper::translatedMessage(
-        QStringLiteral("Ombrastella.Zephira.App.SurveyGalleryScreenController"), QStringLiteral("MediaPathOutsideProject"),
-        QStringLiteral("The file {0} cannot be saved: the project places it outside the project folder."), {fileName});
-    return CErrorMessageHelper::createErrorMessage(text, CErrorMessageHelper::ErrorCategoryMediaDownload, 5);
+    return CErrorMessageHelper::createErrorMessage(
+        CErrorMessageHelper::translatedMessage(QStringLiteral("Ombrastella.Zephira.App.SurveyGalleryScreenController"),
+                                               key, text, {fileName}),
+        category, code);
 }
 
 QStringList cameraFileNames()
@@ -188,7 +182,8 @@ SurveyPtr CSurveyGalleryScreenController::currentSurvey() const
 
 int CSurveyGalleryScreenController::fileState(const QString& mediaPath, const QStringList& cameraFiles) const
 {
-    if (QFileInfo::exists(buildFilePath(m_provider->projectPath(), mediaPath)))
+    const QString file = m_provider->filePath(mediaPath);
+    if (!file.isEmpty() && QFileInfo::exists(file))
         return GalleryTypes::FileStateStoredLocally;
     if (cameraFiles.contains(fileNameFromPath(mediaPath), Qt::CaseSensitive))
         return GalleryTypes::FileStateStoredRemotely;
@@ -267,11 +262,11 @@ bool CSurveyGalleryScreenController::downloadFolders(const QString& fileName, QS
         return true;
     for (const SurveyPhotoPtr& photo : changeSet()->pictures(survey)) {
         if (photo && fileNameFromPath(photo->path()) == fileName)
-            return storedMediaFolder(projectPath, photo->path(), photoFolder);
+            return storedMediaFolder(*m_provider, photo->path(), photoFolder);
     }
     for (const SurveyVideoPtr& video : changeSet()->videos(survey)) {
         if (video && fileNameFromPath(video->path()) == fileName)
-            return storedMediaFolder(projectPath, video->path(), videoFolder);
+            return storedMediaFolder(*m_provider, video->path(), videoFolder);
     }
     return true;
 }
@@ -281,7 +276,10 @@ void CSurveyGalleryScreenController::downloadFile(const QString& fileName)
     QString photoFolder;
     QString videoFolder;
     if (!downloadFolders(fileName, &photoFolder, &videoFolder)) {
-        emit errorOccurred(outsideProjectMessage(fileName));
+        emit errorOccurred(outsideProjectMessage(
+            QStringLiteral("MediaPathOutsideProject"),
+            QStringLiteral("The file {0} cannot be saved: the project places it outside the project folder."), fileName,
+            CErrorMessageHelper::ErrorCategoryMediaDownload, 5));
         return;
     }
     auto download = mediaDownloadHandler()->startDownload(fileName, {}, {}, photoFolder, videoFolder);
@@ -307,16 +305,19 @@ void CSurveyGalleryScreenController::refreshLocalFileStates()
 {
     QVector<int> photoStates = m_provider->photoStates();
     QVector<int> videoStates = m_provider->videoStates();
+    const auto storedLocally = [this](const QString& mediaPath) {
+        const QString file = m_provider->filePath(mediaPath);
+        return !file.isEmpty() && QFileInfo::exists(file);
+    };
     if (const SurveyPtr survey = currentSurvey()) {
-        const QString projectPath = m_provider->projectPath();
         const QVector<SurveyPhotoPtr> photos = changeSet()->pictures(survey);
         for (int i = 0; i < photos.size() && i < photoStates.size(); ++i) {
-            if (photos.at(i) && QFileInfo::exists(buildFilePath(projectPath, photos.at(i)->path())))
+            if (photos.at(i) && storedLocally(photos.at(i)->path()))
                 photoStates[i] = GalleryTypes::FileStateStoredLocally;
         }
         const QVector<SurveyVideoPtr> videos = changeSet()->videos(survey);
         for (int i = 0; i < videos.size() && i < videoStates.size(); ++i) {
-            if (videos.at(i) && QFileInfo::exists(buildFilePath(projectPath, videos.at(i)->path())))
+            if (videos.at(i) && storedLocally(videos.at(i)->path()))
                 videoStates[i] = GalleryTypes::FileStateStoredLocally;
         }
     }
@@ -326,13 +327,21 @@ void CSurveyGalleryScreenController::refreshLocalFileStates()
 void CSurveyGalleryScreenController::applyDrawingTemplateToSelectedPhotos(const QString& templateName)
 {
     // Each photo where the project keeps it: the runtime photo folder may be empty or point
-    // elsewhere once the inspection screen is closed.
-    const QString projectPath = currentProjectPath();
+    // elsewhere once the inspection screen is closed. The photos are overwritten, so one that
+    // the project places outside its folder stops the whole request.
     QStringList fileNames;
     for (const SurveyPhotoPtr& photo : m_provider->selectedPhotos(m_galleryModel->selection())) {
-        const QString path = buildFilePath(projectPath, photo->path());
-        if (!path.isEmpty())
-            fileNames.append(path);
+        const QString path = photo ? m_provider->filePath(photo->path()) : QString();
+        if (path.isEmpty()) {
+            emit errorOccurred(outsideProjectMessage(
+                QStringLiteral("TemplatePathOutsideProject"),
+                QStringLiteral("The drawing template cannot be applied to {0}: the project places it outside the "
+                               "project folder."),
+                photo ? fileNameFromPath(photo->path()) : QString(), CErrorMessageHelper::ErrorCategoryDrawingTemplate,
+                DrawingTemplateTypes::DrawingTemplateErrorApplication));
+            return;
+        }
+        fileNames.append(path);
     }
     applyDrawingTemplate(templateName, fileNames, m_currentSurveyIndex);
     m_galleryModel->clearSelection();

@@ -9,6 +9,7 @@
 #include "surveyprojects/ManholeFileUpdate.h"
 #include "surveyprojects/ProjectFiles.h"
 #include "surveyprojects/SafeFileWriting.h"
+#include "surveyprojects/SurveyHelpers.h"
 
 #include "application/PathHelpers.h"
 
@@ -561,24 +562,14 @@ void CProjectServiceWorker::deleteUnreferencedMediaFiles(const SurveyProjectPtr&
         for (const SurveyVideoPtr& video : survey->videos())
             referenced.insert(QDir::cleanPath(video->path()));
     }
-    const QString projectFolder = QFileInfo(projectPath).canonicalFilePath();
-    if (projectFolder.isEmpty())
-        return;
     for (const QString& relative : candidates) {
         const QString cleaned = QDir::cleanPath(relative);
         if (cleaned.isEmpty() || referenced.contains(cleaned))
             continue;
-        const QFileInfo file(projectPath + cleaned);
-        const QString canonical = file.canonicalFilePath();
         // A stored path may lead out of the project ("Photos/../../x.jpg") or through a link.
-        if (QDir::isAbsolutePath(relative) || canonical.isEmpty()
-            || !canonical.startsWith(projectFolder + QLatin1Char('/')) || !file.isFile()) {
-            if (!canonical.isEmpty())
-                CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
-                                    "Media file outside the project folder not deleted.", {relative});
-            continue;
-        }
-        QFile::remove(canonical);
+        const QString file = projectMediaFilePath(projectPath, relative);
+        if (!file.isEmpty() && QFileInfo(file).isFile())
+            QFile::remove(file);
     }
 }
 

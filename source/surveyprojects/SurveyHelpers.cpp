@@ -5,6 +5,8 @@
 
 #include "CLogger.h"
 
+#include <QFileInfo>
+
 using Tovrin::Logging::CLogger;
 
 bool claimTaskResult(uint& pendingTaskId, uint taskId)
@@ -73,6 +75,26 @@ SurveyVideoPtr findSurveyVideoByPath(const CSurvey& survey, const QString& path)
     return findByPath(survey.videos(), path);
 }
 
+QString projectMediaFilePath(const QString& projectFolder, const QString& storedPath)
+{
+    if (projectFolder.isEmpty() || storedPath.isEmpty())
+        return QString();
+    QString path = safeRelativeFilePathInside(projectFolder, storedPath);
+    // The folder is checked with its links resolved; the file itself may be a link as well.
+    const QFileInfo file(path);
+    if (!path.isEmpty() && file.isSymLink()) {
+        const QString target = file.canonicalFilePath();
+        const QString root = QFileInfo(projectFolder).canonicalFilePath();
+        if (target.isEmpty() || root.isEmpty() || !target.startsWith(root + QLatin1Char('/')))
+            path.clear();
+    }
+    if (path.isEmpty())
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Projects"),
+                            QStringLiteral("Media path refused, it leads out of the project folder."),
+                            {storedPath, projectFolder});
+    return path;
+}
+
 QStringList projectMediaFilePaths(const CSurveyProject& project, const QString& folder)
 {
     QStringList paths;
@@ -83,21 +105,14 @@ QStringList projectMediaFilePaths(const CSurveyProject& project, const QString& 
             count += survey->pictures().size() + survey->videos().size();
     }
     paths.reserve(count);
-    // Files are written to these paths: one leading out of the folder (a project file may come
-    // from the web service) is refused.
     const auto add = [&paths, &folder](const QString& record) {
         if (folder.isEmpty()) {
             paths.append(record);
             return;
         }
-        const QString path = safeRelativeFilePathInside(folder, record);
-        if (path.isEmpty()) {
-            CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Projects"),
-                                QStringLiteral("Media path refused, it leads out of the project folder."),
-                                {record, folder});
-            return;
-        }
-        paths.append(path);
+        const QString path = projectMediaFilePath(folder, record);
+        if (!path.isEmpty())
+            paths.append(path);
     };
     for (const SurveyPtr& survey : surveys) {
         if (!survey)

@@ -75,8 +75,9 @@ private:
     SurveyProjectPtr m_project;
     QString m_projectPath;
 
-    // Holds a press on the item until the screen reacts with a message, then lets go.
-    void pressAndHold(const QString& name)
+    // Holds a press on the item until the screen reacts with a message (or opens the screen
+    // named), then lets go.
+    void pressAndHold(const QString& name, const QString& opens = QString())
     {
         QVERIFY(waitForFrame());
         QQuickItem* target = item(name);
@@ -85,7 +86,9 @@ private:
         const QPointF global = window()->mapToGlobal(centre.toPoint());
         QMouseEvent press(QEvent::MouseButtonPress, centre, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window(), &press);
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(opens.isEmpty() ? evaluate(QStringLiteral("MessageBox.isOpen")).toBool()
+                                                 : topScreenName() == opens,
+                                 WaitMs);
         QMouseEvent release(QEvent::MouseButtonRelease, centre, centre, global, Qt::LeftButton, Qt::NoButton,
                             Qt::NoModifier);
         QCoreApplication::sendEvent(window(), &release);
@@ -453,24 +456,105 @@ private slots:
         closeToStartScreen();
     }
 
-    void downloadLeadingOutOfTheProjectIsRefused()
+    // Survey records, as a project from the web service may hold them, that lead out of the
+    // project folder (by "..", or through a link in the photo folder) to files that must stay
+    // untouched whatever the operator does with them in the galleries.
+    void recordsLeadingOutOfTheProjectReachNoFile()
     {
-        // A survey record, as a project from the web service may hold it, that leads out of
-        // the project folder to a file the camera has.
+        const QString outside = m_dir.filePath(QStringLiteral("outside/"));
+        QVERIFY(writeJpeg(outside + QStringLiteral("victim.jpg"), QColor(200, 30, 30)));
+        QVERIFY(writeJpeg(outside + QStringLiteral("linked.jpg"), QColor(30, 30, 200)));
+        QVERIFY(QFile::link(outside + QStringLiteral("linked.jpg"), projectFile("Photos/LINKED.JPG")));
         QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("escape"))));
+        const auto bytes = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray victim = bytes(outside + QStringLiteral("victim.jpg"));
+        const QByteArray linked = bytes(outside + QStringLiteral("linked.jpg"));
+        QVERIFY(!victim.isEmpty() && !linked.isEmpty());
+        const auto untouched = [&] {
+            return bytes(outside + QStringLiteral("victim.jpg")) == victim
+                && bytes(outside + QStringLiteral("linked.jpg")) == linked
+                && QDir(m_dir.filePath(QStringLiteral("escape"))).isEmpty();
+        };
+
         auto escaping = std::make_shared<CSurvey>();
         escaping->addVideo(std::make_shared<CSurveyVideo>(QStringLiteral("Videos/../../../escape/MOV0001.MP4"), QString()));
+        for (const char* path : {"Photos/LOCAL1.JPG", "Photos/../../../outside/victim.jpg", "Photos/LINKED.JPG"})
+            escaping->addPicture(std::make_shared<CSurveyPhoto>(QLatin1String(path), QString(), 0.0, 0.0, 0.0));
+        m_project->addSurvey(escaping);
         auto* controller = showScreen<CSurveyGalleryScreenController>(QStringLiteral("SurveyGalleryScreen"));
         QVERIFY(controller);
-        controller->setSurveyList(QVariant::fromValue(QVector<SurveyPtr>{escaping}));
-        controller->setCurrentSurveyIndex(0);
-        QVERIFY(storage()->fileList().size() > 0);
+        auto* model = qobject_cast<CGalleryModel*>(controller->surveyMediaListModel());
+        const int index = controller->surveyListModel()->rowCount() - 1;
+        click(QStringLiteral("surveyGallerySurvey_%1").arg(index));
+        QCOMPARE(controller->currentSurveyIndex(), index);
+        QTRY_COMPARE(model->rowCount(), 4);
+
+        // Thumbnails: no file, so nothing to show; the state does not claim the file is here.
+        for (const QString& name : {QStringLiteral("victim.jpg"), QStringLiteral("LINKED.JPG")}) {
+            QVERIFY(model->index(row(model, name)).data(CGalleryModel::FileUrlRole).toUrl().isEmpty());
+            QCOMPARE(state(model, name), int(GalleryTypes::FileStateNotAvailable));
+            QQuickItem* thumbnail = findVisualItem(item("galleryTile_" + name), QStringLiteral("galleryThumbnail"));
+            QVERIFY(thumbnail);
+            QVERIFY(thumbnail->property("source").toUrl().isEmpty());
+        }
+        QCOMPARE(state(model, "LOCAL1.JPG"), int(GalleryTypes::FileStateStoredLocally));
+
+        // Opening one offers a download instead of the media view.
+        pressAndHold(QStringLiteral("galleryTile_victim.jpg"));
+        answerMessage();
+        QCOMPARE(topScreenName(), QStringLiteral("SurveyGalleryScreen"));
+
+        // The media view opened on the photo beside it and walked over to the record shows
+        // nothing, and neither edits nor deletes it.
+        pressAndHold(QStringLiteral("galleryTile_LOCAL1.JPG"), QStringLiteral("MediaViewScreen"));
+        QVERIFY(item(QStringLiteral("mediaViewEdit"))->isVisible());
+        click(QStringLiteral("mediaViewStripItem_%1").arg(row(model, "victim.jpg")));
+        QTRY_VERIFY(evaluate(QStringLiteral("ScreenManager.currentScreen.controller.fileUrl.toString()")).toString().isEmpty());
+        QVERIFY(!item(QStringLiteral("mediaViewEdit"))->isVisible());
+        QVERIFY(!item(QStringLiteral("mediaViewDelete"))->isEnabled());
+        QVERIFY(item(QStringLiteral("mediaViewPhoto"))->property("source").toUrl().isEmpty());
+        evaluate(QStringLiteral("ScreenManager.currentScreen.back()"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SurveyGalleryScreen"));
+        QCOMPARE(model->rowCount(), 4);
+
+        // A template on either is refused before anything is written.
+        QTRY_VERIFY_WITH_TIMEOUT(!controller->loadingTemplateList(), WaitMs);
         QSignalSpy errors(controller, &CBaseGalleryScreenController::errorOccurred);
+        for (const QString& name : {QStringLiteral("victim.jpg"), QStringLiteral("LINKED.JPG")}) {
+            click("galleryTile_" + name);
+            QCOMPARE(controller->selectionCount(), 1);
+            controller->applyDrawingTemplateToSelectedPhotos(controller->templateList().first());
+            QVERIFY(!controller->processing());
+            QVERIFY(errors.last().first().toString().contains(name));
+            answerMessage();
+            controller->clearSelection();
+        }
+        QCOMPARE(errors.count(), 2);
+
+        // A camera download into the video's place is refused.
+        QVERIFY(storage()->fileList().size() > 0);
         controller->downloadFile(QStringLiteral("MOV0001.MP4"));
-        QCOMPARE(errors.count(), 1);
-        QVERIFY(errors.first().first().toString().contains(QLatin1String("MOV0001.MP4")));
+        QCOMPARE(errors.count(), 3);
+        QVERIFY(errors.last().first().toString().contains(QLatin1String("MOV0001.MP4")));
         QVERIFY(!storage()->activeDownload());
-        QVERIFY(QDir(m_dir.filePath(QStringLiteral("escape"))).isEmpty());
+        answerMessage();
+
+        // Removed from the survey and saved: the records go, the files they named stay.
+        for (const QString& name : {QStringLiteral("victim.jpg"), QStringLiteral("LINKED.JPG"), QStringLiteral("MOV0001.MP4")})
+            click("galleryTile_" + name);
+        QCOMPARE(controller->selectionCount(), 3);
+        click(QStringLiteral("surveyGalleryDelete"));
+        answerMessage();
+        QTRY_COMPARE(model->rowCount(), 1);
+        QSignalSpy saved(controller, &CBaseGalleryScreenController::changesSaved);
+        click(QStringLiteral("surveyGallerySave"));
+        QVERIFY(saved.wait(WaitMs));
+        QVERIFY(!listedMedia().contains(QStringLiteral("../../../outside/victim.jpg")));
+        QVERIFY(QFile::exists(projectFile("Photos/LOCAL1.JPG")));
+        QVERIFY(untouched());
         closeToStartScreen();
     }
 };
