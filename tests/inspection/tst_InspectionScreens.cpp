@@ -351,21 +351,38 @@ private slots:
     }
 
     // The picture stops while the video mode changes; the screen says so until the stream is
-    // back in the new mode.
+    // back in the new mode, and takes no photo or recording meanwhile, which would be lost.
     void streamModeChangeIsShown()
     {
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.config.supportsConfigChange")).toBool(), 10000);
         QQuickItem* notice = item(QStringLiteral("inspectionStreamModeChanging"));
-        QVERIFY(notice);
+        QQuickItem* photo = item(QStringLiteral("inspectionPhotoButton"));
+        QQuickItem* record = item(QStringLiteral("inspectionRecordButton"));
+        QVERIFY(notice && photo && record);
         QVERIFY(!notice->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(photo->isEnabled() && record->isEnabled(), 10000);
         QSignalSpy shown(notice, &QQuickItem::visibleChanged);
+        // The stream runs again a moment before the change is over: the buttons wait for both.
+        QObject watch;
+        bool enabledDuringChange = false;
+        for (QQuickItem* button : {photo, record}) {
+            connect(button, &QQuickItem::enabledChanged, &watch, [&, button] {
+                if (button->isEnabled() && evaluate(QStringLiteral("liveVideo.config.configChangeInProgress")).toBool())
+                    enabledDuringChange = true;
+            });
+        }
         const int resolution = evaluate(QStringLiteral("liveVideo.config.activeResolution")).toInt();
         click(resolution == 4 ? QStringLiteral("inspectionStreamMode_0") : QStringLiteral("inspectionStreamMode_1"));
         QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 1, 10000);
+        QVERIFY(notice->isVisible());
+        QVERIFY(!photo->isEnabled());
+        QVERIFY(!record->isEnabled());
         shoot(QStringLiteral("zp-stream-mode-changing"));
         QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 2 && !notice->isVisible(), 60000);
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("liveVideo.stream.state")).toInt(), 2, 30000);
         QVERIFY(evaluate(QStringLiteral("liveVideo.config.activeResolution")).toInt() != resolution);
+        QTRY_VERIFY(photo->isEnabled() && record->isEnabled());
+        QVERIFY(!enabledDuringChange);
     }
 
     void disconnectingClosesTheScreen()

@@ -33,6 +33,8 @@ Screen {
 
     readonly property int connectionState: system.connection.state
     readonly property bool reestablishing: connectionState === 4
+    // The stream is restarted in the new mode meanwhile: a photo or recording would be lost.
+    readonly property bool changingVideoMode: liveVideo.config.configChangeInProgress
 
     property string projectName: ""
     property string surveyName: ""
@@ -278,7 +280,7 @@ Screen {
 
         Text {
             anchors.centerIn: parent
-            visible: liveVideo.stream.state !== 2 && !screen.reestablishing && !liveVideo.config.configChangeInProgress
+            visible: liveVideo.stream.state !== 2 && !screen.reestablishing && !screen.changingVideoMode
             text: tr.txt("TxtNoVideo", "Waiting for the video...")
             font.family: Design.fontFamily
             font.pixelSize: Design.fontSizeLarge
@@ -297,7 +299,7 @@ Screen {
         Rectangle {
             objectName: "inspectionStreamModeChanging"
             anchors.fill: parent
-            visible: liveVideo.config.configChangeInProgress && !screen.reestablishing
+            visible: screen.changingVideoMode && !screen.reestablishing
             color: Design.dimColor
 
             Text {
@@ -555,7 +557,7 @@ Screen {
                     ChoiceButtons {
                         objectName: "inspectionStreamMode"
                         objectNamePrefix: "inspectionStreamMode"
-                        enabled: !liveVideo.config.configChangeInProgress
+                        enabled: !screen.changingVideoMode
                         model: ["720p", "1080p"]
                         currentIndex: liveVideo.config.activeResolution === 3 ? 0
                                       : (liveVideo.config.activeResolution === 4 ? 1 : -1)
@@ -575,6 +577,7 @@ Screen {
 
             readonly property bool ready: screen.controller !== null && !screen.controller.processing
                                           && screen.captureAvailable && !screen.reestablishing
+                                          && !screen.changingVideoMode
 
             PushButton {
                 objectName: "inspectionPhotoButton"
