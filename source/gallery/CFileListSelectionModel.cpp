@@ -16,9 +16,11 @@ int CFileListSelectionModel::rowCount(const QModelIndex& parent) const
 
 QVariant CFileListSelectionModel::data(const QModelIndex& index, int role) const
 {
-    if (role == FileNameRole) {
+    if (role == FileNameRole || role == ExistingRole) {
         if (index.row() < 0 || index.row() >= m_files.size())
             return QVariant();
+        if (role == ExistingRole)
+            return m_existing.value(index.row(), false);
         return fileNameFromUrl(m_files.at(index.row()));
     }
     return CBaseSelectionModel::data(index, role);
@@ -28,13 +30,15 @@ QHash<int, QByteArray> CFileListSelectionModel::roleNames() const
 {
     QHash<int, QByteArray> roles = CBaseSelectionModel::roleNames();
     roles.insert(FileNameRole, "modelData_FileName");
+    roles.insert(ExistingRole, "modelData_Existing");
     return roles;
 }
 
-void CFileListSelectionModel::setFileList(const QStringList& files)
+void CFileListSelectionModel::setFileList(const QStringList& files, const QList<bool>& existing)
 {
     beginResetModel();
     m_files = files;
+    m_existing = existing;
     clearSelection(false);
     endResetModel();
 }
@@ -43,6 +47,7 @@ void CFileListSelectionModel::clearFileList()
 {
     beginResetModel();
     m_files.clear();
+    m_existing.clear();
     clearSelection(false);
     endResetModel();
 }

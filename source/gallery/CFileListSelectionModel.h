@@ -4,13 +4,15 @@
 
 #include <QStringList>
 
-// A given list of files (paths or URL texts), each with a check mark. GUI thread only.
+// A given list of files (paths or URL texts), each with a check mark and whether it already
+// exists where it is to go (ticking such a row means replacing that copy). GUI thread only.
 class CFileListSelectionModel : public CBaseSelectionModel
 {
     Q_OBJECT
 
 public:
     static constexpr int FileNameRole = Qt::UserRole + 1;
+    static constexpr int ExistingRole = Qt::UserRole + 2;
 
     explicit CFileListSelectionModel(QObject* parent = nullptr);
 
@@ -18,7 +20,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    void setFileList(const QStringList& files);
+    // existing[i] tells whether file i exists at its destination; missing entries are false.
+    void setFileList(const QStringList& files, const QList<bool>& existing = {});
     void clearFileList();
     QStringList fileList() const { return m_files; }
 
@@ -31,4 +34,5 @@ public:
 
 private:
     QStringList m_files;
+    QList<bool> m_existing;
 };

@@ -261,7 +261,7 @@ void CMediaScanScreenController::onScanFinished()
         if (!m_foundFileStates.at(row))
             preselected.insert(row);
     }
-    m_selectionModel->setFileList(scan->foundFiles());
+    m_selectionModel->setFileList(scan->foundFiles(), m_foundFileStates);
     m_selectionModel->setSelection(preselected);
     updateScanResultText();
 }

@@ -118,14 +118,27 @@ private slots:
         QCOMPARE(scanner->selectionCount(), rows - 1);
         shoot(QStringLiteral("scan-destination-selection"));
 
-        // Leave the huge file out; tick the existing one so it is overwritten.
+        // The row whose file is on the tablet says so, and says that ticking it replaces that
+        // file: "Select all" makes the choice to replace a seen one.
+        QQuickItem* existing = item(QStringLiteral("mediaScanExisting_IMG_0002.JPG"));
+        QVERIFY(existing && existing->isVisible());
+        QCOMPARE(existing->property("text").toString(), QStringLiteral("Already on the tablet"));
+        QVERIFY(!item(QStringLiteral("mediaScanExisting_IMG_0001.JPG"))->isVisible());
+        QVERIFY(!item(QStringLiteral("mediaScanExisting_img_0002.jpg"))->isVisible());
+        QVERIFY(!item(QStringLiteral("mediaScanReplaceCount"))->isVisible());
+        click(QStringLiteral("mediaScanSelectAll"));
+        QCOMPARE(scanner->selectionCount(), rows);
+        QCOMPARE(existing->property("text").toString(), QStringLiteral("Replaces the file on the tablet"));
+        QVERIFY(item(QStringLiteral("mediaScanReplaceCount"))->isVisible());
+        QCOMPARE(text(QStringLiteral("mediaScanReplaceCount")), QStringLiteral("Files replaced on the tablet: 1"));
+        shoot(QStringLiteral("scan-destination-replacing"));
+
+        // Leave the huge file out; the existing one stays ticked, so it is overwritten.
         QAbstractListModel* model = scanner->selectionModel();
         for (int row = 0; row < rows; ++row) {
             const QString name = model->data(model->index(row), Qt::UserRole + 1).toString();
             if (name == QLatin1String("ZHUGE_0001.MP4"))
                 QVERIFY(model->setData(model->index(row), false, Qt::UserRole));
-            if (name == QLatin1String("IMG_0002.JPG"))
-                QVERIFY(model->setData(model->index(row), true, Qt::UserRole));
         }
         QCOMPARE(scanner->queryOverwriteableFiles(), QStringList({path("tablet/photos/IMG_0002.JPG")}));
         const QStringList sources = scanner->querySourceFiles();
@@ -269,6 +282,8 @@ private slots:
         const int expected = m_hasVideo ? 3 : 2;
         QCOMPARE(scanner->selectionModel()->rowCount(), expected);
         QCOMPARE(scanner->selectionCount(), expected - 1);
+        QVERIFY(item(QStringLiteral("mediaScanExisting_IMG_0002.JPG"))->isVisible());
+        QVERIFY(!item(QStringLiteral("mediaScanExisting_IMG_0001.JPG"))->isVisible());
         QVERIFY(!scanner->queryDestFiles().contains(path("LARGE_0001.JPG")));
         QCOMPARE(scanner->scanResultText(),
                  QStringLiteral("Some photos or videos of the project lie outside the project folder.\nThey are not imported."));

@@ -142,11 +142,30 @@ Screen {
             color: modelData_Selected ? Design.selectionColor : Design.panelColor
 
             CheckOption {
-                anchors.fill: parent
+                anchors.left: parent.left
+                anchors.right: existing.visible ? existing.left : parent.right
+                anchors.top: parent.top
+                anchors.bottom: parent.bottom
                 anchors.leftMargin: Design.margin
                 text: modelData_FileName
                 checked: modelData_Selected
                 onToggled: modelData_Selected = checked
+            }
+
+            // A file of this name is on the tablet already: ticking it replaces that copy.
+            Text {
+                id: existing
+                objectName: "mediaScanExisting_" + modelData_FileName
+                visible: modelData_Existing
+                anchors.right: parent.right
+                anchors.rightMargin: Design.margin
+                anchors.verticalCenter: parent.verticalCenter
+                text: modelData_Selected ? tr.txt("TxtReplaces", "Replaces the file on the tablet")
+                                         : tr.txt("TxtOnTablet", "Already on the tablet")
+                font.family: Design.fontFamily
+                font.pixelSize: Design.fontSizeSmall
+                font.bold: modelData_Selected
+                color: modelData_Selected ? Design.accentColor : Design.secondaryTextColor
             }
         }
     }
@@ -165,6 +184,19 @@ Screen {
             font.family: Design.fontFamily
             font.pixelSize: Design.fontSizeNormal
             color: Design.secondaryTextColor
+        }
+        Text {
+            objectName: "mediaScanReplaceCount"
+            // Read again whenever the ticks change.
+            readonly property int replacing: controller.selectionCount >= 0 ? controller.queryOverwriteableFiles().length : 0
+            visible: replacing > 0
+            height: Design.buttonHeight
+            verticalAlignment: Text.AlignVCenter
+            text: tr.txt("TxtReplacing", "Files replaced on the tablet: {0}", [replacing])
+            font.family: Design.fontFamily
+            font.pixelSize: Design.fontSizeNormal
+            font.bold: true
+            color: Design.accentColor
         }
         PushButton {
             objectName: "mediaScanSelectAll"
