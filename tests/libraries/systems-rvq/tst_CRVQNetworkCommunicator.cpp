@@ -250,7 +250,7 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
     // most as many setters as the overlay may go without a turn, and every setter arrives.
     m_simulator->clearReceivedFrames();
     int setters = 0;
-    const int lastSetter = 3 * int(CRVQSendQueue::OverlayStarvedTicks);
+    const int lastSetter = 3 * int(CRVQSendQueue::OverlayStarvedMessages);
     const QMetaObject::Connection flood = connect(m_simulator, &CRVQLinkSimulator::frameReceived, this,
         [&](quint8 id, quint8) {
             if (id == 38 && setters < lastSetter)
@@ -263,7 +263,7 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
     disconnect(flood);
     const QList<quint8> ids = receivedIds(*m_simulator);
     const int settersBeforeRow = ids.indexOf(152);
-    const int starvedTicks = int(CRVQSendQueue::OverlayStarvedTicks);
+    const int starvedTicks = int(CRVQSendQueue::OverlayStarvedMessages);
     QVERIFY2(settersBeforeRow >= 1 && settersBeforeRow <= starvedTicks + 1,
              qPrintable(QStringLiteral("%1 setters before the row").arg(settersBeforeRow)));
     QVERIFY(settersBeforeRow < lastSetter);
