@@ -125,12 +125,14 @@ std::unique_ptr<CRVQMessage> CRVQSendQueue::takeNext()
     for (int i = 0; i < int(m_entries.size()); ++i) {
         const Entry& entry = m_entries[size_t(i)];
         const qint32 priority = entry.message->priority();
-        if (priority >= NeverSentPriority || waitsForEarlier(i))
+        if (priority >= NeverSentPriority)
             continue;
         if (entry.lane == LaneOverlay)
             overlayWaitingSince = qMin(overlayWaitingSince, entry.queuedAt);
         int& laneHead = head[size_t(entry.lane)];
-        if (laneHead < 0 || priority < m_entries[size_t(laneHead)].message->priority())
+        // Only what would become its lane's head is checked for what it must wait for: a long
+        // shutter move is not scanned step by step.
+        if ((laneHead < 0 || priority < m_entries[size_t(laneHead)].message->priority()) && !waitsForEarlier(i))
             laneHead = i;
     }
 
