@@ -8,10 +8,11 @@ namespace Flavors {
 // The one place that says where the camera systems are reached. The real devices sit at fixed
 // addresses inside their own Wi-Fi networks, which an installer writes into the system-address
 // file beside the program's settings file (SystemAddressFileName, an INI file with one key per
-// host, named as below, each an IPv4 address in plain dotted decimal). Without the file every host is on 127.0.0.1,
-// where the simulators run; the environment variable CX_SYSTEM_ADDRESS (an IPv4 address) moves
-// every host at once before the file is applied. Tests and the simulated Wi-Fi layer move single
-// hosts and their RTSP or HTTP ports with setSystemEndpoint(). Read and written on the GUI thread.
+// host, named as below, each an IPv4 address in plain dotted decimal). Without the file every
+// host is on 127.0.0.1, where the simulators run; the environment variable CX_SYSTEM_ADDRESS (an
+// IPv4 address) moves every host at once before the file is applied. Tests and the simulated
+// Wi-Fi layer move single hosts and their RTSP or HTTP ports with setSystemEndpoint(). Read and
+// written on the GUI thread.
 enum class SystemHost
 {
     BrennicVideoServer, // video encoder board of ZPX2 and Gullyrover systems
