@@ -81,9 +81,12 @@ if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
         start "$hardware_id link simulator" "$address" 5000 "$logs/rvq-link-$address.log" \
             "$build/bin/cx_rvq_link_simulator" --address "$address" --port 5000 --hardware-id "$hardware_id"
     done
-    # The Hoselux camera keeps real photos and videos (made at its start with GStreamer).
-    start "Hoselux camera simulator" 127.0.0.1 8580 "$logs/camera.log" \
-        python3 "$root/tests/peers/camera-simulator/camera_sim.py" --port 8580 --media "$logs/camera-media"
+    # The Hoselux camera keeps real photos and videos (made at its start with GStreamer). A
+    # real camera answers on HTTP's own port; the simulator's port is this run's setting.
+    export CX_HOSELUX_HTTP_PORT="${CX_HOSELUX_HTTP_PORT:-8580}"
+    start "Hoselux camera simulator" 127.0.0.1 "$CX_HOSELUX_HTTP_PORT" "$logs/camera.log" \
+        python3 "$root/tests/peers/camera-simulator/camera_sim.py" --port "$CX_HOSELUX_HTTP_PORT" \
+        --media "$logs/camera-media"
 
     # The web service with a demo account (user "demo", password "demo") and two web
     # projects, made afresh in the logs folder at every start. The program uses it for this

@@ -35,6 +35,25 @@ private slots:
     void init() { setCameraHttpPort(8081); }
     void cleanup() { setCameraHttpPort(0); }
 
+    void realCameraIsAskedOnHttpsOwnPort()
+    {
+        // A real camera's web server answers on port 80, which the URL leaves out; only a
+        // simulator's port comes from the environment or the test.
+        qunsetenv("CX_HOSELUX_HTTP_PORT");
+        setCameraHttpPort(0);
+        QCOMPARE(cameraBaseUrl(), QStringLiteral("http://127.0.0.1"));
+        QCOMPARE(CLogoutCommand().requestUrl(), QStringLiteral("http://127.0.0.1/cgi-bin/User.cgi?action=logout"));
+        QCOMPARE(cameraFilePath(QStringLiteral("http://127.0.0.1/SD/DCIM/F1.JPG")), QStringLiteral("/SD/DCIM/F1.JPG"));
+        QCOMPARE(cameraFilePath(QStringLiteral("http://127.0.0.1:8580/SD/DCIM/F1.JPG")), QString());
+
+        qputenv("CX_HOSELUX_HTTP_PORT", "8580");
+        setCameraHttpPort(0);
+        qunsetenv("CX_HOSELUX_HTTP_PORT");
+        QCOMPARE(cameraBaseUrl(), QStringLiteral("http://127.0.0.1:8580"));
+        setCameraHttpPort(0);
+        QCOMPARE(cameraBaseUrl(), QStringLiteral("http://127.0.0.1"));
+    }
+
     void requestUrls()
     {
         const QString base = cameraBaseUrl();

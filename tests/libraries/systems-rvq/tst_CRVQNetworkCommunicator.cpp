@@ -1,9 +1,19 @@
 #include "CRVQLinkSimulator.h"
+#include "RVQTestSupport.h"
 
 #include "rvq/CRVQMessage.h"
 #include "rvq/CRVQNetworkCommunicator.h"
 #include "rvq/CRVQSendQueue.h"
 #include "rvq/IRVQMessageProcessor.h"
+#include "rvq/CSetAEAutoModeEnabledCommand.h"
+#include "rvq/CSetAutoFocusEnabledCommand.h"
+#include "rvq/CSetDefogModeEnabledCommand.h"
+#include "rvq/CSetFocusSpeedCommand.h"
+#include "rvq/CSetLightBoosterEnabledCommand.h"
+#include "rvq/CSetLightIntensityCommand.h"
+#include "rvq/CSetPictureEnhancementEnabledCommand.h"
+#include "rvq/CSetShutterPositionCommand.h"
+#include "rvq/CSetZoomSpeedCommand.h"
 #include "rvq/RVQMessages.h"
 
 #include <QFileInfo>
@@ -59,6 +69,17 @@ QList<quint8> receivedIds(const CRVQLinkSimulator& simulator)
     return ids;
 }
 
+// Where the frame of this id, kind and payload arrived, or -1.
+int frameIndex(const CRVQLinkSimulator& simulator, quint8 id, quint8 kind, const QByteArray& payload = QByteArray())
+{
+    const auto frames = simulator.receivedFrames();
+    for (int i = 0; i < frames.size(); ++i) {
+        if (frames.at(i).id == id && frames.at(i).kind == kind && (payload.isNull() || frames.at(i).payload == payload))
+            return i;
+    }
+    return -1;
+}
+
 } // namespace
 
 class tst_CRVQNetworkCommunicator : public QObject
@@ -77,6 +98,9 @@ private slots:
     void overlayLinesMergeByRowButNeverAcrossAClear();
     void settersGoFirstAndAStarvedOverlayTakesATurn();
     void shutterMoveLetsOtherSettersBetweenItsSteps();
+    void commandsKeepTheirOrderWhateverLaneEachTakes();
+    void repeatedZoomQueryTakesTurnsWithTheSetters();
+    void overlayGetsATurnWhateverTheTrafficAndLeavesSettersBetweenRows();
     void sequenceNumbersStampReplacementsToo();
     void sequenceCounterRestartsWhenSwitched();
     void ackForQueryKeepsWaitingForTheReply();
@@ -250,7 +274,7 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
     // most as many setters as the overlay may go without a turn, and every setter arrives.
     m_simulator->clearReceivedFrames();
     int setters = 0;
-    const int lastSetter = 3 * int(CRVQSendQueue::OverlayStarvedTicks);
+    const int lastSetter = 3 * int(CRVQSendQueue::OverlayStarvedMessages);
     const QMetaObject::Connection flood = connect(m_simulator, &CRVQLinkSimulator::frameReceived, this,
         [&](quint8 id, quint8) {
             if (id == 38 && setters < lastSetter)
@@ -263,7 +287,7 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
     disconnect(flood);
     const QList<quint8> ids = receivedIds(*m_simulator);
     const int settersBeforeRow = ids.indexOf(152);
-    const int starvedTicks = int(CRVQSendQueue::OverlayStarvedTicks);
+    const int starvedTicks = int(CRVQSendQueue::OverlayStarvedMessages);
     QVERIFY2(settersBeforeRow >= 1 && settersBeforeRow <= starvedTicks + 1,
              qPrintable(QStringLiteral("%1 setters before the row").arg(settersBeforeRow)));
     QVERIFY(settersBeforeRow < lastSetter);
@@ -304,6 +328,164 @@ void tst_CRVQNetworkCommunicator::shutterMoveLetsOtherSettersBetweenItsSteps()
     QTRY_COMPARE(m_simulator->receivedFrames().size(), 3);
     QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{23, 24, 24}));
     QCOMPARE(m_simulator->value(24), QByteArray(1, 48));
+}
+
+void tst_CRVQNetworkCommunicator::commandsKeepTheirOrderWhateverLaneEachTakes()
+{
+    using namespace Ulx::SystemControl;
+    connectLink();
+    m_simulator->setValue(24, QByteArray(1, 0));
+    RVQTestStorageProvider storages;
+    CSystemDataStorage& data = storages.data;
+    data.setZoomControlAvailable(true);
+    data.setLightIntensity(50);
+    // Everything below is queued before the first message leaves, so the queue alone decides.
+    // Manual exposure with a shutter move waiting: defog switches the automatic exposure on
+    // first, and the automatic exposure waits for the steps queued before it.
+    CSetShutterPositionCommand(m_communicator, &storages, 25).execute();
+    CSetDefogModeEnabledCommand(m_communicator, &storages, true).execute();
+    // A zoom query of the poll waits ahead of a speed; stopping then asks the position, which
+    // must be read after the stop, not in the poll's place before it.
+    m_communicator->sendMessage(withPriority(createRVQZoomPositionQueryMessage(), 0));
+    CSetZoomSpeedCommand(m_communicator, &storages, 40).execute();
+    CSetZoomSpeedCommand(m_communicator, &storages, 0).execute();
+    // A focus speed waits ahead of the auto focus switched on; the next focus speed switches
+    // it off first, and must not take the waiting speed's place ahead of that.
+    CSetFocusSpeedCommand(m_communicator, &storages, 30).execute();
+    CSetAutoFocusEnabledCommand(m_communicator, &storages, true).execute();
+    CSetFocusSpeedCommand(m_communicator, &storages, -30).execute();
+    // Full light switches the booster on after the intensity; a lower light switches it off
+    // before the intensity, with both of the earlier ones still waiting.
+    CSetLightBoosterEnabledCommand(m_communicator, &storages, true).execute();
+    CSetLightIntensityCommand(m_communicator, &storages, 60).execute();
+
+    QTRY_COMPARE(m_simulator->receivedFrames(24).size(), 25);
+    QTRY_COMPARE(m_simulator->receivedFrames(38).size(), 1);
+    QTRY_VERIFY(!m_communicator->hasPendingMessages());
+    QTRY_COMPARE(m_processor.count(17), 1);
+    const auto before = [this](quint8 id, quint8 kind, const QByteArray& payload, quint8 laterId, quint8 laterKind,
+                               const QByteArray& laterPayload) {
+        const int first = frameIndex(*m_simulator, id, kind, payload);
+        const int second = frameIndex(*m_simulator, laterId, laterKind, laterPayload);
+        return first >= 0 && second > first;
+    };
+    const QByteArray on(1, 1);
+    const QByteArray off(1, 0);
+    QVERIFY2(before(23, 2, on, 25, 2, on), "defog went before the automatic exposure");
+    QVERIFY(frameIndex(*m_simulator, 23, 2, on) > receivedIds(*m_simulator).lastIndexOf(24));
+    QVERIFY2(before(17, 0, off, 17, 1, QByteArray()), "the zoom was read before it stopped");
+    QCOMPARE(m_simulator->receivedFrames(17, 1).size(), 1);
+    QVERIFY2(before(20, 2, off, 19, 0, QByteArray(1, char(-30))), "focus speed before the auto focus went off");
+    QVERIFY2(before(39, 0, off, 38, 0, QByteArray(1, 60)), "light before the booster went off");
+    // The camera ends as the commands left the storage.
+    QCOMPARE(m_simulator->value(23), on);
+    QCOMPARE(m_simulator->value(25), on);
+    QCOMPARE(m_simulator->value(24), QByteArray(1, 25));
+    QCOMPARE(m_simulator->value(20), off);
+    QCOMPARE(m_simulator->value(38), QByteArray(1, 60));
+    QCOMPARE(m_simulator->value(39), off);
+    QCOMPARE(m_simulator->zoomSpeed(), 0);
+
+    // The same for enhancement, with the exposure manual and another move waiting.
+    CSetAEAutoModeEnabledCommand(m_communicator, &storages, false).execute();
+    QTRY_COMPARE(m_simulator->value(23), off);
+    m_simulator->clearReceivedFrames();
+    CSetShutterPositionCommand(m_communicator, &storages, 5).execute();
+    CSetPictureEnhancementEnabledCommand(m_communicator, &storages, true).execute();
+    QTRY_COMPARE(m_simulator->receivedFrames(43).size(), 1);
+    QTRY_VERIFY(!m_communicator->hasPendingMessages());
+    QVERIFY2(before(23, 2, on, 43, 2, on), "enhancement went before the automatic exposure");
+    QCOMPARE(m_simulator->receivedFrames(24).size(), 5);
+    QVERIFY(frameIndex(*m_simulator, 23, 2, on) > receivedIds(*m_simulator).lastIndexOf(24));
+    QCOMPARE(m_simulator->value(43), on);
+}
+
+void tst_CRVQNetworkCommunicator::repeatedZoomQueryTakesTurnsWithTheSetters()
+{
+    connectLink();
+    m_simulator->setValue(24, QByteArray(1, 0));
+    // The worst case of the poll: a new query waits again as soon as the last one left.
+    constexpr int polls = 40;
+    int queued = 0;
+    const auto poll = [&] {
+        ++queued;
+        m_communicator->sendMessage(withPriority(createRVQZoomPositionQueryMessage(), 0));
+    };
+    const auto repollOnEachQuery = [&](quint8 id, quint8 kind) {
+        if (id == 17 && kind == 1 && queued < polls)
+            poll();
+    };
+    const QMetaObject::Connection repoll =
+        connect(m_simulator, &CRVQLinkSimulator::frameReceived, this, repollOnEachQuery);
+    // At most one waits however often it is asked.
+    poll();
+    poll();
+    poll();
+    for (int i = 0; i < 20; ++i)
+        m_communicator->sendMessage(withPriority(createRVQShutterStepMessage(RVQShutterStepUp), 1));
+    m_communicator->sendMessage(withPriority(createRVQLightIntensityMessage(70), 1));
+    m_communicator->sendMessage(withPriority(createRVQPanSpeedMessage(20), 0));
+    QTRY_COMPARE(m_simulator->receivedFrames(24).size(), 20);
+    QTRY_COMPARE(m_simulator->receivedFrames(38).size(), 1);
+    QTRY_COMPARE(m_simulator->receivedFrames(35).size(), 1);
+    disconnect(repoll);
+    QTRY_VERIFY(!m_communicator->hasPendingMessages());
+
+    // Until the last setter left, never two queries in a row, and every query was answered.
+    const QList<quint8> ids = receivedIds(*m_simulator);
+    const int lastSetter = qMax(ids.lastIndexOf(24), qMax(ids.lastIndexOf(38), ids.lastIndexOf(35)));
+    for (int i = 1; i <= lastSetter; ++i)
+        QVERIFY2(!(ids.at(i) == 17 && ids.at(i - 1) == 17), qPrintable(QStringLiteral("two queries at %1").arg(i)));
+    QVERIFY2(ids.indexOf(17) <= 1, "the first query waited for the setters");
+    QCOMPARE(ids.count(17), m_processor.count(17));
+    QVERIFY(ids.mid(0, lastSetter + 1).count(17) <= lastSetter / 2 + 1);
+    QCOMPARE(m_simulator->value(24), QByteArray(1, 20));
+}
+
+void tst_CRVQNetworkCommunicator::overlayGetsATurnWhateverTheTrafficAndLeavesSettersBetweenRows()
+{
+    connectLink();
+    const int bound = int(CRVQSendQueue::OverlayStarvedMessages);
+    // The operator steers: each pan frame brings the next pan speed at the most urgent
+    // priority, and the zoom poll waits again as soon as it left.
+    const int lastPan = 8 * bound;
+    int pans = 0;
+    const auto steerAndPoll = [&](quint8 id, quint8) {
+        if (pans >= lastPan)
+            return;
+        if (id == 35)
+            m_communicator->sendMessage(withPriority(createRVQPanSpeedMessage(qint8(++pans % 50)), 0));
+        else if (id == 17)
+            m_communicator->sendMessage(withPriority(createRVQZoomPositionQueryMessage(), 0));
+    };
+    const QMetaObject::Connection steer = connect(m_simulator, &CRVQLinkSimulator::frameReceived, this, steerAndPoll);
+    m_communicator->sendMessage(withPriority(createRVQPanSpeedMessage(0), 0));
+    m_communicator->sendMessage(withPriority(createRVQZoomPositionQueryMessage(), 0));
+    for (quint8 row = 0; row < 4; ++row) {
+        const QString text = QStringLiteral("row %1").arg(row);
+        m_communicator->sendMessage(withPriority(createRVQOverlayTextMessage(row, text), 2));
+    }
+    QTRY_COMPARE(m_simulator->receivedFrames(152).size(), 4);
+    QTRY_COMPARE(m_simulator->receivedFrames(35).size(), lastPan + 1);
+    disconnect(steer);
+
+    // The first row within the bound, each next one with the bound's worth of others between,
+    // all while the operator still steered.
+    const QList<quint8> ids = receivedIds(*m_simulator);
+    QList<int> rows;
+    for (int i = 0; i < ids.size(); ++i) {
+        if (ids.at(i) == 152)
+            rows.append(i);
+    }
+    QVERIFY2(rows.first() <= bound, qPrintable(QStringLiteral("first row after %1 messages").arg(rows.first())));
+    for (int i = 1; i < rows.size(); ++i) {
+        const int between = rows.at(i) - rows.at(i - 1) - 1;
+        QVERIFY2(between >= 1 && between <= bound,
+                 qPrintable(QStringLiteral("%1 messages between rows %2 and %3").arg(between).arg(i - 1).arg(i)));
+    }
+    QVERIFY(rows.last() < ids.lastIndexOf(35));
+    QCOMPARE(m_simulator->overlayRows().value(3).text, QStringLiteral("ROW 3"));
+    QCOMPARE(m_simulator->receivedFrames(35).last().payload, QByteArray(1, char(lastPan % 50)));
 }
 
 void tst_CRVQNetworkCommunicator::sequenceNumbersStampReplacementsToo()

@@ -15,6 +15,20 @@ using CommunicationTypes::SystemType;
 Q_DECLARE_METATYPE(Ulx::CommunicationTypes::SystemFamily)
 Q_DECLARE_METATYPE(Ulx::CommunicationTypes::SystemType)
 
+namespace {
+
+// Where an installer puts the system-address file: beside the settings file the program
+// writes (in this test's own configuration folder).
+QString installerAddressFilePath()
+{
+    QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+    store.setValue(QStringLiteral("Settings/Version"), 1);
+    store.sync();
+    return QFileInfo(store.fileName()).dir().filePath(QStringLiteral("SystemAddresses.ini"));
+}
+
+} // namespace
+
 class tst_Flavors : public QObject
 {
     Q_OBJECT
@@ -23,7 +37,7 @@ private slots:
     void init() { Flavors::resetSystemEndpoints(); }
     void cleanup()
     {
-        QFile::remove(Flavors::systemAddressFilePath());
+        QFile::remove(installerAddressFilePath());
         Flavors::resetSystemEndpoints();
     }
 
@@ -44,6 +58,8 @@ private slots:
     void environmentMovesEveryHost();
     void environmentTakesAnyIpv4Address();
     void addressFileMovesEachHostAndABadOneIsLeftOut();
+    void addressFileIsFoundBesideTheSettingsAndLogged();
+    void addressesArePlainDottedDecimal();
 };
 
 void tst_Flavors::recognisesNetworkNames_data()
@@ -318,7 +334,7 @@ namespace {
 
 void writeAddressFile(const QByteArray& content)
 {
-    const QString path = Flavors::systemAddressFilePath();
+    const QString path = installerAddressFilePath();
     QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -376,6 +392,58 @@ void tst_Flavors::addressFileMovesEachHostAndABadOneIsLeftOut()
     QVERIFY(log.contains(QLatin1String("\"HoseluxCamera\"")));
     QVERIFY(log.contains(QLatin1String("\"VideoServer\"")));
     QVERIFY(log.contains(QLatin1String("\"Cameras/HoseluxCamera\"")));
+}
+
+void tst_Flavors::addressFileIsFoundBesideTheSettingsAndLogged()
+{
+    // The folder the README names, under this test's own configuration home.
+    const QString path = installerAddressFilePath();
+    QCOMPARE(path, qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Tovrin/SystemAddresses.ini"));
+    QVERIFY(QFileInfo::exists(QFileInfo(path).dir().filePath(QStringLiteral("Culvertix.conf"))));
+
+    const QString logPath = QDir::temp().filePath(QStringLiteral("address-file.log"));
+    QFile::remove(logPath);
+    Tovrin::Logging::CLogger::setOutputFileName(logPath);
+    QFile::remove(path);
+    Flavors::resetSystemEndpoints();
+    writeAddressFile("ZephiraVideoServer=127.0.0.8\n");
+    Flavors::resetSystemEndpoints();
+    Tovrin::Logging::CLogger::setOutputFileName(QString());
+
+    QCOMPARE(Flavors::systemEndpoint(Flavors::SystemHost::ZephiraVideoServer).address, QStringLiteral("127.0.0.8"));
+    const QString log = readLogText(logPath);
+    QVERIFY2(log.contains(QStringLiteral("No system-address file at %1; the built-in addresses hold.").arg(path)),
+             qPrintable(log));
+    QVERIFY2(log.contains(QStringLiteral("System addresses read from %1 (1 hosts).").arg(path)), qPrintable(log));
+}
+
+void tst_Flavors::addressesArePlainDottedDecimal()
+{
+    // Only parsed and stored: nothing connects to these. A leading zero would be read as octal
+    // by the resolver (010.000.000.005 is 8.0.0.5), so it is refused; 255 is an octet like any.
+    QVERIFY(Flavors::setSystemEndpoint(Flavors::SystemHost::HoseluxCamera, QStringLiteral("10.0.255.1"), 0));
+    QCOMPARE(Flavors::systemEndpoint(Flavors::SystemHost::HoseluxCamera).address, QStringLiteral("10.0.255.1"));
+    QVERIFY(Flavors::setSystemEndpoint(Flavors::SystemHost::HoseluxCamera, QStringLiteral("10.0.0.100"), 0));
+    for (const QString& address : {QStringLiteral("010.000.000.005"), QStringLiteral("10.0.0.05"),
+                                   QStringLiteral("127.0.0.01"), QStringLiteral("10.00.0.1")}) {
+        QVERIFY2(!Flavors::setSystemEndpoint(Flavors::SystemHost::HoseluxCamera, address, 0), qPrintable(address));
+        QVERIFY2(!Flavors::isLoopbackSystemAddress(address), qPrintable(address));
+    }
+    QCOMPARE(Flavors::systemEndpoint(Flavors::SystemHost::HoseluxCamera).address, QStringLiteral("10.0.0.100"));
+
+    const QString logPath = QDir::temp().filePath(QStringLiteral("octal.log"));
+    QFile::remove(logPath);
+    Tovrin::Logging::CLogger::setOutputFileName(logPath);
+    writeAddressFile("ZephiraVideoServer=10.0.255.1\nHoseluxCamera=010.000.000.005\n");
+    Flavors::resetSystemEndpoints();
+    Tovrin::Logging::CLogger::setOutputFileName(QString());
+    QCOMPARE(Flavors::systemEndpoint(Flavors::SystemHost::HoseluxCamera).address, QStringLiteral("127.0.0.1"));
+    QCOMPARE(Flavors::systemEndpoint(Flavors::SystemHost::ZephiraVideoServer).address, QStringLiteral("127.0.0.1"));
+    QVERIFY(readLogText(logPath).contains(QLatin1String("\"HoseluxCamera\" is not a host with an IPv4 address")));
+
+    writeAddressFile("ZephiraVideoServer=10.0.255.1\n");
+    Flavors::resetSystemEndpoints();
+    QCOMPARE(Flavors::systemEndpoint(Flavors::SystemHost::ZephiraVideoServer).address, QStringLiteral("10.0.255.1"));
 }
 
 QTEST_GUILESS_MAIN(tst_Flavors)

@@ -4,7 +4,6 @@
 
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QStringList>
 
 #include <array>
@@ -36,9 +35,13 @@ void logLine(Tovrin::Logging::CLogger::LogLevel level, const QString& operation,
 void applyAddressFile(EndpointTable* table)
 {
     const QString path = systemAddressFilePath();
-    if (!QFileInfo::exists(path))
-        return;
     const QString operation = QStringLiteral("resetSystemEndpoints");
+    if (!QFileInfo::exists(path)) {
+        // An installer who misplaced the file must find out where it was looked for.
+        logLine(Tovrin::Logging::CLogger::LogLevelInfo, operation,
+                QStringLiteral("No system-address file at %1; the built-in addresses hold.").arg(path));
+        return;
+    }
     QSettings file(path, QSettings::IniFormat);
     if (file.status() != QSettings::NoError) {
         logLine(Tovrin::Logging::CLogger::LogLevelError, operation,
@@ -109,6 +112,10 @@ bool readIpv4(const QString& address, QList<int>* octets)
             if (c < QLatin1Char('0') || c > QLatin1Char('9'))
                 return false;
         }
+        // Plain decimal only: the resolver reads "010" as octal 8, which would send the
+        // program to another host than the one written.
+        if (part.size() > 1 && part.at(0) == QLatin1Char('0'))
+            return false;
         const int value = part.toInt();
         if (value > 255)
             return false;
@@ -121,8 +128,10 @@ bool readIpv4(const QString& address, QList<int>* octets)
 
 QString systemAddressFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1Char('/')
-           + QLatin1String(SystemAddressFileName);
+    // Beside the program's own settings file (the store CSettings writes), so that an installer
+    // finds both in one folder.
+    const QSettings settings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+    return QFileInfo(settings.fileName()).absolutePath() + QLatin1Char('/') + QLatin1String(SystemAddressFileName);
 }
 
 bool isPermittedSystemAddress(const QString& address)

@@ -7,11 +7,12 @@ namespace Flavors {
 
 // The one place that says where the camera systems are reached. The real devices sit at fixed
 // addresses inside their own Wi-Fi networks, which an installer writes into the system-address
-// file in the program's settings folder (SystemAddressFileName, an INI file with one key per
-// host, named as below, each an IPv4 address). Without the file every host is on 127.0.0.1,
-// where the simulators run; the environment variable CX_SYSTEM_ADDRESS (an IPv4 address) moves
-// every host at once before the file is applied. Tests and the simulated Wi-Fi layer move single
-// hosts and their RTSP or HTTP ports with setSystemEndpoint(). Read and written on the GUI thread.
+// file beside the program's settings file (SystemAddressFileName, an INI file with one key per
+// host, named as below, each an IPv4 address in plain dotted decimal). Without the file every
+// host is on 127.0.0.1, where the simulators run; the environment variable CX_SYSTEM_ADDRESS (an
+// IPv4 address) moves every host at once before the file is applied. Tests and the simulated
+// Wi-Fi layer move single hosts and their RTSP or HTTP ports with setSystemEndpoint(). Read and
+// written on the GUI thread.
 enum class SystemHost
 {
     BrennicVideoServer, // video encoder board of ZPX2 and Gullyrover systems
@@ -41,10 +42,11 @@ bool setSystemEndpoint(SystemHost host, const QString& address, quint16 rtspPort
 // out as a whole, with a log line that says why.
 void resetSystemEndpoints();
 
-// Where the system-address file is looked for.
+// Where the system-address file is looked for: the folder of the program's settings file.
 QString systemAddressFilePath();
 
-// Whether an address is a unicast IPv4 address in dotted-quad form (four decimal numbers).
+// Whether an address is a unicast IPv4 address in dotted-quad form (four decimal numbers, none
+// with a leading zero).
 bool isPermittedSystemAddress(const QString& address);
 
 // Whether an address is an IPv4 address inside 127.0.0.0/8.

@@ -9,15 +9,16 @@ namespace Communication {
 
 namespace {
 
-// The camera's web server is simulated on the loopback network, where port 80 would need
-// privileges: it listens on this port unless CX_HOSELUX_HTTP_PORT names another.
-constexpr quint16 kDefaultHttpPort = 8580;
+// A real camera answers on HTTP's own port, so the URL names none. A simulator on the
+// loopback network, where port 80 would need privileges, is reached through
+// CX_HOSELUX_HTTP_PORT, which the run command and the tests set.
+constexpr quint16 kHttpOwnPort = 80;
 
 quint16 initialPort()
 {
     bool ok = false;
     const uint port = qEnvironmentVariable("CX_HOSELUX_HTTP_PORT").toUInt(&ok);
-    return ok && port > 0 && port <= 0xFFFF ? static_cast<quint16>(port) : kDefaultHttpPort;
+    return ok && port > 0 && port <= 0xFFFF ? static_cast<quint16>(port) : kHttpOwnPort;
 }
 
 quint16& portSetting()
@@ -32,7 +33,7 @@ QString cameraBaseUrl()
 {
     const QString host = Flavors::systemEndpoint(Flavors::SystemHost::HoseluxCamera).address;
     const quint16 port = portSetting();
-    if (port == 80)
+    if (port == kHttpOwnPort)
         return QStringLiteral("http://") + host;
     return QStringLiteral("http://%1:%2").arg(host).arg(port);
 }

@@ -6,8 +6,9 @@ namespace Ulx {
 namespace Communication {
 
 // Where the Hoselux camera's web server is reached. The host comes from the system address
-// table (loopback only on this platform); the port is 8580, or CX_HOSELUX_HTTP_PORT when set
-// at start, or what setCameraHttpPort() chose (0 restores the default). GUI thread only.
+// table; the port is HTTP's own (80, which the URL leaves out), or CX_HOSELUX_HTTP_PORT when
+// set (a simulator's), or what setCameraHttpPort() chose (0 restores the default). GUI thread
+// only.
 QString cameraBaseUrl();
 void setCameraHttpPort(quint16 port);
 quint16 cameraHttpPort();

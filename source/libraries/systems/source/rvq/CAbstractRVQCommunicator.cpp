@@ -88,12 +88,12 @@ void CAbstractRVQCommunicator::sendMessage(Ulx::CRVQMessage* message)
         return;
     if (m_state != StateConnected || m_disconnectPending)
         return;
-    m_queue.push(std::move(owned), m_ticks, m_useSequenceNumbers ? &m_sequenceCounter : nullptr);
+    m_queue.push(std::move(owned), m_useSequenceNumbers ? &m_sequenceCounter : nullptr);
 }
 
 void CAbstractRVQCommunicator::sendNext()
 {
-    std::unique_ptr<CRVQMessage> next = m_queue.takeNext(m_ticks);
+    std::unique_ptr<CRVQMessage> next = m_queue.takeNext();
     if (!next)
         return;
     m_current = std::move(next);
@@ -127,7 +127,6 @@ void CAbstractRVQCommunicator::failCommunication(Error error)
 
 void CAbstractRVQCommunicator::tick()
 {
-    ++m_ticks;
     if (m_awaitingResponse) {
         ++m_tickCount;
         if (m_tickCount < ResendTicks)

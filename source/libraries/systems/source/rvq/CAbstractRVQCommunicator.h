@@ -111,8 +111,6 @@ private:
     int m_tickInterval = DefaultTickInterval;
     int m_disconnectTimeout = DefaultDisconnectTimeout;
     int m_tickCount = 0;
-    // Ticks counted so far; the queue ages its overlay messages by them.
-    quint64 m_ticks = 0;
     int m_timeoutCount = 0;
     quint16 m_sequenceCounter = 0;
     State m_state = StateDisconnected;

@@ -41,9 +41,57 @@ bool isRVQOverlayMessage(quint32 id)
            || isRVQOverlayLineMessage(id);
 }
 
-bool isRVQExposureMessage(quint32 id)
+namespace {
+
+bool isShutterStep(const CRVQMessage& message)
 {
-    return id == RVQMessageId::CameraPower || id == RVQMessageId::AEAutoMode || id == RVQMessageId::Shutter;
+    return message.id() == RVQMessageId::Shutter && message.kind() == CRVQMessage::KindCommand;
+}
+
+// What a shutter step depends on or changes the reading of.
+bool showsExposure(const CRVQMessage& message)
+{
+    return message.id() == RVQMessageId::CameraPower || message.id() == RVQMessageId::AEAutoMode
+           || (message.id() == RVQMessageId::Shutter && message.kind() == CRVQMessage::KindQuery);
+}
+
+bool is(const CRVQMessage& message, quint32 id, qint32 kind)
+{
+    return message.id() == id && message.kind() == kind;
+}
+
+} // namespace
+
+bool isRVQOrderedAfter(const CRVQMessage& later, const CRVQMessage& earlier)
+{
+    if (isShutterStep(later))
+        return showsExposure(earlier);
+    if (showsExposure(later))
+        return isShutterStep(earlier);
+    switch (later.id()) {
+    case RVQMessageId::DefogMode:
+    case RVQMessageId::PictureEnhancement:
+        return later.kind() == CRVQMessage::KindSetValue
+               && is(earlier, RVQMessageId::AEAutoMode, CRVQMessage::KindSetValue);
+    case RVQMessageId::Zoom:
+        return later.kind() == CRVQMessage::KindQuery && is(earlier, RVQMessageId::Zoom, CRVQMessage::KindCommand);
+    case RVQMessageId::Focus:
+        return later.kind() == CRVQMessage::KindCommand
+               && is(earlier, RVQMessageId::AutoFocus, CRVQMessage::KindSetValue);
+    case RVQMessageId::LightIntensity:
+        return later.kind() == CRVQMessage::KindCommand
+               && is(earlier, RVQMessageId::LightBooster, CRVQMessage::KindCommand);
+    case RVQMessageId::LightBooster:
+        return later.kind() == CRVQMessage::KindCommand
+               && is(earlier, RVQMessageId::LightIntensity, CRVQMessage::KindCommand);
+    default:
+        return false;
+    }
+}
+
+bool isRVQZoomPositionQuery(const CRVQMessage& message)
+{
+    return is(message, RVQMessageId::Zoom, CRVQMessage::KindQuery);
 }
 
 CRVQMessage* createRVQCameraPowerQueryMessage()

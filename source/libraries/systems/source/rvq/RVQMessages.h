@@ -66,9 +66,15 @@ bool isRVQCoalescingExcluded(quint32 id);
 bool isRVQOverlayMessage(quint32 id);
 // The overlay messages that write one row, whose first payload byte is the row.
 bool isRVQOverlayLineMessage(quint32 id);
-// Messages whose effect depends on, or shows, the shutter's position: camera power and choice,
-// automatic exposure and the shutter itself. They keep their order with shutter steps.
-bool isRVQExposureMessage(quint32 id);
+// Whether `later`, queued after `earlier`, must reach the link after it whatever lane or
+// priority each has: the messages one command sends in a row (the automatic exposure before
+// defog or enhancement, a zoom speed before the zoom-position query, the auto focus before a
+// focus speed, light intensity and booster either way round), and shutter steps with what
+// depends on or shows the shutter's position (camera power and choice, automatic exposure,
+// the shutter query).
+bool isRVQOrderedAfter(const CRVQMessage& later, const CRVQMessage& earlier);
+// The zoom-position query, which the query logic repeats while the zoom moves.
+bool isRVQZoomPositionQuery(const CRVQMessage& message);
 
 // Builders: each returns a new message of priority 0 (ownership to the caller), which the
 // caller gives a priority and hands to a sender.
