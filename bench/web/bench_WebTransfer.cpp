@@ -185,10 +185,10 @@ void printRow(const char* what, const Figures& client, const Figures& curl)
     const double clientRate = client.seconds > 0 ? mib / client.seconds : 0;
     const double curlRate = curl.seconds > 0 ? mib / curl.seconds : 0;
     const double per100MiB = 100.0 / mib;
-    std::printf("%-9s client %8.1f MiB/s  cpu %5.2f s/100 MiB  peak +%6.1f MiB | curl %8.1f MiB/s  cpu %5.2f s/100 MiB  "
-                "peak %6.1f MiB | ratio %.2f  cpu ratio %.2f %s\n",
-                what, clientRate, client.cpuSeconds * per100MiB, client.peakKiB / 1024.0, curlRate,
-                curl.cpuSeconds * per100MiB, curl.peakKiB / 1024.0, curlRate > 0 ? clientRate / curlRate : 0.0,
+    std::printf("%-9s client %8.2f MiB/s (%6.1f s)  cpu %5.2f s/100 MiB  peak +%6.1f MiB | curl %8.2f MiB/s (%6.1f s)  "
+                "cpu %5.2f s/100 MiB  peak %6.1f MiB | ratio %.2f  cpu ratio %.2f %s\n",
+                what, clientRate, client.seconds, client.cpuSeconds * per100MiB, client.peakKiB / 1024.0, curlRate,
+                curl.seconds, curl.cpuSeconds * per100MiB, curl.peakKiB / 1024.0, curlRate > 0 ? clientRate / curlRate : 0.0,
                 curl.cpuSeconds > 0 ? client.cpuSeconds / curl.cpuSeconds : 0.0, client.ok && curl.ok ? "" : "(FAILED)");
 }
 } // namespace
