@@ -61,7 +61,6 @@ public:
     // Milliseconds in which each reply given to the handle from now on must have finished in
     // all; 0 (the default) sets no such limit. Meant for small API requests, not file transfers.
     void setRequestDeadline(int milliseconds) { m_requestDeadlineMs = milliseconds; }
-    int requestDeadline() const { return m_requestDeadlineMs; }
 
     // Waits, with a nested event loop bounded by timeoutMs, until the handle has handled its
     // reply. On time-out: empty text and networkError 4; the reply stays with the handle.
