@@ -208,6 +208,27 @@ private slots:
         QCOMPARE(count(QStringLiteral("upload_cancel")), 0);
     }
 
+    void fileTransfersOutlastTheRequestDeadline()
+    {
+        // The overall deadline is for the small requests; a single PUT and a part that take
+        // longer than it, but never stall, go through.
+        QVERIFY(makeSparseFile(projectPath() + QStringLiteral("big.avi"), 100 * kMiB + 1));
+        QVERIFY(makeRandomFile(projectPath() + QStringLiteral("small.jpg"), 1000, 2));
+        WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
+        timeouts.requestMs = 400;
+        m_worker->communicator()->setTimeouts(timeouts);
+        // Slow for as many attempts as a part may take, so that a retry cannot hide a time-out.
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_part"), {{QStringLiteral("delayMs"), 1200}}, {1, 2, 3, 4, 5, 6}),
+                                  fault(QStringLiteral("storage_put"), {{QStringLiteral("delayMs"), 1200}}, {1})}));
+        QSignalSpy finished(m_worker.get(), &TovrinWebApiWorker::uploadFinished);
+        QSignalSpy errors(m_worker.get(), &TovrinWebApiWorker::errorOccurred);
+        start(QStringLiteral("p-long"));
+        QVERIFY(finished.wait(60000));
+        QVERIFY(errors.isEmpty());
+        QCOMPARE(QFileInfo(stored(QStringLiteral("p-long"), QStringLiteral("Video/Sec/big.avi"))).size(), 100 * kMiB + 1);
+        QCOMPARE(QFileInfo(stored(QStringLiteral("p-long"), QStringLiteral("Picture/Sec/small.jpg"))).size(), qint64(1000));
+    }
+
     void activeFlagFallsWhenTheLastUploadCompletes()
     {
         QVERIFY(makeRandomFile(projectPath() + QStringLiteral("slow.jpg"), 500000, 1));

@@ -1,13 +1,12 @@
 // The single PUT of a file to a pre-signed storage address, through the communicator, against the
 // web-service simulator: plain and TLS uploads stored byte for byte, progress up to the file size,
 // a refused address, a peer that cuts the body off, a cancel in the middle, an untrusted
-// certificate, nobody listening, and an answer in chunks after an interim one on a connection the
-// peer keeps open.
+// certificate, nobody listening, an answer in chunks after an interim one on a connection the
+// peer keeps open, and a peer that reads only as fast as the client reports progress.
 
 #include "WebTestSupport.h"
 
 #include "AWSPutRequestHandle.h"
-#include "StreamingPutReply.h"
 #include "TovrinWebLibrary.h"
 #include "WebCommunicator.h"
 
@@ -16,6 +15,10 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 using namespace Tovrin::Web;
 using namespace WebTestSupport;
@@ -190,26 +193,112 @@ private slots:
                             "ETag: \"e1\"\r\n\r\n5\r\nhello\r\n6;x=y\r\n world\r\n0\r\n\r\n");
             });
         });
-        QFile body(path);
-        QVERIFY(body.open(QIODevice::ReadOnly));
-        const QNetworkRequest put(QUrl(QStringLiteral("http://127.0.0.1:%1/a%20b?X-Signature=s").arg(server.serverPort())));
-        QVERIFY(StreamingPutReply::supports(put, nullptr));
-        StreamingPutReply reply(put, &body);
-        QByteArray answer;
-        connect(&reply, &QNetworkReply::readyRead, this, [&]() { answer += reply.readAll(); });
-        QSignalSpy finished(&reply, &QNetworkReply::finished);
+        WebCommunicator communicator;
+        std::unique_ptr<AWSPutRequestHandle> handle(
+            communicator.uploadFromUrl(QStringLiteral("http://127.0.0.1:%1/a%20b?X-Signature=s").arg(server.serverPort()), path,
+                                       UploadFileDescriptor(QStringLiteral("p"), QString(), path, QString(), QStringLiteral("k"), false)));
+        QVERIFY(handle);
+        QSignalSpy finished(handle.get(), &AWSPutRequestHandle::requestFinished);
         QVERIFY(finished.wait(30000));
-        QCOMPARE(reply.error(), QNetworkReply::NoError);
-        QCOMPARE(reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
-        QCOMPARE(answer, QByteArray("hello world"));
-        QCOMPARE(reply.rawHeader("ETag"), QByteArray("\"e1\""));
+        QVERIFY(finished.at(0).at(0).value<UploadFileResponse>().isRequestSuccessful());
+        QCOMPARE(handle->httpStatus(), 200);
+        QCOMPARE(handle->responseData(), QByteArray("hello world"));
+        QVERIFY(handle->rawHeaders().contains(qMakePair(QByteArray("ETag"), QByteArray("\"e1\""))));
         QVERIFY(request.startsWith("PUT /a%20b?X-Signature=s HTTP/1.1\r\n"));
         QVERIFY(request.contains("\r\nContent-Length: 3145735\r\n"));
         QFile original(path);
         QVERIFY(original.open(QIODevice::ReadOnly));
         QVERIFY(request.endsWith(original.readAll()));
-        // TLS goes the manager's way.
-        QVERIFY(!StreamingPutReply::supports(QNetworkRequest(QUrl(QStringLiteral("https://127.0.0.1/x"))), nullptr));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(peer->state(), QAbstractSocket::ConnectedState);
+    }
+
+    void slowReaderKeepsTheUploadAlive()
+    {
+        // The peer reads a little, then waits until the client reports that it has handed more
+        // of the file to the network before it reads on: the upload moves only as fast as its
+        // progress reports. Small segments and buffers keep what the kernels hold far below one
+        // step, so every step needs bytes the client has not yet sent. A client that reported
+        // only every so many bytes would stall here and its watchdog would give the upload up.
+        const qint64 fileSize = 8 * kMiB + 3;
+        const qint64 step = 512 * 1024;
+        const QString path = m_files.filePath(QStringLiteral("slow.bin"));
+        QVERIFY(makeRandomFile(path, fileSize, 9));
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const int listener = int(server.socketDescriptor());
+        const int segment = 1024;
+        const int receiveBuffer = 8 * 1024;
+        QCOMPARE(::setsockopt(listener, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof(segment)), 0);
+        QCOMPARE(::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof(receiveBuffer)), 0);
+
+        WebCommunicator communicator;
+        WebCommunicator::Timeouts timeouts = communicator.timeouts();
+        timeouts.transferMs = 5000;
+        communicator.setTimeouts(timeouts);
+
+        QTcpSocket* peer = nullptr;
+        QByteArray head;
+        QByteArray received;
+        qint64 budget = step;
+        qint64 reported = 0;
+        qint64 reportedAtStepStart = 0;
+        bool answered = false;
+        int steps = 0;
+        auto readOn = [&]() {
+            while (peer && !answered) {
+                if (head.indexOf("\r\n\r\n") < 0) {
+                    if (!peer->canReadLine())
+                        return;
+                    head += peer->readLine();
+                    continue;
+                }
+                if (received.size() == fileSize) {
+                    answered = true;
+                    peer->write("HTTP/1.1 200 OK\r\nETag: \"s1\"\r\nContent-Length: 0\r\n\r\n");
+                    return;
+                }
+                if (budget == 0 && (reported > reportedAtStepStart || reported == fileSize)) {
+                    // What the client reported while this step was read counts; once it has
+                    // handed over the whole file, there is nothing more to wait for.
+                    reportedAtStepStart = reported;
+                    budget = step;
+                    ++steps;
+                }
+                if (budget == 0)
+                    return;
+                const QByteArray chunk = peer->read(qMin(budget, fileSize - received.size()));
+                if (chunk.isEmpty())
+                    return;
+                received += chunk;
+                budget -= chunk.size();
+            }
+        };
+        connect(&server, &QTcpServer::newConnection, this, [&]() {
+            peer = server.nextPendingConnection();
+            // Qt would otherwise pull everything the kernel holds into the socket's own buffer.
+            peer->setReadBufferSize(16 * 1024);
+            connect(peer, &QTcpSocket::readyRead, this, readOn);
+            readOn();
+        });
+
+        std::unique_ptr<AWSPutRequestHandle> handle(communicator.uploadFromUrl(
+            QStringLiteral("http://127.0.0.1:%1/slow").arg(server.serverPort()), path,
+            UploadFileDescriptor(QStringLiteral("p"), QString(), path, QString(), QStringLiteral("k"), false)));
+        QVERIFY(handle);
+        QSignalSpy finished(handle.get(), &AWSPutRequestHandle::requestFinished);
+        connect(handle->reply(), &QNetworkReply::uploadProgress, this, [&](qint64 sent) {
+            reported = qMax(reported, sent);
+            readOn();
+        });
+        QVERIFY(finished.wait(60000));
+        const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
+        QCOMPARE(response.error(), ErrorNone);
+        QVERIFY(response.isRequestSuccessful());
+        QVERIFY(steps >= int(fileSize / step));
+        QFile original(path);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QVERIFY(received == original.readAll());
     }
 
     void nobodyListening()

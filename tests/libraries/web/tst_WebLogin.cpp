@@ -275,6 +275,30 @@ private slots:
         QCOMPARE(loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword())), TovrinWebApi::LoginResultTimeOut);
     }
 
+    void tricklingAnswersTimeOut()
+    {
+        // A peer that trickles its answers 16 bytes at a time never stops long enough for the
+        // idle limit; the deadline of each small request ends them as time-outs all the same.
+        QVERIFY(startSimulator(defaultScenario()));
+        WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
+        timeouts.requestMs = 800;
+        m_worker->communicator()->setTimeouts(timeouts);
+        const QJsonObject trickle{{QStringLiteral("slowBodyMs"), 100}, {QStringLiteral("padBytes"), 100000}};
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("status_check"), trickle), fault(QStringLiteral("two_step"), trickle),
+                                  fault(QStringLiteral("login_json"), trickle)}));
+        // The connection check has to end before the login goes on.
+        QCOMPARE(loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword())), TovrinWebApi::LoginResultTimeOut);
+        QCOMPARE(m_worker->loginStatus(), TovrinWebApi::LoginStatusLoggedOut);
+
+        QVERIFY(m_sim->setFaults({}));
+        QCOMPARE(loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword())), TovrinWebApi::LoginResultSuccess);
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("projects"), trickle)}));
+        std::unique_ptr<UserProjectsRequestHandle> handle(m_worker->communicator()->queryUserProjects());
+        QSignalSpy finished(handle.get(), &UserProjectsRequestHandle::requestFinished);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.at(0).at(1).value<Error>(), ErrorTimeOut);
+    }
+
     void slowServerStatusLeavesOffsetZero()
     {
         QVERIFY(startSimulator(defaultScenario()));

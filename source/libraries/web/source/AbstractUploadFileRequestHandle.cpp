@@ -23,6 +23,12 @@ void AbstractUploadFileRequestHandle::handleUploadProgress(qint64 bytesSent, qin
         return;
     const qint64 position = qMax<qint64>(0, bytesSent + progressReferenceSize() - bytesTotal);
     const qint64 step = position - m_bodyPosition;
+    // Qt reports every chunk handed to the network (the transfer watchdog needs each); the
+    // operator needs a step only when the file's percentage moves, or at the end of the body.
+    // A skipped step is carried into the next one.
+    auto percentOf = [this](qint64 bytes) { return m_totalFileBytes > 0 ? bytes * 100 / m_totalFileBytes : 100; };
+    if (step > 0 && bytesSent < bytesTotal && percentOf(m_totalUploadedBytes + step) == percentOf(m_totalUploadedBytes))
+        return;
     m_bodyPosition = position;
     m_totalUploadedBytes += qMax<qint64>(0, step);
     emit uploadedBytes(m_totalUploadedBytes, qMax<qint64>(0, step), m_totalFileBytes, m_uploadFile.localFilePath());

@@ -54,7 +54,7 @@ void RequestHandle::setReply(QNetworkReply* reply)
     connect(reply, &QNetworkReply::readyRead, this, &RequestHandle::onReplyReadyRead);
     connect(reply, &QNetworkReply::finished, this, &RequestHandle::onReplyFinished);
     connect(reply, &QNetworkReply::uploadProgress, this, &RequestHandle::onReplyUploadProgress);
-    TransferWatchdog::watch(reply, m_transferTimeoutMs);
+    TransferWatchdog::watch(reply, m_transferTimeoutMs, m_requestDeadlineMs);
 }
 
 void RequestHandle::enableRetry(QNetworkAccessManager* manager, const QByteArray& body)

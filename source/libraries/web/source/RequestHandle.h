@@ -20,8 +20,9 @@ namespace Web {
 // typed reply. Whoever receives a handle from the communicator owns it; the handle owns its
 // reply (a QObject child). Lives on the web worker thread.
 //
-// A reply that moves no data for the transfer time-out is aborted and reported as a time-out,
-// so a stalled peer cannot hold a transfer forever.
+// A reply that moves no data for the transfer time-out, or that has not finished by its
+// deadline (where one is set), is aborted and reported as a time-out, so a stalled or
+// trickling peer cannot hold a request forever.
 class RequestHandle : public QObject
 {
     Q_OBJECT
@@ -57,6 +58,9 @@ public:
     int transferTimeout() const { return m_transferTimeoutMs; }
     static void setDefaultTransferTimeout(int milliseconds);
     static int defaultTransferTimeout();
+    // Milliseconds in which each reply given to the handle from now on must have finished in
+    // all; 0 (the default) sets no such limit. Meant for small API requests, not file transfers.
+    void setRequestDeadline(int milliseconds) { m_requestDeadlineMs = milliseconds; }
 
     // Waits, with a nested event loop bounded by timeoutMs, until the handle has handled its
     // reply. On time-out: empty text and networkError 4; the reply stays with the handle.
@@ -101,6 +105,7 @@ private:
     int m_retryCount = 0;
     bool m_retryEnabled = false;
     int m_transferTimeoutMs;
+    int m_requestDeadlineMs = 0;
     bool m_handled = false;
     QNetworkReply::NetworkError m_lastError = QNetworkReply::NoError;
     int m_httpStatus = 0;

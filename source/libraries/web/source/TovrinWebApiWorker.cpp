@@ -203,6 +203,8 @@ void TovrinWebApiWorker::login(const QString& user, const QString& password)
     request.setTransferTimeout(kConnectionCheckTimeoutMs);
     auto* check = new RequestHandle(this);
     check->setTransferTimeout(kConnectionCheckTimeoutMs);
+    // A peer that trickles a byte now and then never trips the idle limit.
+    check->setRequestDeadline(m_communicator ? m_communicator->timeouts().requestMs : WebCommunicator::Timeouts().requestMs);
     m_connectionCheck = check;
     connect(check, &RequestHandle::replyHandled, this, &TovrinWebApiWorker::handleConnectionCheckReply);
     check->setReply(m_networkAccessManager->get(request));

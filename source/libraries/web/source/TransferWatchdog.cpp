@@ -11,38 +11,64 @@ namespace {
 const char kTimedOutProperty[] = "cxTransferTimedOut";
 }
 
-TransferWatchdog::TransferWatchdog(QNetworkReply* reply, int idleTimeoutMs)
+TransferWatchdog::TransferWatchdog(QNetworkReply* reply, int idleTimeoutMs, int deadlineMs)
     : QObject(reply)
     , m_reply(reply)
     , m_idleTimeoutMs(idleTimeoutMs)
 {
-    m_timer.setSingleShot(true);
-    connect(&m_timer, &QTimer::timeout, this, &TransferWatchdog::onIdle);
-    connect(reply, &QNetworkReply::downloadProgress, this, &TransferWatchdog::onActivity);
-    connect(reply, &QNetworkReply::uploadProgress, this, &TransferWatchdog::onActivity);
-    connect(reply, &QNetworkReply::finished, &m_timer, &QTimer::stop);
-    m_timer.start(m_idleTimeoutMs);
+    m_sinceActivity.start();
+    if (idleTimeoutMs > 0) {
+        m_idleTimer.setSingleShot(true);
+        connect(&m_idleTimer, &QTimer::timeout, this, &TransferWatchdog::onIdleCheck);
+        connect(reply, &QNetworkReply::downloadProgress, this, &TransferWatchdog::onActivity);
+        connect(reply, &QNetworkReply::uploadProgress, this, &TransferWatchdog::onActivity);
+        // Qt reports progress at most every 100 ms unless told otherwise; arriving data is
+        // announced every time.
+        connect(reply, &QNetworkReply::readyRead, this, &TransferWatchdog::onActivity);
+        m_idleTimer.start(idleTimeoutMs);
+    }
+    if (deadlineMs > 0) {
+        m_deadlineTimer.setSingleShot(true);
+        connect(&m_deadlineTimer, &QTimer::timeout, this, [this, deadlineMs] {
+            giveUp(QStringLiteral("No complete answer within %1 ms, giving up the request.").arg(deadlineMs));
+        });
+        m_deadlineTimer.start(deadlineMs);
+    }
+    connect(reply, &QNetworkReply::finished, this, [this] {
+        m_idleTimer.stop();
+        m_deadlineTimer.stop();
+    });
 }
 
-void TransferWatchdog::watch(QNetworkReply* reply, int idleTimeoutMs)
+void TransferWatchdog::watch(QNetworkReply* reply, int idleTimeoutMs, int deadlineMs)
 {
-    if (!reply || idleTimeoutMs <= 0 || reply->isFinished())
+    if (!reply || (idleTimeoutMs <= 0 && deadlineMs <= 0) || reply->isFinished())
         return;
-    new TransferWatchdog(reply, idleTimeoutMs);
+    new TransferWatchdog(reply, idleTimeoutMs, deadlineMs);
 }
 
 void TransferWatchdog::onActivity()
 {
-    if (m_timer.isActive())
-        m_timer.start(m_idleTimeoutMs);
+    m_sinceActivity.restart();
 }
 
-void TransferWatchdog::onIdle()
+void TransferWatchdog::onIdleCheck()
+{
+    const qint64 idle = m_sinceActivity.elapsed();
+    if (idle < m_idleTimeoutMs) {
+        m_idleTimer.start(int(m_idleTimeoutMs - idle));
+        return;
+    }
+    giveUp(QStringLiteral("No data moved for %1 ms, giving up the transfer.").arg(m_idleTimeoutMs));
+}
+
+void TransferWatchdog::giveUp(const QString& reason)
 {
     if (m_reply->isFinished())
         return;
-    CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("TovrinWeb"),
-                        QStringLiteral("No data moved for %1 ms, giving up the transfer.").arg(m_idleTimeoutMs));
+    m_idleTimer.stop();
+    m_deadlineTimer.stop();
+    CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("TovrinWeb"), reason);
     m_reply->setProperty(kTimedOutProperty, true);
     m_reply->abort();
 }

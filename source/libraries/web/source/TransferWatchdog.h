@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QNetworkReply>
 #include <QObject>
 #include <QTimer>
@@ -7,28 +8,36 @@
 namespace Tovrin {
 namespace Web {
 
-// Gives up a reply that moves no data for a while: a stalled peer must not hold a transfer
-// forever. The watchdog is a child of the reply; a reply it gave up ends with
-// OperationCanceledError, which errorOf() reports as a time-out.
+// Gives up a reply that moves no data for a while, or, with a deadline, one that has not
+// finished in that time in all: a stalled peer must not hold a transfer forever, and one that
+// trickles a byte now and then must not hold a small request forever. Every byte that moves
+// counts (each body chunk handed to the network, each chunk that arrives), not only the
+// progress steps that are reported to the operator. The watchdog is a child of the reply; a
+// reply it gave up ends with OperationCanceledError, which errorOf() reports as a time-out.
 class TransferWatchdog : public QObject
 {
     Q_OBJECT
 
 public:
-    // Watches the reply; 0 or less leaves it unwatched.
-    static void watch(QNetworkReply* reply, int idleTimeoutMs);
-    // The reply's error, with a stalled transfer as TimeoutError and an unfollowed redirect
+    // Watches the reply; 0 or less leaves that limit off.
+    static void watch(QNetworkReply* reply, int idleTimeoutMs, int deadlineMs = 0);
+    // The reply's error, with a reply given up here as TimeoutError and an unfollowed redirect
     // (a 3xx status without error) as ProtocolUnknownError.
     static QNetworkReply::NetworkError errorOf(QNetworkReply* reply);
     static bool timedOut(const QNetworkReply* reply);
 
 private:
-    TransferWatchdog(QNetworkReply* reply, int idleTimeoutMs);
+    TransferWatchdog(QNetworkReply* reply, int idleTimeoutMs, int deadlineMs);
     void onActivity();
-    void onIdle();
+    void onIdleCheck();
+    void giveUp(const QString& reason);
 
     QNetworkReply* m_reply;
-    QTimer m_timer;
+    QTimer m_idleTimer;
+    QTimer m_deadlineTimer;
+    // Restarted by every byte that moves; the idle timer only looks at it when it fires, so
+    // that a fast transfer costs no timer restart per chunk.
+    QElapsedTimer m_sinceActivity;
     int m_idleTimeoutMs;
 };
 

@@ -2,7 +2,6 @@
 
 #include "NetworkRequestBodyBuilder.h"
 #include "RequestSigning.h"
-#include "StreamingPutReply.h"
 #include "TransferWatchdog.h"
 #include "WebConstants.h"
 
@@ -81,6 +80,14 @@ QString joinPath(const QStringList& parts)
 {
     return parts.join(QLatin1Char('/'));
 }
+
+// A file body reports every chunk handed to the network, not one every 100 ms: on a slow link
+// each of them is what tells the transfer watchdog that the upload still moves.
+QNetworkRequest withEveryUploadStep(QNetworkRequest request)
+{
+    request.setAttribute(QNetworkRequest::EmitAllUploadProgressSignalsAttribute, true);
+    return request;
+}
 } // namespace
 
 WebCommunicator::WebCommunicator(QObject* parent)
@@ -106,6 +113,7 @@ template <class H>
 H* WebCommunicator::attach(H* handle, QNetworkReply* reply)
 {
     handle->setTransferTimeout(m_timeouts.transferMs);
+    handle->setRequestDeadline(m_timeouts.requestMs);
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
     handle->setReply(reply);
     return handle;
@@ -509,11 +517,9 @@ AWSPutRequestHandle* WebCommunicator::uploadFromUrl(const QString& url, const QS
     handle->setUploadBodyFile(bodyFile);
     handle->setTransferTimeout(m_timeouts.transferMs);
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
-    // The handle owns the file and keeps it open until the reply is done. Plain HTTP streams
-    // from the file on this thread at the link's pace; TLS and proxies take the manager's way.
-    QNetworkReply* reply = StreamingPutReply::supports(request, m_manager) ? new StreamingPutReply(request, bodyFile)
-                                                                          : m_manager->put(request, bodyFile);
-    handle->setReply(reply);
+    // Streamed from the file by the manager (proxies, interim and chunked answers and TLS
+    // included); the handle owns the file and keeps it open until the reply is done.
+    handle->setReply(m_manager->put(withEveryUploadStep(request), bodyFile));
     return handle;
 }
 
@@ -582,13 +588,16 @@ void WebCommunicator::obtainUrlsFor(UploadFileMultiPartRequestHandle* handle, co
             .withParam(QStringLiteral("parts"), QString::number(parts))
             .withAuthHeader();
     handle->disableRetry();
+    handle->setRequestDeadline(m_timeouts.requestMs);
     handle->setReply(send("GET", request));
 }
 
 void WebCommunicator::nextPartFor(UploadFileMultiPartRequestHandle* handle, const QString& address, const QByteArray& data)
 {
-    const QNetworkRequest request = m_builder->initializeRawRequest(address).usingMethod(PUT);
+    const QNetworkRequest request = withEveryUploadStep(m_builder->initializeRawRequest(address).usingMethod(PUT));
     handle->enableRetry(m_manager, data);
+    // A part takes as long as the link needs; only a stall ends it.
+    handle->setRequestDeadline(0);
     handle->setReply(send("PUT", request, data));
 }
 
@@ -613,6 +622,7 @@ void WebCommunicator::finishFor(UploadFileMultiPartRequestHandle* handle, const 
     body.insert(QStringLiteral("uploadId"), uploadId);
     body.insert(QStringLiteral("key"), file.fileKey());
     handle->disableRetry();
+    handle->setRequestDeadline(m_timeouts.requestMs);
     handle->setReply(send("POST", request, toJson(body)));
 }
 
@@ -626,6 +636,7 @@ void WebCommunicator::abortFor(UploadFileMultiPartRequestHandle* handle, const Q
                                         .withParam(QStringLiteral("Path"), file.fileKey())
                                         .withAuthHeader();
     handle->disableRetry();
+    handle->setRequestDeadline(m_timeouts.requestMs);
     handle->setReply(send("DELETE", request));
 }
 
@@ -663,7 +674,7 @@ void WebCommunicator::putJobForEachPreset(const UploadFileDescriptor& file)
     const QNetworkRequest request =
         m_builder->initializeServiceRequest(Route::START_TRANSCODING).usingMethod(PUT).withAuthHeader();
     QNetworkReply* reply = send("PUT", request, buildTranscodingJobBody(file));
-    TransferWatchdog::watch(reply, m_timeouts.transferMs);
+    TransferWatchdog::watch(reply, m_timeouts.transferMs, m_timeouts.requestMs);
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
 }
 

@@ -28,7 +28,8 @@ class WebCommunicator : public QObject
     Q_OBJECT
 
 public:
-    // Bounds of the blocking calls and of stalled transfers, in milliseconds.
+    // Bounds of the blocking calls, of stalled transfers and of each small API request (login,
+    // lists, upload bookkeeping; file transfers have no overall bound), in milliseconds.
     struct Timeouts
     {
         int serverStatusMs = 3000;
@@ -36,6 +37,7 @@ public:
         int finishUploadMs = 10000;
         int cancelUploadMs = 3000;
         int transferMs = 60000;
+        int requestMs = 60000;
     };
 
     explicit WebCommunicator(QObject* parent = nullptr);
