@@ -49,6 +49,23 @@ UploadStatusInfo status(const QString& id, int value)
     return info;
 }
 
+// Starts the simulator and points the web client at it; a facade made after this talks to it.
+bool startSimulator(WebServiceSimulator& sim, const QJsonObject& scenario, const QJsonArray& faults = {})
+{
+    if (!sim.start(scenario) || !sim.setFaults(faults))
+        return false;
+    Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+    return true;
+}
+
+bool logIn(TovrinWebApi& api)
+{
+    QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
+    api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+    return loginResult.wait(20000)
+           && loginResult.first().at(1).value<TovrinWebApi::LoginResult>() == TovrinWebApi::LoginResultSuccess;
+}
+
 } // namespace
 
 class tst_WebProjectService : public QObject
@@ -224,17 +241,14 @@ private slots:
         scenario.insert(QStringLiteral("uploadStatusSequence"),
                         QJsonObject{{QStringLiteral("*"), QJsonArray{1, 2}}});
         WebServiceSimulator sim;
-        QVERIFY(sim.start(scenario));
         // The first status query fails: that says nothing about the upload, which is still
         // followed. Each answer then takes several poll intervals: the polls must wait for it
         // instead of piling up further queries.
-        QVERIFY(sim.setFaults({fault(QStringLiteral("upload_statuses"), {{QStringLiteral("status"), 500}}, {1}),
-                               fault(QStringLiteral("upload_statuses"), {{QStringLiteral("slowBodyMs"), 100}})}));
-        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        QVERIFY(startSimulator(sim, scenario,
+                               {fault(QStringLiteral("upload_statuses"), {{QStringLiteral("status"), 500}}, {1}),
+                                fault(QStringLiteral("upload_statuses"), {{QStringLiteral("slowBodyMs"), 100}})}));
         TovrinWebApi api;
-        QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
-        api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-        QVERIFY(loginResult.wait(20000));
+        QVERIFY(logIn(api));
 
         WebProjectService service(&api);
         service.setTimerIntervals(200, 100);
@@ -289,13 +303,9 @@ private slots:
     {
         const QString route = QStringLiteral("projects");
         WebServiceSimulator sim;
-        QVERIFY(sim.start(defaultScenario()));
-        QVERIFY(sim.setFaults({fault(route, {{QStringLiteral("hold"), true}})}));
-        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        QVERIFY(startSimulator(sim, defaultScenario(), {fault(route, {{QStringLiteral("hold"), true}})}));
         TovrinWebApi api;
-        QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
-        api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-        QVERIFY(loginResult.wait(20000));
+        QVERIFY(logIn(api));
 
         WebProjectService service(&api);
         service.setTimerIntervals(20, 60000);
@@ -338,13 +348,9 @@ private slots:
         scenario.insert(QStringLiteral("uploadStatusSequence"),
                         QJsonObject{{QStringLiteral("x"), QJsonArray{2, 1}}, {QStringLiteral("y"), QJsonArray{2, 1}}});
         WebServiceSimulator sim;
-        QVERIFY(sim.start(scenario));
-        QVERIFY(sim.setFaults({fault(QStringLiteral("upload_statuses"), {{QStringLiteral("hold"), true}}, {1})}));
-        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        QVERIFY(startSimulator(sim, scenario, {fault(QStringLiteral("upload_statuses"), {{QStringLiteral("hold"), true}}, {1})}));
         TovrinWebApi api;
-        QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
-        api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-        QVERIFY(loginResult.wait(20000));
+        QVERIFY(logIn(api));
 
         WebProjectService service(&api);
         service.setTimerIntervals(60000, 60000);
@@ -361,8 +367,7 @@ private slots:
         // once more, y not.
         api.logout();
         service.resetSessionBackup();
-        api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-        QVERIFY(loginResult.wait(20000));
+        QVERIFY(logIn(api));
         service.addUploadedProject(project(QStringLiteral("x"), false));
         QVERIFY(sim.release(QStringLiteral("upload_statuses")));
         QTRY_COMPARE_WITH_TIMEOUT(statuses.count(), 2, 10000);
@@ -403,12 +408,9 @@ private slots:
         scenario.insert(QStringLiteral("projectListSequence"),
                         QJsonArray{QJsonArray{big}, QJsonArray{big, second}, QJsonArray{second}});
         WebServiceSimulator sim;
-        QVERIFY(sim.start(scenario));
-        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        QVERIFY(startSimulator(sim, scenario));
         TovrinWebApi api;
-        QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
-        api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-        QVERIFY(loginResult.wait(20000));
+        QVERIFY(logIn(api));
         WebProjectService service(&api);
         service.setTimerIntervals(100, 100);
         QSignalSpy lists(&api, &TovrinWebApi::projectInfoReceived);
