@@ -3,6 +3,7 @@
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 #include "mediaimport/SafeMediaPaths.h"
+#include "messages/CErrorMessageHelper.h"
 #include "messages/TranslationHelper.h"
 #include "surveyprojects/CProjectService.h"
 #include "surveyprojects/CProjectXmlReader.h"
@@ -267,13 +268,12 @@ void CProjectDownloadHandler::startNextMediaFile()
         CLogger::logMessage(CLogger::LogLevelError, LogCategory,
                             QStringLiteral("Media link refused: folder \"%1\", name \"%2\"").arg(link.type, link.name),
                             {});
-        // Reported like a media file that failed: the data files stay, nothing was written.
+        // Reported like a media file that failed: nothing was written for it.
         QString message = TranslationHelper::webErrorMessage(Tovrin::Web::ErrorEmptyMediaDownloadLink);
         if (!link.name.isEmpty())
             message.prepend(link.name + QStringLiteral(": "));
         reset();
-        renameDownloaded(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName));
-        emit errorOccurred(message);
+        keepProjectWithoutMissingMedia(message);
         return;
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -392,6 +392,31 @@ void CProjectDownloadHandler::finish()
     setCurrentFileProgress(100);
     setOverallProgress(100);
     emit downloadFinished();
+}
+
+void CProjectDownloadHandler::keepProjectWithoutMissingMedia(const QString& message)
+{
+    // The data files are complete: the project is usable without the media that did not
+    // arrive, and an unlisted folder would block the next download of this project.
+    if (!renameDownloaded(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName))) {
+        removeProjectFolder();
+        emit errorOccurred(message);
+        return;
+    }
+    CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                        QStringLiteral("%1 kept without the media files that did not arrive (%2 not fetched).")
+                            .arg(m_projectFolderPath)
+                            .arg(m_mediaLinks.size()),
+                        {});
+    m_mediaLinks.clear();
+    m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
+    emit errorOccurred(message + QStringLiteral("\n\n")
+                       + CErrorMessageHelper::translatedMessage(
+                           QStringLiteral("Ombrastella.Zephira.App.WebDownloadScreen"), QStringLiteral("MediaFilesMissing"),
+                           QStringLiteral("The project was added to your projects with the files that arrived. The "
+                                          "photos and videos that did not arrive are shown as missing in the survey "
+                                          "gallery, from where they can be downloaded one by one."),
+                           {}));
 }
 
 void CProjectDownloadHandler::reset()
@@ -535,12 +560,10 @@ void CProjectDownloadHandler::handleWebError(Tovrin::Web::Error error)
         const QString mediaName = fileNameFromPath(m_currentMediaFilePath);
         QFile::remove(m_currentMediaFilePath);
         m_currentMediaFilePath.clear();
-        // The data files are complete: the project stays usable without this file.
-        renameDownloaded(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName));
         QString message = TranslationHelper::webErrorMessage(error);
         if (error == Tovrin::Web::ErrorEmptyMediaDownloadLink || error == Tovrin::Web::ErrorNetwork)
             message.prepend(mediaName + QStringLiteral(": "));
-        emit errorOccurred(message);
+        keepProjectWithoutMissingMedia(message);
         return;
     }
     removeProjectFolder();

@@ -103,6 +103,9 @@ private:
     // when it cannot.
     bool moveIntoPlace(const QString& downloadName, const QString& finalName);
     bool renameDownloaded(const QString& downloadName, const QString& finalName) const;
+    // After a media file failed: the project is listed with what arrived, and the message
+    // says where the missing files can be fetched.
+    void keepProjectWithoutMissingMedia(const QString& message);
     // Whether the downloaded survey data read as a project; when not, the download has failed.
     bool surveyDataReadable();
     // A folder asked for but not yet made is removed when it arrives.

@@ -93,6 +93,23 @@ void WebProjectService::resetSessionBackup()
 {
     m_uploadBackup.clear();
     m_uploadStatusTimer.stop();
+    // A query still on its way speaks of the uploads of the login that ended; the uploads of
+    // the next login are asked for once it is answered.
+    m_staleStatusAnswer = m_statusQueryInFlight;
+    m_statusQueryWanted = false;
+}
+
+bool WebProjectService::takeStaleStatusAnswer()
+{
+    m_statusQueryInFlight = false;
+    if (!m_staleStatusAnswer)
+        return false;
+    m_staleStatusAnswer = false;
+    if (m_statusQueryWanted) {
+        m_statusQueryWanted = false;
+        queryUploadStatuses();
+    }
+    return true;
 }
 
 void WebProjectService::onProjectInfoReceived(QList<ProjectInfo> projectInfoList)
@@ -148,7 +165,9 @@ void WebProjectService::onProjectInfoReceived(QList<ProjectInfo> projectInfoList
 
 void WebProjectService::onUploadStatusInfoReceived(QList<UploadStatusInfo> uploadsStatusInfoList)
 {
-    m_statusQueryInFlight = false;
+    // Even an empty answer of an earlier login would end the following of this login's uploads.
+    if (takeStaleStatusAnswer())
+        return;
     // An upload added while the query was on its way is not in this answer: ask again for it.
     const bool askAgain = m_statusQueryWanted;
     m_statusQueryWanted = false;
@@ -159,7 +178,8 @@ void WebProjectService::onUploadStatusInfoReceived(QList<UploadStatusInfo> uploa
     }
     bool pending = false;
     for (const UploadStatusInfo& info : qAsConst(uploadsStatusInfoList)) {
-        // An answer that arrives after the backup was reset speaks of uploads no longer followed.
+        // An upload that is not followed (any more) gets no entry: an "imported" one would keep
+        // its project out of the list.
         if (!m_uploadBackup.contains(info.projectId))
             continue;
         if (info.status == UploadStatusImported) {
@@ -187,7 +207,8 @@ void WebProjectService::onUploadStatusInfoReceived(QList<UploadStatusInfo> uploa
 
 void WebProjectService::onUploadStatusQueryFailed()
 {
-    m_statusQueryInFlight = false;
+    if (takeStaleStatusAnswer())
+        return;
     m_statusQueryWanted = false;
     // Nothing was learnt: keep following the uploads and ask again on the next tick.
     if (!m_uploadStatusTimer.isActive())

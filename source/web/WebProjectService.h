@@ -64,6 +64,8 @@ private:
     void onListQueryFailed(Tovrin::Web::Error error);
     void onUploadStatusQueryFailed();
     bool takeDroppedListAnswer();
+    // Ends the status query on the wire; true when its answer belongs to an earlier login.
+    bool takeStaleStatusAnswer();
     void queryUploadStatuses();
     void updateProjectEntry(const Tovrin::Web::ProjectInfo& project);
 
@@ -82,4 +84,5 @@ private:
     bool m_dropListAnswer = false;
     bool m_statusQueryInFlight = false;
     bool m_statusQueryWanted = false;
+    bool m_staleStatusAnswer = false;
 };

@@ -49,6 +49,23 @@ UploadStatusInfo status(const QString& id, int value)
     return info;
 }
 
+// Starts the simulator and points the web client at it; a facade made after this talks to it.
+bool startSimulator(WebServiceSimulator& sim, const QJsonObject& scenario, const QJsonArray& faults = {})
+{
+    if (!sim.start(scenario) || !sim.setFaults(faults))
+        return false;
+    Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+    return true;
+}
+
+bool logIn(TovrinWebApi& api)
+{
+    QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
+    api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+    return loginResult.wait(20000)
+           && loginResult.first().at(1).value<TovrinWebApi::LoginResult>() == TovrinWebApi::LoginResultSuccess;
+}
+
 } // namespace
 
 class tst_WebProjectService : public QObject
@@ -152,6 +169,10 @@ private slots:
         QVERIFY(!service.isUploadStatusTimerActive());
         QVERIFY(service.uploadBackup().isEmpty());
 
+        // A status of a project that is not followed makes no entry for it.
+        service.onUploadStatusInfoReceived({status(QStringLiteral("ghost"), 2)});
+        QVERIFY(service.uploadBackup().isEmpty());
+
         service.addUploadedProject(project(QStringLiteral("z"), false));
         service.onUploadStatusInfoReceived({status(QStringLiteral("z"), 1)});
         service.resetSessionBackup();
@@ -220,17 +241,14 @@ private slots:
         scenario.insert(QStringLiteral("uploadStatusSequence"),
                         QJsonObject{{QStringLiteral("*"), QJsonArray{1, 2}}});
         WebServiceSimulator sim;
-        QVERIFY(sim.start(scenario));
         // The first status query fails: that says nothing about the upload, which is still
         // followed. Each answer then takes several poll intervals: the polls must wait for it
         // instead of piling up further queries.
-        QVERIFY(sim.setFaults({fault(QStringLiteral("upload_statuses"), {{QStringLiteral("status"), 500}}, {1}),
-                               fault(QStringLiteral("upload_statuses"), {{QStringLiteral("slowBodyMs"), 100}})}));
-        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        QVERIFY(startSimulator(sim, scenario,
+                               {fault(QStringLiteral("upload_statuses"), {{QStringLiteral("status"), 500}}, {1}),
+                                fault(QStringLiteral("upload_statuses"), {{QStringLiteral("slowBodyMs"), 100}})}));
         TovrinWebApi api;
-        QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
-        api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-        QVERIFY(loginResult.wait(20000));
+        QVERIFY(logIn(api));
 
         WebProjectService service(&api);
         service.setTimerIntervals(200, 100);
@@ -279,6 +297,106 @@ private slots:
         service.stopRemoteProjectsQuerying();
     }
 
+    // While the service keeps a list query waiting, neither new starts nor ticks send another;
+    // once it is answered the next one goes out.
+    void oneListQueryAtATime()
+    {
+        const QString route = QStringLiteral("projects");
+        WebServiceSimulator sim;
+        QVERIFY(startSimulator(sim, defaultScenario(), {fault(route, {{QStringLiteral("hold"), true}})}));
+        TovrinWebApi api;
+        QVERIFY(logIn(api));
+
+        WebProjectService service(&api);
+        service.setTimerIntervals(20, 60000);
+        QSignalSpy lists(&api, &TovrinWebApi::projectInfoReceived);
+        QSignalSpy checked(&api, &TovrinWebApi::checkIfCulvertixProjectFinished);
+        service.queryRemoteProjects();
+        QTRY_COMPARE_WITH_TIMEOUT(sim.heldRequests(route), 1, 10000);
+        // New starts, and the ticks of a short period, while the first query waits.
+        for (int i = 0; i < 3; ++i)
+            service.queryRemoteProjects();
+        // A request sent after all of them has been answered: any further list query would be
+        // on its way to the service by now.
+        api.checkIfCulvertixProject(QStringLiteral("p-big"), QStringLiteral("w-big"));
+        QVERIFY(checked.wait(10000));
+        QCOMPARE(sim.heldRequests(route), 1);
+
+        service.setTimerIntervals(60000, 60000);
+        service.queryRemoteProjects();
+        QVERIFY(sim.release(route));
+        QVERIFY(lists.wait(10000));
+        QCOMPARE(ids(service.webProjectListModel()), QStringList{QStringLiteral("p-big")});
+        api.checkIfCulvertixProject(QStringLiteral("p-big"), QStringLiteral("w-big"));
+        QVERIFY(checked.wait(10000));
+        QCOMPARE(lists.count(), 1);
+        QCOMPARE(sim.requestsTo(route).size(), 1);
+        // Answered: the next start asks again.
+        service.queryRemoteProjects();
+        QVERIFY(lists.wait(10000));
+        QCOMPARE(sim.requestsTo(route).size(), 2);
+        service.stopRemoteProjectsQuerying();
+    }
+
+    // A status query still on its way when the operator logs out and in again: its answer
+    // speaks of the earlier login's uploads and changes nothing of the new login's, whose own
+    // query goes out once it is in.
+    void statusAnswerOfAnEarlierLogin()
+    {
+        QJsonObject scenario = defaultScenario();
+        // Both uploads are imported at the first status query, pending at every later one.
+        scenario.insert(QStringLiteral("uploadStatusSequence"),
+                        QJsonObject{{QStringLiteral("x"), QJsonArray{2, 1}}, {QStringLiteral("y"), QJsonArray{2, 1}}});
+        WebServiceSimulator sim;
+        QVERIFY(startSimulator(sim, scenario, {fault(QStringLiteral("upload_statuses"), {{QStringLiteral("hold"), true}}, {1})}));
+        TovrinWebApi api;
+        QVERIFY(logIn(api));
+
+        WebProjectService service(&api);
+        service.setTimerIntervals(60000, 60000);
+        CWebProjectListModel* model = service.webProjectListModel();
+        QSignalSpy initialised(&service, &WebProjectService::webProjectListInitilized);
+        QSignalSpy statuses(&api, &TovrinWebApi::uploadStatusInfoReceived);
+        service.queryRemoteProjects();
+        QVERIFY(initialised.wait(10000));
+        service.addUploadedProject(project(QStringLiteral("x"), false));
+        service.addUploadedProject(project(QStringLiteral("y"), false));
+        QTRY_COMPARE_WITH_TIMEOUT(sim.heldRequests(QStringLiteral("upload_statuses")), 1, 10000);
+
+        // Logged out (the context object resets the backup then) and in again; x is uploaded
+        // once more, y not.
+        api.logout();
+        service.resetSessionBackup();
+        QVERIFY(logIn(api));
+        service.addUploadedProject(project(QStringLiteral("x"), false));
+        QVERIFY(sim.release(QStringLiteral("upload_statuses")));
+        QTRY_COMPARE_WITH_TIMEOUT(statuses.count(), 2, 10000);
+        QCOMPARE(sim.requestsTo(QStringLiteral("upload_statuses")).size(), 2);
+        QCOMPARE(statuses.last().first().value<QList<UploadStatusInfo>>().size(), 1);
+
+        // Nothing imported: x waits for the import of its new upload, y is not followed.
+        QCOMPARE(service.uploadBackup().keys(), QStringList{QStringLiteral("x")});
+        QVERIFY(!service.uploadBackup().value(QStringLiteral("x")).isImportedByWeb());
+        QVERIFY(service.isUploadStatusTimerActive());
+        // A list that carries both as imported shows x still pending, and y as a project.
+        QJsonArray listed = scenario.value(QStringLiteral("projects")).toArray();
+        for (const char* id : {"x", "y"})
+            listed.append(QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Name ") + id},
+                                      {QStringLiteral("projectId"), QString::fromLatin1(id)},
+                                      {QStringLiteral("webProjectId"), QStringLiteral("w-") + id},
+                                      {QStringLiteral("projectFolderName"), QString::fromLatin1(id)},
+                                      {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")},
+                                      {QStringLiteral("diskUsage"), 1048576.0}});
+        QVERIFY(sim.setProjects(listed));
+        QSignalSpy lists(&api, &TovrinWebApi::projectInfoReceived);
+        service.queryRemoteProjects();
+        QVERIFY(lists.wait(10000));
+        QVERIFY(!importedAt(model, QStringLiteral("x")));
+        QVERIFY(model->containsProjectId(QStringLiteral("y")));
+        QVERIFY(importedAt(model, QStringLiteral("y")));
+        service.stopRemoteProjectsQuerying();
+    }
+
     // A list that changes between polls: projects come and go in the model.
     void listChangingBetweenPolls()
     {
@@ -290,12 +408,9 @@ private slots:
         scenario.insert(QStringLiteral("projectListSequence"),
                         QJsonArray{QJsonArray{big}, QJsonArray{big, second}, QJsonArray{second}});
         WebServiceSimulator sim;
-        QVERIFY(sim.start(scenario));
-        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        QVERIFY(startSimulator(sim, scenario));
         TovrinWebApi api;
-        QSignalSpy loginResult(&api, &TovrinWebApi::loginResult);
-        api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-        QVERIFY(loginResult.wait(20000));
+        QVERIFY(logIn(api));
         WebProjectService service(&api);
         service.setTimerIntervals(100, 100);
         QSignalSpy lists(&api, &TovrinWebApi::projectInfoReceived);

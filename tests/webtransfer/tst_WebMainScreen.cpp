@@ -463,6 +463,82 @@ private slots:
         m_controller = nullptr;
         settings()->setDoNotRemindAboutAllMediaDownload(false);
     }
+
+    void loginExpiryWhileAskingAboutMedia()
+    {
+        QObject* login = evaluate(QStringLiteral("Context.webLoginService")).value<QObject*>();
+        QSignalSpy succeeded(login, SIGNAL(loginSucceeded()));
+        auto logIn = [&]() {
+            QMetaObject::invokeMethod(login, "login", Q_ARG(QString, QStringLiteral("alice")),
+                                      Q_ARG(QString, QString::fromLatin1(alicePassword())));
+            return succeeded.wait(WaitMs);
+        };
+        QVERIFY(logIn());
+        settings()->setDoNotRemindAboutAllMediaDownload(false);
+        settings()->setDownloadAllMedia(false);
+        QVERIFY(QMetaObject::invokeMethod(topScreen()->findChild<QQuickItem*>(QStringLiteral("startScreenWebButton")), "clicked"));
+        m_controller = topScreen()->findChild<CWebMainScreenController*>();
+        QVERIFY(m_controller);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_controller->loadingWebProjectList(), WaitMs);
+        m_controller->setWebProjectProxyIndex(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Culvert East")));
+        const int checks = m_sim->requestsTo(QStringLiteral("project")).size();
+
+        // The login runs out while the operator is asked; the answer comes after it, with
+        // "remember" ticked.
+        evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        emit CApplication::instance()->webApi()->loginExpired();
+        evaluate(QStringLiteral("messageBoxView.remember = true"));
+        QCOMPARE(answerMessageText(), QStringLiteral("Do you want to download project with all photos and videos?"));
+        QCOMPARE(answerMessageText(), QStringLiteral("Web login time has expired"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebLoginScreen"), WaitMs);
+        shoot(QStringLiteral("web-login-after-expiry-while-asking"));
+        // The answer belonged to the login that ran out: asked again after the next one.
+        QVERIFY(!settings()->doNotRemindAboutAllMediaDownload());
+
+        // Logged in again (several requests after any that the answer could have sent): no
+        // message about the email or password, and no check was asked for without a login.
+        QVERIFY(logIn());
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebMainScreen"), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(rowNamed(m_controller->webProjectListProxyModel(), QStringLiteral("Culvert East")) >= 0,
+                                 WaitMs);
+        QVERIFY2(!evaluate(QStringLiteral("MessageBox.isOpen")).toBool(),
+                 qPrintable(evaluate(QStringLiteral("messageBoxView.message.text")).toString()));
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("project")).size(), checks);
+
+        // The check is on its way when the login runs out: whether it then passes or is
+        // refused, its answer opens no download and no message over the login screen.
+        QSignalSpy initiated(m_controller, &CWebMainScreenController::downloadInitiated);
+        QSignalSpy refused(m_controller, &CWebMainScreenController::downloadCheckFailed);
+        for (QSignalSpy* answer : {&initiated, &refused}) {
+            if (answer == &refused) {
+                QVERIFY(logIn());
+                QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebMainScreen"), WaitMs);
+            }
+            QJsonObject rule{{"hold", true}};
+            if (answer == &refused)
+                rule.insert(QStringLiteral("status"), 401);
+            const int held = m_sim->heldRequests(QStringLiteral("project"));
+            QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("project"), rule)}));
+            settings()->setDoNotRemindAboutAllMediaDownload(true);
+            evaluate(QStringLiteral("ScreenManager.currentScreen.startDownload()"));
+            QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("project")), held + 1, WaitMs);
+            emit CApplication::instance()->webApi()->loginExpired();
+            QCOMPARE(answerMessageText(), QStringLiteral("Web login time has expired"));
+            QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebLoginScreen"), WaitMs);
+            QVERIFY(m_sim->release(QStringLiteral("project")));
+            QVERIFY(answer->wait(WaitMs));
+            QVERIFY(m_sim->setFaults(QJsonArray()));
+            QCOMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
+            QVERIFY2(!evaluate(QStringLiteral("MessageBox.isOpen")).toBool(),
+                     qPrintable(evaluate(QStringLiteral("messageBoxView.message.text")).toString()));
+        }
+
+        // No new login: the web projects go as well.
+        evaluate(QStringLiteral("ScreenManager.back()"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), WaitMs);
+        m_controller = nullptr;
+    }
 };
 
 int main(int argc, char** argv)

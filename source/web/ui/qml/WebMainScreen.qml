@@ -71,6 +71,10 @@ TabbedScreen {
         }
         MessageBox.question("", tr.txt("DownloadMediaQuestion", "Do you want to download project with all photos and videos?"),
                             function(yes, remember) {
+                                // The login ran out while the operator was asked: the answer
+                                // belonged to that login, and the login screen comes next.
+                                if (screen.leaving)
+                                    return
                                 if (remember)
                                     settings.doNotRemindAboutAllMediaDownload = true
                                 settings.downloadAllMedia = yes
@@ -100,13 +104,21 @@ TabbedScreen {
                 else
                     controller.releasePendingUpload()
             })
-        onDownloadInitiated: ScreenManager.show("WebDownloadScreen", {
-                "projectId": projectDownloadId, "projectName": projectDownloadName })
+        // A check answered for a login that has since run out starts nothing and says nothing:
+        // the operator has been told that the login expired.
+        onDownloadInitiated: {
+            if (screen.leaving)
+                return
+            ScreenManager.show("WebDownloadScreen", { "projectId": projectDownloadId, "projectName": projectDownloadName })
+        }
         onDownloadFailWebImportPending: MessageBox.error(tr.txt("PendingProjectImportCaption", "Project import pending"),
             projectDownloadName + " " + tr.txt("ProjectImportPendingDownloadFail", "cannot be downloaded because it is not imported by the web yet"))
         onDownloadFailNotCulvertixProject: MessageBox.error(tr.txt("NotCulvertixProjectCaption", "Not a Culvertix project"),
             "`" + projectDownloadName + "` " + tr.txt("DownloadFailNotCulvertixProject", "cannot be downloaded because it is not a Culvertix project."))
-        onDownloadCheckFailed: MessageBox.error("", errorMessage)
+        onDownloadCheckFailed: {
+            if (!screen.leaving)
+                MessageBox.error("", errorMessage)
+        }
         onQueryRemoteProjectsError: {
             if (!screen.visible || screen.leaving)
                 return
