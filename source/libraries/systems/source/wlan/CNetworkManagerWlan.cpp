@@ -198,6 +198,7 @@ void CNetworkManagerWlan::startWatching()
                             QStringLiteral("NetworkManager left the system bus: no Wi-Fi until it is back."), {});
         // A NetworkManager that comes back may give the same paths to other connections.
         m_refusedConnections.clear();
+        m_addAnew.clear();
         forgetAllDevices();
     });
     QObject::connect(notifier, &NetworkManager::Notifier::serviceAppeared, this, [this]() {
@@ -569,8 +570,11 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
 
     // A connection saved for the network is used as it is when NetworkManager will run it here;
     // when the key of one of ours turns out wrong the manager deletes it and joins again, which
-    // then adds ours anew; when someone else's fails it is passed over from then on.
-    const NetworkManager::Connection::Ptr saved = fittingConnection(device, parameters.ssid, security);
+    // then adds ours anew with the key it gives; when someone else's fails it is passed over from
+    // then on.
+    const bool addAnew = m_addAnew.remove(parameters.ssid);
+    const NetworkManager::Connection::Ptr saved =
+        addAnew ? NetworkManager::Connection::Ptr() : fittingConnection(device, parameters.ssid, security);
     if (!saved && security == ApSecurity::Enterprise) {
         logFailure(QStringLiteral("connect"),
                    QStringLiteral("`%1` asks for an 802.1X sign-in, which the program cannot give.")
@@ -717,6 +721,7 @@ ErrorCode CNetworkManagerWlan::deleteProfile(ClientHandle handle, const QUuid& i
     QList<NetworkManager::Connection::Ptr> saved;
     if (const ErrorCode error = savedProfileConnections(handle, interfaceGuid, profileName, &saved))
         return error;
+    m_addAnew.insert(profileName.toUtf8());
     for (const NetworkManager::Connection::Ptr& connection : saved) {
         // Marked at once: a join that follows must not pick it up while the removal travels.
         m_removedConnections.insert(connection->path());

@@ -116,6 +116,7 @@ private:
     QList<DeviceRecord> m_devices; // in NetworkManager's order
     QSet<QString> m_removedConnections; // saved connections asked to go; they are never reused
     QSet<QString> m_refusedConnections; // others' connections whose key failed; not reused while NetworkManager runs
+    QSet<QByteArray> m_addAnew; // networks whose connections of ours were deleted: the next join adds a new one
     quint64 m_nextJoin = 1;
 };
 
