@@ -36,6 +36,7 @@ from gi.repository import GLib
 NETWORK_KEYS = {}  # SSID -> the key its access points accept (absent: open)
 REFUSED = set()    # SSIDs whose activation is refused
 SECRET_READS = {}  # connection path -> number of GetSecrets calls
+ACTIVE_COUNT = [0]
 STEP_MS = 5        # between two device states of one activation
 
 REASON_NONE = 0
@@ -171,10 +172,9 @@ def activate_camera_connection(self, conn, dev, ap):
         _remove_active(dev, current, REASON_NONE)
 
     actives = self.Get(MANAGER_IFACE, 'ActiveConnections')
-    count = 0
-    while dbus.ObjectPath(f'/org/freedesktop/NetworkManager/ActiveConnection/{count}') in actives:
-        count += 1
-    active_path = f'/org/freedesktop/NetworkManager/ActiveConnection/{count}'
+    # NetworkManager numbers active connections on and never gives a path out twice.
+    ACTIVE_COUNT[0] += 1
+    active_path = f'/org/freedesktop/NetworkManager/ActiveConnection/{ACTIVE_COUNT[0]}'
     settings = dbusmock.get_object(conn).settings
     self.AddObject(active_path, ACTIVE_CONNECTION_IFACE, {
         'Devices': dbus.Array([dbus.ObjectPath(dev)], signature='o'),
@@ -217,7 +217,14 @@ def activate_camera_connection(self, conn, dev, ap):
         steps += [state(DeviceState.IP_CONFIG), activated]
     else:
         steps += [state(DeviceState.NEED_AUTH), failed]
-    _run_steps(steps)
+
+    def unless_ended(step):
+        '''A deactivated or replaced activation goes no further.'''
+        def run():
+            if dev_obj.Get(DEVICE_IFACE, 'ActiveConnection') == active_path:
+                step()
+        return run
+    _run_steps([unless_ended(step) for step in steps])
     return dbus.ObjectPath(active_path)
 
 

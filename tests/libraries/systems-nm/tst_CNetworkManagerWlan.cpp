@@ -57,6 +57,20 @@ public:
     QList<CAbstractNetworkManager::State> states;
 };
 
+// NetworkManager's device states as the device reports them.
+class DeviceStates : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void changed(uint state, uint, uint) { states.append(state); }
+
+public:
+    QList<uint> states;
+};
+
+constexpr uint kDeviceDeactivating = 110;
+
 } // namespace
 
 class tst_CNetworkManagerWlan : public QObject
@@ -634,6 +648,32 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     // NetworkManager takes the tablet back to its own network by itself.
     QTRY_COMPARE(activeConnection(device), homeConnection);
     QCOMPARE(m_mock.property(device, kDeviceInterface, QStringLiteral("Autoconnect")), QVariant(true));
+
+    // The program ends while joined and starts again: it still leaves by its own connection.
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    const QString camera = activeConnection(device);
+    QVERIFY(camera != homeConnection);
+    manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(activeConnection(device), camera);
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(activeConnection(device), homeConnection);
+
+    // Left before NetworkManager has answered the join: the join does not go on regardless (the
+    // device is deactivated twice, for the join and for the leave) and the tablet's own network
+    // comes back.
+    DeviceStates states;
+    QVERIFY(m_mock.control().connect(QString::fromLatin1(NetworkManagerMock::Service), device, kDeviceInterface,
+                                     QStringLiteral("StateChanged"), &states, SLOT(changed(uint, uint, uint))));
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    manager->disconnectFromWifiNetwork();
+    QTRY_VERIFY(states.states.count(kDeviceDeactivating) >= 2);
+    QTRY_COMPARE(activeConnection(device), homeConnection);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QVERIFY(manager->connectedNetworkName() != kZephira);
 }
 
 QTEST_GUILESS_MAIN(tst_CNetworkManagerWlan)
