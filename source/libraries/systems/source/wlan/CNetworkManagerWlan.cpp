@@ -6,7 +6,6 @@
 #include "CLogger.h"
 
 #include <NetworkManagerQt/AccessPoint>
-#include <NetworkManagerQt/ActiveConnection>
 #include <NetworkManagerQt/Connection>
 #include <NetworkManagerQt/Manager>
 #include <NetworkManagerQt/Settings>
@@ -610,10 +609,7 @@ void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, co
                 record.activeConnection = active;
             } else if (record.joinSsid.isEmpty() && !active.isEmpty()) {
                 // Left before NetworkManager answered: the join must not go on behind the program's back.
-                whenAnswered(NetworkManager::deactivateConnection(active), [this](const QDBusPendingCall& left) {
-                    if (left.isError())
-                        logFailure(QStringLiteral("disconnect"), left.error().message());
-                });
+                deactivate(active);
             }
             continue;
         }
@@ -627,37 +623,66 @@ void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, co
     }
 }
 
-QString CNetworkManagerWlan::ownActiveConnection(const DeviceRecord& record,
-                                                 const NetworkManager::WirelessDevice::Ptr& device) const
+void CNetworkManagerWlan::deactivate(const QString& activeConnection)
 {
-    if (!record.activeConnection.isEmpty())
-        return record.activeConnection;
-    if (record.state != NmDeviceActivated)
-        return QString();
-    const NetworkManager::ActiveConnection::Ptr active = device->activeConnection();
-    const NetworkManager::Connection::Ptr connection = active ? active->connection() : NetworkManager::Connection::Ptr();
-    return connection && isOwnConnection(connection) ? active->path() : QString();
+    whenAnswered(NetworkManager::deactivateConnection(activeConnection), [this](const QDBusPendingCall& answer) {
+        // Not active is the usual answer when the connection had ended meanwhile.
+        if (answer.isError())
+            logFailure(QStringLiteral("disconnect"), answer.error().message());
+    });
+}
+
+void CNetworkManagerWlan::leaveOwnActiveConnection(const QString& uni, quint64 generation)
+{
+    // Asked of NetworkManager itself: NetworkManagerQt may not yet know an active connection that
+    // has just appeared.
+    const auto property = [](const QString& path, const QString& interface, const QString& name) {
+        QDBusMessage ask = QDBusMessage::createMethodCall(kService, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("Get"));
+        ask << interface << name;
+        return QDBusConnection::systemBus().asyncCall(ask);
+    };
+    const auto value = [](const QDBusPendingCall& answer) {
+        const QList<QVariant> arguments = answer.reply().arguments();
+        return arguments.isEmpty() ? QVariant() : qvariant_cast<QDBusVariant>(arguments.constFirst()).variant();
+    };
+    const auto stillLeaving = [this, uni, generation]() {
+        for (const DeviceRecord& record : qAsConst(m_devices)) {
+            if (record.uni == uni)
+                return record.joinGeneration == generation;
+        }
+        return false;
+    };
+    whenAnswered(property(uni, QStringLiteral("org.freedesktop.NetworkManager.Device"), QStringLiteral("ActiveConnection")),
+                 [this, property, value, stillLeaving](const QDBusPendingCall& answer) {
+                     const QString active = qvariant_cast<QDBusObjectPath>(value(answer)).path();
+                     if (answer.isError() || active.isEmpty() || active == QLatin1String("/"))
+                         return;
+                     whenAnswered(property(active, QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
+                                           QStringLiteral("Uuid")),
+                                  [this, active, value, stillLeaving](const QDBusPendingCall& uuid) {
+                                      if (!uuid.isError() && isOwnConnectionUuid(value(uuid).toString()) && stillLeaving())
+                                          deactivate(active);
+                                  });
+                 });
 }
 
 ErrorCode CNetworkManagerWlan::disconnect(ClientHandle handle, const QUuid& interfaceGuid)
 {
     DeviceRecord* record = nullptr;
-    NetworkManager::WirelessDevice::Ptr device;
-    if (const ErrorCode error = checkDevice(handle, interfaceGuid, &record, &device))
+    if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
         return error;
     record->joinSsid.clear();
     ++record->joinGeneration;
-    // Only the program's own active connection is ended. Device.Disconnect would also keep
+    // Only the program's own active connection is ended: the one its join made or, after a
+    // restart of the program, one of its own connections. Device.Disconnect would also keep
     // NetworkManager from joining the tablet's usual networks again until someone asks it to.
-    const QString active = ownActiveConnection(*record, device);
+    const QString active = record->activeConnection;
     record->activeConnection.clear();
-    if (active.isEmpty())
-        return ErrorSuccess;
-    whenAnswered(NetworkManager::deactivateConnection(active), [this](const QDBusPendingCall& answer) {
-        // Not active is the usual answer when the connection had ended meanwhile.
-        if (answer.isError())
-            logFailure(QStringLiteral("disconnect"), answer.error().message());
-    });
+    if (!active.isEmpty())
+        deactivate(active);
+    else if (record->state == NmDeviceActivated || isActivatingDeviceState(record->state))
+        leaveOwnActiveConnection(record->uni, record->joinGeneration);
     return ErrorSuccess;
 }
 

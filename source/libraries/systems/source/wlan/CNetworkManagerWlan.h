@@ -102,9 +102,10 @@ private:
     // ErrorNotFound for none. Those of others are never read for their key nor deleted.
     ErrorCode savedProfileConnections(ClientHandle handle, const QUuid& interfaceGuid, const QString& profileName,
                                       QList<QSharedPointer<NetworkManager::Connection>>* saved);
-    // The active connection to leave the device's network by: the one our join made, or after a
-    // restart of the program one of the program's own connections; empty for none.
-    QString ownActiveConnection(const DeviceRecord& record, const QSharedPointer<NetworkManager::WirelessDevice>& device) const;
+    void deactivate(const QString& activeConnection);
+    // Ends the device's active connection when it is one of the program's own and no join has
+    // begun since.
+    void leaveOwnActiveConnection(const QString& uni, quint64 generation);
     QString strongestAccessPoint(const QString& uni, const QByteArray& ssid) const;
     void notify(const QUuid& guid, quint32 source, quint32 code, const QByteArray& ssid = QByteArray(),
                 quint32 reason = 0);
