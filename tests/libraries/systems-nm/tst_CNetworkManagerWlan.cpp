@@ -69,6 +69,7 @@ public:
     QList<uint> states;
 };
 
+constexpr uint kDeviceDisconnected = 30;
 constexpr uint kDeviceDeactivating = 110;
 
 } // namespace
@@ -635,6 +636,9 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
                 {QVariant::fromValue(QDBusObjectPath(homeConnection)), QVariant::fromValue(QDBusObjectPath(device)),
                  QVariant::fromValue(QDBusObjectPath(home))});
     QTRY_COMPARE(activeConnection(device), homeConnection);
+    const QString logPath = QDir::temp().filePath(QStringLiteral("leaving.log"));
+    QFile::remove(logPath);
+    Tovrin::Logging::CLogger::setOutputFileName(logPath);
 
     auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
     QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
@@ -654,7 +658,8 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
     const QString camera = activeConnection(device);
     QVERIFY(camera != homeConnection);
-    manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    auto wlan = std::make_shared<CNetworkManagerWlan>();
+    manager = makeManager(wlan);
     QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
     manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
@@ -674,6 +679,31 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     QTRY_COMPARE(activeConnection(device), homeConnection);
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
     QVERIFY(manager->connectedNetworkName() != kZephira);
+
+    // Asked to leave while the tablet is on a network of someone else's: that network stays.
+    Wlan::ClientHandle handle = 0;
+    QCOMPARE(wlan->openHandle(2, &handle), Wlan::ErrorSuccess);
+    QList<Wlan::InterfaceInfo> interfaces;
+    quint32 current = 0;
+    QCOMPARE(wlan->enumInterfaces(handle, &interfaces, &current), Wlan::ErrorSuccess);
+    const int deactivations = states.states.count(kDeviceDeactivating);
+    QCOMPARE(wlan->disconnect(handle, interfaces.value(0).guid), Wlan::ErrorSuccess);
+    QTRY_VERIFY(readLogText(logPath).contains(QLatin1String("is not the program's: it stays.")));
+    QCOMPARE(activeConnection(device), homeConnection);
+    QCOMPARE(states.states.count(kDeviceDeactivating), deactivations);
+    wlan->closeHandle(handle);
+
+    // Left before NetworkManager has answered, the device on no network: the join ends all the same.
+    m_mock.mock(QStringLiteral("DropAccessPoint"), {device, home});
+    QTRY_COMPARE(activeConnection(device), QString());
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    states.states.clear();
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(states.states.count(kDeviceDeactivating), 1);
+    QTRY_COMPARE(states.states.constLast(), kDeviceDisconnected);
+    QCOMPARE(activeConnection(device), QString());
+    Tovrin::Logging::CLogger::setOutputFileName(QString());
 }
 
 QTEST_GUILESS_MAIN(tst_CNetworkManagerWlan)

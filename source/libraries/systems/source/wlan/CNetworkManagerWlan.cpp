@@ -661,8 +661,17 @@ void CNetworkManagerWlan::leaveOwnActiveConnection(const QString& uni, quint64 g
                      whenAnswered(property(active, QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
                                            QStringLiteral("Uuid")),
                                   [this, active, value, stillLeaving](const QDBusPendingCall& uuid) {
-                                      if (!uuid.isError() && isOwnConnectionUuid(value(uuid).toString()) && stillLeaving())
+                                      if (uuid.isError() || !stillLeaving())
+                                          return;
+                                      if (isOwnConnectionUuid(value(uuid).toString())) {
                                           deactivate(active);
+                                          return;
+                                      }
+                                      CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                                                          QStringLiteral("[disconnect] The active connection %1 is "
+                                                                         "not the program's: it stays.")
+                                                              .arg(active),
+                                                          {});
                                   });
                  });
 }
