@@ -474,12 +474,14 @@ void tst_CNetworkManagerWlan::joinUsesOnlySavedConnectionsThatFit()
     const QString enterprise = QStringLiteral("Zephira_SN99999");
     const QString wep = QStringLiteral("Pelkom0099");
     const QString owe = QStringLiteral("CityCafe");
+    const QString pelkom = QStringLiteral("Pelkom0077");
     m_mock.addAccessPoint(device, QStringLiteral("zephira"), kZephira, 70, 0x108u);
     m_mock.addAccessPoint(other, QStringLiteral("zephira_other"), kZephira, 70, 0x108u);
     m_mock.addAccessPoint(device, QStringLiteral("sae"), sae, 60, 0x408u);
     m_mock.addAccessPoint(device, QStringLiteral("enterprise"), enterprise, 60, 0x208u);
     m_mock.addAccessPoint(device, QStringLiteral("wep"), wep, 60, 0x1u);
     m_mock.addAccessPoint(device, QStringLiteral("owe"), owe, 60, 0x808u);
+    m_mock.addAccessPoint(device, QStringLiteral("pelkom"), pelkom, 60, true);
     const QString zephiraKey = familyKey(CommunicationTypes::SystemFamilyZephira);
     const QString gullyroverKey = familyKey(CommunicationTypes::SystemFamilyGullyrover);
     m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, zephiraKey});
@@ -498,13 +500,14 @@ void tst_CNetworkManagerWlan::joinUsesOnlySavedConnectionsThatFit()
         m_mock.addSavedConnection(kZephira, QStringLiteral("wpa-psk"), zephiraKey, false, QStringLiteral("wlan1")),
         m_mock.addSavedConnection(kZephira, QStringLiteral("wpa-psk"), zephiraKey, false, QString(), otherAddress)};
     const QString othersSae = m_mock.addSavedConnection(sae, QStringLiteral("wpa-psk"), gullyroverKey, false);
+    const QString othersPelkom = m_mock.addSavedConnection(pelkom, QString(), QString(), false);
 
     const QString logPath = QDir::temp().filePath(QStringLiteral("fitting-connections.log"));
     QFile::remove(logPath);
     Tovrin::Logging::CLogger::setOutputFileName(logPath);
     auto wlan = std::make_shared<CNetworkManagerWlan>();
     auto manager = makeManager(wlan);
-    QVERIFY(scanOnFirstDevice(manager.get(), {kZephira, sae, enterprise, wep, owe}));
+    QVERIFY(scanOnFirstDevice(manager.get(), {kZephira, sae, enterprise, wep, owe, pelkom}));
     QCOMPARE(manager->activeWifiInterface(), QStringLiteral("wlan0"));
     QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
 
@@ -542,6 +545,15 @@ void tst_CNetworkManagerWlan::joinUsesOnlySavedConnectionsThatFit()
     manager->connectToWifiNetwork(wep, QStringLiteral("0a1b2c3d4e"));
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
     QCOMPARE(failed.count(), 0);
+
+    // Someone else's connection that fits is used as it is, and leaving ends it.
+    manager->connectToWifiNetwork(pelkom, familyKey(CommunicationTypes::SystemFamilyPelkom));
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(activeConnection(device), othersPelkom);
+    QCOMPARE(connectionsOf(pelkom).size(), 1);
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(activeConnection(device), QString());
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
 
     // 802.1X asks for a sign-in the program cannot give: a clear failure, nothing saved.
     const int saved = savedConnectionCount();

@@ -293,7 +293,8 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
     }
     const QByteArray lastSsid = record->connectedSsid.isEmpty() ? record->joinSsid : record->connectedSsid;
     record->connectedSsid.clear();
-    if (newState <= NmDeviceDisconnected || newState == NmDeviceFailed)
+    // While a join of ours is under way the device may still be leaving the connection it replaces.
+    if ((newState <= NmDeviceDisconnected && record->joinSsid.isEmpty()) || newState == NmDeviceFailed)
         record->activeConnection.clear();
     if (newState == NmDeviceDeactivating) {
         notify(guid, SourceMsm, MsmDisassociating, lastSsid);
