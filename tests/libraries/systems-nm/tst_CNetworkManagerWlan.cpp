@@ -109,6 +109,21 @@ private:
     // The saved connections of an SSID, in NetworkManager's order, and one's settings.
     QStringList connectionsOf(const QString& ssid);
     QMap<QString, QVariantMap> connectionSettings(const QString& connection);
+    static QVariant uuidOf(const QMap<QString, QVariantMap>& settings)
+    {
+        return settings.value(QStringLiteral("connection")).value(QStringLiteral("uuid"));
+    }
+    // A handle of the layer's own and the GUID of its first interface (null when it has none).
+    static Wlan::ClientHandle openOnFirstInterface(Wlan::IWlanApi* wlan, QUuid* guid)
+    {
+        Wlan::ClientHandle handle = 0;
+        QList<Wlan::InterfaceInfo> interfaces;
+        quint32 current = 0;
+        if (wlan->openHandle(2, &handle) == Wlan::ErrorSuccess
+            && wlan->enumInterfaces(handle, &interfaces, &current) == Wlan::ErrorSuccess && !interfaces.isEmpty())
+            *guid = interfaces.constFirst().guid;
+        return handle;
+    }
     // Has the manager scan on wlan0 until it lists the SSIDs; false when it does not in time.
     static bool scanOnFirstDevice(CWindowsNetworkManager* manager, const QStringList& ssids);
 
@@ -304,13 +319,13 @@ void tst_CNetworkManagerWlan::wifiLogicRunsOnNetworkManager()
     // connection, the new one, and the one with the wrong key is gone.
     const QStringList wrongKey = connectionsOf(kGullyrover);
     QCOMPARE(wrongKey.size(), 1);
-    const QVariant wrongKeyUuid = connectionSettings(wrongKey.constFirst()).value(QStringLiteral("connection")).value(QStringLiteral("uuid"));
+    const QVariant wrongKeyUuid = uuidOf(connectionSettings(wrongKey.constFirst()));
     manager->connectToWifiNetwork(kGullyrover, familyKey(CommunicationTypes::SystemFamilyGullyrover));
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
     QCOMPARE(failed.count(), 2);
     QCOMPARE(activeKey(device), familyKey(CommunicationTypes::SystemFamilyGullyrover));
     QTRY_COMPARE(connectionsOf(kGullyrover), QStringList{activeConnection(device)});
-    QVERIFY(activeSettings(device).value(QStringLiteral("connection")).value(QStringLiteral("uuid")) != wrongKeyUuid);
+    QVERIFY(uuidOf(activeSettings(device)) != wrongKeyUuid);
 
     // The access point goes: disconnected without a failure, and the network leaves the list.
     recorder.states.clear();
@@ -512,13 +527,11 @@ void tst_CNetworkManagerWlan::joinUsesOnlySavedConnectionsThatFit()
     QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
 
     // The networks are listed as what they are.
-    Wlan::ClientHandle handle = 0;
-    QCOMPARE(wlan->openHandle(2, &handle), Wlan::ErrorSuccess);
-    QList<Wlan::InterfaceInfo> interfaces;
-    quint32 current = 0;
-    QCOMPARE(wlan->enumInterfaces(handle, &interfaces, &current), Wlan::ErrorSuccess);
+    QUuid guid;
+    const Wlan::ClientHandle handle = openOnFirstInterface(wlan.get(), &guid);
+    QVERIFY(!guid.isNull());
     QList<Wlan::AvailableNetwork> networks;
-    QCOMPARE(wlan->getAvailableNetworkList(handle, interfaces.value(0).guid, 0, &networks), Wlan::ErrorSuccess);
+    QCOMPARE(wlan->getAvailableNetworkList(handle, guid, 0, &networks), Wlan::ErrorSuccess);
     QMap<QString, QPair<quint32, quint32>> listed;
     for (const Wlan::AvailableNetwork& network : qAsConst(networks))
         listed.insert(QString::fromUtf8(network.ssid), {network.authAlgorithm, network.cipherAlgorithm});
@@ -605,12 +618,12 @@ void tst_CNetworkManagerWlan::keyFailureLeavesOthersConnectionsAlone()
     const auto uuids = [this]() {
         QVariantList found;
         for (const QString& connection : connectionsOf(kZephira))
-            found.append(connectionSettings(connection).value(QStringLiteral("connection")).value(QStringLiteral("uuid")));
+            found.append(uuidOf(connectionSettings(connection)));
         return found;
     };
     QVariantList ours = uuids();
     QCOMPARE(ours.size(), 2);
-    ours.removeAll(outdatedSettings.value(QStringLiteral("connection")).value(QStringLiteral("uuid")));
+    ours.removeAll(uuidOf(outdatedSettings));
     QCOMPARE(ours.size(), 1);
     const QString newKey = QStringLiteral("22222222");
     m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, newKey});
@@ -694,13 +707,11 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     QVERIFY(manager->connectedNetworkName() != kZephira);
 
     // Asked to leave while the tablet is on a network of someone else's: that network stays.
-    Wlan::ClientHandle handle = 0;
-    QCOMPARE(wlan->openHandle(2, &handle), Wlan::ErrorSuccess);
-    QList<Wlan::InterfaceInfo> interfaces;
-    quint32 current = 0;
-    QCOMPARE(wlan->enumInterfaces(handle, &interfaces, &current), Wlan::ErrorSuccess);
+    QUuid guid;
+    const Wlan::ClientHandle handle = openOnFirstInterface(wlan.get(), &guid);
+    QVERIFY(!guid.isNull());
     const int deactivations = states.states.count(kDeviceDeactivating);
-    QCOMPARE(wlan->disconnect(handle, interfaces.value(0).guid), Wlan::ErrorSuccess);
+    QCOMPARE(wlan->disconnect(handle, guid), Wlan::ErrorSuccess);
     QTRY_VERIFY(readLogText(logPath).contains(QLatin1String("is not the program's: it stays.")));
     QCOMPARE(activeConnection(device), homeConnection);
     QCOMPARE(states.states.count(kDeviceDeactivating), deactivations);

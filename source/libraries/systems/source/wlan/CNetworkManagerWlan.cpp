@@ -562,9 +562,11 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
 
     // The access point says what NetworkManager will ask for; the profile only where no access
     // point of the network is in sight. A network without a key is joined open or opportunistic.
-    ApSecurity security = accessPoint ? securityOfAccessPoint(accessPoint->capabilities() & NetworkManager::AccessPoint::Privacy,
-                                                              quint32(accessPoint->wpaFlags()), quint32(accessPoint->rsnFlags()))
-                                      : securityFromProfile(request);
+    ApSecurity security = securityFromProfile(request);
+    if (accessPoint) {
+        security = securityOfAccessPoint(accessPoint->capabilities() & NetworkManager::AccessPoint::Privacy,
+                                         quint32(accessPoint->wpaFlags()), quint32(accessPoint->rsnFlags()));
+    }
     if (request.key.isNull() && security != ApSecurity::Owe)
         security = ApSecurity::Open;
 
@@ -638,8 +640,8 @@ void CNetworkManagerWlan::leaveOwnActiveConnection(const QString& uni, quint64 g
     // Asked of NetworkManager itself: NetworkManagerQt may not yet know an active connection that
     // has just appeared.
     const auto property = [](const QString& path, const QString& interface, const QString& name) {
-        QDBusMessage ask = QDBusMessage::createMethodCall(kService, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
+        QDBusMessage ask = QDBusMessage::createMethodCall(
+            kService, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
         ask << interface << name;
         return QDBusConnection::systemBus().asyncCall(ask);
     };
@@ -654,7 +656,8 @@ void CNetworkManagerWlan::leaveOwnActiveConnection(const QString& uni, quint64 g
         }
         return false;
     };
-    whenAnswered(property(uni, QStringLiteral("org.freedesktop.NetworkManager.Device"), QStringLiteral("ActiveConnection")),
+    const QString deviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+    whenAnswered(property(uni, deviceInterface, QStringLiteral("ActiveConnection")),
                  [this, property, value, stillLeaving](const QDBusPendingCall& answer) {
                      const QString active = qvariant_cast<QDBusObjectPath>(value(answer)).path();
                      if (answer.isError() || active.isEmpty() || active == QLatin1String("/"))

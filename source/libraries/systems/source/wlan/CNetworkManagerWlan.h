@@ -96,8 +96,9 @@ private:
     QList<QSharedPointer<NetworkManager::Connection>> savedConnections(const QByteArray& ssid) const;
     // A saved connection that NetworkManager will join on the device to an access point of that
     // security: the program's own first, then someone else's; null for none.
-    QSharedPointer<NetworkManager::Connection> fittingConnection(const QSharedPointer<NetworkManager::WirelessDevice>& device,
-                                                                 const QByteArray& ssid, ApSecurity security) const;
+    QSharedPointer<NetworkManager::Connection>
+    fittingConnection(const QSharedPointer<NetworkManager::WirelessDevice>& device, const QByteArray& ssid,
+                      ApSecurity security) const;
     // As checkCall, and the program's own saved connections of the profile's network:
     // ErrorNotFound for none. Those of others are never read for their key nor deleted.
     ErrorCode savedProfileConnections(ClientHandle handle, const QUuid& interfaceGuid, const QString& profileName,
