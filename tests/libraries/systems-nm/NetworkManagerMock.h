@@ -123,13 +123,49 @@ public:
     // Adds an access point (WPA2-PSK unless open); its object path.
     QString addAccessPoint(const QString& device, const QString& name, const QString& ssid, uchar strength, bool open)
     {
+        return addAccessPoint(device, name, ssid, strength, open ? 0u : 0x108u);
+    }
+
+    // Adds an access point with these security flags (NM80211ApSecurityFlags, as its WPA and RSN
+    // flags; privacy unless 0); its object path.
+    QString addAccessPoint(const QString& device, const QString& name, const QString& ssid, uchar strength,
+                           quint32 security)
+    {
         static int counter = 0;
         const QString bssid = QStringLiteral("02:00:00:00:01:%1").arg(++counter % 256, 2, 16, QLatin1Char('0'));
         return mock(QStringLiteral("AddAccessPoint"),
-                    {device, name, ssid, bssid, 2u, 2412u, 54000u, QVariant::fromValue(strength), open ? 0u : 0x100u})
+                    {device, name, ssid, bssid, 2u, 2412u, 54000u, QVariant::fromValue(strength), security})
             .arguments()
             .value(0)
             .toString();
+    }
+
+    // Saves a Wi-Fi connection as someone else (the user, another program) does; its object path.
+    // keyManagement empty for an open network; interfaceName and hardwareAddress bind it to a device.
+    QString addSavedConnection(const QString& ssid, const QString& keyManagement, const QString& key, bool autoconnect,
+                               const QString& interfaceName = QString(), const QByteArray& hardwareAddress = QByteArray())
+    {
+        QMap<QString, QVariantMap> settings;
+        settings[QStringLiteral("connection")] = {{QStringLiteral("id"), ssid + QStringLiteral(" (saved)")},
+                                                  {QStringLiteral("type"), QStringLiteral("802-11-wireless")},
+                                                  {QStringLiteral("autoconnect"), autoconnect}};
+        if (!interfaceName.isEmpty())
+            settings[QStringLiteral("connection")][QStringLiteral("interface-name")] = interfaceName;
+        settings[QStringLiteral("802-11-wireless")] = {{QStringLiteral("ssid"), ssid.toUtf8()},
+                                                       {QStringLiteral("mode"), QStringLiteral("infrastructure")}};
+        if (!hardwareAddress.isEmpty())
+            settings[QStringLiteral("802-11-wireless")][QStringLiteral("mac-address")] = hardwareAddress;
+        if (!keyManagement.isEmpty()) {
+            settings[QStringLiteral("802-11-wireless-security")] = {{QStringLiteral("key-mgmt"), keyManagement},
+                                                                    {QStringLiteral("psk"), key}};
+        }
+        return mock(QStringLiteral("AddSavedConnection"), {QVariant::fromValue(settings)}).arguments().value(0).toString();
+    }
+
+    // How often the connection's secrets were asked for.
+    uint secretReads(const QString& connection)
+    {
+        return mock(QStringLiteral("SecretReads"), {connection}).arguments().value(0).toUInt();
     }
 
 private:

@@ -5,7 +5,17 @@ tests need beyond it.
   (prepare, config, ip-config, activated), as the real service does.
 - Each access point's SSID may carry a key (SetNetworkKey); an activation whose connection
   holds another key (or none) goes prepare, config, need-auth and fails with reason 7 (no
-  secrets), as NetworkManager does without a secret agent.
+  secrets), as NetworkManager does without a secret agent. A WEP key counts only with the key
+  type its form calls for (a 5/13-character or 10/26-hex-digit key, else a passphrase).
+- An activation is refused, as NetworkManager refuses it, when the connection is bound to
+  another device (interface name or hardware address) or its key management does not match
+  the access point's security flags.
+- AddSavedConnection adds a connection as another program (or the user) saves it, autoconnect
+  as it says; SecretReads tells how often a connection's secrets were asked for.
+- A device's Autoconnect goes off with Device.Disconnect, as NetworkManager documents. After a
+  connection is deactivated on request, a device whose Autoconnect is on joins the first saved
+  connection with autoconnect on that fits an access point in reach, the deactivated one
+  excepted (NetworkManager blocks that one until asked).
 - SetActivationRefused makes NetworkManager refuse an activation for an SSID outright.
 - Connections added by AddAndActivateConnection keep the settings and secrets they were given.
 - AddCameraWiFiDevice adds a Wi-Fi device with LastScan, ActiveAccessPoint, a RequestScan that
@@ -25,6 +35,8 @@ from gi.repository import GLib
 
 NETWORK_KEYS = {}  # SSID -> the key its access points accept (absent: open)
 REFUSED = set()    # SSIDs whose activation is refused
+SECRET_READS = {}  # connection path -> number of GetSecrets calls
+ACTIVE_COUNT = [0]
 STEP_MS = 5        # between two device states of one activation
 
 REASON_NONE = 0
@@ -54,18 +66,66 @@ def _set_device_state(dev_path, state, reason):
 def _run_steps(steps):
     '''Runs the steps one by one from the main loop, after the current call has answered.'''
     def next_step():
-        if steps:
-            steps.pop(0)()
+        try:
+            if steps:
+                steps.pop(0)()
+        except KeyError:  # the device went meanwhile
+            steps.clear()
         return bool(steps)
     GLib.timeout_add(STEP_MS, next_step)
 
 
+def _ssid_of(settings):
+    return bytes(bytearray(int(b) for b in settings['802-11-wireless']['ssid'])).decode('utf-8', 'replace')
+
+
 def _ssid_and_key(conn_path):
     settings = dbusmock.get_object(conn_path).settings
-    ssid = bytes(bytearray(int(b) for b in settings['802-11-wireless']['ssid'])).decode('utf-8', 'replace')
     secrets = getattr(dbusmock.get_object(conn_path), 'secrets', {})
-    key = str(secrets['psk']) if 'psk' in secrets else None
-    return ssid, key
+    key = None
+    for name in ('psk', 'wep-key0'):
+        if name in secrets:
+            key = str(secrets[name])
+    return _ssid_of(settings), key
+
+
+def _wep_key_type_fits(settings, key):
+    '''NetworkManager hashes a passphrase into another key than the key itself.'''
+    security = settings.get('802-11-wireless-security', {})
+    if str(security.get('key-mgmt', '')) != 'none' or key is None:
+        return True
+    hexadecimal = all(c in '0123456789abcdefABCDEF' for c in key)
+    key_form = len(key) in (5, 13) or (len(key) in (10, 26) and hexadecimal)
+    return int(security.get('wep-key-type', 0)) == (1 if key_form else 2)
+
+
+def _security_fits(ap_path, settings):
+    ap = dbusmock.get_object(ap_path)
+    privacy = int(ap.Get(ACCESS_POINT_IFACE, 'Flags')) & 0x1
+    wpa = int(ap.Get(ACCESS_POINT_IFACE, 'WpaFlags'))
+    rsn = int(ap.Get(ACCESS_POINT_IFACE, 'RsnFlags'))
+    security = settings.get('802-11-wireless-security')
+    key_mgmt = str(security['key-mgmt']) if security is not None else None
+    key_management = (wpa | rsn) & 0x3f00
+    if key_mgmt is None:
+        return not privacy and key_management == 0
+    return {'none': privacy and key_management == 0,
+            'wpa-psk': (wpa | rsn) & 0x100,
+            'sae': rsn & 0x400,
+            'owe': rsn & 0x1800,
+            'wpa-eap': (wpa | rsn) & 0x200}.get(key_mgmt, False)
+
+
+def _device_fits(dev_path, settings):
+    dev = dbusmock.get_object(dev_path)
+    bound_name = str(settings['connection'].get('interface-name', ''))
+    if bound_name and bound_name != str(dev.Get(DEVICE_IFACE, 'Interface')):
+        return False
+    mac = settings['802-11-wireless'].get('mac-address')
+    if mac:
+        text = ':'.join(f'{int(b):02X}' for b in mac)
+        return text == str(dev.Get(WIRELESS_DEVICE_IFACE, 'PermHwAddress')).upper()
+    return True
 
 
 def _remove_active(dev_path, active_path, reason):
@@ -84,30 +144,37 @@ def _remove_active(dev_path, active_path, reason):
         manager.RemoveObject(active_path)
 
 
-def _check_activation(ssid, dev):
+def _check_activation(settings, dev):
+    ssid = _ssid_of(settings)
     if ssid in REFUSED:
         raise dbus.exceptions.DBusException('Not authorized to control networking.',
                                             name='org.freedesktop.NetworkManager.PermissionDenied')
     dev_obj = dbusmock.get_object(dev)
-    if not any(dbusmock.get_object(path).Get(ACCESS_POINT_IFACE, 'Ssid') == ssid.encode('utf-8')
-               for path in dev_obj.access_points):
+    in_reach = [path for path in dev_obj.access_points
+                if dbusmock.get_object(path).Get(ACCESS_POINT_IFACE, 'Ssid') == ssid.encode('utf-8')]
+    if not in_reach:
         raise dbus.exceptions.DBusException(f'Connection {ssid} is not available on the device: no access point',
                                             name='org.freedesktop.NetworkManager.UnknownConnection')
+    if not _device_fits(dev, settings):
+        raise dbus.exceptions.DBusException(f'Connection {ssid} is not available on device {dev}',
+                                            name='org.freedesktop.NetworkManager.ConnectionNotAvailable')
+    if not any(_security_fits(path, settings) for path in in_reach):
+        raise dbus.exceptions.DBusException(f'Connection {ssid} does not match the security of the access point',
+                                            name='org.freedesktop.NetworkManager.ConnectionNotAvailable')
 
 
 def activate_camera_connection(self, conn, dev, ap):
     ssid, key = _ssid_and_key(conn)
-    _check_activation(ssid, dev)
+    _check_activation(dbusmock.get_object(conn).settings, dev)
     dev_obj = dbusmock.get_object(dev)
     current = dev_obj.Get(DEVICE_IFACE, 'ActiveConnection')
     if str(current) != '/':
         _remove_active(dev, current, REASON_NONE)
 
     actives = self.Get(MANAGER_IFACE, 'ActiveConnections')
-    count = 0
-    while dbus.ObjectPath(f'/org/freedesktop/NetworkManager/ActiveConnection/{count}') in actives:
-        count += 1
-    active_path = f'/org/freedesktop/NetworkManager/ActiveConnection/{count}'
+    # NetworkManager numbers active connections on and never gives a path out twice.
+    ACTIVE_COUNT[0] += 1
+    active_path = f'/org/freedesktop/NetworkManager/ActiveConnection/{ACTIVE_COUNT[0]}'
     settings = dbusmock.get_object(conn).settings
     self.AddObject(active_path, ACTIVE_CONNECTION_IFACE, {
         'Devices': dbus.Array([dbus.ObjectPath(dev)], signature='o'),
@@ -128,7 +195,7 @@ def activate_camera_connection(self, conn, dev, ap):
     dev_obj.Set(DEVICE_IFACE, 'ActiveConnection', dbus.ObjectPath(active_path))
 
     expected = NETWORK_KEYS.get(ssid)
-    accepted = expected is None or key == expected
+    accepted = expected is None or (key == expected and _wep_key_type_fits(settings, key))
 
     def state(value, reason=REASON_NONE):
         return lambda: _set_device_state(dev, value, reason)
@@ -150,27 +217,42 @@ def activate_camera_connection(self, conn, dev, ap):
         steps += [state(DeviceState.IP_CONFIG), activated]
     else:
         steps += [state(DeviceState.NEED_AUTH), failed]
-    _run_steps(steps)
+
+    def unless_ended(step):
+        '''A deactivated or replaced activation goes no further.'''
+        def run():
+            if dev_obj.Get(DEVICE_IFACE, 'ActiveConnection') == active_path:
+                step()
+        return run
+    _run_steps([unless_ended(step) for step in steps])
     return dbus.ObjectPath(active_path)
 
 
-def add_and_activate_camera_connection(self, conn_conf, dev, ap):
-    ssid = bytes(bytearray(int(b) for b in conn_conf['802-11-wireless']['ssid'])).decode('utf-8', 'replace')
-    _check_activation(ssid, dev)
-    settings = dbusmock.get_object(SETTINGS_OBJ)
-    conn = settings.SettingsAddConnection(conn_conf)
-    # The key is kept apart from the settings: GetSettings never hands it out, GetSecrets does.
+def _save_connection(conn_conf):
+    '''Adds a connection; its key is kept apart: GetSettings never hands it out, GetSecrets does.'''
+    autoconnect = conn_conf['connection'].get('autoconnect', True)
+    conn_conf['connection']['autoconnect'] = False  # the base template would activate it at once
+    conn = dbusmock.get_object(SETTINGS_OBJ).SettingsAddConnection(conn_conf)
     conn_obj = dbusmock.get_object(conn)
+    conn_obj.settings['connection']['autoconnect'] = autoconnect
     security = conn_obj.settings.get('802-11-wireless-security')
     conn_obj.secrets = {}
-    if security is not None and 'psk' in security:
-        conn_obj.secrets['psk'] = str(security.pop('psk'))
+    for name in ('psk', 'wep-key0'):
+        if security is not None and name in security:
+            conn_obj.secrets[name] = str(security.pop(name))
     conn_obj.ConnectionGetSecrets = _get_secrets
+    return conn
+
+
+def add_and_activate_camera_connection(self, conn_conf, dev, ap):
+    _check_activation(conn_conf, dev)
+    conn = _save_connection(conn_conf)
     active = activate_camera_connection(self, conn, dev, ap)
     return (dbus.ObjectPath(conn), active)
 
 
 def _get_secrets(conn_obj, setting):
+    SECRET_READS[conn_obj.connection_path] = SECRET_READS.get(conn_obj.connection_path, 0) + 1
     secrets = getattr(conn_obj, 'secrets', {}) if setting == '802-11-wireless-security' else {}
     return dbus.Dictionary({setting: dbus.Dictionary(secrets, signature='sv')}, signature='sa{sv}')
 
@@ -179,7 +261,36 @@ def deactivate_camera_connection(self, active_path):
     for dev_path in self.GetDevices():
         dev = dbusmock.get_object(dev_path)
         if dev.Get(DEVICE_IFACE, 'ActiveConnection') == active_path:
+            left = dbusmock.get_object(active_path).Get(ACTIVE_CONNECTION_IFACE, 'Connection')
             _remove_active(dev_path, active_path, REASON_USER_REQUESTED)
+            _run_steps([lambda dev_path=dev_path, left=left: _autoconnect(dev_path, str(left))])
+
+
+def _autoconnect(dev_path, blocked):
+    dev = dbusmock.get_object(dev_path)
+    if not dev.Get(DEVICE_IFACE, 'Autoconnect') or str(dev.Get(DEVICE_IFACE, 'ActiveConnection')) != '/':
+        return
+    manager = dbusmock.get_object(MANAGER_OBJ)
+    for conn in dbusmock.get_object(SETTINGS_OBJ).ListConnections():
+        settings = dbusmock.get_object(conn).settings
+        if str(conn) == blocked or not settings['connection'].get('autoconnect', True) \
+                or '802-11-wireless' not in settings or not _device_fits(dev_path, settings):
+            continue
+        for ap in dev.access_points:
+            if dbusmock.get_object(ap).Get(ACCESS_POINT_IFACE, 'Ssid') == _ssid_of(settings).encode('utf-8') \
+                    and _security_fits(ap, settings):
+                activate_camera_connection(manager, conn, dev_path, ap)
+                return
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='a{sa{sv}}', out_signature='s')
+def AddSavedConnection(_self, conn_conf):
+    return _save_connection(conn_conf)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='u')
+def SecretReads(_self, conn_path):
+    return dbus.UInt32(SECRET_READS.get(str(conn_path), 0))
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='')
@@ -199,7 +310,12 @@ def SetActivationRefused(_self, ssid, refused):
 def AddCameraWiFiDevice(self, device_name, iface_name):
     path = self.AddWiFiDevice(device_name, iface_name, DeviceState.DISCONNECTED)
     dev = dbusmock.get_object(path)
+    # The same adapter keeps its address when it comes back.
+    address = f'02:00:00:00:02:{sum(iface_name.encode()) % 256:02X}'
     dev.AddProperties(WIRELESS_DEVICE_IFACE, {'ActiveAccessPoint': dbus.ObjectPath('/'), 'LastScan': dbus.Int64(-1)})
+    dev.Set(WIRELESS_DEVICE_IFACE, 'HwAddress', address)
+    dev.Set(WIRELESS_DEVICE_IFACE, 'PermHwAddress', address)
+    dev.AddProperties(DEVICE_IFACE, {'Autoconnect': True})
     dev.AddMethod(WIRELESS_DEVICE_IFACE, 'RequestScan', 'a{sv}', '',
                   "self.Set('org.freedesktop.NetworkManager.Device.Wireless', 'LastScan', "
                   "dbus.Int64(self.Get('org.freedesktop.NetworkManager.Device.Wireless', 'LastScan') + 1000))")
@@ -209,6 +325,7 @@ def AddCameraWiFiDevice(self, device_name, iface_name):
 
 
 def _disconnect_device(dev):
+    dev.Set(DEVICE_IFACE, 'Autoconnect', False)
     active = dev.Get(DEVICE_IFACE, 'ActiveConnection')
     if str(active) == '/':
         raise dbus.exceptions.DBusException('This device is not active',

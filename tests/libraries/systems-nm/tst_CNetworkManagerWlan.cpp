@@ -12,12 +12,14 @@
 #include "rvq/CRVQConnectionController.h"
 #include "rvq/CRVQNetworkCommunicator.h"
 #include "wlan/CNetworkManagerWlan.h"
+#include "wlan/NetworkManagerMapping.h"
 #include "wlan/PlatformWlan.h"
 
 #include "CLogger.h"
 #include "support/LogText.h"
 
 #include <QDBusArgument>
+#include <QDBusMetaType>
 #include <QtTest>
 
 #include <memory>
@@ -55,6 +57,22 @@ public:
     QList<CAbstractNetworkManager::State> states;
 };
 
+// NetworkManager's device states as the device reports them.
+class DeviceStates : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void changed(uint state, uint, uint) { states.append(state); }
+
+public:
+    bool endsIn(uint state) const { return !states.isEmpty() && states.constLast() == state; }
+    QList<uint> states;
+};
+
+constexpr uint kDeviceDisconnected = 30;
+constexpr uint kDeviceDeactivating = 110;
+
 } // namespace
 
 class tst_CNetworkManagerWlan : public QObject
@@ -68,6 +86,10 @@ private slots:
     void withoutNetworkManagerTheProgramGoesOnWithoutWifi();
     void wifiLogicRunsOnNetworkManager();
     void sessionGoesOnlineAndRidesOutLostNetworkAndStoppedService();
+    void securityIsMappedFromTheAccessPoint();
+    void joinUsesOnlySavedConnectionsThatFit();
+    void keyFailureLeavesOthersConnectionsAlone();
+    void leavingGivesTheTabletItsOwnNetworkBack();
 
 private:
     std::unique_ptr<CWindowsNetworkManager> makeManager(const std::shared_ptr<Wlan::IWlanApi>& wlan)
@@ -84,6 +106,26 @@ private:
     QString activeKey(const QString& device);
     QMap<QString, QVariantMap> activeSettings(const QString& device);
     int savedConnectionCount();
+    // The saved connections of an SSID, in NetworkManager's order, and one's settings.
+    QStringList connectionsOf(const QString& ssid);
+    QMap<QString, QVariantMap> connectionSettings(const QString& connection);
+    static QVariant uuidOf(const QMap<QString, QVariantMap>& settings)
+    {
+        return settings.value(QStringLiteral("connection")).value(QStringLiteral("uuid"));
+    }
+    // A handle of the layer's own and the GUID of its first interface (null when it has none).
+    static Wlan::ClientHandle openOnFirstInterface(Wlan::IWlanApi* wlan, QUuid* guid)
+    {
+        Wlan::ClientHandle handle = 0;
+        QList<Wlan::InterfaceInfo> interfaces;
+        quint32 current = 0;
+        if (wlan->openHandle(2, &handle) == Wlan::ErrorSuccess
+            && wlan->enumInterfaces(handle, &interfaces, &current) == Wlan::ErrorSuccess && !interfaces.isEmpty())
+            *guid = interfaces.constFirst().guid;
+        return handle;
+    }
+    // Has the manager scan on wlan0 until it lists the SSIDs; false when it does not in time.
+    static bool scanOnFirstDevice(CWindowsNetworkManager* manager, const QStringList& ssids);
 
     NetworkManagerMock m_mock;
     QString m_python;
@@ -92,6 +134,7 @@ private:
 void tst_CNetworkManagerWlan::initTestCase()
 {
     Communication::CAbstractConnectionController::registerMetaTypes();
+    qDBusRegisterMetaType<QMap<QString, QVariantMap>>();
     qRegisterMetaType<CommunicationTypes::CommunicationError>();
     qunsetenv(Wlan::ScenarioVariable);
     m_python = NetworkManagerMock::python();
@@ -136,6 +179,40 @@ int tst_CNetworkManagerWlan::savedConnectionCount()
     const QDBusMessage reply =
         m_mock.call(kSettingsPath, QStringLiteral("org.freedesktop.NetworkManager.Settings"), QStringLiteral("ListConnections"));
     return qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().value(0)).size();
+}
+
+QMap<QString, QVariantMap> tst_CNetworkManagerWlan::connectionSettings(const QString& connection)
+{
+    const QDBusMessage reply = m_mock.call(connection, kConnectionInterface, QStringLiteral("GetSettings"));
+    return qdbus_cast<QMap<QString, QVariantMap>>(reply.arguments().value(0));
+}
+
+QStringList tst_CNetworkManagerWlan::connectionsOf(const QString& ssid)
+{
+    const QDBusMessage reply =
+        m_mock.call(kSettingsPath, QStringLiteral("org.freedesktop.NetworkManager.Settings"), QStringLiteral("ListConnections"));
+    QStringList found;
+    for (const QDBusObjectPath& path : qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().value(0))) {
+        if (connectionSettings(path.path()).value(QStringLiteral("802-11-wireless")).value(QStringLiteral("ssid"))
+            == ssid.toUtf8())
+            found.append(path.path());
+    }
+    return found;
+}
+
+bool tst_CNetworkManagerWlan::scanOnFirstDevice(CWindowsNetworkManager* manager, const QStringList& ssids)
+{
+    // NetworkManagerQt learns of a NetworkManager that has just started a little later.
+    if (!QTest::qWaitFor([manager]() { return manager->queryWifiInterfaces().contains(QStringLiteral("wlan0")); }, 5000))
+        return false;
+    manager->setActiveWifiInterface(QStringLiteral("wlan0"));
+    manager->setNetworkScanEnabled(true);
+    return QTest::qWaitFor(
+        [manager, ssids]() {
+            const QStringList listed = manager->availableNetworks();
+            return std::all_of(ssids.begin(), ssids.end(), [&listed](const QString& ssid) { return listed.contains(ssid); });
+        },
+        5000);
 }
 
 void tst_CNetworkManagerWlan::withoutNetworkManagerTheProgramGoesOnWithoutWifi()
@@ -238,11 +315,17 @@ void tst_CNetworkManagerWlan::wifiLogicRunsOnNetworkManager()
     manager->connectToWifiNetwork(kGullyrover, QStringLiteral("00000000"));
     QTRY_COMPARE(failed.count(), 2);
     QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
-    // The right key replaces the wrong one that NetworkManager kept.
+    // The right key replaces the wrong one that NetworkManager kept: the retry leaves one
+    // connection, the new one, and the one with the wrong key is gone.
+    const QStringList wrongKey = connectionsOf(kGullyrover);
+    QCOMPARE(wrongKey.size(), 1);
+    const QVariant wrongKeyUuid = uuidOf(connectionSettings(wrongKey.constFirst()));
     manager->connectToWifiNetwork(kGullyrover, familyKey(CommunicationTypes::SystemFamilyGullyrover));
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
     QCOMPARE(failed.count(), 2);
     QCOMPARE(activeKey(device), familyKey(CommunicationTypes::SystemFamilyGullyrover));
+    QTRY_COMPARE(connectionsOf(kGullyrover), QStringList{activeConnection(device)});
+    QVERIFY(uuidOf(activeSettings(device)) != wrongKeyUuid);
 
     // The access point goes: disconnected without a failure, and the network leaves the list.
     recorder.states.clear();
@@ -343,6 +426,309 @@ void tst_CNetworkManagerWlan::sessionGoesOnlineAndRidesOutLostNetworkAndStoppedS
             networkError = true;
     }
     QVERIFY(networkError);
+}
+
+void tst_CNetworkManagerWlan::securityIsMappedFromTheAccessPoint()
+{
+    struct Case
+    {
+        const char* name;
+        bool privacy;
+        quint32 wpa;
+        quint32 rsn;
+        quint32 auth;
+        quint32 cipher;
+    };
+    // Flags as NetworkManager reports them: key management 0x100 PSK, 0x200 802.1X, 0x400 SAE,
+    // 0x800 OWE; pairwise ciphers 0x1 WEP40, 0x4 TKIP, 0x8 CCMP.
+    const Case cases[] = {
+        {"WPA3-Personal only", true, 0, 0x408, Wlan::AuthWpa3Sae, Wlan::CipherCcmp},
+        {"WPA2/WPA3 transition", true, 0, 0x508, Wlan::AuthRsnaPsk, Wlan::CipherCcmp},
+        {"WPA-Personal", true, 0x104, 0, Wlan::AuthWpaPsk, Wlan::CipherTkip},
+        {"OWE", true, 0, 0x808, Wlan::AuthOwe, Wlan::CipherCcmp},
+        {"WPA2-Enterprise", true, 0, 0x208, Wlan::AuthRsna, Wlan::CipherCcmp},
+        {"WEP", true, 0, 0, Wlan::AuthOpen, Wlan::CipherWep40},
+        {"open", false, 0, 0, Wlan::AuthOpen, Wlan::CipherNone},
+    };
+    for (const Case& c : cases) {
+        quint32 auth = 0;
+        quint32 cipher = 0;
+        Wlan::securityFromAccessPoint(c.privacy, c.wpa, c.rsn, &auth, &cipher);
+        QVERIFY2(auth == c.auth && cipher == c.cipher,
+                 qPrintable(QStringLiteral("%1: %2/%3").arg(QLatin1String(c.name)).arg(auth).arg(cipher)));
+    }
+
+    const auto security = [](const Wlan::NmSettings& settings) {
+        return settings.value(QStringLiteral("802-11-wireless-security"));
+    };
+    const QByteArray ssid("Cam");
+    QCOMPARE(security(Wlan::connectionSettingsFor(ssid, QStringLiteral("40617295"), Wlan::ApSecurity::Sae))
+                 .value(QStringLiteral("key-mgmt")),
+             QVariant(QStringLiteral("sae")));
+    QVERIFY(security(Wlan::connectionSettingsFor(ssid, QString(), Wlan::ApSecurity::Open)).isEmpty());
+    // A WEP key in a key's form goes as a key (1), anything else as a passphrase (2).
+    const QList<QPair<QString, uint>> wepKeys = {{QStringLiteral("0a1b2c3d4e"), 1u},
+                                                 {QStringLiteral("abcde"), 1u},
+                                                 {QStringLiteral("thirteen-char"), 1u},
+                                                 {QStringLiteral("0A1B2C3D4E5F60718293A4B5C6"), 1u},
+                                                 {QStringLiteral("0a1b2c3d4g"), 2u},
+                                                 {QStringLiteral("40617295"), 2u}};
+    for (const auto& wep : wepKeys) {
+        const QVariantMap settings = security(Wlan::connectionSettingsFor(ssid, wep.first, Wlan::ApSecurity::Wep));
+        QCOMPARE(settings.value(QStringLiteral("key-mgmt")), QVariant(QStringLiteral("none")));
+        QVERIFY2(settings.value(QStringLiteral("wep-key-type")).toUInt() == wep.second, qPrintable(wep.first));
+    }
+}
+
+void tst_CNetworkManagerWlan::joinUsesOnlySavedConnectionsThatFit()
+{
+    QVERIFY(m_mock.startService(m_python));
+    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
+    const QString other = m_mock.addDevice(QStringLiteral("wlan1dev"), QStringLiteral("wlan1"));
+    const QString sae = QStringLiteral("Gullyrover_SN11111");
+    const QString enterprise = QStringLiteral("Zephira_SN99999");
+    const QString wep = QStringLiteral("Pelkom0099");
+    const QString owe = QStringLiteral("CityCafe");
+    const QString pelkom = QStringLiteral("Pelkom0077");
+    m_mock.addAccessPoint(device, QStringLiteral("zephira"), kZephira, 70, 0x108u);
+    m_mock.addAccessPoint(other, QStringLiteral("zephira_other"), kZephira, 70, 0x108u);
+    m_mock.addAccessPoint(device, QStringLiteral("sae"), sae, 60, 0x408u);
+    m_mock.addAccessPoint(device, QStringLiteral("enterprise"), enterprise, 60, 0x208u);
+    m_mock.addAccessPoint(device, QStringLiteral("wep"), wep, 60, 0x1u);
+    m_mock.addAccessPoint(device, QStringLiteral("owe"), owe, 60, 0x808u);
+    m_mock.addAccessPoint(device, QStringLiteral("pelkom"), pelkom, 60, true);
+    const QString zephiraKey = familyKey(CommunicationTypes::SystemFamilyZephira);
+    const QString gullyroverKey = familyKey(CommunicationTypes::SystemFamilyGullyrover);
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, zephiraKey});
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {sae, gullyroverKey});
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {wep, QStringLiteral("0a1b2c3d4e")});
+
+    // Saved by someone else with the right keys, but for the other adapter (by name and by
+    // hardware address) or for WPA2 where the access point asks for WPA3.
+    const QByteArray otherAddress = QByteArray::fromHex(
+        m_mock.property(other, QStringLiteral("org.freedesktop.NetworkManager.Device.Wireless"), QStringLiteral("PermHwAddress"))
+            .toString()
+            .remove(QLatin1Char(':'))
+            .toLatin1());
+    QCOMPARE(otherAddress.size(), 6);
+    const QStringList othersZephira = {
+        m_mock.addSavedConnection(kZephira, QStringLiteral("wpa-psk"), zephiraKey, false, QStringLiteral("wlan1")),
+        m_mock.addSavedConnection(kZephira, QStringLiteral("wpa-psk"), zephiraKey, false, QString(), otherAddress)};
+    const QString othersSae = m_mock.addSavedConnection(sae, QStringLiteral("wpa-psk"), gullyroverKey, false);
+    const QString othersPelkom = m_mock.addSavedConnection(pelkom, QString(), QString(), false);
+
+    const QString logPath = QDir::temp().filePath(QStringLiteral("fitting-connections.log"));
+    QFile::remove(logPath);
+    Tovrin::Logging::CLogger::setOutputFileName(logPath);
+    auto wlan = std::make_shared<CNetworkManagerWlan>();
+    auto manager = makeManager(wlan);
+    QVERIFY(scanOnFirstDevice(manager.get(), {kZephira, sae, enterprise, wep, owe, pelkom}));
+    QCOMPARE(manager->activeWifiInterface(), QStringLiteral("wlan0"));
+    QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
+
+    // The networks are listed as what they are.
+    QUuid guid;
+    const Wlan::ClientHandle handle = openOnFirstInterface(wlan.get(), &guid);
+    QVERIFY(!guid.isNull());
+    QList<Wlan::AvailableNetwork> networks;
+    QCOMPARE(wlan->getAvailableNetworkList(handle, guid, 0, &networks), Wlan::ErrorSuccess);
+    QMap<QString, QPair<quint32, quint32>> listed;
+    for (const Wlan::AvailableNetwork& network : qAsConst(networks))
+        listed.insert(QString::fromUtf8(network.ssid), {network.authAlgorithm, network.cipherAlgorithm});
+    QCOMPARE(listed.value(sae), qMakePair(quint32(Wlan::AuthWpa3Sae), quint32(Wlan::CipherCcmp)));
+    QCOMPARE(listed.value(owe), qMakePair(quint32(Wlan::AuthOwe), quint32(Wlan::CipherCcmp)));
+    QCOMPARE(listed.value(enterprise).first, quint32(Wlan::AuthRsna));
+    wlan->closeHandle(handle);
+
+    // Connections that NetworkManager would refuse here are left alone: the family key joins.
+    manager->connectToWifiNetwork(kZephira, zephiraKey);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QVERIFY(!othersZephira.contains(activeConnection(device)));
+    QCOMPARE(activeKey(device), zephiraKey);
+    QCOMPARE(connectionsOf(kZephira).size(), 3);
+
+    manager->connectToWifiNetwork(sae, gullyroverKey);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(activeSettings(device).value(QStringLiteral("802-11-wireless-security")).value(QStringLiteral("key-mgmt")),
+             QVariant(QStringLiteral("sae")));
+    QVERIFY(activeConnection(device) != othersSae);
+    QCOMPARE(connectionsOf(sae).size(), 2);
+
+    // A WEP key in a key's form is given to NetworkManager as a key.
+    manager->connectToWifiNetwork(wep, QStringLiteral("0a1b2c3d4e"));
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(failed.count(), 0);
+
+    // Someone else's connection that fits is used as it is, and leaving ends it.
+    manager->connectToWifiNetwork(pelkom, familyKey(CommunicationTypes::SystemFamilyPelkom));
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(activeConnection(device), othersPelkom);
+    QCOMPARE(connectionsOf(pelkom).size(), 1);
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(activeConnection(device), QString());
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+
+    // 802.1X asks for a sign-in the program cannot give: a clear failure, nothing saved.
+    const int saved = savedConnectionCount();
+    manager->connectToWifiNetwork(enterprise, zephiraKey);
+    QTRY_COMPARE(failed.count(), 1);
+    QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QCOMPARE(savedConnectionCount(), saved);
+    Tovrin::Logging::CLogger::setOutputFileName(QString());
+    const QString log = readLogText(logPath);
+    QVERIFY2(log.contains(QStringLiteral("`%1` asks for an 802.1X sign-in").arg(enterprise)), qPrintable(log.right(2000)));
+}
+
+void tst_CNetworkManagerWlan::keyFailureLeavesOthersConnectionsAlone()
+{
+    QVERIFY(m_mock.startService(m_python));
+    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
+    m_mock.addAccessPoint(device, QStringLiteral("zephira"), kZephira, 70, false);
+    const QString zephiraKey = familyKey(CommunicationTypes::SystemFamilyZephira);
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, zephiraKey});
+    // Saved by the user with a key the system no longer has, joined whenever in reach.
+    const QString outdated = m_mock.addSavedConnection(kZephira, QStringLiteral("wpa-psk"), QStringLiteral("11111111"), true);
+    const QMap<QString, QVariantMap> outdatedSettings = connectionSettings(outdated);
+
+    const QString logPath = QDir::temp().filePath(QStringLiteral("others-connections.log"));
+    QFile::remove(logPath);
+    Tovrin::Logging::CLogger::setOutputFileName(logPath);
+    {
+        auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+        QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
+        QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
+        // The user's connection fits and is tried; its key fails, and the family key joins in a
+        // connection of the program's own. The user's is neither read nor deleted nor changed.
+        manager->connectToWifiNetwork(kZephira, zephiraKey);
+        QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+        QCOMPARE(failed.count(), 0);
+        QVERIFY(activeConnection(device) != outdated);
+        QCOMPARE(activeKey(device), zephiraKey);
+        QTRY_COMPARE(connectionsOf(kZephira).size(), 2);
+        QVERIFY(connectionsOf(kZephira).contains(outdated));
+        QCOMPARE(connectionSettings(outdated), outdatedSettings);
+        QCOMPARE(m_mock.secretReads(outdated), 0u);
+        manager->disconnectFromWifiNetwork();
+        QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    }
+
+    // After a restart of the program its own connection is still known as its own: the system
+    // has a new key, the program's connection with the old one is replaced, the user's stays.
+    // NetworkManager may give a new connection the path of a deleted one: the uuid tells them apart.
+    const auto uuids = [this]() {
+        QVariantList found;
+        for (const QString& connection : connectionsOf(kZephira))
+            found.append(uuidOf(connectionSettings(connection)));
+        return found;
+    };
+    QVariantList ours = uuids();
+    QCOMPARE(ours.size(), 2);
+    ours.removeAll(uuidOf(outdatedSettings));
+    QCOMPARE(ours.size(), 1);
+    const QString newKey = QStringLiteral("22222222");
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, newKey});
+    {
+        auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+        QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
+        QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
+        manager->connectToWifiNetwork(kZephira, newKey);
+        QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(activeKey(device), newKey);
+        QTRY_COMPARE(connectionsOf(kZephira).size(), 2);
+        QVERIFY(!uuids().contains(ours.constFirst()));
+        QVERIFY(connectionsOf(kZephira).contains(outdated));
+        QCOMPARE(connectionSettings(outdated), outdatedSettings);
+        QCOMPARE(m_mock.secretReads(outdated), 0u);
+    }
+    Tovrin::Logging::CLogger::setOutputFileName(QString());
+    const QString log = readLogText(logPath);
+    QVERIFY(!log.contains(QLatin1String("11111111")));
+    QVERIFY(!log.contains(newKey));
+}
+
+void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
+{
+    QVERIFY(m_mock.startService(m_python));
+    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
+    const QString home = m_mock.addAccessPoint(device, QStringLiteral("home"), kHome, 90, false);
+    // An odd percentage: shown as the even one below, never as more signal than there is.
+    m_mock.addAccessPoint(device, QStringLiteral("zephira"), kZephira, 75, false);
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kHome, QStringLiteral("home-key")});
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, familyKey(CommunicationTypes::SystemFamilyZephira)});
+    // The tablet is on its own network, saved by the user and joined automatically.
+    const QString homeConnection = m_mock.addSavedConnection(kHome, QStringLiteral("wpa-psk"), QStringLiteral("home-key"), true);
+    m_mock.call(kManagerPath, kManagerInterface, QStringLiteral("ActivateConnection"),
+                {QVariant::fromValue(QDBusObjectPath(homeConnection)), QVariant::fromValue(QDBusObjectPath(device)),
+                 QVariant::fromValue(QDBusObjectPath(home))});
+    QTRY_COMPARE(activeConnection(device), homeConnection);
+    const QString logPath = QDir::temp().filePath(QStringLiteral("leaving.log"));
+    QFile::remove(logPath);
+    Tovrin::Logging::CLogger::setOutputFileName(logPath);
+
+    auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    QTRY_COMPARE(manager->connectedNetworkName(), kZephira);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QTRY_COMPARE(manager->wifiSignalStrength(), 74);
+
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    // NetworkManager takes the tablet back to its own network by itself.
+    QTRY_COMPARE(activeConnection(device), homeConnection);
+    QCOMPARE(m_mock.property(device, kDeviceInterface, QStringLiteral("Autoconnect")), QVariant(true));
+
+    // The program ends while joined and starts again: it still leaves by its own connection.
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    const QString camera = activeConnection(device);
+    QVERIFY(camera != homeConnection);
+    auto wlan = std::make_shared<CNetworkManagerWlan>();
+    manager = makeManager(wlan);
+    QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(activeConnection(device), camera);
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(activeConnection(device), homeConnection);
+
+    // Left before NetworkManager has answered the join: the join does not go on regardless (the
+    // device is deactivated twice, for the join and for the leave) and the tablet's own network
+    // comes back.
+    DeviceStates states;
+    QVERIFY(m_mock.control().connect(QString::fromLatin1(NetworkManagerMock::Service), device, kDeviceInterface,
+                                     QStringLiteral("StateChanged"), &states, SLOT(changed(uint, uint, uint))));
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    manager->disconnectFromWifiNetwork();
+    QTRY_VERIFY(states.states.count(kDeviceDeactivating) >= 2);
+    QTRY_COMPARE(activeConnection(device), homeConnection);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QVERIFY(manager->connectedNetworkName() != kZephira);
+
+    // Asked to leave while the tablet is on a network of someone else's: that network stays.
+    QUuid guid;
+    const Wlan::ClientHandle handle = openOnFirstInterface(wlan.get(), &guid);
+    QVERIFY(!guid.isNull());
+    const int deactivations = states.states.count(kDeviceDeactivating);
+    QCOMPARE(wlan->disconnect(handle, guid), Wlan::ErrorSuccess);
+    QTRY_VERIFY(readLogText(logPath).contains(QLatin1String("is not the program's: it stays.")));
+    QCOMPARE(activeConnection(device), homeConnection);
+    QCOMPARE(states.states.count(kDeviceDeactivating), deactivations);
+    wlan->closeHandle(handle);
+
+    // Left before NetworkManager has answered, the device on no network: the join ends all the same.
+    m_mock.mock(QStringLiteral("DropAccessPoint"), {device, home});
+    QTRY_COMPARE(activeConnection(device), QString());
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QTRY_VERIFY(states.endsIn(kDeviceDisconnected)); // the drop's own states are in
+    states.states.clear();
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(states.states.count(kDeviceDeactivating), 1);
+    QTRY_VERIFY(states.endsIn(kDeviceDisconnected));
+    QCOMPARE(activeConnection(device), QString());
+    Tovrin::Logging::CLogger::setOutputFileName(QString());
 }
 
 QTEST_GUILESS_MAIN(tst_CNetworkManagerWlan)

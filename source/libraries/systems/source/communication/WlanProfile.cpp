@@ -58,6 +58,8 @@ QString authenticationName(quint32 authAlgorithm)
     case 6:
     case 7:
         return QStringLiteral("WPA2PSK");
+    case 9: // WPA3-Personal
+        return QStringLiteral("WPA3SAE");
     default:
         return QString();
     }

@@ -9,6 +9,7 @@
 #include <NetworkManagerQt/Connection>
 #include <NetworkManagerQt/Manager>
 #include <NetworkManagerQt/Settings>
+#include <NetworkManagerQt/Utils>
 #include <NetworkManagerQt/WirelessDevice>
 #include <NetworkManagerQt/WirelessSecuritySetting>
 #include <NetworkManagerQt/WirelessSetting>
@@ -17,6 +18,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
@@ -41,14 +43,62 @@ NetworkManager::WirelessSetting::Ptr wirelessSetting(const NetworkManager::Conne
     return settings->setting(NetworkManager::Setting::Wireless).staticCast<NetworkManager::WirelessSetting>();
 }
 
+// The connection's key management as NetworkManager names it; empty for a connection without security.
+QString keyManagement(const NetworkManager::Connection::Ptr& connection)
+{
+    using Security = NetworkManager::WirelessSecuritySetting;
+    const NetworkManager::ConnectionSettings::Ptr settings = connection->settings();
+    if (!settings)
+        return QString();
+    const auto security = settings->setting(NetworkManager::Setting::WirelessSecurity).staticCast<Security>();
+    if (!security || (security->isNull() && security->keyMgmt() == Security::Unknown))
+        return QString();
+    switch (security->keyMgmt()) {
+    case Security::Wep:
+        return QStringLiteral("none");
+    case Security::Ieee8021x:
+        return QStringLiteral("ieee8021x");
+    case Security::WpaNone:
+        return QStringLiteral("wpa-none");
+    case Security::WpaPsk:
+        return QStringLiteral("wpa-psk");
+    case Security::WpaEap:
+        return QStringLiteral("wpa-eap");
+    case Security::SAE:
+        return QStringLiteral("sae");
+    case Security::WpaEapSuiteB192:
+        return QStringLiteral("wpa-eap-suite-b-192");
+    default:
+        return QStringLiteral("unknown"); // fits no network, so it is never reused
+    }
+}
+
 bool isSecured(const NetworkManager::Connection::Ptr& connection)
+{
+    return !keyManagement(connection).isEmpty();
+}
+
+bool isOwnConnection(const NetworkManager::Connection::Ptr& connection)
+{
+    return isOwnConnectionUuid(connection->uuid());
+}
+
+// Whether NetworkManager lets the connection run on the device: a connection bound to another
+// interface name or another adapter's hardware address is refused there.
+bool fitsDevice(const NetworkManager::Connection::Ptr& connection, const NetworkManager::WirelessDevice::Ptr& device)
 {
     const NetworkManager::ConnectionSettings::Ptr settings = connection->settings();
     if (!settings)
         return false;
-    const auto security = settings->setting(NetworkManager::Setting::WirelessSecurity)
-                              .staticCast<NetworkManager::WirelessSecuritySetting>();
-    return security && security->keyMgmt() != NetworkManager::WirelessSecuritySetting::Unknown;
+    if (!settings->interfaceName().isEmpty() && settings->interfaceName() != device->interfaceName())
+        return false;
+    const NetworkManager::WirelessSetting::Ptr wireless = wirelessSetting(connection);
+    const QByteArray boundTo = wireless ? wireless->macAddress() : QByteArray();
+    if (boundTo.isEmpty())
+        return true;
+    const QString address = NetworkManager::macAddressAsString(boundTo);
+    return address.compare(device->permanentHardwareAddress(), Qt::CaseInsensitive) == 0
+           || address.compare(device->hardwareAddress(), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -145,6 +195,9 @@ void CNetworkManagerWlan::startWatching()
     QObject::connect(notifier, &NetworkManager::Notifier::serviceDisappeared, this, [this]() {
         CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
                             QStringLiteral("NetworkManager left the system bus: no Wi-Fi until it is back."), {});
+        // A NetworkManager that comes back may give the same paths to other connections.
+        m_refusedConnections.clear();
+        m_addAnew.clear();
         forgetAllDevices();
     });
     QObject::connect(notifier, &NetworkManager::Notifier::serviceAppeared, this, [this]() {
@@ -240,6 +293,9 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
     }
     const QByteArray lastSsid = record->connectedSsid.isEmpty() ? record->joinSsid : record->connectedSsid;
     record->connectedSsid.clear();
+    // While a join of ours is under way the device may still be leaving the connection it replaces.
+    if ((newState <= NmDeviceDisconnected && record->joinSsid.isEmpty()) || newState == NmDeviceFailed)
+        record->activeConnection.clear();
     if (newState == NmDeviceDeactivating) {
         notify(guid, SourceMsm, MsmDisassociating, lastSsid);
         return;
@@ -248,6 +304,9 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
         const QByteArray ssid = record->joinSsid;
         const bool keyRefused = record->joinSecured && isKeyFailureReason(reason);
         record->joinSsid.clear();
+        // Someone else's connection is left as it is; the retry adds the program's own instead.
+        if (keyRefused && !record->joinOwnConnection && !record->joinConnection.isEmpty())
+            m_refusedConnections.insert(record->joinConnection);
         CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
                             QStringLiteral("The join of `%1` failed, reason %2.").arg(QString::fromUtf8(ssid)).arg(reason),
                             {});
@@ -359,8 +418,10 @@ ErrorCode CNetworkManagerWlan::queryRssi(ClientHandle handle, const QUuid& inter
         accessPoint = device->findAccessPoint(strongestAccessPoint(record->uni, record->connectedSsid));
     if (!accessPoint || record->state != NmDeviceActivated)
         return ErrorInvalidState;
-    // NetworkManager reports a percentage; the manager turns 2 × RSSI + 200 back into it.
-    *rssi = (accessPoint->signalStrength() + 1) / 2 - 100;
+    // NetworkManager reports a percentage; the manager turns 2 × RSSI + 200 back into it. An odd
+    // percentage has no RSSI of its own: it goes to the even one below, never to more signal than
+    // there is.
+    *rssi = accessPoint->signalStrength() / 2 - 100;
     return ErrorSuccess;
 }
 
@@ -465,34 +526,70 @@ QList<NetworkManager::Connection::Ptr> CNetworkManagerWlan::savedConnections(con
     return found;
 }
 
+NetworkManager::Connection::Ptr CNetworkManagerWlan::fittingConnection(const NetworkManager::WirelessDevice::Ptr& device,
+                                                                      const QByteArray& ssid, ApSecurity security) const
+{
+    NetworkManager::Connection::Ptr others;
+    for (const NetworkManager::Connection::Ptr& connection : savedConnections(ssid)) {
+        if (m_refusedConnections.contains(connection->path()) || !fitsDevice(connection, device)
+            || !keyManagementFits(security, keyManagement(connection)))
+            continue;
+        if (isOwnConnection(connection))
+            return connection;
+        if (!others)
+            others = connection;
+    }
+    return others;
+}
+
 ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfaceGuid,
                                        const ConnectionParameters& parameters)
 {
     DeviceRecord* record = nullptr;
-    if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
+    NetworkManager::WirelessDevice::Ptr device;
+    if (const ErrorCode error = checkDevice(handle, interfaceGuid, &record, &device))
         return error;
-    QString key;
-    QString encryption = QStringLiteral("NONE");
+    ProfileRequest request;
     if (parameters.mode == ConnectionModeTemporaryProfile || parameters.mode == ConnectionModeProfile) {
-        const ProfileRequest request = readWlanProfile(parameters.profileXml);
+        request = readWlanProfile(parameters.profileXml);
         if (!request.valid || request.ssid.toUtf8() != parameters.ssid)
             return ErrorInvalidParameter;
-        key = request.key;
-        encryption = request.encryption;
     }
     const QString uni = record->uni;
-    const QString accessPoint = strongestAccessPoint(uni, parameters.ssid);
-    const QString specificObject = accessPoint.isEmpty() ? QStringLiteral("/") : accessPoint;
+    const QString accessPointPath = strongestAccessPoint(uni, parameters.ssid);
+    const NetworkManager::AccessPoint::Ptr accessPoint = device->findAccessPoint(accessPointPath);
+    const QString specificObject = accessPoint ? accessPointPath : QStringLiteral("/");
 
-    // A connection saved for the network (by us or by the user) is used as it is; when its key
-    // turns out wrong the manager deletes it and joins again, which then adds ours.
-    const QList<NetworkManager::Connection::Ptr> saved = savedConnections(parameters.ssid);
-    const bool reuse = !saved.isEmpty();
-    record->joinSecured = reuse ? isSecured(saved.constFirst()) : !key.isNull() && encryption != QLatin1String("NONE");
+    // The access point says what NetworkManager will ask for; the profile only where no access
+    // point of the network is in sight. A network without a key is joined open or opportunistic.
+    ApSecurity security = securityFromProfile(request);
+    if (accessPoint) {
+        security = securityOfAccessPoint(accessPoint->capabilities() & NetworkManager::AccessPoint::Privacy,
+                                         quint32(accessPoint->wpaFlags()), quint32(accessPoint->rsnFlags()));
+    }
+    if (request.key.isNull() && security != ApSecurity::Owe)
+        security = ApSecurity::Open;
+
+    // A connection saved for the network is used as it is when NetworkManager will run it here;
+    // when the key of one of ours turns out wrong the manager deletes it and joins again, which
+    // then adds ours anew with the key it gives; when someone else's fails it is passed over from
+    // then on.
+    const bool addAnew = m_addAnew.remove(parameters.ssid);
+    const NetworkManager::Connection::Ptr saved =
+        addAnew ? NetworkManager::Connection::Ptr() : fittingConnection(device, parameters.ssid, security);
+    if (!saved && security == ApSecurity::Enterprise) {
+        logFailure(QStringLiteral("connect"),
+                   QStringLiteral("`%1` asks for an 802.1X sign-in, which the program cannot give.")
+                       .arg(QString::fromUtf8(parameters.ssid)));
+        return ErrorNotSupported;
+    }
+    record->joinSecured = saved ? isSecured(saved) : security != ApSecurity::Open;
+    record->joinConnection = saved ? saved->path() : QString();
+    record->joinOwnConnection = !saved || isOwnConnection(saved);
     const QDBusPendingCall call =
-        reuse ? QDBusPendingCall(NetworkManager::activateConnection(saved.constFirst()->path(), uni, specificObject))
+        saved ? QDBusPendingCall(NetworkManager::activateConnection(saved->path(), uni, specificObject))
               : QDBusPendingCall(NetworkManager::addAndActivateConnection(
-                    connectionSettingsFor(parameters.ssid, key, encryption), uni, specificObject));
+                    connectionSettingsFor(parameters.ssid, request.key, security), uni, specificObject));
     record->joinSsid = parameters.ssid;
     record->joinGeneration = m_nextJoin++;
     const quint64 generation = record->joinGeneration;
@@ -502,10 +599,24 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
 
 void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, const QDBusPendingCall& call)
 {
-    if (!call.isError())
-        return;
     for (DeviceRecord& record : m_devices) {
-        if (record.uni != uni || record.joinGeneration != generation || record.joinSsid.isEmpty())
+        if (record.uni != uni)
+            continue;
+        if (!call.isError()) {
+            // The active connection comes last: after the new connection's path when one was added.
+            const QList<QVariant> answer = call.reply().arguments();
+            const QString active = answer.isEmpty() ? QString() : answer.constLast().value<QDBusObjectPath>().path();
+            if (record.joinGeneration == generation) {
+                if (record.joinConnection.isEmpty() && answer.size() > 1)
+                    record.joinConnection = answer.constFirst().value<QDBusObjectPath>().path();
+                record.activeConnection = active;
+            } else if (record.joinSsid.isEmpty() && !active.isEmpty()) {
+                // Left before NetworkManager answered: the join must not go on behind the program's back.
+                deactivate(active);
+            }
+            continue;
+        }
+        if (record.joinGeneration != generation || record.joinSsid.isEmpty())
             continue;
         logFailure(QStringLiteral("connect"), QStringLiteral("NetworkManager refused to join `%1`: %2 (%3)")
                                                   .arg(QString::fromUtf8(record.joinSsid), call.error().message(),
@@ -515,19 +626,76 @@ void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, co
     }
 }
 
-ErrorCode CNetworkManagerWlan::disconnect(ClientHandle handle, const QUuid& interfaceGuid)
+void CNetworkManagerWlan::deactivate(const QString& activeConnection)
 {
-    DeviceRecord* record = nullptr;
-    NetworkManager::WirelessDevice::Ptr device;
-    if (const ErrorCode error = checkDevice(handle, interfaceGuid, &record, &device))
-        return error;
-    record->joinSsid.clear();
-    ++record->joinGeneration;
-    whenAnswered(device->disconnectInterface(), [this](const QDBusPendingCall& answer) {
-        // Not active is the usual answer when the join had not started yet.
+    whenAnswered(NetworkManager::deactivateConnection(activeConnection), [this](const QDBusPendingCall& answer) {
+        // Not active is the usual answer when the connection had ended meanwhile.
         if (answer.isError())
             logFailure(QStringLiteral("disconnect"), answer.error().message());
     });
+}
+
+void CNetworkManagerWlan::leaveOwnActiveConnection(const QString& uni, quint64 generation)
+{
+    // Asked of NetworkManager itself: NetworkManagerQt may not yet know an active connection that
+    // has just appeared.
+    const auto property = [](const QString& path, const QString& interface, const QString& name) {
+        QDBusMessage ask = QDBusMessage::createMethodCall(
+            kService, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        ask << interface << name;
+        return QDBusConnection::systemBus().asyncCall(ask);
+    };
+    const auto value = [](const QDBusPendingCall& answer) {
+        const QList<QVariant> arguments = answer.reply().arguments();
+        return arguments.isEmpty() ? QVariant() : qvariant_cast<QDBusVariant>(arguments.constFirst()).variant();
+    };
+    const auto stillLeaving = [this, uni, generation]() {
+        for (const DeviceRecord& record : qAsConst(m_devices)) {
+            if (record.uni == uni)
+                return record.joinGeneration == generation;
+        }
+        return false;
+    };
+    const QString deviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+    whenAnswered(property(uni, deviceInterface, QStringLiteral("ActiveConnection")),
+                 [this, property, value, stillLeaving](const QDBusPendingCall& answer) {
+                     const QString active = qvariant_cast<QDBusObjectPath>(value(answer)).path();
+                     if (answer.isError() || active.isEmpty() || active == QLatin1String("/"))
+                         return;
+                     whenAnswered(property(active, QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
+                                           QStringLiteral("Uuid")),
+                                  [this, active, value, stillLeaving](const QDBusPendingCall& uuid) {
+                                      if (uuid.isError() || !stillLeaving())
+                                          return;
+                                      if (isOwnConnectionUuid(value(uuid).toString())) {
+                                          deactivate(active);
+                                          return;
+                                      }
+                                      CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                                                          QStringLiteral("[disconnect] The active connection %1 is "
+                                                                         "not the program's: it stays.")
+                                                              .arg(active),
+                                                          {});
+                                  });
+                 });
+}
+
+ErrorCode CNetworkManagerWlan::disconnect(ClientHandle handle, const QUuid& interfaceGuid)
+{
+    DeviceRecord* record = nullptr;
+    if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
+        return error;
+    record->joinSsid.clear();
+    ++record->joinGeneration;
+    // Only the program's own active connection is ended: the one its join made or, after a
+    // restart of the program, one of its own connections. Device.Disconnect would also keep
+    // NetworkManager from joining the tablet's usual networks again until someone asks it to.
+    const QString active = record->activeConnection;
+    record->activeConnection.clear();
+    if (!active.isEmpty())
+        deactivate(active);
+    else if (record->state == NmDeviceActivated || isActivatingDeviceState(record->state))
+        leaveOwnActiveConnection(record->uni, record->joinGeneration);
     return ErrorSuccess;
 }
 
@@ -538,7 +706,11 @@ ErrorCode CNetworkManagerWlan::savedProfileConnections(ClientHandle handle, cons
     DeviceRecord* record = nullptr;
     if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
         return error;
-    *saved = savedConnections(profileName.toUtf8());
+    saved->clear();
+    for (const NetworkManager::Connection::Ptr& connection : savedConnections(profileName.toUtf8())) {
+        if (isOwnConnection(connection))
+            saved->append(connection);
+    }
     return saved->isEmpty() ? ErrorNotFound : ErrorSuccess;
 }
 
@@ -587,6 +759,7 @@ ErrorCode CNetworkManagerWlan::deleteProfile(ClientHandle handle, const QUuid& i
     QList<NetworkManager::Connection::Ptr> saved;
     if (const ErrorCode error = savedProfileConnections(handle, interfaceGuid, profileName, &saved))
         return error;
+    m_addAnew.insert(profileName.toUtf8());
     for (const NetworkManager::Connection::Ptr& connection : saved) {
         // Marked at once: a join that follows must not pick it up while the removal travels.
         m_removedConnections.insert(connection->path());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "wlan/IWlanApi.h"
+#include "wlan/NetworkManagerMapping.h"
 
 #include <QHash>
 #include <QMap>
@@ -73,6 +74,9 @@ private:
         QByteArray joinSsid;   // the network a join of ours is under way to; empty when none
         bool joinSecured = false;
         quint64 joinGeneration = 0;
+        QString joinConnection; // the saved connection the join activates; empty until NetworkManager adds ours
+        bool joinOwnConnection = false;
+        QString activeConnection; // the active connection our last join made, until the device lets it go
         QByteArray connectedSsid;
     };
 
@@ -90,9 +94,19 @@ private:
                           QSharedPointer<NetworkManager::WirelessDevice>* device);
     QSharedPointer<NetworkManager::WirelessDevice> wirelessDevice(const QString& uni) const;
     QList<QSharedPointer<NetworkManager::Connection>> savedConnections(const QByteArray& ssid) const;
-    // As checkCall, and the saved connections of the profile's network: ErrorNotFound for none.
+    // A saved connection that NetworkManager will join on the device to an access point of that
+    // security: the program's own first, then someone else's; null for none.
+    QSharedPointer<NetworkManager::Connection>
+    fittingConnection(const QSharedPointer<NetworkManager::WirelessDevice>& device, const QByteArray& ssid,
+                      ApSecurity security) const;
+    // As checkCall, and the program's own saved connections of the profile's network:
+    // ErrorNotFound for none. Those of others are never read for their key nor deleted.
     ErrorCode savedProfileConnections(ClientHandle handle, const QUuid& interfaceGuid, const QString& profileName,
                                       QList<QSharedPointer<NetworkManager::Connection>>* saved);
+    void deactivate(const QString& activeConnection);
+    // Ends the device's active connection when it is one of the program's own and no join has
+    // begun since.
+    void leaveOwnActiveConnection(const QString& uni, quint64 generation);
     QString strongestAccessPoint(const QString& uni, const QByteArray& ssid) const;
     void notify(const QUuid& guid, quint32 source, quint32 code, const QByteArray& ssid = QByteArray(),
                 quint32 reason = 0);
@@ -103,6 +117,8 @@ private:
     bool m_watching = false;
     QList<DeviceRecord> m_devices; // in NetworkManager's order
     QSet<QString> m_removedConnections; // saved connections asked to go; they are never reused
+    QSet<QString> m_refusedConnections; // others' connections whose key failed; not reused while NetworkManager runs
+    QSet<QByteArray> m_addAnew; // networks whose connections of ours were deleted: the next join adds a new one
     quint64 m_nextJoin = 1;
 };
 

@@ -1,5 +1,6 @@
 #include "wlan/NetworkManagerMapping.h"
 
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 namespace Ulx {
@@ -16,7 +17,10 @@ enum : quint32
     PairCcmp = 0x8,
     KeyMgmtPsk = 0x100,
     KeyMgmt8021x = 0x200,
-    KeyMgmtSae = 0x400
+    KeyMgmtSae = 0x400,
+    KeyMgmtOwe = 0x800,
+    KeyMgmtOweTransition = 0x1000,
+    KeyMgmtEapSuiteB192 = 0x2000
 };
 
 // Device state reasons (NMDeviceStateReason) that mean the key was not accepted.
@@ -28,6 +32,14 @@ enum : quint32
 };
 
 const QUuid kGuidNamespace(QStringLiteral("{5f1c3e0a-7b2d-4c8e-9a61-2d4b8f0e6c17}"));
+
+// The last group of the uuid of every connection the program adds. NetworkManager keeps a
+// connection's uuid as it was given for the connection's whole life, across its own restarts
+// and the program's: the uuid names the connection to every client and in its stored file. The
+// name is the user's to edit, and a setting of the program's own ("user" data) is refused by
+// older NetworkManagers and not read back by NetworkManagerQt. 74 bits stay random, so that a
+// uuid someone else made ends the same way by chance practically never.
+const QLatin1String kOwnUuidMark("c01c5e7a11ed");
 
 quint32 cipherFrom(quint32 flags, quint32 fallback)
 {
@@ -74,27 +86,50 @@ QUuid interfaceGuidFor(const QString& permanentHardwareAddress, const QString& i
     return QUuid::createUuidV5(kGuidNamespace, identity);
 }
 
+ApSecurity securityOfAccessPoint(bool privacy, quint32 wpaFlags, quint32 rsnFlags)
+{
+    const quint32 keyManagement = wpaFlags | rsnFlags;
+    if (keyManagement & KeyMgmtPsk)
+        return ApSecurity::WpaPsk;
+    if (rsnFlags & KeyMgmtSae)
+        return ApSecurity::Sae;
+    if (keyManagement & (KeyMgmt8021x | KeyMgmtEapSuiteB192))
+        return ApSecurity::Enterprise;
+    if (rsnFlags & (KeyMgmtOwe | KeyMgmtOweTransition))
+        return ApSecurity::Owe;
+    return privacy ? ApSecurity::Wep : ApSecurity::Open;
+}
+
 void securityFromAccessPoint(bool privacy, quint32 wpaFlags, quint32 rsnFlags, quint32* authAlgorithm,
                              quint32* cipherAlgorithm)
 {
-    if (rsnFlags & (KeyMgmtPsk | KeyMgmtSae)) {
-        *authAlgorithm = AuthRsnaPsk;
+    const bool rsn = rsnFlags & (KeyMgmtPsk | KeyMgmtSae | KeyMgmt8021x | KeyMgmtEapSuiteB192 | KeyMgmtOwe
+                                 | KeyMgmtOweTransition);
+    switch (securityOfAccessPoint(privacy, wpaFlags, rsnFlags)) {
+    case ApSecurity::WpaPsk:
+        *authAlgorithm = (rsnFlags & KeyMgmtPsk) ? AuthRsnaPsk : AuthWpaPsk;
+        *cipherAlgorithm = (rsnFlags & KeyMgmtPsk) ? cipherFrom(rsnFlags, CipherCcmp) : cipherFrom(wpaFlags, CipherTkip);
+        break;
+    case ApSecurity::Sae:
+        *authAlgorithm = AuthWpa3Sae;
         *cipherAlgorithm = cipherFrom(rsnFlags, CipherCcmp);
-    } else if (rsnFlags & KeyMgmt8021x) {
-        *authAlgorithm = AuthRsna;
+        break;
+    case ApSecurity::Enterprise:
+        *authAlgorithm = rsn ? AuthRsna : AuthWpa;
+        *cipherAlgorithm = rsn ? cipherFrom(rsnFlags, CipherCcmp) : cipherFrom(wpaFlags, CipherTkip);
+        break;
+    case ApSecurity::Owe:
+        *authAlgorithm = AuthOwe;
         *cipherAlgorithm = cipherFrom(rsnFlags, CipherCcmp);
-    } else if (wpaFlags & KeyMgmtPsk) {
-        *authAlgorithm = AuthWpaPsk;
-        *cipherAlgorithm = cipherFrom(wpaFlags, CipherTkip);
-    } else if (wpaFlags & KeyMgmt8021x) {
-        *authAlgorithm = AuthWpa;
-        *cipherAlgorithm = cipherFrom(wpaFlags, CipherTkip);
-    } else if (privacy) {
+        break;
+    case ApSecurity::Wep:
         *authAlgorithm = AuthOpen;
         *cipherAlgorithm = ((wpaFlags | rsnFlags) & PairWep104) ? CipherWep104 : CipherWep40;
-    } else {
+        break;
+    case ApSecurity::Open:
         *authAlgorithm = AuthOpen;
         *cipherAlgorithm = CipherNone;
+        break;
     }
 }
 
@@ -132,33 +167,108 @@ ProfileRequest readWlanProfile(const QString& profileXml)
     return request;
 }
 
-NmSettings connectionSettingsFor(const QByteArray& ssid, const QString& key, const QString& encryption)
+ApSecurity securityFromProfile(const ProfileRequest& request)
+{
+    if (request.key.isNull() || request.encryption == QLatin1String("NONE"))
+        return ApSecurity::Open;
+    if (request.authentication == QLatin1String("WPA3SAE"))
+        return ApSecurity::Sae;
+    if (request.encryption == QLatin1String("WEP"))
+        return ApSecurity::Wep;
+    return ApSecurity::WpaPsk;
+}
+
+bool keyManagementFits(ApSecurity security, const QString& keyManagement)
+{
+    switch (security) {
+    case ApSecurity::Open:
+        return keyManagement.isEmpty();
+    case ApSecurity::Wep:
+        return keyManagement == QLatin1String("none");
+    case ApSecurity::WpaPsk:
+        return keyManagement == QLatin1String("wpa-psk");
+    case ApSecurity::Sae:
+        return keyManagement == QLatin1String("sae");
+    case ApSecurity::Owe:
+        return keyManagement == QLatin1String("owe");
+    case ApSecurity::Enterprise:
+        return keyManagement == QLatin1String("wpa-eap") || keyManagement == QLatin1String("wpa-eap-suite-b-192");
+    }
+    return false;
+}
+
+namespace {
+
+// NetworkManager's WEP key types (NMWepKeyType).
+enum : quint32
+{
+    WepKeyTypeKey = 1,
+    WepKeyTypePassphrase = 2
+};
+
+quint32 wepKeyType(const QString& key)
+{
+    static const QRegularExpression hexDigits(QStringLiteral("^[0-9A-Fa-f]*$"));
+    const int length = key.size();
+    if (length == 5 || length == 13)
+        return WepKeyTypeKey;
+    if ((length == 10 || length == 26) && hexDigits.match(key).hasMatch())
+        return WepKeyTypeKey;
+    return WepKeyTypePassphrase;
+}
+
+} // namespace
+
+NmSettings connectionSettingsFor(const QByteArray& ssid, const QString& key, ApSecurity security)
 {
     NmSettings settings;
     const QString name = QString::fromUtf8(ssid);
     settings[QStringLiteral("connection")] = QVariantMap{
         {QStringLiteral("id"), name},
         {QStringLiteral("type"), QStringLiteral("802-11-wireless")},
-        {QStringLiteral("uuid"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
+        {QStringLiteral("uuid"), newOwnConnectionUuid()},
         // The program decides when a system's network is joined; NetworkManager must not take
         // the adapter over to it whenever it comes into reach.
         {QStringLiteral("autoconnect"), false}};
     QVariantMap wireless{{QStringLiteral("ssid"), ssid}, {QStringLiteral("mode"), QStringLiteral("infrastructure")}};
-    const bool open = key.isNull() || encryption == QLatin1String("NONE");
-    if (!open) {
-        wireless[QStringLiteral("security")] = QStringLiteral("802-11-wireless-security");
-        if (encryption == QLatin1String("WEP")) {
-            settings[QStringLiteral("802-11-wireless-security")] =
-                QVariantMap{{QStringLiteral("key-mgmt"), QStringLiteral("none")},
-                            {QStringLiteral("wep-key-type"), 2u}, // a passphrase
-                            {QStringLiteral("wep-key0"), key}};
-        } else {
-            settings[QStringLiteral("802-11-wireless-security")] =
-                QVariantMap{{QStringLiteral("key-mgmt"), QStringLiteral("wpa-psk")}, {QStringLiteral("psk"), key}};
-        }
+    const QString securityName = QStringLiteral("802-11-wireless-security");
+    QVariantMap secured;
+    switch (security) {
+    case ApSecurity::Open:
+    case ApSecurity::Enterprise:
+        break;
+    case ApSecurity::Wep:
+        secured = QVariantMap{{QStringLiteral("key-mgmt"), QStringLiteral("none")},
+                              {QStringLiteral("wep-key-type"), wepKeyType(key)},
+                              {QStringLiteral("wep-key0"), key}};
+        break;
+    case ApSecurity::WpaPsk:
+        secured = QVariantMap{{QStringLiteral("key-mgmt"), QStringLiteral("wpa-psk")}, {QStringLiteral("psk"), key}};
+        break;
+    case ApSecurity::Sae:
+        secured = QVariantMap{{QStringLiteral("key-mgmt"), QStringLiteral("sae")}, {QStringLiteral("psk"), key}};
+        break;
+    case ApSecurity::Owe:
+        secured = QVariantMap{{QStringLiteral("key-mgmt"), QStringLiteral("owe")}};
+        break;
+    }
+    if (!secured.isEmpty()) {
+        wireless[QStringLiteral("security")] = securityName;
+        settings[securityName] = secured;
     }
     settings[QStringLiteral("802-11-wireless")] = wireless;
     return settings;
+}
+
+QString newOwnConnectionUuid()
+{
+    const QString random = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return random.left(random.size() - kOwnUuidMark.size()) + kOwnUuidMark;
+}
+
+bool isOwnConnectionUuid(const QString& uuid)
+{
+    return uuid.size() == 36 && uuid.endsWith(kOwnUuidMark, Qt::CaseInsensitive);
 }
 
 } // namespace Wlan

@@ -38,6 +38,20 @@ bool isKeyFailureReason(quint32 reason);
 // and of NetworkManager (from its permanent hardware address, else its interface name).
 QUuid interfaceGuidFor(const QString& permanentHardwareAddress, const QString& interfaceName);
 
+// What an access point asks of a station that joins it.
+enum class ApSecurity
+{
+    Open,
+    Wep,
+    WpaPsk, // WPA or WPA2 with a pre-shared key, also a WPA2/WPA3 transition network
+    Sae,    // WPA3-Personal only
+    Owe,    // opportunistic encryption: no key
+    Enterprise // 802.1X: a sign-in the program cannot give
+};
+
+// From the access point's privacy flag and its WPA and RSN flags.
+ApSecurity securityOfAccessPoint(bool privacy, quint32 wpaFlags, quint32 rsnFlags);
+
 // The algorithms of an access point from its privacy flag and its WPA and RSN flags.
 void securityFromAccessPoint(bool privacy, quint32 wpaFlags, quint32 rsnFlags, quint32* authAlgorithm,
                              quint32* cipherAlgorithm);
@@ -48,16 +62,28 @@ struct ProfileRequest
     bool valid = false;
     QString ssid;
     QString key;
-    QString authentication; // "OPEN", "WEP", "WPAPSK", "WPA2PSK"
+    QString authentication; // "OPEN", "WEP", "WPAPSK", "WPA2PSK", "WPA3SAE"
     QString encryption;     // "NONE", "WEP", "TKIP", "AES"
 };
 ProfileRequest readWlanProfile(const QString& profileXml);
 
+// The security a profile asks for, where no access point of the network is known.
+ApSecurity securityFromProfile(const ProfileRequest& request);
+
+// Whether a saved connection's key management ("" for a connection without security) joins a
+// network of the given security.
+bool keyManagementFits(ApSecurity security, const QString& keyManagement);
+
 using NmSettings = QMap<QString, QVariantMap>;
 
-// The settings of a new connection to an SSID, never joined automatically: open when the key
-// is null or the profile names no encryption, WEP for a WEP profile, WPA-PSK otherwise.
-NmSettings connectionSettingsFor(const QByteArray& ssid, const QString& key, const QString& encryption);
+// The settings of a new connection of the program's own to an SSID of the given security, never
+// joined automatically. A WEP key goes as a key when it has a key's form (5 or 13 characters, or
+// 10 or 26 hexadecimal digits), else as a passphrase.
+NmSettings connectionSettingsFor(const QByteArray& ssid, const QString& key, ApSecurity security);
+
+// The program's own connections are known by their uuid (see newOwnConnectionUuid).
+QString newOwnConnectionUuid();
+bool isOwnConnectionUuid(const QString& uuid);
 
 } // namespace Wlan
 } // namespace Ulx

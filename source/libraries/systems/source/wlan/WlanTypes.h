@@ -60,7 +60,9 @@ enum AuthAlgorithm : quint32
     AuthWpaPsk = 4,
     AuthWpaNone = 5,
     AuthRsna = 6,
-    AuthRsnaPsk = 7
+    AuthRsnaPsk = 7,
+    AuthWpa3Sae = 9,
+    AuthOwe = 10
 };
 
 enum CipherAlgorithm : quint32
