@@ -50,10 +50,9 @@ void CNetworkManagerWorker::start()
     // Watch first, then ask: an owner that comes in between is not missed.
     m_watcher = new QDBusServiceWatcher(kService, QDBusConnection::systemBus(),
                                         QDBusServiceWatcher::WatchForOwnerChange, this);
-    QObject::connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, [this]() {
-        setServiceFound(true);
-        takeUp();
-    });
+    // Taken up on the next refresh, not inside the name's announcement: NetworkManagerQt, made
+    // there, would take the same announcement for a second start and drop the devices it made.
+    QObject::connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, [this]() { setServiceFound(true); });
     QObject::connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this]() { setServiceFound(false); });
     const bool found = CNetworkManagerWlan::serviceFound(kPresenceTimeoutMs);
     if (!found) {
