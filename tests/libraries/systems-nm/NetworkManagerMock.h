@@ -97,6 +97,7 @@ public:
     // (SIGSTOP) until resumed (SIGCONT). Its control calls wait as well, so resume first.
     bool freeze() { return signalService(SIGSTOP); }
     bool resume() { return signalService(SIGCONT); }
+    qint64 processId() const { return m_service.processId(); }
     bool signalService(int signalNumber)
     {
         return m_service.state() == QProcess::Running && ::kill(pid_t(m_service.processId()), signalNumber) == 0;
