@@ -10,6 +10,9 @@
 #include "flavors/Flavors.h"
 #include "wlan/PlatformWlan.h"
 
+#include "CLogger.h"
+#include "support/LogText.h"
+
 #include <QTimer>
 #include <QtTest>
 
@@ -67,6 +70,7 @@ private slots:
 
     void networkManagerAfterTheStartIsTakenUp();
     void guiTurnsWhileAScanAndAJoinWaitOnAStoppedNetworkManager();
+    void refusedKeyIsReadDeletedAndRetriedOnTheThread();
     void hungNetworkManagerAtStartDelaysNothing();
 
 private:
@@ -140,9 +144,11 @@ void tst_CNetworkManagerThread::networkManagerAfterTheStartIsTakenUp()
     QVERIFY(m_mock.stopService());
     QTRY_VERIFY(!screen.wifiServiceFound());
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QTRY_VERIFY(manager->queryWifiInterfaces().isEmpty());
     QVERIFY(!startNetworkManager().isEmpty());
     QTRY_VERIFY(screen.wifiServiceFound());
-    QTRY_VERIFY(manager->availableNetworks().contains(kZephira));
+    QTRY_COMPARE(manager->queryWifiInterfaces(), QStringList{QStringLiteral("wlan0")});
+    QCOMPARE(manager->activeWifiInterface(), QStringLiteral("wlan0"));
     manager->connectToWifiNetwork(kZephira, zephiraKey());
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
 }
@@ -186,6 +192,41 @@ void tst_CNetworkManagerThread::guiTurnsWhileAScanAndAJoinWaitOnAStoppedNetworkM
     manager->disconnectFromWifiNetwork();
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
     QCOMPARE(stateAtResume, CAbstractNetworkManager::StateDisconnecting);
+}
+
+void tst_CNetworkManagerThread::refusedKeyIsReadDeletedAndRetriedOnTheThread()
+{
+    const QString device = startNetworkManager();
+    QVERIFY(!device.isEmpty());
+    const QString gullyroverKey = Flavors::defaultWifiKey(CommunicationTypes::SystemFamilyGullyrover);
+    m_mock.addAccessPoint(device, QStringLiteral("gullyrover"), kGullyrover, 70, false);
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kGullyrover, gullyroverKey});
+    auto manager = makeManager();
+    QTRY_COMPARE(manager->queryWifiInterfaces(), QStringList{QStringLiteral("wlan0")});
+    manager->setActiveWifiInterface(QStringLiteral("wlan0"));
+    manager->setNetworkScanEnabled(true);
+    QTRY_VERIFY(manager->availableNetworks().contains(kGullyrover));
+
+    const QString logPath = QDir::temp().filePath(QStringLiteral("nm-thread-refused-key.log"));
+    QFile::remove(logPath);
+    Tovrin::Logging::CLogger::setOutputFileName(logPath);
+    // The refusal has the manager read the profile at once: the thread read it before it told.
+    QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
+    manager->connectToWifiNetwork(kGullyrover, QStringLiteral("00000000"));
+    QTRY_COMPARE(failed.count(), 1);
+    QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    // The deletion went before the retry, so the right key now joins.
+    manager->connectToWifiNetwork(kGullyrover, gullyroverKey);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(failed.count(), 1);
+    Tovrin::Logging::CLogger::setOutputFileName(QString());
+
+    const QString log = readLogText(logPath);
+    QVERIFY2(log.contains(QStringLiteral("Data for profile: ") + kGullyrover), qPrintable(log.right(3000)));
+    QVERIFY(log.contains(QStringLiteral("<name>") + kGullyrover + QStringLiteral("</name>")));
+    QVERIFY(log.contains(QStringLiteral("Successfully deleted profile ") + kGullyrover));
+    QVERIFY(!log.contains(QStringLiteral("Failed to get profile")));
+    QVERIFY(!log.contains(QStringLiteral("00000000")));
 }
 
 void tst_CNetworkManagerThread::hungNetworkManagerAtStartDelaysNothing()
