@@ -55,6 +55,30 @@ ErrorCode CThreadedWlan::check(ClientHandle handle, const QUuid& interfaceGuid,
     return *entry ? ErrorSuccess : ErrorNotFound;
 }
 
+template<typename Value>
+ErrorCode CThreadedWlan::answer(ClientHandle handle, const QUuid& interfaceGuid, ErrorCode WlanInterfaceSnapshot::*error,
+                                Value WlanInterfaceSnapshot::*value, Value* out) const
+{
+    std::shared_ptr<const WlanSnapshot> snapshot;
+    const WlanInterfaceSnapshot* entry = nullptr;
+    if (const ErrorCode checked = check(handle, interfaceGuid, &snapshot, &entry))
+        return checked;
+    if (entry->*error == ErrorSuccess)
+        *out = entry->*value;
+    return entry->*error;
+}
+
+template<typename Command>
+ErrorCode CThreadedWlan::queue(ClientHandle handle, const QUuid& interfaceGuid, Command command)
+{
+    std::shared_ptr<const WlanSnapshot> snapshot;
+    const WlanInterfaceSnapshot* entry = nullptr;
+    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
+        return error;
+    post(std::move(command));
+    return ErrorSuccess;
+}
+
 ErrorCode CThreadedWlan::openHandle(quint32, ClientHandle* handle)
 {
     // Open whether or not NetworkManager is there yet: its interfaces arrive when it comes.
@@ -86,97 +110,55 @@ ErrorCode CThreadedWlan::enumInterfaces(ClientHandle handle, QList<InterfaceInfo
 
 ErrorCode CThreadedWlan::queryRadioState(ClientHandle handle, const QUuid& interfaceGuid, QList<PhyRadioState>* phys)
 {
-    std::shared_ptr<const WlanSnapshot> snapshot;
-    const WlanInterfaceSnapshot* entry = nullptr;
-    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
-        return error;
-    if (entry->radioError == ErrorSuccess)
-        *phys = entry->radio;
-    return entry->radioError;
+    return answer(handle, interfaceGuid, &WlanInterfaceSnapshot::radioError, &WlanInterfaceSnapshot::radio, phys);
 }
 
 ErrorCode CThreadedWlan::queryRssi(ClientHandle handle, const QUuid& interfaceGuid, qint32* rssi)
 {
-    std::shared_ptr<const WlanSnapshot> snapshot;
-    const WlanInterfaceSnapshot* entry = nullptr;
-    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
-        return error;
-    if (entry->rssiError == ErrorSuccess)
-        *rssi = entry->rssi;
-    return entry->rssiError;
+    return answer(handle, interfaceGuid, &WlanInterfaceSnapshot::rssiError, &WlanInterfaceSnapshot::rssi, rssi);
 }
 
 ErrorCode CThreadedWlan::getInterfaceCapability(ClientHandle handle, const QUuid& interfaceGuid, quint32* supportedPhys)
 {
-    std::shared_ptr<const WlanSnapshot> snapshot;
-    const WlanInterfaceSnapshot* entry = nullptr;
-    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
-        return error;
-    if (entry->capabilityError == ErrorSuccess)
-        *supportedPhys = entry->supportedPhys;
-    return entry->capabilityError;
+    return answer(handle, interfaceGuid, &WlanInterfaceSnapshot::capabilityError,
+                  &WlanInterfaceSnapshot::supportedPhys, supportedPhys);
 }
 
 ErrorCode CThreadedWlan::getAvailableNetworkList(ClientHandle handle, const QUuid& interfaceGuid, quint32,
                                                  QList<AvailableNetwork>* networks)
 {
-    std::shared_ptr<const WlanSnapshot> snapshot;
-    const WlanInterfaceSnapshot* entry = nullptr;
-    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
-        return error;
-    if (entry->networksError == ErrorSuccess)
-        *networks = entry->networks;
-    return entry->networksError;
+    return answer(handle, interfaceGuid, &WlanInterfaceSnapshot::networksError, &WlanInterfaceSnapshot::networks,
+                  networks);
 }
 
 ErrorCode CThreadedWlan::setInterface(ClientHandle handle, const QUuid& interfaceGuid, quint32 opcode, quint32 value)
 {
-    std::shared_ptr<const WlanSnapshot> snapshot;
-    const WlanInterfaceSnapshot* entry = nullptr;
-    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
-        return error;
-    post([worker = m_worker, interfaceGuid, opcode, value]() { worker->setInterface(interfaceGuid, opcode, value); });
-    return ErrorSuccess;
+    return queue(handle, interfaceGuid,
+                 [worker = m_worker, interfaceGuid, opcode, value]() { worker->setInterface(interfaceGuid, opcode, value); });
 }
 
 ErrorCode CThreadedWlan::setRadioState(ClientHandle handle, const QUuid& interfaceGuid, const PhyRadioState& state)
 {
-    std::shared_ptr<const WlanSnapshot> snapshot;
-    const WlanInterfaceSnapshot* entry = nullptr;
-    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
-        return error;
-    post([worker = m_worker, interfaceGuid, state]() { worker->setRadioState(interfaceGuid, state); });
-    return ErrorSuccess;
+    return queue(handle, interfaceGuid,
+                 [worker = m_worker, interfaceGuid, state]() { worker->setRadioState(interfaceGuid, state); });
 }
 
 ErrorCode CThreadedWlan::scan(ClientHandle handle, const QUuid& interfaceGuid)
 {
-    std::shared_ptr<const WlanSnapshot> snapshot;
-    const WlanInterfaceSnapshot* entry = nullptr;
-    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
-        return error;
-    post([worker = m_worker, interfaceGuid]() { worker->scan(interfaceGuid); });
-    return ErrorSuccess;
+    return queue(handle, interfaceGuid,
+                 [worker = m_worker, interfaceGuid]() { worker->scan(interfaceGuid); });
 }
 
 ErrorCode CThreadedWlan::connect(ClientHandle handle, const QUuid& interfaceGuid, const ConnectionParameters& parameters)
 {
-    std::shared_ptr<const WlanSnapshot> snapshot;
-    const WlanInterfaceSnapshot* entry = nullptr;
-    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
-        return error;
-    post([worker = m_worker, interfaceGuid, parameters]() { worker->connectTo(interfaceGuid, parameters); });
-    return ErrorSuccess;
+    return queue(handle, interfaceGuid,
+                 [worker = m_worker, interfaceGuid, parameters]() { worker->connectTo(interfaceGuid, parameters); });
 }
 
 ErrorCode CThreadedWlan::disconnect(ClientHandle handle, const QUuid& interfaceGuid)
 {
-    std::shared_ptr<const WlanSnapshot> snapshot;
-    const WlanInterfaceSnapshot* entry = nullptr;
-    if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
-        return error;
-    post([worker = m_worker, interfaceGuid]() { worker->disconnectFrom(interfaceGuid); });
-    return ErrorSuccess;
+    return queue(handle, interfaceGuid,
+                 [worker = m_worker, interfaceGuid]() { worker->disconnectFrom(interfaceGuid); });
 }
 
 ErrorCode CThreadedWlan::getProfile(ClientHandle handle, const QUuid& interfaceGuid, const QString& profileName,

@@ -60,6 +60,13 @@ private:
     // The handle must be open and the interface in the snapshot.
     ErrorCode check(ClientHandle handle, const QUuid& interfaceGuid, std::shared_ptr<const WlanSnapshot>* snapshot,
                     const WlanInterfaceSnapshot** entry) const;
+    // The snapshot's answer (value and error) for the interface.
+    template<typename Value>
+    ErrorCode answer(ClientHandle handle, const QUuid& interfaceGuid, ErrorCode WlanInterfaceSnapshot::*error,
+                     Value WlanInterfaceSnapshot::*value, Value* out) const;
+    // Checked, then queued to the NetworkManager thread.
+    template<typename Command>
+    ErrorCode queue(ClientHandle handle, const QUuid& interfaceGuid, Command command);
     template<typename Command>
     void post(Command command);
 
