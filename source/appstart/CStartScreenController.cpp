@@ -7,6 +7,7 @@
 #include "appstart/CInspectionSystemModel.h"
 #include "communication/CSessionManager.h"
 #include "surveyprojects/CProjectService.h"
+#include "wlan/CWlanServiceStatus.h"
 #include "wlan/PlatformWlan.h"
 
 #include "CLogger.h"
@@ -75,6 +76,10 @@ CStartScreenController::CStartScreenController(Ulx::Communication::CSessionManag
     }
     if (m_projectService)
         connect(m_projectService, &CProjectService::projectClosed, this, &CStartScreenController::onProjectClosed);
+
+    // NetworkManager may come after the start: the screen's note then clears.
+    connect(Ulx::Wlan::wlanServiceStatus(), &Ulx::Wlan::CWlanServiceStatus::serviceFoundChanged, this,
+            &CStartScreenController::wifiServiceFoundChanged);
 
     updateInspectionSystemModel();
 }

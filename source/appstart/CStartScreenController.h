@@ -30,7 +30,7 @@ class CStartScreenController : public QObject
     Q_PROPERTY(bool networkScanEnabled READ networkScanEnabled WRITE setNetworkScanEnabled NOTIFY networkScanEnabledChanged)
     Q_PROPERTY(bool wifiAccessRestricted READ wifiAccessRestricted NOTIFY wifiAccessRestrictedChanged)
     // False when no Wi-Fi service was found at start: systems can be neither found nor joined.
-    Q_PROPERTY(bool wifiServiceFound READ wifiServiceFound CONSTANT)
+    Q_PROPERTY(bool wifiServiceFound READ wifiServiceFound NOTIFY wifiServiceFoundChanged)
     Q_PROPERTY(bool allFilesAccessRestricted READ allFilesAccessRestricted NOTIFY allFilesAccessRestrictedChanged)
     Q_PROPERTY(bool permissionAccessLocation READ permissionAccessLocation NOTIFY permissionAccessLocationChanged)
     Q_PROPERTY(bool permissionWriteExternalStorage READ permissionWriteExternalStorage
@@ -79,6 +79,7 @@ signals:
     void connectionModeChanged();
     void networkScanEnabledChanged();
     void wifiAccessRestrictedChanged();
+    void wifiServiceFoundChanged();
     void allFilesAccessRestrictedChanged();
     void permissionAccessLocationChanged();
     void permissionWriteExternalStorageChanged();

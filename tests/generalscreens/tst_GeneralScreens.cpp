@@ -131,10 +131,10 @@ private slots:
         QCOMPARE(topScreenName(), QStringLiteral("StartScreen"));
         // No scenario and no NetworkManager on this system bus: the screen says so, and every
         // check after this one shows that the program goes on without Wi-Fi.
-        QVERIFY(item(QStringLiteral("startScreenListInfo"))
-                    ->property("text")
-                    .toString()
-                    .startsWith(QStringLiteral("No Wi-Fi service was found")));
+        QTRY_VERIFY(item(QStringLiteral("startScreenListInfo"))
+                        ->property("text")
+                        .toString()
+                        .startsWith(QStringLiteral("No Wi-Fi service was found")));
         shoot(QStringLiteral("start-screen"));
     }
 

@@ -18,6 +18,8 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 
+#include <signal.h>
+
 class NetworkManagerMock
 {
 public:
@@ -89,6 +91,16 @@ public:
         QSignalSpy unregistered(&watcher, &QDBusServiceWatcher::serviceUnregistered);
         PrivateDBusDaemon::stopProcess(m_service);
         return !bus.interface()->isServiceRegistered(QString::fromLatin1(Service)) || unregistered.wait(10000);
+    }
+
+    // Freezes the mock as a hung NetworkManager: it keeps its name and its calls go unanswered
+    // (SIGSTOP) until resumed (SIGCONT). Its control calls wait as well, so resume first.
+    bool freeze() { return signalService(SIGSTOP); }
+    bool resume() { return signalService(SIGCONT); }
+    qint64 processId() const { return m_service.processId(); }
+    bool signalService(int signalNumber)
+    {
+        return m_service.state() == QProcess::Running && ::kill(pid_t(m_service.processId()), signalNumber) == 0;
     }
 
     // A call of the mock's control interface on its main object; an error reply as it came.

@@ -126,6 +126,28 @@ void CWindowsNetworkManager::chooseDefaultInterface()
     setState(stateFromInterfaceState(chosen.state));
 }
 
+void CWindowsNetworkManager::adoptArrivedInterface()
+{
+    // The service (or the adapter) came after the start: the adapter asked for by name, or the
+    // service's current one when none was named, is taken up as the start would have.
+    if (m_wantedInterfaceName.isEmpty()) {
+        chooseDefaultInterface();
+        return;
+    }
+    QList<Wlan::InterfaceInfo> interfaces;
+    quint32 currentIndex = 0;
+    if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) != Wlan::ErrorSuccess)
+        return;
+    for (const Wlan::InterfaceInfo& info : qAsConst(interfaces)) {
+        if (info.description == m_wantedInterfaceName) {
+            m_interfaceGuid = info.guid;
+            m_activeInterfaceName = info.description;
+            setState(stateFromInterfaceState(info.state));
+            return;
+        }
+    }
+}
+
 bool CWindowsNetworkManager::isWifiSignalStrengthAvailable() const
 {
     return true;
@@ -188,6 +210,8 @@ void CWindowsNetworkManager::setNetworkScanEnabled(bool enabled)
 
 void CWindowsNetworkManager::startWifiScan()
 {
+    if (m_interfaceGuid.isNull())
+        return; // no adapter yet: nothing to scan, and nothing to log every period
     const Wlan::ErrorCode error = m_wlan->scan(m_handle, m_interfaceGuid);
     if (error != Wlan::ErrorSuccess)
         logFailure(QStringLiteral("startWifiScan"), error);
@@ -394,6 +418,7 @@ QString CWindowsNetworkManager::activeWifiInterface() const
 
 void CWindowsNetworkManager::setActiveWifiInterface(const QString& interfaceName)
 {
+    m_wantedInterfaceName = interfaceName;
     QList<Wlan::InterfaceInfo> interfaces;
     quint32 currentIndex = 0;
     if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) == Wlan::ErrorSuccess) {
@@ -473,6 +498,8 @@ void CWindowsNetworkManager::customEvent(QEvent* event)
 
     // Adapters coming and going concern every listener, whichever adapter is chosen.
     if (source == Wlan::SourceAcm && (code == Wlan::AcmInterfaceArrival || code == Wlan::AcmInterfaceRemoval)) {
+        if (code == Wlan::AcmInterfaceArrival && m_interfaceGuid.isNull() && m_handle != 0)
+            adoptArrivedInterface();
         if (code == Wlan::AcmInterfaceRemoval && notification->interfaceGuid() == m_interfaceGuid
             && !m_interfaceGuid.isNull()) {
             if (state() == StateConnecting && !m_targetSsid.isNull())

@@ -82,6 +82,7 @@ private:
     };
 
     void chooseDefaultInterface();
+    void adoptArrivedInterface();
     void startWifiScan();
     void updateAvailableNetworks();
     // The first entry of each SSID of a fresh list read, in list order; false when unreadable.
@@ -101,6 +102,7 @@ private:
     Wlan::ClientHandle m_handle = 0;
     QUuid m_interfaceGuid;
     QString m_activeInterfaceName;
+    QString m_wantedInterfaceName; // as last asked for, found or not
     QHash<QString, NetworkRecord> m_networks;
     QString m_targetSsid;
     QString m_targetKey;

@@ -32,8 +32,8 @@ namespace Wlan {
 // device's state changes and the replies. Two calls are bounded instead: the presence check when
 // a handle is opened, and reading a saved connection's key for getProfile.
 //
-// Threads: GUI thread only (NetworkManagerQt's objects live there); notifications are delivered
-// on it, from NetworkManagerQt's signals and the replies.
+// Threads: one thread, the one NetworkManagerQt's objects live on (in the program the
+// NetworkManager thread, see CThreadedWlan); notifications are delivered on it.
 class CNetworkManagerWlan : public QObject, public IWlanApi
 {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "wlan/PlatformWlan.h"
 
-#include "wlan/CNetworkManagerWlan.h"
+#include "wlan/CThreadedWlan.h"
+#include "wlan/CWlanServiceStatus.h"
 #include "wlan/CSimulatedWlan.h"
 #include "wlan/CWlanScenarioReader.h"
 
@@ -51,25 +52,22 @@ std::shared_ptr<CSimulatedWlan> sharedSimulatedWlan()
 
 namespace {
 
-constexpr int kPresenceTimeoutMs = 2000;
-
-std::weak_ptr<CNetworkManagerWlan>& networkManagerInstance()
+std::weak_ptr<CThreadedWlan>& networkManagerInstance()
 {
-    static std::weak_ptr<CNetworkManagerWlan> instance;
+    static std::weak_ptr<CThreadedWlan> instance;
     return instance;
-}
-
-bool& serviceFoundFlag()
-{
-    static bool found = true;
-    return found;
 }
 
 } // namespace
 
 bool wlanServiceFound()
 {
-    return serviceFoundFlag();
+    return CWlanServiceStatus::instance()->serviceFound();
+}
+
+CWlanServiceStatus* wlanServiceStatus()
+{
+    return CWlanServiceStatus::instance();
 }
 
 std::shared_ptr<IWlanApi> platformWlan()
@@ -77,18 +75,12 @@ std::shared_ptr<IWlanApi> platformWlan()
     if (!qEnvironmentVariableIsEmpty(ScenarioVariable))
         return sharedSimulatedWlan();
 
-    std::shared_ptr<CNetworkManagerWlan> wlan = networkManagerInstance().lock();
+    // NetworkManager is looked for and taken up on a thread of its own; the answer arrives
+    // through the service status, whatever NetworkManager does meanwhile.
+    std::shared_ptr<CThreadedWlan> wlan = networkManagerInstance().lock();
     if (!wlan) {
-        wlan = std::make_shared<CNetworkManagerWlan>();
+        wlan = std::make_shared<CThreadedWlan>();
         networkManagerInstance() = wlan;
-        serviceFoundFlag() = CNetworkManagerWlan::serviceFound(kPresenceTimeoutMs);
-        if (!serviceFoundFlag()) {
-            Tovrin::Logging::CLogger::logMessage(
-                Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("NetworkManager"),
-                QStringLiteral("No Wi-Fi service: NetworkManager is not on the system bus; camera systems cannot be "
-                               "found or joined."),
-                {});
-        }
     }
     return wlan;
 }

@@ -6,6 +6,7 @@ namespace Ulx {
 namespace Wlan {
 
 class CSimulatedWlan;
+class CWlanServiceStatus;
 class IWlanApi;
 
 // The environment variable that names the simulated WLAN's scenario file (when the file cannot
@@ -17,8 +18,11 @@ constexpr const char* ScenarioVariable = "CX_WLAN_SCENARIO";
 // GUI thread.
 std::shared_ptr<IWlanApi> platformWlan();
 
-// False once NetworkManager was chosen and was not found on the system bus.
+// False while NetworkManager, once chosen, is not on the system bus (it is looked for on its
+// own thread: true until the answer comes). Follows NetworkManager's name from then on.
 bool wlanServiceFound();
+// Signals the changes of wlanServiceFound(); lives for the whole run.
+CWlanServiceStatus* wlanServiceStatus();
 
 // The same shared simulator, for scripting it (tests, tools); created when nobody holds it.
 std::shared_ptr<CSimulatedWlan> sharedSimulatedWlan();
