@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 
 using Ulx::Multimedia::CAbstractMediaDownload;
 
@@ -35,13 +34,6 @@ void CMediaDownloadReplacements::attach(const std::shared_ptr<CAbstractMediaDown
 void CMediaDownloadReplacements::onFinished()
 {
     replaceCompleted();
-    // A complete copy the download did not report cannot be trusted to replace anything, and
-    // must not stay behind under its hidden name; its old copy stays, and the end is no success.
-    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
-        if (QFileInfo::exists(it.key()) && QFile::remove(it.key()))
-            m_failed.insert(it.key(), it.value());
-    }
-    m_pending.clear();
     // Let go from the event loop: this may be the last hold on the download, which is still
     // emitting the signal that brought us here.
     if (m_keepAlive) {
@@ -101,6 +93,5 @@ QString CMediaDownloadReplacements::failedTarget(CAbstractMediaDownload* downloa
         if (replacements->m_failed.contains(file))
             return replacements->m_failed.value(file);
     }
-    // Then those found complete but unreported at the end.
-    return replacements->m_failed.isEmpty() ? QString() : replacements->m_failed.cbegin().value();
+    return QString();
 }
