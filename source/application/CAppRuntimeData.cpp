@@ -57,9 +57,10 @@ void CAppRuntimeData::load()
 
 void CAppRuntimeData::save()
 {
-    QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
     // The same store as the settings, with the remembered web password in it.
-    CSettings::restrictStoreToOwner(store.fileName());
+    if (!CSettings::secureStore(CSettings::storeFileName(), true))
+        return;
+    QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
     store.beginGroup(QLatin1String(kGroup));
     store.remove(QString());
     store.setValue(QStringLiteral("Version"), 1);

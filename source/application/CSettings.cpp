@@ -6,8 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include "CLogger.h"
+
+#include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -857,22 +861,52 @@ void CSettings::preserveUnreadableStore(const QString& fileName)
                             QStringLiteral("Settings store could not be read, kept a copy as"), {copy});
 }
 
-void CSettings::restrictStoreToOwner(const QString& fileName)
+QString CSettings::storeFileName()
 {
-    // QSettings rewrites the store through a new file that takes the old one's permissions: a
-    // store created owner-only stays so, and one left readable by an older version is closed.
-    QDir().mkpath(QFileInfo(fileName).absolutePath());
+    // Where QSettings keeps the organisation's and application's store, found without opening it.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Tovrin/Culvertix.conf");
+}
+
+bool CSettings::secureStore(const QString& fileName, bool create)
+{
     const QByteArray path = QFile::encodeName(fileName);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
-    if (fd < 0 || ::fchmod(fd, S_IRUSR | S_IWUSR) != 0)
-        CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("CulvertixApplication"),
-                            QStringLiteral("The settings store could not be made private"), {fileName});
-    if (fd >= 0)
-        ::close(fd);
+    if (create)
+        QDir().mkpath(QFileInfo(fileName).absolutePath());
+    // No link is followed, and a special file in its place neither blocks nor is created.
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0),
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT && !create)
+            return true;
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
+                            error == ELOOP ? QStringLiteral("The settings store is a symbolic link; the settings and the "
+                                                            "remembered password are not written through it")
+                                           : QStringLiteral("The settings store could not be opened to make it private"),
+                            {fileName, QString::fromLocal8Bit(std::strerror(error))});
+        return false;
+    }
+    struct stat info {};
+    bool secured = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (!secured)
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
+                            QStringLiteral("The settings store is not a plain file; nothing is written to it"), {fileName});
+    else if ((info.st_mode & 07777) != (S_IRUSR | S_IWUSR) && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+        secured = false;
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
+                            QStringLiteral("The settings store could not be made private; nothing is written to it"),
+                            {fileName, QString::fromLocal8Bit(std::strerror(errno))});
+    }
+    ::close(fd);
+    return secured;
 }
 
 void CSettings::load()
 {
+    // Made private before it is first read, not only at the next save: a store left readable by
+    // others would stay so for the whole run, and for good after a crash.
+    secureStore(storeFileName(), false);
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
     if (store.status() == QSettings::FormatError)
         preserveUnreadableStore(store.fileName());
@@ -957,10 +991,12 @@ void CSettings::load()
     store.endGroup();
 }
 
-void CSettings::save()
+bool CSettings::save()
 {
+    // QSettings rewrites the store through a new file that takes the old one's permissions.
+    if (!secureStore(storeFileName(), true))
+        return false;
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
-    restrictStoreToOwner(store.fileName());
     store.beginGroup(QLatin1String(kGroup));
     store.remove(QString());
     store.setValue(QStringLiteral("Version"), 1);
@@ -1019,4 +1055,5 @@ void CSettings::save()
     store.endGroup();
     store.sync();
     setFreshStart(false);
+    return store.status() != QSettings::AccessError;
 }

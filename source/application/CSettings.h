@@ -101,14 +101,20 @@ public:
     ~CSettings() override;
 
     void load();
-    void save();
+    // False when the store must not be written (see secureStore); nothing was written then.
+    bool save();
 
     static QStringList languageNames();
     static QStringList localeCodes();
     static QStringList supportedDateFormats();
-    // The settings store holds the remembered web password: it is made (or made again) readable
-    // by its owner only, before it is written.
-    static void restrictStoreToOwner(const QString& fileName);
+    // The store of the settings and the runtime data. It holds the remembered web password, so
+    // every reader and writer first makes it readable by its owner only (secureStore).
+    static QString storeFileName();
+    // Makes the store at fileName its owner's alone, creating it so when asked. A store that is
+    // a symbolic link, or not a plain file, is left as it is and must not be written: the
+    // password would land in whatever the link names. Returns whether it may be written; logs
+    // why not.
+    static bool secureStore(const QString& fileName, bool create);
 
     bool freshStart() const;
     QString localeName() const;

@@ -325,27 +325,55 @@ QString createUniqueUuidFileName(const QString& folder, const QString& suffix, b
     return QString();
 }
 
-bool hasEnoughStorageSpace(const QStringList& sourceFiles, const QStringList& destinationFiles,
-                           const QStringList& replacedFiles)
+bool hasEnoughStorageSpace(const QVector<PlannedFile>& files)
 {
-    QHash<VolumeKey, qint64> freed;
-    QHash<VolumeKey, qint64> needed;
+    QHash<QString, VolumeKey> volumeOfFolder;
     QHash<VolumeKey, qint64> available;
+    // Per volume: what the files so far add up to once complete, and the most they take at once.
+    QHash<VolumeKey, qint64> settled;
+    QHash<VolumeKey, qint64> peak;
+    // The size each destination has at this point of the transfer.
+    QHash<QString, qint64> present;
 
-    for (const QString& path : replacedFiles) {
-        const QStorageInfo volume = volumeOf(path);
-        freed[keyOf(volume)] += QFileInfo(path).exists() ? QFileInfo(path).size() : 0;
+    for (const PlannedFile& file : files) {
+        const QString folder = extractFilePath(file.destination);
+        auto known = volumeOfFolder.constFind(folder);
+        if (known == volumeOfFolder.constEnd()) {
+            const QStorageInfo volume = volumeOf(folder);
+            known = volumeOfFolder.insert(folder, keyOf(volume));
+            if (!available.contains(known.value()))
+                available.insert(known.value(), volume.bytesAvailable());
+        }
+        const VolumeKey key = known.value();
+        peak[key] = qMax(peak.value(key), settled.value(key) + file.size);
+        qint64 replaced = 0;
+        if (file.replaces) {
+            const auto earlier = present.constFind(file.destination);
+            if (earlier != present.constEnd())
+                replaced = earlier.value();
+            else if (QFileInfo(file.destination).exists())
+                replaced = QFileInfo(file.destination).size();
+        }
+        settled[key] += file.size - replaced;
+        present.insert(file.destination, file.size);
     }
-    const int count = qMin(sourceFiles.size(), destinationFiles.size());
-    for (int i = 0; i < count; ++i) {
-        const QStorageInfo volume = volumeOf(extractFilePath(destinationFiles.at(i)));
-        const VolumeKey key = keyOf(volume);
-        needed[key] += QFileInfo(sourceFiles.at(i)).size();
-        available.insert(key, volume.bytesAvailable());
-    }
-    for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
-        if (available.value(it.key()) + freed.value(it.key()) < it.value())
+    for (auto it = peak.cbegin(); it != peak.cend(); ++it) {
+        if (available.value(it.key()) < it.value())
             return false;
     }
     return true;
+}
+
+bool hasEnoughStorageSpace(const QStringList& sourceFiles, const QStringList& destinationFiles,
+                           const QStringList& replacedFiles)
+{
+    const QSet<QString> replaced(replacedFiles.cbegin(), replacedFiles.cend());
+    QVector<PlannedFile> files;
+    const int count = qMin(sourceFiles.size(), destinationFiles.size());
+    files.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QString& destination = destinationFiles.at(i);
+        files.append({destination, QFileInfo(sourceFiles.at(i)).size(), replaced.contains(destination)});
+    }
+    return hasEnoughStorageSpace(files);
 }

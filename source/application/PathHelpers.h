@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // Folder and file-name helpers shared by the GUI thread and the workers. Folder paths use
 // "/" and end with "/" once they went through ensureTrailingSlash.
@@ -37,6 +38,23 @@ bool fileExists(const QString& filePath);
 qint64 folderSize(const QString& folder);
 QString createUniqueFileName(const QString& folder, const QString& suffix, bool absolute);
 QString createUniqueUuidFileName(const QString& folder, const QString& suffix, bool absolute);
+
+// A file that a transfer is to write, in the transfer's order.
+struct PlannedFile
+{
+    QString destination;
+    qint64 size = 0;
+    // Replaces the file at destination. The old copy stays until the new one is complete and
+    // renamed over it, so it frees its room only after the new copy took its own.
+    bool replaces = false;
+};
+
+// Whether every volume has room for the files written one after the other: at each file, the
+// new copies completed before it (less the old copies they replaced) plus the file's own whole
+// new copy must fit in the volume's free space.
+bool hasEnoughStorageSpace(const QVector<PlannedFile>& files);
+// The same for copying sourceFiles[i] to destinationFiles[i] in list order, where a destination
+// listed in replacedFiles is replaced.
 bool hasEnoughStorageSpace(const QStringList& sourceFiles, const QStringList& destinationFiles,
                            const QStringList& replacedFiles);
 

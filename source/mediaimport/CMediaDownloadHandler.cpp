@@ -16,7 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QStorageInfo>
+#include <QSet>
 
 using Tovrin::Logging::CLogger;
 using Ulx::Multimedia::CAbstractMediaDownload;
@@ -30,25 +30,6 @@ enum MediaDownloadError
     MediaDownloadErrorInsufficientFreeSpace = 2,
     MediaDownloadErrorOverwriteFileFailed = 3
 };
-
-// The volume of a folder that may not exist yet: its nearest existing ancestor decides.
-QStorageInfo volumeOf(const QString& folder)
-{
-    QString candidate = QFileInfo(folder).absoluteFilePath();
-    while (!QFileInfo::exists(candidate)) {
-        const QString parent = QFileInfo(candidate).absolutePath();
-        if (parent == candidate)
-            break;
-        candidate = parent;
-    }
-    return QStorageInfo(candidate);
-}
-
-// Volumes are told apart by root path and device together.
-QString volumeKey(const QStorageInfo& volume)
-{
-    return volume.rootPath() + QString::fromLocal8Bit(volume.device());
-}
 
 bool isRemoteMedia(const CRemoteFileInfo& file)
 {
@@ -95,42 +76,14 @@ bool CMediaDownloadHandler::hasEnoughFreeSpace(const QVector<CRemoteFileInfo>& f
                                                const QStringList& overwriteTargets, const QString& photoFolder,
                                                const QString& videoFolder)
 {
-    qint64 photoBytes = 0;
-    qint64 videoBytes = 0;
+    QVector<PlannedFile> planned;
+    planned.reserve(files.size());
     for (const CRemoteFileInfo& file : files) {
-        if (file.fileType() == Ulx::RemoteMediaTypes::FileTypePhoto)
-            photoBytes += file.fileSize();
-        else if (file.fileType() == Ulx::RemoteMediaTypes::FileTypeVideo)
-            videoBytes += file.fileSize();
+        const QString target = targetPath(file.fileUrl(), photoFolder, videoFolder);
+        if (!target.isEmpty())
+            planned.append({target, file.fileSize(), overwriteTargets.contains(target)});
     }
-    qint64 photoFreed = 0;
-    qint64 videoFreed = 0;
-    for (const QString& target : overwriteTargets) {
-        const QFileInfo info(target);
-        if (!info.exists())
-            continue;
-        if (isPhotoFile(target))
-            photoFreed += info.size();
-        else if (isVideoFile(target))
-            videoFreed += info.size();
-    }
-
-    const QStorageInfo photoVolume = volumeOf(photoFolder);
-    const QStorageInfo videoVolume = volumeOf(videoFolder);
-    QHash<QString, qint64> needed;
-    QHash<QString, qint64> freed;
-    QHash<QString, qint64> available;
-    needed[volumeKey(photoVolume)] += photoBytes;
-    freed[volumeKey(photoVolume)] += photoFreed;
-    available.insert(volumeKey(photoVolume), photoVolume.bytesAvailable());
-    needed[volumeKey(videoVolume)] += videoBytes;
-    freed[volumeKey(videoVolume)] += videoFreed;
-    available.insert(volumeKey(videoVolume), videoVolume.bytesAvailable());
-    for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
-        if (available.value(it.key()) + freed.value(it.key()) < it.value())
-            return false;
-    }
-    return true;
+    return hasEnoughStorageSpace(planned);
 }
 
 std::shared_ptr<CAbstractMediaDownload>
@@ -155,6 +108,13 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
     if (media.isEmpty())
         return nullptr;
 
+    Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage();
+    // A running download may be about to rename its hidden copies; it is refused below anyway.
+    if (storage && !storage->activeDownload()) {
+        removeLeftoverReplacements(photoFolder);
+        removeLeftoverReplacements(videoFolder);
+    }
+
     QStringList overwriteTargets;
     for (const QString& file : overwriteFiles)
         overwriteTargets.append(targetPath(file, photoFolder, videoFolder));
@@ -174,6 +134,7 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
     QVector<QString> targets;
     QVector<CRemoteFileInfo> fetched;
     QHash<QString, QString> replacements;
+    QSet<QString> replacementNames;
     for (const CRemoteFileInfo& record : qAsConst(media)) {
         QString target = targetPath(record.fileUrl(), photoFolder, videoFolder);
         // A file the tablet cannot name safely is left on the camera.
@@ -184,9 +145,10 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
             continue;
         }
         // A file to overwrite is fetched under a name of its own and replaces the old copy
-        // once complete.
+        // once complete. Two camera files of one name each get their own.
         if (overwriteTargets.contains(target) && QFileInfo::exists(target)) {
-            const QString replacement = replacementPathFor(target);
+            const QString replacement = replacementPathFor(target, replacementNames);
+            replacementNames.insert(replacement);
             replacements.insert(replacement, target);
             target = replacement;
         }
@@ -194,7 +156,6 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
         targets.append(target);
     }
 
-    Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage();
     std::shared_ptr<CAbstractMediaDownload> download =
         storage && !fetched.isEmpty() ? storage->downloadFiles(fetched, targets) : nullptr;
     if (!download) {

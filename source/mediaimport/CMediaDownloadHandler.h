@@ -43,8 +43,8 @@ public:
     // The local path of a camera file name or address; empty for other types and unsafe names.
     static QString targetPath(const QString& fileNameOrUrl, const QString& photoFolder, const QString& videoFolder);
 
-    // Whether every volume has room: per volume, available bytes plus the bytes freed by the
-    // files to overwrite must cover the photo or video bytes that go there.
+    // Whether every volume has room for the files in their order, where each file to overwrite
+    // gives up its old copy's room only once its new copy is complete (hasEnoughStorageSpace).
     static bool hasEnoughFreeSpace(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files,
                                    const QStringList& overwriteTargets, const QString& photoFolder,
                                    const QString& videoFolder);

@@ -12,6 +12,12 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cerrno>
+
+#ifdef Q_OS_LINUX
+#include <unistd.h>
+#endif
+
 using Tovrin::Logging::CLogger;
 
 namespace {
@@ -52,6 +58,7 @@ void CMediaImportWorker::start(QStringList sourceFiles, QStringList destFiles, Q
     m_sourceFiles = sourceFiles;
     m_destFiles = destFiles;
     m_replaceableFiles = QSet<QString>(replaceableFiles.cbegin(), replaceableFiles.cend());
+    m_newFilePermissions = FilePermissions::newFileDefault();
     qint64 total = 0;
     for (const QString& source : qAsConst(m_sourceFiles))
         total += QFileInfo(source).size();
@@ -95,15 +102,69 @@ bool CMediaImportWorker::openNextFile()
         fail(CMediaImport::FileWriteFailure);
         return false;
     }
+    m_kernelCopy = true;
     return true;
 }
 
 bool CMediaImportWorker::copyBlock()
 {
     const qint64 wanted = qMin(m_fileSize - m_bytesWritten, BlockSize);
+    const qint64 inKernel = m_kernelCopy ? copyInKernel(wanted) : 0;
+    if (inKernel < wanted && !copyThroughBuffer(m_bytesWritten + inKernel, wanted - inKernel))
+        return false;
+    m_bytesWritten += wanted;
+    emit bytesWritten(wanted);
+    if (m_bytesWritten == m_fileSize)
+        return completeFile();
+    return true;
+}
+
+qint64 CMediaImportWorker::copyInKernel(qint64 wanted)
+{
+#ifdef Q_OS_LINUX
+    // The kernel copies between the two files without the bytes crossing into this process,
+    // and shares or clones the blocks where the file system can. Explicit offsets leave both
+    // files' own positions alone.
+    loff_t sourceOffset = m_bytesWritten;
+    loff_t destOffset = m_bytesWritten;
+    qint64 done = 0;
+    while (done < wanted) {
+        const ssize_t copied = ::copy_file_range(m_sourceFile->handle(), &sourceOffset, m_destFile->handle(),
+                                                 &destOffset, static_cast<size_t>(wanted - done), 0);
+        if (copied > 0) {
+            done += copied;
+        } else if (copied == 0) {
+            // The source ended early: the buffer's read reports it.
+            return done;
+        } else if (errno != EINTR) {
+            // Not between these two files (another file system, an older kernel, a special
+            // file), or a failure: the read and write loop copies the rest of the file and
+            // tells a read failure from a write failure.
+            m_kernelCopy = false;
+            return done;
+        }
+    }
+    return done;
+#else
+    Q_UNUSED(wanted)
+    m_kernelCopy = false;
+    return 0;
+#endif
+}
+
+bool CMediaImportWorker::copyThroughBuffer(qint64 offset, qint64 wanted)
+{
+    if (!m_sourceFile->seek(offset)) {
+        fail(CMediaImport::FileReadFailure);
+        return false;
+    }
+    if (!m_destFile->seek(offset)) {
+        fail(CMediaImport::FileWriteFailure);
+        return false;
+    }
     const qint64 read = wanted > 0 ? m_sourceFile->read(m_buffer.data(), wanted) : 0;
-    // Nothing read before the end means the source shrank: stop instead of trying for ever.
-    if (read < 0 || (wanted > 0 && read == 0)) {
+    // Less than asked for means the source shrank: stop instead of trying for ever.
+    if (read != wanted) {
         fail(CMediaImport::FileReadFailure);
         return false;
     }
@@ -116,10 +177,6 @@ bool CMediaImportWorker::copyBlock()
         }
         done += written;
     }
-    m_bytesWritten += read;
-    emit bytesWritten(read);
-    if (m_bytesWritten == m_fileSize)
-        return completeFile();
     return true;
 }
 
@@ -141,7 +198,7 @@ bool CMediaImportWorker::completeFile()
     // The old copy of a file to overwrite goes only now, as the complete new one takes its name.
     // The temporary file starts private to its owner; the imported file is a normal save.
     const bool complete = m_destFile->error() == QFileDevice::NoError
-                          && m_destFile->setPermissions(FilePermissions::newFileDefault());
+                          && m_destFile->setPermissions(m_newFilePermissions);
     if (!complete
         || !(m_replaceableFiles.contains(destination) ? replaceFileWith(m_destFile->fileName(), destination)
                                                       : m_destFile->rename(destination))) {

@@ -4,6 +4,7 @@
 #include "mediaimport/CMediaWorkerLoop.h"
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QSet>
 #include <QStringList>
 
@@ -11,7 +12,8 @@ class QFile;
 class QTemporaryFile;
 
 // Copies files on the media import thread, one block of at most BlockSize bytes per turn of
-// its loop, so pause and cancel take effect within one block. Each file is written to a
+// its loop, so pause and cancel take effect within one block. The kernel copies the blocks
+// where it can; otherwise they pass through one buffer of BlockSize bytes. Each file is written to a
 // temporary file beside its destination (named after it with a generated suffix), MP4 files
 // get their orientation fixed, and only a complete file takes the destination name; a
 // destination named as replaceable is replaced by that rename, any other existing one fails the
@@ -45,6 +47,12 @@ private:
     // False when the import ended (all done or failed).
     bool openNextFile();
     bool copyBlock();
+    // Copies up to wanted bytes at the current offset inside the kernel; how many it copied.
+    // Less where the kernel cannot copy between the two files (the rest of the file then goes
+    // through the buffer) or the source ended.
+    qint64 copyInKernel(qint64 wanted);
+    // Copies wanted bytes from offset through the buffer; false once the import has failed.
+    bool copyThroughBuffer(qint64 offset, qint64 wanted);
     bool completeFile();
     void fail(CMediaImport::Result result);
     void closeFiles();
@@ -53,6 +61,9 @@ private:
     QStringList m_destFiles;
     QSet<QString> m_replaceableFiles;
     QByteArray m_buffer;
+    bool m_kernelCopy = true;
+    // Looked up once per import: the umask comes from a file under /proc.
+    QFileDevice::Permissions m_newFilePermissions;
     QFile* m_sourceFile = nullptr;
     QTemporaryFile* m_destFile = nullptr;
     qint64 m_bytesWritten = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 // Media files the operator chose to overwrite are replaced, never removed first: the new copy
@@ -15,5 +16,15 @@ bool canReplaceFile(const QString& target);
 bool replaceFileWith(const QString& newCopy, const QString& target);
 
 // A free hidden name beside target, not a media name, under which a new copy can be written
-// before it replaces target.
-QString replacementPathFor(const QString& target);
+// before it replaces target. Names in taken count as used: several copies bound for one target
+// within one transfer each get their own.
+QString replacementPathFor(const QString& target, const QSet<QString>& taken = QSet<QString>());
+
+// Whether name is one of those hidden names.
+bool isReplacementName(const QString& name);
+
+// Removes the hidden new copies a transfer left in folder when it ended before renaming them
+// (a crash, a power cut): the old copies they were meant to replace are still in place, and the
+// leftovers would only take room and count in the project's size. Only while no transfer
+// writes into folder. Returns how many were removed.
+int removeLeftoverReplacements(const QString& folder);

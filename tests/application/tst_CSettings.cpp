@@ -1,8 +1,12 @@
 #include <QtTest>
 
 #include <QSettings>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
+#include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 
@@ -165,6 +169,54 @@ private slots:
         QVERIFY(!settings.freshStart());
         QVERIFY(QFile::exists(fileName + QStringLiteral(".unreadable")));
         QVERIFY(QFile(fileName + QStringLiteral(".unreadable")).open(QIODevice::ReadOnly));
+    }
+
+    // The store keeps the remembered password: it is its owner's alone from the first read on,
+    // not only after the next save, and it is never written through a symbolic link.
+    void passwordStoreIsPrivateAndNeverWrittenThroughALink()
+    {
+        const QString fileName = store().fileName();
+        QCOMPARE(CSettings::storeFileName(), fileName);
+        auto mode = [](const QString& path) {
+            struct stat info {};
+            return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+        };
+        {
+            CSettings settings;
+            settings.setWebPassword(QStringLiteral("s3cret"));
+            QVERIFY(settings.save());
+        }
+        // As an older version or a copy by hand leaves it.
+        QVERIFY(::chmod(QFile::encodeName(fileName).constData(), 0644) == 0);
+        CSettings loaded;
+        loaded.load();
+        QCOMPARE(mode(fileName), 0600);
+        QCOMPARE(loaded.webPassword(), QStringLiteral("s3cret"));
+
+        // The store is a link to a file of someone else's.
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("shared.conf"));
+        const QByteArray shared("[Other]\nkey=value\n");
+        {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(shared) == shared.size());
+        }
+        QVERIFY(::chmod(QFile::encodeName(target).constData(), 0644) == 0);
+        QVERIFY(QFile::remove(fileName));
+        QVERIFY(QFile::link(target, fileName));
+        const auto unlink = qScopeGuard([&fileName] { QFile::remove(fileName); });
+        CSettings linked;
+        linked.load();
+        linked.setWebPassword(QStringLiteral("n3w secret"));
+        QVERIFY(!linked.save());
+        CAppRuntimeData runtimeData;
+        runtimeData.setLastPhotoFolder(elsewhere.path());
+        runtimeData.save();
+        QFile check(target);
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), shared);
+        QCOMPARE(mode(target), 0644);
+        QVERIFY(QFileInfo(fileName).isSymLink());
     }
 
     void setterSignalRules()

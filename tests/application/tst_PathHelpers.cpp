@@ -121,19 +121,38 @@ private slots:
         const QStorageInfo volume(dir.path());
         if (volume.bytesAvailable() <= 0)
             QSKIP("The temporary folder's volume reports no free space");
+        // Sparse files: sizes measured against the free space, without taking any of it.
+        const qint64 room = volume.bytesAvailable();
+        auto sparse = [&dir](const char* name, qint64 size) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            return file.open(QIODevice::WriteOnly) && file.resize(size) ? file.fileName() : QString();
+        };
+        const QString huge = sparse("huge.bin", room / 2 + 4096);
+        if (huge.isEmpty())
+            QSKIP("Cannot create a sparse file here");
         // Two sources far beyond the volume's free space are refused together.
-        const QString huge = dir.filePath(QStringLiteral("huge.bin"));
-        {
-            QFile file(huge);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            if (!file.resize(volume.bytesAvailable() / 2 + 4096))
-                QSKIP("Cannot create a sparse file here");
-        }
         QVERIFY(hasEnoughStorageSpace({huge}, {dir.filePath(QStringLiteral("x1"))}, {}));
         QVERIFY(!hasEnoughStorageSpace({huge, huge, huge},
                                        {dir.filePath(QStringLiteral("x1")), dir.filePath(QStringLiteral("x2")),
                                         dir.filePath(QStringLiteral("x3"))},
                                        {}));
+
+        // A replaced file stays until its new copy is complete, so it frees its room only after
+        // the new copy took its own: a new copy larger than the free space never fits, however
+        // large the old one.
+        const QString larger = sparse("larger.bin", room / 2 * 3);
+        const QString old = sparse("old.bin", room / 2 * 3);
+        const QString tiny = dir.filePath(QStringLiteral("tiny.bin"));
+        touch(tiny, 4096);
+        QVERIFY(!larger.isEmpty() && !old.isEmpty());
+        QVERIFY(!hasEnoughStorageSpace({larger}, {old}, {old}));
+        // So the order counts: a small copy replacing the large old one first makes room for a
+        // large new file after it, not before it.
+        const QString fresh = dir.filePath(QStringLiteral("fresh.bin"));
+        QVERIFY(hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {old}));
+        QVERIFY(!hasEnoughStorageSpace({larger, tiny}, {fresh, old}, {old}));
+        // A destination that is not to be replaced frees nothing.
+        QVERIFY(!hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {}));
     }
 };
 

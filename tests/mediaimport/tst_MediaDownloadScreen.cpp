@@ -26,6 +26,7 @@
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -246,6 +247,10 @@ private slots:
         QProcess mount;
         mount.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=1m", "tmpfs", small});
         const bool mounted = mount.waitForFinished(10000) && mount.exitCode() == 0;
+        const auto unmount = qScopeGuard([&] {
+            if (mounted)
+                QProcess::execute(QStringLiteral("umount"), {small});
+        });
         const qint64 tooLarge = mounted ? 2 * 1048576 : (qint64(1) << 60);
         QVERIFY(QDir().mkpath(photos(small)) && QDir().mkpath(videos(small)));
         const CRemoteFileInfo big(QStringLiteral("MOV0001.MP4"), Ulx::Communication::cameraFileUrl(VideoPath),
@@ -254,15 +259,28 @@ private slots:
         QCOMPARE(errors.size(), 0);
         QVERIFY(errors.wait(WaitMs));
         QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70002")));
-        // Freeing what is to be overwritten counts: a 1.5 MiB photo plus 0.5 MiB free is enough room.
+        // An old copy stays until its new one is complete, so it gives up its room only after the
+        // new copy took its own: with 600 KiB of the 1 MiB taken by the old copy, a new copy of
+        // 600 KiB does not fit beside it, and the order of the files counts.
         if (mounted) {
-            QVERIFY(writeBytes(photos(small) + "IMG0001.JPG", QByteArray(900 * 1024, 'x')));
-            const CRemoteFileInfo photo(QStringLiteral("IMG0001.JPG"), Ulx::Communication::cameraFileUrl(PhotoPath),
-                                        QDateTime::currentDateTime(), 950 * 1024, Ulx::RemoteMediaTypes::FileTypePhoto);
-            QVERIFY(!CMediaDownloadHandler::hasEnoughFreeSpace({photo, photo}, {}, photos(small), videos(small)));
-            QVERIFY(CMediaDownloadHandler::hasEnoughFreeSpace({photo}, {photos(small) + "IMG0001.JPG"}, photos(small),
-                                                              videos(small)));
-            QProcess::execute(QStringLiteral("umount"), {small});
+            const QString old = photos(small) + "IMG0001.JPG";
+            QVERIFY(writeBytes(old, QByteArray(600 * 1024, 'o')));
+            auto photo = [](const char* name, qint64 size) {
+                return CRemoteFileInfo(QString::fromLatin1(name),
+                                       Ulx::Communication::cameraFileUrl(QStringLiteral("/SD/DCIM/100MEDIA/") + name),
+                                       QDateTime::currentDateTime(), size, Ulx::RemoteMediaTypes::FileTypePhoto);
+            };
+            const CRemoteFileInfo replacement = photo("IMG0001.JPG", 600 * 1024);
+            QVERIFY(!CMediaDownloadHandler::hasEnoughFreeSpace({replacement}, {old}, photos(small), videos(small)));
+            const CRemoteFileInfo smaller = photo("IMG0001.JPG", 100 * 1024);
+            const CRemoteFileInfo fresh = photo("IMG0002.JPG", 450 * 1024);
+            QVERIFY(CMediaDownloadHandler::hasEnoughFreeSpace({smaller, fresh}, {old}, photos(small), videos(small)));
+            QVERIFY(!CMediaDownloadHandler::hasEnoughFreeSpace({fresh, smaller}, {old}, photos(small), videos(small)));
+            // Refused before anything starts, instead of failing half-way with a full volume.
+            QVERIFY(!handler.startDownload({replacement}, {"IMG0001.JPG"}, {}, photos(small), videos(small)));
+            QVERIFY(errors.wait(WaitMs));
+            QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70002")));
+            QCOMPARE(readBytes(old), QByteArray(600 * 1024, 'o'));
         }
 
         // A file to overwrite that cannot be replaced (a folder has its name).
@@ -295,6 +313,76 @@ private slots:
         QCOMPARE(CMediaDownloadHandler::targetPath(QStringLiteral(".."), path("p/"), path("v/")), QString());
         QCOMPARE(CMediaDownloadHandler::targetPath(QStringLiteral("A.PNG"), path("p"), path("v")), path("p/A.PNG"));
         QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
+    }
+
+    // Two camera folders hold a photo of one name, and the tablet's copy is to be overwritten:
+    // each camera file gets a hidden name of its own, and none stays hidden at the end.
+    void twoCameraFilesOfOneNameToOverwrite()
+    {
+        const QString secondPath = QStringLiteral("/SD/DCIM/101MEDIA/IMG0001.JPG");
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", secondPath}, {"format", "jpeg"}, {"size", 6000}}));
+        QVector<CRemoteFileInfo> sameName;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileName() == QLatin1String("IMG0001.JPG"))
+                sameName.append(file);
+        }
+        sameName.append(CRemoteFileInfo(QStringLiteral("IMG0001.JPG"), Ulx::Communication::cameraFileUrl(secondPath),
+                                        QDateTime::currentDateTime(), 6000, Ulx::RemoteMediaTypes::FileTypePhoto));
+        QCOMPARE(sameName.size(), 2);
+        const QString folder = path("same-name");
+        const QString target = photos(folder) + "IMG0001.JPG";
+        QVERIFY(QDir().mkpath(videos(folder)) && writeBytes(target, "old copy"));
+
+        CMediaDownloadHandler handler;
+        QVERIFY(handler.startDownload(sameName, {"IMG0001.JPG"}, {}, photos(folder), videos(folder)));
+        CMediaDownloadScreenController controller;
+        QSignalSpy finished(&controller, &CMediaIOScreenController::operationFinished);
+        QSignalSpy errors(&controller, &CMediaIOScreenController::operationErrorOccurred);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size() + errors.size(), 1, WaitMs);
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(QDir(photos(folder)).entryList(QDir::Files | QDir::Hidden), QStringList({"IMG0001.JPG"}));
+        // The later one came last.
+        QCOMPARE(readBytes(target), m_sim->content(secondPath));
+    }
+
+    // Hidden copies that a download left when the program ended before renaming them go at the
+    // next download into their folder; a replacement whose rename fails leaves none either.
+    void noHiddenCopyOutlivesItsDownload()
+    {
+        const QString folder = path("leftovers");
+        const QString target = photos(folder) + "IMG0001.JPG";
+        QVERIFY(writeBytes(target, "old copy"));
+        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.replacing", "complete, never renamed"));
+        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.1.replacing", "complete, never renamed"));
+        QVERIFY(writeBytes(videos(folder) + ".MOV0001.MP4.replacing.aBcDeF", "partial"));
+        // Not the program's own.
+        QVERIFY(writeBytes(photos(folder) + ".keep", "kept"));
+        QVERIFY(writeBytes(photos(folder) + "notes.replacing", "kept"));
+        CRemoteFileInfo photo;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileUrl() == Ulx::Communication::cameraFileUrl(PhotoPath))
+                photo = file;
+        }
+        QVERIFY(!photo.fileUrl().isEmpty());
+
+        CMediaDownloadHandler handler;
+        QVERIFY(handler.startDownload({photo}, {"IMG0001.JPG"}, {}, photos(folder), videos(folder)));
+        // Passed the start check, and before the copy arrives a folder with content takes the
+        // target's place: the complete copy cannot be renamed over it.
+        QVERIFY(QFile::remove(target));
+        QVERIFY(writeBytes(target + "/inside.txt", "kept"));
+        CMediaDownloadScreenController controller;
+        QSignalSpy finished(&controller, &CMediaIOScreenController::operationFinished);
+        QSignalSpy errors(&controller, &CMediaIOScreenController::operationErrorOccurred);
+        QVERIFY(errors.wait(WaitMs));
+        QCOMPARE(finished.size(), 0);
+        QVERIFY(errors.first().first().toString().contains(QLatin1String("IMG0001.JPG")));
+        QVERIFY(errors.first().first().toString().endsWith(QLatin1String("0x70005")));
+        const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        QCOMPARE(QDir(photos(folder)).entryList(everything, QDir::Name),
+                 QStringList({".keep", "IMG0001.JPG", "notes.replacing"}));
+        QCOMPARE(QDir(videos(folder)).entryList(everything), QStringList());
+        QCOMPARE(readBytes(target + "/inside.txt"), QByteArray("kept"));
     }
 };
 

@@ -19,6 +19,7 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -442,6 +443,31 @@ private slots:
         QVERIFY(empty);
         QCOMPARE(empty->result(), CMediaImport::Success);
         QCOMPARE(empty->totalSize(), 0);
+    }
+
+    // The kernel copies only between files it can pair (mostly on one file system); from
+    // another volume the blocks go through the buffer, with the same blocks and progress.
+    void aCopyFromAnotherFileSystemGoesThroughTheBuffer()
+    {
+        QTemporaryDir other(QStringLiteral("/dev/shm/cx-import-XXXXXX"));
+        if (!other.isValid() || QStorageInfo(other.path()).device() == QStorageInfo(path(QString())).device())
+            QSKIP("no second file system (/dev/shm) to copy from");
+        const QString source = other.filePath(QStringLiteral("ten.jpg"));
+        QVERIFY(writeBytes(source, noise(10 * MiB, 9)));
+        QVERIFY(QDir().mkpath(path("dst")));
+        {
+            WorkerHarness harness;
+            WorkerRelay relay(&harness.worker());
+            QSignalSpy blocks(&relay, &WorkerRelay::bytesWritten);
+            QSignalSpy finished(&relay, &WorkerRelay::finished);
+            harness.start(source, path("dst/ten.jpg"));
+            QVERIFY(finished.wait(WaitMs));
+            QCOMPARE(finished.first().first().value<CMediaImport::Result>(), CMediaImport::Success);
+            QCOMPARE(blocks.size(), 3);
+            QCOMPARE(blocks.at(2).first().toLongLong(), 2 * MiB);
+        }
+        QVERIFY(sameContent(source, path("dst/ten.jpg")));
+        QVERIFY(temporaryLeftovers(path("dst")).isEmpty());
     }
 
     void failuresKeepCompletedFilesAndLeaveNoPartialOnes()
