@@ -179,7 +179,7 @@ private slots:
                                    "sub/_under.jpeg", "sub/deeper/Omega.mp4", "sub/deeper/omega.MP4"};
         for (const QString& name : media)
             QVERIFY(writeBytes(path("src/" + name), name.toUtf8()));
-        for (const QString& name : {"gamma.png.txt", "delta.jpg.bak", "noext", "jpg", ".hidden.jpg",
+        for (const char* name : {"gamma.png.txt", "delta.jpg.bak", "noext", "jpg", ".hidden.jpg",
                                     ".hid/secret.jpg", "sub/mp4"})
             QVERIFY(writeBytes(path("src/" + QString(name)), "other"));
         QVERIFY(QFile::link(path("src/sub/_under.jpeg"), path("src/link-to-photo.jpg")));
