@@ -42,6 +42,15 @@ bool writeProject(const QString& folder, const QString& name)
     return CProjectXmlWriter().write(project, folder + "project.xml");
 }
 
+QStringList listedNames(const CProjectServiceWorker& worker)
+{
+    QStringList listed;
+    for (const CLocalProjectInfo& info : worker.projectList())
+        listed << info.name();
+    listed.sort();
+    return listed;
+}
+
 // Lands something (a project file, a whole project folder) right after the worker's n-th look
 // into a folder, as a copy running beside the program would between two of the worker's steps.
 class LateArrivalWorker : public CProjectServiceWorker
@@ -723,15 +732,8 @@ private slots:
         for (int i = 0; i < 24; ++i)
             addFolder(QString("Burst %1").arg(i));
 
-        auto listedNames = [&worker] {
-            QStringList listed;
-            for (const CLocalProjectInfo& info : worker.projectList())
-                listed << info.name();
-            listed.sort();
-            return listed;
-        };
         names.sort();
-        QTRY_COMPARE(listedNames(), names);
+        QTRY_COMPARE(listedNames(worker), names);
     }
 
     // One complete project folder copied in while the start-up listing reads another, and no
@@ -747,14 +749,7 @@ private slots:
         LateArrivalWorker worker;
         worker.arriveAfterLook(root + "Present/", 1, [&] { QVERIFY(QDir().rename(staging, root + "Arrived")); });
         worker.init(root);
-        auto listedNames = [&worker] {
-            QStringList listed;
-            for (const CLocalProjectInfo& info : worker.projectList())
-                listed << info.name();
-            listed.sort();
-            return listed;
-        };
-        QTRY_COMPARE(listedNames(), QStringList({ "Arrived", "Present" }));
+        QTRY_COMPARE(listedNames(worker), QStringList({ "Arrived", "Present" }));
     }
 
     void createdProjectsAreListedOnceDespiteTheWatcher()
