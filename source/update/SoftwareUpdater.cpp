@@ -24,6 +24,8 @@ namespace {
 
 const QString LogCategory = QStringLiteral("SoftwareUpdater");
 const QString DefaultBaseUrl = QStringLiteral("https://update.culvertix.example");
+// More hops than a content host plausibly needs means a loop.
+const int MaxRedirects = 8;
 
 void logLine(CLogger::LogLevel level, const QString& operation, const QString& text)
 {
@@ -33,10 +35,27 @@ void logLine(CLogger::LogLevel level, const QString& operation, const QString& t
 QNetworkRequest makeRequest(const QUrl& url)
 {
     QNetworkRequest request(url);
-    // Qt 5 leaves redirects to the caller; a content host may well send one. Never from
-    // HTTPS down to HTTP.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Redirects are followed here, one reply per hop: when the network stack follows them itself
+    // inside one reply, a header of an earlier hop (a redirect page's Content-Length) can end up
+    // on the reply that carries the final body.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     return request;
+}
+
+bool isRedirect(QNetworkReply* reply)
+{
+    if (reply->error() != QNetworkReply::NoError)
+        return false;
+    switch (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()) {
+    case 301:
+    case 302:
+    case 303:
+    case 307:
+    case 308:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // The reply's final status; anything but 200 is not the file that was asked for.
@@ -137,6 +156,14 @@ QString SoftwareUpdater::safeFileName(const QUrl& url)
     return safe;
 }
 
+bool SoftwareUpdater::redirectAllowed(const QUrl& from, const QUrl& to)
+{
+    const QString scheme = to.scheme().toLower();
+    if (!to.isValid() || to.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return false;
+    return !(from.scheme().toLower() == QLatin1String("https") && scheme == QLatin1String("http"));
+}
+
 QUrl SoftwareUpdater::serverUrl(const QString& path) const
 {
     QString base = m_baseUrl.toString(QUrl::FullyEncoded);
@@ -196,8 +223,43 @@ void SoftwareUpdater::checkForUpdate()
     setUpdateVersion(QString());
     const QUrl url = serverUrl(QStringLiteral("/version.conf"));
     logLine(CLogger::LogLevelInfo, QStringLiteral("checkForUpdate"), url.toString());
+    m_redirects = 0;
+    sendRequest(url);
+}
+
+void SoftwareUpdater::sendRequest(const QUrl& url)
+{
     m_reply = m_networkAccessManager->get(makeRequest(url));
     connect(m_reply, &QNetworkReply::finished, this, &SoftwareUpdater::onNetworkReplyFinished);
+    if (m_state != StateDownloading)
+        return;
+    connect(m_reply, &QNetworkReply::readyRead, this, &SoftwareUpdater::onNetworkReplyReadyRead);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &SoftwareUpdater::onNetworkReplyDownloadProgress);
+}
+
+// Sends the next hop of a redirect and returns true, or returns false when the reply is no
+// redirect or one that is not followed (the caller then fails on its status).
+bool SoftwareUpdater::followRedirect(QNetworkReply* reply, const QString& operation)
+{
+    if (!isRedirect(reply))
+        return false;
+    const QUrl location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    if (location.isEmpty())
+        return false;
+    const QUrl target = reply->url().resolved(location);
+    if (m_redirects >= MaxRedirects) {
+        logLine(CLogger::LogLevelError, operation, QStringLiteral("more than %1 redirects").arg(MaxRedirects));
+        return false;
+    }
+    if (!redirectAllowed(reply->url(), target)) {
+        logLine(CLogger::LogLevelError, operation,
+                QStringLiteral("redirect from %1 to %2 refused").arg(reply->url().toString(), target.toString()));
+        return false;
+    }
+    ++m_redirects;
+    logLine(CLogger::LogLevelInfo, operation, QStringLiteral("redirected to %1").arg(target.toString()));
+    sendRequest(target);
+    return true;
 }
 
 void SoftwareUpdater::cancelUpdateCheck()
@@ -247,10 +309,8 @@ void SoftwareUpdater::downloadUpdate()
     }
     logLine(CLogger::LogLevelInfo, QStringLiteral("downloadUpdate"),
             QStringLiteral("%1 to %2").arg(url.toString(), m_download->fileName()));
-    m_reply = m_networkAccessManager->get(makeRequest(url));
-    connect(m_reply, &QNetworkReply::finished, this, &SoftwareUpdater::onNetworkReplyFinished);
-    connect(m_reply, &QNetworkReply::readyRead, this, &SoftwareUpdater::onNetworkReplyReadyRead);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, &SoftwareUpdater::onNetworkReplyDownloadProgress);
+    m_redirects = 0;
+    sendRequest(url);
 }
 
 void SoftwareUpdater::cancelUpdateDownload()
@@ -300,6 +360,11 @@ void SoftwareUpdater::onNetworkReplyReadyRead()
 {
     if (!m_reply || m_state != StateDownloading)
         return;
+    // A redirect's page is no part of the installer.
+    if (isRedirect(m_reply)) {
+        m_reply->readAll();
+        return;
+    }
     const QByteArray data = m_reply->readAll();
     if (data.isEmpty())
         return;
@@ -316,7 +381,7 @@ void SoftwareUpdater::onNetworkReplyReadyRead()
 
 void SoftwareUpdater::onNetworkReplyDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
 {
-    if (!m_reply || m_state != StateDownloading)
+    if (!m_reply || m_state != StateDownloading || isRedirect(m_reply))
         return;
     emit updateDownloadProgress(bytesReceived, bytesTotal);
 }
@@ -338,6 +403,13 @@ void SoftwareUpdater::onNetworkReplyFinished()
         return;
     }
     m_reply = nullptr;
+    const QString operation =
+        m_state == StateChecking ? QStringLiteral("checkForUpdate") : QStringLiteral("download");
+    if ((m_state == StateChecking || m_state == StateDownloading) && followRedirect(reply, operation)) {
+        reply->disconnect(this);
+        reply->deleteLater();
+        return;
+    }
     if (m_state == StateChecking)
         finishCheck(reply);
     else if (m_state == StateDownloading)

@@ -68,6 +68,10 @@ public:
     QString installerFilePath() const;
     int state() const { return m_state; }
 
+    // Whether a redirect from one address to the next is followed: HTTP or HTTPS only, and never
+    // from HTTPS down to plain HTTP.
+    static bool redirectAllowed(const QUrl& from, const QUrl& to);
+
     // The installer's file name from the last part of its address, made safe for a file
     // system: no folders, no control or reserved characters; empty when nothing usable is left.
     static QString safeFileName(const QUrl& url);
@@ -97,6 +101,8 @@ private:
     void createNetworkAccessManager();
     void dropReply();
     QUrl serverUrl(const QString& path) const;
+    void sendRequest(const QUrl& url);
+    bool followRedirect(QNetworkReply* reply, const QString& operation);
     void finishCheck(QNetworkReply* reply);
     void finishDownload(QNetworkReply* reply);
     void discardDownload();
@@ -114,4 +120,5 @@ private:
     IUrlLauncher* m_launcher = nullptr;
     QVersionNumber m_builtInVersion;
     qint64 m_bytesWritten = 0;
+    int m_redirects = 0;
 };

@@ -98,7 +98,9 @@ private slots:
     void failedChecksShowTheirErrorAndNeverClaimUpToDate();
     void failedDownloadsLeaveNoFile_data();
     void failedDownloadsLeaveNoFile();
+    void redirectIsFollowed_data();
     void redirectIsFollowed();
+    void redirectsThatAreRefused();
     void downloadWithoutLengthCompletes();
     void cancelsReturnToIdleAndLeaveTheFolderAsBefore();
     void shortWriteIsAFileError();
@@ -390,22 +392,87 @@ void tst_SoftwareUpdate::failedDownloadsLeaveNoFile()
     QCOMPARE(readFile(target), QByteArray("the user's own file"));
 }
 
+void tst_SoftwareUpdate::redirectIsFollowed_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("moved") << QString();
+    // The first request on each path is dropped unanswered, so the network stack sends it again;
+    // the repeat is answered by a redirect page of another length than the target's body.
+    QTest::newRow("request sent twice") << QStringLiteral("repeat");
+    QTest::newRow("over three hops") << QStringLiteral("hops");
+}
+
 void tst_SoftwareUpdate::redirectIsFollowed()
 {
-    QJsonObject moved = UpdateServerPeer::fileRoute(m_installerPath, QStringLiteral("redirect"));
-    moved.insert(QStringLiteral("location"), QStringLiteral("/store/Installer.exe"));
-    QJsonObject conf = UpdateServerPeer::textRoute(QByteArray(), QStringLiteral("redirect"));
-    conf.insert(QStringLiteral("location"), m_server.baseUrl() + QStringLiteral("/current/version.conf"));
-    QVERIFY(m_server.setRoutes({{QStringLiteral("/version.conf"), conf},
-                                {QStringLiteral("/current/version.conf"), UpdateServerPeer::textRoute(versionConf("2.0"))},
-                                {QStringLiteral("/culvertix/setup/Installer.exe"), moved},
-                                {QStringLiteral("/store/Installer.exe"), UpdateServerPeer::fileRoute(m_installerPath)}}));
+    QFETCH(QString, how);
+    const auto redirect = [&](const QString& location) {
+        QJsonObject route = UpdateServerPeer::textRoute(QByteArray(), QStringLiteral("redirect"));
+        route.insert(QStringLiteral("location"), location);
+        if (how == QLatin1String("repeat")) {
+            QJsonObject repeat = route;
+            repeat.insert(QStringLiteral("page"), QString(700, QLatin1Char('r')));
+            route.insert(QStringLiteral("first"), QStringLiteral("drop"));
+            route.insert(QStringLiteral("repeat"), repeat);
+        }
+        return route;
+    };
+    QJsonObject routes{
+        {QStringLiteral("/version.conf"), redirect(m_server.baseUrl() + QStringLiteral("/current/version.conf"))},
+        {QStringLiteral("/current/version.conf"), UpdateServerPeer::textRoute(versionConf("2.0"))},
+        {QStringLiteral("/culvertix/setup/Installer.exe"), redirect(QStringLiteral("/store/Installer.exe"))},
+        {QStringLiteral("/store/Installer.exe"), UpdateServerPeer::fileRoute(m_installerPath)}};
+    if (how == QLatin1String("hops")) {
+        routes.insert(QStringLiteral("/culvertix/setup/Installer.exe"), redirect(QStringLiteral("hop1/x")));
+        routes.insert(QStringLiteral("/culvertix/setup/hop1/x"), redirect(QStringLiteral("../../../hop2")));
+        routes.insert(QStringLiteral("/hop2"), redirect(QStringLiteral("/store/Installer.exe")));
+    }
+    QVERIFY(m_server.setRoutes(routes));
     makeService();
+    QSignalSpy errorSpy(m_updater.get(), &SoftwareUpdater::updateErrorOccurred);
     checkUntilIdleOrAvailable();
+    QCOMPARE(errors(errorSpy), QList<int>());
     QCOMPARE(m_service->updateState(), UpdateService::UpdateAvailable);
+    QCOMPARE(m_service->updateVersion(), QStringLiteral("2.0"));
     m_service->startUpdateDownload();
     QTRY_COMPARE_WITH_TIMEOUT(m_service->updateState(), UpdateService::InstallReady, 20000);
+    QCOMPARE(errors(errorSpy), QList<int>());
     QCOMPARE(readFile(m_downloads.filePath(QStringLiteral("Installer.exe"))), m_installer);
+    QCOMPARE(folderEntries(m_downloads.path()), QStringList{QStringLiteral("Installer.exe")});
+}
+
+void tst_SoftwareUpdate::redirectsThatAreRefused()
+{
+    // A loop of redirects ends as a failed check, and a download redirected in a loop leaves no file.
+    QJsonObject loop = UpdateServerPeer::textRoute(QByteArray(), QStringLiteral("redirect"));
+    loop.insert(QStringLiteral("location"), QStringLiteral("/again"));
+    QJsonObject installerLoop = loop;
+    installerLoop.insert(QStringLiteral("location"), QStringLiteral("/culvertix/setup/Installer.exe"));
+    QVERIFY(m_server.setRoutes({{QStringLiteral("/version.conf"), loop}, {QStringLiteral("/again"), loop}}));
+    makeService();
+    QSignalSpy errorSpy(m_updater.get(), &SoftwareUpdater::updateErrorOccurred);
+    checkUntilIdleOrAvailable();
+    QCOMPARE(errors(errorSpy), QList<int>{UpdateErrorConnection});
+    const int loopRequests = m_server.requestedPaths().count(QStringLiteral("/again"));
+    QVERIFY2(loopRequests >= 1 && loopRequests <= 20, qPrintable(QString::number(loopRequests)));
+
+    QVERIFY(m_server.setRoutes({{QStringLiteral("/version.conf"), UpdateServerPeer::textRoute(versionConf("1.8"))},
+                                {QStringLiteral("/culvertix/setup/Installer.exe"), installerLoop}}));
+    errorSpy.clear();
+    checkUntilIdleOrAvailable();
+    QCOMPARE(m_service->updateState(), UpdateService::UpdateAvailable);
+    QSignalSpy serviceErrors(m_service.get(), &UpdateService::updateErrorOccurred);
+    m_service->startUpdateDownload();
+    QTRY_COMPARE_WITH_TIMEOUT(m_service->updateState(), UpdateService::Idle, 20000);
+    QCOMPARE(errors(serviceErrors), QList<int>{UpdateErrorDownload});
+    QVERIFY(folderEntries(m_downloads.path()).isEmpty());
+
+    // From HTTPS down to plain HTTP is never followed; nothing is asked of the plain address.
+    QCOMPARE(SoftwareUpdater::redirectAllowed(QUrl(QStringLiteral("https://a.example/v")),
+                                              QUrl(QStringLiteral("http://a.example/v"))), false);
+    QCOMPARE(SoftwareUpdater::redirectAllowed(QUrl(QStringLiteral("http://a.example/v")),
+                                              QUrl(QStringLiteral("https://b.example/v"))), true);
+    QCOMPARE(SoftwareUpdater::redirectAllowed(QUrl(QStringLiteral("https://a.example/v")),
+                                              QUrl(QStringLiteral("ftp://a.example/v"))), false);
 }
 
 void tst_SoftwareUpdate::downloadWithoutLengthCompletes()

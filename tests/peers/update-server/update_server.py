@@ -9,7 +9,8 @@ Scenario (JSON): {"routes": {"<path>": <route>, ...}} where a route is
   {"body": "<text>"}                    the text as Latin-1 bytes
   {"file": "<path on disk>"}            the file's bytes
 and may carry "fault":
-  "redirect"   302 with an HTML body; Location only when the route gives "location"
+  "redirect"   302 with an HTML body ("page" when the route gives one); Location only when the
+               route gives "location"
   "404", "500" that status with an HTML body
   "204"        204 No Content: a success status that carries no file
   "cut"        announces the whole length, sends half and closes the connection
@@ -17,6 +18,10 @@ and may carry "fault":
   "empty"      200 with an empty body
   "trickle"    the body in pieces of "chunk" bytes (default 1024), "interval" ms apart
                (default 50), bounded by "max_seconds" (default 60)
+A route may also carry
+  "first": "drop"   the first request of the path is read and the connection closed unanswered, as a
+               server or proxy dropping an idle connection does; clients send such a request again
+  "repeat": <route>  how every later request of the path is answered (a route of its own)
 Unknown paths answer 404. POST /__sim/routes replaces the routes with the posted JSON object.
 
 Start: update_server.py --port 0 [--scenario FILE] [--log FILE] [--version 1.8 --file setup/Installer.exe
@@ -40,6 +45,13 @@ class State:
         self.lock = threading.Lock()
         self.routes = routes
         self.log_path = log_path
+        self.counts = {}
+
+    def count(self, path):
+        """How many requests of the path arrived, this one included."""
+        with self.lock:
+            self.counts[path] = self.counts.get(path, 0) + 1
+            return self.counts[path]
 
     def route(self, path):
         with self.lock:
@@ -48,6 +60,7 @@ class State:
     def set_routes(self, routes):
         with self.lock:
             self.routes = routes
+            self.counts = {}
 
     def log(self, entry):
         line = json.dumps(entry)
@@ -114,7 +127,16 @@ class Handler(BaseHTTPRequestHandler):
     def do_GET(self):
         # Logged on arrival as well, so that a test sees a slow answer begin.
         self._log(None, event="request")
-        route = self.server.state.route(self.path.split("?", 1)[0])
+        path = self.path.split("?", 1)[0]
+        route = self.server.state.route(path)
+        nth = self.server.state.count(path)
+        if route is not None and nth == 1 and route.get("first") == "drop":
+            self.connection.shutdown(socket.SHUT_RDWR)
+            self.close_connection = True
+            self._log(None, "drop")
+            return
+        if route is not None and nth > 1 and isinstance(route.get("repeat"), dict):
+            route = route["repeat"]
         if route is None:
             self._send_simple(404, HTML)
             self._log(404)
@@ -135,7 +157,8 @@ class Handler(BaseHTTPRequestHandler):
     def _answer(self, route, fault, body):
         if fault == "redirect":
             extra = {"Location": route["location"]} if route.get("location") else {}
-            self._send_simple(302, HTML, extra)
+            page = route["page"].encode("latin-1") if "page" in route else HTML
+            self._send_simple(302, page, extra)
             self._log(302, fault)
             return
         if fault in ("404", "500"):

@@ -27,7 +27,14 @@ def xml_text(text):
     return text.replace('&', '&amp;').replace('<', '&lt;').replace('>', '&gt;')
 
 
-def project_xml(name, sections):
+def project_id_of(name):
+    """The project's one id: the web service serves the project under the id its project.xml
+    carries, so that the program finds the project's files by that id. The same name gives the
+    same id at every start, so a project downloaded in an earlier run still matches."""
+    return str(uuid.uuid5(uuid.NAMESPACE_URL, 'https://demo.culvertix.invalid/projects/' + name))
+
+
+def project_xml(project_id, name, sections):
     surveys = []
     for upstream, downstream, photos, videos in sections:
         pictures = ''.join('                <picture path="Photos/%s"/>\n' % xml_text(p) for p in photos)
@@ -48,7 +55,7 @@ def project_xml(name, sections):
     return ('<?xml version="1.0" encoding="UTF-8"?>\n<project version="2">\n'
             '    <project-id>%s</project-id>\n    <name>%s</name>\n    <description>Demo web project</description>\n'
             '    <date>2026-03-02T08:00:00Z</date>\n    <locale>en_US</locale>\n    <distance-unit>m</distance-unit>\n'
-            '    <surveys>\n%s    </surveys>\n</project>\n' % (uuid.uuid4(), xml_text(name), ''.join(surveys)))
+            '    <surveys>\n%s    </surveys>\n</project>\n' % (project_id, xml_text(name), ''.join(surveys)))
 
 
 def manholes_xml(manholes):
@@ -66,8 +73,8 @@ def build(folder):
     video = demo_media.make_mp4(os.path.join(media_folder, 'clip.mp4'), seconds=4, width=640, height=360)
     projects = []
     shot = 0
-    for index, (name, manholes, sections) in enumerate(PROJECTS):
-        project_id = 'demo-%d' % (index + 1)
+    for name, manholes, sections in PROJECTS:
+        project_id = project_id_of(name)
         media = []
         for _, _, photos, videos in sections:
             for photo in photos:
@@ -85,6 +92,6 @@ def build(folder):
         projects.append({'projectName': name, 'projectId': project_id, 'webProjectId': 'w-' + project_id,
                          'projectFolderName': name, 'projectImportDate': '2026-03-02T08:00:00Z',
                          'diskUsage': 4 * 1048576,
-                         'data': {'Surveys': project_xml(name, sections), 'Manholes': manholes_xml(manholes)},
+                         'data': {'Surveys': project_xml(project_id, name, sections), 'Manholes': manholes_xml(manholes)},
                          'media': media})
     return {'accounts': [dict(ACCOUNT)], 'projects': projects}, storage

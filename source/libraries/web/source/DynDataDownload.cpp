@@ -29,6 +29,12 @@ DynDataDownload::~DynDataDownload()
     }
 }
 
+QNetworkRequest DynDataDownload::asStored(QNetworkRequest request)
+{
+    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
+    return request;
+}
+
 Error DynDataDownload::errorFromNetworkError(QNetworkReply::NetworkError error)
 {
     switch (error) {

@@ -1,5 +1,6 @@
 #include "WebCommunicator.h"
 
+#include "DynDataDownload.h"
 #include "NetworkRequestBodyBuilder.h"
 #include "RequestSigning.h"
 #include "TransferWatchdog.h"
@@ -387,7 +388,7 @@ QNetworkReply* WebCommunicator::getXml(const QString& path)
                                         .withUserAgentHeader()
                                         .withAcceptHeader(QStringLiteral("application/xml"))
                                         .withAuthHeader();
-    QNetworkReply* reply = m_manager->get(request);
+    QNetworkReply* reply = m_manager->get(DynDataDownload::asStored(request));
     TransferWatchdog::watch(reply, m_timeouts.transferMs);
     return reply;
 }
@@ -421,7 +422,7 @@ SingleProjectFileDownloadRequestHandle* WebCommunicator::requestAllMediaLinks(co
 
 QNetworkReply* WebCommunicator::getUrl(const QString& url)
 {
-    QNetworkReply* reply = m_manager->get(QNetworkRequest(QUrl(url)));
+    QNetworkReply* reply = m_manager->get(DynDataDownload::asStored(QNetworkRequest(QUrl(url))));
     TransferWatchdog::watch(reply, m_timeouts.transferMs);
     return reply;
 }
