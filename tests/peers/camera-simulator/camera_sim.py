@@ -533,7 +533,7 @@ class Server(ThreadingHTTPServer):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--port", type=int, default=0, help="0: any free port (the program expects 8580)")
+    parser.add_argument("--port", type=int, default=0, help="0: any free port (the program finds it through CX_HOSELUX_HTTP_PORT; the run command uses 8580)")
     parser.add_argument("--scenario", default="")
     parser.add_argument("--media", default="", help="make real photos and videos in this folder")
     args = parser.parse_args()
