@@ -16,6 +16,7 @@
 #include "ApplicationUrls.h"
 
 #include <QTcpServer>
+#include <QTimer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +76,50 @@ private:
 
     QByteArray m_compressed;
     QHash<QTcpSocket*, QByteArray> m_pending;
+};
+// What the network stack may hand over after it sent a request again because the peer closed
+// the connection mid-body: a reply that ends without an error, shorter than its announced length.
+class ShortReply : public QNetworkReply
+{
+public:
+    ShortReply(const QByteArray& body, qint64 announced)
+        : m_body(body)
+    {
+        setOpenMode(QIODevice::ReadOnly);
+        setHeader(QNetworkRequest::ContentLengthHeader, announced);
+        setAttribute(QNetworkRequest::HttpStatusCodeAttribute, 200);
+        QTimer::singleShot(0, this, [this] {
+            emit metaDataChanged();
+            emit readyRead();
+            setFinished(true);
+            emit finished();
+        });
+    }
+    void abort() override {}
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return m_body.size() - m_read + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 step = qMin(maxSize, qint64(m_body.size()) - m_read);
+        memcpy(data, m_body.constData() + m_read, size_t(step));
+        m_read += step;
+        return step;
+    }
+
+private:
+    QByteArray m_body;
+    qint64 m_read = 0;
+};
+
+class ShortReplyDownload : public ZephiraProjectSingleFileDownload
+{
+public:
+    using ZephiraProjectSingleFileDownload::ZephiraProjectSingleFileDownload;
+
+protected:
+    QNetworkReply* requestData(const QString&) override { return new ShortReply(QByteArray(1000, 'x'), 2000); }
 };
 } // namespace
 
@@ -232,6 +277,21 @@ private slots:
         QCOMPARE(readAll(path), servedBody(QStringLiteral("Project")));
         // The stack may well ask a third time, but only ever for the same body.
         QVERIFY(count(QStringLiteral("project_data")) >= 2);
+    }
+
+    void replyEndingShortOfItsLengthFails()
+    {
+        ShortReplyDownload job(QStringLiteral("http://127.0.0.1:9/media/short.mp4"), communicator(), 9);
+        QSignalSpy completed(&job, &AbstractDownload::downloadCompleted);
+        QSignalSpy errors(&job, &AbstractDownload::errorOccurred);
+        const QString path = output(QStringLiteral("short.mp4"));
+        QVERIFY(job.prepareOutput(path, QString()));
+        job.start();
+        QTRY_VERIFY(!job.isRunning());
+        QCOMPARE(completed.count(), 0);
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.at(0).at(1).value<Error>(), ErrorNetwork);
+        QVERIFY(!QFile::exists(path));
     }
 
     void cutCompressedBodyFails()
