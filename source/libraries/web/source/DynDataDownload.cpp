@@ -29,12 +29,6 @@ DynDataDownload::~DynDataDownload()
     }
 }
 
-QNetworkRequest DynDataDownload::asStored(QNetworkRequest request)
-{
-    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
-    return request;
-}
-
 Error DynDataDownload::errorFromNetworkError(QNetworkReply::NetworkError error)
 {
     switch (error) {

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
 
 namespace Tovrin {
@@ -29,11 +28,6 @@ public:
     bool isPaused() const { return m_paused; }
     bool isAborted() const { return m_aborted; }
     bool isRunning() const { return !m_reply.isNull(); }
-
-    // The request asking for the body as stored, without content encoding. The network stack
-    // hides the announced length of a body it decompresses, so a compressed body cut short
-    // would pass for a whole one; a body sent as stored is checked against its length.
-    static QNetworkRequest asStored(QNetworkRequest request);
 
     // The web client's error for a reply's network error.
     static Error errorFromNetworkError(QNetworkReply::NetworkError error);

@@ -1,6 +1,5 @@
 #include "WebCommunicator.h"
 
-#include "DynDataDownload.h"
 #include "NetworkRequestBodyBuilder.h"
 #include "RequestSigning.h"
 #include "TransferWatchdog.h"
@@ -80,6 +79,15 @@ QByteArray toJson(const QJsonObject& object)
 QString joinPath(const QStringList& parts)
 {
     return parts.join(QLatin1Char('/'));
+}
+
+// The request asking for the body as stored, without content encoding. The network stack
+// hides the announced length of a body it decompresses, so a compressed body cut short would
+// pass for a whole one; a body sent as stored is checked against its length.
+QNetworkRequest asStored(QNetworkRequest request)
+{
+    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
+    return request;
 }
 
 // A file body reports every chunk handed to the network, not one every 100 ms: on a slow link
@@ -388,7 +396,7 @@ QNetworkReply* WebCommunicator::getXml(const QString& path)
                                         .withUserAgentHeader()
                                         .withAcceptHeader(QStringLiteral("application/xml"))
                                         .withAuthHeader();
-    QNetworkReply* reply = m_manager->get(DynDataDownload::asStored(request));
+    QNetworkReply* reply = m_manager->get(asStored(request));
     TransferWatchdog::watch(reply, m_timeouts.transferMs);
     return reply;
 }
@@ -422,7 +430,7 @@ SingleProjectFileDownloadRequestHandle* WebCommunicator::requestAllMediaLinks(co
 
 QNetworkReply* WebCommunicator::getUrl(const QString& url)
 {
-    QNetworkReply* reply = m_manager->get(DynDataDownload::asStored(QNetworkRequest(QUrl(url))));
+    QNetworkReply* reply = m_manager->get(asStored(QNetworkRequest(QUrl(url))));
     TransferWatchdog::watch(reply, m_timeouts.transferMs);
     return reply;
 }

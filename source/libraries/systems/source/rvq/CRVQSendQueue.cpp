@@ -12,11 +12,6 @@ namespace {
 // Priorities from this value on are never sent.
 constexpr qint32 NeverSentPriority = 255;
 
-bool isShutterStep(const CRVQMessage& message)
-{
-    return message.id() == RVQMessageId::Shutter && message.kind() == CRVQMessage::KindCommand;
-}
-
 int overlayRow(const CRVQMessage& message)
 {
     return message.payload().isEmpty() ? -1 : int(quint8(message.payload().at(0)));
@@ -163,7 +158,7 @@ void CRVQSendQueue::clear()
 
 CRVQSendQueue::Lane CRVQSendQueue::laneOf(const CRVQMessage& message)
 {
-    if (isShutterStep(message))
+    if (isRVQShutterStep(message))
         return LaneShutterStep;
     if (isRVQZoomPositionQuery(message))
         return LaneZoomQuery;

@@ -41,12 +41,12 @@ bool isRVQOverlayMessage(quint32 id)
            || isRVQOverlayLineMessage(id);
 }
 
-namespace {
-
-bool isShutterStep(const CRVQMessage& message)
+bool isRVQShutterStep(const CRVQMessage& message)
 {
     return message.id() == RVQMessageId::Shutter && message.kind() == CRVQMessage::KindCommand;
 }
+
+namespace {
 
 // What a shutter step depends on or changes the reading of.
 bool showsExposure(const CRVQMessage& message)
@@ -64,10 +64,10 @@ bool is(const CRVQMessage& message, quint32 id, qint32 kind)
 
 bool isRVQOrderedAfter(const CRVQMessage& later, const CRVQMessage& earlier)
 {
-    if (isShutterStep(later))
+    if (isRVQShutterStep(later))
         return showsExposure(earlier);
     if (showsExposure(later))
-        return isShutterStep(earlier);
+        return isRVQShutterStep(earlier);
     switch (later.id()) {
     case RVQMessageId::DefogMode:
     case RVQMessageId::PictureEnhancement:

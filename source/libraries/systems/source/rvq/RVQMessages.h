@@ -73,6 +73,8 @@ bool isRVQOverlayLineMessage(quint32 id);
 // depends on or shows the shutter's position (camera power and choice, automatic exposure,
 // the shutter query).
 bool isRVQOrderedAfter(const CRVQMessage& later, const CRVQMessage& earlier);
+// One step of a shutter move (a shutter command, not its query).
+bool isRVQShutterStep(const CRVQMessage& message);
 // The zoom-position query, which the query logic repeats while the zoom moves.
 bool isRVQZoomPositionQuery(const CRVQMessage& message);
 

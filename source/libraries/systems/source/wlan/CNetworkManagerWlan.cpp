@@ -484,12 +484,20 @@ ErrorCode CNetworkManagerWlan::getAvailableNetworkList(ClientHandle handle, cons
     std::stable_sort(strongest.begin(), strongest.end(),
                      [](const auto& a, const auto& b) { return a.first > b.first; });
     const bool connected = record->state == NmDeviceActivated;
+    // Asked every time the list is published: the saved connections are walked once, not once
+    // per network.
+    QSet<QByteArray> savedSsids;
+    for (const NetworkManager::Connection::Ptr& connection : NetworkManager::listConnections()) {
+        const NetworkManager::WirelessSetting::Ptr wireless = wirelessSetting(connection);
+        if (wireless && !m_removedConnections.contains(connection->path()))
+            savedSsids.insert(wireless->ssid());
+    }
     networks->clear();
     for (auto& kept : strongest) {
         AvailableNetwork entry = kept.second;
         if (connected && entry.ssid == record->connectedSsid)
             entry.flags |= NetworkConnected;
-        if (!savedConnections(entry.ssid).isEmpty())
+        if (savedSsids.contains(entry.ssid))
             entry.flags |= NetworkHasProfile;
         networks->append(entry);
     }
