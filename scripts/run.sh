@@ -8,9 +8,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_BUILD_PEERS=ON >/dev/null
-cmake --build "$build" --target Culvertix cx_rtsp_peer cx_rvq_link_simulator_peer
+targets=(Culvertix)
+[ "${CX_NO_SIMULATORS:-}" = "1" ] || targets+=(cx_rtsp_peer cx_rvq_link_simulator_peer)
+cmake --build "$build" --target "${targets[@]}"
 
-export CX_WLAN_SCENARIO="${CX_WLAN_SCENARIO:-$root/scripts/wlan-default-scenario.json}"
+# With the simulators the program sees their simulated networks; without them (CX_NO_SIMULATORS=1,
+# on a real tablet) it uses NetworkManager, unless a scenario is named explicitly.
+if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
+    export CX_WLAN_SCENARIO="${CX_WLAN_SCENARIO:-$root/scripts/wlan-default-scenario.json}"
+fi
 logs="$build/simulators"
 mkdir -p "$logs"
 peers=()
@@ -116,12 +122,14 @@ if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
     export CX_UPDATE_BASE_URL="${CX_UPDATE_BASE_URL:-http://127.0.0.1:8590}"
 fi
 
-# The manhole map takes its tiles from the local tile peer, never from the internet; its
-# address is kept in scripts/map-tiles.env.
-export CX_MAP_TILE_URL="${CX_MAP_TILE_URL:-$(sed -n 's/^CX_MAP_TILE_URL=//p' "$root/scripts/map-tiles.env")}"
-tile_port=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.urlsplit(sys.argv[1]).port or 80)' "$CX_MAP_TILE_URL")
-start "map tile peer" 127.0.0.1 "$tile_port" "$logs/tiles.log" \
-    python3 "$root/tests/peers/tile-server/tile_peer.py" --url "$CX_MAP_TILE_URL" --log "$logs/tiles.jsonl"
+if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
+    # The manhole map takes its tiles from the local tile peer, never from the internet; its
+    # address is kept in scripts/map-tiles.env.
+    export CX_MAP_TILE_URL="${CX_MAP_TILE_URL:-$(sed -n 's/^CX_MAP_TILE_URL=//p' "$root/scripts/map-tiles.env")}"
+    tile_port=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.urlsplit(sys.argv[1]).port or 80)' "$CX_MAP_TILE_URL")
+    start "map tile peer" 127.0.0.1 "$tile_port" "$logs/tiles.log" \
+        python3 "$root/tests/peers/tile-server/tile_peer.py" --url "$CX_MAP_TILE_URL" --log "$logs/tiles.jsonl"
+fi
 
 check_listening || exit 1
 

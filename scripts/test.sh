@@ -5,7 +5,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
-jobs=$(nproc)
+# CMake's own variable limits the builds and the suite alike (on a shared machine, or with little
+# memory); an explicit -j would override it.
+jobs=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 # Wall-clock budget shared by all fuzzers, which run side by side.
 fuzz_seconds=${CX_FUZZ_SECONDS:-85}
 
