@@ -4,9 +4,11 @@
 // through the ZPX command factory and measures the time until the simulator has received the
 // frame it puts on the wire. Prints the median and the 99th percentile; asserts nothing.
 //
-//   bench_RVQControlLatency [rounds] [zoom]
+//   bench_RVQControlLatency [rounds] [zoom] [steer]
 // rounds: number of setter calls (default 300); "zoom" keeps the zoom moving, so that the fast
-// poll queries the zoom and focus all the time as well.
+// poll queries the zoom and focus all the time as well; "steer" keeps the operator steering:
+// each pan or tilt frame at the simulator brings the next pan or tilt speed, so that a more
+// urgent message always waits beside the setter.
 
 #include "LatencyBenchSupport.h"
 
@@ -21,6 +23,7 @@ int main(int argc, char* argv[])
     const QStringList arguments = app.arguments();
     const int rounds = arguments.size() > 1 ? qMax(1, arguments.at(1).toInt()) : 300;
     const bool zoomMoving = arguments.contains(QStringLiteral("zoom"));
+    const bool steering = arguments.contains(QStringLiteral("steer"));
 
     CRVQLinkSimulator simulator;
     if (!simulator.listen()) {
@@ -38,6 +41,17 @@ int main(int argc, char* argv[])
         simulator.setZoomMotorInterval(1000000); // the motor stands, the speed stays set
         factory.createSetZoomSpeedCommand(10)->execute();
     }
+    if (steering) {
+        // Each new speed differs from the last one, so that the command sends it.
+        QObject::connect(&simulator, &CRVQLinkSimulator::frameReceived, [&](quint8 id, quint8 kind) {
+            if (id == 35 && kind == 0)
+                factory.createSetCameraPanSpeedCommand(qint8(3 - storages.data.cameraPanSpeed()))->execute();
+            else if (id == 37 && kind == 0)
+                factory.createSetCameraTiltSpeedCommand(qint8(3 - storages.data.cameraTiltSpeed()))->execute();
+        });
+        factory.createSetCameraPanSpeedCommand(1)->execute();
+        factory.createSetCameraTiltSpeedCommand(1)->execute();
+    }
 
     const LatencyFigures figures = measureSetterLatency(simulator, factory, rounds, 2000);
     const int polls = simulator.receivedFrames().size();
@@ -46,7 +60,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     std::printf("RVQ control latency, setter call to frame at the simulator (%s)\n",
-        zoomMoving ? "zoom moving, fast poll busy" : "readout polls only");
+        steering ? "pan and tilt speeds steady" : zoomMoving ? "zoom moving, fast poll busy" : "readout polls only");
     std::printf(
         "  rounds %d, arrived %d, lost %d, frames seen by the simulator %d\n", rounds, figures.arrived, figures.lost, polls);
     std::printf("  median %.1f ms\n", figures.median);

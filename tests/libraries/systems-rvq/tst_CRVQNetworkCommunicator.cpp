@@ -7,6 +7,8 @@
 #include "rvq/IRVQMessageProcessor.h"
 #include "rvq/CSetAEAutoModeEnabledCommand.h"
 #include "rvq/CSetAutoFocusEnabledCommand.h"
+#include "rvq/CSetCameraPanSpeedCommand.h"
+#include "rvq/CSetCameraTiltSpeedCommand.h"
 #include "rvq/CSetDefogModeEnabledCommand.h"
 #include "rvq/CSetFocusSpeedCommand.h"
 #include "rvq/CSetLightBoosterEnabledCommand.h"
@@ -22,6 +24,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <utility>
 
 using namespace Ulx;
 using Ulx::Communication::CAbstractRVQCommunicator;
@@ -69,6 +72,20 @@ QList<quint8> receivedIds(const CRVQLinkSimulator& simulator)
     return ids;
 }
 
+// The messages of these ids in their order as "id/kind/payload"; with sequence numbers a
+// resend is the frame before once more, not another message.
+QString sentOrder(const CRVQLinkSimulator& simulator, const QList<quint8>& ids)
+{
+    QStringList texts;
+    QByteArray previous;
+    const auto frames = simulator.receivedFrames();
+    for (const auto& frame : frames) {
+        if (frame.raw != std::exchange(previous, frame.raw) && ids.contains(frame.id))
+            texts.append(QStringLiteral("%1/%2/%3").arg(frame.id).arg(frame.kind).arg(QString(frame.payload.toHex())));
+    }
+    return texts.join(QLatin1Char(' '));
+}
+
 // Where the frame of this id, kind and payload arrived, or -1.
 int frameIndex(const CRVQLinkSimulator& simulator, quint8 id, quint8 kind, const QByteArray& payload = QByteArray())
 {
@@ -99,8 +116,10 @@ private slots:
     void settersGoFirstAndAStarvedOverlayTakesATurn();
     void shutterMoveLetsOtherSettersBetweenItsSteps();
     void commandsKeepTheirOrderWhateverLaneEachTakes();
+    void newerValueNeverTakesThePlaceOfOneThatOthersNeed();
     void repeatedZoomQueryTakesTurnsWithTheSetters();
     void overlayGetsATurnWhateverTheTrafficAndLeavesSettersBetweenRows();
+    void waitingSetterGetsATurnWhileTheOperatorSteers();
     void sequenceNumbersStampReplacementsToo();
     void sequenceCounterRestartsWhenSwitched();
     void ackForQueryKeepsWaitingForTheReply();
@@ -274,7 +293,7 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
     // most as many setters as the overlay may go without a turn, and every setter arrives.
     m_simulator->clearReceivedFrames();
     int setters = 0;
-    const int lastSetter = 3 * int(CRVQSendQueue::OverlayStarvedMessages);
+    const int lastSetter = 3 * int(CRVQSendQueue::StarvedMessages);
     const QMetaObject::Connection flood = connect(m_simulator, &CRVQLinkSimulator::frameReceived, this,
         [&](quint8 id, quint8) {
             if (id == 38 && setters < lastSetter)
@@ -287,7 +306,7 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
     disconnect(flood);
     const QList<quint8> ids = receivedIds(*m_simulator);
     const int settersBeforeRow = ids.indexOf(152);
-    const int starvedTicks = int(CRVQSendQueue::OverlayStarvedMessages);
+    const int starvedTicks = int(CRVQSendQueue::StarvedMessages);
     QVERIFY2(settersBeforeRow >= 1 && settersBeforeRow <= starvedTicks + 1,
              qPrintable(QStringLiteral("%1 setters before the row").arg(settersBeforeRow)));
     QVERIFY(settersBeforeRow < lastSetter);
@@ -400,6 +419,28 @@ void tst_CRVQNetworkCommunicator::commandsKeepTheirOrderWhateverLaneEachTakes()
     QCOMPARE(m_simulator->value(43), on);
 }
 
+void tst_CRVQNetworkCommunicator::newerValueNeverTakesThePlaceOfOneThatOthersNeed()
+{
+    using namespace Ulx::SystemControl;
+    connectLink();
+    m_communicator->setUseSequenceNumbers(true);
+    RVQTestStorageProvider storages;
+    storages.data.setLightIntensity(50);
+    // Queued before the first message leaves: three shutter steps, the exposure on, defog (which
+    // needs it on), the exposure off; enhancement switches it on again, then it goes off again.
+    CSetShutterPositionCommand(m_communicator, &storages, 3).execute();
+    CSetAEAutoModeEnabledCommand(m_communicator, &storages, true).execute();
+    CSetDefogModeEnabledCommand(m_communicator, &storages, true).execute();
+    CSetAEAutoModeEnabledCommand(m_communicator, &storages, false).execute();
+    CSetPictureEnhancementEnabledCommand(m_communicator, &storages, true).execute();
+    CSetAEAutoModeEnabledCommand(m_communicator, &storages, false).execute();
+    // The light dragged across full and back: only the last booster and light still go.
+    for (int i = 0; i < 10; ++i)
+        CSetLightIntensityCommand(m_communicator, &storages, quint8(i % 2 ? 99 : 100)).execute();
+    QTRY_COMPARE(sentOrder(*m_simulator, {23, 24, 25, 43}) + QStringLiteral(" | ") + sentOrder(*m_simulator, {38, 39}),
+                 QStringLiteral("24/0/81 24/0/81 24/0/81 23/2/01 25/2/01 23/2/01 43/2/01 23/2/00 | 39/0/00 38/0/63"));
+}
+
 void tst_CRVQNetworkCommunicator::repeatedZoomQueryTakesTurnsWithTheSetters()
 {
     connectLink();
@@ -445,7 +486,7 @@ void tst_CRVQNetworkCommunicator::repeatedZoomQueryTakesTurnsWithTheSetters()
 void tst_CRVQNetworkCommunicator::overlayGetsATurnWhateverTheTrafficAndLeavesSettersBetweenRows()
 {
     connectLink();
-    const int bound = int(CRVQSendQueue::OverlayStarvedMessages);
+    const int bound = int(CRVQSendQueue::StarvedMessages);
     // The operator steers: each pan frame brings the next pan speed at the most urgent
     // priority, and the zoom poll waits again as soon as it left.
     const int lastPan = 8 * bound;
@@ -486,6 +527,50 @@ void tst_CRVQNetworkCommunicator::overlayGetsATurnWhateverTheTrafficAndLeavesSet
     QVERIFY(rows.last() < ids.lastIndexOf(35));
     QCOMPARE(m_simulator->overlayRows().value(3).text, QStringLiteral("ROW 3"));
     QCOMPARE(m_simulator->receivedFrames(35).last().payload, QByteArray(1, char(lastPan % 50)));
+}
+
+void tst_CRVQNetworkCommunicator::waitingSetterGetsATurnWhileTheOperatorSteers()
+{
+    using namespace Ulx::SystemControl;
+    connectLink();
+    RVQTestStorageProvider storages;
+    const int bound = int(CRVQSendQueue::StarvedMessages);
+    const int spacing = int(CRVQSendQueue::LateTurnSpacing);
+    // Each pan or tilt frame brings the next speed, at the most urgent priority; each light
+    // frame the next light; a status query waits from the start. A resend is not a message.
+    QList<quint8> ids;
+    QByteArray last;
+    const QMetaObject::Connection steering = connect(m_simulator, &CRVQLinkSimulator::frameReceived, this,
+        [&](quint8 id, quint8) {
+            const QByteArray frame = m_simulator->receivedFrames().last().raw;
+            if (frame == std::exchange(last, frame))
+                return;
+            ids.append(id);
+            if (id == 35 && ids.size() < 12 * bound)
+                CSetCameraPanSpeedCommand(m_communicator, &storages, qint8(ids.size() % 50)).execute();
+            else if (id == 37 && ids.size() < 12 * bound)
+                CSetCameraTiltSpeedCommand(m_communicator, &storages, qint8(ids.size() % 50)).execute();
+            else if (id == 38 && ids.count(38) < 5)
+                CSetLightIntensityCommand(m_communicator, &storages, quint8(10 + ids.count(38))).execute();
+        });
+    CSetCameraPanSpeedCommand(m_communicator, &storages, 60).execute();
+    CSetCameraTiltSpeedCommand(m_communicator, &storages, 60).execute();
+    CSetLightIntensityCommand(m_communicator, &storages, 10).execute();
+    m_communicator->sendMessage(withPriority(createRVQBatteryQueryMessage(), 3));
+    QTRY_VERIFY(ids.count(38) == 5 && ids.count(42) == 1 && !m_communicator->hasPendingMessages());
+    disconnect(steering);
+    // Each light within the bound after the one before brought it, while the speeds still went;
+    // the query after the light's late turn; late turns never closer than their spacing.
+    for (int at = ids.indexOf(38), next; (next = ids.indexOf(38, at + 1)) > 0; at = next)
+        QVERIFY2(next - at - 1 <= bound, qPrintable(QStringLiteral("lights at %1 and %2").arg(at).arg(next)));
+    QVERIFY(ids.indexOf(38) <= bound && ids.lastIndexOf(38) < ids.lastIndexOf(35));
+    QVERIFY(ids.indexOf(42) <= bound + spacing);
+    for (int i = 0, late = -spacing; i < ids.lastIndexOf(35); ++i) {
+        if (ids.at(i) == 35 || ids.at(i) == 37)
+            continue;
+        QVERIFY2(i - late >= spacing, qPrintable(QStringLiteral("late turns at %1 and %2").arg(late).arg(i)));
+        late = i;
+    }
 }
 
 void tst_CRVQNetworkCommunicator::sequenceNumbersStampReplacementsToo()

@@ -17,6 +17,12 @@ int overlayRow(const CRVQMessage& message)
     return message.payload().isEmpty() ? -1 : int(quint8(message.payload().at(0)));
 }
 
+// Messages the queue merges: only the newest of them counts.
+bool isSameSetting(const CRVQMessage& message, const CRVQMessage& other)
+{
+    return message.id() == other.id() && message.kind() == other.kind() && !isRVQCoalescingExcluded(message.id());
+}
+
 } // namespace
 
 void CRVQSendQueue::push(std::unique_ptr<CRVQMessage> message, quint16* sequenceCounter)
@@ -24,6 +30,9 @@ void CRVQSendQueue::push(std::unique_ptr<CRVQMessage> message, quint16* sequence
     const int waiting = replaceable(*message);
     if (waiting >= 0) {
         replace(size_t(waiting), std::move(message), sequenceCounter);
+        // The replaced value may have been all that kept an older one of its kind, or of
+        // another kind, waiting.
+        dropSuperseded();
         return;
     }
     if (sequenceCounter) {
@@ -76,12 +85,44 @@ int CRVQSendQueue::replaceable(const CRVQMessage& message) const
     }
     if (isRVQCoalescingExcluded(message.id()))
         return -1;
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        const CRVQMessage& waiting = *m_entries[i].message;
-        if (waiting.id() == message.id() && waiting.kind() == message.kind())
-            return int(i);
+    // The newest value waiting, so that an older one that something needs stays before it; and
+    // not even that one when something behind it needs it: the new value then waits at the end.
+    for (int i = int(m_entries.size()) - 1; i >= 0; --i) {
+        if (isSameSetting(*m_entries[size_t(i)].message, message))
+            return isFollowed(size_t(i)) ? -1 : i;
     }
     return -1;
+}
+
+bool CRVQSendQueue::isFollowed(size_t index) const
+{
+    const CRVQMessage& message = *m_entries[index].message;
+    for (size_t i = index + 1; i < m_entries.size(); ++i) {
+        if (isRVQOrderedAfter(*m_entries[i].message, message))
+            return true;
+    }
+    return false;
+}
+
+void CRVQSendQueue::dropSuperseded()
+{
+    // From the back: dropping one can free an older one ahead of it, never one behind it.
+    for (int index = int(m_entries.size()) - 2; index >= 0; --index) {
+        const CRVQMessage& older = *m_entries[size_t(index)].message;
+        if (isRVQCoalescingExcluded(older.id()))
+            continue;
+        for (size_t i = size_t(index) + 1; i < m_entries.size(); ++i) {
+            const CRVQMessage& later = *m_entries[i].message;
+            if (isSameSetting(later, older)) {
+                // The newer value has waited as long as the older one.
+                m_entries[i].queuedAt = qMin(m_entries[i].queuedAt, m_entries[size_t(index)].queuedAt);
+                m_entries.erase(m_entries.begin() + index);
+                break;
+            }
+            if (isRVQOrderedAfter(later, older))
+                break;
+        }
+    }
 }
 
 bool CRVQSendQueue::waitsForEarlier(int index) const
@@ -89,6 +130,9 @@ bool CRVQSendQueue::waitsForEarlier(int index) const
     const CRVQMessage& message = *m_entries[size_t(index)].message;
     for (int i = 0; i < index; ++i) {
         const CRVQMessage& earlier = *m_entries[size_t(i)].message;
+        // An older value of the same setting goes first, however urgent the newer one is.
+        if (isSameSetting(message, earlier))
+            return true;
         // A less urgent message that it follows does not hold it up: what waits behind, say, a
         // status query would otherwise wait as long as that query.
         if (earlier.priority() <= message.priority() && isRVQOrderedAfter(message, earlier))
@@ -112,40 +156,95 @@ bool CRVQSendQueue::goesBefore(int lane, int other, const std::array<int, LaneCo
     return head[size_t(lane)] < head[size_t(other)];
 }
 
+int CRVQSendQueue::classOf(const Entry& entry)
+{
+    return int(entry.lane) * UrgencyCount + qBound(0, int(entry.message->priority()), UrgencyCount - 1);
+}
+
+int CRVQSendQueue::lateHead(const std::array<int, ClassCount>& head,
+                            const std::array<quint64, ClassCount>& waitingSince) const
+{
+    // Of those that have waited their bound, the most urgent, then the one that waited longest,
+    // then the one nearer the head.
+    int late = -1;
+    quint64 longest = 0;
+    for (int c = 0; c < ClassCount; ++c) {
+        if (head[size_t(c)] < 0)
+            continue;
+        const quint64 waited = m_taken - qMax(waitingSince[size_t(c)], m_classServedAt[size_t(c)]);
+        if (waited < StarvedMessages)
+            continue;
+        bool better = late < 0;
+        if (!better) {
+            const qint32 priority = m_entries[size_t(head[size_t(c)])].message->priority();
+            const qint32 latePriority = m_entries[size_t(head[size_t(late)])].message->priority();
+            better = priority != latePriority ? priority < latePriority
+                     : waited != longest      ? waited > longest
+                                              : head[size_t(c)] < head[size_t(late)];
+        }
+        if (better) {
+            late = c;
+            longest = waited;
+        }
+    }
+    return late < 0 ? -1 : head[size_t(late)];
+}
+
+int CRVQSendQueue::turnHead(const std::array<int, ClassCount>& head) const
+{
+    // Each lane's most urgent head (one priority is one class of its lane), then the lanes take
+    // their turns.
+    std::array<int, LaneCount> laneHead;
+    laneHead.fill(-1);
+    const auto priorityAt = [this](int index) { return m_entries[size_t(index)].message->priority(); };
+    for (int c = 0; c < ClassCount; ++c) {
+        const int candidate = head[size_t(c)];
+        int& best = laneHead[size_t(c / UrgencyCount)];
+        if (candidate >= 0 && (best < 0 || priorityAt(candidate) < priorityAt(best)))
+            best = candidate;
+    }
+    int chosen = -1;
+    for (int lane = 0; lane < LaneCount; ++lane) {
+        if (laneHead[size_t(lane)] >= 0 && (chosen < 0 || goesBefore(lane, chosen, laneHead)))
+            chosen = lane;
+    }
+    return chosen < 0 ? -1 : laneHead[size_t(chosen)];
+}
+
 std::unique_ptr<CRVQMessage> CRVQSendQueue::takeNext()
 {
-    std::array<int, LaneCount> head;
+    // The head of each lane and urgency: its most urgent message that waits for nothing ahead.
+    std::array<int, ClassCount> head;
     head.fill(-1);
-    quint64 overlayWaitingSince = std::numeric_limits<quint64>::max();
+    std::array<quint64, ClassCount> waitingSince;
+    waitingSince.fill(std::numeric_limits<quint64>::max());
     for (int i = 0; i < int(m_entries.size()); ++i) {
         const Entry& entry = m_entries[size_t(i)];
         const qint32 priority = entry.message->priority();
         if (priority >= NeverSentPriority)
             continue;
-        if (entry.lane == LaneOverlay)
-            overlayWaitingSince = qMin(overlayWaitingSince, entry.queuedAt);
-        int& laneHead = head[size_t(entry.lane)];
-        // Only what would become its lane's head is checked for what it must wait for: a long
+        const size_t c = size_t(classOf(entry));
+        waitingSince[c] = qMin(waitingSince[c], entry.queuedAt);
+        // Only what would become the head is checked for what it must wait for: a long
         // shutter move is not scanned step by step.
-        if ((laneHead < 0 || priority < m_entries[size_t(laneHead)].message->priority()) && !waitsForEarlier(i))
-            laneHead = i;
+        if ((head[c] < 0 || priority < m_entries[size_t(head[c])].message->priority()) && !waitsForEarlier(i))
+            head[c] = i;
     }
 
-    int chosen = -1;
-    if (head[LaneOverlay] >= 0
-        && m_taken - qMax(overlayWaitingSince, m_servedAt[LaneOverlay]) >= OverlayStarvedMessages) {
-        chosen = LaneOverlay;
-    } else {
-        for (int lane = 0; lane < LaneCount; ++lane) {
-            if (head[size_t(lane)] >= 0 && (chosen < 0 || goesBefore(lane, chosen, head)))
-                chosen = lane;
-        }
-    }
-    if (chosen < 0)
+    // Late turns keep their distance, so that the urgent traffic keeps most turns.
+    const bool lateTurnDue = m_lateTurnAt == 0 || m_taken + 1 - m_lateTurnAt >= LateTurnSpacing;
+    int index = lateTurnDue ? lateHead(head, waitingSince) : -1;
+    if (index >= 0)
+        m_lateTurnAt = m_taken + 1;
+    else
+        index = turnHead(head);
+    if (index < 0)
         return nullptr;
 
-    m_servedAt[size_t(chosen)] = ++m_taken;
-    const auto position = m_entries.begin() + head[size_t(chosen)];
+    const auto position = m_entries.begin() + index;
+    ++m_taken;
+    m_servedAt[size_t(position->lane)] = m_taken;
+    m_classServedAt[size_t(classOf(*position))] = m_taken;
     std::unique_ptr<CRVQMessage> message = std::move(position->message);
     m_entries.erase(position);
     return message;

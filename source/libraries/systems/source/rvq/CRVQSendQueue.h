@@ -16,28 +16,42 @@ namespace Communication {
 // A newer message replaces a waiting one where only the newest counts: a command, query or set
 // of the same id and kind (except the ids that are each sent: shutter steps, control-state and
 // identification messages, the overlay's switches), and an overlay line of the same row unless
-// an overlay clear waits after it. The replacement keeps the waiting message's place, age and
-// sequence number, unless a message that it must follow waits behind that place: then it goes
-// to the end instead, so that it never overtakes what was queued before it.
+// an overlay clear waits after it. It replaces the newest waiting one of its kind, and only when
+// nothing queued behind that one must follow it (isRVQOrderedAfter): a defog that needs the
+// automatic exposure on keeps the exposure's "on" ahead of it, and the newer "off" waits at the
+// end. The replacement keeps the waiting message's place, age and sequence number, unless a
+// message that it must follow waits behind that place: then it goes to the end instead, so that
+// it never overtakes what was queued before it. A waiting message that a newer one of its kind
+// follows, with nothing between them that needs it, is dropped: the queue keeps the newest
+// value of each setting however the operator's commands interleave.
 //
 // The next message is the one of the lowest priority, the head first among equals, with four
 // lanes that take turns when their heads tie: ordinary messages, the steps of a shutter move
 // (so that the operator's setters go between its steps), the repeated zoom-position query
 // (which ties with any setter, so that it neither takes every turn nor waits for all of them)
-// and the camera overlay. The overlay waits behind the setters; only when OverlayStarvedMessages
-// messages have left since it last had a turn (or since its oldest message was queued) does its
-// head go next, whatever waits, so a row never waits longer than that and rows that wait
-// behind it leave as many messages to others between them. Whatever lane each takes, a message
-// never passes one queued before it that it must follow (isRVQOrderedAfter) and that is at
-// least as urgent: one command's messages reach the link in the command's order.
+// and the camera overlay. Whatever lane each takes, a message never passes one queued before it
+// that it must follow and that is at least as urgent, nor an older value of its own setting:
+// one command's messages reach the link in the command's order, and the operator's last value
+// is the one the system ends with.
+//
+// Nothing waits for ever behind more urgent traffic, say a steady stream of pan and tilt
+// speeds: the messages of one lane and priority go next, whatever waits, once StarvedMessages
+// messages have left since they last had a turn (or since the oldest of them was queued); the
+// most urgent of those that are late at once first. Late turns keep LateTurnSpacing messages
+// apart, so that the urgent traffic keeps the other turns. A message thus waits at most
+// StarvedMessages messages, plus LateTurnSpacing for each other lane and priority that is late
+// at the same moment, and those that wait behind it leave as many messages to the others
+// between them.
 //
 // Counts messages, not time: how fast the link answers changes nothing in the order. Owns
 // every message it holds. GUI thread only (the communicator's).
 class CRVQSendQueue
 {
 public:
-    // How many messages may leave while an overlay message waits before it goes next.
-    static constexpr quint64 OverlayStarvedMessages = 10;
+    // How many messages may leave while a message waits before its lane and priority go next.
+    static constexpr quint64 StarvedMessages = 10;
+    // At most one late turn in this many messages.
+    static constexpr quint64 LateTurnSpacing = 3;
     // The operator's setters go at this priority or a more urgent one.
     static constexpr qint32 SetterPriority = 1;
 
@@ -59,25 +73,37 @@ private:
         LaneOverlay = 3,
         LaneCount = 4
     };
+    // Priorities from the last one on take their turns together (the application uses 0 to 3).
+    static constexpr int UrgencyCount = 4;
+    // Messages of one lane and urgency take their late turns together.
+    static constexpr int ClassCount = LaneCount * UrgencyCount;
 
     struct Entry
     {
         std::unique_ptr<CRVQMessage> message;
-        // Messages taken when this one was queued.
+        // Messages taken when this one (or an older value that it took over) was queued.
         quint64 queuedAt = 0;
         Lane lane = LaneOrdinary;
     };
 
     static Lane laneOf(const CRVQMessage& message);
+    static int classOf(const Entry& entry);
     bool waitsForEarlier(int index) const;
+    bool isFollowed(size_t index) const;
     bool goesBefore(int lane, int other, const std::array<int, LaneCount>& head) const;
+    int lateHead(const std::array<int, ClassCount>& head, const std::array<quint64, ClassCount>& waitingSince) const;
+    int turnHead(const std::array<int, ClassCount>& head) const;
     void replace(size_t waiting, std::unique_ptr<CRVQMessage> message, quint16* sequenceCounter);
     int replaceable(const CRVQMessage& message) const;
+    void dropSuperseded();
 
     std::vector<Entry> m_entries;
-    // When each lane was last served, counted in messages taken.
+    // When each lane, and each lane and urgency, was last served, counted in messages taken.
     std::array<quint64, LaneCount> m_servedAt{};
+    std::array<quint64, ClassCount> m_classServedAt{};
     quint64 m_taken = 0;
+    // The message count of the last late turn (0: none yet).
+    quint64 m_lateTurnAt = 0;
 };
 
 } // namespace Communication

@@ -82,7 +82,9 @@ bool isRVQOrderedAfter(const CRVQMessage& later, const CRVQMessage& earlier)
         return later.kind() == CRVQMessage::KindCommand
                && is(earlier, RVQMessageId::LightBooster, CRVQMessage::KindCommand);
     case RVQMessageId::LightBooster:
-        return later.kind() == CRVQMessage::KindCommand
+        // Only switching the booster on needs the full light before it; switching it off
+        // comes first in its command, so it needs nothing that waits ahead of it.
+        return later.kind() == CRVQMessage::KindCommand && later.payload() != QByteArray(1, '\0')
                && is(earlier, RVQMessageId::LightIntensity, CRVQMessage::KindCommand);
     default:
         return false;

@@ -69,9 +69,9 @@ bool isRVQOverlayLineMessage(quint32 id);
 // Whether `later`, queued after `earlier`, must reach the link after it whatever lane or
 // priority each has: the messages one command sends in a row (the automatic exposure before
 // defog or enhancement, a zoom speed before the zoom-position query, the auto focus before a
-// focus speed, light intensity and booster either way round), and shutter steps with what
-// depends on or shows the shutter's position (camera power and choice, automatic exposure,
-// the shutter query).
+// focus speed, the booster before the light intensity, the full light before the booster is
+// switched on), and shutter steps with what depends on or shows the shutter's position
+// (camera power and choice, automatic exposure, the shutter query).
 bool isRVQOrderedAfter(const CRVQMessage& later, const CRVQMessage& earlier);
 // One step of a shutter move (a shutter command, not its query).
 bool isRVQShutterStep(const CRVQMessage& message);
