@@ -1,11 +1,16 @@
-// Camera downloads in the whole application: the download handler starts them on the camera
-// simulator through the remote media storage, the download screen follows them with pause,
-// resume and cancel. Free-space, overwrite, missing-folder and same-name refusals, camera names
+// Camera downloads in the whole application, in simple mode from a fresh start: the camera
+// gallery asks for the folder; the download handler starts them on the camera simulator through
+// the remote media storage, the download screen follows them with pause, resume and cancel. Free-space, overwrite, missing-folder and same-name refusals, camera names
 // that are not plain file names or hold "%", and links in a target's place. With CX_SHOTS_DIR set, screenshots are written there.
 #include "mediaimport/CMediaDownloadHandler.h"
 #include "mediaimport/CMediaDownloadScreenController.h"
 
+#include "application/CAppRuntimeData.h"
 #include "application/CApplication.h"
+#include "application/CSettings.h"
+#include "gallery/CRemoteGalleryModelDataProvider.h"
+#include "gallery/CRemoteGalleryScreenController.h"
+#include "gallery/GalleryTypes.h"
 #include "uiengine/CUiEngine.h"
 
 #include "CUlxSystemsLibrary.h"
@@ -110,6 +115,41 @@ private slots:
         QCOMPARE(controller->currentFileName(), QString());
         QVERIFY(item("mediaDownloadNothing")->isVisible());
         evaluate(QStringLiteral("ScreenManager.close()"));
+    }
+
+    // Simple mode, the work type of a fresh start, and a camera that takes the photos itself:
+    // no folder is set for a download. The camera gallery asks for one as photos made on the
+    // tablet do in this mode, and the download lands there.
+    void simpleModeDownloadAsksForItsFolder()
+    {
+        QCOMPARE(CApplication::instance()->settings()->workType(), CSettings::WorkWithDefaultDirectories);
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        QCOMPARE(runtime->photoDirectory(), QString());
+        const QString folder = QDir::home().filePath(QStringLiteral("Culvertix-Projects/From the camera/"));
+        QVERIFY(QDir().mkpath(folder));
+        evaluate(QStringLiteral("ScreenManager.show('RemoteGalleryScreen')"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("RemoteGalleryScreen"));
+        auto* gallery = topScreen()->findChild<CRemoteGalleryScreenController*>();
+        QVERIFY(gallery);
+        QTRY_COMPARE(gallery->dataProvider()->files().size(), 3);
+        click(QStringLiteral("remoteGallerySelectAll"));
+        click(QStringLiteral("remoteGalleryDownload"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("FileSelectionScreen"));
+        click(QStringLiteral("fileSelectionEntry_From the camera"));
+        QTRY_COMPARE(text(QStringLiteral("fileSelectionPath")), folder);
+        click(QStringLiteral("fileSelectionApply"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("MediaDownloadScreen"));
+        QCOMPARE(answerMessageText(), QStringLiteral("3 files downloaded."));
+        for (const QString& file : {QString::fromLatin1(PhotoPath), QString::fromLatin1(VideoPath),
+                                    QStringLiteral("/SD/DCIM/100MEDIA/MOV0002.MP4")})
+            QCOMPARE(readBytes(folder + QFileInfo(file).fileName()), m_sim->content(file));
+        QCOMPARE(runtime->lastDownloadFolder(), folder);
+        // Back in the gallery, the files show as on the tablet.
+        QTRY_COMPARE(topScreenName(), QStringLiteral("RemoteGalleryScreen"));
+        QTRY_COMPARE(gallery->dataProvider()->fileState(0, 0), int(GalleryTypes::FileStateStoredLocally));
+        closeToStartScreen();
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
     }
 
     void downloadWithPauseAndResume()
