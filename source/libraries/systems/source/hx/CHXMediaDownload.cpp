@@ -277,7 +277,7 @@ bool CHXMediaDownload::finishCurrentFile()
             logDownload(QStringLiteral("Failed to patch video orientation."), {m_temporaryFile->fileName()});
     }
     if (!FileReplacement::syncToDisk(*m_temporaryFile)) {
-        logDownload(QStringLiteral("[CHXMediaDownload] Cannot write the file to the disk:"), {m_temporaryFile->fileName()});
+        logDownload(QStringLiteral("[CHXMediaDownload] Cannot write the file to the disk:"), {m_targetPaths.at(m_index)});
         return false;
     }
     const QString target = m_targetPaths.at(m_index);
