@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the reader of the camera's XML file list. Whatever it accepts must
 // be a plain file name with an address, a time and a known type.
+#include "hx/TetronCameraUrls.h"
 #include "hx/TetronFileListParser.h"
 
 #include <QByteArray>
@@ -23,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         if (file.fileUrl().isEmpty() || !file.creationTime().isValid()
             || file.fileType() == Ulx::RemoteMediaTypes::FileTypeUnknown)
+            std::abort();
+        // The address holds the camera's path encoded once: it gives back that very path.
+        if (!Ulx::Communication::cameraFilePath(file.fileUrl()).endsWith(QLatin1Char('/') + name))
             std::abort();
     }
     return 0;

@@ -180,6 +180,10 @@ QStringList fileNamesFromPaths(const QStringList& paths)
 
 QString fileNameFromUrl(const QString& url)
 {
+    // A plain name or path is taken as it is: "A%20B.JPG" is a file of that very name, not
+    // "A B.JPG". Only an address carries an encoding.
+    if (!url.contains(QLatin1String("://")))
+        return fileNameFromPath(url);
     const QUrl parsed(url, QUrl::TolerantMode);
     return QFileInfo(parsed.path(QUrl::FullyDecoded)).fileName();
 }

@@ -152,6 +152,14 @@ void CRemoteGalleryScreenController::targetFolders(const QString& destPath, QStr
     *videoFolder = runtimeData ? runtimeData->videoDirectory() : QString();
 }
 
+bool CRemoteGalleryScreenController::queryDownloadFolderMissing() const
+{
+    QString photoFolder;
+    QString videoFolder;
+    targetFolders(QString(), &photoFolder, &videoFolder);
+    return photoFolder.isEmpty() || videoFolder.isEmpty();
+}
+
 QStringList CRemoteGalleryScreenController::queryFilesToBeOverwrittenByDownload(const QString& destPath) const
 {
     const QStringList foreign = foreignFileUrls(m_provider->selectedFiles());

@@ -41,6 +41,9 @@ public:
     Q_INVOKABLE void selectAllFromCurrentProject();
     Q_INVOKABLE bool queryForeignFilesSelected() const;
     Q_INVOKABLE QStringList queryFilesToBeOverwrittenByDownload(const QString& destPath) const;
+    // Whether a download without a folder of its own would have nowhere to go (no project, no
+    // photo or video folder of the work type): the screen then asks for one.
+    Q_INVOKABLE bool queryDownloadFolderMissing() const;
     Q_INVOKABLE void startDownload(const QString& destPath, const QStringList& overwritableFileUrls = QStringList(),
                                    const QStringList& skippedFileUrls = QStringList());
     Q_INVOKABLE void notifyPhotoCreated(const QString& filePath);

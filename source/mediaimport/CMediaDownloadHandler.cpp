@@ -13,10 +13,11 @@
 #include "multimedia/CAbstractMediaDownload.h"
 #include "multimedia/CRemoteMediaStorage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
+#include <QTemporaryFile>
 
 using Tovrin::Logging::CLogger;
 using Ulx::Multimedia::CAbstractMediaDownload;
@@ -28,13 +29,66 @@ enum MediaDownloadError
 {
     MediaDownloadErrorInternal = 1,
     MediaDownloadErrorInsufficientFreeSpace = 2,
-    MediaDownloadErrorOverwriteFileFailed = 3
+    MediaDownloadErrorOverwriteFileFailed = 3,
+    MediaDownloadErrorNoTargetFolder = 6,
+    MediaDownloadErrorSameTargetName = 7
 };
+
+const QString LogCategory = QStringLiteral("CulvertixApplication");
 
 bool isRemoteMedia(const CRemoteFileInfo& file)
 {
     return file.fileType() == Ulx::RemoteMediaTypes::FileTypePhoto
         || file.fileType() == Ulx::RemoteMediaTypes::FileTypeVideo;
+}
+
+// Whatever stands at the path, a link to nothing included.
+bool pathTaken(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+QString swappedAsciiCase(QString text)
+{
+    for (QChar& c : text) {
+        const ushort u = c.unicode();
+        if (u >= 'a' && u <= 'z')
+            c = QChar(u - 'a' + 'A');
+        else if (u >= 'A' && u <= 'Z')
+            c = QChar(u - 'A' + 'a');
+    }
+    return text;
+}
+
+// Whether the folder takes names that differ only in letter case for one (a FAT card, a
+// case-folding folder): a file made there for the question is looked for under its name in the
+// other case. Where the question cannot be asked, the safe answer is yes.
+bool ignoresLetterCase(const QString& folder)
+{
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".case-check-XXXXXX")));
+    if (!probe.open())
+        return true;
+    const QFileInfo made(probe.fileName());
+    return QFileInfo::exists(made.absolutePath() + QLatin1Char('/') + swappedAsciiCase(made.fileName()));
+}
+
+// The first target that two of the files would share, as its file name; empty when none is.
+// Names differing only in letter case count as one where the folder does not tell them apart.
+QString sharedTarget(const QStringList& targets)
+{
+    QHash<QString, QString> seen;
+    for (const QString& target : targets) {
+        const QString key = target.toCaseFolded();
+        const auto earlier = seen.constFind(key);
+        if (earlier == seen.constEnd()) {
+            seen.insert(key, target);
+            continue;
+        }
+        if (earlier.value() == target || ignoresLetterCase(QFileInfo(target).absolutePath()))
+            return fileNameFromPath(target);
+    }
+    return QString();
 }
 
 } // namespace
@@ -60,13 +114,21 @@ QString CMediaDownloadHandler::targetPath(const QString& fileNameOrUrl, const QS
     return QString();
 }
 
+bool CMediaDownloadHandler::lacksFolder(const QString& fileNameOrUrl, const QString& photoFolder,
+                                        const QString& videoFolder)
+{
+    const QString name = fileNameFromUrl(fileNameOrUrl);
+    return (isPhotoFile(name) && photoFolder.isEmpty()) || (isVideoFile(name) && videoFolder.isEmpty());
+}
+
 QStringList CMediaDownloadHandler::queryExistingFiles(const QStringList& files, const QString& photoFolder,
                                                       const QString& videoFolder) const
 {
     QStringList existing;
     for (const QString& file : files) {
+        // A link there counts as well, one to nothing included: the download replaces it.
         const QString target = targetPath(file, photoFolder, videoFolder);
-        if (!target.isEmpty() && QFile::exists(target))
+        if (!target.isEmpty() && pathTaken(target))
             existing.append(file);
     }
     return existing;
@@ -108,6 +170,28 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
     if (media.isEmpty())
         return nullptr;
 
+    // Refused before anything is removed or fetched: a file without a folder would have no
+    // place on the tablet, and of two files bound for one name only the last would stay.
+    QStringList mediaTargets;
+    for (const CRemoteFileInfo& record : qAsConst(media)) {
+        if (lacksFolder(record.fileUrl(), photoFolder, videoFolder)) {
+            CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                                QStringLiteral("Camera download refused, no folder for the file:"), {record.fileUrl()});
+            reportError(MediaDownloadErrorNoTargetFolder);
+            return nullptr;
+        }
+        const QString target = targetPath(record.fileUrl(), photoFolder, videoFolder);
+        if (!target.isEmpty())
+            mediaTargets.append(target);
+    }
+    const QString shared = sharedTarget(mediaTargets);
+    if (!shared.isEmpty()) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                            QStringLiteral("Camera download refused, several files would be saved as:"), {shared});
+        reportError(MediaDownloadErrorSameTargetName, shared);
+        return nullptr;
+    }
+
     Ulx::Multimedia::CRemoteMediaStorage* storage = Ulx::CUlxSystemsLibrary::remoteMediaStorage();
     // A running download may be about to rename its hidden copies; it is refused below anyway.
     if (storage && !storage->activeDownload()) {
@@ -134,21 +218,18 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
     QVector<QString> targets;
     QVector<CRemoteFileInfo> fetched;
     QHash<QString, QString> replacements;
-    QSet<QString> replacementNames;
     for (const CRemoteFileInfo& record : qAsConst(media)) {
         QString target = targetPath(record.fileUrl(), photoFolder, videoFolder);
         // A file the tablet cannot name safely is left on the camera.
         if (target.isEmpty()) {
-            CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
-                                QStringLiteral("Camera file left out, its name is not usable: \"%1\""),
-                                {record.fileUrl()});
+            CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                                QStringLiteral("Camera file left out, its name is not usable:"), {record.fileUrl()});
             continue;
         }
-        // A file to overwrite is fetched under a name of its own and replaces the old copy
-        // once complete. Two camera files of one name each get their own.
-        if (overwriteTargets.contains(target) && QFileInfo::exists(target)) {
-            const QString replacement = replacementPathFor(target, replacementNames);
-            replacementNames.insert(replacement);
+        // A file to overwrite is fetched under a name of its own and replaces what stands at
+        // the target (a link too, never followed) once complete.
+        if (overwriteTargets.contains(target) && pathTaken(target)) {
+            const QString replacement = replacementPathFor(target);
             replacements.insert(replacement, target);
             target = replacement;
         }

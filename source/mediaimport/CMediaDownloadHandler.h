@@ -16,8 +16,9 @@ class CAbstractMediaDownload;
 
 // Starts the download of camera files into the photo and the video folder of the tablet: picks
 // the files, works out each local path (the camera's file name, checked to be one plain name),
-// checks the free space of every volume involved and that the files to be overwritten can be
-// replaced, and hands the list to the remote media storage. A file to overwrite is fetched under
+// refuses files without a folder and files that would share one local name, checks the free
+// space of every volume involved and that the files to be overwritten can be replaced, and
+// hands the list to the remote media storage. A file to overwrite is fetched under
 // a replacement name and takes its target's place only once complete (CMediaDownloadReplacements).
 // Keeps no state between calls; the owner deletes it. GUI thread only.
 class CMediaDownloadHandler : public QObject
@@ -42,6 +43,8 @@ public:
 
     // The local path of a camera file name or address; empty for other types and unsafe names.
     static QString targetPath(const QString& fileNameOrUrl, const QString& photoFolder, const QString& videoFolder);
+    // Whether a photo or video has no folder to go to (its folder is empty).
+    static bool lacksFolder(const QString& fileNameOrUrl, const QString& photoFolder, const QString& videoFolder);
 
     // Whether every volume has room for the files in their order, where each file to overwrite
     // gives up its old copy's room only once its new copy is complete (hasEnoughStorageSpace).

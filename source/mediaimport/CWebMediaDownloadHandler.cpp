@@ -9,8 +9,6 @@
 #include "CLogger.h"
 #include "TovrinWebApi.h"
 
-#include <QFile>
-
 using Tovrin::Logging::CLogger;
 using Tovrin::Web::TovrinWebApi;
 
@@ -65,7 +63,7 @@ void CWebMediaDownloadHandler::downloadFile(const QUuid& projectId, const QStrin
         emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNetwork));
     }
     if (!m_webApi) {
-        endDownload(false);
+        endDownload();
         emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNetwork));
         return;
     }
@@ -88,15 +86,15 @@ void CWebMediaDownloadHandler::cancelDownload()
 {
     if (m_downloadId != 0 && m_webApi)
         m_webApi->abortDownload(m_downloadId);
-    endDownload(true);
+    endDownload();
     emit downloadCancelled();
 }
 
-void CWebMediaDownloadHandler::endDownload(bool removeFile)
+void CWebMediaDownloadHandler::endDownload()
 {
-    // The path is set only once this handler's own transfer was started.
-    if (removeFile && !m_localFilePath.isEmpty())
-        QFile::remove(m_localFilePath);
+    // Nothing is removed here: the download writes a file of its own beside the local path and
+    // removes it when it ends unfinished, so the local path receives a complete file or nothing.
+    // What stands there until then (a file, a link to a file elsewhere) is not this download's.
     m_localFilePath.clear();
     m_downloadId = 0;
     m_downloadInProgress = false;
@@ -115,9 +113,9 @@ void CWebMediaDownloadHandler::onSingleFileLinkReceived(Tovrin::Web::SingleMedia
     const QString localPath = safeFilePathInside(projectPath, mediaDataLink.type, mediaDataLink.name);
     if (localPath.isEmpty()) {
         CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Core"),
-                            QStringLiteral("Media link refused: folder \"%1\", name \"%2\", project \"%3\""),
+                            QStringLiteral("Media link refused (folder, name, project):"),
                             {mediaDataLink.type, mediaDataLink.name, projectPath});
-        endDownload(false);
+        endDownload();
         emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorEmptyMediaDownloadLink));
         return;
     }
@@ -141,8 +139,7 @@ void CWebMediaDownloadHandler::onDownloadFinished(uint downloadId)
 {
     if (downloadId == 0 || downloadId != m_downloadId)
         return;
-    // The file is complete: it belongs to the project now, not to this download.
-    endDownload(false);
+    endDownload();
     emit downloadFinished();
 }
 
@@ -152,6 +149,6 @@ void CWebMediaDownloadHandler::onErrorOccurred(Tovrin::Web::Error error)
         return;
     if (m_downloadId != 0 && m_webApi)
         m_webApi->abortDownload(m_downloadId);
-    endDownload(true);
+    endDownload();
     emit errorOccurred(TranslationHelper::webErrorMessage(error));
 }

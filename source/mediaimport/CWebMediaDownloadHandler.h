@@ -17,8 +17,9 @@ class TovrinWebApi;
 
 // Downloads one media file of a web project into the current local project: asks the web
 // client for the file's link, then downloads it into the project folder under the folder and
-// name the service gave (both checked: nothing is written outside the project folder). One
-// download at a time. Borrows the web client and the runtime data (the application's, unless
+// name the service gave (both checked: nothing is written outside the project folder; a link in
+// the file's place is replaced by the complete file, never written through). One download at a
+// time. Borrows the web client and the runtime data (the application's, unless
 // given). GUI thread only.
 class CWebMediaDownloadHandler : public QObject
 {
@@ -57,8 +58,8 @@ public slots:
 
 private:
     void connectWebApi();
-    // Back to idle; removes the file this download was writing when removeFile is set.
-    void endDownload(bool removeFile);
+    // Back to idle.
+    void endDownload();
 
     Tovrin::Web::TovrinWebApi* m_webApi = nullptr;
     CAppRuntimeData* m_runtimeData = nullptr;

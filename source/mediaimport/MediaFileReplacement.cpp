@@ -1,6 +1,10 @@
 #include "mediaimport/MediaFileReplacement.h"
 
+#include "helpers/MediaFileTypes.h"
+#include "mediaimport/SafeMediaPaths.h"
+
 #include "CLogger.h"
+#include "FileReplacement.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +12,6 @@
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 using Tovrin::Logging::CLogger;
@@ -30,8 +33,7 @@ bool canReplaceFile(const QString& target)
 
 bool replaceFileWith(const QString& newCopy, const QString& target)
 {
-    // QFile::rename never replaces an existing file; rename(2) does, atomically.
-    if (std::rename(QFile::encodeName(newCopy).constData(), QFile::encodeName(target).constData()) == 0)
+    if (FileReplacement::replaceFileWith(newCopy, target))
         return true;
     const int error = errno;
     CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
@@ -52,9 +54,15 @@ QString replacementPathFor(const QString& target, const QSet<QString>& taken)
 
 bool isReplacementName(const QString& name)
 {
-    // The download writes such a copy through a temporary file named after it.
-    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.replacing(\\.[A-Za-z0-9]{6})?$"));
-    return pattern.match(name).hasMatch();
+    // "." + a media file name + an optional counter + ".replacing" (replacementPathFor), and
+    // the temporary file through which the download writes it, which adds six characters.
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\.(.+?)(\\.[1-9][0-9]*)?\\.replacing(\\.[A-Za-z0-9]{6})?$"));
+    const QRegularExpressionMatch match = pattern.match(name);
+    if (!match.hasMatch())
+        return false;
+    const QString mediaName = match.captured(1);
+    return isSafeFileName(mediaName) && (isPhotoFile(mediaName) || isVideoFile(mediaName));
 }
 
 int removeLeftoverReplacements(const QString& folder)

@@ -11,8 +11,10 @@
 // names. A missing target counts as replaceable when its folder does.
 bool canReplaceFile(const QString& target);
 
-// Gives newCopy the name target in one step: until it returns, target holds its old content.
-// False (newCopy left as it was, target untouched) when the rename fails.
+// Gives newCopy the name target in one step (FileReplacement::replaceFileWith, with a log line
+// when it fails): until it returns, target holds its old content, and a link standing at target
+// is replaced, never followed. False (newCopy left as it was, target untouched) when the rename
+// fails.
 bool replaceFileWith(const QString& newCopy, const QString& target);
 
 // A free hidden name beside target, not a media name, under which a new copy can be written
@@ -20,7 +22,8 @@ bool replaceFileWith(const QString& newCopy, const QString& target);
 // within one transfer each get their own.
 QString replacementPathFor(const QString& target, const QSet<QString>& taken = QSet<QString>());
 
-// Whether name is one of those hidden names.
+// Whether name is one of those hidden names, of a media file name the download could write, or
+// the temporary file through which the download writes one; a user's own hidden file is not.
 bool isReplacementName(const QString& name);
 
 // Removes the hidden new copies a transfer left in folder when it ended before renaming them

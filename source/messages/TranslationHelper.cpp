@@ -140,6 +140,10 @@ const TextRow MediaDownloadErrors[] = {
      "Failed to download the file {0} from the camera.\n\nPlease check the Wifi connectivity to the camera and try again."},
     {5, "MediaDownloadErrorFileWriteFailed",
      "Failed to save the file {0} to your tablet.\n\nPlease verify that the file download folder is not write-protected and try again."},
+    {6, "MediaDownloadErrorNoTargetFolder",
+     "The download could not be started because no folder on your tablet is set for the downloaded files.\n\nPlease choose a download folder and try again."},
+    {7, "MediaDownloadErrorSameTargetName",
+     "The download could not be started because more than one of the selected files would be saved as {0} on your tablet.\n\nPlease select only one of them and try again."},
 };
 
 // A table's text with its "{0}" filled by argument, translated when a translator is set.

@@ -1,5 +1,6 @@
 // Single media files of a web project downloaded into the current project, against the
-// web-service simulator, with hostile media links ("../", absolute names, a missing name).
+// web-service simulator, with hostile media links ("../", absolute names, a missing name) and a
+// link in the file's place that leads out of the project.
 #include "mediaimport/CWebMediaDownloadHandler.h"
 
 #include "application/CAppRuntimeData.h"
@@ -185,6 +186,39 @@ private slots:
         QVERIFY(!QFile::exists(QStringLiteral("/tmp/abs.jpg")));
         QCOMPARE(projectFiles(), QStringList());
         QVERIFY(m_sim->requestsTo(QStringLiteral("storage_get")).isEmpty());
+    }
+
+    // A record whose file is a link out of the project shows as missing, and its download is
+    // offered: the complete file replaces the link, a cut one leaves the link as it was, and the
+    // file outside keeps its bytes either way.
+    void aLinkInTheFilesPlaceIsNeverWrittenThrough()
+    {
+        const QString outside = m_dir->filePath(QStringLiteral("outside.jpg"));
+        const QByteArray canary = MediaTree::noise(300000, 9);
+        QVERIFY(MediaTree::writeBytes(outside, canary));
+        const QString target = m_projectPath + QStringLiteral("Photos/IMG_0001.JPG");
+        QVERIFY(QFile::link(outside, target));
+        CWebMediaDownloadHandler handler(m_api.get(), m_runtime.get());
+        QSignalSpy finished(&handler, &CWebMediaDownloadHandler::downloadFinished);
+        QSignalSpy errors(&handler, &CWebMediaDownloadHandler::errorOccurred);
+
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_get"), {{QStringLiteral("closeAfterBytes"), 20000}})}));
+        handler.downloadFile(ProjectId, QStringLiteral("IMG_0001.JPG"));
+        QTRY_VERIFY_WITH_TIMEOUT(!handler.downloadInProgress(), WaitMs);
+        QCOMPARE(finished.size(), 0);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(MediaTree::readBytes(outside), canary);
+        QCOMPARE(QFileInfo(target).symLinkTarget(), outside);
+        QCOMPARE(projectFiles(), QStringList({QStringLiteral("Photos/IMG_0001.JPG")}));
+
+        QVERIFY(m_sim->setFaults(QJsonArray()));
+        handler.downloadFile(ProjectId, QStringLiteral("IMG_0001.JPG"));
+        QVERIFY(finished.wait(WaitMs));
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(MediaTree::readBytes(outside), canary);
+        QVERIFY(!QFileInfo(target).isSymLink());
+        QVERIFY(MediaTree::sameContent(stored("Photos/IMG_0001.JPG"), target));
+        QCOMPARE(projectFiles(), QStringList({QStringLiteral("Photos/IMG_0001.JPG")}));
     }
 
     void failuresRemoveOnlyTheirOwnFile()

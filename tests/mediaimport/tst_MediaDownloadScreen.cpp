@@ -1,16 +1,24 @@
-// Camera downloads in the whole application: the download handler starts them on the camera
-// simulator through the remote media storage, the download screen follows them with pause,
-// resume and cancel. Free-space and overwrite refusals, and camera names that are not plain
-// file names. With CX_SHOTS_DIR set, screenshots are written there.
+// Camera downloads in the whole application, in simple mode from a fresh start: the camera
+// gallery asks for the folder, the download handler starts them on the camera simulator through
+// the remote media storage, the download screen follows them with pause, resume and cancel.
+// Free-space, overwrite, missing-folder and same-name refusals, camera names that are not plain
+// file names or hold "%", and links in a target's place. With CX_SHOTS_DIR set, screenshots are
+// written there.
 #include "mediaimport/CMediaDownloadHandler.h"
 #include "mediaimport/CMediaDownloadScreenController.h"
 
+#include "application/CAppRuntimeData.h"
 #include "application/CApplication.h"
+#include "application/CSettings.h"
+#include "gallery/CRemoteGalleryModelDataProvider.h"
+#include "gallery/CRemoteGalleryScreenController.h"
+#include "gallery/GalleryTypes.h"
 #include "uiengine/CUiEngine.h"
 
 #include "CUlxSystemsLibrary.h"
 #include "CUlxSystemsLibraryPrivate.h"
 #include "CameraSimulator.h"
+#include "hx/CHXMediaDownload.h"
 #include "hx/CHXRemoteMediaStorageLogic.h"
 #include "hx/CTetronCommandRunner.h"
 #include "hx/TetronCameraUrls.h"
@@ -109,6 +117,41 @@ private slots:
         QCOMPARE(controller->currentFileName(), QString());
         QVERIFY(item("mediaDownloadNothing")->isVisible());
         evaluate(QStringLiteral("ScreenManager.close()"));
+    }
+
+    // Simple mode, the work type of a fresh start, and a camera that takes the photos itself:
+    // no folder is set for a download. The camera gallery asks for one as photos made on the
+    // tablet do in this mode, and the download lands there.
+    void simpleModeDownloadAsksForItsFolder()
+    {
+        QCOMPARE(CApplication::instance()->settings()->workType(), CSettings::WorkWithDefaultDirectories);
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        QCOMPARE(runtime->photoDirectory(), QString());
+        const QString folder = QDir::home().filePath(QStringLiteral("Culvertix-Projects/From the camera/"));
+        QVERIFY(QDir().mkpath(folder));
+        evaluate(QStringLiteral("ScreenManager.show('RemoteGalleryScreen')"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("RemoteGalleryScreen"));
+        auto* gallery = topScreen()->findChild<CRemoteGalleryScreenController*>();
+        QVERIFY(gallery);
+        QTRY_COMPARE(gallery->dataProvider()->files().size(), 3);
+        click(QStringLiteral("remoteGallerySelectAll"));
+        click(QStringLiteral("remoteGalleryDownload"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("FileSelectionScreen"));
+        click(QStringLiteral("fileSelectionEntry_From the camera"));
+        QTRY_COMPARE(text(QStringLiteral("fileSelectionPath")), folder);
+        click(QStringLiteral("fileSelectionApply"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("MediaDownloadScreen"));
+        QCOMPARE(answerMessageText(), QStringLiteral("3 files downloaded."));
+        for (const QString& file : {QString::fromLatin1(PhotoPath), QString::fromLatin1(VideoPath),
+                                    QStringLiteral("/SD/DCIM/100MEDIA/MOV0002.MP4")})
+            QCOMPARE(readBytes(folder + QFileInfo(file).fileName()), m_sim->content(file));
+        QCOMPARE(runtime->lastDownloadFolder(), folder);
+        // Back in the gallery, the files show as on the tablet.
+        QTRY_COMPARE(topScreenName(), QStringLiteral("RemoteGalleryScreen"));
+        QTRY_COMPARE(gallery->dataProvider()->fileState(0, 0), int(GalleryTypes::FileStateStoredLocally));
+        closeToStartScreen();
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
     }
 
     void downloadWithPauseAndResume()
@@ -300,11 +343,12 @@ private slots:
         QCOMPARE(handler.queryExistingFiles({"MOV0001.MP4", "IMG0001.JPG"}, photos(folder), videos(folder)),
                  QStringList({"IMG0001.JPG"}));
 
-        // Camera names that are not one plain file name are never written.
+        // Camera names that are not one plain file name are never written (an address that
+        // the file list did not make, decoding to a backslash).
         const QString canary = path("canary.jpg");
         QVERIFY(writeBytes(canary, "canary"));
         const CRemoteFileInfo hostile(QStringLiteral("..\\canary.jpg"),
-                                      Ulx::Communication::cameraFileUrl("/SD/DCIM/..%5Ccanary.jpg"),
+                                      Ulx::Communication::cameraBaseUrl() + "/SD/DCIM/..%5Ccanary.jpg",
                                       QDateTime::currentDateTime(), 10, Ulx::RemoteMediaTypes::FileTypePhoto);
         QVERIFY(!handler.startDownload({hostile}, {}, {}, path("h/photos/"), path("h/videos/")));
         QVERIFY(errors.wait(WaitMs));
@@ -312,37 +356,179 @@ private slots:
         QCOMPARE(readBytes(canary), QByteArray("canary"));
         QCOMPARE(CMediaDownloadHandler::targetPath(QStringLiteral(".."), path("p/"), path("v/")), QString());
         QCOMPARE(CMediaDownloadHandler::targetPath(QStringLiteral("A.PNG"), path("p"), path("v")), path("p/A.PNG"));
+
+        // No folder to go to (a work type without projects before one was chosen): said so.
+        QVERIFY(!handler.startDownload(storage()->fileList(), {}, {}, photos(folder), QString()));
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY2(errors.last().first().toString().startsWith(QLatin1String(
+                     "The download could not be started because no folder on your tablet is set")),
+                 qPrintable(errors.last().first().toString()));
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70006")));
         QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
     }
 
-    // Two camera folders hold a photo of one name, and the tablet's copy is to be overwritten:
-    // each camera file gets a hidden name of its own, and none stays hidden at the end.
-    void twoCameraFilesOfOneNameToOverwrite()
+    // Three camera folders hold a photo of one name, and the tablet's copy is to be
+    // overwritten: only one could stay on the tablet, so nothing starts, before any transfer.
+    // Names that differ in letter case only are two files where the folder tells them apart.
+    void cameraFilesOfOneNameAreRefused()
     {
-        const QString secondPath = QStringLiteral("/SD/DCIM/101MEDIA/IMG0001.JPG");
-        QVERIFY(m_sim->addFile(QJsonObject{{"path", secondPath}, {"format", "jpeg"}, {"size", 6000}}));
+        for (const char* path : {"/SD/DCIM/101MEDIA/IMG0001.JPG", "/SD/DCIM/102MEDIA/IMG0001.JPG",
+                                 "/SD/DCIM/103MEDIA/img0001.jpg"})
+            QVERIFY(m_sim->addFile(QJsonObject{{"path", path}, {"format", "jpeg"}, {"size", 6000}}));
+        const int listed = storage()->fileList().size();
+        m_logic->markFileListOutdated();
+        storage()->requestFileList();
+        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), listed + 3, WaitMs);
         QVector<CRemoteFileInfo> sameName;
+        CRemoteFileInfo lowerCase;
         for (const CRemoteFileInfo& file : storage()->fileList()) {
             if (file.fileName() == QLatin1String("IMG0001.JPG"))
                 sameName.append(file);
+            if (file.fileName() == QLatin1String("img0001.jpg"))
+                lowerCase = file;
         }
-        sameName.append(CRemoteFileInfo(QStringLiteral("IMG0001.JPG"), Ulx::Communication::cameraFileUrl(secondPath),
-                                        QDateTime::currentDateTime(), 6000, Ulx::RemoteMediaTypes::FileTypePhoto));
-        QCOMPARE(sameName.size(), 2);
+        QCOMPARE(sameName.size(), 3);
         const QString folder = path("same-name");
         const QString target = photos(folder) + "IMG0001.JPG";
         QVERIFY(QDir().mkpath(videos(folder)) && writeBytes(target, "old copy"));
+        const int fileRequests = m_sim->requestsTo(QStringLiteral("file")).size();
 
         CMediaDownloadHandler handler;
-        QVERIFY(handler.startDownload(sameName, {"IMG0001.JPG"}, {}, photos(folder), videos(folder)));
-        CMediaDownloadScreenController controller;
-        QSignalSpy finished(&controller, &CMediaIOScreenController::operationFinished);
-        QSignalSpy errors(&controller, &CMediaIOScreenController::operationErrorOccurred);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.size() + errors.size(), 1, WaitMs);
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(QDir(photos(folder)).entryList(QDir::Files | QDir::Hidden), QStringList({"IMG0001.JPG"}));
-        // The later one came last.
-        QCOMPARE(readBytes(target), m_sim->content(secondPath));
+        QSignalSpy errors(&handler, &CMediaDownloadHandler::errorOccurred);
+        QVERIFY(!handler.startDownload(sameName, {"IMG0001.JPG"}, {}, photos(folder), videos(folder)));
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY2(errors.last().first().toString().contains(QLatin1String("would be saved as IMG0001.JPG on your tablet")),
+                 qPrintable(errors.last().first().toString()));
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70007")));
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
+        QCOMPARE(readBytes(target), QByteArray("old copy"));
+
+        auto download = handler.startDownload({sameName.first(), lowerCase}, {"IMG0001.JPG"}, {}, photos(folder),
+                                              videos(folder));
+        QVERIFY(download);
+        QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
+        QCOMPARE(download->result(), int(Ulx::Multimedia::CHXMediaDownload::ResultCompleted));
+        QCOMPARE(readBytes(target), m_sim->content(Ulx::Communication::cameraFilePath(sameName.first().fileUrl())));
+        QCOMPARE(readBytes(photos(folder) + "img0001.jpg"), m_sim->content("/SD/DCIM/103MEDIA/img0001.jpg"));
+    }
+
+    // A camera name holding "%" is that very name: "A%20B.JPG" and "A B.JPG" side by side are
+    // listed, fetched and deleted each as itself.
+    void cameraNamesAreTakenAsTheyAre()
+    {
+        const QString escaped = QStringLiteral("/SD/DCIM/104MEDIA/A%20B.JPG");
+        const QString spaced = QStringLiteral("/SD/DCIM/104MEDIA/A B.JPG");
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", escaped}, {"format", "jpeg"}, {"size", 5000}}));
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", spaced}, {"format", "jpeg"}, {"size", 7000}}));
+        const int listed = storage()->fileList().size();
+        m_logic->markFileListOutdated();
+        storage()->requestFileList();
+        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), listed + 2, WaitMs);
+        QVector<CRemoteFileInfo> pair;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileName().startsWith(QLatin1String("A")) && file.fileName().contains(QLatin1String("B.JPG")))
+                pair.append(file);
+        }
+        QCOMPARE(pair.size(), 2);
+        QCOMPARE(pair.at(0).fileName(), QStringLiteral("A%20B.JPG"));
+        QCOMPARE(pair.at(1).fileName(), QStringLiteral("A B.JPG"));
+
+        const QString folder = path("names");
+        QVERIFY(QDir().mkpath(photos(folder)) && QDir().mkpath(videos(folder)));
+        CMediaDownloadHandler handler;
+        // Asked by name, "A%20B.JPG" is not the tablet's "A B.JPG".
+        const QString other = path("names-other");
+        QVERIFY(writeBytes(photos(other) + "A B.JPG", "another file"));
+        QCOMPARE(handler.queryExistingFiles({"A%20B.JPG"}, photos(other), videos(other)), QStringList());
+        auto download = handler.startDownload(pair, {}, {}, photos(folder), videos(folder));
+        QVERIFY(download);
+        QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
+        QCOMPARE(download->result(), int(Ulx::Multimedia::CHXMediaDownload::ResultCompleted));
+        QCOMPARE(readBytes(photos(folder) + "A%20B.JPG"), m_sim->content(escaped));
+        QCOMPARE(readBytes(photos(folder) + "A B.JPG"), m_sim->content(spaced));
+        QCOMPARE(handler.queryExistingFiles({"A%20B.JPG", pair.at(1).fileUrl()}, photos(folder), videos(folder)),
+                 QStringList({"A%20B.JPG", pair.at(1).fileUrl()}));
+
+        QVERIFY(storage()->deleteFiles({pair.at(0).fileUrl()}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->content(escaped).isEmpty(), WaitMs);
+        QCOMPARE(m_sim->content(spaced).size(), 7000);
+    }
+
+    // A link standing in a target's place (to a file outside the folder) is replaced by the
+    // complete download once the operator chose to overwrite it, and left as it was by a
+    // download that breaks off: the file it leads to keeps its bytes either way.
+    void aLinkInTheTargetsPlaceIsNeverWrittenThrough()
+    {
+        const QString outside = path("outside.jpg");
+        const QByteArray canary = noise(300000, 3);
+        QVERIFY(writeBytes(outside, canary));
+        const QString folder = path("linked");
+        const QString target = photos(folder) + "IMG0001.JPG";
+        QVERIFY(QDir().mkpath(photos(folder)) && QDir().mkpath(videos(folder)));
+        QVERIFY(QFile::link(outside, target));
+        QVERIFY(QFile::link(path("nowhere.mp4"), videos(folder) + "MOV0001.MP4"));
+        QVector<CRemoteFileInfo> files;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileUrl() == Ulx::Communication::cameraFileUrl(PhotoPath)
+                || file.fileUrl() == Ulx::Communication::cameraFileUrl(VideoPath))
+                files.append(file);
+        }
+        QCOMPARE(files.size(), 2);
+        CMediaDownloadHandler handler;
+        // Both are asked about, the link to nothing too.
+        const QStringList existing = handler.queryExistingFiles({files.at(0).fileUrl(), files.at(1).fileUrl()},
+                                                                photos(folder), videos(folder));
+        QCOMPARE(existing.size(), 2);
+
+        QVERIFY(m_sim->fault(QStringLiteral("file"), QStringLiteral("close-mid-body"), -1));
+        auto cut = handler.startDownload(files, existing, {}, photos(folder), videos(folder));
+        QVERIFY(cut);
+        QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
+        QVERIFY(m_sim->clearFaults());
+        QVERIFY(cut->result() != int(Ulx::Multimedia::CHXMediaDownload::ResultCompleted));
+        QCOMPARE(readBytes(outside), canary);
+        QCOMPARE(QFileInfo(target).symLinkTarget(), outside);
+        QVERIFY(!QFile::exists(path("nowhere.mp4")));
+
+        auto whole = handler.startDownload(files, existing, {}, photos(folder), videos(folder));
+        QVERIFY(whole);
+        QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
+        QCOMPARE(whole->result(), int(Ulx::Multimedia::CHXMediaDownload::ResultCompleted));
+        QCOMPARE(readBytes(outside), canary);
+        QVERIFY(!QFileInfo(target).isSymLink());
+        QCOMPARE(readBytes(target), m_sim->content(PhotoPath));
+        QCOMPARE(readBytes(videos(folder) + "MOV0001.MP4"), m_sim->content(VideoPath));
+        QVERIFY(!QFile::exists(path("nowhere.mp4")));
+        const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        QCOMPARE(QDir(photos(folder)).entryList(everything), QStringList({"IMG0001.JPG"}));
+    }
+
+    // A download running into a folder keeps the hidden files it writes there (on a memory
+    // card each has a name from the start) when another download is asked for meanwhile.
+    void aRunningDownloadKeepsItsHiddenFiles()
+    {
+        QVERIFY(m_sim->fault(QStringLiteral("file"), QStringLiteral("slow"), -1));
+        const QString folder = path("running");
+        QVERIFY(QDir().mkpath(photos(folder)) && QDir().mkpath(videos(folder)));
+        QVector<CRemoteFileInfo> files;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileUrl().contains(QLatin1String("/100MEDIA/")))
+                files.append(file);
+        }
+        QCOMPARE(files.size(), 3);
+        CMediaDownloadHandler handler;
+        QSignalSpy errors(&handler, &CMediaDownloadHandler::errorOccurred);
+        auto running = handler.startDownload(files, {}, {}, photos(folder), videos(folder));
+        QVERIFY(running);
+        QTRY_VERIFY_WITH_TIMEOUT(running->currentFileProgress() > 0, WaitMs);
+        const QString inFlight = videos(folder) + ".MOV0002.MP4.replacing.aBcDeF";
+        QVERIFY(writeBytes(inFlight, "being written"));
+        QVERIFY(!handler.startDownload(files, {}, {}, photos(folder), videos(folder)));
+        QVERIFY(errors.wait(WaitMs));
+        QVERIFY(QFile::exists(inFlight));
+        running->cancel();
+        QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
+        QVERIFY(m_sim->clearFaults());
     }
 
     // Hidden copies that a download left when the program ended before renaming them go at the
@@ -355,9 +541,12 @@ private slots:
         QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.replacing", "complete, never renamed"));
         QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.1.replacing", "complete, never renamed"));
         QVERIFY(writeBytes(videos(folder) + ".MOV0001.MP4.replacing.aBcDeF", "partial"));
-        // Not the program's own.
+        // Not the program's own: not of its forms, or not for a media file.
         QVERIFY(writeBytes(photos(folder) + ".keep", "kept"));
         QVERIFY(writeBytes(photos(folder) + "notes.replacing", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".holiday.replacing", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".notes.replacing.backup", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.01.replacing", "kept"));
         CRemoteFileInfo photo;
         for (const CRemoteFileInfo& file : storage()->fileList()) {
             if (file.fileUrl() == Ulx::Communication::cameraFileUrl(PhotoPath))
@@ -380,7 +569,8 @@ private slots:
         QVERIFY(errors.first().first().toString().endsWith(QLatin1String("0x70005")));
         const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(photos(folder)).entryList(everything, QDir::Name),
-                 QStringList({".keep", "IMG0001.JPG", "notes.replacing"}));
+                 QStringList({".IMG0001.JPG.01.replacing", ".holiday.replacing", ".keep", ".notes.replacing.backup",
+                              "IMG0001.JPG", "notes.replacing"}));
         QCOMPARE(QDir(videos(folder)).entryList(everything), QStringList());
         QCOMPARE(readBytes(target + "/inside.txt"), QByteArray("kept"));
     }

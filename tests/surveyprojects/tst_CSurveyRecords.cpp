@@ -3,6 +3,7 @@
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/SurveyHelpers.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -168,6 +169,24 @@ private slots:
                  (QStringList{"/root/p/Photos/x.jpg", "/root/p/Videos/y.mp4"}));
         QVERIFY(projectContainsMediaFile(project, "y.mp4"));
         QVERIFY(!projectContainsMediaFile(project, "z.mp4"));
+    }
+
+    // A record may name a link: followed only when it stays in the project folder, and a
+    // folder whose name merely starts with the project's ("Main Street" beside "Main") is not it.
+    void mediaLinksStayInTheProject()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString project = dir.filePath("Main/");
+        QVERIFY(QDir().mkpath(project + "Photos") && QDir().mkpath(dir.filePath("Main Street")));
+        for (const QString& file : {dir.filePath("Main Street/x.jpg"), project + "inside.jpg"}) {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(dir.filePath("Main Street/x.jpg"), project + "Photos/beside.jpg"));
+        QVERIFY(QFile::link(project + "inside.jpg", project + "Photos/inside.jpg"));
+        QCOMPARE(projectMediaFilePath(project, "Photos/beside.jpg"), QString());
+        QCOMPARE(projectMediaFilePath(project, "Photos/inside.jpg"), project + "Photos/inside.jpg");
     }
 
 };

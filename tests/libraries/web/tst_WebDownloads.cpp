@@ -1,7 +1,8 @@
 // Download jobs and the worker's download bookkeeping against the web-service simulator:
 // project, survey and manhole data and single files equal what was served (with and without
-// Content-Length), errors, cut-off bodies, pause and abort leave no partial file, and media
-// link lists, including a failed one.
+// Content-Length), errors, cut-off bodies, encoded answers, pause and abort leave no partial
+// file, a link at the output path is replaced and never written through, and media link lists,
+// including a failed one.
 
 #include "WebTestSupport.h"
 
@@ -40,14 +41,16 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Answers every GET with a compressed body (whatever the request asked for) announced whole but
-// cut in half, and keeps the request heads it read.
-class CutCompressedPeer : public QTcpServer
+// Answers every GET with a compressed body, whatever the request asked for, announced whole and
+// sent whole or cut in half; keeps the request heads it read.
+class EncodingPeer : public QTcpServer
 {
 public:
-    explicit CutCompressedPeer(const QByteArray& plain)
+    EncodingPeer(const QByteArray& plain, const QByteArray& encoding, bool cut)
         // zlib's own stream without qCompress's length prefix: "deflate" as HTTP means it.
         : m_compressed(qCompress(plain, 9).mid(4))
+        , m_encoding(encoding)
+        , m_cut(cut)
     {
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = nextPendingConnection()) {
@@ -68,15 +71,24 @@ private:
             return;
         heads.append(head);
         m_pending.remove(socket);
-        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Encoding: deflate\r\n"
-                      "Content-Length: " + QByteArray::number(m_compressed.size()) + "\r\n\r\n");
-        socket->write(m_compressed.left(m_compressed.size() / 2));
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Encoding: " + m_encoding
+                      + "\r\nContent-Length: " + QByteArray::number(m_compressed.size()) + "\r\n\r\n");
+        socket->write(m_cut ? m_compressed.left(m_compressed.size() / 2) : m_compressed);
         socket->disconnectFromHost();
     }
 
     QByteArray m_compressed;
+    QByteArray m_encoding;
+    bool m_cut;
     QHash<QTcpSocket*, QByteArray> m_pending;
 };
+
+// Every entry of a folder, hidden ones too.
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
 // What the network stack may hand over after it sent a request again because the peer closed
 // the connection mid-body: a reply that ends without an error, shorter than its announced length.
 class ShortReply : public QNetworkReply
@@ -250,15 +262,19 @@ private slots:
         ZephiraProjectDataDownload job(communicator(), 3);
         QSignalSpy completed(&job, &AbstractDownload::downloadCompleted);
         QSignalSpy errors(&job, &AbstractDownload::errorOccurred);
+        QSignalSpy progress(&job, &AbstractDownload::fileDownloadProgressChanged);
         const QString path = output(QStringLiteral("project.xml"));
         QVERIFY(job.prepareOutput(path, kProject));
         job.start();
         QVERIFY(errors.wait(20000));
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.at(0).at(1).value<Error>(), expected);
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(entriesOf(output(QString())), QStringList());
         QVERIFY(!job.isRunning());
         QCOMPARE(completed.count(), 0);
+        // An error page is no part of the file, nor progress of it.
+        if (!action.contains(QStringLiteral("closeAfterBytes")))
+            QCOMPARE(progress.count(), 0);
     }
 
     void answerCutBeforeItsBodyIsAskedAgain()
@@ -294,13 +310,25 @@ private slots:
         QVERIFY(!QFile::exists(path));
     }
 
-    void cutCompressedBodyFails()
+    void encodedAnswersFail_data()
     {
-        // A server may compress what it sends; cut short, that must fail like any cut body.
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("deflate, whole") << QByteArray("deflate") << false;
+        QTest::newRow("deflate, cut") << QByteArray("deflate") << true;
+        QTest::newRow("gzip, whole") << QByteArray("gzip") << false;
+    }
+
+    void encodedAnswersFail()
+    {
+        // Asked for as stored, a server may compress what it sends all the same: whole or cut,
+        // that is not the file, and nothing is stored or reported as done.
+        QFETCH(QByteArray, encoding);
+        QFETCH(bool, cut);
         QByteArray plain;
         for (int i = 0; i < 300000; ++i)
             plain.append(char('a' + (i * 7 + i / 1000) % 26));
-        CutCompressedPeer peer(plain);
+        EncodingPeer peer(plain, encoding, cut);
         QVERIFY(peer.listen(QHostAddress::LocalHost));
         ZephiraProjectSingleFileDownload job(QStringLiteral("http://127.0.0.1:%1/media/v.mp4").arg(peer.serverPort()),
                                              communicator(), 8);
@@ -312,9 +340,50 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!job.isRunning(), 20000);
         QCOMPARE(completed.count(), 0);
         QCOMPARE(errors.count(), 1);
-        QCOMPARE(errors.at(0).at(1).value<Error>(), ErrorNetwork);
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(errors.at(0).at(1).value<Error>(), ErrorInvalidReply);
+        QCOMPARE(entriesOf(output(QString())), QStringList());
         QVERIFY(!peer.heads.isEmpty());
+        QVERIFY(peer.heads.first().contains("Accept-Encoding: identity"));
+    }
+
+    // A link standing where a download is to land (a record of a project led there) is
+    // replaced by the complete file and never written through; a cut download leaves it, and
+    // the file it leads to, as they were.
+    void aLinkInTheOutputsPlaceIsNeverFollowed_data()
+    {
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("complete") << false;
+        QTest::newRow("cut") << true;
+    }
+
+    void aLinkInTheOutputsPlaceIsNeverFollowed()
+    {
+        QFETCH(bool, cut);
+        const QString outside = m_dir->path() + QStringLiteral("/outside.xml");
+        const QByteArray canary(300000, 'c');
+        QVERIFY(writeText(outside, canary));
+        QVERIFY(QDir().mkpath(output(QString())));
+        const QString path = output(QStringLiteral("project.xml"));
+        QVERIFY(QFile::link(outside, path));
+        if (cut)
+            QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("closeAfterBytes"), 70000}})}));
+        ZephiraProjectDataDownload job(communicator(), 12);
+        QSignalSpy completed(&job, &AbstractDownload::downloadCompleted);
+        QSignalSpy errors(&job, &AbstractDownload::errorOccurred);
+        QVERIFY(job.prepareOutput(path, kProject));
+        job.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!job.isRunning(), 20000);
+
+        QCOMPARE(readAll(outside), canary);
+        QCOMPARE(completed.count(), cut ? 0 : 1);
+        QCOMPARE(errors.count(), cut ? 1 : 0);
+        if (cut) {
+            QCOMPARE(QFileInfo(path).symLinkTarget(), outside);
+        } else {
+            QVERIFY(!QFileInfo(path).isSymLink());
+            QCOMPARE(readAll(path), servedBody(QStringLiteral("Project")));
+        }
+        QCOMPARE(entriesOf(output(QString())), QStringList({QStringLiteral("project.xml")}));
     }
 
     void abortDeletesThePartialFile()
@@ -328,10 +397,11 @@ private slots:
         QVERIFY(job.prepareOutput(path, kProject));
         job.start();
         QVERIFY(progress.wait(20000));
-        QVERIFY(QFileInfo(path).size() > 0);
+        // The body goes to a file of its own until it is complete.
+        QVERIFY(!QFile::exists(path));
         job.abort();
         QVERIFY(!job.isRunning());
-        QVERIFY(!QFile::exists(path));
+        QCOMPARE(entriesOf(output(QString())), QStringList());
         QCOMPARE(completed.count(), 0);
         QCOMPARE(errors.count(), 0);
         // Abort is final.
@@ -383,12 +453,13 @@ private slots:
 
         // An aborted download no longer counts as active.
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("slowBodyMs"), 1}})}));
+        QSignalSpy progress(m_worker.get(), &TovrinWebApiWorker::downloadFileProgressChanged);
         m_worker->downloadZephiraProjectData(kProject, output(QStringLiteral("p.xml")), 2);
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(output(QStringLiteral("p.xml"))).size() > 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && progress.last().at(0).toUInt() == 2u, 20000);
         m_worker->abortDownload(2);
         QVERIFY(!m_worker->anyDownloadActive());
         QVERIFY(m_worker->activeDownloadIds().isEmpty());
-        QVERIFY(!QFile::exists(output(QStringLiteral("p.xml"))));
+        QCOMPARE(entriesOf(output(QString())), QStringList({QStringLiteral("s.xml")}));
 
         // A failed one neither finishes nor stays active, and its id is gone.
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("status"), 500}})}));

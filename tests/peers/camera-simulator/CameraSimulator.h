@@ -20,7 +20,7 @@
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QUrlQuery>
+#include <QUrl>
 
 class CameraSimulator
 {
@@ -106,9 +106,8 @@ public:
 
     QByteArray content(const QString& path)
     {
-        QUrlQuery query;
-        query.addQueryItem(QStringLiteral("path"), path);
-        return get(QStringLiteral("/__sim/content?") + query.toString(QUrl::FullyEncoded));
+        // Encoded here: a "%" of a camera name ("A%20B.JPG") is part of the name.
+        return get(QStringLiteral("/__sim/content?path=") + QString::fromLatin1(QUrl::toPercentEncoding(path)));
     }
 
 private:

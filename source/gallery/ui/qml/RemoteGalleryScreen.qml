@@ -42,6 +42,28 @@ Screen {
 
     function download() {
         controller.setupMediaDirectories()
+        if (!controller.queryDownloadFolderMissing()) {
+            downloadInto()
+            return
+        }
+        // Without projects the folder is asked for, as for photos made on the tablet; later
+        // downloads of the session go where this one went, as the runtime data holds it.
+        var last = appRuntimeData.lastDownloadFolder
+        ScreenManager.show("FileSelectionScreen",
+                           { "folderMode": true,
+                             "directory": last !== "" ? last : fileSystemHelper.queryProjectRootPath(),
+                             "topLevelDirectory": fileSystemHelper.queryBrowsableRootPath() },
+                           function(chosen) {
+                               if (chosen === undefined || chosen === null || chosen === "")
+                                   return
+                               appRuntimeData.lastDownloadFolder = chosen
+                               appRuntimeData.photoDirectory = chosen
+                               appRuntimeData.videoDirectory = chosen
+                               screen.downloadInto()
+                           })
+    }
+
+    function downloadInto() {
         var go = function() {
             var existing = controller.queryFilesToBeOverwrittenByDownload("")
             if (existing.length === 0) {

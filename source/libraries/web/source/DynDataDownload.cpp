@@ -3,10 +3,13 @@
 #include "TransferWatchdog.h"
 
 #include "CLogger.h"
+#include "FilePermissions.h"
+#include "FileReplacement.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkRequest>
+#include <QTemporaryFile>
 
 using Tovrin::Logging::CLogger;
 
@@ -58,22 +61,24 @@ bool DynDataDownload::prepareOutput(const QString& outputFilePath, const QString
         emit errorOccurred(m_downloadId, ErrorCreatePath);
         return false;
     }
-    if (m_outputFile.isOpen())
-        m_outputFile.close();
-    m_outputFile.setFileName(outputFilePath);
-    if (!m_outputFile.open(QIODevice::ReadWrite | QIODevice::Truncate)) {
+    m_newCopy.reset();
+    // Never the output file itself: what stands at its path (perhaps a link to a file elsewhere)
+    // stays untouched until a complete body replaces it.
+    auto newCopy = std::make_unique<QTemporaryFile>(outputFilePath);
+    if (!newCopy->open()) {
         CLogger::logMessage(CLogger::LogLevelError, kCategory,
                             QStringLiteral("Could not open output file: \"%1\"").arg(outputFilePath));
         emit errorOccurred(m_downloadId, ErrorFileAccess);
         return false;
     }
+    m_newCopy = std::move(newCopy);
     m_failed = false;
     return true;
 }
 
 void DynDataDownload::start()
 {
-    if (m_aborted || m_reply || !m_outputFile.isOpen())
+    if (m_aborted || m_reply || !m_newCopy)
         return;
     QNetworkReply* reply = requestData(m_source);
     if (!reply) {
@@ -91,7 +96,7 @@ void DynDataDownload::start()
 void DynDataDownload::onNetworkReplyReadyRead()
 {
     QNetworkReply* reply = m_reply;
-    if (!reply || m_failed)
+    if (!reply || m_failed || m_aborted || !m_newCopy)
         return;
     // An error page is not the file: it is read and dropped, and the finish reports the error.
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -99,13 +104,15 @@ void DynDataDownload::onNetworkReplyReadyRead()
         reply->readAll();
         return;
     }
+    if (!bodyIsAsStored(reply))
+        return;
     if (m_buffer.isEmpty())
         m_buffer.resize(int(kCopyStep));
     qint64 read = 0;
     while ((read = reply->read(m_buffer.data(), m_buffer.size())) > 0) {
         qint64 written = 0;
         while (written < read) {
-            const qint64 step = m_outputFile.write(m_buffer.constData() + written, read - written);
+            const qint64 step = m_newCopy->write(m_buffer.constData() + written, read - written);
             if (step <= 0) {
                 CLogger::logMessage(CLogger::LogLevelError, kCategory,
                                     QStringLiteral("Could not write output file: \"%1\"").arg(m_outputFilePath));
@@ -118,7 +125,7 @@ void DynDataDownload::onNetworkReplyReadyRead()
         }
     }
     const double contentLength = reply->header(QNetworkRequest::ContentLengthHeader).toDouble();
-    const int progress = contentLength > 0 ? int(double(m_outputFile.size()) / contentLength * 100.0) : 0;
+    const int progress = contentLength > 0 ? int(double(m_newCopy->size()) / contentLength * 100.0) : 0;
     emit fileDownloadProgressChanged(m_downloadId, m_outputFilePath, progress);
     emit totalDownloadProgressChanged(m_downloadId, 0, 1, progress, QStringList{m_outputFilePath});
 }
@@ -135,10 +142,10 @@ void DynDataDownload::onNetworkReplyFinished()
     // end the reply without an error; a body shorter than announced is still a failed transfer.
     bool lengthOk = false;
     const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&lengthOk);
-    if (networkError == QNetworkReply::NoError && lengthOk && announced >= 0 && m_outputFile.isOpen()
-        && m_outputFile.size() != announced) {
+    if (networkError == QNetworkReply::NoError && lengthOk && announced >= 0 && m_newCopy
+        && m_newCopy->size() != announced) {
         CLogger::logMessage(CLogger::LogLevelError, kCategory,
-                            QStringLiteral("Download incomplete: %1 of %2 bytes").arg(m_outputFile.size()).arg(announced));
+                            QStringLiteral("Download incomplete: %1 of %2 bytes").arg(m_newCopy->size()).arg(announced));
         networkError = QNetworkReply::RemoteHostClosedError;
     }
     reply->disconnect(this);
@@ -158,22 +165,56 @@ void DynDataDownload::onNetworkReplyFinished()
         emit errorOccurred(m_downloadId, errorFromNetworkError(networkError));
         return;
     }
-    if (!m_outputFile.flush()) {
-        discardOutput();
+    if (!completeOutput()) {
         m_failed = true;
         emit errorOccurred(m_downloadId, ErrorFileWrite);
         return;
     }
-    m_outputFile.close();
     emit downloadCompleted(m_downloadId);
+}
+
+bool DynDataDownload::bodyIsAsStored(QNetworkReply* reply)
+{
+    // Asked for as stored, a server may still compress the body. The network stack leaves it
+    // compressed then, and what arrived whole would be stored as something else than the file.
+    const QByteArray encoding = reply->rawHeader(QByteArrayLiteral("Content-Encoding")).trimmed();
+    if (encoding.isEmpty() || encoding.compare(QByteArrayLiteral("identity"), Qt::CaseInsensitive) == 0)
+        return true;
+    CLogger::logMessage(CLogger::LogLevelError, kCategory,
+                        QStringLiteral("Download refused: the answer is encoded (%1), not the file as stored: \"%2\"")
+                            .arg(QString::fromLatin1(encoding), m_outputFilePath));
+    m_failed = true;
+    emit errorOccurred(m_downloadId, ErrorInvalidReply);
+    abort();
+    return false;
+}
+
+bool DynDataDownload::completeOutput()
+{
+    QTemporaryFile& newCopy = *m_newCopy;
+    bool complete = FileReplacement::syncToDisk(newCopy);
+    // The new file starts private to its owner; the downloaded file is a normal save.
+    if (complete && !newCopy.setPermissions(FilePermissions::newFileDefault()))
+        CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
+                            QStringLiteral("Could not set the permissions of the downloaded file: \"%1\"")
+                                .arg(m_outputFilePath));
+    const QString newCopyPath = complete ? newCopy.fileName() : QString();
+    newCopy.close();
+    if (newCopyPath.isEmpty() || !FileReplacement::replaceFileWith(newCopyPath, m_outputFilePath)) {
+        CLogger::logMessage(CLogger::LogLevelError, kCategory,
+                            QStringLiteral("Could not put the downloaded file in place: \"%1\"").arg(m_outputFilePath));
+        discardOutput();
+        return false;
+    }
+    newCopy.setAutoRemove(false);
+    m_newCopy.reset();
+    return true;
 }
 
 void DynDataDownload::discardOutput()
 {
-    if (m_outputFile.isOpen())
-        m_outputFile.close();
-    if (!m_outputFilePath.isEmpty() && QFile::exists(m_outputFilePath))
-        QFile::remove(m_outputFilePath);
+    // The new file goes with its object; the output path was never written.
+    m_newCopy.reset();
 }
 
 void DynDataDownload::pause()
@@ -202,7 +243,7 @@ void DynDataDownload::abort()
     m_aborted = true;
     if (m_reply) {
         m_reply->abort();
-    } else if (m_outputFile.isOpen()) {
+    } else if (m_newCopy) {
         // Prepared but not finished: nothing of it may stay.
         discardOutput();
     }

@@ -2,16 +2,21 @@
 
 #include "AbstractDownload.h"
 
-#include <QFile>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QTemporaryFile>
+
+#include <memory>
 
 namespace Tovrin {
 namespace Web {
 
-// Streams the body of one reply into the output file as it arrives. A download that does not end
-// well (network or HTTP error, pause, abort, failed write) removes what it wrote: only a complete
-// body is ever left on disk and reported as finished.
+// Streams the body of one reply into a new file beside the output file as it arrives, and renames
+// it over the output file once complete (FileReplacement): a link standing at the output path is
+// replaced, never written through. A download that does not end well (network or HTTP error, an
+// answer encoded in spite of the request, pause, abort, failed write) removes its new file and
+// leaves the output path as it was: only a complete body is ever put there and reported as
+// finished.
 class DynDataDownload : public AbstractDownload
 {
     Q_OBJECT
@@ -20,8 +25,8 @@ public:
     using AbstractDownload::AbstractDownload;
     ~DynDataDownload() override;
 
-    // Creates the output folder and opens the file, emptied; false (with the error signalled) when
-    // either fails.
+    // Creates the output folder and the new file beside the output file; false (with the error
+    // signalled) when either fails.
     virtual bool prepareOutput(const QString& outputFilePath, const QString& source);
 
     QString outputFilePath() const { return m_outputFilePath; }
@@ -46,11 +51,14 @@ protected slots:
     void onNetworkReplyFinished();
 
 private:
+    bool bodyIsAsStored(QNetworkReply* reply);
+    bool completeOutput();
     void discardOutput();
 
     QString m_outputFilePath;
     QString m_source;
-    QFile m_outputFile;
+    // The body as it arrives; it takes the output file's name once complete.
+    std::unique_ptr<QTemporaryFile> m_newCopy;
     QByteArray m_buffer;
     QPointer<QNetworkReply> m_reply;
     bool m_paused = false;

@@ -17,10 +17,10 @@ CDeleteFileCommand::~CDeleteFileCommand() = default;
 
 QString CDeleteFileCommand::requestUrl() const
 {
-    QString property = cameraFilePath(m_fileUrl);
+    // The camera names the file by its path with "$" for "/"; a "$" inside a name stays encoded.
+    QString property = encodedCameraPath(cameraFilePath(m_fileUrl));
     property.replace(QLatin1Char('/'), QLatin1Char('$'));
-    return cameraBaseUrl() + QStringLiteral("/cgi-bin/Config.cgi?action=del&property=")
-           + percentEncoded(property, QByteArrayLiteral("$"));
+    return cameraBaseUrl() + QStringLiteral("/cgi-bin/Config.cgi?action=del&property=") + property;
 }
 
 void CDeleteFileCommand::execute(QNetworkAccessManager* manager)

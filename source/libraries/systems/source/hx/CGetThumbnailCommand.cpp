@@ -19,7 +19,7 @@ CGetThumbnailCommand::~CGetThumbnailCommand() = default;
 
 QString CGetThumbnailCommand::requestUrl() const
 {
-    return cameraBaseUrl() + QStringLiteral("/thumb") + percentEncoded(cameraFilePath(m_fileUrl), QByteArrayLiteral("/"));
+    return cameraBaseUrl() + QStringLiteral("/thumb") + encodedCameraPath(cameraFilePath(m_fileUrl));
 }
 
 void CGetThumbnailCommand::processNetworkReply(QNetworkReply* reply)

@@ -5,6 +5,7 @@
 #include "CLogger.h"
 #include "CMP4VideoOrientationPatcher.h"
 #include "FilePermissions.h"
+#include "FileReplacement.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -113,7 +114,9 @@ void CHXMediaDownload::nextFile()
 
 void CHXMediaDownload::requestCurrentFile()
 {
-    QNetworkRequest request{QUrl(m_currentFileUrl)};
+    // The address holds the camera path encoded once (cameraFileUrl): taken as it is, never
+    // decoded or encoded again.
+    QNetworkRequest request{QUrl(m_currentFileUrl, QUrl::StrictMode)};
     if (m_currentFileReceived > 0) {
         request.setRawHeader("Range", QByteArray("bytes=") + QByteArray::number(m_currentFileReceived) + '-'
                                           + QByteArray::number(m_currentFileSize));
@@ -272,6 +275,10 @@ bool CHXMediaDownload::finishCurrentFile()
         CMP4VideoOrientationPatcher patcher(*m_temporaryFile);
         if (!patcher.run())
             logDownload(QStringLiteral("Failed to patch video orientation."), {m_temporaryFile->fileName()});
+    }
+    if (!FileReplacement::syncToDisk(*m_temporaryFile)) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Cannot write the file to the disk:"), {m_targetPaths.at(m_index)});
+        return false;
     }
     const QString target = m_targetPaths.at(m_index);
     // The temporary file is private to its owner; the photo or video is the user's like any

@@ -64,11 +64,16 @@ bool isSafeCameraPath(const QString& path)
     return true;
 }
 
+QString encodedCameraPath(const QString& path)
+{
+    return percentEncoded(path, QByteArrayLiteral("/"));
+}
+
 QString cameraFileUrl(const QString& path)
 {
     if (!isSafeCameraPath(path))
         return QString();
-    return cameraBaseUrl() + path;
+    return cameraBaseUrl() + encodedCameraPath(path);
 }
 
 QString cameraFilePath(const QString& url)
@@ -78,7 +83,9 @@ QString cameraFilePath(const QString& url)
         return QString();
     // "http://host:80" must not match "http://host:8080/...": what follows is a path.
     const QString path = url.mid(base.size());
-    return path.startsWith(QLatin1Char('/')) ? path : QString();
+    if (!path.startsWith(QLatin1Char('/')))
+        return QString();
+    return QUrl::fromPercentEncoding(path.toUtf8());
 }
 
 QString percentEncoded(const QString& text, const QByteArray& keep)

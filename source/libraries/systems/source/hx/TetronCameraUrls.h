@@ -17,10 +17,17 @@ quint16 cameraHttpPort();
 // or ".", holds a backslash or is empty (apart from none at all).
 bool isSafeCameraPath(const QString& path);
 
-// The base URL followed by the path; empty when the path is not safe.
+// A camera path as it stands in a camera URL: UTF-8, every character but letters, digits,
+// "-._~" and the "/" between segments percent-encoded. The one encoding of a camera file's path,
+// for its address in the file list, its download, its thumbnail and its deletion, so that
+// "A%20B.JPG" and "A B.JPG" stay two files.
+QString encodedCameraPath(const QString& path);
+
+// The base URL followed by the encoded path; empty when the path is not safe.
 QString cameraFileUrl(const QString& path);
 
-// The URL without the base URL when it starts with it (case-sensitive), else empty.
+// The camera path of a URL made by cameraFileUrl (decoded again); empty when the URL does not
+// start with the base URL (case-sensitive).
 QString cameraFilePath(const QString& url);
 
 // UTF-8 percent-encoding that leaves letters, digits and "-._~" (plus the given extra
