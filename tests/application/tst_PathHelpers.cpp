@@ -1,17 +1,30 @@
 #include <QtTest>
 
 #include <QDateTime>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include "application/PathHelpers.h"
 
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 namespace {
+
+constexpr qint64 MiB = 1048576;
 
 void touch(const QString& path, int bytes = 0)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(bytes, 'x'));
+}
+
+qint64 freeBytes(const QString& path)
+{
+    struct statvfs space {};
+    return ::statvfs(QFile::encodeName(path).constData(), &space) == 0 ? qint64(space.f_bavail) * space.f_frsize : -1;
 }
 
 } // namespace
@@ -146,13 +159,74 @@ private slots:
         touch(tiny, 4096);
         QVERIFY(!larger.isEmpty() && !old.isEmpty());
         QVERIFY(!hasEnoughStorageSpace({larger}, {old}, {old}));
-        // So the order counts: a small copy replacing the large old one first makes room for a
-        // large new file after it, not before it.
+        // A sparse old copy holds no blocks: replacing it makes no room for a large file after it.
         const QString fresh = dir.filePath(QStringLiteral("fresh.bin"));
-        QVERIFY(hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {old}));
-        QVERIFY(!hasEnoughStorageSpace({larger, tiny}, {fresh, old}, {old}));
+        QVERIFY(!hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {old}));
+    }
+
+    // On a small volume of the test's own, whose free space nothing else changes, reached
+    // through two mount points: what the files take and what old copies give back is counted
+    // as the volume does.
+    void storageSpaceCountsWhatTheVolumeHolds()
+    {
+        QTemporaryDir dir;
+        const QString volume = dir.filePath(QStringLiteral("volume"));
+        const QString other = dir.filePath(QStringLiteral("other"));
+        QVERIFY(QDir().mkpath(volume) && QDir().mkpath(other));
+        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8m", "tmpfs", volume}) != 0)
+            QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+        auto unmountVolume = qScopeGuard([&volume] { QProcess::execute(QStringLiteral("umount"), {volume}); });
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"--bind", volume, other}), 0);
+        auto unmountOther = qScopeGuard([&other] { QProcess::execute(QStringLiteral("umount"), {other}); });
+        const auto at = [&volume](const QString& name) { return volume + QLatin1Char('/') + name; };
+        const auto write = [](const QString& path, qint64 size) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(QByteArray(int(size), 'm')) == size;
+        };
+
+        // Files take whole blocks: 2100 files of one byte are more than 8 MiB.
+        QVector<PlannedFile> small;
+        for (int i = 0; i < 2100; ++i)
+            small.append({at(QStringLiteral("f%1").arg(i)), 1, false});
+        QVERIFY(!hasEnoughStorageSpace(small));
+        QVERIFY(hasEnoughStorageSpace(small.mid(0, 1000)));
+
+        // One volume through two mount points has one free space.
+        QVERIFY(!hasEnoughStorageSpace({{at("a"), 5 * MiB, false}, {other + "/b", 5 * MiB, false}}));
+        QVERIFY(hasEnoughStorageSpace({{at("a"), 3 * MiB, false}, {other + "/b", 3 * MiB, false}}));
+
+        // An old copy that another hard link keeps frees nothing when it is replaced.
+        QVERIFY(write(at("old"), 6 * MiB));
+        QCOMPARE(::link(QFile::encodeName(at("old")).constData(), QFile::encodeName(at("kept")).constData()), 0);
+        QVERIFY(!hasEnoughStorageSpace({{at("old"), MiB, true}, {at("new"), 3 * MiB / 2, false}}));
+        QVERIFY(QFile::remove(at("kept")));
+        QVERIFY(hasEnoughStorageSpace({{at("old"), MiB, true}, {at("new"), 3 * MiB, false}}));
+        // The old copy goes only once its new one is complete: its room comes after, not before.
+        QVERIFY(!hasEnoughStorageSpace({{at("new"), 3 * MiB, false}, {at("old"), MiB, true}}));
         // A destination that is not to be replaced frees nothing.
-        QVERIFY(!hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {}));
+        QVERIFY(!hasEnoughStorageSpace({{at("old"), MiB, false}, {at("new"), 3 * MiB, false}}));
+        QVERIFY(QFile::remove(at("old")));
+
+        // A sparse old copy frees the blocks it holds, not its size.
+        {
+            QFile sparse(at("sparse"));
+            QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.write(QByteArray(int(MiB), 's')) == MiB);
+            QVERIFY(sparse.resize(1024 * MiB));
+        }
+        const qint64 room = freeBytes(volume);
+        QVERIFY(room > 2 * MiB);
+        QVERIFY(hasEnoughStorageSpace({{at("sparse"), MiB, true}, {at("n"), room - MiB / 2, false}}));
+        QVERIFY(!hasEnoughStorageSpace({{at("sparse"), MiB, true}, {at("n"), room + MiB / 2, false}}));
+        QVERIFY(QFile::remove(at("sparse")));
+
+        // Two copies to one name: the second replaces the first, not the old copy on disk.
+        QVERIFY(write(at("d"), 4 * MiB));
+        const qint64 left = freeBytes(volume);
+        const auto twiceThen = [&at](qint64 large) {
+            return QVector<PlannedFile>{{at("d"), MiB, true}, {at("d"), MiB, true}, {at("large"), large, false}};
+        };
+        QVERIFY(hasEnoughStorageSpace(twiceThen(left + 5 * MiB / 2)));
+        QVERIFY(!hasEnoughStorageSpace(twiceThen(left + 7 * MiB / 2)));
     }
 };
 

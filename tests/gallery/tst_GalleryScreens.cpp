@@ -124,6 +124,22 @@ private:
         return true;
     }
 
+    // What the operator sees of a tile's thumbnail, once no thumbnail is loading.
+    QImage thumbnailShown(const QString& fileName)
+    {
+        QList<QQuickItem*> found;
+        collect(item(QStringLiteral("galleryTile_") + fileName), QStringLiteral("galleryThumbnail"), found);
+        if (found.isEmpty() || !thumbnailsSettled())
+            return QImage();
+        QQuickItem* thumbnail = found.first();
+        const QRect area = thumbnail->mapRectToScene(QRectF(0, 0, thumbnail->width(), thumbnail->height())).toRect();
+        // The software scene graph grabs through the platform, as the shots do.
+        QImage shown = window()->grabWindow();
+        if (shown.isNull())
+            shown = grab();
+        return shown.copy(area);
+    }
+
     template <typename T>
     T* showScreen(const QString& key)
     {
@@ -310,6 +326,9 @@ private slots:
         QVERIFY(!controller->templateList().isEmpty());
         const QImage before(projectFile("Photos/LOCAL1.JPG"));
         const QImage otherBefore(projectFile("Photos/LOCAL2.JPG"));
+        QImage shownBefore;
+        QTRY_VERIFY_WITH_TIMEOUT(!(shownBefore = thumbnailShown(QStringLiteral("LOCAL1.JPG"))).isNull(), WaitMs);
+        QVERIFY(text(QStringLiteral("noticeText")).isEmpty());
 
         click(QStringLiteral("galleryTile_LOCAL1.JPG"));
         click(QStringLiteral("galleryTile_LOCALV.MP4"));
@@ -327,6 +346,14 @@ private slots:
         // Every row is read again, so the views ask for new thumbnails.
         QVERIFY(!rowsChanged.isEmpty());
         QCOMPARE(rowsChanged.last().at(1).toModelIndex().row(), model->rowCount() - 1);
+        // The operator sees the template on the photo's tile, and is told it was applied.
+        const auto changedOnScreen = [&] {
+            const QImage now = thumbnailShown(QStringLiteral("LOCAL1.JPG"));
+            return !now.isNull() && now != shownBefore;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(changedOnScreen(), WaitMs);
+        QCOMPARE(text(QStringLiteral("noticeText")), QStringLiteral("The drawing template was applied to the photo."));
+        shot(QStringLiteral("survey-gallery-template-applied"));
         closeToStartScreen();
     }
 
