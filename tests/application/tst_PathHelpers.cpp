@@ -164,9 +164,9 @@ private slots:
         QVERIFY(!hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {old}));
     }
 
-    // On a small volume of the test's own, whose free space nothing else changes, reached
-    // through two mount points: what the files take and what old copies give back is counted
-    // as the volume does.
+    // On a small volume of the test's own (whose free space nothing else changes), mounted
+    // twice: files take whole blocks, one volume has one free space, and an old copy gives back
+    // what it holds.
     void storageSpaceCountsWhatTheVolumeHolds()
     {
         QTemporaryDir dir;
@@ -175,52 +175,44 @@ private slots:
         QVERIFY(QDir().mkpath(volume) && QDir().mkpath(other));
         if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8m", "tmpfs", volume}) != 0)
             QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
-        auto unmountVolume = qScopeGuard([&volume] { QProcess::execute(QStringLiteral("umount"), {volume}); });
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {other});
+            QProcess::execute(QStringLiteral("umount"), {volume});
+        });
         QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"--bind", volume, other}), 0);
-        auto unmountOther = qScopeGuard([&other] { QProcess::execute(QStringLiteral("umount"), {other}); });
         const auto at = [&volume](const QString& name) { return volume + QLatin1Char('/') + name; };
-        const auto write = [](const QString& path, qint64 size) {
+        // size bytes written, then a hole up to the apparent size.
+        const auto write = [](const QString& path, qint64 size, qint64 apparent = 0) {
             QFile file(path);
-            return file.open(QIODevice::WriteOnly) && file.write(QByteArray(int(size), 'm')) == size;
+            return file.open(QIODevice::WriteOnly) && file.write(QByteArray(int(size), 'm')) == size
+                   && file.resize(qMax(size, apparent));
         };
 
-        // Files take whole blocks: 2100 files of one byte are more than 8 MiB.
         QVector<PlannedFile> small;
         for (int i = 0; i < 2100; ++i)
             small.append({at(QStringLiteral("f%1").arg(i)), 1, false});
         QVERIFY(!hasEnoughStorageSpace(small));
         QVERIFY(hasEnoughStorageSpace(small.mid(0, 1000)));
-
-        // One volume through two mount points has one free space.
         QVERIFY(!hasEnoughStorageSpace({{at("a"), 5 * MiB, false}, {other + "/b", 5 * MiB, false}}));
         QVERIFY(hasEnoughStorageSpace({{at("a"), 3 * MiB, false}, {other + "/b", 3 * MiB, false}}));
 
-        // An old copy that another hard link keeps frees nothing when it is replaced.
+        // A hard-linked old copy frees nothing; alone, it frees its room once replaced, not before.
         QVERIFY(write(at("old"), 6 * MiB));
         QCOMPARE(::link(QFile::encodeName(at("old")).constData(), QFile::encodeName(at("kept")).constData()), 0);
         QVERIFY(!hasEnoughStorageSpace({{at("old"), MiB, true}, {at("new"), 3 * MiB / 2, false}}));
         QVERIFY(QFile::remove(at("kept")));
         QVERIFY(hasEnoughStorageSpace({{at("old"), MiB, true}, {at("new"), 3 * MiB, false}}));
-        // The old copy goes only once its new one is complete: its room comes after, not before.
         QVERIFY(!hasEnoughStorageSpace({{at("new"), 3 * MiB, false}, {at("old"), MiB, true}}));
-        // A destination that is not to be replaced frees nothing.
         QVERIFY(!hasEnoughStorageSpace({{at("old"), MiB, false}, {at("new"), 3 * MiB, false}}));
-        QVERIFY(QFile::remove(at("old")));
 
-        // A sparse old copy frees the blocks it holds, not its size.
-        {
-            QFile sparse(at("sparse"));
-            QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.write(QByteArray(int(MiB), 's')) == MiB);
-            QVERIFY(sparse.resize(1024 * MiB));
-        }
+        // A sparse old copy frees its blocks, not its size.
+        QVERIFY(QFile::remove(at("old")) && write(at("sparse"), MiB, 1024 * MiB));
         const qint64 room = freeBytes(volume);
-        QVERIFY(room > 2 * MiB);
         QVERIFY(hasEnoughStorageSpace({{at("sparse"), MiB, true}, {at("n"), room - MiB / 2, false}}));
         QVERIFY(!hasEnoughStorageSpace({{at("sparse"), MiB, true}, {at("n"), room + MiB / 2, false}}));
-        QVERIFY(QFile::remove(at("sparse")));
 
         // Two copies to one name: the second replaces the first, not the old copy on disk.
-        QVERIFY(write(at("d"), 4 * MiB));
+        QVERIFY(QFile::remove(at("sparse")) && write(at("d"), 4 * MiB));
         const qint64 left = freeBytes(volume);
         const auto twiceThen = [&at](qint64 large) {
             return QVector<PlannedFile>{{at("d"), MiB, true}, {at("d"), MiB, true}, {at("large"), large, false}};

