@@ -9,14 +9,13 @@ Rectangle {
 
     property string text: ""
     property int duration: 3000
+    property bool shown: false
 
     function show(newText) {
         text = newText
         shown = true
         hideTimer.restart()
     }
-
-    property bool shown: false
 
     anchors.horizontalCenter: parent ? parent.horizontalCenter : undefined
     anchors.bottom: parent ? parent.bottom : undefined
