@@ -55,11 +55,11 @@ void CAppRuntimeData::load()
     store.endGroup();
 }
 
-void CAppRuntimeData::save()
+bool CAppRuntimeData::save()
 {
     // The same store as the settings, with the remembered web password in it.
     if (!CSettings::secureStore(CSettings::storeFileName(), true))
-        return;
+        return false;
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
     store.beginGroup(QLatin1String(kGroup));
     store.remove(QString());
@@ -71,6 +71,7 @@ void CAppRuntimeData::save()
     store.setValue(QStringLiteral("LastDownloadFolder"), m_lastDownloadFolder);
     store.endGroup();
     store.sync();
+    return store.status() != QSettings::AccessError;
 }
 
 void CAppRuntimeData::setLastProject(const QString& name, const QString& path)

@@ -58,7 +58,8 @@ public:
     ~CAppRuntimeData() override;
 
     void load();
-    void save();
+    // False when the store must not be written (CSettings::secureStore) or could not be.
+    bool save();
 
     QString lastProjectName() const { return m_lastProjectName; }
     QString lastProjectPath() const { return m_lastProjectPath; }

@@ -11,9 +11,11 @@
 #include "CLogger.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -870,33 +872,58 @@ QString CSettings::storeFileName()
 
 bool CSettings::secureStore(const QString& fileName, bool create)
 {
-    const QByteArray path = QFile::encodeName(fileName);
+    const QString category = QStringLiteral("CulvertixApplication");
+    QByteArray path = QFile::encodeName(fileName);
     if (create)
         QDir().mkpath(QFileInfo(fileName).absolutePath());
-    // No link is followed, and a special file in its place neither blocks nor is created.
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0),
+    // A link, as dotfile managers set the store up, is written through (QSettings writes the new
+    // copy beside the file the link names and renames it over that file, so the link stays),
+    // but only to a plain file of this user's own: anything else would put the password where
+    // the link's maker chose.
+    struct stat entry {};
+    const bool link = ::lstat(path.constData(), &entry) == 0 && S_ISLNK(entry.st_mode);
+    if (link) {
+        char resolved[PATH_MAX];
+        if (!::realpath(path.constData(), resolved)) {
+            CLogger::logMessage(CLogger::LogLevelError, category,
+                                QStringLiteral("The settings store is a link to nothing; the settings and the "
+                                               "remembered password are not written through it"),
+                                {fileName, QString::fromLocal8Bit(std::strerror(errno))});
+            return false;
+        }
+        path = resolved;
+    }
+    // The last step is no link (realpath resolved every one), a special file neither blocks nor
+    // is created, and a link is never made to create its target.
+    const int fd = ::open(path.constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create && !link ? O_CREAT : 0),
                           S_IRUSR | S_IWUSR);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT && !create)
             return true;
-        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
-                            error == ELOOP ? QStringLiteral("The settings store is a symbolic link; the settings and the "
-                                                            "remembered password are not written through it")
-                                           : QStringLiteral("The settings store could not be opened to make it private"),
-                            {fileName, QString::fromLocal8Bit(std::strerror(error))});
+        CLogger::logMessage(CLogger::LogLevelError, category,
+                            QStringLiteral("The settings store could not be opened to make it private"),
+                            {fileName, QString::fromLocal8Bit(path), QString::fromLocal8Bit(std::strerror(error))});
         return false;
     }
     struct stat info {};
     bool secured = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (!secured)
-        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
-                            QStringLiteral("The settings store is not a plain file; nothing is written to it"), {fileName});
-    else if ((info.st_mode & 07777) != (S_IRUSR | S_IWUSR) && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+    if (!secured) {
+        CLogger::logMessage(CLogger::LogLevelError, category,
+                            QStringLiteral("The settings store is not a plain file; nothing is written to it"),
+                            {fileName, QString::fromLocal8Bit(path)});
+    } else if (info.st_uid != ::geteuid()) {
         secured = false;
-        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("CulvertixApplication"),
+        CLogger::logMessage(CLogger::LogLevelError, category,
+                            QStringLiteral("The settings store is another user's file; the settings and the "
+                                           "remembered password are not written to it"),
+                            {fileName, QString::fromLocal8Bit(path)});
+    } else if ((info.st_mode & 07777) != (S_IRUSR | S_IWUSR) && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+        secured = false;
+        CLogger::logMessage(CLogger::LogLevelError, category,
                             QStringLiteral("The settings store could not be made private; nothing is written to it"),
-                            {fileName, QString::fromLocal8Bit(std::strerror(errno))});
+                            {fileName, QString::fromLocal8Bit(path), QString::fromLocal8Bit(std::strerror(errno))});
     }
     ::close(fd);
     return secured;

@@ -111,9 +111,10 @@ public:
     // every reader and writer first makes it readable by its owner only (secureStore).
     static QString storeFileName();
     // Makes the store at fileName its owner's alone, creating it so when asked. A store that is
-    // a symbolic link, or not a plain file, is left as it is and must not be written: the
-    // password would land in whatever the link names. Returns whether it may be written; logs
-    // why not.
+    // a symbolic link is followed to the plain file it finally names, which is then made
+    // private in its place. A store (or link target) that is not a plain file of this user's,
+    // and a link to nothing, are left as they are and must not be written: the password would
+    // land where someone else reads it. Returns whether it may be written; logs why not.
     static bool secureStore(const QString& fileName, bool create);
 
     bool freshStart() const;

@@ -11,6 +11,9 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
 namespace {
 
 const QString kProjectsFolderName = QStringLiteral("Culvertix-Projects/");
@@ -53,35 +56,52 @@ int countEntries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Drives | QDir::NoDotAndDotDot).size();
 }
 
-// The volume of a path that may not exist yet: its nearest existing ancestor decides.
-QStorageInfo volumeOf(const QString& path)
+// A file system as the kernel numbers it: every mount point of one volume (a bind mount, a
+// card mounted twice) has its device number, and all of them share one free space.
+struct Volume
 {
-    QFileInfo info(path);
-    QString candidate = info.absoluteFilePath();
-    while (!candidate.isEmpty() && !QFileInfo::exists(candidate)) {
-        const QString parent = QFileInfo(candidate).absolutePath();
-        if (parent == candidate)
-            break;
-        candidate = parent;
-    }
-    return QStorageInfo(candidate);
-}
-
-struct VolumeKey
-{
-    QString device;
-    QString rootPath;
-    bool operator==(const VolumeKey& other) const { return device == other.device && rootPath == other.rootPath; }
+    dev_t device = 0;
+    qint64 available = 0;
+    // The unit in which files take room.
+    qint64 blockSize = 1;
 };
 
-uint qHash(const VolumeKey& key, uint seed = 0)
+// The volume of a path that may not exist yet: its nearest existing ancestor decides. False
+// when not even the root can be looked at.
+bool volumeOf(const QString& path, Volume* volume)
 {
-    return ::qHash(key.device + key.rootPath, seed);
+    QString candidate = QFileInfo(path).absoluteFilePath();
+    struct stat info {};
+    while (::stat(QFile::encodeName(candidate).constData(), &info) != 0) {
+        const QString parent = QFileInfo(candidate).absolutePath();
+        if (parent == candidate)
+            return false;
+        candidate = parent;
+    }
+    struct statvfs space {};
+    if (::statvfs(QFile::encodeName(candidate).constData(), &space) != 0)
+        return false;
+    const qint64 unit = space.f_frsize > 0 ? qint64(space.f_frsize) : qint64(space.f_bsize);
+    volume->device = info.st_dev;
+    volume->blockSize = qMax<qint64>(1, unit);
+    volume->available = qint64(space.f_bavail) * unit;
+    return true;
 }
 
-VolumeKey keyOf(const QStorageInfo& info)
+// The room a file of this size takes: whole blocks.
+qint64 roomFor(qint64 size, qint64 blockSize)
 {
-    return {QString::fromLatin1(info.device()), info.rootPath()};
+    return (qMax<qint64>(0, size) + blockSize - 1) / blockSize * blockSize;
+}
+
+// What removing the file at path gives back: its allocated blocks (a sparse file's holes take
+// none), and nothing while another hard link keeps them, or for a link or folder in its place.
+qint64 roomFreedByRemoving(const QString& path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink > 1)
+        return 0;
+    return qint64(info.st_blocks) * 512;
 }
 
 } // namespace
@@ -331,35 +351,34 @@ QString createUniqueUuidFileName(const QString& folder, const QString& suffix, b
 
 bool hasEnoughStorageSpace(const QVector<PlannedFile>& files)
 {
-    QHash<QString, VolumeKey> volumeOfFolder;
-    QHash<VolumeKey, qint64> available;
+    QHash<QString, Volume> volumeOfFolder;
     // Per volume: what the files so far add up to once complete, and the most they take at once.
-    QHash<VolumeKey, qint64> settled;
-    QHash<VolumeKey, qint64> peak;
-    // The size each destination has at this point of the transfer.
+    QHash<dev_t, qint64> settled;
+    QHash<dev_t, qint64> peak;
+    QHash<dev_t, qint64> available;
+    // The room each destination takes at this point of the transfer.
     QHash<QString, qint64> present;
 
     for (const PlannedFile& file : files) {
         const QString folder = extractFilePath(file.destination);
         auto known = volumeOfFolder.constFind(folder);
         if (known == volumeOfFolder.constEnd()) {
-            const QStorageInfo volume = volumeOf(folder);
-            known = volumeOfFolder.insert(folder, keyOf(volume));
-            if (!available.contains(known.value()))
-                available.insert(known.value(), volume.bytesAvailable());
+            Volume volume;
+            if (!volumeOf(folder, &volume))
+                return false;
+            known = volumeOfFolder.insert(folder, volume);
+            available.insert(volume.device, volume.available);
         }
-        const VolumeKey key = known.value();
-        peak[key] = qMax(peak.value(key), settled.value(key) + file.size);
-        qint64 replaced = 0;
+        const Volume& volume = known.value();
+        const qint64 room = roomFor(file.size, volume.blockSize);
+        peak[volume.device] = qMax(peak.value(volume.device), settled.value(volume.device) + room);
+        qint64 freed = 0;
         if (file.replaces) {
             const auto earlier = present.constFind(file.destination);
-            if (earlier != present.constEnd())
-                replaced = earlier.value();
-            else if (QFileInfo(file.destination).exists())
-                replaced = QFileInfo(file.destination).size();
+            freed = earlier != present.constEnd() ? earlier.value() : roomFreedByRemoving(file.destination);
         }
-        settled[key] += file.size - replaced;
-        present.insert(file.destination, file.size);
+        settled[volume.device] += room - freed;
+        present.insert(file.destination, room);
     }
     for (auto it = peak.cbegin(); it != peak.cend(); ++it) {
         if (available.value(it.key()) < it.value())

@@ -51,7 +51,10 @@ struct PlannedFile
 
 // Whether every volume has room for the files written one after the other: at each file, the
 // new copies completed before it (less the old copies they replaced) plus the file's own whole
-// new copy must fit in the volume's free space.
+// new copy must fit in the volume's free space. Files take whole blocks of their volume; an old
+// copy gives back only the blocks it holds (a sparse one less than its size, one with another
+// hard link nothing); paths on one file system share one free space, whatever mount point
+// they go through.
 bool hasEnoughStorageSpace(const QVector<PlannedFile>& files);
 // The same for copying sourceFiles[i] to destinationFiles[i] in list order, where a destination
 // listed in replacedFiles is replaced.

@@ -36,6 +36,11 @@ int CInitialSetupScreenController::initialLanguageIndex() const
     return m_settings ? CSettings::localeCodes().indexOf(m_settings->localeName()) : -1;
 }
 
+QString CInitialSetupScreenController::settingsFileName() const
+{
+    return CSettings::storeFileName();
+}
+
 void CInitialSetupScreenController::changeLanguage(int languageIndex)
 {
     const QStringList codes = CSettings::localeCodes();
@@ -44,12 +49,12 @@ void CInitialSetupScreenController::changeLanguage(int languageIndex)
     m_settings->setLocaleName(codes.at(languageIndex));
 }
 
-void CInitialSetupScreenController::saveSettings(bool simpleMode)
+bool CInitialSetupScreenController::saveSettings(bool simpleMode)
 {
     if (!m_settings)
-        return;
+        return true;
     m_settings->setWorkType(simpleMode ? CSettings::WorkWithDefaultDirectories : CSettings::WorkWithProjects);
-    m_settings->save();
+    return m_settings->save();
 }
 
 void CInitialSetupScreenController::terminateApp()

@@ -13,6 +13,8 @@ class CInitialSetupScreenController : public QObject
     Q_OBJECT
     Q_PROPERTY(QStringList availableTranslations READ availableTranslations CONSTANT)
     Q_PROPERTY(int initialLanguageIndex READ initialLanguageIndex CONSTANT)
+    // Where the settings are kept, for the message when they cannot be saved.
+    Q_PROPERTY(QString settingsFileName READ settingsFileName CONSTANT)
 
 public:
     explicit CInitialSetupScreenController(QObject* parent = nullptr);
@@ -21,9 +23,12 @@ public:
 
     QStringList availableTranslations() const;
     int initialLanguageIndex() const;
+    QString settingsFileName() const;
 
     Q_INVOKABLE void changeLanguage(int languageIndex);
-    Q_INVOKABLE void saveSettings(bool simpleMode);
+    // False when the store refused the settings (nothing was written): the next start would be
+    // a first start again, so the screen tells the operator.
+    Q_INVOKABLE bool saveSettings(bool simpleMode);
     Q_INVOKABLE void terminateApp();
 
 private:

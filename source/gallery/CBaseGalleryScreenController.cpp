@@ -175,7 +175,8 @@ void CBaseGalleryScreenController::onChangeSetApplied(uint taskId, AbstractChang
     emit errorOccurred(TranslationHelper::projectErrorMessage(error));
 }
 
-void CBaseGalleryScreenController::onTemplateApplied(uint taskId, DrawingTemplatePtr, QStringList, QStringList,
+void CBaseGalleryScreenController::onTemplateApplied(uint taskId, DrawingTemplatePtr, QStringList,
+                                                     QStringList outputFileNames,
                                                      DrawingTemplateTypes::DrawingTemplateError error)
 {
     if (!claimTaskResult(m_pendingTemplateTask, taskId))
@@ -186,6 +187,9 @@ void CBaseGalleryScreenController::onTemplateApplied(uint taskId, DrawingTemplat
         return;
     }
     updateLocalThumbnails();
+    // The photos change in place, with nothing else on the screen to show it: without a word
+    // the operator applies the template again and stacks a second one onto them.
+    emit templateApplied(outputFileNames.size());
 }
 
 void CBaseGalleryScreenController::updateLocalThumbnails()

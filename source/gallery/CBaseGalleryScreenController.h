@@ -62,6 +62,8 @@ signals:
     void projectModifiedChanged();
     void changesSaved();
     void errorOccurred(QString errorMessage);
+    // A template was drawn onto photoCount photos, which now show it.
+    void templateApplied(int photoCount);
     void downloadStarted();
     void loadingTemplateListChanged();
     void templateListChanged();

@@ -194,11 +194,21 @@ bool CMediaImportWorker::completeFile()
             CLogger::logMessage(CLogger::LogLevelInfo, LogCategory, QStringLiteral("Failed to patch video orientation."),
                                 {m_destFile->fileName()});
     }
+    // The temporary file starts private to its owner; the imported file is a normal save. A
+    // destination that keeps no modes (a FAT card) refuses any: the copy is whole all the same.
+    QString modeError;
+    const FilePermissions::ModeResult mode =
+        FilePermissions::setFileMode(*m_destFile, m_newFilePermissions, &modeError);
+    if (mode == FilePermissions::ModeResult::NotKept)
+        CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
+                            QStringLiteral("The destination keeps no file modes; the file has the one it gives:"),
+                            {destination, modeError});
+    else if (mode == FilePermissions::ModeResult::Failed)
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot set the file's mode:"),
+                            {m_destFile->fileName(), modeError});
     m_destFile->close();
     // The old copy of a file to overwrite goes only now, as the complete new one takes its name.
-    // The temporary file starts private to its owner; the imported file is a normal save.
-    const bool complete = m_destFile->error() == QFileDevice::NoError
-                          && m_destFile->setPermissions(m_newFilePermissions);
+    const bool complete = m_destFile->error() == QFileDevice::NoError && mode != FilePermissions::ModeResult::Failed;
     if (!complete
         || !(m_replaceableFiles.contains(destination) ? replaceFileWith(m_destFile->fileName(), destination)
                                                       : m_destFile->rename(destination))) {

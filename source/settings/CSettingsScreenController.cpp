@@ -37,6 +37,11 @@ QStringList CSettingsScreenController::availableTranslations() const
     return CSettings::languageNames();
 }
 
+QString CSettingsScreenController::settingsFileName() const
+{
+    return CSettings::storeFileName();
+}
+
 QString CSettingsScreenController::localeCodeFromIndex(int index) const
 {
     const QStringList codes = CSettings::localeCodes();
@@ -63,8 +68,7 @@ void CSettingsScreenController::resetProjectsInfo()
     m_runtimeData->setCurrentProject(SurveyProjectPtr(), QString());
 }
 
-void CSettingsScreenController::saveSettings()
+bool CSettingsScreenController::saveSettings()
 {
-    if (m_settings)
-        m_settings->save();
+    return !m_settings || m_settings->save();
 }

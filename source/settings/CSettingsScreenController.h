@@ -16,6 +16,8 @@ class CSettingsScreenController : public QObject
     Q_OBJECT
     Q_PROPERTY(bool wifiInterfaceChangeSupported READ wifiInterfaceChangeSupported CONSTANT)
     Q_PROPERTY(QStringList availableTranslations READ availableTranslations CONSTANT)
+    // Where the settings are kept, for the message when they cannot be saved.
+    Q_PROPERTY(QString settingsFileName READ settingsFileName CONSTANT)
 
 public:
     explicit CSettingsScreenController(QObject* parent = nullptr);
@@ -24,12 +26,15 @@ public:
 
     bool wifiInterfaceChangeSupported() const { return true; }
     QStringList availableTranslations() const;
+    QString settingsFileName() const;
 
     Q_INVOKABLE QString localeCodeFromIndex(int index) const;
     Q_INVOKABLE int indexFromLocaleCode(const QString& code) const;
     Q_INVOKABLE QStringList queryWifiInterfaces() const;
     Q_INVOKABLE void resetProjectsInfo();
-    Q_INVOKABLE void saveSettings();
+    // False when the store refused the settings (nothing was written); the screen tells the
+    // operator.
+    Q_INVOKABLE bool saveSettings();
 
 private:
     QPointer<CSettings> m_settings;

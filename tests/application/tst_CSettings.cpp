@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
@@ -172,8 +173,9 @@ private slots:
     }
 
     // The store keeps the remembered password: it is its owner's alone from the first read on,
-    // not only after the next save, and it is never written through a symbolic link.
-    void passwordStoreIsPrivateAndNeverWrittenThroughALink()
+    // not only after the next save, and it is written through a symbolic link only to a plain
+    // file of the user's own.
+    void passwordStoreIsPrivateAndWrittenThroughALinkOnlyToTheUsersOwnFile()
     {
         const QString fileName = store().fileName();
         QCOMPARE(CSettings::storeFileName(), fileName);
@@ -193,8 +195,37 @@ private slots:
         QCOMPARE(mode(fileName), 0600);
         QCOMPARE(loaded.webPassword(), QStringLiteral("s3cret"));
 
-        // The store is a link to a file of someone else's.
+        // A link to the user's own file, through a second link as dotfile managers set it up:
+        // written through, the file made private first, the links kept.
         QTemporaryDir elsewhere;
+        const QString own = elsewhere.filePath(QStringLiteral("own.conf"));
+        const QString hop = elsewhere.filePath(QStringLiteral("hop.conf"));
+        QVERIFY(QFile::rename(fileName, own) && ::chmod(QFile::encodeName(own).constData(), 0644) == 0);
+        QVERIFY(QFile::link(own, hop) && QFile::link(hop, fileName));
+        loaded.setWebPassword(QStringLiteral("linked s3cret"));
+        QVERIFY(loaded.save() && CAppRuntimeData().save());
+        QVERIFY(QFileInfo(fileName).isSymLink() && QFileInfo(hop).isSymLink());
+        QCOMPARE(mode(own), 0600);
+        CSettings next;
+        next.load();
+        QCOMPARE(next.webPassword(), QStringLiteral("linked s3cret"));
+
+        // A link to nothing or to a folder, and a pipe in the store's place, are refused and left
+        // as they were (the pipe is never read here: it would wait for a writer).
+        for (const QString& target : {elsewhere.filePath(QStringLiteral("nowhere.conf")), elsewhere.path()}) {
+            QVERIFY(QFile::remove(fileName) && QFile::link(target, fileName));
+            QVERIFY(!next.save() && !CSettings::secureStore(fileName, false));
+        }
+        QVERIFY(!QFileInfo::exists(elsewhere.filePath(QStringLiteral("nowhere.conf"))));
+        QCOMPARE(mode(elsewhere.path()), 0700);
+        QVERIFY(QFile::remove(fileName) && ::mkfifo(QFile::encodeName(fileName).constData(), 0644) == 0);
+        const auto removePipe = qScopeGuard([&fileName] { QFile::remove(fileName); });
+        QVERIFY(!CSettings::secureStore(fileName, true) && !CSettings::secureStore(fileName, false));
+        QCOMPARE(mode(fileName), 0644);
+
+        // A link to another user's file.
+        if (::geteuid() != 0)
+            QSKIP("making a file of another user needs root");
         const QString target = elsewhere.filePath(QStringLiteral("shared.conf"));
         const QByteArray shared("[Other]\nkey=value\n");
         {
@@ -202,6 +233,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(shared) == shared.size());
         }
         QVERIFY(::chmod(QFile::encodeName(target).constData(), 0644) == 0);
+        QVERIFY(::chown(QFile::encodeName(target).constData(), 65534, 65534) == 0);
         QVERIFY(QFile::remove(fileName));
         QVERIFY(QFile::link(target, fileName));
         const auto unlink = qScopeGuard([&fileName] { QFile::remove(fileName); });
@@ -211,7 +243,7 @@ private slots:
         QVERIFY(!linked.save());
         CAppRuntimeData runtimeData;
         runtimeData.setLastPhotoFolder(elsewhere.path());
-        runtimeData.save();
+        QVERIFY(!runtimeData.save());
         QFile check(target);
         QVERIFY(check.open(QIODevice::ReadOnly));
         QCOMPARE(check.readAll(), shared);

@@ -1,17 +1,30 @@
 #include <QtTest>
 
 #include <QDateTime>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include "application/PathHelpers.h"
 
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 namespace {
+
+constexpr qint64 MiB = 1048576;
 
 void touch(const QString& path, int bytes = 0)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(bytes, 'x'));
+}
+
+qint64 freeBytes(const QString& path)
+{
+    struct statvfs space {};
+    return ::statvfs(QFile::encodeName(path).constData(), &space) == 0 ? qint64(space.f_bavail) * space.f_frsize : -1;
 }
 
 } // namespace
@@ -146,13 +159,66 @@ private slots:
         touch(tiny, 4096);
         QVERIFY(!larger.isEmpty() && !old.isEmpty());
         QVERIFY(!hasEnoughStorageSpace({larger}, {old}, {old}));
-        // So the order counts: a small copy replacing the large old one first makes room for a
-        // large new file after it, not before it.
+        // A sparse old copy holds no blocks: replacing it makes no room for a large file after it.
         const QString fresh = dir.filePath(QStringLiteral("fresh.bin"));
-        QVERIFY(hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {old}));
-        QVERIFY(!hasEnoughStorageSpace({larger, tiny}, {fresh, old}, {old}));
-        // A destination that is not to be replaced frees nothing.
-        QVERIFY(!hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {}));
+        QVERIFY(!hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {old}));
+    }
+
+    // On a small volume of the test's own (whose free space nothing else changes), mounted
+    // twice: files take whole blocks, one volume has one free space, and an old copy gives back
+    // what it holds.
+    void storageSpaceCountsWhatTheVolumeHolds()
+    {
+        QTemporaryDir dir;
+        const QString volume = dir.filePath(QStringLiteral("volume"));
+        const QString other = dir.filePath(QStringLiteral("other"));
+        QVERIFY(QDir().mkpath(volume) && QDir().mkpath(other));
+        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8m", "tmpfs", volume}) != 0)
+            QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+        const auto unmount = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {other});
+            QProcess::execute(QStringLiteral("umount"), {volume});
+        });
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"--bind", volume, other}), 0);
+        const auto at = [&volume](const QString& name) { return volume + QLatin1Char('/') + name; };
+        // size bytes written, then a hole up to the apparent size.
+        const auto write = [](const QString& path, qint64 size, qint64 apparent = 0) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(QByteArray(int(size), 'm')) == size
+                   && file.resize(qMax(size, apparent));
+        };
+
+        QVector<PlannedFile> small;
+        for (int i = 0; i < 2100; ++i)
+            small.append({at(QStringLiteral("f%1").arg(i)), 1, false});
+        QVERIFY(!hasEnoughStorageSpace(small));
+        QVERIFY(hasEnoughStorageSpace(small.mid(0, 1000)));
+        QVERIFY(!hasEnoughStorageSpace({{at("a"), 5 * MiB, false}, {other + "/b", 5 * MiB, false}}));
+        QVERIFY(hasEnoughStorageSpace({{at("a"), 3 * MiB, false}, {other + "/b", 3 * MiB, false}}));
+
+        // A hard-linked old copy frees nothing; alone, it frees its room once replaced, not before.
+        QVERIFY(write(at("old"), 6 * MiB));
+        QCOMPARE(::link(QFile::encodeName(at("old")).constData(), QFile::encodeName(at("kept")).constData()), 0);
+        QVERIFY(!hasEnoughStorageSpace({{at("old"), MiB, true}, {at("new"), 3 * MiB / 2, false}}));
+        QVERIFY(QFile::remove(at("kept")));
+        QVERIFY(hasEnoughStorageSpace({{at("old"), MiB, true}, {at("new"), 3 * MiB, false}}));
+        QVERIFY(!hasEnoughStorageSpace({{at("new"), 3 * MiB, false}, {at("old"), MiB, true}}));
+        QVERIFY(!hasEnoughStorageSpace({{at("old"), MiB, false}, {at("new"), 3 * MiB, false}}));
+
+        // A sparse old copy frees its blocks, not its size.
+        QVERIFY(QFile::remove(at("old")) && write(at("sparse"), MiB, 1024 * MiB));
+        const qint64 room = freeBytes(volume);
+        QVERIFY(hasEnoughStorageSpace({{at("sparse"), MiB, true}, {at("n"), room - MiB / 2, false}}));
+        QVERIFY(!hasEnoughStorageSpace({{at("sparse"), MiB, true}, {at("n"), room + MiB / 2, false}}));
+
+        // Two copies to one name: the second replaces the first, not the old copy on disk.
+        QVERIFY(QFile::remove(at("sparse")) && write(at("d"), 4 * MiB));
+        const qint64 left = freeBytes(volume);
+        const auto twiceThen = [&at](qint64 large) {
+            return QVector<PlannedFile>{{at("d"), MiB, true}, {at("d"), MiB, true}, {at("large"), large, false}};
+        };
+        QVERIFY(hasEnoughStorageSpace(twiceThen(left + 5 * MiB / 2)));
+        QVERIFY(!hasEnoughStorageSpace(twiceThen(left + 7 * MiB / 2)));
     }
 };
 

@@ -9,6 +9,7 @@
 #include "gallery/CRemoteGallerySectionModel.h"
 #include "gallery/CSurveyGalleryModelDataProvider.h"
 #include "gallery/CSurveyGalleryScreenController.h"
+#include "gallery/CThumbnailManager.h"
 #include "gallery/GalleryTypes.h"
 
 #include "application/CAppRuntimeData.h"
@@ -310,11 +311,14 @@ private slots:
         QVERIFY(!controller->templateList().isEmpty());
         const QImage before(projectFile("Photos/LOCAL1.JPG"));
         const QImage otherBefore(projectFile("Photos/LOCAL2.JPG"));
+        QTRY_VERIFY_WITH_TIMEOUT(thumbnailsSettled(), WaitMs);
+        QVERIFY(text(QStringLiteral("noticeText")).isEmpty());
 
         click(QStringLiteral("galleryTile_LOCAL1.JPG"));
         click(QStringLiteral("galleryTile_LOCALV.MP4"));
         QCOMPARE(controller->selectionCount(), 2);
         QSignalSpy rowsChanged(model, &QAbstractItemModel::dataChanged);
+        QSignalSpy thumbnailsMade(CUiEngine::instance()->thumbnailManager(), &CThumbnailManager::thumbnailRequested);
         QSignalSpy processing(controller, &CBaseGalleryScreenController::processingChanged);
         controller->applyDrawingTemplateToSelectedPhotos(controller->templateList().first());
         QCOMPARE(controller->selectionCount(), 0);
@@ -327,6 +331,21 @@ private slots:
         // Every row is read again, so the views ask for new thumbnails.
         QVERIFY(!rowsChanged.isEmpty());
         QCOMPARE(rowsChanged.last().at(1).toModelIndex().row(), model->rowCount() - 1);
+        // The tile on screen asks for the changed photo's thumbnail again and gets a new one, not
+        // the one it had: the operator sees the template there, and is told it was applied.
+        const QString changedUrl = CThumbnailManager::normalizedUrl(
+            QUrl::fromLocalFile(projectFile("Photos/LOCAL1.JPG")).toString());
+        const auto madeAgain = [&] {
+            for (const QList<QVariant>& request : qAsConst(thumbnailsMade)) {
+                if (request.first().toString() == changedUrl)
+                    return true;
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(madeAgain(), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(thumbnailsSettled(), WaitMs);
+        QCOMPARE(text(QStringLiteral("noticeText")), QStringLiteral("The drawing template was applied to the photo."));
+        shot(QStringLiteral("survey-gallery-template-applied"));
         closeToStartScreen();
     }
 

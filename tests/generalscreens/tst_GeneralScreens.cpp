@@ -27,9 +27,12 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSettings>
+#include <QScopeGuard>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
 
 namespace {
 
@@ -206,6 +209,43 @@ private slots:
             QCOMPARE(settings()->useImperialUnits(), imperial);
             QCOMPARE(stored(QStringLiteral("Settings/UseImperialUnits")).toBool(), imperial);
         }
+    }
+
+    // A store the settings must not be written to (a link to another user's file) is refused,
+    // and the screen that saved says so, with the file to look at, before it closes.
+    void aRefusedSaveIsToldOnTheScreenThatSaved()
+    {
+        const QString store = CSettings::storeFileName();
+        QTemporaryDir elsewhere;
+        const QString foreign = elsewhere.filePath(QStringLiteral("shared.conf"));
+        QVERIFY(QFile(foreign).open(QIODevice::WriteOnly));
+        if (::chown(QFile::encodeName(foreign).constData(), 65534, 65534) != 0)
+            QSKIP("making a file of another user needs root");
+        QVERIFY(QFile::rename(store, store + QStringLiteral(".kept")) && QFile::link(foreign, store));
+        const auto restore = qScopeGuard([&store] {
+            QFile::remove(store);
+            QFile::rename(store + QStringLiteral(".kept"), store);
+        });
+        const QString message = QStringLiteral("The settings could not be saved and are lost when the program ends.\n\n"
+                                               "The settings file %1 must be a file of your own or a link to one.");
+        const auto savedOn = [this, &message](const QString& screen, const QString& button) {
+            click(button);
+            QTRY_VERIFY(messageOpen());
+            QCOMPARE(topScreenName(), screen);
+            QCOMPARE(messageText(), message.arg(CSettings::storeFileName()));
+            shoot(screen + QStringLiteral("-not-saved"));
+            answerMessage();
+            QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
+        };
+        click(QStringLiteral("startScreenSettingsButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SettingsScreen"));
+        savedOn(QStringLiteral("SettingsScreen"), QStringLiteral("tabbedScreenApply"));
+        if (QTest::currentTestFailed())
+            return;
+        evaluate(QStringLiteral("ScreenManager.show('InitialSetupScreen')"));
+        click(QStringLiteral("initialSetupLanguageNext"));
+        item(QStringLiteral("InitialSetupScreen"))->setProperty("simpleMode", false); // the way of working kept
+        savedOn(QStringLiteral("InitialSetupScreen"), QStringLiteral("initialSetupApply"));
     }
 
     void overlayWithThePlaceholderManagerHasNoLogoTab()

@@ -102,6 +102,20 @@ private:
 
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
 
+    // A FAT card of 8 MiB mounted at mountPoint through FUSE; empty, else what is missing for it.
+    QString mountFatCard(const QString& mountPoint)
+    {
+        const QString image = mountPoint + QStringLiteral(".img");
+        QFile file(image);
+        if (!QDir().mkpath(mountPoint) || !file.open(QIODevice::WriteOnly) || !file.resize(8 * MiB))
+            return QStringLiteral("no room for a FAT image");
+        if (QProcess::execute("mkfs.vfat", {"-n", "CARD", image}) != 0)
+            return QStringLiteral("mkfs.vfat could not make a FAT image (dosfstools missing)");
+        if (QProcess::execute("fusefat", {"-o", "rw+", image, mountPoint}) != 0)
+            return QStringLiteral("fusefat could not mount the FAT image (no FUSE here)");
+        return QString();
+    }
+
     std::shared_ptr<CMediaScan> scanDestinations(const QString& search, const QString& photos, const QString& videos)
     {
         auto scan = m_service->createScan(search, photos, videos);
@@ -257,16 +271,10 @@ private slots:
     // there, so the scan must offer it for overwrite.
     void scanOnACaseIgnoringDestinationSeesTheFileOfTheOtherCase()
     {
-        const QString image = path("card.img");
         const QString card = path("card");
-        QVERIFY(QDir().mkpath(card));
-        QFile file(image);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(4 * 1024 * 1024));
-        file.close();
-        if (QProcess::execute("mkfs.vfat", {"-n", "CARD", image}) != 0)
-            QSKIP("mkfs.vfat could not make a FAT image (dosfstools missing)");
-        if (QProcess::execute("fusefat", {"-o", "rw+", image, card}) != 0)
-            QSKIP("fusefat could not mount the FAT image (no FUSE here)");
+        const QString missing = mountFatCard(card);
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(missing));
         const auto unmount = qScopeGuard([&card] { QProcess::execute("fusermount", {"-u", card}); });
         QVERIFY(writeBytes(card + "/photos/img.jpg", "already on the card"));
         QVERIFY(QDir().mkpath(card + "/videos"));
@@ -468,6 +476,23 @@ private slots:
         }
         QVERIFY(sameContent(source, path("dst/ten.jpg")));
         QVERIFY(temporaryLeftovers(path("dst")).isEmpty());
+    }
+
+    // A FAT card keeps no file modes: the mode a copy cannot keep is no failed copy.
+    void importOntoADestinationThatKeepsNoModes()
+    {
+        const QString card = path("card");
+        const QString missing = mountFatCard(card);
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        const auto unmount = qScopeGuard([&card] { QProcess::execute("fusermount", {"-u", card}); });
+        QVERIFY(writeBytes(path("src/b.jpg"), noise(5 * MiB, 12)) && writeBytes(card + "/b.jpg", "the old copy"));
+        auto import = m_service->createImport({path("src/b.jpg")}, {card + "/b.jpg"}, {card + "/b.jpg"});
+        QSignalSpy finished(import.get(), &CMediaImport::finished);
+        QVERIFY(finished.wait(WaitMs));
+        QCOMPARE(import->result(), CMediaImport::Success);
+        QVERIFY(sameContent(path("src/b.jpg"), card + "/b.jpg"));
+        QVERIFY(temporaryLeftovers(card).isEmpty());
     }
 
     void failuresKeepCompletedFilesAndLeaveNoPartialOnes()

@@ -24,6 +24,13 @@ Screen {
         onErrorOccurred: MessageBox.error("", errorMessage)
         onDownloadStarted: ScreenManager.show("MediaDownloadScreen")
         onChangesSaved: ScreenManager.close()
+        onTemplateApplied: {
+            // The photos changed behind thumbnails that the grid still shows.
+            grid.reloadThumbnails()
+            notice.show(photoCount === 1
+                        ? tr.txt("TxtTemplateAppliedOne", "The drawing template was applied to the photo.")
+                        : tr.txt("TxtTemplateApplied", "The drawing template was applied to {0} photos.", [photoCount]))
+        }
     }
 
     Component.onCompleted: {
@@ -148,6 +155,11 @@ Screen {
                 storedRemotelyText: tr.txt("TxtOnCamera", "On camera")
                 notAvailableText: tr.txt("TxtMissing", "Missing")
                 onOpened: screen.openFile(index, fileUrl, fileName, fileType, fileState)
+            }
+
+            Notice {
+                id: notice
+                objectName: "surveyGalleryNotice"
             }
 
             Text {

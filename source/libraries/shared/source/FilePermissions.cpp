@@ -2,6 +2,15 @@
 
 #include <QFile>
 
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#endif
+
 namespace FilePermissions {
 
 namespace {
@@ -45,6 +54,46 @@ QFileDevice::Permissions newFileDefault()
     if (mode & 0002)
         permissions |= QFileDevice::WriteOther;
     return permissions;
+}
+
+ModeResult setFileMode(QFileDevice& file, QFileDevice::Permissions permissions, QString* errorText)
+{
+#ifdef Q_OS_UNIX
+    const int fd = file.handle();
+    if (fd < 0) {
+        if (errorText)
+            *errorText = QStringLiteral("the file is not open");
+        return ModeResult::Failed;
+    }
+    mode_t mode = 0;
+    const std::pair<QFileDevice::Permission, mode_t> bits[] = {
+        {QFileDevice::ReadOwner, S_IRUSR},  {QFileDevice::WriteOwner, S_IWUSR}, {QFileDevice::ExeOwner, S_IXUSR},
+        {QFileDevice::ReadGroup, S_IRGRP},  {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
+        {QFileDevice::ReadOther, S_IROTH},  {QFileDevice::WriteOther, S_IWOTH}, {QFileDevice::ExeOther, S_IXOTH}};
+    for (const auto& bit : bits) {
+        if (permissions.testFlag(bit.first))
+            mode |= bit.second;
+    }
+    if (::fchmod(fd, mode) == 0)
+        return ModeResult::Set;
+    const int error = errno;
+    if (errorText)
+        *errorText = QString::fromLocal8Bit(std::strerror(error));
+    // What a file system without modes answers: FUSE for a call it does not implement, the
+    // kernel's FAT for a mode it cannot represent, others that they do not support it.
+    const bool notKept = error == ENOSYS || error == EPERM || error == EOPNOTSUPP
+#if defined(ENOTSUP) && ENOTSUP != EOPNOTSUPP
+        || error == ENOTSUP
+#endif
+        ;
+    return notKept ? ModeResult::NotKept : ModeResult::Failed;
+#else
+    if (file.setPermissions(permissions))
+        return ModeResult::Set;
+    if (errorText)
+        *errorText = file.errorString();
+    return ModeResult::Failed;
+#endif
 }
 
 } // namespace FilePermissions

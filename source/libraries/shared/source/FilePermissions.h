@@ -9,4 +9,17 @@ namespace FilePermissions {
 // into place, so that other programs of the user see them as any saved file.
 QFileDevice::Permissions newFileDefault();
 
+enum class ModeResult
+{
+    Set,
+    // The destination keeps no file modes (a FAT card or stick through FUSE, some network
+    // shares): it refused the call, and its files have whatever mode it shows for all of them.
+    NotKept,
+    Failed
+};
+
+// Gives an open file these permissions (the owner's, group's and others' bits). errorText, when
+// given, receives the system's reason when the result is not Set.
+ModeResult setFileMode(QFileDevice& file, QFileDevice::Permissions permissions, QString* errorText = nullptr);
+
 } // namespace FilePermissions

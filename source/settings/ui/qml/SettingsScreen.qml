@@ -75,8 +75,17 @@ TabbedScreen {
     }
 
     function back() {
-        controller.saveSettings()
-        ScreenManager.close()
+        if (controller.saveSettings()) {
+            ScreenManager.close()
+            return
+        }
+        // The values stay in use for this run; the operator must know they are not kept.
+        MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"),
+                         tr.msg("MsgSettingsNotSaved",
+                                "The settings could not be saved and are lost when the program ends.\n\n"
+                                + "The settings file {0} must be a file of your own or a link to one.",
+                                [controller.settingsFileName]),
+                         function() { ScreenManager.close() })
     }
 
     onCancelClicked: back()

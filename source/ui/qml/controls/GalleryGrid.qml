@@ -14,6 +14,12 @@ GridView {
     property string notAvailableText: ""
     signal opened(int index, url fileUrl, string fileName, int fileType, int fileState)
 
+    // Every tile asks for its thumbnail again: files were changed in place behind the grid.
+    property int thumbnailRevision: 0
+    function reloadThumbnails() {
+        thumbnailRevision = thumbnailRevision + 1
+    }
+
     readonly property int columns: Math.max(1, Math.floor(width / 560))
     cellWidth: Math.floor(width / columns)
     cellHeight: Math.floor(cellWidth * 9 / 16) + Design.fontSizeSmall + Design.spacing * 2
@@ -51,6 +57,7 @@ GridView {
                 sourceSize.width: 480
                 sourceSize.height: 270
                 fileUrl: model.modelData_FileUrl
+                revision: grid.thumbnailRevision
                 opacity: tile.fileState === GalleryTypes.FileStateStoredLocally ? 1.0 : 0.5
             }
 

@@ -10,15 +10,23 @@ Image {
     property url fileUrl
 
     property bool requested: true
+    // Raised when files shown may have changed while the image stayed on screen (a drawing
+    // template applied from the gallery): the thumbnail is asked for again.
+    property int revision: 0
+
+    function reload() {
+        requested = false
+        requested = true
+    }
+
+    onRevisionChanged: reload()
 
     asynchronous: true
     cache: false
     source: requested && fileUrl.toString() !== "" ? "image://Thumbnail/" + fileUrl : ""
 
     onVisibleChanged: {
-        if (visible) {
-            requested = false
-            requested = true
-        }
+        if (visible)
+            reload()
     }
 }
