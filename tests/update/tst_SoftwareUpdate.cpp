@@ -70,14 +70,15 @@ QList<int> states(const QSignalSpy& spy)
     return values;
 }
 
-// Limits short enough for a test: a head, a stall and a trickle each end within a second.
+// Limits short enough for a test: a missing head, a stall and a trickle each end within about
+// a second.
 Tovrin::Web::TransferLimits shortLimits()
 {
     Tovrin::Web::TransferLimits limits;
-    limits.headMs = 700;
-    limits.stallMs = 700;
-    limits.lowSpeedBytesPerSecond = 50000;
-    limits.lowSpeedWindowMs = 700;
+    limits.headMs = 1000;
+    limits.stallMs = 1000;
+    limits.lowSpeedBytesPerSecond = 20000;
+    limits.lowSpeedWindowMs = 1000;
     return limits;
 }
 
@@ -471,9 +472,9 @@ void tst_SoftwareUpdate::answersAtLinkSpeedComplete()
     // The information and the installer arrive over several windows of the low-speed limit,
     // each above its rate, and longer in all than the head and stall limits: both complete.
     QJsonObject conf = UpdateServerPeer::textRoute(versionConf("1.8") + QByteArray(200000, '\n'), QStringLiteral("trickle"));
-    conf = withOptions(conf, {{"chunk", 8192}, {"interval", 50}});
+    conf = withOptions(conf, {{"chunk", 4096}, {"interval", 50}});
     const QJsonObject installer =
-        withOptions(UpdateServerPeer::fileRoute(m_installerPath, QStringLiteral("trickle")), {{"chunk", 8192}, {"interval", 50}});
+        withOptions(UpdateServerPeer::fileRoute(m_installerPath, QStringLiteral("trickle")), {{"chunk", 4096}, {"interval", 50}});
     QVERIFY(m_server.setRoutes({{QStringLiteral("/version.conf"), conf}, {QStringLiteral("/culvertix/setup/Installer.exe"), installer}}));
     makeService();
     m_updater->setTransferLimits(shortLimits());

@@ -401,7 +401,7 @@ private slots:
         WebCommunicator::Timeouts timeouts = communicator.timeouts();
         // The kernels free room for more of the body in bursts of a third of their buffers: the
         // stall limit and the window lie above those gaps.
-        timeouts.transfer.headMs = 700;
+        timeouts.transfer.headMs = 1000;
         timeouts.transfer.stallMs = 5000;
         timeouts.transfer.lowSpeedBytesPerSecond = 50000;
         timeouts.transfer.lowSpeedWindowMs = 2000;
