@@ -460,10 +460,11 @@ void SoftwareUpdater::finishCheck(QNetworkReply* reply)
     QString reason;
     if (carriesContent(reply))
         readUpdateInformation(reply);
-    if (m_informationTooLarge) {
+    if (m_informationTooLarge)
         reason = QStringLiteral("the update information is larger than %1 bytes").arg(Tovrin::Web::TransferWatchdog::MaxReplyBytes);
-    }
-    if (!reason.isEmpty() || !finishedWithContent(reply, &reason)) {
+    else
+        finishedWithContent(reply, &reason);
+    if (!reason.isEmpty()) {
         logLine(CLogger::LogLevelError, QStringLiteral("checkForUpdate"), reason);
         emit updateErrorOccurred(UpdateErrorConnection);
         setState(StateIdle);

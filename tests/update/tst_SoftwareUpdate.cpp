@@ -127,7 +127,6 @@ private slots:
     void failedChecksShowTheirErrorAndNeverClaimUpToDate();
     void failedDownloadsLeaveNoFile_data();
     void failedDownloadsLeaveNoFile();
-    void answersAtLinkSpeedComplete();
     void redirectIsFollowed_data();
     void redirectIsFollowed();
     void redirectsThatAreRefused();
@@ -465,24 +464,6 @@ void tst_SoftwareUpdate::failedDownloadsLeaveNoFile()
         QCOMPARE(progress.count(), 0);
     // The installer is always asked for as stored.
     QCOMPARE(m_server.acceptEncodings().last(), QStringLiteral("identity"));
-}
-
-void tst_SoftwareUpdate::answersAtLinkSpeedComplete()
-{
-    // The information and the installer arrive over several windows of the low-speed limit,
-    // each above its rate, and longer in all than the head and stall limits: both complete.
-    QJsonObject conf = UpdateServerPeer::textRoute(versionConf("1.8") + QByteArray(200000, '\n'), QStringLiteral("trickle"));
-    conf = withOptions(conf, {{"chunk", 4096}, {"interval", 50}});
-    const QJsonObject installer =
-        withOptions(UpdateServerPeer::fileRoute(m_installerPath, QStringLiteral("trickle")), {{"chunk", 4096}, {"interval", 50}});
-    QVERIFY(m_server.setRoutes({{QStringLiteral("/version.conf"), conf}, {QStringLiteral("/culvertix/setup/Installer.exe"), installer}}));
-    makeService();
-    m_updater->setTransferLimits(shortLimits());
-    checkUntilIdleOrAvailable();
-    QCOMPARE(m_service->updateState(), UpdateService::UpdateAvailable);
-    m_service->startUpdateDownload();
-    QTRY_COMPARE_WITH_TIMEOUT(m_service->updateState(), UpdateService::InstallReady, 20000);
-    QCOMPARE(readFile(m_downloads.filePath(QStringLiteral("Installer.exe"))), m_installer);
 }
 
 void tst_SoftwareUpdate::redirectIsFollowed_data()

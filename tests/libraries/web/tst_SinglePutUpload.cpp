@@ -31,78 +31,47 @@ const QString kObject = QStringLiteral("storage/objects/p-s/Picture/Sec/a%20b.jp
 
 // Takes one PUT and reads its body at a steady pace, a piece every 50 ms, as a slow link lets it
 // through; small segments and buffers keep what the kernels hold to a few pieces. Once the
-// client has handed over the whole body, the rest is read at once and answered.
-class PacedReader : public QTcpServer
+// client has handed over the whole body (reported), the rest is read at once and answered.
+struct PacedReader : QTcpServer
 {
-public:
-    PacedReader(qint64 bodySize, qint64 piece)
-        : m_bodySize(bodySize)
-        , m_piece(piece)
+    qint64 bodySize, piece, reported = 0, received = 0;
+    bool headRead = false;
+    QTcpSocket* peer = nullptr;
+    QTimer pace;
+
+    PacedReader(qint64 size, qint64 step)
+        : bodySize(size)
+        , piece(step)
     {
-        connect(&m_pace, &QTimer::timeout, this, [this] { readOn(m_piece); });
+        const int segment = 1024, receiveBuffer = 8 * 1024;
+        listen(QHostAddress::LocalHost);
+        ::setsockopt(int(socketDescriptor()), IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof(segment));
+        ::setsockopt(int(socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof(receiveBuffer));
+        connect(&pace, &QTimer::timeout, this, [this] { readOn(piece); });
         connect(this, &QTcpServer::newConnection, this, [this] {
-            m_peer = nextPendingConnection();
+            peer = nextPendingConnection();
             // Qt would otherwise pull everything the kernel holds into the socket's own buffer.
-            m_peer->setReadBufferSize(16 * 1024);
-            connect(m_peer, &QTcpSocket::readyRead, this, [this] { readOn(0); });
-            m_pace.start(50);
+            peer->setReadBufferSize(16 * 1024);
+            connect(peer, &QTcpSocket::readyRead, this, [this] { readOn(0); });
+            pace.start(50);
         });
     }
 
-    bool listenSmall()
-    {
-        if (!listen(QHostAddress::LocalHost))
-            return false;
-        const int listener = int(socketDescriptor());
-        const int segment = 1024;
-        const int receiveBuffer = 8 * 1024;
-        return ::setsockopt(listener, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof(segment)) == 0
-               && ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof(receiveBuffer)) == 0;
-    }
-
-    // The client has handed over this much of the body.
-    void reported(qint64 bytesSent)
-    {
-        m_reported = qMax(m_reported, bytesSent);
-        readOn(0);
-    }
-
-    qint64 received() const { return m_received; }
-
-private:
     void readOn(qint64 budget)
     {
-        if (!m_peer || m_answered)
+        while (peer && !headRead && peer->canReadLine())
+            headRead = peer->readLine() == "\r\n";
+        if (!headRead || !pace.isActive())
             return;
-        while (m_head.indexOf("\r\n\r\n") < 0) {
-            if (!m_peer->canReadLine())
-                return;
-            m_head += m_peer->readLine();
-        }
-        if (m_reported == m_bodySize)
-            budget = m_bodySize;
-        while (budget > 0 && m_received < m_bodySize) {
-            const QByteArray chunk = m_peer->read(qMin(budget, m_bodySize - m_received));
-            if (chunk.isEmpty())
-                break;
-            m_received += chunk.size();
-            budget -= chunk.size();
-        }
-        if (m_received == m_bodySize) {
-            m_answered = true;
-            m_pace.stop();
-            m_peer->write("HTTP/1.1 200 OK\r\nETag: \"p1\"\r\nContent-Length: 0\r\n\r\n");
+        if (reported == bodySize)
+            budget = bodySize;
+        for (QByteArray chunk; budget > 0 && !(chunk = peer->read(qMin(budget, bodySize - received))).isEmpty();)
+            received += chunk.size(), budget -= chunk.size();
+        if (received == bodySize) {
+            pace.stop();
+            peer->write("HTTP/1.1 200 OK\r\nETag: \"p1\"\r\nContent-Length: 0\r\n\r\n");
         }
     }
-
-    qint64 m_bodySize;
-    qint64 m_piece;
-    QTimer m_pace;
-    QTcpSocket* m_peer = nullptr;
-    QByteArray m_head;
-    qint64 m_received = 0;
-    qint64 m_reported = 0;
-    bool m_answered = false;
 };
 } // namespace
 
@@ -395,7 +364,7 @@ private slots:
         const QString path = m_files.filePath(QStringLiteral("paced.bin"));
         QVERIFY(makeRandomFile(path, fileSize, 12));
         PacedReader reader(fileSize, piece);
-        QVERIFY(reader.listenSmall());
+        QVERIFY(reader.isListening());
 
         WebCommunicator communicator;
         WebCommunicator::Timeouts timeouts = communicator.timeouts();
@@ -411,11 +380,14 @@ private slots:
             UploadFileDescriptor(QStringLiteral("p"), QString(), path, QString(), QStringLiteral("k"), false)));
         QVERIFY(handle);
         QSignalSpy finished(handle.get(), &AWSPutRequestHandle::requestFinished);
-        connect(handle->reply(), &QNetworkReply::uploadProgress, &reader, [&reader](qint64 sent) { reader.reported(sent); });
+        connect(handle->reply(), &QNetworkReply::uploadProgress, &reader, [&reader](qint64 sent) {
+            reader.reported = qMax(reader.reported, sent);
+            reader.readOn(0);
+        });
         QVERIFY(finished.wait(30000));
         const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
         QCOMPARE(response.error(), completes ? ErrorNone : ErrorTimeOut);
-        QCOMPARE(reader.received() == fileSize, completes);
+        QCOMPARE(reader.received == fileSize, completes);
     }
 
     void nobodyListening()
