@@ -89,16 +89,6 @@ QJsonObject withOptions(QJsonObject route, const QJsonObject& options)
     return route;
 }
 
-// Redirects from each path in turn to the next one, the last of them to target.
-void addRedirectChain(QJsonObject* routes, const QStringList& paths, const QString& target)
-{
-    for (int i = 0; i < paths.size(); ++i) {
-        QJsonObject route = UpdateServerPeer::textRoute(QByteArray(), QStringLiteral("redirect"));
-        route.insert(QStringLiteral("location"), i + 1 < paths.size() ? paths.at(i + 1) : target);
-        routes->insert(paths.at(i), route);
-    }
-}
-
 QList<int> errors(const QSignalSpy& spy)
 {
     QList<int> values;
@@ -502,15 +492,12 @@ void tst_SoftwareUpdate::redirectIsFollowed()
         routes.insert(QStringLiteral("/culvertix/setup/hop1/x"), redirect(QStringLiteral("../../../hop2")));
         routes.insert(QStringLiteral("/hop2"), redirect(QStringLiteral("/store/Installer.exe")));
     }
-    if (how == QLatin1String("most")) {
-        QStringList checkHops{QStringLiteral("/version.conf")};
-        QStringList downloadHops{QStringLiteral("/culvertix/setup/Installer.exe")};
-        for (int i = 1; i < SoftwareUpdater::MaxRedirects; ++i) {
-            checkHops.append(QStringLiteral("/c/%1").arg(i));
-            downloadHops.append(QStringLiteral("/d/%1").arg(i));
-        }
-        addRedirectChain(&routes, checkHops, QStringLiteral("/current/version.conf"));
-        addRedirectChain(&routes, downloadHops, QStringLiteral("/store/Installer.exe"));
+    for (int i = 0; how == QLatin1String("most") && i < SoftwareUpdater::MaxRedirects; ++i) {
+        const bool last = i + 1 == SoftwareUpdater::MaxRedirects;
+        routes.insert(i ? QStringLiteral("/c/%1").arg(i) : QStringLiteral("/version.conf"),
+                      redirect(last ? QStringLiteral("/current/version.conf") : QStringLiteral("/c/%1").arg(i + 1)));
+        routes.insert(i ? QStringLiteral("/d/%1").arg(i) : QStringLiteral("/culvertix/setup/Installer.exe"),
+                      redirect(last ? QStringLiteral("/store/Installer.exe") : QStringLiteral("/d/%1").arg(i + 1)));
     }
     QVERIFY(m_server.setRoutes(routes));
     makeService();
