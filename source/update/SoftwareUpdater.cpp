@@ -24,8 +24,6 @@ namespace {
 
 const QString LogCategory = QStringLiteral("SoftwareUpdater");
 const QString DefaultBaseUrl = QStringLiteral("https://update.culvertix.example");
-// More hops than a content host plausibly needs means a loop.
-const int MaxRedirects = 8;
 
 void logLine(CLogger::LogLevel level, const QString& operation, const QString& text)
 {
@@ -39,6 +37,9 @@ QNetworkRequest makeRequest(const QUrl& url)
     // inside one reply, a header of an earlier hop (a redirect page's Content-Length) can end up
     // on the reply that carries the final body.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // As stored, never compressed: the network stack hides the announced length of a body it
+    // decompresses, so a cut compressed installer would pass for a whole one.
+    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
     return request;
 }
 
@@ -58,9 +59,19 @@ bool isRedirect(QNetworkReply* reply)
     }
 }
 
+// Whether the reply is the answer that carries what was asked for (no redirect's or error's page).
+bool carriesContent(QNetworkReply* reply)
+{
+    return reply->error() == QNetworkReply::NoError && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
+}
+
 // The reply's final status; anything but 200 is not the file that was asked for.
 bool finishedWithContent(QNetworkReply* reply, QString* reason)
 {
+    if (Tovrin::Web::TransferWatchdog::timedOut(reply)) {
+        *reason = QStringLiteral("no answer in time, or one that stalled or trickled");
+        return false;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         *reason = reply->errorString();
         return false;
@@ -229,12 +240,14 @@ void SoftwareUpdater::checkForUpdate()
 
 void SoftwareUpdater::sendRequest(const QUrl& url)
 {
+    m_information.clear();
+    m_informationTooLarge = false;
     m_reply = m_networkAccessManager->get(makeRequest(url));
+    Tovrin::Web::TransferWatchdog::watch(m_reply, m_transferLimits, LogCategory);
     connect(m_reply, &QNetworkReply::finished, this, &SoftwareUpdater::onNetworkReplyFinished);
-    if (m_state != StateDownloading)
-        return;
     connect(m_reply, &QNetworkReply::readyRead, this, &SoftwareUpdater::onNetworkReplyReadyRead);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, &SoftwareUpdater::onNetworkReplyDownloadProgress);
+    if (m_state == StateDownloading)
+        connect(m_reply, &QNetworkReply::downloadProgress, this, &SoftwareUpdater::onNetworkReplyDownloadProgress);
 }
 
 // Sends the next hop of a redirect and returns true, or returns false when the reply is no
@@ -358,13 +371,19 @@ qint64 SoftwareUpdater::writeInstallerData(const QByteArray& data)
 
 void SoftwareUpdater::onNetworkReplyReadyRead()
 {
-    if (!m_reply || m_state != StateDownloading)
+    if (!m_reply)
         return;
-    // A redirect's page is no part of the installer.
-    if (isRedirect(m_reply)) {
+    // A redirect's or an error's page is neither the update information nor part of the installer.
+    if (!carriesContent(m_reply)) {
         m_reply->readAll();
         return;
     }
+    if (m_state == StateChecking) {
+        readUpdateInformation(m_reply);
+        return;
+    }
+    if (m_state != StateDownloading)
+        return;
     const QByteArray data = m_reply->readAll();
     if (data.isEmpty())
         return;
@@ -379,9 +398,26 @@ void SoftwareUpdater::onNetworkReplyReadyRead()
     m_bytesWritten += written;
 }
 
+void SoftwareUpdater::readUpdateInformation(QNetworkReply* reply)
+{
+    if (m_informationTooLarge)
+        return;
+    // Read at most one byte past the cap: enough to know the answer is too large.
+    const qint64 room = Tovrin::Web::TransferWatchdog::MaxReplyBytes + 1 - m_information.size();
+    if (room > 0)
+        m_information += reply->read(room);
+    if (m_information.size() <= Tovrin::Web::TransferWatchdog::MaxReplyBytes)
+        return;
+    m_informationTooLarge = true;
+    m_information.clear();
+    // Its finished() comes at once and ends the check as failed.
+    reply->abort();
+}
+
 void SoftwareUpdater::onNetworkReplyDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
 {
-    if (!m_reply || m_state != StateDownloading || isRedirect(m_reply))
+    // The bytes of a redirect's or an error's page are no progress of the installer.
+    if (!m_reply || m_state != StateDownloading || !carriesContent(m_reply))
         return;
     emit updateDownloadProgress(bytesReceived, bytesTotal);
 }
@@ -422,13 +458,20 @@ void SoftwareUpdater::onNetworkReplyFinished()
 void SoftwareUpdater::finishCheck(QNetworkReply* reply)
 {
     QString reason;
-    if (!finishedWithContent(reply, &reason)) {
+    if (carriesContent(reply))
+        readUpdateInformation(reply);
+    if (m_informationTooLarge)
+        reason = QStringLiteral("the update information is larger than %1 bytes").arg(Tovrin::Web::TransferWatchdog::MaxReplyBytes);
+    else
+        finishedWithContent(reply, &reason);
+    if (!reason.isEmpty()) {
         logLine(CLogger::LogLevelError, QStringLiteral("checkForUpdate"), reason);
         emit updateErrorOccurred(UpdateErrorConnection);
         setState(StateIdle);
         return;
     }
-    const QByteArray data = reply->readAll();
+    const QByteArray data = m_information;
+    m_information.clear();
     const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
     if (announced.isValid() && announced.toLongLong() != data.size()) {
         logLine(CLogger::LogLevelError, QStringLiteral("checkForUpdate"),

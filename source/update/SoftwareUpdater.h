@@ -2,6 +2,8 @@
 
 #include "update/UpdateErrors.h"
 
+#include "TransferWatchdog.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -25,7 +27,9 @@ class QSaveFile;
 //
 // The installer is written to a temporary file beside its target and renamed only when the
 // whole body arrived, so a failed or cancelled download never touches a file the user already
-// has under that name.
+// has under that name. Every request waits for its head, and its body may stall or trickle, no
+// longer than the web client's requests do; the update information is held in memory no larger
+// than the web client's replies.
 class SoftwareUpdater : public QObject
 {
     Q_OBJECT
@@ -38,6 +42,10 @@ public:
         StateDownloading = 2
     };
 
+    // More hops than a content host plausibly needs means a loop; each check and each download
+    // may follow this many.
+    static constexpr int MaxRedirects = 8;
+
     explicit SoftwareUpdater(QObject* parent = nullptr);
     ~SoftwareUpdater() override;
 
@@ -49,6 +57,10 @@ public:
     // Where installers go; empty means the user's Downloads folder.
     QString downloadFolder() const;
     void setDownloadFolder(const QString& folder);
+
+    // The limits of every request; the web client's by default, tests shrink them.
+    Tovrin::Web::TransferLimits transferLimits() const { return m_transferLimits; }
+    void setTransferLimits(const Tovrin::Web::TransferLimits& limits) { m_transferLimits = limits; }
 
     // The launcher that opens the installer; null means the process-wide one.
     void setUrlLauncher(IUrlLauncher* launcher) { m_launcher = launcher; }
@@ -103,6 +115,7 @@ private:
     QUrl serverUrl(const QString& path) const;
     void sendRequest(const QUrl& url);
     bool followRedirect(QNetworkReply* reply, const QString& operation);
+    void readUpdateInformation(QNetworkReply* reply);
     void finishCheck(QNetworkReply* reply);
     void finishDownload(QNetworkReply* reply);
     void discardDownload();
@@ -121,4 +134,8 @@ private:
     QVersionNumber m_builtInVersion;
     qint64 m_bytesWritten = 0;
     int m_redirects = 0;
+    Tovrin::Web::TransferLimits m_transferLimits;
+    // The update information as it arrives, never more than the cap + 1 bytes.
+    QByteArray m_information;
+    bool m_informationTooLarge = false;
 };

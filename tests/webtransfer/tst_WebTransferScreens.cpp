@@ -181,6 +181,8 @@ private slots:
         list.append(webProject(QStringLiteral("Drive"), {media("Photos", "A.JPG"), media("Photos", "C:canary.txt")}));
         list.append(webProject(QStringLiteral("Gap"), {media("Photos", "A.JPG"), media("Photos", QString())}));
         list.append(webProject(QStringLiteral("Rename"), {}));
+        // Its photo is not in the storage.
+        list.append(webProject(QStringLiteral("Blocked"), {media("Photos", "M1.JPG")}));
         list.append(webProject(QStringLiteral("Cut"), {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
         list.append(webProject(QStringLiteral("Garbled"), {media("Photos", "G.JPG")},
                                {{"data", QJsonObject{{"Surveys", "<Surveys><Survey/></Surveys>"},
@@ -370,23 +372,45 @@ private slots:
         runtime->setCurrentProject(SurveyProjectPtr(), QString());
     }
 
+    void failedRenameEndsTheDownload_data()
+    {
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("manhole data") << QStringLiteral("Rename") << int(CProjectDownloadHandler::StateManholeData)
+                                      << QStringLiteral("manholes.xml") << QStringLiteral("0x6000B");
+        // A media file fails, and the project file that would keep the project cannot be put in
+        // place: without it the folder is no project and must not stay behind.
+        QTest::newRow("project file after a failed media file")
+            << QStringLiteral("Blocked") << int(CProjectDownloadHandler::StateMedia) << QStringLiteral("project.xml")
+            << QStringLiteral("0x5000E");
+    }
+
     void failedRenameEndsTheDownload()
     {
+        QFETCH(QString, project);
+        QFETCH(int, state);
+        QFETCH(QString, blocked);
+        QFETCH(QString, message);
+        settings()->setDownloadAllMedia(true);
         CProjectDownloadHandler handler;
         QSignalSpy errors(&handler, &CProjectDownloadHandler::errorOccurred);
         QSignalSpy finished(&handler, &CProjectDownloadHandler::downloadFinished);
-        // The manhole file cannot take its name: a folder of that name is in the way.
+        // The file cannot take its name: a folder of that name is in the way.
         connect(&handler, &CProjectDownloadHandler::stateChanged, this, [&]() {
-            if (handler.state() == CProjectDownloadHandler::StateManholeData)
-                QDir().mkpath(handler.projectFolderPath() + QStringLiteral("manholes.xml"));
+            if (handler.state() == state)
+                QDir().mkpath(handler.projectFolderPath() + blocked);
         });
-        handler.startDownload(QStringLiteral("p-rename"), QStringLiteral("Rename"));
+        handler.startDownload(QStringLiteral("p-") + project.toLower(), project);
         QVERIFY(errors.wait(WaitMs));
+        settings()->setDownloadAllMedia(false);
         QVERIFY(finished.isEmpty());
-        QVERIFY2(errors.first().first().toString().endsWith(QLatin1String("0x6000B")),
-                 qPrintable(errors.first().first().toString()));
+        QCOMPARE(errors.count(), 1);
+        QVERIFY2(errors.first().first().toString().endsWith(message), qPrintable(errors.first().first().toString()));
         QCOMPARE(handler.state(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(root() + QStringLiteral("Rename")), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(root() + project), WaitMs);
+        QVERIFY(!listed(root() + project + QLatin1Char('/')));
     }
 
     void pauseResumeAndCancel()

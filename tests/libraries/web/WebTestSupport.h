@@ -69,6 +69,15 @@ inline QJsonObject defaultScenario(double clockSkewSeconds = 0)
                        {QStringLiteral("projects"), projects}};
 }
 
+// Bounds the wait for an answer's head and for a stalled transfer alike.
+inline void setWaitLimit(Tovrin::Web::WebCommunicator& communicator, int milliseconds)
+{
+    Tovrin::Web::WebCommunicator::Timeouts timeouts = communicator.timeouts();
+    timeouts.transfer.headMs = milliseconds;
+    timeouts.transfer.stallMs = milliseconds;
+    communicator.setTimeouts(timeouts);
+}
+
 inline QJsonObject fault(const QString& route, const QJsonObject& action, const QList<int>& nth = {})
 {
     QJsonObject rule = action;

@@ -70,9 +70,7 @@ private slots:
         Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim->rootUrl());
         m_worker.reset(new TovrinWebApiWorker);
         m_worker->initialize();
-        WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
-        timeouts.transferMs = 20000;
-        m_worker->communicator()->setTimeouts(timeouts);
+        setWaitLimit(*m_worker->communicator(), 20000);
         QVERIFY(loginCommunicator(*m_worker->communicator(), QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
     }
 
@@ -208,25 +206,32 @@ private slots:
         QCOMPARE(count(QStringLiteral("upload_cancel")), 0);
     }
 
-    void fileTransfersOutlastTheRequestDeadline()
+    void resumeWaitsForASlowListingAndSkipsWhatIsStored()
     {
-        // The overall deadline is for the small requests; a single PUT and a part that take
-        // longer than it, but never stall, go through.
-        QVERIFY(makeSparseFile(projectPath() + QStringLiteral("big.avi"), 100 * kMiB + 1));
-        QVERIFY(makeRandomFile(projectPath() + QStringLiteral("small.jpg"), 1000, 2));
-        WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
-        timeouts.requestMs = 400;
-        m_worker->communicator()->setTimeouts(timeouts);
-        // Slow for as many attempts as a part may take, so that a retry cannot hide a time-out.
-        QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_part"), {{QStringLiteral("delayMs"), 1200}}, {1, 2, 3, 4, 5, 6}),
-                                  fault(QStringLiteral("storage_put"), {{QStringLiteral("delayMs"), 1200}}, {1})}));
+        // An upload started again reads the bucket listing that arrives at link speed, over
+        // several windows of the low-speed limit, asks for it once, and sends nothing that is
+        // stored already.
+        QVERIFY(makeRandomFile(projectPath() + QStringLiteral("IMG1.JPG"), 3000, 1));
+        QVERIFY(makeRandomFile(projectPath() + QStringLiteral("IMG2.JPG"), 4000, 2));
         QSignalSpy finished(m_worker.get(), &TovrinWebApiWorker::uploadFinished);
         QSignalSpy errors(m_worker.get(), &TovrinWebApiWorker::errorOccurred);
-        start(QStringLiteral("p-long"));
-        QVERIFY(finished.wait(60000));
+        start(QStringLiteral("p-resume"));
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(count(QStringLiteral("storage_put")), 2);
+
+        WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
+        timeouts.transfer.lowSpeedBytesPerSecond = 20000;
+        timeouts.transfer.lowSpeedWindowMs = 1000;
+        m_worker->communicator()->setTimeouts(timeouts);
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("list_files"),
+                                        {{QStringLiteral("paceBytesPerSecond"), 100000}, {QStringLiteral("padBytes"), 250000}})}));
+        start(QStringLiteral("p-resume"), 1, {}, 2);
+        QVERIFY(finished.wait(30000));
         QVERIFY(errors.isEmpty());
-        QCOMPARE(QFileInfo(stored(QStringLiteral("p-long"), QStringLiteral("Video/Sec/big.avi"))).size(), 100 * kMiB + 1);
-        QCOMPARE(QFileInfo(stored(QStringLiteral("p-long"), QStringLiteral("Picture/Sec/small.jpg"))).size(), qint64(1000));
+        QCOMPARE(finished.last().at(0).toUInt(), 2u);
+        QCOMPARE(count(QStringLiteral("list_files")), 2);
+        QCOMPARE(count(QStringLiteral("storage_put")), 2);
+        QCOMPARE(count(QStringLiteral("upload_uploaded")), 2);
     }
 
     void activeFlagFallsWhenTheLastUploadCompletes()

@@ -2,7 +2,8 @@
 // web-service simulator: plain and TLS uploads stored byte for byte, progress up to the file size,
 // a refused address, a peer that cuts the body off, a cancel in the middle, an untrusted
 // certificate, nobody listening, an answer in chunks after an interim one on a connection the
-// peer keeps open, and a peer that reads only as fast as the client reports progress.
+// peer keeps open, a peer that reads only as fast as the client reports progress, and peers that
+// read at a steady pace above and below the minimum rate.
 
 #include "WebTestSupport.h"
 
@@ -15,6 +16,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -26,6 +28,51 @@ using namespace WebTestSupport;
 namespace {
 const qint64 kMiB = 1024 * 1024;
 const QString kObject = QStringLiteral("storage/objects/p-s/Picture/Sec/a%20b.jpg");
+
+// Takes one PUT and reads its body at a steady pace, a piece every 50 ms, as a slow link lets it
+// through; small segments and buffers keep what the kernels hold to a few pieces. Once the
+// client has handed over the whole body (reported), the rest is read at once and answered.
+struct PacedReader : QTcpServer
+{
+    qint64 bodySize, piece, reported = 0, received = 0;
+    bool headRead = false;
+    QTcpSocket* peer = nullptr;
+    QTimer pace;
+
+    PacedReader(qint64 size, qint64 step)
+        : bodySize(size)
+        , piece(step)
+    {
+        const int segment = 1024, receiveBuffer = 8 * 1024;
+        listen(QHostAddress::LocalHost);
+        ::setsockopt(int(socketDescriptor()), IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof(segment));
+        ::setsockopt(int(socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof(receiveBuffer));
+        connect(&pace, &QTimer::timeout, this, [this] { readOn(piece); });
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            peer = nextPendingConnection();
+            // Qt would otherwise pull everything the kernel holds into the socket's own buffer.
+            peer->setReadBufferSize(16 * 1024);
+            connect(peer, &QTcpSocket::readyRead, this, [this] { readOn(0); });
+            pace.start(50);
+        });
+    }
+
+    void readOn(qint64 budget)
+    {
+        while (peer && !headRead && peer->canReadLine())
+            headRead = peer->readLine() == "\r\n";
+        if (!headRead || !pace.isActive())
+            return;
+        if (reported == bodySize)
+            budget = bodySize;
+        for (QByteArray chunk; budget > 0 && !(chunk = peer->read(qMin(budget, bodySize - received))).isEmpty();)
+            received += chunk.size(), budget -= chunk.size();
+        if (received == bodySize) {
+            pace.stop();
+            peer->write("HTTP/1.1 200 OK\r\nETag: \"p1\"\r\nContent-Length: 0\r\n\r\n");
+        }
+    }
+};
 } // namespace
 
 class tst_SinglePutUpload : public QObject
@@ -233,9 +280,7 @@ private slots:
         QCOMPARE(::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof(receiveBuffer)), 0);
 
         WebCommunicator communicator;
-        WebCommunicator::Timeouts timeouts = communicator.timeouts();
-        timeouts.transferMs = 5000;
-        communicator.setTimeouts(timeouts);
+        setWaitLimit(communicator, 5000);
 
         QTcpSocket* peer = nullptr;
         QByteArray head;
@@ -299,6 +344,50 @@ private slots:
         QFile original(path);
         QVERIFY(original.open(QIODevice::ReadOnly));
         QVERIFY(received == original.readAll());
+    }
+
+    void bodyIsBoundByItsPaceNotItsLength_data()
+    {
+        QTest::addColumn<qint64>("piece");
+        QTest::addColumn<bool>("completes");
+        // 320 KiB/s against a minimum of 50000 B/s: seconds long, far longer than the wait for
+        // a head, and only the upload's own progress shows that it moves.
+        QTest::newRow("above the rate") << qint64(16 * 1024) << true;
+        QTest::newRow("trickling below it") << qint64(512) << false;
+    }
+
+    void bodyIsBoundByItsPaceNotItsLength()
+    {
+        QFETCH(qint64, piece);
+        QFETCH(bool, completes);
+        const qint64 fileSize = 3 * kMiB / 2;
+        const QString path = m_files.filePath(QStringLiteral("paced.bin"));
+        QVERIFY(makeRandomFile(path, fileSize, 12));
+        PacedReader reader(fileSize, piece);
+        QVERIFY(reader.isListening());
+
+        WebCommunicator communicator;
+        WebCommunicator::Timeouts timeouts = communicator.timeouts();
+        // The kernels free room for more of the body in bursts of a third of their buffers: the
+        // stall limit and the window lie above those gaps.
+        timeouts.transfer.headMs = 1000;
+        timeouts.transfer.stallMs = 5000;
+        timeouts.transfer.lowSpeedBytesPerSecond = 50000;
+        timeouts.transfer.lowSpeedWindowMs = 2000;
+        communicator.setTimeouts(timeouts);
+        std::unique_ptr<AWSPutRequestHandle> handle(communicator.uploadFromUrl(
+            QStringLiteral("http://127.0.0.1:%1/paced").arg(reader.serverPort()), path,
+            UploadFileDescriptor(QStringLiteral("p"), QString(), path, QString(), QStringLiteral("k"), false)));
+        QVERIFY(handle);
+        QSignalSpy finished(handle.get(), &AWSPutRequestHandle::requestFinished);
+        connect(handle->reply(), &QNetworkReply::uploadProgress, &reader, [&reader](qint64 sent) {
+            reader.reported = qMax(reader.reported, sent);
+            reader.readOn(0);
+        });
+        QVERIFY(finished.wait(30000));
+        const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
+        QCOMPARE(response.error(), completes ? ErrorNone : ErrorTimeOut);
+        QCOMPARE(reader.received == fileSize, completes);
     }
 
     void nobodyListening()

@@ -97,6 +97,20 @@ private slots:
         QCOMPARE(m_sim->requestsTo(QStringLiteral("upload_uploaded")).size(), 0);
     }
 
+    void transcodingRequestWithoutAnswerIsGivenUp()
+    {
+        // Nobody waits for this request's answer: a service that never sends one must not keep
+        // the request open for ever.
+        setWaitLimit(*m_communicator, 300);
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("transcoding"), {{QStringLiteral("hold"), true}})}));
+        m_communicator->putJobForEachPreset(UploadFileDescriptor(QStringLiteral("P1"), QStringLiteral("Bucket-P1"), QString(),
+                                                                 QString(), QStringLiteral("Video/Sec/v.mp4"), true));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("transcoding")), 1, 10000);
+        // Its reply is the manager's child until it has ended and gone.
+        QTRY_COMPARE_WITH_TIMEOUT(m_communicator->networkAccessManager()->findChildren<QNetworkReply*>().size(), 0, 10000);
+        QVERIFY(m_sim->release(QStringLiteral("transcoding")));
+    }
+
     // API replies are held in memory up to a bound; a larger one fails clearly and is not retried.
     void oversizedReplyIsGivenUp_data()
     {

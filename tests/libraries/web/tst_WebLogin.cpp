@@ -44,7 +44,8 @@ private:
         WebCommunicator::Timeouts timeouts;
         timeouts.serverStatusMs = 2000;
         timeouts.clientCredentialsMs = 5000;
-        timeouts.transferMs = 10000;
+        timeouts.transfer.headMs = 10000;
+        timeouts.transfer.stallMs = 10000;
         m_worker->communicator()->setTimeouts(timeouts);
         return true;
     }
@@ -184,10 +185,8 @@ private slots:
         QFETCH(QJsonObject, action);
         QFETCH(int, result);
         QVERIFY(startSimulator(defaultScenario()));
-        WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
         // The slow body takes longer than this in all, but never stops for that long.
-        timeouts.transferMs = 1000;
-        m_worker->communicator()->setTimeouts(timeouts);
+        setWaitLimit(*m_worker->communicator(), 1000);
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("login_json"), action)}));
         QCOMPARE(int(loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword()))), result);
         QCOMPARE(m_worker->loginStatus() == TovrinWebApi::LoginStatusLoggedIn, result == int(TovrinWebApi::LoginResultSuccess));
@@ -268,20 +267,20 @@ private slots:
     void stalledLoginTimesOut()
     {
         QVERIFY(startSimulator(defaultScenario()));
-        WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
-        timeouts.transferMs = 300;
-        m_worker->communicator()->setTimeouts(timeouts);
+        setWaitLimit(*m_worker->communicator(), 300);
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("login_json"), {{QStringLiteral("delayMs"), 3000}})}));
         QCOMPARE(loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword())), TovrinWebApi::LoginResultTimeOut);
     }
 
-    void tricklingAnswersTimeOut()
+    void answersEndByTheirPaceNotTheirLength()
     {
-        // A peer that trickles its answers 16 bytes at a time never stops long enough for the
-        // idle limit; the deadline of each small request ends them as time-outs all the same.
+        // Under a minimum rate of 20000 B/s over any second: answers that trickle 16 bytes at a
+        // time never stall, yet end as time-outs, while long answers that keep coming above the
+        // rate arrive whole however long they take.
         QVERIFY(startSimulator(defaultScenario()));
         WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
-        timeouts.requestMs = 800;
+        timeouts.transfer.lowSpeedBytesPerSecond = 20000;
+        timeouts.transfer.lowSpeedWindowMs = 1000;
         m_worker->communicator()->setTimeouts(timeouts);
         const QJsonObject trickle{{QStringLiteral("slowBodyMs"), 100}, {QStringLiteral("padBytes"), 100000}};
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("status_check"), trickle), fault(QStringLiteral("two_step"), trickle),
@@ -293,10 +292,26 @@ private slots:
         QVERIFY(m_sim->setFaults({}));
         QCOMPARE(loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword())), TovrinWebApi::LoginResultSuccess);
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("projects"), trickle)}));
-        std::unique_ptr<UserProjectsRequestHandle> handle(m_worker->communicator()->queryUserProjects());
-        QSignalSpy finished(handle.get(), &UserProjectsRequestHandle::requestFinished);
-        QVERIFY(finished.wait(20000));
-        QCOMPARE(finished.at(0).at(1).value<Error>(), ErrorTimeOut);
+        std::unique_ptr<UserProjectsRequestHandle> trickled(m_worker->communicator()->queryUserProjects());
+        QSignalSpy trickledDone(trickled.get(), &UserProjectsRequestHandle::requestFinished);
+        QVERIFY(trickledDone.wait(20000));
+        QCOMPARE(trickledDone.at(0).at(1).value<Error>(), ErrorTimeOut);
+
+        // 250000 bytes at 100000 B/s: several windows long, each well above the rate.
+        const QJsonObject paced{{QStringLiteral("paceBytesPerSecond"), 100000}, {QStringLiteral("padBytes"), 250000}};
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("projects"), paced), fault(QStringLiteral("media_links"), paced)}));
+        std::unique_ptr<UserProjectsRequestHandle> list(m_worker->communicator()->queryUserProjects());
+        QSignalSpy listDone(list.get(), &UserProjectsRequestHandle::requestFinished);
+        std::unique_ptr<SingleProjectFileDownloadRequestHandle> links(
+            m_worker->communicator()->requestAllMediaLinks(QStringLiteral("p-big")));
+        QSignalSpy linksDone(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished);
+        QTRY_VERIFY_WITH_TIMEOUT(!listDone.isEmpty() && !linksDone.isEmpty(), 30000);
+        QCOMPARE(listDone.at(0).at(1).value<Error>(), ErrorNone);
+        QCOMPARE(listDone.at(0).at(0).value<UserProjectsResponse>().projects().size(), 1);
+        QVERIFY(list->responseData().size() > 250000);
+        QCOMPARE(linksDone.at(0).at(0).value<SingleProjectFileDownloadResponse>().error(), ErrorNone);
+        QCOMPARE(linksDone.at(0).at(0).value<SingleProjectFileDownloadResponse>().links().size(), 2);
+        QVERIFY(links->responseData().size() > 250000);
     }
 
     void slowServerStatusLeavesOffsetZero()

@@ -72,22 +72,27 @@ public:
     }
 
     // The paths of the GET requests, in order of arrival.
-    QStringList requestedPaths() const
+    QStringList requestedPaths() const { return requestField(QStringLiteral("path")); }
+
+    // The Accept-Encoding header of each GET request, in order of arrival (empty when none).
+    QStringList acceptEncodings() const { return requestField(QStringLiteral("accept_encoding")); }
+
+private:
+    QStringList requestField(const QString& name) const
     {
-        QStringList paths;
+        QStringList values;
         QFile file(logPath());
         if (!file.open(QIODevice::ReadOnly))
-            return paths;
+            return values;
         const QList<QByteArray> lines = file.readAll().split('\n');
         for (const QByteArray& line : lines) {
             const QJsonObject entry = QJsonDocument::fromJson(line).object();
             if (entry.value(QStringLiteral("event")).toString() == QLatin1String("request"))
-                paths.append(entry.value(QStringLiteral("path")).toString());
+                values.append(entry.value(name).toString());
         }
-        return paths;
+        return values;
     }
 
-private:
     QTemporaryDir m_dir;
     PeerProcess m_peer;
     int m_port = 0;

@@ -18,7 +18,14 @@ and may carry "fault":
   "empty"      200 with an empty body
   "trickle"    the body in pieces of "chunk" bytes (default 1024), "interval" ms apart
                (default 50), bounded by "max_seconds" (default 60)
+  "deflate-cut" the body compressed ("Content-Encoding: deflate") whatever the request asked
+               for, its compressed length announced whole, half of it sent, then closed
 A route may also carry
+  "delay_ms": <n>   the answer starts (status and headers) only after n ms, bounded by "max_seconds"
+  "announce": <n>   a Content-Length of n, larger than the body (redirect pages too); after the body
+               the connection stays open, silent, for "max_seconds" (default 60)
+  "pad_bytes": <n>  n line feeds after the body, with no Content-Length (the body ends with the
+               connection), streamed as fast as the client reads
   "first": "drop"   the first request of the path is read and the connection closed unanswered, as a
                server or proxy dropping an idle connection does; clients send such a request again
   "repeat": <route>  how every later request of the path is answered (a route of its own)
@@ -35,6 +42,7 @@ import socket
 import sys
 import threading
 import time
+import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 HTML = b"<html><head><title>Sign in</title></head><body><p>Please sign in to use this network.</p></body></html>"
@@ -93,17 +101,26 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
 
     def _log(self, status, fault=None, sent=None, event="answer"):
-        self.server.state.log({"event": event, "method": self.command, "path": self.path, "status": status,
-                               "fault": fault, "sent": sent, "time": time.time()})
+        entry = {"event": event, "method": self.command, "path": self.path, "status": status,
+                 "fault": fault, "sent": sent, "time": time.time()}
+        if event == "request":
+            entry["accept_encoding"] = self.headers.get("Accept-Encoding")
+        self.server.state.log(entry)
 
-    def _send_simple(self, status, body, extra=None):
+    def _send_simple(self, status, body, extra=None, announce=None):
         self.send_response(status)
         self.send_header("Content-Type", "text/html")
-        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Content-Length", str(announce if announce else len(body)))
         for key, value in (extra or {}).items():
             self.send_header(key, value)
         self.end_headers()
         self.wfile.write(body)
+
+    def _fall_silent(self, route):
+        """Keeps the connection open without a byte, as a stalled server does (bounded)."""
+        self.wfile.flush()
+        time.sleep(float(route.get("max_seconds", 60)))
+        self.close_connection = True
 
     def do_POST(self):
         length = int(self.headers.get("Content-Length") or 0)
@@ -155,11 +172,44 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
 
     def _answer(self, route, fault, body):
+        if route.get("delay_ms"):
+            time.sleep(min(float(route["delay_ms"]), 1000.0 * float(route.get("max_seconds", 60))) / 1000.0)
+        announce = int(route.get("announce", 0))
         if fault == "redirect":
             extra = {"Location": route["location"]} if route.get("location") else {}
             page = route["page"].encode("latin-1") if "page" in route else HTML
-            self._send_simple(302, page, extra)
+            self._send_simple(302, page, extra, announce)
             self._log(302, fault)
+            if announce > len(page):
+                self._fall_silent(route)
+            return
+        if fault == "deflate-cut":
+            packed = zlib.compress(body, 9)
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Encoding", "deflate")
+            self.send_header("Content-Length", str(len(packed)))
+            self.end_headers()
+            self.wfile.write(packed[: len(packed) // 2])
+            self.wfile.flush()
+            self.connection.shutdown(socket.SHUT_RDWR)
+            self.close_connection = True
+            self._log(200, fault, len(packed) // 2)
+            return
+        if route.get("pad_bytes"):
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(body)
+            left = int(route["pad_bytes"])
+            block = b"\n" * 65536
+            while left > 0:
+                self.wfile.write(block[:left])
+                left -= min(left, len(block))
+            self.wfile.flush()
+            self.close_connection = True
+            self._log(200, "pad", len(body) + int(route["pad_bytes"]))
             return
         if fault in ("404", "500"):
             self._send_simple(int(fault), HTML)
@@ -182,8 +232,13 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
             self._log(200, fault, len(body))
             return
-        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Content-Length", str(max(announce, len(body))))
         self.end_headers()
+        if announce > len(body):
+            self.wfile.write(body)
+            self._log(200, "announce", len(body))
+            self._fall_silent(route)
+            return
         if fault == "cut":
             half = body[: len(body) // 2]
             self.wfile.write(half)

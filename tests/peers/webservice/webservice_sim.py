@@ -11,7 +11,8 @@ addresses, ETags and part sizes of multi-part uploads.
 Every request is appended to a JSON-lines log with its verdict. Fault rules (per route and per
 Nth request of that route) make it misbehave on purpose. Signed service requests are checked
 (signature, date, one-time token) before any fault is injected, so a replayed token fails even
-where a fault was asked for. A "hold" rule keeps a request unanswered until the test releases
+where a fault was asked for. "paceBytesPerSecond" sends an answer's body at that rate, "slowBodyMs"
+16 bytes at a time with that pause, "padBytes" makes it larger. A "hold" rule keeps a request unanswered until the test releases
 its route (POST __sim/release {"route": ...}); the request is logged as route "held" on arrival.
 
 Lists and upload states that change between polls: "projectListSequence" gives the answer of each
@@ -270,6 +271,17 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(raw[:int(fault['closeAfterBytes'])])
             self.wfile.flush()
             self.hard_close()
+            return
+        if fault.get('paceBytesPerSecond'):
+            # The body at a steady rate, as a slow link delivers it: twenty pieces a second.
+            rate = float(fault['paceBytesPerSecond'])
+            head, rest = raw[:len(raw) - len(body)], body
+            self.wfile.write(head)
+            piece = max(1, int(rate / 20))
+            for i in range(0, len(rest), piece):
+                self.wfile.write(rest[i:i + piece])
+                self.wfile.flush()
+                time.sleep(piece / rate)
             return
         if fault.get('slowBodyMs'):
             head, rest = raw[:len(raw) - len(body)], body

@@ -22,16 +22,21 @@ void AbstractUploadFileRequestHandle::handleUploadProgress(qint64 bytesSent, qin
     if (bytesTotal <= 0)
         return;
     const qint64 position = qMax<qint64>(0, bytesSent + progressReferenceSize() - bytesTotal);
+    // A body sent again (a retry, or the network stack on a new connection) starts from 0 once
+    // more: its bytes count only past the furthest point of the body already counted, so that
+    // every byte of the file counts once.
     const qint64 step = position - m_bodyPosition;
+    if (step <= 0)
+        return;
     // Qt reports every chunk handed to the network (the transfer watchdog needs each); the
     // operator needs a step only when the file's percentage moves, or at the end of the body.
     // A skipped step is carried into the next one.
     auto percentOf = [this](qint64 bytes) { return m_totalFileBytes > 0 ? bytes * 100 / m_totalFileBytes : 100; };
-    if (step > 0 && bytesSent < bytesTotal && percentOf(m_totalUploadedBytes + step) == percentOf(m_totalUploadedBytes))
+    if (bytesSent < bytesTotal && percentOf(m_totalUploadedBytes + step) == percentOf(m_totalUploadedBytes))
         return;
     m_bodyPosition = position;
-    m_totalUploadedBytes += qMax<qint64>(0, step);
-    emit uploadedBytes(m_totalUploadedBytes, qMax<qint64>(0, step), m_totalFileBytes, m_uploadFile.localFilePath());
+    m_totalUploadedBytes += step;
+    emit uploadedBytes(m_totalUploadedBytes, step, m_totalFileBytes, m_uploadFile.localFilePath());
 }
 
 } // namespace Web

@@ -32,6 +32,7 @@ protected:
     void startNewBody() { m_bodyPosition = 0; }
 
     UploadFileDescriptor m_uploadFile;
+    // The furthest point of the current body counted so far; a body sent again counts on from here.
     qint64 m_bodyPosition = 0;
     qint64 m_totalFileBytes = 0;
     qint64 m_totalUploadedBytes = 0;

@@ -5,7 +5,6 @@
 
 #include "CLogger.h"
 
-#include <QAtomicInt>
 #include <QEventLoop>
 #include <QMetaEnum>
 #include <QNetworkAccessManager>
@@ -17,27 +16,15 @@ namespace Tovrin {
 namespace Web {
 
 namespace {
-QAtomicInt g_defaultTransferTimeoutMs(60000);
 const char kTooLargeProperty[] = "cxReplyTooLarge";
 }
 
 RequestHandle::RequestHandle(QObject* parent)
     : QObject(parent)
-    , m_transferTimeoutMs(g_defaultTransferTimeoutMs.loadRelaxed())
 {
 }
 
 RequestHandle::~RequestHandle() = default;
-
-void RequestHandle::setDefaultTransferTimeout(int milliseconds)
-{
-    g_defaultTransferTimeoutMs.storeRelaxed(milliseconds);
-}
-
-int RequestHandle::defaultTransferTimeout()
-{
-    return g_defaultTransferTimeoutMs.loadRelaxed();
-}
 
 void RequestHandle::setReply(QNetworkReply* reply)
 {
@@ -54,7 +41,7 @@ void RequestHandle::setReply(QNetworkReply* reply)
     connect(reply, &QNetworkReply::readyRead, this, &RequestHandle::onReplyReadyRead);
     connect(reply, &QNetworkReply::finished, this, &RequestHandle::onReplyFinished);
     connect(reply, &QNetworkReply::uploadProgress, this, &RequestHandle::onReplyUploadProgress);
-    TransferWatchdog::watch(reply, m_transferTimeoutMs, m_requestDeadlineMs);
+    TransferWatchdog::watch(reply, m_transferLimits);
 }
 
 void RequestHandle::enableRetry(QNetworkAccessManager* manager, const QByteArray& body)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TovrinWebTypes.h"
+#include "TransferWatchdog.h"
 
 #include <QByteArray>
 #include <QList>
@@ -20,9 +21,9 @@ namespace Web {
 // typed reply. Whoever receives a handle from the communicator owns it; the handle owns its
 // reply (a QObject child). Lives on the web worker thread.
 //
-// A reply that moves no data for the transfer time-out, or that has not finished by its
-// deadline (where one is set), is aborted and reported as a time-out, so a stalled or
-// trickling peer cannot hold a request forever.
+// A reply whose head does not come, or whose body stalls or trickles below the minimum rate
+// (TransferLimits), is aborted and reported as a time-out, so a silent or trickling peer cannot
+// hold a request forever; an answer that keeps arriving at link speed is never cut.
 class RequestHandle : public QObject
 {
     Q_OBJECT
@@ -53,14 +54,9 @@ public:
     // The HTTP status of the last finished reply; 0 when none came.
     int httpStatus() const { return m_httpStatus; }
 
-    // Milliseconds without any transferred byte after which a reply is given up; 0 turns it off.
-    void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
-    int transferTimeout() const { return m_transferTimeoutMs; }
-    static void setDefaultTransferTimeout(int milliseconds);
-    static int defaultTransferTimeout();
-    // Milliseconds in which each reply given to the handle from now on must have finished in
-    // all; 0 (the default) sets no such limit. Meant for small API requests, not file transfers.
-    void setRequestDeadline(int milliseconds) { m_requestDeadlineMs = milliseconds; }
+    // The limits of each reply given to the handle from now on.
+    void setTransferLimits(const TransferLimits& limits) { m_transferLimits = limits; }
+    TransferLimits transferLimits() const { return m_transferLimits; }
 
     // Waits, with a nested event loop bounded by timeoutMs, until the handle has handled its
     // reply. On time-out: empty text and networkError 4; the reply stays with the handle.
@@ -69,7 +65,7 @@ public:
     static constexpr int MaxRetries = 5;
     // Largest reply body held in memory. API replies are small; file contents go through the
     // downloads, which stream to disk. A larger reply is given up as a protocol failure.
-    static constexpr qint64 MaxReplyBytes = 8 * 1024 * 1024;
+    static constexpr qint64 MaxReplyBytes = TransferWatchdog::MaxReplyBytes;
     static bool replyTooLarge(const QNetworkReply* reply);
 
 signals:
@@ -104,8 +100,7 @@ private:
     std::function<QNetworkRequest()> m_requestFactory;
     int m_retryCount = 0;
     bool m_retryEnabled = false;
-    int m_transferTimeoutMs;
-    int m_requestDeadlineMs = 0;
+    TransferLimits m_transferLimits;
     bool m_handled = false;
     QNetworkReply::NetworkError m_lastError = QNetworkReply::NoError;
     int m_httpStatus = 0;

@@ -202,9 +202,13 @@ void TovrinWebApiWorker::login(const QString& user, const QString& password)
     QNetworkRequest request(m_statusUrl);
     request.setTransferTimeout(kConnectionCheckTimeoutMs);
     auto* check = new RequestHandle(this);
-    check->setTransferTimeout(kConnectionCheckTimeoutMs);
-    // A peer that trickles a byte now and then never trips the idle limit.
-    check->setRequestDeadline(m_communicator ? m_communicator->timeouts().requestMs : WebCommunicator::Timeouts().requestMs);
+    // The check is short: its head and a stall are waited for no longer than the check's own
+    // bound, and a peer that trickles a byte now and then ends by the low-speed limit.
+    TransferLimits limits = m_communicator ? m_communicator->timeouts().transfer : TransferLimits();
+    auto bounded = [](int limit) { return limit > 0 ? qMin(limit, kConnectionCheckTimeoutMs) : kConnectionCheckTimeoutMs; };
+    limits.headMs = bounded(limits.headMs);
+    limits.stallMs = bounded(limits.stallMs);
+    check->setTransferLimits(limits);
     m_connectionCheck = check;
     connect(check, &RequestHandle::replyHandled, this, &TovrinWebApiWorker::handleConnectionCheckReply);
     check->setReply(m_networkAccessManager->get(request));

@@ -121,8 +121,7 @@ void WebCommunicator::setTimeouts(const Timeouts& timeouts)
 template <class H>
 H* WebCommunicator::attach(H* handle, QNetworkReply* reply)
 {
-    handle->setTransferTimeout(m_timeouts.transferMs);
-    handle->setRequestDeadline(m_timeouts.requestMs);
+    handle->setTransferLimits(m_timeouts.transfer);
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
     handle->setReply(reply);
     return handle;
@@ -389,15 +388,20 @@ UploadProjectsStatusHandle* WebCommunicator::queryUploadStatuses(const QStringLi
     return attach(new UploadProjectsStatusHandle(), send("POST", request, toJson(body)));
 }
 
-QNetworkReply* WebCommunicator::getXml(const QString& path)
+QNetworkReply* WebCommunicator::sendXmlGet(const QString& path)
 {
     const QNetworkRequest request = m_builder->initializeRequest(true, path)
                                         .usingMethod(GET)
                                         .withUserAgentHeader()
                                         .withAcceptHeader(QStringLiteral("application/xml"))
                                         .withAuthHeader();
-    QNetworkReply* reply = m_manager->get(asStored(request));
-    TransferWatchdog::watch(reply, m_timeouts.transferMs);
+    return m_manager->get(asStored(request));
+}
+
+QNetworkReply* WebCommunicator::getXml(const QString& path)
+{
+    QNetworkReply* reply = sendXmlGet(path);
+    TransferWatchdog::watch(reply, m_timeouts.transfer);
     return reply;
 }
 
@@ -419,19 +423,19 @@ QNetworkReply* WebCommunicator::downloadManholeData(const QString& projectId)
 SingleProjectFileDownloadRequestHandle* WebCommunicator::requestSingleFileLink(const QString& projectId, const QString& file)
 {
     return attach(new SingleProjectFileDownloadRequestHandle(),
-                  getXml(joinPath({Route::PROJECT, projectId, kPathZephira, kPathMedia, file, kPathDownload})));
+                  sendXmlGet(joinPath({Route::PROJECT, projectId, kPathZephira, kPathMedia, file, kPathDownload})));
 }
 
 SingleProjectFileDownloadRequestHandle* WebCommunicator::requestAllMediaLinks(const QString& projectId)
 {
     return attach(new SingleProjectFileDownloadRequestHandle(),
-                  getXml(joinPath({Route::PROJECT, projectId, kPathZephira, kPathMedia, kPathDownload})));
+                  sendXmlGet(joinPath({Route::PROJECT, projectId, kPathZephira, kPathMedia, kPathDownload})));
 }
 
 QNetworkReply* WebCommunicator::getUrl(const QString& url)
 {
     QNetworkReply* reply = m_manager->get(asStored(QNetworkRequest(QUrl(url))));
-    TransferWatchdog::watch(reply, m_timeouts.transferMs);
+    TransferWatchdog::watch(reply, m_timeouts.transfer);
     return reply;
 }
 
@@ -524,7 +528,7 @@ AWSPutRequestHandle* WebCommunicator::uploadFromUrl(const QString& url, const QS
     }
     auto* handle = new AWSPutRequestHandle(file);
     handle->setUploadBodyFile(bodyFile);
-    handle->setTransferTimeout(m_timeouts.transferMs);
+    handle->setTransferLimits(m_timeouts.transfer);
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
     // Streamed from the file by the manager (proxies, interim and chunked answers and TLS
     // included); the handle owns the file and keeps it open until the reply is done.
@@ -597,7 +601,6 @@ void WebCommunicator::obtainUrlsFor(UploadFileMultiPartRequestHandle* handle, co
             .withParam(QStringLiteral("parts"), QString::number(parts))
             .withAuthHeader();
     handle->disableRetry();
-    handle->setRequestDeadline(m_timeouts.requestMs);
     handle->setReply(send("GET", request));
 }
 
@@ -605,8 +608,6 @@ void WebCommunicator::nextPartFor(UploadFileMultiPartRequestHandle* handle, cons
 {
     const QNetworkRequest request = withEveryUploadStep(m_builder->initializeRawRequest(address).usingMethod(PUT));
     handle->enableRetry(m_manager, data);
-    // A part takes as long as the link needs; only a stall ends it.
-    handle->setRequestDeadline(0);
     handle->setReply(send("PUT", request, data));
 }
 
@@ -631,7 +632,6 @@ void WebCommunicator::finishFor(UploadFileMultiPartRequestHandle* handle, const 
     body.insert(QStringLiteral("uploadId"), uploadId);
     body.insert(QStringLiteral("key"), file.fileKey());
     handle->disableRetry();
-    handle->setRequestDeadline(m_timeouts.requestMs);
     handle->setReply(send("POST", request, toJson(body)));
 }
 
@@ -645,7 +645,6 @@ void WebCommunicator::abortFor(UploadFileMultiPartRequestHandle* handle, const Q
                                         .withParam(QStringLiteral("Path"), file.fileKey())
                                         .withAuthHeader();
     handle->disableRetry();
-    handle->setRequestDeadline(m_timeouts.requestMs);
     handle->setReply(send("DELETE", request));
 }
 
@@ -683,7 +682,7 @@ void WebCommunicator::putJobForEachPreset(const UploadFileDescriptor& file)
     const QNetworkRequest request =
         m_builder->initializeServiceRequest(Route::START_TRANSCODING).usingMethod(PUT).withAuthHeader();
     QNetworkReply* reply = send("PUT", request, buildTranscodingJobBody(file));
-    TransferWatchdog::watch(reply, m_timeouts.transferMs, m_timeouts.requestMs);
+    TransferWatchdog::watch(reply, m_timeouts.transfer);
     connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
 }
 

@@ -5,6 +5,7 @@
 #include "NetworkRequestBuilder.h"
 #include "PlainRequestHandles.h"
 #include "TovrinWebTypes.h"
+#include "TransferWatchdog.h"
 #include "UploadFileMultiPartRequestHandle.h"
 
 #include <QBasicTimer>
@@ -28,16 +29,15 @@ class WebCommunicator : public QObject
     Q_OBJECT
 
 public:
-    // Bounds of the blocking calls, of stalled transfers and of each small API request (login,
-    // lists, upload bookkeeping; file transfers have no overall bound), in milliseconds.
+    // Bounds of the blocking calls (milliseconds) and the limits of every request's transfer:
+    // the wait for the head, a stall and a trickle, never the time an answer takes in all.
     struct Timeouts
     {
         int serverStatusMs = 3000;
         int clientCredentialsMs = 10000;
         int finishUploadMs = 10000;
         int cancelUploadMs = 3000;
-        int transferMs = 60000;
-        int requestMs = 60000;
+        TransferLimits transfer;
     };
 
     explicit WebCommunicator(QObject* parent = nullptr);
@@ -130,6 +130,8 @@ private:
     template <class H>
     H* attach(H* handle, QNetworkReply* reply);
     QNetworkReply* send(const QByteArray& verb, const QNetworkRequest& request, const QByteArray& body = QByteArray());
+    // The XML GET of getXml, not yet watched: a request handle watches it when it takes it.
+    QNetworkReply* sendXmlGet(const QString& path);
     UploadFileMultiPartRequestHandle* multipartSender() const;
     void obtainUrlsFor(UploadFileMultiPartRequestHandle* handle, const QString& uploadId, int parts);
     void nextPartFor(UploadFileMultiPartRequestHandle* handle, const QString& address, const QByteArray& data);

@@ -1,0 +1,167 @@
+// A long project list and a long media-link answer fetched through the web client's own path
+// (communicator, request handle, its transfer limits as the program sets them), each beside curl
+// fetching the same answer with the same headers from the web-service simulator. Run on a slow
+// link the answers take about a minute each; both sides must receive them whole.
+//
+// Usage: bench_WebLists [--projects N] [--photos M]   (default 2800 projects, ~800 KB, and
+// 4300 photos, ~1 MB, of media links)
+// A slow link for it, as root: unshare -n sh -c 'ip link set lo up; ip link set lo mtu 1500;
+//   tc qdisc add dev lo root tbf rate 120kbit burst 16kbit latency 400ms; bench_WebLists'
+
+#include "libraries/web/WebTestSupport.h"
+
+#include "ApplicationUrls.h"
+#include "CLogger.h"
+#include "TovrinWebLibrary.h"
+#include "WebCommunicator.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <cstdio>
+
+using namespace Tovrin::Web;
+
+namespace {
+
+const int kWaitMs = 600000;
+
+struct Run
+{
+    double seconds = 0;
+    qint64 bytes = 0;
+    bool ok = false;
+};
+
+bool waitFor(const std::function<bool()>& done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > kWaitMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    }
+    return true;
+}
+
+// Fetches the address with curl, with the headers the program sends for it.
+Run curlRun(const QString& url, const QStringList& headers, const QString& output)
+{
+    QStringList arguments{QStringLiteral("-s"), QStringLiteral("-f"), QStringLiteral("-o"), output};
+    for (const QString& header : headers)
+        arguments << QStringLiteral("-H") << header;
+    arguments << url;
+    QElapsedTimer clock;
+    clock.start();
+    QProcess curl;
+    curl.start(QStringLiteral("curl"), arguments);
+    Run run;
+    run.ok = curl.waitForFinished(kWaitMs) && curl.exitStatus() == QProcess::NormalExit && curl.exitCode() == 0;
+    run.seconds = clock.nsecsElapsed() / 1e9;
+    run.bytes = QFileInfo(output).size();
+    return run;
+}
+
+template <class Handle, class Check>
+Run programRun(Handle* handle, Check isWhole)
+{
+    Run run;
+    QElapsedTimer clock;
+    clock.start();
+    bool done = false;
+    QObject::connect(handle, &Handle::requestFinished, handle, [&]() { done = true; });
+    run.ok = waitFor([&]() { return done; }) && isWhole();
+    run.seconds = clock.nsecsElapsed() / 1e9;
+    run.bytes = handle->responseData().size();
+    return run;
+}
+
+void printRow(const char* answer, const Run& program, const Run& curl)
+{
+    std::printf("%-22s %9lld B  program %8.2f s %s  curl %8.2f s %s  ratio %.2f\n", answer, qlonglong(program.bytes),
+                program.seconds, program.ok ? "ok    " : "FAILED", curl.seconds, curl.ok ? "ok    " : "FAILED",
+                curl.seconds > 0 ? program.seconds / curl.seconds : 0.0);
+}
+
+int argument(const QStringList& arguments, const QString& name, int fallback)
+{
+    const int at = arguments.indexOf(name);
+    return at >= 0 && at + 1 < arguments.size() ? arguments.at(at + 1).toInt() : fallback;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int projectCount = argument(app.arguments(), QStringLiteral("--projects"), 2800);
+    const int photoCount = argument(app.arguments(), QStringLiteral("--photos"), 4300);
+    TovrinWebLibrary::initialize();
+    Tovrin::Logging::CLogger::setPrintToConsole(false);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+
+    QJsonArray projects;
+    for (int i = 0; i < projectCount; ++i) {
+        projects.append(QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Sewer renewal district %1, phase two").arg(i)},
+                                    {QStringLiteral("projectId"), QStringLiteral("p-%1").arg(i, 6, 10, QLatin1Char('0'))},
+                                    {QStringLiteral("webProjectId"), QStringLiteral("w-%1").arg(i, 6, 10, QLatin1Char('0'))},
+                                    {QStringLiteral("projectFolderName"), QStringLiteral("District %1").arg(i)},
+                                    {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")},
+                                    {QStringLiteral("diskUsage"), 5368709120.0}});
+    }
+    QJsonArray media;
+    for (int i = 0; i < photoCount; ++i)
+        media.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("Photos")},
+                                 {QStringLiteral("name"), QStringLiteral("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0'))}});
+    projects.append(QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Photos")},
+                                {QStringLiteral("projectId"), QStringLiteral("p-media")},
+                                {QStringLiteral("media"), media}});
+    QJsonObject scenario = WebTestSupport::defaultScenario();
+    scenario.insert(QStringLiteral("projects"), projects);
+    WebServiceSimulator sim;
+    if (!sim.start(scenario)) {
+        std::fprintf(stderr, "cannot start the web-service simulator (python3)\n");
+        return 1;
+    }
+    Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+    WebCommunicator communicator;
+    if (!WebTestSupport::loginCommunicator(communicator, QStringLiteral("alice"), QString::fromLatin1(WebTestSupport::alicePassword()))) {
+        std::fprintf(stderr, "cannot log in at the simulator\n");
+        return 1;
+    }
+    const QString bearer = QStringLiteral("Authorization: Bearer ") + communicator.loginData().accessToken();
+
+    std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
+    int listed = -1;
+    QObject::connect(list.get(), &UserProjectsRequestHandle::requestFinished, list.get(),
+                     [&](const UserProjectsResponse& response, Error error) {
+                         listed = error == ErrorNone ? response.projects().size() : -1;
+                     });
+    const Run listRun = programRun(list.get(), [&]() { return listed == projectCount + 1; });
+    const Run listCurl = curlRun(sim.rootUrl() + QStringLiteral("api/Projects?pageSize=1000000"),
+                                 {bearer, QStringLiteral("Accept: application/json"), QStringLiteral("Content-Type: application/json")},
+                                 dir.filePath(QStringLiteral("projects.json")));
+
+    std::unique_ptr<SingleProjectFileDownloadRequestHandle> links(communicator.requestAllMediaLinks(QStringLiteral("p-media")));
+    int linkCount = -1;
+    QObject::connect(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished, links.get(),
+                     [&](const SingleProjectFileDownloadResponse& response) {
+                         linkCount = response.error() == ErrorNone ? response.links().size() : -1;
+                     });
+    const Run linksRun = programRun(links.get(), [&]() { return linkCount == photoCount; });
+    const Run linksCurl = curlRun(sim.rootUrl() + QStringLiteral("api/Projects/p-media/Zephira/Media/Download"),
+                                  {bearer, QStringLiteral("Accept: application/xml")}, dir.filePath(QStringLiteral("media.xml")));
+
+    const TransferLimits limits = communicator.timeouts().transfer;
+    std::printf("%s; limits: head %d ms, stall %d ms, at least %d B/s over %d ms\n",
+                qPrintable(QCoreApplication::applicationFilePath()), limits.headMs, limits.stallMs,
+                limits.lowSpeedBytesPerSecond, limits.lowSpeedWindowMs);
+    std::printf("baseline: curl over the same addresses with the same headers\n");
+    printRow("project list", listRun, listCurl);
+    printRow("media links", linksRun, linksCurl);
+    return listRun.ok && listCurl.ok && linksRun.ok && linksCurl.ok ? 0 : 1;
+}
