@@ -90,6 +90,7 @@ private slots:
     void joinUsesOnlySavedConnectionsThatFit();
     void keyFailureLeavesOthersConnectionsAlone();
     void leavingGivesTheTabletItsOwnNetworkBack();
+    void joinLeftUnansweredIsEndedWhenCarriedOut();
 
 private:
     std::unique_ptr<CWindowsNetworkManager> makeManager(const std::shared_ptr<Wlan::IWlanApi>& wlan)
@@ -729,6 +730,43 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     QTRY_VERIFY(states.endsIn(kDeviceDisconnected));
     QCOMPARE(activeConnection(device), QString());
     Tovrin::Logging::CLogger::setOutputFileName(QString());
+}
+
+void tst_CNetworkManagerWlan::joinLeftUnansweredIsEndedWhenCarriedOut()
+{
+    QVERIFY(m_mock.startService(m_python));
+    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
+    m_mock.addAccessPoint(device, QStringLiteral("zephira"), kZephira, 70, false);
+    const QString zephiraKey = familyKey(CommunicationTypes::SystemFamilyZephira);
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, zephiraKey});
+    auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
+    DeviceStates states;
+    QVERIFY(m_mock.control().connect(QString::fromLatin1(NetworkManagerMock::Service), device, kDeviceInterface,
+                                     QStringLiteral("StateChanged"), &states, SLOT(changed(uint, uint, uint))));
+
+    // NetworkManager is busy for longer than the join is waited for: the program gives up...
+    QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
+    m_mock.mock(QStringLiteral("SetJoinsUnanswered"), {kZephira, true});
+    manager->connectToWifiNetwork(kZephira, zephiraKey);
+    QTRY_COMPARE(failed.count(), 1);
+    QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QVERIFY(states.states.isEmpty());
+
+    // ...and NetworkManager carries the join out when it gets to it: the program ends it, and
+    // the adapter is not left on the camera's network while the program says Disconnected.
+    QCOMPARE(m_mock.mock(QStringLiteral("CarryOutUnansweredJoins"), {}).arguments().value(0).toUInt(), 1u);
+    QTRY_VERIFY(states.states.contains(kDeviceDeactivating));
+    QTRY_VERIFY(states.endsIn(kDeviceDisconnected));
+    QCOMPARE(activeConnection(device), QString());
+    QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QCOMPARE(failed.count(), 1);
+
+    // The next join is the operator's own again: it goes through and stays.
+    m_mock.mock(QStringLiteral("SetJoinsUnanswered"), {kZephira, false});
+    manager->connectToWifiNetwork(kZephira, zephiraKey);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QVERIFY(!activeConnection(device).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_CNetworkManagerWlan)

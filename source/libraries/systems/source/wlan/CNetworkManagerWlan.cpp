@@ -658,11 +658,10 @@ void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, co
             record.abandonedJoin = true;
         if (record.joinGeneration != generation || record.joinSsid.isEmpty())
             continue;
+        const QString text = unanswered ? QStringLiteral("NetworkManager did not answer the join of `%1` in time: %2 (%3)")
+                                        : QStringLiteral("NetworkManager refused to join `%1`: %2 (%3)");
         logFailure(QStringLiteral("connect"),
-                   QStringLiteral("NetworkManager %1 `%2`: %3 (%4)")
-                       .arg(unanswered ? QStringLiteral("did not answer in time the join of")
-                                       : QStringLiteral("refused to join"),
-                            QString::fromUtf8(record.joinSsid), call.error().message(), call.error().name()));
+                   text.arg(QString::fromUtf8(record.joinSsid), call.error().message(), call.error().name()));
         record.joinSsid.clear();
         notify(record.guid, SourceAcm, AcmConnectionAttemptFail);
     }
