@@ -294,8 +294,8 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
 
     // A join the program gave up on without an answer, carried out after all: it is ended as it
     // appears, or the adapter would stay on a camera network while the program says it left.
-    const bool activationBegins = (isActivatingDeviceState(newState) && !isActivatingDeviceState(oldState))
-                                  || newState == NmDeviceActivated;
+    const bool activationBegins = (isActivatingDeviceState(newState) || newState == NmDeviceActivated)
+                                  && !isActivatingDeviceState(oldState);
     if (record->abandonedJoin && record->joinSsid.isEmpty() && activationBegins)
         leaveOwnActiveConnection(uni, record->joinGeneration);
 
