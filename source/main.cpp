@@ -2,6 +2,10 @@
 
 int main(int argc, char** argv)
 {
-    CApplication application(argc, argv);
-    return CApplication::exec();
+    int status = 0;
+    {
+        CApplication application(argc, argv);
+        status = CApplication::exec();
+    }
+    return CApplication::leaveProcess(status);
 }

@@ -9,6 +9,7 @@
 #include "application/CAppRuntimeData.h"
 #include "startup/CBackgroundExecutionHandler.h"
 #include "startup/COpenGLProbe.h"
+#include "startup/NetworkBearer.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 #include "inspection/CVideoOverlayManager.h"
@@ -30,6 +31,10 @@
 #include "communication/CSessionManager.h"
 #include "multimedia/CRemoteMediaStorage.h"
 #include "multimedia/CVideoStreamer.h"
+#include "wlan/PlatformWlan.h"
+
+#include <cstdio>
+#include <unistd.h>
 
 using Tovrin::Logging::CLogger;
 
@@ -54,6 +59,8 @@ CApplication::CApplication(int& argc, char** argv)
     , m_argv(argv)
 {
     setApplicationVersion(QStringLiteral("v%1").arg(QLatin1String(buildVersionString())));
+    // Before anything can make a network access manager, and before any other thread runs.
+    keepBearerManagementOut();
     QTimer::singleShot(0, this, &CApplication::delayedInit);
 }
 
@@ -86,6 +93,16 @@ void CApplication::terminate(bool saveState)
             m_appRuntimeData->save();
     }
     QCoreApplication::quit();
+}
+
+int CApplication::leaveProcess(int status)
+{
+    if (!Ulx::Wlan::wlanThreadLeftRunning())
+        return status;
+    logInfo(QStringLiteral("Ending the process at once: a thread still waits for NetworkManager."));
+    CLogger::setOutputFileName(QString());
+    std::fflush(nullptr);
+    ::_exit(status);
 }
 
 bool CApplication::isSystemSleepAllowed(int playbackState, int connectionState)
@@ -184,6 +201,32 @@ void CApplication::selectWifiInterface()
     m_settings->setActiveWifiInterface(interfaceName);
     sessionManager->setActiveWifiInterface(interfaceName);
     sessionManager->setNetworkScanEnabled(true);
+    if (interfaceName.isEmpty()) {
+        // The Wi-Fi service answers on a thread of its own, often after this: the adapter it
+        // brings is chosen and stored as it would have been here.
+        m_wifiInterfaceArrival = connect(sessionManager, &Ulx::Communication::CSessionManager::wifiInterfacesChanged,
+                                         this, &CApplication::storeArrivedWifiInterface);
+    }
+}
+
+void CApplication::storeArrivedWifiInterface()
+{
+    Ulx::Communication::CSessionManager* sessionManager = Ulx::CUlxSystemsLibrary::sessionManager();
+    QString interfaceName = m_settings->activeWifiInterface();
+    if (!interfaceName.isEmpty()) {
+        disconnect(m_wifiInterfaceArrival); // chosen in the settings meanwhile
+        return;
+    }
+    interfaceName = sessionManager->activeWifiInterface();
+    if (interfaceName.isEmpty()) {
+        const QStringList interfaces = sessionManager->queryWifiInterfaces();
+        if (interfaces.isEmpty())
+            return;
+        interfaceName = interfaces.first();
+    }
+    disconnect(m_wifiInterfaceArrival);
+    m_settings->setActiveWifiInterface(interfaceName);
+    sessionManager->setActiveWifiInterface(interfaceName);
 }
 
 void CApplication::applyPhotoFileFormat()

@@ -24,7 +24,8 @@ class TovrinWebApi;
 
 // The program's QGuiApplication. It owns every application-wide service: all are created in
 // delayedInit() on the first turn of the event loop and deleted, in reverse dependency order,
-// by the destructor. Settings and runtime data are saved only by terminate(true).
+// by the destructor. Settings and runtime data are saved only by terminate(true). main ends
+// with leaveProcess().
 class CApplication : public QGuiApplication
 {
     Q_OBJECT
@@ -49,6 +50,13 @@ public:
 
     void terminate(bool saveState);
 
+    // The last step of main, once the application object is gone: gives back the status, unless
+    // a thread was left inside a call that a platform service never answered (NetworkManager,
+    // see CThreadedWlan). The exit handlers that run after main would wait for that thread for
+    // ever, so the process then ends here at once, its log closed (settings are saved by
+    // terminate(), before).
+    static int leaveProcess(int status);
+
     // The keep-awake rule: the tablet may sleep only while nothing plays and no session is
     // up or being established (playback and connection states as their enumerations number them).
     static bool isSystemSleepAllowed(int playbackState, int connectionState);
@@ -68,6 +76,7 @@ private:
     void createApplicationFolders();
     void initializeLogging();
     void selectWifiInterface();
+    void storeArrivedWifiInterface();
     void applyPhotoFileFormat();
     void applySleepRule();
     void connectSignals();
@@ -84,6 +93,7 @@ private:
     CDrawingTemplateService* m_drawingTemplateService = nullptr;
     CMediaImportService* m_mediaImportService = nullptr;
     CBackgroundExecutionHandler* m_backgroundExecutionHandler = nullptr;
+    QMetaObject::Connection m_wifiInterfaceArrival;
     int* m_argc = nullptr;
     char** m_argv = nullptr;
 };

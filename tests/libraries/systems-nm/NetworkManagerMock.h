@@ -13,6 +13,7 @@
 #include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
@@ -97,6 +98,16 @@ public:
     // (SIGSTOP) until resumed (SIGCONT). Its control calls wait as well, so resume first.
     bool freeze() { return signalService(SIGSTOP); }
     bool resume() { return signalService(SIGCONT); }
+    // Whether the mock is stopped (frozen by the test or by itself), as the kernel reports it.
+    bool isFrozen() const
+    {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(m_service.processId()));
+        if (m_service.state() != QProcess::Running || !stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray line = stat.readAll();
+        const int end = line.lastIndexOf(')'); // the program's name may hold blanks
+        return end > 0 && line.mid(end + 2, 1) == "T";
+    }
     qint64 processId() const { return m_service.processId(); }
     bool signalService(int signalNumber)
     {

@@ -23,10 +23,21 @@ tests need beyond it.
 - DropAccessPoint removes an access point and, when the device is joined to it, ends that
   connection as the supplicant losing the network does.
 - RemoveDevice takes a device away.
+- FreezeOnAccessPointRead makes the mock stop itself (SIGSTOP, as a hung NetworkManager) when
+  it is next asked for an access point's properties, before it answers: the caller then waits
+  inside that call until the mock is resumed (SIGCONT).
+- SetJoinsUnanswered makes the joins of an SSID (ActivateConnection, AddAndActivateConnection)
+  go unanswered for longer than the caller waits: the caller gets NoReply at once, and the join
+  is carried out when CarryOutUnansweredJoins is called, as NetworkManager does with requests
+  it gets to after a hang.
 '''
 
 # pylint: disable=wildcard-import,unused-wildcard-import,invalid-name
+import os
+import signal
+
 import dbus
+import dbus.service
 import dbusmock
 from dbusmock import MOCK_IFACE
 from dbusmock.templates import networkmanager as base
@@ -37,12 +48,37 @@ NETWORK_KEYS = {}  # SSID -> the key its access points accept (absent: open)
 REFUSED = set()    # SSIDs whose activation is refused
 SECRET_READS = {}  # connection path -> number of GetSecrets calls
 ACTIVE_COUNT = [0]
+FREEZE_ON_AP_READ = [False]
+UNANSWERED = set()  # SSIDs whose joins go unanswered
+LATE_JOINS = []     # the joins that went unanswered, to carry out later
 STEP_MS = 5        # between two device states of one activation
 
 REASON_NONE = 0
 REASON_NO_SECRETS = 7
 REASON_SUPPLICANT_DISCONNECT = 8
 REASON_USER_REQUESTED = 39
+
+
+_dispatch = dbus.service.Object._message_cb
+
+
+def _freezing_dispatch(self, connection, message):
+    if FREEZE_ON_AP_READ[0] and message.get_member() in ('GetAll', 'Get') \
+            and (message.get_path() or '').startswith('/org/freedesktop/NetworkManager/AccessPoint/'):
+        FREEZE_ON_AP_READ[0] = False
+        os.kill(os.getpid(), signal.SIGSTOP)
+    return _dispatch(self, connection, message)
+
+
+dbus.service.Object._message_cb = _freezing_dispatch
+
+
+def _unanswered(settings):
+    return _ssid_of(settings) in UNANSWERED
+
+
+def _no_reply():
+    return dbus.exceptions.DBusException('Did not receive a reply.', name='org.freedesktop.DBus.Error.NoReply')
 
 
 def load(mock, parameters):
@@ -164,6 +200,13 @@ def _check_activation(settings, dev):
 
 
 def activate_camera_connection(self, conn, dev, ap):
+    if _unanswered(dbusmock.get_object(conn).settings):
+        LATE_JOINS.append(lambda: _activate(self, conn, dev, ap))
+        raise _no_reply()
+    return _activate(self, conn, dev, ap)
+
+
+def _activate(self, conn, dev, ap):
     ssid, key = _ssid_and_key(conn)
     _check_activation(dbusmock.get_object(conn).settings, dev)
     dev_obj = dbusmock.get_object(dev)
@@ -245,9 +288,16 @@ def _save_connection(conn_conf):
 
 
 def add_and_activate_camera_connection(self, conn_conf, dev, ap):
+    if _unanswered(conn_conf):
+        LATE_JOINS.append(lambda: _add_and_activate(self, conn_conf, dev, ap))
+        raise _no_reply()
+    return _add_and_activate(self, conn_conf, dev, ap)
+
+
+def _add_and_activate(self, conn_conf, dev, ap):
     _check_activation(conn_conf, dev)
     conn = _save_connection(conn_conf)
-    active = activate_camera_connection(self, conn, dev, ap)
+    active = _activate(self, conn, dev, ap)
     return (dbus.ObjectPath(conn), active)
 
 
@@ -279,7 +329,7 @@ def _autoconnect(dev_path, blocked):
         for ap in dev.access_points:
             if dbusmock.get_object(ap).Get(ACCESS_POINT_IFACE, 'Ssid') == _ssid_of(settings).encode('utf-8') \
                     and _security_fits(ap, settings):
-                activate_camera_connection(manager, conn, dev_path, ap)
+                _activate(manager, conn, dev_path, ap)
                 return
 
 
@@ -304,6 +354,32 @@ def SetActivationRefused(_self, ssid, refused):
         REFUSED.add(str(ssid))
     else:
         REFUSED.discard(str(ssid))
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')
+def FreezeOnAccessPointRead(_self):
+    FREEZE_ON_AP_READ[0] = True
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='sb', out_signature='')
+def SetJoinsUnanswered(_self, ssid, unanswered):
+    if unanswered:
+        UNANSWERED.add(str(ssid))
+    else:
+        UNANSWERED.discard(str(ssid))
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='u')
+def CarryOutUnansweredJoins(_self):
+    '''Carries out the joins that went unanswered, in their order; how many there were.'''
+    joins = list(LATE_JOINS)
+    LATE_JOINS.clear()
+    for join in joins:
+        try:
+            join()
+        except dbus.exceptions.DBusException:
+            pass  # refused when it came to it: nobody hears of it
+    return dbus.UInt32(len(joins))
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='s')

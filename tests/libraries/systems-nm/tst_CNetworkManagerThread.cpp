@@ -27,6 +27,7 @@ namespace {
 
 const QString kZephira = QStringLiteral("Zephira_SN12345");
 const QString kGullyrover = QStringLiteral("Gullyrover_SN54321");
+const QString kEnterprise = QStringLiteral("Zephira_SN99999");
 const QString kHungStart = QStringLiteral("hungNetworkManagerAtStartDelaysNothing");
 constexpr int kTurnsBeforeResume = 200;
 
@@ -182,6 +183,7 @@ void tst_CNetworkManagerThread::guiTurnsWhileAScanAndAJoinWaitOnAStoppedNetworkM
     QCOMPARE(failed.count(), 0);
     QTRY_VERIFY(manager->availableNetworks().contains(kGullyrover));
     QCOMPARE(manager->connectedNetworkName(), kZephira);
+    QTRY_COMPARE(manager->wifiSignalStrength(), 80);
 
     // Leaving waits the same way.
     QVERIFY(m_mock.freeze());
@@ -201,11 +203,22 @@ void tst_CNetworkManagerThread::refusedKeyIsReadDeletedAndRetriedOnTheThread()
     const QString gullyroverKey = Flavors::defaultWifiKey(CommunicationTypes::SystemFamilyGullyrover);
     m_mock.addAccessPoint(device, QStringLiteral("gullyrover"), kGullyrover, 70, false);
     m_mock.mock(QStringLiteral("SetNetworkKey"), {kGullyrover, gullyroverKey});
+    // A network that asks for an 802.1X sign-in (WPA2-Enterprise).
+    m_mock.addAccessPoint(device, QStringLiteral("enterprise"), kEnterprise, 60, 0x208u);
     auto manager = makeManager();
     QTRY_COMPARE(manager->queryWifiInterfaces(), QStringList{QStringLiteral("wlan0")});
     manager->setActiveWifiInterface(QStringLiteral("wlan0"));
     manager->setNetworkScanEnabled(true);
     QTRY_VERIFY(manager->availableNetworks().contains(kGullyrover));
+    QTRY_VERIFY(manager->availableNetworks().contains(kEnterprise));
+
+    // Refused at once on the NetworkManager thread: the join fails now, not at its time-out.
+    {
+        QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
+        manager->connectToWifiNetwork(kEnterprise, zephiraKey());
+        QTRY_COMPARE(failed.count(), 1);
+        QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    }
 
     const QString logPath = QDir::temp().filePath(QStringLiteral("nm-thread-refused-key.log"));
     QFile::remove(logPath);

@@ -8,6 +8,7 @@
 
 #include "communication/CRVQSystemSession.h"
 #include "communication/CWindowsNetworkManager.h"
+#include "communication/WlanProfile.h"
 #include "flavors/Flavors.h"
 #include "rvq/CRVQConnectionController.h"
 #include "rvq/CRVQNetworkCommunicator.h"
@@ -71,6 +72,8 @@ public:
 };
 
 constexpr uint kDeviceDisconnected = 30;
+constexpr uint kDeviceNeedAuth = 60;
+constexpr uint kDeviceFailed = 120;
 constexpr uint kDeviceDeactivating = 110;
 
 } // namespace
@@ -90,6 +93,7 @@ private slots:
     void joinUsesOnlySavedConnectionsThatFit();
     void keyFailureLeavesOthersConnectionsAlone();
     void leavingGivesTheTabletItsOwnNetworkBack();
+    void joinLeftUnansweredIsEndedWhenCarriedOut();
 
 private:
     std::unique_ptr<CWindowsNetworkManager> makeManager(const std::shared_ptr<Wlan::IWlanApi>& wlan)
@@ -123,6 +127,17 @@ private:
             && wlan->enumInterfaces(handle, &interfaces, &current) == Wlan::ErrorSuccess && !interfaces.isEmpty())
             *guid = interfaces.constFirst().guid;
         return handle;
+    }
+    // Leaves the camera's network; NetworkManager then tries the user's saved connection by
+    // itself, whose key is outdated: back once that try has failed.
+    void leaveWhileTheUsersConnectionComesBack(CWindowsNetworkManager* manager, const QString& device)
+    {
+        DeviceStates states;
+        QVERIFY(m_mock.control().connect(QString::fromLatin1(NetworkManagerMock::Service), device, kDeviceInterface,
+                                         QStringLiteral("StateChanged"), &states, SLOT(changed(uint, uint, uint))));
+        manager->disconnectFromWifiNetwork();
+        QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+        QTRY_VERIFY(states.states.contains(kDeviceFailed) && states.endsIn(kDeviceDisconnected));
     }
     // Has the manager scan on wlan0 until it lists the SSIDs; false when it does not in time.
     static bool scanOnFirstDevice(CWindowsNetworkManager* manager, const QStringList& ssids);
@@ -446,17 +461,29 @@ void tst_CNetworkManagerWlan::securityIsMappedFromTheAccessPoint()
         {"WPA2/WPA3 transition", true, 0, 0x508, Wlan::AuthRsnaPsk, Wlan::CipherCcmp},
         {"WPA-Personal", true, 0x104, 0, Wlan::AuthWpaPsk, Wlan::CipherTkip},
         {"OWE", true, 0, 0x808, Wlan::AuthOwe, Wlan::CipherCcmp},
+        {"OWE transition, open side", false, 0, 0x1000, Wlan::AuthOwe, Wlan::CipherCcmp},
         {"WPA2-Enterprise", true, 0, 0x208, Wlan::AuthRsna, Wlan::CipherCcmp},
         {"WEP", true, 0, 0, Wlan::AuthOpen, Wlan::CipherWep40},
         {"open", false, 0, 0, Wlan::AuthOpen, Wlan::CipherNone},
     };
+    int profiles = 0;
     for (const Case& c : cases) {
         quint32 auth = 0;
         quint32 cipher = 0;
         Wlan::securityFromAccessPoint(c.privacy, c.wpa, c.rsn, &auth, &cipher);
         QVERIFY2(auth == c.auth && cipher == c.cipher,
                  qPrintable(QStringLiteral("%1: %2/%3").arg(QLatin1String(c.name)).arg(auth).arg(cipher)));
+        // With no access point of the network in sight the join goes by the profile that the
+        // manager wrote from the listed algorithms: it asks NetworkManager for the same security.
+        const Wlan::ApSecurity asked = Wlan::securityOfAccessPoint(c.privacy, c.wpa, c.rsn);
+        QString profile;
+        if (asked == Wlan::ApSecurity::Enterprise
+            || !Communication::generateWlanProfile(QStringLiteral("Cam"), QStringLiteral("40617295"), auth, cipher, profile))
+            continue;
+        ++profiles;
+        QVERIFY2(Wlan::securityFromProfile(Wlan::readWlanProfile(profile)) == asked, c.name);
     }
+    QCOMPARE(profiles, 5); // WPA3-Personal, transition, WPA-Personal, WEP, open
 
     const auto security = [](const Wlan::NmSettings& settings) {
         return settings.value(QStringLiteral("802-11-wireless-security"));
@@ -608,8 +635,23 @@ void tst_CNetworkManagerWlan::keyFailureLeavesOthersConnectionsAlone()
         QVERIFY(connectionsOf(kZephira).contains(outdated));
         QCOMPARE(connectionSettings(outdated), outdatedSettings);
         QCOMPARE(m_mock.secretReads(outdated), 0u);
-        manager->disconnectFromWifiNetwork();
-        QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+        leaveWhileTheUsersConnectionComesBack(manager.get(), device);
+    }
+
+    // After a restart of the program its own connection, which fits and holds the system's key,
+    // is joined at once: the user's outdated one is not tried first.
+    {
+        auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+        QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
+        DeviceStates states;
+        QVERIFY(m_mock.control().connect(QString::fromLatin1(NetworkManagerMock::Service), device, kDeviceInterface,
+                                         QStringLiteral("StateChanged"), &states, SLOT(changed(uint, uint, uint))));
+        manager->connectToWifiNetwork(kZephira, zephiraKey);
+        QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+        QVERIFY(!states.states.contains(kDeviceNeedAuth) && !states.states.contains(kDeviceFailed));
+        QVERIFY(activeConnection(device) != outdated);
+        QCOMPARE(connectionsOf(kZephira).size(), 2);
+        leaveWhileTheUsersConnectionComesBack(manager.get(), device);
     }
 
     // After a restart of the program its own connection is still known as its own: the system
@@ -729,6 +771,43 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     QTRY_VERIFY(states.endsIn(kDeviceDisconnected));
     QCOMPARE(activeConnection(device), QString());
     Tovrin::Logging::CLogger::setOutputFileName(QString());
+}
+
+void tst_CNetworkManagerWlan::joinLeftUnansweredIsEndedWhenCarriedOut()
+{
+    QVERIFY(m_mock.startService(m_python));
+    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
+    m_mock.addAccessPoint(device, QStringLiteral("zephira"), kZephira, 70, false);
+    const QString zephiraKey = familyKey(CommunicationTypes::SystemFamilyZephira);
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, zephiraKey});
+    auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
+    DeviceStates states;
+    QVERIFY(m_mock.control().connect(QString::fromLatin1(NetworkManagerMock::Service), device, kDeviceInterface,
+                                     QStringLiteral("StateChanged"), &states, SLOT(changed(uint, uint, uint))));
+
+    // NetworkManager is busy for longer than the join is waited for: the program gives up...
+    QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
+    m_mock.mock(QStringLiteral("SetJoinsUnanswered"), {kZephira, true});
+    manager->connectToWifiNetwork(kZephira, zephiraKey);
+    QTRY_COMPARE(failed.count(), 1);
+    QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QVERIFY(states.states.isEmpty());
+
+    // ...and NetworkManager carries the join out when it gets to it: the program ends it, and
+    // the adapter is not left on the camera's network while the program says Disconnected.
+    QCOMPARE(m_mock.mock(QStringLiteral("CarryOutUnansweredJoins"), {}).arguments().value(0).toUInt(), 1u);
+    QTRY_VERIFY(states.states.contains(kDeviceDeactivating));
+    QTRY_VERIFY(states.endsIn(kDeviceDisconnected));
+    QCOMPARE(activeConnection(device), QString());
+    QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QCOMPARE(failed.count(), 1);
+
+    // The next join is the operator's own again: it goes through and stays.
+    m_mock.mock(QStringLiteral("SetJoinsUnanswered"), {kZephira, false});
+    manager->connectToWifiNetwork(kZephira, zephiraKey);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QVERIFY(!activeConnection(device).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_CNetworkManagerWlan)

@@ -59,6 +59,8 @@ signals:
     void connectedSystemTypeChanged();
     void controlOnlineChanged();
     void networkScanEnabledChanged();
+    // Adapters came or went (the Wi-Fi service may bring them after the start).
+    void wifiInterfacesChanged();
     void wifiSignalStrengthChanged();
     void wifiAccessRestrictedChanged();
     void allFilesAccessRestrictedChanged();

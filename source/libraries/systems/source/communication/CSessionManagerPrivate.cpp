@@ -23,6 +23,8 @@ CSessionManagerPrivate::CSessionManagerPrivate(CSessionManager* manager)
     if (networkManager) {
         connect(networkManager, &CAbstractNetworkManager::networkScanEnabledChanged, q,
                 &CSessionManager::networkScanEnabledChanged);
+        connect(networkManager, &CAbstractNetworkManager::wifiInterfacesChanged, q,
+                &CSessionManager::wifiInterfacesChanged);
         connect(networkManager, &CAbstractNetworkManager::signalStrengthChanged, q,
                 &CSessionManager::wifiSignalStrengthChanged);
         connect(networkManager, &CAbstractNetworkManager::wifiAccessRestrictedChanged, q,

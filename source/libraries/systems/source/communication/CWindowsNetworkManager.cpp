@@ -132,20 +132,31 @@ void CWindowsNetworkManager::adoptArrivedInterface()
     // service's current one when none was named, is taken up as the start would have.
     if (m_wantedInterfaceName.isEmpty()) {
         chooseDefaultInterface();
-        return;
-    }
-    QList<Wlan::InterfaceInfo> interfaces;
-    quint32 currentIndex = 0;
-    if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) != Wlan::ErrorSuccess)
-        return;
-    for (const Wlan::InterfaceInfo& info : qAsConst(interfaces)) {
-        if (info.description == m_wantedInterfaceName) {
-            m_interfaceGuid = info.guid;
-            m_activeInterfaceName = info.description;
-            setState(stateFromInterfaceState(info.state));
+    } else {
+        QList<Wlan::InterfaceInfo> interfaces;
+        quint32 currentIndex = 0;
+        if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) != Wlan::ErrorSuccess)
             return;
+        for (const Wlan::InterfaceInfo& info : qAsConst(interfaces)) {
+            if (info.description == m_wantedInterfaceName) {
+                m_interfaceGuid = info.guid;
+                m_activeInterfaceName = info.description;
+                setState(stateFromInterfaceState(info.state));
+                break;
+            }
         }
     }
+    // Scanning enabled before the adapter was there found no radio to switch on: done now.
+    if (!m_interfaceGuid.isNull() && m_networkScanEnabled) {
+        switchRadioOn();
+        startWifiScan();
+    }
+}
+
+void CWindowsNetworkManager::switchRadioOn()
+{
+    if (!wifiEnabled())
+        setWifiEnabled(true);
 }
 
 bool CWindowsNetworkManager::isWifiSignalStrengthAvailable() const
@@ -202,8 +213,9 @@ void CWindowsNetworkManager::setNetworkScanEnabled(bool enabled)
         m_scanTimer.stop();
         return;
     }
-    if (!wifiEnabled())
-        setWifiEnabled(true);
+    // Without an adapter yet there is no radio to ask: it is switched on when one arrives.
+    if (!m_interfaceGuid.isNull())
+        switchRadioOn();
     m_scanTimer.start(m_scanInterval, this);
     startWifiScan();
 }

@@ -83,6 +83,7 @@ private:
 
     void chooseDefaultInterface();
     void adoptArrivedInterface();
+    void switchRadioOn();
     void startWifiScan();
     void updateAvailableNetworks();
     // The first entry of each SSID of a fresh list read, in list order; false when unreadable.

@@ -16,6 +16,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -135,6 +136,27 @@ void CNetworkManagerWlan::whenAnswered(const QDBusPendingCall& call,
                          answered(*finished);
                          finished->deleteLater();
                      });
+}
+
+void CNetworkManagerWlan::whenSettled(const QDBusPendingCall& call,
+                                       std::function<void(const QDBusPendingCall&)> answered)
+{
+    ++m_unsettled;
+    whenAnswered(call, [this, answered = std::move(answered)](const QDBusPendingCall& answer) {
+        // What the answer sends on counts before this one stops counting.
+        answered(answer);
+        if (--m_unsettled == 0)
+            emit settled();
+    });
+}
+
+CNetworkManagerWlan::DeviceRecord* CNetworkManagerWlan::deviceRecord(const QString& uni)
+{
+    for (DeviceRecord& record : m_devices) {
+        if (record.uni == uni)
+            return &record;
+    }
+    return nullptr;
 }
 
 void CNetworkManagerWlan::logFailure(const QString& operation, const QString& text) const
@@ -262,17 +284,20 @@ void CNetworkManagerWlan::forgetAllDevices()
 
 void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newState, quint32 reason)
 {
-    DeviceRecord* record = nullptr;
-    for (DeviceRecord& known : m_devices) {
-        if (known.uni == uni)
-            record = &known;
-    }
+    DeviceRecord* record = deviceRecord(uni);
     // NetworkManagerQt reports a change both from the signal and from the property.
     if (!record || record->state == newState)
         return;
     const quint32 oldState = record->state;
     record->state = newState;
     const QUuid guid = record->guid;
+
+    // A join the program gave up on without an answer, carried out after all: it is ended as it
+    // appears, or the adapter would stay on a camera network while the program says it left.
+    const bool activationBegins = (isActivatingDeviceState(newState) || newState == NmDeviceActivated)
+                                  && !isActivatingDeviceState(oldState);
+    if (record->abandonedJoin && record->joinSsid.isEmpty() && activationBegins)
+        leaveOwnActiveConnection(uni, record->joinGeneration);
 
     if (isActivatingDeviceState(newState)) {
         if (!isActivatingDeviceState(oldState) && !record->joinSsid.isEmpty())
@@ -600,8 +625,9 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
                     connectionSettingsFor(parameters.ssid, request.key, security), uni, specificObject));
     record->joinSsid = parameters.ssid;
     record->joinGeneration = m_nextJoin++;
+    record->abandonedJoin = false; // this join takes the device over
     const quint64 generation = record->joinGeneration;
-    whenAnswered(call, [this, uni, generation](const QDBusPendingCall& answer) { onJoinReply(uni, generation, answer); });
+    whenSettled(call, [this, uni, generation](const QDBusPendingCall& answer) { onJoinReply(uni, generation, answer); });
     return ErrorSuccess;
 }
 
@@ -624,11 +650,18 @@ void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, co
             }
             continue;
         }
+        const QDBusError::ErrorType error = call.error().type();
+        const bool unanswered = error == QDBusError::NoReply || error == QDBusError::Timeout
+                                || error == QDBusError::TimedOut;
+        // No answer is no refusal: NetworkManager may still carry the join out once it gets to it.
+        if (unanswered && (record.joinGeneration == generation || record.joinSsid.isEmpty()))
+            record.abandonedJoin = true;
         if (record.joinGeneration != generation || record.joinSsid.isEmpty())
             continue;
-        logFailure(QStringLiteral("connect"), QStringLiteral("NetworkManager refused to join `%1`: %2 (%3)")
-                                                  .arg(QString::fromUtf8(record.joinSsid), call.error().message(),
-                                                       call.error().name()));
+        const QString text = unanswered ? QStringLiteral("NetworkManager did not answer the join of `%1` in time: %2 (%3)")
+                                        : QStringLiteral("NetworkManager refused to join `%1`: %2 (%3)");
+        logFailure(QStringLiteral("connect"),
+                   text.arg(QString::fromUtf8(record.joinSsid), call.error().message(), call.error().name()));
         record.joinSsid.clear();
         notify(record.guid, SourceAcm, AcmConnectionAttemptFail);
     }
@@ -636,7 +669,7 @@ void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, co
 
 void CNetworkManagerWlan::deactivate(const QString& activeConnection)
 {
-    whenAnswered(NetworkManager::deactivateConnection(activeConnection), [this](const QDBusPendingCall& answer) {
+    whenSettled(NetworkManager::deactivateConnection(activeConnection), [this](const QDBusPendingCall& answer) {
         // Not active is the usual answer when the connection had ended meanwhile.
         if (answer.isError())
             logFailure(QStringLiteral("disconnect"), answer.error().message());
@@ -658,34 +691,33 @@ void CNetworkManagerWlan::leaveOwnActiveConnection(const QString& uni, quint64 g
         return arguments.isEmpty() ? QVariant() : qvariant_cast<QDBusVariant>(arguments.constFirst()).variant();
     };
     const auto stillLeaving = [this, uni, generation]() {
-        for (const DeviceRecord& record : qAsConst(m_devices)) {
-            if (record.uni == uni)
-                return record.joinGeneration == generation;
-        }
-        return false;
+        const DeviceRecord* record = deviceRecord(uni);
+        return record && record->joinGeneration == generation;
     };
     const QString deviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
-    whenAnswered(property(uni, deviceInterface, QStringLiteral("ActiveConnection")),
-                 [this, property, value, stillLeaving](const QDBusPendingCall& answer) {
-                     const QString active = qvariant_cast<QDBusObjectPath>(value(answer)).path();
-                     if (answer.isError() || active.isEmpty() || active == QLatin1String("/"))
-                         return;
-                     whenAnswered(property(active, QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
-                                           QStringLiteral("Uuid")),
-                                  [this, active, value, stillLeaving](const QDBusPendingCall& uuid) {
-                                      if (uuid.isError() || !stillLeaving())
-                                          return;
-                                      if (isOwnConnectionUuid(value(uuid).toString())) {
-                                          deactivate(active);
-                                          return;
-                                      }
-                                      CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
-                                                          QStringLiteral("[disconnect] The active connection %1 is "
-                                                                         "not the program's: it stays.")
-                                                              .arg(active),
-                                                          {});
-                                  });
-                 });
+    whenSettled(property(uni, deviceInterface, QStringLiteral("ActiveConnection")),
+                [this, uni, property, value, stillLeaving](const QDBusPendingCall& answer) {
+                    const QString active = qvariant_cast<QDBusObjectPath>(value(answer)).path();
+                    if (answer.isError() || active.isEmpty() || active == QLatin1String("/"))
+                        return;
+                    whenSettled(property(active, QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
+                                         QStringLiteral("Uuid")),
+                                [this, uni, active, value, stillLeaving](const QDBusPendingCall& uuid) {
+                                    if (uuid.isError() || !stillLeaving())
+                                        return;
+                                    if (isOwnConnectionUuid(value(uuid).toString())) {
+                                        if (DeviceRecord* record = deviceRecord(uni))
+                                            record->abandonedJoin = false;
+                                        deactivate(active);
+                                        return;
+                                    }
+                                    CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                                                        QStringLiteral("[disconnect] The active connection %1 is "
+                                                                       "not the program's: it stays.")
+                                                            .arg(active),
+                                                        {});
+                                });
+                });
 }
 
 ErrorCode CNetworkManagerWlan::disconnect(ClientHandle handle, const QUuid& interfaceGuid)

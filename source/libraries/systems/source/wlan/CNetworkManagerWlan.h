@@ -45,6 +45,10 @@ public:
     // Whether NetworkManager owns its name on the system bus (asked within the time-out).
     static bool serviceFound(int timeoutMs);
 
+    // Whether every join and leave sent to NetworkManager has been answered, so that nothing the
+    // program asked of it is still on its way (the leave at exit above all).
+    bool isSettled() const { return m_unsettled == 0; }
+
     // IWlanApi
     ErrorCode openHandle(quint32 clientVersion, ClientHandle* handle) override;
     ErrorCode closeHandle(ClientHandle handle) override;
@@ -65,6 +69,10 @@ public:
     ErrorCode deleteProfile(ClientHandle handle, const QUuid& interfaceGuid, const QString& profileName) override;
     QString errorText(ErrorCode code) const override;
 
+signals:
+    // The last join or leave under way has been answered.
+    void settled();
+
 private:
     struct DeviceRecord
     {
@@ -78,6 +86,9 @@ private:
         bool joinOwnConnection = false;
         QString activeConnection; // the active connection our last join made, until the device lets it go
         QByteArray connectedSsid;
+        // A join NetworkManager did not answer in time: it may still carry it out, and the
+        // activation is ended when it appears. Cleared by the next join.
+        bool abandonedJoin = false;
     };
 
     void startWatching();
@@ -87,6 +98,8 @@ private:
     void onDeviceStateChanged(const QString& uni, quint32 newState, quint32 reason);
     void onJoinReply(const QString& uni, quint64 generation, const QDBusPendingCall& call);
     void whenAnswered(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> answered);
+    // As whenAnswered, and the call counts as under way until answered (see isSettled).
+    void whenSettled(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> answered);
 
     ErrorCode checkCall(ClientHandle handle, const QUuid& interfaceGuid, DeviceRecord** record);
     // As checkCall, and the device must still be there.
@@ -107,6 +120,7 @@ private:
     // Ends the device's active connection when it is one of the program's own and no join has
     // begun since.
     void leaveOwnActiveConnection(const QString& uni, quint64 generation);
+    DeviceRecord* deviceRecord(const QString& uni);
     QString strongestAccessPoint(const QString& uni, const QByteArray& ssid) const;
     void notify(const QUuid& guid, quint32 source, quint32 code, const QByteArray& ssid = QByteArray(),
                 quint32 reason = 0);
@@ -120,6 +134,7 @@ private:
     QSet<QString> m_refusedConnections; // others' connections whose key failed; not reused while NetworkManager runs
     QSet<QByteArray> m_addAnew; // networks whose connections of ours were deleted: the next join adds a new one
     quint64 m_nextJoin = 1;
+    int m_unsettled = 0; // joins and leaves sent and not answered yet
 };
 
 } // namespace Wlan

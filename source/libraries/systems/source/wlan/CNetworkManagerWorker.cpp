@@ -8,6 +8,7 @@
 
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
+#include <QThread>
 #include <QTimerEvent>
 
 namespace Ulx {
@@ -101,6 +102,18 @@ void CNetworkManagerWorker::takeUp()
     flush();
 }
 
+void CNetworkManagerWorker::finish()
+{
+    m_finishing = true;
+    m_refresh.stop();
+    const auto end = [this]() { thread()->quit(); };
+    if (!m_wlan || m_wlan->isSettled()) {
+        end();
+        return;
+    }
+    QObject::connect(m_wlan, &CNetworkManagerWlan::settled, this, end);
+}
+
 void CNetworkManagerWorker::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != m_refresh.timerId()) {
@@ -152,6 +165,8 @@ std::shared_ptr<WlanSnapshot> CNetworkManagerWorker::readSnapshot() const
 void CNetworkManagerWorker::flush()
 {
     m_flushQueued = false;
+    if (m_finishing)
+        return;
     const QList<Notification> pending = std::move(m_pending);
     m_pending.clear();
     // A refused key makes the manager read the profile at once: read it before it is told.

@@ -47,6 +47,10 @@ public:
     void deleteProfile(const QUuid& interfaceGuid, const QString& profileName);
     // Reads a profile into the snapshot, so that getProfile can answer it later.
     void readProfile(const QUuid& interfaceGuid, const QString& profileName);
+    // The last command: ends this object's thread once NetworkManager has answered the joins and
+    // leaves sent so far (at once when none waits), so that a leave queued before it reaches
+    // NetworkManager and a join given up at exit is ended. Nothing is read or told from then on.
+    void finish();
 
 signals:
     // Whether NetworkManager owns its name on the system bus.
@@ -75,6 +79,7 @@ private:
     QBasicTimer m_refresh;
     QList<Notification> m_pending;
     bool m_flushQueued = false;
+    bool m_finishing = false;
     QHash<QString, WlanProfileSnapshot> m_profiles;
     QSet<QUuid> m_announced; // interfaces the listeners have been told of
 };

@@ -7,8 +7,25 @@
 #include "CLogger.h"
 #include "WorkerThread.h"
 
+#include <atomic>
+
 namespace Ulx {
 namespace Wlan {
+
+namespace {
+
+using Tovrin::Logging::CLogger;
+
+const QString kCategory = QStringLiteral("NetworkManager");
+
+std::atomic<bool> g_threadLeftRunning{false};
+
+} // namespace
+
+bool CThreadedWlan::threadLeftRunning()
+{
+    return g_threadLeftRunning.load();
+}
 
 CThreadedWlan::CThreadedWlan()
     : m_board(std::make_shared<CWlanBoard>())
@@ -27,16 +44,21 @@ CThreadedWlan::CThreadedWlan()
 
 CThreadedWlan::~CThreadedWlan()
 {
-    // The worker goes with its thread's end (deferred deletion runs there).
-    m_thread->quit();
+    // Not quit() from here: the thread would end after the pass it is in and drop the commands
+    // queued behind it, the last leave among them. The worker goes with its thread's end
+    // (deferred deletion runs there).
+    CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                        QStringLiteral("Ending the NetworkManager thread (at most %1 ms)...").arg(StopTimeoutMs), {});
+    post([worker = m_worker]() { worker->finish(); });
     if (m_thread->wait(StopTimeoutMs)) {
         delete m_thread;
         return;
     }
-    // Still inside a call to a hung NetworkManager: left to end with the process, as deleting a
-    // running thread would end it at once.
-    Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("NetworkManager"),
-                                         QStringLiteral("The NetworkManager thread did not end in time."), {});
+    // Still inside a call to a NetworkManager that does not answer: deleting a running thread
+    // would end the process at once, so it is left as it is.
+    g_threadLeftRunning = true;
+    CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
+                        QStringLiteral("The NetworkManager thread did not end in time."), {});
 }
 
 template<typename Command>

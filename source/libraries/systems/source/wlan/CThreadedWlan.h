@@ -28,11 +28,21 @@ class CWlanBoard;
 // deleted on its thread when the thread ends). NetworkManagerQt's objects are made on that
 // thread and keep it: one instance per process run, as the platform's shared service.
 // Notifications are delivered on the NetworkManager thread. GUI thread otherwise.
+//
+// The destructor lets the worker end the thread after the commands queued before it, once
+// NetworkManager has answered the joins and leaves they sent, and waits StopTimeoutMs for that.
+// A thread still inside a call to a NetworkManager that does not answer cannot be ended: it is
+// left running, threadLeftRunning() says so, and the process must then end without the exit
+// handlers of Qt's D-Bus module, which would wait for that call for ever.
 class CThreadedWlan : public IWlanApi
 {
 public:
-    // How long the destructor waits for the NetworkManager thread to end.
-    static constexpr unsigned long StopTimeoutMs = 3000;
+    // How long the destructor waits for the NetworkManager thread to end: room for a leave and
+    // the answer to a join under way from a NetworkManager that answers every 1.5 s.
+    static constexpr unsigned long StopTimeoutMs = 5000;
+
+    // Whether a NetworkManager thread was left running in a call that was not answered.
+    static bool threadLeftRunning();
 
     CThreadedWlan();
     ~CThreadedWlan() override;

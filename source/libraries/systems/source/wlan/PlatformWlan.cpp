@@ -70,6 +70,11 @@ CWlanServiceStatus* wlanServiceStatus()
     return CWlanServiceStatus::instance();
 }
 
+bool wlanThreadLeftRunning()
+{
+    return CThreadedWlan::threadLeftRunning();
+}
+
 std::shared_ptr<IWlanApi> platformWlan()
 {
     if (!qEnvironmentVariableIsEmpty(ScenarioVariable))

@@ -24,6 +24,10 @@ bool wlanServiceFound();
 // Signals the changes of wlanServiceFound(); lives for the whole run.
 CWlanServiceStatus* wlanServiceStatus();
 
+// Whether the thread that talks to NetworkManager was left running at its owner's end, still
+// waiting inside a call that NetworkManager did not answer.
+bool wlanThreadLeftRunning();
+
 // The same shared simulator, for scripting it (tests, tools); created when nobody holds it.
 std::shared_ptr<CSimulatedWlan> sharedSimulatedWlan();
 

@@ -1,0 +1,401 @@
+// The whole program against NetworkManager (the tests' mock on a bus of the test's own), started
+// and ended the way an operator does it: each case runs the application object in a process of
+// its own, through its own start-up and exit, as main does (this executable with "--program").
+// That process tells what the program shows on its standard output ("PROGRAM ...") and takes
+// the operator's steps from its standard input; the test scripts NetworkManager, freezes it as a
+// hung one, and watches what is left on it and whether the process ends.
+
+#include "NetworkManagerMock.h"
+#include "peers/update-server/UpdateServerPeer.h"
+#include "support/LogText.h"
+
+#include "CUlxSystemsLibrary.h"
+#include "CUlxSystemsLibraryPrivate.h"
+#include "TovrinWebApi.h"
+#include "communication/CAbstractNetworkManager.h"
+#include "communication/CSessionManager.h"
+#include "flavors/Flavors.h"
+#include "startup/CApplication.h"
+#include "wlan/PlatformWlan.h"
+
+#include <QGuiApplication>
+#include <QSocketNotifier>
+#include <QWindow>
+#include <QtTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Ulx;
+
+namespace {
+
+const QString kCamera = QStringLiteral("Zephira_SN12345");
+const QString kDeviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+const QString kManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
+const QString kManagerInterface = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kThreadEnding = QStringLiteral("Ending the NetworkManager thread");
+// A bound for what a whole program does: start, show its window, end (a QTRY that fails goes on
+// for twice as long again before it says so).
+constexpr int kProgramStepMs = 30000;
+
+QString cameraKey()
+{
+    return Flavors::defaultWifiKey(CommunicationTypes::SystemFamilyZephira);
+}
+
+void report(const QByteArray& what)
+{
+    const QByteArray line = "PROGRAM " + what + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fflush(stdout);
+}
+
+// The program's side: tells what the program shows and takes the operator's steps, one per
+// line: "join <network>", "leave", "web" (a web request: the login's connection check), "exit"
+// (the start screen's Exit, which saves the settings).
+class ProgramDriver : public QObject
+{
+public:
+    explicit ProgramDriver(CApplication* application)
+        : m_application(application)
+        , m_input(STDIN_FILENO, QSocketNotifier::Read)
+    {
+        connect(&m_input, &QSocketNotifier::activated, this, &ProgramDriver::readInput);
+        connect(&m_windowCheck, &QTimer::timeout, this, &ProgramDriver::checkWindow);
+        m_windowCheck.start(20);
+        // Behind the application's own start-up, which its constructor queued first.
+        QTimer::singleShot(0, this, &ProgramDriver::follow);
+    }
+
+private:
+    Communication::CAbstractNetworkManager* networkManager() const
+    {
+        CUlxSystemsLibraryPrivate* library = CUlxSystemsLibraryPrivate::instance();
+        return library ? library->networkManager() : nullptr;
+    }
+
+    void follow()
+    {
+        Communication::CSessionManager* sessionManager = CUlxSystemsLibrary::sessionManager();
+        connect(sessionManager, &Communication::CSessionManager::availableSystemsChanged, this, [sessionManager]() {
+            QStringList names;
+            for (const CSystemConnectionInfo& system : sessionManager->availableSystems())
+                names.append(system.networkName());
+            report("networks " + names.join(QLatin1Char(',')).toUtf8());
+        });
+        Communication::CAbstractNetworkManager* manager = networkManager();
+        connect(manager, &Communication::CAbstractNetworkManager::stateChanged, this,
+                [manager]() { report("wifi-state " + QByteArray::number(int(manager->state()))); });
+    }
+
+    void checkWindow()
+    {
+        for (QWindow* window : QGuiApplication::topLevelWindows()) {
+            if (window->isVisible() && window->isExposed()) {
+                m_windowCheck.stop();
+                report("window");
+                return;
+            }
+        }
+    }
+
+    void readInput()
+    {
+        char buffer[1024];
+        const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (count <= 0) {
+            m_input.setEnabled(false); // the test is gone
+            m_application->terminate(false);
+            return;
+        }
+        m_pending.append(buffer, int(count));
+        int end = 0;
+        while ((end = m_pending.indexOf('\n')) >= 0) {
+            const QString step = QString::fromUtf8(m_pending.left(end)).trimmed();
+            m_pending.remove(0, end + 1);
+            run(step);
+        }
+    }
+
+    void run(const QString& step)
+    {
+        if (step.startsWith(QLatin1String("join "))) {
+            networkManager()->connectToWifiNetwork(step.mid(5), cameraKey());
+        } else if (step == QLatin1String("leave")) {
+            networkManager()->disconnectFromWifiNetwork();
+        } else if (step == QLatin1String("web")) {
+            m_application->webApi()->login(QStringLiteral("operator"), QStringLiteral("secret"));
+        } else if (step == QLatin1String("exit")) {
+            report("exiting");
+            m_application->terminate(true);
+        }
+    }
+
+    CApplication* m_application;
+    QSocketNotifier m_input;
+    QByteArray m_pending;
+    QTimer m_windowCheck;
+};
+
+// main of the program, with the driver beside the application object.
+int runProgram(char* program)
+{
+    int argc = 1;
+    char* argv[] = {program, nullptr};
+    int status = 0;
+    {
+        CApplication application(argc, argv);
+        ProgramDriver driver(&application);
+        status = CApplication::exec();
+    }
+    return CApplication::leaveProcess(status);
+}
+
+// The program run by a test, in a home folder of its own.
+class ProgramProcess
+{
+public:
+    ~ProgramProcess()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    bool start(const QStringList& environment)
+    {
+        if (!m_home.isValid())
+            return false;
+        QProcessEnvironment settings = QProcessEnvironment::systemEnvironment();
+        settings.remove(QString::fromLatin1(Wlan::ScenarioVariable)); // the real Wi-Fi service: NetworkManager
+        settings.insert(QStringLiteral("HOME"), m_home.path());
+        for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            settings.insert(QString::fromLatin1(folder), m_home.filePath(QString::fromLatin1(folder)));
+        for (const QString& entry : environment)
+            settings.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+        m_process.setProcessEnvironment(settings);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--program")});
+        return m_process.waitForStarted(10000);
+    }
+
+    void send(const QByteArray& steps) { m_process.write(steps); }
+
+    // Whether the program has said (or logged) this; reads what came meanwhile.
+    bool said(const QString& text)
+    {
+        m_output += QString::fromUtf8(m_process.readAll());
+        return m_output.contains(text);
+    }
+    bool ended()
+    {
+        said(QString());
+        return m_process.state() == QProcess::NotRunning;
+    }
+    int exitCode() const { return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1; }
+    QString outputTail() const { return m_output.right(4000); }
+
+    QString log() const { return readLogText(m_home.filePath(QStringLiteral("Culvertix-Projects/Culvertix.log"))); }
+    QVariant setting(const QString& key) const
+    {
+        const QSettings store(m_home.filePath(QStringLiteral("XDG_CONFIG_HOME/Tovrin/Culvertix.conf")),
+                              QSettings::IniFormat);
+        return store.value(QStringLiteral("Settings/") + key);
+    }
+
+private:
+    QTemporaryDir m_home;
+    QProcess m_process;
+    QString m_output;
+};
+
+} // namespace
+
+class tst_ApplicationOnNetworkManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void radioSwitchedOffAtStartIsSwitchedOn();
+    void hungNetworkManagerHoldsNeitherWindowNorNetworkNorExit();
+    void exitEndsWhileNetworkManagerHangsInACall();
+    void leaveAtExitReachesNetworkManagerBehindABusyThread();
+    void joinUnansweredAtExitIsEndedWhenAnswered();
+
+private:
+    // NetworkManager with wlan0 and the camera's network; wlan0's object path.
+    QString startNetworkManager()
+    {
+        if (!m_mock.startService(m_python))
+            return QString();
+        const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
+        m_mock.addAccessPoint(device, QStringLiteral("camera"), kCamera, 80, false);
+        m_mock.mock(QStringLiteral("SetNetworkKey"), {kCamera, cameraKey()});
+        return device;
+    }
+    QString activeConnection(const QString& device)
+    {
+        const auto active = m_mock.property(device, kDeviceInterface, QStringLiteral("ActiveConnection")).value<QDBusObjectPath>();
+        return active.path() == QLatin1String("/") ? QString() : active.path();
+    }
+    // Started, with NetworkManager taken up and the camera's network listed.
+    bool startProgramOnCameraNetwork(ProgramProcess* program)
+    {
+        return program->start({}) && QTest::qWaitFor([program]() { return program->said(QStringLiteral("networks ") + kCamera); },
+                                                     kProgramStepMs);
+    }
+    // NetworkManager stops inside its next answer about an access point, which the program's
+    // NetworkManager thread asks for as soon as a new one is announced.
+    bool freezeNetworkManagerInsideACall(const QString& device)
+    {
+        m_mock.mock(QStringLiteral("FreezeOnAccessPointRead"), {});
+        m_mock.addAccessPoint(device, QStringLiteral("another"), QStringLiteral("Gullyrover_SN54321"), 60, false);
+        return QTest::qWaitFor([this]() { return m_mock.isFrozen(); }, kProgramStepMs);
+    }
+
+    NetworkManagerMock m_mock;
+    QString m_python;
+};
+
+void tst_ApplicationOnNetworkManager::initTestCase()
+{
+    m_python = NetworkManagerMock::python();
+    if (m_python.isEmpty())
+        QSKIP("python3-dbusmock is not installed; NetworkManager cannot be mocked");
+    QString error;
+    if (!m_mock.startBus(&error))
+        QSKIP(qPrintable(error));
+}
+
+void tst_ApplicationOnNetworkManager::cleanup()
+{
+    m_mock.resume();
+    QVERIFY(m_mock.stopService());
+}
+
+void tst_ApplicationOnNetworkManager::radioSwitchedOffAtStartIsSwitchedOn()
+{
+    QVERIFY(!startNetworkManager().isEmpty());
+    m_mock.mock(QStringLiteral("SetProperty"), {kManagerPath, kManagerInterface, QStringLiteral("WirelessEnabled"),
+                                                QVariant::fromValue(QDBusVariant(false))});
+    // No adapter is stored yet: the start chooses one, and NetworkManager's answer comes later.
+    ProgramProcess program;
+    QVERIFY(program.start({}));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_mock.property(kManagerPath, kManagerInterface, QStringLiteral("WirelessEnabled")).toBool(), kProgramStepMs);
+    QTRY_VERIFY_WITH_TIMEOUT(program.said(QStringLiteral("networks ") + kCamera), kProgramStepMs);
+    program.send("exit\n");
+    QTRY_VERIFY_WITH_TIMEOUT(program.ended(), kProgramStepMs);
+    QCOMPARE(program.exitCode(), 0);
+    // The adapter the program took up is the one stored, as the settings screen shows it.
+    QCOMPARE(program.setting(QStringLiteral("ActiveWifiInterface")).toString(), QStringLiteral("wlan0"));
+}
+
+void tst_ApplicationOnNetworkManager::hungNetworkManagerHoldsNeitherWindowNorNetworkNorExit()
+{
+    UpdateServerPeer server;
+    if (!server.start())
+        QSKIP("python3 could not start the update server");
+    QVERIFY(!startNetworkManager().isEmpty());
+    // NetworkManager owns its name but answers nothing, from before the start to the end.
+    QVERIFY(m_mock.freeze());
+    ProgramProcess program;
+    QVERIFY(program.start({QStringLiteral("CX_UPDATE_BASE_URL=") + server.baseUrl(),
+                           QStringLiteral("CX_WEB_ROOT_URL=") + server.baseUrl() + QStringLiteral("/web/")}));
+    // The window, the start's update check and a web request: none waits on NetworkManager.
+    QTRY_VERIFY_WITH_TIMEOUT(program.said(QStringLiteral("PROGRAM window")), kProgramStepMs);
+    QTRY_VERIFY_WITH_TIMEOUT(server.requestedPaths().contains(QStringLiteral("/version.conf")), kProgramStepMs);
+    program.send("web\n");
+    QTRY_VERIFY_WITH_TIMEOUT(server.requestedPaths().contains(QStringLiteral("/web/api/status")), kProgramStepMs);
+    QVERIFY(m_mock.isFrozen());
+
+    program.send("exit\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(program.setting(QStringLiteral("Version")).toInt(), 1);
+    QVERIFY(program.log().contains(QLatin1String("Ending the process at once")));
+}
+
+void tst_ApplicationOnNetworkManager::exitEndsWhileNetworkManagerHangsInACall()
+{
+    const QString device = startNetworkManager();
+    QVERIFY(!device.isEmpty());
+    ProgramProcess program;
+    QVERIFY2(startProgramOnCameraNetwork(&program), qPrintable(program.outputTail()));
+    QVERIFY(freezeNetworkManagerInsideACall(device));
+
+    // Exit: the window closes, and the process ends with its settings and log written, while
+    // its NetworkManager thread still waits inside the call.
+    program.send("exit\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
+    QVERIFY(m_mock.isFrozen());
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(program.setting(QStringLiteral("ActiveWifiInterface")).toString(), QStringLiteral("wlan0"));
+    const QString log = program.log();
+    QVERIFY2(log.contains(QLatin1String("The NetworkManager thread did not end in time.")), qPrintable(log.right(2000)));
+    QVERIFY(log.trimmed().endsWith(QLatin1String("Ending the process at once: a thread still waits for NetworkManager.")));
+}
+
+void tst_ApplicationOnNetworkManager::leaveAtExitReachesNetworkManagerBehindABusyThread()
+{
+    const QString device = startNetworkManager();
+    QVERIFY(!device.isEmpty());
+    ProgramProcess program;
+    QVERIFY2(startProgramOnCameraNetwork(&program), qPrintable(program.outputTail()));
+    program.send(QStringLiteral("join %1\n").arg(kCamera).toUtf8());
+    QTRY_VERIFY_WITH_TIMEOUT(program.said(QStringLiteral("wifi-state 2")), kProgramStepMs);
+    QVERIFY(!activeConnection(device).isEmpty());
+
+    // The NetworkManager thread is inside a call when the leave and the exit come; NetworkManager
+    // answers again only once the program waits for its thread to end.
+    QVERIFY(freezeNetworkManagerInsideACall(device));
+    program.send("leave\nexit\n");
+    QTRY_VERIFY_WITH_TIMEOUT(program.said(kThreadEnding), kProgramStepMs);
+    QVERIFY(m_mock.resume());
+    QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
+    QCOMPARE(program.exitCode(), 0);
+    QTRY_COMPARE(activeConnection(device), QString());
+    QVERIFY(!program.log().contains(QLatin1String("did not end in time")));
+}
+
+void tst_ApplicationOnNetworkManager::joinUnansweredAtExitIsEndedWhenAnswered()
+{
+    const QString device = startNetworkManager();
+    QVERIFY(!device.isEmpty());
+    ProgramProcess program;
+    QVERIFY2(startProgramOnCameraNetwork(&program), qPrintable(program.outputTail()));
+
+    // The join is on its way to a NetworkManager that has stopped answering when the operator
+    // leaves and exits; it answers once the program waits for its thread to end.
+    QVERIFY(m_mock.freeze());
+    program.send(QStringLiteral("join %1\nleave\nexit\n").arg(kCamera).toUtf8());
+    QTRY_VERIFY_WITH_TIMEOUT(program.said(kThreadEnding), kProgramStepMs);
+    QVERIFY(m_mock.resume());
+    QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
+    QCOMPARE(program.exitCode(), 0);
+    // NetworkManager carried the join out (the connection is saved), and the program ended it.
+    const QString settingsPath = QStringLiteral("/org/freedesktop/NetworkManager/Settings");
+    QTRY_VERIFY(!qdbus_cast<QList<QDBusObjectPath>>(
+                     m_mock.call(settingsPath, QStringLiteral("org.freedesktop.NetworkManager.Settings"),
+                                 QStringLiteral("ListConnections"))
+                         .arguments()
+                         .value(0))
+                     .isEmpty());
+    QTRY_COMPARE(activeConnection(device), QString());
+}
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], "--program") == 0)
+        return runProgram(argv[0]);
+    QCoreApplication application(argc, argv);
+    tst_ApplicationOnNetworkManager test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ApplicationOnNetworkManager.moc"
