@@ -28,6 +28,11 @@ WebLoginService::WebLoginService(TovrinWebApi* webApi, QObject* parent)
         case TovrinWebApi::LoginResultFalseCredentials:
             emit loginFailed(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorFalseCredentials));
             break;
+        case TovrinWebApi::LoginResultInvalidReply:
+            // Something answered, but not as the service does (a portal's page, say): neither the
+            // connection nor the credentials are to blame.
+            emit loginFailed(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorInvalidReply));
+            break;
         default:
             // A cancelled login is the operator's own doing: nothing to report.
             break;

@@ -29,6 +29,7 @@ WebProjectService::WebProjectService(TovrinWebApi* webApi, QObject* parent)
     connect(m_webApi, &TovrinWebApi::uploadStatusInfoReceived, this, &WebProjectService::onUploadStatusInfoReceived);
     connect(m_webApi, &TovrinWebApi::queryRemoteProjectsError, this, &WebProjectService::onListQueryFailed);
     connect(m_webApi, &TovrinWebApi::uploadStatusQueryFailed, this, &WebProjectService::onUploadStatusQueryFailed);
+    connect(m_webApi, &TovrinWebApi::loginStatusChanged, this, &WebProjectService::onLoginStatusChanged);
 }
 
 WebProjectService::~WebProjectService()
@@ -46,8 +47,13 @@ void WebProjectService::queryRemoteProjects()
 {
     if (!m_uploadBackup.isEmpty())
         queryUploadStatuses();
-    // A query still on its way from before a stop answers this start.
-    m_dropListAnswer = false;
+    if (m_staleListAnswer) {
+        // The query on its way was sent with a login that has ended: this start asks anew.
+        m_listQueryWanted = true;
+    } else {
+        // A query still on its way from before a stop answers this start.
+        m_dropListAnswer = false;
+    }
     sendListQuery();
     m_queryTimer.start(m_queryIntervalMs, this);
 }
@@ -56,7 +62,20 @@ void WebProjectService::stopRemoteProjectsQuerying()
 {
     m_queryTimer.stop();
     m_dropListAnswer = m_listQueryInFlight;
+    m_listQueryWanted = false;
     m_model->setProjectList({});
+}
+
+void WebProjectService::onLoginStatusChanged()
+{
+    if (m_webApi->loginStatus() != TovrinWebApi::LoginStatusLoggedOut)
+        return;
+    // Polls without a login (an expired one, say) could only be refused; the screen starts
+    // querying again after the next login. The list stays until then, and an answer still on
+    // its way belongs to the login that ended.
+    m_queryTimer.stop();
+    m_staleListAnswer = m_listQueryInFlight;
+    m_listQueryWanted = false;
 }
 
 void WebProjectService::sendListQuery()
@@ -70,6 +89,15 @@ void WebProjectService::sendListQuery()
 bool WebProjectService::takeDroppedListAnswer()
 {
     m_listQueryInFlight = false;
+    if (m_staleListAnswer) {
+        m_staleListAnswer = false;
+        m_dropListAnswer = false;
+        if (m_listQueryWanted) {
+            m_listQueryWanted = false;
+            sendListQuery();
+        }
+        return true;
+    }
     if (!m_dropListAnswer)
         return false;
     m_dropListAnswer = false;

@@ -34,7 +34,8 @@ public:
 
     CWebProjectListModel* webProjectListModel() const { return m_model; }
 
-    // Asks for the list now and every query interval from now on.
+    // Asks for the list now and every query interval from now on, until querying stops or the
+    // login ends.
     Q_INVOKABLE void queryRemoteProjects();
     // Stops the periodic list query and empties the list; the next list starts it afresh.
     void stopRemoteProjectsQuerying();
@@ -60,6 +61,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    void onLoginStatusChanged();
     void sendListQuery();
     void onListQueryFailed(Tovrin::Web::Error error);
     void onUploadStatusQueryFailed();
@@ -82,6 +84,10 @@ private:
     bool m_listQueryInFlight = false;
     // The answer still on its way when querying stopped belongs to no one.
     bool m_dropListAnswer = false;
+    // The answer still on its way when the login ended cannot answer a start of the next login,
+    // which asks again once it is in.
+    bool m_staleListAnswer = false;
+    bool m_listQueryWanted = false;
     bool m_statusQueryInFlight = false;
     bool m_statusQueryWanted = false;
     bool m_staleStatusAnswer = false;

@@ -324,8 +324,9 @@ private slots:
 
         service.setTimerIntervals(60000, 60000);
         service.queryRemoteProjects();
+        // The release waits for the peer in an event loop, where the list may already arrive.
         QVERIFY(sim.release(route));
-        QVERIFY(lists.wait(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(lists.count(), 1, 10000);
         QCOMPARE(ids(service.webProjectListModel()), QStringList{QStringLiteral("p-big")});
         api.checkIfCulvertixProject(QStringLiteral("p-big"), QStringLiteral("w-big"));
         QVERIFY(checked.wait(10000));
@@ -394,6 +395,87 @@ private slots:
         QVERIFY(!importedAt(model, QStringLiteral("x")));
         QVERIFY(model->containsProjectId(QStringLiteral("y")));
         QVERIFY(importedAt(model, QStringLiteral("y")));
+        service.stopRemoteProjectsQuerying();
+    }
+
+    // Answers that are no list (a portal's page, a cut-off body, JSON of another kind) are
+    // reported as unreadable and change nothing: no first list, and later no emptied one. A
+    // list that is really empty empties it.
+    void unreadableListAnswersKeepTheList()
+    {
+        const QString route = QStringLiteral("projects");
+        WebServiceSimulator sim;
+        QVERIFY(startSimulator(sim, defaultScenario(), {fault(route, WebServiceSimulator::portalPage())}));
+        TovrinWebApi api;
+        QVERIFY(logIn(api));
+        WebProjectService service(&api);
+        service.setTimerIntervals(60000, 60000);
+        CWebProjectListModel* model = service.webProjectListModel();
+        QSignalSpy initialised(&service, &WebProjectService::webProjectListInitilized);
+        QSignalSpy errors(&service, &WebProjectService::queryRemoteProjectsError);
+        QSignalSpy lists(&api, &TovrinWebApi::projectInfoReceived);
+
+        service.queryRemoteProjects();
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 10000);
+        QCOMPARE(errors.last().first().value<Error>(), ErrorInvalidReply);
+        QCOMPARE(initialised.count(), 0);
+        QVERIFY(sim.setFaults({}));
+        service.queryRemoteProjects();
+        QTRY_COMPARE_WITH_TIMEOUT(initialised.count(), 1, 10000);
+        QCOMPARE(ids(model), QStringList{QStringLiteral("p-big")});
+
+        const QList<QJsonObject> unreadable{WebServiceSimulator::portalPage(),
+                                            {{QStringLiteral("malformed"), true}},
+                                            {{QStringLiteral("body"), QStringLiteral("[]")}},
+                                            {{QStringLiteral("body"), QStringLiteral("{\"projects\":[\"p-new\"]}")}}};
+        for (const QJsonObject& answer : unreadable) {
+            const int reported = errors.count();
+            QVERIFY(sim.setFaults({fault(route, answer)}));
+            service.queryRemoteProjects();
+            QTRY_COMPARE_WITH_TIMEOUT(errors.count(), reported + 1, 10000);
+            QCOMPARE(errors.last().first().value<Error>(), ErrorInvalidReply);
+            QCOMPARE(ids(model), QStringList{QStringLiteral("p-big")});
+        }
+        QCOMPARE(lists.count(), 1);
+        QCOMPARE(initialised.count(), 1);
+
+        QVERIFY(sim.setFaults({}));
+        QVERIFY(sim.setProjects({}));
+        service.queryRemoteProjects();
+        QTRY_COMPARE_WITH_TIMEOUT(lists.count(), 2, 10000);
+        QCOMPARE(model->rowCount(), 0);
+        QCOMPARE(errors.count(), unreadable.size() + 1);
+        service.stopRemoteProjectsQuerying();
+    }
+
+    // Once the login ends the list is no longer asked for; a query still on its way then (here
+    // refused, as the service refuses an ended login) answers nothing of the next login, which
+    // asks anew.
+    void endedLoginStopsTheListQueries()
+    {
+        const QString route = QStringLiteral("projects");
+        WebServiceSimulator sim;
+        QVERIFY(startSimulator(sim, defaultScenario(),
+                               {fault(route, {{QStringLiteral("hold"), true}, {QStringLiteral("status"), 401}}, {1})}));
+        TovrinWebApi api;
+        QVERIFY(logIn(api));
+        WebProjectService service(&api);
+        service.setTimerIntervals(60000, 60000);
+        QSignalSpy initialised(&service, &WebProjectService::webProjectListInitilized);
+        QSignalSpy errors(&service, &WebProjectService::queryRemoteProjectsError);
+        service.queryRemoteProjects();
+        QTRY_COMPARE_WITH_TIMEOUT(sim.heldRequests(route), 1, 10000);
+        QVERIFY(service.isQueryTimerActive());
+
+        api.logout();
+        QTRY_VERIFY_WITH_TIMEOUT(!service.isQueryTimerActive(), 10000);
+        QVERIFY(logIn(api));
+        service.queryRemoteProjects();
+        QVERIFY(sim.release(route));
+        QTRY_COMPARE_WITH_TIMEOUT(initialised.count(), 1, 10000);
+        QCOMPARE(ids(service.webProjectListModel()), QStringList{QStringLiteral("p-big")});
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(sim.requestsTo(route).size(), 2);
         service.stopRemoteProjectsQuerying();
     }
 

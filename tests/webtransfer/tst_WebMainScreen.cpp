@@ -1,7 +1,8 @@
 // The web main screen in the whole application against the web-service simulator: both lists,
 // the checks before an upload, the upload of a local project shown as being imported until the
 // service reports it imported, downloads started from the web list, re-sorting that keeps the
-// selection, and a controller used before the web list is there.
+// selection, a controller used before the web list is there, expired logins, and a list answer
+// that is no list.
 // With CX_SHOTS_DIR set, screenshots are written there.
 #include "mediaimport/CMediaIOScreenController.h"
 #include "web/CWebMainScreenController.h"
@@ -493,6 +494,8 @@ private slots:
         QCOMPARE(answerMessageText(), QStringLiteral("Web login time has expired"));
         QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebLoginScreen"), WaitMs);
         shoot(QStringLiteral("web-login-after-expiry-while-asking"));
+        // The web projects below are no longer asked for with the login that ran out.
+        QTRY_VERIFY_WITH_TIMEOUT(!webProjects()->isQueryTimerActive(), WaitMs);
         // The answer belonged to the login that ran out: asked again after the next one.
         QVERIFY(!settings()->doNotRemindAboutAllMediaDownload());
 
@@ -526,8 +529,9 @@ private slots:
             emit CApplication::instance()->webApi()->loginExpired();
             QCOMPARE(answerMessageText(), QStringLiteral("Web login time has expired"));
             QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("WebLoginScreen"), WaitMs);
+            // The release waits for the peer in an event loop, where the answer may already arrive.
             QVERIFY(m_sim->release(QStringLiteral("project")));
-            QVERIFY(answer->wait(WaitMs));
+            QTRY_COMPARE_WITH_TIMEOUT(answer->count(), 1, WaitMs);
             QVERIFY(m_sim->setFaults(QJsonArray()));
             QCOMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
             QVERIFY2(!evaluate(QStringLiteral("MessageBox.isOpen")).toBool(),
@@ -538,6 +542,36 @@ private slots:
         evaluate(QStringLiteral("ScreenManager.back()"));
         QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), WaitMs);
         m_controller = nullptr;
+    }
+
+    void unreadableListIsNoEmptyList()
+    {
+        QObject* login = evaluate(QStringLiteral("Context.webLoginService")).value<QObject*>();
+        QSignalSpy succeeded(login, SIGNAL(loginSucceeded()));
+        QMetaObject::invokeMethod(login, "login", Q_ARG(QString, QStringLiteral("alice")),
+                                  Q_ARG(QString, QString::fromLatin1(alicePassword())));
+        QVERIFY(succeeded.wait(WaitMs));
+        // Something other than the service answers the list: a portal's login page.
+        QVERIFY(m_sim->setFaults(QJsonArray{fault(QStringLiteral("projects"), WebServiceSimulator::portalPage())}));
+        QObject* start = topScreen();
+        QVERIFY(start && start->objectName() == QLatin1String("StartScreen"));
+        QVERIFY(QMetaObject::invokeMethod(start->findChild<QQuickItem*>(QStringLiteral("startScreenWebButton")), "clicked"));
+        m_controller = topScreen()->findChild<CWebMainScreenController*>();
+        QVERIFY(m_controller);
+
+        // Said for what it is, and never shown as a user without web projects (where every
+        // upload would go ahead without asking about a project of the same name).
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        QVERIFY(m_controller->loadingWebProjectList());
+        shoot(QStringLiteral("web-main-unreadable-list"));
+        const QString message = answerMessageText();
+        QVERIFY2(message.startsWith(QLatin1String("An internal error related to the Web"))
+                     && message.endsWith(QLatin1String("Error Code: 0x50005")),
+                 qPrintable(message));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("StartScreen"), WaitMs);
+        m_controller = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(!evaluate(QStringLiteral("Context.webLoginService.isLoggedIn()")).toBool(), WaitMs);
+        QVERIFY(m_sim->setFaults(QJsonArray()));
     }
 };
 

@@ -170,24 +170,35 @@ private slots:
 
     void badLoginRepliesFail_data()
     {
+        QTest::addColumn<QString>("route");
         QTest::addColumn<QJsonObject>("action");
         QTest::addColumn<int>("result");
-        QTest::newRow("malformed JSON") << QJsonObject{{QStringLiteral("malformed"), true}} << int(TovrinWebApi::LoginResultTimeOut);
-        QTest::newRow("redirect") << QJsonObject{{QStringLiteral("status"), 302}} << int(TovrinWebApi::LoginResultTimeOut);
-        QTest::newRow("server error") << QJsonObject{{QStringLiteral("status"), 500}} << int(TovrinWebApi::LoginResultTimeOut);
-        QTest::newRow("cut off") << QJsonObject{{QStringLiteral("closeAfterBytes"), 60}} << int(TovrinWebApi::LoginResultTimeOut);
+        const QString login = QStringLiteral("login_json");
+        // Answers that are no login reply are told apart from a lost connection.
+        QTest::newRow("malformed JSON") << login << QJsonObject{{QStringLiteral("malformed"), true}}
+                                        << int(TovrinWebApi::LoginResultInvalidReply);
+        QTest::newRow("portal page") << login << WebServiceSimulator::portalPage() << int(TovrinWebApi::LoginResultInvalidReply);
+        QTest::newRow("accepted without token") << login << QJsonObject{{QStringLiteral("body"), QStringLiteral("{\"error\":null}")}}
+                                                << int(TovrinWebApi::LoginResultInvalidReply);
+        QTest::newRow("portal page for the client data")
+            << QStringLiteral("client_credentials") << WebServiceSimulator::portalPage() << int(TovrinWebApi::LoginResultInvalidReply);
+        QTest::newRow("redirect") << login << QJsonObject{{QStringLiteral("status"), 302}} << int(TovrinWebApi::LoginResultTimeOut);
+        QTest::newRow("server error") << login << QJsonObject{{QStringLiteral("status"), 500}} << int(TovrinWebApi::LoginResultTimeOut);
+        QTest::newRow("cut off") << login << QJsonObject{{QStringLiteral("closeAfterBytes"), 60}} << int(TovrinWebApi::LoginResultTimeOut);
         // A slow body that keeps moving is not a stalled transfer.
-        QTest::newRow("slow but moving") << QJsonObject{{QStringLiteral("slowBodyMs"), 150}} << int(TovrinWebApi::LoginResultSuccess);
+        QTest::newRow("slow but moving") << login << QJsonObject{{QStringLiteral("slowBodyMs"), 150}}
+                                         << int(TovrinWebApi::LoginResultSuccess);
     }
 
     void badLoginRepliesFail()
     {
+        QFETCH(QString, route);
         QFETCH(QJsonObject, action);
         QFETCH(int, result);
         QVERIFY(startSimulator(defaultScenario()));
         // The slow body takes longer than this in all, but never stops for that long.
         setWaitLimit(*m_worker->communicator(), 1000);
-        QVERIFY(m_sim->setFaults({fault(QStringLiteral("login_json"), action)}));
+        QVERIFY(m_sim->setFaults({fault(route, action)}));
         QCOMPARE(int(loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword()))), result);
         QCOMPARE(m_worker->loginStatus() == TovrinWebApi::LoginStatusLoggedIn, result == int(TovrinWebApi::LoginResultSuccess));
     }

@@ -89,11 +89,17 @@ private slots:
 
     void loginUnreadableOrFailed()
     {
-        LoginResponse garbage;
-        garbage.setError(QNetworkReply::NoError);
-        garbage.fromJson(QStringLiteral("<html>no</html>"));
-        QCOMPARE(garbage.error(), ErrorInvalidReply);
-        QCOMPARE(garbage.loginResult(), TovrinWebApi::LoginResultTimeOut);
+        // Answers that are no login reply: not understood, neither a time-out nor a refusal.
+        for (const char* body : {"<html>no</html>", "[{\"error\":null,\"access_token\":\"T\"}]", "\"T\"", "{}",
+                                 "{\"error\":null,\"access_token\":7}"}) {
+            LoginResponse garbage;
+            garbage.setError(QNetworkReply::NoError);
+            garbage.fromJson(QString::fromUtf8(body));
+            QVERIFY2(!garbage.isSuccess(), body);
+            QCOMPARE(garbage.error(), ErrorInvalidReply);
+            QCOMPARE(garbage.loginResult(), TovrinWebApi::LoginResultInvalidReply);
+            QVERIFY(garbage.accessToken().isEmpty());
+        }
 
         LoginResponse serverError;
         serverError.setError(QNetworkReply::InternalServerError);
@@ -157,10 +163,29 @@ private slots:
 
     void malformedJsonKeepsDefaults()
     {
-        UserProjectsResponse projects;
-        projects.fromJson(QStringLiteral("{\"projects\": [")); // truncated
-        QVERIFY(projects.projects().isEmpty());
-        QVERIFY(projects.isRequestSuccessful());
+        // Only a list is a list: anything else is an unreadable answer, never "no projects".
+        for (const char* body : {"{\"projects\": [", "<html><body>Wi-Fi login</body></html>", "[]",
+                                 "{\"projects\":{}}", "{\"projects\":[{\"projectId\":\"a\"},3]}"}) {
+            UserProjectsResponse projects;
+            projects.setError(QNetworkReply::NoError);
+            projects.fromJson(QString::fromUtf8(body));
+            QVERIFY2(projects.projects().isEmpty(), body);
+            QCOMPARE(projects.error(), ErrorInvalidReply);
+            QVERIFY(!projects.isRequestSuccessful());
+        }
+        // The service leaves the list out when there is nothing in it.
+        for (const char* body : {"{\"projects\":[]}", "{}"}) {
+            UserProjectsResponse none;
+            none.setError(QNetworkReply::NoError);
+            none.fromJson(QString::fromUtf8(body));
+            QCOMPARE(none.error(), ErrorNone);
+            QVERIFY(none.isRequestSuccessful());
+        }
+        // A refused request keeps its own error, whatever page came with it.
+        UserProjectsResponse refused;
+        refused.setError(QNetworkReply::AuthenticationRequiredError);
+        refused.fromJson(QStringLiteral("<html>401</html>"));
+        QCOMPARE(refused.error(), ErrorFalseCredentials);
         PreSignedBatchUploadResponse urls;
         urls.fromJson(QStringLiteral("[1,2]"));
         QVERIFY(urls.urls().isEmpty());

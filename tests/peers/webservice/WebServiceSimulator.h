@@ -2,6 +2,11 @@
 
 // Starts the web-service simulator (webservice_sim.py beside this file) on a free port of
 // 127.0.0.1 for one test, and reads its request log. Every wait is bounded.
+//
+// The control requests (setFaults, release, setProjects, expireTokens, presign) wait for the
+// peer's answer in a local event loop: replies of the program under test can be delivered
+// inside them. A test that waits for such a reply after a control request counts it (a count
+// taken before, QTRY_COMPARE after) instead of waiting for the next signal.
 
 #include <QByteArray>
 #include <QDir>
@@ -112,6 +117,16 @@ public:
                 rejected.append(entry);
         }
         return rejected;
+    }
+
+    // A fault action that answers a route with a captive portal's login page, status 200.
+    static QJsonObject portalPage()
+    {
+        return QJsonObject{{QStringLiteral("body"),
+                            QStringLiteral("<!DOCTYPE html><html><head><title>Wi-Fi login</title></head><body>"
+                                           "<form action=\"/portal/accept\"><input type=\"submit\" value=\"Accept\"></form>"
+                                           "</body></html>")},
+                           {QStringLiteral("contentType"), QStringLiteral("text/html; charset=utf-8")}};
     }
 
     // Replaces the fault rules (and resets the per-route counters).

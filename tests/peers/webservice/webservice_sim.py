@@ -14,6 +14,8 @@ Nth request of that route) make it misbehave on purpose. Signed service requests
 where a fault was asked for. "paceBytesPerSecond" sends an answer's body at that rate, "slowBodyMs"
 16 bytes at a time with that pause, "padBytes" makes it larger. A "hold" rule keeps a request unanswered until the test releases
 its route (POST __sim/release {"route": ...}); the request is logged as route "held" on arrival.
+A "body" rule answers in the route's place with that text and status 200 (as a captive portal's
+login page or a proxy's own answer would), typed by its "contentType" (JSON when none is given).
 
 Lists and upload states that change between polls: "projectListSequence" gives the answer of each
 list query in turn, "uploadStatusSequence" the status of each status query per project id; an
@@ -451,6 +453,12 @@ class Handler(BaseHTTPRequestHandler):
                 self.read_body(int(fault['closeAfterBytes']))
                 self.record('fault: closed after %d bytes' % int(fault['closeAfterBytes']), 0)
                 self.hard_close()
+                return
+            if 'body' in fault:
+                self.read_body()
+                self.record('fault: body', 200)
+                self.send(200, fault['body'].encode('utf-8'),
+                          fault.get('contentType', 'application/json; charset=utf-8'))
                 return
             if 'status' in fault:
                 self.read_body()

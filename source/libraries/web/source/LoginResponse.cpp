@@ -50,6 +50,13 @@ void LoginResponse::fromJson(const QString& text)
         data.loginSucceeded = false;
         return;
     }
+    // An answer that is no login reply (a portal's page, a JSON value of another kind, an
+    // acceptance without a token) is neither a login nor a refusal.
+    const auto unreadable = [this, &data]() {
+        data.loginSucceeded = false;
+        setRequestSucceeded(false);
+        setErrorValue(ErrorInvalidReply);
+    };
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -60,9 +67,13 @@ void LoginResponse::fromJson(const QString& text)
                                 .arg(parseError.offset)
                                 .arg(parseError.errorString())
                                 .arg(text.toUtf8().size()));
-        data.loginSucceeded = false;
-        setRequestSucceeded(false);
-        setErrorValue(ErrorInvalidReply);
+        unreadable();
+        return;
+    }
+    if (!document.isObject()) {
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Tovrin::Web::LoginResponse"),
+                            QStringLiteral("Login response is not a JSON object."));
+        unreadable();
         return;
     }
     const QJsonObject object = document.object();
@@ -77,6 +88,12 @@ void LoginResponse::fromJson(const QString& text)
         return;
     }
     data.accessToken = object.value(QStringLiteral("access_token")).toString();
+    if (data.accessToken.isEmpty()) {
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Tovrin::Web::LoginResponse"),
+                            QStringLiteral("Login response accepts the login without an access token."));
+        unreadable();
+        return;
+    }
     data.expiresIn = ResponseReading::toInt32(object.value(QStringLiteral("expires_in")), 0);
     data.userName = object.value(QStringLiteral("username")).toString();
     data.userId = object.value(QStringLiteral("id")).toString();
@@ -97,8 +114,11 @@ TovrinWebApi::LoginResult LoginResponse::loginResult() const
 {
     if (loginData().loginSucceeded && !isCancelled())
         return TovrinWebApi::LoginResultSuccess;
-    if (!isRequestSuccessful())
-        return isCancelled() ? TovrinWebApi::LoginResultCancelled : TovrinWebApi::LoginResultTimeOut;
+    if (!isRequestSuccessful()) {
+        if (isCancelled())
+            return TovrinWebApi::LoginResultCancelled;
+        return error() == ErrorInvalidReply ? TovrinWebApi::LoginResultInvalidReply : TovrinWebApi::LoginResultTimeOut;
+    }
     return TovrinWebApi::LoginResultFalseCredentials;
 }
 

@@ -19,11 +19,36 @@ UserProjectsResponse::UserProjectsResponse()
 void UserProjectsResponse::fromJson(const QString& text)
 {
     CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("CUserProjectsResponse::fromJSON"));
+    // Only an object with a list of project objects is a list, an empty one or none at all
+    // included. Anything else (a portal's login page, a cut-off body, a list of something else)
+    // says nothing about the projects and must not be taken for "no projects".
+    const auto unreadable = [this](const QString& why) {
+        if (!why.isEmpty())
+            CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"), why);
+        if (error() == ErrorNone)
+            setErrorValue(ErrorInvalidReply);
+        setRequestSucceeded(false);
+    };
     QJsonObject document;
-    if (!ResponseReading::readJsonObject(text, QStringLiteral("UserProjectsResponse"), document))
+    if (!ResponseReading::readJsonObject(text, QStringLiteral("UserProjectsResponse"), document)) {
+        unreadable(QString());
         return;
-    const QJsonArray projects = document.value(QStringLiteral("projects")).toArray();
+    }
+    const QJsonValue list = document.value(QStringLiteral("projects"));
+    if (list.isUndefined())
+        return; // no projects
+    if (!list.isArray()) {
+        unreadable(QStringLiteral("UserProjectsResponse holds no list of projects."));
+        return;
+    }
+    const QJsonArray projects = list.toArray();
+    QList<UserProjectEntry> entries;
+    entries.reserve(projects.size());
     for (const QJsonValue& value : projects) {
+        if (!value.isObject()) {
+            unreadable(QStringLiteral("UserProjectsResponse lists a project that is not an object."));
+            return;
+        }
         const QJsonObject object = value.toObject();
         UserProjectEntry entry;
         entry.projectName = object.value(QStringLiteral("projectName")).toString();
@@ -32,8 +57,9 @@ void UserProjectsResponse::fromJson(const QString& text)
         entry.webProjectId = object.value(QStringLiteral("webProjectId")).toString();
         entry.projectFolderName = object.value(QStringLiteral("projectFolderName")).toString();
         entry.diskUsage = ResponseReading::toInt64(object.value(QStringLiteral("diskUsage")), 0);
-        m->projects.append(entry);
+        entries.append(entry);
     }
+    m->projects = entries;
 }
 
 ProjectReadyToDownloadResponse::ProjectReadyToDownloadResponse()

@@ -22,6 +22,8 @@ struct UserProjectEntry
     qint64 diskUsage = 0;
 };
 
+// The user's projects. A body that is not a list of projects leaves the list empty and the
+// error ErrorInvalidReply, so that it is never taken for a user without projects.
 class UserProjectsResponse : public Response
 {
 public:

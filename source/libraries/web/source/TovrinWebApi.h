@@ -40,7 +40,9 @@ public:
         LoginResultSuccess = 0,
         LoginResultTimeOut = 1,
         LoginResultFalseCredentials = 2,
-        LoginResultCancelled = 3
+        LoginResultCancelled = 3,
+        // The service's answer could not be read as a login reply (a portal's page, say).
+        LoginResultInvalidReply = 4
     };
     Q_ENUM(LoginResult)
 

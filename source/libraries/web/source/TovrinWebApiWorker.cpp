@@ -348,6 +348,7 @@ void TovrinWebApiWorker::handleLoginResponse(LoginResponse response)
             succeeded = false;
             result = credentialsError == ErrorFalseCredentials ? TovrinWebApi::LoginResultFalseCredentials
                      : credentialsError == ErrorCancelled    ? TovrinWebApi::LoginResultCancelled
+                     : credentialsError == ErrorInvalidReply ? TovrinWebApi::LoginResultInvalidReply
                                                              : TovrinWebApi::LoginResultTimeOut;
         }
     }
