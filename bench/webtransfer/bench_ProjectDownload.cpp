@@ -24,6 +24,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <cstdio>
 
@@ -66,14 +67,7 @@ QString mediaName(int i)
 
 bool waitFor(const std::function<bool()>& done)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > kWaitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    }
-    return true;
+    return QTest::qWaitFor(done, kWaitMs);
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTest>
 
 #include <cstdio>
 
@@ -36,14 +37,7 @@ struct Run
 
 bool waitFor(const std::function<bool()>& done)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > kWaitMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    }
-    return true;
+    return QTest::qWaitFor(done, kWaitMs);
 }
 
 // Fetches the address with curl, with the headers the program sends for it.

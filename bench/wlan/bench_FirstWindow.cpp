@@ -129,12 +129,11 @@ int main(int argc, char** argv)
     Tovrin::Logging::CLogger::setPrintToConsole(false);
     const int runs = argc > 1 ? qMax(1, atoi(argv[1])) : 3;
 
-    const QString python = NetworkManagerMock::python();
+    QString python;
     NetworkManagerMock mock;
-    QString error;
-    if (python.isEmpty() || !mock.startBus(&error)) {
-        std::fprintf(stderr, "NetworkManager cannot be mocked: %s\n",
-                     python.isEmpty() ? "python3-dbusmock is not installed" : qPrintable(error));
+    const QString error = mock.prepare(&python);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "NetworkManager cannot be mocked: %s\n", qPrintable(error));
         return 2;
     }
     const QString busAddress = QString::fromUtf8(qgetenv("DBUS_SYSTEM_BUS_ADDRESS"));

@@ -108,12 +108,13 @@ int runPath(const QString& path, int hangMs)
 {
     Tovrin::Logging::CLogger::setPrintToConsole(false);
     qunsetenv(Wlan::ScenarioVariable);
-    const QString python = NetworkManagerMock::python();
+    QString python;
     NetworkManagerMock mock;
-    QString error;
-    if (python.isEmpty() || !mock.startBus(&error) || !mock.startService(python)) {
-        std::fprintf(stderr, "NetworkManager cannot be mocked: %s\n",
-                     python.isEmpty() ? "python3-dbusmock is not installed" : qPrintable(error));
+    QString error = mock.prepare(&python);
+    if (error.isEmpty() && !mock.startService(python))
+        error = QStringLiteral("its service did not start");
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "NetworkManager cannot be mocked: %s\n", qPrintable(error));
         return 2;
     }
     const QString device = mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));

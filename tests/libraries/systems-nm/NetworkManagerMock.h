@@ -59,6 +59,16 @@ public:
         return true;
     }
 
+    // Finds the interpreter and starts the bus: why the mock cannot run here, or empty.
+    QString prepare(QString* python)
+    {
+        *python = NetworkManagerMock::python();
+        if (python->isEmpty())
+            return QStringLiteral("python3-dbusmock is not installed; NetworkManager cannot be mocked");
+        QString error;
+        return startBus(&error) ? QString() : error;
+    }
+
     QDBusConnection control() const
     {
         return QDBusConnection::connectToBus(m_address, QStringLiteral("nm-mock-control"));

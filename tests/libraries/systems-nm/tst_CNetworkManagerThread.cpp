@@ -106,12 +106,9 @@ private:
 void tst_CNetworkManagerThread::initTestCase()
 {
     qunsetenv(Wlan::ScenarioVariable);
-    m_python = NetworkManagerMock::python();
-    if (m_python.isEmpty())
-        QSKIP("python3-dbusmock is not installed; NetworkManager cannot be mocked");
-    QString error;
-    if (!m_mock.startBus(&error))
-        QSKIP(qPrintable(error));
+    const QString unavailable = m_mock.prepare(&m_python);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
 }
 
 void tst_CNetworkManagerThread::cleanup()

@@ -152,12 +152,9 @@ void tst_CNetworkManagerWlan::initTestCase()
     qDBusRegisterMetaType<QMap<QString, QVariantMap>>();
     qRegisterMetaType<CommunicationTypes::CommunicationError>();
     qunsetenv(Wlan::ScenarioVariable);
-    m_python = NetworkManagerMock::python();
-    if (m_python.isEmpty())
-        QSKIP("python3-dbusmock is not installed; NetworkManager cannot be mocked");
-    QString error;
-    if (!m_mock.startBus(&error))
-        QSKIP(qPrintable(error));
+    const QString unavailable = m_mock.prepare(&m_python);
+    if (!unavailable.isEmpty())
+        QSKIP(qPrintable(unavailable));
 }
 
 void tst_CNetworkManagerWlan::cleanup()
