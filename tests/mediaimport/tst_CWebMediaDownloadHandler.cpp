@@ -213,7 +213,7 @@ private slots:
 
         QVERIFY(m_sim->setFaults(QJsonArray()));
         handler.downloadFile(ProjectId, QStringLiteral("IMG_0001.JPG"));
-        QVERIFY(finished.wait(WaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, WaitMs);
         QCOMPARE(errors.size(), 1);
         QCOMPARE(MediaTree::readBytes(outside), canary);
         QVERIFY(!QFileInfo(target).isSymLink());

@@ -358,8 +358,9 @@ private slots:
         QCOMPARE(CMediaDownloadHandler::targetPath(QStringLiteral("A.PNG"), path("p"), path("v")), path("p/A.PNG"));
 
         // No folder to go to (a work type without projects before one was chosen): said so.
+        const int refusals = errors.size();
         QVERIFY(!handler.startDownload(storage()->fileList(), {}, {}, photos(folder), QString()));
-        QVERIFY(errors.wait(WaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), refusals + 1, WaitMs);
         QVERIFY2(errors.last().first().toString().startsWith(QLatin1String(
                      "The download could not be started because no folder on your tablet is set")),
                  qPrintable(errors.last().first().toString()));
@@ -396,7 +397,7 @@ private slots:
         CMediaDownloadHandler handler;
         QSignalSpy errors(&handler, &CMediaDownloadHandler::errorOccurred);
         QVERIFY(!handler.startDownload(sameName, {"IMG0001.JPG"}, {}, photos(folder), videos(folder)));
-        QVERIFY(errors.wait(WaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, WaitMs);
         QVERIFY2(errors.last().first().toString().contains(QLatin1String("would be saved as IMG0001.JPG on your tablet")),
                  qPrintable(errors.last().first().toString()));
         QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70007")));
@@ -524,7 +525,7 @@ private slots:
         const QString inFlight = videos(folder) + ".MOV0002.MP4.replacing.aBcDeF";
         QVERIFY(writeBytes(inFlight, "being written"));
         QVERIFY(!handler.startDownload(files, {}, {}, photos(folder), videos(folder)));
-        QVERIFY(errors.wait(WaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, WaitMs);
         QVERIFY(QFile::exists(inFlight));
         running->cancel();
         QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);

@@ -489,7 +489,7 @@ private slots:
         QVERIFY(writeBytes(path("src/b.jpg"), noise(5 * MiB, 12)) && writeBytes(card + "/b.jpg", "the old copy"));
         auto import = m_service->createImport({path("src/b.jpg")}, {card + "/b.jpg"}, {card + "/b.jpg"});
         QSignalSpy finished(import.get(), &CMediaImport::finished);
-        QVERIFY(finished.wait(WaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, WaitMs);
         QCOMPARE(import->result(), CMediaImport::Success);
         QVERIFY(sameContent(path("src/b.jpg"), card + "/b.jpg"));
         QVERIFY(temporaryLeftovers(card).isEmpty());

@@ -216,7 +216,7 @@ private slots:
         QSignalSpy finished(m_worker.get(), &TovrinWebApiWorker::uploadFinished);
         QSignalSpy errors(m_worker.get(), &TovrinWebApiWorker::errorOccurred);
         start(QStringLiteral("p-resume"));
-        QVERIFY(finished.wait(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
         QCOMPARE(count(QStringLiteral("storage_put")), 2);
 
         WebCommunicator::Timeouts timeouts = m_worker->communicator()->timeouts();
@@ -226,7 +226,7 @@ private slots:
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("list_files"),
                                         {{QStringLiteral("paceBytesPerSecond"), 100000}, {QStringLiteral("padBytes"), 250000}})}));
         start(QStringLiteral("p-resume"), 1, {}, 2);
-        QVERIFY(finished.wait(30000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 30000);
         QVERIFY(errors.isEmpty());
         QCOMPARE(finished.last().at(0).toUInt(), 2u);
         QCOMPARE(count(QStringLiteral("list_files")), 2);

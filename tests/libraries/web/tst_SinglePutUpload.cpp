@@ -384,7 +384,7 @@ private slots:
             reader.reported = qMax(reader.reported, sent);
             reader.readOn(0);
         });
-        QVERIFY(finished.wait(30000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
         QCOMPARE(response.error(), completes ? ErrorNone : ErrorTimeOut);
         QCOMPARE(reader.received == fileSize, completes);

@@ -305,7 +305,7 @@ private slots:
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("projects"), trickle)}));
         std::unique_ptr<UserProjectsRequestHandle> trickled(m_worker->communicator()->queryUserProjects());
         QSignalSpy trickledDone(trickled.get(), &UserProjectsRequestHandle::requestFinished);
-        QVERIFY(trickledDone.wait(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(trickledDone.size(), 1, 20000);
         QCOMPARE(trickledDone.at(0).at(1).value<Error>(), ErrorTimeOut);
 
         // 250000 bytes at 100000 B/s: several windows long, each well above the rate.
