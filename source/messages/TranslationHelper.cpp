@@ -146,6 +146,23 @@ const TextRow MediaDownloadErrors[] = {
      "The download could not be started because more than one of the selected files would be saved as {0} on your tablet.\n\nPlease select only one of them and try again."},
 };
 
+const char* const SettingsNotSavedIntro = "The settings could not be saved and are lost when the program ends.\n\n";
+
+const TextRow SettingsNotSaved[] = {
+    {CSettingsStore::NotAPlainFile, "MsgSettingsNotSavedNotAFile",
+     "The settings file {0} is a folder or another special file. It must be a file of your own or a link to one."},
+    {CSettingsStore::LinkToNothing, "MsgSettingsNotSavedLinkToNothing",
+     "The settings file {0} is a link to a file that does not exist. It must be a file of your own or a link to one."},
+    {CSettingsStore::OtherUsersFile, "MsgSettingsNotSavedOtherUsersFile",
+     "The settings file {0} belongs to another user. It must be a file of your own or a link to one."},
+    {CSettingsStore::ReadOnlyFolder, "MsgSettingsNotSavedReadOnly",
+     "The folder of the settings file {0} cannot be written to.\nPlease check whether the drive or the folder is write-protected."},
+    {CSettingsStore::DiskFull, "MsgSettingsNotSavedDiskFull",
+     "There is not enough free storage space for the settings file {0}.\nPlease free up some space and try again."},
+    {CSettingsStore::WriteFailed, "MsgSettingsNotSavedWriteFailed",
+     "The settings file {0} could not be written.\nPlease check whether the drive is still connected and writable."},
+};
+
 // A table's text with its "{0}" filled by argument, translated when a translator is set.
 template <size_t N>
 QString messageWithArgument(const TextRow (&table)[N], int value, const QString& argument)
@@ -240,6 +257,18 @@ QString mediaDownloadErrorMessage(int code, const QString& fileName)
 {
     return CErrorMessageHelper::createErrorMessage(messageWithArgument(MediaDownloadErrors, code, fileName),
                                                    CErrorMessageHelper::ErrorCategoryMediaDownload, code);
+}
+
+QString settingsNotSavedMessage(CSettingsStore::Result result, const QString& fileName)
+{
+    for (const TextRow& row : SettingsNotSaved) {
+        if (row.value != result)
+            continue;
+        return CErrorMessageHelper::translatedMessage(Context, QString::fromLatin1(row.key),
+                                                      QString::fromUtf8(SettingsNotSavedIntro) + QString::fromUtf8(row.english),
+                                                      {fileName});
+    }
+    return QString();
 }
 
 QString drawingTemplateErrorMessage(DrawingTemplateTypes::DrawingTemplateError error, const QVariant& argument)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "application/ApplicationTypes.h"
+#include "application/CSettingsStore.h"
 #include "communication/CommunicationTypes.h"
 #include "MultimediaTypes.h"
 #include "photoeditor/DrawingTemplateTypes.h"
@@ -40,6 +41,10 @@ QString webErrorMessage(Tovrin::Web::Error error);
 // fills the "{0}" of the texts that name a file. Other codes give an empty text.
 QString mediaImportErrorMessage(int code, const QString& fileName = QString());
 QString mediaDownloadErrorMessage(int code, const QString& fileName = QString());
+
+// Why a save of the settings store wrote nothing, naming the store's file (fileName). Empty for
+// a store that was written. No error code: the cause is the file's, told in full.
+QString settingsNotSavedMessage(CSettingsStore::Result result, const QString& fileName);
 
 // Survey types 1 to 3, direction words 4 to 8 and property labels 9 to 17; 0 is the
 // unspecified survey. Other ids give an empty string.
