@@ -626,6 +626,18 @@ private slots:
         QCOMPARE(controller->manholeMedia().size(), 3);
         QTRY_VERIFY_WITH_TIMEOUT(controller->overallProgress() > 0 || !controller->operationInProgress(), WaitMs);
         shoot(QStringLiteral("web-upload-progress"));
+        // Behind the "finished" message the screen shows the whole upload done, its last file named.
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        shoot(QStringLiteral("web-upload-finished"));
+        QCOMPARE(text(QStringLiteral("webTransferOverall")), QStringLiteral("Overall progress:  100 %"));
+        QCOMPARE(windowItem(QStringLiteral("webTransferOverallBar"))->property("value").toInt(), 100);
+        QCOMPARE(windowItem(QStringLiteral("webTransferFileBar"))->property("value").toInt(), 100);
+        const QString lastFile = text(QStringLiteral("webTransferFile"));
+        QVERIFY2(QRegularExpression(QStringLiteral("^Current file:  (project\\.xml|manholes\\.xml|M1?2?\\.(JPG|mp4)|S1\\.JPG)$"))
+                     .match(lastFile)
+                     .hasMatch(),
+                 qPrintable(lastFile));
+        QVERIFY(!controller->operationInProgress());
         QString message = answerMessageText();
         QVERIFY2(message.startsWith(QLatin1String("Upload finished successfully.")), qPrintable(message));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
