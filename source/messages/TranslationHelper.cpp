@@ -110,7 +110,14 @@ const TextRow WebErrors[] = {
      "Upload to the Web failed - could not read one of the files you selected for upload.\nPlease check whether the files you selected for upload are still present and readable."},
     {13, "MsgWebEmptyMutimediaDownloadLink",
      "Multimedia download file failed - please make sure that given multimedia file and project exists in your TovrinWeb account."},
+    {15, "MsgWebDiskFullError",
+     "Download from the Web failed - there is not enough free storage space on your tablet.\nPlease free up some space and try again."},
 };
+
+// A download's own file that could not be made or written (no room is error 15 above).
+const char* const WebDownloadFileErrorKey = "MsgWebDownloadFileError";
+const char* const WebDownloadFileErrorText =
+    "Download from the Web failed - the downloaded file could not be saved on your tablet.\nPlease check whether the project folder is write-protected.";
 
 const char* const WebInternalErrorKey = "MsgWebInternalError";
 const char* const WebInternalErrorText =
@@ -144,6 +151,8 @@ const TextRow MediaDownloadErrors[] = {
      "The download could not be started because no folder on your tablet is set for the downloaded files.\n\nPlease choose a download folder and try again."},
     {7, "MediaDownloadErrorSameTargetName",
      "The download could not be started because more than one of the selected files would be saved as {0} on your tablet.\n\nPlease select only one of them and try again."},
+    {8, "MediaDownloadErrorFolderOutsideProject",
+     "The download could not be started because the folder {0} of the project is a link to a place outside the project.\n\nPlease replace the link with a folder of the project and try again."},
 };
 
 const char* const SettingsNotSavedIntro = "The settings could not be saved and are lost when the program ends.\n\n";
@@ -245,6 +254,21 @@ QString webErrorMessage(Tovrin::Web::Error error)
     if (message.isEmpty())
         return CErrorMessageHelper::errorCodeSuffix(CErrorMessageHelper::errorCode(CErrorMessageHelper::ErrorCategoryWeb, value));
     return message;
+}
+
+QString webDownloadErrorMessage(Tovrin::Web::Error error)
+{
+    switch (error) {
+    case Tovrin::Web::ErrorFileAccess:
+    case Tovrin::Web::ErrorCreatePath:
+    case Tovrin::Web::ErrorFileWrite:
+        return CErrorMessageHelper::createErrorMessage(
+            CErrorMessageHelper::translatedMessage(QString::fromLatin1(WebDownloadFileErrorKey),
+                                                   QString::fromUtf8(WebDownloadFileErrorText)),
+            CErrorMessageHelper::ErrorCategoryWeb, error);
+    default:
+        return webErrorMessage(error);
+    }
 }
 
 QString mediaImportErrorMessage(int code, const QString& fileName)

@@ -560,12 +560,14 @@ void CProjectDownloadHandler::handleWebError(Tovrin::Web::Error error)
         const QString mediaName = fileNameFromPath(m_currentMediaFilePath);
         QFile::remove(m_currentMediaFilePath);
         m_currentMediaFilePath.clear();
-        QString message = TranslationHelper::webErrorMessage(error);
-        if (error == Tovrin::Web::ErrorEmptyMediaDownloadLink || error == Tovrin::Web::ErrorNetwork)
+        QString message = TranslationHelper::webDownloadErrorMessage(error);
+        if (error == Tovrin::Web::ErrorEmptyMediaDownloadLink || error == Tovrin::Web::ErrorNetwork
+            || error == Tovrin::Web::ErrorFileAccess || error == Tovrin::Web::ErrorCreatePath
+            || error == Tovrin::Web::ErrorFileWrite || error == Tovrin::Web::ErrorDiskFull)
             message.prepend(mediaName + QStringLiteral(": "));
         keepProjectWithoutMissingMedia(message);
         return;
     }
     removeProjectFolder();
-    emit errorOccurred(TranslationHelper::webErrorMessage(error));
+    emit errorOccurred(TranslationHelper::webDownloadErrorMessage(error));
 }
