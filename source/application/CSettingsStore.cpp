@@ -356,10 +356,11 @@ CSettingsStore::Result CSettingsStore::writeGroup(const QString& group, const Va
             return result;
         }
     }
+    // QSettings wrote the copy through QSaveFile, which synced its data to the disk.
     const FileDescriptor file(::openat(copy.fd(), CopyName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     struct stat written {};
     if (!file.valid() || ::fstat(file.get(), &written) != 0 || !S_ISREG(written.st_mode)
-        || ::fchmod(file.get(), S_IRUSR | S_IWUSR) != 0 || ::fdatasync(file.get()) != 0) {
+        || ::fchmod(file.get(), S_IRUSR | S_IWUSR) != 0) {
         const int error = errno;
         logRefusal(QStringLiteral("The new copy of the settings store could not be completed; nothing is written"),
                    {shown, systemText(error)});
