@@ -17,7 +17,7 @@
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
 #include "support/LogText.h"
-#include "support/TestVolume.h"
+#include "support/SettingsStoreConditions.h"
 
 // The child processes are this executable started again with "--child".
 
@@ -330,7 +330,6 @@ private slots:
             settings.setWebPassword(QStringLiteral("kept"));
             QCOMPARE(settings.save(), CSettingsStore::Written);
         }
-        const QByteArray kept = readBytes(fileName);
         QTemporaryDir elsewhere;
         TestVolume volume;
         const auto restore = qScopeGuard([&] {
@@ -338,27 +337,11 @@ private slots:
             QFile::remove(fileName);
             QDir(fileName).removeRecursively();
         });
-        if (condition == QLatin1String("folder")) {
-            QVERIFY(QFile::remove(fileName) && QDir().mkpath(fileName));
-        } else if (condition == QLatin1String("pipe")) {
-            QVERIFY(QFile::remove(fileName) && ::mkfifo(QFile::encodeName(fileName).constData(), 0600) == 0);
-        } else if (condition == QLatin1String("dangling")) {
-            QVERIFY(QFile::remove(fileName) && QFile::link(elsewhere.filePath(QStringLiteral("none.conf")), fileName));
-        } else if (condition == QLatin1String("link to folder")) {
-            QVERIFY(QFile::remove(fileName) && QFile::link(elsewhere.path(), fileName));
-        } else if (condition == QLatin1String("foreign")) {
-            if (::chown(QFile::encodeName(fileName).constData(), 65534, 65534) != 0)
-                QSKIP("making a file of another user needs root");
-        } else if (condition == QLatin1String("read-only")) {
-            if (!volume.makeReadOnly(folder))
-                QSKIP("a read-only mount needs the right to mount (root in CI)");
-        } else if (condition == QLatin1String("full")) {
-            if (!volume.mountTmpfs(folder, 64))
-                QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
-            QFile store(fileName);
-            QVERIFY(store.open(QIODevice::WriteOnly) && store.write(kept) == kept.size());
-            store.close();
-            QVERIFY(TestVolume::fill(folder));
+        QString skip;
+        if (!makeStoreRefuseSaves(condition, elsewhere.path(), volume, &skip)) {
+            if (!skip.isEmpty())
+                QSKIP(qPrintable(skip));
+            QFAIL("the store could not be prepared");
         }
         const QStringList before = entriesOf(folder);
         // A pipe is never opened here: it would wait for a writer.

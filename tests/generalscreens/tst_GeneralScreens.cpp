@@ -22,7 +22,7 @@
 #include "support/FreePort.h"
 #include "support/LogText.h"
 #include "support/QuickScreenDriver.h"
-#include "support/TestVolume.h"
+#include "support/SettingsStoreConditions.h"
 
 #include "CLogger.h"
 
@@ -233,7 +233,6 @@ private slots:
         QFETCH(QString, condition);
         QFETCH(QString, cause);
         const QString store = CSettingsStore::fileName();
-        const QString folder = QFileInfo(store).path();
         const QString kept = store + QStringLiteral(".kept");
         QVERIFY(QFile::copy(store, kept));
         QTemporaryDir elsewhere;
@@ -244,28 +243,11 @@ private slots:
             QFile::remove(store);
             QFile::rename(kept, store);
         });
-        if (condition == QLatin1String("foreign")) {
-            const QString foreign = elsewhere.filePath(QStringLiteral("shared.conf"));
-            QVERIFY(QFile(foreign).open(QIODevice::WriteOnly));
-            if (::chown(QFile::encodeName(foreign).constData(), 65534, 65534) != 0)
-                QSKIP("making a file of another user needs root");
-            QVERIFY(QFile::remove(store) && QFile::link(foreign, store));
-        } else if (condition == QLatin1String("folder")) {
-            QVERIFY(QFile::remove(store) && QDir().mkpath(store + QStringLiteral("/inside")));
-        } else if (condition == QLatin1String("read-only")) {
-            if (!volume.makeReadOnly(folder))
-                QSKIP("a read-only mount needs the right to mount (root in CI)");
-        } else {
-            const QByteArray content = [&store] {
-                QFile file(store);
-                return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-            }();
-            if (!volume.mountTmpfs(folder, 64))
-                QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
-            QFile file(store);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-            file.close();
-            QVERIFY(TestVolume::fill(folder));
+        QString skip;
+        if (!makeStoreRefuseSaves(condition, elsewhere.path(), volume, &skip)) {
+            if (!skip.isEmpty())
+                QSKIP(qPrintable(skip));
+            QFAIL("the store could not be prepared");
         }
         const QString logFile = queryProjectRootPath() + QStringLiteral("Culvertix.log");
         takeLogText(logFile);
