@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_BUILD_PEERS=ON >/dev/null
 targets=(Culvertix)
-[ "${CX_NO_SIMULATORS:-}" = "1" ] || targets+=(cx_rtsp_peer cx_rvq_link_simulator_peer)
+[ "${CX_NO_SIMULATORS:-}" = "1" ] || targets+=(cx_rtsp_peer cx_rvq_link_simulator_peer cx_download_location)
 cmake --build "$build" --target "${targets[@]}"
 
 # With the simulators the program sees their simulated networks; without them (CX_NO_SIMULATORS=1,
@@ -103,17 +103,18 @@ if [ "${CX_NO_SIMULATORS:-}" != "1" ]; then
     export CX_WEB_ROOT_URL="${CX_WEB_ROOT_URL:-http://127.0.0.1:8600/}"
 
     # The update server offers a version newer than this build, so that the check, the
-    # download and the install offer can be seen. Its "installer" is a text file; it is stored
-    # in the Downloads folder under a name of its own, never over a file that is there.
+    # download and the install offer can be seen. Its "installer" is a text file; the program
+    # stores it in the folder its update downloads into (Qt's download location, asked of Qt
+    # itself), under a name that nothing there has yet, never over a file of the user's.
     built=$(sed -n 's/^project(Culvertix VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
     offered="${CX_UPDATE_VERSION:-$(echo "$built" | awk -F. '{ printf "%d.%d.0", $1, $2 + 1 }')}"
-    downloads=$(xdg-user-dir DOWNLOAD 2>/dev/null || echo "$HOME/Downloads")
-    installer="Culvertix-$offered-demo-update.txt"
-    n=1
-    while [ -e "$downloads/$installer" ]; do
-        n=$((n + 1))
-        installer="Culvertix-$offered-demo-update-$n.txt"
-    done
+    downloads=$("$build/bin/cx_download_location") || {
+        echo "run.sh: Qt names no download folder for the demo update" >&2
+        exit 1
+    }
+    # shellcheck source=scripts/demo-update-name.sh
+    . "$root/scripts/demo-update-name.sh"
+    installer=$(demo_installer_name "$downloads" "$offered")
     printf 'Culvertix %s: the demo update of scripts/run.sh.\nIt installs nothing and replaces nothing.\n' \
         "$offered" >"$logs/demo-update.txt"
     start "update server" 127.0.0.1 8590 "$logs/update.log" \

@@ -1,5 +1,5 @@
 #include "CAppRuntimeData.h"
-#include "CSettings.h"
+#include "CSettingsStore.h"
 
 #include <QDir>
 #include <QSettings>
@@ -55,23 +55,14 @@ void CAppRuntimeData::load()
     store.endGroup();
 }
 
-bool CAppRuntimeData::save()
+CSettingsStore::Result CAppRuntimeData::save()
 {
     // The same store as the settings, with the remembered web password in it.
-    if (!CSettings::secureStore(CSettings::storeFileName(), true))
-        return false;
-    QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
-    store.beginGroup(QLatin1String(kGroup));
-    store.remove(QString());
-    store.setValue(QStringLiteral("Version"), 1);
-    store.setValue(QStringLiteral("LastProjectName"), m_lastProjectName);
-    store.setValue(QStringLiteral("LastProjectPath"), m_lastProjectPath);
-    store.setValue(QStringLiteral("LastPhotoFolder"), m_lastPhotoFolder);
-    store.setValue(QStringLiteral("LastVideoFolder"), m_lastVideoFolder);
-    store.setValue(QStringLiteral("LastDownloadFolder"), m_lastDownloadFolder);
-    store.endGroup();
-    store.sync();
-    return store.status() != QSettings::AccessError;
+    return CSettingsStore::writeGroup(QLatin1String(kGroup), {{QStringLiteral("LastProjectName"), m_lastProjectName},
+                                                             {QStringLiteral("LastProjectPath"), m_lastProjectPath},
+                                                             {QStringLiteral("LastPhotoFolder"), m_lastPhotoFolder},
+                                                             {QStringLiteral("LastVideoFolder"), m_lastVideoFolder},
+                                                             {QStringLiteral("LastDownloadFolder"), m_lastDownloadFolder}});
 }
 
 void CAppRuntimeData::setLastProject(const QString& name, const QString& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "application/CSettingsStore.h"
 #include "surveyprojects/CGeoManhole.h"
 #include "surveyprojects/CSurvey.h"
 #include "surveyprojects/CSurveyProject.h"
@@ -58,8 +59,8 @@ public:
     ~CAppRuntimeData() override;
 
     void load();
-    // False when the store must not be written (CSettings::secureStore) or could not be.
-    bool save();
+    // Written, or why nothing was written (the reason is logged).
+    CSettingsStore::Result save();
 
     QString lastProjectName() const { return m_lastProjectName; }
     QString lastProjectPath() const { return m_lastProjectPath; }

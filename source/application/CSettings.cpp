@@ -6,18 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include "CLogger.h"
-
-#include <cerrno>
-#include <climits>
-#include <cstring>
-
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using Tovrin::Logging::CLogger;
 
@@ -863,77 +853,13 @@ void CSettings::preserveUnreadableStore(const QString& fileName)
                             QStringLiteral("Settings store could not be read, kept a copy as"), {copy});
 }
 
-QString CSettings::storeFileName()
-{
-    // Where QSettings keeps the organisation's and application's store, found without opening it.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/Tovrin/Culvertix.conf");
-}
-
-bool CSettings::secureStore(const QString& fileName, bool create)
-{
-    const QString category = QStringLiteral("CulvertixApplication");
-    QByteArray path = QFile::encodeName(fileName);
-    if (create)
-        QDir().mkpath(QFileInfo(fileName).absolutePath());
-    // A link, as dotfile managers set the store up, is written through (QSettings writes the new
-    // copy beside the file the link names and renames it over that file, so the link stays),
-    // but only to a plain file of this user's own: anything else would put the password where
-    // the link's maker chose.
-    struct stat entry {};
-    const bool link = ::lstat(path.constData(), &entry) == 0 && S_ISLNK(entry.st_mode);
-    if (link) {
-        char resolved[PATH_MAX];
-        if (!::realpath(path.constData(), resolved)) {
-            CLogger::logMessage(CLogger::LogLevelError, category,
-                                QStringLiteral("The settings store is a link to nothing; the settings and the "
-                                               "remembered password are not written through it"),
-                                {fileName, QString::fromLocal8Bit(std::strerror(errno))});
-            return false;
-        }
-        path = resolved;
-    }
-    // The last step is no link (realpath resolved every one), a special file neither blocks nor
-    // is created, and a link is never made to create its target.
-    const int fd = ::open(path.constData(),
-                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create && !link ? O_CREAT : 0),
-                          S_IRUSR | S_IWUSR);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == ENOENT && !create)
-            return true;
-        CLogger::logMessage(CLogger::LogLevelError, category,
-                            QStringLiteral("The settings store could not be opened to make it private"),
-                            {fileName, QString::fromLocal8Bit(path), QString::fromLocal8Bit(std::strerror(error))});
-        return false;
-    }
-    struct stat info {};
-    bool secured = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (!secured) {
-        CLogger::logMessage(CLogger::LogLevelError, category,
-                            QStringLiteral("The settings store is not a plain file; nothing is written to it"),
-                            {fileName, QString::fromLocal8Bit(path)});
-    } else if (info.st_uid != ::geteuid()) {
-        secured = false;
-        CLogger::logMessage(CLogger::LogLevelError, category,
-                            QStringLiteral("The settings store is another user's file; the settings and the "
-                                           "remembered password are not written to it"),
-                            {fileName, QString::fromLocal8Bit(path)});
-    } else if ((info.st_mode & 07777) != (S_IRUSR | S_IWUSR) && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
-        secured = false;
-        CLogger::logMessage(CLogger::LogLevelError, category,
-                            QStringLiteral("The settings store could not be made private; nothing is written to it"),
-                            {fileName, QString::fromLocal8Bit(path), QString::fromLocal8Bit(std::strerror(errno))});
-    }
-    ::close(fd);
-    return secured;
-}
-
 void CSettings::load()
 {
+    // A copy that a save left when the program ended in its middle holds the password.
+    CSettingsStore::sweepAbandonedCopies();
     // Made private before it is first read, not only at the next save: a store left readable by
     // others would stay so for the whole run, and for good after a crash.
-    secureStore(storeFileName(), false);
+    CSettingsStore::secure(CSettingsStore::fileName(), false);
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
     if (store.status() == QSettings::FormatError)
         preserveUnreadableStore(store.fileName());
@@ -1018,69 +944,64 @@ void CSettings::load()
     store.endGroup();
 }
 
-bool CSettings::save()
+CSettingsStore::Result CSettings::save()
 {
-    // QSettings rewrites the store through a new file that takes the old one's permissions.
-    if (!secureStore(storeFileName(), true))
-        return false;
-    QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
-    store.beginGroup(QLatin1String(kGroup));
-    store.remove(QString());
-    store.setValue(QStringLiteral("Version"), 1);
-    store.setValue(QStringLiteral("ActiveWifiInterface"), m_activeWifiInterface);
-    store.setValue(QStringLiteral("LocaleName"), m_localeName);
-    store.setValue(QStringLiteral("Headline1"), m_headline1Text);
-    store.setValue(QStringLiteral("Headline2"), m_headline2Text);
-    store.setValue(QStringLiteral("Headline3"), m_headline3Text);
-    store.setValue(QStringLiteral("CustomProjectFolder"), m_customProjectFolder);
-    store.setValue(QStringLiteral("CustomPhotoFolder"), m_customPhotoFolder);
-    store.setValue(QStringLiteral("CustomVideoFolder"), m_customVideoFolder);
-    store.setValue(QStringLiteral("OverlayTextColor"), m_overlayTextColor.name());
-    store.setValue(QStringLiteral("OverlayBackgroundColor"), m_overlayBackgroundColor.name());
-    store.setValue(QStringLiteral("OverlayTextPlacement"), static_cast<int>(m_textPlacement));
-    store.setValue(QStringLiteral("OverlayTextAlignment"), static_cast<int>(m_textAlignment));
-    store.setValue(QStringLiteral("ShowDateTime"), m_showDateTime);
-    store.setValue(QStringLiteral("ShowInclination"), m_showInclination);
-    store.setValue(QStringLiteral("ShowLightIntensity"), m_showLightIntensity);
-    store.setValue(QStringLiteral("ShowZoomFactor"), m_showZoomFactor);
-    store.setValue(QStringLiteral("ShowGeoCoordinates"), m_showGeoCoordinates);
-    store.setValue(QStringLiteral("ShowDistanceMeasurement"), m_showDistanceMeasurement);
-    store.setValue(QStringLiteral("UseImperialUnits"), m_useImperialUnits);
-    store.setValue(QStringLiteral("ZoomByDoubleTap"), m_zoomByDoubleTap);
-    store.setValue(QStringLiteral("Use24hTime"), m_use24hTime);
-    store.setValue(QStringLiteral("DateFormat"), m_dateFormat);
-    store.setValue(QStringLiteral("VideoScaling"), static_cast<int>(m_videoScaling));
-    store.setValue(QStringLiteral("WriteMultimediaLogFile"), m_writeMultimediaLogFile);
-    store.setValue(QStringLiteral("UseSoftwareDecoding"), m_useSoftwareDecoding);
-    store.setValue(QStringLiteral("PhotoFileFormat"), static_cast<int>(m_photoFileFormat));
-    store.setValue(QStringLiteral("GeoTagPhotos"), m_geoTagPhotos);
-    store.setValue(QStringLiteral("CommentPhotos"), m_commentPhotos);
-    store.setValue(QStringLiteral("WebUserName"), m_webUserName);
-    store.setValue(QStringLiteral("WebPassword"), encodePassword(m_webPassword));
-    store.setValue(QStringLiteral("AutoPauseDelay"), m_autoPauseDelay);
-    store.setValue(QStringLiteral("UseSystemMediaGallery"), m_useSystemMediaGallery);
-    store.setValue(QStringLiteral("DistanceMeasurement"), static_cast<int>(m_distanceMeasurement));
-    store.setValue(QStringLiteral("ShowLaserWarningMessage"), m_showLaserWarningMessage);
-    store.setValue(QStringLiteral("ShowHeadline1Text"), m_showHeadline1Text);
-    store.setValue(QStringLiteral("ShowHeadline2Text"), m_showHeadline2Text);
-    store.setValue(QStringLiteral("ShowHeadline3Text"), m_showHeadline3Text);
-    store.setValue(QStringLiteral("ShowProjectName"), m_showProjectName);
-    store.setValue(QStringLiteral("ShowSurveyName"), m_showSurveyName);
-    store.setValue(QStringLiteral("OverlayLogoPlacement"), static_cast<int>(m_logoPlacement));
-    store.setValue(QStringLiteral("OverlayLogoAlignment"), static_cast<int>(m_logoAlignment));
-    store.setValue(QStringLiteral("ShowOverlayLogo"), m_showOverlayLogo);
-    store.setValue(QStringLiteral("OverlayLogoFileName"), m_overlayLogoFileName);
-    store.setValue(QStringLiteral("DefaultOperatorName"), m_defaultOperatorName);
-    store.setValue(QStringLiteral("ShowDistanceCounter"), m_showDistanceCounter);
-    store.setValue(QStringLiteral("ShowPhotoEditorFileOverwriteWarningMessage"), m_showPhotoEditorFileOverwriteWarning);
-    store.setValue(QStringLiteral("EnableZephiraPressureAlarm"), m_enableZephiraPressureAlarm);
-    store.setValue(QStringLiteral("CoordinateFormat"), m_coordinateFormat);
-    store.setValue(QStringLiteral("WorkType"), static_cast<int>(m_workType));
-    store.setValue(QStringLiteral("DontRemind"), m_lastUpdateIgnoredVersion);
-    store.setValue(QStringLiteral("StorageMigrationDone"), m_storageMigrationDone);
-    store.setValue(QStringLiteral("StorageMigrationReminderActive"), m_storageMigrationReminderActive);
-    store.endGroup();
-    store.sync();
-    setFreshStart(false);
-    return store.status() != QSettings::AccessError;
+    const CSettingsStore::Values values = {
+        {QStringLiteral("ActiveWifiInterface"), m_activeWifiInterface},
+        {QStringLiteral("LocaleName"), m_localeName},
+        {QStringLiteral("Headline1"), m_headline1Text},
+        {QStringLiteral("Headline2"), m_headline2Text},
+        {QStringLiteral("Headline3"), m_headline3Text},
+        {QStringLiteral("CustomProjectFolder"), m_customProjectFolder},
+        {QStringLiteral("CustomPhotoFolder"), m_customPhotoFolder},
+        {QStringLiteral("CustomVideoFolder"), m_customVideoFolder},
+        {QStringLiteral("OverlayTextColor"), m_overlayTextColor.name()},
+        {QStringLiteral("OverlayBackgroundColor"), m_overlayBackgroundColor.name()},
+        {QStringLiteral("OverlayTextPlacement"), static_cast<int>(m_textPlacement)},
+        {QStringLiteral("OverlayTextAlignment"), static_cast<int>(m_textAlignment)},
+        {QStringLiteral("ShowDateTime"), m_showDateTime},
+        {QStringLiteral("ShowInclination"), m_showInclination},
+        {QStringLiteral("ShowLightIntensity"), m_showLightIntensity},
+        {QStringLiteral("ShowZoomFactor"), m_showZoomFactor},
+        {QStringLiteral("ShowGeoCoordinates"), m_showGeoCoordinates},
+        {QStringLiteral("ShowDistanceMeasurement"), m_showDistanceMeasurement},
+        {QStringLiteral("UseImperialUnits"), m_useImperialUnits},
+        {QStringLiteral("ZoomByDoubleTap"), m_zoomByDoubleTap},
+        {QStringLiteral("Use24hTime"), m_use24hTime},
+        {QStringLiteral("DateFormat"), m_dateFormat},
+        {QStringLiteral("VideoScaling"), static_cast<int>(m_videoScaling)},
+        {QStringLiteral("WriteMultimediaLogFile"), m_writeMultimediaLogFile},
+        {QStringLiteral("UseSoftwareDecoding"), m_useSoftwareDecoding},
+        {QStringLiteral("PhotoFileFormat"), static_cast<int>(m_photoFileFormat)},
+        {QStringLiteral("GeoTagPhotos"), m_geoTagPhotos},
+        {QStringLiteral("CommentPhotos"), m_commentPhotos},
+        {QStringLiteral("WebUserName"), m_webUserName},
+        {QStringLiteral("WebPassword"), encodePassword(m_webPassword)},
+        {QStringLiteral("AutoPauseDelay"), m_autoPauseDelay},
+        {QStringLiteral("UseSystemMediaGallery"), m_useSystemMediaGallery},
+        {QStringLiteral("DistanceMeasurement"), static_cast<int>(m_distanceMeasurement)},
+        {QStringLiteral("ShowLaserWarningMessage"), m_showLaserWarningMessage},
+        {QStringLiteral("ShowHeadline1Text"), m_showHeadline1Text},
+        {QStringLiteral("ShowHeadline2Text"), m_showHeadline2Text},
+        {QStringLiteral("ShowHeadline3Text"), m_showHeadline3Text},
+        {QStringLiteral("ShowProjectName"), m_showProjectName},
+        {QStringLiteral("ShowSurveyName"), m_showSurveyName},
+        {QStringLiteral("OverlayLogoPlacement"), static_cast<int>(m_logoPlacement)},
+        {QStringLiteral("OverlayLogoAlignment"), static_cast<int>(m_logoAlignment)},
+        {QStringLiteral("ShowOverlayLogo"), m_showOverlayLogo},
+        {QStringLiteral("OverlayLogoFileName"), m_overlayLogoFileName},
+        {QStringLiteral("DefaultOperatorName"), m_defaultOperatorName},
+        {QStringLiteral("ShowDistanceCounter"), m_showDistanceCounter},
+        {QStringLiteral("ShowPhotoEditorFileOverwriteWarningMessage"), m_showPhotoEditorFileOverwriteWarning},
+        {QStringLiteral("EnableZephiraPressureAlarm"), m_enableZephiraPressureAlarm},
+        {QStringLiteral("CoordinateFormat"), m_coordinateFormat},
+        {QStringLiteral("WorkType"), static_cast<int>(m_workType)},
+        {QStringLiteral("DontRemind"), m_lastUpdateIgnoredVersion},
+        {QStringLiteral("StorageMigrationDone"), m_storageMigrationDone},
+        {QStringLiteral("StorageMigrationReminderActive"), m_storageMigrationReminderActive},
+    };
+    const CSettingsStore::Result result = CSettingsStore::writeGroup(QLatin1String(kGroup), values);
+    if (result == CSettingsStore::Written)
+        setFreshStart(false);
+    return result;
 }

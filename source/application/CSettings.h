@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CSettingsStore.h"
+
 #include <QColor>
 #include <QObject>
 #include <QString>
@@ -101,21 +103,12 @@ public:
     ~CSettings() override;
 
     void load();
-    // False when the store must not be written (see secureStore); nothing was written then.
-    bool save();
+    // Written, or why nothing was written (the reason is logged).
+    CSettingsStore::Result save();
 
     static QStringList languageNames();
     static QStringList localeCodes();
     static QStringList supportedDateFormats();
-    // The store of the settings and the runtime data. It holds the remembered web password, so
-    // every reader and writer first makes it readable by its owner only (secureStore).
-    static QString storeFileName();
-    // Makes the store at fileName its owner's alone, creating it so when asked. A store that is
-    // a symbolic link is followed to the plain file it finally names, which is then made
-    // private in its place. A store (or link target) that is not a plain file of this user's,
-    // and a link to nothing, are left as they are and must not be written: the password would
-    // land where someone else reads it. Returns whether it may be written; logs why not.
-    static bool secureStore(const QString& fileName, bool create);
 
     bool freshStart() const;
     QString localeName() const;

@@ -2,6 +2,7 @@
 
 #include "application/CApplication.h"
 #include "application/CSettings.h"
+#include "messages/TranslationHelper.h"
 
 #include <QCoreApplication>
 
@@ -36,11 +37,6 @@ int CInitialSetupScreenController::initialLanguageIndex() const
     return m_settings ? CSettings::localeCodes().indexOf(m_settings->localeName()) : -1;
 }
 
-QString CInitialSetupScreenController::settingsFileName() const
-{
-    return CSettings::storeFileName();
-}
-
 void CInitialSetupScreenController::changeLanguage(int languageIndex)
 {
     const QStringList codes = CSettings::localeCodes();
@@ -54,7 +50,8 @@ bool CInitialSetupScreenController::saveSettings(bool simpleMode)
     if (!m_settings)
         return true;
     m_settings->setWorkType(simpleMode ? CSettings::WorkWithDefaultDirectories : CSettings::WorkWithProjects);
-    return m_settings->save();
+    setSaveResult(m_settings->save());
+    return m_saveErrorMessage.isEmpty();
 }
 
 void CInitialSetupScreenController::terminateApp()
@@ -63,4 +60,13 @@ void CInitialSetupScreenController::terminateApp()
         application->terminate(false);
     else
         QCoreApplication::quit();
+}
+
+void CInitialSetupScreenController::setSaveResult(CSettingsStore::Result result)
+{
+    const QString message = TranslationHelper::settingsNotSavedMessage(result, CSettingsStore::fileName());
+    if (message == m_saveErrorMessage)
+        return;
+    m_saveErrorMessage = message;
+    emit saveErrorMessageChanged();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "application/CSettingsStore.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -13,8 +15,8 @@ class CInitialSetupScreenController : public QObject
     Q_OBJECT
     Q_PROPERTY(QStringList availableTranslations READ availableTranslations CONSTANT)
     Q_PROPERTY(int initialLanguageIndex READ initialLanguageIndex CONSTANT)
-    // Where the settings are kept, for the message when they cannot be saved.
-    Q_PROPERTY(QString settingsFileName READ settingsFileName CONSTANT)
+    // Why the last save wrote nothing, for the operator; empty after a save that wrote.
+    Q_PROPERTY(QString saveErrorMessage READ saveErrorMessage NOTIFY saveErrorMessageChanged)
 
 public:
     explicit CInitialSetupScreenController(QObject* parent = nullptr);
@@ -23,7 +25,7 @@ public:
 
     QStringList availableTranslations() const;
     int initialLanguageIndex() const;
-    QString settingsFileName() const;
+    QString saveErrorMessage() const { return m_saveErrorMessage; }
 
     Q_INVOKABLE void changeLanguage(int languageIndex);
     // False when the store refused the settings (nothing was written): the next start would be
@@ -31,6 +33,12 @@ public:
     Q_INVOKABLE bool saveSettings(bool simpleMode);
     Q_INVOKABLE void terminateApp();
 
+signals:
+    void saveErrorMessageChanged();
+
 private:
+    void setSaveResult(CSettingsStore::Result result);
+
+    QString m_saveErrorMessage;
     QPointer<CSettings> m_settings;
 };

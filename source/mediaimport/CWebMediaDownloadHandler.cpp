@@ -9,14 +9,51 @@
 #include "CLogger.h"
 #include "TovrinWebApi.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 using Tovrin::Logging::CLogger;
 using Tovrin::Web::TovrinWebApi;
 
 namespace {
 
+// Media download message of a folder of the project that leads out of it.
+const int MediaDownloadErrorFolderOutsideProject = 8;
+
 CApplication* application()
 {
     return qobject_cast<CApplication*>(QCoreApplication::instance());
+}
+
+// The project's folder (relative to it) through which a link's folder part leads out of the
+// project, being itself a link to elsewhere; empty when none does.
+QString folderLeadingOutside(const QString& projectPath, const QString& folderPart)
+{
+    const QString root = QDir::cleanPath(projectPath);
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    if (canonicalRoot.isEmpty() || QDir::isAbsolutePath(folderPart))
+        return QString();
+    QString relative;
+    for (const QString& part : folderPart.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String(".."))
+            return QString();
+        relative += (relative.isEmpty() ? QString() : QStringLiteral("/")) + part;
+        const QString canonical = QFileInfo(root + QLatin1Char('/') + relative).canonicalFilePath();
+        if (canonical.isEmpty())
+            return QString();
+        if (canonical != canonicalRoot && !canonical.startsWith(canonicalRoot + QLatin1Char('/')))
+            return relative;
+    }
+    return QString();
+}
+
+// The web client's failures that are the tablet's own, about the file being written.
+bool isLocalFileError(Tovrin::Web::Error error)
+{
+    return error == Tovrin::Web::ErrorFileAccess || error == Tovrin::Web::ErrorCreatePath
+        || error == Tovrin::Web::ErrorFileWrite || error == Tovrin::Web::ErrorDiskFull;
 }
 
 } // namespace
@@ -112,15 +149,35 @@ void CWebMediaDownloadHandler::onSingleFileLinkReceived(Tovrin::Web::SingleMedia
     const QString projectPath = m_runtimeData ? m_runtimeData->currentProjectPath() : QString();
     const QString localPath = safeFilePathInside(projectPath, mediaDataLink.type, mediaDataLink.name);
     if (localPath.isEmpty()) {
+        // A folder of the project that is a link out of it is the tablet's matter, not the
+        // service's: the operator is told which folder it is.
+        const QString outside =
+            isSafeFileName(mediaDataLink.name) ? folderLeadingOutside(projectPath, mediaDataLink.type) : QString();
         CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Core"),
-                            QStringLiteral("Media link refused (folder, name, project):"),
-                            {mediaDataLink.type, mediaDataLink.name, projectPath});
+                            outside.isEmpty()
+                                ? QStringLiteral("Media link refused (folder, name, project):")
+                                : QStringLiteral("Media file not downloaded: a folder of the project leads out of it "
+                                                 "(folder, name, project):"),
+                            {outside.isEmpty() ? mediaDataLink.type : outside, mediaDataLink.name, projectPath});
         endDownload();
-        emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorEmptyMediaDownloadLink));
+        emit errorOccurred(outside.isEmpty()
+                               ? TranslationHelper::webErrorMessage(Tovrin::Web::ErrorEmptyMediaDownloadLink)
+                               : TranslationHelper::mediaDownloadErrorMessage(MediaDownloadErrorFolderOutsideProject,
+                                                                              outside));
         return;
     }
     m_localFilePath = localPath;
     m_downloadId = m_webApi->downloadSingleProjectFile(m_localFilePath, mediaDataLink.url);
+    if (m_downloadId == 0) {
+        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Core"),
+                            QStringLiteral("The web client refused to start the media download (link empty: %1)"),
+                            {mediaDataLink.url.isEmpty()});
+        endDownload();
+        emit errorOccurred(TranslationHelper::webErrorMessage(mediaDataLink.url.isEmpty()
+                                                                  ? Tovrin::Web::ErrorEmptyMediaDownloadLink
+                                                                  : Tovrin::Web::ErrorInvalidParameter));
+        return;
+    }
     emit downloadInProgressChanged();
 }
 
@@ -145,10 +202,16 @@ void CWebMediaDownloadHandler::onDownloadFinished(uint downloadId)
 
 void CWebMediaDownloadHandler::onErrorOccurred(Tovrin::Web::Error error)
 {
-    if (!m_downloadInProgress)
+    // A refused parameter or an unknown transfer id answers a control call (often the abort of
+    // a transfer that had already failed), never a running transfer: taken for the download
+    // started next, it would blame it for nothing. A refused start is seen where it is made.
+    if (!m_downloadInProgress || error == Tovrin::Web::ErrorInvalidParameter)
         return;
     if (m_downloadId != 0 && m_webApi)
         m_webApi->abortDownload(m_downloadId);
     endDownload();
-    emit errorOccurred(TranslationHelper::webErrorMessage(error));
+    QString message = TranslationHelper::webDownloadErrorMessage(error);
+    if (isLocalFileError(error) && !m_fileName.isEmpty())
+        message.prepend(m_fileName + QStringLiteral(": "));
+    emit errorOccurred(message);
 }

@@ -110,7 +110,14 @@ const TextRow WebErrors[] = {
      "Upload to the Web failed - could not read one of the files you selected for upload.\nPlease check whether the files you selected for upload are still present and readable."},
     {13, "MsgWebEmptyMutimediaDownloadLink",
      "Multimedia download file failed - please make sure that given multimedia file and project exists in your TovrinWeb account."},
+    {15, "MsgWebDiskFullError",
+     "Download from the Web failed - there is not enough free storage space on your tablet.\nPlease free up some space and try again."},
 };
+
+// A download's own file that could not be made or written (no room is error 15 above).
+const char* const WebDownloadFileErrorKey = "MsgWebDownloadFileError";
+const char* const WebDownloadFileErrorText =
+    "Download from the Web failed - the downloaded file could not be saved on your tablet.\nPlease check whether the project folder is write-protected.";
 
 const char* const WebInternalErrorKey = "MsgWebInternalError";
 const char* const WebInternalErrorText =
@@ -144,6 +151,25 @@ const TextRow MediaDownloadErrors[] = {
      "The download could not be started because no folder on your tablet is set for the downloaded files.\n\nPlease choose a download folder and try again."},
     {7, "MediaDownloadErrorSameTargetName",
      "The download could not be started because more than one of the selected files would be saved as {0} on your tablet.\n\nPlease select only one of them and try again."},
+    {8, "MediaDownloadErrorFolderOutsideProject",
+     "The download could not be started because the folder {0} of the project is a link to a place outside the project.\n\nPlease replace the link with a folder of the project and try again."},
+};
+
+const char* const SettingsNotSavedIntro = "The settings could not be saved and are lost when the program ends.\n\n";
+
+const TextRow SettingsNotSaved[] = {
+    {CSettingsStore::NotAPlainFile, "MsgSettingsNotSavedNotAFile",
+     "The settings file {0} is a folder or another special file. It must be a file of your own or a link to one."},
+    {CSettingsStore::LinkToNothing, "MsgSettingsNotSavedLinkToNothing",
+     "The settings file {0} is a link to a file that does not exist. It must be a file of your own or a link to one."},
+    {CSettingsStore::OtherUsersFile, "MsgSettingsNotSavedOtherUsersFile",
+     "The settings file {0} belongs to another user. It must be a file of your own or a link to one."},
+    {CSettingsStore::ReadOnlyFolder, "MsgSettingsNotSavedReadOnly",
+     "The folder of the settings file {0} cannot be written to.\nPlease check whether the drive or the folder is write-protected."},
+    {CSettingsStore::DiskFull, "MsgSettingsNotSavedDiskFull",
+     "There is not enough free storage space for the settings file {0}.\nPlease free up some space and try again."},
+    {CSettingsStore::WriteFailed, "MsgSettingsNotSavedWriteFailed",
+     "The settings file {0} could not be written.\nPlease check whether the drive is still connected and writable."},
 };
 
 // A table's text with its "{0}" filled by argument, translated when a translator is set.
@@ -230,6 +256,21 @@ QString webErrorMessage(Tovrin::Web::Error error)
     return message;
 }
 
+QString webDownloadErrorMessage(Tovrin::Web::Error error)
+{
+    switch (error) {
+    case Tovrin::Web::ErrorFileAccess:
+    case Tovrin::Web::ErrorCreatePath:
+    case Tovrin::Web::ErrorFileWrite:
+        return CErrorMessageHelper::createErrorMessage(
+            CErrorMessageHelper::translatedMessage(QString::fromLatin1(WebDownloadFileErrorKey),
+                                                   QString::fromUtf8(WebDownloadFileErrorText)),
+            CErrorMessageHelper::ErrorCategoryWeb, error);
+    default:
+        return webErrorMessage(error);
+    }
+}
+
 QString mediaImportErrorMessage(int code, const QString& fileName)
 {
     return CErrorMessageHelper::createErrorMessage(messageWithArgument(MediaImportErrors, code, fileName),
@@ -240,6 +281,18 @@ QString mediaDownloadErrorMessage(int code, const QString& fileName)
 {
     return CErrorMessageHelper::createErrorMessage(messageWithArgument(MediaDownloadErrors, code, fileName),
                                                    CErrorMessageHelper::ErrorCategoryMediaDownload, code);
+}
+
+QString settingsNotSavedMessage(CSettingsStore::Result result, const QString& fileName)
+{
+    for (const TextRow& row : SettingsNotSaved) {
+        if (row.value != result)
+            continue;
+        return CErrorMessageHelper::translatedMessage(Context, QString::fromLatin1(row.key),
+                                                      QString::fromUtf8(SettingsNotSavedIntro) + QString::fromUtf8(row.english),
+                                                      {fileName});
+    }
+    return QString();
 }
 
 QString drawingTemplateErrorMessage(DrawingTemplateTypes::DrawingTemplateError error, const QVariant& argument)

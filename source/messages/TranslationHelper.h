@@ -1,6 +1,7 @@
 #pragma once
 
 #include "application/ApplicationTypes.h"
+#include "application/CSettingsStore.h"
 #include "communication/CommunicationTypes.h"
 #include "MultimediaTypes.h"
 #include "photoeditor/DrawingTemplateTypes.h"
@@ -33,13 +34,20 @@ QString mediaStorageStateMessage(Ulx::RemoteMediaTypes::MediaStorageState state)
 QString drawingTemplateErrorMessage(DrawingTemplateTypes::DrawingTemplateError error,
                                     const QVariant& argument = QVariant());
 
-// The web client's errors; values without a text (0, and 15 upwards) give the error code alone.
+// The web client's errors; values without a text (0, and 16 upwards) give the error code alone.
 QString webErrorMessage(Tovrin::Web::Error error);
+// The same for a download, whose failures to make or write its file (6, 8, 10) are the
+// tablet's, not an upload's or the service's.
+QString webDownloadErrorMessage(Tovrin::Web::Error error);
 
-// Media import (codes 1 to 5) and camera media download (codes 1 to 5) messages; fileName
+// Media import (codes 1 to 5) and media download (codes 1 to 8) messages; fileName
 // fills the "{0}" of the texts that name a file. Other codes give an empty text.
 QString mediaImportErrorMessage(int code, const QString& fileName = QString());
 QString mediaDownloadErrorMessage(int code, const QString& fileName = QString());
+
+// Why a save of the settings store wrote nothing, naming the store's file (fileName). Empty for
+// a store that was written. No error code: the cause is the file's, told in full.
+QString settingsNotSavedMessage(CSettingsStore::Result result, const QString& fileName);
 
 // Survey types 1 to 3, direction words 4 to 8 and property labels 9 to 17; 0 is the
 // unspecified survey. Other ids give an empty string.

@@ -3,6 +3,7 @@
 #include "application/CAppRuntimeData.h"
 #include "application/CApplication.h"
 #include "application/CSettings.h"
+#include "messages/TranslationHelper.h"
 
 #include "CUlxSystemsLibrary.h"
 #include "communication/CSessionManager.h"
@@ -37,11 +38,6 @@ QStringList CSettingsScreenController::availableTranslations() const
     return CSettings::languageNames();
 }
 
-QString CSettingsScreenController::settingsFileName() const
-{
-    return CSettings::storeFileName();
-}
-
 QString CSettingsScreenController::localeCodeFromIndex(int index) const
 {
     const QStringList codes = CSettings::localeCodes();
@@ -70,5 +66,15 @@ void CSettingsScreenController::resetProjectsInfo()
 
 bool CSettingsScreenController::saveSettings()
 {
-    return !m_settings || m_settings->save();
+    setSaveResult(m_settings ? m_settings->save() : CSettingsStore::Written);
+    return m_saveErrorMessage.isEmpty();
+}
+
+void CSettingsScreenController::setSaveResult(CSettingsStore::Result result)
+{
+    const QString message = TranslationHelper::settingsNotSavedMessage(result, CSettingsStore::fileName());
+    if (message == m_saveErrorMessage)
+        return;
+    m_saveErrorMessage = message;
+    emit saveErrorMessageChanged();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "application/CSettingsStore.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -16,8 +18,8 @@ class CSettingsScreenController : public QObject
     Q_OBJECT
     Q_PROPERTY(bool wifiInterfaceChangeSupported READ wifiInterfaceChangeSupported CONSTANT)
     Q_PROPERTY(QStringList availableTranslations READ availableTranslations CONSTANT)
-    // Where the settings are kept, for the message when they cannot be saved.
-    Q_PROPERTY(QString settingsFileName READ settingsFileName CONSTANT)
+    // Why the last save wrote nothing, for the operator; empty after a save that wrote.
+    Q_PROPERTY(QString saveErrorMessage READ saveErrorMessage NOTIFY saveErrorMessageChanged)
 
 public:
     explicit CSettingsScreenController(QObject* parent = nullptr);
@@ -26,7 +28,7 @@ public:
 
     bool wifiInterfaceChangeSupported() const { return true; }
     QStringList availableTranslations() const;
-    QString settingsFileName() const;
+    QString saveErrorMessage() const { return m_saveErrorMessage; }
 
     Q_INVOKABLE QString localeCodeFromIndex(int index) const;
     Q_INVOKABLE int indexFromLocaleCode(const QString& code) const;
@@ -36,7 +38,13 @@ public:
     // operator.
     Q_INVOKABLE bool saveSettings();
 
+signals:
+    void saveErrorMessageChanged();
+
 private:
+    void setSaveResult(CSettingsStore::Result result);
+
+    QString m_saveErrorMessage;
     QPointer<CSettings> m_settings;
     QPointer<CAppRuntimeData> m_runtimeData;
 };

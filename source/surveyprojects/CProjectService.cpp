@@ -168,12 +168,14 @@ uint CProjectService::createProject(const QString& name, const QString& localeCo
     return taskId;
 }
 
-uint CProjectService::createPlaceholderProject(const QString& name, const QString& parentFolder)
+uint CProjectService::createPlaceholderProject(const QString& name, const QString& parentFolder,
+                                               const QString& downloadSource)
 {
     const uint taskId = nextTaskId();
     CProjectServiceWorker* worker = m_worker;
     QMetaObject::invokeMethod(
-        worker, [=]() { worker->createPlaceholderProject(taskId, name, parentFolder); }, Qt::QueuedConnection);
+        worker, [=]() { worker->createPlaceholderProject(taskId, name, parentFolder, downloadSource); },
+        Qt::QueuedConnection);
     return taskId;
 }
 

@@ -37,7 +37,9 @@ public:
 
     uint createProject(const QString& name, const QString& localeCode, const ProjectTypes::DistanceUnit& distanceUnit,
                        const QString& parentFolder);
-    uint createPlaceholderProject(const QString& name, const QString& parentFolder);
+    // downloadSource: the web project that a download fills the folder with (see the worker).
+    uint createPlaceholderProject(const QString& name, const QString& parentFolder,
+                                  const QString& downloadSource = QString());
     uint loadProject(const QString& projectPath);
     uint saveProject(const SurveyProjectPtr& project);
     uint closeProject(const SurveyProjectPtr& project);

@@ -10,6 +10,7 @@
 #include "surveyprojects/ProjectFiles.h"
 #include "surveyprojects/SafeFileWriting.h"
 #include "surveyprojects/SurveyHelpers.h"
+#include "surveyprojects/WebDownloadMarker.h"
 
 #include "application/PathHelpers.h"
 
@@ -177,10 +178,16 @@ void CProjectServiceWorker::init(const QString& rootPath)
         const QString path = m_rootPath + folder + QLatin1Char('/');
         const CLocalProjectInfo info = m_placeholderFolders.contains(watchedForm(path)) ? CLocalProjectInfo()
                                                                                         : readProjectInfo(path);
-        if (info.isValid())
+        if (info.isValid()) {
             list.append(info);
-        else
-            pendingFolders.append(path);
+            continue;
+        }
+        pendingFolders.append(path);
+        if (WebDownloadMarker::leftoverIn(path, QString()) != WebDownloadMarker::Leftover::None)
+            CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                                QStringLiteral("Left by an interrupted web download; downloading that project again "
+                                               "goes on with it"),
+                                {path});
     }
     m_knownFolders = QSet<QString>(folders.cbegin(), folders.cend());
 
@@ -402,14 +409,74 @@ void CProjectServiceWorker::createProject(uint taskId, const QString& name, cons
     emit projectCreated(taskId, projectPath, project, ProjectTypes::ProjectErrorNone);
 }
 
-void CProjectServiceWorker::createPlaceholderProject(uint taskId, const QString& name, const QString& parentFolder)
+void CProjectServiceWorker::createPlaceholderProject(uint taskId, const QString& name, const QString& parentFolder,
+                                                     const QString& downloadSource)
 {
     QString projectPath;
-    const ProjectTypes::ProjectError error = createProjectFolder(name, parentFolder, projectPath);
+    ProjectTypes::ProjectError error = createProjectFolder(name, parentFolder, projectPath);
+    if (error == ProjectTypes::ProjectErrorNone && !downloadSource.isEmpty()
+        && !WebDownloadMarker::mark(projectPath, downloadSource)) {
+        removeEmptyMediaFolders(projectPath);
+        error = ProjectTypes::ProjectErrorCreateFileAccess;
+    } else if (error == ProjectTypes::ProjectErrorCreateFolderExists && !downloadSource.isEmpty()) {
+        error = takeOverDownloadLeftover(parentFolder, downloadSource, projectPath);
+    }
     // Marked before the watcher's report of the new folder can be handled on this thread.
     if (error == ProjectTypes::ProjectErrorNone && !projectPath.isEmpty())
         m_placeholderFolders.insert(watchedForm(projectPath));
     emit projectCreated(taskId, projectPath, SurveyProjectPtr(), error);
+}
+
+ProjectTypes::ProjectError CProjectServiceWorker::takeOverDownloadLeftover(const QString& parentFolder,
+                                                                           const QString& source, QString& projectPath)
+{
+    // projectPath holds the folder's name; the folder may differ from it in letter case.
+    QString wanted = projectPath;
+    if (wanted.endsWith(QLatin1Char('/')))
+        wanted.chop(1);
+    QString folderName;
+    for (const QString& name : listSubFolders(parentFolder)) {
+        if (name == wanted || (folderName.isEmpty() && name.compare(wanted, Qt::CaseInsensitive) == 0))
+            folderName = name;
+    }
+    const QString path = folderName.isEmpty() ? QString() : buildFolderPath(parentFolder, folderName);
+    // A folder that a download of this run is filling is nobody's to take over.
+    if (path.isEmpty() || m_placeholderFolders.contains(watchedForm(path)))
+        return ProjectTypes::ProjectErrorCreateFolderExists;
+    const WebDownloadMarker::Leftover leftover = WebDownloadMarker::leftoverIn(path, source);
+    switch (leftover) {
+    case WebDownloadMarker::Leftover::None:
+        return ProjectTypes::ProjectErrorCreateFolderExists;
+    case WebDownloadMarker::Leftover::SameDownload:
+        CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
+                            QStringLiteral("The download goes on in the folder its interrupted run left"), {path});
+        break;
+    case WebDownloadMarker::Leftover::Unmarked:
+        // Its files are fetched again over what is there; nothing else in it is touched.
+        CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
+                            QStringLiteral("The download fetches its files anew into the folder an interrupted "
+                                           "download left"),
+                            {path});
+        break;
+    case WebDownloadMarker::Leftover::OtherDownload:
+        // Only a download ever wrote into it: another web project of the same name.
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                            QStringLiteral("The folder an interrupted download of another web project left is "
+                                           "replaced"),
+                            {path});
+        if (!QDir(path).removeRecursively()) {
+            CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                                QStringLiteral("Could not remove the folder an interrupted download left"), {path});
+            projectPath = path;
+            return ProjectTypes::ProjectErrorCreateFileAccess;
+        }
+        break;
+    }
+    projectPath = path;
+    if (!createMediaFolders(path)
+        || (leftover != WebDownloadMarker::Leftover::SameDownload && !WebDownloadMarker::mark(path, source)))
+        return ProjectTypes::ProjectErrorCreateFileAccess;
+    return ProjectTypes::ProjectErrorNone;
 }
 
 void CProjectServiceWorker::loadProject(uint taskId, const QString& projectPath)

@@ -38,7 +38,11 @@ public:
     Q_INVOKABLE void updateProjectSizeInList(const QString& projectPath);
     Q_INVOKABLE void createProject(uint taskId, const QString& name, const QString& localeCode,
                                    ProjectTypes::DistanceUnit distanceUnit, const QString& parentFolder);
-    Q_INVOKABLE void createPlaceholderProject(uint taskId, const QString& name, const QString& parentFolder);
+    // A folder for a web download to fill, marked with downloadSource (the web project). A folder
+    // of that name that an interrupted download left is taken over instead: as it is when the
+    // same web project left it, emptied when another did.
+    Q_INVOKABLE void createPlaceholderProject(uint taskId, const QString& name, const QString& parentFolder,
+                                              const QString& downloadSource = QString());
     Q_INVOKABLE void loadProject(uint taskId, const QString& projectPath);
     Q_INVOKABLE void saveProject(uint taskId, const SurveyProjectPtr& project);
     Q_INVOKABLE void closeProject(uint taskId, const SurveyProjectPtr& project);
@@ -88,6 +92,9 @@ private:
     bool isProjectNameTaken(const QString& name, const QString& excludedName) const;
     ProjectTypes::ProjectError createProjectFolder(const QString& name, const QString& parentFolder,
                                                    QString& projectPath);
+    // projectPath: in, the folder name that exists; out, the folder taken over.
+    ProjectTypes::ProjectError takeOverDownloadLeftover(const QString& parentFolder, const QString& source,
+                                                        QString& projectPath);
     ProjectTypes::ProjectError applySurveyChangeSet(const AbstractChangeSetPtr& changeSet, QStringList& removedFiles);
     ProjectTypes::ProjectError applySurveyMediaChangeSet(const AbstractChangeSetPtr& changeSet,
                                                          QStringList& removedFiles);

@@ -9,9 +9,11 @@
 #include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/ProjectErrorMessages.h"
 #include "surveyprojects/ProjectFiles.h"
+#include "surveyprojects/WebDownloadMarker.h"
 #include "web/WebScreenServices.h"
 
 #include "CLogger.h"
+#include "FileReplacement.h"
 #include "TovrinWebApi.h"
 
 #include <QCoreApplication>
@@ -27,8 +29,8 @@ using Tovrin::Logging::CLogger;
 using Tovrin::Web::SingleMediaFileLinkData;
 using Tovrin::Web::TovrinWebApi;
 
-const char* const CProjectDownloadHandler::ProjectDownloadFileName = "project.xml.download";
-const char* const CProjectDownloadHandler::ManholesDownloadFileName = "manholes.xml.download";
+const char* const CProjectDownloadHandler::ProjectDownloadFileName = ProjectFiles::ProjectDownloadFileName;
+const char* const CProjectDownloadHandler::ManholesDownloadFileName = ProjectFiles::ManholeDownloadFileName;
 
 namespace {
 
@@ -160,6 +162,7 @@ void CProjectDownloadHandler::startDownload(const QString& projectId, const QStr
     m_stepIndex = 0;
     m_stepCount = 2;
     m_mediaLinks.clear();
+    m_completedMedia.clear();
     m_projectFolderPath.clear();
     m_currentMediaFilePath.clear();
     m_paused = false;
@@ -177,7 +180,9 @@ void CProjectDownloadHandler::startDownload(const QString& projectId, const QStr
 
 void CProjectDownloadHandler::createProjectFolder()
 {
-    m_projectCreationTaskId = m_projectService->createPlaceholderProject(m_projectName, queryProjectRootPath());
+    // Marked with the web project: a folder that an interrupted download of it left is gone on with.
+    m_projectCreationTaskId =
+        m_projectService->createPlaceholderProject(m_projectName, queryProjectRootPath(), m_projectId);
 }
 
 void CProjectDownloadHandler::onAllProjectsMediaLinkReceived(QList<SingleMediaFileLinkData> mediaDataLink)
@@ -213,6 +218,7 @@ void CProjectDownloadHandler::onProjectCreated(uint taskId, QString projectPath,
     }
     setState(StateSurveyData);
     m_projectFolderPath = ensureTrailingSlash(projectPath);
+    m_completedMedia = WebDownloadMarker::completedFiles(m_projectFolderPath);
     setCurrentFile(QString::fromLatin1(ProjectDownloadFileName));
     if (!m_paused)
         startSurveyDataDownload();
@@ -255,8 +261,28 @@ void CProjectDownloadHandler::startManholeDataDownload()
     checkStarted();
 }
 
+QString CProjectDownloadHandler::projectRelativePath(const QString& path) const
+{
+    return QDir(m_projectFolderPath).relativeFilePath(path);
+}
+
+void CProjectDownloadHandler::skipCompletedMedia()
+{
+    // What an interrupted run of this download fetched whole is not fetched again.
+    while (!m_mediaLinks.isEmpty()) {
+        const QString path = mediaFilePath(m_projectFolderPath, m_mediaLinks.first());
+        const QFileInfo file(path);
+        if (path.isEmpty() || !m_completedMedia.contains(projectRelativePath(path)) || file.isSymLink() || !file.isFile())
+            return;
+        m_mediaLinks.removeFirst();
+        ++m_stepIndex;
+        setOverallProgress(overallProgressOf(m_stepIndex, m_stepCount, 0));
+    }
+}
+
 void CProjectDownloadHandler::startNextMediaFile()
 {
+    skipCompletedMedia();
     if (m_mediaLinks.isEmpty()) {
         setState(StateFinishing);
         finish();
@@ -332,6 +358,8 @@ void CProjectDownloadHandler::onDownloadFinished(uint downloadId)
         break;
     case StateMedia:
         ++m_stepIndex;
+        // Kept in the folder's mark: a run interrupted later does not fetch it again.
+        WebDownloadMarker::addCompletedFile(m_projectFolderPath, projectRelativePath(m_currentMediaFilePath));
         m_currentMediaFilePath.clear();
         if (m_mediaLinks.isEmpty())
             setState(StateFinishing);
@@ -365,7 +393,9 @@ bool CProjectDownloadHandler::renameDownloaded(const QString& downloadName, cons
 {
     const QString from = m_projectFolderPath + downloadName;
     const QString to = m_projectFolderPath + finalName;
-    if (!m_projectFolderPath.isEmpty() && QFile::rename(from, to))
+    // A folder gone on with after an interrupted run may hold the file under its final name
+    // already: the new one replaces it.
+    if (!m_projectFolderPath.isEmpty() && FileReplacement::replaceFileWith(from, to))
         return true;
     CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Could not move %1 to %2").arg(from, to), {});
     return false;
@@ -383,6 +413,8 @@ bool CProjectDownloadHandler::moveIntoPlace(const QString& downloadName, const Q
 
 void CProjectDownloadHandler::finish()
 {
+    // The mark goes first: a folder left without it, its data files complete, is fetched anew.
+    WebDownloadMarker::unmark(m_projectFolderPath);
     if (!moveIntoPlace(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName)))
         return;
     m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
@@ -398,6 +430,7 @@ void CProjectDownloadHandler::keepProjectWithoutMissingMedia(const QString& mess
 {
     // The data files are complete: the project is usable without the media that did not
     // arrive, and an unlisted folder would block the next download of this project.
+    WebDownloadMarker::unmark(m_projectFolderPath);
     if (!renameDownloaded(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName))) {
         removeProjectFolder();
         emit errorOccurred(message);
@@ -560,12 +593,14 @@ void CProjectDownloadHandler::handleWebError(Tovrin::Web::Error error)
         const QString mediaName = fileNameFromPath(m_currentMediaFilePath);
         QFile::remove(m_currentMediaFilePath);
         m_currentMediaFilePath.clear();
-        QString message = TranslationHelper::webErrorMessage(error);
-        if (error == Tovrin::Web::ErrorEmptyMediaDownloadLink || error == Tovrin::Web::ErrorNetwork)
+        QString message = TranslationHelper::webDownloadErrorMessage(error);
+        if (error == Tovrin::Web::ErrorEmptyMediaDownloadLink || error == Tovrin::Web::ErrorNetwork
+            || error == Tovrin::Web::ErrorFileAccess || error == Tovrin::Web::ErrorCreatePath
+            || error == Tovrin::Web::ErrorFileWrite || error == Tovrin::Web::ErrorDiskFull)
             message.prepend(mediaName + QStringLiteral(": "));
         keepProjectWithoutMissingMedia(message);
         return;
     }
     removeProjectFolder();
-    emit errorOccurred(TranslationHelper::webErrorMessage(error));
+    emit errorOccurred(TranslationHelper::webDownloadErrorMessage(error));
 }

@@ -7,6 +7,7 @@
 #include "TovrinWebTypes.h"
 
 #include <QList>
+#include <QSet>
 #include <QObject>
 #include <QString>
 
@@ -23,7 +24,9 @@ class TovrinWebApi;
 // empty folder under the project root, the survey data go into "project.xml.download" and the
 // manhole data into "manholes.xml.download", each renamed when complete, then (when the
 // settings ask for it) every photo and video. "project.xml" is put into place last, so the
-// project list never offers a project whose download is still running.
+// project list never offers a project whose download is still running. A folder that an
+// interrupted download of the same web project left is gone on with: its media files that
+// arrived whole are not fetched again.
 // Borrows the web client, the project service and the settings (the application's unless
 // given); one download per handler. GUI thread only.
 class CProjectDownloadHandler : public QObject
@@ -95,6 +98,8 @@ private:
     void startSurveyDataDownload();
     void startManholeDataDownload();
     void startNextMediaFile();
+    void skipCompletedMedia();
+    QString projectRelativePath(const QString& path) const;
     // Starts whatever the current state waits for (not while paused).
     void continueDownload();
     void finish();
@@ -137,4 +142,6 @@ private:
     int m_state = StateIdle;
     bool m_paused = false;
     QList<Tovrin::Web::SingleMediaFileLinkData> m_mediaLinks;
+    // Media files that an interrupted run of this download left complete in the folder.
+    QSet<QString> m_completedMedia;
 };

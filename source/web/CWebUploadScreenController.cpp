@@ -114,26 +114,39 @@ void CWebUploadScreenController::onUploadFinished(uint uploadId)
 {
     if (uploadId == 0 || uploadId != m_uploadId)
         return;
-    reset();
+    // Behind its "finished" message the screen shows what was done: every file sent, the last
+    // one named, not a transfer that never began.
+    endUpload();
+    setShownProgress(100, 100);
     emit operationFinished();
+}
+
+void CWebUploadScreenController::setShownProgress(int fileProgress, int overallProgress)
+{
+    if (m_currentFileProgress != fileProgress) {
+        m_currentFileProgress = fileProgress;
+        emit currentFileProgressChanged();
+    }
+    if (m_overallProgress != overallProgress) {
+        m_overallProgress = overallProgress;
+        emit overallProgressChanged();
+    }
 }
 
 void CWebUploadScreenController::reset()
 {
-    stopProgressTimer();
     const bool nameShown = !m_currentFilePath.isEmpty() || !m_currentFileName.isEmpty();
     m_currentFilePath.clear();
     m_currentFileName.clear();
     if (nameShown)
         emit currentFileNameChanged();
-    if (m_currentFileProgress != 0) {
-        m_currentFileProgress = 0;
-        emit currentFileProgressChanged();
-    }
-    if (m_overallProgress != 0) {
-        m_overallProgress = 0;
-        emit overallProgressChanged();
-    }
+    setShownProgress(0, 0);
+    endUpload();
+}
+
+void CWebUploadScreenController::endUpload()
+{
+    stopProgressTimer();
     m_uploadId = 0;
     m_processed.clear();
     setProcessedFiles(m_processed);

@@ -54,7 +54,11 @@ protected:
     int queryOverallProgress() const override { return m_overallProgress; }
 
 private:
+    // Back to idle, showing nothing of the last transfer.
     void reset();
+    // Back to idle; what the screen shows of the transfer stays.
+    void endUpload();
+    void setShownProgress(int fileProgress, int overallProgress);
 
     Tovrin::Web::TovrinWebApi* m_webApi = nullptr;
     QString m_currentFilePath;

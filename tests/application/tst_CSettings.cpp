@@ -1,8 +1,14 @@
 #include <QtTest>
 
+#include <QProcess>
 #include <QSettings>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,8 +16,39 @@
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
 #include "application/PathHelpers.h"
+#include "support/LogText.h"
+#include "support/SettingsStoreConditions.h"
+
+// The child processes are this executable started again with "--child".
 
 namespace {
+
+int mode(const QString& path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Saves for ever, each time with another password; the parent stops and kills it.
+int runSavingChild()
+{
+    CSettings settings;
+    for (int i = 0;; ++i) {
+        settings.setWebPassword(QStringLiteral("secret %1").arg(i));
+        settings.save();
+    }
+}
 
 QSettings store()
 {
@@ -31,8 +68,22 @@ class tst_CSettings : public QObject
 {
     Q_OBJECT
 
+private:
+    QString m_logFile;
+
 private slots:
-    void init() { clearStore(); }
+    void initTestCase()
+    {
+        m_logFile = QDir::temp().filePath(QStringLiteral("settings-test.log"));
+        Tovrin::Logging::CLogger::setOutputFileName(m_logFile);
+    }
+
+    void init()
+    {
+        // Whatever an earlier test left in the store's folder (a link, a kept copy) goes.
+        QDir(QFileInfo(CSettingsStore::fileName()).path()).removeRecursively();
+        clearStore();
+    }
 
     void firstRunKeepsConstructorValuesAndSaveEndsFreshStart()
     {
@@ -178,15 +229,11 @@ private slots:
     void passwordStoreIsPrivateAndWrittenThroughALinkOnlyToTheUsersOwnFile()
     {
         const QString fileName = store().fileName();
-        QCOMPARE(CSettings::storeFileName(), fileName);
-        auto mode = [](const QString& path) {
-            struct stat info {};
-            return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
-        };
+        QCOMPARE(CSettingsStore::fileName(), fileName);
         {
             CSettings settings;
             settings.setWebPassword(QStringLiteral("s3cret"));
-            QVERIFY(settings.save());
+            QCOMPARE(settings.save(), CSettingsStore::Written);
         }
         // As an older version or a copy by hand leaves it.
         QVERIFY(::chmod(QFile::encodeName(fileName).constData(), 0644) == 0);
@@ -203,24 +250,21 @@ private slots:
         QVERIFY(QFile::rename(fileName, own) && ::chmod(QFile::encodeName(own).constData(), 0644) == 0);
         QVERIFY(QFile::link(own, hop) && QFile::link(hop, fileName));
         loaded.setWebPassword(QStringLiteral("linked s3cret"));
-        QVERIFY(loaded.save() && CAppRuntimeData().save());
+        QCOMPARE(loaded.save(), CSettingsStore::Written);
+        QCOMPARE(CAppRuntimeData().save(), CSettingsStore::Written);
         QVERIFY(QFileInfo(fileName).isSymLink() && QFileInfo(hop).isSymLink());
         QCOMPARE(mode(own), 0600);
         CSettings next;
         next.load();
         QCOMPARE(next.webPassword(), QStringLiteral("linked s3cret"));
 
-        // A link to nothing or to a folder, and a pipe in the store's place, are refused and left
-        // as they were (the pipe is never read here: it would wait for a writer).
-        for (const QString& target : {elsewhere.filePath(QStringLiteral("nowhere.conf")), elsewhere.path()}) {
-            QVERIFY(QFile::remove(fileName) && QFile::link(target, fileName));
-            QVERIFY(!next.save() && !CSettings::secureStore(fileName, false));
-        }
-        QVERIFY(!QFileInfo::exists(elsewhere.filePath(QStringLiteral("nowhere.conf"))));
-        QCOMPARE(mode(elsewhere.path()), 0700);
+        // A link to nothing and a pipe in the store's place are not made private at a start (the
+        // pipe is never read here: it would wait for a writer); saves refuse them (below).
+        QVERIFY(QFile::remove(fileName) && QFile::link(elsewhere.filePath(QStringLiteral("nowhere.conf")), fileName));
+        QVERIFY(!CSettingsStore::secure(fileName, false));
         QVERIFY(QFile::remove(fileName) && ::mkfifo(QFile::encodeName(fileName).constData(), 0644) == 0);
         const auto removePipe = qScopeGuard([&fileName] { QFile::remove(fileName); });
-        QVERIFY(!CSettings::secureStore(fileName, true) && !CSettings::secureStore(fileName, false));
+        QVERIFY(!CSettingsStore::secure(fileName, true) && !CSettingsStore::secure(fileName, false));
         QCOMPARE(mode(fileName), 0644);
 
         // A link to another user's file.
@@ -240,15 +284,177 @@ private slots:
         CSettings linked;
         linked.load();
         linked.setWebPassword(QStringLiteral("n3w secret"));
-        QVERIFY(!linked.save());
+        QCOMPARE(linked.save(), CSettingsStore::OtherUsersFile);
         CAppRuntimeData runtimeData;
         runtimeData.setLastPhotoFolder(elsewhere.path());
-        QVERIFY(!runtimeData.save());
+        QCOMPARE(runtimeData.save(), CSettingsStore::OtherUsersFile);
         QFile check(target);
         QVERIFY(check.open(QIODevice::ReadOnly));
         QCOMPARE(check.readAll(), shared);
         QCOMPARE(mode(target), 0644);
         QVERIFY(QFileInfo(fileName).isSymLink());
+    }
+
+    // A save that may not or cannot write says why, in its result and in the log, and leaves
+    // the store and its folder as they were: both writers of the store, the settings and the
+    // runtime data, alike.
+    void everyRefusalNamesItsCauseAndLeavesTheStore_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<int>("result");
+        QTest::newRow("a folder") << "folder" << int(CSettingsStore::NotAPlainFile);
+        QTest::newRow("a pipe") << "pipe" << int(CSettingsStore::NotAPlainFile);
+        QTest::newRow("a link to nothing") << "dangling" << int(CSettingsStore::LinkToNothing);
+        QTest::newRow("a link to a folder") << "link to folder" << int(CSettingsStore::NotAPlainFile);
+        QTest::newRow("another user's file") << "foreign" << int(CSettingsStore::OtherUsersFile);
+        QTest::newRow("a read-only folder") << "read-only" << int(CSettingsStore::ReadOnlyFolder);
+        QTest::newRow("a full drive") << "full" << int(CSettingsStore::DiskFull);
+    }
+
+    void everyRefusalNamesItsCauseAndLeavesTheStore()
+    {
+        QFETCH(QString, condition);
+        QFETCH(int, result);
+        const QString fileName = CSettingsStore::fileName();
+        const QString folder = QFileInfo(fileName).path();
+        {
+            CSettings settings;
+            settings.setWebPassword(QStringLiteral("kept"));
+            QCOMPARE(settings.save(), CSettingsStore::Written);
+        }
+        QTemporaryDir elsewhere;
+        TestVolume volume;
+        const auto restore = qScopeGuard([&] {
+            volume.unmount();
+            QFile::remove(fileName);
+            QDir(fileName).removeRecursively();
+        });
+        QString skip;
+        if (!makeStoreRefuseSaves(condition, elsewhere.path(), volume, &skip)) {
+            if (!skip.isEmpty())
+                QSKIP(qPrintable(skip));
+            QFAIL("the store could not be prepared");
+        }
+        const QStringList before = entriesOf(folder);
+        // A pipe is never opened here: it would wait for a writer.
+        const bool plainFile = QFileInfo(fileName).isFile() && condition != QLatin1String("pipe");
+        const QByteArray content = plainFile ? readBytes(fileName) : QByteArray();
+        takeLogText(m_logFile);
+
+        CSettings settings;
+        settings.setWebPassword(QStringLiteral("new"));
+        QCOMPARE(int(settings.save()), result);
+        CAppRuntimeData runtimeData;
+        runtimeData.setLastPhotoFolder(elsewhere.path());
+        QCOMPARE(int(runtimeData.save()), result);
+
+        const QString log = takeLogText(m_logFile);
+        QVERIFY2(log.count(QStringLiteral("settings store")) >= 2, qPrintable(log));
+        QCOMPARE(entriesOf(folder), before);
+        if (plainFile)
+            QCOMPARE(readBytes(fileName), content);
+        QVERIFY(entriesOf(elsewhere.path()).isEmpty());
+    }
+
+    // A save killed between making its new copy and renaming it leaves the store whole and the
+    // copy hidden, private and gone at the next start or save: the remembered password is never
+    // left in plain sight.
+    void aKilledSaveLeavesNoCopyBehind()
+    {
+        const QString fileName = CSettingsStore::fileName();
+        const QString folder = QFileInfo(fileName).path();
+        const QString pattern = CSettingsStore::copyFolderPattern(QFileInfo(fileName).fileName());
+        const QString prefix = pattern.left(pattern.size() - 6);
+        {
+            CSettings first;
+            first.setWebPassword(QStringLiteral("secret first"));
+            QCOMPARE(first.save(), CSettingsStore::Written);
+        }
+        for (int round = 0; round < 4; ++round) {
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.start(QCoreApplication::applicationFilePath(), {"--child", "save"});
+            QVERIFY2(child.waitForStarted(10000), qPrintable(child.errorString()));
+            const auto pid = child.processId();
+            // Stopped the moment its new copy exists, and killed once the copy is seen still
+            // waiting for its rename.
+            QString copy;
+            const bool caught = QTest::qWaitFor(
+                [&]() {
+                    const QStringList found = QDir(folder).entryList({prefix + "*"}, QDir::Dirs | QDir::Hidden);
+                    if (found.isEmpty())
+                        return false;
+                    ::kill(pid_t(pid), SIGSTOP);
+                    copy = folder + QLatin1Char('/') + found.first();
+                    if (QFileInfo::exists(copy + QStringLiteral("/store.conf")))
+                        return true;
+                    ::kill(pid_t(pid), SIGCONT);
+                    return false;
+                },
+                60000);
+            ::kill(pid_t(pid), SIGKILL);
+            QVERIFY(child.waitForFinished(10000));
+            QVERIFY2(caught, "no save was seen between its new copy and the rename");
+
+            QCOMPARE(mode(copy), 0700);
+            QCOMPARE(mode(copy + QStringLiteral("/store.conf")), 0600);
+            for (const QString& name : entriesOf(folder))
+                QVERIFY2(name == QLatin1String("Culvertix.conf") || name.startsWith(prefix), qPrintable(name));
+            CSettings next;
+            if (round % 2 == 0) {
+                next.load(); // the next start
+                QVERIFY(next.webPassword().startsWith(QStringLiteral("secret ")));
+            } else {
+                next.setWebPassword(QStringLiteral("secret after"));
+                QCOMPARE(next.save(), CSettingsStore::Written);
+            }
+            QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("Culvertix.conf")});
+            QCOMPARE(mode(fileName), 0600);
+        }
+    }
+
+    // The store's link changes while saves run: each save writes the file it checked, under its
+    // own name, never the target of a link resolved again after the check.
+    void aLinkSwappedDuringSavesIsNeverWrittenThrough()
+    {
+        const QString fileName = CSettingsStore::fileName();
+        const QString folder = QFileInfo(fileName).path();
+        QTemporaryDir own;
+        QTemporaryDir other;
+        const QString target = own.filePath(QStringLiteral("own.conf"));
+        const QString trap = other.filePath(QStringLiteral("trap.conf"));
+        {
+            CSettings settings;
+            QCOMPARE(settings.save(), CSettingsStore::Written);
+        }
+        QVERIFY(QFile::rename(fileName, target));
+        std::atomic<bool> stop(false);
+        std::thread swapper([&]() {
+            const QByteArray store = QFile::encodeName(fileName);
+            const QByteArray toOwn = QFile::encodeName(folder + QStringLiteral("/swap-own"));
+            const QByteArray toTrap = QFile::encodeName(folder + QStringLiteral("/swap-trap"));
+            while (!stop) {
+                ::symlink(QFile::encodeName(target).constData(), toOwn.constData());
+                ::rename(toOwn.constData(), store.constData());
+                ::symlink(QFile::encodeName(trap).constData(), toTrap.constData());
+                ::rename(toTrap.constData(), store.constData());
+            }
+        });
+        const auto join = qScopeGuard([&]() {
+            stop = true;
+            swapper.join();
+        });
+        int written = 0;
+        CSettings settings;
+        for (int i = 0; i < 400 && !QFileInfo::exists(trap); ++i) {
+            settings.setWebPassword(QStringLiteral("swapped %1").arg(i));
+            written += settings.save() == CSettingsStore::Written ? 1 : 0;
+        }
+        stop = true;
+        QVERIFY2(!QFileInfo::exists(trap), "the password went through a link resolved after the check");
+        QVERIFY(written > 0);
+        QCOMPARE(mode(target), 0600);
+        QVERIFY(readBytes(target).contains("WebPassword="));
     }
 
     void setterSignalRules()
@@ -303,5 +509,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_CSettings)
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc >= 3 && qstrcmp(argv[1], "--child") == 0 && qstrcmp(argv[2], "save") == 0)
+        return runSavingChild();
+    tst_CSettings test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_CSettings.moc"

@@ -9,6 +9,8 @@
 #undef QT_WIDGETS_LIB
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
+#include "application/CSettingsStore.h"
+#include "application/PathHelpers.h"
 #include "managers/IUrlLauncher.h"
 #include "startup/CApplication.h"
 #include "uiengine/CUiEngine.h"
@@ -18,7 +20,9 @@
 #include "peers/update-server/UpdateServerPeer.h"
 #include "support/ApplicationScreenTest.h"
 #include "support/FreePort.h"
+#include "support/LogText.h"
 #include "support/QuickScreenDriver.h"
+#include "support/SettingsStoreConditions.h"
 
 #include "CLogger.h"
 
@@ -211,31 +215,55 @@ private slots:
         }
     }
 
-    // A store the settings must not be written to (a link to another user's file) is refused,
-    // and the screen that saved says so, with the file to look at, before it closes.
+    // A save that writes nothing is told on the screen that saved, before it closes, with the
+    // cause the program found and the file to look at: the store is another user's file or a
+    // folder, or its folder is read-only or on a full drive. Each refusal is in the log.
+    void aRefusedSaveIsToldOnTheScreenThatSaved_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("another user's file") << "foreign" << "belongs to another user";
+        QTest::newRow("a folder") << "folder" << "is a folder or another special file";
+        QTest::newRow("a read-only folder") << "read-only" << "cannot be written to";
+        QTest::newRow("a full drive") << "full" << "There is not enough free storage space";
+    }
+
     void aRefusedSaveIsToldOnTheScreenThatSaved()
     {
-        const QString store = CSettings::storeFileName();
+        QFETCH(QString, condition);
+        QFETCH(QString, cause);
+        const QString store = CSettingsStore::fileName();
+        const QString kept = store + QStringLiteral(".kept");
+        QVERIFY(QFile::copy(store, kept));
         QTemporaryDir elsewhere;
-        const QString foreign = elsewhere.filePath(QStringLiteral("shared.conf"));
-        QVERIFY(QFile(foreign).open(QIODevice::WriteOnly));
-        if (::chown(QFile::encodeName(foreign).constData(), 65534, 65534) != 0)
-            QSKIP("making a file of another user needs root");
-        QVERIFY(QFile::rename(store, store + QStringLiteral(".kept")) && QFile::link(foreign, store));
-        const auto restore = qScopeGuard([&store] {
+        TestVolume volume;
+        const auto restore = qScopeGuard([&] {
+            volume.unmount();
+            QDir(store).removeRecursively();
             QFile::remove(store);
-            QFile::rename(store + QStringLiteral(".kept"), store);
+            QFile::rename(kept, store);
         });
-        const QString message = QStringLiteral("The settings could not be saved and are lost when the program ends.\n\n"
-                                               "The settings file %1 must be a file of your own or a link to one.");
-        const auto savedOn = [this, &message](const QString& screen, const QString& button) {
+        QString skip;
+        if (!makeStoreRefuseSaves(condition, elsewhere.path(), volume, &skip)) {
+            if (!skip.isEmpty())
+                QSKIP(qPrintable(skip));
+            QFAIL("the store could not be prepared");
+        }
+        const QString logFile = queryProjectRootPath() + QStringLiteral("Culvertix.log");
+        takeLogText(logFile);
+        const auto savedOn = [&](const QString& screen, const QString& button) {
             click(button);
             QTRY_VERIFY(messageOpen());
             QCOMPARE(topScreenName(), screen);
-            QCOMPARE(messageText(), message.arg(CSettings::storeFileName()));
-            shoot(screen + QStringLiteral("-not-saved"));
+            const QString message = messageText();
+            QVERIFY2(message.startsWith(QStringLiteral("The settings could not be saved and are lost when the program "
+                                                       "ends.\n\n")),
+                     qPrintable(message));
+            QVERIFY2(message.contains(cause) && message.contains(store), qPrintable(message));
+            shoot(screen + QStringLiteral("-not-saved-") + condition);
             answerMessage();
             QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
+            QVERIFY(takeLogText(logFile).contains(QStringLiteral("settings store")));
         };
         click(QStringLiteral("startScreenSettingsButton"));
         QTRY_COMPARE(topScreenName(), QStringLiteral("SettingsScreen"));

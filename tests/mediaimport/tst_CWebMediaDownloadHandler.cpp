@@ -12,8 +12,11 @@
 #include "libraries/web/WebTestSupport.h"
 
 #include "MediaTree.h"
+#include "support/LogText.h"
+#include "support/TestVolume.h"
 
 #include <QDirIterator>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -219,6 +222,52 @@ private slots:
         QVERIFY(!QFileInfo(target).isSymLink());
         QVERIFY(MediaTree::sameContent(stored("Photos/IMG_0001.JPG"), target));
         QCOMPARE(projectFiles(), QStringList({QStringLiteral("Photos/IMG_0001.JPG")}));
+    }
+
+    // A download the tablet cannot keep is told as the tablet's matter, with the file or the
+    // folder to look at, and logged: a full drive, and a folder of the project that is a link
+    // out of it (nothing is fetched for that one).
+    void theTabletsOwnCausesAreNamed()
+    {
+        const QString log = m_dir->filePath(QStringLiteral("handler.log"));
+        Tovrin::Logging::CLogger::setOutputFileName(log);
+        const auto noLog = qScopeGuard([] { Tovrin::Logging::CLogger::setOutputFileName(QString()); });
+        CWebMediaDownloadHandler handler(m_api.get(), m_runtime.get());
+        QSignalSpy errors(&handler, &CWebMediaDownloadHandler::errorOccurred);
+        QSignalSpy finished(&handler, &CWebMediaDownloadHandler::downloadFinished);
+        const QString photos = m_projectPath + QStringLiteral("Photos");
+
+        TestVolume small;
+        if (!small.mountTmpfs(photos, 128))
+            QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+        handler.downloadFile(ProjectId, QStringLiteral("IMG_0001.JPG"));
+        QVERIFY(errors.wait(WaitMs));
+        QString message = errors.last().first().toString();
+        QVERIFY2(message.startsWith(QStringLiteral("IMG_0001.JPG: Download from the Web failed - there is not enough "
+                                                   "free storage space on your tablet."))
+                     && message.endsWith(QStringLiteral("0x5000F")),
+                 qPrintable(message));
+        QTRY_VERIFY_WITH_TIMEOUT(!handler.downloadInProgress(), WaitMs);
+        QVERIFY(QDir(photos).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+        QVERIFY(takeLogText(log).contains(QStringLiteral("No space left on device")));
+        small.unmount();
+
+        const QString outside = m_dir->filePath(QStringLiteral("outside"));
+        QVERIFY(QDir().mkpath(outside) && QDir(photos).removeRecursively() && QFile::link(outside, photos));
+        const int requests = m_sim->requestsTo(QStringLiteral("storage_get")).size();
+        handler.downloadFile(ProjectId, QStringLiteral("IMG_0001.JPG"));
+        QVERIFY(errors.wait(WaitMs));
+        message = errors.last().first().toString();
+        QVERIFY2(message.startsWith(QStringLiteral("The download could not be started because the folder Photos of the "
+                                                   "project is a link to a place outside the project."))
+                     && message.endsWith(QStringLiteral("0x70008")),
+                 qPrintable(message));
+        QVERIFY(!handler.downloadInProgress());
+        QVERIFY(takeLogText(log).contains(QStringLiteral("a folder of the project leads out of it")));
+        QVERIFY(QDir(outside).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("storage_get")).size(), requests);
+        QCOMPARE(errors.size(), 2);
+        QVERIFY(finished.isEmpty());
     }
 
     void failuresRemoveOnlyTheirOwnFile()

@@ -241,7 +241,7 @@ private slots:
         QVERIFY(TranslationHelper::webErrorMessage(ErrorEmptyMediaDownloadLink).startsWith("Multimedia download file failed"));
         // Values without a text: the code alone, never an empty message.
         QCOMPARE(TranslationHelper::webErrorMessage(ErrorNone), QString("\n\nError Code: 0x50000"));
-        QCOMPARE(TranslationHelper::webErrorMessage(static_cast<Error>(15)), QString("\n\nError Code: 0x5000F"));
+        QCOMPARE(TranslationHelper::webErrorMessage(static_cast<Error>(16)), QString("\n\nError Code: 0x50010"));
         QCOMPARE(TranslationHelper::webErrorMessage(static_cast<Error>(300)), QString("\n\nError Code: 0x5012C"));
         QCOMPARE(takeLogLines().size(), 10);
     }

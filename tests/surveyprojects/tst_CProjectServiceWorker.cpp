@@ -4,6 +4,7 @@
 #include "surveyprojects/CProjectXmlWriter.h"
 #include "surveyprojects/CSurveyChangeSet.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
+#include "surveyprojects/WebDownloadMarker.h"
 
 #include "ProjectSamples.h"
 
@@ -291,6 +292,71 @@ private slots:
         QVERIFY(CProjectXmlWriter().write(copied, again + "project.xml"));
         QVERIFY(QDir().rename(again, failed));
         QTRY_VERIFY(listed("Failed"));
+    }
+
+    // What an interrupted web download left blocks nothing: the same web project goes on in it
+    // as it is; another web project of that name, and a download of a build that did not mark
+    // its folders, get the folder with the files fetched anew; a folder of anyone else's, a
+    // project, or a folder that a download of this run still fills stay as they are.
+    void leftoverOfAnInterruptedDownloadIsTakenOver()
+    {
+        const auto placeholder = [this](const QString& name, const QString& source, ProjectTypes::ProjectError* error) {
+            QSignalSpy spy(m_worker.get(), &CProjectServiceWorker::projectCreated);
+            m_worker->createPlaceholderProject(20, name, m_root, source);
+            *error = spy.size() == 1 ? spy.at(0).at(3).value<ProjectTypes::ProjectError>() : ProjectTypes::ProjectErrorInternal;
+            return spy.size() == 1 ? spy.at(0).at(1).toString() : QString();
+        };
+        ProjectTypes::ProjectError error = ProjectTypes::ProjectErrorInternal;
+        // Left by downloads that were killed, as a new start finds them.
+        const QString same = placeholder("Same", "p-same", &error);
+        QVERIFY(writeAll(same + "project.xml.download", "<survey data/>") && writeAll(same + "Photos/A.JPG", "a"));
+        QVERIFY(WebDownloadMarker::addCompletedFile(same, "Photos/A.JPG"));
+        const QString other = placeholder("Other", "p-old", &error);
+        QVERIFY(writeAll(other + "project.xml.download", "<old/>") && writeAll(other + "Photos/OLD.JPG", "old"));
+        const QString unmarked = m_root + "Unmarked/";
+        QVERIFY(QDir().mkpath(unmarked + "Photos") && writeAll(unmarked + "project.xml.download", "<old/>"));
+        QVERIFY(writeAll(unmarked + "Photos/X.JPG", "x"));
+        const QString lower = placeholder("harbour road", "p-harbour", &error);
+        const QString mine = m_root + "Mine/";
+        QVERIFY(QDir().mkpath(mine + "Photos") && writeAll(mine + "Photos/own.jpg", "own") && writeAll(mine + "notes.txt", "n"));
+        const QString busy = placeholder("Busy", "p-busy", &error);
+        QVERIFY(!busy.isEmpty());
+        m_worker = std::make_unique<CProjectServiceWorker>();
+        m_worker->init(m_root);
+        for (const char* name : {"Same", "Other", "Unmarked", "harbour road", "Mine"})
+            QVERIFY2(!listed(name), name);
+
+        QCOMPARE(placeholder("Same", "p-same", &error), same);
+        QCOMPARE(error, ProjectTypes::ProjectErrorNone);
+        QCOMPARE(readAll(same + "Photos/A.JPG"), QByteArray("a"));
+        QCOMPARE(WebDownloadMarker::completedFiles(same), QSet<QString>{"Photos/A.JPG"});
+
+        QCOMPARE(placeholder("Other", "p-new", &error), other);
+        QCOMPARE(error, ProjectTypes::ProjectErrorNone);
+        QVERIFY(!QFileInfo::exists(other + "Photos/OLD.JPG") && !QFileInfo::exists(other + "project.xml.download"));
+        QCOMPARE(WebDownloadMarker::leftoverIn(other, "p-new"), WebDownloadMarker::Leftover::SameDownload);
+        QVERIFY(WebDownloadMarker::completedFiles(other).isEmpty());
+
+        QCOMPARE(placeholder("Unmarked", "p-unmarked", &error), unmarked);
+        QCOMPARE(error, ProjectTypes::ProjectErrorNone);
+        QCOMPARE(readAll(unmarked + "Photos/X.JPG"), QByteArray("x"));
+        QVERIFY(WebDownloadMarker::completedFiles(unmarked).isEmpty());
+
+        QCOMPARE(placeholder("Harbour Road", "p-harbour", &error), lower);
+        QCOMPARE(error, ProjectTypes::ProjectErrorNone);
+
+        QCOMPARE(placeholder("Mine", "p-mine", &error), QString("Mine/"));
+        QCOMPARE(error, ProjectTypes::ProjectErrorCreateFolderExists);
+        QCOMPARE(readAll(mine + "notes.txt"), QByteArray("n"));
+        QVERIFY(!QFileInfo::exists(mine + ".webdownload"));
+
+        // Taken over, the folder is this run's download's: a second download of it is refused.
+        QCOMPARE(placeholder("Same", "p-same", &error), QString("Same/"));
+        QCOMPARE(error, ProjectTypes::ProjectErrorCreateFolderExists);
+        // A listed project of the name is no leftover.
+        create("Listed");
+        placeholder("Listed", "p-listed", &error);
+        QCOMPARE(error, ProjectTypes::ProjectErrorCreateTakenProjectName);
     }
 
     void savesKeepThePreviousFileAsBackup()

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QJsonObject>
 #include <QTcpServer>
+#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -111,6 +112,7 @@ private slots:
     void iniReaderRules();
     void errorTextsCarryTheirCodes();
     void safeFileNames();
+    void runCommandAsksTheUpdatesOwnFolder();
     void newerVersionDownloadsAndLaunches();
     void sameOrOlderVersionIsUpToDate();
     void failedChecksShowTheirErrorAndNeverClaimUpToDate_data();
@@ -167,6 +169,19 @@ void tst_SoftwareUpdate::init()
         QFile::remove(m_downloads.filePath(name));
     m_launcher.opened.clear();
     m_launcher.accept = true;
+}
+
+// The run command asks a helper for the folder its demo update must find a free name in: the
+// helper answers the folder this updater stores into, not another guess of it.
+void tst_SoftwareUpdate::runCommandAsksTheUpdatesOwnFolder()
+{
+    QProcess helper;
+    helper.start(QStringLiteral(CX_BINARY_ROOT "/bin/cx_download_location"), QStringList());
+    QVERIFY2(helper.waitForFinished(30000), qPrintable(helper.errorString()));
+    QCOMPARE(helper.exitCode(), 0);
+    const QString answered = QString::fromLocal8Bit(helper.readAllStandardOutput()).trimmed();
+    QVERIFY(!answered.isEmpty());
+    QCOMPARE(answered + QLatin1Char('/'), SoftwareUpdater().downloadFolder());
 }
 
 void tst_SoftwareUpdate::cleanup()

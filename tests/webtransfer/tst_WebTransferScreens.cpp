@@ -19,11 +19,13 @@
 
 #include "ApplicationUrls.h"
 #include "TovrinWebApi.h"
+#include "TovrinWebLibrary.h"
 #include "libraries/web/WebTestSupport.h"
 #include "support/ApplicationScreenTest.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QDirIterator>
+#include <QProcess>
 #include <QQuickItem>
 #include <QtTest>
 
@@ -75,6 +77,27 @@ QByteArray projectXml(const QString& name, const QString& folder)
     if (!writer.write(project, path))
         return QByteArray();
     return readAll(path);
+}
+
+// A second program that downloads one web project with all its media, as the download screen
+// would, until the test kills it: "--download-child <project id> <project name>".
+int runDownloadChild(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    TovrinWebLibrary::initialize();
+    CSettings settings;
+    settings.setDownloadAllMedia(true);
+    CProjectService projects(&settings);
+    TovrinWebApi api;
+    QSignalSpy login(&api, &TovrinWebApi::loginResult);
+    api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+    if (!login.wait(WaitMs) || login.first().at(1).value<TovrinWebApi::LoginResult>() != TovrinWebApi::LoginResultSuccess)
+        return 3;
+    CProjectDownloadHandler handler(&api, &projects, &settings);
+    QObject::connect(&handler, &CProjectDownloadHandler::downloadFinished, &app, [] { QCoreApplication::exit(4); });
+    QObject::connect(&handler, &CProjectDownloadHandler::errorOccurred, &app, [] { QCoreApplication::exit(5); });
+    handler.startDownload(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    return app.exec();
 }
 
 } // namespace
@@ -184,6 +207,8 @@ private slots:
         // Its photo is not in the storage.
         list.append(webProject(QStringLiteral("Blocked"), {media("Photos", "M1.JPG")}));
         list.append(webProject(QStringLiteral("Cut"), {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
+        list.append(webProject(QStringLiteral("Resume"),
+                               {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
         list.append(webProject(QStringLiteral("Garbled"), {media("Photos", "G.JPG")},
                                {{"data", QJsonObject{{"Surveys", "<Surveys><Survey/></Surveys>"},
                                                      {"Manholes", QString::fromUtf8(m_manholes)}}}}));
@@ -202,6 +227,9 @@ private slots:
         QVERIFY(makeRandomFile(stored("Cut", "Photos/M1.JPG"), 200000, 5));
         QVERIFY(makeRandomFile(stored("Cut", "Photos/M2.JPG"), 400000, 6));
         QVERIFY(makeRandomFile(stored("Cut", "Videos/M.mp4"), 100000, 7));
+        QVERIFY(makeRandomFile(stored("Resume", "Photos/M1.JPG"), 250000, 21));
+        QVERIFY(makeRandomFile(stored("Resume", "Photos/M2.JPG"), 350000, 22));
+        QVERIFY(makeRandomFile(stored("Resume", "Videos/M.mp4"), 150000, 23));
         for (const char* name : {"Up", "Dots", "Abs", "Drive", "Gap"})
             QVERIFY(writeText(stored(name, "Photos/A.JPG"), "photo"));
 
@@ -370,6 +398,63 @@ private slots:
         evaluate(QStringLiteral("ScreenManager.close()"));
         QTRY_COMPARE(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth);
         runtime->setCurrentProject(SurveyProjectPtr(), QString());
+    }
+
+    // The program is killed while the photos of a web project arrive. The folder it leaves is
+    // no project and blocks nothing: downloading the project again from the download screen
+    // goes on with it, fetching only what is missing.
+    void aDownloadKilledWhilePhotosArriveIsGoneOnWith()
+    {
+        const QString folder = root() + QStringLiteral("Resume/");
+        // The second photo's transfer is held at the service: the kill lands while it runs.
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_get"), {{QStringLiteral("hold"), true}}, {2})}));
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--download-child"), QStringLiteral("p-resume"), QStringLiteral("Resume")});
+        QVERIFY2(child.waitForStarted(WaitMs), qPrintable(child.errorString()));
+        QTest::qWaitFor(
+            [&] { return m_sim->heldRequests(QStringLiteral("storage_get")) > 0 || child.state() == QProcess::NotRunning; },
+            WaitMs);
+        const bool reached = m_sim->heldRequests(QStringLiteral("storage_get")) > 0;
+        child.kill();
+        QVERIFY(child.waitForFinished(WaitMs));
+        QVERIFY(m_sim->release(QStringLiteral("storage_get")));
+        QVERIFY(m_sim->setFaults({}));
+        QVERIFY2(reached, "the child did not reach its second photo");
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("project.xml.download")));
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("Photos/M1.JPG")));
+        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("project.xml")));
+        QVERIFY(!listed(folder));
+
+        // The operator logs in again (the killed program's login replaced this one's) and
+        // downloads the project again, on the download screen.
+        QSignalSpy login(api(), &TovrinWebApi::loginResult);
+        api()->login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+        QVERIFY(login.wait(WaitMs));
+        settings()->setDownloadAllMedia(true);
+        const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
+        evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {projectId: 'p-resume', projectName: 'Resume'})"));
+        const QString message = answerMessageText();
+        settings()->setDownloadAllMedia(false);
+        QCOMPARE(message, QStringLiteral("Download finished."));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(listed(folder), WaitMs);
+        QCOMPARE(readAll(folder + "project.xml"), m_surveyBodies.value("p-resume"));
+        QCOMPARE(readAll(folder + "manholes.xml"), m_manholes);
+        for (const char* file : {"Photos/M1.JPG", "Photos/M2.JPG", "Videos/M.mp4"})
+            QCOMPARE(fileMd5(folder + file), fileMd5(stored("Resume", file)));
+        // The photo that had arrived whole was not fetched again.
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("storage_get"), QStringLiteral("p-resume/Photos/M1.JPG")).size(), 1);
+        // Nothing else of the download stays: no mark, no data file under its download name.
+        // (The copy that the killed transfer of the second photo had begun is the web client's.)
+        QStringList files = filesBelow(folder);
+        files.erase(std::remove_if(files.begin(), files.end(),
+                                   [](const QString& name) {
+                                       return QRegularExpression(QStringLiteral("M2\\.JPG\\.\\w{6}$")).match(name).hasMatch();
+                                   }),
+                    files.end());
+        QCOMPARE(files, (QStringList{"Photos/M1.JPG", "Photos/M2.JPG", "Videos/M.mp4", "manholes.xml", "project.xml"}));
     }
 
     void failedRenameEndsTheDownload_data()
@@ -626,6 +711,18 @@ private slots:
         QCOMPARE(controller->manholeMedia().size(), 3);
         QTRY_VERIFY_WITH_TIMEOUT(controller->overallProgress() > 0 || !controller->operationInProgress(), WaitMs);
         shoot(QStringLiteral("web-upload-progress"));
+        // Behind the "finished" message the screen shows the whole upload done, its last file named.
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        shoot(QStringLiteral("web-upload-finished"));
+        QCOMPARE(text(QStringLiteral("webTransferOverall")), QStringLiteral("Overall progress:  100 %"));
+        QCOMPARE(windowItem(QStringLiteral("webTransferOverallBar"))->property("value").toInt(), 100);
+        QCOMPARE(windowItem(QStringLiteral("webTransferFileBar"))->property("value").toInt(), 100);
+        const QString lastFile = text(QStringLiteral("webTransferFile"));
+        QVERIFY2(QRegularExpression(QStringLiteral("^Current file:  (project\\.xml|manholes\\.xml|M1?2?\\.(JPG|mp4)|S1\\.JPG)$"))
+                     .match(lastFile)
+                     .hasMatch(),
+                 qPrintable(lastFile));
+        QVERIFY(!controller->operationInProgress());
         QString message = answerMessageText();
         QVERIFY2(message.startsWith(QLatin1String("Upload finished successfully.")), qPrintable(message));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
@@ -686,6 +783,9 @@ private slots:
 
 int main(int argc, char** argv)
 {
+    // The child keeps the simulator's address that the test gave it.
+    if (argc >= 4 && qstrcmp(argv[1], "--download-child") == 0)
+        return runDownloadChild(argc, argv);
     SimulatorPort = pointWebClientAtFreePort();
     return ApplicationScreenTest::runInApplication<tst_WebTransferScreens>(argc, argv);
 }

@@ -90,11 +90,7 @@ Screen {
                     return
                 }
                 // Without a saved store the next start asks all this again.
-                MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"),
-                                 tr.msg("MsgSettingsNotSaved",
-                                        "The settings could not be saved and are lost when the program ends.\n\n"
-                                        + "The settings file {0} must be a file of your own or a link to one.",
-                                        [controller.settingsFileName]),
+                MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), controller.saveErrorMessage,
                                  function() { ScreenManager.close() })
             }
         }

@@ -114,10 +114,13 @@ void DynDataDownload::onNetworkReplyReadyRead()
         while (written < read) {
             const qint64 step = m_newCopy->write(m_buffer.constData() + written, read - written);
             if (step <= 0) {
+                // The operator can do something about a full drive: it is told apart.
+                const bool full = m_newCopy->error() == QFileDevice::ResourceError;
                 CLogger::logMessage(CLogger::LogLevelError, kCategory,
-                                    QStringLiteral("Could not write output file: \"%1\"").arg(m_outputFilePath));
+                                    QStringLiteral("Could not write output file (%2): \"%1\"")
+                                        .arg(m_outputFilePath, m_newCopy->errorString()));
                 m_failed = true;
-                emit errorOccurred(m_downloadId, ErrorFileWrite);
+                emit errorOccurred(m_downloadId, full ? ErrorDiskFull : ErrorFileWrite);
                 abort();
                 return;
             }

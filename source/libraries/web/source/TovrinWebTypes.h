@@ -25,7 +25,9 @@ enum Error : qint32
     ErrorFileWrite = 10,
     ErrorInvalidParameter = 11,
     ErrorEmptyMediaDownloadLink = 13,
-    ErrorNetwork = 14
+    ErrorNetwork = 14,
+    // A download's file did not fit: the tablet's drive is full.
+    ErrorDiskFull = 15
 };
 
 // Which kind of project an upload carries; it selects the import element of the upload messages.

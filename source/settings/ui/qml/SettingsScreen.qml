@@ -80,11 +80,7 @@ TabbedScreen {
             return
         }
         // The values stay in use for this run; the operator must know they are not kept.
-        MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"),
-                         tr.msg("MsgSettingsNotSaved",
-                                "The settings could not be saved and are lost when the program ends.\n\n"
-                                + "The settings file {0} must be a file of your own or a link to one.",
-                                [controller.settingsFileName]),
+        MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), controller.saveErrorMessage,
                          function() { ScreenManager.close() })
     }
 
