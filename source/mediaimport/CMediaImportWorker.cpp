@@ -7,12 +7,14 @@
 #include "CLogger.h"
 #include "CMP4VideoOrientationPatcher.h"
 #include "FilePermissions.h"
+#include "FileReplacement.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstring>
 
 #ifdef Q_OS_LINUX
 #include <unistd.h>
@@ -62,6 +64,15 @@ void CMediaImportWorker::start(QStringList sourceFiles, QStringList destFiles, Q
     qint64 total = 0;
     for (const QString& source : qAsConst(m_sourceFiles))
         total += QFileInfo(source).size();
+    // New copies an earlier import left there when it was killed before renaming them.
+    QSet<QString> folders;
+    for (const QString& destination : qAsConst(m_destFiles))
+        folders.insert(QFileInfo(destination).absolutePath());
+    for (const QString& folder : qAsConst(folders)) {
+        if (const int removed = FileReplacement::sweepStrayCopies(folder))
+            CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
+                                QStringLiteral("Removed unfinished copies an earlier transfer left:"), {folder, removed});
+    }
     emit totalSizeChanged(total);
     runLoop();
 }
@@ -97,8 +108,11 @@ bool CMediaImportWorker::openNextFile()
     m_fileSize = m_sourceFile->size();
     emit currentFileSizeChanged(m_fileSize);
 
-    m_destFile = new QTemporaryFile(m_destFiles.at(m_index));
-    if (!m_destFile->open()) {
+    QString error;
+    m_destFile = FileReplacement::createNewCopy(m_destFiles.at(m_index), &error).release();
+    if (!m_destFile) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot create the new copy of"),
+                            {m_destFiles.at(m_index), error});
         fail(CMediaImport::FileWriteFailure);
         return false;
     }
@@ -206,16 +220,37 @@ bool CMediaImportWorker::completeFile()
     else if (mode == FilePermissions::ModeResult::Failed)
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot set the file's mode:"),
                             {m_destFile->fileName(), modeError});
-    m_destFile->close();
-    // The old copy of a file to overwrite goes only now, as the complete new one takes its name.
-    const bool complete = m_destFile->error() == QFileDevice::NoError && mode != FilePermissions::ModeResult::Failed;
-    if (!complete
-        || !(m_replaceableFiles.contains(destination) ? replaceFileWith(m_destFile->fileName(), destination)
-                                                      : m_destFile->rename(destination))) {
+    if (mode == FilePermissions::ModeResult::Failed) {
+        fail(CMediaImport::FileWriteFailure);
+        return false;
+    }
+    // Durable before it takes the name: a power cut after the rename must not leave the name
+    // (and an overwritten file's old copy gone) with part of the content missing. This thread
+    // is the import's own, never the GUI's.
+    if (!FileReplacement::syncToDisk(*m_destFile)) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot write the file to the disk:"),
+                            {destination, m_destFile->errorString()});
+        fail(CMediaImport::FileWriteFailure);
+        return false;
+    }
+    // Renamed while still open, so that it stays marked as being written until it has its
+    // name. The old copy of a file to overwrite goes only now, as the new one takes its name;
+    // any other file that holds the name meanwhile stays, and the import fails.
+    bool renamed = false;
+    if (m_replaceableFiles.contains(destination)) {
+        renamed = replaceFileWith(m_destFile->fileName(), destination);
+    } else {
+        renamed = FileReplacement::renameWithoutReplacing(m_destFile->fileName(), destination);
+        if (!renamed)
+            CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot give the file its name:"),
+                                {destination, QString::fromLocal8Bit(std::strerror(errno))});
+    }
+    if (!renamed) {
         fail(CMediaImport::FileWriteFailure);
         return false;
     }
     m_destFile->setAutoRemove(false);
+    m_destFile->close();
     emit fileCompleted(m_sourceFiles.at(m_index));
     return true;
 }

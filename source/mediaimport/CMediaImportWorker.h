@@ -14,12 +14,12 @@ class QTemporaryFile;
 // Copies files on the media import thread, one block of at most BlockSize bytes per turn of
 // its loop, so pause and cancel take effect within one block. The kernel copies the blocks
 // where it can; otherwise they pass through one buffer of BlockSize bytes. Each file is written to a
-// temporary file beside its destination (named after it with a generated suffix), MP4 files
-// get their orientation fixed, and only a complete file takes the destination name; a
+// hidden new copy beside its destination (FileReplacement), MP4 files get their orientation
+// fixed, and only a complete copy, synced to the disk, takes the destination name; a
 // destination named as replaceable is replaced by that rename, any other existing one fails the
-// import. Owns the
-// open source file and the temporary file; serves one import and is owned by its CMediaImport,
-// which releases it (see CMediaWorkerLoop).
+// import. New copies that an import killed before their rename left in a destination folder go
+// when the next import starts. Owns the open source file and the new copy; serves one import
+// and is owned by its CMediaImport, which releases it (see CMediaWorkerLoop).
 class CMediaImportWorker : public CMediaWorkerLoop
 {
     Q_OBJECT

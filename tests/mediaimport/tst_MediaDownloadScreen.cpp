@@ -25,8 +25,11 @@
 #include "multimedia/CAbstractMediaDownload.h"
 #include "multimedia/CRemoteMediaStorage.h"
 
+#include "FileReplacement.h"
+
 #include "MediaTree.h"
 #include "support/ApplicationScreenTest.h"
+#include "support/KilledWriter.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QProcess>
@@ -532,6 +535,37 @@ private slots:
         QVERIFY(m_sim->clearFaults());
     }
 
+    // Killed between naming its copy and renaming it, a download leaves the copy under a hidden
+    // name, which no gallery lists; the next download into its folder removes it.
+    void aCopyLeftByAKilledDownloadGoesWithTheNextOne()
+    {
+        CRemoteFileInfo photo;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileUrl() == Ulx::Communication::cameraFileUrl(PhotoPath))
+                photo = file;
+        }
+        const QString folder = path("killed");
+        const QString target = photos(folder) + "IMG0001.JPG";
+        QVERIFY(QDir().mkpath(photos(folder)) && QDir().mkpath(videos(folder)));
+        const QString stray = KilledWriter::runUntilTheSyncAndKill(
+            {QString::number(m_sim->port()), photo.fileUrl(), QString::number(photo.fileSize()), target});
+        QVERIFY(!stray.isEmpty());
+        QCOMPARE(QFileInfo(stray).absolutePath(), QFileInfo(target).absolutePath());
+        QVERIFY(QFileInfo(stray).isHidden() && FileReplacement::isNewCopyName(QFileInfo(stray).fileName()));
+        QCOMPARE(readBytes(stray), m_sim->content(PhotoPath));
+        QVERIFY(!QFile::exists(target));
+
+        CMediaDownloadHandler handler;
+        auto download = handler.startDownload({photo}, {}, {}, photos(folder), videos(folder));
+        QVERIFY(download);
+        QVERIFY(!QFile::exists(stray));
+        QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
+        QCOMPARE(download->result(), int(Ulx::Multimedia::CHXMediaDownload::ResultCompleted));
+        const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        QCOMPARE(QDir(photos(folder)).entryList(everything), QStringList({"IMG0001.JPG"}));
+        QCOMPARE(readBytes(target), m_sim->content(PhotoPath));
+    }
+
     // Hidden copies that a download left when the program ended before renaming them go at the
     // next download into their folder; a replacement whose rename fails leaves none either.
     void noHiddenCopyOutlivesItsDownload()
@@ -546,8 +580,10 @@ private slots:
         QVERIFY(writeBytes(photos(folder) + ".keep", "kept"));
         QVERIFY(writeBytes(photos(folder) + "notes.replacing", "kept"));
         QVERIFY(writeBytes(photos(folder) + ".holiday.replacing", "kept"));
-        QVERIFY(writeBytes(photos(folder) + ".notes.replacing.backup", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".notes.replacing.backup1", "kept"));
         QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.01.replacing", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.replacing.bak", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.replacing.ab-cd1", "kept"));
         CRemoteFileInfo photo;
         for (const CRemoteFileInfo& file : storage()->fileList()) {
             if (file.fileUrl() == Ulx::Communication::cameraFileUrl(PhotoPath))
@@ -570,8 +606,9 @@ private slots:
         QVERIFY(errors.first().first().toString().endsWith(QLatin1String("0x70005")));
         const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(photos(folder)).entryList(everything, QDir::Name),
-                 QStringList({".IMG0001.JPG.01.replacing", ".holiday.replacing", ".keep", ".notes.replacing.backup",
-                              "IMG0001.JPG", "notes.replacing"}));
+                 QStringList({".IMG0001.JPG.01.replacing", ".IMG0001.JPG.replacing.ab-cd1", ".IMG0001.JPG.replacing.bak",
+                              ".holiday.replacing", ".keep", ".notes.replacing.backup1", "IMG0001.JPG",
+                              "notes.replacing"}));
         QCOMPARE(QDir(videos(folder)).entryList(everything), QStringList());
         QCOMPARE(readBytes(target + "/inside.txt"), QByteArray("kept"));
     }
@@ -579,6 +616,21 @@ private slots:
 
 int main(int argc, char** argv)
 {
+    if (KilledWriter::isChild(argc, argv)) {
+        // Downloads one photo from the camera simulator and is killed at its sync.
+        QCoreApplication app(argc, argv);
+        const QStringList arguments = KilledWriter::childArguments(argc, argv);
+        Ulx::Communication::setCameraHttpPort(static_cast<quint16>(arguments.value(0).toUInt()));
+        KilledWriter::stopAtTheSync();
+        const QString url = arguments.value(1);
+        Ulx::Multimedia::CHXMediaDownload download(
+            {CRemoteFileInfo(QFileInfo(url).fileName(), url, QDateTime::currentDateTime(), arguments.value(2).toLongLong(),
+                             Ulx::RemoteMediaTypes::FileTypePhoto)},
+            {arguments.value(3)});
+        QObject::connect(&download, &Ulx::Multimedia::CAbstractMediaDownload::finished, &app, &QCoreApplication::quit);
+        download.start();
+        return app.exec();
+    }
     return ApplicationScreenTest::runInApplication<tst_MediaDownloadScreen>(argc, argv);
 }
 
