@@ -12,7 +12,9 @@
 #include "application/CSettings.h"
 #include "gallery/CRemoteGalleryModelDataProvider.h"
 #include "gallery/CRemoteGalleryScreenController.h"
+#include "gallery/CRemoteGallerySectionModel.h"
 #include "gallery/GalleryTypes.h"
+#include "inspection/CHXInspectionScreenController.h"
 #include "uiengine/CUiEngine.h"
 
 #include "CUlxSystemsLibrary.h"
@@ -41,6 +43,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 using namespace MediaTree;
@@ -75,8 +78,62 @@ private:
         return screen ? screen->findChild<CMediaDownloadScreenController*>() : nullptr;
     }
 
+    // Adds files to the camera and waits until its list, read anew, holds them.
+    bool addCameraFiles(const QList<QJsonObject>& entries)
+    {
+        const int listed = storage()->fileList().size();
+        for (const QJsonObject& entry : entries) {
+            if (!m_sim->addFile(entry))
+                return false;
+        }
+        m_logic->markFileListOutdated();
+        storage()->requestFileList();
+        return QTest::qWaitFor([&] { return storage()->fileList().size() == listed + entries.size(); }, WaitMs);
+    }
+
     static QString photos(const QString& folder) { return folder + QStringLiteral("/photos/"); }
     static QString videos(const QString& folder) { return folder + QStringLiteral("/videos/"); }
+
+    // The camera gallery on top, with the files whose addresses end in one of endings ticked.
+    CRemoteGalleryScreenController* showGalleryWith(const QStringList& endings)
+    {
+        evaluate(QStringLiteral("ScreenManager.show('RemoteGalleryScreen')"));
+        if (!QTest::qWaitFor([this] { return topScreenName() == QLatin1String("RemoteGalleryScreen"); }, WaitMs))
+            return nullptr;
+        auto* gallery = topScreen()->findChild<CRemoteGalleryScreenController*>();
+        if (!gallery || !QTest::qWaitFor([&] { return gallery->dataProvider()->files().size() == storage()->fileList().size(); }, WaitMs))
+            return nullptr;
+        QSet<int> ticked;
+        const QVector<CRemoteFileInfo> files = gallery->dataProvider()->files();
+        for (int i = 0; i < files.size(); ++i) {
+            for (const QString& ending : endings) {
+                if (files.at(i).fileUrl().endsWith(ending))
+                    ticked.insert(i);
+            }
+        }
+        gallery->sectionModel()->setSelectedFileIndices(ticked);
+        return gallery->selectionCount() == ticked.size() ? gallery : nullptr;
+    }
+
+    // The state the gallery shows for the file whose address ends in ending.
+    static int stateOf(CRemoteGalleryScreenController* gallery, const QString& ending)
+    {
+        const QVector<CRemoteFileInfo> files = gallery->dataProvider()->files();
+        for (int i = 0; i < files.size(); ++i) {
+            if (files.at(i).fileUrl().endsWith(ending))
+                return gallery->dataProvider()->fileStates().value(i, -1);
+        }
+        return -1;
+    }
+
+    // Picks the entry name in the folder selection screen, and applies it.
+    void chooseFolder(const QString& name, const QString& expected)
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("FileSelectionScreen"), WaitMs);
+        click(QStringLiteral("fileSelectionEntry_") + name);
+        QTRY_COMPARE(text(QStringLiteral("fileSelectionPath")), expected);
+        click(QStringLiteral("fileSelectionApply"));
+    }
 
 private slots:
     void initTestCase()
@@ -155,6 +212,83 @@ private slots:
         closeToStartScreen();
         runtime->setPhotoDirectory(QString());
         runtime->setVideoDirectory(QString());
+    }
+
+    // A lost link closes the inspection screen, which clears the session's media folders; at
+    // the reconnect the camera gallery still shows the files the last download brought as on
+    // the tablet, and the next download asks for its folder again.
+    void downloadedFilesStayOnTheTabletAfterAReconnect()
+    {
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        const QString folder = QDir::home().filePath(QStringLiteral("Culvertix-Projects/From the camera/"));
+        QVERIFY(QFile::exists(folder + "IMG0001.JPG"));
+        runtime->setPhotoDirectory(folder);
+        runtime->setVideoDirectory(folder);
+        { CHXInspectionScreenController closedWithTheLink; }
+        QCOMPARE(runtime->photoDirectory(), QString());
+        CRemoteGalleryScreenController* gallery = showGalleryWith({"MOV0001.MP4"});
+        QVERIFY(gallery);
+        QCOMPARE(stateOf(gallery, "/IMG0001.JPG"), int(GalleryTypes::FileStateStoredLocally));
+        QCOMPARE(stateOf(gallery, "/MOV0001.MP4"), int(GalleryTypes::FileStateStoredLocally));
+        QCOMPARE(stateOf(gallery, "/MOV0002.MP4"), int(GalleryTypes::FileStateStoredLocally));
+        QVERIFY(gallery->queryDownloadFolderMissing());
+        closeToStartScreen();
+    }
+
+    // With photos made on the tablet going to a folder already, a video has none: the gallery
+    // asks for the folder instead of refusing the download.
+    void aVideoWithoutItsFolderAsksForOne()
+    {
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        const QString root = QDir::home().filePath(QStringLiteral("Culvertix-Projects/"));
+        const QString folder = root + QStringLiteral("Videos only/");
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(root + QStringLiteral("Tablet photos")));
+        runtime->setPhotoDirectory(root + QStringLiteral("Tablet photos/"));
+        runtime->setVideoDirectory(QString());
+        runtime->setLastDownloadFolder(root);
+        QVERIFY(showGalleryWith({"MOV0001.MP4"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        chooseFolder(QStringLiteral("Videos only"), folder);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("MediaDownloadScreen"), WaitMs);
+        QCOMPARE(answerMessageText(), QStringLiteral("1 files downloaded."));
+        QCOMPARE(readBytes(folder + "MOV0001.MP4"), m_sim->content(VideoPath));
+        closeToStartScreen();
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
+    }
+
+    // Working with projects, none open: the folder asked for may be a project's. The files go
+    // where the project keeps its media, not loose beside its project file.
+    void projectModeWithoutAProjectKeepsDownloadsInTheProjectsMediaFolders()
+    {
+        CSettings* settings = CApplication::instance()->settings();
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        settings->setWorkType(CSettings::WorkWithProjects);
+        const auto simpleAgain = qScopeGuard([&] {
+            settings->setWorkType(CSettings::WorkWithDefaultDirectories);
+            runtime->setPhotoDirectory(QString());
+            runtime->setVideoDirectory(QString());
+        });
+        QVERIFY(!runtime->currentProject());
+        const QString root = QDir::home().filePath(QStringLiteral("Culvertix-Projects/"));
+        const QString project = root + QStringLiteral("Job 7/");
+        QVERIFY(writeBytes(project + "project.xml", "<Project/>"));
+        runtime->setLastDownloadFolder(root);
+        QVERIFY(showGalleryWith({"/IMG0001.JPG", "/MOV0001.MP4", "/MOV0002.MP4"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        chooseFolder(QStringLiteral("Job 7"), project);
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("MediaDownloadScreen"), WaitMs);
+        QCOMPARE(answerMessageText(), QStringLiteral("3 files downloaded."));
+        QCOMPARE(readBytes(project + "Photos/IMG0001.JPG"), m_sim->content(PhotoPath));
+        QCOMPARE(readBytes(project + "Videos/MOV0001.MP4"), m_sim->content(VideoPath));
+        QCOMPARE(readBytes(project + "Videos/MOV0002.MP4"), m_sim->content("/SD/DCIM/100MEDIA/MOV0002.MP4"));
+        QCOMPARE(QDir(project).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 QStringList({"Photos", "Videos", "project.xml"}));
+        // Back in the gallery, they show as on the tablet.
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("RemoteGalleryScreen"), WaitMs);
+        auto* gallery = topScreen()->findChild<CRemoteGalleryScreenController*>();
+        QTRY_COMPARE(stateOf(gallery, "/MOV0002.MP4"), int(GalleryTypes::FileStateStoredLocally));
+        closeToStartScreen();
     }
 
     void downloadWithPauseAndResume()
@@ -368,6 +502,9 @@ private slots:
                      "The download could not be started because no folder on your tablet is set")),
                  qPrintable(errors.last().first().toString()));
         QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70006")));
+        QVERIFY(!handler.startDownload(storage()->fileList(), {}, {}, QString(), QString()));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), refusals + 2, WaitMs);
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70006")));
         QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
     }
 
@@ -406,6 +543,11 @@ private slots:
         QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70007")));
         QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
         QCOMPARE(readBytes(target), QByteArray("old copy"));
+        // The same name twice after the name in another case: refused as well.
+        QVERIFY(!handler.startDownload({lowerCase, sameName.at(0), sameName.at(1)}, {}, {}, photos(folder), videos(folder)));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 2, WaitMs);
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70007")));
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
 
         auto download = handler.startDownload({sameName.first(), lowerCase}, {"IMG0001.JPG"}, {}, photos(folder),
                                               videos(folder));
@@ -414,6 +556,119 @@ private slots:
         QCOMPARE(download->result(), int(Ulx::Multimedia::CHXMediaDownload::ResultCompleted));
         QCOMPARE(readBytes(target), m_sim->content(Ulx::Communication::cameraFilePath(sameName.first().fileUrl())));
         QCOMPARE(readBytes(photos(folder) + "img0001.jpg"), m_sim->content("/SD/DCIM/103MEDIA/img0001.jpg"));
+    }
+
+    // Files bound for one name are refused as soon as the operator asks for the download, before
+    // the question whether to overwrite: also the same name after one in another letter case.
+    void oneNameIsRefusedBeforeAnyQuestion()
+    {
+        QVERIFY(addCameraFiles(
+            {QJsonObject{{"path", "/SD/DCIM/105MEDIA/pic0001.jpg"}, {"size", 3000}, {"time", "2031-01-01 10:00:00"}},
+             QJsonObject{{"path", "/SD/DCIM/106MEDIA/PIC0001.JPG"}, {"size", 3000}, {"time", "2030-01-01 10:00:00"}},
+             QJsonObject{{"path", "/SD/DCIM/107MEDIA/PIC0001.JPG"}, {"size", 3000}, {"time", "2029-01-01 10:00:00"}}}));
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        const QString folder = path("asked/");
+        QVERIFY(writeBytes(folder + "IMG0001.JPG", "old copy") && writeBytes(folder + "PIC0001.JPG", "old copy"));
+        runtime->setPhotoDirectory(folder);
+        runtime->setVideoDirectory(folder);
+        const auto cleared = qScopeGuard([runtime] {
+            runtime->setPhotoDirectory(QString());
+            runtime->setVideoDirectory(QString());
+        });
+        const int fileRequests = m_sim->requestsTo(QStringLiteral("file")).size();
+
+        // The lower-case name comes first in the gallery, then the same name twice.
+        QVERIFY(showGalleryWith({"/pic0001.jpg", "/PIC0001.JPG"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        QString said = answerMessageText();
+        QVERIFY2(said.contains(QLatin1String("would be saved as PIC0001.JPG on your tablet"))
+                     && said.endsWith(QLatin1String("0x70007")),
+                 qPrintable(said));
+        QVERIFY(!evaluate(QStringLiteral("MessageBox.isOpen")).toBool());
+        QCOMPARE(topScreenName(), QStringLiteral("RemoteGalleryScreen"));
+
+        // One name three times, and on the tablet already: refused, never asked about.
+        closeToStartScreen();
+        QVERIFY(showGalleryWith({"/IMG0001.JPG"}));
+        QCOMPARE(evaluate(QStringLiteral("ScreenManager.currentScreen.controller.selectionCount")).toInt(), 3);
+        click(QStringLiteral("remoteGalleryDownload"));
+        said = answerMessageText();
+        QVERIFY2(said.contains(QLatin1String("would be saved as IMG0001.JPG on your tablet"))
+                     && said.endsWith(QLatin1String("0x70007")),
+                 qPrintable(said));
+        QVERIFY(!evaluate(QStringLiteral("MessageBox.isOpen")).toBool());
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
+        QCOMPARE(readBytes(folder + "IMG0001.JPG"), QByteArray("old copy"));
+        QCOMPARE(readBytes(folder + "PIC0001.JPG"), QByteArray("old copy"));
+        closeToStartScreen();
+    }
+
+    // A card that ignores letter case takes two names differing in case only as one, also in a
+    // folder that is still to be made on it; the tablet's own disk takes them as two.
+    void lettersCaseIsAskedOfTheFolderOrItsParent()
+    {
+        CRemoteFileInfo upper;
+        CRemoteFileInfo lower;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileUrl().endsWith(QLatin1String("/106MEDIA/PIC0001.JPG")))
+                upper = file;
+            if (file.fileUrl().endsWith(QLatin1String("/105MEDIA/pic0001.jpg")))
+                lower = file;
+        }
+        QVERIFY(!upper.fileUrl().isEmpty() && !lower.fileUrl().isEmpty());
+        const QString onDisk = path("not-yet");
+        QCOMPARE(CMediaDownloadHandler::refusalMessage({lower, upper}, {}, photos(onDisk), videos(onDisk)), QString());
+
+        const QString card = path("card");
+        const QString image = card + QStringLiteral(".img");
+        QFile file(image);
+        QVERIFY(QDir().mkpath(card) && file.open(QIODevice::WriteOnly) && file.resize(8 * 1048576));
+        file.close();
+        if (QProcess::execute("mkfs.vfat", {"-n", "CARD", image}) != 0
+            || QProcess::execute("fusefat", {"-o", "rw+", image, card}) != 0)
+            QSKIP("no FAT card here: mkfs.vfat (dosfstools) and fusefat (FUSE) are needed");
+        const auto unmount = qScopeGuard([&card] { QProcess::execute("fusermount", {"-u", card}); });
+        const QString message =
+            CMediaDownloadHandler::refusalMessage({lower, upper}, {}, photos(card + "/new"), videos(card + "/new"));
+        QVERIFY2(message.endsWith(QLatin1String("0x70007")), qPrintable(message));
+        // Nothing made there for the question stays (the card's label shows as an entry).
+        QCOMPARE(QDir(card).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList({"CARD"}));
+    }
+
+    // A camera may list any size: one that no volume could hold is refused, not added up into
+    // a number that passes for room.
+    void aSizeNoVolumeCanHoldIsRefused()
+    {
+        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/108MEDIA/HUGE.MP4"}, {"format", "MP4"}, {"size", 1000},
+                                            {"listedSize", "9223372036854775807"}}}));
+        CRemoteFileInfo huge;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileName() == QLatin1String("HUGE.MP4"))
+                huge = file;
+        }
+        QCOMPARE(huge.fileSize(), std::numeric_limits<qint64>::max());
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        const QString folder = path("huge/");
+        QVERIFY(QDir().mkpath(folder));
+        runtime->setPhotoDirectory(folder);
+        runtime->setVideoDirectory(folder);
+        const auto cleared = qScopeGuard([runtime] {
+            runtime->setPhotoDirectory(QString());
+            runtime->setVideoDirectory(QString());
+        });
+        const int fileRequests = m_sim->requestsTo(QStringLiteral("file")).size();
+        QVERIFY(showGalleryWith({"/HUGE.MP4", "/100MEDIA/MOV0002.MP4"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        const QString said = answerMessageText();
+        QVERIFY2(said.startsWith(QLatin1String("The download could not be started because there is insufficient free space"))
+                     && said.endsWith(QLatin1String("0x70002")),
+                 qPrintable(said));
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        closeToStartScreen();
+        const int listed = storage()->fileList().size();
+        QVERIFY(storage()->deleteFiles({huge.fileUrl()}));
+        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), listed - 1, WaitMs);
     }
 
     // A camera name holding "%" is that very name: "A%20B.JPG" and "A B.JPG" side by side are
