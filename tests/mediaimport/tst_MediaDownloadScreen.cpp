@@ -43,7 +43,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <limits>
 #include <memory>
 
 using namespace MediaTree;
@@ -78,7 +77,8 @@ private:
         return screen ? screen->findChild<CMediaDownloadScreenController*>() : nullptr;
     }
 
-    // Adds files to the camera and waits until its list, read anew, holds them.
+    // Adds files to the camera and waits until its list, read anew, holds them and the screens
+    // were told (a read tells twice: the emptied list, then the new one).
     bool addCameraFiles(const QList<QJsonObject>& entries)
     {
         const int listed = storage()->fileList().size();
@@ -86,9 +86,11 @@ private:
             if (!m_sim->addFile(entry))
                 return false;
         }
+        QSignalSpy told(storage(), &Ulx::Multimedia::CRemoteMediaStorage::fileListChanged);
         m_logic->markFileListOutdated();
         storage()->requestFileList();
-        return QTest::qWaitFor([&] { return storage()->fileList().size() == listed + entries.size(); }, WaitMs);
+        return QTest::qWaitFor([&] { return told.size() == 2; }, WaitMs)
+               && storage()->fileList().size() == listed + entries.size();
     }
 
     static QString photos(const QString& folder) { return folder + QStringLiteral("/photos/"); }
@@ -210,28 +212,15 @@ private slots:
         QTRY_COMPARE(topScreenName(), QStringLiteral("RemoteGalleryScreen"));
         QTRY_COMPARE(gallery->dataProvider()->fileState(0, 0), int(GalleryTypes::FileStateStoredLocally));
         closeToStartScreen();
-        runtime->setPhotoDirectory(QString());
-        runtime->setVideoDirectory(QString());
-    }
 
-    // A lost link closes the inspection screen, which clears the session's media folders; at
-    // the reconnect the camera gallery still shows the files the last download brought as on
-    // the tablet, and the next download asks for its folder again.
-    void downloadedFilesStayOnTheTabletAfterAReconnect()
-    {
-        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
-        const QString folder = QDir::home().filePath(QStringLiteral("Culvertix-Projects/From the camera/"));
-        QVERIFY(QFile::exists(folder + "IMG0001.JPG"));
-        runtime->setPhotoDirectory(folder);
-        runtime->setVideoDirectory(folder);
+        // A lost link closes the inspection screen, which clears the session's folders: at the
+        // reconnect the files the download brought still show as on the tablet.
         { CHXInspectionScreenController closedWithTheLink; }
         QCOMPARE(runtime->photoDirectory(), QString());
-        CRemoteGalleryScreenController* gallery = showGalleryWith({"MOV0001.MP4"});
+        gallery = showGalleryWith({});
         QVERIFY(gallery);
-        QCOMPARE(stateOf(gallery, "/IMG0001.JPG"), int(GalleryTypes::FileStateStoredLocally));
-        QCOMPARE(stateOf(gallery, "/MOV0001.MP4"), int(GalleryTypes::FileStateStoredLocally));
-        QCOMPARE(stateOf(gallery, "/MOV0002.MP4"), int(GalleryTypes::FileStateStoredLocally));
-        QVERIFY(gallery->queryDownloadFolderMissing());
+        for (const char* name : {"/IMG0001.JPG", "/MOV0001.MP4", "/MOV0002.MP4"})
+            QCOMPARE(stateOf(gallery, QLatin1String(name)), int(GalleryTypes::FileStateStoredLocally));
         closeToStartScreen();
     }
 
@@ -240,21 +229,13 @@ private slots:
     void aVideoWithoutItsFolderAsksForOne()
     {
         CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
-        const QString root = QDir::home().filePath(QStringLiteral("Culvertix-Projects/"));
-        const QString folder = root + QStringLiteral("Videos only/");
-        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(root + QStringLiteral("Tablet photos")));
-        runtime->setPhotoDirectory(root + QStringLiteral("Tablet photos/"));
+        runtime->setPhotoDirectory(QDir::homePath());
         runtime->setVideoDirectory(QString());
-        runtime->setLastDownloadFolder(root);
-        QVERIFY(showGalleryWith({"MOV0001.MP4"}));
+        QVERIFY(showGalleryWith({"/MOV0001.MP4"}));
         click(QStringLiteral("remoteGalleryDownload"));
-        chooseFolder(QStringLiteral("Videos only"), folder);
-        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("MediaDownloadScreen"), WaitMs);
-        QCOMPARE(answerMessageText(), QStringLiteral("1 files downloaded."));
-        QCOMPARE(readBytes(folder + "MOV0001.MP4"), m_sim->content(VideoPath));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("FileSelectionScreen"), WaitMs);
         closeToStartScreen();
         runtime->setPhotoDirectory(QString());
-        runtime->setVideoDirectory(QString());
     }
 
     // Working with projects, none open: the folder asked for may be a project's. The files go
@@ -271,23 +252,16 @@ private slots:
         });
         QVERIFY(!runtime->currentProject());
         const QString root = QDir::home().filePath(QStringLiteral("Culvertix-Projects/"));
-        const QString project = root + QStringLiteral("Job 7/");
-        QVERIFY(writeBytes(project + "project.xml", "<Project/>"));
+        QVERIFY(writeBytes(root + "Job 7/project.xml", "<Project/>"));
         runtime->setLastDownloadFolder(root);
-        QVERIFY(showGalleryWith({"/IMG0001.JPG", "/MOV0001.MP4", "/MOV0002.MP4"}));
+        QVERIFY(showGalleryWith({"/IMG0001.JPG", "/MOV0001.MP4"}));
         click(QStringLiteral("remoteGalleryDownload"));
-        chooseFolder(QStringLiteral("Job 7"), project);
-        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("MediaDownloadScreen"), WaitMs);
-        QCOMPARE(answerMessageText(), QStringLiteral("3 files downloaded."));
-        QCOMPARE(readBytes(project + "Photos/IMG0001.JPG"), m_sim->content(PhotoPath));
-        QCOMPARE(readBytes(project + "Videos/MOV0001.MP4"), m_sim->content(VideoPath));
-        QCOMPARE(readBytes(project + "Videos/MOV0002.MP4"), m_sim->content("/SD/DCIM/100MEDIA/MOV0002.MP4"));
-        QCOMPARE(QDir(project).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+        chooseFolder(QStringLiteral("Job 7"), root + "Job 7/");
+        QCOMPARE(answerMessageText(), QStringLiteral("2 files downloaded."));
+        QCOMPARE(readBytes(root + "Job 7/Photos/IMG0001.JPG"), m_sim->content(PhotoPath));
+        QCOMPARE(readBytes(root + "Job 7/Videos/MOV0001.MP4"), m_sim->content(VideoPath));
+        QCOMPARE(QDir(root + "Job 7").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                  QStringList({"Photos", "Videos", "project.xml"}));
-        // Back in the gallery, they show as on the tablet.
-        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("RemoteGalleryScreen"), WaitMs);
-        auto* gallery = topScreen()->findChild<CRemoteGalleryScreenController*>();
-        QTRY_COMPARE(stateOf(gallery, "/MOV0002.MP4"), int(GalleryTypes::FileStateStoredLocally));
         closeToStartScreen();
     }
 
@@ -543,11 +517,15 @@ private slots:
         QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70007")));
         QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
         QCOMPARE(readBytes(target), QByteArray("old copy"));
-        // The same name twice after the name in another case: refused as well.
+        // The same name twice after the name in another case (the order the gallery may hand them
+        // over in): refused as well.
         QVERIFY(!handler.startDownload({lowerCase, sameName.at(0), sameName.at(1)}, {}, {}, photos(folder), videos(folder)));
         QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 2, WaitMs);
         QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70007")));
-        QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
+        // Two cases of one name are two files in a folder of this disk that is still to be made.
+        QCOMPARE(CMediaDownloadHandler::refusalMessage({lowerCase, sameName.first()}, {}, photos(path("later")),
+                                                       videos(path("later"))),
+                 QString());
 
         auto download = handler.startDownload({sameName.first(), lowerCase}, {"IMG0001.JPG"}, {}, photos(folder),
                                               videos(folder));
@@ -562,113 +540,49 @@ private slots:
     // the question whether to overwrite: also the same name after one in another letter case.
     void oneNameIsRefusedBeforeAnyQuestion()
     {
-        QVERIFY(addCameraFiles(
-            {QJsonObject{{"path", "/SD/DCIM/105MEDIA/pic0001.jpg"}, {"size", 3000}, {"time", "2031-01-01 10:00:00"}},
-             QJsonObject{{"path", "/SD/DCIM/106MEDIA/PIC0001.JPG"}, {"size", 3000}, {"time", "2030-01-01 10:00:00"}},
-             QJsonObject{{"path", "/SD/DCIM/107MEDIA/PIC0001.JPG"}, {"size", 3000}, {"time", "2029-01-01 10:00:00"}}}));
+        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/105MEDIA/pic0001.jpg"}},
+                                QJsonObject{{"path", "/SD/DCIM/106MEDIA/PIC0001.JPG"}},
+                                QJsonObject{{"path", "/SD/DCIM/107MEDIA/PIC0001.JPG"}}}));
         CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
         const QString folder = path("asked/");
-        QVERIFY(writeBytes(folder + "IMG0001.JPG", "old copy") && writeBytes(folder + "PIC0001.JPG", "old copy"));
+        QVERIFY(writeBytes(folder + "PIC0001.JPG", "old copy"));
         runtime->setPhotoDirectory(folder);
         runtime->setVideoDirectory(folder);
-        const auto cleared = qScopeGuard([runtime] {
-            runtime->setPhotoDirectory(QString());
-            runtime->setVideoDirectory(QString());
-        });
         const int fileRequests = m_sim->requestsTo(QStringLiteral("file")).size();
-
-        // The lower-case name comes first in the gallery, then the same name twice.
         QVERIFY(showGalleryWith({"/pic0001.jpg", "/PIC0001.JPG"}));
         click(QStringLiteral("remoteGalleryDownload"));
-        QString said = answerMessageText();
-        QVERIFY2(said.contains(QLatin1String("would be saved as PIC0001.JPG on your tablet"))
-                     && said.endsWith(QLatin1String("0x70007")),
-                 qPrintable(said));
-        QVERIFY(!evaluate(QStringLiteral("MessageBox.isOpen")).toBool());
-        QCOMPARE(topScreenName(), QStringLiteral("RemoteGalleryScreen"));
-
-        // One name three times, and on the tablet already: refused, never asked about.
-        closeToStartScreen();
-        QVERIFY(showGalleryWith({"/IMG0001.JPG"}));
-        QCOMPARE(evaluate(QStringLiteral("ScreenManager.currentScreen.controller.selectionCount")).toInt(), 3);
-        click(QStringLiteral("remoteGalleryDownload"));
-        said = answerMessageText();
-        QVERIFY2(said.contains(QLatin1String("would be saved as IMG0001.JPG on your tablet"))
-                     && said.endsWith(QLatin1String("0x70007")),
+        const QString said = answerMessageText();
+        QVERIFY2(said.contains(QLatin1String("would be saved as PIC0001.JPG")) && said.endsWith(QLatin1String("0x70007")),
                  qPrintable(said));
         QVERIFY(!evaluate(QStringLiteral("MessageBox.isOpen")).toBool());
         QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
-        QCOMPARE(readBytes(folder + "IMG0001.JPG"), QByteArray("old copy"));
         QCOMPARE(readBytes(folder + "PIC0001.JPG"), QByteArray("old copy"));
         closeToStartScreen();
-    }
-
-    // A card that ignores letter case takes two names differing in case only as one, also in a
-    // folder that is still to be made on it; the tablet's own disk takes them as two.
-    void lettersCaseIsAskedOfTheFolderOrItsParent()
-    {
-        CRemoteFileInfo upper;
-        CRemoteFileInfo lower;
-        for (const CRemoteFileInfo& file : storage()->fileList()) {
-            if (file.fileUrl().endsWith(QLatin1String("/106MEDIA/PIC0001.JPG")))
-                upper = file;
-            if (file.fileUrl().endsWith(QLatin1String("/105MEDIA/pic0001.jpg")))
-                lower = file;
-        }
-        QVERIFY(!upper.fileUrl().isEmpty() && !lower.fileUrl().isEmpty());
-        const QString onDisk = path("not-yet");
-        QCOMPARE(CMediaDownloadHandler::refusalMessage({lower, upper}, {}, photos(onDisk), videos(onDisk)), QString());
-
-        const QString card = path("card");
-        const QString image = card + QStringLiteral(".img");
-        QFile file(image);
-        QVERIFY(QDir().mkpath(card) && file.open(QIODevice::WriteOnly) && file.resize(8 * 1048576));
-        file.close();
-        if (QProcess::execute("mkfs.vfat", {"-n", "CARD", image}) != 0
-            || QProcess::execute("fusefat", {"-o", "rw+", image, card}) != 0)
-            QSKIP("no FAT card here: mkfs.vfat (dosfstools) and fusefat (FUSE) are needed");
-        const auto unmount = qScopeGuard([&card] { QProcess::execute("fusermount", {"-u", card}); });
-        const QString message =
-            CMediaDownloadHandler::refusalMessage({lower, upper}, {}, photos(card + "/new"), videos(card + "/new"));
-        QVERIFY2(message.endsWith(QLatin1String("0x70007")), qPrintable(message));
-        // Nothing made there for the question stays (the card's label shows as an entry).
-        QCOMPARE(QDir(card).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList({"CARD"}));
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
     }
 
     // A camera may list any size: one that no volume could hold is refused, not added up into
     // a number that passes for room.
     void aSizeNoVolumeCanHoldIsRefused()
     {
-        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/108MEDIA/HUGE.MP4"}, {"format", "MP4"}, {"size", 1000},
+        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/108MEDIA/HUGE.MP4"}, {"format", "MP4"},
                                             {"listedSize", "9223372036854775807"}}}));
-        CRemoteFileInfo huge;
-        for (const CRemoteFileInfo& file : storage()->fileList()) {
-            if (file.fileName() == QLatin1String("HUGE.MP4"))
-                huge = file;
-        }
-        QCOMPARE(huge.fileSize(), std::numeric_limits<qint64>::max());
         CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
-        const QString folder = path("huge/");
-        QVERIFY(QDir().mkpath(folder));
-        runtime->setPhotoDirectory(folder);
-        runtime->setVideoDirectory(folder);
-        const auto cleared = qScopeGuard([runtime] {
-            runtime->setPhotoDirectory(QString());
-            runtime->setVideoDirectory(QString());
-        });
-        const int fileRequests = m_sim->requestsTo(QStringLiteral("file")).size();
-        QVERIFY(showGalleryWith({"/HUGE.MP4", "/100MEDIA/MOV0002.MP4"}));
+        runtime->setPhotoDirectory(path("huge/"));
+        runtime->setVideoDirectory(path("huge/"));
+        QVERIFY(QDir().mkpath(path("huge")) && showGalleryWith({"/HUGE.MP4", "/100MEDIA/MOV0002.MP4"}));
         click(QStringLiteral("remoteGalleryDownload"));
         const QString said = answerMessageText();
-        QVERIFY2(said.startsWith(QLatin1String("The download could not be started because there is insufficient free space"))
-                     && said.endsWith(QLatin1String("0x70002")),
+        QVERIFY2(said.contains(QLatin1String("insufficient free space")) && said.endsWith(QLatin1String("0x70002")),
                  qPrintable(said));
-        QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
-        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        QCOMPARE(QDir(path("huge")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
         closeToStartScreen();
-        const int listed = storage()->fileList().size();
-        QVERIFY(storage()->deleteFiles({huge.fileUrl()}));
-        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), listed - 1, WaitMs);
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
+        const QVector<CRemoteFileInfo> files = storage()->fileList();
+        QVERIFY(storage()->deleteFiles({files.last().fileUrl()}));
+        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), files.size() - 1, WaitMs);
     }
 
     // A camera name holding "%" is that very name: "A%20B.JPG" and "A B.JPG" side by side are
@@ -794,31 +708,21 @@ private slots:
     // name, which no gallery lists; the next download into its folder removes it.
     void aCopyLeftByAKilledDownloadGoesWithTheNextOne()
     {
-        CRemoteFileInfo photo;
-        for (const CRemoteFileInfo& file : storage()->fileList()) {
-            if (file.fileUrl() == Ulx::Communication::cameraFileUrl(PhotoPath))
-                photo = file;
-        }
-        const QString folder = path("killed");
-        const QString target = photos(folder) + "IMG0001.JPG";
-        QVERIFY(QDir().mkpath(photos(folder)) && QDir().mkpath(videos(folder)));
+        const CRemoteFileInfo photo = storage()->fileList().first();
+        QCOMPARE(photo.fileUrl(), Ulx::Communication::cameraFileUrl(PhotoPath));
+        const QString target = photos(path("killed")) + "IMG0001.JPG";
+        QVERIFY(QDir().mkpath(photos(path("killed"))));
         const QString stray = KilledWriter::runUntilTheSyncAndKill(
             {QString::number(m_sim->port()), photo.fileUrl(), QString::number(photo.fileSize()), target});
-        QVERIFY(!stray.isEmpty());
-        QCOMPARE(QFileInfo(stray).absolutePath(), QFileInfo(target).absolutePath());
         QVERIFY(QFileInfo(stray).isHidden() && FileReplacement::isNewCopyName(QFileInfo(stray).fileName()));
+        QCOMPARE(QFileInfo(stray).absolutePath() + "/IMG0001.JPG", target);
         QCOMPARE(readBytes(stray), m_sim->content(PhotoPath));
-        QVERIFY(!QFile::exists(target));
-
         CMediaDownloadHandler handler;
-        auto download = handler.startDownload({photo}, {}, {}, photos(folder), videos(folder));
-        QVERIFY(download);
+        QVERIFY(handler.startDownload({photo}, {}, {}, photos(path("killed")), videos(path("killed"))));
         QVERIFY(!QFile::exists(stray));
         QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
-        QCOMPARE(download->result(), int(Ulx::Multimedia::CHXMediaDownload::ResultCompleted));
-        const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
-        QCOMPARE(QDir(photos(folder)).entryList(everything), QStringList({"IMG0001.JPG"}));
-        QCOMPARE(readBytes(target), m_sim->content(PhotoPath));
+        QCOMPARE(QDir(photos(path("killed"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"IMG0001.JPG"}));
     }
 
     // Hidden copies that a download left when the program ended before renaming them go at the
