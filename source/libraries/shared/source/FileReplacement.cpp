@@ -142,8 +142,12 @@ bool syncToDisk(QFileDevice& copy)
     const int descriptor = copy.handle();
     if (descriptor < 0)
         return false;
-#ifdef Q_OS_WIN
+#if defined(Q_OS_WIN)
     return ::_commit(descriptor) == 0;
+#elif defined(Q_OS_LINUX)
+    // The content and what reading it back needs (its size), without the times a full sync
+    // would write as well.
+    return ::fdatasync(descriptor) == 0;
 #else
     return ::fsync(descriptor) == 0;
 #endif

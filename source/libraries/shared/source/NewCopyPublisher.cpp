@@ -17,15 +17,16 @@ namespace Shared {
 
 namespace {
 
-// Disk work of every publisher: two threads, so that one slow card does not hold up a copy
-// bound for another volume.
+// Disk work of every publisher: threads that mostly wait on the disk. Several syncs at once
+// let the file system commit them together, and one slow card does not hold up a copy bound
+// for another volume.
 Q_GLOBAL_STATIC(QThreadPool, diskThreads)
 
 QThreadPool* diskPool()
 {
     QThreadPool* pool = diskThreads();
-    if (pool->maxThreadCount() != 2)
-        pool->setMaxThreadCount(2);
+    if (pool->maxThreadCount() != 4)
+        pool->setMaxThreadCount(4);
     return pool;
 }
 
@@ -38,7 +39,7 @@ struct NewCopyPublisher::Job
     std::unique_ptr<QTemporaryFile> copy;
     QString target;
     Rename rename = Rename::Replace;
-    QFileDevice::Permissions permissions;
+    std::optional<QFileDevice::Permissions> permissions;
     std::function<void(QFile&)> finishContent;
     std::mutex mutex;
     bool withdrawn = false;
@@ -63,7 +64,8 @@ NewCopyPublisher::~NewCopyPublisher()
 }
 
 bool NewCopyPublisher::publish(std::unique_ptr<QTemporaryFile> copy, const QString& target, Rename rename,
-                               QFileDevice::Permissions permissions, std::function<void(QFile&)> finishContent)
+                               std::optional<QFileDevice::Permissions> permissions,
+                               std::function<void(QFile&)> finishContent)
 {
     if (m_job || !copy)
         return false;
@@ -125,7 +127,10 @@ NewCopyPublisher::Result NewCopyPublisher::run(const std::shared_ptr<Job>& job)
     if (job->finishContent)
         job->finishContent(copy);
     QString modeError;
-    switch (FilePermissions::setFileMode(copy, job->permissions, &modeError)) {
+    const FilePermissions::ModeResult mode = job->permissions
+        ? FilePermissions::setFileMode(copy, *job->permissions, &modeError)
+        : FilePermissions::ModeResult::Set;
+    switch (mode) {
     case FilePermissions::ModeResult::Set:
         break;
     case FilePermissions::ModeResult::NotKept:
@@ -139,18 +144,28 @@ NewCopyPublisher::Result NewCopyPublisher::run(const std::shared_ptr<Job>& job)
     if (!FileReplacement::syncToDisk(copy))
         return drop(Outcome::Failed, QStringLiteral("cannot write the file to the disk: %1").arg(copy.errorString()));
 
-    std::lock_guard<std::mutex> lock(job->mutex);
-    if (job->withdrawn)
+    // Only the rename is decided under the lock (a withdrawal waits for it, never for the sync
+    // or a removal); the copy is renamed while still open, so that it stays marked as being
+    // written until it has its name.
+    bool withdrawn = false;
+    bool renamed = false;
+    int renameError = 0;
+    {
+        std::lock_guard<std::mutex> lock(job->mutex);
+        withdrawn = job->withdrawn;
+        if (!withdrawn) {
+            renamed = job->rename == Rename::Replace ? FileReplacement::replaceFileWith(copy.fileName(), job->target)
+                                                     : FileReplacement::renameWithoutReplacing(copy.fileName(), job->target);
+            renameError = errno;
+            job->renamed = renamed;
+        }
+    }
+    if (withdrawn)
         return drop(Outcome::Withdrawn, QString());
-    // Renamed while still open: the copy stays marked as being written until it has its name.
-    const bool renamed = job->rename == Rename::Replace
-        ? FileReplacement::replaceFileWith(copy.fileName(), job->target)
-        : FileReplacement::renameWithoutReplacing(copy.fileName(), job->target);
     if (!renamed) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = QString::fromLocal8Bit(std::strerror(renameError));
         return drop(Outcome::Failed, QStringLiteral("cannot give the file its name: %1").arg(reason));
     }
-    job->renamed = true;
     copy.setAutoRemove(false);
     copy.close();
     result.outcome = Outcome::Published;

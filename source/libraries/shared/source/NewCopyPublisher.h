@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFile;
 class QTemporaryFile;
@@ -48,10 +49,10 @@ public:
     ~NewCopyPublisher() override;
 
     // Takes the open, complete copy; on the disk thread runs finishContent on it (when given),
-    // gives it permissions, syncs it and renames it to target. False (the copy removed) when a
-    // copy is on its way already.
+    // gives it permissions (when given), syncs it and renames it to target. False (the copy
+    // removed) when a copy is on its way already.
     bool publish(std::unique_ptr<QTemporaryFile> copy, const QString& target, Rename rename,
-                 QFileDevice::Permissions permissions,
+                 std::optional<QFileDevice::Permissions> permissions,
                  std::function<void(QFile& content)> finishContent = std::function<void(QFile&)>());
 
     // Stops the copy on its way short of its rename: true when it will not take the target's
