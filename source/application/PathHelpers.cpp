@@ -11,6 +11,8 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <limits>
+
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
@@ -56,6 +58,20 @@ int countEntries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Drives | QDir::NoDotAndDotDot).size();
 }
 
+constexpr qint64 Largest = std::numeric_limits<qint64>::max();
+constexpr qint64 Smallest = std::numeric_limits<qint64>::min();
+
+// Sizes come from outside (a camera's list): sums stop at the largest number instead of
+// wrapping round to a small one that would pass for room.
+qint64 addBytes(qint64 a, qint64 b)
+{
+    if (b > 0 && a > Largest - b)
+        return Largest;
+    if (b < 0 && a < Smallest - b)
+        return Smallest;
+    return a + b;
+}
+
 // A file system as the kernel numbers it: every mount point of one volume (a bind mount, a
 // card mounted twice) has its device number, and all of them share one free space.
 struct Volume
@@ -84,14 +100,16 @@ bool volumeOf(const QString& path, Volume* volume)
     const qint64 unit = space.f_frsize > 0 ? qint64(space.f_frsize) : qint64(space.f_bsize);
     volume->device = info.st_dev;
     volume->blockSize = qMax<qint64>(1, unit);
-    volume->available = qint64(space.f_bavail) * unit;
+    volume->available = space.f_bavail > quint64(Largest / unit) ? Largest : qint64(space.f_bavail) * unit;
     return true;
 }
 
-// The room a file of this size takes: whole blocks.
+// The room a file of this size takes: whole blocks; the largest number for a size no volume
+// can hold.
 qint64 roomFor(qint64 size, qint64 blockSize)
 {
-    return (qMax<qint64>(0, size) + blockSize - 1) / blockSize * blockSize;
+    const qint64 blocks = qMax<qint64>(0, size) / blockSize + (size > 0 && size % blockSize != 0 ? 1 : 0);
+    return blocks > Largest / blockSize ? Largest : blocks * blockSize;
 }
 
 // What removing the file at path gives back: its allocated blocks (a sparse file's holes take
@@ -371,13 +389,13 @@ bool hasEnoughStorageSpace(const QVector<PlannedFile>& files)
         }
         const Volume& volume = known.value();
         const qint64 room = roomFor(file.size, volume.blockSize);
-        peak[volume.device] = qMax(peak.value(volume.device), settled.value(volume.device) + room);
+        peak[volume.device] = qMax(peak.value(volume.device), addBytes(settled.value(volume.device), room));
         qint64 freed = 0;
         if (file.replaces) {
             const auto earlier = present.constFind(file.destination);
             freed = earlier != present.constEnd() ? earlier.value() : roomFreedByRemoving(file.destination);
         }
-        settled[volume.device] += room - freed;
+        settled[volume.device] = addBytes(settled.value(volume.device), room - freed);
         present.insert(file.destination, room);
     }
     for (auto it = peak.cbegin(); it != peak.cend(); ++it) {

@@ -54,7 +54,8 @@ struct PlannedFile
 // new copy must fit in the volume's free space. Files take whole blocks of their volume; an old
 // copy gives back only the blocks it holds (a sparse one less than its size, one with another
 // hard link nothing); paths on one file system share one free space, whatever mount point
-// they go through.
+// they go through. Sizes may come from outside (a camera's list): one that no volume can hold
+// is refused, and no sum of them wraps round.
 bool hasEnoughStorageSpace(const QVector<PlannedFile>& files);
 // The same for copying sourceFiles[i] to destinationFiles[i] in list order, where a destination
 // listed in replacedFiles is replaced.

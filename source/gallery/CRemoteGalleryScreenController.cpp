@@ -9,6 +9,7 @@
 #include "managers/CMediaDirectoryHandler.h"
 #include "mediaimport/CMediaDownloadHandler.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
+#include "surveyprojects/ProjectFiles.h"
 #include "surveyprojects/SurveyHelpers.h"
 
 #include "CUlxSystemsLibrary.h"
@@ -58,6 +59,9 @@ void CRemoteGalleryScreenController::initialize()
         connect(storage(), &Ulx::Multimedia::CRemoteMediaStorage::fileListChanged, this,
                 &CRemoteGalleryScreenController::onRemoteFileListChanged);
     }
+    // The folders of the work type (the custom ones), which a closed inspection screen cleared,
+    // before the files are compared with what they hold.
+    setupMediaDirectories();
     onRemoteFileListChanged();
 }
 
@@ -160,6 +164,52 @@ bool CRemoteGalleryScreenController::queryDownloadFolderMissing() const
     return photoFolder.isEmpty() || videoFolder.isEmpty();
 }
 
+QString CRemoteGalleryScreenController::queryDownloadRefusal(const QString& destPath) const
+{
+    const QVector<CRemoteFileInfo> files = m_provider->selectedFiles();
+    QString photoFolder;
+    QString videoFolder;
+    targetFolders(destPath, &photoFolder, &videoFolder);
+    if (photoFolder.isEmpty() || videoFolder.isEmpty()) {
+        photoFolder.clear();
+        videoFolder.clear();
+    }
+    return CMediaDownloadHandler::refusalMessage(files, foreignFileUrls(files), photoFolder, videoFolder);
+}
+
+void CRemoteGalleryScreenController::downloadFoldersFor(const QString& chosen, QString* photoFolder,
+                                                        QString* videoFolder)
+{
+    *photoFolder = ensureTrailingSlash(chosen);
+    *videoFolder = ensureTrailingSlash(chosen);
+    if (chosen.isEmpty())
+        return;
+    // The project the folder is or lies in holds its media in Photos/ and Videos/.
+    QDir folder(chosen);
+    do {
+        if (QFileInfo(folder.filePath(QLatin1String(ProjectFiles::ProjectFileName))).isFile()) {
+            *photoFolder = photosFolderPath(folder.absolutePath());
+            *videoFolder = videosFolderPath(folder.absolutePath());
+            return;
+        }
+    } while (folder.cdUp());
+}
+
+void CRemoteGalleryScreenController::setDownloadFolder(const QString& folder)
+{
+    CAppRuntimeData* runtimeData = services().appRuntimeData;
+    if (!runtimeData || folder.isEmpty())
+        return;
+    QString photoFolder;
+    QString videoFolder;
+    downloadFoldersFor(folder, &photoFolder, &videoFolder);
+    QDir().mkpath(photoFolder);
+    QDir().mkpath(videoFolder);
+    runtimeData->setLastDownloadFolder(folder);
+    runtimeData->setPhotoDirectory(photoFolder);
+    runtimeData->setVideoDirectory(videoFolder);
+}
+
 QStringList CRemoteGalleryScreenController::queryFilesToBeOverwrittenByDownload(const QString& destPath) const
 {
     const QStringList foreign = foreignFileUrls(m_provider->selectedFiles());
@@ -203,15 +253,24 @@ QStringList CRemoteGalleryScreenController::localMediaFiles() const
     const CAppRuntimeData* runtimeData = services().appRuntimeData;
     if (!runtimeData)
         return paths;
-    const auto addFolder = [&paths](const QString& folder, const QStringList& filters) {
-        if (folder.isEmpty())
+    QSet<QString> listed;
+    const auto addFolder = [&paths, &listed](const QString& folder, const QStringList& filters) {
+        if (folder.isEmpty() || listed.contains(ensureTrailingSlash(folder) + filters.join(QLatin1Char(' '))))
             return;
+        listed.insert(ensureTrailingSlash(folder) + filters.join(QLatin1Char(' ')));
         const QDir dir(folder);
         for (const QString& name : dir.entryList(filters, QDir::Files))
             paths.append(buildFilePath(ensureTrailingSlash(folder), name));
     };
     addFolder(runtimeData->photoDirectory(), mediaFileNameFilters(true, false));
     addFolder(runtimeData->videoDirectory(), mediaFileNameFilters(false, true));
+    // Where the last download went: the runtime folders are cleared whenever an inspection
+    // screen closes (a lost link, a reconnect), the files stay on the tablet.
+    QString photoFolder;
+    QString videoFolder;
+    downloadFoldersFor(runtimeData->lastDownloadFolder(), &photoFolder, &videoFolder);
+    addFolder(photoFolder, mediaFileNameFilters(true, false));
+    addFolder(videoFolder, mediaFileNameFilters(false, true));
     return paths;
 }
 

@@ -44,6 +44,14 @@ public:
     // Whether a download without a folder of its own would have nowhere to go (no project, no
     // photo or video folder of the work type): the screen then asks for one.
     Q_INVOKABLE bool queryDownloadFolderMissing() const;
+    // Why the selected files cannot be downloaded (the message shown), empty when they can:
+    // asked before any question about them. With the folder still to be chosen, only names that
+    // are one already are refused.
+    Q_INVOKABLE QString queryDownloadRefusal(const QString& destPath) const;
+    // The folder the operator chose for downloads without a folder of their own: photos and
+    // videos go there, and into its Photos/ and Videos/ folders when it is (or lies in) a
+    // project folder, where the project keeps its media, never loose beside its files.
+    Q_INVOKABLE void setDownloadFolder(const QString& folder);
     Q_INVOKABLE void startDownload(const QString& destPath, const QStringList& overwritableFileUrls = QStringList(),
                                    const QStringList& skippedFileUrls = QStringList());
     Q_INVOKABLE void notifyPhotoCreated(const QString& filePath);
@@ -61,6 +69,7 @@ public slots:
 private:
     void initialize();
     void targetFolders(const QString& destPath, QString* photoFolder, QString* videoFolder) const;
+    static void downloadFoldersFor(const QString& chosen, QString* photoFolder, QString* videoFolder);
     QStringList localMediaFiles() const;
     QVector<int> fileStates(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files) const;
     QStringList foreignFileUrls(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files) const;

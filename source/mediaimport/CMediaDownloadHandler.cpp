@@ -9,6 +9,7 @@
 #include "messages/TranslationHelper.h"
 
 #include "CLogger.h"
+#include "FileReplacement.h"
 #include "CUlxSystemsLibrary.h"
 #include "multimedia/CAbstractMediaDownload.h"
 #include "multimedia/CRemoteMediaStorage.h"
@@ -63,32 +64,71 @@ QString swappedAsciiCase(QString text)
 
 // Whether the folder takes names that differ only in letter case for one (a FAT card, a
 // case-folding folder): a file made there for the question is looked for under its name in the
-// other case. Where the question cannot be asked, the safe answer is yes.
+// other case. A folder still to be made is asked through its nearest existing parent, which it
+// will be made in. Where the question cannot be asked, the safe answer is yes.
 bool ignoresLetterCase(const QString& folder)
 {
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".case-check-XXXXXX")));
-    if (!probe.open())
+    QString existing = QFileInfo(folder).absoluteFilePath();
+    while (!QFileInfo(existing).isDir()) {
+        const QString parent = QFileInfo(existing).absolutePath();
+        if (parent == existing)
+            return true;
+        existing = parent;
+    }
+    const std::unique_ptr<QTemporaryFile> probe =
+        FileReplacement::createNewCopy(existing + QStringLiteral("/case-check"));
+    if (!probe)
         return true;
-    const QFileInfo made(probe.fileName());
+    const QFileInfo made(probe->fileName());
     return QFileInfo::exists(made.absolutePath() + QLatin1Char('/') + swappedAsciiCase(made.fileName()));
 }
 
 // The first target that two of the files would share, as its file name; empty when none is.
-// Names differing only in letter case count as one where the folder does not tell them apart.
-QString sharedTarget(const QStringList& targets)
+// Every target is compared with every earlier one: the same name always counts, names differing
+// only in letter case where their folder does not tell them apart (asked once per folder).
+// Without folders (askFolders false) only the same name counts.
+QString sharedTarget(const QStringList& targets, bool askFolders)
 {
-    QHash<QString, QString> seen;
+    QHash<QString, QStringList> spellings;
+    QHash<QString, bool> folderIgnoresCase;
     for (const QString& target : targets) {
-        const QString key = target.toCaseFolded();
-        const auto earlier = seen.constFind(key);
-        if (earlier == seen.constEnd()) {
-            seen.insert(key, target);
-            continue;
+        QStringList& earlier = spellings[target.toCaseFolded()];
+        for (const QString& other : qAsConst(earlier)) {
+            if (other == target)
+                return fileNameFromPath(target);
+            if (!askFolders)
+                continue;
+            const QString folder = QFileInfo(target).absolutePath();
+            auto answer = folderIgnoresCase.constFind(folder);
+            if (answer == folderIgnoresCase.constEnd())
+                answer = folderIgnoresCase.insert(folder, ignoresLetterCase(folder));
+            if (answer.value())
+                return fileNameFromPath(target);
         }
-        if (earlier.value() == target || ignoresLetterCase(QFileInfo(target).absolutePath()))
-            return fileNameFromPath(target);
+        earlier.append(target);
     }
     return QString();
+}
+
+// What is to be fetched of files: the listed ones less those left out (each address once), of
+// photo or video type.
+QVector<CRemoteFileInfo> mediaToFetch(const QVector<CRemoteFileInfo>& files, const QStringList& excludedFiles)
+{
+    QVector<CRemoteFileInfo> records = files;
+    for (const QString& excluded : excludedFiles) {
+        for (int i = 0; i < records.size(); ++i) {
+            if (records.at(i).fileUrl() == excluded) {
+                records.remove(i);
+                break;
+            }
+        }
+    }
+    QVector<CRemoteFileInfo> media;
+    for (const CRemoteFileInfo& record : qAsConst(records)) {
+        if (isRemoteMedia(record))
+            media.append(record);
+    }
+    return media;
 }
 
 } // namespace
@@ -153,42 +193,12 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
                                      const QStringList& excludedFiles, const QString& photoFolder,
                                      const QString& videoFolder)
 {
-    QVector<CRemoteFileInfo> records = files;
-    for (const QString& excluded : excludedFiles) {
-        for (int i = 0; i < records.size(); ++i) {
-            if (records.at(i).fileUrl() == excluded) {
-                records.remove(i);
-                break;
-            }
-        }
-    }
-    QVector<CRemoteFileInfo> media;
-    for (const CRemoteFileInfo& record : qAsConst(records)) {
-        if (isRemoteMedia(record))
-            media.append(record);
-    }
+    const QVector<CRemoteFileInfo> media = mediaToFetch(files, excludedFiles);
     if (media.isEmpty())
         return nullptr;
-
-    // Refused before anything is removed or fetched: a file without a folder would have no
-    // place on the tablet, and of two files bound for one name only the last would stay.
-    QStringList mediaTargets;
-    for (const CRemoteFileInfo& record : qAsConst(media)) {
-        if (lacksFolder(record.fileUrl(), photoFolder, videoFolder)) {
-            CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                                QStringLiteral("Camera download refused, no folder for the file:"), {record.fileUrl()});
-            reportError(MediaDownloadErrorNoTargetFolder);
-            return nullptr;
-        }
-        const QString target = targetPath(record.fileUrl(), photoFolder, videoFolder);
-        if (!target.isEmpty())
-            mediaTargets.append(target);
-    }
-    const QString shared = sharedTarget(mediaTargets);
-    if (!shared.isEmpty()) {
-        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                            QStringLiteral("Camera download refused, several files would be saved as:"), {shared});
-        reportError(MediaDownloadErrorSameTargetName, shared);
+    QString name;
+    if (const int code = refusalCode(media, photoFolder, videoFolder, false, &name)) {
+        reportError(code, name);
         return nullptr;
     }
 
@@ -229,7 +239,7 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
         // A file to overwrite is fetched under a name of its own and replaces what stands at
         // the target (a link too, never followed) once complete.
         if (overwriteTargets.contains(target) && pathTaken(target)) {
-            const QString replacement = replacementPathFor(target);
+            const QString replacement = replacementPathFor(target, QSet<QString>(targets.cbegin(), targets.cend()));
             replacements.insert(replacement, target);
             target = replacement;
         }
@@ -263,6 +273,42 @@ CMediaDownloadHandler::startDownload(const QString& fileName, const QStringList&
         }
     }
     return startDownload(records, overwriteFiles, excludedFiles, photoFolder, videoFolder);
+}
+
+int CMediaDownloadHandler::refusalCode(const QVector<CRemoteFileInfo>& media, const QString& photoFolder,
+                                       const QString& videoFolder, bool folderToBeChosen, QString* fileName)
+{
+    // Refused before anything is asked, removed or fetched: a file without a folder would have
+    // no place on the tablet, and of two files bound for one name only the last would stay.
+    QStringList targets;
+    for (const CRemoteFileInfo& record : media) {
+        if (!folderToBeChosen && lacksFolder(record.fileUrl(), photoFolder, videoFolder)) {
+            CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                                QStringLiteral("Camera download refused, no folder for the file:"), {record.fileUrl()});
+            return MediaDownloadErrorNoTargetFolder;
+        }
+        // Without folders yet, one will take both photos and videos.
+        const QString target = folderToBeChosen ? targetPath(record.fileUrl(), QStringLiteral("/"), QStringLiteral("/"))
+                                                : targetPath(record.fileUrl(), photoFolder, videoFolder);
+        if (!target.isEmpty())
+            targets.append(target);
+    }
+    const QString shared = sharedTarget(targets, !folderToBeChosen);
+    if (shared.isEmpty())
+        return 0;
+    CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                        QStringLiteral("Camera download refused, several files would be saved as:"), {shared});
+    *fileName = shared;
+    return MediaDownloadErrorSameTargetName;
+}
+
+QString CMediaDownloadHandler::refusalMessage(const QVector<CRemoteFileInfo>& files, const QStringList& excludedFiles,
+                                              const QString& photoFolder, const QString& videoFolder)
+{
+    QString name;
+    const bool folderToBeChosen = photoFolder.isEmpty() && videoFolder.isEmpty();
+    const int code = refusalCode(mediaToFetch(files, excludedFiles), photoFolder, videoFolder, folderToBeChosen, &name);
+    return code ? TranslationHelper::mediaDownloadErrorMessage(code, name) : QString();
 }
 
 void CMediaDownloadHandler::reportError(int code, const QString& fileName)

@@ -38,6 +38,14 @@ public:
     startDownload(const QString& fileName, const QStringList& overwriteFiles, const QStringList& excludedFiles,
                   const QString& photoFolder, const QString& videoFolder);
 
+    // Why startDownload would refuse these files before fetching any (no folder for one of them,
+    // several bound for one name), as the operator's message; empty when it would not. With
+    // both folders empty (one is still to be chosen for all) only names that are one already
+    // count. Writes the refusal's log line. Asked before any question about the files.
+    static QString refusalMessage(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files,
+                                  const QStringList& excludedFiles, const QString& photoFolder,
+                                  const QString& videoFolder);
+
     // The entries (names or addresses) whose local path exists already, in their order.
     QStringList queryExistingFiles(const QStringList& files, const QString& photoFolder, const QString& videoFolder) const;
 
@@ -57,5 +65,7 @@ signals:
     void errorOccurred(QString errorMessage);
 
 private:
+    static int refusalCode(const QVector<Ulx::Multimedia::CRemoteFileInfo>& media, const QString& photoFolder,
+                           const QString& videoFolder, bool folderToBeChosen, QString* fileName);
     void reportError(int code, const QString& fileName = QString());
 };

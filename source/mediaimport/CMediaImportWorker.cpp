@@ -1,24 +1,28 @@
 #include "mediaimport/CMediaImportWorker.h"
 
-#include "mediaimport/MediaFileReplacement.h"
 
 #include "helpers/MediaFileTypes.h"
 
 #include "CLogger.h"
 #include "CMP4VideoOrientationPatcher.h"
 #include "FilePermissions.h"
+#include "FileReplacement.h"
 
+#include <QAbstractEventDispatcher>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <QThread>
 
 #include <cerrno>
 
 #ifdef Q_OS_LINUX
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
 using Tovrin::Logging::CLogger;
+using Tovrin::Shared::NewCopyPublisher;
 
 namespace {
 
@@ -58,18 +62,37 @@ void CMediaImportWorker::start(QStringList sourceFiles, QStringList destFiles, Q
     m_sourceFiles = sourceFiles;
     m_destFiles = destFiles;
     m_replaceableFiles = QSet<QString>(replaceableFiles.cbegin(), replaceableFiles.cend());
+    m_completed.clear();
+    m_reported = 0;
     m_newFilePermissions = FilePermissions::newFileDefault();
     qint64 total = 0;
     for (const QString& source : qAsConst(m_sourceFiles))
         total += QFileInfo(source).size();
+    // New copies an earlier import left there when it was killed before renaming them.
+    QSet<QString> folders;
+    for (const QString& destination : qAsConst(m_destFiles))
+        folders.insert(QFileInfo(destination).absolutePath());
+    for (const QString& folder : qAsConst(folders)) {
+        if (const int removed = FileReplacement::sweepStrayCopies(folder))
+            CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
+                                QStringLiteral("Removed unfinished copies an earlier transfer left:"), {folder, removed});
+    }
     emit totalSizeChanged(total);
     runLoop();
 }
 
 bool CMediaImportWorker::step()
 {
-    if ((!m_sourceFile || m_bytesWritten == m_fileSize) && !openNextFile())
-        return false;
+    if (!m_sourceFile || m_bytesWritten == m_fileSize) {
+        const bool lastCopied = m_index + 1 >= m_sourceFiles.size();
+        if (m_publishing.size() >= MaxPublishing || (lastCopied && !m_publishing.isEmpty())) {
+            waitForPublication();
+            // A failed copy has ended the import; a pause or cancel is taken by the loop.
+            return m_state != StateFailed;
+        }
+        if (!openNextFile())
+            return false;
+    }
     return copyBlock();
 }
 
@@ -97,8 +120,11 @@ bool CMediaImportWorker::openNextFile()
     m_fileSize = m_sourceFile->size();
     emit currentFileSizeChanged(m_fileSize);
 
-    m_destFile = new QTemporaryFile(m_destFiles.at(m_index));
-    if (!m_destFile->open()) {
+    QString error;
+    m_destFile = FileReplacement::createNewCopy(m_destFiles.at(m_index), &error).release();
+    if (!m_destFile) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot create the new copy of"),
+                            {m_destFiles.at(m_index), error});
         fail(CMediaImport::FileWriteFailure);
         return false;
     }
@@ -113,6 +139,11 @@ bool CMediaImportWorker::copyBlock()
     if (inKernel < wanted && !copyThroughBuffer(m_bytesWritten + inKernel, wanted - inKernel))
         return false;
     m_bytesWritten += wanted;
+#ifdef Q_OS_LINUX
+    // The disk starts writing the block now, beside the copy of the next ones, so the sync at
+    // the end of the file waits for little more than its last block.
+    ::sync_file_range(m_destFile->handle(), m_bytesWritten - wanted, wanted, SYNC_FILE_RANGE_WRITE);
+#endif
     emit bytesWritten(wanted);
     if (m_bytesWritten == m_fileSize)
         return completeFile();
@@ -206,31 +237,88 @@ bool CMediaImportWorker::completeFile()
     else if (mode == FilePermissions::ModeResult::Failed)
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot set the file's mode:"),
                             {m_destFile->fileName(), modeError});
-    m_destFile->close();
-    // The old copy of a file to overwrite goes only now, as the complete new one takes its name.
-    const bool complete = m_destFile->error() == QFileDevice::NoError && mode != FilePermissions::ModeResult::Failed;
-    if (!complete
-        || !(m_replaceableFiles.contains(destination) ? replaceFileWith(m_destFile->fileName(), destination)
-                                                      : m_destFile->rename(destination))) {
+    if (mode == FilePermissions::ModeResult::Failed) {
         fail(CMediaImport::FileWriteFailure);
         return false;
     }
-    m_destFile->setAutoRemove(false);
-    emit fileCompleted(m_sourceFiles.at(m_index));
+    // Durable before it takes the name: a power cut after the rename must not leave the name
+    // (and an overwritten file's old copy gone) with part of the content missing. The old copy
+    // of a file to overwrite goes only as the new one takes its name; any other file that holds
+    // the name meanwhile stays, and the import fails.
+    NewCopyPublisher* publisher = nullptr;
+    for (NewCopyPublisher* idle : qAsConst(m_publishers)) {
+        if (!m_publishing.contains(idle))
+            publisher = idle;
+    }
+    if (!publisher) {
+        publisher = new NewCopyPublisher(this);
+        connect(publisher, &NewCopyPublisher::finished, this, &CMediaImportWorker::onPublished);
+        m_publishers.append(publisher);
+    }
+    m_publishing.insert(publisher, m_index);
+    publisher->publish(std::unique_ptr<QTemporaryFile>(std::exchange(m_destFile, nullptr)), destination,
+                       m_replaceableFiles.contains(destination) ? NewCopyPublisher::Rename::Replace
+                                                                : NewCopyPublisher::Rename::KeepExisting,
+                       std::nullopt);
     return true;
+}
+
+void CMediaImportWorker::onPublished(NewCopyPublisher::Outcome outcome, const QString& target, const QString& detail)
+{
+    const int index = m_publishing.take(qobject_cast<NewCopyPublisher*>(sender()));
+    const QString source = m_sourceFiles.value(index);
+    reportCompleted(index, outcome == NewCopyPublisher::Outcome::Published ? source : QString());
+    if (outcome == NewCopyPublisher::Outcome::Published)
+        return;
+    CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot put the imported file in place:"),
+                        {target, detail});
+    if (m_state == StateRunning || m_state == StatePaused) {
+        // The message names the file that failed, not the one being copied.
+        emit currentFileNameChanged(source);
+        fail(CMediaImport::FileWriteFailure);
+    }
+}
+
+void CMediaImportWorker::reportCompleted(int index, const QString& source)
+{
+    m_completed.insert(index, source);
+    // A file that failed (empty) leaves a gap that no later one waits for.
+    while (m_completed.contains(m_reported)) {
+        const QString completed = m_completed.take(m_reported++);
+        if (!completed.isEmpty())
+            emit fileCompleted(completed);
+    }
+}
+
+void CMediaImportWorker::waitForPublication()
+{
+    // Bounded by the disk: a sync ends. A queued pause or cancel, and the thread's end, end it too.
+    const int waiting = m_publishing.size();
+    turnEventsUntil([this, waiting] {
+        return m_publishing.size() != waiting || m_state != StateRunning
+            || QThread::currentThread()->isInterruptionRequested();
+    });
+}
+
+void CMediaImportWorker::finishPublications()
+{
+    turnEventsUntil([this] { return m_publishing.isEmpty(); });
 }
 
 void CMediaImportWorker::fail(CMediaImport::Result result)
 {
     closeFiles();
-    m_index = -1;
     m_state = StateFailed;
+    finishPublications();
+    m_index = -1;
     emit finished(result);
 }
 
 void CMediaImportWorker::endCancelled()
 {
     closeFiles();
+    m_state = StateCancelled;
+    finishPublications();
     m_index = -1;
     m_bytesWritten = 0;
     m_fileSize = 0;

@@ -3,9 +3,14 @@
 #include "mediaimport/CMediaImport.h"
 #include "mediaimport/CMediaWorkerLoop.h"
 
+#include "NewCopyPublisher.h"
+
 #include <QByteArray>
 #include <QFileDevice>
+#include <QHash>
+#include <QMap>
 #include <QSet>
+#include <QVector>
 #include <QStringList>
 
 class QFile;
@@ -14,18 +19,23 @@ class QTemporaryFile;
 // Copies files on the media import thread, one block of at most BlockSize bytes per turn of
 // its loop, so pause and cancel take effect within one block. The kernel copies the blocks
 // where it can; otherwise they pass through one buffer of BlockSize bytes. Each file is written to a
-// temporary file beside its destination (named after it with a generated suffix), MP4 files
-// get their orientation fixed, and only a complete file takes the destination name; a
+// hidden new copy beside its destination (FileReplacement), MP4 files get their orientation
+// fixed, and only a complete copy, synced to the disk, takes the destination name; a
 // destination named as replaceable is replaced by that rename, any other existing one fails the
-// import. Owns the
-// open source file and the temporary file; serves one import and is owned by its CMediaImport,
-// which releases it (see CMediaWorkerLoop).
+// import. The sync and the rename of a copy run on the disk threads (NewCopyPublisher) while
+// the next file is copied, a few copies at once, and the import ends once every copy has its
+// name. New copies that an import killed before their rename left in a destination folder go
+// when the next import starts. Owns the open source file, the new copy and the publishers of
+// the copies on their way; serves one import and is owned by its CMediaImport, which releases
+// it (see CMediaWorkerLoop).
 class CMediaImportWorker : public CMediaWorkerLoop
 {
     Q_OBJECT
 
 public:
     static constexpr qint64 BlockSize = 4194304;
+    // Complete copies on their way to their names at once.
+    static constexpr int MaxPublishing = 4;
 
     CMediaImportWorker();
     ~CMediaImportWorker() override;
@@ -54,6 +64,13 @@ private:
     // Copies wanted bytes from offset through the buffer; false once the import has failed.
     bool copyThroughBuffer(qint64 offset, qint64 wanted);
     bool completeFile();
+    void onPublished(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target, const QString& detail);
+    // Turns this thread's events until a copy on its way has its name (or the import is told
+    // to pause or cancel).
+    void waitForPublication();
+    // The copies on their way were whole before the import ended: they still take their names.
+    void finishPublications();
+    void reportCompleted(int index, const QString& source);
     void fail(CMediaImport::Result result);
     void closeFiles();
 
@@ -66,6 +83,14 @@ private:
     QFileDevice::Permissions m_newFilePermissions;
     QFile* m_sourceFile = nullptr;
     QTemporaryFile* m_destFile = nullptr;
+    // Children, made as needed up to MaxPublishing and used again.
+    QVector<Tovrin::Shared::NewCopyPublisher*> m_publishers;
+    // Each copy on its way, by its publisher, to its file's index.
+    QHash<Tovrin::Shared::NewCopyPublisher*, int> m_publishing;
+    // Files that have their names (or failed: empty) before all earlier ones, by index; they
+    // are reported in the order of the list.
+    QMap<int, QString> m_completed;
+    int m_reported = 0;
     qint64 m_bytesWritten = 0;
     qint64 m_fileSize = 0;
     int m_index = -1;

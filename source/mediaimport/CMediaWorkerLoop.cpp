@@ -52,6 +52,18 @@ void CMediaWorkerLoop::takeRequests()
         m_state = StateCancelled;
 }
 
+void CMediaWorkerLoop::turnEventsUntil(const std::function<bool()>& done)
+{
+    QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher();
+    const bool inLoop = m_loopRunning;
+    m_loopRunning = true;
+    while (dispatcher && !done())
+        dispatcher->processEvents(QEventLoop::WaitForMoreEvents);
+    m_loopRunning = inLoop;
+    if (!inLoop && m_releaseRequested)
+        deleteLater();
+}
+
 void CMediaWorkerLoop::runLoop()
 {
     // The loop polls the thread's events, so the job may let go of this worker meanwhile:

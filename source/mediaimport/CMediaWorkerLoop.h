@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <functional>
 
 // The run control the media import workers share. Their work runs in a loop on the media
 // import thread, one step (a folder, a block) per turn, polling the thread's events between
@@ -41,6 +42,10 @@ protected:
     virtual bool step() = 0;
     // Reports the cancelled work and lets go of what it held; leaves StateCancelled.
     virtual void endCancelled() = 0;
+    // Turns this thread's events until done() holds, for work that waits on other threads (each
+    // wait ends when that work does). A job that lets go meanwhile has this worker deleted only
+    // once it is off the stack.
+    void turnEventsUntil(const std::function<bool()>& done);
 
     State m_state = StateIdle;
 

@@ -54,10 +54,8 @@ QString replacementPathFor(const QString& target, const QSet<QString>& taken)
 
 bool isReplacementName(const QString& name)
 {
-    // "." + a media file name + an optional counter + ".replacing" (replacementPathFor), and
-    // the temporary file through which the download writes it, which adds six characters.
-    static const QRegularExpression pattern(
-        QStringLiteral("^\\.(.+?)(\\.[1-9][0-9]*)?\\.replacing(\\.[A-Za-z0-9]{6})?$"));
+    // "." + a media file name + an optional counter + ".replacing" (replacementPathFor).
+    static const QRegularExpression pattern(QStringLiteral("^\\.(.+?)(\\.[1-9][0-9]*)?\\.replacing$"));
     const QRegularExpressionMatch match = pattern.match(name);
     if (!match.hasMatch())
         return false;
@@ -69,20 +67,20 @@ int removeLeftoverReplacements(const QString& folder)
 {
     if (folder.isEmpty())
         return 0;
+    // The copies on their way to those names, or to the media names themselves.
+    int removed = FileReplacement::sweepStrayCopies(folder);
     QDir dir(folder);
     dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
-    dir.setNameFilters({QStringLiteral(".*.replacing"), QStringLiteral(".*.replacing.*")});
-    int removed = 0;
+    dir.setNameFilters({QStringLiteral(".*.replacing")});
     const QStringList names = dir.entryList();
     for (const QString& name : names) {
         if (!isReplacementName(name))
             continue;
-        if (dir.remove(name)) {
+        if (dir.remove(name))
             ++removed;
-            CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("CulvertixApplication"),
-                                QStringLiteral("Removed an unfinished replacement of a media file."),
-                                {dir.filePath(name)});
-        }
     }
+    if (removed > 0)
+        CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("CulvertixApplication"),
+                            QStringLiteral("Removed unfinished copies an earlier transfer left:"), {folder, removed});
     return removed;
 }

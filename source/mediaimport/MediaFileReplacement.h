@@ -22,12 +22,14 @@ bool replaceFileWith(const QString& newCopy, const QString& target);
 // within one transfer each get their own.
 QString replacementPathFor(const QString& target, const QSet<QString>& taken = QSet<QString>());
 
-// Whether name is one of those hidden names, of a media file name the download could write, or
-// the temporary file through which the download writes one; a user's own hidden file is not.
+// Whether name is one of those hidden names, of a media file name the download could write; a
+// user's own hidden file is not.
 bool isReplacementName(const QString& name);
 
-// Removes the hidden new copies a transfer left in folder when it ended before renaming them
-// (a crash, a power cut): the old copies they were meant to replace are still in place, and the
-// leftovers would only take room and count in the project's size. Only while no transfer
-// writes into folder. Returns how many were removed.
+// Removes the hidden copies a transfer left in folder when it ended before renaming them (a
+// crash, a power cut): those names, and the new copies on their way to any name
+// (FileReplacement::sweepStrayCopies). The old copies they were meant to replace are still in
+// place, and the leftovers would only take room and count in the project's size. Only while no
+// camera download writes into folder: its complete copies wait under those names for their
+// rename. Returns how many were removed.
 int removeLeftoverReplacements(const QString& folder);

@@ -7,6 +7,8 @@
 
 #include "application/PathHelpers.h"
 
+#include <limits>
+
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -162,6 +164,16 @@ private slots:
         // A sparse old copy holds no blocks: replacing it makes no room for a large file after it.
         const QString fresh = dir.filePath(QStringLiteral("fresh.bin"));
         QVERIFY(!hasEnoughStorageSpace({tiny, larger}, {old, fresh}, {old}));
+
+        // Sizes a camera lists are not to be trusted: none adds up to a small number.
+        constexpr qint64 largest = std::numeric_limits<qint64>::max();
+        const QString a = dir.filePath(QStringLiteral("a"));
+        const QString b = dir.filePath(QStringLiteral("b"));
+        QVERIFY(!hasEnoughStorageSpace({{a, largest, false}}));
+        QVERIFY(!hasEnoughStorageSpace({{a, largest - 1, false}, {b, 1, false}}));
+        QVERIFY(!hasEnoughStorageSpace({{a, largest / 2 + 1, false}, {b, largest / 2 + 1, false}}));
+        QVERIFY(!hasEnoughStorageSpace({{tiny, largest, true}, {tiny, largest, true}}));
+        QVERIFY(hasEnoughStorageSpace({{a, 4096, false}, {b, 0, false}}));
     }
 
     // On a small volume of the test's own (whose free space nothing else changes), mounted
@@ -172,14 +184,20 @@ private slots:
         QTemporaryDir dir;
         const QString volume = dir.filePath(QStringLiteral("volume"));
         const QString other = dir.filePath(QStringLiteral("other"));
-        QVERIFY(QDir().mkpath(volume) && QDir().mkpath(other));
+        const QString second = dir.filePath(QStringLiteral("second"));
+        QVERIFY(QDir().mkpath(volume) && QDir().mkpath(other) && QDir().mkpath(second));
         if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8m", "tmpfs", volume}) != 0)
             QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
         const auto unmount = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {second});
             QProcess::execute(QStringLiteral("umount"), {other});
             QProcess::execute(QStringLiteral("umount"), {volume});
         });
         QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"--bind", volume, other}), 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8m", "tmpfs", second}), 0);
+        // Two volumes have a free space each.
+        QVERIFY(hasEnoughStorageSpace({{volume + "/a", 5 * MiB, false}, {second + "/b", 5 * MiB, false}}));
+        QVERIFY(!hasEnoughStorageSpace({{volume + "/a", 5 * MiB, false}, {second + "/b", 9 * MiB, false}}));
         const auto at = [&volume](const QString& name) { return volume + QLatin1Char('/') + name; };
         // size bytes written, then a hole up to the apparent size.
         const auto write = [](const QString& path, qint64 size, qint64 apparent = 0) {

@@ -12,7 +12,9 @@
 #include "application/CSettings.h"
 #include "gallery/CRemoteGalleryModelDataProvider.h"
 #include "gallery/CRemoteGalleryScreenController.h"
+#include "gallery/CRemoteGallerySectionModel.h"
 #include "gallery/GalleryTypes.h"
+#include "inspection/CHXInspectionScreenController.h"
 #include "uiengine/CUiEngine.h"
 
 #include "CUlxSystemsLibrary.h"
@@ -25,8 +27,11 @@
 #include "multimedia/CAbstractMediaDownload.h"
 #include "multimedia/CRemoteMediaStorage.h"
 
+#include "FileReplacement.h"
+
 #include "MediaTree.h"
 #include "support/ApplicationScreenTest.h"
+#include "support/KilledWriter.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QProcess>
@@ -72,8 +77,65 @@ private:
         return screen ? screen->findChild<CMediaDownloadScreenController*>() : nullptr;
     }
 
+    // Adds files to the camera and waits until its list, read anew, holds them and the screens
+    // were told (a read tells twice: the emptied list, then the new one).
+    bool addCameraFiles(const QList<QJsonObject>& entries)
+    {
+        const int listed = storage()->fileList().size();
+        for (const QJsonObject& entry : entries) {
+            if (!m_sim->addFile(entry))
+                return false;
+        }
+        QSignalSpy told(storage(), &Ulx::Multimedia::CRemoteMediaStorage::fileListChanged);
+        m_logic->markFileListOutdated();
+        storage()->requestFileList();
+        return QTest::qWaitFor([&] { return told.size() == 2; }, WaitMs)
+               && storage()->fileList().size() == listed + entries.size();
+    }
+
     static QString photos(const QString& folder) { return folder + QStringLiteral("/photos/"); }
     static QString videos(const QString& folder) { return folder + QStringLiteral("/videos/"); }
+
+    // The camera gallery on top, with the files whose addresses end in one of endings ticked.
+    CRemoteGalleryScreenController* showGalleryWith(const QStringList& endings)
+    {
+        evaluate(QStringLiteral("ScreenManager.show('RemoteGalleryScreen')"));
+        if (!QTest::qWaitFor([this] { return topScreenName() == QLatin1String("RemoteGalleryScreen"); }, WaitMs))
+            return nullptr;
+        auto* gallery = topScreen()->findChild<CRemoteGalleryScreenController*>();
+        if (!gallery || !QTest::qWaitFor([&] { return gallery->dataProvider()->files().size() == storage()->fileList().size(); }, WaitMs))
+            return nullptr;
+        QSet<int> ticked;
+        const QVector<CRemoteFileInfo> files = gallery->dataProvider()->files();
+        for (int i = 0; i < files.size(); ++i) {
+            for (const QString& ending : endings) {
+                if (files.at(i).fileUrl().endsWith(ending))
+                    ticked.insert(i);
+            }
+        }
+        gallery->sectionModel()->setSelectedFileIndices(ticked);
+        return gallery->selectionCount() == ticked.size() ? gallery : nullptr;
+    }
+
+    // The state the gallery shows for the file whose address ends in ending.
+    static int stateOf(CRemoteGalleryScreenController* gallery, const QString& ending)
+    {
+        const QVector<CRemoteFileInfo> files = gallery->dataProvider()->files();
+        for (int i = 0; i < files.size(); ++i) {
+            if (files.at(i).fileUrl().endsWith(ending))
+                return gallery->dataProvider()->fileStates().value(i, -1);
+        }
+        return -1;
+    }
+
+    // Picks the entry name in the folder selection screen, and applies it.
+    void chooseFolder(const QString& name, const QString& expected)
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("FileSelectionScreen"), WaitMs);
+        click(QStringLiteral("fileSelectionEntry_") + name);
+        QTRY_COMPARE(text(QStringLiteral("fileSelectionPath")), expected);
+        click(QStringLiteral("fileSelectionApply"));
+    }
 
 private slots:
     void initTestCase()
@@ -150,8 +212,57 @@ private slots:
         QTRY_COMPARE(topScreenName(), QStringLiteral("RemoteGalleryScreen"));
         QTRY_COMPARE(gallery->dataProvider()->fileState(0, 0), int(GalleryTypes::FileStateStoredLocally));
         closeToStartScreen();
-        runtime->setPhotoDirectory(QString());
+
+        // A lost link closes the inspection screen, which clears the session's folders: at the
+        // reconnect the files the download brought still show as on the tablet.
+        { CHXInspectionScreenController closedWithTheLink; }
+        QCOMPARE(runtime->photoDirectory(), QString());
+        gallery = showGalleryWith({});
+        QVERIFY(gallery);
+        for (const char* name : {"/IMG0001.JPG", "/MOV0001.MP4", "/MOV0002.MP4"})
+            QCOMPARE(stateOf(gallery, QLatin1String(name)), int(GalleryTypes::FileStateStoredLocally));
+        closeToStartScreen();
+    }
+
+    // With photos made on the tablet going to a folder already, a video has none: the gallery
+    // asks for the folder instead of refusing the download.
+    void aVideoWithoutItsFolderAsksForOne()
+    {
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        runtime->setPhotoDirectory(QDir::homePath());
         runtime->setVideoDirectory(QString());
+        QVERIFY(showGalleryWith({"/MOV0001.MP4"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        QTRY_COMPARE_WITH_TIMEOUT(topScreenName(), QStringLiteral("FileSelectionScreen"), WaitMs);
+        closeToStartScreen();
+        runtime->setPhotoDirectory(QString());
+    }
+
+    // Working with projects, none open: the folder asked for may be a project's. The files go
+    // where the project keeps its media, not loose beside its project file.
+    void projectModeWithoutAProjectKeepsDownloadsInTheProjectsMediaFolders()
+    {
+        CSettings* settings = CApplication::instance()->settings();
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        settings->setWorkType(CSettings::WorkWithProjects);
+        const auto simpleAgain = qScopeGuard([&] {
+            settings->setWorkType(CSettings::WorkWithDefaultDirectories);
+            runtime->setPhotoDirectory(QString());
+            runtime->setVideoDirectory(QString());
+        });
+        QVERIFY(!runtime->currentProject());
+        const QString root = QDir::home().filePath(QStringLiteral("Culvertix-Projects/"));
+        QVERIFY(writeBytes(root + "Job 7/project.xml", "<Project/>"));
+        runtime->setLastDownloadFolder(root);
+        QVERIFY(showGalleryWith({"/IMG0001.JPG", "/MOV0001.MP4"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        chooseFolder(QStringLiteral("Job 7"), root + "Job 7/");
+        QCOMPARE(answerMessageText(), QStringLiteral("2 files downloaded."));
+        QCOMPARE(readBytes(root + "Job 7/Photos/IMG0001.JPG"), m_sim->content(PhotoPath));
+        QCOMPARE(readBytes(root + "Job 7/Videos/MOV0001.MP4"), m_sim->content(VideoPath));
+        QCOMPARE(QDir(root + "Job 7").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 QStringList({"Photos", "Videos", "project.xml"}));
+        closeToStartScreen();
     }
 
     void downloadWithPauseAndResume()
@@ -365,6 +476,9 @@ private slots:
                      "The download could not be started because no folder on your tablet is set")),
                  qPrintable(errors.last().first().toString()));
         QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70006")));
+        QVERIFY(!handler.startDownload(storage()->fileList(), {}, {}, QString(), QString()));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), refusals + 2, WaitMs);
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70006")));
         QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
     }
 
@@ -403,6 +517,15 @@ private slots:
         QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70007")));
         QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
         QCOMPARE(readBytes(target), QByteArray("old copy"));
+        // The same name twice after the name in another case (the order the gallery may hand them
+        // over in): refused as well.
+        QVERIFY(!handler.startDownload({lowerCase, sameName.at(0), sameName.at(1)}, {}, {}, photos(folder), videos(folder)));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 2, WaitMs);
+        QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x70007")));
+        // Two cases of one name are two files in a folder of this disk that is still to be made.
+        QCOMPARE(CMediaDownloadHandler::refusalMessage({lowerCase, sameName.first()}, {}, photos(path("later")),
+                                                       videos(path("later"))),
+                 QString());
 
         auto download = handler.startDownload({sameName.first(), lowerCase}, {"IMG0001.JPG"}, {}, photos(folder),
                                               videos(folder));
@@ -411,6 +534,55 @@ private slots:
         QCOMPARE(download->result(), int(Ulx::Multimedia::CHXMediaDownload::ResultCompleted));
         QCOMPARE(readBytes(target), m_sim->content(Ulx::Communication::cameraFilePath(sameName.first().fileUrl())));
         QCOMPARE(readBytes(photos(folder) + "img0001.jpg"), m_sim->content("/SD/DCIM/103MEDIA/img0001.jpg"));
+    }
+
+    // Files bound for one name are refused as soon as the operator asks for the download, before
+    // the question whether to overwrite: also the same name after one in another letter case.
+    void oneNameIsRefusedBeforeAnyQuestion()
+    {
+        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/105MEDIA/pic0001.jpg"}},
+                                QJsonObject{{"path", "/SD/DCIM/106MEDIA/PIC0001.JPG"}},
+                                QJsonObject{{"path", "/SD/DCIM/107MEDIA/PIC0001.JPG"}}}));
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        const QString folder = path("asked/");
+        QVERIFY(writeBytes(folder + "PIC0001.JPG", "old copy"));
+        runtime->setPhotoDirectory(folder);
+        runtime->setVideoDirectory(folder);
+        const int fileRequests = m_sim->requestsTo(QStringLiteral("file")).size();
+        QVERIFY(showGalleryWith({"/pic0001.jpg", "/PIC0001.JPG"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        const QString said = answerMessageText();
+        QVERIFY2(said.contains(QLatin1String("would be saved as PIC0001.JPG")) && said.endsWith(QLatin1String("0x70007")),
+                 qPrintable(said));
+        QVERIFY(!evaluate(QStringLiteral("MessageBox.isOpen")).toBool());
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("file")).size(), fileRequests);
+        QCOMPARE(readBytes(folder + "PIC0001.JPG"), QByteArray("old copy"));
+        closeToStartScreen();
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
+    }
+
+    // A camera may list any size: one that no volume could hold is refused, not added up into
+    // a number that passes for room.
+    void aSizeNoVolumeCanHoldIsRefused()
+    {
+        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/108MEDIA/HUGE.MP4"}, {"format", "MP4"},
+                                            {"listedSize", "9223372036854775807"}}}));
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        runtime->setPhotoDirectory(path("huge/"));
+        runtime->setVideoDirectory(path("huge/"));
+        QVERIFY(QDir().mkpath(path("huge")) && showGalleryWith({"/HUGE.MP4", "/100MEDIA/MOV0002.MP4"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        const QString said = answerMessageText();
+        QVERIFY2(said.contains(QLatin1String("insufficient free space")) && said.endsWith(QLatin1String("0x70002")),
+                 qPrintable(said));
+        QCOMPARE(QDir(path("huge")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+        closeToStartScreen();
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
+        const QVector<CRemoteFileInfo> files = storage()->fileList();
+        QVERIFY(storage()->deleteFiles({files.last().fileUrl()}));
+        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), files.size() - 1, WaitMs);
     }
 
     // A camera name holding "%" is that very name: "A%20B.JPG" and "A B.JPG" side by side are
@@ -532,6 +704,27 @@ private slots:
         QVERIFY(m_sim->clearFaults());
     }
 
+    // Killed between naming its copy and renaming it, a download leaves the copy under a hidden
+    // name, which no gallery lists; the next download into its folder removes it.
+    void aCopyLeftByAKilledDownloadGoesWithTheNextOne()
+    {
+        const CRemoteFileInfo photo = storage()->fileList().first();
+        QCOMPARE(photo.fileUrl(), Ulx::Communication::cameraFileUrl(PhotoPath));
+        const QString target = photos(path("killed")) + "IMG0001.JPG";
+        QVERIFY(QDir().mkpath(photos(path("killed"))));
+        const QString stray = KilledWriter::runUntilTheSyncAndKill(
+            {QString::number(m_sim->port()), photo.fileUrl(), QString::number(photo.fileSize()), target});
+        QVERIFY(QFileInfo(stray).isHidden() && FileReplacement::isNewCopyName(QFileInfo(stray).fileName()));
+        QCOMPARE(QFileInfo(stray).absolutePath() + "/IMG0001.JPG", target);
+        QCOMPARE(readBytes(stray), m_sim->content(PhotoPath));
+        CMediaDownloadHandler handler;
+        QVERIFY(handler.startDownload({photo}, {}, {}, photos(path("killed")), videos(path("killed"))));
+        QVERIFY(!QFile::exists(stray));
+        QTRY_VERIFY_WITH_TIMEOUT(!storage()->activeDownload(), WaitMs);
+        QCOMPARE(QDir(photos(path("killed"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"IMG0001.JPG"}));
+    }
+
     // Hidden copies that a download left when the program ended before renaming them go at the
     // next download into their folder; a replacement whose rename fails leaves none either.
     void noHiddenCopyOutlivesItsDownload()
@@ -546,8 +739,10 @@ private slots:
         QVERIFY(writeBytes(photos(folder) + ".keep", "kept"));
         QVERIFY(writeBytes(photos(folder) + "notes.replacing", "kept"));
         QVERIFY(writeBytes(photos(folder) + ".holiday.replacing", "kept"));
-        QVERIFY(writeBytes(photos(folder) + ".notes.replacing.backup", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".notes.replacing.backup1", "kept"));
         QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.01.replacing", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.replacing.bak", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.replacing.ab-cd1", "kept"));
         CRemoteFileInfo photo;
         for (const CRemoteFileInfo& file : storage()->fileList()) {
             if (file.fileUrl() == Ulx::Communication::cameraFileUrl(PhotoPath))
@@ -570,8 +765,9 @@ private slots:
         QVERIFY(errors.first().first().toString().endsWith(QLatin1String("0x70005")));
         const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(photos(folder)).entryList(everything, QDir::Name),
-                 QStringList({".IMG0001.JPG.01.replacing", ".holiday.replacing", ".keep", ".notes.replacing.backup",
-                              "IMG0001.JPG", "notes.replacing"}));
+                 QStringList({".IMG0001.JPG.01.replacing", ".IMG0001.JPG.replacing.ab-cd1", ".IMG0001.JPG.replacing.bak",
+                              ".holiday.replacing", ".keep", ".notes.replacing.backup1", "IMG0001.JPG",
+                              "notes.replacing"}));
         QCOMPARE(QDir(videos(folder)).entryList(everything), QStringList());
         QCOMPARE(readBytes(target + "/inside.txt"), QByteArray("kept"));
     }
@@ -579,6 +775,21 @@ private slots:
 
 int main(int argc, char** argv)
 {
+    if (KilledWriter::isChild(argc, argv)) {
+        // Downloads one photo from the camera simulator and is killed at its sync.
+        QCoreApplication app(argc, argv);
+        const QStringList arguments = KilledWriter::childArguments(argc, argv);
+        Ulx::Communication::setCameraHttpPort(static_cast<quint16>(arguments.value(0).toUInt()));
+        KilledWriter::stopAtTheSync();
+        const QString url = arguments.value(1);
+        Ulx::Multimedia::CHXMediaDownload download(
+            {CRemoteFileInfo(QFileInfo(url).fileName(), url, QDateTime::currentDateTime(), arguments.value(2).toLongLong(),
+                             Ulx::RemoteMediaTypes::FileTypePhoto)},
+            {arguments.value(3)});
+        QObject::connect(&download, &Ulx::Multimedia::CAbstractMediaDownload::finished, &app, &QCoreApplication::quit);
+        download.start();
+        return app.exec();
+    }
     return ApplicationScreenTest::runInApplication<tst_MediaDownloadScreen>(argc, argv);
 }
 

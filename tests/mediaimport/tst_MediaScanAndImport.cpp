@@ -12,9 +12,14 @@
 #include "surveyprojects/CSurveyVideo.h"
 #include "surveyprojects/SurveyHelpers.h"
 
+#include "FilePermissions.h"
+#include "FileReplacement.h"
+
 #include "MediaTree.h"
+#include "support/KilledWriter.h"
 
 #include <QDir>
+#include <QMutex>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSet>
@@ -25,6 +30,8 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <cerrno>
 
 #include <sys/stat.h>
 
@@ -495,6 +502,67 @@ private slots:
         QVERIFY(temporaryLeftovers(card).isEmpty());
     }
 
+    // Each copy is made durable before it takes its name (a power cut must not leave the name,
+    // and an overwritten file's old copy gone, with part of the content missing), on the
+    // import's own thread. A mode the destination refuses (EPERM from a FAT card mounted for all
+    // users) is no failed copy; a mode that could not be set for another reason (EIO) is one.
+    void copiesAreSyncedBeforeTheirNameAndModesAsTheDestinationKeepsThem()
+    {
+        QMutex mutex;
+        QStringList syncs;
+        FileReplacement::setSyncObserver([&](const QString& copy) {
+            QMutexLocker locker(&mutex);
+            const bool onThisThread = QThread::currentThread() == thread();
+            syncs.append(QFileInfo(copy).fileName() + (onThisThread ? " here " : " ") + readBytes(path("dst/old.jpg")));
+        });
+        int answer = EPERM;
+        FilePermissions::setModeCall([&answer](int, unsigned) {
+            errno = answer;
+            return -1;
+        });
+        const auto restore = qScopeGuard([] {
+            FileReplacement::setSyncObserver(nullptr);
+            FilePermissions::setModeCall(nullptr);
+        });
+        QVERIFY(writeBytes(path("src/a.jpg"), noise(MiB, 21)) && writeBytes(path("src/old.jpg"), noise(MiB, 23))
+                && writeBytes(path("dst/old.jpg"), "old copy"));
+        auto import = m_service->createImport({path("src/a.jpg"), path("src/old.jpg")},
+                                              {path("dst/a.jpg"), path("dst/old.jpg")}, {path("dst/old.jpg")});
+        QSignalSpy finished(import.get(), &CMediaImport::finished);
+        QVERIFY(finished.wait(WaitMs));
+        QCOMPARE(import->result(), CMediaImport::Success);
+        QVERIFY(sameContent(path("src/old.jpg"), path("dst/old.jpg")));
+        QCOMPARE(syncs.size(), 2);
+        syncs.sort();
+        QVERIFY2(QRegularExpression("^\\.a\\.jpg\\.replacing\\.\\w{6} (?!here )").match(syncs.at(0)).hasMatch(), qPrintable(syncs.at(0)));
+        QVERIFY2(QRegularExpression("^\\.old\\.jpg\\.replacing\\.\\w{6} old copy$").match(syncs.at(1)).hasMatch(),
+                 qPrintable(syncs.at(1)));
+
+        answer = EIO;
+        auto failed = runImport({path("src/a.jpg")}, {path("dst/b.jpg")});
+        QVERIFY(failed);
+        QCOMPARE(failed->result(), CMediaImport::FileWriteFailure);
+        QVERIFY(!QFile::exists(path("dst/b.jpg")));
+        QVERIFY(temporaryLeftovers(path("dst")).isEmpty());
+    }
+
+    // Killed between naming its copy and renaming it, an import leaves the copy under a hidden
+    // name; the next import into that folder removes it.
+    void aCopyLeftByAKilledImportGoesWithTheNextImport()
+    {
+        QVERIFY(writeBytes(path("src/BIG.MP4"), noise(3 * MiB, 41)) && writeBytes(path("src/next.jpg"), noise(MiB, 42)));
+        QVERIFY(QDir().mkpath(path("dst")));
+        const QString stray = KilledWriter::runUntilTheSyncAndKill({path("src/BIG.MP4"), path("dst/BIG.MP4")});
+        QVERIFY(QFileInfo(stray).isHidden() && FileReplacement::isNewCopyName(QFileInfo(stray).fileName()));
+        QCOMPARE(QFileInfo(stray).absolutePath() + "/BIG.MP4", QFileInfo(path("dst/BIG.MP4")).absoluteFilePath());
+        QCOMPARE(QFileInfo(stray).size(), 3 * MiB);
+        auto next = runImport({path("src/next.jpg")}, {path("dst/next.jpg")});
+        QVERIFY(next);
+        QCOMPARE(next->result(), CMediaImport::Success);
+        QCOMPARE(QDir(path("dst")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"next.jpg"}));
+    }
+
     void failuresKeepCompletedFilesAndLeaveNoPartialOnes()
     {
         QVERIFY(writeBytes(path("src/a.jpg"), noise(MiB, 1)));
@@ -583,5 +651,20 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_MediaScanAndImport)
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (KilledWriter::isChild(argc, argv)) {
+        // Imports one file and is killed at its sync.
+        const QStringList arguments = KilledWriter::childArguments(argc, argv);
+        KilledWriter::stopAtTheSync();
+        CMediaImportService service;
+        const auto import = service.createImport({arguments.value(0)}, {arguments.value(1)});
+        QObject::connect(import.get(), &CMediaImport::finished, &app, &QCoreApplication::quit);
+        return app.exec();
+    }
+    tst_MediaScanAndImport checks;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&checks, argc, argv);
+}
 #include "tst_MediaScanAndImport.moc"

@@ -7,8 +7,12 @@
 #include "hx/CHXMediaDownload.h"
 #include "hx/TetronCameraUrls.h"
 
+#include "FileReplacement.h"
+
+#include <QSemaphore>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 #include <sys/stat.h>
@@ -109,6 +113,50 @@ private slots:
         QCOMPARE(QFile::permissions(target("a.jpg")), QFile::permissions(target("saved.txt")));
         QCOMPARE(QFile::permissions(target("b.mp4")), QFile::permissions(target("saved.txt")));
         QVERIFY(QFile::permissions(target("a.jpg")) & QFileDevice::ReadGroup);
+    }
+
+    // Making a file durable waits on the disk, for seconds on a memory card: it runs off the
+    // GUI thread, before the file takes its name, while the download goes on answering. Held
+    // in the video's sync, the download is paused and resumed, then cancelled at once; the
+    // video never takes its name.
+    void theSyncRunsOffTheGuiThreadBeforeTheRename()
+    {
+        QSemaphore held;
+        QAtomicInt reached;
+        QAtomicInt onThisThread;
+        FileReplacement::setSyncObserver([&](const QString& copy) {
+            if (QThread::currentThread() == thread() || !FileReplacement::isNewCopyName(QFileInfo(copy).fileName()))
+                onThisThread.ref();
+            if (copy.contains(QLatin1String(".mp4."))) {
+                reached.ref();
+                held.tryAcquire(1, 20000);
+            }
+        });
+        const auto stopWatching = qScopeGuard([] { FileReplacement::setSyncObserver(nullptr); });
+        CHXMediaDownload download({photo(), video()}, {target("c.jpg"), target("d.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        // This thread turns its events while the video waits in its sync.
+        QTRY_COMPARE_WITH_TIMEOUT(reached.loadAcquire(), 1, 20000);
+        QCOMPARE(download.totalProgress(), 100);
+        QCOMPARE(download.processedFiles(), QStringList({target("c.jpg")}));
+        download.pause();
+        QTRY_COMPARE_WITH_TIMEOUT(download.state(), CHXMediaDownload::Paused, 5000);
+        download.resume();
+        QTRY_COMPARE_WITH_TIMEOUT(download.state(), CHXMediaDownload::Running, 5000);
+        download.cancel();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCancelled));
+        held.release();
+        QTRY_COMPARE_WITH_TIMEOUT(leftovers(), QStringList({"c.jpg"}), 20000);
+        QCOMPARE(onThisThread.loadAcquire(), 0);
+
+        // A camera may list any size: the total stops at the largest number.
+        constexpr qint64 largest = std::numeric_limits<qint64>::max();
+        CHXMediaDownload listedHuge({info(photoPath(), largest, RemoteMediaTypes::FileTypePhoto),
+                                     info(videoPath(), largest, RemoteMediaTypes::FileTypeVideo)},
+                                    {target("e.jpg"), target("f.mp4")});
+        QCOMPARE(listedHuge.totalSize(), largest);
     }
 
     void finishedIsNeverEmittedInsideACall()

@@ -15,6 +15,12 @@
 #include "ZephiraSurveyDataDownload.h"
 
 #include "ApplicationUrls.h"
+#include "FileReplacement.h"
+
+#include "support/KilledWriter.h"
+
+#include <QScopeGuard>
+#include <QSemaphore>
 
 #include <QTcpServer>
 #include <QTimer>
@@ -27,6 +33,7 @@ using namespace WebTestSupport;
 
 namespace {
 const QString kProject = QStringLiteral("p-dl");
+const QDateTime kCreated(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC);
 const int kPadding = 3 * 1024 * 1024;
 
 QByteArray servedBody(const QString& kind)
@@ -448,6 +455,80 @@ private slots:
         QCOMPARE(errors.at(0).at(1).value<Error>(), ErrorCreatePath);
     }
 
+    // The sync of a complete file waits on the disk: it runs off the worker's thread, so the
+    // worker's other requests go on meanwhile, and the download is done once the file has its
+    // name. Aborted while it syncs, a download leaves nothing and says nothing more.
+    void theSyncHoldsUpNoOtherRequest()
+    {
+        QSemaphore held;
+        QAtomicInt reached;
+        QAtomicInt onThisThread;
+        FileReplacement::setSyncObserver([&](const QString& copy) {
+            if (QThread::currentThread() == thread())
+                onThisThread.ref();
+            if (copy.contains(QLatin1String("held"))) {
+                reached.ref();
+                held.tryAcquire(1, 20000);
+            }
+        });
+        const auto stopWatching = qScopeGuard([] { FileReplacement::setSyncObserver(nullptr); });
+        ZephiraProjectDataDownload job(communicator(), 21);
+        ZephiraManholeDataDownload other(communicator(), 22);
+        ZephiraSurveyDataDownload aborted(communicator(), 23);
+        QSignalSpy completed(&job, &AbstractDownload::downloadCompleted);
+        QSignalSpy otherCompleted(&other, &AbstractDownload::downloadCompleted);
+        QSignalSpy abortedSaid(&aborted, &AbstractDownload::downloadCompleted);
+        QVERIFY(job.prepareOutput(output(QStringLiteral("held.xml")), kProject));
+        job.start();
+        QTRY_COMPARE_WITH_TIMEOUT(reached.loadAcquire(), 1, 20000);
+        QVERIFY(other.prepareOutput(output(QStringLiteral("other.xml")), kProject));
+        other.start();
+        QVERIFY(otherCompleted.wait(20000));
+        QVERIFY(job.isRunning() && completed.isEmpty() && !QFile::exists(output(QStringLiteral("held.xml"))));
+        held.release();
+        QVERIFY(completed.wait(20000));
+        QCOMPARE(readAll(output(QStringLiteral("held.xml"))), servedBody(QStringLiteral("Project")));
+
+        QVERIFY(aborted.prepareOutput(output(QStringLiteral("held-aborted.xml")), kProject));
+        aborted.start();
+        QTRY_COMPARE_WITH_TIMEOUT(reached.loadAcquire(), 2, 20000);
+        aborted.abort();
+        held.release();
+        QTRY_COMPARE_WITH_TIMEOUT(entriesOf(output(QString())), QStringList({"held.xml", "other.xml"}), 20000);
+        QCOMPARE(abortedSaid.count(), 0);
+        QCOMPARE(onThisThread.loadAcquire(), 0);
+    }
+
+    // Killed between naming its file and renaming it, a download leaves the file under a hidden
+    // name: the project's upload does not send it, and the next download into its folder
+    // removes it.
+    void aFileLeftByAKilledDownloadIsNeverUploaded()
+    {
+        const QString object = m_sim->storedObject(kProject, QStringLiteral("Photos/a b.jpg"));
+        QVERIFY(makeRandomFile(object, 2 * 1024 * 1024, 17));
+        const QString url = m_sim->presign(QStringLiteral("GET"), QStringLiteral("storage/objects/p-dl/Photos/a%20b.jpg"));
+        const QString project = m_dir->path() + QStringLiteral("/Project K/");
+        const QString target = project + QStringLiteral("Photos/a b.jpg");
+        QVERIFY(writeText(project + QStringLiteral("project.xml"), "<Project/>") && QDir().mkpath(project + "Photos"));
+        const QString stray = KilledWriter::runUntilTheSyncAndKill({url, target});
+        QVERIFY(QFileInfo(stray).isHidden() && FileReplacement::isNewCopyName(QFileInfo(stray).fileName()));
+        QCOMPARE(QFileInfo(stray).absolutePath() + "/a b.jpg", target);
+        QCOMPARE(fileMd5(stray), fileMd5(object));
+
+        QSignalSpy uploaded(m_worker.get(), &TovrinWebApiWorker::uploadFinished);
+        m_worker->uploadProject(QStringLiteral("p-k"), QStringLiteral("Project K"), QDir::toNativeSeparators(project),
+                                kCreated, ImportTypeZephiraProject, 1, 1, MediaNamesList());
+        QVERIFY(uploaded.wait(30000));
+        QCOMPARE(entriesOf(m_sim->storageDir() + QStringLiteral("/storage/objects/p-k")), QStringList({"project.xml"}));
+
+        ZephiraProjectSingleFileDownload next(url, communicator(), 31);
+        QSignalSpy completed(&next, &AbstractDownload::downloadCompleted);
+        QVERIFY(next.prepareOutput(target, QString()));
+        next.start();
+        QVERIFY(completed.wait(20000));
+        QCOMPARE(entriesOf(project + QStringLiteral("Photos")), QStringList({"a b.jpg"}));
+    }
+
     void workerKeepsTheActiveFlagTrueToItsTable()
     {
         QSignalSpy finished(m_worker.get(), &TovrinWebApiWorker::downloadFinished);
@@ -512,5 +593,26 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_WebDownloads)
+int main(int argc, char** argv)
+{
+    if (KilledWriter::isChild(argc, argv)) {
+        // Downloads one file from its address and is killed at its sync.
+        QCoreApplication app(argc, argv);
+        const QStringList arguments = KilledWriter::childArguments(argc, argv);
+        TovrinWebLibrary::initialize();
+        KilledWriter::stopAtTheSync();
+        WebCommunicator communicator;
+        ZephiraProjectSingleFileDownload job(arguments.value(0), &communicator, 1);
+        QObject::connect(&job, &AbstractDownload::downloadCompleted, &app, &QCoreApplication::quit);
+        QObject::connect(&job, &AbstractDownload::errorOccurred, &app, &QCoreApplication::quit);
+        if (!job.prepareOutput(arguments.value(1), QString()))
+            return 1;
+        job.start();
+        return app.exec();
+    }
+    QCoreApplication app(argc, argv);
+    tst_WebDownloads checks;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&checks, argc, argv);
+}
 #include "tst_WebDownloads.moc"

@@ -15,7 +15,8 @@ resolutions, recording, alert bits, free space, files) can be read and changed t
   GET  /__sim/log      the requests seen so far (JSON list)
   GET  /__sim/state    the camera state (JSON)
   POST /__sim/state    merge JSON into the camera state
-  POST /__sim/files    {"path": ..., "format": "jpeg"|"MP4"|..., "size": n, "time": "..."}
+  POST /__sim/files    {"path": ..., "format": "jpeg"|"MP4"|..., "size": n, "time": "...",
+                        "listedSize": n (the size the file list gives, whatever the content)}
   POST /__sim/sessions-expire   forget every log-in (the next request gets 712)
   GET  /__sim/content?path=/SD/...   the raw bytes of a file
 
@@ -398,7 +399,8 @@ class Handler(BaseHTTPRequestHandler):
             parts = ["<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DCIM>\n"]
             for entry in files:
                 parts.append("<file><name>%s</name><format>%s</format><size>%d</size><time>%s</time></file>\n"
-                             % (xml_escape(entry["path"]), xml_escape(entry["format"]), len(entry["data"]),
+                             % (xml_escape(entry["path"]), xml_escape(entry["format"]),
+                                int(entry.get("listedSize", len(entry["data"]))),
                                 xml_escape(entry["time"])))
             parts.append("</DCIM>\n")
         body = "".join(parts)

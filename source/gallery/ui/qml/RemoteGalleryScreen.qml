@@ -40,14 +40,26 @@ Screen {
             ScreenManager.close()
     }
 
+    function refused() {
+        var refusal = controller.queryDownloadRefusal("")
+        if (refusal === "")
+            return false
+        MessageBox.error("", refusal)
+        return true
+    }
+
+    // Files that cannot be downloaded together are refused before anything is asked.
     function download() {
         controller.setupMediaDirectories()
         if (!controller.queryDownloadFolderMissing()) {
             downloadInto()
             return
         }
+        if (refused())
+            return
         // Without projects the folder is asked for, as for photos made on the tablet; later
-        // downloads of the session go where this one went, as the runtime data holds it.
+        // downloads of the session go where this one went, as the runtime data holds it. A
+        // project's folder takes them into its own media folders.
         var last = appRuntimeData.lastDownloadFolder
         ScreenManager.show("FileSelectionScreen",
                            { "folderMode": true,
@@ -56,14 +68,14 @@ Screen {
                            function(chosen) {
                                if (chosen === undefined || chosen === null || chosen === "")
                                    return
-                               appRuntimeData.lastDownloadFolder = chosen
-                               appRuntimeData.photoDirectory = chosen
-                               appRuntimeData.videoDirectory = chosen
+                               controller.setDownloadFolder(chosen)
                                screen.downloadInto()
                            })
     }
 
     function downloadInto() {
+        if (refused())
+            return
         var go = function() {
             var existing = controller.queryFilesToBeOverwrittenByDownload("")
             if (existing.length === 0) {

@@ -1,6 +1,8 @@
 #include "FilePermissions.h"
 
 #include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
 
 #include <utility>
 
@@ -14,6 +16,9 @@
 namespace FilePermissions {
 
 namespace {
+
+QMutex modeCallMutex;
+std::function<int(int, unsigned)> modeCall;
 
 // The umask as the kernel reports it; reading it with umask() would change it for a moment
 // under every other thread. 022 where the report is missing.
@@ -74,7 +79,12 @@ ModeResult setFileMode(QFileDevice& file, QFileDevice::Permissions permissions, 
         if (permissions.testFlag(bit.first))
             mode |= bit.second;
     }
-    if (::fchmod(fd, mode) == 0)
+    std::function<int(int, unsigned)> call;
+    {
+        QMutexLocker locker(&modeCallMutex);
+        call = modeCall;
+    }
+    if ((call ? call(fd, mode) : ::fchmod(fd, mode)) == 0)
         return ModeResult::Set;
     const int error = errno;
     if (errorText)
@@ -94,6 +104,12 @@ ModeResult setFileMode(QFileDevice& file, QFileDevice::Permissions permissions, 
         *errorText = file.errorString();
     return ModeResult::Failed;
 #endif
+}
+
+void setModeCall(std::function<int(int descriptor, unsigned mode)> call)
+{
+    QMutexLocker locker(&modeCallMutex);
+    modeCall = std::move(call);
 }
 
 } // namespace FilePermissions

@@ -2,6 +2,8 @@
 
 #include <QFileDevice>
 
+#include <functional>
+
 namespace FilePermissions {
 
 // What a newly saved file gets from the process's umask (0666 without its bits). Files made
@@ -21,5 +23,9 @@ enum class ModeResult
 // Gives an open file these permissions (the owner's, group's and others' bits). errorText, when
 // given, receives the system's reason when the result is not Set.
 ModeResult setFileMode(QFileDevice& file, QFileDevice::Permissions permissions, QString* errorText = nullptr);
+
+// Tests give the answers of file systems they cannot mount through this: it takes the place of
+// fchmod (a descriptor and a mode in, 0 or -1 with errno set out). Empty for the system's own.
+void setModeCall(std::function<int(int descriptor, unsigned mode)> call);
 
 } // namespace FilePermissions

@@ -2,22 +2,54 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 class QFileDevice;
+class QTemporaryFile;
 
 // The one way a new copy of a file takes its place: it is written beside its target under a
-// temporary name that the writer created for itself alone (QTemporaryFile, which adds six
-// characters of its own to the target's name), made durable here, and then renamed over the
-// target. A file or a link that held the target's name is replaced, never followed or written
-// into; until the rename, the target is as it was. Used by the camera and web downloads and by
-// the import. Safe to call from any thread.
+// hidden temporary name that the writer created for itself alone (createNewCopy), made durable,
+// and then renamed over the target. A file or a link that held the target's name is replaced,
+// never followed or written into; until the rename, the target is as it was. Used by the camera
+// and web downloads and by the import. Safe to call from any thread.
 namespace FileReplacement {
+
+// The name a new copy of target is written under: "." + target's file name + ".replacing." +
+// six characters of its own (QTemporaryFile fills "XXXXXX"), in target's folder. Hidden, so
+// that no gallery shows it and no upload sends it; one form for every writer, so that a copy a
+// crash left behind is known as one (sweepStrayCopies).
+QString newCopyTemplate(const QString& target);
+
+// Whether fileName (a name without folder) has that form.
+bool isNewCopyName(const QString& fileName);
+
+// Creates and opens (read and write) a new copy beside target, marked as being written for as
+// long as it stays open, so that no sweep takes it meanwhile. Null when it cannot be made;
+// errorText, when given, then tells why. The copy removes itself unless its auto-removal is
+// switched off once it has taken the target's name.
+std::unique_ptr<QTemporaryFile> createNewCopy(const QString& target, QString* errorText = nullptr);
+
+// Removes the new copies in folder that nobody writes any more: their writer ended between
+// naming and renaming them (a kill, a power cut) and they only take room. Copies that are
+// still being written, in this process or another, stay. Returns how many were removed.
+int sweepStrayCopies(const QString& folder);
 
 // Flushes the copy's buffers and syncs its data to the disk, so that a crash after the rename
 // cannot leave the target's name with part of its content missing. False when either fails.
+// Waits on the disk: never on the GUI thread.
 bool syncToDisk(QFileDevice& copy);
 
 // Gives newCopy the name target in one step (rename(2)). False when the rename fails: newCopy
 // and target are then both as they were, and errno tells why.
 bool replaceFileWith(const QString& newCopy, const QString& target);
+
+// The same, but only while nothing (a link to nothing included) holds target's name: false with
+// errno EEXIST when something does. Never copies and never follows a link at target.
+bool renameWithoutReplacing(const QString& newCopy, const QString& target);
+
+// Tests watch the syncs through this: called by syncToDisk on the thread that syncs, with the
+// copy's path, before the sync. Empty to stop.
+void setSyncObserver(std::function<void(const QString& copyPath)> observer);
 
 } // namespace FileReplacement

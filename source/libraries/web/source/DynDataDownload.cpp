@@ -62,12 +62,16 @@ bool DynDataDownload::prepareOutput(const QString& outputFilePath, const QString
         return false;
     }
     m_newCopy.reset();
+    if (const int removed = FileReplacement::sweepStrayCopies(folder))
+        CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                            QStringLiteral("Removed %1 unfinished downloads from \"%2\"").arg(removed).arg(folder));
     // Never the output file itself: what stands at its path (perhaps a link to a file elsewhere)
     // stays untouched until a complete body replaces it.
-    auto newCopy = std::make_unique<QTemporaryFile>(outputFilePath);
-    if (!newCopy->open()) {
+    QString error;
+    std::unique_ptr<QTemporaryFile> newCopy = FileReplacement::createNewCopy(outputFilePath, &error);
+    if (!newCopy) {
         CLogger::logMessage(CLogger::LogLevelError, kCategory,
-                            QStringLiteral("Could not open output file: \"%1\"").arg(outputFilePath));
+                            QStringLiteral("Could not open output file: \"%1\" (%2)").arg(outputFilePath, error));
         emit errorOccurred(m_downloadId, ErrorFileAccess);
         return false;
     }
@@ -168,12 +172,7 @@ void DynDataDownload::onNetworkReplyFinished()
         emit errorOccurred(m_downloadId, errorFromNetworkError(networkError));
         return;
     }
-    if (!completeOutput()) {
-        m_failed = true;
-        emit errorOccurred(m_downloadId, ErrorFileWrite);
-        return;
-    }
-    emit downloadCompleted(m_downloadId);
+    completeOutput();
 }
 
 bool DynDataDownload::bodyIsAsStored(QNetworkReply* reply)
@@ -192,26 +191,29 @@ bool DynDataDownload::bodyIsAsStored(QNetworkReply* reply)
     return false;
 }
 
-bool DynDataDownload::completeOutput()
+void DynDataDownload::completeOutput()
 {
-    QTemporaryFile& newCopy = *m_newCopy;
-    bool complete = FileReplacement::syncToDisk(newCopy);
     // The new file starts private to its owner; the downloaded file is a normal save.
-    if (complete && !newCopy.setPermissions(FilePermissions::newFileDefault()))
-        CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
-                            QStringLiteral("Could not set the permissions of the downloaded file: \"%1\"")
-                                .arg(m_outputFilePath));
-    const QString newCopyPath = complete ? newCopy.fileName() : QString();
-    newCopy.close();
-    if (newCopyPath.isEmpty() || !FileReplacement::replaceFileWith(newCopyPath, m_outputFilePath)) {
+    connect(m_publisher, &Tovrin::Shared::NewCopyPublisher::finished, this, &DynDataDownload::onOutputPublished,
+            Qt::UniqueConnection);
+    m_publisher->publish(std::move(m_newCopy), m_outputFilePath, Tovrin::Shared::NewCopyPublisher::Rename::Replace,
+                         FilePermissions::newFileDefault());
+}
+
+void DynDataDownload::onOutputPublished(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
+                                        const QString& detail)
+{
+    if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
         CLogger::logMessage(CLogger::LogLevelError, kCategory,
-                            QStringLiteral("Could not put the downloaded file in place: \"%1\"").arg(m_outputFilePath));
-        discardOutput();
-        return false;
+                            QStringLiteral("Could not put the downloaded file in place: \"%1\" (%2)").arg(target, detail));
+        m_failed = true;
+        emit errorOccurred(m_downloadId, ErrorFileWrite);
+        return;
     }
-    newCopy.setAutoRemove(false);
-    m_newCopy.reset();
-    return true;
+    if (!detail.isEmpty())
+        CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
+                            QStringLiteral("Downloaded file \"%1\": %2").arg(target, detail));
+    emit downloadCompleted(m_downloadId);
 }
 
 void DynDataDownload::discardOutput()
@@ -222,7 +224,8 @@ void DynDataDownload::discardOutput()
 
 void DynDataDownload::pause()
 {
-    if (m_paused || m_aborted)
+    // A complete body on its way to its name is not held up.
+    if (m_paused || m_aborted || m_publisher->isPublishing())
         return;
     m_paused = true;
     if (m_reply)
@@ -246,6 +249,10 @@ void DynDataDownload::abort()
     m_aborted = true;
     if (m_reply) {
         m_reply->abort();
+    } else if (m_publisher->isPublishing()) {
+        // Short of its rename it goes; past it, the complete file stays and nothing more is said.
+        if (!m_publisher->withdraw())
+            m_publisher->disconnect(this);
     } else if (m_newCopy) {
         // Prepared but not finished: nothing of it may stay.
         discardOutput();

@@ -2,6 +2,8 @@
 
 #include "AbstractDownload.h"
 
+#include "NewCopyPublisher.h"
+
 #include <QNetworkReply>
 #include <QPointer>
 #include <QTemporaryFile>
@@ -11,9 +13,12 @@
 namespace Tovrin {
 namespace Web {
 
-// Streams the body of one reply into a new file beside the output file as it arrives, and renames
-// it over the output file once complete (FileReplacement): a link standing at the output path is
-// replaced, never written through. A download that does not end well (network or HTTP error, an
+// Streams the body of one reply into a hidden new file beside the output file as it arrives, and
+// renames it over the output file once complete and synced (FileReplacement): a link standing at
+// the output path is replaced, never written through. The sync and the rename run on the disk
+// thread (NewCopyPublisher), so the web worker goes on with other requests meanwhile; the
+// download is done (downloadCompleted) once the file has its name. New files that a download
+// killed before its rename left in the output folder go when the next download there starts. A download that does not end well (network or HTTP error, an
 // answer encoded in spite of the request, pause, abort, failed write) removes its new file and
 // leaves the output path as it was: only a complete body is ever put there and reported as
 // finished.
@@ -32,7 +37,7 @@ public:
     QString outputFilePath() const { return m_outputFilePath; }
     bool isPaused() const { return m_paused; }
     bool isAborted() const { return m_aborted; }
-    bool isRunning() const { return !m_reply.isNull(); }
+    bool isRunning() const { return !m_reply.isNull() || m_publisher->isPublishing(); }
 
     // The web client's error for a reply's network error.
     static Error errorFromNetworkError(QNetworkReply::NetworkError error);
@@ -52,13 +57,16 @@ protected slots:
 
 private:
     bool bodyIsAsStored(QNetworkReply* reply);
-    bool completeOutput();
+    void completeOutput();
+    void onOutputPublished(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
+                           const QString& detail);
     void discardOutput();
 
     QString m_outputFilePath;
     QString m_source;
     // The body as it arrives; it takes the output file's name once complete.
     std::unique_ptr<QTemporaryFile> m_newCopy;
+    Tovrin::Shared::NewCopyPublisher* m_publisher = new Tovrin::Shared::NewCopyPublisher(this);
     QByteArray m_buffer;
     QPointer<QNetworkReply> m_reply;
     bool m_paused = false;

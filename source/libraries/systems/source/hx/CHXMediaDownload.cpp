@@ -15,6 +15,7 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <limits>
 
 namespace Ulx {
 namespace Multimedia {
@@ -35,23 +36,32 @@ int percent(qint64 part, qint64 whole)
     return static_cast<int>(std::min(100.0, std::max(0.0, value)));
 }
 
+// Sizes come from the camera's list: added up to the largest number, never beyond it.
+qint64 addSizes(qint64 a, qint64 b)
+{
+    return b > std::numeric_limits<qint64>::max() - a ? std::numeric_limits<qint64>::max() : a + b;
+}
+
 } // namespace
 
 CHXMediaDownload::CHXMediaDownload(const QVector<CRemoteFileInfo>& files, const QVector<QString>& targetPaths)
     : m_files(files)
     , m_targetPaths(targetPaths)
     , m_networkAccessManager(new QNetworkAccessManager())
+    , m_publisher(new Tovrin::Shared::NewCopyPublisher(this))
 {
     for (const CRemoteFileInfo& file : files)
-        m_totalSize += std::max<qint64>(0, file.fileSize());
+        m_totalSize = addSizes(m_totalSize, std::max<qint64>(0, file.fileSize()));
+    connect(m_publisher, &Tovrin::Shared::NewCopyPublisher::finished, this, &CHXMediaDownload::onPublished);
 }
 
 CHXMediaDownload::~CHXMediaDownload()
 {
     dropReply();
     delete m_networkAccessManager;
-    // Removes a partial temporary file from disk.
-    delete m_temporaryFile;
+    // A partial new copy goes from the disk; one on its way to its name is withdrawn.
+    m_temporaryFile.reset();
+    m_publisher->withdraw();
 }
 
 void CHXMediaDownload::start()
@@ -100,11 +110,11 @@ void CHXMediaDownload::nextFile()
         return;
     }
 
-    m_temporaryFile = new QTemporaryFile(m_targetPaths.at(m_index));
-    if (!m_temporaryFile->open()) {
-        logDownload(QStringLiteral("[CHXMediaDownload] Cannot create a temporary file for"), {m_targetPaths.at(m_index)});
-        delete m_temporaryFile;
-        m_temporaryFile = nullptr;
+    QString error;
+    m_temporaryFile = FileReplacement::createNewCopy(m_targetPaths.at(m_index), &error);
+    if (!m_temporaryFile) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Cannot create a temporary file for"),
+                    {m_targetPaths.at(m_index), error});
         --m_index;
         end(Idle, ResultFileWriteFailed);
         return;
@@ -233,8 +243,7 @@ void CHXMediaDownload::dropReply()
 
 void CHXMediaDownload::dropTemporaryFile()
 {
-    delete m_temporaryFile;
-    m_temporaryFile = nullptr;
+    m_temporaryFile.reset();
 }
 
 void CHXMediaDownload::onReplyFinished()
@@ -259,47 +268,47 @@ void CHXMediaDownload::onReplyFinished()
 
 void CHXMediaDownload::completeCurrentFile()
 {
-    if (!finishCurrentFile()) {
+    // A write error would otherwise surface only on the disk thread.
+    if (!m_temporaryFile->flush()) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Writing failed:"), {m_temporaryFile->fileName()});
         dropTemporaryFile();
         end(Failed, ResultFileWriteFailed);
         return;
     }
-    nextFile();
+    std::function<void(QFile&)> patchVideo;
+    if (m_files.at(m_index).fileType() == RemoteMediaTypes::FileTypeVideo) {
+        patchVideo = [](QFile& video) {
+            CMP4VideoOrientationPatcher patcher(video);
+            if (!patcher.run())
+                logDownload(QStringLiteral("Failed to patch video orientation."), {video.fileName()});
+        };
+    }
+    // The photo or video is the user's like any file saved on the tablet, not private to its
+    // owner as the new copy starts. An existing file at the target is never replaced here.
+    m_publisher->publish(std::move(m_temporaryFile), m_targetPaths.at(m_index),
+                         Tovrin::Shared::NewCopyPublisher::Rename::KeepExisting, FilePermissions::newFileDefault(),
+                         patchVideo);
 }
 
-bool CHXMediaDownload::finishCurrentFile()
+void CHXMediaDownload::onPublished(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
+                                   const QString& detail)
 {
-    if (!m_temporaryFile->flush())
-        return false;
-    if (m_files.at(m_index).fileType() == RemoteMediaTypes::FileTypeVideo) {
-        CMP4VideoOrientationPatcher patcher(*m_temporaryFile);
-        if (!patcher.run())
-            logDownload(QStringLiteral("Failed to patch video orientation."), {m_temporaryFile->fileName()});
+    // Ended meanwhile (cancelled): the cancel took account of the file.
+    if (m_result != ResultNone)
+        return;
+    if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Cannot move the file to its target:"), {target, detail});
+        end(Failed, ResultFileWriteFailed);
+        return;
     }
-    if (!FileReplacement::syncToDisk(*m_temporaryFile)) {
-        logDownload(QStringLiteral("[CHXMediaDownload] Cannot write the file to the disk:"), {m_targetPaths.at(m_index)});
-        return false;
-    }
-    const QString target = m_targetPaths.at(m_index);
-    // The temporary file is private to its owner; the photo or video is the user's like any
-    // file saved on the tablet.
-    if (!m_temporaryFile->setPermissions(FilePermissions::newFileDefault()))
-        logDownload(QStringLiteral("[CHXMediaDownload] Cannot set the file's permissions:"),
-                    {m_temporaryFile->fileName(), m_temporaryFile->errorString()});
-    m_temporaryFile->setAutoRemove(false);
-    m_temporaryFile->close();
-    if (!m_temporaryFile->rename(target)) {
-        logDownload(QStringLiteral("[CHXMediaDownload] Cannot move the file to its target:"),
-                    {m_temporaryFile->fileName(), target, m_temporaryFile->errorString()});
-        // The temporary file goes; the target, if another file holds it, stays untouched.
-        m_temporaryFile->setAutoRemove(true);
-        m_temporaryFile->remove();
-        return false;
-    }
+    if (!detail.isEmpty())
+        logDownload(QStringLiteral("[CHXMediaDownload] File saved, but"), {target, detail});
     m_processedFiles.append(target);
-    delete m_temporaryFile;
-    m_temporaryFile = nullptr;
-    return true;
+    if (m_state == Paused) {
+        m_nextPending = true;
+        return;
+    }
+    nextFile();
 }
 
 void CHXMediaDownload::pause()
@@ -326,6 +335,14 @@ void CHXMediaDownload::deferredResume()
     if (m_state != Paused)
         return;
     m_state = Running;
+    // The file is on its way to its name: its end goes on to the next one.
+    if (m_publisher->isPublishing())
+        return;
+    if (m_nextPending) {
+        m_nextPending = false;
+        nextFile();
+        return;
+    }
     // Paused after the last byte but before the end of the answer: a range beyond the end
     // would only be refused.
     if (m_currentFileSize > 0 && m_currentFileReceived >= m_currentFileSize) {
@@ -341,6 +358,9 @@ void CHXMediaDownload::cancel()
         return;
     dropReply();
     dropTemporaryFile();
+    // A file past its sync may have its name already: then it is one of the files done.
+    if (m_publisher->isPublishing() && !m_publisher->withdraw())
+        m_processedFiles.append(m_targetPaths.at(m_index));
     end(Cancelling, ResultCancelled);
 }
 

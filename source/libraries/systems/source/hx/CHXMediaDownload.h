@@ -4,8 +4,12 @@
 
 #include "CRemoteFileInfo.h"
 
+#include "NewCopyPublisher.h"
+
 #include <QPointer>
 #include <QVector>
+
+#include <memory>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -14,12 +18,14 @@ class QTemporaryFile;
 namespace Ulx {
 namespace Multimedia {
 
-// Downloads files from the Hoselux camera one after the other, each into a temporary file next
-// to its target that is renamed to the target when complete. A paused file resumes with a
-// Range request; an answer that does not continue where the file stopped restarts it from
-// zero. finished() is always emitted from the event loop, never inside a call of the caller.
-// Made by the HX storage logic and shared with the storage as the active download; owns its
-// network access manager and the current temporary file. GUI thread only.
+// Downloads files from the Hoselux camera one after the other, each into a hidden new copy next
+// to its target (FileReplacement) that takes the target's name when complete, after it was
+// made durable on the disk thread (NewCopyPublisher): frames, progress and Cancel go on
+// meanwhile. A paused file resumes with a Range request; an answer that does not continue
+// where the file stopped restarts it from zero. finished() is always emitted from the event
+// loop, never inside a call of the caller. Made by the HX storage logic and shared with the
+// storage as the active download; owns its network access manager, the current new copy and
+// its publisher. GUI thread only.
 class CHXMediaDownload : public CAbstractMediaDownload
 {
     Q_OBJECT
@@ -78,8 +84,8 @@ private:
     void requestCurrentFile();
     bool acceptReply(QNetworkReply* reply);
     void restartCurrentFile();
-    bool finishCurrentFile();
     void completeCurrentFile();
+    void onPublished(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target, const QString& detail);
     void addReceived(qint64 bytes);
     void updateProgress();
     void dropReply();
@@ -98,13 +104,16 @@ private:
     int m_totalProgress = 0;
     QNetworkAccessManager* m_networkAccessManager = nullptr;
     QPointer<QNetworkReply> m_reply;
-    QTemporaryFile* m_temporaryFile = nullptr;
+    std::unique_ptr<QTemporaryFile> m_temporaryFile;
+    // Makes each complete file durable and gives it its name, off the GUI thread.
+    Tovrin::Shared::NewCopyPublisher* m_publisher = nullptr;
     int m_index = -1;
     DownloadState m_state = Idle;
     DownloadResult m_result = ResultNone;
     int m_transferTimeout = DefaultTransferTimeoutMs;
     bool m_replyChecked = false; // the current reply's status was examined
     bool m_restartPending = false; // the answer did not continue the file: fetch it anew
+    bool m_nextPending = false; // the file took its name while paused: the next one waits for the resume
 };
 
 } // namespace Multimedia

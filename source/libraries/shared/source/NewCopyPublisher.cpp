@@ -1,0 +1,176 @@
+#include "NewCopyPublisher.h"
+
+#include "FilePermissions.h"
+#include "FileReplacement.h"
+
+#include <QFutureWatcher>
+#include <QTemporaryFile>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+namespace Tovrin {
+namespace Shared {
+
+namespace {
+
+// Disk work of every publisher: threads that mostly wait on the disk. Several syncs at once
+// let the file system commit them together, and one slow card does not hold up a copy bound
+// for another volume.
+Q_GLOBAL_STATIC(QThreadPool, diskThreads)
+
+QThreadPool* diskPool()
+{
+    QThreadPool* pool = diskThreads();
+    if (pool->maxThreadCount() != 4)
+        pool->setMaxThreadCount(4);
+    return pool;
+}
+
+} // namespace
+
+// Shared by the owner and the disk thread; the mutex decides whether a withdrawal comes before
+// the rename or after it.
+struct NewCopyPublisher::Job
+{
+    std::unique_ptr<QTemporaryFile> copy;
+    QString target;
+    Rename rename = Rename::Replace;
+    std::optional<QFileDevice::Permissions> permissions;
+    std::function<void(QFile&)> finishContent;
+    std::mutex mutex;
+    bool withdrawn = false;
+    bool renamed = false;
+};
+
+struct NewCopyPublisher::Result
+{
+    Outcome outcome = Outcome::Failed;
+    QString detail;
+};
+
+NewCopyPublisher::NewCopyPublisher(QObject* parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<Outcome>("Tovrin::Shared::NewCopyPublisher::Outcome");
+}
+
+NewCopyPublisher::~NewCopyPublisher()
+{
+    withdraw();
+}
+
+bool NewCopyPublisher::publish(std::unique_ptr<QTemporaryFile> copy, const QString& target, Rename rename,
+                               std::optional<QFileDevice::Permissions> permissions,
+                               std::function<void(QFile&)> finishContent)
+{
+    if (m_job || !copy)
+        return false;
+    auto job = std::make_shared<Job>();
+    // From here on only the disk thread touches the copy.
+    copy->moveToThread(nullptr);
+    job->copy = std::move(copy);
+    job->target = target;
+    job->rename = rename;
+    job->permissions = permissions;
+    job->finishContent = std::move(finishContent);
+    m_job = job;
+
+    auto* watcher = new QFutureWatcher<Result>(this);
+    connect(watcher, &QFutureWatcher<Result>::finished, this, [this, watcher, job] {
+        const Result result = watcher->result();
+        watcher->deleteLater();
+        if (m_job != job)
+            return;
+        m_job.reset();
+        if (result.outcome != Outcome::Withdrawn)
+            emit finished(result.outcome, job->target, result.detail);
+    });
+    watcher->setFuture(QtConcurrent::run(diskPool(), [job] { return run(job); }));
+    return true;
+}
+
+bool NewCopyPublisher::withdraw()
+{
+    const std::shared_ptr<Job> job = std::move(m_job);
+    if (!job)
+        return false;
+    std::lock_guard<std::mutex> lock(job->mutex);
+    if (job->renamed) {
+        m_job = job;
+        return false;
+    }
+    job->withdrawn = true;
+    return true;
+}
+
+NewCopyPublisher::Result NewCopyPublisher::run(const std::shared_ptr<Job>& job)
+{
+    QTemporaryFile& copy = *job->copy;
+    Result result;
+    // The copy goes here, on the disk thread: removing a large file waits on the disk too.
+    const auto drop = [&copy, &result](Outcome outcome, const QString& detail) {
+        copy.close();
+        copy.remove();
+        result.outcome = outcome;
+        result.detail = detail;
+        return result;
+    };
+    {
+        std::lock_guard<std::mutex> lock(job->mutex);
+        if (job->withdrawn)
+            return drop(Outcome::Withdrawn, QString());
+    }
+    if (job->finishContent)
+        job->finishContent(copy);
+    QString modeError;
+    const FilePermissions::ModeResult mode = job->permissions
+        ? FilePermissions::setFileMode(copy, *job->permissions, &modeError)
+        : FilePermissions::ModeResult::Set;
+    switch (mode) {
+    case FilePermissions::ModeResult::Set:
+        break;
+    case FilePermissions::ModeResult::NotKept:
+        result.detail = QStringLiteral("the destination keeps no file modes (%1)").arg(modeError);
+        break;
+    case FilePermissions::ModeResult::Failed:
+        // The bytes are whole; the file keeps its owner-only mode.
+        result.detail = QStringLiteral("cannot set the file's mode (%1)").arg(modeError);
+        break;
+    }
+    if (!FileReplacement::syncToDisk(copy))
+        return drop(Outcome::Failed, QStringLiteral("cannot write the file to the disk: %1").arg(copy.errorString()));
+
+    // Only the rename is decided under the lock (a withdrawal waits for it, never for the sync
+    // or a removal); the copy is renamed while still open, so that it stays marked as being
+    // written until it has its name.
+    bool withdrawn = false;
+    bool renamed = false;
+    int renameError = 0;
+    {
+        std::lock_guard<std::mutex> lock(job->mutex);
+        withdrawn = job->withdrawn;
+        if (!withdrawn) {
+            renamed = job->rename == Rename::Replace ? FileReplacement::replaceFileWith(copy.fileName(), job->target)
+                                                     : FileReplacement::renameWithoutReplacing(copy.fileName(), job->target);
+            renameError = errno;
+            job->renamed = renamed;
+        }
+    }
+    if (withdrawn)
+        return drop(Outcome::Withdrawn, QString());
+    if (!renamed) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(renameError));
+        return drop(Outcome::Failed, QStringLiteral("cannot give the file its name: %1").arg(reason));
+    }
+    copy.setAutoRemove(false);
+    copy.close();
+    result.outcome = Outcome::Published;
+    return result;
+}
+
+} // namespace Shared
+} // namespace Tovrin
