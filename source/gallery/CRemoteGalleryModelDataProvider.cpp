@@ -114,9 +114,17 @@ QVector<CRemoteFileInfo> CRemoteGalleryModelDataProvider::selectedFiles() const
     QVector<CRemoteFileInfo> result;
     if (!m_sectionModel)
         return result;
-    const QSet<int> indices = m_sectionModel->selectedFileIndices();
+    // In the gallery's order: the operator follows the download through the list as shown.
+    const QSet<int> selected = m_sectionModel->selectedFileIndices();
+    QList<int> indices(selected.cbegin(), selected.cend());
+    const auto shownAt = [this](int index) {
+        return (index >= 0 && index < m_sectionOfFile.size())
+                   ? std::make_pair(m_sectionOfFile.at(index), m_rowInSection.at(index))
+                   : std::make_pair(index, 0);
+    };
+    std::sort(indices.begin(), indices.end(), [&shownAt](int a, int b) { return shownAt(a) < shownAt(b); });
     result.reserve(indices.size());
-    for (int index : indices) {
+    for (int index : qAsConst(indices)) {
         if (index >= 0 && index < m_files.size())
             result.append(m_files.at(index));
     }

@@ -226,12 +226,18 @@ private slots:
         };
         checkMapping();
 
-        // "Today" ticks today's files, nothing of the other days.
-        sections.selectAllFromDate(today);
+        // Selected files go in the order shown, whatever the camera's order.
+        sections.setSelectedFileIndices({3, 2, 1, 0});
         QStringList ticked;
         for (const CRemoteFileInfo& file : provider->selectedFiles())
             ticked << file.fileName();
-        ticked.sort();
+        QCOMPARE(ticked, QStringList({"d.jpg", "e.jpg", "a.jpg", "b.jpg"}));
+
+        // "Today" ticks today's files, nothing of the other days.
+        sections.selectAllFromDate(today);
+        ticked.clear();
+        for (const CRemoteFileInfo& file : provider->selectedFiles())
+            ticked << file.fileName();
         QCOMPARE(ticked, QStringList({"d.jpg", "e.jpg"}));
         QCOMPARE(sections.selectionCount(), 2);
         QCOMPARE(sections.galleryModel(2)->selectionCount(), 0);
