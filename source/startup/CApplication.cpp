@@ -225,8 +225,7 @@ void CApplication::storeArrivedWifiInterface()
         interfaceName = interfaces.first();
     }
     disconnect(m_wifiInterfaceArrival);
-    m_settings->setActiveWifiInterface(interfaceName);
-    sessionManager->setActiveWifiInterface(interfaceName);
+    m_settings->setActiveWifiInterface(interfaceName); // the settings pass it on to the session manager
 }
 
 void CApplication::applyPhotoFileFormat()
@@ -254,6 +253,9 @@ void CApplication::connectSignals()
             &CApplication::onApplicationSettingsUseSoftwareDecodingChanged);
     connect(m_settings, &CSettings::photoFileFormatChanged, this,
             &CApplication::onApplicationSettingsPhotoFileFormatChanged);
+    // The adapter chosen in the settings joins from the next connection on, not after a restart.
+    connect(m_settings, &CSettings::activeWifiInterfaceChanged, this,
+            &CApplication::onApplicationSettingsActiveWifiInterfaceChanged);
     connect(Ulx::CUlxSystemsLibrary::remoteMediaStorage(), &Ulx::Multimedia::CRemoteMediaStorage::activeDownloadChanged,
             this, &CApplication::requestCurrentProjectSizeUpdate);
     connect(m_mediaImportService, &CMediaImportService::importFinished, this,
@@ -278,6 +280,11 @@ void CApplication::onApplicationSettingsUseSoftwareDecodingChanged()
 void CApplication::onApplicationSettingsPhotoFileFormatChanged()
 {
     applyPhotoFileFormat();
+}
+
+void CApplication::onApplicationSettingsActiveWifiInterfaceChanged()
+{
+    Ulx::CUlxSystemsLibrary::sessionManager()->setActiveWifiInterface(m_settings->activeWifiInterface());
 }
 
 void CApplication::requestCurrentProjectSizeUpdate()

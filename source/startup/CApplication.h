@@ -69,6 +69,7 @@ private slots:
     void onVideoPlayerStateChanged();
     void onApplicationSettingsUseSoftwareDecodingChanged();
     void onApplicationSettingsPhotoFileFormatChanged();
+    void onApplicationSettingsActiveWifiInterfaceChanged();
     void onSessionManagerStateChanged();
     void requestCurrentProjectSizeUpdate();
 
