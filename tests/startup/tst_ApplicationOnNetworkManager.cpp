@@ -23,6 +23,8 @@
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWindow>
 #include <QtTest>
 
@@ -293,10 +295,11 @@ private:
         return active.path() == QLatin1String("/") ? QString() : active.path();
     }
     // Started, with NetworkManager taken up and the camera's network listed.
-    bool startProgramOnCameraNetwork(ProgramProcess* program)
+    bool startProgramOnCameraNetwork(ProgramProcess* program, const QStringList& environment = {})
     {
-        return program->start({}) && QTest::qWaitFor([program]() { return program->said(QStringLiteral("networks ") + kCamera); },
-                                                     kProgramStepMs);
+        return program->start(environment)
+               && QTest::qWaitFor([program]() { return program->said(QStringLiteral("networks ") + kCamera); },
+                                  kProgramStepMs);
     }
     // NetworkManager stops inside its next answer about an access point, which the program's
     // NetworkManager thread asks for as soon as a new one is announced.
@@ -369,21 +372,34 @@ void tst_ApplicationOnNetworkManager::hungNetworkManagerHoldsNeitherWindowNorNet
 
 void tst_ApplicationOnNetworkManager::exitEndsWhileNetworkManagerHangsInACall()
 {
+    // The web service takes the program's requests and never answers them.
+    QTcpServer silentWebService;
+    QVERIFY(silentWebService.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket*> heldRequests;
+    connect(&silentWebService, &QTcpServer::newConnection, this,
+            [&]() { heldRequests.append(silentWebService.nextPendingConnection()); });
     const QString device = startNetworkManager();
     QVERIFY(!device.isEmpty());
     ProgramProcess program;
-    QVERIFY2(startProgramOnCameraNetwork(&program), qPrintable(program.outputTail()));
+    QVERIFY2(startProgramOnCameraNetwork(&program, {QStringLiteral("CX_WEB_ROOT_URL=http://127.0.0.1:%1/web/")
+                                                        .arg(silentWebService.serverPort())}),
+             qPrintable(program.outputTail()));
+    program.send("web\n");
+    QTRY_VERIFY_WITH_TIMEOUT(!heldRequests.isEmpty(), kProgramStepMs);
     QVERIFY(freezeNetworkManagerInsideACall(device));
 
     // Exit: the window closes, and the process ends with its settings and log written, while
-    // its NetworkManager thread still waits inside the call.
+    // its NetworkManager thread still waits inside the call and the web client for its answer.
     program.send("exit\n");
     QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
     QVERIFY(m_mock.isFrozen());
     QCOMPARE(program.exitCode(), 0);
     QCOMPARE(program.setting(QStringLiteral("ActiveWifiInterface")).toString(), QStringLiteral("wlan0"));
     const QString log = program.log();
+    // The exit's steps and their times, for a look at what it waited for.
+    qDebug().noquote() << log.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("Exit|Ending|ended|did not"))).join(QLatin1Char('\n'));
     QVERIFY2(log.contains(QLatin1String("The NetworkManager thread did not end in time.")), qPrintable(log.right(2000)));
+    QVERIFY(log.contains(QLatin1String("WebApi worker thread ended after")));
     QVERIFY(log.trimmed().endsWith(QLatin1String("Ending the process at once: a thread still waits for NetworkManager.")));
 }
 
