@@ -28,7 +28,7 @@ struct WatchState
     QString step;
     bool logged = true;
     int allowanceMs = 0;
-    int status = 0;
+    int status = 1; // an end forced before the program has given its status is no normal end
 };
 
 // Never freed: the watch thread may still read it while the process's exit handlers run.

@@ -21,7 +21,7 @@ public:
     // The last step, once the program's own exit is done and its log closed: the process's exit
     // handlers. Nothing is logged from then on; an overrun is told on the standard error.
     static void lastStep(int allowanceMs);
-    // The status the process ends with when the watch ends it.
+    // The status the process ends with when the watch ends it (1 until this is called).
     static void setStatus(int status);
     // Milliseconds since the first step; -1 before it.
     static qint64 elapsedMs();
