@@ -4,7 +4,8 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -17,6 +18,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const QString kCategory = QStringLiteral("CulvertixApplication");
+constexpr int kLogLineMs = 1000;
 
 struct WatchState
 {
@@ -58,14 +60,27 @@ void runWatch()
                              .arg(step)
                              .arg(allowanceMs)
                              .arg(elapsed);
-    if (watch.logged) {
-        lock.unlock();
-        CLogger::logMessage(CLogger::LogLevelError, kCategory, text);
-        CLogger::setOutputFileName(QString());
-    } else {
-        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    const bool logged = watch.logged;
+    lock.unlock();
+    // The stuck step may be inside the logger itself (a write the disk holds up): the line gets
+    // a moment on a thread of its own, and the process ends whether or not it was written.
+    bool written = false;
+    if (logged) {
+        auto lineWritten = std::make_shared<std::promise<void>>();
+        std::future<void> done = lineWritten->get_future();
+        std::thread([text, lineWritten]() {
+            CLogger::logMessage(CLogger::LogLevelError, kCategory, text);
+            CLogger::setOutputFileName(QString());
+            lineWritten->set_value();
+        }).detach();
+        written = done.wait_for(std::chrono::milliseconds(kLogLineMs)) == std::future_status::ready;
     }
-    std::fflush(nullptr);
+    // Past the stdio locks, which the stuck step may hold.
+    if (!written) {
+        const QByteArray line = text.toUtf8() + '\n';
+        const ssize_t ignored = ::write(STDERR_FILENO, line.constData(), size_t(line.size()));
+        Q_UNUSED(ignored)
+    }
     ::_exit(status);
 }
 
