@@ -8,6 +8,7 @@
 #include "application/BuildVersion.h"
 #include "application/CAppRuntimeData.h"
 #include "startup/CBackgroundExecutionHandler.h"
+#include "startup/CExitWatch.h"
 #include "startup/COpenGLProbe.h"
 #include "startup/NetworkBearer.h"
 #include "application/CSettings.h"
@@ -45,6 +46,12 @@ const QString kLogFileName = QStringLiteral("Culvertix.log");
 const QString kMultimediaLogFileName = QStringLiteral("GStreamer.log");
 const QString kPreviousProjectRootName = QStringLiteral("Zephira-Projects");
 const QString kProjectRootName = QStringLiteral("Culvertix-Projects");
+// What an exit step may take that waits on nothing of ours on the disk, and one that waits for
+// a worker's current block of files.
+constexpr int kExitStepMs = 5000;
+constexpr int kExitDiskStepMs = 35000;
+// The project worker gives a save under way 60 s.
+constexpr int kExitProjectStepMs = 65000;
 
 void logInfo(const QString& message)
 {
@@ -66,22 +73,33 @@ CApplication::CApplication(int& argc, char** argv)
 
 CApplication::~CApplication()
 {
+    // Each step that can wait is watched (see CExitWatch): those waiting on our own files get
+    // the time their services give a save, the others a few seconds.
+    CExitWatch::step(QStringLiteral("closing the screens and the thumbnail workers"), kExitStepMs * 2);
     CUiEngine::destroy();
     delete m_backgroundExecutionHandler;
+    CExitWatch::step(QStringLiteral("ending the media import"), kExitDiskStepMs);
     delete m_mediaImportService;
+    CExitWatch::step(QStringLiteral("ending the drawing-template worker"), kExitDiskStepMs);
     delete m_drawingTemplateService;
+    CExitWatch::step(QStringLiteral("ending the project worker"), kExitProjectStepMs);
     delete m_projectService;
+    CExitWatch::step(QStringLiteral("ending the overlay manager and the web client"), kExitStepMs);
     delete m_videoOverlayManager;
     delete m_webApi;
+    CExitWatch::step(QStringLiteral("ending the power, position and playback services"), kExitStepMs);
     delete m_powerManager;
     delete m_geoPositionSourceManager;
     delete m_videoPlayer;
     delete m_mediaDirectoryHandler;
     delete m_appRuntimeData;
     delete m_settings;
+    CExitWatch::step(QStringLiteral("ending the camera session and the Wi-Fi service"),
+                     Ulx::Wlan::wlanThreadStopTimeoutMs() + kExitStepMs);
     Ulx::CUlxSystemsLibrary::finalize();
     Tovrin::Web::TovrinWebLibrary::finalize();
     Ulx::GStreamer::CGstMultimediaLibrary::finalize();
+    CExitWatch::step(QStringLiteral("Qt's own teardown"), kExitStepMs);
 }
 
 void CApplication::terminate(bool saveState)
@@ -97,12 +115,17 @@ void CApplication::terminate(bool saveState)
 
 int CApplication::leaveProcess(int status)
 {
-    if (!Ulx::Wlan::wlanThreadLeftRunning())
-        return status;
-    logInfo(QStringLiteral("Ending the process at once: a thread still waits for NetworkManager."));
+    CExitWatch::setStatus(status);
+    if (Ulx::Wlan::wlanThreadLeftRunning()) {
+        logInfo(QStringLiteral("Ending the process at once: a thread still waits for NetworkManager."));
+        CLogger::setOutputFileName(QString());
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    logInfo(QStringLiteral("Exit: done after %1 ms.").arg(CExitWatch::elapsedMs()));
     CLogger::setOutputFileName(QString());
-    std::fflush(nullptr);
-    ::_exit(status);
+    CExitWatch::lastStep(kExitStepMs);
+    return status;
 }
 
 bool CApplication::isSystemSleepAllowed(int playbackState, int connectionState)
@@ -225,8 +248,7 @@ void CApplication::storeArrivedWifiInterface()
         interfaceName = interfaces.first();
     }
     disconnect(m_wifiInterfaceArrival);
-    m_settings->setActiveWifiInterface(interfaceName);
-    sessionManager->setActiveWifiInterface(interfaceName);
+    m_settings->setActiveWifiInterface(interfaceName); // the settings pass it on to the session manager
 }
 
 void CApplication::applyPhotoFileFormat()
@@ -254,6 +276,9 @@ void CApplication::connectSignals()
             &CApplication::onApplicationSettingsUseSoftwareDecodingChanged);
     connect(m_settings, &CSettings::photoFileFormatChanged, this,
             &CApplication::onApplicationSettingsPhotoFileFormatChanged);
+    // The adapter chosen in the settings joins from the next connection on, not after a restart.
+    connect(m_settings, &CSettings::activeWifiInterfaceChanged, this,
+            &CApplication::onApplicationSettingsActiveWifiInterfaceChanged);
     connect(Ulx::CUlxSystemsLibrary::remoteMediaStorage(), &Ulx::Multimedia::CRemoteMediaStorage::activeDownloadChanged,
             this, &CApplication::requestCurrentProjectSizeUpdate);
     connect(m_mediaImportService, &CMediaImportService::importFinished, this,
@@ -278,6 +303,11 @@ void CApplication::onApplicationSettingsUseSoftwareDecodingChanged()
 void CApplication::onApplicationSettingsPhotoFileFormatChanged()
 {
     applyPhotoFileFormat();
+}
+
+void CApplication::onApplicationSettingsActiveWifiInterfaceChanged()
+{
+    Ulx::CUlxSystemsLibrary::sessionManager()->setActiveWifiInterface(m_settings->activeWifiInterface());
 }
 
 void CApplication::requestCurrentProjectSizeUpdate()

@@ -24,7 +24,7 @@ class TovrinWebApi;
 
 // The program's QGuiApplication. It owns every application-wide service: all are created in
 // delayedInit() on the first turn of the event loop and deleted, in reverse dependency order,
-// by the destructor. Settings and runtime data are saved only by terminate(true). main ends
+// by the destructor, whose steps are logged and bounded (CExitWatch). Settings and runtime data are saved only by terminate(true). main ends
 // with leaveProcess().
 class CApplication : public QGuiApplication
 {
@@ -54,7 +54,8 @@ public:
     // a thread was left inside a call that a platform service never answered (NetworkManager,
     // see CThreadedWlan). The exit handlers that run after main would wait for that thread for
     // ever, so the process then ends here at once, its log closed (settings are saved by
-    // terminate(), before).
+    // terminate(), before). Otherwise the log is closed and the exit handlers are watched as the
+    // destructor's steps are (CExitWatch).
     static int leaveProcess(int status);
 
     // The keep-awake rule: the tablet may sleep only while nothing plays and no session is
@@ -69,6 +70,7 @@ private slots:
     void onVideoPlayerStateChanged();
     void onApplicationSettingsUseSoftwareDecodingChanged();
     void onApplicationSettingsPhotoFileFormatChanged();
+    void onApplicationSettingsActiveWifiInterfaceChanged();
     void onSessionManagerStateChanged();
     void requestCurrentProjectSizeUpdate();
 

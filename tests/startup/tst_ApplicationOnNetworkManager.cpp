@@ -7,11 +7,14 @@
 
 #include "NetworkManagerMock.h"
 #include "peers/update-server/UpdateServerPeer.h"
+#include "support/ApplicationScreenTest.h"
 #include "support/LogText.h"
+#include "support/QuickScreenDriver.h"
 
 #include "CUlxSystemsLibrary.h"
 #include "CUlxSystemsLibraryPrivate.h"
 #include "TovrinWebApi.h"
+#include "application/CSettings.h"
 #include "communication/CAbstractNetworkManager.h"
 #include "communication/CSessionManager.h"
 #include "flavors/Flavors.h"
@@ -20,6 +23,8 @@
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWindow>
 #include <QtTest>
 
@@ -52,8 +57,10 @@ void report(const QByteArray& what)
 }
 
 // The program's side: tells what the program shows and takes the operator's steps, one per
-// line: "join <network>", "leave", "web" (a web request: the login's connection check), "exit"
-// (the start screen's Exit, which saves the settings).
+// line: "join <network>", "leave", "web" (a web request: the login's connection check),
+// "choose <adapter>" (Settings, Wi-Fi interface, the adapter, Apply, on the screens),
+// "store <adapter>" (the adapter written into the settings as that Apply writes it, for a list
+// the screen cannot offer yet), "exit" (the start screen's Exit, which saves the settings).
 class ProgramDriver : public QObject
 {
 public:
@@ -83,6 +90,9 @@ private:
             for (const CSystemConnectionInfo& system : sessionManager->availableSystems())
                 names.append(system.networkName());
             report("networks " + names.join(QLatin1Char(',')).toUtf8());
+        });
+        connect(sessionManager, &Communication::CSessionManager::wifiInterfacesChanged, this, [sessionManager]() {
+            report("adapters " + sessionManager->queryWifiInterfaces().join(QLatin1Char(',')).toUtf8());
         });
         Communication::CAbstractNetworkManager* manager = networkManager();
         connect(manager, &Communication::CAbstractNetworkManager::stateChanged, this,
@@ -126,10 +136,42 @@ private:
             networkManager()->disconnectFromWifiNetwork();
         } else if (step == QLatin1String("web")) {
             m_application->webApi()->login(QStringLiteral("operator"), QStringLiteral("secret"));
+        } else if (step.startsWith(QLatin1String("choose "))) {
+            // The screens are driven with nested waits: no further step is read meanwhile.
+            m_input.setEnabled(false);
+            const bool chosen = chooseAdapterOnTheScreens(step.mid(7));
+            m_input.setEnabled(true);
+            report(chosen ? "chosen" : "not chosen");
+        } else if (step.startsWith(QLatin1String("store "))) {
+            m_application->settings()->setActiveWifiInterface(step.mid(6));
+            report("stored");
         } else if (step == QLatin1String("exit")) {
             report("exiting");
             m_application->terminate(true);
         }
+    }
+
+    bool chooseAdapterOnTheScreens(const QString& adapter)
+    {
+        QuickScreenDriver screens(QuickScreenDriver::Lookup::VisibleItems);
+        screens.setWindow(ApplicationScreenTest::waitForMainWindow(kProgramStepMs));
+        const auto shown = [&screens](const QString& name) {
+            return QTest::qWaitFor([&screens, name]() { return screens.topScreenName() == name; }, kProgramStepMs);
+        };
+        if (!screens.window())
+            return false;
+        screens.closeToStartScreen();
+        if (!shown(QStringLiteral("StartScreen")) || !screens.tryClick(QStringLiteral("startScreenSettingsButton"))
+            || !shown(QStringLiteral("SettingsScreen")) || !screens.tryClick(QStringLiteral("settingsWifiInterface"))
+            || !shown(QStringLiteral("ItemSelectionScreen")))
+            return false;
+        QQuickItem* list = screens.topScreen();
+        const int index = list->property("items").toStringList().indexOf(adapter);
+        if (index < 0)
+            return false;
+        list->setProperty("selectedIndex", index);
+        return screens.tryClick(QStringLiteral("itemSelectionApply")) && shown(QStringLiteral("SettingsScreen"))
+               && screens.tryClick(QStringLiteral("tabbedScreenApply")) && shown(QStringLiteral("StartScreen"));
     }
 
     CApplication* m_application;
@@ -226,6 +268,8 @@ private slots:
     void exitEndsWhileNetworkManagerHangsInACall();
     void leaveAtExitReachesNetworkManagerBehindABusyThread();
     void joinUnansweredAtExitIsEndedWhenAnswered();
+    void restartOnTheCameraNetworkIsLeftAtExitBehindABusyNetworkManager();
+    void adapterChosenInTheSettingsJoinsAtOnce();
 
 private:
     // NetworkManager with wlan0 and the camera's network; wlan0's object path.
@@ -238,16 +282,24 @@ private:
         m_mock.mock(QStringLiteral("SetNetworkKey"), {kCamera, cameraKey()});
         return device;
     }
+    // A second adapter with the camera's network in reach; its object path.
+    QString addAdapterInReachOfTheCamera(const QString& interfaceName)
+    {
+        const QString device = m_mock.addDevice(interfaceName + QStringLiteral("dev"), interfaceName);
+        m_mock.addAccessPoint(device, QStringLiteral("camera") + interfaceName, kCamera, 70, false);
+        return device;
+    }
     QString activeConnection(const QString& device)
     {
         const auto active = m_mock.property(device, kDeviceInterface, QStringLiteral("ActiveConnection")).value<QDBusObjectPath>();
         return active.path() == QLatin1String("/") ? QString() : active.path();
     }
     // Started, with NetworkManager taken up and the camera's network listed.
-    bool startProgramOnCameraNetwork(ProgramProcess* program)
+    bool startProgramOnCameraNetwork(ProgramProcess* program, const QStringList& environment = {})
     {
-        return program->start({}) && QTest::qWaitFor([program]() { return program->said(QStringLiteral("networks ") + kCamera); },
-                                                     kProgramStepMs);
+        return program->start(environment)
+               && QTest::qWaitFor([program]() { return program->said(QStringLiteral("networks ") + kCamera); },
+                                  kProgramStepMs);
     }
     // NetworkManager stops inside its next answer about an access point, which the program's
     // NetworkManager thread asks for as soon as a new one is announced.
@@ -320,21 +372,34 @@ void tst_ApplicationOnNetworkManager::hungNetworkManagerHoldsNeitherWindowNorNet
 
 void tst_ApplicationOnNetworkManager::exitEndsWhileNetworkManagerHangsInACall()
 {
+    // The web service takes the program's requests and never answers them.
+    QTcpServer silentWebService;
+    QVERIFY(silentWebService.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket*> heldRequests;
+    connect(&silentWebService, &QTcpServer::newConnection, this,
+            [&]() { heldRequests.append(silentWebService.nextPendingConnection()); });
     const QString device = startNetworkManager();
     QVERIFY(!device.isEmpty());
     ProgramProcess program;
-    QVERIFY2(startProgramOnCameraNetwork(&program), qPrintable(program.outputTail()));
+    QVERIFY2(startProgramOnCameraNetwork(&program, {QStringLiteral("CX_WEB_ROOT_URL=http://127.0.0.1:%1/web/")
+                                                        .arg(silentWebService.serverPort())}),
+             qPrintable(program.outputTail()));
+    program.send("web\n");
+    QTRY_VERIFY_WITH_TIMEOUT(!heldRequests.isEmpty(), kProgramStepMs);
     QVERIFY(freezeNetworkManagerInsideACall(device));
 
     // Exit: the window closes, and the process ends with its settings and log written, while
-    // its NetworkManager thread still waits inside the call.
+    // its NetworkManager thread still waits inside the call and the web client for its answer.
     program.send("exit\n");
     QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
     QVERIFY(m_mock.isFrozen());
     QCOMPARE(program.exitCode(), 0);
     QCOMPARE(program.setting(QStringLiteral("ActiveWifiInterface")).toString(), QStringLiteral("wlan0"));
     const QString log = program.log();
+    // The exit's steps and their times, for a look at what it waited for.
+    qDebug().noquote() << log.split(QLatin1Char('\n')).filter(QRegularExpression(QStringLiteral("Exit|Ending|ended|did not"))).join(QLatin1Char('\n'));
     QVERIFY2(log.contains(QLatin1String("The NetworkManager thread did not end in time.")), qPrintable(log.right(2000)));
+    QVERIFY(log.contains(QLatin1String("WebApi worker thread ended after")));
     QVERIFY(log.trimmed().endsWith(QLatin1String("Ending the process at once: a thread still waits for NetworkManager.")));
 }
 
@@ -384,6 +449,81 @@ void tst_ApplicationOnNetworkManager::joinUnansweredAtExitIsEndedWhenAnswered()
                          .value(0))
                      .isEmpty());
     QTRY_COMPARE(activeConnection(device), QString());
+}
+
+void tst_ApplicationOnNetworkManager::restartOnTheCameraNetworkIsLeftAtExitBehindABusyNetworkManager()
+{
+    const QString device = startNetworkManager();
+    QVERIFY(!device.isEmpty());
+    {
+        // An earlier run joined the camera's network and ended without leaving it.
+        ProgramProcess earlier;
+        QVERIFY2(startProgramOnCameraNetwork(&earlier), qPrintable(earlier.outputTail()));
+        earlier.send(QStringLiteral("join %1\n").arg(kCamera).toUtf8());
+        QTRY_VERIFY_WITH_TIMEOUT(earlier.said(QStringLiteral("wifi-state 2")), kProgramStepMs);
+    }
+    const QString camera = activeConnection(device);
+    QVERIFY(!camera.isEmpty());
+
+    // This run finds the tablet on the camera's network: its leave asks NetworkManager which
+    // connection is active and whose it is before it ends it, behind a busy NetworkManager
+    // thread and with Exit right behind it.
+    ProgramProcess program;
+    QVERIFY2(startProgramOnCameraNetwork(&program), qPrintable(program.outputTail()));
+    program.send(QStringLiteral("join %1\n").arg(kCamera).toUtf8());
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("wifi-state 2")), qPrintable(program.outputTail()), kProgramStepMs);
+    QCOMPARE(activeConnection(device), camera);
+    QVERIFY(freezeNetworkManagerInsideACall(device));
+    program.send("leave\nexit\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(kThreadEnding), qPrintable(program.outputTail()), kProgramStepMs);
+    QVERIFY(m_mock.resume());
+    QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
+    QCOMPARE(program.exitCode(), 0);
+    QTRY_COMPARE(activeConnection(device), QString());
+    QVERIFY(!program.log().contains(QLatin1String("did not end in time")));
+}
+
+void tst_ApplicationOnNetworkManager::adapterChosenInTheSettingsJoinsAtOnce()
+{
+    // NetworkManager runs without a Wi-Fi adapter when the program starts.
+    QVERIFY(m_mock.startService(m_python));
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kCamera, cameraKey()});
+    ProgramProcess program;
+    QVERIFY(program.start({}));
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("PROGRAM window")), qPrintable(program.outputTail()), kProgramStepMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("NetworkManager taken up.")), qPrintable(program.outputTail()),
+                              kProgramStepMs);
+    program.send("store wlan1\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("PROGRAM stored")), qPrintable(program.outputTail()), kProgramStepMs);
+
+    // Another adapter arrives first: the choice stays, and the chosen one is taken when it comes.
+    const QString builtIn = addAdapterInReachOfTheCamera(QStringLiteral("wlan0"));
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("PROGRAM adapters wlan0\n")), qPrintable(program.outputTail()),
+                              kProgramStepMs);
+    const QString usb = addAdapterInReachOfTheCamera(QStringLiteral("wlan1"));
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("networks ") + kCamera), qPrintable(program.outputTail()),
+                              kProgramStepMs);
+    program.send(QStringLiteral("join %1\n").arg(kCamera).toUtf8());
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("wifi-state 2")), qPrintable(program.outputTail()), kProgramStepMs);
+    QVERIFY(!activeConnection(usb).isEmpty());
+    QCOMPARE(activeConnection(builtIn), QString());
+
+    // The operator picks the other adapter on the settings screen: the next join goes through
+    // it, with no restart.
+    program.send("leave\nchoose wlan0\n");
+    QTRY_VERIFY_WITH_TIMEOUT(program.said(QStringLiteral("PROGRAM chosen")) || program.said(QStringLiteral("PROGRAM not chosen")),
+                             kProgramStepMs * 2);
+    QVERIFY2(program.said(QStringLiteral("PROGRAM chosen")), qPrintable(program.outputTail()));
+    QTRY_COMPARE(activeConnection(usb), QString());
+    program.send(QStringLiteral("join %1\n").arg(kCamera).toUtf8());
+    QTRY_VERIFY_WITH_TIMEOUT(!activeConnection(builtIn).isEmpty(), kProgramStepMs);
+    QCOMPARE(activeConnection(usb), QString());
+
+    program.send("leave\nexit\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(activeConnection(builtIn), QString());
+    QCOMPARE(program.setting(QStringLiteral("ActiveWifiInterface")).toString(), QStringLiteral("wlan0"));
 }
 
 int main(int argc, char** argv)

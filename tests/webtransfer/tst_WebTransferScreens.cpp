@@ -204,6 +204,7 @@ private slots:
         list.append(webProject(QStringLiteral("Drive"), {media("Photos", "A.JPG"), media("Photos", "C:canary.txt")}));
         list.append(webProject(QStringLiteral("Gap"), {media("Photos", "A.JPG"), media("Photos", QString())}));
         list.append(webProject(QStringLiteral("Rename"), {}));
+        list.append(webProject(QStringLiteral("Held"), {}));
         // Its photo is not in the storage.
         list.append(webProject(QStringLiteral("Blocked"), {media("Photos", "M1.JPG")}));
         list.append(webProject(QStringLiteral("Cut"), {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
@@ -603,26 +604,34 @@ private slots:
             QVERIFY(errors.last().first().toString().endsWith(QLatin1String("0x5000E")));
         }
 
-        // The whole download on the screen, with the screen's cancel question answered No.
+        // The whole download on the screen, with the screen's cancel question answered No. The
+        // service holds the project data until the question is answered: the download is still
+        // running then however slow the machine, and it ends as soon as the data come.
         const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
-        evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {projectId: 'p-slow', projectName: 'Slow'})"));
+        const int held = m_sim->heldRequests(QStringLiteral("project_data"));
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("hold"), true}})}));
+        evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {projectId: 'p-held', projectName: 'Held'})"));
         QQuickItem* screen = topScreen();
         QVERIFY(screen);
         auto* controller = screen->findChild<CWebDownloadScreenController*>();
         QVERIFY(controller);
-        QSignalSpy second(controller->projectDownloadHandler(), &CProjectDownloadHandler::stateChanged);
-        QTRY_VERIFY_WITH_TIMEOUT(controller->projectDownloadHandler()->state() == 3 && controller->currentFileProgress() > 0,
-                                 WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("project_data")) > held, WaitMs);
         QVERIFY(controller->operationInProgress());
+        const int state = controller->projectDownloadHandler()->state();
         controller->startDownload(QStringLiteral("p-culvert"), QStringLiteral("Culvert"));
-        QCOMPARE(controller->projectDownloadHandler()->state(), 3);
+        QCOMPARE(controller->projectDownloadHandler()->state(), state);
         shoot(QStringLiteral("web-download-progress"));
         evaluate(QStringLiteral("ScreenManager.back()"));
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), WaitMs);
+        QCOMPARE(evaluate(QStringLiteral("messageBoxView.message.text")).toString(),
+                 QStringLiteral("Are you sure you want to cancel the current download?"));
         evaluate(QStringLiteral("messageBoxView.answer(false)"));
+        QVERIFY(controller->operationInProgress());
+        QVERIFY(m_sim->setFaults({}));
+        QVERIFY(m_sim->release(QStringLiteral("project_data")));
         QCOMPARE(answerMessageText(), QStringLiteral("Download finished."));
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("ScreenManager.depth")).toInt(), depth, WaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(listed(root() + QStringLiteral("Slow/")), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(listed(root() + QStringLiteral("Held/")), WaitMs);
 
         // One media file of the current project, through the same screen.
         const QString current = m_work.filePath(QStringLiteral("current/"));

@@ -27,9 +27,11 @@ tests need beyond it.
   it is next asked for an access point's properties, before it answers: the caller then waits
   inside that call until the mock is resumed (SIGCONT).
 - SetJoinsUnanswered makes the joins of an SSID (ActivateConnection, AddAndActivateConnection)
-  go unanswered for longer than the caller waits: the caller gets NoReply at once, and the join
-  is carried out when CarryOutUnansweredJoins is called, as NetworkManager does with requests
-  it gets to after a hang.
+  wait unanswered, as NetworkManager leaves requests it has not got to: CarryOutUnansweredJoins
+  then carries them out in their order and answers each with its outcome (a refusal when one
+  is set by then: NetworkManager dropping the join).
+- SetActivationsHeld keeps activations in the config state (before IP configuration) until
+  it is switched off again.
 '''
 
 # pylint: disable=wildcard-import,unused-wildcard-import,invalid-name
@@ -50,8 +52,10 @@ SECRET_READS = {}  # connection path -> number of GetSecrets calls
 ACTIVE_COUNT = [0]
 FREEZE_ON_AP_READ = [False]
 UNANSWERED = set()  # SSIDs whose joins go unanswered
-LATE_JOINS = []     # the joins that went unanswered, to carry out later
+LATE_JOINS = []     # (object, connection, message) of the joins not answered yet, in their order
+HOLD_ACTIVATIONS = [False]
 STEP_MS = 5        # between two device states of one activation
+AGAIN = 'again'    # a step that is not done yet
 
 REASON_NONE = 0
 REASON_NO_SECRETS = 7
@@ -67,18 +71,27 @@ def _freezing_dispatch(self, connection, message):
             and (message.get_path() or '').startswith('/org/freedesktop/NetworkManager/AccessPoint/'):
         FREEZE_ON_AP_READ[0] = False
         os.kill(os.getpid(), signal.SIGSTOP)
+    if UNANSWERED and _join_ssid(message) in UNANSWERED:
+        LATE_JOINS.append((self, connection, message))
+        return None
     return _dispatch(self, connection, message)
 
 
 dbus.service.Object._message_cb = _freezing_dispatch
 
 
-def _unanswered(settings):
-    return _ssid_of(settings) in UNANSWERED
-
-
-def _no_reply():
-    return dbus.exceptions.DBusException('Did not receive a reply.', name='org.freedesktop.DBus.Error.NoReply')
+def _join_ssid(message):
+    '''The SSID a join asks for; None for any other call.'''
+    if message.get_interface() != MANAGER_IFACE \
+            or message.get_member() not in ('ActivateConnection', 'AddAndActivateConnection'):
+        return None
+    try:
+        first = message.get_args_list()[0]
+        settings = first if message.get_member() == 'AddAndActivateConnection' \
+            else dbusmock.get_object(str(first)).settings
+        return _ssid_of(settings)
+    except (KeyError, IndexError, TypeError):
+        return None
 
 
 def load(mock, parameters):
@@ -100,11 +113,12 @@ def _set_device_state(dev_path, state, reason):
 
 
 def _run_steps(steps):
-    '''Runs the steps one by one from the main loop, after the current call has answered.'''
+    '''Runs the steps one by one from the main loop, after the current call has answered; a
+    step that gives AGAIN runs again on the next turn.'''
     def next_step():
         try:
-            if steps:
-                steps.pop(0)()
+            if steps and steps[0]() != AGAIN:
+                steps.pop(0)
         except KeyError:  # the device went meanwhile
             steps.clear()
         return bool(steps)
@@ -200,9 +214,6 @@ def _check_activation(settings, dev):
 
 
 def activate_camera_connection(self, conn, dev, ap):
-    if _unanswered(dbusmock.get_object(conn).settings):
-        LATE_JOINS.append(lambda: _activate(self, conn, dev, ap))
-        raise _no_reply()
     return _activate(self, conn, dev, ap)
 
 
@@ -257,7 +268,7 @@ def _activate(self, conn, dev, ap):
 
     steps = [state(DeviceState.PREPARE), state(DeviceState.CONFIG)]
     if accepted:
-        steps += [state(DeviceState.IP_CONFIG), activated]
+        steps += [lambda: AGAIN if HOLD_ACTIVATIONS[0] else None, state(DeviceState.IP_CONFIG), activated]
     else:
         steps += [state(DeviceState.NEED_AUTH), failed]
 
@@ -265,7 +276,8 @@ def _activate(self, conn, dev, ap):
         '''A deactivated or replaced activation goes no further.'''
         def run():
             if dev_obj.Get(DEVICE_IFACE, 'ActiveConnection') == active_path:
-                step()
+                return step()
+            return None
         return run
     _run_steps([unless_ended(step) for step in steps])
     return dbus.ObjectPath(active_path)
@@ -288,13 +300,6 @@ def _save_connection(conn_conf):
 
 
 def add_and_activate_camera_connection(self, conn_conf, dev, ap):
-    if _unanswered(conn_conf):
-        LATE_JOINS.append(lambda: _add_and_activate(self, conn_conf, dev, ap))
-        raise _no_reply()
-    return _add_and_activate(self, conn_conf, dev, ap)
-
-
-def _add_and_activate(self, conn_conf, dev, ap):
     _check_activation(conn_conf, dev)
     conn = _save_connection(conn_conf)
     active = _activate(self, conn, dev, ap)
@@ -371,15 +376,18 @@ def SetJoinsUnanswered(_self, ssid, unanswered):
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='u')
 def CarryOutUnansweredJoins(_self):
-    '''Carries out the joins that went unanswered, in their order; how many there were.'''
+    '''Carries out the joins that waited unanswered and answers them, in their order (a caller
+    that stopped waiting hears nothing); how many there were.'''
     joins = list(LATE_JOINS)
     LATE_JOINS.clear()
-    for join in joins:
-        try:
-            join()
-        except dbus.exceptions.DBusException:
-            pass  # refused when it came to it: nobody hears of it
+    for target, connection, message in joins:
+        _dispatch(target, connection, message)
     return dbus.UInt32(len(joins))
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')
+def SetActivationsHeld(_self, held):
+    HOLD_ACTIVATIONS[0] = bool(held)
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='s')

@@ -75,6 +75,7 @@ constexpr uint kDeviceDisconnected = 30;
 constexpr uint kDeviceNeedAuth = 60;
 constexpr uint kDeviceFailed = 120;
 constexpr uint kDeviceDeactivating = 110;
+constexpr uint kDeviceActivated = 100;
 
 } // namespace
 
@@ -93,7 +94,7 @@ private slots:
     void joinUsesOnlySavedConnectionsThatFit();
     void keyFailureLeavesOthersConnectionsAlone();
     void leavingGivesTheTabletItsOwnNetworkBack();
-    void joinLeftUnansweredIsEndedWhenCarriedOut();
+    void joinGivenUpEndsWhenNetworkManagerCarriesItOutOrDropsIt();
 
 private:
     std::unique_ptr<CWindowsNetworkManager> makeManager(const std::shared_ptr<Wlan::IWlanApi>& wlan)
@@ -770,41 +771,84 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     Tovrin::Logging::CLogger::setOutputFileName(QString());
 }
 
-void tst_CNetworkManagerWlan::joinLeftUnansweredIsEndedWhenCarriedOut()
+void tst_CNetworkManagerWlan::joinGivenUpEndsWhenNetworkManagerCarriesItOutOrDropsIt()
 {
     QVERIFY(m_mock.startService(m_python));
     const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
-    m_mock.addAccessPoint(device, QStringLiteral("zephira"), kZephira, 70, false);
+    const QString accessPoint = m_mock.addAccessPoint(device, QStringLiteral("zephira"), kZephira, 70, false);
     const QString zephiraKey = familyKey(CommunicationTypes::SystemFamilyZephira);
     m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, zephiraKey});
-    auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    auto wlan = std::make_shared<CNetworkManagerWlan>();
+    auto manager = makeManager(wlan);
+    manager->setJoinTimeout(300);
     QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
     DeviceStates states;
     QVERIFY(m_mock.control().connect(QString::fromLatin1(NetworkManagerMock::Service), device, kDeviceInterface,
                                      QStringLiteral("StateChanged"), &states, SLOT(changed(uint, uint, uint))));
-
-    // NetworkManager is busy for longer than the join is waited for: the program gives up...
     QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
+    const auto carryOut = [this]() {
+        return m_mock.mock(QStringLiteral("CarryOutUnansweredJoins"), {}).arguments().value(0).toUInt();
+    };
+
+    // NetworkManager holds the join for longer than the manager waits: the manager gives up...
     m_mock.mock(QStringLiteral("SetJoinsUnanswered"), {kZephira, true});
     manager->connectToWifiNetwork(kZephira, zephiraKey);
     QTRY_COMPARE(failed.count(), 1);
     QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
     QVERIFY(states.states.isEmpty());
-
-    // ...and NetworkManager carries the join out when it gets to it: the program ends it, and
-    // the adapter is not left on the camera's network while the program says Disconnected.
-    QCOMPARE(m_mock.mock(QStringLiteral("CarryOutUnansweredJoins"), {}).arguments().value(0).toUInt(), 1u);
-    QTRY_VERIFY(states.states.contains(kDeviceDeactivating));
-    QTRY_VERIFY(states.endsIn(kDeviceDisconnected));
+    // ...and when NetworkManager carries it out after all, it is ended as it begins, before it
+    // is complete: the adapter is not left on the camera's network while the program says
+    // Disconnected.
+    m_mock.mock(QStringLiteral("SetActivationsHeld"), {true});
+    QCOMPARE(carryOut(), 1u);
+    QTRY_VERIFY(states.states.contains(kDeviceDeactivating) && states.endsIn(kDeviceDisconnected));
+    QVERIFY(!states.states.contains(kDeviceActivated));
+    QTRY_VERIFY(wlan->isSettled());
     QCOMPARE(activeConnection(device), QString());
     QCOMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
     QCOMPARE(failed.count(), 1);
+    m_mock.mock(QStringLiteral("SetActivationsHeld"), {false});
+    const QStringList own = connectionsOf(kZephira);
+    QCOMPARE(own.size(), 1);
 
-    // The next join is the operator's own again: it goes through and stays.
-    m_mock.mock(QStringLiteral("SetJoinsUnanswered"), {kZephira, false});
+    // Given up again, and joined again while NetworkManager still holds the first join: when it
+    // gets to both, the newer join stands.
     manager->connectToWifiNetwork(kZephira, zephiraKey);
+    QTRY_COMPARE(failed.count(), 2);
+    manager->setJoinTimeout(30000);
+    manager->connectToWifiNetwork(kZephira, zephiraKey);
+    QCOMPARE(carryOut(), 2u);
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
-    QVERIFY(!activeConnection(device).isEmpty());
+    QTRY_VERIFY(wlan->isSettled());
+    QCOMPARE(activeConnection(device), own.first());
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QTRY_COMPARE(activeConnection(device), QString());
+
+    // Given up, and NetworkManager drops the join when it gets to it (refused then) or never
+    // answers within the bound: nothing of it is left to end, and the operator's own choice of
+    // the camera's network in the desktop's menu stays.
+    manager->setJoinTimeout(300);
+    m_mock.mock(QStringLiteral("SetActivationRefused"), {kZephira, true});
+    manager->connectToWifiNetwork(kZephira, zephiraKey);
+    QTRY_COMPARE(failed.count(), 3);
+    QCOMPARE(carryOut(), 1u);
+    QTRY_VERIFY(wlan->isSettled());
+    m_mock.mock(QStringLiteral("SetActivationRefused"), {kZephira, false});
+    wlan->setJoinAnswerTimeout(500);
+    manager->connectToWifiNetwork(kZephira, zephiraKey);
+    QTRY_COMPARE(failed.count(), 4);
+    QTRY_VERIFY(wlan->isSettled());
+    m_mock.mock(QStringLiteral("SetJoinsUnanswered"), {kZephira, false});
+    states.states.clear();
+    m_mock.call(kManagerPath, kManagerInterface, QStringLiteral("ActivateConnection"),
+                {QVariant::fromValue(QDBusObjectPath(own.first())), QVariant::fromValue(QDBusObjectPath(device)),
+                 QVariant::fromValue(QDBusObjectPath(accessPoint))});
+    QTRY_VERIFY(states.endsIn(kDeviceActivated));
+    QTRY_COMPARE(manager->connectedNetworkName(), kZephira);
+    QVERIFY(wlan->isSettled());
+    QCOMPARE(activeConnection(device), own.first());
+    QVERIFY(!states.states.contains(kDeviceDeactivating));
 }
 
 QTEST_GUILESS_MAIN(tst_CNetworkManagerWlan)

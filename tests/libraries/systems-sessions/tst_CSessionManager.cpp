@@ -38,6 +38,7 @@ private slots:
     void sessionErrorIsRelayedAndSessionRemoved();
     void shutdownHidesSystemForHideInterval();
     void disconnectWithoutSessionOnlyLogs();
+    void adapterChosenDuringASessionIsTakenUpWhenItEnds();
 
 private:
     CStubSystemSession* lastSession() const { return m_sessions.isEmpty() ? nullptr : m_sessions.last().data(); }
@@ -217,6 +218,34 @@ void tst_CSessionManager::disconnectWithoutSessionOnlyLogs()
     QCOMPARE(state.count(), 0);
     QCOMPARE(errors.count(), 0);
     QVERIFY(!manager()->controlOnline());
+}
+
+void tst_CSessionManager::adapterChosenDuringASessionIsTakenUpWhenItEnds()
+{
+    auto* networkManager =
+        static_cast<Communication::CWindowsNetworkManager*>(CUlxSystemsLibraryPrivate::instance()->networkManager());
+    QSignalSpy arrived(manager(), &CSessionManager::wifiInterfacesChanged);
+    const QUuid usb = m_wlan->addInterface(QStringLiteral("USB Adapter"));
+    QVERIFY(arrived.wait(2000));
+    const QString builtIn = manager()->activeWifiInterface();
+    QVERIFY(!builtIn.isEmpty() && builtIn != QLatin1String("USB Adapter"));
+
+    // Chosen while joined through the built-in adapter: the session leaves through it, and the
+    // next join goes through the new one (the last choice counts).
+    manager()->connectToSystem(kZephira, false);
+    QTRY_COMPARE(manager()->state(), CommunicationTypes::ConnectionOnline);
+    QCOMPARE(m_wlan->connectedSsid(), kZephira.toUtf8());
+    manager()->setActiveWifiInterface(QStringLiteral("Nonexistent"));
+    manager()->setActiveWifiInterface(QStringLiteral("USB Adapter"));
+    QCOMPARE(manager()->activeWifiInterface(), builtIn);
+    manager()->disconnectFromSystem(false);
+    QCOMPARE(manager()->state(), CommunicationTypes::ConnectionOffline);
+    QTRY_VERIFY(m_wlan->connectedSsid().isEmpty());
+    QCOMPARE(manager()->activeWifiInterface(), QStringLiteral("USB Adapter"));
+    QCOMPARE(networkManager->interfaceGuid(), usb);
+    manager()->connectToSystem(kZephira, false);
+    QTRY_COMPARE(manager()->state(), CommunicationTypes::ConnectionOnline);
+    QCOMPARE(networkManager->interfaceGuid(), usb);
 }
 
 QTEST_GUILESS_MAIN(tst_CSessionManager)

@@ -83,6 +83,7 @@ private slots:
     void signalStrengthFollowsRssi();
     void notificationsOfOtherInterfaceAreIgnored();
     void interfaceArrivalAndRemovalAreSignalled();
+    void adapterArrivingAfterTheStartIsTakenUpAsTheStartWould();
     void profileLogLineMasksKey();
     void simulatorNotifiesFromItsOwnThreadUntilClosed();
 
@@ -427,6 +428,27 @@ void tst_CWindowsNetworkManager::notificationsOfOtherInterfaceAreIgnored()
     second->disconnectFromWifiNetwork();
     QTRY_COMPARE(second->state(), CAbstractNetworkManager::StateDisconnected);
     QCOMPARE(firstSpy.count(), 0);
+}
+
+void tst_CWindowsNetworkManager::adapterArrivingAfterTheStartIsTakenUpAsTheStartWould()
+{
+    // Scanning off: the adapter is taken up, and its radio is left as the tablet has it until
+    // scanning is asked for.
+    m_wlan = std::make_shared<CSimulatedWlan>();
+    Wlan::ClientHandle script = 0;
+    QCOMPARE(m_wlan->openHandle(2, &script), Wlan::ErrorSuccess);
+    auto manager = makeManager();
+    QSignalSpy arrived(manager.get(), &CAbstractNetworkManager::wifiInterfacesChanged);
+    const QUuid usb = m_wlan->addInterface(QStringLiteral("USB Adapter"));
+    m_wlan->setRadioState(script, usb, {0, Wlan::RadioOff, Wlan::RadioUnknown});
+    QVERIFY(arrived.wait(2000));
+    QCOMPARE(manager->interfaceGuid(), usb);
+    QVERIFY(!manager->wifiEnabled());
+    QCOMPARE(m_wlan->scanRequests(), 0);
+    manager->setNetworkScanEnabled(true);
+    QVERIFY(manager->wifiEnabled());
+    QCOMPARE(m_wlan->scanRequests(), 1);
+    m_wlan->closeHandle(script);
 }
 
 void tst_CWindowsNetworkManager::interfaceArrivalAndRemovalAreSignalled()

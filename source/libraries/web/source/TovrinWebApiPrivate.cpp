@@ -8,6 +8,7 @@
 #include "WorkerThread.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QMutexLocker>
 
@@ -91,14 +92,29 @@ TovrinWebApiPrivate::TovrinWebApiPrivate(QObject* parent)
 TovrinWebApiPrivate::~TovrinWebApiPrivate()
 {
     if (m_thread->isRunning()) {
+        // Each part of the end is logged with its time: the worker's own (its transfers and its
+        // network access end on its thread) and the thread's.
+        QElapsedTimer clock;
+        clock.start();
+        CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                            QStringLiteral("Ending the WebApi worker thread (at most %1 ms)...").arg(kThreadStopWarningMs));
+        connect(m_worker, &QObject::destroyed, m_worker, [clock]() {
+            CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                                QStringLiteral("WebApi worker: transfers and network access ended after %1 ms.")
+                                    .arg(clock.elapsed()));
+        }, Qt::DirectConnection);
         m_worker->deleteLater();
         m_thread->quit();
         if (!m_thread->wait(kThreadStopWarningMs)) {
             // Deleting a running thread would abort the program; the thread ends with the process.
             CLogger::logMessage(CLogger::LogLevelError, kCategory,
-                                QStringLiteral("WebApi worker thread did not stop; leaving it to the process exit."));
+                                QStringLiteral("WebApi worker thread did not stop within %1 ms; leaving it to the "
+                                               "process exit.")
+                                    .arg(clock.elapsed()));
             return;
         }
+        CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                            QStringLiteral("WebApi worker thread ended after %1 ms.").arg(clock.elapsed()));
     } else {
         // No event loop ever ran there: nothing else can touch the worker now.
         delete m_worker;

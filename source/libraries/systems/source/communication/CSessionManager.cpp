@@ -61,6 +61,14 @@ QString CSessionManager::activeWifiInterface() const
 
 void CSessionManager::setActiveWifiInterface(const QString& interfaceName)
 {
+    if (d->session()) {
+        logOperation(QStringLiteral("setActiveWifiInterface"),
+                     QStringLiteral("%1 is taken up once the session with %2 has ended.")
+                         .arg(interfaceName, d->session()->systemName()));
+        d->deferWifiInterface(interfaceName);
+        return;
+    }
+    logOperation(QStringLiteral("setActiveWifiInterface"), QStringLiteral("interface: %1").arg(interfaceName));
     if (CAbstractNetworkManager* manager = networkManager())
         manager->setActiveWifiInterface(interfaceName);
 }

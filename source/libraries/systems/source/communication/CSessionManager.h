@@ -25,6 +25,7 @@ public:
 
     QStringList queryWifiInterfaces() const;
     QString activeWifiInterface() const;
+    // Taken up at once, or, while a session runs, once it has ended (the last choice counts).
     void setActiveWifiInterface(const QString& interfaceName);
     bool isWifiSignalStrengthAvailable() const;
     int wifiSignalStrength() const;

@@ -80,6 +80,12 @@ void CSessionManagerPrivate::createSession(const QString& systemName)
     connect(m_session, &CAbstractSystemSession::errorOccurred, q, &CSessionManager::communicationErrorOccurred);
 }
 
+void CSessionManagerPrivate::deferWifiInterface(const QString& interfaceName)
+{
+    m_deferredWifiInterface = interfaceName;
+    m_wifiInterfaceDeferred = true;
+}
+
 void CSessionManagerPrivate::onSessionStateChanged()
 {
     if (!m_session)
@@ -94,6 +100,10 @@ void CSessionManagerPrivate::onSessionStateChanged()
         if (m_session->shutdownSystem())
             m_systemListMaintainer->hideSystem(m_session->systemName());
         retireSession();
+        if (m_wifiInterfaceDeferred) {
+            m_wifiInterfaceDeferred = false;
+            q->setActiveWifiInterface(m_deferredWifiInterface);
+        }
         break;
     case CommunicationTypes::ConnectionOnline:
         if (library) {

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 namespace Ulx {
 namespace Communication {
@@ -28,6 +29,10 @@ public:
 
     void createSession(const QString& systemName);
 
+    // An adapter chosen while a session runs is taken up once the session has ended: its
+    // network is left through the adapter that joined it.
+    void deferWifiInterface(const QString& interfaceName);
+
 public slots:
     void onSessionStateChanged();
 
@@ -38,6 +43,8 @@ private:
     CSystemListMaintainer* m_systemListMaintainer = nullptr; // owned
     CAbstractSystemSession* m_session = nullptr;             // owned
     QList<QPointer<CAbstractSystemSession>> m_retiredSessions;
+    QString m_deferredWifiInterface;
+    bool m_wifiInterfaceDeferred = false;
 };
 
 } // namespace Communication

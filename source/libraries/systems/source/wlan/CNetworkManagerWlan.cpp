@@ -107,6 +107,7 @@ bool fitsDevice(const NetworkManager::Connection::Ptr& connection, const Network
 CNetworkManagerWlan::CNetworkManagerWlan(QObject* parent)
     : QObject(parent)
 {
+    qDBusRegisterMetaType<NmSettings>(); // a new connection's settings, sent with the join
 }
 
 CNetworkManagerWlan::~CNetworkManagerWlan() = default;
@@ -291,13 +292,6 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
     const quint32 oldState = record->state;
     record->state = newState;
     const QUuid guid = record->guid;
-
-    // A join the program gave up on without an answer, carried out after all: it is ended as it
-    // appears, or the adapter would stay on a camera network while the program says it left.
-    const bool activationBegins = (isActivatingDeviceState(newState) || newState == NmDeviceActivated)
-                                  && !isActivatingDeviceState(oldState);
-    if (record->abandonedJoin && record->joinSsid.isEmpty() && activationBegins)
-        leaveOwnActiveConnection(uni, record->joinGeneration);
 
     if (isActivatingDeviceState(newState)) {
         if (!isActivatingDeviceState(oldState) && !record->joinSsid.isEmpty())
@@ -619,52 +613,74 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
     record->joinSecured = saved ? isSecured(saved) : security != ApSecurity::Open;
     record->joinConnection = saved ? saved->path() : QString();
     record->joinOwnConnection = !saved || isOwnConnection(saved);
-    const QDBusPendingCall call =
-        saved ? QDBusPendingCall(NetworkManager::activateConnection(saved->path(), uni, specificObject))
-              : QDBusPendingCall(NetworkManager::addAndActivateConnection(
-                    connectionSettingsFor(parameters.ssid, request.key, security), uni, specificObject));
+    QDBusMessage join = QDBusMessage::createMethodCall(kService, kManagerPath, kService,
+                                                       saved ? QStringLiteral("ActivateConnection")
+                                                             : QStringLiteral("AddAndActivateConnection"));
+    if (saved)
+        join << QVariant::fromValue(QDBusObjectPath(saved->path()));
+    else
+        join << QVariant::fromValue(connectionSettingsFor(parameters.ssid, request.key, security));
+    join << QVariant::fromValue(QDBusObjectPath(uni)) << QVariant::fromValue(QDBusObjectPath(specificObject));
     record->joinSsid = parameters.ssid;
     record->joinGeneration = m_nextJoin++;
-    record->abandonedJoin = false; // this join takes the device over
     const quint64 generation = record->joinGeneration;
-    whenSettled(call, [this, uni, generation](const QDBusPendingCall& answer) { onJoinReply(uni, generation, answer); });
+    const QByteArray ssid = parameters.ssid;
+    // The answer is awaited well beyond the manager's own patience: a join it gives up on is
+    // still ended when NetworkManager carries it out late, and nothing is left to end once
+    // NetworkManager has refused it or this bound has passed.
+    whenSettled(QDBusConnection::systemBus().asyncCall(join, m_joinAnswerTimeoutMs),
+                [this, uni, generation, ssid](const QDBusPendingCall& answer) {
+                    onJoinReply(uni, generation, ssid, answer);
+                });
     return ErrorSuccess;
 }
 
-void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, const QDBusPendingCall& call)
+void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, const QByteArray& ssid,
+                                      const QDBusPendingCall& call)
 {
-    for (DeviceRecord& record : m_devices) {
-        if (record.uni != uni)
-            continue;
-        if (!call.isError()) {
-            // The active connection comes last: after the new connection's path when one was added.
-            const QList<QVariant> answer = call.reply().arguments();
-            const QString active = answer.isEmpty() ? QString() : answer.constLast().value<QDBusObjectPath>().path();
-            if (record.joinGeneration == generation) {
-                if (record.joinConnection.isEmpty() && answer.size() > 1)
-                    record.joinConnection = answer.constFirst().value<QDBusObjectPath>().path();
-                record.activeConnection = active;
-            } else if (record.joinSsid.isEmpty() && !active.isEmpty()) {
-                // Left before NetworkManager answered: the join must not go on behind the program's back.
-                deactivate(active);
-            }
-            continue;
+    DeviceRecord* record = deviceRecord(uni);
+    if (!record)
+        return;
+    const QString network = QString::fromUtf8(ssid);
+    const bool current = record->joinGeneration == generation && !record->joinSsid.isEmpty();
+    if (!call.isError()) {
+        // The active connection comes last: after the new connection's path when one was added.
+        const QList<QVariant> answer = call.reply().arguments();
+        const QString active = answer.isEmpty() ? QString() : answer.constLast().value<QDBusObjectPath>().path();
+        if (record->joinGeneration == generation) {
+            if (record->joinConnection.isEmpty() && answer.size() > 1)
+                record->joinConnection = answer.constFirst().value<QDBusObjectPath>().path();
+            record->activeConnection = active;
+        } else if (record->joinSsid.isEmpty() && !active.isEmpty()) {
+            // Given up or left before NetworkManager answered: the join must not go on behind
+            // the program's back. A newer join under way takes the device over by itself.
+            CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
+                                QStringLiteral("NetworkManager carried out the join of `%1` after the program had "
+                                               "given it up: it is ended.")
+                                    .arg(network),
+                                {});
+            deactivate(active);
         }
-        const QDBusError::ErrorType error = call.error().type();
-        const bool unanswered = error == QDBusError::NoReply || error == QDBusError::Timeout
-                                || error == QDBusError::TimedOut;
-        // No answer is no refusal: NetworkManager may still carry the join out once it gets to it.
-        if (unanswered && (record.joinGeneration == generation || record.joinSsid.isEmpty()))
-            record.abandonedJoin = true;
-        if (record.joinGeneration != generation || record.joinSsid.isEmpty())
-            continue;
-        const QString text = unanswered ? QStringLiteral("NetworkManager did not answer the join of `%1` in time: %2 (%3)")
-                                        : QStringLiteral("NetworkManager refused to join `%1`: %2 (%3)");
-        logFailure(QStringLiteral("connect"),
-                   text.arg(QString::fromUtf8(record.joinSsid), call.error().message(), call.error().name()));
-        record.joinSsid.clear();
-        notify(record.guid, SourceAcm, AcmConnectionAttemptFail);
+        return;
     }
+    const QDBusError::ErrorType error = call.error().type();
+    const bool unanswered = error == QDBusError::NoReply || error == QDBusError::Timeout || error == QDBusError::TimedOut;
+    if (!current) {
+        CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                            unanswered ? QStringLiteral("The join of `%1` given up earlier is no longer waited for: "
+                                                        "NetworkManager did not answer it within %2 ms.")
+                                             .arg(network)
+                                             .arg(m_joinAnswerTimeoutMs)
+                                       : QStringLiteral("NetworkManager dropped the join of `%1` given up earlier: %2")
+                                             .arg(network, call.error().message()),
+                            {});
+        return;
+    }
+    const QString text = unanswered ? QStringLiteral("NetworkManager did not answer the join of `%1` in time: %2 (%3)")
+                                    : QStringLiteral("NetworkManager refused to join `%1`: %2 (%3)");
+    logFailure(QStringLiteral("connect"), text.arg(network, call.error().message(), call.error().name()));
+    record->joinSsid.clear();
+    notify(record->guid, SourceAcm, AcmConnectionAttemptFail);
 }
 
 void CNetworkManagerWlan::deactivate(const QString& activeConnection)
@@ -706,8 +722,6 @@ void CNetworkManagerWlan::leaveOwnActiveConnection(const QString& uni, quint64 g
                                     if (uuid.isError() || !stillLeaving())
                                         return;
                                     if (isOwnConnectionUuid(value(uuid).toString())) {
-                                        if (DeviceRecord* record = deviceRecord(uni))
-                                            record->abandonedJoin = false;
                                         deactivate(active);
                                         return;
                                     }

@@ -42,8 +42,14 @@ public:
     explicit CNetworkManagerWlan(QObject* parent = nullptr);
     ~CNetworkManagerWlan() override;
 
+    // How long the answer to a join is awaited, also after the manager has given the join up.
+    static constexpr int JoinAnswerTimeoutMs = 120000;
+
     // Whether NetworkManager owns its name on the system bus (asked within the time-out).
     static bool serviceFound(int timeoutMs);
+
+    // Applies to later joins.
+    void setJoinAnswerTimeout(int milliseconds) { m_joinAnswerTimeoutMs = milliseconds; }
 
     // Whether every join and leave sent to NetworkManager has been answered, so that nothing the
     // program asked of it is still on its way (the leave at exit above all).
@@ -86,9 +92,6 @@ private:
         bool joinOwnConnection = false;
         QString activeConnection; // the active connection our last join made, until the device lets it go
         QByteArray connectedSsid;
-        // A join NetworkManager did not answer in time: it may still carry it out, and the
-        // activation is ended when it appears. Cleared by the next join.
-        bool abandonedJoin = false;
     };
 
     void startWatching();
@@ -96,7 +99,7 @@ private:
     void forgetDevice(const QString& uni);
     void forgetAllDevices();
     void onDeviceStateChanged(const QString& uni, quint32 newState, quint32 reason);
-    void onJoinReply(const QString& uni, quint64 generation, const QDBusPendingCall& call);
+    void onJoinReply(const QString& uni, quint64 generation, const QByteArray& ssid, const QDBusPendingCall& call);
     void whenAnswered(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> answered);
     // As whenAnswered, and the call counts as under way until answered (see isSettled).
     void whenSettled(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> answered);
@@ -135,6 +138,7 @@ private:
     QSet<QByteArray> m_addAnew; // networks whose connections of ours were deleted: the next join adds a new one
     quint64 m_nextJoin = 1;
     int m_unsettled = 0; // joins and leaves sent and not answered yet
+    int m_joinAnswerTimeoutMs = JoinAnswerTimeoutMs;
 };
 
 } // namespace Wlan

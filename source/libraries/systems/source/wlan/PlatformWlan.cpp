@@ -75,6 +75,11 @@ bool wlanThreadLeftRunning()
     return CThreadedWlan::threadLeftRunning();
 }
 
+int wlanThreadStopTimeoutMs()
+{
+    return int(CThreadedWlan::StopTimeoutMs);
+}
+
 std::shared_ptr<IWlanApi> platformWlan()
 {
     if (!qEnvironmentVariableIsEmpty(ScenarioVariable))

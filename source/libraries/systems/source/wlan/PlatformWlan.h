@@ -27,6 +27,8 @@ CWlanServiceStatus* wlanServiceStatus();
 // Whether the thread that talks to NetworkManager was left running at its owner's end, still
 // waiting inside a call that NetworkManager did not answer.
 bool wlanThreadLeftRunning();
+// How long the end of the Wi-Fi service waits for that thread.
+int wlanThreadStopTimeoutMs();
 
 // The same shared simulator, for scripting it (tests, tools); created when nobody holds it.
 std::shared_ptr<CSimulatedWlan> sharedSimulatedWlan();
