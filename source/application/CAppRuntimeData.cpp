@@ -1,5 +1,5 @@
 #include "CAppRuntimeData.h"
-#include "CSettingsStore.h"
+#include "CSettingsStoreService.h"
 
 #include <QDir>
 #include <QSettings>
@@ -22,6 +22,7 @@ CAppRuntimeData::CAppRuntimeData(QObject* parent)
     static const int surveyListType = qRegisterMetaType<QVector<SurveyPtr>>("QVector<SurveyPtr>");
     Q_UNUSED(surveyListType)
     qRegisterMetaType<StartUpSurveyParameters>("StartUpSurveyParameters");
+    qRegisterMetaType<CSettingsStore::Result>("CSettingsStore::Result");
 }
 
 CAppRuntimeData::~CAppRuntimeData() = default;
@@ -55,14 +56,27 @@ void CAppRuntimeData::load()
     store.endGroup();
 }
 
-CSettingsStore::Result CAppRuntimeData::save()
+uint CAppRuntimeData::save()
 {
-    // The same store as the settings, with the remembered web password in it.
-    return CSettingsStore::writeGroup(QLatin1String(kGroup), {{QStringLiteral("LastProjectName"), m_lastProjectName},
-                                                             {QStringLiteral("LastProjectPath"), m_lastProjectPath},
-                                                             {QStringLiteral("LastPhotoFolder"), m_lastPhotoFolder},
-                                                             {QStringLiteral("LastVideoFolder"), m_lastVideoFolder},
-                                                             {QStringLiteral("LastDownloadFolder"), m_lastDownloadFolder}});
+    // The same store as the settings, with the remembered web password in it: one line of
+    // writes for both.
+    CSettingsStoreService* store = CSettingsStoreService::instance();
+    connect(store, &CSettingsStoreService::groupWritten, this, &CAppRuntimeData::onStoreGroupWritten,
+            Qt::UniqueConnection);
+    const uint taskId = store->writeGroup(QLatin1String(kGroup),
+                                          {{QStringLiteral("LastProjectName"), m_lastProjectName},
+                                           {QStringLiteral("LastProjectPath"), m_lastProjectPath},
+                                           {QStringLiteral("LastPhotoFolder"), m_lastPhotoFolder},
+                                           {QStringLiteral("LastVideoFolder"), m_lastVideoFolder},
+                                           {QStringLiteral("LastDownloadFolder"), m_lastDownloadFolder}});
+    m_saveTasks.insert(taskId);
+    return taskId;
+}
+
+void CAppRuntimeData::onStoreGroupWritten(uint taskId, CSettingsStore::Result result)
+{
+    if (m_saveTasks.remove(taskId))
+        emit saveFinished(taskId, result);
 }
 
 void CAppRuntimeData::setLastProject(const QString& name, const QString& path)

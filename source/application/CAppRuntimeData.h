@@ -6,6 +6,7 @@
 #include "surveyprojects/CSurveyProject.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -34,7 +35,8 @@ Q_DECLARE_METATYPE(StartUpSurveyParameters)
 
 // What the current run shares that is not a preference: the open project and survey, the
 // current media folders, the folders last used by the dialogs. Five values are remembered
-// between runs (group "RuntimeData"); load() and save() are called by the application.
+// between runs (group "RuntimeData"); load() and save() are called by the application. GUI
+// thread; the store is written on its own thread (CSettingsStoreService).
 class CAppRuntimeData : public QObject
 {
     Q_OBJECT
@@ -59,8 +61,9 @@ public:
     ~CAppRuntimeData() override;
 
     void load();
-    // Written, or why nothing was written (the reason is logged).
-    CSettingsStore::Result save();
+    // Hands the five values as they are now to the store's thread and returns at once, with
+    // the save's task id; saveFinished() brings its result.
+    uint save();
 
     QString lastProjectName() const { return m_lastProjectName; }
     QString lastProjectPath() const { return m_lastProjectPath; }
@@ -112,8 +115,12 @@ signals:
     void startUpProjectNameChanged();
     void startUpSurveyParamsChanged();
     void startUpProjectParamsAvailabilityChanged();
+    // The end of the save with this task id: Written, or why nothing was written (logged).
+    void saveFinished(uint taskId, CSettingsStore::Result result);
 
 private:
+    void onStoreGroupWritten(uint taskId, CSettingsStore::Result result);
+
     QString m_lastProjectName;
     QString m_lastProjectPath;
     QString m_lastPhotoFolder;
@@ -127,6 +134,7 @@ private:
     SurveyProjectPtr m_currentProject;
     SurveyPtr m_currentSurvey;
     ManholeListPtr m_manholeList;
+    QSet<uint> m_saveTasks;
 };
 
 Q_DECLARE_METATYPE(QVector<SurveyPtr>)

@@ -1,5 +1,6 @@
 #include "CSettings.h"
 
+#include "CSettingsStoreService.h"
 #include "PathHelpers.h"
 
 #include <QDir>
@@ -99,6 +100,7 @@ CSettings::CSettings(QObject* parent)
     , m_storageMigrationDone(false)
     , m_storageMigrationReminderActive(true)
 {
+    qRegisterMetaType<CSettingsStore::Result>("CSettingsStore::Result");
 }
 
 CSettings::~CSettings() = default;
@@ -855,8 +857,10 @@ void CSettings::preserveUnreadableStore(const QString& fileName)
 
 void CSettings::load()
 {
-    // A copy that a save left when the program ended in its middle holds the password.
-    CSettingsStore::sweepAbandonedCopies();
+    // A copy that a save left when the program ended in its middle holds the password; one
+    // that a save of this run is writing stays.
+    if (!CSettingsStoreService::writesPending())
+        CSettingsStore::sweepAbandonedCopies();
     // Made private before it is first read, not only at the next save: a store left readable by
     // others would stay so for the whole run, and for good after a crash.
     CSettingsStore::secure(CSettingsStore::fileName(), false);
@@ -944,7 +948,7 @@ void CSettings::load()
     store.endGroup();
 }
 
-CSettingsStore::Result CSettings::save()
+uint CSettings::save()
 {
     const CSettingsStore::Values values = {
         {QStringLiteral("ActiveWifiInterface"), m_activeWifiInterface},
@@ -1000,8 +1004,18 @@ CSettingsStore::Result CSettings::save()
         {QStringLiteral("StorageMigrationDone"), m_storageMigrationDone},
         {QStringLiteral("StorageMigrationReminderActive"), m_storageMigrationReminderActive},
     };
-    const CSettingsStore::Result result = CSettingsStore::writeGroup(QLatin1String(kGroup), values);
+    CSettingsStoreService* store = CSettingsStoreService::instance();
+    connect(store, &CSettingsStoreService::groupWritten, this, &CSettings::onStoreGroupWritten, Qt::UniqueConnection);
+    const uint taskId = store->writeGroup(QLatin1String(kGroup), values);
+    m_saveTasks.insert(taskId);
+    return taskId;
+}
+
+void CSettings::onStoreGroupWritten(uint taskId, CSettingsStore::Result result)
+{
+    if (!m_saveTasks.remove(taskId))
+        return;
     if (result == CSettingsStore::Written)
         setFreshStart(false);
-    return result;
+    emit saveFinished(taskId, result);
 }

@@ -4,12 +4,14 @@
 
 #include <QColor>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 // The user's persistent preferences. Setters compare, store and signal; nothing is written
 // to the store until save() (the settings and initial set-up screens, and a quit from the
-// start screen, call it).
+// start screen, call it). GUI thread; the store is written on its own thread
+// (CSettingsStoreService).
 class CSettings : public QObject
 {
     Q_OBJECT
@@ -103,8 +105,9 @@ public:
     ~CSettings() override;
 
     void load();
-    // Written, or why nothing was written (the reason is logged).
-    CSettingsStore::Result save();
+    // Hands the values as they are now to the store's thread and returns at once, with the
+    // save's task id; saveFinished() brings its result. Saves are written in the order asked.
+    uint save();
 
     static QStringList languageNames();
     static QStringList localeCodes();
@@ -279,8 +282,11 @@ signals:
     void doNotRemindAboutAllMediaDownloadChanged();
     void storageMigrationDoneChanged();
     void storageMigrationReminderActiveChanged();
+    // The end of the save with this task id: Written, or why nothing was written (logged).
+    void saveFinished(uint taskId, CSettingsStore::Result result);
 
 private:
+    void onStoreGroupWritten(uint taskId, CSettingsStore::Result result);
     void setFreshStart(bool value);
     void preserveUnreadableStore(const QString& fileName);
 
@@ -339,4 +345,5 @@ private:
     bool m_doNotRemindAboutAllMediaDownload;
     bool m_storageMigrationDone;
     bool m_storageMigrationReminderActive;
+    QSet<uint> m_saveTasks;
 };

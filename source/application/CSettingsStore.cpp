@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -26,6 +28,20 @@ const QString Category = QStringLiteral("CulvertixApplication");
 const qint64 MaxStoreBytes = 4 * 1024 * 1024;
 const char CopyName[] = "store.conf";
 const QLatin1String CopyInfix(".saving.");
+
+QMutex observerMutex;
+std::function<void(CSettingsStore::DiskStep, const QString&)> diskObserver;
+
+void observe(CSettingsStore::DiskStep step, const QString& copyPath)
+{
+    std::function<void(CSettingsStore::DiskStep, const QString&)> observer;
+    {
+        QMutexLocker locker(&observerMutex);
+        observer = diskObserver;
+    }
+    if (observer)
+        observer(step, copyPath);
+}
 
 QString systemText(int error)
 {
@@ -340,6 +356,7 @@ CSettingsStore::Result CSettingsStore::writeGroup(const QString& group, const Va
             return resultOfError(error);
         }
     }
+    observe(DiskStep::Sync, copy.filePath());
     {
         QSettings store(copy.filePath(), QSettings::IniFormat);
         store.beginGroup(group);
@@ -374,6 +391,7 @@ CSettingsStore::Result CSettingsStore::writeGroup(const QString& group, const Va
         const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(later / 1000), long(later % 1000) * 1000000}};
         ::futimens(file.get(), times);
     }
+    observe(DiskStep::Rename, copy.filePath());
     if (::renameat(copy.fd(), CopyName, folder.get(), target.name.constData()) != 0) {
         const int error = errno;
         logRefusal(QStringLiteral("The new copy of the settings store could not take its place; nothing is written"),
@@ -381,6 +399,12 @@ CSettingsStore::Result CSettingsStore::writeGroup(const QString& group, const Va
         return error == EISDIR || error == ENOTEMPTY ? NotAPlainFile : resultOfError(error);
     }
     return Written;
+}
+
+void CSettingsStore::setDiskObserver(std::function<void(DiskStep step, const QString& copyPath)> observer)
+{
+    QMutexLocker locker(&observerMutex);
+    diskObserver = std::move(observer);
 }
 
 bool CSettingsStore::secure(const QString& fileName, bool create)

@@ -1,17 +1,21 @@
 #pragma once
 
 #include <QList>
+#include <QMetaType>
 #include <QPair>
 #include <QString>
 #include <QVariant>
+
+#include <functional>
 
 // The one file that keeps the settings and the runtime data (QSettings' store of "Tovrin",
 // "Culvertix"). It holds the remembered web password, so it is its owner's alone, and a group
 // is saved only as a whole new copy of the file: a private copy made in a hidden folder of its
 // own beside the file, renamed over the very file the checks passed. Neither the file nor a
 // link to it is ever written in place or resolved a second time. A copy left by an interrupted
-// save is swept at the next save or start. Static members only; GUI thread (the settings and
-// the runtime data are saved there).
+// save is swept at the next save or start. Static members only. A save waits on the disk (its
+// new copy is synced before the rename), so writeGroup runs on the store's worker thread
+// (CSettingsStoreService), never on the GUI thread; the other members are quick.
 class CSettingsStore
 {
 public:
@@ -37,7 +41,7 @@ public:
     static QString fileName();
 
     // Replaces the group with "Version" 1 and values, in this order; every other group stays.
-    // Logs why when it writes nothing.
+    // Logs why when it writes nothing. Waits on the disk: never on the GUI thread.
     static Result writeGroup(const QString& group, const Values& values);
 
     // Makes the store at path its owner's alone, creating it so when asked. A store that is a
@@ -53,4 +57,17 @@ public:
     // The hidden folder name of a save's new copy of the file named storeName; its last six
     // characters are random.
     static QString copyFolderPattern(const QString& storeName);
+
+    enum class DiskStep
+    {
+        // The new copy is about to be written and synced.
+        Sync,
+        // The synced copy is about to take the store's place.
+        Rename
+    };
+    // Tests watch a save's disk work through this: called by writeGroup on the thread that does
+    // it, with the new copy's path, before each step. Empty to stop.
+    static void setDiskObserver(std::function<void(DiskStep step, const QString& copyPath)> observer);
 };
+
+Q_DECLARE_METATYPE(CSettingsStore::Result)

@@ -45,13 +45,22 @@ void CInitialSetupScreenController::changeLanguage(int languageIndex)
     m_settings->setLocaleName(codes.at(languageIndex));
 }
 
-bool CInitialSetupScreenController::saveSettings(bool simpleMode)
+void CInitialSetupScreenController::saveSettings(bool simpleMode)
 {
-    if (!m_settings)
-        return true;
-    m_settings->setWorkType(simpleMode ? CSettings::WorkWithDefaultDirectories : CSettings::WorkWithProjects);
-    setSaveResult(m_settings->save());
-    return m_saveErrorMessage.isEmpty();
+    if (m_saveTask != 0)
+        return;
+    if (m_settings) {
+        m_settings->setWorkType(simpleMode ? CSettings::WorkWithDefaultDirectories : CSettings::WorkWithProjects);
+        connect(m_settings, &CSettings::saveFinished, this, &CInitialSetupScreenController::onSaveFinished,
+                Qt::UniqueConnection);
+        m_saveTask = m_settings->save();
+    } else {
+        // Nothing to save; the answer still comes after the call, as it always does.
+        m_saveTask = ~0u;
+        QMetaObject::invokeMethod(
+            this, [this] { onSaveFinished(m_saveTask, CSettingsStore::Written); }, Qt::QueuedConnection);
+    }
+    emit savingChanged();
 }
 
 void CInitialSetupScreenController::terminateApp()
@@ -62,11 +71,16 @@ void CInitialSetupScreenController::terminateApp()
         QCoreApplication::quit();
 }
 
-void CInitialSetupScreenController::setSaveResult(CSettingsStore::Result result)
+void CInitialSetupScreenController::onSaveFinished(uint taskId, CSettingsStore::Result result)
 {
-    const QString message = TranslationHelper::settingsNotSavedMessage(result, CSettingsStore::fileName());
-    if (message == m_saveErrorMessage)
+    if (taskId != m_saveTask)
         return;
-    m_saveErrorMessage = message;
-    emit saveErrorMessageChanged();
+    m_saveTask = 0;
+    const QString message = TranslationHelper::settingsNotSavedMessage(result, CSettingsStore::fileName());
+    if (message != m_saveErrorMessage) {
+        m_saveErrorMessage = message;
+        emit saveErrorMessageChanged();
+    }
+    emit savingChanged();
+    emit saveFinished(result == CSettingsStore::Written);
 }

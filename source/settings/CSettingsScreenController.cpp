@@ -64,17 +64,33 @@ void CSettingsScreenController::resetProjectsInfo()
     m_runtimeData->setCurrentProject(SurveyProjectPtr(), QString());
 }
 
-bool CSettingsScreenController::saveSettings()
+void CSettingsScreenController::saveSettings()
 {
-    setSaveResult(m_settings ? m_settings->save() : CSettingsStore::Written);
-    return m_saveErrorMessage.isEmpty();
+    if (m_saveTask != 0)
+        return;
+    if (m_settings) {
+        connect(m_settings, &CSettings::saveFinished, this, &CSettingsScreenController::onSaveFinished,
+                Qt::UniqueConnection);
+        m_saveTask = m_settings->save();
+    } else {
+        // Nothing to save; the answer still comes after the call, as it always does.
+        m_saveTask = ~0u;
+        QMetaObject::invokeMethod(
+            this, [this] { onSaveFinished(m_saveTask, CSettingsStore::Written); }, Qt::QueuedConnection);
+    }
+    emit savingChanged();
 }
 
-void CSettingsScreenController::setSaveResult(CSettingsStore::Result result)
+void CSettingsScreenController::onSaveFinished(uint taskId, CSettingsStore::Result result)
 {
-    const QString message = TranslationHelper::settingsNotSavedMessage(result, CSettingsStore::fileName());
-    if (message == m_saveErrorMessage)
+    if (taskId != m_saveTask)
         return;
-    m_saveErrorMessage = message;
-    emit saveErrorMessageChanged();
+    m_saveTask = 0;
+    const QString message = TranslationHelper::settingsNotSavedMessage(result, CSettingsStore::fileName());
+    if (message != m_saveErrorMessage) {
+        m_saveErrorMessage = message;
+        emit saveErrorMessageChanged();
+    }
+    emit savingChanged();
+    emit saveFinished(result == CSettingsStore::Written);
 }

@@ -12,6 +12,7 @@
 #include "startup/COpenGLProbe.h"
 #include "startup/NetworkBearer.h"
 #include "application/CSettings.h"
+#include "application/CSettingsStoreService.h"
 #include "application/PathHelpers.h"
 #include "inspection/CVideoOverlayManager.h"
 #include "inspection/CVideoPlayer.h"
@@ -109,6 +110,9 @@ void CApplication::terminate(bool saveState)
             m_settings->save();
         if (m_appRuntimeData)
             m_appRuntimeData->save();
+        // The saves are written on the store's thread: the last of them reaches the disk before
+        // the process ends, unless the disk keeps it past the bound (logged).
+        CSettingsStoreService::instance()->waitForWrites(CSettingsStoreService::ExitBoundMs);
     }
     QCoreApplication::quit();
 }

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "application/CAppRuntimeData.h"
+#include "support/SettingsSaving.h"
 
 class tst_CAppRuntimeData : public QObject
 {
@@ -80,7 +81,7 @@ private slots:
         CAppRuntimeData data;
         data.load();
         QCOMPARE(data.lastPhotoFolder(), QString());
-        data.save();
+        QCOMPARE(saveAndWait(data), int(CSettingsStore::Written));
         QSettings s(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
         s.beginGroup(QStringLiteral("RuntimeData"));
         QCOMPARE(s.value(QStringLiteral("Version")).toInt(), 1);

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <QProcess>
+#include <QSemaphore>
 #include <QSettings>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -15,8 +16,10 @@
 
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
+#include "application/CSettingsStoreService.h"
 #include "application/PathHelpers.h"
 #include "support/LogText.h"
+#include "support/SettingsSaving.h"
 #include "support/SettingsStoreConditions.h"
 
 // The child processes are this executable started again with "--child".
@@ -46,7 +49,7 @@ int runSavingChild()
     CSettings settings;
     for (int i = 0;; ++i) {
         settings.setWebPassword(QStringLiteral("secret %1").arg(i));
-        settings.save();
+        saveAndWait(settings);
     }
 }
 
@@ -99,7 +102,7 @@ private slots:
         QCOMPARE(settings.customPhotoFolder(), queryProjectRootPath());
         QCOMPARE(fresh.count(), 0);
 
-        settings.save();
+        QCOMPARE(saveAndWait(settings), int(CSettingsStore::Written));
         QVERIFY(!settings.freshStart());
         QCOMPARE(fresh.count(), 1);
 
@@ -131,7 +134,7 @@ private slots:
             settings.setLastUpdateIgnoredVersion(QStringLiteral("2.0.0"));
             settings.setStorageMigrationReminderActive(false);
             settings.setDownloadAllMedia(true);
-            settings.save();
+            QCOMPARE(saveAndWait(settings), int(CSettingsStore::Written));
         }
         QSettings raw(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
         QVERIFY(!raw.value(QStringLiteral("Settings/WebPassword")).toString().contains(QStringLiteral("Pässwörd")));
@@ -217,7 +220,7 @@ private slots:
         }
         CSettings settings;
         settings.load();
-        settings.save();
+        QCOMPARE(saveAndWait(settings), int(CSettingsStore::Written));
         QVERIFY(!settings.freshStart());
         QVERIFY(QFile::exists(fileName + QStringLiteral(".unreadable")));
         QVERIFY(QFile(fileName + QStringLiteral(".unreadable")).open(QIODevice::ReadOnly));
@@ -233,7 +236,7 @@ private slots:
         {
             CSettings settings;
             settings.setWebPassword(QStringLiteral("s3cret"));
-            QCOMPARE(settings.save(), CSettingsStore::Written);
+            QCOMPARE(saveAndWait(settings), int(CSettingsStore::Written));
         }
         // As an older version or a copy by hand leaves it.
         QVERIFY(::chmod(QFile::encodeName(fileName).constData(), 0644) == 0);
@@ -250,8 +253,9 @@ private slots:
         QVERIFY(QFile::rename(fileName, own) && ::chmod(QFile::encodeName(own).constData(), 0644) == 0);
         QVERIFY(QFile::link(own, hop) && QFile::link(hop, fileName));
         loaded.setWebPassword(QStringLiteral("linked s3cret"));
-        QCOMPARE(loaded.save(), CSettingsStore::Written);
-        QCOMPARE(CAppRuntimeData().save(), CSettingsStore::Written);
+        QCOMPARE(saveAndWait(loaded), int(CSettingsStore::Written));
+        CAppRuntimeData runtimeData;
+        QCOMPARE(saveAndWait(runtimeData), int(CSettingsStore::Written));
         QVERIFY(QFileInfo(fileName).isSymLink() && QFileInfo(hop).isSymLink());
         QCOMPARE(mode(own), 0600);
         CSettings next;
@@ -284,10 +288,9 @@ private slots:
         CSettings linked;
         linked.load();
         linked.setWebPassword(QStringLiteral("n3w secret"));
-        QCOMPARE(linked.save(), CSettingsStore::OtherUsersFile);
-        CAppRuntimeData runtimeData;
+        QCOMPARE(saveAndWait(linked), int(CSettingsStore::OtherUsersFile));
         runtimeData.setLastPhotoFolder(elsewhere.path());
-        QCOMPARE(runtimeData.save(), CSettingsStore::OtherUsersFile);
+        QCOMPARE(saveAndWait(runtimeData), int(CSettingsStore::OtherUsersFile));
         QFile check(target);
         QVERIFY(check.open(QIODevice::ReadOnly));
         QCOMPARE(check.readAll(), shared);
@@ -320,7 +323,7 @@ private slots:
         {
             CSettings settings;
             settings.setWebPassword(QStringLiteral("kept"));
-            QCOMPARE(settings.save(), CSettingsStore::Written);
+            QCOMPARE(saveAndWait(settings), int(CSettingsStore::Written));
         }
         QTemporaryDir elsewhere;
         TestVolume volume;
@@ -343,10 +346,10 @@ private slots:
 
         CSettings settings;
         settings.setWebPassword(QStringLiteral("new"));
-        QCOMPARE(int(settings.save()), result);
+        QCOMPARE(saveAndWait(settings), result);
         CAppRuntimeData runtimeData;
         runtimeData.setLastPhotoFolder(elsewhere.path());
-        QCOMPARE(int(runtimeData.save()), result);
+        QCOMPARE(saveAndWait(runtimeData), result);
 
         const QString log = takeLogText(m_logFile);
         QVERIFY2(log.count(QStringLiteral("settings store")) >= 2, qPrintable(log));
@@ -368,7 +371,7 @@ private slots:
         {
             CSettings first;
             first.setWebPassword(QStringLiteral("secret first"));
-            QCOMPARE(first.save(), CSettingsStore::Written);
+            QCOMPARE(saveAndWait(first), int(CSettingsStore::Written));
         }
         for (int round = 0; round < 4; ++round) {
             QProcess child;
@@ -406,7 +409,7 @@ private slots:
                 QVERIFY(next.webPassword().startsWith(QStringLiteral("secret ")));
             } else {
                 next.setWebPassword(QStringLiteral("secret after"));
-                QCOMPARE(next.save(), CSettingsStore::Written);
+                QCOMPARE(saveAndWait(next), int(CSettingsStore::Written));
             }
             QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("Culvertix.conf")});
             QCOMPARE(mode(fileName), 0600);
@@ -425,7 +428,7 @@ private slots:
         const QString trap = other.filePath(QStringLiteral("trap.conf"));
         {
             CSettings settings;
-            QCOMPARE(settings.save(), CSettingsStore::Written);
+            QCOMPARE(saveAndWait(settings), int(CSettingsStore::Written));
         }
         QVERIFY(QFile::rename(fileName, target));
         std::atomic<bool> stop(false);
@@ -448,13 +451,87 @@ private slots:
         CSettings settings;
         for (int i = 0; i < 400 && !QFileInfo::exists(trap); ++i) {
             settings.setWebPassword(QStringLiteral("swapped %1").arg(i));
-            written += settings.save() == CSettingsStore::Written ? 1 : 0;
+            written += saveAndWait(settings) == CSettingsStore::Written ? 1 : 0;
         }
         stop = true;
         QVERIFY2(!QFileInfo::exists(trap), "the password went through a link resolved after the check");
         QVERIFY(written > 0);
         QCOMPARE(mode(target), 0600);
         QVERIFY(readBytes(target).contains("WebPassword="));
+    }
+
+    // A save waits on the disk (its new copy is synced before the rename), for seconds on a
+    // memory card: the store's own thread does that while this one goes on turning. Saves asked
+    // meanwhile follow in their order, the newest last, and none is lost; the exit's wait for
+    // them is bounded and says so when the disk keeps it waiting.
+    void aSaveWaitsOnTheDiskOffTheGuiThreadAndLaterSavesFollowIt()
+    {
+        QTemporaryDir photos;
+        QSemaphore held;
+        QAtomicInt holdNext(1);
+        QAtomicInt reached;
+        QAtomicInt syncs;
+        QAtomicInt onThisThread;
+        CSettingsStore::setDiskObserver([&](CSettingsStore::DiskStep step, const QString&) {
+            if (QThread::currentThread() == thread()) {
+                onThisThread.ref();
+                return;
+            }
+            if (step != CSettingsStore::DiskStep::Sync)
+                return;
+            syncs.ref();
+            if (holdNext.testAndSetOrdered(1, 0)) {
+                reached.ref();
+                held.tryAcquire(1, 20000);
+            }
+        });
+        const auto stopWatching = qScopeGuard([&held] {
+            held.release();
+            CSettingsStore::setDiskObserver(nullptr);
+        });
+        CSettings settings;
+        CAppRuntimeData runtimeData;
+        QSignalSpy settingsSaved(&settings, &CSettings::saveFinished);
+        QSignalSpy runtimeSaved(&runtimeData, &CAppRuntimeData::saveFinished);
+        settings.setWebPassword(QStringLiteral("first"));
+        const uint first = settings.save();
+        QTRY_COMPARE(reached.loadAcquire(), 1);
+
+        // Held in its sync: this thread's events still run, and nothing is told or stored yet.
+        bool turned = false;
+        QMetaObject::invokeMethod(this, [&turned] { turned = true; }, Qt::QueuedConnection);
+        QTRY_VERIFY(turned);
+        QCOMPARE(settingsSaved.count(), 0);
+        QVERIFY(store().value(QStringLiteral("Settings/WebPassword")).isNull());
+        settings.setWebPassword(QStringLiteral("second"));
+        const uint second = settings.save();
+        runtimeData.setLastPhotoFolder(photos.path());
+        runtimeData.save();
+        settings.setWebPassword(QStringLiteral("third"));
+        const uint third = settings.save();
+        takeLogText(m_logFile);
+        QVERIFY(!CSettingsStoreService::instance()->waitForWrites(1));
+        QVERIFY(takeLogText(m_logFile).contains(QStringLiteral("did not reach the disk in time")));
+
+        held.release();
+        QVERIFY(CSettingsStoreService::instance()->waitForWrites(CSettingsStoreService::ExitBoundMs));
+        QTRY_COMPARE(settingsSaved.count(), 3);
+        QTRY_COMPARE(runtimeSaved.count(), 1);
+        const QList<uint> tasks{first, second, third};
+        for (int i = 0; i < tasks.size(); ++i) {
+            QCOMPARE(settingsSaved.at(i).at(0).toUInt(), tasks.at(i));
+            QCOMPARE(settingsSaved.at(i).at(1).value<CSettingsStore::Result>(), CSettingsStore::Written);
+        }
+        QCOMPARE(runtimeSaved.first().at(1).value<CSettingsStore::Result>(), CSettingsStore::Written);
+        CSettings loaded;
+        loaded.load();
+        QCOMPARE(loaded.webPassword(), QStringLiteral("third"));
+        CAppRuntimeData loadedRuntimeData;
+        loadedRuntimeData.load();
+        QCOMPARE(loadedRuntimeData.lastPhotoFolder(), photos.path());
+        // The two saves of the settings that waited were written once, with the newer values.
+        QCOMPARE(syncs.loadAcquire(), 3);
+        QCOMPARE(onThisThread.loadAcquire(), 0);
     }
 
     void setterSignalRules()
@@ -477,7 +554,7 @@ private slots:
         QCOMPARE(remind.count(), 2);
 
         // Loading the same values twice re-signals only the two migration flags.
-        settings.save();
+        QCOMPARE(saveAndWait(settings), int(CSettingsStore::Written));
         CSettings reloaded;
         reloaded.load();
         QList<QSignalSpy*> spies;

@@ -87,8 +87,11 @@ private slots:
             QVERIFY(settings.freshStart());
             CInitialSetupScreenController controller(&settings, nullptr);
             controller.changeLanguage(0);
+            QSignalSpy saved(&controller, &CInitialSetupScreenController::saveFinished);
             controller.saveSettings(simpleMode);
             QCOMPARE(int(settings.workType()), workType);
+            QTRY_COMPARE(saved.count(), 1);
+            QCOMPARE(saved.first().first().toBool(), true);
         }
         QVERIFY(!storedSettings().isEmpty());
         CSettings reloaded;
@@ -114,7 +117,9 @@ private slots:
         CInitialSetupScreenController controller(nullptr, nullptr);
         QCOMPARE(controller.initialLanguageIndex(), -1);
         controller.changeLanguage(0);
+        QSignalSpy saved(&controller, &CInitialSetupScreenController::saveFinished);
         controller.saveSettings(true);
+        QTRY_COMPARE(saved.count(), 1);
         QVERIFY(storedSettings().isEmpty());
     }
 };

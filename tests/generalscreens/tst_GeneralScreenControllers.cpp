@@ -76,7 +76,12 @@ private slots:
 
         // Saving writes the settings group; the runtime data is not saved here.
         settings.setDefaultOperatorName(QStringLiteral("Ann"));
+        QSignalSpy saved(&controller, &CSettingsScreenController::saveFinished);
         controller.saveSettings();
+        QVERIFY(controller.saving());
+        QTRY_COMPARE(saved.count(), 1);
+        QCOMPARE(saved.first().first().toBool(), true);
+        QVERIFY(!controller.saving() && controller.saveErrorMessage().isEmpty());
         QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
         QCOMPARE(store.value(QStringLiteral("Settings/Version")).toInt(), 1);
         QCOMPARE(store.value(QStringLiteral("Settings/DefaultOperatorName")).toString(), QStringLiteral("Ann"));

@@ -10,6 +10,7 @@
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
 #include "application/CSettingsStore.h"
+#include "application/CSettingsStoreService.h"
 #include "application/PathHelpers.h"
 #include "managers/IUrlLauncher.h"
 #include "startup/CApplication.h"
@@ -32,6 +33,7 @@
 #include <QQuickWindow>
 #include <QSettings>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -213,6 +215,55 @@ private slots:
             QCOMPARE(settings()->useImperialUnits(), imperial);
             QCOMPARE(stored(QStringLiteral("Settings/UseImperialUnits")).toBool(), imperial);
         }
+    }
+
+    // Apply's save waits on the disk off the GUI thread: meanwhile the window goes on drawing
+    // and the screen stays open without taking a second Apply; it closes once the save is on
+    // the disk. The settings screen and the initial set-up screen alike.
+    void applyWaitsForTheSaveWhileTheWindowDraws()
+    {
+        QSemaphore held;
+        QAtomicInt syncs;
+        CSettingsStore::setDiskObserver([&](CSettingsStore::DiskStep step, const QString&) {
+            if (QThread::currentThread() != thread() && step == CSettingsStore::DiskStep::Sync) {
+                syncs.ref();
+                held.tryAcquire(1, 20000);
+            }
+        });
+        const auto stopWatching = qScopeGuard([&held] {
+            held.release(100);
+            CSettingsStore::setDiskObserver(nullptr);
+        });
+        const auto heldOnTheDisk = [&](const QString& screen, const QString& apply) {
+            const int before = syncs.loadAcquire();
+            click(apply);
+            QTRY_COMPARE(syncs.loadAcquire(), before + 1);
+            QVERIFY(waitForFrame());
+            shoot(screen + QStringLiteral("-saving"));
+            QCOMPARE(topScreenName(), screen);
+            QQuickItem* button = item(apply);
+            QVERIFY(button && !button->isEnabled());
+            QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, centreOf(button));
+            QVERIFY(waitForFrame());
+            QCOMPARE(topScreenName(), screen);
+            held.release();
+            QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
+            QVERIFY(!messageOpen());
+            QVERIFY(CSettingsStoreService::instance()->waitForWrites(CSettingsStoreService::ExitBoundMs));
+            QCOMPARE(syncs.loadAcquire(), before + 1);
+        };
+        click(QStringLiteral("startScreenSettingsButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("SettingsScreen"));
+        click(QStringLiteral("tab_0"));
+        click(QStringLiteral("settingsUnits_1"));
+        heldOnTheDisk(QStringLiteral("SettingsScreen"), QStringLiteral("tabbedScreenApply"));
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(stored(QStringLiteral("Settings/UseImperialUnits")).toBool(), true);
+        evaluate(QStringLiteral("ScreenManager.show('InitialSetupScreen')"));
+        click(QStringLiteral("initialSetupLanguageNext"));
+        item(QStringLiteral("InitialSetupScreen"))->setProperty("simpleMode", false); // the way of working kept
+        heldOnTheDisk(QStringLiteral("InitialSetupScreen"), QStringLiteral("initialSetupApply"));
     }
 
     // A save that writes nothing is told on the screen that saved, before it closes, with the

@@ -4,11 +4,13 @@
 #include <QtTest>
 
 #include <QSettings>
+#include <QThread>
 
 #include "CLogger.h"
 #include "startup/CApplication.h"
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
+#include "application/CSettingsStore.h"
 #include "application/PathHelpers.h"
 
 namespace {
@@ -121,13 +123,23 @@ int main(int argc, char** argv)
 
     int result = 1;
     int exitCode = 0;
+    bool savedBeforeTheEnd = false;
     {
         CApplication app(appArgc, argv);
         tst_CApplication checks;
         // Queued behind the application's own start-up, so every service exists by then.
         QTimer::singleShot(0, &app, [&] {
             result = QTest::qExec(&checks, 1, argv);
+            // On a slow disk too, terminate(true) returns once both saves are on it.
+            CSettingsStore::setDiskObserver([](CSettingsStore::DiskStep step, const QString&) {
+                if (step == CSettingsStore::DiskStep::Sync)
+                    QThread::msleep(300);
+            });
             app.terminate(true);
+            CSettingsStore::setDiskObserver(nullptr);
+            const QSettings written(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
+            savedBeforeTheEnd = written.value(QStringLiteral("Settings/Version")).toInt() == 1
+                && written.value(QStringLiteral("RuntimeData/Version")).toInt() == 1;
             // Changed after the save and never saved again: a save in the destructor would
             // write these, so they must not be found in the store afterwards.
             app.settings()->setLocaleName(QStringLiteral("fr_FR"));
@@ -136,6 +148,10 @@ int main(int argc, char** argv)
         exitCode = CApplication::exec();
     }
 
+    if (!savedBeforeTheEnd) {
+        qWarning("FAIL: terminate(true) returned before the saves were on the disk");
+        return 1;
+    }
     // terminate(true) saved both groups; the destructor saved nothing more.
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
     if (store.value(QStringLiteral("Settings/LocaleName")).toString() == QLatin1String("fr_FR")

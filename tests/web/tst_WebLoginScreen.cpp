@@ -16,6 +16,7 @@
 #include "support/ApplicationScreenTest.h"
 #include "support/LogText.h"
 #include "support/QuickScreenDriver.h"
+#include "support/SettingsSaving.h"
 
 #include "ApplicationUrls.h"
 #include "CLogger.h"
@@ -144,13 +145,13 @@ private slots:
             struct stat info {};
             return ::stat(store.constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
         };
-        settings()->save();
+        QCOMPARE(saveAndWait(*settings()), int(CSettingsStore::Written));
         QCOMPARE(mode(), 0600);
         // Rewritten by both writers of the store, with a changed value.
         settings()->setDefaultOperatorName(QStringLiteral("Bob in the field"));
-        settings()->save();
+        QCOMPARE(saveAndWait(*settings()), int(CSettingsStore::Written));
         QCOMPARE(mode(), 0600);
-        CApplication::instance()->appRuntimeData()->save();
+        QCOMPARE(saveAndWait(*CApplication::instance()->appRuntimeData()), int(CSettingsStore::Written));
         QCOMPARE(mode(), 0600);
         QSettings check(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
         QCOMPARE(check.value(QStringLiteral("Settings/DefaultOperatorName")).toString(), QStringLiteral("Bob in the field"));

@@ -19,11 +19,35 @@ Screen {
 
     title: modeStep ? tr.txt("TxtWorkModeCaption", "Work mode") : tr.txt("TxtLanguageCaption", "Language")
 
+    // The save is written off this thread; until its result is in, the screen takes no input
+    // and stays open.
+    enabled: !controller.saving
+
     function back() {
+        if (controller.saving)
+            return
         if (modeStep)
             modeStep = false
         else
             controller.terminateApp()
+    }
+
+    function leave() {
+        if (ScreenManager.currentScreen === screen)
+            ScreenManager.close()
+    }
+
+    Connections {
+        target: controller
+        function onSaveFinished(saved) {
+            if (saved) {
+                screen.leave()
+                return
+            }
+            // Without a saved store the next start asks all this again.
+            MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), controller.saveErrorMessage,
+                             function() { screen.leave() })
+        }
     }
 
     Item {
@@ -83,16 +107,8 @@ Screen {
             objectName: "initialSetupApply"
             anchors.right: parent.right
             anchors.bottom: parent.bottom
-            text: tr.txt("TxtApply", "Apply")
-            onClicked: {
-                if (controller.saveSettings(screen.simpleMode)) {
-                    ScreenManager.close()
-                    return
-                }
-                // Without a saved store the next start asks all this again.
-                MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), controller.saveErrorMessage,
-                                 function() { ScreenManager.close() })
-            }
+            text: controller.saving ? tr.txt("TxtSaving", "Saving...") : tr.txt("TxtApply", "Apply")
+            onClicked: controller.saveSettings(screen.simpleMode)
         }
     }
 }

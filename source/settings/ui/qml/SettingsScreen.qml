@@ -17,7 +17,7 @@ TabbedScreen {
     title: tr.txt("TxtDialogCaption", "Settings")
     tabs: [tr.txt("TxtTabMiscellaneous", "Miscellaneous"), tr.txt("TxtTabPhotoVideo", "Photo & Video"),
            tr.txt("TxtTabProjectsDirectories", "Projects & Directories"), tr.txt("TxtTabSurveys", "Surveys")]
-    applyText: tr.txt("TxtApply", "Apply")
+    applyText: controller.saving ? tr.txt("TxtSaving", "Saving...") : tr.txt("TxtApply", "Apply")
     cancelText: tr.txt("TxtCancel", "Cancel")
 
     // Working values.
@@ -74,19 +74,38 @@ TabbedScreen {
         wifiInterfaces = controller.queryWifiInterfaces()
     }
 
+    // The save is written off this thread; until its result is in, the screen takes no input
+    // and stays open.
+    enabled: !controller.saving
+
     function back() {
-        if (controller.saveSettings()) {
+        if (!controller.saving)
+            controller.saveSettings()
+    }
+
+    function leave() {
+        if (ScreenManager.currentScreen === screen)
             ScreenManager.close()
-            return
+    }
+
+    Connections {
+        target: controller
+        function onSaveFinished(saved) {
+            if (saved) {
+                screen.leave()
+                return
+            }
+            // The values stay in use for this run; the operator must know they are not kept.
+            MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), controller.saveErrorMessage,
+                             function() { screen.leave() })
         }
-        // The values stay in use for this run; the operator must know they are not kept.
-        MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), controller.saveErrorMessage,
-                         function() { ScreenManager.close() })
     }
 
     onCancelClicked: back()
 
     onApplyClicked: {
+        if (controller.saving)
+            return
         if (settings) {
             settings.activeWifiInterface = wifiInterface
             settings.localeName = localeCode
