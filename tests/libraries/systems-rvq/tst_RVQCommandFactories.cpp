@@ -495,7 +495,6 @@ void tst_RVQCommandFactories::operatorsSettersGoWithinTheirBoundWhileThePollsWai
         });
     factory.createSetCameraPanSpeedCommand(1)->execute();
     factory.createSetCameraTiltSpeedCommand(1)->execute();
-    // The polls catch up once the steering has ended.
     const auto isSteering = [](const CRVQLinkSimulator::ReceivedFrame& frame) {
         return frame.kind == 0 && (frame.id == 35 || frame.id == 37);
     };
@@ -508,6 +507,7 @@ void tst_RVQCommandFactories::operatorsSettersGoWithinTheirBoundWhileThePollsWai
     while (!isSteering(messages.at(lastSteering)))
         --lastSteering;
     QVERIFY(lastSteering >= steeringEndsAt - 1);
+    // The polls catch up once the steering has ended.
     bool pollsCaughtUp = false;
     for (int i = lastSteering + 1; i < messages.size(); ++i)
         pollsCaughtUp = pollsCaughtUp || messages.at(i).kind == CRVQMessage::KindQuery;
@@ -521,8 +521,10 @@ void tst_RVQCommandFactories::operatorsSettersGoWithinTheirBoundWhileThePollsWai
             continue;
         if (frame.id == 38 && frame.payload != QByteArray(1, 70))
             break; // the slider
-        QVERIFY2(i - batchCalledAt < promised(k),
-            qPrintable(QStringLiteral("message %1 of the setters, %2, after %3 messages").arg(k).arg(frame.id).arg(i - batchCalledAt)));
+        QVERIFY2(i - batchCalledAt < promised(k), qPrintable(QStringLiteral("message %1 of the setters, %2, after %3 messages")
+                                                                 .arg(k)
+                                                                 .arg(frame.id)
+                                                                 .arg(i - batchCalledAt)));
         batch.append(frame.id);
         ++k;
     }

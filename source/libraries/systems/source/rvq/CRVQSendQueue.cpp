@@ -73,15 +73,14 @@ void CRVQSendQueue::replace(size_t waiting, std::unique_ptr<CRVQMessage> message
 
 void CRVQSendQueue::absorb(Entry& survivor, const Entry& merged)
 {
-    // The operator's wait begins with the operator's oldest value; a poll's age never makes a
+    // The operator's wait begins with the operator's oldest value: a poll's wait never makes a
     // value of the operator's late, and the operator's request stays one when a poll takes its
     // place.
-    const bool survivorAsked = survivor.message->isOperatorRequest();
+    survivor.queuedAt = qMin(survivor.queuedAt, merged.queuedAt);
     if (merged.message->isOperatorRequest()) {
-        survivor.queuedAt = survivorAsked ? qMin(survivor.queuedAt, merged.queuedAt) : merged.queuedAt;
+        survivor.passedBy = survivor.message->isOperatorRequest() ? qMax(survivor.passedBy, merged.passedBy)
+                                                                  : merged.passedBy;
         survivor.message->setOperatorRequest(true);
-    } else if (!survivorAsked) {
-        survivor.queuedAt = qMin(survivor.queuedAt, merged.queuedAt);
     }
 }
 
@@ -176,27 +175,27 @@ bool CRVQSendQueue::goesBefore(int lane, int other, const LaneIndexes& head) con
 int CRVQSendQueue::lateTurn(const LaneIndexes& head, const LaneCounts& waitingSince) const
 {
     int chosen = -1;
-    quint64 chosenSince = 0;
-    const auto consider = [&](int index, quint64 since) {
-        if (m_taken - since < LateAfterMessages)
+    quint64 longest = 0;
+    const auto consider = [&](int index, quint64 waited) {
+        if (waited < LateAfterMessages)
             return;
-        if (chosen < 0 || since < chosenSince || (since == chosenSince && index < chosen)) {
+        if (chosen < 0 || waited > longest || (waited == longest && index < chosen)) {
             chosen = index;
-            chosenSince = since;
+            longest = waited;
         }
     };
     // The overlay and a shutter move are late as lanes: their next message waits from the
     // lane's last turn.
     if (head[LaneOverlay] >= 0)
-        consider(head[LaneOverlay], qMax(waitingSince[LaneOverlay], m_servedAt[LaneOverlay]));
+        consider(head[LaneOverlay], m_taken - qMax(waitingSince[LaneOverlay], m_servedAt[LaneOverlay]));
     const int step = head[LaneShutterStep];
     if (step >= 0 && m_entries[size_t(step)].message->isOperatorRequest())
-        consider(step, qMax(waitingSince[LaneShutterStep], m_servedAt[LaneShutterStep]));
+        consider(step, m_taken - qMax(waitingSince[LaneShutterStep], m_servedAt[LaneShutterStep]));
     // Every other message of the operator's on its own.
     for (int i = 0; i < int(m_entries.size()); ++i) {
         const Entry& entry = m_entries[size_t(i)];
         if (entry.lane == LaneShutterStep || entry.lane == LaneOverlay || !entry.message->isOperatorRequest()
-            || entry.message->priority() >= NeverSentPriority || m_taken - entry.queuedAt < LateAfterMessages)
+            || entry.message->priority() >= NeverSentPriority || entry.passedBy < LateAfterMessages)
             continue;
         // What it must follow goes in its turn, but never a step ahead of the move's pace.
         int next = i;
@@ -204,7 +203,7 @@ int CRVQSendQueue::lateTurn(const LaneIndexes& head, const LaneCounts& waitingSi
             next = blocker;
         const Entry& going = m_entries[size_t(next)];
         if (going.lane != LaneShutterStep && going.message->priority() < NeverSentPriority)
-            consider(next, entry.queuedAt);
+            consider(next, entry.passedBy);
     }
     return chosen;
 }
@@ -250,6 +249,10 @@ std::unique_ptr<CRVQMessage> CRVQSendQueue::takeNext()
     m_servedAt[size_t(position->lane)] = ++m_taken;
     std::unique_ptr<CRVQMessage> message = std::move(position->message);
     m_entries.erase(position);
+    for (Entry& entry : m_entries) {
+        if (entry.message->isOperatorRequest() && message->priority() < entry.message->priority())
+            ++entry.passedBy;
+    }
     return message;
 }
 

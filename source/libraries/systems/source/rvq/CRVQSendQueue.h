@@ -35,17 +35,17 @@ namespace Communication {
 // is the one the system ends with.
 //
 // Nothing that the operator asked for (CRVQMessage::isOperatorRequest) waits for ever behind
-// more urgent traffic, say a steady stream of pan and tilt speeds: once LateAfterMessages
-// messages have left while it waited, it goes next, whatever waits. A value that took the place
-// of an older one has waited since the older one was queued. When it must follow a message
-// queued before it, that message goes in its turn, so that a command's second message is not
-// held up by a first one queued later; a shutter move keeps its own pace, though: each step
-// waits from the step before it. The overlay is late alike once its lane has had no turn for
-// as many messages. Of the late ones the one that waited longest goes first, and late turns
-// keep LateTurnSpacing messages apart, so that the steering keeps the other turns: a message of
-// the operator's thus waits at most LateAfterMessages messages, plus LateTurnSpacing for each
-// late one that waited longer. The program's own polls get no late turn: they wait while the
-// operator steers and catch up when the link has room.
+// more urgent traffic, say a steady stream of pan and tilt speeds: once LateAfterMessages more
+// urgent messages have gone ahead of it, it goes next, whatever waits (among messages of its own
+// urgency it waits its turn in any case). A value that took the place of an older one counts
+// what went ahead of the older one. When it must follow a message queued before it, that
+// message goes in its turn, so that a command's second message is not held up by a first one
+// queued later; a shutter move keeps its own pace, though: its next step is late once
+// LateAfterMessages messages have left since the step before it. The overlay is late alike once
+// its lane has had no turn for as many messages. Of the late ones the one that waited longest
+// goes first, and late turns keep LateTurnSpacing messages apart, so that the steering keeps the
+// other turns. The program's own polls get no late turn: they wait while the operator steers
+// and catch up when the link has room.
 //
 // Counts messages, not time: how fast the link answers changes nothing in the order. Owns
 // every message it holds. GUI thread only (the communicator's).
@@ -62,7 +62,8 @@ public:
     void clear();
 
 private:
-    // How many messages may leave while a late-turn message waits before it goes next.
+    // How many messages may go ahead of a waiting message of the operator's (more urgent ones),
+    // or leave while a shutter move or the overlay waits, before it goes next.
     static constexpr quint64 LateAfterMessages = 10;
     // At most one late turn in this many messages.
     static constexpr quint64 LateTurnSpacing = 2;
@@ -83,9 +84,11 @@ private:
     struct Entry
     {
         std::unique_ptr<CRVQMessage> message;
-        // Messages taken when this one (or the oldest value that it took over) was queued; for
-        // the operator's messages, when the operator's oldest value of it was.
+        // Messages taken when this one (or the oldest value that it took over) was queued.
         quint64 queuedAt = 0;
+        // For a message of the operator's: how many more urgent messages went ahead of it, or of
+        // the operator's oldest value that it took over.
+        quint64 passedBy = 0;
         Lane lane = LaneOrdinary;
     };
 
