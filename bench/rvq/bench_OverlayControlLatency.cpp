@@ -136,7 +136,6 @@ int main(int argc, char* argv[])
     const qint64 fullLag = lag.maximum(clock.elapsed());
     refreshTimer.stop();
 
-    const auto factor = [](double value, double base) { return base > 0 ? value / base : 0.0; };
     std::printf("%s\n", qPrintable(QCoreApplication::applicationFilePath()));
     std::printf("ZPX control latency, setter call to frame at the simulator, %d rounds per run\n", rounds);
     std::printf("  %-34s %10s %10s %8s %6s %8s %8s %12s\n", "", "median ms", "p99 ms", "arrived", "lost",

@@ -3,7 +3,6 @@
 
 #include "rvq/CRVQMessage.h"
 #include "rvq/CRVQNetworkCommunicator.h"
-#include "rvq/CRVQSendQueue.h"
 #include "rvq/IRVQMessageProcessor.h"
 #include "rvq/CSetAEAutoModeEnabledCommand.h"
 #include "rvq/CSetAutoFocusEnabledCommand.h"
@@ -23,13 +22,13 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
 using namespace Ulx;
 using Ulx::Communication::CAbstractRVQCommunicator;
 using Ulx::Communication::CRVQNetworkCommunicator;
-using Ulx::Communication::CRVQSendQueue;
 
 namespace {
 
@@ -290,10 +289,10 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
     QCOMPARE(receivedIds(*m_simulator), (QList<quint8>{38, 17, 152, 152, 152}));
 
     // A setter always waits (each one's frame brings the next): a row still goes, after at
-    // most as many setters as the overlay may go without a turn, and every setter arrives.
+    // most ten setters, and every setter arrives.
     m_simulator->clearReceivedFrames();
     int setters = 0;
-    const int lastSetter = 3 * int(CRVQSendQueue::StarvedMessages);
+    const int lastSetter = 30;
     const QMetaObject::Connection flood = connect(m_simulator, &CRVQLinkSimulator::frameReceived, this,
         [&](quint8 id, quint8) {
             if (id == 38 && setters < lastSetter)
@@ -306,8 +305,7 @@ void tst_CRVQNetworkCommunicator::settersGoFirstAndAStarvedOverlayTakesATurn()
     disconnect(flood);
     const QList<quint8> ids = receivedIds(*m_simulator);
     const int settersBeforeRow = ids.indexOf(152);
-    const int starvedTicks = int(CRVQSendQueue::StarvedMessages);
-    QVERIFY2(settersBeforeRow >= 1 && settersBeforeRow <= starvedTicks + 1,
+    QVERIFY2(settersBeforeRow >= 1 && settersBeforeRow <= 11,
              qPrintable(QStringLiteral("%1 setters before the row").arg(settersBeforeRow)));
     QVERIFY(settersBeforeRow < lastSetter);
     QCOMPARE(m_simulator->value(38), QByteArray(1, char(lastSetter % 100)));
@@ -439,6 +437,16 @@ void tst_CRVQNetworkCommunicator::newerValueNeverTakesThePlaceOfOneThatOthersNee
         CSetLightIntensityCommand(m_communicator, &storages, quint8(i % 2 ? 99 : 100)).execute();
     QTRY_COMPARE(sentOrder(*m_simulator, {23, 24, 25, 43}) + QStringLiteral(" | ") + sentOrder(*m_simulator, {38, 39}),
                  QStringLiteral("24/0/81 24/0/81 24/0/81 23/2/01 25/2/01 23/2/01 43/2/01 23/2/00 | 39/0/00 38/0/63"));
+
+    // A newer value that cannot take the place of one that others need goes after it, even
+    // when it is more urgent: the camera ends with the newer value.
+    m_simulator->clearReceivedFrames();
+    m_communicator->sendMessage(withPriority(createRVQLightIntensityMessage(100), 2));
+    m_communicator->sendMessage(withPriority(createRVQLightBoosterMessage(1), 2));
+    m_communicator->sendMessage(withPriority(createRVQLightIntensityMessage(50), 1));
+    QTRY_COMPARE(m_simulator->receivedFrames(39).size(), 1);
+    QTRY_COMPARE(sentOrder(*m_simulator, {38}), QStringLiteral("38/0/64 38/0/32"));
+    QCOMPARE(m_simulator->value(38), QByteArray(1, 50));
 }
 
 void tst_CRVQNetworkCommunicator::repeatedZoomQueryTakesTurnsWithTheSetters()
@@ -486,7 +494,8 @@ void tst_CRVQNetworkCommunicator::repeatedZoomQueryTakesTurnsWithTheSetters()
 void tst_CRVQNetworkCommunicator::overlayGetsATurnWhateverTheTrafficAndLeavesSettersBetweenRows()
 {
     connectLink();
-    const int bound = int(CRVQSendQueue::StarvedMessages);
+    // A row waits for at most ten messages, and takes no more than one turn in eleven.
+    const int bound = 10;
     // The operator steers: each pan frame brings the next pan speed at the most urgent
     // priority, and the zoom poll waits again as soon as it left.
     const int lastPan = 8 * bound;
@@ -510,8 +519,8 @@ void tst_CRVQNetworkCommunicator::overlayGetsATurnWhateverTheTrafficAndLeavesSet
     QTRY_COMPARE(m_simulator->receivedFrames(35).size(), lastPan + 1);
     disconnect(steer);
 
-    // The first row within the bound, each next one with the bound's worth of others between,
-    // all while the operator still steered.
+    // The first row within the bound, each next one with exactly the bound's worth of others
+    // between, all while the operator still steered.
     const QList<quint8> ids = receivedIds(*m_simulator);
     QList<int> rows;
     for (int i = 0; i < ids.size(); ++i) {
@@ -521,7 +530,7 @@ void tst_CRVQNetworkCommunicator::overlayGetsATurnWhateverTheTrafficAndLeavesSet
     QVERIFY2(rows.first() <= bound, qPrintable(QStringLiteral("first row after %1 messages").arg(rows.first())));
     for (int i = 1; i < rows.size(); ++i) {
         const int between = rows.at(i) - rows.at(i - 1) - 1;
-        QVERIFY2(between >= 1 && between <= bound,
+        QVERIFY2(between == bound,
                  qPrintable(QStringLiteral("%1 messages between rows %2 and %3").arg(between).arg(i - 1).arg(i)));
     }
     QVERIFY(rows.last() < ids.lastIndexOf(35));
@@ -534,21 +543,25 @@ void tst_CRVQNetworkCommunicator::waitingSetterGetsATurnWhileTheOperatorSteers()
     using namespace Ulx::SystemControl;
     connectLink();
     RVQTestStorageProvider storages;
-    const int bound = int(CRVQSendQueue::StarvedMessages);
-    const int spacing = int(CRVQSendQueue::LateTurnSpacing);
+    // What the operator is promised while steering: a setter waits for at most ten steering
+    // messages (and one late turn of another's), a shutter move takes one step in eleven, and
+    // the steering keeps every other turn.
+    const int promised = 10;
     // Each pan or tilt frame brings the next speed, at the most urgent priority; each light
-    // frame the next light; a status query waits from the start. A resend is not a message.
+    // frame the next light; a move of three shutter steps and a status poll wait from the start.
+    // A resend is not a message.
     QList<quint8> ids;
     QByteArray last;
+    const int steeringMessages = 120;
     const QMetaObject::Connection steering = connect(m_simulator, &CRVQLinkSimulator::frameReceived, this,
         [&](quint8 id, quint8) {
             const QByteArray frame = m_simulator->receivedFrames().last().raw;
             if (frame == std::exchange(last, frame))
                 return;
             ids.append(id);
-            if (id == 35 && ids.size() < 12 * bound)
+            if (id == 35 && ids.size() < steeringMessages)
                 CSetCameraPanSpeedCommand(m_communicator, &storages, qint8(ids.size() % 50)).execute();
-            else if (id == 37 && ids.size() < 12 * bound)
+            else if (id == 37 && ids.size() < steeringMessages)
                 CSetCameraTiltSpeedCommand(m_communicator, &storages, qint8(ids.size() % 50)).execute();
             else if (id == 38 && ids.count(38) < 5)
                 CSetLightIntensityCommand(m_communicator, &storages, quint8(10 + ids.count(38))).execute();
@@ -556,20 +569,45 @@ void tst_CRVQNetworkCommunicator::waitingSetterGetsATurnWhileTheOperatorSteers()
     CSetCameraPanSpeedCommand(m_communicator, &storages, 60).execute();
     CSetCameraTiltSpeedCommand(m_communicator, &storages, 60).execute();
     CSetLightIntensityCommand(m_communicator, &storages, 10).execute();
+    CSetShutterPositionCommand(m_communicator, &storages, 3).execute();
     m_communicator->sendMessage(withPriority(createRVQBatteryQueryMessage(), 3));
     QTRY_VERIFY(ids.count(38) == 5 && ids.count(42) == 1 && !m_communicator->hasPendingMessages());
     disconnect(steering);
-    // Each light within the bound after the one before brought it, while the speeds still went;
-    // the query after the light's late turn; late turns never closer than their spacing.
-    for (int at = ids.indexOf(38), next; (next = ids.indexOf(38, at + 1)) > 0; at = next)
-        QVERIFY2(next - at - 1 <= bound, qPrintable(QStringLiteral("lights at %1 and %2").arg(at).arg(next)));
-    QVERIFY(ids.indexOf(38) <= bound && ids.lastIndexOf(38) < ids.lastIndexOf(35));
-    QVERIFY(ids.indexOf(42) <= bound + spacing);
-    for (int i = 0, late = -spacing; i < ids.lastIndexOf(35); ++i) {
-        if (ids.at(i) == 35 || ids.at(i) == 37)
-            continue;
-        QVERIFY2(i - late >= spacing, qPrintable(QStringLiteral("late turns at %1 and %2").arg(late).arg(i)));
-        late = i;
+
+    // Each light within the promise after the one before brought it, while the speeds still
+    // went.
+    const auto steeringBetween = [&ids](int from, int to) {
+        const auto steers = [](quint8 id) { return id == 35 || id == 37; };
+        return int(std::count_if(ids.begin() + from + 1, ids.begin() + to, steers));
+    };
+    const int lastSteering = qMax(ids.lastIndexOf(35), ids.lastIndexOf(37));
+    QVERIFY2(ids.indexOf(38) <= promised, qPrintable(QStringLiteral("first light at %1").arg(ids.indexOf(38))));
+    for (int at = ids.indexOf(38), next; (next = ids.indexOf(38, at + 1)) > 0; at = next) {
+        QVERIFY2(steeringBetween(at, next) <= promised && next - at - 1 <= promised + 2,
+            qPrintable(QStringLiteral("lights at %1 and %2").arg(at).arg(next)));
+    }
+    QVERIFY(ids.lastIndexOf(38) < lastSteering);
+    // The steps at the move's own pace, neither faster nor slower, however long the first one
+    // had waited.
+    QList<int> steps;
+    for (int i = 0; i < ids.size(); ++i) {
+        if (ids.at(i) == 24)
+            steps.append(i);
+    }
+    QCOMPARE(steps.size(), 3);
+    QVERIFY(steps.last() < lastSteering);
+    QVERIFY2(steps.first() <= promised + 2, qPrintable(QStringLiteral("first step at %1").arg(steps.first())));
+    for (int i = 1; i < steps.size(); ++i) {
+        const int between = steps.at(i) - steps.at(i - 1) - 1;
+        QVERIFY2(between >= promised && between <= promised + 2,
+            qPrintable(QStringLiteral("%1 messages between steps %2 and %3").arg(between).arg(i - 1).arg(i)));
+    }
+    // The program's own poll waits for the steering to end; the steering keeps every other turn.
+    QVERIFY2(ids.indexOf(42) > lastSteering, qPrintable(QStringLiteral("poll at %1").arg(ids.indexOf(42))));
+    for (int i = 1; i < lastSteering; ++i) {
+        const bool steers = ids.at(i) == 35 || ids.at(i) == 37;
+        const bool steeredBefore = ids.at(i - 1) == 35 || ids.at(i - 1) == 37;
+        QVERIFY2(steers || steeredBefore, qPrintable(QStringLiteral("no steering at %1 and %2").arg(i - 1).arg(i)));
     }
 }
 

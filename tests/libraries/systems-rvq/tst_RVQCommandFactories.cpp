@@ -115,6 +115,7 @@ private slots:
     void zoomPositionMovesTheMotorAndGivesZoomControlBack();
     void spectatorSendsNothing();
     void errorLogRequestFillsTheList();
+    void operatorsSettersGoWithinTheirBoundWhileThePollsWaitForTheSteering();
 
 private:
     RVQTestStorageProvider m_storages;
@@ -421,6 +422,146 @@ void tst_RVQCommandFactories::errorLogRequestFillsTheList()
     QTRY_COMPARE_WITH_TIMEOUT(listSpy.count(), 2, LinkWait);
     QCOMPARE(storages.data.errorRecordList(), expected);
     QCOMPARE(simulator.receivedFrames(252, 1).size(), 2);
+}
+
+void tst_RVQCommandFactories::operatorsSettersGoWithinTheirBoundWhileThePollsWaitForTheSteering()
+{
+    CRVQLinkSimulator simulator;
+    QVERIFY(simulator.listen());
+    RVQTestStorageProvider storages;
+    CRVQConnectionController controller(&storages);
+    controller.setLinkEndpoint(QStringLiteral("127.0.0.1"), simulator.port());
+    controller.setTimerIntervals(CRVQConnectionController::DefaultIdentificationInterval, 600000, 10);
+    // The program's polls come faster than the link drains, so that some always wait.
+    CRVQSystemQueryLogic::PollIntervals polls;
+    polls.fast = 10;
+    polls.slow = 50;
+    controller.setQueryLogicPollIntervals(polls);
+    controller.communicator()->setTickInterval(5);
+    controller.connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.state(), CAbstractConnectionController::StateConnected, LinkWait);
+    // A focus speed then switches the auto focus off first: two messages.
+    QTRY_VERIFY_WITH_TIMEOUT(storages.data.autoFocusEnabled() && storages.data.lightIntensity() == 50, LinkWait);
+
+    // What the operator is promised while steering: the k-th message (from 0) of setters
+    // called together reaches the camera among the first 11 + 2k messages after the call, and
+    // the steering keeps every other turn.
+    const auto promised = [](int k) { return 11 + 2 * k; };
+    // The light slider moves every second message across full light and back, and ends there:
+    // each position, or a later one, reaches the camera within this many messages.
+    const int promisedToTheSlider = 15;
+    QList<quint8> slider;
+    for (int light = 96; light <= 100; ++light)
+        slider.append(quint8(light));
+    for (int light = 99; light >= 95; --light)
+        slider.append(quint8(light));
+    for (int light = 96; light <= 100; ++light)
+        slider.append(quint8(light));
+
+    CZPXCommandFactory factory(&controller, &storages);
+    QList<CRVQLinkSimulator::ReceivedFrame> messages; // a resend is not a message
+    int batchCalledAt = -1;
+    QList<QPair<int, quint8>> sliderMoves; // where each position was set, and which
+    int sliderStartsAt = -1;
+    int steeringEndsAt = -1;
+    const QMetaObject::Connection steering =
+        connect(&simulator, &CRVQLinkSimulator::frameReceived, this, [&](quint8 id, quint8 kind) {
+            const CRVQLinkSimulator::ReceivedFrame frame = simulator.receivedFrames().constLast();
+            if (!messages.isEmpty() && frame.raw == messages.constLast().raw)
+                return;
+            messages.append(frame);
+            const int at = messages.size();
+            // Each pan or tilt frame brings the next speed, at the most urgent priority.
+            if (kind == 0 && id == 35 && steeringEndsAt < 0)
+                factory.createSetCameraPanSpeedCommand(qint8(3 - storages.data.cameraPanSpeed()))->execute();
+            else if (kind == 0 && id == 37 && steeringEndsAt < 0)
+                factory.createSetCameraTiltSpeedCommand(qint8(3 - storages.data.cameraTiltSpeed()))->execute();
+            if (batchCalledAt < 0 && at == 20) {
+                batchCalledAt = at;
+                factory.createSetLightIntensityCommand(70)->execute();
+                factory.createSetPictureFlipEnabledCommand(!storages.data.pictureFlipEnabled())->execute();
+                factory.createSetFocusSpeedCommand(20)->execute();
+                factory.createSetPictureStabilizerEnabledCommand(!storages.data.pictureStabilizerEnabled())->execute();
+                factory.createSetDigitalZoomEnabledCommand(!storages.data.digitalZoomEnabled())->execute();
+            }
+            if (sliderStartsAt < 0 && at == 80)
+                sliderStartsAt = at;
+            if (sliderStartsAt > 0 && sliderMoves.size() < slider.size() && (at - sliderStartsAt) % 2 == 0) {
+                sliderMoves.append(qMakePair(at, slider.at(sliderMoves.size())));
+                factory.createSetLightIntensityCommand(sliderMoves.constLast().second)->execute();
+            }
+            if (steeringEndsAt < 0 && sliderMoves.size() == slider.size() && at - sliderMoves.constLast().first == 40)
+                steeringEndsAt = at;
+        });
+    factory.createSetCameraPanSpeedCommand(1)->execute();
+    factory.createSetCameraTiltSpeedCommand(1)->execute();
+    const auto isSteering = [](const CRVQLinkSimulator::ReceivedFrame& frame) {
+        return frame.kind == 0 && (frame.id == 35 || frame.id == 37);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(steeringEndsAt > 0 && messages.size() > steeringEndsAt + 10, LinkWait);
+    disconnect(steering);
+    int firstSteering = 0;
+    while (!isSteering(messages.at(firstSteering)))
+        ++firstSteering;
+    int lastSteering = messages.size() - 1;
+    while (!isSteering(messages.at(lastSteering)))
+        --lastSteering;
+    QVERIFY(lastSteering >= steeringEndsAt - 1);
+    // The polls catch up once the steering has ended.
+    bool pollsCaughtUp = false;
+    for (int i = lastSteering + 1; i < messages.size(); ++i)
+        pollsCaughtUp = pollsCaughtUp || messages.at(i).kind == CRVQMessage::KindQuery;
+    QVERIFY(pollsCaughtUp);
+
+    // The setters called together, each message within its promise.
+    QList<quint8> batch;
+    for (int i = batchCalledAt, k = 0; i < messages.size(); ++i) {
+        const CRVQLinkSimulator::ReceivedFrame& frame = messages.at(i);
+        if (frame.kind == CRVQMessage::KindQuery || !QList<quint8>({38, 26, 20, 19, 27, 18}).contains(frame.id))
+            continue;
+        if (frame.id == 38 && frame.payload != QByteArray(1, 70))
+            break; // the slider
+        QVERIFY2(i - batchCalledAt < promised(k), qPrintable(QStringLiteral("message %1 of the setters, %2, after %3 messages")
+                                                                 .arg(k)
+                                                                 .arg(frame.id)
+                                                                 .arg(i - batchCalledAt)));
+        batch.append(frame.id);
+        ++k;
+    }
+    std::sort(batch.begin(), batch.end());
+    QCOMPARE(batch, (QList<quint8>{18, 19, 20, 26, 27, 38}));
+
+    // Each slider position, or a later one, on the wire within its promise, the booster with
+    // it, and the last position (full light, booster on) while the operator still steered.
+    for (int move = 0; move < sliderMoves.size(); ++move) {
+        const int calledAt = sliderMoves.at(move).first;
+        QList<quint8> laterPositions;
+        for (int later = move; later < sliderMoves.size(); ++later)
+            laterPositions.append(sliderMoves.at(later).second);
+        int arrivedAt = calledAt;
+        while (arrivedAt < messages.size()
+               && !(messages.at(arrivedAt).id == 38 && messages.at(arrivedAt).kind == 0
+                    && laterPositions.contains(quint8(messages.at(arrivedAt).payload.at(0)))))
+            ++arrivedAt;
+        QVERIFY2(arrivedAt - calledAt < promisedToTheSlider,
+            qPrintable(QStringLiteral("slider at %1 set after message %2 arrived %3 messages later")
+                           .arg(sliderMoves.at(move).second).arg(calledAt).arg(arrivedAt - calledAt)));
+    }
+    QCOMPARE(simulator.value(38), QByteArray(1, 100));
+    QCOMPARE(simulator.value(39), QByteArray(1, 1));
+    int lastBooster = messages.size() - 1;
+    while (messages.at(lastBooster).id != 39)
+        --lastBooster;
+    QVERIFY(lastBooster < lastSteering);
+
+    // None of the program's polls went while the operator steered, and the steering kept every
+    // other turn.
+    for (int i = firstSteering; i <= lastSteering; ++i) {
+        QVERIFY2(messages.at(i).kind != CRVQMessage::KindQuery,
+            qPrintable(QStringLiteral("query %1 at %2 while steering").arg(messages.at(i).id).arg(i)));
+        QVERIFY2(i == firstSteering || isSteering(messages.at(i)) || isSteering(messages.at(i - 1)),
+            qPrintable(QStringLiteral("no steering at %1 and %2").arg(i - 1).arg(i)));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_RVQCommandFactories)

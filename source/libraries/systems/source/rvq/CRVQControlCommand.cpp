@@ -28,6 +28,7 @@ CSystemDataStorage* CRVQControlCommand::systemDataStorage() const
 void CRVQControlCommand::send(Ulx::CRVQMessage* message, int priority)
 {
     message->setPriority(priority);
+    message->setOperatorRequest(true);
     if (!m_sender) {
         delete message;
         return;

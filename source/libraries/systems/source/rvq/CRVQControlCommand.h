@@ -27,7 +27,8 @@ protected:
     // The sender can send and the storage exists.
     bool isReadyToSend() const;
     CSystemDataStorage* systemDataStorage() const;
-    // Gives the message its priority and hands it to the sender.
+    // Gives the message its priority, marks it as the operator's request and hands it to the
+    // sender.
     void send(Ulx::CRVQMessage* message, int priority);
 
     Ulx::IRVQMessageSender* sender() const { return m_sender; }

@@ -36,6 +36,10 @@ public:
     const QByteArray& payload() const { return m_payload; }
     void setPayload(const QByteArray& payload) { m_payload = payload; }
     int payloadSize() const { return m_payload.size(); }
+    // Sent for what the operator asked for (a control write), not by the program's own polls:
+    // the send queue bounds how long such a message waits. Never on the wire.
+    bool isOperatorRequest() const { return m_operatorRequest; }
+    void setOperatorRequest(bool operatorRequest) { m_operatorRequest = operatorRequest; }
 
     // Writers append one value at the payload's end; multi-byte values go big-endian.
     void appendUInt8(quint8 value);
@@ -63,6 +67,7 @@ private:
     bool m_hasTrailer = false;
     quint16 m_trailer = 0;
     QByteArray m_payload;
+    bool m_operatorRequest = false;
 };
 
 } // namespace Ulx

@@ -55,17 +55,33 @@ void CRVQSendQueue::replace(size_t waiting, std::unique_ptr<CRVQMessage> message
         message->setHasTrailer(true);
         message->setTrailer(old.hasTrailer() ? old.trailer() : (*sequenceCounter)++);
     }
+    Entry entry;
+    entry.lane = m_entries[waiting].lane;
+    entry.queuedAt = m_taken;
+    entry.message = std::move(message);
+    absorb(entry, m_entries[waiting]);
     bool overtakes = false;
     for (size_t i = waiting + 1; i < m_entries.size() && !overtakes; ++i)
-        overtakes = isRVQOrderedAfter(*message, *m_entries[i].message);
+        overtakes = isRVQOrderedAfter(*entry.message, *m_entries[i].message);
     if (!overtakes) {
-        m_entries[waiting].message = std::move(message);
+        m_entries[waiting] = std::move(entry);
         return;
     }
-    Entry moved = std::move(m_entries[waiting]);
     m_entries.erase(m_entries.begin() + std::ptrdiff_t(waiting));
-    moved.message = std::move(message);
-    m_entries.push_back(std::move(moved));
+    m_entries.push_back(std::move(entry));
+}
+
+void CRVQSendQueue::absorb(Entry& survivor, const Entry& merged)
+{
+    // The operator's wait begins with the operator's oldest value: a poll's wait never makes a
+    // value of the operator's late, and the operator's request stays one when a poll takes its
+    // place.
+    survivor.queuedAt = qMin(survivor.queuedAt, merged.queuedAt);
+    if (merged.message->isOperatorRequest()) {
+        survivor.passedBy = survivor.message->isOperatorRequest() ? qMax(survivor.passedBy, merged.passedBy)
+                                                                  : merged.passedBy;
+        survivor.message->setOperatorRequest(true);
+    }
 }
 
 int CRVQSendQueue::replaceable(const CRVQMessage& message) const
@@ -115,7 +131,7 @@ void CRVQSendQueue::dropSuperseded()
             const CRVQMessage& later = *m_entries[i].message;
             if (isSameSetting(later, older)) {
                 // The newer value has waited as long as the older one.
-                m_entries[i].queuedAt = qMin(m_entries[i].queuedAt, m_entries[size_t(index)].queuedAt);
+                absorb(m_entries[i], m_entries[size_t(index)]);
                 m_entries.erase(m_entries.begin() + index);
                 break;
             }
@@ -125,23 +141,23 @@ void CRVQSendQueue::dropSuperseded()
     }
 }
 
-bool CRVQSendQueue::waitsForEarlier(int index) const
+int CRVQSendQueue::blockerOf(int index) const
 {
     const CRVQMessage& message = *m_entries[size_t(index)].message;
     for (int i = 0; i < index; ++i) {
         const CRVQMessage& earlier = *m_entries[size_t(i)].message;
         // An older value of the same setting goes first, however urgent the newer one is.
         if (isSameSetting(message, earlier))
-            return true;
+            return i;
         // A less urgent message that it follows does not hold it up: what waits behind, say, a
         // status query would otherwise wait as long as that query.
         if (earlier.priority() <= message.priority() && isRVQOrderedAfter(message, earlier))
-            return true;
+            return i;
     }
-    return false;
+    return -1;
 }
 
-bool CRVQSendQueue::goesBefore(int lane, int other, const std::array<int, LaneCount>& head) const
+bool CRVQSendQueue::goesBefore(int lane, int other, const LaneIndexes& head) const
 {
     const qint32 priority = m_entries[size_t(head[size_t(lane)])].message->priority();
     const qint32 otherPriority = m_entries[size_t(head[size_t(other)])].message->priority();
@@ -156,97 +172,87 @@ bool CRVQSendQueue::goesBefore(int lane, int other, const std::array<int, LaneCo
     return head[size_t(lane)] < head[size_t(other)];
 }
 
-int CRVQSendQueue::classOf(const Entry& entry)
+int CRVQSendQueue::lateTurn(const LaneIndexes& head, const LaneCounts& waitingSince) const
 {
-    return int(entry.lane) * UrgencyCount + qBound(0, int(entry.message->priority()), UrgencyCount - 1);
-}
-
-int CRVQSendQueue::lateHead(const std::array<int, ClassCount>& head,
-                            const std::array<quint64, ClassCount>& waitingSince) const
-{
-    // Of those that have waited their bound, the most urgent, then the one that waited longest,
-    // then the one nearer the head.
-    int late = -1;
+    int chosen = -1;
     quint64 longest = 0;
-    for (int c = 0; c < ClassCount; ++c) {
-        if (head[size_t(c)] < 0)
-            continue;
-        const quint64 waited = m_taken - qMax(waitingSince[size_t(c)], m_classServedAt[size_t(c)]);
-        if (waited < StarvedMessages)
-            continue;
-        bool better = late < 0;
-        if (!better) {
-            const qint32 priority = m_entries[size_t(head[size_t(c)])].message->priority();
-            const qint32 latePriority = m_entries[size_t(head[size_t(late)])].message->priority();
-            better = priority != latePriority ? priority < latePriority
-                     : waited != longest      ? waited > longest
-                                              : head[size_t(c)] < head[size_t(late)];
-        }
-        if (better) {
-            late = c;
+    const auto consider = [&](int index, quint64 waited) {
+        if (waited < LateAfterMessages)
+            return;
+        if (chosen < 0 || waited > longest || (waited == longest && index < chosen)) {
+            chosen = index;
             longest = waited;
         }
+    };
+    // The overlay and a shutter move are late as lanes: their next message waits from the
+    // lane's last turn.
+    if (head[LaneOverlay] >= 0)
+        consider(head[LaneOverlay], m_taken - qMax(waitingSince[LaneOverlay], m_servedAt[LaneOverlay]));
+    const int step = head[LaneShutterStep];
+    if (step >= 0 && m_entries[size_t(step)].message->isOperatorRequest())
+        consider(step, m_taken - qMax(waitingSince[LaneShutterStep], m_servedAt[LaneShutterStep]));
+    // Every other message of the operator's on its own.
+    for (int i = 0; i < int(m_entries.size()); ++i) {
+        const Entry& entry = m_entries[size_t(i)];
+        if (entry.lane == LaneShutterStep || entry.lane == LaneOverlay || !entry.message->isOperatorRequest()
+            || entry.message->priority() >= NeverSentPriority || entry.passedBy < LateAfterMessages)
+            continue;
+        // What it must follow goes in its turn, but never a step ahead of the move's pace.
+        int next = i;
+        for (int blocker; (blocker = blockerOf(next)) >= 0;)
+            next = blocker;
+        const Entry& going = m_entries[size_t(next)];
+        if (going.lane != LaneShutterStep && going.message->priority() < NeverSentPriority)
+            consider(next, entry.passedBy);
     }
-    return late < 0 ? -1 : head[size_t(late)];
-}
-
-int CRVQSendQueue::turnHead(const std::array<int, ClassCount>& head) const
-{
-    // Each lane's most urgent head (one priority is one class of its lane), then the lanes take
-    // their turns.
-    std::array<int, LaneCount> laneHead;
-    laneHead.fill(-1);
-    const auto priorityAt = [this](int index) { return m_entries[size_t(index)].message->priority(); };
-    for (int c = 0; c < ClassCount; ++c) {
-        const int candidate = head[size_t(c)];
-        int& best = laneHead[size_t(c / UrgencyCount)];
-        if (candidate >= 0 && (best < 0 || priorityAt(candidate) < priorityAt(best)))
-            best = candidate;
-    }
-    int chosen = -1;
-    for (int lane = 0; lane < LaneCount; ++lane) {
-        if (laneHead[size_t(lane)] >= 0 && (chosen < 0 || goesBefore(lane, chosen, laneHead)))
-            chosen = lane;
-    }
-    return chosen < 0 ? -1 : laneHead[size_t(chosen)];
+    return chosen;
 }
 
 std::unique_ptr<CRVQMessage> CRVQSendQueue::takeNext()
 {
-    // The head of each lane and urgency: its most urgent message that waits for nothing ahead.
-    std::array<int, ClassCount> head;
+    // The head of each lane: its most urgent message that waits for nothing ahead.
+    LaneIndexes head;
     head.fill(-1);
-    std::array<quint64, ClassCount> waitingSince;
+    LaneCounts waitingSince;
     waitingSince.fill(std::numeric_limits<quint64>::max());
     for (int i = 0; i < int(m_entries.size()); ++i) {
         const Entry& entry = m_entries[size_t(i)];
         const qint32 priority = entry.message->priority();
         if (priority >= NeverSentPriority)
             continue;
-        const size_t c = size_t(classOf(entry));
-        waitingSince[c] = qMin(waitingSince[c], entry.queuedAt);
-        // Only what would become the head is checked for what it must wait for: a long
+        const size_t lane = size_t(entry.lane);
+        waitingSince[lane] = qMin(waitingSince[lane], entry.queuedAt);
+        // Only what would become its lane's head is checked for what it must wait for: a long
         // shutter move is not scanned step by step.
-        if ((head[c] < 0 || priority < m_entries[size_t(head[c])].message->priority()) && !waitsForEarlier(i))
-            head[c] = i;
+        if ((head[lane] < 0 || priority < m_entries[size_t(head[lane])].message->priority()) && blockerOf(i) < 0)
+            head[lane] = i;
     }
 
-    // Late turns keep their distance, so that the urgent traffic keeps most turns.
-    const bool lateTurnDue = m_lateTurnAt == 0 || m_taken + 1 - m_lateTurnAt >= LateTurnSpacing;
-    int index = lateTurnDue ? lateHead(head, waitingSince) : -1;
-    if (index >= 0)
-        m_lateTurnAt = m_taken + 1;
-    else
-        index = turnHead(head);
-    if (index < 0)
-        return nullptr;
+    int index = -1;
+    if (m_lateTurnAt == 0 || m_taken + 1 - m_lateTurnAt >= LateTurnSpacing) {
+        index = lateTurn(head, waitingSince);
+        if (index >= 0)
+            m_lateTurnAt = m_taken + 1;
+    }
+    if (index < 0) {
+        int chosen = -1;
+        for (int lane = 0; lane < LaneCount; ++lane) {
+            if (head[size_t(lane)] >= 0 && (chosen < 0 || goesBefore(lane, chosen, head)))
+                chosen = lane;
+        }
+        if (chosen < 0)
+            return nullptr;
+        index = head[size_t(chosen)];
+    }
 
     const auto position = m_entries.begin() + index;
-    ++m_taken;
-    m_servedAt[size_t(position->lane)] = m_taken;
-    m_classServedAt[size_t(classOf(*position))] = m_taken;
+    m_servedAt[size_t(position->lane)] = ++m_taken;
     std::unique_ptr<CRVQMessage> message = std::move(position->message);
     m_entries.erase(position);
+    for (Entry& entry : m_entries) {
+        if (entry.message->isOperatorRequest() && message->priority() < entry.message->priority())
+            ++entry.passedBy;
+    }
     return message;
 }
 

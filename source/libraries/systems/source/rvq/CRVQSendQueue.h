@@ -34,27 +34,24 @@ namespace Communication {
 // one command's messages reach the link in the command's order, and the operator's last value
 // is the one the system ends with.
 //
-// Nothing waits for ever behind more urgent traffic, say a steady stream of pan and tilt
-// speeds: the messages of one lane and priority go next, whatever waits, once StarvedMessages
-// messages have left since they last had a turn (or since the oldest of them was queued); the
-// most urgent of those that are late at once first. Late turns keep LateTurnSpacing messages
-// apart, so that the urgent traffic keeps the other turns. A message thus waits at most
-// StarvedMessages messages, plus LateTurnSpacing for each other lane and priority that is late
-// at the same moment, and those that wait behind it leave as many messages to the others
-// between them.
+// Nothing that the operator asked for (CRVQMessage::isOperatorRequest) waits for ever behind
+// more urgent traffic, say a steady stream of pan and tilt speeds: once LateAfterMessages more
+// urgent messages have gone ahead of it, it goes next, whatever waits (among messages of its own
+// urgency it waits its turn in any case). A value that took the place of an older one counts
+// what went ahead of the older one. When it must follow a message queued before it, that
+// message goes in its turn, so that a command's second message is not held up by a first one
+// queued later; a shutter move keeps its own pace, though: its next step is late once
+// LateAfterMessages messages have left since the step before it. The overlay is late alike once
+// its lane has had no turn for as many messages. Of the late ones the one that waited longest
+// goes first, and late turns keep LateTurnSpacing messages apart, so that the steering keeps the
+// other turns. The program's own polls get no late turn: they wait while the operator steers
+// and catch up when the link has room.
 //
 // Counts messages, not time: how fast the link answers changes nothing in the order. Owns
 // every message it holds. GUI thread only (the communicator's).
 class CRVQSendQueue
 {
 public:
-    // How many messages may leave while a message waits before its lane and priority go next.
-    static constexpr quint64 StarvedMessages = 10;
-    // At most one late turn in this many messages.
-    static constexpr quint64 LateTurnSpacing = 3;
-    // The operator's setters go at this priority or a more urgent one.
-    static constexpr qint32 SetterPriority = 1;
-
     // Queues the message, or lets it replace a waiting one. With sequence numbers a new
     // message takes the next number from the counter.
     void push(std::unique_ptr<CRVQMessage> message, quint16* sequenceCounter);
@@ -65,6 +62,14 @@ public:
     void clear();
 
 private:
+    // How many messages may go ahead of a waiting message of the operator's (more urgent ones),
+    // or leave while a shutter move or the overlay waits, before it goes next.
+    static constexpr quint64 LateAfterMessages = 10;
+    // At most one late turn in this many messages.
+    static constexpr quint64 LateTurnSpacing = 2;
+    // The operator's setters go at this priority or a more urgent one.
+    static constexpr qint32 SetterPriority = 1;
+
     enum Lane
     {
         LaneOrdinary = 0,
@@ -73,34 +78,35 @@ private:
         LaneOverlay = 3,
         LaneCount = 4
     };
-    // Priorities from the last one on take their turns together (the application uses 0 to 3).
-    static constexpr int UrgencyCount = 4;
-    // Messages of one lane and urgency take their late turns together.
-    static constexpr int ClassCount = LaneCount * UrgencyCount;
+    using LaneIndexes = std::array<int, LaneCount>;
+    using LaneCounts = std::array<quint64, LaneCount>;
 
     struct Entry
     {
         std::unique_ptr<CRVQMessage> message;
-        // Messages taken when this one (or an older value that it took over) was queued.
+        // Messages taken when this one (or the oldest value that it took over) was queued.
         quint64 queuedAt = 0;
+        // For a message of the operator's: how many more urgent messages went ahead of it, or of
+        // the operator's oldest value that it took over.
+        quint64 passedBy = 0;
         Lane lane = LaneOrdinary;
     };
 
     static Lane laneOf(const CRVQMessage& message);
-    static int classOf(const Entry& entry);
-    bool waitsForEarlier(int index) const;
+    // Lets the survivor of a merge carry what the merged one had waited and been asked for.
+    static void absorb(Entry& survivor, const Entry& merged);
+    // The first message queued before this one that it must follow, or -1.
+    int blockerOf(int index) const;
     bool isFollowed(size_t index) const;
-    bool goesBefore(int lane, int other, const std::array<int, LaneCount>& head) const;
-    int lateHead(const std::array<int, ClassCount>& head, const std::array<quint64, ClassCount>& waitingSince) const;
-    int turnHead(const std::array<int, ClassCount>& head) const;
+    bool goesBefore(int lane, int other, const LaneIndexes& head) const;
+    int lateTurn(const LaneIndexes& head, const LaneCounts& waitingSince) const;
     void replace(size_t waiting, std::unique_ptr<CRVQMessage> message, quint16* sequenceCounter);
     int replaceable(const CRVQMessage& message) const;
     void dropSuperseded();
 
     std::vector<Entry> m_entries;
-    // When each lane, and each lane and urgency, was last served, counted in messages taken.
-    std::array<quint64, LaneCount> m_servedAt{};
-    std::array<quint64, ClassCount> m_classServedAt{};
+    // When each lane was last served, counted in messages taken.
+    LaneCounts m_servedAt{};
     quint64 m_taken = 0;
     // The message count of the last late turn (0: none yet).
     quint64 m_lateTurnAt = 0;
