@@ -61,6 +61,8 @@ private:
     std::unique_ptr<QTemporaryFile> m_newCopy;
     QByteArray m_buffer;
     QPointer<QNetworkReply> m_reply;
+    // Bytes of an error or redirect page read and dropped.
+    qint64 m_pageBytes = 0;
     bool m_paused = false;
     bool m_aborted = false;
     bool m_failed = false;
