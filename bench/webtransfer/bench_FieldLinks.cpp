@@ -15,6 +15,7 @@
 #include "libraries/web/WebTestSupport.h"
 #include "peers/update-server/UpdateServerPeer.h"
 #include "support/PeakMemory.h"
+#include "support/ShapedLoopback.h"
 
 #include "update/SoftwareUpdater.h"
 
@@ -30,7 +31,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -47,57 +47,6 @@ const qint64 kKiB = 1024;
 const qint64 kMiB = 1024 * kKiB;
 const int kLinkWaitMs = 3600000;
 const qint64 kMemoryGuard = 2048 * kMiB;
-
-QString runTool(const QString& name, const QStringList& arguments)
-{
-    const QString program = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
-                                                                  QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
-    QProcess process;
-    process.start(program.isEmpty() ? name : program, arguments);
-    if (!process.waitForFinished(10000) || process.exitCode() != 0)
-        return name + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(": ")
-               + QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-    return QString();
-}
-
-// A link of its own (rate, a modem's queue) for all traffic to and from one port.
-bool shapePort(int port, int classNumber, const QString& rate)
-{
-    const QString id = QStringLiteral("1:%1").arg(classNumber);
-    const QList<QStringList> commands{
-        {"class", "add", "dev", "lo", "parent", "1:", "classid", id, "htb", "rate", rate, "ceil", rate, "quantum", "1514"},
-        {"qdisc", "add", "dev", "lo", "parent", id, "handle", QStringLiteral("%1:").arg(classNumber), "pfifo", "limit", "20"},
-        {"filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", "1", "u32", "match", "ip", "dport",
-         QString::number(port), "0xffff", "flowid", id},
-        {"filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", "1", "u32", "match", "ip", "sport",
-         QString::number(port), "0xffff", "flowid", id}};
-    for (const QStringList& command : commands) {
-        const QString error = runTool(QStringLiteral("tc"), command);
-        if (!error.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            return false;
-        }
-    }
-    return true;
-}
-
-void setOutage(int classNumber, bool out)
-{
-    runTool(QStringLiteral("tc"), {"qdisc", "replace", "dev", "lo", "parent", QStringLiteral("1:%1").arg(classNumber), "handle",
-                                   QStringLiteral("%1:").arg(classNumber), "pfifo", "limit", out ? "0" : "20"});
-}
-
-bool setUpLoopback()
-{
-    for (const QStringList& command : {QStringList{"link", "set", "lo", "up"}, QStringList{"link", "set", "lo", "mtu", "1500"},
-                                       QStringList{"link", "set", "dev", "lo", "gso_max_size", "1500"}}) {
-        if (!runTool(QStringLiteral("ip"), command).isEmpty())
-            return false;
-    }
-    return runTool(QStringLiteral("tc"), {"qdisc", "add", "dev", "lo", "root", "handle", "1:", "htb", "default", "99"}).isEmpty()
-           && runTool(QStringLiteral("tc"), {"class", "add", "dev", "lo", "parent", "1:", "classid", "1:99", "htb", "rate", "10gbit"})
-                  .isEmpty();
-}
 
 struct Flow
 {
@@ -116,21 +65,6 @@ struct Flow
         detail = why;
     }
 };
-
-QJsonObject scenarioWithProjects(int count)
-{
-    QJsonArray projects;
-    for (int i = 0; i < count; ++i)
-        projects.append(QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Sewer renewal district %1, phase two").arg(i)},
-                                    {QStringLiteral("projectId"), QStringLiteral("p-%1").arg(i, 6, 10, QLatin1Char('0'))},
-                                    {QStringLiteral("webProjectId"), QStringLiteral("w-%1").arg(i, 6, 10, QLatin1Char('0'))},
-                                    {QStringLiteral("projectFolderName"), QStringLiteral("District %1").arg(i)},
-                                    {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")},
-                                    {QStringLiteral("diskUsage"), 5368709120.0}});
-    QJsonObject scenario = WebTestSupport::defaultScenario();
-    scenario.insert(QStringLiteral("projects"), projects);
-    return scenario;
-}
 
 void printPair(const char* what, const Flow& program, const Flow& curl)
 {
@@ -162,9 +96,13 @@ int runLinks(const QString& folder)
     for (Link& link : links) {
         for (std::unique_ptr<WebServiceSimulator>* side : {&link.program, &link.curl}) {
             side->reset(new WebServiceSimulator);
-            if (!(*side)->start(link.bytes == 0 ? scenarioWithProjects(projectCount) : WebTestSupport::defaultScenario())
-                || !shapePort((*side)->port(), classNumber, link.rate)) {
-                std::fprintf(stderr, "cannot start or shape a web-service simulator\n");
+            if (!(*side)->start(link.bytes == 0 ? WebTestSupport::scenarioWithProjects(projectCount) : WebTestSupport::defaultScenario())) {
+                std::fprintf(stderr, "cannot start a web-service simulator\n");
+                return 1;
+            }
+            const QString error = ShapedLoopback::shapePort(quint16((*side)->port()), classNumber, link.rate);
+            if (!error.isEmpty()) {
+                std::fprintf(stderr, "%s\n", qPrintable(error));
                 return 1;
             }
             if (link.bytes == 0)
@@ -239,11 +177,11 @@ int runLinks(const QString& folder)
     // Both lists are well under way after 10 s (about 150 KB of 900 KB each).
     QTimer::singleShot(10000, [&outageClasses] {
         for (int number : outageClasses)
-            setOutage(number, true);
+            ShapedLoopback::setOutage(number, true);
     });
     QTimer::singleShot(70000, [&outageClasses] {
         for (int number : outageClasses)
-            setOutage(number, false);
+            ShapedLoopback::setOutage(number, false);
     });
     QTest::qWaitFor(
         [&] {
@@ -428,8 +366,9 @@ int main(int argc, char** argv)
     TovrinWebLibrary::initialize();
     qRegisterMetaType<UpdateError>("UpdateError");
     Tovrin::Logging::CLogger::setPrintToConsole(qEnvironmentVariableIsSet("CX_BENCH_LOG"));
-    if (!isolated || !setUpLoopback()) {
-        std::fprintf(stderr, "needs root: a network namespace of its own and tc (htb, u32) on its loopback\n");
+    const QString error = isolated ? ShapedLoopback::setUp() : QStringLiteral("no network namespace");
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "needs root: a network namespace of its own and tc (htb, u32) on its loopback (%s)\n", qPrintable(error));
         return 1;
     }
     QTemporaryDir folder;

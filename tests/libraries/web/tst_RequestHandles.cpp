@@ -402,9 +402,9 @@ private slots:
         QTest::addColumn<bool>("completes");
         // The limit is looked at every tick, not once per limit: a silence of 1.8 limits right
         // after the head ends the answer before it goes on.
-        QTest::newRow("no head") << QJsonObject{{QStringLiteral("delayMs"), 5000}} << false;
+        QTest::newRow("no head") << QJsonObject{{QStringLiteral("delayMs"), 6000}} << false;
         QTest::newRow("stall after the head") << QJsonObject{{QStringLiteral("padBytes"), 2000}, {QStringLiteral("pauseAfterBytes"), 300},
-                                                             {QStringLiteral("pauseMs"), 3600}}
+                                                             {QStringLiteral("pauseMs"), 5400}}
                                               << false;
         QTest::newRow("pause within the limit") << QJsonObject{{QStringLiteral("padBytes"), 2000}, {QStringLiteral("pauseAfterBytes"), 300},
                                                                {QStringLiteral("pauseMs"), 500}}
@@ -415,7 +415,7 @@ private slots:
     {
         QFETCH(QJsonObject, action);
         QFETCH(bool, completes);
-        setTransferTimeout(2000);
+        setTransferTimeout(3000);
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("status_check"), action)}));
         std::unique_ptr<QNetworkReply> reply(m_communicator->getUrl(m_sim->rootUrl() + QStringLiteral("api/status")));
         QSignalSpy finished(reply.get(), &QNetworkReply::finished);

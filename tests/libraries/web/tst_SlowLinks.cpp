@@ -15,9 +15,8 @@
 
 #include "ApplicationUrls.h"
 #include "CLogger.h"
+#include "support/ShapedLoopback.h"
 
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -35,72 +34,20 @@ const qint64 kKiB = 1024;
 const int kOutageMs = 60000;
 const int kAllDoneMs = 480000;
 
-// Runs one of the network tools of the system; the reason when it fails.
-QString runTool(const QString& name, const QStringList& arguments)
-{
-    const QString program = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
-                                                                  QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
-    if (program.isEmpty())
-        return name + QStringLiteral(" not found");
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return name + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(": ")
-               + QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
-    return QString();
-}
-
-// A link of its own rate, with a modem's queue, for all traffic to and from one port.
-QString shapePort(quint16 port, int classNumber, const QString& rate, int queuePackets)
-{
-    const QString id = QStringLiteral("1:%1").arg(classNumber);
-    for (const QStringList& command :
-         {QStringList{"class", "add", "dev", "lo", "parent", "1:", "classid", id, "htb", "rate", rate, "ceil", rate, "quantum", "1514"},
-          QStringList{"qdisc", "add", "dev", "lo", "parent", id, "handle", QStringLiteral("%1:").arg(classNumber), "pfifo", "limit",
-                      QString::number(queuePackets)},
-          QStringList{"filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", "1", "u32", "match", "ip", "dport",
-                      QString::number(port), "0xffff", "flowid", id},
-          QStringList{"filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", "1", "u32", "match", "ip", "sport",
-                      QString::number(port), "0xffff", "flowid", id}}) {
-        const QString error = runTool(QStringLiteral("tc"), command);
-        if (!error.isEmpty())
-            return error;
-    }
-    return QString();
-}
-
-// The link of the class drops everything (a queue of no packets) or carries again.
-QString setOutage(int classNumber, bool out)
-{
-    return runTool(QStringLiteral("tc"), {"qdisc", "replace", "dev", "lo", "parent", QStringLiteral("1:%1").arg(classNumber), "handle",
-                                          QStringLiteral("%1:").arg(classNumber), "pfifo", "limit", out ? "0" : "20"});
-}
-
-// Takes every request and never answers.
-struct SilentPeer : QTcpServer
-{
-    SilentPeer()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
-        });
-        listen(QHostAddress::LocalHost);
-    }
-};
-
-// Answers every request with a head and then 16 bytes every 100 ms, without end.
-struct TricklePeer : QTcpServer
+// Takes every request and never answers, or answers with a head and then 16 bytes every 100 ms
+// without end.
+struct QuietPeer : QTcpServer
 {
     QTimer pace;
     QList<QTcpSocket*> peers;
 
-    TricklePeer()
+    explicit QuietPeer(bool trickles)
     {
-        connect(this, &QTcpServer::newConnection, this, [this] {
+        connect(this, &QTcpServer::newConnection, this, [this, trickles] {
             while (QTcpSocket* socket = nextPendingConnection()) {
-                socket->readAll();
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n");
+                connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
+                if (trickles)
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n\r\n");
                 peers.append(socket);
             }
         });
@@ -108,24 +55,11 @@ struct TricklePeer : QTcpServer
             for (QTcpSocket* socket : qAsConst(peers))
                 socket->write(QByteArray(16, 't'));
         });
-        pace.start(100);
+        if (trickles)
+            pace.start(100);
         listen(QHostAddress::LocalHost);
     }
 };
-
-QJsonObject scenarioWithProjects(int count)
-{
-    QJsonArray projects;
-    for (int i = 0; i < count; ++i)
-        projects.append(QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Sewer renewal district %1, phase two").arg(i)},
-                                    {QStringLiteral("projectId"), QStringLiteral("p-%1").arg(i, 6, 10, QLatin1Char('0'))},
-                                    {QStringLiteral("webProjectId"), QStringLiteral("w-%1").arg(i, 6, 10, QLatin1Char('0'))},
-                                    {QStringLiteral("projectFolderName"), QStringLiteral("District %1").arg(i)},
-                                    {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")}});
-    QJsonObject scenario = defaultScenario();
-    scenario.insert(QStringLiteral("projects"), projects);
-    return scenario;
-}
 
 } // namespace
 
@@ -163,23 +97,14 @@ private slots:
         TovrinWebLibrary::initialize();
         Tovrin::Logging::CLogger::setPrintToConsole(false);
         QVERIFY(m_files.isValid());
-        // Packets of a real link's size, so that a rate limit paces them as it would.
-        for (const QStringList& command : {QStringList{"link", "set", "lo", "up"}, QStringList{"link", "set", "lo", "mtu", "1500"},
-                                           QStringList{"link", "set", "dev", "lo", "gso_max_size", "1500"}}) {
-            const QString error = runTool(QStringLiteral("ip"), command);
-            if (!error.isEmpty())
-                QSKIP(qPrintable(QStringLiteral("cannot set up the loopback: ") + error));
-        }
-        QString error = runTool(QStringLiteral("tc"), {"qdisc", "add", "dev", "lo", "root", "handle", "1:", "htb", "default", "99"});
-        if (error.isEmpty())
-            error = runTool(QStringLiteral("tc"), {"class", "add", "dev", "lo", "parent", "1:", "classid", "1:99", "htb", "rate", "1gbit"});
+        QString error = ShapedLoopback::setUp();
         if (!error.isEmpty())
             QSKIP(qPrintable(QStringLiteral("cannot shape the loopback: ") + error));
         QVERIFY(m_slowService.start(defaultScenario()));
         QVERIFY(m_outageService.start(scenarioWithProjects(1000)));
-        error = shapePort(quint16(m_slowService.port()), 10, QStringLiteral("9600bit"), 8);
+        error = ShapedLoopback::shapePort(quint16(m_slowService.port()), 10, QStringLiteral("9600bit"), 8);
         if (error.isEmpty())
-            error = shapePort(quint16(m_outageService.port()), 20, QStringLiteral("120kbit"), 20);
+            error = ShapedLoopback::shapePort(quint16(m_outageService.port()), 20, QStringLiteral("120kbit"));
         if (!error.isEmpty())
             QSKIP(qPrintable(QStringLiteral("cannot shape the loopback: ") + error));
         Tovrin::Shared::ApplicationUrls::setRootUrl(m_outageService.rootUrl());
@@ -189,8 +114,8 @@ private slots:
     {
         WebCommunicator communicator;
         QVERIFY(loginCommunicator(communicator, QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
-        SilentPeer silentPeer;
-        TricklePeer tricklePeer;
+        QuietPeer silentPeer(false);
+        QuietPeer tricklePeer(true);
         QVERIFY(silentPeer.isListening() && tricklePeer.isListening());
 
         std::unique_ptr<AWSPutRequestHandle> slowPut(put(communicator, m_slowService, QStringLiteral("slow.jpg")));
@@ -209,9 +134,9 @@ private slots:
 
         // The outage begins once the list and the upload across it are under way.
         QTRY_VERIFY_WITH_TIMEOUT(!listProgress.isEmpty() && !outagePutProgress.isEmpty(), 60000);
-        QCOMPARE(setOutage(20, true), QString());
+        QCOMPARE(ShapedLoopback::setOutage(20, true), QString());
         QString restoreError = QStringLiteral("not yet");
-        QTimer::singleShot(kOutageMs, this, [&restoreError] { restoreError = setOutage(20, false); });
+        QTimer::singleShot(kOutageMs, this, [&restoreError] { restoreError = ShapedLoopback::setOutage(20, false); });
 
         QTRY_VERIFY_WITH_TIMEOUT(slowPutDone.size() == 1 && outagePutDone.size() == 1 && listDone.size() == 1
                                      && silentDone.size() == 1 && trickleDone.size() == 1,
