@@ -177,11 +177,11 @@ int runLinks(const QString& folder)
     // Both lists are well under way after 10 s (about 150 KB of 900 KB each).
     QTimer::singleShot(10000, [&outageClasses] {
         for (int number : outageClasses)
-            ShapedLoopback::setOutage(number, true);
+            ShapedLoopback::setOutage(number, true, QStringLiteral("120kbit"));
     });
     QTimer::singleShot(70000, [&outageClasses] {
         for (int number : outageClasses)
-            ShapedLoopback::setOutage(number, false);
+            ShapedLoopback::setOutage(number, false, QStringLiteral("120kbit"));
     });
     QTest::qWaitFor(
         [&] {

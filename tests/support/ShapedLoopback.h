@@ -2,8 +2,8 @@
 
 // Field links on the loopback of a network namespace of the caller's own (see unshare(2); the
 // caller makes it before any thread starts): packets of a real link's size, and for each port a
-// link of its own with its rate and a modem's queue (htb classes, u32 filters), which an outage
-// empties. Each call returns the reason it failed, empty on success.
+// link of its own with its rate and a modem's queue (htb classes, u32 filters) that can break
+// for a while. Each call returns the reason it failed, empty on success.
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -62,12 +62,22 @@ inline QString shapePort(quint16 port, int classNumber, const QString& rate, int
     return QString();
 }
 
-// The class's link drops every packet (a queue of none), or carries again with its queue.
-inline QString setOutage(int classNumber, bool out, int queuePackets = 20)
+// The class's link carries nothing (its rate falls to nothing, what is sent waits in its queue),
+// or carries again at its rate, and what waited is lost on the way. The sender's kernel sees no
+// error of its own, as on a link that breaks further away: TCP backs off and retransmits.
+inline QString setOutage(int classNumber, bool out, const QString& rate, int queuePackets = 20)
 {
-    return runTool(QStringLiteral("tc"), {"qdisc", "replace", "dev", "lo", "parent", QStringLiteral("1:%1").arg(classNumber), "handle",
-                                          QStringLiteral("%1:").arg(classNumber), "pfifo", "limit",
-                                          out ? QStringLiteral("0") : QString::number(queuePackets)});
+    const QString id = QStringLiteral("1:%1").arg(classNumber);
+    const QString handle = QStringLiteral("%1:").arg(classNumber);
+    const QString classRate = out ? QStringLiteral("8bit") : rate;
+    const QStringList classChange{"class", "change", "dev", "lo", "parent", "1:", "classid", id, "htb", "rate", classRate, "ceil",
+                                  classRate, "quantum", "1514"};
+    const QStringList queue{"qdisc", "replace", "dev", "lo", "parent", id, "handle", handle, "pfifo", "limit",
+                            out ? QStringLiteral("1000000") : QString::number(queuePackets)};
+    QString error = runTool(QStringLiteral("tc"), out ? classChange : queue);
+    if (error.isEmpty())
+        error = runTool(QStringLiteral("tc"), out ? queue : classChange);
+    return error;
 }
 
 } // namespace ShapedLoopback

@@ -95,7 +95,8 @@ private slots:
         if (!m_isolated)
             QSKIP("needs a network namespace of its own (root, unshare)");
         TovrinWebLibrary::initialize();
-        Tovrin::Logging::CLogger::setPrintToConsole(false);
+        // The program's own log lines tell which limit or error ended a transfer.
+        Tovrin::Logging::CLogger::setPrintToConsole(true);
         QVERIFY(m_files.isValid());
         QString error = ShapedLoopback::setUp();
         if (!error.isEmpty())
@@ -134,19 +135,20 @@ private slots:
 
         // The outage begins once the list and the upload across it are under way.
         QTRY_VERIFY_WITH_TIMEOUT(!listProgress.isEmpty() && !outagePutProgress.isEmpty(), 60000);
-        QCOMPARE(ShapedLoopback::setOutage(20, true), QString());
+        QCOMPARE(ShapedLoopback::setOutage(20, true, QStringLiteral("120kbit")), QString());
         QString restoreError = QStringLiteral("not yet");
-        QTimer::singleShot(kOutageMs, this, [&restoreError] { restoreError = ShapedLoopback::setOutage(20, false); });
+        QTimer::singleShot(kOutageMs, this, [&restoreError] { restoreError = ShapedLoopback::setOutage(20, false, QStringLiteral("120kbit")); });
 
         QTRY_VERIFY_WITH_TIMEOUT(slowPutDone.size() == 1 && outagePutDone.size() == 1 && listDone.size() == 1
                                      && silentDone.size() == 1 && trickleDone.size() == 1,
                                  kAllDoneMs);
         QCOMPARE(restoreError, QString());
-        auto uploaded = [this](const QSignalSpy& done, WebServiceSimulator& service, const QString& name) {
-            const Error error = done.first().first().value<UploadFileResponse>().error();
+        auto uploaded = [this](const AWSPutRequestHandle& handle, WebServiceSimulator& service, const QString& name) {
             const bool stored = fileMd5(service.storedObject(QStringLiteral("p-up"), QStringLiteral("Picture/Sec/") + name))
                                 == fileMd5(m_files.filePath(name));
-            return error == ErrorNone && stored ? QStringLiteral("stored") : QStringLiteral("error %1").arg(int(error));
+            return handle.lastError() == QNetworkReply::NoError && stored
+                       ? QStringLiteral("stored")
+                       : QStringLiteral("network error %1, status %2").arg(int(handle.lastError())).arg(handle.httpStatus());
         };
         const Error listError = listDone.first().at(1).value<Error>();
         const int listed = listDone.first().first().value<UserProjectsResponse>().projects().size();
@@ -154,8 +156,8 @@ private slots:
             return TransferWatchdog::timedOut(reply) ? QStringLiteral("given up") : QStringLiteral("error %1").arg(int(reply->error()));
         };
         // All at once, so that a failure shows every flow.
-        const QStringList outcomes{uploaded(slowPutDone, m_slowService, QStringLiteral("slow.jpg")),
-                                   uploaded(outagePutDone, m_outageService, QStringLiteral("outage.jpg")),
+        const QStringList outcomes{uploaded(*slowPut, m_slowService, QStringLiteral("slow.jpg")),
+                                   uploaded(*outagePut, m_outageService, QStringLiteral("outage.jpg")),
                                    listError == ErrorNone ? QStringLiteral("%1 projects").arg(listed)
                                                           : QStringLiteral("error %1").arg(int(listError)),
                                    ended(silent.get()), ended(trickle.get())};

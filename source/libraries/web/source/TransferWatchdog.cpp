@@ -17,8 +17,8 @@ namespace {
 const char kTimedOutProperty[] = "cxTransferTimedOut";
 const char kRefusedProperty[] = "cxReplyRefused";
 
-// Every limit is looked at ten times per the shortest of them: a stall of the default 150 s is
-// ended within 165 s, without a timer restart for every chunk of a fast transfer.
+// Every limit is looked at ten times per the shortest of them: a stall of the default 180 s is
+// ended within 198 s, without a timer restart for every chunk of a fast transfer.
 int tickIntervalMs(const TransferLimits& limits)
 {
     int shortest = 0;

@@ -17,16 +17,17 @@ namespace Web {
 //
 // The defaults come from the field: a tablet in a van or beside a manhole loses its link for a
 // minute at a time, and TCP's retransmission back-off stretches such an outage to a silence of
-// up to about two minutes; the slowest link (9.6 kbit/s) carries about 1.1 KB/s. A transfer
-// survives both, while a peer that sends nothing is given up after 150 s and one that trickles
-// at 160 B/s after 240 s (each plus one check interval).
+// up to twice its length and one retransmission time more (two minutes and more where a
+// modem's queue makes that time long); the slowest link (9.6 kbit/s) carries about 1.1 KB/s. A
+// transfer survives both, while a peer that sends nothing is given up after 180 s and one that
+// trickles at 160 B/s after 240 s (each plus one check interval).
 struct TransferLimits
 {
     // From the moment the request, its body included, has left the tablet until the answer's
     // status and headers are in.
-    int headMs = 150000;
+    int headMs = 180000;
     // No byte either way for this long while the request body goes out or the answer comes in.
-    int stallMs = 150000;
+    int stallMs = 180000;
     // An average below this many bytes per second over the window, while a body moves (as
     // curl's --speed-limit and --speed-time), ends a trickle that never quite stalls. A silence
     // of two minutes inside the window still leaves a 9.6 kbit/s link at twice the floor.
