@@ -1,5 +1,6 @@
 // Feeds arbitrary text, as the web service's reply body, to the JSON and XML readers of every
-// typed reply of the web client.
+// typed reply of the web client, and the raw bytes in two pieces to the bucket listing that is
+// read as it arrives.
 #include "LoginResponse.h"
 #include "ProjectResponses.h"
 #include "SessionResponses.h"
@@ -35,5 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     PreSignedBatchUploadResponse().fromJson(text);
     UploadFileMultiPartInitResponse().fromJson(text);
     UploadFileMultiPartUrlsResponse().fromJson(text);
+
+    BucketListingReader listing;
+    const int split = size > 0 ? data[0] % (bytes.size() + 1) : 0;
+    listing.addData(bytes.left(split));
+    listing.addData(bytes.mid(split));
+    ListOfFilesFromLocationResponse pieces;
+    listing.finishInto(pieces);
     return 0;
 }

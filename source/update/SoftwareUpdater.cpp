@@ -72,6 +72,15 @@ bool finishedWithContent(QNetworkReply* reply, QString* reason)
         *reason = QStringLiteral("no answer in time, or one that stalled or trickled");
         return false;
     }
+    if (Tovrin::Web::TransferWatchdog::refused(reply)) {
+        *reason = QStringLiteral("the answer was refused");
+        return false;
+    }
+    const QByteArray encoding = Tovrin::Web::TransferWatchdog::contentEncoding(reply);
+    if (!encoding.isEmpty()) {
+        *reason = QStringLiteral("the answer is encoded (%1), not the file as stored").arg(QString::fromLatin1(encoding.left(32)));
+        return false;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         *reason = reply->errorString();
         return false;
@@ -242,6 +251,7 @@ void SoftwareUpdater::sendRequest(const QUrl& url)
 {
     m_information.clear();
     m_informationTooLarge = false;
+    m_pageBytes = 0;
     m_reply = m_networkAccessManager->get(makeRequest(url));
     Tovrin::Web::TransferWatchdog::watch(m_reply, m_transferLimits, LogCategory);
     connect(m_reply, &QNetworkReply::finished, this, &SoftwareUpdater::onNetworkReplyFinished);
@@ -373,9 +383,25 @@ void SoftwareUpdater::onNetworkReplyReadyRead()
 {
     if (!m_reply)
         return;
-    // A redirect's or an error's page is neither the update information nor part of the installer.
+    // A redirect's or an error's page is neither the update information nor part of the
+    // installer: it is dropped, and one that does not end is given up like any answer past the cap.
     if (!carriesContent(m_reply)) {
-        m_reply->readAll();
+        m_pageBytes += qMax<qint64>(0, m_reply->skip(m_reply->bytesAvailable()));
+        if (m_pageBytes > Tovrin::Web::TransferWatchdog::MaxReplyBytes)
+            Tovrin::Web::TransferWatchdog::refuse(
+                m_reply,
+                QStringLiteral("a page of status %1 larger than %2 bytes")
+                    .arg(m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt())
+                    .arg(Tovrin::Web::TransferWatchdog::MaxReplyBytes),
+                LogCategory);
+        return;
+    }
+    // Asked for as stored: a compressed answer is neither the file nor readable as it.
+    const QByteArray encoding = Tovrin::Web::TransferWatchdog::contentEncoding(m_reply);
+    if (!encoding.isEmpty()) {
+        Tovrin::Web::TransferWatchdog::refuse(
+            m_reply, QStringLiteral("the answer is encoded (%1), not the file as stored").arg(QString::fromLatin1(encoding.left(32))),
+            LogCategory);
         return;
     }
     if (m_state == StateChecking) {

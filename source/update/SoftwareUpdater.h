@@ -28,8 +28,9 @@ class QSaveFile;
 // The installer is written to a temporary file beside its target and renamed only when the
 // whole body arrived, so a failed or cancelled download never touches a file the user already
 // has under that name. Every request waits for its head, and its body may stall or trickle, no
-// longer than the web client's requests do; the update information is held in memory no larger
-// than the web client's replies.
+// longer than the web client's requests do; the update information, like every redirect's or
+// error's page read and dropped, is bounded as the web client's replies are, and an answer
+// compressed although asked for as stored is refused.
 class SoftwareUpdater : public QObject
 {
     Q_OBJECT
@@ -138,4 +139,6 @@ private:
     // The update information as it arrives, never more than the cap + 1 bytes.
     QByteArray m_information;
     bool m_informationTooLarge = false;
+    // Bytes of a redirect's or an error's page read and dropped.
+    qint64 m_pageBytes = 0;
 };

@@ -440,6 +440,8 @@ void tst_SoftwareUpdate::failedDownloadsLeaveNoFile_data()
         << installer(QStringLiteral("redirect"), {{"location", "/store/Installer.exe"}, {"page", "12345"}, {"announce", 1000},
                                                   {"max_seconds", 30}})
         << false;
+    // Compressed whatever was asked for and sent whole: not the file either.
+    QTest::newRow("compressed body") << installer(QStringLiteral("gzip")) << true;
 }
 
 void tst_SoftwareUpdate::failedDownloadsLeaveNoFile()

@@ -335,6 +335,24 @@ private slots:
         settings()->setDownloadAllMedia(false);
     }
 
+    void unreadableMediaListEndsTheDownload()
+    {
+        // A list of the media links cut short, with no length to show it, is no list: the
+        // download ends with an error instead of finishing without the rest of the media.
+        settings()->setDownloadAllMedia(true);
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("media_links"),
+                                        {{QStringLiteral("noContentLength"), true}, {QStringLiteral("closeAfterBytes"), 400}})}));
+        CProjectDownloadHandler handler;
+        QString error;
+        const QList<int> states = download(handler, QStringLiteral("Cut"), &error);
+        QVERIFY(m_sim->setFaults({}));
+        settings()->setDownloadAllMedia(false);
+        QCOMPARE(states, (QList<int>{1, 0}));
+        QVERIFY2(error.endsWith(QLatin1String("0x50005")), qPrintable(error));
+        QVERIFY(!QFileInfo::exists(root() + QStringLiteral("Cut")));
+        QVERIFY(m_sim->requestsTo(QStringLiteral("storage_get"), QStringLiteral("p-cut/Photos/M1.JPG")).isEmpty());
+    }
+
     void hostileMediaLinksWriteNothingOutside()
     {
         settings()->setDownloadAllMedia(true);

@@ -69,6 +69,22 @@ inline QJsonObject defaultScenario(double clockSkewSeconds = 0)
                        {QStringLiteral("projects"), projects}};
 }
 
+// The default scenario with a long project list in place of its projects.
+inline QJsonObject scenarioWithProjects(int count)
+{
+    QJsonArray projects;
+    for (int i = 0; i < count; ++i)
+        projects.append(QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Sewer renewal district %1, phase two").arg(i)},
+                                    {QStringLiteral("projectId"), QStringLiteral("p-%1").arg(i, 6, 10, QLatin1Char('0'))},
+                                    {QStringLiteral("webProjectId"), QStringLiteral("w-%1").arg(i, 6, 10, QLatin1Char('0'))},
+                                    {QStringLiteral("projectFolderName"), QStringLiteral("District %1").arg(i)},
+                                    {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")},
+                                    {QStringLiteral("diskUsage"), 5368709120.0}});
+    QJsonObject scenario = defaultScenario();
+    scenario.insert(QStringLiteral("projects"), projects);
+    return scenario;
+}
+
 // Bounds the wait for an answer's head and for a stalled transfer alike.
 inline void setWaitLimit(Tovrin::Web::WebCommunicator& communicator, int milliseconds)
 {

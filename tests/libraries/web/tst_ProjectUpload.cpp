@@ -234,6 +234,44 @@ private slots:
         QCOMPARE(count(QStringLiteral("upload_uploaded")), 2);
     }
 
+    void resumeNeverTakesAnUnreadListingForAnEmptyBucket_data()
+    {
+        QTest::addColumn<QJsonObject>("listing");
+        QTest::addColumn<Error>("error");
+        // A project as large as the service holds: its listing is far over the bound of the
+        // other answers.
+        QTest::newRow("60000 stored objects") << QJsonObject{{QStringLiteral("extraObjects"), 60000}} << ErrorNone;
+        QTest::newRow("a portal's page") << WebServiceSimulator::portalPage() << ErrorInvalidReply;
+        QTest::newRow("cut short") << QJsonObject{{QStringLiteral("noContentLength"), true}, {QStringLiteral("closeAfterBytes"), 300}}
+                                   << ErrorInvalidReply;
+    }
+
+    void resumeNeverTakesAnUnreadListingForAnEmptyBucket()
+    {
+        QFETCH(QJsonObject, listing);
+        QFETCH(Error, error);
+        QVERIFY(makeRandomFile(projectPath() + QStringLiteral("IMG1.JPG"), 3000, 1));
+        QVERIFY(makeRandomFile(projectPath() + QStringLiteral("IMG2.JPG"), 4000, 2));
+        QSignalSpy finished(m_worker.get(), &TovrinWebApiWorker::uploadFinished);
+        QSignalSpy errors(m_worker.get(), &TovrinWebApiWorker::errorOccurred);
+        start(QStringLiteral("p-large"));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("list_files"), listing)}));
+        start(QStringLiteral("p-large"), 1, {}, 2);
+        if (error == ErrorNone) {
+            QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 60000);
+            QVERIFY(errors.isEmpty());
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, 20000);
+            QCOMPARE(errors.at(0).at(0).value<Error>(), error);
+            QCOMPARE(count(QStringLiteral("upload_cancel")), 1);
+        }
+        // Nothing stored is sent again, and without a listing nothing is sent at all.
+        QCOMPARE(count(QStringLiteral("storage_put")), 2);
+        QCOMPARE(count(QStringLiteral("upload_uploaded")), error == ErrorNone ? 2 : 1);
+    }
+
     void activeFlagFallsWhenTheLastUploadCompletes()
     {
         QVERIFY(makeRandomFile(projectPath() + QStringLiteral("slow.jpg"), 500000, 1));

@@ -180,6 +180,11 @@ private slots:
         QTest::newRow("portal page") << login << WebServiceSimulator::portalPage() << int(TovrinWebApi::LoginResultInvalidReply);
         QTest::newRow("accepted without token") << login << QJsonObject{{QStringLiteral("body"), QStringLiteral("{\"error\":null}")}}
                                                 << int(TovrinWebApi::LoginResultInvalidReply);
+        // Refused before it is read, an answer too large or compressed is no login either.
+        QTest::newRow("oversized") << login << QJsonObject{{QStringLiteral("padBytes"), double(RequestHandle::MaxReplyBytes)}}
+                                   << int(TovrinWebApi::LoginResultInvalidReply);
+        QTest::newRow("compressed") << login << QJsonObject{{QStringLiteral("gzip"), true}}
+                                    << int(TovrinWebApi::LoginResultInvalidReply);
         QTest::newRow("portal page for the client data")
             << QStringLiteral("client_credentials") << WebServiceSimulator::portalPage() << int(TovrinWebApi::LoginResultInvalidReply);
         QTest::newRow("redirect") << login << QJsonObject{{QStringLiteral("status"), 302}} << int(TovrinWebApi::LoginResultTimeOut);

@@ -291,14 +291,55 @@ private slots:
         QCOMPARE(gaps.links().at(2).name, QStringLiteral("c.jpg"));
     }
 
-    void malformedXmlEndsQuietly()
+    void onlyXmlReadToItsEndIsAReply()
     {
+        // A cut list, garbage, JSON, an empty body, a web page or trailing content: what was
+        // read is kept, but the reply is invalid, never a shorter or empty list.
+        const QString list = QStringLiteral("<m><media-item><url>u1</url><name>a.jpg</name></media-item>"
+                                            "<media-item><url>u2</url><name>b.jpg</name></media-item></m>");
+        const QStringList unreadable{list.left(list.size() - 25), QStringLiteral("garbage"), QStringLiteral("{\"media\":[]}"),
+                                     QString(), QStringLiteral("<HTML><body><p>Sign in</p></body></HTML>"),
+                                     list + QStringLiteral("<m/>")};
+        for (const QString& body : unreadable) {
+            SingleProjectFileDownloadResponse links;
+            links.fromXml(body);
+            QVERIFY2(!links.isRequestSuccessful(), qPrintable(body));
+            QCOMPARE(links.error(), ErrorInvalidReply);
+        }
+        SingleProjectFileDownloadResponse whole;
+        whole.fromXml(list + QStringLiteral("\n  "));
+        QVERIFY(whole.isRequestSuccessful());
+        QCOMPARE(whole.links().size(), 2);
         BeginUploadProjectResponse begin;
         begin.fromXml(QStringLiteral("<R><BucketName>b1</BucketName><Oops>"));
         QCOMPARE(begin.bucketName(), QStringLiteral("b1"));
-        ClientCredentialsResponse credentials;
-        credentials.fromXml(QStringLiteral("<<<&&&"));
-        QVERIFY(credentials.clientId().isEmpty());
+        QCOMPARE(begin.error(), ErrorInvalidReply);
+        // A failed request keeps its own error.
+        ClientCredentialsResponse failed;
+        failed.setError(QNetworkReply::InternalServerError);
+        failed.fromXml(QString());
+        QCOMPARE(failed.error(), ErrorInternalServer);
+
+        // A listing read as it arrives, in pieces split inside tags and characters, is the
+        // listing read whole.
+        const QByteArray listing = QStringLiteral("<L><ObjectModel><Key>Docs/Schächte ä.txt</Key><FileName>Schächte ä.txt</FileName>"
+                                                  "<Size>7</Size><Type>File</Type></ObjectModel><Count>1</Count></L>")
+                                       .toUtf8();
+        BucketListingReader reader;
+        for (char byte : listing)
+            reader.addData(QByteArray(1, byte));
+        ListOfFilesFromLocationResponse pieces;
+        reader.finishInto(pieces);
+        QVERIFY(pieces.isRequestSuccessful());
+        QCOMPARE(pieces.count(), 1);
+        QCOMPARE(pieces.files().size(), 1);
+        QCOMPARE(pieces.files().at(0).fileName, QStringLiteral("Schächte ä.txt"));
+        QCOMPARE(pieces.files().at(0).size, 7);
+        BucketListingReader cut;
+        cut.addData(listing.left(listing.size() - 4));
+        ListOfFilesFromLocationResponse cutListing;
+        cut.finishInto(cutListing);
+        QCOMPARE(cutListing.error(), ErrorInvalidReply);
     }
 
     void eTagHeaders()

@@ -20,6 +20,11 @@ and may carry "fault":
                (default 50), bounded by "max_seconds" (default 60)
   "deflate-cut" the body compressed ("Content-Encoding: deflate") whatever the request asked
                for, its compressed length announced whole, half of it sent, then closed
+  "gzip"       the body compressed ("Content-Encoding: gzip") whatever the request asked for,
+               sent whole with its compressed length
+  "endless"    the route's "status" (200 when none is given; a redirect's Location when the
+               route gives "location") with a page that does not end, sent as fast as the client
+               reads, bounded by "max_seconds"
 A route may also carry
   "delay_ms": <n>   the answer starts (status and headers) only after n ms, bounded by "max_seconds"
   "announce": <n>   a Content-Length of n, larger than the body (redirect pages too); after the body
@@ -36,6 +41,7 @@ Start: update_server.py --port 0 [--scenario FILE] [--log FILE] [--version 1.8 -
 """
 
 import argparse
+import gzip
 import json
 import os
 import socket
@@ -182,6 +188,31 @@ class Handler(BaseHTTPRequestHandler):
             self._log(302, fault)
             if announce > len(page):
                 self._fall_silent(route)
+            return
+        if fault == "endless":
+            status = int(route.get("status", 200))
+            self.send_response(status)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Connection", "close")
+            if route.get("location"):
+                self.send_header("Location", route["location"])
+            self.end_headers()
+            self.close_connection = True
+            self._log(status, fault)
+            block = b"<p>" + b" " * 65530 + b"</p>"
+            deadline = time.monotonic() + float(route.get("max_seconds", 60))
+            while time.monotonic() < deadline:
+                self.wfile.write(block)
+            return
+        if fault == "gzip":
+            packed = gzip.compress(body, 9)
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Encoding", "gzip")
+            self.send_header("Content-Length", str(len(packed)))
+            self.end_headers()
+            self.wfile.write(packed)
+            self._log(200, fault, len(packed))
             return
         if fault == "deflate-cut":
             packed = zlib.compress(body, 9)

@@ -12,10 +12,16 @@ Every request is appended to a JSON-lines log with its verdict. Fault rules (per
 Nth request of that route) make it misbehave on purpose. Signed service requests are checked
 (signature, date, one-time token) before any fault is injected, so a replayed token fails even
 where a fault was asked for. "paceBytesPerSecond" sends an answer's body at that rate, "slowBodyMs"
-16 bytes at a time with that pause, "padBytes" makes it larger. A "hold" rule keeps a request unanswered until the test releases
-its route (POST __sim/release {"route": ...}); the request is logged as route "held" on arrival.
-A "body" rule answers in the route's place with that text and status 200 (as a captive portal's
-login page or a proxy's own answer would), typed by its "contentType" (JSON when none is given).
+16 bytes at a time with that pause, "padBytes" makes it larger, "pauseAfterBytes" falls silent for
+"pauseMs" after that many bytes of the answer. "endless" answers with "status" (200 when none is
+given) and a body without end, as fast as the client reads (for at most "maxSeconds", 60 by
+default). "gzip" sends the route's answer compressed ("Content-Encoding: gzip") whatever the
+request asked for; "gzipBombBytes" sends instead a compressed body that unpacks to that many
+bytes. "extraObjects" adds that many made-up objects to a bucket listing. A "hold" rule keeps a
+request unanswered until the test releases its route (POST __sim/release {"route": ...}); the
+request is logged as route "held" on arrival. A "body" rule answers in the route's place with
+that text and status 200 (as a captive portal's login page or a proxy's own answer would), typed
+by its "contentType" (JSON when none is given).
 
 Lists and upload states that change between polls: "projectListSequence" gives the answer of each
 list query in turn, "uploadStatusSequence" the status of each status query per project id; an
@@ -35,6 +41,7 @@ import argparse
 import base64
 import datetime
 import email.utils
+import gzip
 import hashlib
 import html
 import hmac
@@ -50,6 +57,7 @@ import threading
 import time
 import urllib.parse
 import xml.etree.ElementTree as ET
+import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 XSI = 'xmlns:i="http://www.w3.org/2001/XMLSchema-instance"'
@@ -206,6 +214,22 @@ def route_of(method, path):
     return 'unknown', p
 
 
+GZIP_BOMBS = {}
+
+
+def gzip_bomb(size):
+    """A gzip stream of size spaces, made once per size without holding them."""
+    if size not in GZIP_BOMBS:
+        packer = zlib.compressobj(9, zlib.DEFLATED, 31)
+        block = b' ' * (1 << 20)
+        parts = []
+        for start in range(0, size, len(block)):
+            parts.append(packer.compress(block[:min(len(block), size - start)]))
+        parts.append(packer.flush())
+        GZIP_BOMBS[size] = b''.join(parts)
+    return GZIP_BOMBS[size]
+
+
 def xml_escape(text):
     return text.replace('&', '&amp;').replace('<', '&lt;').replace('>', '&gt;')
 
@@ -233,6 +257,13 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, format, *args):  # quiet: the JSON-lines log is the record
         pass
 
+    def handle(self):
+        # A client that gives up an answer (a refused or endless one) is normal here.
+        try:
+            super().handle()
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+
     # ---- plumbing ----
 
     def read_body(self, limit=None):
@@ -247,6 +278,25 @@ class Handler(BaseHTTPRequestHandler):
             data += chunk
         return data
 
+    def send_endless(self):
+        """A head of the fault's status, then a body without end as fast as the client reads."""
+        fault = self.fault
+        status = int(fault.get('status', 200))
+        head = ('HTTP/1.1 %d %s\r\nContent-Type: text/html\r\nConnection: close\r\n' % (
+            status, self.responses.get(status, ('X',))[0]))
+        if status in (301, 302, 303, 307, 308):
+            head += 'Location: %selsewhere\r\n' % self.state.root()
+        self.record('fault: endless %d' % status, status)
+        self.close_connection = True
+        self.wfile.write(head.encode() + b'\r\n')
+        block = b'<p>' + b' ' * 65530 + b'</p>'
+        deadline = time.monotonic() + float(fault.get('maxSeconds', 60))
+        try:
+            while time.monotonic() < deadline:
+                self.wfile.write(block)
+        except OSError:
+            pass
+
     def send(self, status, body=b'', content_type='application/json; charset=utf-8', headers=None):
         fault = self.fault or {}
         if fault.get('malformed'):
@@ -254,6 +304,9 @@ class Handler(BaseHTTPRequestHandler):
         if fault.get('padBytes'):
             # Trailing white space: the reply stays well-formed, only larger.
             body = body + b' ' * int(fault['padBytes'])
+        if fault.get('gzip') or fault.get('gzipBombBytes'):
+            body = gzip_bomb(int(fault['gzipBombBytes'])) if fault.get('gzipBombBytes') else gzip.compress(body)
+            headers = dict(headers or {}, **{'Content-Encoding': 'gzip'})
         raw = ('HTTP/1.1 %d %s\r\n' % (status, self.responses.get(status, ('X',))[0])).encode()
         all_headers = [('Content-Type', content_type)]
         if fault.get('noContentLength'):
@@ -273,6 +326,14 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(raw[:int(fault['closeAfterBytes'])])
             self.wfile.flush()
             self.hard_close()
+            return
+        if fault.get('pauseAfterBytes'):
+            # Silent for a while in the middle of the answer, then the rest.
+            cut = int(fault['pauseAfterBytes'])
+            self.wfile.write(raw[:cut])
+            self.wfile.flush()
+            time.sleep(float(fault.get('pauseMs', 0)) / 1000.0)
+            self.wfile.write(raw[cut:])
             return
         if fault.get('paceBytesPerSecond'):
             # The body at a steady rate, as a slow link delivers it: twenty pieces a second.
@@ -453,6 +514,10 @@ class Handler(BaseHTTPRequestHandler):
                 self.read_body(int(fault['closeAfterBytes']))
                 self.record('fault: closed after %d bytes' % int(fault['closeAfterBytes']), 0)
                 self.hard_close()
+                return
+            if fault.get('endless'):
+                self.read_body()
+                self.send_endless()
                 return
             if 'body' in fault:
                 self.read_body()
@@ -952,6 +1017,10 @@ class Handler(BaseHTTPRequestHandler):
                                    '<Size>%d</Size><Type>File</Type></ObjectModel>' % (
                                        xml_escape(key), xml_escape(name), modified.strftime('%Y-%m-%dT%H:%M:%SZ'),
                                        os.path.getsize(full)))
+        for n in range(int((self.fault or {}).get('extraObjects', 0))):
+            objects.append('<ObjectModel><Key>Picture/Sec/EXTRA_%07d.JPG</Key><FileName>EXTRA_%07d.JPG</FileName>'
+                           '<ModifiedDate>2026-01-02T03:04:05Z</ModifiedDate><Size>%d</Size><Type>File</Type>'
+                           '</ObjectModel>' % (n, n, 1000000 + n))
         body = '<FileListResponse><Files>%s</Files><Count>%d</Count></FileListResponse>' % (''.join(objects), len(objects))
         self.ok(body.encode('utf-8'), 'application/xml', objects=len(objects))
 

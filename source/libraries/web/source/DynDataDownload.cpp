@@ -18,8 +18,10 @@ namespace Web {
 
 namespace {
 const QString kCategory = QStringLiteral("TovrinWeb");
-const qint64 kReadBufferBytes = 16 * 1024 * 1024;
 const qint64 kCopyStep = 256 * 1024;
+// A file streams to disk: a few MiB of look-ahead keep the network and the disk busy together
+// on a fast link (one MiB cost close to a tenth of a loopback download's speed), and still bound it.
+const qint64 kReadBufferBytes = 4 * TransferWatchdog::ReadBufferBytes;
 }
 
 DynDataDownload::~DynDataDownload()
@@ -92,6 +94,7 @@ void DynDataDownload::start()
     }
     // Bounded: when the disk is slower than the network the reply waits instead of holding the body.
     reply->setReadBufferSize(kReadBufferBytes);
+    m_pageBytes = 0;
     m_reply = reply;
     connect(reply, &QNetworkReply::readyRead, this, &DynDataDownload::onNetworkReplyReadyRead);
     connect(reply, &QNetworkReply::finished, this, &DynDataDownload::onNetworkReplyFinished);
@@ -102,10 +105,16 @@ void DynDataDownload::onNetworkReplyReadyRead()
     QNetworkReply* reply = m_reply;
     if (!reply || m_failed || m_aborted || !m_newCopy)
         return;
-    // An error page is not the file: it is read and dropped, and the finish reports the error.
+    // An error or redirect page is not the file: it is read and dropped, and the finish reports
+    // the error; a page that does not end is given up like any answer past the bound.
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 300) {
-        reply->readAll();
+        m_pageBytes += qMax<qint64>(0, reply->skip(reply->bytesAvailable()));
+        if (m_pageBytes > TransferWatchdog::MaxReplyBytes)
+            TransferWatchdog::refuse(reply, QStringLiteral("Download refused: a page of status %1 larger than %2 bytes: \"%3\"")
+                                                .arg(status)
+                                                .arg(TransferWatchdog::MaxReplyBytes)
+                                                .arg(m_outputFilePath));
         return;
     }
     if (!bodyIsAsStored(reply))
@@ -179,8 +188,8 @@ bool DynDataDownload::bodyIsAsStored(QNetworkReply* reply)
 {
     // Asked for as stored, a server may still compress the body. The network stack leaves it
     // compressed then, and what arrived whole would be stored as something else than the file.
-    const QByteArray encoding = reply->rawHeader(QByteArrayLiteral("Content-Encoding")).trimmed();
-    if (encoding.isEmpty() || encoding.compare(QByteArrayLiteral("identity"), Qt::CaseInsensitive) == 0)
+    const QByteArray encoding = TransferWatchdog::contentEncoding(reply);
+    if (encoding.isEmpty())
         return true;
     CLogger::logMessage(CLogger::LogLevelError, kCategory,
                         QStringLiteral("Download refused: the answer is encoded (%1), not the file as stored: \"%2\"")

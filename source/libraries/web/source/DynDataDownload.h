@@ -69,6 +69,8 @@ private:
     Tovrin::Shared::NewCopyPublisher* m_publisher = new Tovrin::Shared::NewCopyPublisher(this);
     QByteArray m_buffer;
     QPointer<QNetworkReply> m_reply;
+    // Bytes of an error or redirect page read and dropped.
+    qint64 m_pageBytes = 0;
     bool m_paused = false;
     bool m_aborted = false;
     bool m_failed = false;

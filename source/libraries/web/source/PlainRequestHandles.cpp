@@ -4,11 +4,15 @@ namespace Tovrin {
 namespace Web {
 
 namespace {
+// A refused answer (too large, encoded) is an invalid reply; the reader still runs over the
+// empty body so that the reply's own fields say "nothing read".
 template <class R>
-R readResponse(const QString& text, QNetworkReply::NetworkError error, void (R::*reader)(const QString&))
+R readResponse(const QString& text, QNetworkReply::NetworkError error, bool refused, void (R::*reader)(const QString&))
 {
     R response;
     response.setError(error);
+    if (refused)
+        response.setInvalidReply();
     (response.*reader)(text);
     return response;
 }
@@ -18,7 +22,7 @@ void LoginRequestHandle::handleReply(const QString& text, const QList<QNetworkRe
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const LoginResponse response = readResponse(text, error, &LoginResponse::fromJson);
+    const LoginResponse response = readResponse(text, error, replyRefused(), &LoginResponse::fromJson);
     emit requestFinished(response);
 }
 
@@ -26,7 +30,7 @@ void Check2StepAuthenticationRequestHandle::handleReply(const QString& text, con
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const Check2StepAuthenticationResponse response = readResponse(text, error, &Check2StepAuthenticationResponse::fromJson);
+    const Check2StepAuthenticationResponse response = readResponse(text, error, replyRefused(), &Check2StepAuthenticationResponse::fromJson);
     emit requestFinished(response);
 }
 
@@ -34,24 +38,25 @@ void ClientCredentialsRequestHandle::handleReply(const QString& text, const QLis
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const ClientCredentialsResponse response = readResponse(text, error, &ClientCredentialsResponse::fromXml);
+    const ClientCredentialsResponse response = readResponse(text, error, replyRefused(), &ClientCredentialsResponse::fromXml);
     emit requestFinished(response);
 }
 
 ClientCredentialsResponse ClientCredentialsRequestHandle::waitForResponse(ClientCredentialsRequestHandle* handle, int timeoutMs, int* networkError)
 {
     int error = 0;
-    const QString text = waitForReply(handle, timeoutMs, &error);
+    bool refused = false;
+    const QString text = waitForReply(handle, timeoutMs, &error, &refused);
     if (networkError)
         *networkError = error;
-    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), &ClientCredentialsResponse::fromXml);
+    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), refused, &ClientCredentialsResponse::fromXml);
 }
 
 void UserProjectsRequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const UserProjectsResponse response = readResponse(text, error, &UserProjectsResponse::fromJson);
+    const UserProjectsResponse response = readResponse(text, error, replyRefused(), &UserProjectsResponse::fromJson);
     emit requestFinished(response, response.error());
 }
 
@@ -59,7 +64,7 @@ void UploadProjectsStatusHandle::handleReply(const QString& text, const QList<QN
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const UploadProjectsStatusResponse response = readResponse(text, error, &UploadProjectsStatusResponse::fromJson);
+    const UploadProjectsStatusResponse response = readResponse(text, error, replyRefused(), &UploadProjectsStatusResponse::fromJson);
     emit requestFinished(response);
 }
 
@@ -67,7 +72,7 @@ void ProjectReadyToDownloadRequestHandle::handleReply(const QString& text, const
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const ProjectReadyToDownloadResponse response = readResponse(text, error, &ProjectReadyToDownloadResponse::fromJson);
+    const ProjectReadyToDownloadResponse response = readResponse(text, error, replyRefused(), &ProjectReadyToDownloadResponse::fromJson);
     emit requestFinished(response);
 }
 
@@ -75,7 +80,7 @@ void SingleProjectFileDownloadRequestHandle::handleReply(const QString& text, co
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const SingleProjectFileDownloadResponse response = readResponse(text, error, &SingleProjectFileDownloadResponse::fromXml);
+    const SingleProjectFileDownloadResponse response = readResponse(text, error, replyRefused(), &SingleProjectFileDownloadResponse::fromXml);
     emit requestFinished(response);
 }
 
@@ -83,76 +88,100 @@ void BeginUploadProjectRequestHandle::handleReply(const QString& text, const QLi
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const BeginUploadProjectResponse response = readResponse(text, error, &BeginUploadProjectResponse::fromXml);
+    const BeginUploadProjectResponse response = readResponse(text, error, replyRefused(), &BeginUploadProjectResponse::fromXml);
     emit requestFinished(response);
 }
 
 BeginUploadProjectResponse BeginUploadProjectRequestHandle::waitForResponse(BeginUploadProjectRequestHandle* handle, int timeoutMs, int* networkError)
 {
     int error = 0;
-    const QString text = waitForReply(handle, timeoutMs, &error);
+    bool refused = false;
+    const QString text = waitForReply(handle, timeoutMs, &error, &refused);
     if (networkError)
         *networkError = error;
-    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), &BeginUploadProjectResponse::fromXml);
+    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), refused, &BeginUploadProjectResponse::fromXml);
 }
 
 void PreSignedBatchUploadRequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const PreSignedBatchUploadResponse response = readResponse(text, error, &PreSignedBatchUploadResponse::fromJson);
+    const PreSignedBatchUploadResponse response = readResponse(text, error, replyRefused(), &PreSignedBatchUploadResponse::fromJson);
     emit requestFinished(response);
 }
 
 PreSignedBatchUploadResponse PreSignedBatchUploadRequestHandle::waitForResponse(PreSignedBatchUploadRequestHandle* handle, int timeoutMs, int* networkError)
 {
     int error = 0;
-    const QString text = waitForReply(handle, timeoutMs, &error);
+    bool refused = false;
+    const QString text = waitForReply(handle, timeoutMs, &error, &refused);
     if (networkError)
         *networkError = error;
-    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), &PreSignedBatchUploadResponse::fromJson);
+    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), refused, &PreSignedBatchUploadResponse::fromJson);
 }
 
 void BucketGetRequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const BucketGetResponse response = readResponse(text, error, &BucketGetResponse::fromXml);
+    const BucketGetResponse response = readResponse(text, error, replyRefused(), &BucketGetResponse::fromXml);
     emit requestFinished(response);
 }
 
 BucketGetResponse BucketGetRequestHandle::waitForResponse(BucketGetRequestHandle* handle, int timeoutMs, int* networkError)
 {
     int error = 0;
-    const QString text = waitForReply(handle, timeoutMs, &error);
+    bool refused = false;
+    const QString text = waitForReply(handle, timeoutMs, &error, &refused);
     if (networkError)
         *networkError = error;
-    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), &BucketGetResponse::fromXml);
+    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), refused, &BucketGetResponse::fromXml);
 }
 
 void BucketCreateRequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error)
 {
     Q_UNUSED(headers)
-    const BucketCreateResponse response = readResponse(text, error, &BucketCreateResponse::fromXml);
+    const BucketCreateResponse response = readResponse(text, error, replyRefused(), &BucketCreateResponse::fromXml);
     emit requestFinished(response);
 }
 
 BucketCreateResponse BucketCreateRequestHandle::waitForResponse(BucketCreateRequestHandle* handle, int timeoutMs, int* networkError)
 {
     int error = 0;
-    const QString text = waitForReply(handle, timeoutMs, &error);
+    bool refused = false;
+    const QString text = waitForReply(handle, timeoutMs, &error, &refused);
     if (networkError)
         *networkError = error;
-    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), &BucketCreateResponse::fromXml);
+    return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), refused, &BucketCreateResponse::fromXml);
 }
 
 void BucketListFilesFromLocationsRequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error)
 {
+    Q_UNUSED(text)
     Q_UNUSED(headers)
-    const ListOfFilesFromLocationResponse response = readResponse(text, error, &ListOfFilesFromLocationResponse::fromXml);
+    ListOfFilesFromLocationResponse response;
+    response.setError(error);
+    if (replyRefused())
+        response.setInvalidReply();
+    if (!m_listing)
+        bodyRestarted();
+    m_listing->finishInto(response);
+    m_listing.reset();
     emit requestFinished(response);
+}
+
+void BucketListFilesFromLocationsRequestHandle::bodyArrived(const QByteArray& piece)
+{
+    if (!m_listing)
+        bodyRestarted();
+    m_listing->addData(piece);
+}
+
+void BucketListFilesFromLocationsRequestHandle::bodyRestarted()
+{
+    m_listing = std::make_unique<BucketListingReader>();
 }
 
 void ResetPasswordRequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,

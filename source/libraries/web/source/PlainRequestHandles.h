@@ -6,6 +6,8 @@
 #include "SessionResponses.h"
 #include "StorageResponses.h"
 
+#include <memory>
+
 // The handles of the requests with one reply each: each turns its reply into its typed reply and
 // reports it with requestFinished. Owned by whoever received them from the communicator.
 namespace Tovrin {
@@ -164,6 +166,9 @@ signals:
     void requestFinished(Tovrin::Web::BucketCreateResponse response);
 };
 
+// The listing of a bucket is read as it arrives: a project of a few hundred thousand stored
+// objects is held as its list only. Its bound fits the largest project, far above the answers
+// of the other requests.
 class BucketListFilesFromLocationsRequestHandle : public RequestHandle
 {
     Q_OBJECT
@@ -173,8 +178,20 @@ public:
     void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error) override;
 
+    // About 290,000 stored objects, eight times the largest project met so far.
+    static constexpr qint64 MaxListingBytes = 64 * 1024 * 1024;
+
 signals:
     void requestFinished(Tovrin::Web::ListOfFilesFromLocationResponse response);
+
+protected:
+    qint64 bodyLimit() const override { return MaxListingBytes; }
+    bool readsBodyAsItArrives() const override { return true; }
+    void bodyArrived(const QByteArray& piece) override;
+    void bodyRestarted() override;
+
+private:
+    std::unique_ptr<BucketListingReader> m_listing;
 };
 
 // The reply of a password reset is not read; the handle removes itself.

@@ -109,7 +109,9 @@ SingleProjectFileDownloadResponse::SingleProjectFileDownloadResponse()
 void SingleProjectFileDownloadResponse::fromXml(const QString& text)
 {
     SingleMediaFileLinkData link;
-    ResponseReading::readXml(
+    // A list cut short or no list at all (a portal's page) is not the project's media: it is
+    // unreadable, never taken for fewer or no files.
+    const bool whole = ResponseReading::readXml(
         text,
         [&link](const QStringRef& name, const QString& value) {
             if (name == QLatin1String("url"))
@@ -129,6 +131,8 @@ void SingleProjectFileDownloadResponse::fromXml(const QString& text)
                 link.name.clear();
             }
         });
+    if (!whole)
+        setUnreadable();
 }
 
 } // namespace Web

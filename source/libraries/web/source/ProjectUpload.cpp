@@ -133,7 +133,12 @@ void ProjectUpload::gotListFileResults(ListOfFilesFromLocationResponse response)
         handle->deleteLater();
     if (m_state != StateListing || stopped())
         return;
-    // A failed listing leaves the map empty: every selected file is then sent.
+    // Without the listing nothing is known of what the bucket holds; taken for an empty bucket,
+    // a resumed project would be sent again whole.
+    if (!response.isRequestSuccessful()) {
+        fail(failureOf(response), QStringLiteral("Could not list the files already in the bucket - aborting project upload."));
+        return;
+    }
     const QList<RemoteObjectEntry> files = response.files();
     for (const RemoteObjectEntry& file : files)
         m_remoteFiles.insert(file.fileName, file);

@@ -16,7 +16,8 @@ namespace Tovrin {
 namespace Web {
 
 namespace {
-const char kTooLargeProperty[] = "cxReplyTooLarge";
+// Pieces taken from a reply at a time: what it holds is already bounded by its read buffer.
+const qint64 kReadPieceBytes = 256 * 1024;
 }
 
 RequestHandle::RequestHandle(QObject* parent)
@@ -37,6 +38,9 @@ void RequestHandle::setReply(QNetworkReply* reply)
         return;
     m_handled = false;
     m_incoming.clear();
+    m_received = 0;
+    m_replyRefused = false;
+    bodyRestarted();
     reply->setParent(this);
     connect(reply, &QNetworkReply::readyRead, this, &RequestHandle::onReplyReadyRead);
     connect(reply, &QNetworkReply::finished, this, &RequestHandle::onReplyFinished);
@@ -73,14 +77,7 @@ QString RequestHandle::handleClassName() const
 
 QNetworkReply::NetworkError RequestHandle::effectiveError(QNetworkReply* reply) const
 {
-    if (replyTooLarge(reply))
-        return QNetworkReply::ProtocolFailure;
     return TransferWatchdog::errorOf(reply);
-}
-
-bool RequestHandle::replyTooLarge(const QNetworkReply* reply)
-{
-    return reply && reply->property(kTooLargeProperty).toBool();
 }
 
 void RequestHandle::onReplyReadyRead()
@@ -92,19 +89,34 @@ void RequestHandle::onReplyReadyRead()
 
 void RequestHandle::drainReply(QNetworkReply* reply)
 {
-    if (replyTooLarge(reply) || !reply->isOpen())
+    if (TransferWatchdog::refused(reply) || !reply->isOpen() || reply->bytesAvailable() <= 0)
         return;
-    // Read at most one byte past the limit: enough to know the reply is too large.
-    const qint64 room = MaxReplyBytes + 1 - m_incoming.size();
-    if (room > 0)
-        m_incoming += reply->read(room);
-    if (m_incoming.size() <= MaxReplyBytes)
+    // Every request asks for the answer as stored. A compressed one is no answer of ours: its
+    // length says nothing about what it would unpack to, nor whether it arrived whole.
+    const QByteArray encoding = TransferWatchdog::contentEncoding(reply);
+    if (!encoding.isEmpty()) {
+        m_incoming.clear();
+        TransferWatchdog::refuse(reply, QStringLiteral("Reply encoded (%1) although asked for as stored; the request is given up.")
+                                            .arg(QString::fromLatin1(encoding.left(32))));
         return;
-    CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("TovrinWeb"),
-                        QStringLiteral("Reply body larger than %1 bytes; the request is given up.").arg(MaxReplyBytes));
-    m_incoming.clear();
-    reply->setProperty(kTooLargeProperty, true);
-    reply->abort();
+    }
+    const qint64 limit = bodyLimit();
+    while (reply->bytesAvailable() > 0) {
+        // At most one byte past the limit: enough to know the answer is too large.
+        const QByteArray piece = reply->read(qMin(kReadPieceBytes, limit + 1 - m_received));
+        if (piece.isEmpty())
+            return;
+        m_received += piece.size();
+        if (m_received > limit) {
+            m_incoming.clear();
+            TransferWatchdog::refuse(reply, QStringLiteral("Reply body larger than %1 bytes; the request is given up.").arg(limit));
+            return;
+        }
+        if (readsBodyAsItArrives())
+            bodyArrived(piece);
+        else
+            m_incoming += piece;
+    }
 }
 
 bool RequestHandle::shouldRetry(QNetworkReply::NetworkError error) const
@@ -121,7 +133,8 @@ void RequestHandle::onReplyFinished()
     // Whatever readyRead left unread, still within the limit.
     drainReply(reply);
     const QNetworkReply::NetworkError error = effectiveError(reply);
-    m_responseData = replyTooLarge(reply) ? QByteArray() : m_incoming;
+    m_replyRefused = TransferWatchdog::refused(reply);
+    m_responseData = m_replyRefused ? QByteArray() : m_incoming;
     m_incoming.clear();
     m_rawHeaders = reply->rawHeaderPairs();
     m_httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -134,8 +147,8 @@ void RequestHandle::onReplyFinished()
                                 .arg(redactAddresses(reply->errorString()))
                                 .arg(m_responseData.size()));
         logNetworkError();
-        // A reply too large now is too large the next time as well.
-        if (shouldRetry(error) && !replyTooLarge(reply)) {
+        // An answer refused now is refused the next time as well.
+        if (shouldRetry(error) && !m_replyRefused) {
             retry();
             return;
         }
@@ -232,16 +245,20 @@ void RequestHandle::handleUploadProgress(qint64 bytesSent, qint64 bytesTotal)
     Q_UNUSED(bytesTotal)
 }
 
-QString RequestHandle::waitForReply(RequestHandle* handle, int timeoutMs, int* networkError)
+QString RequestHandle::waitForReply(RequestHandle* handle, int timeoutMs, int* networkError, bool* refused)
 {
     if (networkError)
         *networkError = 0;
+    if (refused)
+        *refused = false;
     if (!handle)
         return QString();
     if (!handle->m_reply) {
         CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("Already finished."));
         if (networkError)
             *networkError = handle->m_lastError;
+        if (refused)
+            *refused = handle->m_replyRefused;
         return QString::fromUtf8(handle->m_responseData);
     }
     QPointer<RequestHandle> guard(handle);
@@ -261,6 +278,8 @@ QString RequestHandle::waitForReply(RequestHandle* handle, int timeoutMs, int* n
     }
     if (networkError && guard->m_lastError != QNetworkReply::NoError)
         *networkError = guard->m_lastError;
+    if (refused)
+        *refused = guard->m_replyRefused;
     return QString::fromUtf8(guard->m_responseData);
 }
 

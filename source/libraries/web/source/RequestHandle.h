@@ -23,7 +23,9 @@ namespace Web {
 //
 // A reply whose head does not come, or whose body stalls or trickles below the minimum rate
 // (TransferLimits), is aborted and reported as a time-out, so a silent or trickling peer cannot
-// hold a request forever; an answer that keeps arriving at link speed is never cut.
+// hold a request forever; an answer that keeps arriving at link speed is never cut. Every answer,
+// whatever its status, is held to a bound while it arrives: one larger than the bound, or one
+// encoded although asked for as stored, is refused and reported as an invalid reply.
 class RequestHandle : public QObject
 {
     Q_OBJECT
@@ -60,13 +62,16 @@ public:
 
     // Waits, with a nested event loop bounded by timeoutMs, until the handle has handled its
     // reply. On time-out: empty text and networkError 4; the reply stays with the handle.
-    static QString waitForReply(RequestHandle* handle, int timeoutMs, int* networkError);
+    // refused tells whether the answer was refused (replyRefused()).
+    static QString waitForReply(RequestHandle* handle, int timeoutMs, int* networkError, bool* refused = nullptr);
 
     static constexpr int MaxRetries = 5;
     // Largest reply body held in memory. API replies are small; file contents go through the
-    // downloads, which stream to disk. A larger reply is given up as a protocol failure.
+    // downloads, which stream to disk. A larger reply is refused.
     static constexpr qint64 MaxReplyBytes = TransferWatchdog::MaxReplyBytes;
-    static bool replyTooLarge(const QNetworkReply* reply);
+    // Whether the answer of the last finished reply was refused (too large, or encoded): it is
+    // then no reply at all, whatever the network said.
+    bool replyRefused() const { return m_replyRefused; }
 
 signals:
     void errorOccurred(Tovrin::Web::Error error);
@@ -81,18 +86,28 @@ private slots:
     void onReplyReadyRead();
 
 protected:
+    // The most a peer may send as this handle's answer.
+    virtual qint64 bodyLimit() const { return MaxReplyBytes; }
+    // Handles that read their answer as it arrives take each piece here, and nothing is held
+    // for them; bodyRestarted() comes before the first piece of every reply.
+    virtual bool readsBodyAsItArrives() const { return false; }
+    virtual void bodyArrived(const QByteArray& piece) { Q_UNUSED(piece) }
+    virtual void bodyRestarted() {}
+
     bool shouldRetry(QNetworkReply::NetworkError error) const;
     // The error the finished reply ended with, a stalled transfer counting as a time-out.
     QNetworkReply::NetworkError effectiveError(QNetworkReply* reply) const;
     // Hands a finished reply to handleReply and announces it.
     void finishReply(QNetworkReply* reply, QNetworkReply::NetworkError error);
-    // Moves what the reply has received into the body buffer, up to the limit.
+    // Moves what the reply has received into the body buffer (or to bodyArrived), up to the limit.
     void drainReply(QNetworkReply* reply);
 
 private:
     QByteArray m_responseData;
-    // The body of the current reply as it arrives, never more than MaxReplyBytes + 1 bytes.
+    // The body of the current reply as it arrives, never more than the limit.
     QByteArray m_incoming;
+    qint64 m_received = 0;
+    bool m_replyRefused = false;
     QList<QNetworkReply::RawHeaderPair> m_rawHeaders;
     QByteArray m_requestBody;
     QPointer<QNetworkReply> m_reply;

@@ -4,6 +4,7 @@
 
 #include <QJsonDocument>
 #include <QStringList>
+#include <QTextCodec>
 #include <QXmlStreamReader>
 
 #include <cmath>
@@ -64,6 +65,19 @@ bool Response::result() const { return c->result; }
 void Response::setResult(bool value) { c->result = value; }
 void Response::setRequestSucceeded(bool value) { c->requestSucceeded = value; }
 void Response::setErrorValue(Error value) { c->error = value; }
+
+void Response::setInvalidReply()
+{
+    c->error = ErrorInvalidReply;
+    c->requestSucceeded = false;
+}
+
+void Response::setUnreadable()
+{
+    if (c->error == ErrorNone)
+        c->error = ErrorInvalidReply;
+    c->requestSucceeded = false;
+}
 
 namespace ResponseReading {
 
@@ -133,27 +147,79 @@ qint32 toInt32(const QJsonValue& value, qint32 defaultValue)
     return static_cast<qint32>(wide);
 }
 
-void readXml(const QString& text, const std::function<void(const QStringRef&, const QString&)>& onElement,
-             const QStringList& elementNames, const std::function<void(const QStringRef&)>& endElement)
+XmlReader::XmlReader(const QStringList& elementNames, XmlElementHandler onElement, XmlEndHandler endElement)
+    : m_decoder(QTextCodec::codecForMib(106)->makeDecoder())
+    , m_elementNames(elementNames)
+    , m_onElement(std::move(onElement))
+    , m_endElement(std::move(endElement))
 {
-    QXmlStreamReader reader(text);
-    while (!reader.atEnd()) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            const QStringRef name = reader.name();
-            if (elementNames.contains(name.toString())) {
-                const QString nameText = name.toString();
-                const QString value = reader.readElementText(QXmlStreamReader::IncludeChildElements);
-                onElement(QStringRef(&nameText), value);
-                // readElementText consumed the end element; report it too.
-                if (endElement && reader.tokenType() == QXmlStreamReader::EndElement)
-                    endElement(QStringRef(&nameText));
+}
+
+XmlReader::~XmlReader() = default;
+
+void XmlReader::addData(const QByteArray& piece)
+{
+    // The decoder keeps a character split between two pieces.
+    addText(m_decoder->toUnicode(piece));
+}
+
+void XmlReader::addText(const QString& text)
+{
+    m_reader.addData(text);
+    readOn();
+}
+
+bool XmlReader::finish()
+{
+    readOn();
+    // A document cut short still waits for the rest: that is an error now.
+    return !m_refused && !m_reader.hasError() && m_reader.tokenType() == QXmlStreamReader::EndDocument;
+}
+
+void XmlReader::readOn()
+{
+    while (!m_reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = m_reader.readNext();
+        if (token == QXmlStreamReader::Invalid)
+            return; // more to come, or malformed
+        if (!m_element.isEmpty()) {
+            if (token == QXmlStreamReader::StartElement) {
+                ++m_depth;
+            } else if (token == QXmlStreamReader::Characters || token == QXmlStreamReader::EntityReference) {
+                m_text += m_reader.text();
+            } else if (token == QXmlStreamReader::EndElement && m_depth-- == 0) {
+                const QString name = m_element;
+                const QString value = m_text;
+                m_element.clear();
+                m_text.clear();
+                m_onElement(QStringRef(&name), value);
+                if (m_endElement)
+                    m_endElement(QStringRef(&name));
             }
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (endElement)
-                endElement(reader.name());
+            continue;
+        }
+        if (token == QXmlStreamReader::StartElement) {
+            const QString name = m_reader.name().toString();
+            // A web page that happens to be well-formed XML (a portal's sign-in page) is no reply.
+            if (!m_rootSeen && name.compare(QLatin1String("html"), Qt::CaseInsensitive) == 0)
+                m_refused = true;
+            m_rootSeen = true;
+            if (m_elementNames.contains(name)) {
+                m_element = name;
+                m_depth = 0;
+            }
+        } else if (token == QXmlStreamReader::EndElement && m_endElement) {
+            m_endElement(m_reader.name());
         }
     }
+}
+
+bool readXml(const QString& text, const XmlElementHandler& onElement, const QStringList& elementNames,
+             const XmlEndHandler& endElement)
+{
+    XmlReader reader(elementNames, onElement, endElement);
+    reader.addText(text);
+    return reader.finish();
 }
 
 } // namespace ResponseReading

@@ -8,8 +8,13 @@
 #include <QNetworkReply>
 #include <QSharedDataPointer>
 #include <QString>
+#include <QStringList>
+#include <QXmlStreamReader>
 
 #include <functional>
+#include <memory>
+
+class QTextDecoder;
 
 namespace Tovrin {
 namespace Web {
@@ -35,10 +40,17 @@ public:
 
     static Error mapNetworkError(QNetworkReply::NetworkError networkError);
 
+    // The answer was refused before it was read (too large, encoded): no reply came, whatever
+    // the network reported.
+    void setInvalidReply();
+
 protected:
     void setResult(bool value);
     void setRequestSucceeded(bool value);
     void setErrorValue(Error value);
+    // The body could not be read as this reply: an invalid reply, unless the request had
+    // already failed for a reason of its own.
+    void setUnreadable();
 
 private:
     QSharedDataPointer<ResponseCommonData> c;
@@ -55,12 +67,43 @@ qint32 toInt32(const QJsonValue& value, qint32 defaultValue = 0);
 bool readJsonObject(const QString& text, const QString& replyName, QJsonObject& object);
 bool readJsonArray(const QString& text, const QString& replyName, QJsonArray& array);
 
-// Walks an XML document and hands the text of every element whose local name is known to its
-// reader; endElement is told the local name of every closing element. A malformed document ends
-// the walk with what was read.
-void readXml(const QString& text, const std::function<void(const QStringRef& name, const QString& value)>& onElement,
-             const QStringList& elementNames,
-             const std::function<void(const QStringRef& name)>& endElement = nullptr);
+using XmlElementHandler = std::function<void(const QStringRef& name, const QString& value)>;
+using XmlEndHandler = std::function<void(const QStringRef& name)>;
+
+// Walks an XML document as its pieces arrive and hands the text of every element whose local
+// name is known (its descendants' text included) to its reader; endElement is told the local
+// name of every closing element, a known one's too. Only a document read to its end counts:
+// finish() is false for one that is malformed, cut short or empty.
+class XmlReader
+{
+public:
+    XmlReader(const QStringList& elementNames, XmlElementHandler onElement, XmlEndHandler endElement = nullptr);
+    ~XmlReader();
+    // The body is read as UTF-8, as every reply's text is, whatever the document declares.
+    void addData(const QByteArray& piece);
+    void addText(const QString& text);
+    bool finish();
+
+private:
+    void readOn();
+
+    QXmlStreamReader m_reader;
+    std::unique_ptr<QTextDecoder> m_decoder;
+    QStringList m_elementNames;
+    XmlElementHandler m_onElement;
+    XmlEndHandler m_endElement;
+    // The known element whose text is being gathered (empty when none) and how deep below it
+    // the reader is.
+    QString m_element;
+    int m_depth = 0;
+    QString m_text;
+    bool m_rootSeen = false;
+    bool m_refused = false;
+};
+
+// The whole document at once; false when it does not read to its end.
+bool readXml(const QString& text, const XmlElementHandler& onElement, const QStringList& elementNames,
+             const XmlEndHandler& endElement = nullptr);
 
 } // namespace ResponseReading
 

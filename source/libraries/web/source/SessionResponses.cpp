@@ -24,7 +24,7 @@ ClientCredentialsResponse::ClientCredentialsResponse()
 
 void ClientCredentialsResponse::fromXml(const QString& text)
 {
-    ResponseReading::readXml(
+    const bool whole = ResponseReading::readXml(
         text,
         [this](const QStringRef& name, const QString& value) {
             if (name == QLatin1String("Url"))
@@ -37,6 +37,8 @@ void ClientCredentialsResponse::fromXml(const QString& text)
                 m->currentDate = value;
         },
         {QStringLiteral("Url"), QStringLiteral("ClientId"), QStringLiteral("SecretKey"), QStringLiteral("CurrentDate")});
+    if (!whole)
+        setUnreadable();
 }
 
 StatusResponse::StatusResponse()
@@ -46,10 +48,12 @@ StatusResponse::StatusResponse()
 
 void StatusResponse::fromXml(const QString& text)
 {
-    ResponseReading::readXml(
+    const bool whole = ResponseReading::readXml(
         text,
         [this](const QStringRef&, const QString& value) { m->currentDate = QDateTime::fromString(value, Qt::ISODate); },
         {QStringLiteral("CurrentDate")});
+    if (!whole)
+        setUnreadable();
 }
 
 } // namespace Web

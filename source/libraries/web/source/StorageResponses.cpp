@@ -25,8 +25,9 @@ BeginUploadProjectResponse::BeginUploadProjectResponse()
 
 void BeginUploadProjectResponse::fromXml(const QString& text)
 {
-    ResponseReading::readXml(
-        text, [this](const QStringRef&, const QString& value) { m->bucketName = value; }, {QStringLiteral("BucketName")});
+    if (!ResponseReading::readXml(
+            text, [this](const QStringRef&, const QString& value) { m->bucketName = value; }, {QStringLiteral("BucketName")}))
+        setUnreadable();
 }
 
 BucketCreateResponse::BucketCreateResponse()
@@ -36,8 +37,9 @@ BucketCreateResponse::BucketCreateResponse()
 
 void BucketCreateResponse::fromXml(const QString& text)
 {
-    ResponseReading::readXml(
-        text, [this](const QStringRef&, const QString& value) { m->name = value; }, {QStringLiteral("Name")});
+    if (!ResponseReading::readXml(
+            text, [this](const QStringRef&, const QString& value) { m->name = value; }, {QStringLiteral("Name")}))
+        setUnreadable();
 }
 
 BucketGetResponse::BucketGetResponse()
@@ -48,13 +50,15 @@ BucketGetResponse::BucketGetResponse()
 void BucketGetResponse::fromXml(const QString& text)
 {
     m->exists = false;
-    ResponseReading::readXml(
+    const bool whole = ResponseReading::readXml(
         text,
         [this](const QStringRef&, const QString& value) {
             m->exists = true;
             m->name = value;
         },
         {QStringLiteral("Name")});
+    if (!whole)
+        setUnreadable();
 }
 
 ListOfFilesFromLocationResponse::ListOfFilesFromLocationResponse()
@@ -64,31 +68,56 @@ ListOfFilesFromLocationResponse::ListOfFilesFromLocationResponse()
 
 void ListOfFilesFromLocationResponse::fromXml(const QString& text)
 {
-    RemoteObjectEntry entry;
-    ResponseReading::readXml(
-        text,
-        [this, &entry](const QStringRef& name, const QString& value) {
-            if (name == QLatin1String("Key"))
-                entry.key = value;
-            else if (name == QLatin1String("FileName"))
-                entry.fileName = value;
-            else if (name == QLatin1String("ModifiedDate"))
-                entry.modifiedDate = QDateTime::fromString(value, Qt::ISODate);
-            else if (name == QLatin1String("Size"))
-                entry.size = value.toLongLong();
-            else if (name == QLatin1String("Type"))
-                entry.type = value == QLatin1String("Directory") ? 0 : 1;
-            else if (name == QLatin1String("Count"))
-                m->count = value.toInt();
-        },
+    BucketListingReader reader;
+    reader.addText(text);
+    reader.finishInto(*this);
+}
+
+BucketListingReader::BucketListingReader()
+    : m_reader(
         {QStringLiteral("Key"), QStringLiteral("FileName"), QStringLiteral("ModifiedDate"), QStringLiteral("Size"),
          QStringLiteral("Type"), QStringLiteral("Count")},
-        [this, &entry](const QStringRef& name) {
+        [this](const QStringRef& name, const QString& value) {
+            if (name == QLatin1String("Key"))
+                m_entry.key = value;
+            else if (name == QLatin1String("FileName"))
+                m_entry.fileName = value;
+            else if (name == QLatin1String("ModifiedDate"))
+                m_entry.modifiedDate = QDateTime::fromString(value, Qt::ISODate);
+            else if (name == QLatin1String("Size"))
+                m_entry.size = value.toLongLong();
+            else if (name == QLatin1String("Type"))
+                m_entry.type = value == QLatin1String("Directory") ? 0 : 1;
+            else if (name == QLatin1String("Count"))
+                m_count = value.toInt();
+        },
+        [this](const QStringRef& name) {
             if (name == QLatin1String("ObjectModel")) {
-                m->files.append(entry);
-                entry = RemoteObjectEntry();
+                m_files.append(m_entry);
+                m_entry = RemoteObjectEntry();
             }
-        });
+        })
+{
+}
+
+void BucketListingReader::addData(const QByteArray& piece)
+{
+    m_reader.addData(piece);
+}
+
+void BucketListingReader::addText(const QString& text)
+{
+    m_reader.addText(text);
+}
+
+void BucketListingReader::finishInto(ListOfFilesFromLocationResponse& response)
+{
+    const bool whole = m_reader.finish();
+    response.m->files = std::move(m_files);
+    response.m->count = m_count;
+    m_files.clear();
+    if (!whole)
+        response.setUnreadable();
 }
 
 void ListOfFilesFromLocationResponse::fromJson(const QString& text)

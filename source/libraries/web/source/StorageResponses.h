@@ -79,12 +79,31 @@ public:
     qint32 count() const { return m->count; }
 
 private:
+    friend class BucketListingReader;
     struct Data : QSharedData
     {
         QList<RemoteObjectEntry> files;
         qint32 count = 0;
     };
     QSharedDataPointer<Data> m;
+};
+
+// Reads a bucket listing (XML) as its pieces arrive, so that a large bucket is held as its list
+// of objects only, never also as the text that describes them.
+class BucketListingReader
+{
+public:
+    BucketListingReader();
+    void addData(const QByteArray& piece);
+    void addText(const QString& text);
+    // Hands what was read to the reply, which is unreadable unless the listing read to its end.
+    void finishInto(ListOfFilesFromLocationResponse& response);
+
+private:
+    ResponseReading::XmlReader m_reader;
+    RemoteObjectEntry m_entry;
+    QList<RemoteObjectEntry> m_files;
+    qint32 m_count = 0;
 };
 
 class PreSignedBatchUploadResponse : public Response

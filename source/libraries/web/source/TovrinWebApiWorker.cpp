@@ -201,6 +201,8 @@ void TovrinWebApiWorker::login(const QString& user, const QString& password)
         return;
     QNetworkRequest request(m_statusUrl);
     request.setTransferTimeout(kConnectionCheckTimeoutMs);
+    // As stored: the bound of the answer counts what the peer sent.
+    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
     auto* check = new RequestHandle(this);
     // The check is short: its head and a stall are waited for no longer than the check's own
     // bound, and a peer that trickles a byte now and then ends by the low-speed limit.
@@ -521,7 +523,8 @@ void TovrinWebApiWorker::handleSingleFileDownloadResponse(SingleProjectFileDownl
 {
     if (QObject* handle = sender())
         handle->deleteLater();
-    const QList<SingleMediaFileLinkData> links = response.links();
+    // An unreadable answer names no file, whatever it held before it broke off.
+    const QList<SingleMediaFileLinkData> links = response.isRequestSuccessful() ? response.links() : QList<SingleMediaFileLinkData>();
     if (links.isEmpty()) {
         const Error error = response.error();
         emit errorOccurred(error == ErrorNone || error == ErrorInternalServer ? ErrorEmptyMediaDownloadLink : error);

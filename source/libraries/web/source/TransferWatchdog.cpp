@@ -1,7 +1,11 @@
 #include "TransferWatchdog.h"
 
+#include "SendQueueProbe.h"
+
 #include "CLogger.h"
 
+#include <QHostInfo>
+#include <QUrl>
 #include <QtGlobal>
 
 using Tovrin::Logging::CLogger;
@@ -11,9 +15,10 @@ namespace Web {
 
 namespace {
 const char kTimedOutProperty[] = "cxTransferTimedOut";
+const char kRefusedProperty[] = "cxReplyRefused";
 
-// The limits are looked at ten times per the shortest of them: a stall of the default 60 s is
-// ended within 66 s, without a timer restart for every chunk of a fast transfer.
+// Every limit is looked at ten times per the shortest of them: a stall of the default 180 s is
+// ended within 198 s, without a timer restart for every chunk of a fast transfer.
 int tickIntervalMs(const TransferLimits& limits)
 {
     int shortest = 0;
@@ -46,6 +51,11 @@ TransferWatchdog::TransferWatchdog(QNetworkReply* reply, const TransferLimits& l
     });
     connect(reply, &QNetworkReply::finished, &m_tick, &QTimer::stop);
     connect(&m_tick, &QTimer::timeout, this, &TransferWatchdog::check);
+    const QUrl url = reply->url();
+    m_peerPort = quint16(url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80));
+    const QHostAddress literal(url.host());
+    if (!literal.isNull())
+        m_peerAddresses.append(literal);
     m_sinceActivity.start();
     m_phaseClock.start();
     enterPhase(AwaitingHead);
@@ -54,18 +64,22 @@ TransferWatchdog::TransferWatchdog(QNetworkReply* reply, const TransferLimits& l
 
 void TransferWatchdog::watch(QNetworkReply* reply, const TransferLimits& limits, const QString& logCategory)
 {
-    if (!reply || reply->isFinished() || tickIntervalMs(limits) == 0)
+    if (!reply || reply->isFinished())
+        return;
+    reply->setReadBufferSize(ReadBufferBytes);
+    if (tickIntervalMs(limits) == 0)
         return;
     new TransferWatchdog(reply, limits, logCategory);
 }
 
-void TransferWatchdog::enterPhase(Phase phase)
+void TransferWatchdog::enterPhase(Phase phase, bool restartIdleClock)
 {
     m_phase = phase;
     m_phaseClock.restart();
     m_phaseBytes = 0;
     m_samples = {Sample{0, 0}};
-    m_sinceActivity.restart();
+    if (restartIdleClock)
+        m_sinceActivity.restart();
 }
 
 void TransferWatchdog::onUploadProgress(qint64 bytesSent, qint64 bytesTotal)
@@ -73,11 +87,14 @@ void TransferWatchdog::onUploadProgress(qint64 bytesSent, qint64 bytesTotal)
     // Qt reports (0, 0) around requests without a body; that says nothing.
     if (bytesSent <= 0 && bytesTotal <= 0)
         return;
-    // Once the whole body is handed over, the wait for the head begins.
     if (m_phase != Receiving) {
-        const Phase next = bytesSent < bytesTotal ? Sending : AwaitingHead;
-        if (next != m_phase)
-            enterPhase(next);
+        // Handed over whole is not yet sent: Qt's and the kernel's buffers may still hold a
+        // minute of it on a slow uplink. The wait for the head begins once the peer has
+        // acknowledged it (checked at each tick), or at once where that cannot be seen.
+        m_bodyHandedOver = bytesSent >= bytesTotal;
+        m_unacknowledged = -1;
+        if (m_phase != Sending)
+            enterPhase(Sending);
     }
     // A body sent again (the network stack may do so on a new connection) starts from 0.
     moved(bytesSent - m_lastSent);
@@ -111,6 +128,9 @@ void TransferWatchdog::check()
         m_tick.stop();
         return;
     }
+    // The body left between the last byte seen to move and now: the wait counts from then.
+    if (m_phase == Sending && m_bodyHandedOver && !bodyStillLeaving())
+        enterPhase(AwaitingHead, false);
     const qint64 idle = m_sinceActivity.elapsed();
     if (m_phase == AwaitingHead) {
         if (m_limits.headMs > 0 && idle >= m_limits.headMs)
@@ -125,6 +145,24 @@ void TransferWatchdog::check()
         giveUp(QStringLiteral("Fewer than %1 bytes/s over %2 ms, giving up the transfer.")
                    .arg(m_limits.lowSpeedBytesPerSecond)
                    .arg(m_limits.lowSpeedWindowMs));
+}
+
+bool TransferWatchdog::bodyStillLeaving()
+{
+    if (m_peerAddresses.isEmpty() && !m_peerLookupStarted) {
+        // Until the name is resolved every connection to the port counts: a wait longer, never shorter.
+        m_peerLookupStarted = true;
+        const QString host = m_reply->url().host();
+        if (!host.isEmpty())
+            QHostInfo::lookupHost(host, this, [this](const QHostInfo& info) { m_peerAddresses = info.addresses(); });
+    }
+    const qint64 unacknowledged = SendQueueProbe::unacknowledgedBytes(m_peerPort, m_peerAddresses);
+    if (unacknowledged <= 0)
+        return false;
+    if (m_unacknowledged >= 0 && unacknowledged < m_unacknowledged)
+        moved(m_unacknowledged - unacknowledged);
+    m_unacknowledged = unacknowledged;
+    return true;
 }
 
 bool TransferWatchdog::tooSlow()
@@ -159,12 +197,36 @@ bool TransferWatchdog::timedOut(const QNetworkReply* reply)
     return reply && reply->property(kTimedOutProperty).toBool();
 }
 
+void TransferWatchdog::refuse(QNetworkReply* reply, const QString& reason, const QString& logCategory)
+{
+    if (!reply || refused(reply))
+        return;
+    CLogger::logMessage(CLogger::LogLevelError, logCategory, reason);
+    reply->setProperty(kRefusedProperty, true);
+    reply->abort();
+}
+
+bool TransferWatchdog::refused(const QNetworkReply* reply)
+{
+    return reply && reply->property(kRefusedProperty).toBool();
+}
+
+QByteArray TransferWatchdog::contentEncoding(const QNetworkReply* reply)
+{
+    const QByteArray encoding = reply ? reply->rawHeader(QByteArrayLiteral("Content-Encoding")).trimmed() : QByteArray();
+    if (encoding.compare(QByteArrayLiteral("identity"), Qt::CaseInsensitive) == 0)
+        return QByteArray();
+    return encoding;
+}
+
 QNetworkReply::NetworkError TransferWatchdog::errorOf(QNetworkReply* reply)
 {
     if (!reply)
         return QNetworkReply::UnknownNetworkError;
     if (timedOut(reply))
         return QNetworkReply::TimeoutError;
+    if (refused(reply))
+        return QNetworkReply::ProtocolFailure;
     const QNetworkReply::NetworkError error = reply->error();
     if (error != QNetworkReply::NoError)
         return error;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHostAddress>
+#include <QList>
 #include <QNetworkReply>
 #include <QObject>
 #include <QTimer>
@@ -12,45 +14,70 @@ namespace Web {
 // How long a transfer may wait and how slowly it may move before it is given up. These bound
 // waiting, never arriving: an answer that keeps coming at link speed, however long it takes in
 // all, is not cut. Zero or less leaves a limit off.
+//
+// The defaults come from the field: a tablet in a van or beside a manhole loses its link for a
+// minute at a time, and TCP's retransmission back-off stretches such an outage to a silence of
+// up to twice its length and one retransmission time more (two minutes and more where a
+// modem's queue makes that time long); the slowest link (9.6 kbit/s) carries about 1.1 KB/s. A
+// transfer survives both, while a peer that sends nothing is given up after 180 s and one that
+// trickles at 160 B/s after 240 s (each plus one check interval).
 struct TransferLimits
 {
-    // From the moment the request is sent until the answer's status and headers are in.
-    int headMs = 60000;
+    // From the moment the request, its body included, has left the tablet until the answer's
+    // status and headers are in.
+    int headMs = 180000;
     // No byte either way for this long while the request body goes out or the answer comes in.
-    int stallMs = 60000;
+    int stallMs = 180000;
     // An average below this many bytes per second over the window, while a body moves (as
-    // curl's --speed-limit and --speed-time), ends a trickle that never quite stalls.
-    int lowSpeedBytesPerSecond = 1024;
-    int lowSpeedWindowMs = 60000;
+    // curl's --speed-limit and --speed-time), ends a trickle that never quite stalls. A silence
+    // of two minutes inside the window still leaves a 9.6 kbit/s link at twice the floor.
+    int lowSpeedBytesPerSecond = 256;
+    int lowSpeedWindowMs = 240000;
 };
 
 // Gives up a reply that waits too long for its head, or whose body (the request's on the way
 // out, the answer's on the way in) stalls or trickles below the minimum rate. Every byte that
-// moves counts (each chunk handed to the network, each chunk that arrives), not only the
+// moves counts (each chunk handed to the network, each chunk that arrives, and what the peer
+// acknowledges of a body that Qt has handed over but the kernel still holds), not only the
 // progress steps reported to the operator. The watchdog is a child of the reply; a reply it gave
 // up ends with OperationCanceledError, which errorOf() reports as a time-out. Used by the web
-// client and the software updater alike.
+// client and the software updater alike; watching a reply also bounds what it buffers.
 class TransferWatchdog : public QObject
 {
     Q_OBJECT
 
 public:
-    // Largest answer held whole in memory (API replies, the update information); files stream
-    // to disk. Whoever reads an answer into memory gives it up past this size.
+    // Largest answer held whole in memory (API replies, the update information) and largest
+    // page read and dropped (error and redirect pages); files stream to disk. Whoever reads an
+    // answer gives it up past this size.
     static constexpr qint64 MaxReplyBytes = 8 * 1024 * 1024;
+    // What a reply may hold that its reader has not taken yet: a peer faster than the reader
+    // waits at the socket instead of filling memory.
+    static constexpr qint64 ReadBufferBytes = 1024 * 1024;
 
     // The log lines of a reply given up go to the category.
     static void watch(QNetworkReply* reply, const TransferLimits& limits,
                       const QString& logCategory = QStringLiteral("TovrinWeb"));
-    // The reply's error, with a reply given up here as TimeoutError and an unfollowed redirect
-    // (a 3xx status without error) as ProtocolUnknownError.
+    // The reply's error, with a reply given up here as TimeoutError, a refused answer as
+    // ProtocolFailure and an unfollowed redirect (a 3xx status without error) as
+    // ProtocolUnknownError.
     static QNetworkReply::NetworkError errorOf(QNetworkReply* reply);
     static bool timedOut(const QNetworkReply* reply);
+
+    // Ends a reply whose answer cannot be used (too large, encoded), with a log line.
+    static void refuse(QNetworkReply* reply, const QString& reason, const QString& logCategory = QStringLiteral("TovrinWeb"));
+    static bool refused(const QNetworkReply* reply);
+    // The answer's content coding when it is anything but the bytes as stored (no coding or
+    // "identity"); empty otherwise. Requests ask for "identity", so that every limit counts what
+    // the peer sent and a cut body shows against its announced length.
+    static QByteArray contentEncoding(const QNetworkReply* reply);
 
 private:
     enum Phase
     {
         AwaitingHead,
+        // The body goes out: handed over to the network, then, once handed over, acknowledged
+        // by the peer while the kernel still holds the rest.
         Sending,
         Receiving
     };
@@ -59,9 +86,11 @@ private:
     void onUploadProgress(qint64 bytesSent, qint64 bytesTotal);
     void onDownloadProgress(qint64 bytesReceived);
     void onHead();
-    void enterPhase(Phase phase);
+    void enterPhase(Phase phase, bool restartIdleClock = true);
     void moved(qint64 bytes);
     void check();
+    // Follows what the kernel still holds of a body handed over; true while some is left.
+    bool bodyStillLeaving();
     bool tooSlow();
     void giveUp(const QString& reason);
 
@@ -82,6 +111,12 @@ private:
     qint64 m_phaseBytes = 0;
     qint64 m_lastSent = 0;
     qint64 m_lastReceived = 0;
+    bool m_bodyHandedOver = false;
+    // Unacknowledged bytes towards the peer at the last look; -1 before the first.
+    qint64 m_unacknowledged = -1;
+    quint16 m_peerPort = 0;
+    QList<QHostAddress> m_peerAddresses;
+    bool m_peerLookupStarted = false;
     // Bytes moved in the phase as seen at each tick, oldest first, spanning at least the window.
     QVector<Sample> m_samples;
 };

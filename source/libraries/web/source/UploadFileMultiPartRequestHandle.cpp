@@ -41,6 +41,11 @@ void UploadFileMultiPartRequestHandle::handleReply(const QString& text, const QL
 {
     switch (m_state) {
     case StateInitializing: {
+        if (replyRefused()) {
+            m_finishedResponse.setFailure(ErrorInvalidReply);
+            emit requestFinished(m_finishedResponse);
+            return;
+        }
         if (error != QNetworkReply::NoError) {
             finish(error, false);
             return;
@@ -60,9 +65,7 @@ void UploadFileMultiPartRequestHandle::handleReply(const QString& text, const QL
     }
     case StateObtainingUrls: {
         if (error != QNetworkReply::NoError) {
-            m_failure = Response::mapNetworkError(error);
-            m_state = StateReadFailed;
-            emit abortUpload(m_uploadId);
+            failAndAbort(failureOf(error));
             return;
         }
         UploadFileMultiPartUrlsResponse response;
@@ -84,7 +87,7 @@ void UploadFileMultiPartRequestHandle::handleReply(const QString& text, const QL
     case StateUploadingParts:
         if (error != QNetworkReply::NoError) {
             // The part failed even after its retries: the upload cannot complete, stop it here.
-            failAndAbort(Response::mapNetworkError(error));
+            failAndAbort(failureOf(error));
             return;
         }
         m_eTags.append(eTagFromHeaders(headers));
@@ -117,6 +120,11 @@ void UploadFileMultiPartRequestHandle::finish(QNetworkReply::NetworkError error,
         m_finishedResponse.setFailed();
     }
     emit requestFinished(m_finishedResponse);
+}
+
+Error UploadFileMultiPartRequestHandle::failureOf(QNetworkReply::NetworkError error) const
+{
+    return replyRefused() ? ErrorInvalidReply : Response::mapNetworkError(error);
 }
 
 void UploadFileMultiPartRequestHandle::failAndAbort(Error error)

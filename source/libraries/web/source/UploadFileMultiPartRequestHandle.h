@@ -66,6 +66,7 @@ protected:
 private:
     void readNextPart();
     void failAndAbort(Error error);
+    Error failureOf(QNetworkReply::NetworkError error) const;
     void finish(QNetworkReply::NetworkError error, bool succeeded);
 
     UploadFileMultiPartFinishedResponse m_finishedResponse;

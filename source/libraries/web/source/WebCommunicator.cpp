@@ -83,7 +83,8 @@ QString joinPath(const QStringList& parts)
 
 // The request asking for the body as stored, without content encoding. The network stack
 // hides the announced length of a body it decompresses, so a compressed body cut short would
-// pass for a whole one; a body sent as stored is checked against its length.
+// pass for a whole one; a body sent as stored is checked against its length, and the bound of
+// an answer counts what the peer sent (a small compressed answer may unpack to gigabytes).
 QNetworkRequest asStored(QNetworkRequest request)
 {
     request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
@@ -127,8 +128,9 @@ H* WebCommunicator::attach(H* handle, QNetworkReply* reply)
     return handle;
 }
 
-QNetworkReply* WebCommunicator::send(const QByteArray& verb, const QNetworkRequest& request, const QByteArray& body)
+QNetworkReply* WebCommunicator::send(const QByteArray& verb, const QNetworkRequest& plainRequest, const QByteArray& body)
 {
+    const QNetworkRequest request = asStored(plainRequest);
     if (verb == "GET")
         return m_manager->get(request);
     if (verb == "POST")
@@ -312,10 +314,13 @@ StatusResponse WebCommunicator::queryServerStatus()
     const QNetworkRequest request = m_builder->initializeServiceRequest(Route::STATUS).usingMethod(GET);
     RequestHandle* handle = attach(new RequestHandle(), send("GET", request));
     int networkError = 0;
-    const QString text = RequestHandle::waitForReply(handle, m_timeouts.serverStatusMs, &networkError);
+    bool refused = false;
+    const QString text = RequestHandle::waitForReply(handle, m_timeouts.serverStatusMs, &networkError, &refused);
     delete handle;
     StatusResponse response;
     response.setError(static_cast<QNetworkReply::NetworkError>(networkError));
+    if (refused)
+        response.setInvalidReply();
     response.fromXml(text);
     return response;
 }
@@ -481,9 +486,9 @@ BucketListFilesFromLocationsRequestHandle* WebCommunicator::listFilesFromLocatio
     auto signedRequest = [self]() -> QNetworkRequest {
         if (!self)
             return QNetworkRequest();
-        return self->m_builder->initializeServiceRequest(Route::BUCKET_FILES_FROM_LOCATIONS)
-            .usingMethod(POST)
-            .withAuthHeader();
+        return asStored(self->m_builder->initializeServiceRequest(Route::BUCKET_FILES_FROM_LOCATIONS)
+                            .usingMethod(POST)
+                            .withAuthHeader());
     };
     const QNetworkRequest request = signedRequest();
     const QByteArray body = buildListFilesBody(bucketName, delimiter, prefixes);
@@ -532,7 +537,7 @@ AWSPutRequestHandle* WebCommunicator::uploadFromUrl(const QString& url, const QS
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
     // Streamed from the file by the manager (proxies, interim and chunked answers and TLS
     // included); the handle owns the file and keeps it open until the reply is done.
-    handle->setReply(m_manager->put(withEveryUploadStep(request), bodyFile));
+    handle->setReply(m_manager->put(asStored(withEveryUploadStep(request)), bodyFile));
     return handle;
 }
 
@@ -745,7 +750,7 @@ void WebCommunicator::synchronizeServerTime()
 {
     const QDateTime before = QDateTime::currentDateTimeUtc();
     const StatusResponse status = queryServerStatus();
-    m_serverTimeOffset = status.currentDate().isValid() ? before.secsTo(status.currentDate()) : 0;
+    m_serverTimeOffset = status.isRequestSuccessful() && status.currentDate().isValid() ? before.secsTo(status.currentDate()) : 0;
     m_builder->setServerTimeOffset(m_serverTimeOffset);
 }
 

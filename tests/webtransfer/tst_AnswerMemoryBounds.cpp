@@ -1,0 +1,169 @@
+// Answers from a fast peer that never end or unpack to gigabytes, measured as the process's
+// peak resident memory: endless error and redirect pages of the update server, an endless error
+// page in a media file's place, endless project lists and server status answers, and compressed
+// answers in place of the project list and the login. Each ends as the error it is, a few tens
+// of MiB at most above where it began, with the limits the program runs with.
+
+#include "update/SoftwareUpdater.h"
+
+#include "LoginResponse.h"
+#include "PlainRequestHandles.h"
+#include "TovrinWebLibrary.h"
+#include "WebCommunicator.h"
+#include "ZephiraProjectSingleFileDownload.h"
+
+#include "ApplicationUrls.h"
+#include "CLogger.h"
+#include "libraries/web/WebTestSupport.h"
+#include "peers/update-server/UpdateServerPeer.h"
+#include "support/PeakMemory.h"
+
+#include <QtTest>
+
+using namespace Tovrin::Web;
+using namespace WebTestSupport;
+
+namespace {
+const qint64 kMiB = 1024 * 1024;
+const qint64 kAllowedGrowth = 64 * kMiB;
+// The peers send for far longer than a test waits: an answer that is not given up fails it.
+const int kWaitMs = 60000;
+const int kPeerSeconds = 600;
+const double kUnpacked = 2e9;
+} // namespace
+
+class tst_AnswerMemoryBounds : public QObject
+{
+    Q_OBJECT
+
+private:
+    WebServiceSimulator m_sim;
+    UpdateServerPeer m_updates;
+    std::unique_ptr<WebCommunicator> m_communicator;
+    QTemporaryDir m_dir;
+
+    // The update error of a check, or of a download after a check that offered version 9.9.
+    int updaterError(const QJsonObject& versionRoute, const QJsonObject& installerRoute)
+    {
+        if (!m_updates.setRoutes({{QStringLiteral("/version.conf"), versionRoute},
+                                  {QStringLiteral("/culvertix/setup/Installer.exe"), installerRoute}}))
+            return -1;
+        SoftwareUpdater updater;
+        updater.setBaseUrl(QUrl(m_updates.baseUrl()));
+        updater.setDownloadFolder(m_dir.filePath(QStringLiteral("downloads")));
+        QSignalSpy errors(&updater, &SoftwareUpdater::updateErrorOccurred);
+        QSignalSpy checked(&updater, &SoftwareUpdater::updateCheckDone);
+        QSignalSpy downloaded(&updater, &SoftwareUpdater::updateDownloadDone);
+        updater.checkForUpdate();
+        if (!checked.wait(kWaitMs))
+            return -1;
+        if (errors.isEmpty()) {
+            updater.downloadUpdate();
+            if (!downloaded.wait(kWaitMs) || updater.installerReady())
+                return -1;
+        }
+        return errors.isEmpty() ? 0 : int(errors.first().first().value<UpdateError>());
+    }
+
+    // The web client's error for the answer of the route with the fault.
+    Error webError(const QString& route, const QJsonObject& action)
+    {
+        if (!m_sim.setFaults({fault(route, action)}))
+            return ErrorInvalidParameter;
+        if (route == QLatin1String("storage_get")) {
+            const QString url = m_sim.presign(QStringLiteral("GET"), QStringLiteral("storage/objects/p-big/Photos/a.jpg"));
+            ZephiraProjectSingleFileDownload job(url, m_communicator.get(), 1);
+            QSignalSpy errors(&job, &AbstractDownload::errorOccurred);
+            if (!job.prepareOutput(m_dir.filePath(QStringLiteral("media/a.jpg")), QString()))
+                return ErrorInvalidParameter;
+            job.start();
+            return errors.wait(kWaitMs) ? errors.first().at(1).value<Error>() : ErrorInvalidParameter;
+        }
+        if (route == QLatin1String("server_status")) {
+            const StatusResponse status = m_communicator->queryServerStatus();
+            return status.isRequestSuccessful() ? ErrorNone : status.error();
+        }
+        if (route == QLatin1String("login_json")) {
+            std::unique_ptr<LoginRequestHandle> login(m_communicator->login(QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
+            QSignalSpy finished(login.get(), &LoginRequestHandle::requestFinished);
+            if (!finished.wait(kWaitMs))
+                return ErrorInvalidParameter;
+            const LoginResponse response = finished.first().first().value<LoginResponse>();
+            // An answer that is no login says so, never "time-out".
+            return response.loginResult() == TovrinWebApi::LoginResultInvalidReply ? response.error() : ErrorNone;
+        }
+        std::unique_ptr<UserProjectsRequestHandle> list(m_communicator->queryUserProjects());
+        QSignalSpy finished(list.get(), &UserProjectsRequestHandle::requestFinished);
+        return finished.wait(kWaitMs) ? finished.first().at(1).value<Error>() : ErrorInvalidParameter;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TovrinWebLibrary::initialize();
+        Tovrin::Logging::CLogger::setPrintToConsole(false);
+        qRegisterMetaType<UpdateError>("UpdateError");
+        if (!PeakMemory::resetPeak() || PeakMemory::peakBytes() <= 0)
+            QSKIP("this kernel offers no resettable peak of a process's resident memory");
+        QVERIFY(m_dir.isValid());
+        QVERIFY(m_sim.start(defaultScenario()));
+        Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim.rootUrl());
+        m_communicator = std::make_unique<WebCommunicator>();
+        // The blocking status request waits for its answer to end, as the other requests do.
+        WebCommunicator::Timeouts timeouts = m_communicator->timeouts();
+        timeouts.serverStatusMs = kWaitMs;
+        m_communicator->setTimeouts(timeouts);
+        QVERIFY(loginCommunicator(*m_communicator, QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
+        QVERIFY(m_updates.start());
+    }
+
+    void endlessAndPackedAnswersEndInBoundedMemory_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QJsonObject>("action");
+        QTest::addColumn<int>("expected");
+        const QJsonObject endless{{QStringLiteral("endless"), true}, {QStringLiteral("maxSeconds"), kPeerSeconds}};
+        auto withStatus = [](QJsonObject action, int status) {
+            action.insert(QStringLiteral("status"), status);
+            return action;
+        };
+        QTest::newRow("update information, endless 404 page") << QStringLiteral("version.conf") << withStatus({}, 404)
+                                                              << int(UpdateErrorConnection);
+        QTest::newRow("installer, endless 302 page") << QStringLiteral("installer") << withStatus({}, 302) << int(UpdateErrorDownload);
+        QTest::newRow("media file, endless 404 page") << QStringLiteral("storage_get") << withStatus(endless, 404) << int(ErrorNetwork);
+        QTest::newRow("project list, endless") << QStringLiteral("projects") << endless << int(ErrorInvalidReply);
+        QTest::newRow("server status, endless") << QStringLiteral("server_status") << endless << int(ErrorInvalidReply);
+        QTest::newRow("project list, unpacking to 2 GB") << QStringLiteral("projects")
+                                                         << QJsonObject{{QStringLiteral("gzipBombBytes"), kUnpacked}}
+                                                         << int(ErrorInvalidReply);
+        QTest::newRow("login, unpacking to 2 GB") << QStringLiteral("login_json")
+                                                  << QJsonObject{{QStringLiteral("gzipBombBytes"), kUnpacked}}
+                                                  << int(ErrorInvalidReply);
+    }
+
+    void endlessAndPackedAnswersEndInBoundedMemory()
+    {
+        QFETCH(QString, route);
+        QFETCH(QJsonObject, action);
+        QFETCH(int, expected);
+        const QJsonObject page{{QStringLiteral("fault"), QStringLiteral("endless")}, {QStringLiteral("max_seconds"), kPeerSeconds},
+                               {QStringLiteral("status"), action.value(QStringLiteral("status"))}};
+        const QJsonObject offer = UpdateServerPeer::textRoute("[Windows]\nVersion=9.9\nFile=setup/Installer.exe\n");
+        QVERIFY(PeakMemory::resetPeak());
+        const qint64 before = PeakMemory::residentBytes();
+        int outcome = -1;
+        if (route == QLatin1String("version.conf"))
+            outcome = updaterError(page, QJsonObject());
+        else if (route == QLatin1String("installer"))
+            outcome = updaterError(offer, page);
+        else
+            outcome = int(webError(route, action));
+        const qint64 grown = PeakMemory::peakBytes() - before;
+        qInfo("peak %lld KiB above the start", grown / 1024);
+        QCOMPARE(outcome, expected);
+        QVERIFY2(grown < kAllowedGrowth, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown / kMiB)));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_AnswerMemoryBounds)
+#include "tst_AnswerMemoryBounds.moc"
