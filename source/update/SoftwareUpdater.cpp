@@ -5,6 +5,8 @@
 #include "update/CIniData.h"
 
 #include "CLogger.h"
+#include "FilePermissions.h"
+#include "FileReplacement.h"
 
 #include <QAuthenticator>
 #include <QDir>
@@ -13,8 +15,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <algorithm>
 
@@ -316,13 +318,18 @@ void SoftwareUpdater::downloadUpdate()
         logLine(CLogger::LogLevelError, QStringLiteral("downloadUpdate"),
                 QStringLiteral("cannot create the download folder %1").arg(folder));
     } else {
-        m_download = std::make_unique<QSaveFile>(folder + name);
-        // Never write into the target itself, not even where a temporary file is refused.
-        m_download->setDirectWriteFallback(false);
-        opened = m_download->open(QIODevice::WriteOnly);
+        if (const int removed = FileReplacement::sweepStrayCopies(folder))
+            logLine(CLogger::LogLevelInfo, QStringLiteral("downloadUpdate"),
+                    QStringLiteral("removed %1 unfinished downloads from %2").arg(removed).arg(folder));
+        // Never written into the target itself: what holds its name stays until a whole
+        // installer replaces it.
+        m_downloadTarget = folder + name;
+        QString error;
+        m_download = FileReplacement::createNewCopy(m_downloadTarget, &error);
+        opened = m_download != nullptr;
         if (!opened)
             logLine(CLogger::LogLevelError, QStringLiteral("downloadUpdate"),
-                    QStringLiteral("cannot write %1: %2").arg(m_download->fileName(), m_download->errorString()));
+                    QStringLiteral("cannot write %1: %2").arg(m_downloadTarget, error));
     }
     if (!opened) {
         discardDownload();
@@ -331,7 +338,7 @@ void SoftwareUpdater::downloadUpdate()
         return;
     }
     logLine(CLogger::LogLevelInfo, QStringLiteral("downloadUpdate"),
-            QStringLiteral("%1 to %2").arg(url.toString(), m_download->fileName()));
+            QStringLiteral("%1 to %2").arg(url.toString(), m_downloadTarget));
     m_redirects = 0;
     sendRequest(url);
 }
@@ -347,11 +354,10 @@ void SoftwareUpdater::cancelUpdateDownload()
 
 void SoftwareUpdater::discardDownload()
 {
-    if (!m_download)
-        return;
-    // The temporary file goes; the target was never touched.
-    m_download->cancelWriting();
+    // The new copy goes, also one on its way to its name (the publisher withdraws it); the
+    // target was never touched.
     m_download.reset();
+    m_publisher.reset();
 }
 
 void SoftwareUpdater::launchInstaller()
@@ -557,16 +563,26 @@ void SoftwareUpdater::finishDownload(QNetworkReply* reply)
         setState(StateIdle);
         return;
     }
-    const QString target = m_download->fileName();
-    if (!m_download->commit()) {
-        logLine(CLogger::LogLevelError, QStringLiteral("download"),
-                QStringLiteral("cannot store %1: %2").arg(target, m_download->errorString()));
-        m_download.reset();
+    m_publisher = std::make_unique<Tovrin::Shared::NewCopyPublisher>();
+    connect(m_publisher.get(), &Tovrin::Shared::NewCopyPublisher::finished, this, &SoftwareUpdater::onInstallerStored);
+    // An installer is a normal download of the user's, opened by the desktop.
+    m_publisher->publish(std::move(m_download), m_downloadTarget, Tovrin::Shared::NewCopyPublisher::Rename::Replace,
+                         FilePermissions::newFileDefault());
+}
+
+void SoftwareUpdater::onInstallerStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
+                                        const QString& detail)
+{
+    // Done with this copy; it goes once its signal has returned.
+    m_publisher.release()->deleteLater();
+    if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
+        logLine(CLogger::LogLevelError, QStringLiteral("download"), QStringLiteral("cannot store %1: %2").arg(target, detail));
         emit updateErrorOccurred(UpdateErrorFileIO);
         setState(StateIdle);
         return;
     }
-    m_download.reset();
+    if (!detail.isEmpty())
+        logLine(CLogger::LogLevelWarning, QStringLiteral("download"), QStringLiteral("%1: %2").arg(target, detail));
     logLine(CLogger::LogLevelInfo, QStringLiteral("download"),
             QStringLiteral("%1 bytes stored in %2").arg(m_bytesWritten).arg(target));
     m_installerFile = std::make_unique<QFile>(target);

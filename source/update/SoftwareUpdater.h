@@ -2,6 +2,7 @@
 
 #include "update/UpdateErrors.h"
 
+#include "NewCopyPublisher.h"
 #include "TransferWatchdog.h"
 
 #include <QObject>
@@ -17,7 +18,7 @@ class QAuthenticator;
 class QFile;
 class QNetworkAccessManager;
 class QNetworkReply;
-class QSaveFile;
+class QTemporaryFile;
 
 // Talks to the update server: fetches "version.conf", downloads the installer it names into
 // the Downloads folder and opens it. Made once by the QML context provider and kept for the
@@ -26,8 +27,9 @@ class QSaveFile;
 // event loop.
 //
 // The installer is written to a temporary file beside its target and renamed only when the
-// whole body arrived, so a failed or cancelled download never touches a file the user already
-// has under that name. Every request waits for its head, and its body may stall or trickle, no
+// whole body arrived and reached the disk, so a failed or cancelled download never touches a
+// file the user already has under that name; the sync and the rename wait on the disk off this
+// thread. Every request waits for its head, and its body may stall or trickle, no
 // longer than the web client's requests do; the update information, like every redirect's or
 // error's page read and dropped, is bounded as the web client's replies are, and an answer
 // compressed although asked for as stored is refused.
@@ -119,12 +121,16 @@ private:
     void readUpdateInformation(QNetworkReply* reply);
     void finishCheck(QNetworkReply* reply);
     void finishDownload(QNetworkReply* reply);
+    void onInstallerStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target, const QString& detail);
     void discardDownload();
 
     QString m_installerFileName;
     QString m_updateVersion;
     std::unique_ptr<QFile> m_installerFile;
-    std::unique_ptr<QSaveFile> m_download;
+    std::unique_ptr<QTemporaryFile> m_download;
+    QString m_downloadTarget;
+    // One per download: a cancelled download's copy is withdrawn with it.
+    std::unique_ptr<Tovrin::Shared::NewCopyPublisher> m_publisher;
     QNetworkAccessManager* m_networkAccessManager = nullptr;
     QPointer<QNetworkReply> m_reply;
     int m_state = StateIdle;

@@ -7,12 +7,15 @@
 #include "peers/update-server/UpdateServerPeer.h"
 
 #include "CLogger.h"
+#include "FileReplacement.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QJsonObject>
 #include <QTcpServer>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QtTest>
 
 namespace {
@@ -124,6 +127,7 @@ private slots:
     void redirectsThatAreRefused();
     void downloadWithoutLengthCompletes();
     void cancelsReturnToIdleAndLeaveTheFolderAsBefore();
+    void theInstallerWaitsOnTheDiskOffTheGuiThread();
     void shortWriteIsAFileError();
     void downloadWithoutInstallerNameReturnsToIdle();
     void launchFailuresAreReported();
@@ -635,6 +639,58 @@ void tst_SoftwareUpdate::cancelsReturnToIdleAndLeaveTheFolderAsBefore()
     // Late replies of the aborted requests change nothing.
     QTest::qWait(200);
     QCOMPARE(m_service->updateState(), UpdateService::Idle);
+    QVERIFY(errorSpy.isEmpty());
+}
+
+// The sync before the installer takes its name waits on the disk, which on a memory card takes
+// seconds: the window goes on meanwhile, and a cancel then still leaves the folder as it was.
+void tst_SoftwareUpdate::theInstallerWaitsOnTheDiskOffTheGuiThread()
+{
+    QSemaphore held;
+    QAtomicInt reached;
+    QAtomicInt onGuiThread;
+    QAtomicInt hold(1);
+    FileReplacement::setSyncObserver([&](const QString&) {
+        if (QThread::currentThread() == thread())
+            onGuiThread.ref();
+        reached.ref();
+        if (hold.loadAcquire())
+            held.tryAcquire(1, 20000);
+    });
+    const auto stopWatching = qScopeGuard([] { FileReplacement::setSyncObserver(nullptr); });
+    const QString target = m_downloads.filePath(QStringLiteral("Installer.exe"));
+    QFile own(target);
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.write("the user's own file");
+    own.close();
+    reachAvailable(QByteArray());
+    QSignalSpy errorSpy(m_service.get(), &UpdateService::updateErrorOccurred);
+    m_service->startUpdateDownload();
+    // This thread turns its events while the whole installer waits in its sync.
+    QTRY_COMPARE_WITH_TIMEOUT(reached.loadAcquire(), 1, 20000);
+    QCOMPARE(m_service->updateState(), UpdateService::DownloadInProgress);
+    QCOMPARE(readFile(target), QByteArray("the user's own file"));
+    m_service->cancelUpdateDownload();
+    QCOMPARE(m_service->updateState(), UpdateService::Idle);
+    held.release();
+    QTRY_COMPARE_WITH_TIMEOUT(folderEntries(m_downloads.path()), QStringList{QStringLiteral("Installer.exe")}, 20000);
+    QCOMPARE(readFile(target), QByteArray("the user's own file"));
+    QVERIFY(!m_updater->installerReady());
+
+    // A copy that a killed download left behind goes with the next download, which then stores
+    // the installer.
+    QFile stray(m_downloads.filePath(QStringLiteral(".Installer.exe.replacing.k1ll3d")));
+    QVERIFY(stray.open(QIODevice::WriteOnly));
+    stray.write("cut short");
+    stray.close();
+    hold.storeRelease(0);
+    reachAvailable(QByteArray());
+    m_service->startUpdateDownload();
+    QTRY_COMPARE_WITH_TIMEOUT(m_service->updateState(), UpdateService::InstallReady, 20000);
+    QCOMPARE(readFile(target), m_installer);
+    QCOMPARE(folderEntries(m_downloads.path()), QStringList{QStringLiteral("Installer.exe")});
+    QCOMPARE(reached.loadAcquire(), 2);
+    QCOMPARE(onGuiThread.loadAcquire(), 0);
     QVERIFY(errorSpy.isEmpty());
 }
 
