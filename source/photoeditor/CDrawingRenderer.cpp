@@ -5,12 +5,12 @@
 #include "photoeditor/CDrawingText.h"
 
 #include "CLogger.h"
+#include "FileReplacement.h"
 
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 #include <QtMath>
 
 #include <limits>
@@ -99,28 +99,31 @@ bool CDrawingRenderer::renderFile(const QString& inputFileName, const QString& o
         return false;
     }
 
-    // The output is often the input itself, the only copy of the photo: write a temporary
-    // file beside it and put it in place only once it is complete.
+    // The output is often the input itself, the only copy of the photo: write a new copy
+    // beside it and put it in place only once it is complete and on the disk.
     const QByteArray format = QFileInfo(outputFileName).suffix().toLower().toLatin1();
-    QSaveFile file(outputFileName);
-    if (format.isEmpty() || !file.open(QIODevice::WriteOnly)) {
+    if (format.isEmpty()) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                            QStringLiteral("Cannot open the photo %1 for writing: %2")
-                                .arg(outputFileName, format.isEmpty() ? QStringLiteral("no suffix")
-                                                                      : file.errorString()));
+                            QStringLiteral("Cannot write the photo %1: no suffix").arg(outputFileName));
         return false;
     }
-    QImageWriter writer(&file, format);
-    writer.setQuality(-1);
-    if (!writer.write(image)) {
+    QString writerError;
+    QString error;
+    const bool written = FileReplacement::writeWholeFile(
+        outputFileName,
+        [&](QFileDevice& copy) {
+            QImageWriter writer(&copy, format);
+            writer.setQuality(-1);
+            if (writer.write(image))
+                return true;
+            writerError = writer.errorString();
+            return false;
+        },
+        &error);
+    if (!written) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                            QStringLiteral("Cannot write the photo %1: %2").arg(outputFileName, writer.errorString()));
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                            QStringLiteral("Cannot replace the photo %1: %2").arg(outputFileName, file.errorString()));
+                            QStringLiteral("Cannot write the photo %1: %2")
+                                .arg(outputFileName, writerError.isEmpty() ? error : writerError));
         return false;
     }
     return true;

@@ -6,8 +6,9 @@
 #include "photoeditor/DrawingTemplateWords.h"
 
 #include "CLogger.h"
+#include "FileReplacement.h"
 
-#include <QSaveFile>
+#include <QFileDevice>
 #include <QXmlStreamWriter>
 
 using Tovrin::Logging::CLogger;
@@ -60,34 +61,32 @@ bool CDrawingTemplateWriter::write(const DrawingTemplatePtr& drawingTemplate, co
         return false;
     }
     // A crash or a full disk half-way must not leave a truncated template behind.
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    QString error;
+    const bool written = FileReplacement::writeWholeFile(
+        filePath,
+        [&drawingTemplate](QFileDevice& file) {
+            QXmlStreamWriter xml(&file);
+            xml.setAutoFormatting(true);
+            xml.setAutoFormattingIndent(4);
+            xml.writeStartDocument();
+            xml.writeStartElement(QStringLiteral("template"));
+            xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
+            xml.writeTextElement(QStringLiteral("name"), drawingTemplate->name());
+            xml.writeStartElement(QStringLiteral("objects"));
+            for (const DrawingObjectPtr& object : drawingTemplate->objects()) {
+                if (object) {
+                    writeObject(xml, *object);
+                }
+            }
+            xml.writeEndElement();
+            xml.writeEndElement();
+            xml.writeEndDocument();
+            return !xml.hasError();
+        },
+        &error);
+    if (!written) {
         CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("DrawingTemplates"),
-                            QStringLiteral("Cannot open the template file %1 for writing: %2")
-                                .arg(filePath, file.errorString()));
-        return false;
-    }
-
-    QXmlStreamWriter xml(&file);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(4);
-    xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("template"));
-    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
-    xml.writeTextElement(QStringLiteral("name"), drawingTemplate->name());
-    xml.writeStartElement(QStringLiteral("objects"));
-    for (const DrawingObjectPtr& object : drawingTemplate->objects()) {
-        if (object) {
-            writeObject(xml, *object);
-        }
-    }
-    xml.writeEndElement();
-    xml.writeEndElement();
-    xml.writeEndDocument();
-
-    if (xml.hasError() || !file.commit()) {
-        CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("DrawingTemplates"),
-                            QStringLiteral("Cannot write the template file %1: %2").arg(filePath, file.errorString()));
+                            QStringLiteral("Cannot write the template file %1: %2").arg(filePath, error));
         return false;
     }
     return true;

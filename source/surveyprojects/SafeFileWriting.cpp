@@ -1,12 +1,11 @@
 #include "surveyprojects/SafeFileWriting.h"
 
 #include "CLogger.h"
+#include "FileReplacement.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 using Tovrin::Logging::CLogger;
@@ -17,56 +16,15 @@ namespace {
 
 const QString LogCategory = QStringLiteral("Projects");
 
-SyncFunction& syncFunction()
-{
-    static SyncFunction function;
-    return function;
-}
-
-int syncDescriptor(int fd)
-{
-    const SyncFunction& sync = syncFunction();
-    return sync ? sync(fd) : ::fsync(fd);
-}
-
-// Makes the rename that replaced a file durable as well.
-void syncFolder(const QString& filePath)
-{
-    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        syncDescriptor(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
-
-void setSyncFunction(const SyncFunction& sync)
-{
-    syncFunction() = sync;
-}
 
 bool writeFile(const QString& filePath, const std::function<bool(QIODevice*)>& writeContent)
 {
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot open file for writing.",
-                            {filePath, file.errorString()});
+    QString error;
+    if (!FileReplacement::writeWholeFile(filePath, [&writeContent](QFileDevice& copy) { return writeContent(&copy); }, &error)) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot write file.", {filePath, error});
         return false;
     }
-    if (!writeContent(&file) || !file.flush() || syncDescriptor(file.handle()) != 0) {
-        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot write file.",
-                            {filePath, file.errorString()});
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot replace file.",
-                            {filePath, file.errorString()});
-        return false;
-    }
-    syncFolder(filePath);
     return true;
 }
 
@@ -80,8 +38,12 @@ bool refreshBackup(const QString& filePath, const QString& backupPath)
     const QString linkPath = backupPath + QStringLiteral(".new");
     QFile::remove(linkPath);
     if (::link(QFile::encodeName(filePath).constData(), QFile::encodeName(linkPath).constData()) == 0) {
-        if (::rename(QFile::encodeName(linkPath).constData(), QFile::encodeName(backupPath).constData()) == 0)
+        if (::rename(QFile::encodeName(linkPath).constData(), QFile::encodeName(backupPath).constData()) == 0) {
+            // Where the backup is this file already (its save did not come), rename(2) leaves
+            // both names.
+            ::unlink(QFile::encodeName(linkPath).constData());
             return true;
+        }
         QFile::remove(linkPath);
     }
     // File systems without hard links get a copy.

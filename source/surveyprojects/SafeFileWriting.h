@@ -7,17 +7,12 @@
 
 class QIODevice;
 
-// Replaces a file atomically: the content goes to a temporary file beside it, is flushed and
-// synced to the disk, and then takes the file's name. On failure the old file stays as it was.
+// Replaces a file atomically: the content goes to a hidden new copy beside it, is flushed and
+// synced to the disk, and then takes the file's name (FileReplacement::writeWholeFile). On
+// failure the old file stays as it was.
 namespace SafeFileWriting {
 
 bool writeFile(const QString& filePath, const std::function<bool(QIODevice*)>& writeContent);
-
-// What syncs a descriptor to the disk (::fsync unless replaced). A crash cannot show a missing
-// sync, since the kernel keeps the written pages; tests put their own here to see each sync and
-// when it happens. Set it only while no file is being written; null restores ::fsync.
-using SyncFunction = std::function<int(int fileDescriptor)>;
-void setSyncFunction(const SyncFunction& sync);
 
 // Makes backupPath a copy of filePath as it is now, replacing the previous backup only once
 // the new one is complete. False when filePath does not exist or the copy failed. A backup

@@ -1,7 +1,8 @@
 #include "surveyprojects/CProjectServiceWorker.h"
 #include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/CProjectXmlWriter.h"
-#include "surveyprojects/SafeFileWriting.h"
+
+#include "support/KilledWriter.h"
 
 #include <QDir>
 #include <QProcess>
@@ -195,20 +196,16 @@ private slots:
         const ino_t oldFile = inode(target);
 
         QList<Sync> syncs;
-        SafeFileWriting::setSyncFunction([&](int fd) {
-            struct stat status;
+        FileReplacement::setSyncObserver([&](const QString& synced) {
             Sync sync;
-            if (::fstat(fd, &status) == 0) {
-                sync.folder = S_ISDIR(status.st_mode);
-                sync.synced = status.st_ino;
-                sync.syncedSize = status.st_size;
-            }
+            sync.folder = QFileInfo(synced).isDir();
+            sync.synced = inode(synced);
+            sync.syncedSize = QFileInfo(synced).size();
             sync.named = inode(target);
             syncs.append(sync);
-            return ::fsync(fd);
         });
         const bool written = CProjectXmlWriter().write(makeProject(300), target);
-        SafeFileWriting::setSyncFunction(nullptr);
+        FileReplacement::setSyncObserver(nullptr);
         QVERIFY(written);
 
         const ino_t newFile = inode(target);
@@ -222,6 +219,31 @@ private slots:
         // ... then the folder, once the rename was done, so that the new name lasts too.
         QVERIFY(syncs.at(1).folder);
         QCOMPARE(syncs.at(1).named, newFile);
+    }
+
+    // A kill between naming the new project file and renaming it keeps the project as it was
+    // and leaves a hidden copy only, which the next save removes; that save finds the backup
+    // already made. Nothing is left for an upload to send.
+    void aSaveKilledAtItsSyncLeavesNoCopyBehind()
+    {
+        const QString path = m_dir.path() + "/killed/";
+        QVERIFY(QDir().mkpath(path + "Photos"));
+        QVERIFY(CProjectXmlWriter().write(makeProject(3), path + "project.xml"));
+        const QString stray = KilledWriter::runUntilTheSyncAndKill({path});
+        QVERIFY(QFileInfo(stray).isFile());
+        QCOMPARE(QFileInfo(stray).path() + "/", path);
+        QVERIFY(QFileInfo(stray).fileName().startsWith('.'));
+        const SurveyProjectPtr before = CProjectXmlReader().read(path + "project.xml", false);
+        QVERIFY(before);
+        QCOMPARE(before->surveys().first()->pictures().size(), 3);
+
+        CProjectServiceWorker worker;
+        const SurveyProjectPtr project = loadOpen(worker, path);
+        QVERIFY(project);
+        worker.createSurveyPhoto(1, project, project->surveys().first(), "after.jpg", QString(), NaN, NaN, NaN);
+        QCOMPARE(CProjectXmlReader().read(path + "project.xml", false)->surveys().first()->pictures().size(), 4);
+        QCOMPARE(QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 (QStringList{"Photos", "project.xml", "project.xml_bak"}));
     }
 
     void fullDiskReportsWriteErrorAndKeepsTheProject()
@@ -260,6 +282,17 @@ int main(int argc, char** argv)
         if (mode == QLatin1String("full"))
             return runFullDiskChild(path, QString::fromLocal8Bit(argv[4]).toLongLong());
         return 5;
+    }
+    if (KilledWriter::isChild(argc, argv)) {
+        // Adds a photo to the project and is killed at the sync of its save.
+        QCoreApplication app(argc, argv);
+        CProjectServiceWorker worker;
+        const SurveyProjectPtr project = loadOpen(worker, KilledWriter::childArguments(argc, argv).value(0));
+        if (!project || project->surveys().isEmpty())
+            return 3;
+        KilledWriter::stopAtTheSync();
+        worker.createSurveyPhoto(1, project, project->surveys().first(), "killed.jpg", QString(), NaN, NaN, NaN);
+        return 2;
     }
     tst_ProjectFileSafety test;
     QTEST_SET_MAIN_SOURCE_PATH

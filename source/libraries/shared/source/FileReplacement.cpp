@@ -1,5 +1,7 @@
 #include "FileReplacement.h"
 
+#include "FilePermissions.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileDevice>
@@ -11,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -41,6 +44,22 @@ bool markBeingWritten(int descriptor)
     return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
 }
 #endif
+
+void notifyObserver(const QString& path)
+{
+    std::function<void(const QString&)> observer;
+    {
+        QMutexLocker locker(&observerMutex);
+        observer = syncObserver;
+    }
+    if (observer)
+        observer(path);
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
 
 } // namespace
 
@@ -130,15 +149,9 @@ int sweepStrayCopies(const QString& folder)
 
 bool syncToDisk(QFileDevice& copy)
 {
-    std::function<void(const QString&)> observer;
-    {
-        QMutexLocker locker(&observerMutex);
-        observer = syncObserver;
-    }
-    if (observer)
-        observer(copy.fileName());
     if (!copy.flush())
         return false;
+    notifyObserver(copy.fileName());
     const int descriptor = copy.handle();
     if (descriptor < 0)
         return false;
@@ -191,6 +204,55 @@ bool renameWithoutReplacing(const QString& newCopy, const QString& target)
     }
 #endif
     return std::rename(from.constData(), to.constData()) == 0;
+}
+
+bool syncFolder(const QString& folder)
+{
+    notifyObserver(folder);
+#ifdef Q_OS_WIN
+    // Windows makes a rename durable with the file system's own journal.
+    return true;
+#else
+    const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool synced = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+#endif
+}
+
+bool writeWholeFile(const QString& target, const std::function<bool(QFileDevice&)>& writeContent, QString* errorText)
+{
+    const auto fail = [errorText](const QString& reason) {
+        if (errorText)
+            *errorText = reason;
+        return false;
+    };
+    const QFileInfo targetInfo(target);
+    const QString folder = targetInfo.absolutePath();
+    sweepStrayCopies(folder);
+    QString error;
+    std::unique_ptr<QTemporaryFile> copy = createNewCopy(target, &error);
+    if (!copy)
+        return fail(QStringLiteral("cannot make a new copy: %1").arg(error));
+    if (!writeContent(*copy) || !copy->flush())
+        return fail(QStringLiteral("cannot write the new copy: %1").arg(copy->errorString()));
+    // What the user gave the file (or a new file's mode) survives the new copy; a link's target
+    // keeps its own.
+    const QFileDevice::Permissions mode = targetInfo.isFile() && !targetInfo.isSymLink()
+        ? targetInfo.permissions() : FilePermissions::newFileDefault();
+    if (FilePermissions::setFileMode(*copy, mode, &error) == FilePermissions::ModeResult::Failed)
+        return fail(QStringLiteral("cannot set the file's mode: %1").arg(error));
+    if (!syncToDisk(*copy))
+        return fail(QStringLiteral("cannot write the file to the disk: %1").arg(copy->errorString()));
+    if (!replaceFileWith(copy->fileName(), target))
+        return fail(QStringLiteral("cannot give the file its name: %1").arg(systemError()));
+    copy->setAutoRemove(false);
+    copy->close();
+    // The new content holds the name already: a folder that cannot be synced does not undo that.
+    syncFolder(folder);
+    return true;
 }
 
 void setSyncObserver(std::function<void(const QString& copyPath)> observer)

@@ -48,8 +48,20 @@ bool replaceFileWith(const QString& newCopy, const QString& target);
 // errno EEXIST when something does. Never copies and never follows a link at target.
 bool renameWithoutReplacing(const QString& newCopy, const QString& target);
 
-// Tests watch the syncs through this: called by syncToDisk on the thread that syncs, with the
-// copy's path, before the sync. Empty to stop.
+// Syncs folder's entries (a rename into it) to the disk. False when that fails. Waits on the
+// disk: never on the GUI thread.
+bool syncFolder(const QString& folder);
+
+// Writes a whole new copy of target through writeContent, syncs it, gives it target's name and
+// syncs the folder (as far as it can), all on the calling thread, which waits on the disk (never the GUI thread).
+// The copy takes target's permissions when target is a file, a new file's otherwise; copies
+// that crashed writers left in the folder go first. False, with the reason, when a step fails
+// (writeContent's false included): target is then as it was and the copy is gone.
+bool writeWholeFile(const QString& target, const std::function<bool(QFileDevice& copy)>& writeContent,
+                    QString* errorText = nullptr);
+
+// Tests watch the syncs through this: called by syncToDisk and syncFolder on the thread that
+// syncs, with the path of the copy (flushed) or the folder, before the sync. Empty to stop.
 void setSyncObserver(std::function<void(const QString& copyPath)> observer);
 
 } // namespace FileReplacement
