@@ -4,8 +4,12 @@
 #include "misc/CVideoRenderer.h"
 
 #include <CLogger.h>
+#include <FilePermissions.h>
+#include <FileReplacement.h>
 
+#include <QFileInfo>
 #include <QImageWriter>
+#include <QTemporaryFile>
 #include <QMetaObject>
 
 using Tovrin::Logging::CLogger;
@@ -35,7 +39,9 @@ MultimediaTypes::PlaybackState playbackStateFromPlayer(GstPlayerState state)
 
 CVideoPlayer::CVideoPlayer(QObject* parent)
     : QObject(parent)
+    , m_imagePublisher(new Tovrin::Shared::NewCopyPublisher(this))
 {
+    connect(m_imagePublisher, &Tovrin::Shared::NewCopyPublisher::finished, this, &CVideoPlayer::onImageStored);
     m_videoSurfaceSink = new CGstVideoSurfaceSink();
     m_videoSurfaceSink->setSyncToClock(true);
     m_videoRenderer = new CVideoRenderer();
@@ -172,18 +178,43 @@ void CVideoPlayer::onImageCaptured(QImage image)
 {
     if (m_pendingImageFileName.isEmpty())
         return;
-    QImageWriter writer(m_pendingImageFileName);
-    writer.setQuality(m_imageOutputFormat == MultimediaTypes::ImageOutputFormatJPEG ? 100 : -1);
-    if (writer.write(image)) {
-        const QString fileName = m_pendingImageFileName;
+    // The photo takes its name only whole and on the disk, and never one that holds a file
+    // already; the disk thread syncs and names it while the video goes on.
+    QString error;
+    std::unique_ptr<QTemporaryFile> copy = FileReplacement::createNewCopy(m_pendingImageFileName, &error);
+    if (copy) {
+        QImageWriter writer(copy.get(), QFileInfo(m_pendingImageFileName).suffix().toLower().toLatin1());
+        writer.setQuality(m_imageOutputFormat == MultimediaTypes::ImageOutputFormatJPEG ? 100 : -1);
+        if (!writer.write(image)) {
+            error = writer.errorString();
+            copy.reset();
+        }
+    }
+    if (!copy) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot write captured image",
+                            { m_pendingImageFileName, error });
+        emit errorOccurred(MultimediaTypes::PlaybackErrorImageCaptureFileAccess);
         m_pendingImageFileName.clear();
-        emit imageCaptured(fileName);
         return;
     }
-    CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot write captured image",
-                        { m_pendingImageFileName, writer.errorString() });
-    emit errorOccurred(MultimediaTypes::PlaybackErrorImageCaptureFileAccess);
+    m_imagePublisher->publish(std::move(copy), m_pendingImageFileName,
+                              Tovrin::Shared::NewCopyPublisher::Rename::KeepExisting, FilePermissions::newFileDefault());
+}
+
+void CVideoPlayer::onImageStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
+                                 const QString& detail)
+{
+    if (target != m_pendingImageFileName)
+        return;
     m_pendingImageFileName.clear();
+    if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot store captured image", { target, detail });
+        emit errorOccurred(MultimediaTypes::PlaybackErrorImageCaptureFileAccess);
+        return;
+    }
+    if (!detail.isEmpty())
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, "Captured image", { target, detail });
+    emit imageCaptured(target);
 }
 
 void CVideoPlayer::onImageCaptureFailed()

@@ -2,6 +2,8 @@
 
 #include "MultimediaTypes.h"
 
+#include <NewCopyPublisher.h>
+
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -63,6 +65,7 @@ signals:
 public slots:
     void onImageCaptured(QImage image);
     void onImageCaptureFailed();
+    void onImageStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target, const QString& detail);
 
 public:
     Q_INVOKABLE void setState(Ulx::MultimediaTypes::PlaybackState state);
@@ -82,6 +85,7 @@ private:
 
     QUrl m_sourceUrl;
     QString m_pendingImageFileName;
+    Tovrin::Shared::NewCopyPublisher* m_imagePublisher = nullptr;
     GstPlayer* m_player = nullptr;
     Ulx::GStreamer::CGstVideoSurfaceSink* m_videoSurfaceSink = nullptr;
     Ulx::GStreamer::CVideoRenderer* m_videoRenderer = nullptr;

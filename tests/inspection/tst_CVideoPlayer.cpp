@@ -19,6 +19,12 @@ const int PlaybackWait = 60000;
 
 // True when every quantisation table of the JPEG is all ones, as libjpeg writes them at
 // quality 100; any lower quality scales them up.
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 bool jpegHasFullQuality(const QString& path)
 {
     QFile file(path);
@@ -166,6 +172,15 @@ private slots:
         QCOMPARE(QImageReader(jpeg).size(), QSize(320, 240));
         // A photo from a video keeps all the video shows: JPEG at full quality.
         QVERIFY(jpegHasFullQuality(jpeg));
+        // A name that holds a photo already is refused, and the photo stays as it was.
+        const QByteArray before = readAll(png);
+        const int errorsBefore = errors.count();
+        player.captureImage(png);
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), errorsBefore + 1, PlaybackWait);
+        QCOMPARE(errors.last().at(0).value<MultimediaTypes::PlaybackError>(),
+                 MultimediaTypes::PlaybackErrorImageCaptureFileAccess);
+        QCOMPARE(readAll(png), before);
+        QCOMPARE(captured.count(), capturedBefore + 1);
 
         // A new source starts from zero.
         QSignalSpy positions(&player, &CVideoPlayer::positionChanged);

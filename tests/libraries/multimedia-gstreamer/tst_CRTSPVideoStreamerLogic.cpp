@@ -5,8 +5,13 @@
 #include "RtspPeer.h"
 #include "TestVideoSurface.h"
 
+#include "FileReplacement.h"
+
 #include <QFileInfo>
+#include <QDir>
 #include <QImageReader>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -363,27 +368,44 @@ private slots:
         QSignalSpy captured(&logic, &CRTSPVideoStreamerLogic::imageCaptured);
         QSignalSpy errors(&logic, &CRTSPVideoStreamerLogic::errorOccurred);
 
-        // PNG completes before captureImage returns.
+        // The still is synced off this thread and takes its name only then.
+        QSemaphore held;
+        QAtomicInt syncs;
+        QAtomicInt onThisThread;
+        QAtomicInt namedEarly;
+        const QString png = dir.filePath("still.png");
+        FileReplacement::setSyncObserver([&](const QString&) {
+            if (QThread::currentThread() == thread())
+                onThisThread.ref();
+            if (syncs.fetchAndAddOrdered(1) == 0) {
+                if (QFileInfo::exists(png))
+                    namedEarly.ref();
+                held.tryAcquire(1, FirstFrameWait);
+            }
+        });
+        const auto stopWatching = qScopeGuard([] { FileReplacement::setSyncObserver(nullptr); });
         CImageMetaData metaData;
         metaData.setComment(QStringLiteral("Manhole 12, crack at 3.4 m"));
         metaData.setLatitude(47.5);
-        const QString png = dir.filePath("still.png");
         logic.captureImage(png, metaData);
-        QCOMPARE(captured.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(syncs.loadAcquire(), 1, FirstFrameWait);
+        const int framesBefore = surface.frameCount;
+        QTRY_VERIFY_WITH_TIMEOUT(surface.frameCount > framesBefore, FirstFrameWait);
+        QCOMPARE(captured.count(), 0);
+        QVERIFY(!QFileInfo::exists(png));
+        held.release();
+        QTRY_COMPARE_WITH_TIMEOUT(captured.count(), 1, FirstFrameWait);
         QCOMPARE(captured.at(0).at(0).toString(), png);
         QImageReader pngReader(png);
         QCOMPARE(pngReader.size(), QSize(320, 240));
         QCOMPARE(pngReader.text("Description"), QStringLiteral("Manhole 12, crack at 3.4 m"));
 
-        // JPEG completes only after the event loop has turned.
         logic.setImageOutputFormat(MultimediaTypes::ImageOutputFormatJPEG);
         const QString jpeg = dir.filePath("still.jpg");
         logic.captureImage(jpeg, metaData);
-        QCOMPARE(captured.count(), 1);
         // A second capture while the first is pending is ignored.
         logic.captureImage(dir.filePath("other.jpg"), metaData);
-        QVERIFY(captured.wait(FirstFrameWait));
-        QCOMPARE(captured.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(captured.count(), 2, FirstFrameWait);
         QCOMPARE(captured.at(1).at(0).toString(), jpeg);
         QVERIFY(!QFileInfo::exists(dir.filePath("other.jpg")));
         QImageReader jpegReader(jpeg);
@@ -396,17 +418,27 @@ private slots:
         logic.setImageOutputFormat(MultimediaTypes::ImageOutputFormatPNG);
         const QString plain = dir.filePath("plain.png");
         logic.captureImage(plain, CImageMetaData());
-        QCOMPARE(captured.count(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(captured.count(), 3, FirstFrameWait);
         QVERIFY(QImageReader(plain).text("Description").isEmpty());
 
-        // An unwritable target fails and does not block the next capture.
+        // An unwritable target fails and does not block the next capture; neither does a name
+        // that holds a file already, which stays as it was.
         logic.captureImage(dir.filePath("missing-folder/still.png"), metaData);
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.at(0).at(0).value<MultimediaTypes::StreamingError>(),
                  MultimediaTypes::StreamingErrorImageCaptureFileAccess);
+        logic.captureImage(plain, metaData);
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 2, FirstFrameWait);
+        QCOMPARE(errors.at(1).at(0).value<MultimediaTypes::StreamingError>(),
+                 MultimediaTypes::StreamingErrorImageCaptureFileAccess);
+        QVERIFY(QImageReader(plain).text("Description").isEmpty());
         logic.captureImage(dir.filePath("after-failure.png"), metaData);
-        QCOMPARE(captured.count(), 4);
-        QCOMPARE(errors.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(captured.count(), 4, FirstFrameWait);
+        QCOMPARE(errors.count(), 2);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"after-failure.png", "plain.png", "still.jpg", "still.png"}));
+        QCOMPARE(onThisThread.loadAcquire(), 0);
+        QCOMPARE(namedEarly.loadAcquire(), 0);
         logic.stop();
         QVERIFY(waitForState(logic, MultimediaTypes::StreamingStopped, FirstFrameWait));
     }
@@ -432,7 +464,7 @@ private slots:
         logic.videoSurfaceSink()->setVideoSurface(&surface);
         QTRY_VERIFY_WITH_TIMEOUT(surface.frameCount > 0, FirstFrameWait);
         logic.captureImage(dir.filePath("second.png"), CImageMetaData());
-        QCOMPARE(captured.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(captured.count(), 1, FirstFrameWait);
         logic.videoSurfaceSink()->setVideoSurface(nullptr);
         logic.stop();
         QVERIFY(waitForState(logic, MultimediaTypes::StreamingStopped, FirstFrameWait));

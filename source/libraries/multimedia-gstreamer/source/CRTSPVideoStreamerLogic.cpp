@@ -7,8 +7,12 @@
 #include "GstErrorMapping.h"
 
 #include <CLogger.h>
+#include <FilePermissions.h>
+#include <FileReplacement.h>
 
+#include <QFileInfo>
 #include <QImageWriter>
+#include <QTemporaryFile>
 #include <QTimerEvent>
 
 using Tovrin::Logging::CLogger;
@@ -26,7 +30,10 @@ CRTSPVideoStreamerLogic::CRTSPVideoStreamerLogic(QObject* parent)
     , m_videoSurfaceSink(new Ulx::GStreamer::CGstVideoSurfaceSink(this))
     , m_bufferDistributionSink(new Ulx::GStreamer::CGstBufferDistributionSink(this))
     , m_metaDataWriter(new CImageMetaDataWriter(this))
+    , m_imagePublisher(new Tovrin::Shared::NewCopyPublisher(this))
 {
+    connect(m_imagePublisher, &Tovrin::Shared::NewCopyPublisher::finished, this,
+            &CRTSPVideoStreamerLogic::onImageStored);
     connect(m_metaDataWriter, &CImageMetaDataWriter::metaDataOperationDone, this,
             &CRTSPVideoStreamerLogic::onImageMetaDataOperationDone, Qt::QueuedConnection);
     connect(m_bufferDistributionSink, &Ulx::GStreamer::CGstBufferDistributionSink::sampleReceived, this,
@@ -219,18 +226,44 @@ void CRTSPVideoStreamerLogic::onImageCaptured(QImage image)
 {
     if (m_pendingImageFileName.isEmpty())
         return;
-    QImageWriter writer(m_pendingImageFileName);
-    writer.setQuality(m_imageOutputFormat == MultimediaTypes::ImageOutputFormatJPEG ? 100 : -1);
-    if (!m_pendingMetaData.comment().isEmpty())
-        writer.setText(QStringLiteral("Description"), m_pendingMetaData.comment());
-    if (!writer.write(image)) {
+    // The photo takes its name only whole and on the disk, and never one that holds a file
+    // already; the disk thread syncs and names it while the video goes on.
+    QString error;
+    std::unique_ptr<QTemporaryFile> copy = FileReplacement::createNewCopy(m_pendingImageFileName, &error);
+    if (copy) {
+        QImageWriter writer(copy.get(), QFileInfo(m_pendingImageFileName).suffix().toLower().toLatin1());
+        writer.setQuality(m_imageOutputFormat == MultimediaTypes::ImageOutputFormatJPEG ? 100 : -1);
+        if (!m_pendingMetaData.comment().isEmpty())
+            writer.setText(QStringLiteral("Description"), m_pendingMetaData.comment());
+        if (!writer.write(image)) {
+            error = writer.errorString();
+            copy.reset();
+        }
+    }
+    if (!copy) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, "onImageCaptured: writing failed",
-                            { m_pendingImageFileName, writer.errorString() });
+                            { m_pendingImageFileName, error });
         failImageCapture(MultimediaTypes::StreamingErrorImageCaptureFileAccess);
         return;
     }
+    m_imagePublisher->publish(std::move(copy), m_pendingImageFileName,
+                              Tovrin::Shared::NewCopyPublisher::Rename::KeepExisting, FilePermissions::newFileDefault());
+}
+
+void CRTSPVideoStreamerLogic::onImageStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
+                                            const QString& detail)
+{
+    if (target != m_pendingImageFileName)
+        return;
+    if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "onImageStored: storing failed", { target, detail });
+        failImageCapture(MultimediaTypes::StreamingErrorImageCaptureFileAccess);
+        return;
+    }
+    if (!detail.isEmpty())
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, "onImageStored", { target, detail });
     if (m_imageOutputFormat == MultimediaTypes::ImageOutputFormatJPEG)
-        m_metaDataWriter->write(m_pendingImageFileName, m_pendingMetaData);
+        m_metaDataWriter->write(target, m_pendingMetaData);
     else
         onImageMetaDataOperationDone();
 }

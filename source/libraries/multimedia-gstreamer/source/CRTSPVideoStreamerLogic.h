@@ -3,6 +3,8 @@
 #include "CImageMetaData.h"
 #include "MultimediaTypes.h"
 
+#include <NewCopyPublisher.h>
+
 #include <QBasicTimer>
 #include <QByteArray>
 #include <QImage>
@@ -88,6 +90,7 @@ private slots:
     void onImageCaptured(QImage image);
     void onImageCaptureFailed();
     void onImageMetaDataOperationDone();
+    void onImageStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target, const QString& detail);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -110,6 +113,7 @@ private:
     Ulx::GStreamer::CGstBufferDistributionSink* m_bufferDistributionSink = nullptr;
     Ulx::GStreamer::CH264StreamingPipeline* m_pipeline = nullptr;
     CImageMetaDataWriter* m_metaDataWriter = nullptr;
+    Tovrin::Shared::NewCopyPublisher* m_imagePublisher = nullptr;
     int m_retryCount = 0;
     int m_retryInterval = DefaultRetryInterval;
     uint m_latency = 100;
