@@ -209,6 +209,7 @@ int main(int argc, char** argv)
                                            Ulx::Multimedia::CImageMetaData());
                     if (!waitFor(streamer, &Ulx::Multimedia::CVideoStreamer::imageCaptured,
                                  [&]() { return captured.count() > 0; })) {
+                        std::fprintf(stderr, "bare grab %d of %d photos unfinished\n", round, photos);
                         ++failures;
                         continue;
                     }
@@ -226,6 +227,7 @@ int main(int argc, char** argv)
                     controller.takePhoto(photoFolder + QStringLiteral("IMG_%1").arg(++serial) + suffix);
                     if (!waitFor(&controller, &CBaseInspectionScreenController::photoCaptured,
                                  [&]() { return captured.count() > 0; })) {
+                        std::fprintf(stderr, "program photo %d of %d photos unfinished\n", round, photos);
                         ++failures;
                         continue;
                     }

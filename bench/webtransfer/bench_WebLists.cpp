@@ -98,15 +98,8 @@ int main(int argc, char** argv)
     if (!dir.isValid())
         return 1;
 
-    QJsonArray projects;
-    for (int i = 0; i < projectCount; ++i) {
-        projects.append(QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Sewer renewal district %1, phase two").arg(i)},
-                                    {QStringLiteral("projectId"), QStringLiteral("p-%1").arg(i, 6, 10, QLatin1Char('0'))},
-                                    {QStringLiteral("webProjectId"), QStringLiteral("w-%1").arg(i, 6, 10, QLatin1Char('0'))},
-                                    {QStringLiteral("projectFolderName"), QStringLiteral("District %1").arg(i)},
-                                    {QStringLiteral("projectImportDate"), QStringLiteral("2026-01-02T03:04:05Z")},
-                                    {QStringLiteral("diskUsage"), 5368709120.0}});
-    }
+    QJsonObject scenario = WebTestSupport::scenarioWithProjects(projectCount);
+    QJsonArray projects = scenario.value(QStringLiteral("projects")).toArray();
     QJsonArray media;
     for (int i = 0; i < photoCount; ++i)
         media.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("Photos")},
@@ -114,7 +107,6 @@ int main(int argc, char** argv)
     projects.append(QJsonObject{{QStringLiteral("projectName"), QStringLiteral("Photos")},
                                 {QStringLiteral("projectId"), QStringLiteral("p-media")},
                                 {QStringLiteral("media"), media}});
-    QJsonObject scenario = WebTestSupport::defaultScenario();
     scenario.insert(QStringLiteral("projects"), projects);
     WebServiceSimulator sim;
     if (!sim.start(scenario)) {

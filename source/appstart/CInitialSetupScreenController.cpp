@@ -2,7 +2,6 @@
 
 #include "application/CApplication.h"
 #include "application/CSettings.h"
-#include "messages/TranslationHelper.h"
 
 #include <QCoreApplication>
 
@@ -25,6 +24,9 @@ CInitialSetupScreenController::CInitialSetupScreenController(CSettings* settings
     : QObject(parent)
     , m_settings(settings)
 {
+    connect(&m_save, &CSettingsSave::savingChanged, this, &CInitialSetupScreenController::savingChanged);
+    connect(&m_save, &CSettingsSave::errorMessageChanged, this, &CInitialSetupScreenController::saveErrorMessageChanged);
+    connect(&m_save, &CSettingsSave::finished, this, &CInitialSetupScreenController::saveFinished);
 }
 
 QStringList CInitialSetupScreenController::availableTranslations() const
@@ -47,20 +49,11 @@ void CInitialSetupScreenController::changeLanguage(int languageIndex)
 
 void CInitialSetupScreenController::saveSettings(bool simpleMode)
 {
-    if (m_saveTask != 0)
+    if (m_save.saving())
         return;
-    if (m_settings) {
+    if (m_settings)
         m_settings->setWorkType(simpleMode ? CSettings::WorkWithDefaultDirectories : CSettings::WorkWithProjects);
-        connect(m_settings, &CSettings::saveFinished, this, &CInitialSetupScreenController::onSaveFinished,
-                Qt::UniqueConnection);
-        m_saveTask = m_settings->save();
-    } else {
-        // Nothing to save; the answer still comes after the call, as it always does.
-        m_saveTask = ~0u;
-        QMetaObject::invokeMethod(
-            this, [this] { onSaveFinished(m_saveTask, CSettingsStore::Written); }, Qt::QueuedConnection);
-    }
-    emit savingChanged();
+    m_save.start(m_settings);
 }
 
 void CInitialSetupScreenController::terminateApp()
@@ -71,16 +64,3 @@ void CInitialSetupScreenController::terminateApp()
         QCoreApplication::quit();
 }
 
-void CInitialSetupScreenController::onSaveFinished(uint taskId, CSettingsStore::Result result)
-{
-    if (taskId != m_saveTask)
-        return;
-    m_saveTask = 0;
-    const QString message = TranslationHelper::settingsNotSavedMessage(result, CSettingsStore::fileName());
-    if (message != m_saveErrorMessage) {
-        m_saveErrorMessage = message;
-        emit saveErrorMessageChanged();
-    }
-    emit savingChanged();
-    emit saveFinished(result == CSettingsStore::Written);
-}

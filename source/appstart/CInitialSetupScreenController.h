@@ -1,6 +1,6 @@
 #pragma once
 
-#include "application/CSettingsStore.h"
+#include "settings/CSettingsSave.h"
 
 #include <QObject>
 #include <QPointer>
@@ -28,8 +28,8 @@ public:
 
     QStringList availableTranslations() const;
     int initialLanguageIndex() const;
-    QString saveErrorMessage() const { return m_saveErrorMessage; }
-    bool saving() const { return m_saveTask != 0; }
+    QString saveErrorMessage() const { return m_save.errorMessage(); }
+    bool saving() const { return m_save.saving(); }
 
     Q_INVOKABLE void changeLanguage(int languageIndex);
     // Stores the work mode and starts saving the settings; saveFinished() tells how it ended.
@@ -46,9 +46,6 @@ signals:
     void saveFinished(bool saved);
 
 private:
-    void onSaveFinished(uint taskId, CSettingsStore::Result result);
-
-    QString m_saveErrorMessage;
-    uint m_saveTask = 0;
+    CSettingsSave m_save;
     QPointer<CSettings> m_settings;
 };

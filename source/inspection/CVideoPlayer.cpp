@@ -1,15 +1,11 @@
 #include "inspection/CVideoPlayer.h"
 
 #include "CGstVideoSurfaceSink.h"
+#include "CStillWriter.h"
 #include "misc/CVideoRenderer.h"
 
 #include <CLogger.h>
-#include <FilePermissions.h>
-#include <FileReplacement.h>
 
-#include <QFileInfo>
-#include <QImageWriter>
-#include <QTemporaryFile>
 #include <QMetaObject>
 
 using Tovrin::Logging::CLogger;
@@ -39,9 +35,9 @@ MultimediaTypes::PlaybackState playbackStateFromPlayer(GstPlayerState state)
 
 CVideoPlayer::CVideoPlayer(QObject* parent)
     : QObject(parent)
-    , m_imagePublisher(new Tovrin::Shared::NewCopyPublisher(this))
+    , m_stillWriter(new Ulx::Multimedia::CStillWriter(this))
 {
-    connect(m_imagePublisher, &Tovrin::Shared::NewCopyPublisher::finished, this, &CVideoPlayer::onImageStored);
+    connect(m_stillWriter, &Ulx::Multimedia::CStillWriter::finished, this, &CVideoPlayer::onImageStored);
     m_videoSurfaceSink = new CGstVideoSurfaceSink();
     m_videoSurfaceSink->setSyncToClock(true);
     m_videoRenderer = new CVideoRenderer();
@@ -178,36 +174,23 @@ void CVideoPlayer::onImageCaptured(QImage image)
 {
     if (m_pendingImageFileName.isEmpty())
         return;
-    // The photo takes its name only whole and on the disk, and never one that holds a file
-    // already; the disk thread syncs and names it while the video goes on.
     QString error;
-    std::unique_ptr<QTemporaryFile> copy = FileReplacement::createNewCopy(m_pendingImageFileName, &error);
-    if (copy) {
-        QImageWriter writer(copy.get(), QFileInfo(m_pendingImageFileName).suffix().toLower().toLatin1());
-        writer.setQuality(m_imageOutputFormat == MultimediaTypes::ImageOutputFormatJPEG ? 100 : -1);
-        if (!writer.write(image)) {
-            error = writer.errorString();
-            copy.reset();
-        }
-    }
-    if (!copy) {
+    if (!m_stillWriter->write(image, m_pendingImageFileName,
+                              m_imageOutputFormat == MultimediaTypes::ImageOutputFormatJPEG ? 100 : -1, QString(),
+                              &error)) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot write captured image",
                             { m_pendingImageFileName, error });
         emit errorOccurred(MultimediaTypes::PlaybackErrorImageCaptureFileAccess);
         m_pendingImageFileName.clear();
-        return;
     }
-    m_imagePublisher->publish(std::move(copy), m_pendingImageFileName,
-                              Tovrin::Shared::NewCopyPublisher::Rename::KeepExisting, FilePermissions::newFileDefault());
 }
 
-void CVideoPlayer::onImageStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
-                                 const QString& detail)
+void CVideoPlayer::onImageStored(bool stored, const QString& target, const QString& detail)
 {
     if (target != m_pendingImageFileName)
         return;
     m_pendingImageFileName.clear();
-    if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
+    if (!stored) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot store captured image", { target, detail });
         emit errorOccurred(MultimediaTypes::PlaybackErrorImageCaptureFileAccess);
         return;

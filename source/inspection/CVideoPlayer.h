@@ -2,8 +2,6 @@
 
 #include "MultimediaTypes.h"
 
-#include <NewCopyPublisher.h>
-
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -16,6 +14,9 @@ namespace GStreamer {
 class CGstVideoSurfaceSink;
 class CVideoRenderer;
 } // namespace GStreamer
+namespace Multimedia {
+class CStillWriter;
+} // namespace Multimedia
 } // namespace Ulx
 
 // Plays a video file from the tablet in the QML video output (GStreamer's player library with
@@ -65,7 +66,7 @@ signals:
 public slots:
     void onImageCaptured(QImage image);
     void onImageCaptureFailed();
-    void onImageStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target, const QString& detail);
+    void onImageStored(bool stored, const QString& target, const QString& detail);
 
 public:
     Q_INVOKABLE void setState(Ulx::MultimediaTypes::PlaybackState state);
@@ -85,7 +86,7 @@ private:
 
     QUrl m_sourceUrl;
     QString m_pendingImageFileName;
-    Tovrin::Shared::NewCopyPublisher* m_imagePublisher = nullptr;
+    Ulx::Multimedia::CStillWriter* m_stillWriter = nullptr;
     GstPlayer* m_player = nullptr;
     Ulx::GStreamer::CGstVideoSurfaceSink* m_videoSurfaceSink = nullptr;
     Ulx::GStreamer::CVideoRenderer* m_videoRenderer = nullptr;

@@ -3,7 +3,6 @@
 #include "application/CAppRuntimeData.h"
 #include "application/CApplication.h"
 #include "application/CSettings.h"
-#include "messages/TranslationHelper.h"
 
 #include "CUlxSystemsLibrary.h"
 #include "communication/CSessionManager.h"
@@ -31,6 +30,9 @@ CSettingsScreenController::CSettingsScreenController(CSettings* settings, CAppRu
     , m_settings(settings)
     , m_runtimeData(runtimeData)
 {
+    connect(&m_save, &CSettingsSave::savingChanged, this, &CSettingsScreenController::savingChanged);
+    connect(&m_save, &CSettingsSave::errorMessageChanged, this, &CSettingsScreenController::saveErrorMessageChanged);
+    connect(&m_save, &CSettingsSave::finished, this, &CSettingsScreenController::saveFinished);
 }
 
 QStringList CSettingsScreenController::availableTranslations() const
@@ -66,31 +68,6 @@ void CSettingsScreenController::resetProjectsInfo()
 
 void CSettingsScreenController::saveSettings()
 {
-    if (m_saveTask != 0)
-        return;
-    if (m_settings) {
-        connect(m_settings, &CSettings::saveFinished, this, &CSettingsScreenController::onSaveFinished,
-                Qt::UniqueConnection);
-        m_saveTask = m_settings->save();
-    } else {
-        // Nothing to save; the answer still comes after the call, as it always does.
-        m_saveTask = ~0u;
-        QMetaObject::invokeMethod(
-            this, [this] { onSaveFinished(m_saveTask, CSettingsStore::Written); }, Qt::QueuedConnection);
-    }
-    emit savingChanged();
+    m_save.start(m_settings);
 }
 
-void CSettingsScreenController::onSaveFinished(uint taskId, CSettingsStore::Result result)
-{
-    if (taskId != m_saveTask)
-        return;
-    m_saveTask = 0;
-    const QString message = TranslationHelper::settingsNotSavedMessage(result, CSettingsStore::fileName());
-    if (message != m_saveErrorMessage) {
-        m_saveErrorMessage = message;
-        emit saveErrorMessageChanged();
-    }
-    emit savingChanged();
-    emit saveFinished(result == CSettingsStore::Written);
-}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "application/CSettingsStore.h"
+#include "settings/CSettingsSave.h"
 
 #include <QObject>
 #include <QPointer>
@@ -31,8 +31,8 @@ public:
 
     bool wifiInterfaceChangeSupported() const { return true; }
     QStringList availableTranslations() const;
-    QString saveErrorMessage() const { return m_saveErrorMessage; }
-    bool saving() const { return m_saveTask != 0; }
+    QString saveErrorMessage() const { return m_save.errorMessage(); }
+    bool saving() const { return m_save.saving(); }
 
     Q_INVOKABLE QString localeCodeFromIndex(int index) const;
     Q_INVOKABLE int indexFromLocaleCode(const QString& code) const;
@@ -50,10 +50,7 @@ signals:
     void saveFinished(bool saved);
 
 private:
-    void onSaveFinished(uint taskId, CSettingsStore::Result result);
-
-    QString m_saveErrorMessage;
-    uint m_saveTask = 0;
+    CSettingsSave m_save;
     QPointer<CSettings> m_settings;
     QPointer<CAppRuntimeData> m_runtimeData;
 };

@@ -4,15 +4,11 @@
 #include "CGstVideoSurfaceSink.h"
 #include "CH264StreamingPipeline.h"
 #include "CImageMetaDataWriter.h"
+#include "CStillWriter.h"
 #include "GstErrorMapping.h"
 
 #include <CLogger.h>
-#include <FilePermissions.h>
-#include <FileReplacement.h>
 
-#include <QFileInfo>
-#include <QImageWriter>
-#include <QTemporaryFile>
 #include <QTimerEvent>
 
 using Tovrin::Logging::CLogger;
@@ -30,10 +26,9 @@ CRTSPVideoStreamerLogic::CRTSPVideoStreamerLogic(QObject* parent)
     , m_videoSurfaceSink(new Ulx::GStreamer::CGstVideoSurfaceSink(this))
     , m_bufferDistributionSink(new Ulx::GStreamer::CGstBufferDistributionSink(this))
     , m_metaDataWriter(new CImageMetaDataWriter(this))
-    , m_imagePublisher(new Tovrin::Shared::NewCopyPublisher(this))
+    , m_stillWriter(new CStillWriter(this))
 {
-    connect(m_imagePublisher, &Tovrin::Shared::NewCopyPublisher::finished, this,
-            &CRTSPVideoStreamerLogic::onImageStored);
+    connect(m_stillWriter, &CStillWriter::finished, this, &CRTSPVideoStreamerLogic::onImageStored);
     connect(m_metaDataWriter, &CImageMetaDataWriter::metaDataOperationDone, this,
             &CRTSPVideoStreamerLogic::onImageMetaDataOperationDone, Qt::QueuedConnection);
     connect(m_bufferDistributionSink, &Ulx::GStreamer::CGstBufferDistributionSink::sampleReceived, this,
@@ -226,36 +221,21 @@ void CRTSPVideoStreamerLogic::onImageCaptured(QImage image)
 {
     if (m_pendingImageFileName.isEmpty())
         return;
-    // The photo takes its name only whole and on the disk, and never one that holds a file
-    // already; the disk thread syncs and names it while the video goes on.
     QString error;
-    std::unique_ptr<QTemporaryFile> copy = FileReplacement::createNewCopy(m_pendingImageFileName, &error);
-    if (copy) {
-        QImageWriter writer(copy.get(), QFileInfo(m_pendingImageFileName).suffix().toLower().toLatin1());
-        writer.setQuality(m_imageOutputFormat == MultimediaTypes::ImageOutputFormatJPEG ? 100 : -1);
-        if (!m_pendingMetaData.comment().isEmpty())
-            writer.setText(QStringLiteral("Description"), m_pendingMetaData.comment());
-        if (!writer.write(image)) {
-            error = writer.errorString();
-            copy.reset();
-        }
-    }
-    if (!copy) {
+    if (!m_stillWriter->write(image, m_pendingImageFileName,
+                              m_imageOutputFormat == MultimediaTypes::ImageOutputFormatJPEG ? 100 : -1,
+                              m_pendingMetaData.comment(), &error)) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, "onImageCaptured: writing failed",
                             { m_pendingImageFileName, error });
         failImageCapture(MultimediaTypes::StreamingErrorImageCaptureFileAccess);
-        return;
     }
-    m_imagePublisher->publish(std::move(copy), m_pendingImageFileName,
-                              Tovrin::Shared::NewCopyPublisher::Rename::KeepExisting, FilePermissions::newFileDefault());
 }
 
-void CRTSPVideoStreamerLogic::onImageStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
-                                            const QString& detail)
+void CRTSPVideoStreamerLogic::onImageStored(bool stored, const QString& target, const QString& detail)
 {
     if (target != m_pendingImageFileName)
         return;
-    if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
+    if (!stored) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, "onImageStored: storing failed", { target, detail });
         failImageCapture(MultimediaTypes::StreamingErrorImageCaptureFileAccess);
         return;

@@ -3,8 +3,6 @@
 #include "CImageMetaData.h"
 #include "MultimediaTypes.h"
 
-#include <NewCopyPublisher.h>
-
 #include <QBasicTimer>
 #include <QByteArray>
 #include <QImage>
@@ -22,6 +20,7 @@ class IGstBufferProcessor;
 namespace Multimedia {
 
 class CImageMetaDataWriter;
+class CStillWriter;
 
 // The live video of the connected camera system: keeps the stream parameters, builds a fresh
 // streaming pipeline at every start from Stopped, retries a failing start a bounded number of
@@ -90,7 +89,7 @@ private slots:
     void onImageCaptured(QImage image);
     void onImageCaptureFailed();
     void onImageMetaDataOperationDone();
-    void onImageStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target, const QString& detail);
+    void onImageStored(bool stored, const QString& target, const QString& detail);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -113,7 +112,7 @@ private:
     Ulx::GStreamer::CGstBufferDistributionSink* m_bufferDistributionSink = nullptr;
     Ulx::GStreamer::CH264StreamingPipeline* m_pipeline = nullptr;
     CImageMetaDataWriter* m_metaDataWriter = nullptr;
-    Tovrin::Shared::NewCopyPublisher* m_imagePublisher = nullptr;
+    CStillWriter* m_stillWriter = nullptr;
     int m_retryCount = 0;
     int m_retryInterval = DefaultRetryInterval;
     uint m_latency = 100;
