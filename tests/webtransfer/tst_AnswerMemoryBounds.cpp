@@ -55,11 +55,11 @@ private:
         QSignalSpy checked(&updater, &SoftwareUpdater::updateCheckDone);
         QSignalSpy downloaded(&updater, &SoftwareUpdater::updateDownloadDone);
         updater.checkForUpdate();
-        if (!checked.wait(kWaitMs))
+        if (!QTest::qWaitFor([&] { return !checked.isEmpty(); }, kWaitMs))
             return -1;
         if (errors.isEmpty()) {
             updater.downloadUpdate();
-            if (!downloaded.wait(kWaitMs) || updater.installerReady())
+            if (!QTest::qWaitFor([&] { return !downloaded.isEmpty(); }, kWaitMs) || updater.installerReady())
                 return -1;
         }
         return errors.isEmpty() ? 0 : int(errors.first().first().value<UpdateError>());
@@ -77,7 +77,7 @@ private:
             if (!job.prepareOutput(m_dir.filePath(QStringLiteral("media/a.jpg")), QString()))
                 return ErrorInvalidParameter;
             job.start();
-            return errors.wait(kWaitMs) ? errors.first().at(1).value<Error>() : ErrorInvalidParameter;
+            return QTest::qWaitFor([&] { return !errors.isEmpty(); }, kWaitMs) ? errors.first().at(1).value<Error>() : ErrorInvalidParameter;
         }
         if (route == QLatin1String("server_status")) {
             const StatusResponse status = m_communicator->queryServerStatus();
@@ -86,7 +86,7 @@ private:
         if (route == QLatin1String("login_json")) {
             std::unique_ptr<LoginRequestHandle> login(m_communicator->login(QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
             QSignalSpy finished(login.get(), &LoginRequestHandle::requestFinished);
-            if (!finished.wait(kWaitMs))
+            if (!QTest::qWaitFor([&] { return !finished.isEmpty(); }, kWaitMs))
                 return ErrorInvalidParameter;
             const LoginResponse response = finished.first().first().value<LoginResponse>();
             // An answer that is no login says so, never "time-out".
@@ -94,7 +94,7 @@ private:
         }
         std::unique_ptr<UserProjectsRequestHandle> list(m_communicator->queryUserProjects());
         QSignalSpy finished(list.get(), &UserProjectsRequestHandle::requestFinished);
-        return finished.wait(kWaitMs) ? finished.first().at(1).value<Error>() : ErrorInvalidParameter;
+        return QTest::qWaitFor([&] { return !finished.isEmpty(); }, kWaitMs) ? finished.first().at(1).value<Error>() : ErrorInvalidParameter;
     }
 
 private slots:

@@ -91,7 +91,7 @@ int runDownloadChild(int argc, char** argv)
     TovrinWebApi api;
     QSignalSpy login(&api, &TovrinWebApi::loginResult);
     api.login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-    if (!login.wait(WaitMs) || login.first().at(1).value<TovrinWebApi::LoginResult>() != TovrinWebApi::LoginResultSuccess)
+    if (!QTest::qWaitFor([&] { return !login.isEmpty(); }, WaitMs) || login.first().at(1).value<TovrinWebApi::LoginResult>() != TovrinWebApi::LoginResultSuccess)
         return 3;
     CProjectDownloadHandler handler(&api, &projects, &settings);
     QObject::connect(&handler, &CProjectDownloadHandler::downloadFinished, &app, [] { QCoreApplication::exit(4); });
@@ -450,7 +450,7 @@ private slots:
         // downloads the project again, on the download screen.
         QSignalSpy login(api(), &TovrinWebApi::loginResult);
         api()->login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-        QVERIFY(login.wait(WaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(!login.isEmpty(), WaitMs);
         settings()->setDownloadAllMedia(true);
         const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
         evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {projectId: 'p-resume', projectName: 'Resume'})"));

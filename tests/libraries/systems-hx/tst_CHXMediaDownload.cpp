@@ -145,7 +145,7 @@ private slots:
         download.resume();
         QTRY_COMPARE_WITH_TIMEOUT(download.state(), CHXMediaDownload::Running, 5000);
         download.cancel();
-        QVERIFY(finished.wait(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 5000);
         QCOMPARE(download.result(), int(CHXMediaDownload::ResultCancelled));
         held.release();
         QTRY_COMPARE_WITH_TIMEOUT(leftovers(), QStringList({"c.jpg"}), 20000);

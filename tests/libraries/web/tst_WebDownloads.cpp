@@ -490,10 +490,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(reached.loadAcquire(), 1, 20000);
         QVERIFY(other.prepareOutput(output(QStringLiteral("other.xml")), kProject));
         other.start();
-        QVERIFY(otherCompleted.wait(20000));
+        QTRY_VERIFY_WITH_TIMEOUT(!otherCompleted.isEmpty(), 20000);
         QVERIFY(job.isRunning() && completed.isEmpty() && !QFile::exists(output(QStringLiteral("held.xml"))));
         held.release();
-        QVERIFY(completed.wait(20000));
+        QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 20000);
         QCOMPARE(readAll(output(QStringLiteral("held.xml"))), servedBody(QStringLiteral("Project")));
 
         QVERIFY(aborted.prepareOutput(output(QStringLiteral("held-aborted.xml")), kProject));
@@ -525,14 +525,14 @@ private slots:
         QSignalSpy uploaded(m_worker.get(), &TovrinWebApiWorker::uploadFinished);
         m_worker->uploadProject(QStringLiteral("p-k"), QStringLiteral("Project K"), QDir::toNativeSeparators(project),
                                 kCreated, ImportTypeZephiraProject, 1, 1, MediaNamesList());
-        QVERIFY(uploaded.wait(30000));
+        QTRY_VERIFY_WITH_TIMEOUT(!uploaded.isEmpty(), 30000);
         QCOMPARE(entriesOf(m_sim->storageDir() + QStringLiteral("/storage/objects/p-k")), QStringList({"project.xml"}));
 
         ZephiraProjectSingleFileDownload next(url, communicator(), 31);
         QSignalSpy completed(&next, &AbstractDownload::downloadCompleted);
         QVERIFY(next.prepareOutput(target, QString()));
         next.start();
-        QVERIFY(completed.wait(20000));
+        QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 20000);
         QCOMPARE(entriesOf(project + QStringLiteral("Photos")), QStringList({"a b.jpg"}));
     }
 
