@@ -398,6 +398,8 @@ CSettingsStore::Result CSettingsStore::writeGroup(const QString& group, const Va
                    {shown, systemText(error)});
         return error == EISDIR || error == ENOTEMPTY ? NotAPlainFile : resultOfError(error);
     }
+    // The new name lasts a power cut only once the folder is on the disk as well.
+    ::fsync(folder.get());
     return Written;
 }
 

@@ -85,9 +85,8 @@ CApplication::~CApplication()
     delete m_drawingTemplateService;
     CExitWatch::step(QStringLiteral("ending the project worker"), kExitProjectStepMs);
     delete m_projectService;
-    CExitWatch::step(QStringLiteral("ending the overlay manager and the web client"), kExitStepMs);
+    CExitWatch::step(QStringLiteral("ending the overlay manager"), kExitStepMs);
     delete m_videoOverlayManager;
-    delete m_webApi;
     CExitWatch::step(QStringLiteral("ending the power, position and playback services"), kExitStepMs);
     delete m_powerManager;
     delete m_geoPositionSourceManager;
@@ -98,6 +97,10 @@ CApplication::~CApplication()
     CExitWatch::step(QStringLiteral("ending the camera session and the Wi-Fi service"),
                      Ulx::Wlan::wlanThreadStopTimeoutMs() + kExitStepMs);
     Ulx::CUlxSystemsLibrary::finalize();
+    // After the camera library: a web worker that keeps the exit waiting must not keep the
+    // tablet on the camera's network.
+    CExitWatch::step(QStringLiteral("ending the web client"), kExitStepMs);
+    delete m_webApi;
     Tovrin::Web::TovrinWebLibrary::finalize();
     Ulx::GStreamer::CGstMultimediaLibrary::finalize();
     CExitWatch::step(QStringLiteral("Qt's own teardown"), kExitStepMs);

@@ -511,6 +511,8 @@ private slots:
         QMutex mutex;
         QStringList syncs;
         FileReplacement::setSyncObserver([&](const QString& copy) {
+            if (QFileInfo(copy).isDir())
+                return;
             QMutexLocker locker(&mutex);
             const bool onThisThread = QThread::currentThread() == thread();
             syncs.append(QFileInfo(copy).fileName() + (onThisThread ? " here " : " ") + readBytes(path("dst/old.jpg")));

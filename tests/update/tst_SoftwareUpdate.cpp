@@ -650,15 +650,22 @@ void tst_SoftwareUpdate::theInstallerWaitsOnTheDiskOffTheGuiThread()
     QAtomicInt reached;
     QAtomicInt onGuiThread;
     QAtomicInt hold(1);
-    FileReplacement::setSyncObserver([&](const QString&) {
+    QAtomicInt foldersSyncedAfterTheRename;
+    const QString target = m_downloads.filePath(QStringLiteral("Installer.exe"));
+    FileReplacement::setSyncObserver([&](const QString& synced) {
         if (QThread::currentThread() == thread())
             onGuiThread.ref();
+        if (QFileInfo(synced).isDir()) {
+            // Only a rename made durable keeps the installer's name through a power cut.
+            if (QDir(synced) == QFileInfo(target).dir() && readFile(target) == m_installer)
+                foldersSyncedAfterTheRename.ref();
+            return;
+        }
         reached.ref();
         if (hold.loadAcquire())
             held.tryAcquire(1, 20000);
     });
     const auto stopWatching = qScopeGuard([] { FileReplacement::setSyncObserver(nullptr); });
-    const QString target = m_downloads.filePath(QStringLiteral("Installer.exe"));
     QFile own(target);
     QVERIFY(own.open(QIODevice::WriteOnly));
     own.write("the user's own file");
@@ -690,6 +697,7 @@ void tst_SoftwareUpdate::theInstallerWaitsOnTheDiskOffTheGuiThread()
     QCOMPARE(readFile(target), m_installer);
     QCOMPARE(folderEntries(m_downloads.path()), QStringList{QStringLiteral("Installer.exe")});
     QCOMPARE(reached.loadAcquire(), 2);
+    QCOMPARE(foldersSyncedAfterTheRename.loadAcquire(), 1);
     QCOMPARE(onGuiThread.loadAcquire(), 0);
     QVERIFY(errorSpy.isEmpty());
 }

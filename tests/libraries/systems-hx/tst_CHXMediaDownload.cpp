@@ -125,7 +125,8 @@ private slots:
         QAtomicInt reached;
         QAtomicInt onThisThread;
         FileReplacement::setSyncObserver([&](const QString& copy) {
-            if (QThread::currentThread() == thread() || !FileReplacement::isNewCopyName(QFileInfo(copy).fileName()))
+            const QFileInfo synced(copy);
+            if (QThread::currentThread() == thread() || (!synced.isDir() && !FileReplacement::isNewCopyName(synced.fileName())))
                 onThisThread.ref();
             if (copy.contains(QLatin1String(".mp4."))) {
                 reached.ref();

@@ -243,6 +243,8 @@ void tst_CSessionManager::adapterChosenDuringASessionIsTakenUpWhenItEnds()
     QTRY_VERIFY(m_wlan->connectedSsid().isEmpty());
     QCOMPARE(manager()->activeWifiInterface(), QStringLiteral("USB Adapter"));
     QCOMPARE(networkManager->interfaceGuid(), usb);
+    // In the new adapter's own state, not in the leaving of the one left.
+    QTRY_COMPARE(networkManager->state(), Communication::CAbstractNetworkManager::StateDisconnected);
     manager()->connectToSystem(kZephira, false);
     QTRY_COMPARE(manager()->state(), CommunicationTypes::ConnectionOnline);
     QCOMPARE(networkManager->interfaceGuid(), usb);

@@ -50,6 +50,12 @@ struct PacedReader : QTcpServer
         ::setsockopt(int(socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof(receiveBuffer));
         connect(&pace, &QTimer::timeout, this, [this] { readOn(piece); });
         connect(this, &QTcpServer::newConnection, this, [this] {
+            if (peer) {
+                // Any further request is read whole and never answered.
+                QTcpSocket* silent = nextPendingConnection();
+                connect(silent, &QTcpSocket::readyRead, silent, [silent] { silent->readAll(); });
+                return;
+            }
             peer = nextPendingConnection();
             // Qt would otherwise pull everything the kernel holds into the socket's own buffer.
             peer->setReadBufferSize(2048);
@@ -383,6 +389,40 @@ private slots:
         const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
         QCOMPARE(response.error(), completes ? ErrorNone : ErrorTimeOut);
         QCOMPARE(reader.received == fileSize, completes);
+    }
+
+    // An answer that never comes to a body the peer took whole is given up while another body
+    // to the same port still leaves at a pace: that body's acknowledgements are not this one's.
+    void anAnswerThatNeverComesIsGivenUpBesideABodyStillLeaving()
+    {
+        const qint64 slowSize = 8 * kMiB;
+        const QString slowPath = m_files.filePath(QStringLiteral("beside.bin"));
+        const QString path = m_files.filePath(QStringLiteral("unanswered.bin"));
+        QVERIFY(makeRandomFile(slowPath, slowSize, 13) && makeRandomFile(path, 64 * 1024, 14));
+        PacedReader reader(slowSize, 1600);
+        QVERIFY(reader.isListening());
+        WebCommunicator communicator;
+        WebCommunicator::Timeouts timeouts = communicator.timeouts();
+        timeouts.transfer.headMs = 2000;
+        timeouts.transfer.stallMs = 5000;
+        timeouts.transfer.lowSpeedBytesPerSecond = 8000;
+        timeouts.transfer.lowSpeedWindowMs = 2000;
+        communicator.setTimeouts(timeouts);
+        const auto upload = [&](const QString& name, const QString& file) {
+            return std::unique_ptr<AWSPutRequestHandle>(communicator.uploadFromUrl(
+                QStringLiteral("http://127.0.0.1:%1/%2").arg(reader.serverPort()).arg(name), file,
+                UploadFileDescriptor(QStringLiteral("p"), QString(), file, QString(), QStringLiteral("k"), false)));
+        };
+        std::unique_ptr<AWSPutRequestHandle> beside = upload(QStringLiteral("beside"), slowPath);
+        QVERIFY(beside);
+        QTRY_VERIFY_WITH_TIMEOUT(reader.received > 0, 20000);
+        std::unique_ptr<AWSPutRequestHandle> unanswered = upload(QStringLiteral("unanswered"), path);
+        QVERIFY(unanswered);
+        QSignalSpy finished(unanswered.get(), &AWSPutRequestHandle::requestFinished);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QCOMPARE(finished.at(0).at(0).value<UploadFileResponse>().error(), ErrorTimeOut);
+        // The other body was still on its way all the while.
+        QVERIFY(reader.received < slowSize);
     }
 
     void nobodyListening()

@@ -3,6 +3,7 @@
 #include "FilePermissions.h"
 #include "FileReplacement.h"
 
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QTemporaryFile>
 #include <QThreadPool>
@@ -168,6 +169,10 @@ NewCopyPublisher::Result NewCopyPublisher::run(const std::shared_ptr<Job>& job)
     }
     copy.setAutoRemove(false);
     copy.close();
+    // Until the folder is on the disk too, a power cut can leave the file under the copy's
+    // name, which the next write into the folder sweeps away.
+    if (!FileReplacement::syncFolder(QFileInfo(job->target).absolutePath()) && result.detail.isEmpty())
+        result.detail = QStringLiteral("cannot write the folder to the disk: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
     result.outcome = Outcome::Published;
     return result;
 }

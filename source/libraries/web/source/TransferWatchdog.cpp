@@ -4,7 +4,6 @@
 
 #include "CLogger.h"
 
-#include <QHostInfo>
 #include <QUrl>
 #include <QtGlobal>
 
@@ -91,7 +90,10 @@ void TransferWatchdog::onUploadProgress(qint64 bytesSent, qint64 bytesTotal)
         // Handed over whole is not yet sent: Qt's and the kernel's buffers may still hold a
         // minute of it on a slow uplink. The wait for the head begins once the peer has
         // acknowledged it (checked at each tick), or at once where that cannot be seen.
-        m_bodyHandedOver = bytesSent >= bytesTotal;
+        const bool handedOver = bytesSent >= bytesTotal;
+        if (handedOver && !m_bodyHandedOver)
+            m_sinceHandOver.start();
+        m_bodyHandedOver = handedOver;
         m_unacknowledged = -1;
         if (m_phase != Sending)
             enterPhase(Sending);
@@ -149,20 +151,23 @@ void TransferWatchdog::check()
 
 bool TransferWatchdog::bodyStillLeaving()
 {
-    if (m_peerAddresses.isEmpty() && !m_peerLookupStarted) {
-        // Until the name is resolved every connection to the port counts: a wait longer, never shorter.
-        m_peerLookupStarted = true;
-        const QString host = m_reply->url().host();
-        if (!host.isEmpty())
-            QHostInfo::lookupHost(host, this, [this](const QHostInfo& info) { m_peerAddresses = info.addresses(); });
-    }
+    // A named host is matched by its port alone: a host name that resolves to another address
+    // at every lookup (storage and content hosts do) would otherwise match no connection.
     const qint64 unacknowledged = SendQueueProbe::unacknowledgedBytes(m_peerPort, m_peerAddresses);
     if (unacknowledged <= 0)
         return false;
-    if (m_unacknowledged >= 0 && unacknowledged < m_unacknowledged)
+    if (m_unacknowledged < 0) {
+        // The queue seen first may hold other requests' bodies to the same port as well, whose
+        // acknowledgements would keep this one waiting for ever: the drain may take what that
+        // much needs at the lowest rate, and the wait for a head once more.
+        m_drainLimitMs = qMax(0, m_limits.headMs);
+        if (m_limits.lowSpeedBytesPerSecond > 0)
+            m_drainLimitMs += unacknowledged * 1000 / m_limits.lowSpeedBytesPerSecond;
+    } else if (unacknowledged < m_unacknowledged) {
         moved(m_unacknowledged - unacknowledged);
+    }
     m_unacknowledged = unacknowledged;
-    return true;
+    return m_drainLimitMs <= 0 || m_sinceHandOver.elapsed() < m_drainLimitMs;
 }
 
 bool TransferWatchdog::tooSlow()

@@ -23,8 +23,9 @@ namespace Web {
 // trickles at 160 B/s after 240 s (each plus one check interval).
 struct TransferLimits
 {
-    // From the moment the request, its body included, has left the tablet until the answer's
-    // status and headers are in.
+    // From the moment the request, its body included, has left the tablet (as far as the
+    // tablet can see that; else from when the network stack took its last byte) until the
+    // answer's status and headers are in.
     int headMs = 180000;
     // No byte either way for this long while the request body goes out or the answer comes in.
     int stallMs = 180000;
@@ -114,9 +115,13 @@ private:
     bool m_bodyHandedOver = false;
     // Unacknowledged bytes towards the peer at the last look; -1 before the first.
     qint64 m_unacknowledged = -1;
+    // Since the body was handed over whole, and how long what the kernel holds may keep the
+    // wait for the head from starting.
+    QElapsedTimer m_sinceHandOver;
+    qint64 m_drainLimitMs = 0;
     quint16 m_peerPort = 0;
+    // The host when the address names it; empty for a name (every connection to the port counts).
     QList<QHostAddress> m_peerAddresses;
-    bool m_peerLookupStarted = false;
     // Bytes moved in the phase as seen at each tick, oldest first, spanning at least the window.
     QVector<Sample> m_samples;
 };

@@ -130,27 +130,33 @@ void CWindowsNetworkManager::adoptArrivedInterface()
 {
     // The service (or the adapter) came after the start: the adapter asked for by name, or the
     // service's current one when none was named, is taken up as the start would have.
-    if (m_wantedInterfaceName.isEmpty()) {
+    if (m_wantedInterfaceName.isEmpty())
         chooseDefaultInterface();
-    } else {
-        QList<Wlan::InterfaceInfo> interfaces;
-        quint32 currentIndex = 0;
-        if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) != Wlan::ErrorSuccess)
-            return;
-        for (const Wlan::InterfaceInfo& info : qAsConst(interfaces)) {
-            if (info.description == m_wantedInterfaceName) {
-                m_interfaceGuid = info.guid;
-                m_activeInterfaceName = info.description;
-                setState(stateFromInterfaceState(info.state));
-                break;
-            }
-        }
-    }
+    else
+        takeUpInterface(m_wantedInterfaceName);
     // Scanning enabled before the adapter was there found no radio to switch on: done now.
     if (!m_interfaceGuid.isNull() && m_networkScanEnabled) {
         switchRadioOn();
         startWifiScan();
     }
+}
+
+bool CWindowsNetworkManager::takeUpInterface(const QString& interfaceName)
+{
+    QList<Wlan::InterfaceInfo> interfaces;
+    quint32 currentIndex = 0;
+    if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) != Wlan::ErrorSuccess)
+        return false;
+    for (const Wlan::InterfaceInfo& info : qAsConst(interfaces)) {
+        if (info.description == interfaceName) {
+            m_interfaceGuid = info.guid;
+            m_activeInterfaceName = info.description;
+            // The adapter's own state: the one left may still be leaving a network.
+            setState(stateFromInterfaceState(info.state));
+            return true;
+        }
+    }
+    return false;
 }
 
 void CWindowsNetworkManager::switchRadioOn()
@@ -431,19 +437,17 @@ QString CWindowsNetworkManager::activeWifiInterface() const
 void CWindowsNetworkManager::setActiveWifiInterface(const QString& interfaceName)
 {
     m_wantedInterfaceName = interfaceName;
-    QList<Wlan::InterfaceInfo> interfaces;
-    quint32 currentIndex = 0;
-    if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) == Wlan::ErrorSuccess) {
-        for (const Wlan::InterfaceInfo& info : qAsConst(interfaces)) {
-            if (info.description == interfaceName) {
-                m_interfaceGuid = info.guid;
-                m_activeInterfaceName = info.description;
-                return;
-            }
-        }
+    const QUuid previous = m_interfaceGuid;
+    if (!takeUpInterface(interfaceName)) {
+        m_interfaceGuid = QUuid();
+        m_activeInterfaceName = QString();
+        return;
     }
-    m_interfaceGuid = QUuid();
-    m_activeInterfaceName = QString();
+    // Another adapter's networks, seen through its own radio.
+    if (m_interfaceGuid != previous && !previous.isNull() && m_networkScanEnabled) {
+        switchRadioOn();
+        startWifiScan();
+    }
 }
 
 void CWindowsNetworkManager::pollSignalStrength()

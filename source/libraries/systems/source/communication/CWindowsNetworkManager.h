@@ -83,6 +83,8 @@ private:
 
     void chooseDefaultInterface();
     void adoptArrivedInterface();
+    // Makes the adapter of that name the one used, in its own state; false when there is none.
+    bool takeUpInterface(const QString& interfaceName);
     void switchRadioOn();
     void startWifiScan();
     void updateAvailableNetworks();
