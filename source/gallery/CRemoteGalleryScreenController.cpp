@@ -8,6 +8,7 @@
 #include "helpers/MediaFileTypes.h"
 #include "managers/CMediaDirectoryHandler.h"
 #include "mediaimport/CMediaDownloadHandler.h"
+#include "surveyprojects/CProjectService.h"
 #include "surveyprojects/CSurveyMediaChangeSet.h"
 #include "surveyprojects/ProjectFiles.h"
 #include "surveyprojects/SurveyHelpers.h"
@@ -178,21 +179,26 @@ QString CRemoteGalleryScreenController::queryDownloadRefusal(const QString& dest
 }
 
 void CRemoteGalleryScreenController::downloadFoldersFor(const QString& chosen, QString* photoFolder,
-                                                        QString* videoFolder)
+                                                        QString* videoFolder) const
 {
     *photoFolder = ensureTrailingSlash(chosen);
     *videoFolder = ensureTrailingSlash(chosen);
     if (chosen.isEmpty())
         return;
-    // The project the folder is or lies in holds its media in Photos/ and Videos/.
-    QDir folder(chosen);
-    do {
-        if (QFileInfo(folder.filePath(QLatin1String(ProjectFiles::ProjectFileName))).isFile()) {
-            *photoFolder = photosFolderPath(folder.absolutePath());
-            *videoFolder = videosFolderPath(folder.absolutePath());
-            return;
-        }
-    } while (folder.cdUp());
+    // A folder that is or lies in a project (a folder of the projects' root holding a project
+    // file) sends the media to the project's Photos/ and Videos/. Only there: a project file
+    // anywhere above a folder of the user's own is no project of this program's.
+    const QString root = services().projectService ? services().projectService->projectsRoot() : queryProjectRootPath();
+    if (root.isEmpty())
+        return;
+    const QString inside = QDir(root).relativeFilePath(QDir(chosen).absolutePath());
+    if (inside.isEmpty() || inside == QLatin1String(".") || inside.startsWith(QLatin1String("..")) || QDir::isAbsolutePath(inside))
+        return;
+    const QString project = QDir(root).filePath(inside.section(QLatin1Char('/'), 0, 0));
+    if (QFileInfo(QDir(project).filePath(QLatin1String(ProjectFiles::ProjectFileName))).isFile()) {
+        *photoFolder = photosFolderPath(project);
+        *videoFolder = videosFolderPath(project);
+    }
 }
 
 void CRemoteGalleryScreenController::setDownloadFolder(const QString& folder)

@@ -69,7 +69,7 @@ public slots:
 private:
     void initialize();
     void targetFolders(const QString& destPath, QString* photoFolder, QString* videoFolder) const;
-    static void downloadFoldersFor(const QString& chosen, QString* photoFolder, QString* videoFolder);
+    void downloadFoldersFor(const QString& chosen, QString* photoFolder, QString* videoFolder) const;
     QStringList localMediaFiles() const;
     QVector<int> fileStates(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files) const;
     QStringList foreignFileUrls(const QVector<Ulx::Multimedia::CRemoteFileInfo>& files) const;

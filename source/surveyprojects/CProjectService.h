@@ -116,9 +116,12 @@ public slots:
     void onMigrationProgressChanged(int percent);
     void onWorkTypeChanged();
 
+public:
+    // The folder the projects are kept in, as the settings have it.
+    QString projectsRoot() const;
+
 private:
     uint nextTaskId();
-    QString projectsRoot() const;
     void checkMigration();
     void initWorker();
     void setMigrationRequired(bool required, bool notify);

@@ -263,6 +263,22 @@ private slots:
         QCOMPARE(QDir(root + "Job 7").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                  QStringList({"Photos", "Videos", "project.xml"}));
         closeToStartScreen();
+
+        // A project file above a folder of the user's own, outside the projects, makes no project.
+        const QString own = path("own/");
+        QVERIFY(writeBytes(own + "project.xml", "<Project/>") && QDir().mkpath(own + "Camera"));
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
+        runtime->setLastDownloadFolder(own);
+        QVERIFY(showGalleryWith({"/IMG0001.JPG", "/MOV0001.MP4"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        chooseFolder(QStringLiteral("Camera"), own + "Camera/");
+        QCOMPARE(answerMessageText(), QStringLiteral("2 files downloaded."));
+        QCOMPARE(QDir(own + "Camera").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 QStringList({"IMG0001.JPG", "MOV0001.MP4"}));
+        QCOMPARE(QDir(own).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                 QStringList({"Camera", "project.xml"}));
+        closeToStartScreen();
     }
 
     void downloadWithPauseAndResume()
