@@ -79,6 +79,12 @@ CApplication::~CApplication()
     CExitWatch::step(QStringLiteral("closing the screens and the thumbnail workers"), kExitStepMs * 2);
     CUiEngine::destroy();
     delete m_backgroundExecutionHandler;
+    // The last saves of the settings reach the disk before the process ends, with the window
+    // already gone, unless the disk keeps them past the bound (logged).
+    if (CSettingsStoreService::writesPending()) {
+        CExitWatch::step(QStringLiteral("writing the settings"), kExitDiskStepMs);
+        CSettingsStoreService::instance()->waitForWrites(CSettingsStoreService::ExitBoundMs);
+    }
     CExitWatch::step(QStringLiteral("ending the media import"), kExitDiskStepMs);
     delete m_mediaImportService;
     CExitWatch::step(QStringLiteral("ending the drawing-template worker"), kExitDiskStepMs);
@@ -113,9 +119,6 @@ void CApplication::terminate(bool saveState)
             m_settings->save();
         if (m_appRuntimeData)
             m_appRuntimeData->save();
-        // The saves are written on the store's thread: the last of them reaches the disk before
-        // the process ends, unless the disk keeps it past the bound (logged).
-        CSettingsStoreService::instance()->waitForWrites(CSettingsStoreService::ExitBoundMs);
     }
     QCoreApplication::quit();
 }

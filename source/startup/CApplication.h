@@ -24,8 +24,9 @@ class TovrinWebApi;
 
 // The program's QGuiApplication. It owns every application-wide service: all are created in
 // delayedInit() on the first turn of the event loop and deleted, in reverse dependency order,
-// by the destructor, whose steps are logged and bounded (CExitWatch). Settings and runtime data are saved only by terminate(true). main ends
-// with leaveProcess().
+// by the destructor, whose steps are logged and bounded (CExitWatch). Settings and runtime data
+// are saved only by terminate(true); the destructor waits for those saves once the window is
+// gone. main ends with leaveProcess().
 class CApplication : public QGuiApplication
 {
     Q_OBJECT
@@ -48,6 +49,8 @@ public:
     CDrawingTemplateService* drawingTemplateService() const { return m_drawingTemplateService; }
     CMediaImportService* mediaImportService() const { return m_mediaImportService; }
 
+    // Ends the event loop, after asking for the saves of the settings and the runtime data when
+    // saveState is set; it does not wait for the disk.
     void terminate(bool saveState);
 
     // The last step of main, once the application object is gone: gives back the status, unless
