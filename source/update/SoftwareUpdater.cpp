@@ -78,18 +78,23 @@ bool finishedWithContent(QNetworkReply* reply, QString* reason)
         *reason = QStringLiteral("the answer was refused");
         return false;
     }
-    const QByteArray encoding = Tovrin::Web::TransferWatchdog::contentEncoding(reply);
-    if (!encoding.isEmpty()) {
-        *reason = QStringLiteral("the answer is encoded (%1), not the file as stored").arg(QString::fromLatin1(encoding.left(32)));
+    // The status first: an error page is one whatever its coding.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 0 && status != 200) {
+        *reason = QStringLiteral("HTTP status %1").arg(status);
         return false;
     }
     if (reply->error() != QNetworkReply::NoError) {
         *reason = reply->errorString();
         return false;
     }
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 200) {
-        *reason = QStringLiteral("HTTP status %1").arg(status);
+        *reason = QStringLiteral("no HTTP status");
+        return false;
+    }
+    const QByteArray encoding = Tovrin::Web::TransferWatchdog::contentEncoding(reply);
+    if (!encoding.isEmpty()) {
+        *reason = QStringLiteral("the answer is encoded (%1), not the file as stored").arg(QString::fromLatin1(encoding.left(32)));
         return false;
     }
     return true;
