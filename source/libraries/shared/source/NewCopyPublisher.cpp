@@ -94,6 +94,18 @@ bool NewCopyPublisher::publish(std::unique_ptr<QTemporaryFile> copy, const QStri
     return true;
 }
 
+void NewCopyPublisher::discard(std::unique_ptr<QTemporaryFile> copy)
+{
+    if (!copy)
+        return;
+    copy->moveToThread(nullptr);
+    std::shared_ptr<QTemporaryFile> owned(std::move(copy));
+    QtConcurrent::run(diskPool(), [owned] {
+        owned->close();
+        owned->remove();
+    });
+}
+
 bool NewCopyPublisher::withdraw()
 {
     const std::shared_ptr<Job> job = std::move(m_job);

@@ -62,6 +62,10 @@ public:
 
     bool isPublishing() const { return m_job != nullptr; }
 
+    // Removes a copy that will not be published (a cancel, a failure) on the disk thread:
+    // removing a large file waits on the disk too.
+    static void discard(std::unique_ptr<QTemporaryFile> copy);
+
 signals:
     // detail: for Failed, what failed and why; for Published, a note worth a log line (a mode
     // the destination did not keep) or empty.

@@ -63,7 +63,7 @@ bool DynDataDownload::prepareOutput(const QString& outputFilePath, const QString
         emit errorOccurred(m_downloadId, ErrorCreatePath);
         return false;
     }
-    m_newCopy.reset();
+    discardOutput();
     if (const int removed = FileReplacement::sweepStrayCopies(folder))
         CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
                             QStringLiteral("Removed %1 unfinished downloads from \"%2\"").arg(removed).arg(folder));
@@ -227,8 +227,8 @@ void DynDataDownload::onOutputPublished(Tovrin::Shared::NewCopyPublisher::Outcom
 
 void DynDataDownload::discardOutput()
 {
-    // The new file goes with its object; the output path was never written.
-    m_newCopy.reset();
+    // The new file goes, on the disk thread; the output path was never written.
+    Tovrin::Shared::NewCopyPublisher::discard(std::move(m_newCopy));
 }
 
 void DynDataDownload::pause()

@@ -60,7 +60,7 @@ CHXMediaDownload::~CHXMediaDownload()
     dropReply();
     delete m_networkAccessManager;
     // A partial new copy goes from the disk; one on its way to its name is withdrawn.
-    m_temporaryFile.reset();
+    dropTemporaryFile();
     m_publisher->withdraw();
 }
 
@@ -243,7 +243,7 @@ void CHXMediaDownload::dropReply()
 
 void CHXMediaDownload::dropTemporaryFile()
 {
-    m_temporaryFile.reset();
+    Tovrin::Shared::NewCopyPublisher::discard(std::move(m_temporaryFile));
 }
 
 void CHXMediaDownload::onReplyFinished()
