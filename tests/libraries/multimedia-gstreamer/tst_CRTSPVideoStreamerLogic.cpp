@@ -374,6 +374,10 @@ private slots:
         QAtomicInt onThisThread;
         QAtomicInt namedEarly;
         const QString png = dir.filePath("still.png");
+        // What a still killed before its rename left: the next stills take it away.
+        QFile stray(dir.filePath(".killed.png.replacing.k1ll3d"));
+        QVERIFY(stray.open(QIODevice::WriteOnly) && stray.write("cut short") > 0);
+        stray.close();
         FileReplacement::setSyncObserver([&](const QString&) {
             if (QThread::currentThread() == thread())
                 onThisThread.ref();
