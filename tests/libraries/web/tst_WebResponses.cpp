@@ -299,7 +299,10 @@ private slots:
                                             "<media-item><url>u2</url><name>b.jpg</name></media-item></m>");
         const QStringList unreadable{list.left(list.size() - 25), QStringLiteral("garbage"), QStringLiteral("{\"media\":[]}"),
                                      QString(), QStringLiteral("<HTML><body><p>Sign in</p></body></HTML>"),
-                                     list + QStringLiteral("<m/>")};
+                                     list + QStringLiteral("<m/>"),
+                                     // one value longer than any reply holds
+                                     QStringLiteral("<m><media-item><url>%1</url><name>a.jpg</name></media-item></m>")
+                                         .arg(QString(ResponseReading::XmlReader::MaxElementChars + 1, QLatin1Char('u')))};
         for (const QString& body : unreadable) {
             SingleProjectFileDownloadResponse links;
             links.fromXml(body);

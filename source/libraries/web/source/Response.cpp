@@ -165,6 +165,9 @@ void XmlReader::addData(const QByteArray& piece)
 
 void XmlReader::addText(const QString& text)
 {
+    // A refused answer is read no further, and none of it is kept.
+    if (m_refused)
+        return;
     m_reader.addData(text);
     readOn();
 }
@@ -178,7 +181,7 @@ bool XmlReader::finish()
 
 void XmlReader::readOn()
 {
-    while (!m_reader.atEnd()) {
+    while (!m_refused && !m_reader.atEnd()) {
         const QXmlStreamReader::TokenType token = m_reader.readNext();
         if (token == QXmlStreamReader::Invalid)
             return; // more to come, or malformed
@@ -187,6 +190,13 @@ void XmlReader::readOn()
                 ++m_depth;
             } else if (token == QXmlStreamReader::Characters || token == QXmlStreamReader::EntityReference) {
                 m_text += m_reader.text();
+                // No value of a reply (a name, an address, a size) comes near this: the text
+                // of one element is not let grow with an answer that never closes it.
+                if (m_text.size() > MaxElementChars) {
+                    m_refused = true;
+                    m_text.clear();
+                    return;
+                }
             } else if (token == QXmlStreamReader::EndElement && m_depth-- == 0) {
                 const QString name = m_element;
                 const QString value = m_text;

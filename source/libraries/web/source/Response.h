@@ -84,6 +84,9 @@ public:
     void addText(const QString& text);
     bool finish();
 
+    // The longest text of one element that a reply may hold.
+    static constexpr int MaxElementChars = 1024 * 1024;
+
 private:
     void readOn();
 
