@@ -175,6 +175,15 @@ private slots:
         QVERIFY(!QFile::exists(storedObject(QStringLiteral("b.bin"))));
     }
 
+    void aCompressedAnswerToTheLastStepIsAnInvalidReply()
+    {
+        const QString path = makeFile(QStringLiteral("z.bin"), 1 * kMiB);
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("multipart_complete"), {{QStringLiteral("gzip"), true}})}));
+        const UploadFileMultiPartFinishedResponse response = upload(path, QStringLiteral("z.bin"));
+        QVERIFY(!response.result());
+        QCOMPARE(response.error(), ErrorInvalidReply);
+    }
+
     void notFoundAndUnauthorizedAreNeverRetried_data()
     {
         QTest::addColumn<int>("status");

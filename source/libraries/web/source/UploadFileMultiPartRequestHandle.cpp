@@ -114,8 +114,11 @@ void UploadFileMultiPartRequestHandle::finish(QNetworkReply::NetworkError error,
     m_finishedResponse.setError(error);
     if (succeeded) {
         m_finishedResponse.setResultFromNetworkError(error);
-    } else if (error == QNetworkReply::NoError && m_failure != ErrorNone) {
+    } else if (m_failure != ErrorNone) {
+        // What ended the upload, not how the abort that followed went.
         m_finishedResponse.setFailure(m_failure);
+    } else if (error != QNetworkReply::NoError && replyRefused()) {
+        m_finishedResponse.setFailure(ErrorInvalidReply);
     } else {
         m_finishedResponse.setFailed();
     }
