@@ -173,9 +173,10 @@ void CWebMediaDownloadHandler::onSingleFileLinkReceived(Tovrin::Web::SingleMedia
                             QStringLiteral("The web client refused to start the media download (link empty: %1)"),
                             {mediaDataLink.url.isEmpty()});
         endDownload();
+        // With a link and a path, only a web client that is not running refuses: no network.
         emit errorOccurred(TranslationHelper::webErrorMessage(mediaDataLink.url.isEmpty()
                                                                   ? Tovrin::Web::ErrorEmptyMediaDownloadLink
-                                                                  : Tovrin::Web::ErrorInvalidParameter));
+                                                                  : Tovrin::Web::ErrorNetwork));
         return;
     }
     emit downloadInProgressChanged();

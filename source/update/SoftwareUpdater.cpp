@@ -323,9 +323,6 @@ void SoftwareUpdater::downloadUpdate()
         logLine(CLogger::LogLevelError, QStringLiteral("downloadUpdate"),
                 QStringLiteral("cannot create the download folder %1").arg(folder));
     } else {
-        if (const int removed = FileReplacement::sweepStrayCopies(folder))
-            logLine(CLogger::LogLevelInfo, QStringLiteral("downloadUpdate"),
-                    QStringLiteral("removed %1 unfinished downloads from %2").arg(removed).arg(folder));
         // Never written into the target itself: what holds its name stays until a whole
         // installer replaces it.
         m_downloadTarget = folder + name;
@@ -570,9 +567,12 @@ void SoftwareUpdater::finishDownload(QNetworkReply* reply)
     }
     m_publisher = std::make_unique<Tovrin::Shared::NewCopyPublisher>();
     connect(m_publisher.get(), &Tovrin::Shared::NewCopyPublisher::finished, this, &SoftwareUpdater::onInstallerStored);
-    // An installer is a normal download of the user's, opened by the desktop.
+    // An installer is a normal download of the user's, opened by the desktop. Copies that a
+    // killed download left in the folder go on the disk thread as well.
+    const QString folder = QFileInfo(m_downloadTarget).absolutePath();
     m_publisher->publish(std::move(m_download), m_downloadTarget, Tovrin::Shared::NewCopyPublisher::Rename::Replace,
-                         FilePermissions::newFileDefault());
+                         FilePermissions::newFileDefault(),
+                         [folder](QFile&) { FileReplacement::sweepStrayCopies(folder); });
 }
 
 void SoftwareUpdater::onInstallerStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,

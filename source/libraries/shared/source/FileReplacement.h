@@ -11,8 +11,9 @@ class QTemporaryFile;
 // The one way a new copy of a file takes its place: it is written beside its target under a
 // hidden temporary name that the writer created for itself alone (createNewCopy), made durable,
 // and then renamed over the target. A file or a link that held the target's name is replaced,
-// never followed or written into; until the rename, the target is as it was. Used by the camera
-// and web downloads and by the import. Safe to call from any thread.
+// never followed or written into; until the rename, the target is as it was. Used by every
+// writer of the user's files: downloads, the import, stills, project files, annotated photos,
+// templates and the installer. Safe to call from any thread.
 namespace FileReplacement {
 
 // The name a new copy of target is written under: "." + target's file name + ".replacing." +

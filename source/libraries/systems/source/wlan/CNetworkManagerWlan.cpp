@@ -626,8 +626,8 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
     const quint64 generation = record->joinGeneration;
     const QByteArray ssid = parameters.ssid;
     // The answer is awaited well beyond the manager's own patience: a join it gives up on is
-    // still ended when NetworkManager carries it out late, and nothing is left to end once
-    // NetworkManager has refused it or this bound has passed.
+    // still ended when NetworkManager carries it out late. Once NetworkManager has refused it,
+    // nothing is left to end; once this bound has passed, the join is watched no longer.
     whenSettled(QDBusConnection::systemBus().asyncCall(join, m_joinAnswerTimeoutMs),
                 [this, uni, generation, ssid](const QDBusPendingCall& answer) {
                     onJoinReply(uni, generation, ssid, answer);
