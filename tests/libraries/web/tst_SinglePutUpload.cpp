@@ -96,6 +96,17 @@ private:
         int finishedCount = 0;
     };
 
+    // Limits for the paced peers: a head within 2 s, at least 8000 B/s over 2 s.
+    static void setPacedLimits(WebCommunicator& communicator)
+    {
+        WebCommunicator::Timeouts timeouts = communicator.timeouts();
+        timeouts.transfer.headMs = 2000;
+        timeouts.transfer.stallMs = 5000;
+        timeouts.transfer.lowSpeedBytesPerSecond = 8000;
+        timeouts.transfer.lowSpeedWindowMs = 2000;
+        communicator.setTimeouts(timeouts);
+    }
+
     static Outcome put(const QString& url, const QString& path, bool cancelEarly = false)
     {
         Outcome outcome;
@@ -374,12 +385,7 @@ private slots:
         QVERIFY(reader.isListening());
 
         WebCommunicator communicator;
-        WebCommunicator::Timeouts timeouts = communicator.timeouts();
-        timeouts.transfer.headMs = 2000;
-        timeouts.transfer.stallMs = 5000;
-        timeouts.transfer.lowSpeedBytesPerSecond = 8000;
-        timeouts.transfer.lowSpeedWindowMs = 2000;
-        communicator.setTimeouts(timeouts);
+        setPacedLimits(communicator);
         std::unique_ptr<AWSPutRequestHandle> handle(communicator.uploadFromUrl(
             QStringLiteral("http://127.0.0.1:%1/paced").arg(reader.serverPort()), path,
             UploadFileDescriptor(QStringLiteral("p"), QString(), path, QString(), QStringLiteral("k"), false)));
@@ -402,12 +408,7 @@ private slots:
         PacedReader reader(slowSize, 1600);
         QVERIFY(reader.isListening());
         WebCommunicator communicator;
-        WebCommunicator::Timeouts timeouts = communicator.timeouts();
-        timeouts.transfer.headMs = 2000;
-        timeouts.transfer.stallMs = 5000;
-        timeouts.transfer.lowSpeedBytesPerSecond = 8000;
-        timeouts.transfer.lowSpeedWindowMs = 2000;
-        communicator.setTimeouts(timeouts);
+        setPacedLimits(communicator);
         const auto upload = [&](const QString& name, const QString& file) {
             return std::unique_ptr<AWSPutRequestHandle>(communicator.uploadFromUrl(
                 QStringLiteral("http://127.0.0.1:%1/%2").arg(reader.serverPort()).arg(name), file,
