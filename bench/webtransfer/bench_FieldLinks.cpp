@@ -183,7 +183,7 @@ int runLinks(const QString& folder)
         for (int number : outageClasses)
             ShapedLoopback::setOutage(number, false, QStringLiteral("120kbit"));
     });
-    QTest::qWaitFor(
+    (void)QTest::qWaitFor(
         [&] {
             for (std::size_t i = 0; i < links.size(); ++i) {
                 if (programFlows[i]->seconds < 0 || curlFlows[i]->seconds < 0)
@@ -229,7 +229,7 @@ void runMemoryCase(const MemoryCase& memoryCase, int capSeconds)
         }
     });
     QString end;
-    QTest::qWaitFor([&] { return ended || clock.elapsed() > capSeconds * 1000 || PeakMemory::residentBytes() > kMemoryGuard; },
+    (void)QTest::qWaitFor([&] { return ended || clock.elapsed() > capSeconds * 1000 || PeakMemory::residentBytes() > kMemoryGuard; },
                     capSeconds * 1000 + 1000);
     const double seconds = clock.nsecsElapsed() / 1e9;
     const qint64 peak = PeakMemory::peakBytes() - before;

@@ -48,7 +48,7 @@ inline QString runUntilTheSyncAndKill(const QStringList& arguments, int timeoutM
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("--killed-writer")} + arguments);
     QString copy;
-    QTest::qWaitFor(
+    (void)QTest::qWaitFor(
         [&] {
             while (child.canReadLine()) {
                 const QByteArray line = child.readLine().trimmed();
