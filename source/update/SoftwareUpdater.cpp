@@ -567,9 +567,12 @@ void SoftwareUpdater::finishDownload(QNetworkReply* reply)
     }
     m_publisher = std::make_unique<Tovrin::Shared::NewCopyPublisher>();
     connect(m_publisher.get(), &Tovrin::Shared::NewCopyPublisher::finished, this, &SoftwareUpdater::onInstallerStored);
-    // An installer is a normal download of the user's, opened by the desktop.
+    // An installer is a normal download of the user's, opened by the desktop. Copies that a
+    // killed download left in the folder go on the disk thread as well.
+    const QString folder = QFileInfo(m_downloadTarget).absolutePath();
     m_publisher->publish(std::move(m_download), m_downloadTarget, Tovrin::Shared::NewCopyPublisher::Rename::Replace,
-                         FilePermissions::newFileDefault());
+                         FilePermissions::newFileDefault(),
+                         [folder](QFile&) { FileReplacement::sweepStrayCopies(folder); });
 }
 
 void SoftwareUpdater::onInstallerStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,

@@ -38,8 +38,12 @@ bool CStillWriter::write(const QImage& image, const QString& target, int quality
             *errorText = writer.errorString();
         return false;
     }
+    // Stills are most of what the folder receives: they also take away the copies that a kill
+    // left there, on the disk thread.
+    const QString folder = QFileInfo(target).absolutePath();
     if (!m_publisher->publish(std::move(copy), target, NewCopyPublisher::Rename::KeepExisting,
-                              FilePermissions::newFileDefault())) {
+                              FilePermissions::newFileDefault(),
+                              [folder](QFile&) { FileReplacement::sweepStrayCopies(folder); })) {
         if (errorText)
             *errorText = QStringLiteral("another still is on its way");
         return false;

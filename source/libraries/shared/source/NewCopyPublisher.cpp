@@ -156,8 +156,6 @@ NewCopyPublisher::Result NewCopyPublisher::run(const std::shared_ptr<Job>& job)
     }
     if (!FileReplacement::syncToDisk(copy))
         return drop(Outcome::Failed, QStringLiteral("cannot write the file to the disk: %1").arg(copy.errorString()));
-    // Copies that a kill left in the folder go with the next one that takes its name there.
-    FileReplacement::sweepStrayCopies(QFileInfo(job->target).absolutePath());
 
     // Only the rename is decided under the lock (a withdrawal waits for it, never for the sync
     // or a removal); the copy is renamed while still open, so that it stays marked as being

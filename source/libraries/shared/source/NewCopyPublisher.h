@@ -19,10 +19,8 @@ namespace Shared {
 // the disk, which for a large video on a memory card takes seconds, so they run on a thread
 // kept for disk work while the owner's thread goes on with its events (frames, progress, other
 // requests). The rename comes only after the sync, and the folder is synced after it: the
-// target's name never holds a copy that a power cut could still cut short, nor loses it. Copies
-// that a kill left in the target's folder are swept there too. finished() arrives on the
-// owner's thread, which runs an event loop. One copy at a time; destroying the publisher
-// withdraws what is on its way.
+// target's name never holds a copy that a power cut could still cut short, nor loses it. finished() arrives on the owner's thread, which runs an
+// event loop. One copy at a time; destroying the publisher withdraws what is on its way.
 class NewCopyPublisher : public QObject
 {
     Q_OBJECT

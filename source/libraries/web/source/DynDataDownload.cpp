@@ -64,6 +64,9 @@ bool DynDataDownload::prepareOutput(const QString& outputFilePath, const QString
         return false;
     }
     discardOutput();
+    if (const int removed = FileReplacement::sweepStrayCopies(folder))
+        CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
+                            QStringLiteral("Removed %1 unfinished downloads from \"%2\"").arg(removed).arg(folder));
     // Never the output file itself: what stands at its path (perhaps a link to a file elsewhere)
     // stays untouched until a complete body replaces it.
     QString error;
