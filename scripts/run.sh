@@ -5,6 +5,21 @@
 # simulators, started here on 127.0.0.1 and stopped when the program ends.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+
+# With the simulators the map's tiles come from the local tile peer, which serves 127.0.0.1
+# only: a tile server anywhere else is named and nothing is installed, built or started.
+if [ "${CX_NO_SIMULATORS:-}" != "1" ] && [ -n "${CX_MAP_TILE_URL:-}" ]; then
+    tile_address=${CX_MAP_TILE_URL#*://}
+    tile_address=${tile_address%%[/?#]*}
+    tile_address=${tile_address##*@}
+    if [ "${tile_address%:*}" != "127.0.0.1" ]; then
+        echo "run.sh: CX_MAP_TILE_URL names ${tile_address:-no address} ($CX_MAP_TILE_URL), but with the simulators" \
+            "the map's tiles come from the local tile peer on 127.0.0.1: leave CX_MAP_TILE_URL unset, name" \
+            "127.0.0.1, or set CX_NO_SIMULATORS=1 to use that server without the simulators" >&2
+        exit 2
+    fi
+fi
+
 "$root/scripts/install-deps.sh"
 build="$root/build/release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCX_BUILD_PEERS=ON >/dev/null

@@ -30,7 +30,7 @@ struct WatchState
     QString step;
     bool logged = true;
     int allowanceMs = 0;
-    int status = 1; // an end forced before the program has given its status is no normal end
+    int status = 1; // the program's status, once it has given one
 };
 
 // Never freed: the watch thread may still read it while the process's exit handlers run.
@@ -54,7 +54,8 @@ void runWatch()
     const QString step = watch.step;
     const int allowanceMs = watch.allowanceMs;
     const qint64 elapsed = millisecondsSince(watch.began);
-    const int status = watch.status;
+    // However well the program ended before, an end forced now is not a normal one.
+    const int status = watch.status != 0 ? watch.status : 1;
     const QString text = QStringLiteral("Exit: %1 did not end within %2 ms (%3 ms after the exit began). Ending the "
                                         "process at once.")
                              .arg(step)

@@ -21,7 +21,8 @@ public:
     // The last step, once the program's own exit is done and its log closed: the process's exit
     // handlers. Nothing is logged from then on; an overrun is told on the standard error.
     static void lastStep(int allowanceMs);
-    // The status the process ends with when the watch ends it (1 until this is called).
+    // The program's status, which the process ends with when the watch ends it; a forced end
+    // never says 0, so 1 stands in for 0 and for a status not given yet.
     static void setStatus(int status);
     // Milliseconds since the first step; -1 before it.
     static qint64 elapsedMs();

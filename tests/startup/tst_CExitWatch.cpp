@@ -1,6 +1,6 @@
 // The exit watch ends a process whose exit step hangs, and lets one through whose steps each end
 // in time however long the exit takes as a whole. The exits run in processes of their own (this
-// executable with "--exit <hang|steps>").
+// executable with "--exit <hang|steps|handlers>").
 
 #include "startup/CExitWatch.h"
 #include "support/LogText.h"
@@ -16,11 +16,19 @@ namespace {
 
 constexpr int kProcessEndMs = 30000;
 
-// The child's exit: three steps that each end in time (the last by the process ending), or a
-// step that never ends.
+// The child's exit: three steps that each end in time (the last by the process ending), a step
+// that never ends, or exit handlers that never end after a normal end.
 int runExit(const QString& mode, const QString& logPath)
 {
     Tovrin::Logging::CLogger::setOutputFileName(logPath);
+    if (mode == QLatin1String("handlers")) {
+        // The program ended well, its log closed, and then an exit handler hangs.
+        CExitWatch::setStatus(0);
+        Tovrin::Logging::CLogger::setOutputFileName(QString());
+        CExitWatch::lastStep(200);
+        for (;;)
+            ::pause();
+    }
     CExitWatch::setStatus(3);
     if (mode == QLatin1String("hang")) {
         CExitWatch::step(QStringLiteral("first step"), 10000);
@@ -68,6 +76,11 @@ private slots:
         const QString stepsLog = readLogText(folder.filePath(QStringLiteral("steps.log")));
         QVERIFY2(stepsLog.contains(QLatin1String("Exit: third step (")), qPrintable(stepsLog));
         QVERIFY(!stepsLog.contains(QLatin1String("did not end")));
+
+        // An end forced after the program's own normal end says that it was forced.
+        QProcess handlers;
+        QVERIFY(runChild(QStringLiteral("handlers"), &handlers));
+        QCOMPARE(handlers.exitCode(), 1);
     }
 };
 

@@ -93,11 +93,11 @@ TovrinWebApiPrivate::~TovrinWebApiPrivate()
 {
     if (m_thread->isRunning()) {
         // Each part of the end is logged with its time: the worker's own (its transfers and its
-        // network access end on its thread) and the thread's.
+        // network access end on its thread) and the thread's. No bound is named here: at the
+        // program's exit the step that deletes the client sets a shorter one.
         QElapsedTimer clock;
         clock.start();
-        CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
-                            QStringLiteral("Ending the WebApi worker thread (at most %1 ms)...").arg(kThreadStopWarningMs));
+        CLogger::logMessage(CLogger::LogLevelInfo, kCategory, QStringLiteral("Ending the WebApi worker thread..."));
         connect(m_worker, &QObject::destroyed, m_worker, [clock]() {
             CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
                                 QStringLiteral("WebApi worker: transfers and network access ended after %1 ms.")
