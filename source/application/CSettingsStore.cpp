@@ -305,6 +305,17 @@ QString CSettingsStore::copyFolderPattern(const QString& storeName)
     return QLatin1Char('.') + storeName + CopyInfix + QStringLiteral("XXXXXX");
 }
 
+bool CSettingsStore::mayBeRead(const QString& path)
+{
+    struct stat entry {};
+    if (::stat(QFile::encodeName(path).constData(), &entry) != 0 || S_ISREG(entry.st_mode))
+        return true;
+    logRefusal(QStringLiteral("The settings store is not a plain file; it is not read, and the program goes on "
+                              "with its default settings"),
+               {path});
+    return false;
+}
+
 void CSettingsStore::sweepAbandonedCopies()
 {
     const QFileInfo store(fileName());

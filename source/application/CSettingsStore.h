@@ -51,6 +51,11 @@ public:
     // where someone else reads it. Returns whether it may be written; logs why not.
     static bool secure(const QString& path, bool create);
 
+    // Whether QSettings may open the store at path: nothing is there, or a plain file (a link
+    // followed). A pipe or a device would keep the reader waiting for ever; such a store is left
+    // unopened, and the log says that the program goes on with its defaults.
+    static bool mayBeRead(const QString& path);
+
     // Removes what an interrupted save left beside the store (and beside the file it links to).
     static void sweepAbandonedCopies();
 
