@@ -13,9 +13,10 @@
 // is saved only as a whole new copy of the file: a private copy made in a hidden folder of its
 // own beside the file, renamed over the very file the checks passed. Neither the file nor a
 // link to it is ever written in place or resolved a second time. A copy left by an interrupted
-// save is swept at the next save or start. Static members only. A save waits on the disk (its
-// new copy is synced before the rename), so writeGroup runs on the store's worker thread
-// (CSettingsStoreService), never on the GUI thread; the other members are quick.
+// save is swept at the next save or start; one that a save still writes, in this or another
+// instance of the program, is held locked and left alone. Static members only. A save waits on
+// the disk (its new copy is synced before the rename), so writeGroup runs on the store's worker
+// thread (CSettingsStoreService), never on the GUI thread; the other members are quick.
 class CSettingsStore
 {
 public:
