@@ -29,6 +29,9 @@ CAppRuntimeData::~CAppRuntimeData() = default;
 
 void CAppRuntimeData::load()
 {
+    // A pipe in the store's place would keep QSettings, and the window, waiting for ever.
+    if (!CSettingsStore::mayBeRead(CSettingsStore::fileName()))
+        return;
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
     store.beginGroup(QLatin1String(kGroup));
     if (store.value(QStringLiteral("Version")).toInt() != 1) {

@@ -864,6 +864,9 @@ void CSettings::load()
     // Made private before it is first read, not only at the next save: a store left readable by
     // others would stay so for the whole run, and for good after a crash.
     CSettingsStore::secure(CSettingsStore::fileName(), false);
+    // QSettings would wait on this thread for a pipe's writer for ever: no window would come.
+    if (!CSettingsStore::mayBeRead(CSettingsStore::fileName()))
+        return;
     QSettings store(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
     if (store.status() == QSettings::FormatError)
         preserveUnreadableStore(store.fileName());

@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -155,7 +156,7 @@ CSettingsStore::Result resolveTarget(const QString& path, Target& target)
 // The store as it is now, checked in its folder without following a link; empty when there is
 // none yet. old is its status, left zeroed then.
 CSettingsStore::Result readCheckedStore(int folder, const Target& target, const QString& shown, QByteArray& content,
-                                        struct stat& old)
+                                        struct stat& old, int looksLeft = 8)
 {
     if (::fstatat(folder, target.name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
         const int error = errno;
@@ -180,8 +181,11 @@ CSettingsStore::Result readCheckedStore(int folder, const Target& target, const 
     const FileDescriptor file(
         ::openat(folder, target.name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat opened {};
-    if (!file.valid() || ::fstat(file.get(), &opened) != 0 || opened.st_dev != old.st_dev
-        || opened.st_ino != old.st_ino || opened.st_size > MaxStoreBytes) {
+    const bool examined = file.valid() && ::fstat(file.get(), &opened) == 0;
+    // Another instance of the program saved in the meantime: its new store is looked at anew.
+    if (examined && S_ISREG(opened.st_mode) && opened.st_ino != old.st_ino && looksLeft > 0)
+        return readCheckedStore(folder, target, shown, content, old, looksLeft - 1);
+    if (!examined || opened.st_dev != old.st_dev || opened.st_ino != old.st_ino || opened.st_size > MaxStoreBytes) {
         const int error = file.valid() ? 0 : errno;
         logRefusal(QStringLiteral("The settings store could not be read; nothing is written to it"),
                    {shown, error != 0 ? systemText(error) : QStringLiteral("changed while read, or too large")});
@@ -233,8 +237,19 @@ CSettingsStore::Result causeOfFailedCopy(int scratch, qint64 bytes)
     return CSettingsStore::WriteFailed;
 }
 
+// Whether fd is still the folder at path: its save may have ended and removed it meanwhile.
+bool stillNamed(int fd, const QByteArray& path)
+{
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 && opened.st_dev == named.st_dev
+        && opened.st_ino == named.st_ino;
+}
+
 // The hidden folder of one save's new copy: private from its creation, removed with all it
-// holds unless the copy was renamed out of it.
+// holds unless the copy was renamed out of it. It is locked (flock) for as long as the save
+// lasts, so that a sweep, in this process or another instance of the program, leaves it alone;
+// the kernel drops the lock when the save's process dies, which is how a sweep knows a stray.
 class CopyFolder
 {
 public:
@@ -246,13 +261,19 @@ public:
             m_fd = ::open(pattern.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         }
         m_error = m_fd >= 0 ? 0 : errno;
+        // Taken before anything is written into it: a sweep that got it first only looks
+        // inside, and leaves a folder that is still empty. (A drive without locks keeps it
+        // unlocked, as saves were before.)
+        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
     }
     ~CopyFolder()
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
+        // Removed before the lock goes, so that no sweep ever finds it unlocked.
         if (!m_path.isEmpty())
             QDir(m_path).removeRecursively();
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     CopyFolder(const CopyFolder&) = delete;
     CopyFolder& operator=(const CopyFolder&) = delete;
@@ -281,8 +302,15 @@ void sweepFolder(const QString& folder, const QString& storeName)
         const QString path = folder + QLatin1Char('/') + name;
         struct stat entry {};
         // Only a folder of this user's own that a save made: never a link, never another's.
-        if (::lstat(QFile::encodeName(path).constData(), &entry) != 0 || !S_ISDIR(entry.st_mode)
-            || entry.st_uid != ::geteuid())
+        const QByteArray encoded = QFile::encodeName(path);
+        if (::lstat(encoded.constData(), &entry) != 0 || !S_ISDIR(entry.st_mode) || entry.st_uid != ::geteuid())
+            continue;
+        // A save still running, here or in another instance of the program, holds its folder
+        // locked until the folder is gone; one that has only just made it has written nothing
+        // into it yet.
+        const FileDescriptor held(::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!held.valid() || ::flock(held.get(), LOCK_EX | LOCK_NB) != 0 || !stillNamed(held.get(), encoded)
+            || QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
             continue;
         if (QDir(path).removeRecursively())
             CLogger::logMessage(CLogger::LogLevelWarning, Category,
@@ -303,6 +331,17 @@ QString CSettingsStore::fileName()
 QString CSettingsStore::copyFolderPattern(const QString& storeName)
 {
     return QLatin1Char('.') + storeName + CopyInfix + QStringLiteral("XXXXXX");
+}
+
+bool CSettingsStore::mayBeRead(const QString& path)
+{
+    struct stat entry {};
+    if (::stat(QFile::encodeName(path).constData(), &entry) != 0 || S_ISREG(entry.st_mode))
+        return true;
+    logRefusal(QStringLiteral("The settings store is not a plain file; it is not read, and the program goes on "
+                              "with its default settings"),
+               {path});
+    return false;
 }
 
 void CSettingsStore::sweepAbandonedCopies()

@@ -13,9 +13,10 @@
 // is saved only as a whole new copy of the file: a private copy made in a hidden folder of its
 // own beside the file, renamed over the very file the checks passed. Neither the file nor a
 // link to it is ever written in place or resolved a second time. A copy left by an interrupted
-// save is swept at the next save or start. Static members only. A save waits on the disk (its
-// new copy is synced before the rename), so writeGroup runs on the store's worker thread
-// (CSettingsStoreService), never on the GUI thread; the other members are quick.
+// save is swept at the next save or start; one that a save still writes, in this or another
+// instance of the program, is held locked and left alone. Static members only. A save waits on
+// the disk (its new copy is synced before the rename), so writeGroup runs on the store's worker
+// thread (CSettingsStoreService), never on the GUI thread; the other members are quick.
 class CSettingsStore
 {
 public:
@@ -50,6 +51,11 @@ public:
     // link to nothing, are left as they are and must not be written: the password would land
     // where someone else reads it. Returns whether it may be written; logs why not.
     static bool secure(const QString& path, bool create);
+
+    // Whether QSettings may open the store at path: nothing is there, or a plain file (a link
+    // followed). A pipe or a device would keep the reader waiting for ever; such a store is left
+    // unopened, and the log says that the program goes on with its defaults.
+    static bool mayBeRead(const QString& path);
 
     // Removes what an interrupted save left beside the store (and beside the file it links to).
     static void sweepAbandonedCopies();

@@ -7,10 +7,13 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <climits>
 #include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <thread>
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,11 +21,63 @@
 #include "application/CSettings.h"
 #include "application/CSettingsStoreService.h"
 #include "application/PathHelpers.h"
+#include "flavors/SystemAddresses.h"
 #include "support/LogText.h"
 #include "support/SettingsSaving.h"
 #include "support/SettingsStoreConditions.h"
 
 // The child processes are this executable started again with "--child".
+
+namespace {
+
+// While a test records, the disk calls of this process in their order: this executable's own
+// fsync, fdatasync and renameat stand before the C library's.
+struct DiskCall
+{
+    QByteArray call;
+    // What is synced, or the name renamed to; links resolved.
+    QString path;
+    bool onGuiThread;
+};
+std::atomic<bool> recordingDiskCalls(false);
+QMutex diskCallMutex;
+QVector<DiskCall> diskCalls;
+Qt::HANDLE guiThread = nullptr;
+
+void noteDiskCall(const char* call, int fd, const char* name = nullptr)
+{
+    if (!recordingDiskCalls)
+        return;
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), target,
+                                      sizeof target);
+    QString path = QFile::decodeName(QByteArray(target, int(qMax<ssize_t>(length, 0))));
+    if (name)
+        path += QLatin1Char('/') + QFile::decodeName(name);
+    QMutexLocker locker(&diskCallMutex);
+    diskCalls.append({call, path, QThread::currentThreadId() == guiThread});
+}
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    noteDiskCall("fsync", fd);
+    return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"))(fd);
+}
+
+extern "C" int fdatasync(int fd)
+{
+    noteDiskCall("fdatasync", fd);
+    return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fdatasync"))(fd);
+}
+
+extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) noexcept
+{
+    noteDiskCall("renameat", toFolder, to);
+    using Rename = int (*)(int, const char*, int, const char*);
+    return reinterpret_cast<Rename>(::dlsym(RTLD_NEXT, "renameat"))(fromFolder, from, toFolder, to);
+}
 
 namespace {
 
@@ -51,6 +106,38 @@ int runSavingChild()
         settings.setWebPassword(QStringLiteral("secret %1").arg(i));
         saveAndWait(settings);
     }
+}
+
+// Saves count times, logging to logFile, once a line comes on its input: two of these save at
+// once as two instances of the program do. Prints how many saves were refused.
+int runSavingInstance(int count, const QString& tag, const QString& logFile)
+{
+    Tovrin::Logging::CLogger::setOutputFileName(logFile);
+    CSettings settings;
+    std::cout << "READY" << std::endl;
+    std::string go;
+    std::getline(std::cin, go);
+    int refused = 0;
+    for (int i = 0; i < count; ++i) {
+        settings.setWebPassword(QStringLiteral("%1 %2").arg(tag).arg(i));
+        refused += saveAndWait(settings) == CSettingsStore::Written ? 0 : 1;
+    }
+    std::cout << "REFUSED " << refused << std::endl;
+    return 0;
+}
+
+// Loads the settings and the runtime data as the program's start does, and looks for the
+// camera systems' addresses beside them as a connection does, logging to logFile.
+int runLoadingInstance(const QString& logFile)
+{
+    Tovrin::Logging::CLogger::setOutputFileName(logFile);
+    CSettings settings;
+    settings.load();
+    CAppRuntimeData runtimeData;
+    runtimeData.load();
+    Ulx::Flavors::resetSystemEndpoints();
+    std::cout << (settings.freshStart() ? "LOADED fresh" : "LOADED stored") << std::endl;
+    return 0;
 }
 
 QSettings store()
@@ -534,6 +621,101 @@ private slots:
         QCOMPARE(onThisThread.loadAcquire(), 0);
     }
 
+    // Two instances of the program saving at once: neither takes the other's new copy for one
+    // an interrupted save left, every save of both is written, and the store stays whole.
+    void twoInstancesSavingAtOnceKeepEachOthersCopies()
+    {
+        constexpr int Saves = 200;
+        const QString folder = QFileInfo(CSettingsStore::fileName()).path();
+        QTemporaryDir logs;
+        QProcess instances[2];
+        for (int i = 0; i < 2; ++i) {
+            instances[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            instances[i].start(QCoreApplication::applicationFilePath(),
+                               {"--child", "saves", QString::number(Saves), QStringLiteral("instance%1").arg(i),
+                                logs.filePath(QStringLiteral("%1.log").arg(i))});
+        }
+        for (QProcess& instance : instances)
+            QTRY_VERIFY_WITH_TIMEOUT(instance.canReadLine() || instance.state() == QProcess::NotRunning, 60000);
+        for (QProcess& instance : instances) {
+            QCOMPARE(instance.readLine().trimmed(), QByteArray("READY"));
+            instance.write("go\n");
+        }
+        // Both on their way before either is waited for.
+        for (QProcess& instance : instances)
+            QTRY_COMPARE_WITH_TIMEOUT(instance.bytesToWrite(), qint64(0), 60000);
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(instances[i].waitForFinished(300000));
+            QCOMPARE(instances[i].readAllStandardOutput().trimmed(), QByteArray("REFUSED 0"));
+            const QString log = readLogText(logs.filePath(QStringLiteral("%1.log").arg(i)));
+            // Neither a refusal nor a sweep of the other's copy.
+            QVERIFY2(!log.contains(QStringLiteral("settings store")), qPrintable(log.left(2000)));
+        }
+        QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("Culvertix.conf")});
+        CSettings loaded;
+        loaded.load();
+        const QString last = QStringLiteral(" %1").arg(Saves - 1);
+        QVERIFY2(loaded.webPassword() == QLatin1String("instance0") + last
+                     || loaded.webPassword() == QLatin1String("instance1") + last,
+                 qPrintable(loaded.webPassword()));
+    }
+
+    // A pipe in the store's place is never opened: the program would wait on it for ever, with
+    // no window (or on connecting to a camera). The start goes on with the defaults and the log
+    // says why.
+    void aPipeInTheStoresPlaceIsNotOpenedAtStart()
+    {
+        const QString fileName = CSettingsStore::fileName();
+        QVERIFY(QDir().mkpath(QFileInfo(fileName).path()));
+        QVERIFY(::mkfifo(QFile::encodeName(fileName).constData(), 0600) == 0);
+        const auto removePipe = qScopeGuard([&fileName] { QFile::remove(fileName); });
+        QTemporaryDir logs;
+        const QString logFile = logs.filePath(QStringLiteral("start.log"));
+        QProcess start;
+        start.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        start.start(QCoreApplication::applicationFilePath(), {"--child", "load", logFile});
+        // Ended, or waiting on the pipe for ever.
+        QVERIFY2(start.waitForFinished(120000), "loading the settings waits on the pipe in the store's place");
+        QCOMPARE(start.readAllStandardOutput().trimmed(), QByteArray("LOADED fresh"));
+        const QString log = readLogText(logFile);
+        QVERIFY2(log.count(QStringLiteral("settings store is not a plain file; it is not read")) == 2, qPrintable(log));
+        struct stat info {};
+        QVERIFY(::lstat(QFile::encodeName(fileName).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+    }
+
+    // A save reaches the disk in this order, off this thread: its new copy synced, renamed over
+    // the store, and the store's folder synced, so that a power cut keeps the old store or the new.
+    void aSaveSyncsItsCopyThenRenamesThenSyncsTheFolder()
+    {
+        {
+            CSettings first;
+            QCOMPARE(saveAndWait(first), int(CSettingsStore::Written));
+        }
+        const QString folder = QFileInfo(QFileInfo(CSettingsStore::fileName()).path()).canonicalFilePath();
+        diskCalls.clear();
+        recordingDiskCalls = true;
+        CSettings settings;
+        settings.setWebPassword(QStringLiteral("durable"));
+        const int result = saveAndWait(settings);
+        recordingDiskCalls = false;
+        QCOMPARE(result, int(CSettingsStore::Written));
+        QMutexLocker locker(&diskCallMutex);
+        QStringList steps;
+        for (const DiskCall& call : qAsConst(diskCalls)) {
+            QVERIFY2(!call.onGuiThread, call.call.constData());
+            if (call.call == "renameat")
+                steps.append(call.path == folder + QStringLiteral("/Culvertix.conf") ? "rename" : "other rename");
+            else if (call.path.startsWith(folder + QStringLiteral("/.Culvertix.conf.saving.")))
+                steps.append(QStringLiteral("copy synced"));
+            else
+                steps.append(call.path == folder ? "folder synced" : "other sync");
+        }
+        const int copySynced = steps.indexOf(QStringLiteral("copy synced"));
+        const int renamed = steps.lastIndexOf(QStringLiteral("rename"));
+        QVERIFY2(copySynced >= 0 && renamed > copySynced && steps.lastIndexOf(QStringLiteral("folder synced")) > renamed,
+                 qPrintable(steps.join(QStringLiteral(", "))));
+    }
+
     void setterSignalRules()
     {
         CSettings settings;
@@ -589,8 +771,14 @@ private slots:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    guiThread = QThread::currentThreadId();
     if (argc >= 3 && qstrcmp(argv[1], "--child") == 0 && qstrcmp(argv[2], "save") == 0)
         return runSavingChild();
+    if (argc >= 6 && qstrcmp(argv[1], "--child") == 0 && qstrcmp(argv[2], "saves") == 0)
+        return runSavingInstance(QByteArray(argv[3]).toInt(), QString::fromLocal8Bit(argv[4]),
+                                 QString::fromLocal8Bit(argv[5]));
+    if (argc >= 4 && qstrcmp(argv[1], "--child") == 0 && qstrcmp(argv[2], "load") == 0)
+        return runLoadingInstance(QString::fromLocal8Bit(argv[3]));
     tst_CSettings test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

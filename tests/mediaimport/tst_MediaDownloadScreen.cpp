@@ -579,15 +579,26 @@ private slots:
     }
 
     // A camera may list any size: one that no volume could hold is refused, not added up into
-    // a number that passes for room.
+    // a number that passes for room; nor is one beyond any 64-bit number taken as 0.
+    void aSizeNoVolumeCanHoldIsRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("listedSize");
+        QTest::newRow("the largest size") << "HUGE1.MP4" << "9223372036854775807";
+        QTest::newRow("one beyond it") << "HUGE2.MP4" << "9223372036854775808";
+        QTest::newRow("beyond an unsigned size") << "HUGE3.MP4" << "18446744073709551615";
+    }
+
     void aSizeNoVolumeCanHoldIsRefused()
     {
-        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/108MEDIA/HUGE.MP4"}, {"format", "MP4"},
-                                            {"listedSize", "9223372036854775807"}}}));
+        QFETCH(QString, name);
+        QFETCH(QString, listedSize);
+        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/108MEDIA/" + name}, {"format", "MP4"},
+                                            {"listedSize", listedSize}}}));
         CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
         runtime->setPhotoDirectory(path("huge/"));
         runtime->setVideoDirectory(path("huge/"));
-        QVERIFY(QDir().mkpath(path("huge")) && showGalleryWith({"/HUGE.MP4", "/100MEDIA/MOV0002.MP4"}));
+        QVERIFY(QDir().mkpath(path("huge")) && showGalleryWith({"/" + name, "/100MEDIA/MOV0002.MP4"}));
         click(QStringLiteral("remoteGalleryDownload"));
         const QString said = answerMessageText();
         QVERIFY2(said.contains(QLatin1String("insufficient free space")) && said.endsWith(QLatin1String("0x70002")),

@@ -24,6 +24,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 using namespace Ulx;
 using namespace Ulx::Communication;
 
@@ -164,20 +166,26 @@ private slots:
             "<file><name>/SD/DCIM/D.JPG</name><format>jpeg</format><size>1</size></file>"
             "<file><name>/SD/DCIM/E.JPG</name><format>jpeg</format><size>1</size><time>yesterday</time><extra/></file>"
             "<other><file/></other>"
+            "<file><name>/SD/DCIM/F.MP4</name><format>MP4</format><size>9223372036854775808</size><time>2026-01-02 03:04:08</time></file>"
+            "<file><name>/SD/DCIM/G.MP4</name><format>MP4</format><size>18446744073709551615</size><time>2026-01-02 03:04:09</time></file>"
+            "<file><name>/SD/DCIM/H.JPG</name><format>jpeg</format><time>2026-01-02 03:04:10</time></file>"
             "</DCIM>";
         QVector<Multimedia::CRemoteFileInfo> files;
         QVERIFY(parseTetronFileList(xml, &files));
-        QCOMPARE(files.size(), 3);
+        QCOMPARE(files.size(), 6);
         QCOMPARE(files.at(0).fileName(), QStringLiteral("A.JPG"));
         QCOMPARE(files.at(0).fileUrl(), cameraBaseUrl() + "/SD/DCIM/A.JPG");
         QCOMPARE(files.at(0).fileType(), RemoteMediaTypes::FileTypePhoto);
         QCOMPARE(files.at(0).fileSize(), qint64(10));
         QCOMPARE(files.at(0).creationTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
         QCOMPARE(files.at(1).fileType(), RemoteMediaTypes::FileTypeVideo);
-        QCOMPARE(files.at(1).fileSize(), qint64(0));
         QCOMPARE(files.at(2).fileName(), QStringLiteral("E.JPG")); // an invalid time becomes "now"
+        // A size that is not a number, is beyond one, or is not given is never taken as 0 (room
+        // for it would always be found): it is the largest, which no volume holds.
+        for (int i : {1, 3, 4, 5})
+            QCOMPARE(files.at(i).fileSize(), std::numeric_limits<qint64>::max());
         QCOMPARE(log.count("File list parser - invalid file type detected."), 1);
-        QCOMPARE(log.count("File list parser - invalid file size detected."), 1);
+        QCOMPARE(log.count("File list parser - invalid file size detected."), 3);
         QCOMPARE(log.count("File list parser - invalid date detected - E.JPG yesterday."), 1);
     }
 

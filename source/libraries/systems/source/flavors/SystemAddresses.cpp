@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <array>
@@ -129,9 +130,10 @@ bool readIpv4(const QString& address, QList<int>* octets)
 QString systemAddressFilePath()
 {
     // Beside the program's own settings file (the store CSettings writes), so that an installer
-    // finds both in one folder.
-    const QSettings settings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"));
-    return QFileInfo(settings.fileName()).absolutePath() + QLatin1Char('/') + QLatin1String(SystemAddressFileName);
+    // finds both in one folder. Found without QSettings, which would read the store, and wait
+    // for ever on a pipe in its place.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Tovrin/")
+        + QLatin1String(SystemAddressFileName);
 }
 
 bool isPermittedSystemAddress(const QString& address)

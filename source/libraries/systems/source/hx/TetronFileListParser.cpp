@@ -6,6 +6,8 @@
 
 #include <QXmlStreamReader>
 
+#include <limits>
+
 namespace Ulx {
 namespace Communication {
 
@@ -22,7 +24,10 @@ struct Entry
     QString path;
     QString fileName;
     QDateTime time;
-    qint64 size = 0;
+    // A size the list does not give, or that cannot be read, is taken as the largest: as 0 it
+    // would pass every room check and the download would fill the drive; as the largest it is
+    // refused before the download starts.
+    qint64 size = std::numeric_limits<qint64>::max();
     RemoteMediaTypes::FileType type = RemoteMediaTypes::FileTypeUnknown;
 };
 
@@ -55,7 +60,7 @@ void readFile(QXmlStreamReader& reader, QVector<Multimedia::CRemoteFileInfo>* fi
             const QString text = reader.readElementText();
             entry.size = text.toLongLong(&ok, 10);
             if (!ok || entry.size < 0) {
-                entry.size = 0;
+                entry.size = std::numeric_limits<qint64>::max();
                 logParser(QStringLiteral("File list parser - invalid file size detected."));
             }
         } else if (name == QLatin1String("time")) {
