@@ -790,6 +790,8 @@ private slots:
         // Not the program's own: not of its form, or not made by it.
         QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.replacing", "kept"));
         QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.1.replacing", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".photo.jpg.replacing.abc123", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".my photo.replacing.MYCOPY", "kept"));
         QVERIFY(writeBytes(photos(folder) + ".keep", "kept"));
         QVERIFY(writeBytes(photos(folder) + "notes.replacing", "kept"));
         QVERIFY(writeBytes(photos(folder) + ".holiday.replacing", "kept"));
@@ -821,7 +823,8 @@ private slots:
         QCOMPARE(QDir(photos(folder)).entryList(everything, QDir::Name),
                  QStringList({".IMG0001.JPG.01.replacing", ".IMG0001.JPG.1.replacing", ".IMG0001.JPG.replacing",
                               ".IMG0001.JPG.replacing.ab-cd1", ".IMG0001.JPG.replacing.bak", ".holiday.replacing", ".keep",
-                              ".notes.replacing.backup1", "IMG0001.JPG", "notes.replacing"}));
+                              ".my photo.replacing.MYCOPY", ".notes.replacing.backup1", ".photo.jpg.replacing.abc123",
+                              "IMG0001.JPG", "notes.replacing"}));
         QCOMPARE(QDir(videos(folder)).entryList(everything), QStringList());
         QCOMPARE(readBytes(target + "/inside.txt"), QByteArray("kept"));
     }
