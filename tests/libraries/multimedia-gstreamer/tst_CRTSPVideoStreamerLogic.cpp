@@ -403,6 +403,12 @@ private slots:
         QImageReader pngReader(png);
         QCOMPARE(pngReader.size(), QSize(320, 240));
         QCOMPARE(pngReader.text("Description"), QStringLiteral("Manhole 12, crack at 3.4 m"));
+        // A still is a normal save, not private to its owner as its new copy starts.
+        QFile saved(dir.filePath("saved.txt"));
+        QVERIFY(saved.open(QIODevice::WriteOnly));
+        saved.close();
+        QCOMPARE(QFile::permissions(png), QFile::permissions(saved.fileName()));
+        QVERIFY(QFile::remove(saved.fileName()));
 
         logic.setImageOutputFormat(MultimediaTypes::ImageOutputFormatJPEG);
         const QString jpeg = dir.filePath("still.jpg");

@@ -132,6 +132,25 @@ private slots:
             QCOMPARE(::fstat(file.handle(), &info), 0);
             QCOMPARE(info.st_mode & 07777, bit.second);
         }
+
+        // A save keeps the mode the user gave its target; a new file gets a normal save's.
+        QTemporaryDir dir;
+        const auto modeOf = [](const QString& path) {
+            struct stat info {};
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : mode_t(0);
+        };
+        const auto save = [](const QString& path) {
+            return FileReplacement::writeWholeFile(path, [](QFileDevice& copy) { return copy.write("saved") == 5; });
+        };
+        for (const mode_t mode : {mode_t(0600), mode_t(0660)}) {
+            const QString target = dir.filePath(QStringLiteral("project-%1.xml").arg(mode, 0, 8));
+            QVERIFY(writeBytes(target, "old") && ::chmod(QFile::encodeName(target).constData(), mode) == 0);
+            QVERIFY(save(target));
+            QCOMPARE(readBytes(target), QByteArray("saved"));
+            QCOMPARE(modeOf(target), mode);
+        }
+        QVERIFY(writeBytes(dir.filePath("normal"), "") && save(dir.filePath("new.xml")));
+        QCOMPARE(modeOf(dir.filePath("new.xml")), modeOf(dir.filePath("normal")));
     }
 };
 
