@@ -1,6 +1,5 @@
 #include "mediaimport/CMediaDownloadHandler.h"
 
-#include "mediaimport/CMediaDownloadReplacements.h"
 #include "mediaimport/MediaFileReplacement.h"
 #include "mediaimport/SafeMediaPaths.h"
 
@@ -227,21 +226,13 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
 
     QVector<QString> targets;
     QVector<CRemoteFileInfo> fetched;
-    QHash<QString, QString> replacements;
     for (const CRemoteFileInfo& record : qAsConst(media)) {
-        QString target = targetPath(record.fileUrl(), photoFolder, videoFolder);
+        const QString target = targetPath(record.fileUrl(), photoFolder, videoFolder);
         // A file the tablet cannot name safely is left on the camera.
         if (target.isEmpty()) {
             CLogger::logMessage(CLogger::LogLevelError, LogCategory,
                                 QStringLiteral("Camera file left out, its name is not usable:"), {record.fileUrl()});
             continue;
-        }
-        // A file to overwrite is fetched under a name of its own and replaces what stands at
-        // the target (a link too, never followed) once complete.
-        if (overwriteTargets.contains(target) && pathTaken(target)) {
-            const QString replacement = replacementPathFor(target, QSet<QString>(targets.cbegin(), targets.cend()));
-            replacements.insert(replacement, target);
-            target = replacement;
         }
         fetched.append(record);
         targets.append(target);
@@ -253,7 +244,9 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
         reportError(MediaDownloadErrorInternal);
         return nullptr;
     }
-    CMediaDownloadReplacements::attach(download, replacements);
+    // A file to overwrite replaces what stands at its target (a link too, never followed) once
+    // complete and on the disk.
+    download->setReplaceableTargets(overwriteTargets);
     QMetaObject::invokeMethod(this, "downloadStarted", Qt::QueuedConnection);
     return download;
 }

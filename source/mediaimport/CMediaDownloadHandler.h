@@ -18,8 +18,8 @@ class CAbstractMediaDownload;
 // the files, works out each local path (the camera's file name, checked to be one plain name),
 // refuses files without a folder and files that would share one local name, checks the free
 // space of every volume involved and that the files to be overwritten can be replaced, and
-// hands the list to the remote media storage. A file to overwrite is fetched under
-// a replacement name and takes its target's place only once complete (CMediaDownloadReplacements).
+// hands the list to the remote media storage. A file to overwrite keeps its old copy until its
+// new one is complete and on the disk, which then takes its place.
 // Keeps no state between calls; the owner deletes it. GUI thread only.
 class CMediaDownloadHandler : public QObject
 {

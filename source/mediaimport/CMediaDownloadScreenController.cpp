@@ -1,7 +1,5 @@
 #include "mediaimport/CMediaDownloadScreenController.h"
 
-#include "mediaimport/CMediaDownloadReplacements.h"
-
 #include "application/PathHelpers.h"
 #include "helpers/FormattingHelpers.h"
 #include "messages/TranslationHelper.h"
@@ -79,20 +77,13 @@ void CMediaDownloadScreenController::onDownloadFinished()
         return;
     attachDownload(nullptr);
     setCancelInProgress(false);
-    setProcessedFiles(CMediaDownloadReplacements::processedFiles(download.get()));
+    setProcessedFiles(download->processedFiles());
     const QString fileName = fileNameFromUrl(download->currentFileUrl());
-    const QString notReplaced = CMediaDownloadReplacements::failedTarget(download.get());
     switch (download->result()) {
     case ResultCancelled:
         emit operationCancelled();
         break;
     case ResultFinished:
-        // The camera's copy arrived, but the old one could not give way to it.
-        if (!notReplaced.isEmpty()) {
-            emit operationErrorOccurred(TranslationHelper::mediaDownloadErrorMessage(
-                MediaDownloadErrorFileWriteFailed, fileNameFromPath(notReplaced)));
-            break;
-        }
         emit operationFinished();
         break;
     case ResultTransmissionFailure:

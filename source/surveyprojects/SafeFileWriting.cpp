@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 using Tovrin::Logging::CLogger;
@@ -15,6 +18,16 @@ namespace SafeFileWriting {
 namespace {
 
 const QString LogCategory = QStringLiteral("Projects");
+
+// Whether link is a second name of the plain file at path (not a symbolic link to it).
+bool isSameFile(const QString& path, const QString& link)
+{
+    struct stat file {};
+    struct stat other {};
+    return ::stat(QFile::encodeName(path).constData(), &file) == 0
+        && ::lstat(QFile::encodeName(link).constData(), &other) == 0 && S_ISREG(other.st_mode)
+        && file.st_dev == other.st_dev && file.st_ino == other.st_ino;
+}
 
 } // namespace
 
@@ -34,10 +47,13 @@ bool refreshBackup(const QString& filePath, const QString& backupPath)
     if (!source.exists())
         return false;
     // A hard link shares the current file's data without copying it; the next save
-    // replaces the file by a new one, so the link keeps the old content.
-    const QString linkPath = backupPath + QStringLiteral(".new");
-    QFile::remove(linkPath);
-    if (::link(QFile::encodeName(filePath).constData(), QFile::encodeName(linkPath).constData()) == 0) {
+    // replaces the file by a new one, so the link keeps the old content. Its name is hidden,
+    // so that no upload sends it where a kill left it; such a leftover is this very file and
+    // serves as the link, anything else of that name stays as it is.
+    const QFileInfo backup(backupPath);
+    const QString linkPath = backup.absolutePath() + QStringLiteral("/.") + backup.fileName() + QStringLiteral(".new");
+    if (::link(QFile::encodeName(filePath).constData(), QFile::encodeName(linkPath).constData()) == 0
+        || (errno == EEXIST && isSameFile(filePath, linkPath))) {
         if (::rename(QFile::encodeName(linkPath).constData(), QFile::encodeName(backupPath).constData()) == 0) {
             // Where the backup is this file already (its save did not come), rename(2) leaves
             // both names.

@@ -232,6 +232,9 @@ private slots:
         // Two copies to one name: the second replaces the first, not the old copy on disk.
         QVERIFY(QFile::remove(at("sparse")) && write(at("d"), 4 * MiB));
         const qint64 left = freeBytes(volume);
+        // Whole blocks that take all that is left fit; a byte more does not.
+        QVERIFY(hasEnoughStorageSpace({{at("exact"), left, false}}));
+        QVERIFY(!hasEnoughStorageSpace({{at("exact"), left + 1, false}}));
         const auto twiceThen = [&at](qint64 large) {
             return QVector<PlannedFile>{{at("d"), MiB, true}, {at("d"), MiB, true}, {at("large"), large, false}};
         };

@@ -752,6 +752,43 @@ private slots:
                  QStringList({"IMG0001.JPG"}));
     }
 
+    // A file that overwrites its old copy is on the disk under its name before the screen says
+    // the download finished: renamed, then its folder synced, both off the GUI thread.
+    void anOverwriteIsDurableBeforeTheDownloadFinished()
+    {
+        const QString folder = path("durable");
+        const QString target = photos(folder) + "IMG0001.JPG";
+        QVERIFY(writeBytes(target, "old copy") && QDir().mkpath(videos(folder)));
+        CRemoteFileInfo photo;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileUrl() == Ulx::Communication::cameraFileUrl(PhotoPath))
+                photo = file;
+        }
+        QVERIFY(!photo.fileUrl().isEmpty());
+        QMutex mutex;
+        QStringList steps;
+        const auto note = [&](const QString& step) {
+            QMutexLocker locker(&mutex);
+            steps.append(step);
+        };
+        FileReplacement::setSyncObserver([&](const QString& synced) {
+            if (!synced.startsWith(folder))
+                return;
+            note(QString(QFileInfo(synced).isDir() ? "folder" : "copy") + (QThread::currentThread() == thread() ? " here" : "")
+                 + (readBytes(target) == "old copy" ? " old" : " new"));
+        });
+        const auto stopWatching = qScopeGuard([] { FileReplacement::setSyncObserver(nullptr); });
+        CMediaDownloadHandler handler;
+        QVERIFY(handler.startDownload({photo}, {"IMG0001.JPG"}, {}, photos(folder), videos(folder)));
+        CMediaDownloadScreenController controller;
+        QSignalSpy finished(&controller, &CMediaIOScreenController::operationFinished);
+        connect(&controller, &CMediaIOScreenController::operationFinished, this, [&] { note("finished"); });
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, WaitMs);
+        QCOMPARE(steps, QStringList({"copy old", "folder new", "finished"}));
+        QCOMPARE(readBytes(target), m_sim->content(PhotoPath));
+        QCOMPARE(controller.queryProcessedFiles(), QStringList({target}));
+    }
+
     // Hidden copies that a download left when the program ended before renaming them go at the
     // next download into their folder; a replacement whose rename fails leaves none either.
     void noHiddenCopyOutlivesItsDownload()
@@ -759,10 +796,13 @@ private slots:
         const QString folder = path("leftovers");
         const QString target = photos(folder) + "IMG0001.JPG";
         QVERIFY(writeBytes(target, "old copy"));
-        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.replacing", "complete, never renamed"));
-        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.1.replacing", "complete, never renamed"));
-        QVERIFY(writeBytes(videos(folder) + ".MOV0001.MP4.replacing.aBcDeF", "partial"));
-        // Not the program's own: not of its forms, or not for a media file.
+        QVERIFY(QDir().mkpath(videos(folder)));
+        QVERIFY(!KilledWriter::leftCopy(videos(folder) + "MOV0001.MP4", "partial").isEmpty());
+        // Not the program's own: not of its form, or not made by it.
+        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.replacing", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".IMG0001.JPG.1.replacing", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".photo.jpg.replacing.abc123", "kept"));
+        QVERIFY(writeBytes(photos(folder) + ".my photo.replacing.MYCOPY", "kept"));
         QVERIFY(writeBytes(photos(folder) + ".keep", "kept"));
         QVERIFY(writeBytes(photos(folder) + "notes.replacing", "kept"));
         QVERIFY(writeBytes(photos(folder) + ".holiday.replacing", "kept"));
@@ -792,9 +832,10 @@ private slots:
         QVERIFY(errors.first().first().toString().endsWith(QLatin1String("0x70005")));
         const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(photos(folder)).entryList(everything, QDir::Name),
-                 QStringList({".IMG0001.JPG.01.replacing", ".IMG0001.JPG.replacing.ab-cd1", ".IMG0001.JPG.replacing.bak",
-                              ".holiday.replacing", ".keep", ".notes.replacing.backup1", "IMG0001.JPG",
-                              "notes.replacing"}));
+                 QStringList({".IMG0001.JPG.01.replacing", ".IMG0001.JPG.1.replacing", ".IMG0001.JPG.replacing",
+                              ".IMG0001.JPG.replacing.ab-cd1", ".IMG0001.JPG.replacing.bak", ".holiday.replacing", ".keep",
+                              ".my photo.replacing.MYCOPY", ".notes.replacing.backup1", ".photo.jpg.replacing.abc123",
+                              "IMG0001.JPG", "notes.replacing"}));
         QCOMPARE(QDir(videos(folder)).entryList(everything), QStringList());
         QCOMPARE(readBytes(target + "/inside.txt"), QByteArray("kept"));
     }

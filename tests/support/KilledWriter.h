@@ -9,10 +9,12 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include <unistd.h>
 
@@ -29,6 +31,17 @@ inline QStringList childArguments(int argc, char** argv)
     for (int i = 2; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     return arguments;
+}
+
+// What a writer ended before its rename leaves, made without a child: a new copy for target
+// holding content, that nobody holds any more. Its path; empty when it could not be made.
+inline QString leftCopy(const QString& target, const QByteArray& content)
+{
+    const std::unique_ptr<QTemporaryFile> copy = FileReplacement::createNewCopy(target);
+    if (!copy || copy->write(content) != content.size() || !copy->flush())
+        return QString();
+    copy->setAutoRemove(false);
+    return copy->fileName();
 }
 
 // In the child, before its write starts.

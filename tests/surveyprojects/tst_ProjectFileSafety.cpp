@@ -17,6 +17,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // The operator's photos must survive a crash or a full disk at any moment of a save. The
 // child processes are this executable started again with "--child".
@@ -223,7 +224,9 @@ private slots:
 
     // A kill between naming the new project file and renaming it keeps the project as it was
     // and leaves a hidden copy only, which the next save removes; that save finds the backup
-    // already made. Nothing is left for an upload to send.
+    // already made. A kill between the backup's link and its rename leaves a hidden second
+    // name of the project file, which the next save takes for the backup. Nothing is left for
+    // an upload to send.
     void aSaveKilledAtItsSyncLeavesNoCopyBehind()
     {
         const QString path = m_dir.path() + "/killed/";
@@ -237,11 +240,16 @@ private slots:
         QVERIFY(before);
         QCOMPARE(before->surveys().first()->pictures().size(), 3);
 
+        QCOMPARE(::link(QFile::encodeName(path + "project.xml").constData(),
+                        QFile::encodeName(path + ".project.xml_bak.new").constData()),
+                 0);
+
         CProjectServiceWorker worker;
         const SurveyProjectPtr project = loadOpen(worker, path);
         QVERIFY(project);
         worker.createSurveyPhoto(1, project, project->surveys().first(), "after.jpg", QString(), NaN, NaN, NaN);
         QCOMPARE(CProjectXmlReader().read(path + "project.xml", false)->surveys().first()->pictures().size(), 4);
+        QCOMPARE(CProjectXmlReader().read(path + "project.xml_bak", false)->surveys().first()->pictures().size(), 3);
         QCOMPARE(QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                  (QStringList{"Photos", "project.xml", "project.xml_bak"}));
     }

@@ -9,6 +9,8 @@
 #include "CLogger.h"
 #include "FileReplacement.h"
 
+#include "support/KilledWriter.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QJsonObject>
@@ -686,10 +688,7 @@ void tst_SoftwareUpdate::theInstallerWaitsOnTheDiskOffTheGuiThread()
 
     // A copy that a killed download left behind goes with the next download, which then stores
     // the installer.
-    QFile stray(m_downloads.filePath(QStringLiteral(".Installer.exe.replacing.k1ll3d")));
-    QVERIFY(stray.open(QIODevice::WriteOnly));
-    stray.write("cut short");
-    stray.close();
+    QVERIFY(!KilledWriter::leftCopy(m_downloads.filePath(QStringLiteral("Installer.exe")), "cut short").isEmpty());
     hold.storeRelease(0);
     reachAvailable(QByteArray());
     m_service->startUpdateDownload();

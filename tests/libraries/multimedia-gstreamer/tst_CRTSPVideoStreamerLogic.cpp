@@ -7,6 +7,8 @@
 
 #include "FileReplacement.h"
 
+#include "support/KilledWriter.h"
+
 #include <QFileInfo>
 #include <QDir>
 #include <QImageReader>
@@ -375,9 +377,7 @@ private slots:
         QAtomicInt namedEarly;
         const QString png = dir.filePath("still.png");
         // What a still killed before its rename left: the next stills take it away.
-        QFile stray(dir.filePath(".killed.png.replacing.k1ll3d"));
-        QVERIFY(stray.open(QIODevice::WriteOnly) && stray.write("cut short") > 0);
-        stray.close();
+        QVERIFY(!KilledWriter::leftCopy(dir.filePath("killed.png"), "cut short").isEmpty());
         FileReplacement::setSyncObserver([&](const QString&) {
             if (QThread::currentThread() == thread())
                 onThisThread.ref();
@@ -403,6 +403,12 @@ private slots:
         QImageReader pngReader(png);
         QCOMPARE(pngReader.size(), QSize(320, 240));
         QCOMPARE(pngReader.text("Description"), QStringLiteral("Manhole 12, crack at 3.4 m"));
+        // A still is a normal save, not private to its owner as its new copy starts.
+        QFile saved(dir.filePath("saved.txt"));
+        QVERIFY(saved.open(QIODevice::WriteOnly));
+        saved.close();
+        QCOMPARE(QFile::permissions(png), QFile::permissions(saved.fileName()));
+        QVERIFY(QFile::remove(saved.fileName()));
 
         logic.setImageOutputFormat(MultimediaTypes::ImageOutputFormatJPEG);
         const QString jpeg = dir.filePath("still.jpg");

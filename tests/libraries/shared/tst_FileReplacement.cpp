@@ -4,7 +4,11 @@
 #include "FilePermissions.h"
 #include "FileReplacement.h"
 
+#include "support/KilledWriter.h"
+
 #include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
@@ -13,6 +17,7 @@
 #include <memory>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,8 +46,9 @@ class tst_FileReplacement : public QObject
 
 private slots:
     // Hidden, in the target's folder, for names holding the template's own letters and for the
-    // longest names too; only a copy of the form that no writer holds is swept, and the sweep
-    // neither waits on a pipe nor follows a link.
+    // longest names too; only a copy of the form that this program made and no writer holds is
+    // swept: files of the user's with such names stay, one held open by another program too,
+    // and the sweep neither waits on a pipe nor follows a link.
     void newCopiesAndTheSweep()
     {
         QTemporaryDir dir;
@@ -56,7 +62,28 @@ private slots:
         QVERIFY(!FileReplacement::createNewCopy(dir.filePath("missing/a.jpg")));
 
         QVERIFY(writeBytes(dir.filePath("outside.jpg"), "outside"));
-        QVERIFY(writeBytes(dir.filePath(".IMG0001.JPG.replacing.AbCdEf"), "left by a killed writer"));
+        const QString stray = KilledWriter::leftCopy(dir.filePath("IMG0001.JPG"), "left by a killed writer");
+        QVERIFY(!stray.isEmpty());
+        // The user's, beside their files: one private to its owner as a new copy starts, one
+        // that another program holds open (without a lock), one of another owner with the mark.
+        QVERIFY(writeBytes(dir.filePath("notes"), "the user's") && writeBytes(dir.filePath("photo.jpg"), "the user's"));
+        for (const char* kept : {".notes.replacing.backup", ".photo.jpg.replacing.abc123", ".budget.xlsx.replacing.v2copy",
+                                 ".my photo.replacing.MYCOPY", ".report.pdf.replacing.open01"})
+            QVERIFY(writeBytes(dir.filePath(QLatin1String(kept)), "the user's"));
+        QVERIFY(QFile::setPermissions(dir.filePath(".photo.jpg.replacing.abc123"), QFile::ReadOwner | QFile::WriteOwner));
+        QProcess holder;
+        holder.start("sh", {"-c", "exec 3<\"$0\"; echo open; exec sleep 600", dir.filePath(".report.pdf.replacing.open01")});
+        QVERIFY(holder.waitForReadyRead(10000) && holder.readLine() == "open\n");
+        const auto stopHolding = qScopeGuard([&holder] {
+            holder.kill();
+            holder.waitForFinished();
+        });
+        const QByteArray foreign = QFile::encodeName(KilledWriter::leftCopy(dir.filePath("theirs.jpg"), "another's"));
+        // Only root can give a file to another owner; without it that row is left out.
+        if (::geteuid() == 0)
+            QVERIFY(::chown(foreign.constData(), 65534, 65534) == 0 && ::chmod(foreign.constData(), 01600) == 0);
+        else
+            QVERIFY(QFile::remove(QFile::decodeName(foreign)));
         QVERIFY(QFile::link(dir.filePath("outside.jpg"), dir.filePath(".link.jpg.replacing.AbCdEf")));
         QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(".pipe.jpg.replacing.AbCdEf")).constData(), 0600), 0);
         for (const char* kept : {".a.jpg.replacing.abcde", ".a.jpg.replacing.abcdefg", ".a.jpg.replacing.ab-def",
@@ -65,10 +92,11 @@ private slots:
         const QStringList before = entries(dir.path());
         QCOMPARE(FileReplacement::sweepStrayCopies(dir.path()), 1);
         QStringList expected = before;
-        expected.removeOne(".IMG0001.JPG.replacing.AbCdEf");
+        expected.removeOne(QFileInfo(stray).fileName());
         QCOMPARE(entries(dir.path()), expected);
         QCOMPARE(readBytes(written->fileName()), QByteArray("being written"));
         QCOMPARE(readBytes(dir.filePath("outside.jpg")), QByteArray("outside"));
+        QCOMPARE(readBytes(dir.filePath(".my photo.replacing.MYCOPY")), QByteArray("the user's"));
     }
 
     // A name to be kept is never taken, not even through a link to nothing; a name to be
@@ -104,6 +132,25 @@ private slots:
             QCOMPARE(::fstat(file.handle(), &info), 0);
             QCOMPARE(info.st_mode & 07777, bit.second);
         }
+
+        // A save keeps the mode the user gave its target; a new file gets a normal save's.
+        QTemporaryDir dir;
+        const auto modeOf = [](const QString& path) {
+            struct stat info {};
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : mode_t(0);
+        };
+        const auto save = [](const QString& path) {
+            return FileReplacement::writeWholeFile(path, [](QFileDevice& copy) { return copy.write("saved") == 5; });
+        };
+        for (const mode_t mode : {mode_t(0600), mode_t(0660)}) {
+            const QString target = dir.filePath(QStringLiteral("project-%1.xml").arg(mode, 0, 8));
+            QVERIFY(writeBytes(target, "old") && ::chmod(QFile::encodeName(target).constData(), mode) == 0);
+            QVERIFY(save(target));
+            QCOMPARE(readBytes(target), QByteArray("saved"));
+            QCOMPARE(modeOf(target), mode);
+        }
+        QVERIFY(writeBytes(dir.filePath("normal"), "") && save(dir.filePath("new.xml")));
+        QCOMPARE(modeOf(dir.filePath("new.xml")), modeOf(dir.filePath("normal")));
     }
 };
 

@@ -118,7 +118,7 @@ private slots:
     // Making a file durable waits on the disk, for seconds on a memory card: it runs off the
     // GUI thread, before the file takes its name, while the download goes on answering. Held
     // in the video's sync, the download is paused and resumed, then cancelled at once; the
-    // video never takes its name.
+    // video never takes its name. Held past its rename, a cancelled video counts as stored.
     void theSyncRunsOffTheGuiThreadBeforeTheRename()
     {
         QSemaphore held;
@@ -151,6 +151,25 @@ private slots:
         held.release();
         QTRY_COMPARE_WITH_TIMEOUT(leftovers(), QStringList({"c.jpg"}), 20000);
         QCOMPARE(onThisThread.loadAcquire(), 0);
+
+        // Held in the folder's sync the video has its name already: cancelled then, it is one
+        // of the files done.
+        QSemaphore heldNamed;
+        QAtomicInt named;
+        FileReplacement::setSyncObserver([&](const QString& synced) {
+            if (QFileInfo(synced).isDir() && QFileInfo::exists(target("h.mp4")) && named.fetchAndAddOrdered(1) == 0)
+                heldNamed.tryAcquire(1, 20000);
+        });
+        CHXMediaDownload stored({photo(), video()}, {target("g.jpg"), target("h.mp4")});
+        QSignalSpy storedFinished(&stored, &CAbstractMediaDownload::finished);
+        stored.start();
+        QTRY_COMPARE_WITH_TIMEOUT(named.loadAcquire(), 1, 20000);
+        stored.cancel();
+        heldNamed.release();
+        QTRY_VERIFY_WITH_TIMEOUT(!storedFinished.isEmpty(), 5000);
+        QCOMPARE(stored.result(), int(CHXMediaDownload::ResultCancelled));
+        QCOMPARE(stored.processedFiles(), QStringList({target("g.jpg"), target("h.mp4")}));
+        QCOMPARE(fileBytes(target("h.mp4")), m_sim->content(videoPath()));
 
         // A camera may list any size: the total stops at the largest number.
         constexpr qint64 largest = std::numeric_limits<qint64>::max();

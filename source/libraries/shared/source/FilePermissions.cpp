@@ -79,6 +79,10 @@ ModeResult setFileMode(QFileDevice& file, QFileDevice::Permissions permissions, 
         if (permissions.testFlag(bit.first))
             mode |= bit.second;
     }
+    // A new copy keeps the mark of one until it has its name (FileReplacement::dropCopyMark).
+    struct stat info {};
+    if (::fstat(fd, &info) == 0)
+        mode |= info.st_mode & S_ISVTX;
     std::function<int(int, unsigned)> call;
     {
         QMutexLocker locker(&modeCallMutex);

@@ -20,7 +20,8 @@ enum class ModeResult
     Failed
 };
 
-// Gives an open file these permissions (the owner's, group's and others' bits). errorText, when
+// Gives an open file these permissions (the owner's, group's and others' bits); the sticky bit,
+// a new copy's mark (FileReplacement), stays as it is. errorText, when
 // given, receives the system's reason when the result is not Set.
 ModeResult setFileMode(QFileDevice& file, QFileDevice::Permissions permissions, QString* errorText = nullptr);
 

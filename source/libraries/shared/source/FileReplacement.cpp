@@ -43,6 +43,11 @@ bool markBeingWritten(int descriptor)
 {
     return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
 }
+
+// What tells a copy of this program from a file of the user's that has a name of that form: the
+// sticky bit, which means nothing for a file and which nobody gives one. A new copy carries it
+// from its making until it has its target's name (FilePermissions::setFileMode keeps it).
+constexpr mode_t CopyMark = S_ISVTX;
 #endif
 
 void notifyObserver(const QString& path)
@@ -105,6 +110,8 @@ std::unique_ptr<QTemporaryFile> createNewCopy(const QString& target, QString* er
             copy->setAutoRemove(false);
             continue;
         }
+        // Where the file system keeps no modes the copy goes unmarked, and no sweep takes it.
+        ::fchmod(descriptor, S_IRUSR | S_IWUSR | CopyMark);
 #endif
         return copy;
     }
@@ -136,8 +143,10 @@ int sweepStrayCopies(const QString& folder)
             continue;
         struct stat opened {};
         struct stat named {};
-        // Only a copy whose mark is free (no writer holds it) and that still has this name goes.
-        if (::fstat(descriptor, &opened) == 0 && S_ISREG(opened.st_mode) && markBeingWritten(descriptor)
+        // Only a copy this program made (its owner and its mark), that no writer holds and that
+        // still has this name goes: a file of the user's of that name stays, open or not.
+        if (::fstat(descriptor, &opened) == 0 && S_ISREG(opened.st_mode) && (opened.st_mode & CopyMark)
+            && opened.st_uid == ::geteuid() && markBeingWritten(descriptor)
             && ::lstat(path.constData(), &named) == 0 && named.st_ino == opened.st_ino
             && named.st_dev == opened.st_dev && ::unlink(path.constData()) == 0)
             ++removed;
@@ -145,6 +154,18 @@ int sweepStrayCopies(const QString& folder)
 #endif
     }
     return removed;
+}
+
+void dropCopyMark(QFileDevice& copy)
+{
+#ifndef Q_OS_WIN
+    struct stat info {};
+    const int descriptor = copy.handle();
+    if (descriptor >= 0 && ::fstat(descriptor, &info) == 0 && (info.st_mode & CopyMark))
+        ::fchmod(descriptor, info.st_mode & 07777 & ~CopyMark);
+#else
+    (void)copy;
+#endif
 }
 
 bool syncToDisk(QFileDevice& copy)
@@ -248,6 +269,7 @@ bool writeWholeFile(const QString& target, const std::function<bool(QFileDevice&
         return fail(QStringLiteral("cannot write the file to the disk: %1").arg(copy->errorString()));
     if (!replaceFileWith(copy->fileName(), target))
         return fail(QStringLiteral("cannot give the file its name: %1").arg(systemError()));
+    dropCopyMark(*copy);
     copy->setAutoRemove(false);
     copy->close();
     // The new content holds the name already: a folder that cannot be synced does not undo that.

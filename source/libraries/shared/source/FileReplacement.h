@@ -26,20 +26,27 @@ QString newCopyTemplate(const QString& target);
 bool isNewCopyName(const QString& fileName);
 
 // Creates and opens (read and write) a new copy beside target, marked as being written for as
-// long as it stays open, so that no sweep takes it meanwhile. Null when it cannot be made;
+// long as it stays open, so that no sweep takes it meanwhile, and marked as this program's own
+// (a mode bit) until it has its name (dropCopyMark). Null when it cannot be made;
 // errorText, when given, then tells why. The copy removes itself unless its auto-removal is
 // switched off once it has taken the target's name.
 std::unique_ptr<QTemporaryFile> createNewCopy(const QString& target, QString* errorText = nullptr);
 
 // Removes the new copies in folder that nobody writes any more: their writer ended between
-// naming and renaming them (a kill, a power cut) and they only take room. Copies that are
-// still being written, in this process or another, stay. Returns how many were removed.
+// naming and renaming them (a kill, a power cut) and they only take room. Only files of the
+// copies' name form that this program made (its owner, its mark) go: a file of the user's of
+// that name stays, and so do copies still being written, in this process or another, and those
+// on a file system without modes, which cannot carry the mark. Returns how many were removed.
 int sweepStrayCopies(const QString& folder);
 
 // Flushes the copy's buffers and syncs its data to the disk, so that a crash after the rename
 // cannot leave the target's name with part of its content missing. False when either fails.
 // Waits on the disk: never on the GUI thread.
 bool syncToDisk(QFileDevice& copy);
+
+// Takes the program's mark off a new copy once it has its target's name: from then on it is the
+// user's file, with the mode it was given.
+void dropCopyMark(QFileDevice& copy);
 
 // Gives newCopy the name target in one step (rename(2)). False when the rename fails: newCopy
 // and target are then both as they were, and errno tells why.

@@ -179,6 +179,7 @@ NewCopyPublisher::Result NewCopyPublisher::run(const std::shared_ptr<Job>& job)
         const QString reason = QString::fromLocal8Bit(std::strerror(renameError));
         return drop(Outcome::Failed, QStringLiteral("cannot give the file its name: %1").arg(reason));
     }
+    FileReplacement::dropCopyMark(copy);
     copy.setAutoRemove(false);
     copy.close();
     // Until the folder is on the disk too, a power cut can leave the file under the copy's

@@ -284,10 +284,13 @@ void CHXMediaDownload::completeCurrentFile()
         };
     }
     // The photo or video is the user's like any file saved on the tablet, not private to its
-    // owner as the new copy starts. An existing file at the target is never replaced here.
-    m_publisher->publish(std::move(m_temporaryFile), m_targetPaths.at(m_index),
-                         Tovrin::Shared::NewCopyPublisher::Rename::KeepExisting, FilePermissions::newFileDefault(),
-                         patchVideo);
+    // owner as the new copy starts. What holds the target's name is replaced only where the
+    // operator chose to overwrite it.
+    const QString& target = m_targetPaths.at(m_index);
+    m_publisher->publish(std::move(m_temporaryFile), target,
+                         isReplaceable(target) ? Tovrin::Shared::NewCopyPublisher::Rename::Replace
+                                               : Tovrin::Shared::NewCopyPublisher::Rename::KeepExisting,
+                         FilePermissions::newFileDefault(), patchVideo);
 }
 
 void CHXMediaDownload::onPublished(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,

@@ -28,12 +28,23 @@ public:
     virtual void resume() = 0;
     virtual void cancel() = 0;
 
+    // The targets the operator chose to overwrite: each takes the place of what holds its name
+    // once its file is complete. Any other target is never put over something that holds its
+    // name. Given as soon as the download is made, before its first file can complete.
+    void setReplaceableTargets(const QStringList& targets) { m_replaceableTargets = targets; }
+
 signals:
     void finished();
     void totalProgressChanged();
     void currentFileProgressChanged();
     void currentFileUrlChanged();
     void currentFileSizeChanged();
+
+protected:
+    bool isReplaceable(const QString& target) const { return m_replaceableTargets.contains(target); }
+
+private:
+    QStringList m_replaceableTargets;
 };
 
 } // namespace Multimedia
