@@ -66,6 +66,12 @@ void TransferWatchdog::watch(QNetworkReply* reply, const TransferLimits& limits,
     if (!reply || reply->isFinished())
         return;
     reply->setReadBufferSize(ReadBufferBytes);
+    // Qt starts a request with a body on its network thread one turn later, and a read buffer
+    // size set before then never gets there: an answer would be taken in as fast as it comes.
+    // Set again once that turn has come (whatever the reader has chosen by then), which is before
+    // any of the body, asked of this thread piece by piece, can have gone out.
+    QMetaObject::invokeMethod(
+        reply, [reply] { reply->setReadBufferSize(reply->readBufferSize()); }, Qt::QueuedConnection);
     if (tickIntervalMs(limits) == 0)
         return;
     new TransferWatchdog(reply, limits, logCategory);
