@@ -352,7 +352,7 @@ private slots:
             reported = qMax(reported, sent);
             readOn();
         });
-        QVERIFY(finished.wait(60000));
+        QVERIFY(finished.wait(30000));
         const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
         QCOMPARE(response.error(), ErrorNone);
         QVERIFY(response.isRequestSuccessful());
@@ -391,7 +391,7 @@ private slots:
             UploadFileDescriptor(QStringLiteral("p"), QString(), path, QString(), QStringLiteral("k"), false)));
         QVERIFY(handle);
         QSignalSpy finished(handle.get(), &AWSPutRequestHandle::requestFinished);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
         QCOMPARE(response.error(), completes ? ErrorNone : ErrorTimeOut);
         QCOMPARE(reader.received == fileSize, completes);
@@ -420,7 +420,7 @@ private slots:
         std::unique_ptr<AWSPutRequestHandle> unanswered = upload(QStringLiteral("unanswered"), path);
         QVERIFY(unanswered);
         QSignalSpy finished(unanswered.get(), &AWSPutRequestHandle::requestFinished);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         QCOMPARE(finished.at(0).at(0).value<UploadFileResponse>().error(), ErrorTimeOut);
         // The other body was still on its way all the while.
         QVERIFY(reader.received < slowSize);
