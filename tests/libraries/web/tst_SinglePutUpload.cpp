@@ -92,6 +92,8 @@ private:
         Error error = ErrorNetwork;
         bool succeeded = false;
         qint64 lastUploaded = -1;
+        // The steps reported, added up.
+        qint64 counted = 0;
         qint64 fileBytes = -1;
         int finishedCount = 0;
     };
@@ -119,6 +121,7 @@ private:
         QObject::connect(handle, &AWSPutRequestHandle::uploadedBytes, handle,
                          [&](qlonglong total, qlonglong step, qlonglong fileBytes) {
                              outcome.lastUploaded = total;
+                             outcome.counted += step;
                              outcome.fileBytes = fileBytes;
                              if (cancelEarly && step > 0)
                                  handle->cancel();
@@ -222,6 +225,42 @@ private slots:
         QVERIFY(!outcome.succeeded);
         QCOMPARE(outcome.finishedCount, 1);
         QVERIFY(!QFile::exists(sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"))));
+    }
+
+    // A peer that resets the connection halfway through the body, more often in a row than Qt
+    // sends a request again by itself, and then takes it: the file is sent again, stored whole,
+    // and each of its bytes counts once. One that resets every time ends as a network failure.
+    void aResetUploadIsSentAgainFromItsFile_data()
+    {
+        QTest::addColumn<QList<int>>("resets");
+        QTest::addColumn<Error>("error");
+        QTest::newRow("four resets, then taken") << QList<int>{1, 2, 3, 4} << ErrorNone;
+        QTest::newRow("reset every time") << QList<int>() << ErrorNetwork;
+    }
+
+    void aResetUploadIsSentAgainFromItsFile()
+    {
+        QFETCH(QList<int>, resets);
+        QFETCH(Error, error);
+        const qint64 size = 200 * 1000;
+        WebServiceSimulator sim;
+        QVERIFY(sim.start(defaultScenario()));
+        QVERIFY(sim.setFaults({fault(QStringLiteral("storage_put"), {{QStringLiteral("resetAfterBytes"), size / 2}}, resets)}));
+        const QString path = m_files.filePath(QStringLiteral("reset.bin"));
+        QVERIFY(makeRandomFile(path, size, 15));
+        const Outcome outcome = put(sim.presign(QStringLiteral("PUT"), kObject), path);
+        QCOMPARE(outcome.finishedCount, 1);
+        QCOMPARE(outcome.error, error);
+        const QString stored = sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"));
+        if (error == ErrorNone) {
+            QCOMPARE(sim.requestsTo(QStringLiteral("storage_put")).size(), resets.size() + 1);
+            QCOMPARE(fileMd5(stored), fileMd5(path));
+            QCOMPARE(outcome.lastUploaded, size);
+            QCOMPARE(outcome.counted, size);
+        } else {
+            QVERIFY(!QFile::exists(stored));
+            QVERIFY(outcome.counted <= size);
+        }
     }
 
     void abortInTheMiddle()
