@@ -1,9 +1,10 @@
 // The single PUT of a file to a pre-signed storage address, through the communicator, against the
 // web-service simulator: plain and TLS uploads stored byte for byte, progress up to the file size,
-// a refused address, a peer that cuts the body off, a cancel in the middle, an untrusted
-// certificate, nobody listening, an answer in chunks after an interim one on a connection the
-// peer keeps open, a peer that reads only as fast as the client reports progress, and peers that
-// read at a steady pace above and below the minimum rate, to the body's last byte.
+// a refused address, a peer that cuts the body off, one that resets the connection mid-body, a
+// cancel in the middle, an untrusted certificate, nobody listening, an answer in chunks after an
+// interim one on a connection the peer keeps open, a peer that reads only as fast as the client
+// reports progress, peers that read at a steady pace above and below the minimum rate, to the
+// body's last byte, and such a peer behind a proxy that takes the body at once.
 
 #include "WebTestSupport.h"
 
@@ -11,6 +12,7 @@
 #include "TovrinWebLibrary.h"
 #include "WebCommunicator.h"
 
+#include <QScopeGuard>
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -76,6 +78,25 @@ struct PacedReader : QTcpServer
             pace.stop();
             peer->write("HTTP/1.1 200 OK\r\nETag: \"p1\"\r\nContent-Length: 0\r\n\r\n");
         }
+    }
+};
+
+// An HTTP proxy beside the program, named by the environment as Qt follows it: takes each request
+// at once, whatever it holds, and passes it on to the one upstream peer, whatever address the
+// request names, and the answer back. What it has taken waits in its own queue, out of sight.
+struct TakingProxy : QTcpServer
+{
+    explicit TakingProxy(quint16 upstreamPort)
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this, upstreamPort] {
+            while (QTcpSocket* client = nextPendingConnection()) {
+                auto* upstream = new QTcpSocket(client);
+                upstream->connectToHost(QHostAddress::LocalHost, upstreamPort);
+                connect(client, &QTcpSocket::readyRead, upstream, [client, upstream] { upstream->write(client->readAll()); });
+                connect(upstream, &QTcpSocket::readyRead, client, [client, upstream] { client->write(upstream->readAll()); });
+            }
+        });
     }
 };
 } // namespace
@@ -463,6 +484,46 @@ private slots:
         QCOMPARE(finished.at(0).at(0).value<UploadFileResponse>().error(), ErrorTimeOut);
         // The other body was still on its way all the while.
         QVERIFY(reader.received < slowSize);
+    }
+
+    // Behind a proxy the program sees no connection to the storage, only its own to the proxy,
+    // which takes the body at once while the body still goes out at the link's pace. The answer
+    // that follows the body is waited for as long as the body would need at the lowest rate; a
+    // peer that never answers is still given up.
+    void anAnswerBehindAProxyIsAwaitedWhileTheBodyMayStillLeave_data()
+    {
+        QTest::addColumn<qint64>("fileSize");
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("answered after the body") << qint64(128 * 1024) << true;
+        QTest::newRow("never answered") << qint64(16 * 1024) << false;
+    }
+
+    void anAnswerBehindAProxyIsAwaitedWhileTheBodyMayStillLeave()
+    {
+        QFETCH(qint64, fileSize);
+        QFETCH(bool, answered);
+        const QString path = m_files.filePath(QStringLiteral("proxied.bin"));
+        QVERIFY(makeRandomFile(path, fileSize, 16));
+        // 32 KB/s, a quarter of the time the whole body would need at the lowest rate; the
+        // silent one waits for a byte more than the body.
+        PacedReader reader(answered ? fileSize : fileSize + 1, 1600);
+        QVERIFY(reader.isListening());
+        TakingProxy proxy(reader.serverPort());
+        QVERIFY(proxy.isListening());
+        qputenv("http_proxy", QByteArray("http://127.0.0.1:") + QByteArray::number(proxy.serverPort()));
+        const auto noProxyAfterwards = qScopeGuard([] { qunsetenv("http_proxy"); });
+
+        WebCommunicator communicator;
+        setPacedLimits(communicator);
+        // The storage's name is never looked up: the proxy is asked for it.
+        std::unique_ptr<AWSPutRequestHandle> handle(communicator.uploadFromUrl(
+            QStringLiteral("http://storage.invalid:9/proxied"), path,
+            UploadFileDescriptor(QStringLiteral("p"), QString(), path, QString(), QStringLiteral("k"), false)));
+        QVERIFY(handle);
+        QSignalSpy finished(handle.get(), &AWSPutRequestHandle::requestFinished);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QCOMPARE(finished.at(0).at(0).value<UploadFileResponse>().error(), answered ? ErrorNone : ErrorTimeOut);
+        QCOMPARE(reader.received, fileSize);
     }
 
     void nobodyListening()
