@@ -80,4 +80,35 @@ inline QString setOutage(int classNumber, bool out, const QString& rate, int que
     return error;
 }
 
+// Everything a client sends to the port after its SYN is lost, through class classNumber (10
+// to 98), while the SYN and the peer's answers pass: a link that breaks with each connection's
+// handshake under way, once the peer has answered the SYN. passFrom() lets one connection
+// through again, setOutage(classNumber, false, rate) all of them.
+inline QString breakAfterSyn(quint16 port, int classNumber)
+{
+    const QString id = QStringLiteral("1:%1").arg(classNumber);
+    const QList<QStringList> commands{
+        {"class", "add", "dev", "lo", "parent", "1:", "classid", id, "htb", "rate", "10gbit"},
+        // A queue of no packets: every one is dropped.
+        {"qdisc", "add", "dev", "lo", "parent", id, "handle", QStringLiteral("%1:").arg(classNumber), "pfifo", "limit", "0"},
+        // The TCP flags of a header without IP options, SYN clear.
+        {"filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", "2", "u32", "match", "ip", "dport",
+         QString::number(port), "0xffff", "match", "u8", "0x05", "0x0f", "at", "0", "match", "u8", "0x00", "0x02", "at", "33",
+         "flowid", id}};
+    for (const QStringList& command : commands) {
+        const QString error = runTool(QStringLiteral("tc"), command);
+        if (!error.isEmpty())
+            return error;
+    }
+    return QString();
+}
+
+// What the client sends from clientPort to the port goes by the fast link, ahead of any other rule.
+inline QString passFrom(quint16 port, quint16 clientPort)
+{
+    return runTool(QStringLiteral("tc"), {"filter", "add", "dev", "lo", "parent", "1:", "protocol", "ip", "prio", "1", "u32", "match",
+                                          "ip", "dport", QString::number(port), "0xffff", "match", "ip", "sport",
+                                          QString::number(clientPort), "0xffff", "flowid", "1:99"});
+}
+
 } // namespace ShapedLoopback

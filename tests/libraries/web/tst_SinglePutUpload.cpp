@@ -1,9 +1,10 @@
 // The single PUT of a file to a pre-signed storage address, through the communicator, against the
 // web-service simulator: plain and TLS uploads stored byte for byte, progress up to the file size,
-// a refused address, a peer that cuts the body off, a cancel in the middle, an untrusted
-// certificate, nobody listening, an answer in chunks after an interim one on a connection the
-// peer keeps open, a peer that reads only as fast as the client reports progress, and peers that
-// read at a steady pace above and below the minimum rate, to the body's last byte.
+// a refused address, a peer that cuts the body off, one that resets the connection mid-body, a
+// cancel in the middle, an untrusted certificate, nobody listening, an answer in chunks after an
+// interim one on a connection the peer keeps open, a peer that reads only as fast as the client
+// reports progress, peers that read at a steady pace above and below the minimum rate, to the
+// body's last byte, and such a peer behind a proxy that takes the body at once.
 
 #include "WebTestSupport.h"
 
@@ -11,6 +12,7 @@
 #include "TovrinWebLibrary.h"
 #include "WebCommunicator.h"
 
+#include <QScopeGuard>
 #include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -78,6 +80,25 @@ struct PacedReader : QTcpServer
         }
     }
 };
+
+// An HTTP proxy beside the program, named by the environment as Qt follows it: takes each request
+// at once, whatever it holds, and passes it on to the one upstream peer, whatever address the
+// request names, and the answer back. What it has taken waits in its own queue, out of sight.
+struct TakingProxy : QTcpServer
+{
+    explicit TakingProxy(quint16 upstreamPort)
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this, upstreamPort] {
+            while (QTcpSocket* client = nextPendingConnection()) {
+                auto* upstream = new QTcpSocket(client);
+                upstream->connectToHost(QHostAddress::LocalHost, upstreamPort);
+                connect(client, &QTcpSocket::readyRead, upstream, [client, upstream] { upstream->write(client->readAll()); });
+                connect(upstream, &QTcpSocket::readyRead, client, [client, upstream] { client->write(upstream->readAll()); });
+            }
+        });
+    }
+};
 } // namespace
 
 class tst_SinglePutUpload : public QObject
@@ -92,6 +113,8 @@ private:
         Error error = ErrorNetwork;
         bool succeeded = false;
         qint64 lastUploaded = -1;
+        // The steps reported, added up.
+        qint64 counted = 0;
         qint64 fileBytes = -1;
         int finishedCount = 0;
     };
@@ -119,6 +142,7 @@ private:
         QObject::connect(handle, &AWSPutRequestHandle::uploadedBytes, handle,
                          [&](qlonglong total, qlonglong step, qlonglong fileBytes) {
                              outcome.lastUploaded = total;
+                             outcome.counted += step;
                              outcome.fileBytes = fileBytes;
                              if (cancelEarly && step > 0)
                                  handle->cancel();
@@ -222,6 +246,42 @@ private slots:
         QVERIFY(!outcome.succeeded);
         QCOMPARE(outcome.finishedCount, 1);
         QVERIFY(!QFile::exists(sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"))));
+    }
+
+    // A peer that resets the connection halfway through the body, more often in a row than Qt
+    // sends a request again by itself, and then takes it: the file is sent again, stored whole,
+    // and each of its bytes counts once. One that resets every time ends as a network failure.
+    void aResetUploadIsSentAgainFromItsFile_data()
+    {
+        QTest::addColumn<QList<int>>("resets");
+        QTest::addColumn<Error>("error");
+        QTest::newRow("four resets, then taken") << QList<int>{1, 2, 3, 4} << ErrorNone;
+        QTest::newRow("reset every time") << QList<int>() << ErrorNetwork;
+    }
+
+    void aResetUploadIsSentAgainFromItsFile()
+    {
+        QFETCH(QList<int>, resets);
+        QFETCH(Error, error);
+        const qint64 size = 200 * 1000;
+        WebServiceSimulator sim;
+        QVERIFY(sim.start(defaultScenario()));
+        QVERIFY(sim.setFaults({fault(QStringLiteral("storage_put"), {{QStringLiteral("resetAfterBytes"), size / 2}}, resets)}));
+        const QString path = m_files.filePath(QStringLiteral("reset.bin"));
+        QVERIFY(makeRandomFile(path, size, 15));
+        const Outcome outcome = put(sim.presign(QStringLiteral("PUT"), kObject), path);
+        QCOMPARE(outcome.finishedCount, 1);
+        QCOMPARE(outcome.error, error);
+        const QString stored = sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"));
+        if (error == ErrorNone) {
+            QCOMPARE(sim.requestsTo(QStringLiteral("storage_put")).size(), resets.size() + 1);
+            QCOMPARE(fileMd5(stored), fileMd5(path));
+            QCOMPARE(outcome.lastUploaded, size);
+            QCOMPARE(outcome.counted, size);
+        } else {
+            QVERIFY(!QFile::exists(stored));
+            QVERIFY(outcome.counted <= size);
+        }
     }
 
     void abortInTheMiddle()
@@ -352,7 +412,7 @@ private slots:
             reported = qMax(reported, sent);
             readOn();
         });
-        QVERIFY(finished.wait(60000));
+        QVERIFY(finished.wait(30000));
         const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
         QCOMPARE(response.error(), ErrorNone);
         QVERIFY(response.isRequestSuccessful());
@@ -391,7 +451,7 @@ private slots:
             UploadFileDescriptor(QStringLiteral("p"), QString(), path, QString(), QStringLiteral("k"), false)));
         QVERIFY(handle);
         QSignalSpy finished(handle.get(), &AWSPutRequestHandle::requestFinished);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
         QCOMPARE(response.error(), completes ? ErrorNone : ErrorTimeOut);
         QCOMPARE(reader.received == fileSize, completes);
@@ -420,10 +480,50 @@ private slots:
         std::unique_ptr<AWSPutRequestHandle> unanswered = upload(QStringLiteral("unanswered"), path);
         QVERIFY(unanswered);
         QSignalSpy finished(unanswered.get(), &AWSPutRequestHandle::requestFinished);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         QCOMPARE(finished.at(0).at(0).value<UploadFileResponse>().error(), ErrorTimeOut);
         // The other body was still on its way all the while.
         QVERIFY(reader.received < slowSize);
+    }
+
+    // Behind a proxy the program sees no connection to the storage, only its own to the proxy,
+    // which takes the body at once while the body still goes out at the link's pace. The answer
+    // that follows the body is waited for as long as the body would need at the lowest rate; a
+    // peer that never answers is still given up.
+    void anAnswerBehindAProxyIsAwaitedWhileTheBodyMayStillLeave_data()
+    {
+        QTest::addColumn<qint64>("fileSize");
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("answered after the body") << qint64(128 * 1024) << true;
+        QTest::newRow("never answered") << qint64(16 * 1024) << false;
+    }
+
+    void anAnswerBehindAProxyIsAwaitedWhileTheBodyMayStillLeave()
+    {
+        QFETCH(qint64, fileSize);
+        QFETCH(bool, answered);
+        const QString path = m_files.filePath(QStringLiteral("proxied.bin"));
+        QVERIFY(makeRandomFile(path, fileSize, 16));
+        // 32 KB/s, a quarter of the time the whole body would need at the lowest rate; the
+        // silent one waits for a byte more than the body.
+        PacedReader reader(answered ? fileSize : fileSize + 1, 1600);
+        QVERIFY(reader.isListening());
+        TakingProxy proxy(reader.serverPort());
+        QVERIFY(proxy.isListening());
+        qputenv("http_proxy", QByteArray("http://127.0.0.1:") + QByteArray::number(proxy.serverPort()));
+        const auto noProxyAfterwards = qScopeGuard([] { qunsetenv("http_proxy"); });
+
+        WebCommunicator communicator;
+        setPacedLimits(communicator);
+        // The storage's name is never looked up: the proxy is asked for it.
+        std::unique_ptr<AWSPutRequestHandle> handle(communicator.uploadFromUrl(
+            QStringLiteral("http://storage.invalid:9/proxied"), path,
+            UploadFileDescriptor(QStringLiteral("p"), QString(), path, QString(), QStringLiteral("k"), false)));
+        QVERIFY(handle);
+        QSignalSpy finished(handle.get(), &AWSPutRequestHandle::requestFinished);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QCOMPARE(finished.at(0).at(0).value<UploadFileResponse>().error(), answered ? ErrorNone : ErrorTimeOut);
+        QCOMPARE(reader.received, fileSize);
     }
 
     void nobodyListening()

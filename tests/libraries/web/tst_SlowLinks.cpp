@@ -1,9 +1,11 @@
 // Transfers of the web client on field links, with the limits the program runs with, through
-// real rate limits and a real outage on the loopback of a network namespace of the test's own:
+// real rate limits and real outages on the loopback of a network namespace of the test's own:
 // a 200 KB upload over 9.6 kbit/s, and a project list and an upload at 120 kbit/s across an
-// outage of 60 s, all complete, while a peer that never answers and one that trickles at 160 B/s
-// are given up. Needs root (a network namespace, tc with htb and u32); the flows run side by
-// side and take about four and a half minutes in all.
+// outage of 60 s that breaks in the middle of the upload's body, all complete, while a peer that
+// never answers and one that trickles at 160 B/s are given up; an upload whose link breaks while
+// its connection is being made is sent again once the storage has reset that connection. Needs
+// root (a network namespace, tc with htb and u32); the flows run side by side and take about four
+// and a half minutes in all.
 
 #include "WebTestSupport.h"
 
@@ -17,6 +19,7 @@
 #include "CLogger.h"
 #include "support/ShapedLoopback.h"
 
+#include <QFileInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -127,14 +130,15 @@ private slots:
         QVERIFY(slowPut && outagePut);
         QSignalSpy slowPutDone(slowPut.get(), &AWSPutRequestHandle::requestFinished);
         QSignalSpy outagePutDone(outagePut.get(), &AWSPutRequestHandle::requestFinished);
-        QSignalSpy outagePutProgress(outagePut->reply(), &QNetworkReply::uploadProgress);
         QSignalSpy listDone(list.get(), &UserProjectsRequestHandle::requestFinished);
         QSignalSpy listProgress(list->reply(), &QNetworkReply::downloadProgress);
         QSignalSpy silentDone(silent.get(), &QNetworkReply::finished);
         QSignalSpy trickleDone(trickle.get(), &QNetworkReply::finished);
 
-        // The outage begins once the list and the upload across it are under way.
-        QTRY_VERIFY_WITH_TIMEOUT(!listProgress.isEmpty() && !outagePutProgress.isEmpty(), 60000);
+        // The outage begins once the list is under way and the storage holds part of the body.
+        const QString arriving = m_outageService.storedObject(QStringLiteral("p-up"), QStringLiteral("Picture/Sec/outage.jpg"))
+                                 + QStringLiteral(".partial");
+        QTRY_VERIFY_WITH_TIMEOUT(!listProgress.isEmpty() && QFileInfo(arriving).size() > 0, 60000);
         QCOMPARE(ShapedLoopback::setOutage(20, true, QStringLiteral("120kbit")), QString());
         QString restoreError = QStringLiteral("not yet");
         QTimer::singleShot(kOutageMs, this, [&restoreError] { restoreError = ShapedLoopback::setOutage(20, false, QStringLiteral("120kbit")); });
@@ -163,6 +167,67 @@ private slots:
                                    ended(silent.get()), ended(trickle.get())};
         QCOMPARE(outcomes, (QStringList{QStringLiteral("stored"), QStringLiteral("stored"), QStringLiteral("1000 projects"),
                                         QStringLiteral("given up"), QStringLiteral("given up")}));
+    }
+
+    // The link breaks while an upload's connection is being made: the storage has answered the
+    // SYN, nothing more of the client reaches it, and it forgets the connection it never saw
+    // made; once the client's next segment comes through, the storage resets the connection.
+    // That happens to the upload more often in a row than Qt sends a request again by itself,
+    // then the link carries again: the upload is sent again and stored.
+    void anUploadWhoseLinkBreaksDuringItsHandshakeIsSentAgain()
+    {
+        // The storage forgets a connection that is not completed after its first SYN-ACK, in 1 s.
+        QFile synAckRetries(QStringLiteral("/proc/sys/net/ipv4/tcp_synack_retries"));
+        QVERIFY(synAckRetries.open(QIODevice::WriteOnly) && synAckRetries.write("0\n") == 2);
+        synAckRetries.close();
+        // The round trips of the slow links above would stretch the retransmission times of these
+        // connections (the kernel keeps them per address): forgotten, as on a link of its own.
+        QCOMPARE(ShapedLoopback::runTool(QStringLiteral("ip"), {"tcp_metrics", "flush", "all"}), QString());
+        WebServiceSimulator storage;
+        QVERIFY(storage.start(defaultScenario()));
+        const quint16 port = quint16(storage.port());
+        const QString name = QStringLiteral("handshake.jpg");
+        const QString path = m_files.filePath(name);
+        QVERIFY(makeRandomFile(path, 50 * kKiB, 3));
+        const QString url = storage.presign(QStringLiteral("PUT"), QStringLiteral("storage/objects/p-up/Picture/Sec/") + name);
+        QCOMPARE(ShapedLoopback::breakAfterSyn(port, 30), QString());
+
+        WebCommunicator communicator;
+        std::unique_ptr<AWSPutRequestHandle> upload(
+            communicator.uploadFromUrl(url, path, UploadFileDescriptor(QStringLiteral("p-up"), QString(), path, QString(), name, false)));
+        QVERIFY(upload);
+        QSignalSpy done(upload.get(), &AWSPutRequestHandle::requestFinished);
+        for (int broken = 0; broken < 4; ++broken) {
+            quint16 client = 0;
+            QTRY_VERIFY_WITH_TIMEOUT((client = halfMadeConnection(port)) != 0 || !done.isEmpty(), 30000);
+            QVERIFY2(done.isEmpty(), qPrintable(QStringLiteral("given up after %1 broken connections, network error %2")
+                                                    .arg(broken)
+                                                    .arg(int(upload->lastError()))));
+            QTRY_COMPARE_WITH_TIMEOUT(halfMadeConnection(port), quint16(0), 30000);
+            QCOMPARE(ShapedLoopback::passFrom(port, client), QString());
+        }
+        QCOMPARE(ShapedLoopback::setOutage(30, false, QStringLiteral("10gbit")), QString());
+
+        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 60000);
+        QCOMPARE(upload->lastError(), QNetworkReply::NoError);
+        QCOMPARE(fileMd5(storage.storedObject(QStringLiteral("p-up"), QStringLiteral("Picture/Sec/") + name)), fileMd5(path));
+    }
+
+private:
+    // The client's port of a connection to the port whose SYN its listener has answered, and
+    // that is not yet completed; 0 when there is none.
+    static quint16 halfMadeConnection(quint16 port)
+    {
+        QFile table(QStringLiteral("/proc/net/tcp"));
+        if (!table.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray& line : table.readAll().split('\n')) {
+            // sl local_address rem_address st ...; 03 is SYN_RECV.
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() > 3 && fields.at(3) == "03" && fields.at(1).split(':').value(1).toUInt(nullptr, 16) == port)
+                return quint16(fields.at(2).split(':').value(1).toUInt(nullptr, 16));
+        }
+        return 0;
     }
 };
 

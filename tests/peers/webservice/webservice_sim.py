@@ -15,7 +15,9 @@ where a fault was asked for. "paceBytesPerSecond" sends an answer's body at that
 16 bytes at a time with that pause, "padBytes" makes it larger, "pauseAfterBytes" falls silent for
 "pauseMs" after that many bytes of the answer. "endless" answers with "status" (200 when none is
 given) and a body without end, as fast as the client reads (for at most "maxSeconds", 60 by
-default). "gzip" sends the route's answer compressed ("Content-Encoding: gzip") whatever the
+default), in chunks when "chunked" is set, after the text of "openWith" when given, and before
+the request's body has been read when "bodyUnread" is set. "resetAfterBytes" resets an upload's connection (RST)
+once that many bytes of its body have arrived. "gzip" sends the route's answer compressed ("Content-Encoding: gzip") whatever the
 request asked for; "gzipBombBytes" sends instead a compressed body that unpacks to that many
 bytes. "extraObjects" adds that many made-up objects to a bucket listing. A "hold" rule keeps a
 request unanswered until the test releases its route (POST __sim/release {"route": ...}); the
@@ -52,6 +54,7 @@ import secrets
 import shutil
 import socket
 import ssl
+import struct
 import sys
 import threading
 import time
@@ -286,10 +289,17 @@ class Handler(BaseHTTPRequestHandler):
             status, self.responses.get(status, ('X',))[0]))
         if status in (301, 302, 303, 307, 308):
             head += 'Location: %selsewhere\r\n' % self.state.root()
+        chunked = bool(fault.get('chunked'))
+        if chunked:
+            head += 'Transfer-Encoding: chunked\r\n'
         self.record('fault: endless %d' % status, status)
         self.close_connection = True
-        self.wfile.write(head.encode() + b'\r\n')
+        opening = fault.get('openWith', '').encode()
         block = b'<p>' + b' ' * 65530 + b'</p>'
+        if chunked:
+            block = b'%x\r\n' % len(block) + block + b'\r\n'
+            opening = b'%x\r\n' % len(opening) + opening + b'\r\n' if opening else b''
+        self.wfile.write(head.encode() + b'\r\n' + opening)
         deadline = time.monotonic() + float(fault.get('maxSeconds', 60))
         try:
             while time.monotonic() < deadline:
@@ -356,6 +366,15 @@ class Handler(BaseHTTPRequestHandler):
             return
         self.wfile.write(raw)
         self.wfile.flush()
+
+    def reset(self):
+        """Closes the connection with a reset, as a middlebox or a crashed server does."""
+        self.close_connection = True
+        try:
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack('ii', 1, 0))
+            self.connection.close()
+        except OSError:
+            pass
 
     def hard_close(self):
         self.close_connection = True
@@ -510,13 +529,19 @@ class Handler(BaseHTTPRequestHandler):
             if self.route in SIGNED_ROUTES:
                 # What the real service refuses is refused before any injected fault.
                 self.check_signature(SIGNED_ROUTES[self.route])
+            if 'resetAfterBytes' in fault and self.route in ('storage_put', 'storage_part'):
+                self.read_body(int(fault['resetAfterBytes']))
+                self.record('fault: reset after %d bytes' % int(fault['resetAfterBytes']), 0)
+                self.reset()
+                return
             if 'closeAfterBytes' in fault and self.route in ('storage_put', 'storage_part'):
                 self.read_body(int(fault['closeAfterBytes']))
                 self.record('fault: closed after %d bytes' % int(fault['closeAfterBytes']), 0)
                 self.hard_close()
                 return
             if fault.get('endless'):
-                self.read_body()
+                if not fault.get('bodyUnread'):
+                    self.read_body()
                 self.send_endless()
                 return
             if 'body' in fault:

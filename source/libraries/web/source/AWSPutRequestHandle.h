@@ -6,12 +6,14 @@
 #include <QFile>
 
 #include <memory>
+#include <vector>
 
 namespace Tovrin {
 namespace Web {
 
-// A single PUT of a whole file to a pre-signed storage address. Owns the open file that the
-// reply reads its body from.
+// A single PUT of a whole file to a pre-signed storage address. Owns the open files that its
+// replies read their bodies from. A PUT whose connection broke before any answer came is sent
+// again from the file: the signed address takes the same object as often as it is sent.
 class AWSPutRequestHandle : public AbstractUploadFileRequestHandle
 {
     Q_OBJECT
@@ -33,9 +35,14 @@ signals:
 
 protected:
     qint64 progressReferenceSize() const override { return m_totalFileBytes; }
+    bool shouldRetry(QNetworkReply::NetworkError error) const override;
+    QNetworkReply* sendAgain(QNetworkAccessManager* manager, const QNetworkRequest& request,
+                             QNetworkAccessManager::Operation operation) override;
 
 private:
     std::unique_ptr<QFile> m_file;
+    // The files of earlier attempts: a reply given up may still read from its own.
+    std::vector<std::unique_ptr<QFile>> m_earlierFiles;
 };
 
 } // namespace Web

@@ -186,35 +186,40 @@ void RequestHandle::retry()
     QNetworkRequest request = m_requestFactory ? m_requestFactory() : QNetworkRequest();
     if (request.url().isEmpty())
         request = previous->request();
-    QNetworkReply* next = nullptr;
-    switch (previous->operation()) {
-    case QNetworkAccessManager::PutOperation:
-        next = m_manager->put(request, m_requestBody);
-        break;
-    case QNetworkAccessManager::PostOperation:
-        next = m_manager->post(request, m_requestBody);
-        break;
-    case QNetworkAccessManager::GetOperation:
-        next = m_manager->get(request);
-        break;
-    default: {
-        QString name = QStringLiteral("Unknown");
-        if (previous->operation() == QNetworkAccessManager::HeadOperation)
-            name = QStringLiteral("Head");
-        else if (previous->operation() == QNetworkAccessManager::DeleteOperation)
-            name = QStringLiteral("Delete");
-        else if (previous->operation() == QNetworkAccessManager::CustomOperation)
-            name = QStringLiteral("Custom");
-        CLogger::logMessage(CLogger::LogLevelWarning, handleClassName(),
-                            QStringLiteral("Retry mechanism doesn't support ") + name + QStringLiteral(" operation."));
+    QNetworkReply* next = sendAgain(m_manager, request, previous->operation());
+    if (!next) {
         // Nothing is sent again: report the failed reply as it is.
         finishReply(previous, effectiveError(previous));
         return;
     }
-    }
     CLogger::logMessage(CLogger::LogLevelWarning, handleClassName(),
                         QStringLiteral("Retrying request (%1 of %2).").arg(m_retryCount).arg(MaxRetries));
     setReply(next);
+}
+
+QNetworkReply* RequestHandle::sendAgain(QNetworkAccessManager* manager, const QNetworkRequest& request,
+                                        QNetworkAccessManager::Operation operation)
+{
+    switch (operation) {
+    case QNetworkAccessManager::PutOperation:
+        return manager->put(request, m_requestBody);
+    case QNetworkAccessManager::PostOperation:
+        return manager->post(request, m_requestBody);
+    case QNetworkAccessManager::GetOperation:
+        return manager->get(request);
+    default:
+        break;
+    }
+    QString name = QStringLiteral("Unknown");
+    if (operation == QNetworkAccessManager::HeadOperation)
+        name = QStringLiteral("Head");
+    else if (operation == QNetworkAccessManager::DeleteOperation)
+        name = QStringLiteral("Delete");
+    else if (operation == QNetworkAccessManager::CustomOperation)
+        name = QStringLiteral("Custom");
+    CLogger::logMessage(CLogger::LogLevelWarning, handleClassName(),
+                        QStringLiteral("Retry mechanism doesn't support ") + name + QStringLiteral(" operation."));
+    return nullptr;
 }
 
 void RequestHandle::logNetworkError()

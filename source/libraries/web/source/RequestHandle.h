@@ -5,13 +5,12 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
 
 #include <functional>
-
-class QNetworkAccessManager;
 
 namespace Tovrin {
 namespace Web {
@@ -94,7 +93,10 @@ protected:
     virtual void bodyArrived(const QByteArray& piece) { Q_UNUSED(piece) }
     virtual void bodyRestarted() {}
 
-    bool shouldRetry(QNetworkReply::NetworkError error) const;
+    virtual bool shouldRetry(QNetworkReply::NetworkError error) const;
+    // Sends the request once more, as the operation did; null when it cannot be sent again.
+    virtual QNetworkReply* sendAgain(QNetworkAccessManager* manager, const QNetworkRequest& request,
+                                     QNetworkAccessManager::Operation operation);
     // The error the finished reply ended with, a stalled transfer counting as a time-out.
     QNetworkReply::NetworkError effectiveError(QNetworkReply* reply) const;
     // Hands a finished reply to handleReply and announces it.

@@ -37,7 +37,6 @@ Error Response::mapNetworkError(QNetworkReply::NetworkError networkError)
     case QNetworkReply::NoError:
         return ErrorNone;
     case QNetworkReply::TimeoutError:
-    case QNetworkReply::UnknownNetworkError:
         return ErrorTimeOut;
     case QNetworkReply::OperationCanceledError:
         return ErrorCancelled;

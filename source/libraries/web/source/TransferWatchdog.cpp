@@ -66,6 +66,12 @@ void TransferWatchdog::watch(QNetworkReply* reply, const TransferLimits& limits,
     if (!reply || reply->isFinished())
         return;
     reply->setReadBufferSize(ReadBufferBytes);
+    // Qt starts a request with a body on its network thread one turn later, and a read buffer
+    // size set before then never gets there: an answer would be taken in as fast as it comes.
+    // Set again once that turn has come (whatever the reader has chosen by then), which is before
+    // any of the body, asked of this thread piece by piece, can have gone out.
+    QMetaObject::invokeMethod(
+        reply, [reply] { reply->setReadBufferSize(reply->readBufferSize()); }, Qt::QueuedConnection);
     if (tickIntervalMs(limits) == 0)
         return;
     new TransferWatchdog(reply, limits, logCategory);
@@ -94,9 +100,12 @@ void TransferWatchdog::onUploadProgress(qint64 bytesSent, qint64 bytesTotal)
         if (handedOver && !m_bodyHandedOver)
             m_sinceHandOver.start();
         m_bodyHandedOver = handedOver;
+        m_bodyBytes = bytesTotal;
         m_unacknowledged = -1;
-        if (m_phase != Sending)
+        if (m_phase != Sending) {
             enterPhase(Sending);
+            m_sinceSending.start();
+        }
     }
     // A body sent again (the network stack may do so on a new connection) starts from 0.
     moved(bytesSent - m_lastSent);
@@ -130,9 +139,17 @@ void TransferWatchdog::check()
         m_tick.stop();
         return;
     }
-    // The body left between the last byte seen to move and now: the wait counts from then.
-    if (m_phase == Sending && m_bodyHandedOver && !bodyStillLeaving())
-        enterPhase(AwaitingHead, false);
+    if (m_phase == Sending && m_bodyHandedOver) {
+        const Drain drain = bodyDrain();
+        // The body left between the last byte seen to move and now: the wait counts from then.
+        if (drain == Drained)
+            enterPhase(AwaitingHead, false);
+        // Nothing that moves can be seen, so nothing is measured until it has had the time.
+        else if (drain == MayBeLeaving)
+            return;
+        else if (drain == HadTimeToLeave)
+            enterPhase(AwaitingHead);
+    }
     const qint64 idle = m_sinceActivity.elapsed();
     if (m_phase == AwaitingHead) {
         if (m_limits.headMs > 0 && idle >= m_limits.headMs)
@@ -149,13 +166,22 @@ void TransferWatchdog::check()
                    .arg(m_limits.lowSpeedWindowMs));
 }
 
-bool TransferWatchdog::bodyStillLeaving()
+TransferWatchdog::Drain TransferWatchdog::bodyDrain()
 {
     // A named host is matched by its port alone: a host name that resolves to another address
     // at every lookup (storage and content hosts do) would otherwise match no connection.
     const qint64 unacknowledged = SendQueueProbe::unacknowledgedBytes(m_peerPort, m_peerAddresses);
-    if (unacknowledged <= 0)
-        return false;
+    if (unacknowledged < 0) {
+        // The connection that carries the body cannot be seen (a proxy takes it, or the system
+        // shows no send queues), and a proxy may hold all of it: the body may still be on its
+        // way for as long as it needs at the lowest rate, counted from when it began to leave.
+        const qint64 floor = m_limits.lowSpeedBytesPerSecond;
+        if (floor <= 0)
+            return Drained;
+        return m_sinceSending.elapsed() < m_bodyBytes * 1000 / floor ? MayBeLeaving : HadTimeToLeave;
+    }
+    if (unacknowledged == 0)
+        return Drained;
     if (m_unacknowledged < 0) {
         // The queue seen first may hold other requests' bodies to the same port as well, whose
         // acknowledgements would keep this one waiting for ever: the drain may take what that
@@ -167,7 +193,7 @@ bool TransferWatchdog::bodyStillLeaving()
         moved(m_unacknowledged - unacknowledged);
     }
     m_unacknowledged = unacknowledged;
-    return m_drainLimitMs <= 0 || m_sinceHandOver.elapsed() < m_drainLimitMs;
+    return m_drainLimitMs <= 0 || m_sinceHandOver.elapsed() < m_drainLimitMs ? Leaving : Drained;
 }
 
 bool TransferWatchdog::tooSlow()

@@ -24,8 +24,8 @@ namespace Web {
 struct TransferLimits
 {
     // From the moment the request, its body included, has left the tablet (as far as the
-    // tablet can see that; else from when the network stack took its last byte) until the
-    // answer's status and headers are in.
+    // tablet can see that; else from when the whole body would have left at the lowest rate)
+    // until the answer's status and headers are in.
     int headMs = 180000;
     // No byte either way for this long while the request body goes out or the answer comes in.
     int stallMs = 180000;
@@ -90,8 +90,17 @@ private:
     void enterPhase(Phase phase, bool restartIdleClock = true);
     void moved(qint64 bytes);
     void check();
-    // Follows what the kernel still holds of a body handed over; true while some is left.
-    bool bodyStillLeaving();
+    enum Drain
+    {
+        // Seen to have left, by its last byte seen to move.
+        Drained,
+        Leaving,
+        // Where nothing of it can be seen: it may still be on its way, or it has had the time.
+        MayBeLeaving,
+        HadTimeToLeave
+    };
+    // Follows what the kernel still holds of a body handed over.
+    Drain bodyDrain();
     bool tooSlow();
     void giveUp(const QString& reason);
 
@@ -113,6 +122,8 @@ private:
     qint64 m_lastSent = 0;
     qint64 m_lastReceived = 0;
     bool m_bodyHandedOver = false;
+    qint64 m_bodyBytes = 0;
+    QElapsedTimer m_sinceSending;
     // Unacknowledged bytes towards the peer at the last look; -1 before the first.
     qint64 m_unacknowledged = -1;
     // Since the body was handed over whole, and how long what the kernel holds may keep the

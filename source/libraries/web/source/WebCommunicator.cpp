@@ -536,7 +536,9 @@ AWSPutRequestHandle* WebCommunicator::uploadFromUrl(const QString& url, const QS
     handle->setTransferLimits(m_timeouts.transfer);
     connect(handle, &RequestHandle::errorOccurred, this, &WebCommunicator::errorOccurred);
     // Streamed from the file by the manager (proxies, interim and chunked answers and TLS
-    // included); the handle owns the file and keeps it open until the reply is done.
+    // included); the handle owns the file and keeps it open until the reply is done, and sends
+    // the file again when the connection breaks before an answer.
+    handle->enableRetry(m_manager, QByteArray());
     handle->setReply(m_manager->put(asStored(withEveryUploadStep(request)), bodyFile));
     return handle;
 }
