@@ -61,7 +61,7 @@ Screen {
                             function(yes) {
                                 if (yes)
                                     system.connection.close(false)
-                            })
+                            }, false, screen)
     }
 
     // Target files of photos and videos made on the tablet. With the default folders the

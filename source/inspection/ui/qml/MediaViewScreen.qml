@@ -87,7 +87,7 @@ Screen {
                 controller.deleteFile()
                 if (controller.fileUrl.toString() === "")
                     ScreenManager.close()
-            })
+            }, false, screen)
     }
 
     function takePhoto() {
@@ -124,7 +124,7 @@ Screen {
         }
         MessageBox.question(tr.txt("TxtOverwriteCaption", "File exists"),
             tr.msg("MsgOverwrite", "{0} is already on the tablet. Overwrite it?", [shownName]),
-            function(yes) { if (yes) controller.startDownload("", existing) })
+            function(yes) { if (yes) controller.startDownload("", existing) }, false, screen)
     }
 
     Item {

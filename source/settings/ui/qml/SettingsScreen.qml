@@ -97,7 +97,7 @@ TabbedScreen {
             }
             // The values stay in use for this run; the operator must know they are not kept.
             MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), controller.saveErrorMessage,
-                             function() { screen.leave() })
+                             function() { screen.leave() }, screen)
         }
     }
 
