@@ -13,6 +13,8 @@
 #include "application/CSettingsStore.h"
 #include "application/PathHelpers.h"
 
+#include "support/ApplicationScreenTest.h"
+
 namespace {
 
 bool g_stored = false;
@@ -52,6 +54,8 @@ class tst_CApplication : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QmlWarningGuard::install(); }
+
     void servicesExistAfterStartUp()
     {
         CApplication* app = CApplication::instance();
@@ -127,6 +131,7 @@ int main(int argc, char** argv)
     // The disk holds the saves until terminate(true) has returned: the window never waits for
     // the disk, and the end of the program does.
     QSemaphore held;
+    QmlWarningGuard::watchOutsideTests();
     {
         CApplication app(appArgc, argv);
         tst_CApplication checks;
@@ -154,6 +159,8 @@ int main(int argc, char** argv)
     }
 
     CSettingsStore::setDiskObserver(nullptr);
+    if (ApplicationScreenTest::withQmlMessagesOutsideTheChecks(0, true) != 0)
+        return 1;
     if (savedBeforeTerminateReturned) {
         qWarning("FAIL: terminate(true) waited for the disk while the window was up");
         return 1;
