@@ -30,6 +30,11 @@ void CQmlVideoStreamer::setVideoOutputEnabled(bool value)
     write(m_facade, &Facade::setVideoOutputEnabled, value);
 }
 
+bool CQmlVideoStreamer::imageCaptureInProgress() const
+{
+    return read(m_facade, &Facade::imageCaptureInProgress);
+}
+
 void CQmlVideoStreamer::pause()
 {
     if (m_facade)

@@ -22,6 +22,8 @@ class CQmlVideoStreamer : public QObject
     Q_PROPERTY(QObject* videoSurfaceSink READ videoSurfaceSink NOTIFY videoSurfaceSinkChanged)
     Q_PROPERTY(
         bool videoOutputEnabled READ videoOutputEnabled WRITE setVideoOutputEnabled NOTIFY videoOutputEnabledChanged)
+    // A photo is being taken and stored: the photo button waits for it.
+    Q_PROPERTY(bool imageCaptureInProgress READ imageCaptureInProgress NOTIFY imageCaptureInProgressChanged)
 
 public:
     explicit CQmlVideoStreamer(Ulx::Multimedia::CVideoStreamer* facade);
@@ -31,6 +33,7 @@ public:
     QObject* videoSurfaceSink() const;
     bool videoOutputEnabled() const;
     void setVideoOutputEnabled(bool value);
+    bool imageCaptureInProgress() const;
 
     Q_INVOKABLE void pause();
     Q_INVOKABLE void resume();
@@ -42,6 +45,7 @@ signals:
     void videoOutputEnabledChanged();
     void stateChanged();
     void imageCaptured(QString fileName);
+    void imageCaptureInProgressChanged();
 
 private:
     QPointer<Ulx::Multimedia::CVideoStreamer> m_facade;

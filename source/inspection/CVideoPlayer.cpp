@@ -150,10 +150,16 @@ void CVideoPlayer::seek(qlonglong pos)
 
 void CVideoPlayer::captureImage(QString fileName)
 {
-    if (m_state != MultimediaTypes::PlaybackRunning && m_state != MultimediaTypes::PlaybackPaused)
+    if (!m_pendingImageFileName.isEmpty()) {
+        // The screen shows the photo button busy until the still is stored.
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, "Capture refused, a still is being stored",
+                            { fileName, m_pendingImageFileName });
         return;
-    if (!m_pendingImageFileName.isEmpty())
+    }
+    if (m_state != MultimediaTypes::PlaybackRunning && m_state != MultimediaTypes::PlaybackPaused) {
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, "Capture refused, no video shown", { fileName });
         return;
+    }
     if (!m_videoSurfaceSink->hasFrame()) {
         // The sink answers only when it holds a frame; without one the capture would stay
         // pending for good and refuse every later capture.
@@ -161,7 +167,7 @@ void CVideoPlayer::captureImage(QString fileName)
         emit errorOccurred(MultimediaTypes::PlaybackErrorImageCaptureInternal);
         return;
     }
-    m_pendingImageFileName = fileName;
+    setPendingImageFileName(fileName);
     m_videoSurfaceSink->captureImage();
 }
 
@@ -181,7 +187,7 @@ void CVideoPlayer::onImageCaptured(QImage image)
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot write captured image",
                             { m_pendingImageFileName, error });
         emit errorOccurred(MultimediaTypes::PlaybackErrorImageCaptureFileAccess);
-        m_pendingImageFileName.clear();
+        setPendingImageFileName(QString());
     }
 }
 
@@ -189,7 +195,7 @@ void CVideoPlayer::onImageStored(bool stored, const QString& target, const QStri
 {
     if (target != m_pendingImageFileName)
         return;
-    m_pendingImageFileName.clear();
+    setPendingImageFileName(QString());
     if (!stored) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot store captured image", { target, detail });
         emit errorOccurred(MultimediaTypes::PlaybackErrorImageCaptureFileAccess);
@@ -205,7 +211,15 @@ void CVideoPlayer::onImageCaptureFailed()
     if (m_pendingImageFileName.isEmpty())
         return;
     emit errorOccurred(MultimediaTypes::PlaybackErrorImageCaptureInternal);
-    m_pendingImageFileName.clear();
+    setPendingImageFileName(QString());
+}
+
+void CVideoPlayer::setPendingImageFileName(const QString& fileName)
+{
+    const bool wasInProgress = imageCaptureInProgress();
+    m_pendingImageFileName = fileName;
+    if (imageCaptureInProgress() != wasInProgress)
+        emit imageCaptureInProgressChanged();
 }
 
 // Player thread: only queued calls.

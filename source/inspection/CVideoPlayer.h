@@ -32,6 +32,8 @@ class CVideoPlayer : public QObject
     Q_PROPERTY(qlonglong position READ position NOTIFY positionChanged)
     Q_PROPERTY(qlonglong duration READ duration NOTIFY durationChanged)
     Q_PROPERTY(QUrl sourceUrl READ sourceUrl WRITE setSourceUrl NOTIFY sourceUrlChanged)
+    // A photo is being taken from the video and stored: the photo button waits for it.
+    Q_PROPERTY(bool imageCaptureInProgress READ imageCaptureInProgress NOTIFY imageCaptureInProgressChanged)
 
 public:
     // Position or duration that the player does not know (yet).
@@ -48,6 +50,7 @@ public:
     qlonglong duration() const { return m_duration; }
     QUrl sourceUrl() const { return m_sourceUrl; }
     void setSourceUrl(const QUrl& url);
+    bool imageCaptureInProgress() const { return !m_pendingImageFileName.isEmpty(); }
 
     Ulx::MultimediaTypes::ImageOutputFormat imageOutputFormat() const { return m_imageOutputFormat; }
     void setImageOutputFormat(Ulx::MultimediaTypes::ImageOutputFormat format) { m_imageOutputFormat = format; }
@@ -62,6 +65,7 @@ signals:
     void sourceUrlChanged();
     void imageCaptured(QString fileName);
     void errorOccurred(Ulx::MultimediaTypes::PlaybackError errorCode);
+    void imageCaptureInProgressChanged();
 
 public slots:
     void onImageCaptured(QImage image);
@@ -83,6 +87,7 @@ private:
     static void onPlayerStateChanged(gpointer userData, GstPlayerState state, GstPlayer* player);
     static void onPlayerPositionUpdated(gpointer userData, GstClockTime position, GstPlayer* player);
     static void onPlayerDurationChanged(gpointer userData, GstClockTime duration, GstPlayer* player);
+    void setPendingImageFileName(const QString& fileName);
 
     QUrl m_sourceUrl;
     QString m_pendingImageFileName;

@@ -1,5 +1,7 @@
 #include "helpers/CQmlObject.h"
 
+#include "support/QmlWarningGuard.h"
+
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QtTest>
@@ -11,6 +13,9 @@ class tst_CQmlObject : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QmlWarningGuard::install(); }
+    void cleanup() { QmlWarningGuard::checkFunction(); }
+
     void appendIsIdempotent();
     void destroyedObjectsLeaveTheList();
     void clearKeepsObjectsAlive();

@@ -17,6 +17,8 @@
 #include "systemcontrol/CSystemDataStorage.h"
 #include "systemcontrol/CSystemReadouts.h"
 
+#include "support/QmlWarningGuard.h"
+
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -151,6 +153,7 @@ class tst_QmlNamespaceObjects : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QmlWarningGuard::install(); }
     void init();
     void cleanup();
 
@@ -176,6 +179,7 @@ void tst_QmlNamespaceObjects::init()
 
 void tst_QmlNamespaceObjects::cleanup()
 {
+    QmlWarningGuard::checkFunction();
     CUlxSystemsLibraryPrivate::instance()->installLogics(nullptr, nullptr, nullptr, nullptr, nullptr);
     m_liveVideo.reset();
     m_system.reset();

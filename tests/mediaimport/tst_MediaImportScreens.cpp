@@ -16,6 +16,7 @@
 
 #include "MediaTree.h"
 #include "support/ApplicationScreenTest.h"
+#include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QQmlApplicationEngine>
@@ -72,6 +73,7 @@ private:
 private slots:
     void initTestCase()
     {
+        QmlWarningGuard::install();
         QVERIFY(m_dir.isValid());
         setWindow(ApplicationScreenTest::waitForMainWindow(WaitMs));
         QVERIFY2(window(), "the main window did not load");
@@ -90,6 +92,9 @@ private slots:
         QVERIFY(writePhoto(path("card/.thumbs/IMG_0009.JPG"), 6));
         QVERIFY(writeSparse(path("card/Misc/ZHUGE_0001.MP4"), 1024 * MiB));
     }
+
+    void init() { QmlWarningGuard::skipAfterAFailure(); }
+    void cleanup() { QmlWarningGuard::checkFunction(); }
 
     void destinationModeImportsTheTickedFiles()
     {

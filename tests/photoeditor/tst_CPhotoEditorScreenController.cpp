@@ -21,6 +21,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include "support/QmlWarningGuard.h"
+
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQmlExpression>
@@ -141,6 +143,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { QmlWarningGuard::install(); }
+
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -161,6 +165,7 @@ private slots:
 
     void cleanup()
     {
+        QmlWarningGuard::checkFunction();
         m_controller.reset();
         m_service.reset();
         m_settings.reset();

@@ -9,6 +9,7 @@
 #include "peers/update-server/UpdateServerPeer.h"
 #include "support/ApplicationScreenTest.h"
 #include "support/LogText.h"
+#include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
 
 #include "CUlxSystemsLibrary.h"
@@ -186,6 +187,8 @@ int runProgram(char* program)
     int argc = 1;
     char* argv[] = {program, nullptr};
     int status = 0;
+    // The test fails on a QML message of the program.
+    QmlWarningGuard::watchOutsideTests([](const QString& message) { report("qml-message " + message.toUtf8()); });
     {
         CApplication application(argc, argv);
         ProgramDriver driver(&application);
@@ -200,6 +203,11 @@ class ProgramProcess
 public:
     ~ProgramProcess()
     {
+        said(QString());
+        for (const QString& line : m_output.split(QLatin1Char('\n'))) {
+            if (line.startsWith(QLatin1String("PROGRAM qml-message ")))
+                qmlMessages().append(line.mid(20));
+        }
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished(5000);
@@ -221,6 +229,13 @@ public:
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--program")});
         return m_process.waitForStarted(10000);
+    }
+
+    // What the programs said of their QML, for the test function to fail on.
+    static QStringList& qmlMessages()
+    {
+        static QStringList messages;
+        return messages;
     }
 
     void send(const QByteArray& steps) { m_process.write(steps); }
@@ -324,7 +339,9 @@ void tst_ApplicationOnNetworkManager::initTestCase()
 void tst_ApplicationOnNetworkManager::cleanup()
 {
     m_mock.resume();
+    const QStringList qmlMessages = std::exchange(ProgramProcess::qmlMessages(), QStringList());
     QVERIFY(m_mock.stopService());
+    QVERIFY2(qmlMessages.isEmpty(), qPrintable(qmlMessages.join(QLatin1Char('\n'))));
 }
 
 void tst_ApplicationOnNetworkManager::radioSwitchedOffAtStartIsSwitchedOn()

@@ -16,6 +16,8 @@
 #include "application/CSettingsStore.h"
 #include "application/PathHelpers.h"
 
+#include "support/ApplicationScreenTest.h"
+
 namespace {
 
 bool g_stored = false;
@@ -60,6 +62,8 @@ class tst_CApplication : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QmlWarningGuard::install(); }
+
     void servicesExistAfterStartUp()
     {
         CApplication* app = CApplication::instance();
@@ -141,6 +145,7 @@ int main(int argc, char** argv)
     // The disk holds the saves until terminate(true) has returned: the window never waits for
     // the disk, and the end of the program does.
     QSemaphore held;
+    QmlWarningGuard::watchOutsideTests();
     {
         CApplication app(appArgc, argv);
         tst_CApplication checks;
@@ -173,6 +178,8 @@ int main(int argc, char** argv)
     }
 
     CSettingsStore::setDiskObserver(nullptr);
+    if (ApplicationScreenTest::withQmlMessagesOutsideTheChecks(0, true) != 0)
+        return 1;
     if (g_pipe) {
         struct stat entry {};
         if (::lstat(QFile::encodeName(CSettingsStore::fileName()).constData(), &entry) != 0 || !S_ISFIFO(entry.st_mode)) {

@@ -132,7 +132,7 @@ public:
     // The item is looked up once a frame has been drawn, so that views have made their rows.
     bool tryClick(const QString& name) const
     {
-        if (!waitForFrame())
+        if (QTest::currentTestFailed() || !waitForFrame())
             return false;
         QQuickItem* target = item(name);
         if (!target)
@@ -152,6 +152,9 @@ public:
     // As tryClick(), failing the running test with the reason.
     void click(const QString& name) const
     {
+        // After a failed step the screens are not where the next step expects them.
+        if (QTest::currentTestFailed())
+            return;
         QVERIFY2(waitForFrame(), qPrintable(QStringLiteral("no frame drawn before clicking %1").arg(name)));
         QQuickItem* target = item(name);
         QVERIFY2(target, qPrintable(QStringLiteral("no item %1").arg(name)));
@@ -170,6 +173,8 @@ public:
     // Waits (bounded) for the message box and answers it as its Yes (or OK) or No button would.
     void answerMessage(bool yes = true, int timeoutMs = 60000) const
     {
+        if (QTest::currentTestFailed())
+            return;
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), timeoutMs);
         evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? QStringLiteral("true") : QStringLiteral("false")));
     }
@@ -178,7 +183,8 @@ public:
     // that compares what it said: its text, or "<no message>" when none opened in time.
     QString answerMessageText(bool yes = true, int timeoutMs = 60000) const
     {
-        if (!QTest::qWaitFor([this] { return evaluate(QStringLiteral("MessageBox.isOpen")).toBool(); }, timeoutMs))
+        if (QTest::currentTestFailed()
+            || !QTest::qWaitFor([this] { return evaluate(QStringLiteral("MessageBox.isOpen")).toBool(); }, timeoutMs))
             return QStringLiteral("<no message>");
         const QString text = evaluate(QStringLiteral("messageBoxView.message.text")).toString();
         evaluate(QStringLiteral("messageBoxView.answer(%1)").arg(yes ? QStringLiteral("true") : QStringLiteral("false")));

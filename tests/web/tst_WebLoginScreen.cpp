@@ -15,6 +15,7 @@
 #include "libraries/web/WebTestSupport.h"
 #include "support/ApplicationScreenTest.h"
 #include "support/LogText.h"
+#include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
 #include "support/SettingsSaving.h"
 
@@ -83,6 +84,7 @@ private:
 private slots:
     void initTestCase()
     {
+        QmlWarningGuard::install();
         m_sim.reset(new WebServiceSimulator);
         // The program took the peer's address at start; the peer now takes that port.
         QVERIFY(g_simulatorPort > 0);
@@ -96,6 +98,9 @@ private slots:
         if (messageOpen())
             click(QStringLiteral("messageBoxOk"));
     }
+
+    void init() { QmlWarningGuard::skipAfterAFailure(); }
+    void cleanup() { QmlWarningGuard::checkFunction(); }
 
     void cleanupTestCase() { m_sim.reset(); }
 
@@ -121,7 +126,9 @@ private slots:
     // closes and "Remember me" stores what was entered.
     void twoStepLoginWithRememberMe()
     {
-        QCOMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
+        // The screen the check before left open, or a new one.
+        if (topScreenName() != QLatin1String("WebLoginScreen"))
+            openLoginScreen();
         type(QStringLiteral("webLoginUserName"), QStringLiteral("bob"));
         type(QStringLiteral("webLoginPassword"), QStringLiteral("b0b & co=1"));
         click(QStringLiteral("webLoginRememberMe"));
@@ -161,6 +168,11 @@ private slots:
     // alias logs in. Without "Remember me" the stored credentials are cleared.
     void multiUserLoginWithAliasChoice()
     {
+        // What the two-step login with "Remember me" stored, also when this check runs alone.
+        if (settings()->webUserName().isEmpty()) {
+            settings()->setWebUserName(QStringLiteral("bob"));
+            settings()->setWebPassword(QStringLiteral("b0b & co=1"));
+        }
         logoutAndWait();
         openLoginScreen();
         // Filled from the settings, with "Remember me" checked because a name is stored.
@@ -259,6 +271,11 @@ private slots:
     // The program's own log holds neither password, nor client secret, nor token.
     void logHoldsNoSecrets()
     {
+        // Alone, the logins of the checks above come first.
+        if (m_sim->requestsTo(QStringLiteral("login_json")).isEmpty()) {
+            twoStepLoginWithRememberMe();
+            multiUserLoginWithAliasChoice();
+        }
         const QString log = readLogText(QDir::homePath() + QStringLiteral("/Culvertix-Projects/Culvertix.log"));
         QVERIFY(log.contains(QStringLiteral("TovrinWeb")));
         QVERIFY(!log.contains(QStringLiteral("b0b & co=1")));

@@ -14,6 +14,7 @@
 #include "libraries/web/WebTestSupport.h"
 #include "peers/PeerProcess.h"
 #include "support/ApplicationScreenTest.h"
+#include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QDirIterator>
@@ -69,6 +70,7 @@ private:
 private slots:
     void initTestCase()
     {
+        QmlWarningGuard::install();
         QVERIFY(m_work.isValid());
         setWindow(ApplicationScreenTest::waitForMainWindow(WaitMs));
         QVERIFY(window());
@@ -86,6 +88,9 @@ private slots:
             QSKIP("python3 with gst-launch-1.0 could not start the demo web service");
         QCOMPARE(port, SimulatorPort);
     }
+
+    void init() { QmlWarningGuard::skipAfterAFailure(); }
+    void cleanup() { QmlWarningGuard::checkFunction(); }
 
     void cleanupTestCase()
     {

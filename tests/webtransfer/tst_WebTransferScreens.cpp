@@ -22,6 +22,7 @@
 #include "TovrinWebLibrary.h"
 #include "libraries/web/WebTestSupport.h"
 #include "support/ApplicationScreenTest.h"
+#include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
 
 #include <QDirIterator>
@@ -178,6 +179,7 @@ private:
 private slots:
     void initTestCase()
     {
+        QmlWarningGuard::install();
         QVERIFY(m_work.isValid());
         setWindow(ApplicationScreenTest::waitForMainWindow(WaitMs));
         QVERIFY(window());
@@ -239,6 +241,9 @@ private slots:
         QVERIFY(login.wait(WaitMs));
         QCOMPARE(login.first().at(1).value<TovrinWebApi::LoginResult>(), TovrinWebApi::LoginResultSuccess);
     }
+
+    void init() { QmlWarningGuard::skipAfterAFailure(); }
+    void cleanup() { QmlWarningGuard::checkFunction(); }
 
     void cleanupTestCase()
     {

@@ -3,6 +3,8 @@
 #include "CRTSPVideoStreamerLogic.h"
 #include "RtspPeer.h"
 
+#include "support/QmlWarningGuard.h"
+
 #include <QGuiApplication>
 #include <QQmlContext>
 #include <QSGRendererInterface>
@@ -27,9 +29,12 @@ class tst_LiveVideoOutput : public QObject
 private slots:
     void initTestCase()
     {
+        QmlWarningGuard::install();
         int argc = 0;
         QVERIFY(Ulx::GStreamer::CGstMultimediaLibrary::initialize(&argc, nullptr));
     }
+
+    void cleanup() { QmlWarningGuard::checkFunction(); }
 
     void videoOutputShowsTheLivePicture()
     {
@@ -43,13 +48,13 @@ private slots:
         QQuickView view;
         view.rootContext()->setContextProperty(QStringLiteral("videoSink"), logic.videoSurfaceSink());
         view.setSource(QUrl::fromLocalFile(QStringLiteral(CX_TEST_SOURCE_DIR "/LiveVideo.qml")));
-        if (view.status() != QQuickView::Ready) {
-            const auto errors = view.errors();
-            for (const QQmlError& error : errors)
-                qWarning() << error.toString();
-            if (view.status() == QQuickView::Error)
-                QSKIP("the QtMultimedia QML module is not available");
+        if (view.status() == QQuickView::Error) {
+            QString errors;
+            for (const QQmlError& error : view.errors())
+                errors += QLatin1Char('\n') + error.toString();
+            QSKIP(qPrintable(QStringLiteral("the QtMultimedia QML module is not available:") + errors));
         }
+        QCOMPARE(view.status(), QQuickView::Ready);
         view.resize(320, 240);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));

@@ -46,7 +46,7 @@ Screen {
             }
             // Without a saved store the next start asks all this again.
             MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), controller.saveErrorMessage,
-                             function() { screen.leave() })
+                             function() { screen.leave() }, screen)
         }
     }
 

@@ -85,12 +85,12 @@ Screen {
             MessageBox.question(tr.txt("TxtOverwriteCaption", "Files exist"),
                 tr.txt("TxtOverwriteQuestion", "{0} of the selected files are on the tablet already. Overwrite them?",
                        [existing.length]),
-                function(yes) { yes ? controller.startDownload("", existing) : controller.startDownload("", [], existing) })
+                function(yes) { yes ? controller.startDownload("", existing) : controller.startDownload("", [], existing) }, false, screen)
         }
         if (controller.queryForeignFilesSelected())
             MessageBox.error(tr.txt("TxtForeignCaption", "Download"),
                              tr.txt("TxtForeignFiles", "One or more selected files do not belong to the current project and will not be downloaded."),
-                             go)
+                             go, screen)
         else
             go()
     }
@@ -99,7 +99,7 @@ Screen {
         MessageBox.question(tr.txt("TxtConfirmationRequired", "Confirmation required"),
             tr.txt("TxtDeleteQuestion", "Delete the {0} selected files on the camera? This cannot be undone.",
                    [controller.selectionCount]),
-            function(yes) { if (yes) controller.deleteSelectedFiles() })
+            function(yes) { if (yes) controller.deleteSelectedFiles() }, false, screen)
     }
 
     function openFile(section, index, fileUrl) {

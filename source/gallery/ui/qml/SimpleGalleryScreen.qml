@@ -62,7 +62,7 @@ Screen {
         MessageBox.question(tr.txt("TxtConfirmationRequired", "Confirmation required"), text, function(yes) {
             if (yes)
                 controller.deleteSelectedItems()
-        })
+        }, false, screen)
     }
 
     function open(index, itemType, fullFileName, fileUrl) {

@@ -49,14 +49,14 @@ Screen {
         }
         MessageBox.question(tr.txt("TxtDiscardCaption", "Discard changes?"),
             tr.txt("TxtDiscardQuestion", "Are you sure you want to discard your changes?"),
-            function(yes) { if (yes) ScreenManager.close() })
+            function(yes) { if (yes) ScreenManager.close() }, false, screen)
     }
 
     function deleteSelected() {
         MessageBox.question(tr.txt("TxtConfirmationRequired", "Confirmation required"),
             tr.txt("TxtDeleteQuestion", "Remove the {0} selected files from the survey? They are deleted when you save.",
                    [controller.selectionCount]),
-            function(yes) { if (yes) controller.deleteSelectedFiles() })
+            function(yes) { if (yes) controller.deleteSelectedFiles() }, false, screen)
     }
 
     function chooseTemplate() {
@@ -84,14 +84,14 @@ Screen {
                 if (yes)
                     ScreenManager.show("WebDownloadScreen", { "mediaFileName": fileName },
                                        function() { controller.refreshLocalFileStates() })
-            })
+            }, false, screen)
     }
 
     function openFile(index, fileUrl, fileName, fileType, fileState) {
         if (fileState === GalleryTypes.FileStateStoredRemotely) {
             MessageBox.question(tr.txt("TxtDownloadCaption", "Download from camera"),
                 tr.txt("TxtDownloadQuestion", "{0} is only on the camera. Download it now?", [fileName]),
-                function(yes) { if (yes) controller.downloadFile(fileName) })
+                function(yes) { if (yes) controller.downloadFile(fileName) }, false, screen)
             return
         }
         if (fileState === GalleryTypes.FileStateNotAvailable) {

@@ -18,6 +18,8 @@ Screen {
     property bool recording: false
     // Whether the photo and record buttons may be used apart from the controller's processing.
     property bool captureAvailable: true
+    // A photo is being stored: the photo button waits for it and says so.
+    property bool photoBusy: false
     // The camera keeps media of its own (Hoselux): its gallery is offered beside the survey's.
     property bool cameraGalleryAvailable: false
     // Status texts of the screen on top of the readouts, and items laid over the picture's foot.
@@ -61,7 +63,7 @@ Screen {
                             function(yes) {
                                 if (yes)
                                     system.connection.close(false)
-                            })
+                            }, false, screen)
     }
 
     // Target files of photos and videos made on the tablet. With the default folders the
@@ -582,8 +584,8 @@ Screen {
             PushButton {
                 objectName: "inspectionPhotoButton"
                 width: sidePanel.halfWidth
-                enabled: captureRow.ready
-                text: tr.txt("TxtPhoto", "Photo")
+                enabled: captureRow.ready && !screen.photoBusy
+                text: screen.photoBusy ? tr.txt("TxtStoringPhoto", "Storing photo...") : tr.txt("TxtPhoto", "Photo")
                 onClicked: screen.photoClicked()
             }
             PushButton {

@@ -28,6 +28,7 @@ Screen {
     readonly property string shownName: fileSystemHelper ? fileSystemHelper.fileNameFromUrl(controller.fileUrl.toString())
                                                          : ""
     readonly property bool playing: videoPlayer && videoPlayer.state === MultimediaTypes.PlaybackRunning
+    readonly property bool storingPhoto: videoPlayer ? videoPlayer.imageCaptureInProgress : false
 
     Translator { id: tr; translationClassName: "Ombrastella.Zephira.App.MediaViewScreen" }
 
@@ -87,7 +88,7 @@ Screen {
                 controller.deleteFile()
                 if (controller.fileUrl.toString() === "")
                     ScreenManager.close()
-            })
+            }, false, screen)
     }
 
     function takePhoto() {
@@ -124,7 +125,7 @@ Screen {
         }
         MessageBox.question(tr.txt("TxtOverwriteCaption", "File exists"),
             tr.msg("MsgOverwrite", "{0} is already on the tablet. Overwrite it?", [shownName]),
-            function(yes) { if (yes) controller.startDownload("", existing) })
+            function(yes) { if (yes) controller.startDownload("", existing) }, false, screen)
     }
 
     Item {
@@ -272,8 +273,8 @@ Screen {
             objectName: "mediaViewTakePhoto"
             width: parent.width
             visible: screen.showsVideo
-            enabled: controller.photoCaptureAllowed
-            text: tr.txt("TxtTakePhoto", "Take photo")
+            enabled: controller.photoCaptureAllowed && !screen.storingPhoto
+            text: screen.storingPhoto ? tr.txt("TxtStoringPhoto", "Storing photo...") : tr.txt("TxtTakePhoto", "Take photo")
             onClicked: screen.takePhoto()
         }
         PushButton {

@@ -10,6 +10,7 @@ InspectionScreenLayout {
     controller: RVQInspectionScreenController { id: rvqController }
     recording: liveVideo.recorder.state !== 0
     captureAvailable: liveVideo.stream.state === 2
+    photoBusy: liveVideo.stream.imageCaptureInProgress
 
     onPhotoClicked: takeLocalPhoto()
     onRecordClicked: toggleLocalRecording()

@@ -16,6 +16,7 @@ InspectionScreenLayout {
     controller: ZPInspectionScreenController { id: zpController }
     recording: liveVideo.recorder.state !== 0
     captureAvailable: liveVideo.stream.state === 2
+    photoBusy: liveVideo.stream.imageCaptureInProgress
 
     onPhotoClicked: takeLocalPhoto()
     onRecordClicked: toggleLocalRecording()

@@ -139,8 +139,17 @@ QByteArray CRTSPVideoStreamerLogic::streamCapsString() const
 
 void CRTSPVideoStreamerLogic::captureImage(const QString& fileName, const CImageMetaData& metaData)
 {
-    if (m_state != MultimediaTypes::StreamingRunning || !m_pendingImageFileName.isEmpty() || fileName.isEmpty())
+    if (!m_pendingImageFileName.isEmpty()) {
+        // The screen shows the photo button busy until the still is stored.
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, "captureImage: refused, a still is being stored",
+                            { fileName, m_pendingImageFileName });
         return;
+    }
+    if (m_state != MultimediaTypes::StreamingRunning || fileName.isEmpty()) {
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, "captureImage: refused, no running stream or no name",
+                            { fileName, QVariant::fromValue(m_state).toString() });
+        return;
+    }
     if (!m_videoSurfaceSink->hasFrame()) {
         // The sink would answer neither way without a frame; refuse now so that later
         // captures are not blocked by this one.
@@ -149,8 +158,8 @@ void CRTSPVideoStreamerLogic::captureImage(const QString& fileName, const CImage
         emit errorOccurred(MultimediaTypes::StreamingErrorImageCaptureInternal);
         return;
     }
-    m_pendingImageFileName = fileName;
     m_pendingMetaData = metaData;
+    setPendingImageFileName(fileName);
     m_videoSurfaceSink->captureImage();
 }
 
@@ -259,7 +268,7 @@ void CRTSPVideoStreamerLogic::onImageMetaDataOperationDone()
         return;
     m_pendingMetaData = CImageMetaData();
     const QString fileName = m_pendingImageFileName;
-    m_pendingImageFileName.clear();
+    setPendingImageFileName(QString());
     emit imageCaptured(fileName);
 }
 
@@ -333,9 +342,17 @@ bool CRTSPVideoStreamerLogic::pipelineIsAtNull() const
 
 void CRTSPVideoStreamerLogic::failImageCapture(MultimediaTypes::StreamingError error)
 {
-    m_pendingImageFileName.clear();
     m_pendingMetaData = CImageMetaData();
+    setPendingImageFileName(QString());
     emit errorOccurred(error);
+}
+
+void CRTSPVideoStreamerLogic::setPendingImageFileName(const QString& fileName)
+{
+    const bool wasInProgress = imageCaptureInProgress();
+    m_pendingImageFileName = fileName;
+    if (imageCaptureInProgress() != wasInProgress)
+        emit imageCaptureInProgressChanged();
 }
 
 } // namespace Multimedia

@@ -63,8 +63,11 @@ public:
     bool videoOutputEnabled() const;
     void setVideoOutputEnabled(bool enabled);
 
+    // One still at a time: a capture asked for while one is being taken or stored is refused.
     void captureImage(const QString& fileName, const CImageMetaData& metaData);
     void cancelImageCapture() {}
+    // From the capture until the still is stored (or has failed).
+    bool imageCaptureInProgress() const { return !m_pendingImageFileName.isEmpty(); }
     Ulx::MultimediaTypes::ImageOutputFormat imageOutputFormat() const { return m_imageOutputFormat; }
     void setImageOutputFormat(Ulx::MultimediaTypes::ImageOutputFormat format) { m_imageOutputFormat = format; }
 
@@ -80,6 +83,7 @@ signals:
     void imageCaptured(QString fileName);
     void errorOccurred(Ulx::MultimediaTypes::StreamingError errorCode);
     void videoOutputEnabledChanged();
+    void imageCaptureInProgressChanged();
 
 private slots:
     void onSampleReceived();
@@ -99,6 +103,7 @@ private:
     void createPipeline();
     bool pipelineIsAtNull() const;
     void failImageCapture(Ulx::MultimediaTypes::StreamingError error);
+    void setPendingImageFileName(const QString& fileName);
     void logStatistics();
 
     QString m_streamUrl;

@@ -29,12 +29,12 @@ Screen {
         onOperationFinished: MessageBox.error(tr.txt("TxtDone", "Download finished"),
                                               tr.txt("TxtDownloaded", "{0} files downloaded.",
                                                      [queryProcessedFiles().length]),
-                                              screen.back)
+                                              screen.back, screen)
         onOperationCancelled: MessageBox.error(tr.txt("TxtCancelled", "Download cancelled"),
                                                tr.txt("TxtDownloaded", "{0} files downloaded.",
                                                       [queryProcessedFiles().length]),
-                                               screen.back)
-        onOperationErrorOccurred: MessageBox.error(tr.txt("TxtFailed", "Download failed"), errorMessage, screen.back)
+                                               screen.back, screen)
+        onOperationErrorOccurred: MessageBox.error(tr.txt("TxtFailed", "Download failed"), errorMessage, screen.back, screen)
         onOperationPausedInBackground: MessageBox.error(tr.txt("TxtPausedTitle", "Download paused"),
                                                         tr.txt("TxtPausedInBackground",
                                                                "The download was paused while the program was in the background."))

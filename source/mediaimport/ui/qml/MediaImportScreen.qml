@@ -31,12 +31,12 @@ Screen {
         onOperationFinished: MessageBox.error(tr.txt("TxtDone", "Import finished"),
                                               tr.txt("TxtImported", "{0} files imported.",
                                                      [queryProcessedFiles().length]),
-                                              screen.back)
+                                              screen.back, screen)
         onOperationCancelled: MessageBox.error(tr.txt("TxtCancelled", "Import cancelled"),
                                                tr.txt("TxtImported", "{0} files imported.",
                                                       [queryProcessedFiles().length]),
-                                               screen.back)
-        onOperationErrorOccurred: MessageBox.error(tr.txt("TxtFailed", "Import failed"), errorMessage, screen.back)
+                                               screen.back, screen)
+        onOperationErrorOccurred: MessageBox.error(tr.txt("TxtFailed", "Import failed"), errorMessage, screen.back, screen)
     }
 
     TransferView {

@@ -57,7 +57,7 @@ Screen {
         }
         MessageBox.question(tr.txt("DiscardChangesCaption", "Discard changes?"),
                             tr.msg("DiscardChanges", "Are you sure you want to discard your changes?"),
-                            function(yes) { if (yes && !controller.processing) ScreenManager.close(undefined) })
+                            function(yes) { if (yes && !controller.processing) ScreenManager.close(undefined) }, false, screen)
     }
 
     // New objects go to the middle of the visible part of the photo, where the operator looks;
@@ -206,7 +206,7 @@ Screen {
         }
         MessageBox.question("", tr.msg("QueryLoadTemplate",
                                        "All your changes will be discarded when you load a template.\nAre you sure you want to proceed?"),
-                            function(yes) { if (yes) load() })
+                            function(yes) { if (yes) load() }, false, screen)
     }
 
     function saveTemplate() {
@@ -223,7 +223,7 @@ Screen {
                                MessageBox.question(tr.txt("QueryCaptionOverwriteTemplate", "Overwrite Template?"),
                                                    tr.msg("QueryOverwriteTemplate",
                                                           "A template with the same name exists already.\nAre you sure you want to overwrite it?"),
-                                                   function(yes) { if (yes) controller.saveAsTemplate(name) })
+                                                   function(yes) { if (yes) controller.saveAsTemplate(name) }, false, screen)
                            })
     }
 
@@ -232,7 +232,7 @@ Screen {
             MessageBox.question(tr.txt("QueryCaptionDeleteTemplate", "Delete Template?"),
                                 tr.msg("QueryDeleteTemplate", "Are you sure you want to delete the template named {0}?",
                                        [name]),
-                                function(yes) { if (yes) controller.deleteTemplate(name) })
+                                function(yes) { if (yes) controller.deleteTemplate(name) }, false, screen)
         })
     }
 
@@ -251,7 +251,7 @@ Screen {
                                 if (remember)
                                     settings.showPhotoEditorFileOverwriteWarning = false
                                 controller.applyTemplate(controller.inputFileName)
-                            }, true)
+                            }, true, screen)
     }
 
     PhotoEditorScreenForm {

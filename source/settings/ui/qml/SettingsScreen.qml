@@ -4,8 +4,9 @@ import controls 1.0
 import design 1.0
 import utils 1.0
 
-// The application settings under four tabs. The screen works on copies of the settings and
-// writes them back only on Apply; every way out saves the settings store.
+// The application settings under four tabs. The screen works on copies of the settings;
+// Apply writes them back and saves the settings store, Cancel and the close button leave
+// without writing anything.
 TabbedScreen {
     id: screen
     objectName: "SettingsScreen"
@@ -80,7 +81,7 @@ TabbedScreen {
 
     function back() {
         if (!controller.saving)
-            controller.saveSettings()
+            leave()
     }
 
     function leave() {
@@ -97,7 +98,7 @@ TabbedScreen {
             }
             // The values stay in use for this run; the operator must know they are not kept.
             MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), controller.saveErrorMessage,
-                             function() { screen.leave() })
+                             function() { screen.leave() }, screen)
         }
     }
 
@@ -130,7 +131,7 @@ TabbedScreen {
             settings.customPhotoFolder = customPhotoFolder
             settings.customVideoFolder = customVideoFolder
         }
-        back()
+        controller.saveSettings()
     }
 
     function chooseItem(title, items, index, callback) {

@@ -77,7 +77,7 @@ Screen {
         MessageBox.question(tr.txt("TxtConfirmationRequired", "Confirmation required"),
             tr.txt("TxtDeleteNamedQuestion", "Do you really want to delete the project \"{0}\"?\n\nThis will also delete all of its photos and videos.\n\nThis cannot be undone.",
                    [controller.queryCurrentProjectName()]),
-            function(yes) { if (yes) controller.deleteProject() })
+            function(yes) { if (yes) controller.deleteProject() }, false, screen)
     }
 
     function sortBy(role) {

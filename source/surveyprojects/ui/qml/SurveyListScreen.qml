@@ -65,13 +65,13 @@ Screen {
         }
         MessageBox.question(tr.txt("TxtDiscardCaption", "Discard changes?"),
             tr.txt("TxtDiscardQuestion", "Are you sure you want to discard your changes?"),
-            function(yes) { if (yes) screen.leave() })
+            function(yes) { if (yes) screen.leave() }, false, screen)
     }
 
     function deleteSurvey() {
         MessageBox.question(tr.txt("TxtConfirmationRequired", "Confirmation required"),
             tr.txt("TxtDeleteQuestion", "Do you really want to delete this survey?\n\nThis will also delete all of its photos and videos.\n\nThis cannot be undone."),
-            function(yes) { if (yes) controller.deleteSurvey() })
+            function(yes) { if (yes) controller.deleteSurvey() }, false, screen)
     }
 
     // Edits one row of the property editor with the input its type asks for.

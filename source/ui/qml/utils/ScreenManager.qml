@@ -10,6 +10,9 @@ QtObject {
 
     property var stack: null
 
+    // The screen is about to go: what belongs to it (its messages) goes with it.
+    signal screenClosing(var screen)
+
     // Screen keys and the files that implement them; later features add their screens here.
     readonly property var screens: ({
         "StartScreen": "qrc:/appstart/ui/qml/StartScreen.qml",
@@ -80,6 +83,7 @@ QtObject {
         if (!stack || stack.depth <= 1)
             return false
         var item = stack.currentItem
+        screenClosing(item)
         stack.pop(StackView.Immediate)
         var list = _callbacks
         for (var i = list.length - 1; i >= 0; --i) {

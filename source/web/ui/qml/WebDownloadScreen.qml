@@ -43,17 +43,17 @@ Screen {
                                     controller.cancelOperation()
                                 else
                                     controller.resumeCurrentDownload()
-                            })
+                            }, false, screen)
     }
 
     WebDownloadScreenController {
         id: controller
         singleMediaDownload: screen.mediaFileName !== ""
         onOperationFinished: MessageBox.error("", tr.txt("DownloadFinished", "Download finished."),
-                                              function() { screen.finishWith(true) })
+                                              function() { screen.finishWith(true) }, screen)
         onOperationCancelled: MessageBox.error("", tr.txt("DownloadCancelled", "Download cancelled."),
-                                               function() { screen.finishWith(false) })
-        onOperationErrorOccurred: MessageBox.error("", errorMessage, function() { screen.finishWith(false) })
+                                               function() { screen.finishWith(false) }, screen)
+        onOperationErrorOccurred: MessageBox.error("", errorMessage, function() { screen.finishWith(false) }, screen)
         onOperationPausedInBackground: {
             if (!cancelInProgress)
                 MessageBox.error("", tr.txt("DownloadPaused", "Please note that the download was paused while the app was in background.\n\nThis is because this operating system does not allow an app to download data from the Internet while in background."))

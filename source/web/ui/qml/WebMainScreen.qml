@@ -29,7 +29,7 @@ TabbedScreen {
         MessageBox.error("", text, function() {
             if (ScreenManager.currentScreen === screen)
                 ScreenManager.close()
-        })
+        }, screen)
     }
 
     // The login ran out: a transfer screen above this one goes at once (its transfer ends with
@@ -52,7 +52,7 @@ TabbedScreen {
                     ScreenManager.close()
                 }
             })
-        })
+        }, screen)
     }
 
     function back() {
@@ -61,7 +61,7 @@ TabbedScreen {
                                 if (yes && screen.loginService)
                                     screen.loginService.logout()
                                 ScreenManager.close()
-                            })
+                            }, false, screen)
     }
 
     function startDownload() {
@@ -79,7 +79,7 @@ TabbedScreen {
                                     settings.doNotRemindAboutAllMediaDownload = true
                                 settings.downloadAllMedia = yes
                                 controller.downloadProject()
-                            }, true)
+                            }, true, screen)
     }
 
     WebMainScreenController {
@@ -89,10 +89,10 @@ TabbedScreen {
 
         onReuploadProject: MessageBox.question(tr.txt("ReuploadingProjectCaption", "Project update confirmation required"),
             tr.txt("ReuploadProjectQuestion", "Project with given ID already exists on TovrinWeb. Do you want to update it?"),
-            function(yes) { if (yes) controller.uploadProject() })
+            function(yes) { if (yes) controller.uploadProject() }, false, screen)
         onUploadedProjectNameTaken: MessageBox.question(tr.txt("UploadProjectNameTakenCaption", "Project upload confirmation required"),
             projectName + ": " + tr.txt("UploadProjectNameTakenQuestion", "Project with given name already exists on TovrinWeb. Do you want proceed anyway?"),
-            function(yes) { if (yes) controller.uploadProject() })
+            function(yes) { if (yes) controller.uploadProject() }, false, screen)
         onUploadWebImportPendingProjectFail: MessageBox.error(tr.txt("PendingProjectImportCaption", "Project import pending"),
             projectUploadName + " " + tr.txt("ProjectImportPendingUploadFail", "cannot be uploaded because it is not imported by the web yet"))
         onUploadInitiated: ScreenManager.show("WebUploadScreen", {

@@ -37,16 +37,16 @@ Screen {
         }
         MessageBox.question(tr.txt("CancelQueryCaption", "Confirmation required"),
                             tr.txt("CancelQuery", "Are you sure you want to cancel the current upload?"),
-                            function(yes) { if (yes) controller.cancelOperation() })
+                            function(yes) { if (yes) controller.cancelOperation() }, false, screen)
     }
 
     WebUploadScreenController {
         id: controller
         onOperationFinished: MessageBox.error("", tr.txt("UploadFinished", "Upload finished successfully.\n\nYou will receive an email from Tovrin Web when it has finished processing the uploaded data and the project is ready to use."),
-                                              function() { screen.finishWith(true) })
+                                              function() { screen.finishWith(true) }, screen)
         onOperationCancelled: MessageBox.error("", tr.txt("UploadCancelled", "Upload cancelled."),
-                                               function() { screen.finishWith(false) })
-        onOperationErrorOccurred: MessageBox.error("", errorMessage, function() { screen.finishWith(false) })
+                                               function() { screen.finishWith(false) }, screen)
+        onOperationErrorOccurred: MessageBox.error("", errorMessage, function() { screen.finishWith(false) }, screen)
         onOperationPausedInBackground: {
             if (!cancelInProgress)
                 MessageBox.error("", tr.txt("UploadPaused", "Please note that the upload was paused while the app was in background.\n\nThis is because this operating system does not allow an app to upload data to the Internet while in background."))

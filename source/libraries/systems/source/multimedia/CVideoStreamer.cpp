@@ -21,6 +21,8 @@ CVideoStreamer::CVideoStreamer(QObject* parent)
     connect(streamerLogic, &CRTSPVideoStreamerLogic::errorOccurred, this, &CVideoStreamer::errorOccurred);
     connect(streamerLogic, &CRTSPVideoStreamerLogic::videoOutputEnabledChanged, this,
             &CVideoStreamer::videoOutputEnabledChanged);
+    connect(streamerLogic, &CRTSPVideoStreamerLogic::imageCaptureInProgressChanged, this,
+            &CVideoStreamer::imageCaptureInProgressChanged);
 }
 
 CVideoStreamer::~CVideoStreamer() = default;
@@ -89,6 +91,12 @@ void CVideoStreamer::cancelImageCapture()
 {
     if (CRTSPVideoStreamerLogic* streamerLogic = logic())
         streamerLogic->cancelImageCapture();
+}
+
+bool CVideoStreamer::imageCaptureInProgress() const
+{
+    CRTSPVideoStreamerLogic* streamerLogic = logic();
+    return streamerLogic && streamerLogic->imageCaptureInProgress();
 }
 
 Ulx::MultimediaTypes::ImageOutputFormat CVideoStreamer::imageOutputFormat() const

@@ -38,6 +38,7 @@ public:
 
     void captureImage(const QString& fileName, const Ulx::Multimedia::CImageMetaData& metaData);
     void cancelImageCapture();
+    bool imageCaptureInProgress() const;
     Ulx::MultimediaTypes::ImageOutputFormat imageOutputFormat() const;
     void setImageOutputFormat(Ulx::MultimediaTypes::ImageOutputFormat format);
 
@@ -47,6 +48,7 @@ signals:
     void imageCaptured(QString fileName);
     void errorOccurred(Ulx::MultimediaTypes::StreamingError errorCode);
     void videoOutputEnabledChanged();
+    void imageCaptureInProgressChanged();
 
 private:
     static CRTSPVideoStreamerLogic* logic();
