@@ -3,6 +3,7 @@
 
 #include "CameraSimulator.h"
 #include "FakeStorageProvider.h"
+#include "LogCapture.h"
 
 #include "hx/CHXRemoteMediaStorageLogic.h"
 #include "hx/CTetronCommandRunner.h"
@@ -125,7 +126,9 @@ private slots:
         const QString ghost = Communication::cameraFileUrl("/SD/DCIM/100MEDIA/GHOST.JPG");
         QVERIFY(m_logic->deleteFiles({photo, ghost}));
         QCOMPARE(storage()->fileListState(), RemoteMediaTypes::FileListStateUpdating);
-        QVERIFY(!m_logic->deleteFiles({photo})); // one deletion at a time
+        LogCapture log;
+        QVERIFY(!m_logic->deleteFiles({photo})); // one deletion at a time, and the log says why
+        QCOMPARE(log.count("The deletion on the camera is refused: the camera's file list is being read or changed."), 1);
         QTRY_COMPARE_WITH_TIMEOUT(storage()->fileListState(), RemoteMediaTypes::FileListStateReady, 10000);
         QCOMPARE(storage()->remoteFiles().size(), 1);
         QCOMPARE(storage()->remoteFiles().first().fileName(), QStringLiteral("MOV0001.MP4"));
@@ -144,7 +147,9 @@ private slots:
         QVERIFY(download);
         QCOMPARE(storage()->activeDownload(), download);
         QVERIFY(!m_logic->downloadFiles(files, {dir.filePath("c.jpg"), dir.filePath("d.mp4")}));
+        LogCapture log;
         QVERIFY(!m_logic->deleteFiles({files.first().fileUrl()}));
+        QCOMPARE(log.count("The deletion on the camera is refused: a download is running."), 1);
         QSignalSpy finished(download.get(), &CAbstractMediaDownload::finished);
         QVERIFY(finished.wait(20000));
         QCOMPARE(download->result(), 2);

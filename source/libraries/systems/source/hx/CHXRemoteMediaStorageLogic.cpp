@@ -99,8 +99,7 @@ void CHXRemoteMediaStorageLogic::onThumbnailCommandFinished()
 std::shared_ptr<CAbstractMediaDownload> CHXRemoteMediaStorageLogic::downloadFiles(const QVector<CRemoteFileInfo>& files,
                                                                                   const QVector<QString>& targetPaths)
 {
-    if (files.isEmpty() || storage()->fileListState() == RemoteMediaTypes::FileListStateUpdating
-        || storage()->activeDownload())
+    if (files.isEmpty() || !mayUseTheCard(QStringLiteral("download")))
         return {};
     if (targetPaths.size() < files.size()) {
         Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("UlxSystemsLibrary"),
@@ -119,10 +118,24 @@ void CHXRemoteMediaStorageLogic::onDownloadFinished()
     storage()->setActiveDownload({});
 }
 
+bool CHXRemoteMediaStorageLogic::mayUseTheCard(const QString& what) const
+{
+    // One operation at a time on the card; the operator's request is refused, and the log says why.
+    QString cause;
+    if (storage()->fileListState() == RemoteMediaTypes::FileListStateUpdating)
+        cause = QStringLiteral("the camera's file list is being read or changed");
+    else if (storage()->activeDownload())
+        cause = QStringLiteral("a download is running");
+    if (cause.isEmpty())
+        return true;
+    Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("UlxSystemsLibrary"),
+                                         QStringLiteral("The %1 on the camera is refused: %2.").arg(what, cause), {});
+    return false;
+}
+
 bool CHXRemoteMediaStorageLogic::deleteFiles(const QStringList& fileUrls)
 {
-    if (fileUrls.isEmpty() || storage()->fileListState() == RemoteMediaTypes::FileListStateUpdating
-        || storage()->activeDownload())
+    if (fileUrls.isEmpty() || !mayUseTheCard(QStringLiteral("deletion")))
         return false;
     storage()->setFileListState(RemoteMediaTypes::FileListStateUpdating);
     m_workingFileList = storage()->remoteFiles();

@@ -46,6 +46,8 @@ private slots:
 
 private:
     CRemoteMediaDataStorage* storage() const;
+    // Whether the card is free for the operator's download or deletion; logs why not.
+    bool mayUseTheCard(const QString& what) const;
 
     IStorageProvider* m_storageProvider = nullptr;
     Communication::ITetronCommandRunner* m_commandRunner = nullptr;
