@@ -69,6 +69,8 @@ CStartScreenController::CStartScreenController(Ulx::Communication::CSessionManag
                 &CStartScreenController::permissionWriteExternalStorageChanged);
         connect(m_sessionManager, &CSessionManager::allFilesAccessRestrictedChanged, this,
                 &CStartScreenController::allFilesAccessRestrictedChanged);
+        connect(m_sessionManager, &CSessionManager::missingWifiInterfaceChanged, this,
+                &CStartScreenController::missingWifiInterfaceChanged);
         connect(m_sessionManager, &CSessionManager::communicationErrorOccurred, this,
                 [this](Ulx::CommunicationTypes::CommunicationError error) {
                     emit communicationErrorOccurred(static_cast<int>(error));
@@ -108,6 +110,11 @@ void CStartScreenController::setNetworkScanEnabled(bool enabled)
 bool CStartScreenController::wifiServiceFound() const
 {
     return Ulx::Wlan::wlanServiceFound();
+}
+
+QString CStartScreenController::missingWifiInterface() const
+{
+    return m_sessionManager ? m_sessionManager->missingWifiInterface() : QString();
 }
 
 bool CStartScreenController::wifiAccessRestricted() const

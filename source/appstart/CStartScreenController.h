@@ -31,6 +31,8 @@ class CStartScreenController : public QObject
     Q_PROPERTY(bool wifiAccessRestricted READ wifiAccessRestricted NOTIFY wifiAccessRestrictedChanged)
     // False when no Wi-Fi service was found at start: systems can be neither found nor joined.
     Q_PROPERTY(bool wifiServiceFound READ wifiServiceFound NOTIFY wifiServiceFoundChanged)
+    // The Wi-Fi adapter chosen in the settings while it is not there; empty when it is.
+    Q_PROPERTY(QString missingWifiInterface READ missingWifiInterface NOTIFY missingWifiInterfaceChanged)
     Q_PROPERTY(bool allFilesAccessRestricted READ allFilesAccessRestricted NOTIFY allFilesAccessRestrictedChanged)
     Q_PROPERTY(bool permissionAccessLocation READ permissionAccessLocation NOTIFY permissionAccessLocationChanged)
     Q_PROPERTY(bool permissionWriteExternalStorage READ permissionWriteExternalStorage
@@ -61,6 +63,7 @@ public:
     void setNetworkScanEnabled(bool enabled);
     bool wifiAccessRestricted() const;
     bool wifiServiceFound() const;
+    QString missingWifiInterface() const;
     bool allFilesAccessRestricted() const;
     bool permissionAccessLocation() const;
     bool permissionWriteExternalStorage() const;
@@ -80,6 +83,7 @@ signals:
     void networkScanEnabledChanged();
     void wifiAccessRestrictedChanged();
     void wifiServiceFoundChanged();
+    void missingWifiInterfaceChanged();
     void allFilesAccessRestrictedChanged();
     void permissionAccessLocationChanged();
     void permissionWriteExternalStorageChanged();

@@ -77,6 +77,15 @@ const TextRow CommunicationErrors[] = {
     {6, "MsgMultimediaConnectionError", "Failed to get a video stream from the camera system.\nPlease try reconnecting to it."},
     {7, "MsgInternalCommunicatorError",
      "An internal communication error occurred which was not supposed to happen.\nPlease notify your service station about this error."},
+    {9, "MsgNetworkManagerOtherNetworkError",
+     "The tablet was put on another Wi-Fi network while it was connecting to the camera system.\nPlease connect again, and check whether another program chooses the tablet's Wi-Fi network."},
+};
+
+// No Wi-Fi adapter (error 8): 1 names the adapter that is missing, 0 is for none named.
+const TextRow NoWifiInterface[] = {
+    {0, "MsgNetworkManagerNoWifiAdapterError", "No Wi-Fi adapter was found.\nPlease plug one in and try again."},
+    {1, "MsgNetworkManagerWifiAdapterMissingError",
+     "The Wi-Fi adapter {0} was not found.\nPlease plug it in, or choose another one as the Wi-Fi interface in the settings."},
 };
 
 const TextRow LoggedErrors[] = {
@@ -226,10 +235,14 @@ QString applicationErrorMessage(ApplicationTypes::ApplicationError error)
                                                    CErrorMessageHelper::ErrorCategoryApplication, error);
 }
 
-QString communicationErrorMessage(Ulx::CommunicationTypes::CommunicationError error)
+QString communicationErrorMessage(Ulx::CommunicationTypes::CommunicationError error, const QString& missingInterface)
 {
-    return CErrorMessageHelper::createErrorMessage(messageOf(CommunicationErrors, error),
-                                                   CErrorMessageHelper::ErrorCategorySessionManager, error);
+    QString text = messageOf(CommunicationErrors, error);
+    if (error == Ulx::CommunicationTypes::CommunicationErrorNetworkManagerNoInterface) {
+        text = missingInterface.isEmpty() ? messageOf(NoWifiInterface, 0)
+                                          : messageWithArgument(NoWifiInterface, 1, missingInterface);
+    }
+    return CErrorMessageHelper::createErrorMessage(text, CErrorMessageHelper::ErrorCategorySessionManager, error);
 }
 
 QString loggedErrorText(Ulx::SystemTypes::LoggedError error)

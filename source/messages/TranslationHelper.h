@@ -26,7 +26,9 @@ namespace TranslationHelper {
 QString videoStreamerErrorMessage(Ulx::MultimediaTypes::StreamingError error);
 QString videoRecorderErrorMessage(Ulx::MultimediaTypes::RecordingError error);
 QString applicationErrorMessage(ApplicationTypes::ApplicationError error);
-QString communicationErrorMessage(Ulx::CommunicationTypes::CommunicationError error);
+// missingInterface names the Wi-Fi adapter that is not there, for the error that says so.
+QString communicationErrorMessage(Ulx::CommunicationTypes::CommunicationError error,
+                                  const QString& missingInterface = QString());
 QString loggedErrorText(Ulx::SystemTypes::LoggedError error);
 QString mediaStorageStateMessage(Ulx::RemoteMediaTypes::MediaStorageState state);
 // The message of a drawing-template error with its code; the argument fills a "{0}" of the

@@ -391,7 +391,8 @@ void CUiEngine::onCommunicationStateChanged()
 
 void CUiEngine::onCommunicationErrorOccurred(Ulx::CommunicationTypes::CommunicationError error)
 {
-    emit applicationErrorOccurred(TranslationHelper::communicationErrorMessage(error));
+    emit applicationErrorOccurred(
+        TranslationHelper::communicationErrorMessage(error, UiEngineServices::missingWifiInterface()));
 }
 
 void CUiEngine::onApplicationErrorOccurred(ApplicationTypes::ApplicationError error)

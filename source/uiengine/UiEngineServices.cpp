@@ -59,6 +59,12 @@ bool sessionManagerOffline()
     return manager && manager->state() == Ulx::CommunicationTypes::ConnectionOffline;
 }
 
+QString missingWifiInterface()
+{
+    const Ulx::Communication::CSessionManager* manager = app() ? Ulx::CUlxSystemsLibrary::sessionManager() : nullptr;
+    return manager ? manager->missingWifiInterface() : QString();
+}
+
 void connectApplication(CUiEngine* engine)
 {
     if (CApplication* application = app())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class CUiEngine;
 class QObject;
 
@@ -16,6 +18,8 @@ QObject* powerManager();
 void connectSessionManager(CUiEngine* engine);
 // True while the session manager reports no connection at all.
 bool sessionManagerOffline();
+// The Wi-Fi adapter taken up by name that is not there; empty when it is.
+QString missingWifiInterface();
 // The application's applicationErrorOccured(error) reaches onApplicationErrorOccurred.
 void connectApplication(CUiEngine* engine);
 

@@ -1,10 +1,12 @@
 // The whole program against NetworkManager (the tests' mock on a bus of the test's own), started
 // and ended the way an operator does it: each case runs the application object in a process of
 // its own, through its own start-up and exit, as main does (this executable with "--program").
-// That process tells what the program shows on its standard output ("PROGRAM ...") and takes
-// the operator's steps from its standard input; the test scripts NetworkManager, freezes it as a
-// hung one, and watches what is left on it and whether the process ends.
+// That process tells what the program shows on its standard output ("PROGRAM ...": its error
+// messages, the start screen's note under the list of systems, ...) and takes the operator's
+// steps from its standard input; the test scripts NetworkManager, freezes it as a hung one, and
+// watches what is left on it and whether the process ends.
 
+#include "CRVQLinkSimulator.h"
 #include "NetworkManagerMock.h"
 #include "peers/update-server/UpdateServerPeer.h"
 #include "support/ApplicationScreenTest.h"
@@ -20,8 +22,10 @@
 #include "communication/CSessionManager.h"
 #include "flavors/Flavors.h"
 #include "startup/CApplication.h"
+#include "uiengine/CUiEngine.h"
 #include "wlan/PlatformWlan.h"
 
+#include <QDBusMetaType>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QTcpServer>
@@ -37,6 +41,7 @@ using namespace Ulx;
 namespace {
 
 const QString kCamera = QStringLiteral("Zephira_SN12345");
+const QString kHome = QStringLiteral("HomeNet");
 const QString kDeviceInterface = QStringLiteral("org.freedesktop.NetworkManager.Device");
 const QString kManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
 const QString kManagerInterface = QStringLiteral("org.freedesktop.NetworkManager");
@@ -61,7 +66,9 @@ void report(const QByteArray& what)
 // line: "join <network>", "leave", "web" (a web request: the login's connection check),
 // "choose <adapter>" (Settings, Wi-Fi interface, the adapter, Apply, on the screens),
 // "store <adapter>" (the adapter written into the settings as that Apply writes it, for a list
-// the screen cannot offer yet), "exit" (the start screen's Exit, which saves the settings).
+// the screen cannot offer yet), "click <item>" (on the start screen), "connect <system>" (as
+// the start screen's Connect does, for a system it does not list), "exit" (the start screen's
+// Exit, which saves the settings).
 class ProgramDriver : public QObject
 {
 public:
@@ -98,16 +105,26 @@ private:
         Communication::CAbstractNetworkManager* manager = networkManager();
         connect(manager, &Communication::CAbstractNetworkManager::stateChanged, this,
                 [manager]() { report("wifi-state " + QByteArray::number(int(manager->state()))); });
+        connect(CUiEngine::instance(), &CUiEngine::applicationErrorOccurred, this, [](const QString& message) {
+            report("error " + QString(message).replace(QLatin1Char('\n'), QLatin1String(" | ")).toUtf8());
+        });
     }
 
     void checkWindow()
     {
         for (QWindow* window : QGuiApplication::topLevelWindows()) {
-            if (window->isVisible() && window->isExposed()) {
-                m_windowCheck.stop();
+            if (!m_windowShown && window->isVisible() && window->isExposed()) {
+                m_windowShown = true;
                 report("window");
-                return;
             }
+            auto* quick = qobject_cast<QQuickWindow*>(window);
+            if (m_windowShown && !m_note && quick)
+                m_note = QuickScreenDriver::findVisualItem(quick->contentItem(), QStringLiteral("startScreenListInfo"));
+        }
+        const QString note = m_note ? m_note->property("text").toString() : QString();
+        if (note != m_lastNote) {
+            m_lastNote = note;
+            report("note " + note.toUtf8());
         }
     }
 
@@ -146,6 +163,17 @@ private:
         } else if (step.startsWith(QLatin1String("store "))) {
             m_application->settings()->setActiveWifiInterface(step.mid(6));
             report("stored");
+        } else if (step.startsWith(QLatin1String("click "))) {
+            m_input.setEnabled(false);
+            QuickScreenDriver screens(QuickScreenDriver::Lookup::VisibleItems);
+            screens.setWindow(ApplicationScreenTest::waitForMainWindow(kProgramStepMs));
+            if (screens.window())
+                screens.closeToStartScreen(); // the first start's set-up screens
+            const bool clicked = screens.window() && screens.tryClick(step.mid(6));
+            m_input.setEnabled(true);
+            report((clicked ? "clicked " : "not clicked ") + step.mid(6).toUtf8());
+        } else if (step.startsWith(QLatin1String("connect "))) {
+            CUlxSystemsLibrary::sessionManager()->connectToSystem(step.mid(8), false);
         } else if (step == QLatin1String("exit")) {
             report("exiting");
             m_application->terminate(true);
@@ -179,6 +207,9 @@ private:
     QSocketNotifier m_input;
     QByteArray m_pending;
     QTimer m_windowCheck;
+    bool m_windowShown = false;
+    QPointer<QQuickItem> m_note;
+    QString m_lastNote;
 };
 
 // main of the program, with the driver beside the application object.
@@ -218,6 +249,7 @@ public:
     {
         if (!m_home.isValid())
             return false;
+        m_output.clear(); // what the run before said
         QProcessEnvironment settings = QProcessEnvironment::systemEnvironment();
         settings.remove(QString::fromLatin1(Wlan::ScenarioVariable)); // the real Wi-Fi service: NetworkManager
         settings.insert(QStringLiteral("HOME"), m_home.path());
@@ -246,13 +278,25 @@ public:
         m_output += QString::fromUtf8(m_process.readAll());
         return m_output.contains(text);
     }
+    // What the program last said after "PROGRAM <what>" (a state, a note); null when it has not.
+    QString lastSaid(const QString& what)
+    {
+        said(QString());
+        const QString line = QStringLiteral("PROGRAM ") + what;
+        const int at = m_output.lastIndexOf(line);
+        return at < 0 ? QString() : m_output.mid(at + line.size()).section(QLatin1Char('\n'), 0, 0);
+    }
     bool ended()
     {
         said(QString());
         return m_process.state() == QProcess::NotRunning;
     }
     int exitCode() const { return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1; }
-    QString outputTail() const { return m_output.right(4000); }
+    QString outputTail()
+    {
+        said(QString());
+        return m_output.right(4000);
+    }
 
     QString log() const { return readLogText(m_home.filePath(QStringLiteral("Culvertix-Projects/Culvertix.log"))); }
     QVariant setting(const QString& key) const
@@ -285,6 +329,8 @@ private slots:
     void joinUnansweredAtExitIsEndedWhenAnswered();
     void restartOnTheCameraNetworkIsLeftAtExitBehindABusyNetworkManager();
     void adapterChosenInTheSettingsJoinsAtOnce();
+    void desktopNetworkTakenUpDuringAHeldJoinIsNotTheCamera();
+    void adapterChosenDuringASessionAndUnpluggedIsNamed();
 
 private:
     // NetworkManager with wlan0 and the camera's network; wlan0's object path.
@@ -309,6 +355,14 @@ private:
         const auto active = m_mock.property(device, kDeviceInterface, QStringLiteral("ActiveConnection")).value<QDBusObjectPath>();
         return active.path() == QLatin1String("/") ? QString() : active.path();
     }
+    // The saved connection the device runs; empty for none.
+    QString joinedConnection(const QString& device)
+    {
+        return m_mock.property(activeConnection(device), QStringLiteral("org.freedesktop.NetworkManager.Connection.Active"),
+                               QStringLiteral("Connection"))
+            .value<QDBusObjectPath>()
+            .path();
+    }
     // Started, with NetworkManager taken up and the camera's network listed.
     bool startProgramOnCameraNetwork(ProgramProcess* program, const QStringList& environment = {})
     {
@@ -331,6 +385,7 @@ private:
 
 void tst_ApplicationOnNetworkManager::initTestCase()
 {
+    qDBusRegisterMetaType<QMap<QString, QVariantMap>>(); // saved connections
     const QString unavailable = m_mock.prepare(&m_python);
     if (!unavailable.isEmpty())
         QSKIP(qPrintable(unavailable));
@@ -541,6 +596,104 @@ void tst_ApplicationOnNetworkManager::adapterChosenInTheSettingsJoinsAtOnce()
     QCOMPARE(program.exitCode(), 0);
     QCOMPARE(activeConnection(builtIn), QString());
     QCOMPARE(program.setting(QStringLiteral("ActiveWifiInterface")).toString(), QStringLiteral("wlan0"));
+}
+
+void tst_ApplicationOnNetworkManager::desktopNetworkTakenUpDuringAHeldJoinIsNotTheCamera()
+{
+    const QString device = startNetworkManager();
+    QVERIFY(!device.isEmpty());
+    // The tablet's own network, saved on the desktop and joined by it whenever in reach.
+    const QString homeAccessPoint = m_mock.addAccessPoint(device, QStringLiteral("home"), kHome, 90, false);
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kHome, QStringLiteral("home-key")});
+    const QString home = m_mock.addSavedConnection(kHome, QStringLiteral("wpa-psk"), QStringLiteral("home-key"), true);
+    ProgramProcess program; // no camera answers at the system's address
+    QVERIFY2(startProgramOnCameraNetwork(&program, {QStringLiteral("CX_SYSTEM_ADDRESS=127.58.255.1")}),
+             qPrintable(program.outputTail()));
+
+    // NetworkManager holds the program's join; meanwhile the desktop joins its own network on
+    // the same adapter.
+    m_mock.mock(QStringLiteral("SetJoinsUnanswered"), {kCamera, true});
+    program.send("click startScreenConnectButton_0\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(m_mock.mock(QStringLiteral("HeldJoins"), {}).arguments().value(0).toUInt() == 1u,
+                              qPrintable(program.outputTail()), kProgramStepMs);
+    m_mock.call(kManagerPath, kManagerInterface, QStringLiteral("ActivateConnection"),
+                {QVariant::fromValue(QDBusObjectPath(home)), QVariant::fromValue(QDBusObjectPath(device)),
+                 QVariant::fromValue(QDBusObjectPath(homeAccessPoint))});
+
+    // Once the program has waited for its join as long as it does (30 s), the operator is told
+    // that the tablet went onto another network, which stays.
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("PROGRAM error ")), qPrintable(program.outputTail()),
+                              kProgramStepMs * 2);
+    const QString error = program.lastSaid(QStringLiteral("error "));
+    QVERIFY2(error.startsWith(QLatin1String("The tablet was put on another Wi-Fi network"))
+                 && error.endsWith(QLatin1String("Error Code: 0x20009")),
+             qPrintable(error));
+    QVERIFY(!program.said(QStringLiteral("wifi-state 2")));
+    QCOMPARE(joinedConnection(device), home);
+
+    // NetworkManager gets to the join later: it is ended, and the desktop's network comes back.
+    QCOMPARE(m_mock.mock(QStringLiteral("CarryOutUnansweredJoins"), {}).arguments().value(0).toUInt(), 1u);
+    QTRY_VERIFY_WITH_TIMEOUT(program.log().contains(QLatin1String("after the program had given it up: it is ended.")),
+                             kProgramStepMs);
+    QTRY_COMPARE(joinedConnection(device), home);
+    QTRY_COMPARE(program.lastSaid(QStringLiteral("wifi-state ")), QStringLiteral("0"));
+    program.send("exit\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+void tst_ApplicationOnNetworkManager::adapterChosenDuringASessionAndUnpluggedIsNamed()
+{
+    // A camera that never says it is ready: the session stays under way until it is ended.
+    CRVQLinkSimulator camera;
+    camera.setReady(false);
+    QString cameraAddress;
+    for (int host = 1; host < 255 && cameraAddress.isEmpty(); ++host) {
+        if (camera.listen(QHostAddress(QStringLiteral("127.58.0.%1").arg(host)), 5000))
+            cameraAddress = QStringLiteral("127.58.0.%1").arg(host);
+    }
+    QVERIFY(!cameraAddress.isEmpty());
+    const QString builtIn = startNetworkManager();
+    QVERIFY(!builtIn.isEmpty());
+    const QString usb = addAdapterInReachOfTheCamera(QStringLiteral("wlan1"));
+    ProgramProcess program;
+    const QStringList environment{QStringLiteral("CX_SYSTEM_ADDRESS=") + cameraAddress};
+    QVERIFY2(startProgramOnCameraNetwork(&program, environment), qPrintable(program.outputTail()));
+    program.send("store wlan0\nclick startScreenConnectButton_0\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(camera.clientCount() == 1, qPrintable(program.outputTail()), kProgramStepMs);
+    QVERIFY(!joinedConnection(builtIn).isEmpty());
+
+    // The operator picks the USB adapter during the session and unplugs it before ending it.
+    program.send("choose wlan1\n");
+    QTRY_VERIFY_WITH_TIMEOUT(program.said(QStringLiteral("PROGRAM chosen")), kProgramStepMs * 2);
+    m_mock.mock(QStringLiteral("RemoveDevice"), {usb});
+    QTRY_COMPARE_WITH_TIMEOUT(program.lastSaid(QStringLiteral("adapters ")), QStringLiteral("wlan0"), kProgramStepMs);
+    program.send("click startScreenDisconnectButton\n");
+    // Left through the adapter that joined; nothing is left leaving, nothing seen through it is
+    // listed, and the start screen and a connect name the adapter that is missing.
+    QTRY_COMPARE_WITH_TIMEOUT(joinedConnection(builtIn), QString(), kProgramStepMs);
+    QTRY_COMPARE_WITH_TIMEOUT(program.lastSaid(QStringLiteral("wifi-state ")), QStringLiteral("0"), kProgramStepMs);
+    const QString missing = QStringLiteral("The Wi-Fi adapter wlan1 was not found");
+    QTRY_VERIFY_WITH_TIMEOUT(program.lastSaid(QStringLiteral("note ")).startsWith(missing), kProgramStepMs);
+    QCOMPARE(program.lastSaid(QStringLiteral("networks ")), QString(QLatin1String("")));
+    program.send(QStringLiteral("connect %1\n").arg(kCamera).toUtf8());
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("PROGRAM error ")), qPrintable(program.outputTail()), kProgramStepMs);
+    const QString error = program.lastSaid(QStringLiteral("error "));
+    QVERIFY2(error.startsWith(missing) && error.endsWith(QLatin1String("Error Code: 0x20008")), qPrintable(error));
+    program.send("exit\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
+
+    // Started again with the adapter still missing: named as soon as the other one is seen, and
+    // taken up when it is plugged in.
+    QVERIFY(program.start(environment));
+    QTRY_VERIFY_WITH_TIMEOUT(program.lastSaid(QStringLiteral("note ")).startsWith(missing), kProgramStepMs);
+    addAdapterInReachOfTheCamera(QStringLiteral("wlan1"));
+    QTRY_VERIFY2_WITH_TIMEOUT(program.said(QStringLiteral("networks ") + kCamera), qPrintable(program.outputTail()),
+                              kProgramStepMs);
+    QVERIFY(!program.lastSaid(QStringLiteral("note ")).startsWith(missing));
+    program.send("exit\n");
+    QTRY_VERIFY2_WITH_TIMEOUT(program.ended(), qPrintable(program.outputTail()), kProgramStepMs);
+    QCOMPARE(program.exitCode(), 0);
 }
 
 int main(int argc, char** argv)

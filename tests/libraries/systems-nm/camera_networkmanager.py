@@ -29,7 +29,7 @@ tests need beyond it.
 - SetJoinsUnanswered makes the joins of an SSID (ActivateConnection, AddAndActivateConnection)
   wait unanswered, as NetworkManager leaves requests it has not got to: CarryOutUnansweredJoins
   then carries them out in their order and answers each with its outcome (a refusal when one
-  is set by then: NetworkManager dropping the join).
+  is set by then: NetworkManager dropping the join); HeldJoins tells how many wait.
 - SetActivationsHeld keeps activations in the config state (before IP configuration) until
   it is switched off again.
 '''
@@ -383,6 +383,11 @@ def CarryOutUnansweredJoins(_self):
     for target, connection, message in joins:
         _dispatch(target, connection, message)
     return dbus.UInt32(len(joins))
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='u')
+def HeldJoins(_self):
+    return dbus.UInt32(len(LATE_JOINS))
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')

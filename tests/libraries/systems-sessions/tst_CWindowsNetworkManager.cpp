@@ -184,6 +184,15 @@ void tst_CWindowsNetworkManager::scanEnabledSignalsOnceAndSwitchesRadioOn()
     waitScans(*manager, 1);
     QCOMPARE(manager->availableNetworks().size(), 2);
 
+    // Another adapter chosen while scanning: its own radio is switched on too.
+    Wlan::ClientHandle script = 0;
+    QCOMPARE(m_wlan->openHandle(2, &script), Wlan::ErrorSuccess);
+    const QUuid usb = m_wlan->addInterface(QStringLiteral("USB Adapter"));
+    m_wlan->setRadioState(script, usb, {0, Wlan::RadioOff, Wlan::RadioUnknown});
+    manager->setActiveWifiInterface(QStringLiteral("USB Adapter"));
+    QVERIFY(manager->wifiEnabled());
+    m_wlan->closeHandle(script);
+
     manager->setNetworkScanEnabled(false);
     QCOMPARE(spy.count(), 2);
 }

@@ -306,6 +306,9 @@ Screen {
                 visible: systemList.count === 0
                 text: !controller.wifiServiceFound
                       ? tr.txt("TxtNoWifiService", "No Wi-Fi service was found: inspection systems can be neither found nor joined.")
+                      : controller.missingWifiInterface !== ""
+                      ? tr.txt("TxtWifiAdapterMissing", "The Wi-Fi adapter {0} was not found: plug it in, or choose another one as the Wi-Fi interface in the settings.",
+                               [controller.missingWifiInterface])
                       : controller.networkScanEnabled
                       ? tr.txt("TxtSearching", "Searching for inspection systems...")
                       : tr.txt("TxtScanOff", "The search for inspection systems is switched off.")

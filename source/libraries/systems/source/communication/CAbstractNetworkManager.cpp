@@ -16,6 +16,12 @@ CAbstractNetworkManager::~CAbstractNetworkManager() = default;
 
 void CAbstractNetworkManager::notifyConnectionFailed()
 {
+    failConnectionWith(CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed);
+}
+
+void CAbstractNetworkManager::failConnectionWith(CommunicationTypes::CommunicationError cause)
+{
+    m_connectionFailure = cause;
     emit connectionFailed();
 }
 

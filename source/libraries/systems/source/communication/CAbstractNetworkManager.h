@@ -1,5 +1,7 @@
 #pragma once
 
+#include "communication/CommunicationTypes.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,8 @@ public:
     ~CAbstractNetworkManager() override;
 
     State state() const { return m_state; }
+    // What the last connectionFailed() came from, as a session reports it.
+    CommunicationTypes::CommunicationError connectionFailure() const { return m_connectionFailure; }
 
     virtual bool isWifiSignalStrengthAvailable() const = 0;
     virtual bool wifiAccessRestricted() const = 0;
@@ -44,6 +48,8 @@ public:
     virtual QStringList queryWifiInterfaces() const = 0;
     virtual QString activeWifiInterface() const = 0;
     virtual void setActiveWifiInterface(const QString& interfaceName) = 0;
+    // The adapter asked for by name while it is not there; empty when it is, or none was named.
+    virtual QString missingWifiInterface() const { return QString(); }
 
 signals:
     void stateChanged();
@@ -59,9 +65,13 @@ public slots:
 
 protected:
     void setState(State state);
+    // Emits connectionFailed() for that cause.
+    void failConnectionWith(CommunicationTypes::CommunicationError cause);
 
 private:
     State m_state = StateDisconnected;
+    CommunicationTypes::CommunicationError m_connectionFailure =
+        CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed;
 };
 
 } // namespace Communication

@@ -304,7 +304,8 @@ void CAbstractSystemSession::onNetworkManagerConnectionFailed()
     if (m_state == CommunicationTypes::ConnectionOffline)
         return; // a failure of someone else's join, or one reported after this session ended
     internalDisconnect();
-    emit errorOccurred(CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed);
+    // No adapter, or another network taken up meanwhile, is told as such.
+    emit errorOccurred(m_networkManager->connectionFailure());
 }
 
 void CAbstractSystemSession::onConnectionControllerStateChanged()

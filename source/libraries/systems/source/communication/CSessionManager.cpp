@@ -69,8 +69,17 @@ void CSessionManager::setActiveWifiInterface(const QString& interfaceName)
         return;
     }
     logOperation(QStringLiteral("setActiveWifiInterface"), QStringLiteral("interface: %1").arg(interfaceName));
-    if (CAbstractNetworkManager* manager = networkManager())
-        manager->setActiveWifiInterface(interfaceName);
+    CAbstractNetworkManager* manager = networkManager();
+    if (!manager)
+        return;
+    manager->setActiveWifiInterface(interfaceName);
+    emit missingWifiInterfaceChanged();
+}
+
+QString CSessionManager::missingWifiInterface() const
+{
+    CAbstractNetworkManager* manager = networkManager();
+    return manager ? manager->missingWifiInterface() : QString();
 }
 
 bool CSessionManager::isWifiSignalStrengthAvailable() const

@@ -27,6 +27,8 @@ public:
     QString activeWifiInterface() const;
     // Taken up at once, or, while a session runs, once it has ended (the last choice counts).
     void setActiveWifiInterface(const QString& interfaceName);
+    // The adapter taken up by name that is not there; empty when it is.
+    QString missingWifiInterface() const;
     bool isWifiSignalStrengthAvailable() const;
     int wifiSignalStrength() const;
     bool wifiAccessRestricted() const;
@@ -62,6 +64,8 @@ signals:
     void networkScanEnabledChanged();
     // Adapters came or went (the Wi-Fi service may bring them after the start).
     void wifiInterfacesChanged();
+    // Adapters came or went, or one was taken up: missingWifiInterface() may have changed.
+    void missingWifiInterfaceChanged();
     void wifiSignalStrengthChanged();
     void wifiAccessRestrictedChanged();
     void allFilesAccessRestrictedChanged();

@@ -25,6 +25,8 @@ CSessionManagerPrivate::CSessionManagerPrivate(CSessionManager* manager)
                 &CSessionManager::networkScanEnabledChanged);
         connect(networkManager, &CAbstractNetworkManager::wifiInterfacesChanged, q,
                 &CSessionManager::wifiInterfacesChanged);
+        connect(networkManager, &CAbstractNetworkManager::wifiInterfacesChanged, q,
+                &CSessionManager::missingWifiInterfaceChanged);
         connect(networkManager, &CAbstractNetworkManager::signalStrengthChanged, q,
                 &CSessionManager::wifiSignalStrengthChanged);
         connect(networkManager, &CAbstractNetworkManager::wifiAccessRestrictedChanged, q,

@@ -12,6 +12,8 @@
 #include <QSet>
 #include <QTimerEvent>
 
+#include <algorithm>
+
 namespace Ulx {
 namespace Communication {
 
@@ -120,6 +122,7 @@ void CWindowsNetworkManager::chooseDefaultInterface()
         setState(StateDisconnected);
         return;
     }
+    m_interfacesSeen = true;
     const Wlan::InterfaceInfo& chosen = interfaces.at(static_cast<int>(currentIndex));
     m_interfaceGuid = chosen.guid;
     m_activeInterfaceName = chosen.description;
@@ -147,6 +150,7 @@ bool CWindowsNetworkManager::takeUpInterface(const QString& interfaceName)
     quint32 currentIndex = 0;
     if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) != Wlan::ErrorSuccess)
         return false;
+    m_interfacesSeen = m_interfacesSeen || !interfaces.isEmpty();
     for (const Wlan::InterfaceInfo& info : qAsConst(interfaces)) {
         if (info.description == interfaceName) {
             m_interfaceGuid = info.guid;
@@ -157,6 +161,28 @@ bool CWindowsNetworkManager::takeUpInterface(const QString& interfaceName)
         }
     }
     return false;
+}
+
+bool CWindowsNetworkManager::interfacePresent() const
+{
+    QList<Wlan::InterfaceInfo> interfaces;
+    quint32 currentIndex = 0;
+    if (m_interfaceGuid.isNull() || m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) != Wlan::ErrorSuccess)
+        return false;
+    return std::any_of(interfaces.cbegin(), interfaces.cend(),
+                       [this](const Wlan::InterfaceInfo& info) { return info.guid == m_interfaceGuid; });
+}
+
+void CWindowsNetworkManager::loseInterface()
+{
+    if (!m_networks.isEmpty()) {
+        m_networks.clear();
+        emit networkScanEnded();
+    }
+    if (!m_targetSsid.isNull())
+        failConnection(CommunicationTypes::CommunicationErrorNetworkManagerNoInterface);
+    else
+        setState(StateDisconnected); // a leave under way went with the adapter it was left through
 }
 
 void CWindowsNetworkManager::switchRadioOn()
@@ -295,6 +321,18 @@ void CWindowsNetworkManager::connectToWifiNetwork(const QString& ssid, const QSt
                         {});
     setState(StateConnecting);
 
+    m_joinedElsewhere = QString();
+    if (!interfacePresent()) {
+        const QString missing = missingWifiInterface();
+        CLogger::logMessage(CLogger::LogLevelError, kLibraryCategory,
+                            (missing.isEmpty() ? QStringLiteral("[connectToWifiNetwork] No Wi-Fi adapter to join `%1` with.")
+                                               : QStringLiteral("[connectToWifiNetwork] No Wi-Fi adapter to join `%1` "
+                                                                "with: %2 is not there."))
+                                .arg(ssid, missing),
+                            {});
+        failConnection(CommunicationTypes::CommunicationErrorNetworkManagerNoInterface);
+        return;
+    }
     const QString joined = connectedNetworkName();
     if (!joined.isNull() && joined == ssid) {
         setState(StateConnected);
@@ -322,13 +360,14 @@ void CWindowsNetworkManager::connectToWifiNetwork(const QString& ssid, const QSt
     m_signalTimer.start(m_signalInterval, this);
 }
 
-void CWindowsNetworkManager::failConnection()
+void CWindowsNetworkManager::failConnection(CommunicationTypes::CommunicationError cause)
 {
     m_targetSsid = QString();
+    m_joinedElsewhere = QString();
     m_joinTimer.stop();
     m_signalTimer.stop();
     setState(StateDisconnected);
-    emit connectionFailed();
+    failConnectionWith(cause);
 }
 
 void CWindowsNetworkManager::internalConnectToOpenWifiNetwork(const QString& ssid)
@@ -441,6 +480,7 @@ void CWindowsNetworkManager::setActiveWifiInterface(const QString& interfaceName
     if (!takeUpInterface(interfaceName)) {
         m_interfaceGuid = QUuid();
         m_activeInterfaceName = QString();
+        loseInterface();
         return;
     }
     // Another adapter's networks, seen through its own radio.
@@ -448,6 +488,13 @@ void CWindowsNetworkManager::setActiveWifiInterface(const QString& interfaceName
         switchRadioOn();
         startWifiScan();
     }
+}
+
+QString CWindowsNetworkManager::missingWifiInterface() const
+{
+    if (!m_interfacesSeen || interfacePresent())
+        return QString();
+    return m_wantedInterfaceName.isEmpty() ? m_activeInterfaceName : m_wantedInterfaceName;
 }
 
 void CWindowsNetworkManager::pollSignalStrength()
@@ -514,15 +561,12 @@ void CWindowsNetworkManager::customEvent(QEvent* event)
 
     // Adapters coming and going concern every listener, whichever adapter is chosen.
     if (source == Wlan::SourceAcm && (code == Wlan::AcmInterfaceArrival || code == Wlan::AcmInterfaceRemoval)) {
+        m_interfacesSeen = true;
         if (code == Wlan::AcmInterfaceArrival && m_interfaceGuid.isNull() && m_handle != 0)
             adoptArrivedInterface();
         if (code == Wlan::AcmInterfaceRemoval && notification->interfaceGuid() == m_interfaceGuid
-            && !m_interfaceGuid.isNull()) {
-            if (state() == StateConnecting && !m_targetSsid.isNull())
-                failConnection();
-            else
-                setState(StateDisconnected);
-        }
+            && !m_interfaceGuid.isNull())
+            loseInterface();
         emit wifiInterfacesChanged();
         return;
     }
@@ -568,6 +612,7 @@ void CWindowsNetworkManager::onGenericNotification(quint32 source, quint32 code)
             // May be the late report of an earlier disconnect while a new join is under way;
             // a join that really ends here is failed by the attempt-fail notification or, at
             // the latest, by the join timer.
+            m_joinedElsewhere = QString();
             setState(StateDisconnected);
         }
     }
@@ -587,6 +632,14 @@ void CWindowsNetworkManager::onConnectionNotification(quint32 code, const QStrin
             m_wlan->setInterface(m_handle, m_interfaceGuid, Wlan::OpcodeBackgroundScanEnabled, 0);
             m_wlan->setInterface(m_handle, m_interfaceGuid, Wlan::OpcodeMediaStreamingMode, 1);
             setState(StateConnected);
+        } else if (!m_targetSsid.isNull()) {
+            // Someone else put the adapter on their network meanwhile. The join may still be
+            // carried out; if it is not, that is why.
+            CLogger::logMessage(CLogger::LogLevelInfo, kLibraryCategory,
+                                QStringLiteral("[onConnectionNotification] The adapter joined `%1` while joining `%2`.")
+                                    .arg(ssid, m_targetSsid),
+                                {});
+            m_joinedElsewhere = ssid;
         }
     }
 }
@@ -606,7 +659,8 @@ void CWindowsNetworkManager::timerEvent(QTimerEvent* event)
                                 QStringLiteral("[timerEvent] The join of `%1` was not answered in time.").arg(m_targetSsid),
                                 {});
             internalDisconnectFromWifiNetwork();
-            failConnection();
+            failConnection(m_joinedElsewhere.isNull() ? CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed
+                                                      : CommunicationTypes::CommunicationErrorNetworkManagerOtherNetwork);
         }
     } else {
         CAbstractNetworkManager::timerEvent(event);

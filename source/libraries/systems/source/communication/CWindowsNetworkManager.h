@@ -55,6 +55,7 @@ public:
     QStringList queryWifiInterfaces() const override;
     QString activeWifiInterface() const override;
     void setActiveWifiInterface(const QString& interfaceName) override;
+    QString missingWifiInterface() const override;
 
     // Timer intervals; apply to later starts.
     void setScanInterval(int milliseconds) { m_scanInterval = milliseconds; }
@@ -85,6 +86,10 @@ private:
     void adoptArrivedInterface();
     // Makes the adapter of that name the one used, in its own state; false when there is none.
     bool takeUpInterface(const QString& interfaceName);
+    bool interfacePresent() const;
+    // The adapter in use is gone, or the one asked for is not there: no join goes on through
+    // it, and nothing seen through it is in reach.
+    void loseInterface();
     void switchRadioOn();
     void startWifiScan();
     void updateAvailableNetworks();
@@ -93,7 +98,8 @@ private:
     void internalConnectToOpenWifiNetwork(const QString& ssid);
     void internalConnectToWifiNetwork(const QString& ssid, const QString& key);
     void internalDisconnectFromWifiNetwork();
-    void failConnection();
+    void failConnection(CommunicationTypes::CommunicationError cause =
+                            CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed);
     void pollSignalStrength();
     void logProfile(const QString& profileName);
     void deleteProfile(const QString& profileName);
@@ -106,9 +112,11 @@ private:
     QUuid m_interfaceGuid;
     QString m_activeInterfaceName;
     QString m_wantedInterfaceName; // as last asked for, found or not
+    bool m_interfacesSeen = false;  // the service has shown an adapter: one missing then is missing
     QHash<QString, NetworkRecord> m_networks;
     QString m_targetSsid;
     QString m_targetKey;
+    QString m_joinedElsewhere; // the network someone else put the adapter on during the join
     QBasicTimer m_scanTimer;
     QBasicTimer m_signalTimer;
     QBasicTimer m_joinTimer;

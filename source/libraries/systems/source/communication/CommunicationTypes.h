@@ -32,7 +32,11 @@ enum CommunicationError : qint32
     CommunicationErrorCommunicatorUnsupportedSystem = 4,
     CommunicationErrorCommunicatorControlAccessDenied = 5,
     CommunicationErrorVideoStreamerConnection = 6,
-    CommunicationErrorVideoStreamConfigFailed = 7
+    CommunicationErrorVideoStreamConfigFailed = 7,
+    // No Wi-Fi adapter to join with: the one chosen is not there.
+    CommunicationErrorNetworkManagerNoInterface = 8,
+    // The adapter was put on another network while the join was under way.
+    CommunicationErrorNetworkManagerOtherNetwork = 9
 };
 Q_ENUM_NS(CommunicationError)
 

@@ -6,6 +6,7 @@
 #include "CLogger.h"
 
 #include <NetworkManagerQt/AccessPoint>
+#include <NetworkManagerQt/ActiveConnection>
 #include <NetworkManagerQt/Connection>
 #include <NetworkManagerQt/Manager>
 #include <NetworkManagerQt/Settings>
@@ -299,13 +300,9 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
         return;
     }
     if (newState == NmDeviceActivated) {
-        QByteArray ssid = record->joinSsid;
-        if (ssid.isEmpty()) {
-            const NetworkManager::WirelessDevice::Ptr device = wirelessDevice(uni);
-            if (device && device->activeAccessPoint())
-                ssid = device->activeAccessPoint()->rawSsid();
-        }
-        record->joinSsid.clear();
+        const QByteArray ssid = activatedSsid(*record);
+        if (ssid == record->joinSsid)
+            record->joinSsid.clear();
         record->connectedSsid = ssid;
         notify(guid, SourceMsm, MsmConnected, ssid, 0);
         return;
@@ -337,6 +334,26 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
     }
     if (oldState >= NmDevicePrepare && newState <= NmDeviceDisconnected)
         notify(guid, SourceMsm, MsmDisconnected, lastSsid);
+}
+
+QByteArray CNetworkManagerWlan::activatedSsid(const DeviceRecord& record) const
+{
+    const NetworkManager::WirelessDevice::Ptr device = wirelessDevice(record.uni);
+    const NetworkManager::ActiveConnection::Ptr active =
+        device && !record.joinSsid.isEmpty() ? device->activeConnection() : nullptr;
+    if (active && active->uuid() == record.joinUuid)
+        return record.joinSsid;
+    const QByteArray ssid = device && device->activeAccessPoint() ? device->activeAccessPoint()->rawSsid() : QByteArray();
+    if (!record.joinSsid.isEmpty()) {
+        // The desktop (or someone else) activated a connection of theirs while NetworkManager
+        // still held the program's join: that is not the program's network.
+        CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
+                            QStringLiteral("`%1` (%2) was activated while the join of `%3` was under way.")
+                                .arg(QString::fromUtf8(ssid), active ? active->id() : QString(),
+                                     QString::fromUtf8(record.joinSsid)),
+                            {});
+    }
+    return ssid;
 }
 
 NetworkManager::WirelessDevice::Ptr CNetworkManagerWlan::wirelessDevice(const QString& uni) const
@@ -610,8 +627,11 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
                        .arg(QString::fromUtf8(parameters.ssid)));
         return ErrorNotSupported;
     }
+    const NmSettings added = saved ? NmSettings() : connectionSettingsFor(parameters.ssid, request.key, security);
     record->joinSecured = saved ? isSecured(saved) : security != ApSecurity::Open;
     record->joinConnection = saved ? saved->path() : QString();
+    record->joinUuid =
+        saved ? saved->uuid() : added.value(QStringLiteral("connection")).value(QStringLiteral("uuid")).toString();
     record->joinOwnConnection = !saved || isOwnConnection(saved);
     QDBusMessage join = QDBusMessage::createMethodCall(kService, kManagerPath, kService,
                                                        saved ? QStringLiteral("ActivateConnection")
@@ -619,7 +639,7 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
     if (saved)
         join << QVariant::fromValue(QDBusObjectPath(saved->path()));
     else
-        join << QVariant::fromValue(connectionSettingsFor(parameters.ssid, request.key, security));
+        join << QVariant::fromValue(added);
     join << QVariant::fromValue(QDBusObjectPath(uni)) << QVariant::fromValue(QDBusObjectPath(specificObject));
     record->joinSsid = parameters.ssid;
     record->joinGeneration = m_nextJoin++;

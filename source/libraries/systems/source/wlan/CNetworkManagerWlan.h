@@ -89,6 +89,7 @@ private:
         bool joinSecured = false;
         quint64 joinGeneration = 0;
         QString joinConnection; // the saved connection the join activates; empty until NetworkManager adds ours
+        QString joinUuid;       // that connection's uuid, known from the start
         bool joinOwnConnection = false;
         QString activeConnection; // the active connection our last join made, until the device lets it go
         QByteArray connectedSsid;
@@ -99,6 +100,9 @@ private:
     void forgetDevice(const QString& uni);
     void forgetAllDevices();
     void onDeviceStateChanged(const QString& uni, quint32 newState, quint32 reason);
+    // The network the device has just joined, as the program's join when it is the join's
+    // connection, else as the access point's; empty when that cannot be read.
+    QByteArray activatedSsid(const DeviceRecord& record) const;
     void onJoinReply(const QString& uni, quint64 generation, const QByteArray& ssid, const QDBusPendingCall& call);
     void whenAnswered(const QDBusPendingCall& call, std::function<void(const QDBusPendingCall&)> answered);
     // As whenAnswered, and the call counts as under way until answered (see isSettled).
