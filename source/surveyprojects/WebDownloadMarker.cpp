@@ -96,13 +96,16 @@ struct DownloadFiles
         if (files.contains(relativePath))
             return true;
         const int slash = relativePath.lastIndexOf(QLatin1Char('/'));
-        return FileReplacement::isNewCopyName(relativePath.mid(slash + 1)) && copyStarts.contains(relativePath.chopped(6));
+        return FileReplacement::isNewCopyName(relativePath.mid(slash + 1))
+            && copyStarts.contains(relativePath.chopped(6));
     }
 };
 
 // Whether everything below projectPath + relative is a download's: its files and folders holding
 // nothing else. A folder that cannot be listed holds what cannot be shown to be the download's.
-bool holdsOnly(const QString& projectPath, const QString& relative, const DownloadFiles& ours, int depth)
+// found, when given, receives the files, and the folders after what they hold.
+bool holdsOnly(const QString& projectPath, const QString& relative, const DownloadFiles& ours, int depth,
+               QStringList* found = nullptr)
 {
     DIR* folder = ::opendir(QFile::encodeName(projectPath + relative).constData());
     if (!folder)
@@ -121,10 +124,13 @@ bool holdsOnly(const QString& projectPath, const QString& relative, const Downlo
             continue; // gone meanwhile (a copy of a stopped transfer)
         // A folder where a file of the download goes is none of the download's.
         if (S_ISDIR(info.st_mode))
-            only = depth < MaxFolderDepth && !ours.files.contains(path) && path != QLatin1String(ProjectFiles::ProjectFileName)
-                && holdsOnly(projectPath, path + QLatin1Char('/'), ours, depth + 1);
+            only = depth < MaxFolderDepth && !ours.files.contains(path)
+                && path != QLatin1String(ProjectFiles::ProjectFileName)
+                && holdsOnly(projectPath, path + QLatin1Char('/'), ours, depth + 1, found);
         else
             only = S_ISREG(info.st_mode) && ours.holds(path);
+        if (only && found)
+            found->append(S_ISDIR(info.st_mode) ? path + QLatin1Char('/') : path);
     }
     ::closedir(folder);
     return only;
@@ -133,7 +139,8 @@ bool holdsOnly(const QString& projectPath, const QString& relative, const Downlo
 DownloadFiles dataFiles(const QString& projectPath)
 {
     DownloadFiles ours;
-    for (const char* name : {ProjectFiles::ProjectDownloadFileName, ProjectFiles::ManholeDownloadFileName, ProjectFiles::ManholeFileName})
+    for (const char* name :
+         {ProjectFiles::ProjectDownloadFileName, ProjectFiles::ManholeDownloadFileName, ProjectFiles::ManholeFileName})
         ours.add(projectPath, QLatin1String(name));
     return ours;
 }
@@ -179,7 +186,8 @@ bool mark(const QString& projectPath, const QString& source, int* systemError)
     if (error == 0)
         error = errno;
     CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Could not write the download mark"),
-                        {markPath(projectPath), reason.isEmpty() ? QString::fromLocal8Bit(std::strerror(error)) : reason});
+                        {markPath(projectPath),
+                         reason.isEmpty() ? QString::fromLocal8Bit(std::strerror(error)) : reason});
     if (systemError)
         *systemError = error;
     return false;
@@ -211,14 +219,15 @@ bool unmark(const QString& projectPath)
     return false;
 }
 
-bool holdsOnlyDownloadFiles(const QString& projectPath, const QString& inFlight)
+Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight)
 {
     const QString folder = ensureTrailingSlash(projectPath);
     QStringList lines = markLines(folder);
     if (lines.isEmpty())
-        return false;
+        return Removal::Kept;
     DownloadFiles ours = dataFiles(folder);
-    ours.add(folder, QLatin1String(ProjectFiles::WebDownloadMarkFileName));
+    const QString mark = QLatin1String(ProjectFiles::WebDownloadMarkFileName);
+    ours.add(folder, mark);
     lines.removeFirst();
     // Media lie in sub-folders: a listed name beside the project's own files is none of them.
     for (const QString& line : qAsConst(lines)) {
@@ -228,7 +237,25 @@ bool holdsOnlyDownloadFiles(const QString& projectPath, const QString& inFlight)
     const QString inFlightPath = QDir(folder).relativeFilePath(inFlight);
     if (!inFlight.isEmpty() && !inFlightPath.startsWith(QLatin1String("../")))
         ours.add(folder, inFlightPath);
-    return holdsOnly(folder, QString(), ours, 0);
+    QStringList found;
+    if (!holdsOnly(folder, QString(), ours, 0, &found))
+        return Removal::Kept;
+    // One by one, never a whole tree: what arrives meanwhile stays. The mark goes last, so that a
+    // removal stopped halfway is still known as the download's when it is tried again.
+    for (const QString& path : qAsConst(found)) {
+        const QByteArray name = QFile::encodeName(folder + path);
+        if (path.endsWith(QLatin1Char('/')))
+            ::rmdir(name.constData());
+        else if (path != mark)
+            ::unlink(name.constData());
+    }
+    const QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (left != QStringList{mark})
+        return Removal::Unfinished;
+    return ::unlink(QFile::encodeName(markPath(folder)).constData()) == 0
+            && ::rmdir(QFile::encodeName(QDir::cleanPath(folder)).constData()) == 0
+        ? Removal::Removed
+        : Removal::Unfinished;
 }
 
 } // namespace WebDownloadMarker

@@ -40,10 +40,21 @@ QSet<QString> completedFiles(const QString& projectPath);
 bool addCompletedFile(const QString& projectPath, const QString& relativePath);
 bool unmark(const QString& projectPath);
 
-// Whether everything in the folder is what downloads of its mark's web project wrote: the mark,
-// the data files, the media files the mark lists, new copies on their way to one of those or to
-// inFlight (the file of a transfer just stopped), and folders holding nothing else. Only such a
-// folder may go whole when its download does not finish.
-bool holdsOnlyDownloadFiles(const QString& projectPath, const QString& inFlight = QString());
+enum class Removal
+{
+    Removed,
+    // The folder holds what downloads of its mark's web project did not write, or has no mark
+    // that can be read: nothing is removed.
+    Kept,
+    // Something of the download could not be removed yet (a file of a transfer just stopped):
+    // worth trying again.
+    Unfinished
+};
+
+// Removes a folder whose download did not finish, when everything in it is what downloads of
+// its mark's web project wrote: the mark, the data files, the media files the mark lists, new
+// copies on their way to one of those or to inFlight (the file of a transfer just stopped), and
+// folders holding nothing else.
+Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight = QString());
 
 } // namespace WebDownloadMarker

@@ -57,15 +57,19 @@ void removeFolder(const QString& folder, const QString& inFlight, int triesLeft)
 {
     if (!QFileInfo::exists(folder))
         return;
-    if (!WebDownloadMarker::holdsOnlyDownloadFiles(folder, inFlight)) {
+    switch (WebDownloadMarker::removeDownloadFolder(folder, inFlight)) {
+    case WebDownloadMarker::Removal::Removed:
+        return;
+    case WebDownloadMarker::Removal::Kept:
         CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
-                            QStringLiteral("The folder holds files that the download did not write; it stays as it is: %1")
+                            QStringLiteral("The folder holds files that the download did not write; "
+                                           "it stays as it is: %1")
                                 .arg(folder),
                             {});
         return;
+    case WebDownloadMarker::Removal::Unfinished:
+        break;
     }
-    if (QDir(folder).removeRecursively() || !QFileInfo::exists(folder))
-        return;
     if (triesLeft <= 1) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory,
                             QStringLiteral("Could not remove the project folder %1").arg(folder), {});
@@ -82,7 +86,9 @@ void letGoOfFolder(CProjectService* projectService, const QString& folder, const
 {
     if (takenOver)
         CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
-                            QStringLiteral("The folder that an interrupted download left stays as it is: %1").arg(folder), {});
+                            QStringLiteral("The folder that an interrupted download left stays as it is: %1")
+                                .arg(folder),
+                            {});
     else
         removeFolder(folder, inFlight, RemovalTries);
     if (projectService)
@@ -107,8 +113,10 @@ QString obstructionOf(const QString& projectFolder, const QString& target)
 QString obstructionMessage(const QString& path)
 {
     CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                        QStringLiteral("A file of the download cannot take its name: %1 stands in the way").arg(path), {});
-    return TranslationHelper::mediaDownloadErrorMessage(MediaDownloadErrorOverwriteFileFailed, QDir::toNativeSeparators(path));
+                        QStringLiteral("A file of the download cannot take its name: %1 stands in the way").arg(path),
+                        {});
+    return TranslationHelper::mediaDownloadErrorMessage(MediaDownloadErrorOverwriteFileFailed,
+                                                        QDir::toNativeSeparators(path));
 }
 
 } // namespace
@@ -280,7 +288,8 @@ void CProjectDownloadHandler::createProjectFolder()
         m_projectService->createPlaceholderProject(m_projectName, queryProjectRootPath(), m_projectId);
 }
 
-QString CProjectDownloadHandler::placeholderErrorMessage(ProjectTypes::ProjectError error, const QString& projectPath) const
+QString CProjectDownloadHandler::placeholderErrorMessage(ProjectTypes::ProjectError error,
+                                                         const QString& projectPath) const
 {
     // No room for the folder or its mark: the drive is full, not write-protected.
     if (error == ProjectTypes::ProjectErrorCreateFileAccess
@@ -525,25 +534,31 @@ void CProjectDownloadHandler::putDataFilesInPlace(const QString& mediaError)
     // A folder gone on with after an interrupted run may hold them under their names already:
     // the new ones replace them. project.xml comes last: only then is the folder a project.
     const QString folder = m_projectFolderPath;
+    const auto inPlace = [&folder](const char* downloadName, const char* finalName) {
+        return qMakePair(folder + QLatin1String(downloadName), folder + QLatin1String(finalName));
+    };
     Tovrin::Shared::NewCopyPublisher::moveIntoPlace(
-        {{folder + QString::fromLatin1(ManholesDownloadFileName), folder + QString::fromLatin1(ProjectFiles::ManholeFileName)},
-         {folder + QString::fromLatin1(ProjectDownloadFileName), folder + QString::fromLatin1(ProjectFiles::ProjectFileName)}},
+        {inPlace(ManholesDownloadFileName, ProjectFiles::ManholeFileName),
+         inPlace(ProjectDownloadFileName, ProjectFiles::ProjectFileName)},
         this, [this, mediaError](const QString& failedTarget, const QString& detail) {
             m_movingIntoPlace = false;
             if (!failedTarget.isEmpty()) {
                 CLogger::logMessage(CLogger::LogLevelError, LogCategory,
                                     QStringLiteral("Could not give %1 its name (%2)").arg(failedTarget, detail), {});
-                // Without its data files the folder is no project: it goes, as after a web error.
+                // Without its data files the folder is no project: it goes as after a web error.
                 const QString obstruction = obstructionOf(m_projectFolderPath, failedTarget);
                 m_currentMediaFilePath.clear();
-                failWithFolderRemoved(!obstruction.isEmpty() ? obstructionMessage(obstruction)
-                                          : !mediaError.isEmpty()
-                                          ? mediaError
-                                          : TranslationHelper::projectErrorMessage(ProjectTypes::ProjectErrorRenameProjectOpen));
+                QString message = mediaError;
+                if (!obstruction.isEmpty())
+                    message = obstructionMessage(obstruction);
+                else if (message.isEmpty())
+                    message = TranslationHelper::projectErrorMessage(ProjectTypes::ProjectErrorRenameProjectOpen);
+                failWithFolderRemoved(message);
                 return;
             }
             if (!detail.isEmpty())
-                CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, QStringLiteral("Project files of %1: %2").arg(m_projectFolderPath, detail), {});
+                CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                                    QStringLiteral("Project files of %1: %2").arg(m_projectFolderPath, detail), {});
             // The project file is in place: the mark has done its work.
             WebDownloadMarker::unmark(m_projectFolderPath);
             m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
@@ -636,7 +651,8 @@ void CProjectDownloadHandler::cancel()
     // The data files on their way to their names are not stopped: the project is whole then,
     // and said so.
     if (m_movingIntoPlace) {
-        logLine(CLogger::LogLevelInfo, QStringLiteral("Cancel while the project files take their names: the download ends with them."));
+        logLine(CLogger::LogLevelInfo,
+                QStringLiteral("Cancel while the project files take their names: the download ends with them."));
         return;
     }
     abortOwnTransfer();
@@ -713,8 +729,10 @@ void CProjectDownloadHandler::handleWebError(Tovrin::Web::Error error)
     const bool fileError = error == Tovrin::Web::ErrorFileAccess || error == Tovrin::Web::ErrorCreatePath
         || error == Tovrin::Web::ErrorFileWrite;
     // A folder standing where the file goes is named, not taken for a write-protected one.
-    const QString obstruction = fileError && !m_projectFolderPath.isEmpty() ? obstructionOf(m_projectFolderPath, current) : QString();
-    QString message = obstruction.isEmpty() ? TranslationHelper::webDownloadErrorMessage(error) : obstructionMessage(obstruction);
+    const QString obstruction =
+        fileError && !m_projectFolderPath.isEmpty() ? obstructionOf(m_projectFolderPath, current) : QString();
+    QString message =
+        obstruction.isEmpty() ? TranslationHelper::webDownloadErrorMessage(error) : obstructionMessage(obstruction);
     if (!m_currentMediaFilePath.isEmpty()) {
         const QString mediaName = fileNameFromPath(m_currentMediaFilePath);
         m_currentMediaFilePath.clear();

@@ -355,14 +355,12 @@ private slots:
             QCOMPARE(readAll(folder + "Photos/own.jpg"), QByteArray("own"));
             QCOMPARE(readAll(folder + "project.xml.download"), QByteArray("<old/>"));
             QCOMPARE(readAll(folder + ".webdownload"), it.value());
-            QVERIFY(!WebDownloadMarker::holdsOnlyDownloadFiles(folder));
         }
 
         QCOMPARE(placeholder("Unmarked", "p-unmarked", &error), unmarked);
         QCOMPARE(error, ProjectTypes::ProjectErrorNone);
         QCOMPARE(WebDownloadMarker::leftoverIn(unmarked, "p-unmarked"), WebDownloadMarker::Leftover::SameDownload);
         QVERIFY(WebDownloadMarker::completedFiles(unmarked).isEmpty());
-        QVERIFY(WebDownloadMarker::holdsOnlyDownloadFiles(unmarked));
 
         QCOMPARE(placeholder("Stray", "p-stray", &error), QString("Stray/"));
         QCOMPARE(error, ProjectTypes::ProjectErrorCreateFolderExists);
