@@ -62,6 +62,9 @@ CProjectService::CProjectService(CSettings* settings)
             Qt::QueuedConnection);
     connect(m_worker, &CProjectServiceWorker::manholeListLoaded, this, &CProjectService::manholeListLoaded,
             Qt::QueuedConnection);
+    // Queued like projectCreated, so it arrives before the result it explains.
+    connect(m_worker, &CProjectServiceWorker::placeholderDetails, this, &CProjectService::placeholderDetails,
+            Qt::QueuedConnection);
     if (m_settings) {
         connect(m_settings, &CSettings::customProjectFolderChanged, this,
                 &CProjectService::onProjectRootDirectoryChnaged, Qt::QueuedConnection);

@@ -90,6 +90,8 @@ signals:
     void surveyPhotoCreated(uint taskId, QString fileName, SurveyPhotoPtr surveyPhoto, ProjectTypes::ProjectError error);
     void surveyVideoCreated(uint taskId, QString fileName, SurveyVideoPtr surveyVideo, ProjectTypes::ProjectError error);
     void manholeListLoaded(uint taskId, ManholeListPtr manholeList, ProjectTypes::ProjectError error);
+    // Before the projectCreated of a download's placeholder (see the worker).
+    void placeholderDetails(uint taskId, bool takenOver, int systemError);
 
 public slots:
     void onProjectListReadyChanged(bool ready);

@@ -22,6 +22,7 @@
 #include <QMutexLocker>
 
 #include <algorithm>
+#include <cerrno>
 
 using Tovrin::Logging::CLogger;
 
@@ -183,7 +184,13 @@ void CProjectServiceWorker::init(const QString& rootPath)
             continue;
         }
         pendingFolders.append(path);
-        if (WebDownloadMarker::leftoverIn(path, QString()) != WebDownloadMarker::Leftover::None)
+        const WebDownloadMarker::Leftover leftover = WebDownloadMarker::leftoverIn(path, QString());
+        if (leftover == WebDownloadMarker::Leftover::UnreadableMark)
+            CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                                QStringLiteral("Holds a web download mark that cannot be read; downloading a project "
+                                               "of its name is refused until it is removed"),
+                                {path});
+        else if (leftover != WebDownloadMarker::Leftover::None)
             CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
                                 QStringLiteral("Left by an interrupted web download; downloading that project again "
                                                "goes on with it"),
@@ -284,7 +291,8 @@ void CProjectServiceWorker::unwatchPendingFolder(const QString& projectPath)
 
 void CProjectServiceWorker::addProjectAtPathToTheProjectList(const QString& projectPath)
 {
-    // The filler of a placeholder says it is complete: from now on it is a project like any.
+    // The filler of a placeholder is done with it: from now on it is a folder like any, listed
+    // when it holds a project.
     m_placeholderFolders.remove(watchedForm(projectPath));
     if (!listContainsPath(projectPath))
         addProjectToList(projectPath);
@@ -413,22 +421,30 @@ void CProjectServiceWorker::createPlaceholderProject(uint taskId, const QString&
                                                      const QString& downloadSource)
 {
     QString projectPath;
+    errno = 0;
     ProjectTypes::ProjectError error = createProjectFolder(name, parentFolder, projectPath);
+    int systemError = errno;
+    bool takenOver = false;
     if (error == ProjectTypes::ProjectErrorNone && !downloadSource.isEmpty()
-        && !WebDownloadMarker::mark(projectPath, downloadSource)) {
+        && !WebDownloadMarker::mark(projectPath, downloadSource, &systemError)) {
         removeEmptyMediaFolders(projectPath);
         error = ProjectTypes::ProjectErrorCreateFileAccess;
     } else if (error == ProjectTypes::ProjectErrorCreateFolderExists && !downloadSource.isEmpty()) {
-        error = takeOverDownloadLeftover(parentFolder, downloadSource, projectPath);
+        error = takeOverDownloadLeftover(parentFolder, downloadSource, projectPath, systemError);
+        takenOver = true;
     }
     // Marked before the watcher's report of the new folder can be handled on this thread.
     if (error == ProjectTypes::ProjectErrorNone && !projectPath.isEmpty())
         m_placeholderFolders.insert(watchedForm(projectPath));
+    if (!downloadSource.isEmpty())
+        emit placeholderDetails(taskId, takenOver && error == ProjectTypes::ProjectErrorNone,
+                                error == ProjectTypes::ProjectErrorCreateFileAccess ? systemError : 0);
     emit projectCreated(taskId, projectPath, SurveyProjectPtr(), error);
 }
 
 ProjectTypes::ProjectError CProjectServiceWorker::takeOverDownloadLeftover(const QString& parentFolder,
-                                                                           const QString& source, QString& projectPath)
+                                                                           const QString& source, QString& projectPath,
+                                                                           int& systemError)
 {
     // projectPath holds the folder's name; the folder may differ from it in letter case.
     QString wanted = projectPath;
@@ -440,41 +456,45 @@ ProjectTypes::ProjectError CProjectServiceWorker::takeOverDownloadLeftover(const
             folderName = name;
     }
     const QString path = folderName.isEmpty() ? QString() : buildFolderPath(parentFolder, folderName);
+    // Whatever is refused stays as it is: nothing in it is shown to be this project's download's.
+    const auto refuse = [&path, &wanted](const char* reason) {
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                            QStringLiteral("The download cannot use the folder of its project's name: %1")
+                                .arg(QLatin1String(reason)),
+                            {path.isEmpty() ? wanted : path});
+        return ProjectTypes::ProjectErrorCreateFolderExists;
+    };
     // A folder that a download of this run is filling is nobody's to take over.
     if (path.isEmpty() || m_placeholderFolders.contains(watchedForm(path)))
-        return ProjectTypes::ProjectErrorCreateFolderExists;
+        return refuse("a download is filling it");
     const WebDownloadMarker::Leftover leftover = WebDownloadMarker::leftoverIn(path, source);
     switch (leftover) {
     case WebDownloadMarker::Leftover::None:
-        return ProjectTypes::ProjectErrorCreateFolderExists;
+        return refuse("it holds files that no download of the project wrote");
+    case WebDownloadMarker::Leftover::OtherDownload:
+        return refuse("it is marked for the download of another web project");
+    case WebDownloadMarker::Leftover::UnreadableMark:
+        return refuse("its download mark cannot be read");
     case WebDownloadMarker::Leftover::SameDownload:
+        // The operator's files in it stay; the download writes only its own.
         CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
                             QStringLiteral("The download goes on in the folder its interrupted run left"), {path});
         break;
     case WebDownloadMarker::Leftover::Unmarked:
-        // Its files are fetched again over what is there; nothing else in it is touched.
+        // Nothing but a download's data files: they are fetched again over what is there.
         CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
                             QStringLiteral("The download fetches its files anew into the folder an interrupted "
                                            "download left"),
                             {path});
         break;
-    case WebDownloadMarker::Leftover::OtherDownload:
-        // Only a download ever wrote into it: another web project of the same name.
-        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
-                            QStringLiteral("The folder an interrupted download of another web project left is "
-                                           "replaced"),
-                            {path});
-        if (!QDir(path).removeRecursively()) {
-            CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                                QStringLiteral("Could not remove the folder an interrupted download left"), {path});
-            projectPath = path;
-            return ProjectTypes::ProjectErrorCreateFileAccess;
-        }
-        break;
     }
     projectPath = path;
-    if (!createMediaFolders(path)
-        || (leftover != WebDownloadMarker::Leftover::SameDownload && !WebDownloadMarker::mark(path, source)))
+    errno = 0;
+    if (!createMediaFolders(path)) {
+        systemError = errno;
+        return ProjectTypes::ProjectErrorCreateFileAccess;
+    }
+    if (leftover == WebDownloadMarker::Leftover::Unmarked && !WebDownloadMarker::mark(path, source, &systemError))
         return ProjectTypes::ProjectErrorCreateFileAccess;
     return ProjectTypes::ProjectErrorNone;
 }

@@ -39,8 +39,9 @@ public:
     Q_INVOKABLE void createProject(uint taskId, const QString& name, const QString& localeCode,
                                    ProjectTypes::DistanceUnit distanceUnit, const QString& parentFolder);
     // A folder for a web download to fill, marked with downloadSource (the web project). A folder
-    // of that name that an interrupted download left is taken over instead: as it is when the
-    // same web project left it, emptied when another did.
+    // of that name that an interrupted download of the same web project left is taken over
+    // instead, as it is; one marked for another web project, with a mark that cannot be read, or
+    // holding what no download wrote is refused (ProjectErrorCreateFolderExists) and left alone.
     Q_INVOKABLE void createPlaceholderProject(uint taskId, const QString& name, const QString& parentFolder,
                                               const QString& downloadSource = QString());
     Q_INVOKABLE void loadProject(uint taskId, const QString& projectPath);
@@ -75,6 +76,10 @@ signals:
     void surveyPhotoCreated(uint taskId, QString fileName, SurveyPhotoPtr surveyPhoto, ProjectTypes::ProjectError error);
     void surveyVideoCreated(uint taskId, QString fileName, SurveyVideoPtr surveyVideo, ProjectTypes::ProjectError error);
     void manholeListLoaded(uint taskId, ManholeListPtr manholeList, ProjectTypes::ProjectError error);
+    // Comes before the projectCreated of every placeholder of a download: whether the folder is
+    // one that an interrupted download left (none of the new download's to remove), and the
+    // system's reason (errno) when its folder or mark could not be written, else 0.
+    void placeholderDetails(uint taskId, bool takenOver, int systemError);
 
 public slots:
     void onRootProjectDirectoryChanged(const QString& path);
@@ -92,9 +97,10 @@ private:
     bool isProjectNameTaken(const QString& name, const QString& excludedName) const;
     ProjectTypes::ProjectError createProjectFolder(const QString& name, const QString& parentFolder,
                                                    QString& projectPath);
-    // projectPath: in, the folder name that exists; out, the folder taken over.
+    // projectPath: in, the folder name that exists; out, the folder taken over. systemError: the
+    // system's reason when the folder could not be written.
     ProjectTypes::ProjectError takeOverDownloadLeftover(const QString& parentFolder, const QString& source,
-                                                        QString& projectPath);
+                                                        QString& projectPath, int& systemError);
     ProjectTypes::ProjectError applySurveyChangeSet(const AbstractChangeSetPtr& changeSet, QStringList& removedFiles);
     ProjectTypes::ProjectError applySurveyMediaChangeSet(const AbstractChangeSetPtr& changeSet,
                                                          QStringList& removedFiles);

@@ -2,7 +2,11 @@
 
 #include "surveyprojects/ProjectFiles.h"
 
+#include "application/PathHelpers.h"
+
 #include "CLogger.h"
+
+#include "FileReplacement.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +29,8 @@ namespace {
 const QString LogCategory = QStringLiteral("Projects");
 // A mark lists at most a project's media files; anything far larger is no mark of ours.
 const qint64 MaxMarkBytes = 16 * 1024 * 1024;
+// Media folders a download makes lie a few levels down at most.
+const int MaxFolderDepth = 16;
 
 QString markPath(const QString& projectPath)
 {
@@ -69,19 +76,73 @@ bool writeMark(const QString& projectPath, const QByteArray& bytes, int flags)
     return written;
 }
 
-// A folder that a download made and that nothing was written into yet.
-bool isEmptySkeleton(const QString& projectPath)
+// Paths relative to a project folder of the files a download wrote there, and the name start of
+// each one's new copies (FileReplacement) on their way to it.
+struct DownloadFiles
 {
-    const QDir folder(projectPath);
-    const QStringList entries = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        const QFileInfo info(folder.filePath(entry));
-        const bool mediaFolder = entry == QLatin1String("Photos") || entry == QLatin1String("Videos");
-        if (!mediaFolder || info.isSymLink() || !info.isDir()
-            || !QDir(info.filePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty())
-            return false;
+    QSet<QString> files;
+    QSet<QString> copyStarts;
+
+    void add(const QString& projectPath, const QString& relativePath)
+    {
+        files.insert(relativePath);
+        const int slash = relativePath.lastIndexOf(QLatin1Char('/'));
+        const QString copyName = QFileInfo(FileReplacement::newCopyTemplate(projectPath + relativePath)).fileName();
+        copyStarts.insert(relativePath.left(slash + 1) + copyName.chopped(6));
     }
-    return true;
+
+    bool holds(const QString& relativePath) const
+    {
+        if (files.contains(relativePath))
+            return true;
+        const int slash = relativePath.lastIndexOf(QLatin1Char('/'));
+        return FileReplacement::isNewCopyName(relativePath.mid(slash + 1))
+            && copyStarts.contains(relativePath.chopped(6));
+    }
+};
+
+// Whether everything below projectPath + relative is a download's: its files and folders holding
+// nothing else. A folder that cannot be listed holds what cannot be shown to be the download's.
+// found, when given, receives the files, and the folders after what they hold.
+bool holdsOnly(const QString& projectPath, const QString& relative, const DownloadFiles& ours, int depth,
+               QStringList* found = nullptr)
+{
+    DIR* folder = ::opendir(QFile::encodeName(projectPath + relative).constData());
+    if (!folder)
+        return false;
+    bool only = true;
+    while (only) {
+        const dirent* entry = ::readdir(folder);
+        if (!entry)
+            break;
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            continue;
+        const QString path = relative + name;
+        struct stat info {};
+        if (::lstat(QFile::encodeName(projectPath + path).constData(), &info) != 0)
+            continue; // gone meanwhile (a copy of a stopped transfer)
+        // A folder where a file of the download goes is none of the download's.
+        if (S_ISDIR(info.st_mode))
+            only = depth < MaxFolderDepth && !ours.files.contains(path)
+                && path != QLatin1String(ProjectFiles::ProjectFileName)
+                && holdsOnly(projectPath, path + QLatin1Char('/'), ours, depth + 1, found);
+        else
+            only = S_ISREG(info.st_mode) && ours.holds(path);
+        if (only && found)
+            found->append(S_ISDIR(info.st_mode) ? path + QLatin1Char('/') : path);
+    }
+    ::closedir(folder);
+    return only;
+}
+
+DownloadFiles dataFiles(const QString& projectPath)
+{
+    DownloadFiles ours;
+    for (const char* name :
+         {ProjectFiles::ProjectDownloadFileName, ProjectFiles::ManholeDownloadFileName, ProjectFiles::ManholeFileName})
+        ours.add(projectPath, QLatin1String(name));
+    return ours;
 }
 
 } // namespace
@@ -94,18 +155,42 @@ Leftover leftoverIn(const QString& projectPath, const QString& source)
         return Leftover::None;
     if (entryExists(markPath(projectPath))) {
         const QStringList lines = markLines(projectPath);
-        return !lines.isEmpty() && !source.isEmpty() && lines.first() == source ? Leftover::SameDownload
-                                                                               : Leftover::OtherDownload;
+        if (lines.isEmpty())
+            return Leftover::UnreadableMark;
+        return !source.isEmpty() && lines.first() == source ? Leftover::SameDownload : Leftover::OtherDownload;
     }
-    if (entryExists(folder.filePath(QLatin1String(ProjectFiles::ProjectDownloadFileName)))
-        || entryExists(folder.filePath(QLatin1String(ProjectFiles::ManholeDownloadFileName))) || isEmptySkeleton(projectPath))
-        return Leftover::Unmarked;
-    return Leftover::None;
+    return holdsOnly(ensureTrailingSlash(projectPath), QString(), dataFiles(ensureTrailingSlash(projectPath)), 0)
+        ? Leftover::Unmarked
+        : Leftover::None;
 }
 
-bool mark(const QString& projectPath, const QString& source)
+bool mark(const QString& projectPath, const QString& source, int* systemError)
 {
-    return writeMark(projectPath, source.toUtf8() + '\n', O_TRUNC);
+    // Whole or not at all, and on the disk with its name before anything else of the download:
+    // a power cut must not leave the download's files under an empty mark.
+    int error = 0;
+    QString reason;
+    const bool written = FileReplacement::writeWholeFile(markPath(projectPath),
+                                                         [&source, &error](QFileDevice& copy) {
+                                                             const QByteArray line = source.toUtf8() + '\n';
+                                                             if (copy.write(line) == line.size() && copy.flush())
+                                                                 return true;
+                                                             error = errno;
+                                                             return false;
+                                                         },
+                                                         &reason)
+        // The folder's own name in the projects root: it was just made.
+        && FileReplacement::syncFolder(QFileInfo(QDir::cleanPath(projectPath)).absolutePath());
+    if (written)
+        return true;
+    if (error == 0)
+        error = errno;
+    CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Could not write the download mark"),
+                        {markPath(projectPath),
+                         reason.isEmpty() ? QString::fromLocal8Bit(std::strerror(error)) : reason});
+    if (systemError)
+        *systemError = error;
+    return false;
 }
 
 QSet<QString> completedFiles(const QString& projectPath)
@@ -132,6 +217,45 @@ bool unmark(const QString& projectPath)
         return true;
     CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Could not remove the download mark"), {path});
     return false;
+}
+
+Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight)
+{
+    const QString folder = ensureTrailingSlash(projectPath);
+    QStringList lines = markLines(folder);
+    if (lines.isEmpty())
+        return Removal::Kept;
+    DownloadFiles ours = dataFiles(folder);
+    const QString mark = QLatin1String(ProjectFiles::WebDownloadMarkFileName);
+    ours.add(folder, mark);
+    lines.removeFirst();
+    // Media lie in sub-folders: a listed name beside the project's own files is none of them.
+    for (const QString& line : qAsConst(lines)) {
+        if (line.contains(QLatin1Char('/')))
+            ours.add(folder, line);
+    }
+    const QString inFlightPath = QDir(folder).relativeFilePath(inFlight);
+    if (!inFlight.isEmpty() && !inFlightPath.startsWith(QLatin1String("../")))
+        ours.add(folder, inFlightPath);
+    QStringList found;
+    if (!holdsOnly(folder, QString(), ours, 0, &found))
+        return Removal::Kept;
+    // One by one, never a whole tree: what arrives meanwhile stays. The mark goes last, so that a
+    // removal stopped halfway is still known as the download's when it is tried again.
+    for (const QString& path : qAsConst(found)) {
+        const QByteArray name = QFile::encodeName(folder + path);
+        if (path.endsWith(QLatin1Char('/')))
+            ::rmdir(name.constData());
+        else if (path != mark)
+            ::unlink(name.constData());
+    }
+    const QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (left != QStringList{mark})
+        return Removal::Unfinished;
+    return ::unlink(QFile::encodeName(markPath(folder)).constData()) == 0
+            && ::rmdir(QFile::encodeName(QDir::cleanPath(folder)).constData()) == 0
+        ? Removal::Removed
+        : Removal::Unfinished;
 }
 
 } // namespace WebDownloadMarker

@@ -13,7 +13,7 @@
 #include "web/WebScreenServices.h"
 
 #include "CLogger.h"
-#include "FileReplacement.h"
+#include "NewCopyPublisher.h"
 #include "TovrinWebApi.h"
 
 #include <QCoreApplication>
@@ -22,8 +22,11 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <cerrno>
 #include <cmath>
 #include <memory>
+
+#include <sys/stat.h>
 
 using Tovrin::Logging::CLogger;
 using Tovrin::Web::SingleMediaFileLinkData;
@@ -36,9 +39,84 @@ namespace {
 
 const QString LogCategory = QStringLiteral("WebModule");
 
+// The media download's "could not be overwritten" message, which names what stands in the way.
+const int MediaDownloadErrorOverwriteFileFailed = 3;
+// Tries of a folder removal: the web client may still be closing or discarding the file of a
+// transfer just stopped.
+const int RemovalTries = 10;
+
 void logLine(CLogger::LogLevel level, const QString& text)
 {
     CLogger::logMessage(level, LogCategory, text, {});
+}
+
+// A folder whose download did not finish goes when it holds only what downloads of its web
+// project wrote. Anything else in it (files of the operator's) keeps the folder as it is, for
+// the operator to see and for the next download of the project to go on with.
+void removeFolder(const QString& folder, const QString& inFlight, int triesLeft)
+{
+    if (!QFileInfo::exists(folder))
+        return;
+    switch (WebDownloadMarker::removeDownloadFolder(folder, inFlight)) {
+    case WebDownloadMarker::Removal::Removed:
+        return;
+    case WebDownloadMarker::Removal::Kept:
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                            QStringLiteral("The folder holds files that the download did not write; "
+                                           "it stays as it is: %1")
+                                .arg(folder),
+                            {});
+        return;
+    case WebDownloadMarker::Removal::Unfinished:
+        break;
+    }
+    if (triesLeft <= 1) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                            QStringLiteral("Could not remove the project folder %1").arg(folder), {});
+        return;
+    }
+    QTimer::singleShot(200, QCoreApplication::instance(),
+                       [folder, inFlight, triesLeft]() { removeFolder(folder, inFlight, triesLeft - 1); });
+}
+
+// A folder that a download will not fill any more: removed when that download made it and it
+// holds only what downloads wrote, else left as it is. Either way the project service no longer
+// keeps it for that download, so that the next download of the project can go on in it.
+void letGoOfFolder(CProjectService* projectService, const QString& folder, const QString& inFlight, bool takenOver)
+{
+    if (takenOver)
+        CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
+                            QStringLiteral("The folder that an interrupted download left stays as it is: %1")
+                                .arg(folder),
+                            {});
+    else
+        removeFolder(folder, inFlight, RemovalTries);
+    if (projectService)
+        projectService->addProjectAtPathToTheProjectList(folder);
+}
+
+// What keeps a file of the download from its name below projectFolder: a folder at that name,
+// or something that is no folder where one of its folders goes. Empty when nothing does.
+QString obstructionOf(const QString& projectFolder, const QString& target)
+{
+    const QString root = QDir::cleanPath(projectFolder);
+    QString path = QDir::cleanPath(target);
+    for (bool atTarget = true; path.startsWith(root + QLatin1Char('/')); atTarget = false) {
+        struct stat entry {};
+        if (::lstat(QFile::encodeName(path).constData(), &entry) == 0)
+            return (atTarget ? S_ISDIR(entry.st_mode) : !S_ISDIR(entry.st_mode)) ? path : QString();
+        path = QFileInfo(path).path();
+    }
+    return QString();
+}
+
+QString obstructionMessage(const QString& path)
+{
+    CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                        QStringLiteral("A file of the download cannot take its name: %1 stands in the way").arg(path),
+                        {});
+    return TranslationHelper::mediaDownloadErrorMessage(MediaDownloadErrorOverwriteFileFailed,
+                                                        QDir::toNativeSeparators(path));
 }
 
 } // namespace
@@ -64,9 +142,10 @@ CProjectDownloadHandler::~CProjectDownloadHandler()
     // A screen closed mid-transfer must not leave the web client writing into the folder, nor
     // the unfinished folder itself: it would never be listed and would block the next download
     // of this project.
+    const QString inFlight = m_currentFilePath;
     abortOwnTransfer();
     if (m_state != StateIdle) {
-        removeProjectFolder();
+        removeProjectFolder(inFlight);
         abandonProjectCreation();
     }
     if (m_abandonedCreationTaskId != 0 && m_projectService)
@@ -75,16 +154,28 @@ CProjectDownloadHandler::~CProjectDownloadHandler()
 
 void CProjectDownloadHandler::removeFolderWhenCreated(CProjectService* projectService, uint taskId)
 {
-    // The handler is going: the folder asked for is taken away by a connection of its own.
+    // The handler is going: the folder asked for is taken away by connections of their own,
+    // unless it is one that an interrupted download left.
+    auto takenOver = std::make_shared<bool>(false);
+    auto details = std::make_shared<QMetaObject::Connection>();
+    *details = connect(projectService, &CProjectService::placeholderDetails, projectService,
+                       [details, taskId, takenOver](uint detailsTaskId, bool folderTakenOver, int) {
+                           if (detailsTaskId != taskId)
+                               return;
+                           QObject::disconnect(*details);
+                           *takenOver = folderTakenOver;
+                       });
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = connect(projectService, &CProjectService::projectCreated, projectService,
-                          [connection, taskId](uint createdTaskId, QString projectPath, SurveyProjectPtr,
-                                               ProjectTypes::ProjectError error) {
+                          [connection, details, projectService, taskId, takenOver](uint createdTaskId, QString projectPath,
+                                                                                   SurveyProjectPtr,
+                                                                   ProjectTypes::ProjectError error) {
                               if (createdTaskId != taskId)
                                   return;
                               QObject::disconnect(*connection);
+                              QObject::disconnect(*details);
                               if (error == ProjectTypes::ProjectErrorNone && !projectPath.isEmpty())
-                                  QDir(projectPath).removeRecursively();
+                                  letGoOfFolder(projectService, projectPath, QString(), *takenOver);
                           });
 }
 
@@ -100,8 +191,18 @@ void CProjectDownloadHandler::connectServices()
         connect(m_webApi, &TovrinWebApi::allProjectsMediaDownloadLinkReceived, this,
                 &CProjectDownloadHandler::onAllProjectsMediaLinkReceived);
     }
-    if (m_projectService)
+    if (m_projectService) {
         connect(m_projectService, &CProjectService::projectCreated, this, &CProjectDownloadHandler::onProjectCreated);
+        connect(m_projectService, &CProjectService::placeholderDetails, this,
+                [this](uint taskId, bool takenOver, int systemError) {
+                    if (taskId != 0 && taskId == m_projectCreationTaskId) {
+                        m_folderTakenOver = takenOver;
+                        m_placeholderWriteError = systemError;
+                    } else if (taskId != 0 && taskId == m_abandonedCreationTaskId) {
+                        m_abandonedFolderTakenOver = takenOver;
+                    }
+                });
+    }
 }
 
 void CProjectDownloadHandler::setState(int state)
@@ -181,8 +282,25 @@ void CProjectDownloadHandler::startDownload(const QString& projectId, const QStr
 void CProjectDownloadHandler::createProjectFolder()
 {
     // Marked with the web project: a folder that an interrupted download of it left is gone on with.
+    m_placeholderWriteError = 0;
+    m_folderTakenOver = false;
     m_projectCreationTaskId =
         m_projectService->createPlaceholderProject(m_projectName, queryProjectRootPath(), m_projectId);
+}
+
+QString CProjectDownloadHandler::placeholderErrorMessage(ProjectTypes::ProjectError error,
+                                                         const QString& projectPath) const
+{
+    // No room for the folder or its mark: the drive is full, not write-protected.
+    if (error == ProjectTypes::ProjectErrorCreateFileAccess
+        && (m_placeholderWriteError == ENOSPC || m_placeholderWriteError == EDQUOT))
+        return TranslationHelper::webErrorMessage(Tovrin::Web::ErrorDiskFull);
+    QString message = TranslationHelper::projectErrorMessage(error);
+    // The operator is told which folder is in the way or cannot be written.
+    if (error == ProjectTypes::ProjectErrorCreateFolderExists || error == ProjectTypes::ProjectErrorCreateFileAccess)
+        message.prepend(QDir::toNativeSeparators(QDir::cleanPath(QDir(queryProjectRootPath()).filePath(projectPath)))
+                        + QStringLiteral(": "));
+    return message;
 }
 
 void CProjectDownloadHandler::onAllProjectsMediaLinkReceived(QList<SingleMediaFileLinkData> mediaDataLink)
@@ -200,10 +318,11 @@ void CProjectDownloadHandler::onProjectCreated(uint taskId, QString projectPath,
 {
     Q_UNUSED(project)
     if (taskId != 0 && taskId == m_abandonedCreationTaskId) {
-        // The folder of a download that ended before it existed: empty, and nobody's.
+        // The folder of a download that ended before it was handed over: nothing of this
+        // download is in it.
         m_abandonedCreationTaskId = 0;
         if (error == ProjectTypes::ProjectErrorNone && !projectPath.isEmpty())
-            QDir(projectPath).removeRecursively();
+            letGoOfFolder(m_projectService, projectPath, QString(), m_abandonedFolderTakenOver);
         return;
     }
     if (taskId == 0 || taskId != m_projectCreationTaskId)
@@ -213,7 +332,7 @@ void CProjectDownloadHandler::onProjectCreated(uint taskId, QString projectPath,
         return;
     if (error != ProjectTypes::ProjectErrorNone) {
         reset();
-        emit errorOccurred(TranslationHelper::projectErrorMessage(error));
+        emit errorOccurred(placeholderErrorMessage(error, projectPath));
         return;
     }
     setState(StateSurveyData);
@@ -268,12 +387,19 @@ QString CProjectDownloadHandler::projectRelativePath(const QString& path) const
 
 void CProjectDownloadHandler::skipCompletedMedia()
 {
-    // What an interrupted run of this download fetched whole is not fetched again.
+    // What an interrupted run of this download fetched whole is not fetched again, and what
+    // stands at a media file's name that the download did not write is kept: the download never
+    // replaces it. A folder in the way is told when its file's turn comes.
     while (!m_mediaLinks.isEmpty()) {
         const QString path = mediaFilePath(m_projectFolderPath, m_mediaLinks.first());
         const QFileInfo file(path);
-        if (path.isEmpty() || !m_completedMedia.contains(projectRelativePath(path)) || file.isSymLink() || !file.isFile())
+        if (path.isEmpty() || (!file.exists() && !file.isSymLink()) || (file.isDir() && !file.isSymLink()))
             return;
+        if (!m_completedMedia.contains(projectRelativePath(path)) || file.isSymLink() || !file.isFile())
+            CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                                QStringLiteral("Not downloaded: %1 is there already, and the download did not write it")
+                                    .arg(path),
+                                {});
         m_mediaLinks.removeFirst();
         ++m_stepIndex;
         setOverallProgress(overallProgressOf(m_stepIndex, m_stepCount, 0));
@@ -298,8 +424,12 @@ void CProjectDownloadHandler::startNextMediaFile()
         QString message = TranslationHelper::webErrorMessage(Tovrin::Web::ErrorEmptyMediaDownloadLink);
         if (!link.name.isEmpty())
             message.prepend(link.name + QStringLiteral(": "));
-        reset();
-        keepProjectWithoutMissingMedia(message);
+        putDataFilesInPlace(message);
+        return;
+    }
+    const QString obstruction = obstructionOf(m_projectFolderPath, path);
+    if (!obstruction.isEmpty()) {
+        putDataFilesInPlace(obstructionMessage(obstruction));
         return;
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -314,6 +444,9 @@ void CProjectDownloadHandler::startNextMediaFile()
 
 void CProjectDownloadHandler::continueDownload()
 {
+    // The data files on their way to their names end the download; nothing starts meanwhile.
+    if (m_movingIntoPlace)
+        return;
     switch (m_state) {
     case StateSurveyData:
         startSurveyDataDownload();
@@ -351,9 +484,7 @@ void CProjectDownloadHandler::onDownloadFinished(uint downloadId)
         break;
     case StateManholeData:
         ++m_stepIndex;
-        if (!moveIntoPlace(QString::fromLatin1(ManholesDownloadFileName),
-                           QString::fromLatin1(ProjectFiles::ManholeFileName)))
-            return;
+        // manholes.xml takes its name with project.xml, once everything else is in place.
         setState(m_mediaLinks.isEmpty() ? StateFinishing : StateMedia);
         break;
     case StateMedia:
@@ -389,60 +520,72 @@ bool CProjectDownloadHandler::surveyDataReadable()
     return false;
 }
 
-bool CProjectDownloadHandler::renameDownloaded(const QString& downloadName, const QString& finalName) const
-{
-    const QString from = m_projectFolderPath + downloadName;
-    const QString to = m_projectFolderPath + finalName;
-    // A folder gone on with after an interrupted run may hold the file under its final name
-    // already: the new one replaces it.
-    if (!m_projectFolderPath.isEmpty() && FileReplacement::replaceFileWith(from, to))
-        return true;
-    CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Could not move %1 to %2").arg(from, to), {});
-    return false;
-}
-
-bool CProjectDownloadHandler::moveIntoPlace(const QString& downloadName, const QString& finalName)
-{
-    if (renameDownloaded(downloadName, finalName))
-        return true;
-    // Without its data file the folder is no project: it goes, as after a web error.
-    m_currentMediaFilePath.clear();
-    failWithFolderRemoved(TranslationHelper::projectErrorMessage(ProjectTypes::ProjectErrorRenameProjectOpen));
-    return false;
-}
-
 void CProjectDownloadHandler::finish()
 {
-    // The mark goes first: a folder left without it, its data files complete, is fetched anew.
-    WebDownloadMarker::unmark(m_projectFolderPath);
-    if (!moveIntoPlace(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName)))
+    putDataFilesInPlace(QString());
+}
+
+void CProjectDownloadHandler::putDataFilesInPlace(const QString& mediaError)
+{
+    if (m_movingIntoPlace)
         return;
-    m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
-    reset();
-    // Behind its "finished" message the screen shows the whole download done: a download
-    // quicker than a frame would otherwise never show more than 0 %.
-    setCurrentFileProgress(100);
-    setOverallProgress(100);
-    emit downloadFinished();
+    m_movingIntoPlace = true;
+    m_currentDownloadId = 0;
+    // A folder gone on with after an interrupted run may hold them under their names already:
+    // the new ones replace them. project.xml comes last: only then is the folder a project.
+    const QString folder = m_projectFolderPath;
+    const auto inPlace = [&folder](const char* downloadName, const char* finalName) {
+        return qMakePair(folder + QLatin1String(downloadName), folder + QLatin1String(finalName));
+    };
+    Tovrin::Shared::NewCopyPublisher::moveIntoPlace(
+        {inPlace(ManholesDownloadFileName, ProjectFiles::ManholeFileName),
+         inPlace(ProjectDownloadFileName, ProjectFiles::ProjectFileName)},
+        this, [this, mediaError](const QString& failedTarget, const QString& detail) {
+            m_movingIntoPlace = false;
+            if (!failedTarget.isEmpty()) {
+                CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                                    QStringLiteral("Could not give %1 its name (%2)").arg(failedTarget, detail), {});
+                // Without its data files the folder is no project: it goes as after a web error.
+                const QString obstruction = obstructionOf(m_projectFolderPath, failedTarget);
+                m_currentMediaFilePath.clear();
+                QString message = mediaError;
+                if (!obstruction.isEmpty())
+                    message = obstructionMessage(obstruction);
+                else if (message.isEmpty())
+                    message = TranslationHelper::projectErrorMessage(ProjectTypes::ProjectErrorRenameProjectOpen);
+                failWithFolderRemoved(message);
+                return;
+            }
+            if (!detail.isEmpty())
+                CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                                    QStringLiteral("Project files of %1: %2").arg(m_projectFolderPath, detail), {});
+            // The project file is in place: the mark has done its work.
+            WebDownloadMarker::unmark(m_projectFolderPath);
+            m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
+            if (mediaError.isEmpty()) {
+                reset();
+                // Behind its "finished" message the screen shows the whole download done: a
+                // download quicker than a frame would otherwise never show more than 0 %.
+                setCurrentFileProgress(100);
+                setOverallProgress(100);
+                emit downloadFinished();
+                return;
+            }
+            keepProjectWithoutMissingMedia(mediaError);
+        });
 }
 
 void CProjectDownloadHandler::keepProjectWithoutMissingMedia(const QString& message)
 {
     // The data files are complete: the project is usable without the media that did not
     // arrive, and an unlisted folder would block the next download of this project.
-    WebDownloadMarker::unmark(m_projectFolderPath);
-    if (!renameDownloaded(QString::fromLatin1(ProjectDownloadFileName), QString::fromLatin1(ProjectFiles::ProjectFileName))) {
-        removeProjectFolder();
-        emit errorOccurred(message);
-        return;
-    }
     CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
                         QStringLiteral("%1 kept without the media files that did not arrive (%2 not fetched).")
                             .arg(m_projectFolderPath)
                             .arg(m_mediaLinks.size()),
                         {});
     m_mediaLinks.clear();
-    m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
+    reset();
     emit errorOccurred(message + QStringLiteral("\n\n")
                        + CErrorMessageHelper::translatedMessage(
                            QStringLiteral("Ombrastella.Zephira.App.WebDownloadScreen"), QStringLiteral("MediaFilesMissing"),
@@ -505,9 +648,16 @@ void CProjectDownloadHandler::resume()
 
 void CProjectDownloadHandler::cancel()
 {
+    // The data files on their way to their names are not stopped: the project is whole then,
+    // and said so.
+    if (m_movingIntoPlace) {
+        logLine(CLogger::LogLevelInfo,
+                QStringLiteral("Cancel while the project files take their names: the download ends with them."));
+        return;
+    }
     abortOwnTransfer();
     abandonProjectCreation();
-    removeProjectFolder();
+    removeProjectFolder(m_currentFilePath);
     reset();
     emit downloadCancelled();
     m_paused = false;
@@ -522,43 +672,29 @@ void CProjectDownloadHandler::abortOwnTransfer()
 
 void CProjectDownloadHandler::abandonProjectCreation()
 {
-    if (m_projectCreationTaskId != 0)
+    if (m_projectCreationTaskId != 0) {
         m_abandonedCreationTaskId = m_projectCreationTaskId;
+        m_abandonedFolderTakenOver = false;
+    }
     m_projectCreationTaskId = 0;
 }
 
-namespace {
-
-// The web client's worker may still be closing the file of a transfer that was just aborted;
-// a folder that does not go at once is tried again a few times.
-void removeFolder(const QString& folder, int triesLeft)
-{
-    if (QDir(folder).removeRecursively() || !QFileInfo::exists(folder))
-        return;
-    if (triesLeft <= 0) {
-        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                            QStringLiteral("Could not remove the project folder %1").arg(folder), {});
-        return;
-    }
-    QTimer::singleShot(200, QCoreApplication::instance(), [folder, triesLeft]() { removeFolder(folder, triesLeft - 1); });
-}
-
-} // namespace
-
-void CProjectDownloadHandler::removeProjectFolder()
+void CProjectDownloadHandler::removeProjectFolder(const QString& inFlight)
 {
     if (m_projectFolderPath.isEmpty())
         return;
-    removeFolder(m_projectFolderPath, 10);
+    // What an interrupted download left is not this one's to remove.
+    letGoOfFolder(m_projectService, m_projectFolderPath, inFlight, m_folderTakenOver);
     m_projectFolderPath.clear();
 }
 
 void CProjectDownloadHandler::failWithFolderRemoved(const QString& message)
 {
+    const QString inFlight = m_currentFilePath;
     abortOwnTransfer();
     abandonProjectCreation();
+    removeProjectFolder(inFlight);
     reset();
-    removeProjectFolder();
     emit errorOccurred(message);
 }
 
@@ -583,24 +719,29 @@ void CProjectDownloadHandler::checkStarted()
 
 void CProjectDownloadHandler::handleWebError(Tovrin::Web::Error error)
 {
-    if (m_state == StateIdle)
+    if (m_state == StateIdle || m_movingIntoPlace)
         return;
     // The web client's error names no transfer: ours is stopped before its files are touched.
+    // What it was writing never took its name: nothing of it is left to remove.
+    const QString current = m_currentFilePath;
     abortOwnTransfer();
     abandonProjectCreation();
-    reset();
+    const bool fileError = error == Tovrin::Web::ErrorFileAccess || error == Tovrin::Web::ErrorCreatePath
+        || error == Tovrin::Web::ErrorFileWrite;
+    // A folder standing where the file goes is named, not taken for a write-protected one.
+    const QString obstruction =
+        fileError && !m_projectFolderPath.isEmpty() ? obstructionOf(m_projectFolderPath, current) : QString();
+    QString message =
+        obstruction.isEmpty() ? TranslationHelper::webDownloadErrorMessage(error) : obstructionMessage(obstruction);
     if (!m_currentMediaFilePath.isEmpty()) {
         const QString mediaName = fileNameFromPath(m_currentMediaFilePath);
-        QFile::remove(m_currentMediaFilePath);
         m_currentMediaFilePath.clear();
-        QString message = TranslationHelper::webDownloadErrorMessage(error);
-        if (error == Tovrin::Web::ErrorEmptyMediaDownloadLink || error == Tovrin::Web::ErrorNetwork
-            || error == Tovrin::Web::ErrorFileAccess || error == Tovrin::Web::ErrorCreatePath
-            || error == Tovrin::Web::ErrorFileWrite || error == Tovrin::Web::ErrorDiskFull)
+        if (obstruction.isEmpty()
+            && (fileError || error == Tovrin::Web::ErrorEmptyMediaDownloadLink || error == Tovrin::Web::ErrorNetwork
+                || error == Tovrin::Web::ErrorDiskFull))
             message.prepend(mediaName + QStringLiteral(": "));
-        keepProjectWithoutMissingMedia(message);
+        putDataFilesInPlace(message);
         return;
     }
-    removeProjectFolder();
-    emit errorOccurred(TranslationHelper::webDownloadErrorMessage(error));
+    failWithFolderRemoved(message);
 }

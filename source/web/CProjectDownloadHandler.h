@@ -22,11 +22,11 @@ class TovrinWebApi;
 
 // Turns one project of the web service into a new local project: the project service makes an
 // empty folder under the project root, the survey data go into "project.xml.download" and the
-// manhole data into "manholes.xml.download", each renamed when complete, then (when the
-// settings ask for it) every photo and video. "project.xml" is put into place last, so the
-// project list never offers a project whose download is still running. A folder that an
-// interrupted download of the same web project left is gone on with: its media files that
-// arrived whole are not fetched again.
+// manhole data into "manholes.xml.download", then (when the settings ask for it) every photo and
+// video; the data files take their names last, so the project list never offers a project whose
+// download is still running. A folder that an interrupted download of the same web project left
+// is gone on with: its media files that arrived whole are not fetched again, and files of
+// anyone else's in it are neither replaced nor removed, not even when the download fails.
 // Borrows the web client, the project service and the settings (the application's unless
 // given); one download per handler. GUI thread only.
 class CProjectDownloadHandler : public QObject
@@ -104,13 +104,15 @@ private:
     void continueDownload();
     void finish();
     void reset();
-    // Moves a finished ".download" file to its final name; false (and the download failed)
-    // when it cannot.
-    bool moveIntoPlace(const QString& downloadName, const QString& finalName);
-    bool renameDownloaded(const QString& downloadName, const QString& finalName) const;
-    // After a media file failed: the project is listed with what arrived, and the message
-    // says where the missing files can be fetched.
+    // The data files take their ".download" files' places and the folder is synced, on the disk
+    // thread; then the project is listed. mediaError: a media file that did not arrive, told
+    // once the project is listed with what did. A file that cannot take its name fails the
+    // download.
+    void putDataFilesInPlace(const QString& mediaError);
+    // After a media file failed and the project was listed with what arrived: the message says
+    // where the missing files can be fetched.
     void keepProjectWithoutMissingMedia(const QString& message);
+    QString placeholderErrorMessage(ProjectTypes::ProjectError error, const QString& projectPath) const;
     // Whether the downloaded survey data read as a project; when not, the download has failed.
     bool surveyDataReadable();
     // A folder asked for but not yet made is removed when it arrives.
@@ -119,7 +121,8 @@ private:
     void abortOwnTransfer();
     // A transfer the web client would not start ends the download.
     void checkStarted();
-    void removeProjectFolder();
+    // inFlight: the file of the transfer just stopped, whose copy may still be on its way out.
+    void removeProjectFolder(const QString& inFlight);
     static void removeFolderWhenCreated(CProjectService* projectService, uint taskId);
 
     Tovrin::Web::TovrinWebApi* m_webApi = nullptr;
@@ -141,6 +144,13 @@ private:
     int m_overallProgress = 0;
     int m_state = StateIdle;
     bool m_paused = false;
+    // The data files are on their way to their names: the download ends with them.
+    bool m_movingIntoPlace = false;
+    // The folder is one that an interrupted download left: nothing of it is removed.
+    bool m_folderTakenOver = false;
+    bool m_abandonedFolderTakenOver = false;
+    // The system's reason why the project folder or its mark could not be written.
+    int m_placeholderWriteError = 0;
     QList<Tovrin::Web::SingleMediaFileLinkData> m_mediaLinks;
     // Media files that an interrupted run of this download left complete in the folder.
     QSet<QString> m_completedMedia;

@@ -295,9 +295,11 @@ private slots:
     }
 
     // What an interrupted web download left blocks nothing: the same web project goes on in it
-    // as it is; another web project of that name, and a download of a build that did not mark
-    // its folders, get the folder with the files fetched anew; a folder of anyone else's, a
-    // project, or a folder that a download of this run still fills stay as they are.
+    // as it is, files of the operator's in it included; a download of a build that did not mark
+    // its folders, when it left nothing but its data files, gets the folder with them fetched
+    // anew. A folder marked for another web project or with a mark that cannot be read, one
+    // holding what no download wrote, a project, or a folder that a download of this run still
+    // fills stay as they are, and the download is refused.
     void leftoverOfAnInterruptedDownloadIsTakenOver()
     {
         const auto placeholder = [this](const QString& name, const QString& source, ProjectTypes::ProjectError* error) {
@@ -307,15 +309,27 @@ private slots:
             return spy.size() == 1 ? spy.at(0).at(1).toString() : QString();
         };
         ProjectTypes::ProjectError error = ProjectTypes::ProjectErrorInternal;
-        // Left by downloads that were killed, as a new start finds them.
+        // Left by downloads that were killed, as a new start finds them, some with files of the
+        // operator's put in afterwards.
         const QString same = placeholder("Same", "p-same", &error);
         QVERIFY(writeAll(same + "project.xml.download", "<survey data/>") && writeAll(same + "Photos/A.JPG", "a"));
         QVERIFY(WebDownloadMarker::addCompletedFile(same, "Photos/A.JPG"));
-        const QString other = placeholder("Other", "p-old", &error);
-        QVERIFY(writeAll(other + "project.xml.download", "<old/>") && writeAll(other + "Photos/OLD.JPG", "old"));
+        QVERIFY(writeAll(same + "Photos/own.jpg", "own") && writeAll(same + "notes.txt", "n"));
+        QMap<QString, QByteArray> refused;
+        refused.insert("Other", "p-old\n");
+        refused.insert("Garbage", "garbage");
+        refused.insert("Empty", QByteArray());
+        for (auto it = refused.cbegin(); it != refused.cend(); ++it) {
+            const QString folder = placeholder(it.key(), "p-" + it.key().toLower(), &error);
+            QVERIFY(writeAll(folder + "project.xml.download", "<old/>") && writeAll(folder + "Photos/OLD.JPG", "old"));
+            QVERIFY(writeAll(folder + "Photos/own.jpg", "own") && writeAll(folder + ".webdownload", it.value()));
+        }
         const QString unmarked = m_root + "Unmarked/";
         QVERIFY(QDir().mkpath(unmarked + "Photos") && writeAll(unmarked + "project.xml.download", "<old/>"));
-        QVERIFY(writeAll(unmarked + "Photos/X.JPG", "x"));
+        QVERIFY(writeAll(unmarked + "manholes.xml", "<old/>"));
+        const QString stray = m_root + "Stray/";
+        QVERIFY(QDir().mkpath(stray + "Photos") && writeAll(stray + "project.xml.download", "<old/>"));
+        QVERIFY(writeAll(stray + "Photos/X.JPG", "x"));
         const QString lower = placeholder("harbour road", "p-harbour", &error);
         const QString mine = m_root + "Mine/";
         QVERIFY(QDir().mkpath(mine + "Photos") && writeAll(mine + "Photos/own.jpg", "own") && writeAll(mine + "notes.txt", "n"));
@@ -323,24 +337,35 @@ private slots:
         QVERIFY(!busy.isEmpty());
         m_worker = std::make_unique<CProjectServiceWorker>();
         m_worker->init(m_root);
-        for (const char* name : {"Same", "Other", "Unmarked", "harbour road", "Mine"})
+        for (const char* name : {"Same", "Other", "Garbage", "Empty", "Unmarked", "Stray", "harbour road", "Mine"})
             QVERIFY2(!listed(name), name);
 
         QCOMPARE(placeholder("Same", "p-same", &error), same);
         QCOMPARE(error, ProjectTypes::ProjectErrorNone);
         QCOMPARE(readAll(same + "Photos/A.JPG"), QByteArray("a"));
+        QCOMPARE(readAll(same + "Photos/own.jpg"), QByteArray("own"));
+        QCOMPARE(readAll(same + "notes.txt"), QByteArray("n"));
         QCOMPARE(WebDownloadMarker::completedFiles(same), QSet<QString>{"Photos/A.JPG"});
 
-        QCOMPARE(placeholder("Other", "p-new", &error), other);
-        QCOMPARE(error, ProjectTypes::ProjectErrorNone);
-        QVERIFY(!QFileInfo::exists(other + "Photos/OLD.JPG") && !QFileInfo::exists(other + "project.xml.download"));
-        QCOMPARE(WebDownloadMarker::leftoverIn(other, "p-new"), WebDownloadMarker::Leftover::SameDownload);
-        QVERIFY(WebDownloadMarker::completedFiles(other).isEmpty());
+        for (auto it = refused.cbegin(); it != refused.cend(); ++it) {
+            const QString folder = m_root + it.key() + "/";
+            QCOMPARE(placeholder(it.key(), "p-new", &error), it.key() + "/");
+            QCOMPARE(error, ProjectTypes::ProjectErrorCreateFolderExists);
+            QCOMPARE(readAll(folder + "Photos/OLD.JPG"), QByteArray("old"));
+            QCOMPARE(readAll(folder + "Photos/own.jpg"), QByteArray("own"));
+            QCOMPARE(readAll(folder + "project.xml.download"), QByteArray("<old/>"));
+            QCOMPARE(readAll(folder + ".webdownload"), it.value());
+        }
 
         QCOMPARE(placeholder("Unmarked", "p-unmarked", &error), unmarked);
         QCOMPARE(error, ProjectTypes::ProjectErrorNone);
-        QCOMPARE(readAll(unmarked + "Photos/X.JPG"), QByteArray("x"));
+        QCOMPARE(WebDownloadMarker::leftoverIn(unmarked, "p-unmarked"), WebDownloadMarker::Leftover::SameDownload);
         QVERIFY(WebDownloadMarker::completedFiles(unmarked).isEmpty());
+
+        QCOMPARE(placeholder("Stray", "p-stray", &error), QString("Stray/"));
+        QCOMPARE(error, ProjectTypes::ProjectErrorCreateFolderExists);
+        QCOMPARE(readAll(stray + "Photos/X.JPG"), QByteArray("x"));
+        QVERIFY(!QFileInfo::exists(stray + ".webdownload"));
 
         QCOMPARE(placeholder("Harbour Road", "p-harbour", &error), lower);
         QCOMPARE(error, ProjectTypes::ProjectErrorNone);

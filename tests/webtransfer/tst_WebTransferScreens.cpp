@@ -22,12 +22,18 @@
 #include "TovrinWebLibrary.h"
 #include "libraries/web/WebTestSupport.h"
 #include "support/ApplicationScreenTest.h"
+#include "support/LogText.h"
 #include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
+#include "support/TestVolume.h"
+
+#include "FileReplacement.h"
 
 #include <QDirIterator>
+#include <QMutex>
 #include <QProcess>
 #include <QQuickItem>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <memory>
@@ -176,6 +182,40 @@ private:
         return states;
     }
 
+    // A second program downloads the project with all its media and is killed while its second
+    // photo arrives; the first arrived whole. Then the operator logs in again: the killed
+    // program's login replaced this one's.
+    void killDownloadWhilePhotosArrive(const QString& name)
+    {
+        const QString folder = root() + name + QLatin1Char('/');
+        const int held = m_sim->heldRequests(QStringLiteral("storage_get"));
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_get"), {{QStringLiteral("hold"), true}}, {2})}));
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--download-child"), QStringLiteral("p-") + name.toLower(), name});
+        QVERIFY2(child.waitForStarted(WaitMs), qPrintable(child.errorString()));
+        QTest::qWaitFor(
+            [&] { return m_sim->heldRequests(QStringLiteral("storage_get")) > held || child.state() == QProcess::NotRunning; },
+            WaitMs);
+        const bool reached = m_sim->heldRequests(QStringLiteral("storage_get")) > held;
+        child.kill();
+        QVERIFY(child.waitForFinished(WaitMs));
+        QVERIFY(m_sim->release(QStringLiteral("storage_get")));
+        QVERIFY(m_sim->setFaults({}));
+        QVERIFY2(reached, "the child did not reach its second photo");
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("project.xml.download")));
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("Photos/M1.JPG")));
+        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("project.xml")));
+        QVERIFY(!listed(folder));
+
+        QSignalSpy login(api(), &TovrinWebApi::loginResult);
+        api()->login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
+        QTRY_VERIFY_WITH_TIMEOUT(!login.isEmpty(), WaitMs);
+    }
+
+    static QString logText() { return takeLogText(root() + QStringLiteral("Culvertix.log")); }
+
 private slots:
     void initTestCase()
     {
@@ -206,12 +246,16 @@ private slots:
         list.append(webProject(QStringLiteral("Drive"), {media("Photos", "A.JPG"), media("Photos", "C:canary.txt")}));
         list.append(webProject(QStringLiteral("Gap"), {media("Photos", "A.JPG"), media("Photos", QString())}));
         list.append(webProject(QStringLiteral("Rename"), {}));
+        list.append(webProject(QStringLiteral("InTheWay"), {}));
         list.append(webProject(QStringLiteral("Held"), {}));
         // Its photo is not in the storage.
         list.append(webProject(QStringLiteral("Blocked"), {media("Photos", "M1.JPG")}));
         list.append(webProject(QStringLiteral("Cut"), {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
         list.append(webProject(QStringLiteral("Resume"),
                                {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
+        list.append(webProject(QStringLiteral("Keep"),
+                               {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
+        list.append(webProject(QStringLiteral("Full"), {}));
         list.append(webProject(QStringLiteral("Garbled"), {media("Photos", "G.JPG")},
                                {{"data", QJsonObject{{"Surveys", "<Surveys><Survey/></Surveys>"},
                                                      {"Manholes", QString::fromUtf8(m_manholes)}}}}));
@@ -233,6 +277,9 @@ private slots:
         QVERIFY(makeRandomFile(stored("Resume", "Photos/M1.JPG"), 250000, 21));
         QVERIFY(makeRandomFile(stored("Resume", "Photos/M2.JPG"), 350000, 22));
         QVERIFY(makeRandomFile(stored("Resume", "Videos/M.mp4"), 150000, 23));
+        QVERIFY(makeRandomFile(stored("Keep", "Photos/M1.JPG"), 250000, 31));
+        QVERIFY(makeRandomFile(stored("Keep", "Photos/M2.JPG"), 350000, 32));
+        QVERIFY(makeRandomFile(stored("Keep", "Videos/M.mp4"), 150000, 33));
         for (const char* name : {"Up", "Dots", "Abs", "Drive", "Gap"})
             QVERIFY(writeText(stored(name, "Photos/A.JPG"), "photo"));
 
@@ -282,15 +329,65 @@ private slots:
     void downloadsAWebProjectWithAllMedia()
     {
         settings()->setDownloadAllMedia(true);
+        const QString folder = root() + QStringLiteral("Culvert/");
+        // Every sync, with its thread and the names the project's files have then.
+        struct Sync
+        {
+            QString path;
+            bool onGuiThread;
+            QStringList names;
+        };
+        auto syncs = std::make_shared<QList<Sync>>();
+        auto syncsMutex = std::make_shared<QMutex>();
+        QThread* gui = QThread::currentThread();
+        FileReplacement::setSyncObserver([syncs, syncsMutex, gui, folder](const QString& path) {
+            const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+            QMutexLocker locker(syncsMutex.get());
+            syncs->append({path, QThread::currentThread() == gui, names});
+        });
         CProjectDownloadHandler handler;
         QList<int> progress;
         connect(&handler, &CProjectDownloadHandler::overallProgressChanged, this,
                 [&]() { progress.append(handler.overallProgress()); });
         QString error;
         const QList<int> states = download(handler, QStringLiteral("Culvert"), &error);
+        FileReplacement::setSyncObserver({});
         QCOMPARE(error, QString());
         QCOMPARE(states, (QList<int>{1, 2, 3, 5, 4, 0}));
-        const QString folder = root() + QStringLiteral("Culvert/");
+        {
+            // Nothing waits on the disk on the GUI thread. The mark is on the disk, with the
+            // folder's name, before the first file of the download; the data files take their
+            // names before the folder's last sync.
+            QMutexLocker locker(syncsMutex.get());
+            const QString mark = QStringLiteral(".webdownload");
+            int markSynced = -1;
+            int markNamed = -1;
+            int rootSynced = -1;
+            int firstFile = -1;
+            int folderAfterNames = -1;
+            for (int i = 0; i < syncs->size(); ++i) {
+                const Sync& sync = syncs->at(i);
+                QVERIFY2(!sync.onGuiThread, qPrintable(sync.path));
+                const QString name = QFileInfo(sync.path).fileName();
+                const bool inFolder = QDir::cleanPath(sync.path) == QDir::cleanPath(folder);
+                if (markSynced < 0 && sync.path.startsWith(folder) && name.startsWith('.' + mark + ".replacing."))
+                    markSynced = i;
+                if (markSynced >= 0 && markNamed < 0 && inFolder && sync.names.contains(mark))
+                    markNamed = i;
+                if (markNamed >= 0 && rootSynced < 0 && QDir::cleanPath(sync.path) == QDir::cleanPath(root()))
+                    rootSynced = i;
+                if (firstFile < 0 && sync.path.startsWith(folder) && FileReplacement::isNewCopyName(name)
+                    && !name.startsWith(QLatin1Char('.') + mark))
+                    firstFile = i;
+                if (inFolder && sync.names.contains(QStringLiteral("project.xml"))
+                    && sync.names.contains(QStringLiteral("manholes.xml")))
+                    folderAfterNames = i;
+            }
+            QVERIFY2(markSynced >= 0 && markNamed > markSynced && rootSynced > markNamed && firstFile > rootSynced,
+                     qPrintable(QStringLiteral("%1 %2 %3 %4").arg(markSynced).arg(markNamed).arg(rootSynced).arg(firstFile)));
+            QVERIFY(folderAfterNames >= 0);
+            QVERIFY(!syncs->at(folderAfterNames).names.contains(QStringLiteral("project.xml.download")));
+        }
         QCOMPARE(readAll(folder + "project.xml"), m_surveyBodies.value("p-culvert"));
         QCOMPARE(readAll(folder + "manholes.xml"), m_manholes);
         QCOMPARE(fileMd5(folder + "Photos/M1.JPG"), fileMd5(stored("Culvert", "Photos/M1.JPG")));
@@ -430,32 +527,11 @@ private slots:
     void aDownloadKilledWhilePhotosArriveIsGoneOnWith()
     {
         const QString folder = root() + QStringLiteral("Resume/");
-        // The second photo's transfer is held at the service: the kill lands while it runs.
-        QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_get"), {{QStringLiteral("hold"), true}}, {2})}));
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--download-child"), QStringLiteral("p-resume"), QStringLiteral("Resume")});
-        QVERIFY2(child.waitForStarted(WaitMs), qPrintable(child.errorString()));
-        QTest::qWaitFor(
-            [&] { return m_sim->heldRequests(QStringLiteral("storage_get")) > 0 || child.state() == QProcess::NotRunning; },
-            WaitMs);
-        const bool reached = m_sim->heldRequests(QStringLiteral("storage_get")) > 0;
-        child.kill();
-        QVERIFY(child.waitForFinished(WaitMs));
-        QVERIFY(m_sim->release(QStringLiteral("storage_get")));
-        QVERIFY(m_sim->setFaults({}));
-        QVERIFY2(reached, "the child did not reach its second photo");
-        QVERIFY(QFileInfo::exists(folder + QStringLiteral("project.xml.download")));
-        QVERIFY(QFileInfo::exists(folder + QStringLiteral("Photos/M1.JPG")));
-        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("project.xml")));
-        QVERIFY(!listed(folder));
+        killDownloadWhilePhotosArrive(QStringLiteral("Resume"));
+        if (QTest::currentTestFailed())
+            return;
 
-        // The operator logs in again (the killed program's login replaced this one's) and
-        // downloads the project again, on the download screen.
-        QSignalSpy login(api(), &TovrinWebApi::loginResult);
-        api()->login(QStringLiteral("alice"), QString::fromLatin1(alicePassword()));
-        QTRY_VERIFY_WITH_TIMEOUT(!login.isEmpty(), WaitMs);
+        // The project downloaded again, on the download screen.
         settings()->setDownloadAllMedia(true);
         const int depth = evaluate(QStringLiteral("ScreenManager.depth")).toInt();
         evaluate(QStringLiteral("ScreenManager.show('WebDownloadScreen', {projectId: 'p-resume', projectName: 'Resume'})"));
@@ -476,45 +552,174 @@ private slots:
         QCOMPARE(files, (QStringList{"Photos/M1.JPG", "Photos/M2.JPG", "Videos/M.mp4", "manholes.xml", "project.xml"}));
     }
 
+    // Files of the operator's put into the folder that a killed download left stay whatever the
+    // next download of the project does: cancelled, failed, or refused for a mark it cannot read
+    // or that names another web project. The folder is named in the log, and in the message of
+    // a refusal.
+    void theOperatorsFilesOutliveTheNextDownload()
+    {
+        const QString folder = root() + QStringLiteral("Keep/");
+        const QString shownFolder = QDir::toNativeSeparators(QDir::cleanPath(folder));
+        killDownloadWhilePhotosArrive(QStringLiteral("Keep"));
+        if (QTest::currentTestFailed())
+            return;
+        const QByteArray firstPhoto = fileMd5(folder + QStringLiteral("Photos/M1.JPG"));
+        const auto cancelWhileThePhotoArrives = [&]() {
+            const int held = m_sim->heldRequests(QStringLiteral("storage_get"));
+            QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_get"), {{QStringLiteral("hold"), true}})}));
+            CProjectDownloadHandler handler;
+            QSignalSpy cancelled(&handler, &CProjectDownloadHandler::downloadCancelled);
+            handler.startDownload(QStringLiteral("p-keep"), QStringLiteral("Keep"));
+            QTRY_VERIFY_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("storage_get")) > held, WaitMs);
+            QCOMPARE(handler.state(), int(CProjectDownloadHandler::StateMedia));
+            handler.cancel();
+            QVERIFY(m_sim->release(QStringLiteral("storage_get")));
+            QVERIFY(m_sim->setFaults({}));
+            QCOMPARE(cancelled.size(), 1);
+            QTRY_VERIFY_WITH_TIMEOUT(!api()->anyDownloadActive(), WaitMs);
+        };
+        settings()->setDownloadAllMedia(true);
+        const auto restore = qScopeGuard([this] { settings()->setDownloadAllMedia(false); });
+        logText();
+
+        // Cancelled: what the interrupted download left is not the new one's to remove.
+        cancelWhileThePhotoArrives();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(fileMd5(folder + QStringLiteral("Photos/M1.JPG")), firstPhoto);
+        QVERIFY2(logText().contains(QStringLiteral("stays as it is: ") + folder), "the log does not name the folder");
+
+        QVERIFY(writeText(folder + QStringLiteral("Photos/own.jpg"), "the operator's photo"));
+        QVERIFY(writeText(folder + QStringLiteral("notes.txt"), "the operator's note"));
+        const auto operatorsFilesStay = [&]() {
+            return readAll(folder + QStringLiteral("Photos/own.jpg")) == "the operator's photo"
+                && readAll(folder + QStringLiteral("notes.txt")) == "the operator's note";
+        };
+
+        // Cancelled again, with the operator's files in the folder.
+        cancelWhileThePhotoArrives();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(operatorsFilesStay());
+
+        // Failed: the survey data do not come.
+        {
+            QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("status"), 500}})}));
+            CProjectDownloadHandler handler;
+            QString error;
+            const QList<int> states = download(handler, QStringLiteral("Keep"), &error);
+            QVERIFY(m_sim->setFaults({}));
+            QCOMPARE(states, (QList<int>{1, 2, 0}));
+            QVERIFY2(error.endsWith(QLatin1String("0x50002")), qPrintable(error));
+        }
+        QVERIFY(operatorsFilesStay());
+        QVERIFY2(logText().contains(QStringLiteral("stays as it is: ") + folder), "the log does not name the folder");
+
+        // A mark that cannot be read, or that names another web project: refused, nothing touched.
+        for (const QByteArray& mark : {QByteArray("garbage"), QByteArray(), QByteArray("p-other\n")}) {
+            QVERIFY(writeText(folder + QStringLiteral(".webdownload"), mark));
+            CProjectDownloadHandler handler;
+            QString error;
+            const QList<int> states = download(handler, QStringLiteral("Keep"), &error);
+            QCOMPARE(states, (QList<int>{1, 0}));
+            QVERIFY2(error.startsWith(shownFolder + QStringLiteral(": ")) && error.endsWith(QLatin1String("0x60009")),
+                     qPrintable(error));
+            QVERIFY(operatorsFilesStay());
+            QCOMPARE(readAll(folder + QStringLiteral(".webdownload")), mark);
+            QVERIFY2(logText().contains(QDir::cleanPath(folder)), "the log does not name the folder");
+        }
+        QVERIFY(!listed(folder));
+
+        // The mark as the killed download left it, and a video of the operator's at the name of
+        // the project's: the download goes on around the operator's files and replaces none.
+        QVERIFY(writeText(folder + QStringLiteral(".webdownload"), "p-keep\nPhotos/M1.JPG\n"));
+        QVERIFY(writeText(folder + QStringLiteral("Videos/M.mp4"), "the operator's video"));
+        {
+            CProjectDownloadHandler handler;
+            QString error;
+            const QList<int> states = download(handler, QStringLiteral("Keep"), &error);
+            QCOMPARE(error, QString());
+            QCOMPARE(states, (QList<int>{1, 2, 3, 5, 4, 0}));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(listed(folder), WaitMs);
+        QVERIFY(operatorsFilesStay());
+        QCOMPARE(readAll(folder + QStringLiteral("Videos/M.mp4")), QByteArray("the operator's video"));
+        QCOMPARE(fileMd5(folder + QStringLiteral("Photos/M1.JPG")), firstPhoto);
+        QCOMPARE(fileMd5(folder + QStringLiteral("Photos/M2.JPG")), fileMd5(stored("Keep", "Photos/M2.JPG")));
+        QVERIFY(m_sim->requestsTo(QStringLiteral("storage_get"), QStringLiteral("p-keep/Videos/M.mp4")).isEmpty());
+    }
+
+    // The project folder has no room left for the download's mark: the message says the drive is
+    // full, not that the folder is write-protected.
+    void aFullDriveIsToldAsSuch()
+    {
+        const QString folder = root() + QStringLiteral("Full");
+        QVERIFY(QDir().mkpath(folder));
+        {
+            TestVolume volume;
+            if (!volume.mountTmpfs(folder, 64))
+                QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+            // Taken for the data file of an interrupted download, the volume filled with it.
+            QVERIFY(TestVolume::fill(folder));
+            QVERIFY(QFile::rename(folder + QStringLiteral("/filler"), folder + QStringLiteral("/project.xml.download")));
+            CProjectDownloadHandler handler;
+            QString error;
+            const QList<int> states = download(handler, QStringLiteral("Full"), &error);
+            QCOMPARE(states, (QList<int>{1, 0}));
+            QVERIFY2(error.contains(QLatin1String("not enough free storage space")) && error.endsWith(QLatin1String("0x5000F")),
+                     qPrintable(error));
+        }
+        QVERIFY(QDir(folder).removeRecursively());
+    }
+
     void failedRenameEndsTheDownload_data()
     {
         QTest::addColumn<QString>("project");
         QTest::addColumn<int>("state");
         QTest::addColumn<QString>("blocked");
-        QTest::addColumn<QString>("message");
+        // The web client cannot give the survey data their download name.
+        QTest::newRow("survey data") << QStringLiteral("InTheWay") << int(CProjectDownloadHandler::StateSurveyData)
+                                     << QStringLiteral("project.xml.download");
         QTest::newRow("manhole data") << QStringLiteral("Rename") << int(CProjectDownloadHandler::StateManholeData)
-                                      << QStringLiteral("manholes.xml") << QStringLiteral("0x6000B");
+                                      << QStringLiteral("manholes.xml");
         // A media file fails, and the project file that would keep the project cannot be put in
-        // place: without it the folder is no project and must not stay behind.
+        // place: without it the folder is no project.
         QTest::newRow("project file after a failed media file")
-            << QStringLiteral("Blocked") << int(CProjectDownloadHandler::StateMedia) << QStringLiteral("project.xml")
-            << QStringLiteral("0x5000E");
+            << QStringLiteral("Blocked") << int(CProjectDownloadHandler::StateMedia) << QStringLiteral("project.xml");
     }
 
+    // A folder stands where a data file takes its name: the message names it, and the project
+    // folder, which holds it, stays as it is, unlisted.
     void failedRenameEndsTheDownload()
     {
         QFETCH(QString, project);
         QFETCH(int, state);
         QFETCH(QString, blocked);
-        QFETCH(QString, message);
         settings()->setDownloadAllMedia(true);
         CProjectDownloadHandler handler;
         QSignalSpy errors(&handler, &CProjectDownloadHandler::errorOccurred);
         QSignalSpy finished(&handler, &CProjectDownloadHandler::downloadFinished);
-        // The file cannot take its name: a folder of that name is in the way.
-        connect(&handler, &CProjectDownloadHandler::stateChanged, this, [&]() {
-            if (handler.state() == state)
-                QDir().mkpath(handler.projectFolderPath() + blocked);
-        });
+        // Once the state is reached and the folder known, before the step's file is fetched.
+        bool madeBlock = false;
+        const auto block = [&]() {
+            if (!madeBlock && handler.state() == state && !handler.projectFolderPath().isEmpty())
+                madeBlock = QDir().mkpath(handler.projectFolderPath() + blocked);
+        };
+        connect(&handler, &CProjectDownloadHandler::stateChanged, this, block);
+        connect(&handler, &CProjectDownloadHandler::currentFileNameChanged, this, block);
         handler.startDownload(QStringLiteral("p-") + project.toLower(), project);
         QVERIFY(errors.wait(WaitMs));
         settings()->setDownloadAllMedia(false);
         QVERIFY(finished.isEmpty());
         QCOMPARE(errors.count(), 1);
-        QVERIFY2(errors.first().first().toString().endsWith(message), qPrintable(errors.first().first().toString()));
+        const QString message = errors.first().first().toString();
+        const QString folder = root() + project + QLatin1Char('/');
+        QVERIFY2(message.contains(QDir::toNativeSeparators(folder + blocked)) && message.endsWith(QLatin1String("0x70003")),
+                 qPrintable(message));
         QCOMPARE(handler.state(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(root() + project), WaitMs);
-        QVERIFY(!listed(root() + project + QLatin1Char('/')));
+        QVERIFY(QFileInfo(folder + blocked).isDir());
+        QVERIFY(!QFileInfo(folder + QStringLiteral("project.xml")).isFile());
+        QVERIFY(!listed(folder));
     }
 
     void pauseResumeAndCancel()
@@ -574,6 +779,22 @@ private slots:
             QCOMPARE(handler.state(), 0);
             QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
             QVERIFY(!listed(folder));
+        }
+        // The same, with a note the operator put into the new folder meanwhile: the note stays,
+        // and so does the folder, as the next download of the project finds it.
+        {
+            CProjectDownloadHandler handler;
+            handler.startDownload(QStringLiteral("p-slow"), QStringLiteral("Slow"));
+            QTRY_VERIFY_WITH_TIMEOUT(handler.state() == 3 && handler.currentFileProgress() > 0, WaitMs);
+            const QString folder = handler.projectFolderPath();
+            QVERIFY(writeText(folder + QStringLiteral("notes.txt"), "the operator's note"));
+            handler.cancel();
+            QCOMPARE(handler.state(), 0);
+            QTRY_VERIFY_WITH_TIMEOUT(!api()->anyDownloadActive(), WaitMs);
+            QCOMPARE(readAll(folder + QStringLiteral("notes.txt")), QByteArray("the operator's note"));
+            QVERIFY(QFileInfo::exists(folder + QStringLiteral(".webdownload")));
+            QVERIFY(!listed(folder));
+            QVERIFY(QDir(folder).removeRecursively());
         }
         // Another transfer's error (the web client's error names none) ends this download: its
         // own transfer is stopped at the web client before the folder goes.

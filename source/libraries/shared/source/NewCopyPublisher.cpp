@@ -106,6 +106,38 @@ void NewCopyPublisher::discard(std::unique_ptr<QTemporaryFile> copy)
     });
 }
 
+void NewCopyPublisher::moveIntoPlace(const QVector<QPair<QString, QString>>& filesAndTargets, QObject* context,
+                                     std::function<void(const QString&, const QString&)> done)
+{
+    using Outcome = QPair<QString, QString>;
+    auto* watcher = new QFutureWatcher<Outcome>(context);
+    connect(watcher, &QFutureWatcher<Outcome>::finished, context, [watcher, done] {
+        const Outcome outcome = watcher->result();
+        watcher->deleteLater();
+        done(outcome.first, outcome.second);
+    });
+    watcher->setFuture(QtConcurrent::run(diskPool(), [filesAndTargets] {
+        Outcome outcome;
+        QStringList folders;
+        for (const QPair<QString, QString>& move : filesAndTargets) {
+            if (!FileReplacement::replaceFileWith(move.first, move.second)) {
+                outcome = {move.second, QString::fromLocal8Bit(std::strerror(errno))};
+                break;
+            }
+            const QString folder = QFileInfo(move.second).absolutePath();
+            if (!folders.contains(folder))
+                folders.append(folder);
+        }
+        // Until its folder is on the disk, a power cut can take a name back.
+        for (const QString& folder : qAsConst(folders)) {
+            if (!FileReplacement::syncFolder(folder) && outcome.second.isEmpty())
+                outcome.second = QStringLiteral("cannot write the folder %1 to the disk: %2")
+                                     .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        }
+        return outcome;
+    }));
+}
+
 bool NewCopyPublisher::withdraw()
 {
     const std::shared_ptr<Job> job = std::move(m_job);

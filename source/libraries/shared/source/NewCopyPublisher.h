@@ -2,6 +2,8 @@
 
 #include <QFileDevice>
 #include <QObject>
+#include <QPair>
+#include <QVector>
 #include <QString>
 
 #include <functional>
@@ -65,6 +67,14 @@ public:
     // Removes a copy that will not be published (a cancel, a failure) on the disk thread:
     // removing a large file waits on the disk too.
     static void discard(std::unique_ptr<QTemporaryFile> copy);
+
+    // Gives complete, durable files (finished downloads) the names of their targets, in order,
+    // each replacing what held its name, then syncs the folders of those that took it, all on
+    // the disk thread. done comes on context's thread (not when context is gone first) with the
+    // target that could not take its name, empty when all did, and why, or a note for the log
+    // (a folder sync that failed).
+    static void moveIntoPlace(const QVector<QPair<QString, QString>>& filesAndTargets, QObject* context,
+                              std::function<void(const QString& failedTarget, const QString& detail)> done);
 
 signals:
     // detail: for Failed, what failed and why; for Published, a note worth a log line (a mode
