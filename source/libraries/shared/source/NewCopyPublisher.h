@@ -65,6 +65,8 @@ public:
     // Removes a copy that will not be published (a cancel, a failure) on the disk thread:
     // removing a large file waits on the disk too.
     static void discard(std::unique_ptr<QTemporaryFile> copy);
+    // The same, then removed() on context's thread once the copy is gone (never after context).
+    static void discard(std::unique_ptr<QTemporaryFile> copy, QObject* context, std::function<void()> removed);
 
 signals:
     // detail: for Failed, what failed and why; for Published, a note worth a log line (a mode
