@@ -3,7 +3,8 @@
 // per file, one after the other), checks every copy by MD5 and prints both times with their
 // ratio. The handler's time also holds the link list and the two data files.
 //
-// Usage: bench_ProjectDownload [--full]   (default 100 files of 512 KiB; --full 100 of 5 MiB)
+// Usage: bench_ProjectDownload [--full | --many]   (default 100 files of 512 KiB; --full 100 of
+// 5 MiB; --many 3000 of 16 KiB, where what the handler does per file in one folder shows)
 
 #include "peers/webservice/WebServiceSimulator.h"
 
@@ -32,7 +33,6 @@ using namespace Tovrin::Web;
 
 namespace {
 
-const int kFiles = 100;
 const int kWaitMs = 600000;
 
 QByteArray md5Of(const QString& path)
@@ -75,7 +75,9 @@ bool waitFor(const std::function<bool()>& done)
 int main(int argc, char** argv)
 {
     const bool full = argc > 1 && qstrcmp(argv[1], "--full") == 0;
-    const qint64 fileSize = full ? 5LL * 1024 * 1024 : 512LL * 1024;
+    const bool many = argc > 1 && qstrcmp(argv[1], "--many") == 0;
+    const int fileCount = many ? 3000 : 100;
+    const qint64 fileSize = full ? 5LL * 1024 * 1024 : many ? 16LL * 1024 : 512LL * 1024;
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
@@ -95,7 +97,7 @@ int main(int argc, char** argv)
     if (!xml.open(QIODevice::ReadOnly))
         return 1;
     QJsonArray media;
-    for (int i = 0; i < kFiles; ++i)
+    for (int i = 0; i < fileCount; ++i)
         media.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("Photos")}, {QStringLiteral("name"), mediaName(i)}});
     const QJsonObject entry{{QStringLiteral("projectName"), QStringLiteral("Bench")},
                             {QStringLiteral("projectId"), QStringLiteral("p-bench")},
@@ -117,7 +119,7 @@ int main(int argc, char** argv)
     }
     Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
     QStringList sums;
-    for (int i = 0; i < kFiles; ++i) {
+    for (int i = 0; i < fileCount; ++i) {
         const QString stored = sim.storedObject(QStringLiteral("p-bench"), QStringLiteral("Photos/") + mediaName(i));
         if (!makeFile(stored, fileSize, quint32(i + 1)))
             return 1;
@@ -151,30 +153,30 @@ int main(int argc, char** argv)
     const double handlerSeconds = clock.nsecsElapsed() / 1e9;
     bool handlerOk = handlerDone && finished;
     const QString folder = queryProjectRootPath() + QStringLiteral("Bench/Photos/");
-    for (int i = 0; handlerOk && i < kFiles; ++i)
+    for (int i = 0; handlerOk && i < fileCount; ++i)
         handlerOk = QString::fromLatin1(md5Of(folder + mediaName(i))) == sums.at(i);
 
     // The same addresses with a curl loop.
     QStringList addresses;
-    for (int i = 0; i < kFiles; ++i)
+    for (int i = 0; i < fileCount; ++i)
         addresses.append(sim.presign(QStringLiteral("GET"), QStringLiteral("storage/objects/p-bench/Photos/") + mediaName(i)));
     const QString curlFolder = dir.filePath(QStringLiteral("curl"));
     QDir().mkpath(curlFolder);
     bool curlOk = true;
     clock.restart();
-    for (int i = 0; curlOk && i < kFiles; ++i) {
+    for (int i = 0; curlOk && i < fileCount; ++i) {
         QProcess curl;
         curl.start(QStringLiteral("curl"), {QStringLiteral("-sf"), QStringLiteral("-o"), curlFolder + QLatin1Char('/') + mediaName(i),
                                             addresses.at(i)});
         curlOk = curl.waitForFinished(kWaitMs) && curl.exitCode() == 0;
     }
     const double curlSeconds = clock.nsecsElapsed() / 1e9;
-    for (int i = 0; curlOk && i < kFiles; ++i)
+    for (int i = 0; curlOk && i < fileCount; ++i)
         curlOk = QString::fromLatin1(md5Of(curlFolder + QLatin1Char('/') + mediaName(i))) == sums.at(i);
 
-    const double mib = kFiles * double(fileSize) / (1024.0 * 1024.0);
-    std::printf("%d media files of %.1f MiB (%.0f MiB)%s\n", kFiles, fileSize / (1024.0 * 1024.0), mib,
-                full ? "" : "; --full for 5 MiB each");
+    const double mib = fileCount * double(fileSize) / (1024.0 * 1024.0);
+    std::printf("%d media files of %.3f MiB (%.0f MiB)%s\n", fileCount, fileSize / (1024.0 * 1024.0), mib,
+                full || many ? "" : "; --full for 5 MiB each, --many for 3000 of 16 KiB");
     std::printf("%-48s %8.2f s %8.1f MiB/s %s\n", qPrintable(QCoreApplication::applicationFilePath()), handlerSeconds,
                 mib / handlerSeconds, handlerOk ? "" : qPrintable(QStringLiteral("(FAILED) ") + error));
     std::printf("%-48s %8.2f s %8.1f MiB/s %s\n", "baseline: curl loop over the same addresses", curlSeconds,

@@ -97,11 +97,11 @@ void CWebMediaDownloadHandler::downloadFile(const QUuid& projectId, const QStrin
         CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Core"),
                             QStringLiteral("projectId is null: %1 ; filename is empty: %2"),
                             {projectId.isNull(), fileName.isEmpty()});
-        emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNetwork));
+        emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorInvalidParameter));
     }
     if (!m_webApi) {
         endDownload();
-        emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNetwork));
+        emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorInvalidParameter));
         return;
     }
     m_webApi->startSingleProjectFileDownload(projectId, fileName);

@@ -119,6 +119,8 @@ const TextRow WebErrors[] = {
      "Upload to the Web failed - could not read one of the files you selected for upload.\nPlease check whether the files you selected for upload are still present and readable."},
     {13, "MsgWebEmptyMutimediaDownloadLink",
      "Multimedia download file failed - please make sure that given multimedia file and project exists in your TovrinWeb account."},
+    // A connection refused, reset or cut: the link, not the program, is at fault.
+    {14, "MsgWebTimeOutError", "Failed to connect to the Tovrin Web server.\nPlease check your Internet connection."},
     {15, "MsgWebDiskFullError",
      "Download from the Web failed - there is not enough free storage space on your tablet.\nPlease free up some space and try again."},
 };

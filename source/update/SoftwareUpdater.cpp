@@ -262,6 +262,10 @@ void SoftwareUpdater::sendRequest(const QUrl& url)
     m_reply = m_networkAccessManager->get(makeRequest(url));
     Tovrin::Web::TransferWatchdog::watch(m_reply, m_transferLimits, LogCategory);
     connect(m_reply, &QNetworkReply::finished, this, &SoftwareUpdater::onNetworkReplyFinished);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, [this, reply = m_reply] {
+        if (reply == m_reply)
+            refuseEncoded(reply);
+    });
     connect(m_reply, &QNetworkReply::readyRead, this, &SoftwareUpdater::onNetworkReplyReadyRead);
     if (m_state == StateDownloading)
         connect(m_reply, &QNetworkReply::downloadProgress, this, &SoftwareUpdater::onNetworkReplyDownloadProgress);
@@ -404,14 +408,8 @@ void SoftwareUpdater::onNetworkReplyReadyRead()
                 LogCategory);
         return;
     }
-    // Asked for as stored: a compressed answer is neither the file nor readable as it.
-    const QByteArray encoding = Tovrin::Web::TransferWatchdog::contentEncoding(m_reply);
-    if (!encoding.isEmpty()) {
-        Tovrin::Web::TransferWatchdog::refuse(
-            m_reply, QStringLiteral("the answer is encoded (%1), not the file as stored").arg(QString::fromLatin1(encoding.left(32))),
-            LogCategory);
+    if (refuseEncoded(m_reply))
         return;
-    }
     if (m_state == StateChecking) {
         readUpdateInformation(m_reply);
         return;
@@ -430,6 +428,21 @@ void SoftwareUpdater::onNetworkReplyReadyRead()
         return;
     }
     m_bytesWritten += written;
+}
+
+bool SoftwareUpdater::refuseEncoded(QNetworkReply* reply)
+{
+    // Asked for as stored: a compressed answer is neither the file nor readable as it. An error
+    // or redirect page is told by its status, whatever its coding.
+    if (!carriesContent(reply))
+        return false;
+    const QByteArray encoding = Tovrin::Web::TransferWatchdog::contentEncoding(reply);
+    if (encoding.isEmpty())
+        return false;
+    Tovrin::Web::TransferWatchdog::refuse(
+        reply, QStringLiteral("the answer is encoded (%1), not the file as stored").arg(QString::fromLatin1(encoding.left(32))),
+        LogCategory);
+    return true;
 }
 
 void SoftwareUpdater::readUpdateInformation(QNetworkReply* reply)

@@ -121,6 +121,8 @@ private:
     void readUpdateInformation(QNetworkReply* reply);
     void finishCheck(QNetworkReply* reply);
     void finishDownload(QNetworkReply* reply);
+    // Refuses an answer whose head shows a compressed body, before any of it arrives.
+    bool refuseEncoded(QNetworkReply* reply);
     void onInstallerStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target, const QString& detail);
     void discardDownload();
 

@@ -244,7 +244,7 @@ void CProjectDownloadHandler::startDownload(const QString& projectId, const QStr
         // The handler stays idle, so the refusal is told directly instead of through the error
         // handling of a running download, which would drop it.
         QMetaObject::invokeMethod(
-            this, [this]() { emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNetwork)); },
+            this, [this]() { emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorInvalidParameter)); },
             Qt::QueuedConnection);
         return;
     }
@@ -255,7 +255,7 @@ void CProjectDownloadHandler::startDownload(const QString& projectId, const QStr
     if (!m_webApi || !m_projectService) {
         logLine(CLogger::LogLevelError, QStringLiteral("Project download without web client or project service."));
         QMetaObject::invokeMethod(
-            this, [this]() { emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNetwork)); },
+            this, [this]() { emit errorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorInvalidParameter)); },
             Qt::QueuedConnection);
         return;
     }

@@ -103,7 +103,7 @@ void CWebDownloadScreenController::downloadFile(const QString& fileName)
                             QStringLiteral("Media download of %1 without a current project").arg(fileName), {});
         QMetaObject::invokeMethod(
             this,
-            [this]() { emit operationErrorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorNetwork)); },
+            [this]() { emit operationErrorOccurred(TranslationHelper::webErrorMessage(Tovrin::Web::ErrorInvalidParameter)); },
             Qt::QueuedConnection);
         return;
     }

@@ -73,7 +73,7 @@ void CWebUploadScreenController::startUpload(const QUuid& projectId, const QStri
     m_manholeMedia.unite(readManholeMedia(projectPath));
     if (projectName.isEmpty() || projectPath.isEmpty() || !m_webApi) {
         QMetaObject::invokeMethod(
-            this, [this]() { handleWebError(Tovrin::Web::ErrorNetwork); }, Qt::QueuedConnection);
+            this, [this]() { handleWebError(Tovrin::Web::ErrorInvalidParameter); }, Qt::QueuedConnection);
         return;
     }
     m_uploadId = m_webApi->uploadZephiraProject(projectId, projectName, projectPath, projectCreationDate, m_manholeMedia);

@@ -278,7 +278,7 @@ private slots:
         // No project identifier: reported, and the web client's own answer ends the attempt.
         handler.downloadFile(QUuid(), QStringLiteral("IMG_0001.JPG"));
         QVERIFY(errors.size() == 1 || errors.wait(WaitMs));
-        QVERIFY(errors.first().first().toString().endsWith(QLatin1String("0x5000E")));
+        QVERIFY(errors.first().first().toString().endsWith(QLatin1String("0x5000B")));
         QTRY_VERIFY_WITH_TIMEOUT(!handler.downloadInProgress(), WaitMs);
 
         // A transfer that fails midway leaves no part of the file behind.

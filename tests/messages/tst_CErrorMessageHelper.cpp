@@ -234,9 +234,11 @@ private slots:
                  QString("Failed to connect to the Tovrin Web server.\nPlease check your Internet connection.\n\nError Code: 0x50001"));
         QVERIFY(TranslationHelper::webErrorMessage(ErrorFalseCredentials).startsWith("Failed to connect to the Tovrin Web server - either"));
         QVERIFY(TranslationHelper::webErrorMessage(ErrorFalseCredentials).endsWith("Error Code: 0x50003"));
-        // 2 and 14 share the internal text, 9 and 12 too though no operation reports them.
+        // A connection refused, reset or cut is the link's, not the program's: the operator is
+        // sent to the connection, not to the service station. 2, 9 and 12 share the internal text.
+        QCOMPARE(TranslationHelper::webErrorMessage(ErrorNetwork),
+                 QString("Failed to connect to the Tovrin Web server.\nPlease check your Internet connection.\n\nError Code: 0x5000E"));
         QCOMPARE(TranslationHelper::webErrorMessage(ErrorInternalServer), internal + "\n\nError Code: 0x50002");
-        QCOMPARE(TranslationHelper::webErrorMessage(ErrorNetwork), internal + "\n\nError Code: 0x5000E");
         QCOMPARE(TranslationHelper::webErrorMessage(static_cast<Error>(9)), internal + "\n\nError Code: 0x50009");
         QVERIFY(TranslationHelper::webErrorMessage(ErrorEmptyMediaDownloadLink).startsWith("Multimedia download file failed"));
         // Values without a text: the code alone, never an empty message.

@@ -124,6 +124,7 @@ private slots:
     void failedChecksShowTheirErrorAndNeverClaimUpToDate();
     void failedDownloadsLeaveNoFile_data();
     void failedDownloadsLeaveNoFile();
+    void compressedInstallerIsRefusedAtItsHead();
     void redirectIsFollowed_data();
     void redirectIsFollowed();
     void redirectsThatAreRefused();
@@ -477,6 +478,20 @@ void tst_SoftwareUpdate::failedDownloadsLeaveNoFile()
         QCOMPARE(progress.count(), 0);
     // The installer is always asked for as stored.
     QCOMPARE(m_server.acceptEncodings().last(), QStringLiteral("identity"));
+}
+
+// The head says the installer comes compressed: it is refused there, while the server still
+// holds its body back, and none of it is fetched.
+void tst_SoftwareUpdate::compressedInstallerIsRefusedAtItsHead()
+{
+    reachAvailable(withOptions(UpdateServerPeer::fileRoute(m_installerPath, QStringLiteral("gzip")),
+                               {{"body_delay_ms", 60000}, {"max_seconds", 60}}));
+    QSignalSpy errorSpy(m_service.get(), &UpdateService::updateErrorOccurred);
+    m_service->startUpdateDownload();
+    QTRY_COMPARE_WITH_TIMEOUT(m_service->updateState(), UpdateService::Idle, 20000);
+    QCOMPARE(errors(errorSpy), QList<int>{UpdateErrorDownload});
+    QVERIFY(!m_updater->installerReady());
+    QCOMPARE(folderEntries(m_downloads.path()), QStringList());
 }
 
 void tst_SoftwareUpdate::redirectIsFollowed_data()

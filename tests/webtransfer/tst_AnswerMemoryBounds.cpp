@@ -1,15 +1,18 @@
 // Answers from a fast peer that never end or unpack to gigabytes, measured as the process's
 // peak resident memory: endless error and redirect pages of the update server, an endless error
 // page in a media file's place, endless project lists and server status answers, endless chunked
-// answers to requests with a body (the login, an upload, the bucket listing), and compressed
-// answers in place of the project list and the login. Each ends as the error it is, a few tens
-// of MiB at most above where it began, with the limits the program runs with.
+// answers to requests with a body (the login, an upload, the bucket listing), compressed answers
+// in place of the project list and the login, and XML answers shaped as no reply is (nested
+// without end, a comment that never closes, millions of entries without a key). Each ends as the
+// error it is, a few tens of MiB at most above where it began, with the limits the program runs
+// with.
 
 #include "update/SoftwareUpdater.h"
 
 #include "AWSPutRequestHandle.h"
 #include "LoginResponse.h"
 #include "PlainRequestHandles.h"
+#include "StorageResponses.h"
 #include "TovrinWebLibrary.h"
 #include "WebCommunicator.h"
 #include "ZephiraProjectSingleFileDownload.h"
@@ -177,6 +180,25 @@ private slots:
         QTest::newRow("login, unpacking to 2 GB") << QStringLiteral("login_json")
                                                   << QJsonObject{{QStringLiteral("gzipBombBytes"), kUnpacked}}
                                                   << int(ErrorInvalidReply);
+        // Within the listing's bound of 64 MiB.
+        auto repeated = [](const QString& head, const QString& unit, double count, const QString& tail = QString()) {
+            return QJsonObject{{QStringLiteral("repeat"), QJsonObject{{QStringLiteral("head"), head},
+                                                                      {QStringLiteral("unit"), unit},
+                                                                      {QStringLiteral("count"), count},
+                                                                      {QStringLiteral("tail"), tail}}}};
+        };
+        QTest::newRow("bucket listing, 15 MB nested") << QStringLiteral("list_files")
+                                                      << repeated(QStringLiteral("<FileListResponse>"), QStringLiteral("<Files>"), 2100000)
+                                                      << int(ErrorInvalidReply);
+        QTest::newRow("bucket listing, a comment of 64 MB") << QStringLiteral("list_files")
+                                                            << repeated(QStringLiteral("<FileListResponse><!--"), QString(64, QLatin1Char('x')),
+                                                                        1000000)
+                                                            << int(ErrorInvalidReply);
+        QTest::newRow("bucket listing, 4.5 million entries without a key")
+            << QStringLiteral("list_files")
+            << repeated(QStringLiteral("<FileListResponse><Files>"), QStringLiteral("<ObjectModel/>"), 4500000,
+                        QStringLiteral("</Files><Count>0</Count></FileListResponse>"))
+            << int(ErrorInvalidReply);
     }
 
     void endlessAndPackedAnswersEndInBoundedMemory()

@@ -245,6 +245,12 @@ private slots:
         QTest::newRow("a portal's page") << WebServiceSimulator::portalPage() << ErrorInvalidReply;
         QTest::newRow("cut short") << QJsonObject{{QStringLiteral("noContentLength"), true}, {QStringLiteral("closeAfterBytes"), 300}}
                                    << ErrorInvalidReply;
+        // Entries that name no stored object: no listing, however well-formed.
+        QTest::newRow("entries without a key")
+            << QJsonObject{{QStringLiteral("body"), QStringLiteral("<FileListResponse><Files><ObjectModel/><ObjectModel><Size>3000</Size>"
+                                                                   "</ObjectModel></Files><Count>2</Count></FileListResponse>")},
+                           {QStringLiteral("contentType"), QStringLiteral("application/xml")}}
+            << ErrorInvalidReply;
     }
 
     void resumeNeverTakesAnUnreadListingForAnEmptyBucket()

@@ -405,6 +405,39 @@ private slots:
         QVERIFY(m_sim->rejections().isEmpty());
     }
 
+    // An answer refused is refused as soon as it shows what it is, and once: a listing announced
+    // larger than a listing may be, an error page larger than a page may be, a page that is no
+    // listing, none of them read on while the peer holds the rest back, nor asked for again.
+    void refusedListingIsNeitherReadOnNorAskedAgain_data()
+    {
+        QTest::addColumn<QJsonObject>("action");
+        QTest::newRow("announced larger than a listing")
+            << QJsonObject{{QStringLiteral("padBytes"), double(BucketListFilesFromLocationsRequestHandle::MaxListingBytes)},
+                           {QStringLiteral("bodyDelayMs"), 30000}};
+        QTest::newRow("an error page larger than a page")
+            << QJsonObject{{QStringLiteral("status"), 503}, {QStringLiteral("padBytes"), double(RequestHandle::MaxReplyBytes)}};
+        QJsonObject portal = WebServiceSimulator::portalPage();
+        portal.insert(QStringLiteral("padBytes"), 1000000);
+        portal.insert(QStringLiteral("pauseAfterBytes"), 400);
+        portal.insert(QStringLiteral("pauseMs"), 30000);
+        QTest::newRow("a portal's page") << portal;
+    }
+
+    void refusedListingIsNeitherReadOnNorAskedAgain()
+    {
+        QFETCH(QJsonObject, action);
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("list_files"), action)}));
+        std::unique_ptr<BucketListFilesFromLocationsRequestHandle> handle(
+            m_communicator->listFilesFromLocations(QStringLiteral("B"), QStringLiteral("/"), {QStringLiteral("a/")}));
+        QSignalSpy finished(handle.get(), &BucketListFilesFromLocationsRequestHandle::requestFinished);
+        QVERIFY(finished.wait(20000));
+        const ListOfFilesFromLocationResponse response = finished.at(0).at(0).value<ListOfFilesFromLocationResponse>();
+        QCOMPARE(response.error(), ErrorInvalidReply);
+        QVERIFY(response.files().isEmpty());
+        QCOMPARE(handle->retryCount(), 0);
+        QCOMPARE(m_sim->requestsTo(QStringLiteral("list_files")).size(), 1);
+    }
+
     void silenceLongerThanTheLimitEndsTheAnswer_data()
     {
         QTest::addColumn<QJsonObject>("action");

@@ -218,6 +218,21 @@ private slots:
         QCOMPARE(fileMd5(sim.storedObject(QStringLiteral("p-s"), QStringLiteral("Picture/Sec/a b.jpg"))), fileMd5(path));
     }
 
+    // An answer refused (here one without end) says nothing of whether the file was stored: an
+    // invalid reply, not a failed connection.
+    void refusedAnswerIsAnInvalidReply()
+    {
+        WebServiceSimulator sim;
+        QVERIFY(sim.start(defaultScenario()));
+        QVERIFY(sim.setFaults({fault(QStringLiteral("storage_put"), {{QStringLiteral("endless"), true}, {QStringLiteral("maxSeconds"), 60}})}));
+        const QString path = m_files.filePath(QStringLiteral("answered.bin"));
+        QVERIFY(makeRandomFile(path, 100000, 7));
+        const Outcome outcome = put(sim.presign(QStringLiteral("PUT"), kObject), path);
+        QVERIFY(!outcome.succeeded);
+        QCOMPARE(outcome.finishedCount, 1);
+        QCOMPARE(outcome.error, ErrorInvalidReply);
+    }
+
     void refusedAddressFailsTheUpload()
     {
         WebServiceSimulator sim;

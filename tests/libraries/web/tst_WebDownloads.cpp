@@ -1,8 +1,8 @@
 // Download jobs and the worker's download bookkeeping against the web-service simulator:
 // project, survey and manhole data and single files equal what was served (with and without
 // Content-Length), errors, cut-off bodies, encoded answers, pause and abort leave no partial
-// file, a link at the output path is replaced and never written through, and media link lists,
-// including a failed one.
+// file, a link at the output path is replaced and never written through, a folder is swept of
+// what killed runs left at its first download only, and media link lists, including a failed one.
 
 #include "WebTestSupport.h"
 
@@ -275,8 +275,9 @@ private slots:
         QVERIFY(errors.wait(20000));
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.at(0).at(1).value<Error>(), expected);
-        // (a new copy that is not kept goes on the disk thread)
-        QTRY_COMPARE_WITH_TIMEOUT(entriesOf(output(QString())), QStringList(), 20000);
+        // Told once its new file is gone (on the disk thread): whoever hears of the failure
+        // finds the folder as it was.
+        QCOMPARE(entriesOf(output(QString())), QStringList());
         QVERIFY(!job.isRunning());
         QCOMPARE(completed.count(), 0);
         // An error page is no part of the file, nor progress of it.
@@ -529,12 +530,32 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!uploaded.isEmpty(), 30000);
         QCOMPARE(entriesOf(m_sim->storageDir() + QStringLiteral("/storage/objects/p-k")), QStringList({"project.xml"}));
 
-        ZephiraProjectSingleFileDownload next(url, communicator(), 31);
-        QSignalSpy completed(&next, &AbstractDownload::downloadCompleted);
-        QVERIFY(next.prepareOutput(target, QString()));
-        next.start();
+        QSignalSpy completed(m_worker.get(), &TovrinWebApiWorker::downloadFinished);
+        m_worker->downloadSingleProjectFile(target, url, 31);
         QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 20000);
         QCOMPARE(entriesOf(project + QStringLiteral("Photos")), QStringList({"a b.jpg"}));
+    }
+
+    // What a killed run left in a folder goes at the first download into it; the thousands of
+    // files of a project download do not each list the folder again (a run's own new files go
+    // with their download).
+    void aFolderIsSweptAtItsFirstDownloadOnly()
+    {
+        const QString object = m_sim->storedObject(kProject, QStringLiteral("Photos/a b.jpg"));
+        QVERIFY(makeRandomFile(object, 70000, 5));
+        const QString url = m_sim->presign(QStringLiteral("GET"), QStringLiteral("storage/objects/p-dl/Photos/a%20b.jpg"));
+        const QString photos = output(QStringLiteral("Photos/"));
+        QVERIFY(writeText(photos + QStringLiteral(".1.jpg.replacing.k1ll3d"), "left by a killed run"));
+        QVERIFY(writeText(photos + QStringLiteral("own.jpg"), "the operator's"));
+        QSignalSpy finished(m_worker.get(), &TovrinWebApiWorker::downloadFinished);
+        m_worker->downloadSingleProjectFile(photos + QStringLiteral("1.jpg"), url, 41);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+        QCOMPARE(entriesOf(photos), QStringList({"1.jpg", "own.jpg"}));
+        QVERIFY(writeText(photos + QStringLiteral(".2.jpg.replacing.l4t3r1"), "not listed for again"));
+        m_worker->downloadSingleProjectFile(photos + QStringLiteral("2.jpg"), url, 42);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
+        QCOMPARE(entriesOf(photos), QStringList({".2.jpg.replacing.l4t3r1", "1.jpg", "2.jpg", "own.jpg"}));
+        QCOMPARE(fileMd5(photos + QStringLiteral("2.jpg")), fileMd5(object));
     }
 
     void workerKeepsTheActiveFlagTrueToItsTable()

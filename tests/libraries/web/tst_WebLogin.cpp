@@ -185,6 +185,10 @@ private slots:
                                    << int(TovrinWebApi::LoginResultInvalidReply);
         QTest::newRow("compressed") << login << QJsonObject{{QStringLiteral("gzip"), true}}
                                     << int(TovrinWebApi::LoginResultInvalidReply);
+        // Its head shows it: refused there, not waited for as a body that never comes.
+        QTest::newRow("compressed as it is carried")
+            << login << QJsonObject{{QStringLiteral("transferGzip"), true}, {QStringLiteral("bodyDelayMs"), 5000}}
+            << int(TovrinWebApi::LoginResultInvalidReply);
         QTest::newRow("portal page for the client data")
             << QStringLiteral("client_credentials") << WebServiceSimulator::portalPage() << int(TovrinWebApi::LoginResultInvalidReply);
         QTest::newRow("redirect") << login << QJsonObject{{QStringLiteral("status"), 302}} << int(TovrinWebApi::LoginResultTimeOut);

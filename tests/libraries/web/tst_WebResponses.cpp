@@ -346,6 +346,67 @@ private slots:
         QCOMPARE(cutListing.error(), ErrorInvalidReply);
     }
 
+    // Shapes no reply has, however well-formed: nesting deeper than any reply, a tag longer
+    // than any reply's, a token (a comment, a section, a declaration, a value) that goes on past
+    // any value, an entry without its key and more entries than a bucket holds. Each is refused
+    // as it arrives, in pieces as small as the network gives them.
+    void shapesNoReplyHasAreRefused()
+    {
+        using ResponseReading::XmlReader;
+        const auto nested = [](int depth, const QString& inner) {
+            return QString(QStringLiteral("<n>")).repeated(depth) + inner + QString(QStringLiteral("</n>")).repeated(depth);
+        };
+        const QString item = QStringLiteral("<media-item><url>u</url><name>a.jpg</name></media-item>");
+        SingleProjectFileDownloadResponse deepest;
+        deepest.fromXml(nested(XmlReader::MaxDepth - 2, item));
+        QVERIFY(deepest.isRequestSuccessful());
+        QCOMPARE(deepest.links().size(), 1);
+        SingleProjectFileDownloadResponse deeper;
+        deeper.fromXml(nested(XmlReader::MaxDepth - 1, item));
+        QCOMPARE(deeper.error(), ErrorInvalidReply);
+        BucketGetResponse longTag;
+        longTag.fromXml(QStringLiteral("<B a=\"%1\"><Name>x</Name></B>").arg(QString(XmlReader::MaxTagChars, QLatin1Char('a'))));
+        QCOMPARE(longTag.error(), ErrorInvalidReply);
+
+        const QString entry = QStringLiteral("<ObjectModel><Key>k</Key></ObjectModel>");
+        const auto readInPieces = [](const QString& text) {
+            BucketListingReader reader;
+            for (int at = 0; at < text.size(); at += 4096)
+                reader.addData(text.mid(at, 4096).toUtf8());
+            ListOfFilesFromLocationResponse listing;
+            reader.finishInto(listing);
+            return listing;
+        };
+        const QString filler(XmlReader::MaxTokenChars + 2, QLatin1Char('x'));
+        const QStringList unending{QStringLiteral("<L><!--%1-->%2</L>"), QStringLiteral("<L><![CDATA[%1]]>%2</L>"),
+                                   QStringLiteral("<L><?pi %1?>%2</L>"), QStringLiteral("<!DOCTYPE L [<!ENTITY e \"%1\">]><L>%2</L>"),
+                                   QStringLiteral("<L>%2<Pad>%1</Pad></L>")};
+        for (const QString& shape : unending) {
+            const ListOfFilesFromLocationResponse listing = readInPieces(shape.arg(filler, entry));
+            QVERIFY2(!listing.isRequestSuccessful(), qPrintable(shape));
+            QCOMPARE(listing.error(), ErrorInvalidReply);
+        }
+        // A character split between two pieces is read as it is.
+        const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+        for (int split = 1; split < 40; ++split) {
+            BucketListingReader reader;
+            const QString text = QStringLiteral("<L><ObjectModel><Key>ab%1cd</Key></ObjectModel></L>").arg(smile);
+            reader.addText(text.left(split));
+            reader.addText(text.mid(split, 7));
+            reader.addText(text.mid(split + 7));
+            ListOfFilesFromLocationResponse listing;
+            reader.finishInto(listing);
+            QCOMPARE(listing.files().value(0).key, QStringLiteral("ab%1cd").arg(smile));
+        }
+
+        const ListOfFilesFromLocationResponse keyless =
+            readInPieces(QStringLiteral("<L>%1<ObjectModel/>%1</L>").arg(entry));
+        QCOMPARE(keyless.error(), ErrorInvalidReply);
+        const ListOfFilesFromLocationResponse tooMany =
+            readInPieces(QStringLiteral("<L>%1</L>").arg(entry.repeated(BucketListingReader::MaxEntries + 1)));
+        QCOMPARE(tooMany.error(), ErrorInvalidReply);
+    }
+
     void eTagHeaders()
     {
         using Pairs = QList<QNetworkReply::RawHeaderPair>;

@@ -27,6 +27,7 @@ and may carry "fault":
                reads, bounded by "max_seconds"
 A route may also carry
   "delay_ms": <n>   the answer starts (status and headers) only after n ms, bounded by "max_seconds"
+  "body_delay_ms": <n>  with "gzip": the body follows its head only after n ms, bounded by "max_seconds"
   "announce": <n>   a Content-Length of n, larger than the body (redirect pages too); after the body
                the connection stays open, silent, for "max_seconds" (default 60)
   "pad_bytes": <n>  n line feeds after the body, with no Content-Length (the body ends with the
@@ -211,6 +212,9 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Content-Encoding", "gzip")
             self.send_header("Content-Length", str(len(packed)))
             self.end_headers()
+            if route.get("body_delay_ms"):
+                self.wfile.flush()
+                time.sleep(min(float(route["body_delay_ms"]), 1000.0 * float(route.get("max_seconds", 60))) / 1000.0)
             self.wfile.write(packed)
             self._log(200, fault, len(packed))
             return

@@ -23,7 +23,11 @@ bytes. "extraObjects" adds that many made-up objects to a bucket listing. A "hol
 request unanswered until the test releases its route (POST __sim/release {"route": ...}); the
 request is logged as route "held" on arrival. A "body" rule answers in the route's place with
 that text and status 200 (as a captive portal's login page or a proxy's own answer would), typed
-by its "contentType" (JSON when none is given).
+by its "contentType" (JSON when none is given). A "repeat" rule ({"head": ..., "unit": ...,
+"count": n, "tail": ...}) answers with the head, n times the unit and the tail, typed by its
+"contentType" (XML when none is given), streamed with its length: documents far larger than the
+peer should hold. "transferGzip" sends the answer compressed as a transfer coding
+("Transfer-Encoding: gzip, chunked"); "bodyDelayMs" holds the body back that long after the head.
 
 Lists and upload states that change between polls: "projectListSequence" gives the answer of each
 list query in turn, "uploadStatusSequence" the status of each status query per project id; an
@@ -307,6 +311,23 @@ class Handler(BaseHTTPRequestHandler):
         except OSError:
             pass
 
+    def send_repeated(self, repeat):
+        head = repeat.get('head', '').encode('utf-8')
+        unit = repeat.get('unit', '').encode('utf-8')
+        tail = repeat.get('tail', '').encode('utf-8')
+        count = int(repeat.get('count', 0))
+        self.record('fault: repeat', 200)
+        self.wfile.write(('HTTP/1.1 200 OK\r\nContent-Type: %s\r\nContent-Length: %d\r\n\r\n' % (
+            self.fault.get('contentType', 'application/xml'), len(head) + len(unit) * count + len(tail))).encode())
+        self.wfile.write(head)
+        per_block = max(1, 65536 // max(1, len(unit)))
+        block = unit * per_block
+        while count > 0:
+            self.wfile.write(block if count >= per_block else unit * count)
+            count -= per_block
+        self.wfile.write(tail)
+        self.wfile.flush()
+
     def send(self, status, body=b'', content_type='application/json; charset=utf-8', headers=None):
         fault = self.fault or {}
         if fault.get('malformed'):
@@ -319,7 +340,11 @@ class Handler(BaseHTTPRequestHandler):
             headers = dict(headers or {}, **{'Content-Encoding': 'gzip'})
         raw = ('HTTP/1.1 %d %s\r\n' % (status, self.responses.get(status, ('X',))[0])).encode()
         all_headers = [('Content-Type', content_type)]
-        if fault.get('noContentLength'):
+        if fault.get('transferGzip'):
+            packed = gzip.compress(body)
+            body = b'%x\r\n' % len(packed) + packed + b'\r\n0\r\n\r\n'
+            all_headers.append(('Transfer-Encoding', 'gzip, chunked'))
+        elif fault.get('noContentLength'):
             # The body then ends with the connection, as HTTP/1.1 allows.
             all_headers.append(('Connection', 'close'))
             self.close_connection = True
@@ -332,6 +357,11 @@ class Handler(BaseHTTPRequestHandler):
         for name, value in all_headers:
             raw += ('%s: %s\r\n' % (name, value)).encode()
         raw += b'\r\n' + body
+        if fault.get('bodyDelayMs'):
+            self.wfile.write(raw[:len(raw) - len(body)])
+            self.wfile.flush()
+            time.sleep(float(fault['bodyDelayMs']) / 1000.0)
+            raw = body
         if 'closeAfterBytes' in fault and self.route not in ('storage_put', 'storage_part'):
             self.wfile.write(raw[:int(fault['closeAfterBytes'])])
             self.wfile.flush()
@@ -543,6 +573,10 @@ class Handler(BaseHTTPRequestHandler):
                 if not fault.get('bodyUnread'):
                     self.read_body()
                 self.send_endless()
+                return
+            if 'repeat' in fault:
+                self.read_body()
+                self.send_repeated(fault['repeat'])
                 return
             if 'body' in fault:
                 self.read_body()

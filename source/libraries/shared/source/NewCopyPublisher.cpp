@@ -94,16 +94,36 @@ bool NewCopyPublisher::publish(std::unique_ptr<QTemporaryFile> copy, const QStri
     return true;
 }
 
-void NewCopyPublisher::discard(std::unique_ptr<QTemporaryFile> copy)
+namespace {
+QFuture<void> removeOnDiskThread(std::unique_ptr<QTemporaryFile> copy)
 {
-    if (!copy)
-        return;
     copy->moveToThread(nullptr);
     std::shared_ptr<QTemporaryFile> owned(std::move(copy));
-    QtConcurrent::run(diskPool(), [owned] {
+    return QtConcurrent::run(diskPool(), [owned] {
         owned->close();
         owned->remove();
     });
+}
+} // namespace
+
+void NewCopyPublisher::discard(std::unique_ptr<QTemporaryFile> copy)
+{
+    if (copy)
+        removeOnDiskThread(std::move(copy));
+}
+
+void NewCopyPublisher::discard(std::unique_ptr<QTemporaryFile> copy, QObject* context, std::function<void()> removed)
+{
+    if (!copy) {
+        QMetaObject::invokeMethod(context, std::move(removed), Qt::QueuedConnection);
+        return;
+    }
+    auto* watcher = new QFutureWatcher<void>(context);
+    connect(watcher, &QFutureWatcher<void>::finished, context, [watcher, removed] {
+        watcher->deleteLater();
+        removed();
+    });
+    watcher->setFuture(removeOnDiskThread(std::move(copy)));
 }
 
 void NewCopyPublisher::moveIntoPlace(const QVector<QPair<QString, QString>>& filesAndTargets, QObject* context,

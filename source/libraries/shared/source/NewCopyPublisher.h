@@ -67,6 +67,8 @@ public:
     // Removes a copy that will not be published (a cancel, a failure) on the disk thread:
     // removing a large file waits on the disk too.
     static void discard(std::unique_ptr<QTemporaryFile> copy);
+    // The same, then removed() on context's thread once the copy is gone (never after context).
+    static void discard(std::unique_ptr<QTemporaryFile> copy, QObject* context, std::function<void()> removed);
 
     // Gives complete, durable files (finished downloads) the names of their targets, in order,
     // each replacing what held its name, then syncs the folders of those that took it, all on

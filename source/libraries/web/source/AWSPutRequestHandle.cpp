@@ -39,6 +39,9 @@ void AWSPutRequestHandle::handleReply(const QString& text, const QList<QNetworkR
                         QStringLiteral("Finished uploading: %1").arg(m_uploadFile.fileKey()));
     UploadFileResponse response;
     response.setError(error);
+    // An answer refused (too large, encoded) says nothing of whether the file was stored.
+    if (replyRefused())
+        response.setInvalidReply();
     emit requestFinished(response);
 }
 

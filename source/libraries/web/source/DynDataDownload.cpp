@@ -64,9 +64,6 @@ bool DynDataDownload::prepareOutput(const QString& outputFilePath, const QString
         return false;
     }
     discardOutput();
-    if (const int removed = FileReplacement::sweepStrayCopies(folder))
-        CLogger::logMessage(CLogger::LogLevelInfo, kCategory,
-                            QStringLiteral("Removed %1 unfinished downloads from \"%2\"").arg(removed).arg(folder));
     // Never the output file itself: what stands at its path (perhaps a link to a file elsewhere)
     // stays untouched until a complete body replaces it.
     QString error;
@@ -88,14 +85,19 @@ void DynDataDownload::start()
         return;
     QNetworkReply* reply = requestData(m_source);
     if (!reply) {
-        discardOutput();
-        emit errorOccurred(m_downloadId, ErrorNetwork);
+        fail(ErrorNetwork);
         return;
     }
     // Bounded: when the disk is slower than the network the reply waits instead of holding the body.
     reply->setReadBufferSize(kReadBufferBytes);
     m_pageBytes = 0;
     m_reply = reply;
+    // An encoded file is refused as soon as its head shows it, before any of its body arrives.
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+        if (reply == m_reply && !m_failed && !m_aborted
+            && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() < 300)
+            bodyIsAsStored(reply);
+    });
     connect(reply, &QNetworkReply::readyRead, this, &DynDataDownload::onNetworkReplyReadyRead);
     connect(reply, &QNetworkReply::finished, this, &DynDataDownload::onNetworkReplyFinished);
 }
@@ -132,9 +134,7 @@ void DynDataDownload::onNetworkReplyReadyRead()
                 CLogger::logMessage(CLogger::LogLevelError, kCategory,
                                     QStringLiteral("Could not write output file (%2): \"%1\"")
                                         .arg(m_outputFilePath, m_newCopy->errorString()));
-                m_failed = true;
-                emit errorOccurred(m_downloadId, full ? ErrorDiskFull : ErrorFileWrite);
-                abort();
+                fail(full ? ErrorDiskFull : ErrorFileWrite);
                 return;
             }
             written += step;
@@ -174,11 +174,9 @@ void DynDataDownload::onNetworkReplyFinished()
     }
     if (networkError != QNetworkReply::NoError) {
         // A part of a body (or an error page) is no use to anyone: it goes, and only the error is told.
-        discardOutput();
-        m_failed = true;
         CLogger::logMessage(CLogger::LogLevelError, kCategory,
                             QStringLiteral("Download failed (%1): \"%2\"").arg(int(networkError)).arg(m_outputFilePath));
-        emit errorOccurred(m_downloadId, errorFromNetworkError(networkError));
+        fail(errorFromNetworkError(networkError));
         return;
     }
     completeOutput();
@@ -194,10 +192,26 @@ bool DynDataDownload::bodyIsAsStored(QNetworkReply* reply)
     CLogger::logMessage(CLogger::LogLevelError, kCategory,
                         QStringLiteral("Download refused: the answer is encoded (%1), not the file as stored: \"%2\"")
                             .arg(QString::fromLatin1(encoding), m_outputFilePath));
-    m_failed = true;
-    emit errorOccurred(m_downloadId, ErrorInvalidReply);
-    abort();
+    fail(ErrorInvalidReply);
     return false;
+}
+
+void DynDataDownload::fail(Error error)
+{
+    m_failed = true;
+    if (QNetworkReply* reply = m_reply) {
+        m_reply = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    // Told once the new file is gone: whoever hears of the failure finds the folder as it was.
+    m_discarding = true;
+    Tovrin::Shared::NewCopyPublisher::discard(std::move(m_newCopy), this, [this, error] {
+        m_discarding = false;
+        if (!m_aborted)
+            emit errorOccurred(m_downloadId, error);
+    });
 }
 
 void DynDataDownload::completeOutput()

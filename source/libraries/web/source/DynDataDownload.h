@@ -17,11 +17,10 @@ namespace Web {
 // renames it over the output file once complete and synced (FileReplacement): a link standing at
 // the output path is replaced, never written through. The sync and the rename run on the disk
 // thread (NewCopyPublisher), so the web worker goes on with other requests meanwhile; the
-// download is done (downloadCompleted) once the file has its name. New files that a download
-// killed before its rename left in the output folder go when the next download there starts. A download that does not end well (network or HTTP error, an
-// answer encoded in spite of the request, pause, abort, failed write) removes its new file and
-// leaves the output path as it was: only a complete body is ever put there and reported as
-// finished.
+// download is done (downloadCompleted) once the file has its name. A download that does not end
+// well (network or HTTP error, an answer encoded in spite of the request, pause, abort, failed
+// write) removes its new file and leaves the output path as it was: only a complete body is ever
+// put there and reported as finished; a failure is told once its new file is gone.
 class DynDataDownload : public AbstractDownload
 {
     Q_OBJECT
@@ -37,7 +36,7 @@ public:
     QString outputFilePath() const { return m_outputFilePath; }
     bool isPaused() const { return m_paused; }
     bool isAborted() const { return m_aborted; }
-    bool isRunning() const { return !m_reply.isNull() || m_publisher->isPublishing(); }
+    bool isRunning() const { return !m_reply.isNull() || m_publisher->isPublishing() || m_discarding; }
 
     // The web client's error for a reply's network error.
     static Error errorFromNetworkError(QNetworkReply::NetworkError error);
@@ -57,6 +56,8 @@ protected slots:
 
 private:
     bool bodyIsAsStored(QNetworkReply* reply);
+    // Stops the transfer, removes the new file and then tells the error.
+    void fail(Error error);
     void completeOutput();
     void onOutputPublished(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
                            const QString& detail);
@@ -74,6 +75,8 @@ private:
     bool m_paused = false;
     bool m_aborted = false;
     bool m_failed = false;
+    // A failed download's new file is being removed; its error comes once it is gone.
+    bool m_discarding = false;
 };
 
 } // namespace Web

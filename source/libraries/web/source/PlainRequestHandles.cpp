@@ -172,11 +172,12 @@ void BucketListFilesFromLocationsRequestHandle::handleReply(const QString& text,
     emit requestFinished(response);
 }
 
-void BucketListFilesFromLocationsRequestHandle::bodyArrived(const QByteArray& piece)
+bool BucketListFilesFromLocationsRequestHandle::bodyArrived(const QByteArray& piece)
 {
     if (!m_listing)
         bodyRestarted();
     m_listing->addData(piece);
+    return !m_listing->refused();
 }
 
 void BucketListFilesFromLocationsRequestHandle::bodyRestarted()

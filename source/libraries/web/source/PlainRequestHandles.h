@@ -187,7 +187,7 @@ signals:
 protected:
     qint64 bodyLimit() const override { return MaxListingBytes; }
     bool readsBodyAsItArrives() const override { return true; }
-    void bodyArrived(const QByteArray& piece) override;
+    bool bodyArrived(const QByteArray& piece) override;
     void bodyRestarted() override;
 
 private:

@@ -42,6 +42,7 @@ void RequestHandle::setReply(QNetworkReply* reply)
     m_replyRefused = false;
     bodyRestarted();
     reply->setParent(this);
+    connect(reply, &QNetworkReply::metaDataChanged, this, &RequestHandle::onReplyHead);
     connect(reply, &QNetworkReply::readyRead, this, &RequestHandle::onReplyReadyRead);
     connect(reply, &QNetworkReply::finished, this, &RequestHandle::onReplyFinished);
     connect(reply, &QNetworkReply::uploadProgress, this, &RequestHandle::onReplyUploadProgress);
@@ -80,6 +81,48 @@ QNetworkReply::NetworkError RequestHandle::effectiveError(QNetworkReply* reply) 
     return TransferWatchdog::errorOf(reply);
 }
 
+namespace {
+// An error or a redirect page: not the answer that was asked for.
+bool isPage(const QNetworkReply* reply)
+{
+    return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 300;
+}
+} // namespace
+
+qint64 RequestHandle::answerLimit(bool page) const
+{
+    // A page is never the larger answer a handle may expect.
+    return page ? qMin(bodyLimit(), MaxReplyBytes) : bodyLimit();
+}
+
+void RequestHandle::onReplyHead()
+{
+    // What the head shows is refused before any of the body is fetched.
+    QNetworkReply* reply = qobject_cast<QNetworkReply*>(sender());
+    if (!reply || reply != m_reply || TransferWatchdog::refused(reply))
+        return;
+    const bool page = isPage(reply);
+    const qint64 limit = answerLimit(page);
+    bool announced = false;
+    const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
+    if (announced && length > limit) {
+        m_incoming.clear();
+        TransferWatchdog::refuse(reply, QStringLiteral("Reply body larger than %1 bytes (%2 announced); the request is given up.")
+                                            .arg(limit)
+                                            .arg(length));
+        return;
+    }
+    // Every request asks for the answer as stored. A compressed one is no answer of ours: its
+    // length says nothing about what it would unpack to, nor whether it arrived whole. An error
+    // or redirect page is told by its status, whatever its coding.
+    const QByteArray encoding = TransferWatchdog::contentEncoding(reply);
+    if (!page && !encoding.isEmpty()) {
+        m_incoming.clear();
+        TransferWatchdog::refuse(reply, QStringLiteral("Reply encoded (%1) although asked for as stored; the request is given up.")
+                                            .arg(QString::fromLatin1(encoding.left(32))));
+    }
+}
+
 void RequestHandle::onReplyReadyRead()
 {
     QNetworkReply* reply = qobject_cast<QNetworkReply*>(sender());
@@ -91,16 +134,8 @@ void RequestHandle::drainReply(QNetworkReply* reply)
 {
     if (TransferWatchdog::refused(reply) || !reply->isOpen() || reply->bytesAvailable() <= 0)
         return;
-    // Every request asks for the answer as stored. A compressed one is no answer of ours: its
-    // length says nothing about what it would unpack to, nor whether it arrived whole.
-    const QByteArray encoding = TransferWatchdog::contentEncoding(reply);
-    if (!encoding.isEmpty()) {
-        m_incoming.clear();
-        TransferWatchdog::refuse(reply, QStringLiteral("Reply encoded (%1) although asked for as stored; the request is given up.")
-                                            .arg(QString::fromLatin1(encoding.left(32))));
-        return;
-    }
-    const qint64 limit = bodyLimit();
+    const bool page = isPage(reply);
+    const qint64 limit = answerLimit(page);
     while (reply->bytesAvailable() > 0) {
         // At most one byte past the limit: enough to know the answer is too large.
         const QByteArray piece = reply->read(qMin(kReadPieceBytes, limit + 1 - m_received));
@@ -112,10 +147,14 @@ void RequestHandle::drainReply(QNetworkReply* reply)
             TransferWatchdog::refuse(reply, QStringLiteral("Reply body larger than %1 bytes; the request is given up.").arg(limit));
             return;
         }
-        if (readsBodyAsItArrives())
-            bodyArrived(piece);
-        else
+        if (page || !readsBodyAsItArrives()) {
             m_incoming += piece;
+        } else if (!bodyArrived(piece)) {
+            // Nothing that follows can make it the answer: it is neither fetched further nor
+            // asked for again.
+            TransferWatchdog::refuse(reply, QStringLiteral("Reply unreadable as the answer asked for; the request is given up."));
+            return;
+        }
     }
 }
 

@@ -82,15 +82,22 @@ public slots:
     void onReplyUploadProgress(qlonglong bytesSent, qlonglong bytesTotal);
 
 private slots:
+    void onReplyHead();
     void onReplyReadyRead();
 
 protected:
     // The most a peer may send as this handle's answer.
     virtual qint64 bodyLimit() const { return MaxReplyBytes; }
     // Handles that read their answer as it arrives take each piece here, and nothing is held
-    // for them; bodyRestarted() comes before the first piece of every reply.
+    // for them; bodyRestarted() comes before the first piece of every reply. An error or
+    // redirect page is not theirs: it is held like any other answer, within MaxReplyBytes.
+    // bodyArrived() is false when the answer cannot be what was asked for: it is refused then.
     virtual bool readsBodyAsItArrives() const { return false; }
-    virtual void bodyArrived(const QByteArray& piece) { Q_UNUSED(piece) }
+    virtual bool bodyArrived(const QByteArray& piece)
+    {
+        Q_UNUSED(piece)
+        return true;
+    }
     virtual void bodyRestarted() {}
 
     virtual bool shouldRetry(QNetworkReply::NetworkError error) const;
@@ -105,6 +112,9 @@ protected:
     void drainReply(QNetworkReply* reply);
 
 private:
+    // The most an answer may hold: an error or redirect page (page) or the answer asked for.
+    qint64 answerLimit(bool page) const;
+
     QByteArray m_responseData;
     // The body of the current reply as it arrives, never more than the limit.
     QByteArray m_incoming;

@@ -167,23 +167,80 @@ void XmlReader::addText(const QString& text)
     // A refused answer is read no further, and none of it is kept.
     if (m_refused)
         return;
-    m_reader.addData(text);
-    readOn();
+    m_pending += text;
+    handOver(false);
 }
 
 bool XmlReader::finish()
 {
+    handOver(true);
     readOn();
     // A document cut short still waits for the rest: that is an error now.
     return !m_refused && !m_reader.hasError() && m_reader.tokenType() == QXmlStreamReader::EndDocument;
 }
 
+void XmlReader::handOver(bool all)
+{
+    // The stream reader scans a token it has not seen the end of again with every piece: it is
+    // given at least as much again as that token holds so far, so that a long token costs a few
+    // times its length, not its square. Until then the text waits here.
+    int from = 0;
+    while (!m_refused && from < m_pending.size()) {
+        const qint64 unfinished = m_handedOver - m_tokenEnd;
+        // One character past the bound is enough to know a token is too long.
+        const qint64 room = MaxTokenChars + 1 - unfinished;
+        const int left = m_pending.size() - from;
+        if (!all && left < qMin(unfinished, room))
+            break;
+        int step = int(qMin<qint64>(left, room));
+        // A character is never split: the reader takes each piece as text of its own.
+        if (m_pending.at(from + step - 1).isHighSurrogate()) {
+            if (step < left)
+                ++step;
+            else if (!all && --step == 0)
+                break;
+        }
+        m_reader.addData(m_pending.mid(from, step));
+        from += step;
+        m_handedOver += step;
+        readOn();
+        if (m_handedOver - m_tokenEnd > MaxTokenChars)
+            m_refused = true;
+    }
+    if (m_refused)
+        m_pending.clear();
+    else
+        m_pending.remove(0, from);
+}
+
 void XmlReader::readOn()
 {
+    bool askedAgain = false;
     while (!m_refused && !m_reader.atEnd()) {
         const QXmlStreamReader::TokenType token = m_reader.readNext();
-        if (token == QXmlStreamReader::Invalid)
+        if (token == QXmlStreamReader::Invalid) {
+            // After the root element the stream reader tells the end of the document (and so
+            // that the white space after it is read) only when asked once more.
+            if (m_rootSeen && m_openElements == 0 && !askedAgain
+                && m_reader.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
+                askedAgain = true;
+                continue;
+            }
             return; // more to come, or malformed
+        }
+        const qint64 tokenStart = m_tokenEnd;
+        m_tokenEnd = m_reader.characterOffset();
+        if (token == QXmlStreamReader::StartElement) {
+            // Every open element stays with the reader: deeper or larger than a reply is, it
+            // is none.
+            if (++m_openElements > MaxDepth || m_tokenEnd - tokenStart > MaxTagChars) {
+                m_refused = true;
+                m_text.clear();
+                return;
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            --m_openElements;
+        }
         if (!m_element.isEmpty()) {
             if (token == QXmlStreamReader::StartElement) {
                 ++m_depth;

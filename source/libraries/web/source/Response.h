@@ -73,7 +73,8 @@ using XmlEndHandler = std::function<void(const QStringRef& name)>;
 // Walks an XML document as its pieces arrive and hands the text of every element whose local
 // name is known (its descendants' text included) to its reader; endElement is told the local
 // name of every closing element, a known one's too. Only a document read to its end counts:
-// finish() is false for one that is malformed, cut short or empty.
+// finish() is false for one that is malformed, cut short or empty, nested or written beyond what
+// any reply is, or refused by its reader.
 class XmlReader
 {
 public:
@@ -83,11 +84,23 @@ public:
     void addData(const QByteArray& piece);
     void addText(const QString& text);
     bool finish();
+    // The answer is no reply (its reader found an entry it cannot take): nothing more is read.
+    void refuse() { m_refused = true; }
+    bool refused() const { return m_refused; }
 
-    // The longest text of one element that a reply may hold.
-    static constexpr int MaxElementChars = 1024 * 1024;
+    // The longest text of one element that a reply may hold: its longest values (a pre-signed
+    // address, a storage key) take a few KiB.
+    static constexpr int MaxElementChars = 64 * 1024;
+    // Replies are a few elements deep; the stream reader holds every open element.
+    static constexpr int MaxDepth = 32;
+    // The longest tag of an element (its name, attributes and namespaces); held while it is open.
+    static constexpr int MaxTagChars = 8 * 1024;
+    // The longest token still unfinished (a value and the tag that ends it, a comment, a
+    // declaration): the stream reader scans an unfinished token again with every piece it gets.
+    static constexpr int MaxTokenChars = 2 * MaxElementChars;
 
 private:
+    void handOver(bool all);
     void readOn();
 
     QXmlStreamReader m_reader;
@@ -100,6 +113,12 @@ private:
     QString m_element;
     int m_depth = 0;
     QString m_text;
+    // Text not yet given to the stream reader, what it was given in all, and where its last
+    // whole token ended (both in characters).
+    QString m_pending;
+    qint64 m_handedOver = 0;
+    qint64 m_tokenEnd = 0;
+    int m_openElements = 0;
     bool m_rootSeen = false;
     bool m_refused = false;
 };

@@ -92,10 +92,16 @@ BucketListingReader::BucketListingReader()
                 m_count = value.toInt();
         },
         [this](const QStringRef& name) {
-            if (name == QLatin1String("ObjectModel")) {
-                m_files.append(m_entry);
-                m_entry = RemoteObjectEntry();
+            if (name != QLatin1String("ObjectModel"))
+                return;
+            // An entry without its key names nothing that is stored: the listing cannot be told
+            // from one that lost what the bucket holds.
+            if (m_entry.key.isEmpty() || m_files.size() >= MaxEntries) {
+                m_reader.refuse();
+                return;
             }
+            m_files.append(m_entry);
+            m_entry = RemoteObjectEntry();
         })
 {
 }

@@ -98,6 +98,12 @@ public:
     void addText(const QString& text);
     // Hands what was read to the reply, which is unreadable unless the listing read to its end.
     void finishInto(ListOfFilesFromLocationResponse& response);
+    // Nothing more of the answer is worth reading: it is no listing.
+    bool refused() const { return m_reader.refused(); }
+
+    // The bucket of the largest project the listing's byte bound admits holds about this many
+    // objects; more entries than that are made up.
+    static constexpr int MaxEntries = 300000;
 
 private:
     ResponseReading::XmlReader m_reader;

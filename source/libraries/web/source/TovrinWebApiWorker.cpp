@@ -10,8 +10,10 @@
 #include "ZephiraSurveyDataDownload.h"
 
 #include "CLogger.h"
+#include "FileReplacement.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -726,7 +728,21 @@ void TovrinWebApiWorker::startDownload(AbstractDownload* job, const QString& out
         job->deleteLater();
         return;
     }
+    sweepOnce(QFileInfo(dynamic->outputFilePath()).absolutePath());
     job->start();
+}
+
+void TovrinWebApiWorker::sweepOnce(const QString& folder)
+{
+    // Only a run that was killed leaves new files behind (this run's own go with their download),
+    // so a folder is swept at its first download: the thousands of files of a project download
+    // do not each list the folder again. The new file just made is being written and stays.
+    if (m_sweptFolders.contains(folder))
+        return;
+    m_sweptFolders.insert(folder);
+    if (const int removed = FileReplacement::sweepStrayCopies(folder))
+        CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"),
+                            QStringLiteral("Removed %1 unfinished downloads from \"%2\"").arg(removed).arg(folder));
 }
 
 void TovrinWebApiWorker::downloadZephiraProjectData(const QString& projectId, const QString& outputFilePath, uint downloadId)

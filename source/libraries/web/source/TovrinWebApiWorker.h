@@ -13,6 +13,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QUrl>
 
 class QNetworkAccessManager;
@@ -161,6 +162,7 @@ private:
     void finishLogin(RequestHandle* handle, const QString& userName, TovrinWebApi::LoginResult result);
     void ensureCommunicator();
     void startDownload(AbstractDownload* job, const QString& outputFilePath, const QString& source);
+    void sweepOnce(const QString& folder);
     void reportInvalidId(const QString& message, uint id);
     void updateAnyUploadActive();
     void updateAnyDownloadActive();
@@ -193,6 +195,8 @@ private:
     QMap<uint, AbstractDownload*> m_downloads;
     QList<uint> m_activeUploadIds;
     QList<uint> m_activeDownloadIds;
+    // Output folders already rid of what killed downloads of earlier runs left.
+    QSet<QString> m_sweptFolders;
 };
 
 } // namespace Web

@@ -244,10 +244,21 @@ bool TransferWatchdog::refused(const QNetworkReply* reply)
 
 QByteArray TransferWatchdog::contentEncoding(const QNetworkReply* reply)
 {
-    const QByteArray encoding = reply ? reply->rawHeader(QByteArrayLiteral("Content-Encoding")).trimmed() : QByteArray();
-    if (encoding.compare(QByteArrayLiteral("identity"), Qt::CaseInsensitive) == 0)
+    if (!reply)
         return QByteArray();
-    return encoding;
+    const QByteArray encoding = reply->rawHeader(QByteArrayLiteral("Content-Encoding")).trimmed();
+    if (!encoding.isEmpty() && encoding.compare(QByteArrayLiteral("identity"), Qt::CaseInsensitive) != 0)
+        return encoding;
+    // The network stack takes a chunked body apart but leaves any other transfer coding
+    // ("gzip, chunked") on the bytes it hands over.
+    const QList<QByteArray> codings = reply->rawHeader(QByteArrayLiteral("Transfer-Encoding")).split(',');
+    for (const QByteArray& coding : codings) {
+        const QByteArray name = coding.split(';').first().trimmed();
+        if (!name.isEmpty() && name.compare(QByteArrayLiteral("chunked"), Qt::CaseInsensitive) != 0
+            && name.compare(QByteArrayLiteral("identity"), Qt::CaseInsensitive) != 0)
+            return coding.trimmed();
+    }
+    return QByteArray();
 }
 
 QNetworkReply::NetworkError TransferWatchdog::errorOf(QNetworkReply* reply)

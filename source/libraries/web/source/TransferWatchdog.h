@@ -68,9 +68,9 @@ public:
     // Ends a reply whose answer cannot be used (too large, encoded), with a log line.
     static void refuse(QNetworkReply* reply, const QString& reason, const QString& logCategory = QStringLiteral("TovrinWeb"));
     static bool refused(const QNetworkReply* reply);
-    // The answer's content coding when it is anything but the bytes as stored (no coding or
-    // "identity"); empty otherwise. Requests ask for "identity", so that every limit counts what
-    // the peer sent and a cut body shows against its announced length.
+    // The answer's content or transfer coding when it is anything but the bytes as stored (no
+    // coding, "identity" or only "chunked"); empty otherwise. Requests ask for "identity", so
+    // that every limit counts what the peer sent and a cut body shows against its announced length.
     static QByteArray contentEncoding(const QNetworkReply* reply);
 
 private:
