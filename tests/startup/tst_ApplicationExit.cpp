@@ -3,22 +3,19 @@
 // does (this executable with "--program"). That process tells what the program shows on its
 // standard output ("PROGRAM ...") and takes the operator's steps from its standard input.
 
-#include "support/LogText.h"
+#include "support/ProgramUnderTest.h"
 
 #include "application/CSettings.h"
 #include "application/CSettingsStore.h"
-#include "startup/CApplication.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QThread>
-#include <QWindow>
 #include <QtTest>
 
 #include <atomic>
-#include <cstdio>
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,15 +23,7 @@
 
 namespace {
 
-// A bound for what a whole program does: start, show its window, end (a QTRY that fails goes on
-// for twice as long again before it says so).
-constexpr int kProgramStepMs = 30000;
 const QString kOperator = QStringLiteral("Operator changed last");
-
-QString logPathIn(const QString& home)
-{
-    return home + QStringLiteral("/Culvertix-Projects/Culvertix.log");
-}
 
 // Where the test lets the held disk go on.
 QString diskReleasePathIn(const QString& home)
@@ -42,78 +31,35 @@ QString diskReleasePathIn(const QString& home)
     return home + QStringLiteral("/disk-released");
 }
 
-void report(const QByteArray& what)
-{
-    const QByteArray line = "PROGRAM " + what + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fflush(stdout);
-}
-
-// The program's side: tells when the window is up and takes the operator's steps, one per line:
-// "operator <name>" (a setting changed), "exit" (the start screen's Exit, which saves the
-// settings), "exit on a slow card" (the same, with the settings' card holding the save until
-// the test lets it go and then a while longer), "exit on a stalled log disk" (the same, with the
-// log's disk taking nothing more from the moment the program's own exit begins).
-class ProgramDriver : public QObject
+// The operator's steps, one per line: "operator <name>" (a setting changed), "exit" (the start
+// screen's Exit, which saves the settings), "exit on a slow card" (the same, with the settings'
+// card holding the save until the test lets it go and then a while longer), "exit on a stalled
+// log disk" (the same, with the log's disk taking nothing more from the moment the program's own
+// exit begins).
+class ExitDriver : public ProgramDriver
 {
 public:
-    explicit ProgramDriver(CApplication* application)
-        : m_application(application)
-        , m_input(STDIN_FILENO, QSocketNotifier::Read)
-    {
-        connect(&m_input, &QSocketNotifier::activated, this, &ProgramDriver::readInput);
-        connect(&m_windowCheck, &QTimer::timeout, this, &ProgramDriver::checkWindow);
-        m_windowCheck.start(20);
-    }
+    using ProgramDriver::ProgramDriver;
 
     // Right before the application object goes, which is where its exit begins.
-    ~ProgramDriver() override
+    ~ExitDriver() override
     {
         if (m_stallLog)
             fillTheLogDisk();
     }
 
 private:
-    void checkWindow()
-    {
-        for (QWindow* window : QGuiApplication::topLevelWindows()) {
-            if (window->isVisible() && window->isExposed()) {
-                m_windowCheck.stop();
-                report("window");
-                return;
-            }
-        }
-    }
-
-    void readInput()
-    {
-        char buffer[1024];
-        const ssize_t count = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (count <= 0) {
-            m_input.setEnabled(false); // the test is gone
-            m_application->terminate(false);
-            return;
-        }
-        m_pending.append(buffer, int(count));
-        int end = 0;
-        while ((end = m_pending.indexOf('\n')) >= 0) {
-            const QString step = QString::fromUtf8(m_pending.left(end)).trimmed();
-            m_pending.remove(0, end + 1);
-            run(step);
-        }
-    }
-
-    void run(const QString& step)
+    void run(const QString& step) override
     {
         if (step.startsWith(QLatin1String("operator "))) {
-            m_application->settings()->setDefaultOperatorName(step.mid(9));
+            application()->settings()->setDefaultOperatorName(step.mid(9));
             report("changed");
         } else if (step.startsWith(QLatin1String("exit"))) {
             if (step == QLatin1String("exit on a slow card"))
                 holdTheNextSettingsSave();
             m_stallLog = step == QLatin1String("exit on a stalled log disk");
             report("exiting");
-            m_application->terminate(true);
+            application()->terminate(true);
         }
     }
 
@@ -136,7 +82,8 @@ private:
     // the test that reads it has stopped reading.
     static void fillTheLogDisk()
     {
-        const int disk = ::open(QFile::encodeName(logPathIn(QDir::homePath())).constData(), O_WRONLY | O_NONBLOCK);
+        const QByteArray path = QFile::encodeName(programLogPathIn(QDir::homePath()));
+        const int disk = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
         const char block[4096] = {};
         for (const size_t size : {sizeof block, size_t(1)}) {
             while (::write(disk, block, size) > 0) {
@@ -145,83 +92,7 @@ private:
         ::close(disk);
     }
 
-    CApplication* m_application;
-    QSocketNotifier m_input;
-    QByteArray m_pending;
-    QTimer m_windowCheck;
     bool m_stallLog = false;
-};
-
-// main of the program, with the driver beside the application object.
-int runProgram(char* program)
-{
-    int argc = 1;
-    char* argv[] = {program, nullptr};
-    int status = 0;
-    {
-        CApplication application(argc, argv);
-        ProgramDriver driver(&application);
-        status = CApplication::exec();
-    }
-    return CApplication::leaveProcess(status);
-}
-
-// The program run by a test, in a home folder of its own.
-class ProgramProcess
-{
-public:
-    ~ProgramProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-
-    QString home() const { return m_home.path(); }
-
-    bool start()
-    {
-        if (!m_home.isValid())
-            return false;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), m_home.path());
-        for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-            environment.insert(QString::fromLatin1(folder), m_home.filePath(QString::fromLatin1(folder)));
-        m_process.setProcessEnvironment(environment);
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--program")});
-        return m_process.waitForStarted(10000);
-    }
-
-    void send(const QByteArray& steps) { m_process.write(steps); }
-
-    // Whether the program has said (or logged on its console) this; reads what came meanwhile.
-    bool said(const QString& text)
-    {
-        m_output += QString::fromUtf8(m_process.readAll());
-        return m_output.contains(text);
-    }
-    bool ended()
-    {
-        said(QString());
-        return m_process.state() == QProcess::NotRunning;
-    }
-    int exitCode() const { return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1; }
-    QString outputTail() const { return m_output.right(4000); }
-
-    QString log() const { return readLogText(logPathIn(m_home.path())); }
-    QVariant setting(const QString& key) const
-    {
-        const QSettings store(m_home.filePath(QStringLiteral("XDG_CONFIG_HOME/Tovrin/Culvertix.conf")),
-                              QSettings::IniFormat);
-        return store.value(QStringLiteral("Settings/") + key);
-    }
-
-private:
-    QTemporaryDir m_home;
-    QProcess m_process;
-    QString m_output;
 };
 
 // A line of the exit that names a longer wait than the step it belongs to is given, or an
@@ -291,7 +162,7 @@ void tst_ApplicationExit::exitOnAStalledLogDiskIsEndedAndSaysSo()
     // The log's disk is a pipe that the test reads while the program runs, as a disk that keeps
     // up, and stops reading before the exit.
     ProgramProcess program;
-    const QString logPath = logPathIn(program.home());
+    const QString logPath = programLogPathIn(program.home());
     QVERIFY(QDir().mkpath(QFileInfo(logPath).path()));
     QVERIFY(::mkfifo(QFile::encodeName(logPath).constData(), 0600) == 0);
     const int disk = ::open(QFile::encodeName(logPath).constData(), O_RDONLY | O_NONBLOCK);
@@ -323,7 +194,7 @@ void tst_ApplicationExit::exitOnAStalledLogDiskIsEndedAndSaysSo()
 int main(int argc, char** argv)
 {
     if (argc > 1 && qstrcmp(argv[1], "--program") == 0)
-        return runProgram(argv[0]);
+        return runProgram<ExitDriver>(argv[0]);
     QCoreApplication application(argc, argv);
     tst_ApplicationExit test;
     return QTest::qExec(&test, argc, argv);
