@@ -86,6 +86,11 @@ struct DownloadFiles
     void add(const QString& projectPath, const QString& relativePath)
     {
         files.insert(relativePath);
+        addCopiesOf(projectPath, relativePath);
+    }
+
+    void addCopiesOf(const QString& projectPath, const QString& relativePath)
+    {
         const int slash = relativePath.lastIndexOf(QLatin1Char('/'));
         const QString copyName = QFileInfo(FileReplacement::newCopyTemplate(projectPath + relativePath)).fileName();
         copyStarts.insert(relativePath.left(slash + 1) + copyName.chopped(6));
@@ -235,8 +240,9 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
             ours.add(folder, line);
     }
     const QString inFlightPath = QDir(folder).relativeFilePath(inFlight);
+    // Of a transfer just stopped, only its copies: what holds its name the mark does not list.
     if (!inFlight.isEmpty() && !inFlightPath.startsWith(QLatin1String("../")))
-        ours.add(folder, inFlightPath);
+        ours.addCopiesOf(folder, inFlightPath);
     QStringList found;
     if (!holdsOnly(folder, QString(), ours, 0, &found))
         return Removal::Kept;

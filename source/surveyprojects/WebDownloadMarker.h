@@ -53,8 +53,8 @@ enum class Removal
 
 // Removes a folder whose download did not finish, when everything in it is what downloads of
 // its mark's web project wrote: the mark, the data files, the media files the mark lists, new
-// copies on their way to one of those or to inFlight (the file of a transfer just stopped), and
-// folders holding nothing else.
+// copies on their way to one of those or to inFlight (the file of a transfer just stopped; not
+// what holds its name), and folders holding nothing else.
 Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight = QString());
 
 } // namespace WebDownloadMarker

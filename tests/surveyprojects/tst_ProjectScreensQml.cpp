@@ -103,7 +103,7 @@ private:
             return true;
         QSignalSpy created(m_service.get(), &CProjectService::projectCreated);
         m_service->createProject(name, "en_US", ProjectTypes::DistanceUnitMetric, m_root);
-        return created.wait(10000) && created.at(0).at(3).value<ProjectTypes::ProjectError>() == ProjectTypes::ProjectErrorNone;
+        return QTest::qWaitFor([&created] { return !created.isEmpty(); }, 10000) && created.at(0).at(3).value<ProjectTypes::ProjectError>() == ProjectTypes::ProjectErrorNone;
     }
 
     QByteArray projectFile(const QString& name) const

@@ -195,9 +195,10 @@ private:
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--download-child"), QStringLiteral("p-") + name.toLower(), name});
         QVERIFY2(child.waitForStarted(WaitMs), qPrintable(child.errorString()));
-        QTest::qWaitFor(
+        // Which of the two came is told below.
+        static_cast<void>(QTest::qWaitFor(
             [&] { return m_sim->heldRequests(QStringLiteral("storage_get")) > held || child.state() == QProcess::NotRunning; },
-            WaitMs);
+            WaitMs));
         const bool reached = m_sim->heldRequests(QStringLiteral("storage_get")) > held;
         child.kill();
         QVERIFY(child.waitForFinished(WaitMs));
@@ -255,6 +256,7 @@ private slots:
                                {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
         list.append(webProject(QStringLiteral("Keep"),
                                {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
+        list.append(webProject(QStringLiteral("Dropped"), {media("Photos", "M1.JPG")}));
         list.append(webProject(QStringLiteral("Full"), {}));
         list.append(webProject(QStringLiteral("Garbled"), {media("Photos", "G.JPG")},
                                {{"data", QJsonObject{{"Surveys", "<Surveys><Survey/></Surveys>"},
@@ -280,6 +282,7 @@ private slots:
         QVERIFY(makeRandomFile(stored("Keep", "Photos/M1.JPG"), 250000, 31));
         QVERIFY(makeRandomFile(stored("Keep", "Photos/M2.JPG"), 350000, 32));
         QVERIFY(makeRandomFile(stored("Keep", "Videos/M.mp4"), 150000, 33));
+        QVERIFY(writeText(stored("Dropped", "Photos/M1.JPG"), "the stored photo"));
         for (const char* name : {"Up", "Dots", "Abs", "Drive", "Gap"})
             QVERIFY(writeText(stored(name, "Photos/A.JPG"), "photo"));
 
@@ -795,6 +798,25 @@ private slots:
             QCOMPARE(readAll(folder + QStringLiteral("notes.txt")), QByteArray("the operator's note"));
             QVERIFY(QFileInfo::exists(folder + QStringLiteral(".webdownload")));
             QVERIFY(!listed(folder));
+            QVERIFY(QDir(folder).removeRecursively());
+        }
+        // A photo the operator put at the name of the one arriving: the download cannot show it
+        // wrote what holds that name, so the cancel keeps it.
+        {
+            settings()->setDownloadAllMedia(true);
+            const auto restore = qScopeGuard([this] { settings()->setDownloadAllMedia(false); });
+            const int held = m_sim->heldRequests(QStringLiteral("storage_get"));
+            QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_get"), {{QStringLiteral("hold"), true}})}));
+            CProjectDownloadHandler handler;
+            handler.startDownload(QStringLiteral("p-dropped"), QStringLiteral("Dropped"));
+            QTRY_VERIFY_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("storage_get")) > held, WaitMs);
+            const QString folder = handler.projectFolderPath();
+            QVERIFY(writeText(folder + QStringLiteral("Photos/M1.JPG"), "the operator's photo"));
+            handler.cancel();
+            QVERIFY(m_sim->release(QStringLiteral("storage_get")));
+            QVERIFY(m_sim->setFaults({}));
+            QTRY_VERIFY_WITH_TIMEOUT(!api()->anyDownloadActive(), WaitMs);
+            QCOMPARE(readAll(folder + QStringLiteral("Photos/M1.JPG")), QByteArray("the operator's photo"));
             QVERIFY(QDir(folder).removeRecursively());
         }
         // Another transfer's error (the web client's error names none) ends this download: its

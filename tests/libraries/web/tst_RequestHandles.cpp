@@ -430,7 +430,7 @@ private slots:
         std::unique_ptr<BucketListFilesFromLocationsRequestHandle> handle(
             m_communicator->listFilesFromLocations(QStringLiteral("B"), QStringLiteral("/"), {QStringLiteral("a/")}));
         QSignalSpy finished(handle.get(), &BucketListFilesFromLocationsRequestHandle::requestFinished);
-        QVERIFY(finished.wait(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
         const ListOfFilesFromLocationResponse response = finished.at(0).at(0).value<ListOfFilesFromLocationResponse>();
         QCOMPARE(response.error(), ErrorInvalidReply);
         QVERIFY(response.files().isEmpty());

@@ -427,7 +427,7 @@ private slots:
             reported = qMax(reported, sent);
             readOn();
         });
-        QVERIFY(finished.wait(30000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
         const UploadFileResponse response = finished.at(0).at(0).value<UploadFileResponse>();
         QCOMPARE(response.error(), ErrorNone);
         QVERIFY(response.isRequestSuccessful());
