@@ -70,11 +70,11 @@ bool carriesContent(QNetworkReply* reply)
 // The reply's final status; anything but 200 is not the file that was asked for.
 bool finishedWithContent(QNetworkReply* reply, QString* reason)
 {
-    if (Tovrin::Web::TransferWatchdog::timedOut(reply)) {
+    if (Tovrin::Shared::TransferWatchdog::timedOut(reply)) {
         *reason = QStringLiteral("no answer in time, or one that stalled or trickled");
         return false;
     }
-    if (Tovrin::Web::TransferWatchdog::refused(reply)) {
+    if (Tovrin::Shared::TransferWatchdog::refused(reply)) {
         *reason = QStringLiteral("the answer was refused");
         return false;
     }
@@ -92,7 +92,7 @@ bool finishedWithContent(QNetworkReply* reply, QString* reason)
         *reason = QStringLiteral("no HTTP status");
         return false;
     }
-    const QByteArray encoding = Tovrin::Web::TransferWatchdog::contentEncoding(reply);
+    const QByteArray encoding = Tovrin::Shared::TransferWatchdog::contentEncoding(reply);
     if (!encoding.isEmpty()) {
         *reason = QStringLiteral("the answer is encoded (%1), not the file as stored").arg(QString::fromLatin1(encoding.left(32)));
         return false;
@@ -260,7 +260,7 @@ void SoftwareUpdater::sendRequest(const QUrl& url)
     m_informationTooLarge = false;
     m_pageBytes = 0;
     m_reply = m_networkAccessManager->get(makeRequest(url));
-    Tovrin::Web::TransferWatchdog::watch(m_reply, m_transferLimits, LogCategory);
+    Tovrin::Shared::TransferWatchdog::watch(m_reply, m_transferLimits, LogCategory);
     connect(m_reply, &QNetworkReply::finished, this, &SoftwareUpdater::onNetworkReplyFinished);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, [this, reply = m_reply] {
         if (reply == m_reply)
@@ -399,12 +399,12 @@ void SoftwareUpdater::onNetworkReplyReadyRead()
     // installer: it is dropped, and one that does not end is given up like any answer past the cap.
     if (!carriesContent(m_reply)) {
         m_pageBytes += qMax<qint64>(0, m_reply->skip(m_reply->bytesAvailable()));
-        if (m_pageBytes > Tovrin::Web::TransferWatchdog::MaxReplyBytes)
-            Tovrin::Web::TransferWatchdog::refuse(
+        if (m_pageBytes > Tovrin::Shared::TransferWatchdog::MaxReplyBytes)
+            Tovrin::Shared::TransferWatchdog::refuse(
                 m_reply,
                 QStringLiteral("a page of status %1 larger than %2 bytes")
                     .arg(m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt())
-                    .arg(Tovrin::Web::TransferWatchdog::MaxReplyBytes),
+                    .arg(Tovrin::Shared::TransferWatchdog::MaxReplyBytes),
                 LogCategory);
         return;
     }
@@ -436,10 +436,10 @@ bool SoftwareUpdater::refuseEncoded(QNetworkReply* reply)
     // or redirect page is told by its status, whatever its coding.
     if (!carriesContent(reply))
         return false;
-    const QByteArray encoding = Tovrin::Web::TransferWatchdog::contentEncoding(reply);
+    const QByteArray encoding = Tovrin::Shared::TransferWatchdog::contentEncoding(reply);
     if (encoding.isEmpty())
         return false;
-    Tovrin::Web::TransferWatchdog::refuse(
+    Tovrin::Shared::TransferWatchdog::refuse(
         reply, QStringLiteral("the answer is encoded (%1), not the file as stored").arg(QString::fromLatin1(encoding.left(32))),
         LogCategory);
     return true;
@@ -450,10 +450,10 @@ void SoftwareUpdater::readUpdateInformation(QNetworkReply* reply)
     if (m_informationTooLarge)
         return;
     // Read at most one byte past the cap: enough to know the answer is too large.
-    const qint64 room = Tovrin::Web::TransferWatchdog::MaxReplyBytes + 1 - m_information.size();
+    const qint64 room = Tovrin::Shared::TransferWatchdog::MaxReplyBytes + 1 - m_information.size();
     if (room > 0)
         m_information += reply->read(room);
-    if (m_information.size() <= Tovrin::Web::TransferWatchdog::MaxReplyBytes)
+    if (m_information.size() <= Tovrin::Shared::TransferWatchdog::MaxReplyBytes)
         return;
     m_informationTooLarge = true;
     m_information.clear();
@@ -508,7 +508,7 @@ void SoftwareUpdater::finishCheck(QNetworkReply* reply)
     if (carriesContent(reply))
         readUpdateInformation(reply);
     if (m_informationTooLarge)
-        reason = QStringLiteral("the update information is larger than %1 bytes").arg(Tovrin::Web::TransferWatchdog::MaxReplyBytes);
+        reason = QStringLiteral("the update information is larger than %1 bytes").arg(Tovrin::Shared::TransferWatchdog::MaxReplyBytes);
     else
         finishedWithContent(reply, &reason);
     if (!reason.isEmpty()) {

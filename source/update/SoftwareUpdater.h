@@ -62,8 +62,8 @@ public:
     void setDownloadFolder(const QString& folder);
 
     // The limits of every request; the web client's by default, tests shrink them.
-    Tovrin::Web::TransferLimits transferLimits() const { return m_transferLimits; }
-    void setTransferLimits(const Tovrin::Web::TransferLimits& limits) { m_transferLimits = limits; }
+    Tovrin::Shared::TransferLimits transferLimits() const { return m_transferLimits; }
+    void setTransferLimits(const Tovrin::Shared::TransferLimits& limits) { m_transferLimits = limits; }
 
     // The launcher that opens the installer; null means the process-wide one.
     void setUrlLauncher(IUrlLauncher* launcher) { m_launcher = launcher; }
@@ -143,7 +143,7 @@ private:
     QVersionNumber m_builtInVersion;
     qint64 m_bytesWritten = 0;
     int m_redirects = 0;
-    Tovrin::Web::TransferLimits m_transferLimits;
+    Tovrin::Shared::TransferLimits m_transferLimits;
     // The update information as it arrives, never more than the cap + 1 bytes.
     QByteArray m_information;
     bool m_informationTooLarge = false;

@@ -78,9 +78,9 @@ QList<int> states(const QSignalSpy& spy)
 
 // Limits short enough for a test: a missing head, a stall and a trickle each end within about
 // a second.
-Tovrin::Web::TransferLimits shortLimits()
+Tovrin::Shared::TransferLimits shortLimits()
 {
-    Tovrin::Web::TransferLimits limits;
+    Tovrin::Shared::TransferLimits limits;
     limits.headMs = 1000;
     limits.stallMs = 1000;
     limits.lowSpeedBytesPerSecond = 20000;
@@ -391,7 +391,7 @@ void tst_SoftwareUpdate::failedChecksShowTheirErrorAndNeverClaimUpToDate_data()
                        {{"location", "/current/version.conf"}, {"page", "12345"}, {"announce", 1000}, {"max_seconds", 30}})
         << false << int(UpdateErrorConnection);
     // Endless for all a client could hold: given up past the cap of an answer held in memory.
-    QTest::newRow("endless") << withOptions(conf, {{"pad_bytes", double(4 * Tovrin::Web::TransferWatchdog::MaxReplyBytes)}})
+    QTest::newRow("endless") << withOptions(conf, {{"pad_bytes", double(4 * Tovrin::Shared::TransferWatchdog::MaxReplyBytes)}})
                              << false << int(UpdateErrorConnection);
 }
 

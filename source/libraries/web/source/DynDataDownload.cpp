@@ -21,7 +21,7 @@ const QString kCategory = QStringLiteral("TovrinWeb");
 const qint64 kCopyStep = 256 * 1024;
 // A file streams to disk: a few MiB of look-ahead keep the network and the disk busy together
 // on a fast link (one MiB cost close to a tenth of a loopback download's speed), and still bound it.
-const qint64 kReadBufferBytes = 4 * TransferWatchdog::ReadBufferBytes;
+const qint64 kReadBufferBytes = 4 * Shared::TransferWatchdog::ReadBufferBytes;
 }
 
 DynDataDownload::~DynDataDownload()
@@ -112,10 +112,10 @@ void DynDataDownload::onNetworkReplyReadyRead()
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 300) {
         m_pageBytes += qMax<qint64>(0, reply->skip(reply->bytesAvailable()));
-        if (m_pageBytes > TransferWatchdog::MaxReplyBytes)
-            TransferWatchdog::refuse(reply, QStringLiteral("Download refused: a page of status %1 larger than %2 bytes: \"%3\"")
+        if (m_pageBytes > Shared::TransferWatchdog::MaxReplyBytes)
+            Shared::TransferWatchdog::refuse(reply, QStringLiteral("Download refused: a page of status %1 larger than %2 bytes: \"%3\"")
                                                 .arg(status)
-                                                .arg(TransferWatchdog::MaxReplyBytes)
+                                                .arg(Shared::TransferWatchdog::MaxReplyBytes)
                                                 .arg(m_outputFilePath));
         return;
     }
@@ -151,7 +151,7 @@ void DynDataDownload::onNetworkReplyFinished()
     QNetworkReply* reply = m_reply;
     if (!reply || reply != sender())
         return;
-    QNetworkReply::NetworkError networkError = TransferWatchdog::errorOf(reply);
+    QNetworkReply::NetworkError networkError = Shared::TransferWatchdog::errorOf(reply);
     if (!m_paused && !m_aborted && !m_failed && networkError == QNetworkReply::NoError)
         onNetworkReplyReadyRead();
     // When the peer closes the connection early the network stack may send the request again and
@@ -186,7 +186,7 @@ bool DynDataDownload::bodyIsAsStored(QNetworkReply* reply)
 {
     // Asked for as stored, a server may still compress the body. The network stack leaves it
     // compressed then, and what arrived whole would be stored as something else than the file.
-    const QByteArray encoding = TransferWatchdog::contentEncoding(reply);
+    const QByteArray encoding = Shared::TransferWatchdog::contentEncoding(reply);
     if (encoding.isEmpty())
         return true;
     CLogger::logMessage(CLogger::LogLevelError, kCategory,

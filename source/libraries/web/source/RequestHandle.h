@@ -15,6 +15,11 @@
 namespace Tovrin {
 namespace Web {
 
+// The watchdog lives in the shared library, beside its other clients; the web client names it
+// as its own.
+using Shared::TransferLimits;
+using Shared::TransferWatchdog;
+
 // Follows one request of the web client: takes its reply, reads body and headers when it
 // finishes, sends it again where retries are enabled, and lets the subclass turn it into its
 // typed reply. Whoever receives a handle from the communicator owns it; the handle owns its

@@ -15,7 +15,7 @@
 #endif
 
 namespace Tovrin {
-namespace Web {
+namespace Shared {
 
 #ifdef Q_OS_LINUX
 namespace {
@@ -125,5 +125,5 @@ qint64 SendQueueProbe::unacknowledgedBytes(quint16, const QList<QHostAddress>&)
 
 #endif
 
-} // namespace Web
+} // namespace Shared
 } // namespace Tovrin

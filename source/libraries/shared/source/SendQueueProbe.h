@@ -5,7 +5,7 @@
 #include <QtGlobal>
 
 namespace Tovrin {
-namespace Web {
+namespace Shared {
 
 // What the kernel still holds of the bytes this process has written to its TCP connections
 // towards a peer: written but not yet acknowledged by the peer. Qt's network access manager
@@ -19,5 +19,5 @@ public:
     static qint64 unacknowledgedBytes(quint16 remotePort, const QList<QHostAddress>& remoteAddresses = {});
 };
 
-} // namespace Web
+} // namespace Shared
 } // namespace Tovrin

@@ -9,7 +9,7 @@
 #include <QVector>
 
 namespace Tovrin {
-namespace Web {
+namespace Shared {
 
 // How long a transfer may wait and how slowly it may move before it is given up. These bound
 // waiting, never arriving: an answer that keeps coming at link speed, however long it takes in
@@ -137,5 +137,5 @@ private:
     QVector<Sample> m_samples;
 };
 
-} // namespace Web
+} // namespace Shared
 } // namespace Tovrin

@@ -10,7 +10,7 @@
 using Tovrin::Logging::CLogger;
 
 namespace Tovrin {
-namespace Web {
+namespace Shared {
 
 namespace {
 const char kTimedOutProperty[] = "cxTransferTimedOut";
@@ -280,5 +280,5 @@ QNetworkReply::NetworkError TransferWatchdog::errorOf(QNetworkReply* reply)
     return QNetworkReply::NoError;
 }
 
-} // namespace Web
+} // namespace Shared
 } // namespace Tovrin
