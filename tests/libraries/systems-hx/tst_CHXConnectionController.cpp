@@ -150,7 +150,7 @@ private slots:
 
     void silentCameraIsAConnectionError()
     {
-        m_controller->runner()->setTransferTimeout(300);
+        m_controller->runner()->setTransferLimits({300, 300, 0, 0});
         QVERIFY(m_sim->fault("login", "no-answer"));
         QSignalSpy errors(m_controller.get(), &CAbstractConnectionController::errorOccurred);
         m_controller->connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);

@@ -203,9 +203,9 @@ private slots:
     {
         prepare(RemoteMediaTypes::CaptureModeVideo, MultimediaTypes::PhotoResolution3MP);
         QVERIFY(m_sim->fault("set", "no-answer"));
-        // Only the abort may end the unanswered request: a transfer timeout racing it on a
+        // Only the abort may end the unanswered request: a transfer limit racing it on a
         // slow machine would fail the command before the abort and test something else.
-        m_runner->setTransferTimeout(24 * 3600 * 1000);
+        m_runner->setTransferLimits({0, 0, 0, 0});
         QSignalSpy started(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::videoRecordingStarted);
         QSignalSpy errors(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::errorOccurred);
         m_logic->startVideoRecording();
@@ -222,9 +222,9 @@ private slots:
     {
         prepare(RemoteMediaTypes::CaptureModePhoto, MultimediaTypes::PhotoResolution3MP);
         QVERIFY(m_sim->fault("set", "no-answer"));
-        // Only the abort may end the unanswered request: a transfer timeout racing it on a
+        // Only the abort may end the unanswered request: a transfer limit racing it on a
         // slow machine would fail the command before the abort and test something else.
-        m_runner->setTransferTimeout(24 * 3600 * 1000);
+        m_runner->setTransferLimits({0, 0, 0, 0});
         QSignalSpy captured(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::photoCaptured);
         QSignalSpy errors(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::errorOccurred);
         m_logic->capturePhoto();

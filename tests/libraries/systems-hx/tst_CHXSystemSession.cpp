@@ -13,6 +13,7 @@
 #include "flavors/SystemAddresses.h"
 #include "hx/CHXConnectionController.h"
 #include "hx/CHXQueryLogic.h"
+#include "hx/CTetronCommandRunner.h"
 #include "multimedia/CAbstractMediaDownload.h"
 #include "multimedia/CAbstractRemoteMediaCaptureLogic.h"
 #include "multimedia/CAbstractRemoteMediaStorageLogic.h"
@@ -251,6 +252,22 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_session->state(), CommunicationTypes::ConnectionOnline, kOnlineWait);
         QVERIFY(m_sim->requestsTo("login").size() > logins);
         QCOMPARE(m_session->connectedSystemType(), CommunicationTypes::SystemTypeHoselux);
+    }
+
+    void reestablishesAfterAPollAnswerThatNeverEnds()
+    {
+        // The camera's limits with a window of a second: the trickle is given up within seconds.
+        m_session->hxController()->runner()->setTransferLimits({5000, 5000, 16 * 1024, 1000});
+        QVERIFY(bringOnline());
+        const int logins = m_sim->requestsTo("login").size();
+        QList<CommunicationTypes::ConnectionState> states;
+        QObject recorder; // goes before the list it fills
+        connect(m_session.get(), &CAbstractSystemSession::stateChanged, &recorder,
+                [&states, this] { states.append(m_session->state()); });
+        QVERIFY(m_sim->fault("alert", "trickle"));
+        QTRY_VERIFY_WITH_TIMEOUT(states.contains(CommunicationTypes::ConnectionReestablishing), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(states.last(), CommunicationTypes::ConnectionOnline, kOnlineWait);
+        QVERIFY(m_sim->requestsTo("login").size() > logins);
     }
 };
 

@@ -239,7 +239,7 @@ private slots:
     void silentCameraEndsWithNetworkError()
     {
         login();
-        m_runner->setTransferTimeout(300);
+        m_runner->setTransferLimits({300, 300, 0, 0});
         QVERIFY(m_sim->fault("get", "no-answer"));
         auto outcome = runOne(new CGetCameraInfoCommand({1}));
         QCOMPARE(outcome->result, CAbstractTetronCommand::NetworkError);

@@ -23,7 +23,10 @@ resolutions, recording, alert bits, free space, files) can be read and changed t
 Routes: login, logout, get, set, alert, dir, del, thumb, file.
 Faults: one-line, non-numeric, crlf, html, no-answer, close-mid-body, slow, 404,
 ignore-range, shifted-range (a Range is answered with 206 from half the asked offset, its
-Content-Range saying so), status:<n> (the status line becomes n), raw:<text> (the whole body);
+Content-Range saying so), status:<n> (the status line becomes n), raw:<text> (the whole body),
+the answers without end of hostile_answers.py beside this folder (endless, endless-length,
+endless-close, trickle, gzip-bomb), on "dir" nested (a list whose elements nest 3 million
+deep) and on "thumb" pixel-bomb (a JPEG that claims 65000 x 65000 pixels);
 transport faults combine with "+", for example "slow+ignore-range".
 """
 
@@ -39,6 +42,9 @@ import threading
 import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import hostile_answers  # noqa: E402
 
 # A 16x12 baseline JPEG, the thumbnail of every file.
 THUMBNAIL = base64.b64decode(
@@ -193,6 +199,9 @@ class Handler(BaseHTTPRequestHandler):
         if isinstance(body, str):
             body = body.encode("utf-8")
         names = set(fault.split("+")) if fault else set()
+        for name in names:
+            if hostile_answers.send(self, name, content_type):
+                return
         if "no-answer" in names:
             deadline = time.time() + 30
             while time.time() < deadline and not self.server.stopping:
@@ -240,7 +249,8 @@ class Handler(BaseHTTPRequestHandler):
             body = fault.split(":", 1)[1] + "\n" + "\n".join(lines[1:]) + "\n"
         elif fault and fault.startswith("raw:"):
             body = fault.split(":", 1)[1]
-        self.send_body(200, body, fault=fault if fault in ("no-answer", "close-mid-body", "slow", "404") else None)
+        transport = ("no-answer", "close-mid-body", "slow", "404") + hostile_answers.HTTP_SHAPES
+        self.send_body(200, body, fault=fault if fault in transport else None)
 
     def session_ok(self):
         cookie = self.headers.get("Cookie", "")
@@ -406,6 +416,8 @@ class Handler(BaseHTTPRequestHandler):
         body = "".join(parts)
         if fault == "html":
             body = "<html><body><p>broken</html>"
+        elif fault == "nested":
+            body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DCIM>" + "<a>" * 3000000
         elif fault and fault.startswith("raw:"):
             body = fault.split(":", 1)[1]
         self.send_body(200, body, "text/xml", fault=fault)
@@ -432,6 +444,8 @@ class Handler(BaseHTTPRequestHandler):
         body = MEDIA.get("thumbnail", THUMBNAIL)
         if fault == "html":
             body = b"<html><body>no image</body></html>"
+        elif fault == "pixel-bomb":
+            body = claim_size(THUMBNAIL, 65000, 65000)
         self.send_body(200, body, "image/jpeg", fault=fault)
 
     def route_file(self, parsed, query, fault):
@@ -506,6 +520,12 @@ class Handler(BaseHTTPRequestHandler):
                 self.send_body(404, "not found")
                 return
         self.send_body(200, "{}", "application/json")
+
+
+def claim_size(jpeg, width, height):
+    """The JPEG with the size in its frame header changed, its data left as it is."""
+    at = jpeg.index(b"\xff\xc0")
+    return jpeg[:at + 5] + height.to_bytes(2, "big") + width.to_bytes(2, "big") + jpeg[at + 9:]
 
 
 def xml_escape(text):

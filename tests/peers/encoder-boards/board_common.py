@@ -10,7 +10,9 @@ Control routes (never faulted):
 
 Transport faults every route knows: "status:<n>" (answer with status n and no body),
 "slow" (answer after state["slow_ms"] milliseconds), "no-answer" (read the request and never
-answer), "close" (close the connection without an answer), "raw:<text>" (the whole body).
+answer), "close" (close the connection without an answer), "raw:<text>" (the whole body), and
+the answers without end of hostile_answers.py beside this folder (endless, endless-length,
+endless-close, trickle, gzip-bomb).
 """
 
 import argparse
@@ -22,6 +24,9 @@ import sys
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import hostile_answers  # noqa: E402
 
 
 class Board:
@@ -85,6 +90,8 @@ class BoardHandler(BaseHTTPRequestHandler):
     def send_body(self, status, body, content_type="application/json", headers=None, fault=None):
         if isinstance(body, str):
             body = body.encode("utf-8")
+        if hostile_answers.send(self, fault, content_type):
+            return
         if fault == "close":
             self.close_connection = True
             try:

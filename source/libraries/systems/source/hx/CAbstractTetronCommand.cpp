@@ -1,5 +1,6 @@
 #include "hx/CAbstractTetronCommand.h"
 
+#include "communication/PeerAnswers.h"
 #include "hx/ITetronCommandHook.h"
 
 #include <QMetaEnum>
@@ -101,9 +102,10 @@ void CAbstractTetronCommand::sendRequest(QNetworkAccessManager* manager, const Q
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
     if (manualCookies)
         request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    if (m_transferTimeout > 0)
-        request.setTransferTimeout(m_transferTimeout);
-    setNetworkReply(manager->get(request));
+    askForStoredAnswer(&request);
+    QNetworkReply* reply = manager->get(request);
+    boundPeerAnswer(reply, answerLimit(), m_transferLimits);
+    setNetworkReply(reply);
 }
 
 CAbstractTetronCommand::Result CAbstractTetronCommand::readStatusLines(QNetworkReply* reply, QList<QByteArray>* lines)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TransferWatchdog.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -70,9 +72,14 @@ public:
     void setHook(ITetronCommandHook* hook) { m_hook = hook; }
     void setNetworkReply(QNetworkReply* reply);
 
-    // Milliseconds without any data after which a request ends as a network error; 0 none.
-    int transferTimeout() const { return m_transferTimeout; }
-    void setTransferTimeout(int milliseconds) { m_transferTimeout = milliseconds; }
+    // A request that waits, stalls or trickles beyond these ends as a network error.
+    Tovrin::Shared::TransferLimits transferLimits() const { return m_transferLimits; }
+    void setTransferLimits(const Tovrin::Shared::TransferLimits& limits) { m_transferLimits = limits; }
+
+    // The most a status answer may bring: a few lines of "name=value".
+    static constexpr qint64 MaximumStatusAnswerBytes = 64 * 1024;
+    // The answer is held to this while it arrives; a longer one ends as a network error.
+    virtual qint64 answerLimit() const { return MaximumStatusAnswerBytes; }
 
     // Emits finished() unless the hook takes the command over.
     void complete();
@@ -113,7 +120,7 @@ private:
     ITetronCommandHook* m_hook = nullptr;
     Type m_type;
     Result m_result = None;
-    int m_transferTimeout = 0;
+    Tovrin::Shared::TransferLimits m_transferLimits{0, 0, 0, 0};
 };
 
 } // namespace Communication

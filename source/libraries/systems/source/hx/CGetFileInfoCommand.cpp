@@ -18,6 +18,11 @@ CGetFileInfoCommand::CGetFileInfoCommand(int from, int count)
 
 CGetFileInfoCommand::~CGetFileInfoCommand() = default;
 
+qint64 CGetFileInfoCommand::answerLimit() const
+{
+    return qMin(MaximumStatusAnswerBytes + qMax(0, m_count) * AnswerBytesPerEntry, MaximumAnswerBytes);
+}
+
 QString CGetFileInfoCommand::requestUrl() const
 {
     return cameraBaseUrl() + QStringLiteral("/cgi-bin/Config.cgi?action=dir&property=DCIM&format=")

@@ -20,6 +20,12 @@ public:
 
     QVector<Multimedia::CRemoteFileInfo> fileList() const { return m_fileList; }
 
+    // The list grows with the card: a generous share of the answer for every entry asked for
+    // (a real entry takes a few hundred bytes), and never more than a list held whole can be.
+    static constexpr qint64 AnswerBytesPerEntry = 1024;
+    static constexpr qint64 MaximumAnswerBytes = 32 * 1024 * 1024;
+    qint64 answerLimit() const override;
+
     QString requestUrl() const override;
     void processNetworkReply(QNetworkReply* reply) override;
 

@@ -4,6 +4,8 @@
 
 #include "CLogger.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QNetworkReply>
 
 namespace Ulx {
@@ -27,7 +29,18 @@ void CGetThumbnailCommand::processNetworkReply(QNetworkReply* reply)
     if (reply->error() != QNetworkReply::NoError) {
         setResult(NetworkError);
     } else {
-        m_image = QImage::fromData(reply->readAll(), "JPEG");
+        QBuffer buffer;
+        buffer.setData(reply->readAll());
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, "JPEG");
+        const QSize size = reader.size();
+        if (size.isValid() && qint64(size.width()) * size.height() > MaximumPixels) {
+            Tovrin::Logging::CLogger::logMessage(
+                Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("UlxSystemsLibrary"),
+                QStringLiteral("[GetThumbnail] Refused a thumbnail of %1 x %2 pixels.").arg(size.width()).arg(size.height()));
+        } else {
+            m_image = reader.read();
+        }
         setResult(m_image.isNull() ? InternalError : Success);
     }
     complete();

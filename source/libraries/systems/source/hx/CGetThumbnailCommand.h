@@ -9,7 +9,8 @@ namespace Ulx {
 namespace Communication {
 
 // Fetches the camera's JPEG thumbnail of one file. A URL whose path is not a safe camera path
-// ends the command with InternalError without a request.
+// ends the command with InternalError without a request; so does an image larger than
+// MaximumPixels, without being decoded.
 class CGetThumbnailCommand : public CAbstractGetCommand
 {
     Q_OBJECT
@@ -20,6 +21,12 @@ public:
 
     QString fileUrl() const { return m_fileUrl; }
     QImage image() const { return m_image; }
+
+    // A camera's thumbnail is a small JPEG. Its size in pixels is read first: a header that
+    // claims more would have the decoder fill memory far beyond the bytes it came in.
+    static constexpr qint64 MaximumAnswerBytes = 512 * 1024;
+    static constexpr qint64 MaximumPixels = 4096 * 4096;
+    qint64 answerLimit() const override { return MaximumAnswerBytes; }
 
     QString requestUrl() const override;
     void processNetworkReply(QNetworkReply* reply) override;

@@ -73,7 +73,7 @@ void CTetronCommandRunner::customEvent(QEvent* event)
         return;
     m_current = m_queue.takeFirst();
     m_current->setHook(this);
-    m_current->setTransferTimeout(m_transferTimeout);
+    m_current->setTransferLimits(m_transferLimits);
     m_current->execute(m_networkAccessManager);
 }
 

@@ -3,6 +3,8 @@
 #include "hx/ITetronCommandHook.h"
 #include "hx/ITetronCommandRunner.h"
 
+#include "TransferWatchdog.h"
+
 #include <QEvent>
 #include <QObject>
 #include <QVector>
@@ -36,9 +38,12 @@ class CTetronCommandRunner : public QObject, public ITetronCommandRunner, public
     Q_OBJECT
 
 public:
-    // A request that transfers nothing for this long ends as a network error: a camera that
-    // stops answering must not freeze the queue.
-    static constexpr int DefaultTransferTimeoutMs = 10000;
+    // A camera that stops answering, or answers at a trickle, must not hold the queue: a
+    // request ends as a network error when its answer has not begun 10 s after it was sent,
+    // stalls for 10 s, or brings less than 16 KiB/s over 10 s. The camera is reached over its
+    // own Wi-Fi, many times faster than that floor; and as the floor over the window exceeds
+    // what a status answer may bring, such an answer never holds the queue much beyond 10 s.
+    static Tovrin::Shared::TransferLimits defaultTransferLimits() { return {10000, 10000, 16 * 1024, 10000}; }
 
     CTetronCommandRunner();
     ~CTetronCommandRunner() override;
@@ -50,8 +55,8 @@ public:
     // while the abort runs.
     void abortAllCommands();
 
-    int transferTimeout() const { return m_transferTimeout; }
-    void setTransferTimeout(int milliseconds) { m_transferTimeout = milliseconds; }
+    Tovrin::Shared::TransferLimits transferLimits() const { return m_transferLimits; }
+    void setTransferLimits(const Tovrin::Shared::TransferLimits& limits) { m_transferLimits = limits; }
 
     int queuedCommandCount() const { return m_queue.size(); }
     bool isIdle() const { return m_current == nullptr && m_queue.isEmpty(); }
@@ -73,7 +78,7 @@ private:
     CAbstractTetronCommand* m_repeatLogin = nullptr;
     CAbstractTetronCommand* m_repeatedCommand = nullptr;
     bool m_aborting = false;
-    int m_transferTimeout = DefaultTransferTimeoutMs;
+    Tovrin::Shared::TransferLimits m_transferLimits = defaultTransferLimits();
 };
 
 } // namespace Communication

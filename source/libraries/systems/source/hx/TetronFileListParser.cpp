@@ -4,6 +4,7 @@
 
 #include "CLogger.h"
 
+#include <QBuffer>
 #include <QXmlStreamReader>
 
 #include <limits>
@@ -30,6 +31,23 @@ struct Entry
     qint64 size = std::numeric_limits<qint64>::max();
     RemoteMediaTypes::FileType type = RemoteMediaTypes::FileTypeUnknown;
 };
+
+// The camera's list is three elements deep. The stream reader keeps every element that is still
+// open, so one nested without end would take memory with every byte of the answer: an element
+// skipped here may hold only this many levels.
+constexpr int MaximumSkippedDepth = 32;
+
+void skipElement(QXmlStreamReader& reader)
+{
+    int depth = 1;
+    while (depth > 0 && !reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > MaximumSkippedDepth)
+            reader.raiseError(QStringLiteral("Elements nested too deep."));
+        else if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+}
 
 void readFile(QXmlStreamReader& reader, QVector<Multimedia::CRemoteFileInfo>* files)
 {
@@ -71,7 +89,7 @@ void readFile(QXmlStreamReader& reader, QVector<Multimedia::CRemoteFileInfo>* fi
                 entry.time = QDateTime::currentDateTime();
             }
         } else {
-            reader.skipCurrentElement();
+            skipElement(reader);
         }
     }
     if (entry.fileName.isEmpty() || !entry.time.isValid() || entry.type == RemoteMediaTypes::FileTypeUnknown)
@@ -91,17 +109,22 @@ void readFile(QXmlStreamReader& reader, QVector<Multimedia::CRemoteFileInfo>* fi
 bool parseTetronFileList(const QByteArray& xml, QVector<Multimedia::CRemoteFileInfo>* files)
 {
     files->clear();
-    QXmlStreamReader reader(xml);
+    // Read through a device, the text is decoded a block at a time, not all at once beside the
+    // bytes it comes from (a list may be tens of MiB).
+    QBuffer device;
+    device.setData(xml);
+    device.open(QIODevice::ReadOnly);
+    QXmlStreamReader reader(&device);
     if (reader.readNextStartElement()) {
         if (reader.name() == QLatin1String("DCIM")) {
             while (reader.readNextStartElement()) {
                 if (reader.name() == QLatin1String("file"))
                     readFile(reader, files);
                 else
-                    reader.skipCurrentElement();
+                    skipElement(reader);
             }
         } else {
-            reader.skipCurrentElement();
+            skipElement(reader);
         }
     }
     // Read to the end, so that a broken document (an error page, a cut-off answer) is noticed.

@@ -1,6 +1,7 @@
 #include "multimedia/CEncoderBoardStreamConfigLogic.h"
 
 #include "CRTSPVideoStreamerLogic.h"
+#include "communication/PeerAnswers.h"
 #include "multimedia/EncoderBoardUrls.h"
 
 #include "CLogger.h"
@@ -115,6 +116,7 @@ QNetworkRequest CEncoderBoardStreamConfigLogic::request(const QString& urlTempla
     request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    Communication::askForStoredAnswer(&request);
     return request;
 }
 
@@ -124,12 +126,14 @@ void CEncoderBoardStreamConfigLogic::track(QNetworkReply* reply)
     m_pendingReply = reply;
     m_timedOut = false;
     m_transferTimer.start(m_transferTimeout, this);
+    Communication::boundPeerAnswer(reply, MaximumAnswerBytes);
 }
 
 void CEncoderBoardStreamConfigLogic::onReplyFinished(QNetworkReply* reply)
 {
     reply->deleteLater();
-    const bool timedOut = m_timedOut && reply == m_pendingReply;
+    // An answer too large to hold is no refusal by the board either.
+    const bool timedOut = (m_timedOut && reply == m_pendingReply) || Tovrin::Shared::TransferWatchdog::refused(reply);
     if (reply == m_pendingReply) {
         m_transferTimer.stop();
         m_pendingReply = nullptr;

@@ -39,6 +39,9 @@ public:
         ExchangeWaitingForStream = 4
     };
 
+    // The boards answer with a few lines of JSON or a small web page; a longer answer is given up.
+    static constexpr qint64 MaximumAnswerBytes = 1024 * 1024;
+
     ~CEncoderBoardStreamConfigLogic() override;
 
     void changeActiveConfig(Ulx::MultimediaTypes::VideoConfig config) override;
@@ -70,7 +73,8 @@ protected:
     // Starts a query exchange unless an exchange is under way; false when one is.
     bool beginQuery();
     QNetworkRequest request(const QString& urlTemplate) const;
-    // Follows the request under way with the transfer time-out.
+    // Follows the request under way with the transfer time-out and holds its answer to
+    // MaximumAnswerBytes.
     void track(QNetworkReply* reply);
     void releaseManager();
     // Reads the settings answer into the active configuration; false (with the error

@@ -62,6 +62,7 @@ void CAbstractRVQCommunicator::reset()
     clearQueue();
     m_current.reset();
     m_receiveBuffer.clear();
+    m_unusablePieces = 0;
 }
 
 void CAbstractRVQCommunicator::setTickInterval(int milliseconds)
@@ -195,10 +196,13 @@ void CAbstractRVQCommunicator::consumeReceiveBuffer()
     m_consuming = true;
     QPointer<CAbstractRVQCommunicator> self(this);
 
+    bool outOfStep = false;
     while (!m_receiveBuffer.isEmpty()) {
         CRVQReceiveBuffer::Item item = m_receiveBuffer.takeNext();
         if (item.type == CRVQReceiveBuffer::ItemType::None)
             break;
+        // An answer to the message in flight, or a frame.
+        bool usable = m_current && m_awaitingResponse;
         switch (item.type) {
         case CRVQReceiveBuffer::ItemType::Ack:
             handleAck();
@@ -207,14 +211,17 @@ void CAbstractRVQCommunicator::consumeReceiveBuffer()
             // The frame goes again at its time-out.
             break;
         case CRVQReceiveBuffer::ItemType::Garbage:
+            usable = false;
             logLine(Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("receiveData"),
                     QStringLiteral("%1 stray bytes discarded").arg(item.bytes.size()));
             break;
         case CRVQReceiveBuffer::ItemType::CorruptFrame:
+            usable = false;
             logLine(Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("receiveData"),
                     QStringLiteral("frame of %1 bytes without end byte discarded").arg(item.bytes.size()));
             break;
         case CRVQReceiveBuffer::ItemType::Frame: {
+            usable = true;
             std::unique_ptr<CRVQMessage> message = decodeRVQFrame(item.bytes);
             if (m_processor)
                 m_processor->processMessage(message.get());
@@ -232,8 +239,22 @@ void CAbstractRVQCommunicator::consumeReceiveBuffer()
             m_receiveBuffer.clear();
             break;
         }
+        m_unusablePieces = usable ? 0 : m_unusablePieces + 1;
+        if (m_unusablePieces > MaximumUnusablePieces) {
+            outOfStep = true;
+            break;
+        }
     }
     m_consuming = false;
+    if (!outOfStep)
+        return;
+    // A peer that keeps sending what makes no answer would hold the link up with nothing
+    // getting through: it is ended, so that the session reconnects.
+    logLine(Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("receiveData"),
+            QStringLiteral("%1 pieces in a row made no answer: the link is out of step, ending it").arg(m_unusablePieces));
+    failCommunication(ErrorConnection);
+    if (self)
+        disconnectFromSystem(true);
 }
 
 void CAbstractRVQCommunicator::setState(State state)

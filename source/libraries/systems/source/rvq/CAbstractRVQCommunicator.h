@@ -49,6 +49,10 @@ public:
     static constexpr int MaximumTransmissions = 3;
     // How long an orderly disconnect may take before the link is aborted.
     static constexpr int DefaultDisconnectTimeout = 5000;
+    // Pieces of the received stream in a row that make no answer (stray bytes, frames without
+    // their end byte, acknowledgements with nothing in flight) after which the link is ended as
+    // out of step for good: a system that speaks the link is back in step within a frame or two.
+    static constexpr int MaximumUnusablePieces = 64;
 
     CAbstractRVQCommunicator();
     ~CAbstractRVQCommunicator() override;
@@ -118,6 +122,7 @@ private:
     bool m_disconnectPending = false;
     bool m_useSequenceNumbers = false;
     bool m_consuming = false;
+    int m_unusablePieces = 0;
 };
 
 } // namespace Communication

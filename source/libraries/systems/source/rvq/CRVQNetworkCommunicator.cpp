@@ -28,6 +28,8 @@ void logLine(const QString& operation, const QString& text)
 CRVQNetworkCommunicator::CRVQNetworkCommunicator()
     : m_socket(new QTcpSocket())
 {
+    // What the socket takes in ahead of the reader; the receive buffer holds at most one frame more.
+    m_socket->setReadBufferSize(4 * ReadChunkSize);
     connect(m_socket, &QTcpSocket::readyRead, this, &CRVQNetworkCommunicator::onSocketReadyRead);
     connect(m_socket, &QTcpSocket::stateChanged, this, &CRVQNetworkCommunicator::onSocketStateChanged);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &CRVQNetworkCommunicator::onSocketError);

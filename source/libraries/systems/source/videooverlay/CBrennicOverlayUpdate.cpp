@@ -1,6 +1,8 @@
 #include "videooverlay/CBrennicOverlayUpdate.h"
 
+#include "communication/PeerAnswers.h"
 #include "flavors/SystemAddresses.h"
+#include "multimedia/CEncoderBoardStreamConfigLogic.h"
 #include "multimedia/EncoderBoardUrls.h"
 #include "videooverlay/CBrennicOverlayLayout.h"
 #include "videooverlay/COverlayChange.h"
@@ -299,10 +301,13 @@ void CBrennicOverlayUpdate::send()
     request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    Communication::askForStoredAnswer(&request);
     const QByteArray body =
         QJsonDocument(QJsonObject{{QStringLiteral("commands"), m_commands}}).toJson(QJsonDocument::Compact);
     m_reply = m_manager->post(request, body);
     connect(m_reply, &QNetworkReply::finished, this, &CBrennicOverlayUpdate::onReplyFinished);
+    // The same board as the stream configuration's, answering with as little.
+    Communication::boundPeerAnswer(m_reply, Multimedia::CEncoderBoardStreamConfigLogic::MaximumAnswerBytes);
     m_transferTimer.start(m_transferTimeout, this);
 }
 
