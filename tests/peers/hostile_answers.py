@@ -14,7 +14,8 @@ passes any other shape on to its own faults:
 Every shape stops after 60 seconds or 256 MiB sent, and closes the connection.
 
 The command link (python3 hostile_answers.py --link SHAPE [--port N]): listens on 127.0.0.1,
-prints "READY <port>", and sends every client, as fast as it reads, for at most 60 seconds:
+prints "READY <port>", and sends every client, as fast as it reads, within the same bounds,
+then keeps the connection open for the rest of the 60 seconds:
   garbage      bytes that no frame starts with
   open-frame   frame starts that announce the longest payload and never come to the end byte
   stray-acks   acknowledgements, with nothing asked
@@ -90,7 +91,21 @@ def send(handler, shape, content_type="text/plain"):
     return True
 
 
+def _hold(connection, deadline):
+    """Keeps the connection open, silent, until the deadline or the client's end."""
+    connection.settimeout(0.2)
+    while time.monotonic() < deadline:
+        try:
+            if not connection.recv(4096):
+                return
+        except socket.timeout:
+            continue
+        except OSError:
+            return
+
+
 def _link_client(connection, shape):
+    deadline = time.monotonic() + MAX_SECONDS
     with connection:
         if shape == "garbage":
             _pump(connection.sendall, b"A" * 65536)
@@ -106,6 +121,8 @@ def _link_client(connection, shape):
             except OSError:
                 return
             _pump(connection.sendall, b"A", 0.05)
+        # The link is the client's to end.
+        _hold(connection, deadline)
 
 
 def serve_link(shape, port):

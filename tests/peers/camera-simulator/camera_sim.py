@@ -26,7 +26,7 @@ ignore-range, shifted-range (a Range is answered with 206 from half the asked of
 Content-Range saying so), status:<n> (the status line becomes n), raw:<text> (the whole body),
 the answers without end of hostile_answers.py beside this folder (endless, endless-length,
 endless-close, trickle, gzip-bomb), on "dir" nested (a list whose elements nest 3 million
-deep) and on "thumb" pixel-bomb (a JPEG that claims 65000 x 65000 pixels);
+deep) and on "thumb" pixel-bomb (a JPEG that claims 20000 x 20000 pixels);
 transport faults combine with "+", for example "slow+ignore-range".
 """
 
@@ -445,7 +445,7 @@ class Handler(BaseHTTPRequestHandler):
         if fault == "html":
             body = b"<html><body>no image</body></html>"
         elif fault == "pixel-bomb":
-            body = claim_size(THUMBNAIL, 65000, 65000)
+            body = claim_size(THUMBNAIL, 20000, 20000)
         self.send_body(200, body, "image/jpeg", fault=fault)
 
     def route_file(self, parsed, query, fault):
