@@ -107,7 +107,8 @@ extern "C" int openat(int folder, const char* name, int flags, ...)
     if (!replacement.isEmpty()) {
         const char newName[] = ".other-instance.conf";
         const int file = open(folder, newName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        const bool written = file >= 0 && ::write(file, replacement.constData(), size_t(replacement.size())) == ssize_t(replacement.size());
+        const bool written = file >= 0
+            && ::write(file, replacement.constData(), size_t(replacement.size())) == ssize_t(replacement.size());
         if (file >= 0)
             ::close(file);
         if (!written || ::renameat(folder, newName, folder, name) != 0)
