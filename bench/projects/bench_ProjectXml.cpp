@@ -1,5 +1,8 @@
 // Times loading and saving project.xml at growing photo counts against a bare
-// QXmlStreamReader pass over the same file, and prints the growth factors.
+// QXmlStreamReader pass over the same file, and prints the growth factors. The three take
+// turns one operation at a time (in an order that rotates from round to round), so that a
+// change of the machine's load meets all three alike; each ratio is the median of the ratios
+// of the same round.
 #include "surveyprojects/CProjectXmlReader.h"
 #include "surveyprojects/CProjectXmlWriter.h"
 
@@ -39,19 +42,20 @@ SurveyProjectPtr makeProject(int photos)
     return project;
 }
 
-// Median of a few runs, in milliseconds.
-double timeIt(const std::function<bool()>& work, int runs)
+// Milliseconds of one run, or -1 when the work failed.
+double timeOnce(const std::function<bool()>& work)
 {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        if (!work())
-            return -1;
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    QElapsedTimer timer;
+    timer.start();
+    if (!work())
+        return -1;
+    return timer.nsecsElapsed() / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 bool bareRead(const QString& path)
@@ -74,24 +78,47 @@ int main(int argc, char** argv)
     if (!dir.isValid())
         return 1;
     const int counts[] = {1000, 10000, 50000};
-    const int runs = 3;
+    const int rounds = 9;
     double previous[3] = {0, 0, 0};
     int previousCount = 0;
+    std::printf("median of %d rounds; in each round a save, a load and a bare read take turns\n", rounds);
     std::printf("%8s %10s %10s %10s %10s %8s %8s %14s\n", "photos", "bytes", "save ms", "load ms", "bare ms",
                 "load/bare", "save/bare", "growth s/l/b");
     for (int count : counts) {
         const SurveyProjectPtr project = makeProject(count);
         const QString path = dir.filePath(QString("project-%1.xml").arg(count));
-        const double save = timeIt([&] { return CProjectXmlWriter().write(project, path); }, runs);
-        const double load = timeIt([&] { return bool(CProjectXmlReader().read(path, false)); }, runs);
-        const double bare = timeIt([&] { return bareRead(path); }, runs);
+        // The file the reads take exists before the first round.
+        if (!CProjectXmlWriter().write(project, path))
+            return 1;
+        const std::function<bool()> work[3] = {[&] { return CProjectXmlWriter().write(project, path); },
+                                               [&] { return bool(CProjectXmlReader().read(path, false)); },
+                                               [&] { return bareRead(path); }};
+        std::vector<double> times[3];
+        std::vector<double> loadRatios;
+        std::vector<double> saveRatios;
+        for (int round = 0; round < rounds; ++round) {
+            double ms[3];
+            for (int step = 0; step < 3; ++step) {
+                const int which = (round + step) % 3;
+                ms[which] = timeOnce(work[which]);
+                if (ms[which] < 0)
+                    return 1;
+                times[which].push_back(ms[which]);
+            }
+            saveRatios.push_back(ms[0] / ms[2]);
+            loadRatios.push_back(ms[1] / ms[2]);
+        }
+        const double save = median(times[0]);
+        const double load = median(times[1]);
+        const double bare = median(times[2]);
         char growth[64] = "-";
         if (previousCount > 0) {
             std::snprintf(growth, sizeof(growth), "%.1f/%.1f/%.1f (x%d)", save / previous[0], load / previous[1],
                           bare / previous[2], count / previousCount);
         }
         std::printf("%8d %10lld %10.1f %10.1f %10.1f %8.2f %8.2f %14s\n", count,
-                    static_cast<long long>(QFileInfo(path).size()), save, load, bare, load / bare, save / bare, growth);
+                    static_cast<long long>(QFileInfo(path).size()), save, load, bare, median(loadRatios),
+                    median(saveRatios), growth);
         previous[0] = save;
         previous[1] = load;
         previous[2] = bare;

@@ -8,12 +8,14 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdarg>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <thread>
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,6 +79,42 @@ extern "C" int renameat(int fromFolder, const char* from, int toFolder, const ch
     noteDiskCall("renameat", toFolder, to);
     using Rename = int (*)(int, const char*, int, const char*);
     return reinterpret_cast<Rename>(::dlsym(RTLD_NEXT, "renameat"))(fromFolder, from, toFolder, to);
+}
+
+namespace {
+// When set, the next read of the store (an open of its name in its folder) finds that another
+// instance of the program has just renamed its new store over it: these bytes.
+QMutex replacementMutex;
+QByteArray replacementOnNextRead;
+} // namespace
+
+extern "C" int openat(int folder, const char* name, int flags, ...)
+{
+    mode_t mode = 0;
+    if (flags & (O_CREAT | O_TMPFILE)) {
+        va_list arguments;
+        va_start(arguments, flags);
+        mode = mode_t(va_arg(arguments, int));
+        va_end(arguments);
+    }
+    using Open = int (*)(int, const char*, int, ...);
+    const auto open = reinterpret_cast<Open>(::dlsym(RTLD_NEXT, "openat"));
+    QByteArray replacement;
+    if (!(flags & O_CREAT) && qstrcmp(name, "Culvertix.conf") == 0) {
+        QMutexLocker locker(&replacementMutex);
+        replacement = std::exchange(replacementOnNextRead, QByteArray());
+    }
+    if (!replacement.isEmpty()) {
+        const char newName[] = ".other-instance.conf";
+        const int file = open(folder, newName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const bool written = file >= 0
+            && ::write(file, replacement.constData(), size_t(replacement.size())) == ssize_t(replacement.size());
+        if (file >= 0)
+            ::close(file);
+        if (!written || ::renameat(folder, newName, folder, name) != 0)
+            std::fprintf(stderr, "the store could not be replaced\n");
+    }
+    return open(folder, name, flags, mode);
 }
 
 namespace {
@@ -658,6 +696,40 @@ private slots:
         QVERIFY2(loaded.webPassword() == QLatin1String("instance0") + last
                      || loaded.webPassword() == QLatin1String("instance1") + last,
                  qPrintable(loaded.webPassword()));
+    }
+
+    // Another instance renames its new store over the file between this save's look at it and its
+    // read: the save reads the new store and keeps what the other instance wrote there.
+    void aStoreReplacedWhileASaveReadsItIsReadAgain()
+    {
+        {
+            CSettings first;
+            QCOMPARE(saveAndWait(first), int(CSettingsStore::Written));
+        }
+        QTemporaryDir photos;
+        {
+            QMutexLocker locker(&replacementMutex);
+            replacementOnNextRead = "[RuntimeData]\nVersion=1\nLastPhotoFolder=" + QFile::encodeName(photos.path())
+                + "\n\n[Settings]\nVersion=1\nWebPassword=\n";
+        }
+        const auto disarm = qScopeGuard([] {
+            QMutexLocker locker(&replacementMutex);
+            replacementOnNextRead.clear();
+        });
+        CSettings settings;
+        settings.setWebPassword(QStringLiteral("after the other"));
+        QCOMPARE(saveAndWait(settings), int(CSettingsStore::Written));
+        {
+            QMutexLocker locker(&replacementMutex);
+            QVERIFY2(replacementOnNextRead.isEmpty(), "the save never read the store");
+        }
+        CSettings loaded;
+        loaded.load();
+        QCOMPARE(loaded.webPassword(), QStringLiteral("after the other"));
+        CAppRuntimeData runtimeData;
+        runtimeData.load();
+        QCOMPARE(runtimeData.lastPhotoFolder(), photos.path());
+        QCOMPARE(entriesOf(QFileInfo(CSettingsStore::fileName()).path()), QStringList{QStringLiteral("Culvertix.conf")});
     }
 
     // A pipe in the store's place is never opened: the program would wait on it for ever, with

@@ -354,6 +354,48 @@ private slots:
         QTRY_VERIFY(!windowItem("messageBoxView")->isVisible());
     }
 
+    // A closing screen takes its waiting messages along: the one on view stays to be read, but
+    // neither its answer nor the screen's next message reaches the screen below. An answer that
+    // throws holds no later message back.
+    void messagesGoWithTheirScreenAndAThrowingAnswerHoldsNoneBack()
+    {
+        QQuickWindow* window = startEngine();
+        QVERIFY(window);
+        QQuickItem* text = windowItem("messageBoxText");
+        QVERIFY(text);
+        window->setTitle(QString());
+        const int below = depth();
+        QVERIFY(evaluate(QStringLiteral("ScreenManager.show('ValueInputScreen', {value: 'x'})")).isValid());
+        QCOMPARE(depth(), below + 1);
+        for (const char* name : {"first", "second"})
+            evaluate(QStringLiteral("MessageBox.error('', 'The screen\\'s %1', function() { mainWindow.title += ' %1' },"
+                                    " ScreenManager.currentScreen)")
+                         .arg(QLatin1String(name)));
+        QTRY_COMPARE(text->property("text").toString(), QStringLiteral("The screen's first"));
+        evaluate(QStringLiteral("ScreenManager.close()"));
+        QCOMPARE(depth(), below);
+        evaluate(QStringLiteral("MessageBox.error('', 'Of no screen', function() { mainWindow.title += ' none' })"));
+        QCOMPARE(text->property("text").toString(), QStringLiteral("The screen's first"));
+        QVERIFY(tryClick(windowItem("messageBoxOk")));
+        QTRY_COMPARE(text->property("text").toString(), QStringLiteral("Of no screen"));
+        QVERIFY(tryClick(windowItem("messageBoxOk")));
+        QTRY_VERIFY(!windowItem("messageBoxView")->isVisible());
+        QCOMPARE(window->title(), QStringLiteral(" none"));
+
+        evaluate(QStringLiteral("MessageBox.error('', 'Throws', function() { throw new Error('the answer threw') })"));
+        evaluate(QStringLiteral("MessageBox.error('', 'After the throw')"));
+        QTRY_COMPARE(text->property("text").toString(), QStringLiteral("Throws"));
+        QVERIFY(tryClick(windowItem("messageBoxOk")));
+        QTRY_COMPARE(text->property("text").toString(), QStringLiteral("After the throw"));
+        QVERIFY(windowItem("messageBoxView")->isVisible());
+        QVERIFY(tryClick(windowItem("messageBoxOk")));
+        QTRY_VERIFY(!windowItem("messageBoxView")->isVisible());
+        // The throw itself is reported, as any error of a script.
+        QCOMPARE(g_warnings.size(), 1);
+        QVERIFY2(g_warnings.first().contains(QStringLiteral("the answer threw")), qPrintable(g_warnings.first()));
+        g_warnings.clear();
+    }
+
     void languageChangeRetranslatesOpenScreen()
     {
         QQuickWindow* window = startEngine();

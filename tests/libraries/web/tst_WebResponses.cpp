@@ -377,6 +377,14 @@ private slots:
             reader.finishInto(listing);
             return listing;
         };
+        // The bound counts to the character: a token as long as the bound still waits for its
+        // end, and the first character past it ends the reading there and then.
+        XmlReader atTheBound({QStringLiteral("Key")}, [](const QStringRef&, const QString&) {});
+        atTheBound.addText(QStringLiteral("<L><!--"));
+        atTheBound.addText(QString(XmlReader::MaxTokenChars - 4, QLatin1Char('x')));
+        QVERIFY(!atTheBound.refused());
+        atTheBound.addText(QStringLiteral("x"));
+        QVERIFY(atTheBound.refused());
         const QString filler(XmlReader::MaxTokenChars + 2, QLatin1Char('x'));
         const QStringList unending{QStringLiteral("<L><!--%1-->%2</L>"), QStringLiteral("<L><![CDATA[%1]]>%2</L>"),
                                    QStringLiteral("<L><?pi %1?>%2</L>"), QStringLiteral("<!DOCTYPE L [<!ENTITY e \"%1\">]><L>%2</L>"),

@@ -260,6 +260,9 @@ class Handler(BaseHTTPRequestHandler):
     protocol_version = 'HTTP/1.1'
     server_version = 'WebServiceSim/1.0'
     state = None
+    # A head and its body go out in separate writes: with Nagle's algorithm the body would
+    # wait for the client's delayed acknowledgement of the head, some 40 ms on every answer.
+    disable_nagle_algorithm = True
 
     def log_message(self, format, *args):  # quiet: the JSON-lines log is the record
         pass
