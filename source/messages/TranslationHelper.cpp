@@ -145,6 +145,9 @@ const TextRow MediaImportErrors[] = {
      "Failed to import the file {0}.\n\nPlease check whether the media source is still connected and try again."},
     {5, "MediaImportErrorFileWriteFailed",
      "Failed to import the file {0}.\n\nPlease verify that the file import folder is not write-protected and try again."},
+    // The drive filled during the import (no room before it is error 2).
+    {6, "MediaImportErrorDiskFull",
+     "Failed to import the file {0} - there is not enough free storage space on your tablet.\n\nPlease free up some space and try again."},
 };
 
 const TextRow MediaDownloadErrors[] = {
