@@ -568,9 +568,13 @@ void CWindowsNetworkManager::customEvent(QEvent* event)
     if (source == Wlan::SourceAcm && (code == Wlan::AcmInterfaceArrival || code == Wlan::AcmInterfaceRemoval)) {
         m_interfacesSeen = true;
         // The chosen adapter may come back as another one under its name (another stick, a
-        // new identity): whatever arrives while it is not there may be it.
-        if (code == Wlan::AcmInterfaceArrival && m_handle != 0 && (m_interfaceGuid.isNull() || !interfacePresent()))
+        // new identity): whatever arrives while it is not there may be it. What went with the
+        // one that left goes first; its own removal may come later.
+        if (code == Wlan::AcmInterfaceArrival && m_handle != 0 && (m_interfaceGuid.isNull() || !interfacePresent())) {
+            if (!m_interfaceGuid.isNull())
+                loseInterface();
             adoptArrivedInterface();
+        }
         if (code == Wlan::AcmInterfaceRemoval && notification->interfaceGuid() == m_interfaceGuid
             && !m_interfaceGuid.isNull())
             loseInterface();
