@@ -566,21 +566,6 @@ private slots:
                  QStringList({"next.jpg"}));
     }
 
-    // A file the import overwrites keeps the mode the user gave it, every bit of it.
-    void anOverwriteKeepsTheOldFilesMode()
-    {
-        QVERIFY(writeBytes(path("src/own.jpg"), noise(MiB, 7)) && writeBytes(path("dst/own.jpg"), "old copy"));
-        QVERIFY(::chmod(QFile::encodeName(path("dst/own.jpg")).constData(), 0600) == 0);
-        auto import = m_service->createImport({path("src/own.jpg")}, {path("dst/own.jpg")}, {path("dst/own.jpg")});
-        QSignalSpy finished(import.get(), &CMediaImport::finished);
-        QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), WaitMs);
-        QCOMPARE(import->result(), CMediaImport::Success);
-        QVERIFY(sameContent(path("src/own.jpg"), path("dst/own.jpg")));
-        struct stat info {};
-        QCOMPARE(::stat(QFile::encodeName(path("dst/own.jpg")).constData(), &info), 0);
-        QCOMPARE(info.st_mode & 07777, mode_t(0600));
-    }
-
     // A drive that fills during the import is told apart from one that cannot be written; the
     // old copy of the file stays whole and nothing else stays.
     void aDriveThatFillsIsToldApart()

@@ -393,7 +393,6 @@ private slots:
         QVERIFY(m_sim->fault("file", "slow", -1));
         CHXMediaDownload filled({video()}, {folder + QStringLiteral("/v.mp4")});
         QSignalSpy filledFinished(&filled, &CAbstractMediaDownload::finished);
-        QSignalSpy progress(&filled, &CAbstractMediaDownload::currentFileProgressChanged);
         filled.start();
         QTRY_VERIFY_WITH_TIMEOUT(filled.currentFileProgress() > 0, 20000);
         QVERIFY(TestVolume::fill(folder));
@@ -401,27 +400,6 @@ private slots:
         QCOMPARE(filled.result(), int(CHXMediaDownload::ResultDiskFull));
         QVERIFY(QFile::remove(folder + QStringLiteral("/filler")));
         QTRY_COMPARE_WITH_TIMEOUT(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"BIG.MP4"}), 20000);
-    }
-
-    // An overwrite keeps the mode the user gave the old file, every bit of it.
-    void anOverwriteKeepsTheOldFilesMode()
-    {
-        const QString old = target("a.jpg");
-        {
-            QFile existing(old);
-            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("old copy") == 8);
-        }
-        QVERIFY(::chmod(QFile::encodeName(old).constData(), 0640) == 0);
-        CHXMediaDownload download({photo()}, {old});
-        download.setReplaceableTargets({old});
-        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
-        download.start();
-        QVERIFY(finished.wait(20000));
-        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
-        QCOMPARE(fileBytes(old), m_sim->content(photoPath()));
-        struct stat info {};
-        QCOMPARE(::stat(QFile::encodeName(old).constData(), &info), 0);
-        QCOMPARE(info.st_mode & 07777, mode_t(0640));
     }
 
     void existingTargetIsNotOverwritten()
