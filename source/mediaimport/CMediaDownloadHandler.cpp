@@ -212,6 +212,13 @@ CMediaDownloadHandler::startDownload(const QVector<CRemoteFileInfo>& files, cons
     for (const QString& file : overwriteFiles)
         overwriteTargets.append(targetPath(file, photoFolder, videoFolder));
 
+    // The camera may list a file without a size it can give: such a file is fetched all the
+    // same, and a drive that fills meanwhile is named when it does.
+    for (const CRemoteFileInfo& record : qAsConst(media)) {
+        if (record.fileSize() == 0)
+            CLogger::logMessage(CLogger::LogLevelInfo, LogCategory,
+                                QStringLiteral("Camera file of unknown size, its room is not counted:"), {record.fileUrl()});
+    }
     if (!hasEnoughFreeSpace(media, overwriteTargets, photoFolder, videoFolder)) {
         reportError(MediaDownloadErrorInsufficientFreeSpace);
         return nullptr;

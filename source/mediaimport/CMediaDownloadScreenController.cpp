@@ -18,13 +18,15 @@ enum DownloadResult
     ResultCancelled = 1,
     ResultFinished = 2,
     ResultTransmissionFailure = 3,
-    ResultWriteFailure = 4
+    ResultWriteFailure = 4,
+    ResultDiskFull = 5
 };
 
 enum MediaDownloadError
 {
     MediaDownloadErrorTransmissionFailed = 4,
-    MediaDownloadErrorFileWriteFailed = 5
+    MediaDownloadErrorFileWriteFailed = 5,
+    MediaDownloadErrorDiskFull = 9
 };
 
 } // namespace
@@ -92,6 +94,9 @@ void CMediaDownloadScreenController::onDownloadFinished()
         break;
     case ResultWriteFailure:
         emit operationErrorOccurred(TranslationHelper::mediaDownloadErrorMessage(MediaDownloadErrorFileWriteFailed, fileName));
+        break;
+    case ResultDiskFull:
+        emit operationErrorOccurred(TranslationHelper::mediaDownloadErrorMessage(MediaDownloadErrorDiskFull, fileName));
         break;
     default:
         break;

@@ -21,7 +21,9 @@ public:
         Cancelled = 1,
         Success = 2,
         FileReadFailure = 3,
-        FileWriteFailure = 4
+        FileWriteFailure = 4,
+        // The destination's drive filled during the import.
+        DiskFull = 5
     };
     Q_ENUM(Result)
 

@@ -16,7 +16,9 @@ enum MediaImportError
     MediaImportErrorInternal = 1,
     MediaImportErrorInsufficientFreeSpace = 2,
     MediaImportErrorOverwriteFileFailed = 3,
-    MediaImportErrorFileWriteFailed = 5
+    MediaImportErrorFileReadFailed = 4,
+    MediaImportErrorFileWriteFailed = 5,
+    MediaImportErrorDiskFull = 6
 };
 
 CMediaImportService* importService()
@@ -128,9 +130,15 @@ void CMediaImportScreenController::onImportFinished()
     case CMediaImport::Cancelled:
         emit operationCancelled();
         break;
+    // The source, the destination folder and a full drive each send the operator elsewhere.
     case CMediaImport::FileReadFailure:
+        emit operationErrorOccurred(TranslationHelper::mediaImportErrorMessage(MediaImportErrorFileReadFailed, failedFile));
+        break;
     case CMediaImport::FileWriteFailure:
         emit operationErrorOccurred(TranslationHelper::mediaImportErrorMessage(MediaImportErrorFileWriteFailed, failedFile));
+        break;
+    case CMediaImport::DiskFull:
+        emit operationErrorOccurred(TranslationHelper::mediaImportErrorMessage(MediaImportErrorDiskFull, failedFile));
         break;
     default:
         break;

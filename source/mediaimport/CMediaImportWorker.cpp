@@ -189,8 +189,9 @@ bool CMediaImportWorker::copyThroughBuffer(qint64 offset, qint64 wanted)
         fail(CMediaImport::FileReadFailure);
         return false;
     }
+    // A write that failed part way may show only here.
     if (!m_destFile->seek(offset)) {
-        fail(CMediaImport::FileWriteFailure);
+        failWriting();
         return false;
     }
     const qint64 read = wanted > 0 ? m_sourceFile->read(m_buffer.data(), wanted) : 0;
@@ -203,7 +204,7 @@ bool CMediaImportWorker::copyThroughBuffer(qint64 offset, qint64 wanted)
     while (done < read) {
         const qint64 written = m_destFile->write(m_buffer.constData() + done, read - done);
         if (written <= 0) {
-            fail(CMediaImport::FileWriteFailure);
+            failWriting();
             return false;
         }
         done += written;
@@ -217,7 +218,7 @@ bool CMediaImportWorker::completeFile()
     if (isVideoFile(destination)) {
         // Write errors would otherwise surface only at close.
         if (!m_destFile->flush()) {
-            fail(CMediaImport::FileWriteFailure);
+            failWriting();
             return false;
         }
         Ulx::Multimedia::CMP4VideoOrientationPatcher patcher(*m_destFile);
@@ -312,6 +313,15 @@ void CMediaImportWorker::fail(CMediaImport::Result result)
     finishPublications();
     m_index = -1;
     emit finished(result);
+}
+
+void CMediaImportWorker::failWriting()
+{
+    // The operator can do something about a full drive: it is told apart.
+    const bool full = m_destFile->error() == QFileDevice::ResourceError;
+    CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot write the imported file:"),
+                        {m_destFile->fileName(), m_destFile->errorString()});
+    fail(full ? CMediaImport::DiskFull : CMediaImport::FileWriteFailure);
 }
 
 void CMediaImportWorker::endCancelled()

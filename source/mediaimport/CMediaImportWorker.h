@@ -72,6 +72,8 @@ private:
     void finishPublications();
     void reportCompleted(int index, const QString& source);
     void fail(CMediaImport::Result result);
+    // A write to the new copy failed: the drive full, or another failure.
+    void failWriting();
     void closeFiles();
 
     QStringList m_sourceFiles;

@@ -145,6 +145,9 @@ const TextRow MediaImportErrors[] = {
      "Failed to import the file {0}.\n\nPlease check whether the media source is still connected and try again."},
     {5, "MediaImportErrorFileWriteFailed",
      "Failed to import the file {0}.\n\nPlease verify that the file import folder is not write-protected and try again."},
+    // The drive filled during the import (no room before it is error 2).
+    {6, "MediaImportErrorDiskFull",
+     "Failed to import the file {0} - there is not enough free storage space on your tablet.\n\nPlease free up some space and try again."},
 };
 
 const TextRow MediaDownloadErrors[] = {
@@ -164,6 +167,9 @@ const TextRow MediaDownloadErrors[] = {
      "The download could not be started because more than one of the selected files would be saved as {0} on your tablet.\n\nPlease select only one of them and try again."},
     {8, "MediaDownloadErrorFolderOutsideProject",
      "The download could not be started because the folder {0} of the project is a link to a place outside the project.\n\nPlease replace the link with a folder of the project and try again."},
+    // The drive filled during the download (no room before it is error 2).
+    {9, "MediaDownloadErrorDiskFull",
+     "Failed to save the file {0} to your tablet - there is not enough free storage space on your tablet.\n\nPlease free up some space and try again."},
 };
 
 const char* const SettingsNotSavedIntro = "The settings could not be saved and are lost when the program ends.\n\n";

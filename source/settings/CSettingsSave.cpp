@@ -1,11 +1,20 @@
 #include "settings/CSettingsSave.h"
 
+#include "application/CApplication.h"
 #include "application/CSettings.h"
 #include "messages/TranslationHelper.h"
+
+#include <QCoreApplication>
 
 CSettingsSave::CSettingsSave(QObject* parent)
     : QObject(parent)
 {
+}
+
+void CSettingsSave::save()
+{
+    auto* application = qobject_cast<CApplication*>(QCoreApplication::instance());
+    start(application ? application->settings() : nullptr);
 }
 
 void CSettingsSave::start(CSettings* settings)

@@ -8,13 +8,20 @@
 class CSettings;
 
 // One screen's save of the settings: whether it is on its way to the disk and why the last one
-// wrote nothing. The screens that save (settings, initial set-up) show both. GUI thread.
+// wrote nothing. The screens that save (settings, initial set-up) show both; a screen that
+// applies a setting of its own (overlay, web login, the start's reminders) saves through it as
+// "SettingsSave". GUI thread.
 class CSettingsSave : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(bool saving READ saving NOTIFY savingChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
 
 public:
     explicit CSettingsSave(QObject* parent = nullptr);
+
+    // Starts saving the application's settings, as start() does.
+    Q_INVOKABLE void save();
 
     bool saving() const { return m_task != 0; }
     // Why the last save wrote nothing, for the operator; empty after a save that wrote.

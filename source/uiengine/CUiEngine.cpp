@@ -47,6 +47,7 @@
 #include "photoeditor/CDrawingTemplateService.h"
 #include "photoeditor/CPhotoEditorScreenController.h"
 #include "settings/COverlayConfigScreenController.h"
+#include "settings/CSettingsSave.h"
 #include "settings/CSettingsScreenController.h"
 #include "surveyprojects/CManholeListScreenController.h"
 #include "surveyprojects/CManholeMapScreenController.h"
@@ -266,6 +267,7 @@ void CUiEngine::registerTypes()
     registerScreenController<CErrorLogScreenController>("ErrorLogScreenController");
     registerScreenController<CLicenseScreenController>("LicenseScreenController");
     registerScreenController<CSettingsScreenController>("SettingsScreenController");
+    registerScreenController<CSettingsSave>("SettingsSave");
     registerScreenController<CHXInspectionScreenController>("HXInspectionScreenController");
     registerScreenController<CRemoteGalleryScreenController>("RemoteGalleryScreenController");
     registerScreenController<CRVQInspectionScreenController>("RVQInspectionScreenController");

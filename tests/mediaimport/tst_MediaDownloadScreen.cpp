@@ -34,6 +34,7 @@
 #include "support/KilledWriter.h"
 #include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
+#include "support/TestVolume.h"
 
 #include <QProcess>
 #include <QQmlApplicationEngine>
@@ -92,6 +93,19 @@ private:
         storage()->requestFileList();
         return QTest::qWaitFor([&] { return told.size() == 2; }, WaitMs)
                && storage()->fileList().size() == listed + entries.size();
+    }
+
+    // Deletes the camera's files whose addresses hold part, and waits until its list no longer does.
+    void removeCameraFiles(const QString& part)
+    {
+        QStringList urls;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileUrl().contains(part))
+                urls.append(file.fileUrl());
+        }
+        const int listed = storage()->fileList().size();
+        QVERIFY(storage()->deleteFiles(urls));
+        QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), listed - urls.size(), WaitMs);
     }
 
     static QString photos(const QString& folder) { return folder + QStringLiteral("/photos/"); }
@@ -617,6 +631,63 @@ private slots:
         const QVector<CRemoteFileInfo> files = storage()->fileList();
         QVERIFY(storage()->deleteFiles({files.last().fileUrl()}));
         QTRY_COMPARE_WITH_TIMEOUT(storage()->fileList().size(), files.size() - 1, WaitMs);
+    }
+
+    // A camera may list a size that is no number (the camera serves the file whole, 26,874
+    // bytes) or none at all: beside files of known size, both are downloaded.
+    void filesOfUnknownSizeAreDownloaded()
+    {
+        QVERIFY(m_sim->clearFaults());
+        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/109MEDIA/KB.JPG"}, {"format", "jpeg"}, {"size", 26874},
+                                            {"listedSize", "12kB"}},
+                                QJsonObject{{"path", "/SD/DCIM/109MEDIA/NOSIZE.MP4"}, {"format", "MP4"}, {"size", 30000},
+                                            {"listedSize", QJsonValue::Null}}}));
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        const QString folder = path("unknown/");
+        QVERIFY(QDir().mkpath(folder));
+        runtime->setPhotoDirectory(folder);
+        runtime->setVideoDirectory(folder);
+        QVERIFY(showGalleryWith({"/109MEDIA/KB.JPG", "/109MEDIA/NOSIZE.MP4", "/100MEDIA/IMG0001.JPG"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        const QString said = answerMessageText();
+        QCOMPARE(said, QStringLiteral("3 files downloaded."));
+        QCOMPARE(readBytes(folder + "KB.JPG"), m_sim->content("/SD/DCIM/109MEDIA/KB.JPG"));
+        QCOMPARE(readBytes(folder + "NOSIZE.MP4"), m_sim->content("/SD/DCIM/109MEDIA/NOSIZE.MP4"));
+        QCOMPARE(readBytes(folder + "IMG0001.JPG"), m_sim->content(PhotoPath));
+        closeToStartScreen();
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
+        removeCameraFiles(QStringLiteral("/109MEDIA/"));
+    }
+
+    // A drive that fills during the download is named as full, not as write-protected: the
+    // camera lists no size and sends 6 MB onto a 4 MiB volume.
+    void aDriveThatFillsIsNamedFull()
+    {
+        QVERIFY(m_sim->clearFaults());
+        const QString folder = path("full");
+        QVERIFY(QDir().mkpath(folder));
+        TestVolume card;
+        if (!card.mountTmpfs(folder, 4096))
+            QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/110MEDIA/BIG.MP4"}, {"format", "MP4"}, {"size", 6000000},
+                                            {"listedSize", 0}}}));
+        CAppRuntimeData* runtime = CApplication::instance()->appRuntimeData();
+        runtime->setPhotoDirectory(folder + "/");
+        runtime->setVideoDirectory(folder + "/");
+        QVERIFY(showGalleryWith({"/110MEDIA/BIG.MP4"}));
+        click(QStringLiteral("remoteGalleryDownload"));
+        const QString said = answerMessageText();
+        QVERIFY2(said.startsWith(QLatin1String("Failed to save the file BIG.MP4 to your tablet - there is not enough free "
+                                               "storage space on your tablet."))
+                     && said.endsWith(QLatin1String("0x70009")),
+                 qPrintable(said));
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                                  QStringList(), WaitMs);
+        closeToStartScreen();
+        runtime->setPhotoDirectory(QString());
+        runtime->setVideoDirectory(QString());
+        removeCameraFiles(QStringLiteral("/110MEDIA/"));
     }
 
     // A camera name holding "%" is that very name: "A%20B.JPG" and "A B.JPG" side by side are

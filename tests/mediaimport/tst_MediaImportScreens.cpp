@@ -198,6 +198,11 @@ private slots:
         QSignalSpy errors(&controller, &CMediaIOScreenController::operationErrorOccurred);
         controller.startImport(sources, destinations, destinations);
         QVERIFY(errors.wait(WaitMs));
+        // The source is gone: the operator is sent to the source, not to a write-protected folder.
+        QVERIFY2(errors.last().first().toString().startsWith(QLatin1String(
+                     "Failed to import the file B.JPG.\n\nPlease check whether the media source is still connected"))
+                     && errors.last().first().toString().endsWith(QLatin1String("0x90004")),
+                 qPrintable(errors.last().first().toString()));
         QCOMPARE(controller.queryProcessedFiles(), QStringList{sources.at(0)});
         QVERIFY(sameContent(sources.at(0), destinations.at(0)));
         QCOMPARE(readBytes(destinations.at(1)), QByteArray("old copy"));

@@ -17,6 +17,7 @@
 
 #include "MediaTree.h"
 #include "support/KilledWriter.h"
+#include "support/TestVolume.h"
 
 #include <QDir>
 #include <QMutex>
@@ -563,6 +564,25 @@ private slots:
         QCOMPARE(next->result(), CMediaImport::Success);
         QCOMPARE(QDir(path("dst")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList({"next.jpg"}));
+    }
+
+    // A drive that fills during the import is told apart from one that cannot be written; the
+    // old copy of the file stays whole and nothing else stays.
+    void aDriveThatFillsIsToldApart()
+    {
+        const QString card = path("card");
+        QVERIFY(QDir().mkpath(card));
+        TestVolume volume;
+        if (!volume.mountTmpfs(card, 4096))
+            QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+        QVERIFY(writeBytes(path("src/big.jpg"), noise(6 * MiB, 9)) && writeBytes(card + "/big.jpg", "old copy"));
+        auto import = m_service->createImport({path("src/big.jpg")}, {card + "/big.jpg"}, {card + "/big.jpg"});
+        QSignalSpy finished(import.get(), &CMediaImport::finished);
+        QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), WaitMs);
+        QCOMPARE(import->result(), CMediaImport::DiskFull);
+        QCOMPARE(readBytes(card + "/big.jpg"), QByteArray("old copy"));
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(card).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                                  QStringList({"big.jpg"}), WaitMs);
     }
 
     void failuresKeepCompletedFilesAndLeaveNoPartialOnes()

@@ -254,7 +254,12 @@ private slots:
                  QString("Failed to import the file IMG_0003.JPG.\n\nPlease verify that the file import folder is not write-protected and try again.\n\nError Code: 0x90005"));
         QVERIFY(TranslationHelper::mediaImportErrorMessage(3, "a.png").contains("the file a.png on your tablet"));
         QVERIFY(TranslationHelper::mediaImportErrorMessage(2).endsWith("try again.\n\nError Code: 0x90002"));
-        QCOMPARE(TranslationHelper::mediaImportErrorMessage(6, "x"), QString());
+        // A drive that filled during the transfer is named as full.
+        QCOMPARE(TranslationHelper::mediaImportErrorMessage(6, "x.jpg"),
+                 QString("Failed to import the file x.jpg - there is not enough free storage space on your tablet.\n\nPlease free up some space and try again.\n\nError Code: 0x90006"));
+        QCOMPARE(TranslationHelper::mediaDownloadErrorMessage(9, "v.mp4"),
+                 QString("Failed to save the file v.mp4 to your tablet - there is not enough free storage space on your tablet.\n\nPlease free up some space and try again.\n\nError Code: 0x70009"));
+        QCOMPARE(TranslationHelper::mediaImportErrorMessage(7, "x"), QString());
         QCOMPARE(TranslationHelper::mediaDownloadErrorMessage(4, "IMG_0003.JPG"),
                  QString("Failed to download the file IMG_0003.JPG from the camera.\n\nPlease check the Wifi connectivity to the camera and try again.\n\nError Code: 0x70004"));
         QVERIFY(TranslationHelper::mediaDownloadErrorMessage(5, "v.mp4").startsWith("Failed to save the file v.mp4 to your tablet."));

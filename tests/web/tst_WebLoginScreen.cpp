@@ -144,6 +144,9 @@ private slots:
         QCOMPARE(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedIn);
         QCOMPARE(settings()->webUserName(), QStringLiteral("bob"));
         QCOMPARE(settings()->webPassword(), QStringLiteral("b0b & co=1"));
+        // Kept at once, not only by the next save of the settings screen.
+        QTRY_COMPARE(QSettings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix")).value(QStringLiteral("Settings/WebUserName")).toString(),
+                     QStringLiteral("bob"));
 
         // The store that keeps the password is its owner's alone, also once rewritten (this
         // test made it readable by all before the program ran).
@@ -199,6 +202,8 @@ private slots:
         QCOMPARE(m_sim->requestsTo(QStringLiteral("token")).size(), 1);
         QCOMPARE(settings()->webUserName(), QString());
         QCOMPARE(settings()->webPassword(), QString());
+        QTRY_VERIFY(!QSettings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix")).contains(QStringLiteral("Settings/WebPassword"))
+                    || QSettings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix")).value(QStringLiteral("Settings/WebPassword")).toString().isEmpty());
     }
 
     // Leaving the screen while the service is asked cancels the login.

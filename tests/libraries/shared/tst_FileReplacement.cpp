@@ -1,20 +1,24 @@
 // New copies beside their targets: hidden names that fit the folder, a sweep that takes only
-// copies nobody writes, renames that never go through a link or over what they must keep, and
-// each mode bit as asked. (The publisher is tested through the downloads that use it.)
+// copies nobody writes, renames that never go through a link or over what they must keep, each
+// mode bit as asked, and the mode a published copy ends with. (The publisher's timing is tested
+// through the downloads that use it.)
 #include "FilePermissions.h"
 #include "FileReplacement.h"
+#include "NewCopyPublisher.h"
 
 #include "support/KilledWriter.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
 
 #include <cerrno>
 #include <memory>
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -151,6 +155,59 @@ private slots:
         }
         QVERIFY(writeBytes(dir.filePath("normal"), "") && save(dir.filePath("new.xml")));
         QCOMPARE(modeOf(dir.filePath("new.xml")), modeOf(dir.filePath("normal")));
+    }
+
+    // A published copy is the user's file with the mode it is due: that of the file it
+    // overwrites, whatever its writer asked for (a download asks for a new file's, the import for
+    // none), else the one asked for; never with the mark of a new copy, so every bit counts.
+    void publishedCopiesKeepTheModeTheyAreDue()
+    {
+        using Tovrin::Shared::NewCopyPublisher;
+        QTemporaryDir dir;
+        const auto modeOf = [](const QString& path) {
+            struct stat info {};
+            return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : mode_t(0);
+        };
+        const auto publish = [](const QString& target, NewCopyPublisher::Rename rename,
+                                std::optional<QFileDevice::Permissions> permissions) {
+            std::unique_ptr<QTemporaryFile> copy = FileReplacement::createNewCopy(target);
+            if (!copy || copy->write("new") != 3 || !copy->flush())
+                return false;
+            NewCopyPublisher publisher;
+            QSignalSpy finished(&publisher, &NewCopyPublisher::finished);
+            return publisher.publish(std::move(copy), target, rename, permissions)
+                && QTest::qWaitFor([&finished] { return !finished.isEmpty(); }, 20000)
+                && finished.first().first().value<NewCopyPublisher::Outcome>() == NewCopyPublisher::Outcome::Published;
+        };
+        QVERIFY(writeBytes(dir.filePath("normal"), ""));
+        const mode_t normal = modeOf(dir.filePath("normal"));
+
+        int overwritten = 0;
+        for (const mode_t mode : {mode_t(0640), mode_t(0600), mode_t(0664)}) {
+            for (const std::optional<QFileDevice::Permissions>& asked :
+                 {std::optional<QFileDevice::Permissions>(FilePermissions::newFileDefault()),
+                  std::optional<QFileDevice::Permissions>()}) {
+                const QString target = dir.filePath(QStringLiteral("photo-%1.jpg").arg(++overwritten));
+                QVERIFY(writeBytes(target, "old") && ::chmod(QFile::encodeName(target).constData(), mode) == 0);
+                QVERIFY(publish(target, NewCopyPublisher::Rename::Replace, asked));
+                QCOMPARE(readBytes(target), QByteArray("new"));
+                QCOMPARE(modeOf(target), mode);
+            }
+        }
+        for (const NewCopyPublisher::Rename rename : {NewCopyPublisher::Rename::Replace, NewCopyPublisher::Rename::KeepExisting}) {
+            const QString target = dir.filePath(QStringLiteral("fresh-%1.jpg").arg(int(rename)));
+            QVERIFY(publish(target, rename, FilePermissions::newFileDefault()));
+            QCOMPARE(modeOf(target), normal);
+        }
+        // A link in the target's place is replaced; the file it led to keeps its bytes and mode.
+        const QString outside = dir.filePath("outside.jpg");
+        QVERIFY(writeBytes(outside, "outside") && ::chmod(QFile::encodeName(outside).constData(), 0600) == 0);
+        QVERIFY(QFile::link(outside, dir.filePath("linked.jpg")));
+        QVERIFY(publish(dir.filePath("linked.jpg"), NewCopyPublisher::Rename::Replace, FilePermissions::newFileDefault()));
+        QVERIFY(!QFileInfo(dir.filePath("linked.jpg")).isSymLink());
+        QCOMPARE(modeOf(dir.filePath("linked.jpg")), normal);
+        QCOMPARE(modeOf(outside), mode_t(0600));
+        QCOMPARE(readBytes(outside), QByteArray("outside"));
     }
 };
 

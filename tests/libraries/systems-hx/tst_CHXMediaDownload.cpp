@@ -1,5 +1,6 @@
 // Downloads from the camera simulator: whole files, pause and resume with Range requests,
-// cancelling, servers that ignore Range, broken transfers and local write failures.
+// cancelling, servers that ignore Range, broken, endless and trickling transfers, sizes the
+// camera does not know, a drive that fills and local write failures.
 
 #include "CameraSimulator.h"
 #include "LogCapture.h"
@@ -8,6 +9,9 @@
 #include "hx/TetronCameraUrls.h"
 
 #include "FileReplacement.h"
+
+#include "support/PeakMemory.h"
+#include "support/TestVolume.h"
 
 #include <QSemaphore>
 #include <QtTest>
@@ -299,13 +303,103 @@ private slots:
         QFETCH(QString, fault);
         QVERIFY(m_sim->fault("file", fault, -1));
         CHXMediaDownload download({video()}, {target("v.mp4")});
-        download.setTransferTimeout(500);
+        Tovrin::Shared::TransferLimits limits = CHXMediaDownload::defaultTransferLimits();
+        limits.headMs = 500;
+        limits.stallMs = 500;
+        download.setTransferLimits(limits);
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         download.start();
         QVERIFY(finished.wait(15000));
         QCOMPARE(download.result(), int(CHXMediaDownload::ResultTransferFailed));
         QVERIFY(download.processedFiles().isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(leftovers().isEmpty(), 20000);
+    }
+
+    // An answer that never ends or that trickles is given up as a failed transfer, in bounded
+    // memory: the camera's endless error page at loopback speed, and the file at 1.3 kB/s where
+    // 4 kB/s are asked for. A file that keeps coming at link speed arrives, however long it
+    // takes beyond those limits.
+    void answersWithoutEndAreGivenUp_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("result");
+        QTest::newRow("endless error page") << "endless-page" << 65536 << int(CHXMediaDownload::ResultTransferFailed);
+        QTest::newRow("trickle") << "trickle" << 65536 << int(CHXMediaDownload::ResultTransferFailed);
+        QTest::newRow("at link speed, longer than the limits") << "slow" << 800000
+                                                               << int(CHXMediaDownload::ResultCompleted);
+    }
+
+    void answersWithoutEndAreGivenUp()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, size);
+        QFETCH(int, result);
+        if (!PeakMemory::resetPeak() || PeakMemory::peakBytes() <= 0)
+            QSKIP("this kernel offers no resettable peak of a process's resident memory");
+        const QString path = QStringLiteral("/SD/DCIM/100MEDIA/LONG%1.MP4").arg(size);
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", path}, {"format", "MP4"}, {"size", size}}));
+        QVERIFY(m_sim->fault("file", fault, -1));
+        CHXMediaDownload download({info(path, size, RemoteMediaTypes::FileTypeVideo)}, {target("v.mp4")});
+        Tovrin::Shared::TransferLimits limits;
+        limits.headMs = 2000;
+        limits.stallMs = 2000;
+        limits.lowSpeedBytesPerSecond = 4096;
+        limits.lowSpeedWindowMs = 1000;
+        download.setTransferLimits(limits);
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        const qint64 allowed = PeakMemory::peakBytes() + 64 * 1024 * 1024;
+        download.start();
+        // Over once it ends, or once it has taken more memory than it may.
+        QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty() || PeakMemory::peakBytes() > allowed, 60000);
+        QVERIFY2(PeakMemory::peakBytes() <= allowed,
+                 qPrintable(QStringLiteral("%1 MiB above the bound").arg((PeakMemory::peakBytes() - allowed) >> 20)));
+        QCOMPARE(download.result(), result);
+        if (result == CHXMediaDownload::ResultCompleted)
+            QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(path));
+        else
+            QTRY_VERIFY_WITH_TIMEOUT(leftovers().isEmpty(), 20000);
+    }
+
+    // A drive that fills during the download is named as full, with the system's reason in the
+    // log: the camera lists no size and sends 6 MB onto a 4 MiB volume, or a size that fits and
+    // another program fills the drive meanwhile. The old copy stays whole, nothing else stays.
+    void aDriveThatFillsIsNamedFull()
+    {
+        const QString folder = target("card");
+        QVERIFY(QDir().mkpath(folder));
+        TestVolume card;
+        if (!card.mountTmpfs(folder, 4096))
+            QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+        const QString big = QStringLiteral("/SD/DCIM/100MEDIA/BIG.MP4");
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", big}, {"format", "MP4"}, {"size", 6000000}, {"listedSize", 0}}));
+        const QString old = folder + QStringLiteral("/BIG.MP4");
+        {
+            QFile existing(old);
+            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("old copy") == 8);
+        }
+        LogCapture log;
+        CHXMediaDownload unlisted({info(big, 0, RemoteMediaTypes::FileTypeVideo)}, {old});
+        unlisted.setReplaceableTargets({old});
+        QSignalSpy finished(&unlisted, &CAbstractMediaDownload::finished);
+        unlisted.start();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(unlisted.result(), int(CHXMediaDownload::ResultDiskFull));
+        QCOMPARE(fileBytes(old), QByteArray("old copy"));
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"BIG.MP4"}), 20000);
+        QVERIFY(log.count("No space left on device") >= 1);
+
+        // Filled by another program while the file comes.
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        CHXMediaDownload filled({video()}, {folder + QStringLiteral("/v.mp4")});
+        QSignalSpy filledFinished(&filled, &CAbstractMediaDownload::finished);
+        filled.start();
+        QTRY_VERIFY_WITH_TIMEOUT(filled.currentFileProgress() > 0, 20000);
+        QVERIFY(TestVolume::fill(folder));
+        QVERIFY(filledFinished.wait(30000));
+        QCOMPARE(filled.result(), int(CHXMediaDownload::ResultDiskFull));
+        QVERIFY(QFile::remove(folder + QStringLiteral("/filler")));
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"BIG.MP4"}), 20000);
     }
 
     void existingTargetIsNotOverwritten()
@@ -341,6 +435,28 @@ private slots:
         QCOMPARE(download.totalProgress(), 0);
         QCOMPARE(fileBytes(target("e.jpg")), QByteArray());
         QCOMPARE(fileBytes(target("p.jpg")), m_sim->content(photoPath()));
+
+        // Paused and resumed, a file of unknown size goes on to its end, whatever that is.
+        const QString path = QStringLiteral("/SD/DCIM/100MEDIA/UNKNOWN.MP4");
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", path}, {"format", "MP4"}, {"size", 400000}, {"listedSize", "12kB"}}));
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        CHXMediaDownload unknown({info(path, 0, RemoteMediaTypes::FileTypeVideo)}, {target("v.mp4")});
+        QSignalSpy unknownFinished(&unknown, &CAbstractMediaDownload::finished);
+        unknown.start();
+        // What the new copy holds on the disk so far.
+        const auto received = [this] {
+            return QDir(m_dir->path()).entryInfoList({".v.mp4.replacing.*"}, QDir::Files | QDir::Hidden).value(0).size();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(received() > 0, 10000);
+        unknown.pause();
+        QTRY_COMPARE_WITH_TIMEOUT(unknown.state(), CHXMediaDownload::Paused, 5000);
+        unknown.resume();
+        QVERIFY(unknownFinished.wait(20000));
+        QCOMPARE(unknown.result(), int(CHXMediaDownload::ResultCompleted));
+        QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(path));
+        const QStringList sent = ranges();
+        QVERIFY2(sent.size() >= 2 && QRegularExpression("^bytes=[1-9][0-9]*-$").match(sent.last()).hasMatch(),
+                 qPrintable(sent.join(QLatin1Char(','))));
     }
 
     void foreignUrlIsRefused()

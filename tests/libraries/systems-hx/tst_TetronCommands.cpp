@@ -169,10 +169,12 @@ private slots:
             "<file><name>/SD/DCIM/F.MP4</name><format>MP4</format><size>9223372036854775808</size><time>2026-01-02 03:04:08</time></file>"
             "<file><name>/SD/DCIM/G.MP4</name><format>MP4</format><size>18446744073709551615</size><time>2026-01-02 03:04:09</time></file>"
             "<file><name>/SD/DCIM/H.JPG</name><format>jpeg</format><time>2026-01-02 03:04:10</time></file>"
+            "<file><name>/SD/DCIM/I.JPG</name><format>jpeg</format><size>12kB</size><time>2026-01-02 03:04:11</time></file>"
+            "<file><name>/SD/DCIM/J.JPG</name><format>jpeg</format><size>-5</size><time>2026-01-02 03:04:12</time></file>"
             "</DCIM>";
         QVector<Multimedia::CRemoteFileInfo> files;
         QVERIFY(parseTetronFileList(xml, &files));
-        QCOMPARE(files.size(), 6);
+        QCOMPARE(files.size(), 8);
         QCOMPARE(files.at(0).fileName(), QStringLiteral("A.JPG"));
         QCOMPARE(files.at(0).fileUrl(), cameraBaseUrl() + "/SD/DCIM/A.JPG");
         QCOMPARE(files.at(0).fileType(), RemoteMediaTypes::FileTypePhoto);
@@ -180,12 +182,17 @@ private slots:
         QCOMPARE(files.at(0).creationTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
         QCOMPARE(files.at(1).fileType(), RemoteMediaTypes::FileTypeVideo);
         QCOMPARE(files.at(2).fileName(), QStringLiteral("E.JPG")); // an invalid time becomes "now"
-        // A size that is not a number, is beyond one, or is not given is never taken as 0 (room
-        // for it would always be found): it is the largest, which no volume holds.
-        for (int i : {1, 3, 4, 5})
+        // A number beyond any size is the largest, which no volume holds; a size that is no
+        // number or is not given is unknown (0), each logged, and the file stays listed.
+        for (int i : {3, 4})
             QCOMPARE(files.at(i).fileSize(), std::numeric_limits<qint64>::max());
+        for (int i : {1, 5, 6, 7})
+            QCOMPARE(files.at(i).fileSize(), qint64(0));
+        QCOMPARE(files.at(5).fileName(), QStringLiteral("H.JPG"));
+        QCOMPARE(files.at(6).fileName(), QStringLiteral("I.JPG"));
         QCOMPARE(log.count("File list parser - invalid file type detected."), 1);
         QCOMPARE(log.count("File list parser - invalid file size detected."), 3);
+        QCOMPARE(log.count("File list parser - no file size given."), 1);
         QCOMPARE(log.count("File list parser - invalid date detected - E.JPG yesterday."), 1);
     }
 

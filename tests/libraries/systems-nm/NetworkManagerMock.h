@@ -152,6 +152,11 @@ public:
     {
         return mock(QStringLiteral("AddCameraWiFiDevice"), {name, interfaceName}).arguments().value(0).toString();
     }
+    // The same with a hardware address of its own: another adapter, whatever its name.
+    QString addDevice(const QString& name, const QString& interfaceName, const QString& hardwareAddress)
+    {
+        return mock(QStringLiteral("AddCameraWiFiDeviceAt"), {name, interfaceName, hardwareAddress}).arguments().value(0).toString();
+    }
 
     // Adds an access point (WPA2-PSK unless open); its object path.
     QString addAccessPoint(const QString& device, const QString& name, const QString& ssid, uchar strength, bool open)

@@ -397,10 +397,15 @@ def SetActivationsHeld(_self, held):
 
 @dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='s')
 def AddCameraWiFiDevice(self, device_name, iface_name):
+    # The same adapter keeps its address when it comes back.
+    return self.AddCameraWiFiDeviceAt(device_name, iface_name, f'02:00:00:00:02:{sum(iface_name.encode()) % 256:02X}')
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='sss', out_signature='s')
+def AddCameraWiFiDeviceAt(self, device_name, iface_name, address):
+    """A Wi-Fi adapter with a hardware address of its own (another stick under a known name)."""
     path = self.AddWiFiDevice(device_name, iface_name, DeviceState.DISCONNECTED)
     dev = dbusmock.get_object(path)
-    # The same adapter keeps its address when it comes back.
-    address = f'02:00:00:00:02:{sum(iface_name.encode()) % 256:02X}'
     dev.AddProperties(WIRELESS_DEVICE_IFACE, {'ActiveAccessPoint': dbus.ObjectPath('/'), 'LastScan': dbus.Int64(-1)})
     dev.Set(WIRELESS_DEVICE_IFACE, 'HwAddress', address)
     dev.Set(WIRELESS_DEVICE_IFACE, 'PermHwAddress', address)

@@ -95,6 +95,7 @@ private slots:
     void keyFailureLeavesOthersConnectionsAlone();
     void leavingGivesTheTabletItsOwnNetworkBack();
     void joinGivenUpEndsWhenNetworkManagerCarriesItOutOrDropsIt();
+    void unpluggedAdapterIsNamedAndAnotherOfItsNameTaken();
 
 private:
     std::unique_ptr<CWindowsNetworkManager> makeManager(const std::shared_ptr<Wlan::IWlanApi>& wlan)
@@ -849,6 +850,61 @@ void tst_CNetworkManagerWlan::joinGivenUpEndsWhenNetworkManagerCarriesItOutOrDro
     QVERIFY(wlan->isSettled());
     QCOMPARE(activeConnection(device), own.first());
     QVERIFY(!states.states.contains(kDeviceDeactivating));
+}
+
+// The chosen adapter unplugged while the session is online: the reconnects that cannot find it
+// end with the adapter named, not with interference. Another stick plugged in under its name is
+// the chosen adapter from then on: none is named missing any more, and the camera is joined
+// through it.
+void tst_CNetworkManagerWlan::unpluggedAdapterIsNamedAndAnotherOfItsNameTaken()
+{
+    EncoderBoardSimulator board(EncoderBoardSimulator::ZPX);
+    if (!board.start())
+        QSKIP("python3 could not start the encoder-board simulator");
+    CRVQLinkSimulator link;
+    QVERIFY(link.listen(QHostAddress::LocalHost, 0));
+    QVERIFY(m_mock.startService(m_python));
+    const QString builtIn = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
+    const QString stick = m_mock.addDevice(QStringLiteral("wlan1dev"), QStringLiteral("wlan1"));
+    m_mock.addAccessPoint(stick, QStringLiteral("zephira"), kZephira, 75, false);
+    m_mock.mock(QStringLiteral("SetNetworkKey"), {kZephira, familyKey(CommunicationTypes::SystemFamilyZephira)});
+
+    auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    QTRY_COMPARE(manager->queryWifiInterfaces(), QStringList({QStringLiteral("wlan0"), QStringLiteral("wlan1")}));
+    manager->setActiveWifiInterface(QStringLiteral("wlan1"));
+    manager->setNetworkScanEnabled(true);
+    QTRY_VERIFY(manager->availableNetworks().contains(kZephira));
+
+    RVQTestStorageProvider storages;
+    CStubSessionStreamer streamer;
+    TestRVQSession session(manager.get(), &storages, &streamer, link.port());
+    session.setReconnectFailerInterval(300);
+    QSignalSpy errors(&session, &Communication::CRVQSystemSession::errorOccurred);
+    session.connectToSystem(kZephira, false);
+    QTRY_COMPARE_WITH_TIMEOUT(session.state(), CommunicationTypes::ConnectionOnline, 15000);
+
+    m_mock.mock(QStringLiteral("RemoveDevice"), {stick});
+    QTRY_COMPARE_WITH_TIMEOUT(session.state(), CommunicationTypes::ConnectionOffline, 15000);
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.first().first().value<CommunicationTypes::CommunicationError>(),
+             CommunicationTypes::CommunicationErrorNetworkManagerNoInterface);
+    QCOMPARE(manager->missingWifiInterface(), QStringLiteral("wlan1"));
+
+    // Another stick, another address, the same name.
+    const QString other = m_mock.addDevice(QStringLiteral("wlan1dev_other"), QStringLiteral("wlan1"),
+                                           QStringLiteral("02:00:00:00:03:01"));
+    m_mock.addAccessPoint(other, QStringLiteral("zephira_other"), kZephira, 70, false);
+    QTRY_COMPARE(manager->missingWifiInterface(), QString());
+    QCOMPARE(manager->activeWifiInterface(), QStringLiteral("wlan1"));
+    QTRY_VERIFY(manager->availableNetworks().contains(kZephira));
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QVERIFY(!activeConnection(other).isEmpty());
+    QCOMPARE(m_mock.property(builtIn, kDeviceInterface, QStringLiteral("ActiveConnection")).value<QDBusObjectPath>().path(),
+             QStringLiteral("/"));
+    QCOMPARE(errors.size(), 1);
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
 }
 
 QTEST_GUILESS_MAIN(tst_CNetworkManagerWlan)

@@ -16,7 +16,8 @@ resolutions, recording, alert bits, free space, files) can be read and changed t
   GET  /__sim/state    the camera state (JSON)
   POST /__sim/state    merge JSON into the camera state
   POST /__sim/files    {"path": ..., "format": "jpeg"|"MP4"|..., "size": n, "time": "...",
-                        "listedSize": n (the size the file list gives, whatever the content)}
+                        "listedSize": n or text (the size the file list gives, whatever the
+                        content; null: the list gives none)}
   POST /__sim/sessions-expire   forget every log-in (the next request gets 712)
   GET  /__sim/content?path=/SD/...   the raw bytes of a file
 
@@ -27,7 +28,9 @@ Content-Range saying so), status:<n> (the status line becomes n), raw:<text> (th
 the answers without end of hostile_answers.py beside this folder (endless, endless-length,
 endless-close, trickle, gzip-bomb), on "dir" nested (a list whose elements nest 3 million
 deep) and on "thumb" pixel-bomb (a JPEG that claims 20000 x 20000 pixels);
-transport faults combine with "+", for example "slow+ignore-range".
+transport faults combine with "+", for example "slow+ignore-range". Of a file, instead:
+endless-page (a 404 page in chunks, as fast as it is read, that never ends), trickle (the file
+at 64 bytes every 50 ms).
 """
 
 import argparse
@@ -408,9 +411,10 @@ class Handler(BaseHTTPRequestHandler):
             files = self.camera.state["files"][start:start + count]
             parts = ["<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DCIM>\n"]
             for entry in files:
-                parts.append("<file><name>%s</name><format>%s</format><size>%d</size><time>%s</time></file>\n"
-                             % (xml_escape(entry["path"]), xml_escape(entry["format"]),
-                                int(entry.get("listedSize", len(entry["data"]))),
+                listed = entry.get("listedSize", len(entry["data"]))
+                size = "" if listed is None else "<size>%s</size>" % xml_escape(listed)
+                parts.append("<file><name>%s</name><format>%s</format>%s<time>%s</time></file>\n"
+                             % (xml_escape(entry["path"]), xml_escape(entry["format"]), size,
                                 xml_escape(entry["time"])))
             parts.append("</DCIM>\n")
         body = "".join(parts)
@@ -457,6 +461,10 @@ class Handler(BaseHTTPRequestHandler):
             return
         data = entry["data"]
         content_type = "video/mp4" if entry["format"].lower() == "mp4" else "image/jpeg"
+        names = (fault or "").split("+")
+        if "endless-page" in names or "trickle" in names:
+            self.file_without_end(data, content_type, "endless-page" in names)
+            return
         header = self.headers.get("Range", "")
         if header and "ignore-range" not in (fault or "").split("+"):
             start, end = parse_range(header, len(data))
@@ -473,6 +481,35 @@ class Handler(BaseHTTPRequestHandler):
             self.send_body(206, body, content_type, headers, fault=fault)
             return
         self.send_body(200, data, content_type, {"Accept-Ranges": "bytes"}, fault=fault)
+
+    def file_without_end(self, data, content_type, endless_page):
+        """An error page that never ends, or the file at a trickle; until the reader goes."""
+        deadline = time.time() + 300
+        if endless_page:
+            self.send_response(404)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Transfer-Encoding", "chunked")
+        else:
+            self.send_response(200)
+            self.send_header("Content-Type", content_type)
+            self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        self.close_connection = True
+        chunk = b"<p>Not Found</p>" * 4096
+        sent = 0
+        try:
+            while time.time() < deadline and not self.server.stopping:
+                if endless_page:
+                    self.wfile.write(b"%x\r\n%s\r\n" % (len(chunk), chunk))
+                else:
+                    if sent >= len(data):
+                        return
+                    self.wfile.write(data[sent:sent + 64])
+                    self.wfile.flush()
+                    sent += 64
+                    time.sleep(0.05)
+        except (BrokenPipeError, ConnectionResetError):
+            pass
 
     # ----- control --------------------------------------------------------------------------
     def control_get(self, path, parsed):

@@ -24,6 +24,9 @@ Screen {
 
     StartScreenController { id: controller }
 
+    // A reminder turned off reaches the settings store at once, off this thread.
+    SettingsSave { id: settingsSave }
+
     // Connection states as the session manager numbers them.
     readonly property int connectionState: controller.connectionState
     readonly property bool sessionActive: connectionState !== 0
@@ -79,8 +82,10 @@ Screen {
                                 function(yes, remember) {
                                     if (yes)
                                         ScreenManager.show("UpdateScreen")
-                                    else if (remember && settings)
+                                    else if (remember && settings) {
                                         settings.lastUpdateIgnoredVersion = version
+                                        settingsSave.save()
+                                    }
                                 }, true)
         }
     }

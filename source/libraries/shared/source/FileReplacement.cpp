@@ -227,6 +227,14 @@ bool renameWithoutReplacing(const QString& newCopy, const QString& target)
     return std::rename(from.constData(), to.constData()) == 0;
 }
 
+std::optional<QFileDevice::Permissions> modeToKeep(const QString& target)
+{
+    const QFileInfo info(target);
+    if (!info.isFile() || info.isSymLink())
+        return std::nullopt;
+    return info.permissions();
+}
+
 bool syncFolder(const QString& folder)
 {
     notifyObserver(folder);
@@ -259,10 +267,7 @@ bool writeWholeFile(const QString& target, const std::function<bool(QFileDevice&
         return fail(QStringLiteral("cannot make a new copy: %1").arg(error));
     if (!writeContent(*copy) || !copy->flush())
         return fail(QStringLiteral("cannot write the new copy: %1").arg(copy->errorString()));
-    // What the user gave the file (or a new file's mode) survives the new copy; a link's target
-    // keeps its own.
-    const QFileDevice::Permissions mode = targetInfo.isFile() && !targetInfo.isSymLink()
-        ? targetInfo.permissions() : FilePermissions::newFileDefault();
+    const QFileDevice::Permissions mode = modeToKeep(target).value_or(FilePermissions::newFileDefault());
     if (FilePermissions::setFileMode(*copy, mode, &error) == FilePermissions::ModeResult::Failed)
         return fail(QStringLiteral("cannot set the file's mode: %1").arg(error));
     if (!syncToDisk(*copy))

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QFileDevice>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFileDevice;
 class QTemporaryFile;
@@ -55,6 +57,11 @@ bool replaceFileWith(const QString& newCopy, const QString& target);
 // The same, but only while nothing (a link to nothing included) holds target's name: false with
 // errno EEXIST when something does. Never copies and never follows a link at target.
 bool renameWithoutReplacing(const QString& newCopy, const QString& target);
+
+// The mode a new copy that replaces target keeps: target's own when target is a file (what the
+// user gave it survives the overwrite), none when it is not (nothing there, or a link, whose
+// file keeps its own). Waits on the disk: never on the GUI thread.
+std::optional<QFileDevice::Permissions> modeToKeep(const QString& target);
 
 // Syncs folder's entries (a rename into it) to the disk. False when that fails. Waits on the
 // disk: never on the GUI thread.

@@ -191,10 +191,15 @@ NewCopyPublisher::Result NewCopyPublisher::run(const std::shared_ptr<Job>& job)
     }
     if (job->finishContent)
         job->finishContent(copy);
+    // An overwrite keeps the mode the user gave the file it replaces.
+    std::optional<QFileDevice::Permissions> permissions = job->permissions;
+    if (job->rename == Rename::Replace) {
+        if (const std::optional<QFileDevice::Permissions> kept = FileReplacement::modeToKeep(job->target))
+            permissions = kept;
+    }
     QString modeError;
-    const FilePermissions::ModeResult mode = job->permissions
-        ? FilePermissions::setFileMode(copy, *job->permissions, &modeError)
-        : FilePermissions::ModeResult::Set;
+    const FilePermissions::ModeResult mode = permissions ? FilePermissions::setFileMode(copy, *permissions, &modeError)
+                                                         : FilePermissions::ModeResult::Set;
     switch (mode) {
     case FilePermissions::ModeResult::Set:
         break;

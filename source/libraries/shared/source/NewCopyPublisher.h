@@ -51,8 +51,9 @@ public:
     ~NewCopyPublisher() override;
 
     // Takes the open, complete copy; on the disk thread runs finishContent on it (when given),
-    // gives it permissions (when given), syncs it and renames it to target. False (the copy
-    // removed) when a copy is on its way already.
+    // gives it the mode of the file it replaces (Replace over a file), else permissions (when
+    // given), syncs it and renames it to target. False (the copy removed) when a copy is on its
+    // way already.
     bool publish(std::unique_ptr<QTemporaryFile> copy, const QString& target, Rename rename,
                  std::optional<QFileDevice::Permissions> permissions,
                  std::function<void(QFile& content)> finishContent = std::function<void(QFile&)>());

@@ -5,8 +5,8 @@ import design 1.0
 import utils 1.0
 
 // What the camera writes into its video: texts, their formats, placement and colours, and a
-// logo. Works on copies; Apply writes them into the settings and has the overlay manager send
-// them to the camera. The settings store itself is saved by the next save of the settings.
+// logo. Works on copies; Apply writes them into the settings, has the overlay manager send them
+// to the camera and saves the settings store.
 TabbedScreen {
     id: screen
     objectName: "OverlayConfigScreen"
@@ -14,6 +14,8 @@ TabbedScreen {
     Translator { id: tr; translationClassName: "Ombrastella.Zephira.App.OverlayTextScreen" }
 
     OverlayConfigScreenController { id: controller }
+
+    SettingsSave { id: settingsSave }
 
     readonly property bool graphicsSupported: videoOverlayManager ? videoOverlayManager.graphicsSupported === true : false
     readonly property bool backgroundSupported: videoOverlayManager
@@ -23,8 +25,35 @@ TabbedScreen {
     tabs: [tr.txt("TxtTabTexts", "Texts"), tr.txt("TxtTabTextFormats", "Text Formats"),
            tr.txt("TxtTabTextAppearance", "Text Appearance"), tr.txt("TxtTabLogo", "Logo")]
     tabEnabled: [true, true, true, graphicsSupported]
-    applyText: tr.txt("TxtApply", "Apply")
+    applyText: settingsSave.saving ? tr.txt("TxtSaving", "Saving...") : tr.txt("TxtApply", "Apply")
     cancelText: tr.txt("TxtCancel", "Cancel")
+
+    // The save is written off this thread; until its result is in, the screen takes no input
+    // and stays open.
+    enabled: !settingsSave.saving
+
+    function back() {
+        if (!settingsSave.saving)
+            leave()
+    }
+
+    function leave() {
+        if (ScreenManager.currentScreen === screen)
+            ScreenManager.close()
+    }
+
+    Connections {
+        target: settingsSave
+        function onFinished(saved) {
+            if (saved) {
+                screen.leave()
+                return
+            }
+            // The values stay in use for this run; the operator must know they are not kept.
+            MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), settingsSave.errorMessage,
+                             function() { screen.leave() }, screen)
+        }
+    }
 
     onGraphicsSupportedChanged: if (!graphicsSupported && currentTab === 3) currentTab = 0
 
@@ -87,9 +116,11 @@ TabbedScreen {
         overlayLogoFileName = settings.overlayLogoFileName
     }
 
-    onCancelClicked: ScreenManager.close()
+    onCancelClicked: back()
 
     onApplyClicked: {
+        if (settingsSave.saving)
+            return
         if (settings) {
             settings.textPlacement = textPlacement
             settings.textAlignment = textAlignment
@@ -121,7 +152,7 @@ TabbedScreen {
         }
         if (videoOverlayManager)
             videoOverlayManager.applySettings()
-        ScreenManager.close()
+        settingsSave.save()
     }
 
     function editText(title, value, callback) {

@@ -29,6 +29,9 @@ Screen {
 
     WebLoginScreenController { id: controller }
 
+    // What "Remember me" keeps reaches the settings store at once, off this thread.
+    SettingsSave { id: settingsSave }
+
     function logIn() {
         if (!canLogIn || !loginService)
             return
@@ -78,6 +81,7 @@ Screen {
         function onLoginSucceeded() {
             settings.webUserName = rememberOption.checked ? userField.text : ""
             settings.webPassword = rememberOption.checked ? passwordField.text : ""
+            settingsSave.save()
             ScreenManager.close(true)
         }
         function onLoginFailed(errorMessage) {

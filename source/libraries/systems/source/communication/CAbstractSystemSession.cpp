@@ -500,8 +500,12 @@ void CAbstractSystemSession::attemptReconnect()
 // video. A link or video that stays lost is reported as such; the Wi-Fi may never have left.
 CommunicationTypes::CommunicationError CAbstractSystemSession::lostLayerError() const
 {
-    if (!m_networkManager || m_networkManager->state() != CAbstractNetworkManager::StateConnected)
-        return CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed;
+    if (!m_networkManager || m_networkManager->state() != CAbstractNetworkManager::StateConnected) {
+        // An adapter unplugged meanwhile is named, not taken for interference.
+        return m_networkManager && !m_networkManager->missingWifiInterface().isEmpty()
+            ? CommunicationTypes::CommunicationErrorNetworkManagerNoInterface
+            : CommunicationTypes::CommunicationErrorNetworkManagerConnectionFailed;
+    }
     const CAbstractConnectionController* controller = connectionController();
     if (!controller || controller->state() != CAbstractConnectionController::StateConnected)
         return CommunicationTypes::CommunicationErrorCommunicatorConnection;

@@ -138,7 +138,7 @@ void CWindowsNetworkManager::adoptArrivedInterface()
     else
         takeUpInterface(m_wantedInterfaceName);
     // Scanning enabled before the adapter was there found no radio to switch on: done now.
-    if (!m_interfaceGuid.isNull() && m_networkScanEnabled) {
+    if (m_networkScanEnabled && interfacePresent()) {
         switchRadioOn();
         startWifiScan();
     }
@@ -494,6 +494,11 @@ QString CWindowsNetworkManager::missingWifiInterface() const
 {
     if (!m_interfacesSeen || interfacePresent())
         return QString();
+    // Without the wireless service no adapter is seen, and none is known to be missing.
+    QList<Wlan::InterfaceInfo> interfaces;
+    quint32 currentIndex = 0;
+    if (m_wlan->enumInterfaces(m_handle, &interfaces, &currentIndex) != Wlan::ErrorSuccess)
+        return QString();
     return m_wantedInterfaceName.isEmpty() ? m_activeInterfaceName : m_wantedInterfaceName;
 }
 
@@ -562,8 +567,14 @@ void CWindowsNetworkManager::customEvent(QEvent* event)
     // Adapters coming and going concern every listener, whichever adapter is chosen.
     if (source == Wlan::SourceAcm && (code == Wlan::AcmInterfaceArrival || code == Wlan::AcmInterfaceRemoval)) {
         m_interfacesSeen = true;
-        if (code == Wlan::AcmInterfaceArrival && m_interfaceGuid.isNull() && m_handle != 0)
+        // The chosen adapter may come back as another one under its name (another stick, a
+        // new identity): whatever arrives while it is not there may be it. What went with the
+        // one that left goes first; its own removal may come later.
+        if (code == Wlan::AcmInterfaceArrival && m_handle != 0 && (m_interfaceGuid.isNull() || !interfacePresent())) {
+            if (!m_interfaceGuid.isNull())
+                loseInterface();
             adoptArrivedInterface();
+        }
         if (code == Wlan::AcmInterfaceRemoval && notification->interfaceGuid() == m_interfaceGuid
             && !m_interfaceGuid.isNull())
             loseInterface();

@@ -44,6 +44,17 @@ qint64 addSizes(qint64 a, qint64 b)
 
 } // namespace
 
+Tovrin::Shared::TransferLimits CHXMediaDownload::defaultTransferLimits()
+{
+    Tovrin::Shared::TransferLimits limits;
+    limits.headMs = 15000;
+    limits.stallMs = 15000;
+    // The camera's Wi-Fi carries a hundred times this where it carries anything at all.
+    limits.lowSpeedBytesPerSecond = 1024;
+    limits.lowSpeedWindowMs = 30000;
+    return limits;
+}
+
 CHXMediaDownload::CHXMediaDownload(const QVector<CRemoteFileInfo>& files, const QVector<QString>& targetPaths)
     : m_files(files)
     , m_targetPaths(targetPaths)
@@ -128,14 +139,16 @@ void CHXMediaDownload::requestCurrentFile()
     // decoded or encoded again.
     QNetworkRequest request{QUrl(m_currentFileUrl, QUrl::StrictMode)};
     if (m_currentFileReceived > 0) {
+        // A size the camera did not give leaves the range open to the end of the file.
         request.setRawHeader("Range", QByteArray("bytes=") + QByteArray::number(m_currentFileReceived) + '-'
-                                          + QByteArray::number(m_currentFileSize));
+                                          + (m_currentFileSize > 0 ? QByteArray::number(m_currentFileSize) : QByteArray()));
     }
-    if (m_transferTimeout > 0)
-        request.setTransferTimeout(m_transferTimeout);
     m_replyChecked = false;
     m_restartPending = false;
     m_reply = m_networkAccessManager->get(request);
+    // Held to a bounded read-ahead while it streams to the disk, and given up when it stalls or
+    // trickles.
+    Tovrin::Shared::TransferWatchdog::watch(m_reply, m_transferLimits, QStringLiteral("UlxSystemsLibrary"));
     connect(m_reply, &QNetworkReply::readyRead, this, &CHXMediaDownload::onReplyReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &CHXMediaDownload::onReplyFinished);
 }
@@ -144,7 +157,7 @@ bool CHXMediaDownload::acceptReply(QNetworkReply* reply)
 {
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 200 && status != 206)
-        return false; // an error page: the reply ends with its error
+        return false; // an error page: the transfer fails
     if (m_currentFileReceived == 0)
         return true;
     // A continuation must say that it starts where the file stopped; anything else would
@@ -181,32 +194,42 @@ void CHXMediaDownload::onReplyReadyRead()
         return;
     if (!m_replyChecked) {
         m_replyChecked = true;
-        if (!acceptReply(reply)) {
-            if (m_restartPending) {
-                dropReply();
-                restartCurrentFile();
-                requestCurrentFile();
-            }
+        if (!acceptReply(reply) && m_restartPending) {
+            dropReply();
+            restartCurrentFile();
+            requestCurrentFile();
             return;
         }
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status != 200 && status != 206)
+    if (status != 200 && status != 206) {
+        // An error page is not the file, and nothing of it is kept: the transfer fails now.
+        logDownload(QStringLiteral("[CHXMediaDownload] The camera answered with status"), {status, m_currentFileUrl});
+        reply->abort();
         return;
+    }
     const QByteArray data = reply->readAll();
     qint64 written = 0;
     while (written < data.size()) {
         const qint64 n = m_temporaryFile->write(data.constData() + written, data.size() - written);
         if (n <= 0) {
-            logDownload(QStringLiteral("[CHXMediaDownload] Writing failed:"), {m_temporaryFile->fileName()});
-            dropReply();
-            dropTemporaryFile();
-            end(Failed, ResultFileWriteFailed);
+            failWriting();
             return;
         }
         written += n;
     }
     addReceived(written);
+}
+
+void CHXMediaDownload::failWriting()
+{
+    // The operator can do something about a full drive: it is told apart.
+    const bool full = m_temporaryFile->error() == QFileDevice::ResourceError;
+    logDownload(QStringLiteral("[CHXMediaDownload] Writing failed:"),
+                {m_temporaryFile->fileName(), m_temporaryFile->errorString()});
+    dropReply();
+    dropTemporaryFile();
+    end(Failed, full ? ResultDiskFull : ResultFileWriteFailed);
 }
 
 void CHXMediaDownload::addReceived(qint64 bytes)
@@ -257,7 +280,8 @@ void CHXMediaDownload::onReplyFinished()
 
     if (m_state != Running)
         return;
-    if (reply->error() != QNetworkReply::NoError) {
+    // A redirect is no file either, and a transfer given up for its pace ends as a time-out.
+    if (Tovrin::Shared::TransferWatchdog::errorOf(reply) != QNetworkReply::NoError) {
         logDownload(QStringLiteral("[CHXMediaDownload] Transfer failed:"), {m_currentFileUrl, reply->errorString()});
         dropTemporaryFile();
         end(Failed, ResultTransferFailed);
@@ -270,9 +294,7 @@ void CHXMediaDownload::completeCurrentFile()
 {
     // A write error would otherwise surface only on the disk thread.
     if (!m_temporaryFile->flush()) {
-        logDownload(QStringLiteral("[CHXMediaDownload] Writing failed:"), {m_temporaryFile->fileName()});
-        dropTemporaryFile();
-        end(Failed, ResultFileWriteFailed);
+        failWriting();
         return;
     }
     std::function<void(QFile&)> patchVideo;

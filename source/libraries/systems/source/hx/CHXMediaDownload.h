@@ -5,6 +5,7 @@
 #include "CRemoteFileInfo.h"
 
 #include "NewCopyPublisher.h"
+#include "TransferWatchdog.h"
 
 #include <QPointer>
 #include <QVector>
@@ -47,19 +48,23 @@ public:
         ResultCancelled = 1,
         ResultCompleted = 2,
         ResultTransferFailed = 3,
-        ResultFileWriteFailed = 4
+        ResultFileWriteFailed = 4,
+        // The file did not fit: the tablet's drive is full.
+        ResultDiskFull = 5
     };
     Q_ENUM(DownloadResult)
 
-    // A transfer that moves no data for this long fails.
-    static constexpr int DefaultTransferTimeoutMs = 15000;
+    // The camera is near: a file that waits this long for its answer, stalls this long or
+    // trickles below this rate is given up, while one that arrives at link speed, however large,
+    // is not.
+    static Tovrin::Shared::TransferLimits defaultTransferLimits();
 
     CHXMediaDownload(const QVector<CRemoteFileInfo>& files, const QVector<QString>& targetPaths);
     ~CHXMediaDownload() override;
 
     void start();
     DownloadState state() const { return m_state; }
-    void setTransferTimeout(int milliseconds) { m_transferTimeout = milliseconds; }
+    void setTransferLimits(const Tovrin::Shared::TransferLimits& limits) { m_transferLimits = limits; }
 
     int result() const override { return m_result; }
     qint64 totalSize() const override { return m_totalSize; }
@@ -90,6 +95,7 @@ private:
     void updateProgress();
     void dropReply();
     void dropTemporaryFile();
+    void failWriting();
     void end(DownloadState state, DownloadResult result);
 
     QVector<CRemoteFileInfo> m_files;
@@ -110,7 +116,7 @@ private:
     int m_index = -1;
     DownloadState m_state = Idle;
     DownloadResult m_result = ResultNone;
-    int m_transferTimeout = DefaultTransferTimeoutMs;
+    Tovrin::Shared::TransferLimits m_transferLimits = defaultTransferLimits();
     bool m_replyChecked = false; // the current reply's status was examined
     bool m_restartPending = false; // the answer did not continue the file: fetch it anew
     bool m_nextPending = false; // the file took its name while paused: the next one waits for the resume

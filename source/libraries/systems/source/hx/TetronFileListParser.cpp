@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <limits>
 
 namespace Ulx {
@@ -20,15 +21,24 @@ void logParser(const QString& text)
                                          text, {});
 }
 
+// Digits only (a number too large for any size, as opposed to text that is none).
+bool isDecimalNumber(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    return !trimmed.isEmpty() && std::all_of(trimmed.cbegin(), trimmed.cend(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+}
+
 struct Entry
 {
     QString path;
     QString fileName;
     QDateTime time;
-    // A size the list does not give, or that cannot be read, is taken as the largest: as 0 it
-    // would pass every room check and the download would fill the drive; as the largest it is
-    // refused before the download starts.
-    qint64 size = std::numeric_limits<qint64>::max();
+    // 0 while unknown: a size the list does not give, or that is not a number. Such a file is
+    // downloaded all the same; the room check counts the sizes it knows.
+    qint64 size = 0;
+    bool sizeGiven = false;
     RemoteMediaTypes::FileType type = RemoteMediaTypes::FileTypeUnknown;
 };
 
@@ -76,9 +86,13 @@ void readFile(QXmlStreamReader& reader, QVector<Multimedia::CRemoteFileInfo>* fi
         } else if (name == QLatin1String("size")) {
             bool ok = false;
             const QString text = reader.readElementText();
+            entry.sizeGiven = true;
             entry.size = text.toLongLong(&ok, 10);
-            if (!ok || entry.size < 0) {
+            if (!ok && isDecimalNumber(text)) {
+                // A number no volume can hold: the room check refuses it.
                 entry.size = std::numeric_limits<qint64>::max();
+            } else if (!ok || entry.size < 0) {
+                entry.size = 0;
                 logParser(QStringLiteral("File list parser - invalid file size detected."));
             }
         } else if (name == QLatin1String("time")) {
@@ -94,6 +108,8 @@ void readFile(QXmlStreamReader& reader, QVector<Multimedia::CRemoteFileInfo>* fi
     }
     if (entry.fileName.isEmpty() || !entry.time.isValid() || entry.type == RemoteMediaTypes::FileTypeUnknown)
         return;
+    if (!entry.sizeGiven)
+        logParser(QStringLiteral("File list parser - no file size given."));
     // The name becomes part of a URL on the camera and of a local file name: a path that could
     // reach another host or climb out of a folder is refused.
     if (!isSafeCameraPath(entry.path) || entry.fileName.contains(QLatin1Char(':'))) {

@@ -16,7 +16,8 @@ public:
     CAbstractMediaDownload();
     ~CAbstractMediaDownload() override;
 
-    // 0 running, 1 cancelled, 2 finished, 3 transmission failure, 4 local write failure.
+    // 0 running, 1 cancelled, 2 finished, 3 transmission failure, 4 local write failure, 5 the
+    // local drive full.
     virtual int result() const = 0;
     virtual qint64 totalSize() const = 0;
     virtual int totalProgress() const = 0;

@@ -219,6 +219,7 @@ void CNetworkManagerWlan::startWatching()
     QObject::connect(notifier, &NetworkManager::Notifier::serviceDisappeared, this, [this]() {
         CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
                             QStringLiteral("NetworkManager left the system bus: no Wi-Fi until it is back."), {});
+        m_serviceGone = true;
         // A NetworkManager that comes back may give the same paths to other connections.
         m_refusedConnections.clear();
         m_addAnew.clear();
@@ -226,6 +227,7 @@ void CNetworkManagerWlan::startWatching()
     });
     QObject::connect(notifier, &NetworkManager::Notifier::serviceAppeared, this, [this]() {
         CLogger::logMessage(CLogger::LogLevelInfo, kCategory, QStringLiteral("NetworkManager is on the system bus."), {});
+        m_serviceGone = false;
         for (const NetworkManager::Device::Ptr& device : NetworkManager::networkInterfaces())
             watchDevice(device->uni(), true);
     });
@@ -391,6 +393,9 @@ ErrorCode CNetworkManagerWlan::enumInterfaces(ClientHandle handle, QList<Interfa
 {
     if (!m_callbacks.contains(handle))
         return ErrorInvalidHandle;
+    // No adapter can be seen, which does not say that none is there.
+    if (m_serviceGone)
+        return ErrorServiceNotActive;
     QList<InterfaceInfo> list;
     for (const DeviceRecord& record : qAsConst(m_devices)) {
         const NetworkManager::WirelessDevice::Ptr device = wirelessDevice(record.uni);

@@ -136,6 +136,8 @@ private:
     QMap<ClientHandle, QPair<quint32, NotificationCallback>> m_callbacks;
     ClientHandle m_nextHandle = 1;
     bool m_watching = false;
+    // NetworkManager left the system bus and has not come back.
+    bool m_serviceGone = false;
     QList<DeviceRecord> m_devices; // in NetworkManager's order
     QSet<QString> m_removedConnections; // saved connections asked to go; they are never reused
     QSet<QString> m_refusedConnections; // others' connections whose key failed; not reused while NetworkManager runs

@@ -122,6 +122,9 @@ ErrorCode CThreadedWlan::enumInterfaces(ClientHandle handle, QList<InterfaceInfo
 {
     if (!m_board->isOpen(handle))
         return ErrorInvalidHandle;
+    // No adapter can be seen, which does not say that none is there.
+    if (!CWlanServiceStatus::instance()->serviceFound())
+        return ErrorServiceNotActive;
     const std::shared_ptr<const WlanSnapshot> snapshot = m_board->snapshot();
     interfaces->clear();
     for (const WlanInterfaceSnapshot& entry : snapshot->interfaces)
