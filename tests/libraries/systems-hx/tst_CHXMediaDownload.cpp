@@ -326,6 +326,7 @@ private slots:
         QTest::addColumn<int>("result");
         QTest::newRow("endless error page") << "endless-page" << 65536 << int(CHXMediaDownload::ResultTransferFailed);
         QTest::newRow("trickle") << "trickle" << 65536 << int(CHXMediaDownload::ResultTransferFailed);
+        QTest::newRow("compressed") << "gzip-bomb" << 65536 << int(CHXMediaDownload::ResultTransferFailed);
         QTest::newRow("at link speed, longer than the limits") << "slow" << 800000
                                                                << int(CHXMediaDownload::ResultCompleted);
     }

@@ -1,5 +1,7 @@
 #include "hx/CHXMediaDownload.h"
 
+#include "communication/PeerAnswers.h"
+
 #include "hx/TetronCameraUrls.h"
 
 #include "CLogger.h"
@@ -138,6 +140,7 @@ void CHXMediaDownload::requestCurrentFile()
     // The address holds the camera path encoded once (cameraFileUrl): taken as it is, never
     // decoded or encoded again.
     QNetworkRequest request{QUrl(m_currentFileUrl, QUrl::StrictMode)};
+    Communication::askForStoredAnswer(&request);
     if (m_currentFileReceived > 0) {
         // A size the camera did not give leaves the range open to the end of the file.
         request.setRawHeader("Range", QByteArray("bytes=") + QByteArray::number(m_currentFileReceived) + '-'
@@ -158,6 +161,15 @@ bool CHXMediaDownload::acceptReply(QNetworkReply* reply)
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 200 && status != 206)
         return false; // an error page: the transfer fails
+    const QByteArray encoding = Tovrin::Shared::TransferWatchdog::contentEncoding(reply);
+    if (!encoding.isEmpty()) {
+        // Asked for as stored: encoded bytes are not the file.
+        Tovrin::Shared::TransferWatchdog::refuse(
+            reply, QStringLiteral("[CHXMediaDownload] The camera sent the file encoded (%1): %2")
+                       .arg(QString::fromLatin1(encoding), m_currentFileUrl),
+            QStringLiteral("UlxSystemsLibrary"));
+        return false;
+    }
     if (m_currentFileReceived == 0)
         return true;
     // A continuation must say that it starts where the file stopped; anything else would
@@ -200,6 +212,9 @@ void CHXMediaDownload::onReplyReadyRead()
             requestCurrentFile();
             return;
         }
+        // A refused answer has ended the transfer already.
+        if (reply != m_reply)
+            return;
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 200 && status != 206) {
