@@ -331,6 +331,13 @@ void JsonListReader::take(char c)
         return;
     }
     QByteArray& text = m_inElement ? m_element : m_rest;
+    const bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    // A run of white space between tokens means one blank: padding costs nothing to hold.
+    if (blank && !m_inString) {
+        if (!text.isEmpty() && text.endsWith(' '))
+            return;
+        c = ' ';
+    }
     text += c;
     // No element of a reply nor what stands around its list comes near this.
     if (text.size() > XmlReader::MaxElementChars) {
