@@ -1,6 +1,7 @@
 #include "Response.h"
 
 #include "CLogger.h"
+#include "TransferWatchdog.h"
 
 #include <QJsonDocument>
 #include <QStringList>
@@ -339,8 +340,9 @@ void JsonListReader::take(char c)
         c = ' ';
     }
     text += c;
-    // No element of a reply nor what stands around its list comes near this.
-    if (text.size() > XmlReader::MaxElementChars) {
+    // An entry of a list is no larger than an answer held whole may be; what stands around the
+    // list (a count, a page) is a few values.
+    if (text.size() > (m_inElement ? Shared::TransferWatchdog::MaxReplyBytes : qint64(XmlReader::MaxElementChars))) {
         m_refused = true;
         return;
     }
