@@ -272,6 +272,13 @@ void CProjectService::addProjectAtPathToTheProjectList(const QString& projectPat
         worker, [=]() { worker->addProjectAtPathToTheProjectList(projectPath); }, Qt::QueuedConnection);
 }
 
+void CProjectService::releaseDownloadFolder(const QString& projectPath, const QString& inFlight, bool removeIt)
+{
+    CProjectServiceWorker* worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [=]() { worker->releaseDownloadFolder(projectPath, inFlight, removeIt); }, Qt::QueuedConnection);
+}
+
 void CProjectService::updateProjectSizeOnClose(const SurveyProjectPtr& project)
 {
     CProjectServiceWorker* worker = m_worker;

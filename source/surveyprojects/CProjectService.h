@@ -53,6 +53,9 @@ public:
                            const QString& comment);
     uint loadManholeList(const SurveyProjectPtr& project);
     void addProjectAtPathToTheProjectList(const QString& projectPath);
+    // A download is done with its placeholder folder; with removeIt what downloads wrote in it
+    // goes first, on the worker (see the worker).
+    void releaseDownloadFolder(const QString& projectPath, const QString& inFlight, bool removeIt);
     void updateProjectSizeOnClose(const SurveyProjectPtr& project);
     // The size in the list of a project that stays open (photos taken, edited, imported).
     void updateProjectSize(const QString& projectPath);

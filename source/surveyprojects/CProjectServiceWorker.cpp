@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -29,6 +30,10 @@ using Tovrin::Logging::CLogger;
 namespace {
 
 const QString LogCategory = QStringLiteral("Projects");
+// Tries of a download folder's removal: the web client may still be closing or discarding the
+// file of a transfer just stopped.
+const int DownloadFolderRemovalTries = 10;
+const int DownloadFolderRemovalRetryMs = 200;
 
 QString projectFilePath(const QString& projectPath)
 {
@@ -298,6 +303,36 @@ void CProjectServiceWorker::addProjectAtPathToTheProjectList(const QString& proj
         addProjectToList(projectPath);
     if (listContainsPath(projectPath))
         unwatchPendingFolder(projectPath);
+}
+
+void CProjectServiceWorker::releaseDownloadFolder(const QString& projectPath, const QString& inFlight, bool removeIt)
+{
+    if (removeIt)
+        removeDownloadFolder(projectPath, inFlight, DownloadFolderRemovalTries);
+    else
+        addProjectAtPathToTheProjectList(projectPath);
+}
+
+void CProjectServiceWorker::removeDownloadFolder(const QString& projectPath, const QString& inFlight, int triesLeft)
+{
+    WebDownloadMarker::Removal removal = WebDownloadMarker::Removal::Removed;
+    if (QFileInfo::exists(projectPath))
+        removal = WebDownloadMarker::removeDownloadFolder(projectPath, inFlight);
+    if (removal == WebDownloadMarker::Removal::Unfinished && triesLeft > 1) {
+        // Still the download's until the removal ends: no other download takes it over meanwhile.
+        QTimer::singleShot(DownloadFolderRemovalRetryMs, this, [this, projectPath, inFlight, triesLeft] {
+            removeDownloadFolder(projectPath, inFlight, triesLeft - 1);
+        });
+        return;
+    }
+    if (removal == WebDownloadMarker::Removal::Kept)
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                            QStringLiteral("The folder holds files that the download did not write; it stays as it is"),
+                            {projectPath});
+    else if (removal == WebDownloadMarker::Removal::Unfinished)
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Could not remove the project folder"),
+                            {projectPath});
+    addProjectAtPathToTheProjectList(projectPath);
 }
 
 void CProjectServiceWorker::addFoundFolderToTheProjectList(const QString& projectPath)

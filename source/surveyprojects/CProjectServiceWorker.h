@@ -49,6 +49,12 @@ public:
     Q_INVOKABLE void closeProject(uint taskId, const SurveyProjectPtr& project);
     Q_INVOKABLE void deleteProject(uint taskId, const QString& projectPath);
     Q_INVOKABLE void addProjectAtPathToTheProjectList(const QString& projectPath);
+    // A download will not fill its placeholder any more. With removeIt the folder goes when it
+    // holds only what downloads of its web project wrote (inFlight: the file of a transfer just
+    // stopped, whose copies may still be on their way out), tried again a few times while they
+    // are; anything else keeps it as it is. Then it is a folder like any, listed when it holds a
+    // project.
+    Q_INVOKABLE void releaseDownloadFolder(const QString& projectPath, const QString& inFlight, bool removeIt);
     Q_INVOKABLE void renameProject(uint taskId, const QString& projectPath, const QString& newName);
     Q_INVOKABLE void applyChangeSet(uint taskId, const AbstractChangeSetPtr& changeSet);
     Q_INVOKABLE void createSurveyPhoto(uint taskId, const SurveyProjectPtr& project, const SurveyPtr& survey,
@@ -107,6 +113,7 @@ private:
     void deleteUnreferencedMediaFiles(const SurveyProjectPtr& project, const QString& projectPath,
                                       const QStringList& candidates);
     QStringList listSubFolders(const QString& rootPath) const;
+    void removeDownloadFolder(const QString& projectPath, const QString& inFlight, int triesLeft);
     void addProjectToList(const QString& projectPath);
     void removeProjectFromList(const QString& projectPath);
     void replaceProjectList(const QVector<CLocalProjectInfo>& list);

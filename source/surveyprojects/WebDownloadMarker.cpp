@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
 
 #include <cerrno>
 #include <cstring>
@@ -35,6 +37,19 @@ const int MaxFolderDepth = 16;
 QString markPath(const QString& projectPath)
 {
     return QDir(projectPath).filePath(QLatin1String(ProjectFiles::WebDownloadMarkFileName));
+}
+
+QMutex observerMutex;
+std::function<bool(const QString&)> removalObserver;
+
+bool removalAllowed(const QString& projectPath)
+{
+    std::function<bool(const QString&)> observer;
+    {
+        QMutexLocker locker(&observerMutex);
+        observer = removalObserver;
+    }
+    return !observer || observer(projectPath);
 }
 
 bool entryExists(const QString& path)
@@ -141,12 +156,14 @@ bool holdsOnly(const QString& projectPath, const QString& relative, const Downlo
     return only;
 }
 
-DownloadFiles dataFiles(const QString& projectPath)
+// Until a download has finished its data files bear their download names only; the mark's new
+// copies are its too (a kill at the mark's rename leaves one).
+DownloadFiles unfinishedDataFiles(const QString& projectPath)
 {
     DownloadFiles ours;
-    for (const char* name :
-         {ProjectFiles::ProjectDownloadFileName, ProjectFiles::ManholeDownloadFileName, ProjectFiles::ManholeFileName})
+    for (const char* name : {ProjectFiles::ProjectDownloadFileName, ProjectFiles::ManholeDownloadFileName})
         ours.add(projectPath, QLatin1String(name));
+    ours.addCopiesOf(projectPath, QLatin1String(ProjectFiles::WebDownloadMarkFileName));
     return ours;
 }
 
@@ -164,7 +181,8 @@ Leftover leftoverIn(const QString& projectPath, const QString& source)
             return Leftover::UnreadableMark;
         return !source.isEmpty() && lines.first() == source ? Leftover::SameDownload : Leftover::OtherDownload;
     }
-    return holdsOnly(ensureTrailingSlash(projectPath), QString(), dataFiles(ensureTrailingSlash(projectPath)), 0)
+    // Without a mark, a manholes.xml is the operator's: a download names it so only as it finishes.
+    return holdsOnly(ensureTrailingSlash(projectPath), QString(), unfinishedDataFiles(ensureTrailingSlash(projectPath)), 0)
         ? Leftover::Unmarked
         : Leftover::None;
 }
@@ -230,7 +248,9 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
     QStringList lines = markLines(folder);
     if (lines.isEmpty())
         return Removal::Kept;
-    DownloadFiles ours = dataFiles(folder);
+    // A marked folder's manholes.xml is its download's: it takes its name just before project.xml.
+    DownloadFiles ours = unfinishedDataFiles(folder);
+    ours.add(folder, QLatin1String(ProjectFiles::ManholeFileName));
     const QString mark = QLatin1String(ProjectFiles::WebDownloadMarkFileName);
     ours.add(folder, mark);
     lines.removeFirst();
@@ -246,6 +266,8 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
     QStringList found;
     if (!holdsOnly(folder, QString(), ours, 0, &found))
         return Removal::Kept;
+    if (!removalAllowed(folder))
+        return Removal::Unfinished;
     // One by one, never a whole tree: what arrives meanwhile stays. The mark goes last, so that a
     // removal stopped halfway is still known as the download's when it is tried again.
     for (const QString& path : qAsConst(found)) {
@@ -262,6 +284,12 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
             && ::rmdir(QFile::encodeName(QDir::cleanPath(folder)).constData()) == 0
         ? Removal::Removed
         : Removal::Unfinished;
+}
+
+void setRemovalObserver(std::function<bool(const QString& projectPath)> observer)
+{
+    QMutexLocker locker(&observerMutex);
+    removalObserver = std::move(observer);
 }
 
 } // namespace WebDownloadMarker

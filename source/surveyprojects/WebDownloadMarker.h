@@ -3,6 +3,8 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
 // A web project download marks the folder it fills with a hidden file: the web project it comes
 // from, then one line per media file that arrived complete. A folder that still carries the mark
 // (no project file yet) is what a download left when it was interrupted: downloading the same
@@ -24,8 +26,9 @@ enum class Leftover
     // A mark that cannot be read (empty, cut short, no file): nothing in the folder is shown to
     // be a download's.
     UnreadableMark,
-    // Left by a download of a build that did not mark its folders: the download's data files,
-    // empty media folders and nothing else.
+    // Left by a download whose folder has no mark (a build that did not mark its folders, or a
+    // kill while the mark was written): data files under their download names, new copies of the
+    // mark, empty media folders and nothing else.
     Unmarked
 };
 
@@ -56,5 +59,10 @@ enum class Removal
 // copies on their way to one of those or to inFlight (the file of a transfer just stopped; not
 // what holds its name), and folders holding nothing else.
 Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight = QString());
+
+// Tests watch the removals through this: called by removeDownloadFolder on the thread that
+// removes, with the folder, before anything is removed. False ends that try unfinished, as a
+// file that cannot be removed yet does. Empty to stop.
+void setRemovalObserver(std::function<bool(const QString& projectPath)> observer);
 
 } // namespace WebDownloadMarker

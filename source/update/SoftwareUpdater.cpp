@@ -47,7 +47,8 @@ QNetworkRequest makeRequest(const QUrl& url)
 
 bool isRedirect(QNetworkReply* reply)
 {
-    if (reply->error() != QNetworkReply::NoError)
+    // A redirect ends at its head (TransferWatchdog): its status and Location are all there.
+    if (reply->error() != QNetworkReply::NoError && !Tovrin::Shared::TransferWatchdog::endedAtRedirect(reply))
         return false;
     switch (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()) {
     case 301:
@@ -395,8 +396,9 @@ void SoftwareUpdater::onNetworkReplyReadyRead()
 {
     if (!m_reply)
         return;
-    // A redirect's or an error's page is neither the update information nor part of the
-    // installer: it is dropped, and one that does not end is given up like any answer past the cap.
+    // An error's page is neither the update information nor part of the installer: it is
+    // dropped, and one that does not end is given up like any answer past the cap. (A redirect's
+    // page is never read: the reply ends at its head.)
     if (!carriesContent(m_reply)) {
         m_pageBytes += qMax<qint64>(0, m_reply->skip(m_reply->bytesAvailable()));
         if (m_pageBytes > Tovrin::Shared::TransferWatchdog::MaxReplyBytes)

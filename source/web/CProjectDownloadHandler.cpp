@@ -16,11 +16,9 @@
 #include "NewCopyPublisher.h"
 #include "TovrinWebApi.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
 
 #include <cerrno>
 #include <cmath>
@@ -41,47 +39,16 @@ const QString LogCategory = QStringLiteral("WebModule");
 
 // The media download's "could not be overwritten" message, which names what stands in the way.
 const int MediaDownloadErrorOverwriteFileFailed = 3;
-// Tries of a folder removal: the web client may still be closing or discarding the file of a
-// transfer just stopped.
-const int RemovalTries = 10;
 
 void logLine(CLogger::LogLevel level, const QString& text)
 {
     CLogger::logMessage(level, LogCategory, text, {});
 }
 
-// A folder whose download did not finish goes when it holds only what downloads of its web
-// project wrote. Anything else in it (files of the operator's) keeps the folder as it is, for
-// the operator to see and for the next download of the project to go on with.
-void removeFolder(const QString& folder, const QString& inFlight, int triesLeft)
-{
-    if (!QFileInfo::exists(folder))
-        return;
-    switch (WebDownloadMarker::removeDownloadFolder(folder, inFlight)) {
-    case WebDownloadMarker::Removal::Removed:
-        return;
-    case WebDownloadMarker::Removal::Kept:
-        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
-                            QStringLiteral("The folder holds files that the download did not write; "
-                                           "it stays as it is: %1")
-                                .arg(folder),
-                            {});
-        return;
-    case WebDownloadMarker::Removal::Unfinished:
-        break;
-    }
-    if (triesLeft <= 1) {
-        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                            QStringLiteral("Could not remove the project folder %1").arg(folder), {});
-        return;
-    }
-    QTimer::singleShot(200, QCoreApplication::instance(),
-                       [folder, inFlight, triesLeft]() { removeFolder(folder, inFlight, triesLeft - 1); });
-}
-
 // A folder that a download will not fill any more: removed when that download made it and it
 // holds only what downloads wrote, else left as it is. Either way the project service no longer
-// keeps it for that download, so that the next download of the project can go on in it.
+// keeps it for that download, so that the next download of the project can go on in it. The
+// removal waits on the disk: it runs on the project service's worker.
 void letGoOfFolder(CProjectService* projectService, const QString& folder, const QString& inFlight, bool takenOver)
 {
     if (takenOver)
@@ -89,10 +56,8 @@ void letGoOfFolder(CProjectService* projectService, const QString& folder, const
                             QStringLiteral("The folder that an interrupted download left stays as it is: %1")
                                 .arg(folder),
                             {});
-    else
-        removeFolder(folder, inFlight, RemovalTries);
     if (projectService)
-        projectService->addProjectAtPathToTheProjectList(folder);
+        projectService->releaseDownloadFolder(folder, inFlight, !takenOver);
 }
 
 // What keeps a file of the download from its name below projectFolder: a folder at that name,

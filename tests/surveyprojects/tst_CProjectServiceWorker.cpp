@@ -8,6 +8,8 @@
 
 #include "ProjectSamples.h"
 
+#include "FileReplacement.h"
+
 #include <QBuffer>
 
 #include <QDir>
@@ -15,6 +17,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtTest>
 
 #include <algorithm>
@@ -295,11 +298,13 @@ private slots:
     }
 
     // What an interrupted web download left blocks nothing: the same web project goes on in it
-    // as it is, files of the operator's in it included; a download of a build that did not mark
-    // its folders, when it left nothing but its data files, gets the folder with them fetched
-    // anew. A folder marked for another web project or with a mark that cannot be read, one
-    // holding what no download wrote, a project, or a folder that a download of this run still
-    // fills stay as they are, and the download is refused.
+    // as it is, files of the operator's in it included; a download whose folder has no mark (of
+    // a build that did not mark its folders, or killed as it wrote the mark), when it left
+    // nothing but its data files under their download names and copies of the mark, gets the
+    // folder with them fetched anew and the copies swept. A folder marked for another web
+    // project or with a mark that cannot be read, one holding what no download wrote (the
+    // operator's manholes.xml among them), a project, or a folder that a download of this run
+    // still fills stay as they are, and the download is refused.
     void leftoverOfAnInterruptedDownloadIsTakenOver()
     {
         const auto placeholder = [this](const QString& name, const QString& source, ProjectTypes::ProjectError* error) {
@@ -326,7 +331,25 @@ private slots:
         }
         const QString unmarked = m_root + "Unmarked/";
         QVERIFY(QDir().mkpath(unmarked + "Photos") && writeAll(unmarked + "project.xml.download", "<old/>"));
-        QVERIFY(writeAll(unmarked + "manholes.xml", "<old/>"));
+        QVERIFY(writeAll(unmarked + "manholes.xml.download", "<old/>"));
+        // Killed while its mark took its name: empty media folders and the mark's new copy.
+        const QString killed = m_root + "Killed/";
+        QVERIFY(QDir().mkpath(killed + "Photos") && QDir().mkpath(killed + "Videos"));
+        QString markCopy;
+        {
+            std::unique_ptr<QTemporaryFile> copy = FileReplacement::createNewCopy(killed + ".webdownload");
+            QVERIFY(copy && copy->write("p-killed\n") > 0);
+            copy->setAutoRemove(false);
+            markCopy = copy->fileName();
+        }
+        // The operator's own manholes, alone or beside empty media folders: no download names a
+        // file so before it has finished.
+        const QByteArray operatorManholes(72, 'm');
+        const QString manholesOnly = m_root + "ManholesOnly/";
+        QVERIFY(QDir().mkpath(manholesOnly) && writeAll(manholesOnly + "manholes.xml", operatorManholes));
+        const QString manholesAndMedia = m_root + "ManholesAndMedia/";
+        QVERIFY(QDir().mkpath(manholesAndMedia + "Photos") && QDir().mkpath(manholesAndMedia + "Videos"));
+        QVERIFY(writeAll(manholesAndMedia + "manholes.xml", operatorManholes));
         const QString stray = m_root + "Stray/";
         QVERIFY(QDir().mkpath(stray + "Photos") && writeAll(stray + "project.xml.download", "<old/>"));
         QVERIFY(writeAll(stray + "Photos/X.JPG", "x"));
@@ -337,7 +360,8 @@ private slots:
         QVERIFY(!busy.isEmpty());
         m_worker = std::make_unique<CProjectServiceWorker>();
         m_worker->init(m_root);
-        for (const char* name : {"Same", "Other", "Garbage", "Empty", "Unmarked", "Stray", "harbour road", "Mine"})
+        for (const char* name : {"Same", "Other", "Garbage", "Empty", "Unmarked", "Killed", "ManholesOnly",
+                                 "ManholesAndMedia", "Stray", "harbour road", "Mine"})
             QVERIFY2(!listed(name), name);
 
         QCOMPARE(placeholder("Same", "p-same", &error), same);
@@ -361,6 +385,18 @@ private slots:
         QCOMPARE(error, ProjectTypes::ProjectErrorNone);
         QCOMPARE(WebDownloadMarker::leftoverIn(unmarked, "p-unmarked"), WebDownloadMarker::Leftover::SameDownload);
         QVERIFY(WebDownloadMarker::completedFiles(unmarked).isEmpty());
+
+        QCOMPARE(placeholder("Killed", "p-killed", &error), killed);
+        QCOMPARE(error, ProjectTypes::ProjectErrorNone);
+        QCOMPARE(WebDownloadMarker::leftoverIn(killed, "p-killed"), WebDownloadMarker::Leftover::SameDownload);
+        QVERIFY2(!QFileInfo::exists(markCopy), qPrintable(markCopy));
+
+        for (const QString& folder : {manholesOnly, manholesAndMedia}) {
+            QCOMPARE(placeholder(QDir(folder).dirName(), "p-manholes", &error), QDir(folder).dirName() + "/");
+            QCOMPARE(error, ProjectTypes::ProjectErrorCreateFolderExists);
+            QCOMPARE(readAll(folder + "manholes.xml"), operatorManholes);
+            QVERIFY(!QFileInfo::exists(folder + ".webdownload"));
+        }
 
         QCOMPARE(placeholder("Stray", "p-stray", &error), QString("Stray/"));
         QCOMPARE(error, ProjectTypes::ProjectErrorCreateFolderExists);

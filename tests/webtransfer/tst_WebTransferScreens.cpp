@@ -16,6 +16,7 @@
 #include "surveyprojects/CSurvey.h"
 #include "surveyprojects/CSurveyPhoto.h"
 #include "surveyprojects/CSurveyVideo.h"
+#include "surveyprojects/WebDownloadMarker.h"
 
 #include "ApplicationUrls.h"
 #include "TovrinWebApi.h"
@@ -33,6 +34,7 @@
 #include <QMutex>
 #include <QProcess>
 #include <QQuickItem>
+#include <QSemaphore>
 #include <QScopeGuard>
 #include <QtTest>
 
@@ -241,6 +243,13 @@ private slots:
         slowData.remove("Manholes");
         slow.insert("data", slowData);
         list.append(slow);
+        // The same, for the folder removal's own runs.
+        QJsonObject letGo = webProject(QStringLiteral("LetGo"), {},
+                                       {{"slowKinds", QJsonObject{{"Surveys", 40}, {"Manholes", 15}}}, {"dataPadding", 3000}});
+        QJsonObject letGoData = letGo.value("data").toObject();
+        letGoData.remove("Manholes");
+        letGo.insert("data", letGoData);
+        list.append(letGo);
         list.append(webProject(QStringLiteral("Up"), {media("Photos", "A.JPG"), media("../..", "canary.txt")}));
         list.append(webProject(QStringLiteral("Dots"), {media("Photos", "A.JPG"), media("Photos", "../../canary.txt")}));
         list.append(webProject(QStringLiteral("Abs"), {media("Photos", "A.JPG"), media("Photos", root() + "../canary.txt")}));
@@ -847,8 +856,96 @@ private slots:
             handler.cancel();
             QCOMPARE(cancelled.size(), 1);
             QVERIFY(created.wait(WaitMs));
-            QVERIFY(!QFileInfo::exists(created.first().at(1).toString()));
+            QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(created.first().at(1).toString()), WaitMs);
         }
+    }
+
+    // A cancelled download's folder is removed where the project service does its disk work,
+    // never on the GUI thread; a removal that cannot finish is tried a bounded number of times
+    // and then said so. A cancel while the data files take their names lets the download end
+    // whole, as it says.
+    void cancelledFolderGoesOffTheGuiThread()
+    {
+        QMutex mutex;
+        QList<QThread*> removers;
+        bool removable = true;
+        WebDownloadMarker::setRemovalObserver([&](const QString&) {
+            QMutexLocker lock(&mutex);
+            removers.append(QThread::currentThread());
+            return removable;
+        });
+        const auto stopWatching = qScopeGuard([] { WebDownloadMarker::setRemovalObserver(nullptr); });
+        const auto tries = [&]() {
+            QMutexLocker lock(&mutex);
+            return removers.size();
+        };
+        // What a run stopped midway left would be taken over, and not removed.
+        QDir(root() + QStringLiteral("LetGo")).removeRecursively();
+        for (const bool blocked : {false, true}) {
+            {
+                QMutexLocker lock(&mutex);
+                removers.clear();
+                removable = !blocked;
+            }
+            CProjectDownloadHandler handler;
+            handler.startDownload(QStringLiteral("p-letgo"), QStringLiteral("LetGo"));
+            QTRY_VERIFY_WITH_TIMEOUT(handler.state() == 3 && handler.currentFileProgress() > 0, WaitMs);
+            const QString folder = handler.projectFolderPath();
+            handler.cancel();
+            QCOMPARE(handler.state(), 0);
+            if (!blocked) {
+                QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(folder), WaitMs);
+            } else {
+                // Ten tries; then the folder is let go, as it is, and the next download of the
+                // project goes on in it.
+                QTRY_COMPARE_WITH_TIMEOUT(tries(), 10, WaitMs);
+                QVERIFY(QFileInfo::exists(folder + QStringLiteral(".webdownload")));
+                CProjectDownloadHandler next;
+                QSignalSpy errors(&next, &CProjectDownloadHandler::errorOccurred);
+                next.startDownload(QStringLiteral("p-letgo"), QStringLiteral("LetGo"));
+                QTRY_VERIFY_WITH_TIMEOUT(next.state() >= 2 || !errors.isEmpty(), WaitMs);
+                QVERIFY2(errors.isEmpty(), qPrintable(errors.isEmpty() ? QString() : errors.first().first().toString()));
+                QCOMPARE(next.projectFolderPath(), folder);
+                // Taken over, it is not the next download's to remove.
+                next.cancel();
+                QTRY_VERIFY_WITH_TIMEOUT(!api()->anyDownloadActive(), WaitMs);
+                QCOMPARE(tries(), 10);
+                // The stopped transfer's copy may still be on its way out meanwhile.
+                QTRY_VERIFY_WITH_TIMEOUT(QDir(folder).removeRecursively(), WaitMs);
+            }
+            QMutexLocker lock(&mutex);
+            QVERIFY(!removers.isEmpty());
+            for (QThread* thread : qAsConst(removers))
+                QVERIFY(thread != QCoreApplication::instance()->thread());
+        }
+
+        // The project folder's entries go to the disk once its files have their names; the
+        // cancel comes meanwhile.
+        QSemaphore release;
+        QAtomicInt held = 0;
+        const QString folder = root() + QStringLiteral("LetGo");
+        FileReplacement::setSyncObserver([&](const QString& path) {
+            if (QDir::cleanPath(path) == folder && QFileInfo::exists(folder + QStringLiteral("/project.xml"))
+                && held.testAndSetOrdered(0, 1))
+                release.acquire();
+        });
+        const auto stopHolding = qScopeGuard([&] {
+            FileReplacement::setSyncObserver(nullptr);
+            release.release(2);
+        });
+        CProjectDownloadHandler handler;
+        QSignalSpy finished(&handler, &CProjectDownloadHandler::downloadFinished);
+        QSignalSpy cancelled(&handler, &CProjectDownloadHandler::downloadCancelled);
+        handler.startDownload(QStringLiteral("p-letgo"), QStringLiteral("LetGo"));
+        QTRY_VERIFY_WITH_TIMEOUT(held.loadAcquire() == 1, WaitMs);
+        handler.cancel();
+        release.release();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, WaitMs);
+        QCOMPARE(cancelled.size(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(listed(folder), WaitMs);
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("/project.xml")));
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(folder).removeRecursively(), WaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!listed(folder), WaitMs);
     }
 
     void downloadScreenFollowsAndRefuses()

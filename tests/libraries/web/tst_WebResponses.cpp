@@ -162,11 +162,41 @@ private slots:
         QCOMPARE(listing.files().at(0).type, 1);
     }
 
+    // The project list is read as its pieces arrive: whatever the cuts, the same projects, with
+    // brackets, commas, quotes and escapes inside their texts, and members around the list.
+    void projectListReadPieceByPiece()
+    {
+        const QByteArray body = QByteArrayLiteral(
+            "{\"total\": {\"count\": [2]}, \"projects\" : [ {\"projectName\":\"A ], {x\\\" \\\\\",\"projectId\":\"a\","
+            "\"tags\":[1,[2]]} ,{\"projectName\":\"B\\u00e9\",\"projectId\":\"b\",\"diskUsage\":7}], \"note\":\"[\"}");
+        UserProjectsResponse whole;
+        whole.fromJson(QString::fromUtf8(body));
+        QCOMPARE(whole.error(), ErrorNone);
+        QCOMPARE(whole.projects().size(), 2);
+        QCOMPARE(whole.projects().at(0).projectName, QStringLiteral("A ], {x\" \\"));
+        QCOMPARE(whole.projects().at(1).projectName, QString::fromUtf8("B\u00e9"));
+        QCOMPARE(whole.projects().at(1).diskUsage, Q_INT64_C(7));
+        for (int cut = 1; cut <= 7; cut += 3) {
+            UserProjectListReader reader;
+            for (int i = 0; i < body.size(); i += cut)
+                reader.addData(body.mid(i, cut));
+            UserProjectsResponse pieces;
+            reader.finishInto(pieces);
+            QCOMPARE(pieces.error(), ErrorNone);
+            QCOMPARE(pieces.projects().size(), 2);
+            QCOMPARE(pieces.projects().at(0).projectName, whole.projects().at(0).projectName);
+            QCOMPARE(pieces.projects().at(1).projectId, QStringLiteral("b"));
+        }
+    }
+
     void malformedJsonKeepsDefaults()
     {
         // Only a list is a list: anything else is an unreadable answer, never "no projects".
         for (const char* body : {"{\"projects\": [", "<html><body>Wi-Fi login</body></html>", "[]",
-                                 "{\"projects\":{}}", "{\"projects\":[{\"projectId\":\"a\"},3]}"}) {
+                                 "{\"projects\":{}}", "{\"projects\":[{\"projectId\":\"a\"},3]}",
+                                 "{\"projects\":[{\"projectId\":\"a\"},]}", "{\"projects\":[,{\"projectId\":\"a\"}]}",
+                                 "{\"projects\":[{\"projectId\":\"a\"}{\"projectId\":\"b\"}]}",
+                                 "{\"projects\":[{\"projectId\":\"a\"}]", "{\"projects\":[{\"projectId\":\"a\"}]} x"}) {
             UserProjectsResponse projects;
             projects.setError(QNetworkReply::NoError);
             projects.fromJson(QString::fromUtf8(body));

@@ -24,7 +24,8 @@ and may carry "fault":
                sent whole with its compressed length
   "endless"    the route's "status" (200 when none is given; a redirect's Location when the
                route gives "location") with a page that does not end, sent as fast as the client
-               reads, bounded by "max_seconds"
+               reads, bounded by "max_seconds"; in chunks on a connection kept alive when the
+               route gives "chunked"
 A route may also carry
   "delay_ms": <n>   the answer starts (status and headers) only after n ms, bounded by "max_seconds"
   "body_delay_ms": <n>  with "gzip": the body follows its head only after n ms, bounded by "max_seconds"
@@ -192,15 +193,18 @@ class Handler(BaseHTTPRequestHandler):
             return
         if fault == "endless":
             status = int(route.get("status", 200))
+            chunked = bool(route.get("chunked"))
             self.send_response(status)
             self.send_header("Content-Type", "text/html")
-            self.send_header("Connection", "close")
+            self.send_header("Transfer-Encoding" if chunked else "Connection", "chunked" if chunked else "close")
             if route.get("location"):
                 self.send_header("Location", route["location"])
             self.end_headers()
             self.close_connection = True
             self._log(status, fault)
             block = b"<p>" + b" " * 65530 + b"</p>"
+            if chunked:
+                block = b"%x\r\n" % len(block) + block + b"\r\n"
             deadline = time.monotonic() + float(route.get("max_seconds", 60))
             while time.monotonic() < deadline:
                 self.wfile.write(block)

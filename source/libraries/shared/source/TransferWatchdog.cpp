@@ -4,6 +4,7 @@
 
 #include "CLogger.h"
 
+#include <QNetworkRequest>
 #include <QUrl>
 #include <QtGlobal>
 
@@ -15,6 +16,13 @@ namespace Shared {
 namespace {
 const char kTimedOutProperty[] = "cxTransferTimedOut";
 const char kRefusedProperty[] = "cxReplyRefused";
+const char kRedirectEndedProperty[] = "cxRedirectEnded";
+
+bool isRedirectStatus(const QNetworkReply* reply)
+{
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status >= 300 && status < 400;
+}
 
 // Every limit is looked at ten times per the shortest of them: a stall of the default 180 s is
 // ended within 198 s, without a timer restart for every chunk of a fast transfer.
@@ -65,6 +73,18 @@ void TransferWatchdog::watch(QNetworkReply* reply, const TransferLimits& limits,
 {
     if (!reply || reply->isFinished())
         return;
+    // Qt may take in a fast page far ahead of any read buffer size (on a reused connection it
+    // was seen to hold hundreds of MiB of an endless redirect page before the reader heard of
+    // any): a redirect ends at its head, before anything of its page is asked for.
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, logCategory] {
+        if (reply->isFinished() || !isRedirectStatus(reply) || endedAtRedirect(reply))
+            return;
+        CLogger::logMessage(CLogger::LogLevelInfo, logCategory,
+                            QStringLiteral("A redirect (status %1) is taken from its head; its page is not read.")
+                                .arg(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()));
+        reply->setProperty(kRedirectEndedProperty, true);
+        reply->abort();
+    });
     reply->setReadBufferSize(ReadBufferBytes);
     // Qt starts a request with a body on its network thread one turn later, and a read buffer
     // size set before then never gets there: an answer would be taken in as fast as it comes.
@@ -242,6 +262,11 @@ bool TransferWatchdog::refused(const QNetworkReply* reply)
     return reply && reply->property(kRefusedProperty).toBool();
 }
 
+bool TransferWatchdog::endedAtRedirect(const QNetworkReply* reply)
+{
+    return reply && reply->property(kRedirectEndedProperty).toBool();
+}
+
 QByteArray TransferWatchdog::contentEncoding(const QNetworkReply* reply)
 {
     if (!reply)
@@ -269,6 +294,8 @@ QNetworkReply::NetworkError TransferWatchdog::errorOf(QNetworkReply* reply)
         return QNetworkReply::TimeoutError;
     if (refused(reply))
         return QNetworkReply::ProtocolFailure;
+    if (endedAtRedirect(reply))
+        return QNetworkReply::ProtocolUnknownError;
     const QNetworkReply::NetworkError error = reply->error();
     if (error != QNetworkReply::NoError)
         return error;

@@ -42,7 +42,9 @@ struct TransferLimits
 // acknowledges of a body that Qt has handed over but the kernel still holds), not only the
 // progress steps reported to the operator. The watchdog is a child of the reply; a reply it gave
 // up ends with OperationCanceledError, which errorOf() reports as a time-out. Used by the web
-// client and the software updater alike; watching a reply also bounds what it buffers.
+// client and the software updater alike; watching a reply also bounds what it buffers, and ends
+// a redirect (a 3xx status) at its head: its status and Location are all that either client
+// takes from it, and a page never read cannot fill memory, on a new or a reused connection.
 class TransferWatchdog : public QObject
 {
     Q_OBJECT
@@ -60,7 +62,7 @@ public:
     static void watch(QNetworkReply* reply, const TransferLimits& limits,
                       const QString& logCategory = QStringLiteral("TovrinWeb"));
     // The reply's error, with a reply given up here as TimeoutError, a refused answer as
-    // ProtocolFailure and an unfollowed redirect (a 3xx status without error) as
+    // ProtocolFailure and an unfollowed redirect (a 3xx status, ended at its head or not) as
     // ProtocolUnknownError.
     static QNetworkReply::NetworkError errorOf(QNetworkReply* reply);
     static bool timedOut(const QNetworkReply* reply);
@@ -68,6 +70,9 @@ public:
     // Ends a reply whose answer cannot be used (too large, encoded), with a log line.
     static void refuse(QNetworkReply* reply, const QString& reason, const QString& logCategory = QStringLiteral("TovrinWeb"));
     static bool refused(const QNetworkReply* reply);
+    // Whether the reply is a redirect that was ended at its head (its error then reads
+    // OperationCanceledError; its status and headers are there).
+    static bool endedAtRedirect(const QNetworkReply* reply);
     // The answer's content or transfer coding when it is anything but the bytes as stored (no
     // coding, "identity" or only "chunked"); empty otherwise. Requests ask for "identity", so
     // that every limit counts what the peer sent and a cut body shows against its announced length.

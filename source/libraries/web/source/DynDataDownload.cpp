@@ -107,8 +107,9 @@ void DynDataDownload::onNetworkReplyReadyRead()
     QNetworkReply* reply = m_reply;
     if (!reply || m_failed || m_aborted || !m_newCopy)
         return;
-    // An error or redirect page is not the file: it is read and dropped, and the finish reports
-    // the error; a page that does not end is given up like any answer past the bound.
+    // An error page is not the file: it is read and dropped, and the finish reports the error; a
+    // page that does not end is given up like any answer past the bound. (A redirect's page is
+    // never read: the reply ends at its head.)
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 300) {
         m_pageBytes += qMax<qint64>(0, reply->skip(reply->bytesAvailable()));

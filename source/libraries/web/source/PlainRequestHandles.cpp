@@ -1,5 +1,9 @@
 #include "PlainRequestHandles.h"
 
+#include "CLogger.h"
+
+using Tovrin::Logging::CLogger;
+
 namespace Tovrin {
 namespace Web {
 
@@ -52,12 +56,46 @@ ClientCredentialsResponse ClientCredentialsRequestHandle::waitForResponse(Client
     return readResponse(text, static_cast<QNetworkReply::NetworkError>(error), refused, &ClientCredentialsResponse::fromXml);
 }
 
+UserProjectsRequestHandle::UserProjectsRequestHandle(QObject* parent)
+    : RequestHandle(parent)
+{
+}
+
+UserProjectsRequestHandle::~UserProjectsRequestHandle() = default;
+
 void UserProjectsRequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error)
 {
+    Q_UNUSED(text)
     Q_UNUSED(headers)
-    const UserProjectsResponse response = readResponse(text, error, replyRefused(), &UserProjectsResponse::fromJson);
+    CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("CUserProjectsResponse::fromJSON"));
+    UserProjectsResponse response;
+    response.setError(error);
+    if (replyRefused())
+        response.setInvalidReply();
+    if (!m_projects)
+        bodyRestarted();
+    m_projects->finishInto(response);
+    m_projects.reset();
     emit requestFinished(response, response.error());
+}
+
+qint64 UserProjectsRequestHandle::bodyLimit() const
+{
+    return BucketListFilesFromLocationsRequestHandle::MaxListingBytes;
+}
+
+bool UserProjectsRequestHandle::bodyArrived(const QByteArray& piece)
+{
+    if (!m_projects)
+        bodyRestarted();
+    m_projects->addData(piece);
+    return !m_projects->refused();
+}
+
+void UserProjectsRequestHandle::bodyRestarted()
+{
+    m_projects = std::make_unique<UserProjectListReader>();
 }
 
 void UploadProjectsStatusHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
@@ -76,12 +114,46 @@ void ProjectReadyToDownloadRequestHandle::handleReply(const QString& text, const
     emit requestFinished(response);
 }
 
+SingleProjectFileDownloadRequestHandle::SingleProjectFileDownloadRequestHandle(bool allMediaOfAProject, QObject* parent)
+    : RequestHandle(parent)
+    , m_allMediaOfAProject(allMediaOfAProject)
+{
+}
+
+SingleProjectFileDownloadRequestHandle::~SingleProjectFileDownloadRequestHandle() = default;
+
 void SingleProjectFileDownloadRequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error)
 {
+    Q_UNUSED(text)
     Q_UNUSED(headers)
-    const SingleProjectFileDownloadResponse response = readResponse(text, error, replyRefused(), &SingleProjectFileDownloadResponse::fromXml);
+    SingleProjectFileDownloadResponse response;
+    response.setError(error);
+    if (replyRefused())
+        response.setInvalidReply();
+    if (!m_links)
+        bodyRestarted();
+    m_links->finishInto(response);
+    m_links.reset();
     emit requestFinished(response);
+}
+
+qint64 SingleProjectFileDownloadRequestHandle::bodyLimit() const
+{
+    return m_allMediaOfAProject ? BucketListFilesFromLocationsRequestHandle::MaxListingBytes : MaxReplyBytes;
+}
+
+bool SingleProjectFileDownloadRequestHandle::bodyArrived(const QByteArray& piece)
+{
+    if (!m_links)
+        bodyRestarted();
+    m_links->addData(piece);
+    return !m_links->refused();
+}
+
+void SingleProjectFileDownloadRequestHandle::bodyRestarted()
+{
+    m_links = std::make_unique<MediaLinkListReader>();
 }
 
 void BeginUploadProjectRequestHandle::handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,

@@ -54,17 +54,28 @@ signals:
     void requestFinished(Tovrin::Web::ClientCredentialsResponse response);
 };
 
+// The user's projects are read as they arrive, held to the bound of a bucket listing.
 class UserProjectsRequestHandle : public RequestHandle
 {
     Q_OBJECT
 
 public:
-    using RequestHandle::RequestHandle;
+    explicit UserProjectsRequestHandle(QObject* parent = nullptr);
+    ~UserProjectsRequestHandle() override;
     void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error) override;
 
 signals:
     void requestFinished(Tovrin::Web::UserProjectsResponse response, Tovrin::Web::Error error);
+
+protected:
+    qint64 bodyLimit() const override;
+    bool readsBodyAsItArrives() const override { return true; }
+    bool bodyArrived(const QByteArray& piece) override;
+    void bodyRestarted() override;
+
+private:
+    std::unique_ptr<UserProjectListReader> m_projects;
 };
 
 class UploadProjectsStatusHandle : public RequestHandle
@@ -93,17 +104,31 @@ signals:
     void requestFinished(Tovrin::Web::ProjectReadyToDownloadResponse response);
 };
 
+// The links are read as they arrive. The links of all media of a project are held to the
+// bound of a bucket listing, which lists at least as many objects; one link to the bound of
+// any answer.
 class SingleProjectFileDownloadRequestHandle : public RequestHandle
 {
     Q_OBJECT
 
 public:
-    using RequestHandle::RequestHandle;
+    explicit SingleProjectFileDownloadRequestHandle(bool allMediaOfAProject = false, QObject* parent = nullptr);
+    ~SingleProjectFileDownloadRequestHandle() override;
     void handleReply(const QString& text, const QList<QNetworkReply::RawHeaderPair>& headers,
                      QNetworkReply::NetworkError error) override;
 
 signals:
     void requestFinished(Tovrin::Web::SingleProjectFileDownloadResponse response);
+
+protected:
+    qint64 bodyLimit() const override;
+    bool readsBodyAsItArrives() const override { return true; }
+    bool bodyArrived(const QByteArray& piece) override;
+    void bodyRestarted() override;
+
+private:
+    const bool m_allMediaOfAProject;
+    std::unique_ptr<MediaLinkListReader> m_links;
 };
 
 class BeginUploadProjectRequestHandle : public RequestHandle

@@ -32,11 +32,32 @@ public:
     QList<UserProjectEntry> projects() const { return m->projects; }
 
 private:
+    friend class UserProjectListReader;
     struct Data : QSharedData
     {
         QList<UserProjectEntry> projects;
     };
     QSharedDataPointer<Data> m;
+};
+
+// Reads the user's projects (JSON) as their pieces arrive, as a bucket listing is read: a list
+// of tens of thousands of projects is held as its entries only.
+class UserProjectListReader
+{
+public:
+    UserProjectListReader();
+    void addData(const QByteArray& piece) { m_reader.addData(piece); }
+    // Hands what was read to the reply, which is unreadable (and holds no projects) unless the
+    // list read to its end.
+    void finishInto(UserProjectsResponse& response);
+    bool refused() const { return m_reader.refused(); }
+
+private:
+    bool take(const QJsonValue& value);
+
+    ResponseReading::JsonListReader m_reader;
+    QList<UserProjectEntry> m_projects;
+    QString m_problem;
 };
 
 class ProjectReadyToDownloadResponse : public Response
@@ -81,11 +102,32 @@ public:
     QList<SingleMediaFileLinkData> links() const { return m->links; }
 
 private:
+    friend class MediaLinkListReader;
     struct Data : QSharedData
     {
         QList<SingleMediaFileLinkData> links;
     };
     QSharedDataPointer<Data> m;
+};
+
+// Reads a list of media links (XML) as its pieces arrive, as a bucket listing is read: a project
+// of tens of thousands of photos is held as its links only, never also as the text that lists
+// them.
+class MediaLinkListReader
+{
+public:
+    MediaLinkListReader();
+    void addData(const QByteArray& piece);
+    void addText(const QString& text);
+    // Hands what was read to the reply, which is unreadable unless the list read to its end.
+    void finishInto(SingleProjectFileDownloadResponse& response);
+    // Nothing more of the answer is worth reading: it is no list of links.
+    bool refused() const { return m_reader.refused(); }
+
+private:
+    ResponseReading::XmlReader m_reader;
+    SingleMediaFileLinkData m_link;
+    QList<SingleMediaFileLinkData> m_links;
 };
 
 } // namespace Web

@@ -29,7 +29,8 @@ using Shared::TransferWatchdog;
 // (TransferLimits), is aborted and reported as a time-out, so a silent or trickling peer cannot
 // hold a request forever; an answer that keeps arriving at link speed is never cut. Every answer,
 // whatever its status, is held to a bound while it arrives: one larger than the bound, or one
-// encoded although asked for as stored, is refused and reported as an invalid reply.
+// encoded although asked for as stored, is refused and reported as an invalid reply. A redirect
+// is no answer: it ends at its head, its page unread.
 class RequestHandle : public QObject
 {
     Q_OBJECT

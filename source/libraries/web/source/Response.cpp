@@ -1,6 +1,7 @@
 #include "Response.h"
 
 #include "CLogger.h"
+#include "TransferWatchdog.h"
 
 #include <QJsonDocument>
 #include <QStringList>
@@ -278,6 +279,133 @@ void XmlReader::readOn()
             m_endElement(m_reader.name());
         }
     }
+}
+
+JsonListReader::JsonListReader(const QString& listKey, std::function<bool(const QJsonValue&)> onElement)
+    : m_keyPattern('"' + listKey.toUtf8() + '"')
+    , m_onElement(std::move(onElement))
+{
+}
+
+void JsonListReader::addData(const QByteArray& piece)
+{
+    for (int i = 0; i < piece.size() && !m_refused; ++i)
+        take(piece.at(i));
+    if (m_refused) {
+        m_rest.clear();
+        m_element.clear();
+    }
+}
+
+void JsonListReader::take(char c)
+{
+    const bool structural = !m_inString;
+    if (m_inList && !m_inElement && structural) {
+        // Between the list's elements: only separators and the list's end.
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
+            return;
+        if (c == ',' || c == ']') {
+            // An element ends only where the next separator shows it whole.
+            if (c == ']' && m_afterComma)
+                m_refused = true;
+            m_afterComma = c == ',';
+            if (c == ']') {
+                m_inList = false;
+                --m_depth;
+                m_rest += c;
+            } else {
+                m_refused = true; // a comma without an element before it
+            }
+            return;
+        }
+        m_inElement = true;
+        m_afterComma = false;
+    } else if (m_inElement && structural && m_depth == 2 && (c == ',' || c == ']')) {
+        if (!endElement())
+            return;
+        m_afterComma = c == ',';
+        if (c == ']') {
+            m_inList = false;
+            --m_depth;
+            m_rest += c;
+        }
+        return;
+    }
+    QByteArray& text = m_inElement ? m_element : m_rest;
+    const bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    // A run of white space between tokens means one blank: padding costs nothing to hold.
+    if (blank && !m_inString) {
+        if (!text.isEmpty() && text.endsWith(' '))
+            return;
+        c = ' ';
+    }
+    text += c;
+    // An entry of a list is no larger than an answer held whole may be; what stands around the
+    // list (a count, a page) is a few values.
+    if (text.size() > (m_inElement ? Shared::TransferWatchdog::MaxReplyBytes : qint64(XmlReader::MaxElementChars))) {
+        m_refused = true;
+        return;
+    }
+    if (m_inString) {
+        if (m_escaped)
+            m_escaped = false;
+        else if (c == '\\')
+            m_escaped = true;
+        else if (c == '"')
+            m_inString = false;
+        return;
+    }
+    if (c == '"') {
+        m_inString = true;
+    } else if (c == '{' || c == '[') {
+        if (++m_depth > XmlReader::MaxDepth) {
+            m_refused = true;
+            return;
+        }
+        // The list is the array that is the value of listKey in the document's own object.
+        if (c == '[' && m_depth == 2 && !m_inElement) {
+            int end = m_rest.size() - 1;
+            const auto skipBlanks = [this, &end] {
+                while (end > 0 && QByteArray(" \t\r\n").contains(m_rest.at(end - 1)))
+                    --end;
+            };
+            skipBlanks();
+            if (end > 0 && m_rest.at(end - 1) == ':') {
+                --end;
+                skipBlanks();
+                if (m_rest.left(end).endsWith(m_keyPattern)) {
+                    m_inList = true;
+                    m_afterComma = false;
+                }
+            }
+        }
+    } else if (c == '}' || c == ']') {
+        --m_depth;
+    }
+}
+
+bool JsonListReader::endElement()
+{
+    m_inElement = false;
+    const QJsonDocument document = QJsonDocument::fromJson('[' + m_element + ']');
+    m_element.clear();
+    if (!document.isArray() || document.array().size() != 1 || !m_onElement(document.array().first())) {
+        m_refused = true;
+        return false;
+    }
+    return true;
+}
+
+bool JsonListReader::finish(QJsonObject& rest)
+{
+    if (m_refused || m_inString || m_inList || m_depth != 0)
+        return false;
+    const QJsonDocument document = QJsonDocument::fromJson(m_rest);
+    m_rest.clear();
+    if (!document.isObject())
+        return false;
+    rest = document.object();
+    return true;
 }
 
 bool readXml(const QString& text, const XmlElementHandler& onElement, const QStringList& elementNames,

@@ -123,6 +123,40 @@ private:
     bool m_refused = false;
 };
 
+// Walks a JSON object as its pieces arrive and hands each element of the array under its
+// member listKey to onElement as soon as the element is whole (false from onElement refuses the
+// answer), so that a long list is held as what its reader makes of it, never also as its text.
+// The rest of the document is kept and read at the end. Only a document read to its end
+// counts: finish() is false for one that is malformed, cut short or empty, nested or written
+// beyond what any reply is, or refused by its reader.
+class JsonListReader
+{
+public:
+    JsonListReader(const QString& listKey, std::function<bool(const QJsonValue& element)> onElement);
+    void addData(const QByteArray& piece);
+    // rest: the document with the list's elements left out.
+    bool finish(QJsonObject& rest);
+    void refuse() { m_refused = true; }
+    bool refused() const { return m_refused; }
+
+private:
+    void take(char c);
+    bool endElement();
+
+    QByteArray m_keyPattern;
+    std::function<bool(const QJsonValue&)> m_onElement;
+    // Everything but the list's elements, and the element being read.
+    QByteArray m_rest;
+    QByteArray m_element;
+    int m_depth = 0;
+    bool m_inString = false;
+    bool m_escaped = false;
+    bool m_inList = false;
+    bool m_inElement = false;
+    bool m_afterComma = false;
+    bool m_refused = false;
+};
+
 // The whole document at once; false when it does not read to its end.
 bool readXml(const QString& text, const XmlElementHandler& onElement, const QStringList& elementNames,
              const XmlEndHandler& endElement = nullptr);

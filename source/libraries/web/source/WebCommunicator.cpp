@@ -433,7 +433,7 @@ SingleProjectFileDownloadRequestHandle* WebCommunicator::requestSingleFileLink(c
 
 SingleProjectFileDownloadRequestHandle* WebCommunicator::requestAllMediaLinks(const QString& projectId)
 {
-    return attach(new SingleProjectFileDownloadRequestHandle(),
+    return attach(new SingleProjectFileDownloadRequestHandle(true),
                   sendXmlGet(joinPath({Route::PROJECT, projectId, kPathZephira, kPathMedia, kPathDownload})));
 }
 
