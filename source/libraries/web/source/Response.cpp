@@ -289,8 +289,25 @@ JsonListReader::JsonListReader(const QString& listKey, std::function<bool(const 
 
 void JsonListReader::addData(const QByteArray& piece)
 {
-    for (int i = 0; i < piece.size() && !m_refused; ++i)
-        take(piece.at(i));
+    const char* at = piece.constData();
+    const char* const end = at + piece.size();
+    while (at < end && !m_refused) {
+        // Most of a list is the text of its strings: a run of it up to a quote or an escape is
+        // taken at once.
+        if (m_inString && !m_escaped) {
+            const char* run = at;
+            while (run < end && *run != '"' && *run != '\\')
+                ++run;
+            if (run > at) {
+                QByteArray& text = m_inElement ? m_element : m_rest;
+                text.append(at, int(run - at));
+                m_refused = tooLong(text);
+                at = run;
+                continue;
+            }
+        }
+        take(*at++);
+    }
     if (m_refused) {
         m_rest.clear();
         m_element.clear();
@@ -340,9 +357,7 @@ void JsonListReader::take(char c)
         c = ' ';
     }
     text += c;
-    // An entry of a list is no larger than an answer held whole may be; what stands around the
-    // list (a count, a page) is a few values.
-    if (text.size() > (m_inElement ? Shared::TransferWatchdog::MaxReplyBytes : qint64(XmlReader::MaxElementChars))) {
+    if (tooLong(text)) {
         m_refused = true;
         return;
     }
@@ -384,12 +399,30 @@ void JsonListReader::take(char c)
     }
 }
 
+bool JsonListReader::tooLong(const QByteArray& text) const
+{
+    // An entry of a list is no larger than an answer held whole may be; what stands around the
+    // list (a count, a page) is a few values.
+    return text.size() > (m_inElement ? Shared::TransferWatchdog::MaxReplyBytes : qint64(XmlReader::MaxElementChars));
+}
+
 bool JsonListReader::endElement()
 {
     m_inElement = false;
-    const QJsonDocument document = QJsonDocument::fromJson('[' + m_element + ']');
-    m_element.clear();
-    if (!document.isArray() || document.array().size() != 1 || !m_onElement(document.array().first())) {
+    // An object is a document of its own; any other value is read as the one element of an array.
+    QJsonValue element;
+    if (m_element.startsWith('{')) {
+        const QJsonDocument document = QJsonDocument::fromJson(m_element);
+        if (document.isObject())
+            element = document.object();
+    } else {
+        const QJsonDocument document = QJsonDocument::fromJson('[' + m_element + ']');
+        if (document.isArray() && document.array().size() == 1)
+            element = document.array().first();
+    }
+    // Emptied, not released: the next element takes the same room.
+    m_element.resize(0);
+    if (element.isUndefined() || !m_onElement(element)) {
         m_refused = true;
         return false;
     }

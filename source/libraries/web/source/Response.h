@@ -141,6 +141,7 @@ public:
 
 private:
     void take(char c);
+    bool tooLong(const QByteArray& text) const;
     bool endElement();
 
     QByteArray m_keyPattern;
