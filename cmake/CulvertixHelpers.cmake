@@ -59,7 +59,6 @@ function(cx_add_qt_test NAME)
     endif()
     target_compile_definitions(${NAME} PRIVATE
         CX_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
-        CX_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}"
         CX_SOURCE_ROOT="${CMAKE_SOURCE_DIR}"
         CX_BINARY_ROOT="${CMAKE_BINARY_DIR}")
     add_test(NAME ${NAME}

@@ -202,6 +202,11 @@ void CHXInspectionScreenController::onConnectionStateChanged()
         m_temperatureWarningShown = false;
         break;
     case Ulx::CommunicationTypes::ConnectionOnline:
+        // The camera may have been hot or without a card before the link went and still be:
+        // its states then do not change, and the new connection warns all the same.
+        checkCameraTemperatureState();
+        checkMediaStorageState();
+        break;
     case Ulx::CommunicationTypes::ConnectionEstablishing:
         break;
     }

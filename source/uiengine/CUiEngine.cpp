@@ -100,6 +100,12 @@ QUrl& mainQmlUrlReference()
     return url;
 }
 
+QString& programFolderReference()
+{
+    static QString folder;
+    return folder;
+}
+
 template <typename T>
 void registerScreenController(const char* name)
 {
@@ -135,7 +141,7 @@ CUiEngine::CUiEngine()
     m_engine = std::make_unique<QQmlApplicationEngine>();
     m_translator = std::make_unique<CTranslator>();
 
-    const QDir applicationDir(QCoreApplication::applicationDirPath());
+    const QDir applicationDir(programFolder());
     QString translationFolder;
     if (applicationDir.isReadable()) {
         translationFolder = applicationDir.absolutePath();
@@ -220,6 +226,17 @@ QUrl CUiEngine::mainQmlUrl()
 void CUiEngine::setMainQmlUrl(const QUrl& url)
 {
     mainQmlUrlReference() = url;
+}
+
+QString CUiEngine::programFolder()
+{
+    const QString& folder = programFolderReference();
+    return folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder;
+}
+
+void CUiEngine::setProgramFolder(const QString& folder)
+{
+    programFolderReference() = folder;
 }
 
 void CUiEngine::registerTypes()

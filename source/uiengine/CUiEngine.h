@@ -55,6 +55,10 @@ public:
     // at a broken file to see the program end with an error.
     static QUrl mainQmlUrl();
     static void setMainQmlUrl(const QUrl& url);
+    // The folder whose translation/ holds the translation file: the program's own; tests point
+    // it at a folder of theirs (an empty text returns to the program's).
+    static QString programFolder();
+    static void setProgramFolder(const QString& folder);
 
     // Process exit code when the main QML cannot be loaded.
     static constexpr int ExitCodeMainQmlFailed = 3;

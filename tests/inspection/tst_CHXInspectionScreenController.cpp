@@ -230,8 +230,13 @@ void tst_CHXInspectionScreenController::sessionOnTheCameraSimulator()
     QCOMPARE(survey->videos().size(), 1);
     QCOMPARE(survey->videos().first()->path(), "Videos/" + videoName);
 
-    // A lost link starts a new connection: the hot camera and the missing card warn again.
+    // A lost link starts a new connection: the hot camera and the missing card warn again, also
+    // when the old connection saw them already (their states then stay as they are).
     QVERIFY(camera.setState(QJsonObject{{"alert", 0x12}}));
+    QTRY_COMPARE_WITH_TIMEOUT(media()->mediaStorageState(), RemoteMediaTypes::MediaStorageNotAvailable, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(systemData()->cameraTemperatureState(), SystemTypes::TemperatureStateTooHigh, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!storage.isEmpty() && names(storage).last().startsWith("There is currently no SD card"), 20000);
+    QCOMPARE(temperature.count(), 1);
     const int storageBefore = storage.count();
     wlan->dropConnection();
     QTRY_COMPARE_WITH_TIMEOUT(sessions->state(), CommunicationTypes::ConnectionReestablishing, 20000);

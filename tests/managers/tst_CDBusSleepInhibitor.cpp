@@ -120,6 +120,14 @@ private:
 
 } // namespace
 
+// What a service on the service thread signalled, recorded on the test's thread: a QSignalSpy
+// on the service records in the service's thread, so a look at its count from here can miss an
+// emission that comes just before a wait begins, or read its list while it grows.
+struct ServiceSignals : public QObject
+{
+    QList<uint> values; // each emission's argument, in order (0 for a signal without one)
+};
+
 class tst_CDBusSleepInhibitor : public QObject
 {
     Q_OBJECT
@@ -250,19 +258,20 @@ void tst_CDBusSleepInhibitor::holdsBothLocksAndGivesThemBack()
 
     QSocketNotifier lockClosed(m_logind->readEnd(), QSocketNotifier::Read);
     QSignalSpy closed(&lockClosed, &QSocketNotifier::activated);
-    QSignalSpy uninhibited(m_screenSaver.get(), &FakeScreenSaver::uninhibited);
+    ServiceSignals uninhibited;
+    connect(m_screenSaver.get(), &FakeScreenSaver::uninhibited, &uninhibited,
+            [&uninhibited](uint cookie) { uninhibited.values.append(cookie); });
     inhibitor.release();
     QVERIFY(!inhibitor.isHeld());
     QVERIFY(!inhibitor.holdsLogindLock());
     QVERIFY(!inhibitor.holdsScreenSaverCookie());
-    QVERIFY(closed.count() > 0 || closed.wait(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(!closed.isEmpty(), 5000);
     char byte = 0;
     QCOMPARE(::read(m_logind->readEnd(), &byte, 1), ssize_t(0)); // end of file: no holder left
-    QVERIFY(uninhibited.count() > 0 || uninhibited.wait(5000));
-    QCOMPARE(uninhibited.first().first().toUInt(), 41u);
+    QTRY_COMPARE_WITH_TIMEOUT(uninhibited.values, QList<uint>{41u}, 5000);
 
     inhibitor.release(); // nothing held: nothing sent
-    QCOMPARE(uninhibited.count(), 1);
+    QCOMPARE(uninhibited.values.size(), 1);
 }
 
 void tst_CDBusSleepInhibitor::screenSaverAloneIsEnough()
@@ -320,7 +329,8 @@ void tst_CDBusSleepInhibitor::aServiceThatNeverAnswersHoldsNothingUp()
     // The call's time-out is long enough that a loaded machine still sees the call
     // outstanding before it expires.
     CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 4000);
-    QSignalSpy held(m_heldScreenSaver.get(), &HeldScreenSaver::callHeld);
+    ServiceSignals held;
+    connect(m_heldScreenSaver.get(), &HeldScreenSaver::callHeld, &held, [&held] { held.values.append(0); });
     QSignalSpy finished(&inhibitor, &CDBusSleepInhibitor::callFinished);
 
     inhibitor.acquire();
@@ -328,8 +338,8 @@ void tst_CDBusSleepInhibitor::aServiceThatNeverAnswersHoldsNothingUp()
     // The service has the call and has not answered, yet the caller is already back: a
     // blocking call could not be outstanding here. The logind call, which the bus refuses
     // (no such service), ends on its own schedule, before or after the held call arrives.
-    QVERIFY(held.count() > 0 || held.wait(10000));
-    QVERIFY(finished.count() > 0 || finished.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(!held.values.isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 10000);
     QCOMPARE(inhibitor.pendingCalls(), 1);
     QVERIFY(!inhibitor.holdsScreenSaverCookie());
 
@@ -345,29 +355,30 @@ void tst_CDBusSleepInhibitor::aCookieForARequestGivenBackIsReturned()
 {
     QVERIFY(startHeldScreenSaver());
     CDBusSleepInhibitor inhibitor(clientBus(), clientBus(), 10000);
-    QSignalSpy held(m_heldScreenSaver.get(), &HeldScreenSaver::callHeld);
-    QSignalSpy uninhibited(m_heldScreenSaver.get(), &HeldScreenSaver::uninhibited);
+    ServiceSignals held;
+    connect(m_heldScreenSaver.get(), &HeldScreenSaver::callHeld, &held, [&held] { held.values.append(0); });
+    ServiceSignals uninhibited;
+    connect(m_heldScreenSaver.get(), &HeldScreenSaver::uninhibited, &uninhibited,
+            [&uninhibited](uint cookie) { uninhibited.values.append(cookie); });
     QSignalSpy finished(&inhibitor, &CDBusSleepInhibitor::callFinished);
 
     inhibitor.acquire();
-    QVERIFY(held.count() > 0 || held.wait(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(held.values.size(), 1, 10000);
     inhibitor.release();
     // Asked again before the first answer: only the second request's cookie is kept.
     inhibitor.acquire();
-    QTRY_COMPARE_WITH_TIMEOUT(held.count(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(held.values.size(), 2, 10000);
 
     QMetaObject::invokeMethod(m_heldScreenSaver.get(), "answerOne", Qt::QueuedConnection, Q_ARG(uint, 7u));
-    QVERIFY(uninhibited.count() > 0 || uninhibited.wait(10000));
-    QCOMPARE(uninhibited.first().first().toUInt(), 7u);
+    QTRY_COMPARE_WITH_TIMEOUT(uninhibited.values, QList<uint>{7u}, 10000);
     QVERIFY(!inhibitor.holdsScreenSaverCookie());
 
     QMetaObject::invokeMethod(m_heldScreenSaver.get(), "answerOne", Qt::QueuedConnection, Q_ARG(uint, 8u));
     QTRY_VERIFY_WITH_TIMEOUT(inhibitor.holdsScreenSaverCookie(), 10000);
-    QCOMPARE(uninhibited.count(), 1);
+    QCOMPARE(uninhibited.values.size(), 1);
 
     inhibitor.release();
-    QTRY_COMPARE_WITH_TIMEOUT(uninhibited.count(), 2, 10000);
-    QCOMPARE(uninhibited.at(1).first().toUInt(), 8u);
+    QTRY_COMPARE_WITH_TIMEOUT(uninhibited.values, (QList<uint>{7u, 8u}), 10000);
 }
 
 QTEST_GUILESS_MAIN(tst_CDBusSleepInhibitor)

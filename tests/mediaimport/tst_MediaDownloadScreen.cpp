@@ -302,7 +302,10 @@ private slots:
 
     void downloadWithPauseAndResume()
     {
-        QVERIFY(m_sim->fault(QStringLiteral("file"), QStringLiteral("slow"), -1));
+        // The third file stops after a quarter until the client lets go: the pause comes in the
+        // middle of it, whatever the load.
+        QVERIFY(m_sim->setFaults(QJsonObject{
+            {"file", QJsonArray{QJsonObject{{"fault", "slow"}, {"count", 2}}, QJsonObject{{"fault", "stall"}, {"count", 1}}}}}));
         CMediaDownloadHandler handler;
         QSignalSpy started(&handler, &CMediaDownloadHandler::downloadStarted);
         const QString folder = path("all");
@@ -325,7 +328,7 @@ private slots:
         click(QStringLiteral("transferPause"));
         QVERIFY(!evaluate(QStringLiteral("ScreenManager.currentScreen.paused")).toBool());
         shoot(QStringLiteral("download-progress"));
-        QVERIFY(finished.wait(WaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, WaitMs);
         QVERIFY(waitForFrame());
         shoot(QStringLiteral("download-result"));
         answerMessage();
@@ -342,7 +345,10 @@ private slots:
 
     void cancelThroughTheScreen()
     {
-        QVERIFY(m_sim->fault(QStringLiteral("file"), QStringLiteral("slow"), -1));
+        // The second file stops after a quarter until the client lets go: the cancel comes in
+        // the middle of it, whatever the load.
+        QVERIFY(m_sim->setFaults(QJsonObject{
+            {"file", QJsonArray{QJsonObject{{"fault", "slow"}, {"count", 1}}, QJsonObject{{"fault", "stall"}, {"count", 1}}}}}));
         CMediaDownloadHandler handler;
         const QString folder = path("cancel");
         QVERIFY(QDir().mkpath(photos(folder)) && QDir().mkpath(videos(folder)));
@@ -360,7 +366,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(controller->currentFileName() == QLatin1String("MOV0002.MP4"), WaitMs);
         click(QStringLiteral("transferCancel"));
         QVERIFY(controller->cancelInProgress());
-        QVERIFY(cancelled.wait(WaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(cancelled.count(), 1, WaitMs);
         QVERIFY(!controller->cancelInProgress());
         answerMessage();
         QCOMPARE(readBytes(videos(folder) + "MOV0001.MP4"), m_sim->content(VideoPath));

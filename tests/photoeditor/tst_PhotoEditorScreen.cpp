@@ -1,6 +1,6 @@
 // The photo editor screen in the whole running application (settings, template service and
 // UI engine as the program makes them), driven with mouse events on a generated 4000 x 3000
-// JPEG. Screenshots go to CX_SHOTS_DIR when set (by hand under Xvfb), else beside the test.
+// JPEG. Screenshots go to CX_SHOTS_DIR when set (by hand under Xvfb); none are taken otherwise.
 
 // The application is a QGuiApplication: Qt Test's mouse helpers must not take it for a
 // QApplication.
@@ -94,13 +94,10 @@ private:
         return controller() ? qobject_cast<CDrawingObject*>(controller()->selectedObject()) : nullptr;
     }
 
-    // Always taken: beside the test when no folder is named.
+    // Numbered in the order taken; only where CX_SHOTS_DIR asks for them.
     void shoot(const QString& name)
     {
-        QString folder = shotsFolder();
-        if (folder.isEmpty())
-            folder = QStringLiteral(CX_TEST_BINARY_DIR);
-        QVERIFY(saveShot(folder, QStringLiteral("photoeditor-%1-%2").arg(++m_shot, 2, 10, QChar('0')).arg(name)));
+        QuickScreenDriver::shoot(QStringLiteral("photoeditor-%1-%2").arg(++m_shot, 2, 10, QChar('0')).arg(name));
     }
 
     // Opens the editor on the photo with the survey's field data.

@@ -80,10 +80,19 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:halt_on_err
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 # A new session makes the test the leader of its own process group (its id is the test's
-# pid). The guard's write end stays with this script alone.
-setsid "$@" 9>&- &
+# pid). The guard's write end stays with this script alone. The group is on record before the
+# test runs (for the reaper), and a signal that comes while the test is being started waits
+# until this script knows the group too, so that no way out misses the test.
+pending=""
+trap 'pending=143' TERM
+trap 'pending=130' INT
+trap 'pending=129' HUP
+( echo "$BASHPID" >"$sandbox/.group" && exec setsid "$@" 9>&- ) &
 child=$!
-echo "$child" >"$sandbox/.group"
+trap 'cleanup; exit 143' TERM
+trap 'cleanup; exit 130' INT
+trap 'cleanup; exit 129' HUP
+[ -z "$pending" ] || exit "$pending"
 wait "$child"
 status=$?
 # The test is gone; simulators it left behind go with its group in the EXIT trap.

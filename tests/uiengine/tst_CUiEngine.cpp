@@ -42,7 +42,6 @@ class tst_CUiEngine : public QObject, private QuickScreenDriver
 private:
     QTemporaryDir m_dir;
     QString m_logFile;
-    QString m_translationFile;
 
     // Creates the engine, waits until its main window exists and drives that window.
     QQuickWindow* startEngine()
@@ -77,11 +76,13 @@ private slots:
         CLogger::setPrintToConsole(false);
         CLogger::setOutputFileName(m_logFile);
 
-        // The program reads its translations from translation/ beside the executable.
-        const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/translation");
+        // The program reads its translations from translation/ beside the executable; here the
+        // program's folder is one of the test's own.
+        const QString program = m_dir.filePath(QStringLiteral("program"));
+        const QString folder = program + QStringLiteral("/translation");
         QVERIFY(QDir().mkpath(folder));
-        m_translationFile = folder + QStringLiteral("/translation.lng");
-        QFile file(m_translationFile);
+        CUiEngine::setProgramFolder(program);
+        QFile file(folder + QStringLiteral("/translation.lng"));
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         const QString context = QStringLiteral("Ombrastella.Zephira.App.StartScreen");
         const QStringList lines = {
@@ -100,7 +101,7 @@ private slots:
     {
         CUiEngine::destroy();
         QmlWarningCollector::uninstall();
-        QFile::remove(m_translationFile);
+        CUiEngine::setProgramFolder(QString());
     }
 
     void init()
@@ -154,8 +155,7 @@ private slots:
         // The platform's own grab reads what was drawn into the window's backing store.
         const QImage image = grab();
         QVERIFY(!image.isNull());
-        // Kept beside the test binary for a look by eye.
-        image.save(QStringLiteral(CX_TEST_BINARY_DIR "/start-screen.png"));
+        shoot(QStringLiteral("start-screen"));
         QSet<QRgb> colours;
         for (int y = 0; y < image.height(); y += 4) {
             for (int x = 0; x < image.width(); x += 4)
@@ -303,7 +303,7 @@ private slots:
         QQuickItem* list = windowItem("initialSetupLanguageList");
         QVERIFY(list);
         QCOMPARE(list->property("count").toInt(), 15);
-        QVERIFY(saveShot(QStringLiteral(CX_TEST_BINARY_DIR), QStringLiteral("initial-setup")));
+        shoot(QStringLiteral("initial-setup"));
         QQuickItem* next = windowItem("initialSetupLanguageNext");
         // No language chosen yet (no settings here): nothing to confirm.
         QVERIFY(!next->isEnabled());

@@ -126,10 +126,13 @@ private slots:
         QCOMPARE(m_service->currentUser(), m_api->currentUser());
         QVERIFY(!m_service->currentUser().isEmpty());
 
+        // Each announcement reads the state of the moment it is taken in: on a loaded machine the
+        // login may be done before the first one, which then shows no "logging in".
         QStringList login = recorder.names.mid(3);
-        QCOMPARE(login.first(), QStringLiteral("status:1"));
         const int loggedIn = login.indexOf(QStringLiteral("status:0"));
         QVERIFY2(loggedIn > 0, qPrintable(login.join(QLatin1Char(' '))));
+        const QStringList before = login.mid(0, loggedIn).filter(QStringLiteral("status:"));
+        QVERIFY2(before.count(QStringLiteral("status:1")) == before.size(), qPrintable(login.join(QLatin1Char(' '))));
         QCOMPARE(login.at(loggedIn - 1), QStringLiteral("user:0"));
         QVERIFY(!login.contains(QStringLiteral("loggedOut:1")));
 

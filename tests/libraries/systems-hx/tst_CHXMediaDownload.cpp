@@ -64,15 +64,28 @@ private:
         return values;
     }
 
-    // Waits for the next progress step, then pauses and resumes the download.
-    void pauseAndResumeOnce(CHXMediaDownload& download)
+    // Waits until the request under way has brought bytes beyond the progress it started
+    // from, then pauses and resumes the download; from is where the next request starts.
+    void pauseAndResumeOnce(CHXMediaDownload& download, int& from)
     {
-        QSignalSpy progress(&download, &CAbstractMediaDownload::currentFileProgressChanged);
-        QVERIFY(progress.wait(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(download.currentFileProgress() > from, 10000);
         download.pause();
         QTRY_COMPARE_WITH_TIMEOUT(download.state(), CHXMediaDownload::Paused, 5000);
+        from = download.currentFileProgress();
         download.resume();
         QTRY_COMPARE_WITH_TIMEOUT(download.state(), CHXMediaDownload::Running, 5000);
+    }
+
+    // The first answers (as many as stalls, with the fault together) stop after a quarter of
+    // their body until the client lets the connection go; the answers after them have the fault
+    // then. Every pause thus comes in the middle of a request, whatever the load.
+    bool stallFirst(int stalls, const QString& then = QString(), const QString& together = QString())
+    {
+        QJsonArray rules{QJsonObject{{"fault", together.isEmpty() ? QStringLiteral("stall") : "stall+" + together},
+                                     {"count", stalls}}};
+        if (!then.isEmpty())
+            rules.append(QJsonObject{{"fault", then}, {"count", -1}});
+        return m_sim->setFaults(QJsonObject{{"file", rules}});
     }
 
 private slots:
@@ -195,12 +208,13 @@ private slots:
 
     void pauseAndResumeContinueWithARange()
     {
-        QVERIFY(m_sim->fault("file", "slow", -1));
+        QVERIFY(stallFirst(1));
         CHXMediaDownload download({video()}, {target("v.mp4")});
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         download.start();
-        pauseAndResumeOnce(download);
-        QVERIFY(finished.wait(20000));
+        int from = 0;
+        pauseAndResumeOnce(download, from);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
         QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
         QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
         const QStringList sent = ranges();
@@ -211,13 +225,14 @@ private slots:
 
     void tenPauseResumeCyclesKeepTheBytes()
     {
-        QVERIFY(m_sim->fault("file", "slow", -1));
+        QVERIFY(stallFirst(10));
         CHXMediaDownload download({video()}, {target("v.mp4")});
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         download.start();
-        for (int i = 0; i < 10 && finished.isEmpty(); ++i)
-            pauseAndResumeOnce(download);
-        QVERIFY(finished.count() == 1 || finished.wait(30000));
+        int from = 0;
+        for (int i = 0; i < 10; ++i)
+            pauseAndResumeOnce(download, from);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
         QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
         QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
         QVERIFY(ranges().size() >= 10);
@@ -226,12 +241,13 @@ private slots:
     void serverIgnoringRangeRestartsTheFile()
     {
         // Appending a whole-file answer to the partial file would duplicate its start.
-        QVERIFY(m_sim->fault("file", "slow+ignore-range", -1));
+        QVERIFY(stallFirst(1, "ignore-range", "ignore-range"));
         CHXMediaDownload download({video()}, {target("v.mp4")});
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         download.start();
-        pauseAndResumeOnce(download);
-        QVERIFY(finished.wait(20000));
+        int from = 0;
+        pauseAndResumeOnce(download, from);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
         QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
         QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
         QVERIFY(download.currentFileProgress() <= 100);
@@ -241,12 +257,13 @@ private slots:
     {
         // A 206 is only a continuation when its Content-Range starts at the bytes already held;
         // appending one that starts elsewhere would corrupt the file.
-        QVERIFY(m_sim->fault("file", "slow+shifted-range", -1));
+        QVERIFY(stallFirst(1, "shifted-range", "shifted-range"));
         CHXMediaDownload download({video()}, {target("v.mp4")});
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         download.start();
-        pauseAndResumeOnce(download);
-        QVERIFY(finished.count() == 1 || finished.wait(20000));
+        int from = 0;
+        pauseAndResumeOnce(download, from);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
         QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
         QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
         // The resume asked for a range, got the wrong one and started the file again.
@@ -258,31 +275,32 @@ private slots:
 
     void cancelWhilePausedRemovesThePartialFile()
     {
-        QVERIFY(m_sim->fault("file", "slow", -1));
+        QVERIFY(stallFirst(1));
         CHXMediaDownload download({video()}, {target("v.mp4")});
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         download.start();
-        QSignalSpy progress(&download, &CAbstractMediaDownload::currentFileProgressChanged);
-        QVERIFY(progress.wait(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(download.currentFileProgress() > 0, 10000);
         download.pause();
         QTRY_COMPARE_WITH_TIMEOUT(download.state(), CHXMediaDownload::Paused, 5000);
         download.cancel();
         QCOMPARE(finished.count(), 0);
-        QVERIFY(finished.wait(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
         QCOMPARE(download.result(), int(CHXMediaDownload::ResultCancelled));
         QTRY_VERIFY_WITH_TIMEOUT(leftovers().isEmpty(), 20000);
     }
 
     void cancelWhileRunning()
     {
-        QVERIFY(m_sim->fault("file", "slow", -1));
+        // The photo comes whole; the video stalls until the cancel.
+        QVERIFY(m_sim->setFaults(QJsonObject{{"file", QJsonArray{QJsonObject{{"fault", "slow"}, {"count", 1}},
+                                                                 QJsonObject{{"fault", "stall"}, {"count", 1}}}}}));
         CHXMediaDownload download({photo(), video()}, {target("a.jpg"), target("v.mp4")});
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         QSignalSpy urls(&download, &CAbstractMediaDownload::currentFileUrlChanged);
         download.start();
         QTRY_COMPARE_WITH_TIMEOUT(urls.count(), 2, 10000);
         download.cancel();
-        QVERIFY(finished.wait(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
         QCOMPARE(download.result(), int(CHXMediaDownload::ResultCancelled));
         // The finished first file stays; the second leaves nothing behind.
         QCOMPARE(download.processedFiles(), QStringList({target("a.jpg")}));

@@ -963,10 +963,15 @@ void tst_CRVQNetworkCommunicator::standaloneSimulatorProgram()
     m_communicator->connectToSystem();
     QTRY_COMPARE(m_communicator->state(), CAbstractRVQCommunicator::StateConnected);
     m_communicator->sendMessage(createRVQHardwareIdQueryMessage());
-    QTRY_COMPARE(m_processor.count(254), 1);
-    QString hardwareId;
-    QVERIFY(m_processor.messages.first().readString(0, hardwareId));
-    QCOMPARE(hardwareId, QStringLiteral("ZPH_4.0 V01"));
+    // A process slower than the 50 ms resend answers the query and its resend: each answer
+    // names the simulated system.
+    QTRY_VERIFY(m_processor.count(254) >= 1);
+    for (const CRVQMessage& message : qAsConst(m_processor.messages)) {
+        QCOMPARE(message.id(), quint32(254));
+        QString hardwareId;
+        QVERIFY(message.readString(0, hardwareId));
+        QCOMPARE(hardwareId, QStringLiteral("ZPH_4.0 V01"));
+    }
     m_communicator->disconnectFromSystem(true);
     process.terminate();
     QVERIFY(process.waitForFinished(5000));

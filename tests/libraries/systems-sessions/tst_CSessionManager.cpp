@@ -9,6 +9,7 @@
 
 #include "fakes/CStubSystemSession.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
 
 using namespace Ulx;
@@ -191,13 +192,16 @@ void tst_CSessionManager::sessionErrorIsRelayedAndSessionRemoved()
 void tst_CSessionManager::shutdownHidesSystemForHideInterval()
 {
     QCOMPARE(int(Communication::CSystemListMaintainer::DefaultHideIntervalMs), 60000);
-    manager()->setSystemHideInterval(300);
+    constexpr int HideMs = 2000;
+    manager()->setSystemHideInterval(HideMs);
     manager()->setNetworkScanEnabled(true);
     QTRY_COMPARE(manager()->availableSystems().size(), 2);
     manager()->connectToSystem(kZephira, false);
     QTRY_COMPARE(manager()->state(), CommunicationTypes::ConnectionOnline);
 
     QSignalSpy changed(manager(), &CSessionManager::availableSystemsChanged);
+    QElapsedTimer sinceHidden;
+    sinceHidden.start();
     manager()->disconnectFromSystem(true);
     QCOMPARE(lastSession()->controller().disconnectTypes.last(),
              Communication::CAbstractConnectionController::DisconnectTypeShutdown);
@@ -206,8 +210,12 @@ void tst_CSessionManager::shutdownHidesSystemForHideInterval()
     QCOMPARE(manager()->availableSystems().size(), 1);
     QCOMPARE(manager()->availableSystems().first().networkName(), kGully);
     scanOnce();
-    QCOMPARE(manager()->availableSystems().size(), 1); // still hidden although visible
-    QTRY_COMPARE(manager()->availableSystems().size(), 2);
+    // Still hidden although visible, as long as the interval lasts (a loaded machine may take
+    // longer for the scan; the interval's coarse timer may end up to 5 % early).
+    const int listed = manager()->availableSystems().size();
+    if (sinceHidden.elapsed() < HideMs * 9 / 10)
+        QCOMPARE(listed, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(manager()->availableSystems().size(), 2, 2 * HideMs + 5000);
 }
 
 void tst_CSessionManager::disconnectWithoutSessionOnlyLogs()

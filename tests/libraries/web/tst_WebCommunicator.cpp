@@ -205,9 +205,37 @@ private slots:
 
     void passwordResetIsSent()
     {
-        m_communicator->resetPassword(QStringLiteral("alice & co"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_sim->requestsTo(QStringLiteral("reset_password")).size(), 1, 10000);
+        // The handle deletes itself once its answer is in.
+        const QPointer<ResetPasswordRequestHandle> handle = m_communicator->resetPassword(QStringLiteral("alice & co"));
+        QVERIFY(handle);
+        QTRY_VERIFY_WITH_TIMEOUT(!handle, 10000);
         expectAccepted(QStringLiteral("reset_password"), 1);
+    }
+
+    // Requests still open when the communicator goes (a handle whose owner lets go of it later,
+    // one that deletes itself once answered) go with it: a reply, from which the network stack
+    // reaches its manager when it finishes, can neither finish nor be aborted into a manager that
+    // is gone, and a handle that would only have gone once answered goes too.
+    void openRequestsGoWithTheCommunicator()
+    {
+        QVERIFY(m_sim->setFaults({fault(QStringLiteral("projects"), {{QStringLiteral("hold"), true}}),
+                                  fault(QStringLiteral("reset_password"), {{QStringLiteral("hold"), true}})}));
+        std::unique_ptr<UserProjectsRequestHandle> owned(m_communicator->queryUserProjects());
+        QSignalSpy ownedDone(owned.get(), &UserProjectsRequestHandle::requestFinished);
+        const QPointer<ResetPasswordRequestHandle> reset = m_communicator->resetPassword(QStringLiteral("alice"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("projects")), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("reset_password")), 1, 10000);
+        const QPointer<QNetworkReply> ownedReply = owned->reply();
+        QVERIFY(ownedReply);
+        QVERIFY(reset && reset->reply());
+
+        m_communicator.reset();
+        QVERIFY(!ownedReply);
+        QVERIFY(!reset);
+        owned->abort();
+        QVERIFY(m_sim->release(QStringLiteral("projects")));
+        QVERIFY(m_sim->release(QStringLiteral("reset_password")));
+        QCOMPARE(ownedDone.count(), 0);
     }
 
     void loginStateFollowsTheReply()

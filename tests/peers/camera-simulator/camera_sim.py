@@ -22,7 +22,8 @@ resolutions, recording, alert bits, free space, files) can be read and changed t
   GET  /__sim/content?path=/SD/...   the raw bytes of a file
 
 Routes: login, logout, get, set, alert, dir, del, thumb, file.
-Faults: one-line, non-numeric, crlf, html, no-answer, close-mid-body, slow, 404,
+Faults: one-line, non-numeric, crlf, html, no-answer, close-mid-body, slow, stall (a quarter of the
+body, then nothing until the client closes the connection), 404,
 ignore-range, shifted-range (a Range is answered with 206 from half the asked offset, its
 Content-Range saying so), status:<n> (the status line becomes n), raw:<text> (the whole body),
 the answers without end of hostile_answers.py beside this folder (endless, endless-length,
@@ -40,6 +41,7 @@ import json
 import os
 import secrets
 import signal
+import socket
 import sys
 import threading
 import time
@@ -225,6 +227,14 @@ class Handler(BaseHTTPRequestHandler):
                 self.wfile.flush()
                 self.close_connection = True
                 return
+            if "stall" in names:
+                # A quarter of the body, then nothing until the client lets the connection go
+                # (bounded): whatever the load, a pause or a cancel comes in the middle of it.
+                self.wfile.write(body[: max(1, len(body) // 4)])
+                self.wfile.flush()
+                self.wait_for_client_to_close(30)
+                self.close_connection = True
+                return
             if "slow" in names:
                 step = 1024
                 for start in range(0, len(body), step):
@@ -235,6 +245,19 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(body)
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
+
+    def wait_for_client_to_close(self, seconds):
+        deadline = time.time() + seconds
+        self.connection.settimeout(0.05)
+        while time.time() < deadline and not self.server.stopping:
+            try:
+                if not self.connection.recv(1, socket.MSG_PEEK):
+                    return
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+            time.sleep(0.05)
 
     def text_reply(self, lines, fault=None):
         body = "\n".join(lines) + "\n"

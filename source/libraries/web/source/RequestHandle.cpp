@@ -42,6 +42,10 @@ void RequestHandle::setReply(QNetworkReply* reply)
     m_replyRefused = false;
     bodyRestarted();
     reply->setParent(this);
+    // The network stack calls its manager from a reply's finished() for as long as the reply
+    // lives, and no longer deletes a reply that has left it: the reply goes with its manager.
+    if (QNetworkAccessManager* manager = reply->manager())
+        connect(manager, &QObject::destroyed, reply, [reply] { delete reply; });
     connect(reply, &QNetworkReply::metaDataChanged, this, &RequestHandle::onReplyHead);
     connect(reply, &QNetworkReply::readyRead, this, &RequestHandle::onReplyReadyRead);
     connect(reply, &QNetworkReply::finished, this, &RequestHandle::onReplyFinished);

@@ -23,7 +23,8 @@ using Shared::TransferWatchdog;
 // Follows one request of the web client: takes its reply, reads body and headers when it
 // finishes, sends it again where retries are enabled, and lets the subclass turn it into its
 // typed reply. Whoever receives a handle from the communicator owns it; the handle owns its
-// reply (a QObject child). Lives on the web worker thread.
+// reply (a QObject child), which is deleted with its network access manager should that go
+// first. Lives on the web worker thread.
 //
 // A reply whose head does not come, or whose body stalls or trickles below the minimum rate
 // (TransferLimits), is aborted and reported as a time-out, so a silent or trickling peer cannot

@@ -306,7 +306,8 @@ Check2StepAuthenticationRequestHandle* WebCommunicator::check2StepAuthentication
 ResetPasswordRequestHandle* WebCommunicator::resetPassword(const QString& userName)
 {
     const QNetworkRequest request = m_builder->initializeWebRequest(Route::ACCOUNT_RESET_PASSWORD).usingMethod(POST);
-    return attach(new ResetPasswordRequestHandle(), send("POST", request, buildResetPasswordBody(userName)));
+    // Deletes itself once answered; one still open goes with the communicator.
+    return attach(new ResetPasswordRequestHandle(this), send("POST", request, buildResetPasswordBody(userName)));
 }
 
 StatusResponse WebCommunicator::queryServerStatus()
