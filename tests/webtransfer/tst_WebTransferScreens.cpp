@@ -149,6 +149,18 @@ private:
         return m_sim->storedObject(QStringLiteral("p-") + name.toLower(), key);
     }
 
+    // The new copies a transfer writes below the folder; a stopped transfer's goes on a disk
+    // thread after the transfer has ended.
+    static QStringList transferCopies(const QString& folder)
+    {
+        QStringList copies;
+        QDirIterator it(folder, {QStringLiteral(".*.replacing.??????")}, QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            copies.append(it.next());
+        return copies;
+    }
+
     bool listed(const QString& folder) const
     {
         for (const CLocalProjectInfo& info : projects()->projectList()) {
@@ -807,6 +819,7 @@ private slots:
             QCOMPARE(readAll(folder + QStringLiteral("notes.txt")), QByteArray("the operator's note"));
             QVERIFY(QFileInfo::exists(folder + QStringLiteral(".webdownload")));
             QVERIFY(!listed(folder));
+            QTRY_COMPARE_WITH_TIMEOUT(transferCopies(folder), QStringList(), WaitMs);
             QVERIFY(QDir(folder).removeRecursively());
         }
         // A photo the operator put at the name of the one arriving: the download cannot show it
@@ -826,6 +839,7 @@ private slots:
             QVERIFY(m_sim->setFaults({}));
             QTRY_VERIFY_WITH_TIMEOUT(!api()->anyDownloadActive(), WaitMs);
             QCOMPARE(readAll(folder + QStringLiteral("Photos/M1.JPG")), QByteArray("the operator's photo"));
+            QTRY_COMPARE_WITH_TIMEOUT(transferCopies(folder), QStringList(), WaitMs);
             QVERIFY(QDir(folder).removeRecursively());
         }
         // Another transfer's error (the web client's error names none) ends this download: its
