@@ -30,6 +30,7 @@
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSettings>
 #include <QtTest>
 
 #include <cmath>
@@ -407,6 +408,11 @@ private slots:
         QVERIFY(!screenItem());
         QCOMPARE(m_holder.m_result.toMap().value(QStringLiteral("fileModified")).toUrl(), QUrl::fromLocalFile(m_photo));
         QVERIFY(!settings->showPhotoEditorFileOverwriteWarning());
+        // Kept at once, not only by the next save of the settings screen.
+        QTRY_COMPARE(QSettings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix"))
+                         .value(QStringLiteral("Settings/ShowPhotoEditorFileOverwriteWarningMessage"))
+                         .toString(),
+                     QStringLiteral("false"));
         const QImage written(m_photo);
         const QImage expected(reference);
         QCOMPARE(written.size(), QSize(4000, 3000));

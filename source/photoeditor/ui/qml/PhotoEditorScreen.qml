@@ -24,6 +24,9 @@ Screen {
 
     Translator { id: tr; translationClassName: "Ombrastella.Zephira.App.PhotoEditorScreen" }
 
+    // A warning turned off reaches the settings store at once, off this thread.
+    SettingsSave { id: settingsSave }
+
     PhotoEditorScreenController {
         id: controller
 
@@ -248,8 +251,10 @@ Screen {
                             function(yes, remember) {
                                 if (!yes)
                                     return
-                                if (remember)
+                                if (remember) {
                                     settings.showPhotoEditorFileOverwriteWarning = false
+                                    settingsSave.save()
+                                }
                                 controller.applyTemplate(controller.inputFileName)
                             }, true, screen)
     }
