@@ -191,6 +191,9 @@ class Camera:
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "HXCameraSim/1.0"
+    # A head and its body go out in separate writes: with Nagle's algorithm the body would
+    # wait for the client's delayed acknowledgement of the head, some 40 ms on every answer.
+    disable_nagle_algorithm = True
 
     def log_message(self, fmt, *args):  # quiet
         pass

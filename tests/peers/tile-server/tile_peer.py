@@ -63,6 +63,9 @@ def tile_image(z, x, y):
 
 class Handler(BaseHTTPRequestHandler):
     server_version = 'CulvertixTilePeer/1'
+    # A head and its body go out in separate writes: with Nagle's algorithm the body would
+    # wait for the client's delayed acknowledgement of the head, some 40 ms on every answer.
+    disable_nagle_algorithm = True
     cache = {}
     lock = threading.Lock()
 

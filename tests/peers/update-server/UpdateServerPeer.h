@@ -1,9 +1,12 @@
 #pragma once
 
 // Starts the update server (update_server.py beside this file) on a free port of 127.0.0.1
-// for one test, changes its routes and reads its request log. Every wait is bounded.
+// for one test, changes its routes and reads its request log. Every wait is bounded. Over HTTPS
+// with certificates made as for the web-service simulator; its clients, the control requests
+// included, must then trust their CA.
 
 #include "peers/PeerProcess.h"
+#include "peers/webservice/WebServiceSimulator.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -20,23 +23,28 @@ class UpdateServerPeer
 public:
     ~UpdateServerPeer() { stop(); }
 
-    // Listens on the port (0: a free one) with the peer's further arguments (--version and so on).
-    bool start(int port = 0, const QStringList& arguments = QStringList())
+    // Listens on the port (0: a free one) with the peer's further arguments (--version and so on),
+    // over HTTPS when given a certificate.
+    bool start(int port = 0, const QStringList& arguments = QStringList(),
+               const WebServiceSimulator::Tls& tls = WebServiceSimulator::Tls())
     {
         if (!m_dir.isValid())
             return false;
-        m_port = m_peer.start(QStringLiteral("python3"),
-                              QStringList{QStringLiteral(CX_SOURCE_ROOT "/tests/peers/update-server/update_server.py"),
-                                          QStringLiteral("--port"), QString::number(port), QStringLiteral("--log"),
-                                          logPath()}
-                                  + arguments);
+        QStringList all{QStringLiteral(CX_SOURCE_ROOT "/tests/peers/update-server/update_server.py"),
+                        QStringLiteral("--port"), QString::number(port), QStringLiteral("--log"), logPath()};
+        m_scheme = QStringLiteral("http");
+        if (!tls.certFile.isEmpty()) {
+            all << QStringLiteral("--tls-cert") << tls.certFile << QStringLiteral("--tls-key") << tls.keyFile;
+            m_scheme = QStringLiteral("https");
+        }
+        m_port = m_peer.start(QStringLiteral("python3"), all + arguments);
         return m_port > 0;
     }
 
     void stop() { m_peer.stop(); }
 
     int port() const { return m_port; }
-    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    QString baseUrl() const { return QStringLiteral("%1://127.0.0.1:%2").arg(m_scheme).arg(m_port); }
     QString logPath() const { return m_dir.filePath(QStringLiteral("requests.jsonl")); }
     QString workDir() const { return m_dir.path(); }
 
@@ -77,6 +85,10 @@ public:
     // The Accept-Encoding header of each GET request, in order of arrival (empty when none).
     QStringList acceptEncodings() const { return requestField(QStringLiteral("accept_encoding")); }
 
+    // The client's address and port of each GET request, in order of arrival: requests on one
+    // kept-alive connection share it.
+    QStringList requestConnections() const { return requestField(QStringLiteral("connection")); }
+
 private:
     QStringList requestField(const QString& name) const
     {
@@ -95,5 +107,6 @@ private:
 
     QTemporaryDir m_dir;
     PeerProcess m_peer;
+    QString m_scheme = QStringLiteral("http");
     int m_port = 0;
 };

@@ -37,9 +37,11 @@ A route may also carry
                server or proxy dropping an idle connection does; clients send such a request again
   "repeat": <route>  how every later request of the path is answered (a route of its own)
 Unknown paths answer 404. POST /__sim/routes replaces the routes with the posted JSON object.
+A request's log line ("event": "request") names the client's address and port as "connection".
 
 Start: update_server.py --port 0 [--scenario FILE] [--log FILE] [--version 1.8 --file setup/Installer.exe
-        --installer PATH]; prints "READY <port>" once it listens.
+        --installer PATH] [--tls-cert PEM --tls-key PEM]; prints "READY <port>" once it listens, over
+        HTTPS when given a certificate.
 """
 
 import argparse
@@ -47,6 +49,7 @@ import gzip
 import json
 import os
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -97,6 +100,9 @@ def route_body(route):
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "CulvertixUpdateSim/1.0"
+    # A head and its body go out in separate writes: with Nagle's algorithm the body would
+    # wait for the client's delayed acknowledgement of the head, some 40 ms on every answer.
+    disable_nagle_algorithm = True
 
     def log_message(self, format, *args):  # the JSON log replaces the default lines
         pass
@@ -105,7 +111,7 @@ class Handler(BaseHTTPRequestHandler):
         # A client that gives up (a cancelled download) is normal here, not an error.
         try:
             super().handle()
-        except (BrokenPipeError, ConnectionResetError):
+        except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
             self.close_connection = True
 
     def _log(self, status, fault=None, sent=None, event="answer"):
@@ -113,6 +119,8 @@ class Handler(BaseHTTPRequestHandler):
                  "fault": fault, "sent": sent, "time": time.time()}
         if event == "request":
             entry["accept_encoding"] = self.headers.get("Accept-Encoding")
+            # Tells requests on one kept-alive connection from those on new ones.
+            entry["connection"] = "%s:%d" % self.client_address[:2]
         self.server.state.log(entry)
 
     def _send_simple(self, status, body, extra=None, announce=None):
@@ -175,7 +183,7 @@ class Handler(BaseHTTPRequestHandler):
             return
         try:
             self._answer(route, fault, body)
-        except (BrokenPipeError, ConnectionResetError):
+        except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
             self._log(200, fault, "client went away")
             self.close_connection = True
 
@@ -316,6 +324,8 @@ def main():
     parser.add_argument("--version", help="serve a version.conf offering this version")
     parser.add_argument("--file", default="setup/Installer.exe", help="the File value of that version.conf")
     parser.add_argument("--installer", help="the installer's bytes for that File value")
+    parser.add_argument("--tls-cert", help="answer over HTTPS with this certificate (PEM)")
+    parser.add_argument("--tls-key", help="the certificate's key (PEM)")
     arguments = parser.parse_args()
 
     routes = {}
@@ -338,6 +348,10 @@ def main():
     threading.Thread(target=watch_parent, daemon=True).start()
 
     server = Server(("127.0.0.1", arguments.port), Handler)
+    if arguments.tls_cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(arguments.tls_cert, arguments.tls_key)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     server.state = State(routes, arguments.log)
     print("READY %d" % server.server_address[1], flush=True)
     try:
