@@ -333,11 +333,8 @@ private slots:
             QSKIP(qPrintable(QStringLiteral("openssl could not make test certificates: ") + error));
         WebServiceSimulator sim;
         QVERIFY(sim.start(defaultScenario(), tls));
-        const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-        QSslConfiguration trusting = original;
-        QVERIFY(trusting.addCaCertificates(tls.caFile));
-        QSslConfiguration::setDefaultConfiguration(trusting);
-        const auto restore = qScopeGuard([&original] { QSslConfiguration::setDefaultConfiguration(original); });
+        const TrustedTestCa trust(tls.caFile);
+        QVERIFY(trust.trusted());
         // A client of its own for this service, logged in there.
         Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
         const auto back = qScopeGuard([this] { Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim.rootUrl()); });
@@ -387,11 +384,8 @@ private slots:
         QString error;
         if (!WebServiceSimulator::makeCertificates(certificates.path(), &tls, &error))
             QSKIP(qPrintable(QStringLiteral("openssl could not make test certificates: ") + error));
-        const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-        QSslConfiguration trusting = original;
-        QVERIFY(trusting.addCaCertificates(tls.caFile));
-        QSslConfiguration::setDefaultConfiguration(trusting);
-        const auto restore = qScopeGuard([&original] { QSslConfiguration::setDefaultConfiguration(original); });
+        const TrustedTestCa trust(tls.caFile);
+        QVERIFY(trust.trusted());
         UpdateServerPeer updates;
         QVERIFY(updates.start(0, QStringList(), tls));
         const QJsonObject offer = UpdateServerPeer::textRoute("[Windows]\nVersion=9.9\nFile=setup/Installer.exe\n");

@@ -208,16 +208,14 @@ private slots:
         QVERIFY(sim.start(defaultScenario(), tls));
         const QString path = m_files.filePath(QStringLiteral("tls.bin"));
         QVERIFY(makeRandomFile(path, 3 * kMiB, 4));
-        const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-        QSslConfiguration trusting = original;
-        QVERIFY(trusting.addCaCertificates(tls.caFile));
-        QSslConfiguration::setDefaultConfiguration(trusting);
+        TrustedTestCa trust(tls.caFile);
+        QVERIFY(trust.trusted());
         const QString url = sim.presign(QStringLiteral("PUT"), kObject);
         QVERIFY(url.startsWith(QLatin1String("https://")));
         const Outcome outcome = put(url, path);
 
         // Without the test CA the handshake fails.
-        QSslConfiguration::setDefaultConfiguration(original);
+        trust.untrust();
         const Outcome refused = put(url, path);
         QVERIFY(!refused.succeeded);
         QCOMPARE(refused.error, ErrorNetwork);

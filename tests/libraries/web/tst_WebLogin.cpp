@@ -496,15 +496,13 @@ private slots:
         WebServiceSimulator::Tls tls;
         QString error;
         QVERIFY2(WebServiceSimulator::makeCertificates(certificates.path(), &tls, &error), qPrintable(error));
-        const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
-        QSslConfiguration trusting = original;
-        QVERIFY(trusting.addCaCertificates(tls.caFile));
-        QSslConfiguration::setDefaultConfiguration(trusting);
+        TrustedTestCa trust(tls.caFile);
+        QVERIFY(trust.trusted());
         const bool started = startSimulator(defaultScenario(), tls);
         const TovrinWebApi::LoginResult result =
             started ? loginAndWait(QStringLiteral("alice"), QString::fromLatin1(alicePassword())) : TovrinWebApi::LoginResult(-1);
         m_worker.reset();
-        QSslConfiguration::setDefaultConfiguration(original);
+        trust.untrust();
         QVERIFY(started);
         QCOMPARE(result, TovrinWebApi::LoginResultSuccess);
     }

@@ -19,6 +19,7 @@
 #include "peers/PeerProcess.h"
 
 #include <QProcess>
+#include <QSslConfiguration>
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -254,4 +255,28 @@ private:
     PeerProcess m_peer;
     QString m_scheme = QStringLiteral("http");
     int m_port = 0;
+};
+
+// Trusts the throw-away CA in the default TLS configuration for as long as it lives, so a
+// failed check cannot leave later tests trusting it.
+class TrustedTestCa
+{
+public:
+    explicit TrustedTestCa(const QString& caFile)
+        : m_original(QSslConfiguration::defaultConfiguration())
+    {
+        QSslConfiguration trusting = m_original;
+        m_trusted = trusting.addCaCertificates(caFile);
+        QSslConfiguration::setDefaultConfiguration(trusting);
+    }
+    ~TrustedTestCa() { untrust(); }
+    TrustedTestCa(const TrustedTestCa&) = delete;
+    TrustedTestCa& operator=(const TrustedTestCa&) = delete;
+
+    bool trusted() const { return m_trusted; }
+    void untrust() { QSslConfiguration::setDefaultConfiguration(m_original); }
+
+private:
+    QSslConfiguration m_original;
+    bool m_trusted = false;
 };
