@@ -273,6 +273,25 @@ private slots:
         QCOMPARE(sent.at(2), QString());
     }
 
+    void unsatisfiableResumeRestartsTheFile()
+    {
+        // A camera says so when the pause came after the last byte of a file whose size its
+        // list did not give: the range asked for starts at the file's end.
+        QVERIFY(stallFirst(1, "unsatisfiable-range"));
+        CHXMediaDownload download({video()}, {target("v.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        int from = 0;
+        pauseAndResumeOnce(download, from);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
+        QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
+        const QStringList sent = ranges();
+        QCOMPARE(sent.size(), 3);
+        QVERIFY(sent.at(1).startsWith(QLatin1String("bytes=")));
+        QCOMPARE(sent.at(2), QString());
+    }
+
     void cancelWhilePausedRemovesThePartialFile()
     {
         QVERIFY(stallFirst(1));

@@ -25,7 +25,8 @@ Routes: login, logout, get, set, alert, dir, del, thumb, file.
 Faults: one-line, non-numeric, crlf, html, no-answer, close-mid-body, slow, stall (a quarter of the
 body, then nothing until the client closes the connection), 404,
 ignore-range, shifted-range (a Range is answered with 206 from half the asked offset, its
-Content-Range saying so), status:<n> (the status line becomes n), raw:<text> (the whole body),
+Content-Range saying so), unsatisfiable-range (a Range is answered with 416, as one that starts
+at the file's end is), status:<n> (the status line becomes n), raw:<text> (the whole body),
 the answers without end of hostile_answers.py beside this folder (endless, endless-length,
 endless-close, trickle, gzip-bomb), on "dir" nested (a list whose elements nest 3 million
 deep) and on "thumb" pixel-bomb (a JPEG that claims 20000 x 20000 pixels);
@@ -494,7 +495,7 @@ class Handler(BaseHTTPRequestHandler):
         header = self.headers.get("Range", "")
         if header and "ignore-range" not in (fault or "").split("+"):
             start, end = parse_range(header, len(data))
-            if start is None:
+            if start is None or "unsatisfiable-range" in (fault or "").split("+"):
                 self.send_response(416)
                 self.send_header("Content-Range", "bytes */%d" % len(data))
                 self.send_header("Content-Length", "0")

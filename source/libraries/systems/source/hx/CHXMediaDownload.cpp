@@ -295,6 +295,15 @@ void CHXMediaDownload::onReplyFinished()
 
     if (m_state != Running)
         return;
+    // Paused at the last byte of a file whose size the list did not give, the resume asks for
+    // what follows it, and the camera answers that there is nothing: the file comes whole again.
+    if (m_currentFileReceived > 0 && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 416) {
+        logDownload(QStringLiteral("[CHXMediaDownload] Resume not honoured, restarting the file."),
+                    {416, QString::fromLatin1(reply->rawHeader("Content-Range"))});
+        restartCurrentFile();
+        requestCurrentFile();
+        return;
+    }
     // A redirect is no file either, and a transfer given up for its pace ends as a time-out.
     if (Tovrin::Shared::TransferWatchdog::errorOf(reply) != QNetworkReply::NoError) {
         logDownload(QStringLiteral("[CHXMediaDownload] Transfer failed:"), {m_currentFileUrl, reply->errorString()});
