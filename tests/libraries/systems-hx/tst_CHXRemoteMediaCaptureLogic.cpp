@@ -174,7 +174,8 @@ private slots:
     void failedModeChangeInvalidatesTheMode()
     {
         prepare(RemoteMediaTypes::CaptureModeVideo, MultimediaTypes::PhotoResolution3MP);
-        QVERIFY(m_sim->fault("set", "close-mid-body"));
+        // Every answer cut: the network stack may ask once more when one was cut before it was read.
+        QVERIFY(m_sim->fault("set", "close-mid-body", -1));
         QSignalSpy errors(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::errorOccurred);
         QSignalSpy captured(m_logic.get(), &CAbstractRemoteMediaCaptureLogic::photoCaptured);
         m_logic->capturePhoto();

@@ -214,7 +214,9 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(int, expected);
         login();
-        QVERIFY(m_sim->fault("get", fault));
+        // Every answer has the fault: the network stack may ask once more on a new connection
+        // when the camera closed one before the answer was read.
+        QVERIFY(m_sim->fault("get", fault, -1));
         auto outcome = runOne(new CGetCameraInfoCommand({1, 33}));
         QCOMPARE(int(outcome->result), expected);
         if (expected == CAbstractTetronCommand::Success) {
