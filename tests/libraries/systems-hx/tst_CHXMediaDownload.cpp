@@ -238,10 +238,25 @@ private slots:
         QVERIFY(ranges().size() >= 10);
     }
 
-    void serverIgnoringRangeRestartsTheFile()
+    void resumeAnsweredWithOtherBytesRestartsTheFile_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("askedAgain");
         // Appending a whole-file answer to the partial file would duplicate its start.
-        QVERIFY(stallFirst(1, "ignore-range", "ignore-range"));
+        QTest::newRow("the whole file") << QStringLiteral("ignore-range") << false;
+        // A 206 is a continuation only when its Content-Range starts at the bytes already held;
+        // appending one that starts elsewhere would corrupt the file.
+        QTest::newRow("another offset") << QStringLiteral("shifted-range") << true;
+        // A camera says so when the pause came after the last byte of a file whose size its
+        // list did not give: the range asked for starts at the file's end.
+        QTest::newRow("unsatisfiable") << QStringLiteral("unsatisfiable-range") << true;
+    }
+
+    void resumeAnsweredWithOtherBytesRestartsTheFile()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, askedAgain);
+        QVERIFY(stallFirst(1, fault, fault));
         CHXMediaDownload download({video()}, {target("v.mp4")});
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         download.start();
@@ -251,45 +266,13 @@ private slots:
         QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
         QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
         QVERIFY(download.currentFileProgress() <= 100);
-    }
-
-    void partialAnswerFromAnotherOffsetRestartsTheFile()
-    {
-        // A 206 is only a continuation when its Content-Range starts at the bytes already held;
-        // appending one that starts elsewhere would corrupt the file.
-        QVERIFY(stallFirst(1, "shifted-range", "shifted-range"));
-        CHXMediaDownload download({video()}, {target("v.mp4")});
-        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
-        download.start();
-        int from = 0;
-        pauseAndResumeOnce(download, from);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
-        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
-        QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
-        // The resume asked for a range, got the wrong one and started the file again.
         const QStringList sent = ranges();
-        QVERIFY2(sent.size() >= 3, qPrintable(sent.join(QLatin1Char(','))));
-        QVERIFY(sent.at(1).startsWith(QLatin1String("bytes=")));
-        QCOMPARE(sent.at(2), QString());
-    }
-
-    void unsatisfiableResumeRestartsTheFile()
-    {
-        // A camera says so when the pause came after the last byte of a file whose size its
-        // list did not give: the range asked for starts at the file's end.
-        QVERIFY(stallFirst(1, "unsatisfiable-range"));
-        CHXMediaDownload download({video()}, {target("v.mp4")});
-        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
-        download.start();
-        int from = 0;
-        pauseAndResumeOnce(download, from);
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
-        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
-        QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
-        const QStringList sent = ranges();
-        QCOMPARE(sent.size(), 3);
-        QVERIFY(sent.at(1).startsWith(QLatin1String("bytes=")));
-        QCOMPARE(sent.at(2), QString());
+        QVERIFY2(sent.size() >= 2 && sent.at(1).startsWith(QLatin1String("bytes=")), qPrintable(sent.join(QLatin1Char(','))));
+        // The resume got other bytes than it asked for, and the file was asked for again whole.
+        if (askedAgain) {
+            QVERIFY2(sent.size() >= 3, qPrintable(sent.join(QLatin1Char(','))));
+            QCOMPARE(sent.at(2), QString());
+        }
     }
 
     void cancelWhilePausedRemovesThePartialFile()

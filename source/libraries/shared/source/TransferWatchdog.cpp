@@ -73,6 +73,9 @@ void TransferWatchdog::watch(QNetworkReply* reply, const TransferLimits& limits,
 {
     if (!reply || reply->isFinished())
         return;
+    // First: a request without a body is already running, and what its answer brings before the
+    // limit is set is read ahead without bound.
+    reply->setReadBufferSize(ReadBufferBytes);
     // Qt may take in a fast page far ahead of any read buffer size (on a reused connection it
     // was seen to hold hundreds of MiB of an endless redirect page before the reader heard of
     // any): a redirect ends at its head, before anything of its page is asked for.
@@ -85,7 +88,6 @@ void TransferWatchdog::watch(QNetworkReply* reply, const TransferLimits& limits,
         reply->setProperty(kRedirectEndedProperty, true);
         reply->abort();
     });
-    reply->setReadBufferSize(ReadBufferBytes);
     // Qt starts a request with a body on its network thread one turn later, and a read buffer
     // size set before then never gets there: an answer would be taken in as fast as it comes.
     // Set again once that turn has come (whatever the reader has chosen by then), which is before

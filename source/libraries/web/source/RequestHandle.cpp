@@ -248,8 +248,12 @@ QNetworkReply* RequestHandle::sendAgain(QNetworkAccessManager* manager, const QN
         return manager->put(request, m_requestBody);
     case QNetworkAccessManager::PostOperation:
         return manager->post(request, m_requestBody);
-    case QNetworkAccessManager::GetOperation:
-        return manager->get(request);
+    case QNetworkAccessManager::GetOperation: {
+        // Limited at once, as every first request is.
+        QNetworkReply* reply = manager->get(request);
+        reply->setReadBufferSize(TransferWatchdog::ReadBufferBytes);
+        return reply;
+    }
     default:
         break;
     }

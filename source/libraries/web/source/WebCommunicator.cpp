@@ -131,15 +131,22 @@ H* WebCommunicator::attach(H* handle, QNetworkReply* reply)
 QNetworkReply* WebCommunicator::send(const QByteArray& verb, const QNetworkRequest& plainRequest, const QByteArray& body)
 {
     const QNetworkRequest request = asStored(plainRequest);
+    QNetworkReply* reply = nullptr;
     if (verb == "GET")
-        return m_manager->get(request);
-    if (verb == "POST")
-        return m_manager->post(request, body);
-    if (verb == "PUT")
-        return m_manager->put(request, body);
-    if (verb == "DELETE")
-        return m_manager->deleteResource(request);
-    return m_manager->sendCustomRequest(request, verb, body);
+        reply = m_manager->get(request);
+    else if (verb == "POST")
+        reply = m_manager->post(request, body);
+    else if (verb == "PUT")
+        reply = m_manager->put(request, body);
+    else if (verb == "DELETE")
+        reply = m_manager->deleteResource(request);
+    else
+        reply = m_manager->sendCustomRequest(request, verb, body);
+    // Qt's network thread has started a request without a body when get() returns and hears of
+    // the read limit only when it is set: an answer it begins to read before then it reads ahead
+    // without bound, however late the limit comes. Nothing may run between.
+    reply->setReadBufferSize(TransferWatchdog::ReadBufferBytes);
+    return reply;
 }
 
 // ---- bodies ----
@@ -401,7 +408,7 @@ QNetworkReply* WebCommunicator::sendXmlGet(const QString& path)
                                         .withUserAgentHeader()
                                         .withAcceptHeader(QStringLiteral("application/xml"))
                                         .withAuthHeader();
-    return m_manager->get(asStored(request));
+    return send("GET", request);
 }
 
 QNetworkReply* WebCommunicator::getXml(const QString& path)
@@ -440,7 +447,7 @@ SingleProjectFileDownloadRequestHandle* WebCommunicator::requestAllMediaLinks(co
 
 QNetworkReply* WebCommunicator::getUrl(const QString& url)
 {
-    QNetworkReply* reply = m_manager->get(asStored(QNetworkRequest(QUrl(url))));
+    QNetworkReply* reply = send("GET", QNetworkRequest(QUrl(url)));
     TransferWatchdog::watch(reply, m_timeouts.transfer);
     return reply;
 }
