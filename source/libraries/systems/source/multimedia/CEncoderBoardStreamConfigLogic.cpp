@@ -122,11 +122,12 @@ QNetworkRequest CEncoderBoardStreamConfigLogic::request(const QString& urlTempla
 
 void CEncoderBoardStreamConfigLogic::track(QNetworkReply* reply)
 {
+    // Bounded first: the request is already running.
+    Communication::boundPeerAnswer(reply, MaximumAnswerBytes);
     // A board that accepts the connection and never answers would hold the session for ever.
     m_pendingReply = reply;
     m_timedOut = false;
     m_transferTimer.start(m_transferTimeout, this);
-    Communication::boundPeerAnswer(reply, MaximumAnswerBytes);
 }
 
 void CEncoderBoardStreamConfigLogic::onReplyFinished(QNetworkReply* reply)
