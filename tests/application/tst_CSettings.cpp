@@ -125,6 +125,33 @@ int mode(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }
 
+// A SIGSTOP reaches a process running on another core a moment after kill() returns, and each
+// of its threads (the save's disk thread too) stops on its own: the process is stopped once the
+// kernel says so of every thread ('T'). False when it ended on the way.
+bool stopProcess(qint64 pid)
+{
+    ::kill(pid_t(pid), SIGSTOP);
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (;;) {
+        const QStringList threads = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        if (threads.isEmpty())
+            return false;
+        bool allStopped = true;
+        for (const QString& thread : threads) {
+            QFile stat(tasks + QLatin1Char('/') + thread + QStringLiteral("/stat"));
+            const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+            const int end = line.lastIndexOf(')');
+            const char state = end >= 0 && line.size() > end + 2 ? line.at(end + 2) : 'X';
+            if (state == 'Z' || state == 'X')
+                return false;
+            allStopped = allStopped && state == 'T';
+        }
+        if (allStopped)
+            return true;
+        std::this_thread::yield();
+    }
+}
+
 QByteArray readBytes(const QString& path)
 {
     QFile file(path);
@@ -512,7 +539,10 @@ private slots:
                     const QStringList found = QDir(folder).entryList({prefix + "*"}, QDir::Dirs | QDir::Hidden);
                     if (found.isEmpty())
                         return false;
-                    ::kill(pid_t(pid), SIGSTOP);
+                    if (!stopProcess(pid)) {
+                        ::kill(pid_t(pid), SIGCONT);
+                        return false;
+                    }
                     copy = folder + QLatin1Char('/') + found.first();
                     if (QFileInfo::exists(copy + QStringLiteral("/store.conf")))
                         return true;
