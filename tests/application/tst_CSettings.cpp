@@ -25,6 +25,7 @@
 #include "application/PathHelpers.h"
 #include "flavors/SystemAddresses.h"
 #include "support/LogText.h"
+#include "support/ProcessState.h"
 #include "support/SettingsSaving.h"
 #include "support/SettingsStoreConditions.h"
 
@@ -138,11 +139,8 @@ bool stopProcess(qint64 pid)
             return false;
         bool allStopped = true;
         for (const QString& thread : threads) {
-            QFile stat(tasks + QLatin1Char('/') + thread + QStringLiteral("/stat"));
-            const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
-            const int end = line.lastIndexOf(')');
-            const char state = end >= 0 && line.size() > end + 2 ? line.at(end + 2) : 'X';
-            if (state == 'Z' || state == 'X')
+            const char state = processState(tasks + QLatin1Char('/') + thread + QStringLiteral("/stat"));
+            if (state == 'Z' || state == 'X' || state == 0)
                 return false;
             allStopped = allStopped && state == 'T';
         }

@@ -6,6 +6,7 @@
 // scripts the mock through its control interface on a connection of its own. Every wait is bounded.
 
 #include "support/PrivateDBusDaemon.h"
+#include "support/ProcessState.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -111,12 +112,8 @@ public:
     // Whether the mock is stopped (frozen by the test or by itself), as the kernel reports it.
     bool isFrozen() const
     {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(m_service.processId()));
-        if (m_service.state() != QProcess::Running || !stat.open(QIODevice::ReadOnly))
-            return false;
-        const QByteArray line = stat.readAll();
-        const int end = line.lastIndexOf(')'); // the program's name may hold blanks
-        return end > 0 && line.mid(end + 2, 1) == "T";
+        return m_service.state() == QProcess::Running
+            && processState(QStringLiteral("/proc/%1/stat").arg(m_service.processId())) == 'T';
     }
     qint64 processId() const { return m_service.processId(); }
     bool signalService(int signalNumber)
