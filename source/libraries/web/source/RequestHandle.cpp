@@ -238,9 +238,9 @@ void RequestHandle::retry()
         finishReply(previous, effectiveError(previous));
         return;
     }
+    setReply(next);
     CLogger::logMessage(CLogger::LogLevelWarning, handleClassName(),
                         QStringLiteral("Retrying request (%1 of %2).").arg(m_retryCount).arg(MaxRetries));
-    setReply(next);
 }
 
 QNetworkReply* RequestHandle::sendAgain(QNetworkAccessManager* manager, const QNetworkRequest& request,
@@ -251,12 +251,8 @@ QNetworkReply* RequestHandle::sendAgain(QNetworkAccessManager* manager, const QN
         return manager->put(request, m_requestBody);
     case QNetworkAccessManager::PostOperation:
         return manager->post(request, m_requestBody);
-    case QNetworkAccessManager::GetOperation: {
-        // Limited at once, as every first request is.
-        QNetworkReply* reply = manager->get(request);
-        reply->setReadBufferSize(TransferWatchdog::ReadBufferBytes);
-        return reply;
-    }
+    case QNetworkAccessManager::GetOperation:
+        return manager->get(request);
     default:
         break;
     }
