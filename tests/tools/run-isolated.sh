@@ -12,22 +12,28 @@ set -u
 sandbox=$(mktemp -d "${TMPDIR:-/tmp}/cx-test.XXXXXX")
 child=""
 
+# Signals the test's process group or, before setsid has made it, the test itself: as long as
+# this shell has not reaped the test, its id is still its own.
+signal_test() {
+    kill "-$1" -- "-$child" 2>/dev/null && return 0
+    jobs -rp | grep -qx -- "$child" && kill "-$1" "$child" 2>/dev/null
+}
+
 # Kills the test's process group: a polite TERM first, then KILL for what is left.
 stop_group() {
-    local group=$1
-    kill -TERM -- "-$group" 2>/dev/null || return 0
+    signal_test TERM || return 0
     for _ in 1 2 3 4 5 6 7 8 9 10; do
-        kill -0 -- "-$group" 2>/dev/null || return 0
+        signal_test 0 || return 0
         sleep 0.2
     done
-    kill -KILL -- "-$group" 2>/dev/null
+    signal_test KILL
     return 0
 }
 
 cleanup() {
     trap - EXIT TERM INT HUP
     if [ -n "$child" ]; then
-        stop_group "$child"
+        stop_group
     fi
     rm -rf "$sandbox"
 }
@@ -51,8 +57,9 @@ exec 9> >(
             cat <&3 >/dev/null
             group=$(cat "$sandbox/.group" 2>/dev/null)
             if [ -n "$group" ]; then
-                kill -TERM -- "-$group" 2>/dev/null && sleep 2
-                kill -KILL -- "-$group" 2>/dev/null
+                # Before setsid the group does not exist yet: the test itself is signalled.
+                { kill -TERM -- "-$group" || kill -TERM "$group"; } 2>/dev/null && sleep 2
+                { kill -KILL -- "-$group" || kill -KILL "$group"; } 2>/dev/null
             fi
             rm -rf "$sandbox"
         ' reaper "$sandbox" </dev/null >/dev/null 2>&1 &
@@ -87,7 +94,7 @@ pending=""
 trap 'pending=143' TERM
 trap 'pending=130' INT
 trap 'pending=129' HUP
-( echo "$BASHPID" >"$sandbox/.group" && exec setsid "$@" 9>&- ) &
+( exec 9>&- && echo "$BASHPID" >"$sandbox/.group" && exec setsid "$@" ) &
 child=$!
 trap 'cleanup; exit 143' TERM
 trap 'cleanup; exit 130' INT

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that tests/tools/run-isolated.sh leaves nothing behind: neither the sandbox nor a
 # process the test started, whether the test ends by itself, the runner gets TERM (CTest's
-# time-out) or the runner is killed outright. Every wait is bounded.
+# time-out) or the runner is killed outright, also while the test is being started. Every wait
+# is bounded.
 set -u
 runner="$(cd "$(dirname "$0")" && pwd)/run-isolated.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/cx-run-isolated-check.XXXXXX")
@@ -68,6 +69,27 @@ wait_until "[ -s '$work/kill' ]" || fail "KILL: the fake test did not start"
 kill -KILL "$runner_pid"
 wait "$runner_pid" 2>/dev/null
 check_clean "KILL" "$work/kill"
+
+# 4 and 5. A signal between the record of the test's group and setsid, which makes it: the
+# window is held open by a copy of the runner that waits there on a pipe nobody writes to. The
+# test is stopped all the same, though its group does not exist yet.
+gate="$work/gate"
+mkfifo "$gate"
+sed 's|\(echo "\$BASHPID" >"\$sandbox/.group" && \)\(exec setsid\)|\1read -r _ <"$CX_GATE" \&\& \2|' "$runner" \
+    >"$work/paused-runner.sh"
+chmod +x "$work/paused-runner.sh"
+cmp -s "$runner" "$work/paused-runner.sh" && fail "window: the runner's start of the test was not found"
+for signal in TERM KILL; do
+    mkdir "$work/$signal"
+    TMPDIR="$work/$signal" CX_GATE="$gate" "$work/paused-runner.sh" "$work/fake-test.sh" "$work/$signal-window" sleep &
+    runner_pid=$!
+    wait_until "[ -s $work/$signal/cx-test.*/.group ]" || fail "$signal in the window: the group was not recorded"
+    starting=$(cat "$work/$signal"/cx-test.*/.group)
+    kill "-$signal" "$runner_pid"
+    wait "$runner_pid" 2>/dev/null
+    wait_until "! kill -0 $starting 2>/dev/null" || fail "$signal in the window: the test's start $starting runs on"
+    kill -KILL "$starting" 2>/dev/null
+done
 
 if [ "$failures" -ne 0 ]; then
     exit 1

@@ -285,10 +285,12 @@ private slots:
             QCOMPARE(progress.count(), 0);
     }
 
-    void answerCutBeforeItsBodyIsAskedAgain()
+    void answerCutBeforeItsBody()
     {
-        // The first answer breaks off inside its head: the network stack sends the request again,
-        // and the repeat's whole body is what lands in the file.
+        // The first answer breaks off inside its head. The network stack may send the request
+        // again (whether it does is its own choice): then the repeat's whole body is what lands
+        // in the file. Where it does not, the download fails as a network error and leaves
+        // nothing behind.
         QVERIFY(m_sim->setFaults({fault(QStringLiteral("project_data"), {{QStringLiteral("closeAfterBytes"), 10}}, {1})}));
         ZephiraProjectDataDownload job(communicator(), 5);
         QSignalSpy completed(&job, &AbstractDownload::downloadCompleted);
@@ -296,8 +298,14 @@ private slots:
         const QString path = output(QStringLiteral("project.xml"));
         QVERIFY(job.prepareOutput(path, kProject));
         job.start();
-        QVERIFY(completed.wait(20000));
-        QVERIFY(errors.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(completed.count() + errors.count(), 1, 20000);
+        if (!errors.isEmpty()) {
+            qInfo("the cut request was not sent again");
+            QCOMPARE(errors.at(0).at(1).value<Error>(), ErrorNetwork);
+            QCOMPARE(entriesOf(output(QString())), QStringList());
+            QCOMPARE(count(QStringLiteral("project_data")), 1);
+            return;
+        }
         QCOMPARE(readAll(path), servedBody(QStringLiteral("Project")));
         // The stack may well ask a third time, but only ever for the same body.
         QVERIFY(count(QStringLiteral("project_data")) >= 2);

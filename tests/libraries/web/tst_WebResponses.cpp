@@ -12,6 +12,32 @@
 
 using namespace Tovrin::Web;
 
+namespace {
+
+// As a request handle reads an answer that arrives in one piece.
+template <typename Reader, typename Reply>
+Reply readAnswer(const QByteArray& body, QNetworkReply::NetworkError error)
+{
+    Reader reader;
+    reader.addData(body);
+    Reply reply;
+    reply.setError(error);
+    reader.finishInto(reply);
+    return reply;
+}
+
+UserProjectsResponse projectsFrom(const QByteArray& body, QNetworkReply::NetworkError error = QNetworkReply::NoError)
+{
+    return readAnswer<UserProjectListReader, UserProjectsResponse>(body, error);
+}
+
+SingleProjectFileDownloadResponse linksFrom(const QString& text)
+{
+    return readAnswer<MediaLinkListReader, SingleProjectFileDownloadResponse>(text.toUtf8(), QNetworkReply::NoError);
+}
+
+} // namespace
+
 class tst_WebResponses : public QObject
 {
     Q_OBJECT
@@ -144,8 +170,7 @@ private slots:
 
     void projectSizesAbove2GiB()
     {
-        UserProjectsResponse response;
-        response.fromJson(QString::fromUtf8("{\"projects\":[{\"projectName\":\"Big\",\"projectId\":\"1\",\"webProjectId\":\"w\","
+        const UserProjectsResponse response = projectsFrom(QByteArray("{\"projects\":[{\"projectName\":\"Big\",\"projectId\":\"1\",\"webProjectId\":\"w\","
                                          "\"projectFolderName\":\"f\",\"projectImportDate\":\"2026-01-02T03:04:05Z\",\"diskUsage\":5368709120},"
                                          "{\"projectName\":\"NoSize\",\"diskUsage\":1.5},{\"projectName\":\"Neg\",\"diskUsage\":-4}]}"));
         QCOMPARE(response.projects().size(), 3);
@@ -169,8 +194,7 @@ private slots:
         const QByteArray body = QByteArrayLiteral(
             "{\"total\": {\"count\": [2]}, \"projects\" : [ {\"projectName\":\"A ], {x\\\" \\\\\",\"projectId\":\"a\","
             "\"tags\":[1,[2]]} ,{\"projectName\":\"B\\u00e9\",\"projectId\":\"b\",\"diskUsage\":7}], \"note\":\"[\"}");
-        UserProjectsResponse whole;
-        whole.fromJson(QString::fromUtf8(body));
+        const UserProjectsResponse whole = projectsFrom(body);
         QCOMPARE(whole.error(), ErrorNone);
         QCOMPARE(whole.projects().size(), 2);
         QCOMPARE(whole.projects().at(0).projectName, QStringLiteral("A ], {x\" \\"));
@@ -197,25 +221,19 @@ private slots:
                                  "{\"projects\":[{\"projectId\":\"a\"},]}", "{\"projects\":[,{\"projectId\":\"a\"}]}",
                                  "{\"projects\":[{\"projectId\":\"a\"}{\"projectId\":\"b\"}]}",
                                  "{\"projects\":[{\"projectId\":\"a\"}]", "{\"projects\":[{\"projectId\":\"a\"}]} x"}) {
-            UserProjectsResponse projects;
-            projects.setError(QNetworkReply::NoError);
-            projects.fromJson(QString::fromUtf8(body));
+            const UserProjectsResponse projects = projectsFrom(body);
             QVERIFY2(projects.projects().isEmpty(), body);
             QCOMPARE(projects.error(), ErrorInvalidReply);
             QVERIFY(!projects.isRequestSuccessful());
         }
         // The service leaves the list out when there is nothing in it.
         for (const char* body : {"{\"projects\":[]}", "{}"}) {
-            UserProjectsResponse none;
-            none.setError(QNetworkReply::NoError);
-            none.fromJson(QString::fromUtf8(body));
+            const UserProjectsResponse none = projectsFrom(body);
             QCOMPARE(none.error(), ErrorNone);
             QVERIFY(none.isRequestSuccessful());
         }
         // A refused request keeps its own error, whatever page came with it.
-        UserProjectsResponse refused;
-        refused.setError(QNetworkReply::AuthenticationRequiredError);
-        refused.fromJson(QStringLiteral("<html>401</html>"));
+        const UserProjectsResponse refused = projectsFrom("<html>401</html>", QNetworkReply::AuthenticationRequiredError);
         QCOMPARE(refused.error(), ErrorFalseCredentials);
         PreSignedBatchUploadResponse urls;
         urls.fromJson(QStringLiteral("[1,2]"));
@@ -304,15 +322,13 @@ private slots:
         QCOMPARE(listing.files().at(1).type, 2);
         QCOMPARE(listing.files().at(1).size, Q_INT64_C(5368709120));
 
-        SingleProjectFileDownloadResponse links;
-        links.fromXml(QStringLiteral("<m><media-item><url>u1</url><type>Photos</type><name>a.jpg</name></media-item>"
+        const SingleProjectFileDownloadResponse links = linksFrom(QStringLiteral("<m><media-item><url>u1</url><type>Photos</type><name>a.jpg</name></media-item>"
                                      "<media-item><url>u2</url><name>b.jpg</name></media-item></m>"));
         QCOMPARE(links.links().size(), 2);
         QCOMPARE(links.links().at(1).type, QStringLiteral("Photos"));
         QCOMPARE(links.links().at(1).url, QStringLiteral("u2"));
         // A missing name or address stays missing instead of repeating the item before.
-        SingleProjectFileDownloadResponse gaps;
-        gaps.fromXml(QStringLiteral("<m><media-item><url>u1</url><type>Photos</type><name>a.jpg</name></media-item>"
+        const SingleProjectFileDownloadResponse gaps = linksFrom(QStringLiteral("<m><media-item><url>u1</url><type>Photos</type><name>a.jpg</name></media-item>"
                                     "<media-item><url>u2</url><type>Photos</type></media-item>"
                                     "<media-item><name>c.jpg</name></media-item></m>"));
         QCOMPARE(gaps.links().size(), 3);
@@ -335,13 +351,11 @@ private slots:
                                      QStringLiteral("<m><media-item><url>%1</url><name>a.jpg</name></media-item></m>")
                                          .arg(QString(ResponseReading::XmlReader::MaxElementChars + 1, QLatin1Char('u')))};
         for (const QString& body : unreadable) {
-            SingleProjectFileDownloadResponse links;
-            links.fromXml(body);
+            const SingleProjectFileDownloadResponse links = linksFrom(body);
             QVERIFY2(!links.isRequestSuccessful(), qPrintable(body));
             QCOMPARE(links.error(), ErrorInvalidReply);
         }
-        SingleProjectFileDownloadResponse whole;
-        whole.fromXml(list + QStringLiteral("\n  "));
+        const SingleProjectFileDownloadResponse whole = linksFrom(list + QStringLiteral("\n  "));
         QVERIFY(whole.isRequestSuccessful());
         QCOMPARE(whole.links().size(), 2);
         BeginUploadProjectResponse begin;
@@ -387,12 +401,10 @@ private slots:
             return QString(QStringLiteral("<n>")).repeated(depth) + inner + QString(QStringLiteral("</n>")).repeated(depth);
         };
         const QString item = QStringLiteral("<media-item><url>u</url><name>a.jpg</name></media-item>");
-        SingleProjectFileDownloadResponse deepest;
-        deepest.fromXml(nested(XmlReader::MaxDepth - 2, item));
+        const SingleProjectFileDownloadResponse deepest = linksFrom(nested(XmlReader::MaxDepth - 2, item));
         QVERIFY(deepest.isRequestSuccessful());
         QCOMPARE(deepest.links().size(), 1);
-        SingleProjectFileDownloadResponse deeper;
-        deeper.fromXml(nested(XmlReader::MaxDepth - 1, item));
+        const SingleProjectFileDownloadResponse deeper = linksFrom(nested(XmlReader::MaxDepth - 1, item));
         QCOMPARE(deeper.error(), ErrorInvalidReply);
         BucketGetResponse longTag;
         longTag.fromXml(QStringLiteral("<B a=\"%1\"><Name>x</Name></B>").arg(QString(XmlReader::MaxTagChars, QLatin1Char('a'))));

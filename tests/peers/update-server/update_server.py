@@ -22,6 +22,7 @@ and may carry "fault":
                for, its compressed length announced whole, half of it sent, then closed
   "gzip"       the body compressed ("Content-Encoding: gzip") whatever the request asked for,
                sent whole with its compressed length
+  "drop"       every request read and its connection closed unanswered
   "endless"    the route's "status" (200 when none is given; a redirect's Location when the
                route gives "location") with a page that does not end, sent as fast as the client
                reads, bounded by "max_seconds"; in chunks on a connection kept alive when the
@@ -34,7 +35,7 @@ A route may also carry
   "pad_bytes": <n>  n line feeds after the body, with no Content-Length (the body ends with the
                connection), streamed as fast as the client reads
   "first": "drop"   the first request of the path is read and the connection closed unanswered, as a
-               server or proxy dropping an idle connection does; clients send such a request again
+               server or proxy dropping an idle connection does; a client may or may not send it again
   "repeat": <route>  how every later request of the path is answered (a route of its own)
 Unknown paths answer 404. POST /__sim/routes replaces the routes with the posted JSON object.
 A request's log line ("event": "request") names the client's address and port as "connection".
@@ -163,13 +164,15 @@ class Handler(BaseHTTPRequestHandler):
         path = self.path.split("?", 1)[0]
         route = self.server.state.route(path)
         nth = self.server.state.count(path)
-        if route is not None and nth == 1 and route.get("first") == "drop":
+        if route is not None and nth > 1 and isinstance(route.get("repeat"), dict):
+            route = route["repeat"]
+        elif route is not None and nth == 1 and route.get("first") == "drop":
+            route = {"fault": "drop"}
+        if route is not None and route.get("fault") == "drop":
             self.connection.shutdown(socket.SHUT_RDWR)
             self.close_connection = True
             self._log(None, "drop")
             return
-        if route is not None and nth > 1 and isinstance(route.get("repeat"), dict):
-            route = route["repeat"]
         if route is None:
             self._send_simple(404, HTML)
             self._log(404)

@@ -18,14 +18,6 @@ UserProjectsResponse::UserProjectsResponse()
 {
 }
 
-void UserProjectsResponse::fromJson(const QString& text)
-{
-    CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("CUserProjectsResponse::fromJSON"));
-    UserProjectListReader reader;
-    reader.addData(text.toUtf8());
-    reader.finishInto(*this);
-}
-
 UserProjectListReader::UserProjectListReader()
     : m_reader(QStringLiteral("projects"), [this](const QJsonValue& value) { return take(value); })
 {
@@ -126,13 +118,6 @@ SingleProjectFileDownloadResponse::SingleProjectFileDownloadResponse()
 {
 }
 
-void SingleProjectFileDownloadResponse::fromXml(const QString& text)
-{
-    MediaLinkListReader reader;
-    reader.addText(text);
-    reader.finishInto(*this);
-}
-
 MediaLinkListReader::MediaLinkListReader()
     : m_reader(
         {QStringLiteral("url"), QStringLiteral("type"), QStringLiteral("name")},
@@ -165,11 +150,6 @@ MediaLinkListReader::MediaLinkListReader()
 void MediaLinkListReader::addData(const QByteArray& piece)
 {
     m_reader.addData(piece);
-}
-
-void MediaLinkListReader::addText(const QString& text)
-{
-    m_reader.addText(text);
 }
 
 void MediaLinkListReader::finishInto(SingleProjectFileDownloadResponse& response)

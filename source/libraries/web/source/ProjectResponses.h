@@ -28,7 +28,6 @@ class UserProjectsResponse : public Response
 {
 public:
     UserProjectsResponse();
-    void fromJson(const QString& text);
     QList<UserProjectEntry> projects() const { return m->projects; }
 
 private:
@@ -98,7 +97,6 @@ class SingleProjectFileDownloadResponse : public Response
 {
 public:
     SingleProjectFileDownloadResponse();
-    void fromXml(const QString& text);
     QList<SingleMediaFileLinkData> links() const { return m->links; }
 
 private:
@@ -118,7 +116,6 @@ class MediaLinkListReader
 public:
     MediaLinkListReader();
     void addData(const QByteArray& piece);
-    void addText(const QString& text);
     // Hands what was read to the reply, which is unreadable unless the list read to its end.
     void finishInto(SingleProjectFileDownloadResponse& response);
     // Nothing more of the answer is worth reading: it is no list of links.
