@@ -335,6 +335,54 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(leftovers().isEmpty(), 20000);
     }
 
+    // A file the camera lists with a size is whole at that size only: an answer without a length
+    // that the camera closes part way fails, and so does one that runs past the size, with a
+    // length, without one or without end. The operator's older copy stays byte for byte. Where
+    // the list gave no size, the close is the file's end.
+    void onlyTheListedSizeIsAWholeFile_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<qint64>("listed");
+        QTest::addColumn<int>("result");
+        const int failed = CHXMediaDownload::ResultTransferFailed;
+        const int completed = CHXMediaDownload::ResultCompleted;
+        QTest::newRow("closed part way, no length") << "no-length+close-mid-body" << qint64(65536) << failed;
+        QTest::newRow("past the size, no length") << "no-length" << qint64(21237) << failed;
+        QTest::newRow("past the size, with a length") << "" << qint64(21237) << failed;
+        QTest::newRow("past the size, without end") << "endless-close" << qint64(21237) << failed;
+        QTest::newRow("closed at the size") << "no-length" << qint64(65536) << completed;
+        QTest::newRow("no size listed, closed") << "no-length" << qint64(0) << completed;
+    }
+
+    void onlyTheListedSizeIsAWholeFile()
+    {
+        QFETCH(QString, fault);
+        QFETCH(qint64, listed);
+        QFETCH(int, result);
+        if (!fault.isEmpty())
+            QVERIFY(m_sim->fault("file", fault, -1));
+        const QByteArray older(300022, 'o');
+        {
+            QFile existing(target("v.mp4"));
+            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(older) == older.size());
+        }
+        LogCapture log;
+        CHXMediaDownload download({info(videoPath(), listed, RemoteMediaTypes::FileTypeVideo)}, {target("v.mp4")});
+        download.setReplaceableTargets({target("v.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(download.result(), result);
+        if (result == CHXMediaDownload::ResultCompleted) {
+            QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
+        } else {
+            QCOMPARE(fileBytes(target("v.mp4")), older);
+            QVERIFY(download.processedFiles().isEmpty());
+            QCOMPARE(log.count("listed size"), 1);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(leftovers(), QStringList({"v.mp4"}), 20000);
+    }
+
     // An answer that never ends or that trickles is given up as a failed transfer, in bounded
     // memory: the camera's endless error page at loopback speed, and the file at 1.3 kB/s where
     // 4 kB/s are asked for. A file that keeps coming at link speed arrives, however long it

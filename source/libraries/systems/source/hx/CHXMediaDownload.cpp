@@ -224,6 +224,12 @@ void CHXMediaDownload::onReplyReadyRead()
         return;
     }
     const QByteArray data = reply->readAll();
+    // The listed size is where the file ends: bytes past it are no part of it, and a body that
+    // does not end would fill the drive.
+    if (m_currentFileSize > 0 && data.size() > m_currentFileSize - m_currentFileReceived) {
+        failTransfer(QStringLiteral("[CHXMediaDownload] The camera sent more than the listed size:"));
+        return;
+    }
     qint64 written = 0;
     while (written < data.size()) {
         const qint64 n = m_temporaryFile->write(data.constData() + written, data.size() - written);
@@ -311,7 +317,21 @@ void CHXMediaDownload::onReplyFinished()
         end(Failed, ResultTransferFailed);
         return;
     }
+    // An answer without a length ends where the camera closes the connection, also part way: the
+    // listed size tells the cut from the whole file. Without one, the close is the only end there is.
+    if (m_currentFileSize > 0 && m_currentFileReceived < m_currentFileSize) {
+        failTransfer(QStringLiteral("[CHXMediaDownload] The answer ended short of the listed size:"));
+        return;
+    }
     completeCurrentFile();
+}
+
+void CHXMediaDownload::failTransfer(const QString& reason)
+{
+    logDownload(reason, {m_currentFileUrl, m_currentFileReceived, m_currentFileSize});
+    dropReply();
+    dropTemporaryFile();
+    end(Failed, ResultTransferFailed);
 }
 
 void CHXMediaDownload::completeCurrentFile()

@@ -96,6 +96,7 @@ private:
     void dropReply();
     void dropTemporaryFile();
     void failWriting();
+    void failTransfer(const QString& reason);
     void end(DownloadState state, DownloadResult result);
 
     QVector<CRemoteFileInfo> m_files;
