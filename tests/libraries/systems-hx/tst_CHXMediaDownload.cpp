@@ -16,6 +16,7 @@
 #include <QSemaphore>
 #include <QtTest>
 
+#include <cerrno>
 #include <limits>
 #include <memory>
 
@@ -469,6 +470,52 @@ private slots:
         QCOMPARE(filled.result(), int(CHXMediaDownload::ResultDiskFull));
         QVERIFY(QFile::remove(folder + QStringLiteral("/filler")));
         QTRY_COMPARE_WITH_TIMEOUT(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"BIG.MP4"}), 20000);
+    }
+
+    // The drive fills where the file's buffer meets it part way, at the pieces a Wi-Fi link
+    // brings, or only the sync finds it full after every write passed: named full either way,
+    // with the system's reason in the log, and the older copy whole.
+    void aDriveFullAtAnyStepIsNamedFull_data()
+    {
+        QTest::addColumn<bool>("atTheSync");
+        QTest::newRow("filled by packets") << false;
+        QTest::newRow("full at the sync") << true;
+    }
+
+    void aDriveFullAtAnyStepIsNamedFull()
+    {
+        QFETCH(bool, atTheSync);
+        const QString folder = target("small");
+        QVERIFY(QDir().mkpath(folder));
+        TestVolume card;
+        if (!atTheSync && !card.mountTmpfs(folder, 64))
+            QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+        const QString path = QStringLiteral("/SD/DCIM/100MEDIA/PACKETS.MP4");
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", path}, {"format", "MP4"}, {"size", 300000}}));
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        const QString old = folder + QStringLiteral("/PACKETS.MP4");
+        {
+            QFile existing(old);
+            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("old copy") == 8);
+        }
+        if (atTheSync) {
+            FileReplacement::setSyncCall([](int) {
+                errno = ENOSPC;
+                return -1;
+            });
+        }
+        const auto realSync = qScopeGuard([] { FileReplacement::setSyncCall(nullptr); });
+        LogCapture log;
+        CHXMediaDownload download({info(path, atTheSync ? 300000 : 0, RemoteMediaTypes::FileTypeVideo)}, {old});
+        download.setReplaceableTargets({old});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultDiskFull));
+        QCOMPARE(fileBytes(old), QByteArray("old copy"));
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"PACKETS.MP4"}), 20000);
+        QCOMPARE(log.count("No space left on device"), 1);
+        QCOMPARE(log.count("Unknown error"), 0);
     }
 
     void existingTargetIsNotOverwritten()

@@ -245,12 +245,11 @@ void CHXMediaDownload::onReplyReadyRead()
 void CHXMediaDownload::failWriting()
 {
     // The operator can do something about a full drive: it is told apart.
-    const bool full = m_temporaryFile->error() == QFileDevice::ResourceError;
-    logDownload(QStringLiteral("[CHXMediaDownload] Writing failed:"),
-                {m_temporaryFile->fileName(), m_temporaryFile->errorString()});
+    const FileReplacement::WriteFailure failure = FileReplacement::writeFailure(*m_temporaryFile);
+    logDownload(QStringLiteral("[CHXMediaDownload] Writing failed:"), {m_temporaryFile->fileName(), failure.reason});
     dropReply();
     dropTemporaryFile();
-    end(Failed, full ? ResultDiskFull : ResultFileWriteFailed);
+    end(Failed, failure.diskFull ? ResultDiskFull : ResultFileWriteFailed);
 }
 
 void CHXMediaDownload::addReceived(qint64 bytes)
@@ -367,7 +366,8 @@ void CHXMediaDownload::onPublished(Tovrin::Shared::NewCopyPublisher::Outcome out
         return;
     if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
         logDownload(QStringLiteral("[CHXMediaDownload] Cannot move the file to its target:"), {target, detail});
-        end(Failed, ResultFileWriteFailed);
+        end(Failed, outcome == Tovrin::Shared::NewCopyPublisher::Outcome::DiskFull ? ResultDiskFull
+                                                                                   : ResultFileWriteFailed);
         return;
     }
     if (!detail.isEmpty())
