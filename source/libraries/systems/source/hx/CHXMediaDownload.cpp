@@ -68,6 +68,16 @@ CHXMediaDownload::CHXMediaDownload(const QVector<CRemoteFileInfo>& files, const 
     connect(m_publisher, &Tovrin::Shared::NewCopyPublisher::finished, this, &CHXMediaDownload::onPublished);
 }
 
+qint64 CHXMediaDownload::totalSize() const
+{
+    return addSizes(m_totalSize, m_unlistedReceived);
+}
+
+qint64 CHXMediaDownload::currentFileSize() const
+{
+    return m_currentFileSize > 0 ? m_currentFileSize : m_currentFileReceived;
+}
+
 CHXMediaDownload::~CHXMediaDownload()
 {
     dropReply();
@@ -103,6 +113,7 @@ void CHXMediaDownload::nextFile()
     if (m_index >= m_files.size()) {
         m_index = -1;
         end(Idle, ResultCompleted);
+        updateProgress();
         return;
     }
     const CRemoteFileInfo& file = m_files.at(m_index);
@@ -194,8 +205,10 @@ void CHXMediaDownload::restartCurrentFile()
 {
     m_temporaryFile->resize(0);
     m_temporaryFile->seek(0);
-    m_totalReceived -= m_currentFileReceived;
+    (m_currentFileSize > 0 ? m_totalReceived : m_unlistedReceived) -= m_currentFileReceived;
     m_currentFileReceived = 0;
+    if (m_currentFileSize <= 0)
+        emit currentFileSizeChanged();
     updateProgress();
 }
 
@@ -254,8 +267,16 @@ void CHXMediaDownload::failWriting()
 
 void CHXMediaDownload::addReceived(qint64 bytes)
 {
+    const qint64 before = m_currentFileReceived;
     m_currentFileReceived += bytes;
-    m_totalReceived += bytes;
+    if (m_currentFileSize > 0) {
+        m_totalReceived += bytes;
+    } else {
+        m_unlistedReceived += bytes;
+        // The screen shows whole megabytes of it.
+        if (before >> 20 != m_currentFileReceived >> 20)
+            emit currentFileSizeChanged();
+    }
     updateProgress();
 }
 
@@ -266,7 +287,12 @@ void CHXMediaDownload::updateProgress()
         m_currentFileProgress = fileProgress;
         emit currentFileProgressChanged();
     }
-    const int totalProgress = percent(m_totalReceived, m_totalSize);
+    // Of the listed bytes only: a file without a size has no share of the whole, and while one
+    // is still to come the whole is not there, whatever the listed bytes say.
+    const bool unlistedToCome = m_result == ResultNone
+        && std::any_of(m_files.cbegin() + std::max(0, m_index), m_files.cend(),
+                       [](const CRemoteFileInfo& file) { return file.fileSize() <= 0; });
+    const int totalProgress = std::min(unlistedToCome ? 99 : 100, percent(m_totalReceived, m_totalSize));
     if (totalProgress != m_totalProgress) {
         m_totalProgress = totalProgress;
         emit totalProgressChanged();
