@@ -286,7 +286,7 @@ bool writeWholeFile(const QString& target, const std::function<bool(QFileDevice&
     if (!copy)
         return fail(QStringLiteral("cannot make a new copy: %1").arg(error));
     if (!writeContent(*copy) || !copy->flush())
-        return fail(QStringLiteral("cannot write the new copy: %1").arg(writeFailure(*copy).reason));
+        return fail(QStringLiteral("cannot write the new copy: %1").arg(copy->errorString()));
     const QFileDevice::Permissions mode = modeToKeep(target).value_or(FilePermissions::newFileDefault());
     if (FilePermissions::setFileMode(*copy, mode, &error) == FilePermissions::ModeResult::Failed)
         return fail(QStringLiteral("cannot set the file's mode: %1").arg(error));
