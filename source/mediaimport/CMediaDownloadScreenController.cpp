@@ -68,8 +68,11 @@ void CMediaDownloadScreenController::attachDownload(const std::shared_ptr<CAbstr
 
 void CMediaDownloadScreenController::onCurrentFileSizeChanged()
 {
-    if (m_download)
-        setCurrentFileSize(formatFileSizeMB(m_download->currentFileSize()));
+    if (!m_download)
+        return;
+    setCurrentFileSize(formatFileSizeMB(m_download->currentFileSize()));
+    // What arrives of a file listed without a size adds to the whole.
+    setOverallSize(formatFileSizeMB(m_download->totalSize()));
 }
 
 void CMediaDownloadScreenController::onDownloadFinished()

@@ -276,7 +276,7 @@ void CMediaImportWorker::onPublished(NewCopyPublisher::Outcome outcome, const QS
     if (m_state == StateRunning || m_state == StatePaused) {
         // The message names the file that failed, not the one being copied.
         emit currentFileNameChanged(source);
-        fail(CMediaImport::FileWriteFailure);
+        fail(outcome == NewCopyPublisher::Outcome::DiskFull ? CMediaImport::DiskFull : CMediaImport::FileWriteFailure);
     }
 }
 
@@ -318,10 +318,10 @@ void CMediaImportWorker::fail(CMediaImport::Result result)
 void CMediaImportWorker::failWriting()
 {
     // The operator can do something about a full drive: it is told apart.
-    const bool full = m_destFile->error() == QFileDevice::ResourceError;
+    const FileReplacement::WriteFailure failure = FileReplacement::writeFailure(*m_destFile);
     CLogger::logMessage(CLogger::LogLevelError, LogCategory, QStringLiteral("Cannot write the imported file:"),
-                        {m_destFile->fileName(), m_destFile->errorString()});
-    fail(full ? CMediaImport::DiskFull : CMediaImport::FileWriteFailure);
+                        {m_destFile->fileName(), failure.reason});
+    fail(failure.diskFull ? CMediaImport::DiskFull : CMediaImport::FileWriteFailure);
 }
 
 void CMediaImportWorker::endCancelled()

@@ -666,6 +666,41 @@ private slots:
         removeCameraFiles(QStringLiteral("/109MEDIA/"));
     }
 
+    // While a file the camera listed without a size arrives, the screen shows how much has come,
+    // for the file and the whole, and no bar fills before the download has ended.
+    void aFileWithoutASizeShowsWhatHasArrived()
+    {
+        QVERIFY(addCameraFiles({QJsonObject{{"path", "/SD/DCIM/111MEDIA/NOSIZE.MP4"}, {"format", "MP4"},
+                                            {"size", 8 * 1048576}, {"listedSize", QJsonValue::Null}}}));
+        // A quarter of it, then nothing until the client lets go.
+        QVERIFY(m_sim->fault(QStringLiteral("file"), QStringLiteral("stall"), 1));
+        QVector<CRemoteFileInfo> records;
+        for (const CRemoteFileInfo& file : storage()->fileList()) {
+            if (file.fileName() == QLatin1String("NOSIZE.MP4"))
+                records.prepend(file);
+            else if (file.fileName() == QLatin1String("IMG0001.JPG") && file.fileUrl().contains(QLatin1String("/100MEDIA/")))
+                records.append(file);
+        }
+        QCOMPARE(records.size(), 2);
+        const QString folder = path("arriving/");
+        QVERIFY(QDir().mkpath(folder));
+        CMediaDownloadHandler handler;
+        auto download = handler.startDownload(records, {}, {}, folder, folder);
+        QVERIFY(download);
+        CMediaDownloadScreenController* controller = showDownloadScreen();
+        QVERIFY(controller);
+        QSignalSpy cancelled(controller, &CMediaIOScreenController::operationCancelled);
+        const auto text = [this](const char* name) { return item(QString::fromLatin1(name))->property("text").toString(); };
+        QTRY_COMPARE_WITH_TIMEOUT(text("transferFileInfo").simplified(), QStringLiteral("2 MB 0 %"), WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(text("transferOverallInfo").simplified(), QStringLiteral("Overall: 2 MB 0 %"), WaitMs);
+        QCOMPARE(item(QStringLiteral("transferOverallBar"))->property("value").toInt(), 0);
+        QCOMPARE(item(QStringLiteral("transferFileBar"))->property("value").toInt(), 0);
+        click(QStringLiteral("transferCancel"));
+        QTRY_COMPARE_WITH_TIMEOUT(cancelled.count(), 1, WaitMs);
+        answerMessage();
+        removeCameraFiles(QStringLiteral("/111MEDIA/"));
+    }
+
     // A drive that fills during the download is named as full, not as write-protected: the
     // camera lists no size and sends 6 MB onto a 4 MiB volume.
     void aDriveThatFillsIsNamedFull()

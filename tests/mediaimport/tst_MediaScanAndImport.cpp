@@ -585,6 +585,24 @@ private slots:
                                   QStringList({"big.jpg"}), WaitMs);
     }
 
+    // Every write passed and only the sync finds the drive full: told as a full drive, and the
+    // old copy whole.
+    void aDriveFullAtTheSyncIsToldApart()
+    {
+        QVERIFY(writeBytes(path("src/synced.jpg"), noise(MiB, 8)) && writeBytes(path("dst/synced.jpg"), "old copy"));
+        FileReplacement::setSyncCall([](int) {
+            errno = ENOSPC;
+            return -1;
+        });
+        const auto realSync = qScopeGuard([] { FileReplacement::setSyncCall(nullptr); });
+        auto import = m_service->createImport({path("src/synced.jpg")}, {path("dst/synced.jpg")}, {path("dst/synced.jpg")});
+        QSignalSpy finished(import.get(), &CMediaImport::finished);
+        QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), WaitMs);
+        QCOMPARE(import->result(), CMediaImport::DiskFull);
+        QCOMPARE(readBytes(path("dst/synced.jpg")), QByteArray("old copy"));
+        QTRY_VERIFY_WITH_TIMEOUT(temporaryLeftovers(path("dst")).isEmpty(), WaitMs);
+    }
+
     void failuresKeepCompletedFilesAndLeaveNoPartialOnes()
     {
         QVERIFY(writeBytes(path("src/a.jpg"), noise(MiB, 1)));

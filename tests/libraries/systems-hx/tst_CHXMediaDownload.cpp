@@ -16,6 +16,7 @@
 #include <QSemaphore>
 #include <QtTest>
 
+#include <cerrno>
 #include <limits>
 #include <memory>
 
@@ -335,6 +336,54 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(leftovers().isEmpty(), 20000);
     }
 
+    // A file the camera lists with a size is whole at that size only: an answer without a length
+    // that the camera closes part way fails, and so does one that runs past the size, with a
+    // length, without one or without end. The operator's older copy stays byte for byte. Where
+    // the list gave no size, the close is the file's end.
+    void onlyTheListedSizeIsAWholeFile_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<qint64>("listed");
+        QTest::addColumn<int>("result");
+        const int failed = CHXMediaDownload::ResultTransferFailed;
+        const int completed = CHXMediaDownload::ResultCompleted;
+        QTest::newRow("closed part way, no length") << "no-length+close-mid-body" << qint64(65536) << failed;
+        QTest::newRow("past the size, no length") << "no-length" << qint64(21237) << failed;
+        QTest::newRow("past the size, with a length") << "" << qint64(21237) << failed;
+        QTest::newRow("past the size, without end") << "endless-close" << qint64(21237) << failed;
+        QTest::newRow("closed at the size") << "no-length" << qint64(65536) << completed;
+        QTest::newRow("no size listed, closed") << "no-length" << qint64(0) << completed;
+    }
+
+    void onlyTheListedSizeIsAWholeFile()
+    {
+        QFETCH(QString, fault);
+        QFETCH(qint64, listed);
+        QFETCH(int, result);
+        if (!fault.isEmpty())
+            QVERIFY(m_sim->fault("file", fault, -1));
+        const QByteArray older(300022, 'o');
+        {
+            QFile existing(target("v.mp4"));
+            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(older) == older.size());
+        }
+        LogCapture log;
+        CHXMediaDownload download({info(videoPath(), listed, RemoteMediaTypes::FileTypeVideo)}, {target("v.mp4")});
+        download.setReplaceableTargets({target("v.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(download.result(), result);
+        if (result == CHXMediaDownload::ResultCompleted) {
+            QCOMPARE(fileBytes(target("v.mp4")), m_sim->content(videoPath()));
+        } else {
+            QCOMPARE(fileBytes(target("v.mp4")), older);
+            QVERIFY(download.processedFiles().isEmpty());
+            QCOMPARE(log.count("listed size"), 1);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(leftovers(), QStringList({"v.mp4"}), 20000);
+    }
+
     // An answer that never ends or that trickles is given up as a failed transfer, in bounded
     // memory: the camera's endless error page at loopback speed, and the file at 1.3 kB/s where
     // 4 kB/s are asked for. A file that keeps coming at link speed arrives, however long it
@@ -421,6 +470,52 @@ private slots:
         QCOMPARE(filled.result(), int(CHXMediaDownload::ResultDiskFull));
         QVERIFY(QFile::remove(folder + QStringLiteral("/filler")));
         QTRY_COMPARE_WITH_TIMEOUT(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"BIG.MP4"}), 20000);
+    }
+
+    // The drive fills where the file's buffer meets it part way, at the pieces a Wi-Fi link
+    // brings, or only the sync finds it full after every write passed: named full either way,
+    // with the system's reason in the log, and the older copy whole.
+    void aDriveFullAtAnyStepIsNamedFull_data()
+    {
+        QTest::addColumn<bool>("atTheSync");
+        QTest::newRow("filled by packets") << false;
+        QTest::newRow("full at the sync") << true;
+    }
+
+    void aDriveFullAtAnyStepIsNamedFull()
+    {
+        QFETCH(bool, atTheSync);
+        const QString folder = target("small");
+        QVERIFY(QDir().mkpath(folder));
+        TestVolume card;
+        if (!atTheSync && !card.mountTmpfs(folder, 64))
+            QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+        const QString path = QStringLiteral("/SD/DCIM/100MEDIA/PACKETS.MP4");
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", path}, {"format", "MP4"}, {"size", 300000}}));
+        QVERIFY(m_sim->fault("file", "slow", -1));
+        const QString old = folder + QStringLiteral("/PACKETS.MP4");
+        {
+            QFile existing(old);
+            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("old copy") == 8);
+        }
+        if (atTheSync) {
+            FileReplacement::setSyncCall([](int) {
+                errno = ENOSPC;
+                return -1;
+            });
+        }
+        const auto realSync = qScopeGuard([] { FileReplacement::setSyncCall(nullptr); });
+        LogCapture log;
+        CHXMediaDownload download({info(path, atTheSync ? 300000 : 0, RemoteMediaTypes::FileTypeVideo)}, {old});
+        download.setReplaceableTargets({old});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultDiskFull));
+        QCOMPARE(fileBytes(old), QByteArray("old copy"));
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList({"PACKETS.MP4"}), 20000);
+        QCOMPARE(log.count("No space left on device"), 1);
+        QCOMPARE(log.count("Unknown error"), 0);
     }
 
     void existingTargetIsNotOverwritten()

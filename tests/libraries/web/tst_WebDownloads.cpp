@@ -28,6 +28,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 using namespace Tovrin::Web;
 using namespace WebTestSupport;
 
@@ -283,6 +285,33 @@ private slots:
         // An error page is no part of the file, nor progress of it.
         if (!action.contains(QStringLiteral("closeAfterBytes")))
             QCOMPARE(progress.count(), 0);
+    }
+
+    // Every write passed and only the sync finds the drive full: a full drive, not a folder
+    // that cannot be written, and the older copy whole.
+    void aDriveFullAtTheSyncIsNamedFull()
+    {
+        const QString object = m_sim->storedObject(kProject, QStringLiteral("Photos/synced.jpg"));
+        QVERIFY(makeRandomFile(object, 200000, 12));
+        const QString url = m_sim->presign(QStringLiteral("GET"), QStringLiteral("storage/objects/p-dl/Photos/synced.jpg"));
+        const QString path = output(QStringLiteral("synced.jpg"));
+        {
+            QFile older(path);
+            QVERIFY(QDir().mkpath(output(QString())) && older.open(QIODevice::WriteOnly) && older.write("old copy") == 8);
+        }
+        FileReplacement::setSyncCall([](int) {
+            errno = ENOSPC;
+            return -1;
+        });
+        const auto realSync = qScopeGuard([] { FileReplacement::setSyncCall(nullptr); });
+        ZephiraProjectSingleFileDownload job(url, communicator(), 10);
+        QSignalSpy errors(&job, &AbstractDownload::errorOccurred);
+        QVERIFY(job.prepareOutput(path, QString()));
+        job.start();
+        QVERIFY(errors.wait(20000));
+        QCOMPARE(errors.at(0).at(1).value<Error>(), ErrorDiskFull);
+        QCOMPARE(readAll(path), QByteArray("old copy"));
+        QTRY_COMPARE(entriesOf(output(QString())), QStringList({"synced.jpg"}));
     }
 
     void answerCutBeforeItsBody()

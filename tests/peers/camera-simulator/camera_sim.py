@@ -22,7 +22,8 @@ resolutions, recording, alert bits, free space, files) can be read and changed t
   GET  /__sim/content?path=/SD/...   the raw bytes of a file
 
 Routes: login, logout, get, set, alert, dir, del, thumb, file.
-Faults: one-line, non-numeric, crlf, html, no-answer, close-mid-body, slow, stall (a quarter of the
+Faults: one-line, non-numeric, crlf, html, no-answer, close-mid-body, no-length (the answer has
+no Content-Length and ends with the connection), slow, stall (a quarter of the
 body, then nothing until the client closes the connection), 404,
 ignore-range, shifted-range (a Range is answered with 206 from half the asked offset, its
 Content-Range saying so), unsatisfiable-range (a Range is answered with 416, as one that starts
@@ -221,7 +222,12 @@ class Handler(BaseHTTPRequestHandler):
             status, body, content_type = 404, b"<html><body>Not Found</body></html>", "text/html"
         self.send_response(status)
         self.send_header("Content-Type", content_type)
-        self.send_header("Content-Length", str(len(body)))
+        if "no-length" in names:
+            # The body ends only with the connection.
+            self.send_header("Connection", "close")
+            self.close_connection = True
+        else:
+            self.send_header("Content-Length", str(len(body)))
         for key, value in (headers or {}).items():
             self.send_header(key, value)
         self.end_headers()

@@ -34,6 +34,7 @@ constexpr int NameMax = 255;
 
 QMutex observerMutex;
 std::function<void(const QString&)> syncObserver;
+std::function<int(int)> syncCall;
 
 #ifndef Q_OS_WIN
 // Marks an open copy as being written: a lock that lasts as long as the copy is open, in this
@@ -176,6 +177,13 @@ bool syncToDisk(QFileDevice& copy)
     const int descriptor = copy.handle();
     if (descriptor < 0)
         return false;
+    std::function<int(int)> call;
+    {
+        QMutexLocker locker(&observerMutex);
+        call = syncCall;
+    }
+    if (call)
+        return call(descriptor) == 0;
 #if defined(Q_OS_WIN)
     return ::_commit(descriptor) == 0;
 #elif defined(Q_OS_LINUX)
@@ -185,6 +193,18 @@ bool syncToDisk(QFileDevice& copy)
 #else
     return ::fsync(descriptor) == 0;
 #endif
+}
+
+WriteFailure writeFailure(const QFileDevice& file)
+{
+    const int error = errno;
+    WriteFailure failure;
+    failure.diskFull = error == ENOSPC || file.error() == QFileDevice::ResourceError;
+#ifdef EDQUOT
+    failure.diskFull = failure.diskFull || error == EDQUOT;
+#endif
+    failure.reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : file.errorString();
+    return failure;
 }
 
 bool replaceFileWith(const QString& newCopy, const QString& target)
@@ -271,7 +291,7 @@ bool writeWholeFile(const QString& target, const std::function<bool(QFileDevice&
     if (FilePermissions::setFileMode(*copy, mode, &error) == FilePermissions::ModeResult::Failed)
         return fail(QStringLiteral("cannot set the file's mode: %1").arg(error));
     if (!syncToDisk(*copy))
-        return fail(QStringLiteral("cannot write the file to the disk: %1").arg(copy->errorString()));
+        return fail(QStringLiteral("cannot write the file to the disk: %1").arg(writeFailure(*copy).reason));
     if (!replaceFileWith(copy->fileName(), target))
         return fail(QStringLiteral("cannot give the file its name: %1").arg(systemError()));
     dropCopyMark(*copy);
@@ -286,6 +306,12 @@ void setSyncObserver(std::function<void(const QString& copyPath)> observer)
 {
     QMutexLocker locker(&observerMutex);
     syncObserver = std::move(observer);
+}
+
+void setSyncCall(std::function<int(int descriptor)> call)
+{
+    QMutexLocker locker(&observerMutex);
+    syncCall = std::move(call);
 }
 
 } // namespace FileReplacement

@@ -46,6 +46,17 @@ int sweepStrayCopies(const QString& folder);
 // Waits on the disk: never on the GUI thread.
 bool syncToDisk(QFileDevice& copy);
 
+// Why a write, flush or sync of file failed, asked at once after the failing call: the system's
+// reason (errno), and whether the drive or the user's share of it is full. A write that the
+// file's buffer took in and that reached the disk only in part leaves the reason in errno
+// alone, and a failed sync never sets the file's own error.
+struct WriteFailure
+{
+    bool diskFull = false;
+    QString reason;
+};
+WriteFailure writeFailure(const QFileDevice& file);
+
 // Takes the program's mark off a new copy once it has its target's name: from then on it is the
 // user's file, with the mode it was given.
 void dropCopyMark(QFileDevice& copy);
@@ -78,5 +89,10 @@ bool writeWholeFile(const QString& target, const std::function<bool(QFileDevice&
 // Tests watch the syncs through this: called by syncToDisk and syncFolder on the thread that
 // syncs, with the path of the copy (flushed) or the folder, before the sync. Empty to stop.
 void setSyncObserver(std::function<void(const QString& copyPath)> observer);
+
+// Tests give the answers of disks they cannot fill at the sync through this: it takes the place
+// of the data sync in syncToDisk (a descriptor in, 0 or -1 with errno set out). Empty for the
+// system's own.
+void setSyncCall(std::function<int(int descriptor)> call);
 
 } // namespace FileReplacement

@@ -211,8 +211,11 @@ NewCopyPublisher::Result NewCopyPublisher::run(const std::shared_ptr<Job>& job)
         result.detail = QStringLiteral("cannot set the file's mode (%1)").arg(modeError);
         break;
     }
-    if (!FileReplacement::syncToDisk(copy))
-        return drop(Outcome::Failed, QStringLiteral("cannot write the file to the disk: %1").arg(copy.errorString()));
+    if (!FileReplacement::syncToDisk(copy)) {
+        const FileReplacement::WriteFailure failure = FileReplacement::writeFailure(copy);
+        return drop(failure.diskFull ? Outcome::DiskFull : Outcome::Failed,
+                    QStringLiteral("cannot write the file to the disk: %1").arg(failure.reason));
+    }
 
     // Only the rename is decided under the lock (a withdrawal waits for it, never for the sync
     // or a removal); the copy is renamed while still open, so that it stays marked as being

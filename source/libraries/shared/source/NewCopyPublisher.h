@@ -34,7 +34,9 @@ public:
         // Withdrawn before its rename: removed, the target as it was.
         Withdrawn,
         // A step failed: removed, the target as it was.
-        Failed
+        Failed,
+        // The sync found the drive full: removed, the target as it was.
+        DiskFull
     };
     Q_ENUM(Outcome)
 

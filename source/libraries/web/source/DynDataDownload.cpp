@@ -131,11 +131,11 @@ void DynDataDownload::onNetworkReplyReadyRead()
             const qint64 step = m_newCopy->write(m_buffer.constData() + written, read - written);
             if (step <= 0) {
                 // The operator can do something about a full drive: it is told apart.
-                const bool full = m_newCopy->error() == QFileDevice::ResourceError;
+                const FileReplacement::WriteFailure failure = FileReplacement::writeFailure(*m_newCopy);
                 CLogger::logMessage(CLogger::LogLevelError, kCategory,
                                     QStringLiteral("Could not write output file (%2): \"%1\"")
-                                        .arg(m_outputFilePath, m_newCopy->errorString()));
-                fail(full ? ErrorDiskFull : ErrorFileWrite);
+                                        .arg(m_outputFilePath, failure.reason));
+                fail(failure.diskFull ? ErrorDiskFull : ErrorFileWrite);
                 return;
             }
             written += step;
@@ -231,7 +231,8 @@ void DynDataDownload::onOutputPublished(Tovrin::Shared::NewCopyPublisher::Outcom
         CLogger::logMessage(CLogger::LogLevelError, kCategory,
                             QStringLiteral("Could not put the downloaded file in place: \"%1\" (%2)").arg(target, detail));
         m_failed = true;
-        emit errorOccurred(m_downloadId, ErrorFileWrite);
+        emit errorOccurred(m_downloadId, outcome == Tovrin::Shared::NewCopyPublisher::Outcome::DiskFull ? ErrorDiskFull
+                                                                                                        : ErrorFileWrite);
         return;
     }
     if (!detail.isEmpty())

@@ -68,6 +68,16 @@ CHXMediaDownload::CHXMediaDownload(const QVector<CRemoteFileInfo>& files, const 
     connect(m_publisher, &Tovrin::Shared::NewCopyPublisher::finished, this, &CHXMediaDownload::onPublished);
 }
 
+qint64 CHXMediaDownload::totalSize() const
+{
+    return addSizes(m_totalSize, m_unlistedReceived);
+}
+
+qint64 CHXMediaDownload::currentFileSize() const
+{
+    return m_currentFileSize > 0 ? m_currentFileSize : m_currentFileReceived;
+}
+
 CHXMediaDownload::~CHXMediaDownload()
 {
     dropReply();
@@ -103,6 +113,7 @@ void CHXMediaDownload::nextFile()
     if (m_index >= m_files.size()) {
         m_index = -1;
         end(Idle, ResultCompleted);
+        updateProgress();
         return;
     }
     const CRemoteFileInfo& file = m_files.at(m_index);
@@ -194,8 +205,10 @@ void CHXMediaDownload::restartCurrentFile()
 {
     m_temporaryFile->resize(0);
     m_temporaryFile->seek(0);
-    m_totalReceived -= m_currentFileReceived;
+    (m_currentFileSize > 0 ? m_totalReceived : m_unlistedReceived) -= m_currentFileReceived;
     m_currentFileReceived = 0;
+    if (m_currentFileSize <= 0)
+        emit currentFileSizeChanged();
     updateProgress();
 }
 
@@ -224,6 +237,12 @@ void CHXMediaDownload::onReplyReadyRead()
         return;
     }
     const QByteArray data = reply->readAll();
+    // The listed size is where the file ends: bytes past it are no part of it, and a body that
+    // does not end would fill the drive.
+    if (m_currentFileSize > 0 && data.size() > m_currentFileSize - m_currentFileReceived) {
+        failTransfer(QStringLiteral("[CHXMediaDownload] The camera sent more than the listed size:"));
+        return;
+    }
     qint64 written = 0;
     while (written < data.size()) {
         const qint64 n = m_temporaryFile->write(data.constData() + written, data.size() - written);
@@ -239,18 +258,25 @@ void CHXMediaDownload::onReplyReadyRead()
 void CHXMediaDownload::failWriting()
 {
     // The operator can do something about a full drive: it is told apart.
-    const bool full = m_temporaryFile->error() == QFileDevice::ResourceError;
-    logDownload(QStringLiteral("[CHXMediaDownload] Writing failed:"),
-                {m_temporaryFile->fileName(), m_temporaryFile->errorString()});
+    const FileReplacement::WriteFailure failure = FileReplacement::writeFailure(*m_temporaryFile);
+    logDownload(QStringLiteral("[CHXMediaDownload] Writing failed:"), {m_temporaryFile->fileName(), failure.reason});
     dropReply();
     dropTemporaryFile();
-    end(Failed, full ? ResultDiskFull : ResultFileWriteFailed);
+    end(Failed, failure.diskFull ? ResultDiskFull : ResultFileWriteFailed);
 }
 
 void CHXMediaDownload::addReceived(qint64 bytes)
 {
+    const qint64 before = m_currentFileReceived;
     m_currentFileReceived += bytes;
-    m_totalReceived += bytes;
+    if (m_currentFileSize > 0) {
+        m_totalReceived += bytes;
+    } else {
+        m_unlistedReceived += bytes;
+        // The screen shows whole megabytes of it.
+        if (before >> 20 != m_currentFileReceived >> 20)
+            emit currentFileSizeChanged();
+    }
     updateProgress();
 }
 
@@ -261,7 +287,12 @@ void CHXMediaDownload::updateProgress()
         m_currentFileProgress = fileProgress;
         emit currentFileProgressChanged();
     }
-    const int totalProgress = percent(m_totalReceived, m_totalSize);
+    // Of the listed bytes only: a file without a size has no share of the whole, and while one
+    // is still to come the whole is not there, whatever the listed bytes say.
+    const bool unlistedToCome = m_result == ResultNone
+        && std::any_of(m_files.cbegin() + std::max(0, m_index), m_files.cend(),
+                       [](const CRemoteFileInfo& file) { return file.fileSize() <= 0; });
+    const int totalProgress = std::min(unlistedToCome ? 99 : 100, percent(m_totalReceived, m_totalSize));
     if (totalProgress != m_totalProgress) {
         m_totalProgress = totalProgress;
         emit totalProgressChanged();
@@ -311,7 +342,21 @@ void CHXMediaDownload::onReplyFinished()
         end(Failed, ResultTransferFailed);
         return;
     }
+    // An answer without a length ends where the camera closes the connection, also part way: the
+    // listed size tells the cut from the whole file. Without one, the close is the only end there is.
+    if (m_currentFileSize > 0 && m_currentFileReceived < m_currentFileSize) {
+        failTransfer(QStringLiteral("[CHXMediaDownload] The answer ended short of the listed size:"));
+        return;
+    }
     completeCurrentFile();
+}
+
+void CHXMediaDownload::failTransfer(const QString& reason)
+{
+    logDownload(reason, {m_currentFileUrl, m_currentFileReceived, m_currentFileSize});
+    dropReply();
+    dropTemporaryFile();
+    end(Failed, ResultTransferFailed);
 }
 
 void CHXMediaDownload::completeCurrentFile()
@@ -347,7 +392,8 @@ void CHXMediaDownload::onPublished(Tovrin::Shared::NewCopyPublisher::Outcome out
         return;
     if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
         logDownload(QStringLiteral("[CHXMediaDownload] Cannot move the file to its target:"), {target, detail});
-        end(Failed, ResultFileWriteFailed);
+        end(Failed, outcome == Tovrin::Shared::NewCopyPublisher::Outcome::DiskFull ? ResultDiskFull
+                                                                                   : ResultFileWriteFailed);
         return;
     }
     if (!detail.isEmpty())

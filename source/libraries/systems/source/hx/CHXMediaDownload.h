@@ -67,9 +67,11 @@ public:
     void setTransferLimits(const Tovrin::Shared::TransferLimits& limits) { m_transferLimits = limits; }
 
     int result() const override { return m_result; }
-    qint64 totalSize() const override { return m_totalSize; }
+    // Listed sizes, and what has arrived of files listed without one.
+    qint64 totalSize() const override;
     int totalProgress() const override { return m_totalProgress; }
-    qint64 currentFileSize() const override { return m_currentFileSize; }
+    // What has arrived, for a file listed without a size.
+    qint64 currentFileSize() const override;
     int currentFileProgress() const override { return m_currentFileProgress; }
     QString currentFileUrl() const override { return m_currentFileUrl; }
     QStringList processedFiles() const override { return m_processedFiles; }
@@ -96,6 +98,7 @@ private:
     void dropReply();
     void dropTemporaryFile();
     void failWriting();
+    void failTransfer(const QString& reason);
     void end(DownloadState state, DownloadResult result);
 
     QVector<CRemoteFileInfo> m_files;
@@ -106,6 +109,8 @@ private:
     qint64 m_currentFileReceived = 0;
     int m_currentFileProgress = 0;
     qint64 m_totalSize = 0;
+    // Bytes of files listed without a size: no part of the listed total.
+    qint64 m_unlistedReceived = 0;
     qint64 m_totalReceived = 0;
     int m_totalProgress = 0;
     QNetworkAccessManager* m_networkAccessManager = nullptr;
