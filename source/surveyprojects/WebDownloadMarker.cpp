@@ -248,15 +248,15 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
     QStringList lines = markLines(folder);
     if (lines.isEmpty())
         return Removal::Kept;
-    // A marked folder's manholes.xml is its download's: it takes its name just before project.xml.
     DownloadFiles ours = unfinishedDataFiles(folder);
-    ours.add(folder, QLatin1String(ProjectFiles::ManholeFileName));
     const QString mark = QLatin1String(ProjectFiles::WebDownloadMarkFileName);
     ours.add(folder, mark);
     lines.removeFirst();
-    // Media lie in sub-folders: a listed name beside the project's own files is none of them.
+    // Media lie in sub-folders: a listed name beside the project's own files is none of them,
+    // but for manholes.xml, listed once the download has given it its name (a mark without the
+    // line, older ones too, leaves it the operator's).
     for (const QString& line : qAsConst(lines)) {
-        if (line.contains(QLatin1Char('/')))
+        if (line.contains(QLatin1Char('/')) || line == QLatin1String(ProjectFiles::ManholeFileName))
             ours.add(folder, line);
     }
     const QString inFlightPath = QDir(folder).relativeFilePath(inFlight);

@@ -287,6 +287,7 @@ private slots:
         list.append(webProject(QStringLiteral("Keep"),
                                {media("Photos", "M1.JPG"), media("Photos", "M2.JPG"), media("Videos", "M.mp4")}));
         list.append(webProject(QStringLiteral("Dropped"), {media("Photos", "M1.JPG")}));
+        list.append(webProject(QStringLiteral("Manholes"), {media("Photos", "M1.JPG")}));
         list.append(webProject(QStringLiteral("Full"), {}));
         list.append(webProject(QStringLiteral("Garbled"), {media("Photos", "G.JPG")},
                                {{"data", QJsonObject{{"Surveys", "<Surveys><Survey/></Surveys>"},
@@ -313,6 +314,7 @@ private slots:
         QVERIFY(makeRandomFile(stored("Keep", "Photos/M2.JPG"), 350000, 32));
         QVERIFY(makeRandomFile(stored("Keep", "Videos/M.mp4"), 150000, 33));
         QVERIFY(writeText(stored("Dropped", "Photos/M1.JPG"), "the stored photo"));
+        QVERIFY(writeText(stored("Manholes", "Photos/M1.JPG"), "the stored photo"));
         for (const char* name : {"Up", "Dots", "Abs", "Drive", "Gap"})
             QVERIFY(writeText(stored(name, "Photos/A.JPG"), "photo"));
 
@@ -681,6 +683,46 @@ private slots:
         QCOMPARE(fileMd5(folder + QStringLiteral("Photos/M1.JPG")), firstPhoto);
         QCOMPARE(fileMd5(folder + QStringLiteral("Photos/M2.JPG")), fileMd5(stored("Keep", "Photos/M2.JPG")));
         QVERIFY(m_sim->requestsTo(QStringLiteral("storage_get"), QStringLiteral("p-keep/Videos/M.mp4")).isEmpty());
+    }
+
+    // The operator's own manholes.xml, written into the folder while a download of the project
+    // runs, outlives it: a cancel leaves it, and neither that download nor the next replaces it.
+    void theOperatorsManholeFileOutlivesTheDownload()
+    {
+        const QString folder = root() + QStringLiteral("Manholes/");
+        const QByteArray own("<Manholes><Manhole name=\"the operator's\"/></Manholes>");
+        settings()->setDownloadAllMedia(true);
+        const auto restore = qScopeGuard([this] { settings()->setDownloadAllMedia(false); });
+        for (const bool takenOver : {false, true}) {
+            const int held = m_sim->heldRequests(QStringLiteral("storage_get"));
+            QVERIFY(m_sim->setFaults({fault(QStringLiteral("storage_get"), {{QStringLiteral("hold"), true}})}));
+            CProjectDownloadHandler handler;
+            handler.startDownload(QStringLiteral("p-manholes"), QStringLiteral("Manholes"));
+            QTRY_VERIFY_WITH_TIMEOUT(m_sim->heldRequests(QStringLiteral("storage_get")) > held, WaitMs);
+            QCOMPARE(handler.projectFolderPath(), folder);
+            QVERIFY(QFileInfo::exists(folder + QStringLiteral("manholes.xml.download")));
+            if (!takenOver)
+                QVERIFY(writeText(folder + QStringLiteral("manholes.xml"), own));
+            logText();
+            handler.cancel();
+            QVERIFY(m_sim->release(QStringLiteral("storage_get")));
+            QVERIFY(m_sim->setFaults({}));
+            QTRY_VERIFY_WITH_TIMEOUT(!api()->anyDownloadActive(), WaitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(takenOver || folderKeptLogged(folder) || !QFileInfo::exists(folder), WaitMs);
+            QCOMPARE(readAll(folder + QStringLiteral("manholes.xml")), own);
+        }
+        {
+            CProjectDownloadHandler handler;
+            QString error;
+            download(handler, QStringLiteral("Manholes"), &error);
+            QCOMPARE(error, QString());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(listed(folder), WaitMs);
+        QCOMPARE(readAll(folder + QStringLiteral("manholes.xml")), own);
+        QCOMPARE(readAll(folder + QStringLiteral("Photos/M1.JPG")), QByteArray("the stored photo"));
+        QCOMPARE(filesBelow(folder), (QStringList{"Photos/M1.JPG", "manholes.xml", "project.xml"}));
+        QVERIFY(logText().contains(QStringLiteral("Not put in place: ") + folder + QStringLiteral("manholes.xml")));
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(folder).removeRecursively(), WaitMs);
     }
 
     // The project folder has no room left for the download's mark: the message says the drive is
