@@ -11,8 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
-#include <QMutexLocker>
 
 #include <cerrno>
 #include <cstring>
@@ -37,19 +35,6 @@ const int MaxFolderDepth = 16;
 QString markPath(const QString& projectPath)
 {
     return QDir(projectPath).filePath(QLatin1String(ProjectFiles::WebDownloadMarkFileName));
-}
-
-QMutex observerMutex;
-std::function<bool(const QString&)> removalObserver;
-
-bool removalAllowed(const QString& projectPath)
-{
-    std::function<bool(const QString&)> observer;
-    {
-        QMutexLocker locker(&observerMutex);
-        observer = removalObserver;
-    }
-    return !observer || observer(projectPath);
 }
 
 bool entryExists(const QString& path)
@@ -266,8 +251,6 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
     QStringList found;
     if (!holdsOnly(folder, QString(), ours, 0, &found))
         return Removal::Kept;
-    if (!removalAllowed(folder))
-        return Removal::Unfinished;
     // One by one, never a whole tree: what arrives meanwhile stays. The mark goes last, so that a
     // removal stopped halfway is still known as the download's when it is tried again.
     for (const QString& path : qAsConst(found)) {
@@ -284,12 +267,6 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
             && ::rmdir(QFile::encodeName(QDir::cleanPath(folder)).constData()) == 0
         ? Removal::Removed
         : Removal::Unfinished;
-}
-
-void setRemovalObserver(std::function<bool(const QString& projectPath)> observer)
-{
-    QMutexLocker locker(&observerMutex);
-    removalObserver = std::move(observer);
 }
 
 } // namespace WebDownloadMarker

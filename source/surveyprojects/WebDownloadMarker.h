@@ -3,8 +3,6 @@
 #include <QSet>
 #include <QString>
 
-#include <functional>
-
 // A web project download marks the folder it fills with a hidden file: the web project it comes
 // from, then one line per media file that arrived complete, and one for manholes.xml once the
 // download has given it its name. A folder that still carries the mark
@@ -61,10 +59,5 @@ enum class Removal
 // copies on their way to one of those or to inFlight (the file of a transfer just stopped; not
 // what holds its name), and folders holding nothing else.
 Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight = QString());
-
-// Tests watch the removals through this: called by removeDownloadFolder on the thread that
-// removes, with the folder, before anything is removed. False ends that try unfinished, as a
-// file that cannot be removed yet does. Empty to stop.
-void setRemovalObserver(std::function<bool(const QString& projectPath)> observer);
 
 } // namespace WebDownloadMarker
