@@ -11,8 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
-#include <QMutexLocker>
 
 #include <cerrno>
 #include <cstring>
@@ -37,19 +35,6 @@ const int MaxFolderDepth = 16;
 QString markPath(const QString& projectPath)
 {
     return QDir(projectPath).filePath(QLatin1String(ProjectFiles::WebDownloadMarkFileName));
-}
-
-QMutex observerMutex;
-std::function<bool(const QString&)> removalObserver;
-
-bool removalAllowed(const QString& projectPath)
-{
-    std::function<bool(const QString&)> observer;
-    {
-        QMutexLocker locker(&observerMutex);
-        observer = removalObserver;
-    }
-    return !observer || observer(projectPath);
 }
 
 bool entryExists(const QString& path)
@@ -248,15 +233,15 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
     QStringList lines = markLines(folder);
     if (lines.isEmpty())
         return Removal::Kept;
-    // A marked folder's manholes.xml is its download's: it takes its name just before project.xml.
     DownloadFiles ours = unfinishedDataFiles(folder);
-    ours.add(folder, QLatin1String(ProjectFiles::ManholeFileName));
     const QString mark = QLatin1String(ProjectFiles::WebDownloadMarkFileName);
     ours.add(folder, mark);
     lines.removeFirst();
-    // Media lie in sub-folders: a listed name beside the project's own files is none of them.
+    // Media lie in sub-folders: a listed name beside the project's own files is none of them,
+    // but for manholes.xml, listed once the download has given it its name (a mark without the
+    // line, older ones too, leaves it the operator's).
     for (const QString& line : qAsConst(lines)) {
-        if (line.contains(QLatin1Char('/')))
+        if (line.contains(QLatin1Char('/')) || line == QLatin1String(ProjectFiles::ManholeFileName))
             ours.add(folder, line);
     }
     const QString inFlightPath = QDir(folder).relativeFilePath(inFlight);
@@ -266,8 +251,6 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
     QStringList found;
     if (!holdsOnly(folder, QString(), ours, 0, &found))
         return Removal::Kept;
-    if (!removalAllowed(folder))
-        return Removal::Unfinished;
     // One by one, never a whole tree: what arrives meanwhile stays. The mark goes last, so that a
     // removal stopped halfway is still known as the download's when it is tried again.
     for (const QString& path : qAsConst(found)) {
@@ -284,12 +267,6 @@ Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight
             && ::rmdir(QFile::encodeName(QDir::cleanPath(folder)).constData()) == 0
         ? Removal::Removed
         : Removal::Unfinished;
-}
-
-void setRemovalObserver(std::function<bool(const QString& projectPath)> observer)
-{
-    QMutexLocker locker(&observerMutex);
-    removalObserver = std::move(observer);
 }
 
 } // namespace WebDownloadMarker

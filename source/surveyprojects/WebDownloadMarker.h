@@ -3,10 +3,9 @@
 #include <QSet>
 #include <QString>
 
-#include <functional>
-
 // A web project download marks the folder it fills with a hidden file: the web project it comes
-// from, then one line per media file that arrived complete. A folder that still carries the mark
+// from, then one line per media file that arrived complete, and one for manholes.xml once the
+// download has given it its name. A folder that still carries the mark
 // (no project file yet) is what a download left when it was interrupted: downloading the same
 // project again goes on in it and fetches only what is missing. The mark goes once the project
 // file is in place. What the mark does not account for is not a download's: it is never
@@ -38,7 +37,8 @@ Leftover leftoverIn(const QString& projectPath, const QString& source);
 // it durable with its folder, before any file of the download is written there. Waits on the
 // disk: never on the GUI thread. systemError, when given, receives the system's reason of a failure.
 bool mark(const QString& projectPath, const QString& source, int* systemError = nullptr);
-// The media files, relative to the project folder, that arrived complete for the mark's download.
+// The media files, relative to the project folder, that arrived complete for the mark's download,
+// and manholes.xml once the download put it in place.
 QSet<QString> completedFiles(const QString& projectPath);
 bool addCompletedFile(const QString& projectPath, const QString& relativePath);
 bool unmark(const QString& projectPath);
@@ -59,10 +59,5 @@ enum class Removal
 // copies on their way to one of those or to inFlight (the file of a transfer just stopped; not
 // what holds its name), and folders holding nothing else.
 Removal removeDownloadFolder(const QString& projectPath, const QString& inFlight = QString());
-
-// Tests watch the removals through this: called by removeDownloadFolder on the thread that
-// removes, with the folder, before anything is removed. False ends that try unfinished, as a
-// file that cannot be removed yet does. Empty to stop.
-void setRemovalObserver(std::function<bool(const QString& projectPath)> observer);
 
 } // namespace WebDownloadMarker

@@ -496,48 +496,80 @@ void CProjectDownloadHandler::putDataFilesInPlace(const QString& mediaError)
         return;
     m_movingIntoPlace = true;
     m_currentDownloadId = 0;
-    // A folder gone on with after an interrupted run may hold them under their names already:
-    // the new ones replace them. project.xml comes last: only then is the folder a project.
-    const QString folder = m_projectFolderPath;
-    const auto inPlace = [&folder](const char* downloadName, const char* finalName) {
-        return qMakePair(folder + QLatin1String(downloadName), folder + QLatin1String(finalName));
-    };
+    // manholes.xml first, project.xml last: only then is the folder a project. What holds the
+    // name manholes.xml is replaced only where the mark says an earlier run of this download put
+    // it there; anything else there is the operator's, and stays.
+    const QString manholeFile = QLatin1String(ProjectFiles::ManholeFileName);
+    const bool manholesOurs = m_completedMedia.contains(manholeFile);
+    const QString download = m_projectFolderPath + QLatin1String(ManholesDownloadFileName);
+    const QString target = m_projectFolderPath + manholeFile;
     Tovrin::Shared::NewCopyPublisher::moveIntoPlace(
-        {inPlace(ManholesDownloadFileName, ProjectFiles::ManholeFileName),
-         inPlace(ProjectDownloadFileName, ProjectFiles::ProjectFileName)},
-        this, [this, mediaError](const QString& failedTarget, const QString& detail) {
-            m_movingIntoPlace = false;
-            if (!failedTarget.isEmpty()) {
-                CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                                    QStringLiteral("Could not give %1 its name (%2)").arg(failedTarget, detail), {});
-                // Without its data files the folder is no project: it goes as after a web error.
-                const QString obstruction = obstructionOf(m_projectFolderPath, failedTarget);
-                m_currentMediaFilePath.clear();
-                QString message = mediaError;
-                if (!obstruction.isEmpty())
-                    message = obstructionMessage(obstruction);
-                else if (message.isEmpty())
-                    message = TranslationHelper::projectErrorMessage(ProjectTypes::ProjectErrorRenameProjectOpen);
-                failWithFolderRemoved(message);
+        {qMakePair(download, target)}, this,
+        [this, mediaError, manholesOurs, manholeFile, download, target](const QString& failedTarget,
+                                                                        const QString& detail) {
+            const QFileInfo standing(target);
+            if (failedTarget.isEmpty()) {
+                // From now on a cancel or a failure counts it as the download's.
+                WebDownloadMarker::addCompletedFile(m_projectFolderPath, manholeFile);
+            } else if (!manholesOurs && (standing.exists() || standing.isSymLink()) && !standing.isDir()) {
+                CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                                    QStringLiteral("Not put in place: %1 is there already, and the download did not "
+                                                   "write it")
+                                        .arg(target),
+                                    {});
+                QFile::remove(download);
+            } else {
+                finishDataFiles(mediaError, failedTarget, detail);
                 return;
             }
-            if (!detail.isEmpty())
+            if (!detail.isEmpty() && failedTarget.isEmpty())
                 CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
                                     QStringLiteral("Project files of %1: %2").arg(m_projectFolderPath, detail), {});
-            // The project file is in place: the mark has done its work.
-            WebDownloadMarker::unmark(m_projectFolderPath);
-            m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
-            if (mediaError.isEmpty()) {
-                reset();
-                // Behind its "finished" message the screen shows the whole download done: a
-                // download quicker than a frame would otherwise never show more than 0 %.
-                setCurrentFileProgress(100);
-                setOverallProgress(100);
-                emit downloadFinished();
-                return;
-            }
-            keepProjectWithoutMissingMedia(mediaError);
-        });
+            Tovrin::Shared::NewCopyPublisher::moveIntoPlace(
+                {qMakePair(m_projectFolderPath + QLatin1String(ProjectDownloadFileName),
+                           m_projectFolderPath + QLatin1String(ProjectFiles::ProjectFileName))},
+                this, [this, mediaError](const QString& failedTarget, const QString& detail) {
+                    finishDataFiles(mediaError, failedTarget, detail);
+                });
+        },
+        manholesOurs ? Tovrin::Shared::NewCopyPublisher::Rename::Replace
+                     : Tovrin::Shared::NewCopyPublisher::Rename::KeepExisting);
+}
+
+void CProjectDownloadHandler::finishDataFiles(const QString& mediaError, const QString& failedTarget,
+                                              const QString& detail)
+{
+    m_movingIntoPlace = false;
+    if (!failedTarget.isEmpty()) {
+        CLogger::logMessage(CLogger::LogLevelError, LogCategory,
+                            QStringLiteral("Could not give %1 its name (%2)").arg(failedTarget, detail), {});
+        // Without its data files the folder is no project: it goes as after a web error.
+        const QString obstruction = obstructionOf(m_projectFolderPath, failedTarget);
+        m_currentMediaFilePath.clear();
+        QString message = mediaError;
+        if (!obstruction.isEmpty())
+            message = obstructionMessage(obstruction);
+        else if (message.isEmpty())
+            message = TranslationHelper::projectErrorMessage(ProjectTypes::ProjectErrorRenameProjectOpen);
+        failWithFolderRemoved(message);
+        return;
+    }
+    if (!detail.isEmpty())
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                            QStringLiteral("Project files of %1: %2").arg(m_projectFolderPath, detail), {});
+    // The project file is in place: the mark has done its work.
+    WebDownloadMarker::unmark(m_projectFolderPath);
+    m_projectService->addProjectAtPathToTheProjectList(m_projectFolderPath);
+    if (mediaError.isEmpty()) {
+        reset();
+        // Behind its "finished" message the screen shows the whole download done: a
+        // download quicker than a frame would otherwise never show more than 0 %.
+        setCurrentFileProgress(100);
+        setOverallProgress(100);
+        emit downloadFinished();
+        return;
+    }
+    keepProjectWithoutMissingMedia(mediaError);
 }
 
 void CProjectDownloadHandler::keepProjectWithoutMissingMedia(const QString& message)

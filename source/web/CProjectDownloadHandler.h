@@ -109,6 +109,8 @@ private:
     // once the project is listed with what did. A file that cannot take its name fails the
     // download.
     void putDataFilesInPlace(const QString& mediaError);
+    // The end of putting the data files in place: failedTarget, when not empty, could not take its name.
+    void finishDataFiles(const QString& mediaError, const QString& failedTarget, const QString& detail);
     // After a media file failed and the project was listed with what arrived: the message says
     // where the missing files can be fetched.
     void keepProjectWithoutMissingMedia(const QString& message);

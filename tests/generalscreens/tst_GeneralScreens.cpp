@@ -349,7 +349,7 @@ private slots:
         takeLogText(logFile);
         const auto savedOn = [&](const QString& screen, const QString& button) {
             click(button);
-            QTRY_VERIFY(messageOpen());
+            QTRY_VERIFY(messageOpen() && messageText().startsWith(QStringLiteral("The settings could not be saved")));
             QCOMPARE(topScreenName(), screen);
             const QString message = messageText();
             QVERIFY2(message.startsWith(QStringLiteral("The settings could not be saved and are lost when the program "
@@ -370,6 +370,22 @@ private slots:
         click(QStringLiteral("initialSetupLanguageNext"));
         item(QStringLiteral("InitialSetupScreen"))->setProperty("simpleMode", false); // the way of working kept
         savedOn(QStringLiteral("InitialSetupScreen"), QStringLiteral("initialSetupApply"));
+        if (QTest::currentTestFailed())
+            return;
+        click(QStringLiteral("startScreenOverlayButton"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("OverlayConfigScreen"));
+        savedOn(QStringLiteral("OverlayConfigScreen"), QStringLiteral("tabbedScreenApply"));
+        if (QTest::currentTestFailed())
+            return;
+        // "Remember" at the start's update offer: the version not to be reminded of is not kept.
+        settings()->setLastUpdateIgnoredVersion(QString());
+        item(QStringLiteral("StartScreen"))->setProperty("startUpdateCheckPending", true);
+        evaluate(QStringLiteral("Context.updateService.updateStateChanged(2)"));
+        QTRY_VERIFY(messageOpen());
+        QVERIFY2(messageText().contains(QStringLiteral("1.8")), qPrintable(messageText()));
+        click(QStringLiteral("messageBoxRemember"));
+        savedOn(QStringLiteral("StartScreen"), QStringLiteral("messageBoxNo"));
+        QCOMPARE(settings()->lastUpdateIgnoredVersion(), QStringLiteral("1.8"));
     }
 
     void overlayWithThePlaceholderManagerHasNoLogoTab()

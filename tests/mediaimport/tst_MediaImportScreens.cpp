@@ -18,6 +18,7 @@
 #include "support/ApplicationScreenTest.h"
 #include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
+#include "support/TestVolume.h"
 
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
@@ -25,6 +26,8 @@
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace MediaTree;
 
@@ -219,6 +222,38 @@ private slots:
         QVERIFY(!controller.operationInProgress());
         QCOMPARE(readBytes(destinations.at(1)), QByteArray("old copy"));
         QCOMPARE(readBytes(destinations.at(2)), QByteArray("old copy"));
+    }
+
+    // A drive that fills during the import: the screen names the full drive and the file, not a
+    // folder that cannot be written, and the old copy stays whole. The drive has room when the
+    // import starts; it fills while the import waits on its first source (a pipe).
+    void aFullDriveIsToldOnTheScreen()
+    {
+        const QString card = path("fullcard");
+        QVERIFY(QDir().mkpath(card) && QDir().mkpath(path("fullsrc")));
+        TestVolume volume;
+        if (!volume.mountTmpfs(card, 4096))
+            QSKIP("mounting a tmpfs needs the right to mount (root in CI)");
+        const QString pipe = path("fullsrc/first.jpg");
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        QVERIFY(writeBytes(path("fullsrc/big.jpg"), noise(3 * MiB, 9)) && writeBytes(card + "/big.jpg", "old copy"));
+        evaluate(QStringLiteral("ScreenManager.show('MediaImportScreen', {sourceFiles: ['%1', '%2'], "
+                                "destFiles: ['%3/first.jpg', '%3/big.jpg'], overwriteFiles: ['%3/big.jpg']})")
+                     .arg(pipe, path("fullsrc/big.jpg"), card));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("MediaImportScreen"));
+        QVERIFY(TestVolume::fill(card));
+        {
+            // Opened once the import opens its end: the first source is empty.
+            QFile writer(pipe);
+            QVERIFY(writer.open(QIODevice::WriteOnly));
+        }
+        const QString message = answerMessageText();
+        QVERIFY2(message.startsWith(QStringLiteral("Failed to import the file big.jpg - there is not enough free storage "
+                                                   "space on your tablet."))
+                     && message.endsWith(QLatin1String("0x90006")),
+                 qPrintable(message));
+        QTRY_VERIFY(topScreenName() != QStringLiteral("MediaImportScreen"));
+        QCOMPARE(readBytes(card + "/big.jpg"), QByteArray("old copy"));
     }
 
     void cancelMidFileKeepsCompletedFiles()

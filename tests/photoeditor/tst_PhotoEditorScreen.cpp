@@ -20,6 +20,7 @@
 #include "support/ApplicationScreenTest.h"
 #include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
+#include "support/SettingsStoreConditions.h"
 
 #include <QDir>
 #include <QFile>
@@ -462,6 +463,32 @@ private slots:
         QVERIFY(m_holder.m_result.toMap().contains(QStringLiteral("fileModified")));
         QVERIFY(QFileInfo(m_photo).lastModified() >= modified);
         settings->setShowPhotoEditorFileOverwriteWarning(true);
+    }
+
+    // "Remember" at the overwrite warning that the settings store cannot keep is said so; the
+    // photo is written all the same.
+    void aWarningTurnedOffThatCannotBeKeptIsSaidSo()
+    {
+        CSettings* settings = CApplication::instance()->settings();
+        settings->setShowPhotoEditorFileOverwriteWarning(true);
+        const auto restore = qScopeGuard([settings] { settings->setShowPhotoEditorFileOverwriteWarning(true); });
+        QString skip;
+        RefusingSettingsStore store(QStringLiteral("read-only"), &skip);
+        if (!store.ready()) {
+            if (!skip.isEmpty())
+                QSKIP(qPrintable(skip));
+            QFAIL("the store could not be prepared");
+        }
+        QVERIFY(openEditor());
+        QVERIFY(addThroughMenu(QStringLiteral("menuItemAddCross")));
+        QVERIFY(tryClick(QStringLiteral("acceptButton")));
+        QVERIFY(answerMessage(true, true));
+        QTRY_VERIFY(evaluate(QStringLiteral("MessageBox.isOpen")).toBool()
+                    && messageText().startsWith(QStringLiteral("The settings could not be saved")));
+        evaluate(QStringLiteral("messageBoxView.answer(true)"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_holder.m_calls, 1, 60000);
+        QVERIFY(m_holder.m_result.toMap().contains(QStringLiteral("fileModified")));
+        QVERIFY(!settings->showPhotoEditorFileOverwriteWarning());
     }
 
     void leavingWhileApplyingWaitsForThePhoto()

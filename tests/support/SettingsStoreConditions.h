@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,3 +47,36 @@ inline bool makeStoreRefuseSaves(const QString& condition, const QString& elsewh
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush()
         && TestVolume::fill(folder);
 }
+
+// The store refusing saves under condition (makeStoreRefuseSaves) for as long as this lives;
+// then the store as it was. ready() false: it could not be done, *skipReason saying why when
+// this machine lacks a right.
+class RefusingSettingsStore
+{
+public:
+    RefusingSettingsStore(const QString& condition, QString* skipReason)
+        : m_store(CSettingsStore::fileName())
+    {
+        QFile::remove(m_kept);
+        if (!QFileInfo::exists(m_store)) {
+            QDir().mkpath(QFileInfo(m_store).path());
+            QFile(m_store).open(QIODevice::WriteOnly);
+        }
+        m_ready = QFile::copy(m_store, m_kept) && makeStoreRefuseSaves(condition, m_elsewhere.path(), m_volume, skipReason);
+    }
+    ~RefusingSettingsStore()
+    {
+        m_volume.unmount();
+        QDir(m_store).removeRecursively();
+        QFile::remove(m_store);
+        QFile::rename(m_kept, m_store);
+    }
+    bool ready() const { return m_ready; }
+
+private:
+    const QString m_store;
+    const QString m_kept = m_store + QStringLiteral(".kept");
+    QTemporaryDir m_elsewhere;
+    TestVolume m_volume;
+    bool m_ready = false;
+};

@@ -18,6 +18,7 @@
 #include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
 #include "support/SettingsSaving.h"
+#include "support/SettingsStoreConditions.h"
 
 #include "ApplicationUrls.h"
 #include "CLogger.h"
@@ -204,6 +205,46 @@ private slots:
         QCOMPARE(settings()->webPassword(), QString());
         QTRY_VERIFY(!QSettings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix")).contains(QStringLiteral("Settings/WebPassword"))
                     || QSettings(QStringLiteral("Tovrin"), QStringLiteral("Culvertix")).value(QStringLiteral("Settings/WebPassword")).toString().isEmpty());
+    }
+
+    // "Remember me", ticked or unticked over a name kept from before, that the settings store
+    // cannot keep: the operator is told before the screen closes.
+    void aRememberedLoginThatCannotBeKeptIsSaidSo_data()
+    {
+        QTest::addColumn<bool>("remember");
+        QTest::addColumn<QString>("condition");
+        QTest::newRow("remembered, read-only") << true << "read-only";
+        QTest::newRow("withdrawn, full drive") << false << "full";
+    }
+
+    void aRememberedLoginThatCannotBeKeptIsSaidSo()
+    {
+        QFETCH(bool, remember);
+        QFETCH(QString, condition);
+        settings()->setWebUserName(QStringLiteral("bob"));
+        settings()->setWebPassword(QStringLiteral("b0b & co=1"));
+        logoutAndWait();
+        QString skip;
+        RefusingSettingsStore store(condition, &skip);
+        if (!store.ready()) {
+            if (!skip.isEmpty())
+                QSKIP(qPrintable(skip));
+            QFAIL("the store could not be prepared");
+        }
+        openLoginScreen();
+        QVERIFY(item(QStringLiteral("webLoginRememberMe"))->property("checked").toBool());
+        if (!remember)
+            click(QStringLiteral("webLoginRememberMe"));
+        type(QStringLiteral("webLoginUserName"), QStringLiteral("alice"));
+        type(QStringLiteral("webLoginPassword"), QString::fromLatin1(alicePassword()));
+        click(QStringLiteral("webLoginButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(messageOpen() && messageText().startsWith(QStringLiteral("The settings could not be saved")),
+                                 20000);
+        QCOMPARE(topScreenName(), QStringLiteral("WebLoginScreen"));
+        QCOMPARE(api()->loginStatus(), TovrinWebApi::LoginStatusLoggedIn);
+        QCOMPARE(settings()->webUserName(), remember ? QStringLiteral("alice") : QString());
+        click(QStringLiteral("messageBoxOk"));
+        QTRY_COMPARE(topScreenName(), QStringLiteral("StartScreen"));
     }
 
     // Leaving the screen while the service is asked cancels the login.

@@ -8,6 +8,8 @@
 #include "TovrinWebLibrary.h"
 #include "UploadFileMultiPartRequestHandle.h"
 
+#include "TransferWatchdog.h"
+
 #include <QTest>
 
 using namespace Tovrin::Web;
@@ -211,6 +213,35 @@ private slots:
             QCOMPARE(pieces.projects().at(0).projectName, whole.projects().at(0).projectName);
             QCOMPARE(pieces.projects().at(1).projectId, QStringLiteral("b"));
         }
+    }
+
+    // Beside its list an answer may carry anything an answer held whole may be: a long message or
+    // a long list under another key; only more than that is refused.
+    void whatStandsBesideTheProjectListIsHeldToTheAnswersBound()
+    {
+        QByteArray others = "[";
+        for (int i = 0; i < 2000; ++i)
+            others += (i == 0 ? "" : ",") + QByteArray("{\"projectName\":\"other\",\"projectId\":\"") + QByteArray::number(i) + "\"}";
+        others += ']';
+        const auto answer = [](const QByteArray& beside) {
+            return "{\"message\":\"" + beside + "\",\"projects\":[{\"projectName\":\"A\",\"projectId\":\"a\"}],"
+                   "\"archived\":[]}";
+        };
+        const auto read = [](const QByteArray& body) {
+            UserProjectListReader reader;
+            for (int i = 0; i < body.size(); i += 4096)
+                reader.addData(body.mid(i, 4096));
+            UserProjectsResponse response;
+            reader.finishInto(response);
+            return response;
+        };
+        for (const QByteArray& body : {answer(QByteArray(100 * 1000, 'm')), answer("x").replace("[]", others)}) {
+            const UserProjectsResponse response = read(body);
+            QCOMPARE(response.error(), ErrorNone);
+            QCOMPARE(response.projects().size(), 1);
+            QCOMPARE(response.projects().at(0).projectId, QStringLiteral("a"));
+        }
+        QCOMPARE(read(answer(QByteArray(int(Tovrin::Shared::TransferWatchdog::MaxReplyBytes), 'm'))).error(), ErrorInvalidReply);
     }
 
     void malformedJsonKeepsDefaults()

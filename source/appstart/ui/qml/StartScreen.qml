@@ -24,8 +24,18 @@ Screen {
 
     StartScreenController { id: controller }
 
-    // A reminder turned off reaches the settings store at once, off this thread.
+    // A reminder turned off reaches the settings store at once, off this thread; the operator
+    // is told when it could not be kept.
     SettingsSave { id: settingsSave }
+
+    Connections {
+        target: settingsSave
+        function onFinished(saved) {
+            if (!saved)
+                MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), settingsSave.errorMessage,
+                                 null, screen)
+        }
+    }
 
     // Connection states as the session manager numbers them.
     readonly property int connectionState: controller.connectionState

@@ -127,7 +127,7 @@ void NewCopyPublisher::discard(std::unique_ptr<QTemporaryFile> copy, QObject* co
 }
 
 void NewCopyPublisher::moveIntoPlace(const QVector<QPair<QString, QString>>& filesAndTargets, QObject* context,
-                                     std::function<void(const QString&, const QString&)> done)
+                                     std::function<void(const QString&, const QString&)> done, Rename rename)
 {
     using Outcome = QPair<QString, QString>;
     auto* watcher = new QFutureWatcher<Outcome>(context);
@@ -136,11 +136,12 @@ void NewCopyPublisher::moveIntoPlace(const QVector<QPair<QString, QString>>& fil
         watcher->deleteLater();
         done(outcome.first, outcome.second);
     });
-    watcher->setFuture(QtConcurrent::run(diskPool(), [filesAndTargets] {
+    watcher->setFuture(QtConcurrent::run(diskPool(), [filesAndTargets, rename] {
         Outcome outcome;
         QStringList folders;
         for (const QPair<QString, QString>& move : filesAndTargets) {
-            if (!FileReplacement::replaceFileWith(move.first, move.second)) {
+            if (!(rename == Rename::Replace ? FileReplacement::replaceFileWith(move.first, move.second)
+                                            : FileReplacement::renameWithoutReplacing(move.first, move.second))) {
                 outcome = {move.second, QString::fromLocal8Bit(std::strerror(errno))};
                 break;
             }

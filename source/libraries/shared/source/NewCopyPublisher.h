@@ -74,12 +74,13 @@ public:
     static void discard(std::unique_ptr<QTemporaryFile> copy, QObject* context, std::function<void()> removed);
 
     // Gives complete, durable files (finished downloads) the names of their targets, in order,
-    // each replacing what held its name, then syncs the folders of those that took it, all on
-    // the disk thread. done comes on context's thread (not when context is gone first) with the
-    // target that could not take its name, empty when all did, and why, or a note for the log
-    // (a folder sync that failed).
+    // each replacing what held its name (or, KeepExisting, failing where anything does), then
+    // syncs the folders of those that took it, all on the disk thread. done comes on context's
+    // thread (not when context is gone first) with the target that could not take its name,
+    // empty when all did, and why, or a note for the log (a folder sync that failed).
     static void moveIntoPlace(const QVector<QPair<QString, QString>>& filesAndTargets, QObject* context,
-                              std::function<void(const QString& failedTarget, const QString& detail)> done);
+                              std::function<void(const QString& failedTarget, const QString& detail)> done,
+                              Rename rename = Rename::Replace);
 
 signals:
     // detail: for Failed, what failed and why; for Published, a note worth a log line (a mode

@@ -401,9 +401,9 @@ void JsonListReader::take(char c)
 
 bool JsonListReader::tooLong(const QByteArray& text) const
 {
-    // An entry of a list is no larger than an answer held whole may be; what stands around the
-    // list (a count, a page) is a few values.
-    return text.size() > (m_inElement ? Shared::TransferWatchdog::MaxReplyBytes : qint64(XmlReader::MaxElementChars));
+    // An entry of the list, and what stands around the list (read as one document at the end),
+    // are each no larger than an answer held whole may be.
+    return text.size() > Shared::TransferWatchdog::MaxReplyBytes;
 }
 
 bool JsonListReader::endElement()

@@ -24,8 +24,21 @@ Screen {
 
     Translator { id: tr; translationClassName: "Ombrastella.Zephira.App.PhotoEditorScreen" }
 
-    // A warning turned off reaches the settings store at once, off this thread.
+    // A warning turned off reaches the settings store at once, off this thread; the photo is
+    // written once it is kept, or once the operator has read that it is not.
     SettingsSave { id: settingsSave }
+
+    Connections {
+        target: settingsSave
+        function onFinished(saved) {
+            if (saved) {
+                controller.applyTemplate(controller.inputFileName)
+                return
+            }
+            MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), settingsSave.errorMessage,
+                             function() { controller.applyTemplate(controller.inputFileName) }, screen)
+        }
+    }
 
     PhotoEditorScreenController {
         id: controller
@@ -241,6 +254,8 @@ Screen {
 
     // The output is the input: the photo is overwritten, so ask first unless told not to.
     function apply() {
+        if (settingsSave.saving)
+            return
         if (!settings || !settings.showPhotoEditorFileOverwriteWarning) {
             controller.applyTemplate(controller.inputFileName)
             return
@@ -254,6 +269,7 @@ Screen {
                                 if (remember) {
                                     settings.showPhotoEditorFileOverwriteWarning = false
                                     settingsSave.save()
+                                    return
                                 }
                                 controller.applyTemplate(controller.inputFileName)
                             }, true, screen)

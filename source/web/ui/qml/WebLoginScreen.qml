@@ -29,8 +29,26 @@ Screen {
 
     WebLoginScreenController { id: controller }
 
-    // What "Remember me" keeps reaches the settings store at once, off this thread.
+    // What "Remember me" keeps, or withdraws, reaches the settings store at once, off this
+    // thread; the screen closes once it is kept, or once the operator has read that it is not.
     SettingsSave { id: settingsSave }
+
+    function leave() {
+        if (ScreenManager.currentScreen === screen)
+            ScreenManager.close(true)
+    }
+
+    Connections {
+        target: settingsSave
+        function onFinished(saved) {
+            if (saved) {
+                screen.leave()
+                return
+            }
+            MessageBox.error(tr.txt("TxtNotSavedCaption", "Settings not saved"), settingsSave.errorMessage,
+                             function() { screen.leave() }, screen)
+        }
+    }
 
     function logIn() {
         if (!canLogIn || !loginService)
@@ -82,7 +100,6 @@ Screen {
             settings.webUserName = rememberOption.checked ? userField.text : ""
             settings.webPassword = rememberOption.checked ? passwordField.text : ""
             settingsSave.save()
-            ScreenManager.close(true)
         }
         function onLoginFailed(errorMessage) {
             MessageBox.error("", errorMessage)
