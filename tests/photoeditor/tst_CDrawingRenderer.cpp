@@ -4,10 +4,6 @@
 #include "photoeditor/CDrawingText.h"
 #include "photoeditor/DrawingObjectFactory.h"
 
-#include "support/GiantImages.h"
-#include "support/LogText.h"
-#include "support/PeakMemory.h"
-
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFontDatabase>
@@ -110,7 +106,6 @@ private slots:
     void failedWriteLeavesThePhotoIntact();
     void missingOutputFolderFails();
     void extremeNumbersFromFilesAreSurvived();
-    void giantPhotosAndPicturesAreRefusedUndecoded();
 
 private:
     QTemporaryDir m_folder;
@@ -578,51 +573,6 @@ void tst_CDrawingRenderer::extremeNumbersFromFilesAreSurvived()
     QCOMPARE(image.size(), QSize(64, 64));
     QCOMPARE(at(image, 50, 50), Fill);
     QCOMPARE(at(image, 58, 58), Fill);
-}
-
-void tst_CDrawingRenderer::giantPhotosAndPicturesAreRefusedUndecoded()
-{
-    // A 30,000 x 30,000 JPEG of a few hundred bytes and a 20,000 x 20,000 PNG of 1.2 MB, as a
-    // card or a download may bring them: decoded, each would take gigabytes.
-    const QString jpeg = m_folder.filePath(QStringLiteral("giant.jpg"));
-    const QString png = m_folder.filePath(QStringLiteral("giant.png"));
-    QVERIFY(GiantImages::write(jpeg, GiantImages::jpeg(30000, 30000)));
-    QVERIFY(GiantImages::write(png, GiantImages::png(20000, 20000)));
-    const QString logPath = m_folder.filePath(QStringLiteral("renderer.log"));
-    Tovrin::Logging::CLogger::setOutputFileName(logPath);
-    if (!PeakMemory::resetPeak() || PeakMemory::peakBytes() <= 0)
-        QSKIP("this kernel offers no resettable peak of a process's resident memory");
-    const qint64 before = PeakMemory::residentBytes();
-
-    CDrawingRenderer renderer;
-    const QVector<DrawingObjectPtr> rectangle{object(CDrawingObject::Rectangle, 0, 0, 50, 50, 2)};
-    for (const QString& photo : {jpeg, png}) {
-        const QByteArray unchanged = fileHash(photo);
-        QVERIFY(!renderer.renderFile(photo, photo, rectangle, {}));
-        QCOMPARE(fileHash(photo), unchanged);
-    }
-    QString log = takeLogText(logPath);
-    QVERIFY2(log.contains(QStringLiteral("Cannot load the photo %1: it claims 30000 x 30000 pixels").arg(jpeg)),
-             qPrintable(log));
-    QVERIFY2(log.contains(QStringLiteral("Cannot load the photo %1: it claims 20000 x 20000 pixels").arg(png)),
-             qPrintable(log));
-
-    // As a template's picture: left out like a missing one, the rest of the photo saved.
-    const QString photo = m_folder.filePath(QStringLiteral("with-giant-logo.png"));
-    QVERIFY(paper(80, 80).save(photo));
-    for (const QString& source : {jpeg, png}) {
-        const DrawingObjectPtr picture = object(CDrawingObject::Image, 10, 10, 50, 50, 3);
-        static_cast<CDrawingImage*>(picture.get())->setSource(source);
-        QVERIFY(renderer.renderFile(photo, photo, {picture}, {}));
-        QCOMPARE(QImage(photo).convertToFormat(QImage::Format_RGB32), paper(80, 80));
-        log = takeLogText(logPath);
-        QVERIFY2(log.contains(QStringLiteral("Cannot load the picture %1: it claims").arg(source)), qPrintable(log));
-    }
-    Tovrin::Logging::CLogger::setOutputFileName(QString());
-
-    const qint64 grown = PeakMemory::peakBytes() - before;
-    qInfo("peak %lld KiB above the start", grown / 1024);
-    QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown >> 20)));
 }
 
 int main(int argc, char** argv)
