@@ -580,14 +580,14 @@ void CPhotoEditorScreenController::onTemplateLoaded(uint taskId, QString templat
     }
 
     QVector<DrawingObjectPtr> objects;
-    bool picturesChecked = true;
+    bool pictureRefused = false;
     for (const DrawingObjectPtr& object : drawingTemplate->objects()) {
         if (!object)
             continue;
         // A refused picture stays in the template (it shows as broken and is left out when
         // the photo is saved); the operator hears of the first one.
-        if (auto picture = qobject_cast<const CDrawingImage*>(object.get()); picture && picturesChecked)
-            picturesChecked = checkPicture(picture->source());
+        if (auto picture = qobject_cast<const CDrawingImage*>(object.get()); picture && !pictureRefused)
+            pictureRefused = !checkPicture(picture->source());
         // Objects beyond the photo's right or bottom edge are pulled back inside it.
         if (object->x() >= m_imageSize.width())
             object->setX(m_imageSize.width() - object->width());
