@@ -1,5 +1,7 @@
 #include "gallery/CPhotoThumbnailWorker.h"
 
+#include "helpers/BoundedImageReader.h"
+
 #include "CLogger.h"
 
 #include <QImageReader>
@@ -33,6 +35,13 @@ bool CPhotoThumbnailWorker::isCancelled() const
 QImage CPhotoThumbnailWorker::loadScaled(const QString& localPath, const QSize& maxSize)
 {
     QImageReader reader(localPath);
+    // Scaled decoding still holds a progressive JPEG's coefficients at the claimed size.
+    const QString refusal = BoundedImageReader::refusal(reader);
+    if (!refusal.isEmpty()) {
+        CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
+                            QStringLiteral("No thumbnail for photo %1: %2").arg(localPath, refusal));
+        return QImage();
+    }
     const QSize fullSize = reader.size();
     // A 12-megapixel JPEG decodes several times faster when the decoder itself scales it down,
     // and the full image is never held.

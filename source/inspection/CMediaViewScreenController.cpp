@@ -6,6 +6,7 @@
 #include "gallery/CGalleryModel.h"
 #include "gallery/CRemoteGalleryModelDataProvider.h"
 #include "gallery/CSurveyGalleryModelDataProvider.h"
+#include "helpers/BoundedImageReader.h"
 #include "helpers/MediaFileTypes.h"
 #include "inspection/CVideoPlayer.h"
 #include "managers/CMediaDirectoryHandler.h"
@@ -99,6 +100,15 @@ void CMediaViewScreenController::setFileUrl(const QUrl& url)
         return;
     m_fileOutsideCurrentProject = isOutsideCurrentProject(url);
     m_fileUrl = url;
+    // The view scales while it decodes, but a progressive JPEG's decoder still holds the
+    // claimed size: a photo claiming more than a photo may have is not shown.
+    QString refusal;
+    if (url.isLocalFile() && isPhotoFile(url.path()))
+        BoundedImageReader::claimedSize(url.toLocalFile(), &refusal);
+    m_photoRefused = !refusal.isEmpty();
+    if (m_photoRefused)
+        CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("CulvertixApplication"),
+                            QStringLiteral("Not showing the photo %1: %2").arg(url.toLocalFile(), refusal));
     emit fileUrlChanged();
 }
 
@@ -112,7 +122,7 @@ bool CMediaViewScreenController::isOutsideCurrentProject(const QUrl& url) const
 
 QUrl CMediaViewScreenController::photoUrl() const
 {
-    return isPhotoFile(m_fileUrl.path()) ? m_fileUrl : QUrl();
+    return isPhotoFile(m_fileUrl.path()) && !m_photoRefused ? m_fileUrl : QUrl();
 }
 
 QUrl CMediaViewScreenController::videoUrl() const

@@ -120,4 +120,5 @@ private:
     CGalleryModel* m_galleryModel = nullptr;
     int m_currentMediaIndex = -1;
     bool m_fileOutsideCurrentProject = false;
+    bool m_photoRefused = false;
 };

@@ -2,6 +2,7 @@
 
 #include "application/CAppRuntimeData.h"
 #include "application/CSettings.h"
+#include "helpers/BoundedImageReader.h"
 #include "helpers/DistanceUnits.h"
 #include "helpers/FormattingHelpers.h"
 #include "managers/CGeoPositionSourceManager.h"
@@ -9,6 +10,7 @@
 #include "surveyprojects/CSurvey.h"
 #include "surveyprojects/CSurveyProject.h"
 
+#include "CLogger.h"
 #include "CUlxSystemsLibrary.h"
 #include "communication/CSessionManager.h"
 #include "systemcontrol/CSystemCaps.h"
@@ -19,8 +21,10 @@
 #include "videooverlay/CVideoOverlayImage.h"
 #include "videooverlay/CVideoOverlayText.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QImageReader>
 #include <QFile>
 #include <QLocale>
 #include <QTimerEvent>
@@ -493,7 +497,19 @@ QImage CVideoOverlayManager::loadLogo(const QString& fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaximumLogoFileSize)
         return QImage();
-    QImage image = QImage::fromData(file.read(MaximumLogoFileSize));
+    QBuffer buffer;
+    buffer.setData(file.read(MaximumLogoFileSize));
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // A few kilobytes may claim gigabytes of pixels: the claim is looked at before decoding.
+    const QString refusal = BoundedImageReader::refusal(reader);
+    if (!refusal.isEmpty()) {
+        Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelWarning,
+                                             QStringLiteral("CulvertixApplication"),
+                                             QStringLiteral("Not using the overlay logo %1: %2").arg(fileName, refusal));
+        return QImage();
+    }
+    QImage image = reader.read();
     if (image.isNull())
         return QImage();
     if (image.width() > MaximumLogoWidth || image.height() > MaximumLogoHeight)

@@ -4,11 +4,12 @@
 #include "photoeditor/CDrawingImage.h"
 #include "photoeditor/CDrawingText.h"
 
+#include "helpers/BoundedImageReader.h"
+
 #include "CLogger.h"
 #include "FileReplacement.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 #include <QtMath>
@@ -84,12 +85,11 @@ QPoint point(qint64 x, qint64 y)
 bool CDrawingRenderer::renderFile(const QString& inputFileName, const QString& outputFileName,
                                   const QVector<DrawingObjectPtr>& objects, const DynamicFieldData& fieldData) const
 {
-    QImageReader reader(inputFileName);
-    reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
+    QString readError;
+    QImage image = BoundedImageReader::read(inputFileName, &readError);
     if (image.isNull()) {
         CLogger::logMessage(CLogger::LogLevelError, LogCategory,
-                            QStringLiteral("Cannot load the photo %1: %2").arg(inputFileName, reader.errorString()));
+                            QStringLiteral("Cannot load the photo %1: %2").arg(inputFileName, readError));
         return false;
     }
 
@@ -310,14 +310,12 @@ void CDrawingRenderer::paintImage(QPainter& painter, const CDrawingObject& objec
     if (imageObject->source().isEmpty()) {
         return;
     }
-    QImageReader reader(imageObject->source());
-    reader.setDecideFormatFromContent(true);
-    const QImage picture = reader.read();
+    QString readError;
+    const QImage picture = BoundedImageReader::read(imageObject->source(), &readError);
     if (picture.isNull()) {
         // A missing picture leaves no trace, not even its box.
         CLogger::logMessage(CLogger::LogLevelWarning, LogCategory,
-                            QStringLiteral("Cannot load the picture %1: %2")
-                                .arg(imageObject->source(), reader.errorString()));
+                            QStringLiteral("Cannot load the picture %1: %2").arg(imageObject->source(), readError));
         return;
     }
 

@@ -17,6 +17,7 @@
 #include "photoeditor/CCreateRectangleCommand.h"
 #include "photoeditor/CCreateTextCommand.h"
 #include "photoeditor/CDeleteObjectCommand.h"
+#include "photoeditor/CDrawingImage.h"
 #include "photoeditor/CDrawingObjectManager.h"
 #include "photoeditor/CDrawingObjectModel.h"
 #include "photoeditor/CDrawingTemplateService.h"
@@ -28,10 +29,12 @@
 
 #include "application/ApplicationServices.h"
 #include "application/CSettings.h"
+#include "helpers/BoundedImageReader.h"
 #include "helpers/FormattingHelpers.h"
 #include "messages/CErrorMessageHelper.h"
 #include "messages/TranslationHelper.h"
 
+#include "CLogger.h"
 #include "CTranslator.h"
 
 #include <QDateTime>
@@ -44,6 +47,7 @@
 namespace {
 
 const QString TranslationContext = QStringLiteral("Ombrastella.Zephira.App.PhotoEditorScreen");
+const QString LogCategory = QStringLiteral("PhotoEditor");
 
 struct EditorColor
 {
@@ -176,11 +180,28 @@ void CPhotoEditorScreenController::setInputFileName(const QString& inputFileName
     if (m_inputFileName == inputFileName)
         return;
     m_inputFileName = inputFileName;
+    QString refusal;
+    m_inputImageSize = inputFileName.isEmpty() ? QSize() : BoundedImageReader::claimedSize(inputFileName, &refusal);
+    m_inputFileRefused = !refusal.isEmpty();
     emit inputFileNameChanged();
+    if (m_inputFileRefused) {
+        Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, LogCategory,
+                                             QStringLiteral("Refused to open the photo %1: %2").arg(inputFileName, refusal));
+        const QString message = CErrorMessageHelper::translatedMessage(
+            TranslationContext, QStringLiteral("PhotoTooLarge"),
+            QStringLiteral("The photo {0} cannot be opened: its file claims more pixels than a photo may have "
+                           "({1} megapixels at most)."),
+            {inputFileName, BoundedImageReader::MaximumPixels / 1000000});
+        // The screen sets the photo while it is being built: the message waits until it stands.
+        QMetaObject::invokeMethod(
+            this, [this, message] { emit errorOccurred(message); }, Qt::QueuedConnection);
+    }
 }
 
 QUrl CPhotoEditorScreenController::inputFileUrl() const
 {
+    if (m_inputFileRefused)
+        return QUrl();
     return QUrl::fromLocalFile(m_inputFileName);
 }
 
@@ -282,6 +303,8 @@ void CPhotoEditorScreenController::createText(int x, int y, int fontSize, QColor
 void CPhotoEditorScreenController::createImage(int x, int y, QColor backgroundColor, QColor strokeColor,
                                                int strokeWidth, QString sourcePath)
 {
+    if (!checkPicture(sourcePath))
+        return;
     push<CCreateImageCommand>(m_objectManager, x, y, backgroundColor, strokeColor, strokeWidth, sourcePath);
 }
 
@@ -411,6 +434,29 @@ QString CPhotoEditorScreenController::translatedText(const QString& key, const Q
     return translator ? translator->txt(TranslationContext, key, defaultText, QVariant()) : defaultText;
 }
 
+bool CPhotoEditorScreenController::isPictureWithinBound(QString sourcePath) const
+{
+    QString refusal;
+    BoundedImageReader::claimedSize(sourcePath, &refusal);
+    return refusal.isEmpty();
+}
+
+bool CPhotoEditorScreenController::checkPicture(const QString& sourcePath)
+{
+    QString refusal;
+    BoundedImageReader::claimedSize(sourcePath, &refusal);
+    if (refusal.isEmpty())
+        return true;
+    Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, LogCategory,
+                                         QStringLiteral("Refused the picture %1: %2").arg(sourcePath, refusal));
+    emit errorOccurred(CErrorMessageHelper::translatedMessage(
+        TranslationContext, QStringLiteral("PictureTooLarge"),
+        QStringLiteral("The picture {0} cannot be used: its file claims more pixels than a picture may have "
+                       "({1} megapixels at most)."),
+        {sourcePath, BoundedImageReader::MaximumPixels / 1000000}));
+    return false;
+}
+
 QString CPhotoEditorScreenController::queryTextForField(CDrawingDynamicText::Field field)
 {
     const QString stored = m_dynamicFieldData.value(field);
@@ -534,9 +580,14 @@ void CPhotoEditorScreenController::onTemplateLoaded(uint taskId, QString templat
     }
 
     QVector<DrawingObjectPtr> objects;
+    bool pictureRefused = false;
     for (const DrawingObjectPtr& object : drawingTemplate->objects()) {
         if (!object)
             continue;
+        // A refused picture stays in the template (it shows as broken and is left out when
+        // the photo is saved); the operator hears of the first one.
+        if (auto picture = qobject_cast<const CDrawingImage*>(object.get()); picture && !pictureRefused)
+            pictureRefused = !checkPicture(picture->source());
         // Objects beyond the photo's right or bottom edge are pulled back inside it.
         if (object->x() >= m_imageSize.width())
             object->setX(m_imageSize.width() - object->width());

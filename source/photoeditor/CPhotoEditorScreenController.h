@@ -37,6 +37,7 @@ class CPhotoEditorScreenController : public QObject
     Q_PROPERTY(QAbstractListModel* objectModel READ objectModel CONSTANT)
     Q_PROPERTY(QString inputFileName READ inputFileName WRITE setInputFileName NOTIFY inputFileNameChanged)
     Q_PROPERTY(QUrl inputFileUrl READ inputFileUrl NOTIFY inputFileNameChanged)
+    Q_PROPERTY(QSize inputImageSize READ inputImageSize NOTIFY inputFileNameChanged)
     Q_PROPERTY(bool loadingTemplateList READ loadingTemplateList NOTIFY loadingTemplateListChanged)
     Q_PROPERTY(bool processing READ processing NOTIFY processingChanged)
     Q_PROPERTY(bool templateWasLoaded READ templateWasLoaded NOTIFY templateWasLoadedChanged)
@@ -61,7 +62,12 @@ public:
     QAbstractListModel* colorModel() const;
     QString inputFileName() const { return m_inputFileName; }
     void setInputFileName(const QString& inputFileName);
+    // Empty for a photo whose file claims more pixels than a photo may have: the screen then
+    // decodes nothing, and errorOccurred follows on the next turn of the event loop.
     QUrl inputFileUrl() const;
+    // The photo's pixel size as its file claims it, read without decoding; empty when refused
+    // or when the file tells none.
+    QSize inputImageSize() const { return m_inputImageSize; }
     bool loadingTemplateList() const;
     bool processing() const { return m_processing; }
     bool templateWasLoaded() const { return m_templateWasLoaded; }
@@ -107,6 +113,10 @@ public:
     Q_INVOKABLE void changeObjectText(QString text);
     Q_INVOKABLE void changeObjectFontSize(int fontSize);
     Q_INVOKABLE void changeObjectTextColor(QColor color);
+
+    // Whether the picture's file claims no more pixels than a picture may have (or tells no
+    // size); the screen shows only such pictures.
+    Q_INVOKABLE bool isPictureWithinBound(QString sourcePath) const;
 
     Q_INVOKABLE QString queryTextForField(CDrawingDynamicText::Field field);
     Q_INVOKABLE bool checkTemplateExists(QString templateName) const;
@@ -156,9 +166,13 @@ private:
     QString textOfObject(const CDrawingObject& object);
     DrawingTemplatePtr templateOfObjects(const QString& name) const;
     QString translatedText(const QString& key, const QString& defaultText) const;
+    // False, with a log line and the operator's message, for a picture claiming too much.
+    bool checkPicture(const QString& sourcePath);
 
     DrawingObjectPtr m_selectedObject;
     QString m_inputFileName;
+    QSize m_inputImageSize;
+    bool m_inputFileRefused = false;
     DynamicFieldData m_dynamicFieldData;
     CDrawingObjectManager* m_objectManager = nullptr;
     CDrawingObjectModel* m_objectModel = nullptr;

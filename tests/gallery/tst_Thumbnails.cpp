@@ -6,6 +6,9 @@
 
 #include "CGstMultimediaLibrary.h"
 
+#include "support/GiantImages.h"
+#include "support/PeakMemory.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
@@ -172,6 +175,25 @@ private slots:
         QCOMPARE(video->image(), missingVideo);
         QVERIFY(other->image().isNull());
         QCOMPARE(corrupt->image(), missingPhoto);
+
+        // Photos whose files claim 30,000 x 30,000 or 20,000 x 20,000 pixels are not decoded,
+        // not even scaled: a progressive JPEG's decoder would hold the whole claimed size.
+        const QString giantJpeg = m_dir.filePath(QStringLiteral("giant.jpg"));
+        const QString giantPng = m_dir.filePath(QStringLiteral("giant.png"));
+        QVERIFY(GiantImages::write(giantJpeg, GiantImages::jpeg(30000, 30000)));
+        QVERIFY(GiantImages::write(giantPng, GiantImages::png(20000, 20000)));
+        if (PeakMemory::resetPeak() && PeakMemory::peakBytes() > 0) {
+            const qint64 before = PeakMemory::residentBytes();
+            for (const QString& giant : {giantJpeg, giantPng}) {
+                auto refused = request(provider, urlOf(giant));
+                QVERIFY(refused);
+                QCOMPARE(refused->image(), missingPhoto);
+            }
+            const qint64 grown = PeakMemory::peakBytes() - before;
+            QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown >> 20)));
+        }
+        QFile::remove(giantJpeg);
+        QFile::remove(giantPng);
         // Failures are not cached: the next request tries again.
         QVERIFY(!manager.isCached(urlOf(broken)));
         QCOMPARE(manager.cachedCount(), 0);

@@ -12,6 +12,8 @@
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/CSurveyVideo.h"
 
+#include "support/GiantImages.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -154,6 +156,17 @@ private slots:
         controller.setFileUrl(QUrl::fromLocalFile(projectPath + QStringLiteral("Photos/stranger.png")));
         QVERIFY(!controller.photoCaptureAllowed());
         QVERIFY(!controller.fileDownloadAllowed());
+
+        // A photo whose file claims more pixels than a photo may have is not handed to the view.
+        QVERIFY(QDir().mkpath(projectPath + QStringLiteral("Photos")));
+        const QString giant = projectPath + QStringLiteral("Photos/giant.jpg");
+        QVERIFY(GiantImages::write(giant, GiantImages::jpeg(30000, 30000)));
+        controller.setFileUrl(QUrl::fromLocalFile(giant));
+        QVERIFY(controller.photoUrl().isEmpty());
+        const QString ordinary = projectPath + QStringLiteral("Photos/ordinary.jpg");
+        QVERIFY(GiantImages::write(ordinary, GiantImages::jpeg(640, 480)));
+        controller.setFileUrl(QUrl::fromLocalFile(ordinary));
+        QCOMPARE(controller.photoUrl(), QUrl::fromLocalFile(ordinary));
 
         // A photo taken from the video over an existing one replaces its entry, at the end.
         QSignalSpy created(&controller, &CMediaViewScreenController::photoCreated);

@@ -26,6 +26,8 @@
 #include "wlan/CSimulatedWlan.h"
 #include "wlan/PlatformWlan.h"
 
+#include "support/GiantImages.h"
+
 #include <QGeoCoordinate>
 #include <QGeoPositionInfo>
 #include <QImage>
@@ -380,6 +382,13 @@ void tst_CVideoOverlayManager::logoIsScaledAndSentOnlyWhenItChanged()
     QVERIFY(CVideoOverlayManager::loadLogo(notAnImage).isNull());
     QVERIFY(CVideoOverlayManager::loadLogo(tooLarge).isNull());
     QVERIFY(CVideoOverlayManager::loadLogo(dir.filePath(QStringLiteral("missing.png"))).isNull());
+    // Small files claiming giant sizes are refused before decoding.
+    const QString giantJpeg = dir.filePath(QStringLiteral("giant.jpg"));
+    const QString giantPng = dir.filePath(QStringLiteral("giant.png"));
+    QVERIFY(GiantImages::write(giantJpeg, GiantImages::jpeg(30000, 30000)));
+    QVERIFY(GiantImages::write(giantPng, GiantImages::png(20000, 20000)));
+    QVERIFY(CVideoOverlayManager::loadLogo(giantJpeg).isNull());
+    QVERIFY(CVideoOverlayManager::loadLogo(giantPng).isNull());
 
     installRecordingLogic();
     m_settings->setOverlayLogoFileName(small);

@@ -21,6 +21,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include "support/GiantImages.h"
+#include "support/LogText.h"
+#include "support/PeakMemory.h"
 #include "support/QmlWarningGuard.h"
 
 #include <QQmlContext>
@@ -634,6 +637,108 @@ private slots:
         QVERIFY(!QImage(photo).isNull());
         QFile::remove(g_smallDiskDir + QStringLiteral("/filler"));
         QFile::remove(photo);
+    }
+
+    // Photos and pictures whose files claim 30,000 x 30,000 and 20,000 x 20,000 pixels are
+    // refused from their headers, with the operator's message and a log line, and never
+    // decoded: the process's peak stays far below what one of them would take.
+    void giantPhotosAndPicturesAreRefused()
+    {
+        const QString jpeg = m_dir->filePath(QStringLiteral("giant.jpg"));
+        const QString png = m_dir->filePath(QStringLiteral("giant.png"));
+        QVERIFY(GiantImages::write(jpeg, GiantImages::jpeg(30000, 30000)));
+        QVERIFY(GiantImages::write(png, GiantImages::png(20000, 20000)));
+        const QString logPath = m_dir->filePath(QStringLiteral("editor.log"));
+        Tovrin::Logging::CLogger::setOutputFileName(logPath);
+        if (!PeakMemory::resetPeak() || PeakMemory::peakBytes() <= 0)
+            QSKIP("this kernel offers no resettable peak of a process's resident memory");
+        const qint64 before = PeakMemory::residentBytes();
+        QSignalSpy errors(m_controller.get(), &CPhotoEditorScreenController::errorOccurred);
+
+        // Opened: the screen gets no photo to decode, and the message once it stands.
+        for (const QString& photo : {jpeg, png}) {
+            errors.clear();
+            m_controller->setInputFileName(photo);
+            QCOMPARE(m_controller->inputFileUrl(), QUrl());
+            QCOMPARE(m_controller->inputImageSize(), QSize());
+            QCOMPARE(errors.count(), 0);
+            QTRY_COMPARE(errors.count(), 1);
+            QCOMPARE(errors.first().first().toString(),
+                     QStringLiteral("The photo %1 cannot be opened: its file claims more pixels than a photo may "
+                                    "have (64 megapixels at most).").arg(photo));
+            const QString log = takeLogText(logPath);
+            QVERIFY2(log.contains(QStringLiteral("Refused to open the photo %1: it claims").arg(photo)), qPrintable(log));
+
+            // Saved all the same: the renderer refuses it too and the file stays as it was.
+            const QByteArray unchanged = fileHash(photo);
+            addRectangle();
+            errors.clear();
+            m_controller->applyTemplate(photo);
+            QVERIFY(settle());
+            QCOMPARE(errors.count(), 1);
+            QVERIFY(errors.first().first().toString().startsWith(
+                QStringLiteral("Failed to apply the specified drawing template to the photo.")));
+            QCOMPARE(fileHash(photo), unchanged);
+            const QString renderLog = takeLogText(logPath);
+            QVERIFY2(renderLog.contains(QStringLiteral("Cannot load the photo %1: it claims").arg(photo)),
+                     qPrintable(renderLog));
+        }
+
+        // An ordinary photo reports its size from its header.
+        const QString photo = makePhoto(m_dir->filePath(QStringLiteral("photo.jpg")), QSize(640, 480));
+        m_controller->setInputFileName(photo);
+        QCOMPARE(m_controller->inputFileUrl(), QUrl::fromLocalFile(photo));
+        QCOMPARE(m_controller->inputImageSize(), QSize(640, 480));
+        m_controller->setImageSize(QSize(640, 480));
+
+        // As a picture of its own: nothing is made, the operator is told.
+        const int rows = m_controller->objectModel()->rowCount();
+        for (const QString& picture : {jpeg, png}) {
+            errors.clear();
+            QVERIFY(!m_controller->isPictureWithinBound(picture));
+            m_controller->createImage(10, 10, Qt::transparent, Qt::transparent, 0, picture);
+            QCOMPARE(m_controller->objectModel()->rowCount(), rows);
+            QCOMPARE(errors.count(), 1);
+            QCOMPARE(errors.first().first().toString(),
+                     QStringLiteral("The picture %1 cannot be used: its file claims more pixels than a picture may "
+                                    "have (64 megapixels at most).").arg(picture));
+            const QString log = takeLogText(logPath);
+            QVERIFY2(log.contains(QStringLiteral("Refused the picture %1: it claims").arg(picture)), qPrintable(log));
+        }
+
+        // As a template's picture: a template saved with a sound logo whose file is later
+        // replaced by a giant one loads with the word, and saves the photo without it.
+        const QString logo = m_dir->filePath(QStringLiteral("logo.png"));
+        QImage small(60, 20, QImage::Format_RGB32);
+        small.fill(Qt::blue);
+        QVERIFY(small.save(logo));
+        QVERIFY(m_controller->isPictureWithinBound(logo));
+        m_controller->createImage(100, 100, Qt::transparent, Qt::transparent, 0, logo);
+        QCOMPARE(m_controller->objectModel()->rowCount(), rows + 1);
+        errors.clear();
+        m_controller->saveAsTemplate(QStringLiteral("Logo"));
+        QVERIFY(settle());
+        QCOMPARE(errors.count(), 0);
+        QVERIFY(QFile::remove(logo));
+        QVERIFY(QFile::copy(png, logo));
+        m_controller->loadFromTemplate(QStringLiteral("Logo"));
+        QVERIFY(settle());
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(errors.first().first().toString().startsWith(QStringLiteral("The picture %1 cannot be used").arg(logo)));
+        QVERIFY(m_controller->templateWasLoaded());
+        QCOMPARE(m_controller->objectModel()->rowCount(), rows + 1);
+        QSignalSpy applied(m_controller.get(), &CPhotoEditorScreenController::templateApplied);
+        m_controller->applyTemplate(photo);
+        QVERIFY(settle());
+        QCOMPARE(applied.count(), 1);
+        QCOMPARE(QImage(photo).size(), QSize(640, 480));
+        const QString log = takeLogText(logPath);
+        QVERIFY2(log.contains(QStringLiteral("Cannot load the picture %1: it claims").arg(logo)), qPrintable(log));
+        Tovrin::Logging::CLogger::setOutputFileName(QString());
+
+        const qint64 grown = PeakMemory::peakBytes() - before;
+        qInfo("peak %lld KiB above the start", grown / 1024);
+        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown >> 20)));
     }
 };
 

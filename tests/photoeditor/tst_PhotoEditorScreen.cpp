@@ -18,6 +18,9 @@
 #include "uiengine/CUiEngine.h"
 
 #include "support/ApplicationScreenTest.h"
+#include "support/GiantImages.h"
+#include "support/LogText.h"
+#include "support/PeakMemory.h"
 #include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
 #include "support/SettingsStoreConditions.h"
@@ -102,15 +105,21 @@ private:
         QuickScreenDriver::shoot(QStringLiteral("photoeditor-%1-%2").arg(++m_shot, 2, 10, QChar('0')).arg(name));
     }
 
-    // Opens the editor on the photo with the survey's field data.
-    bool openEditor()
+    // Opens the editor on the photo with the survey's field data, on the survey photo unless
+    // another is named.
+    void showEditor(const QString& photo)
     {
         m_holder.m_calls = 0;
         m_holder.m_result = QVariant();
         evaluate(QStringLiteral("ScreenManager.show('PhotoEditorScreen', { inputFileName: '%1', captionText: 'photo.jpg',"
                                 " dynamicFieldData: { '1': 'Culvert survey 2026', '2': 'MH 12 - MH 13', '3': 'R. Field' } },"
                                 " function(result) { testResult.result = result; testResult.calls += 1 })")
-                     .arg(m_photo));
+                     .arg(photo));
+    }
+
+    bool openEditor()
+    {
+        showEditor(m_photo);
         if (!screenItem())
             return false;
         // The control bar comes alive once the photo is shown and the template list is known.
@@ -623,6 +632,48 @@ private slots:
         QVERIFY(tryClick(QStringLiteral("titleBarCloseButton")));
         QVERIFY(answerMessage(true));
         QTRY_VERIFY(!screenItem());
+    }
+
+    // A photo whose file claims 30,000 x 30,000 (JPEG) or 20,000 x 20,000 pixels (PNG) is not
+    // decoded: the editor says why, logs it, and the process's peak stays low.
+    void giantPhotoIsRefusedWithAWord()
+    {
+        const QString logPath = queryProjectRootPath() + QStringLiteral("Culvertix.log");
+        const QList<QPair<QString, QByteArray>> photos = {
+            {m_folder + QStringLiteral("/giant.jpg"), GiantImages::jpeg(30000, 30000)},
+            {m_folder + QStringLiteral("/giant.png"), GiantImages::png(20000, 20000)},
+        };
+        for (const auto& photo : photos) {
+            QVERIFY(GiantImages::write(photo.first, photo.second));
+            takeLogText(logPath);
+            if (!PeakMemory::resetPeak() || PeakMemory::peakBytes() <= 0)
+                QSKIP("this kernel offers no resettable peak of a process's resident memory");
+            const qint64 before = PeakMemory::residentBytes();
+
+            showEditor(photo.first);
+            QVERIFY(screenItem());
+            QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("MessageBox.isOpen")).toBool(), 30000);
+            QCOMPARE(messageText(),
+                     QStringLiteral("The photo %1 cannot be opened: its file claims more pixels than a photo may "
+                                    "have (64 megapixels at most).").arg(photo.first));
+            QQuickItem* shown = item(QStringLiteral("photo"));
+            QVERIFY(shown);
+            QCOMPARE(shown->property("status").toInt(), 0);
+            QVERIFY(!item(QStringLiteral("controlBar"))->isEnabled());
+            const QString log = readLogText(logPath);
+            QVERIFY2(log.contains(QStringLiteral("Refused to open the photo %1: it claims").arg(photo.first)),
+                     qPrintable(log));
+            shoot(QStringLiteral("giant-photo-refused"));
+
+            QVERIFY(tryClick(QStringLiteral("messageBoxOk")));
+            QVERIFY(tryClick(QStringLiteral("titleBarCloseButton")));
+            QTRY_VERIFY(!screenItem());
+            QCOMPARE(m_holder.m_calls, 1);
+            const qint64 grown = PeakMemory::peakBytes() - before;
+            qInfo("peak %lld KiB above the start", grown / 1024);
+            QVERIFY2(grown < 128 * 1024 * 1024,
+                     qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown >> 20)));
+        }
     }
 };
 

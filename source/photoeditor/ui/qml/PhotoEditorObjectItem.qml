@@ -46,7 +46,13 @@ Item {
             anchors.fill: parent
             anchors.margins: view.stroke
             visible: view.type === Drawing.Object.Image
-            source: visible && view.object ? view.object.source : ""
+            // A picture whose file claims more than a picture may have is not decoded at all.
+            readonly property bool refused: visible && view.object !== null && view.controller !== null
+                                            && !view.controller.isPictureWithinBound(view.object.source)
+            source: visible && view.object && !refused ? view.object.source : ""
+            // The picture as large as the screen can show it, never at a size its file claims.
+            sourceSize.width: 2048
+            sourceSize.height: 2048
             fillMode: Image.PreserveAspectFit
             asynchronous: true
             cache: false
@@ -56,7 +62,7 @@ Item {
         Image {
             objectName: "objectBrokenImage"
             anchors.centerIn: parent
-            visible: view.type === Drawing.Object.Image && picture.status === Image.Error
+            visible: view.type === Drawing.Object.Image && (picture.status === Image.Error || picture.refused)
             source: visible ? "qrc:/graphics/broken_image.png" : ""
         }
 

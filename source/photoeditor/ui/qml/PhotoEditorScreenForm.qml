@@ -23,12 +23,14 @@ Item {
     property alias selector: selector
     property alias flickable: flick
 
+    // The photo's pixel size as its file claims it: object coordinates are photo pixels,
+    // whatever size the photo is decoded at.
+    readonly property size photoSize: controller ? controller.inputImageSize : Qt.size(0, 0)
     readonly property bool photoReady: photo.status === Image.Ready
     readonly property bool busy: photo.status === Image.Loading || (controller && controller.processing)
                                  || (controller && controller.loadingTemplateList)
-    readonly property real fitZoom: photo.sourceSize.width > 0 && photo.sourceSize.height > 0
-                                    ? Math.min(flick.width / photo.sourceSize.width,
-                                               flick.height / photo.sourceSize.height) : 1
+    readonly property real fitZoom: photoSize.width > 0 && photoSize.height > 0
+                                    ? Math.min(flick.width / photoSize.width, flick.height / photoSize.height) : 1
     readonly property var selectedObject: controller ? controller.selectedObject : null
     readonly property bool selectionIsText: selectedObject !== null
                                             && (selectedObject.type === Drawing.Object.Text
@@ -44,8 +46,8 @@ Item {
 
     // The visible part of the photo, in photo pixels.
     function visibleRect() {
-        var w = photo.sourceSize.width
-        var h = photo.sourceSize.height
+        var w = photoSize.width
+        var h = photoSize.height
         var x = Math.max(0, flick.visibleArea.xPosition * w)
         var y = Math.max(0, flick.visibleArea.yPosition * h)
         return Qt.rect(x, y, Math.min(w - x, flick.visibleArea.widthRatio * w),
@@ -64,7 +66,7 @@ Item {
         target: photo
         function onStatusChanged() {
             if (photo.status === Image.Ready) {
-                form.controller.setImageSize(photo.sourceSize)
+                form.controller.setImageSize(form.photoSize)
                 form.resetZoom()
             }
         }
@@ -88,8 +90,8 @@ Item {
             anchors.fill: parent
             clip: true
             boundsBehavior: Flickable.StopAtBounds
-            contentWidth: Math.max(width, photo.sourceSize.width * form.zoom)
-            contentHeight: Math.max(height, photo.sourceSize.height * form.zoom)
+            contentWidth: Math.max(width, form.photoSize.width * form.zoom)
+            contentHeight: Math.max(height, form.photoSize.height * form.zoom)
 
             Rectangle {
                 width: flick.contentWidth
@@ -102,8 +104,8 @@ Item {
                 objectName: "photoLayer"
                 x: Math.max(0, (flick.contentWidth - width * form.zoom) / 2)
                 y: Math.max(0, (flick.contentHeight - height * form.zoom) / 2)
-                width: photo.sourceSize.width
-                height: photo.sourceSize.height
+                width: form.photoSize.width
+                height: form.photoSize.height
                 scale: form.zoom
                 transformOrigin: Item.TopLeft
 
@@ -114,8 +116,14 @@ Item {
                     asynchronous: true
                     smooth: true
                     source: form.controller ? form.controller.inputFileUrl : ""
-                    width: sourceSize.width
-                    height: sourceSize.height
+                    width: form.photoSize.width
+                    height: form.photoSize.height
+                    // Decoded at its own size up to the largest texture every tablet's graphics
+                    // take (more than any camera system's photo); a larger one scaled down.
+                    readonly property real decodeScale: Math.min(1, 4096 / Math.max(1, form.photoSize.width,
+                                                                                     form.photoSize.height))
+                    sourceSize.width: Math.max(1, Math.round(form.photoSize.width * decodeScale))
+                    sourceSize.height: Math.max(1, Math.round(form.photoSize.height * decodeScale))
                 }
 
                 // A click on the empty photo ends the selection; a double click fits the photo.
