@@ -32,6 +32,9 @@ tests need beyond it.
   is set by then: NetworkManager dropping the join); HeldJoins tells how many wait.
 - SetActivationsHeld keeps activations in the config state (before IP configuration) until
   it is switched off again.
+- SetLeavesHeld answers a deactivation at once but keeps the device on the network until it
+  is switched off again, as NetworkManager taking its time to leave; HeldLeaves tells how many
+  wait. A leave whose connection was replaced meanwhile ends nothing.
 '''
 
 # pylint: disable=wildcard-import,unused-wildcard-import,invalid-name
@@ -54,6 +57,8 @@ FREEZE_ON_AP_READ = [False]
 UNANSWERED = set()  # SSIDs whose joins go unanswered
 LATE_JOINS = []     # (object, connection, message) of the joins not answered yet, in their order
 HOLD_ACTIVATIONS = [False]
+HOLD_LEAVES = [False]
+HELD_LEAVES = [0]
 STEP_MS = 5        # between two device states of one activation
 AGAIN = 'again'    # a step that is not done yet
 
@@ -317,8 +322,21 @@ def deactivate_camera_connection(self, active_path):
         dev = dbusmock.get_object(dev_path)
         if dev.Get(DEVICE_IFACE, 'ActiveConnection') == active_path:
             left = dbusmock.get_object(active_path).Get(ACTIVE_CONNECTION_IFACE, 'Connection')
-            _remove_active(dev_path, active_path, REASON_USER_REQUESTED)
-            _run_steps([lambda dev_path=dev_path, left=left: _autoconnect(dev_path, str(left))])
+            if not HOLD_LEAVES[0]:
+                _remove_active(dev_path, active_path, REASON_USER_REQUESTED)
+                _run_steps([lambda dev_path=dev_path, left=left: _autoconnect(dev_path, str(left))])
+                continue
+            HELD_LEAVES[0] += 1
+
+            def leave(dev_path=dev_path, active_path=active_path, left=left):
+                if HOLD_LEAVES[0]:
+                    return AGAIN
+                HELD_LEAVES[0] -= 1
+                if dbusmock.get_object(dev_path).Get(DEVICE_IFACE, 'ActiveConnection') == active_path:
+                    _remove_active(dev_path, active_path, REASON_USER_REQUESTED)
+                    _autoconnect(dev_path, str(left))
+                return None
+            _run_steps([leave])
 
 
 def _autoconnect(dev_path, blocked):
@@ -393,6 +411,16 @@ def HeldJoins(_self):
 @dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')
 def SetActivationsHeld(_self, held):
     HOLD_ACTIVATIONS[0] = bool(held)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')
+def SetLeavesHeld(_self, held):
+    HOLD_LEAVES[0] = bool(held)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='u')
+def HeldLeaves(_self):
+    return dbus.UInt32(HELD_LEAVES[0])
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='s')

@@ -707,12 +707,32 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     QFile::remove(logPath);
     Tovrin::Logging::CLogger::setOutputFileName(logPath);
 
-    auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    auto firstWlan = std::make_shared<CNetworkManagerWlan>();
+    auto manager = makeManager(firstWlan);
     QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
     manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
     QTRY_COMPARE(manager->connectedNetworkName(), kZephira);
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
     QTRY_COMPARE(manager->wifiSignalStrength(), 74);
+
+    // Left and joined again at once, while NetworkManager is still leaving and lists the network
+    // as joined: that network, about to go, is not taken as joined. The join is carried out, and
+    // the link it reports stays once the leave is through.
+    const QString joined = activeConnection(device);
+    const auto heldLeaves = [this]() { return m_mock.mock(QStringLiteral("HeldLeaves"), {}).arguments().value(0).toUInt(); };
+    StateRecorder recorder(manager.get());
+    m_mock.mock(QStringLiteral("SetLeavesHeld"), {true});
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(heldLeaves(), 1u);
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    QCOMPARE(manager->state(), CAbstractNetworkManager::StateConnecting);
+    QTRY_VERIFY(firstWlan->isSettled()); // NetworkManager has taken the join
+    m_mock.mock(QStringLiteral("SetLeavesHeld"), {false});
+    QTRY_COMPARE(heldLeaves(), 0u);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(recorder.states.count(CAbstractNetworkManager::StateConnected), 1);
+    QCOMPARE(activeConnection(device), joined);
+    QCOMPARE(m_mock.property(device, kDeviceInterface, QStringLiteral("State")).toUInt(), kDeviceActivated);
 
     manager->disconnectFromWifiNetwork();
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
