@@ -3,6 +3,8 @@ tests need beyond it.
 
 - Activations answer first and then walk the device through NetworkManager's states
   (prepare, config, ip-config, activated), as the real service does.
+- SSIDs are bytes, as access points send them: AddAccessPointWithSsid adds an access point
+  whose SSID is any bytes, SetNetworkKeyOfSsid sets the key of such an SSID.
 - Each access point's SSID may carry a key (SetNetworkKey); an activation whose connection
   holds another key (or none) goes prepare, config, need-auth and fails with reason 7 (no
   secrets), as NetworkManager does without a secret agent. A WEP key counts only with the key
@@ -131,7 +133,7 @@ def _run_steps(steps):
 
 
 def _ssid_of(settings):
-    return bytes(bytearray(int(b) for b in settings['802-11-wireless']['ssid'])).decode('utf-8', 'replace')
+    return bytes(bytearray(int(b) for b in settings['802-11-wireless']['ssid']))
 
 
 def _ssid_and_key(conn_path):
@@ -206,7 +208,7 @@ def _check_activation(settings, dev):
                                             name='org.freedesktop.NetworkManager.PermissionDenied')
     dev_obj = dbusmock.get_object(dev)
     in_reach = [path for path in dev_obj.access_points
-                if dbusmock.get_object(path).Get(ACCESS_POINT_IFACE, 'Ssid') == ssid.encode('utf-8')]
+                if bytes(dbusmock.get_object(path).Get(ACCESS_POINT_IFACE, 'Ssid')) == ssid]
     if not in_reach:
         raise dbus.exceptions.DBusException(f'Connection {ssid} is not available on the device: no access point',
                                             name='org.freedesktop.NetworkManager.UnknownConnection')
@@ -350,7 +352,7 @@ def _autoconnect(dev_path, blocked):
                 or '802-11-wireless' not in settings or not _device_fits(dev_path, settings):
             continue
         for ap in dev.access_points:
-            if dbusmock.get_object(ap).Get(ACCESS_POINT_IFACE, 'Ssid') == _ssid_of(settings).encode('utf-8') \
+            if bytes(dbusmock.get_object(ap).Get(ACCESS_POINT_IFACE, 'Ssid')) == _ssid_of(settings) \
                     and _security_fits(ap, settings):
                 _activate(manager, conn, dev_path, ap)
                 return
@@ -368,15 +370,28 @@ def SecretReads(_self, conn_path):
 
 @dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='')
 def SetNetworkKey(_self, ssid, key):
-    NETWORK_KEYS[str(ssid)] = str(key)
+    NETWORK_KEYS[str(ssid).encode('utf-8')] = str(key)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='ays', out_signature='')
+def SetNetworkKeyOfSsid(_self, ssid, key):
+    NETWORK_KEYS[bytes(bytearray(ssid))] = str(key)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='ssaysyu', out_signature='s')
+def AddAccessPointWithSsid(self, dev_path, ap_name, ssid, hw_address, strength, security):
+    '''An access point whose SSID is these bytes, set before anyone can read it.'''
+    path = self.AddAccessPoint(dev_path, ap_name, 'unnamed', hw_address, 2, 2412, 54000, strength, security)
+    dbusmock.get_object(path).Set(ACCESS_POINT_IFACE, 'Ssid', dbus.ByteArray(bytes(bytearray(ssid))))
+    return path
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='sb', out_signature='')
 def SetActivationRefused(_self, ssid, refused):
     if refused:
-        REFUSED.add(str(ssid))
+        REFUSED.add(str(ssid).encode('utf-8'))
     else:
-        REFUSED.discard(str(ssid))
+        REFUSED.discard(str(ssid).encode('utf-8'))
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')
@@ -387,9 +402,9 @@ def FreezeOnAccessPointRead(_self):
 @dbus.service.method(MOCK_IFACE, in_signature='sb', out_signature='')
 def SetJoinsUnanswered(_self, ssid, unanswered):
     if unanswered:
-        UNANSWERED.add(str(ssid))
+        UNANSWERED.add(str(ssid).encode('utf-8'))
     else:
-        UNANSWERED.discard(str(ssid))
+        UNANSWERED.discard(str(ssid).encode('utf-8'))
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='u')

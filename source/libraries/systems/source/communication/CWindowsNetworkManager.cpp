@@ -95,12 +95,12 @@ CWindowsNetworkManager::~CWindowsNetworkManager()
 
 QString CWindowsNetworkManager::ssidFromBytes(const QByteArray& bytes)
 {
-    return QString::fromLatin1(bytes.left(Wlan::MaxSsidLength));
+    return Wlan::ssidText(bytes.left(Wlan::MaxSsidLength));
 }
 
 QByteArray CWindowsNetworkManager::ssidToBytes(const QString& ssid)
 {
-    return ssid.toUtf8();
+    return Wlan::ssidBytes(ssid);
 }
 
 void CWindowsNetworkManager::logFailure(const QString& text, Wlan::ErrorCode error, bool isError) const
