@@ -166,10 +166,19 @@ public:
     QString addAccessPoint(const QString& device, const QString& name, const QString& ssid, uchar strength,
                            quint32 security)
     {
-        static int counter = 0;
-        const QString bssid = QStringLiteral("02:00:00:00:01:%1").arg(++counter % 256, 2, 16, QLatin1Char('0'));
         return mock(QStringLiteral("AddAccessPoint"),
-                    {device, name, ssid, bssid, 2u, 2412u, 54000u, QVariant::fromValue(strength), security})
+                    {device, name, ssid, nextBssid(), 2u, 2412u, 54000u, QVariant::fromValue(strength), security})
+            .arguments()
+            .value(0)
+            .toString();
+    }
+
+    // The same with an SSID of any bytes, as access points send them.
+    QString addAccessPointWithSsid(const QString& device, const QString& name, const QByteArray& ssid, uchar strength,
+                                   quint32 security)
+    {
+        return mock(QStringLiteral("AddAccessPointWithSsid"),
+                    {device, name, ssid, nextBssid(), QVariant::fromValue(strength), security})
             .arguments()
             .value(0)
             .toString();
@@ -204,6 +213,12 @@ public:
     }
 
 private:
+    static QString nextBssid()
+    {
+        static int counter = 0;
+        return QStringLiteral("02:00:00:00:01:%1").arg(++counter % 256, 2, 16, QLatin1Char('0'));
+    }
+
     PrivateDBusDaemon m_bus;
     QProcess m_service;
     QString m_address;

@@ -3,6 +3,8 @@ tests need beyond it.
 
 - Activations answer first and then walk the device through NetworkManager's states
   (prepare, config, ip-config, activated), as the real service does.
+- SSIDs are bytes, as access points send them: AddAccessPointWithSsid adds an access point
+  whose SSID is any bytes, SetNetworkKeyOfSsid sets the key of such an SSID.
 - Each access point's SSID may carry a key (SetNetworkKey); an activation whose connection
   holds another key (or none) goes prepare, config, need-auth and fails with reason 7 (no
   secrets), as NetworkManager does without a secret agent. A WEP key counts only with the key
@@ -32,6 +34,9 @@ tests need beyond it.
   is set by then: NetworkManager dropping the join); HeldJoins tells how many wait.
 - SetActivationsHeld keeps activations in the config state (before IP configuration) until
   it is switched off again.
+- SetLeavesHeld answers a deactivation at once but keeps the device on the network until it
+  is switched off again, as NetworkManager taking its time to leave; HeldLeaves tells how many
+  wait. A leave whose connection was replaced meanwhile ends nothing.
 '''
 
 # pylint: disable=wildcard-import,unused-wildcard-import,invalid-name
@@ -54,6 +59,8 @@ FREEZE_ON_AP_READ = [False]
 UNANSWERED = set()  # SSIDs whose joins go unanswered
 LATE_JOINS = []     # (object, connection, message) of the joins not answered yet, in their order
 HOLD_ACTIVATIONS = [False]
+HOLD_LEAVES = [False]
+HELD_LEAVES = [0]
 STEP_MS = 5        # between two device states of one activation
 AGAIN = 'again'    # a step that is not done yet
 
@@ -126,7 +133,7 @@ def _run_steps(steps):
 
 
 def _ssid_of(settings):
-    return bytes(bytearray(int(b) for b in settings['802-11-wireless']['ssid'])).decode('utf-8', 'replace')
+    return bytes(bytearray(int(b) for b in settings['802-11-wireless']['ssid']))
 
 
 def _ssid_and_key(conn_path):
@@ -201,7 +208,7 @@ def _check_activation(settings, dev):
                                             name='org.freedesktop.NetworkManager.PermissionDenied')
     dev_obj = dbusmock.get_object(dev)
     in_reach = [path for path in dev_obj.access_points
-                if dbusmock.get_object(path).Get(ACCESS_POINT_IFACE, 'Ssid') == ssid.encode('utf-8')]
+                if bytes(dbusmock.get_object(path).Get(ACCESS_POINT_IFACE, 'Ssid')) == ssid]
     if not in_reach:
         raise dbus.exceptions.DBusException(f'Connection {ssid} is not available on the device: no access point',
                                             name='org.freedesktop.NetworkManager.UnknownConnection')
@@ -317,8 +324,21 @@ def deactivate_camera_connection(self, active_path):
         dev = dbusmock.get_object(dev_path)
         if dev.Get(DEVICE_IFACE, 'ActiveConnection') == active_path:
             left = dbusmock.get_object(active_path).Get(ACTIVE_CONNECTION_IFACE, 'Connection')
-            _remove_active(dev_path, active_path, REASON_USER_REQUESTED)
-            _run_steps([lambda dev_path=dev_path, left=left: _autoconnect(dev_path, str(left))])
+            if not HOLD_LEAVES[0]:
+                _remove_active(dev_path, active_path, REASON_USER_REQUESTED)
+                _run_steps([lambda dev_path=dev_path, left=left: _autoconnect(dev_path, str(left))])
+                continue
+            HELD_LEAVES[0] += 1
+
+            def leave(dev_path=dev_path, active_path=active_path, left=left):
+                if HOLD_LEAVES[0]:
+                    return AGAIN
+                HELD_LEAVES[0] -= 1
+                if dbusmock.get_object(dev_path).Get(DEVICE_IFACE, 'ActiveConnection') == active_path:
+                    _remove_active(dev_path, active_path, REASON_USER_REQUESTED)
+                    _autoconnect(dev_path, str(left))
+                return None
+            _run_steps([leave])
 
 
 def _autoconnect(dev_path, blocked):
@@ -332,7 +352,7 @@ def _autoconnect(dev_path, blocked):
                 or '802-11-wireless' not in settings or not _device_fits(dev_path, settings):
             continue
         for ap in dev.access_points:
-            if dbusmock.get_object(ap).Get(ACCESS_POINT_IFACE, 'Ssid') == _ssid_of(settings).encode('utf-8') \
+            if bytes(dbusmock.get_object(ap).Get(ACCESS_POINT_IFACE, 'Ssid')) == _ssid_of(settings) \
                     and _security_fits(ap, settings):
                 _activate(manager, conn, dev_path, ap)
                 return
@@ -350,15 +370,28 @@ def SecretReads(_self, conn_path):
 
 @dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='')
 def SetNetworkKey(_self, ssid, key):
-    NETWORK_KEYS[str(ssid)] = str(key)
+    NETWORK_KEYS[str(ssid).encode('utf-8')] = str(key)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='ays', out_signature='')
+def SetNetworkKeyOfSsid(_self, ssid, key):
+    NETWORK_KEYS[bytes(bytearray(ssid))] = str(key)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='ssaysyu', out_signature='s')
+def AddAccessPointWithSsid(self, dev_path, ap_name, ssid, hw_address, strength, security):
+    '''An access point whose SSID is these bytes, set before anyone can read it.'''
+    path = self.AddAccessPoint(dev_path, ap_name, 'unnamed', hw_address, 2, 2412, 54000, strength, security)
+    dbusmock.get_object(path).Set(ACCESS_POINT_IFACE, 'Ssid', dbus.ByteArray(bytes(bytearray(ssid))))
+    return path
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='sb', out_signature='')
 def SetActivationRefused(_self, ssid, refused):
     if refused:
-        REFUSED.add(str(ssid))
+        REFUSED.add(str(ssid).encode('utf-8'))
     else:
-        REFUSED.discard(str(ssid))
+        REFUSED.discard(str(ssid).encode('utf-8'))
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')
@@ -369,9 +402,9 @@ def FreezeOnAccessPointRead(_self):
 @dbus.service.method(MOCK_IFACE, in_signature='sb', out_signature='')
 def SetJoinsUnanswered(_self, ssid, unanswered):
     if unanswered:
-        UNANSWERED.add(str(ssid))
+        UNANSWERED.add(str(ssid).encode('utf-8'))
     else:
-        UNANSWERED.discard(str(ssid))
+        UNANSWERED.discard(str(ssid).encode('utf-8'))
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='u')
@@ -393,6 +426,16 @@ def HeldJoins(_self):
 @dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')
 def SetActivationsHeld(_self, held):
     HOLD_ACTIVATIONS[0] = bool(held)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')
+def SetLeavesHeld(_self, held):
+    HOLD_LEAVES[0] = bool(held)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='u')
+def HeldLeaves(_self):
+    return dbus.UInt32(HELD_LEAVES[0])
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='ss', out_signature='s')

@@ -202,6 +202,11 @@ void tst_CNetworkManagerThread::refusedKeyIsReadDeletedAndRetriedOnTheThread()
     m_mock.mock(QStringLiteral("SetNetworkKey"), {kGullyrover, gullyroverKey});
     // A network that asks for an 802.1X sign-in (WPA2-Enterprise).
     m_mock.addAccessPoint(device, QStringLiteral("enterprise"), kEnterprise, 60, 0x208u);
+    // A network whose name is no UTF-8: its profile is read and deleted by the same name.
+    const QByteArray latin1Ssid("Pelkom-M\xFCller");
+    const QString latin1Name = QStringLiteral("Pelkom-M\\xFCller");
+    m_mock.addAccessPointWithSsid(device, QStringLiteral("latin1"), latin1Ssid, 65, 0x108u);
+    m_mock.mock(QStringLiteral("SetNetworkKeyOfSsid"), {latin1Ssid, gullyroverKey});
     auto manager = makeManager();
     QTRY_COMPARE(manager->queryWifiInterfaces(), QStringList{QStringLiteral("wlan0")});
     manager->setActiveWifiInterface(QStringLiteral("wlan0"));
@@ -229,9 +234,19 @@ void tst_CNetworkManagerThread::refusedKeyIsReadDeletedAndRetriedOnTheThread()
     manager->connectToWifiNetwork(kGullyrover, gullyroverKey);
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
     QCOMPARE(failed.count(), 1);
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    QTRY_VERIFY(manager->availableNetworks().contains(latin1Name));
+    manager->connectToWifiNetwork(latin1Name, QStringLiteral("00000000"));
+    QTRY_COMPARE(failed.count(), 2);
+    manager->connectToWifiNetwork(latin1Name, gullyroverKey);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(failed.count(), 2);
     Tovrin::Logging::CLogger::setOutputFileName(QString());
 
     const QString log = readLogText(logPath);
+    QVERIFY(log.contains(QStringLiteral("Data for profile: ") + latin1Name));
+    QVERIFY(log.contains(QStringLiteral("Successfully deleted profile ") + latin1Name));
     QVERIFY2(log.contains(QStringLiteral("Data for profile: ") + kGullyrover), qPrintable(log.right(3000)));
     QVERIFY(log.contains(QStringLiteral("<name>") + kGullyrover + QStringLiteral("</name>")));
     QVERIFY(log.contains(QStringLiteral("Successfully deleted profile ") + kGullyrover));

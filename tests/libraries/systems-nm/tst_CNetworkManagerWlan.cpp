@@ -7,6 +7,7 @@
 #include "fakes/CStubSessionStreamer.h"
 
 #include "communication/CRVQSystemSession.h"
+#include "communication/CSystemListMaintainer.h"
 #include "communication/CWindowsNetworkManager.h"
 #include "communication/WlanProfile.h"
 #include "flavors/Flavors.h"
@@ -96,6 +97,7 @@ private slots:
     void leavingGivesTheTabletItsOwnNetworkBack();
     void joinGivenUpEndsWhenNetworkManagerCarriesItOutOrDropsIt();
     void unpluggedAdapterIsNamedAndAnotherOfItsNameTaken();
+    void networksAreListedReadablyAndJoinedByTheirBytes();
 
 private:
     std::unique_ptr<CWindowsNetworkManager> makeManager(const std::shared_ptr<Wlan::IWlanApi>& wlan)
@@ -707,12 +709,32 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     QFile::remove(logPath);
     Tovrin::Logging::CLogger::setOutputFileName(logPath);
 
-    auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    auto firstWlan = std::make_shared<CNetworkManagerWlan>();
+    auto manager = makeManager(firstWlan);
     QVERIFY(scanOnFirstDevice(manager.get(), {kZephira}));
     manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
     QTRY_COMPARE(manager->connectedNetworkName(), kZephira);
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
     QTRY_COMPARE(manager->wifiSignalStrength(), 74);
+
+    // Left and joined again at once, while NetworkManager is still leaving and lists the network
+    // as joined: that network, about to go, is not taken as joined. The join is carried out, and
+    // the link it reports stays once the leave is through.
+    const QString joined = activeConnection(device);
+    const auto heldLeaves = [this]() { return m_mock.mock(QStringLiteral("HeldLeaves"), {}).arguments().value(0).toUInt(); };
+    StateRecorder recorder(manager.get());
+    m_mock.mock(QStringLiteral("SetLeavesHeld"), {true});
+    manager->disconnectFromWifiNetwork();
+    QTRY_COMPARE(heldLeaves(), 1u);
+    manager->connectToWifiNetwork(kZephira, familyKey(CommunicationTypes::SystemFamilyZephira));
+    QCOMPARE(manager->state(), CAbstractNetworkManager::StateConnecting);
+    QTRY_VERIFY(firstWlan->isSettled()); // NetworkManager has taken the join
+    m_mock.mock(QStringLiteral("SetLeavesHeld"), {false});
+    QTRY_COMPARE(heldLeaves(), 0u);
+    QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+    QCOMPARE(recorder.states.count(CAbstractNetworkManager::StateConnected), 1);
+    QCOMPARE(activeConnection(device), joined);
+    QCOMPARE(m_mock.property(device, kDeviceInterface, QStringLiteral("State")).toUInt(), kDeviceActivated);
 
     manager->disconnectFromWifiNetwork();
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
@@ -748,6 +770,8 @@ void tst_CNetworkManagerWlan::leavingGivesTheTabletItsOwnNetworkBack()
     QVERIFY(manager->connectedNetworkName() != kZephira);
 
     // Asked to leave while the tablet is on a network of someone else's: that network stays.
+    // The program sees the tablet there only once NetworkManager's report of it has come in.
+    QTRY_COMPARE(manager->connectedNetworkName(), kHome);
     QUuid guid;
     const Wlan::ClientHandle handle = openOnFirstInterface(wlan.get(), &guid);
     QVERIFY(!guid.isNull());
@@ -905,6 +929,61 @@ void tst_CNetworkManagerWlan::unpluggedAdapterIsNamedAndAnotherOfItsNameTaken()
     QCOMPARE(errors.size(), 1);
     manager->disconnectFromWifiNetwork();
     QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+}
+
+// Access points send any bytes as their network's name: UTF-8 with letters beyond ASCII, bytes
+// that are no UTF-8, control characters. Each is listed readably and on one line, with the
+// family's serial taken from that name, and joined by its very bytes.
+void tst_CNetworkManagerWlan::networksAreListedReadablyAndJoinedByTheirBytes()
+{
+    QVERIFY(m_mock.startService(m_python));
+    const QString device = m_mock.addDevice(QStringLiteral("wlan0dev"), QStringLiteral("wlan0"));
+    struct Network
+    {
+        QByteArray ssid;
+        QString listed;
+        QString serial;
+        QString key; // null for an open network
+    };
+    const QList<Network> networks = {
+        {QByteArray("Pelkom-Gr\xC3\xBCn"), QStringLiteral("Pelkom-Gr") + QChar(0xFC) + QStringLiteral("n"),
+         QStringLiteral("Gr") + QChar(0xFC) + QStringLiteral("n"), QString()},
+        {QByteArray("Pelkom-M\xFCller"), QStringLiteral("Pelkom-M\\xFCller"), QStringLiteral("ller"),
+         QStringLiteral("pelkom-key")},
+        {QByteArray("Pelkom\x00\n4242", 12), QStringLiteral("Pelkom\\x00\\x0A4242"), QStringLiteral("4242"), QString()},
+    };
+    for (int i = 0; i < networks.size(); ++i) {
+        const Network& network = networks.at(i);
+        m_mock.addAccessPointWithSsid(device, QStringLiteral("pelkom%1").arg(i), network.ssid, 70,
+                                      network.key.isNull() ? 0u : 0x108u);
+        if (!network.key.isNull())
+            m_mock.mock(QStringLiteral("SetNetworkKeyOfSsid"), {network.ssid, network.key});
+    }
+
+    auto manager = makeManager(std::make_shared<CNetworkManagerWlan>());
+    Communication::CSystemListMaintainer systems(manager.get());
+    QStringList listed;
+    for (const Network& network : networks)
+        listed.append(network.listed);
+    QVERIFY(scanOnFirstDevice(manager.get(), listed));
+    QTRY_COMPARE(systems.availableSystems().size(), networks.size());
+    for (const Network& network : networks) {
+        QVERIFY2(systems.availableSystems().contains(network.listed), qPrintable(systems.availableSystems().join(u'|')));
+        QCOMPARE(Flavors::connectionInfoFromNetworkName(network.listed).serialNumber(), network.serial);
+    }
+
+    for (const Network& network : networks) {
+        QSignalSpy failed(manager.get(), &CAbstractNetworkManager::connectionFailed);
+        manager->connectToWifiNetwork(network.listed, network.key);
+        QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateConnected);
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(manager->connectedNetworkName(), network.listed);
+        const QMap<QString, QVariantMap> settings = activeSettings(device);
+        QCOMPARE(settings.value(QStringLiteral("802-11-wireless")).value(QStringLiteral("ssid")).toByteArray(), network.ssid);
+        QCOMPARE(settings.value(QStringLiteral("connection")).value(QStringLiteral("id")).toString(), network.listed);
+        manager->disconnectFromWifiNetwork();
+        QTRY_COMPARE(manager->state(), CAbstractNetworkManager::StateDisconnected);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_CNetworkManagerWlan)

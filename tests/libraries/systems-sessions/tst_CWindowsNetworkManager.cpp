@@ -66,7 +66,7 @@ private slots:
     void scanEnabledSignalsOnceAndSwitchesRadioOn();
     void networkStaysUntilMissedTwice();
     void duplicateSsidUsesFirstEntry();
-    void ssidBytesAreReadAsLatin1();
+    void ssidBytesAreKeptAndNamedReadably();
     void securedJoinUsesGeneratedProfile();
     void nullKeyJoinsOpenNetwork();
     void emptyKeyTakesSecuredPath();
@@ -234,14 +234,35 @@ void tst_CWindowsNetworkManager::duplicateSsidUsesFirstEntry()
     QVERIFY(profile.contains(QLatin1String("<encryption>AES</encryption>")));
 }
 
-void tst_CWindowsNetworkManager::ssidBytesAreReadAsLatin1()
+void tst_CWindowsNetworkManager::ssidBytesAreKeptAndNamedReadably()
 {
-    m_wlan->setNetwork(openNetwork(QByteArray("Pelkom\xE9\xFF", 8)));
+    // Bytes that are no UTF-8 are listed readably and joined as they are.
+    const QByteArray latin1("Pelkom-M\xFCller\x00\n", 15);
+    m_wlan->setNetwork(openNetwork(latin1));
     auto manager = makeManager();
     manager->setNetworkScanEnabled(true);
     waitScans(*manager, 1);
-    QVERIFY(manager->availableNetworks().contains(QStringLiteral("Pelkom") + QChar(0xE9) + QChar(0xFF)));
-    QCOMPARE(CWindowsNetworkManager::ssidToBytes(QStringLiteral("Pelkom") + QChar(0xE9)), QByteArray("Pelkom\xC3\xA9"));
+    const QString listed = QStringLiteral("Pelkom-M\\xFCller\\x00\\x0A");
+    QVERIFY(manager->availableNetworks().contains(listed));
+    manager->connectToWifiNetwork(listed, QString());
+    QCOMPARE(m_wlan->lastConnectionParameters().ssid, latin1);
+
+    QCOMPARE(Wlan::ssidText(QByteArray("Pelkom-M\xC3\xBCller")), QStringLiteral("Pelkom-M") + QChar(0xFC) + QStringLiteral("ller"));
+    QCOMPARE(Wlan::ssidText(QByteArray("a\\b\x7F")), QStringLiteral("a\\\\b\\x7F"));
+    // Every name maps back to exactly its bytes, and none cuts or breaks a line.
+    QList<QByteArray> samples = {QByteArray("\xC2\x85\xE2\x80\xA8\xE2\x80\xA9"), QByteArray("\xC0\xAF\xED\xA0\x80"),
+                                 QByteArray("\xF4\x90\x80\x80\xF0\x9F\x93\xB7"), QByteArray("\\x41\\\\")};
+    for (int first = 0; first < 256; ++first) {
+        for (int second = 0; second < 256; ++second)
+            samples.append(QByteArray(1, char(first)) + char(second));
+    }
+    for (const QByteArray& bytes : qAsConst(samples)) {
+        const QString text = Wlan::ssidText(bytes);
+        QCOMPARE(Wlan::ssidBytes(text), bytes);
+        for (const uint c : text.toUcs4())
+            QVERIFY2(c >= 0x20 && (c < 0x7F || c > 0x9F) && c != 0x2028 && c != 0x2029 && (c < 0xD800 || c > 0xDFFF),
+                     bytes.toHex().constData());
+    }
 }
 
 void tst_CWindowsNetworkManager::securedJoinUsesGeneratedProfile()

@@ -95,12 +95,12 @@ CWindowsNetworkManager::~CWindowsNetworkManager()
 
 QString CWindowsNetworkManager::ssidFromBytes(const QByteArray& bytes)
 {
-    return QString::fromLatin1(bytes.left(Wlan::MaxSsidLength));
+    return Wlan::ssidText(bytes.left(Wlan::MaxSsidLength));
 }
 
 QByteArray CWindowsNetworkManager::ssidToBytes(const QString& ssid)
 {
-    return ssid.toUtf8();
+    return Wlan::ssidBytes(ssid);
 }
 
 void CWindowsNetworkManager::logFailure(const QString& text, Wlan::ErrorCode error, bool isError) const
@@ -319,6 +319,9 @@ void CWindowsNetworkManager::connectToWifiNetwork(const QString& ssid, const QSt
                         QStringLiteral("[%1] %2").arg(QStringLiteral("connectToWifiNetwork"),
                                                       QStringLiteral("SSID: `%1`").arg(ssid)),
                         {});
+    // A network still being left is marked joined until the leave is through: it is about to go,
+    // so it is joined anew rather than taken as it is.
+    const bool leaving = state() == StateDisconnecting;
     setState(StateConnecting);
 
     m_joinedElsewhere = QString();
@@ -333,7 +336,7 @@ void CWindowsNetworkManager::connectToWifiNetwork(const QString& ssid, const QSt
         failConnection(CommunicationTypes::CommunicationErrorNetworkManagerNoInterface);
         return;
     }
-    const QString joined = connectedNetworkName();
+    const QString joined = leaving ? QString() : connectedNetworkName();
     if (!joined.isNull() && joined == ssid) {
         setState(StateConnected);
     } else {

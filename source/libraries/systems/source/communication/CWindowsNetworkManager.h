@@ -65,9 +65,9 @@ public:
     bool hasClientHandle() const { return m_handle != 0; }
     QUuid interfaceGuid() const { return m_interfaceGuid; }
 
-    // The SSID as the service hands it out: each byte one Latin-1 character.
+    // The name of the SSID the service hands out (Wlan::ssidText), and back to its very bytes
+    // for the service.
     static QString ssidFromBytes(const QByteArray& bytes);
-    // The SSID as handed to the service: its UTF-8 bytes.
     static QByteArray ssidToBytes(const QString& ssid);
 
 protected:

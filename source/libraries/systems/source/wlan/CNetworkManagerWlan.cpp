@@ -326,7 +326,7 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
         if (keyRefused && !record->joinOwnConnection && !record->joinConnection.isEmpty())
             m_refusedConnections.insert(record->joinConnection);
         CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
-                            QStringLiteral("The join of `%1` failed, reason %2.").arg(QString::fromUtf8(ssid)).arg(reason),
+                            QStringLiteral("The join of `%1` failed, reason %2.").arg(ssidText(ssid)).arg(reason),
                             {});
         if (keyRefused)
             notify(guid, SourceAcm, AcmProfilesExhausted, ssid);
@@ -351,8 +351,8 @@ QByteArray CNetworkManagerWlan::activatedSsid(const DeviceRecord& record) const
         // still held the program's join: that is not the program's network.
         CLogger::logMessage(CLogger::LogLevelWarning, kCategory,
                             QStringLiteral("`%1` (%2) was activated while the join of `%3` was under way.")
-                                .arg(QString::fromUtf8(ssid), active ? active->id() : QString(),
-                                     QString::fromUtf8(record.joinSsid)),
+                                .arg(ssidText(ssid), active ? active->id() : QString(),
+                                     ssidText(record.joinSsid)),
                             {});
     }
     return ssid;
@@ -601,7 +601,7 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
     ProfileRequest request;
     if (parameters.mode == ConnectionModeTemporaryProfile || parameters.mode == ConnectionModeProfile) {
         request = readWlanProfile(parameters.profileXml);
-        if (!request.valid || request.ssid.toUtf8() != parameters.ssid)
+        if (!request.valid || ssidBytes(request.ssid) != parameters.ssid)
             return ErrorInvalidParameter;
     }
     const QString uni = record->uni;
@@ -629,7 +629,7 @@ ErrorCode CNetworkManagerWlan::connect(ClientHandle handle, const QUuid& interfa
     if (!saved && security == ApSecurity::Enterprise) {
         logFailure(QStringLiteral("connect"),
                    QStringLiteral("`%1` asks for an 802.1X sign-in, which the program cannot give.")
-                       .arg(QString::fromUtf8(parameters.ssid)));
+                       .arg(ssidText(parameters.ssid)));
         return ErrorNotSupported;
     }
     const NmSettings added = saved ? NmSettings() : connectionSettingsFor(parameters.ssid, request.key, security);
@@ -666,7 +666,7 @@ void CNetworkManagerWlan::onJoinReply(const QString& uni, quint64 generation, co
     DeviceRecord* record = deviceRecord(uni);
     if (!record)
         return;
-    const QString network = QString::fromUtf8(ssid);
+    const QString network = ssidText(ssid);
     const bool current = record->joinGeneration == generation && !record->joinSsid.isEmpty();
     if (!call.isError()) {
         // The active connection comes last: after the new connection's path when one was added.
@@ -786,7 +786,7 @@ ErrorCode CNetworkManagerWlan::savedProfileConnections(ClientHandle handle, cons
     if (const ErrorCode error = checkCall(handle, interfaceGuid, &record))
         return error;
     saved->clear();
-    for (const NetworkManager::Connection::Ptr& connection : savedConnections(profileName.toUtf8())) {
+    for (const NetworkManager::Connection::Ptr& connection : savedConnections(ssidBytes(profileName))) {
         if (isOwnConnection(connection))
             saved->append(connection);
     }
@@ -838,7 +838,7 @@ ErrorCode CNetworkManagerWlan::deleteProfile(ClientHandle handle, const QUuid& i
     QList<NetworkManager::Connection::Ptr> saved;
     if (const ErrorCode error = savedProfileConnections(handle, interfaceGuid, profileName, &saved))
         return error;
-    m_addAnew.insert(profileName.toUtf8());
+    m_addAnew.insert(ssidBytes(profileName));
     for (const NetworkManager::Connection::Ptr& connection : saved) {
         // Marked at once: a join that follows must not pick it up while the removal travels.
         m_removedConnections.insert(connection->path());

@@ -172,7 +172,7 @@ void CNetworkManagerWorker::flush()
     // A refused key makes the manager read the profile at once: read it before it is told.
     for (const Notification& notification : pending) {
         if (notification.source == SourceAcm && notification.code == AcmProfilesExhausted)
-            fetchProfile(notification.interfaceGuid, QString::fromUtf8(notification.ssid));
+            fetchProfile(notification.interfaceGuid, ssidText(notification.ssid));
     }
     const std::shared_ptr<WlanSnapshot> snapshot = readSnapshot();
     m_board->publish(snapshot);

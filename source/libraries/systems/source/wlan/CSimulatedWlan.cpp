@@ -436,7 +436,7 @@ ErrorCode CSimulatedWlan::getAvailableNetworkList(ClientHandle handle, const QUu
         entry.cipherAlgorithm = network.cipherAlgorithm;
         if (m_interfaces.at(index).connectedSsid == network.ssid)
             entry.flags |= NetworkConnected;
-        if (m_storedProfiles.contains(QString::fromUtf8(network.ssid)))
+        if (m_storedProfiles.contains(ssidText(network.ssid)))
             entry.flags |= NetworkHasProfile;
         networks->append(entry);
     }
@@ -475,7 +475,7 @@ ErrorCode CSimulatedWlan::connect(ClientHandle handle, const QUuid& interfaceGui
             } else if (!withProfile) {
                 outcome = JoinRefused; // a secured network cannot be joined without a key
             } else {
-                const QString profileName = QString::fromUtf8(parameters.ssid);
+                const QString profileName = ssidText(parameters.ssid);
                 const QString key = m_storedProfiles.contains(profileName) ? m_storedProfiles.value(profileName)
                                                                             : keyMaterialOf(parameters.profileXml);
                 if (key != network.key)

@@ -217,7 +217,7 @@ ErrorCode CThreadedWlan::deleteProfile(ClientHandle handle, const QUuid& interfa
     if (const ErrorCode error = check(handle, interfaceGuid, &snapshot, &entry))
         return error;
     bool known = snapshot->profiles.value(profileName).error == ErrorSuccess;
-    const QByteArray ssid = profileName.toUtf8();
+    const QByteArray ssid = ssidBytes(profileName);
     for (const AvailableNetwork& network : entry->networks)
         known = known || (network.ssid == ssid && (network.flags & NetworkHasProfile));
     if (!known)

@@ -222,7 +222,7 @@ quint32 wepKeyType(const QString& key)
 NmSettings connectionSettingsFor(const QByteArray& ssid, const QString& key, ApSecurity security)
 {
     NmSettings settings;
-    const QString name = QString::fromUtf8(ssid);
+    const QString name = ssidText(ssid);
     settings[QStringLiteral("connection")] = QVariantMap{
         {QStringLiteral("id"), name},
         {QStringLiteral("type"), QStringLiteral("802-11-wireless")},

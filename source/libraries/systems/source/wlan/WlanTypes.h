@@ -78,6 +78,14 @@ enum CipherAlgorithm : quint32
 // The longest SSID the air interface carries, in bytes.
 constexpr int MaxSsidLength = 32;
 
+// An SSID as the program names it, on screen, in the log and in profiles: its bytes read as
+// UTF-8, with a backslash written "\\" and each byte that is no part of a valid UTF-8 character,
+// or belongs to a control character or a line or paragraph separator, written "\xHH". Access
+// points send any bytes; this name stays readable and on one line, and ssidBytes gives back
+// exactly the bytes it was made from.
+QString ssidText(const QByteArray& ssid);
+QByteArray ssidBytes(const QString& text);
+
 enum AvailableNetworkFlag : quint32
 {
     NetworkConnected = 1,
