@@ -193,6 +193,12 @@ private slots:
         QTest::newRow("installer, endless 302 page") << QStringLiteral("installer") << withStatus({}, 302) << int(UpdateErrorDownload);
         QTest::newRow("media file, endless 404 page") << QStringLiteral("storage_get") << withStatus(endless, 404) << int(ErrorNetwork);
         QTest::newRow("project list, endless") << QStringLiteral("projects") << endless << int(ErrorInvalidReply);
+        // Given up at its head time, shortened here.
+        QJsonObject head = endless;
+        head.insert(QStringLiteral("head"), QStringLiteral("status"));
+        QTest::newRow("project list, status line without end") << QStringLiteral("projects") << head << int(ErrorTimeOut);
+        head.insert(QStringLiteral("head"), QStringLiteral("lines"));
+        QTest::newRow("project list, header lines without end") << QStringLiteral("projects") << head << int(ErrorTimeOut);
         QTest::newRow("server status, endless") << QStringLiteral("server_status") << endless << int(ErrorInvalidReply);
         // Qt's own limit on what it takes in ahead of the reader misses a request with a body
         // unless set once the request has started.
@@ -259,6 +265,13 @@ private slots:
         const QJsonObject offer = UpdateServerPeer::textRoute("[Windows]\nVersion=9.9\nFile=setup/Installer.exe\n");
         QVERIFY(PeakMemory::resetPeak());
         const qint64 before = PeakMemory::residentBytes();
+        const WebCommunicator::Timeouts timeouts = m_communicator->timeouts();
+        auto restoreTimeouts = qScopeGuard([&] { m_communicator->setTimeouts(timeouts); });
+        if (action.contains(QStringLiteral("head"))) {
+            WebCommunicator::Timeouts shortHead = timeouts;
+            shortHead.transfer.headMs = 3000;
+            m_communicator->setTimeouts(shortHead);
+        }
         int outcome = -1;
         if (route == QLatin1String("version.conf"))
             outcome = updaterError(page, QJsonObject());
@@ -266,6 +279,8 @@ private slots:
             outcome = updaterError(offer, page);
         else
             outcome = int(webError(route, action));
+        // Whatever ended the request ended the reading of its connection as well.
+        QVERIFY(QTest::qWaitFor([this] { return PeakMemory::unreadBytesFrom(m_sim.port()) == 0; }, kWaitMs));
         const qint64 grown = PeakMemory::peakBytes() - before;
         qInfo("peak %lld KiB above the start", grown / 1024);
         QCOMPARE(outcome, expected);

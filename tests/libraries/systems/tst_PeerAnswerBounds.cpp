@@ -29,7 +29,6 @@
 #include "CLogger.h"
 #include "support/PeakMemory.h"
 
-#include <QFile>
 #include <QMetaEnum>
 #include <QNetworkAccessManager>
 #include <QtTest>
@@ -64,23 +63,6 @@ public:
     std::shared_ptr<const VideoOverlay::CVideoOverlayImage> confirmedImage(const void*) const override { return {}; }
     std::shared_ptr<const VideoOverlay::CVideoOverlayText> confirmedText(const void*) const override { return {}; }
 };
-
-// Bytes that this process's connections to the port hold unread (Linux: /proc/self/net/tcp): a
-// head that is read on after its request has ended keeps them filled for as long as it comes.
-qint64 unreadBytesFrom(int port)
-{
-    QFile table(QStringLiteral("/proc/self/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly))
-        return -1;
-    qint64 unread = 0;
-    table.readLine();
-    while (!table.atEnd()) {
-        const QList<QByteArray> fields = table.readLine().simplified().split(' ');
-        if (fields.size() > 4 && fields.at(2).split(':').value(1).toInt(nullptr, 16) == port)
-            unread += fields.at(4).split(':').value(1).toLongLong(nullptr, 16);
-    }
-    return unread;
-}
 
 QString keyOf(MultimediaTypes::StreamConfigError error)
 {
@@ -289,7 +271,7 @@ private slots:
         }
         // Whatever ended the request ended the reading of its connection as well.
         if (port > 0)
-            QVERIFY(QTest::qWaitFor([port] { return unreadBytesFrom(port) == 0; }, kWaitMs));
+            QVERIFY(QTest::qWaitFor([port] { return PeakMemory::unreadBytesFrom(port) == 0; }, kWaitMs));
         const qint64 grown = PeakMemory::peakBytes() - before;
         qInfo("peak %lld KiB above the start", grown / 1024);
         QCOMPARE(outcome, expected);
