@@ -80,13 +80,17 @@ private:
     std::unique_ptr<EncoderBoardSimulator> m_zpx;
 
     // The result of a command whose answer has the fault, then that of the next command.
-    QString cameraOutcome(const QString& route, const QString& fault)
+    // With the runner's shipped limits unless told otherwise. "dir" lists the files of a large
+    // card, "dir of a million" those of a camera that claims a million.
+    QString cameraOutcome(const QString& route, const QString& fault, bool shippedLimits = false)
     {
-        if (!m_camera->fault(route, fault))
+        const bool million = route == QLatin1String("dir of a million");
+        if (!m_camera->fault(million ? QStringLiteral("dir") : route, fault))
             return QStringLiteral("peer not steered");
         CTetronCommandRunner runner;
         // The camera's own limits, with a window of a second: a trickle ends within seconds.
-        runner.setTransferLimits({5000, 5000, 16 * 1024, 1000});
+        if (!shippedLimits)
+            runner.setTransferLimits({5000, 5000, 16 * 1024, 1000});
         CAbstractTetronCommand* command = nullptr;
         if (route == QLatin1String("login"))
             command = new CLoginCommand();
@@ -96,6 +100,8 @@ private:
             command = new CGetCameraInfoCommand({TetronTables::ParameterBatteryLevel});
         else if (route == QLatin1String("dir"))
             command = new CGetFileInfoCommand(0, kListedFiles);
+        else if (million)
+            command = new CGetFileInfoCommand(0, 1000000);
         else
             command = new CGetThumbnailCommand(cameraFileUrl(QStringLiteral("/SD/DCIM/100MEDIA/IMG0001.JPG")));
         QStringList results;
@@ -205,6 +211,13 @@ private slots:
         m_zpx.reset();
     }
 
+    // A status answer trickling at 320 B/s, met with the limits the program ships with: given
+    // up within the rate's window, and the camera's queue goes on.
+    void theShippedLimitsEndATricklingCamera()
+    {
+        QCOMPARE(cameraOutcome(QStringLiteral("alert"), QStringLiteral("trickle"), true), QStringLiteral("NetworkError, then Success"));
+    }
+
     void answersWithoutEndEndInBoundedMemory_data()
     {
         QTest::addColumn<QString>("peer");
@@ -225,6 +238,7 @@ private slots:
         QTest::newRow("camera settings, endless in chunks") << "camera" << "get" << "endless" << failed;
         QTest::newRow("camera log-in, endless in chunks") << "camera" << "login" << "endless" << failed;
         QTest::newRow("camera file list, endless in chunks") << "camera" << "dir" << "endless" << failed;
+        QTest::newRow("camera file list of a million files, endless in chunks") << "camera" << "dir of a million" << "endless" << failed;
         QTest::newRow("camera file list, trickling") << "camera" << "dir" << "trickle" << failed;
         QTest::newRow("camera file list, nested 3 million deep") << "camera" << "dir" << "nested" << unreadable;
         QTest::newRow("camera thumbnail, endless until closed") << "camera" << "thumb" << "endless-close" << failed;
