@@ -82,6 +82,12 @@ private:
         SoftwareUpdater updater;
         updater.setBaseUrl(QUrl(m_updates.baseUrl()));
         updater.setDownloadFolder(m_dir.filePath(QStringLiteral("downloads")));
+        // A head without end is given up at its time, shortened here.
+        if (versionRoute.contains(QStringLiteral("head")) || installerRoute.contains(QStringLiteral("head"))) {
+            Tovrin::Shared::TransferLimits limits = updater.transferLimits();
+            limits.headMs = 3000;
+            updater.setTransferLimits(limits);
+        }
         QSignalSpy errors(&updater, &SoftwareUpdater::updateErrorOccurred);
         QSignalSpy checked(&updater, &SoftwareUpdater::updateCheckDone);
         QSignalSpy downloaded(&updater, &SoftwareUpdater::updateDownloadDone);
@@ -190,6 +196,8 @@ private slots:
         };
         QTest::newRow("update information, endless 404 page") << QStringLiteral("version.conf") << withStatus({}, 404)
                                                               << int(UpdateErrorConnection);
+        QTest::newRow("update information, header lines without end")
+            << QStringLiteral("version.conf") << QJsonObject{{QStringLiteral("head"), QStringLiteral("lines")}} << int(UpdateErrorConnection);
         QTest::newRow("installer, endless 302 page") << QStringLiteral("installer") << withStatus({}, 302) << int(UpdateErrorDownload);
         QTest::newRow("media file, endless 404 page") << QStringLiteral("storage_get") << withStatus(endless, 404) << int(ErrorNetwork);
         QTest::newRow("project list, endless") << QStringLiteral("projects") << endless << int(ErrorInvalidReply);
@@ -260,8 +268,10 @@ private slots:
         QFETCH(QString, route);
         QFETCH(QJsonObject, action);
         QFETCH(int, expected);
-        const QJsonObject page{{QStringLiteral("fault"), QStringLiteral("endless")}, {QStringLiteral("max_seconds"), kPeerSeconds},
-                               {QStringLiteral("status"), action.value(QStringLiteral("status"))}};
+        QJsonObject page{{QStringLiteral("fault"), QStringLiteral("endless")}, {QStringLiteral("max_seconds"), kPeerSeconds},
+                         {QStringLiteral("status"), action.value(QStringLiteral("status"))}};
+        if (action.contains(QStringLiteral("head")))
+            page.insert(QStringLiteral("head"), action.value(QStringLiteral("head")));
         const QJsonObject offer = UpdateServerPeer::textRoute("[Windows]\nVersion=9.9\nFile=setup/Installer.exe\n");
         QVERIFY(PeakMemory::resetPeak());
         const qint64 before = PeakMemory::residentBytes();
@@ -281,6 +291,7 @@ private slots:
             outcome = int(webError(route, action));
         // Whatever ended the request ended the reading of its connection as well.
         QVERIFY(QTest::qWaitFor([this] { return PeakMemory::unreadBytesFrom(m_sim.port()) == 0; }, kWaitMs));
+        QVERIFY(QTest::qWaitFor([this] { return PeakMemory::unreadBytesFrom(m_updates.port()) == 0; }, kWaitMs));
         const qint64 grown = PeakMemory::peakBytes() - before;
         qInfo("peak %lld KiB above the start", grown / 1024);
         QCOMPARE(outcome, expected);
