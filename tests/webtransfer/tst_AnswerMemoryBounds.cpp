@@ -164,6 +164,27 @@ private:
         return QTest::qWaitFor([&] { return !finished.isEmpty(); }, kWaitMs) ? finished.first().at(1).value<Error>() : ErrorInvalidParameter;
     }
 
+    // Runs the check against a service of its own over HTTPS, as the service is reached, with a
+    // client of its own logged in there.
+    template <class Check>
+    void overHttps(Check check)
+    {
+        QTemporaryDir certificates;
+        WebServiceSimulator::Tls tls;
+        QString error;
+        if (!WebServiceSimulator::makeCertificates(certificates.path(), &tls, &error))
+            QSKIP(qPrintable(QStringLiteral("openssl could not make test certificates: ") + error));
+        WebServiceSimulator sim;
+        QVERIFY(sim.start(defaultScenario(), tls));
+        const TrustedTestCa trust(tls.caFile);
+        QVERIFY(trust.trusted());
+        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        const auto back = qScopeGuard([this] { Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim.rootUrl()); });
+        WebCommunicator communicator;
+        QVERIFY(loginCommunicator(communicator, QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
+        check(sim, communicator);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -352,33 +373,22 @@ private slots:
     // the link's rate and the head's time, so it is only reported.
     void anEndlessHeadOverHttpsIsGivenUp()
     {
-        QTemporaryDir certificates;
-        WebServiceSimulator::Tls tls;
-        QString error;
-        if (!WebServiceSimulator::makeCertificates(certificates.path(), &tls, &error))
-            QSKIP(qPrintable(QStringLiteral("openssl could not make test certificates: ") + error));
-        WebServiceSimulator sim;
-        QVERIFY(sim.start(defaultScenario(), tls));
-        const TrustedTestCa trust(tls.caFile);
-        QVERIFY(trust.trusted());
-        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
-        const auto back = qScopeGuard([this] { Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim.rootUrl()); });
-        WebCommunicator communicator;
-        QVERIFY(loginCommunicator(communicator, QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
-        WebCommunicator::Timeouts timeouts = communicator.timeouts();
-        timeouts.transfer.headMs = 3000;
-        communicator.setTimeouts(timeouts);
-        QVERIFY(sim.setFaults({fault(QStringLiteral("projects"), {{QStringLiteral("endless"), true},
-                                                                  {QStringLiteral("head"), QStringLiteral("lines")},
-                                                                  {QStringLiteral("maxSeconds"), kPeerSeconds}})}));
-        QVERIFY(PeakMemory::resetPeak());
-        const qint64 before = PeakMemory::residentBytes();
-        std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
-        QSignalSpy finished(list.get(), &UserProjectsRequestHandle::requestFinished);
-        QVERIFY(waitForCount(list.get(), &UserProjectsRequestHandle::requestFinished, finished, 1));
-        QCOMPARE(finished.first().at(1).value<Error>(), ErrorTimeOut);
-        QVERIFY(QTest::qWaitFor([&sim] { return PeakMemory::unreadBytesFrom(sim.port()) == 0; }, kWaitMs));
-        qInfo("peak %lld KiB above the start", (PeakMemory::peakBytes() - before) / 1024);
+        overHttps([this](WebServiceSimulator& sim, WebCommunicator& communicator) {
+            WebCommunicator::Timeouts timeouts = communicator.timeouts();
+            timeouts.transfer.headMs = 3000;
+            communicator.setTimeouts(timeouts);
+            QVERIFY(sim.setFaults({fault(QStringLiteral("projects"), {{QStringLiteral("endless"), true},
+                                                                      {QStringLiteral("head"), QStringLiteral("lines")},
+                                                                      {QStringLiteral("maxSeconds"), kPeerSeconds}})}));
+            QVERIFY(PeakMemory::resetPeak());
+            const qint64 before = PeakMemory::residentBytes();
+            std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
+            QSignalSpy finished(list.get(), &UserProjectsRequestHandle::requestFinished);
+            QVERIFY(waitForCount(list.get(), &UserProjectsRequestHandle::requestFinished, finished, 1));
+            QCOMPARE(finished.first().at(1).value<Error>(), ErrorTimeOut);
+            QVERIFY(QTest::qWaitFor([&sim] { return PeakMemory::unreadBytesFrom(sim.port()) == 0; }, kWaitMs));
+            qInfo("peak %lld KiB above the start", (PeakMemory::peakBytes() - before) / 1024);
+        });
     }
 
     // A redirect whose page never ends, fast and in chunks, as the second answer on a connection
@@ -387,50 +397,38 @@ private slots:
     // of runs, the process's peak below what reading even one refused page's worth would cost.
     void endlessRedirectsOnReusedConnectionsAreNotRead()
     {
-        QTemporaryDir certificates;
-        WebServiceSimulator::Tls tls;
-        QString error;
-        if (!WebServiceSimulator::makeCertificates(certificates.path(), &tls, &error))
-            QSKIP(qPrintable(QStringLiteral("openssl could not make test certificates: ") + error));
-        WebServiceSimulator sim;
-        QVERIFY(sim.start(defaultScenario(), tls));
-        const TrustedTestCa trust(tls.caFile);
-        QVERIFY(trust.trusted());
-        // A client of its own for this service, logged in there.
-        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
-        const auto back = qScopeGuard([this] { Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim.rootUrl()); });
-        WebCommunicator communicator;
-        QVERIFY(loginCommunicator(communicator, QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
-        QVERIFY(sim.setFaults({fault(QStringLiteral("media_links"),
-                                     {{QStringLiteral("endless"), true}, {QStringLiteral("chunked"), true},
-                                      {QStringLiteral("status"), 302}, {QStringLiteral("maxSeconds"), kPeerSeconds}})}));
-        const int runs = 200;
-        const int warmUpRuns = 10;
-        // Reading one redirect's page up to the bound of any answer costs twice that.
-        const qint64 allowed = 2 * TransferWatchdog::MaxReplyBytes;
-        qint64 before = 0;
-        for (int run = 1; run <= runs; ++run) {
-            // Measured once the heap has settled into the work.
-            if (run == warmUpRuns + 1) {
-                QVERIFY(PeakMemory::resetPeak());
-                before = PeakMemory::residentBytes();
+        overHttps([this](WebServiceSimulator& sim, WebCommunicator& communicator) {
+            QVERIFY(sim.setFaults({fault(QStringLiteral("media_links"),
+                                         {{QStringLiteral("endless"), true}, {QStringLiteral("chunked"), true},
+                                          {QStringLiteral("status"), 302}, {QStringLiteral("maxSeconds"), kPeerSeconds}})}));
+            const int runs = 200;
+            const int warmUpRuns = 10;
+            // Reading one redirect's page up to the bound of any answer costs twice that.
+            const qint64 allowed = 2 * TransferWatchdog::MaxReplyBytes;
+            qint64 before = 0;
+            for (int run = 1; run <= runs; ++run) {
+                // Measured once the heap has settled into the work.
+                if (run == warmUpRuns + 1) {
+                    QVERIFY(PeakMemory::resetPeak());
+                    before = PeakMemory::residentBytes();
+                }
+                // The links are asked for on the connection that brought the project list.
+                std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
+                QSignalSpy listed(list.get(), &UserProjectsRequestHandle::requestFinished);
+                QVERIFY(waitForCount(list.get(), &UserProjectsRequestHandle::requestFinished, listed, 1));
+                QCOMPARE(listed.first().at(1).value<Error>(), ErrorNone);
+                std::unique_ptr<SingleProjectFileDownloadRequestHandle> links(communicator.requestAllMediaLinks(QStringLiteral("p-big")));
+                QSignalSpy linked(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished);
+                QVERIFY(waitForCount(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished, linked, 1));
+                const SingleProjectFileDownloadResponse response = linked.first().first().value<SingleProjectFileDownloadResponse>();
+                QVERIFY(!response.isRequestSuccessful() && response.links().isEmpty());
+                // No answer, not an unreadable one: none of its page was read.
+                QCOMPARE(response.error(), ErrorNetwork);
             }
-            // The links are asked for on the connection that brought the project list.
-            std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
-            QSignalSpy listed(list.get(), &UserProjectsRequestHandle::requestFinished);
-            QVERIFY(waitForCount(list.get(), &UserProjectsRequestHandle::requestFinished, listed, 1));
-            QCOMPARE(listed.first().at(1).value<Error>(), ErrorNone);
-            std::unique_ptr<SingleProjectFileDownloadRequestHandle> links(communicator.requestAllMediaLinks(QStringLiteral("p-big")));
-            QSignalSpy linked(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished);
-            QVERIFY(waitForCount(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished, linked, 1));
-            const SingleProjectFileDownloadResponse response = linked.first().first().value<SingleProjectFileDownloadResponse>();
-            QVERIFY(!response.isRequestSuccessful() && response.links().isEmpty());
-            // No answer, not an unreadable one: none of its page was read.
-            QCOMPARE(response.error(), ErrorNetwork);
-        }
-        const qint64 grown = PeakMemory::peakBytes() - before;
-        qInfo("peak %lld KiB above the start over %d runs", grown / 1024, runs - warmUpRuns);
-        QVERIFY2(grown < allowed, qPrintable(QStringLiteral("peak %1 KiB above the start").arg(grown / 1024)));
+            const qint64 grown = PeakMemory::peakBytes() - before;
+            qInfo("peak %lld KiB above the start over %d runs", grown / 1024, runs - warmUpRuns);
+            QVERIFY2(grown < allowed, qPrintable(QStringLiteral("peak %1 KiB above the start").arg(grown / 1024)));
+        });
     }
 
     // The updater takes a redirect from its head and follows it: the installer's request, on the

@@ -400,7 +400,7 @@ private slots:
             download.setTransferLimits(limits);
             QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
             download.start();
-            QVERIFY(finished.wait(30000));
+            QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
             QCOMPARE(download.result(), int(CHXMediaDownload::ResultTransferFailed));
         }
         QVERIFY(m_sim->clearFaults());

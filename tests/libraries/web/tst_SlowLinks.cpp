@@ -142,7 +142,7 @@ private slots:
         const qint64 before = PeakMemory::residentBytes();
         std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
         QSignalSpy finished(list.get(), &UserProjectsRequestHandle::requestFinished);
-        QVERIFY(finished.wait(60000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 60000);
         QCOMPARE(finished.first().at(1).value<Error>(), ErrorTimeOut);
         QVERIFY(QTest::qWaitFor([&service] { return PeakMemory::unreadBytesFrom(service.port()) == 0; }, 60000));
         const qint64 grown = PeakMemory::peakBytes() - before;
