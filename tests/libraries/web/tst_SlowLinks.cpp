@@ -125,7 +125,7 @@ private slots:
             QSKIP("this kernel offers no resettable peak of a process's resident memory");
         WebServiceSimulator service;
         QVERIFY(service.start(defaultScenario()));
-        const QString error = ShapedLoopback::shapePort(quint16(service.port()), 30, QStringLiteral("30mbit"));
+        const QString error = ShapedLoopback::shapePort(quint16(service.port()), 40, QStringLiteral("30mbit"));
         if (!error.isEmpty())
             QSKIP(qPrintable(QStringLiteral("cannot shape the loopback: ") + error));
         Tovrin::Shared::ApplicationUrls::setRootUrl(service.rootUrl());
