@@ -289,7 +289,10 @@ private slots:
         const qint64 grown = PeakMemory::peakBytes() - before;
         qInfo("peak %lld KiB above the start", grown / 1024);
         QCOMPARE(outcome, expected);
-        QVERIFY2(grown < kAllowedGrowth, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown / kMiB)));
+        // A list held to its cap of 32 MiB is there twice for a moment, as it crosses from Qt's
+        // network thread; one that took what a million files may claim would hold a GiB.
+        const qint64 allowed = route == QLatin1String("dir of a million") ? 2 * kAllowedGrowth : kAllowedGrowth;
+        QVERIFY2(grown < allowed, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown / kMiB)));
     }
 };
 
