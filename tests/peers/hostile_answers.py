@@ -11,6 +11,8 @@ passes any other shape on to its own faults:
   trickle          a 200 whose chunked body comes 16 bytes at a time, 20 times a second
   gzip-bomb        a 200 "Content-Encoding: gzip" whose body unpacks to 256 MiB, whatever the
                    request asked for
+  endless-status   a status line that never ends
+  endless-headers  a status line, then header lines that never end
 Every shape stops after 60 seconds or 256 MiB sent, and closes the connection.
 
 The command link (python3 hostile_answers.py --link SHAPE [--port N]): listens on 127.0.0.1,
@@ -33,7 +35,10 @@ MAX_SECONDS = 60
 MAX_BYTES = 256 * 1024 * 1024
 BLOCK = b"x" * 65536
 
-HTTP_SHAPES = ("endless", "endless-length", "endless-close", "trickle", "gzip-bomb")
+HTTP_SHAPES = ("endless", "endless-length", "endless-close", "trickle", "gzip-bomb", "endless-status",
+               "endless-headers")
+HEADER_LINES = b"X-Filler: " + b"x" * 90 + b"\r\n"
+HEADER_BLOCK = HEADER_LINES * (65536 // len(HEADER_LINES))
 _BOMB = []
 
 
@@ -70,7 +75,13 @@ def send(handler, shape, content_type="text/plain"):
     head = "HTTP/1.1 200 OK\r\nContent-Type: %s\r\nConnection: close\r\n" % content_type
     wfile = handler.wfile
     try:
-        if shape == "gzip-bomb":
+        if shape == "endless-status":
+            wfile.write(b"HTTP/1.1 200 ")
+            _pump(wfile.write, BLOCK)
+        elif shape == "endless-headers":
+            wfile.write(b"HTTP/1.1 200 OK\r\n")
+            _pump(wfile.write, HEADER_BLOCK)
+        elif shape == "gzip-bomb":
             body = gzip_bomb()
             wfile.write((head + "Content-Encoding: gzip\r\nContent-Length: %d\r\n\r\n" % len(body)).encode())
             wfile.write(body)

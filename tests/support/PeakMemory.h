@@ -49,4 +49,22 @@ inline qint64 peakBytes()
     return statusKiB("VmHWM") * 1024;
 }
 
+// Bytes that this process's connections to the port hold unread (Linux: /proc/self/net/tcp);
+// -1 when unreadable. A connection whose reading goes on after its request has ended, at a peer
+// faster than the reader, keeps them filled for as long as the peer sends.
+inline qint64 unreadBytesFrom(int port)
+{
+    QFile table(QStringLiteral("/proc/self/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 unread = 0;
+    table.readLine();
+    while (!table.atEnd()) {
+        const QList<QByteArray> fields = table.readLine().simplified().split(' ');
+        if (fields.size() > 4 && fields.at(2).split(':').value(1).toInt(nullptr, 16) == port)
+            unread += fields.at(4).split(':').value(1).toLongLong(nullptr, 16);
+    }
+    return unread;
+}
+
 } // namespace PeakMemory

@@ -82,6 +82,12 @@ private:
         SoftwareUpdater updater;
         updater.setBaseUrl(QUrl(m_updates.baseUrl()));
         updater.setDownloadFolder(m_dir.filePath(QStringLiteral("downloads")));
+        // A head without end is given up at its time, shortened here.
+        if (versionRoute.contains(QStringLiteral("head")) || installerRoute.contains(QStringLiteral("head"))) {
+            Tovrin::Shared::TransferLimits limits = updater.transferLimits();
+            limits.headMs = 3000;
+            updater.setTransferLimits(limits);
+        }
         QSignalSpy errors(&updater, &SoftwareUpdater::updateErrorOccurred);
         QSignalSpy checked(&updater, &SoftwareUpdater::updateCheckDone);
         QSignalSpy downloaded(&updater, &SoftwareUpdater::updateDownloadDone);
@@ -158,6 +164,27 @@ private:
         return QTest::qWaitFor([&] { return !finished.isEmpty(); }, kWaitMs) ? finished.first().at(1).value<Error>() : ErrorInvalidParameter;
     }
 
+    // Runs the check against a service of its own over HTTPS, as the service is reached, with a
+    // client of its own logged in there.
+    template <class Check>
+    void overHttps(Check check)
+    {
+        QTemporaryDir certificates;
+        WebServiceSimulator::Tls tls;
+        QString error;
+        if (!WebServiceSimulator::makeCertificates(certificates.path(), &tls, &error))
+            QSKIP(qPrintable(QStringLiteral("openssl could not make test certificates: ") + error));
+        WebServiceSimulator sim;
+        QVERIFY(sim.start(defaultScenario(), tls));
+        const TrustedTestCa trust(tls.caFile);
+        QVERIFY(trust.trusted());
+        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
+        const auto back = qScopeGuard([this] { Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim.rootUrl()); });
+        WebCommunicator communicator;
+        QVERIFY(loginCommunicator(communicator, QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
+        check(sim, communicator);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -190,9 +217,17 @@ private slots:
         };
         QTest::newRow("update information, endless 404 page") << QStringLiteral("version.conf") << withStatus({}, 404)
                                                               << int(UpdateErrorConnection);
+        QTest::newRow("update information, header lines without end")
+            << QStringLiteral("version.conf") << QJsonObject{{QStringLiteral("head"), QStringLiteral("lines")}} << int(UpdateErrorConnection);
         QTest::newRow("installer, endless 302 page") << QStringLiteral("installer") << withStatus({}, 302) << int(UpdateErrorDownload);
         QTest::newRow("media file, endless 404 page") << QStringLiteral("storage_get") << withStatus(endless, 404) << int(ErrorNetwork);
         QTest::newRow("project list, endless") << QStringLiteral("projects") << endless << int(ErrorInvalidReply);
+        // Given up at its head time, shortened here.
+        QJsonObject head = endless;
+        head.insert(QStringLiteral("head"), QStringLiteral("status"));
+        QTest::newRow("project list, status line without end") << QStringLiteral("projects") << head << int(ErrorTimeOut);
+        head.insert(QStringLiteral("head"), QStringLiteral("lines"));
+        QTest::newRow("project list, header lines without end") << QStringLiteral("projects") << head << int(ErrorTimeOut);
         QTest::newRow("server status, endless") << QStringLiteral("server_status") << endless << int(ErrorInvalidReply);
         // Qt's own limit on what it takes in ahead of the reader misses a request with a body
         // unless set once the request has started.
@@ -254,11 +289,20 @@ private slots:
         QFETCH(QString, route);
         QFETCH(QJsonObject, action);
         QFETCH(int, expected);
-        const QJsonObject page{{QStringLiteral("fault"), QStringLiteral("endless")}, {QStringLiteral("max_seconds"), kPeerSeconds},
-                               {QStringLiteral("status"), action.value(QStringLiteral("status"))}};
+        QJsonObject page{{QStringLiteral("fault"), QStringLiteral("endless")}, {QStringLiteral("max_seconds"), kPeerSeconds},
+                         {QStringLiteral("status"), action.value(QStringLiteral("status"))}};
+        if (action.contains(QStringLiteral("head")))
+            page.insert(QStringLiteral("head"), action.value(QStringLiteral("head")));
         const QJsonObject offer = UpdateServerPeer::textRoute("[Windows]\nVersion=9.9\nFile=setup/Installer.exe\n");
         QVERIFY(PeakMemory::resetPeak());
         const qint64 before = PeakMemory::residentBytes();
+        const WebCommunicator::Timeouts timeouts = m_communicator->timeouts();
+        auto restoreTimeouts = qScopeGuard([&] { m_communicator->setTimeouts(timeouts); });
+        if (action.contains(QStringLiteral("head"))) {
+            WebCommunicator::Timeouts shortHead = timeouts;
+            shortHead.transfer.headMs = 3000;
+            m_communicator->setTimeouts(shortHead);
+        }
         int outcome = -1;
         if (route == QLatin1String("version.conf"))
             outcome = updaterError(page, QJsonObject());
@@ -266,6 +310,9 @@ private slots:
             outcome = updaterError(offer, page);
         else
             outcome = int(webError(route, action));
+        // Whatever ended the request ended the reading of its connection as well.
+        QVERIFY(QTest::qWaitFor([this] { return PeakMemory::unreadBytesFrom(m_sim.port()) == 0; }, kWaitMs));
+        QVERIFY(QTest::qWaitFor([this] { return PeakMemory::unreadBytesFrom(m_updates.port()) == 0; }, kWaitMs));
         const qint64 grown = PeakMemory::peakBytes() - before;
         qInfo("peak %lld KiB above the start", grown / 1024);
         QCOMPARE(outcome, expected);
@@ -320,56 +367,68 @@ private slots:
         QCOMPARE(response.links().last().name, QStringLiteral("IMG_0001.JPG"));
     }
 
+    // Header lines without end over HTTPS, as the service is reached: given up at the head's
+    // time (shortened here) and the connection's reading ended. Qt takes a head in whole, however
+    // long, and tells nothing of it before its end: what it holds until the give-up grows with
+    // the link's rate and the head's time, so it is only reported.
+    void anEndlessHeadOverHttpsIsGivenUp()
+    {
+        overHttps([this](WebServiceSimulator& sim, WebCommunicator& communicator) {
+            WebCommunicator::Timeouts timeouts = communicator.timeouts();
+            timeouts.transfer.headMs = 3000;
+            communicator.setTimeouts(timeouts);
+            QVERIFY(sim.setFaults({fault(QStringLiteral("projects"), {{QStringLiteral("endless"), true},
+                                                                      {QStringLiteral("head"), QStringLiteral("lines")},
+                                                                      {QStringLiteral("maxSeconds"), kPeerSeconds}})}));
+            QVERIFY(PeakMemory::resetPeak());
+            const qint64 before = PeakMemory::residentBytes();
+            std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
+            QSignalSpy finished(list.get(), &UserProjectsRequestHandle::requestFinished);
+            QVERIFY(waitForCount(list.get(), &UserProjectsRequestHandle::requestFinished, finished, 1));
+            QCOMPARE(finished.first().at(1).value<Error>(), ErrorTimeOut);
+            QVERIFY(QTest::qWaitFor([&sim] { return PeakMemory::unreadBytesFrom(sim.port()) == 0; }, kWaitMs));
+            qInfo("peak %lld KiB above the start", (PeakMemory::peakBytes() - before) / 1024);
+        });
+    }
+
     // A redirect whose page never ends, fast and in chunks, as the second answer on a connection
     // kept alive (HTTPS, as the service is reached): Qt may take such a page in far ahead of its
     // reader, so the web client reads none of it and takes the redirect for no answer. Hundreds
     // of runs, the process's peak below what reading even one refused page's worth would cost.
     void endlessRedirectsOnReusedConnectionsAreNotRead()
     {
-        QTemporaryDir certificates;
-        WebServiceSimulator::Tls tls;
-        QString error;
-        if (!WebServiceSimulator::makeCertificates(certificates.path(), &tls, &error))
-            QSKIP(qPrintable(QStringLiteral("openssl could not make test certificates: ") + error));
-        WebServiceSimulator sim;
-        QVERIFY(sim.start(defaultScenario(), tls));
-        const TrustedTestCa trust(tls.caFile);
-        QVERIFY(trust.trusted());
-        // A client of its own for this service, logged in there.
-        Tovrin::Shared::ApplicationUrls::setRootUrl(sim.rootUrl());
-        const auto back = qScopeGuard([this] { Tovrin::Shared::ApplicationUrls::setRootUrl(m_sim.rootUrl()); });
-        WebCommunicator communicator;
-        QVERIFY(loginCommunicator(communicator, QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
-        QVERIFY(sim.setFaults({fault(QStringLiteral("media_links"),
-                                     {{QStringLiteral("endless"), true}, {QStringLiteral("chunked"), true},
-                                      {QStringLiteral("status"), 302}, {QStringLiteral("maxSeconds"), kPeerSeconds}})}));
-        const int runs = 200;
-        const int warmUpRuns = 10;
-        // Reading one redirect's page up to the bound of any answer costs twice that.
-        const qint64 allowed = 2 * TransferWatchdog::MaxReplyBytes;
-        qint64 before = 0;
-        for (int run = 1; run <= runs; ++run) {
-            // Measured once the heap has settled into the work.
-            if (run == warmUpRuns + 1) {
-                QVERIFY(PeakMemory::resetPeak());
-                before = PeakMemory::residentBytes();
+        overHttps([this](WebServiceSimulator& sim, WebCommunicator& communicator) {
+            QVERIFY(sim.setFaults({fault(QStringLiteral("media_links"),
+                                         {{QStringLiteral("endless"), true}, {QStringLiteral("chunked"), true},
+                                          {QStringLiteral("status"), 302}, {QStringLiteral("maxSeconds"), kPeerSeconds}})}));
+            const int runs = 200;
+            const int warmUpRuns = 10;
+            // Reading one redirect's page up to the bound of any answer costs twice that.
+            const qint64 allowed = 2 * TransferWatchdog::MaxReplyBytes;
+            qint64 before = 0;
+            for (int run = 1; run <= runs; ++run) {
+                // Measured once the heap has settled into the work.
+                if (run == warmUpRuns + 1) {
+                    QVERIFY(PeakMemory::resetPeak());
+                    before = PeakMemory::residentBytes();
+                }
+                // The links are asked for on the connection that brought the project list.
+                std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
+                QSignalSpy listed(list.get(), &UserProjectsRequestHandle::requestFinished);
+                QVERIFY(waitForCount(list.get(), &UserProjectsRequestHandle::requestFinished, listed, 1));
+                QCOMPARE(listed.first().at(1).value<Error>(), ErrorNone);
+                std::unique_ptr<SingleProjectFileDownloadRequestHandle> links(communicator.requestAllMediaLinks(QStringLiteral("p-big")));
+                QSignalSpy linked(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished);
+                QVERIFY(waitForCount(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished, linked, 1));
+                const SingleProjectFileDownloadResponse response = linked.first().first().value<SingleProjectFileDownloadResponse>();
+                QVERIFY(!response.isRequestSuccessful() && response.links().isEmpty());
+                // No answer, not an unreadable one: none of its page was read.
+                QCOMPARE(response.error(), ErrorNetwork);
             }
-            // The links are asked for on the connection that brought the project list.
-            std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
-            QSignalSpy listed(list.get(), &UserProjectsRequestHandle::requestFinished);
-            QVERIFY(waitForCount(list.get(), &UserProjectsRequestHandle::requestFinished, listed, 1));
-            QCOMPARE(listed.first().at(1).value<Error>(), ErrorNone);
-            std::unique_ptr<SingleProjectFileDownloadRequestHandle> links(communicator.requestAllMediaLinks(QStringLiteral("p-big")));
-            QSignalSpy linked(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished);
-            QVERIFY(waitForCount(links.get(), &SingleProjectFileDownloadRequestHandle::requestFinished, linked, 1));
-            const SingleProjectFileDownloadResponse response = linked.first().first().value<SingleProjectFileDownloadResponse>();
-            QVERIFY(!response.isRequestSuccessful() && response.links().isEmpty());
-            // No answer, not an unreadable one: none of its page was read.
-            QCOMPARE(response.error(), ErrorNetwork);
-        }
-        const qint64 grown = PeakMemory::peakBytes() - before;
-        qInfo("peak %lld KiB above the start over %d runs", grown / 1024, runs - warmUpRuns);
-        QVERIFY2(grown < allowed, qPrintable(QStringLiteral("peak %1 KiB above the start").arg(grown / 1024)));
+            const qint64 grown = PeakMemory::peakBytes() - before;
+            qInfo("peak %lld KiB above the start over %d runs", grown / 1024, runs - warmUpRuns);
+            QVERIFY2(grown < allowed, qPrintable(QStringLiteral("peak %1 KiB above the start").arg(grown / 1024)));
+        });
     }
 
     // The updater takes a redirect from its head and follows it: the installer's request, on the

@@ -431,6 +431,45 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(leftovers().isEmpty(), 20000);
     }
 
+    // The limits the download ships with end a file crawling at 320 B/s (its window shortened
+    // to keep the test short: the floor is what is tried); and a reader slower than its link
+    // (the program's thread busy three quarters of the time) holds little of a 200 MiB file
+    // that the camera sends as fast as it can.
+    void theShippedLimitsAndReadLimitHold()
+    {
+        if (!PeakMemory::resetPeak() || PeakMemory::peakBytes() <= 0)
+            QSKIP("this kernel offers no resettable peak of a process's resident memory");
+        const QString crawling = QStringLiteral("/SD/DCIM/100MEDIA/CRAWL.MP4");
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", crawling}, {"format", "MP4"}, {"size", 65536}}));
+        QVERIFY(m_sim->fault("file", "crawl", -1));
+        {
+            CHXMediaDownload download({info(crawling, 65536, RemoteMediaTypes::FileTypeVideo)}, {target("c.mp4")});
+            Tovrin::Shared::TransferLimits limits = CHXMediaDownload::defaultTransferLimits();
+            limits.lowSpeedWindowMs = 2000;
+            download.setTransferLimits(limits);
+            QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+            download.start();
+            QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+            QCOMPARE(download.result(), int(CHXMediaDownload::ResultTransferFailed));
+        }
+        QVERIFY(m_sim->clearFaults());
+        const int size = 200 * 1024 * 1024;
+        const QString large = QStringLiteral("/SD/DCIM/100MEDIA/LARGE.MP4");
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", large}, {"format", "MP4"}, {"size", size}}));
+        CHXMediaDownload download({info(large, size, RemoteMediaTypes::FileTypeVideo)}, {target("l.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        QTimer busy;
+        connect(&busy, &QTimer::timeout, this, [] { QThread::msleep(15); });
+        busy.start(5);
+        const qint64 allowed = PeakMemory::peakBytes() + 64 * 1024 * 1024;
+        download.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty() || PeakMemory::peakBytes() > allowed, 120000);
+        busy.stop();
+        QVERIFY2(PeakMemory::peakBytes() <= allowed,
+                 qPrintable(QStringLiteral("%1 MiB above the bound").arg((PeakMemory::peakBytes() - allowed) >> 20)));
+        QCOMPARE(download.result(), int(CHXMediaDownload::ResultCompleted));
+    }
+
     // A drive that fills during the download is named as full, with the system's reason in the
     // log: the camera lists no size and sends 6 MB onto a 4 MiB volume, or a size that fits and
     // another program fills the drive meanwhile. The old copy stays whole, nothing else stays.

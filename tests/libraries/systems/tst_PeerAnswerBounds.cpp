@@ -80,13 +80,17 @@ private:
     std::unique_ptr<EncoderBoardSimulator> m_zpx;
 
     // The result of a command whose answer has the fault, then that of the next command.
-    QString cameraOutcome(const QString& route, const QString& fault)
+    // With the runner's shipped limits unless told otherwise. "dir" lists the files of a large
+    // card, "dir of a million" those of a camera that claims a million.
+    QString cameraOutcome(const QString& route, const QString& fault, bool shippedLimits = false)
     {
-        if (!m_camera->fault(route, fault))
+        const bool million = route == QLatin1String("dir of a million");
+        if (!m_camera->fault(million ? QStringLiteral("dir") : route, fault))
             return QStringLiteral("peer not steered");
         CTetronCommandRunner runner;
         // The camera's own limits, with a window of a second: a trickle ends within seconds.
-        runner.setTransferLimits({5000, 5000, 16 * 1024, 1000});
+        if (!shippedLimits)
+            runner.setTransferLimits({5000, 5000, 16 * 1024, 1000});
         CAbstractTetronCommand* command = nullptr;
         if (route == QLatin1String("login"))
             command = new CLoginCommand();
@@ -96,6 +100,8 @@ private:
             command = new CGetCameraInfoCommand({TetronTables::ParameterBatteryLevel});
         else if (route == QLatin1String("dir"))
             command = new CGetFileInfoCommand(0, kListedFiles);
+        else if (million)
+            command = new CGetFileInfoCommand(0, 1000000);
         else
             command = new CGetThumbnailCommand(cameraFileUrl(QStringLiteral("/SD/DCIM/100MEDIA/IMG0001.JPG")));
         QStringList results;
@@ -205,6 +211,13 @@ private slots:
         m_zpx.reset();
     }
 
+    // A status answer trickling at 320 B/s, met with the limits the program ships with: given
+    // up within the rate's window, and the camera's queue goes on.
+    void theShippedLimitsEndATricklingCamera()
+    {
+        QCOMPARE(cameraOutcome(QStringLiteral("alert"), QStringLiteral("trickle"), true), QStringLiteral("NetworkError, then Success"));
+    }
+
     void answersWithoutEndEndInBoundedMemory_data()
     {
         QTest::addColumn<QString>("peer");
@@ -220,9 +233,12 @@ private slots:
         QTest::newRow("camera status poll, endless until closed") << "camera" << "alert" << "endless-close" << failed;
         QTest::newRow("camera status poll, trickling") << "camera" << "alert" << "trickle" << failed;
         QTest::newRow("camera status poll, unpacking to 256 MiB") << "camera" << "alert" << "gzip-bomb" << failed;
+        QTest::newRow("camera status poll, status line without end") << "camera" << "alert" << "endless-status" << failed;
+        QTest::newRow("camera status poll, header lines without end") << "camera" << "alert" << "endless-headers" << failed;
         QTest::newRow("camera settings, endless in chunks") << "camera" << "get" << "endless" << failed;
         QTest::newRow("camera log-in, endless in chunks") << "camera" << "login" << "endless" << failed;
         QTest::newRow("camera file list, endless in chunks") << "camera" << "dir" << "endless" << failed;
+        QTest::newRow("camera file list of a million files, endless in chunks") << "camera" << "dir of a million" << "endless" << failed;
         QTest::newRow("camera file list, trickling") << "camera" << "dir" << "trickle" << failed;
         QTest::newRow("camera file list, nested 3 million deep") << "camera" << "dir" << "nested" << unreadable;
         QTest::newRow("camera thumbnail, endless until closed") << "camera" << "thumb" << "endless-close" << failed;
@@ -230,10 +246,12 @@ private slots:
         QTest::newRow("camera thumbnail, 20000 x 20000 pixels") << "camera" << "thumb" << "pixel-bomb" << unreadable;
         QTest::newRow("Brennic version, endless in chunks") << "brennic" << "version" << "endless" << timeOut;
         QTest::newRow("Brennic settings, endless with a length") << "brennic" << "settings" << "endless-length" << timeOut;
+        QTest::newRow("Brennic settings, header lines without end") << "brennic" << "settings" << "endless-headers" << timeOut;
         QTest::newRow("Brennic settings, trickling") << "brennic" << "settings" << "trickle" << timeOut;
         QTest::newRow("Brennic change (PUT), endless in chunks") << "brennic" << "change" << "endless" << timeOut;
         QTest::newRow("Brennic overlay (POST), endless in chunks") << "brennic" << "overlay" << "endless" << "finished";
         QTest::newRow("Brennic overlay (POST), unpacking to 256 MiB") << "brennic" << "overlay" << "gzip-bomb" << "finished";
+        QTest::newRow("Brennic overlay (POST), status line without end") << "brennic" << "overlay" << "endless-status" << "finished";
         QTest::newRow("ZPX index page, endless until closed") << "zpx" << "index" << "endless-close" << timeOut;
         // Given up for its size, which is no refusal of the credentials.
         QTest::newRow("ZPX form (POST), endless in chunks") << "zpx" << "form" << "endless" << timeOut;
@@ -252,18 +270,29 @@ private slots:
         QVERIFY(PeakMemory::resetPeak());
         const qint64 before = PeakMemory::residentBytes();
         QString outcome;
-        if (peer == QLatin1String("camera"))
+        int port = 0;
+        if (peer == QLatin1String("camera")) {
             outcome = cameraOutcome(route, fault);
-        else if (peer == QLatin1String("brennic"))
+            port = m_camera->port();
+        } else if (peer == QLatin1String("brennic")) {
             outcome = boardOutcome(*m_brennic, route, fault);
-        else if (peer == QLatin1String("zpx"))
+            port = m_brennic->port();
+        } else if (peer == QLatin1String("zpx")) {
             outcome = boardOutcome(*m_zpx, route, fault);
-        else
+            port = m_zpx->port();
+        } else {
             outcome = linkOutcome(fault);
+        }
+        // Whatever ended the request ended the reading of its connection as well.
+        if (port > 0)
+            QVERIFY(QTest::qWaitFor([port] { return PeakMemory::unreadBytesFrom(port) == 0; }, kWaitMs));
         const qint64 grown = PeakMemory::peakBytes() - before;
         qInfo("peak %lld KiB above the start", grown / 1024);
         QCOMPARE(outcome, expected);
-        QVERIFY2(grown < kAllowedGrowth, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown / kMiB)));
+        // A list held to its cap of 32 MiB is there twice for a moment, as it crosses from Qt's
+        // network thread; one that took what a million files may claim would hold a GiB.
+        const qint64 allowed = route == QLatin1String("dir of a million") ? 2 * kAllowedGrowth : kAllowedGrowth;
+        QVERIFY2(grown < allowed, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown / kMiB)));
     }
 };
 

@@ -17,9 +17,11 @@
 
 #include "ApplicationUrls.h"
 #include "CLogger.h"
+#include "support/PeakMemory.h"
 #include "support/ShapedLoopback.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -112,6 +114,40 @@ private slots:
         if (!error.isEmpty())
             QSKIP(qPrintable(QStringLiteral("cannot shape the loopback: ") + error));
         Tovrin::Shared::ApplicationUrls::setRootUrl(m_outageService.rootUrl());
+    }
+
+    // Header lines without end at 30 Mbit/s, faster than Qt takes a plain-HTTP head in: given
+    // up at the head's time (shortened here), the connection's reading ended at once, and the
+    // process's peak bounded.
+    void anEndlessHeadIsEndedAtItsGiveUp()
+    {
+        if (!PeakMemory::resetPeak() || PeakMemory::peakBytes() <= 0)
+            QSKIP("this kernel offers no resettable peak of a process's resident memory");
+        WebServiceSimulator service;
+        QVERIFY(service.start(defaultScenario()));
+        const QString error = ShapedLoopback::shapePort(quint16(service.port()), 40, QStringLiteral("30mbit"));
+        if (!error.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("cannot shape the loopback: ") + error));
+        Tovrin::Shared::ApplicationUrls::setRootUrl(service.rootUrl());
+        const auto back = qScopeGuard([this] { Tovrin::Shared::ApplicationUrls::setRootUrl(m_outageService.rootUrl()); });
+        WebCommunicator communicator;
+        QVERIFY(loginCommunicator(communicator, QStringLiteral("alice"), QString::fromLatin1(alicePassword())));
+        WebCommunicator::Timeouts timeouts = communicator.timeouts();
+        timeouts.transfer.headMs = 3000;
+        communicator.setTimeouts(timeouts);
+        QVERIFY(service.setFaults({fault(QStringLiteral("projects"), {{QStringLiteral("endless"), true},
+                                                                      {QStringLiteral("head"), QStringLiteral("lines")},
+                                                                      {QStringLiteral("maxSeconds"), 600}})}));
+        QVERIFY(PeakMemory::resetPeak());
+        const qint64 before = PeakMemory::residentBytes();
+        std::unique_ptr<UserProjectsRequestHandle> list(communicator.queryUserProjects());
+        QSignalSpy finished(list.get(), &UserProjectsRequestHandle::requestFinished);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 60000);
+        QCOMPARE(finished.first().at(1).value<Error>(), ErrorTimeOut);
+        QVERIFY(QTest::qWaitFor([&service] { return PeakMemory::unreadBytesFrom(service.port()) == 0; }, 60000));
+        const qint64 grown = PeakMemory::peakBytes() - before;
+        qInfo("peak %lld KiB above the start", grown / 1024);
+        QVERIFY2(grown < 64 * 1024 * 1024, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown >> 20)));
     }
 
     void fieldLinksCompleteAndSilentPeersEnd()

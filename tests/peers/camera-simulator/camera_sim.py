@@ -33,7 +33,7 @@ endless-close, trickle, gzip-bomb), on "dir" nested (a list whose elements nest 
 deep) and on "thumb" pixel-bomb (a JPEG that claims 20000 x 20000 pixels);
 transport faults combine with "+", for example "slow+ignore-range". Of a file, instead:
 endless-page (a 404 page in chunks, as fast as it is read, that never ends), trickle (the file
-at 64 bytes every 50 ms).
+at 64 bytes every 50 ms), crawl (16 bytes every 50 ms).
 """
 
 import argparse
@@ -495,8 +495,8 @@ class Handler(BaseHTTPRequestHandler):
         data = entry["data"]
         content_type = "video/mp4" if entry["format"].lower() == "mp4" else "image/jpeg"
         names = (fault or "").split("+")
-        if "endless-page" in names or "trickle" in names:
-            self.file_without_end(data, content_type, "endless-page" in names)
+        if "endless-page" in names or "trickle" in names or "crawl" in names:
+            self.file_without_end(data, content_type, "endless-page" in names, 16 if "crawl" in names else 64)
             return
         header = self.headers.get("Range", "")
         if header and "ignore-range" not in (fault or "").split("+"):
@@ -515,7 +515,7 @@ class Handler(BaseHTTPRequestHandler):
             return
         self.send_body(200, data, content_type, {"Accept-Ranges": "bytes"}, fault=fault)
 
-    def file_without_end(self, data, content_type, endless_page):
+    def file_without_end(self, data, content_type, endless_page, piece=64):
         """An error page that never ends, or the file at a trickle; until the reader goes."""
         deadline = time.time() + 300
         if endless_page:
@@ -537,9 +537,9 @@ class Handler(BaseHTTPRequestHandler):
                 else:
                     if sent >= len(data):
                         return
-                    self.wfile.write(data[sent:sent + 64])
+                    self.wfile.write(data[sent:sent + piece])
                     self.wfile.flush()
-                    sent += 64
+                    sent += piece
                     time.sleep(0.05)
         except (BrokenPipeError, ConnectionResetError):
             pass

@@ -26,7 +26,7 @@ and may carry "fault":
   "endless"    the route's "status" (200 when none is given; a redirect's Location when the
                route gives "location") with a page that does not end, sent as fast as the client
                reads, bounded by "max_seconds"; in chunks on a connection kept alive when the
-               route gives "chunked"
+               route gives "chunked"; with "head": "lines" the header lines are what does not end
 A route may also carry
   "delay_ms": <n>   the answer starts (status and headers) only after n ms, bounded by "max_seconds"
   "body_delay_ms": <n>  with "gzip": the body follows its head only after n ms, bounded by "max_seconds"
@@ -201,6 +201,16 @@ class Handler(BaseHTTPRequestHandler):
             self._log(302, fault)
             if announce > len(page):
                 self._fall_silent(route)
+            return
+        if fault == "endless" and route.get("head") == "lines":
+            self.send_response(int(route.get("status", 200)))
+            self.flush_headers()
+            self.close_connection = True
+            self._log(int(route.get("status", 200)), fault)
+            block = (b"X-Filler: " + b"x" * 90 + b"\r\n") * 650
+            deadline = time.monotonic() + float(route.get("max_seconds", 60))
+            while time.monotonic() < deadline:
+                self.wfile.write(block)
             return
         if fault == "endless":
             status = int(route.get("status", 200))

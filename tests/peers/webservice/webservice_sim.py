@@ -16,7 +16,8 @@ where a fault was asked for. "paceBytesPerSecond" sends an answer's body at that
 "pauseMs" after that many bytes of the answer. "endless" answers with "status" (200 when none is
 given) and a body without end, as fast as the client reads (for at most "maxSeconds", 60 by
 default), in chunks when "chunked" is set, after the text of "openWith" when given, and before
-the request's body has been read when "bodyUnread" is set. "resetAfterBytes" resets an upload's connection (RST)
+the request's body has been read when "bodyUnread" is set; with "head" ("status" or "lines") the
+status line or the header lines are what never ends. "resetAfterBytes" resets an upload's connection (RST)
 once that many bytes of its body have arrived. "gzip" sends the route's answer compressed ("Content-Encoding: gzip") whatever the
 request asked for; "gzipBombBytes" sends instead a compressed body that unpacks to that many
 bytes. "extraObjects" adds that many made-up objects to a bucket listing. A "hold" rule keeps a
@@ -306,7 +307,16 @@ class Handler(BaseHTTPRequestHandler):
         if chunked:
             block = b'%x\r\n' % len(block) + block + b'\r\n'
             opening = b'%x\r\n' % len(opening) + opening + b'\r\n' if opening else b''
-        self.wfile.write(head.encode() + b'\r\n' + opening)
+        if fault.get('head') == 'status':
+            # A status line that never ends.
+            head, block, opening = 'HTTP/1.1 %d ' % status, b'x' * 65536, b''
+        elif fault.get('head') == 'lines':
+            # Header lines that never end.
+            block = (b'X-Filler: ' + b'x' * 90 + b'\r\n') * 650
+            opening = b''
+        else:
+            head += '\r\n'
+        self.wfile.write(head.encode() + opening)
         deadline = time.monotonic() + float(fault.get('maxSeconds', 60))
         try:
             while time.monotonic() < deadline:

@@ -2,11 +2,13 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QSet>
+#include <QHash>
 #include <QtEndian>
 
 #ifdef Q_OS_LINUX
 #include <dirent.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,10 +22,10 @@ namespace Shared {
 #ifdef Q_OS_LINUX
 namespace {
 
-// Inodes of the sockets among this process's open descriptors.
-QSet<quint64> ownSocketInodes()
+// The sockets among this process's open descriptors, by inode.
+QHash<quint64, int> ownSocketInodes()
 {
-    QSet<quint64> inodes;
+    QHash<quint64, int> inodes;
     DIR* folder = ::opendir("/proc/self/fd");
     if (!folder)
         return inodes;
@@ -39,7 +41,7 @@ QSet<quint64> ownSocketInodes()
         target[length] = '\0';
         // "socket:[12345]"
         if (std::strncmp(target, "socket:[", 8) == 0)
-            inodes.insert(std::strtoull(target + 8, nullptr, 10));
+            inodes.insert(std::strtoull(target + 8, nullptr, 10), std::atoi(entry->d_name));
     }
     ::closedir(folder);
     return inodes;
@@ -78,9 +80,18 @@ bool addressMatches(const QHostAddress& address, const QList<QHostAddress>& want
     return false;
 }
 
-// Adds the send queues of the table's matching connections; false when the table is unreadable.
-bool addQueues(const char* table, const QSet<quint64>& inodes, quint16 port, const QList<QHostAddress>& addresses,
-               qint64* total, bool* found)
+struct Connection
+{
+    quint64 inode;
+    qint64 sendQueue;
+    qint64 receiveQueue;
+};
+
+// Calls visit for each of the table's connections that are this process's, to the port and one
+// of the addresses; false when the table is unreadable.
+template <typename Visit>
+bool visitConnections(const char* table, const QHash<quint64, int>& inodes, quint16 port,
+                      const QList<QHostAddress>& addresses, Visit visit)
 {
     QFile file(QString::fromLatin1(table));
     if (!file.open(QIODevice::ReadOnly))
@@ -96,8 +107,9 @@ bool addQueues(const char* table, const QSet<quint64>& inodes, quint16 port, con
             continue;
         if (!inodes.contains(fields.at(9).toULongLong()) || !addressMatches(addressFromKernel(remote.at(0)), addresses))
             continue;
-        *found = true;
-        *total += qint64(fields.at(4).split(':').value(0).toULongLong(nullptr, 16));
+        const QList<QByteArray> queues = fields.at(4).split(':');
+        visit(Connection{fields.at(9).toULongLong(), qint64(queues.value(0).toULongLong(nullptr, 16)),
+                         qint64(queues.value(1).toULongLong(nullptr, 16))});
     }
     return true;
 }
@@ -106,14 +118,46 @@ bool addQueues(const char* table, const QSet<quint64>& inodes, quint16 port, con
 
 qint64 SendQueueProbe::unacknowledgedBytes(quint16 remotePort, const QList<QHostAddress>& remoteAddresses)
 {
-    const QSet<quint64> inodes = ownSocketInodes();
+    const QHash<quint64, int> inodes = ownSocketInodes();
     if (inodes.isEmpty())
         return -1;
     qint64 total = 0;
     bool found = false;
-    const bool readable = addQueues("/proc/self/net/tcp", inodes, remotePort, remoteAddresses, &total, &found);
-    const bool readable6 = addQueues("/proc/self/net/tcp6", inodes, remotePort, remoteAddresses, &total, &found);
+    auto add = [&](const Connection& connection) {
+        found = true;
+        total += connection.sendQueue;
+    };
+    const bool readable = visitConnections("/proc/self/net/tcp", inodes, remotePort, remoteAddresses, add);
+    const bool readable6 = visitConnections("/proc/self/net/tcp6", inodes, remotePort, remoteAddresses, add);
     return (readable || readable6) && found ? total : -1;
+}
+
+int SendQueueProbe::endUnreadConnections(quint16 remotePort, const QList<QHostAddress>& remoteAddresses)
+{
+    const QHash<quint64, int> inodes = ownSocketInodes();
+    QList<Connection> unread;
+    auto take = [&unread](const Connection& connection) {
+        if (connection.receiveQueue > 0)
+            unread.append(connection);
+    };
+    visitConnections("/proc/self/net/tcp", inodes, remotePort, remoteAddresses, take);
+    visitConnections("/proc/self/net/tcp6", inodes, remotePort, remoteAddresses, take);
+    int ended = 0;
+    for (const Connection& connection : qAsConst(unread)) {
+        const int descriptor = inodes.value(connection.inode);
+        // The descriptor may have been closed and reused since the listing.
+        struct stat status;
+        if (::fstat(descriptor, &status) != 0 || !S_ISSOCK(status.st_mode) || quint64(status.st_ino) != connection.inode)
+            continue;
+        // Connecting a TCP socket to AF_UNSPEC resets the connection and drops what it holds; the
+        // descriptor stays its owner's, whose next read fails.
+        struct sockaddr unspecified;
+        std::memset(&unspecified, 0, sizeof unspecified);
+        unspecified.sa_family = AF_UNSPEC;
+        if (::connect(descriptor, &unspecified, sizeof unspecified) == 0)
+            ++ended;
+    }
+    return ended;
 }
 
 #else
@@ -121,6 +165,11 @@ qint64 SendQueueProbe::unacknowledgedBytes(quint16 remotePort, const QList<QHost
 qint64 SendQueueProbe::unacknowledgedBytes(quint16, const QList<QHostAddress>&)
 {
     return -1;
+}
+
+int SendQueueProbe::endUnreadConnections(quint16, const QList<QHostAddress>&)
+{
+    return 0;
 }
 
 #endif

@@ -17,6 +17,9 @@ public:
     // The sum over this process's connections to the port (and to one of the addresses, when
     // any are given); -1 when no such connection can be seen (another system, a proxy between).
     static qint64 unacknowledgedBytes(quint16 remotePort, const QList<QHostAddress>& remoteAddresses = {});
+    // Resets this process's connections to the port and one of the addresses that hold bytes the
+    // process has not read, at once, whatever thread is reading them; returns how many.
+    static int endUnreadConnections(quint16 remotePort, const QList<QHostAddress>& remoteAddresses);
 };
 
 } // namespace Shared

@@ -24,6 +24,32 @@ bool isRedirectStatus(const QNetworkReply* reply)
     return status >= 300 && status < 400;
 }
 
+quint16 peerPort(const QUrl& url)
+{
+    return quint16(url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80));
+}
+
+// Qt's HTTP layer reads a plain-HTTP head a byte at a time and returns to its thread's event
+// loop only once the socket has nothing more: a head that comes without end faster than that is
+// read on for good, however the reply was ended, and the abort queued to that thread never runs.
+// A reply ended before its head came has its peer's connections that hold unread bytes ended
+// below Qt. Only an address tells this peer's connections from others to the same port.
+void endUnreadHead(QNetworkReply* reply, const QString& logCategory)
+{
+    if (reply->error() != QNetworkReply::OperationCanceledError
+        || reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+        return;
+    const QHostAddress peer(reply->url().host());
+    if (peer.isNull())
+        return;
+    const int ended = SendQueueProbe::endUnreadConnections(peerPort(reply->url()), {peer});
+    if (ended > 0)
+        CLogger::logMessage(CLogger::LogLevelWarning, logCategory,
+                            QStringLiteral("The head from %1 never ended; %2 connection(s) to it ended below the network layer.")
+                                .arg(reply->url().authority())
+                                .arg(ended));
+}
+
 // Every limit is looked at ten times per the shortest of them: a stall of the default 180 s is
 // ended within 198 s, without a timer restart for every chunk of a fast transfer.
 int tickIntervalMs(const TransferLimits& limits)
@@ -59,7 +85,7 @@ TransferWatchdog::TransferWatchdog(QNetworkReply* reply, const TransferLimits& l
     connect(reply, &QNetworkReply::finished, &m_tick, &QTimer::stop);
     connect(&m_tick, &QTimer::timeout, this, &TransferWatchdog::check);
     const QUrl url = reply->url();
-    m_peerPort = quint16(url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80));
+    m_peerPort = peerPort(url);
     const QHostAddress literal(url.host());
     if (!literal.isNull())
         m_peerAddresses.append(literal);
@@ -94,6 +120,8 @@ void TransferWatchdog::watch(QNetworkReply* reply, const TransferLimits& limits,
     // any of the body, asked of this thread piece by piece, can have gone out.
     QMetaObject::invokeMethod(
         reply, [reply] { reply->setReadBufferSize(reply->readBufferSize()); }, Qt::QueuedConnection);
+    // Whoever ends the reply: the watchdog, the caller's own deadline or a cancel.
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, logCategory] { endUnreadHead(reply, logCategory); });
     if (tickIntervalMs(limits) == 0)
         return;
     new TransferWatchdog(reply, limits, logCategory);

@@ -58,7 +58,9 @@ public:
     // waits at the socket instead of filling memory.
     static constexpr qint64 ReadBufferBytes = 1024 * 1024;
 
-    // The log lines of a reply given up go to the category.
+    // The log lines of a reply given up go to the category. A reply to an address that ends
+    // before its head came (given up here, by the caller or cancelled) ends the reading of its
+    // connection too, which Qt alone may not do.
     static void watch(QNetworkReply* reply, const TransferLimits& limits,
                       const QString& logCategory = QStringLiteral("TovrinWeb"));
     // The reply's error, with a reply given up here as TimeoutError, a refused answer as

@@ -68,7 +68,7 @@ void UserProjectsRequestHandle::handleReply(const QString& text, const QList<QNe
 {
     Q_UNUSED(text)
     Q_UNUSED(headers)
-    CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("CUserProjectsResponse::fromJSON"));
+    CLogger::logMessage(CLogger::LogLevelInfo, QStringLiteral("TovrinWeb"), QStringLiteral("UserProjectsRequestHandle::handleReply: project list read"));
     UserProjectsResponse response;
     response.setError(error);
     if (replyRefused())

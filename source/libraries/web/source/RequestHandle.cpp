@@ -29,9 +29,6 @@ RequestHandle::~RequestHandle() = default;
 
 void RequestHandle::setReply(QNetworkReply* reply)
 {
-    // Limited before anything else: a request without a body is already running.
-    if (reply)
-        reply->setReadBufferSize(TransferWatchdog::ReadBufferBytes);
     if (m_reply) {
         m_reply->disconnect(this);
         m_reply->deleteLater();

@@ -142,10 +142,7 @@ QNetworkReply* WebCommunicator::send(const QByteArray& verb, const QNetworkReque
         reply = m_manager->deleteResource(request);
     else
         reply = m_manager->sendCustomRequest(request, verb, body);
-    // Qt's network thread has started a request without a body when get() returns and hears of
-    // the read limit only when it is set: an answer it begins to read before then it reads ahead
-    // without bound, however late the limit comes. Nothing may run between.
-    reply->setReadBufferSize(TransferWatchdog::ReadBufferBytes);
+    // Its read limit comes with TransferWatchdog::watch(), which every caller calls at once.
     return reply;
 }
 
