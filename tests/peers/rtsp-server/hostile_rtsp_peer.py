@@ -6,6 +6,7 @@ answers every client on its own thread:
   endless-body   DESCRIBE is answered with a head that announces a body of 1.9 GB
                  ("Content-Length") and a body that never ends
   endless-head   DESCRIBE is answered with a status line and header lines without end
+  trickle-head   the same, one header line every 50 ms: a peer that holds the answer
   endless-unit   OPTIONS, DESCRIBE (H.264), SETUP (UDP or TCP, as the client asks) and PLAY are
                  answered as a camera would; then one H.264 unit is started, fragmented over RTP
                  (FU-A), and its fragments keep coming without the one that ends it
@@ -76,6 +77,13 @@ def endless(connection, cseq, shape):
                            + b"\r\nContent-Type: application/sdp\r\nContent-Length: 1900000000\r\n\r\n")
         while budget.spend(len(FILLER)):
             connection.sendall(FILLER)
+    elif shape == "trickle-head":
+        connection.sendall(b"RTSP/1.0 200 OK\r\nCSeq: " + cseq.encode() + b"\r\n")
+        line = 0
+        while budget.spend(0):
+            connection.sendall(b"X-Filler-%d: x\r\n" % line)
+            line += 1
+            time.sleep(0.05)
     else:
         connection.sendall(b"RTSP/1.0 200 OK\r\nCSeq: " + cseq.encode() + b"\r\n")
         line = 0
@@ -164,7 +172,7 @@ def serve(connection, shape):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("shape", choices=("endless-body", "endless-head", "endless-unit"))
+    parser.add_argument("shape", choices=("endless-body", "endless-head", "trickle-head", "endless-unit"))
     parser.add_argument("--port", type=int, default=0)
     options = parser.parse_args()
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)

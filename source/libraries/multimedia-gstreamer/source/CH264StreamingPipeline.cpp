@@ -78,6 +78,10 @@ bool CH264StreamingPipeline::prepareStateChange(GstState target)
             g_object_set(G_OBJECT(m_rtspSource), "location", m_location.toUtf8().constData(), nullptr);
         m_depayloaderHeldBytes = 0;
         m_unitLimitReported = false;
+        m_sourcePadAdded = false;
+        m_answerLimitReported = false;
+        if (m_built)
+            m_answerWatchTimer.start(AnswerWatchMs, this);
     }
     return m_built;
 }
@@ -105,13 +109,31 @@ bool CH264StreamingPipeline::changeState(GstState target)
                                       Q_ARG(int, GST_STATE_NULL));
         }
     });
-    if (target == GST_STATE_NULL)
+    if (target == GST_STATE_NULL) {
+        m_answerWatchTimer.stop();
         m_stopGraceTimer.start(StopGraceMs, this);
+    }
     return true;
 }
 
 void CH264StreamingPipeline::timerEvent(QTimerEvent* event)
 {
+    if (event->timerId() == m_answerWatchTimer.timerId()) {
+        if (m_sourcePadAdded) {
+            m_answerWatchTimer.stop();
+            return;
+        }
+        // The source may try again on a connection of its own (another RTSP version): the
+        // watch goes on until the first pad or the stop.
+        const qint64 received = bytesReceivedFromPeer(m_location);
+        if (received > m_answerLimitBytes && cutPeerConnections(m_location) > 0 && !m_answerLimitReported) {
+            m_answerLimitReported = true;
+            CLogger::logMessage(CLogger::LogLevelError, "H264StreamingPipeline",
+                                QStringLiteral("The camera's answers exceed %1 bytes; connections cut").arg(m_answerLimitBytes),
+                                { received });
+        }
+        return;
+    }
     if (event->timerId() != m_stopGraceTimer.timerId()) {
         CAbstractPipeline::timerEvent(event);
         return;
@@ -265,6 +287,7 @@ void CH264StreamingPipeline::release()
             m_stateWorker.waitForDone();
         }
         m_stopGraceTimer.stop();
+        m_answerWatchTimer.stop();
         gst_element_set_state(m_pipeline, GST_STATE_NULL);
         removeBusHandler(m_pipeline);
         if (m_rtspSource)
@@ -328,6 +351,7 @@ void CH264StreamingPipeline::onSourcePadAdded(GstElement* source, GstPad* pad, g
         return;
     const GstStructure* structure = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
     const gchar* media = structure ? gst_structure_get_string(structure, "media") : nullptr;
+    self->m_sourcePadAdded = true;
     if (media && g_strcmp0(media, "video") == 0) {
         GstPad* sinkPad = gst_element_get_static_pad(self->m_depayloader, "sink");
         if (sinkPad) {

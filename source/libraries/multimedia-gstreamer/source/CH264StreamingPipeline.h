@@ -30,6 +30,12 @@ public:
     // depayloader would keep every fragment of it.
     static constexpr qint64 DefaultUnitLimitBytes = 16 * 1024 * 1024;
     static constexpr int StopGraceMs = 2000;
+    // What the camera may send on its RTSP connection before the stream's first pad: the heads
+    // of its answers, the session description and, over TCP, the first moments of video. The RTSP source and its connection take a
+    // head or a body of any length; past this the connection is cut. Checked every
+    // AnswerWatchMs while the source sets the stream up.
+    static constexpr qint64 DefaultAnswerLimitBytes = 8 * 1024 * 1024;
+    static constexpr int AnswerWatchMs = 20;
 
     explicit CH264StreamingPipeline(QObject* parent = nullptr);
     ~CH264StreamingPipeline() override;
@@ -45,6 +51,7 @@ public:
     void setRecordingSink(CGstBufferDistributionSink* sink) { m_recordingSink = sink; }
 
     void setUnitLimitBytes(qint64 bytes) { m_unitLimitBytes = bytes; }
+    void setAnswerLimitBytes(qint64 bytes) { m_answerLimitBytes = bytes; }
     bool isBuilt() const { return m_built; }
     // Whether a state change is still being carried out.
     bool isChangingState() const { return m_pendingChanges.load() > 0; }
@@ -98,6 +105,10 @@ private:
     // Bytes the depayloader took since it last gave a unit out (streaming threads).
     std::atomic<qint64> m_depayloaderHeldBytes { 0 };
     std::atomic<bool> m_unitLimitReported { false };
+    qint64 m_answerLimitBytes = DefaultAnswerLimitBytes;
+    std::atomic<bool> m_sourcePadAdded { false };
+    QBasicTimer m_answerWatchTimer;
+    bool m_answerLimitReported = false;
     std::atomic<int> m_pendingChanges { 0 };
     QBasicTimer m_stopGraceTimer;
     QThreadPool m_stateWorker;

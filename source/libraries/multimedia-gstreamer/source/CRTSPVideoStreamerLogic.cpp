@@ -217,11 +217,13 @@ void CRTSPVideoStreamerLogic::onStreamingPipelineErrorOccurred(uint errorDomain,
         }
         m_retryCount = 0;
     }
-    if (m_state == MultimediaTypes::StreamingStopped)
+    // Stopped, or stopping after a give-up that was reported already (the cut connection fails).
+    if (m_state == MultimediaTypes::StreamingStopped || m_givenUp)
         return;
     m_retryTimer.stop();
     const bool wasStopping = m_state == MultimediaTypes::StreamingStopping;
     setState(MultimediaTypes::StreamingStopping);
+    m_givenUp = true;
     emit errorOccurred(Ulx::GStreamer::streamingErrorFromGstError(errorDomain, errorCode));
     // A pipeline that never left NULL (it could not be built) sends no NULL report.
     if (!wasStopping && pipelineIsAtNull()) {
@@ -300,6 +302,8 @@ void CRTSPVideoStreamerLogic::setState(MultimediaTypes::StreamingState state)
     if (state == m_state)
         return;
     m_state = state;
+    if (m_state != MultimediaTypes::StreamingStopping)
+        m_givenUp = false;
     if (m_state != MultimediaTypes::StreamingStarting && m_state != MultimediaTypes::StreamingRunning
         && m_state != MultimediaTypes::StreamingResuming)
         m_pictureTimer.stop();
@@ -336,6 +340,7 @@ void CRTSPVideoStreamerLogic::giveUp(MultimediaTypes::StreamingError error, cons
     m_retryTimer.stop();
     m_retryCount = 0;
     setState(MultimediaTypes::StreamingStopping);
+    m_givenUp = true;
     emit errorOccurred(error);
     if (m_pipeline)
         m_pipeline->stop();

@@ -129,6 +129,7 @@ private:
     int m_startDeadline = DefaultStartDeadline;
     int m_pictureDeadline = DefaultPictureDeadline;
     quint64 m_picturesSeen = 0;
+    bool m_givenUp = false;
     CImageMetaData m_pendingMetaData;
     Ulx::GStreamer::CGstVideoSurfaceSink* m_videoSurfaceSink = nullptr;
     Ulx::GStreamer::CGstBufferDistributionSink* m_bufferDistributionSink = nullptr;

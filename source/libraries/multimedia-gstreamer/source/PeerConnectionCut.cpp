@@ -4,7 +4,10 @@
 #include <QHostAddress>
 #include <QUrl>
 
+#include <functional>
+
 #include <arpa/inet.h>
+#include <linux/tcp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -40,26 +43,45 @@ bool connectedTo(int fd, const QHostAddress& host, quint16 port)
 
 } // namespace
 
-int cutPeerConnections(const QString& rtspLocation)
+// Calls the function with every TCP socket of this process connected to the address's host
+// and port.
+static void forEachPeerConnection(const QString& rtspLocation, const std::function<void(int)>& function)
 {
     const QUrl url(rtspLocation);
     const quint16 port = quint16(url.port(DefaultRtspPort));
     const QHostAddress host(url.host());
-    int cut = 0;
     const QDir descriptors(QStringLiteral("/proc/self/fd"));
     for (const QString& name : descriptors.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
         bool isNumber = false;
         const int fd = name.toInt(&isNumber);
-        if (!isNumber)
-            continue;
         int type = 0;
         socklen_t typeLength = sizeof(type);
-        if (::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &typeLength) != 0 || type != SOCK_STREAM)
-            continue;
-        if (connectedTo(fd, host, port) && ::shutdown(fd, SHUT_RDWR) == 0)
-            ++cut;
+        if (isNumber && ::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &typeLength) == 0 && type == SOCK_STREAM
+            && connectedTo(fd, host, port))
+            function(fd);
     }
+}
+
+int cutPeerConnections(const QString& rtspLocation)
+{
+    int cut = 0;
+    forEachPeerConnection(rtspLocation, [&cut](int fd) {
+        if (::shutdown(fd, SHUT_RDWR) == 0)
+            ++cut;
+    });
     return cut;
+}
+
+qint64 bytesReceivedFromPeer(const QString& rtspLocation)
+{
+    qint64 most = 0;
+    forEachPeerConnection(rtspLocation, [&most](int fd) {
+        tcp_info info {};
+        socklen_t length = sizeof(info);
+        if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0)
+            most = qMax(most, qint64(info.tcpi_bytes_received));
+    });
+    return most;
 }
 
 } // namespace GStreamer

@@ -12,5 +12,8 @@ namespace GStreamer {
 // connection does. Returns how many connections were cut. Linux only (reads /proc/self/fd).
 int cutPeerConnections(const QString& rtspLocation);
 
+// The most bytes that any one of those connections has received so far (0 without one).
+qint64 bytesReceivedFromPeer(const QString& rtspLocation);
+
 } // namespace GStreamer
 } // namespace Ulx
