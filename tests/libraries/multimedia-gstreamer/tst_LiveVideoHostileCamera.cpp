@@ -34,6 +34,17 @@ class tst_LiveVideoHostileCamera : public QObject
 {
     Q_OBJECT
 
+    // Starts the peer with the shape and points the logic at it.
+    static bool pointAtPeer(PeerProcess& peer, const QString& shape, CRTSPVideoStreamerLogic& logic)
+    {
+        const int port = peer.start(QStringLiteral("python3"),
+                                    { QStringLiteral(CX_SOURCE_ROOT "/tests/peers/rtsp-server/hostile_rtsp_peer.py"),
+                                      shape });
+        logic.setStreamUrl(QStringLiteral("rtsp://127.0.0.1:%1/stream").arg(port));
+        logic.setStreamCaps(ByteStreamCaps);
+        return port > 0;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -61,13 +72,8 @@ private slots:
         QFETCH(QString, shape);
         QFETCH(bool, overTcp);
         PeerProcess peer;
-        const int port = peer.start(QStringLiteral("python3"),
-                                    { QStringLiteral(CX_SOURCE_ROOT "/tests/peers/rtsp-server/hostile_rtsp_peer.py"),
-                                      shape });
-        QVERIFY(port > 0);
         CRTSPVideoStreamerLogic logic;
-        logic.setStreamUrl(QStringLiteral("rtsp://127.0.0.1:%1/stream").arg(port));
-        logic.setStreamCaps(ByteStreamCaps);
+        QVERIFY(pointAtPeer(peer, shape, logic));
         logic.setRtspOverTcp(overTcp);
         logic.setRetryInterval(100);
         logic.setPictureDeadlines(6000, 6000);
@@ -96,14 +102,9 @@ private slots:
     {
         QFETCH(QString, shape);
         PeerProcess peer;
-        const int port = peer.start(QStringLiteral("python3"),
-                                    { QStringLiteral(CX_SOURCE_ROOT "/tests/peers/rtsp-server/hostile_rtsp_peer.py"),
-                                      shape });
-        QVERIFY(port > 0);
         CRTSPVideoStreamerLogic logic;
-        const QString url = QStringLiteral("rtsp://127.0.0.1:%1/stream").arg(port);
-        logic.setStreamUrl(url);
-        logic.setStreamCaps(ByteStreamCaps);
+        QVERIFY(pointAtPeer(peer, shape, logic));
+        const QString url = logic.streamUrl();
         QSignalSpy errors(&logic, &CRTSPVideoStreamerLogic::errorOccurred);
         logic.start();
         // The source is reading the answer (the start itself holds in the source until the
