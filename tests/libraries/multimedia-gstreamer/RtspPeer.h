@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTcpServer>
 
+#include <signal.h>
+
 // Runs the RTSP test peer (tests/peers/rtsp-server) on 127.0.0.1 for one test and kills it
 // afterwards. Every wait is bounded; a peer that did not get ready once in this test process
 // is not waited for again, so that the test fails fast instead of once per function.
@@ -34,10 +36,18 @@ public:
 
     void kill()
     {
+        freeze(false);
         if (m_process.state() != QProcess::NotRunning) {
             m_process.kill();
             m_process.waitForFinished(10000);
         }
+    }
+
+    // Freezes the peer (SIGSTOP) or lets it go on (SIGCONT): a camera that stops sending.
+    void freeze(bool frozen)
+    {
+        if (m_process.state() == QProcess::Running)
+            ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT);
     }
 
     int port() const { return m_port; }

@@ -355,6 +355,26 @@ private slots:
         QVERIFY(waitForState(logic, MultimediaTypes::StreamingStopped, 60000));
     }
 
+    // A running stream that stops bringing pictures (the camera freezes mid-stream) is given
+    // up with one error once the picture deadline passes, and the stop ends although the
+    // camera no longer answers.
+    void aRunningStreamWithoutPicturesIsGivenUp()
+    {
+        RtspPeer peer;
+        QVERIFY(peer.start());
+        CRTSPVideoStreamerLogic logic;
+        configure(logic, peer.url("/stream"));
+        logic.setPictureDeadlines(FirstFrameWait, 1000);
+        logic.start();
+        QVERIFY(waitForState(logic, MultimediaTypes::StreamingRunning, FirstFrameWait));
+        QSignalSpy errors(&logic, &CRTSPVideoStreamerLogic::errorOccurred);
+        peer.freeze(true);
+        QVERIFY(errors.wait(60000));
+        QCOMPARE(errors.at(0).at(0).value<MultimediaTypes::StreamingError>(), MultimediaTypes::StreamingErrorConnection);
+        QVERIFY(waitForState(logic, MultimediaTypes::StreamingStopped, 60000));
+        QCOMPARE(errors.count(), 1);
+    }
+
     void stillsArePngAndJpegOfTheStreamSize()
     {
         RtspPeer peer({ "--width", "320", "--height", "240" });

@@ -4,8 +4,11 @@
 #include "CGstBufferDistributionSink.h"
 #include "CGstVideoSurfaceSink.h"
 #include "GstErrorMapping.h"
+#include "PeerConnectionCut.h"
 
 #include <CLogger.h>
+
+#include <QTimerEvent>
 
 #include <gst/app/gstappsink.h>
 
@@ -25,6 +28,7 @@ const guint RtspLowerTransportTcp = 4;
 CH264StreamingPipeline::CH264StreamingPipeline(QObject* parent)
     : CAbstractPipeline(parent)
 {
+    m_stateWorker.setMaxThreadCount(1);
 }
 
 CH264StreamingPipeline::~CH264StreamingPipeline()
@@ -72,8 +76,76 @@ bool CH264StreamingPipeline::prepareStateChange(GstState target)
         build();
         if (m_built)
             g_object_set(G_OBJECT(m_rtspSource), "location", m_location.toUtf8().constData(), nullptr);
+        m_depayloaderHeldBytes = 0;
+        m_unitLimitReported = false;
+        m_sourcePadAdded = false;
+        m_answerLimitReported = false;
+        if (m_built)
+            m_answerWatchTimer.start(AnswerWatchMs, this);
     }
     return m_built;
+}
+
+bool CH264StreamingPipeline::changeState(GstState target)
+{
+    if (!prepareStateChange(target) || !m_pipeline)
+        return false;
+    auto* element = GST_ELEMENT(gst_object_ref(m_pipeline));
+    ++m_pendingChanges;
+    // The object outlives the task: release() waits for the worker.
+    m_stateWorker.start([this, element, target] {
+        const GstStateChangeReturn result = gst_element_set_state(element, target);
+        gst_object_unref(element);
+        --m_pendingChanges;
+        if (result == GST_STATE_CHANGE_FAILURE) {
+            QMetaObject::invokeMethod(this, [target] {
+                CLogger::logMessage(CLogger::LogLevelWarning, "H264StreamingPipeline", "State change failed",
+                                    { int(target) });
+            }, Qt::QueuedConnection);
+        } else if (target == GST_STATE_NULL) {
+            // The pipeline flushes its bus on the way to NULL, so the last state-changed message
+            // may never be delivered; the change to NULL has ended here, so report it instead.
+            QMetaObject::invokeMethod(this, "asyncNotifyStateChanged", Qt::QueuedConnection,
+                                      Q_ARG(int, GST_STATE_NULL));
+        }
+    });
+    if (target == GST_STATE_NULL) {
+        m_answerWatchTimer.stop();
+        m_stopGraceTimer.start(StopGraceMs, this);
+    }
+    return true;
+}
+
+void CH264StreamingPipeline::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_answerWatchTimer.timerId()) {
+        if (m_sourcePadAdded) {
+            m_answerWatchTimer.stop();
+            return;
+        }
+        // The source may try again on a connection of its own (another RTSP version): the
+        // watch goes on until the first pad or the stop.
+        const qint64 received = bytesReceivedFromPeer(m_location);
+        if (received > m_answerLimitBytes && cutPeerConnections(m_location) > 0 && !m_answerLimitReported) {
+            m_answerLimitReported = true;
+            CLogger::logMessage(CLogger::LogLevelError, "H264StreamingPipeline",
+                                QStringLiteral("The camera's answers exceed %1 bytes; connections cut").arg(m_answerLimitBytes),
+                                { received });
+        }
+        return;
+    }
+    if (event->timerId() != m_stopGraceTimer.timerId()) {
+        CAbstractPipeline::timerEvent(event);
+        return;
+    }
+    if (!isChangingState()) {
+        m_stopGraceTimer.stop();
+        return;
+    }
+    const int cut = cutPeerConnections(m_location);
+    CLogger::logMessage(CLogger::LogLevelWarning, "H264StreamingPipeline",
+                        QStringLiteral("The stop did not end within %1 ms; connections to the camera cut").arg(StopGraceMs),
+                        { cut });
 }
 
 void CH264StreamingPipeline::build()
@@ -181,6 +253,14 @@ void CH264StreamingPipeline::build()
         return;
     }
 
+    GstPad* depayloaderInput = gst_element_get_static_pad(m_depayloader, "sink");
+    GstPad* depayloaderOutput = gst_element_get_static_pad(m_depayloader, "src");
+    const auto buffers = GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST);
+    gst_pad_add_probe(depayloaderInput, buffers, &CH264StreamingPipeline::onDepayloaderInput, this, nullptr);
+    gst_pad_add_probe(depayloaderOutput, buffers, &CH264StreamingPipeline::onDepayloaderOutput, this, nullptr);
+    gst_object_unref(depayloaderInput);
+    gst_object_unref(depayloaderOutput);
+
     installBusHandler(m_pipeline);
     m_videoOutputSink->setAppSinkElement(GST_APP_SINK(m_videoOutputAppSink));
     m_recordingSink->setAppSinkElement(GST_APP_SINK(m_recordingAppSink));
@@ -198,7 +278,16 @@ void CH264StreamingPipeline::forgetSinkElements()
 void CH264StreamingPipeline::release()
 {
     if (m_pipeline) {
-        // Stop every streaming thread first, so no callback can run during the tear-down.
+        // Stop every streaming thread first, so no callback can run during the tear-down; a
+        // peer that holds the stop gets its connection cut rather than the caller held.
+        if (m_built)
+            changeState(GST_STATE_NULL);
+        if (!m_stateWorker.waitForDone(StopGraceMs)) {
+            cutPeerConnections(m_location);
+            m_stateWorker.waitForDone();
+        }
+        m_stopGraceTimer.stop();
+        m_answerWatchTimer.stop();
         gst_element_set_state(m_pipeline, GST_STATE_NULL);
         removeBusHandler(m_pipeline);
         if (m_rtspSource)
@@ -220,6 +309,36 @@ void CH264StreamingPipeline::release()
     m_built = false;
 }
 
+// Streaming thread: counts what the depayloader takes in until it gives a unit out, and
+// refuses the rest of a unit past the limit with a stream error, which stops the pipeline.
+GstPadProbeReturn CH264StreamingPipeline::onDepayloaderInput(GstPad* pad, GstPadProbeInfo* info, gpointer userData)
+{
+    auto* self = static_cast<CH264StreamingPipeline*>(userData);
+    const qint64 size = (info->type & GST_PAD_PROBE_TYPE_BUFFER)
+        ? qint64(gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info)))
+        : qint64(gst_buffer_list_calculate_size(GST_PAD_PROBE_INFO_BUFFER_LIST(info)));
+    if (self->m_depayloaderHeldBytes.fetch_add(size) + size <= self->m_unitLimitBytes)
+        return GST_PAD_PROBE_OK;
+    if (!self->m_unitLimitReported.exchange(true)) {
+        GstObject* depayloader = gst_pad_get_parent(pad);
+        GError* error = g_error_new(GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE,
+                                    "The camera sent more than %lld bytes of one picture without its end.",
+                                    static_cast<long long>(self->m_unitLimitBytes));
+        gst_element_post_message(GST_ELEMENT(depayloader), gst_message_new_error(depayloader, error, nullptr));
+        g_error_free(error);
+        gst_object_unref(depayloader);
+    }
+    return GST_PAD_PROBE_DROP;
+}
+
+GstPadProbeReturn CH264StreamingPipeline::onDepayloaderOutput(GstPad* pad, GstPadProbeInfo* info, gpointer userData)
+{
+    Q_UNUSED(pad)
+    Q_UNUSED(info)
+    static_cast<CH264StreamingPipeline*>(userData)->m_depayloaderHeldBytes = 0;
+    return GST_PAD_PROBE_OK;
+}
+
 // Streaming thread: links the video pad of the RTSP source to the depayloader, once.
 void CH264StreamingPipeline::onSourcePadAdded(GstElement* source, GstPad* pad, gpointer userData)
 {
@@ -232,6 +351,7 @@ void CH264StreamingPipeline::onSourcePadAdded(GstElement* source, GstPad* pad, g
         return;
     const GstStructure* structure = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
     const gchar* media = structure ? gst_structure_get_string(structure, "media") : nullptr;
+    self->m_sourcePadAdded = true;
     if (media && g_strcmp0(media, "video") == 0) {
         GstPad* sinkPad = gst_element_get_static_pad(self->m_depayloader, "sink");
         if (sinkPad) {

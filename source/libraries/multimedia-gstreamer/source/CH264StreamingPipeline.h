@@ -2,8 +2,12 @@
 
 #include "CAbstractPipeline.h"
 
+#include <QBasicTimer>
 #include <QByteArray>
 #include <QString>
+#include <QThreadPool>
+
+#include <atomic>
 
 namespace Ulx {
 namespace GStreamer {
@@ -14,11 +18,25 @@ class CGstBufferDistributionSink;
 // The live-video pipeline: RTSP H.264 in, split by a tee into a decode branch for the video
 // surface sink and a parse branch for the buffer distribution sink. Parameters are set before
 // the first start; the elements are built then. The sink objects are not owned.
+// State changes run in order on a worker thread of the object's own: the RTSP source joins its
+// task on the way down, which waits for the peer. A change to NULL that has not ended within
+// StopGraceMs cuts the source's connection to the peer, which ends any reading.
 class CH264StreamingPipeline : public CAbstractPipeline
 {
     Q_OBJECT
 
 public:
+    // A picture (access unit) larger than this is taken for a peer that never ends one: the
+    // depayloader would keep every fragment of it.
+    static constexpr qint64 DefaultUnitLimitBytes = 16 * 1024 * 1024;
+    static constexpr int StopGraceMs = 2000;
+    // What the camera may send on its RTSP connection before the stream's first pad: the heads
+    // of its answers, the session description and, over TCP, the first moments of video. The RTSP source and its connection take a
+    // head or a body of any length; past this the connection is cut. Checked every
+    // AnswerWatchMs while the source sets the stream up.
+    static constexpr qint64 DefaultAnswerLimitBytes = 8 * 1024 * 1024;
+    static constexpr int AnswerWatchMs = 20;
+
     explicit CH264StreamingPipeline(QObject* parent = nullptr);
     ~CH264StreamingPipeline() override;
 
@@ -32,7 +50,11 @@ public:
     void setVideoOutputSink(CGstVideoSurfaceSink* sink) { m_videoOutputSink = sink; }
     void setRecordingSink(CGstBufferDistributionSink* sink) { m_recordingSink = sink; }
 
+    void setUnitLimitBytes(qint64 bytes) { m_unitLimitBytes = bytes; }
+    void setAnswerLimitBytes(qint64 bytes) { m_answerLimitBytes = bytes; }
     bool isBuilt() const { return m_built; }
+    // Whether a state change is still being carried out.
+    bool isChangingState() const { return m_pendingChanges.load() > 0; }
 
     bool start();
     bool stop();
@@ -43,12 +65,16 @@ protected:
     void notifyErrorOccurred(uint errorDomain, int errorCode, QString errorMessage) override;
     void notifyEndOfStream() override;
     bool prepareStateChange(GstState target) override;
+    bool changeState(GstState target) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     void build();
     void release();
     void forgetSinkElements();
 
+    static GstPadProbeReturn onDepayloaderInput(GstPad* pad, GstPadProbeInfo* info, gpointer userData);
+    static GstPadProbeReturn onDepayloaderOutput(GstPad* pad, GstPadProbeInfo* info, gpointer userData);
     static void onSourcePadAdded(GstElement* source, GstPad* pad, gpointer userData);
     static void onDecoderPadAdded(GstElement* decoder, GstPad* pad, gpointer userData);
     static GValueArray* onAutoplugSort(GstElement* bin, GstPad* pad, GstCaps* caps, GValueArray* factories,
@@ -74,6 +100,18 @@ private:
     GstElement* m_recordingParser = nullptr;
     GstElement* m_recordingAppSink = nullptr;
     bool m_built = false;
+
+    qint64 m_unitLimitBytes = DefaultUnitLimitBytes;
+    // Bytes the depayloader took since it last gave a unit out (streaming threads).
+    std::atomic<qint64> m_depayloaderHeldBytes { 0 };
+    std::atomic<bool> m_unitLimitReported { false };
+    qint64 m_answerLimitBytes = DefaultAnswerLimitBytes;
+    std::atomic<bool> m_sourcePadAdded { false };
+    QBasicTimer m_answerWatchTimer;
+    bool m_answerLimitReported = false;
+    std::atomic<int> m_pendingChanges { 0 };
+    QBasicTimer m_stopGraceTimer;
+    QThreadPool m_stateWorker;
 };
 
 } // namespace GStreamer

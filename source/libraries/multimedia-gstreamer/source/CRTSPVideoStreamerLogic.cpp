@@ -67,6 +67,7 @@ void CRTSPVideoStreamerLogic::start()
     m_endOfStreamSeen = false;
     createPipeline();
     setState(MultimediaTypes::StreamingStarting);
+    m_pictureTimer.start(m_startDeadline, this);
     m_pipeline->start();
 }
 
@@ -114,6 +115,7 @@ void CRTSPVideoStreamerLogic::resume()
     if (m_state != MultimediaTypes::StreamingPaused)
         return;
     setState(MultimediaTypes::StreamingResuming);
+    m_pictureTimer.start(m_startDeadline, this);
     m_pipeline->resume();
 }
 
@@ -169,6 +171,8 @@ void CRTSPVideoStreamerLogic::onSampleReceived()
         m_retryCount = 0;
         m_retryTimer.stop();
         setState(MultimediaTypes::StreamingRunning);
+        m_picturesSeen = m_videoSurfaceSink->deliveryStatistics().received;
+        m_pictureTimer.start(m_pictureDeadline, this);
     }
 }
 
@@ -213,11 +217,13 @@ void CRTSPVideoStreamerLogic::onStreamingPipelineErrorOccurred(uint errorDomain,
         }
         m_retryCount = 0;
     }
-    if (m_state == MultimediaTypes::StreamingStopped)
+    // Stopped, or stopping after a give-up that was reported already (the cut connection fails).
+    if (m_state == MultimediaTypes::StreamingStopped || m_givenUp)
         return;
     m_retryTimer.stop();
     const bool wasStopping = m_state == MultimediaTypes::StreamingStopping;
     setState(MultimediaTypes::StreamingStopping);
+    m_givenUp = true;
     emit errorOccurred(Ulx::GStreamer::streamingErrorFromGstError(errorDomain, errorCode));
     // A pipeline that never left NULL (it could not be built) sends no NULL report.
     if (!wasStopping && pipelineIsAtNull()) {
@@ -278,6 +284,10 @@ void CRTSPVideoStreamerLogic::timerEvent(QTimerEvent* event)
         logStatistics();
         return;
     }
+    if (event->timerId() == m_pictureTimer.timerId()) {
+        watchPictures();
+        return;
+    }
     if (event->timerId() != m_retryTimer.timerId()) {
         QObject::timerEvent(event);
         return;
@@ -292,11 +302,52 @@ void CRTSPVideoStreamerLogic::setState(MultimediaTypes::StreamingState state)
     if (state == m_state)
         return;
     m_state = state;
+    if (m_state != MultimediaTypes::StreamingStopping)
+        m_givenUp = false;
+    if (m_state != MultimediaTypes::StreamingStarting && m_state != MultimediaTypes::StreamingRunning
+        && m_state != MultimediaTypes::StreamingResuming)
+        m_pictureTimer.stop();
     if (m_state == MultimediaTypes::StreamingStopped)
         m_statisticsTimer.stop();
     else if (!m_statisticsTimer.isActive())
         m_statisticsTimer.start(m_statisticsInterval, this);
     emit stateChanged();
+}
+
+// A stream that does not bring its first picture in time, or stops bringing pictures while
+// running (a peer that holds the answer, sends without end, or sends what decodes to nothing),
+// is given up; the pipeline error of a stuck source would never come.
+void CRTSPVideoStreamerLogic::watchPictures()
+{
+    if (m_state != MultimediaTypes::StreamingRunning) {
+        giveUp(MultimediaTypes::StreamingErrorConnection,
+               QStringLiteral("No picture within %1 ms of the start").arg(m_startDeadline));
+        return;
+    }
+    const quint64 pictures = m_videoSurfaceSink->deliveryStatistics().received;
+    if (pictures == m_picturesSeen) {
+        giveUp(MultimediaTypes::StreamingErrorConnection,
+               QStringLiteral("No picture for %1 ms while streaming").arg(m_pictureDeadline));
+        return;
+    }
+    m_picturesSeen = pictures;
+}
+
+void CRTSPVideoStreamerLogic::giveUp(MultimediaTypes::StreamingError error, const QString& reason)
+{
+    CLogger::logMessage(CLogger::LogLevelError, LogCategory, reason, { QVariant::fromValue(m_state).toString() });
+    const bool alreadyAtNull = pipelineIsAtNull();
+    m_retryTimer.stop();
+    m_retryCount = 0;
+    setState(MultimediaTypes::StreamingStopping);
+    m_givenUp = true;
+    emit errorOccurred(error);
+    if (m_pipeline)
+        m_pipeline->stop();
+    if (alreadyAtNull) {
+        m_videoSurfaceSink->reset();
+        setState(MultimediaTypes::StreamingStopped);
+    }
 }
 
 // Frames received, shown and dropped since the stream started, the delay of the last frame
@@ -337,7 +388,7 @@ void CRTSPVideoStreamerLogic::createPipeline()
 
 bool CRTSPVideoStreamerLogic::pipelineIsAtNull() const
 {
-    return !m_pipeline || m_pipeline->state() == GST_STATE_NULL;
+    return !m_pipeline || (m_pipeline->state() == GST_STATE_NULL && !m_pipeline->isChangingState());
 }
 
 void CRTSPVideoStreamerLogic::failImageCapture(MultimediaTypes::StreamingError error)

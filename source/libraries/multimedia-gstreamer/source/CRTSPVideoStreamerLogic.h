@@ -35,6 +35,10 @@ public:
     static constexpr int DefaultRetryInterval = 3000;
     static constexpr int MaxRetries = 8;
     static constexpr int DefaultStatisticsInterval = 60000;
+    // How long a start (with its retries) or a resume may take to bring the first picture, and
+    // how long a running stream may go without one, before the stream is given up as lost.
+    static constexpr int DefaultStartDeadline = 40000;
+    static constexpr int DefaultPictureDeadline = 10000;
 
     explicit CRTSPVideoStreamerLogic(QObject* parent = nullptr);
     ~CRTSPVideoStreamerLogic() override;
@@ -52,6 +56,12 @@ public:
     // How often the frame-delivery figures are logged while a stream is up; once a minute in
     // the program.
     void setStatisticsInterval(int milliseconds) { m_statisticsInterval = milliseconds; }
+    // Fixed at the defaults above in the program.
+    void setPictureDeadlines(int startMilliseconds, int runningMilliseconds)
+    {
+        m_startDeadline = startMilliseconds;
+        m_pictureDeadline = runningMilliseconds;
+    }
 
     Ulx::MultimediaTypes::StreamingState state() const { return m_state; }
     void start();
@@ -105,6 +115,8 @@ private:
     void failImageCapture(Ulx::MultimediaTypes::StreamingError error);
     void setPendingImageFileName(const QString& fileName);
     void logStatistics();
+    void watchPictures();
+    void giveUp(Ulx::MultimediaTypes::StreamingError error, const QString& reason);
 
     QString m_streamUrl;
     QString m_pendingImageFileName;
@@ -112,6 +124,12 @@ private:
     QBasicTimer m_retryTimer;
     QBasicTimer m_statisticsTimer;
     int m_statisticsInterval = DefaultStatisticsInterval;
+    // Runs from a start or resume until the first picture, then ticks while pictures come.
+    QBasicTimer m_pictureTimer;
+    int m_startDeadline = DefaultStartDeadline;
+    int m_pictureDeadline = DefaultPictureDeadline;
+    quint64 m_picturesSeen = 0;
+    bool m_givenUp = false;
     CImageMetaData m_pendingMetaData;
     Ulx::GStreamer::CGstVideoSurfaceSink* m_videoSurfaceSink = nullptr;
     Ulx::GStreamer::CGstBufferDistributionSink* m_bufferDistributionSink = nullptr;
