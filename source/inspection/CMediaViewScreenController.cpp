@@ -83,6 +83,9 @@ CMediaViewScreenController::CMediaViewScreenController(const Services& services,
 
 CMediaViewScreenController::~CMediaViewScreenController()
 {
+    // The reply goes with its manager, a child, after this object is no longer whole.
+    if (m_photoReply)
+        m_photoReply->disconnect(this);
     delete m_galleryModel;
     delete m_downloadHandler;
     m_modelDataProvider.reset();
