@@ -118,17 +118,17 @@ void CMediaViewScreenController::setFileUrl(const QUrl& url)
         m_photoReply->deleteLater();
     }
     const bool photo = isPhotoFile(url.path());
-    const QUrl source = photo && url.isLocalFile() ? url : QUrl();
-    if (source != m_photoSource) {
-        m_photoSource = source;
-        emit photoSourceChanged();
-    }
     // The view scales while it decodes, but a progressive JPEG's decoder still holds the
     // claimed size: a photo claiming more than a photo may have is not shown.
     QString refusal;
     if (url.isLocalFile() && photo)
         BoundedImageReader::claimedSize(url.toLocalFile(), &refusal);
     m_photoRefused = !refusal.isEmpty();
+    const QUrl source = photo && url.isLocalFile() && !m_photoRefused ? url : QUrl();
+    if (source != m_photoSource) {
+        m_photoSource = source;
+        emit photoSourceChanged();
+    }
     if (m_photoRefused)
         refusePhoto(refusal);
     else if (photo && remoteMediaDisplayed())

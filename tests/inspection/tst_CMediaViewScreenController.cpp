@@ -171,12 +171,19 @@ private slots:
         QVERIFY(QDir().mkpath(projectPath + QStringLiteral("Photos")));
         const QString giant = projectPath + QStringLiteral("Photos/giant.jpg");
         QVERIFY(GiantImages::write(giant, GiantImages::jpeg(30000, 30000)));
+        QList<QUrl> sources;
+        connect(&controller, &CMediaViewScreenController::photoSourceChanged, this,
+                [&] { sources.append(controller.photoSource()); });
         controller.setFileUrl(QUrl::fromLocalFile(giant));
         QVERIFY(controller.photoUrl().isEmpty());
+        // Not even for a moment: the view would start decoding it.
+        QVERIFY(!sources.contains(QUrl::fromLocalFile(giant)));
         const QString ordinary = projectPath + QStringLiteral("Photos/ordinary.jpg");
         QVERIFY(GiantImages::write(ordinary, GiantImages::jpeg(640, 480)));
         controller.setFileUrl(QUrl::fromLocalFile(ordinary));
         QCOMPARE(controller.photoUrl(), QUrl::fromLocalFile(ordinary));
+        QCOMPARE(controller.photoSource(), QUrl::fromLocalFile(ordinary));
+        disconnect(&controller, &CMediaViewScreenController::photoSourceChanged, this, nullptr);
 
         // A photo taken from the video over an existing one replaces its entry, at the end.
         QSignalSpy created(&controller, &CMediaViewScreenController::photoCreated);
