@@ -16,11 +16,20 @@
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/SurveyHelpers.h"
 
-#include "CLogger.h"
+#include "communication/PeerAnswers.h"
+#include "hx/CHXMediaDownload.h"
 
+#include "CLogger.h"
+#include "TransferWatchdog.h"
+
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 
 #include <cmath>
 
@@ -74,6 +83,9 @@ CMediaViewScreenController::CMediaViewScreenController(const Services& services,
 
 CMediaViewScreenController::~CMediaViewScreenController()
 {
+    // The reply goes with its manager, a child, after this object is no longer whole.
+    if (m_photoReply)
+        m_photoReply->disconnect(this);
     delete m_galleryModel;
     delete m_downloadHandler;
     m_modelDataProvider.reset();
@@ -100,16 +112,87 @@ void CMediaViewScreenController::setFileUrl(const QUrl& url)
         return;
     m_fileOutsideCurrentProject = isOutsideCurrentProject(url);
     m_fileUrl = url;
+    if (m_photoReply) {
+        m_photoReply->disconnect(this);
+        m_photoReply->abort();
+        m_photoReply->deleteLater();
+    }
+    const bool photo = isPhotoFile(url.path());
     // The view scales while it decodes, but a progressive JPEG's decoder still holds the
     // claimed size: a photo claiming more than a photo may have is not shown.
     QString refusal;
-    if (url.isLocalFile() && isPhotoFile(url.path()))
+    if (url.isLocalFile() && photo)
         BoundedImageReader::claimedSize(url.toLocalFile(), &refusal);
     m_photoRefused = !refusal.isEmpty();
+    const QUrl source = photo && url.isLocalFile() && !m_photoRefused ? url : QUrl();
+    if (source != m_photoSource) {
+        m_photoSource = source;
+        emit photoSourceChanged();
+    }
     if (m_photoRefused)
-        CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("CulvertixApplication"),
-                            QStringLiteral("Not showing the photo %1: %2").arg(url.toLocalFile(), refusal));
+        refusePhoto(refusal);
+    else if (photo && remoteMediaDisplayed())
+        fetchCameraPhoto(url);
     emit fileUrlChanged();
+}
+
+void CMediaViewScreenController::refusePhoto(const QString& reason)
+{
+    m_photoRefused = true;
+    CLogger::logMessage(CLogger::LogLevelWarning, QStringLiteral("CulvertixApplication"),
+                        QStringLiteral("Not showing the photo %1: %2")
+                            .arg(m_fileUrl.isLocalFile() ? m_fileUrl.toLocalFile() : m_fileUrl.toString(), reason));
+    if (!m_photoSource.isEmpty()) {
+        m_photoSource.clear();
+        emit photoSourceChanged();
+    }
+}
+
+void CMediaViewScreenController::fetchCameraPhoto(const QUrl& url)
+{
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    QNetworkRequest request(url);
+    Ulx::Communication::askForStoredAnswer(&request);
+    m_photoReply = m_network->get(request);
+    // Held whole until it has ended, as every answer kept in memory is, and given up as a
+    // camera file that waits, stalls or trickles is.
+    Ulx::Communication::boundPeerAnswer(m_photoReply, Tovrin::Shared::TransferWatchdog::MaxReplyBytes,
+                                        Ulx::Multimedia::CHXMediaDownload::defaultTransferLimits());
+    QNetworkReply* reply = m_photoReply;
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { onCameraPhotoFinished(reply); });
+}
+
+void CMediaViewScreenController::onCameraPhotoFinished(QNetworkReply* reply)
+{
+    reply->deleteLater();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->error() != QNetworkReply::NoError || status != 200) {
+        using Tovrin::Shared::TransferWatchdog;
+        refusePhoto(TransferWatchdog::refused(reply)    ? QStringLiteral("the camera's answer is larger than a photo may be")
+                    : TransferWatchdog::timedOut(reply) ? QStringLiteral("the camera's answer did not come in time")
+                    : reply->error() != QNetworkReply::NoError
+                        ? reply->errorString()
+                        : QStringLiteral("the camera answered with status %1").arg(status));
+        emit fileUrlChanged();
+        return;
+    }
+    const QByteArray data = reply->readAll();
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QString refusal = BoundedImageReader::refusal(reader);
+    if (!refusal.isEmpty()) {
+        refusePhoto(refusal);
+        emit fileUrlChanged();
+        return;
+    }
+    // The engine takes a data URL apart without the network; the header read above is the
+    // one it decodes.
+    m_photoSource = QUrl(QStringLiteral("data:image/%1;base64,").arg(QString::fromLatin1(reader.format()))
+                         + QString::fromLatin1(data.toBase64()));
+    emit photoSourceChanged();
 }
 
 bool CMediaViewScreenController::isOutsideCurrentProject(const QUrl& url) const
@@ -123,6 +206,11 @@ bool CMediaViewScreenController::isOutsideCurrentProject(const QUrl& url) const
 QUrl CMediaViewScreenController::photoUrl() const
 {
     return isPhotoFile(m_fileUrl.path()) && !m_photoRefused ? m_fileUrl : QUrl();
+}
+
+QUrl CMediaViewScreenController::photoSource() const
+{
+    return m_photoSource;
 }
 
 QUrl CMediaViewScreenController::videoUrl() const

@@ -18,16 +18,22 @@ class CMediaDirectoryHandler;
 class CMediaDownloadHandler;
 class CRemoteGalleryModelDataProvider;
 class CVideoPlayer;
+class QNetworkAccessManager;
+class QNetworkReply;
 
 // Backs the screen that shows one photo or video of a gallery full-size: plays videos through
 // the application's video player, takes a photo from a playing video into the survey, deletes
 // the shown file and moves to its neighbour, downloads a camera file. Created by the screen;
-// owns its gallery model and download handler, shares the gallery's provider. GUI thread only.
+// owns its gallery model and download handler and the network access manager that fetches a
+// camera photo, shares the gallery's provider. GUI thread only.
 class CMediaViewScreenController : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QUrl fileUrl READ fileUrl WRITE setFileUrl NOTIFY fileUrlChanged)
     Q_PROPERTY(QUrl photoUrl READ photoUrl NOTIFY fileUrlChanged)
+    // What the view's Image loads: a local photo's URL, or a camera photo that arrived whole
+    // and claims no more than a photo may have, as a data URL.
+    Q_PROPERTY(QUrl photoSource READ photoSource NOTIFY photoSourceChanged)
     Q_PROPERTY(QUrl videoUrl READ videoUrl NOTIFY fileUrlChanged)
     Q_PROPERTY(bool remoteMediaDisplayed READ remoteMediaDisplayed NOTIFY fileUrlChanged)
     Q_PROPERTY(QString videoPositionText READ videoPositionText NOTIFY videoPositionTextChanged)
@@ -61,6 +67,7 @@ public:
     QUrl fileUrl() const;
     void setFileUrl(const QUrl& url);
     QUrl photoUrl() const;
+    QUrl photoSource() const;
     QUrl videoUrl() const;
     bool remoteMediaDisplayed() const;
     QString videoPositionText() const;
@@ -100,6 +107,7 @@ signals:
     void currentMediaIndexChanged();
     void modelDataProviderChanged();
     void modelIdChanged();
+    void photoSourceChanged();
 
 private:
     bool isOutsideCurrentProject(const QUrl& url) const;
@@ -110,6 +118,11 @@ private:
     QString shownCameraFileUrl(const CRemoteGalleryModelDataProvider& remote, const QUrl& url) const;
     QString photoFolder(const QString& destPath) const;
     QString videoFolder(const QString& destPath) const;
+    // The camera's photo is held to the size and the limits of the camera's other answers and
+    // its header read before the view may decode it; the QML engine's own fetch bounds nothing.
+    void fetchCameraPhoto(const QUrl& url);
+    void onCameraPhotoFinished(QNetworkReply* reply);
+    void refusePhoto(const QString& reason);
 
     Services m_services;
     GalleryModelDataProviderPtr m_modelDataProvider;
@@ -121,4 +134,7 @@ private:
     int m_currentMediaIndex = -1;
     bool m_fileOutsideCurrentProject = false;
     bool m_photoRefused = false;
+    QNetworkAccessManager* m_network = nullptr;
+    QPointer<QNetworkReply> m_photoReply;
+    QUrl m_photoSource;
 };

@@ -1,5 +1,6 @@
 // The media view's controller: the neighbour rule over a survey's media, photos taken from a
-// video, deletions by kind of gallery, project membership and the time texts.
+// video, deletions by kind of gallery, project membership, the time texts, and a camera photo
+// held and checked before the view decodes it.
 #include "inspection/CMediaViewScreenController.h"
 
 #include "application/CAppRuntimeData.h"
@@ -12,10 +13,19 @@
 #include "surveyprojects/CSurveyProject.h"
 #include "surveyprojects/CSurveyVideo.h"
 
+#include "CameraSimulator.h"
 #include "support/GiantImages.h"
+#include "support/LogText.h"
+#include "support/PeakMemory.h"
+
+#include "CLogger.h"
 
 #include <QDir>
 #include <QFile>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQmlProperty>
 #include <QTemporaryDir>
 
 #include <QSignalSpy>
@@ -161,12 +171,19 @@ private slots:
         QVERIFY(QDir().mkpath(projectPath + QStringLiteral("Photos")));
         const QString giant = projectPath + QStringLiteral("Photos/giant.jpg");
         QVERIFY(GiantImages::write(giant, GiantImages::jpeg(30000, 30000)));
+        QList<QUrl> sources;
+        connect(&controller, &CMediaViewScreenController::photoSourceChanged, this,
+                [&] { sources.append(controller.photoSource()); });
         controller.setFileUrl(QUrl::fromLocalFile(giant));
         QVERIFY(controller.photoUrl().isEmpty());
+        // Not even for a moment: the view would start decoding it.
+        QVERIFY(!sources.contains(QUrl::fromLocalFile(giant)));
         const QString ordinary = projectPath + QStringLiteral("Photos/ordinary.jpg");
         QVERIFY(GiantImages::write(ordinary, GiantImages::jpeg(640, 480)));
         controller.setFileUrl(QUrl::fromLocalFile(ordinary));
         QCOMPARE(controller.photoUrl(), QUrl::fromLocalFile(ordinary));
+        QCOMPARE(controller.photoSource(), QUrl::fromLocalFile(ordinary));
+        disconnect(&controller, &CMediaViewScreenController::photoSourceChanged, this, nullptr);
 
         // A photo taken from the video over an existing one replaces its entry, at the end.
         QSignalSpy created(&controller, &CMediaViewScreenController::photoCreated);
@@ -289,7 +306,88 @@ private slots:
         QCOMPARE(controller.currentMediaIndex(), 0);
         QCOMPARE(provider->rowCount(0), 3);
     }
+
+    // A camera photo reaches the view's Image only once it has arrived whole within the size
+    // of an answer held in memory and its header claims no more than a photo may have: an
+    // answer without end and a JPEG of a few hundred bytes claiming 30,000 x 30,000 pixels
+    // are refused with a log line and "no preview", and the process's peak stays far below
+    // what either would take; an ordinary camera photo still shows.
+    void cameraPhotosAreHeldAndCheckedBeforeTheViewDecodesThem()
+    {
+        QTemporaryDir dir;
+        const QByteArray giant = GiantImages::jpeg(30000, 30000);
+        QImage picture(640, 480, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QBuffer ordinary;
+        ordinary.open(QIODevice::WriteOnly);
+        QVERIFY(picture.save(&ordinary, "JPEG"));
+        CameraSimulator camera;
+        QVERIFY(camera.start());
+        const QString folder = QStringLiteral("/SD/DCIM/100MEDIA/");
+        QVERIFY(camera.addFile({{QStringLiteral("path"), folder + QStringLiteral("GIANT.JPG")},
+                                {QStringLiteral("contentBase64"), QString::fromLatin1(giant.toBase64())}}));
+        QVERIFY(camera.addFile({{QStringLiteral("path"), folder + QStringLiteral("PLAIN.JPG")},
+                                {QStringLiteral("contentBase64"), QString::fromLatin1(ordinary.data().toBase64())}}));
+
+        CMediaViewScreenController controller(CMediaViewScreenController::Services(), nullptr);
+        QQmlEngine engine;
+        engine.rootContext()->setContextProperty(QStringLiteral("controller"), &controller);
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick 2.15\n"
+                          "Image { asynchronous: true; cache: false; sourceSize.width: 2560;"
+                          " sourceSize.height: 1600; source: controller.photoSource }",
+                          QUrl());
+        std::unique_ptr<QObject> image(component.create());
+        QVERIFY2(image, qPrintable(component.errorString()));
+        // QML's Image.status: Null, Ready.
+        constexpr int ImageNull = 0;
+        constexpr int ImageReady = 1;
+        const auto status = [&] { return QQmlProperty::read(image.get(), QStringLiteral("status")).toInt(); };
+
+        const QString logPath = dir.filePath(QStringLiteral("view.log"));
+        Tovrin::Logging::CLogger::setOutputFileName(logPath);
+        if (!PeakMemory::resetPeak() || PeakMemory::peakBytes() <= 0)
+            QSKIP("this kernel offers no resettable peak of a process's resident memory");
+        const qint64 before = PeakMemory::residentBytes();
+        // Answers without end, chunked and announced, then the giant photo as it is. Qt may
+        // stop taking a chunked answer a little short of the read buffer's size, where only
+        // the stall limit ends it.
+        const QString tooLarge = QStringLiteral("the camera's answer (is larger than a photo may be|did not come in time)");
+        const struct
+        {
+            QString fault;
+            QString name;
+            QString logged;
+        } refused[] = {{QStringLiteral("endless"), QStringLiteral("PLAIN.JPG"), tooLarge},
+                       {QStringLiteral("endless-length"), QStringLiteral("PLAIN.JPG"),
+                        QStringLiteral("the camera's answer is larger than a photo may be")},
+                       {QString(), QStringLiteral("GIANT.JPG"), QStringLiteral("it claims 30000 x 30000 pixels")}};
+        for (const auto& photo : refused) {
+            QVERIFY(photo.fault.isEmpty() ? camera.clearFaults() : camera.fault(QStringLiteral("file"), photo.fault));
+            const QUrl url(camera.baseUrl() + folder + photo.name);
+            controller.setFileUrl(url);
+            QCOMPARE(controller.photoUrl(), url);
+            QTRY_VERIFY_WITH_TIMEOUT(controller.photoUrl().isEmpty(), 30000);
+            QVERIFY(controller.photoSource().isEmpty());
+            QCOMPARE(status(), ImageNull);
+            const QString log = takeLogText(logPath);
+            QVERIFY2(log.contains(QStringLiteral("Not showing the photo %1: ").arg(url.toString()))
+                         && log.contains(QRegularExpression(photo.logged)),
+                     qPrintable(log));
+            controller.setFileUrl(QUrl());
+        }
+        const qint64 grown = PeakMemory::peakBytes() - before;
+        qInfo("peak growth while refusing: %lld MiB", grown / (1024 * 1024));
+        QVERIFY2(grown < 96 * 1024 * 1024, qPrintable(QString::number(grown)));
+
+        const QUrl plain(camera.baseUrl() + folder + QStringLiteral("PLAIN.JPG"));
+        controller.setFileUrl(plain);
+        QTRY_COMPARE_WITH_TIMEOUT(status(), ImageReady, 30000);
+        QCOMPARE(controller.photoUrl(), plain);
+        QCOMPARE(QQmlProperty::read(image.get(), QStringLiteral("implicitWidth")).toInt(), 640);
+        Tovrin::Logging::CLogger::setOutputFileName(QString());
+    }
 };
 
-QTEST_GUILESS_MAIN(tst_CMediaViewScreenController)
+QTEST_MAIN(tst_CMediaViewScreenController)
 #include "tst_CMediaViewScreenController.moc"

@@ -17,7 +17,8 @@ resolutions, recording, alert bits, free space, files) can be read and changed t
   POST /__sim/state    merge JSON into the camera state
   POST /__sim/files    {"path": ..., "format": "jpeg"|"MP4"|..., "size": n, "time": "...",
                         "listedSize": n or text (the size the file list gives, whatever the
-                        content; null: the list gives none)}
+                        content; null: the list gives none), "content": latin-1 text or
+                        "contentBase64": bytes with NULs (the file's bytes instead of filler)}
   POST /__sim/sessions-expire   forget every log-in (the next request gets 712)
   GET  /__sim/content?path=/SD/...   the raw bytes of a file
 
@@ -157,6 +158,9 @@ class Camera:
         entry.setdefault("time", time.strftime("%Y-%m-%d %H:%M:%S"))
         if "content" in entry:
             entry["data"] = entry.pop("content").encode("latin-1")
+            entry["size"] = len(entry["data"])
+        elif "contentBase64" in entry:
+            entry["data"] = base64.b64decode(entry.pop("contentBase64"))
             entry["size"] = len(entry["data"])
         elif entry["format"].lower() in MEDIA:
             entry["data"] = MEDIA[entry["format"].lower()]

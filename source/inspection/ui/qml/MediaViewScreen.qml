@@ -110,7 +110,7 @@ Screen {
         ScreenManager.show("PhotoEditorScreen", params, function(result) {
             if (result && result.fileModified) {
                 photo.source = ""
-                photo.source = Qt.binding(function() { return controller.photoUrl })
+                photo.source = Qt.binding(function() { return controller.photoSource })
                 controller.updateLocalThumbnails()
             }
         })
@@ -153,7 +153,7 @@ Screen {
             cache: false
             sourceSize.width: 2560
             sourceSize.height: 1600
-            source: controller.photoUrl
+            source: controller.photoSource
         }
 
         VideoOutput {
