@@ -181,7 +181,23 @@ void CMapTileModel::fetch(Tile& tile)
     tile.reply = m_network->get(request);
     Ulx::Communication::boundPeerAnswer(tile.reply, MapTileCache::MaxTileBytes, Tovrin::Shared::TransferLimits());
     QNetworkReply* reply = tile.reply;
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { onReplyData(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onReplyFinished(reply); });
+}
+
+void CMapTileModel::onReplyData(QNetworkReply* reply)
+{
+    const auto tile = std::find_if(m_tiles.begin(), m_tiles.end(), [reply](const Tile& t) { return t.reply == reply; });
+    if (tile == m_tiles.end() || reply->isFinished())
+        return;
+    // Taken as it comes, so that nothing waits on Qt's read-ahead filling up to the bound.
+    tile->body += reply->readAll();
+    if (tile->body.size() > MapTileCache::MaxTileBytes)
+        TransferWatchdog::refuse(reply,
+                                 QStringLiteral("Map tile %1 longer than the %2 bytes a tile may have; given up.")
+                                     .arg(reply->url().toString())
+                                     .arg(MapTileCache::MaxTileBytes),
+                                 QStringLiteral("MapTiles"));
 }
 
 void CMapTileModel::onReplyFinished(QNetworkReply* reply)
@@ -191,6 +207,8 @@ void CMapTileModel::onReplyFinished(QNetworkReply* reply)
     if (tile == m_tiles.end())
         return;
     tile->reply = nullptr;
+    const QByteArray bytes = tile->body + reply->readAll();
+    tile->body.clear();
     const QString url = reply->url().toString();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() != QNetworkReply::NoError || status != 200) {
@@ -207,7 +225,6 @@ void CMapTileModel::onReplyFinished(QNetworkReply* reply)
         return;
     }
     const QString id = tileId(*tile);
-    const QByteArray bytes = reply->readAll();
     auto* watcher = new QFutureWatcher<bool>(this);
     connect(watcher, &QFutureWatcher<bool>::finished, this, [this, watcher, id] {
         watcher->deleteLater();
@@ -243,4 +260,5 @@ void CMapTileModel::dropRequest(Tile& tile)
     tile.reply->abort();
     tile.reply->deleteLater();
     tile.reply = nullptr;
+    tile.body.clear();
 }

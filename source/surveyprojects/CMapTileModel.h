@@ -53,11 +53,14 @@ private:
         int y = 0;
         QString source;
         QNetworkReply* reply = nullptr;
+        // What has come of the answer, taken as it arrives.
+        QByteArray body;
         bool fetched = false;
     };
 
     QString tileId(const Tile& tile) const;
     void fetch(Tile& tile);
+    void onReplyData(QNetworkReply* reply);
     void onReplyFinished(QNetworkReply* reply);
     void onTileStored(const QString& id, bool stored);
     int rowOf(const QString& id) const;
