@@ -1,6 +1,8 @@
 #include "surveyprojects/CManholeMapScreenController.h"
 
 #include "surveyprojects/CManholeMapModel.h"
+#include "surveyprojects/CMapTileModel.h"
+#include "surveyprojects/MapTileCache.h"
 #include "surveyprojects/MapTileServer.h"
 
 #include "application/CAppRuntimeData.h"
@@ -15,6 +17,7 @@ CManholeMapScreenController::CManholeMapScreenController(const ProjectScreenServ
     : QObject(parent)
     , m_services(services)
     , m_model(new CManholeMapModel(this))
+    , m_tiles(new CMapTileModel(mapTileServerUrl(), MapTileCache::rootFolder(), this))
 {
     if (const CAppRuntimeData* runtimeData = m_services.appRuntimeData)
         m_model->setManholeList(runtimeData->manholeList());
@@ -52,6 +55,11 @@ QString CManholeMapScreenController::currentManholeName() const
 QAbstractListModel* CManholeMapScreenController::manholeMapModel() const
 {
     return m_model;
+}
+
+QAbstractListModel* CManholeMapScreenController::mapTileModel() const
+{
+    return m_tiles;
 }
 
 QString CManholeMapScreenController::tileServerUrl() const

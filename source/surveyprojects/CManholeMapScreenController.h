@@ -8,9 +8,10 @@
 #include <QString>
 
 class CManholeMapModel;
+class CMapTileModel;
 
 // Controller of the manhole map screen: the project's manholes as markers around the
-// tablet's current position. Owns its model (child); GUI thread.
+// tablet's current position. Owns its models (children); GUI thread.
 class CManholeMapScreenController : public QObject
 {
     Q_OBJECT
@@ -21,6 +22,8 @@ class CManholeMapScreenController : public QObject
     Q_PROPERTY(QAbstractListModel* manholeMapModel READ manholeMapModel CONSTANT)
     // Where the map takes its tiles from; always a local address.
     Q_PROPERTY(QString tileServerUrl READ tileServerUrl CONSTANT)
+    // The tiles of the visible area, drawn as map items.
+    Q_PROPERTY(QAbstractListModel* mapTileModel READ mapTileModel CONSTANT)
 
 public:
     explicit CManholeMapScreenController(QObject* parent = nullptr);
@@ -32,6 +35,7 @@ public:
     QString currentManholeName() const;
     QAbstractListModel* manholeMapModel() const;
     QString tileServerUrl() const;
+    QAbstractListModel* mapTileModel() const;
 
     Q_INVOKABLE void selectManholeByName(const QString& name);
 
@@ -42,5 +46,6 @@ signals:
 private:
     ProjectScreenServices m_services;
     CManholeMapModel* m_model = nullptr;
+    CMapTileModel* m_tiles = nullptr;
     int m_currentManholeIndex = -1;
 };

@@ -51,6 +51,8 @@
 #include "settings/CSettingsScreenController.h"
 #include "surveyprojects/CManholeListScreenController.h"
 #include "surveyprojects/CManholeMapScreenController.h"
+#include "surveyprojects/CMapTileImageProvider.h"
+#include "surveyprojects/MapTileCache.h"
 #include "surveyprojects/CProjectItemRolesModel.h"
 #include "surveyprojects/CProjectListScreenController.h"
 #include "surveyprojects/CProjectService.h"
@@ -332,6 +334,7 @@ void CUiEngine::setContextProperties()
     root->setContextProperty(QStringLiteral("powerManager"), UiEngineServices::powerManager());
 
     m_engine->addImageProvider(QStringLiteral("Thumbnail"), new CThumbnailImageProvider(m_thumbnailManager.get()));
+    m_engine->addImageProvider(QStringLiteral("maptiles"), new CMapTileImageProvider(MapTileCache::rootFolder()));
 
     static bool singletonRegistered = false;
     if (!singletonRegistered) {

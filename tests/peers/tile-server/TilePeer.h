@@ -17,13 +17,16 @@ class TilePeer
 public:
     ~TilePeer() { stop(); }
 
-    bool start()
+    // A mode other than "normal" makes every tile answer misbehave (tile_peer.py says how);
+    // giant is the side in pixels that the "giant" tile claims.
+    bool start(const QString& mode = QStringLiteral("normal"), int giant = 30000)
     {
         if (!m_dir.isValid())
             return false;
         m_port = m_peer.start(QStringLiteral("python3"),
                               {QStringLiteral(CX_SOURCE_ROOT "/tests/peers/tile-server/tile_peer.py"),
-                               QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--log"), logPath()});
+                               QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--log"), logPath(),
+                               QStringLiteral("--mode"), mode, QStringLiteral("--giant"), QString::number(giant)});
         return m_port > 0;
     }
 
@@ -40,10 +43,27 @@ public:
             return entries;
         const QList<QByteArray> lines = file.readAll().split('\n');
         for (const QByteArray& line : lines) {
-            if (!line.trimmed().isEmpty())
-                entries.append(QJsonDocument::fromJson(line).object());
+            const QJsonObject entry = QJsonDocument::fromJson(line).object();
+            if (entry.contains(QStringLiteral("path")))
+                entries.append(entry);
         }
         return entries;
+    }
+
+    // Connections open at the peer as last logged; -1 before the first.
+    int openConnections() const
+    {
+        QFile file(logPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return -1;
+        int open = -1;
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        for (const QByteArray& line : lines) {
+            const QJsonObject entry = QJsonDocument::fromJson(line).object();
+            if (entry.contains(QStringLiteral("open")))
+                open = entry.value(QStringLiteral("open")).toInt();
+        }
+        return open;
     }
 
 private:

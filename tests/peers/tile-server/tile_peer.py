@@ -36,6 +36,31 @@ def png(width, height, rows):
     return b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(raw, 6)) + chunk(b'IEND', b'')
 
 
+def giant_png(side):
+    """A PNG of side x side black pixels, a few hundred kilobytes however large it claims to be."""
+    packer = zlib.compressobj(9)
+    rows = (b'\x00' * (side * 3 + 1)) * 100
+    parts = [packer.compress(rows) for _ in range(side // 100)]
+    parts.append(packer.compress((b'\x00' * (side * 3 + 1)) * (side % 100)))
+    parts.append(packer.flush())
+    data = b''.join(parts)
+
+    def chunk(kind, payload):
+        body = kind + payload
+        return struct.pack('>I', len(payload)) + body + struct.pack('>I', zlib.crc32(body) & 0xffffffff)
+
+    header = struct.pack('>IIBBBBB', side, side, 8, 2, 0, 0, 0)
+    return b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', data) + chunk(b'IEND', b'')
+
+
+def gzip_bomb(unpacked):
+    packer = zlib.compressobj(9, zlib.DEFLATED, 31)
+    block = b'\x00' * (1 << 24)
+    parts = [packer.compress(block) for _ in range(unpacked >> 24)]
+    parts.append(packer.flush())
+    return b''.join(parts)
+
+
 def tile_image(z, x, y):
     light = (x + y) % 2 == 0
     ground = bytes((236, 232, 222)) if light else bytes((226, 222, 212))
@@ -68,6 +93,59 @@ class Handler(BaseHTTPRequestHandler):
     disable_nagle_algorithm = True
     cache = {}
     lock = threading.Lock()
+    open_connections = 0
+    hostile = {}
+
+    def setup(self):
+        super().setup()
+        self.count_connection(1)
+
+    def finish(self):
+        try:
+            super().finish()
+        finally:
+            self.count_connection(-1)
+
+    def count_connection(self, change):
+        with self.lock:
+            Handler.open_connections += change
+            if self.server.log_path:
+                with open(self.server.log_path, 'a', encoding='utf-8') as log:
+                    log.write(json.dumps({'open': Handler.open_connections}) + '\n')
+
+    def hostile_body(self, make):
+        with self.lock:
+            if 'body' not in self.hostile:
+                self.hostile['body'] = make()
+            return self.hostile['body']
+
+    def misbehave(self, mode):
+        """Answers as the mode says; returns when the client has gone or the answer is out."""
+        try:
+            if mode == 'endless-head':
+                self.wfile.write(b'HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n')
+                line = b'X-Filler: ' + b'a' * 1000 + b'\r\n'
+                while True:
+                    self.wfile.write(line * 64)
+            self.send_response(200)
+            self.send_header('Content-Type', 'image/png')
+            if mode == 'endless':
+                self.send_header('Connection', 'close')
+                self.end_headers()
+                self.wfile.write(tile_image(0, 0, 0))
+                block = b'\x00' * 65536
+                while True:
+                    self.wfile.write(block)
+            if mode == 'giant':
+                body = self.hostile_body(lambda: giant_png(self.server.giant))
+            else:
+                body = self.hostile_body(lambda: gzip_bomb(256 << 20))
+                self.send_header('Content-Encoding', 'gzip')
+            self.send_header('Content-Length', str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
 
     def log_message(self, fmt, *args):
         pass
@@ -92,6 +170,10 @@ class Handler(BaseHTTPRequestHandler):
             self.record(404)
             self.send_error(404)
             return
+        if self.server.mode != 'normal':
+            self.record(200)
+            self.misbehave(self.server.mode)
+            return
         key = (z, x, y)
         with self.lock:
             body = self.cache.get(key)
@@ -112,6 +194,8 @@ def main():
     parser.add_argument('--url', default='')
     parser.add_argument('--port', type=int, default=0)
     parser.add_argument('--log', default='')
+    parser.add_argument('--mode', default='normal', choices=('normal', 'endless', 'giant', 'bomb', 'endless-head'))
+    parser.add_argument('--giant', type=int, default=30000)
     args = parser.parse_args()
     host, port = '127.0.0.1', args.port
     if args.url:
@@ -123,6 +207,8 @@ def main():
     server = ThreadingHTTPServer((host, port), Handler)
     server.daemon_threads = True
     server.log_path = args.log
+    server.mode = args.mode
+    server.giant = args.giant
     print('READY %d' % server.server_address[1], flush=True)
     try:
         server.serve_forever()

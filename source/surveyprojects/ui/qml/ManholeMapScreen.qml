@@ -8,8 +8,7 @@ import utils 1.0
 
 // The project's manholes on a map around the tablet's position. Parameter: manholeName (the
 // selected one). Closes with { manholeName } when applied, with undefined when left. Tiles
-// come only from the local tile server the controller names; the plugin's provider
-// repository on the internet is switched off.
+// come only from the tile server the controller names, through its tile model.
 Screen {
     id: screen
     objectName: "ManholeMapScreen"
@@ -17,8 +16,8 @@ Screen {
     property string manholeName: ""
     property alias controller: controller
     property alias map: map
-    // True once the map shows the custom map type, the one served by the local tile server.
-    readonly property bool localTiles: map.activeMapType !== null && map.activeMapType.style === MapType.CustomMap
+    // True once every tile of the visible area is shown.
+    readonly property bool localTiles: controller.mapTileModel.complete
 
     Translator { id: tr; translationClassName: "Ombrastella.Zephira.App.ManholeMapScreen" }
 
@@ -31,22 +30,6 @@ Screen {
     }
 
     Component.onCompleted: controller.selectManholeByName(manholeName)
-
-    Plugin {
-        id: tilePlugin
-        name: "osm"
-        PluginParameter { name: "osm.mapping.providersrepository.disabled"; value: true }
-        PluginParameter { name: "osm.mapping.custom.host"; value: controller.tileServerUrl }
-        // Parameters with an empty text never count as set and would keep the plugin from starting.
-        PluginParameter { name: "osm.mapping.custom.mapcopyright"; value: "Culvertix" }
-        PluginParameter { name: "osm.mapping.custom.datacopyright"; value: "Culvertix" }
-        PluginParameter { name: "osm.mapping.highdpi_tiles"; value: false }
-        PluginParameter { name: "osm.useragent"; value: "Culvertix" }
-        // Nothing of the plugin may look elsewhere: its other services point home as well.
-        PluginParameter { name: "osm.geocoding.host"; value: controller.tileServerUrl }
-        PluginParameter { name: "osm.places.host"; value: controller.tileServerUrl }
-        PluginParameter { name: "osm.routing.host"; value: controller.tileServerUrl }
-    }
 
     // The centre: the tablet's position, else the selected manhole, else the first one.
     function centreCoordinate() {
@@ -70,19 +53,42 @@ Screen {
             id: map
             objectName: "manholeMap"
             anchors.fill: parent
-            plugin: tilePlugin
-            // The custom map type is the one that reads from the local tile server.
-            onSupportedMapTypesChanged: {
-                for (var i = 0; i < supportedMapTypes.length; ++i) {
-                    if (supportedMapTypes[i].style === MapType.CustomMap) {
-                        activeMapType = supportedMapTypes[i]
-                        break
-                    }
-                }
-            }
+            // The map itself draws nothing: its tiles are map items of the controller's tile
+            // model, read from the program's own tile cache. The plugin is the map's child, so
+            // that it outlives the map as the map's copyright notice needs.
+            plugin: Plugin { name: "itemsoverlay" }
             copyrightsVisible: false
             zoomLevel: 18
             center: screen.centreCoordinate()
+            maximumZoomLevel: 20
+
+            function showTiles() {
+                controller.mapTileModel.showArea(toCoordinate(Qt.point(0, 0), false),
+                                                 toCoordinate(Qt.point(width, height), false), zoomLevel)
+            }
+            onCenterChanged: Qt.callLater(showTiles)
+            onZoomLevelChanged: Qt.callLater(showTiles)
+            onWidthChanged: Qt.callLater(showTiles)
+            onHeightChanged: Qt.callLater(showTiles)
+
+            MapItemView {
+                model: controller.mapTileModel
+                delegate: MapQuickItem {
+                    // Below the markers, however late a tile comes.
+                    z: -1
+                    coordinate: modelData_TileCoordinate
+                    zoomLevel: modelData_TileZoom
+                    sourceItem: Image {
+                        width: 256
+                        height: 256
+                        sourceSize: Qt.size(256, 256)
+                        asynchronous: true
+                        source: modelData_TileSource
+                        // A cached tile the provider refused is fetched again.
+                        onStatusChanged: if (status === Image.Error) controller.mapTileModel.reloadTile(index)
+                    }
+                }
+            }
 
             MapItemView {
                 model: controller.manholeMapModel
