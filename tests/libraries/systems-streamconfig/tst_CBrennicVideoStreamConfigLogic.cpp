@@ -110,7 +110,11 @@ private slots:
         QSignalSpy errors(m_logic.get(), &CAbstractVideoStreamConfigLogic::errorOccurred);
         bool startedBeforeReadBack = true;
         connect(m_logic.get(), &CAbstractVideoStreamConfigLogic::activeConfigChanged, this,
-                [&]() { startedBeforeReadBack = m_stream.state() != MultimediaTypes::StreamingStopped; });
+                [&]() {
+                    // The stop itself may still be finishing off the GUI thread.
+                    startedBeforeReadBack = m_stream.state() != MultimediaTypes::StreamingStopped
+                        && m_stream.state() != MultimediaTypes::StreamingStopping;
+                });
         m_logic->changeActiveConfig(MultimediaTypes::VideoConfig720P30FPS);
         QVERIFY(m_logic->configChangeInProgress());
         QTRY_COMPARE_WITH_TIMEOUT(m_logic->activeConfig(), MultimediaTypes::VideoConfig720P30FPS, kBoardWait);

@@ -230,6 +230,11 @@ void CEncoderBoardStreamConfigLogic::onStreamerStateChanged()
             Qt::QueuedConnection);
         return;
     }
+    if (m_exchangeState == ExchangeWaitingBeforeRestart && streamingState == MultimediaTypes::StreamingStopped) {
+        // Not from inside the streamer's own report: it may still be tidying its pipeline.
+        QMetaObject::invokeMethod(this, &CEncoderBoardStreamConfigLogic::restartAfterPause, Qt::QueuedConnection);
+        return;
+    }
     if (m_exchangeState != ExchangeWaitingForStream)
         return;
     if (streamingState == MultimediaTypes::StreamingRunning) {
@@ -259,7 +264,16 @@ void CEncoderBoardStreamConfigLogic::timerEvent(QTimerEvent* event)
         return;
     }
     m_restartTimer.stop();
-    if (m_exchangeState != ExchangeWaitingBeforeRestart)
+    restartAfterPause();
+}
+
+void CEncoderBoardStreamConfigLogic::restartAfterPause()
+{
+    if (m_exchangeState != ExchangeWaitingBeforeRestart || m_restartTimer.isActive())
+        return;
+    // The stop finishes off the GUI thread and may outlast the pause: a start now would be
+    // ignored and the stop then taken for a stream that gave up on the new mode.
+    if (m_streamerLogic && m_streamerLogic->state() == MultimediaTypes::StreamingStopping)
         return;
     m_exchangeState = ExchangeWaitingForStream;
     if (!m_streamerLogic || m_streamerLogic->state() == MultimediaTypes::StreamingRunning) {

@@ -89,6 +89,7 @@ private:
     void onReplyFinished(QNetworkReply* reply);
     void onStreamerStateChanged();
     void restartStreamAfterFailedChange();
+    void restartAfterPause();
     void endChange();
 
     Ulx::Multimedia::CRTSPVideoStreamerLogic* m_streamerLogic = nullptr;
