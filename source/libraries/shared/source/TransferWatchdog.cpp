@@ -1,6 +1,6 @@
 #include "TransferWatchdog.h"
 
-#include "SendQueueProbe.h"
+#include "PeerConnections.h"
 
 #include "CLogger.h"
 
@@ -42,7 +42,7 @@ void endUnreadHead(QNetworkReply* reply, const QString& logCategory)
     const QHostAddress peer(reply->url().host());
     if (peer.isNull())
         return;
-    const int ended = SendQueueProbe::endUnreadConnections(peerPort(reply->url()), {peer});
+    const int ended = PeerConnections::endUnreadConnections(peerPort(reply->url()), {peer});
     if (ended > 0)
         CLogger::logMessage(CLogger::LogLevelWarning, logCategory,
                             QStringLiteral("The head from %1 never ended; %2 connection(s) to it ended below the network layer.")
@@ -220,7 +220,7 @@ TransferWatchdog::Drain TransferWatchdog::bodyDrain()
 {
     // A named host is matched by its port alone: a host name that resolves to another address
     // at every lookup (storage and content hosts do) would otherwise match no connection.
-    const qint64 unacknowledged = SendQueueProbe::unacknowledgedBytes(m_peerPort, m_peerAddresses);
+    const qint64 unacknowledged = PeerConnections::unacknowledgedBytes(m_peerPort, m_peerAddresses);
     if (unacknowledged < 0) {
         // The connection that carries the body cannot be seen (a proxy takes it, or the system
         // shows no send queues), and a proxy may hold all of it: the body may still be on its
