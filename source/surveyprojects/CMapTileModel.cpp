@@ -207,7 +207,8 @@ void CMapTileModel::onReplyFinished(QNetworkReply* reply)
     if (tile == m_tiles.end())
         return;
     tile->reply = nullptr;
-    const QByteArray bytes = tile->body + reply->readAll();
+    // An ended reply is closed: only one that finished has anything left to read.
+    const QByteArray bytes = tile->body + (reply->isOpen() ? reply->readAll() : QByteArray());
     tile->body.clear();
     const QString url = reply->url().toString();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

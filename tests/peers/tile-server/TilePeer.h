@@ -50,6 +50,30 @@ public:
         return entries;
     }
 
+    // Connections to or from the peer's port that the kernel still holds (Linux: /proc/self/net),
+    // the peer's own whether accepted or still waiting to be; neither the listener nor one that
+    // only waits out TIME_WAIT counts. Once the client can ask nothing more, none can come back.
+    int connectionsLeft() const
+    {
+        int left = 0;
+        for (const char* table : {"/proc/self/net/tcp", "/proc/self/net/tcp6"}) {
+            QFile file(QString::fromLatin1(table));
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            file.readLine();
+            while (!file.atEnd()) {
+                const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+                if (fields.size() < 4 || fields.at(3) == "0A" || fields.at(3) == "06")
+                    continue;
+                const int local = fields.at(1).split(':').value(1).toInt(nullptr, 16);
+                const int remote = fields.at(2).split(':').value(1).toInt(nullptr, 16);
+                if (local == m_port || remote == m_port)
+                    ++left;
+            }
+        }
+        return left;
+    }
+
     // Connections open at the peer as last logged; -1 before the first.
     int openConnections() const
     {
