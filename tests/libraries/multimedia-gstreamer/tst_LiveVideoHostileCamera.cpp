@@ -6,7 +6,7 @@
 #include "CGstMultimediaLibrary.h"
 #include "CH264StreamingPipeline.h"
 #include "CRTSPVideoStreamerLogic.h"
-#include "PeerConnectionCut.h"
+#include "PeerConnections.h"
 #include "PeerProcess.h"
 
 #include "support/PeakMemory.h"
@@ -109,7 +109,8 @@ private slots:
         logic.start();
         // The source is reading the answer (the start itself holds in the source until the
         // answer is complete).
-        QTRY_VERIFY_WITH_TIMEOUT(Ulx::GStreamer::bytesReceivedFromPeer(url) > 0, Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(Tovrin::Shared::PeerConnections::mostBytesReceived(quint16(QUrl(url).port()), {QHostAddress(QUrl(url).host())}) > 0,
+                                 Wait);
         QCOMPARE(logic.state(), MultimediaTypes::StreamingStarting);
 
         int ticksWhileStopping = 0;

@@ -4,15 +4,17 @@
 #include "CGstBufferDistributionSink.h"
 #include "CGstVideoSurfaceSink.h"
 #include "GstErrorMapping.h"
-#include "PeerConnectionCut.h"
 
 #include <CLogger.h>
+#include <PeerConnections.h>
 
 #include <QTimerEvent>
+#include <QUrl>
 
 #include <gst/app/gstappsink.h>
 
 using Tovrin::Logging::CLogger;
+using Tovrin::Shared::PeerConnections;
 
 namespace Ulx {
 namespace GStreamer {
@@ -22,6 +24,7 @@ namespace {
 const char RecordingCaps[] = "video/x-h264, stream-format=(string)byte-stream, alignment=(string)au";
 // RTSP lower transport restricted to TCP (GST_RTSP_LOWER_TRANS_TCP).
 const guint RtspLowerTransportTcp = 4;
+const quint16 DefaultRtspPort = 554;
 
 } // namespace
 
@@ -34,6 +37,16 @@ CH264StreamingPipeline::CH264StreamingPipeline(QObject* parent)
 CH264StreamingPipeline::~CH264StreamingPipeline()
 {
     release();
+}
+
+void CH264StreamingPipeline::setLocation(const QString& location)
+{
+    m_location = location;
+    const QUrl url(location);
+    m_peerPort = quint16(url.port(DefaultRtspPort));
+    // A name rather than an address: the port alone tells the RTSP connection.
+    const QHostAddress host(url.host());
+    m_peerAddresses = host.isNull() ? QList<QHostAddress>() : QList<QHostAddress>{host};
 }
 
 bool CH264StreamingPipeline::start()
@@ -125,8 +138,8 @@ void CH264StreamingPipeline::timerEvent(QTimerEvent* event)
         }
         // The source may try again on a connection of its own (another RTSP version): the
         // watch goes on until the first pad or the stop.
-        const qint64 received = bytesReceivedFromPeer(m_location);
-        if (received > m_answerLimitBytes && cutPeerConnections(m_location) > 0 && !m_answerLimitReported) {
+        const qint64 received = PeerConnections::mostBytesReceived(m_peerPort, m_peerAddresses);
+        if (received > m_answerLimitBytes && PeerConnections::shutDown(m_peerPort, m_peerAddresses) > 0 && !m_answerLimitReported) {
             m_answerLimitReported = true;
             CLogger::logMessage(CLogger::LogLevelError, "H264StreamingPipeline",
                                 QStringLiteral("The camera's answers exceed %1 bytes; connections cut").arg(m_answerLimitBytes),
@@ -142,7 +155,7 @@ void CH264StreamingPipeline::timerEvent(QTimerEvent* event)
         m_stopGraceTimer.stop();
         return;
     }
-    const int cut = cutPeerConnections(m_location);
+    const int cut = PeerConnections::shutDown(m_peerPort, m_peerAddresses);
     CLogger::logMessage(CLogger::LogLevelWarning, "H264StreamingPipeline",
                         QStringLiteral("The stop did not end within %1 ms; connections to the camera cut").arg(StopGraceMs),
                         { cut });
@@ -283,7 +296,7 @@ void CH264StreamingPipeline::release()
         if (m_built)
             changeState(GST_STATE_NULL);
         if (!m_stateWorker.waitForDone(StopGraceMs)) {
-            cutPeerConnections(m_location);
+            PeerConnections::shutDown(m_peerPort, m_peerAddresses);
             m_stateWorker.waitForDone();
         }
         m_stopGraceTimer.stop();

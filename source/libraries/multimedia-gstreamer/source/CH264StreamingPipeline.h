@@ -4,6 +4,8 @@
 
 #include <QBasicTimer>
 #include <QByteArray>
+#include <QHostAddress>
+#include <QList>
 #include <QString>
 #include <QThreadPool>
 
@@ -40,7 +42,7 @@ public:
     explicit CH264StreamingPipeline(QObject* parent = nullptr);
     ~CH264StreamingPipeline() override;
 
-    void setLocation(const QString& location) { m_location = location; }
+    void setLocation(const QString& location);
     QString location() const { return m_location; }
     void setStreamCaps(const QByteArray& caps) { m_streamCaps = caps; }
     void setLatency(uint milliseconds) { m_latency = milliseconds; }
@@ -81,6 +83,11 @@ private:
                                        gpointer userData);
 
     QString m_location;
+    // The camera's end of the RTSP connection, as the location names it: the source reads a
+    // peer on a task of its own that neither its flush nor its time-outs stop, and only the end
+    // of the connection, found below GStreamer, does.
+    quint16 m_peerPort = 0;
+    QList<QHostAddress> m_peerAddresses;
     QByteArray m_streamCaps;
     uint m_latency = 0;
     bool m_preferSoftwareDecoding = false;
