@@ -78,8 +78,7 @@ private slots:
 
         QmlWarningCollector::install();
         CUiEngine::create();
-        QSignalSpy created(CUiEngine::instance()->qmlEngine(), &QQmlApplicationEngine::objectCreated);
-        QVERIFY(created.wait(20000));
+        QTRY_VERIFY_WITH_TIMEOUT(!CUiEngine::instance()->qmlEngine()->rootObjects().isEmpty(), 20000);
         setWindow(qobject_cast<QQuickWindow*>(CUiEngine::instance()->qmlEngine()->rootObjects().first()));
         QVERIFY(window());
         window()->resize(1280, 800);

@@ -369,7 +369,7 @@ private slots:
         QVERIFY(waitForState(logic, MultimediaTypes::StreamingRunning, FirstFrameWait));
         QSignalSpy errors(&logic, &CRTSPVideoStreamerLogic::errorOccurred);
         peer.freeze(true);
-        QVERIFY(errors.wait(60000));
+        QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty(), 60000);
         QCOMPARE(errors.at(0).at(0).value<MultimediaTypes::StreamingError>(), MultimediaTypes::StreamingErrorConnection);
         QVERIFY(waitForState(logic, MultimediaTypes::StreamingStopped, 60000));
         QCOMPARE(errors.count(), 1);
