@@ -1,5 +1,7 @@
 #include "communication/PeerAnswers.h"
 
+#include "CLogger.h"
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
@@ -53,6 +55,22 @@ void boundPeerAnswer(QNetworkReply* reply, qint64 maximumBytes, const Tovrin::Sh
                      [reply, maximumBytes] { refuseWhenTooLarge(reply, maximumBytes); });
     QObject::connect(reply, &QNetworkReply::readyRead, reply,
                      [reply, maximumBytes] { refuseWhenTooLarge(reply, maximumBytes); });
+}
+
+bool answerCutShort(const QNetworkReply* reply)
+{
+    bool announced = false;
+    const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
+    // An encoded answer's length counts the encoded bytes, not those the reply holds.
+    if (reply->error() != QNetworkReply::NoError || !announced
+        || !Tovrin::Shared::TransferWatchdog::contentEncoding(reply).isEmpty() || reply->bytesAvailable() >= length)
+        return false;
+    Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, kCategory,
+                                         QStringLiteral("Answer of %1 cut short: %2 of the %3 bytes announced.")
+                                             .arg(reply->url().toString(QUrl::RemoveQuery))
+                                             .arg(reply->bytesAvailable())
+                                             .arg(length));
+    return true;
 }
 
 void boundPeerAnswer(QNetworkReply* reply, qint64 maximumBytes)

@@ -26,6 +26,10 @@ void askForStoredAnswer(QNetworkRequest* request);
 void boundPeerAnswer(QNetworkReply* reply, qint64 maximumBytes, const Tovrin::Shared::TransferLimits& limits);
 // The same for a request whose caller ends it at a deadline of its own: the size only.
 void boundPeerAnswer(QNetworkReply* reply, qint64 maximumBytes);
+// Whether an answer held whole until its end, and ended without an error, holds fewer bytes than
+// its head announced: Qt may take a connection closed inside the body for the body's end. Says
+// why in the log when it does.
+bool answerCutShort(const QNetworkReply* reply);
 
 } // namespace Communication
 } // namespace Ulx

@@ -94,6 +94,11 @@ void CAbstractTetronCommand::onNetworkReplyFinished()
     m_reply = nullptr;
     disconnect(reply, nullptr, this, nullptr);
     reply->deleteLater();
+    if (answerCutShort(reply)) {
+        setResult(NetworkError);
+        complete();
+        return;
+    }
     processNetworkReply(reply);
 }
 
