@@ -21,6 +21,7 @@
 
 #include "CLogger.h"
 #include "TransferWatchdog.h"
+#include "PeerNetworkAccess.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -151,7 +152,7 @@ void CMediaViewScreenController::refusePhoto(const QString& reason)
 void CMediaViewScreenController::fetchCameraPhoto(const QUrl& url)
 {
     if (!m_network)
-        m_network = new QNetworkAccessManager(this);
+        m_network = new Tovrin::Shared::PeerNetworkAccess(this);
     QNetworkRequest request(url);
     Ulx::Communication::askForStoredAnswer(&request);
     m_photoReply = m_network->get(request);

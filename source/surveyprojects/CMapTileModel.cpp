@@ -5,6 +5,7 @@
 #include "CLogger.h"
 #include "TransferWatchdog.h"
 #include "communication/PeerAnswers.h"
+#include "PeerNetworkAccess.h"
 
 #include <QFile>
 #include <QFutureWatcher>
@@ -173,7 +174,7 @@ void CMapTileModel::reloadTile(int row)
 void CMapTileModel::fetch(Tile& tile)
 {
     if (!m_network)
-        m_network = new QNetworkAccessManager(this);
+        m_network = new Tovrin::Shared::PeerNetworkAccess(this);
     tile.fetched = true;
     QNetworkRequest request(QUrl(m_serverUrl + QStringLiteral("%1/%2/%3.png").arg(tile.z).arg(tile.x).arg(tile.y)));
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Culvertix"));

@@ -7,6 +7,7 @@
 #include "CLogger.h"
 #include "FilePermissions.h"
 #include "FileReplacement.h"
+#include "PeerNetworkAccess.h"
 
 #include <QAuthenticator>
 #include <QDir>
@@ -204,7 +205,7 @@ void SoftwareUpdater::createNetworkAccessManager()
 {
     if (m_networkAccessManager)
         m_networkAccessManager->deleteLater();
-    m_networkAccessManager = new QNetworkAccessManager(this);
+    m_networkAccessManager = new Tovrin::Shared::PeerNetworkAccess(this);
     connect(m_networkAccessManager, &QNetworkAccessManager::authenticationRequired, this,
             &SoftwareUpdater::onNetworkAuthenticationRequired);
 }

@@ -29,11 +29,16 @@
 #include "videooverlay/IOverlayObjectStore.h"
 
 #include "CLogger.h"
+#include "PeerConnections.h"
+#include "PeerNetworkAccess.h"
+#include "TransferWatchdog.h"
 #include "support/PeakMemory.h"
 #include "support/ShapedLoopback.h"
 
+#include <QElapsedTimer>
 #include <QMetaEnum>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QtTest>
 
 #include <memory>
@@ -346,6 +351,38 @@ private slots:
 
     // Header lines without end behind links at which Qt reads a head in more slowly than it
     // comes: the give-up ends the reading of the connection at once.
+    // The caller is held up right after it asks (a busy interface thread, a slow tablet) while
+    // the board sends an endless answer as fast as loopback carries it: the answer waits at the
+    // reply's first limit instead of filling the process.
+    void aFastAnswerWaitsForItsHeldUpCaller()
+    {
+        QVERIFY(m_brennic->fault(QStringLiteral("version"), QStringLiteral("endless")));
+        QVERIFY(PeakMemory::resetPeak());
+        const qint64 before = PeakMemory::residentBytes();
+        {
+            Tovrin::Shared::PeerNetworkAccess access;
+            std::unique_ptr<QNetworkReply> reply(
+                access.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/api/version").arg(m_brennic->port())))));
+            // Held up until the connection has brought more than the process may grow by, or
+            // for two seconds if it is held back.
+            QElapsedTimer away;
+            away.start();
+            const QList<QHostAddress> board{QHostAddress::LocalHost};
+            while (Tovrin::Shared::PeerConnections::mostBytesReceived(quint16(m_brennic->port()), board)
+                       < 2 * kAllowedGrowth
+                   && away.elapsed() < 2000)
+                QThread::msleep(10);
+            // Qt fills the reply to within a block of its limit.
+            QVERIFY(QTest::qWaitFor(
+                [&] { return reply->bytesAvailable() >= Tovrin::Shared::TransferWatchdog::ReadBufferBytes / 2; },
+                kWaitMs));
+            reply->abort();
+        }
+        const qint64 grown = PeakMemory::peakBytes() - before;
+        qInfo("peak %lld KiB above the start", grown / 1024);
+        QVERIFY2(grown < kAllowedGrowth, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown / kMiB)));
+    }
+
     void headsWithoutEndEndBehindASlowLink_data()
     {
         QTest::addColumn<QString>("peer");

@@ -99,8 +99,8 @@ void TransferWatchdog::watch(QNetworkReply* reply, const TransferLimits& limits,
 {
     if (!reply || reply->isFinished())
         return;
-    // First: a request without a body is already running, and what its answer brings before the
-    // limit is set is read ahead without bound.
+    // First: a request without a body is already running, and unless its manager is a
+    // PeerNetworkAccess, what its answer brings before the limit is set is read ahead without bound.
     reply->setReadBufferSize(ReadBufferBytes);
     // Qt may take in a fast page far ahead of any read buffer size (on a reused connection it
     // was seen to hold hundreds of MiB of an endless redirect page before the reader heard of

@@ -11,6 +11,7 @@
 
 #include "CLogger.h"
 #include "FileReplacement.h"
+#include "PeerNetworkAccess.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,7 +34,7 @@ const char kCheckedProjectIdProperty[] = "cxCheckedProjectId";
 TovrinWebApiWorker::TovrinWebApiWorker(QObject* parent)
     : QObject(parent)
     , m_statusUrl(NetworkRequestBuilder::tovrinWebUrl() + QStringLiteral("api/status"))
-    , m_networkAccessManager(new QNetworkAccessManager(this))
+    , m_networkAccessManager(new Tovrin::Shared::PeerNetworkAccess(this))
 {
 }
 

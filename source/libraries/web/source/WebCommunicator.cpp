@@ -6,6 +6,7 @@
 #include "WebConstants.h"
 
 #include "CLogger.h"
+#include "PeerNetworkAccess.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -103,7 +104,7 @@ QNetworkRequest withEveryUploadStep(QNetworkRequest request)
 WebCommunicator::WebCommunicator(QObject* parent)
     : QObject(parent)
     , m_builder(new NetworkRequestBuilder(QByteArrayLiteral("FieldPad"), QByteArray()))
-    , m_manager(new QNetworkAccessManager())
+    , m_manager(new Tovrin::Shared::PeerNetworkAccess())
 {
 }
 

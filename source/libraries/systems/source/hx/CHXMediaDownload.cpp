@@ -8,6 +8,7 @@
 #include "CMP4VideoOrientationPatcher.h"
 #include "FilePermissions.h"
 #include "FileReplacement.h"
+#include "PeerNetworkAccess.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -60,7 +61,7 @@ Tovrin::Shared::TransferLimits CHXMediaDownload::defaultTransferLimits()
 CHXMediaDownload::CHXMediaDownload(const QVector<CRemoteFileInfo>& files, const QVector<QString>& targetPaths)
     : m_files(files)
     , m_targetPaths(targetPaths)
-    , m_networkAccessManager(new QNetworkAccessManager())
+    , m_networkAccessManager(new Tovrin::Shared::PeerNetworkAccess())
     , m_publisher(new Tovrin::Shared::NewCopyPublisher(this))
 {
     for (const CRemoteFileInfo& file : files)

@@ -4,6 +4,7 @@
 #include "hx/CLoginCommand.h"
 
 #include "CLogger.h"
+#include "PeerNetworkAccess.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
@@ -23,7 +24,7 @@ void logRunner(const QString& text, const QList<QVariant>& arguments = {})
 
 CTetronCommandRunner::CTetronCommandRunner()
     : QObject(nullptr)
-    , m_networkAccessManager(new QNetworkAccessManager())
+    , m_networkAccessManager(new Tovrin::Shared::PeerNetworkAccess())
 {
 }
 

@@ -5,6 +5,7 @@
 #include "multimedia/EncoderBoardUrls.h"
 
 #include "CLogger.h"
+#include "PeerNetworkAccess.h"
 
 #include <QMetaObject>
 #include <QNetworkAccessManager>
@@ -93,7 +94,7 @@ bool CEncoderBoardStreamConfigLogic::beginQuery()
 
 void CEncoderBoardStreamConfigLogic::createManager()
 {
-    m_manager = new QNetworkAccessManager();
+    m_manager = new Tovrin::Shared::PeerNetworkAccess();
     connect(m_manager, &QNetworkAccessManager::finished, this, &CEncoderBoardStreamConfigLogic::onReplyFinished);
     onManagerCreated(m_manager);
 }

@@ -6,6 +6,7 @@
 #include "videooverlay/CBrennicOverlayUpdate.h"
 #include "videooverlay/CVideoOverlayCapsStorage.h"
 #include "videooverlay/CVideoOverlayDataStorage.h"
+#include "PeerNetworkAccess.h"
 
 #include <QNetworkAccessManager>
 
@@ -31,7 +32,7 @@ CBrennicVideoOverlayLogic::CBrennicVideoOverlayLogic(Multimedia::CBrennicVideoSt
                                                      IStorageProvider* storageProvider)
     : m_streamConfigLogic(streamConfigLogic)
     , m_storageProvider(storageProvider)
-    , m_network(new QNetworkAccessManager(this))
+    , m_network(new Tovrin::Shared::PeerNetworkAccess(this))
     , m_transferTimeout(CBrennicOverlayUpdate::DefaultTransferTimeout)
 {
     if (m_streamConfigLogic) {
