@@ -361,8 +361,8 @@ private slots:
         const qint64 before = PeakMemory::residentBytes();
         {
             Tovrin::Shared::PeerNetworkAccess access;
-            std::unique_ptr<QNetworkReply> reply(
-                access.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1/api/version").arg(m_brennic->port())))));
+            const QUrl version(QStringLiteral("http://127.0.0.1:%1/api/version").arg(m_brennic->port()));
+            std::unique_ptr<QNetworkReply> reply(access.get(QNetworkRequest(version)));
             // Held up until the connection has brought more than the process may grow by, or
             // for two seconds if it is held back.
             QElapsedTimer away;
