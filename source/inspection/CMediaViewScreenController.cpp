@@ -115,8 +115,7 @@ void CMediaViewScreenController::setFileUrl(const QUrl& url)
     m_fileUrl = url;
     if (m_photoReply) {
         m_photoReply->disconnect(this);
-        m_photoReply->abort();
-        m_photoReply->deleteLater();
+        Tovrin::Shared::TransferWatchdog::drop(m_photoReply);
     }
     const bool photo = isPhotoFile(url.path());
     // The view scales while it decodes, but a progressive JPEG's decoder still holds the

@@ -259,8 +259,7 @@ void CMapTileModel::dropRequest(Tile& tile)
     if (!tile.reply)
         return;
     tile.reply->disconnect(this);
-    tile.reply->abort();
-    tile.reply->deleteLater();
+    TransferWatchdog::drop(tile.reply);
     tile.reply = nullptr;
     tile.body.clear();
 }

@@ -116,7 +116,7 @@ SoftwareUpdater::~SoftwareUpdater()
 {
     if (m_reply) {
         m_reply->disconnect(this);
-        m_reply->abort();
+        Tovrin::Shared::TransferWatchdog::drop(m_reply);
     }
     discardDownload();
 }

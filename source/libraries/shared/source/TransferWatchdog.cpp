@@ -266,7 +266,8 @@ bool TransferWatchdog::tooSlow()
 void TransferWatchdog::giveUp(const QString& reason)
 {
     m_tick.stop();
-    if (m_reply->isFinished())
+    // A reply that has failed already ends with its own cause.
+    if (m_reply->isFinished() || m_reply->error() != QNetworkReply::NoError)
         return;
     CLogger::logMessage(CLogger::LogLevelWarning, m_logCategory, reason);
     m_reply->setProperty(kTimedOutProperty, true);
@@ -280,7 +281,7 @@ bool TransferWatchdog::timedOut(const QNetworkReply* reply)
 
 void TransferWatchdog::refuse(QNetworkReply* reply, const QString& reason, const QString& logCategory)
 {
-    if (!reply || refused(reply))
+    if (!reply || refused(reply) || reply->error() != QNetworkReply::NoError)
         return;
     CLogger::logMessage(CLogger::LogLevelError, logCategory, reason);
     reply->setProperty(kRefusedProperty, true);
@@ -290,6 +291,15 @@ void TransferWatchdog::refuse(QNetworkReply* reply, const QString& reason, const
 bool TransferWatchdog::refused(const QNetworkReply* reply)
 {
     return reply && reply->property(kRefusedProperty).toBool();
+}
+
+void TransferWatchdog::drop(QNetworkReply* reply)
+{
+    if (!reply)
+        return;
+    if (reply->error() == QNetworkReply::NoError)
+        reply->abort();
+    reply->deleteLater();
 }
 
 bool TransferWatchdog::endedAtRedirect(const QNetworkReply* reply)

@@ -75,6 +75,9 @@ public:
     // Whether the reply is a redirect that was ended at its head (its error then reads
     // OperationCanceledError; its status and headers are there).
     static bool endedAtRedirect(const QNetworkReply* reply);
+    // Ends a reply its owner no longer wants and deletes it later. One that has failed already,
+    // with its end still on the way, is left to end by itself (Qt warns at a second error).
+    static void drop(QNetworkReply* reply);
     // The answer's content or transfer coding when it is anything but the bytes as stored (no
     // coding, "identity" or only "chunked"); empty otherwise. Requests ask for "identity", so
     // that every limit counts what the peer sent and a cut body shows against its announced length.

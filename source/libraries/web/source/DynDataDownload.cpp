@@ -28,8 +28,7 @@ DynDataDownload::~DynDataDownload()
 {
     if (QNetworkReply* reply = m_reply) {
         reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
+        Shared::TransferWatchdog::drop(reply);
         discardOutput();
     }
 }

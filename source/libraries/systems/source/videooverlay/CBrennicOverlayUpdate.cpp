@@ -71,8 +71,7 @@ CBrennicOverlayUpdate::~CBrennicOverlayUpdate()
     if (m_reply) {
         // A dropped update must neither answer nor write into the store any more.
         disconnect(m_reply, nullptr, this, nullptr);
-        m_reply->abort();
-        m_reply->deleteLater();
+        Tovrin::Shared::TransferWatchdog::drop(m_reply);
     }
 }
 
