@@ -156,8 +156,10 @@ void MediaLinkListReader::finishInto(SingleProjectFileDownloadResponse& response
 {
     // A list cut short or no list at all (a portal's page) is not the project's media: it is
     // unreadable, never taken for fewer or no files.
+    // What it held so far depends on where its pieces were cut: none of it is handed over.
     const bool whole = m_reader.finish();
-    response.m->links = std::move(m_links);
+    if (whole)
+        response.m->links = std::move(m_links);
     m_links.clear();
     if (!whole)
         response.setUnreadable();

@@ -168,6 +168,13 @@ void XmlReader::addText(const QString& text)
     // A refused answer is read no further, and none of it is kept.
     if (m_refused)
         return;
+    // XML has no NUL character, and Qt's stream reader takes one for the end of what it was
+    // given, so that what follows is read or not depending on where the pieces were cut.
+    if (text.contains(QChar(0))) {
+        m_refused = true;
+        m_pending.clear();
+        return;
+    }
     m_pending += text;
     handOver(false);
 }

@@ -118,9 +118,13 @@ void BucketListingReader::addText(const QString& text)
 
 void BucketListingReader::finishInto(ListOfFilesFromLocationResponse& response)
 {
+    // What an unreadable listing held so far depends on where its pieces were cut: none of it
+    // is handed over.
     const bool whole = m_reader.finish();
-    response.m->files = std::move(m_files);
-    response.m->count = m_count;
+    if (whole) {
+        response.m->files = std::move(m_files);
+        response.m->count = m_count;
+    }
     m_files.clear();
     if (!whole)
         response.setUnreadable();
