@@ -122,8 +122,10 @@ private slots:
 
         QVERIFY(showMap(peer));
         // Six answers at a time come from one server; a seventh and more are asked only once
-        // earlier ones were dealt with.
-        const int asked = measured ? 13 : 6;
+        // earlier ones were dealt with. A head without end holds the one network thread of the
+        // map's tiles from its first request on, until the head is given up: how many of the six
+        // left before that depends on the load, and one is all that row needs.
+        const int asked = measured ? 13 : 1;
         QTRY_VERIFY_WITH_TIMEOUT(peer.log().size() >= asked, 60000);
         QVERIFY(waitForFrame());
         const qint64 grown = PeakMemory::peakBytes() - before;
