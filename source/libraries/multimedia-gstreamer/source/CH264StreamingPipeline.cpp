@@ -71,6 +71,12 @@ bool CH264StreamingPipeline::resume()
 
 void CH264StreamingPipeline::notifyErrorOccurred(uint errorDomain, int errorCode, QString errorMessage)
 {
+    if (m_stopCutConnections) {
+        CLogger::logMessage(CLogger::LogLevelInfo, "H264StreamingPipeline",
+                            "An error after the stop cut the camera's connections is not reported",
+                            { errorDomain, errorCode, errorMessage });
+        return;
+    }
     emit pipelineErrorOccurred(errorDomain, errorCode, errorMessage);
     changeState(GST_STATE_NULL);
 }
@@ -103,6 +109,8 @@ bool CH264StreamingPipeline::changeState(GstState target)
 {
     if (!prepareStateChange(target) || !m_pipeline)
         return false;
+    if (target != GST_STATE_NULL)
+        m_stopCutConnections = false;
     auto* element = GST_ELEMENT(gst_object_ref(m_pipeline));
     ++m_pendingChanges;
     // The object outlives the task: release() waits for the worker.
@@ -156,6 +164,7 @@ void CH264StreamingPipeline::timerEvent(QTimerEvent* event)
         return;
     }
     const int cut = PeerConnections::shutDown(m_peerPort, m_peerAddresses);
+    m_stopCutConnections = m_stopCutConnections || cut > 0;
     CLogger::logMessage(CLogger::LogLevelWarning, "H264StreamingPipeline",
                         QStringLiteral("The stop did not end within %1 ms; connections to the camera cut").arg(StopGraceMs),
                         { cut });

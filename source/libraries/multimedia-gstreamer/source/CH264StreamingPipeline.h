@@ -118,6 +118,9 @@ private:
     bool m_answerLimitReported = false;
     std::atomic<int> m_pendingChanges { 0 };
     QBasicTimer m_stopGraceTimer;
+    // From a stop's cut until the next start: the source's read error that follows is the
+    // cut's own, not the camera's.
+    bool m_stopCutConnections = false;
     QThreadPool m_stateWorker;
 };
 
