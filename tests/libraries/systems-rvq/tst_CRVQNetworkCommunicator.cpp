@@ -479,6 +479,11 @@ void tst_CRVQNetworkCommunicator::repeatedZoomQueryTakesTurnsWithTheSetters()
     QTRY_COMPARE(m_simulator->receivedFrames(35).size(), 1);
     disconnect(repoll);
     QTRY_VERIFY(!m_communicator->hasPendingMessages());
+    // An empty queue may still leave the last query waiting for its answer; one message at a
+    // time goes out, so once a later one is answered, every query has been.
+    const int identities = m_processor.count(254);
+    m_communicator->sendMessage(createRVQHardwareIdQueryMessage());
+    QTRY_COMPARE(m_processor.count(254), identities + 1);
 
     // Until the last setter left, never two queries in a row, and every query was answered.
     const QList<quint8> ids = receivedIds(*m_simulator);
