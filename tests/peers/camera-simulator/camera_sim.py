@@ -40,7 +40,6 @@ at 64 bytes every 50 ms), crawl (16 bytes every 50 ms).
 import argparse
 import base64
 import hashlib
-import random
 import json
 import os
 import secrets
@@ -115,12 +114,31 @@ def alert_bits(state):
 MEDIA = {}
 
 
-def file_content(path, size):
-    """Deterministic bytes of a file, different for every path and at every offset. Made in one
-    call: a hash per 32 bytes took longer than a control request may for files of 200 MiB on a
-    loaded machine."""
-    seed = int.from_bytes(hashlib.sha256(path.encode("utf-8")).digest(), "big")
-    return random.Random(seed).randbytes(size)
+class FillerBytes:
+    """Deterministic bytes of a file, different for every path and at every offset, made as they
+    are read: made whole when the file is added, 200 MiB took longer than a control request may
+    on a loaded machine. Sliced like bytes."""
+
+    BLOCK = 65536
+
+    def __init__(self, path, size):
+        self.seed = hashlib.sha256(path.encode("utf-8")).digest()
+        self.size = size
+
+    def __len__(self):
+        return self.size
+
+    def block(self, index):
+        return hashlib.shake_128(self.seed + index.to_bytes(8, "big")).digest(self.BLOCK)
+
+    def __getitem__(self, key):
+        start, stop, step = key.indices(self.size)
+        assert step == 1
+        if start >= stop:
+            return b""
+        first = start // self.BLOCK
+        blocks = b"".join(self.block(index) for index in range(first, (stop - 1) // self.BLOCK + 1))
+        return blocks[start - first * self.BLOCK:stop - first * self.BLOCK]
 
 
 class Camera:
@@ -164,7 +182,7 @@ class Camera:
             entry["data"] = MEDIA[entry["format"].lower()]
             entry["size"] = len(entry["data"])
         else:
-            entry["data"] = file_content(entry["path"], int(entry["size"]))
+            entry["data"] = FillerBytes(entry["path"], int(entry["size"]))
         self.state["files"].append(entry)
 
     def find(self, path):
@@ -254,7 +272,9 @@ class Handler(BaseHTTPRequestHandler):
                     self.wfile.flush()
                     time.sleep(0.005)
                 return
-            self.wfile.write(body)
+            # In pieces: filler bytes are made as they are sliced.
+            for start in range(0, len(body), 1 << 20):
+                self.wfile.write(body[start:start + (1 << 20)])
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
 
