@@ -315,7 +315,10 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
     if ((newState <= NmDeviceDisconnected && record->joinSsid.isEmpty()) || newState == NmDeviceFailed)
         record->activeConnection.clear();
     if (newState == NmDeviceDeactivating) {
-        notify(guid, SourceMsm, MsmDisassociating, lastSsid);
+        // A failed join's connection going away (the program drops a refused one itself) is no
+        // leave: told, it came after the failure and showed the operator a leave of nothing.
+        if (!lastSsid.isEmpty())
+            notify(guid, SourceMsm, MsmDisassociating, lastSsid);
         return;
     }
     if (newState == NmDeviceFailed && !record->joinSsid.isEmpty()) {
