@@ -315,9 +315,9 @@ void CNetworkManagerWlan::onDeviceStateChanged(const QString& uni, quint32 newSt
     if ((newState <= NmDeviceDisconnected && record->joinSsid.isEmpty()) || newState == NmDeviceFailed)
         record->activeConnection.clear();
     if (newState == NmDeviceDeactivating) {
-        // A failed join's connection going away (the program drops a refused one itself) is no
-        // leave: told, it came after the failure and showed the operator a leave of nothing.
-        if (!lastSsid.isEmpty())
+        // A failed join's connection going away is no leave: its failure has been told, and a
+        // retry may be under way already.
+        if (oldState != NmDeviceFailed && !lastSsid.isEmpty())
             notify(guid, SourceMsm, MsmDisassociating, lastSsid);
         return;
     }
