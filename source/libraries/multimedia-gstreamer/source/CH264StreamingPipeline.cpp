@@ -89,7 +89,9 @@ void CH264StreamingPipeline::notifyEndOfStream()
 
 bool CH264StreamingPipeline::prepareStateChange(GstState target)
 {
-    if (target != GST_STATE_NULL && state() == GST_STATE_NULL) {
+    // The state last asked for, not the last reported: a retry may come before the stop's NULL
+    // is reported, and its attempt needs its watch as much as the first.
+    if (target != GST_STATE_NULL && m_requestedState == GST_STATE_NULL) {
         if (m_location.isEmpty())
             return false;
         build();
@@ -109,6 +111,7 @@ bool CH264StreamingPipeline::changeState(GstState target)
 {
     if (!prepareStateChange(target) || !m_pipeline)
         return false;
+    m_requestedState = target;
     if (target != GST_STATE_NULL)
         m_stopCutConnections = false;
     auto* element = GST_ELEMENT(gst_object_ref(m_pipeline));
@@ -130,24 +133,29 @@ bool CH264StreamingPipeline::changeState(GstState target)
                                       Q_ARG(int, GST_STATE_NULL));
         }
     });
-    if (target == GST_STATE_NULL) {
-        m_answerWatchTimer.stop();
+    // The answer watch goes on through the stop: the source reads on until the stop has ended.
+    if (target == GST_STATE_NULL)
         m_stopGraceTimer.start(StopGraceMs, this);
-    }
     return true;
 }
 
 void CH264StreamingPipeline::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_answerWatchTimer.timerId()) {
-        if (m_sourcePadAdded) {
+        const bool stopped = m_requestedState == GST_STATE_NULL && !isChangingState();
+        if (m_sourcePadAdded || stopped) {
             m_answerWatchTimer.stop();
             return;
         }
         // The source may try again on a connection of its own (another RTSP version): the
-        // watch goes on until the first pad or the stop.
+        // watch goes on until the first pad or the end of the stop.
         const qint64 received = PeerConnections::mostBytesReceived(m_peerPort, m_peerAddresses);
-        if (received > m_answerLimitBytes && PeerConnections::shutDown(m_peerPort, m_peerAddresses) > 0 && !m_answerLimitReported) {
+        if (received <= m_answerLimitBytes || PeerConnections::shutDown(m_peerPort, m_peerAddresses) == 0)
+            return;
+        // While stopping, the read error that follows is the stop's, as after its own cut.
+        if (m_requestedState == GST_STATE_NULL)
+            m_stopCutConnections = true;
+        if (!m_answerLimitReported) {
             m_answerLimitReported = true;
             CLogger::logMessage(CLogger::LogLevelError, "H264StreamingPipeline",
                                 QStringLiteral("The camera's answers exceed %1 bytes; connections cut").arg(m_answerLimitBytes),

@@ -117,6 +117,7 @@ private:
     QBasicTimer m_answerWatchTimer;
     bool m_answerLimitReported = false;
     std::atomic<int> m_pendingChanges { 0 };
+    GstState m_requestedState = GST_STATE_NULL;
     QBasicTimer m_stopGraceTimer;
     // From a stop's cut until the next start: the source's read error that follows is the
     // cut's own, not the camera's.
