@@ -77,6 +77,25 @@ bool forEachConnection(quint16 port, const QList<QHostAddress>& addresses, const
     return true;
 }
 
+int endUnread(quint16 port, const QList<QHostAddress>& addresses, const QList<int>* among)
+{
+    int ended = 0;
+    forEachConnection(port, addresses, [&ended, among](int descriptor) {
+        if (among && !among->contains(descriptor))
+            return;
+        int unread = 0;
+        if (::ioctl(descriptor, SIOCINQ, &unread) != 0 || unread <= 0)
+            return;
+        // Connecting a TCP socket to AF_UNSPEC resets the connection and drops what it holds; the
+        // descriptor stays its owner's, whose next read fails.
+        sockaddr unspecified {};
+        unspecified.sa_family = AF_UNSPEC;
+        if (::connect(descriptor, &unspecified, sizeof unspecified) == 0)
+            ++ended;
+    });
+    return ended;
+}
+
 } // namespace
 
 qint64 PeerConnections::unacknowledgedBytes(quint16 remotePort, const QList<QHostAddress>& remoteAddresses)
@@ -95,19 +114,34 @@ qint64 PeerConnections::unacknowledgedBytes(quint16 remotePort, const QList<QHos
 
 int PeerConnections::endUnreadConnections(quint16 remotePort, const QList<QHostAddress>& remoteAddresses)
 {
-    int ended = 0;
-    forEachConnection(remotePort, remoteAddresses, [&ended](int descriptor) {
-        int unread = 0;
-        if (::ioctl(descriptor, SIOCINQ, &unread) != 0 || unread <= 0)
+    return endUnread(remotePort, remoteAddresses, nullptr);
+}
+
+int PeerConnections::endUnreadConnections(quint16 remotePort, const QList<QHostAddress>& remoteAddresses,
+                                          const QList<int>& among)
+{
+    return endUnread(remotePort, remoteAddresses, &among);
+}
+
+QHash<int, PeerConnections::TakenIn> PeerConnections::bytesTakenIn(quint16 remotePort,
+                                                                   const QList<QHostAddress>& remoteAddresses)
+{
+    QHash<int, TakenIn> taken;
+    forEachConnection(remotePort, remoteAddresses, [&taken](int descriptor) {
+        // Received counts up only; what is unread before and after the received count bounds
+        // what had been taken in at either end of the look.
+        int unreadBefore = 0;
+        int unreadAfter = 0;
+        tcp_info info {};
+        socklen_t length = sizeof info;
+        if (::ioctl(descriptor, SIOCINQ, &unreadBefore) != 0
+            || ::getsockopt(descriptor, IPPROTO_TCP, TCP_INFO, &info, &length) != 0
+            || ::ioctl(descriptor, SIOCINQ, &unreadAfter) != 0)
             return;
-        // Connecting a TCP socket to AF_UNSPEC resets the connection and drops what it holds; the
-        // descriptor stays its owner's, whose next read fails.
-        sockaddr unspecified {};
-        unspecified.sa_family = AF_UNSPEC;
-        if (::connect(descriptor, &unspecified, sizeof unspecified) == 0)
-            ++ended;
+        const qint64 received = qint64(info.tcpi_bytes_received);
+        taken.insert(descriptor, TakenIn{received - unreadAfter, received - unreadBefore});
     });
-    return ended;
+    return taken;
 }
 
 int PeerConnections::shutDown(quint16 remotePort, const QList<QHostAddress>& remoteAddresses)
@@ -142,6 +176,16 @@ qint64 PeerConnections::unacknowledgedBytes(quint16, const QList<QHostAddress>&)
 int PeerConnections::endUnreadConnections(quint16, const QList<QHostAddress>&)
 {
     return 0;
+}
+
+int PeerConnections::endUnreadConnections(quint16, const QList<QHostAddress>&, const QList<int>&)
+{
+    return 0;
+}
+
+QHash<int, PeerConnections::TakenIn> PeerConnections::bytesTakenIn(quint16, const QList<QHostAddress>&)
+{
+    return {};
 }
 
 int PeerConnections::shutDown(quint16, const QList<QHostAddress>&)

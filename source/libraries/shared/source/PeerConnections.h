@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QtGlobal>
@@ -20,6 +21,18 @@ public:
     // Resets those of the connections that hold bytes the process has not read, at once, whatever
     // thread is reading them; returns how many.
     static int endUnreadConnections(quint16 remotePort, const QList<QHostAddress>& remoteAddresses);
+    // The same among the given descriptors only.
+    static int endUnreadConnections(quint16 remotePort, const QList<QHostAddress>& remoteAddresses,
+                                    const QList<int>& among);
+    // What each of the connections has handed to its reader so far (what it received, less what
+    // waits unread), by descriptor. The counts move while they are looked at: at least
+    // atLeast by the end of the look, and no more than atMost at its start.
+    struct TakenIn
+    {
+        qint64 atLeast = 0;
+        qint64 atMost = 0;
+    };
+    static QHash<int, TakenIn> bytesTakenIn(quint16 remotePort, const QList<QHostAddress>& remoteAddresses);
     // Shuts every one of the connections down: their owners, whatever thread reads them, see the
     // end of the stream. Returns how many.
     static int shutDown(quint16 remotePort, const QList<QHostAddress>& remoteAddresses);

@@ -2,6 +2,8 @@
 
 #include "TransferWatchdog.h"
 
+#include "CLogger.h"
+
 #include <QCoreApplication>
 #include <QNetworkReply>
 #include <QSemaphore>
@@ -20,9 +22,83 @@
 namespace Tovrin {
 namespace Shared {
 
+using Tovrin::Logging::CLogger;
+
+namespace {
+const int HeadReadingTickMs = 20;
+}
+
 PeerNetworkAccess::PeerNetworkAccess(QObject* parent)
     : QNetworkAccessManager(parent)
 {
+}
+
+PeerNetworkAccess::~PeerNetworkAccess()
+{
+    // Qt waits for its network thread next, which a head without end would hold for seconds.
+    for (const HeadReading& reading : m_headReadings) {
+        if (!reading.cameRound || !*reading.cameRound)
+            endUnreadConnections(reading.authority, reading.port, reading.peer, reading.logCategory);
+    }
+}
+
+void PeerNetworkAccess::endHeadReading(const QString& authority, quint16 port, const QHostAddress& peer,
+                                       const QString& logCategory)
+{
+    // Asked at the first tick: the abort is queued to the network thread once its caller has
+    // returned, and the question must come after it.
+    m_headReadings.push_back(HeadReading{authority, port, peer, logCategory, nullptr, {}});
+    if (!m_headReadingTick.isActive())
+        m_headReadingTick.start(HeadReadingTickMs, this);
+}
+
+void PeerNetworkAccess::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_headReadingTick.timerId()) {
+        QNetworkAccessManager::timerEvent(event);
+        return;
+    }
+    for (auto reading = m_headReadings.begin(); reading != m_headReadings.end();) {
+        if (!reading->cameRound) {
+            auto cameRound = std::make_shared<std::atomic_bool>(false);
+            reading->cameRound = cameRound;
+            QMetaObject::invokeMethod(networkThreadAnchor(), [cameRound] { *cameRound = true; }, Qt::QueuedConnection);
+            reading->takenIn = PeerConnections::bytesTakenIn(reading->port, {reading->peer});
+            ++reading;
+            continue;
+        }
+        if (*reading->cameRound) {
+            reading = m_headReadings.erase(reading);
+            continue;
+        }
+        // What is read while the thread has not come round is taken for the held head (a thread
+        // that is only slow may be reading another connection of the peer; that one ends too).
+        const QHash<int, PeerConnections::TakenIn> takenIn = PeerConnections::bytesTakenIn(reading->port, {reading->peer});
+        QList<int> read;
+        for (auto connection = takenIn.cbegin(); connection != takenIn.cend(); ++connection) {
+            const auto before = reading->takenIn.constFind(connection.key());
+            if (before != reading->takenIn.cend() && connection->atLeast > before->atMost)
+                read.append(connection.key());
+        }
+        reading->takenIn = takenIn;
+        if (!read.isEmpty())
+            endUnreadConnections(reading->authority, reading->port, reading->peer, reading->logCategory, &read);
+        ++reading;
+    }
+    if (m_headReadings.empty())
+        m_headReadingTick.stop();
+}
+
+void PeerNetworkAccess::endUnreadConnections(const QString& authority, quint16 port, const QHostAddress& peer,
+                                             const QString& logCategory, const QList<int>* among)
+{
+    const int ended = among ? PeerConnections::endUnreadConnections(port, {peer}, *among)
+                            : PeerConnections::endUnreadConnections(port, {peer});
+    if (ended > 0)
+        CLogger::logMessage(CLogger::LogLevelWarning, logCategory,
+                            QStringLiteral("The head from %1 never ended; %2 connection(s) to it ended below the network layer.")
+                                .arg(authority)
+                                .arg(ended));
 }
 
 QNetworkReply* PeerNetworkAccess::createRequest(Operation operation, const QNetworkRequest& request, QIODevice* body)

@@ -1,7 +1,16 @@
 #pragma once
 
+#include "PeerConnections.h"
+
+#include <QBasicTimer>
+#include <QHash>
+#include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QPointer>
+
+#include <atomic>
+#include <memory>
+#include <vector>
 
 class QThread;
 
@@ -17,15 +26,43 @@ class PeerNetworkAccess : public QNetworkAccessManager
 {
 public:
     explicit PeerNetworkAccess(QObject* parent = nullptr);
+    ~PeerNetworkAccess() override;
+
+    // A reply to the peer has been aborted before its head came. Qt ends its connection once
+    // the network thread takes the abort, which a head read without end keeps it from: until
+    // that thread has come round, the peer's connections that hold unread bytes and are read
+    // meanwhile are ended below Qt. Others (a reader busy elsewhere) are left as they are.
+    void endHeadReading(const QString& authority, quint16 port, const QHostAddress& peer, const QString& logCategory);
+    // Whether a head reading is still watched until the network thread comes round.
+    bool isEndingHeadReadings() const { return !m_headReadings.empty(); }
+    // Resets the peer's connections that hold unread bytes (those among the descriptors only,
+    // where given) with a log line: for a manager whose network thread cannot be asked.
+    static void endUnreadConnections(const QString& authority, quint16 port, const QHostAddress& peer,
+                                     const QString& logCategory, const QList<int>* among = nullptr);
 
 protected:
     QNetworkReply* createRequest(Operation operation, const QNetworkRequest& request, QIODevice* body) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
+    struct HeadReading
+    {
+        QString authority;
+        quint16 port = 0;
+        QHostAddress peer;
+        QString logCategory;
+        // Raised once the network thread has taken what was queued to it before; none yet
+        // until the abort has been queued.
+        std::shared_ptr<std::atomic_bool> cameRound;
+        QHash<int, PeerConnections::TakenIn> takenIn;
+    };
+
     QObject* networkThreadAnchor();
 
     QPointer<QThread> m_anchorThread;
     QObject* m_anchor = nullptr;
+    std::vector<HeadReading> m_headReadings;
+    QBasicTimer m_headReadingTick;
 };
 
 } // namespace Shared

@@ -1,6 +1,7 @@
 #include "TransferWatchdog.h"
 
 #include "PeerConnections.h"
+#include "PeerNetworkAccess.h"
 
 #include "CLogger.h"
 
@@ -32,8 +33,9 @@ quint16 peerPort(const QUrl& url)
 // Qt's HTTP layer reads a plain-HTTP head a byte at a time and returns to its thread's event
 // loop only once the socket has nothing more: a head that comes without end faster than that is
 // read on for good, however the reply was ended, and the abort queued to that thread never runs.
-// A reply ended before its head came has its peer's connections that hold unread bytes ended
-// below Qt. Only an address tells this peer's connections from others to the same port.
+// A reply ended before its head came has the reading of its connection ended below Qt where
+// that thread stays held. Only an address tells this peer's connections from others to the same
+// port.
 void endUnreadHead(QNetworkReply* reply, const QString& logCategory)
 {
     if (reply->error() != QNetworkReply::OperationCanceledError
@@ -42,12 +44,12 @@ void endUnreadHead(QNetworkReply* reply, const QString& logCategory)
     const QHostAddress peer(reply->url().host());
     if (peer.isNull())
         return;
-    const int ended = PeerConnections::endUnreadConnections(peerPort(reply->url()), {peer});
-    if (ended > 0)
-        CLogger::logMessage(CLogger::LogLevelWarning, logCategory,
-                            QStringLiteral("The head from %1 never ended; %2 connection(s) to it ended below the network layer.")
-                                .arg(reply->url().authority())
-                                .arg(ended));
+    if (auto* access = dynamic_cast<PeerNetworkAccess*>(reply->manager())) {
+        access->endHeadReading(reply->url().authority(), peerPort(reply->url()), peer, logCategory);
+        return;
+    }
+    // Another manager's thread cannot be asked whether it came round.
+    PeerNetworkAccess::endUnreadConnections(reply->url().authority(), peerPort(reply->url()), peer, logCategory);
 }
 
 // Every limit is looked at ten times per the shortest of them: a stall of the default 180 s is
