@@ -16,7 +16,7 @@ using Tovrin::Shared::TransferLimits;
 using Tovrin::Shared::TransferWatchdog;
 
 namespace {
-// A peer that answers /file with a body of its size and never answers anything else.
+// A peer that answers /file with a body of its size and anything else only when told.
 class FileAndSilencePeer : public QTcpServer
 {
 public:
@@ -28,8 +28,12 @@ public:
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                     QByteArray& request = m_requests[socket];
                     request += socket->readAll();
-                    if (!request.contains("\r\n\r\n") || !request.startsWith("GET /file "))
+                    if (!request.contains("\r\n\r\n"))
                         return;
+                    if (!request.startsWith("GET /file ")) {
+                        m_held.append(socket);
+                        return;
+                    }
                     request.clear();
                     socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(m_fileBytes) + "\r\n\r\n");
                     socket->write(QByteArray(int(m_fileBytes), 'x'));
@@ -38,9 +42,17 @@ public:
         });
     }
 
+    void answerTheHeld()
+    {
+        for (QTcpSocket* socket : qAsConst(m_held))
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        m_held.clear();
+    }
+
 private:
     qint64 m_fileBytes;
     QHash<QTcpSocket*, QByteArray> m_requests;
+    QList<QTcpSocket*> m_held;
 };
 } // namespace
 
@@ -110,6 +122,35 @@ private slots:
         QVERIFY2(busy.error() == QAbstractSocket::UnknownSocketError, qPrintable(busy.errorString()));
         QVERIFY(answer.startsWith("HTTP/1.1 200 OK"));
         QCOMPARE(answer.size() - answer.indexOf("\r\n\r\n") - 4, fileBytes);
+    }
+
+    // What other answers on the port bring while a reply waits for its head is theirs: files far
+    // larger than any head, one after another, each ended between two looks or amid one, leave
+    // the waiting reply to take its head when it comes.
+    void answersBesideAWaitingReplyAreNotTakenForItsHead()
+    {
+        const qint64 fileBytes = 24 * 1024 * 1024;
+        FileAndSilencePeer peer(fileBytes);
+        QVERIFY(peer.listen(QHostAddress::LocalHost));
+        PeerNetworkAccess access;
+        const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(peer.serverPort());
+        QScopedPointer<QNetworkReply> waiting(access.get(QNetworkRequest(QUrl(base + QStringLiteral("later")))));
+        TransferWatchdog::watch(waiting.data(), TransferLimits(), QStringLiteral("Test"));
+        for (int file = 0; file < 6; ++file) {
+            QScopedPointer<QNetworkReply> reply(access.get(QNetworkRequest(QUrl(base + QStringLiteral("file")))));
+            TransferWatchdog::watch(reply.data(), TransferLimits(), QStringLiteral("Test"));
+            qint64 read = 0;
+            connect(reply.data(), &QNetworkReply::readyRead, this, [&] { read += reply->readAll().size(); });
+            QVERIFY(QTest::qWaitFor([&] { return reply->isFinished(); }, 60000));
+            read += reply->readAll().size();
+            QCOMPARE(reply->error(), QNetworkReply::NoError);
+            QCOMPARE(read, fileBytes);
+            QVERIFY(!waiting->isFinished());
+        }
+        peer.answerTheHeld();
+        QVERIFY(QTest::qWaitFor([&] { return waiting->isFinished(); }, 60000));
+        QCOMPARE(TransferWatchdog::errorOf(waiting.data()), QNetworkReply::NoError);
+        QCOMPARE(waiting->readAll(), QByteArray("ok"));
     }
 };
 

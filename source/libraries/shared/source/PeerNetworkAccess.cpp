@@ -5,6 +5,7 @@
 #include "CLogger.h"
 
 #include <QCoreApplication>
+#include <QMutex>
 #include <QNetworkReply>
 #include <QSemaphore>
 #include <QThread>
@@ -26,6 +27,82 @@ using Tovrin::Logging::CLogger;
 
 namespace {
 const int HeadReadingTickMs = 20;
+
+QMutex portUseLock;
+QHash<quint16, PeerNetworkAccess::PortUse> portUses;
+
+template <class Change>
+void changePortUse(quint16 port, Change change)
+{
+    QMutexLocker locker(&portUseLock);
+    change(portUses[port]);
+}
+
+// Counted until the reply ends or goes, whichever comes first. Qt tells a body's progress at
+// most every 100 ms, but all of it by the end.
+void countOnPort(QNetworkReply* reply)
+{
+    struct Counted
+    {
+        bool live = true;
+        bool receiving = false;
+        qint64 body = 0;
+    };
+    const quint16 port = PeerNetworkAccess::portOf(reply->url());
+    auto counted = std::make_shared<Counted>();
+    changePortUse(port, [](PeerNetworkAccess::PortUse& use) {
+        ++use.replies;
+        ++use.changes;
+    });
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, [reply, port, counted] {
+        if (!counted->live)
+            return;
+        // The status line and each line as sent, near enough.
+        qint64 head = 64;
+        for (const QNetworkReply::RawHeaderPair& header : reply->rawHeaderPairs())
+            head += header.first.size() + header.second.size() + 4;
+        const bool started = !counted->receiving;
+        counted->receiving = true;
+        changePortUse(port, [head, started](PeerNetworkAccess::PortUse& use) {
+            use.handedOver += head;
+            if (started)
+                ++use.receiving;
+        });
+    });
+    QObject::connect(reply, &QNetworkReply::downloadProgress, [port, counted](qint64 received, qint64) {
+        if (!counted->live || received <= counted->body)
+            return;
+        const qint64 more = received - counted->body;
+        counted->body = received;
+        changePortUse(port, [more](PeerNetworkAccess::PortUse& use) { use.handedOver += more; });
+    });
+    const auto end = [port, counted](bool failed) {
+        if (!counted->live)
+            return;
+        counted->live = false;
+        changePortUse(port, [failed, counted](PeerNetworkAccess::PortUse& use) {
+            --use.replies;
+            ++use.changes;
+            if (counted->receiving)
+                --use.receiving;
+            if (failed)
+                use.handedOver += 2 * TransferWatchdog::ReadBufferBytes;
+        });
+    };
+    QObject::connect(reply, &QNetworkReply::finished, [reply, end] { end(reply->error() != QNetworkReply::NoError); });
+    QObject::connect(reply, &QObject::destroyed, [end] { end(true); });
+}
+} // namespace
+
+quint16 PeerNetworkAccess::portOf(const QUrl& url)
+{
+    return quint16(url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80));
+}
+
+PeerNetworkAccess::PortUse PeerNetworkAccess::portUse(quint16 port)
+{
+    QMutexLocker locker(&portUseLock);
+    return portUses.value(port);
 }
 
 PeerNetworkAccess::PeerNetworkAccess(QObject* parent)
@@ -106,8 +183,13 @@ QNetworkReply* PeerNetworkAccess::createRequest(Operation operation, const QNetw
     const QString scheme = request.url().scheme();
     // A request with a body starts one turn later, when the watchdog sets its limit again; other
     // schemes never reach the network thread.
-    if (body || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
         return QNetworkAccessManager::createRequest(operation, request, body);
+    if (body) {
+        QNetworkReply* reply = QNetworkAccessManager::createRequest(operation, request, body);
+        countOnPort(reply);
+        return reply;
+    }
     // The network thread waits until the start and the limit are both queued for it, and then
     // takes them in that order before it looks at a socket again.
     auto gate = std::make_shared<QSemaphore>();
@@ -120,6 +202,7 @@ QNetworkReply* PeerNetworkAccess::createRequest(Operation operation, const QNetw
         Qt::QueuedConnection);
     QNetworkReply* reply = QNetworkAccessManager::createRequest(operation, request, body);
     reply->setReadBufferSize(TransferWatchdog::ReadBufferBytes);
+    countOnPort(reply);
     gate->release();
     return reply;
 }

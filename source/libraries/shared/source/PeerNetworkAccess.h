@@ -39,6 +39,23 @@ public:
     // where given) with a log line: for a manager whose network thread cannot be asked.
     static void endUnreadConnections(const QString& authority, quint16 port, const QHostAddress& peer,
                                      const QString& logCategory, const QList<int>* among = nullptr);
+    // What the HTTP replies of every such manager in the process to a port have told of the
+    // answers they took in: all that the port's connections took in beyond it, while none of
+    // them is amid a body, is heads still being read (and what a reader drops ahead of it).
+    struct PortUse
+    {
+        // Not ended yet, and of those, the ones amid their body.
+        int replies = 0;
+        int receiving = 0;
+        // Replies started and ended.
+        quint64 changes = 0;
+        // Heads and bodies handed over; one that failed is taken to have read its read buffer's
+        // worth more, which the network layer may have taken in before its end.
+        qint64 handedOver = 0;
+    };
+    static PortUse portUse(quint16 port);
+    // The port an HTTP(S) address is reached on.
+    static quint16 portOf(const QUrl& url);
 
 protected:
     QNetworkReply* createRequest(Operation operation, const QNetworkRequest& request, QIODevice* body) override;

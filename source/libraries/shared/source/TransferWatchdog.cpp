@@ -6,6 +6,7 @@
 #include "CLogger.h"
 
 #include <QNetworkRequest>
+#include <QTimerEvent>
 #include <QUrl>
 #include <QtGlobal>
 
@@ -25,11 +26,6 @@ bool isRedirectStatus(const QNetworkReply* reply)
     return status >= 300 && status < 400;
 }
 
-quint16 peerPort(const QUrl& url)
-{
-    return quint16(url.port(url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80));
-}
-
 // Qt's HTTP layer reads a plain-HTTP head a byte at a time and returns to its thread's event
 // loop only once the socket has nothing more: a head that comes without end faster than that is
 // read on for good, however the reply was ended, and the abort queued to that thread never runs.
@@ -45,11 +41,11 @@ void endUnreadHead(QNetworkReply* reply, const QString& logCategory)
     if (peer.isNull())
         return;
     if (auto* access = dynamic_cast<PeerNetworkAccess*>(reply->manager())) {
-        access->endHeadReading(reply->url().authority(), peerPort(reply->url()), peer, logCategory);
+        access->endHeadReading(reply->url().authority(), PeerNetworkAccess::portOf(reply->url()), peer, logCategory);
         return;
     }
     // Another manager's thread cannot be asked whether it came round.
-    PeerNetworkAccess::endUnreadConnections(reply->url().authority(), peerPort(reply->url()), peer, logCategory);
+    PeerNetworkAccess::endUnreadConnections(reply->url().authority(), PeerNetworkAccess::portOf(reply->url()), peer, logCategory);
 }
 
 // Every limit is looked at ten times per the shortest of them: a stall of the default 180 s is
@@ -85,9 +81,10 @@ TransferWatchdog::TransferWatchdog(QNetworkReply* reply, const TransferLimits& l
         m_sinceActivity.restart();
     });
     connect(reply, &QNetworkReply::finished, &m_tick, &QTimer::stop);
+    connect(reply, &QNetworkReply::finished, this, [this] { m_headSizeTick.stop(); });
     connect(&m_tick, &QTimer::timeout, this, &TransferWatchdog::check);
     const QUrl url = reply->url();
-    m_peerPort = peerPort(url);
+    m_peerPort = PeerNetworkAccess::portOf(url);
     const QHostAddress literal(url.host());
     if (!literal.isNull())
         m_peerAddresses.append(literal);
@@ -137,6 +134,60 @@ void TransferWatchdog::enterPhase(Phase phase, bool restartIdleClock)
     m_samples = {Sample{0, 0}};
     if (restartIdleClock)
         m_sinceActivity.restart();
+    m_headBased = false;
+    // Only replies counted on their port can be told alone on it.
+    if (phase == AwaitingHead && dynamic_cast<PeerNetworkAccess*>(m_reply->manager()))
+        m_headSizeTick.start(HeadSizeTickMs, this);
+    else
+        m_headSizeTick.stop();
+}
+
+void TransferWatchdog::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_headSizeTick.timerId())
+        checkHeadSize();
+    else
+        QObject::timerEvent(event);
+}
+
+// Qt takes a head in whole before it tells anything of it. Of what the peer's connections take
+// in, the other replies on the port tell what was theirs once none of them is amid its body: the
+// rest is heads still being read, and the body that follows this one before it is heard of here,
+// which its read buffer keeps well below the bound. A reader that drops its reply may leave the
+// network layer twice its buffer ahead, and each reply's head is only near its size as sent.
+void TransferWatchdog::checkHeadSize()
+{
+    if (m_reply->isFinished() || m_phase != AwaitingHead) {
+        m_headSizeTick.stop();
+        return;
+    }
+    const PeerNetworkAccess::PortUse use = PeerNetworkAccess::portUse(m_peerPort);
+    if (use.receiving > 0)
+        return;
+    QHash<int, PeerConnections::TakenIn> takenIn = PeerConnections::bytesTakenIn(m_peerPort, m_peerAddresses);
+    if (!m_headBased) {
+        m_headBased = true;
+        m_headBaseUse = use;
+        m_headBase = std::move(takenIn);
+        return;
+    }
+    qint64 taken = 0;
+    for (auto connection = takenIn.cbegin(); connection != takenIn.cend(); ++connection) {
+        // A connection made since took in nothing before; one whose descriptor was reused shows less.
+        taken += qMax<qint64>(0, connection->atLeast - m_headBase.value(connection.key()).atMost);
+    }
+    const qint64 told = use.handedOver - m_headBaseUse.handedOver;
+    // Framing and encryption add a little to every body, a handshake to every connection.
+    const qint64 allowed = MaxHeadBytes + qint64(qMax(0, use.replies - 1)) * 2 * ReadBufferBytes
+        + qint64(use.changes - m_headBaseUse.changes) * 64 * 1024 + told / 64;
+    if (taken - told > allowed) {
+        m_headSizeTick.stop();
+        refuse(m_reply,
+               QStringLiteral("The head from %1 went on past %2 bytes; the answer is refused.")
+                   .arg(m_reply->url().authority())
+                   .arg(MaxHeadBytes),
+               m_logCategory);
+    }
 }
 
 void TransferWatchdog::onUploadProgress(qint64 bytesSent, qint64 bytesTotal)

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "PeerConnections.h"
+#include "PeerNetworkAccess.h"
+
+#include <QBasicTimer>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QNetworkReply>
@@ -57,6 +62,10 @@ public:
     // What a reply may hold that its reader has not taken yet: a peer faster than the reader
     // waits at the socket instead of filling memory.
     static constexpr qint64 ReadBufferBytes = 1024 * 1024;
+    // Largest head taken in: a head is no larger than an answer held whole. Looked at every
+    // HeadSizeTickMs for replies of a PeerNetworkAccess; one past it is refused.
+    static constexpr qint64 MaxHeadBytes = MaxReplyBytes;
+    static constexpr int HeadSizeTickMs = 50;
 
     // The log lines of a reply given up go to the category. A reply to an address that ends
     // before its head came (given up here, by the caller or cancelled) ends the reading of its
@@ -82,6 +91,9 @@ public:
     // coding, "identity" or only "chunked"); empty otherwise. Requests ask for "identity", so
     // that every limit counts what the peer sent and a cut body shows against its announced length.
     static QByteArray contentEncoding(const QNetworkReply* reply);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     enum Phase
@@ -113,6 +125,7 @@ private:
     Drain bodyDrain();
     bool tooSlow();
     void giveUp(const QString& reason);
+    void checkHeadSize();
 
     struct Sample
     {
@@ -145,6 +158,12 @@ private:
     QList<QHostAddress> m_peerAddresses;
     // Bytes moved in the phase as seen at each tick, oldest first, spanning at least the window.
     QVector<Sample> m_samples;
+    // What the port's connections had taken in, and what its replies had told, when the wait
+    // for the head began to be measured.
+    QBasicTimer m_headSizeTick;
+    bool m_headBased = false;
+    PeerNetworkAccess::PortUse m_headBaseUse;
+    QHash<int, PeerConnections::TakenIn> m_headBase;
 };
 
 } // namespace Shared
