@@ -48,6 +48,8 @@ void endUnreadHead(QNetworkReply* reply, const QString& logCategory)
     PeerNetworkAccess::endUnreadConnections(reply->url().authority(), PeerNetworkAccess::portOf(reply->url()), peer, logCategory);
 }
 
+const int HeadSizeTickMs = 50;
+
 // Every limit is looked at ten times per the shortest of them: a stall of the default 180 s is
 // ended within 198 s, without a timer restart for every chunk of a fast transfer.
 int tickIntervalMs(const TransferLimits& limits)
@@ -81,7 +83,6 @@ TransferWatchdog::TransferWatchdog(QNetworkReply* reply, const TransferLimits& l
         m_sinceActivity.restart();
     });
     connect(reply, &QNetworkReply::finished, &m_tick, &QTimer::stop);
-    connect(reply, &QNetworkReply::finished, this, [this] { m_headSizeTick.stop(); });
     connect(&m_tick, &QTimer::timeout, this, &TransferWatchdog::check);
     const QUrl url = reply->url();
     m_peerPort = PeerNetworkAccess::portOf(url);
@@ -135,7 +136,7 @@ void TransferWatchdog::enterPhase(Phase phase, bool restartIdleClock)
     if (restartIdleClock)
         m_sinceActivity.restart();
     m_headBased = false;
-    // Only replies counted on their port can be told alone on it.
+    // Only replies counted on their port can be told from the others on it.
     if (phase == AwaitingHead && dynamic_cast<PeerNetworkAccess*>(m_reply->manager()))
         m_headSizeTick.start(HeadSizeTickMs, this);
     else

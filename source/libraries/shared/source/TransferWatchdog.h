@@ -62,10 +62,9 @@ public:
     // What a reply may hold that its reader has not taken yet: a peer faster than the reader
     // waits at the socket instead of filling memory.
     static constexpr qint64 ReadBufferBytes = 1024 * 1024;
-    // Largest head taken in: a head is no larger than an answer held whole. Looked at every
-    // HeadSizeTickMs for replies of a PeerNetworkAccess; one past it is refused.
+    // Largest head taken in: a head is no larger than an answer held whole. Looked at while a
+    // reply of a PeerNetworkAccess waits for its head; one past it is refused.
     static constexpr qint64 MaxHeadBytes = MaxReplyBytes;
-    static constexpr int HeadSizeTickMs = 50;
 
     // The log lines of a reply given up go to the category. A reply to an address that ends
     // before its head came (given up here, by the caller or cancelled) ends the reading of its
