@@ -21,6 +21,8 @@ then keeps the connection open for the rest of the 60 seconds:
   garbage      bytes that no frame starts with
   open-frame   frame starts that announce the longest payload and never come to the end byte
   stray-acks   acknowledgements, with nothing asked
+  repeat-acks  once the client's first frame has come, acknowledgements of it over and over
+  repeat-naks  the same with negative acknowledgements
   trickle      one frame start, then a byte that makes no frame 20 times a second
 """
 
@@ -126,6 +128,13 @@ def _link_client(connection, shape):
             _pump(connection.sendall, frame)
         elif shape == "stray-acks":
             _pump(connection.sendall, b"\x06" * 65536)
+        elif shape in ("repeat-acks", "repeat-naks"):
+            try:
+                if not connection.recv(4096):
+                    return
+            except OSError:
+                return
+            _pump(connection.sendall, (b"\x06" if shape == "repeat-acks" else b"\x15") * 65536)
         elif shape == "trickle":
             try:
                 connection.sendall(b"\x02\x10\x01\xff\xff")
@@ -149,7 +158,7 @@ def serve_link(shape, port):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--link", required=True, choices=("garbage", "open-frame", "stray-acks", "trickle"))
+    parser.add_argument("--link", required=True, choices=("garbage", "open-frame", "stray-acks", "repeat-acks", "repeat-naks", "trickle"))
     parser.add_argument("--port", type=int, default=0)
     args = parser.parse_args()
     try:

@@ -244,12 +244,16 @@ private:
         link.setHost(QStringLiteral("127.0.0.1"));
         link.setPort(quint16(port));
         QSignalSpy errors(&link, &CAbstractRVQCommunicator::communicationErrorOccurred);
+        // Asked again and again, as a session polls: something is always in flight.
+        QTimer poll;
+        poll.setInterval(100);
+        connect(&poll, &QTimer::timeout, &link, [&] { link.sendMessage(createRVQBatteryQueryMessage()); });
         connect(&link, &CAbstractRVQCommunicator::stateChanged, this, [&] {
             if (link.state() != CAbstractRVQCommunicator::StateConnected)
                 return;
             connected = true;
-            // Something in flight: the link waits for its answer.
             link.sendMessage(createRVQBatteryQueryMessage());
+            poll.start();
         });
         link.connectToSystem();
         const bool ended = QTest::qWaitFor(
@@ -337,6 +341,8 @@ private slots:
         QTest::newRow("link, bytes that start no frame") << "link" << "" << "garbage" << ended;
         QTest::newRow("link, frame starts never ended") << "link" << "" << "open-frame" << ended;
         QTest::newRow("link, acknowledgements of nothing") << "link" << "" << "stray-acks" << ended;
+        QTest::newRow("link, one query acknowledged over and over") << "link" << "" << "repeat-acks" << ended;
+        QTest::newRow("link, one query refused over and over") << "link" << "" << "repeat-naks" << ended;
         QTest::newRow("link, a frame start and then a trickle") << "link" << "" << "trickle" << ended;
     }
 

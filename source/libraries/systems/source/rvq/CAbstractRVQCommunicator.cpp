@@ -107,6 +107,8 @@ void CAbstractRVQCommunicator::transmit()
 {
     m_receiveBuffer.clear();
     m_awaitingResponse = true;
+    m_acknowledged = false;
+    m_refused = false;
     m_tickCount = 0;
     if (!m_current) {
         m_awaitingResponse = false;
@@ -172,19 +174,25 @@ void CAbstractRVQCommunicator::receiveData(const QByteArray& data)
     consumeReceiveBuffer();
 }
 
-void CAbstractRVQCommunicator::handleAck()
+bool CAbstractRVQCommunicator::handleAck()
 {
     if (!m_current || !m_awaitingResponse) {
         logLine(Tovrin::Logging::CLogger::LogLevelInfo, QStringLiteral("handleAck"),
                 QStringLiteral("ACK without a message in flight ignored"));
-        return;
+        return false;
     }
+    // A peer that acknowledges one frame over and over would otherwise hold a query's
+    // time-out off for ever.
+    if (m_acknowledged)
+        return false;
+    m_acknowledged = true;
     if (m_current->kind() == CRVQMessage::KindQuery) {
         m_tickCount = 0;
-        return;
+        return true;
     }
     if (m_receiveBuffer.isEmpty())
         m_awaitingResponse = false;
+    return true;
 }
 
 void CAbstractRVQCommunicator::consumeReceiveBuffer()
@@ -205,10 +213,12 @@ void CAbstractRVQCommunicator::consumeReceiveBuffer()
         bool usable = m_current && m_awaitingResponse;
         switch (item.type) {
         case CRVQReceiveBuffer::ItemType::Ack:
-            handleAck();
+            usable = handleAck();
             break;
         case CRVQReceiveBuffer::ItemType::Nak:
-            // The frame goes again at its time-out.
+            // The frame goes again at its time-out; NAKs over and over make no answer.
+            usable = usable && !m_refused;
+            m_refused = true;
             break;
         case CRVQReceiveBuffer::ItemType::Garbage:
             usable = false;

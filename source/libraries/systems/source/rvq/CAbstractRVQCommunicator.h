@@ -104,7 +104,8 @@ private:
     void sendNext();
     void transmit();
     void consumeReceiveBuffer();
-    void handleAck();
+    // Whether the ACK answers the transmission in flight: only its first one does.
+    bool handleAck();
 
     CRVQSendQueue m_queue;
     std::unique_ptr<CRVQMessage> m_current;
@@ -119,6 +120,9 @@ private:
     quint16 m_sequenceCounter = 0;
     State m_state = StateDisconnected;
     bool m_awaitingResponse = false;
+    // Whether the transmission in flight has had its ACK, its NAK.
+    bool m_acknowledged = false;
+    bool m_refused = false;
     bool m_disconnectPending = false;
     bool m_useSequenceNumbers = false;
     bool m_consuming = false;
