@@ -15,6 +15,7 @@
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <private/qnetworkaccessmanager_p.h>
+#include <private/qnetworkreplyhttpimpl_p.h>
 #include <private/qobject_p.h>
 #pragma GCC diagnostic pop
 
@@ -38,14 +39,20 @@ void changePortUse(quint16 port, Change change)
     change(portUses[port]);
 }
 
-// Counted until the reply ends or goes, whichever comes first. Qt tells a body's progress at
-// most every 100 ms, but all of it by the end.
+// What an HTTP reply has handed its reader of the body so far. Qt tells a body's progress at
+// most every 100 ms, by when a fast peer has brought far more than a head's bound; its count is
+// kept at every arrival, which readyRead announces each time.
+__attribute__((no_sanitize("vptr"))) qint64 bodyHandedOver(QNetworkReply* reply)
+{
+    return static_cast<QNetworkReplyHttpImplPrivate*>(QObjectPrivate::get(reply))->bytesDownloaded;
+}
+
+// Counted until the reply ends or goes, whichever comes first.
 void countOnPort(QNetworkReply* reply)
 {
     struct Counted
     {
         bool live = true;
-        bool receiving = false;
         qint64 body = 0;
     };
     const quint16 port = PeerNetworkAccess::portOf(reply->url());
@@ -61,30 +68,28 @@ void countOnPort(QNetworkReply* reply)
         qint64 head = 64;
         for (const QNetworkReply::RawHeaderPair& header : reply->rawHeaderPairs())
             head += header.first.size() + header.second.size() + 4;
-        const bool started = !counted->receiving;
-        counted->receiving = true;
-        changePortUse(port, [head, started](PeerNetworkAccess::PortUse& use) {
-            use.handedOver += head;
-            if (started)
-                ++use.receiving;
-        });
+        changePortUse(port, [head](PeerNetworkAccess::PortUse& use) { use.handedOver += head; });
     });
-    QObject::connect(reply, &QNetworkReply::downloadProgress, [port, counted](qint64 received, qint64) {
+    // Every HTTP(S) reply of this Qt is its own implementation's; another is told by progress.
+    const bool countedAtArrival = reply->inherits("QNetworkReplyHttpImpl");
+    const auto arrived = [port, counted](qint64 received) {
         if (!counted->live || received <= counted->body)
             return;
         const qint64 more = received - counted->body;
         counted->body = received;
         changePortUse(port, [more](PeerNetworkAccess::PortUse& use) { use.handedOver += more; });
-    });
+    };
+    if (countedAtArrival)
+        QObject::connect(reply, &QNetworkReply::readyRead, [reply, arrived] { arrived(bodyHandedOver(reply)); });
+    else
+        QObject::connect(reply, &QNetworkReply::downloadProgress, [arrived](qint64 received, qint64) { arrived(received); });
     const auto end = [port, counted](bool failed) {
         if (!counted->live)
             return;
         counted->live = false;
-        changePortUse(port, [failed, counted](PeerNetworkAccess::PortUse& use) {
+        changePortUse(port, [failed](PeerNetworkAccess::PortUse& use) {
             --use.replies;
             ++use.changes;
-            if (counted->receiving)
-                --use.receiving;
             if (failed)
                 use.handedOver += 2 * TransferWatchdog::ReadBufferBytes;
         });

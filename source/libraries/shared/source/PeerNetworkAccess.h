@@ -40,13 +40,12 @@ public:
     static void endUnreadConnections(const QString& authority, quint16 port, const QHostAddress& peer,
                                      const QString& logCategory, const QList<int>* among = nullptr);
     // What the HTTP replies of every such manager in the process to a port have told of the
-    // answers they took in: all that the port's connections took in beyond it, while none of
-    // them is amid a body, is heads still being read (and what a reader drops ahead of it).
+    // answers they took in: all that the port's connections took in beyond it is heads still
+    // being read, and what the network layer holds ahead of the readers.
     struct PortUse
     {
-        // Not ended yet, and of those, the ones amid their body.
+        // Not ended yet.
         int replies = 0;
-        int receiving = 0;
         // Replies started and ended.
         quint64 changes = 0;
         // Heads and bodies handed over; one that failed is taken to have read its read buffer's

@@ -152,9 +152,9 @@ void TransferWatchdog::timerEvent(QTimerEvent* event)
 }
 
 // Qt takes a head in whole before it tells anything of it. Of what the peer's connections take
-// in, the other replies on the port tell what was theirs once none of them is amid its body: the
-// rest is heads still being read, and the body that follows this one before it is heard of here,
-// which its read buffer keeps well below the bound. A reader that drops its reply may leave the
+// in, the other replies on the port tell what was theirs: the rest is heads still being read, and
+// what the network layer holds of bodies before it hands them over (this one's as well), which
+// their read buffers keep well below the bound. A reader that drops its reply may leave the
 // network layer twice its buffer ahead, and each reply's head is only near its size as sent.
 void TransferWatchdog::checkHeadSize()
 {
@@ -163,8 +163,6 @@ void TransferWatchdog::checkHeadSize()
         return;
     }
     const PeerNetworkAccess::PortUse use = PeerNetworkAccess::portUse(m_peerPort);
-    if (use.receiving > 0)
-        return;
     QHash<int, PeerConnections::TakenIn> takenIn = PeerConnections::bytesTakenIn(m_peerPort, m_peerAddresses);
     if (!m_headBased) {
         m_headBased = true;
