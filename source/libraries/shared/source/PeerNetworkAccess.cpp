@@ -53,6 +53,7 @@ void countOnPort(QNetworkReply* reply)
     struct Counted
     {
         bool live = true;
+        bool receiving = false;
         qint64 body = 0;
     };
     const quint16 port = PeerNetworkAccess::portOf(reply->url());
@@ -68,7 +69,10 @@ void countOnPort(QNetworkReply* reply)
         qint64 head = 64;
         for (const QNetworkReply::RawHeaderPair& header : reply->rawHeaderPairs())
             head += header.first.size() + header.second.size() + 4;
-        changePortUse(port, [head](PeerNetworkAccess::PortUse& use) { use.handedOver += head; });
+        changePortUse(port, [head](PeerNetworkAccess::PortUse& use) {
+            use.handedOver += head;
+            use.besideBodies += head;
+        });
     });
     // Every HTTP(S) reply of this Qt is its own implementation's; another is told by progress.
     const bool countedAtArrival = reply->inherits("QNetworkReplyHttpImpl");
@@ -76,8 +80,16 @@ void countOnPort(QNetworkReply* reply)
         if (!counted->live || received <= counted->body)
             return;
         const qint64 more = received - counted->body;
+        const bool begun = !counted->receiving;
         counted->body = received;
-        changePortUse(port, [more](PeerNetworkAccess::PortUse& use) { use.handedOver += more; });
+        counted->receiving = true;
+        changePortUse(port, [more, begun](PeerNetworkAccess::PortUse& use) {
+            use.handedOver += more;
+            if (begun) {
+                ++use.receiving;
+                ++use.bodiesBegun;
+            }
+        });
     };
     if (countedAtArrival)
         QObject::connect(reply, &QNetworkReply::readyRead, [reply, arrived] { arrived(bodyHandedOver(reply)); });
@@ -87,11 +99,15 @@ void countOnPort(QNetworkReply* reply)
         if (!counted->live)
             return;
         counted->live = false;
-        changePortUse(port, [failed](PeerNetworkAccess::PortUse& use) {
+        changePortUse(port, [failed, counted](PeerNetworkAccess::PortUse& use) {
             --use.replies;
             ++use.changes;
-            if (failed)
+            if (counted->receiving)
+                --use.receiving;
+            if (failed) {
                 use.handedOver += 2 * TransferWatchdog::ReadBufferBytes;
+                use.besideBodies += 2 * TransferWatchdog::ReadBufferBytes;
+            }
         });
     };
     QObject::connect(reply, &QNetworkReply::finished, [reply, end] { end(reply->error() != QNetworkReply::NoError); });

@@ -44,13 +44,17 @@ public:
     // being read, and what the network layer holds ahead of the readers.
     struct PortUse
     {
-        // Not ended yet.
+        // Not ended yet, and of those, the ones amid their body.
         int replies = 0;
-        // Replies started and ended.
+        int receiving = 0;
+        // Replies started and ended, and bodies begun.
         quint64 changes = 0;
+        quint64 bodiesBegun = 0;
         // Heads and bodies handed over; one that failed is taken to have read its read buffer's
         // worth more, which the network layer may have taken in before its end.
         qint64 handedOver = 0;
+        // Of those, all but the bodies.
+        qint64 besideBodies = 0;
     };
     static PortUse portUse(quint16 port);
     // The port an HTTP(S) address is reached on.

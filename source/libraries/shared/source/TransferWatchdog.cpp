@@ -10,6 +10,10 @@
 #include <QUrl>
 #include <QtGlobal>
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
 using Tovrin::Logging::CLogger;
 
 namespace Tovrin {
@@ -171,15 +175,29 @@ void TransferWatchdog::checkHeadSize()
         return;
     }
     qint64 taken = 0;
+    std::vector<qint64> byConnection;
     for (auto connection = takenIn.cbegin(); connection != takenIn.cend(); ++connection) {
         // A connection made since took in nothing before; one whose descriptor was reused shows less.
-        taken += qMax<qint64>(0, connection->atLeast - m_headBase.value(connection.key()).atMost);
+        byConnection.push_back(qMax<qint64>(0, connection->atLeast - m_headBase.value(connection.key()).atMost));
+        taken += byConnection.back();
     }
     const qint64 told = use.handedOver - m_headBaseUse.handedOver;
-    // Framing and encryption add a little to every body, a handshake to every connection.
-    const qint64 allowed = MaxHeadBytes + qint64(qMax(0, use.replies - 1)) * 2 * ReadBufferBytes
-        + qint64(use.changes - m_headBaseUse.changes) * 64 * 1024 + told / 64;
-    if (taken - told > allowed) {
+    // The bound, a handshake for every connection, and what the network layer may hold ahead of
+    // the readers.
+    const qint64 room = MaxHeadBytes + qint64(qMax(0, use.replies - 1)) * 2 * ReadBufferBytes
+        + qint64(use.changes - m_headBaseUse.changes) * 64 * 1024;
+    // Framing and encryption add a little to every body.
+    const qint64 allowed = room + told / 64;
+    // Each body that came since lies on one connection, which took in at most the most of any: a
+    // head read slowly beside a fast body is seen on the others, where only heads came.
+    const std::size_t bodies =
+        std::size_t(m_headBaseUse.receiving) + std::size_t(use.bodiesBegun - m_headBaseUse.bodiesBegun);
+    std::sort(byConnection.begin(), byConnection.end(), std::greater<qint64>());
+    qint64 beside = 0;
+    for (std::size_t connection = bodies; connection < byConnection.size(); ++connection)
+        beside += byConnection[connection];
+    const qint64 toldBeside = use.besideBodies - m_headBaseUse.besideBodies;
+    if (taken - told > allowed || beside - toldBeside > room) {
         m_headSizeTick.stop();
         refuse(m_reply,
                QStringLiteral("The head from %1 went on past %2 bytes; the answer is refused.")
