@@ -495,8 +495,14 @@ QImage CVideoOverlayManager::loadLogo(const QString& fileName)
     if (fileName.isEmpty())
         return QImage();
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaximumLogoFileSize)
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaximumLogoFileSize) {
+        Tovrin::Logging::CLogger::logMessage(
+            Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("CulvertixApplication"),
+            QStringLiteral("Not using the overlay logo %1: %2")
+                .arg(fileName, file.isOpen() ? QStringLiteral("its file is larger than %1 bytes").arg(MaximumLogoFileSize)
+                                             : file.errorString()));
         return QImage();
+    }
     QBuffer buffer;
     buffer.setData(file.read(MaximumLogoFileSize));
     buffer.open(QIODevice::ReadOnly);

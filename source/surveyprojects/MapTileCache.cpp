@@ -1,6 +1,7 @@
 #include "surveyprojects/MapTileCache.h"
 
 #include "CLogger.h"
+#include "helpers/BoundedImageReader.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -49,10 +50,9 @@ QString tilePath(const QString& root, const QString& id)
 bool decodeTile(QIODevice* device, QImage* image, QString* cause)
 {
     QImageReader reader(device);
-    reader.setDecideFormatFromContent(true);
-    const QByteArray format = reader.format();
-    if (format != "png" && format != "jpeg") {
-        *cause = QStringLiteral("not a PNG or JPEG image");
+    const QString refusal = BoundedImageReader::refusal(reader);
+    if (!refusal.isEmpty()) {
+        *cause = refusal;
         return false;
     }
     const QSize size = reader.size();

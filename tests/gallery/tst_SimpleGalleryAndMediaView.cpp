@@ -13,6 +13,9 @@
 #include "uiengine/CUiEngine.h"
 
 #include "support/ApplicationScreenTest.h"
+#include "support/GiantImages.h"
+#include "support/LogText.h"
+#include "support/PeakMemory.h"
 #include "support/QmlWarningGuard.h"
 #include "support/QuickScreenDriver.h"
 
@@ -80,6 +83,20 @@ private:
     }
 
     static QString urlOf(const QString& file) { return QUrl::fromLocalFile(file).toString(); }
+
+    // The thumbnail image of a gallery tile, once the tile is there.
+    QQuickItem* thumbnailOf(const QString& tileName)
+    {
+        QQuickItem* tile = item(tileName);
+        if (!tile)
+            return nullptr;
+        const auto children = tile->findChildren<QQuickItem*>();
+        for (QQuickItem* child : children) {
+            if (child->property("fileUrl").isValid() && child->property("status").isValid())
+                return child;
+        }
+        return nullptr;
+    }
 
 private slots:
     void initTestCase()
@@ -262,6 +279,52 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(asked.contains(QVariantList{CThumbnailManager::normalizedUrl(urlOf(photo))}), WaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(thumbnails->isCached(urlOf(photo)), WaitMs);
         evaluate(QStringLiteral("ScreenManager.close()"));
+    }
+
+    // Files named as photos that hold a giant PNG in an icon, a top-down bitmap or a 16-bit PNG
+    // show as refused (the photo placeholder) with a log line, when the gallery opens and when
+    // it opens again, and none is decoded: the process's peak stays low.
+    void refusedPhotosInTheSimpleGallery()
+    {
+        const QString folder = path("Fremd");
+        QVERIFY(QDir().mkpath(folder));
+        const auto containers = GiantImages::containers();
+        QStringList names;
+        for (const char* name : {"ico-png.png", "ico-png.jpg", "bmp-top-down.png", "png-16-bit.png"}) {
+            names.append(QLatin1String(name));
+            QVERIFY(GiantImages::write(folder + QLatin1Char('/') + names.last(), containers.value(names.last())));
+        }
+        const QString logPath = path("gallery.log");
+        Tovrin::Logging::CLogger::setOutputFileName(logPath);
+        const auto restoreLog = qScopeGuard([] { Tovrin::Logging::CLogger::setOutputFileName(QString()); });
+        CThumbnailManager* thumbnails = CUiEngine::instance()->thumbnailManager();
+        const int placeholderWidth = thumbnails->missingPhotoImage().width();
+        QVERIFY(placeholderWidth > 0);
+        const bool peakKnown = PeakMemory::resetPeak() && PeakMemory::peakBytes() > 0;
+        const qint64 before = PeakMemory::residentBytes();
+        for (int opening = 0; opening < 2; ++opening) {
+            evaluate(QStringLiteral("ScreenManager.show('SimpleGalleryScreen', { 'directory': '%1', "
+                                    "'topLevelDirectory': '%2' })")
+                         .arg(folder, m_dir.path()));
+            for (const QString& name : qAsConst(names)) {
+                const QString file = folder + QLatin1Char('/') + name;
+                QQuickItem* image = nullptr;
+                QTRY_VERIFY_WITH_TIMEOUT((image = thumbnailOf(QStringLiteral("simpleGalleryTile_") + name)), WaitMs);
+                QTRY_COMPARE_WITH_TIMEOUT(image->property("status").toInt(), 1, WaitMs);
+                QCOMPARE(image->property("implicitWidth").toInt(), placeholderWidth);
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    readLogText(logPath).contains(QStringLiteral("No thumbnail for photo %1: it").arg(file)), WaitMs);
+                QVERIFY(!thumbnails->isCached(urlOf(file)));
+            }
+            takeLogText(logPath);
+            closeToStartScreen();
+        }
+        if (peakKnown) {
+            const qint64 grown = PeakMemory::peakBytes() - before;
+            qInfo("peak %lld KiB above the start", grown / 1024);
+            QVERIFY2(grown < 128 * 1024 * 1024,
+                     qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown >> 20)));
+        }
     }
 };
 

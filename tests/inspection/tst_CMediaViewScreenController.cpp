@@ -174,10 +174,25 @@ private slots:
         QList<QUrl> sources;
         connect(&controller, &CMediaViewScreenController::photoSourceChanged, this,
                 [&] { sources.append(controller.photoSource()); });
-        controller.setFileUrl(QUrl::fromLocalFile(giant));
-        QVERIFY(controller.photoUrl().isEmpty());
-        // Not even for a moment: the view would start decoding it.
-        QVERIFY(!sources.contains(QUrl::fromLocalFile(giant)));
+        // Nor one claiming as much in any other container, named as a photo, nor a 16-bit PNG
+        // that decodes into twice what its pixels say: each with a log line.
+        QStringList giants{giant};
+        const auto containers = GiantImages::containers();
+        for (auto it = containers.cbegin(); it != containers.cend(); ++it) {
+            giants.append(projectPath + QStringLiteral("Photos/") + it.key());
+            QVERIFY(GiantImages::write(giants.last(), it.value()));
+        }
+        const QString logPath = dir.filePath(QStringLiteral("view.log"));
+        Tovrin::Logging::CLogger::setOutputFileName(logPath);
+        for (const QString& path : qAsConst(giants)) {
+            controller.setFileUrl(QUrl::fromLocalFile(path));
+            QVERIFY(controller.photoUrl().isEmpty());
+            // Not even for a moment: the view would start decoding it.
+            QVERIFY(!sources.contains(QUrl::fromLocalFile(path)));
+            const QString log = takeLogText(logPath);
+            QVERIFY2(log.contains(QStringLiteral("Not showing the photo %1: it").arg(path)), qPrintable(log));
+        }
+        Tovrin::Logging::CLogger::setOutputFileName(QString());
         const QString ordinary = projectPath + QStringLiteral("Photos/ordinary.jpg");
         QVERIFY(GiantImages::write(ordinary, GiantImages::jpeg(640, 480)));
         controller.setFileUrl(QUrl::fromLocalFile(ordinary));
@@ -326,6 +341,16 @@ private slots:
         const QString folder = QStringLiteral("/SD/DCIM/100MEDIA/");
         QVERIFY(camera.addFile({{QStringLiteral("path"), folder + QStringLiteral("GIANT.JPG")},
                                 {QStringLiteral("contentBase64"), QString::fromLatin1(giant.toBase64())}}));
+        const auto containers = GiantImages::containers();
+        const QByteArray icon = containers.value(QStringLiteral("ico-png.jpg"));
+        const QByteArray topDown = containers.value(QStringLiteral("bmp-top-down.png"));
+        const QByteArray deep = containers.value(QStringLiteral("png-16-bit.png"));
+        QVERIFY(camera.addFile({{QStringLiteral("path"), folder + QStringLiteral("ICON.JPG")},
+                                {QStringLiteral("contentBase64"), QString::fromLatin1(icon.toBase64())}}));
+        QVERIFY(camera.addFile({{QStringLiteral("path"), folder + QStringLiteral("TOPDOWN.JPG")},
+                                {QStringLiteral("contentBase64"), QString::fromLatin1(topDown.toBase64())}}));
+        QVERIFY(camera.addFile({{QStringLiteral("path"), folder + QStringLiteral("DEEP.PNG")},
+                                {QStringLiteral("contentBase64"), QString::fromLatin1(deep.toBase64())}}));
         QVERIFY(camera.addFile({{QStringLiteral("path"), folder + QStringLiteral("PLAIN.JPG")},
                                 {QStringLiteral("contentBase64"), QString::fromLatin1(ordinary.data().toBase64())}}));
 
@@ -361,7 +386,10 @@ private slots:
         } refused[] = {{QStringLiteral("endless"), QStringLiteral("PLAIN.JPG"), tooLarge},
                        {QStringLiteral("endless-length"), QStringLiteral("PLAIN.JPG"),
                         QStringLiteral("the camera's answer is larger than a photo may be")},
-                       {QString(), QStringLiteral("GIANT.JPG"), QStringLiteral("it claims 30000 x 30000 pixels")}};
+                       {QString(), QStringLiteral("GIANT.JPG"), QStringLiteral("it claims 30000 x 30000 pixels")},
+                       {QString(), QStringLiteral("ICON.JPG"), QStringLiteral("it is not a PNG or JPEG image")},
+                       {QString(), QStringLiteral("TOPDOWN.JPG"), QStringLiteral("it is not a PNG or JPEG image")},
+                       {QString(), QStringLiteral("DEEP.PNG"), QStringLiteral("decode into 512 MB")}};
         for (const auto& photo : refused) {
             QVERIFY(photo.fault.isEmpty() ? camera.clearFaults() : camera.fault(QStringLiteral("file"), photo.fault));
             const QUrl url(camera.baseUrl() + folder + photo.name);

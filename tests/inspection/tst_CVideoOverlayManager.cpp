@@ -27,6 +27,7 @@
 #include "wlan/PlatformWlan.h"
 
 #include "support/GiantImages.h"
+#include "support/LogText.h"
 
 #include <QGeoCoordinate>
 #include <QGeoPositionInfo>
@@ -389,6 +390,18 @@ void tst_CVideoOverlayManager::logoIsScaledAndSentOnlyWhenItChanged()
     QVERIFY(GiantImages::write(giantPng, GiantImages::png(20000, 20000)));
     QVERIFY(CVideoOverlayManager::loadLogo(giantJpeg).isNull());
     QVERIFY(CVideoOverlayManager::loadLogo(giantPng).isNull());
+    // As is the same claim in any other container, and a 16-bit PNG, each with a log line.
+    const QString logPath = dir.filePath(QStringLiteral("overlay.log"));
+    Tovrin::Logging::CLogger::setOutputFileName(logPath);
+    const auto containers = GiantImages::containers();
+    for (auto it = containers.cbegin(); it != containers.cend(); ++it) {
+        const QString path = dir.filePath(it.key());
+        QVERIFY(GiantImages::write(path, it.value()));
+        QVERIFY2(CVideoOverlayManager::loadLogo(path).isNull(), qPrintable(path));
+        const QString log = takeLogText(logPath);
+        QVERIFY2(log.contains(QStringLiteral("Not using the overlay logo %1: it").arg(path)), qPrintable(log));
+    }
+    Tovrin::Logging::CLogger::setOutputFileName(QString());
 
     installRecordingLogic();
     m_settings->setOverlayLogoFileName(small);
