@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -21,6 +22,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -190,6 +192,16 @@ private slots:
             giants.append(m_dir.filePath(it.key()));
             QVERIFY(GiantImages::write(giants.last(), it.value()));
         }
+        // Every format a reader here takes has its file among them.
+        const auto readable = [&](const QByteArray& format) {
+            return std::any_of(giants.cbegin(), giants.cend(), [&](const QString& giant) {
+                QImageReader reader(giant, format);
+                reader.setAutoDetectImageFormat(false);
+                return reader.canRead();
+            });
+        };
+        for (const QByteArray& format : QImageReader::supportedImageFormats())
+            QVERIFY2(readable(format), format.constData());
         const QString logPath = m_dir.filePath(QStringLiteral("thumbnails.log"));
         Tovrin::Logging::CLogger::setOutputFileName(logPath);
         const bool peakKnown = PeakMemory::resetPeak() && PeakMemory::peakBytes() > 0;

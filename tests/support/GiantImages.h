@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QMap>
-#include <QStringList>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -177,15 +176,6 @@ inline QMap<QString, QByteArray> containers(int size = 30000)
         {QStringLiteral("xpm.jpg"),
          "/* XPM */\nstatic char *g[] = {\n\"" + side + " " + side + " 1 1\",\n\"  c #000000\",\n\"  \"};\n"},
     };
-}
-
-// The formats containers() holds a file of.
-inline QStringList containerFormats()
-{
-    return {QStringLiteral("bmp"), QStringLiteral("cur"), QStringLiteral("gif"), QStringLiteral("ico"),
-            QStringLiteral("jpeg"), QStringLiteral("jpg"), QStringLiteral("pbm"), QStringLiteral("pgm"),
-            QStringLiteral("png"), QStringLiteral("ppm"), QStringLiteral("svg"), QStringLiteral("svgz"),
-            QStringLiteral("xbm"), QStringLiteral("xpm")};
 }
 
 inline bool write(const QString& path, const QByteArray& data)
