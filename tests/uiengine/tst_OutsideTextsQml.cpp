@@ -129,17 +129,21 @@ private:
         QCOMPARE(m_connections, 0);
     }
 
-    // The words after position from on the text's one line read left to right.
-    static bool readsLeftToRightFrom(QQuickItem* text, int from)
+    // The characters from position from up to to read left to right, as the item lays them out
+    // (its line feeds are line separators, inside one paragraph).
+    static bool readsLeftToRight(QQuickItem* text, int from, int to)
     {
-        const QString shown = text->property("text").toString();
+        QString shown = text->property("text").toString();
+        shown.replace(QLatin1Char('\n'), QChar::LineSeparator);
         QTextLayout layout(shown, text->property("font").value<QFont>());
         layout.beginLayout();
-        QTextLine line = layout.createLine();
-        line.setLineWidth(1e6);
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(1e6);
         layout.endLayout();
-        for (int i = from; i + 1 < shown.size(); ++i) {
-            if (line.cursorToX(i + 1) <= line.cursorToX(i))
+        for (int i = from; i + 1 < to; ++i) {
+            const QTextLine line = layout.lineForTextPosition(i);
+            if (line.lineNumber() == layout.lineForTextPosition(i + 1).lineNumber()
+                && line.cursorToX(i + 1) <= line.cursorToX(i))
                 return false;
         }
         return true;
@@ -196,7 +200,7 @@ private slots:
         QVERIFY(row);
         const QString shown = row->property("text").toString();
         QVERIFY2(shown.endsWith(QStringLiteral(" \u2022 Pelkom")), qPrintable(shown));
-        QVERIFY(readsLeftToRightFrom(row, shown.lastIndexOf(QStringLiteral("Pelkom"))));
+        QVERIFY(readsLeftToRight(row, shown.lastIndexOf(QStringLiteral("Pelkom")), shown.size()));
         QCOMPARE(m_connections, 0);
     }
 
@@ -224,6 +228,10 @@ private slots:
         QVERIFY(message);
         QVERIFY2(message->property("text").toString().contains(name), qPrintable(messageText()));
         QVERIFY(shownLiterally(message));
+        const QString question = message->property("text").toString();
+        const int after = question.indexOf(QStringLiteral("This will"));
+        QVERIFY(after > 0);
+        QVERIFY(readsLeftToRight(message, after, question.indexOf(QLatin1Char('.'), after)));
         evaluate(QStringLiteral("MessageBox.view.answer(false)"));
         QTRY_VERIFY(!messageOpen());
         QVERIFY(QFile::exists(folder + QStringLiteral("project.xml")));
