@@ -316,6 +316,7 @@ Screen {
 
             Text {
                 objectName: "startScreenListInfo"
+                textFormat: Text.PlainText
                 anchors.centerIn: parent
                 width: parent.width - 2 * Design.margin
                 horizontalAlignment: Text.AlignHCenter
