@@ -1,6 +1,7 @@
 #include "uiengine/CUiEngine.h"
 
 #include "uiengine/CCustomControls.h"
+#include "uiengine/CQmlNetworkAccessFactory.h"
 #include "uiengine/Context.h"
 #include "uiengine/UiEngineServices.h"
 
@@ -140,7 +141,9 @@ CUiEngine::CUiEngine()
     qputenv("QML_DISABLE_DISK_CACHE", "1");
     g_instance = this;
 
+    m_networkAccess = std::make_unique<CQmlNetworkAccessFactory>();
     m_engine = std::make_unique<QQmlApplicationEngine>();
+    m_engine->setNetworkAccessManagerFactory(m_networkAccess.get());
     m_translator = std::make_unique<CTranslator>();
 
     const QDir applicationDir(programFolder());

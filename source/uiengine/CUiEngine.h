@@ -19,6 +19,7 @@ class CLiveVideoQmlNamespaceObject;
 class CQmlFileSystemHelper;
 class CQmlFormatHelper;
 class CQmlMathHelper;
+class CQmlNetworkAccessFactory;
 class CRemoteMediaQmlNamespaceObject;
 class CSoundManager;
 class CSystemQmlNamespaceObject;
@@ -88,6 +89,7 @@ private:
     void loadMainQml();
     void onObjectCreated(QObject* object, const QUrl& url);
 
+    std::unique_ptr<CQmlNetworkAccessFactory> m_networkAccess;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     std::unique_ptr<Tovrin::Translation::CTranslator> m_translator;
     std::unique_ptr<CQmlFileSystemHelper> m_fileSystemHelper;

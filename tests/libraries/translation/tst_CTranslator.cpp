@@ -185,6 +185,8 @@ private slots:
         QTest::newRow("unclosed") << "{0" << QVariant(QVariantList{"x"}) << "{0";
         QTest::newRow("last char") << "a {" << QVariant(QVariantList{"x"}) << "a {";
         QTest::newRow("string list") << "{0}/{1}" << QVariant(QStringList{"p", "q"}) << "p/q";
+        QTest::newRow("name with an override") << "Delete \"{0}\"?" << QVariant(QVariantList{QStringLiteral("a\u202Eb")})
+                                               << QStringLiteral("Delete \"\u2068a\u202Eb\u2069\"?");
     }
 
     void placeholders()
@@ -194,6 +196,27 @@ private slots:
         QFETCH(QString, expected);
         CTranslator translator;
         QCOMPARE(translator.txt(Ctx, "Missing", text, parameters), expected);
+    }
+
+    // A name's direction marks cannot reach past it: it is isolated, and no mark of its own can
+    // close that isolate early; a name without marks stays as it is.
+    void namesKeepTheirDirectionMarksInside_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << "Harbour Road" << "Harbour Road";
+        QTest::newRow("override") << QStringLiteral("a\u202Eb") << QStringLiteral("\u2068a\u202Eb\u2069");
+        QTest::newRow("embedding left open") << QStringLiteral("\u202Ba") << QStringLiteral("\u2068\u202Ba\u2069");
+        QTest::newRow("stray isolate end") << QStringLiteral("a\u2069\u202Eb") << QStringLiteral("\u2068\u2068a\u2069\u202Eb\u2069");
+        QTest::newRow("isolate left open") << QStringLiteral("\u2067x") << QStringLiteral("\u2068\u2067x\u2069\u2069");
+        QTest::newRow("each paragraph") << QStringLiteral("a\u202E\u2029b") << QStringLiteral("\u2068a\u202E\u2069\u2029\u2068b\u2069");
+    }
+
+    void namesKeepTheirDirectionMarksInside()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        QCOMPARE(CTranslator().isolated(name), expected);
     }
 
     void withoutParametersPlaceholdersStay()

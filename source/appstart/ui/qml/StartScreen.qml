@@ -277,13 +277,15 @@ Screen {
                         anchors.leftMargin: Design.margin
                         anchors.verticalCenter: parent.verticalCenter
                         Text {
+                            textFormat: Text.PlainText
                             text: modelData_Display + "  " + modelData_SerialNumber
                             font.family: Design.fontFamily
                             font.pixelSize: Design.fontSizeLarge
                             color: Design.textColor
                         }
                         Text {
-                            text: modelData_NetworkName + " \u2022 " + modelData_FamilyName
+                            textFormat: Text.PlainText
+                            text: tr.name(modelData_NetworkName) + " \u2022 " + modelData_FamilyName
                             font.family: Design.fontFamily
                             font.pixelSize: Design.fontSizeSmall
                             color: Design.secondaryTextColor
@@ -314,6 +316,7 @@ Screen {
 
             Text {
                 objectName: "startScreenListInfo"
+                textFormat: Text.PlainText
                 anchors.centerIn: parent
                 width: parent.width - 2 * Design.margin
                 horizontalAlignment: Text.AlignHCenter
@@ -348,6 +351,7 @@ Screen {
 
             Text {
                 objectName: "startScreenProjectName"
+                textFormat: Text.PlainText
                 anchors.left: parent.left
                 anchors.leftMargin: Design.margin
                 anchors.right: closeProjectButton.left
@@ -395,6 +399,7 @@ Screen {
                     color: screen.connectionState === 2 ? Design.accentColor : Design.textColor
                 }
                 Text {
+                    textFormat: Text.PlainText
                     visible: screen.lastError !== ""
                     text: screen.lastError
                     font.family: Design.fontFamily

@@ -81,6 +81,7 @@ Screen {
                 anchors.leftMargin: Design.margin * 2
                 Text {
                     objectName: "errorLogTime_" + index
+                    textFormat: Text.PlainText
                     width: 400
                     anchors.verticalCenter: parent.verticalCenter
                     text: modelData_ErrorTime
@@ -90,6 +91,7 @@ Screen {
                 }
                 Text {
                     objectName: "errorLogCode_" + index
+                    textFormat: Text.PlainText
                     width: 300
                     anchors.verticalCenter: parent.verticalCenter
                     text: modelData_ErrorCode
@@ -99,6 +101,7 @@ Screen {
                 }
                 Text {
                     objectName: "errorLogMessage_" + index
+                    textFormat: Text.PlainText
                     anchors.verticalCenter: parent.verticalCenter
                     text: modelData_ErrorMessage.length > 0 ? modelData_ErrorMessage
                                                             : tr.txt("TxtUnknownError", "Unknown error")

@@ -140,6 +140,7 @@ Screen {
                 visible: model.modelData_SectionItemCount > 0
 
                 Text {
+                    textFormat: Text.PlainText
                     width: parent.width
                     leftPadding: Design.margin
                     text: (model.modelData_SectionName !== "" ? model.modelData_SectionName

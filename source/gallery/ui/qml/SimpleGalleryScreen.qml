@@ -98,6 +98,7 @@ Screen {
 
             Text {
                 objectName: "simpleGalleryPath"
+                textFormat: Text.PlainText
                 width: pathRow.width - upButton.width - pathRow.spacing
                 height: upButton.height
                 verticalAlignment: Text.AlignVCenter
@@ -229,6 +230,7 @@ Screen {
                         }
 
                         Text {
+                            textFormat: Text.PlainText
                             anchors.left: parent.left
                             anchors.right: parent.right
                             anchors.bottom: parent.bottom

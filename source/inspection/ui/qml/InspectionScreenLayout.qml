@@ -340,6 +340,7 @@ Screen {
     Text {
         id: messageText
         objectName: "inspectionMessage"
+        textFormat: Text.PlainText
         anchors.left: parent.left
         anchors.right: sidePanel.left
         anchors.rightMargin: Design.spacing
@@ -376,6 +377,7 @@ Screen {
 
             Text {
                 objectName: "inspectionProjectName"
+                textFormat: Text.PlainText
                 width: parent.width
                 elide: Text.ElideRight
                 text: screen.projectName !== "" ? tr.txt("TxtProject", "Project: {0}", [screen.projectName])
@@ -387,6 +389,7 @@ Screen {
             }
             Text {
                 objectName: "inspectionSurveyName"
+                textFormat: Text.PlainText
                 width: parent.width
                 visible: screen.projectName !== ""
                 elide: Text.ElideRight

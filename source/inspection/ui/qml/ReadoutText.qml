@@ -19,6 +19,7 @@ Row {
     Text {
         id: valueText
         objectName: parent.objectName !== "" ? parent.objectName + "Value" : ""
+        textFormat: Text.PlainText
         text: parent.value
         font.family: Design.fontFamily
         font.pixelSize: Design.fontSizeNormal

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTime>
 
+#include <algorithm>
+
 namespace Tovrin {
 namespace Translation {
 
@@ -221,10 +223,52 @@ void CTranslator::processParameters(QString& text, const QList<QVariant>& parame
         const int index = text.midRef(open + 1, close - open - 1).toInt(&ok, 10);
         if (!ok || index < 0 || index >= parameters.size())
             return;
-        const QString value = parameterToString(parameters.at(index));
+        const QString value = isolatedText(parameterToString(parameters.at(index)));
         text.replace(open, close - open + 1, value);
         open = text.indexOf(QLatin1Char('{'), open + value.size());
     }
+}
+
+namespace {
+
+bool isDirectionMark(QChar c)
+{
+    return (c.unicode() >= 0x202A && c.unicode() <= 0x202E) || (c.unicode() >= 0x2066 && c.unicode() <= 0x2069);
+}
+
+// One paragraph: an isolate start before it for each isolate end it has no start for, so none
+// closes ours, and an end after it for each start it leaves open.
+QString isolatedParagraph(const QString& text)
+{
+    int open = 0;
+    int unmatched = 0;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x2066 && c.unicode() <= 0x2068)
+            ++open;
+        else if (c.unicode() == 0x2069 && open > 0)
+            --open;
+        else if (c.unicode() == 0x2069)
+            ++unmatched;
+    }
+    return QString(unmatched + 1, QChar(0x2068)) + text + QString(open + 1, QChar(0x2069));
+}
+
+} // namespace
+
+QString CTranslator::isolatedText(const QString& text)
+{
+    if (std::none_of(text.begin(), text.end(), isDirectionMark))
+        return text;
+    // A paragraph separator ends every direction change, ours included: each paragraph gets its own.
+    QString result;
+    int start = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i).direction() == QChar::DirB) {
+            result += isolatedParagraph(text.mid(start, i - start)) + text.at(i);
+            start = i + 1;
+        }
+    }
+    return result + isolatedParagraph(text.mid(start));
 }
 
 QString CTranslator::parameterToString(const QVariant& value)

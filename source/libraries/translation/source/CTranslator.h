@@ -58,6 +58,12 @@ public:
     static void processParameters(QString& text, const QList<QVariant>& parameters);
     static QString parameterToString(const QVariant& value);
 
+    // A text from outside (a name) whose direction marks (U+202A-202E, U+2066-2069) are kept
+    // from turning what follows it: wrapped, per paragraph, in an isolate they cannot close.
+    // A text without such marks comes back as it is.
+    Q_INVOKABLE QString isolated(const QString& text) const { return isolatedText(text); }
+    static QString isolatedText(const QString& text);
+
     // Longest record read in one piece; a longer line continues as the next record.
     static constexpr int MaximumLineLength = 4 * 1024 * 1024 - 1;
 

@@ -51,6 +51,7 @@ Screen {
             onClicked: parent.pick()
         }
         Text {
+            textFormat: Text.PlainText
             width: parent.width - button.width - parent.spacing
             height: button.height
             verticalAlignment: Text.AlignVCenter

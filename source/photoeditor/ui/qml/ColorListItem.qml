@@ -35,6 +35,7 @@ Rectangle {
     }
 
     Text {
+        textFormat: Text.PlainText
         anchors.left: swatch.right
         anchors.leftMargin: Design.spacing
         anchors.right: tick.left

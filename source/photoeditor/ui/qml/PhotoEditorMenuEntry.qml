@@ -14,6 +14,7 @@ Rectangle {
     color: area.pressed ? Design.buttonPressedColor : "transparent"
 
     Text {
+        textFormat: Text.PlainText
         anchors.left: parent.left
         anchors.leftMargin: Design.margin
         anchors.right: tick.left

@@ -68,6 +68,7 @@ Item {
 
         Text {
             objectName: "objectText"
+            textFormat: Text.PlainText
             anchors.fill: parent
             anchors.margins: view.stroke
             visible: view.isText

@@ -111,6 +111,7 @@ Screen {
                         }
                         Text {
                             id: label
+                            textFormat: Text.PlainText
                             anchors.horizontalCenter: parent.horizontalCenter
                             anchors.bottom: parent.bottom
                             text: modelData_ManholeName
@@ -158,6 +159,7 @@ Screen {
             onClicked: map.center = screen.centreCoordinate()
         }
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             wrapMode: Text.Wrap
             text: controller.currentManholeName

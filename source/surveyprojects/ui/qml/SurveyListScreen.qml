@@ -145,7 +145,7 @@ Screen {
                     width: propertyList.width
                     text: modelData_InputType ? modelData_InputType.description : ""
                     secondaryText: modelData_PropertyValue !== undefined && modelData_PropertyValue !== ""
-                                   ? modelData_PropertyValue
+                                   ? tr.name("" + modelData_PropertyValue)
                                      + (modelData_InputType && modelData_InputType.unit !== ""
                                         ? " " + modelData_InputType.unit : "")
                                    : "\u2014"

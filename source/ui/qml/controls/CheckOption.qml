@@ -37,6 +37,7 @@ AbstractButton {
 
         Text {
             id: label
+            textFormat: Text.PlainText
             anchors.left: box.right
             anchors.leftMargin: Design.spacing
             anchors.right: parent.right

@@ -67,6 +67,7 @@ GridView {
                 width: 96; height: 96; radius: 48
                 color: Design.dimColor
                 Text {
+                    textFormat: Text.PlainText
                     anchors.centerIn: parent
                     anchors.horizontalCenterOffset: 6
                     text: "\u25B6"
@@ -87,6 +88,7 @@ GridView {
                 color: tile.fileState === GalleryTypes.FileStateNotAvailable ? "#b3261e" : Design.titleBarColor
                 Text {
                     id: stateText
+                    textFormat: Text.PlainText
                     anchors.centerIn: parent
                     text: tile.fileState === GalleryTypes.FileStateNotAvailable ? grid.notAvailableText
                                                                                 : grid.storedRemotelyText
@@ -104,6 +106,7 @@ GridView {
                 width: 72; height: 72; radius: 36
                 color: Design.accentColor
                 Text {
+                    textFormat: Text.PlainText
                     anchors.centerIn: parent
                     text: "\u2713"
                     font.pixelSize: 48
@@ -113,6 +116,7 @@ GridView {
             }
 
             Text {
+                textFormat: Text.PlainText
                 anchors.left: parent.left
                 anchors.right: parent.right
                 anchors.bottom: parent.bottom

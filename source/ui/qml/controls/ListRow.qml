@@ -24,6 +24,7 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             text: row.text
             font.family: Design.fontFamily
@@ -32,6 +33,7 @@ Rectangle {
             elide: Text.ElideRight
         }
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             visible: row.secondaryText !== ""
             text: row.secondaryText
@@ -44,6 +46,7 @@ Rectangle {
 
     Text {
         id: trailing
+        textFormat: Text.PlainText
         anchors.right: parent.right
         anchors.rightMargin: Design.margin
         anchors.verticalCenter: parent.verticalCenter

@@ -47,6 +47,7 @@ Item {
         }
 
         Text {
+            textFormat: Text.PlainText
             anchors.centerIn: parent
             width: parent.width - 2 * Design.margin
             horizontalAlignment: Text.AlignHCenter

@@ -52,6 +52,7 @@ Rectangle {
 
             Text {
                 objectName: "messageBoxTitle"
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 visible: text.length > 0
                 text: view.message.title || ""
@@ -64,6 +65,7 @@ Rectangle {
 
             Text {
                 objectName: "messageBoxText"
+                textFormat: Text.PlainText
                 Layout.fillWidth: true
                 text: view.message.text || ""
                 font.family: Design.fontFamily

@@ -35,6 +35,7 @@ Rectangle {
     Text {
         id: label
         objectName: "noticeText"
+        textFormat: Text.PlainText
         anchors.centerIn: parent
         width: Math.min(implicitWidth, notice.width - Design.margin * 2)
         horizontalAlignment: Text.AlignHCenter

@@ -14,6 +14,7 @@ AbstractButton {
 
     contentItem: Text {
         id: label
+        textFormat: Text.PlainText
         text: button.text
         font.family: Design.fontFamily
         font.pixelSize: Design.fontSizeNormal

@@ -19,6 +19,7 @@ ListView {
         color: index === list.selectedIndex ? Design.selectionColor : Design.panelColor
 
         Text {
+            textFormat: Text.PlainText
             anchors.fill: parent
             anchors.leftMargin: Design.margin * 2
             anchors.rightMargin: Design.margin

@@ -13,6 +13,7 @@ Item {
 
     Text {
         id: caption
+        textFormat: Text.PlainText
         anchors.left: parent.left
         anchors.verticalCenter: parent.verticalCenter
         width: row.width * 0.35

@@ -35,6 +35,7 @@ Row {
 
             Text {
                 id: label
+                textFormat: Text.PlainText
                 anchors.centerIn: parent
                 text: modelData
                 font.family: Design.fontFamily

@@ -13,6 +13,7 @@ Rectangle {
     color: Design.titleBarColor
 
     Text {
+        textFormat: Text.PlainText
         anchors.left: parent.left
         anchors.leftMargin: Design.margin * 2
         anchors.right: closeButton.left

@@ -50,6 +50,7 @@ Screen {
 
         Text {
             objectName: "fileSelectionPath"
+            textFormat: Text.PlainText
             width: pathRow.width - upButton.width - pathRow.spacing
             height: upButton.height
             verticalAlignment: Text.AlignVCenter
@@ -97,6 +98,7 @@ Screen {
             }
 
             Text {
+                textFormat: Text.PlainText
                 anchors.left: mark.right
                 anchors.leftMargin: Design.margin
                 anchors.right: parent.right

@@ -29,6 +29,7 @@ Screen {
         spacing: Design.spacing * 2
 
         Text {
+            textFormat: Text.PlainText
             width: parent.width
             visible: text.length > 0
             text: screen.description

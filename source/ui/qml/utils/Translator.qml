@@ -15,6 +15,11 @@ QtObject {
                                  : defaultText
     }
 
+    // A name from outside, put among the program's own words: its direction marks stay inside it.
+    function name(text) {
+        return translationEngine ? translationEngine.isolated(text) : text
+    }
+
     function tip(key, defaultText, parameters) {
         return translationEngine ? translationEngine.tip(translationClassName, key, defaultText, parameters)
                                  : defaultText

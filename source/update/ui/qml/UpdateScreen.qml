@@ -90,6 +90,7 @@ Screen {
 
         Text {
             objectName: "updateStatus"
+            textFormat: Text.PlainText
             width: parent.width
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap

@@ -75,6 +75,7 @@ Rectangle {
                     color: pressArea.pressed ? Design.buttonPressedColor : (index % 2 ? Design.buttonColor : Design.backgroundColor)
 
                     Text {
+                        textFormat: Text.PlainText
                         anchors.fill: parent
                         anchors.leftMargin: Design.margin
                         verticalAlignment: Text.AlignVCenter

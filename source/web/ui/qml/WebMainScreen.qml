@@ -91,10 +91,10 @@ TabbedScreen {
             tr.txt("ReuploadProjectQuestion", "Project with given ID already exists on TovrinWeb. Do you want to update it?"),
             function(yes) { if (yes) controller.uploadProject() }, false, screen)
         onUploadedProjectNameTaken: MessageBox.question(tr.txt("UploadProjectNameTakenCaption", "Project upload confirmation required"),
-            projectName + ": " + tr.txt("UploadProjectNameTakenQuestion", "Project with given name already exists on TovrinWeb. Do you want proceed anyway?"),
+            tr.name(projectName) + ": " + tr.txt("UploadProjectNameTakenQuestion", "Project with given name already exists on TovrinWeb. Do you want proceed anyway?"),
             function(yes) { if (yes) controller.uploadProject() }, false, screen)
         onUploadWebImportPendingProjectFail: MessageBox.error(tr.txt("PendingProjectImportCaption", "Project import pending"),
-            projectUploadName + " " + tr.txt("ProjectImportPendingUploadFail", "cannot be uploaded because it is not imported by the web yet"))
+            tr.name(projectUploadName) + " " + tr.txt("ProjectImportPendingUploadFail", "cannot be uploaded because it is not imported by the web yet"))
         onUploadInitiated: ScreenManager.show("WebUploadScreen", {
                 "projectId": projectId, "projectName": projectUploadName,
                 "projectPath": projectUploadPath, "projectCreationDate": projectUploadCreationDate
@@ -112,9 +112,9 @@ TabbedScreen {
             ScreenManager.show("WebDownloadScreen", { "projectId": projectDownloadId, "projectName": projectDownloadName })
         }
         onDownloadFailWebImportPending: MessageBox.error(tr.txt("PendingProjectImportCaption", "Project import pending"),
-            projectDownloadName + " " + tr.txt("ProjectImportPendingDownloadFail", "cannot be downloaded because it is not imported by the web yet"))
+            tr.name(projectDownloadName) + " " + tr.txt("ProjectImportPendingDownloadFail", "cannot be downloaded because it is not imported by the web yet"))
         onDownloadFailNotCulvertixProject: MessageBox.error(tr.txt("NotCulvertixProjectCaption", "Not a Culvertix project"),
-            "`" + projectDownloadName + "` " + tr.txt("DownloadFailNotCulvertixProject", "cannot be downloaded because it is not a Culvertix project."))
+            "`" + tr.name(projectDownloadName) + "` " + tr.txt("DownloadFailNotCulvertixProject", "cannot be downloaded because it is not a Culvertix project."))
         onDownloadCheckFailed: {
             if (!screen.leaving)
                 MessageBox.error("", errorMessage)

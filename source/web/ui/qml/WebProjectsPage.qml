@@ -95,7 +95,8 @@ ListScreenLayout {
 
     delegate: ListRow {
         width: ListView.view.width
-        text: modelData_ProjectName + (model.modelData_IsImportedByWeb === false
+        text: (page.translator ? page.translator.name(modelData_ProjectName) : modelData_ProjectName)
+              + (model.modelData_IsImportedByWeb === false
                                        ? " " + page.label("WebImportInProgress", "(project import in progress)") : "")
         secondaryText: modelData_ProjectCreationDate
         trailingText: modelData_ProjectSize

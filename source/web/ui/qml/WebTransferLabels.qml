@@ -35,6 +35,7 @@ Item {
     }
 
     component Line: Text {
+        textFormat: Text.PlainText
         width: parent ? parent.width : 0
         font.family: Design.fontFamily
         font.pixelSize: Design.fontSizeNormal
