@@ -24,6 +24,7 @@ CH264VideoRecordingPipeline::CH264VideoRecordingPipeline(QObject* parent)
     : CAbstractPipeline(parent)
     , m_rebaser(new CTimestampRebaser)
 {
+    m_stateWorker.setMaxThreadCount(1);
 }
 
 CH264VideoRecordingPipeline::~CH264VideoRecordingPipeline()
@@ -198,6 +199,26 @@ void CH264VideoRecordingPipeline::notifyEndOfStream()
     changeState(GST_STATE_NULL);
 }
 
+// The way to NULL waits for the streaming thread, which may be held in a write to a slow disk:
+// it runs on a worker thread of the object's own, which reports the change when it has ended.
+bool CH264VideoRecordingPipeline::changeState(GstState target)
+{
+    if (target != GST_STATE_NULL)
+        return CAbstractPipeline::changeState(target);
+    if (!prepareStateChange(target) || !m_pipeline)
+        return false;
+    auto* element = GST_ELEMENT(gst_object_ref(m_pipeline));
+    ++m_pendingChanges;
+    // The object outlives the task: release() waits for the worker.
+    m_stateWorker.start([this, element] {
+        gst_element_set_state(element, GST_STATE_NULL);
+        gst_object_unref(element);
+        --m_pendingChanges;
+        QMetaObject::invokeMethod(this, "asyncNotifyStateChanged", Qt::QueuedConnection, Q_ARG(int, GST_STATE_NULL));
+    });
+    return true;
+}
+
 bool CH264VideoRecordingPipeline::prepareStateChange(GstState target)
 {
     if (target != GST_STATE_NULL && state() == GST_STATE_NULL) {
@@ -245,6 +266,11 @@ void CH264VideoRecordingPipeline::build()
     if (caps)
         gst_caps_unref(caps);
     g_object_set(G_OBJECT(m_videoParser), "disable-passthrough", TRUE, nullptr);
+    // Written as fragments while recording, so a file cut by a kill, a dead battery or a full
+    // drive plays up to its last fragment; the end of stream turns it into a plain MP4 with one
+    // index, as every reader of the program expects.
+    g_object_set(G_OBJECT(m_muxer), "fragment-duration", guint(FragmentMs), nullptr);
+    gst_util_set_object_arg(G_OBJECT(m_muxer), "fragment-mode", "first-moov-then-finalise");
 
     gst_bin_add_many(GST_BIN(m_pipeline), m_appSource, m_videoParser, m_muxer, m_fileSink, nullptr);
     if (!gst_element_link_many(m_appSource, m_videoParser, m_muxer, m_fileSink, nullptr)) {
@@ -261,6 +287,7 @@ void CH264VideoRecordingPipeline::build()
 
 void CH264VideoRecordingPipeline::release()
 {
+    m_stateWorker.waitForDone();
     releasePipeline();
     m_appSource = m_videoParser = m_muxer = m_fileSink = nullptr;
     m_built = false;
