@@ -309,6 +309,8 @@ private slots:
         QCOMPARE(recorder.state(), MultimediaTypes::RecordingStopped);
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.first().at(0).value<MultimediaTypes::RecordingError>(), MultimediaTypes::RecordingErrorInternal);
+        // The pipeline's worker opens and removes the file.
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.recordingPipeline()->isChangingState(), FirstFrameWait);
         QVERIFY(!QFileInfo::exists(fileName));
 
         // Nothing comes back later, and the next recording works.

@@ -23,7 +23,7 @@ class CTimestampRebaser;
 // A resumed recording goes on at the next complete key frame, as it starts at one: the
 // pictures before it refer to pictures that are not in the file, so they count as paused.
 // One object per recording, owned by the recorder logic; it owns its pipeline and rebaser.
-// Changes to NULL run on a worker thread of the object's own; the start stays on the caller's.
+// Its state changes run on a worker thread of the object's own, never on the caller's.
 // What waits in the appsrc for a slow disk is bounded: past the limit the file is finished
 // with what it has and an error is reported, rather than memory growing without end.
 class CH264VideoRecordingPipeline : public CAbstractPipeline, public IGstBufferProcessor
@@ -47,7 +47,7 @@ public:
     bool hasPictures() const;
     bool isActive() const { return m_active; }
     bool isEnding() const { return m_ending; }
-    // Whether a change to NULL is still being carried out.
+    // Whether a state change is still being carried out.
     bool isChangingState() const { return m_pendingChanges.load() > 0; }
 
     bool start(const QString& fileName);
@@ -55,6 +55,8 @@ public:
     void stop();
     // Tears the pipeline down at once; the file is left unfinished.
     void abort();
+    // Tears the pipeline down and removes the file.
+    void discard();
     void pause();
     void resume();
 
@@ -76,6 +78,7 @@ public:
 protected:
     void notifyErrorOccurred(uint errorDomain, int errorCode, QString errorMessage) override;
     void notifyEndOfStream() override;
+    void notifyStateChanged(int newState) override;
     bool prepareStateChange(GstState target) override;
     bool changeState(GstState target) override;
 
@@ -103,6 +106,7 @@ private:
     bool m_ending = false;
     // Resumed, but no key frame has come since: the rebaser stays paused until one does.
     bool m_awaitingKeyFrame = false;
+    bool m_discarding = false;
     std::atomic<int> m_pendingChanges { 0 };
     QThreadPool m_stateWorker;
 };

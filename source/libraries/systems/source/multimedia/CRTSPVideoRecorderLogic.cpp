@@ -6,7 +6,6 @@
 
 #include <CLogger.h>
 
-#include <QFile>
 #include <QTimerEvent>
 
 using Tovrin::Logging::CLogger;
@@ -45,8 +44,7 @@ CRTSPVideoRecorderLogic::~CRTSPVideoRecorderLogic()
                 CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Recording not finished at exit",
                                     { m_pipeline->fileName() });
         } else {
-            m_pipeline->abort();
-            QFile::remove(m_pipeline->fileName());
+            m_pipeline->discard();
         }
     }
     delete m_pipeline;
@@ -141,9 +139,7 @@ void CRTSPVideoRecorderLogic::discardEmptyRecording()
 {
     m_finishTimer.stop();
     const QString fileName = m_pipeline->fileName();
-    m_pipeline->abort();
-    if (QFile::exists(fileName) && !QFile::remove(fileName))
-        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot remove empty recording", { fileName });
+    m_pipeline->discard();
     CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, "Recording ended before the first key frame",
                         { fileName });
     m_stopwatch.stop();
