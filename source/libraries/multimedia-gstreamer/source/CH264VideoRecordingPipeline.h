@@ -68,7 +68,7 @@ public:
     void bufferQueueOverflowed() override;
 
     // Length of the file's fragments: what a recording cut short loses at most.
-    static constexpr int FragmentMs = 1000;
+    static constexpr int FragmentMs = 500;
     static constexpr qint64 DefaultBacklogLimit = 64 * 1024 * 1024;
     // Bytes allowed to wait in the appsrc for the muxer and the disk; 64 MiB in the program.
     void setBacklogLimit(qint64 bytes) { m_backlogLimit = bytes; }
