@@ -183,6 +183,9 @@ double stallRun(const QString& url, const QString& dir, int run, int pictures)
             QCoreApplication::exit(0);
     });
     QObject::connect(&streamer, &CRTSPVideoStreamerLogic::errorOccurred, [] { QCoreApplication::exit(2); });
+    QObject::connect(&recorder, &CRTSPVideoRecorderLogic::errorOccurred, [&](MultimediaTypes::RecordingError error) {
+        std::fprintf(stderr, "run %d: recording %d failed (%d)\n", run, round, int(error));
+    });
     QTimer::singleShot(WaitMs * 2, [] { QCoreApplication::exit(3); });
     tick.start();
     ticker.start(5);
