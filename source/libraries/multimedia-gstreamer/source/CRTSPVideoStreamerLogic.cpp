@@ -372,6 +372,9 @@ void CRTSPVideoStreamerLogic::createPipeline()
         disconnect(m_pipeline, nullptr, this, nullptr);
         m_videoSurfaceSink->setAppSinkElement(nullptr);
         m_bufferDistributionSink->setAppSinkElement(nullptr);
+        // It may outlive this object (and the sinks) on the teardown thread.
+        m_pipeline->setVideoOutputSink(nullptr);
+        m_pipeline->setRecordingSink(nullptr);
         Ulx::GStreamer::CAbstractPipeline::retire(m_pipeline);
         m_pipeline = nullptr;
     }
