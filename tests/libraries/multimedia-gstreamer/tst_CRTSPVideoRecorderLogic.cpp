@@ -141,9 +141,8 @@ int recordInChild(const QString& url, const QString& fileName, qint64 fileSizeLi
         CH264VideoRecordingPipeline* pipeline = recorder.recordingPipeline();
         QObject::connect(pipeline, &CH264VideoRecordingPipeline::pipelineErrorOccurred, [&] { ++busErrors; });
         GstElement* muxer = gst_bin_get_by_name(GST_BIN(pipeline->pipelineElement()), "muxer0");
+        // Made when the parser was linked to it.
         GstPad* pad = gst_element_get_static_pad(muxer, "video_0");
-        if (!pad)
-            pad = gst_element_get_request_pad(muxer, "video_%u");
         gst_object_unref(muxer);
         if (!pad)
             return;

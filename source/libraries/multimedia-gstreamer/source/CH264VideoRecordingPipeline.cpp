@@ -300,11 +300,10 @@ void CH264VideoRecordingPipeline::build()
     if (caps)
         gst_caps_unref(caps);
     g_object_set(G_OBJECT(m_videoParser), "disable-passthrough", TRUE, nullptr);
-    // Written as fragments while recording, so a file cut by a kill, a dead battery or a full
-    // drive plays up to its last fragment; the end of stream turns it into a plain MP4 with one
-    // index, as every reader of the program expects.
+    // A fragmented file: one cut by a kill, a dead battery or a full drive plays up to its last
+    // whole fragment. (Finalised into one index at the end, a cut file puts each fragment's
+    // data before its header, which GStreamer's demuxer often reads only in part.)
     g_object_set(G_OBJECT(m_muxer), "fragment-duration", guint(FragmentMs), nullptr);
-    gst_util_set_object_arg(G_OBJECT(m_muxer), "fragment-mode", "first-moov-then-finalise");
 
     gst_bin_add_many(GST_BIN(m_pipeline), m_appSource, m_videoParser, m_muxer, m_fileSink, nullptr);
     if (!gst_element_link_many(m_appSource, m_videoParser, m_muxer, m_fileSink, nullptr)) {
