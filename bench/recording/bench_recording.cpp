@@ -1,9 +1,13 @@
 // What local recording costs on top of the live stream: CPU time per frame of the program's
 // streamer with and without a recording running (each run in its own process, best of three),
-// and the time from stop() to the finished file. 720p, 30 fps from the RTSP test peer.
-// Build it optimised (CMAKE_BUILD_TYPE=Release) for figures that mean anything.
+// the time from stop() to the finished file and the file's size per recorded minute. 720p,
+// 30 fps from the RTSP test peer. Build it optimised (CMAKE_BUILD_TYPE=Release) for figures
+// that mean anything.
 //
 //   bench_recording [frames]                       run the comparison (default 300 frames per run)
+//   bench_recording --stalls [runs]                the GUI thread's longest stall per run while a
+//                                                  recording starts and stops during a starting
+//                                                  stream, which is then restarted (default 20)
 //   bench_recording --child URL N RECORD FILE      internal: stream URL for N frames, recording
 //                                                  into FILE when RECORD is 1
 #include "CGstMultimediaLibrary.h"
@@ -81,6 +85,7 @@ int runChild(const QString& url, int frames, bool record, const QString& fileNam
     QObject::connect(&recorder, &CRTSPVideoRecorderLogic::stateChanged, [&] {
         if (recorder.state() == MultimediaTypes::RecordingStopped && stopClock.isValid()) {
             std::printf("FINISH_MS %.2f\n", stopClock.nsecsElapsed() / 1e6);
+            std::printf("FILE_BYTES %lld\n", QFileInfo(fileName).size());
             std::fflush(stdout);
             QCoreApplication::exit(QFileInfo(fileName).size() > 0 ? 0 : 4);
         }
@@ -108,6 +113,7 @@ struct ChildResult
 {
     double cpuSeconds = -1;
     double finishMs = -1;
+    qint64 fileBytes = -1;
 };
 
 ChildResult runChildProcess(const QString& url, int frames, bool record, const QString& fileName)
@@ -124,8 +130,69 @@ ChildResult runChildProcess(const QString& url, int frames, bool record, const Q
     for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
         if (line.startsWith("FINISH_MS "))
             result.finishMs = line.mid(10).toDouble();
+        if (line.startsWith("FILE_BYTES "))
+            result.fileBytes = line.mid(11).toLongLong();
     }
     return result;
+}
+
+// One run: the stream starts, a recording starts at once (the stream still starting) and stops
+// after `pictures` shown pictures, the stream stops and starts again (a fresh pipeline), and a
+// second recording starts and stops the same way. A 5 ms timer on the GUI thread measures the
+// longest time it was held.
+double stallRun(const QString& url, const QString& dir, int run, int pictures)
+{
+    CRTSPVideoStreamerLogic streamer;
+    CRTSPVideoRecorderLogic recorder(&streamer);
+    CountingSurface surface;
+    streamer.videoSurfaceSink()->setVideoSurface(&surface);
+    streamer.setStreamUrl(url);
+    streamer.setStreamCaps(StreamCaps);
+    QElapsedTimer tick;
+    qint64 longestNs = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestNs = std::max(longestNs, tick.nsecsElapsed() - 5000000);
+        tick.restart();
+    });
+    int round = 0;
+    auto startRound = [&] {
+        surface.frames = 0;
+        surface.target = pictures;
+        streamer.start();
+        recorder.setFileName(QStringLiteral("%1/stall%2-%3.mp4").arg(dir).arg(run).arg(round));
+        recorder.start();
+    };
+    surface.onTarget = [&] {
+        if (recorder.state() == MultimediaTypes::RecordingStopped)
+            streamer.stop();
+        else
+            recorder.stop();
+    };
+    QObject::connect(&recorder, &CRTSPVideoRecorderLogic::stateChanged, [&] {
+        if (recorder.state() == MultimediaTypes::RecordingStopped && surface.frames >= pictures)
+            streamer.stop();
+    });
+    QObject::connect(&streamer, &CRTSPVideoStreamerLogic::stateChanged, [&] {
+        if (streamer.state() != MultimediaTypes::StreamingStopped)
+            return;
+        if (++round < 2)
+            startRound();
+        else
+            QCoreApplication::exit(0);
+    });
+    QObject::connect(&streamer, &CRTSPVideoStreamerLogic::errorOccurred, [] { QCoreApplication::exit(2); });
+    QObject::connect(&recorder, &CRTSPVideoRecorderLogic::errorOccurred, [&](MultimediaTypes::RecordingError error) {
+        std::fprintf(stderr, "run %d: recording %d failed (%d)\n", run, round, int(error));
+    });
+    QTimer::singleShot(WaitMs * 2, [] { QCoreApplication::exit(3); });
+    tick.start();
+    ticker.start(5);
+    startRound();
+    const int result = QCoreApplication::exec();
+    streamer.videoSurfaceSink()->setVideoSurface(nullptr);
+    return result == 0 ? longestNs / 1e6 : -1;
 }
 
 } // namespace
@@ -138,7 +205,8 @@ int main(int argc, char* argv[])
     if (arguments.size() == 6 && arguments.at(1) == "--child")
         return runChild(arguments.at(2), arguments.at(3).toInt(), arguments.at(4) == "1", arguments.at(5));
 
-    const int frames = arguments.size() > 1 ? qMax(30, arguments.at(1).toInt()) : 300;
+    const bool stalls = arguments.size() > 1 && arguments.at(1) == "--stalls";
+    const int frames = stalls ? 0 : arguments.size() > 1 ? qMax(30, arguments.at(1).toInt()) : 300;
     QProcess peer;
     peer.start(QStringLiteral(CX_RTSP_PEER_PATH), { "--width", "1280", "--height", "720", "--fps", "30" });
     int port = 0;
@@ -156,10 +224,30 @@ int main(int argc, char* argv[])
     }
     const QString url = QStringLiteral("rtsp://127.0.0.1:%1/stream").arg(port);
     QTemporaryDir dir;
+    if (stalls) {
+        const int runs = arguments.size() > 2 ? qMax(1, arguments.at(2).toInt()) : 20;
+        QList<double> longest;
+        for (int run = 0; run < runs; ++run) {
+            const double ms = stallRun(url, dir.path(), run, 45);
+            if (ms < 0)
+                std::fprintf(stderr, "run %d failed\n", run);
+            else
+                longest << ms;
+        }
+        peer.kill();
+        peer.waitForFinished(10000);
+        if (longest.isEmpty())
+            return 1;
+        std::sort(longest.begin(), longest.end());
+        std::printf("GUI thread's longest stall per run, %lld runs: %.1f ms median, %.1f ms worst\n",
+                    qint64(longest.size()), longest.at(longest.size() / 2), longest.last());
+        return 0;
+    }
 
     double streamingBest = -1;
     double recordingBest = -1;
     QList<double> finishTimes;
+    qint64 fileBytes = -1;
     for (int run = 0; run < 3; ++run) {
         const ChildResult streaming = runChildProcess(url, frames, false, QString());
         const ChildResult recording =
@@ -172,6 +260,7 @@ int main(int argc, char* argv[])
         recordingBest = recordingBest < 0 ? recording.cpuSeconds : std::min(recordingBest, recording.cpuSeconds);
         if (recording.finishMs >= 0)
             finishTimes << recording.finishMs;
+        fileBytes = std::max(fileBytes, recording.fileBytes);
     }
     peer.kill();
     peer.waitForFinished(10000);
@@ -182,6 +271,10 @@ int main(int argc, char* argv[])
     std::printf("streaming only:        %.3f ms CPU per frame\n", streamingBest * 1000 / frames);
     std::printf("streaming + recording: %.3f ms CPU per frame (%+.1f %%)\n", recordingBest * 1000 / frames,
                 (recordingBest / streamingBest - 1) * 100);
+    const double minutes = frames / 30.0 / 60.0;
+    std::printf("per recorded minute:   %.2f s CPU with the stream, %.2f s for the recording, %.2f MiB file\n",
+                recordingBest / minutes, (recordingBest - streamingBest) / minutes,
+                fileBytes / minutes / 1048576.0);
     if (!finishTimes.isEmpty())
         std::printf("stop to finished file: %.2f ms median, %.2f ms worst\n", finishTimes.at(finishTimes.size() / 2),
                     finishTimes.last());

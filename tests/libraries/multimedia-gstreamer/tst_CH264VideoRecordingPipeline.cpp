@@ -205,7 +205,8 @@ private slots:
         CH264VideoRecordingPipeline pipeline;
         pipeline.setStreamCaps(m_stream.caps);
         QSignalSpy errors(&pipeline, &CH264VideoRecordingPipeline::pipelineErrorOccurred);
-        QVERIFY(!pipeline.start(m_dir.filePath("missing/folder/file.mp4")));
+        // The file is opened on the pipeline's worker thread: its failure comes as an error.
+        pipeline.start(m_dir.filePath("missing/folder/file.mp4"));
         QVERIFY(errors.count() > 0 || errors.wait(20000));
         const QList<QVariant> error = errors.first();
         QCOMPARE(Ulx::GStreamer::recordingErrorFromGstError(error.at(0).toUInt(), error.at(1).toInt()),

@@ -161,6 +161,16 @@ private slots:
         QCOMPARE(output, ftyp() + atom("moov", uprightTrack + atom("udta", QByteArray(8, 'u')) + uprightTrack));
     }
 
+    // A recording cut short ends in a fragment cut short: the movie atom before it is patched,
+    // the rest left as it is.
+    void fragmentCutShortBehindTheMovieIsLeft()
+    {
+        const QByteArray cut = atom("moof", QByteArray(16, 'f')) + be32(4096) + QByteArray("mdat") + QByteArray(100, 'm');
+        QByteArray output;
+        QVERIFY(patch(ftyp() + movie(atom("tkhd", trackHeaderBody(0, Rotated))) + cut, output));
+        QCOMPARE(output, ftyp() + movie(atom("tkhd", trackHeaderBody(0, Identity))) + cut);
+    }
+
     // Each of these files is refused and left exactly as it was.
     void brokenFilesStayUnchanged_data()
     {

@@ -1,6 +1,7 @@
 #include "CGstBufferDistributionSink.h"
 #include "CGstMultimediaLibrary.h"
 #include "CH264VideoRecordingPipeline.h"
+#include "CMP4VideoOrientationPatcher.h"
 #include "CRTSPVideoStreamerLogic.h"
 #include "Mp4Probe.h"
 #include "RtspPeer.h"
@@ -11,7 +12,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <cstdio>
 #include <memory>
+
+#include <signal.h>
+#include <sys/resource.h>
 
 using Ulx::MultimediaTypes;
 using Ulx::GStreamer::CH264VideoRecordingPipeline;
@@ -97,6 +103,63 @@ private:
     GstClockTime m_previousPts = GST_CLOCK_TIME_NONE;
 };
 
+// A recording in a process of its own, for the endings the program does not see: it records the
+// given stream into the file and tells on standard output every picture that reached the muxer
+// ("MUXED n"), every error told ("ERROR code") and the end of the recording ("STOPPED bus-errors").
+// A file size limit stands for a drive that fills: writes past it fail with EFBIG.
+int recordInChild(const QString& url, const QString& fileName, qint64 fileSizeLimit)
+{
+    if (fileSizeLimit > 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { rlim_t(fileSizeLimit), rlim_t(fileSizeLimit) };
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 6;
+    }
+    int argc = 0;
+    if (!Ulx::GStreamer::CGstMultimediaLibrary::initialize(&argc, nullptr))
+        return 7;
+    CRTSPVideoStreamerLogic streamer;
+    CRTSPVideoRecorderLogic recorder(&streamer);
+    static std::atomic<int> muxed { 0 };
+    int busErrors = 0;
+    QObject::connect(&recorder, &CRTSPVideoRecorderLogic::errorOccurred, [](MultimediaTypes::RecordingError error) {
+        std::printf("ERROR %d\n", int(error));
+        std::fflush(stdout);
+    });
+    QObject::connect(&recorder, &CRTSPVideoRecorderLogic::stateChanged, [&] {
+        if (recorder.state() == MultimediaTypes::RecordingStopped) {
+            std::printf("STOPPED %d\n", busErrors);
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        }
+    });
+    QObject::connect(&streamer, &CRTSPVideoStreamerLogic::stateChanged, [&] {
+        if (streamer.state() != MultimediaTypes::StreamingRunning || recorder.recordingPipeline())
+            return;
+        recorder.setFileName(fileName);
+        recorder.start();
+        CH264VideoRecordingPipeline* pipeline = recorder.recordingPipeline();
+        QObject::connect(pipeline, &CH264VideoRecordingPipeline::pipelineErrorOccurred, [&] { ++busErrors; });
+        GstElement* muxer = gst_bin_get_by_name(GST_BIN(pipeline->pipelineElement()), "muxer0");
+        // Made when the parser was linked to it.
+        GstPad* pad = gst_element_get_static_pad(muxer, "video_0");
+        gst_object_unref(muxer);
+        if (!pad)
+            return;
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, +[](GstPad*, GstPadProbeInfo*, gpointer) {
+            std::printf("MUXED %d\n", ++muxed);
+            std::fflush(stdout);
+            return GST_PAD_PROBE_OK;
+        }, nullptr, nullptr);
+        gst_object_unref(pad);
+    });
+    streamer.setStreamUrl(url);
+    streamer.setStreamCaps(ByteStreamCaps);
+    streamer.setRtspOverTcp(true);
+    streamer.start();
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 // The recorder against the RTSP peer: what it writes is read back with the discoverer and a
@@ -138,6 +201,65 @@ private:
     static quint64 received(const CRTSPVideoRecorderLogic& recorder)
     {
         return recorder.recordingPipeline() ? recorder.recordingPipeline()->receivedBufferCount() : 0;
+    }
+
+    struct ChildRecording
+    {
+        int muxed = 0;
+        QList<int> errors;
+        int busErrors = -1;
+    };
+
+    // Runs recordInChild on the peer and reads its report until it stops, or until `killAt`
+    // pictures reached its muxer, when it is killed (SIGKILL) on the spot.
+    static ChildRecording recordInChildProcess(RtspPeer& peer, const QString& fileName, int killAt,
+                                               qint64 fileSizeLimit = 0)
+    {
+        ChildRecording result;
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    { "--record-child", peer.url("/stream"), fileName, QString::number(fileSizeLimit) });
+        QDeadlineTimer deadline(FirstFrameWait * 2);
+        while (child.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            if (!child.canReadLine() && !child.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
+                continue;
+            while (child.canReadLine()) {
+                const QList<QByteArray> words = child.readLine().trimmed().split(' ');
+                if (words.size() != 2)
+                    continue;
+                if (words.at(0) == "MUXED")
+                    result.muxed = words.at(1).toInt();
+                else if (words.at(0) == "ERROR")
+                    result.errors << words.at(1).toInt();
+                else if (words.at(0) == "STOPPED")
+                    result.busErrors = words.at(1).toInt();
+            }
+            if (killAt > 0 && result.muxed >= killAt) {
+                child.kill();
+                break;
+            }
+        }
+        if (child.state() != QProcess::NotRunning) {
+            child.kill();
+            child.waitForFinished(10000);
+        }
+        return result;
+    }
+
+    // What a cut recording must still be: found by the discoverer, decoding up to within a
+    // fragment and a second of the cut, and taken by the orientation patcher.
+    static void verifyCutRecording(const QString& fileName, int muxedAtCut)
+    {
+        const Mp4Probe probe = Mp4Probe::inspect(fileName);
+        QVERIFY(probe.discovered);
+        QVERIFY(probe.isH264);
+        QVERIFY2(probe.decodedFrames >= muxedAtCut - Fps - Fps * CH264VideoRecordingPipeline::FragmentMs / 1000,
+                 qPrintable(QStringLiteral("%1 of %2").arg(probe.decodedFrames).arg(muxedAtCut)));
+        QVERIFY(probe.decodedFrames > 0 && probe.decodedFrames <= muxedAtCut);
+        QFile file(fileName);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(Ulx::Multimedia::CMP4VideoOrientationPatcher(file).run());
     }
 
 private slots:
@@ -186,6 +308,8 @@ private slots:
         QCOMPARE(recorder.state(), MultimediaTypes::RecordingStopped);
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.first().at(0).value<MultimediaTypes::RecordingError>(), MultimediaTypes::RecordingErrorInternal);
+        // The pipeline's worker opens and removes the file.
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.recordingPipeline()->isChangingState(), FirstFrameWait);
         QVERIFY(!QFileInfo::exists(fileName));
 
         // Nothing comes back later, and the next recording works.
@@ -312,6 +436,41 @@ private slots:
         QCOMPARE(probe.decodedFrames, int(pushed));
     }
 
+    // A recording killed (a dead battery, the program killed for memory) plays up to the cut.
+    void killedRecordingPlaysUpToTheCut_data()
+    {
+        QTest::addColumn<int>("killAt");
+        QTest::newRow("after a second") << Fps;
+        QTest::newRow("after four seconds") << 4 * Fps + 7;
+    }
+
+    void killedRecordingPlaysUpToTheCut()
+    {
+        QFETCH(int, killAt);
+        RtspPeer peer({ "--width", "320", "--height", "240", "--fps", QString::number(Fps) });
+        QVERIFY(peer.start());
+        const QString fileName = m_dir.filePath(QStringLiteral("killed%1.mp4").arg(killAt));
+        const ChildRecording recording = recordInChildProcess(peer, fileName, killAt);
+        QVERIFY(recording.muxed >= killAt);
+        QVERIFY(recording.errors.isEmpty());
+        verifyCutRecording(fileName, recording.muxed);
+    }
+
+    // A drive that fills mid-recording: the operator is told once that the file could not be
+    // written, though the file sink and the muxer both fail, and what was written plays.
+    void fullDriveEndsTheRecordingPlayableAndToldOnce()
+    {
+        RtspPeer peer({ "--width", "320", "--height", "240", "--fps", QString::number(Fps) });
+        QVERIFY(peer.start());
+        const QString fileName = m_dir.filePath("fulldrive.mp4");
+        const ChildRecording recording = recordInChildProcess(peer, fileName, 0, 512 * 1024);
+        QCOMPARE(QFileInfo(fileName).size(), 512 * 1024);
+        QVERIFY(recording.busErrors >= 2);
+        QCOMPARE(recording.errors, QList<int>{ int(MultimediaTypes::RecordingErrorFileAccess) });
+        QVERIFY(recording.muxed > 2 * Fps);
+        verifyCutRecording(fileName, recording.muxed);
+    }
+
     void unwritableFileReportsFileAccess()
     {
         CRTSPVideoStreamerLogic streamer;
@@ -326,5 +485,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_CRTSPVideoRecorderLogic)
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--record-child") == 0)
+        return recordInChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), QByteArray(argv[4]).toLongLong());
+    tst_CRTSPVideoRecorderLogic test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_CRTSPVideoRecorderLogic.moc"

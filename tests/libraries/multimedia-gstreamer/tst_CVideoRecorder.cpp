@@ -1,4 +1,5 @@
 #include "CGstMultimediaLibrary.h"
+#include "CH264VideoRecordingPipeline.h"
 #include "CUlxSystemsLibrary.h"
 #include "CUlxSystemsLibraryPrivate.h"
 #include "multimedia/CRTSPVideoRecorderLogic.h"
@@ -59,6 +60,8 @@ private slots:
         QCOMPARE(states.count(), 3); // Starting, Ending, Stopped
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.first().at(0).value<MultimediaTypes::RecordingError>(), MultimediaTypes::RecordingErrorInternal);
+        // The pipeline's worker opens and removes the file.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_logic->recordingPipeline()->isChangingState(), 20000);
         QVERIFY(!QFile::exists(fileName));
     }
 };

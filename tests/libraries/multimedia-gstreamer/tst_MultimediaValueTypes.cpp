@@ -181,7 +181,12 @@ private slots:
                  MultimediaTypes::RecordingErrorFileAccess);
         QCOMPARE(recordingErrorFromGstError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ),
                  MultimediaTypes::RecordingErrorFileAccess);
+        // A full drive and a failed write are told as the file's, not as an internal fault.
         QCOMPARE(recordingErrorFromGstError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT),
+                 MultimediaTypes::RecordingErrorFileAccess);
+        QCOMPARE(recordingErrorFromGstError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_WRITE),
+                 MultimediaTypes::RecordingErrorFileAccess);
+        QCOMPARE(recordingErrorFromGstError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_SETTINGS),
                  MultimediaTypes::RecordingErrorInternal);
         QCOMPARE(recordingErrorFromGstError(GST_STREAM_ERROR, GST_RESOURCE_ERROR_OPEN_WRITE),
                  MultimediaTypes::RecordingErrorInternal);

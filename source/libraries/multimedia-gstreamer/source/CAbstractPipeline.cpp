@@ -1,9 +1,32 @@
 #include "CAbstractPipeline.h"
 
 #include <QMetaObject>
+#include <QThread>
 
 namespace Ulx {
 namespace GStreamer {
+
+namespace {
+
+class CTeardownThread : public QThread
+{
+public:
+    CTeardownThread()
+    {
+        setObjectName(QStringLiteral("PipelineTeardown"));
+        start();
+    }
+    // Objects still waiting are deleted as the thread ends.
+    ~CTeardownThread() override
+    {
+        quit();
+        wait();
+    }
+};
+
+Q_GLOBAL_STATIC(CTeardownThread, teardownThread)
+
+} // namespace
 
 CAbstractPipeline::CAbstractPipeline(QObject* parent)
     : QObject(parent)
@@ -13,6 +36,15 @@ CAbstractPipeline::CAbstractPipeline(QObject* parent)
 CAbstractPipeline::~CAbstractPipeline()
 {
     releasePipeline();
+}
+
+void CAbstractPipeline::retire(CAbstractPipeline* pipeline)
+{
+    if (!pipeline)
+        return;
+    pipeline->setParent(nullptr);
+    pipeline->moveToThread(teardownThread());
+    pipeline->deleteLater();
 }
 
 void CAbstractPipeline::asyncNotifyErrorOccurred(uint errorDomain, int errorCode, QString errorMessage)
@@ -108,13 +140,19 @@ GstBusSyncReply CAbstractPipeline::busSyncHandler(GstBus* bus, GstMessage* messa
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR: {
         GError* error = nullptr;
-        gst_message_parse_error(message, &error, nullptr);
+        gchar* debug = nullptr;
+        gst_message_parse_error(message, &error, &debug);
         if (error) {
+            // The debug text carries the system's reason (a write's errno text, for one).
+            QString text = QString::fromUtf8(error->message);
+            if (debug && *debug)
+                text += QStringLiteral(" (%1)").arg(QString::fromUtf8(debug));
             QMetaObject::invokeMethod(self, "asyncNotifyErrorOccurred", Qt::QueuedConnection,
                                       Q_ARG(uint, static_cast<uint>(error->domain)), Q_ARG(int, error->code),
-                                      Q_ARG(QString, QString::fromUtf8(error->message)));
+                                      Q_ARG(QString, text));
             g_error_free(error);
         }
+        g_free(debug);
         break;
     }
     case GST_MESSAGE_STATE_CHANGED: {

@@ -23,6 +23,11 @@ public:
     int state() const { return m_state; }
     GstElement* pipelineElement() const { return m_pipeline; }
 
+    // Deletes a pipeline object that is no longer used on a thread kept for that, not the
+    // caller's: its way to NULL waits for its streaming threads, which may wait for a peer or a
+    // disk. It is taken from its parent, and the caller drops every connection to it first.
+    static void retire(CAbstractPipeline* pipeline);
+
 signals:
     void pipelineErrorOccurred(uint errorDomain, int errorCode, QString errorMessage);
     void stateChanged(int state);

@@ -6,6 +6,8 @@
 
 #include <CLogger.h>
 
+#include <QFile>
+
 #include <gst/app/gstappsrc.h>
 
 using Tovrin::Logging::CLogger;
@@ -15,8 +17,10 @@ namespace GStreamer {
 
 namespace {
 
-// The pipeline's own error codes: -1 linking, -2 element creation, -3 backlog over the limit.
+// The pipeline's own error codes: -1 linking, -2 element creation, -3 backlog over the limit,
+// -4 a start that failed.
 const int BacklogErrorCode = -3;
+const int StartErrorCode = -4;
 
 } // namespace
 
@@ -24,6 +28,7 @@ CH264VideoRecordingPipeline::CH264VideoRecordingPipeline(QObject* parent)
     : CAbstractPipeline(parent)
     , m_rebaser(new CTimestampRebaser)
 {
+    m_stateWorker.setMaxThreadCount(1);
 }
 
 CH264VideoRecordingPipeline::~CH264VideoRecordingPipeline()
@@ -62,6 +67,12 @@ void CH264VideoRecordingPipeline::abort()
     changeState(GST_STATE_NULL);
 }
 
+void CH264VideoRecordingPipeline::discard()
+{
+    m_discarding = true;
+    abort();
+}
+
 void CH264VideoRecordingPipeline::pause()
 {
     m_awaitingKeyFrame = false;
@@ -81,6 +92,7 @@ bool CH264VideoRecordingPipeline::finishBlocking(int timeoutMs)
     if (!m_ending)
         endStream();
     bool finished = false;
+    m_stateWorker.waitForDone();
     GstBus* bus = gst_element_get_bus(m_pipeline);
     if (bus) {
         // The sync handler passes every message on, so the end of stream also lands in the
@@ -191,11 +203,54 @@ void CH264VideoRecordingPipeline::notifyErrorOccurred(uint errorDomain, int erro
     changeState(GST_STATE_NULL);
 }
 
+// A start that failed (the file could not be opened) never left NULL as far as the bus told:
+// the end of its way back to NULL is reported all the same, so the recording ends.
+void CH264VideoRecordingPipeline::notifyStateChanged(int newState)
+{
+    if (newState == GST_STATE_NULL && state() == GST_STATE_NULL)
+        emit stateChanged(newState);
+    else
+        CAbstractPipeline::notifyStateChanged(newState);
+}
+
 void CH264VideoRecordingPipeline::notifyEndOfStream()
 {
     m_active = false;
     emit streamEnded();
     changeState(GST_STATE_NULL);
+}
+
+// State changes wait for the streaming thread (held in a write to a slow disk, say) and open
+// the file: they run in order on a worker thread of the object's own. Buffers pushed meanwhile
+// wait in the appsrc, which keeps them from NULL on.
+bool CH264VideoRecordingPipeline::changeState(GstState target)
+{
+    if (!prepareStateChange(target) || !m_pipeline)
+        return false;
+    auto* element = GST_ELEMENT(gst_object_ref(m_pipeline));
+    ++m_pendingChanges;
+    // The object outlives the task: release() waits for the worker.
+    const QString removal = target == GST_STATE_NULL && m_discarding ? m_fileName : QString();
+    m_stateWorker.start([this, element, target, removal] {
+        const GstStateChangeReturn result = gst_element_set_state(element, target);
+        gst_object_unref(element);
+        // Only once the file is closed: the start that creates it may have run just before.
+        if (!removal.isEmpty() && QFile::exists(removal) && !QFile::remove(removal))
+            QMetaObject::invokeMethod(this, [removal] {
+                CLogger::logMessage(CLogger::LogLevelError, "H264VideoRecordingPipeline", "Cannot remove the file",
+                                    { removal });
+            }, Qt::QueuedConnection);
+        --m_pendingChanges;
+        // The pipeline flushes its bus on the way to NULL, so its last state may never be
+        // reported there; the change has ended here, so report it instead.
+        if (target == GST_STATE_NULL)
+            QMetaObject::invokeMethod(this, "asyncNotifyStateChanged", Qt::QueuedConnection, Q_ARG(int, GST_STATE_NULL));
+        else if (result == GST_STATE_CHANGE_FAILURE)
+            QMetaObject::invokeMethod(this, "asyncNotifyErrorOccurred", Qt::QueuedConnection,
+                                      Q_ARG(uint, OwnErrorDomain), Q_ARG(int, StartErrorCode),
+                                      Q_ARG(QString, QStringLiteral("Internal error.")));
+    });
+    return true;
 }
 
 bool CH264VideoRecordingPipeline::prepareStateChange(GstState target)
@@ -245,6 +300,10 @@ void CH264VideoRecordingPipeline::build()
     if (caps)
         gst_caps_unref(caps);
     g_object_set(G_OBJECT(m_videoParser), "disable-passthrough", TRUE, nullptr);
+    // A fragmented file: one cut by a kill, a dead battery or a full drive plays up to its last
+    // whole fragment. (Finalised into one index at the end, a cut file puts each fragment's
+    // data before its header, which GStreamer's demuxer often reads only in part.)
+    g_object_set(G_OBJECT(m_muxer), "fragment-duration", guint(FragmentMs), nullptr);
 
     gst_bin_add_many(GST_BIN(m_pipeline), m_appSource, m_videoParser, m_muxer, m_fileSink, nullptr);
     if (!gst_element_link_many(m_appSource, m_videoParser, m_muxer, m_fileSink, nullptr)) {
@@ -261,6 +320,7 @@ void CH264VideoRecordingPipeline::build()
 
 void CH264VideoRecordingPipeline::release()
 {
+    m_stateWorker.waitForDone();
     releasePipeline();
     m_appSource = m_videoParser = m_muxer = m_fileSink = nullptr;
     m_built = false;

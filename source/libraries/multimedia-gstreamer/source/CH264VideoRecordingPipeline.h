@@ -5,8 +5,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QThreadPool>
 #include <QVector>
 
+#include <atomic>
 #include <memory>
 
 namespace Ulx {
@@ -21,6 +23,7 @@ class CTimestampRebaser;
 // A resumed recording goes on at the next complete key frame, as it starts at one: the
 // pictures before it refer to pictures that are not in the file, so they count as paused.
 // One object per recording, owned by the recorder logic; it owns its pipeline and rebaser.
+// Its state changes run on a worker thread of the object's own, never on the caller's.
 // What waits in the appsrc for a slow disk is bounded: past the limit the file is finished
 // with what it has and an error is reported, rather than memory growing without end.
 class CH264VideoRecordingPipeline : public CAbstractPipeline, public IGstBufferProcessor
@@ -44,12 +47,16 @@ public:
     bool hasPictures() const;
     bool isActive() const { return m_active; }
     bool isEnding() const { return m_ending; }
+    // Whether a state change is still being carried out.
+    bool isChangingState() const { return m_pendingChanges.load() > 0; }
 
     bool start(const QString& fileName);
     // Ends the file by end of stream; the pipeline goes to NULL once the muxer has finished.
     void stop();
     // Tears the pipeline down at once; the file is left unfinished.
     void abort();
+    // Tears the pipeline down and removes the file.
+    void discard();
     void pause();
     void resume();
 
@@ -60,6 +67,8 @@ public:
     void processBuffer(GstBuffer* buffer) override;
     void bufferQueueOverflowed() override;
 
+    // Length of the file's fragments: what a recording cut short loses at most.
+    static constexpr int FragmentMs = 500;
     static constexpr qint64 DefaultBacklogLimit = 64 * 1024 * 1024;
     // Bytes allowed to wait in the appsrc for the muxer and the disk; 64 MiB in the program.
     void setBacklogLimit(qint64 bytes) { m_backlogLimit = bytes; }
@@ -69,7 +78,9 @@ public:
 protected:
     void notifyErrorOccurred(uint errorDomain, int errorCode, QString errorMessage) override;
     void notifyEndOfStream() override;
+    void notifyStateChanged(int newState) override;
     bool prepareStateChange(GstState target) override;
+    bool changeState(GstState target) override;
 
 private:
     void build();
@@ -95,6 +106,9 @@ private:
     bool m_ending = false;
     // Resumed, but no key frame has come since: the rebaser stays paused until one does.
     bool m_awaitingKeyFrame = false;
+    bool m_discarding = false;
+    std::atomic<int> m_pendingChanges { 0 };
+    QThreadPool m_stateWorker;
 };
 
 } // namespace GStreamer

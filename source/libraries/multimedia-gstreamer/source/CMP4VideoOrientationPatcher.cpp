@@ -56,7 +56,8 @@ bool CMP4VideoOrientationPatcher::writeToFile(QFile& file, const char* data, qin
     return true;
 }
 
-bool CMP4VideoOrientationPatcher::findAtoms(QFile& file, qint64 start, qint64 end, QVector<AtomInfo>& atoms)
+bool CMP4VideoOrientationPatcher::findAtoms(QFile& file, qint64 start, qint64 end, QVector<AtomInfo>& atoms,
+                                            bool cutTail)
 {
     atoms.clear();
     if (start < 0 || start >= end)
@@ -85,6 +86,8 @@ bool CMP4VideoOrientationPatcher::findAtoms(QFile& file, qint64 start, qint64 en
         } else {
             atom.size = shortSize;
         }
+        if (cutTail && atom.size >= atom.headerSize && atom.size > end - position)
+            break;
         // Sizes that do not cover their own header, or that reach past the enclosing range,
         // come from a damaged or hostile file: walking on would loop or read foreign bytes.
         if (atom.size < atom.headerSize || atom.size > end - position) {
@@ -157,7 +160,8 @@ bool CMP4VideoOrientationPatcher::run()
     if (!m_file.isOpen() || !m_file.seek(0))
         return false;
     QVector<AtomInfo> topLevel;
-    if (!findAtoms(m_file, 0, m_file.size(), topLevel) || topLevel.first().name != "ftyp")
+    // Only the movie atom is written to: what is cut short behind it is left as it is.
+    if (!findAtoms(m_file, 0, m_file.size(), topLevel, true) || topLevel.first().name != "ftyp")
         return false;
     const int movieIndex = findAtomByName("moov", topLevel, 0);
     if (movieIndex < 0)

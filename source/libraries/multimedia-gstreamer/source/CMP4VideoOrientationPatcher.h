@@ -37,7 +37,9 @@ public:
     static bool writeToFile(QFile& file, const char* data, qint64 size);
     // Lists the atoms between start and end; false when the range holds none, or when an atom
     // is shorter than its header or reaches past end.
-    static bool findAtoms(QFile& file, qint64 start, qint64 end, QVector<AtomInfo>& atoms);
+    // With cutTail, an atom that reaches past end ends the list instead (a recording cut short
+    // ends in a fragment cut short).
+    static bool findAtoms(QFile& file, qint64 start, qint64 end, QVector<AtomInfo>& atoms, bool cutTail = false);
     static int findAtomByName(const QByteArray& name, const QVector<AtomInfo>& atoms, int from);
     // Writes the identity matrix into one track header unless it already has it.
     static bool processTrackHeader(QFile& file, const AtomInfo& trackHeader);

@@ -366,8 +366,18 @@ void CRTSPVideoStreamerLogic::logStatistics()
 
 void CRTSPVideoStreamerLogic::createPipeline()
 {
-    delete m_pipeline;
-    m_pipeline = nullptr;
+    if (m_pipeline) {
+        // The sinks go to the next pipeline: the old one hands them nothing more, and its
+        // release, which waits for its streaming threads, runs off the GUI thread.
+        disconnect(m_pipeline, nullptr, this, nullptr);
+        m_videoSurfaceSink->setAppSinkElement(nullptr);
+        m_bufferDistributionSink->setAppSinkElement(nullptr);
+        // It may outlive this object (and the sinks) on the teardown thread.
+        m_pipeline->setVideoOutputSink(nullptr);
+        m_pipeline->setRecordingSink(nullptr);
+        Ulx::GStreamer::CAbstractPipeline::retire(m_pipeline);
+        m_pipeline = nullptr;
+    }
     m_bufferDistributionSink->reset();
     m_pipeline = new Ulx::GStreamer::CH264StreamingPipeline(this);
     m_pipeline->setVideoOutputSink(m_videoSurfaceSink);

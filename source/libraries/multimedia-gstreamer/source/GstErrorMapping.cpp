@@ -13,11 +13,17 @@ bool isOpenError(int code)
            || code == GST_RESOURCE_ERROR_OPEN_READ_WRITE;
 }
 
+// A full drive or a failed write is the file's fault as much as one that cannot be opened.
+bool isFileError(int code)
+{
+    return isOpenError(code) || code == GST_RESOURCE_ERROR_WRITE || code == GST_RESOURCE_ERROR_NO_SPACE_LEFT;
+}
+
 } // namespace
 
 Ulx::MultimediaTypes::RecordingError recordingErrorFromGstError(uint domain, int code)
 {
-    if (domain == GST_RESOURCE_ERROR && isOpenError(code))
+    if (domain == GST_RESOURCE_ERROR && isFileError(code))
         return Ulx::MultimediaTypes::RecordingErrorFileAccess;
     return Ulx::MultimediaTypes::RecordingErrorInternal;
 }

@@ -6,7 +6,6 @@
 
 #include <CLogger.h>
 
-#include <QFile>
 #include <QTimerEvent>
 
 using Tovrin::Logging::CLogger;
@@ -45,8 +44,7 @@ CRTSPVideoRecorderLogic::~CRTSPVideoRecorderLogic()
                 CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Recording not finished at exit",
                                     { m_pipeline->fileName() });
         } else {
-            m_pipeline->abort();
-            QFile::remove(m_pipeline->fileName());
+            m_pipeline->discard();
         }
     }
     delete m_pipeline;
@@ -66,10 +64,13 @@ void CRTSPVideoRecorderLogic::start()
     if (m_state != MultimediaTypes::RecordingStopped || m_fileName.isEmpty())
         return;
     setState(MultimediaTypes::RecordingStarting);
+    m_errorReported = false;
     if (m_pipeline) {
         if (m_streamerLogic)
             m_streamerLogic->setBufferProcessor(nullptr);
-        delete m_pipeline;
+        // Its release waits for its streaming thread, which a slow disk may hold.
+        disconnect(m_pipeline, nullptr, this, nullptr);
+        Ulx::GStreamer::CAbstractPipeline::retire(m_pipeline);
         m_pipeline = nullptr;
     }
     m_pipeline = new CH264VideoRecordingPipeline(this);
@@ -138,13 +139,11 @@ void CRTSPVideoRecorderLogic::discardEmptyRecording()
 {
     m_finishTimer.stop();
     const QString fileName = m_pipeline->fileName();
-    m_pipeline->abort();
-    if (QFile::exists(fileName) && !QFile::remove(fileName))
-        CLogger::logMessage(CLogger::LogLevelError, LogCategory, "Cannot remove empty recording", { fileName });
+    m_pipeline->discard();
     CLogger::logMessage(CLogger::LogLevelWarning, LogCategory, "Recording ended before the first key frame",
                         { fileName });
     m_stopwatch.stop();
-    emit errorOccurred(MultimediaTypes::RecordingErrorInternal);
+    reportError(MultimediaTypes::RecordingErrorInternal);
     setState(MultimediaTypes::RecordingStopped);
 }
 
@@ -188,7 +187,20 @@ void CRTSPVideoRecorderLogic::onVideoRecordingPipelineErrorOccurred(uint errorDo
                         { QString::number(errorDomain), QString::number(errorCode), errorMessage });
     if (m_streamerLogic && m_state != MultimediaTypes::RecordingStopped)
         m_streamerLogic->setBufferProcessor(nullptr);
-    emit errorOccurred(Ulx::GStreamer::recordingErrorFromGstError(errorDomain, errorCode));
+    // A failing write brings the file sink's error and the muxer's after it: one recording, one
+    // message to the operator.
+    reportError(Ulx::GStreamer::recordingErrorFromGstError(errorDomain, errorCode));
+}
+
+void CRTSPVideoRecorderLogic::reportError(MultimediaTypes::RecordingError error)
+{
+    if (m_errorReported) {
+        CLogger::logMessage(CLogger::LogLevelInfo, LogCategory, "Further error of the recording not told",
+                            { m_fileName, int(error) });
+        return;
+    }
+    m_errorReported = true;
+    emit errorOccurred(error);
 }
 
 void CRTSPVideoRecorderLogic::timerEvent(QTimerEvent* event)
@@ -204,7 +216,7 @@ void CRTSPVideoRecorderLogic::timerEvent(QTimerEvent* event)
                         { m_pipeline->fileName() });
     m_pipeline->abort();
     m_stopwatch.stop();
-    emit errorOccurred(MultimediaTypes::RecordingErrorInternal);
+    reportError(MultimediaTypes::RecordingErrorInternal);
     setState(MultimediaTypes::RecordingStopped);
 }
 

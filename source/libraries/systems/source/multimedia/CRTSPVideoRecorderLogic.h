@@ -64,6 +64,8 @@ private:
     void setState(Ulx::MultimediaTypes::RecordingState state);
     void endRecording();
     void discardEmptyRecording();
+    // Emits the first error of a recording only.
+    void reportError(Ulx::MultimediaTypes::RecordingError error);
 
     CRTSPVideoStreamerLogic* m_streamerLogic = nullptr;
     QString m_fileName;
@@ -72,6 +74,7 @@ private:
     QBasicTimer m_finishTimer;
     int m_finishTimeout = DefaultFinishTimeout;
     Ulx::MultimediaTypes::RecordingState m_state = Ulx::MultimediaTypes::RecordingStopped;
+    bool m_errorReported = false;
 };
 
 } // namespace Multimedia
