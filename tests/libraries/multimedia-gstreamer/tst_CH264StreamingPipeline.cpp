@@ -2,6 +2,7 @@
 #include "CGstMultimediaLibrary.h"
 #include "CGstVideoSurfaceSink.h"
 #include "CH264StreamingPipeline.h"
+#include "PeerConnections.h"
 #include "RtspPeer.h"
 #include "TestVideoSurface.h"
 
@@ -14,6 +15,7 @@ using Ulx::GStreamer::CGstBufferDistributionSink;
 using Ulx::GStreamer::CGstMultimediaLibrary;
 using Ulx::GStreamer::CGstVideoSurfaceSink;
 using Ulx::GStreamer::CH264StreamingPipeline;
+using Tovrin::Shared::PeerConnections;
 
 namespace {
 
@@ -266,13 +268,18 @@ private slots:
         QCOMPARE(stopped.last().at(0).toInt(), int(GST_STATE_NULL));
     }
 
+    // Over TCP the video comes on the RTSP connection: it is not taken for RTSP messages, however
+    // much of it comes, where the messages are bounded.
     void avcStreamOverTcpWithTheSoftwareDecoder()
     {
-        RtspPeer peer;
+        RtspPeer peer({ "--pattern", "snow" });
         QVERIFY(peer.start());
         Rig rig(peer.url("/liveRTSP/av2"), AvcCaps);
         rig.pipeline.setRtspOverTcp(true);
         rig.pipeline.setPreferSoftwareDecoding(true);
+        const qint64 messageLimit = 64 * 1024;
+        rig.pipeline.setAnswerLimitBytes(messageLimit);
+        QSignalSpy errors(&rig.pipeline, &CH264StreamingPipeline::pipelineErrorOccurred);
         QVERIFY(rig.pipeline.start());
         guint protocols = 0;
         g_object_get(G_OBJECT(child(rig.pipeline, "rtspsrc0")), "protocols", &protocols, nullptr);
@@ -291,6 +298,16 @@ private slots:
             QVERIFY2(decoders.contains("avdec_h264"), decoders.join(' ').constData());
         QVERIFY(rig.recordingSink.capsString().contains("stream-format=(string)byte-stream"));
         QVERIFY(rig.recordingSink.capsString().contains("alignment=(string)au"));
+
+        // Well past the bound with what the session's requests may bring.
+        const qint64 enough = 4 * (messageLimit + 8 * CH264StreamingPipeline::AnswerAllowanceBytes);
+        QTRY_VERIFY_WITH_TIMEOUT(PeerConnections::mostBytesReceived(quint16(peer.port()), {}) > enough || !errors.isEmpty(),
+                                 Wait);
+        QCOMPARE(errors.count(), 0);
+        const int frames = rig.surface.frameCount;
+        QTRY_VERIFY_WITH_TIMEOUT(rig.surface.frameCount > frames, Wait);
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(rig.pipeline.state(), int(GST_STATE_PLAYING));
     }
 
     // At one picture a second, each picture must reach the video sink before the first unit of
