@@ -51,6 +51,9 @@ public:
         }
     }
 
+    // For a signal to the peer.
+    qint64 processId() const { return m_process.processId(); }
+
     // Whether the peer may still be asked: it got ready, runs, and has not let a request
     // run into its time-out.
     bool isAnswering() const { return m_answering && m_process.state() == QProcess::Running; }

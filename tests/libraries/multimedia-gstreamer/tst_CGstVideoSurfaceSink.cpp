@@ -228,12 +228,13 @@ private slots:
 
     void disabledOutputDropsFramesButKeepsTheLastForStills()
     {
+        // Outlives the pipeline, whose streaming thread counts into it until it stops.
+        std::atomic<int> countedBuffers { 0 };
         LocalPipeline pipeline(testSource(32, 32));
         CGstVideoSurfaceSink sink;
         TestVideoSurface surface;
         sink.setVideoSurface(&surface);
         sink.setAppSinkElement(pipeline.sink());
-        std::atomic<int> countedBuffers { 0 };
         GstPad* sinkPad = gst_element_get_static_pad(GST_ELEMENT(pipeline.sink()), "sink");
         gst_pad_add_probe(sinkPad, GST_PAD_PROBE_TYPE_BUFFER,
                           [](GstPad*, GstPadProbeInfo*, gpointer counter) {

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
+
 using Ulx::MultimediaTypes;
 using Ulx::Multimedia::CRTSPVideoStreamerLogic;
 
@@ -103,6 +105,46 @@ private slots:
         qInfo("%s: peak %lld MiB above the start", qPrintable(shape), grown / MiB);
         QVERIFY2(grown < AllowedGrowth, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown / MiB)));
         QVERIFY2(errors.count() <= 1, qPrintable(QString::number(errors.count())));
+    }
+
+    void aLongMessageAfterTheFirstPictureEndsInOneErrorAndABoundedPeak_data()
+    {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<bool>("overTcp");
+        QTest::newRow("answer without request, UDP") << QStringLiteral("body-after-picture") << false;
+        QTest::newRow("answer without request, TCP") << QStringLiteral("body-after-picture") << true;
+        QTest::newRow("ANNOUNCE, UDP") << QStringLiteral("announce-after-picture") << false;
+        QTest::newRow("ANNOUNCE, TCP") << QStringLiteral("announce-after-picture") << true;
+        // Over TCP the source sends no keep-alive while the video comes.
+        QTest::newRow("answer to the keep-alive, UDP") << QStringLiteral("keepalive-after-picture") << false;
+    }
+
+    // Once the picture runs, the camera sends one RTSP message of 1.9 GB without end: the
+    // stream ends in one error, and the process never holds much of the message.
+    void aLongMessageAfterTheFirstPictureEndsInOneErrorAndABoundedPeak()
+    {
+        QFETCH(QString, shape);
+        QFETCH(bool, overTcp);
+        PeerProcess peer;
+        CRTSPVideoStreamerLogic logic;
+        QVERIFY(pointAtPeer(peer, shape, logic));
+        logic.setRtspOverTcp(overTcp);
+        // Only the bound may end it: over TCP the message holds the pictures back, which the
+        // picture watch would notice in the end.
+        logic.setPictureDeadlines(10 * Wait, 10 * Wait);
+        QSignalSpy errors(&logic, &CRTSPVideoStreamerLogic::errorOccurred);
+        logic.start();
+        QTRY_COMPARE_WITH_TIMEOUT(logic.state(), MultimediaTypes::StreamingRunning, Wait);
+
+        QVERIFY(PeakMemory::resetPeak());
+        const qint64 before = PeakMemory::residentBytes();
+        QCOMPARE(::kill(pid_t(peer.processId()), SIGUSR1), 0);
+        const auto grown = [before] { return PeakMemory::peakBytes() - before; };
+        QTRY_VERIFY_WITH_TIMEOUT(logic.state() == MultimediaTypes::StreamingStopped || grown() >= AllowedGrowth, Wait);
+        qInfo("%s: peak %lld MiB above the first picture", qPrintable(shape), grown() / MiB);
+        QVERIFY2(grown() < AllowedGrowth, qPrintable(QStringLiteral("peak %1 MiB above the first picture").arg(grown() / MiB)));
+        QCOMPARE(logic.state(), MultimediaTypes::StreamingStopped);
+        QCOMPARE(errors.count(), 1);
     }
 
     void aStopWhileTheSourceReadsLeavesTheGuiThreadTurning_data()

@@ -10,11 +10,17 @@ answers every client on its own thread:
   endless-unit   OPTIONS, DESCRIBE (H.264), SETUP (UDP or TCP, as the client asks) and PLAY are
                  answered as a camera would; then one H.264 unit is started, fragmented over RTP
                  (FU-A), and its fragments keep coming without the one that ends it
+  body-after-picture, announce-after-picture, keepalive-after-picture
+                 set the stream up as endless-unit does, but send whole pictures (ten a second,
+                 over UDP or TCP) until the peer gets SIGUSR1; then, on the RTSP connection,
+                 an answer no request asked for, an ANNOUNCE, or the answer to the client's
+                 next keep-alive (OPTIONS), each of 1.9 GB whose body never ends
 Everything is sent as fast as the client reads (or, over UDP, as fast as the socket takes
 it), and stops after 120 seconds or 4 GiB per client, whichever comes first.
 """
 
 import argparse
+import signal
 import socket
 import struct
 import sys
@@ -28,6 +34,12 @@ SDP = (b"v=0\r\no=- 1 1 IN IP4 127.0.0.1\r\ns=hostile\r\nc=IN IP4 127.0.0.1\r\nt
        b"m=video 0 RTP/AVP 96\r\na=rtpmap:96 H264/90000\r\n"
        b"a=fmtp:96 packetization-mode=1\r\na=control:stream=0\r\n")
 FRAGMENT = 1400
+# One 64x48 black picture, whole: sequence and picture parameter sets and an IDR slice.
+PICTURE = [bytes.fromhex("6742c015dc47b016a0c0c0d4a000000300200000030291e2c5f0"),
+           bytes.fromhex("68ce3c80"),
+           bytes.fromhex("65888406a8930a0003fbf24f27275d75d75d75d780")]
+AFTER_PICTURE = ("body-after-picture", "announce-after-picture", "keepalive-after-picture")
+armed = threading.Event()
 
 
 class Budget:
@@ -95,6 +107,61 @@ def endless(connection, cseq, shape):
                 break
 
 
+def endless_message(connection, head, budget):
+    connection.sendall(head + b"Content-Type: application/sdp\r\nContent-Length: 1900000000\r\n\r\n")
+    while budget.spend(len(FILLER)):
+        connection.sendall(FILLER)
+
+
+def interleave(channel, packet):
+    return b"$" + bytes([channel]) + struct.pack("!H", len(packet)) + packet
+
+
+def stream_pictures(connection, lock, transport, shape):
+    """Whole pictures until armed; then the long message on the RTSP connection (its own
+    thread over UDP, so the pictures go on; over TCP they cannot, as the message holds it)."""
+    budget = Budget()
+    sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    sequence = 0
+    picture = 0
+    hostile_sent = False
+    try:
+        while budget.spend(0):
+            if armed.is_set() and shape != "keepalive-after-picture" and not hostile_sent:
+                hostile_sent = True
+                head = (b"RTSP/1.0 200 OK\r\nCSeq: 4711\r\n" if shape == "body-after-picture"
+                        else b"ANNOUNCE rtsp://127.0.0.1/stream RTSP/1.0\r\nCSeq: 1\r\nSession: 4711\r\n")
+                thread = threading.Thread(target=locked, args=(lock, endless_message, connection, head, Budget()),
+                                          daemon=True)
+                thread.start()
+            for index, unit in enumerate(PICTURE):
+                marker = 0x80 if index == len(PICTURE) - 1 else 0
+                packet = struct.pack("!BBHII", 0x80, marker | 96, sequence & 0xFFFF, (picture * 9000) & 0xFFFFFFFF,
+                                     0x1234ABCD) + unit
+                sequence += 1
+                if "interleaved" in transport:
+                    channel = int(transport.split("interleaved=")[1].split("-")[0])
+                    with lock:
+                        connection.sendall(interleave(channel, packet))
+                else:
+                    port = int(transport.split("client_port=")[1].split("-")[0].split(";")[0])
+                    sender.sendto(packet, ("127.0.0.1", port))
+            picture += 1
+            time.sleep(0.1)
+    except OSError:
+        pass
+    finally:
+        sender.close()
+
+
+def locked(lock, function, *arguments):
+    try:
+        with lock:
+            function(*arguments)
+    except OSError:
+        pass
+
+
 def rtp_fragments():
     """RTP packets of one IDR unit that never ends: a start fragment, then middle ones."""
     sequence = 0
@@ -136,6 +203,8 @@ def stream_endless_unit(connection, transport):
 def serve(connection, shape):
     pending = [b""]
     transport = ""
+    lock = threading.Lock()
+    playing = False
     try:
         while True:
             request = read_request(connection, pending)
@@ -143,9 +212,14 @@ def serve(connection, shape):
                 return
             method, headers = request
             cseq = headers.get("cseq", "0")
+            if method == "OPTIONS" and playing and armed.is_set() and shape == "keepalive-after-picture":
+                with lock:
+                    endless_message(connection, b"RTSP/1.0 200 OK\r\nCSeq: " + cseq.encode() + b"\r\n", Budget())
+                return
             if method == "OPTIONS":
-                answer(connection, cseq, b"Public: OPTIONS, DESCRIBE, SETUP, PLAY, TEARDOWN\r\n")
-            elif method == "DESCRIBE" and shape != "endless-unit":
+                with lock:
+                    answer(connection, cseq, b"Public: OPTIONS, DESCRIBE, SETUP, PLAY, TEARDOWN\r\n")
+            elif method == "DESCRIBE" and shape in ("endless-body", "endless-head", "trickle-head"):
                 endless(connection, cseq, shape)
                 return
             elif method == "DESCRIBE":
@@ -157,13 +231,23 @@ def serve(connection, shape):
                 reply = transport.split(",")[0]
                 if "RTP/AVP/TCP" not in reply and "client_port" in reply:
                     reply += ";server_port=9-10"
-                answer(connection, cseq, b"Session: 4711;timeout=60\r\nTransport: " + reply.encode() + b"\r\n")
+                # A short session time-out brings the client's keep-alives often.
+                timeout = b"2" if shape in AFTER_PICTURE else b"60"
+                answer(connection, cseq, b"Session: 4711;timeout=" + timeout + b"\r\nTransport: " + reply.encode()
+                       + b"\r\n")
+            elif method == "PLAY" and shape in AFTER_PICTURE:
+                with lock:
+                    answer(connection, cseq, b"Session: 4711\r\n")
+                playing = True
+                threading.Thread(target=stream_pictures, args=(connection, lock, transport.split(",")[0], shape),
+                                 daemon=True).start()
             elif method == "PLAY":
                 answer(connection, cseq, b"Session: 4711\r\n")
                 stream_endless_unit(connection, transport.split(",")[0])
                 return
             else:
-                answer(connection, cseq, b"Session: 4711\r\n")
+                with lock:
+                    answer(connection, cseq, b"Session: 4711\r\n")
     except OSError:
         pass
     finally:
@@ -172,9 +256,10 @@ def serve(connection, shape):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("shape", choices=("endless-body", "endless-head", "trickle-head", "endless-unit"))
+    parser.add_argument("shape", choices=("endless-body", "endless-head", "trickle-head", "endless-unit") + AFTER_PICTURE)
     parser.add_argument("--port", type=int, default=0)
     options = parser.parse_args()
+    signal.signal(signal.SIGUSR1, lambda number, frame: armed.set())
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     listener.bind(("127.0.0.1", options.port))

@@ -100,6 +100,8 @@ bool CH264StreamingPipeline::prepareStateChange(GstState target)
         m_depayloaderHeldBytes = 0;
         m_unitLimitReported = false;
         m_sourcePadAdded = false;
+        m_interleavedBytes = 0;
+        m_requestsSent = 0;
         m_answerLimitReported = false;
         if (m_built)
             m_answerWatchTimer.start(AnswerWatchMs, this);
@@ -142,24 +144,33 @@ bool CH264StreamingPipeline::changeState(GstState target)
 void CH264StreamingPipeline::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_answerWatchTimer.timerId()) {
-        const bool stopped = m_requestedState == GST_STATE_NULL && !isChangingState();
-        if (m_sourcePadAdded || stopped) {
+        if (m_requestedState == GST_STATE_NULL && !isChangingState()) {
             m_answerWatchTimer.stop();
             return;
         }
-        // The source may try again on a connection of its own (another RTSP version): the
-        // watch goes on until the first pad or the end of the stop.
+        // The source may try again on a connection of its own (another RTSP version, TCP after
+        // UDP): the watch goes on until the end of the stop.
         const qint64 received = PeerConnections::mostBytesReceived(m_peerPort, m_peerAddresses);
-        if (received <= m_answerLimitBytes || PeerConnections::shutDown(m_peerPort, m_peerAddresses) == 0)
+        const qint64 messages = received - m_interleavedBytes;
+        const qint64 allowed = m_answerLimitBytes + m_requestsSent * AnswerAllowanceBytes;
+        if (messages <= allowed || PeerConnections::shutDown(m_peerPort, m_peerAddresses) == 0)
             return;
         // While stopping, the read error that follows is the stop's, as after its own cut.
         if (m_requestedState == GST_STATE_NULL)
             m_stopCutConnections = true;
-        if (!m_answerLimitReported) {
-            m_answerLimitReported = true;
-            CLogger::logMessage(CLogger::LogLevelError, "H264StreamingPipeline",
-                                QStringLiteral("The camera's answers exceed %1 bytes; connections cut").arg(m_answerLimitBytes),
-                                { received });
+        if (m_answerLimitReported)
+            return;
+        m_answerLimitReported = true;
+        CLogger::logMessage(CLogger::LogLevelError, "H264StreamingPipeline",
+                            QStringLiteral("The camera's RTSP messages exceed %1 bytes; connections cut").arg(allowed),
+                            { messages, m_sourcePadAdded.load() });
+        // Once streaming, the source takes a cut connection for a server's and reconnects
+        // (UDP), or its error may come after the picture watch's: the stream ends here, and
+        // the source's error that follows is the cut's own.
+        if (m_sourcePadAdded && m_requestedState != GST_STATE_NULL) {
+            notifyErrorOccurred(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ,
+                                QStringLiteral("The camera sent more than %1 bytes of RTSP messages.").arg(allowed));
+            m_stopCutConnections = true;
         }
         return;
     }
@@ -229,6 +240,8 @@ void CH264StreamingPipeline::build()
     g_object_set(G_OBJECT(m_recordingAppSink), "async", FALSE, nullptr);
 
     g_signal_connect(m_rtspSource, "pad-added", G_CALLBACK(&CH264StreamingPipeline::onSourcePadAdded), this);
+    g_signal_connect(m_rtspSource, "before-send", G_CALLBACK(&CH264StreamingPipeline::onBeforeSend), this);
+    g_signal_connect(m_rtspSource, "new-manager", G_CALLBACK(&CH264StreamingPipeline::onNewManager), this);
     g_signal_connect(m_decoder, "pad-added", G_CALLBACK(&CH264StreamingPipeline::onDecoderPadAdded), m_videoConvert);
     if (m_preferSoftwareDecoding)
         g_signal_connect(m_decoder, "autoplug-sort", G_CALLBACK(&CH264StreamingPipeline::onAutoplugSort), nullptr);
@@ -391,6 +404,67 @@ void CH264StreamingPipeline::onSourcePadAdded(GstElement* source, GstPad* pad, g
         }
     }
     gst_caps_unref(caps);
+}
+
+// Source's thread: each request may bring an answer (a keep-alive's too).
+gboolean CH264StreamingPipeline::onBeforeSend(GstElement* source, GstRTSPMessage* message, gpointer userData)
+{
+    Q_UNUSED(source)
+    if (message && message->type == GST_RTSP_MESSAGE_REQUEST)
+        ++static_cast<CH264StreamingPipeline*>(userData)->m_requestsSent;
+    return TRUE;
+}
+
+void CH264StreamingPipeline::onNewManager(GstElement* source, GstElement* manager, gpointer userData)
+{
+    Q_UNUSED(source)
+    g_signal_connect(manager, "pad-added", G_CALLBACK(&CH264StreamingPipeline::onManagerPadAdded), userData);
+}
+
+// The RTP manager's inputs: what the RTSP connection interleaves reaches them from the
+// source's own pads, what comes over UDP from a UDP source; only the former is counted.
+void CH264StreamingPipeline::onManagerPadAdded(GstElement* manager, GstPad* pad, gpointer userData)
+{
+    Q_UNUSED(manager)
+    const gchar* name = GST_PAD_NAME(pad);
+    if (GST_PAD_DIRECTION(pad) != GST_PAD_SINK
+        || !(g_str_has_prefix(name, "recv_rtp_sink") || g_str_has_prefix(name, "recv_rtcp_sink")))
+        return;
+    g_signal_connect(pad, "linked", G_CALLBACK(&CH264StreamingPipeline::onManagerPadLinked), userData);
+    GstPad* peer = gst_pad_get_peer(pad);
+    if (peer) {
+        onManagerPadLinked(pad, peer, userData);
+        gst_object_unref(peer);
+    }
+}
+
+void CH264StreamingPipeline::onManagerPadLinked(GstPad* pad, GstPad* peer, gpointer userData)
+{
+    GstElement* from = gst_pad_get_parent_element(peer);
+    GstElementFactory* factory = from ? gst_element_get_factory(from) : nullptr;
+    const bool overUdp = factory && g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "udpsrc") == 0;
+    if (from)
+        gst_object_unref(from);
+    if (overUdp || g_object_get_data(G_OBJECT(pad), "cx-interleaved-counted"))
+        return;
+    g_object_set_data(G_OBJECT(pad), "cx-interleaved-counted", pad);
+    gst_pad_add_probe(pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                      &CH264StreamingPipeline::onInterleavedData, userData, nullptr);
+}
+
+// Source's thread: each interleaved packet came with four bytes of framing.
+GstPadProbeReturn CH264StreamingPipeline::onInterleavedData(GstPad* pad, GstPadProbeInfo* info, gpointer userData)
+{
+    Q_UNUSED(pad)
+    qint64 bytes = 0;
+    if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
+        bytes = 4 + qint64(gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info)));
+    } else {
+        GstBufferList* list = GST_PAD_PROBE_INFO_BUFFER_LIST(info);
+        bytes = 4 * qint64(gst_buffer_list_length(list)) + qint64(gst_buffer_list_calculate_size(list));
+    }
+    static_cast<CH264StreamingPipeline*>(userData)->m_interleavedBytes += bytes;
+    return GST_PAD_PROBE_OK;
 }
 
 // Streaming thread: links the decoded pad to the converter, once.

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <gst/rtsp/gstrtspmessage.h>
+
 #include <atomic>
 
 namespace Ulx {
@@ -32,11 +34,15 @@ public:
     // depayloader would keep every fragment of it.
     static constexpr qint64 DefaultUnitLimitBytes = 16 * 1024 * 1024;
     static constexpr int StopGraceMs = 2000;
-    // What the camera may send on its RTSP connection before the stream's first pad: the heads
-    // of its answers, the session description and, over TCP, the first moments of video. The RTSP source and its connection take a
-    // head or a body of any length; past this the connection is cut. Checked every
-    // AnswerWatchMs while the source sets the stream up.
+    // What the camera may send on its RTSP connection beside the video it interleaves there
+    // (over TCP): the messages of the session, for its whole life. The RTSP source and its
+    // connection take a head or a body of any length, before the first picture and after it.
+    // Each request the source sends (a keep-alive among them) may bring an answer of up to
+    // AnswerAllowanceBytes more. Past this the connection is cut and the stream ends in an
+    // error. Checked every AnswerWatchMs (on loopback the source reads some tens of megabytes
+    // in that time).
     static constexpr qint64 DefaultAnswerLimitBytes = 8 * 1024 * 1024;
+    static constexpr qint64 AnswerAllowanceBytes = 64 * 1024;
     static constexpr int AnswerWatchMs = 20;
 
     explicit CH264StreamingPipeline(QObject* parent = nullptr);
@@ -78,6 +84,11 @@ private:
     static GstPadProbeReturn onDepayloaderInput(GstPad* pad, GstPadProbeInfo* info, gpointer userData);
     static GstPadProbeReturn onDepayloaderOutput(GstPad* pad, GstPadProbeInfo* info, gpointer userData);
     static void onSourcePadAdded(GstElement* source, GstPad* pad, gpointer userData);
+    static gboolean onBeforeSend(GstElement* source, GstRTSPMessage* message, gpointer userData);
+    static void onNewManager(GstElement* source, GstElement* manager, gpointer userData);
+    static void onManagerPadAdded(GstElement* manager, GstPad* pad, gpointer userData);
+    static void onManagerPadLinked(GstPad* pad, GstPad* peer, gpointer userData);
+    static GstPadProbeReturn onInterleavedData(GstPad* pad, GstPadProbeInfo* info, gpointer userData);
     static void onDecoderPadAdded(GstElement* decoder, GstPad* pad, gpointer userData);
     static GValueArray* onAutoplugSort(GstElement* bin, GstPad* pad, GstCaps* caps, GValueArray* factories,
                                        gpointer userData);
@@ -114,6 +125,10 @@ private:
     std::atomic<bool> m_unitLimitReported { false };
     qint64 m_answerLimitBytes = DefaultAnswerLimitBytes;
     std::atomic<bool> m_sourcePadAdded { false };
+    // What came on the RTSP connection as interleaved video and its reports, with their framing
+    // (streaming threads), and the requests the source sent.
+    std::atomic<qint64> m_interleavedBytes { 0 };
+    std::atomic<int> m_requestsSent { 0 };
     QBasicTimer m_answerWatchTimer;
     bool m_answerLimitReported = false;
     std::atomic<int> m_pendingChanges { 0 };
