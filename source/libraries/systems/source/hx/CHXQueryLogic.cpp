@@ -14,6 +14,8 @@
 #include "multimedia/CRemoteMediaDataStorage.h"
 #include "systemcontrol/CSystemDataStorage.h"
 
+#include "CLogger.h"
+
 #include <QDateTime>
 #include <QTimerEvent>
 
@@ -45,6 +47,22 @@ const QVector<int>& settingsList()
                                      ParameterImageRes,     ParameterVideoClipTime, ParameterTimelapse,
                                      ParameterBuzzer,       ParameterTimestampEnable};
     return ids;
+}
+
+bool answersAll(const CGetCameraInfoCommand* command)
+{
+    // The camera answers every value asked for: one missing was cut off at a line's end, and the
+    // connect check would correct the camera from the default left in its place.
+    const QHash<int, QVariant> values = command->values();
+    for (const int id : command->parameterIds()) {
+        if (!values.contains(id)) {
+            Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, QStringLiteral("UlxSystemsLibrary"),
+                                                 QStringLiteral("Camera status answer without a value for"),
+                                                 {TetronTables::cameraParameterNames().name(id)});
+            return false;
+        }
+    }
+    return true;
 }
 
 constexpr int kCameraModeVideo = 1;
@@ -174,6 +192,10 @@ void CHXQueryLogic::handleConnecting(CAbstractTetronCommand* command)
     Multimedia::CRemoteMediaDataStorage* storage = m_storageProvider->remoteMediaDataStorage();
     switch (command->type()) {
     case CAbstractTetronCommand::GetCameraInfo:
+        if (!answersAll(static_cast<CGetCameraInfoCommand*>(command))) {
+            emit errorOccurred(Network);
+            return;
+        }
         applyCameraInfo(static_cast<CGetCameraInfoCommand*>(command));
         break;
     case CAbstractTetronCommand::GetCameraAlert:
