@@ -6,6 +6,7 @@
 
 #include "CLogger.h"
 #include "CMP4VideoOrientationPatcher.h"
+#include "CutShortMedia.h"
 #include "FilePermissions.h"
 #include "FileReplacement.h"
 #include "PeerNetworkAccess.h"
@@ -43,24 +44,6 @@ int percent(qint64 part, qint64 whole)
 qint64 addSizes(qint64 a, qint64 b)
 {
     return b > std::numeric_limits<qint64>::max() - a ? std::numeric_limits<qint64>::max() : a + b;
-}
-
-// Why a file whose size nobody gave is not whole, as far as its own format tells: a JPEG ends
-// with its end-of-image marker, an MP4's top-level boxes reach its end. Empty when whole or unknown.
-QString cutShortContent(QFile& file)
-{
-    if (!file.seek(0))
-        return QString();
-    const QByteArray head = file.read(8);
-    if (head.startsWith("\xFF\xD8")) {
-        QByteArray tail(2, '\0');
-        if (!file.seek(file.size() - 2) || !CMP4VideoOrientationPatcher::readFromFile(file, tail.data(), 2)
-            || tail != "\xFF\xD9")
-            return QStringLiteral("the JPEG has no end-of-image marker");
-    } else if (head.mid(4) == "ftyp" && !CMP4VideoOrientationPatcher::atomsReachEnd(file)) {
-        return QStringLiteral("the MP4's boxes do not reach its end");
-    }
-    return QString();
 }
 
 // The total of a Content-Range ("bytes 0-9/10", "bytes */10"); -1 when none is given.
@@ -425,7 +408,7 @@ void CHXMediaDownload::completeCurrentFile()
     const bool video = m_files.at(m_index).fileType() == RemoteMediaTypes::FileTypeVideo;
     std::function<QString(QFile&)> finishFile = [unsized, video](QFile& content) {
         if (unsized) {
-            const QString cut = cutShortContent(content);
+            const QString cut = cutShortMedia(content);
             if (!cut.isEmpty())
                 return cut;
         }
