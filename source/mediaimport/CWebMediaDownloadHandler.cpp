@@ -7,6 +7,7 @@
 #include "messages/TranslationHelper.h"
 
 #include "CLogger.h"
+#include "CutShortMedia.h"
 #include "TovrinWebApi.h"
 
 #include <QDir>
@@ -167,7 +168,7 @@ void CWebMediaDownloadHandler::onSingleFileLinkReceived(Tovrin::Web::SingleMedia
         return;
     }
     m_localFilePath = localPath;
-    m_downloadId = m_webApi->downloadSingleProjectFile(m_localFilePath, mediaDataLink.url);
+    m_downloadId = m_webApi->downloadSingleProjectFile(m_localFilePath, mediaDataLink.url, Ulx::Multimedia::cutShortMedia);
     if (m_downloadId == 0) {
         CLogger::logMessage(CLogger::LogLevelError, QStringLiteral("Core"),
                             QStringLiteral("The web client refused to start the media download (link empty: %1)"),

@@ -588,7 +588,10 @@ void SoftwareUpdater::finishDownload(QNetworkReply* reply)
     const QString folder = QFileInfo(m_downloadTarget).absolutePath();
     m_publisher->publish(std::move(m_download), m_downloadTarget, Tovrin::Shared::NewCopyPublisher::Rename::Replace,
                          FilePermissions::newFileDefault(),
-                         [folder](QFile&) { FileReplacement::sweepStrayCopies(folder); });
+                         [folder](QFile&) {
+                             FileReplacement::sweepStrayCopies(folder);
+                             return QString();
+                         });
 }
 
 void SoftwareUpdater::onInstallerStored(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,

@@ -13,6 +13,7 @@
 #include "web/WebScreenServices.h"
 
 #include "CLogger.h"
+#include "CutShortMedia.h"
 #include "NewCopyPublisher.h"
 #include "TovrinWebApi.h"
 
@@ -403,7 +404,7 @@ void CProjectDownloadHandler::startNextMediaFile()
     m_currentFileName = fileNameFromPath(path);
     emit currentFileNameChanged();
     setCurrentFileProgress(0);
-    m_currentDownloadId = m_webApi->downloadSingleProjectFile(path, link.url);
+    m_currentDownloadId = m_webApi->downloadSingleProjectFile(path, link.url, Ulx::Multimedia::cutShortMedia);
     checkStarted();
 }
 

@@ -23,6 +23,14 @@ namespace {
 // A poll interval no run of these tests reaches, however loaded the machine: only the polls a
 // test asks for are sent.
 constexpr int NoPoll = 3600000;
+
+// As the camera answers the connect sequence's queries, in their order.
+const QByteArray kConnectAnswers[] = {
+    "0\nOK\nCamera.Record.Total=0\nCamera.MBytes.Remaining=2027\nCamera.Menu.UIMode=CAMERA\n"
+    "Camera.Menu.Alert=0\nCamera.Battery.Level=57\n",
+    "0\nOK\nCamera.Menu.FWversion=HX-9.9\n",
+    "0\nOK\nCamera.Menu.Flicker=50Hz\nCamera.Menu.VideoRes=1080P60\nCamera.Menu.LoopingVideo=OFF\n"
+    "Camera.Menu.ImageRes=3MP\n"};
 } // namespace
 
 class tst_CHXConnectionController : public QObject
@@ -177,6 +185,92 @@ private slots:
                  CAbstractConnectionController::ErrorInternal);
         // The aborted rest of the sequence queued no corrections.
         QVERIFY(m_sim->requestsTo("set").isEmpty());
+    }
+
+    // An answer without a length that the camera's close cuts at a chosen point, in the status,
+    // version or settings answer of the connect sequence: no value of it is shown, and nothing is
+    // set on the camera because of it. A cut inside a line fails the connection; one at a line's
+    // end is a camera leaving the rest out, which connects without checking what it left out.
+    void cutAnswersWhileConnectingShowAndSetNothing_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("cut");
+        for (int answer = 0; answer < 3; ++answer) {
+            const QByteArray& body = kConnectAnswers[answer];
+            // After the status line, at every line end and inside each value.
+            QVector<int> cuts = {2};
+            for (int at = body.indexOf("\nCamera"); at >= 0; at = body.indexOf("\nCamera", at + 1)) {
+                const int equals = body.indexOf('=', at);
+                cuts << at + 1 << equals + 1 << body.indexOf('\n', equals) - 1;
+            }
+            cuts << body.size() - 1;
+            for (const int cut : qAsConst(cuts))
+                QTest::addRow("answer %d cut at %d", answer, cut) << answer << cut;
+        }
+    }
+
+    void cutAnswersWhileConnectingShowAndSetNothing()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, cut);
+        QVERIFY(m_sim->setState(QJsonObject{{"mode", "CAMERA"}, {"imageres", "3MP"}, {"battery", 57}, {"firmware", "HX-9.9"}}));
+        QJsonArray rules;
+        if (answer > 0)
+            rules.append(QJsonObject{{"fault", "whole"}, {"count", answer}});
+        rules.append(QJsonObject{{"fault", QStringLiteral("cut:%1").arg(cut)}, {"count", 1}});
+        QVERIFY(m_sim->setFaults(QJsonObject{{"get", rules}}));
+        QSignalSpy errors(m_controller.get(), &CAbstractConnectionController::errorOccurred);
+        m_controller->connectToSystem(CAbstractConnectionController::AccessModeWriteWhenFree);
+        const bool cutInsideALine = kConnectAnswers[answer].at(cut - 1) != '\n';
+        QVERIFY(cutInsideALine ? waitDisconnected()
+                               : QTest::qWaitFor([&]() { return m_controller->state() == CAbstractConnectionController::StateConnected; },
+                                                 15000));
+        QCOMPARE(errors.count(), cutInsideALine ? 1 : 0);
+        QVERIFY(m_sim->requestsTo("get").size() >= answer + 1);
+        for (const char* setting : {"UIMode", "VideoRes", "ImageRes"})
+            QVERIFY2(setValues(setting).isEmpty(), setting);
+        const quint8 battery = m_provider->systemDataStorage()->batteryPower();
+        if (!cutInsideALine) {
+            // Connected: what is shown is the camera's own or nothing.
+            QVERIFY(battery == 0 || battery == 57);
+            QVERIFY(media()->captureMode() == RemoteMediaTypes::CaptureModeInvalid
+                    || media()->captureMode() == RemoteMediaTypes::CaptureModePhoto);
+            QVERIFY(media()->photoCaptureResolution() == MultimediaTypes::PhotoResolutionUnknown
+                    || media()->photoCaptureResolution() == MultimediaTypes::PhotoResolution3MP);
+            return;
+        }
+        // What an earlier whole answer brought, or nothing.
+        QVERIFY2(battery == (answer > 0 ? 57 : 0), qPrintable(QString::number(battery)));
+        QCOMPARE(media()->captureMode(), answer > 0 ? RemoteMediaTypes::CaptureModePhoto : RemoteMediaTypes::CaptureModeInvalid);
+        QCOMPARE(m_provider->systemDataStorage()->softwareVersion(), answer > 1 ? QStringLiteral("HX-9.9") : QString());
+        QCOMPARE(media()->photoCaptureResolution(), MultimediaTypes::PhotoResolutionUnknown);
+    }
+
+    // A poll's answer cut by a close, or a value line without its value: the battery shown
+    // stays what the camera last told whole.
+    void cutPollAnswersShowNoValue_data()
+    {
+        QTest::addColumn<QString>("fault");
+        // "0\nOK\nCamera.Battery.Level=33\n": after a line, after the "=", inside the value.
+        for (const int cut : {2, 5, 26, 27, 28})
+            QTest::addRow("cut at %d", cut) << QStringLiteral("cut:%1").arg(cut);
+        QTest::newRow("no value") << QStringLiteral("raw:0\nOK\nCamera.Battery.Level=\n");
+    }
+
+    void cutPollAnswersShowNoValue()
+    {
+        QFETCH(QString, fault);
+        m_controller->queryLogic()->setPollInterval(NoPoll);
+        QVERIFY(m_sim->setState(QJsonObject{{"battery", 57}}));
+        QVERIFY(connectAndWait());
+        QTRY_VERIFY_WITH_TIMEOUT(m_controller->runner()->isIdle(), 10000);
+        QCOMPARE(m_provider->systemDataStorage()->batteryPower(), quint8(57));
+        QVERIFY(m_sim->setState(QJsonObject{{"battery", 33}}));
+        QVERIFY(m_sim->fault("get", fault));
+        QVERIFY(m_sim->clearLog());
+        m_controller->queryLogic()->poll();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_controller->queryLogic()->infoQueryPending(), 10000);
+        QCOMPARE(m_provider->systemDataStorage()->batteryPower(), quint8(57));
     }
 
     void pollReadsAlertAndBattery()

@@ -13,12 +13,16 @@
 #include "support/PeakMemory.h"
 #include "support/TestVolume.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QSemaphore>
+#include <QtEndian>
 #include <QtTest>
 
 #include <cerrno>
 #include <limits>
 #include <memory>
+#include <tuple>
 
 #include <sys/stat.h>
 
@@ -382,6 +386,100 @@ private slots:
             QCOMPARE(log.count("listed size"), 1);
         }
         QTRY_COMPARE_WITH_TIMEOUT(leftovers(), QStringList({"v.mp4"}), 20000);
+    }
+
+    // Files as the camera stores them: an MP4 (ftyp, moov, mdat), a JPEG, and bytes of neither.
+    static QByteArray box(const char* type, const QByteArray& body)
+    {
+        QByteArray size(4, '\0');
+        qToBigEndian<quint32>(quint32(8 + body.size()), size.data());
+        return size + type + body;
+    }
+    static QByteArray mp4()
+    {
+        return box("ftyp", QByteArray("isom\0\0\x02\0isomiso2", 16)) + box("moov", box("udta", QByteArray(32, 'u')))
+            + box("mdat", QByteArray(20000, 'm'));
+    }
+    static QByteArray jpeg()
+    {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "JPEG");
+        return buffer.data();
+    }
+    static QByteArray neither() { return QByteArray(5000, 'n'); }
+
+    // A file the list gives no size for, sent without a length and cut by a close at chosen
+    // points. A camera that honours ranges tells the rest and the size when asked past the cut;
+    // where it ignores them, the file's own format shows the cut. Nothing cut takes a name; an
+    // older copy chosen for overwrite stays byte for byte.
+    void unsizedFilesCutByACloseAreNeverPublished_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("older");
+        QTest::addColumn<int>("result");
+        const int failed = CHXMediaDownload::ResultTransferFailed;
+        const int completed = CHXMediaDownload::ResultCompleted;
+        const QByteArray video = mp4();
+        const QByteArray photo = jpeg();
+        // Inside the ftyp, at the end of the ftyp and of the moov, inside the mdat, a byte short.
+        const QVector<int> videoCuts = {12, 24, 72, 10000, int(video.size()) - 1};
+        const QVector<int> photoCuts = {2, 100, int(photo.size()) / 2, int(photo.size()) - 2, int(photo.size()) - 1};
+        int row = 0;
+        const auto add = [&row](const char* kind, const QByteArray& content, const QString& fault, int result) {
+            QTest::addRow("%s %s", kind, qPrintable(fault)) << content << fault << bool(row++ % 2) << result;
+        };
+        for (const auto& [kind, content, cuts] :
+             {std::make_tuple("mp4", video, videoCuts), std::make_tuple("jpeg", photo, photoCuts)}) {
+            add(kind, content, QStringLiteral("no-length"), completed);
+            for (const int cut : cuts) {
+                add(kind, content, QStringLiteral("cut:%1").arg(cut), completed);
+                add(kind, content, QStringLiteral("cut:%1+ignore-range").arg(cut), failed);
+            }
+        }
+        add("neither", neither(), QStringLiteral("no-length"), completed);
+        for (const int cut : {0, 1, 2500, 4999})
+            add("neither", neither(), QStringLiteral("cut:%1").arg(cut), completed);
+    }
+
+    void unsizedFilesCutByACloseAreNeverPublished()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, fault);
+        QFETCH(bool, older);
+        QFETCH(int, result);
+        const QString path = QStringLiteral("/SD/DCIM/100MEDIA/CUT0001.MP4");
+        QVERIFY(m_sim->addFile(QJsonObject{{"path", path}, {"format", "MP4"}, {"listedSize", QJsonValue::Null},
+                                           {"contentBase64", QString::fromLatin1(content.toBase64())}}));
+        // Every answer is cut where ranges are ignored; the first only where they are honoured.
+        QVERIFY(m_sim->fault("file", fault, fault.contains("ignore-range") || fault == "no-length" ? -1 : 1));
+        const QByteArray olderBytes(32768, 'o');
+        if (older) {
+            QFile existing(target("c.mp4"));
+            QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(olderBytes) == olderBytes.size());
+        }
+        LogCapture log;
+        CHXMediaDownload download({info(path, 0, RemoteMediaTypes::FileTypeVideo)}, {target("c.mp4")});
+        download.setReplaceableTargets({target("c.mp4")});
+        QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(download.result(), result);
+        if (result == CHXMediaDownload::ResultCompleted) {
+            QCOMPARE(fileBytes(target("c.mp4")), content);
+            QCOMPARE(download.processedFiles(), QStringList({target("c.mp4")}));
+        } else {
+            QCOMPARE(QFile::exists(target("c.mp4")), older);
+            if (older)
+                QCOMPARE(fileBytes(target("c.mp4")), olderBytes);
+            QVERIFY(download.processedFiles().isEmpty());
+            QCOMPARE(log.count("ended short"), 1);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(leftovers(), older || result == CHXMediaDownload::ResultCompleted
+                                                   ? QStringList({"c.mp4"}) : QStringList(), 20000);
     }
 
     // An answer that never ends or that trickles is given up as a failed transfer, in bounded

@@ -96,6 +96,38 @@ private slots:
         QCOMPARE(storage()->remoteFiles().size(), 2);
     }
 
+    // The count and the list answered without a length and cut by a close: the list is never
+    // short, the state an error until a whole answer comes.
+    void cutAnswersGiveNoShortList_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<int>("cut");
+        // "0\nOK\nCamera.Total.File.Number=12\n": after a line, after the "=", inside the value.
+        for (const int cut : {5, 30, 31, 32})
+            QTest::addRow("count cut at %d", cut) << "get" << cut;
+        for (const int cut : {10, 60, 150, 600, 1200})
+            QTest::addRow("list cut at %d", cut) << "dir" << cut;
+    }
+
+    void cutAnswersGiveNoShortList()
+    {
+        QFETCH(QString, route);
+        QFETCH(int, cut);
+        for (int i = 2; i < 12; ++i)
+            QVERIFY(m_sim->addFile(QJsonObject{{"path", QStringLiteral("/SD/DCIM/100MEDIA/IMG%1.JPG").arg(i, 4, 10, QLatin1Char('0'))}}));
+        // Logged in first: the camera's refusal would take the cut.
+        QVERIFY(listReady());
+        QCOMPARE(storage()->remoteFiles().size(), 12);
+        QVERIFY(m_sim->fault(route, QStringLiteral("cut:%1").arg(cut)));
+        m_logic->markFileListOutdated();
+        QVERIFY(listReady());
+        QCOMPARE(storage()->fileListState(), RemoteMediaTypes::FileListStateError);
+        QVERIFY(storage()->remoteFiles().isEmpty());
+        QVERIFY(listReady());
+        QCOMPARE(storage()->fileListState(), RemoteMediaTypes::FileListStateReady);
+        QCOMPARE(storage()->remoteFiles().size(), 12);
+    }
+
     void hostileNamesNeverReachTheList()
     {
         QVERIFY(m_sim->addFile(QJsonObject{{"path", "@127.0.0.2/x.JPG"}}));

@@ -34,7 +34,8 @@ endless-close, trickle, gzip-bomb), on "dir" nested (a list whose elements nest 
 deep) and on "thumb" pixel-bomb (a JPEG that claims 20000 x 20000 pixels);
 transport faults combine with "+", for example "slow+ignore-range". Of a file, instead:
 endless-page (a 404 page in chunks, as fast as it is read, that never ends), trickle (the file
-at 64 bytes every 50 ms), crawl (16 bytes every 50 ms).
+at 64 bytes every 50 ms), crawl (16 bytes every 50 ms). On any route, cut:<n>: the answer has no
+Content-Length and the connection closes after its first n body bytes.
 """
 
 import argparse
@@ -240,6 +241,10 @@ class Handler(BaseHTTPRequestHandler):
             return
         if "404" in names:
             status, body, content_type = 404, b"<html><body>Not Found</body></html>", "text/html"
+        cut = next((int(name[4:]) for name in names if name.startswith("cut:")), None)
+        if cut is not None:
+            body = body[:cut]
+            names.add("no-length")
         self.send_response(status)
         self.send_header("Content-Type", content_type)
         if "no-length" in names:
@@ -308,7 +313,8 @@ class Handler(BaseHTTPRequestHandler):
         elif fault and fault.startswith("raw:"):
             body = fault.split(":", 1)[1]
         transport = ("no-answer", "close-mid-body", "slow", "404") + hostile_answers.HTTP_SHAPES
-        self.send_body(200, body, fault=fault if fault in transport else None)
+        passed = fault in transport or (fault or "").startswith("cut:")
+        self.send_body(200, body, fault=fault if passed else None)
 
     def session_ok(self):
         cookie = self.headers.get("Cookie", "")

@@ -13,7 +13,8 @@ Nth request of that route) make it misbehave on purpose. Signed service requests
 (signature, date, one-time token) before any fault is injected, so a replayed token fails even
 where a fault was asked for. "paceBytesPerSecond" sends an answer's body at that rate, "slowBodyMs"
 16 bytes at a time with that pause, "padBytes" makes it larger, "pauseAfterBytes" falls silent for
-"pauseMs" after that many bytes of the answer. "endless" answers with "status" (200 when none is
+"pauseMs" after that many bytes of the answer, "cutBodyAfterBytes" sends a stored object without a
+length and closes after that many bytes of it. "endless" answers with "status" (200 when none is
 given) and a body without end, as fast as the client reads (for at most "maxSeconds", 60 by
 default), in chunks when "chunked" is set, after the text of "openWith" when given, and before
 the request's body has been read when "bodyUnread" is set; with "head" ("status" or "lines") the
@@ -881,14 +882,18 @@ class Handler(BaseHTTPRequestHandler):
         # Streamed: objects can be far larger than what the peer should hold in memory.
         self.record('ok', 200, bytes=size)
         head = ['HTTP/1.1 200 OK', 'Content-Type: application/octet-stream']
-        if fault.get('noContentLength'):
+        cut = fault.get('cutBodyAfterBytes')
+        if fault.get('noContentLength') or cut is not None:
             head.append('Connection: close')
             self.close_connection = True
         else:
             head.append('Content-Length: %d' % size)
         self.wfile.write(('\r\n'.join(head) + '\r\n\r\n').encode())
         with open(target, 'rb') as f:
-            shutil.copyfileobj(f, self.wfile, 1048576)
+            if cut is not None:
+                self.wfile.write(f.read(int(cut)))
+            else:
+                shutil.copyfileobj(f, self.wfile, 1048576)
         self.wfile.flush()
 
     def route_upload_statuses(self):

@@ -113,6 +113,13 @@ int CMP4VideoOrientationPatcher::findAtomByName(const QByteArray& name, const QV
     return -1;
 }
 
+bool CMP4VideoOrientationPatcher::atomsReachEnd(QFile& file)
+{
+    QVector<AtomInfo> topLevel;
+    return findAtoms(file, 0, file.size(), topLevel) && topLevel.first().name == "ftyp"
+        && findAtomByName("moov", topLevel, 0) >= 0 && findAtomByName("mdat", topLevel, 0) >= 0;
+}
+
 bool CMP4VideoOrientationPatcher::matrixToPatch(QFile& file, const AtomInfo& trackHeader, qint64& matrixOffset,
                                                 QByteArray& currentMatrix)
 {

@@ -41,6 +41,9 @@ public:
     // ends in a fragment cut short).
     static bool findAtoms(QFile& file, qint64 start, qint64 end, QVector<AtomInfo>& atoms, bool cutTail = false);
     static int findAtomByName(const QByteArray& name, const QVector<AtomInfo>& atoms, int from);
+    // Whether the file's top-level atoms start with ftyp, hold a moov and an mdat, and reach
+    // exactly its end: a file cut short fails it (unless cut between atoms after both).
+    static bool atomsReachEnd(QFile& file);
     // Writes the identity matrix into one track header unless it already has it.
     static bool processTrackHeader(QFile& file, const AtomInfo& trackHeader);
 

@@ -43,7 +43,10 @@ bool CStillWriter::write(const QImage& image, const QString& target, int quality
     const QString folder = QFileInfo(target).absolutePath();
     if (!m_publisher->publish(std::move(copy), target, NewCopyPublisher::Rename::KeepExisting,
                               FilePermissions::newFileDefault(),
-                              [folder](QFile&) { FileReplacement::sweepStrayCopies(folder); })) {
+                              [folder](QFile&) {
+                                  FileReplacement::sweepStrayCopies(folder);
+                                  return QString();
+                              })) {
         if (errorText)
             *errorText = QStringLiteral("another still is on its way");
         return false;

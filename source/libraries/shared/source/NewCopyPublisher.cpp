@@ -41,7 +41,7 @@ struct NewCopyPublisher::Job
     QString target;
     Rename rename = Rename::Replace;
     std::optional<QFileDevice::Permissions> permissions;
-    std::function<void(QFile&)> finishContent;
+    std::function<QString(QFile&)> finishContent;
     std::mutex mutex;
     bool withdrawn = false;
     bool renamed = false;
@@ -66,7 +66,7 @@ NewCopyPublisher::~NewCopyPublisher()
 
 bool NewCopyPublisher::publish(std::unique_ptr<QTemporaryFile> copy, const QString& target, Rename rename,
                                std::optional<QFileDevice::Permissions> permissions,
-                               std::function<void(QFile&)> finishContent)
+                               std::function<QString(QFile&)> finishContent)
 {
     if (m_job || !copy)
         return false;
@@ -190,8 +190,11 @@ NewCopyPublisher::Result NewCopyPublisher::run(const std::shared_ptr<Job>& job)
         if (job->withdrawn)
             return drop(Outcome::Withdrawn, QString());
     }
-    if (job->finishContent)
-        job->finishContent(copy);
+    if (job->finishContent) {
+        const QString unfit = job->finishContent(copy);
+        if (!unfit.isEmpty())
+            return drop(Outcome::Refused, unfit);
+    }
     // An overwrite keeps the mode the user gave the file it replaces.
     std::optional<QFileDevice::Permissions> permissions = job->permissions;
     if (job->rename == Rename::Replace) {

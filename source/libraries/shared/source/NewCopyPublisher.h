@@ -36,7 +36,9 @@ public:
         // A step failed: removed, the target as it was.
         Failed,
         // The sync found the drive full: removed, the target as it was.
-        DiskFull
+        DiskFull,
+        // finishContent found the content unfit (a file cut short): removed, the target as it was.
+        Refused
     };
     Q_ENUM(Outcome)
 
@@ -52,13 +54,13 @@ public:
     explicit NewCopyPublisher(QObject* parent = nullptr);
     ~NewCopyPublisher() override;
 
-    // Takes the open, complete copy; on the disk thread runs finishContent on it (when given),
-    // gives it the mode of the file it replaces (Replace over a file), else permissions (when
+    // Takes the open, complete copy; on the disk thread runs finishContent on it (when given;
+    // a reason it returns refuses the copy), gives it the mode of the file it replaces (Replace over a file), else permissions (when
     // given), syncs it and renames it to target. False (the copy removed) when a copy is on its
     // way already.
     bool publish(std::unique_ptr<QTemporaryFile> copy, const QString& target, Rename rename,
                  std::optional<QFileDevice::Permissions> permissions,
-                 std::function<void(QFile& content)> finishContent = std::function<void(QFile&)>());
+                 std::function<QString(QFile& content)> finishContent = std::function<QString(QFile&)>());
 
     // Stops the copy on its way short of its rename: true when it will not take the target's
     // name (it is removed, and finished() does not come); false when it has taken it already,

@@ -164,6 +164,7 @@ void DynDataDownload::onNetworkReplyFinished()
                             QStringLiteral("Download incomplete: %1 of %2 bytes").arg(m_newCopy->size()).arg(announced));
         networkError = QNetworkReply::RemoteHostClosedError;
     }
+    m_lengthAnnounced = lengthOk;
     reply->disconnect(this);
     reply->deleteLater();
     m_reply = nullptr;
@@ -220,12 +221,20 @@ void DynDataDownload::completeOutput()
     connect(m_publisher, &Tovrin::Shared::NewCopyPublisher::finished, this, &DynDataDownload::onOutputPublished,
             Qt::UniqueConnection);
     m_publisher->publish(std::move(m_newCopy), m_outputFilePath, Tovrin::Shared::NewCopyPublisher::Rename::Replace,
-                         FilePermissions::newFileDefault());
+                         FilePermissions::newFileDefault(),
+                         m_lengthAnnounced ? std::function<QString(QFile&)>() : m_unsizedCheck);
 }
 
 void DynDataDownload::onOutputPublished(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
                                         const QString& detail)
 {
+    if (outcome == Tovrin::Shared::NewCopyPublisher::Outcome::Refused) {
+        CLogger::logMessage(CLogger::LogLevelError, kCategory,
+                            QStringLiteral("Download incomplete: \"%1\" (%2)").arg(target, detail));
+        m_failed = true;
+        emit errorOccurred(m_downloadId, errorFromNetworkError(QNetworkReply::RemoteHostClosedError));
+        return;
+    }
     if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
         CLogger::logMessage(CLogger::LogLevelError, kCategory,
                             QStringLiteral("Could not put the downloaded file in place: \"%1\" (%2)").arg(target, detail));

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTemporaryFile>
 
+#include <functional>
 #include <memory>
 
 namespace Tovrin {
@@ -37,6 +38,10 @@ public:
     bool isPaused() const { return m_paused; }
     bool isAborted() const { return m_aborted; }
     bool isRunning() const { return !m_reply.isNull() || m_publisher->isPublishing() || m_discarding; }
+
+    // Checks a body that came without a length (its end being the peer's close) before it takes
+    // the output file's name: a reason it returns makes the download fail as one cut short.
+    void setUnsizedCheck(std::function<QString(QFile&)> check) { m_unsizedCheck = std::move(check); }
 
     // The web client's error for a reply's network error.
     static Error errorFromNetworkError(QNetworkReply::NetworkError error);
@@ -77,6 +82,8 @@ private:
     bool m_failed = false;
     // A failed download's new file is being removed; its error comes once it is gone.
     bool m_discarding = false;
+    std::function<QString(QFile&)> m_unsizedCheck;
+    bool m_lengthAnnounced = false;
 };
 
 } // namespace Web

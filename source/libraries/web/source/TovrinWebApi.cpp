@@ -172,7 +172,13 @@ uint TovrinWebApi::downloadZephiraManholeData(const QString& projectId, const QS
 
 uint TovrinWebApi::downloadSingleProjectFile(const QString& filePath, const QString& url)
 {
-    return d->downloadSingleProjectFile(filePath, url);
+    return d->downloadSingleProjectFile(filePath, url, {});
+}
+
+uint TovrinWebApi::downloadSingleProjectFile(const QString& filePath, const QString& url,
+                                             std::function<QString(QFile&)> unsizedCheck)
+{
+    return d->downloadSingleProjectFile(filePath, url, std::move(unsizedCheck));
 }
 
 QString TovrinWebApi::currentUser() const

@@ -12,6 +12,10 @@
 #include <QStringList>
 #include <QUuid>
 
+#include <functional>
+
+class QFile;
+
 namespace Tovrin {
 namespace Web {
 
@@ -118,6 +122,10 @@ public:
     Q_INVOKABLE uint downloadZephiraSurveyData(const QString& projectId, const QString& outputFilePath);
     Q_INVOKABLE uint downloadZephiraManholeData(const QString& projectId, const QString& outputFilePath);
     Q_INVOKABLE uint downloadSingleProjectFile(const QString& filePath, const QString& url);
+    // The same; a body sent without a length is checked with unsizedCheck on a disk thread
+    // (DynDataDownload::setUnsizedCheck) before it takes the file's name.
+    uint downloadSingleProjectFile(const QString& filePath, const QString& url,
+                                   std::function<QString(QFile&)> unsizedCheck);
 
     QString currentUser() const;
     LoginStatus loginStatus() const;

@@ -265,10 +265,13 @@ uint TovrinWebApiPrivate::downloadZephiraManholeData(const QString& projectId, c
                            });
 }
 
-uint TovrinWebApiPrivate::downloadSingleProjectFile(const QString& filePath, const QString& url)
+uint TovrinWebApiPrivate::downloadSingleProjectFile(const QString& filePath, const QString& url,
+                                                    std::function<QString(QFile&)> unsizedCheck)
 {
     return downloadRequest(QStringLiteral("url"), url, QStringLiteral("filePath"), filePath,
-                           [filePath, url](TovrinWebApiWorker* w, uint id) { w->downloadSingleProjectFile(filePath, url, id); });
+                           [filePath, url, unsizedCheck](TovrinWebApiWorker* w, uint id) {
+                               w->downloadSingleProjectFile(filePath, url, id, unsizedCheck);
+                           });
 }
 
 uint TovrinWebApiPrivate::uploadProject(const QString& projectId, const QString& projectName, const QString& projectPath,

@@ -66,7 +66,8 @@ public:
     uint downloadZephiraProjectData(const QString& projectId, const QString& outputFilePath);
     uint downloadZephiraSurveyData(const QString& projectId, const QString& outputFilePath);
     uint downloadZephiraManholeData(const QString& projectId, const QString& outputFilePath);
-    uint downloadSingleProjectFile(const QString& filePath, const QString& url);
+    uint downloadSingleProjectFile(const QString& filePath, const QString& url,
+                                   std::function<QString(QFile&)> unsizedCheck);
     uint uploadProject(const QString& projectId, const QString& projectName, const QString& projectPath,
                        const QDateTime& projectCreationDate, int maxSimultaneousUploads);
     uint uploadKQProject(const QString& projectName, const QString& projectPath, const QDateTime& projectCreationDate);

@@ -764,10 +764,13 @@ void TovrinWebApiWorker::downloadZephiraManholeData(const QString& projectId, co
     startDownload(new ZephiraManholeDataDownload(m_communicator, downloadId, this), outputFilePath, projectId);
 }
 
-void TovrinWebApiWorker::downloadSingleProjectFile(const QString& outputFilePath, const QString& url, uint downloadId)
+void TovrinWebApiWorker::downloadSingleProjectFile(const QString& outputFilePath, const QString& url, uint downloadId,
+                                                   std::function<QString(QFile&)> unsizedCheck)
 {
     ensureCommunicator();
-    startDownload(new ZephiraProjectSingleFileDownload(url, m_communicator, downloadId, this), outputFilePath, QString());
+    auto* download = new ZephiraProjectSingleFileDownload(url, m_communicator, downloadId, this);
+    download->setUnsizedCheck(std::move(unsizedCheck));
+    startDownload(download, outputFilePath, QString());
 }
 
 void TovrinWebApiWorker::handleTotalDownloadProgressChanged(uint downloadId, int filesCompleted, int filesTotal,

@@ -63,7 +63,8 @@ public:
     Q_INVOKABLE void downloadZephiraProjectData(const QString& projectId, const QString& outputFilePath, uint downloadId);
     Q_INVOKABLE void downloadZephiraSurveyData(const QString& projectId, const QString& outputFilePath, uint downloadId);
     Q_INVOKABLE void downloadZephiraManholeData(const QString& projectId, const QString& outputFilePath, uint downloadId);
-    Q_INVOKABLE void downloadSingleProjectFile(const QString& outputFilePath, const QString& url, uint downloadId);
+    void downloadSingleProjectFile(const QString& outputFilePath, const QString& url, uint downloadId,
+                                   std::function<QString(QFile&)> unsizedCheck = {});
     Q_INVOKABLE void abortDownload(uint id);
     Q_INVOKABLE void pauseDownload(uint id);
     Q_INVOKABLE void resumeDownload(uint id);

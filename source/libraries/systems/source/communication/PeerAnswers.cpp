@@ -73,6 +73,18 @@ bool answerCutShort(const QNetworkReply* reply)
     return true;
 }
 
+bool linesCutShort(const QNetworkReply* reply, const QByteArray& body)
+{
+    // A length or chunks frame the answer themselves; only a close can end one part way unseen.
+    if (reply->header(QNetworkRequest::ContentLengthHeader).isValid() || reply->hasRawHeader("Transfer-Encoding")
+        || body.endsWith('\n'))
+        return false;
+    Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelError, kCategory,
+                                         QStringLiteral("Answer of %1 without a length cut short: its last line has no end.")
+                                             .arg(reply->url().toString(QUrl::RemoveQuery)));
+    return true;
+}
+
 void boundPeerAnswer(QNetworkReply* reply, qint64 maximumBytes)
 {
     // Limits that are all off leave the wait to the caller.

@@ -30,6 +30,10 @@ void boundPeerAnswer(QNetworkReply* reply, qint64 maximumBytes);
 // its head announced: Qt may take a connection closed inside the body for the body's end. Says
 // why in the log when it does.
 bool answerCutShort(const QNetworkReply* reply);
+// Whether a line answer (a status list, say) that came without a length, its end being the
+// peer's close, was cut there: each line of a whole one ends with its line feed. Says why in the
+// log when it was.
+bool linesCutShort(const QNetworkReply* reply, const QByteArray& body);
 
 } // namespace Communication
 } // namespace Ulx

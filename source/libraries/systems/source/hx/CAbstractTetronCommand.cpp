@@ -118,7 +118,10 @@ CAbstractTetronCommand::Result CAbstractTetronCommand::readStatusLines(QNetworkR
     lines->clear();
     if (reply->error() != QNetworkReply::NoError)
         return NetworkError;
-    const QList<QByteArray> parts = reply->readAll().split('\n');
+    const QByteArray body = reply->readAll();
+    if (linesCutShort(reply, body))
+        return NetworkError;
+    const QList<QByteArray> parts = body.split('\n');
     for (QByteArray part : parts) {
         if (part.endsWith('\r'))
             part.chop(1);

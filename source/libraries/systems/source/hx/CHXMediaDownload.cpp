@@ -6,6 +6,7 @@
 
 #include "CLogger.h"
 #include "CMP4VideoOrientationPatcher.h"
+#include "CutShortMedia.h"
 #include "FilePermissions.h"
 #include "FileReplacement.h"
 #include "PeerNetworkAccess.h"
@@ -43,6 +44,15 @@ int percent(qint64 part, qint64 whole)
 qint64 addSizes(qint64 a, qint64 b)
 {
     return b > std::numeric_limits<qint64>::max() - a ? std::numeric_limits<qint64>::max() : a + b;
+}
+
+// The total of a Content-Range ("bytes 0-9/10", "bytes */10"); -1 when none is given.
+qint64 rangeTotal(const QNetworkReply* reply)
+{
+    const QByteArray range = reply->rawHeader("Content-Range");
+    bool ok = false;
+    const qint64 total = range.mid(range.lastIndexOf('/') + 1).trimmed().toLongLong(&ok);
+    return range.startsWith("bytes ") && ok && total >= 0 ? total : -1;
 }
 
 } // namespace
@@ -124,6 +134,8 @@ void CHXMediaDownload::nextFile()
     }
     m_currentFileSize = std::max<qint64>(0, file.fileSize());
     m_currentFileReceived = 0;
+    m_rangeTotal = -1;
+    m_endLooked = false;
     m_currentFileProgress = 0;
     emit currentFileSizeChanged();
     emit currentFileProgressChanged();
@@ -189,8 +201,12 @@ bool CHXMediaDownload::acceptReply(QNetworkReply* reply)
     const QString range = QString::fromLatin1(reply->rawHeader("Content-Range"));
     const QRegularExpression pattern(QStringLiteral("^bytes (\\d+)-(\\d+)/(\\d+|\\*)$"));
     const QRegularExpressionMatch match = pattern.match(range.trimmed());
-    if (status == 206 && match.hasMatch() && match.captured(1).toLongLong() == m_currentFileReceived)
+    if (status == 206 && match.hasMatch() && match.captured(1).toLongLong() == m_currentFileReceived) {
+        // The size the list did not give.
+        if (m_currentFileSize <= 0)
+            m_rangeTotal = rangeTotal(reply);
         return true;
+    }
     logDownload(QStringLiteral("[CHXMediaDownload] Resume not honoured, restarting the file."),
                 {status, range});
     if (status == 200) {
@@ -330,6 +346,15 @@ void CHXMediaDownload::onReplyFinished()
     // Paused at the last byte of a file whose size the list did not give, the resume asks for
     // what follows it, and the camera answers that there is nothing: the file comes whole again.
     if (m_currentFileReceived > 0 && reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 416) {
+        // Asked past what came, the camera tells that nothing follows it.
+        if (m_endLooked) {
+            const qint64 total = rangeTotal(reply);
+            if (total < 0 || total == m_currentFileReceived)
+                completeCurrentFile();
+            else
+                failTransfer(QStringLiteral("[CHXMediaDownload] The answer ended short of the camera's size:"));
+            return;
+        }
         logDownload(QStringLiteral("[CHXMediaDownload] Resume not honoured, restarting the file."),
                     {416, QString::fromLatin1(reply->rawHeader("Content-Range"))});
         restartCurrentFile();
@@ -347,6 +372,17 @@ void CHXMediaDownload::onReplyFinished()
     // listed size tells the cut from the whole file. Without one, the close is the only end there is.
     if (m_currentFileSize > 0 && m_currentFileReceived < m_currentFileSize) {
         failTransfer(QStringLiteral("[CHXMediaDownload] The answer ended short of the listed size:"));
+        return;
+    }
+    if (m_currentFileSize <= 0 && m_rangeTotal >= 0 && m_currentFileReceived != m_rangeTotal) {
+        failTransfer(QStringLiteral("[CHXMediaDownload] The answer ended short of the camera's size:"));
+        return;
+    }
+    // Whether the close cut the file, the camera tells when asked for what follows: nothing
+    // (416), or the rest with its size. Asked once: a camera that ignores ranges sends it whole again.
+    if (m_currentFileSize <= 0 && m_rangeTotal < 0 && !m_endLooked) {
+        m_endLooked = true;
+        requestCurrentFile();
         return;
     }
     completeCurrentFile();
@@ -367,14 +403,19 @@ void CHXMediaDownload::completeCurrentFile()
         failWriting();
         return;
     }
-    std::function<void(QFile&)> patchVideo;
-    if (m_files.at(m_index).fileType() == RemoteMediaTypes::FileTypeVideo) {
-        patchVideo = [](QFile& video) {
-            CMP4VideoOrientationPatcher patcher(video);
-            if (!patcher.run())
-                logDownload(QStringLiteral("Failed to patch video orientation."), {video.fileName()});
-        };
-    }
+    // A file without a size that its format shows cut never takes the name of an older copy.
+    const bool unsized = m_currentFileSize <= 0;
+    const bool video = m_files.at(m_index).fileType() == RemoteMediaTypes::FileTypeVideo;
+    std::function<QString(QFile&)> finishFile = [unsized, video](QFile& content) {
+        if (unsized) {
+            const QString cut = cutShortMedia(content);
+            if (!cut.isEmpty())
+                return cut;
+        }
+        if (video && !CMP4VideoOrientationPatcher(content).run())
+            logDownload(QStringLiteral("Failed to patch video orientation."), {content.fileName()});
+        return QString();
+    };
     // The photo or video is the user's like any file saved on the tablet, not private to its
     // owner as the new copy starts. What holds the target's name is replaced only where the
     // operator chose to overwrite it.
@@ -382,7 +423,7 @@ void CHXMediaDownload::completeCurrentFile()
     m_publisher->publish(std::move(m_temporaryFile), target,
                          isReplaceable(target) ? Tovrin::Shared::NewCopyPublisher::Rename::Replace
                                                : Tovrin::Shared::NewCopyPublisher::Rename::KeepExisting,
-                         FilePermissions::newFileDefault(), patchVideo);
+                         FilePermissions::newFileDefault(), finishFile);
 }
 
 void CHXMediaDownload::onPublished(Tovrin::Shared::NewCopyPublisher::Outcome outcome, const QString& target,
@@ -391,6 +432,11 @@ void CHXMediaDownload::onPublished(Tovrin::Shared::NewCopyPublisher::Outcome out
     // Ended meanwhile (cancelled): the cancel took account of the file.
     if (m_result != ResultNone)
         return;
+    if (outcome == Tovrin::Shared::NewCopyPublisher::Outcome::Refused) {
+        logDownload(QStringLiteral("[CHXMediaDownload] The answer ended short:"), {m_currentFileUrl, detail});
+        end(Failed, ResultTransferFailed);
+        return;
+    }
     if (outcome != Tovrin::Shared::NewCopyPublisher::Outcome::Published) {
         logDownload(QStringLiteral("[CHXMediaDownload] Cannot move the file to its target:"), {target, detail});
         end(Failed, outcome == Tovrin::Shared::NewCopyPublisher::Outcome::DiskFull ? ResultDiskFull

@@ -125,6 +125,8 @@ private:
     bool m_replyChecked = false; // the current reply's status was examined
     bool m_restartPending = false; // the answer did not continue the file: fetch it anew
     bool m_nextPending = false; // the file took its name while paused: the next one waits for the resume
+    qint64 m_rangeTotal = -1; // the file's size by a range answer, -1 unknown
+    bool m_endLooked = false; // past the end of a file without a size was asked for
 };
 
 } // namespace Multimedia

@@ -14,6 +14,8 @@
 #include "multimedia/CRemoteMediaDataStorage.h"
 #include "systemcontrol/CSystemDataStorage.h"
 
+#include "CLogger.h"
+
 #include <QDateTime>
 #include <QTimerEvent>
 
@@ -45,6 +47,23 @@ const QVector<int>& settingsList()
                                      ParameterImageRes,     ParameterVideoClipTime, ParameterTimelapse,
                                      ParameterBuzzer,       ParameterTimestampEnable};
     return ids;
+}
+
+bool reportsSettings(const CGetCameraInfoCommand* command)
+{
+    // An answer cut at a line's end leaves the settings after the cut unreported; the connect
+    // check must not correct the camera from the defaults left in their place. A camera may also
+    // leave a value out, so this is no failure.
+    const QHash<int, QVariant> values = command->values();
+    for (const int id : {ParameterUIMode, ParameterVideoRes, ParameterImageRes}) {
+        if (command->parameterIds().contains(id) && !values.contains(id)) {
+            Tovrin::Logging::CLogger::logMessage(Tovrin::Logging::CLogger::LogLevelWarning, QStringLiteral("UlxSystemsLibrary"),
+                                                 QStringLiteral("Camera status answer without a value for; its settings are left as they are"),
+                                                 {TetronTables::cameraParameterNames().name(id)});
+            return false;
+        }
+    }
+    return true;
 }
 
 constexpr int kCameraModeVideo = 1;
@@ -82,6 +101,7 @@ void CHXQueryLogic::start()
     if (m_state != StateIdle)
         return;
     m_state = StateConnecting;
+    m_settingsReported = true;
     enqueue(new CLogoutCommand());
     enqueue(new CLoginCommand());
     enqueue(new CGetCameraAlertCommand());
@@ -174,6 +194,7 @@ void CHXQueryLogic::handleConnecting(CAbstractTetronCommand* command)
     Multimedia::CRemoteMediaDataStorage* storage = m_storageProvider->remoteMediaDataStorage();
     switch (command->type()) {
     case CAbstractTetronCommand::GetCameraInfo:
+        m_settingsReported = reportsSettings(static_cast<CGetCameraInfoCommand*>(command)) && m_settingsReported;
         applyCameraInfo(static_cast<CGetCameraInfoCommand*>(command));
         break;
     case CAbstractTetronCommand::GetCameraAlert:
@@ -204,25 +225,27 @@ void CHXQueryLogic::handleConnecting(CAbstractTetronCommand* command)
 void CHXQueryLogic::checkCameraConfiguration()
 {
     Multimedia::CRemoteMediaDataStorage* storage = m_storageProvider->remoteMediaDataStorage();
-    switch (storage->captureMode()) {
-    case RemoteMediaTypes::CaptureModeVideo: {
-        const MultimediaTypes::VideoConfig config = storage->videoCaptureConfig();
-        if (config != MultimediaTypes::VideoConfig720P30FPS && config != MultimediaTypes::VideoConfig1080P30FPS
-            && config != MultimediaTypes::VideoConfig1440P30FPS) {
-            enqueue(new CSetVideoResolutionCommand(kVideoResolution1440P30));
+    if (m_settingsReported) {
+        switch (storage->captureMode()) {
+        case RemoteMediaTypes::CaptureModeVideo: {
+            const MultimediaTypes::VideoConfig config = storage->videoCaptureConfig();
+            if (config != MultimediaTypes::VideoConfig720P30FPS && config != MultimediaTypes::VideoConfig1080P30FPS
+                && config != MultimediaTypes::VideoConfig1440P30FPS) {
+                enqueue(new CSetVideoResolutionCommand(kVideoResolution1440P30));
+                return;
+            }
+            break;
+        }
+        case RemoteMediaTypes::CaptureModePhoto:
+            if (storage->photoCaptureResolution() != MultimediaTypes::PhotoResolution3MP) {
+                enqueue(new CSetPhotoResolutionCommand(kPhotoResolution3MP));
+                return;
+            }
+            break;
+        default:
+            enqueue(new CSetCameraModeCommand(kCameraModeVideo));
             return;
         }
-        break;
-    }
-    case RemoteMediaTypes::CaptureModePhoto:
-        if (storage->photoCaptureResolution() != MultimediaTypes::PhotoResolution3MP) {
-            enqueue(new CSetPhotoResolutionCommand(kPhotoResolution3MP));
-            return;
-        }
-        break;
-    default:
-        enqueue(new CSetCameraModeCommand(kCameraModeVideo));
-        return;
     }
     m_pollTimer.start(m_pollInterval, this);
     m_state = StateReady;

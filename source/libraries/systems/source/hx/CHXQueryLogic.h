@@ -95,6 +95,7 @@ private:
     int m_state = StateIdle;
     bool m_alertQueryPending = false;
     bool m_infoQueryPending = false;
+    bool m_settingsReported = true;
     int m_pollInterval = PollIntervalMs;
     int m_recordingTick = RecordingTickMs;
 };

@@ -124,6 +124,9 @@ const TetronValueTable& cameraParameterNames()
 
 QVariant convertParameterValue(int parameterId, const QByteArray& text)
 {
+    // A line cut after its "=" says nothing: read as 0 it would be a value the camera never had.
+    if (text.isEmpty())
+        return QVariant();
     const QString word = QString::fromUtf8(text);
     switch (parameterId) {
     case 1:

@@ -71,7 +71,7 @@ enum CameraParameter
 };
 
 // A received parameter value converted as the parameter demands; invalid when the parameter's
-// answer is not kept.
+// answer is not kept or the value is empty.
 QVariant convertParameterValue(int parameterId, const QByteArray& text);
 } // namespace TetronTables
 
