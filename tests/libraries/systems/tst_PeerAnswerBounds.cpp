@@ -43,7 +43,12 @@
 
 #include <memory>
 
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <netinet/in.h>
 #include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 
 using namespace Ulx;
 using namespace Ulx::Communication;
@@ -78,6 +83,26 @@ public:
     std::shared_ptr<const VideoOverlay::CVideoOverlayImage> confirmedImage(const void*) const override { return {}; }
     std::shared_ptr<const VideoOverlay::CVideoOverlayText> confirmedText(const void*) const override { return {}; }
 };
+
+// What this process's own connections to the port hold unread.
+qint64 ownUnreadFrom(quint16 port)
+{
+    qint64 unread = 0;
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (!folder)
+        return -1;
+    while (const dirent* entry = ::readdir(folder)) {
+        const int descriptor = std::atoi(entry->d_name);
+        sockaddr_in peer {};
+        socklen_t length = sizeof peer;
+        int queued = 0;
+        if (descriptor > 2 && ::getpeername(descriptor, reinterpret_cast<sockaddr*>(&peer), &length) == 0
+            && peer.sin_family == AF_INET && ntohs(peer.sin_port) == port && ::ioctl(descriptor, FIONREAD, &queued) == 0)
+            unread += queued;
+    }
+    ::closedir(folder);
+    return unread;
+}
 
 QString keyOf(MultimediaTypes::StreamConfigError error)
 {
@@ -456,7 +481,10 @@ private slots:
         CameraSimulator camera;
         QVERIFY(camera.start());
         const QString path = QStringLiteral("/SD/DCIM/100MEDIA/MOV0002.MP4");
-        const int size = 64 * int(kMiB);
+        const bool runnerDeleted = giveUp == QLatin1String("runner deleted");
+        // Beside a head without end, the file comes at a trickle: it is still on its way when the
+        // head is given up, whatever the load.
+        const int size = runnerDeleted ? 64 * int(kMiB) : 2 * int(kMiB);
         QVERIFY(camera.addFile(QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("format"), QStringLiteral("MP4")},
                                            {QStringLiteral("size"), size}}));
         const QByteArray content = camera.content(path);
@@ -473,8 +501,14 @@ private slots:
         QSignalSpy loggedIn(login, &CAbstractTetronCommand::finished);
         runner->enqueueCommand(login);
         QVERIFY(QTest::qWaitFor([&] { return !loggedIn.isEmpty(); }, kOutcomeWaitMs));
-        QVERIFY(camera.fault(QStringLiteral("alert"),
-                             giveUp == QLatin1String("runner deleted") ? QStringLiteral("no-answer") : QStringLiteral("endless-headers")));
+        const auto rule = [](const QString& fault) {
+            return QJsonArray {QJsonObject {{QStringLiteral("fault"), fault}, {QStringLiteral("count"), 1}}};
+        };
+        if (runnerDeleted)
+            QVERIFY(camera.setFaults(QJsonObject {{QStringLiteral("alert"), rule(QStringLiteral("no-answer"))}}));
+        else
+            QVERIFY(camera.setFaults(QJsonObject {{QStringLiteral("alert"), rule(QStringLiteral("endless-headers"))},
+                                                  {QStringLiteral("file"), rule(QStringLiteral("slow"))}}));
 
         QTemporaryDir folder;
         const QString target = folder.filePath(QStringLiteral("MOV0002.MP4"));
@@ -483,16 +517,25 @@ private slots:
                                   {target});
         QSignalSpy finished(&download, &CAbstractMediaDownload::finished);
         QSignalSpy moving(&download, &CAbstractMediaDownload::currentFileProgressChanged);
-        download.start();
-        QVERIFY(QTest::qWaitFor([&] { return !moving.isEmpty() || !finished.isEmpty(); }, kOutcomeWaitMs));
         auto* poll = new CGetCameraAlertCommand();
         QSignalSpy polled(poll, &CAbstractTetronCommand::finished);
-        runner->enqueueCommand(poll);
-        if (giveUp == QLatin1String("runner deleted")) {
+        if (runnerDeleted) {
+            runner->enqueueCommand(poll);
             QVERIFY(QTest::qWaitFor([&] { return !camera.requestsTo(QStringLiteral("alert")).isEmpty(); }, kOutcomeWaitMs));
+            download.start();
+            QVERIFY(QTest::qWaitFor([&] { return !moving.isEmpty() || !finished.isEmpty(); }, kOutcomeWaitMs));
             QVERIFY(polled.isEmpty());
+            // The interface thread held up (as by drawing) until the download's connection holds
+            // what its reader has not taken yet, as it does at a camera faster than the drive:
+            // more than a moment's arrival, once Qt's read buffer is full.
+            QDeadlineTimer bound(kOutcomeWaitMs);
+            while (finished.isEmpty() && ownUnreadFrom(quint16(camera.port())) < 256 * 1024 && !bound.hasExpired())
+                QThread::yieldCurrentThread();
             runner.reset();
         } else {
+            download.start();
+            QVERIFY(QTest::qWaitFor([&] { return !moving.isEmpty() || !finished.isEmpty(); }, kOutcomeWaitMs));
+            runner->enqueueCommand(poll);
             QVERIFY(QTest::qWaitFor([&] { return !polled.isEmpty(); }, kOutcomeWaitMs));
         }
         QVERIFY(QTest::qWaitFor([&] { return !finished.isEmpty(); }, kOutcomeWaitMs));
