@@ -223,9 +223,12 @@ private:
         const qint64 grown = PeakMemory::peakBytes() - before;
         qInfo("peak %lld KiB above the start", grown / 1024);
         QCOMPARE(outcome, expected);
-        // A list held to its cap of 32 MiB is there twice for a moment, as it crosses from Qt's
-        // network thread; one that took what a million files may claim would hold a GiB.
-        const qint64 allowed = route == QLatin1String("dir of a million") ? 2 * kAllowedGrowth : kAllowedGrowth;
+        // A list held to its cap is there up to three times while the reader lags (the reply's
+        // buffer, as much again on its way from Qt's network thread, and that thread's own), however
+        // loaded the machine; one that took what a million files may claim would hold a GiB.
+        const qint64 allowed = route == QLatin1String("dir of a million")
+            ? 3 * CGetFileInfoCommand::MaximumAnswerBytes + kAllowedGrowth
+            : kAllowedGrowth;
         QVERIFY2(grown < allowed, qPrintable(QStringLiteral("peak %1 MiB above the start").arg(grown / kMiB)));
     }
 
