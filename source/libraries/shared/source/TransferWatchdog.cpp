@@ -9,7 +9,6 @@
 #include <QUrl>
 #include <QtGlobal>
 
-
 using Tovrin::Logging::CLogger;
 
 namespace Tovrin {
