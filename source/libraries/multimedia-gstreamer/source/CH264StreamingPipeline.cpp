@@ -153,7 +153,7 @@ void CH264StreamingPipeline::timerEvent(QTimerEvent* event)
         const qint64 received = PeerConnections::mostBytesReceived(m_peerPort, m_peerAddresses);
         const qint64 messages = received - m_interleavedBytes;
         const qint64 allowed = m_answerLimitBytes + m_requestsSent * AnswerAllowanceBytes;
-        if (messages <= allowed || PeerConnections::shutDown(m_peerPort, m_peerAddresses) == 0)
+        if (messages <= allowed || !PeerConnections::endSoleConnection(m_peerPort, m_peerAddresses))
             return;
         // While stopping, the read error that follows is the stop's, as after its own cut.
         if (m_requestedState == GST_STATE_NULL)
@@ -182,7 +182,7 @@ void CH264StreamingPipeline::timerEvent(QTimerEvent* event)
         m_stopGraceTimer.stop();
         return;
     }
-    const int cut = PeerConnections::shutDown(m_peerPort, m_peerAddresses);
+    const int cut = PeerConnections::endSoleConnection(m_peerPort, m_peerAddresses) ? 1 : 0;
     m_stopCutConnections = m_stopCutConnections || cut > 0;
     CLogger::logMessage(CLogger::LogLevelWarning, "H264StreamingPipeline",
                         QStringLiteral("The stop did not end within %1 ms; connections to the camera cut").arg(StopGraceMs),
@@ -326,7 +326,7 @@ void CH264StreamingPipeline::release()
         if (m_built)
             changeState(GST_STATE_NULL);
         if (!m_stateWorker.waitForDone(StopGraceMs)) {
-            PeerConnections::shutDown(m_peerPort, m_peerAddresses);
+            PeerConnections::endSoleConnection(m_peerPort, m_peerAddresses);
             m_stateWorker.waitForDone();
         }
         m_stopGraceTimer.stop();

@@ -77,25 +77,6 @@ bool forEachConnection(quint16 port, const QList<QHostAddress>& addresses, const
     return true;
 }
 
-int endUnread(quint16 port, const QList<QHostAddress>& addresses, const QList<int>* among)
-{
-    int ended = 0;
-    forEachConnection(port, addresses, [&ended, among](int descriptor) {
-        if (among && !among->contains(descriptor))
-            return;
-        int unread = 0;
-        if (::ioctl(descriptor, SIOCINQ, &unread) != 0 || unread <= 0)
-            return;
-        // Connecting a TCP socket to AF_UNSPEC resets the connection and drops what it holds; the
-        // descriptor stays its owner's, whose next read fails.
-        sockaddr unspecified {};
-        unspecified.sa_family = AF_UNSPEC;
-        if (::connect(descriptor, &unspecified, sizeof unspecified) == 0)
-            ++ended;
-    });
-    return ended;
-}
-
 } // namespace
 
 qint64 PeerConnections::unacknowledgedBytes(quint16 remotePort, const QList<QHostAddress>& remoteAddresses)
@@ -110,17 +91,6 @@ qint64 PeerConnections::unacknowledgedBytes(quint16 remotePort, const QList<QHos
         total += queued;
     });
     return found ? total : -1;
-}
-
-int PeerConnections::endUnreadConnections(quint16 remotePort, const QList<QHostAddress>& remoteAddresses)
-{
-    return endUnread(remotePort, remoteAddresses, nullptr);
-}
-
-int PeerConnections::endUnreadConnections(quint16 remotePort, const QList<QHostAddress>& remoteAddresses,
-                                          const QList<int>& among)
-{
-    return endUnread(remotePort, remoteAddresses, &among);
 }
 
 QHash<int, PeerConnections::TakenIn> PeerConnections::bytesTakenIn(quint16 remotePort,
@@ -144,14 +114,23 @@ QHash<int, PeerConnections::TakenIn> PeerConnections::bytesTakenIn(quint16 remot
     return taken;
 }
 
-int PeerConnections::shutDown(quint16 remotePort, const QList<QHostAddress>& remoteAddresses)
+bool PeerConnections::endSoleConnection(quint16 remotePort, const QList<QHostAddress>& remoteAddresses,
+                                        const QList<int>& among)
 {
-    int ended = 0;
-    forEachConnection(remotePort, remoteAddresses, [&ended](int descriptor) {
-        if (::shutdown(descriptor, SHUT_RDWR) == 0)
-            ++ended;
+    QList<int> found;
+    forEachConnection(remotePort, remoteAddresses, [&found, &among](int descriptor) {
+        if (among.isEmpty() || among.contains(descriptor))
+            found.append(descriptor);
     });
-    return ended;
+    if (found.size() != 1)
+        return false;
+    const int descriptor = found.first();
+    // The shutdown wakes a reader blocked on it; connecting a TCP socket to AF_UNSPEC then resets
+    // it and drops what it holds, so that nothing more is taken in.
+    const bool shut = ::shutdown(descriptor, SHUT_RDWR) == 0;
+    sockaddr unspecified {};
+    unspecified.sa_family = AF_UNSPEC;
+    return ::connect(descriptor, &unspecified, sizeof unspecified) == 0 || shut;
 }
 
 qint64 PeerConnections::mostBytesReceived(quint16 remotePort, const QList<QHostAddress>& remoteAddresses)
@@ -173,24 +152,14 @@ qint64 PeerConnections::unacknowledgedBytes(quint16, const QList<QHostAddress>&)
     return -1;
 }
 
-int PeerConnections::endUnreadConnections(quint16, const QList<QHostAddress>&)
-{
-    return 0;
-}
-
-int PeerConnections::endUnreadConnections(quint16, const QList<QHostAddress>&, const QList<int>&)
-{
-    return 0;
-}
-
 QHash<int, PeerConnections::TakenIn> PeerConnections::bytesTakenIn(quint16, const QList<QHostAddress>&)
 {
     return {};
 }
 
-int PeerConnections::shutDown(quint16, const QList<QHostAddress>&)
+bool PeerConnections::endSoleConnection(quint16, const QList<QHostAddress>&, const QList<int>&)
 {
-    return 0;
+    return false;
 }
 
 qint64 PeerConnections::mostBytesReceived(quint16, const QList<QHostAddress>&)

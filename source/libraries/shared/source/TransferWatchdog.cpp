@@ -6,13 +6,8 @@
 #include "CLogger.h"
 
 #include <QNetworkRequest>
-#include <QTimerEvent>
 #include <QUrl>
 #include <QtGlobal>
-
-#include <algorithm>
-#include <functional>
-#include <vector>
 
 using Tovrin::Logging::CLogger;
 
@@ -29,30 +24,6 @@ bool isRedirectStatus(const QNetworkReply* reply)
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     return status >= 300 && status < 400;
 }
-
-// Qt's HTTP layer reads a plain-HTTP head a byte at a time and returns to its thread's event
-// loop only once the socket has nothing more: a head that comes without end faster than that is
-// read on for good, however the reply was ended, and the abort queued to that thread never runs.
-// A reply ended before its head came has the reading of its connection ended below Qt where
-// that thread stays held. Only an address tells this peer's connections from others to the same
-// port.
-void endUnreadHead(QNetworkReply* reply, const QString& logCategory)
-{
-    if (reply->error() != QNetworkReply::OperationCanceledError
-        || reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
-        return;
-    const QHostAddress peer(reply->url().host());
-    if (peer.isNull())
-        return;
-    if (auto* access = dynamic_cast<PeerNetworkAccess*>(reply->manager())) {
-        access->endHeadReading(reply->url().authority(), PeerNetworkAccess::portOf(reply->url()), peer, logCategory);
-        return;
-    }
-    // Another manager's thread cannot be asked whether it came round.
-    PeerNetworkAccess::endUnreadConnections(reply->url().authority(), PeerNetworkAccess::portOf(reply->url()), peer, logCategory);
-}
-
-const int HeadSizeTickMs = 50;
 
 // Every limit is looked at ten times per the shortest of them: a stall of the default 180 s is
 // ended within 198 s, without a timer restart for every chunk of a fast transfer.
@@ -124,8 +95,12 @@ void TransferWatchdog::watch(QNetworkReply* reply, const TransferLimits& limits,
     // any of the body, asked of this thread piece by piece, can have gone out.
     QMetaObject::invokeMethod(
         reply, [reply] { reply->setReadBufferSize(reply->readBufferSize()); }, Qt::QueuedConnection);
-    // Whoever ends the reply: the watchdog, the caller's own deadline or a cancel.
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, logCategory] { endUnreadHead(reply, logCategory); });
+    // Whoever ends the reply: the watchdog, the caller's own deadline or a cancel. A peer
+    // access's own replies have theirs ended by it.
+    reply->setProperty("cxLogCategory", logCategory);
+    if (!dynamic_cast<PeerNetworkAccess*>(reply->manager()))
+        QObject::connect(reply, &QNetworkReply::finished, reply,
+                         [reply, logCategory] { PeerNetworkAccess::endHeadReading(reply, logCategory); });
     if (tickIntervalMs(limits) == 0)
         return;
     new TransferWatchdog(reply, limits, logCategory);
@@ -139,72 +114,6 @@ void TransferWatchdog::enterPhase(Phase phase, bool restartIdleClock)
     m_samples = {Sample{0, 0}};
     if (restartIdleClock)
         m_sinceActivity.restart();
-    m_headBased = false;
-    // Only replies counted on their port can be told from the others on it.
-    if (phase == AwaitingHead && dynamic_cast<PeerNetworkAccess*>(m_reply->manager()))
-        m_headSizeTick.start(HeadSizeTickMs, this);
-    else
-        m_headSizeTick.stop();
-}
-
-void TransferWatchdog::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_headSizeTick.timerId())
-        checkHeadSize();
-    else
-        QObject::timerEvent(event);
-}
-
-// Qt takes a head in whole before it tells anything of it. Of what the peer's connections take
-// in, the other replies on the port tell what was theirs: the rest is heads still being read, and
-// what the network layer holds of bodies before it hands them over (this one's as well), which
-// their read buffers keep well below the bound. A reader that drops its reply may leave the
-// network layer twice its buffer ahead, and each reply's head is only near its size as sent.
-void TransferWatchdog::checkHeadSize()
-{
-    if (m_reply->isFinished() || m_phase != AwaitingHead) {
-        m_headSizeTick.stop();
-        return;
-    }
-    const PeerNetworkAccess::PortUse use = PeerNetworkAccess::portUse(m_peerPort);
-    QHash<int, PeerConnections::TakenIn> takenIn = PeerConnections::bytesTakenIn(m_peerPort, m_peerAddresses);
-    if (!m_headBased) {
-        m_headBased = true;
-        m_headBaseUse = use;
-        m_headBase = std::move(takenIn);
-        return;
-    }
-    qint64 taken = 0;
-    std::vector<qint64> byConnection;
-    for (auto connection = takenIn.cbegin(); connection != takenIn.cend(); ++connection) {
-        // A connection made since took in nothing before; one whose descriptor was reused shows less.
-        byConnection.push_back(qMax<qint64>(0, connection->atLeast - m_headBase.value(connection.key()).atMost));
-        taken += byConnection.back();
-    }
-    const qint64 told = use.handedOver - m_headBaseUse.handedOver;
-    // The bound, a handshake for every connection, and what the network layer may hold ahead of
-    // the readers.
-    const qint64 room = MaxHeadBytes + qint64(qMax(0, use.replies - 1)) * 2 * ReadBufferBytes
-        + qint64(use.changes - m_headBaseUse.changes) * 64 * 1024;
-    // Framing and encryption add a little to every body.
-    const qint64 allowed = room + told / 64;
-    // Each body that came since lies on one connection, which took in at most the most of any: a
-    // head read slowly beside a fast body is seen on the others, where only heads came.
-    const std::size_t bodies =
-        std::size_t(m_headBaseUse.receiving) + std::size_t(use.bodiesBegun - m_headBaseUse.bodiesBegun);
-    std::sort(byConnection.begin(), byConnection.end(), std::greater<qint64>());
-    qint64 beside = 0;
-    for (std::size_t connection = bodies; connection < byConnection.size(); ++connection)
-        beside += byConnection[connection];
-    const qint64 toldBeside = use.besideBodies - m_headBaseUse.besideBodies;
-    if (taken - told > allowed || beside - toldBeside > room) {
-        m_headSizeTick.stop();
-        refuse(m_reply,
-               QStringLiteral("The head from %1 went on past %2 bytes; the answer is refused.")
-                   .arg(m_reply->url().authority())
-                   .arg(MaxHeadBytes),
-               m_logCategory);
-    }
 }
 
 void TransferWatchdog::onUploadProgress(qint64 bytesSent, qint64 bytesTotal)

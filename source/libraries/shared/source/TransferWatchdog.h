@@ -1,11 +1,6 @@
 #pragma once
 
-#include "PeerConnections.h"
-#include "PeerNetworkAccess.h"
-
-#include <QBasicTimer>
 #include <QElapsedTimer>
-#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QNetworkReply>
@@ -62,13 +57,13 @@ public:
     // What a reply may hold that its reader has not taken yet: a peer faster than the reader
     // waits at the socket instead of filling memory.
     static constexpr qint64 ReadBufferBytes = 1024 * 1024;
-    // Largest head taken in: a head is no larger than an answer held whole. Looked at while a
-    // reply of a PeerNetworkAccess waits for its head; one past it is refused.
+    // Largest head taken in: a head is no larger than an answer held whole. A PeerNetworkAccess
+    // holds its replies' heads to it.
     static constexpr qint64 MaxHeadBytes = MaxReplyBytes;
 
     // The log lines of a reply given up go to the category. A reply to an address that ends
-    // before its head came (given up here, by the caller or cancelled) ends the reading of its
-    // connection too, which Qt alone may not do.
+    // before its head came (given up here, by the caller or cancelled) has the reading of its
+    // connection ended as PeerNetworkAccess says, which Qt alone may not do.
     static void watch(QNetworkReply* reply, const TransferLimits& limits,
                       const QString& logCategory = QStringLiteral("TovrinWeb"));
     // The reply's error, with a reply given up here as TimeoutError, a refused answer as
@@ -90,9 +85,6 @@ public:
     // coding, "identity" or only "chunked"); empty otherwise. Requests ask for "identity", so
     // that every limit counts what the peer sent and a cut body shows against its announced length.
     static QByteArray contentEncoding(const QNetworkReply* reply);
-
-protected:
-    void timerEvent(QTimerEvent* event) override;
 
 private:
     enum Phase
@@ -124,7 +116,6 @@ private:
     Drain bodyDrain();
     bool tooSlow();
     void giveUp(const QString& reason);
-    void checkHeadSize();
 
     struct Sample
     {
@@ -157,12 +148,6 @@ private:
     QList<QHostAddress> m_peerAddresses;
     // Bytes moved in the phase as seen at each tick, oldest first, spanning at least the window.
     QVector<Sample> m_samples;
-    // What the port's connections had taken in, and what its replies had told, when the wait
-    // for the head began to be measured.
-    QBasicTimer m_headSizeTick;
-    bool m_headBased = false;
-    PeerNetworkAccess::PortUse m_headBaseUse;
-    QHash<int, PeerConnections::TakenIn> m_headBase;
 };
 
 } // namespace Shared
